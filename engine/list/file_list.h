@@ -1,0 +1,95 @@
+// The row array of the file list: one row per listed file with its target
+// folder and kind code. The rows are shared between the window's thread and
+// a worker; every access goes through this owner's lock, so a reader never
+// sees a row half written, reordered or freed.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pictray {
+
+struct Row {
+  std::string name;    // file name as the file system gives it (bytes)
+  std::string target;  // target folder name; empty = not classified
+  std::string kind;    // one-letter kind code; empty = not classified
+  std::string notes;   // written only by the strength analysis
+};
+
+// Kind codes.
+namespace kind {
+inline constexpr const char* Char = "C";
+inline constexpr const char* Phrase = "T";
+inline constexpr const char* Ext = "e";
+inline constexpr const char* Exif = "E";
+inline constexpr const char* Info = "I";
+inline constexpr const char* Header = "H";
+inline constexpr const char* Broken = "G";
+inline constexpr const char* Size = "Z";
+inline constexpr const char* Ratio = "P";
+inline constexpr const char* Rgb = "R";
+inline constexpr const char* AllColor = "A";
+inline constexpr const char* Moved = "M";
+}  // namespace kind
+
+struct SummaryLine {
+  std::string target;
+  int count = 0;
+  bool operator==(const SummaryLine&) const = default;
+};
+
+class FileList {
+ public:
+  // ListMax: the number of valid rows.
+  std::size_t ListMax() const;
+  bool empty() const { return ListMax() == 0; }
+
+  Row row(std::size_t i) const;  // copy; an empty row past the end
+  std::string name(std::size_t i) const;
+  std::string target(std::size_t i) const;
+  std::string kind(std::size_t i) const;
+  // Text of a column of the file list view (0 name, 1 target, 2 kind,
+  // 3 notes only for kind "T").
+  std::string cell(std::size_t i, int column) const;
+
+  void append(std::vector<Row> rows);
+  void reserve(std::size_t n);
+  void clear();  // frees the rows
+  std::vector<Row> snapshot() const;
+
+  void setTarget(std::size_t i, const std::string& target, const std::string& kind);
+  // Stores a run's result: the target always, the kind only when the
+  // result is not empty.
+  void storeResult(std::size_t i, const std::string& result, const std::string& kind);
+  void setKind(std::size_t i, const std::string& kind);
+  void setNotes(std::size_t i, const std::string& notes);
+  void clearAnalyses();  // empties target and kind of every row
+
+  // Runs fn over the rows under one lock (for whole-list checks).
+  void forEach(const std::function<void(std::size_t, const Row&)>& fn) const;
+
+  // Header-click sort of column 0..2 (column 3 does nothing); the direction
+  // comes from sortBit and is toggled afterwards. False when nothing sorted.
+  bool Sort(int column, int& SortBit);
+
+  // 1 when every row has an empty target (also with no rows).
+  int ListBlankCheck() const;
+  // 1 when at least one row has a non-empty target.
+  int MoveDataCheck() const;
+  // Index of the first row whose name equals `name` byte for byte, -1 if none.
+  long SelectListView(const std::string& name) const;
+  // Summary: one line per target of the classified rows, in order of first
+  // occurrence, with the number of classified rows that have it.
+  std::vector<SummaryLine> CountSetItem() const;
+
+ private:
+  mutable std::shared_mutex mutex_;
+  std::vector<Row> rows_;
+};
+
+}  // namespace pictray

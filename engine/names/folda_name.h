@@ -1,0 +1,25 @@
+// Turning any text into a folder name.
+#pragma once
+
+#include <string>
+
+namespace pictray {
+
+// Returns a copy of `text` up to its first line feed in which every
+// character listed in `disabledchar` becomes "_"; with lenient == 0 (the
+// strict form) every byte that is not an ASCII letter or digit becomes "_"
+// too. `disabledchar` is compared character by character (UTF-8), so a
+// listed multi-byte character never matches part of another one.
+std::string GetFoldaName(const std::string& text, int lenient, const std::string& disabledchar);
+
+// `text` with every space removed.
+std::string GetFoldaName2(const std::string& text);
+
+// Every upper-case ASCII letter written twice (RGB -> RRGGBB).
+std::string Mojihenkan(const std::string& text);
+
+// A target that may be used as a folder: one path component inside the
+// source folder, never "", ".", "..", nor holding "/" or NUL.
+bool IsSafeFolderName(const std::string& name);
+
+}  // namespace pictray

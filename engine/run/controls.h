@@ -1,0 +1,74 @@
+// Controls of the main window that runs may touch, by the system's names,
+// and the command ids that reach the main window.
+#pragma once
+
+namespace pictray {
+
+enum class Control {
+  BT01,  // move start
+  BT02,  // list-up (check)
+  BT03,  // clear list
+  BT04,  // character classification
+  BT05,  // fixed phrase
+  BT06,  // extension
+  BT07,  // Exif (check)
+  BT08,  // Info (check)
+  BT09,  // abort
+  BT10,  // clear analyses
+  BT11,  // Info + Exif header check (check)
+  BT12,  // RGB analysis (check)
+  BT13,  // size analysis (check)
+  BT14,  // NG analysis (check)
+  BT15,  // RGB ratio (check)
+  BT16,  // RGB strength (check)
+  BT21,  // button of child window 2 shown after a move
+  BT101, // pre-read application (check)
+  LV01,  // file list
+  LV02,  // move result list
+  LV03,  // summary list
+  PR01,  // first progress bar
+  PR02,  // second progress bar
+  CB01,  // search / pattern field
+  ED01,  // source folder field
+  GRST01,
+  scrollV,
+};
+
+namespace cmd {
+inline constexpr int MoveStart = 1001;
+inline constexpr int ListUp = 1002;
+inline constexpr int ClearList = 1003;
+inline constexpr int CharClass = 1004;
+inline constexpr int PhraseClass = 1012;
+inline constexpr int ExtClass = 1013;
+inline constexpr int Exif = 1014;
+inline constexpr int Info = 1022;
+inline constexpr int Abort = 1031;
+inline constexpr int ClearAnalyses = 1034;
+inline constexpr int HeaderCheck = 1035;
+inline constexpr int RgbAnalysis = 1037;
+inline constexpr int Search = 1042;
+inline constexpr int SizeAnalysis = 1043;
+inline constexpr int NgAnalysis = 1045;
+inline constexpr int OpenFolderApp3 = 1048;
+inline constexpr int RgbRatio = 1049;
+inline constexpr int PreReadNow = 1051;
+inline constexpr int RunEnded = 1052;
+inline constexpr int RgbStrength = 1053;
+inline constexpr int PartColour = 4003;
+inline constexpr int AllColour = 4004;
+inline constexpr int MenuOpen = 5001;
+inline constexpr int MenuClear = 5002;
+inline constexpr int MenuExit = 5005;
+inline constexpr int MenuAnalysisSettings = 5006;
+inline constexpr int MenuDisplaySettings = 5007;
+inline constexpr int MenuProperties = 5008;
+inline constexpr int MenuHelp = 5010;
+inline constexpr int MenuSearch = 5012;
+inline constexpr int Grid4 = 5101;
+inline constexpr int Grid8 = 5102;
+inline constexpr int AppsChanged = 5103;
+inline constexpr int Preview = 6009;
+}  // namespace cmd
+
+}  // namespace pictray

@@ -1,0 +1,61 @@
+// State of the Pictray main window that runs read or write: the rows, the
+// analysis selection flags, the chaining switch, the parameter blocks and
+// the run registry. The window owns one; pictray-cli and tests make their own.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "engine/list/file_list.h"
+#include "engine/run/run_state.h"
+
+namespace pictray {
+
+// A text written by one thread and read by another.
+class SharedText {
+ public:
+  SharedText() = default;
+  explicit SharedText(std::string v) : value_(std::move(v)) {}
+  std::string get() const {
+    std::lock_guard<std::mutex> l(m_);
+    return value_;
+  }
+  void set(std::string v) {
+    std::lock_guard<std::mutex> l(m_);
+    value_ = std::move(v);
+  }
+
+ private:
+  mutable std::mutex m_;
+  std::string value_;
+};
+
+struct AnalysisFlags {
+  std::atomic<int> M_Exif{0}, M_Info{0}, M_Hed{0}, M_Size{0}, M_NG{0}, M_RP{0}, M_RS{0};
+
+  bool Any() const {
+    return M_Exif || M_Info || M_Hed || M_Size || M_NG || M_RP || M_RS;
+  }
+  void Reset() {
+    for (std::atomic<int>* f : {&M_Exif, &M_Info, &M_Hed, &M_Size, &M_NG, &M_RP, &M_RS}) f->store(0);
+  }
+};
+
+struct PictrayState {
+  FileList rows;  // lpData / ListMax
+  AnalysisFlags flags;
+  std::atomic<int> MoveOn{0};
+  std::atomic<int> Firstset{1};
+  SharedText SarchFile;
+  SharedText ExifSel{"1"};
+  SharedText disabledchar;
+  std::string profile;    // working copy of the settings
+  std::string GRprofile;  // the settings file
+  std::string programDir;
+  int SortBit = 0;
+  ParamBlocks blocks;
+  RunRegistry runs;
+};
+
+}  // namespace pictray

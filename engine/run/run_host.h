@@ -1,0 +1,63 @@
+// The only way a run touches the window. The Qt host carries every call to
+// the window's thread and waits for it; tests use a recording host.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "engine/list/file_list.h"
+#include "engine/run/controls.h"
+
+namespace pictray {
+
+// One line of the move result list LV02.
+struct MoveResultLine {
+  std::string folder;     // target name
+  int count = 0;          // files moved into it
+  std::string firstFile;  // first file moved into it
+  std::string path;       // source folder + "/" + target
+  std::string mode;       // "new" or "add"
+  bool operator==(const MoveResultLine&) const = default;
+};
+
+class RunHost {
+ public:
+  virtual ~RunHost() = default;
+
+  // The message box owned by the main window: 6 for the first button, 7 otherwise.
+  virtual int MessageBox1Q(const std::string& text, const std::string& caption1,
+                           const std::string& caption2) = 0;
+
+  virtual void SetProgressRange(Control bar, int minimum, int maximum) = 0;
+  virtual void SetProgress(Control bar, int position) = 0;
+  // Status bar part 0, 1 or 2.
+  virtual void SetStatusText(int part, const std::string& text) = 0;
+
+  virtual void EnableControl(Control c, bool enabled) = 0;
+  virtual void CheckControl(Control c, bool checked) = 0;
+  virtual bool IsChecked(Control c) = 0;
+  virtual void ShowControl(Control c, bool visible) = 0;
+  virtual void SetControlText(Control c, const std::string& text) = 0;
+
+  // A command to the main window, handled before the call returns.
+  virtual void SendCommand(int id) = 0;
+
+  // File list view LV01: number of rows shown, rows whose texts changed,
+  // the row a run is working on, selection.
+  virtual void SetItemCount(std::size_t count) = 0;
+  virtual void RowsChanged(std::size_t first, std::size_t last) = 0;
+  virtual void ShowRunPlace(std::size_t row) = 0;
+  virtual void SelectRow(long row) = 0;  // selects, focuses and scrolls to it
+  virtual void DeselectAll() = 0;
+
+  // Summary list LV03.
+  virtual void SetSummary(const std::vector<SummaryLine>& lines) = 0;
+
+  // Move result list LV02: line `index` is added (index == current count)
+  // or replaced.
+  virtual void ClearMoveResults() = 0;
+  virtual void SetMoveResult(std::size_t index, const MoveResultLine& line) = 0;
+};
+
+}  // namespace pictray

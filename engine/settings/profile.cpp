@@ -1,0 +1,185 @@
+#include "engine/settings/profile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace pictray {
+namespace {
+
+std::string Trim(const std::string& s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
+  return s.substr(b, e - b);
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> ReadLines(const std::string& file, bool* exists) {
+  std::vector<std::string> lines;
+  std::ifstream in(file, std::ios::binary);
+  *exists = static_cast<bool>(in);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// "[name]" gives name; anything else gives false.
+bool SectionName(const std::string& line, std::string* name) {
+  std::string t = Trim(line);
+  if (t.size() < 2 || t.front() != '[') return false;
+  std::size_t close = t.find(']');
+  if (close == std::string::npos) return false;
+  *name = Trim(t.substr(1, close - 1));
+  return true;
+}
+
+bool KeyValue(const std::string& line, std::string* key, std::string* value) {
+  std::string t = Trim(line);
+  if (t.empty() || t[0] == ';') return false;
+  std::size_t eq = t.find('=');
+  if (eq == std::string::npos) return false;
+  *key = Trim(t.substr(0, eq));
+  *value = Trim(t.substr(eq + 1));
+  return true;
+}
+
+std::string Unquote(const std::string& v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    return v.substr(1, v.size() - 2);
+  return v;
+}
+
+std::string CutToWidth(const std::string& v, std::size_t width) {
+  if (width == 0 || v.size() < width) return v;
+  std::size_t n = width - 1;
+  // Back off to the start of a UTF-8 sequence so that no character is split.
+  while (n > 0 && (static_cast<unsigned char>(v[n]) & 0xC0) == 0x80) --n;
+  return v.substr(0, n);
+}
+
+// Index range [begin, end) of the lines belonging to the first section named
+// `section` (begin = header line); begin = npos when absent.
+void FindSection(const std::vector<std::string>& lines, const std::string& section,
+                 std::size_t* begin, std::size_t* end) {
+  *begin = std::string::npos;
+  *end = lines.size();
+  std::string name;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!SectionName(lines[i], &name)) continue;
+    if (*begin != std::string::npos) {
+      *end = i;
+      return;
+    }
+    if (EqualNoCase(name, section)) *begin = i;
+  }
+}
+
+bool WriteWhole(const std::string& file, const std::vector<std::string>& lines) {
+  // Unique per process and thread, so concurrent writers never share a temp file.
+  std::string tmp = file + ".tmp" + std::to_string(::getpid()) + "." +
+                    std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  std::string text;
+  for (const auto& l : lines) text += l + "\n";
+  const char* p = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ::close(fd);
+      ::unlink(tmp.c_str());
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  if (::close(fd) != 0 || std::rename(tmp.c_str(), file.c_str()) != 0) {
+    ::unlink(tmp.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string GetProfileString(const std::string& section, const std::string& key,
+                             const std::string& fallback, std::size_t width,
+                             const std::string& file) {
+  bool exists = false;
+  std::vector<std::string> lines = ReadLines(file, &exists);
+  std::size_t begin, end;
+  FindSection(lines, section, &begin, &end);
+  if (begin != std::string::npos) {
+    std::string k, v;
+    for (std::size_t i = begin + 1; i < end; ++i)
+      if (KeyValue(lines[i], &k, &v) && EqualNoCase(k, key)) return CutToWidth(Unquote(v), width);
+  }
+  return CutToWidth(fallback, width);
+}
+
+int ProfileNumber(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  long long v = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    v = v * 10 + (text[i] - '0');
+    if (v > 2147483647LL) v = 2147483647LL;
+  }
+  return static_cast<int>(negative ? -v : v);
+}
+
+int GetProfileInt(const std::string& section, const std::string& key, int fallback,
+                  const std::string& file) {
+  return ProfileNumber(GetProfileString(section, key, std::to_string(fallback), 0, file));
+}
+
+bool WriteProfileString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& file) {
+  bool exists = false;
+  std::vector<std::string> lines = ReadLines(file, &exists);
+  std::size_t begin, end;
+  FindSection(lines, section, &begin, &end);
+  if (begin == std::string::npos) {
+    lines.push_back("[" + section + "]");
+    lines.push_back(key + "=" + value);
+    return WriteWhole(file, lines);
+  }
+  std::string k, v;
+  std::size_t last = begin;
+  for (std::size_t i = begin + 1; i < end; ++i) {
+    if (Trim(lines[i]).empty()) continue;
+    last = i;
+    if (KeyValue(lines[i], &k, &v) && EqualNoCase(k, key)) {
+      lines[i] = k + "=" + value;
+      return WriteWhole(file, lines);
+    }
+  }
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last + 1), key + "=" + value);
+  return WriteWhole(file, lines);
+}
+
+}  // namespace pictray

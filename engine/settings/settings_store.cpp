@@ -1,0 +1,143 @@
+#include "engine/settings/settings_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+
+#include "engine/settings/profile.h"
+
+namespace pictray {
+namespace {
+
+bool IsFolder(const std::string& p) {
+  struct stat st;
+  return !p.empty() && ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool Exists(const std::string& p) {
+  struct stat st;
+  return ::stat(p.c_str(), &st) == 0;
+}
+
+// Copies src to a new file dst; fails rather than replacing an existing dst.
+bool CopyToNewFile(const std::string& src, const std::string& dst) {
+  std::ifstream in(src, std::ios::binary);
+  if (!in) return false;
+  int fd = ::open(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  char buf[8192];
+  bool ok = true;
+  while (ok && in) {
+    in.read(buf, sizeof buf);
+    std::streamsize got = in.gcount();
+    for (std::streamsize off = 0; ok && off < got;) {
+      ssize_t n = ::write(fd, buf + off, static_cast<std::size_t>(got - off));
+      if (n <= 0) ok = false;
+      else off += n;
+    }
+  }
+  if (::close(fd) != 0) ok = false;
+  if (!ok) ::unlink(dst.c_str());
+  return ok;
+}
+
+}  // namespace
+
+TimeStamp TimeStamp::Now() {
+  auto now = std::chrono::system_clock::now();
+  std::time_t secs = std::chrono::system_clock::to_time_t(now);
+  std::tm tm{};
+  ::localtime_r(&secs, &tm);
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  return TimeStamp{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+                   static_cast<int>(ms)};
+}
+
+std::string TimeStamp::Text() const {
+  char buf[80];
+  std::snprintf(buf, sizeof buf, "%d%d%d%d%d%d", year, month, day, hour, minute, millisecond);
+  return buf;
+}
+
+SettingsStore::SettingsStore(std::string programDir, std::string proName)
+    : F_(std::move(programDir)), N_(std::move(proName)) {}
+
+bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
+  GRprofile = F_ + "/" + N_ + ".ini";
+  dllfile = F_ + "/libthumbkit.so";
+  zipdll = F_ + "/7-zip32.dll";
+  dllini = F_ + "/thumbkit.ini";
+  std::string W = GetProfileString(kSection0, "WPath", "", kPathWidth, GRprofile);
+  if (!IsFolder(W)) W = F_;
+  helpfile = F_ + "/" + N_ + "help.html";
+  created = !Exists(GRprofile);
+  if (created && !WriteProfileString(kSection0, "WPath", W, GRprofile)) return false;
+  workfile = W + "/" + t.Text() + "bit.$$$";
+  RGBtxt = F_ + "/RGB.txt";
+  if (created) WriteCreationValues();
+  ReadStartupKeys();
+  return true;
+}
+
+void SettingsStore::WriteCreationValues() const {
+  // "WPath" was written first: it created the file.
+  const char* section0[][2] = {
+      {"ExifSel", "1"},       {"samcount", "5000000"}, {"MatchPer", "10"},
+      {"WinClose", "1"},      {"disabledchar", kDefaultDisabledChars},
+      {"Exec255bit", "1"},    {"Exec000bit", "1"},     {"ExecOWNbit", "0"},
+      {"ExecRGB", ""},        {"PixelPassbit", "1"},   {"RGB64", "2"}};
+  for (auto& kv : section0) WriteProfileString(kSection0, kv[0], kv[1], GRprofile);
+  for (const char* app : {"app", "app1", "app2", "app3"})
+    WriteProfileString(kSection1, app, "open", GRprofile);
+  WriteProfileString(kSection1, "ZenApp", "Twinscan", GRprofile);
+  const char* place[][2] = {{"Px", "50"}, {"Py", "50"}, {"Pw", "1500"}, {"Ph", "1000"}};
+  for (auto& kv : place) WriteProfileString(kSection0, kv[0], kv[1], GRprofile);
+}
+
+void SettingsStore::ReadStartupKeys() {
+  auto get = [this](const char* key, const char* fallback, std::size_t width) {
+    return GetProfileString(kSection0, key, fallback, width, GRprofile);
+  };
+  ExifSel = get("ExifSel", "1", 3);
+  samcount = get("samcount", "5000000", 10);
+  ColorMax = ProfileNumber(samcount);
+  MatchPer = get("MatchPer", "10", 4);
+  match_per = ProfileNumber(MatchPer);
+  WinClose = get("WinClose", "1", 2);
+  disabledchar = get("disabledchar", kDefaultDisabledChars, 100);
+  Exec255bit = get("Exec255bit", "1", 2);
+  Exec000bit = get("Exec000bit", "1", 2);
+  ExecOWNbit = get("ExecOWNbit", "0", 2);
+  ExecRGB = get("ExecRGB", "", 12);
+  PixelPassbit = get("PixelPassbit", "1", 2);
+  RGB64 = get("RGB64", "2", 2);
+  Px = get("Px", "50", 10);
+  Py = get("Py", "50", 10);
+  Pw = get("Pw", "1500", 10);
+  Ph = get("Ph", "1000", 10);
+}
+
+bool SettingsStore::NewProfileSetSub(const TimeStamp& t) {
+  std::string base = F_ + "/" + t.Text() + N_;
+  for (int i = 0; i < 100; ++i) {
+    std::string name = base + (i == 0 ? "" : "_" + std::to_string(i)) + ".ini";
+    if (CopyToNewFile(GRprofile, name)) {
+      profile = name;
+      return true;
+    }
+    if (!Exists(name)) return false;  // not a name clash: the copy itself failed
+  }
+  return false;
+}
+
+void SettingsStore::RemoveWorkingFiles() const {
+  if (!profile.empty()) ::unlink(profile.c_str());
+  if (!workfile.empty() && Exists(workfile)) ::unlink(workfile.c_str());
+}
+
+}  // namespace pictray

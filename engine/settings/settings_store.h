@@ -1,0 +1,59 @@
+// The settings file beside the program, its private working copy and the
+// paths derived from them at start.
+#pragma once
+
+#include <string>
+
+namespace pictray {
+
+// Local time, as the time stamp of the working copy and work file needs it.
+struct TimeStamp {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, millisecond = 0;
+  static TimeStamp Now();
+  // "%d%d%d%d%d%d": year, month, day, hour, minute, millisecond.
+  std::string Text() const;
+};
+
+inline constexpr const char* kSection0 = "Section0";
+inline constexpr const char* kSection1 = "Section1";
+// Paths are read without cutting them (the file system allows long ones).
+inline constexpr std::size_t kPathWidth = 0;
+
+class SettingsStore {
+ public:
+  // F = program folder, N = program base name (ProName).
+  SettingsStore(std::string programDir, std::string proName);
+
+  // Computes the paths, creates the settings file with its creation values
+  // when missing, and reads the start-up keys. False when the file could not
+  // be created.
+  bool ProfileSetSub(const TimeStamp& t);
+  // Copies the settings file to a time-stamped working copy. A name already
+  // taken (another copy started in the same millisecond) gets a suffix
+  // instead of overwriting that copy.
+  bool NewProfileSetSub(const TimeStamp& t);
+  // Deletes the working copy and the work file (program exit).
+  void RemoveWorkingFiles() const;
+
+  const std::string& programDir() const { return F_; }
+  const std::string& proName() const { return N_; }
+
+  std::string GRprofile, profile, workfile, dllfile, zipdll, dllini, helpfile, RGBtxt;
+  // Start-up keys.
+  std::string ExifSel, samcount, MatchPer, WinClose, disabledchar, Exec255bit, Exec000bit,
+      ExecOWNbit, ExecRGB, PixelPassbit, RGB64, Px, Py, Pw, Ph;
+  int ColorMax = 0;
+  int match_per = 0;
+  bool created = false;  // the settings file was created by this start
+
+ private:
+  void WriteCreationValues() const;
+  void ReadStartupKeys();
+
+  std::string F_, N_;
+};
+
+// The eleven characters replaced in folder names by default.
+inline constexpr const char* kDefaultDisabledChars = "/:,;*?\"<>|.";
+
+}  // namespace pictray

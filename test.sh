@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: a normal build, an
+# ASan+UBSan build of the tests, a ThreadSanitizer build of the run tests,
+# and a bounded fuzzing pass. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install-deps.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+echo "== tests"
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
+
+echo "== ASan+UBSan build of the tests"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPICTRAY_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 600
+
+if [ -x scripts/tsan.sh ]; then
+  echo "== ThreadSanitizer run of the run tests"
+  scripts/tsan.sh
+fi
+if [ -x scripts/fuzz.sh ]; then
+  echo "== bounded fuzzing"
+  scripts/fuzz.sh 30
+fi
+echo "All test stages passed."

@@ -1,0 +1,128 @@
+#include "engine/list/file_list.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/list/uniformity.h"
+#include "tests/support/recording_host.h"
+
+namespace pictray {
+namespace {
+
+// Fills a list in place (the list owns a lock and cannot be moved).
+#define MAKE_LIST(var, ...)  \
+  FileList var;              \
+  var.append(std::vector<Row>{__VA_ARGS__})
+
+TEST(FileList, CellsAnswerFromRowsAndNotesOnlyForPhraseKind) {
+  MAKE_LIST(l, {"a.jpg", "x", "T", "note"}, {"b.jpg", "y", "C", "note"});
+  EXPECT_EQ(l.cell(0, 0), "a.jpg");
+  EXPECT_EQ(l.cell(0, 1), "x");
+  EXPECT_EQ(l.cell(0, 2), "T");
+  EXPECT_EQ(l.cell(0, 3), "note");
+  EXPECT_EQ(l.cell(1, 3), "");
+  EXPECT_EQ(l.cell(5, 0), "");
+}
+
+TEST(FileList, LongNamesAndTargetsAreKeptWhole) {
+  std::string longName(255, 'n');
+  std::string longTarget(180, 't');
+  MAKE_LIST(l, {longName, "", "", ""});
+  l.setTarget(0, longTarget, "C");
+  EXPECT_EQ(l.name(0), longName);
+  EXPECT_EQ(l.target(0), longTarget);
+}
+
+TEST(FileList, SummaryCountsClassifiedRowsInOrderOfFirstOccurrence) {
+  MAKE_LIST(l, {"1", "b", "C", ""},
+                     {"2", "a", "C", ""},
+                     {"3", "b", "C", ""},
+                     {"4", "a", "", ""},  // target without kind: not counted
+                     {"5", "", "", ""});
+  std::vector<SummaryLine> want{{"b", 2}, {"a", 1}};
+  EXPECT_EQ(l.CountSetItem(), want);
+  MAKE_LIST(blank, {"1", "", "", ""});
+  EXPECT_TRUE(blank.CountSetItem().empty());
+}
+
+TEST(FileList, BlankAndMoveChecks) {
+  FileList none;
+  EXPECT_EQ(none.ListBlankCheck(), 1);
+  EXPECT_EQ(none.MoveDataCheck(), 0);
+  MAKE_LIST(l, {"1", "", "", ""}, {"2", "", "", ""});
+  EXPECT_EQ(l.ListBlankCheck(), 1);
+  EXPECT_EQ(l.MoveDataCheck(), 0);
+  l.setTarget(1, "t", "C");
+  EXPECT_EQ(l.ListBlankCheck(), 0);
+  EXPECT_EQ(l.MoveDataCheck(), 1);
+}
+
+TEST(FileList, SelectListViewMatchesWholeNameByteForByte) {
+  MAKE_LIST(l, {"abc", "", "", ""}, {"ABC", "", "", ""}, {"abc", "", "", ""});
+  EXPECT_EQ(l.SelectListView("ABC"), 1);
+  EXPECT_EQ(l.SelectListView("abc"), 0);
+  EXPECT_EQ(l.SelectListView("ab"), -1);
+  EXPECT_EQ(l.SelectListView(""), -1);
+}
+
+TEST(FileList, SortDirectionIsSharedByAllColumns) {
+  MAKE_LIST(l, {"b", "2", "C", ""}, {"a", "3", "T", ""}, {"c", "1", "e", ""});
+  int SortBit = 0;
+  ASSERT_TRUE(l.Sort(0, SortBit));  // ascending by name
+  EXPECT_EQ(l.name(0), "a");
+  EXPECT_EQ(l.name(2), "c");
+  EXPECT_EQ(SortBit, 1);
+  ASSERT_TRUE(l.Sort(1, SortBit));  // another column: descending now
+  EXPECT_EQ(l.target(0), "3");
+  EXPECT_EQ(l.target(2), "1");
+  EXPECT_EQ(SortBit, 0);
+  ASSERT_TRUE(l.Sort(2, SortBit));  // byte order: upper case before lower
+  EXPECT_EQ(l.kind(0), "C");
+  EXPECT_EQ(l.kind(1), "T");
+  EXPECT_FALSE(l.Sort(3, SortBit));  // the notes column does nothing
+  EXPECT_EQ(SortBit, 1);
+  FileList empty;
+  EXPECT_FALSE(empty.Sort(0, SortBit));
+}
+
+TEST(Uniformity, DifferentTargetsAskNothing) {
+  testing::RecordingHost host;
+  MAKE_LIST(l, {"1", "a", "C", ""}, {"2", "b", "C", ""});
+  EXPECT_EQ(SetDataAllCheck(host, l), 0);
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST(Uniformity, OneRowOrBlankTargetsNeverAsk) {
+  testing::RecordingHost host;
+  MAKE_LIST(one, {"1", "a", "C", ""});
+  EXPECT_EQ(SetDataAllCheck(host, one), 1);
+  MAKE_LIST(blank, {"1", "", "", ""}, {"2", "", "", ""});
+  EXPECT_EQ(SetDataAllCheck(host, blank), 1);
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST(Uniformity, AllSameAnsweredClearEmptiesRowsAndSummary) {
+  testing::RecordingHost host;
+  host.summary = {{"a", 2}};
+  host.Answer(6);
+  MAKE_LIST(l, {"1", "a", "C", ""}, {"2", "a", "C", ""});
+  EXPECT_EQ(SetDataAllCheck(host, l), 1);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, kAllSameQuestion);
+  EXPECT_EQ(host.messages[0].caption1, "クリアする");
+  EXPECT_EQ(host.messages[0].caption2, "しない");
+  EXPECT_EQ(l.target(0), "");
+  EXPECT_EQ(l.kind(1), "");
+  EXPECT_TRUE(host.summary.empty());
+}
+
+TEST(Uniformity, AllSameAnsweredKeepChangesNothing) {
+  testing::RecordingHost host;
+  host.Answer(7);
+  MAKE_LIST(l, {"1", "a", "C", ""}, {"2", "a", "C", ""});
+  EXPECT_EQ(SetDataAllCheck(host, l), 1);
+  EXPECT_EQ(l.target(1), "a");
+  EXPECT_EQ(l.kind(1), "C");
+}
+
+}  // namespace
+}  // namespace pictray

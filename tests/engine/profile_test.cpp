@@ -1,0 +1,83 @@
+#include "engine/settings/profile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/support/temp_dir.h"
+
+namespace pictray {
+namespace {
+
+std::string Slurp(const std::string& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+TEST(Profile, MissingFileSectionOrKeyGivesFallback) {
+  testing::TempDir dir;
+  std::string f = dir.path() + "/a.ini";
+  EXPECT_EQ(GetProfileString("S", "k", "fb", 0, f), "fb");
+  ASSERT_TRUE(WriteProfileString("S", "k", "v", f));
+  EXPECT_EQ(GetProfileString("T", "k", "fb", 0, f), "fb");
+  EXPECT_EQ(GetProfileString("S", "other", "fb", 0, f), "fb");
+}
+
+TEST(Profile, FirstWriteCreatesFileAndLaterWritesKeepOrder) {
+  testing::TempDir dir;
+  std::string f = dir.path() + "/a.ini";
+  ASSERT_TRUE(WriteProfileString("Section0", "WPath", "/x", f));
+  ASSERT_TRUE(WriteProfileString("Section0", "ExifSel", "1", f));
+  ASSERT_TRUE(WriteProfileString("Section1", "app", "open", f));
+  ASSERT_TRUE(WriteProfileString("Section0", "Px", "50", f));
+  ASSERT_TRUE(WriteProfileString("Section0", "WPath", "/y", f));
+  EXPECT_EQ(Slurp(f), "[Section0]\nWPath=/y\nExifSel=1\nPx=50\n[Section1]\napp=open\n");
+}
+
+TEST(Profile, SectionsAndKeysIgnoreCaseValuesAreTrimmedAndUnquoted) {
+  testing::TempDir dir;
+  std::string f = dir.path() + "/a.ini";
+  std::ofstream(f) << "; comment\r\n[section0]\r\n  KEY =  spaced value  \r\nq=\"quoted \"\r\n"
+                      "dup=first\r\ndup=second\r\n[Other]\r\nkey=other\r\n";
+  EXPECT_EQ(GetProfileString("SECTION0", "key", "", 0, f), "spaced value");
+  EXPECT_EQ(GetProfileString("Section0", "Q", "", 0, f), "quoted ");
+  EXPECT_EQ(GetProfileString("Section0", "dup", "", 0, f), "first");
+  EXPECT_EQ(GetProfileString("other", "key", "", 0, f), "other");
+  // A write keeps the stored spelling of the key and the rest of the file.
+  ASSERT_TRUE(WriteProfileString("SECTION0", "key", "new", f));
+  EXPECT_EQ(GetProfileString("Section0", "key", "", 0, f), "new");
+  EXPECT_EQ(GetProfileString("other", "key", "", 0, f), "other");
+  EXPECT_NE(Slurp(f).find("KEY=new"), std::string::npos);
+}
+
+TEST(Profile, WidthCutsValueAndFallbackWithoutSplittingCharacters) {
+  testing::TempDir dir;
+  std::string f = dir.path() + "/a.ini";
+  ASSERT_TRUE(WriteProfileString("S", "n", "12345", f));
+  EXPECT_EQ(GetProfileString("S", "n", "", 3, f), "12");
+  EXPECT_EQ(GetProfileString("S", "missing", "abcdef", 4, f), "abc");
+  // "日本" is 6 bytes; width 5 leaves room for 4 bytes: only the first character fits.
+  ASSERT_TRUE(WriteProfileString("S", "j", "日本", f));
+  EXPECT_EQ(GetProfileString("S", "j", "", 5, f), "日");
+}
+
+TEST(Profile, NumbersReadDecimallyAndUnreadableCountsZero) {
+  EXPECT_EQ(ProfileNumber("42"), 42);
+  EXPECT_EQ(ProfileNumber(" -7x"), -7);
+  EXPECT_EQ(ProfileNumber("abc"), 0);
+  EXPECT_EQ(ProfileNumber(""), 0);
+  testing::TempDir dir;
+  std::string f = dir.path() + "/a.ini";
+  EXPECT_EQ(GetProfileInt("S", "n", 10, f), 10);
+}
+
+TEST(Profile, UnwritableFileReportsFailure) {
+  EXPECT_FALSE(WriteProfileString("S", "k", "v", "/nonexistent-dir/x/a.ini"));
+}
+
+}  // namespace
+}  // namespace pictray

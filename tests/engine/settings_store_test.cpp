@@ -1,0 +1,106 @@
+#include "engine/settings/settings_store.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "engine/settings/profile.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray {
+namespace {
+
+const TimeStamp kT{2026, 3, 7, 9, 5, 42};
+
+std::string Slurp(const std::string& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+TEST(SettingsStore, TimeStampHasNoLeadingZerosAndNoSeconds) {
+  EXPECT_EQ(kT.Text(), "2026379542");
+}
+
+TEST(SettingsStore, FirstStartCreatesSettingsInOrderWithWorkingCopy) {
+  testing::TempDir dir;
+  SettingsStore s(dir.path(), "Pictray");
+  ASSERT_TRUE(s.ProfileSetSub(kT));
+  ASSERT_TRUE(s.NewProfileSetSub(kT));
+  EXPECT_TRUE(s.created);
+  EXPECT_EQ(s.GRprofile, dir.path() + "/Pictray.ini");
+  EXPECT_EQ(s.profile, dir.path() + "/2026379542Pictray.ini");
+  EXPECT_EQ(s.workfile, dir.path() + "/2026379542bit.$$$");
+  EXPECT_EQ(s.dllfile, dir.path() + "/libthumbkit.so");
+  EXPECT_EQ(s.helpfile, dir.path() + "/Pictrayhelp.html");
+  EXPECT_EQ(s.RGBtxt, dir.path() + "/RGB.txt");
+  const std::string expected =
+      "[Section0]\nWPath=" + dir.path() +
+      "\nExifSel=1\nsamcount=5000000\nMatchPer=10\nWinClose=1\n"
+      "disabledchar=/:,;*?\"<>|.\nExec255bit=1\nExec000bit=1\nExecOWNbit=0\nExecRGB=\n"
+      "PixelPassbit=1\nRGB64=2\nPx=50\nPy=50\nPw=1500\nPh=1000\n"
+      "[Section1]\napp=open\napp1=open\napp2=open\napp3=open\nZenApp=Twinscan\n";
+  EXPECT_EQ(Slurp(s.GRprofile), expected);
+  EXPECT_EQ(Slurp(s.profile), expected);
+  EXPECT_EQ(s.Px, "50");
+  EXPECT_EQ(s.Pw, "1500");
+  EXPECT_EQ(s.Ph, "1000");
+  EXPECT_EQ(s.ColorMax, 5000000);
+  EXPECT_EQ(s.match_per, 10);
+  EXPECT_EQ(s.disabledchar, "/:,;*?\"<>|.");
+
+  s.RemoveWorkingFiles();
+  EXPECT_FALSE(std::filesystem::exists(s.profile));
+  EXPECT_TRUE(std::filesystem::exists(s.GRprofile));
+}
+
+TEST(SettingsStore, ExistingFileIsReadNotRewritten) {
+  testing::TempDir dir;
+  std::string ini = dir.path() + "/Pictray.ini";
+  std::ofstream(ini) << "[Section0]\nPx=120\nWPath=/does/not/exist\n";
+  SettingsStore s(dir.path(), "Pictray");
+  ASSERT_TRUE(s.ProfileSetSub(kT));
+  EXPECT_FALSE(s.created);
+  EXPECT_EQ(s.Px, "120");
+  EXPECT_EQ(s.Py, "50");  // missing key: fallback
+  // A WPath that is no folder falls back to the program's folder.
+  EXPECT_EQ(s.workfile, dir.path() + "/2026379542bit.$$$");
+  EXPECT_EQ(Slurp(ini), "[Section0]\nPx=120\nWPath=/does/not/exist\n");
+}
+
+TEST(SettingsStore, WorkFileFollowsAnExistingWPathFolder) {
+  testing::TempDir dir, work;
+  std::ofstream(dir.path() + "/Pictray.ini") << "[Section0]\nWPath=" << work.path() << "\n";
+  SettingsStore s(dir.path(), "Pictray");
+  ASSERT_TRUE(s.ProfileSetSub(kT));
+  EXPECT_EQ(s.workfile, work.path() + "/2026379542bit.$$$");
+}
+
+TEST(SettingsStore, SecondStartInSameMillisecondKeepsFirstWorkingCopy) {
+  testing::TempDir dir;
+  SettingsStore a(dir.path(), "Pictray"), b(dir.path(), "Pictray");
+  ASSERT_TRUE(a.ProfileSetSub(kT));
+  ASSERT_TRUE(a.NewProfileSetSub(kT));
+  WriteProfileString("Section0", "Marker", "first", a.profile);
+  ASSERT_TRUE(b.ProfileSetSub(kT));
+  ASSERT_TRUE(b.NewProfileSetSub(kT));
+  EXPECT_NE(a.profile, b.profile);
+  EXPECT_EQ(GetProfileString("Section0", "Marker", "", 0, a.profile), "first");
+}
+
+TEST(SettingsStore, UnwritableProgramFolderFails) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes everywhere";
+  testing::TempDir dir;
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
+                                               std::filesystem::perms::owner_exec);
+  SettingsStore s(dir.path(), "Pictray");
+  EXPECT_FALSE(s.ProfileSetSub(kT));
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+}
+
+}  // namespace
+}  // namespace pictray

@@ -1,0 +1,131 @@
+// A RunHost for headless tests: records every call and answers message
+// boxes from a script (default 7, as closing the box would).
+#pragma once
+
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/run/run_host.h"
+
+namespace pictray::testing {
+
+struct Message {
+  std::string text, caption1, caption2;
+};
+
+class RecordingHost : public RunHost {
+ public:
+  // Answers for the next message boxes, in order.
+  void Answer(int a) {
+    std::lock_guard<std::mutex> l(m);
+    answers.push_back(a);
+  }
+
+  int MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) override {
+    std::lock_guard<std::mutex> l(m);
+    messages.push_back({text, c1, c2});
+    if (answers.empty()) return defaultAnswer;
+    int a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  void SetProgressRange(Control bar, int lo, int hi) override {
+    std::lock_guard<std::mutex> l(m);
+    ranges[bar] = {lo, hi};
+  }
+  void SetProgress(Control bar, int pos) override {
+    std::lock_guard<std::mutex> l(m);
+    progress[bar] = pos;
+    progressLog.push_back(pos);
+  }
+  void SetStatusText(int part, const std::string& text) override {
+    std::lock_guard<std::mutex> l(m);
+    status[part] = text;
+    statusLog.push_back(text);
+  }
+  void EnableControl(Control c, bool on) override {
+    std::lock_guard<std::mutex> l(m);
+    enabled[c] = on;
+  }
+  void CheckControl(Control c, bool on) override {
+    std::lock_guard<std::mutex> l(m);
+    checked[c] = on;
+  }
+  bool IsChecked(Control c) override {
+    std::lock_guard<std::mutex> l(m);
+    auto it = checked.find(c);
+    return it != checked.end() && it->second;
+  }
+  void ShowControl(Control c, bool on) override {
+    std::lock_guard<std::mutex> l(m);
+    visible[c] = on;
+  }
+  void SetControlText(Control c, const std::string& text) override {
+    std::lock_guard<std::mutex> l(m);
+    texts[c] = text;
+  }
+  void SendCommand(int id) override {
+    std::lock_guard<std::mutex> l(m);
+    commands.push_back(id);
+  }
+  void SetItemCount(std::size_t n) override {
+    std::lock_guard<std::mutex> l(m);
+    itemCount = n;
+  }
+  void RowsChanged(std::size_t, std::size_t) override {}
+  void ShowRunPlace(std::size_t row) override {
+    std::lock_guard<std::mutex> l(m);
+    runPlaces.push_back(row);
+  }
+  void SelectRow(long row) override {
+    std::lock_guard<std::mutex> l(m);
+    selected = row;
+  }
+  void DeselectAll() override {
+    std::lock_guard<std::mutex> l(m);
+    selected = -1;
+  }
+  void SetSummary(const std::vector<SummaryLine>& lines) override {
+    std::lock_guard<std::mutex> l(m);
+    summary = lines;
+  }
+  void ClearMoveResults() override {
+    std::lock_guard<std::mutex> l(m);
+    moveResults.clear();
+  }
+  void SetMoveResult(std::size_t index, const MoveResultLine& line) override {
+    std::lock_guard<std::mutex> l(m);
+    if (index >= moveResults.size()) moveResults.resize(index + 1);
+    moveResults[index] = line;
+  }
+
+  std::vector<std::string> MessageTexts() const {
+    std::lock_guard<std::mutex> l(m);
+    std::vector<std::string> out;
+    for (const auto& msg : messages) out.push_back(msg.text);
+    return out;
+  }
+
+  mutable std::mutex m;
+  int defaultAnswer = 7;
+  std::deque<int> answers;
+  std::vector<Message> messages;
+  std::map<Control, std::pair<int, int>> ranges;
+  std::map<Control, int> progress;
+  std::vector<int> progressLog;
+  std::map<int, std::string> status;
+  std::vector<std::string> statusLog;
+  std::map<Control, bool> enabled, checked, visible;
+  std::map<Control, std::string> texts;
+  std::vector<int> commands;
+  std::size_t itemCount = 0;
+  std::vector<std::size_t> runPlaces;
+  long selected = -1;
+  std::vector<SummaryLine> summary;
+  std::vector<MoveResultLine> moveResults;
+};
+
+}  // namespace pictray::testing
