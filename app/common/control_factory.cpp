@@ -1,0 +1,130 @@
+#include "app/common/control_factory.h"
+
+#include <QDir>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace pictray::ui {
+namespace {
+
+constexpr const char* kIdProperty = "controlId";
+
+template <typename W>
+W* Tag(W* w, int id) {
+  w->setProperty(kIdProperty, id);
+  w->setObjectName(QString::number(id));
+  w->show();
+  return w;
+}
+
+QPushButton* IconButton(QWidget* parent, int id, const QIcon& icon, int edge, bool checkable) {
+  auto* b = new QPushButton(parent);
+  b->setIcon(icon);
+  b->setIconSize(QSize(edge, edge));
+  b->setCheckable(checkable);
+  b->setFixedSize(edge + 10, edge + 10);
+  return Tag(b, id);
+}
+
+}  // namespace
+
+QFont MinchoFont(int pixelHeight) {
+  QFont f;
+  f.setFamilies({"IPAMincho", "IPAPMincho", "Noto Serif CJK JP", "IPAGothic", "Noto Sans CJK JP"});
+  f.setPixelSize(pixelHeight);
+  return f;
+}
+
+QIcon GlyphIcon(const QString& glyph, const QColor& background, int edge) {
+  QPixmap pm(edge, edge);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  QPainterPath tile;
+  tile.addRoundedRect(QRectF(1, 1, edge - 2, edge - 2), edge / 6.0, edge / 6.0);
+  p.fillPath(tile, background);
+  p.setPen(background.lightness() > 150 ? Qt::black : Qt::white);
+  QFont f = MinchoFont(glyph.size() > 2 ? edge * 3 / 10 : edge / 2);
+  f.setBold(true);
+  p.setFont(f);
+  p.drawText(QRect(0, 0, edge, edge), Qt::AlignCenter, glyph);
+  return QIcon(pm);
+}
+
+QIcon ProgramIcon(const QString& path, const QString& programDir, const QIcon& ownIcon) {
+  if (path == "open") return ownIcon;
+  QFileInfo fi(path);
+  if (fi.isRelative()) fi = QFileInfo(QDir(programDir).filePath(path));
+  if (!fi.exists()) return QIcon();
+  QIcon icon = QFileIconProvider().icon(fi);
+  return icon.isNull() ? ownIcon : icon;
+}
+
+QPushButton* MakeICONButtonWnd(QWidget* parent, int id, const QIcon& icon, int edge) {
+  return IconButton(parent, id, icon, edge, false);
+}
+
+QPushButton* MakeICONCheckButtonWnd(QWidget* parent, int id, const QIcon& icon, int edge) {
+  return IconButton(parent, id, icon, edge, true);
+}
+
+QPushButton* MakeICONCheckButtonWnd2(QWidget* parent, int id, const QString& programPath,
+                                     const QString& programDir, const QIcon& ownIcon) {
+  return IconButton(parent, id, ProgramIcon(programPath, programDir, ownIcon), 32, true);
+}
+
+QPushButton* MakeBMButtonWnd(QWidget* parent, int id, const QIcon& bitmap) {
+  return IconButton(parent, id, bitmap, 32, false);
+}
+
+QPushButton* MakeBmCheck32ButtonWnd(QWidget* parent, int id, const QIcon& bitmap) {
+  return IconButton(parent, id, bitmap, 32, true);
+}
+
+QPushButton* MakeTextButtonWnd(QWidget* parent, int id, const QString& text) {
+  return Tag(new QPushButton(text, parent), id);
+}
+
+QPushButton* MakeCheckButtonWnd(QWidget* parent, int id, const QString& text) {
+  auto* b = new QPushButton(text, parent);
+  b->setCheckable(true);
+  return Tag(b, id);
+}
+
+QGroupBox* MakeGroupBoxWindow(QWidget* parent, int id) { return Tag(new QGroupBox(parent), id); }
+
+QLineEdit* Make_EditWindow(QWidget* parent, int id) { return Tag(new QLineEdit(parent), id); }
+
+QProgressBar* Make_progressbar(QWidget* parent, int id, const QColor& bar) {
+  auto* p = new QProgressBar(parent);
+  p->setTextVisible(false);
+  p->setFixedSize(150, 10);
+  p->setStyleSheet(QString("QProgressBar{background:white;border:1px solid gray;}"
+                           "QProgressBar::chunk{background:%1;}")
+                       .arg(bar.name()));
+  return Tag(p, id);
+}
+
+QLabel* Make_StaticWindow(QWidget* parent, int id) {
+  auto* l = new QLabel(parent);
+  l->setAlignment(Qt::AlignCenter);
+  return Tag(l, id);
+}
+
+void MakeToolTip(QWidget* control, const QString& text) { control->setToolTip(text); }
+
+int ControlId(const QWidget* control) {
+  const QVariant v = control ? control->property(kIdProperty) : QVariant();
+  return v.isValid() ? v.toInt() : -1;
+}
+
+}  // namespace pictray::ui

@@ -1,0 +1,48 @@
+// Small factories for the controls every window builds: each makes one
+// control of a fixed kind and look and returns it; the caller places it.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+#include <QString>
+
+class QWidget;
+class QPushButton;
+class QGroupBox;
+class QLineEdit;
+class QProgressBar;
+class QLabel;
+
+namespace pictray::ui {
+
+// The Japanese Mincho face of the programs, with fallbacks, at a pixel height.
+QFont MinchoFont(int pixelHeight);
+
+// An icon of our own: a rounded tile in `background` with `glyph` drawn on it.
+QIcon GlyphIcon(const QString& glyph, const QColor& background, int edge = 32);
+
+// The icon of a program given by path: "open" gives the program's own icon,
+// a relative path is looked up in programDir, otherwise the desktop's icon
+// for that file.
+QIcon ProgramIcon(const QString& path, const QString& programDir, const QIcon& ownIcon);
+
+QPushButton* MakeICONButtonWnd(QWidget* parent, int id, const QIcon& icon, int edge = 32);
+QPushButton* MakeICONCheckButtonWnd(QWidget* parent, int id, const QIcon& icon, int edge = 32);
+QPushButton* MakeICONCheckButtonWnd2(QWidget* parent, int id, const QString& programPath,
+                                     const QString& programDir, const QIcon& ownIcon);
+QPushButton* MakeBMButtonWnd(QWidget* parent, int id, const QIcon& bitmap);
+QPushButton* MakeBmCheck32ButtonWnd(QWidget* parent, int id, const QIcon& bitmap);
+QPushButton* MakeTextButtonWnd(QWidget* parent, int id, const QString& text);
+QPushButton* MakeCheckButtonWnd(QWidget* parent, int id, const QString& text);
+QGroupBox* MakeGroupBoxWindow(QWidget* parent, int id);
+QLineEdit* Make_EditWindow(QWidget* parent, int id);
+QProgressBar* Make_progressbar(QWidget* parent, int id, const QColor& bar);
+QLabel* Make_StaticWindow(QWidget* parent, int id);
+// Attaches one tooltip text to one control.
+void MakeToolTip(QWidget* control, const QString& text);
+
+// The command id a factory gave a control (-1 when none).
+int ControlId(const QWidget* control);
+
+}  // namespace pictray::ui
