@@ -15,6 +15,9 @@ struct CliContext {
   RunHost& host;
   std::string folder;  // source folder as given
   std::ostream& err;   // move results and failures
+  // True while the steps are checked before any runs: a handler then only
+  // answers Done for a step it knows (doing nothing) and NotMine otherwise.
+  bool checkOnly = false;
 };
 
 enum class StepResult { NotMine, Done, Failed };

@@ -1,0 +1,49 @@
+// The run host of pictray-cli: questions get the answer chosen on the
+// command line, messages go to standard error, window-only calls do nothing.
+#pragma once
+
+#include <ostream>
+
+#include "engine/run/run_host.h"
+
+namespace pictray::cli {
+
+class CliHost : public RunHost {
+ public:
+  CliHost(int answer, std::ostream& err) : answer_(answer), err_(err) {}
+
+  // True once an error message was shown.
+  bool failed() const { return failed_; }
+
+  int MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) override {
+    const bool error = c1 == "err" && c2 == "err";
+    const bool info = c1 == "yes" && c2 == "yes";
+    if (error) failed_ = true;
+    err_ << (error ? "error: " : info ? "message: " : "question: ") << text << "\n";
+    return info || error ? 6 : answer_;
+  }
+  void SetProgressRange(Control, int, int) override {}
+  void SetProgress(Control, int) override {}
+  void SetStatusText(int, const std::string&) override {}
+  void EnableControl(Control, bool) override {}
+  void CheckControl(Control, bool) override {}
+  bool IsChecked(Control) override { return false; }
+  void ShowControl(Control, bool) override {}
+  void SetControlText(Control, const std::string&) override {}
+  void SendCommand(int) override {}
+  void SetItemCount(std::size_t) override {}
+  void RowsChanged(std::size_t, std::size_t) override {}
+  void ShowRunPlace(std::size_t) override {}
+  void SelectRow(long) override {}
+  void DeselectAll() override {}
+  void SetSummary(const std::vector<SummaryLine>&) override {}
+  void ClearMoveResults() override {}
+  void SetMoveResult(std::size_t, const MoveResultLine&) override {}
+
+ private:
+  int answer_;
+  std::ostream& err_;
+  bool failed_ = false;
+};
+
+}  // namespace pictray::cli

@@ -1,0 +1,170 @@
+// pictray-cli: lists a folder as list-up does, applies steps as a user
+// pressing buttons one after another, and prints one line per row.
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/pictray/cli_host.h"
+#include "cli/pictray/cli_steps.h"
+#include "engine/list/listup.h"
+#include "engine/settings/settings_store.h"
+
+namespace pictray::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: pictray-cli [--ini FILE] [--select LIST] [--answer clear|keep] FOLDER [STEP ...]";
+
+// Step handlers of the engine's modules, asked in order.
+const StepFn kStepHandlers[] = {
+    nullptr,
+};
+
+std::string ProgramDir() {
+  char buf[PATH_MAX];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return ".";
+  std::string p(buf, static_cast<std::size_t>(n));
+  return p.substr(0, p.rfind('/'));
+}
+
+int Fail(const std::string& message) {
+  std::cerr << "pictray-cli: " << message << "\n";
+  return 2;
+}
+
+struct Options {
+  std::string ini, select, answer = "keep", folder;
+  std::vector<std::string> steps;
+};
+
+bool ParseArgs(int argc, char** argv, Options* o, std::string* error) {
+  int i = 1;
+  for (; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= argc) {
+        *error = a + " needs a value";
+        return false;
+      }
+      *out = argv[++i];
+      return true;
+    };
+    if (a == "--ini") {
+      if (!value(&o->ini)) return false;
+    } else if (a == "--select") {
+      if (!value(&o->select)) return false;
+    } else if (a == "--answer") {
+      if (!value(&o->answer)) return false;
+      if (o->answer != "clear" && o->answer != "keep") {
+        *error = "--answer takes clear or keep";
+        return false;
+      }
+    } else if (a == "--") {
+      ++i;
+      break;
+    } else if (a.rfind("--", 0) == 0) {
+      *error = "unknown option " + a;
+      return false;
+    } else {
+      break;
+    }
+  }
+  if (i >= argc) {
+    *error = "no folder given";
+    return false;
+  }
+  o->folder = argv[i++];
+  for (; i < argc; ++i) o->steps.push_back(argv[i]);
+  return true;
+}
+
+// Sets the analysis flags of --select; false for an unknown or unavailable name.
+bool ApplySelection(const std::string& list, AnalysisFlags& f, std::string* error) {
+  std::stringstream ss(list);
+  std::string name;
+  while (std::getline(ss, name, ',')) {
+    if (name.empty()) continue;
+    *error = "analysis '" + name + "' is not available";
+    return false;
+  }
+  (void)f;
+  return true;
+}
+
+// The settings file: --ini FILE, or Pictray.ini beside the program; created
+// with its creation values when missing.
+bool OpenSettings(const std::string& ini, PictrayState& st, std::string* error) {
+  std::string path = ini.empty() ? ProgramDir() + "/Pictray.ini" : ini;
+  const std::size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
+  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (base.size() <= 4 || base.compare(base.size() - 4, 4, ".ini") != 0) {
+    *error = "the settings file must end in .ini: " + path;
+    return false;
+  }
+  SettingsStore store(dir, base.substr(0, base.size() - 4));
+  if (!store.ProfileSetSub(TimeStamp::Now())) {
+    *error = "cannot create the settings file " + path;
+    return false;
+  }
+  st.GRprofile = st.profile = store.GRprofile;
+  st.programDir = ProgramDir();
+  st.disabledchar.set(store.disabledchar);
+  st.ExifSel.set(store.ExifSel);
+  return true;
+}
+
+StepResult RunStep(const std::string& step, CliContext& ctx) {
+  for (StepFn fn : kStepHandlers) {
+    if (!fn) continue;
+    StepResult r = fn(step, ctx);
+    if (r != StepResult::NotMine) return r;
+  }
+  return StepResult::NotMine;
+}
+
+void PrintRows(const FileList& rows) {
+  rows.forEach([](std::size_t, const Row& r) {
+    std::cout << r.name << '\t' << r.target << '\t' << r.kind << '\t'
+              << (r.kind == kind::Phrase ? r.notes : std::string()) << '\n';
+  });
+}
+
+int Main(int argc, char** argv) {
+  Options o;
+  std::string error;
+  if (!ParseArgs(argc, argv, &o, &error)) return Fail(error + "\n" + kUsage);
+  PictrayState st;
+  if (!OpenSettings(o.ini, st, &error)) return Fail(error);
+  if (!ApplySelection(o.select, st.flags, &error)) return Fail(error);
+  CliHost host(o.answer == "clear" ? 6 : 7, std::cerr);
+  CliContext ctx{st, host, o.folder, std::cerr, true};
+  for (const std::string& step : o.steps)
+    if (RunStep(step, ctx) == StepResult::NotMine)
+      return Fail("step '" + step + "' is unknown or not available yet");
+  ctx.checkOnly = false;
+
+  st.blocks.val3.Start(o.folder);
+  ThreadSetListView(st.blocks.val3, st, host, RunRegistry::Guard(st.runs));
+  if (host.failed()) return 1;
+
+  for (const std::string& step : o.steps) {
+    if (RunStep(step, ctx) == StepResult::Failed) {
+      PrintRows(st.rows);
+      return 1;
+    }
+  }
+  PrintRows(st.rows);
+  return 0;
+}
+
+}  // namespace
+}  // namespace pictray::cli
+
+int main(int argc, char** argv) { return pictray::cli::Main(argc, argv); }

@@ -1,0 +1,126 @@
+#include "engine/list/listup.h"
+
+#include <chrono>
+#include <vector>
+
+#include "engine/jpeg/header_check.h"
+#include "engine/list/folder_listing.h"
+#include "engine/list/uniformity.h"
+#include "engine/settings/profile.h"
+#include "engine/settings/settings_store.h"
+
+namespace pictray {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Rows reach the list in batches so that the window is not repainted per row.
+class RowBatcher {
+ public:
+  RowBatcher(FileList& rows, RunHost& host) : rows_(rows), host_(host) {}
+  void Add(Row row) {
+    batch_.push_back(std::move(row));
+    if (batch_.size() >= 4096 || Clock::now() - last_ > std::chrono::milliseconds(40)) Flush();
+  }
+  void Flush() {
+    last_ = Clock::now();
+    if (batch_.empty()) return;
+    rows_.append(std::move(batch_));
+    batch_.clear();
+    host_.SetItemCount(rows_.ListMax());
+  }
+
+ private:
+  FileList& rows_;
+  RunHost& host_;
+  std::vector<Row> batch_;
+  Clock::time_point last_ = Clock::now();
+};
+
+std::string Progress(std::size_t r, std::size_t expected) {
+  return expected ? std::to_string(r) + "/" + std::to_string(expected) : std::to_string(r) + "/-";
+}
+
+void EndSteps(PictrayState& st, RunHost& host, RunRegistry::Guard& guard) {
+  host.SetItemCount(st.rows.ListMax());
+  host.DeselectAll();
+  CountSetItem(host, st.rows);
+  SetDataAllCheck(host, st.rows);
+  if (st.Firstset != 0 && st.MoveOn != 1) host.MessageBox1Q(kListupEnd, "yes", "yes");
+  if (st.Firstset == 0) {
+    const std::string name = st.SarchFile.get();
+    const long row = st.rows.SelectListView(name);
+    if (row >= 0) {
+      host.SetControlText(Control::CB01, name);
+      host.DeselectAll();
+      host.SelectRow(row);
+      host.MessageBox1Q(name, "yes", "yes");
+    }
+    st.Firstset = 1;
+  }
+  host.CheckControl(Control::BT02, false);
+  guard.Release();
+  host.SendCommand(cmd::RunEnded);
+  host.EnableControl(Control::LV01, true);
+  host.SetProgress(Control::PR01, 0);
+  host.SetStatusText(2, "");
+  if (st.rows.MoveDataCheck() == 1) {
+    if (st.MoveOn == 1) host.SendCommand(cmd::MoveStart);
+    else host.EnableControl(Control::BT01, true);
+  }
+}
+
+}  // namespace
+
+void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
+  const std::string folder = val3.folder;
+  const std::string ReadDay = GetProfileString(kSection0, "ReadDay", "0", 2, st.profile);
+  if (!st.flags.Any() && ReadDay == "1") {
+    st.flags.M_Exif = 1;
+    st.ExifSel.set("13");
+  }
+  host.SetStatusText(1, "Wait At Work");
+  std::vector<FolderEntry> entries;
+  std::string error;
+  const bool readable = ReadFolder(folder, &entries, &error);
+  std::size_t FileCount = 0;
+  for (const FolderEntry& e : entries) FileCount += e.isFolder ? 0 : 1;
+  host.EnableControl(Control::LV01, false);
+  host.EnableControl(Control::BT01, false);
+
+  const std::size_t expected = FileCount;
+  st.rows.reserve(FileCount);
+  host.SetStatusText(1, "");
+  const bool JpegCheck = GetProfileString(kSection0, "JpegCheck", "0", 2, st.profile) == "1";
+  host.SetProgressRange(Control::PR01, 0, 100);
+  host.SetProgress(Control::PR01, 0);
+  if (expected != 0) host.SetStatusText(1, Progress(0, expected));
+  if (!readable) {
+    host.MessageBox1Q("フォルダを読めません: " + folder + " (" + error + ")", "err", "err");
+  }
+
+  RowBatcher batch(st.rows, host);
+  std::size_t r = 0;
+  int shownPercent = 0;
+  auto lastStatus = Clock::now();
+  for (const FolderEntry& e : entries) {
+    if (val3.Aborted()) break;
+    if (e.isFolder) continue;
+    if (JpegCheck && JpegHedarCheck(folder + "/" + e.name) != "JPEG") continue;
+    batch.Add(Row{e.name, {}, {}, {}});
+    ++r;
+    // Progress and status follow without a window round trip per file.
+    const int percent = expected ? static_cast<int>(r * 100 / expected) : 0;
+    if (percent != shownPercent || Clock::now() - lastStatus > std::chrono::milliseconds(50)) {
+      shownPercent = percent;
+      lastStatus = Clock::now();
+      host.SetProgress(Control::PR01, percent);
+      host.SetStatusText(1, Progress(r, expected));
+    }
+  }
+  batch.Flush();
+  host.SetStatusText(1, Progress(r, expected));
+  EndSteps(st, host, guard);
+}
+
+}  // namespace pictray
