@@ -24,4 +24,7 @@ enum class StepResult { NotMine, Done, Failed };
 
 using StepFn = StepResult (*)(const std::string& step, CliContext& ctx);
 
+// char=PATTERN, phrase=TEXT, ext, clear, move.
+StepResult RunNameStep(const std::string& step, CliContext& ctx);
+
 }  // namespace pictray::cli

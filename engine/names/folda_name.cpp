@@ -2,22 +2,32 @@
 
 #include <vector>
 
+#include "engine/settings/profile.h"
+#include "engine/settings/settings_store.h"
+
 namespace pictray {
 namespace {
 
-// Length of the UTF-8 sequence starting with byte b (1 for stray bytes).
-std::size_t SequenceLength(unsigned char b) {
-  if (b >= 0xF0 && b <= 0xF4) return 4;
-  if (b >= 0xE0) return b <= 0xEF ? 3 : 1;
-  if (b >= 0xC2) return 2;
-  return 1;
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+// Length of the well-formed UTF-8 sequence at s[i]; 1 for a stray byte, so a
+// broken sequence never hides the bytes after it from the replacement.
+std::size_t SequenceLength(const std::string& s, std::size_t i) {
+  const unsigned char b = static_cast<unsigned char>(s[i]);
+  std::size_t n = 1;
+  if (b >= 0xC2 && b <= 0xDF) n = 2;
+  else if (b >= 0xE0 && b <= 0xEF) n = 3;
+  else if (b >= 0xF0 && b <= 0xF4) n = 4;
+  if (i + n > s.size()) return 1;
+  for (std::size_t k = 1; k < n; ++k)
+    if (!IsContinuation(static_cast<unsigned char>(s[i + k]))) return 1;
+  return n;
 }
 
 std::vector<std::string> SplitCharacters(const std::string& s) {
   std::vector<std::string> out;
   for (std::size_t i = 0; i < s.size();) {
-    std::size_t n = SequenceLength(static_cast<unsigned char>(s[i]));
-    if (i + n > s.size()) n = 1;
+    const std::size_t n = SequenceLength(s, i);
     out.push_back(s.substr(i, n));
     i += n;
   }
@@ -39,15 +49,19 @@ std::string GetFoldaName(const std::string& text, int lenient, const std::string
     bool isDisabled = false;
     for (const std::string& d : disabled)
       if (d == ch) isDisabled = true;
-    if (isDisabled) {
-      out += '_';
-    } else if (lenient == 0) {
-      for (unsigned char b : ch) out += IsAsciiAlnum(b) ? static_cast<char>(b) : '_';
+    if (lenient == 0) {
+      // Strict: one "_" per byte, so a name keeps its length whether or not
+      // a character was listed.
+      for (unsigned char b : ch) out += (!isDisabled && IsAsciiAlnum(b)) ? static_cast<char>(b) : '_';
     } else {
-      out += ch;
+      out += isDisabled ? std::string("_") : ch;
     }
   }
   return out;
+}
+
+std::string ReadDisabledChar(const std::string& profile) {
+  return GetProfileString(kSection0, "disabledchar", "", 100, profile);
 }
 
 std::string GetFoldaName2(const std::string& text) {
@@ -59,6 +73,7 @@ std::string GetFoldaName2(const std::string& text) {
 
 std::string Mojihenkan(const std::string& text) {
   std::string out;
+  out.reserve(text.size() * 2);
   for (char c : text) {
     out += c;
     if (c >= 'A' && c <= 'Z') out += c;

@@ -1,0 +1,284 @@
+#include "engine/move/move_run.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <unordered_map>
+
+#include "engine/move/safe_move.h"
+#include "engine/names/folda_name.h"
+#include "engine/settings/profile.h"
+#include "engine/settings/settings_store.h"
+
+namespace pictray {
+namespace {
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool DigitsOnly(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+const char* ReasonText(MoveFailReason r) {
+  switch (r) {
+    case MoveFailReason::SourceFolder: return "移動元フォルダを開けない";
+    case MoveFailReason::UnsafeTarget: return "フォルダ名に使えない移動先";
+    case MoveFailReason::TargetNotFolder: return "移動先がフォルダでない";
+    case MoveFailReason::FolderNotCreated: return "フォルダを作成できない";
+    case MoveFailReason::DifferentFileThere: return "移動先に同名の別ファイルあり";
+    case MoveFailReason::SourceMissing: return "ファイルが見つからない";
+    case MoveFailReason::SourceChanged: return "移動中にファイルが変更された";
+    case MoveFailReason::MoveFailed: return "移動できない";
+  }
+  return "";
+}
+
+MoveFailReason ReasonOf(MoveOutcome o) {
+  switch (o) {
+    case MoveOutcome::DifferentFileThere: return MoveFailReason::DifferentFileThere;
+    case MoveOutcome::SourceMissing: return MoveFailReason::SourceMissing;
+    case MoveOutcome::SourceChanged: return MoveFailReason::SourceChanged;
+    default: return MoveFailReason::MoveFailed;
+  }
+}
+
+// A target folder as the run found or made it, checked once per run.
+struct TargetFolder {
+  bool ready = false;
+  bool created = false;
+  MoveFailReason reason = MoveFailReason::FolderNotCreated;
+  int err = 0;
+  long line = -1;  // its LV02 line, once a file arrived
+};
+
+TargetFolder OpenTargetFolder(int sourceFd, const std::string& target) {
+  TargetFolder f;
+  struct stat st;
+  if (::fstatat(sourceFd, target.c_str(), &st, 0) != 0) {
+    if (errno != ENOENT) {
+      f.err = errno;
+      return f;
+    }
+    if (::mkdirat(sourceFd, target.c_str(), 0777) == 0) {
+      f.ready = f.created = true;
+      return f;
+    }
+    f.err = errno;
+    if (errno != EEXIST || ::fstatat(sourceFd, target.c_str(), &st, 0) != 0) return f;
+  }
+  f.ready = S_ISDIR(st.st_mode);
+  if (!f.ready) f.reason = MoveFailReason::TargetNotFolder;
+  return f;
+}
+
+}  // namespace
+
+std::string MoveFailureText(const MoveFailure& f) {
+  std::string text = f.name + " -> " + f.target + ": " + ReasonText(f.reason);
+  if (f.err != 0) text += std::string(" (") + std::strerror(f.err) + ")";
+  return text;
+}
+
+std::string MoveEndMessage(const MoveReport& report) {
+  std::string text = kMoveEnd;
+  if (report.failures.empty()) return text;
+  std::map<MoveFailReason, int> byReason;
+  for (const MoveFailure& f : report.failures) ++byReason[f.reason];
+  text += ": " + std::to_string(report.failures.size()) + "件は移動せず元の場所に残しました（";
+  bool first = true;
+  for (const auto& [reason, count] : byReason) {
+    if (!first) text += "、";
+    first = false;
+    text += std::string(ReasonText(reason)) + " " + std::to_string(count) + "件";
+  }
+  return text + "）";
+}
+
+void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S) {
+  const int SRgb0 = ProfileNumber(GetProfileString(kSection0, "SRgb0", "0", 2, st.profile));
+  const int SRgb3 = ProfileNumber(GetProfileString(kSection0, "SRgb3", "0", 2, st.profile));
+  if (SRgb3 == 0 || st.rows.kind(0) != kind::Phrase) return;
+  static const char* const kBases[] = {"RED", "GREEN", "BLUE"};
+  if (SRgb0 < 0 || SRgb0 > 2) return;
+  const std::string base = kBases[SRgb0];
+  // A name taken by anything (not only a folder) is passed over, so the
+  // move never aims at a file.
+  std::string name = base;
+  for (int k = 1; Exists(JoinPath(S, name)); ++k) name = base + std::to_string(k);
+  for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
+    const Row row = st.rows.row(i);
+    if (row.kind == kind::Moved || !DigitsOnly(row.target)) continue;
+    st.rows.setTarget(i, name, row.kind);
+    host.RowsChanged(i, i);
+  }
+}
+
+void BeforFoldaCheck(RunHost& host, PictrayState& st, const std::string& S) {
+  std::string first;
+  for (std::size_t i = 0; i < st.rows.ListMax() && first.empty(); ++i) {
+    const Row row = st.rows.row(i);
+    if (row.kind != kind::Moved) first = row.target;
+  }
+  if (first != kColourMatchFolder) return;
+  const std::string existing = JoinPath(S, kColourMatchFolder);
+  if (!Exists(existing)) return;
+  if (host.MessageBox1Q(kColourMatchQuestion, "OK", "NO") != 6) return;
+  const std::string renamed = GetNewFoldaName(existing + "/");
+  for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
+    const Row row = st.rows.row(i);
+    if (row.kind == kind::Moved || row.target != kColourMatchFolder) continue;
+    st.rows.setTarget(i, renamed, row.kind);
+    host.RowsChanged(i, i);
+  }
+}
+
+std::string GetNewFoldaName(const std::string& path) {
+  std::string folder = path;
+  if (!folder.empty() && folder.back() == '/') folder.pop_back();
+  const std::size_t slash = folder.rfind('/');
+  const std::string parent = slash == std::string::npos ? "." : folder.substr(0, slash);
+  const std::string last = slash == std::string::npos ? folder : folder.substr(slash + 1);
+  long long N = 0;
+  for (char c : last) {
+    if (c < '0' || c > '9' || N > 1000000000LL) break;
+    N = N * 10 + (c - '0');
+  }
+  for (;;) {
+    ++N;
+    const std::string n = std::to_string(N);
+    const std::string candidate = n + "-" + n + "-" + n;
+    if (!Exists(parent + "/" + candidate)) return candidate;
+  }
+}
+
+void PrepareMove(RunHost& host, PictrayState& st, const std::string& S) {
+  host.SetSummary({});
+  host.ClearMoveResults();
+  BeforMoveCheck(host, st, S);
+  BeforFoldaCheck(host, st, S);
+}
+
+MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& host) {
+  RunRegistry::Guard guard(st.runs);
+  MoveReport report;
+  const std::string S = val21.folder;
+  host.SetStatusText(1, "Wait! Now Loading");
+  const std::size_t n = st.rows.ListMax();
+  host.SetProgressRange(Control::PR01, 0, 100);
+  host.SetStatusText(1, "0/" + std::to_string(n));
+  host.SetProgress(Control::PR01, 0);
+  host.DeselectAll();
+
+  const int sourceFd = ::open(S.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  const int sourceErr = sourceFd < 0 ? errno : 0;
+  std::unordered_map<std::string, TargetFolder> folders;
+
+  // The window is told at most once per percent, so a large folder does
+  // not wait on thousands of round trips to the window's thread.
+  std::size_t counted = 0;
+  int shown = -1;
+  std::size_t firstChanged = SIZE_MAX, lastChanged = 0;
+  std::vector<bool> lineChanged;
+  auto tellWindow = [&](std::size_t row) {
+    host.SetProgress(Control::PR01, shown);
+    host.SetStatusText(1, std::to_string(counted) + "/" + std::to_string(n));
+    host.ShowRunPlace(row);
+    if (firstChanged != SIZE_MAX) host.RowsChanged(firstChanged, lastChanged);
+    firstChanged = SIZE_MAX;
+    for (std::size_t k = 0; k < lineChanged.size(); ++k)
+      if (lineChanged[k]) host.SetMoveResult(k, report.lines[k]);
+    lineChanged.assign(lineChanged.size(), false);
+  };
+  auto fail = [&](std::size_t i, const Row& row, MoveFailReason reason, int err) {
+    report.failures.push_back({i, row.name, row.target, reason, err});
+  };
+
+  std::size_t i = 0;
+  for (; i < st.rows.ListMax(); ++i) {
+    if (val21.Aborted()) {
+      report.aborted = true;
+      break;
+    }
+    const Row row = st.rows.row(i);
+    if (row.kind.empty() || row.kind == kind::Moved) continue;
+    ++counted;
+    const int position = static_cast<int>(counted * 100 / n);
+    if (position != shown) {
+      shown = position;
+      tellWindow(i);
+    }
+    if (row.target.empty()) continue;
+    if (sourceFd < 0) {
+      fail(i, row, MoveFailReason::SourceFolder, sourceErr);
+      continue;
+    }
+    if (!IsSafeFolderName(row.target)) {
+      fail(i, row, MoveFailReason::UnsafeTarget, 0);
+      continue;
+    }
+    if (!IsSafeFolderName(row.name)) {
+      fail(i, row, MoveFailReason::MoveFailed, EINVAL);
+      continue;
+    }
+    auto [it, added] = folders.try_emplace(row.target);
+    TargetFolder& folder = it->second;
+    if (added) folder = OpenTargetFolder(sourceFd, row.target);
+    if (!folder.ready) {
+      fail(i, row, folder.reason, folder.err);
+      continue;
+    }
+    const MoveStatus s = MoveNoReplace(sourceFd, row.name, sourceFd, row.target + "/" + row.name, {});
+    if (!s.ok()) {
+      fail(i, row, ReasonOf(s.outcome), s.err);
+      continue;
+    }
+    ++report.moved;
+    if (folder.line < 0) {
+      folder.line = static_cast<long>(report.lines.size());
+      report.lines.push_back({row.target, 0, row.name, JoinPath(S, row.target),
+                              folder.created ? "new" : "add"});
+      lineChanged.push_back(true);
+    }
+    ++report.lines[static_cast<std::size_t>(folder.line)].count;
+    lineChanged[static_cast<std::size_t>(folder.line)] = true;
+    st.rows.setKind(i, kind::Moved);
+    firstChanged = std::min(firstChanged, i);
+    lastChanged = i;
+  }
+  if (counted > 0) tellWindow(i == 0 ? 0 : i - 1);
+
+  // A folder made by this run that received nothing is not left behind;
+  // removal fails harmlessly when something else arrived in it meanwhile.
+  for (const auto& [target, folder] : folders)
+    if (folder.created && folder.line < 0) ::unlinkat(sourceFd, target.c_str(), AT_REMOVEDIR);
+  if (sourceFd >= 0) ::close(sourceFd);
+
+  if (!report.aborted) host.SetProgress(Control::PR01, 0);
+  host.DeselectAll();
+  if (!report.lines.empty() || !report.failures.empty()) {
+    const char* button = report.failures.empty() ? "yes" : "err";
+    host.MessageBox1Q(MoveEndMessage(report), button, button);
+  }
+  if (!report.lines.empty()) host.ShowControl(Control::BT21, true);
+  host.SetStatusText(1, "");
+  host.ShowControl(Control::GRST01, false);
+  return report;
+}
+
+}  // namespace pictray

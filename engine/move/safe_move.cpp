@@ -1,0 +1,259 @@
+#include "engine/move/safe_move.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace pictray {
+namespace {
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  // Closes now and reports the result (a delayed write error shows here).
+  int Close() {
+    const int r = ::close(fd_);
+    fd_ = -1;
+    return r == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_;
+};
+
+MoveStatus Status(MoveOutcome o, int err = 0) { return MoveStatus{o, err}; }
+
+bool Lstat(int dir, const std::string& path, struct stat& st) {
+  return ::fstatat(dir, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// Same file, same size, same modification time: the file that was examined.
+bool SameStamp(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+bool Unchanged(int dir, const std::string& path, const struct stat& before) {
+  struct stat now;
+  return Lstat(dir, path, now) && SameStamp(before, now);
+}
+
+std::string TempName() {
+  static std::atomic<unsigned> counter{0};
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  char buf[64];
+  std::snprintf(buf, sizeof buf, ".pictray-move-%d-%u-%08llx", static_cast<int>(::getpid()),
+                counter.fetch_add(1), static_cast<unsigned long long>(random() & 0xffffffffULL));
+  return buf;
+}
+
+// Copies everything from `in` to `out`; returns bytes copied or -errno.
+long long CopyBytes(int in, int out) {
+  long long total = 0;
+  bool useRange = true;
+  std::vector<char> buf;
+  for (;;) {
+    if (useRange) {
+      const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+      if (n > 0) {
+        total += n;
+        continue;
+      }
+      if (n == 0) return total;
+      if (errno == EINTR) continue;
+      if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+        return -errno;
+      useRange = false;  // offsets moved with what was copied; go on by hand
+      buf.resize(1 << 20);
+    }
+    const ssize_t got = ::read(in, buf.data(), buf.size());
+    if (got == 0) return total;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return -errno;
+    }
+    for (ssize_t off = 0; off < got;) {
+      const ssize_t put = ::write(out, buf.data() + off, static_cast<std::size_t>(got - off));
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return -errno;
+      }
+      off += put;
+    }
+    total += got;
+  }
+}
+
+// The destination name is taken: replace it only when it holds the same
+// bytes and neither file changed since they were compared.
+MoveStatus ResolveExisting(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
+                           const std::string& dst, const MoveOptions& options) {
+  if (!options.replaceSame) return Status(MoveOutcome::DifferentFileThere);
+  struct stat d0;
+  if (!Lstat(dstDir, dst, d0)) return Status(MoveOutcome::Failed, errno);
+  if (!S_ISREG(s0.st_mode) || !S_ISREG(d0.st_mode) || s0.st_size != d0.st_size)
+    return Status(MoveOutcome::DifferentFileThere);
+  if (s0.st_dev == d0.st_dev && s0.st_ino == d0.st_ino) return Status(MoveOutcome::Failed, EEXIST);
+  if (!SameContent(srcDir, src, dstDir, dst)) return Status(MoveOutcome::DifferentFileThere);
+  if (!Unchanged(srcDir, src, s0)) return Status(MoveOutcome::SourceChanged);
+  if (!Unchanged(dstDir, dst, d0)) return Status(MoveOutcome::DifferentFileThere);
+  if (s0.st_dev == d0.st_dev) {
+    if (::renameat(srcDir, src.c_str(), dstDir, dst.c_str()) != 0)
+      return Status(MoveOutcome::Failed, errno);
+  } else if (::unlinkat(srcDir, src.c_str(), 0) != 0) {
+    // The identical copy on the other file system stays; the source goes.
+    return Status(MoveOutcome::Failed, errno);
+  }
+  return Status(MoveOutcome::SameReplaced);
+}
+
+MoveStatus MoveLinkAcross(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
+                          const std::string& dst, const MoveOptions& options) {
+  // One byte more than the link's length shows whether it grew meanwhile.
+  const std::size_t room = static_cast<std::size_t>(s0.st_size < 4096 ? 4096 : s0.st_size) + 1;
+  std::vector<char> target(room + 1);
+  const ssize_t n = ::readlinkat(srcDir, src.c_str(), target.data(), room);
+  if (n < 0) return Status(MoveOutcome::Failed, errno);
+  if (n != s0.st_size) return Status(MoveOutcome::SourceChanged);
+  target[static_cast<std::size_t>(n)] = '\0';
+  if (::symlinkat(target.data(), dstDir, dst.c_str()) != 0) {
+    if (errno == EEXIST) return ResolveExisting(srcDir, src, s0, dstDir, dst, options);
+    return Status(MoveOutcome::Failed, errno);
+  }
+  if (!Unchanged(srcDir, src, s0)) {
+    ::unlinkat(dstDir, dst.c_str(), 0);
+    return Status(MoveOutcome::SourceChanged);
+  }
+  if (::unlinkat(srcDir, src.c_str(), 0) != 0) {
+    const int e = errno;
+    ::unlinkat(dstDir, dst.c_str(), 0);
+    return Status(MoveOutcome::Failed, e);
+  }
+  return Status(MoveOutcome::Moved);
+}
+
+// Copy to a temporary name beside the destination, flush, verify, give it
+// its name without replacing, flush the folder, and only then remove the
+// source: at every moment one complete copy exists under a real name.
+MoveStatus CopyAcross(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
+                      const std::string& dst, const MoveOptions& options) {
+  if (S_ISLNK(s0.st_mode)) return MoveLinkAcross(srcDir, src, s0, dstDir, dst, options);
+  if (!S_ISREG(s0.st_mode)) return Status(MoveOutcome::Failed, EOPNOTSUPP);
+  struct stat existing;
+  if (Lstat(dstDir, dst, existing)) return ResolveExisting(srcDir, src, s0, dstDir, dst, options);
+
+  const std::size_t slash = dst.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : dst.substr(0, slash);
+  const std::string leaf = slash == std::string::npos ? dst : dst.substr(slash + 1);
+  Fd dir(::openat(dstDir, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() < 0) return Status(MoveOutcome::Failed, errno);
+  Fd in(::openat(srcDir, src.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  if (in.get() < 0) return Status(MoveOutcome::Failed, errno);
+  struct stat opened;
+  if (::fstat(in.get(), &opened) != 0) return Status(MoveOutcome::Failed, errno);
+  if (!SameStamp(s0, opened)) return Status(MoveOutcome::SourceChanged);
+
+  std::string tmp;
+  int outFd = -1;
+  for (int attempt = 0; attempt < 100 && outFd < 0; ++attempt) {
+    tmp = TempName();
+    outFd = ::openat(dir.get(), tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (outFd < 0 && errno != EEXIST) return Status(MoveOutcome::Failed, errno);
+  }
+  if (outFd < 0) return Status(MoveOutcome::Failed, EEXIST);
+  Fd out(outFd);
+  auto discard = [&](MoveStatus s) {
+    ::unlinkat(dir.get(), tmp.c_str(), 0);
+    return s;
+  };
+
+  const long long copied = CopyBytes(in.get(), out.get());
+  if (copied < 0) return discard(Status(MoveOutcome::Failed, static_cast<int>(-copied)));
+  if (copied != s0.st_size) return discard(Status(MoveOutcome::SourceChanged));
+  const struct timespec times[2] = {s0.st_atim, s0.st_mtim};
+  if (::fchmod(out.get(), s0.st_mode & 07777) != 0 || ::futimens(out.get(), times) != 0 ||
+      ::fsync(out.get()) != 0)
+    return discard(Status(MoveOutcome::Failed, errno));
+  struct stat written;
+  if (::fstat(out.get(), &written) != 0) return discard(Status(MoveOutcome::Failed, errno));
+  if (written.st_size != s0.st_size) return discard(Status(MoveOutcome::Failed, EIO));
+  if (const int e = out.Close(); e != 0) return discard(Status(MoveOutcome::Failed, e));
+
+  if (const int e = RenameNoReplace(dir.get(), tmp, dir.get(), leaf); e != 0) {
+    discard(Status(MoveOutcome::Failed, e));
+    if (e == EEXIST) return ResolveExisting(srcDir, src, s0, dstDir, dst, options);
+    return Status(MoveOutcome::Failed, e);
+  }
+  auto withdraw = [&](MoveStatus s) {
+    ::unlinkat(dir.get(), leaf.c_str(), 0);
+    return s;
+  };
+  if (::fsync(dir.get()) != 0) return withdraw(Status(MoveOutcome::Failed, errno));
+  if (!Unchanged(srcDir, src, s0)) return withdraw(Status(MoveOutcome::SourceChanged));
+  if (::unlinkat(srcDir, src.c_str(), 0) != 0) return withdraw(Status(MoveOutcome::Failed, errno));
+  return Status(MoveOutcome::Moved);
+}
+
+}  // namespace
+
+int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to) {
+  if (::renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  // No such rename on this file system: a new link fails on an existing name too.
+  if (::linkat(fromDir, from.c_str(), toDir, to.c_str(), 0) != 0) return errno;
+  if (::unlinkat(fromDir, from.c_str(), 0) != 0) {
+    const int e = errno;
+    ::unlinkat(toDir, to.c_str(), 0);
+    return e;
+  }
+  return 0;
+}
+
+bool SameContent(int dirA, const std::string& a, int dirB, const std::string& b) {
+  Fd fa(::openat(dirA, a.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  Fd fb(::openat(dirB, b.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  if (fa.get() < 0 || fb.get() < 0) return false;
+  struct stat sa, sb;
+  if (::fstat(fa.get(), &sa) != 0 || ::fstat(fb.get(), &sb) != 0) return false;
+  if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size) return false;
+  std::vector<char> ba(1 << 16), bb(1 << 16);
+  for (;;) {
+    const ssize_t na = ::read(fa.get(), ba.data(), ba.size());
+    if (na < 0) return false;
+    if (na == 0) return ::read(fb.get(), bb.data(), 1) == 0;
+    for (ssize_t off = 0; off < na;) {
+      const ssize_t nb = ::read(fb.get(), bb.data() + off, static_cast<std::size_t>(na - off));
+      if (nb <= 0) return false;
+      off += nb;
+    }
+    if (std::memcmp(ba.data(), bb.data(), static_cast<std::size_t>(na)) != 0) return false;
+  }
+}
+
+MoveStatus MoveNoReplace(int srcDir, const std::string& src, int dstDir, const std::string& dst,
+                         const MoveOptions& options) {
+  struct stat s0;
+  if (!Lstat(srcDir, src, s0))
+    return Status(errno == ENOENT ? MoveOutcome::SourceMissing : MoveOutcome::Failed, errno);
+  if (S_ISDIR(s0.st_mode)) return Status(MoveOutcome::SourceIsFolder);
+  const int e = RenameNoReplace(srcDir, src, dstDir, dst);
+  if (e == 0) return Status(MoveOutcome::Moved);
+  if (e == EEXIST) return ResolveExisting(srcDir, src, s0, dstDir, dst, options);
+  if (e == EXDEV && options.acrossDevices) return CopyAcross(srcDir, src, s0, dstDir, dst, options);
+  return Status(MoveOutcome::Failed, e);
+}
+
+}  // namespace pictray

@@ -1,0 +1,41 @@
+// Moving one file without ever replacing a different one. Paths are relative
+// to directory descriptors, so a run resolves its source folder once.
+#pragma once
+
+#include <string>
+
+namespace pictray {
+
+enum class MoveOutcome {
+  Moved,               // the file is at the destination and gone from the source
+  SameReplaced,        // a byte-identical file held the name; the source took its place
+  DifferentFileThere,  // another file, folder or link holds the name; nothing changed
+  SourceMissing,
+  SourceIsFolder,
+  SourceChanged,       // it changed while being moved; left where it was
+  Failed,              // see err; the source is where it was
+};
+
+struct MoveStatus {
+  MoveOutcome outcome = MoveOutcome::Failed;
+  int err = 0;  // errno for Failed
+  bool ok() const { return outcome == MoveOutcome::Moved || outcome == MoveOutcome::SameReplaced; }
+};
+
+struct MoveOptions {
+  bool replaceSame = true;    // a byte-identical file at the destination may be replaced
+  bool acrossDevices = true;  // on EXDEV copy, flush, verify, then remove the source
+};
+
+// Moves srcDir/src to dstDir/dst; dst may hold a folder part ("target/name").
+MoveStatus MoveNoReplace(int srcDir, const std::string& src, int dstDir, const std::string& dst,
+                         const MoveOptions& options);
+
+// Rename that fails with EEXIST instead of replacing; where the file system
+// has no such rename, link and unlink do the same. Returns 0 or an errno.
+int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to);
+
+// True when both are regular files with the same bytes (links not followed).
+bool SameContent(int dirA, const std::string& a, int dirB, const std::string& b);
+
+}  // namespace pictray

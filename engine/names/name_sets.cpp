@@ -1,0 +1,84 @@
+#include "engine/names/name_sets.h"
+
+#include <functional>
+
+#include "engine/list/uniformity.h"
+#include "engine/names/folda_name.h"
+#include "engine/names/match_pat_name.h"
+
+namespace pictray {
+namespace {
+
+// Gives a row its result; returns false when the row stays unclassified.
+using RowWork = std::function<bool(std::size_t row, const std::string& name)>;
+
+void RunNameSet(RunHost& host, PictrayState& st, const RowWork& work, const char* endMessage) {
+  const std::size_t n = st.rows.ListMax();
+  host.SetProgressRange(Control::PR02, 0, 100);
+  int shown = -1;
+  for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
+    const int position = static_cast<int>(i * 100 / n);
+    if (position != shown) host.SetProgress(Control::PR02, shown = position);
+    host.SetStatusText(1, std::to_string(i + 1) + "/" + std::to_string(n));
+    const Row row = st.rows.row(i);
+    if (!row.kind.empty()) continue;
+    if (work(i, row.name)) host.RowsChanged(i, i);
+    host.ShowRunPlace(i);
+  }
+  host.DeselectAll();
+  CountSetItem(host, st.rows);
+  SetDataAllCheck(host, st.rows);
+  const bool moveOn = st.MoveOn.load() == 1;
+  if (!moveOn) host.MessageBox1Q(endMessage, "yes", "yes");
+  host.SetProgress(Control::PR02, 0);
+  if (moveOn)
+    host.SendCommand(cmd::MoveStart);
+  else
+    host.EnableControl(Control::BT01, true);
+}
+
+}  // namespace
+
+std::string NameExtension(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+void SetList04(RunHost& host, PictrayState& st, const std::string& pattern) {
+  const std::string disabled = ReadDisabledChar(st.profile);
+  RunNameSet(
+      host, st,
+      [&](std::size_t i, const std::string& name) {
+        const std::string t = GetFoldaName(MatchPatName(name, pattern), 1, disabled);
+        if (t.empty()) return false;
+        st.rows.setTarget(i, t, kind::Char);
+        return true;
+      },
+      kCharSetEnd);
+}
+
+void SetList05(RunHost& host, PictrayState& st, const std::string& phrase) {
+  const std::string disabled = ReadDisabledChar(st.profile);
+  const std::string t = GetFoldaName(phrase, 1, disabled);
+  RunNameSet(
+      host, st,
+      [&](std::size_t i, const std::string& name) {
+        if (t.empty() || name.find(phrase) == std::string::npos) return false;
+        st.rows.setTarget(i, t, kind::Phrase);
+        return true;
+      },
+      kPhraseSetEnd);
+}
+
+void SetList06(RunHost& host, PictrayState& st) {
+  host.SetStatusText(1, "");
+  RunNameSet(
+      host, st,
+      [&](std::size_t i, const std::string& name) {
+        st.rows.setTarget(i, NameExtension(name), kind::Ext);
+        return true;
+      },
+      kExtSetEnd);
+}
+
+}  // namespace pictray
