@@ -1,0 +1,155 @@
+// The Pictray main window: bands of controls, menu, status bar with two
+// progress bars, and the two child panes. Every command arrives at
+// Command(id), whatever its source.
+#pragma once
+
+#include <QLibrary>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/run/pictray_state.h"
+#include "engine/settings/settings_store.h"
+#include "thumbkit/thumbkit.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QTableView;
+class QTreeWidget;
+class QTimer;
+class QGroupBox;
+
+namespace pictray::app {
+
+class FileListModel;
+class QtRunHost;
+
+struct StartOptions {
+  std::string programDir;  // folder of the program, its settings and libraries
+  std::string ProName = "Pictray";
+  std::string CurrentDir;  // path from the command line, quotes removed
+};
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  // Builds the window as start-up does; nullptr (after "dll_Error") when
+  // the thumbnail library cannot be loaded.
+  static std::unique_ptr<MainWindow> Create(const StartOptions& options);
+  ~MainWindow() override;
+
+  // Every command of the program: buttons, menus, child panes, runs.
+  void Command(int id, int lparam = 0);
+
+  // Control by the system's name (BT01, ED01, LV01, ...), for the run host.
+  QWidget* control(Control c) const;
+  FileListModel* fileListModel() const { return fileListModel_; }
+  PictrayState& state() { return st_; }
+  const SettingsStore& settings() const { return settings_; }
+  QLabel* statusPart(int part) const { return statusParts_[part]; }
+  QTreeWidget* summaryList() const { return LV03; }
+  QTreeWidget* moveResultList() const { return LV02; }
+  QTableView* fileListView() const { return LV01; }
+
+  // Shows a message box owned by this window (6 first button, 7 otherwise).
+  int Message(const std::string& text, const std::string& caption1, const std::string& caption2);
+  // The run's place in the list, shown by a timer rather than per row.
+  void NoteRunPlace(std::size_t row) { runPlace_.store(static_cast<long>(row)); }
+  void NoteRowsChanged() { rowsDirty_.store(true); }
+
+  int childbit1 = 0, childbit2 = 0, childbit3 = 0;
+  std::string WinClose;
+  std::string PartX;
+  int Pimg = 75;
+  const int Preimg = 75;
+  int BitreF = 1;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+
+ private:
+  explicit MainWindow(const StartOptions& options);
+  bool LoadThumbnailLibrary();
+  void BuildMenu();
+  void BuildBands();
+  void BuildStatusBar();
+  void BuildPanes();
+  void PlaceWindow();
+
+  void ListUp();           // 1002
+  void ClearList();        // 1003
+  void AbortRuns();        // 1031
+  void ClearAnalyses();    // 1034
+  void Search();           // 1042
+  void PreReadNow();       // 1051
+  void RunEnded();         // 1052
+  void OpenFolderDialog(); // 5001
+  void ExitFromMenu();     // 5005
+  void SetGrid(const char* x);  // 5101 / 5102
+  void OnTimer7000();
+  void OnHeaderClicked(int column);
+  void RefreshRunView();
+
+  // Refuses (with a message) commands that reorder or free rows while a run works.
+  bool RefuseWhileRunning();
+  // Starts `run` on a worker thread holding a registration of the run.
+  void StartRun(std::function<void(RunRegistry::Guard)> run);
+  void FinishRuns();
+  bool ConfirmExit(const std::string& question, const char* yes, const char* no);
+  void StoreZenAppOn();
+  void StoreWindowPlace();
+  void SetRunLockEnabled(bool enabled);
+  void UncheckAnalysisButtons();
+  bool IsChecked(Control c) const;
+  void Check(Control c, bool on);
+  QString FolderText() const;
+
+  StartOptions options_;
+  std::string ProName, WindowTitle, CurrentDir;
+  SettingsStore settings_;
+  PictrayState st_;
+  std::unique_ptr<QtRunHost> host_;
+  QLibrary hDll;
+  MakeMinImageFn MMI = nullptr;
+  std::vector<int> dwColors;
+
+  std::map<Control, QWidget*> controls_;
+  QLineEdit* ED01 = nullptr;
+  QLineEdit* CB01 = nullptr;
+  QTableView* LV01 = nullptr;
+  QTreeWidget* LV02 = nullptr;
+  QTreeWidget* LV03 = nullptr;
+  QProgressBar* PR01 = nullptr;
+  QProgressBar* PR02 = nullptr;
+  QPushButton* BT101 = nullptr;
+  QLabel* statusParts_[3] = {nullptr, nullptr, nullptr};
+  QAction* menu5101 = nullptr;
+  QAction* menu5102 = nullptr;
+  FileListModel* fileListModel_ = nullptr;
+  QTimer* runViewTimer_ = nullptr;
+  std::atomic<long> runPlace_{-1};
+  std::atomic<bool> rowsDirty_{false};
+
+  struct Worker {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> done;
+  };
+  std::vector<Worker> workers_;
+  bool destroyed_ = false;
+  bool destroyClose_ = false;  // exit chosen from the menu: the close box rules do not apply
+};
+
+}  // namespace pictray::app
