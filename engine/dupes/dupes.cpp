@@ -1,0 +1,198 @@
+#include "engine/dupes/dupes.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace pictray::dupes {
+namespace {
+
+constexpr std::size_t kEdge = 100;
+
+// pread until `len` bytes or end of file; false on a read error.
+bool ReadAt(int fd, unsigned char* buf, std::size_t len, std::uint64_t offset, std::size_t& got) {
+  got = 0;
+  while (got < len) {
+    ssize_t n = ::pread(fd, buf + got, len - got, static_cast<off_t>(offset + got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+void AppendHex(std::string& out, const unsigned char* p, std::size_t n) {
+  static const char digits[] = "0123456789ABCDEF";
+  for (std::size_t i = 0; i < n; ++i) {
+    out.push_back(digits[p[i] >> 4]);
+    out.push_back(digits[p[i] & 15]);
+  }
+}
+
+std::string SignatureOf(int fd, std::uint64_t n) {
+  unsigned char head[kEdge], tail[kEdge];
+  std::size_t got = 0;
+  std::string sig;
+  if (n < kEdge) {
+    if (!ReadAt(fd, head, static_cast<std::size_t>(n), 0, got) || got != n) return "";
+    AppendHex(sig, head, got);
+    return sig;
+  }
+  std::size_t gotTail = 0;
+  if (!ReadAt(fd, head, kEdge, 0, got) || got != kEdge) return "";
+  if (!ReadAt(fd, tail, kEdge, n - kEdge, gotTail) || gotTail != kEdge) return "";
+  sig.reserve(4 * kEdge);
+  AppendHex(sig, head, kEdge);
+  AppendHex(sig, tail, kEdge);
+  return sig;
+}
+
+std::int64_t MtimeNs(const struct stat& st) {
+  return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+// Fills the signature of a regular file opened relative to the folder.
+std::string SignatureAt(int dirfd, const std::string& name, std::uint64_t size) {
+  int fd = ::openat(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return "";
+  std::string sig = SignatureOf(fd, size);
+  ::close(fd);
+  return sig;
+}
+
+}  // namespace
+
+const std::string& Cell(const FileRec& r, int column) {
+  static const std::string none;
+  switch (column) {
+    case 0: return r.file;
+    case 1: return r.folda;
+    case 2: return r.filename;
+    case 3: return r.path;
+    case 4: return r.size;
+    case 5: return r.sameno;
+    case 6: return r.firstfile;
+    case 7: return r.samekey;
+    default: return none;
+  }
+}
+
+std::string GetFileBuffer(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return "";
+  struct stat st {};
+  std::string sig;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    sig = SignatureOf(fd, static_cast<std::uint64_t>(st.st_size));
+  ::close(fd);
+  return sig;
+}
+
+std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress) {
+  std::vector<FileRec> table;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return table;
+  const int dirfd = ::dirfd(dir);
+
+  // Names first, so that the total is known for the progress.
+  std::vector<std::string> names;
+  while (dirent* e = ::readdir(dir)) {
+    std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    names.push_back(std::move(name));
+  }
+
+  table.reserve(names.size());
+  for (const std::string& name : names) {
+    struct stat lst {};
+    if (::fstatat(dirfd, name.c_str(), &lst, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
+    if (S_ISDIR(lst.st_mode)) continue;
+    struct stat st = lst;  // for a link: what it points to, when that exists
+    if (S_ISLNK(lst.st_mode)) {
+      struct stat target {};
+      if (::fstatat(dirfd, name.c_str(), &target, 0) == 0) {
+        if (S_ISDIR(target.st_mode)) continue;  // a link to a folder counts as a folder
+        st = target;
+      }
+    }
+    FileRec r;
+    r.file = RemoveExtension(name);
+    r.folda = "---";
+    r.filename = name;
+    r.path = JoinPath(folder, name);
+    r.bytes = static_cast<std::uint64_t>(st.st_size);
+    r.size = std::to_string(r.bytes);
+    r.mtimeNs = MtimeNs(lst);
+    r.groupable = S_ISREG(lst.st_mode);
+    if (S_ISREG(st.st_mode))
+      r.samekey = S_ISLNK(lst.st_mode) ? GetFileBuffer(r.path) : SignatureAt(dirfd, name, r.bytes);
+    table.push_back(std::move(r));
+    if (progress) progress(table.size(), names.size());
+  }
+  ::closedir(dir);
+  return table;
+}
+
+void SetSizeWork(std::vector<FileRec>& lpData) {
+  for (FileRec& r : lpData) r.samekey = r.size + r.samekey;
+}
+
+int compSizeBuffa(const FileRec& a, const FileRec& b, int SortBit) {
+  int c = a.samekey.compare(b.samekey);
+  c = c < 0 ? -1 : (c > 0 ? 1 : 0);
+  return SortBit == 1 ? -c : c;
+}
+
+void SortFileTable(std::vector<FileRec>& lpData, int SortBit) {
+  std::stable_sort(lpData.begin(), lpData.end(), [SortBit](const FileRec& a, const FileRec& b) {
+    return compSizeBuffa(a, b, SortBit) < 0;
+  });
+}
+
+void SetFolda(std::vector<FileRec>& lpData) {
+  std::string prevKey;
+  bool havePrev = false;
+  int counter = 0;
+  const FileRec* kept = nullptr;
+  for (FileRec& r : lpData) {
+    if (!r.groupable) continue;
+    if (havePrev && r.samekey == prevKey) {
+      ++counter;
+    } else {
+      counter = 0;
+      kept = &r;
+      prevKey = r.samekey;
+      havePrev = true;
+    }
+    r.sameno = std::to_string(counter);
+    if (counter != 0) {
+      r.firstfile = kept->file;
+      r.folda = RemoveExtension(kept->file) + "_same";
+      r.keptPath = kept->path;
+    }
+  }
+}
+
+std::string RemoveExtension(const std::string& name) {
+  std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+std::string PathFoldaRemove(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(0, slash);
+}
+
+}  // namespace pictray::dupes

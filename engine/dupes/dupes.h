@@ -1,0 +1,72 @@
+// Twinscan's file table: listing a folder, keying, sorting and grouping its
+// files into runs of copies.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pictray::dupes {
+
+// One listed file. The eight text fields are the columns of LV01.
+struct FileRec {
+  std::string file;       // name without its extension
+  std::string folda;      // "---", or the surplus folder name ("..._same")
+  std::string filename;   // name as the file system gives it (bytes)
+  std::string path;       // folder + "/" + filename
+  std::string size;       // decimal, 64-bit
+  std::string sameno;     // place in its run: "0" kept, "1", "2"... copies
+  std::string firstfile;  // `file` of the kept file (copies only)
+  std::string samekey;    // signature; after SetSizeWork size + signature
+
+  // Not shown: what a move later checks against.
+  std::uint64_t bytes = 0;
+  std::int64_t mtimeNs = 0;
+  // Only regular files take part in grouping; symbolic links and special
+  // files are listed and left alone.
+  bool groupable = false;
+  std::string keptPath;  // path of the kept file of its run (copies only)
+};
+
+inline constexpr int kColumns = 8;
+// Text of LV01 column 0..7.
+const std::string& Cell(const FileRec& r, int column);
+
+// Content signature: the first 100 and last 100 bytes (all bytes below
+// 100) as upper-case hex pairs; "" when the file cannot be read.
+std::string GetFileBuffer(const std::string& path);
+
+// Called after each listed file with its number (from 1) and the total.
+using ListProgress = std::function<void(std::size_t listed, std::size_t total)>;
+
+// Lists the files of `folder` (subfolders skipped, not entered) in the order
+// the file system returns them. A path that is not a readable folder lists
+// nothing.
+std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress);
+
+// samekey = size text followed by the signature.
+void SetSizeWork(std::vector<FileRec>& lpData);
+
+// Byte-wise text comparison of the keys, negated when SortBit is 1.
+int compSizeBuffa(const FileRec& a, const FileRec& b, int SortBit);
+
+// Sorts by key; records with equal keys keep their listing order, so the
+// file listed first is the one that stays.
+void SortFileTable(std::vector<FileRec>& lpData, int SortBit);
+
+// Marks every groupable record whose key equals the one before it as a
+// surplus copy of the first record of its run.
+void SetFolda(std::vector<FileRec>& lpData);
+
+// `name` without its last "." and what follows.
+std::string RemoveExtension(const std::string& name);
+
+// folder + "/" + name, without doubling a trailing "/".
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// `path` cut at its last "/" (the separator and all after it go).
+std::string PathFoldaRemove(const std::string& path);
+
+}  // namespace pictray::dupes

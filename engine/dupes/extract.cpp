@@ -1,0 +1,209 @@
+#include "engine/dupes/extract.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace pictray::dupes {
+namespace {
+
+std::int64_t MtimeNs(const struct stat& st) {
+  return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+// The copy is still the regular file that was listed (same size and time).
+bool StillAsListed(const std::string& path, std::uint64_t bytes, std::int64_t mtimeNs) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         static_cast<std::uint64_t>(st.st_size) == bytes && MtimeNs(st) == mtimeNs;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+class Fd {
+ public:
+  explicit Fd(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Reads up to `len` bytes, fewer only at the end of the file; -1 on error.
+ssize_t ReadFull(int fd, char* buf, std::size_t len) {
+  std::size_t got = 0;
+  while (got < len) {
+    ssize_t n = ::read(fd, buf + got, len - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return static_cast<ssize_t>(got);
+}
+
+std::size_t FindLine(const std::vector<SameResultLine>& lines, const std::string& folda) {
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].folda == folda) return i;
+  return lines.size();
+}
+
+}  // namespace
+
+std::string SameFolderName(const TimeStamp& t) { return "same" + t.Text(); }
+
+bool SameContent(const std::string& a, const std::string& b) {
+  Fd fa(a), fb(b);
+  if (fa.get() < 0 || fb.get() < 0) return false;
+  struct stat sa {}, sb {};
+  if (::fstat(fa.get(), &sa) != 0 || ::fstat(fb.get(), &sb) != 0) return false;
+  if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size) return false;
+  if (sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) return true;
+  ::posix_fadvise(fa.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  ::posix_fadvise(fb.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  constexpr std::size_t kChunk = 1 << 16;
+  auto bufA = std::make_unique<char[]>(kChunk);
+  auto bufB = std::make_unique<char[]>(kChunk);
+  for (;;) {
+    ssize_t na = ReadFull(fa.get(), bufA.get(), kChunk);
+    ssize_t nb = ReadFull(fb.get(), bufB.get(), kChunk);
+    if (na < 0 || nb < 0 || na != nb) return false;
+    if (na == 0) return true;
+    if (std::memcmp(bufA.get(), bufB.get(), static_cast<std::size_t>(na)) != 0) return false;
+  }
+}
+
+bool MoveNoReplace(const std::string& from, const std::string& to, std::string& error) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) {
+    error = std::strerror(errno);
+    return false;
+  }
+  // File systems without RENAME_NOREPLACE: link() also refuses an existing target.
+  if (::link(from.c_str(), to.c_str()) != 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  if (::unlink(from.c_str()) != 0) {
+    error = std::strerror(errno);
+    ::unlink(to.c_str());
+    return false;
+  }
+  return true;
+}
+
+ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,
+                               const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb) {
+  ExtractResult res;
+  const std::string base = JoinPath(folder, SameFolderName(now));
+  bool baseMade = false, baseReady = false;
+  std::vector<std::string> madeFolders;
+  const std::size_t count = lpData.size();
+
+  for (std::size_t i = 0; i < count; ++i) {
+    if (cb.progress) cb.progress(static_cast<int>((i * 100 + 100) / count));
+    const FileRec& r = lpData[i];
+    if (r.folda == "---" || r.keptPath.empty()) continue;
+    const std::string surplus = base + "/" + r.folda;
+    SurplusOutcome out{SurplusOutcome::Kind::Moved, r.path, surplus + "/" + r.filename, r.keptPath, ""};
+
+    if (!StillAsListed(r.path, r.bytes, r.mtimeNs)) {
+      out.kind = SurplusOutcome::Kind::Changed;
+      ++res.changed;
+      res.outcomes.push_back(out);
+      continue;
+    }
+    if (!SameContent(r.keptPath, r.path)) {
+      out.kind = SurplusOutcome::Kind::Differs;
+      ++res.differs;
+      res.outcomes.push_back(out);
+      continue;
+    }
+
+    const std::size_t line = FindLine(res.lines, r.folda);
+    const std::string mode = line < res.lines.size() ? res.lines[line].mode
+                                                     : (Exists(surplus) ? "add" : "new");
+    if (!dryRun) {
+      bool ok = true;
+      if (!baseReady) {
+        if (::mkdir(base.c_str(), 0777) == 0) {
+          baseMade = baseReady = true;
+        } else if (errno == EEXIST) {
+          baseReady = true;
+        } else {
+          ok = false;
+          out.reason = std::strerror(errno);
+        }
+      }
+      if (ok && !Exists(surplus)) {
+        if (::mkdir(surplus.c_str(), 0777) == 0) {
+          madeFolders.push_back(surplus);
+        } else {
+          ok = false;
+          out.reason = std::strerror(errno);
+        }
+      }
+      // The comparison took time: look once more right before the move.
+      if (ok && !StillAsListed(r.path, r.bytes, r.mtimeNs)) {
+        out.kind = SurplusOutcome::Kind::Changed;
+        ++res.changed;
+        res.outcomes.push_back(out);
+        continue;
+      }
+      if (ok) ok = MoveNoReplace(r.path, out.to, out.reason);
+      if (!ok) {
+        out.kind = SurplusOutcome::Kind::Failed;
+        ++res.failed;
+        res.outcomes.push_back(out);
+        continue;
+      }
+      res.moved.push_back({out.to, r.keptPath, r.bytes, r.mtimeNs});
+    }
+    ++res.movedCount;
+    res.outcomes.push_back(out);
+    if (line < res.lines.size()) {
+      ++res.lines[line].count;
+    } else {
+      res.lines.push_back({r.folda, 1, r.filename, surplus, mode});
+    }
+    if (cb.resultLine) cb.resultLine(line, res.lines[line]);
+  }
+
+  // Folders made for moves that all failed are empty: take them away again.
+  for (const std::string& f : madeFolders) {
+    bool used = false;
+    for (const SameResultLine& l : res.lines) used = used || l.path == f;
+    if (!used) ::rmdir(f.c_str());
+  }
+  if (baseMade && res.movedCount == 0) ::rmdir(base.c_str());
+  if (!dryRun && res.movedCount > 0) res.samedir = base + "/";
+  return res;
+}
+
+std::vector<std::string> CheckBeforeDelete(const std::vector<MovedFile>& moved) {
+  std::vector<std::string> problems;
+  for (const MovedFile& m : moved) {
+    struct stat kept {};
+    bool keptThere = ::stat(m.keptPath.c_str(), &kept) == 0 && S_ISREG(kept.st_mode) &&
+                     static_cast<std::uint64_t>(kept.st_size) == m.bytes;
+    if (!keptThere || !StillAsListed(m.to, m.bytes, m.mtimeNs)) problems.push_back(m.to);
+  }
+  return problems;
+}
+
+}  // namespace pictray::dupes

@@ -1,0 +1,29 @@
+// Twinscan's settings file "Twinscan.ini" beside the program, section
+// "Section0". Each read or write is one whole pass over the file.
+#pragma once
+
+#include <string>
+
+namespace pictray::dupes {
+
+struct TwinscanProfile {
+  std::string Px = "50", Py = "50", Pw = "400", Ph = "400";
+  std::string MoveSoon = "0", DeleteSoon = "0";
+};
+
+// The program file's path with its extension replaced by ".ini".
+std::string TwinscanProfilePath(const std::string& programPath);
+
+// The window rectangle and the two toggles; missing keys take the defaults.
+TwinscanProfile ReadTwinscanProfile(const std::string& profile);
+
+// Writes what closing the window stores. False when a write failed.
+bool WriteTwinscanProfile(const std::string& profile, const TwinscanProfile& p);
+
+// "OPENAPP" (opens the extraction folder) and "app" (opens a listed file);
+// "open" means the desktop's own opener.
+std::string ReadOpenApp(const std::string& profile);
+std::string ReadFileApp(const std::string& profile);
+bool WriteApps(const std::string& profile, const std::string& openApp, const std::string& fileApp);
+
+}  // namespace pictray::dupes

@@ -1,0 +1,130 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/dupes/dupes.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray::dupes {
+namespace {
+
+using pictray::testing::TempDir;
+
+std::string Hex(const std::string& bytes) {
+  static const char d[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : bytes) {
+    out.push_back(d[c >> 4]);
+    out.push_back(d[c & 15]);
+  }
+  return out;
+}
+
+// Bytes 0, 1, 2, ... wrapping at 251 so that no two stretches look alike.
+std::string Pattern(std::size_t n) {
+  std::string s(n, '\0');
+  for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>(i % 251);
+  return s;
+}
+
+std::vector<FileRec> ListKeyed(const std::string& folder) {
+  std::vector<FileRec> t = SetListView(folder, nullptr);
+  SetSizeWork(t);
+  return t;
+}
+
+const FileRec* Find(const std::vector<FileRec>& t, const std::string& name) {
+  for (const FileRec& r : t)
+    if (r.filename == name) return &r;
+  return nullptr;
+}
+
+TEST(DupesKey, SignatureIsWholeShortFileOrFirstAndLastHundredBytes) {
+  TempDir dir;
+  EXPECT_EQ(GetFileBuffer(dir.Write("abc", "abc")), "616263");
+  EXPECT_EQ(GetFileBuffer(dir.Write("empty", "")), "");
+  const std::string s99 = Pattern(99), s150 = Pattern(150), s1000 = Pattern(1000);
+  EXPECT_EQ(GetFileBuffer(dir.Write("s99", s99)), Hex(s99));
+  // 100 to 199 bytes: the two stretches overlap and both are taken whole.
+  EXPECT_EQ(GetFileBuffer(dir.Write("s150", s150)), Hex(s150.substr(0, 100)) + Hex(s150.substr(50)));
+  EXPECT_EQ(GetFileBuffer(dir.Write("s1000", s1000)),
+            Hex(s1000.substr(0, 100)) + Hex(s1000.substr(900)));
+  EXPECT_EQ(GetFileBuffer(dir.path() + "/missing"), "");
+}
+
+TEST(DupesKey, KeyIsSizeTextFollowedBySignature) {
+  TempDir dir;
+  dir.Write("abc.txt", "abc");
+  dir.Write("zero1", "");
+  dir.Write("zero2", "");
+  std::vector<FileRec> t = ListKeyed(dir.path());
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_EQ(Find(t, "abc.txt")->samekey, "3616263");
+  EXPECT_EQ(Find(t, "abc.txt")->file, "abc");
+  EXPECT_EQ(Find(t, "abc.txt")->path, dir.path() + "/abc.txt");
+  EXPECT_EQ(Find(t, "zero1")->samekey, "0");
+  EXPECT_EQ(Find(t, "zero2")->samekey, "0");
+}
+
+TEST(DupesKey, SizesOfFourGibibytesAndMoreAreKeptWhole) {
+  TempDir dir;
+  const std::string p = dir.Write("sparse", "");
+  ASSERT_EQ(::truncate(p.c_str(), (4LL << 30) + 7), 0);
+  std::vector<FileRec> t = ListKeyed(dir.path());
+  ASSERT_EQ(t.size(), 1u);
+  EXPECT_EQ(t[0].size, "4294967303");
+  EXPECT_EQ(t[0].samekey, "4294967303" + std::string(400, '0'));
+}
+
+TEST(DupesKey, ListingSkipsFoldersAndAnythingThatIsNoFolderListsNothing) {
+  TempDir dir;
+  dir.Write("a.jpg", "x");
+  std::filesystem::create_directory(dir.path() + "/sub");
+  std::filesystem::create_directory_symlink(dir.path() + "/sub", dir.path() + "/sublink");
+  std::filesystem::create_symlink(dir.path() + "/a.jpg", dir.path() + "/alink");
+  std::size_t calls = 0;
+  std::vector<FileRec> t = SetListView(dir.path() + "/", [&](std::size_t i, std::size_t total) {
+    ++calls;
+    EXPECT_LE(i, total);
+  });
+  ASSERT_EQ(t.size(), 2u);
+  EXPECT_EQ(calls, 2u);
+  EXPECT_EQ(Find(t, "a.jpg")->path, dir.path() + "/a.jpg");  // no doubled "/"
+  EXPECT_TRUE(Find(t, "a.jpg")->groupable);
+  ASSERT_NE(Find(t, "alink"), nullptr);
+  EXPECT_FALSE(Find(t, "alink")->groupable);
+
+  EXPECT_TRUE(SetListView(dir.path() + "/a.jpg", nullptr).empty());
+  EXPECT_TRUE(SetListView(dir.path() + "/none", nullptr).empty());
+}
+
+TEST(DupesKey, SortIsByKeyTextSoTenSortsBeforeNine) {
+  TempDir dir;
+  dir.Write("nine", std::string(9, 'a'));
+  dir.Write("ten", std::string(10, 'a'));
+  dir.Write("hundred", std::string(100, 'a'));
+  std::vector<FileRec> t = ListKeyed(dir.path());
+  SortFileTable(t, 0);
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_EQ(t[0].filename, "hundred");  // "100" + "61..." < "10" + "61..."
+  EXPECT_EQ(t[1].filename, "ten");
+  EXPECT_EQ(t[2].filename, "nine");
+  SortFileTable(t, 1);
+  EXPECT_EQ(t[0].filename, "nine");
+  EXPECT_LT(compSizeBuffa(t[0], t[2], 1), 0);
+  EXPECT_GT(compSizeBuffa(t[0], t[2], 0), 0);
+}
+
+TEST(DupesKey, NameHelpers) {
+  EXPECT_EQ(RemoveExtension("a.b.jpg"), "a.b");
+  EXPECT_EQ(RemoveExtension("noext"), "noext");
+  EXPECT_EQ(RemoveExtension(".hidden"), "");
+  EXPECT_EQ(PathFoldaRemove("/x/bin/Twinscan"), "/x/bin");
+  EXPECT_EQ(PathFoldaRemove("Twinscan"), "Twinscan");
+}
+
+}  // namespace
+}  // namespace pictray::dupes
