@@ -1,0 +1,282 @@
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "engine/move/file_utils.h"
+#include "engine/move/safe_move.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Everything in a folder except the names given: no temporary files left.
+std::vector<std::string> Entries(const std::string& dir) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// A folder on /dev/shm, removed at the end; empty path when that is not
+// another file system than the temporary folder.
+class ShmDir {
+ public:
+  explicit ShmDir(const std::string& other) {
+    char tmpl[] = "/dev/shm/pictray-test-XXXXXX";
+    if (!::mkdtemp(tmpl)) return;
+    struct stat a, b;
+    if (::stat(tmpl, &a) == 0 && ::stat(other.c_str(), &b) == 0 && a.st_dev != b.st_dev)
+      path_ = tmpl;
+    else
+      fs::remove_all(tmpl);
+  }
+  ~ShmDir() {
+    std::error_code ec;
+    if (!path_.empty()) fs::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+MoveStatus Move(const std::string& from, const std::string& to, MoveOptions o = {}) {
+  return MoveNoReplace(AT_FDCWD, from, AT_FDCWD, to, o);
+}
+
+TEST(MoveNoReplace, MovesAndNeverReplacesADifferentFile) {
+  TempDir d;
+  fs::create_directory(d.path() + "/t");
+  const std::string a = d.Write("a.jpg", "new");
+  EXPECT_EQ(Move(a, d.path() + "/t/a.jpg").outcome, MoveOutcome::Moved);
+  EXPECT_FALSE(Exists(a));
+  EXPECT_EQ(Read(d.path() + "/t/a.jpg"), "new");
+
+  const std::string b = d.Write("b.jpg", "mine");
+  d.Write("t/b.jpg", "theirs");
+  EXPECT_EQ(Move(b, d.path() + "/t/b.jpg").outcome, MoveOutcome::DifferentFileThere);
+  EXPECT_EQ(Read(b), "mine");
+  EXPECT_EQ(Read(d.path() + "/t/b.jpg"), "theirs");
+
+  // Same length, other bytes: still different.
+  const std::string c = d.Write("c.jpg", "abcd");
+  d.Write("t/c.jpg", "abce");
+  EXPECT_EQ(Move(c, d.path() + "/t/c.jpg").outcome, MoveOutcome::DifferentFileThere);
+  EXPECT_EQ(Read(c), "abcd");
+}
+
+TEST(MoveNoReplace, IdenticalFileMayBeReplacedUnlessForbidden) {
+  TempDir d;
+  fs::create_directory(d.path() + "/t");
+  const std::string a = d.Write("a.jpg", "same");
+  d.Write("t/a.jpg", "same");
+  EXPECT_EQ(Move(a, d.path() + "/t/a.jpg", {false, true}).outcome, MoveOutcome::DifferentFileThere);
+  EXPECT_TRUE(Exists(a));
+  EXPECT_EQ(Move(a, d.path() + "/t/a.jpg").outcome, MoveOutcome::SameReplaced);
+  EXPECT_FALSE(Exists(a));
+  EXPECT_EQ(Read(d.path() + "/t/a.jpg"), "same");
+}
+
+TEST(MoveNoReplace, FoldersLinksAndMissingFiles) {
+  TempDir d;
+  fs::create_directories(d.path() + "/t/x.jpg");
+  const std::string x = d.Write("x.jpg", "");
+  EXPECT_EQ(Move(x, d.path() + "/t/x.jpg").outcome, MoveOutcome::DifferentFileThere);
+  EXPECT_TRUE(Exists(x));
+  EXPECT_EQ(Move(d.path() + "/gone.jpg", d.path() + "/t/gone.jpg").outcome, MoveOutcome::SourceMissing);
+  fs::create_directory(d.path() + "/sub");
+  EXPECT_EQ(Move(d.path() + "/sub", d.path() + "/t/sub").outcome, MoveOutcome::SourceIsFolder);
+  // A target folder that is a file: the move fails and the source stays.
+  d.Write("file", "f");
+  const MoveStatus s = Move(x, d.path() + "/file/x.jpg");
+  EXPECT_EQ(s.outcome, MoveOutcome::Failed);
+  EXPECT_EQ(s.err, ENOTDIR);
+  EXPECT_TRUE(Exists(x));
+  // A link is moved as a link, and a link there is never taken as identical.
+  fs::create_symlink("x.jpg", d.path() + "/l");
+  EXPECT_EQ(Move(d.path() + "/l", d.path() + "/t/l").outcome, MoveOutcome::Moved);
+  EXPECT_TRUE(fs::is_symlink(d.path() + "/t/l"));
+}
+
+TEST(MoveNoReplace, AcrossFileSystemsCopiesVerifiesAndRemovesTheSource) {
+  TempDir d;
+  ShmDir shm(d.path());
+  if (shm.path().empty()) GTEST_SKIP() << "no /dev/shm on another file system than " << d.path();
+  const std::string big(3 << 20, 'x');
+  const std::string a = d.Write("a.jpg", big + "end");
+  ASSERT_EQ(::chmod(a.c_str(), 0640), 0);
+  const struct timespec times[2] = {{1000000000, 0}, {1200000000, 123456789}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, a.c_str(), times, 0), 0);
+
+  EXPECT_EQ(Move(a, shm.path() + "/a.jpg").outcome, MoveOutcome::Moved);
+  EXPECT_FALSE(Exists(a));
+  EXPECT_EQ(Read(shm.path() + "/a.jpg"), big + "end");
+  struct stat st;
+  ASSERT_EQ(::stat((shm.path() + "/a.jpg").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(st.st_mtim.tv_sec, 1200000000);
+  EXPECT_EQ(Entries(shm.path()), std::vector<std::string>{"a.jpg"});
+}
+
+TEST(MoveNoReplace, AcrossFileSystemsKeepsBothWhenTheNameIsTaken) {
+  TempDir d;
+  ShmDir shm(d.path());
+  if (shm.path().empty()) GTEST_SKIP() << "no /dev/shm on another file system than " << d.path();
+  const std::string a = d.Write("a.jpg", "mine");
+  std::ofstream(shm.path() + "/a.jpg") << "theirs";
+  EXPECT_EQ(Move(a, shm.path() + "/a.jpg").outcome, MoveOutcome::DifferentFileThere);
+  EXPECT_EQ(Read(a), "mine");
+  EXPECT_EQ(Read(shm.path() + "/a.jpg"), "theirs");
+
+  const std::string b = d.Write("b.jpg", "same");
+  std::ofstream(shm.path() + "/b.jpg") << "same";
+  EXPECT_EQ(Move(b, shm.path() + "/b.jpg").outcome, MoveOutcome::SameReplaced);
+  EXPECT_FALSE(Exists(b));
+  EXPECT_EQ(Read(shm.path() + "/b.jpg"), "same");
+
+  // A plain move (folder dissolution) does not copy across.
+  const std::string c = d.Write("c.jpg", "c");
+  const MoveStatus s = Move(c, shm.path() + "/c.jpg", {false, false});
+  EXPECT_EQ(s.err, EXDEV);
+  EXPECT_TRUE(Exists(c));
+  EXPECT_EQ(Entries(shm.path()), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+}
+
+TEST(MoveNoReplace, AcrossFileSystemsMovesLinksAsLinks) {
+  TempDir d;
+  ShmDir shm(d.path());
+  if (shm.path().empty()) GTEST_SKIP() << "no /dev/shm on another file system than " << d.path();
+  fs::create_symlink("some/where", d.path() + "/l");
+  EXPECT_EQ(Move(d.path() + "/l", shm.path() + "/l").outcome, MoveOutcome::Moved);
+  EXPECT_EQ(fs::read_symlink(shm.path() + "/l"), "some/where");
+  EXPECT_FALSE(Exists(d.path() + "/l"));
+}
+
+TEST(FileUtils, PathFoldaRemoveAndShortToLongName) {
+  std::string p = "/a/b/c";
+  PathFoldaRemove(p);
+  EXPECT_EQ(p, "/a/b");
+  for (std::string unchanged : {"name", "/name"}) {
+    std::string q = unchanged;
+    PathFoldaRemove(q);
+    EXPECT_EQ(q, unchanged);
+  }
+  // A backslash is part of a Linux name, not a separator.
+  std::string b = "/x/a\\b";
+  PathFoldaRemove(b);
+  EXPECT_EQ(b, "/x");
+
+  TempDir d;
+  std::string there = d.Write("f", "");
+  EXPECT_EQ(ShortToLongName(there), 1);
+  EXPECT_EQ(there, d.path() + "/f");
+  std::string missing = d.path() + "/nothing";
+  EXPECT_EQ(ShortToLongName(missing), 0);
+  EXPECT_EQ(missing, d.path() + "/nothing");
+}
+
+TEST(FileUtils, TokenPickers) {
+  EXPECT_EQ(get_Pdata("10:20:30", 0), "10");
+  EXPECT_EQ(get_Pdata("10:20:30", 1), "20");
+  EXPECT_EQ(get_Pdata("10:20:30", 2), "30");
+  EXPECT_EQ(get_Pdata("10:20:30", 5), "");
+  EXPECT_EQ(get_Pdata("a:b:c:d:e:f:g:h:i:j:k:l:m", 11), "l");
+  EXPECT_EQ(get_Pdata("a:b:c:d:e:f:g:h:i:j:k:l:m", 12), "");
+  EXPECT_EQ(get_Pdata("10:20:30", -1), "");
+  EXPECT_EQ(get_Pdata2("x_y_z", 1), "y");
+  EXPECT_EQ(get_Pdata2("x:y", 1), "");
+}
+
+TEST(FileUtils, SizesAreSixtyFourBit) {
+  TempDir d;
+  const std::string f = d.Write("f", "12345");
+  EXPECT_EQ(GetFileSizeSub(f), 5u);
+  EXPECT_EQ(GetFileSizeFind(f), 5u);
+  EXPECT_EQ(GetFileSizeSub(d.path() + "/none"), 0u);
+  EXPECT_EQ(GetFileSizeFind(d.path() + "/none"), 0u);
+  EXPECT_EQ(GetFileSizeFind(d.path()), 0u);
+  const std::string sparse = d.Write("sparse", "");
+  const std::uint64_t five = 5ULL << 30;
+  ASSERT_EQ(::truncate(sparse.c_str(), static_cast<off_t>(five)), 0);
+  EXPECT_EQ(GetFileSizeSub(sparse), five);
+  EXPECT_EQ(GetFileSizeFind(sparse), five);
+  EXPECT_EQ(GetLineCount(100), 8);
+  EXPECT_EQ(GetLineCount(11), 0);
+}
+
+TEST(FileUtils, FileDialogStartPlaces) {
+  TempDir d;
+  fs::create_directory(d.path() + "/empty");
+  fs::create_directory(d.path() + "/full");
+  const std::string prog = d.Write("full/app", "");
+  const FileDialogSetup a = FoldaSetting(1, d.path() + "/full", "/bin/pictray");
+  EXPECT_EQ(a.start, d.path() + "/full");
+  EXPECT_FALSE(a.save);
+  EXPECT_EQ(a.filters.front().second, "*.exe");
+  EXPECT_EQ(FoldaSetting(2, prog, "/bin/pictray").start, "/bin/pictray");
+  EXPECT_TRUE(FoldaSetting(2, prog, "/bin/pictray").save);
+  EXPECT_EQ(FoldaSettingT(1, prog).start, "");
+  EXPECT_EQ(FoldaSettingT(1, prog).filters.front().second, "*.txt");
+  EXPECT_EQ(FoldaSetting0(1, d.path() + "/empty").start, d.path());
+  EXPECT_EQ(FoldaSetting0(1, d.path() + "/full").start, d.path() + "/full");
+  EXPECT_EQ(FoldaSetting0(1, prog).filters.size(), 1u);
+}
+
+TEST(BreakFolda, MovesFilesUpNeverReplacesAndLeavesSubfolders) {
+  TempDir d;
+  const std::string p = d.path() + "/sorted";
+  fs::create_directories(p + "/inner");
+  d.Write("sorted/a.jpg", "a");
+  d.Write("sorted/b.jpg", "mine");
+  d.Write("sorted/c.jpg", "same");
+  d.Write("sorted/inner/deep.jpg", "deep");
+  d.Write("b.jpg", "theirs");
+  d.Write("c.jpg", "same");
+
+  const BreakResult r = BreakFolda(p + "/");  // a trailing "/" names the same folder
+  EXPECT_EQ(r.moved, 1);
+  EXPECT_EQ(r.skipped, 2);  // even the identical file in the parent is kept
+  EXPECT_EQ(r.failed, 0);
+  EXPECT_EQ(Read(d.path() + "/a.jpg"), "a");
+  EXPECT_EQ(Read(d.path() + "/b.jpg"), "theirs");
+  EXPECT_EQ(Read(p + "/b.jpg"), "mine");
+  EXPECT_EQ(Entries(p), (std::vector<std::string>{"b.jpg", "c.jpg", "inner"}));
+  EXPECT_EQ(Read(p + "/inner/deep.jpg"), "deep");
+  EXPECT_NE(::rmdir(p.c_str()), 0);  // not empty: cannot be removed
+}
+
+TEST(BreakFolda, EmptiedFolderCanBeRemovedAndMissingFolderFails) {
+  TempDir d;
+  const std::string p = d.path() + "/x";
+  fs::create_directory(p);
+  d.Write("x/1", "1");
+  d.Write("x/2", "2");
+  EXPECT_EQ(BreakFolda(p).moved, 2);
+  EXPECT_EQ(::rmdir(p.c_str()), 0);
+  EXPECT_EQ(BreakFolda(p).failed, 1);
+}
+
+}  // namespace
+}  // namespace pictray
