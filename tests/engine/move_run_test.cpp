@@ -1,0 +1,271 @@
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "engine/move/move_run.h"
+#include "engine/settings/profile.h"
+#include "engine/settings/settings_store.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RecordingHost;
+using testing::TempDir;
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class MoveRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    S = dir.path() + "/src";
+    fs::create_directory(S);
+    st.profile = dir.path() + "/work.ini";
+  }
+  // A listed file with its target and kind; the file holds its own name.
+  void Add(const std::string& name, const std::string& target, const std::string& k,
+           bool onDisk = true) {
+    if (onDisk) std::ofstream(S + "/" + name, std::ios::binary) << name;
+    st.rows.append({Row{name, target, k, ""}});
+  }
+  MoveReport Run() {
+    PrepareMove(host, st, S);
+    st.blocks.val21.Start(S);
+    return ThreadMakeFoldaAndMove(st.blocks.val21, st, host);
+  }
+  std::vector<std::string> Kinds() const {
+    std::vector<std::string> out;
+    st.rows.forEach([&](std::size_t, const Row& r) { out.push_back(r.kind); });
+    return out;
+  }
+  bool Exists(const std::string& rel) const {
+    struct stat s;
+    return ::lstat((S + "/" + rel).c_str(), &s) == 0;
+  }
+
+  TempDir dir;
+  std::string S;
+  PictrayState st;
+  RecordingHost host;
+};
+
+TEST_F(MoveRun, NewAndExistingFoldersWithResultLines) {
+  fs::create_directory(S + "/Y");
+  Add("a.jpg", "X", "C");
+  Add("b.jpg", "X", "C");
+  Add("c.jpg", "Y", "T");
+  Add("d.jpg", "", "");
+  Add("noext", "", "e");  // classified without a target: counted, not moved
+  const MoveReport r = Run();
+
+  const std::vector<MoveResultLine> want{{"X", 2, "a.jpg", S + "/X", "new"},
+                                         {"Y", 1, "c.jpg", S + "/Y", "add"}};
+  EXPECT_EQ(r.lines, want);
+  EXPECT_EQ(host.moveResults, want);
+  EXPECT_EQ(r.moved, 3);
+  EXPECT_TRUE(r.failures.empty());
+  EXPECT_EQ(Kinds(), (std::vector<std::string>{"M", "M", "M", "", "e"}));
+  EXPECT_EQ(Read(S + "/X/a.jpg"), "a.jpg");
+  EXPECT_EQ(Read(S + "/X/b.jpg"), "b.jpg");
+  EXPECT_EQ(Read(S + "/Y/c.jpg"), "c.jpg");
+  EXPECT_TRUE(Exists("d.jpg"));
+  EXPECT_TRUE(Exists("noext"));
+  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kMoveEnd});
+  EXPECT_EQ(host.messages[0].caption1, "yes");
+  EXPECT_TRUE(host.visible[Control::BT21]);
+  EXPECT_FALSE(host.visible[Control::GRST01]);
+  EXPECT_EQ(host.status[1], "");
+  EXPECT_EQ(host.statusLog.front(), "Wait! Now Loading");
+  EXPECT_NE(std::find(host.statusLog.begin(), host.statusLog.end(), "4/5"), host.statusLog.end());
+  EXPECT_EQ(host.progress[Control::PR01], 0);
+  EXPECT_FALSE(st.runs.Active());
+}
+
+TEST_F(MoveRun, DifferentFileOfThatNameStaysAndIsReported) {
+  fs::create_directory(S + "/X");
+  std::ofstream(S + "/X/a.jpg") << "other content";
+  std::ofstream(S + "/X/b.jpg") << "b.jpg";  // byte-identical: may be replaced
+  Add("a.jpg", "X", "C");
+  Add("b.jpg", "X", "C");
+  const MoveReport r = Run();
+
+  EXPECT_EQ(Read(S + "/a.jpg"), "a.jpg");
+  EXPECT_EQ(Read(S + "/X/a.jpg"), "other content");
+  EXPECT_FALSE(Exists("b.jpg"));
+  EXPECT_EQ(Read(S + "/X/b.jpg"), "b.jpg");
+  EXPECT_EQ(Kinds(), (std::vector<std::string>{"C", "M"}));
+  ASSERT_EQ(r.failures.size(), 1u);
+  EXPECT_EQ(r.failures[0].reason, MoveFailReason::DifferentFileThere);
+  EXPECT_EQ(r.lines, (std::vector<MoveResultLine>{{"X", 1, "b.jpg", S + "/X", "add"}}));
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].caption1, "err");
+  EXPECT_EQ(host.messages[0].text, MoveEndMessage(r));
+  EXPECT_EQ(host.messages[0].text.rfind(kMoveEnd, 0), 0u);
+  EXPECT_NE(host.messages[0].text.find("1件は移動せず"), std::string::npos);
+  EXPECT_EQ(host.messages[0].text.find('\n'), std::string::npos);
+}
+
+TEST_F(MoveRun, FailuresAreCountedAndNeverMarked) {
+  std::ofstream(S + "/F") << "a file where a folder should be";
+  Add("a.jpg", "F", "C");
+  Add("b.jpg", "..", "C");
+  Add("c.jpg", ".", "C");
+  Add("d.jpg", "x/y", "C");
+  Add("gone.jpg", "N", "C", /*onDisk=*/false);
+  const MoveReport r = Run();
+
+  EXPECT_EQ(r.moved, 0);
+  EXPECT_EQ(Kinds(), (std::vector<std::string>{"C", "C", "C", "C", "C"}));
+  std::vector<MoveFailReason> reasons;
+  for (const MoveFailure& f : r.failures) reasons.push_back(f.reason);
+  EXPECT_EQ(reasons, (std::vector<MoveFailReason>{
+                         MoveFailReason::TargetNotFolder, MoveFailReason::UnsafeTarget,
+                         MoveFailReason::UnsafeTarget, MoveFailReason::UnsafeTarget,
+                         MoveFailReason::SourceMissing}));
+  for (const char* f : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) EXPECT_TRUE(Exists(f)) << f;
+  EXPECT_FALSE(Exists("N"));  // made for a file that was not there, then removed again
+  EXPECT_FALSE(Exists("x"));
+  EXPECT_TRUE(r.lines.empty());
+  // Failures alone still end with the message, but no moved-folders button.
+  EXPECT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.visible.count(Control::BT21), 0u);
+  EXPECT_NE(MoveFailureText(r.failures[0]).find("a.jpg -> F"), std::string::npos);
+}
+
+TEST_F(MoveRun, SecondMoveLeavesMovedRowsAlone) {
+  Add("a.jpg", "X", "C");
+  Run();
+  host.messages.clear();
+  const MoveReport again = Run();
+  EXPECT_EQ(again.moved, 0);
+  EXPECT_TRUE(again.failures.empty());
+  EXPECT_TRUE(again.lines.empty());
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(Read(S + "/X/a.jpg"), "a.jpg");
+}
+
+TEST_F(MoveRun, AbortStopsBeforeTheNextRow) {
+  Add("a.jpg", "X", "C");
+  PrepareMove(host, st, S);
+  st.blocks.val21.Start(S);
+  st.blocks.AbortAll();
+  const MoveReport r = ThreadMakeFoldaAndMove(st.blocks.val21, st, host);
+  EXPECT_TRUE(r.aborted);
+  EXPECT_TRUE(Exists("a.jpg"));
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(MoveRun, TargetFolderOnAnotherFileSystem) {
+  char tmpl[] = "/dev/shm/pictray-test-XXXXXX";
+  if (!::mkdtemp(tmpl)) GTEST_SKIP() << "no /dev/shm to move to";
+  const std::string shm = tmpl;
+  struct stat a, b;
+  if (::stat(shm.c_str(), &a) != 0 || ::stat(S.c_str(), &b) != 0 || a.st_dev == b.st_dev) {
+    fs::remove_all(shm);
+    GTEST_SKIP() << "/dev/shm is not another file system than " << S;
+  }
+  fs::create_directory_symlink(shm, S + "/far");
+  Add("a.jpg", "far", "C");
+  Add("b.jpg", "far", "C");
+  std::ofstream(shm + "/b.jpg") << "different";
+  const MoveReport r = Run();
+  EXPECT_EQ(r.moved, 1);
+  EXPECT_EQ(Read(shm + "/a.jpg"), "a.jpg");
+  EXPECT_FALSE(Exists("a.jpg"));
+  EXPECT_EQ(Read(S + "/b.jpg"), "b.jpg");
+  EXPECT_EQ(Read(shm + "/b.jpg"), "different");
+  EXPECT_EQ(std::distance(fs::directory_iterator(shm), fs::directory_iterator()), 2);
+  fs::remove_all(shm);
+}
+
+TEST_F(MoveRun, StrengthTargetsBecomeTheColourFolder) {
+  ASSERT_TRUE(WriteProfileString(kSection0, "SRgb3", "1", st.profile));
+  ASSERT_TRUE(WriteProfileString(kSection0, "SRgb0", "0", st.profile));
+  fs::create_directory(S + "/RED");
+  std::ofstream(S + "/RED1") << "a file takes this name";
+  Add("a.jpg", "120", "T");
+  Add("b.jpg", "x1", "T");
+  Add("c.jpg", "7", "C");
+  BeforMoveCheck(host, st, S);
+  EXPECT_EQ(st.rows.target(0), "RED2");
+  EXPECT_EQ(st.rows.target(1), "x1");
+  EXPECT_EQ(st.rows.target(2), "RED2");
+  EXPECT_EQ(st.rows.kind(2), "C");
+
+  ASSERT_TRUE(WriteProfileString(kSection0, "SRgb0", "2", st.profile));
+  st.rows.setTarget(1, "55", "T");
+  BeforMoveCheck(host, st, S);
+  EXPECT_EQ(st.rows.target(1), "BLUE");
+}
+
+TEST_F(MoveRun, StrengthCheckNeedsTheSwitchAndAStrengthFirstRow) {
+  Add("a.jpg", "120", "T");
+  BeforMoveCheck(host, st, S);  // "SRgb3" missing: 0
+  EXPECT_EQ(st.rows.target(0), "120");
+  ASSERT_TRUE(WriteProfileString(kSection0, "SRgb3", "1", st.profile));
+  st.rows.setTarget(0, "120", "C");
+  BeforMoveCheck(host, st, S);
+  EXPECT_EQ(st.rows.target(0), "120");
+}
+
+TEST_F(MoveRun, ColourMatchFolderIsRenamedWhenAsked) {
+  fs::create_directory(S + "/1-1-1");
+  fs::create_directory(S + "/2-2-2");
+  Add("a.jpg", "", "");
+  Add("b.jpg", "1-1-1", "A");
+  Add("c.jpg", "other", "A");
+  Add("d.jpg", "1-1-1", "A");
+  host.Answer(7);
+  BeforFoldaCheck(host, st, S);
+  EXPECT_EQ(st.rows.target(1), "1-1-1");
+  host.Answer(6);
+  BeforFoldaCheck(host, st, S);
+  EXPECT_EQ(st.rows.target(1), "3-3-3");
+  EXPECT_EQ(st.rows.target(2), "other");
+  EXPECT_EQ(st.rows.target(3), "3-3-3");
+  EXPECT_EQ(host.MessageTexts(),
+            (std::vector<std::string>{kColourMatchQuestion, kColourMatchQuestion}));
+  EXPECT_EQ(host.messages[0].caption1, "OK");
+  EXPECT_EQ(host.messages[0].caption2, "NO");
+}
+
+TEST_F(MoveRun, ColourMatchQuestionOnlyWhenFirstTargetAndFolderExist) {
+  Add("a.jpg", "1-1-1", "A");
+  BeforFoldaCheck(host, st, S);  // no such folder yet
+  fs::create_directory(S + "/1-1-1");
+  st.rows.setTarget(0, "x", "A");
+  st.rows.append({Row{"b.jpg", "1-1-1", "A", ""}});
+  BeforFoldaCheck(host, st, S);  // first target is not 1-1-1
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(MoveRun, NewFoldaNameCountsUpFromTheGivenNumber) {
+  EXPECT_EQ(GetNewFoldaName(S + "/1-1-1/"), "2-2-2");
+  fs::create_directory(S + "/2-2-2");
+  EXPECT_EQ(GetNewFoldaName(S + "/1-1-1/"), "3-3-3");
+  EXPECT_EQ(GetNewFoldaName(S + "/9-9-9/"), "10-10-10");
+}
+
+TEST_F(MoveRun, PrepareMoveEmptiesSummaryAndResults) {
+  host.summary = {{"x", 1}};
+  host.moveResults = {{"x", 1, "a", "p", "new"}};
+  PrepareMove(host, st, S);
+  EXPECT_TRUE(host.summary.empty());
+  EXPECT_TRUE(host.moveResults.empty());
+}
+
+}  // namespace
+}  // namespace pictray
