@@ -26,5 +26,7 @@ using StepFn = StepResult (*)(const std::string& step, CliContext& ctx);
 
 // char=PATTERN, phrase=TEXT, ext, clear, move.
 StepResult RunNameStep(const std::string& step, CliContext& ctx);
+// exif, info, header, size, ng.
+StepResult RunJpegStep(const std::string& step, CliContext& ctx);
 
 }  // namespace pictray::cli

@@ -1,17 +1,65 @@
 #include "engine/jpeg/header_check.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <cstring>
+
+#include "engine/jpeg/file_bytes.h"
 
 namespace pictray {
+namespace {
+
+// Reads up to n bytes from offset 0 into a zero-filled buffer, as the
+// checks compare missing bytes against zero. False when it cannot open.
+bool ReadPrefix(const std::string& path, unsigned char* buf, std::size_t n) {
+  std::memset(buf, 0, n);
+  jpegio::ReadFile f(path);
+  if (!f.ok()) return false;
+  f.ReadAt(0, buf, n);
+  return true;
+}
+
+// "Exif" followed by a 00 byte at `at`.
+bool ExifAt(const unsigned char* b, std::size_t at) {
+  return std::memcmp(b + at, "Exif", 5) == 0;
+}
+
+}  // namespace
 
 std::string JpegHedarCheck(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return {};
-  unsigned char b[2] = {0, 0};
-  ssize_t n = ::pread(fd, b, 2, 0);
-  ::close(fd);
-  return n == 2 && b[0] == 0xFF && b[1] == 0xD8 ? "JPEG" : "";
+  unsigned char b[2];
+  if (!ReadPrefix(path, b, sizeof b)) return {};
+  return b[0] == 0xFF && b[1] == 0xD8 ? "JPEG" : "";
+}
+
+int FileHedarCheck(const std::string& path) {
+  unsigned char b[8];
+  if (!ReadPrefix(path, b, sizeof b)) return 0;
+  static const unsigned char kPng[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+  if (b[0] == 'B' && b[1] == 'M') return 1;
+  if (b[0] == 0xFF && b[1] == 0xD8) return 2;
+  if (std::memcmp(b, kPng, 8) == 0) return 3;
+  return 0;
+}
+
+int JEndHedarCheck(const std::string& path) {
+  const std::uint64_t size = jpegio::FileSize(path);
+  if (size == 0) return 0;
+  jpegio::ReadFile f(path);
+  if (!f.ok()) return 0;
+  unsigned char head[2] = {0, 0}, tail[2] = {0, 0};
+  const std::size_t h = f.ReadAt(0, head, 2);
+  const std::size_t t = size >= 2 ? f.ReadAt(size - 2, tail, 2) : 0;
+  const bool starts = h == 2 && head[0] == 0xFF && head[1] == 0xD8;
+  const bool ends = t == 2 && tail[0] == 0xFF && tail[1] == 0xD9;
+  return starts && ends ? 0 : 1;
+}
+
+std::string ExifHedarCheck(const std::string& path) {
+  unsigned char b[101];  // one spare 00 so the offset-24 text always ends
+  if (!ReadPrefix(path, b, 100)) return {};
+  b[100] = 0;
+  if (b[0] != 0xFF || b[1] != 0xD8) return "NoJPEG";
+  if (ExifAt(b, 6) || ExifAt(b, 24) || ExifAt(b, 32)) return "Exif";
+  return std::string(reinterpret_cast<const char*>(b + 24));
 }
 
 }  // namespace pictray

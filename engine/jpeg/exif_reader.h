@@ -1,0 +1,30 @@
+// The Exif label of one JPEG file: a date, model or software text followed
+// by the TIFF byte order, or one of the fixed labels "file_error", "",
+// "NoJFIF", "NoExif", "no support", "NoEntry", "NoData".
+//
+// Only three layouts are recognised (Exif APP1 right after the start of
+// image, or after a JFIF APP0 with the identifier at offset 24 or 32); the
+// JPEG marker chain is not followed. Every offset the reader follows is
+// 16-bit, so apart from the creation-date scan (which streams the file in
+// blocks and stops at the first usable DateTimeOriginal entry) it touches
+// only the first 64 KiB or so of the file. Anything that lies outside the
+// file counts as absent; nothing is read past the end.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pictray {
+
+// `ExifSel` is the setting's text (1-4, 11 DateTime; 5 Model; 6 Software;
+// 7-10, 12, 13 DateTimeOriginal; anything else walks IFD0); the value is
+// passed through GetFoldaName with `disabledchar` before the byte order
+// suffix is added.
+std::string ExifTimeGet2(const std::string& path, const std::string& ExifSel,
+                         const std::string& disabledchar);
+
+// The same reader over a whole file held in memory.
+std::string ExifTimeGet2Bytes(std::string_view file, const std::string& ExifSel,
+                              const std::string& disabledchar);
+
+}  // namespace pictray

@@ -1,0 +1,316 @@
+#include "engine/jpeg/jpeg_decode.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <new>
+
+#include <jpeglib.h>
+
+#include "engine/jpeg/file_bytes.h"
+
+namespace pictray {
+namespace {
+
+struct ErrorMgr {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+
+// Fatal-error hook: never returns to the library.
+[[noreturn]] void my_error_exit(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<ErrorMgr*>(cinfo->err)->jump, 1);
+}
+
+// Nothing would show the library's messages; keep them off the error stream.
+void QuietOutput(j_common_ptr) {}
+
+// Everything the jump back has to clean up. Fields are written between
+// setjmp and a possible longjmp, hence volatile.
+struct Session {
+  jpeg_decompress_struct cinfo;
+  ErrorMgr err;
+  volatile bool created = false;
+  std::FILE* volatile file = nullptr;
+
+  Session() {
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = my_error_exit;
+    err.pub.output_message = QuietOutput;
+  }
+  // Creates the object and attaches the file; false when it cannot open.
+  bool Open(const std::string& path) {
+    jpeg_create_decompress(&cinfo);
+    created = true;
+    file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    jpeg_stdio_src(&cinfo, file);
+    return true;
+  }
+  void Close() {
+    if (created) jpeg_destroy_decompress(&cinfo);
+    created = false;
+    if (file) std::fclose(file);
+    file = nullptr;
+  }
+};
+
+bool OverBudget(std::uint64_t w, std::uint64_t h) { return w == 0 || h == 0 || w * h > kMaxDecodePixels; }
+
+void PutLE16(std::uint8_t* p, std::uint32_t v) {
+  p[0] = std::uint8_t(v);
+  p[1] = std::uint8_t(v >> 8);
+}
+void PutLE32(std::uint8_t* p, std::uint32_t v) {
+  PutLE16(p, v);
+  PutLE16(p + 2, v >> 16);
+}
+std::uint32_t LE16(const std::uint8_t* p) { return p[0] | p[1] << 8; }
+std::uint32_t LE32(const std::uint8_t* p) { return LE16(p) | LE16(p + 2) << 16; }
+
+void WriteInfoHeader(std::uint8_t* h, std::uint32_t w, std::uint32_t height, std::uint32_t imageSize) {
+  PutLE32(h, 40);
+  PutLE32(h + 4, w);
+  PutLE32(h + 8, height);
+  PutLE16(h + 12, 1);
+  PutLE16(h + 14, 24);
+  PutLE32(h + 16, 0);
+  PutLE32(h + 20, imageSize);
+  for (int i = 24; i < 40; ++i) h[i] = 0;
+}
+
+// Sizes `pic` for a w x h picture with a 40-byte information header in
+// front of zero-filled rows. False when memory cannot be had.
+bool AllocatePicture(Picture& pic, std::uint32_t w, std::uint32_t h) {
+  const std::uint32_t len = BmpRowLength(w);
+  try {
+    pic.buf.assign(40 + std::size_t(len) * h, 0);
+  } catch (const std::bad_alloc&) {
+    pic.Clear();
+    return false;
+  }
+  WriteInfoHeader(pic.buf.data(), w, h, len * h);
+  pic.infoOffset = 0;
+  pic.bmpOffset = 40;
+  pic.dwWidth = w;
+  pic.dwHeight = h;
+  pic.dwLength = len;
+  return true;
+}
+
+// One output scanline into BGR. Adobe writers store CMYK inverted (255 =
+// no ink); others store plain ink amounts.
+void ConvertRow(const JSAMPLE* in, int components, bool invertedCmyk, std::uint8_t* out, std::uint32_t w) {
+  switch (components) {
+    case 1:
+      for (std::uint32_t x = 0; x < w; ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[x];
+      break;
+    case 3:
+      for (std::uint32_t x = 0; x < w; ++x) {
+        out[3 * x] = in[3 * x + 2];
+        out[3 * x + 1] = in[3 * x + 1];
+        out[3 * x + 2] = in[3 * x];
+      }
+      break;
+    default:
+      for (std::uint32_t x = 0; x < w; ++x) {
+        unsigned c = in[4 * x], m = in[4 * x + 1], y = in[4 * x + 2], k = in[4 * x + 3];
+        if (!invertedCmyk) {
+          c = 255 - c;
+          m = 255 - m;
+          y = 255 - y;
+          k = 255 - k;
+        }
+        out[3 * x] = std::uint8_t((y * k + 127) / 255);
+        out[3 * x + 1] = std::uint8_t((m * k + 127) / 255);
+        out[3 * x + 2] = std::uint8_t((c * k + 127) / 255);
+      }
+      break;
+  }
+}
+
+// Decodes after the header has been read. No C++ object with a destructor
+// lives here: a library error jumps straight out of this function.
+int DecodeRows(jpeg_decompress_struct& cinfo, Picture& pic) {
+  if (OverBudget(cinfo.image_width, cinfo.image_height)) return 1;
+  if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK)
+    cinfo.out_color_space = JCS_CMYK;
+  jpeg_start_decompress(&cinfo);
+  const int comps = cinfo.output_components;
+  if (comps != 1 && comps != 3 && !(comps == 4 && cinfo.out_color_space == JCS_CMYK)) return 1;
+  const std::uint32_t w = cinfo.output_width, h = cinfo.output_height;
+  JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                              w * static_cast<JDIMENSION>(comps), 1);
+  if (!AllocatePicture(pic, w, h)) return 1;
+  const bool inverted = cinfo.saw_Adobe_marker;
+  while (cinfo.output_scanline < h) {
+    const JDIMENSION y = cinfo.output_scanline;
+    if (jpeg_read_scanlines(&cinfo, row, 1) != 1) return 1;
+    ConvertRow(row[0], comps, inverted, pic.lpBMP() + std::size_t(h - 1 - y) * pic.dwLength, w);
+  }
+  jpeg_finish_decompress(&cinfo);
+  return 0;
+}
+
+int CheckRows(jpeg_decompress_struct& cinfo) {
+  if (OverBudget(cinfo.image_width, cinfo.image_height)) return 1;
+  cinfo.scale_num = 1;
+  cinfo.scale_denom = 8;
+  jpeg_start_decompress(&cinfo);
+  JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                              cinfo.output_width * cinfo.output_components, 1);
+  while (cinfo.output_scanline < cinfo.output_height)
+    if (jpeg_read_scanlines(&cinfo, row, 1) != 1) return 1;
+  jpeg_finish_decompress(&cinfo);
+  return 0;
+}
+
+}  // namespace
+
+void Picture::Clear() {
+  buf.clear();
+  buf.shrink_to_fit();
+  dwWidth = dwHeight = dwLength = 0;
+  infoOffset = bmpOffset = 0;
+}
+
+std::string GetJpegImageSize(const std::string& path) {
+  Session s;
+  if (setjmp(s.err.jump)) {
+    s.Close();
+    return {};
+  }
+  if (!s.Open(path)) {
+    s.Close();
+    return {};
+  }
+  jpeg_read_header(&s.cinfo, TRUE);
+  char text[32];
+  std::snprintf(text, sizeof text, "%uX%u", s.cinfo.image_width, s.cinfo.image_height);
+  s.Close();
+  return text;
+}
+
+int JpegToBuffer(const std::string& path, Picture& pic) {
+  pic.Clear();
+  Session s;
+  if (setjmp(s.err.jump)) {
+    s.Close();
+    pic.Clear();
+    return 1;
+  }
+  if (!s.Open(path)) {
+    s.Close();
+    return 1;
+  }
+  jpeg_read_header(&s.cinfo, TRUE);
+  const int r = DecodeRows(s.cinfo, pic);
+  s.Close();
+  if (r != 0) pic.Clear();
+  return r;
+}
+
+int JpegErrCheck(const std::string& path) {
+  Session s;
+  if (setjmp(s.err.jump)) {
+    s.Close();
+    return 1;
+  }
+  if (!s.Open(path)) {
+    s.Close();
+    return 1;
+  }
+  jpeg_read_header(&s.cinfo, TRUE);
+  const int r = CheckRows(s.cinfo);
+  s.Close();
+  return r;
+}
+
+int MakeBuffer3(const BitmapView& bitmap, Picture& pic) {
+  pic.Clear();
+  const std::size_t bpp = bitmap.bitsPerPixel == 24 ? 3 : bitmap.bitsPerPixel == 32 ? 4 : 0;
+  if (!bitmap.bits || bpp == 0 || OverBudget(bitmap.width, bitmap.height) ||
+      bitmap.bytesPerRow < bpp * bitmap.width)
+    return 1;
+  if (!AllocatePicture(pic, bitmap.width, bitmap.height)) return 1;
+  for (std::uint32_t y = 0; y < bitmap.height; ++y) {
+    const std::uint8_t* in = bitmap.bits + std::size_t(y) * bitmap.bytesPerRow;
+    std::uint8_t* out = pic.lpBMP() + std::size_t(bitmap.height - 1 - y) * pic.dwLength;
+    for (std::uint32_t x = 0; x < bitmap.width; ++x) {
+      out[3 * x] = in[bpp * x];
+      out[3 * x + 1] = in[bpp * x + 1];
+      out[3 * x + 2] = in[bpp * x + 2];
+    }
+  }
+  return 0;
+}
+
+int MakeBufferFile2(const BitmapView& bitmap, const std::string& path, Picture& pic) {
+  if (MakeBuffer3(bitmap, pic) != 0) return 1;
+  const std::size_t imageSize = std::size_t(pic.dwLength) * pic.dwHeight;
+  std::uint8_t fileHeader[14] = {'B', 'M'};
+  PutLE32(fileHeader + 2, static_cast<std::uint32_t>(14 + 40 + imageSize));
+  PutLE32(fileHeader + 10, 14 + 40);
+
+  std::string tmp = path + ".XXXXXX";
+  const int fd = ::mkstemp(tmp.data());
+  if (fd < 0) return 1;
+  bool ok = ::fchmod(fd, 0644) == 0;
+  auto writeAll = [&](const std::uint8_t* p, std::size_t n) {
+    while (ok && n > 0) {
+      const ssize_t w = ::write(fd, p, n);
+      if (w <= 0) {
+        ok = false;
+        break;
+      }
+      p += w;
+      n -= static_cast<std::size_t>(w);
+    }
+  };
+  writeAll(fileHeader, sizeof fileHeader);
+  writeAll(pic.buf.data(), pic.buf.size());  // information header, then rows
+  ok = ok && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && ::rename(tmp.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(tmp.c_str());
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? 0 : 1;
+}
+
+int readBMP(const std::string& path, Picture& pic) {
+  pic.Clear();
+  const std::uint64_t size = jpegio::FileSize(path);
+  if (size < 54) return 0;
+  jpegio::ReadFile f(path);
+  if (!f.ok()) return 0;
+  std::uint8_t head[54];
+  if (f.ReadAt(0, head, sizeof head) != sizeof head) return 0;
+  if (head[0] != 'B' || LE16(head + 28) != 24 || LE32(head + 30) != 0) return 0;
+  const auto width = static_cast<std::int32_t>(LE32(head + 18));
+  const auto height = static_cast<std::int32_t>(LE32(head + 22));
+  if (width <= 0 || height <= 0 || OverBudget(std::uint32_t(width), std::uint32_t(height))) return 0;
+  const std::uint32_t len = BmpRowLength(std::uint32_t(width));
+  const std::uint64_t offBits = LE32(head + 10);
+  if (offBits < 54 || offBits + std::uint64_t(len) * std::uint32_t(height) > size) return 0;
+  try {
+    pic.buf.resize(static_cast<std::size_t>(size));
+  } catch (const std::bad_alloc&) {
+    pic.Clear();
+    return 0;
+  }
+  if (f.ReadAt(0, pic.buf.data(), pic.buf.size()) != pic.buf.size()) {
+    pic.Clear();
+    return 0;
+  }
+  pic.infoOffset = 14;
+  pic.bmpOffset = static_cast<std::size_t>(offBits);
+  pic.dwWidth = std::uint32_t(width);
+  pic.dwHeight = std::uint32_t(height);
+  pic.dwLength = len;
+  return 1;
+}
+
+}  // namespace pictray

@@ -1,0 +1,83 @@
+// libjpeg wrappers and the shared picture the colour analyses read: a
+// bottom-up, 24-bit blue-green-red pixel array whose rows are padded with
+// zeros to a multiple of 4 bytes. The picture is owned by its caller.
+//
+// Every fatal libjpeg error is caught by a jump back into the wrapper and
+// turns into a failure result; the library's messages are not shown.
+//
+// Pixel budget: a picture of more than kMaxDecodePixels pixels (width x
+// height from the frame or bitmap header) is refused before any pixel
+// memory is allocated, and the refusal counts as a decode failure. 100
+// million pixels are 300 MB of BGR rows, above every ordinary camera.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pictray {
+
+inline constexpr std::uint64_t kMaxDecodePixels = 100'000'000;
+
+struct Picture {
+  std::uint32_t dwWidth = 0, dwHeight = 0;
+  std::uint32_t dwLength = 0;  // bytes per row: 3 x width rounded up to 4
+  // A 40-byte BITMAPINFOHEADER and the pixel rows (or a whole BMP file for
+  // readBMP); lpInfo/lpBMP point into it.
+  std::vector<std::uint8_t> buf;
+  std::size_t infoOffset = 0, bmpOffset = 0;
+
+  const std::uint8_t* lpBMP() const { return buf.data() + bmpOffset; }
+  std::uint8_t* lpBMP() { return buf.data() + bmpOffset; }
+  const std::uint8_t* lpInfo() const { return buf.data() + infoOffset; }
+  // Pixel (x, y), y counted from the top of the picture: {B, G, R}.
+  const std::uint8_t* Pixel(std::uint32_t x, std::uint32_t y) const {
+    return lpBMP() + std::size_t(dwHeight - 1 - y) * dwLength + std::size_t(x) * 3;
+  }
+  void Clear();
+};
+
+// Row length of the shared picture for a given width.
+inline std::uint32_t BmpRowLength(std::uint32_t width) { return (3 * width + 3) & ~3u; }
+
+// "%dX%d" from the frame header without decoding, or "" when the file
+// cannot be opened or is not a readable JPEG.
+std::string GetJpegImageSize(const std::string& path);
+
+// Decodes the whole file into `pic` (three-component files as RGB, grey as
+// grey, CMYK and YCCK converted to RGB, Adobe-inverted CMYK included).
+// 0 on success; 1 on any failure, leaving `pic` empty.
+int JpegToBuffer(const std::string& path, Picture& pic);
+
+// 1 when libjpeg cannot decode the file to its end (fatal error, cannot
+// open, over the pixel budget, no memory), else 0. Warnings such as data
+// that ends early do not count. Decodes at 1/8 scale: fatal errors show up
+// in the entropy decoding and the stages set up for full size, so the full
+// inverse DCT is not needed to find them.
+int JpegErrCheck(const std::string& path);
+
+// A bitmap of the window side: rows top-down, pixels B,G,R (24 bits) or
+// B,G,R,X (32 bits, the memory order of a little-endian XRGB32 image).
+struct BitmapView {
+  std::uint32_t width = 0, height = 0;
+  std::size_t bytesPerRow = 0;
+  int bitsPerPixel = 32;
+  const std::uint8_t* bits = nullptr;
+};
+
+// Copies a bitmap into `pic`. 0 on success, 1 when the bitmap is empty,
+// malformed, over the pixel budget, or memory cannot be had.
+int MakeBuffer3(const BitmapView& bitmap, Picture& pic);
+
+// As MakeBuffer3, then writes the picture as a 24-bit BMP file to `path`
+// (written beside it and renamed over it, so a failed write never leaves a
+// half file). 0 when the file exists afterwards, else 1.
+int MakeBufferFile2(const BitmapView& bitmap, const std::string& path, Picture& pic);
+
+// Loads a 24-bit uncompressed bottom-up BMP file into `pic`: 1 on success,
+// 0 for any other file, one that cannot be read, or whose pixel rows do
+// not fit inside the file.
+int readBMP(const std::string& path, Picture& pic);
+
+}  // namespace pictray

@@ -1,0 +1,208 @@
+#include "engine/jpeg/jpeg_runs.h"
+
+#include <cstdio>
+
+#include "engine/jpeg/exif_reader.h"
+#include "engine/jpeg/header_check.h"
+#include "engine/jpeg/jpeg_decode.h"
+#include "engine/list/uniformity.h"
+#include "engine/names/folda_name.h"
+#include "engine/settings/profile.h"
+#include "engine/settings/settings_store.h"
+
+namespace pictray {
+namespace {
+
+std::string RowPath(const std::string& folder, const std::string& name) { return folder + "/" + name; }
+
+std::string Counter(std::size_t done, std::size_t total) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%zu/%zu", done, total);
+  return text;
+}
+
+void Inform(RunHost& host, const std::string& text) { host.MessageBox1Q(text, "yes", "yes"); }
+
+// Ending shared by the three runs once the rows are done.
+void FinishRun(PictrayState& st, RunHost& host, RunRegistry::Guard& guard, const char* endMessage,
+               Control bar, Control runButton) {
+  const bool moveOn = st.MoveOn.load() == 1;
+  if (!moveOn) Inform(host, endMessage);
+  host.SetProgress(bar, 0);
+  host.CheckControl(Control::BT07, false);
+  if (runButton != Control::BT07) host.CheckControl(runButton, false);
+  guard.Release();  // the move that may follow is a run of its own
+  if (moveOn)
+    host.SendCommand(cmd::MoveStart);
+  else
+    host.EnableControl(Control::BT01, true);
+}
+
+// Marks the row being worked on and tells the view its texts changed.
+void ShowRow(RunHost& host, std::size_t i) {
+  host.RowsChanged(i, i);
+  host.ShowRunPlace(i);
+}
+
+}  // namespace
+
+JpegSettings JpegSettings::Read(const std::string& profile) {
+  JpegSettings s;
+  s.ExifSel = GetProfileString(kSection0, "ExifSel", "1", 3, profile);
+  s.disabledchar = GetProfileString(kSection0, "disabledchar", "", 100, profile);
+  s.ng.NullCheck = GetProfileString(kSection0, "NullCheck", "0", 2, profile);
+  s.ng.NullByte = GetProfileString(kSection0, "NullByte", "10", 10, profile);
+  s.ng.JlibCheck = GetProfileString(kSection0, "JlibCheck", "0", 2, profile);
+  return s;
+}
+
+JpegLabel ListUpJpegLabel(const std::string& path, const AnalysisFlags& flags,
+                          const JpegSettings& settings, RunHost* host, Control bar) {
+  JpegLabel r;
+  std::string& t = r.text;
+  if (flags.M_NG) {
+    t = NgVerdict(path, settings.ng, host, bar);
+    r.kind = kind::Broken;
+  }
+  if (t.empty() && (flags.M_Hed || flags.M_Info)) t = ExifHedarCheck(path);
+  if (flags.M_Hed) {
+    if (t.empty()) t = "NoExif";
+    r.kind = kind::Header;
+    t = GetFoldaName(t, 0, settings.disabledchar);
+  }
+  if (flags.M_Info) {
+    t = GetFoldaName(t, 0, settings.disabledchar);
+    r.kind = kind::Info;
+    if (t == "Exif" && flags.M_Exif) {
+      t = ExifTimeGet2(path, settings.ExifSel, settings.disabledchar);
+      r.kind = kind::Exif;
+    }
+  }
+  if (flags.M_Exif && !flags.M_Info) {
+    t = ExifTimeGet2(path, settings.ExifSel, settings.disabledchar);
+    r.kind = kind::Exif;
+  }
+  if (flags.M_Size && t.empty()) {
+    t = GetJpegImageSize(path);
+    r.kind = kind::Size;
+  }
+  return r;
+}
+
+std::string ExDateLabel(const std::string& path, int mode, const JpegSettings& settings) {
+  if (mode == 1) return ExifTimeGet2(path, settings.ExifSel, settings.disabledchar);
+  std::string label = GetFoldaName2(GetFoldaName(ExifHedarCheck(path), 0, settings.disabledchar));
+  if (mode == 3 && label.empty()) label = "NoExif";
+  return label;
+}
+
+void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host) {
+  RunRegistry::Guard guard(st.runs);
+  const int mode = val.mode;
+  const Control bar = mode == 1 ? Control::PR01 : Control::PR02;
+  const JpegSettings settings = JpegSettings::Read(st.profile);
+  st.ExifSel.set(settings.ExifSel);
+  const char* kindCode = mode == 1 ? kind::Exif : mode == 2 ? kind::Info : kind::Header;
+
+  const std::size_t n = st.rows.ListMax();
+  host.SetProgressRange(bar, 0, static_cast<int>(n));
+  host.SetProgress(bar, 0);
+  host.DeselectAll();
+  // Re-open rows an earlier Info run labelled "Exif" (mode 1) or a header
+  // check labelled "NoExif" (mode 2).
+  const char* reopen = mode == 1 ? "Exif" : mode == 2 ? "NoExif" : nullptr;
+  if (reopen) {
+    for (std::size_t i = 0; i < n; ++i)
+      if (st.rows.target(i) == reopen) {
+        st.rows.setKind(i, "");
+        host.RowsChanged(i, i);
+      }
+  }
+  host.DeselectAll();
+
+  for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
+    if (val.Aborted()) {
+      Inform(host, "セット処理中止");
+      host.SetProgress(bar, 0);
+      host.EnableControl(Control::BT01, true);
+      host.CheckControl(Control::BT07, false);
+      return;
+    }
+    host.SetProgress(bar, static_cast<int>(i + 1));
+    host.SetStatusText(1, Counter(i + 1, st.rows.ListMax()));
+    const Row row = st.rows.row(i);
+    if (!row.kind.empty()) continue;
+    st.rows.storeResult(i, ExDateLabel(RowPath(val.folder, row.name), mode, settings), kindCode);
+    ShowRow(host, i);
+  }
+  CountSetItem(host, st.rows);
+  SetDataAllCheck(host, st.rows);
+  host.DeselectAll();
+  CountSetItem(host, st.rows);
+  FinishRun(st, host, guard, "セット処理終了", bar, Control::BT07);
+}
+
+void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host) {
+  RunRegistry::Guard guard(st.runs);
+  const std::size_t n = st.rows.ListMax();
+  host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
+  host.SetProgress(Control::PR01, 0);
+  // Rows without a target take part again (an NG run leaves sound files
+  // with kind "G" and no target).
+  for (std::size_t i = 0; i < n; ++i)
+    if (st.rows.target(i).empty() && !st.rows.kind(i).empty()) {
+      st.rows.setKind(i, "");
+      host.RowsChanged(i, i);
+    }
+  host.DeselectAll();
+
+  for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
+    if (val.Aborted()) {
+      Inform(host, "SIZE解析処理中止");
+      host.SetProgress(Control::PR01, 0);
+      host.CheckControl(Control::BT07, false);
+      return;
+    }
+    host.SetProgress(Control::PR01, static_cast<int>(i));
+    const Row row = st.rows.row(i);
+    if (!row.kind.empty()) continue;
+    st.rows.storeResult(i, GetJpegImageSize(RowPath(val.folder, row.name)), kind::Size);
+    ShowRow(host, i);
+  }
+  host.DeselectAll();
+  CountSetItem(host, st.rows);
+  SetDataAllCheck(host, st.rows);
+  FinishRun(st, host, guard, "SIZE解析処理終了", Control::PR01, Control::BT13);
+}
+
+void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host) {
+  RunRegistry::Guard guard(st.runs);
+  const std::size_t n = st.rows.ListMax();
+  host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
+  host.SetProgress(Control::PR01, 0);
+  const JpegSettings settings = JpegSettings::Read(st.profile);
+  host.DeselectAll();
+
+  for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
+    if (val.Aborted()) {
+      Inform(host, "NG解析処理中止");
+      host.SetProgress(Control::PR01, 0);
+      host.CheckControl(Control::BT07, false);
+      return;
+    }
+    host.SetProgress(Control::PR01, static_cast<int>(i));
+    host.SetStatusText(1, Counter(i + 1, st.rows.ListMax()));
+    const std::string name = st.rows.name(i);
+    st.rows.setTarget(i, NgVerdict(RowPath(val.folder, name), settings.ng, &host, Control::PR02), kind::Broken);
+    ShowRow(host, i);
+  }
+  const std::size_t total = st.rows.ListMax();
+  host.SetStatusText(1, Counter(total, total));
+  host.SetProgress(Control::PR01, static_cast<int>(n));
+  host.DeselectAll();
+  CountSetItem(host, st.rows);
+  SetDataAllCheck(host, st.rows);
+  FinishRun(st, host, guard, "NG解析処理終了", Control::PR01, Control::BT14);
+}
+
+}  // namespace pictray

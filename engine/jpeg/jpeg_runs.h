@@ -1,0 +1,52 @@
+// The Exif, Info, header-check, size and NG runs, and the per-file labels
+// list-up asks for. The runs are plain functions the window calls on a
+// worker thread; each holds a RunRegistry guard while it touches the rows.
+#pragma once
+
+#include <string>
+
+#include "engine/jpeg/ng_check.h"
+#include "engine/run/pictray_state.h"
+#include "engine/run/run_host.h"
+#include "engine/run/run_state.h"
+
+namespace pictray {
+
+// Settings the JPEG labels depend on, read once per run.
+struct JpegSettings {
+  std::string ExifSel = "1";
+  std::string disabledchar;
+  NgSettings ng;
+
+  // "ExifSel", "disabledchar", "NullCheck", "NullByte", "JlibCheck" of
+  // Section0 of the working settings file, with their fallbacks.
+  static JpegSettings Read(const std::string& profile);
+};
+
+// A label and the kind code it is stored with (the kind only counts when
+// the text is not empty).
+struct JpegLabel {
+  std::string text;
+  std::string kind;
+};
+
+// List-up's label for one file from the selected analyses NG, header
+// check, Info, Exif and size (in that order of precedence as list-up
+// defines it). The colour analyses are not part of it: list-up runs them
+// itself when the text is empty. `host`/`bar` show the zero-run test's
+// progress (may be null).
+JpegLabel ListUpJpegLabel(const std::string& path, const AnalysisFlags& flags,
+                          const JpegSettings& settings, RunHost* host, Control bar);
+
+// Run labels for one file. Mode 1: the Exif reader; 2: the header label,
+// sanitised strictly, blanks removed; 3: as 2 with "" becoming "NoExif".
+std::string ExDateLabel(const std::string& path, int mode, const JpegSettings& settings);
+
+// Exif (mode 1), Info (2), header check (3); reads ExifSel into st.ExifSel.
+void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host);
+// Size analysis: "%dX%d" with kind "Z" for unclassified rows.
+void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host);
+// NG analysis: every row gets "NG" or "" with kind "G".
+void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host);
+
+}  // namespace pictray
