@@ -1,0 +1,229 @@
+#include "engine/jpeg/jpeg_decode.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
+#include "engine/jpeg/header_check.h"
+#include "engine/jpeg/ng_check.h"
+#include "tests/engine/jpeg_test_util.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray {
+namespace {
+
+using testing::JpegFixture;
+using testing::ReadAll;
+
+void ExpectColour(const Picture& p, std::uint32_t x, std::uint32_t y, int r, int g, int b) {
+  const std::uint8_t* px = p.Pixel(x, y);
+  EXPECT_NEAR(px[2], r, 12) << x << "," << y;
+  EXPECT_NEAR(px[1], g, 12) << x << "," << y;
+  EXPECT_NEAR(px[0], b, 12) << x << "," << y;
+}
+
+TEST(JpegDecode, ThreeByTwoIsBottomUpBgrWithPaddedRows) {
+  Picture p;
+  ASSERT_EQ(JpegToBuffer(JpegFixture("rgb_3x2.jpg"), p), 0);
+  EXPECT_EQ(p.dwWidth, 3u);
+  EXPECT_EQ(p.dwHeight, 2u);
+  EXPECT_EQ(p.dwLength, 12u);
+  EXPECT_EQ(p.buf.size(), 40u + 24u);
+  const std::uint8_t* info = p.lpInfo();
+  EXPECT_EQ(info[0], 40);
+  EXPECT_EQ(info[4], 3);
+  EXPECT_EQ(info[8], 2);
+  EXPECT_EQ(info[14], 24);
+  EXPECT_EQ(info[20], 24);  // image size
+  // Array row 0 is the bottom row: white, black, grey.
+  const std::uint8_t* bottom = p.lpBMP();
+  EXPECT_GT(bottom[0], 230);
+  EXPECT_LT(bottom[3], 25);
+  EXPECT_EQ(bottom[9], 0);
+  EXPECT_EQ(bottom[10], 0);
+  EXPECT_EQ(bottom[11], 0);
+  ExpectColour(p, 0, 0, 255, 0, 0);
+  ExpectColour(p, 1, 0, 0, 255, 0);
+  ExpectColour(p, 2, 0, 0, 0, 255);
+  ExpectColour(p, 2, 1, 128, 128, 128);
+}
+
+TEST(JpegDecode, FourPixelsWideNeedNoPadding) {
+  Picture p;
+  ASSERT_EQ(JpegToBuffer(JpegFixture("rgb_4x2.jpg"), p), 0);
+  EXPECT_EQ(p.dwLength, 12u);
+  ExpectColour(p, 3, 0, 255, 0, 0);
+  ExpectColour(p, 3, 1, 0, 0, 255);
+}
+
+TEST(JpegDecode, GreyStaysGreyAndProgressiveDecodes) {
+  Picture p;
+  ASSERT_EQ(JpegToBuffer(JpegFixture("grey_3x2.jpg"), p), 0);
+  for (std::uint32_t y = 0; y < 2; ++y)
+    for (std::uint32_t x = 0; x < 3; ++x) {
+      const std::uint8_t* px = p.Pixel(x, y);
+      EXPECT_EQ(px[0], px[1]);
+      EXPECT_EQ(px[1], px[2]);
+    }
+  ASSERT_EQ(JpegToBuffer(JpegFixture("progressive_64x48.jpg"), p), 0);
+  EXPECT_EQ(p.dwWidth, 64u);
+  EXPECT_EQ(GetJpegImageSize(JpegFixture("progressive_64x48.jpg")), "64X48");
+}
+
+TEST(JpegDecode, YcckFileFromImageMagickDecodesToRgb) {
+  Picture p;
+  ASSERT_EQ(JpegToBuffer(JpegFixture("cmyk_4x2.jpg"), p), 0);
+  ExpectColour(p, 0, 0, 255, 0, 0);
+  ExpectColour(p, 0, 1, 0, 0, 255);
+}
+
+// Writes a 2x1 CMYK JPEG: samples as given, with or without Adobe marker.
+std::string WriteCmyk(const testing::TempDir& dir, const std::string& name, const unsigned char* samples,
+                      bool adobe) {
+  const std::string path = dir.path() + "/" + name;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return path;
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, f);
+  c.image_width = 2;
+  c.image_height = 1;
+  c.input_components = 4;
+  c.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&c);
+  jpeg_set_colorspace(&c, JCS_CMYK);
+  c.write_Adobe_marker = adobe ? TRUE : FALSE;
+  jpeg_set_quality(&c, 100, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  JSAMPROW row = const_cast<JSAMPROW>(samples);
+  jpeg_write_scanlines(&c, &row, 1);
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(f);
+  return path;
+}
+
+TEST(JpegDecode, CmykWithAndWithoutAdobeInversion) {
+  testing::TempDir dir;
+  // Red, then blue: inverted (255 = no ink) under an Adobe marker.
+  const unsigned char inverted[8] = {255, 0, 0, 255, 0, 0, 255, 255};
+  const unsigned char plain[8] = {0, 255, 255, 0, 255, 255, 0, 0};
+  Picture p;
+  ASSERT_EQ(JpegToBuffer(WriteCmyk(dir, "adobe.jpg", inverted, true), p), 0);
+  ExpectColour(p, 0, 0, 255, 0, 0);
+  ExpectColour(p, 1, 0, 0, 0, 255);
+  ASSERT_EQ(JpegToBuffer(WriteCmyk(dir, "plain.jpg", plain, false), p), 0);
+  ExpectColour(p, 0, 0, 255, 0, 0);
+  ExpectColour(p, 1, 0, 0, 0, 255);
+}
+
+TEST(JpegDecode, NonJpegMissingAndTruncatedFiles) {
+  testing::TempDir dir;
+  Picture p;
+  EXPECT_EQ(JpegToBuffer(JpegFixture("plain.png"), p), 1);
+  EXPECT_TRUE(p.buf.empty());
+  EXPECT_EQ(GetJpegImageSize(JpegFixture("plain.png")), "");
+  EXPECT_EQ(JpegToBuffer(dir.path() + "/missing.jpg", p), 1);
+  EXPECT_EQ(GetJpegImageSize(dir.path() + "/missing.jpg"), "");
+  EXPECT_EQ(GetJpegImageSize(dir.Write("empty.jpg", "")), "");
+  EXPECT_EQ(GetJpegImageSize(JpegFixture("size_1024x768.jpg")), "1024X768");
+
+  // Data that ends early only warns: the decode completes.
+  const std::string whole = ReadAll(JpegFixture("progressive_64x48.jpg"));
+  const std::string cut = dir.Write("cut.jpg", whole.substr(0, whole.size() * 2 / 3));
+  EXPECT_EQ(JpegToBuffer(cut, p), 0);
+  EXPECT_EQ(JpegErrCheck(cut), 0);
+  EXPECT_EQ(JEndHedarCheck(cut), 1);
+  // Every prefix survives.
+  for (std::size_t n = 0; n < whole.size(); n += 13) {
+    const std::string f = dir.Write("prefix.jpg", whole.substr(0, n));
+    JpegToBuffer(f, p);
+    JpegErrCheck(f);
+    GetJpegImageSize(f);
+  }
+}
+
+// The frame header of a fixture rewritten to claim width x height.
+std::string WithFrameSize(const std::string& jpeg, unsigned w, unsigned h) {
+  std::string f = jpeg;
+  const std::size_t sof = f.find("\xFF\xC0");
+  if (sof == std::string::npos) return f;
+  f[sof + 5] = char(h >> 8);
+  f[sof + 6] = char(h & 0xFF);
+  f[sof + 7] = char(w >> 8);
+  f[sof + 8] = char(w & 0xFF);
+  return f;
+}
+
+TEST(JpegDecode, DecodingBombsAreRefusedBeforeAllocation) {
+  testing::TempDir dir;
+  const std::string bomb = dir.Write("bomb.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 60000, 60000));
+  Picture p;
+  EXPECT_EQ(GetJpegImageSize(bomb), "60000X60000");
+  EXPECT_EQ(JpegToBuffer(bomb, p), 1);
+  EXPECT_TRUE(p.buf.empty());
+  EXPECT_EQ(JpegErrCheck(bomb), 1);
+  // Just inside the budget the same trick decodes (a big grey picture).
+  const std::string wide = dir.Write("wide.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 4000, 3000));
+  EXPECT_EQ(JpegToBuffer(wide, p), 0);
+  EXPECT_EQ(p.dwLength, 12000u);
+}
+
+TEST(JpegDecode, ErrCheckFindsACorruptHuffmanTable) {
+  testing::TempDir dir;
+  const std::string good = ReadAll(JpegFixture("rgb_3x2.jpg"));
+  EXPECT_EQ(JpegErrCheck(JpegFixture("rgb_3x2.jpg")), 0);
+  EXPECT_EQ(JpegErrCheck(JpegFixture("cmyk_4x2.jpg")), 0);
+  std::string bad = good;
+  const std::size_t dht = bad.find("\xFF\xC4");
+  ASSERT_NE(dht, std::string::npos);
+  for (int i = 0; i < 16; ++i) bad[dht + 5 + i] = '\xFF';  // more codes than 256
+  const std::string path = dir.Write("badhuff.jpg", bad);
+  EXPECT_EQ(JpegErrCheck(path), 1);
+  EXPECT_EQ(JEndHedarCheck(path), 0);
+  EXPECT_EQ(JpegErrCheck(dir.path() + "/missing.jpg"), 1);
+}
+
+TEST(JpegBitmap, CopyWriteAndReadBackA24BitBmp) {
+  testing::TempDir dir;
+  // 3x2, 32-bit top-down: top row red, green, blue; bottom row grey.
+  const std::uint8_t bits[2][12] = {{0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0},
+                                    {9, 9, 9, 0, 9, 9, 9, 0, 9, 9, 9, 0}};
+  BitmapView v{3, 2, 12, 32, &bits[0][0]};
+  Picture made;
+  const std::string path = dir.path() + "/work.bmp";
+  ASSERT_EQ(MakeBufferFile2(v, path, made), 0);
+  EXPECT_EQ(made.dwLength, 12u);
+  EXPECT_EQ(made.Pixel(0, 0)[2], 255);
+  EXPECT_EQ(made.Pixel(1, 0)[1], 255);
+  EXPECT_EQ(made.lpBMP()[0], 9);  // bottom row first
+  const std::string file = ReadAll(path);
+  EXPECT_EQ(file.size(), 14u + 40u + 24u);
+
+  Picture back;
+  ASSERT_EQ(readBMP(path, back), 1);
+  EXPECT_EQ(back.dwWidth, 3u);
+  EXPECT_EQ(back.dwHeight, 2u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(back.lpBMP()), 24),
+            std::string(reinterpret_cast<const char*>(made.lpBMP()), 24));
+
+  // An 8-bit BMP, a cut one and a missing one are refused.
+  std::string eight = file;
+  eight[28] = 8;
+  EXPECT_EQ(readBMP(dir.Write("eight.bmp", eight), back), 0);
+  EXPECT_EQ(readBMP(dir.Write("cut.bmp", file.substr(0, file.size() - 1)), back), 0);
+  EXPECT_EQ(readBMP(dir.path() + "/missing.bmp", back), 0);
+  std::string farPixels = file;
+  farPixels[10] = '\xF0';
+  EXPECT_EQ(readBMP(dir.Write("far.bmp", farPixels), back), 0);
+  EXPECT_EQ(MakeBuffer3(BitmapView{0, 2, 0, 32, &bits[0][0]}, made), 1);
+  EXPECT_EQ(MakeBuffer3(BitmapView{3, 2, 8, 32, &bits[0][0]}, made), 1);
+}
+
+}  // namespace
+}  // namespace pictray

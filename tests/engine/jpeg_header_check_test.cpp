@@ -1,0 +1,100 @@
+#include "engine/jpeg/header_check.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/jpeg/ng_check.h"
+#include "tests/engine/jpeg_test_util.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray {
+namespace {
+
+using testing::JpegFixture;
+using testing::ReadAll;
+
+TEST(HeaderCheck, EmptyMissingAndPngFiles) {
+  testing::TempDir dir;
+  const std::string empty = dir.Write("empty", "");
+  EXPECT_EQ(JpegHedarCheck(empty), "");
+  EXPECT_EQ(FileHedarCheck(empty), 0);
+  EXPECT_EQ(JEndHedarCheck(empty), 0);
+  EXPECT_EQ(ExifHedarCheck(empty), "NoJPEG");
+  const std::string missing = dir.path() + "/missing";
+  EXPECT_EQ(JpegHedarCheck(missing), "");
+  EXPECT_EQ(FileHedarCheck(missing), 0);
+  EXPECT_EQ(JEndHedarCheck(missing), 0);
+  EXPECT_EQ(ExifHedarCheck(missing), "");
+  EXPECT_EQ(FileHedarCheck(dir.path()), 0);
+
+  const std::string png = JpegFixture("plain.png");
+  EXPECT_EQ(FileHedarCheck(png), 3);
+  EXPECT_EQ(JpegHedarCheck(png), "");
+  EXPECT_EQ(ExifHedarCheck(png), "NoJPEG");
+  EXPECT_EQ(FileHedarCheck(dir.Write("b.bmp", "BM")), 1);
+  EXPECT_EQ(FileHedarCheck(dir.Write("one", "\xFF")), 0);
+}
+
+TEST(HeaderCheck, EndOfImage) {
+  testing::TempDir dir;
+  const std::string whole = ReadAll(JpegFixture("rgb_3x2.jpg"));
+  EXPECT_EQ(JEndHedarCheck(JpegFixture("rgb_3x2.jpg")), 0);
+  const std::string cut = dir.Write("cut.jpg", whole.substr(0, whole.size() - 1));
+  EXPECT_EQ(JEndHedarCheck(cut), 1);
+  EXPECT_EQ(JpegHedarCheck(cut), "JPEG");
+  EXPECT_EQ(JEndHedarCheck(dir.Write("tail.jpg", whole + "x")), 1);
+  EXPECT_EQ(JEndHedarCheck(dir.Write("min.jpg", "\xFF\xD8\xFF\xD9")), 0);
+  EXPECT_EQ(JEndHedarCheck(dir.Write("soi.jpg", "\xFF\xD8")), 1);
+  EXPECT_EQ(JEndHedarCheck(dir.Write("one.jpg", "\xFF")), 1);
+  EXPECT_EQ(JEndHedarCheck(dir.Write("noend.bin", std::string("\x00\x00\xFF\xD9", 4))), 1);
+}
+
+TEST(HeaderCheck, ExifHeaderLabels) {
+  testing::TempDir dir;
+  EXPECT_EQ(ExifHedarCheck(JpegFixture("cam_canon_II_A.jpg")), "Exif");  // offset 6
+  EXPECT_EQ(ExifHedarCheck(JpegFixture("cam_sony_II_B.jpg")), "Exif");   // offset 24
+  // JFIF followed by a quantisation table: byte 24 is 00.
+  EXPECT_EQ(ExifHedarCheck(JpegFixture("rgb_3x2.jpg")), "");
+  std::string exif01(100, '\0');
+  exif01.replace(0, 11, std::string("\xFF\xD8\xFF\xE1\x00\x10" "Exif\x01", 11));
+  EXPECT_EQ(ExifHedarCheck(dir.Write("e1.jpg", exif01)), "");
+  std::string at32(40, '\0');
+  at32.replace(0, 2, "\xFF\xD8");
+  at32.replace(32, 5, std::string("Exif\0", 5));
+  EXPECT_EQ(ExifHedarCheck(dir.Write("e32.jpg", at32)), "Exif");
+  // Text at offset 24, at most 76 bytes.
+  std::string text = std::string("\xFF\xD8", 2) + std::string(22, 'j') + "Ducky" + std::string(1, '\0');
+  EXPECT_EQ(ExifHedarCheck(dir.Write("t.jpg", text)), "Ducky");
+  std::string longText = std::string("\xFF\xD8", 2) + std::string(22, 'j') + std::string(200, 'L');
+  EXPECT_EQ(ExifHedarCheck(dir.Write("l.jpg", longText)), std::string(76, 'L'));
+}
+
+TEST(NullCheck, ZeroRunsBeforeTheFirstEndOfImage) {
+  testing::TempDir dir;
+  const std::string jpeg = ReadAll(JpegFixture("rgb_3x2.jpg"));
+  // A comment segment with ten zero bytes right after the start of image.
+  const std::string zeros = jpeg.substr(0, 2) + std::string("\xFF\xFE\x00\x0C", 4) + std::string(10, '\0') + jpeg.substr(2);
+  const std::string path = dir.Write("zeros.jpg", zeros);
+  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, path, "10"), 1);
+  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, path, "11"), 0);
+  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, JpegFixture("rgb_3x2.jpg"), "0"), 1);
+  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, JpegFixture("rgb_3x2.jpg"), "x"), 1);
+  // Zeros after an embedded end-of-image pair do not count.
+  const std::string afterEnd = jpeg.substr(0, 2) + std::string("\xFF\xFE\x00\x0E\xFF\xD9", 6) +
+                               std::string(10, '\0') + jpeg.substr(2);
+  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, dir.Write("after.jpg", afterEnd), "10"), 0);
+  // Files of 1,000,000 bytes or more are never examined.
+  std::string big = zeros.substr(0, zeros.size() - 2);
+  big += std::string(1'000'000 - big.size() - 2, '\x11') + "\xFF\xD9";
+  ASSERT_EQ(big.size(), 1'000'000u);
+  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, dir.Write("big.jpg", big), "10"), 0);
+  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, dir.Write("empty.jpg", ""), "0"), 0);
+
+  NgSettings s;
+  EXPECT_EQ(NgVerdict(path, s, nullptr, Control::PR02), "");
+  s.NullCheck = "1";
+  EXPECT_EQ(NgVerdict(path, s, nullptr, Control::PR02), "NG");
+  EXPECT_EQ(NgVerdict(dir.Write("cut.jpg", jpeg.substr(0, 100)), NgSettings{}, nullptr, Control::PR02), "NG");
+}
+
+}  // namespace
+}  // namespace pictray
