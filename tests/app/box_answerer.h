@@ -1,0 +1,45 @@
+// Answers the program's message boxes in window tests: every box that opens
+// is recorded and answered by pressing its first (6) or second (7) button.
+#pragma once
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <deque>
+
+class BoxAnswerer : public QObject {
+ public:
+  BoxAnswerer() {
+    connect(&timer_, &QTimer::timeout, this, &BoxAnswerer::Poll);
+    timer_.start(5);
+  }
+  // Answers for the coming boxes, in order; afterwards boxes get 6.
+  void Queue(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
+
+  QStringList texts;
+  QStringList captions;  // "first/second" of each box
+
+ private:
+  void Poll() {
+    QWidget* box = QApplication::activeModalWidget();
+    if (!box || box->objectName() != "MessageBox1Q" || box->property("answered").toBool()) return;
+    box->setProperty("answered", true);
+    texts << box->findChild<QLabel*>("message")->text();
+    auto* first = box->findChild<QPushButton*>("BT01");
+    auto* second = box->findChild<QPushButton*>("BT02");
+    captions << first->text() + "/" + second->text();
+    int answer = 6;
+    if (!answers_.empty()) {
+      answer = answers_.front();
+      answers_.pop_front();
+    }
+    QPushButton* b = answer == 6 ? first : second;
+    QTimer::singleShot(0, b, &QPushButton::click);
+  }
+
+  QTimer timer_;
+  std::deque<int> answers_;
+};

@@ -1,0 +1,249 @@
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "app/pictray/list_models.h"
+#include "app/pictray/main_window.h"
+#include "engine/settings/profile.h"
+#include "tests/app/box_answerer.h"
+
+using pictray::Control;
+using pictray::app::MainWindow;
+using pictray::app::StartOptions;
+namespace cmd = pictray::cmd;
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  // A program folder holding the thumbnail library, as build/bin does.
+  QString MakeProgramDir(QTemporaryDir& dir, bool withLibrary = true) {
+    if (withLibrary)
+      QFile::link(QString(PICTRAY_BIN_DIR) + "/libthumbkit.so", dir.filePath("libthumbkit.so"));
+    return dir.path();
+  }
+  std::unique_ptr<MainWindow> Start(QTemporaryDir& programDir, const QString& arg = {}) {
+    StartOptions o;
+    o.programDir = MakeProgramDir(programDir).toStdString();
+    o.CurrentDir = arg.toStdString();
+    auto w = MainWindow::Create(o);
+    if (w) w->show();
+    return w;
+  }
+  static void Fill(QTemporaryDir& folder, std::initializer_list<const char*> names) {
+    for (const char* n : names) {
+      QFile f(folder.filePath(QString::fromUtf8(n)));
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(n);
+    }
+  }
+  static void WaitForListup(MainWindow& w, BoxAnswerer& boxes, const QString& last = "Listup終了") {
+    QTRY_VERIFY_WITH_TIMEOUT(boxes.texts.contains(last), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.state().runs.Active(), 10000);
+    QCoreApplication::processEvents();
+  }
+  static QString Ini(const QTemporaryDir& d) { return d.filePath("Pictray.ini"); }
+
+ private slots:
+  void firstStartCreatesSettingsAndWorkingCopyAndStoresPlaceAtExit() {
+    QTemporaryDir programDir;
+    {
+      auto w = Start(programDir);
+      QVERIFY(w);
+      QCOMPARE(w->windowTitle(), QString("Pictray"));
+      QVERIFY(QFile::exists(Ini(programDir)));
+      QVERIFY(QFile::exists(QString::fromStdString(w->settings().profile)));
+      QCOMPARE(w->size(), QSize(1500, 1000));
+      w->move(70, 80);
+      w->resize(900, 700);
+    }
+    const std::string ini = Ini(programDir).toStdString();
+    QCOMPARE(QDir(programDir.path()).entryList({"*Pictray.ini"}), QStringList{"Pictray.ini"});
+    QCOMPARE(pictray::GetProfileString("Section0", "Pw", "", 0, ini), std::string("900"));
+    QCOMPARE(pictray::GetProfileString("Section0", "Ph", "", 0, ini), std::string("700"));
+  }
+
+  void missingThumbnailLibraryEndsWithDllError() {
+    QTemporaryDir programDir;
+    BoxAnswerer boxes;
+    StartOptions o;
+    o.programDir = MakeProgramDir(programDir, false).toStdString();
+    QVERIFY(!MainWindow::Create(o));
+    QCOMPARE(boxes.texts, QStringList{"dll_Error"});
+    QCOMPARE(boxes.captions, QStringList{"err/err"});
+    QCOMPARE(QDir(programDir.path()).entryList({"*Pictray.ini"}), QStringList{"Pictray.ini"});
+  }
+
+  void commandLineFolderIsListed() {
+    QTemporaryDir programDir, folder;
+    Fill(folder, {"a.jpg", "b.jpg", "日本.png"});
+    BoxAnswerer boxes;
+    auto w = Start(programDir, folder.path());
+    WaitForListup(*w, boxes);
+    QCOMPARE(w->fileListModel()->rowCount(), 3);
+    QCOMPARE(w->findChild<QLineEdit*>("ED01")->text(), folder.path());
+    QCOMPARE(w->statusPart(1)->text(), QString("3/3"));
+    QVERIFY(!qobject_cast<QAbstractButton*>(w->control(Control::BT02))->isChecked());
+    QVERIFY(w->control(Control::BT04)->isEnabled());
+  }
+
+  void commandLineFileListsItsFolderAndSelectsIt() {
+    QTemporaryDir programDir, folder;
+    Fill(folder, {"a.jpg", "b.jpg", "c.jpg"});
+    BoxAnswerer boxes;
+    auto w = Start(programDir, folder.filePath("b.jpg"));
+    WaitForListup(*w, boxes, "b.jpg");
+    QVERIFY(!boxes.texts.contains("Listup終了"));
+    const QModelIndexList sel = w->fileListView()->selectionModel()->selectedRows();
+    QCOMPARE(sel.size(), 1);
+    QCOMPARE(sel[0].data().toString(), QString("b.jpg"));
+    QCOMPARE(w->findChild<QLineEdit*>("CB01")->text(), QString("b.jpg"));
+  }
+
+  void commandLinePathThatDoesNotExistDoesNothing() {
+    QTemporaryDir programDir;
+    BoxAnswerer boxes;
+    auto w = Start(programDir, "/no/such/path");
+    QTest::qWait(300);
+    QCOMPARE(w->fileListModel()->rowCount(), 0);
+    QVERIFY(boxes.texts.isEmpty());
+  }
+
+  void listUpButtonFillsTheListAndClearListEmptiesIt() {
+    QTemporaryDir programDir, folder;
+    Fill(folder, {"x1.jpg", "x2.jpg"});
+    QDir(folder.path()).mkdir("sub");
+    BoxAnswerer boxes;
+    auto w = Start(programDir);
+    w->findChild<QLineEdit*>("ED01")->setText(folder.path());
+    qobject_cast<QAbstractButton*>(w->control(Control::BT02))->click();
+    WaitForListup(*w, boxes);
+    QCOMPARE(w->fileListModel()->rowCount(), 2);
+    w->Command(cmd::ClearList);
+    QCOMPARE(w->fileListModel()->rowCount(), 0);
+    QCOMPARE(w->state().rows.ListMax(), 0u);
+    QCOMPARE(w->statusPart(1)->text(), QString());
+  }
+
+  void clearAnalysesAsksOnlyWhenThereAreRows() {
+    QTemporaryDir programDir, folder;
+    BoxAnswerer boxes;
+    auto w = Start(programDir);
+    w->Command(cmd::ClearAnalyses);
+    QTest::qWait(50);
+    QVERIFY(boxes.texts.isEmpty());
+    Fill(folder, {"a", "b"});
+    w->findChild<QLineEdit*>("ED01")->setText(folder.path());
+    qobject_cast<QAbstractButton*>(w->control(Control::BT02))->click();
+    WaitForListup(*w, boxes);
+    w->state().rows.setTarget(0, "t1", "C");
+    w->state().rows.setTarget(1, "t2", "C");
+    boxes.Queue({7});
+    w->Command(cmd::ClearAnalyses);
+    QCOMPARE(boxes.texts.last(), QString("解析クリアしますか?"));
+    QCOMPARE(w->state().rows.target(0), std::string("t1"));
+    boxes.Queue({6});
+    w->Command(cmd::ClearAnalyses);
+    QCOMPARE(w->state().rows.target(0), std::string());
+    QCOMPARE(w->state().rows.kind(1), std::string());
+  }
+
+  void searchSelectsTheRowOrSaysNotFound() {
+    QTemporaryDir programDir, folder;
+    Fill(folder, {"one.jpg", "two.jpg"});
+    BoxAnswerer boxes;
+    auto w = Start(programDir, folder.path());
+    WaitForListup(*w, boxes);
+    auto* CB01 = w->findChild<QLineEdit*>("CB01");
+    CB01->setText("two.jpg");
+    w->Command(cmd::Search);
+    QCOMPARE(w->fileListView()->selectionModel()->selectedRows().value(0).data().toString(), QString("two.jpg"));
+    CB01->setText("two");
+    w->Command(cmd::MenuSearch);
+    QCOMPARE(boxes.texts.last(), QString("Not Found"));
+    QVERIFY(w->fileListView()->selectionModel()->selectedRows().isEmpty());
+  }
+
+  void closeBoxIsRefusedUnlessWinCloseIsOne() {
+    QTemporaryDir programDir;
+    BoxAnswerer boxes;
+    auto w = Start(programDir);
+    w->WinClose = "0";
+    w->close();
+    QCOMPARE(boxes.texts.last(), QString("メニューから終了して下さい"));
+    QVERIFY(w->isVisible());
+    w->WinClose = "1";
+    boxes.Queue({7});
+    w->close();
+    QCOMPARE(boxes.texts.last(), QString("Pictray 終了しますか？"));
+    QCOMPARE(boxes.captions.last(), QString("終了する/しない"));
+    QVERIFY(w->isVisible());
+    w->childbit1 = 1;
+    w->Command(cmd::MenuExit);
+    QCOMPARE(boxes.texts.last(), QString("ダイアログ起動中"));
+    QVERIFY(w->isVisible());
+    w->childbit1 = 0;
+    w->WinClose = "0";
+    boxes.Queue({6});
+    w->Command(cmd::MenuExit);
+    QCOMPARE(boxes.texts.last(), QString("Pictray終了しますか？"));
+    QVERIFY(!w->isVisible());
+  }
+
+  void sortingIsRefusedWhileARunIsActive() {
+    QTemporaryDir programDir, folder;
+    Fill(folder, {"b", "a"});
+    BoxAnswerer boxes;
+    auto w = Start(programDir, folder.path());
+    WaitForListup(*w, boxes);
+    const std::string first = w->state().rows.name(0);
+    {
+      pictray::RunRegistry::Guard busy(w->state().runs);
+      w->fileListView()->horizontalHeader()->sectionClicked(0);
+      QCOMPARE(w->state().rows.name(0), first);
+      w->Command(cmd::ClearList);
+      QCOMPARE(w->state().rows.ListMax(), 2u);
+    }
+    w->fileListView()->horizontalHeader()->sectionClicked(0);
+    QCOMPARE(w->state().rows.name(0), std::string("a"));
+    w->fileListView()->horizontalHeader()->sectionClicked(0);
+    QCOMPARE(w->state().rows.name(0), std::string("b"));
+  }
+
+  void gridMenuStoresPartXAndGreysTheChosenItem() {
+    QTemporaryDir programDir;
+    BoxAnswerer boxes;
+    auto w = Start(programDir);
+    w->Command(cmd::Grid8);
+    QCOMPARE(boxes.texts.last(), QString("8X8に設定"));
+    QCOMPARE(w->Pimg, 37);
+    QCOMPARE(pictray::GetProfileString("Section0", "PartX", "", 0, Ini(programDir).toStdString()),
+             std::string("8"));
+    w->Command(cmd::Grid4);
+    QCOMPARE(w->Pimg, 75);
+  }
+
+  void abortSetsEveryFlagAndNextRunClearsItsOwn() {
+    QTemporaryDir programDir, folder;
+    Fill(folder, {"a"});
+    BoxAnswerer boxes;
+    auto w = Start(programDir);
+    w->Command(cmd::Abort);
+    QCOMPARE(w->state().blocks.val21.abort.load(), 1);
+    QCOMPARE(w->state().blocks.val3.abort.load(), 1);
+    w->findChild<QLineEdit*>("ED01")->setText(folder.path());
+    qobject_cast<QAbstractButton*>(w->control(Control::BT02))->click();
+    WaitForListup(*w, boxes);
+    QCOMPARE(w->fileListModel()->rowCount(), 1);
+    QCOMPARE(w->state().blocks.val21.abort.load(), 1);
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "pictray_main_window_test.moc"

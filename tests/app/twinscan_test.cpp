@@ -1,0 +1,136 @@
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+
+#include "app/twinscan/file_table_model.h"
+#include "app/twinscan/twinscan_window.h"
+#include "engine/settings/profile.h"
+#include "tests/app/box_answerer.h"
+#include "tests/support/temp_dir.h"
+
+using pictray::testing::TempDir;
+using pictray::twinscan::TwinscanWindow;
+namespace fs = std::filesystem;
+namespace cmd = pictray::twinscan::cmd;
+
+class TwinscanTest : public QObject {
+  Q_OBJECT
+
+  // A program folder holding Twinscan.ini (with `ini` lines) and erasekit,
+  // and a source folder with one pair of copies and one single file.
+  struct Setup {
+    TempDir bin, src;
+    std::string program;
+    Setup(const std::string& ini) {
+      program = bin.path() + "/Twinscan";
+      std::ofstream(bin.path() + "/Twinscan.ini") << "[Section0]\n" << ini;
+      fs::create_symlink(std::string(PICTRAY_BIN_DIR) + "/erasekit", bin.path() + "/erasekit");
+      src.Write("a.jpg", std::string(500, 'a'));
+      src.Write("b.jpg", std::string(500, 'a'));
+      src.Write("c.jpg", std::string(500, 'c'));
+    }
+    std::vector<std::string> SameFolders() const {
+      std::vector<std::string> found;
+      for (const auto& e : fs::directory_iterator(src.path()))
+        if (e.is_directory()) found.push_back(e.path().filename().string());
+      return found;
+    }
+  };
+
+  static int Copies(const TwinscanWindow& w) {
+    int n = 0;
+    for (const auto& r : w.model()->lpData()) n += r.sameno == "1";
+    return n;
+  }
+
+ private slots:
+  void initTestCase() {
+    // The trash of the deletion tests stays inside a temporary folder.
+    static TempDir home;
+    qputenv("HOME", QByteArray::fromStdString(home.path()));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.path() + "/data"));
+  }
+
+  void startWithAFolderGroupsAndNothingMoves() {
+    Setup s("MoveSoon=0\n");
+    TwinscanWindow w(s.program, "\"" + s.src.path() + "\"");
+    w.show();
+    QTRY_COMPARE(w.countLabel()->text(), QString("3"));
+    QTRY_COMPARE(Copies(w), 1);
+    QCOMPARE(w.model()->rowCount(), 3);
+    QVERIFY(s.SameFolders().empty());
+    QVERIFY(w.samedir.empty());
+    QCOMPARE(w.resultList()->rowCount(), 0);
+  }
+
+  void startWithMoveSoonExtractsAtOnce() {
+    Setup s("MoveSoon=1\n");
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_VERIFY(!w.samedir.empty());
+    QVERIFY(w.button(cmd::Extract)->isChecked());
+    const std::vector<std::string> made = s.SameFolders();
+    QCOMPARE(made.size(), std::size_t(1));
+    QCOMPARE(w.samedir, s.src.path() + "/" + made[0] + "/");
+    QCOMPARE(w.resultList()->rowCount(), 1);
+    QCOMPARE(w.resultList()->item(0, 1)->text(), QString("1"));
+    const QString folda = w.resultList()->item(0, 0)->text();
+    QVERIFY(folda == "a_same" || folda == "b_same");
+    const std::string moved = w.resultList()->item(0, 2)->text().toStdString();
+    QVERIFY(fs::exists(w.samedir + folda.toStdString() + "/" + moved));
+    QVERIFY(!fs::exists(s.src.path() + "/" + moved));
+    QVERIFY(fs::exists(s.src.path() + "/c.jpg"));
+  }
+
+  void moveSoonAndDeleteSoonTrashTheCopiesAndOfferToEnd() {
+    Setup s("MoveSoon=1\nDeleteSoon=1\n");
+    BoxAnswerer boxes;
+    boxes.Queue({7});
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_COMPARE(boxes.texts.size(), 1);
+    QCOMPARE(boxes.texts[0], QString::fromUtf8("(3->2)抽出ファイルの削除を実行しました"));
+    QCOMPARE(boxes.captions[0], QString::fromUtf8("yes/プログラム終了"));
+    QTRY_VERIFY(!w.isVisible());  // the second button ends the program
+    QVERIFY(s.SameFolders().empty());
+    QVERIFY(w.samedir.empty());
+    QCOMPARE(w.model()->rowCount(), 2);
+  }
+
+  void extractionWithoutCopiesSaysSoAndKeepsButtonsOff() {
+    Setup s("");
+    fs::remove(s.src.path() + "/b.jpg");
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_COMPARE(w.countLabel()->text(), QString("2"));
+    w.button(cmd::Extract)->click();
+    QCOMPARE(boxes.texts.value(0), QString::fromUtf8("抽出ファイル無し"));
+    QVERIFY(!w.button(cmd::Extract)->isChecked());
+    QVERIFY(!w.button(cmd::OpenSame)->isEnabled());
+    QVERIFY(!w.button(cmd::Delete)->isEnabled());
+    QVERIFY(s.SameFolders().empty());
+    w.Command(cmd::Clear);
+    QVERIFY(w.button(cmd::Delete)->isEnabled());
+  }
+
+  void emptyStartKeepsTheExtractPreferenceAndSavesIt() {
+    Setup s("");
+    TwinscanWindow w(s.program, "");
+    w.show();
+    QCOMPARE(w.countLabel()->text(), QString("999->99"));
+    w.button(cmd::Extract)->click();
+    QVERIFY(w.button(cmd::Extract)->isChecked());
+    w.close();
+    const std::string ini = s.bin.path() + "/Twinscan.ini";
+    QCOMPARE(pictray::GetProfileString("Section0", "MoveSoon", "", 0, ini), std::string("1"));
+    QCOMPARE(pictray::GetProfileString("Section0", "DeleteSoon", "", 0, ini), std::string("0"));
+    QCOMPARE(pictray::GetProfileString("Section0", "Pw", "", 0, ini), std::to_string(w.width()));
+  }
+};
+
+QTEST_MAIN(TwinscanTest)
+#include "twinscan_test.moc"
