@@ -1,0 +1,76 @@
+#include "app/twinscan/properties_dialog.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+
+#include "app/common/control_factory.h"
+#include "app/common/message_box.h"
+#include "engine/dupes/twinscan_profile.h"
+
+namespace pictray::twinscan {
+namespace {
+
+QString FromBytes(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
+std::string ToBytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+
+}  // namespace
+
+PropertiesDialog::PropertiesDialog(QWidget* owner, std::string profile, const QString& proName,
+                                   const QIcon& icon)
+    : QDialog(owner), profile_(std::move(profile)), proName_(proName), icon_(icon) {
+  setWindowTitle(QString::fromUtf8("プロパティ設定"));
+  setModal(true);
+  setFixedSize(500, 250);
+  if (owner) move(owner->pos() + QPoint(150, 150));
+  const QFont font = ui::MinchoFont(12);
+
+  auto row = [&](int y, const char* caption, int editId, int browseId, const std::string& value) {
+    auto* label = new QLabel(QString::fromUtf8(caption), this);
+    label->setFont(font);
+    label->setGeometry(20, y, 300, 20);
+    QLineEdit* edit = ui::Make_EditWindow(this, editId);
+    edit->setAlignment(Qt::AlignRight);
+    edit->setGeometry(20, y + 22, 400, 24);
+    edit->setText(FromBytes(value));
+    QPushButton* browse =
+        ui::MakeICONButtonWnd(this, browseId, style()->standardIcon(QStyle::SP_DirOpenIcon), 16);
+    browse->move(430, y + 21);
+    connect(browse, &QPushButton::clicked, this, [this, edit] { FoldaSetting0(edit); });
+    return edit;
+  };
+  openApp_ = row(20, "[確認 app_open]で使用", 10042, 5001, dupes::ReadOpenApp(profile_));
+  fileApp_ = row(80, "右メニューopenで使用", 10043, 5002, dupes::ReadFileApp(profile_));
+
+  QPushButton* ok = ui::MakeTextButtonWnd(this, 10052, "OK");
+  ok->setFont(font);
+  ok->setGeometry(380, 200, 100, 28);
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, [this] { Save(); });
+}
+
+void PropertiesDialog::paintEvent(QPaintEvent* event) {
+  QDialog::paintEvent(event);
+  QPainter p(this);
+  icon_.paint(&p, QRect(20, 150, 32, 32));
+  p.setFont(ui::MinchoFont(12));
+  p.drawText(QPoint(64, 164), proName_);
+  p.drawText(QPoint(64, 182), "Version 1.00");
+}
+
+void PropertiesDialog::FoldaSetting0(QLineEdit* edit) {
+  const QString file = QFileDialog::getOpenFileName(this, QString(), edit->text(), "exe files (*)");
+  if (!file.isEmpty()) edit->setText(file);
+}
+
+void PropertiesDialog::Save() {
+  if (!dupes::WriteApps(profile_, ToBytes(openApp_->text()), ToBytes(fileApp_->text())))
+    ui::MessageBox1Q(this, QString::fromUtf8("設定ファイルに書き込めません"), "err", "err");
+  accept();
+}
+
+}  // namespace pictray::twinscan

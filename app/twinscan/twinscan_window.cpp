@@ -1,0 +1,472 @@
+#include "app/twinscan/twinscan_window.h"
+
+#include <sys/stat.h>
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableView>
+#include <QTableWidget>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <set>
+
+#include "app/common/control_factory.h"
+#include "app/common/message_box.h"
+#include "app/twinscan/file_table_model.h"
+#include "app/twinscan/properties_dialog.h"
+#include "engine/dupes/twinscan_profile.h"
+#include "engine/settings/profile.h"
+
+namespace pictray::twinscan {
+namespace {
+
+QString FromBytes(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
+std::string ToBytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+QString Utf8(const char* s) { return QString::fromUtf8(s); }
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The last component of the extraction folder, keeping its trailing "/".
+std::string LastComponent(const std::string& dir) {
+  std::string cut = dir;
+  if (!cut.empty() && cut.back() == '/') cut.pop_back();
+  const std::size_t slash = cut.rfind('/');
+  return dir.substr(slash == std::string::npos ? 0 : slash + 1);
+}
+
+// What the end message adds when copies were not moved.
+QString LeftText(const dupes::ExtractResult& r) {
+  QString text;
+  const int left = r.differs + r.changed;
+  if (left > 0) text += Utf8("（内容が一致しない・変更された%1件は残しました）").arg(left);
+  if (r.failed > 0) text += Utf8("（移動できなかった%1件）").arg(r.failed);
+  return text;
+}
+
+// Pauses between the steps, as the grouping shows them.
+void Pause() { QThread::msleep(100); }
+
+}  // namespace
+
+std::string RemoveQuotes(const std::string& text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return text.substr(1, text.size() - 2);
+  return text;
+}
+
+std::string TwinscanWindow::DeleterPath(const std::string& programPath) {
+  return dupes::PathFoldaRemove(programPath) + "/erasekit";
+}
+
+TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string& cmdLine)
+    : szlpCmdLine(cmdLine), programDir_(dupes::PathFoldaRemove(programPath)) {
+  const std::string base = programPath.substr(programPath.rfind('/') + 1);
+  ProName = dupes::RemoveExtension(base);
+  profile = dupes::TwinscanProfilePath(programPath);
+  helpfile = programDir_ + "/" + ProName + "help.html";
+  deleteexe = DeleterPath(programPath);
+  const dupes::TwinscanProfile p = dupes::ReadTwinscanProfile(profile);
+
+  setWindowTitle("Twinscan");
+  setWindowIcon(ui::GlyphIcon(Utf8("双"), QColor(40, 90, 160)));
+  BuildControls();
+  ST01->setText("999->99");
+  BT01->setChecked(p.MoveSoon == "1");
+  BT42->setChecked(p.DeleteSoon == "1");
+  move(ProfileNumber(p.Px), ProfileNumber(p.Py));
+  resize(ProfileNumber(p.Pw), ProfileNumber(p.Ph));
+
+  if (!szlpCmdLine.empty()) {
+    TargetFolda = RemoveQuotes(szlpCmdLine);
+    QTimer::singleShot(100, this, [this] { AutoRun(false); });
+  }
+  setAcceptDrops(true);
+}
+
+TwinscanWindow::~TwinscanWindow() = default;
+
+void TwinscanWindow::BuildControls() {
+  const QFont font = ui::MinchoFont(12);
+  toolbar_ = addToolBar("toolbar");
+  toolbar_->setObjectName("2010");
+  toolbar_->setMovable(false);
+  toolbar_->setIconSize(QSize(16, 16));
+  auto gap = [this](int separators) {
+    auto* w = new QWidget(toolbar_);
+    w->setFixedWidth(8 * separators);
+    toolbar_->addWidget(w);
+  };
+  auto tool = [this](QStyle::StandardPixmap image, int id, const char* tip) {
+    QAction* a = toolbar_->addAction(style()->standardIcon(image), tip);
+    connect(a, &QAction::triggered, this, [this, id] { Command(id); });
+  };
+  gap(2);
+  tool(QStyle::SP_FileIcon, cmd::Clear, "clear");
+  gap(11);
+  tool(QStyle::SP_FileDialogDetailedView, cmd::Properties, "properties");
+  tool(QStyle::SP_MessageBoxQuestion, cmd::Help, "help");
+  gap(2);
+
+  auto* central = new QWidget(this);
+  setCentralWidget(central);
+  central->installEventFilter(this);
+
+  model_ = new FileTableModel(this);
+  LV01 = new QTableView(central);
+  LV01->setObjectName("2000");
+  LV01->setModel(model_);
+  LV01->setShowGrid(true);
+  LV01->setSelectionBehavior(QAbstractItemView::SelectRows);
+  LV01->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  LV01->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  LV01->verticalHeader()->hide();
+  LV01->verticalHeader()->setDefaultSectionSize(18);
+  LV01->horizontalHeader()->setSectionsMovable(true);
+  LV01->horizontalHeader()->setSectionsClickable(true);
+  const int widths[dupes::kColumns] = {100, 300, 100, 300, 100, 100, 100, 100};
+  for (int c = 0; c < dupes::kColumns; ++c) LV01->setColumnWidth(c, widths[c]);
+  LV01->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(LV01, &QWidget::customContextMenuRequested, this, &TwinscanWindow::ShowPopup);
+
+  LV02 = new QTableWidget(0, 5, central);
+  LV02->setObjectName("2001");
+  LV02->setHorizontalHeaderLabels(
+      {Utf8("フォルダ名"), Utf8("件数"), Utf8("1件目ファイル"), "path", "mode"});
+  LV02->setShowGrid(true);
+  LV02->setSelectionBehavior(QAbstractItemView::SelectRows);
+  LV02->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  LV02->verticalHeader()->hide();
+  LV02->verticalHeader()->setDefaultSectionSize(18);
+  LV02->horizontalHeader()->setSectionsMovable(true);
+  const int widths2[5] = {100, 50, 100, 100, 100};
+  for (int c = 0; c < 5; ++c) LV02->setColumnWidth(c, widths2[c]);
+  for (QHeaderView* h : {LV01->horizontalHeader(), LV02->horizontalHeader()})
+    connect(h, &QHeaderView::sectionClicked, this, [this] { SortTable(); });
+
+  ST01 = ui::Make_StaticWindow(central, 2005);
+  ST01->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  ST01->setFont(font);
+  PR01 = ui::Make_progressbar(central, 2008, Qt::blue);
+  PR02 = ui::Make_progressbar(central, 2009, Qt::red);
+  for (QProgressBar* bar : {PR01, PR02}) bar->setRange(0, 100);
+
+  BT01 = ui::MakeCheckButtonWnd(central, cmd::Extract, Utf8("同ファイル抽出"));
+  BT41 = ui::MakeTextButtonWnd(central, cmd::OpenSame, Utf8("確認[app_open]"));
+  BT42 = ui::MakeCheckButtonWnd(central, cmd::Delete, Utf8("抽出ファイル削除"));
+  BT43 = ui::MakeTextButtonWnd(central, cmd::Quit, Utf8("終了"));
+  for (QPushButton* b : {BT01, BT41, BT42, BT43}) {
+    b->setFont(font);
+    const int id = ui::ControlId(b);
+    connect(b, &QPushButton::clicked, this, [this, id] { Command(id); });
+  }
+}
+
+QPushButton* TwinscanWindow::button(int id) const {
+  for (QPushButton* b : {BT01, BT41, BT42, BT43})
+    if (ui::ControlId(b) == id) return b;
+  return nullptr;
+}
+
+bool TwinscanWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == centralWidget() && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+    Layout();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// Places every control as on a client area of W x H that includes the
+// toolbar; the central widget starts below it.
+void TwinscanWindow::Layout() {
+  const int tb = centralWidget()->y();
+  const int W = centralWidget()->width();
+  const int H = centralWidget()->height() + tb;
+  auto place = [tb](QWidget* w, int x, int y, int cx, int cy) {
+    w->setGeometry(x, y - tb, std::max(cx, 0), std::max(cy, 0));
+  };
+  // A toolbar taller than the 26 pixels the layout allows for pushes LV01 down.
+  const int top = std::max(30, tb + 4);
+  place(LV01, 30, top, W - 60, H / 3 - (top - 30));
+  place(LV02, 30, H / 3 + 45, W - 60, H / 3 - 50);
+  place(ST01, 30, H - 150, W - 60, 25);
+  PR01->setFixedSize(std::max(W - 60, 0), 10);
+  PR02->setFixedSize(std::max(W - 60, 0), 10);
+  place(PR01, 30, H - 120, W - 60, 10);
+  place(PR02, 30, H - 110, W - 60, 10);
+  place(BT01, 30, H - 100, W - 160, 40);
+  place(BT42, 30, H - 60, W - 160, 40);
+  place(BT41, W - 130, H - 100, 100, 40);
+  place(BT43, W - 130, H - 60, 100, 40);
+}
+
+int TwinscanWindow::Ask(const QString& text, const char* caption1, const char* caption2) {
+  return ui::MessageBox1Q(this, text, Utf8(caption1), Utf8(caption2));
+}
+
+void TwinscanWindow::Command(int id) {
+  switch (id) {
+    case cmd::Clear:
+      model_->clear();
+      ClearLists();
+      BT41->setEnabled(true);
+      BT42->setEnabled(true);
+      break;
+    case cmd::Properties: {
+      PropertiesDialog dialog(this, profile, FromBytes(ProName), windowIcon());
+      dialog.exec();
+      break;
+    }
+    case cmd::Help:
+      Shellopen("open", helpfile);
+      break;
+    case cmd::Extract:
+      ExtractNow();
+      break;
+    case cmd::OpenSame:
+      if (!samedir.empty()) Shellopen(dupes::ReadOpenApp(profile), samedir);
+      break;
+    case cmd::Delete:
+      DeleteNow();
+      break;
+    case cmd::Quit:
+      close();
+      break;
+    case cmd::OpenFiles: {
+      std::set<int> rows;
+      for (const QModelIndex& i : LV01->selectionModel()->selectedRows()) rows.insert(i.row());
+      for (int r : rows) AppFileOpen(model_->lpData()[static_cast<std::size_t>(r)].path);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void TwinscanWindow::ClearLists() {
+  LV02->setRowCount(0);
+  PR01->setValue(0);
+  PR02->setValue(0);
+}
+
+bool TwinscanWindow::SetListView() {
+  PR01->setValue(0);
+  int shown = -1;
+  std::vector<dupes::FileRec> table =
+      dupes::SetListView(TargetFolda, [&](std::size_t i, std::size_t total) {
+        const int pos = static_cast<int>(i * 100 / total);
+        if (pos == shown) return;
+        shown = pos;
+        PR01->setValue(pos);
+        PR01->repaint();
+      });
+  if (table.empty()) return false;
+  model_->setTable(std::move(table));
+  return true;
+}
+
+void TwinscanWindow::SortTable() {
+  SortBit = 0;
+  dupes::SortFileTable(model_->lpData(), SortBit);
+  model_->Redraw();
+}
+
+void TwinscanWindow::AutoRun(bool dropped, const std::string& droppedPath) {
+  if (dropped) {
+    model_->clear();
+    ClearLists();
+    BT41->setEnabled(true);
+    BT42->setEnabled(true);
+    TargetFolda = droppedPath;
+  }
+  if (!SetListView()) return;
+  kenbuf = std::to_string(model_->lpData().size());
+  ST01->setText(FromBytes(kenbuf));
+  ST01->repaint();
+
+  dupes::SetSizeWork(model_->lpData());
+  Pause();
+  SortTable();
+  LV01->repaint();
+  Pause();
+  dupes::SetFolda(model_->lpData());
+  model_->Redraw();
+
+  if (BT01->isChecked()) {
+    LV02->setRowCount(0);
+    const dupes::ExtractResult r = MakeFoldaAndMove();
+    // The run shows nothing when all went as planned; copies left behind are
+    // worth a word.
+    if (!LeftText(r).isEmpty()) Ask(Utf8("抽出しました") + LeftText(r), "yes", "yes");
+  }
+  if (BT42->isChecked()) {
+    if (samedir.empty())
+      Ask(Utf8("抽出ファイルはありません"), "yes", "yes");
+    else
+      DeletionSequence();
+  }
+}
+
+void TwinscanWindow::ShowResultLine(std::size_t index, const dupes::SameResultLine& line) {
+  const int row = static_cast<int>(index);
+  if (row >= LV02->rowCount()) LV02->setRowCount(row + 1);
+  const QString path = FromBytes(line.path);
+  const QString texts[5] = {FromBytes(line.folda), QString::number(line.count), FromBytes(line.firstFile),
+                            path, FromBytes(line.mode)};
+  for (int c = 0; c < 5; ++c) {
+    auto* item = new QTableWidgetItem(texts[c]);
+    if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (c == 0) item->setIcon(QFileIconProvider().icon(QFileInfo(path)));
+    LV02->setItem(row, c, item);
+  }
+}
+
+dupes::ExtractResult TwinscanWindow::MakeFoldaAndMove() {
+  PR02->setValue(0);
+  dupes::ExtractCallbacks cb;
+  cb.progress = [this](int pos) {
+    if (pos == PR02->value()) return;
+    PR02->setValue(pos);
+    PR02->repaint();
+  };
+  cb.resultLine = [this](std::size_t index, const dupes::SameResultLine& line) {
+    ShowResultLine(index, line);
+  };
+  dupes::ExtractResult r =
+      dupes::MakeFoldaAndMove(model_->lpData(), TargetFolda, TimeStamp::Now(), false, cb);
+  samedir = r.samedir;
+  movedFiles = r.moved;
+  return r;
+}
+
+void TwinscanWindow::ExtractNow() {
+  if (!BT01->isChecked()) return;
+  if (model_->lpData().empty()) return;  // the preference for the next run
+  BT01->setChecked(false);
+  BT41->setEnabled(false);
+  BT42->setEnabled(false);
+  LV02->setRowCount(0);
+  const dupes::ExtractResult r = MakeFoldaAndMove();
+  if (samedir.empty())
+    Ask(Utf8("抽出ファイル無し") + LeftText(r), "yes", "yes");
+  else
+    Ask(Utf8("[%1] フォルダを作成して抽出").arg(FromBytes(LastComponent(samedir))) + LeftText(r), "yes",
+        "yes");
+  PR01->setValue(0);
+  PR02->setValue(0);
+  if (IsFolder(samedir)) {
+    BT41->setEnabled(true);
+    BT42->setEnabled(true);
+  }
+}
+
+void TwinscanWindow::DeleteNow() {
+  if (!BT42->isChecked()) return;
+  if (samedir.empty()) return;  // the preference for the next run
+  BT42->setChecked(false);
+  if (Ask(Utf8("抽出フォルダの削除を実行しますか？"), "削除する", "しない") == 6) DeletionSequence();
+}
+
+void TwinscanWindow::DeletionSequence() {
+  const std::vector<std::string> changed = dupes::CheckBeforeDelete(movedFiles);
+  if (!changed.empty()) {
+    Ask(Utf8("抽出後に変更されたファイルがあるため削除しません（%1件）: %2")
+            .arg(changed.size())
+            .arg(FromBytes(changed.front())),
+        "err", "err");
+    return;
+  }
+  QString error;
+  if (!FileDELETE2(samedir, error)) {
+    Ask(Utf8("抽出フォルダを削除できませんでした: ") + error, "err", "err");
+    return;
+  }
+  samedir.clear();
+  movedFiles.clear();
+  model_->clear();
+  SetListView();
+  kenbuf += "->" + std::to_string(model_->lpData().size());
+  ST01->setText(FromBytes(kenbuf));
+  ClearLists();
+  if (Ask(Utf8("(%1)抽出ファイルの削除を実行しました").arg(FromBytes(kenbuf)), "yes", "プログラム終了") == 7)
+    close();
+}
+
+bool TwinscanWindow::FileDELETE2(const std::string& path, QString& error) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return true;
+  QProcess deleter;
+  deleter.setWorkingDirectory(FromBytes(programDir_));
+  deleter.setProcessChannelMode(QProcess::MergedChannels);
+  deleter.start(FromBytes(deleteexe), {FromBytes(path)});
+  if (!deleter.waitForStarted(-1)) {
+    error = deleter.errorString();
+    return false;
+  }
+  deleter.waitForFinished(-1);
+  error = QString::fromLocal8Bit(deleter.readAll()).trimmed();
+  if (deleter.exitStatus() != QProcess::NormalExit || deleter.exitCode() != 0) {
+    if (error.isEmpty()) error = "erasekit " + QString::number(deleter.exitCode());
+    return false;
+  }
+  if (::lstat(path.c_str(), &st) == 0) {
+    error = FromBytes(path);
+    return false;
+  }
+  return true;
+}
+
+void TwinscanWindow::Shellopen(const std::string& program, const std::string& target) {
+  if (program == "open")
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FromBytes(target)));
+  else
+    QProcess::startDetached(FromBytes(program), {FromBytes(target)});
+}
+
+void TwinscanWindow::AppFileOpen(const std::string& path) { Shellopen(dupes::ReadFileApp(profile), path); }
+
+void TwinscanWindow::ShowPopup(const QPoint& pos) {
+  QMenu menu(this);
+  connect(menu.addAction("open"), &QAction::triggered, this, [this] { Command(cmd::OpenFiles); });
+  menu.exec(LV01->viewport()->mapToGlobal(pos));
+}
+
+void TwinscanWindow::closeEvent(QCloseEvent* event) {
+  dupes::TwinscanProfile p;
+  p.MoveSoon = BT01->isChecked() ? "1" : "0";
+  p.DeleteSoon = BT42->isChecked() ? "1" : "0";
+  p.Px = std::to_string(x());
+  p.Py = std::to_string(y());
+  p.Pw = std::to_string(width());
+  p.Ph = std::to_string(height());
+  if (!dupes::WriteTwinscanProfile(profile, p))
+    Ask(Utf8("設定ファイルに書き込めません: ") + FromBytes(profile), "err", "err");
+  event->accept();
+}
+
+void TwinscanWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TwinscanWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.isEmpty() || !urls.front().isLocalFile()) return;
+  event->acceptProposedAction();
+  // Run after the drop has ended, so that the dragging program is not held.
+  const std::string path = ToBytes(urls.front().toLocalFile());
+  QTimer::singleShot(0, this, [this, path] { AutoRun(true, path); });
+}
+
+}  // namespace pictray::twinscan
