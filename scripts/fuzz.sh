@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer target of the Exif reader and header checks with
+# clang (ASan + UBSan) and runs it for SECONDS (default 30), seeded with the
+# JPEG test fixtures. Exits non-zero on a crash or sanitizer report.
+# Usage: scripts/fuzz.sh [SECONDS] [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-30}
+out=${2:-build-fuzz}
+mkdir -p "$out"
+bin="$out/exif_fuzz"
+sources=(fuzz/exif_fuzz.cpp engine/jpeg/exif_reader.cpp engine/jpeg/header_check.cpp
+         engine/jpeg/file_bytes.cpp engine/jpeg/jpeg_decode.cpp engine/jpeg/ng_check.cpp
+         engine/names/folda_name.cpp engine/settings/profile.cpp)
+newest=$(ls -t "${sources[@]}" engine/jpeg/*.h | head -1)
+if [ ! -x "$bin" ] || [ "$newest" -nt "$bin" ]; then
+  echo "building $bin"
+  clang++ -std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+    "${sources[@]}" -ljpeg -o "$bin"
+fi
+corpus="$out/exif_corpus"
+mkdir -p "$corpus"
+cp -n tests/data/jpeg/*.jpg "$corpus/" 2>/dev/null || true
+"$bin" -max_total_time="$seconds" -max_len=70000 -timeout=10 -rss_limit_mb=2048 \
+  -print_final_stats=1 "$corpus" 2>&1 | tail -n 15
