@@ -218,7 +218,7 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     const Row row = st.rows.row(i);
     if (row.kind.empty() || row.kind == kind::Moved) continue;
     ++counted;
-    const int position = static_cast<int>(counted * 100 / n);
+    const int position = n == 0 ? 100 : static_cast<int>(counted * 100 / n);
     if (position != shown) {
       shown = position;
       tellWindow(i);
