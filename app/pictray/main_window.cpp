@@ -37,6 +37,8 @@
 #include "app/pictray/qt_run_host.h"
 #include "engine/list/listup.h"
 #include "engine/list/uniformity.h"
+#include "engine/move/move_run.h"
+#include "engine/names/name_sets.h"
 #include "engine/settings/profile.h"
 
 namespace pictray::app {
@@ -361,7 +363,11 @@ int MainWindow::Message(const std::string& text, const std::string& caption1, co
 void MainWindow::Command(int id, int lparam) {
   (void)lparam;
   switch (id) {
+    case cmd::MoveStart: MoveStart(); break;
     case cmd::ListUp: ListUp(); break;
+    case cmd::CharClass:
+    case cmd::PhraseClass:
+    case cmd::ExtClass: NameClassification(id); break;
     case cmd::ClearList: ClearList(); break;
     case cmd::Abort: AbortRuns(); break;
     case cmd::ClearAnalyses: ClearAnalyses(); break;
@@ -495,6 +501,35 @@ void MainWindow::ListUp() {
   BitreF = 1;
   st_.blocks.val3.Start(folder);
   StartRun([this](RunRegistry::Guard g) { ThreadSetListView(st_.blocks.val3, st_, *host_, std::move(g)); });
+}
+
+void MainWindow::NameClassification(int id) {
+  // The uniformity question may clear every row: not while a run writes them.
+  if (RefuseWhileRunning()) return;
+  control(Control::BT09)->setEnabled(false);
+  const std::string text = S(CB01->text());
+  if (id == cmd::CharClass) SetList04(*host_, st_, text);
+  else if (id == cmd::PhraseClass) SetList05(*host_, st_, text);
+  else SetList06(*host_, st_);
+  fileListModel_->RefreshAll();
+  control(Control::BT09)->setEnabled(true);
+}
+
+void MainWindow::MoveStart() {
+  if (moveRunning_->load()) {
+    Message(kRefusedWhileRunning, "err", "err");
+    return;
+  }
+  const std::string folder = S(FolderText());
+  PrepareMove(*host_, st_, folder);
+  fileListModel_->RefreshAll();
+  st_.blocks.val21.Start(folder);
+  moveRunning_->store(true);
+  StartRun([this, running = moveRunning_](RunRegistry::Guard) {
+    ThreadMakeFoldaAndMove(st_.blocks.val21, st_, *host_);
+    host_->RowsChanged(0, 0);
+    running->store(false);
+  });
 }
 
 void MainWindow::ClearList() {

@@ -89,7 +89,9 @@ class MainWindow : public QMainWindow {
   void BuildPanes();
   void PlaceWindow();
 
+  void MoveStart();        // 1001
   void ListUp();           // 1002
+  void NameClassification(int id);  // 1004, 1012, 1013
   void ClearList();        // 1003
   void AbortRuns();        // 1031
   void ClearAnalyses();    // 1034
@@ -149,7 +151,9 @@ class MainWindow : public QMainWindow {
   };
   std::vector<Worker> workers_;
   bool destroyed_ = false;
-  bool destroyClose_ = false;  // exit chosen from the menu: the close box rules do not apply
+  bool destroyClose_ = false;
+  // Shared with the move's worker, which may outlive a refused request.
+  std::shared_ptr<std::atomic<bool>> moveRunning_ = std::make_shared<std::atomic<bool>>(false);  // exit chosen from the menu: the close box rules do not apply
 };
 
 }  // namespace pictray::app

@@ -21,9 +21,7 @@ constexpr const char* kUsage =
     "usage: pictray-cli [--ini FILE] [--select LIST] [--answer clear|keep] FOLDER [STEP ...]";
 
 // Step handlers of the engine's modules, asked in order.
-const StepFn kStepHandlers[] = {
-    nullptr,
-};
+const StepFn kStepHandlers[] = {RunNameStep, RunJpegStep};
 
 std::string ProgramDir() {
   char buf[PATH_MAX];
@@ -122,7 +120,6 @@ bool OpenSettings(const std::string& ini, PictrayState& st, std::string* error) 
 
 StepResult RunStep(const std::string& step, CliContext& ctx) {
   for (StepFn fn : kStepHandlers) {
-    if (!fn) continue;
     StepResult r = fn(step, ctx);
     if (r != StepResult::NotMine) return r;
   }
