@@ -1,0 +1,67 @@
+// Runs on a worker while another thread reads the rows, as the window does.
+// Built and run under ThreadSanitizer by scripts/tsan.sh.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "engine/list/listup.h"
+#include "engine/settings/profile.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray {
+namespace {
+
+TEST(RunConcurrency, ListupWhileTheViewReadsRowsAndAbortArrives) {
+  testing::TempDir folder, settings;
+  for (int i = 0; i < 3000; ++i) folder.Write("file" + std::to_string(i) + ".jpg", "");
+  PictrayState st;
+  st.profile = settings.path() + "/w.ini";
+  WriteProfileString("Section0", "ReadDay", "0", st.profile);
+  testing::RecordingHost host;
+  st.blocks.val3.Start(folder.path());
+
+  RunRegistry::Guard guard(st.runs);
+  std::atomic<bool> done{false};
+  std::thread worker([&, g = std::move(guard)]() mutable {
+    ThreadSetListView(st.blocks.val3, st, host, std::move(g));
+    done = true;
+  });
+  std::size_t reads = 0;
+  while (!done) {
+    const std::size_t n = st.rows.ListMax();
+    for (std::size_t i = 0; i < n; i += 97) reads += st.rows.cell(i, 0).empty() ? 0 : 1;
+  }
+  worker.join();
+  EXPECT_EQ(st.rows.ListMax(), 3000u);
+  EXPECT_FALSE(st.runs.Active());
+
+  // A second run aborted from this thread while it lists.
+  st.rows.clear();
+  st.blocks.val3.Start(folder.path());
+  std::thread second([&] { ThreadSetListView(st.blocks.val3, st, host, RunRegistry::Guard(st.runs)); });
+  st.blocks.AbortAll();
+  second.join();
+  EXPECT_LE(st.rows.ListMax(), 3000u);
+  (void)reads;
+}
+
+TEST(RunConcurrency, WorkerWritesTargetsWhileSummaryIsBuilt) {
+  PictrayState st;
+  std::vector<Row> rows(2000);
+  for (std::size_t i = 0; i < rows.size(); ++i) rows[i].name = "f" + std::to_string(i);
+  st.rows.append(std::move(rows));
+  std::thread worker([&] {
+    for (std::size_t i = 0; i < 2000; ++i) st.rows.storeResult(i, "t" + std::to_string(i % 7), kind::Exif);
+  });
+  for (int k = 0; k < 50; ++k) {
+    auto lines = st.rows.CountSetItem();
+    EXPECT_LE(lines.size(), 7u);
+  }
+  worker.join();
+  EXPECT_EQ(st.rows.CountSetItem().size(), 7u);
+}
+
+}  // namespace
+}  // namespace pictray
