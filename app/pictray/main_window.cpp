@@ -36,6 +36,7 @@
 #include "app/pictray/program_launcher.h"
 #include "app/pictray/qt_run_host.h"
 #include "engine/list/listup.h"
+#include "engine/jpeg/jpeg_runs.h"
 #include "engine/list/uniformity.h"
 #include "engine/move/move_run.h"
 #include "engine/names/name_sets.h"
@@ -369,6 +370,11 @@ void MainWindow::Command(int id, int lparam) {
     case cmd::PhraseClass:
     case cmd::ExtClass: NameClassification(id); break;
     case cmd::ClearList: ClearList(); break;
+    case cmd::Exif:
+    case cmd::Info:
+    case cmd::HeaderCheck:
+    case cmd::SizeAnalysis:
+    case cmd::NgAnalysis: JpegAnalysis(id); break;
     case cmd::Abort: AbortRuns(); break;
     case cmd::ClearAnalyses: ClearAnalyses(); break;
     case cmd::Search:
@@ -513,6 +519,58 @@ void MainWindow::NameClassification(int id) {
   else SetList06(*host_, st_);
   fileListModel_->RefreshAll();
   control(Control::BT09)->setEnabled(true);
+}
+
+void MainWindow::JpegAnalysis(int id) {
+  AnalysisFlags& f = st_.flags;
+  int mode = 1;
+  std::function<void(ParamBlock&, PictrayState&, RunHost&)> run = ThreadExDate;
+  switch (id) {
+    case cmd::Exif:
+      f.M_Exif = IsChecked(Control::BT07);
+      if (f.M_Exif) {
+        Check(Control::BT11, false);
+        f.M_Hed = 0;
+      }
+      if (!f.M_Exif) return;
+      break;
+    case cmd::Info:
+      f.M_Info = IsChecked(Control::BT08);
+      if (f.M_Info) {
+        Check(Control::BT11, false);
+        f.M_Hed = 0;
+      }
+      if (!f.M_Info || st_.rows.empty()) return;
+      Check(Control::BT08, false);
+      mode = 2;
+      break;
+    case cmd::HeaderCheck:
+      f.M_Hed = IsChecked(Control::BT11);
+      if (f.M_Hed) {
+        Check(Control::BT07, false);
+        Check(Control::BT08, false);
+        f.M_Exif = 0;
+        f.M_Info = 0;
+      }
+      if (!f.M_Hed || st_.rows.empty()) return;
+      Check(Control::BT11, false);
+      mode = 3;
+      break;
+    case cmd::SizeAnalysis:
+      f.M_Size = IsChecked(Control::BT13);
+      if (!f.M_Size) return;
+      run = ThreadJpegImageSize;
+      break;
+    case cmd::NgAnalysis:
+      f.M_NG = IsChecked(Control::BT14);
+      if (!f.M_NG) return;
+      run = ThreadJpegIError;
+      break;
+  }
+  // With an empty list the button only records the choice for the next list-up.
+  if (st_.rows.empty()) return;
+  st_.blocks.val.Start(S(FolderText()), mode);
+  StartRun([this, run](RunRegistry::Guard) { run(st_.blocks.val, st_, *host_); });
 }
 
 void MainWindow::MoveStart() {

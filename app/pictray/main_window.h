@@ -92,6 +92,7 @@ class MainWindow : public QMainWindow {
   void MoveStart();        // 1001
   void ListUp();           // 1002
   void NameClassification(int id);  // 1004, 1012, 1013
+  void JpegAnalysis(int id);        // 1014, 1022, 1035, 1043, 1045
   void ClearList();        // 1003
   void AbortRuns();        // 1031
   void ClearAnalyses();    // 1034

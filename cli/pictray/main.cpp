@@ -88,10 +88,16 @@ bool ApplySelection(const std::string& list, AnalysisFlags& f, std::string* erro
   std::string name;
   while (std::getline(ss, name, ',')) {
     if (name.empty()) continue;
-    *error = "analysis '" + name + "' is not available";
-    return false;
+    if (name == "exif") f.M_Exif = 1;
+    else if (name == "info") f.M_Info = 1;
+    else if (name == "header") f.M_Hed = 1;
+    else if (name == "size") f.M_Size = 1;
+    else if (name == "ng") f.M_NG = 1;
+    else {
+      *error = "analysis '" + name + "' is unknown or not available yet";
+      return false;
+    }
   }
-  (void)f;
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/jpeg/header_check.h"
+#include "engine/jpeg/jpeg_runs.h"
 #include "engine/list/folder_listing.h"
 #include "engine/list/uniformity.h"
 #include "engine/settings/profile.h"
@@ -99,6 +100,10 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
     host.MessageBox1Q("フォルダを読めません: " + folder + " (" + error + ")", "err", "err");
   }
 
+  JpegSettings jpeg = JpegSettings::Read(st.profile);
+  jpeg.ExifSel = st.ExifSel.get();  // "13" when ReadDay chose the date
+  const bool analyse = st.flags.Any();
+
   RowBatcher batch(st.rows, host);
   std::size_t r = 0;
   int shownPercent = 0;
@@ -107,7 +112,15 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
     if (val3.Aborted()) break;
     if (e.isFolder) continue;
     if (JpegCheck && JpegHedarCheck(folder + "/" + e.name) != "JPEG") continue;
-    batch.Add(Row{e.name, {}, {}, {}});
+    Row row{e.name, {}, {}, {}};
+    if (analyse) {
+      // The colour analyses have no label here yet; the JPEG ones decide.
+      const JpegLabel label = ListUpJpegLabel(folder + "/" + e.name, st.flags, jpeg, &host, Control::PR02);
+      row.target = label.text;
+      if (!label.text.empty()) row.kind = label.kind;
+      host.ShowRunPlace(r);
+    }
+    batch.Add(std::move(row));
     ++r;
     // Progress and status follow without a window round trip per file.
     const int percent = expected ? static_cast<int>(r * 100 / expected) : 0;
