@@ -8,31 +8,10 @@
 #include "engine/list/listup.h"
 #include "engine/move/move_run.h"
 #include "engine/names/name_sets.h"
+#include "engine/run/null_host.h"
 
 namespace pictray {
 namespace {
-
-class NullHost : public RunHost {
- public:
-  int MessageBox1Q(const std::string&, const std::string&, const std::string&) override { return 7; }
-  void SetProgressRange(Control, int, int) override {}
-  void SetProgress(Control, int) override {}
-  void SetStatusText(int, const std::string&) override {}
-  void EnableControl(Control, bool) override {}
-  void CheckControl(Control, bool) override {}
-  bool IsChecked(Control) override { return false; }
-  void ShowControl(Control, bool) override {}
-  void SetControlText(Control, const std::string&) override {}
-  void SendCommand(int) override {}
-  void SetItemCount(std::size_t) override {}
-  void RowsChanged(std::size_t, std::size_t) override {}
-  void ShowRunPlace(std::size_t) override {}
-  void SelectRow(long) override {}
-  void DeselectAll() override {}
-  void SetSummary(const std::vector<SummaryLine>&) override {}
-  void ClearMoveResults() override {}
-  void SetMoveResult(std::size_t, const MoveResultLine&) override {}
-};
 
 double Seconds(std::chrono::steady_clock::time_point from) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();

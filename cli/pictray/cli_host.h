@@ -4,11 +4,11 @@
 
 #include <ostream>
 
-#include "engine/run/run_host.h"
+#include "engine/run/null_host.h"
 
 namespace pictray::cli {
 
-class CliHost : public RunHost {
+class CliHost : public NullHost {
  public:
   CliHost(int answer, std::ostream& err) : answer_(answer), err_(err) {}
 
@@ -22,23 +22,6 @@ class CliHost : public RunHost {
     err_ << (error ? "error: " : info ? "message: " : "question: ") << text << "\n";
     return info || error ? 6 : answer_;
   }
-  void SetProgressRange(Control, int, int) override {}
-  void SetProgress(Control, int) override {}
-  void SetStatusText(int, const std::string&) override {}
-  void EnableControl(Control, bool) override {}
-  void CheckControl(Control, bool) override {}
-  bool IsChecked(Control) override { return false; }
-  void ShowControl(Control, bool) override {}
-  void SetControlText(Control, const std::string&) override {}
-  void SendCommand(int) override {}
-  void SetItemCount(std::size_t) override {}
-  void RowsChanged(std::size_t, std::size_t) override {}
-  void ShowRunPlace(std::size_t) override {}
-  void SelectRow(long) override {}
-  void DeselectAll() override {}
-  void SetSummary(const std::vector<SummaryLine>&) override {}
-  void ClearMoveResults() override {}
-  void SetMoveResult(std::size_t, const MoveResultLine&) override {}
 
  private:
   int answer_;
