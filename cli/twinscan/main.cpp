@@ -72,7 +72,9 @@ int main(int argc, char** argv) {
   }
   if (folder.empty() || (dryRun && !extract)) return Usage();
 
-  std::vector<FileRec> table = SetListView(folder, nullptr);
+  // The table printed leaves out the keys, so only keys that decide order or
+  // groups are read.
+  std::vector<FileRec> table = SetListView(folder, nullptr, Keying::WhereNeeded);
   SetSizeWork(table);
   SortFileTable(table, 0);
   SetFolda(table);

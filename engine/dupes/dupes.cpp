@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <iterator>
+#include <map>
+#include <set>
 
 namespace pictray::dupes {
 namespace {
@@ -58,13 +61,78 @@ std::int64_t MtimeNs(const struct stat& st) {
   return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
-// Fills the signature of a regular file opened relative to the folder.
 std::string SignatureAt(int dirfd, const std::string& name, std::uint64_t size) {
   int fd = ::openat(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return "";
   std::string sig = SignatureOf(fd, size);
   ::close(fd);
   return sig;
+}
+
+// The common case in one open: a regular file, keyed through its descriptor.
+// False when the entry is no longer a regular file.
+bool ListRegular(int dirfd, const std::string& name, FileRec& r) {
+  int fd = ::openat(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (regular) {
+    r.bytes = static_cast<std::uint64_t>(st.st_size);
+    r.mtimeNs = MtimeNs(st);
+    r.groupable = true;
+    r.samekey = SignatureOf(fd, r.bytes);
+  }
+  ::close(fd);
+  return regular;
+}
+
+// Links, special files, entries the folder did not type, and (when keys are
+// read later) every file. False for a
+// folder (or a link to one) and for an entry that has gone.
+bool ListOther(int dirfd, const std::string& name, bool readNow, FileRec& r) {
+  struct stat lst {};
+  if (::fstatat(dirfd, name.c_str(), &lst, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(lst.st_mode)) return false;
+  if (S_ISREG(lst.st_mode)) {
+    if (readNow) return ListRegular(dirfd, name, r);
+    r.bytes = static_cast<std::uint64_t>(lst.st_size);
+    r.mtimeNs = MtimeNs(lst);
+    r.groupable = true;
+    return true;
+  }
+  struct stat st = lst;  // for a link: what it points to, when that exists
+  if (S_ISLNK(lst.st_mode)) {
+    struct stat target {};
+    if (::fstatat(dirfd, name.c_str(), &target, 0) == 0) {
+      if (S_ISDIR(target.st_mode)) return false;  // a link to a folder counts as a folder
+      st = target;
+    }
+  }
+  r.bytes = static_cast<std::uint64_t>(st.st_size);
+  r.mtimeNs = MtimeNs(lst);
+  r.groupable = false;
+  r.linkToFile = S_ISLNK(lst.st_mode) && S_ISREG(st.st_mode);
+  return true;
+}
+
+// The regular files whose key can decide their place or group: those sharing
+// their size with another file, and those whose size text is a prefix of
+// another's ("100" and "1000": the signature is compared with the digits).
+void ReadNeededSignatures(int dirfd, std::vector<FileRec>& table) {
+  std::map<std::string, int> sizes;  // distinct size texts in text order, with their counts
+  for (const FileRec& r : table)
+    if (r.groupable) ++sizes[r.size];
+  std::set<std::string> needed;
+  for (auto it = sizes.begin(); it != sizes.end(); ++it) {
+    const std::string& s = it->first;
+    bool need = it->second > 1;
+    // In text order a text that starts with s follows s directly.
+    auto next = std::next(it);
+    need = need || (next != sizes.end() && next->first.starts_with(s));
+    for (std::size_t len = 1; !need && len < s.size(); ++len) need = sizes.count(s.substr(0, len)) > 0;
+    if (need) needed.insert(s);
+  }
+  for (FileRec& r : table)
+    if (r.groupable && needed.count(r.size)) r.samekey = SignatureAt(dirfd, r.filename, r.bytes);
 }
 
 }  // namespace
@@ -95,47 +163,37 @@ std::string GetFileBuffer(const std::string& path) {
   return sig;
 }
 
-std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress) {
+std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress, Keying keying) {
   std::vector<FileRec> table;
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return table;
   const int dirfd = ::dirfd(dir);
 
   // Names first, so that the total is known for the progress.
-  std::vector<std::string> names;
+  std::vector<std::pair<std::string, unsigned char>> names;
   while (dirent* e = ::readdir(dir)) {
     std::string name = e->d_name;
     if (name == "." || name == "..") continue;
-    names.push_back(std::move(name));
+    names.emplace_back(std::move(name), e->d_type);
   }
 
+  const bool readNow = keying == Keying::AllFiles;
   table.reserve(names.size());
-  for (const std::string& name : names) {
-    struct stat lst {};
-    if (::fstatat(dirfd, name.c_str(), &lst, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
-    if (S_ISDIR(lst.st_mode)) continue;
-    struct stat st = lst;  // for a link: what it points to, when that exists
-    if (S_ISLNK(lst.st_mode)) {
-      struct stat target {};
-      if (::fstatat(dirfd, name.c_str(), &target, 0) == 0) {
-        if (S_ISDIR(target.st_mode)) continue;  // a link to a folder counts as a folder
-        st = target;
-      }
-    }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const auto& [name, type] = names[i];
     FileRec r;
+    if (!(readNow && type == DT_REG && ListRegular(dirfd, name, r)) && !ListOther(dirfd, name, readNow, r))
+      continue;
     r.file = RemoveExtension(name);
     r.folda = "---";
     r.filename = name;
     r.path = JoinPath(folder, name);
-    r.bytes = static_cast<std::uint64_t>(st.st_size);
     r.size = std::to_string(r.bytes);
-    r.mtimeNs = MtimeNs(lst);
-    r.groupable = S_ISREG(lst.st_mode);
-    if (S_ISREG(st.st_mode))
-      r.samekey = S_ISLNK(lst.st_mode) ? GetFileBuffer(r.path) : SignatureAt(dirfd, name, r.bytes);
+    if (readNow && r.linkToFile) r.samekey = GetFileBuffer(r.path);
     table.push_back(std::move(r));
-    if (progress) progress(table.size(), names.size());
+    if (progress) progress(i + 1, names.size());
   }
+  if (!readNow) ReadNeededSignatures(dirfd, table);
   ::closedir(dir);
   return table;
 }

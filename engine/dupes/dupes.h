@@ -27,6 +27,7 @@ struct FileRec {
   // Only regular files take part in grouping; symbolic links and special
   // files are listed and left alone.
   bool groupable = false;
+  bool linkToFile = false;  // its key is read through the link, for the table only
   std::string keptPath;  // path of the kept file of its run (copies only)
 };
 
@@ -38,13 +39,25 @@ const std::string& Cell(const FileRec& r, int column);
 // 100) as upper-case hex pairs; "" when the file cannot be read.
 std::string GetFileBuffer(const std::string& path);
 
-// Called after each listed file with its number (from 1) and the total.
+// Called after each listed file: how many directory entries are done, of
+// how many.
 using ListProgress = std::function<void(std::size_t listed, std::size_t total)>;
+
+// Which files have their signature read.
+enum class Keying {
+  AllFiles,
+  // Only files whose signature can change the sort or the groups: a file
+  // whose size no other file shares, and whose size text is no prefix of
+  // another's (nor has another as prefix), keeps an empty signature. The
+  // order and the groups are the same as with AllFiles.
+  WhereNeeded,
+};
 
 // Lists the files of `folder` (subfolders skipped, not entered) in the order
 // the file system returns them. A path that is not a readable folder lists
 // nothing.
-std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress);
+std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress,
+                                 Keying keying = Keying::AllFiles);
 
 // samekey = size text followed by the signature.
 void SetSizeWork(std::vector<FileRec>& lpData);

@@ -30,7 +30,7 @@ bool Exists(const std::string& path) {
 
 class Fd {
  public:
-  explicit Fd(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) {}
+  explicit Fd(int fd) : fd_(fd) {}
   ~Fd() {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -63,19 +63,10 @@ std::size_t FindLine(const std::vector<SameResultLine>& lines, const std::string
   return lines.size();
 }
 
-}  // namespace
-
-std::string SameFolderName(const TimeStamp& t) { return "same" + t.Text(); }
-
-bool SameContent(const std::string& a, const std::string& b) {
-  Fd fa(a), fb(b);
-  if (fa.get() < 0 || fb.get() < 0) return false;
-  struct stat sa {}, sb {};
-  if (::fstat(fa.get(), &sa) != 0 || ::fstat(fb.get(), &sb) != 0) return false;
+// Both open files hold the same bytes; `sa` and `sb` are their fstat results.
+bool SameContent(const Fd& fa, const struct stat& sa, const Fd& fb, const struct stat& sb) {
   if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size) return false;
   if (sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) return true;
-  ::posix_fadvise(fa.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-  ::posix_fadvise(fb.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   constexpr std::size_t kChunk = 1 << 16;
   auto bufA = std::make_unique<char[]>(kChunk);
   auto bufB = std::make_unique<char[]>(kChunk);
@@ -87,6 +78,27 @@ bool SameContent(const std::string& a, const std::string& b) {
     if (std::memcmp(bufA.get(), bufB.get(), static_cast<std::size_t>(na)) != 0) return false;
   }
 }
+
+enum class Check { Verified, Changed, Differs };
+
+// The copy is still the file that was listed (same size and time) and holds
+// the bytes of the kept file of its run; one open of each serves both checks.
+Check CheckCopy(int dirfd, const FileRec& r) {
+  const std::string keptName = r.keptPath.substr(r.keptPath.rfind('/') + 1);
+  Fd copy(::openat(dirfd, r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat sc {};
+  if (copy.get() < 0 || ::fstat(copy.get(), &sc) != 0 || !S_ISREG(sc.st_mode) ||
+      static_cast<std::uint64_t>(sc.st_size) != r.bytes || MtimeNs(sc) != r.mtimeNs)
+    return Check::Changed;
+  Fd kept(::openat(dirfd, keptName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat sk {};
+  if (kept.get() < 0 || ::fstat(kept.get(), &sk) != 0) return Check::Differs;
+  return SameContent(copy, sc, kept, sk) ? Check::Verified : Check::Differs;
+}
+
+}  // namespace
+
+std::string SameFolderName(const TimeStamp& t) { return "same" + t.Text(); }
 
 bool MoveNoReplace(const std::string& from, const std::string& to, std::string& error) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
@@ -114,23 +126,25 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
   bool baseMade = false, baseReady = false;
   std::vector<std::string> madeFolders;
   const std::size_t count = lpData.size();
+  const Fd dirfd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 
-  for (std::size_t i = 0; i < count; ++i) {
-    if (cb.progress) cb.progress(static_cast<int>((i * 100 + 100) / count));
+  std::vector<std::size_t> surplusRows;
+  for (std::size_t i = 0; i < count; ++i)
+    if (lpData[i].folda != "---" && !lpData[i].keptPath.empty()) surplusRows.push_back(i);
+
+  // Reading each copy and its kept file whole is the long part: the progress
+  // follows the copies.
+  for (std::size_t k = 0; k < surplusRows.size(); ++k) {
+    if (cb.progress) cb.progress(static_cast<int>((k * 100 + 100) / surplusRows.size()));
+    const std::size_t i = surplusRows[k];
     const FileRec& r = lpData[i];
-    if (r.folda == "---" || r.keptPath.empty()) continue;
     const std::string surplus = base + "/" + r.folda;
     SurplusOutcome out{SurplusOutcome::Kind::Moved, r.path, surplus + "/" + r.filename, r.keptPath, ""};
 
-    if (!StillAsListed(r.path, r.bytes, r.mtimeNs)) {
-      out.kind = SurplusOutcome::Kind::Changed;
-      ++res.changed;
-      res.outcomes.push_back(out);
-      continue;
-    }
-    if (!SameContent(r.keptPath, r.path)) {
-      out.kind = SurplusOutcome::Kind::Differs;
-      ++res.differs;
+    const Check check = dirfd.get() < 0 ? Check::Changed : CheckCopy(dirfd.get(), r);
+    if (check != Check::Verified) {
+      out.kind = check == Check::Changed ? SurplusOutcome::Kind::Changed : SurplusOutcome::Kind::Differs;
+      ++(check == Check::Changed ? res.changed : res.differs);
       res.outcomes.push_back(out);
       continue;
     }
@@ -183,6 +197,8 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
     }
     if (cb.resultLine) cb.resultLine(line, res.lines[line]);
   }
+
+  if (cb.progress && surplusRows.empty()) cb.progress(100);
 
   // Folders made for moves that all failed are empty: take them away again.
   for (const std::string& f : madeFolders) {

@@ -63,9 +63,6 @@ std::string SameFolderName(const TimeStamp& t);
 ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,
                                const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb);
 
-// True when both files can be read and hold the same bytes.
-bool SameContent(const std::string& a, const std::string& b);
-
 // rename() that fails instead of replacing an existing target.
 bool MoveNoReplace(const std::string& from, const std::string& to, std::string& error);
 

@@ -118,6 +118,34 @@ TEST(DupesKey, SortIsByKeyTextSoTenSortsBeforeNine) {
   EXPECT_GT(compSizeBuffa(t[0], t[2], 0), 0);
 }
 
+// Sizes in prefix relations ("10"/"100"/"1000"), shared sizes, and sizes
+// alone: reading only the needed keys keeps order and groups.
+TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
+  TempDir dir;
+  const std::size_t sizes[] = {10, 100, 1000, 1000, 1001, 7, 250, 250, 3333, 33, 5};
+  for (std::size_t i = 0; i < std::size(sizes); ++i) {
+    std::string content = Pattern(sizes[i] + i);
+    content.resize(sizes[i]);
+    if (i == 3) content = Pattern(1000);  // a copy of file 2
+    dir.Write("f" + std::to_string(i), content);
+  }
+  auto grouped = [&](Keying k) {
+    std::vector<FileRec> t = SetListView(dir.path(), nullptr, k);
+    SetSizeWork(t);
+    SortFileTable(t, 0);
+    SetFolda(t);
+    std::string out;
+    for (const FileRec& r : t) out += r.filename + ":" + r.sameno + " ";
+    return std::make_pair(out, t);
+  };
+  const auto [all, allTable] = grouped(Keying::AllFiles);
+  const auto [needed, neededTable] = grouped(Keying::WhereNeeded);
+  EXPECT_EQ(needed, all);
+  std::size_t unread = 0;
+  for (const FileRec& r : neededTable) unread += r.samekey == r.size;
+  EXPECT_EQ(unread, 2u);  // only the 7- and 5-byte files need no key
+}
+
 TEST(DupesKey, NameHelpers) {
   EXPECT_EQ(RemoveExtension("a.b.jpg"), "a.b");
   EXPECT_EQ(RemoveExtension("noext"), "noext");
