@@ -1,0 +1,127 @@
+// The window driving whole runs on real folders: list-up, a classification
+// and the move checked on disk; the Exif button on fixture pictures; the
+// pre-read program run and waited for before list-up.
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "app/pictray/list_models.h"
+#include "app/pictray/main_window.h"
+#include "engine/settings/profile.h"
+#include "tests/app/box_answerer.h"
+
+using pictray::Control;
+using pictray::app::MainWindow;
+using pictray::app::StartOptions;
+namespace cmd = pictray::cmd;
+
+class RunsTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<MainWindow> Start(QTemporaryDir& programDir) {
+    QFile::link(QString(PICTRAY_BIN_DIR) + "/libthumbkit.so", programDir.filePath("libthumbkit.so"));
+    StartOptions o;
+    o.programDir = programDir.path().toStdString();
+    auto w = MainWindow::Create(o);
+    w->show();
+    return w;
+  }
+  static void ListUp(MainWindow& w, BoxAnswerer& boxes, const QString& folder) {
+    w.findChild<QLineEdit*>("ED01")->setText(folder);
+    qobject_cast<QAbstractButton*>(w.control(Control::BT02))->click();
+    WaitFor(w, boxes, "Listup終了");
+  }
+  static void WaitFor(MainWindow& w, BoxAnswerer& boxes, const QString& text) {
+    QTRY_VERIFY_WITH_TIMEOUT(boxes.texts.contains(text), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.state().runs.Active(), 15000);
+    QCoreApplication::processEvents();
+  }
+  static QStringList Summary(MainWindow& w) {
+    QStringList out;
+    QTreeWidget* lv = w.summaryList();
+    for (int i = 0; i < lv->topLevelItemCount(); ++i)
+      out << lv->topLevelItem(i)->text(0) + "=" + lv->topLevelItem(i)->text(1);
+    out.sort();
+    return out;
+  }
+
+ private slots:
+  void listClassifyAndMoveEndToEnd() {
+    QTemporaryDir programDir, folder;
+    for (const char* n : {"IMG_0001.jpg", "IMG_0002.jpg", "DSC_0003.jpg", "memo.txt"}) {
+      QFile f(folder.filePath(n));
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(n);
+    }
+    BoxAnswerer boxes;
+    auto w = Start(programDir);
+    ListUp(*w, boxes, folder.path());
+    QCOMPARE(w->fileListModel()->rowCount(), 4);
+
+    w->findChild<QLineEdit*>("CB01")->setText("IMG_%%##");
+    qobject_cast<QAbstractButton*>(w->control(Control::BT04))->click();
+    QCOMPARE(boxes.texts.last(), QString("キャラクタセット処理終了"));
+    qobject_cast<QAbstractButton*>(w->control(Control::BT06))->click();
+    QCOMPARE(Summary(*w), (QStringList{"IIMMGG_00##=2", "jpg=1", "txt=1"}));
+    QVERIFY(w->control(Control::BT01)->isEnabled());
+
+    qobject_cast<QAbstractButton*>(w->control(Control::BT01))->click();
+    WaitFor(*w, boxes, "移動処理終了");
+    QDir d(folder.path());
+    QVERIFY(QFile::exists(d.filePath("IIMMGG_00##/IMG_0001.jpg")));
+    QVERIFY(QFile::exists(d.filePath("IIMMGG_00##/IMG_0002.jpg")));
+    QVERIFY(QFile::exists(d.filePath("jpg/DSC_0003.jpg")));
+    QVERIFY(QFile::exists(d.filePath("txt/memo.txt")));
+    QCOMPARE(d.entryList(QDir::Files), QStringList());
+    QCOMPARE(w->moveResultList()->topLevelItemCount(), 3);
+    for (std::size_t i = 0; i < 4; ++i) QCOMPARE(w->state().rows.kind(i), std::string("M"));
+  }
+
+  void exifButtonLabelsListedFixtures() {
+    QTemporaryDir programDir, folder;
+    for (const char* n : {"cam_canon_II_A.jpg", "cam_nikon_MM_A.jpg", "plain.png"})
+      QVERIFY(QFile::copy(QString(PICTRAY_TEST_DATA) + "/jpeg/" + n, folder.filePath(n)));
+    BoxAnswerer boxes;
+    auto w = Start(programDir);
+    ListUp(*w, boxes, folder.path());
+    qobject_cast<QAbstractButton*>(w->control(Control::BT07))->click();
+    WaitFor(*w, boxes, "セット処理終了");
+    auto& rows = w->state().rows;
+    for (std::size_t i = 0; i < rows.ListMax(); ++i) {
+      const std::string name = rows.name(i);
+      if (name == "plain.png") continue;
+      QVERIFY2(!rows.target(i).empty(), name.c_str());
+      QCOMPARE(rows.kind(i), std::string("E"));
+    }
+    QVERIFY(!qobject_cast<QAbstractButton*>(w->control(Control::BT07))->isChecked());
+    QVERIFY(!Summary(*w).isEmpty());
+  }
+
+  void preReadProgramRunsAndIsWaitedForBeforeListup() {
+    QTemporaryDir programDir, folder;
+    // A stand-in companion: it leaves a file in the folder it is given.
+    const QString script = programDir.filePath("Twinscan");
+    QFile f(script);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\nsleep 0.3\ntouch \"$1/made-by-pre-read\"\n");
+    f.close();
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    BoxAnswerer boxes;
+    auto w = Start(programDir);
+    qobject_cast<QAbstractButton*>(w->control(Control::BT101))->setChecked(true);
+    ListUp(*w, boxes, folder.path());
+    // Listed after the program ended: its file is in the list.
+    QCOMPARE(w->fileListModel()->rowCount(), 1);
+    QCOMPARE(w->state().rows.name(0), std::string("made-by-pre-read"));
+    const std::string ini = programDir.filePath("Twinscan.ini").toStdString();
+    QCOMPARE(pictray::GetProfileString("Section0", "Px", "", 0, ini),
+             std::to_string(w->frameGeometry().left() + 100));
+  }
+};
+
+QTEST_MAIN(RunsTest)
+#include "pictray_runs_test.moc"
