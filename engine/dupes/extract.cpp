@@ -68,8 +68,8 @@ bool SameContent(const Fd& fa, const struct stat& sa, const Fd& fb, const struct
   if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size) return false;
   if (sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) return true;
   constexpr std::size_t kChunk = 1 << 16;
-  auto bufA = std::make_unique<char[]>(kChunk);
-  auto bufB = std::make_unique<char[]>(kChunk);
+  auto bufA = std::make_unique_for_overwrite<char[]>(kChunk);
+  auto bufB = std::make_unique_for_overwrite<char[]>(kChunk);
   for (;;) {
     ssize_t na = ReadFull(fa.get(), bufA.get(), kChunk);
     ssize_t nb = ReadFull(fb.get(), bufB.get(), kChunk);
