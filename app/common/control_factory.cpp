@@ -1,6 +1,7 @@
 #include "app/common/control_factory.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -121,6 +122,11 @@ QLabel* Make_StaticWindow(QWidget* parent, int id) {
 }
 
 void MakeToolTip(QWidget* control, const QString& text) { control->setToolTip(text); }
+
+QString SHBDlg(QWidget* parent, const QString& start) {
+  const QString dir = QFileDialog::getExistingDirectory(parent, "フォルダを選択", start);
+  return dir.isEmpty() ? QString("cancel") : dir;
+}
 
 int ControlId(const QWidget* control) {
   const QVariant v = control ? control->property(kIdProperty) : QVariant();

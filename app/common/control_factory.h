@@ -42,6 +42,9 @@ QLabel* Make_StaticWindow(QWidget* parent, int id);
 // Attaches one tooltip text to one control.
 void MakeToolTip(QWidget* control, const QString& text);
 
+// Folder browser starting at `start`: the chosen folder, or "cancel".
+QString SHBDlg(QWidget* parent, const QString& start);
+
 // The command id a factory gave a control (-1 when none).
 int ControlId(const QWidget* control);
 

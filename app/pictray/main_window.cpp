@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -651,9 +650,8 @@ void MainWindow::PreReadNow() {
 void MainWindow::RunEnded() { SetRunLockEnabled(!IsChecked(Control::BT02)); }
 
 void MainWindow::OpenFolderDialog() {
-  fileListModel_->SetItemCount(std::min(fileListModel_->itemCount(), st_.rows.ListMax()));
-  const QString dir = QFileDialog::getExistingDirectory(this, "フォルダを選択", FolderText());
-  if (dir.isEmpty()) return;  // "cancel"
+  const QString dir = ui::SHBDlg(this, FolderText());
+  if (dir == "cancel") return;
   QString path = dir;
   if (path.size() > 1 && path.endsWith('/')) path.chop(1);
   ED01->setText(path);
