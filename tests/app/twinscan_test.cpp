@@ -100,6 +100,38 @@ class TwinscanTest : public QObject {
     QCOMPARE(w.model()->rowCount(), 2);
   }
 
+  void buttonsExtractThenDeleteAfterAskingAndTellWhatWasLeft() {
+    Setup s("");
+    std::string m1(1000, 'm'), m2 = m1;
+    m2[500] = 'x';  // same size and first/last 100 bytes: grouped, never moved
+    s.src.Write("m1.jpg", m1);
+    s.src.Write("m2.jpg", m2);
+    BoxAnswerer boxes;
+    boxes.Queue({6, 6, 6});
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_COMPARE(w.countLabel()->text(), QString("5"));
+    QTRY_COMPARE(Copies(w), 2);
+    w.button(cmd::Extract)->click();
+    QCOMPARE(boxes.texts.size(), 1);
+    const std::vector<std::string> made = s.SameFolders();
+    QCOMPARE(made.size(), std::size_t(1));
+    QCOMPARE(boxes.texts[0], QString::fromStdString("[" + made[0] + "/] ") +
+                                 QString::fromUtf8("フォルダを作成して抽出（内容が一致しない・変更された1件は残しました）"));
+    QVERIFY(!w.button(cmd::Extract)->isChecked());
+    QVERIFY(w.button(cmd::Delete)->isEnabled());
+    QVERIFY(fs::exists(s.src.path() + "/m1.jpg") && fs::exists(s.src.path() + "/m2.jpg"));
+
+    w.button(cmd::Delete)->click();
+    QCOMPARE(boxes.texts.value(1), QString::fromUtf8("抽出フォルダの削除を実行しますか？"));
+    QCOMPARE(boxes.captions.value(1), QString::fromUtf8("削除する/しない"));
+    QCOMPARE(boxes.texts.value(2), QString::fromUtf8("(5->4)抽出ファイルの削除を実行しました"));
+    QVERIFY(!w.button(cmd::Delete)->isChecked());
+    QVERIFY(w.isVisible());  // the first button keeps the program open
+    QVERIFY(s.SameFolders().empty());
+    QCOMPARE(w.countLabel()->text(), QString("5->4"));
+  }
+
   void extractionWithoutCopiesSaysSoAndKeepsButtonsOff() {
     Setup s("");
     fs::remove(s.src.path() + "/b.jpg");
