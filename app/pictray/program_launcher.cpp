@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <memory>
+
 #include "engine/settings/profile.h"
 
 namespace pictray::app {
@@ -38,43 +40,53 @@ QString ResolveProgram(const QString& application, const QString& programDir) {
   return fi.isFile() && fi.isExecutable() ? fi.absoluteFilePath() : QString();
 }
 
-void shellOpenSubStalone(QWidget* window, const QString& application, const QString& folder,
-                         bool wait, const QString& programDir) {
+namespace {
+
+// Handles what needs no process ("open", nothing configured) and the
+// companion's place; returns the program still to be started, or "".
+QString PrepareLaunch(QWidget* window, const QString& application, const QString& folder,
+                      const QString& programDir) {
   const QString program = ResolveProgram(application, programDir);
-  if (program.isEmpty()) return;
   if (program == "open") {
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-    return;
+    return {};
   }
-  if (IsCompanion(program)) WriteCompanionPlace(window, programDir);
+  if (!program.isEmpty() && IsCompanion(program)) WriteCompanionPlace(window, programDir);
+  return program;
+}
+
+QProcess* NewProcess(QObject* parent, const QString& programDir) {
+  auto* process = new QProcess(parent);
+  process->setWorkingDirectory(programDir);
+  process->setProcessChannelMode(QProcess::ForwardedChannels);
+  return process;
+}
+
+}  // namespace
+
+void shellOpenSubStalone(QWidget* window, const QString& application, const QString& folder,
+                         bool wait, const QString& programDir) {
   if (!wait) {
-    QProcess::startDetached(program, {folder}, programDir);
+    shellOpenSub(window, application, folder, programDir);
     return;
   }
-  QProcess process;
-  process.setWorkingDirectory(programDir);
-  process.setProcessChannelMode(QProcess::ForwardedChannels);
-  process.start(program, {folder});
-  if (!process.waitForStarted(5000)) return;
+  const QString program = PrepareLaunch(window, application, folder, programDir);
+  if (program.isEmpty()) return;
+  std::unique_ptr<QProcess> process(NewProcess(nullptr, programDir));
+  process->start(program, {folder});
+  if (!process->waitForStarted(5000)) return;
   QEventLoop loop;
-  QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+  QObject::connect(process.get(), &QProcess::finished, &loop, &QEventLoop::quit);
   window->setEnabled(false);
-  if (process.state() != QProcess::NotRunning) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  if (process->state() != QProcess::NotRunning) loop.exec(QEventLoop::ExcludeUserInputEvents);
   window->setEnabled(true);
 }
 
 void shellOpenSub(QWidget* window, const QString& application, const QString& folder,
                   const QString& programDir) {
-  const QString program = ResolveProgram(application, programDir);
+  const QString program = PrepareLaunch(window, application, folder, programDir);
   if (program.isEmpty()) return;
-  if (program == "open") {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-    return;
-  }
-  if (IsCompanion(program)) WriteCompanionPlace(window, programDir);
-  auto* process = new QProcess(window);
-  process->setWorkingDirectory(programDir);
-  process->setProcessChannelMode(QProcess::ForwardedChannels);
+  QProcess* process = NewProcess(window, programDir);
   QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
   QObject::connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError e) {
     if (e == QProcess::FailedToStart) process->deleteLater();
