@@ -62,6 +62,13 @@ constexpr const char* kRefusedWhileRunning = "処理中は実行できません�
 
 }  // namespace
 
+std::string CommandLinePath(int argc, char** argv) {
+  std::string path;
+  for (int i = 1; i < argc; ++i) path += (i > 1 ? " " : "") + std::string(argv[i]);
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
+  return path;
+}
+
 std::unique_ptr<MainWindow> MainWindow::Create(const StartOptions& options) {
   std::unique_ptr<MainWindow> w(new MainWindow(options));
   if (!w->MMI) {

@@ -41,6 +41,10 @@ struct StartOptions {
   std::string CurrentDir;  // path from the command line, quotes removed
 };
 
+// The path of the command line: one argument, or several joined by blanks
+// (a path with blanks given without quotes); surrounding quotes removed.
+std::string CommandLinePath(int argc, char** argv);
+
 class MainWindow : public QMainWindow {
   Q_OBJECT
  public:

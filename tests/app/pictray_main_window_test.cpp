@@ -106,6 +106,15 @@ class MainWindowTest : public QObject {
     QCOMPARE(w->findChild<QLineEdit*>("CB01")->text(), QString("b.jpg"));
   }
 
+  void commandLinePathDropsQuotesAndJoinsUnquotedBlanks() {
+    char prog[] = "Pictray", a[] = "/tmp/my", b[] = "pictures", q[] = "\"/tmp/a b\"";
+    char* split[] = {prog, a, b};
+    QCOMPARE(pictray::app::CommandLinePath(3, split), std::string("/tmp/my pictures"));
+    char* quoted[] = {prog, q};
+    QCOMPARE(pictray::app::CommandLinePath(2, quoted), std::string("/tmp/a b"));
+    QCOMPARE(pictray::app::CommandLinePath(1, split), std::string());
+  }
+
   void commandLinePathThatDoesNotExistDoesNothing() {
     QTemporaryDir programDir;
     BoxAnswerer boxes;
