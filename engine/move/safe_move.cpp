@@ -97,6 +97,22 @@ long long CopyBytes(int in, int out) {
   }
 }
 
+// Flushes the file that was compared, and the folder holding its name, to
+// disk; another file under that name by now is EEXIST. Returns 0 or an errno.
+int SyncExisting(int dir, const std::string& path, const struct stat& compared) {
+  Fd f(::openat(dir, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  if (f.get() < 0) return errno;
+  struct stat now;
+  if (::fstat(f.get(), &now) != 0) return errno;
+  if (!SameStamp(compared, now)) return EEXIST;
+  if (::fsync(f.get()) != 0) return errno;
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+  Fd d(::openat(dir, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (d.get() < 0) return errno;
+  return ::fsync(d.get()) == 0 ? 0 : errno;
+}
+
 // The destination name is taken: replace it only when it holds the same
 // bytes and neither file changed since they were compared.
 MoveStatus ResolveExisting(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
@@ -113,9 +129,12 @@ MoveStatus ResolveExisting(int srcDir, const std::string& src, const struct stat
   if (s0.st_dev == d0.st_dev) {
     if (::renameat(srcDir, src.c_str(), dstDir, dst.c_str()) != 0)
       return Status(MoveOutcome::Failed, errno);
-  } else if (::unlinkat(srcDir, src.c_str(), 0) != 0) {
-    // The identical copy on the other file system stays; the source goes.
-    return Status(MoveOutcome::Failed, errno);
+  } else {
+    // The identical copy on the other file system stays and the source goes;
+    // that copy may still live only in the cache, so it reaches the disk first.
+    if (const int e = SyncExisting(dstDir, dst, d0); e != 0)
+      return e == EEXIST ? Status(MoveOutcome::DifferentFileThere) : Status(MoveOutcome::Failed, e);
+    if (::unlinkat(srcDir, src.c_str(), 0) != 0) return Status(MoveOutcome::Failed, errno);
   }
   return Status(MoveOutcome::SameReplaced);
 }
