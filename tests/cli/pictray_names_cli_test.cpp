@@ -21,13 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 struct CliRun {
   int status = -1;
   std::string out, err;
@@ -51,8 +44,8 @@ CliRun RunCli(const TempDir& d, std::vector<std::string> args) {
       ::waitpid(pid, &r.status, 0) == pid && WIFEXITED(r.status))
     r.status = WEXITSTATUS(r.status);
   posix_spawn_file_actions_destroy(&fa);
-  r.out = Read(out);
-  r.err = Read(err);
+  r.out = testing::ReadWhole(out);
+  r.err = testing::ReadWhole(err);
   return r;
 }
 
@@ -71,9 +64,9 @@ class NameSteps : public ::testing::Test {
 TEST_F(NameSteps, ClassifyAndMoveEndToEnd) {
   const CliRun r = RunCli(d, {S, "char=IMG_%%##", "ext", "move"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(Read(S + "/IIMMGG_12##/IMG_1234.jpg"), "IMG_1234.jpg");
-  EXPECT_EQ(Read(S + "/IIMMGG_12##/IMG_1299.jpg"), "IMG_1299.jpg");
-  EXPECT_EQ(Read(S + "/png/DSC_0001.png"), "DSC_0001.png");
+  EXPECT_EQ(testing::ReadWhole(S + "/IIMMGG_12##/IMG_1234.jpg"), "IMG_1234.jpg");
+  EXPECT_EQ(testing::ReadWhole(S + "/IIMMGG_12##/IMG_1299.jpg"), "IMG_1299.jpg");
+  EXPECT_EQ(testing::ReadWhole(S + "/png/DSC_0001.png"), "DSC_0001.png");
   EXPECT_TRUE(fs::exists(S + "/notes"));  // extension run: empty target, not moved
   EXPECT_NE(r.out.find("IMG_1234.jpg\tIIMMGG_12##\tM\t"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("notes\t\te\t"), std::string::npos) << r.out;
@@ -87,9 +80,9 @@ TEST_F(NameSteps, ClearThenPhraseAndAFileLeftInPlace) {
   std::ofstream(S + "/IMG/IMG_1234.jpg") << "another picture";
   const CliRun r = RunCli(d, {S, "char=DSC_", "clear", "phrase=IMG", "move"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(Read(S + "/IMG_1234.jpg"), "IMG_1234.jpg");
-  EXPECT_EQ(Read(S + "/IMG/IMG_1234.jpg"), "another picture");
-  EXPECT_EQ(Read(S + "/IMG/IMG_1299.jpg"), "IMG_1299.jpg");
+  EXPECT_EQ(testing::ReadWhole(S + "/IMG_1234.jpg"), "IMG_1234.jpg");
+  EXPECT_EQ(testing::ReadWhole(S + "/IMG/IMG_1234.jpg"), "another picture");
+  EXPECT_EQ(testing::ReadWhole(S + "/IMG/IMG_1299.jpg"), "IMG_1299.jpg");
   EXPECT_TRUE(fs::exists(S + "/DSC_0001.png"));
   EXPECT_NE(r.err.find("not moved: IMG_1234.jpg -> IMG"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("1件は移動せず"), std::string::npos) << r.err;

@@ -19,13 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 bool Exists(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
@@ -72,19 +65,19 @@ TEST(MoveNoReplace, MovesAndNeverReplacesADifferentFile) {
   const std::string a = d.Write("a.jpg", "new");
   EXPECT_EQ(Move(a, d.path() + "/t/a.jpg").outcome, MoveOutcome::Moved);
   EXPECT_FALSE(Exists(a));
-  EXPECT_EQ(Read(d.path() + "/t/a.jpg"), "new");
+  EXPECT_EQ(testing::ReadWhole(d.path() + "/t/a.jpg"), "new");
 
   const std::string b = d.Write("b.jpg", "mine");
   d.Write("t/b.jpg", "theirs");
   EXPECT_EQ(Move(b, d.path() + "/t/b.jpg").outcome, MoveOutcome::DifferentFileThere);
-  EXPECT_EQ(Read(b), "mine");
-  EXPECT_EQ(Read(d.path() + "/t/b.jpg"), "theirs");
+  EXPECT_EQ(testing::ReadWhole(b), "mine");
+  EXPECT_EQ(testing::ReadWhole(d.path() + "/t/b.jpg"), "theirs");
 
   // Same length, other bytes: still different.
   const std::string c = d.Write("c.jpg", "abcd");
   d.Write("t/c.jpg", "abce");
   EXPECT_EQ(Move(c, d.path() + "/t/c.jpg").outcome, MoveOutcome::DifferentFileThere);
-  EXPECT_EQ(Read(c), "abcd");
+  EXPECT_EQ(testing::ReadWhole(c), "abcd");
 }
 
 TEST(MoveNoReplace, IdenticalFileMayBeReplacedUnlessForbidden) {
@@ -96,7 +89,7 @@ TEST(MoveNoReplace, IdenticalFileMayBeReplacedUnlessForbidden) {
   EXPECT_TRUE(Exists(a));
   EXPECT_EQ(Move(a, d.path() + "/t/a.jpg").outcome, MoveOutcome::SameReplaced);
   EXPECT_FALSE(Exists(a));
-  EXPECT_EQ(Read(d.path() + "/t/a.jpg"), "same");
+  EXPECT_EQ(testing::ReadWhole(d.path() + "/t/a.jpg"), "same");
 }
 
 TEST(MoveNoReplace, FoldersLinksAndMissingFiles) {
@@ -132,7 +125,7 @@ TEST(MoveNoReplace, AcrossFileSystemsCopiesVerifiesAndRemovesTheSource) {
 
   EXPECT_EQ(Move(a, shm.path() + "/a.jpg").outcome, MoveOutcome::Moved);
   EXPECT_FALSE(Exists(a));
-  EXPECT_EQ(Read(shm.path() + "/a.jpg"), big + "end");
+  EXPECT_EQ(testing::ReadWhole(shm.path() + "/a.jpg"), big + "end");
   struct stat st;
   ASSERT_EQ(::stat((shm.path() + "/a.jpg").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -147,14 +140,14 @@ TEST(MoveNoReplace, AcrossFileSystemsKeepsBothWhenTheNameIsTaken) {
   const std::string a = d.Write("a.jpg", "mine");
   std::ofstream(shm.path() + "/a.jpg") << "theirs";
   EXPECT_EQ(Move(a, shm.path() + "/a.jpg").outcome, MoveOutcome::DifferentFileThere);
-  EXPECT_EQ(Read(a), "mine");
-  EXPECT_EQ(Read(shm.path() + "/a.jpg"), "theirs");
+  EXPECT_EQ(testing::ReadWhole(a), "mine");
+  EXPECT_EQ(testing::ReadWhole(shm.path() + "/a.jpg"), "theirs");
 
   const std::string b = d.Write("b.jpg", "same");
   std::ofstream(shm.path() + "/b.jpg") << "same";
   EXPECT_EQ(Move(b, shm.path() + "/b.jpg").outcome, MoveOutcome::SameReplaced);
   EXPECT_FALSE(Exists(b));
-  EXPECT_EQ(Read(shm.path() + "/b.jpg"), "same");
+  EXPECT_EQ(testing::ReadWhole(shm.path() + "/b.jpg"), "same");
 
   // A plain move (folder dissolution) does not copy across.
   const std::string c = d.Write("c.jpg", "c");
@@ -259,11 +252,11 @@ TEST(BreakFolda, MovesFilesUpNeverReplacesAndLeavesSubfolders) {
   EXPECT_EQ(r.moved, 1);
   EXPECT_EQ(r.skipped, 2);  // even the identical file in the parent is kept
   EXPECT_EQ(r.failed, 0);
-  EXPECT_EQ(Read(d.path() + "/a.jpg"), "a");
-  EXPECT_EQ(Read(d.path() + "/b.jpg"), "theirs");
-  EXPECT_EQ(Read(p + "/b.jpg"), "mine");
+  EXPECT_EQ(testing::ReadWhole(d.path() + "/a.jpg"), "a");
+  EXPECT_EQ(testing::ReadWhole(d.path() + "/b.jpg"), "theirs");
+  EXPECT_EQ(testing::ReadWhole(p + "/b.jpg"), "mine");
   EXPECT_EQ(Entries(p), (std::vector<std::string>{"b.jpg", "c.jpg", "inner"}));
-  EXPECT_EQ(Read(p + "/inner/deep.jpg"), "deep");
+  EXPECT_EQ(testing::ReadWhole(p + "/inner/deep.jpg"), "deep");
   EXPECT_NE(::rmdir(p.c_str()), 0);  // not empty: cannot be removed
 }
 

@@ -21,13 +21,6 @@ namespace fs = std::filesystem;
 using testing::RecordingHost;
 using testing::TempDir;
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 class MoveRun : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -78,9 +71,9 @@ TEST_F(MoveRun, NewAndExistingFoldersWithResultLines) {
   EXPECT_EQ(r.moved, 3);
   EXPECT_TRUE(r.failures.empty());
   EXPECT_EQ(Kinds(), (std::vector<std::string>{"M", "M", "M", "", "e"}));
-  EXPECT_EQ(Read(S + "/X/a.jpg"), "a.jpg");
-  EXPECT_EQ(Read(S + "/X/b.jpg"), "b.jpg");
-  EXPECT_EQ(Read(S + "/Y/c.jpg"), "c.jpg");
+  EXPECT_EQ(testing::ReadWhole(S + "/X/a.jpg"), "a.jpg");
+  EXPECT_EQ(testing::ReadWhole(S + "/X/b.jpg"), "b.jpg");
+  EXPECT_EQ(testing::ReadWhole(S + "/Y/c.jpg"), "c.jpg");
   EXPECT_TRUE(Exists("d.jpg"));
   EXPECT_TRUE(Exists("noext"));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kMoveEnd});
@@ -102,10 +95,10 @@ TEST_F(MoveRun, DifferentFileOfThatNameStaysAndIsReported) {
   Add("b.jpg", "X", "C");
   const MoveReport r = Run();
 
-  EXPECT_EQ(Read(S + "/a.jpg"), "a.jpg");
-  EXPECT_EQ(Read(S + "/X/a.jpg"), "other content");
+  EXPECT_EQ(testing::ReadWhole(S + "/a.jpg"), "a.jpg");
+  EXPECT_EQ(testing::ReadWhole(S + "/X/a.jpg"), "other content");
   EXPECT_FALSE(Exists("b.jpg"));
-  EXPECT_EQ(Read(S + "/X/b.jpg"), "b.jpg");
+  EXPECT_EQ(testing::ReadWhole(S + "/X/b.jpg"), "b.jpg");
   EXPECT_EQ(Kinds(), (std::vector<std::string>{"C", "M"}));
   ASSERT_EQ(r.failures.size(), 1u);
   EXPECT_EQ(r.failures[0].reason, MoveFailReason::DifferentFileThere);
@@ -154,7 +147,7 @@ TEST_F(MoveRun, SecondMoveLeavesMovedRowsAlone) {
   EXPECT_TRUE(again.failures.empty());
   EXPECT_TRUE(again.lines.empty());
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(Read(S + "/X/a.jpg"), "a.jpg");
+  EXPECT_EQ(testing::ReadWhole(S + "/X/a.jpg"), "a.jpg");
 }
 
 TEST_F(MoveRun, AbortStopsBeforeTheNextRow) {
@@ -183,10 +176,10 @@ TEST_F(MoveRun, TargetFolderOnAnotherFileSystem) {
   std::ofstream(shm + "/b.jpg") << "different";
   const MoveReport r = Run();
   EXPECT_EQ(r.moved, 1);
-  EXPECT_EQ(Read(shm + "/a.jpg"), "a.jpg");
+  EXPECT_EQ(testing::ReadWhole(shm + "/a.jpg"), "a.jpg");
   EXPECT_FALSE(Exists("a.jpg"));
-  EXPECT_EQ(Read(S + "/b.jpg"), "b.jpg");
-  EXPECT_EQ(Read(shm + "/b.jpg"), "different");
+  EXPECT_EQ(testing::ReadWhole(S + "/b.jpg"), "b.jpg");
+  EXPECT_EQ(testing::ReadWhole(shm + "/b.jpg"), "different");
   EXPECT_EQ(std::distance(fs::directory_iterator(shm), fs::directory_iterator()), 2);
   fs::remove_all(shm);
 }

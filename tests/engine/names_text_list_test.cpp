@@ -14,13 +14,6 @@ namespace {
 using testing::TempDir;
 using Items = std::vector<std::string>;
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 TEST(TextList, SetListAppendsLinesAndGivesTheFolder) {
   TempDir d;
   const std::string f = d.Write("RGB.txt", "255:000:000\n\n000:128:255\nlast");
@@ -43,9 +36,9 @@ TEST(TextList, ListsaveWritesOneLinePerItemAndReplacesWhole) {
   TempDir d;
   const std::string f = d.path() + "/out.txt";
   ASSERT_TRUE(listsave({"a", "", "b"}, f));
-  EXPECT_EQ(Read(f), "a\n\nb\n");
+  EXPECT_EQ(testing::ReadWhole(f), "a\n\nb\n");
   ASSERT_TRUE(listsave({"c"}, f));
-  EXPECT_EQ(Read(f), "c\n");
+  EXPECT_EQ(testing::ReadWhole(f), "c\n");
   Items back;
   SetList(back, f);
   EXPECT_EQ(back, Items{"c"});

@@ -11,13 +11,6 @@
 namespace pictray {
 namespace {
 
-std::string Slurp(const std::string& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 TEST(Profile, MissingFileSectionOrKeyGivesFallback) {
   testing::TempDir dir;
   std::string f = dir.path() + "/a.ini";
@@ -35,7 +28,7 @@ TEST(Profile, FirstWriteCreatesFileAndLaterWritesKeepOrder) {
   ASSERT_TRUE(WriteProfileString("Section1", "app", "open", f));
   ASSERT_TRUE(WriteProfileString("Section0", "Px", "50", f));
   ASSERT_TRUE(WriteProfileString("Section0", "WPath", "/y", f));
-  EXPECT_EQ(Slurp(f), "[Section0]\nWPath=/y\nExifSel=1\nPx=50\n[Section1]\napp=open\n");
+  EXPECT_EQ(testing::ReadWhole(f), "[Section0]\nWPath=/y\nExifSel=1\nPx=50\n[Section1]\napp=open\n");
 }
 
 TEST(Profile, SectionsAndKeysIgnoreCaseValuesAreTrimmedAndUnquoted) {
@@ -51,7 +44,7 @@ TEST(Profile, SectionsAndKeysIgnoreCaseValuesAreTrimmedAndUnquoted) {
   ASSERT_TRUE(WriteProfileString("SECTION0", "key", "new", f));
   EXPECT_EQ(GetProfileString("Section0", "key", "", 0, f), "new");
   EXPECT_EQ(GetProfileString("other", "key", "", 0, f), "other");
-  EXPECT_NE(Slurp(f).find("KEY=new"), std::string::npos);
+  EXPECT_NE(testing::ReadWhole(f).find("KEY=new"), std::string::npos);
 }
 
 TEST(Profile, WidthCutsValueAndFallbackWithoutSplittingCharacters) {

@@ -15,13 +15,6 @@ namespace {
 
 const TimeStamp kT{2026, 3, 7, 9, 5, 42};
 
-std::string Slurp(const std::string& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 TEST(SettingsStore, TimeStampHasNoLeadingZerosAndNoSeconds) {
   EXPECT_EQ(kT.Text(), "2026379542");
 }
@@ -44,8 +37,8 @@ TEST(SettingsStore, FirstStartCreatesSettingsInOrderWithWorkingCopy) {
       "disabledchar=/:,;*?\"<>|.\nExec255bit=1\nExec000bit=1\nExecOWNbit=0\nExecRGB=\n"
       "PixelPassbit=1\nRGB64=2\nPx=50\nPy=50\nPw=1500\nPh=1000\n"
       "[Section1]\napp=open\napp1=open\napp2=open\napp3=open\nZenApp=Twinscan\n";
-  EXPECT_EQ(Slurp(s.GRprofile), expected);
-  EXPECT_EQ(Slurp(s.profile), expected);
+  EXPECT_EQ(testing::ReadWhole(s.GRprofile), expected);
+  EXPECT_EQ(testing::ReadWhole(s.profile), expected);
   EXPECT_EQ(s.Px, "50");
   EXPECT_EQ(s.Pw, "1500");
   EXPECT_EQ(s.Ph, "1000");
@@ -69,7 +62,7 @@ TEST(SettingsStore, ExistingFileIsReadNotRewritten) {
   EXPECT_EQ(s.Py, "50");  // missing key: fallback
   // A WPath that is no folder falls back to the program's folder.
   EXPECT_EQ(s.workfile, dir.path() + "/2026379542bit.$$$");
-  EXPECT_EQ(Slurp(ini), "[Section0]\nPx=120\nWPath=/does/not/exist\n");
+  EXPECT_EQ(testing::ReadWhole(ini), "[Section0]\nPx=120\nWPath=/does/not/exist\n");
 }
 
 TEST(SettingsStore, WorkFileFollowsAnExistingWPathFolder) {
