@@ -528,55 +528,28 @@ void MainWindow::NameClassification(int id) {
 }
 
 void MainWindow::JpegAnalysis(int id) {
-  AnalysisFlags& f = st_.flags;
-  int mode = 1;
-  std::function<void(ParamBlock&, PictrayState&, RunHost&)> run = ThreadExDate;
-  switch (id) {
-    case cmd::Exif:
-      f.M_Exif = IsChecked(Control::BT07);
-      if (f.M_Exif) {
-        Check(Control::BT11, false);
-        f.M_Hed = 0;
-      }
-      if (!f.M_Exif) return;
-      break;
-    case cmd::Info:
-      f.M_Info = IsChecked(Control::BT08);
-      if (f.M_Info) {
-        Check(Control::BT11, false);
-        f.M_Hed = 0;
-      }
-      if (!f.M_Info || st_.rows.empty()) return;
-      Check(Control::BT08, false);
-      mode = 2;
-      break;
-    case cmd::HeaderCheck:
-      f.M_Hed = IsChecked(Control::BT11);
-      if (f.M_Hed) {
-        Check(Control::BT07, false);
-        Check(Control::BT08, false);
-        f.M_Exif = 0;
-        f.M_Info = 0;
-      }
-      if (!f.M_Hed || st_.rows.empty()) return;
-      Check(Control::BT11, false);
-      mode = 3;
-      break;
-    case cmd::SizeAnalysis:
-      f.M_Size = IsChecked(Control::BT13);
-      if (!f.M_Size) return;
-      run = ThreadJpegImageSize;
-      break;
-    case cmd::NgAnalysis:
-      f.M_NG = IsChecked(Control::BT14);
-      if (!f.M_NG) return;
-      run = ThreadJpegIError;
-      break;
+  const std::map<int, std::pair<Control, std::atomic<int>*>> buttons = {
+      {cmd::Exif, {Control::BT07, &st_.flags.M_Exif}},
+      {cmd::Info, {Control::BT08, &st_.flags.M_Info}},
+      {cmd::HeaderCheck, {Control::BT11, &st_.flags.M_Hed}},
+      {cmd::SizeAnalysis, {Control::BT13, &st_.flags.M_Size}},
+      {cmd::NgAnalysis, {Control::BT14, &st_.flags.M_NG}}};
+  const auto [button, flag] = buttons.at(id);
+  if (!IsChecked(button)) {
+    flag->store(0);
+    return;
+  }
+  const JpegRunChoice choice = SelectJpegAnalysis(id, st_.flags);
+  if (id == cmd::Exif || id == cmd::Info) Check(Control::BT11, false);
+  if (id == cmd::HeaderCheck) {
+    Check(Control::BT07, false);
+    Check(Control::BT08, false);
   }
   // With an empty list the button only records the choice for the next list-up.
   if (st_.rows.empty()) return;
-  st_.blocks.val.Start(S(FolderText()), mode);
-  StartRun([this, run](RunRegistry::Guard) { run(st_.blocks.val, st_, *host_); });
+  if (id == cmd::Info || id == cmd::HeaderCheck) Check(button, false);
+  st_.blocks.val.Start(S(FolderText()), choice.mode);
+  StartRun([this, run = choice.run](RunRegistry::Guard) { run(st_.blocks.val, st_, *host_); });
 }
 
 void MainWindow::MoveStart() {

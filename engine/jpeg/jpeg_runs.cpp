@@ -205,4 +205,28 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host) {
   FinishRun(st, host, guard, "NG解析処理終了", Control::PR01, Control::BT14);
 }
 
+JpegRunChoice SelectJpegAnalysis(int id, AnalysisFlags& flags) {
+  switch (id) {
+    case cmd::Info:
+      flags.M_Info = 1;
+      flags.M_Hed = 0;
+      return {ThreadExDate, 2};
+    case cmd::HeaderCheck:
+      flags.M_Hed = 1;
+      flags.M_Exif = 0;
+      flags.M_Info = 0;
+      return {ThreadExDate, 3};
+    case cmd::SizeAnalysis:
+      flags.M_Size = 1;
+      return {ThreadJpegImageSize, 1};
+    case cmd::NgAnalysis:
+      flags.M_NG = 1;
+      return {ThreadJpegIError, 1};
+    default:
+      flags.M_Exif = 1;
+      flags.M_Hed = 0;
+      return {ThreadExDate, 1};
+  }
+}
+
 }  // namespace pictray

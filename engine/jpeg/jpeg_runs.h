@@ -49,4 +49,14 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host);
 // NG analysis: every row gets "NG" or "" with kind "G".
 void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host);
 
+// What an analysis button starts: its run and the run's mode.
+struct JpegRunChoice {
+  void (*run)(ParamBlock&, PictrayState&, RunHost&);
+  int mode;
+};
+// Selects the analysis of command `id` (Exif, Info, header check, size, NG)
+// in `flags` as its checked button does (Exif or Info deselect the header
+// check, the header check deselects both) and tells which run it starts.
+JpegRunChoice SelectJpegAnalysis(int id, AnalysisFlags& flags);
+
 }  // namespace pictray
