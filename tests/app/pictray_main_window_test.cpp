@@ -12,7 +12,7 @@
 #include "app/pictray/list_models.h"
 #include "app/pictray/main_window.h"
 #include "engine/settings/profile.h"
-#include "tests/app/box_answerer.h"
+#include "tests/app/pictray_window_support.h"
 
 using pictray::Control;
 using pictray::app::MainWindow;
@@ -22,20 +22,6 @@ namespace cmd = pictray::cmd;
 class MainWindowTest : public QObject {
   Q_OBJECT
 
-  // A program folder holding the thumbnail library, as build/bin does.
-  QString MakeProgramDir(QTemporaryDir& dir, bool withLibrary = true) {
-    if (withLibrary)
-      QFile::link(QString(PICTRAY_BIN_DIR) + "/libthumbkit.so", dir.filePath("libthumbkit.so"));
-    return dir.path();
-  }
-  std::unique_ptr<MainWindow> Start(QTemporaryDir& programDir, const QString& arg = {}) {
-    StartOptions o;
-    o.programDir = MakeProgramDir(programDir).toStdString();
-    o.CurrentDir = arg.toStdString();
-    auto w = MainWindow::Create(o);
-    if (w) w->show();
-    return w;
-  }
   static void Fill(QTemporaryDir& folder, std::initializer_list<const char*> names) {
     for (const char* n : names) {
       QFile f(folder.filePath(QString::fromUtf8(n)));
@@ -44,8 +30,7 @@ class MainWindowTest : public QObject {
     }
   }
   static void WaitForListup(MainWindow& w, BoxAnswerer& boxes, const QString& last = "Listup終了") {
-    QTRY_VERIFY_WITH_TIMEOUT(boxes.texts.contains(last), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!w.state().runs.Active(), 10000);
+    QVERIFY(WaitForRun(w, boxes, last));
     QCoreApplication::processEvents();
   }
   static QString Ini(const QTemporaryDir& d) { return d.filePath("Pictray.ini"); }
@@ -54,7 +39,7 @@ class MainWindowTest : public QObject {
   void firstStartCreatesSettingsAndWorkingCopyAndStoresPlaceAtExit() {
     QTemporaryDir programDir;
     {
-      auto w = Start(programDir);
+      auto w = StartPictray(programDir);
       QVERIFY(w);
       QCOMPARE(w->windowTitle(), QString("Pictray"));
       QVERIFY(QFile::exists(Ini(programDir)));
@@ -84,7 +69,7 @@ class MainWindowTest : public QObject {
     QTemporaryDir programDir, folder;
     Fill(folder, {"a.jpg", "b.jpg", "日本.png"});
     BoxAnswerer boxes;
-    auto w = Start(programDir, folder.path());
+    auto w = StartPictray(programDir, folder.path());
     WaitForListup(*w, boxes);
     QCOMPARE(w->fileListModel()->rowCount(), 3);
     QCOMPARE(w->findChild<QLineEdit*>("ED01")->text(), folder.path());
@@ -97,7 +82,7 @@ class MainWindowTest : public QObject {
     QTemporaryDir programDir, folder;
     Fill(folder, {"a.jpg", "b.jpg", "c.jpg"});
     BoxAnswerer boxes;
-    auto w = Start(programDir, folder.filePath("b.jpg"));
+    auto w = StartPictray(programDir, folder.filePath("b.jpg"));
     WaitForListup(*w, boxes, "b.jpg");
     QVERIFY(!boxes.texts.contains("Listup終了"));
     const QModelIndexList sel = w->fileListView()->selectionModel()->selectedRows();
@@ -118,7 +103,7 @@ class MainWindowTest : public QObject {
   void commandLinePathThatDoesNotExistDoesNothing() {
     QTemporaryDir programDir;
     BoxAnswerer boxes;
-    auto w = Start(programDir, "/no/such/path");
+    auto w = StartPictray(programDir, "/no/such/path");
     QTest::qWait(300);
     QCOMPARE(w->fileListModel()->rowCount(), 0);
     QVERIFY(boxes.texts.isEmpty());
@@ -129,7 +114,7 @@ class MainWindowTest : public QObject {
     Fill(folder, {"x1.jpg", "x2.jpg"});
     QDir(folder.path()).mkdir("sub");
     BoxAnswerer boxes;
-    auto w = Start(programDir);
+    auto w = StartPictray(programDir);
     w->findChild<QLineEdit*>("ED01")->setText(folder.path());
     qobject_cast<QAbstractButton*>(w->control(Control::BT02))->click();
     WaitForListup(*w, boxes);
@@ -143,7 +128,7 @@ class MainWindowTest : public QObject {
   void clearAnalysesAsksOnlyWhenThereAreRows() {
     QTemporaryDir programDir, folder;
     BoxAnswerer boxes;
-    auto w = Start(programDir);
+    auto w = StartPictray(programDir);
     w->Command(cmd::ClearAnalyses);
     QTest::qWait(50);
     QVERIFY(boxes.texts.isEmpty());
@@ -167,7 +152,7 @@ class MainWindowTest : public QObject {
     QTemporaryDir programDir, folder;
     Fill(folder, {"one.jpg", "two.jpg"});
     BoxAnswerer boxes;
-    auto w = Start(programDir, folder.path());
+    auto w = StartPictray(programDir, folder.path());
     WaitForListup(*w, boxes);
     auto* CB01 = w->findChild<QLineEdit*>("CB01");
     CB01->setText("two.jpg");
@@ -182,7 +167,7 @@ class MainWindowTest : public QObject {
   void closeBoxIsRefusedUnlessWinCloseIsOne() {
     QTemporaryDir programDir;
     BoxAnswerer boxes;
-    auto w = Start(programDir);
+    auto w = StartPictray(programDir);
     w->WinClose = "0";
     w->close();
     QCOMPARE(boxes.texts.last(), QString("メニューから終了して下さい"));
@@ -209,7 +194,7 @@ class MainWindowTest : public QObject {
     QTemporaryDir programDir, folder;
     Fill(folder, {"b", "a"});
     BoxAnswerer boxes;
-    auto w = Start(programDir, folder.path());
+    auto w = StartPictray(programDir, folder.path());
     WaitForListup(*w, boxes);
     const std::string first = w->state().rows.name(0);
     {
@@ -228,7 +213,7 @@ class MainWindowTest : public QObject {
   void gridMenuStoresPartXAndGreysTheChosenItem() {
     QTemporaryDir programDir;
     BoxAnswerer boxes;
-    auto w = Start(programDir);
+    auto w = StartPictray(programDir);
     w->Command(cmd::Grid8);
     QCOMPARE(boxes.texts.last(), QString("8X8に設定"));
     QCOMPARE(w->Pimg, 37);
@@ -242,7 +227,7 @@ class MainWindowTest : public QObject {
     QTemporaryDir programDir, folder;
     Fill(folder, {"a"});
     BoxAnswerer boxes;
-    auto w = Start(programDir);
+    auto w = StartPictray(programDir);
     w->Command(cmd::Abort);
     QCOMPARE(w->state().blocks.val21.abort.load(), 1);
     QCOMPARE(w->state().blocks.val3.abort.load(), 1);

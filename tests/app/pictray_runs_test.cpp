@@ -12,32 +12,22 @@
 #include "app/pictray/list_models.h"
 #include "app/pictray/main_window.h"
 #include "engine/settings/profile.h"
-#include "tests/app/box_answerer.h"
+#include "tests/app/pictray_window_support.h"
 
 using pictray::Control;
 using pictray::app::MainWindow;
-using pictray::app::StartOptions;
 namespace cmd = pictray::cmd;
 
 class RunsTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<MainWindow> Start(QTemporaryDir& programDir) {
-    QFile::link(QString(PICTRAY_BIN_DIR) + "/libthumbkit.so", programDir.filePath("libthumbkit.so"));
-    StartOptions o;
-    o.programDir = programDir.path().toStdString();
-    auto w = MainWindow::Create(o);
-    w->show();
-    return w;
-  }
   static void ListUp(MainWindow& w, BoxAnswerer& boxes, const QString& folder) {
     w.findChild<QLineEdit*>("ED01")->setText(folder);
     qobject_cast<QAbstractButton*>(w.control(Control::BT02))->click();
     WaitFor(w, boxes, "Listup終了");
   }
   static void WaitFor(MainWindow& w, BoxAnswerer& boxes, const QString& text) {
-    QTRY_VERIFY_WITH_TIMEOUT(boxes.texts.contains(text), 15000);
-    QTRY_VERIFY_WITH_TIMEOUT(!w.state().runs.Active(), 15000);
+    QVERIFY(WaitForRun(w, boxes, text));
     QCoreApplication::processEvents();
   }
   static QStringList Summary(MainWindow& w) {
@@ -58,7 +48,7 @@ class RunsTest : public QObject {
       f.write(n);
     }
     BoxAnswerer boxes;
-    auto w = Start(programDir);
+    auto w = StartPictray(programDir);
     ListUp(*w, boxes, folder.path());
     QCOMPARE(w->fileListModel()->rowCount(), 4);
 
@@ -86,7 +76,7 @@ class RunsTest : public QObject {
     for (const char* n : {"cam_canon_II_A.jpg", "cam_nikon_MM_A.jpg", "plain.png"})
       QVERIFY(QFile::copy(QString(PICTRAY_TEST_DATA) + "/jpeg/" + n, folder.filePath(n)));
     BoxAnswerer boxes;
-    auto w = Start(programDir);
+    auto w = StartPictray(programDir);
     ListUp(*w, boxes, folder.path());
     qobject_cast<QAbstractButton*>(w->control(Control::BT07))->click();
     WaitFor(*w, boxes, "セット処理終了");
@@ -111,7 +101,7 @@ class RunsTest : public QObject {
     f.close();
     f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
     BoxAnswerer boxes;
-    auto w = Start(programDir);
+    auto w = StartPictray(programDir);
     qobject_cast<QAbstractButton*>(w->control(Control::BT101))->setChecked(true);
     ListUp(*w, boxes, folder.path());
     // Listed after the program ended: its file is in the list.

@@ -1,0 +1,33 @@
+// Starting the Pictray main window in tests and waiting for its runs.
+#pragma once
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include "app/pictray/main_window.h"
+#include "tests/app/box_answerer.h"
+
+// A program folder holding the thumbnail library, as build/bin does.
+inline QString MakeProgramDir(QTemporaryDir& dir, bool withLibrary = true) {
+  if (withLibrary) QFile::link(QString(PICTRAY_BIN_DIR) + "/libthumbkit.so", dir.filePath("libthumbkit.so"));
+  return dir.path();
+}
+
+// Builds and shows the window as start-up does, with `arg` as the command line.
+inline std::unique_ptr<pictray::app::MainWindow> StartPictray(QTemporaryDir& programDir,
+                                                              const QString& arg = {}) {
+  pictray::app::StartOptions o;
+  o.programDir = MakeProgramDir(programDir).toStdString();
+  o.CurrentDir = arg.toStdString();
+  auto w = pictray::app::MainWindow::Create(o);
+  if (w) w->show();
+  return w;
+}
+
+// Waits until the box `text` was answered and no run is active any more.
+inline bool WaitForRun(pictray::app::MainWindow& w, BoxAnswerer& boxes, const QString& text) {
+  return QTest::qWaitFor([&] { return boxes.texts.contains(text) && !w.state().runs.Active(); }, 15000);
+}
