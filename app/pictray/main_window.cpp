@@ -390,20 +390,17 @@ void MainWindow::Command(int id, int lparam) {
     case cmd::MenuOpen: OpenFolderDialog(); break;
     case cmd::MenuClear: Command(cmd::ClearList); break;
     case cmd::MenuExit: ExitFromMenu(); break;
-    case cmd::Grid4:
-      WriteProfileString(kSection0, "PartX", "4", st_.profile);
-      WriteProfileString(kSection0, "PartX", "4", settings_.GRprofile);
-      Message("4X4に設定", "yes", "yes");
-      SetGrid("4");
-      break;
-    case cmd::Grid8:
-      WriteProfileString(kSection0, "PartX", "8", st_.profile);
-      WriteProfileString(kSection0, "PartX", "8", settings_.GRprofile);
-      Message("8X8に設定", "yes", "yes");
-      SetGrid("8");
-      break;
+    case cmd::Grid4: ChooseGrid("4"); break;
+    case cmd::Grid8: ChooseGrid("8"); break;
     default: break;  // commands of features not built yet do nothing
   }
+}
+
+void MainWindow::ChooseGrid(const char* x) {
+  WriteProfileString(kSection0, "PartX", x, st_.profile);
+  WriteProfileString(kSection0, "PartX", x, settings_.GRprofile);
+  Message(std::string(x) + "X" + x + "に設定", "yes", "yes");
+  SetGrid(x);
 }
 
 void MainWindow::SetGrid(const char* x) {

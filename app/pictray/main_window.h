@@ -105,7 +105,8 @@ class MainWindow : public QMainWindow {
   void RunEnded();         // 1052
   void OpenFolderDialog(); // 5001
   void ExitFromMenu();     // 5005
-  void SetGrid(const char* x);  // 5101 / 5102
+  void ChooseGrid(const char* x);  // 5101 / 5102
+  void SetGrid(const char* x);
   void OnTimer7000();
   void OnHeaderClicked(int column);
   void RefreshRunView();
