@@ -93,7 +93,8 @@ bool ListOther(int dirfd, const std::string& name, bool readNow, FileRec& r) {
   struct stat lst {};
   if (::fstatat(dirfd, name.c_str(), &lst, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(lst.st_mode)) return false;
   if (S_ISREG(lst.st_mode)) {
-    if (readNow) return ListRegular(dirfd, name, r);
+    // A file that cannot be opened is still listed, with the empty signature.
+    if (readNow && ListRegular(dirfd, name, r)) return true;
     r.bytes = static_cast<std::uint64_t>(lst.st_size);
     r.mtimeNs = MtimeNs(lst);
     r.groupable = true;
@@ -114,13 +115,14 @@ bool ListOther(int dirfd, const std::string& name, bool readNow, FileRec& r) {
   return true;
 }
 
-// The regular files whose key can decide their place or group: those sharing
-// their size with another file, and those whose size text is a prefix of
-// another's ("100" and "1000": the signature is compared with the digits).
+// The regular files (and links to files, which sort by their target's key)
+// whose key can decide their place or group: those sharing their size with
+// another file, and those whose size text is a prefix of another's ("100"
+// and "1000": the signature is compared with the digits).
 void ReadNeededSignatures(int dirfd, std::vector<FileRec>& table) {
   std::map<std::string, int> sizes;  // distinct size texts in text order, with their counts
   for (const FileRec& r : table)
-    if (r.groupable) ++sizes[r.size];
+    if (r.groupable || r.linkToFile) ++sizes[r.size];
   std::set<std::string> needed;
   for (auto it = sizes.begin(); it != sizes.end(); ++it) {
     const std::string& s = it->first;
@@ -131,8 +133,11 @@ void ReadNeededSignatures(int dirfd, std::vector<FileRec>& table) {
     for (std::size_t len = 1; !need && len < s.size(); ++len) need = sizes.count(s.substr(0, len)) > 0;
     if (need) needed.insert(s);
   }
-  for (FileRec& r : table)
-    if (r.groupable && needed.count(r.size)) r.samekey = SignatureAt(dirfd, r.filename, r.bytes);
+  for (FileRec& r : table) {
+    if (!needed.count(r.size)) continue;
+    if (r.groupable) r.samekey = SignatureAt(dirfd, r.filename, r.bytes);
+    if (r.linkToFile) r.samekey = GetFileBuffer(r.path);
+  }
 }
 
 }  // namespace
