@@ -1,0 +1,153 @@
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace pictray {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+  std::vector<std::string> lines;  // of out
+};
+
+// Runs twinscan-cli (no shell); its output goes to files in `d`, outside the
+// folder it scans.
+CliRun RunCli(const TempDir& d, std::vector<std::string> args) {
+  args.insert(args.begin(), std::string(PICTRAY_BIN_DIR) + "/twinscan-cli");
+  const std::string out = d.path() + "/out.txt", err = d.path() + "/err.txt";
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  CliRun r;
+  pid_t pid;
+  if (posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ) == 0 &&
+      ::waitpid(pid, &r.status, 0) == pid && WIFEXITED(r.status))
+    r.status = WEXITSTATUS(r.status);
+  posix_spawn_file_actions_destroy(&fa);
+  r.out = testing::ReadWhole(out);
+  r.err = testing::ReadWhole(err);
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) r.lines.push_back(line);
+  return r;
+}
+
+// Every path below `folder`, relative to it.
+std::set<std::string> Tree(const std::string& folder) {
+  std::set<std::string> all;
+  for (const auto& e : fs::recursive_directory_iterator(folder))
+    all.insert(fs::relative(e.path(), folder).string());
+  return all;
+}
+
+class TwinscanCli : public ::testing::Test {
+ protected:
+  // A pair of copies (500 bytes), a pair that differs only in the middle,
+  // and single files of 9 and 10 bytes. Keys compare as text: "1000..."
+  // before "10" + "74..." (ten.txt) before "500..." before "9...".
+  void SetUp() override {
+    S = d.path() + "/src";
+    fs::create_directory(S);
+    Write("a.jpg", std::string(500, 'a'));
+    Write("b.jpg", std::string(500, 'a'));
+    std::string m(1000, 'm');
+    Write("m1.jpg", m);
+    m[500] = 'x';
+    Write("m2.jpg", m);
+    Write("nine.txt", std::string(9, 'n'));
+    Write("ten.txt", std::string(10, 't'));
+  }
+  void Write(const std::string& name, const std::string& content) {
+    std::ofstream(S + "/" + name, std::ios::binary) << content;
+  }
+  TempDir d;
+  std::string S;
+};
+
+TEST_F(TwinscanCli, TableIsInKeyOrderWithGroupsAndNothingMoves) {
+  const std::set<std::string> before = Tree(S);
+  CliRun r = RunCli(d, {S});
+  EXPECT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.lines.size(), 6u) << r.out;
+  EXPECT_EQ(r.lines[2], "ten\t---\tten.txt\t10\t0\t");
+  // Equal keys: the first keeps "---" and "0", the next is its copy.
+  for (std::size_t i : {0u, 3u}) {
+    const std::string& kept = r.lines[i];
+    const std::string& copy = r.lines[i + 1];
+    const std::string keptFile = kept.substr(0, kept.find('\t'));
+    const std::string copyFile = copy.substr(0, copy.find('\t'));
+    EXPECT_EQ(kept, keptFile + "\t---\t" + keptFile + ".jpg\t" + (i == 0 ? "1000" : "500") + "\t0\t");
+    EXPECT_EQ(copy, copyFile + "\t" + keptFile + "_same\t" + copyFile + ".jpg\t" + (i == 0 ? "1000" : "500") +
+                        "\t1\t" + keptFile);
+  }
+  EXPECT_EQ(r.lines[5], "nine\t---\tnine.txt\t9\t0\t");
+  EXPECT_EQ(Tree(S), before);
+}
+
+TEST_F(TwinscanCli, DryRunTellsWhatWouldMoveAndChangesNothing) {
+  const std::set<std::string> before = Tree(S);
+  CliRun r = RunCli(d, {"--extract", "--dry-run", S});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Tree(S), before);
+  EXPECT_NE(r.out.find("[result]\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("would move\t1\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("left, differs\t1\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("samedir\t\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("moved\t"), std::string::npos) << r.out;
+}
+
+TEST_F(TwinscanCli, ExtractMovesTheVerifiedCopyOnly) {
+  CliRun r = RunCli(d, {"--extract", S});
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::string samedir;
+  for (const std::string& l : r.lines)
+    if (l.starts_with("samedir\t")) samedir = l.substr(8);
+  ASSERT_FALSE(samedir.empty()) << r.out;
+  ASSERT_TRUE(samedir.starts_with(S + "/same")) << samedir;
+  EXPECT_NE(r.out.find("moved\t1\n"), std::string::npos) << r.out;
+  // One of a.jpg/b.jpg stayed, the other is in <kept>_same; m1 and m2 stayed.
+  const bool aKept = fs::exists(S + "/a.jpg");
+  EXPECT_NE(aKept, fs::exists(S + "/b.jpg"));
+  EXPECT_TRUE(fs::exists(samedir + (aKept ? "a_same/b.jpg" : "b_same/a.jpg")));
+  EXPECT_TRUE(fs::exists(S + "/m1.jpg") && fs::exists(S + "/m2.jpg"));
+}
+
+TEST_F(TwinscanCli, BadArgumentsExitTwoAndAPathThatIsNoFolderListsNothing) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {"--dry-run", S}, {"--bogus", S}, {S, S}, {"--extract"}}) {
+    CliRun r = RunCli(d, args);
+    EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("usage"), std::string::npos);
+  }
+  CliRun r = RunCli(d, {"--extract", S + "/a.jpg"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  r = RunCli(d, {S + "/none"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
+}  // namespace
+}  // namespace pictray
