@@ -22,7 +22,10 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant FileTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (orientation != Qt::Horizontal) return {};
+  if (role == Qt::TextAlignmentRole)  // a header sits over its column's text
+    return QVariant::fromValue(Qt::AlignVCenter | (section >= 3 ? Qt::AlignRight : Qt::AlignLeft));
+  if (role != Qt::DisplayRole) return {};
   static const char* const names[dupes::kColumns] = {"file", "folda", "filename", "path", "size", "", "", ""};
   return section >= 0 && section < dupes::kColumns ? QString(names[section]) : QString();
 }

@@ -91,11 +91,17 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
   move(ProfileNumber(p.Px), ProfileNumber(p.Py));
   resize(ProfileNumber(p.Pw), ProfileNumber(p.Ph));
 
-  if (!szlpCmdLine.empty()) {
-    TargetFolda = RemoveQuotes(szlpCmdLine);
-    QTimer::singleShot(100, this, [this] { AutoRun(false); });
-  }
+  if (!szlpCmdLine.empty()) TargetFolda = RemoveQuotes(szlpCmdLine);
   setAcceptDrops(true);
+}
+
+// The run blocks the window: it starts once the window is on the screen, so
+// that the listing is seen advancing.
+void TwinscanWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (szlpCmdLine.empty() || autoRunTimerStarted_) return;
+  autoRunTimerStarted_ = true;
+  QTimer::singleShot(100, this, [this] { AutoRun(false); });
 }
 
 TwinscanWindow::~TwinscanWindow() = default;
@@ -154,12 +160,18 @@ void TwinscanWindow::BuildControls() {
   LV02->verticalHeader()->setDefaultSectionSize(18);
   LV02->horizontalHeader()->setSectionsMovable(true);
   const int widths2[5] = {100, 50, 100, 100, 100};
-  for (int c = 0; c < 5; ++c) LV02->setColumnWidth(c, widths2[c]);
+  for (int c = 0; c < 5; ++c) {
+    LV02->setColumnWidth(c, widths2[c]);
+    LV02->horizontalHeaderItem(c)->setTextAlignment(Qt::AlignVCenter | (c > 0 ? Qt::AlignRight : Qt::AlignLeft));
+  }
   for (QHeaderView* h : {LV01->horizontalHeader(), LV02->horizontalHeader()})
     connect(h, &QHeaderView::sectionClicked, this, [this] { SortTable(); });
 
   ST01 = ui::Make_StaticWindow(central, 2005);
-  ST01->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // Top-left and opaque like a plain static text: where a small window lets
+  // the result list reach into it, the count stays readable.
+  ST01->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  ST01->setAutoFillBackground(true);
   ST01->setFont(font);
   PR01 = ui::Make_progressbar(central, 2008, Qt::blue);
   PR02 = ui::Make_progressbar(central, 2009, Qt::red);

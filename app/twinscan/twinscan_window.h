@@ -58,6 +58,7 @@ class TwinscanWindow : public QMainWindow {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -90,6 +91,7 @@ class TwinscanWindow : public QMainWindow {
   QPushButton* BT41 = nullptr;
   QPushButton* BT42 = nullptr;
   QPushButton* BT43 = nullptr;
+  bool autoRunTimerStarted_ = false;  // timer 5000 runs once
 };
 
 // "FOLDER" -> FOLDER; anything else unchanged.

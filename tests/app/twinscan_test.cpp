@@ -66,6 +66,41 @@ class TwinscanTest : public QObject {
     QCOMPARE(w.resultList()->rowCount(), 0);
   }
 
+  // The run blocks the window, so it waits until the window is shown.
+  void theRunStartsOnlyAfterTheWindowAppears() {
+    Setup s("");
+    TwinscanWindow w(s.program, s.src.path());
+    QTest::qWait(400);
+    QCOMPARE(w.countLabel()->text(), QString("999->99"));
+    w.show();
+    QTRY_COMPARE(w.countLabel()->text(), QString("3"));
+    w.hide();
+    w.show();  // a second showing does not list again
+    QTest::qWait(300);
+    QCOMPARE(w.model()->rowCount(), 3);
+    QCOMPARE(Copies(w), 1);
+  }
+
+  // Headers sit over their columns' text: the name columns on the left,
+  // the others on the right.
+  void columnHeadersAndTheirAlignment() {
+    Setup s("");
+    TwinscanWindow w(s.program, "");
+    const char* const names[] = {"file", "folda", "filename", "path", "size", "", "", ""};
+    for (int c = 0; c < 8; ++c) {
+      QCOMPARE(w.model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), QString(names[c]));
+      const auto align = w.model()->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>();
+      QCOMPARE(bool(align & Qt::AlignRight), c >= 3);
+    }
+    const QStringList names2 = {QString::fromUtf8("フォルダ名"), QString::fromUtf8("件数"),
+                                QString::fromUtf8("1件目ファイル"), "path", "mode"};
+    for (int c = 0; c < 5; ++c) {
+      QTableWidgetItem* h = w.resultList()->horizontalHeaderItem(c);
+      QCOMPARE(h->text(), names2[c]);
+      QCOMPARE(bool(Qt::Alignment(h->textAlignment()) & Qt::AlignRight), c > 0);
+    }
+  }
+
   void startWithMoveSoonExtractsAtOnce() {
     Setup s("MoveSoon=1\n");
     TwinscanWindow w(s.program, s.src.path());
