@@ -367,8 +367,7 @@ int MainWindow::Message(const std::string& text, const std::string& caption1, co
   return ui::MessageBox1Q(this, Q(text), Q(caption1), Q(caption2));
 }
 
-void MainWindow::Command(int id, int lparam) {
-  (void)lparam;
+void MainWindow::Command(int id) {
   switch (id) {
     case cmd::MoveStart: MoveStart(); break;
     case cmd::ListUp: ListUp(); break;

@@ -54,7 +54,7 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   // Every command of the program: buttons, menus, child panes, runs.
-  void Command(int id, int lparam = 0);
+  void Command(int id);
 
   // Control by the system's name (BT01, ED01, LV01, ...), for the run host.
   QWidget* control(Control c) const;
