@@ -105,7 +105,6 @@ MainWindow::MainWindow(const StartOptions& options)
   }
   PlaceWindow();
   st_.Firstset = 1;
-  dwColors.assign(static_cast<std::size_t>(std::max(0, settings_.ColorMax)), 0);
 
   BuildMenu();
   PartX = GetProfileString(kSection0, "PartX", "4", 2, settings_.GRprofile);

@@ -132,7 +132,6 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<QtRunHost> host_;
   QLibrary hDll;
   MakeMinImageFn MMI = nullptr;
-  std::vector<int> dwColors;
 
   std::map<Control, QWidget*> controls_;
   QLineEdit* ED01 = nullptr;
