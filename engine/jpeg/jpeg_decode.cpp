@@ -275,7 +275,12 @@ int MakeBufferFile2(const BitmapView& bitmap, const std::string& path, Picture& 
   ok = ok && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
   ok = ok && ::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(tmp.c_str());
+  // A failed write leaves any older file of that name in place: that file
+  // is not this picture, so it does not count as written.
+  if (!ok) {
+    ::unlink(tmp.c_str());
+    return 1;
+  }
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 ? 0 : 1;
 }

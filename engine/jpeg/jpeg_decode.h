@@ -72,7 +72,8 @@ int MakeBuffer3(const BitmapView& bitmap, Picture& pic);
 
 // As MakeBuffer3, then writes the picture as a 24-bit BMP file to `path`
 // (written beside it and renamed over it, so a failed write never leaves a
-// half file). 0 when the file exists afterwards, else 1.
+// half file). 0 when the picture was written and the file exists
+// afterwards; 1 otherwise, also when a failed write left an older file.
 int MakeBufferFile2(const BitmapView& bitmap, const std::string& path, Picture& pic);
 
 // Loads a 24-bit uncompressed bottom-up BMP file into `pic`: 1 on success,

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include <jpeglib.h>
 
@@ -221,6 +222,12 @@ TEST(JpegBitmap, CopyWriteAndReadBackA24BitBmp) {
   std::string farPixels = file;
   farPixels[10] = '\xF0';
   EXPECT_EQ(readBMP(dir.Write("far.bmp", farPixels), back), 0);
+  // A write that fails is no success, even though something of that name
+  // exists afterwards.
+  const std::string taken = dir.path() + "/taken.bmp";
+  ASSERT_TRUE(std::filesystem::create_directory(taken));
+  EXPECT_EQ(MakeBufferFile2(v, taken, made), 1);
+  EXPECT_TRUE(std::filesystem::is_directory(taken));
   EXPECT_EQ(MakeBuffer3(BitmapView{0, 2, 0, 32, &bits[0][0]}, made), 1);
   EXPECT_EQ(MakeBuffer3(BitmapView{3, 2, 8, 32, &bits[0][0]}, made), 1);
 }
