@@ -179,9 +179,11 @@ std::size_t ScanLength(int sel) {
 std::string WalkIfd0(ByteSource& src, const Tiff& t, std::uint64_t ifd, unsigned count, int sel) {
   std::string v;
   for (unsigned k = 0; k < count; ++k) {
-    v.clear();
+    // This and every later entry lie outside the file: they are absent, so
+    // the value the last real entry left stands.
     const std::uint8_t* e = src.Span(ifd + 2 + 12ull * k, 12);
-    if (!e) break;  // this and every later entry lie outside the file
+    if (!e) break;
+    v.clear();
     const unsigned tag = t.U16(e);
     bool present = false;
     if (tag == kMake || tag == kModel || tag == kSoftware) {

@@ -213,6 +213,12 @@ TEST_F(ExifReader, NothingOutsideTheFileIsRead) {
   manyEntries[21] = '\xFF';
   EXPECT_EQ(Label(manyEntries, "5"), "Model(II)");
   EXPECT_EQ(Label(manyEntries, "99"), "NoData");
+  // Entries cut off by the end of the file are absent: the last real entry
+  // (an inline Make) leaves its value.
+  std::string cutAfterMake = ExifBuilder('A', false).Add(kXRes, "x").Add(kMake, "Mk").Build();
+  cutAfterMake = cutAfterMake.substr(0, 12 + 8 + 2 + 2 * 12);
+  cutAfterMake[20] = 3;
+  EXPECT_EQ(Label(cutAfterMake, "99"), "Mk(II)");
   const std::size_t modelAt = f.find("Model");
   EXPECT_EQ(Label(f.substr(0, modelAt + 3), "5"), "Mod(II)");
   // Every prefix of a camera file gives the same answer read either way.
