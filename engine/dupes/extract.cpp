@@ -9,6 +9,9 @@
 #include <cstring>
 #include <memory>
 
+#include "engine/move/safe_move.h"
+#include "engine/move/unique_fd.h"
+
 namespace pictray::dupes {
 namespace {
 
@@ -28,35 +31,6 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-// Reads up to `len` bytes, fewer only at the end of the file; -1 on error.
-ssize_t ReadFull(int fd, char* buf, std::size_t len) {
-  std::size_t got = 0;
-  while (got < len) {
-    ssize_t n = ::read(fd, buf + got, len - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return -1;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  return static_cast<ssize_t>(got);
-}
-
 std::size_t FindLine(const std::vector<SameResultLine>& lines, const std::string& folda) {
   for (std::size_t i = 0; i < lines.size(); ++i)
     if (lines[i].folda == folda) return i;
@@ -64,19 +38,10 @@ std::size_t FindLine(const std::vector<SameResultLine>& lines, const std::string
 }
 
 // Both open files hold the same bytes; `sa` and `sb` are their fstat results.
-bool SameContent(const Fd& fa, const struct stat& sa, const Fd& fb, const struct stat& sb) {
+bool SameContent(const UniqueFd& fa, const struct stat& sa, const UniqueFd& fb, const struct stat& sb) {
   if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size) return false;
   if (sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) return true;
-  constexpr std::size_t kChunk = 1 << 16;
-  auto bufA = std::make_unique_for_overwrite<char[]>(kChunk);
-  auto bufB = std::make_unique_for_overwrite<char[]>(kChunk);
-  for (;;) {
-    ssize_t na = ReadFull(fa.get(), bufA.get(), kChunk);
-    ssize_t nb = ReadFull(fb.get(), bufB.get(), kChunk);
-    if (na < 0 || nb < 0 || na != nb) return false;
-    if (na == 0) return true;
-    if (std::memcmp(bufA.get(), bufB.get(), static_cast<std::size_t>(na)) != 0) return false;
-  }
+  return SameBytes(fa.get(), fb.get());
 }
 
 enum class Check { Verified, Changed, Differs };
@@ -85,12 +50,12 @@ enum class Check { Verified, Changed, Differs };
 // the bytes of the kept file of its run; one open of each serves both checks.
 Check CheckCopy(int dirfd, const FileRec& r) {
   const std::string keptName = r.keptPath.substr(r.keptPath.rfind('/') + 1);
-  Fd copy(::openat(dirfd, r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  UniqueFd copy(::openat(dirfd, r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat sc {};
   if (copy.get() < 0 || ::fstat(copy.get(), &sc) != 0 || !S_ISREG(sc.st_mode) ||
       static_cast<std::uint64_t>(sc.st_size) != r.bytes || MtimeNs(sc) != r.mtimeNs)
     return Check::Changed;
-  Fd kept(::openat(dirfd, keptName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  UniqueFd kept(::openat(dirfd, keptName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat sk {};
   if (kept.get() < 0 || ::fstat(kept.get(), &sk) != 0) return Check::Differs;
   return SameContent(copy, sc, kept, sk) ? Check::Verified : Check::Differs;
@@ -101,22 +66,9 @@ Check CheckCopy(int dirfd, const FileRec& r) {
 std::string SameFolderName(const TimeStamp& t) { return "same" + t.Text(); }
 
 bool MoveNoReplace(const std::string& from, const std::string& to, std::string& error) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) {
-    error = std::strerror(errno);
-    return false;
-  }
-  // File systems without RENAME_NOREPLACE: link() also refuses an existing target.
-  if (::link(from.c_str(), to.c_str()) != 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  if (::unlink(from.c_str()) != 0) {
-    error = std::strerror(errno);
-    ::unlink(to.c_str());
-    return false;
-  }
-  return true;
+  const int e = RenameNoReplace(AT_FDCWD, from, AT_FDCWD, to);
+  if (e != 0) error = std::strerror(e);
+  return e == 0;
 }
 
 ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,
@@ -126,7 +78,7 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
   bool baseMade = false, baseReady = false;
   std::vector<std::string> madeFolders;
   const std::size_t count = lpData.size();
-  const Fd dirfd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const UniqueFd dirfd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 
   std::vector<std::size_t> surplusRows;
   for (std::size_t i = 0; i < count; ++i)

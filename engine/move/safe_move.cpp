@@ -11,28 +11,10 @@
 #include <random>
 #include <vector>
 
+#include "engine/move/unique_fd.h"
+
 namespace pictray {
 namespace {
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  // Closes now and reports the result (a delayed write error shows here).
-  int Close() {
-    const int r = ::close(fd_);
-    fd_ = -1;
-    return r == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
 
 MoveStatus Status(MoveOutcome o, int err = 0) { return MoveStatus{o, err}; }
 
@@ -100,7 +82,7 @@ long long CopyBytes(int in, int out) {
 // Flushes the file that was compared, and the folder holding its name, to
 // disk; another file under that name by now is EEXIST. Returns 0 or an errno.
 int SyncExisting(int dir, const std::string& path, const struct stat& compared) {
-  Fd f(::openat(dir, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  UniqueFd f(::openat(dir, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
   if (f.get() < 0) return errno;
   struct stat now;
   if (::fstat(f.get(), &now) != 0) return errno;
@@ -108,7 +90,7 @@ int SyncExisting(int dir, const std::string& path, const struct stat& compared) 
   if (::fsync(f.get()) != 0) return errno;
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-  Fd d(::openat(dir, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd d(::openat(dir, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (d.get() < 0) return errno;
   return ::fsync(d.get()) == 0 ? 0 : errno;
 }
@@ -177,9 +159,9 @@ MoveStatus CopyAcross(int srcDir, const std::string& src, const struct stat& s0,
   const std::size_t slash = dst.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : dst.substr(0, slash);
   const std::string leaf = slash == std::string::npos ? dst : dst.substr(slash + 1);
-  Fd dir(::openat(dstDir, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd dir(::openat(dstDir, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() < 0) return Status(MoveOutcome::Failed, errno);
-  Fd in(::openat(srcDir, src.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  UniqueFd in(::openat(srcDir, src.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
   if (in.get() < 0) return Status(MoveOutcome::Failed, errno);
   struct stat opened;
   if (::fstat(in.get(), &opened) != 0) return Status(MoveOutcome::Failed, errno);
@@ -193,7 +175,7 @@ MoveStatus CopyAcross(int srcDir, const std::string& src, const struct stat& s0,
     if (outFd < 0 && errno != EEXIST) return Status(MoveOutcome::Failed, errno);
   }
   if (outFd < 0) return Status(MoveOutcome::Failed, EEXIST);
-  Fd out(outFd);
+  UniqueFd out(outFd);
   auto discard = [&](MoveStatus s) {
     ::unlinkat(dir.get(), tmp.c_str(), 0);
     return s;
@@ -241,25 +223,29 @@ int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::
   return 0;
 }
 
-bool SameContent(int dirA, const std::string& a, int dirB, const std::string& b) {
-  Fd fa(::openat(dirA, a.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-  Fd fb(::openat(dirB, b.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-  if (fa.get() < 0 || fb.get() < 0) return false;
-  struct stat sa, sb;
-  if (::fstat(fa.get(), &sa) != 0 || ::fstat(fb.get(), &sb) != 0) return false;
-  if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size) return false;
+bool SameBytes(int fdA, int fdB) {
   std::vector<char> ba(1 << 16), bb(1 << 16);
   for (;;) {
-    const ssize_t na = ::read(fa.get(), ba.data(), ba.size());
+    const ssize_t na = ::read(fdA, ba.data(), ba.size());
     if (na < 0) return false;
-    if (na == 0) return ::read(fb.get(), bb.data(), 1) == 0;
+    if (na == 0) return ::read(fdB, bb.data(), 1) == 0;
     for (ssize_t off = 0; off < na;) {
-      const ssize_t nb = ::read(fb.get(), bb.data() + off, static_cast<std::size_t>(na - off));
+      const ssize_t nb = ::read(fdB, bb.data() + off, static_cast<std::size_t>(na - off));
       if (nb <= 0) return false;
       off += nb;
     }
     if (std::memcmp(ba.data(), bb.data(), static_cast<std::size_t>(na)) != 0) return false;
   }
+}
+
+bool SameContent(int dirA, const std::string& a, int dirB, const std::string& b) {
+  UniqueFd fa(::openat(dirA, a.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  UniqueFd fb(::openat(dirB, b.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  if (fa.get() < 0 || fb.get() < 0) return false;
+  struct stat sa, sb;
+  if (::fstat(fa.get(), &sa) != 0 || ::fstat(fb.get(), &sb) != 0) return false;
+  if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size) return false;
+  return SameBytes(fa.get(), fb.get());
 }
 
 MoveStatus MoveNoReplace(int srcDir, const std::string& src, int dstDir, const std::string& dst,

@@ -35,6 +35,10 @@ MoveStatus MoveNoReplace(int srcDir, const std::string& src, int dstDir, const s
 // has no such rename, link and unlink do the same. Returns 0 or an errno.
 int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to);
 
+// True when the two open files hold the same bytes from where they stand to
+// their ends (a read error counts as a difference).
+bool SameBytes(int fdA, int fdB);
+
 // True when both are regular files with the same bytes (links not followed).
 bool SameContent(int dirA, const std::string& a, int dirB, const std::string& b);
 
