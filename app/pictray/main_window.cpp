@@ -25,8 +25,6 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
-#include <sys/stat.h>
-
 #include <optional>
 
 #include "app/common/control_factory.h"
@@ -37,6 +35,7 @@
 #include "engine/list/listup.h"
 #include "engine/jpeg/jpeg_runs.h"
 #include "engine/list/uniformity.h"
+#include "engine/move/file_utils.h"
 #include "engine/move/move_run.h"
 #include "engine/names/name_sets.h"
 #include "engine/settings/profile.h"
@@ -49,14 +48,6 @@ using ui::GlyphIcon;
 QString Q(const std::string& s) { return DisplayName(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 
-bool IsFolder(const std::string& p) {
-  struct stat st;
-  return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-bool IsFile(const std::string& p) {
-  struct stat st;
-  return ::stat(p.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
 
 constexpr const char* kRefusedWhileRunning = "処理中は実行できません。中断するか終了を待って下さい";
 
@@ -696,7 +687,7 @@ void MainWindow::OnTimer7000() {
     ED01->setText(Q(path));
     Check(Control::BT02, true);
     Command(cmd::ListUp);
-  } else if (IsFile(path)) {
+  } else if (PathExists(path) && !IsFolder(path)) {
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
     st_.SarchFile.set(slash == std::string::npos ? path : path.substr(slash + 1));

@@ -28,6 +28,7 @@
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/properties_dialog.h"
 #include "engine/dupes/twinscan_profile.h"
+#include "engine/move/file_utils.h"
 #include "engine/settings/profile.h"
 
 namespace pictray::twinscan {
@@ -36,11 +37,6 @@ namespace {
 QString FromBytes(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
 std::string ToBytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
 QString Utf8(const char* s) { return QString::fromUtf8(s); }
-
-bool IsFolder(const std::string& path) {
-  struct stat st {};
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // The last component of the extraction folder, keeping its trailing "/".
 std::string LastComponent(const std::string& dir) {

@@ -12,10 +12,6 @@
 namespace pictray {
 namespace {
 
-bool IsFolder(const std::string& path) {
-  struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 bool IsEmptyFolder(const std::string& path) {
   DIR* d = ::opendir(path.c_str());
@@ -141,6 +137,16 @@ BreakResult BreakFolda(const std::string& folder) {
   ::close(parentFd);
   ::closedir(d);
   return result;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
 }
 
 }  // namespace pictray

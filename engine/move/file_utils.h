@@ -8,6 +8,11 @@
 
 namespace pictray {
 
+// An existing folder (links followed).
+bool IsFolder(const std::string& path);
+// Anything at all under that name, a dangling link included.
+bool PathExists(const std::string& path);
+
 // Cuts `path` at its last "/" (the separator goes too). A path whose only
 // "/" is its first character, or that has none, is left as it is.
 void PathFoldaRemove(std::string& path);

@@ -11,6 +11,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "engine/move/file_utils.h"
 #include "engine/move/safe_move.h"
 #include "engine/names/folda_name.h"
 #include "engine/settings/profile.h"
@@ -21,11 +22,6 @@ namespace {
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
 }
 
 bool DigitsOnly(const std::string& s) {
@@ -120,7 +116,7 @@ void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S) {
   // A name taken by anything (not only a folder) is passed over, so the
   // move never aims at a file.
   std::string name = base;
-  for (int k = 1; Exists(JoinPath(S, name)); ++k) name = base + std::to_string(k);
+  for (int k = 1; PathExists(JoinPath(S, name)); ++k) name = base + std::to_string(k);
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
     const Row row = st.rows.row(i);
     if (row.kind == kind::Moved || !DigitsOnly(row.target)) continue;
@@ -137,7 +133,7 @@ void BeforFoldaCheck(RunHost& host, PictrayState& st, const std::string& S) {
   }
   if (first != kColourMatchFolder) return;
   const std::string existing = JoinPath(S, kColourMatchFolder);
-  if (!Exists(existing)) return;
+  if (!PathExists(existing)) return;
   if (host.MessageBox1Q(kColourMatchQuestion, "OK", "NO") != 6) return;
   const std::string renamed = GetNewFoldaName(existing + "/");
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
@@ -163,7 +159,7 @@ std::string GetNewFoldaName(const std::string& path) {
     ++N;
     const std::string n = std::to_string(N);
     const std::string candidate = n + "-" + n + "-" + n;
-    if (!Exists(parent + "/" + candidate)) return candidate;
+    if (!PathExists(parent + "/" + candidate)) return candidate;
   }
 }
 

@@ -9,20 +9,11 @@
 #include <ctime>
 #include <fstream>
 
+#include "engine/move/file_utils.h"
 #include "engine/settings/profile.h"
 
 namespace pictray {
 namespace {
-
-bool IsFolder(const std::string& p) {
-  struct stat st;
-  return !p.empty() && ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool Exists(const std::string& p) {
-  struct stat st;
-  return ::stat(p.c_str(), &st) == 0;
-}
 
 // Copies src to a new file dst; fails rather than replacing an existing dst.
 bool CopyToNewFile(const std::string& src, const std::string& dst) {
@@ -75,7 +66,7 @@ bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
   std::string W = GetProfileString(kSection0, "WPath", "", kPathWidth, GRprofile);
   if (!IsFolder(W)) W = F_;
   helpfile = F_ + "/" + N_ + "help.html";
-  created = !Exists(GRprofile);
+  created = !PathExists(GRprofile);
   if (created && !WriteProfileString(kSection0, "WPath", W, GRprofile)) return false;
   workfile = W + "/" + t.Text() + "bit.$$$";
   RGBtxt = F_ + "/RGB.txt";
@@ -130,14 +121,14 @@ bool SettingsStore::NewProfileSetSub(const TimeStamp& t) {
       profile = name;
       return true;
     }
-    if (!Exists(name)) return false;  // not a name clash: the copy itself failed
+    if (!PathExists(name)) return false;  // not a name clash: the copy itself failed
   }
   return false;
 }
 
 void SettingsStore::RemoveWorkingFiles() const {
   if (!profile.empty()) ::unlink(profile.c_str());
-  if (!workfile.empty() && Exists(workfile)) ::unlink(workfile.c_str());
+  if (!workfile.empty() && PathExists(workfile)) ::unlink(workfile.c_str());
 }
 
 }  // namespace pictray
