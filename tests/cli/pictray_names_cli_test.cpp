@@ -11,9 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/temp_dir.h"
-
-extern char** environ;
+#include "tests/support/run_program.h"
 
 namespace pictray {
 namespace {
@@ -21,32 +19,13 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-struct CliRun {
-  int status = -1;
-  std::string out, err;
-};
+using CliRun = testing::ProgramRun;
 
-// Runs pictray-cli with an argument list (no shell), collecting its output.
+// pictray-cli with its own settings file in `d`.
 CliRun RunCli(const TempDir& d, std::vector<std::string> args) {
   args.insert(args.begin(), {std::string(PICTRAY_BIN_DIR) + "/pictray-cli", "--ini",
                              d.path() + "/Pictray.ini"});
-  const std::string out = d.path() + "/out.txt", err = d.path() + "/err.txt";
-  posix_spawn_file_actions_t fa;
-  posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  CliRun r;
-  pid_t pid;
-  if (posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ) == 0 &&
-      ::waitpid(pid, &r.status, 0) == pid && WIFEXITED(r.status))
-    r.status = WEXITSTATUS(r.status);
-  posix_spawn_file_actions_destroy(&fa);
-  r.out = testing::ReadWhole(out);
-  r.err = testing::ReadWhole(err);
-  return r;
+  return testing::RunProgram(d, std::move(args));
 }
 
 class NameSteps : public ::testing::Test {

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/support/run_program.h"
+
+namespace pictray {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ProgramRun;
+using testing::TempDir;
+
+class PictrayCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = d.path() + "/pics";
+    fs::create_directory(folder);
+  }
+  ProgramRun Run(std::vector<std::string> args) {
+    args.insert(args.begin(), {std::string(PICTRAY_BIN_DIR) + "/pictray-cli", "--ini", d.path() + "/Pictray.ini"});
+    return testing::RunProgram(d, std::move(args));
+  }
+  void Put(const std::string& name) { std::ofstream(folder + "/" + name) << name; }
+  static std::vector<std::string> Sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+  }
+
+  TempDir d;
+  std::string folder;
+};
+
+TEST_F(PictrayCli, ListsOneTabSeparatedLinePerFileAndCreatesTheSettings) {
+  Put("a.jpg");
+  Put("b c.png");
+  fs::create_directory(folder + "/sub");
+  ProgramRun r = Run({folder});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"a.jpg\t\t\t", "b c.png\t\t\t"}));
+  EXPECT_NE(r.err.find("Listup終了"), std::string::npos);
+  EXPECT_TRUE(fs::exists(d.path() + "/Pictray.ini"));
+}
+
+TEST_F(PictrayCli, BadArgumentsAndUnknownStepsExitTwoBeforeTouchingAnything) {
+  Put("IMG_0001.jpg");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {"--answer", "maybe", folder}, {"--bogus", folder}, {"--select"},
+        {folder, "ext", "frobnicate", "move"}, {"--select", "ratio", folder}, {folder, "rgb=1,2"}}) {
+    ProgramRun r = Run(args);
+    EXPECT_EQ(r.status, 2) << (args.empty() ? "(none)" : args.back());
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_TRUE(r.out.empty());
+  }
+  // "ext" was never applied, "move" never ran.
+  EXPECT_TRUE(fs::exists(folder + "/IMG_0001.jpg"));
+  EXPECT_FALSE(fs::exists(folder + "/jpg"));
+  ProgramRun noIni = testing::RunProgram(d, {std::string(PICTRAY_BIN_DIR) + "/pictray-cli", "--ini",
+                                             d.path() + "/settings.txt", folder});
+  EXPECT_EQ(noIni.status, 2);
+}
+
+TEST_F(PictrayCli, MissingFolderIsReportedAndListsNothing) {
+  ProgramRun r = Run({folder + "/none"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("none"), std::string::npos);
+  EXPECT_TRUE(r.out.empty());
+}
+
+TEST_F(PictrayCli, AnswerDecidesTheUniformityQuestion) {
+  Put("x.jpg");
+  Put("y.jpg");
+  ProgramRun keep = Run({folder, "ext"});
+  EXPECT_EQ(Sorted(keep.lines), (std::vector<std::string>{"x.jpg\tjpg\te\t", "y.jpg\tjpg\te\t"}));
+  EXPECT_NE(keep.err.find("question: 全て同じ値"), std::string::npos);
+  ProgramRun clear = Run({"--answer", "clear", folder, "ext"});
+  EXPECT_EQ(Sorted(clear.lines), (std::vector<std::string>{"x.jpg\t\t\t", "y.jpg\t\t\t"}));
+}
+
+TEST_F(PictrayCli, SelectRunsTheAnalysesDuringListup) {
+  for (const char* n : {"cam_canon_II_A.jpg", "plain.png"})
+    fs::copy_file(std::string(PICTRAY_TEST_DATA) + "/jpeg/" + n, folder + "/" + n);
+  ProgramRun r = Run({"--select", "exif,size", folder});
+  EXPECT_EQ(r.status, 0);
+  ASSERT_EQ(r.lines.size(), 2u);
+  const auto camera = std::find_if(r.lines.begin(), r.lines.end(),
+                                   [](const std::string& l) { return l.rfind("cam_canon_II_A.jpg\t", 0) == 0; });
+  ASSERT_NE(camera, r.lines.end());
+  EXPECT_NE(camera->find("\tE\t"), std::string::npos) << *camera;
+}
+
+}  // namespace
+}  // namespace pictray
