@@ -14,7 +14,23 @@ std::uint64_t FileSize(const std::string& path) {
   return static_cast<std::uint64_t>(st.st_size);
 }
 
-ReadFile::ReadFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+namespace {
+
+// Opening a FIFO without O_NONBLOCK waits for a writer.
+int OpenRegular(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+ReadFile::ReadFile(const std::string& path) : fd_(OpenRegular(path)) {}
 
 ReadFile::~ReadFile() {
   if (fd_ >= 0) ::close(fd_);
@@ -31,6 +47,14 @@ std::size_t ReadFile::ReadAt(std::uint64_t offset, void* out, std::size_t n) con
     got += static_cast<std::size_t>(r);
   }
   return got;
+}
+
+std::FILE* OpenRegularStream(const std::string& path) {
+  const int fd = OpenRegular(path);
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::fdopen(fd, "rb");
+  if (!f) ::close(fd);
+  return f;
 }
 
 }  // namespace pictray::jpegio

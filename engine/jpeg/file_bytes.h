@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace pictray::jpegio {
@@ -11,7 +12,9 @@ namespace pictray::jpegio {
 // regular file.
 std::uint64_t FileSize(const std::string& path);
 
-// An open, read-only file descriptor closed on destruction.
+// An open, read-only file descriptor closed on destruction. Only regular
+// files open: a FIFO or device would block or never end, so it counts as a
+// file that cannot be opened.
 class ReadFile {
  public:
   explicit ReadFile(const std::string& path);
@@ -27,5 +30,9 @@ class ReadFile {
  private:
   int fd_ = -1;
 };
+
+// The regular file at `path` as a read-only stream, or nullptr (see
+// ReadFile for what does not open).
+std::FILE* OpenRegularStream(const std::string& path);
 
 }  // namespace pictray::jpegio

@@ -45,7 +45,7 @@ struct Session {
   bool Open(const std::string& path) {
     jpeg_create_decompress(&cinfo);
     created = true;
-    file = std::fopen(path.c_str(), "rb");
+    file = jpegio::OpenRegularStream(path);
     if (!file) return false;
     jpeg_stdio_src(&cinfo, file);
     return true;

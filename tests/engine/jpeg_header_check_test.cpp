@@ -1,7 +1,10 @@
 #include "engine/jpeg/header_check.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include "engine/jpeg/exif_reader.h"
+#include "engine/jpeg/jpeg_decode.h"
 #include "engine/jpeg/ng_check.h"
 #include "tests/engine/jpeg_test_util.h"
 #include "tests/support/temp_dir.h"
@@ -32,6 +35,28 @@ TEST(HeaderCheck, EmptyMissingAndPngFiles) {
   EXPECT_EQ(ExifHedarCheck(png), "NoJPEG");
   EXPECT_EQ(FileHedarCheck(dir.Write("b.bmp", "BM")), 1);
   EXPECT_EQ(FileHedarCheck(dir.Write("one", "\xFF")), 0);
+}
+
+// A FIFO in the folder must not hang a run waiting for a writer, and a
+// folder is no file: both answer as files that cannot be opened.
+TEST(HeaderCheck, FifoAndFolderAnswerAsUnopenable) {
+  testing::TempDir dir;
+  const std::string fifo = dir.path() + "/pipe.jpg";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  for (const std::string& path : {fifo, dir.path()}) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(JpegHedarCheck(path), "");
+    EXPECT_EQ(FileHedarCheck(path), 0);
+    EXPECT_EQ(JEndHedarCheck(path), 0);
+    EXPECT_EQ(ExifHedarCheck(path), "");
+    EXPECT_EQ(ExifTimeGet2(path, "7", ""), "file_error");
+    EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, path, "0"), 0);
+    EXPECT_EQ(GetJpegImageSize(path), "");
+    EXPECT_EQ(JpegErrCheck(path), 1);
+    Picture p;
+    EXPECT_EQ(JpegToBuffer(path, p), 1);
+    EXPECT_EQ(readBMP(path, p), 0);
+  }
 }
 
 TEST(HeaderCheck, EndOfImage) {
