@@ -7,7 +7,7 @@
 // JPEG marker chain is not followed. Every offset the reader follows is
 // 16-bit, so apart from the creation-date scan (which streams the file in
 // blocks and stops at the first usable DateTimeOriginal entry) it touches
-// only the first 64 KiB or so of the file. Anything that lies outside the
+// only the head of the file up to the IFD0 entries it walks. Anything outside the
 // file counts as absent; nothing is read past the end.
 #pragma once
 
