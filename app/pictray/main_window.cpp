@@ -332,8 +332,10 @@ void MainWindow::BuildPanes() {
   controls_[Control::LV03] = LV03;
   splitter->addWidget(child1);
   splitter->addWidget(child2);
-  splitter->setStretchFactor(0, 3);
-  splitter->setStretchFactor(1, 1);
+  // The file list takes a quarter of the height, the result pane the rest.
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 3);
+  splitter->setSizes({250, 750});
   setCentralWidget(splitter);
 }
 

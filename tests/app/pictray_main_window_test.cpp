@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSplitter>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -45,6 +46,8 @@ class MainWindowTest : public QObject {
       QVERIFY(QFile::exists(Ini(programDir)));
       QVERIFY(QFile::exists(QString::fromStdString(w->settings().profile)));
       QCOMPARE(w->size(), QSize(1500, 1000));
+      const QList<int> panes = w->findChild<QSplitter*>("panes")->sizes();
+      QVERIFY(qAbs(panes[0] * 3 - panes[1]) <= 3);
       w->move(70, 80);
       w->resize(900, 700);
     }
