@@ -3,6 +3,7 @@
 // pre-read program run and waited for before list-up.
 #include <QAbstractButton>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -89,6 +90,23 @@ class RunsTest : public QObject {
     }
     QVERIFY(!qobject_cast<QAbstractButton*>(w->control(Control::BT07))->isChecked());
     QVERIFY(!Summary(*w).isEmpty());
+  }
+
+  void closingDuringARunWaitsForItWithoutHanging() {
+    QTemporaryDir programDir, folder;
+    for (int i = 0; i < 20000; ++i) QFile(folder.filePath(QString("f%1.jpg").arg(i))).open(QIODevice::WriteOnly);
+    BoxAnswerer boxes;
+    auto w = StartPictray(programDir);
+    // Exif makes the run read every file, so it is still busy when the window goes.
+    qobject_cast<QAbstractButton*>(w->control(Control::BT07))->setChecked(true);
+    w->findChild<QLineEdit*>("ED01")->setText(folder.path());
+    qobject_cast<QAbstractButton*>(w->control(Control::BT02))->click();
+    QVERIFY(QTest::qWaitFor([&] { return w->state().rows.ListMax() > 0; }, 10000));
+    QElapsedTimer t;
+    t.start();
+    w.reset();
+    QVERIFY(t.elapsed() < 5000);
+    QCOMPARE(QDir(programDir.path()).entryList({"*Pictray.ini"}), QStringList{"Pictray.ini"});
   }
 
   void preReadProgramRunsAndIsWaitedForBeforeListup() {
