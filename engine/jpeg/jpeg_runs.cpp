@@ -23,6 +23,14 @@ std::string Counter(std::size_t done, std::size_t total) {
 
 void Inform(RunHost& host, const std::string& text) { host.MessageBox1Q(text, "yes", "yes"); }
 
+// Ending of a run stopped by abort: rows done keep their results and the
+// summary is not rebuilt.
+void EndAborted(RunHost& host, const char* message, Control bar) {
+  Inform(host, message);
+  host.SetProgress(bar, 0);
+  host.CheckControl(Control::BT07, false);
+}
+
 // Ending shared by the three runs once the rows are done.
 void FinishRun(PictrayState& st, RunHost& host, RunRegistry::Guard& guard, const char* endMessage,
                Control bar, Control runButton) {
@@ -122,10 +130,8 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host) {
 
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
     if (val.Aborted()) {
-      Inform(host, "セット処理中止");
-      host.SetProgress(bar, 0);
+      EndAborted(host, "セット処理中止", bar);
       host.EnableControl(Control::BT01, true);
-      host.CheckControl(Control::BT07, false);
       return;
     }
     host.SetProgress(bar, static_cast<int>(i + 1));
@@ -158,9 +164,7 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host) {
 
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
     if (val.Aborted()) {
-      Inform(host, "SIZE解析処理中止");
-      host.SetProgress(Control::PR01, 0);
-      host.CheckControl(Control::BT07, false);
+      EndAborted(host, "SIZE解析処理中止", Control::PR01);
       return;
     }
     host.SetProgress(Control::PR01, static_cast<int>(i));
@@ -185,9 +189,7 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host) {
 
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
     if (val.Aborted()) {
-      Inform(host, "NG解析処理中止");
-      host.SetProgress(Control::PR01, 0);
-      host.CheckControl(Control::BT07, false);
+      EndAborted(host, "NG解析処理中止", Control::PR01);
       return;
     }
     host.SetProgress(Control::PR01, static_cast<int>(i));
