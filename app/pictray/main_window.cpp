@@ -356,10 +356,12 @@ void MainWindow::Check(Control c, bool on) {
 QString MainWindow::FolderText() const { return ED01->text(); }
 
 int MainWindow::Message(const std::string& text, const std::string& caption1, const std::string& caption2) {
+  if (closing_) return 7;  // no boxes while the window goes away
   return ui::MessageBox1Q(this, Q(text), Q(caption1), Q(caption2));
 }
 
 void MainWindow::Command(int id) {
+  if (closing_) return;  // a run's last request, arriving while the window goes away
   switch (id) {
     case cmd::MoveStart: MoveStart(); break;
     case cmd::ListUp: ListUp(); break;
@@ -441,6 +443,7 @@ void MainWindow::StartRun(std::function<void(RunRegistry::Guard)> run) {
 }
 
 void MainWindow::FinishRuns() {
+  closing_ = true;
   host_->SetClosing();
   st_.blocks.AbortAll();
   // A worker may be waiting for this thread: keep serving it until it ends.

@@ -156,6 +156,7 @@ class MainWindow : public QMainWindow {
   };
   std::vector<Worker> workers_;
   bool destroyed_ = false;
+  bool closing_ = false;  // waiting for the workers at exit
   bool destroyClose_ = false;
   // Shared with the move's worker, which may outlive a refused request.
   std::shared_ptr<std::atomic<bool>> moveRunning_ = std::make_shared<std::atomic<bool>>(false);  // exit chosen from the menu: the close box rules do not apply
