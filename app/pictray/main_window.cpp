@@ -538,6 +538,8 @@ void MainWindow::JpegAnalysis(int id) {
   }
   // With an empty list the button only records the choice for the next list-up.
   if (st_.rows.empty()) return;
+  // The runs share one parameter block: a second one would change it under the first.
+  if (RefuseWhileRunning()) return;
   if (id == cmd::Info || id == cmd::HeaderCheck) Check(button, false);
   st_.blocks.val.Start(S(FolderText()), choice.mode);
   StartRun([this, run = choice.run](RunRegistry::Guard) { run(st_.blocks.val, st_, *host_); });
