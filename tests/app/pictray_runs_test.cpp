@@ -109,6 +109,21 @@ class RunsTest : public QObject {
     QCOMPARE(QDir(programDir.path()).entryList({"*Pictray.ini"}), QStringList{"Pictray.ini"});
   }
 
+  void preReadProgramThatCannotStartDoesNothing() {
+    QTemporaryDir programDir, folder;
+    QFile(folder.filePath("a.jpg")).open(QIODevice::WriteOnly);
+    BoxAnswerer boxes;
+    auto w = StartPictray(programDir);
+    for (const char* app : {"no-such-program", " ", "notes.txt"}) {
+      pictray::WriteProfileString("Section1", "ZenApp", app, w->state().profile);
+      qobject_cast<QAbstractButton*>(w->control(Control::BT101))->setChecked(true);
+      boxes.texts.clear();
+      ListUp(*w, boxes, folder.path());
+      QCOMPARE(boxes.texts, QStringList{"Listup終了"});
+      QCOMPARE(w->fileListModel()->rowCount(), 1);
+    }
+  }
+
   void preReadProgramRunsAndIsWaitedForBeforeListup() {
     QTemporaryDir programDir, folder;
     // A stand-in companion: it leaves a file in the folder it is given.
