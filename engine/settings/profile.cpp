@@ -1,11 +1,12 @@
 #include "engine/settings/profile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -31,16 +32,35 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
   return true;
 }
 
-std::vector<std::string> ReadLines(const std::string& file, bool* exists) {
-  std::vector<std::string> lines;
-  std::ifstream in(file, std::ios::binary);
-  *exists = static_cast<bool>(in);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+// Lines of `file` (none when it does not exist); false when it exists but
+// cannot be read, so that a writer never replaces what it could not see.
+bool ReadLines(const std::string& file, std::vector<std::string>* lines) {
+  lines->clear();
+  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT;
+  std::string text;
+  char buf[8192];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    text.append(buf, static_cast<std::size_t>(n));
   }
-  return lines;
+  ::close(fd);
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t nl = text.find('\n', start);
+    if (nl == std::string::npos) nl = text.size();
+    std::string line = text.substr(start, nl - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines->push_back(std::move(line));
+    start = nl + 1;
+  }
+  return true;
 }
 
 // "[name]" gives name; anything else gives false.
@@ -94,11 +114,21 @@ void FindSection(const std::vector<std::string>& lines, const std::string& secti
   }
 }
 
-bool WriteWhole(const std::string& file, const std::vector<std::string>& lines) {
+bool WriteWhole(const std::string& path, const std::vector<std::string>& lines) {
+  // A linked settings file is written where the link points, so the link stays.
+  std::string file = path;
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return false;
+    file = real;
+    std::free(real);
+  }
+  const mode_t mode = ::stat(file.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
   // Unique per process and thread, so concurrent writers never share a temp file.
   std::string tmp = file + ".tmp" + std::to_string(::getpid()) + "." +
                     std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
   if (fd < 0) return false;
   std::string text;
   for (const auto& l : lines) text += l + "\n";
@@ -115,7 +145,7 @@ bool WriteWhole(const std::string& file, const std::vector<std::string>& lines) 
     p += n;
     left -= static_cast<std::size_t>(n);
   }
-  if (::close(fd) != 0 || std::rename(tmp.c_str(), file.c_str()) != 0) {
+  if (::fchmod(fd, mode) != 0 || ::close(fd) != 0 || std::rename(tmp.c_str(), file.c_str()) != 0) {
     ::unlink(tmp.c_str());
     return false;
   }
@@ -127,8 +157,8 @@ bool WriteWhole(const std::string& file, const std::vector<std::string>& lines) 
 std::string GetProfileString(const std::string& section, const std::string& key,
                              const std::string& fallback, std::size_t width,
                              const std::string& file) {
-  bool exists = false;
-  std::vector<std::string> lines = ReadLines(file, &exists);
+  std::vector<std::string> lines;
+  ReadLines(file, &lines);  // unreadable: the fallback, as for a missing file
   std::size_t begin, end;
   FindSection(lines, section, &begin, &end);
   if (begin != std::string::npos) {
@@ -154,13 +184,15 @@ int ProfileNumber(const std::string& text) {
 
 int GetProfileInt(const std::string& section, const std::string& key, int fallback,
                   const std::string& file) {
-  return ProfileNumber(GetProfileString(section, key, std::to_string(fallback), 0, file));
+  // A key that is missing or has an empty value gives the fallback.
+  const std::string text = GetProfileString(section, key, "", 0, file);
+  return text.empty() ? fallback : ProfileNumber(text);
 }
 
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file) {
-  bool exists = false;
-  std::vector<std::string> lines = ReadLines(file, &exists);
+  std::vector<std::string> lines;
+  if (!ReadLines(file, &lines)) return false;
   std::size_t begin, end;
   FindSection(lines, section, &begin, &end);
   if (begin == std::string::npos) {

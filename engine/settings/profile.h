@@ -15,13 +15,15 @@ std::string GetProfileString(const std::string& section, const std::string& key,
                              const std::string& fallback, std::size_t width,
                              const std::string& file);
 
-// Decimal value of a key; an unreadable value counts 0.
+// Decimal value of a key; a missing or empty value gives the fallback, an
+// unreadable one counts 0.
 int GetProfileInt(const std::string& section, const std::string& key, int fallback,
                   const std::string& file);
 
 // Sets key=value, keeping the order of everything else; a missing section is
-// appended, a missing file created. The file is replaced atomically.
-// Returns false when the file could not be written.
+// appended, a missing file created. The file is replaced atomically (a link
+// is written through, the file's permissions kept). Returns false when the
+// file could not be written, or exists but could not be read.
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file);
 

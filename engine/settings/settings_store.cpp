@@ -32,6 +32,7 @@ bool CopyToNewFile(const std::string& src, const std::string& dst) {
       else off += n;
     }
   }
+  if (in.bad()) ok = false;
   if (::close(fd) != 0) ok = false;
   if (!ok) ::unlink(dst.c_str());
   return ok;
@@ -70,24 +71,26 @@ bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
   if (created && !WriteProfileString(kSection0, "WPath", W, GRprofile)) return false;
   workfile = W + "/" + t.Text() + "bit.$$$";
   RGBtxt = F_ + "/RGB.txt";
-  if (created) WriteCreationValues();
+  if (created && !WriteCreationValues()) return false;
   ReadStartupKeys();
   return true;
 }
 
-void SettingsStore::WriteCreationValues() const {
+bool SettingsStore::WriteCreationValues() const {
   // "WPath" was written first: it created the file.
   const char* section0[][2] = {
       {"ExifSel", "1"},       {"samcount", "5000000"}, {"MatchPer", "10"},
       {"WinClose", "1"},      {"disabledchar", kDefaultDisabledChars},
       {"Exec255bit", "1"},    {"Exec000bit", "1"},     {"ExecOWNbit", "0"},
       {"ExecRGB", ""},        {"PixelPassbit", "1"},   {"RGB64", "2"}};
-  for (auto& kv : section0) WriteProfileString(kSection0, kv[0], kv[1], GRprofile);
+  bool ok = true;
+  for (auto& kv : section0) ok = WriteProfileString(kSection0, kv[0], kv[1], GRprofile) && ok;
   for (const char* app : {"app", "app1", "app2", "app3"})
-    WriteProfileString(kSection1, app, "open", GRprofile);
-  WriteProfileString(kSection1, "ZenApp", "Twinscan", GRprofile);
+    ok = WriteProfileString(kSection1, app, "open", GRprofile) && ok;
+  ok = WriteProfileString(kSection1, "ZenApp", "Twinscan", GRprofile) && ok;
   const char* place[][2] = {{"Px", "50"}, {"Py", "50"}, {"Pw", "1500"}, {"Ph", "1000"}};
-  for (auto& kv : place) WriteProfileString(kSection0, kv[0], kv[1], GRprofile);
+  for (auto& kv : place) ok = WriteProfileString(kSection0, kv[0], kv[1], GRprofile) && ok;
+  return ok;
 }
 
 void SettingsStore::ReadStartupKeys() {

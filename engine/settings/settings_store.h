@@ -26,7 +26,7 @@ class SettingsStore {
 
   // Computes the paths, creates the settings file with its creation values
   // when missing, and reads the start-up keys. False when the file could not
-  // be created.
+  // be created or a creation value could not be written.
   bool ProfileSetSub(const TimeStamp& t);
   // Copies the settings file to a time-stamped working copy. A name already
   // taken (another copy started in the same millisecond) gets a suffix
@@ -47,7 +47,7 @@ class SettingsStore {
   bool created = false;  // the settings file was created by this start
 
  private:
-  void WriteCreationValues() const;
+  bool WriteCreationValues() const;
   void ReadStartupKeys();
 
   std::string F_, N_;

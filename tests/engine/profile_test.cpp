@@ -1,6 +1,7 @@
 #include "engine/settings/profile.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -66,10 +67,39 @@ TEST(Profile, NumbersReadDecimallyAndUnreadableCountsZero) {
   testing::TempDir dir;
   std::string f = dir.path() + "/a.ini";
   EXPECT_EQ(GetProfileInt("S", "n", 10, f), 10);
+  ASSERT_TRUE(WriteProfileString("S", "n", "", f));
+  EXPECT_EQ(GetProfileInt("S", "n", 10, f), 10);  // an empty value is no number
+  ASSERT_TRUE(WriteProfileString("S", "n", "x", f));
+  EXPECT_EQ(GetProfileInt("S", "n", 10, f), 0);
 }
 
 TEST(Profile, UnwritableFileReportsFailure) {
   EXPECT_FALSE(WriteProfileString("S", "k", "v", "/nonexistent-dir/x/a.ini"));
+}
+
+TEST(Profile, FileThatCannotBeReadIsNeverReplaced) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads everything";
+  testing::TempDir dir;
+  std::string f = dir.path() + "/a.ini";
+  std::ofstream(f) << "[S]\nkeep=1\n";
+  std::filesystem::permissions(f, std::filesystem::perms::owner_write);
+  EXPECT_EQ(GetProfileString("S", "keep", "fb", 0, f), "fb");
+  EXPECT_FALSE(WriteProfileString("S", "k", "v", f));
+  std::filesystem::permissions(f, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(testing::ReadWhole(f), "[S]\nkeep=1\n");
+}
+
+TEST(Profile, WriteGoesThroughALinkAndKeepsPermissions) {
+  testing::TempDir dir;
+  std::string real = dir.path() + "/real.ini", link = dir.path() + "/a.ini";
+  std::ofstream(real) << "[S]\nk=old\n";
+  std::filesystem::permissions(real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  std::filesystem::create_symlink(real, link);
+  ASSERT_TRUE(WriteProfileString("S", "k", "new", link));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(testing::ReadWhole(real), "[S]\nk=new\n");
+  EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 }  // namespace
