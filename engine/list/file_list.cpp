@@ -110,7 +110,12 @@ void FileList::forEach(const std::function<void(std::size_t, const Row&)>& fn) c
 
 bool FileList::Sort(int column, int& SortBit) {
   WriteLock l(mutex_);
-  if (rows_.empty() || column < 0 || column > 2) return false;
+  if (rows_.empty() || column < 0 || column > 3) return false;
+  if (column == 3) {
+    // The notes column sorts nothing but still turns the direction.
+    SortBit = SortBit == 0 ? 1 : 0;
+    return false;
+  }
   auto key = [column](const Row& r) -> const std::string& {
     return column == 0 ? r.name : column == 1 ? r.target : r.kind;
   };

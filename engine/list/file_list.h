@@ -73,8 +73,9 @@ class FileList {
   // Runs fn over the rows under one lock (for whole-list checks).
   void forEach(const std::function<void(std::size_t, const Row&)>& fn) const;
 
-  // Header-click sort of column 0..2 (column 3 does nothing); the direction
-  // comes from sortBit and is toggled afterwards. False when nothing sorted.
+  // Header-click sort of column 0..2; the direction comes from SortBit,
+  // which every click on a listed column toggles (column 3 sorts nothing
+  // but toggles it too). False when nothing was sorted.
   bool Sort(int column, int& SortBit);
 
   // 1 when every row has an empty target (also with no rows).

@@ -78,10 +78,14 @@ TEST(FileList, SortDirectionIsSharedByAllColumns) {
   ASSERT_TRUE(l.Sort(2, SortBit));  // byte order: upper case before lower
   EXPECT_EQ(l.kind(0), "C");
   EXPECT_EQ(l.kind(1), "T");
-  EXPECT_FALSE(l.Sort(3, SortBit));  // the notes column does nothing
-  EXPECT_EQ(SortBit, 1);
+  EXPECT_FALSE(l.Sort(3, SortBit));  // the notes column sorts nothing but turns the direction
+  EXPECT_EQ(SortBit, 0);
+  EXPECT_EQ(l.kind(0), "C");
+  ASSERT_TRUE(l.Sort(0, SortBit));
+  EXPECT_EQ(l.name(0), "a");
   FileList empty;
   EXPECT_FALSE(empty.Sort(0, SortBit));
+  EXPECT_EQ(SortBit, 1);  // an empty list leaves the direction alone
 }
 
 TEST(Uniformity, DifferentTargetsAskNothing) {
