@@ -81,6 +81,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
     st.ExifSel.set("13");
   }
   host.SetStatusText(1, "Wait At Work");
+  host.SetStatusText(2, "");  // the file count starts afresh
   std::vector<FolderEntry> entries;
   std::string error;
   const bool readable = ReadFolder(folder, &entries, &error);
