@@ -25,6 +25,7 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include <filesystem>
 #include <optional>
 
 #include "app/common/control_factory.h"
@@ -467,6 +468,13 @@ void MainWindow::RefreshRunView() {
 }
 
 void MainWindow::ListUp() {
+  if (IsChecked(Control::BT02) && st_.runs.Active()) {
+    // A second list-up would free the rows a run is working on; refused
+    // before the pre-read program, which would otherwise run for nothing.
+    Check(Control::BT02, false);
+    Message(kRefusedWhileRunning, "err", "err");
+    return;
+  }
   if (BT101->isChecked()) {
     const QString app = Q(GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile));
     shellOpenSubStalone(this, app, FolderText(), true, Q(options_.programDir));
@@ -482,12 +490,6 @@ void MainWindow::ListUp() {
   st_.flags.M_RS = IsChecked(Control::BT16);
   if (!IsChecked(Control::BT02)) {
     SetRunLockEnabled(true);
-    return;
-  }
-  if (st_.runs.Active()) {
-    // A second list-up would free the rows a run is working on.
-    Check(Control::BT02, false);
-    Message(kRefusedWhileRunning, "err", "err");
     return;
   }
   SetRunLockEnabled(false);
@@ -690,6 +692,10 @@ void MainWindow::dropEvent(QDropEvent* e) {
 void MainWindow::OnTimer7000() {
   std::string path = CurrentDir;
   CurrentDir.clear();
+  // The long form: a relative path would change meaning once programs start
+  // in the program's folder.
+  std::error_code ec;
+  if (!path.empty() && path.front() != '/') path = std::filesystem::current_path(ec).native() + "/" + path;
   if (IsFolder(path)) {
     ED01->setText(Q(path));
     Check(Control::BT02, true);

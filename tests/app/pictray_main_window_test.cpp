@@ -103,6 +103,20 @@ class MainWindowTest : public QObject {
     QCOMPARE(pictray::app::CommandLinePath(1, split), std::string());
   }
 
+  void relativeCommandLineFolderIsMadeWhole() {
+    QTemporaryDir programDir, parent;
+    QVERIFY(QDir(parent.path()).mkdir("pics"));
+    QFile(parent.filePath("pics/a.jpg")).open(QIODevice::WriteOnly);
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(parent.path()));
+    BoxAnswerer boxes;
+    auto w = StartPictray(programDir, "pics");
+    WaitForListup(*w, boxes);
+    QDir::setCurrent(before);
+    QCOMPARE(w->findChild<QLineEdit*>("ED01")->text(), parent.filePath("pics"));
+    QCOMPARE(w->fileListModel()->rowCount(), 1);
+  }
+
   void commandLinePathThatDoesNotExistDoesNothing() {
     QTemporaryDir programDir;
     BoxAnswerer boxes;

@@ -124,6 +124,28 @@ class RunsTest : public QObject {
     }
   }
 
+  void listupRefusedDuringARunStartsNoPreReadProgram() {
+    QTemporaryDir programDir, folder;
+    const QString script = programDir.filePath("Twinscan");
+    QFile f(script);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\ntouch \"$1/made-by-pre-read\"\n");
+    f.close();
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    BoxAnswerer boxes;
+    auto w = StartPictray(programDir);
+    qobject_cast<QAbstractButton*>(w->control(Control::BT101))->setChecked(true);
+    w->findChild<QLineEdit*>("ED01")->setText(folder.path());
+    {
+      pictray::RunRegistry::Guard busy(w->state().runs);
+      qobject_cast<QAbstractButton*>(w->control(Control::BT02))->click();
+      QTest::qWait(300);
+    }
+    QCOMPARE(boxes.captions, QStringList{"err/err"});
+    QVERIFY(!QFile::exists(folder.filePath("made-by-pre-read")));
+    QVERIFY(!qobject_cast<QAbstractButton*>(w->control(Control::BT02))->isChecked());
+  }
+
   void preReadProgramRunsAndIsWaitedForBeforeListup() {
     QTemporaryDir programDir, folder;
     // A stand-in companion: it leaves a file in the folder it is given.
