@@ -37,7 +37,9 @@ class MessageBoxDialog : public QDialog {
     icon->setGeometry(10, 4, 32, 32);
 
     // One line, never wrapped: a long message is cut at the box's edge.
-    auto* text = new QLabel(message, this);
+    QString line = message;
+    line.replace(QChar('\n'), QChar(0x240A)).replace(QChar('\r'), QChar(0x240D));
+    auto* text = new QLabel(line, this);
     text->setObjectName("message");
     text->setWordWrap(false);
     text->setTextFormat(Qt::PlainText);

@@ -85,6 +85,11 @@ class MessageBoxTest : public QObject {
       QCOMPARE(box->size(), QSize(400, 120));
       box->close();
     });
+    // A file name may hold line breaks: they show as symbols on the one line.
+    Open(&owner, "a\nb\rc", "yes", "yes", [&](QWidget* box) {
+      QCOMPARE(box->findChild<QLabel*>("message")->text(), QString("a\u240Ab\u240Dc"));
+      box->close();
+    });
   }
 };
 
