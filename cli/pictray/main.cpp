@@ -142,7 +142,7 @@ void PrintRows(const FileList& rows) {
 int Main(int argc, char** argv) {
   Options o;
   std::string error;
-  if (!ParseArgs(argc, argv, &o, &error)) return Fail(error + "\n" + kUsage);
+  if (!ParseArgs(argc, argv, &o, &error)) return Fail(error + "; " + kUsage);
   PictrayState st;
   if (!OpenSettings(o.ini, st, &error)) return Fail(error);
   if (!ApplySelection(o.select, st.flags, &error)) return Fail(error);

@@ -51,7 +51,7 @@ TEST_F(PictrayCli, BadArgumentsAndUnknownStepsExitTwoBeforeTouchingAnything) {
         {folder, "ext", "frobnicate", "move"}, {"--select", "ratio", folder}, {folder, "rgb=1,2"}}) {
     ProgramRun r = Run(args);
     EXPECT_EQ(r.status, 2) << (args.empty() ? "(none)" : args.back());
-    EXPECT_FALSE(r.err.empty());
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;  // one line
     EXPECT_TRUE(r.out.empty());
   }
   // "ext" was never applied, "move" never ran.
