@@ -2,14 +2,14 @@
 # Installs what is missing, builds, and opens Pictray on FOLDER, or on a
 # fresh copy of the demo pictures (the shipped files are never moved).
 set -euo pipefail
+# A folder given relative to where the script was called from.
+if [ $# -ge 1 ]; then folder=$(realpath -m -- "$1"); fi
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" >/dev/null
+cmake --build build -j"$(nproc)"
 
-if [ $# -ge 1 ]; then
-  folder="$1"
-else
+if [ $# -eq 0 ]; then
   folder=$(mktemp -d "${TMPDIR:-/tmp}/pictray-demo-XXXXXX")
   cp -a assets/demo/. "$folder"/
 fi
