@@ -356,6 +356,17 @@ void MainWindow::Check(Control c, bool on) {
 
 QString MainWindow::FolderText() const { return ED01->text(); }
 
+void MainWindow::SetFolder(const std::string& bytes) {
+  folderBytes_ = bytes;
+  ED01->setText(Q(bytes));
+}
+
+std::string MainWindow::Folder() const {
+  // The field shows invalid UTF-8 with replacement characters: while it is
+  // unedited, the bytes it was given are the folder.
+  return ED01->text() == Q(folderBytes_) ? folderBytes_ : S(ED01->text());
+}
+
 int MainWindow::Message(const std::string& text, const std::string& caption1, const std::string& caption2) {
   if (closing_) return 7;  // no boxes while the window goes away
   return ui::MessageBox1Q(this, Q(text), Q(caption1), Q(caption2));
@@ -497,11 +508,11 @@ void MainWindow::ListUp() {
     fileListModel_->SetItemCount(0);
     st_.rows.clear();
   }
-  std::string folder = S(FolderText());
+  std::string folder = Folder();
   if (!IsFolder(folder)) {
     const std::size_t slash = folder.rfind('/');
     folder = slash == std::string::npos ? std::string() : folder.substr(0, slash == 0 ? 1 : slash);
-    ED01->setText(Q(folder));
+    SetFolder(folder);
   }
   BitreF = 1;
   st_.blocks.val3.Start(folder);
@@ -543,7 +554,7 @@ void MainWindow::JpegAnalysis(int id) {
   // The runs share one parameter block: a second one would change it under the first.
   if (RefuseWhileRunning()) return;
   if (id == cmd::Info || id == cmd::HeaderCheck) Check(button, false);
-  st_.blocks.val.Start(S(FolderText()), choice.mode);
+  st_.blocks.val.Start(Folder(), choice.mode);
   StartRun([this, run = choice.run](RunRegistry::Guard) { run(st_.blocks.val, st_, *host_); });
 }
 
@@ -552,7 +563,7 @@ void MainWindow::MoveStart() {
     Message(kRefusedWhileRunning, "err", "err");
     return;
   }
-  const std::string folder = S(FolderText());
+  const std::string folder = Folder();
   PrepareMove(*host_, st_, folder);
   fileListModel_->RefreshAll();
   st_.blocks.val21.Start(folder);
@@ -629,7 +640,7 @@ void MainWindow::OpenFolderDialog() {
   if (dir == "cancel") return;
   QString path = dir;
   if (path.size() > 1 && path.endsWith('/')) path.chop(1);
-  ED01->setText(path);
+  SetFolder(S(path));
 }
 
 bool MainWindow::ConfirmExit(const std::string& question, const char* yes, const char* no) {
@@ -685,7 +696,8 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
 void MainWindow::dropEvent(QDropEvent* e) {
   const QList<QUrl> urls = e->mimeData()->urls();
   if (urls.isEmpty() || !urls.first().isLocalFile()) return;
-  ED01->setText(urls.first().toLocalFile());
+  // The URL's percent-encoded path keeps the file system's bytes.
+  SetFolder(QByteArray::fromPercentEncoding(urls.first().path(QUrl::FullyEncoded).toLatin1()).toStdString());
   e->acceptProposedAction();
 }
 
@@ -697,7 +709,7 @@ void MainWindow::OnTimer7000() {
   std::error_code ec;
   if (!path.empty() && path.front() != '/') path = std::filesystem::current_path(ec).native() + "/" + path;
   if (IsFolder(path)) {
-    ED01->setText(Q(path));
+    SetFolder(path);
     Check(Control::BT02, true);
     Command(cmd::ListUp);
   } else if (PathExists(path) && !IsFolder(path)) {
@@ -705,7 +717,7 @@ void MainWindow::OnTimer7000() {
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
     st_.SarchFile.set(slash == std::string::npos ? path : path.substr(slash + 1));
     st_.Firstset = 0;
-    ED01->setText(Q(folder));
+    SetFolder(folder);
     Check(Control::BT02, true);
     Command(cmd::ListUp);
   }

@@ -124,6 +124,9 @@ class MainWindow : public QMainWindow {
   bool IsChecked(Control c) const;
   void Check(Control c, bool on);
   QString FolderText() const;
+  // The source folder field: set from bytes, read back as the same bytes.
+  void SetFolder(const std::string& bytes);
+  std::string Folder() const;
 
   StartOptions options_;
   std::string ProName, WindowTitle, CurrentDir;
@@ -156,7 +159,8 @@ class MainWindow : public QMainWindow {
   };
   std::vector<Worker> workers_;
   bool destroyed_ = false;
-  bool closing_ = false;  // waiting for the workers at exit
+  bool closing_ = false;
+  std::string folderBytes_;  // what the folder field was last given  // waiting for the workers at exit
   bool destroyClose_ = false;
   // Shared with the move's worker, which may outlive a refused request.
   std::shared_ptr<std::atomic<bool>> moveRunning_ = std::make_shared<std::atomic<bool>>(false);  // exit chosen from the menu: the close box rules do not apply

@@ -1,3 +1,7 @@
+#include <sys/stat.h>
+
+#include <cstdio>
+
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
@@ -115,6 +119,25 @@ class MainWindowTest : public QObject {
     QDir::setCurrent(before);
     QCOMPARE(w->findChild<QLineEdit*>("ED01")->text(), parent.filePath("pics"));
     QCOMPARE(w->fileListModel()->rowCount(), 1);
+  }
+
+  void folderWhoseNameIsNotUtf8IsListedByItsBytes() {
+    QTemporaryDir programDir, parent;
+    const std::string folder = parent.path().toStdString() + "/bad\xff\xfename";
+    QVERIFY(::mkdir(folder.c_str(), 0755) == 0);
+    std::FILE* file = std::fopen((folder + "/inside.jpg").c_str(), "w");
+    QVERIFY(file);
+    std::fclose(file);
+    BoxAnswerer boxes;
+    StartOptions o;
+    o.programDir = MakeProgramDir(programDir).toStdString();
+    o.CurrentDir = folder;
+    auto w = MainWindow::Create(o);
+    w->show();
+    WaitForListup(*w, boxes);
+    QCOMPARE(w->state().rows.ListMax(), 1u);
+    QCOMPARE(w->state().rows.name(0), std::string("inside.jpg"));
+    QVERIFY(w->findChild<QLineEdit*>("ED01")->text().contains(QChar(0xFFFD)));
   }
 
   void commandLinePathThatDoesNotExistDoesNothing() {
