@@ -31,6 +31,15 @@ class RunsTest : public QObject {
     QVERIFY(WaitForRun(w, boxes, text));
     QCoreApplication::processEvents();
   }
+  // A stand-in companion program: after `first` it leaves a file in the
+  // folder it is given.
+  static bool WriteCompanion(QTemporaryDir& programDir, const char* first) {
+    QFile f(programDir.filePath("Twinscan"));
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    f.write(QByteArray("#!/bin/sh\n") + first + "\ntouch \"$1/made-by-pre-read\"\n");
+    f.close();
+    return f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+  }
   static QStringList Summary(MainWindow& w) {
     QStringList out;
     QTreeWidget* lv = w.summaryList();
@@ -126,12 +135,7 @@ class RunsTest : public QObject {
 
   void listupRefusedDuringARunStartsNoPreReadProgram() {
     QTemporaryDir programDir, folder;
-    const QString script = programDir.filePath("Twinscan");
-    QFile f(script);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("#!/bin/sh\ntouch \"$1/made-by-pre-read\"\n");
-    f.close();
-    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    QVERIFY(WriteCompanion(programDir, ""));
     BoxAnswerer boxes;
     auto w = StartPictray(programDir);
     qobject_cast<QAbstractButton*>(w->control(Control::BT101))->setChecked(true);
@@ -148,13 +152,7 @@ class RunsTest : public QObject {
 
   void preReadProgramRunsAndIsWaitedForBeforeListup() {
     QTemporaryDir programDir, folder;
-    // A stand-in companion: it leaves a file in the folder it is given.
-    const QString script = programDir.filePath("Twinscan");
-    QFile f(script);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("#!/bin/sh\nsleep 0.3\ntouch \"$1/made-by-pre-read\"\n");
-    f.close();
-    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    QVERIFY(WriteCompanion(programDir, "sleep 0.3"));
     BoxAnswerer boxes;
     auto w = StartPictray(programDir);
     qobject_cast<QAbstractButton*>(w->control(Control::BT101))->setChecked(true);
