@@ -35,6 +35,13 @@ MoveStatus MoveNoReplace(int srcDir, const std::string& src, int dstDir, const s
 // has no such rename, link and unlink do the same. Returns 0 or an errno.
 int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to);
 
+// A move's temporary copy (".pictray-move-PID-..."): hidden, never listed.
+bool IsMoveTempName(const std::string& name);
+// Removes the temporary copies in the folder `dirFd` whose process is gone
+// (left by a move that was killed); those of running processes stay.
+// Returns how many were removed.
+int RemoveStaleMoveTemps(int dirFd);
+
 // True when the two open files hold the same bytes from where they stand to
 // their ends (a read error counts as a difference).
 bool SameBytes(int fdA, int fdB);
