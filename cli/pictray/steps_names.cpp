@@ -24,7 +24,7 @@ StepResult Move(CliContext& ctx) {
     ctx.err << l.folder << '\t' << l.count << '\t' << l.firstFile << '\t' << l.path << '\t'
             << l.mode << '\n';
   for (const MoveFailure& f : report.failures) ctx.err << "not moved: " << MoveFailureText(f) << '\n';
-  return report.failures.empty() ? StepResult::Done : StepResult::Failed;
+  return report.failures.empty() && !report.refused ? StepResult::Done : StepResult::Failed;
 }
 
 }  // namespace

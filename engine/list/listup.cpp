@@ -7,6 +7,7 @@
 #include "engine/jpeg/jpeg_runs.h"
 #include "engine/list/folder_listing.h"
 #include "engine/list/uniformity.h"
+#include "engine/move/safe_move.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_store.h"
 
@@ -37,6 +38,9 @@ class RowBatcher {
   std::vector<Row> batch_;
   Clock::time_point last_ = Clock::now();
 };
+
+// Folders are not listed, nor the hidden copies a move is making or left.
+bool IsListed(const FolderEntry& e) { return !e.isFolder && !IsMoveTempName(e.name); }
 
 std::string Progress(std::size_t r, std::size_t expected) {
   return expected ? std::to_string(r) + "/" + std::to_string(expected) : std::to_string(r) + "/-";
@@ -75,6 +79,7 @@ void EndSteps(PictrayState& st, RunHost& host, RunRegistry::Guard& guard) {
 
 void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const std::string folder = val3.folder;
+  st.listedFolder.set(folder);
   const std::string ReadDay = GetProfileString(kSection0, "ReadDay", "0", 2, st.profile);
   if (!st.flags.Any() && ReadDay == "1") {
     st.flags.M_Exif = 1;
@@ -86,7 +91,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   std::string error;
   const bool readable = ReadFolder(folder, &entries, &error);
   std::size_t FileCount = 0;
-  for (const FolderEntry& e : entries) FileCount += e.isFolder ? 0 : 1;
+  for (const FolderEntry& e : entries) FileCount += IsListed(e) ? 1 : 0;
   host.EnableControl(Control::LV01, false);
   host.EnableControl(Control::BT01, false);
 
@@ -111,7 +116,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   auto lastStatus = Clock::now();
   for (const FolderEntry& e : entries) {
     if (val3.Aborted()) break;
-    if (e.isFolder) continue;
+    if (!IsListed(e)) continue;
     if (JpegCheck && JpegHedarCheck(folder + "/" + e.name) != "JPEG") continue;
     Row row{e.name, {}, {}, {}};
     if (analyse) {

@@ -11,6 +11,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "engine/fs/folder_lock.h"
 #include "engine/move/file_utils.h"
 #include "engine/move/safe_move.h"
 #include "engine/names/folda_name.h"
@@ -79,7 +80,16 @@ TargetFolder OpenTargetFolder(int sourceFd, const std::string& target) {
     if (errno != EEXIST || ::fstatat(sourceFd, target.c_str(), &st, 0) != 0) return f;
   }
   f.ready = S_ISDIR(st.st_mode);
-  if (!f.ready) f.reason = MoveFailReason::TargetNotFolder;
+  if (!f.ready) {
+    f.reason = MoveFailReason::TargetNotFolder;
+    return f;
+  }
+  // Copies left half-made by a move that was killed go before new ones arrive.
+  const int dirFd = ::openat(sourceFd, target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    RemoveStaleMoveTemps(dirFd);
+    ::close(dirFd);
+  }
   return f;
 }
 
@@ -181,6 +191,14 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   host.SetProgress(Control::PR01, 0);
   host.DeselectAll();
 
+  FolderLock lock;
+  if (lock.TryLock(S) == EWOULDBLOCK) {
+    report.refused = true;
+    host.SetStatusText(1, "");
+    host.ShowControl(Control::GRST01, false);
+    host.MessageBox1Q(std::string(kFolderBusy) + ": " + S, "err", "err");
+    return report;
+  }
   const int sourceFd = ::open(S.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   const int sourceErr = sourceFd < 0 ? errno : 0;
   std::unordered_map<std::string, TargetFolder> folders;

@@ -40,6 +40,7 @@ struct MoveReport {
   std::vector<MoveResultLine> lines;  // as shown in LV02
   std::vector<MoveFailure> failures;  // files left where they were
   bool aborted = false;
+  bool refused = false;  // another run was moving files of this folder; nothing was done
 };
 
 // One line per failure: "name -> target: reason".
@@ -63,7 +64,9 @@ void PrepareMove(RunHost& host, PictrayState& st, const std::string& S);
 // The move run (called on a worker thread; the source folder and abort flag
 // come from val21). Rows become "M" only when their file was moved; files
 // that cannot be moved stay where they are and are listed in the report and
-// the end message. Rows already "M" are not moved again.
+// the end message. Rows already "M" are not moved again. The run holds the
+// source folder's lock throughout; when another run holds it, nothing is
+// moved and the run says so.
 MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& host);
 
 }  // namespace pictray

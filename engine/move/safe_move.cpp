@@ -1,6 +1,8 @@
 #include "engine/move/safe_move.h"
 
 #include <fcntl.h>
+#include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,10 +24,20 @@ bool Lstat(int dir, const std::string& path, struct stat& st) {
   return ::fstatat(dir, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-// Same file, same size, same modification time: the file that was examined.
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The file that was examined: same inode, size and times. The change time is
+// set by the kernel on every write or time change, so a same-size rewrite
+// with its modification time put back does not pass.
 bool SameStamp(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+         SameTime(a.st_mtim, b.st_mtim) && SameTime(a.st_ctim, b.st_ctim);
+}
+
+bool SameInode(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 bool Unchanged(int dir, const std::string& path, const struct stat& before) {
@@ -33,14 +45,30 @@ bool Unchanged(int dir, const std::string& path, const struct stat& before) {
   return Lstat(dir, path, now) && SameStamp(before, now);
 }
 
+constexpr char kTempPrefix[] = ".pictray-move-";
+constexpr std::size_t kTempPrefixLength = sizeof kTempPrefix - 1;
+
 std::string TempName() {
   static std::atomic<unsigned> counter{0};
   thread_local std::mt19937_64 random{std::random_device{}()};
   char buf[64];
-  std::snprintf(buf, sizeof buf, ".pictray-move-%d-%u-%08llx", static_cast<int>(::getpid()),
+  std::snprintf(buf, sizeof buf, "%s%d-%u-%08llx", kTempPrefix, static_cast<int>(::getpid()),
                 counter.fetch_add(1), static_cast<unsigned long long>(random() & 0xffffffffULL));
   return buf;
 }
+
+// The process that wrote a temporary copy, from its name; 0 when the name
+// holds no process id.
+pid_t TempOwner(const std::string& name) {
+  long long pid = 0;
+  std::size_t i = kTempPrefixLength;
+  for (; i < name.size() && name[i] >= '0' && name[i] <= '9' && pid < (1LL << 31); ++i)
+    pid = pid * 10 + (name[i] - '0');
+  if (i == kTempPrefixLength || i >= name.size() || name[i] != '-') return 0;
+  return static_cast<pid_t>(pid);
+}
+
+bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
 // Copies everything from `in` to `out`; returns bytes copied or -errno.
 long long CopyBytes(int in, int out) {
@@ -121,6 +149,24 @@ MoveStatus ResolveExisting(int srcDir, const std::string& src, const struct stat
   return Status(MoveOutcome::SameReplaced);
 }
 
+// A copy that did not become the move is taken back only while the source
+// is still there as the same inode: then nothing is lost. When the source
+// has gone (another run finished the move, or the user removed it), the copy
+// may be the only one left and stays: the file is where it was meant to go.
+// A different file under the source's name leaves the copy too.
+MoveStatus WithdrawCopy(int srcDir, const std::string& src, const struct stat& s0, int copyDir,
+                        const std::string& copy, MoveStatus why) {
+  struct stat now;
+  if (Lstat(srcDir, src, now)) {
+    if (!SameInode(s0, now)) return Status(MoveOutcome::SourceChanged);
+    if (::unlinkat(copyDir, copy.c_str(), 0) != 0 && errno != ENOENT)
+      return Status(MoveOutcome::Failed, errno);
+    return why;
+  }
+  if (errno != ENOENT) return Status(MoveOutcome::Failed, errno);
+  return Status(MoveOutcome::Moved);
+}
+
 MoveStatus MoveLinkAcross(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
                           const std::string& dst, const MoveOptions& options) {
   // One byte more than the link's length shows whether it grew meanwhile.
@@ -134,15 +180,9 @@ MoveStatus MoveLinkAcross(int srcDir, const std::string& src, const struct stat&
     if (errno == EEXIST) return ResolveExisting(srcDir, src, s0, dstDir, dst, options);
     return Status(MoveOutcome::Failed, errno);
   }
-  if (!Unchanged(srcDir, src, s0)) {
-    ::unlinkat(dstDir, dst.c_str(), 0);
-    return Status(MoveOutcome::SourceChanged);
-  }
-  if (::unlinkat(srcDir, src.c_str(), 0) != 0) {
-    const int e = errno;
-    ::unlinkat(dstDir, dst.c_str(), 0);
-    return Status(MoveOutcome::Failed, e);
-  }
+  auto withdraw = [&](MoveStatus s) { return WithdrawCopy(srcDir, src, s0, dstDir, dst, s); };
+  if (!Unchanged(srcDir, src, s0)) return withdraw(Status(MoveOutcome::SourceChanged));
+  if (::unlinkat(srcDir, src.c_str(), 0) != 0) return withdraw(Status(MoveOutcome::Failed, errno));
   return Status(MoveOutcome::Moved);
 }
 
@@ -198,10 +238,7 @@ MoveStatus CopyAcross(int srcDir, const std::string& src, const struct stat& s0,
     if (e == EEXIST) return ResolveExisting(srcDir, src, s0, dstDir, dst, options);
     return Status(MoveOutcome::Failed, e);
   }
-  auto withdraw = [&](MoveStatus s) {
-    ::unlinkat(dir.get(), leaf.c_str(), 0);
-    return s;
-  };
+  auto withdraw = [&](MoveStatus s) { return WithdrawCopy(srcDir, src, s0, dir.get(), leaf, s); };
   if (::fsync(dir.get()) != 0) return withdraw(Status(MoveOutcome::Failed, errno));
   if (!Unchanged(srcDir, src, s0)) return withdraw(Status(MoveOutcome::SourceChanged));
   if (::unlinkat(srcDir, src.c_str(), 0) != 0) return withdraw(Status(MoveOutcome::Failed, errno));
@@ -221,6 +258,40 @@ int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::
     return e;
   }
   return 0;
+}
+
+bool StillTheFileExamined(const struct stat& before, const struct stat& now) {
+  return SameStamp(before, now);
+}
+
+bool IsMoveTempName(const std::string& name) {
+  return name.compare(0, kTempPrefixLength, kTempPrefix) == 0;
+}
+
+int RemoveStaleMoveTemps(int dirFd) {
+  const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listFd < 0) return 0;
+  DIR* dir = ::fdopendir(listFd);
+  if (dir == nullptr) {
+    ::close(listFd);
+    return 0;
+  }
+  std::vector<std::string> stale;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    if (!IsMoveTempName(name)) continue;
+    const pid_t owner = TempOwner(name);
+    if (owner > 0 && ProcessGone(owner)) stale.push_back(name);
+  }
+  ::closedir(dir);
+  int removed = 0;
+  for (const std::string& name : stale) {
+    struct stat st;
+    // Only plain files are ours; anything else of that name is left alone.
+    if (Lstat(dirFd, name, st) && S_ISREG(st.st_mode) && ::unlinkat(dirFd, name.c_str(), 0) == 0)
+      ++removed;
+  }
+  return removed;
 }
 
 bool SameBytes(int fdA, int fdB) {

@@ -2,6 +2,8 @@
 // to directory descriptors, so a run resolves its source folder once.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 
 namespace pictray {
@@ -34,6 +36,11 @@ MoveStatus MoveNoReplace(int srcDir, const std::string& src, int dstDir, const s
 // Rename that fails with EEXIST instead of replacing; where the file system
 // has no such rename, link and unlink do the same. Returns 0 or an errno.
 int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to);
+
+// True when `now` is still the file that `before` described: same inode, size,
+// modification and change time. A same-size rewrite whose modification time
+// was put back fails it (the kernel sets the change time).
+bool StillTheFileExamined(const struct stat& before, const struct stat& now);
 
 // A move's temporary copy (".pictray-move-PID-..."): hidden, never listed.
 bool IsMoveTempName(const std::string& name);

@@ -48,6 +48,9 @@ struct PictrayState {
   std::atomic<int> MoveOn{0};
   std::atomic<int> Firstset{1};
   SharedText SarchFile;
+  // The folder whose files the rows are: set when list-up starts. The move
+  // acts on this folder and no other.
+  SharedText listedFolder;
   SharedText ExifSel{"1"};
   SharedText disabledchar;
   std::string profile;    // working copy of the settings

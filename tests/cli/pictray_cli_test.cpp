@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "tests/support/run_program.h"
 
@@ -89,6 +91,53 @@ TEST_F(PictrayCli, SelectRunsTheAnalysesDuringListup) {
                                    [](const std::string& l) { return l.rfind("cam_canon_II_A.jpg\t", 0) == 0; });
   ASSERT_NE(camera, r.lines.end());
   EXPECT_NE(camera->find("\tE\t"), std::string::npos) << *camera;
+}
+
+// Two move runs on one folder at once, the folder on a RAM file system and
+// its target folder a link to a folder on the disk: one run moves, the other
+// is refused or finds nothing left; no file is lost or left half-copied.
+TEST_F(PictrayCli, TwoMoveRunsAtOnceAcrossFileSystemsLoseNothing) {
+  char tmpl[] = "/dev/shm/pictray-test-XXXXXX";
+  if (!::mkdtemp(tmpl)) GTEST_SKIP() << "no /dev/shm";
+  const std::string ram = tmpl;
+  struct Cleanup {
+    std::string path;
+    ~Cleanup() {
+      std::error_code ec;
+      fs::remove_all(path, ec);
+    }
+  } cleanup{ram};
+  const std::string disk = d.path() + "/on-disk";
+  fs::create_directory(disk);
+  fs::create_directory_symlink(disk, ram + "/jpg");
+  constexpr int kFiles = 400;
+  for (int i = 0; i < kFiles; ++i)
+    std::ofstream(ram + "/f" + std::to_string(i) + ".jpg") << std::string(2000 + i, 'x');
+  Run({d.path()});  // the settings file exists before the two start
+
+  TempDir scratchA, scratchB;
+  auto start = [&](const TempDir& scratch) {
+    return testing::RunProgram(scratch, {std::string(PICTRAY_BIN_DIR) + "/pictray-cli", "--ini",
+                                         d.path() + "/Pictray.ini", ram, "ext", "move"});
+  };
+  ProgramRun b;
+  std::thread other([&] { b = start(scratchB); });
+  ProgramRun a = start(scratchA);
+  other.join();
+
+  for (const ProgramRun* r : {&a, &b}) {
+    EXPECT_TRUE(r->status == 0 || r->err.find("別の移動処理が実行中") != std::string::npos) << r->err;
+  }
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string name = "/f" + std::to_string(i) + ".jpg";
+    const bool moved = fs::exists(disk + name), left = fs::exists(ram + name);
+    EXPECT_TRUE(moved != left) << name << (moved ? " is twice" : " is lost");
+    if (moved) {
+      EXPECT_EQ(fs::file_size(disk + name), 2000u + i) << name;
+    }
+  }
+  for (const auto& e : fs::directory_iterator(disk))
+    EXPECT_EQ(e.path().filename().string().rfind(".pictray-move-", 0), std::string::npos) << e.path();
 }
 
 }  // namespace

@@ -85,6 +85,16 @@ TEST_F(ListupTest, OddNamesAreKeptByteForByte) {
   EXPECT_EQ(Names(), std::set<std::string>(names.begin(), names.end()));
 }
 
+TEST_F(ListupTest, MovesTemporaryCopiesAreNeitherListedNorCounted) {
+  folder.Write("a.jpg", "a");
+  folder.Write(".pictray-move-1234-0-0badf00d", "half a copy");
+  folder.Write(".hidden.jpg", "an ordinary hidden file");
+  Listup();
+  EXPECT_EQ(Names(), (std::set<std::string>{"a.jpg", ".hidden.jpg"}));
+  EXPECT_EQ(host.status[1], "2/2");
+  EXPECT_EQ(st.listedFolder.get(), folder.path());
+}
+
 TEST_F(ListupTest, AbortStopsBeforeTheNextEntryAndEndStepsStillRun) {
   for (int i = 0; i < 20; ++i) folder.Write("f" + std::to_string(i), "");
   st.blocks.val3.Start(folder.path());

@@ -1,16 +1,19 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "engine/move/file_utils.h"
 #include "engine/move/safe_move.h"
+#include "engine/move/unique_fd.h"
 #include "tests/support/temp_dir.h"
 
 namespace pictray {
@@ -165,6 +168,77 @@ TEST(MoveNoReplace, AcrossFileSystemsMovesLinksAsLinks) {
   EXPECT_EQ(Move(d.path() + "/l", shm.path() + "/l").outcome, MoveOutcome::Moved);
   EXPECT_EQ(fs::read_symlink(shm.path() + "/l"), "some/where");
   EXPECT_FALSE(Exists(d.path() + "/l"));
+}
+
+// Two movers of the same files at once (two runs, two programs): whichever
+// finishes a file's move, the file is never lost, whatever order the steps
+// of the two interleave in.
+TEST(MoveNoReplace, TwoMoversAcrossFileSystemsNeverLoseAFile) {
+  TempDir d;
+  ShmDir shm(d.path());
+  if (shm.path().empty()) GTEST_SKIP() << "no /dev/shm on another file system than " << d.path();
+  constexpr int kFiles = 400;
+  for (int i = 0; i < kFiles; ++i)
+    std::ofstream(shm.path() + "/f" + std::to_string(i)) << std::string(4096 + i, 'a' + i % 26);
+  auto mover = [&] {
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string n = "/f" + std::to_string(i);
+      Move(shm.path() + n, d.path() + n);
+    }
+  };
+  std::thread other(mover);
+  mover();
+  other.join();
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string n = "/f" + std::to_string(i);
+    const std::string want(4096 + i, 'a' + i % 26);
+    const bool here = Exists(shm.path() + n), there = Exists(d.path() + n);
+    ASSERT_TRUE(here || there) << n << " is lost";
+    EXPECT_EQ(testing::ReadWhole((there ? d.path() : shm.path()) + n), want) << n;
+  }
+  for (const std::string& e : Entries(d.path())) EXPECT_FALSE(IsMoveTempName(e)) << e;
+}
+
+TEST(MoveNoReplace, SameSizeRewriteWithTheTimePutBackIsNotTheFileExamined) {
+  TempDir d;
+  const std::string a = d.Write("a.jpg", "first");
+  struct stat before, now;
+  ASSERT_EQ(::lstat(a.c_str(), &before), 0);
+  ASSERT_EQ(::lstat(a.c_str(), &now), 0);
+  EXPECT_TRUE(StillTheFileExamined(before, now));
+  ::usleep(20000);  // so that the change time can differ on coarse clocks
+  std::ofstream(a, std::ios::binary) << "other";
+  const struct timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, a.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+  ASSERT_EQ(::lstat(a.c_str(), &now), 0);
+  ASSERT_EQ(now.st_size, before.st_size);
+  EXPECT_FALSE(StillTheFileExamined(before, now));
+}
+
+// A child that has ended: its process id names no process any more.
+pid_t DeadProcessId() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
+TEST(MoveTemps, OnlyThoseOfEndedProcessesAreRemoved) {
+  TempDir d;
+  const std::string dead = ".pictray-move-" + std::to_string(DeadProcessId()) + "-0-0000abcd";
+  const std::string live = ".pictray-move-" + std::to_string(::getpid()) + "-7-0000abcd";
+  for (const std::string& n : {dead, live, std::string(".pictray-move-x"), std::string("keep.jpg")})
+    d.Write(n, "partial");
+  fs::create_directory(d.path() + "/.pictray-move-1-1-folder");  // not a file of ours
+  EXPECT_TRUE(IsMoveTempName(dead));
+  EXPECT_FALSE(IsMoveTempName("pictray-move-1"));
+  EXPECT_FALSE(IsMoveTempName("a.pictray-move-1"));
+
+  UniqueFd dir(::open(d.path().c_str(), O_RDONLY | O_DIRECTORY));
+  EXPECT_EQ(RemoveStaleMoveTemps(dir.get()), 1);
+  std::vector<std::string> left{".pictray-move-1-1-folder", live, ".pictray-move-x", "keep.jpg"};
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(Entries(d.path()), left);
 }
 
 TEST(FileUtils, PathFoldaRemoveAndShortToLongName) {

@@ -1,5 +1,6 @@
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/fs/folder_lock.h"
 #include "engine/move/move_run.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_store.h"
@@ -159,6 +161,46 @@ TEST_F(MoveRun, AbortStopsBeforeTheNextRow) {
   EXPECT_TRUE(r.aborted);
   EXPECT_TRUE(Exists("a.jpg"));
   EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(MoveRun, AnotherRunOnTheFolderRefusesTheMoveWithAMessage) {
+  Add("a.jpg", "X", "C");
+  {
+    FolderLock other;
+    ASSERT_EQ(other.TryLock(S), 0);
+    const MoveReport r = Run();
+    EXPECT_TRUE(r.refused);
+    EXPECT_EQ(r.moved, 0);
+    EXPECT_TRUE(Exists("a.jpg"));
+    EXPECT_FALSE(Exists("X"));
+    EXPECT_EQ(Kinds(), std::vector<std::string>{"C"});
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].caption1, "err");
+    EXPECT_EQ(host.messages[0].text.rfind(kFolderBusy, 0), 0u);
+    EXPECT_NE(host.messages[0].text.find(S), std::string::npos);
+    EXPECT_FALSE(st.runs.Active());
+  }
+  // The lock goes with the run that held it.
+  EXPECT_EQ(Run().moved, 1);
+  FolderLock after;
+  EXPECT_EQ(after.TryLock(S), 0);
+}
+
+TEST_F(MoveRun, TemporaryCopiesOfAKilledMoveGoOnlyWhenTheirProcessHasEnded) {
+  fs::create_directory(S + "/X");
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  const std::string dead = ".pictray-move-" + std::to_string(child) + "-3-00c0ffee";
+  const std::string live = ".pictray-move-" + std::to_string(::getpid()) + "-3-00c0ffee";
+  std::ofstream(S + "/X/" + dead) << "half";
+  std::ofstream(S + "/X/" + live) << "half";
+  std::ofstream(S + "/" + dead) << "in the source folder, never listed";
+  Add("a.jpg", "X", "C");
+  Run();
+  EXPECT_FALSE(Exists("X/" + dead));
+  EXPECT_TRUE(Exists("X/" + live));
+  EXPECT_TRUE(Exists("X/a.jpg"));
 }
 
 TEST_F(MoveRun, TargetFolderOnAnotherFileSystem) {
