@@ -1,6 +1,7 @@
 #include "engine/settings/profile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -114,16 +115,55 @@ void FindSection(const std::vector<std::string>& lines, const std::string& secti
   }
 }
 
-bool WriteWhole(const std::string& path, const std::vector<std::string>& lines) {
-  // A linked settings file is written where the link points, so the link stays.
-  std::string file = path;
+// A linked settings file is written where the link points, so the link stays.
+bool WrittenPath(const std::string& path, std::string* file) {
+  *file = path;
   struct stat st;
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (!real) return false;
-    file = real;
-    std::free(real);
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (!real) return false;
+  *file = real;
+  std::free(real);
+  return true;
+}
+
+// Holds the lock of the settings file itself while it is read, changed and
+// replaced, so that one read-modify-write at a time changes the file, across
+// threads and programs (Pictray writes Twinscan's settings while Twinscan
+// runs). A writer that waited finds the name now holding the file the other
+// writer put in place, and locks that one instead. A missing file is created
+// empty here, as the write would create it.
+class WriteLock {
+ public:
+  explicit WriteLock(const std::string& file) {
+    for (;;) {
+      fd_ = ::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+      if (fd_ < 0) return;
+      while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      }
+      struct stat locked, named;
+      if (::fstat(fd_, &locked) == 0 && ::stat(file.c_str(), &named) == 0 &&
+          locked.st_dev == named.st_dev && locked.st_ino == named.st_ino)
+        return;
+      ::close(fd_);
+    }
   }
+  ~WriteLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  WriteLock(const WriteLock&) = delete;
+  WriteLock& operator=(const WriteLock&) = delete;
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+// Writes the lines to a temporary file, flushes it to disk, puts it in
+// place of `file` and flushes the folder, so that a crash leaves the old
+// settings or the new ones, never an empty file.
+bool WriteWhole(const std::string& file, const std::vector<std::string>& lines) {
+  struct stat st;
   const mode_t mode = ::stat(file.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
   // Unique per process and thread, so concurrent writers never share a temp file.
   std::string tmp = file + ".tmp" + std::to_string(::getpid()) + "." +
@@ -145,11 +185,22 @@ bool WriteWhole(const std::string& path, const std::vector<std::string>& lines) 
     p += n;
     left -= static_cast<std::size_t>(n);
   }
-  if (::fchmod(fd, mode) != 0 || ::close(fd) != 0 || std::rename(tmp.c_str(), file.c_str()) != 0) {
+  if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
+    ::close(fd);
     ::unlink(tmp.c_str());
     return false;
   }
-  return true;
+  if (::close(fd) != 0 || std::rename(tmp.c_str(), file.c_str()) != 0) {
+    ::unlink(tmp.c_str());
+    return false;
+  }
+  const std::size_t slash = file.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash == 0 ? 1 : slash);
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return false;
+  const bool synced = ::fsync(dir) == 0;
+  ::close(dir);
+  return synced;
 }
 
 }  // namespace
@@ -190,7 +241,11 @@ int GetProfileInt(const std::string& section, const std::string& key, int fallba
 }
 
 bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& file) {
+                        const std::string& value, const std::string& path) {
+  std::string file;
+  if (!WrittenPath(path, &file)) return false;
+  WriteLock lock(file);
+  if (!lock.held()) return false;
   std::vector<std::string> lines;
   if (!ReadLines(file, &lines)) return false;
   std::size_t begin, end;

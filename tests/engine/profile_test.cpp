@@ -1,6 +1,7 @@
 #include "engine/settings/profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -100,6 +101,33 @@ TEST(Profile, WriteGoesThroughALinkAndKeepsPermissions) {
   EXPECT_EQ(testing::ReadWhole(real), "[S]\nk=new\n");
   EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+// Two programs writing one settings file at once keep every key: each
+// read-modify-write waits for the other's to end.
+TEST(Profile, WritersInTwoProcessesLoseNoKey) {
+  testing::TempDir dir;
+  const std::string f = dir.path() + "/shared.ini";
+  constexpr int kKeys = 200;
+  auto writeKeys = [&](const char* prefix) {
+    bool ok = true;
+    for (int i = 0; i < kKeys; ++i)
+      ok = WriteProfileString("Section0", prefix + std::to_string(i), std::to_string(i), f) && ok;
+    return ok;
+  };
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(writeKeys("child") ? 0 : 1);
+  EXPECT_TRUE(writeKeys("parent"));
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  int missing = 0;
+  for (const char* prefix : {"parent", "child"})
+    for (int i = 0; i < kKeys; ++i)
+      missing += GetProfileString("Section0", prefix + std::to_string(i), "", 0, f).empty();
+  EXPECT_EQ(missing, 0);
+  // Nothing is left beside the settings but the settings.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 }  // namespace
