@@ -155,10 +155,17 @@ int DecodeRows(jpeg_decompress_struct& cinfo, Picture& pic) {
   return 0;
 }
 
+// The check decodes at 1/8 scale, so the pixel budget applies to that
+// output. The entropy decoding still walks every coded block, and a
+// progressive file keeps the coefficients of the whole picture: those are
+// bounded by the coded size and the library's memory limit instead.
 int CheckRows(jpeg_decompress_struct& cinfo) {
-  if (OverBudget(cinfo.image_width, cinfo.image_height)) return 1;
+  if (std::uint64_t(cinfo.image_width) * cinfo.image_height > kMaxCheckPixels) return 1;
   cinfo.scale_num = 1;
   cinfo.scale_denom = 8;
+  jpeg_calc_output_dimensions(&cinfo);
+  if (OverBudget(cinfo.output_width, cinfo.output_height)) return 1;
+  cinfo.mem->max_memory_to_use = kMaxCheckMemory;
   jpeg_start_decompress(&cinfo);
   JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
                                               cinfo.output_width * cinfo.output_components, 1);

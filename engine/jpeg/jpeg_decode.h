@@ -19,6 +19,12 @@
 namespace pictray {
 
 inline constexpr std::uint64_t kMaxDecodePixels = 100'000'000;
+// The broken-file check decodes at 1/8 scale; it refuses pictures of more
+// than kMaxCheckPixels coded pixels (over a gigapixel: the work of the entropy
+// decoding) and gives the library at most kMaxCheckMemory bytes (the
+// coefficients a progressive file keeps for the whole picture).
+inline constexpr std::uint64_t kMaxCheckPixels = 1ULL << 30;
+inline constexpr long kMaxCheckMemory = 2L << 30;
 
 struct Picture {
   std::uint32_t dwWidth = 0, dwHeight = 0;
@@ -51,7 +57,7 @@ std::string GetJpegImageSize(const std::string& path);
 int JpegToBuffer(const std::string& path, Picture& pic);
 
 // 1 when libjpeg cannot decode the file to its end (fatal error, cannot
-// open, over the pixel budget, no memory), else 0. Warnings such as data
+// open, over the check's budget, no memory), else 0. Warnings such as data
 // that ends early do not count. Decodes at 1/8 scale: fatal errors show up
 // in the entropy decoding and the stages set up for full size, so the full
 // inverse DCT is not needed to find them.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -173,6 +174,47 @@ TEST(JpegDecode, DecodingBombsAreRefusedBeforeAllocation) {
   const std::string wide = dir.Write("wide.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 4000, 3000));
   EXPECT_EQ(JpegToBuffer(wide, p), 0);
   EXPECT_EQ(p.dwLength, 12000u);
+}
+
+// Writes a sound greyscale JPEG of the given size, every row a ramp.
+std::string WriteGrey(const testing::TempDir& dir, const std::string& name, unsigned w, unsigned h,
+                      bool progressive) {
+  const std::string path = dir.path() + "/" + name;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return path;
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, f);
+  c.image_width = w;
+  c.image_height = h;
+  c.input_components = 1;
+  c.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 50, TRUE);
+  if (progressive) jpeg_simple_progression(&c);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<JSAMPLE> ramp(w);
+  for (unsigned x = 0; x < w; ++x) ramp[x] = JSAMPLE(x / 64);
+  JSAMPROW row = ramp.data();
+  while (c.next_scanline < h) jpeg_write_scanlines(&c, &row, 1);
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(f);
+  return path;
+}
+
+// The check decodes at 1/8 scale: a sound picture beyond the full-decode
+// budget is sound, not broken.
+TEST(JpegDecode, ErrCheckJudgesLargeSoundPicturesByWhatItDecodes) {
+  testing::TempDir dir;
+  for (bool progressive : {false, true}) {
+    const std::string big = WriteGrey(dir, "big.jpg", 10400, 10000, progressive);
+    EXPECT_GT(std::uint64_t(10400) * 10000, kMaxDecodePixels);
+    EXPECT_EQ(JpegErrCheck(big), 0) << (progressive ? "progressive" : "sequential");
+    EXPECT_EQ(NgVerdict(big, NgSettings{"0", "10", "1"}, nullptr, Control::PR02), "");
+  }
 }
 
 TEST(JpegDecode, ErrCheckFindsACorruptHuffmanTable) {
