@@ -128,8 +128,9 @@ std::string TextAt(ByteSource& src, std::uint64_t pos, std::size_t maxLen, bool&
   return std::string(reinterpret_cast<const char*>(p), end ? static_cast<std::size_t>(end - p) : n);
 }
 
-// Value of an IFD0 entry as text of at most maxLen bytes. ASCII values of
-// up to 4 bytes stand in the entry's value field itself.
+// Value of an IFD0 entry as text of at most maxLen bytes, and of an ASCII
+// entry at most its count. ASCII values of up to 4 bytes stand in the
+// entry's value field itself.
 std::string EntryText(ByteSource& src, const Tiff& t, const std::uint8_t* entry, std::size_t maxLen,
                       bool& present) {
   const unsigned type = t.U16(entry + 2);
@@ -141,6 +142,9 @@ std::string EntryText(ByteSource& src, const Tiff& t, const std::uint8_t* entry,
     return std::string(reinterpret_cast<const char*>(entry + 8),
                        end ? static_cast<std::size_t>(end - (entry + 8)) : n);
   }
+  // A text ends at its count too: one without a closing 00 must not run on
+  // into the bytes that follow it.
+  if (type == kAscii) maxLen = std::min<std::size_t>(maxLen, count);
   return TextAt(src, t.T + t.Offset16(entry + 8), maxLen, present);
 }
 

@@ -160,6 +160,23 @@ TEST_F(ExifReader, WalkKeepsOnlyWhatTheLastEntryLeft) {
   EXPECT_EQ(Label(longModel, "5"), std::string(20, 'm') + "(II)");
 }
 
+TEST_F(ExifReader, TextsEndAtTheirCountWithoutAClosingZero) {
+  // "RAPH800" of count 7 stands right before the next value's bytes.
+  for (bool bigEndian : {false, true}) {
+    const std::string o = bigEndian ? "(MM)" : "(II)";
+    const std::string f = ExifBuilder('A', bigEndian)
+                              .Add({kModel, 2, 7, "RAPH800", false})
+                              .Add({kSoftware, 2, 7, "Editor1", false})
+                              .Add(kXRes, "x")
+                              .Build();
+    EXPECT_EQ(Label(f, "5"), "RAPH800" + o);
+    EXPECT_EQ(Label(f, "6"), "Editor1" + o);
+    // A count beyond 20 still stops at 20, a 00 before the count stops there.
+    const std::string cut = ExifBuilder('A', bigEndian).Add({kModel, 2, 25, std::string("AB\0CD", 5), false}).Build();
+    EXPECT_EQ(Label(cut, "5"), "AB" + o);
+  }
+}
+
 TEST_F(ExifReader, DateTimeCharacterCheck) {
   const auto withDate = [](const std::string& d) { return ExifBuilder('A', false).Add(kDateTime, d).Build(); };
   EXPECT_EQ(Label(withDate("2006:01:02 15:04:05"), "11"), "2006:01:02 15:04:05(II)");
