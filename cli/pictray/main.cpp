@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/common/tab_fields.h"
 #include "cli/pictray/cli_host.h"
 #include "cli/pictray/cli_steps.h"
 #include "engine/list/listup.h"
@@ -19,6 +20,23 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: pictray-cli [--ini FILE] [--select LIST] [--answer clear|keep] FOLDER [STEP ...]";
+
+constexpr const char* kHelp =
+    "Lists FOLDER as Pictray's list-up does, applies each STEP in order, and prints one\n"
+    "line per file: name, target, kind, notes, separated by tabs. A tab, a line feed or a\n"
+    "backslash inside a field is written as \\t, \\n or \\\\.\n"
+    "\n"
+    "  --ini FILE       settings file (default: Pictray.ini beside the program)\n"
+    "  --select LIST    analyses run during list-up: exif,info,header,size,ng\n"
+    "  --answer clear|keep  the answer to every question (default keep)\n"
+    "\n"
+    "Steps: char=PATTERN, phrase=TEXT, ext (name classifications); exif, info, header\n"
+    "(Exif date/model/software, header identifier, header check); size, ng (pixel size,\n"
+    "broken-file check); clear (clear the analyses); move (move the files into their\n"
+    "target folders; the result lines and every file left in place go to standard error).\n"
+    "\n"
+    "Exit status: 0 done; 1 a step or the move failed, or another move run holds the\n"
+    "folder; 2 bad arguments or a step that is not available.\n";
 
 // Step handlers of the engine's modules, asked in order.
 const StepFn kStepHandlers[] = {RunNameStep, RunJpegStep};
@@ -39,6 +57,7 @@ int Fail(const std::string& message) {
 struct Options {
   std::string ini, select, answer = "keep", folder;
   std::vector<std::string> steps;
+  bool help = false;
 };
 
 bool ParseArgs(int argc, char** argv, Options* o, std::string* error) {
@@ -53,7 +72,10 @@ bool ParseArgs(int argc, char** argv, Options* o, std::string* error) {
       *out = argv[++i];
       return true;
     };
-    if (a == "--ini") {
+    if (a == "--help" || a == "-h") {
+      o->help = true;
+      return true;
+    } else if (a == "--ini") {
       if (!value(&o->ini)) return false;
     } else if (a == "--select") {
       if (!value(&o->select)) return false;
@@ -134,8 +156,8 @@ StepResult RunStep(const std::string& step, CliContext& ctx) {
 
 void PrintRows(const FileList& rows) {
   rows.forEach([](std::size_t, const Row& r) {
-    std::cout << r.name << '\t' << r.target << '\t' << r.kind << '\t'
-              << (r.kind == kind::Phrase ? r.notes : std::string()) << '\n';
+    std::cout << EscapeField(r.name) << '\t' << EscapeField(r.target) << '\t' << EscapeField(r.kind)
+              << '\t' << (r.kind == kind::Phrase ? EscapeField(r.notes) : std::string()) << '\n';
   });
 }
 
@@ -143,6 +165,10 @@ int Main(int argc, char** argv) {
   Options o;
   std::string error;
   if (!ParseArgs(argc, argv, &o, &error)) return Fail(error + "; " + kUsage);
+  if (o.help) {
+    std::cout << kUsage << "\n\n" << kHelp;
+    return 0;
+  }
   PictrayState st;
   if (!OpenSettings(o.ini, st, &error)) return Fail(error);
   if (!ApplySelection(o.select, st.flags, &error)) return Fail(error);

@@ -1,6 +1,7 @@
 // Steps of the name classifications, clearing the analyses and the move.
 #include <string_view>
 
+#include "cli/common/tab_fields.h"
 #include "cli/pictray/cli_steps.h"
 #include "engine/move/move_run.h"
 #include "engine/names/name_sets.h"
@@ -21,8 +22,8 @@ StepResult Move(CliContext& ctx) {
   st.blocks.val21.Start(ctx.folder);
   const MoveReport report = ThreadMakeFoldaAndMove(st.blocks.val21, st, ctx.host);
   for (const MoveResultLine& l : report.lines)
-    ctx.err << l.folder << '\t' << l.count << '\t' << l.firstFile << '\t' << l.path << '\t'
-            << l.mode << '\n';
+    ctx.err << EscapeField(l.folder) << '\t' << l.count << '\t' << EscapeField(l.firstFile) << '\t'
+            << EscapeField(l.path) << '\t' << l.mode << '\n';
   for (const MoveFailure& f : report.failures) ctx.err << "not moved: " << MoveFailureText(f) << '\n';
   return report.failures.empty() && !report.refused ? StepResult::Done : StepResult::Failed;
 }

@@ -64,6 +64,19 @@ TEST_F(PictrayCli, BadArgumentsAndUnknownStepsExitTwoBeforeTouchingAnything) {
   EXPECT_EQ(noIni.status, 2);
 }
 
+TEST_F(PictrayCli, TabsLineFeedsAndBackslashesInNamesAreEscaped) {
+  Put("a\tb.jpg");
+  Put("line\nfeed.jpg");
+  Put("back\\slash.x\ty");
+  ProgramRun r = Run({folder, "ext"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"a\\tb.jpg\tjpg\te\t", "back\\\\slash.x\\ty\tx\\ty\te\t",
+                                                       "line\\nfeed.jpg\tjpg\te\t"}));
+  ProgramRun help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("\\t, \\n or \\\\"), std::string::npos) << help.out;
+}
+
 TEST_F(PictrayCli, MissingFolderIsReportedAndListsNothing) {
   ProgramRun r = Run({folder + "/none"});
   EXPECT_EQ(r.status, 1);
