@@ -7,8 +7,7 @@
 #include "engine/jpeg/jpeg_decode.h"
 #include "engine/list/uniformity.h"
 #include "engine/names/folda_name.h"
-#include "engine/settings/profile.h"
-#include "engine/settings/settings_store.h"
+#include "engine/settings/settings_keys.h"
 
 namespace pictray {
 namespace {
@@ -56,11 +55,11 @@ void ShowRow(RunHost& host, std::size_t i) {
 
 JpegSettings JpegSettings::Read(const std::string& profile) {
   JpegSettings s;
-  s.ExifSel = GetProfileString(kSection0, "ExifSel", "1", 3, profile);
-  s.disabledchar = GetProfileString(kSection0, "disabledchar", "", 100, profile);
-  s.ng.NullCheck = GetProfileString(kSection0, "NullCheck", "0", 2, profile);
-  s.ng.NullByte = GetProfileString(kSection0, "NullByte", "10", 10, profile);
-  s.ng.JlibCheck = GetProfileString(kSection0, "JlibCheck", "0", 2, profile);
+  s.ExifSel = ReadSetting(key::ExifSel, profile);
+  s.disabledchar = ReadSetting(key::disabledchar, profile);
+  s.ng.NullCheck = ReadSetting(key::NullCheck, profile);
+  s.ng.NullByte = ReadSetting(key::NullByte, profile);
+  s.ng.JlibCheck = ReadSetting(key::JlibCheck, profile);
   return s;
 }
 

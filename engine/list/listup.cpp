@@ -8,8 +8,7 @@
 #include "engine/list/folder_listing.h"
 #include "engine/list/uniformity.h"
 #include "engine/move/safe_move.h"
-#include "engine/settings/profile.h"
-#include "engine/settings/settings_store.h"
+#include "engine/settings/settings_keys.h"
 
 namespace pictray {
 namespace {
@@ -80,7 +79,7 @@ void EndSteps(PictrayState& st, RunHost& host, RunRegistry::Guard& guard) {
 void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const std::string folder = val3.folder;
   st.listedFolder.set(folder);
-  const std::string ReadDay = GetProfileString(kSection0, "ReadDay", "0", 2, st.profile);
+  const std::string ReadDay = ReadSetting(key::ReadDay, st.profile);
   if (!st.flags.Any() && ReadDay == "1") {
     st.flags.M_Exif = 1;
     st.ExifSel.set("13");
@@ -98,7 +97,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   const std::size_t expected = FileCount;
   st.rows.reserve(FileCount);
   host.SetStatusText(1, "");
-  const bool JpegCheck = GetProfileString(kSection0, "JpegCheck", "0", 2, st.profile) == "1";
+  const bool JpegCheck = ReadSetting(key::JpegCheck, st.profile) == "1";
   host.SetProgressRange(Control::PR01, 0, 100);
   host.SetProgress(Control::PR01, 0);
   if (expected != 0) host.SetStatusText(1, Progress(0, expected));

@@ -15,8 +15,7 @@
 #include "engine/move/file_utils.h"
 #include "engine/move/safe_move.h"
 #include "engine/names/folda_name.h"
-#include "engine/settings/profile.h"
-#include "engine/settings/settings_store.h"
+#include "engine/settings/settings_keys.h"
 
 namespace pictray {
 namespace {
@@ -117,8 +116,8 @@ std::string MoveEndMessage(const MoveReport& report) {
 }
 
 void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S) {
-  const int SRgb0 = ProfileNumber(GetProfileString(kSection0, "SRgb0", "0", 2, st.profile));
-  const int SRgb3 = ProfileNumber(GetProfileString(kSection0, "SRgb3", "0", 2, st.profile));
+  const int SRgb0 = ReadSettingNumber(key::SRgb0, st.profile);
+  const int SRgb3 = ReadSettingNumber(key::SRgb3, st.profile);
   if (SRgb3 == 0 || st.rows.kind(0) != kind::Phrase) return;
   static const char* const kBases[] = {"RED", "GREEN", "BLUE"};
   if (SRgb0 < 0 || SRgb0 > 2) return;

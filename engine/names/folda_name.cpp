@@ -2,8 +2,7 @@
 
 #include <vector>
 
-#include "engine/settings/profile.h"
-#include "engine/settings/settings_store.h"
+#include "engine/settings/settings_keys.h"
 
 namespace pictray {
 namespace {
@@ -61,7 +60,7 @@ std::string GetFoldaName(const std::string& text, int lenient, const std::string
 }
 
 std::string ReadDisabledChar(const std::string& profile) {
-  return GetProfileString(kSection0, "disabledchar", "", 100, profile);
+  return ReadSetting(key::disabledchar, profile);
 }
 
 std::string GetFoldaName2(const std::string& text) {

@@ -64,11 +64,11 @@ bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
   dllfile = F_ + "/libthumbkit.so";
   zipdll = F_ + "/7-zip32.dll";
   dllini = F_ + "/thumbkit.ini";
-  std::string W = GetProfileString(kSection0, "WPath", "", kPathWidth, GRprofile);
+  std::string W = ReadSetting(key::WPath, GRprofile);
   if (!IsFolder(W)) W = F_;
   helpfile = F_ + "/" + N_ + "help.html";
   created = !PathExists(GRprofile);
-  if (created && !WriteProfileString(kSection0, "WPath", W, GRprofile)) return false;
+  if (created && !WriteSetting(key::WPath, W, GRprofile)) return false;
   workfile = W + "/" + t.Text() + "bit.$$$";
   RGBtxt = F_ + "/RGB.txt";
   if (created && !WriteCreationValues()) return false;
@@ -78,42 +78,30 @@ bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
 
 bool SettingsStore::WriteCreationValues() const {
   // "WPath" was written first: it created the file.
-  const char* section0[][2] = {
-      {"ExifSel", "1"},       {"samcount", "5000000"}, {"MatchPer", "10"},
-      {"WinClose", "1"},      {"disabledchar", kDefaultDisabledChars},
-      {"Exec255bit", "1"},    {"Exec000bit", "1"},     {"ExecOWNbit", "0"},
-      {"ExecRGB", ""},        {"PixelPassbit", "1"},   {"RGB64", "2"}};
   bool ok = true;
-  for (auto& kv : section0) ok = WriteProfileString(kSection0, kv[0], kv[1], GRprofile) && ok;
-  for (const char* app : {"app", "app1", "app2", "app3"})
-    ok = WriteProfileString(kSection1, app, "open", GRprofile) && ok;
-  ok = WriteProfileString(kSection1, "ZenApp", "Twinscan", GRprofile) && ok;
-  const char* place[][2] = {{"Px", "50"}, {"Py", "50"}, {"Pw", "1500"}, {"Ph", "1000"}};
-  for (auto& kv : place) ok = WriteProfileString(kSection0, kv[0], kv[1], GRprofile) && ok;
+  for (const SettingKey* k : kCreationOrder) ok = WriteSetting(*k, k->creation, GRprofile) && ok;
   return ok;
 }
 
 void SettingsStore::ReadStartupKeys() {
-  auto get = [this](const char* key, const char* fallback, std::size_t width) {
-    return GetProfileString(kSection0, key, fallback, width, GRprofile);
-  };
-  ExifSel = get("ExifSel", "1", 3);
-  samcount = get("samcount", "5000000", 10);
+  auto get = [this](const SettingKey& k) { return ReadSetting(k, GRprofile); };
+  ExifSel = get(key::ExifSel);
+  samcount = get(key::samcount);
   ColorMax = ProfileNumber(samcount);
-  MatchPer = get("MatchPer", "10", 4);
+  MatchPer = get(key::MatchPer);
   match_per = ProfileNumber(MatchPer);
-  WinClose = get("WinClose", "1", 2);
-  disabledchar = get("disabledchar", kDefaultDisabledChars, 100);
-  Exec255bit = get("Exec255bit", "1", 2);
-  Exec000bit = get("Exec000bit", "1", 2);
-  ExecOWNbit = get("ExecOWNbit", "0", 2);
-  ExecRGB = get("ExecRGB", "", 12);
-  PixelPassbit = get("PixelPassbit", "1", 2);
-  RGB64 = get("RGB64", "2", 2);
-  Px = get("Px", "50", 10);
-  Py = get("Py", "50", 10);
-  Pw = get("Pw", "1500", 10);
-  Ph = get("Ph", "1000", 10);
+  WinClose = get(key::WinClose);
+  disabledchar = get(key::disabledchar);
+  Exec255bit = get(key::Exec255bit);
+  Exec000bit = get(key::Exec000bit);
+  ExecOWNbit = get(key::ExecOWNbit);
+  ExecRGB = get(key::ExecRGB);
+  PixelPassbit = get(key::PixelPassbit);
+  RGB64 = get(key::RGB64);
+  Px = get(key::Px);
+  Py = get(key::Py);
+  Pw = get(key::Pw);
+  Ph = get(key::Ph);
 }
 
 bool SettingsStore::NewProfileSetSub(const TimeStamp& t) {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "engine/settings/settings_keys.h"
+
 namespace pictray {
 
 // Local time, as the time stamp of the working copy and work file needs it.
@@ -13,11 +15,6 @@ struct TimeStamp {
   // "%d%d%d%d%d%d": year, month, day, hour, minute, millisecond.
   std::string Text() const;
 };
-
-inline constexpr const char* kSection0 = "Section0";
-inline constexpr const char* kSection1 = "Section1";
-// Paths are read without cutting them (the file system allows long ones).
-inline constexpr std::size_t kPathWidth = 0;
 
 class SettingsStore {
  public:
@@ -52,8 +49,5 @@ class SettingsStore {
 
   std::string F_, N_;
 };
-
-// The eleven characters replaced in folder names by default.
-inline constexpr const char* kDefaultDisabledChars = "/:,;*?\"<>|.";
 
 }  // namespace pictray

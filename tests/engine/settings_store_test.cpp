@@ -63,6 +63,24 @@ TEST(SettingsStore, ExistingFileIsReadNotRewritten) {
   // A WPath that is no folder falls back to the program's folder.
   EXPECT_EQ(s.workfile, dir.path() + "/2026379542bit.$$$");
   EXPECT_EQ(testing::ReadWhole(ini), "[Section0]\nPx=120\nWPath=/does/not/exist\n");
+  // Every start-up key a file lacks reads as the one table says.
+  EXPECT_EQ(s.disabledchar, "");
+  EXPECT_EQ(s.WinClose, "1");
+  EXPECT_EQ(s.ColorMax, 500000);
+  EXPECT_EQ(s.PixelPassbit, "0");
+}
+
+// A new file holds every creation value, and reading it back through the
+// table gives exactly those values (a width never cuts a creation value).
+TEST(SettingsStore, EveryCreationValueReadsBackThroughTheTable) {
+  testing::TempDir dir;
+  SettingsStore s(dir.path(), "Pictray");
+  ASSERT_TRUE(s.ProfileSetSub(kT));
+  for (const SettingKey* k : kCreationOrder) {
+    ASSERT_NE(k->creation, nullptr) << k->name;
+    EXPECT_EQ(ReadSetting(*k, s.GRprofile), k->creation) << k->name;
+  }
+  EXPECT_EQ(s.disabledchar, kDefaultDisabledChars);
 }
 
 TEST(SettingsStore, WorkFileFollowsAnExistingWPathFolder) {

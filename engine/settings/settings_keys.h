@@ -1,0 +1,83 @@
+// Every key of the settings files in one table: section, name, the value
+// written when the file is created, what a reader gets when the key is
+// missing, and the width it is read with (at most width - 1 bytes; 0 = no
+// limit). Readers and writers name a key from here, never by its text. A
+// missing key only matters when someone removed it from an existing file.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace pictray {
+
+inline constexpr const char* kSection0 = "Section0";
+inline constexpr const char* kSection1 = "Section1";
+// Paths are read without cutting them (the file system allows long ones).
+inline constexpr std::size_t kPathWidth = 0;
+
+// The eleven characters replaced in folder names by a new settings file.
+inline constexpr const char* kDefaultDisabledChars = "/:,;*?\"<>|.";
+
+struct SettingKey {
+  const char* section;
+  const char* name;
+  const char* creation;  // nullptr: not written when the file is created
+  const char* fallback;
+  std::size_t width;
+};
+
+namespace key {
+// Pictray.ini, section "Section0". WPath is written first at creation, with
+// the program's folder; it creates the file.
+inline constexpr SettingKey WPath{kSection0, "WPath", nullptr, "", kPathWidth};
+inline constexpr SettingKey ExifSel{kSection0, "ExifSel", "1", "1", 3};
+inline constexpr SettingKey samcount{kSection0, "samcount", "5000000", "500000", 10};
+inline constexpr SettingKey MatchPer{kSection0, "MatchPer", "10", "10", 4};
+inline constexpr SettingKey WinClose{kSection0, "WinClose", "1", "1", 2};
+inline constexpr SettingKey disabledchar{kSection0, "disabledchar", kDefaultDisabledChars, "", 100};
+inline constexpr SettingKey Exec255bit{kSection0, "Exec255bit", "1", "0", 2};
+inline constexpr SettingKey Exec000bit{kSection0, "Exec000bit", "1", "0", 2};
+inline constexpr SettingKey ExecOWNbit{kSection0, "ExecOWNbit", "0", "0", 2};
+inline constexpr SettingKey ExecRGB{kSection0, "ExecRGB", "", "0", 12};
+inline constexpr SettingKey PixelPassbit{kSection0, "PixelPassbit", "1", "0", 2};
+inline constexpr SettingKey RGB64{kSection0, "RGB64", "2", "0", 2};
+inline constexpr SettingKey Px{kSection0, "Px", "50", "50", 10};
+inline constexpr SettingKey Py{kSection0, "Py", "50", "50", 10};
+inline constexpr SettingKey Pw{kSection0, "Pw", "1500", "1500", 10};
+inline constexpr SettingKey Ph{kSection0, "Ph", "1000", "1000", 10};
+inline constexpr SettingKey PartX{kSection0, "PartX", nullptr, "4", 2};
+inline constexpr SettingKey ZenAppOn{kSection0, "ZenAppOn", nullptr, "0", 2};
+inline constexpr SettingKey ReadDay{kSection0, "ReadDay", nullptr, "0", 2};
+inline constexpr SettingKey JpegCheck{kSection0, "JpegCheck", nullptr, "0", 2};
+inline constexpr SettingKey NullCheck{kSection0, "NullCheck", nullptr, "0", 2};
+inline constexpr SettingKey NullByte{kSection0, "NullByte", nullptr, "10", 10};
+inline constexpr SettingKey JlibCheck{kSection0, "JlibCheck", nullptr, "0", 2};
+inline constexpr SettingKey MoveSoon{kSection0, "MoveSoon", nullptr, "0", 2};
+inline constexpr SettingKey BlackBack{kSection0, "BlackBack", nullptr, "0", 2};
+inline constexpr SettingKey SRgb0{kSection0, "SRgb0", nullptr, "0", 2};
+inline constexpr SettingKey SRgb3{kSection0, "SRgb3", nullptr, "0", 2};
+// Pictray.ini, section "Section1": the applications.
+inline constexpr SettingKey app{kSection1, "app", "open", " ", kPathWidth};
+inline constexpr SettingKey app1{kSection1, "app1", "open", " ", kPathWidth};
+inline constexpr SettingKey app2{kSection1, "app2", "open", " ", kPathWidth};
+inline constexpr SettingKey app3{kSection1, "app3", "open", " ", kPathWidth};
+inline constexpr SettingKey ZenApp{kSection1, "ZenApp", "Twinscan", "", kPathWidth};
+}  // namespace key
+
+// The keys a new Pictray.ini gets after WPath, in the order they are written.
+inline constexpr const SettingKey* kCreationOrder[] = {
+    &key::ExifSel,  &key::samcount,   &key::MatchPer,   &key::WinClose, &key::disabledchar,
+    &key::Exec255bit, &key::Exec000bit, &key::ExecOWNbit, &key::ExecRGB, &key::PixelPassbit,
+    &key::RGB64,    &key::app,        &key::app1,       &key::app2,     &key::app3,
+    &key::ZenApp,   &key::Px,         &key::Py,         &key::Pw,       &key::Ph};
+
+// The key's value in `file`, or its fallback.
+std::string ReadSetting(const SettingKey& k, const std::string& file);
+// The same with a reader's own fallback, where one reader differs from the
+// others (a dialog that shows a missing switch as off).
+std::string ReadSetting(const SettingKey& k, const std::string& file, const std::string& fallback);
+// Its number (an unreadable value counts 0).
+int ReadSettingNumber(const SettingKey& k, const std::string& file);
+bool WriteSetting(const SettingKey& k, const std::string& value, const std::string& file);
+
+}  // namespace pictray
