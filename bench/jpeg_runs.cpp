@@ -13,7 +13,7 @@
 #include <jpeglib.h>
 
 #include "engine/jpeg/file_bytes.h"
-#include "engine/jpeg/jpeg_runs.h"
+#include "engine/runs/jpeg_runs.h"
 #include "engine/settings/profile.h"
 #include "tests/support/recording_host.h"
 

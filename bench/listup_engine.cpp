@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/list/listup.h"
+#include "engine/runs/listup.h"
 #include "engine/run/null_host.h"
 
 int main(int argc, char** argv) {

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/list/listup.h"
-#include "engine/move/move_run.h"
-#include "engine/names/name_sets.h"
+#include "engine/runs/listup.h"
+#include "engine/runs/move_run.h"
+#include "engine/runs/name_sets.h"
 #include "engine/run/null_host.h"
 
 namespace pictray {

@@ -33,12 +33,12 @@
 #include "app/pictray/list_models.h"
 #include "app/pictray/program_launcher.h"
 #include "app/pictray/qt_run_host.h"
-#include "engine/list/listup.h"
-#include "engine/jpeg/jpeg_runs.h"
-#include "engine/list/uniformity.h"
-#include "engine/move/file_utils.h"
-#include "engine/move/move_run.h"
-#include "engine/names/name_sets.h"
+#include "engine/runs/listup.h"
+#include "engine/runs/jpeg_runs.h"
+#include "engine/runs/uniformity.h"
+#include "engine/fs/paths.h"
+#include "engine/runs/move_run.h"
+#include "engine/runs/name_sets.h"
 #include "engine/settings/profile.h"
 
 namespace pictray::app {

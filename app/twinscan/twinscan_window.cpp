@@ -28,7 +28,7 @@
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/properties_dialog.h"
 #include "engine/dupes/twinscan_profile.h"
-#include "engine/move/file_utils.h"
+#include "engine/fs/paths.h"
 #include "engine/settings/profile.h"
 
 namespace pictray::twinscan {

@@ -12,7 +12,7 @@
 #include "cli/common/tab_fields.h"
 #include "cli/pictray/cli_host.h"
 #include "cli/pictray/cli_steps.h"
-#include "engine/list/listup.h"
+#include "engine/runs/listup.h"
 #include "engine/settings/settings_store.h"
 
 namespace pictray::cli {

@@ -2,7 +2,7 @@
 // the selection flag as its button does and runs synchronously; the runs
 // read ExifSel, NullCheck, NullByte and JlibCheck from the settings file.
 #include "cli/pictray/cli_steps.h"
-#include "engine/jpeg/jpeg_runs.h"
+#include "engine/runs/jpeg_runs.h"
 
 namespace pictray::cli {
 

@@ -3,8 +3,8 @@
 
 #include "cli/common/tab_fields.h"
 #include "cli/pictray/cli_steps.h"
-#include "engine/move/move_run.h"
-#include "engine/names/name_sets.h"
+#include "engine/runs/move_run.h"
+#include "engine/runs/name_sets.h"
 
 namespace pictray::cli {
 namespace {

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/move/safe_move.h"
-#include "engine/move/unique_fd.h"
+#include "engine/fs/safe_move.h"
+#include "engine/fs/unique_fd.h"
 
 namespace pictray::dupes {
 namespace {

@@ -10,6 +10,7 @@
 
 #include <jpeglib.h>
 
+#include "engine/fs/atomic_write.h"
 #include "engine/jpeg/file_bytes.h"
 
 namespace pictray {
@@ -262,32 +263,14 @@ int MakeBufferFile2(const BitmapView& bitmap, const std::string& path, Picture& 
   PutLE32(fileHeader + 2, static_cast<std::uint32_t>(14 + 40 + imageSize));
   PutLE32(fileHeader + 10, 14 + 40);
 
-  std::string tmp = path + ".XXXXXX";
-  const int fd = ::mkstemp(tmp.data());
-  if (fd < 0) return 1;
-  bool ok = ::fchmod(fd, 0644) == 0;
-  auto writeAll = [&](const std::uint8_t* p, std::size_t n) {
-    while (ok && n > 0) {
-      const ssize_t w = ::write(fd, p, n);
-      if (w <= 0) {
-        ok = false;
-        break;
-      }
-      p += w;
-      n -= static_cast<std::size_t>(w);
-    }
-  };
-  writeAll(fileHeader, sizeof fileHeader);
-  writeAll(pic.buf.data(), pic.buf.size());  // information header, then rows
-  ok = ok && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && ::rename(tmp.c_str(), path.c_str()) == 0;
   // A failed write leaves any older file of that name in place: that file
   // is not this picture, so it does not count as written.
-  if (!ok) {
-    ::unlink(tmp.c_str());
+  const auto bytes = [](const std::uint8_t* p, std::size_t n) {
+    return std::string_view(reinterpret_cast<const char*>(p), n);
+  };
+  if (WriteFileAtomic(path, {bytes(fileHeader, sizeof fileHeader), bytes(pic.buf.data(), pic.buf.size())},
+                      0644) != 0)
     return 1;
-  }
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 ? 0 : 1;
 }

@@ -9,7 +9,7 @@
 
 namespace pictray {
 
-int JpegNullCheck(RunHost* host, Control bar, const std::string& path, const std::string& NullByte) {
+int JpegNullCheck(const ScanProgress& progress, const std::string& path, const std::string& NullByte) {
   const std::uint64_t size = jpegio::FileSize(path);
   if (size == 0 || size >= kNullCheckLimit) return 0;
   jpegio::ReadFile f(path);
@@ -18,10 +18,7 @@ int JpegNullCheck(RunHost* host, Control bar, const std::string& path, const std
   if (f.ReadAt(0, data.data(), data.size()) != data.size()) return 0;
 
   const long limit = ProfileNumber(NullByte);
-  if (host) {
-    host->SetProgressRange(bar, 0, 100);
-    host->SetProgress(bar, 0);
-  }
+  if (progress) progress(0);
   const std::size_t n = data.size();
   long run = 0;
   int shown = 0;
@@ -29,21 +26,21 @@ int JpegNullCheck(RunHost* host, Control bar, const std::string& path, const std
     // The bar moves only when its percentage changes: each update waits
     // for the window's thread.
     const int percent = static_cast<int>(j * 100 / n);
-    if (host && percent != shown) {
-      host->SetProgress(bar, percent);
+    if (progress && percent != shown) {
+      progress(percent);
       shown = percent;
     }
     if (data[j] == 0xFF && j + 1 < n && data[j + 1] == 0xD9) break;
     run = data[j] == 0 ? run + 1 : 0;
     if (run >= limit) break;
   }
-  if (host) host->SetProgress(bar, 0);
+  if (progress) progress(0);
   return run >= limit ? 1 : 0;
 }
 
-std::string NgVerdict(const std::string& path, const NgSettings& s, RunHost* host, Control bar) {
+std::string NgVerdict(const std::string& path, const NgSettings& s, const ScanProgress& progress) {
   if (JEndHedarCheck(path) == 1) return "NG";
-  if (s.NullCheck == "1" && JpegNullCheck(host, bar, path, s.NullByte) == 1) return "NG";
+  if (s.NullCheck == "1" && JpegNullCheck(progress, path, s.NullByte) == 1) return "NG";
   if (s.JlibCheck == "1" && JpegErrCheck(path) == 1) return "NG";
   return {};
 }

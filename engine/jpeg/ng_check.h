@@ -1,21 +1,22 @@
 // Broken-file verdicts of the NG analysis.
 #pragma once
 
+#include <functional>
 #include <string>
-
-#include "engine/run/controls.h"
-#include "engine/run/run_host.h"
 
 namespace pictray {
 
 // Files of this size or more are never examined by the zero-run test.
 inline constexpr unsigned long long kNullCheckLimit = 1'000'000;
 
+// How far the zero-run test is through a file, in percent: 0 at the start,
+// each new percentage, 0 again at the end. May be empty.
+using ScanProgress = std::function<void(int percent)>;
+
 // 1 when the file holds a run of at least `NullByte` (decimal text; none or
 // 0 makes every examined file broken) consecutive 00 bytes before its first
 // FF D9 pair; 0 otherwise, and for empty, unreadable or too large files.
-// With a host, `bar` shows the scan of this file in percent.
-int JpegNullCheck(RunHost* host, Control bar, const std::string& path, const std::string& NullByte);
+int JpegNullCheck(const ScanProgress& progress, const std::string& path, const std::string& NullByte);
 
 // The switches of the NG analysis, as texts from the settings.
 struct NgSettings {
@@ -26,6 +27,6 @@ struct NgSettings {
 
 // "NG" when JEndHedarCheck, the zero-run test (NullCheck "1") or the
 // full-decode test (JlibCheck "1") fires, in that order; else "".
-std::string NgVerdict(const std::string& path, const NgSettings& s, RunHost* host, Control bar);
+std::string NgVerdict(const std::string& path, const NgSettings& s, const ScanProgress& progress);
 
 }  // namespace pictray

@@ -1,14 +1,9 @@
 #include "engine/names/text_list.h"
 
-#include <sys/stat.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
 #include <fstream>
 
-#include "engine/move/file_utils.h"
+#include "engine/fs/atomic_write.h"
+#include "engine/fs/paths.h"
 
 namespace pictray {
 
@@ -24,23 +19,7 @@ std::string SetList(std::vector<std::string>& items, const std::string& path) {
 bool listsave(const std::vector<std::string>& items, const std::string& path) {
   std::string text;
   for (const std::string& item : items) text += item + '\n';
-  // The new text goes beside the file first, so the rename replaces it whole.
-  const std::size_t slash = path.rfind('/');
-  std::string tmp = (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) +
-                    "/.listsave-XXXXXX";
-  const int fd = ::mkstemp(tmp.data());
-  if (fd < 0) return false;
-  bool ok = ::fchmod(fd, 0644) == 0;
-  for (std::size_t done = 0; ok && done < text.size();) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno != EINTR) ok = false;
-    else if (n > 0) done += static_cast<std::size_t>(n);
-  }
-  ok = ok && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && std::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
+  return WriteFileAtomic(path, {text}, 0644) == 0;
 }
 
 }  // namespace pictray

@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <thread>
 #include <vector>
+
+#include "engine/fs/atomic_write.h"
 
 namespace pictray {
 namespace {
@@ -159,48 +159,14 @@ class WriteLock {
   int fd_ = -1;
 };
 
-// Writes the lines to a temporary file, flushes it to disk, puts it in
-// place of `file` and flushes the folder, so that a crash leaves the old
-// settings or the new ones, never an empty file.
+// The settings, or the old ones after a crash, never an empty file; the
+// file's permissions stay.
 bool WriteWhole(const std::string& file, const std::vector<std::string>& lines) {
   struct stat st;
   const mode_t mode = ::stat(file.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-  // Unique per process and thread, so concurrent writers never share a temp file.
-  std::string tmp = file + ".tmp" + std::to_string(::getpid()) + "." +
-                    std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) return false;
   std::string text;
   for (const auto& l : lines) text += l + "\n";
-  const char* p = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return false;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  if (::close(fd) != 0 || std::rename(tmp.c_str(), file.c_str()) != 0) {
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  const std::size_t slash = file.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash == 0 ? 1 : slash);
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return false;
-  const bool synced = ::fsync(dir) == 0;
-  ::close(dir);
-  return synced;
+  return WriteFileAtomic(file, {text}, mode) == 0;
 }
 
 }  // namespace

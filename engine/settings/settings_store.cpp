@@ -1,44 +1,17 @@
 #include "engine/settings/settings_store.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 
-#include "engine/move/file_utils.h"
+#include "engine/fs/paths.h"
+#include "engine/fs/safe_move.h"
 #include "engine/settings/profile.h"
 
 namespace pictray {
-namespace {
-
-// Copies src to a new file dst; fails rather than replacing an existing dst.
-bool CopyToNewFile(const std::string& src, const std::string& dst) {
-  std::ifstream in(src, std::ios::binary);
-  if (!in) return false;
-  int fd = ::open(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  char buf[8192];
-  bool ok = true;
-  while (ok && in) {
-    in.read(buf, sizeof buf);
-    std::streamsize got = in.gcount();
-    for (std::streamsize off = 0; ok && off < got;) {
-      ssize_t n = ::write(fd, buf + off, static_cast<std::size_t>(got - off));
-      if (n <= 0) ok = false;
-      else off += n;
-    }
-  }
-  if (in.bad()) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (!ok) ::unlink(dst.c_str());
-  return ok;
-}
-
-}  // namespace
 
 TimeStamp TimeStamp::Now() {
   auto now = std::chrono::system_clock::now();
@@ -108,11 +81,12 @@ bool SettingsStore::NewProfileSetSub(const TimeStamp& t) {
   std::string base = F_ + "/" + t.Text() + N_;
   for (int i = 0; i < 100; ++i) {
     std::string name = base + (i == 0 ? "" : "_" + std::to_string(i)) + ".ini";
-    if (CopyToNewFile(GRprofile, name)) {
+    const int e = CopyToNewFile(GRprofile, name);
+    if (e == 0) {
       profile = name;
       return true;
     }
-    if (!PathExists(name)) return false;  // not a name clash: the copy itself failed
+    if (e != EEXIST) return false;  // not a name clash: the copy itself failed
   }
   return false;
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/list/uniformity.h"
+#include "engine/runs/uniformity.h"
 #include "tests/support/recording_host.h"
 
 namespace pictray {

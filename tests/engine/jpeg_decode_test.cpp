@@ -213,7 +213,7 @@ TEST(JpegDecode, ErrCheckJudgesLargeSoundPicturesByWhatItDecodes) {
     const std::string big = WriteGrey(dir, "big.jpg", 10400, 10000, progressive);
     EXPECT_GT(std::uint64_t(10400) * 10000, kMaxDecodePixels);
     EXPECT_EQ(JpegErrCheck(big), 0) << (progressive ? "progressive" : "sequential");
-    EXPECT_EQ(NgVerdict(big, NgSettings{"0", "10", "1"}, nullptr, Control::PR02), "");
+    EXPECT_EQ(NgVerdict(big, NgSettings{"0", "10", "1"}, {}), "");
   }
 }
 

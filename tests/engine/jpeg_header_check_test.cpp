@@ -50,7 +50,7 @@ TEST(HeaderCheck, FifoAndFolderAnswerAsUnopenable) {
     EXPECT_EQ(JEndHedarCheck(path), 0);
     EXPECT_EQ(ExifHedarCheck(path), "");
     EXPECT_EQ(ExifTimeGet2(path, "7", ""), "file_error");
-    EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, path, "0"), 0);
+    EXPECT_EQ(JpegNullCheck({}, path, "0"), 0);
     EXPECT_EQ(GetJpegImageSize(path), "");
     EXPECT_EQ(JpegErrCheck(path), 1);
     Picture p;
@@ -99,26 +99,26 @@ TEST(NullCheck, ZeroRunsBeforeTheFirstEndOfImage) {
   // A comment segment with ten zero bytes right after the start of image.
   const std::string zeros = jpeg.substr(0, 2) + std::string("\xFF\xFE\x00\x0C", 4) + std::string(10, '\0') + jpeg.substr(2);
   const std::string path = dir.Write("zeros.jpg", zeros);
-  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, path, "10"), 1);
-  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, path, "11"), 0);
-  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, JpegFixture("rgb_3x2.jpg"), "0"), 1);
-  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, JpegFixture("rgb_3x2.jpg"), "x"), 1);
+  EXPECT_EQ(JpegNullCheck({}, path, "10"), 1);
+  EXPECT_EQ(JpegNullCheck({}, path, "11"), 0);
+  EXPECT_EQ(JpegNullCheck({}, JpegFixture("rgb_3x2.jpg"), "0"), 1);
+  EXPECT_EQ(JpegNullCheck({}, JpegFixture("rgb_3x2.jpg"), "x"), 1);
   // Zeros after an embedded end-of-image pair do not count.
   const std::string afterEnd = jpeg.substr(0, 2) + std::string("\xFF\xFE\x00\x0E\xFF\xD9", 6) +
                                std::string(10, '\0') + jpeg.substr(2);
-  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, dir.Write("after.jpg", afterEnd), "10"), 0);
+  EXPECT_EQ(JpegNullCheck({}, dir.Write("after.jpg", afterEnd), "10"), 0);
   // Files of 1,000,000 bytes or more are never examined.
   std::string big = zeros.substr(0, zeros.size() - 2);
   big += std::string(1'000'000 - big.size() - 2, '\x11') + "\xFF\xD9";
   ASSERT_EQ(big.size(), 1'000'000u);
-  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, dir.Write("big.jpg", big), "10"), 0);
-  EXPECT_EQ(JpegNullCheck(nullptr, Control::PR02, dir.Write("empty.jpg", ""), "0"), 0);
+  EXPECT_EQ(JpegNullCheck({}, dir.Write("big.jpg", big), "10"), 0);
+  EXPECT_EQ(JpegNullCheck({}, dir.Write("empty.jpg", ""), "0"), 0);
 
   NgSettings s;
-  EXPECT_EQ(NgVerdict(path, s, nullptr, Control::PR02), "");
+  EXPECT_EQ(NgVerdict(path, s, {}), "");
   s.NullCheck = "1";
-  EXPECT_EQ(NgVerdict(path, s, nullptr, Control::PR02), "NG");
-  EXPECT_EQ(NgVerdict(dir.Write("cut.jpg", jpeg.substr(0, 100)), NgSettings{}, nullptr, Control::PR02), "NG");
+  EXPECT_EQ(NgVerdict(path, s, {}), "NG");
+  EXPECT_EQ(NgVerdict(dir.Write("cut.jpg", jpeg.substr(0, 100)), NgSettings{}, {}), "NG");
 }
 
 }  // namespace

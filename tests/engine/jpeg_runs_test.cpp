@@ -1,4 +1,4 @@
-#include "engine/jpeg/jpeg_runs.h"
+#include "engine/runs/jpeg_runs.h"
 
 #include <gtest/gtest.h>
 

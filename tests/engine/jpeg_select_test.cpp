@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/jpeg/jpeg_runs.h"
+#include "engine/runs/jpeg_runs.h"
 
 namespace pictray {
 namespace {

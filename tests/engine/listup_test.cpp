@@ -1,4 +1,4 @@
-#include "engine/list/listup.h"
+#include "engine/runs/listup.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -11,9 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/move/file_utils.h"
-#include "engine/move/safe_move.h"
-#include "engine/move/unique_fd.h"
+#include "engine/fs/break_folda.h"
+#include "engine/fs/paths.h"
+#include "engine/fs/safe_move.h"
+#include "engine/fs/unique_fd.h"
 #include "tests/support/temp_dir.h"
 
 namespace pictray {
@@ -241,7 +242,7 @@ TEST(MoveTemps, OnlyThoseOfEndedProcessesAreRemoved) {
   EXPECT_EQ(Entries(d.path()), left);
 }
 
-TEST(FileUtils, PathFoldaRemoveAndShortToLongName) {
+TEST(Paths, ParentJoinAndEmptyFolders) {
   std::string p = "/a/b/c";
   PathFoldaRemove(p);
   EXPECT_EQ(p, "/a/b");
@@ -254,61 +255,21 @@ TEST(FileUtils, PathFoldaRemoveAndShortToLongName) {
   std::string b = "/x/a\\b";
   PathFoldaRemove(b);
   EXPECT_EQ(b, "/x");
+  EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
+  EXPECT_EQ(JoinPath("/a/", "b"), "/a/b");
+  EXPECT_EQ(JoinPath("/", "b"), "/b");
 
-  TempDir d;
-  std::string there = d.Write("f", "");
-  EXPECT_EQ(ShortToLongName(there), 1);
-  EXPECT_EQ(there, d.path() + "/f");
-  std::string missing = d.path() + "/nothing";
-  EXPECT_EQ(ShortToLongName(missing), 0);
-  EXPECT_EQ(missing, d.path() + "/nothing");
-}
-
-TEST(FileUtils, TokenPickers) {
-  EXPECT_EQ(get_Pdata("10:20:30", 0), "10");
-  EXPECT_EQ(get_Pdata("10:20:30", 1), "20");
-  EXPECT_EQ(get_Pdata("10:20:30", 2), "30");
-  EXPECT_EQ(get_Pdata("10:20:30", 5), "");
-  EXPECT_EQ(get_Pdata("a:b:c:d:e:f:g:h:i:j:k:l:m", 11), "l");
-  EXPECT_EQ(get_Pdata("a:b:c:d:e:f:g:h:i:j:k:l:m", 12), "");
-  EXPECT_EQ(get_Pdata("10:20:30", -1), "");
-  EXPECT_EQ(get_Pdata2("x_y_z", 1), "y");
-  EXPECT_EQ(get_Pdata2("x:y", 1), "");
-}
-
-TEST(FileUtils, SizesAreSixtyFourBit) {
-  TempDir d;
-  const std::string f = d.Write("f", "12345");
-  EXPECT_EQ(GetFileSizeSub(f), 5u);
-  EXPECT_EQ(GetFileSizeFind(f), 5u);
-  EXPECT_EQ(GetFileSizeSub(d.path() + "/none"), 0u);
-  EXPECT_EQ(GetFileSizeFind(d.path() + "/none"), 0u);
-  EXPECT_EQ(GetFileSizeFind(d.path()), 0u);
-  const std::string sparse = d.Write("sparse", "");
-  const std::uint64_t five = 5ULL << 30;
-  ASSERT_EQ(::truncate(sparse.c_str(), static_cast<off_t>(five)), 0);
-  EXPECT_EQ(GetFileSizeSub(sparse), five);
-  EXPECT_EQ(GetFileSizeFind(sparse), five);
-  EXPECT_EQ(GetLineCount(100), 8);
-  EXPECT_EQ(GetLineCount(11), 0);
-}
-
-TEST(FileUtils, FileDialogStartPlaces) {
   TempDir d;
   fs::create_directory(d.path() + "/empty");
-  fs::create_directory(d.path() + "/full");
-  const std::string prog = d.Write("full/app", "");
-  const FileDialogSetup a = FoldaSetting(1, d.path() + "/full", "/bin/pictray");
-  EXPECT_EQ(a.start, d.path() + "/full");
-  EXPECT_FALSE(a.save);
-  EXPECT_EQ(a.filters.front().second, "*.exe");
-  EXPECT_EQ(FoldaSetting(2, prog, "/bin/pictray").start, "/bin/pictray");
-  EXPECT_TRUE(FoldaSetting(2, prog, "/bin/pictray").save);
-  EXPECT_EQ(FoldaSettingT(1, prog).start, "");
-  EXPECT_EQ(FoldaSettingT(1, prog).filters.front().second, "*.txt");
-  EXPECT_EQ(FoldaSetting0(1, d.path() + "/empty").start, d.path());
-  EXPECT_EQ(FoldaSetting0(1, d.path() + "/full").start, d.path() + "/full");
-  EXPECT_EQ(FoldaSetting0(1, prog).filters.size(), 1u);
+  d.Write("f", "");
+  EXPECT_TRUE(IsEmptyFolder(d.path() + "/empty"));
+  EXPECT_FALSE(IsEmptyFolder(d.path()));
+  EXPECT_FALSE(IsEmptyFolder(d.path() + "/f"));
+  EXPECT_TRUE(PathExists(d.path() + "/f"));
+  EXPECT_FALSE(IsFolder(d.path() + "/f"));
+  fs::create_symlink("nowhere", d.path() + "/dangling");
+  EXPECT_TRUE(PathExists(d.path() + "/dangling"));
+  EXPECT_FALSE(IsFolder(d.path() + "/dangling"));
 }
 
 TEST(BreakFolda, MovesFilesUpNeverReplacesAndLeavesSubfolders) {

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/fs/folder_lock.h"
-#include "engine/move/move_run.h"
+#include "engine/runs/move_run.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_store.h"
 #include "tests/support/recording_host.h"

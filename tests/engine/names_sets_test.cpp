@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/list/uniformity.h"
-#include "engine/names/name_sets.h"
+#include "engine/runs/uniformity.h"
+#include "engine/runs/name_sets.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_store.h"
 #include "tests/support/recording_host.h"

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "engine/list/listup.h"
+#include "engine/runs/listup.h"
 #include "engine/settings/profile.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"

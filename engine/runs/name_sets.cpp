@@ -1,8 +1,8 @@
-#include "engine/names/name_sets.h"
+#include "engine/runs/name_sets.h"
 
 #include <functional>
 
-#include "engine/list/uniformity.h"
+#include "engine/runs/uniformity.h"
 #include "engine/names/folda_name.h"
 #include "engine/names/match_pat_name.h"
 

@@ -1,13 +1,13 @@
-#include "engine/list/listup.h"
+#include "engine/runs/listup.h"
 
 #include <chrono>
 #include <vector>
 
 #include "engine/jpeg/header_check.h"
-#include "engine/jpeg/jpeg_runs.h"
+#include "engine/runs/jpeg_runs.h"
 #include "engine/list/folder_listing.h"
-#include "engine/list/uniformity.h"
-#include "engine/move/safe_move.h"
+#include "engine/runs/uniformity.h"
+#include "engine/fs/safe_move.h"
 #include "engine/settings/settings_keys.h"
 
 namespace pictray {

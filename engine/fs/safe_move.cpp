@@ -1,4 +1,4 @@
-#include "engine/move/safe_move.h"
+#include "engine/fs/safe_move.h"
 
 #include <fcntl.h>
 #include <dirent.h>
@@ -13,7 +13,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/move/unique_fd.h"
+#include "engine/fs/unique_fd.h"
 
 namespace pictray {
 namespace {
@@ -70,8 +70,9 @@ pid_t TempOwner(const std::string& name) {
 
 bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
-// Copies everything from `in` to `out`; returns bytes copied or -errno.
-long long CopyBytes(int in, int out) {
+}  // namespace
+
+long long CopyFileData(int in, int out) {
   long long total = 0;
   bool useRange = true;
   std::vector<char> buf;
@@ -106,6 +107,8 @@ long long CopyBytes(int in, int out) {
     total += got;
   }
 }
+
+namespace {
 
 // Flushes the file that was compared, and the folder holding its name, to
 // disk; another file under that name by now is EEXIST. Returns 0 or an errno.
@@ -221,7 +224,7 @@ MoveStatus CopyAcross(int srcDir, const std::string& src, const struct stat& s0,
     return s;
   };
 
-  const long long copied = CopyBytes(in.get(), out.get());
+  const long long copied = CopyFileData(in.get(), out.get());
   if (copied < 0) return discard(Status(MoveOutcome::Failed, static_cast<int>(-copied)));
   if (copied != s0.st_size) return discard(Status(MoveOutcome::SourceChanged));
   const struct timespec times[2] = {s0.st_atim, s0.st_mtim};
@@ -258,6 +261,17 @@ int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::
     return e;
   }
   return 0;
+}
+
+int CopyToNewFile(const std::string& src, const std::string& dst) {
+  UniqueFd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
+  if (in.get() < 0) return errno;
+  UniqueFd out(::open(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  if (out.get() < 0) return errno;
+  const long long copied = CopyFileData(in.get(), out.get());
+  int e = copied < 0 ? static_cast<int>(-copied) : out.Close();
+  if (e != 0) ::unlink(dst.c_str());
+  return e;
 }
 
 bool StillTheFileExamined(const struct stat& before, const struct stat& now) {

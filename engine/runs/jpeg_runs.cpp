@@ -1,11 +1,11 @@
-#include "engine/jpeg/jpeg_runs.h"
+#include "engine/runs/jpeg_runs.h"
 
 #include <cstdio>
 
 #include "engine/jpeg/exif_reader.h"
 #include "engine/jpeg/header_check.h"
 #include "engine/jpeg/jpeg_decode.h"
-#include "engine/list/uniformity.h"
+#include "engine/runs/uniformity.h"
 #include "engine/names/folda_name.h"
 #include "engine/settings/settings_keys.h"
 
@@ -46,6 +46,15 @@ void FinishRun(PictrayState& st, RunHost& host, RunRegistry::Guard& guard, const
 }
 
 // Marks the row being worked on and tells the view its texts changed.
+// The zero-run test's progress on `bar` (nothing without a host).
+ScanProgress BarProgress(RunHost* host, Control bar) {
+  if (!host) return {};
+  return [host, bar](int percent) {
+    if (percent == 0) host->SetProgressRange(bar, 0, 100);
+    host->SetProgress(bar, percent);
+  };
+}
+
 void ShowRow(RunHost& host, std::size_t i) {
   host.RowsChanged(i, i);
   host.ShowRunPlace(i);
@@ -68,7 +77,7 @@ JpegLabel ListUpJpegLabel(const std::string& path, const AnalysisFlags& flags,
   JpegLabel r;
   std::string& t = r.text;
   if (flags.M_NG) {
-    t = NgVerdict(path, settings.ng, host, bar);
+    t = NgVerdict(path, settings.ng, BarProgress(host, bar));
     r.kind = kind::Broken;
   }
   if (t.empty() && (flags.M_Hed || flags.M_Info)) t = ExifHedarCheck(path);
@@ -194,7 +203,7 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host) {
     host.SetProgress(Control::PR01, static_cast<int>(i));
     host.SetStatusText(1, Counter(i + 1, st.rows.ListMax()));
     const std::string name = st.rows.name(i);
-    st.rows.setTarget(i, NgVerdict(RowPath(val.folder, name), settings.ng, &host, Control::PR02), kind::Broken);
+    st.rows.setTarget(i, NgVerdict(RowPath(val.folder, name), settings.ng, BarProgress(&host, Control::PR02)), kind::Broken);
     ShowRow(host, i);
   }
   const std::size_t total = st.rows.ListMax();

@@ -37,6 +37,13 @@ MoveStatus MoveNoReplace(int srcDir, const std::string& src, int dstDir, const s
 // has no such rename, link and unlink do the same. Returns 0 or an errno.
 int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to);
 
+// Copies everything from `in` to `out` from where each stands; returns the
+// bytes copied or -errno.
+long long CopyFileData(int in, int out);
+// Copies src to a new file dst, never replacing an existing dst. Returns 0
+// or an errno (EEXIST when dst is taken); a failed copy leaves no dst.
+int CopyToNewFile(const std::string& src, const std::string& dst);
+
 // True when `now` is still the file that `before` described: same inode, size,
 // modification and change time. A same-size rewrite whose modification time
 // was put back fails it (the kernel sets the change time).

@@ -1,4 +1,4 @@
-#include "engine/move/move_run.h"
+#include "engine/runs/move_run.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,17 +12,13 @@
 #include <unordered_map>
 
 #include "engine/fs/folder_lock.h"
-#include "engine/move/file_utils.h"
-#include "engine/move/safe_move.h"
+#include "engine/fs/paths.h"
+#include "engine/fs/safe_move.h"
 #include "engine/names/folda_name.h"
 #include "engine/settings/settings_keys.h"
 
 namespace pictray {
 namespace {
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
-}
 
 bool DigitsOnly(const std::string& s) {
   if (s.empty()) return false;

@@ -1,4 +1,4 @@
-#include "engine/list/uniformity.h"
+#include "engine/runs/uniformity.h"
 
 namespace pictray {
 

@@ -1,0 +1,17 @@
+// Folder dissolution: a target folder's files go back up into its parent.
+#pragma once
+
+#include <string>
+
+namespace pictray {
+
+struct BreakResult {
+  int moved = 0;    // files now in the parent
+  int skipped = 0;  // a file or folder of that name is in the parent already
+  int failed = 0;   // could not be moved (permissions, another file system, ...)
+};
+// Moves every entry of `folder` that is not a folder into its parent, under
+// the same name, never replacing anything there. Subfolders stay.
+BreakResult BreakFolda(const std::string& folder);
+
+}  // namespace pictray

@@ -1,0 +1,43 @@
+#include "engine/fs/paths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace pictray {
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+void PathFoldaRemove(std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos || slash == 0) return;
+  path.erase(slash);
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool IsEmptyFolder(const std::string& path) {
+  DIR* d = ::opendir(path.c_str());
+  if (!d) return false;
+  bool empty = true;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string n = e->d_name;
+    if (n != "." && n != "..") {
+      empty = false;
+      break;
+    }
+  }
+  ::closedir(d);
+  return empty;
+}
+
+}  // namespace pictray

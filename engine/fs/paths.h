@@ -1,0 +1,23 @@
+// Path helpers on the file system's bytes: joining, the parent folder, and
+// what a name stands for.
+#pragma once
+
+#include <string>
+
+namespace pictray {
+
+// folder + "/" + name, without doubling a trailing "/".
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// Cuts `path` at its last "/" (the separator goes too). A path whose only
+// "/" is its first character, or that has none, is left as it is.
+void PathFoldaRemove(std::string& path);
+
+// An existing folder (links followed).
+bool IsFolder(const std::string& path);
+// Anything at all under that name, a dangling link included.
+bool PathExists(const std::string& path);
+// A folder with no entries; false when it cannot be read.
+bool IsEmptyFolder(const std::string& path);
+
+}  // namespace pictray
