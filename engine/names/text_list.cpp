@@ -7,7 +7,7 @@
 
 namespace pictray {
 
-std::string SetList(std::vector<std::string>& items, const std::string& path) {
+std::string LoadTextList(std::vector<std::string>& items, const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   // Lines are kept whole: cutting a long one would invent items.
   for (std::string line; std::getline(in, line);) items.push_back(line);

@@ -7,10 +7,11 @@
 
 namespace pictray {
 
-// Appends every line of the file at `path`, without its line feed, to
+// The system's SetList, named apart from the name classifications
+// SetList04-06. Appends every line of the file at `path`, without its line feed, to
 // `items`; a file that cannot be opened adds nothing. Returns the folder
 // part of `path` (the path without its last element and separator).
-std::string SetList(std::vector<std::string>& items, const std::string& path);
+std::string LoadTextList(std::vector<std::string>& items, const std::string& path);
 
 // Writes every item followed by a line feed into `path`, creating the file
 // or replacing it as a whole (a failed write leaves the old file as it was).

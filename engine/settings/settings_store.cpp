@@ -35,15 +35,11 @@ SettingsStore::SettingsStore(std::string programDir, std::string proName)
 bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
   GRprofile = F_ + "/" + N_ + ".ini";
   dllfile = F_ + "/libthumbkit.so";
-  zipdll = F_ + "/7-zip32.dll";
-  dllini = F_ + "/thumbkit.ini";
   std::string W = ReadSetting(key::WPath, GRprofile);
   if (!IsFolder(W)) W = F_;
-  helpfile = F_ + "/" + N_ + "help.html";
   created = !PathExists(GRprofile);
   if (created && !WriteSetting(key::WPath, W, GRprofile)) return false;
   workfile = W + "/" + t.Text() + "bit.$$$";
-  RGBtxt = F_ + "/RGB.txt";
   if (created && !WriteCreationValues()) return false;
   ReadStartupKeys();
   return true;
@@ -59,18 +55,8 @@ bool SettingsStore::WriteCreationValues() const {
 void SettingsStore::ReadStartupKeys() {
   auto get = [this](const SettingKey& k) { return ReadSetting(k, GRprofile); };
   ExifSel = get(key::ExifSel);
-  samcount = get(key::samcount);
-  ColorMax = ProfileNumber(samcount);
-  MatchPer = get(key::MatchPer);
-  match_per = ProfileNumber(MatchPer);
   WinClose = get(key::WinClose);
   disabledchar = get(key::disabledchar);
-  Exec255bit = get(key::Exec255bit);
-  Exec000bit = get(key::Exec000bit);
-  ExecOWNbit = get(key::ExecOWNbit);
-  ExecRGB = get(key::ExecRGB);
-  PixelPassbit = get(key::PixelPassbit);
-  RGB64 = get(key::RGB64);
   Px = get(key::Px);
   Py = get(key::Py);
   Pw = get(key::Pw);

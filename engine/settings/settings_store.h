@@ -35,12 +35,10 @@ class SettingsStore {
   const std::string& programDir() const { return F_; }
   const std::string& proName() const { return N_; }
 
-  std::string GRprofile, profile, workfile, dllfile, zipdll, dllini, helpfile, RGBtxt;
-  // Start-up keys.
-  std::string ExifSel, samcount, MatchPer, WinClose, disabledchar, Exec255bit, Exec000bit,
-      ExecOWNbit, ExecRGB, PixelPassbit, RGB64, Px, Py, Pw, Ph;
-  int ColorMax = 0;
-  int match_per = 0;
+  // Paths made at start; the colour runs and the help add theirs when they come.
+  std::string GRprofile, profile, workfile, dllfile;
+  // Start-up keys that the window and the runs use.
+  std::string ExifSel, WinClose, disabledchar, Px, Py, Pw, Ph;
   bool created = false;  // the settings file was created by this start
 
  private:

@@ -18,17 +18,17 @@ TEST(TextList, SetListAppendsLinesAndGivesTheFolder) {
   TempDir d;
   const std::string f = d.Write("RGB.txt", "255:000:000\n\n000:128:255\nlast");
   Items items{"kept"};
-  EXPECT_EQ(SetList(items, f), d.path());
+  EXPECT_EQ(LoadTextList(items, f), d.path());
   EXPECT_EQ(items, (Items{"kept", "255:000:000", "", "000:128:255", "last"}));
 
   const std::string longLine(1500, 'x');  // longer lines are not split into items
   d.Write("long.txt", longLine + "\n");
   Items one;
-  SetList(one, d.path() + "/long.txt");
+  LoadTextList(one, d.path() + "/long.txt");
   EXPECT_EQ(one, Items{longLine});
 
   Items none;
-  EXPECT_EQ(SetList(none, d.path() + "/missing.txt"), d.path());
+  EXPECT_EQ(LoadTextList(none, d.path() + "/missing.txt"), d.path());
   EXPECT_TRUE(none.empty());
 }
 
@@ -40,7 +40,7 @@ TEST(TextList, ListsaveWritesOneLinePerItemAndReplacesWhole) {
   ASSERT_TRUE(listsave({"c"}, f));
   EXPECT_EQ(testing::ReadWhole(f), "c\n");
   Items back;
-  SetList(back, f);
+  LoadTextList(back, f);
   EXPECT_EQ(back, Items{"c"});
 }
 

@@ -29,8 +29,6 @@ TEST(SettingsStore, FirstStartCreatesSettingsInOrderWithWorkingCopy) {
   EXPECT_EQ(s.profile, dir.path() + "/2026379542Pictray.ini");
   EXPECT_EQ(s.workfile, dir.path() + "/2026379542bit.$$$");
   EXPECT_EQ(s.dllfile, dir.path() + "/libthumbkit.so");
-  EXPECT_EQ(s.helpfile, dir.path() + "/Pictrayhelp.html");
-  EXPECT_EQ(s.RGBtxt, dir.path() + "/RGB.txt");
   const std::string expected =
       "[Section0]\nWPath=" + dir.path() +
       "\nExifSel=1\nsamcount=5000000\nMatchPer=10\nWinClose=1\n"
@@ -42,8 +40,6 @@ TEST(SettingsStore, FirstStartCreatesSettingsInOrderWithWorkingCopy) {
   EXPECT_EQ(s.Px, "50");
   EXPECT_EQ(s.Pw, "1500");
   EXPECT_EQ(s.Ph, "1000");
-  EXPECT_EQ(s.ColorMax, 5000000);
-  EXPECT_EQ(s.match_per, 10);
   EXPECT_EQ(s.disabledchar, "/:,;*?\"<>|.");
 
   s.RemoveWorkingFiles();
@@ -66,8 +62,8 @@ TEST(SettingsStore, ExistingFileIsReadNotRewritten) {
   // Every start-up key a file lacks reads as the one table says.
   EXPECT_EQ(s.disabledchar, "");
   EXPECT_EQ(s.WinClose, "1");
-  EXPECT_EQ(s.ColorMax, 500000);
-  EXPECT_EQ(s.PixelPassbit, "0");
+  EXPECT_EQ(ReadSetting(key::samcount, ini), "500000");
+  EXPECT_EQ(ReadSetting(key::PixelPassbit, ini), "0");
 }
 
 // A new file holds every creation value, and reading it back through the
