@@ -11,6 +11,8 @@
 #include <map>
 #include <set>
 
+#include "engine/move/safe_move.h"
+
 namespace pictray::dupes {
 namespace {
 
@@ -178,7 +180,7 @@ std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& 
   std::vector<std::pair<std::string, unsigned char>> names;
   while (dirent* e = ::readdir(dir)) {
     std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
+    if (name == "." || name == ".." || IsMoveTempName(name)) continue;
     names.emplace_back(std::move(name), e->d_type);
   }
 

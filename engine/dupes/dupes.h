@@ -53,9 +53,9 @@ enum class Keying {
   WhereNeeded,
 };
 
-// Lists the files of `folder` (subfolders skipped, not entered) in the order
-// the file system returns them. A path that is not a readable folder lists
-// nothing.
+// Lists the files of `folder` (subfolders and a move's temporary files
+// skipped) in the order the file system returns them. A path that is not a
+// readable folder lists nothing.
 std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress,
                                  Keying keying = Keying::AllFiles);
 

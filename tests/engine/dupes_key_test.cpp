@@ -103,6 +103,18 @@ TEST(DupesKey, ListingSkipsFoldersAndAnythingThatIsNoFolderListsNothing) {
   EXPECT_TRUE(SetListView(dir.path() + "/none", nullptr).empty());
 }
 
+// A killed move's hidden temporary file is no file of the folder.
+TEST(DupesKey, TemporaryFilesOfAMoveAreNotListed) {
+  TempDir dir;
+  dir.Write("a.jpg", "abc");
+  dir.Write(".pictray-move-4242-1-0000beef", "abc");
+  for (Keying k : {Keying::AllFiles, Keying::WhereNeeded}) {
+    const std::vector<FileRec> t = SetListView(dir.path(), nullptr, k);
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0].filename, "a.jpg");
+  }
+}
+
 // A file the listing cannot open is listed all the same, with the empty
 // signature. Root reads anything, so the listing then runs as "nobody".
 TEST(DupesKey, UnreadableFileIsListedWithTheEmptySignature) {
