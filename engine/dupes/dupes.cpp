@@ -170,9 +170,11 @@ std::string GetFileBuffer(const std::string& path) {
   return sig;
 }
 
-std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress, Keying keying) {
+std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress, Keying keying,
+                                 int* openError) {
   std::vector<FileRec> table;
   DIR* dir = ::opendir(folder.c_str());
+  if (openError) *openError = dir ? 0 : errno;
   if (!dir) return table;
   const int dirfd = ::dirfd(dir);
 

@@ -55,9 +55,9 @@ enum class Keying {
 
 // Lists the files of `folder` (subfolders and a move's temporary files
 // skipped) in the order the file system returns them. A path that is not a
-// readable folder lists nothing.
+// readable folder lists nothing and leaves its errno in `openError`.
 std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress,
-                                 Keying keying = Keying::AllFiles);
+                                 Keying keying = Keying::AllFiles, int* openError = nullptr);
 
 // samekey = size text followed by the signature.
 void SetSizeWork(std::vector<FileRec>& lpData);

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -116,12 +117,30 @@ TEST_F(TwinscanCli, BadArgumentsExitTwoAndAPathThatIsNoFolderListsNothing) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("usage"), std::string::npos);
   }
-  CliRun r = RunCli(d, {"--extract", S + "/a.jpg"});
+  // A folder that cannot be read is one line on standard error.
+  for (const std::string& folder : {S + "/a.jpg", S + "/none"}) {
+    CliRun r = RunCli(d, {"--extract", folder});
+    EXPECT_EQ(r.status, 2) << folder;
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.err.starts_with("twinscan-cli: cannot read the folder " + folder + ": ")) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+  }
+}
+
+// Names holding a tab, a line feed or a backslash stay one field each.
+TEST_F(TwinscanCli, TabsLineFeedsAndBackslashesAreEscapedInEveryField) {
+  fs::remove_all(S);
+  fs::create_directory(S);
+  Write("t\tb.jpg", "same");
+  Write("u\nl.jpg", "same");
+  Write("v\\s.jpg", "other");
+  CliRun r = RunCli(d, {"--extract", "--dry-run", S});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "");
-  r = RunCli(d, {S + "/none"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "");
+  ASSERT_EQ(r.lines.size(), 13u) << r.out;  // one line per file, result, copy
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\t'), 3 * 5 + 4 + 3 + 5);
+  for (const std::string name : {"t\\tb.jpg\t", "u\\nl.jpg\t", "v\\\\s.jpg\t"})
+    EXPECT_NE(r.out.find(name), std::string::npos) << name;
+  EXPECT_NE(RunCli(d, {"--help"}).out.find("\\t, \\n and \\\\"), std::string::npos);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "engine/dupes/dupes.h"
@@ -100,7 +101,9 @@ TEST(DupesKey, ListingSkipsFoldersAndAnythingThatIsNoFolderListsNothing) {
   EXPECT_FALSE(Find(t, "alink")->groupable);
 
   EXPECT_TRUE(SetListView(dir.path() + "/a.jpg", nullptr).empty());
-  EXPECT_TRUE(SetListView(dir.path() + "/none", nullptr).empty());
+  int openError = 0;
+  EXPECT_TRUE(SetListView(dir.path() + "/none", nullptr, Keying::AllFiles, &openError).empty());
+  EXPECT_EQ(openError, ENOENT);
 }
 
 // A killed move's hidden temporary file is no file of the folder.
