@@ -21,6 +21,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
+#include <map>
 #include <set>
 
 #include "app/common/control_factory.h"
@@ -28,6 +31,7 @@
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/properties_dialog.h"
 #include "engine/dupes/twinscan_profile.h"
+#include "engine/fs/folder_lock.h"
 #include "engine/move/file_utils.h"
 #include "engine/settings/profile.h"
 
@@ -57,6 +61,33 @@ QString LeftText(const dupes::ExtractResult& r) {
 
 // Pauses between the steps, as the grouping shows them.
 void Pause() { QThread::msleep(100); }
+
+// Why the extraction folder was not deleted, naming what was found.
+QString RefusalText(const std::string& samedir, const std::vector<dupes::DeleteProblem>& problems) {
+  using Kind = dupes::DeleteProblem::Kind;
+  static const std::map<Kind, const char*> reasons = {
+      {Kind::Foreign, "抽出したファイル以外のものがあります"},
+      {Kind::Changed, "抽出後に変更されたファイルがあります"},
+      {Kind::KeptDiffers, "残したファイルと内容が一致しなくなったファイルがあります"},
+      {Kind::Unreadable, "調べられないものがあります"},
+  };
+  constexpr int kShown = 5;
+  QString text = Utf8("抽出フォルダを削除しません");
+  for (const auto& [kind, reason] : reasons) {
+    QStringList found;
+    int count = 0;
+    for (const dupes::DeleteProblem& p : problems) {
+      if (p.kind != kind) continue;
+      if (++count > kShown) continue;
+      const bool inside = p.path.starts_with(samedir);
+      found << FromBytes(inside ? p.path.substr(samedir.size()) : p.path);
+    }
+    if (count == 0) continue;
+    if (count > kShown) found << Utf8("…");
+    text += Utf8("／%1（%2件）: %3").arg(Utf8(reason)).arg(count).arg(found.join(", "));
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -315,6 +346,7 @@ void TwinscanWindow::AutoRun(bool dropped, const std::string& droppedPath) {
   if (BT01->isChecked()) {
     LV02->setRowCount(0);
     const dupes::ExtractResult r = MakeFoldaAndMove();
+    if (r.lockError != 0) return;
     // The run shows nothing when all went as planned; copies left behind are
     // worth a word.
     if (!LeftText(r).isEmpty()) Ask(Utf8("抽出しました") + LeftText(r), "yes", "yes");
@@ -354,6 +386,13 @@ dupes::ExtractResult TwinscanWindow::MakeFoldaAndMove() {
   };
   dupes::ExtractResult r =
       dupes::MakeFoldaAndMove(model_->lpData(), TargetFolda, TimeStamp::Now(), false, cb);
+  if (r.lockError != 0) {
+    // Nothing was done: the earlier extraction folder stays the current one.
+    Ask(r.lockError == EWOULDBLOCK ? Utf8(kFolderBusy)
+                                   : Utf8("フォルダを開けません: ") + FromBytes(std::strerror(r.lockError)),
+        "err", "err");
+    return r;
+  }
   samedir = r.samedir;
   movedFiles = r.moved;
   return r;
@@ -367,6 +406,11 @@ void TwinscanWindow::ExtractNow() {
   BT42->setEnabled(false);
   LV02->setRowCount(0);
   const dupes::ExtractResult r = MakeFoldaAndMove();
+  if (r.lockError != 0) {
+    BT41->setEnabled(true);
+    BT42->setEnabled(true);
+    return;
+  }
   if (samedir.empty())
     Ask(Utf8("抽出ファイル無し") + LeftText(r), "yes", "yes");
   else
@@ -388,12 +432,9 @@ void TwinscanWindow::DeleteNow() {
 }
 
 void TwinscanWindow::DeletionSequence() {
-  const std::vector<std::string> changed = dupes::CheckBeforeDelete(movedFiles);
-  if (!changed.empty()) {
-    Ask(Utf8("抽出後に変更されたファイルがあるため削除しません（%1件）: %2")
-            .arg(changed.size())
-            .arg(FromBytes(changed.front())),
-        "err", "err");
+  const std::vector<dupes::DeleteProblem> problems = dupes::CheckBeforeDelete(samedir, movedFiles);
+  if (!problems.empty()) {
+    Ask(RefusalText(samedir, problems), "err", "err");
     return;
   }
   QString error;

@@ -2,12 +2,14 @@
 // Lists, keys, sorts and groups FOLDER as Twinscan does and prints the table
 // (file, folda, filename, size, sameno, firstfile). With --extract the surplus
 // copies are moved; --dry-run stops right before the first change on disk.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "engine/dupes/dupes.h"
 #include "engine/dupes/extract.h"
+#include "engine/fs/folder_lock.h"
 
 namespace {
 
@@ -23,13 +25,13 @@ int Usage() {
 int Help() {
   std::fputs(kUsage, stdout);
   std::fputs(
-      "Lists the files of FOLDER and groups the copies; prints one line per file:\n"
+      "Lists the files of FOLDER and groups the byte-identical ones; prints one line per file:\n"
       "file, folda, filename, size, sameno, firstfile, separated by tabs.\n"
       "  --extract   move every surplus copy into a new same... folder inside FOLDER\n"
       "  --dry-run   with --extract: say what would be moved, change nothing\n"
       "In every field printed, a tab, a line feed and a backslash are written as \\t, \\n and \\\\.\n"
-      "Exit status: 0 done; 1 a copy could not be moved; 2 bad arguments, or FOLDER cannot be read\n"
-      "as a folder.\n",
+      "Exit status: 0 done; 1 a copy could not be moved, or another run is moving files of FOLDER\n"
+      "(nothing is moved then); 2 bad arguments, or FOLDER cannot be read as a folder.\n",
       stdout);
   return 0;
 }
@@ -127,6 +129,11 @@ int main(int argc, char** argv) {
   if (!extract || table.empty()) return 0;
 
   ExtractResult res = MakeFoldaAndMove(table, folder, pictray::TimeStamp::Now(), dryRun, {});
+  if (res.lockError != 0) {
+    std::fprintf(stderr, "twinscan-cli: %s\n",
+                 res.lockError == EWOULDBLOCK ? pictray::kFolderBusy : std::strerror(res.lockError));
+    return 1;
+  }
   PrintExtraction(res, dryRun);
   return res.failed > 0 ? 1 : 0;
 }

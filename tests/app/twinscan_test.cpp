@@ -7,6 +7,7 @@
 
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/twinscan_window.h"
+#include "engine/fs/folder_lock.h"
 #include "engine/settings/profile.h"
 #include "tests/app/box_answerer.h"
 #include "tests/support/temp_dir.h"
@@ -137,16 +138,18 @@ class TwinscanTest : public QObject {
 
   void buttonsExtractThenDeleteAfterAskingAndTellWhatWasLeft() {
     Setup s("");
-    std::string m1(1000, 'm'), m2 = m1;
-    m2[500] = 'x';  // same size and first/last 100 bytes: grouped, never moved
-    s.src.Write("m1.jpg", m1);
-    s.src.Write("m2.jpg", m2);
+    const std::string m(1000, 'm');
+    s.src.Write("m1.jpg", m);
+    s.src.Write("m2.jpg", m);
     BoxAnswerer boxes;
     boxes.Queue({6, 6, 6});
     TwinscanWindow w(s.program, s.src.path());
     w.show();
     QTRY_COMPARE(w.countLabel()->text(), QString("5"));
     QTRY_COMPARE(Copies(w), 2);
+    // One copy changes after grouping: it is left where it is.
+    for (const auto& r : w.model()->lpData())
+      if (r.filename.starts_with("m") && r.sameno == "1") s.src.Write(r.filename, std::string(1000, 'x'));
     w.button(cmd::Extract)->click();
     QCOMPARE(boxes.texts.size(), 1);
     const std::vector<std::string> made = s.SameFolders();
@@ -196,6 +199,34 @@ class TwinscanTest : public QObject {
     QCOMPARE(pictray::GetProfileString("Section0", "MoveSoon", "", 0, ini), std::string("1"));
     QCOMPARE(pictray::GetProfileString("Section0", "DeleteSoon", "", 0, ini), std::string("0"));
     QCOMPARE(pictray::GetProfileString("Section0", "Pw", "", 0, ini), std::to_string(w.width()));
+  }
+
+  void aFolderBusyWithAnotherRunIsRefusedAndNothingMoves() {
+    Setup s("");
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_COMPARE(Copies(w), 1);
+    pictray::FolderLock other;
+    QCOMPARE(other.TryLock(s.src.path()), 0);
+    w.button(cmd::Extract)->click();
+    QCOMPARE(boxes.texts.value(0), QString::fromUtf8(pictray::kFolderBusy));
+    QCOMPARE(boxes.captions.value(0), QString("err/err"));
+    QVERIFY(s.SameFolders().empty());
+    QVERIFY(w.button(cmd::Delete)->isEnabled());
+  }
+
+  void deletionIsRefusedWhileTheFolderHoldsMoreThanTheCopies() {
+    Setup s("MoveSoon=1\n");
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_VERIFY(!w.samedir.empty());
+    std::ofstream(w.samedir + "notes.txt") << "mine";
+    w.button(cmd::Delete)->click();
+    QCOMPARE(boxes.texts.value(1), QString::fromUtf8("抽出フォルダを削除しません／抽出したファイル以外のものがあります"
+                                                     "（1件）: notes.txt"));
+    QVERIFY(fs::exists(w.samedir + "notes.txt"));
   }
 };
 
