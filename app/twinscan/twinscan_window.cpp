@@ -4,9 +4,7 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileIconProvider>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -28,8 +26,10 @@
 
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
+#include "app/common/text_bytes.h"
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/properties_dialog.h"
+#include "engine/dupes/deleter.h"
 #include "engine/dupes/twinscan_profile.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/move/file_utils.h"
@@ -38,8 +38,7 @@
 namespace pictray::twinscan {
 namespace {
 
-QString FromBytes(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
-std::string ToBytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+using ui::TextOf;
 QString Utf8(const char* s) { return QString::fromUtf8(s); }
 
 // The last component of the extraction folder, keeping its trailing "/".
@@ -80,13 +79,18 @@ QString RefusalText(const std::string& samedir, const std::vector<dupes::DeleteP
       if (p.kind != kind) continue;
       if (++count > kShown) continue;
       const bool inside = p.path.starts_with(samedir);
-      found << FromBytes(inside ? p.path.substr(samedir.size()) : p.path);
+      found << TextOf(inside ? p.path.substr(samedir.size()) : p.path);
     }
     if (count == 0) continue;
     if (count > kShown) found << Utf8("…");
     text += Utf8("／%1（%2件）: %3").arg(Utf8(reason)).arg(count).arg(found.join(", "));
   }
   return text;
+}
+
+// The bytes of a dropped local file's path (the URL keeps them percent-encoded).
+std::string DroppedPath(const QUrl& url) {
+  return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
 }
 
 }  // namespace
@@ -118,7 +122,8 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
   move(ProfileNumber(p.Px), ProfileNumber(p.Py));
   resize(ProfileNumber(p.Pw), ProfileNumber(p.Ph));
 
-  if (!szlpCmdLine.empty()) TargetFolda = RemoveQuotes(szlpCmdLine);
+  // Whole from the start: the deleter runs in the program's folder.
+  if (!szlpCmdLine.empty()) TargetFolda = dupes::AbsolutePath(RemoveQuotes(szlpCmdLine));
   setAcceptDrops(true);
 }
 
@@ -264,7 +269,7 @@ void TwinscanWindow::Command(int id) {
       BT42->setEnabled(true);
       break;
     case cmd::Properties: {
-      PropertiesDialog dialog(this, profile, FromBytes(ProName), windowIcon());
+      PropertiesDialog dialog(this, profile, TextOf(ProName), windowIcon());
       dialog.exec();
       break;
     }
@@ -332,7 +337,7 @@ void TwinscanWindow::AutoRun(bool dropped, const std::string& droppedPath) {
   }
   if (!SetListView()) return;
   kenbuf = std::to_string(model_->lpData().size());
-  ST01->setText(FromBytes(kenbuf));
+  ST01->setText(TextOf(kenbuf));
   ST01->repaint();
 
   dupes::SetSizeWork(model_->lpData());
@@ -362,13 +367,12 @@ void TwinscanWindow::AutoRun(bool dropped, const std::string& droppedPath) {
 void TwinscanWindow::ShowResultLine(std::size_t index, const dupes::SameResultLine& line) {
   const int row = static_cast<int>(index);
   if (row >= LV02->rowCount()) LV02->setRowCount(row + 1);
-  const QString path = FromBytes(line.path);
-  const QString texts[5] = {FromBytes(line.folda), QString::number(line.count), FromBytes(line.firstFile),
-                            path, FromBytes(line.mode)};
+  const QString texts[5] = {TextOf(line.folda), QString::number(line.count), TextOf(line.firstFile),
+                            TextOf(line.path), TextOf(line.mode)};
   for (int c = 0; c < 5; ++c) {
     auto* item = new QTableWidgetItem(texts[c]);
     if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    if (c == 0) item->setIcon(QFileIconProvider().icon(QFileInfo(path)));
+    if (c == 0) item->setIcon(QFileIconProvider().icon(QFileIconProvider::Folder));
     LV02->setItem(row, c, item);
   }
 }
@@ -389,7 +393,7 @@ dupes::ExtractResult TwinscanWindow::MakeFoldaAndMove() {
   if (r.lockError != 0) {
     // Nothing was done: the earlier extraction folder stays the current one.
     Ask(r.lockError == EWOULDBLOCK ? Utf8(kFolderBusy)
-                                   : Utf8("フォルダを開けません: ") + FromBytes(std::strerror(r.lockError)),
+                                   : Utf8("フォルダを開けません: ") + TextOf(std::strerror(r.lockError)),
         "err", "err");
     return r;
   }
@@ -414,7 +418,7 @@ void TwinscanWindow::ExtractNow() {
   if (samedir.empty())
     Ask(Utf8("抽出ファイル無し") + LeftText(r), "yes", "yes");
   else
-    Ask(Utf8("[%1] フォルダを作成して抽出").arg(FromBytes(LastComponent(samedir))) + LeftText(r), "yes",
+    Ask(Utf8("[%1] フォルダを作成して抽出").arg(TextOf(LastComponent(samedir))) + LeftText(r), "yes",
         "yes");
   PR01->setValue(0);
   PR02->setValue(0);
@@ -447,41 +451,40 @@ void TwinscanWindow::DeletionSequence() {
   model_->clear();
   SetListView();
   kenbuf += "->" + std::to_string(model_->lpData().size());
-  ST01->setText(FromBytes(kenbuf));
+  ST01->setText(TextOf(kenbuf));
   ClearLists();
-  if (Ask(Utf8("(%1)抽出ファイルの削除を実行しました").arg(FromBytes(kenbuf)), "yes", "プログラム終了") == 7)
+  if (Ask(Utf8("(%1)抽出ファイルの削除を実行しました").arg(TextOf(kenbuf)), "yes", "プログラム終了") == 7)
     close();
 }
 
 bool TwinscanWindow::FileDELETE2(const std::string& path, QString& error) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return true;
-  QProcess deleter;
-  deleter.setWorkingDirectory(FromBytes(programDir_));
-  deleter.setProcessChannelMode(QProcess::MergedChannels);
-  deleter.start(FromBytes(deleteexe), {FromBytes(path)});
-  if (!deleter.waitForStarted(-1)) {
-    error = deleter.errorString();
+  const dupes::DeleterRun run = dupes::RunDeleter(deleteexe, path, programDir_);
+  if (run.startError != 0) {
+    error = TextOf(deleteexe + ": " + std::strerror(run.startError));
     return false;
   }
-  deleter.waitForFinished(-1);
-  error = QString::fromLocal8Bit(deleter.readAll()).trimmed();
-  if (deleter.exitStatus() != QProcess::NormalExit || deleter.exitCode() != 0) {
-    if (error.isEmpty()) error = "erasekit " + QString::number(deleter.exitCode());
+  error = TextOf(run.output).trimmed();
+  if (run.exitStatus != 0) {
+    if (error.isEmpty()) error = "erasekit " + QString::number(run.exitStatus);
     return false;
   }
   if (::lstat(path.c_str(), &st) == 0) {
-    error = FromBytes(path);
+    error = TextOf(path);
     return false;
   }
   return true;
 }
 
 void TwinscanWindow::Shellopen(const std::string& program, const std::string& target) {
-  if (program == "open")
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FromBytes(target)));
-  else
-    QProcess::startDetached(FromBytes(program), {FromBytes(target)});
+  if (program == "open") {
+    // Built from the bytes, so that a name that is not UTF-8 still opens.
+    const QByteArray encoded = QByteArray::fromStdString(target).toPercentEncoding("/");
+    QDesktopServices::openUrl(QUrl::fromEncoded("file://" + encoded));
+  } else {
+    QProcess::startDetached(TextOf(program), {TextOf(target)});
+  }
 }
 
 void TwinscanWindow::AppFileOpen(const std::string& path) { Shellopen(dupes::ReadFileApp(profile), path); }
@@ -501,7 +504,7 @@ void TwinscanWindow::closeEvent(QCloseEvent* event) {
   p.Pw = std::to_string(width());
   p.Ph = std::to_string(height());
   if (!dupes::WriteTwinscanProfile(profile, p))
-    Ask(Utf8("設定ファイルに書き込めません: ") + FromBytes(profile), "err", "err");
+    Ask(Utf8("設定ファイルに書き込めません: ") + TextOf(profile), "err", "err");
   event->accept();
 }
 
@@ -514,7 +517,7 @@ void TwinscanWindow::dropEvent(QDropEvent* event) {
   if (urls.isEmpty() || !urls.front().isLocalFile()) return;
   event->acceptProposedAction();
   // Run after the drop has ended, so that the dragging program is not held.
-  const std::string path = ToBytes(urls.front().toLocalFile());
+  const std::string path = DroppedPath(urls.front());
   QTimer::singleShot(0, this, [this, path] { AutoRun(true, path); });
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <set>
@@ -291,6 +292,15 @@ std::string RemoveExtension(const std::string& name) {
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (!folder.empty() && folder.back() == '/') return folder + name;
   return folder + "/" + name;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty() || path.front() == '/') return path;
+  char* cwd = ::getcwd(nullptr, 0);
+  if (!cwd) return path;
+  std::string whole = JoinPath(cwd, path);
+  std::free(cwd);
+  return whole;
 }
 
 std::string PathFoldaRemove(const std::string& path) {

@@ -201,6 +201,32 @@ class TwinscanTest : public QObject {
     QCOMPARE(pictray::GetProfileString("Section0", "Pw", "", 0, ini), std::to_string(w.width()));
   }
 
+  // Given relative to where the program starts, or named in bytes that are
+  // not UTF-8: the folder is extracted and its extraction trashed.
+  void oddlyGivenFoldersAreExtractedAndTrashed_data() {
+    QTest::addColumn<bool>("relative");
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("relative") << true << QByteArray("photos");
+    QTest::newRow("not UTF-8") << false << QByteArray("ph\xF6tos");
+  }
+  void oddlyGivenFoldersAreExtractedAndTrashed() {
+    QFETCH(bool, relative);
+    QFETCH(QByteArray, name);
+    Setup s("MoveSoon=1\nDeleteSoon=1\n");
+    const std::string folder = s.src.path() + "/" + name.toStdString();
+    fs::create_directory(folder);
+    for (const char* f : {"a.jpg", "b.jpg", "c.jpg"}) fs::rename(s.src.path() + "/" + f, folder + "/" + f);
+    const fs::path started = fs::current_path();
+    fs::current_path(s.src.path());
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, relative ? name.toStdString() : folder);
+    w.show();
+    QTRY_COMPARE(boxes.texts.size(), 1);
+    fs::current_path(started);
+    QCOMPARE(boxes.texts[0], QString::fromUtf8("(3->2)抽出ファイルの削除を実行しました"));
+    QCOMPARE(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+  }
+
   void aFolderBusyWithAnotherRunIsRefusedAndNothingMoves() {
     Setup s("");
     BoxAnswerer boxes;
