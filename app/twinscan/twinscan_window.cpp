@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -60,6 +61,36 @@ QString LeftText(const dupes::ExtractResult& r) {
 
 // Pauses between the steps, as the grouping shows them.
 void Pause() { QThread::msleep(100); }
+
+// The mark a toggle shows: an empty box when off, a ticked one when on.
+QPixmap ToggleMark(bool on) {
+  QPixmap pm(18, 18);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(on ? QColor(255, 255, 255) : QColor(90, 90, 90), 2));
+  p.setBrush(on ? QColor(255, 255, 255) : QColor(255, 255, 255, 0));
+  p.drawRoundedRect(QRectF(1.5, 1.5, 15, 15), 3, 3);
+  if (on) {
+    p.setPen(QPen(QColor(190, 50, 10), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({QPointF(4.5, 9.5), QPointF(7.5, 13), QPointF(13.5, 5)}));
+  }
+  return pm;
+}
+
+// A toggle that is on makes the next start act without a question, so its
+// on state has to stand out: a strong colour and a ticked box.
+void MarkToggle(QPushButton* b, const QString& tip) {
+  QIcon mark;
+  mark.addPixmap(ToggleMark(false), QIcon::Normal, QIcon::Off);
+  mark.addPixmap(ToggleMark(true), QIcon::Normal, QIcon::On);
+  b->setIcon(mark);
+  b->setIconSize(QSize(18, 18));
+  b->setStyleSheet(
+      "QPushButton:checked { background: #d84315; color: white;"
+      " border: 2px solid #8c2a0c; border-radius: 3px; }");
+  ui::MakeToolTip(b, tip);
+}
 
 // Why the extraction folder was not deleted, naming what was found.
 QString RefusalText(const std::string& samedir, const std::vector<dupes::DeleteProblem>& problems) {
@@ -213,6 +244,10 @@ void TwinscanWindow::BuildControls() {
   BT41 = ui::MakeTextButtonWnd(central, cmd::OpenSame, Utf8("確認[app_open]"));
   BT42 = ui::MakeCheckButtonWnd(central, cmd::Delete, Utf8("抽出ファイル削除"));
   BT43 = ui::MakeTextButtonWnd(central, cmd::Quit, Utf8("終了"));
+  MarkToggle(BT01, Utf8("オンのとき: フォルダを渡して起動する（またはドロップする）と、確認なしですぐに"
+                        "同ファイルを抽出します。オンのまま終了すると次回の起動でもそうします"));
+  MarkToggle(BT42, Utf8("オンのとき: 抽出のあと、確認なしで抽出フォルダをごみ箱へ移します。"
+                        "オンのまま終了すると次回の起動でもそうします"));
   for (QPushButton* b : {BT01, BT41, BT42, BT43}) {
     b->setFont(font);
     const int id = ui::ControlId(b);

@@ -47,6 +47,10 @@ class TwinscanTest : public QObject {
     return n;
   }
 
+  static QColor MeanColour(const QImage& image) {
+    return image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
+  }
+
  private slots:
   void initTestCase() {
     // The trash of the deletion tests stays inside a temporary folder.
@@ -253,6 +257,25 @@ class TwinscanTest : public QObject {
     QCOMPARE(boxes.texts.value(1), QString::fromUtf8("抽出フォルダを削除しません／抽出したファイル以外のものがあります"
                                                      "（1件）: notes.txt"));
     QVERIFY(fs::exists(w.samedir + "notes.txt"));
+  }
+
+  // On, a toggle acts at the next start without a question: it has to look
+  // on, and say so.
+  void togglesStandOutWhenOnAndSayWhatTheyDo() {
+    Setup s("");
+    TwinscanWindow w(s.program, "");
+    w.show();
+    for (int id : {cmd::Extract, cmd::Delete}) {
+      QPushButton* b = w.button(id);
+      b->setChecked(false);
+      const QColor off = MeanColour(b->grab().toImage());
+      b->setChecked(true);
+      const QColor on = MeanColour(b->grab().toImage());
+      const int distance = std::abs(on.red() - off.red()) + std::abs(on.green() - off.green()) +
+                           std::abs(on.blue() - off.blue());
+      QVERIFY2(distance > 150, qPrintable(QString::number(distance)));
+      QVERIFY(b->toolTip().contains(QString::fromUtf8("確認なし")));
+    }
   }
 };
 
