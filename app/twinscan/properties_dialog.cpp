@@ -1,6 +1,5 @@
 #include "app/twinscan/properties_dialog.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,15 +9,12 @@
 
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
+#include "app/common/text_bytes.h"
 #include "engine/dupes/twinscan_profile.h"
 
 namespace pictray::twinscan {
-namespace {
-
-QString FromBytes(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
-std::string ToBytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
-
-}  // namespace
+using ui::BytesOf;
+using ui::TextOf;
 
 PropertiesDialog::PropertiesDialog(QWidget* owner, std::string profile, const QString& proName,
                                    const QIcon& icon)
@@ -36,7 +32,7 @@ PropertiesDialog::PropertiesDialog(QWidget* owner, std::string profile, const QS
     QLineEdit* edit = ui::Make_EditWindow(this, editId);
     edit->setAlignment(Qt::AlignRight);
     edit->setGeometry(20, y + 22, 400, 24);
-    edit->setText(FromBytes(value));
+    edit->setText(TextOf(value));
     QPushButton* browse =
         ui::MakeICONButtonWnd(this, browseId, style()->standardIcon(QStyle::SP_DirOpenIcon), 16);
     browse->move(430, y + 21);
@@ -68,7 +64,7 @@ void PropertiesDialog::FoldaSetting0(QLineEdit* edit) {
 }
 
 void PropertiesDialog::Save() {
-  if (!dupes::WriteApps(profile_, ToBytes(openApp_->text()), ToBytes(fileApp_->text())))
+  if (!dupes::WriteApps(profile_, BytesOf(openApp_->text()), BytesOf(fileApp_->text())))
     ui::MessageBox1Q(this, QString::fromUtf8("設定ファイルに書き込めません"), "err", "err");
   accept();
 }

@@ -4,13 +4,12 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileIconProvider>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -21,21 +20,26 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
+#include <map>
 #include <set>
 
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
+#include "app/common/text_bytes.h"
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/properties_dialog.h"
+#include "engine/dupes/deleter.h"
 #include "engine/dupes/twinscan_profile.h"
+#include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
 #include "engine/settings/profile.h"
 
 namespace pictray::twinscan {
 namespace {
 
-QString FromBytes(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
-std::string ToBytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+using ui::TextOf;
 QString Utf8(const char* s) { return QString::fromUtf8(s); }
 
 // The last component of the extraction folder, keeping its trailing "/".
@@ -57,6 +61,68 @@ QString LeftText(const dupes::ExtractResult& r) {
 
 // Pauses between the steps, as the grouping shows them.
 void Pause() { QThread::msleep(100); }
+
+// The mark a toggle shows: an empty box when off, a ticked one when on.
+QPixmap ToggleMark(bool on) {
+  QPixmap pm(18, 18);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(on ? QColor(255, 255, 255) : QColor(90, 90, 90), 2));
+  p.setBrush(on ? QColor(255, 255, 255) : QColor(255, 255, 255, 0));
+  p.drawRoundedRect(QRectF(1.5, 1.5, 15, 15), 3, 3);
+  if (on) {
+    p.setPen(QPen(QColor(190, 50, 10), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({QPointF(4.5, 9.5), QPointF(7.5, 13), QPointF(13.5, 5)}));
+  }
+  return pm;
+}
+
+// A toggle that is on makes the next start act without a question, so its
+// on state has to stand out: a strong colour and a ticked box.
+void MarkToggle(QPushButton* b, const QString& tip) {
+  QIcon mark;
+  mark.addPixmap(ToggleMark(false), QIcon::Normal, QIcon::Off);
+  mark.addPixmap(ToggleMark(true), QIcon::Normal, QIcon::On);
+  b->setIcon(mark);
+  b->setIconSize(QSize(18, 18));
+  b->setStyleSheet(
+      "QPushButton:checked { background: #d84315; color: white;"
+      " border: 2px solid #8c2a0c; border-radius: 3px; }");
+  ui::MakeToolTip(b, tip);
+}
+
+// Why the extraction folder was not deleted, naming what was found.
+QString RefusalText(const std::string& samedir, const std::vector<dupes::DeleteProblem>& problems) {
+  using Kind = dupes::DeleteProblem::Kind;
+  static const std::map<Kind, const char*> reasons = {
+      {Kind::Foreign, "抽出したファイル以外のものがあります"},
+      {Kind::Changed, "抽出後に変更されたファイルがあります"},
+      {Kind::KeptDiffers, "残したファイルと内容が一致しなくなったファイルがあります"},
+      {Kind::Unreadable, "調べられないものがあります"},
+  };
+  constexpr int kShown = 5;
+  QString text = Utf8("抽出フォルダを削除しません");
+  for (const auto& [kind, reason] : reasons) {
+    QStringList found;
+    int count = 0;
+    for (const dupes::DeleteProblem& p : problems) {
+      if (p.kind != kind) continue;
+      if (++count > kShown) continue;
+      const bool inside = p.path.starts_with(samedir);
+      found << TextOf(inside ? p.path.substr(samedir.size()) : p.path);
+    }
+    if (count == 0) continue;
+    if (count > kShown) found << Utf8("…");
+    text += Utf8("／%1（%2件）: %3").arg(Utf8(reason)).arg(count).arg(found.join(", "));
+  }
+  return text;
+}
+
+// The bytes of a dropped local file's path (the URL keeps them percent-encoded).
+std::string DroppedPath(const QUrl& url) {
+  return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+}
 
 }  // namespace
 
@@ -87,7 +153,8 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
   move(ProfileNumber(p.Px), ProfileNumber(p.Py));
   resize(ProfileNumber(p.Pw), ProfileNumber(p.Ph));
 
-  if (!szlpCmdLine.empty()) TargetFolda = RemoveQuotes(szlpCmdLine);
+  // Whole from the start: the deleter runs in the program's folder.
+  if (!szlpCmdLine.empty()) TargetFolda = dupes::AbsolutePath(RemoveQuotes(szlpCmdLine));
   setAcceptDrops(true);
 }
 
@@ -177,6 +244,10 @@ void TwinscanWindow::BuildControls() {
   BT41 = ui::MakeTextButtonWnd(central, cmd::OpenSame, Utf8("確認[app_open]"));
   BT42 = ui::MakeCheckButtonWnd(central, cmd::Delete, Utf8("抽出ファイル削除"));
   BT43 = ui::MakeTextButtonWnd(central, cmd::Quit, Utf8("終了"));
+  MarkToggle(BT01, Utf8("オンのとき: フォルダを渡して起動する（またはドロップする）と、確認なしですぐに"
+                        "同ファイルを抽出します。オンのまま終了すると次回の起動でもそうします"));
+  MarkToggle(BT42, Utf8("オンのとき: 抽出のあと、確認なしで抽出フォルダをごみ箱へ移します。"
+                        "オンのまま終了すると次回の起動でもそうします"));
   for (QPushButton* b : {BT01, BT41, BT42, BT43}) {
     b->setFont(font);
     const int id = ui::ControlId(b);
@@ -233,7 +304,7 @@ void TwinscanWindow::Command(int id) {
       BT42->setEnabled(true);
       break;
     case cmd::Properties: {
-      PropertiesDialog dialog(this, profile, FromBytes(ProName), windowIcon());
+      PropertiesDialog dialog(this, profile, TextOf(ProName), windowIcon());
       dialog.exec();
       break;
     }
@@ -301,7 +372,7 @@ void TwinscanWindow::AutoRun(bool dropped, const std::string& droppedPath) {
   }
   if (!SetListView()) return;
   kenbuf = std::to_string(model_->lpData().size());
-  ST01->setText(FromBytes(kenbuf));
+  ST01->setText(TextOf(kenbuf));
   ST01->repaint();
 
   dupes::SetSizeWork(model_->lpData());
@@ -315,6 +386,7 @@ void TwinscanWindow::AutoRun(bool dropped, const std::string& droppedPath) {
   if (BT01->isChecked()) {
     LV02->setRowCount(0);
     const dupes::ExtractResult r = MakeFoldaAndMove();
+    if (r.lockError != 0) return;
     // The run shows nothing when all went as planned; copies left behind are
     // worth a word.
     if (!LeftText(r).isEmpty()) Ask(Utf8("抽出しました") + LeftText(r), "yes", "yes");
@@ -330,13 +402,12 @@ void TwinscanWindow::AutoRun(bool dropped, const std::string& droppedPath) {
 void TwinscanWindow::ShowResultLine(std::size_t index, const dupes::SameResultLine& line) {
   const int row = static_cast<int>(index);
   if (row >= LV02->rowCount()) LV02->setRowCount(row + 1);
-  const QString path = FromBytes(line.path);
-  const QString texts[5] = {FromBytes(line.folda), QString::number(line.count), FromBytes(line.firstFile),
-                            path, FromBytes(line.mode)};
+  const QString texts[5] = {TextOf(line.folda), QString::number(line.count), TextOf(line.firstFile),
+                            TextOf(line.path), TextOf(line.mode)};
   for (int c = 0; c < 5; ++c) {
     auto* item = new QTableWidgetItem(texts[c]);
     if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    if (c == 0) item->setIcon(QFileIconProvider().icon(QFileInfo(path)));
+    if (c == 0) item->setIcon(QFileIconProvider().icon(QFileIconProvider::Folder));
     LV02->setItem(row, c, item);
   }
 }
@@ -354,6 +425,13 @@ dupes::ExtractResult TwinscanWindow::MakeFoldaAndMove() {
   };
   dupes::ExtractResult r =
       dupes::MakeFoldaAndMove(model_->lpData(), TargetFolda, TimeStamp::Now(), false, cb);
+  if (r.lockError != 0) {
+    // Nothing was done: the earlier extraction folder stays the current one.
+    Ask(r.lockError == EWOULDBLOCK ? Utf8(kFolderBusy)
+                                   : Utf8("フォルダを開けません: ") + TextOf(std::strerror(r.lockError)),
+        "err", "err");
+    return r;
+  }
   samedir = r.samedir;
   movedFiles = r.moved;
   return r;
@@ -367,10 +445,15 @@ void TwinscanWindow::ExtractNow() {
   BT42->setEnabled(false);
   LV02->setRowCount(0);
   const dupes::ExtractResult r = MakeFoldaAndMove();
+  if (r.lockError != 0) {
+    BT41->setEnabled(true);
+    BT42->setEnabled(true);
+    return;
+  }
   if (samedir.empty())
     Ask(Utf8("抽出ファイル無し") + LeftText(r), "yes", "yes");
   else
-    Ask(Utf8("[%1] フォルダを作成して抽出").arg(FromBytes(LastComponent(samedir))) + LeftText(r), "yes",
+    Ask(Utf8("[%1] フォルダを作成して抽出").arg(TextOf(LastComponent(samedir))) + LeftText(r), "yes",
         "yes");
   PR01->setValue(0);
   PR02->setValue(0);
@@ -388,12 +471,9 @@ void TwinscanWindow::DeleteNow() {
 }
 
 void TwinscanWindow::DeletionSequence() {
-  const std::vector<std::string> changed = dupes::CheckBeforeDelete(movedFiles);
-  if (!changed.empty()) {
-    Ask(Utf8("抽出後に変更されたファイルがあるため削除しません（%1件）: %2")
-            .arg(changed.size())
-            .arg(FromBytes(changed.front())),
-        "err", "err");
+  const std::vector<dupes::DeleteProblem> problems = dupes::CheckBeforeDelete(samedir, movedFiles);
+  if (!problems.empty()) {
+    Ask(RefusalText(samedir, problems), "err", "err");
     return;
   }
   QString error;
@@ -406,41 +486,40 @@ void TwinscanWindow::DeletionSequence() {
   model_->clear();
   SetListView();
   kenbuf += "->" + std::to_string(model_->lpData().size());
-  ST01->setText(FromBytes(kenbuf));
+  ST01->setText(TextOf(kenbuf));
   ClearLists();
-  if (Ask(Utf8("(%1)抽出ファイルの削除を実行しました").arg(FromBytes(kenbuf)), "yes", "プログラム終了") == 7)
+  if (Ask(Utf8("(%1)抽出ファイルの削除を実行しました").arg(TextOf(kenbuf)), "yes", "プログラム終了") == 7)
     close();
 }
 
 bool TwinscanWindow::FileDELETE2(const std::string& path, QString& error) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return true;
-  QProcess deleter;
-  deleter.setWorkingDirectory(FromBytes(programDir_));
-  deleter.setProcessChannelMode(QProcess::MergedChannels);
-  deleter.start(FromBytes(deleteexe), {FromBytes(path)});
-  if (!deleter.waitForStarted(-1)) {
-    error = deleter.errorString();
+  const dupes::DeleterRun run = dupes::RunDeleter(deleteexe, path, programDir_);
+  if (run.startError != 0) {
+    error = TextOf(deleteexe + ": " + std::strerror(run.startError));
     return false;
   }
-  deleter.waitForFinished(-1);
-  error = QString::fromLocal8Bit(deleter.readAll()).trimmed();
-  if (deleter.exitStatus() != QProcess::NormalExit || deleter.exitCode() != 0) {
-    if (error.isEmpty()) error = "erasekit " + QString::number(deleter.exitCode());
+  error = TextOf(run.output).trimmed();
+  if (run.exitStatus != 0) {
+    if (error.isEmpty()) error = "erasekit " + QString::number(run.exitStatus);
     return false;
   }
   if (::lstat(path.c_str(), &st) == 0) {
-    error = FromBytes(path);
+    error = TextOf(path);
     return false;
   }
   return true;
 }
 
 void TwinscanWindow::Shellopen(const std::string& program, const std::string& target) {
-  if (program == "open")
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FromBytes(target)));
-  else
-    QProcess::startDetached(FromBytes(program), {FromBytes(target)});
+  if (program == "open") {
+    // Built from the bytes, so that a name that is not UTF-8 still opens.
+    const QByteArray encoded = QByteArray::fromStdString(target).toPercentEncoding("/");
+    QDesktopServices::openUrl(QUrl::fromEncoded("file://" + encoded));
+  } else {
+    QProcess::startDetached(TextOf(program), {TextOf(target)});
+  }
 }
 
 void TwinscanWindow::AppFileOpen(const std::string& path) { Shellopen(dupes::ReadFileApp(profile), path); }
@@ -460,7 +539,7 @@ void TwinscanWindow::closeEvent(QCloseEvent* event) {
   p.Pw = std::to_string(width());
   p.Ph = std::to_string(height());
   if (!dupes::WriteTwinscanProfile(profile, p))
-    Ask(Utf8("設定ファイルに書き込めません: ") + FromBytes(profile), "err", "err");
+    Ask(Utf8("設定ファイルに書き込めません: ") + TextOf(profile), "err", "err");
   event->accept();
 }
 
@@ -473,7 +552,7 @@ void TwinscanWindow::dropEvent(QDropEvent* event) {
   if (urls.isEmpty() || !urls.front().isLocalFile()) return;
   event->acceptProposedAction();
   // Run after the drop has ended, so that the dragging program is not held.
-  const std::string path = ToBytes(urls.front().toLocalFile());
+  const std::string path = DroppedPath(urls.front());
   QTimer::singleShot(0, this, [this, path] { AutoRun(true, path); });
 }
 

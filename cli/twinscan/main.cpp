@@ -2,26 +2,67 @@
 // Lists, keys, sorts and groups FOLDER as Twinscan does and prints the table
 // (file, folda, filename, size, sameno, firstfile). With --extract the surplus
 // copies are moved; --dry-run stops right before the first change on disk.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "engine/dupes/dupes.h"
 #include "engine/dupes/extract.h"
+#include "engine/fs/folder_lock.h"
 
 namespace {
 
 using namespace pictray::dupes;
 
+constexpr const char* kUsage = "usage: twinscan-cli [--extract [--dry-run]] FOLDER\n";
+
 int Usage() {
-  std::fprintf(stderr, "usage: twinscan-cli [--extract [--dry-run]] FOLDER\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
+int Help() {
+  std::fputs(kUsage, stdout);
+  std::fputs(
+      "Lists the files of FOLDER and groups the byte-identical ones; prints one line per file:\n"
+      "file, folda, filename, size, sameno, firstfile, separated by tabs.\n"
+      "  --extract   move every surplus copy into a new same... folder inside FOLDER\n"
+      "  --dry-run   with --extract: say what would be moved, change nothing\n"
+      "In every field printed, a tab, a line feed and a backslash are written as \\t, \\n and \\\\.\n"
+      "Exit status: 0 done; 1 a copy could not be moved, or another run is moving files of FOLDER\n"
+      "(nothing is moved then); 2 bad arguments, or FOLDER cannot be read as a folder.\n",
+      stdout);
+  return 0;
+}
+
+// A field as one unambiguous piece of a tab-separated line.
+std::string Field(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\t') out += "\\t";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\\') out += "\\\\";
+    else out += c;
+  }
+  return out;
+}
+
+// The fields joined by tabs, each escaped, and a line feed.
+void PrintLine(std::initializer_list<std::string> fields) {
+  std::string line;
+  bool first = true;
+  for (const std::string& f : fields) {
+    if (!first) line += '\t';
+    first = false;
+    line += Field(f);
+  }
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
 void PrintTable(const std::vector<FileRec>& table) {
-  for (const FileRec& r : table)
-    std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", r.file.c_str(), r.folda.c_str(), r.filename.c_str(),
-                r.size.c_str(), r.sameno.c_str(), r.firstfile.c_str());
+  for (const FileRec& r : table) PrintLine({r.file, r.folda, r.filename, r.size, r.sameno, r.firstfile});
 }
 
 const char* KindText(SurplusOutcome::Kind k, bool dryRun) {
@@ -39,19 +80,17 @@ const char* KindText(SurplusOutcome::Kind k, bool dryRun) {
 void PrintExtraction(const ExtractResult& res, bool dryRun) {
   std::printf("[result]\n");
   for (const SameResultLine& l : res.lines)
-    std::printf("%s\t%d\t%s\t%s\t%s\n", l.folda.c_str(), l.count, l.firstFile.c_str(),
-                l.path.c_str(), l.mode.c_str());
+    PrintLine({l.folda, std::to_string(l.count), l.firstFile, l.path, l.mode});
   std::printf("[copies]\n");
   for (const SurplusOutcome& o : res.outcomes) {
     const std::string& last = o.kind == SurplusOutcome::Kind::Failed ? o.reason : o.to;
-    std::printf("%s\t%s\t%s\t%s\n", KindText(o.kind, dryRun), o.from.c_str(), o.keptPath.c_str(),
-                last.c_str());
+    PrintLine({KindText(o.kind, dryRun), o.from, o.keptPath, last});
   }
   std::printf("[end]\n");
   std::printf("%s\t%d\n", dryRun ? "would move" : "moved", res.movedCount);
   std::printf("left, differs\t%d\nleft, changed\t%d\nfailed\t%d\n", res.differs, res.changed,
               res.failed);
-  std::printf("samedir\t%s\n", res.samedir.c_str());
+  PrintLine({"samedir", res.samedir});
 }
 
 }  // namespace
@@ -60,7 +99,9 @@ int main(int argc, char** argv) {
   bool extract = false, dryRun = false;
   std::string folder;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--extract") == 0) {
+    if (std::strcmp(argv[i], "--help") == 0) {
+      return Help();
+    } else if (std::strcmp(argv[i], "--extract") == 0) {
       extract = true;
     } else if (std::strcmp(argv[i], "--dry-run") == 0) {
       dryRun = true;
@@ -74,7 +115,13 @@ int main(int argc, char** argv) {
 
   // The table printed leaves out the keys, so only keys that decide order or
   // groups are read.
-  std::vector<FileRec> table = SetListView(folder, nullptr, Keying::WhereNeeded);
+  int openError = 0;
+  std::vector<FileRec> table = SetListView(folder, nullptr, Keying::WhereNeeded, &openError);
+  if (openError != 0) {
+    std::fprintf(stderr, "twinscan-cli: cannot read the folder %s: %s\n", Field(folder).c_str(),
+                 std::strerror(openError));
+    return 2;
+  }
   SetSizeWork(table);
   SortFileTable(table, 0);
   SetFolda(table);
@@ -82,6 +129,11 @@ int main(int argc, char** argv) {
   if (!extract || table.empty()) return 0;
 
   ExtractResult res = MakeFoldaAndMove(table, folder, pictray::TimeStamp::Now(), dryRun, {});
+  if (res.lockError != 0) {
+    std::fprintf(stderr, "twinscan-cli: %s\n",
+                 res.lockError == EWOULDBLOCK ? pictray::kFolderBusy : std::strerror(res.lockError));
+    return 1;
+  }
   PrintExtraction(res, dryRun);
   return res.failed > 0 ? 1 : 0;
 }

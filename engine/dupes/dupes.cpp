@@ -7,9 +7,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <set>
+
+#include "engine/fs/safe_move.h"
+#include "engine/fs/unique_fd.h"
 
 namespace pictray::dupes {
 namespace {
@@ -57,10 +61,6 @@ std::string SignatureOf(int fd, std::uint64_t n) {
   return sig;
 }
 
-std::int64_t MtimeNs(const struct stat& st) {
-  return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-}
-
 std::string SignatureAt(int dirfd, const std::string& name, std::uint64_t size) {
   int fd = ::openat(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return "";
@@ -77,10 +77,9 @@ bool ListRegular(int dirfd, const std::string& name, FileRec& r) {
   struct stat st {};
   const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   if (regular) {
-    r.bytes = static_cast<std::uint64_t>(st.st_size);
-    r.mtimeNs = MtimeNs(st);
+    r.identity = IdentityOf(st);
     r.groupable = true;
-    r.samekey = SignatureOf(fd, r.bytes);
+    r.samekey = SignatureOf(fd, r.identity.size);
   }
   ::close(fd);
   return regular;
@@ -95,8 +94,7 @@ bool ListOther(int dirfd, const std::string& name, bool readNow, FileRec& r) {
   if (S_ISREG(lst.st_mode)) {
     // A file that cannot be opened is still listed, with the empty signature.
     if (readNow && ListRegular(dirfd, name, r)) return true;
-    r.bytes = static_cast<std::uint64_t>(lst.st_size);
-    r.mtimeNs = MtimeNs(lst);
+    r.identity = IdentityOf(lst);
     r.groupable = true;
     return true;
   }
@@ -108,8 +106,7 @@ bool ListOther(int dirfd, const std::string& name, bool readNow, FileRec& r) {
       st = target;
     }
   }
-  r.bytes = static_cast<std::uint64_t>(st.st_size);
-  r.mtimeNs = MtimeNs(lst);
+  r.identity = IdentityOf(st);
   r.groupable = false;
   r.linkToFile = S_ISLNK(lst.st_mode) && S_ISREG(st.st_mode);
   return true;
@@ -135,12 +132,65 @@ void ReadNeededSignatures(int dirfd, std::vector<FileRec>& table) {
   }
   for (FileRec& r : table) {
     if (!needed.count(r.size)) continue;
-    if (r.groupable) r.samekey = SignatureAt(dirfd, r.filename, r.bytes);
+    if (r.groupable) r.samekey = SignatureAt(dirfd, r.filename, r.identity.size);
     if (r.linkToFile) r.samekey = GetFileBuffer(r.path);
   }
 }
 
+// The listed file opened for reading while it is still as listed; else -1.
+int OpenAsListed(const FileRec& r) {
+  const int fd = ::open(r.path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && IdentityOf(st) == r.identity) return fd;
+  ::close(fd);
+  return -1;
+}
+
+// Both listed files, still as listed, hold the same bytes.
+bool SameFile(const FileRec& a, const FileRec& b) {
+  if (a.identity.dev == b.identity.dev && a.identity.ino == b.identity.ino) return true;
+  const UniqueFd fa(OpenAsListed(a)), fb(OpenAsListed(b));
+  return fa.get() >= 0 && fb.get() >= 0 && SameBytes(fa.get(), fb.get());
+}
+
+// Groups one run of equal keys (indexes into lpData, in table order) by
+// content; each set's first file stays.
+void GroupRun(std::vector<FileRec>& lpData, const std::vector<std::size_t>& run) {
+  struct Set {
+    std::size_t kept;
+    int copies;
+  };
+  std::vector<Set> sets;
+  for (std::size_t i : run) {
+    FileRec& r = lpData[i];
+    auto set =
+        std::find_if(sets.begin(), sets.end(), [&](const Set& s) { return SameFile(lpData[s.kept], r); });
+    if (set == sets.end()) {
+      sets.push_back({i, 0});
+      r.sameno = "0";
+      r.folda = "---";
+      r.firstfile.clear();
+      r.keptPath.clear();
+      continue;
+    }
+    const FileRec& kept = lpData[set->kept];
+    r.sameno = std::to_string(++set->copies);
+    r.firstfile = kept.file;
+    r.folda = RemoveExtension(kept.file) + "_same";
+    r.keptPath = kept.path;
+  }
+}
+
 }  // namespace
+
+FileIdentity IdentityOf(const struct stat& st) {
+  auto ns = [](const struct timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+  };
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+          static_cast<std::uint64_t>(st.st_size), ns(st.st_mtim), ns(st.st_ctim)};
+}
 
 const std::string& Cell(const FileRec& r, int column) {
   static const std::string none;
@@ -168,9 +218,11 @@ std::string GetFileBuffer(const std::string& path) {
   return sig;
 }
 
-std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress, Keying keying) {
+std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress, Keying keying,
+                                 int* openError) {
   std::vector<FileRec> table;
   DIR* dir = ::opendir(folder.c_str());
+  if (openError) *openError = dir ? 0 : errno;
   if (!dir) return table;
   const int dirfd = ::dirfd(dir);
 
@@ -178,7 +230,7 @@ std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& 
   std::vector<std::pair<std::string, unsigned char>> names;
   while (dirent* e = ::readdir(dir)) {
     std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
+    if (name == "." || name == ".." || IsMoveTempName(name)) continue;
     names.emplace_back(std::move(name), e->d_type);
   }
 
@@ -193,7 +245,7 @@ std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& 
     r.folda = "---";
     r.filename = name;
     r.path = JoinPath(folder, name);
-    r.size = std::to_string(r.bytes);
+    r.size = std::to_string(r.identity.size);
     if (readNow && r.linkToFile) r.samekey = GetFileBuffer(r.path);
     table.push_back(std::move(r));
     if (progress) progress(i + 1, names.size());
@@ -220,27 +272,16 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit) {
 }
 
 void SetFolda(std::vector<FileRec>& lpData) {
-  std::string prevKey;
-  bool havePrev = false;
-  int counter = 0;
-  const FileRec* kept = nullptr;
-  for (FileRec& r : lpData) {
-    if (!r.groupable) continue;
-    if (havePrev && r.samekey == prevKey) {
-      ++counter;
-    } else {
-      counter = 0;
-      kept = &r;
-      prevKey = r.samekey;
-      havePrev = true;
+  std::vector<std::size_t> run;
+  for (std::size_t i = 0; i < lpData.size(); ++i) {
+    if (!lpData[i].groupable) continue;
+    if (!run.empty() && lpData[run.front()].samekey != lpData[i].samekey) {
+      GroupRun(lpData, run);
+      run.clear();
     }
-    r.sameno = std::to_string(counter);
-    if (counter != 0) {
-      r.firstfile = kept->file;
-      r.folda = RemoveExtension(kept->file) + "_same";
-      r.keptPath = kept->path;
-    }
+    run.push_back(i);
   }
+  if (!run.empty()) GroupRun(lpData, run);
 }
 
 std::string RemoveExtension(const std::string& name) {
@@ -251,6 +292,15 @@ std::string RemoveExtension(const std::string& name) {
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (!folder.empty() && folder.back() == '/') return folder + name;
   return folder + "/" + name;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty() || path.front() == '/') return path;
+  char* cwd = ::getcwd(nullptr, 0);
+  if (!cwd) return path;
+  std::string whole = JoinPath(cwd, path);
+  std::free(cwd);
+  return whole;
 }
 
 std::string PathFoldaRemove(const std::string& path) {

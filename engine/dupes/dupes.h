@@ -8,7 +8,18 @@
 #include <string>
 #include <vector>
 
+struct stat;
+
 namespace pictray::dupes {
+
+// What says that a file is still the one that was examined: a same-size
+// rewrite whose modification time was put back still moves the change time.
+struct FileIdentity {
+  std::uint64_t dev = 0, ino = 0, size = 0;
+  std::int64_t mtimeNs = 0, ctimeNs = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+FileIdentity IdentityOf(const struct stat& st);
 
 // One listed file. The eight text fields are the columns of LV01.
 struct FileRec {
@@ -21,9 +32,8 @@ struct FileRec {
   std::string firstfile;  // `file` of the kept file (copies only)
   std::string samekey;    // signature; after SetSizeWork size + signature
 
-  // Not shown: what a move later checks against.
-  std::uint64_t bytes = 0;
-  std::int64_t mtimeNs = 0;
+  // Not shown: what grouping and a move later check against.
+  FileIdentity identity;
   // Only regular files take part in grouping; symbolic links and special
   // files are listed and left alone.
   bool groupable = false;
@@ -53,11 +63,11 @@ enum class Keying {
   WhereNeeded,
 };
 
-// Lists the files of `folder` (subfolders skipped, not entered) in the order
-// the file system returns them. A path that is not a readable folder lists
-// nothing.
+// Lists the files of `folder` (subfolders and a move's temporary files
+// skipped) in the order the file system returns them. A path that is not a
+// readable folder lists nothing and leaves its errno in `openError`.
 std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress,
-                                 Keying keying = Keying::AllFiles);
+                                 Keying keying = Keying::AllFiles, int* openError = nullptr);
 
 // samekey = size text followed by the signature.
 void SetSizeWork(std::vector<FileRec>& lpData);
@@ -69,8 +79,9 @@ int compSizeBuffa(const FileRec& a, const FileRec& b, int SortBit);
 // file listed first is the one that stays.
 void SortFileTable(std::vector<FileRec>& lpData, int SortBit);
 
-// Marks every groupable record whose key equals the one before it as a
-// surplus copy of the first record of its run.
+// Splits every run of equal keys into sets of byte-identical files: the
+// first file of each set stays, the later ones become its surplus copies.
+// A file that is no longer as listed, or cannot be read, forms a set alone.
 void SetFolda(std::vector<FileRec>& lpData);
 
 // `name` without its last "." and what follows.
@@ -78,6 +89,9 @@ std::string RemoveExtension(const std::string& name);
 
 // folder + "/" + name, without doubling a trailing "/".
 std::string JoinPath(const std::string& folder, const std::string& name);
+
+// `path` with the current folder before it when it is relative (bytes kept).
+std::string AbsolutePath(const std::string& path);
 
 // `path` cut at its last "/" (the separator and all after it go).
 std::string PathFoldaRemove(const std::string& path);

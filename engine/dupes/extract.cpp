@@ -1,34 +1,36 @@
 #include "engine/dupes/extract.h"
 
+#include <dirent.h>
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
+#include <set>
 
+#include "engine/fs/folder_lock.h"
 #include "engine/fs/safe_move.h"
 #include "engine/fs/unique_fd.h"
 
 namespace pictray::dupes {
 namespace {
 
-std::int64_t MtimeNs(const struct stat& st) {
-  return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+constexpr int kMaxFolderSuffix = 1000;
+
+// The same inode holding the same data; the change time is left out, as a
+// rename sets it.
+bool SameInodeAndData(const FileIdentity& a, const FileIdentity& b) {
+  return a.dev == b.dev && a.ino == b.ino && a.size == b.size && a.mtimeNs == b.mtimeNs;
 }
 
-// The copy is still the regular file that was listed (same size and time).
-bool StillAsListed(const std::string& path, std::uint64_t bytes, std::int64_t mtimeNs) {
+// The regular file at `name` in `dirfd`, not following links; false when
+// there is none.
+bool StatRegular(int dirfd, const std::string& name, FileIdentity& id) {
   struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-         static_cast<std::uint64_t>(st.st_size) == bytes && MtimeNs(st) == mtimeNs;
-}
-
-bool Exists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
+  if (::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) return false;
+  id = IdentityOf(st);
+  return true;
 }
 
 std::size_t FindLine(const std::vector<SameResultLine>& lines, const std::string& folda) {
@@ -44,26 +46,141 @@ bool SameContent(const UniqueFd& fa, const struct stat& sa, const UniqueFd& fb, 
   return SameBytes(fa.get(), fb.get());
 }
 
+int OpenForReading(int dirfd, const std::string& name) {
+  return ::openat(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+}
+
 enum class Check { Verified, Changed, Differs };
 
-// The copy is still the file that was listed (same size and time) and holds
-// the bytes of the kept file of its run; one open of each serves both checks.
-Check CheckCopy(int dirfd, const FileRec& r) {
-  const std::string keptName = r.keptPath.substr(r.keptPath.rfind('/') + 1);
-  UniqueFd copy(::openat(dirfd, r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+// The file `name` is still the one described by `id` and holds the bytes of
+// the file at `keptPath`; one open of each serves both checks.
+Check CheckAgainstKept(int dirfd, const std::string& name, const FileIdentity& id,
+                       const std::string& keptPath) {
+  UniqueFd copy(OpenForReading(dirfd, name));
   struct stat sc {};
-  if (copy.get() < 0 || ::fstat(copy.get(), &sc) != 0 || !S_ISREG(sc.st_mode) ||
-      static_cast<std::uint64_t>(sc.st_size) != r.bytes || MtimeNs(sc) != r.mtimeNs)
+  if (copy.get() < 0 || ::fstat(copy.get(), &sc) != 0 || !S_ISREG(sc.st_mode) || IdentityOf(sc) != id)
     return Check::Changed;
-  UniqueFd kept(::openat(dirfd, keptName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  UniqueFd kept(OpenForReading(AT_FDCWD, keptPath));
   struct stat sk {};
   if (kept.get() < 0 || ::fstat(kept.get(), &sk) != 0) return Check::Differs;
   return SameContent(copy, sc, kept, sk) ? Check::Verified : Check::Differs;
 }
 
+// Where the copies of one extraction go, made as the first copy needs it.
+struct Destination {
+  int dirfd = -1;      // the source folder
+  std::string name;    // of the extraction folder; its final name once made
+  bool made = false;
+  std::set<std::string> surplusMade;  // surplus folders made in it
+
+  // Makes the extraction folder and the surplus folder `folda` when missing.
+  // Returns 0 or an errno.
+  int Prepare(const std::string& folda) {
+    if (!made) {
+      if (const int e = MakeOwnFolder(dirfd, name, name); e != 0) return e;
+      made = true;
+    }
+    if (surplusMade.count(folda)) return 0;
+    // The folder is new, so an existing surplus folder is not ours.
+    if (::mkdirat(dirfd, (name + "/" + folda).c_str(), 0777) != 0) return errno;
+    surplusMade.insert(folda);
+    return 0;
+  }
+};
+
+// Moves the verified copy `r` to `to` (relative to the source folder) if it
+// is still the file that was listed, and records it as moved.
+SurplusOutcome::Kind MoveVerified(int dirfd, const FileRec& r, const std::string& to, MovedFile& moved,
+                                  std::string& reason) {
+  FileIdentity now;
+  if (!StatRegular(dirfd, r.filename, now) || now != r.identity) return SurplusOutcome::Kind::Changed;
+  if (const int e = RenameNoReplace(dirfd, r.filename, dirfd, to); e != 0) {
+    reason = std::strerror(e);
+    return SurplusOutcome::Kind::Failed;
+  }
+  if (StatRegular(dirfd, to, moved.identity) && SameInodeAndData(moved.identity, r.identity))
+    return SurplusOutcome::Kind::Moved;
+  // Another file took the name between the look and the rename: it goes back.
+  if (const int e = RenameNoReplace(dirfd, to, dirfd, r.filename); e != 0)
+    reason = std::string("left in the extraction folder: ") + std::strerror(e);
+  return SurplusOutcome::Kind::Changed;
+}
+
+void Count(ExtractResult& res, SurplusOutcome::Kind kind) {
+  switch (kind) {
+    case SurplusOutcome::Kind::Moved: ++res.movedCount; break;
+    case SurplusOutcome::Kind::Failed: ++res.failed; break;
+    case SurplusOutcome::Kind::Differs: ++res.differs; break;
+    case SurplusOutcome::Kind::Changed: ++res.changed; break;
+  }
+}
+
+// The names in the folder `name` of `atFd` (a link is not followed); false
+// with errno set when it cannot be read.
+bool Names(int atFd, const std::string& name, std::vector<std::string>& names) {
+  const int fd = ::openat(atFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  DIR* dir = ::fdopendir(fd);
+  if (!dir) {
+    const int e = errno;
+    ::close(fd);
+    errno = e;
+    return false;
+  }
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string n = e->d_name;
+    if (n != "." && n != "..") names.push_back(n);
+  }
+  ::closedir(dir);
+  return true;
+}
+
+// Everything in the extraction folder `base` that this extraction did not
+// put there: the folder holds surplus folders holding the moved copies
+// (`expected`, as "folda/filename").
+void FindForeign(const std::string& base, const std::set<std::string>& expected,
+                 std::vector<DeleteProblem>& problems) {
+  const UniqueFd baseFd(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  std::vector<std::string> top;
+  if (baseFd.get() < 0 || !Names(baseFd.get(), ".", top)) {
+    problems.push_back({DeleteProblem::Kind::Unreadable, base});
+    return;
+  }
+  for (const std::string& folda : top) {
+    const std::string path = base + "/" + folda;
+    const auto first = expected.lower_bound(folda + "/");
+    if (first == expected.end() || !first->starts_with(folda + "/")) {
+      problems.push_back({DeleteProblem::Kind::Foreign, path});
+      continue;
+    }
+    std::vector<std::string> inside;
+    if (!Names(baseFd.get(), folda, inside)) {
+      const bool notAFolder = errno == ENOTDIR || errno == ELOOP;
+      problems.push_back({notAFolder ? DeleteProblem::Kind::Foreign : DeleteProblem::Kind::Unreadable, path});
+      continue;
+    }
+    for (const std::string& name : inside)
+      if (!expected.count(folda + "/" + name))
+        problems.push_back({DeleteProblem::Kind::Foreign, path + "/" + name});
+  }
+}
+
 }  // namespace
 
 std::string SameFolderName(const TimeStamp& t) { return "same" + t.Text(); }
+
+int MakeOwnFolder(int dirfd, const std::string& name, std::string& made) {
+  const std::string base = name;
+  for (int n = 1; n <= kMaxFolderSuffix; ++n) {
+    const std::string candidate = n == 1 ? base : base + "_" + std::to_string(n);
+    if (::mkdirat(dirfd, candidate.c_str(), 0777) == 0) {
+      made = candidate;
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
 
 bool MoveNoReplace(const std::string& from, const std::string& to, std::string& error) {
   const int e = RenameNoReplace(AT_FDCWD, from, AT_FDCWD, to);
@@ -74,78 +191,48 @@ bool MoveNoReplace(const std::string& from, const std::string& to, std::string& 
 ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,
                                const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb) {
   ExtractResult res;
-  const std::string base = JoinPath(folder, SameFolderName(now));
-  bool baseMade = false, baseReady = false;
-  std::vector<std::string> madeFolders;
-  const std::size_t count = lpData.size();
+  FolderLock lock;
+  if (!dryRun && (res.lockError = lock.TryLock(folder)) != 0) return res;
   const UniqueFd dirfd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Destination dest{dirfd.get(), SameFolderName(now), false, {}};
 
   std::vector<std::size_t> surplusRows;
-  for (std::size_t i = 0; i < count; ++i)
+  for (std::size_t i = 0; i < lpData.size(); ++i)
     if (lpData[i].folda != "---" && !lpData[i].keptPath.empty()) surplusRows.push_back(i);
 
   // Reading each copy and its kept file whole is the long part: the progress
   // follows the copies.
   for (std::size_t k = 0; k < surplusRows.size(); ++k) {
     if (cb.progress) cb.progress(static_cast<int>((k * 100 + 100) / surplusRows.size()));
-    const std::size_t i = surplusRows[k];
-    const FileRec& r = lpData[i];
-    const std::string surplus = base + "/" + r.folda;
-    SurplusOutcome out{SurplusOutcome::Kind::Moved, r.path, surplus + "/" + r.filename, r.keptPath, ""};
+    const FileRec& r = lpData[surplusRows[k]];
+    const std::size_t line = FindLine(res.lines, r.folda);
+    SurplusOutcome out{SurplusOutcome::Kind::Moved, r.path, "", r.keptPath, ""};
 
-    const Check check = dirfd.get() < 0 ? Check::Changed : CheckCopy(dirfd.get(), r);
+    const Check check = dirfd.get() < 0 ? Check::Changed
+                                        : CheckAgainstKept(dirfd.get(), r.filename, r.identity, r.keptPath);
     if (check != Check::Verified) {
       out.kind = check == Check::Changed ? SurplusOutcome::Kind::Changed : SurplusOutcome::Kind::Differs;
-      ++(check == Check::Changed ? res.changed : res.differs);
-      res.outcomes.push_back(out);
-      continue;
-    }
-
-    const std::size_t line = FindLine(res.lines, r.folda);
-    const std::string mode = line < res.lines.size() ? res.lines[line].mode
-                                                     : (Exists(surplus) ? "add" : "new");
-    if (!dryRun) {
-      bool ok = true;
-      if (!baseReady) {
-        if (::mkdir(base.c_str(), 0777) == 0) {
-          baseMade = baseReady = true;
-        } else if (errno == EEXIST) {
-          baseReady = true;
-        } else {
-          ok = false;
-          out.reason = std::strerror(errno);
-        }
-      }
-      if (ok && !Exists(surplus)) {
-        if (::mkdir(surplus.c_str(), 0777) == 0) {
-          madeFolders.push_back(surplus);
-        } else {
-          ok = false;
-          out.reason = std::strerror(errno);
-        }
-      }
-      // The comparison took time: look once more right before the move.
-      if (ok && !StillAsListed(r.path, r.bytes, r.mtimeNs)) {
-        out.kind = SurplusOutcome::Kind::Changed;
-        ++res.changed;
-        res.outcomes.push_back(out);
-        continue;
-      }
-      if (ok) ok = MoveNoReplace(r.path, out.to, out.reason);
-      if (!ok) {
+    } else if (!dryRun) {
+      const int e = dest.Prepare(r.folda);
+      MovedFile moved{"", r.keptPath, {}};
+      const std::string to = dest.name + "/" + r.folda + "/" + r.filename;
+      if (e != 0) {
         out.kind = SurplusOutcome::Kind::Failed;
-        ++res.failed;
-        res.outcomes.push_back(out);
-        continue;
+        out.reason = std::strerror(e);
+      } else {
+        out.kind = MoveVerified(dirfd.get(), r, to, moved, out.reason);
       }
-      res.moved.push_back({out.to, r.keptPath, r.bytes, r.mtimeNs});
+      moved.to = JoinPath(folder, to);
+      if (out.kind == SurplusOutcome::Kind::Moved) res.moved.push_back(moved);
     }
-    ++res.movedCount;
+    out.to = JoinPath(folder, dest.name + "/" + r.folda + "/" + r.filename);
+    Count(res, out.kind);
     res.outcomes.push_back(out);
+    if (out.kind != SurplusOutcome::Kind::Moved) continue;
     if (line < res.lines.size()) {
       ++res.lines[line].count;
     } else {
-      res.lines.push_back({r.folda, 1, r.filename, surplus, mode});
+      res.lines.push_back({r.folda, 1, r.filename, JoinPath(folder, dest.name + "/" + r.folda), "new"});
     }
     if (cb.resultLine) cb.resultLine(line, res.lines[line]);
   }
@@ -153,23 +240,40 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
   if (cb.progress && surplusRows.empty()) cb.progress(100);
 
   // Folders made for moves that all failed are empty: take them away again.
-  for (const std::string& f : madeFolders) {
-    bool used = false;
-    for (const SameResultLine& l : res.lines) used = used || l.path == f;
-    if (!used) ::rmdir(f.c_str());
-  }
-  if (baseMade && res.movedCount == 0) ::rmdir(base.c_str());
-  if (!dryRun && res.movedCount > 0) res.samedir = base + "/";
+  for (const std::string& folda : dest.surplusMade)
+    if (FindLine(res.lines, folda) == res.lines.size())
+      ::unlinkat(dirfd.get(), (dest.name + "/" + folda).c_str(), AT_REMOVEDIR);
+  // A folder that kept something (a copy that could not go back) stays named.
+  if (dest.made && (res.movedCount > 0 || ::unlinkat(dirfd.get(), dest.name.c_str(), AT_REMOVEDIR) != 0))
+    res.samedir = JoinPath(folder, dest.name) + "/";
   return res;
 }
 
-std::vector<std::string> CheckBeforeDelete(const std::vector<MovedFile>& moved) {
-  std::vector<std::string> problems;
+std::vector<DeleteProblem> CheckBeforeDelete(const std::string& samedir, const std::vector<MovedFile>& moved) {
+  std::vector<DeleteProblem> problems;
+  std::string base = samedir;
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  struct stat st {};
+  if (::lstat(base.c_str(), &st) != 0 && errno == ENOENT) return problems;
+
+  // Relative to base: folda/filename.
+  std::set<std::string> expected;
+  for (const MovedFile& m : moved)
+    if (m.to.size() > base.size() + 1 && m.to.compare(0, base.size() + 1, base + "/") == 0)
+      expected.insert(m.to.substr(base.size() + 1));
+  FindForeign(base, expected, problems);
+
   for (const MovedFile& m : moved) {
-    struct stat kept {};
-    bool keptThere = ::stat(m.keptPath.c_str(), &kept) == 0 && S_ISREG(kept.st_mode) &&
-                     static_cast<std::uint64_t>(kept.st_size) == m.bytes;
-    if (!keptThere || !StillAsListed(m.to, m.bytes, m.mtimeNs)) problems.push_back(m.to);
+    // A copy taken out of the folder again leaves nothing there to lose.
+    if (::lstat(m.to.c_str(), &st) != 0) {
+      if (errno != ENOENT) problems.push_back({DeleteProblem::Kind::Unreadable, m.to});
+      continue;
+    }
+    switch (CheckAgainstKept(AT_FDCWD, m.to, m.identity, m.keptPath)) {
+      case Check::Verified: break;
+      case Check::Changed: problems.push_back({DeleteProblem::Kind::Changed, m.to}); break;
+      case Check::Differs: problems.push_back({DeleteProblem::Kind::KeptDiffers, m.to}); break;
+    }
   }
   return problems;
 }

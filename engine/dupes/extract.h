@@ -34,8 +34,8 @@ struct SurplusOutcome {
 
 struct MovedFile {
   std::string to, keptPath;
-  std::uint64_t bytes = 0;
-  std::int64_t mtimeNs = 0;
+  // Taken after the move: the rename itself sets the change time.
+  FileIdentity identity;
 };
 
 struct ExtractResult {
@@ -44,6 +44,9 @@ struct ExtractResult {
   std::vector<SurplusOutcome> outcomes;
   std::vector<MovedFile> moved;  // what a later deletion checks against
   int movedCount = 0, failed = 0, differs = 0, changed = 0;
+  // 0, or why nothing was done: EWOULDBLOCK while another run moves files of
+  // the folder, else the errno of opening the folder for its lock.
+  int lockError = 0;
 };
 
 struct ExtractCallbacks {
@@ -55,20 +58,40 @@ struct ExtractCallbacks {
 // "same" followed by year, month, day, hour, minute and millisecond.
 std::string SameFolderName(const TimeStamp& t);
 
+// Makes the folder `name` in `dirfd`, or name_2, name_3, ... while the name
+// is taken: an existing folder is never taken over. Returns 0 with the name
+// made in `made`, or an errno.
+int MakeOwnFolder(int dirfd, const std::string& name, std::string& made);
+
 // Moves every surplus copy of `lpData` (a grouped table of `folder`) into
-// folder/same.../<folda>/. A copy is moved only when it is still the file that
-// was listed and is byte-identical to the kept file of its run; moves never
+// folder/same.../<folda>/, where same... is a folder made for this
+// extraction alone. A copy is moved only when it is still the file that was
+// listed and is byte-identical to the kept file of its run; moves never
 // replace anything. Folders are made only for files that are moved; with
 // `dryRun` nothing on disk changes and the result says what would be moved.
+// The folder's move lock is held throughout; while another run holds it,
+// nothing is done and lockError says so.
 ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,
                                const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb);
 
 // rename() that fails instead of replacing an existing target.
 bool MoveNoReplace(const std::string& from, const std::string& to, std::string& error);
 
-// The moved files that are no longer as they were moved, or whose kept file
-// has gone: trashing the extraction folder would then lose the only copy or
-// a file changed since. Empty when the folder may be deleted.
-std::vector<std::string> CheckBeforeDelete(const std::vector<MovedFile>& moved);
+// Something that keeps the extraction folder out of the trash.
+struct DeleteProblem {
+  enum class Kind {
+    Foreign,      // not one of the copies this extraction moved there
+    Changed,      // a moved copy is no longer the file that was moved
+    KeptDiffers,  // the kept file no longer holds the copy's bytes
+    Unreadable,   // the folder or a copy cannot be examined
+  };
+  Kind kind = Kind::Foreign;
+  std::string path;
+};
+
+// Examines `samedir` right before it goes to the trash: it may go only when
+// it holds nothing but the `moved` copies, each as it was moved and still
+// byte-identical to its kept file. Empty when it may go (or is gone).
+std::vector<DeleteProblem> CheckBeforeDelete(const std::string& samedir, const std::vector<MovedFile>& moved);
 
 }  // namespace pictray::dupes

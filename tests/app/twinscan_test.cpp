@@ -7,6 +7,7 @@
 
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/twinscan_window.h"
+#include "engine/fs/folder_lock.h"
 #include "engine/settings/profile.h"
 #include "tests/app/box_answerer.h"
 #include "tests/support/temp_dir.h"
@@ -44,6 +45,10 @@ class TwinscanTest : public QObject {
     int n = 0;
     for (const auto& r : w.model()->lpData()) n += r.sameno == "1";
     return n;
+  }
+
+  static QColor MeanColour(const QImage& image) {
+    return image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
   }
 
  private slots:
@@ -137,16 +142,18 @@ class TwinscanTest : public QObject {
 
   void buttonsExtractThenDeleteAfterAskingAndTellWhatWasLeft() {
     Setup s("");
-    std::string m1(1000, 'm'), m2 = m1;
-    m2[500] = 'x';  // same size and first/last 100 bytes: grouped, never moved
-    s.src.Write("m1.jpg", m1);
-    s.src.Write("m2.jpg", m2);
+    const std::string m(1000, 'm');
+    s.src.Write("m1.jpg", m);
+    s.src.Write("m2.jpg", m);
     BoxAnswerer boxes;
     boxes.Queue({6, 6, 6});
     TwinscanWindow w(s.program, s.src.path());
     w.show();
     QTRY_COMPARE(w.countLabel()->text(), QString("5"));
     QTRY_COMPARE(Copies(w), 2);
+    // One copy changes after grouping: it is left where it is.
+    for (const auto& r : w.model()->lpData())
+      if (r.filename.starts_with("m") && r.sameno == "1") s.src.Write(r.filename, std::string(1000, 'x'));
     w.button(cmd::Extract)->click();
     QCOMPARE(boxes.texts.size(), 1);
     const std::vector<std::string> made = s.SameFolders();
@@ -196,6 +203,79 @@ class TwinscanTest : public QObject {
     QCOMPARE(pictray::GetProfileString("Section0", "MoveSoon", "", 0, ini), std::string("1"));
     QCOMPARE(pictray::GetProfileString("Section0", "DeleteSoon", "", 0, ini), std::string("0"));
     QCOMPARE(pictray::GetProfileString("Section0", "Pw", "", 0, ini), std::to_string(w.width()));
+  }
+
+  // Given relative to where the program starts, or named in bytes that are
+  // not UTF-8: the folder is extracted and its extraction trashed.
+  void oddlyGivenFoldersAreExtractedAndTrashed_data() {
+    QTest::addColumn<bool>("relative");
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("relative") << true << QByteArray("photos");
+    QTest::newRow("not UTF-8") << false << QByteArray("ph\xF6tos");
+  }
+  void oddlyGivenFoldersAreExtractedAndTrashed() {
+    QFETCH(bool, relative);
+    QFETCH(QByteArray, name);
+    Setup s("MoveSoon=1\nDeleteSoon=1\n");
+    const std::string folder = s.src.path() + "/" + name.toStdString();
+    fs::create_directory(folder);
+    for (const char* f : {"a.jpg", "b.jpg", "c.jpg"}) fs::rename(s.src.path() + "/" + f, folder + "/" + f);
+    const fs::path started = fs::current_path();
+    fs::current_path(s.src.path());
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, relative ? name.toStdString() : folder);
+    w.show();
+    QTRY_COMPARE(boxes.texts.size(), 1);
+    fs::current_path(started);
+    QCOMPARE(boxes.texts[0], QString::fromUtf8("(3->2)抽出ファイルの削除を実行しました"));
+    QCOMPARE(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+  }
+
+  void aFolderBusyWithAnotherRunIsRefusedAndNothingMoves() {
+    Setup s("");
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_COMPARE(Copies(w), 1);
+    pictray::FolderLock other;
+    QCOMPARE(other.TryLock(s.src.path()), 0);
+    w.button(cmd::Extract)->click();
+    QCOMPARE(boxes.texts.value(0), QString::fromUtf8(pictray::kFolderBusy));
+    QCOMPARE(boxes.captions.value(0), QString("err/err"));
+    QVERIFY(s.SameFolders().empty());
+    QVERIFY(w.button(cmd::Delete)->isEnabled());
+  }
+
+  void deletionIsRefusedWhileTheFolderHoldsMoreThanTheCopies() {
+    Setup s("MoveSoon=1\n");
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_VERIFY(!w.samedir.empty());
+    std::ofstream(w.samedir + "notes.txt") << "mine";
+    w.button(cmd::Delete)->click();
+    QCOMPARE(boxes.texts.value(1), QString::fromUtf8("抽出フォルダを削除しません／抽出したファイル以外のものがあります"
+                                                     "（1件）: notes.txt"));
+    QVERIFY(fs::exists(w.samedir + "notes.txt"));
+  }
+
+  // On, a toggle acts at the next start without a question: it has to look
+  // on, and say so.
+  void togglesStandOutWhenOnAndSayWhatTheyDo() {
+    Setup s("");
+    TwinscanWindow w(s.program, "");
+    w.show();
+    for (int id : {cmd::Extract, cmd::Delete}) {
+      QPushButton* b = w.button(id);
+      b->setChecked(false);
+      const QColor off = MeanColour(b->grab().toImage());
+      b->setChecked(true);
+      const QColor on = MeanColour(b->grab().toImage());
+      const int distance = std::abs(on.red() - off.red()) + std::abs(on.green() - off.green()) +
+                           std::abs(on.blue() - off.blue());
+      QVERIFY2(distance > 150, qPrintable(QString::number(distance)));
+      QVERIFY(b->toolTip().contains(QString::fromUtf8("確認なし")));
+    }
   }
 };
 

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/fs/folder_lock.h"
 #include "tests/support/run_program.h"
 
 namespace pictray {
@@ -38,9 +40,9 @@ std::set<std::string> Tree(const std::string& folder) {
 
 class TwinscanCli : public ::testing::Test {
  protected:
-  // A pair of copies (500 bytes), a pair that differs only in the middle,
-  // and single files of 9 and 10 bytes. Keys compare as text: "1000..."
-  // before "10" + "74..." (ten.txt) before "500..." before "9...".
+  // A pair of copies (500 bytes), a pair that differs only in the middle
+  // (so not copies), and single files of 9 and 10 bytes. Keys compare as
+  // text: "1000..." before "10" + "74..." (ten.txt) before "500..." before "9...".
   void SetUp() override {
     S = d.path() + "/src";
     fs::create_directory(S);
@@ -66,16 +68,16 @@ TEST_F(TwinscanCli, TableIsInKeyOrderWithGroupsAndNothingMoves) {
   EXPECT_EQ(r.status, 0) << r.err;
   ASSERT_EQ(r.lines.size(), 6u) << r.out;
   EXPECT_EQ(r.lines[2], "ten\t---\tten.txt\t10\t0\t");
-  // Equal keys: the first keeps "---" and "0", the next is its copy.
-  for (std::size_t i : {0u, 3u}) {
-    const std::string& kept = r.lines[i];
-    const std::string& copy = r.lines[i + 1];
-    const std::string keptFile = kept.substr(0, kept.find('\t'));
-    const std::string copyFile = copy.substr(0, copy.find('\t'));
-    EXPECT_EQ(kept, keptFile + "\t---\t" + keptFile + ".jpg\t" + (i == 0 ? "1000" : "500") + "\t0\t");
-    EXPECT_EQ(copy, copyFile + "\t" + keptFile + "_same\t" + copyFile + ".jpg\t" + (i == 0 ? "1000" : "500") +
-                        "\t1\t" + keptFile);
-  }
+  // Equal keys, different bytes: both stay.
+  EXPECT_EQ(std::set<std::string>(r.lines.begin(), r.lines.begin() + 2),
+            (std::set<std::string>{"m1\t---\tm1.jpg\t1000\t0\t", "m2\t---\tm2.jpg\t1000\t0\t"}));
+  // Equal bytes: the first keeps "---" and "0", the next is its copy.
+  const std::string& kept = r.lines[3];
+  const std::string& copy = r.lines[4];
+  const std::string keptFile = kept.substr(0, kept.find('\t'));
+  const std::string copyFile = copy.substr(0, copy.find('\t'));
+  EXPECT_EQ(kept, keptFile + "\t---\t" + keptFile + ".jpg\t500\t0\t");
+  EXPECT_EQ(copy, copyFile + "\t" + keptFile + "_same\t" + copyFile + ".jpg\t500\t1\t" + keptFile);
   EXPECT_EQ(r.lines[5], "nine\t---\tnine.txt\t9\t0\t");
   EXPECT_EQ(Tree(S), before);
 }
@@ -87,7 +89,7 @@ TEST_F(TwinscanCli, DryRunTellsWhatWouldMoveAndChangesNothing) {
   EXPECT_EQ(Tree(S), before);
   EXPECT_NE(r.out.find("[result]\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("would move\t1\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("left, differs\t1\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("left, differs\t0\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("samedir\t\n"), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("moved\t"), std::string::npos) << r.out;
 }
@@ -116,12 +118,40 @@ TEST_F(TwinscanCli, BadArgumentsExitTwoAndAPathThatIsNoFolderListsNothing) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("usage"), std::string::npos);
   }
-  CliRun r = RunCli(d, {"--extract", S + "/a.jpg"});
+  // A folder that cannot be read is one line on standard error.
+  for (const std::string& folder : {S + "/a.jpg", S + "/none"}) {
+    CliRun r = RunCli(d, {"--extract", folder});
+    EXPECT_EQ(r.status, 2) << folder;
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.err.starts_with("twinscan-cli: cannot read the folder " + folder + ": ")) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+  }
+}
+
+// Names holding a tab, a line feed or a backslash stay one field each.
+TEST_F(TwinscanCli, TabsLineFeedsAndBackslashesAreEscapedInEveryField) {
+  fs::remove_all(S);
+  fs::create_directory(S);
+  Write("t\tb.jpg", "same");
+  Write("u\nl.jpg", "same");
+  Write("v\\s.jpg", "other");
+  CliRun r = RunCli(d, {"--extract", "--dry-run", S});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "");
-  r = RunCli(d, {S + "/none"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "");
+  ASSERT_EQ(r.lines.size(), 13u) << r.out;  // one line per file, result, copy
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\t'), 3 * 5 + 4 + 3 + 5);
+  for (const std::string name : {"t\\tb.jpg\t", "u\\nl.jpg\t", "v\\\\s.jpg\t"})
+    EXPECT_NE(r.out.find(name), std::string::npos) << name;
+  EXPECT_NE(RunCli(d, {"--help"}).out.find("\\t, \\n and \\\\"), std::string::npos);
+}
+
+TEST_F(TwinscanCli, AFolderBusyWithAnotherRunMovesNothingAndExitsOne) {
+  const std::set<std::string> before = Tree(S);
+  FolderLock other;
+  ASSERT_EQ(other.TryLock(S), 0);
+  CliRun r = RunCli(d, {"--extract", S});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, std::string("twinscan-cli: ") + kFolderBusy + "\n");
+  EXPECT_EQ(Tree(S), before);
 }
 
 }  // namespace

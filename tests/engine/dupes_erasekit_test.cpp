@@ -13,6 +13,7 @@
 namespace pictray::dupes {
 namespace {
 
+using pictray::testing::ReadWhole;
 using pictray::testing::TempDir;
 namespace fs = std::filesystem;
 
@@ -44,6 +45,32 @@ TEST(Erasekit, MovesAFolderToTheTrashAndFailsLoudlyOtherwise) {
   EXPECT_EQ(RunErasekit(dir.path() + "/src/same1", dir.path()), 0);  // already gone
   EXPECT_NE(RunErasekit("/proc/version", dir.path()), 0);
   EXPECT_TRUE(fs::exists("/proc/version"));
+}
+
+// A name in bytes that are not UTF-8 goes to the trash under the same
+// bytes, its info file written first; a name taken in the trash (in files/
+// or in info/) is skipped, and nothing there is replaced. A relative path is
+// recorded whole.
+TEST(Erasekit, TrashesNamesAsBytesAndReplacesNothing) {
+  if (!fs::exists(std::string(PICTRAY_BIN_DIR) + "/erasekit")) GTEST_SKIP() << "erasekit not built";
+  TempDir dir;
+  const std::string src = fs::canonical(dir.path()).string() + "/src", name = "s\xE9 1";
+  const std::string trash = dir.path() + "/data/Trash";
+  fs::create_directories(trash + "/files/" + name);
+  fs::create_directories(trash + "/info");
+  dir.Write("data/Trash/info/" + name + ".2.trashinfo", "older");
+  fs::create_directories(src + "/" + name + "/a_same");
+  dir.Write("src/plain", "p");
+
+  EXPECT_EQ(RunErasekit(src + "/" + name, dir.path()), 0);
+  EXPECT_EQ(RunErasekit(fs::relative(src + "/plain").string(), dir.path()), 0);
+  EXPECT_TRUE(fs::is_empty(src));
+  EXPECT_TRUE(fs::is_empty(trash + "/files/" + name));
+  EXPECT_EQ(ReadWhole(trash + "/info/" + name + ".2.trashinfo"), "older");
+  EXPECT_TRUE(fs::is_directory(trash + "/files/" + name + ".3/a_same"));
+  EXPECT_TRUE(ReadWhole(trash + "/info/" + name + ".3.trashinfo")
+                  .starts_with("[Trash Info]\nPath=" + src + "/s%E9%201\nDeletionDate=20"));
+  EXPECT_TRUE(ReadWhole(trash + "/info/plain.trashinfo").starts_with("[Trash Info]\nPath=" + src + "/plain\n"));
 }
 
 TEST(TwinscanProfile, DefaultsRoundTripAndIniBesideTheProgram) {

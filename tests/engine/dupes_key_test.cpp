@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "engine/dupes/dupes.h"
@@ -100,7 +101,21 @@ TEST(DupesKey, ListingSkipsFoldersAndAnythingThatIsNoFolderListsNothing) {
   EXPECT_FALSE(Find(t, "alink")->groupable);
 
   EXPECT_TRUE(SetListView(dir.path() + "/a.jpg", nullptr).empty());
-  EXPECT_TRUE(SetListView(dir.path() + "/none", nullptr).empty());
+  int openError = 0;
+  EXPECT_TRUE(SetListView(dir.path() + "/none", nullptr, Keying::AllFiles, &openError).empty());
+  EXPECT_EQ(openError, ENOENT);
+}
+
+// A killed move's hidden temporary file is no file of the folder.
+TEST(DupesKey, TemporaryFilesOfAMoveAreNotListed) {
+  TempDir dir;
+  dir.Write("a.jpg", "abc");
+  dir.Write(".pictray-move-4242-1-0000beef", "abc");
+  for (Keying k : {Keying::AllFiles, Keying::WhereNeeded}) {
+    const std::vector<FileRec> t = SetListView(dir.path(), nullptr, k);
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0].filename, "a.jpg");
+  }
 }
 
 // A file the listing cannot open is listed all the same, with the empty
