@@ -124,6 +124,12 @@ std::string DroppedPath(const QUrl& url) {
   return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
 }
 
+std::string ProgramFolder(const std::string& programPath) {
+  std::string folder = programPath;
+  PathFoldaRemove(folder);
+  return folder;
+}
+
 }  // namespace
 
 std::string RemoveQuotes(const std::string& text) {
@@ -132,11 +138,11 @@ std::string RemoveQuotes(const std::string& text) {
 }
 
 std::string TwinscanWindow::DeleterPath(const std::string& programPath) {
-  return dupes::PathFoldaRemove(programPath) + "/erasekit";
+  return ProgramFolder(programPath) + "/erasekit";
 }
 
 TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string& cmdLine)
-    : szlpCmdLine(cmdLine), programDir_(dupes::PathFoldaRemove(programPath)) {
+    : szlpCmdLine(cmdLine), programDir_(ProgramFolder(programPath)) {
   const std::string base = programPath.substr(programPath.rfind('/') + 1);
   ProName = dupes::RemoveExtension(base);
   profile = dupes::TwinscanProfilePath(programPath);
@@ -154,7 +160,7 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
   resize(ProfileNumber(p.Pw), ProfileNumber(p.Ph));
 
   // Whole from the start: the deleter runs in the program's folder.
-  if (!szlpCmdLine.empty()) TargetFolda = dupes::AbsolutePath(RemoveQuotes(szlpCmdLine));
+  if (!szlpCmdLine.empty()) TargetFolda = AbsolutePath(RemoveQuotes(szlpCmdLine));
   setAcceptDrops(true);
 }
 

@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 
+#include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
 #include "engine/fs/unique_fd.h"
 
@@ -287,25 +288,6 @@ void SetFolda(std::vector<FileRec>& lpData) {
 std::string RemoveExtension(const std::string& name) {
   std::size_t dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && folder.back() == '/') return folder + name;
-  return folder + "/" + name;
-}
-
-std::string AbsolutePath(const std::string& path) {
-  if (path.empty() || path.front() == '/') return path;
-  char* cwd = ::getcwd(nullptr, 0);
-  if (!cwd) return path;
-  std::string whole = JoinPath(cwd, path);
-  std::free(cwd);
-  return whole;
-}
-
-std::string PathFoldaRemove(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(0, slash);
 }
 
 }  // namespace pictray::dupes

@@ -87,13 +87,4 @@ void SetFolda(std::vector<FileRec>& lpData);
 // `name` without its last "." and what follows.
 std::string RemoveExtension(const std::string& name);
 
-// folder + "/" + name, without doubling a trailing "/".
-std::string JoinPath(const std::string& folder, const std::string& name);
-
-// `path` with the current folder before it when it is relative (bytes kept).
-std::string AbsolutePath(const std::string& path);
-
-// `path` cut at its last "/" (the separator and all after it go).
-std::string PathFoldaRemove(const std::string& path);
-
 }  // namespace pictray::dupes

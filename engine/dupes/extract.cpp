@@ -10,6 +10,7 @@
 #include <set>
 
 #include "engine/fs/folder_lock.h"
+#include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
 #include "engine/fs/unique_fd.h"
 
@@ -180,12 +181,6 @@ int MakeOwnFolder(int dirfd, const std::string& name, std::string& made) {
     if (errno != EEXIST) return errno;
   }
   return EEXIST;
-}
-
-bool MoveNoReplace(const std::string& from, const std::string& to, std::string& error) {
-  const int e = RenameNoReplace(AT_FDCWD, from, AT_FDCWD, to);
-  if (e != 0) error = std::strerror(e);
-  return e == 0;
 }
 
 ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,

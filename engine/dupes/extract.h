@@ -74,8 +74,6 @@ int MakeOwnFolder(int dirfd, const std::string& name, std::string& made);
 ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,
                                const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb);
 
-// rename() that fails instead of replacing an existing target.
-bool MoveNoReplace(const std::string& from, const std::string& to, std::string& error);
 
 // Something that keeps the extraction folder out of the trash.
 struct DeleteProblem {

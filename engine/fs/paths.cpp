@@ -2,11 +2,23 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 namespace pictray {
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty() || path.front() == '/') return path;
+  char* cwd = ::getcwd(nullptr, 0);
+  if (!cwd) return path;
+  std::string whole = JoinPath(cwd, path);
+  std::free(cwd);
+  return whole;
 }
 
 void PathFoldaRemove(std::string& path) {

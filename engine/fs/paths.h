@@ -9,6 +9,9 @@ namespace pictray {
 // folder + "/" + name, without doubling a trailing "/".
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// `path` with the current folder before it when it is relative (bytes kept).
+std::string AbsolutePath(const std::string& path);
+
 // Cuts `path` at its last "/" (the separator goes too). A path whose only
 // "/" is its first character, or that has none, is left as it is.
 void PathFoldaRemove(std::string& path);

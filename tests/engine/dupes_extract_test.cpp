@@ -305,18 +305,6 @@ TEST(DupesExtract, ACopyRewrittenAfterGroupingStays) {
   }
 }
 
-TEST(DupesExtract, MoveNoReplaceRefusesAnExistingTarget) {
-  TempDir dir;
-  const std::string a = dir.Write("a", "new"), b = dir.Write("b", "old");
-  std::string error;
-  EXPECT_FALSE(MoveNoReplace(a, b, error));
-  EXPECT_FALSE(error.empty());
-  EXPECT_EQ(Slurp(a), "new");
-  EXPECT_EQ(Slurp(b), "old");
-  EXPECT_TRUE(MoveNoReplace(a, dir.path() + "/c", error));
-  EXPECT_EQ(Slurp(dir.path() + "/c"), "new");
-}
-
 // Right before the trash: the extraction folder may hold nothing but the
 // moved copies, each as it was moved and still equal to its kept file.
 TEST(DupesExtract, DeletionIsRefusedWhenAKeptFileOrACopyChanged) {

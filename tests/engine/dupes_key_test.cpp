@@ -196,8 +196,6 @@ TEST(DupesKey, NameHelpers) {
   EXPECT_EQ(RemoveExtension("a.b.jpg"), "a.b");
   EXPECT_EQ(RemoveExtension("noext"), "noext");
   EXPECT_EQ(RemoveExtension(".hidden"), "");
-  EXPECT_EQ(PathFoldaRemove("/x/bin/Twinscan"), "/x/bin");
-  EXPECT_EQ(PathFoldaRemove("Twinscan"), "Twinscan");
 }
 
 }  // namespace

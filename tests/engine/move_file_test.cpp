@@ -258,6 +258,8 @@ TEST(Paths, ParentJoinAndEmptyFolders) {
   EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
   EXPECT_EQ(JoinPath("/a/", "b"), "/a/b");
   EXPECT_EQ(JoinPath("/", "b"), "/b");
+  EXPECT_EQ(AbsolutePath("/a/b"), "/a/b");
+  EXPECT_EQ(AbsolutePath("a\xff"), fs::current_path().string() + "/a\xff");
 
   TempDir d;
   fs::create_directory(d.path() + "/empty");
