@@ -25,11 +25,12 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
-#include <filesystem>
 #include <optional>
 
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
+#include "app/common/text_bytes.h"
+#include "app/pictray/folder_paths.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/program_launcher.h"
 #include "app/pictray/qt_run_host.h"
@@ -44,11 +45,9 @@
 namespace pictray::app {
 namespace {
 
+using ui::BytesOf;
 using ui::GlyphIcon;
-
-QString Q(const std::string& s) { return DisplayName(s); }
-std::string S(const QString& s) { return s.toStdString(); }
-
+using ui::TextOf;
 
 constexpr const char* kRefusedWhileRunning = "処理中は実行できません。中断するか終了を待って下さい";
 
@@ -74,9 +73,10 @@ MainWindow::MainWindow(const StartOptions& options)
     : options_(options),
       ProName(options.ProName),
       WindowTitle("Pictray"),
-      CurrentDir(options.CurrentDir),
+      // Made whole now: the current folder may change before it is used.
+      CurrentDir(WholePath(options.CurrentDir)),
       settings_(options.programDir, options.ProName) {
-  setWindowTitle(Q(WindowTitle));
+  setWindowTitle(TextOf(WindowTitle));
   setWindowIcon(GlyphIcon("P", QColor(40, 110, 200)));
   host_ = std::make_unique<QtRunHost>(*this);
 
@@ -121,7 +121,7 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::LoadThumbnailLibrary() {
-  hDll.setFileName(Q(settings_.dllfile));
+  hDll.setFileName(TextOf(settings_.dllfile));
   if (!hDll.load()) return false;
   MMI = reinterpret_cast<MakeMinImageFn>(hDll.resolve("MakeMinImage"));
   return MMI != nullptr;
@@ -219,8 +219,8 @@ void MainWindow::BuildBands() {
   GR01->setObjectName("GR01");
   auto* grLayout = new QHBoxLayout(GR01);
   grLayout->setContentsMargins(6, 2, 6, 2);
-  const QString zenApp = Q(GetProfileString(kSection1, "ZenApp", "", kPathWidth, settings_.GRprofile));
-  BT101 = ui::MakeICONCheckButtonWnd2(GR01, 1051, zenApp, Q(options_.programDir), windowIcon());
+  const QString zenApp = TextOf(GetProfileString(kSection1, "ZenApp", "", kPathWidth, settings_.GRprofile));
+  BT101 = ui::MakeICONCheckButtonWnd2(GR01, 1051, zenApp, TextOf(options_.programDir), windowIcon());
   BT101->setObjectName("BT101");
   BT101->setToolTip(zenApp);
   grLayout->addWidget(BT101);
@@ -354,22 +354,20 @@ void MainWindow::Check(Control c, bool on) {
   if (auto* b = qobject_cast<QAbstractButton*>(control(c))) b->setChecked(on);
 }
 
-QString MainWindow::FolderText() const { return ED01->text(); }
-
 void MainWindow::SetFolder(const std::string& bytes) {
   folderBytes_ = bytes;
-  ED01->setText(Q(bytes));
+  ED01->setText(TextOf(bytes));
 }
 
 std::string MainWindow::Folder() const {
   // The field shows invalid UTF-8 with replacement characters: while it is
   // unedited, the bytes it was given are the folder.
-  return ED01->text() == Q(folderBytes_) ? folderBytes_ : S(ED01->text());
+  return ED01->text() == TextOf(folderBytes_) ? folderBytes_ : BytesOf(ED01->text());
 }
 
 int MainWindow::Message(const std::string& text, const std::string& caption1, const std::string& caption2) {
   if (closing_) return 7;  // no boxes while the window goes away
-  return ui::MessageBox1Q(this, Q(text), Q(caption1), Q(caption2));
+  return ui::MessageBox1Q(this, TextOf(text), TextOf(caption1), TextOf(caption2));
 }
 
 void MainWindow::Command(int id) {
@@ -487,8 +485,8 @@ void MainWindow::ListUp() {
     return;
   }
   if (BT101->isChecked()) {
-    const QString app = Q(GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile));
-    shellOpenSubStalone(this, app, FolderText(), true, Q(options_.programDir));
+    const std::string app = GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile);
+    shellOpenSubStalone(this, app, WholePath(Folder()), true, options_.programDir);
   }
   if (QWidget* bt21 = control(Control::BT21)) bt21->hide();
   st_.ExifSel.set(GetProfileString(kSection0, "ExifSel", "1", 3, st_.profile));
@@ -523,7 +521,7 @@ void MainWindow::NameClassification(int id) {
   // The uniformity question may clear every row: not while a run writes them.
   if (RefuseWhileRunning()) return;
   control(Control::BT09)->setEnabled(false);
-  const std::string text = S(CB01->text());
+  const std::string text = BytesOf(CB01->text());
   if (id == cmd::CharClass) SetList04(*host_, st_, text);
   else if (id == cmd::PhraseClass) SetList05(*host_, st_, text);
   else SetList06(*host_, st_);
@@ -613,7 +611,7 @@ void MainWindow::ClearAnalyses() {
 
 void MainWindow::Search() {
   LV01->clearSelection();
-  const std::string name = S(CB01->text());
+  const std::string name = BytesOf(CB01->text());
   st_.SarchFile.set(name);
   if (st_.rows.empty() || name.empty()) return;
   const long row = st_.rows.SelectListView(name);
@@ -625,22 +623,23 @@ void MainWindow::Search() {
 }
 
 void MainWindow::PreReadNow() {
-  if (!BT101->isChecked() || FolderText().isEmpty()) return;
+  const std::string folder = Folder();
+  if (!BT101->isChecked() || folder.empty()) return;
   if (Message("起動しますか", "OK", "NO") != 6) return;
   if (!st_.rows.empty() && Message("実施後再度読み込みが必要です。起動しますか", "OK", "NO") != 6) return;
-  const QString app = Q(GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile));
-  shellOpenSub(this, app, FolderText(), Q(options_.programDir));
+  const std::string app = GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile);
+  shellOpenSub(this, app, WholePath(folder), options_.programDir);
   BT101->setChecked(false);
 }
 
 void MainWindow::RunEnded() { SetRunLockEnabled(!IsChecked(Control::BT02)); }
 
 void MainWindow::OpenFolderDialog() {
-  const QString dir = ui::SHBDlg(this, FolderText());
+  const QString dir = ui::SHBDlg(this, ED01->text());
   if (dir == "cancel") return;
   QString path = dir;
   if (path.size() > 1 && path.endsWith('/')) path.chop(1);
-  SetFolder(S(path));
+  SetFolder(BytesOf(path));
 }
 
 bool MainWindow::ConfirmExit(const std::string& question, const char* yes, const char* no) {
@@ -702,12 +701,8 @@ void MainWindow::dropEvent(QDropEvent* e) {
 }
 
 void MainWindow::OnTimer7000() {
-  std::string path = CurrentDir;
+  const std::string path = CurrentDir;
   CurrentDir.clear();
-  // The long form: a relative path would change meaning once programs start
-  // in the program's folder.
-  std::error_code ec;
-  if (!path.empty() && path.front() != '/') path = std::filesystem::current_path(ec).native() + "/" + path;
   if (IsFolder(path)) {
     SetFolder(path);
     Check(Control::BT02, true);

@@ -123,7 +123,6 @@ class MainWindow : public QMainWindow {
   void UncheckAnalysisButtons();
   bool IsChecked(Control c) const;
   void Check(Control c, bool on);
-  QString FolderText() const;
   // The source folder field: set from bytes, read back as the same bytes.
   void SetFolder(const std::string& bytes);
   std::string Folder() const;

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QTreeWidget>
 
+#include "app/common/text_bytes.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/main_window.h"
 
@@ -45,7 +46,7 @@ void QtRunHost::SetProgress(Control bar, int position) {
 
 void QtRunHost::SetStatusText(int part, const std::string& text) {
   OnWindowThread([&] {
-    if (part >= 0 && part < 3) window_.statusPart(part)->setText(DisplayName(text));
+    if (part >= 0 && part < 3) window_.statusPart(part)->setText(ui::TextOf(text));
   });
 }
 
@@ -77,7 +78,7 @@ void QtRunHost::ShowControl(Control c, bool visible) {
 
 void QtRunHost::SetControlText(Control c, const std::string& text) {
   OnWindowThread([&] {
-    if (auto* e = qobject_cast<QLineEdit*>(window_.control(c))) e->setText(DisplayName(text));
+    if (auto* e = qobject_cast<QLineEdit*>(window_.control(c))) e->setText(ui::TextOf(text));
   });
 }
 
@@ -115,7 +116,7 @@ void QtRunHost::SetSummary(const std::vector<SummaryLine>& lines) {
     list->clear();
     QList<QTreeWidgetItem*> items;
     for (const SummaryLine& l : lines) {
-      auto* item = new QTreeWidgetItem({DisplayName(l.target), QString::number(l.count)});
+      auto* item = new QTreeWidgetItem({ui::TextOf(l.target), QString::number(l.count)});
       item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
       items.append(item);
     }
@@ -135,8 +136,8 @@ void QtRunHost::SetMoveResult(std::size_t index, const MoveResultLine& line) {
       item = new QTreeWidgetItem;
       list->addTopLevelItem(item);
     }
-    const QStringList texts = {DisplayName(line.folder), QString::number(line.count),
-                               DisplayName(line.firstFile), DisplayName(line.path),
+    const QStringList texts = {ui::TextOf(line.folder), QString::number(line.count),
+                               ui::TextOf(line.firstFile), ui::TextOf(line.path),
                                QString::fromStdString(line.mode)};
     for (int c = 0; c < texts.size(); ++c) {
       item->setText(c, texts[c]);

@@ -1,6 +1,8 @@
 // The window driving whole runs on real folders: list-up, a classification
 // and the move checked on disk; the Exif button on fixture pictures; the
 // pre-read program run and waited for before list-up.
+#include <sys/stat.h>
+
 #include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
@@ -39,6 +41,13 @@ class RunsTest : public QObject {
     f.write(QByteArray("#!/bin/sh\n") + first + "\ntouch \"$1/made-by-pre-read\"\n");
     f.close();
     return f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+  }
+  static QAbstractButton* Button(MainWindow& w, Control c) {
+    return qobject_cast<QAbstractButton*>(w.control(c));
+  }
+  static QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
   }
   static QStringList Summary(MainWindow& w) {
     QStringList out;
@@ -79,6 +88,37 @@ class RunsTest : public QObject {
     QCOMPARE(d.entryList(QDir::Files), QStringList());
     QCOMPARE(w->moveResultList()->topLevelItemCount(), 3);
     for (std::size_t i = 0; i < 4; ++i) QCOMPARE(w->state().rows.kind(i), std::string("M"));
+  }
+
+  // The pre-read program gets the folder's bytes, whole, whether list-up
+  // starts it or 1051 does, and whatever the folder's name is.
+  void preReadProgramGetsTheFolderBytes() {
+    QTemporaryDir programDir, parent;
+    QVERIFY(WriteCompanion(programDir, "printf '%s' \"$1\" > received-folder"));
+    const std::string folder = parent.path().toStdString() + "/\xff\xfe";
+    QVERIFY(::mkdir(folder.c_str(), 0755) == 0);
+    const QString received = programDir.filePath("received-folder");
+    const QString before = QDir::currentPath();
+    for (const std::string& given : {folder, std::string("\xff\xfe")}) {
+      QFile::remove(received);
+      QVERIFY(QDir::setCurrent(parent.path()));
+      BoxAnswerer boxes;
+      pictray::app::StartOptions o;
+      o.programDir = MakeProgramDir(programDir).toStdString();
+      o.CurrentDir = given;
+      auto w = MainWindow::Create(o);
+      QDir::setCurrent(before);
+      Button(*w, Control::BT101)->setChecked(true);
+      w->show();
+      WaitFor(*w, boxes, "Listup終了");
+      QCOMPARE(ReadAll(received), QByteArray::fromStdString(folder));
+
+      QFile::remove(received);
+      Button(*w, Control::BT101)->setChecked(true);
+      w->Command(cmd::PreReadNow);
+      QVERIFY(QTest::qWaitFor([&] { return QFile::exists(received); }, 5000));
+      QTRY_COMPARE(ReadAll(received), QByteArray::fromStdString(folder));
+    }
   }
 
   void exifButtonLabelsListedFixtures() {
