@@ -367,7 +367,10 @@ std::string MainWindow::Folder() const {
 
 int MainWindow::Message(const std::string& text, const std::string& caption1, const std::string& caption2) {
   if (closing_) return 7;  // no boxes while the window goes away
-  return ui::MessageBox1Q(this, TextOf(text), TextOf(caption1), TextOf(caption2));
+  boxTurn_.Opened();
+  const int answer = ui::MessageBox1Q(this, TextOf(text), TextOf(caption1), TextOf(caption2));
+  boxTurn_.Closed();
+  return answer;
 }
 
 void MainWindow::Command(int id) {

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/pictray/box_turn.h"
 #include "engine/run/pictray_state.h"
 #include "engine/settings/settings_store.h"
 #include "thumbkit/thumbkit.h"
@@ -68,6 +69,8 @@ class MainWindow : public QMainWindow {
 
   // Shows a message box owned by this window (6 first button, 7 otherwise).
   int Message(const std::string& text, const std::string& caption1, const std::string& caption2);
+  // Whether a box is open, for runs that must wait for their turn.
+  BoxTurn& boxTurn() { return boxTurn_; }
   // The run's place in the list, shown by a timer rather than per row.
   void NoteRunPlace(std::size_t row) { runPlace_.store(static_cast<long>(row)); }
   void NoteRowsChanged() { rowsDirty_.store(true); }
@@ -163,6 +166,7 @@ class MainWindow : public QMainWindow {
   bool destroyClose_ = false;
   // Shared with the move's worker, which may outlive a refused request.
   std::shared_ptr<std::atomic<bool>> moveRunning_ = std::make_shared<std::atomic<bool>>(false);  // exit chosen from the menu: the close box rules do not apply
+  BoxTurn boxTurn_;
 };
 
 }  // namespace pictray::app

@@ -26,9 +26,31 @@ bool QtRunHost::OnWindowThread(const std::function<void()>& fn) {
   return true;
 }
 
+bool QtRunHost::OnWindowThreadInTurn(const std::function<void()>& fn) {
+  if (QThread::currentThread() == window_.thread()) {
+    fn();
+    return true;
+  }
+  for (;;) {
+    if (closing_.load()) return false;
+    bool ran = false;
+    std::uint64_t closed = 0;
+    QMetaObject::invokeMethod(
+        &window_,
+        [&] {
+          if (window_.boxTurn().Busy(&closed)) return;
+          fn();
+          ran = true;
+        },
+        Qt::BlockingQueuedConnection);
+    if (ran) return true;
+    window_.boxTurn().WaitForClose(closed, closing_);
+  }
+}
+
 int QtRunHost::MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) {
   int answer = 7;
-  OnWindowThread([&] { answer = window_.Message(text, c1, c2); });
+  OnWindowThreadInTurn([&] { answer = window_.Message(text, c1, c2); });
   return answer;
 }
 
@@ -83,7 +105,7 @@ void QtRunHost::SetControlText(Control c, const std::string& text) {
 }
 
 void QtRunHost::SendCommand(int id) {
-  OnWindowThread([&] { window_.Command(id); });
+  OnWindowThreadInTurn([&] { window_.Command(id); });
 }
 
 void QtRunHost::SetItemCount(std::size_t count) {

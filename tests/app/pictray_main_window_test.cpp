@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <thread>
 
 #include <QAbstractButton>
 #include <QDir>
@@ -16,6 +17,7 @@
 
 #include "app/pictray/list_models.h"
 #include "app/pictray/main_window.h"
+#include "app/pictray/qt_run_host.h"
 #include "engine/settings/profile.h"
 #include "tests/app/pictray_window_support.h"
 
@@ -262,6 +264,25 @@ class MainWindowTest : public QObject {
              std::string("8"));
     w->Command(cmd::Grid4);
     QCOMPARE(w->Pimg, 75);
+  }
+
+  // A run's message waits until the open box has been answered, instead of
+  // opening on top of it.
+  void boxesOpenOneAtATime() {
+    QTemporaryDir programDir;
+    BoxAnswerer boxes;
+    boxes.answerAfterMs = 300;
+    auto w = StartPictray(programDir);
+    pictray::app::QtRunHost host(*w);
+    std::thread run;
+    QTimer::singleShot(50, [&] {
+      run = std::thread([&] { host.MessageBox1Q("Listup終了", "yes", "yes"); });
+    });
+    w->Command(cmd::Grid8);
+    QVERIFY(QTest::qWaitFor([&] { return boxes.texts.size() == 2; }, 5000));
+    run.join();
+    QCOMPARE(boxes.texts, (QStringList{"8X8に設定", "Listup終了"}));
+    QCOMPARE(boxes.mostOpen, 1);
   }
 
   void abortSetsEveryFlagAndNextRunClearsItsOwn() {
