@@ -402,6 +402,15 @@ void MainWindow::Command(int id) {
   }
 }
 
+void MainWindow::CommandFromRun(int id) {
+  if (closing_) return;
+  // A run asks for the move at its end, while its registration may not be
+  // gone yet; every other run is refused while one works, so none can be
+  // writing the rows.
+  if (id == cmd::MoveStart) StartMove();
+  else Command(id);
+}
+
 void MainWindow::ChooseGrid(const char* x) {
   WriteProfileString(kSection0, "PartX", x, st_.profile);
   WriteProfileString(kSection0, "PartX", x, settings_.GRprofile);
@@ -555,24 +564,42 @@ void MainWindow::JpegAnalysis(int id) {
   // The runs share one parameter block: a second one would change it under the first.
   if (RefuseWhileRunning()) return;
   if (id == cmd::Info || id == cmd::HeaderCheck) Check(button, false);
-  st_.blocks.val.Start(Folder(), choice.mode);
+  // The rows are the files of the listed folder, whatever the field says now.
+  st_.blocks.val.Start(st_.listedFolder.get(), choice.mode);
   StartRun([this, run = choice.run](RunRegistry::Guard) { run(st_.blocks.val, st_, *host_); });
 }
 
 void MainWindow::MoveStart() {
-  if (moveRunning_->load()) {
-    Message(kRefusedWhileRunning, "err", "err");
-    return;
+  if (RefuseWhileRunning()) return;
+  StartMove();
+}
+
+bool MainWindow::RefuseUnlistedFolder(const std::string& listed) {
+  if (listed.empty()) {
+    Message("リストアップしたフォルダがありません。移動する前にフォルダをリストアップして下さい",
+            "err", "err");
+    return true;
   }
-  const std::string folder = Folder();
+  const std::string field = Folder();
+  if (SameFolder(field, listed)) return false;
+  Message("フォルダ欄の「" + field + "」はリストアップしたフォルダ「" + listed +
+              "」ではありません。移動は行いません。" +
+              "このフォルダのファイルを移動するには先にリストアップして下さい",
+          "err", "err");
+  return true;
+}
+
+void MainWindow::StartMove() {
+  // The rows and their targets belong to the listed folder: the move acts on
+  // it, and only while the field still names it.
+  const std::string folder = st_.listedFolder.get();
+  if (RefuseUnlistedFolder(folder)) return;
   PrepareMove(*host_, st_, folder);
   fileListModel_->RefreshAll();
   st_.blocks.val21.Start(folder);
-  moveRunning_->store(true);
-  StartRun([this, running = moveRunning_](RunRegistry::Guard) {
+  StartRun([this](RunRegistry::Guard) {
     ThreadMakeFoldaAndMove(st_.blocks.val21, st_, *host_);
     host_->RowsChanged(0, 0);
-    running->store(false);
   });
 }
 

@@ -56,6 +56,8 @@ class MainWindow : public QMainWindow {
 
   // Every command of the program: buttons, menus, child panes, runs.
   void Command(int id);
+  // A command a run sends (through its host) at its end.
+  void CommandFromRun(int id);
 
   // Control by the system's name (BT01, ED01, LV01, ...), for the run host.
   QWidget* control(Control c) const;
@@ -97,6 +99,10 @@ class MainWindow : public QMainWindow {
   void PlaceWindow();
 
   void MoveStart();        // 1001
+  void StartMove();        // the move itself, on the listed folder
+  // Refuses (with a message) a move while the folder field names another
+  // folder than the listed one `listed`.
+  bool RefuseUnlistedFolder(const std::string& listed);
   void ListUp();           // 1002
   void NameClassification(int id);  // 1004, 1012, 1013
   void JpegAnalysis(int id);        // 1014, 1022, 1035, 1043, 1045
@@ -161,11 +167,9 @@ class MainWindow : public QMainWindow {
   };
   std::vector<Worker> workers_;
   bool destroyed_ = false;
-  bool closing_ = false;
-  std::string folderBytes_;  // what the folder field was last given  // waiting for the workers at exit
-  bool destroyClose_ = false;
-  // Shared with the move's worker, which may outlive a refused request.
-  std::shared_ptr<std::atomic<bool>> moveRunning_ = std::make_shared<std::atomic<bool>>(false);  // exit chosen from the menu: the close box rules do not apply
+  bool closing_ = false;       // waiting for the workers at exit
+  std::string folderBytes_;    // what the folder field was last given
+  bool destroyClose_ = false;  // exit chosen from the menu: the close box rules do not apply
   BoxTurn boxTurn_;
 };
 

@@ -105,7 +105,7 @@ void QtRunHost::SetControlText(Control c, const std::string& text) {
 }
 
 void QtRunHost::SendCommand(int id) {
-  OnWindowThreadInTurn([&] { window_.Command(id); });
+  OnWindowThreadInTurn([&] { window_.CommandFromRun(id); });
 }
 
 void QtRunHost::SetItemCount(std::size_t count) {
