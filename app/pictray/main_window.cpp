@@ -51,6 +51,25 @@ using ui::TextOf;
 
 constexpr const char* kRefusedWhileRunning = "処理中は実行できません。中断するか終了を待って下さい";
 
+// What the user calls the commands this window has no feature for yet.
+std::string FeatureName(int id) {
+  static const std::map<int, const char*> kNames = {
+      {cmd::RgbAnalysis, "RGB解析"},
+      {cmd::OpenFolderApp3, "フォルダを開く"},
+      {cmd::RgbRatio, "RGB比率分類"},
+      {cmd::RgbStrength, "RGB成分強度分類"},
+      {cmd::PartColour, "部分色解析"},
+      {cmd::AllColour, "全色解析"},
+      {cmd::MenuAnalysisSettings, "解析の設定"},
+      {cmd::MenuDisplaySettings, "表示の設定"},
+      {cmd::MenuProperties, "プロパティ"},
+      {cmd::MenuHelp, "ヘルプ"},
+      {cmd::AppsChanged, "アプリケーションの再読込み"},
+      {cmd::Preview, "プレビュー"}};
+  const auto it = kNames.find(id);
+  return it != kNames.end() ? it->second : "コマンド " + std::to_string(id);
+}
+
 }  // namespace
 
 std::string CommandLinePath(int argc, char** argv) {
@@ -398,7 +417,7 @@ void MainWindow::Command(int id) {
     case cmd::MenuExit: ExitFromMenu(); break;
     case cmd::Grid4: ChooseGrid("4"); break;
     case cmd::Grid8: ChooseGrid("8"); break;
-    default: break;  // commands of features not built yet do nothing
+    default: NotBuilt(id); break;
   }
 }
 
@@ -409,6 +428,12 @@ void MainWindow::CommandFromRun(int id) {
   // writing the rows.
   if (id == cmd::MoveStart) StartMove();
   else Command(id);
+}
+
+void MainWindow::NotBuilt(int id) {
+  for (const auto& [c, w] : controls_)
+    if (ui::ControlId(w) == id) Check(c, false);
+  Message("「" + FeatureName(id) + "」はこの版ではまだ使えません", "yes", "yes");
 }
 
 void MainWindow::ChooseGrid(const char* x) {
@@ -439,8 +464,9 @@ void MainWindow::UncheckAnalysisButtons() {
     Check(c, false);
 }
 
-bool MainWindow::RefuseWhileRunning() {
+bool MainWindow::RefuseWhileRunning(std::optional<Control> pressed) {
   if (!st_.runs.Active()) return false;
+  if (pressed) Check(*pressed, false);  // the refused command's button comes back up
   Message(kRefusedWhileRunning, "err", "err");
   return true;
 }
@@ -489,13 +515,9 @@ void MainWindow::RefreshRunView() {
 }
 
 void MainWindow::ListUp() {
-  if (IsChecked(Control::BT02) && st_.runs.Active()) {
-    // A second list-up would free the rows a run is working on; refused
-    // before the pre-read program, which would otherwise run for nothing.
-    Check(Control::BT02, false);
-    Message(kRefusedWhileRunning, "err", "err");
-    return;
-  }
+  // A second list-up would free the rows a run is working on; refused
+  // before the pre-read program, which would otherwise run for nothing.
+  if (IsChecked(Control::BT02) && RefuseWhileRunning(Control::BT02)) return;
   if (BT101->isChecked()) {
     const std::string app = GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile);
     shellOpenSubStalone(this, app, WholePath(Folder()), true, options_.programDir);
@@ -553,6 +575,9 @@ void MainWindow::JpegAnalysis(int id) {
     flag->store(0);
     return;
   }
+  // The runs share one parameter block: a second one would change it under
+  // the first. Refused before the choice changes anything.
+  if (!st_.rows.empty() && RefuseWhileRunning(button)) return;
   const JpegRunChoice choice = SelectJpegAnalysis(id, st_.flags);
   if (id == cmd::Exif || id == cmd::Info) Check(Control::BT11, false);
   if (id == cmd::HeaderCheck) {
@@ -561,12 +586,13 @@ void MainWindow::JpegAnalysis(int id) {
   }
   // With an empty list the button only records the choice for the next list-up.
   if (st_.rows.empty()) return;
-  // The runs share one parameter block: a second one would change it under the first.
-  if (RefuseWhileRunning()) return;
   if (id == cmd::Info || id == cmd::HeaderCheck) Check(button, false);
   // The rows are the files of the listed folder, whatever the field says now.
   st_.blocks.val.Start(st_.listedFolder.get(), choice.mode);
-  StartRun([this, run = choice.run](RunRegistry::Guard) { run(st_.blocks.val, st_, *host_); });
+  StartRun([this, run = choice.run, runButton = button](RunRegistry::Guard) {
+    run(st_.blocks.val, st_, *host_);
+    host_->CheckControl(runButton, false);  // an aborted run leaves its button to the window
+  });
 }
 
 void MainWindow::MoveStart() {

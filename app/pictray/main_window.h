@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -119,9 +120,13 @@ class MainWindow : public QMainWindow {
   void OnTimer7000();
   void OnHeaderClicked(int column);
   void RefreshRunView();
+  // Commands of features not built yet: the button comes back up and a
+  // message says so.
+  void NotBuilt(int id);
 
-  // Refuses (with a message) commands that reorder or free rows while a run works.
-  bool RefuseWhileRunning();
+  // Refuses (with a message) commands that reorder or free rows while a run
+  // works; the button `pressed` of the refused command comes back up.
+  bool RefuseWhileRunning(std::optional<Control> pressed = std::nullopt);
   // Starts `run` on a worker thread holding a registration of the run.
   void StartRun(std::function<void(RunRegistry::Guard)> run);
   void FinishRuns();

@@ -157,6 +157,24 @@ class RunsTest : public QObject {
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList());
   }
 
+  // An aborted analysis ends with its button up, as a finished one does.
+  void analysisButtonsComeBackUpAfterAnAbort() {
+    QTemporaryDir programDir, folder;
+    Fill(folder.path(), {"a.jpg", "b.jpg", "c.jpg"});
+    BoxAnswerer boxes;
+    auto w = StartPictray(programDir);
+    ListUp(*w, boxes, folder.path());
+    const std::pair<Control, const char*> cases[] = {{Control::BT13, "SIZE解析処理中止"},
+                                                     {Control::BT14, "NG解析処理中止"}};
+    for (const auto& [button, aborted] : cases) {
+      Button(*w, button)->click();
+      // The run waits for the window before its first row, so the abort is seen.
+      w->Command(cmd::Abort);
+      WaitFor(*w, boxes, QString::fromUtf8(aborted));
+      QVERIFY2(!Button(*w, button)->isChecked(), aborted);
+    }
+  }
+
   // The pre-read program gets the folder's bytes, whole, whether list-up
   // starts it or 1051 does, and whatever the folder's name is.
   void preReadProgramGetsTheFolderBytes() {
