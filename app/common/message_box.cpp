@@ -6,14 +6,80 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
 
 #include "app/common/control_factory.h"
 
 namespace pictray::ui {
 namespace {
+
+// Geometry of the smallest box, which a short message keeps.
+constexpr int kMinWidth = 400;
+constexpr int kMinHeight = 120;
+constexpr int kTextLeft = 50;
+constexpr int kTextTop = 10;
+constexpr int kTextRightMargin = 15;
+constexpr int kMinTextHeight = 40;
+constexpr int kButtonGap = 10;
+constexpr int kButtonWidth = 100;
+constexpr int kButtonHeight = 22;
+// Room the window frame and title bar take outside the box.
+constexpr int kFrameRoom = 20;
+constexpr int kTitleRoom = 60;
+
+// The message, broken at word boundaries where it has them and anywhere
+// else (a long path has none), so that every character stays visible.
+class MessageText : public QLabel {
+ public:
+  MessageText(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    setTextFormat(Qt::PlainText);
+    setWordWrap(true);
+  }
+
+  int NaturalWidth() const { return fontMetrics().horizontalAdvance(text()) + 1; }
+  int HeightFor(int width) const {
+    QTextLayout layout;
+    return Lay(layout, width);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    QTextLayout layout;
+    Lay(layout, width());
+    layout.draw(&p, QPointF(0, 0));
+  }
+
+ private:
+  // Lays the text out in lines of `width`; returns the height they take.
+  int Lay(QTextLayout& layout, int width) const {
+    layout.setText(text());
+    layout.setFont(font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    qreal y = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(width);
+      line.setPosition(QPointF(0, y));
+      y += line.height();
+    }
+    layout.endLayout();
+    return static_cast<int>(std::ceil(y));
+  }
+};
 
 class MessageBoxDialog : public QDialog {
  public:
@@ -22,30 +88,33 @@ class MessageBoxDialog : public QDialog {
       : QDialog(owner) {
     setObjectName("MessageBox1Q");
     setWindowTitle(QApplication::applicationName());
-    setFixedSize(400, 120);
     const bool info = caption1 == "yes" && caption2 == "yes";
     const bool error = caption1 == "err" && caption2 == "err";
-    const bool oneButton = info || error;
-    micon_ = info ? 3 : error ? 4 : 1;
+    oneButton_ = info || error;
+    const int micon = info ? 3 : error ? 4 : 1;
 
     auto* icon = new QLabel(this);
     icon->setObjectName("icon");
-    const QStyle::StandardPixmap sp = micon_ == 3   ? QStyle::SP_MessageBoxInformation
-                                      : micon_ == 4 ? QStyle::SP_MessageBoxCritical
-                                                    : QStyle::SP_MessageBoxQuestion;
+    const QStyle::StandardPixmap sp = micon == 3   ? QStyle::SP_MessageBoxInformation
+                                      : micon == 4 ? QStyle::SP_MessageBoxCritical
+                                                   : QStyle::SP_MessageBoxQuestion;
     icon->setPixmap(style()->standardIcon(sp).pixmap(32, 32));
     icon->setGeometry(10, 4, 32, 32);
 
-    // One line, never wrapped: a long message is cut at the box's edge.
+    // A file name may hold line breaks: they show as symbols, so that the
+    // message keeps its one-line form and the name stays recognisable.
     QString line = message;
     line.replace(QChar('\n'), QChar(0x240A)).replace(QChar('\r'), QChar(0x240D));
-    auto* text = new QLabel(line, this);
-    text->setObjectName("message");
-    text->setWordWrap(false);
-    text->setTextFormat(Qt::PlainText);
-    text->setFont(MinchoFont(12));
-    text->setGeometry(50, 10, 345, 40);
-    text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    area_ = new QScrollArea(this);
+    area_->setObjectName("messageArea");
+    area_->setFrameShape(QFrame::NoFrame);
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area_->setFocusPolicy(Qt::NoFocus);
+    area_->viewport()->setAutoFillBackground(false);
+    text_ = new MessageText(line, area_);
+    text_->setObjectName("message");
+    text_->setFont(MinchoFont(12));
+    area_->setWidget(text_);
 
     BT01 = new QPushButton(caption1, this);
     BT01->setObjectName("BT01");
@@ -53,9 +122,7 @@ class MessageBoxDialog : public QDialog {
     BT02->setObjectName("BT02");
     for (QPushButton* b : {BT01, BT02}) b->setFont(MinchoFont(14));
     BT01->setDefault(true);
-    BT01->setGeometry(oneButton ? 155 : 100, 60, 100, 22);
-    BT02->setGeometry(205, 60, 100, 22);
-    BT02->setVisible(!oneButton);
+    BT02->setVisible(!oneButton_);
     BT01->installEventFilter(this);
     connect(BT01, &QPushButton::clicked, this, [this] { Finish(6); });
     connect(BT02, &QPushButton::clicked, this, [this] { Finish(7); });
@@ -63,13 +130,42 @@ class MessageBoxDialog : public QDialog {
   }
 
   int mbret = 7;
-  int micon() const { return micon_; }
+
+  // Sizes the box to its message within `screen`: wider first, then more
+  // lines, then a scroll bar once the box would leave the screen.
+  void FitInto(const QRect& screen) {
+    const int maxWidth = std::max(kMinWidth, screen.width() - kFrameRoom);
+    const int maxTextHeight =
+        std::max(kMinTextHeight, screen.height() - kTitleRoom - (kMinHeight - kMinTextHeight));
+    const int width = std::clamp(kTextLeft + text_->NaturalWidth() + kTextRightMargin, kMinWidth, maxWidth);
+    int textWidth = width - kTextLeft - kTextRightMargin;
+    int textHeight = text_->HeightFor(textWidth);
+    int shownHeight = std::max(kMinTextHeight, textHeight);
+    if (shownHeight > maxTextHeight) {
+      shownHeight = maxTextHeight;
+      textWidth -= area_->verticalScrollBar()->sizeHint().width();
+      textHeight = text_->HeightFor(textWidth);
+      area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    } else {
+      area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
+    text_->setFixedSize(textWidth, textHeight);
+    area_->setGeometry(kTextLeft, kTextTop, width - kTextLeft - kTextRightMargin, shownHeight);
+
+    const int buttonTop = kTextTop + shownHeight + kButtonGap;
+    const int centre = width / 2;
+    BT01->setGeometry(oneButton_ ? centre - 45 : centre - 100, buttonTop, kButtonWidth, kButtonHeight);
+    BT02->setGeometry(centre + 5, buttonTop, kButtonWidth, kButtonHeight);
+    setFixedSize(width, shownHeight + (kMinHeight - kMinTextHeight));
+  }
 
  protected:
-  // Any key on the first button answers it, Tab and Escape included.
+  // Any key on the first button answers it (Enter, Space, Tab ...), except
+  // Escape: it closes the box, so it can never confirm "削除する".
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (watched == BT01 && (e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride)) {
-      if (e->type() == QEvent::KeyPress) Finish(6);
+      if (e->type() == QEvent::KeyPress)
+        Finish(static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape ? 7 : 6);
       e->accept();
       return true;
     }
@@ -97,10 +193,23 @@ class MessageBoxDialog : public QDialog {
     done(answer);
   }
 
+  QScrollArea* area_ = nullptr;
+  MessageText* text_ = nullptr;
   QPushButton* BT01 = nullptr;
   QPushButton* BT02 = nullptr;
-  int micon_ = 1;
+  bool oneButton_ = false;
 };
+
+// The box centred on its owner, moved back onto the screen where it would
+// leave it (with room for its frame).
+QPoint PlaceOver(const QWidget* owner, const QSize& client, const QRect& screen) {
+  const QSize box(client.width() + kFrameRoom, client.height() + kTitleRoom);
+  const QRect g = owner->frameGeometry();
+  const int left = g.left() + g.width() / 2 - box.width() / 2;
+  const int top = g.top() + g.height() / 2 - box.height() / 2;
+  return {std::clamp(left, screen.left(), std::max(screen.left(), screen.right() + 1 - box.width())),
+          std::clamp(top, screen.top(), std::max(screen.top(), screen.bottom() + 1 - box.height()))};
+}
 
 }  // namespace
 
@@ -110,10 +219,10 @@ int MessageBox1Q(QWidget* owner, const QString& message, const QString& caption1
   if (owner) owner->setEnabled(false);
   MessageBoxDialog box(owner, message, caption1, caption2);
   box.setWindowModality(Qt::ApplicationModal);
-  if (owner) {
-    const QRect g = owner->frameGeometry();
-    box.move(g.left() + g.width() / 2 - 200, g.top() + g.height() / 2 - 60);
-  }
+  const QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+  const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, kMinWidth, kMinHeight);
+  box.FitInto(available);
+  if (owner) box.move(PlaceOver(owner, box.size(), available));
   box.setEnabled(true);
   box.exec();
   if (guard) {

@@ -1,6 +1,7 @@
-// The message box of both programs: one line of text and one or two
-// buttons. Returns 6 for the first button (or a key pressed on it, or
-// Enter), 7 for the second button or any other way of closing it.
+// The message box of both programs: a message and one or two buttons. The
+// box grows to show the whole message (wider, then more lines, then a scroll
+// bar). Returns 6 for the first button (or a key other than Escape pressed
+// on it, or Enter), 7 for the second button, Escape or the close box.
 #pragma once
 
 #include <QString>

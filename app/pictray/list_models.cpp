@@ -1,10 +1,8 @@
 #include "app/pictray/list_models.h"
 
-namespace pictray::app {
+#include "app/common/text_bytes.h"
 
-QString DisplayName(const std::string& bytes) {
-  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
+namespace pictray::app {
 
 FileListModel::FileListModel(const FileList& rows, QObject* parent)
     : QAbstractTableModel(parent), rows_(rows) {}
@@ -18,7 +16,7 @@ int FileListModel::columnCount(const QModelIndex& parent) const { return parent.
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || static_cast<std::size_t>(index.row()) >= count_) return {};
   if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-    return DisplayName(rows_.cell(static_cast<std::size_t>(index.row()), index.column()));
+    return ui::TextOf(rows_.cell(static_cast<std::size_t>(index.row()), index.column()));
   return {};
 }
 

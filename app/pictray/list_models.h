@@ -8,9 +8,6 @@
 
 namespace pictray::app {
 
-// Text of a file system name for display; invalid UTF-8 shows U+FFFD.
-QString DisplayName(const std::string& bytes);
-
 class FileListModel : public QAbstractTableModel {
   Q_OBJECT
  public:

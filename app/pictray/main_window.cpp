@@ -25,11 +25,12 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
-#include <filesystem>
 #include <optional>
 
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
+#include "app/common/text_bytes.h"
+#include "app/pictray/folder_paths.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/program_launcher.h"
 #include "app/pictray/qt_run_host.h"
@@ -44,13 +45,30 @@
 namespace pictray::app {
 namespace {
 
+using ui::BytesOf;
 using ui::GlyphIcon;
-
-QString Q(const std::string& s) { return DisplayName(s); }
-std::string S(const QString& s) { return s.toStdString(); }
-
+using ui::TextOf;
 
 constexpr const char* kRefusedWhileRunning = "処理中は実行できません。中断するか終了を待って下さい";
+
+// What the user calls the commands this window has no feature for yet.
+std::string FeatureName(int id) {
+  static const std::map<int, const char*> kNames = {
+      {cmd::RgbAnalysis, "RGB解析"},
+      {cmd::OpenFolderApp3, "フォルダを開く"},
+      {cmd::RgbRatio, "RGB比率分類"},
+      {cmd::RgbStrength, "RGB成分強度分類"},
+      {cmd::PartColour, "部分色解析"},
+      {cmd::AllColour, "全色解析"},
+      {cmd::MenuAnalysisSettings, "解析の設定"},
+      {cmd::MenuDisplaySettings, "表示の設定"},
+      {cmd::MenuProperties, "プロパティ"},
+      {cmd::MenuHelp, "ヘルプ"},
+      {cmd::AppsChanged, "アプリケーションの再読込み"},
+      {cmd::Preview, "プレビュー"}};
+  const auto it = kNames.find(id);
+  return it != kNames.end() ? it->second : "コマンド " + std::to_string(id);
+}
 
 }  // namespace
 
@@ -74,9 +92,10 @@ MainWindow::MainWindow(const StartOptions& options)
     : options_(options),
       ProName(options.ProName),
       WindowTitle("Pictray"),
-      CurrentDir(options.CurrentDir),
+      // Made whole now: the current folder may change before it is used.
+      CurrentDir(WholePath(options.CurrentDir)),
       settings_(options.programDir, options.ProName) {
-  setWindowTitle(Q(WindowTitle));
+  setWindowTitle(TextOf(WindowTitle));
   setWindowIcon(GlyphIcon("P", QColor(40, 110, 200)));
   host_ = std::make_unique<QtRunHost>(*this);
 
@@ -121,7 +140,7 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::LoadThumbnailLibrary() {
-  hDll.setFileName(Q(settings_.dllfile));
+  hDll.setFileName(TextOf(settings_.dllfile));
   if (!hDll.load()) return false;
   MMI = reinterpret_cast<MakeMinImageFn>(hDll.resolve("MakeMinImage"));
   return MMI != nullptr;
@@ -219,8 +238,8 @@ void MainWindow::BuildBands() {
   GR01->setObjectName("GR01");
   auto* grLayout = new QHBoxLayout(GR01);
   grLayout->setContentsMargins(6, 2, 6, 2);
-  const QString zenApp = Q(GetProfileString(kSection1, "ZenApp", "", kPathWidth, settings_.GRprofile));
-  BT101 = ui::MakeICONCheckButtonWnd2(GR01, 1051, zenApp, Q(options_.programDir), windowIcon());
+  const QString zenApp = TextOf(GetProfileString(kSection1, "ZenApp", "", kPathWidth, settings_.GRprofile));
+  BT101 = ui::MakeICONCheckButtonWnd2(GR01, 1051, zenApp, TextOf(options_.programDir), windowIcon());
   BT101->setObjectName("BT101");
   BT101->setToolTip(zenApp);
   grLayout->addWidget(BT101);
@@ -354,22 +373,23 @@ void MainWindow::Check(Control c, bool on) {
   if (auto* b = qobject_cast<QAbstractButton*>(control(c))) b->setChecked(on);
 }
 
-QString MainWindow::FolderText() const { return ED01->text(); }
-
 void MainWindow::SetFolder(const std::string& bytes) {
   folderBytes_ = bytes;
-  ED01->setText(Q(bytes));
+  ED01->setText(TextOf(bytes));
 }
 
 std::string MainWindow::Folder() const {
   // The field shows invalid UTF-8 with replacement characters: while it is
   // unedited, the bytes it was given are the folder.
-  return ED01->text() == Q(folderBytes_) ? folderBytes_ : S(ED01->text());
+  return ED01->text() == TextOf(folderBytes_) ? folderBytes_ : BytesOf(ED01->text());
 }
 
 int MainWindow::Message(const std::string& text, const std::string& caption1, const std::string& caption2) {
   if (closing_) return 7;  // no boxes while the window goes away
-  return ui::MessageBox1Q(this, Q(text), Q(caption1), Q(caption2));
+  boxTurn_.Opened();
+  const int answer = ui::MessageBox1Q(this, TextOf(text), TextOf(caption1), TextOf(caption2));
+  boxTurn_.Closed();
+  return answer;
 }
 
 void MainWindow::Command(int id) {
@@ -397,8 +417,23 @@ void MainWindow::Command(int id) {
     case cmd::MenuExit: ExitFromMenu(); break;
     case cmd::Grid4: ChooseGrid("4"); break;
     case cmd::Grid8: ChooseGrid("8"); break;
-    default: break;  // commands of features not built yet do nothing
+    default: NotBuilt(id); break;
   }
+}
+
+void MainWindow::CommandFromRun(int id) {
+  if (closing_) return;
+  // A run asks for the move at its end, while its registration may not be
+  // gone yet; every other run is refused while one works, so none can be
+  // writing the rows.
+  if (id == cmd::MoveStart) StartMove();
+  else Command(id);
+}
+
+void MainWindow::NotBuilt(int id) {
+  for (const auto& [c, w] : controls_)
+    if (ui::ControlId(w) == id) Check(c, false);
+  Message("「" + FeatureName(id) + "」はこの版ではまだ使えません", "yes", "yes");
 }
 
 void MainWindow::ChooseGrid(const char* x) {
@@ -429,8 +464,9 @@ void MainWindow::UncheckAnalysisButtons() {
     Check(c, false);
 }
 
-bool MainWindow::RefuseWhileRunning() {
+bool MainWindow::RefuseWhileRunning(std::optional<Control> pressed) {
   if (!st_.runs.Active()) return false;
+  if (pressed) Check(*pressed, false);  // the refused command's button comes back up
   Message(kRefusedWhileRunning, "err", "err");
   return true;
 }
@@ -479,16 +515,12 @@ void MainWindow::RefreshRunView() {
 }
 
 void MainWindow::ListUp() {
-  if (IsChecked(Control::BT02) && st_.runs.Active()) {
-    // A second list-up would free the rows a run is working on; refused
-    // before the pre-read program, which would otherwise run for nothing.
-    Check(Control::BT02, false);
-    Message(kRefusedWhileRunning, "err", "err");
-    return;
-  }
+  // A second list-up would free the rows a run is working on; refused
+  // before the pre-read program, which would otherwise run for nothing.
+  if (IsChecked(Control::BT02) && RefuseWhileRunning(Control::BT02)) return;
   if (BT101->isChecked()) {
-    const QString app = Q(GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile));
-    shellOpenSubStalone(this, app, FolderText(), true, Q(options_.programDir));
+    const std::string app = GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile);
+    shellOpenSubStalone(this, app, WholePath(Folder()), true, options_.programDir);
   }
   if (QWidget* bt21 = control(Control::BT21)) bt21->hide();
   st_.ExifSel.set(GetProfileString(kSection0, "ExifSel", "1", 3, st_.profile));
@@ -523,7 +555,7 @@ void MainWindow::NameClassification(int id) {
   // The uniformity question may clear every row: not while a run writes them.
   if (RefuseWhileRunning()) return;
   control(Control::BT09)->setEnabled(false);
-  const std::string text = S(CB01->text());
+  const std::string text = BytesOf(CB01->text());
   if (id == cmd::CharClass) SetList04(*host_, st_, text);
   else if (id == cmd::PhraseClass) SetList05(*host_, st_, text);
   else SetList06(*host_, st_);
@@ -543,6 +575,9 @@ void MainWindow::JpegAnalysis(int id) {
     flag->store(0);
     return;
   }
+  // The runs share one parameter block: a second one would change it under
+  // the first. Refused before the choice changes anything.
+  if (!st_.rows.empty() && RefuseWhileRunning(button)) return;
   const JpegRunChoice choice = SelectJpegAnalysis(id, st_.flags);
   if (id == cmd::Exif || id == cmd::Info) Check(Control::BT11, false);
   if (id == cmd::HeaderCheck) {
@@ -551,27 +586,46 @@ void MainWindow::JpegAnalysis(int id) {
   }
   // With an empty list the button only records the choice for the next list-up.
   if (st_.rows.empty()) return;
-  // The runs share one parameter block: a second one would change it under the first.
-  if (RefuseWhileRunning()) return;
   if (id == cmd::Info || id == cmd::HeaderCheck) Check(button, false);
-  st_.blocks.val.Start(Folder(), choice.mode);
-  StartRun([this, run = choice.run](RunRegistry::Guard) { run(st_.blocks.val, st_, *host_); });
+  // The rows are the files of the listed folder, whatever the field says now.
+  st_.blocks.val.Start(st_.listedFolder.get(), choice.mode);
+  StartRun([this, run = choice.run, runButton = button](RunRegistry::Guard) {
+    run(st_.blocks.val, st_, *host_);
+    host_->CheckControl(runButton, false);  // an aborted run leaves its button to the window
+  });
 }
 
 void MainWindow::MoveStart() {
-  if (moveRunning_->load()) {
-    Message(kRefusedWhileRunning, "err", "err");
-    return;
+  if (RefuseWhileRunning()) return;
+  StartMove();
+}
+
+bool MainWindow::RefuseUnlistedFolder(const std::string& listed) {
+  if (listed.empty()) {
+    Message("リストアップしたフォルダがありません。移動する前にフォルダをリストアップして下さい",
+            "err", "err");
+    return true;
   }
-  const std::string folder = Folder();
+  const std::string field = Folder();
+  if (SameFolder(field, listed)) return false;
+  Message("フォルダ欄の「" + field + "」はリストアップしたフォルダ「" + listed +
+              "」ではありません。移動は行いません。" +
+              "このフォルダのファイルを移動するには先にリストアップして下さい",
+          "err", "err");
+  return true;
+}
+
+void MainWindow::StartMove() {
+  // The rows and their targets belong to the listed folder: the move acts on
+  // it, and only while the field still names it.
+  const std::string folder = st_.listedFolder.get();
+  if (RefuseUnlistedFolder(folder)) return;
   PrepareMove(*host_, st_, folder);
   fileListModel_->RefreshAll();
   st_.blocks.val21.Start(folder);
-  moveRunning_->store(true);
-  StartRun([this, running = moveRunning_](RunRegistry::Guard) {
+  StartRun([this](RunRegistry::Guard) {
     ThreadMakeFoldaAndMove(st_.blocks.val21, st_, *host_);
     host_->RowsChanged(0, 0);
-    running->store(false);
   });
 }
 
@@ -613,7 +667,7 @@ void MainWindow::ClearAnalyses() {
 
 void MainWindow::Search() {
   LV01->clearSelection();
-  const std::string name = S(CB01->text());
+  const std::string name = BytesOf(CB01->text());
   st_.SarchFile.set(name);
   if (st_.rows.empty() || name.empty()) return;
   const long row = st_.rows.SelectListView(name);
@@ -625,22 +679,23 @@ void MainWindow::Search() {
 }
 
 void MainWindow::PreReadNow() {
-  if (!BT101->isChecked() || FolderText().isEmpty()) return;
+  const std::string folder = Folder();
+  if (!BT101->isChecked() || folder.empty()) return;
   if (Message("起動しますか", "OK", "NO") != 6) return;
   if (!st_.rows.empty() && Message("実施後再度読み込みが必要です。起動しますか", "OK", "NO") != 6) return;
-  const QString app = Q(GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile));
-  shellOpenSub(this, app, FolderText(), Q(options_.programDir));
+  const std::string app = GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile);
+  shellOpenSub(this, app, WholePath(folder), options_.programDir);
   BT101->setChecked(false);
 }
 
 void MainWindow::RunEnded() { SetRunLockEnabled(!IsChecked(Control::BT02)); }
 
 void MainWindow::OpenFolderDialog() {
-  const QString dir = ui::SHBDlg(this, FolderText());
+  const QString dir = ui::SHBDlg(this, ED01->text());
   if (dir == "cancel") return;
   QString path = dir;
   if (path.size() > 1 && path.endsWith('/')) path.chop(1);
-  SetFolder(S(path));
+  SetFolder(BytesOf(path));
 }
 
 bool MainWindow::ConfirmExit(const std::string& question, const char* yes, const char* no) {
@@ -702,12 +757,8 @@ void MainWindow::dropEvent(QDropEvent* e) {
 }
 
 void MainWindow::OnTimer7000() {
-  std::string path = CurrentDir;
+  const std::string path = CurrentDir;
   CurrentDir.clear();
-  // The long form: a relative path would change meaning once programs start
-  // in the program's folder.
-  std::error_code ec;
-  if (!path.empty() && path.front() != '/') path = std::filesystem::current_path(ec).native() + "/" + path;
   if (IsFolder(path)) {
     SetFolder(path);
     Check(Control::BT02, true);

@@ -11,10 +11,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/pictray/box_turn.h"
 #include "engine/run/pictray_state.h"
 #include "engine/settings/settings_store.h"
 #include "thumbkit/thumbkit.h"
@@ -55,6 +57,8 @@ class MainWindow : public QMainWindow {
 
   // Every command of the program: buttons, menus, child panes, runs.
   void Command(int id);
+  // A command a run sends (through its host) at its end.
+  void CommandFromRun(int id);
 
   // Control by the system's name (BT01, ED01, LV01, ...), for the run host.
   QWidget* control(Control c) const;
@@ -68,6 +72,8 @@ class MainWindow : public QMainWindow {
 
   // Shows a message box owned by this window (6 first button, 7 otherwise).
   int Message(const std::string& text, const std::string& caption1, const std::string& caption2);
+  // Whether a box is open, for runs that must wait for their turn.
+  BoxTurn& boxTurn() { return boxTurn_; }
   // The run's place in the list, shown by a timer rather than per row.
   void NoteRunPlace(std::size_t row) { runPlace_.store(static_cast<long>(row)); }
   void NoteRowsChanged() { rowsDirty_.store(true); }
@@ -94,6 +100,10 @@ class MainWindow : public QMainWindow {
   void PlaceWindow();
 
   void MoveStart();        // 1001
+  void StartMove();        // the move itself, on the listed folder
+  // Refuses (with a message) a move while the folder field names another
+  // folder than the listed one `listed`.
+  bool RefuseUnlistedFolder(const std::string& listed);
   void ListUp();           // 1002
   void NameClassification(int id);  // 1004, 1012, 1013
   void JpegAnalysis(int id);        // 1014, 1022, 1035, 1043, 1045
@@ -110,9 +120,13 @@ class MainWindow : public QMainWindow {
   void OnTimer7000();
   void OnHeaderClicked(int column);
   void RefreshRunView();
+  // Commands of features not built yet: the button comes back up and a
+  // message says so.
+  void NotBuilt(int id);
 
-  // Refuses (with a message) commands that reorder or free rows while a run works.
-  bool RefuseWhileRunning();
+  // Refuses (with a message) commands that reorder or free rows while a run
+  // works; the button `pressed` of the refused command comes back up.
+  bool RefuseWhileRunning(std::optional<Control> pressed = std::nullopt);
   // Starts `run` on a worker thread holding a registration of the run.
   void StartRun(std::function<void(RunRegistry::Guard)> run);
   void FinishRuns();
@@ -123,7 +137,6 @@ class MainWindow : public QMainWindow {
   void UncheckAnalysisButtons();
   bool IsChecked(Control c) const;
   void Check(Control c, bool on);
-  QString FolderText() const;
   // The source folder field: set from bytes, read back as the same bytes.
   void SetFolder(const std::string& bytes);
   std::string Folder() const;
@@ -159,11 +172,10 @@ class MainWindow : public QMainWindow {
   };
   std::vector<Worker> workers_;
   bool destroyed_ = false;
-  bool closing_ = false;
-  std::string folderBytes_;  // what the folder field was last given  // waiting for the workers at exit
-  bool destroyClose_ = false;
-  // Shared with the move's worker, which may outlive a refused request.
-  std::shared_ptr<std::atomic<bool>> moveRunning_ = std::make_shared<std::atomic<bool>>(false);  // exit chosen from the menu: the close box rules do not apply
+  bool closing_ = false;       // waiting for the workers at exit
+  std::string folderBytes_;    // what the folder field was last given
+  bool destroyClose_ = false;  // exit chosen from the menu: the close box rules do not apply
+  BoxTurn boxTurn_;
 };
 
 }  // namespace pictray::app

@@ -1,26 +1,28 @@
-// Starting outside programs on a folder: never through a shell, the folder
-// passed as the only argument. A program that cannot be started does nothing.
+// Starting outside programs on a folder: never through a shell, the folder's
+// bytes passed unchanged as the only argument. A program that cannot be
+// started does nothing.
 #pragma once
 
-#include <QString>
+#include <string>
 
 class QWidget;
 
 namespace pictray::app {
 
-// Resolves the configured value: "open" stays "open", " " or empty gives an
-// empty text (nothing to start), a relative path is taken beside the program.
-QString ResolveProgram(const QString& application, const QString& programDir);
+// Resolves the configured value: "open" stays "open", " " or empty gives ""
+// (nothing to start), a relative path is taken beside the program; a program
+// that is not an executable file gives "".
+std::string ResolveProgram(const std::string& application, const std::string& programDir);
 
-// shellOpenSubStalone: runs `application` on `folder` on the calling thread;
-// with wait it returns when the program has ended (the window stays painted
-// but takes no input meanwhile). For the companion program it first writes
-// "Px"/"Py" (window left + 100, top + 300) into its settings file.
-void shellOpenSubStalone(QWidget* window, const QString& application, const QString& folder,
-                         bool wait, const QString& programDir);
+// shellOpenSubStalone: runs `application` on `folder` from the calling
+// thread; with wait it returns when the program has ended (the window stays
+// painted but takes no input meanwhile). For the companion program it first
+// writes "Px"/"Py" (window left + 100, top + 300) into its settings file.
+void shellOpenSubStalone(QWidget* window, const std::string& application, const std::string& folder,
+                         bool wait, const std::string& programDir);
 
 // shellOpenSub: the same without blocking the window.
-void shellOpenSub(QWidget* window, const QString& application, const QString& folder,
-                  const QString& programDir);
+void shellOpenSub(QWidget* window, const std::string& application, const std::string& folder,
+                  const std::string& programDir);
 
 }  // namespace pictray::app

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QTreeWidget>
 
+#include "app/common/text_bytes.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/main_window.h"
 
@@ -25,9 +26,31 @@ bool QtRunHost::OnWindowThread(const std::function<void()>& fn) {
   return true;
 }
 
+bool QtRunHost::OnWindowThreadInTurn(const std::function<void()>& fn) {
+  if (QThread::currentThread() == window_.thread()) {
+    fn();
+    return true;
+  }
+  for (;;) {
+    if (closing_.load()) return false;
+    bool ran = false;
+    std::uint64_t closed = 0;
+    QMetaObject::invokeMethod(
+        &window_,
+        [&] {
+          if (window_.boxTurn().Busy(&closed)) return;
+          fn();
+          ran = true;
+        },
+        Qt::BlockingQueuedConnection);
+    if (ran) return true;
+    window_.boxTurn().WaitForClose(closed, closing_);
+  }
+}
+
 int QtRunHost::MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) {
   int answer = 7;
-  OnWindowThread([&] { answer = window_.Message(text, c1, c2); });
+  OnWindowThreadInTurn([&] { answer = window_.Message(text, c1, c2); });
   return answer;
 }
 
@@ -45,7 +68,7 @@ void QtRunHost::SetProgress(Control bar, int position) {
 
 void QtRunHost::SetStatusText(int part, const std::string& text) {
   OnWindowThread([&] {
-    if (part >= 0 && part < 3) window_.statusPart(part)->setText(DisplayName(text));
+    if (part >= 0 && part < 3) window_.statusPart(part)->setText(ui::TextOf(text));
   });
 }
 
@@ -77,12 +100,12 @@ void QtRunHost::ShowControl(Control c, bool visible) {
 
 void QtRunHost::SetControlText(Control c, const std::string& text) {
   OnWindowThread([&] {
-    if (auto* e = qobject_cast<QLineEdit*>(window_.control(c))) e->setText(DisplayName(text));
+    if (auto* e = qobject_cast<QLineEdit*>(window_.control(c))) e->setText(ui::TextOf(text));
   });
 }
 
 void QtRunHost::SendCommand(int id) {
-  OnWindowThread([&] { window_.Command(id); });
+  OnWindowThreadInTurn([&] { window_.CommandFromRun(id); });
 }
 
 void QtRunHost::SetItemCount(std::size_t count) {
@@ -115,7 +138,7 @@ void QtRunHost::SetSummary(const std::vector<SummaryLine>& lines) {
     list->clear();
     QList<QTreeWidgetItem*> items;
     for (const SummaryLine& l : lines) {
-      auto* item = new QTreeWidgetItem({DisplayName(l.target), QString::number(l.count)});
+      auto* item = new QTreeWidgetItem({ui::TextOf(l.target), QString::number(l.count)});
       item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
       items.append(item);
     }
@@ -135,8 +158,8 @@ void QtRunHost::SetMoveResult(std::size_t index, const MoveResultLine& line) {
       item = new QTreeWidgetItem;
       list->addTopLevelItem(item);
     }
-    const QStringList texts = {DisplayName(line.folder), QString::number(line.count),
-                               DisplayName(line.firstFile), DisplayName(line.path),
+    const QStringList texts = {ui::TextOf(line.folder), QString::number(line.count),
+                               ui::TextOf(line.firstFile), ui::TextOf(line.path),
                                QString::fromStdString(line.mode)};
     for (int c = 0; c < texts.size(); ++c) {
       item->setText(c, texts[c]);

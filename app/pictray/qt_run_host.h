@@ -41,6 +41,9 @@ class QtRunHost : public RunHost {
  private:
   // Runs fn on the window's thread and waits; false when closing.
   bool OnWindowThread(const std::function<void()>& fn);
+  // The same for what may open a message box (a message, a command): while
+  // another box is open the worker waits until it has been answered.
+  bool OnWindowThreadInTurn(const std::function<void()>& fn);
 
   MainWindow& window_;
   std::atomic<bool> closing_{false};

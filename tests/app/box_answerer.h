@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <deque>
 
 class BoxAnswerer : public QObject {
@@ -21,9 +22,15 @@ class BoxAnswerer : public QObject {
 
   QStringList texts;
   QStringList captions;  // "first/second" of each box
+  int answerAfterMs = 0;  // how long a box stays open before it is answered
+  int mostOpen = 0;       // the most boxes seen open at the same time
 
  private:
   void Poll() {
+    int open = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      open += w->objectName() == "MessageBox1Q" && w->isVisible();
+    mostOpen = std::max(mostOpen, open);
     QWidget* box = QApplication::activeModalWidget();
     if (!box || box->objectName() != "MessageBox1Q" || box->property("answered").toBool()) return;
     box->setProperty("answered", true);
@@ -37,7 +44,7 @@ class BoxAnswerer : public QObject {
       answers_.pop_front();
     }
     QPushButton* b = answer == 6 ? first : second;
-    QTimer::singleShot(0, b, &QPushButton::click);
+    QTimer::singleShot(answerAfterMs, b, &QPushButton::click);
   }
 
   QTimer timer_;

@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <thread>
 
 #include <QAbstractButton>
 #include <QDir>
@@ -16,6 +17,7 @@
 
 #include "app/pictray/list_models.h"
 #include "app/pictray/main_window.h"
+#include "app/pictray/qt_run_host.h"
 #include "engine/settings/profile.h"
 #include "tests/app/pictray_window_support.h"
 
@@ -39,6 +41,14 @@ class MainWindowTest : public QObject {
     QCoreApplication::processEvents();
   }
   static QString Ini(const QTemporaryDir& d) { return d.filePath("Pictray.ini"); }
+  static QAbstractButton* Button(MainWindow& w, Control c) {
+    return qobject_cast<QAbstractButton*>(w.control(c));
+  }
+  static void ListUp(MainWindow& w, BoxAnswerer& boxes, const QString& folder) {
+    w.findChild<QLineEdit*>("ED01")->setText(folder);
+    Button(w, Control::BT02)->click();
+    WaitForListup(w, boxes);
+  }
 
  private slots:
   void firstStartCreatesSettingsAndWorkingCopyAndStoresPlaceAtExit() {
@@ -115,8 +125,9 @@ class MainWindowTest : public QObject {
     QVERIFY(QDir::setCurrent(parent.path()));
     BoxAnswerer boxes;
     auto w = StartPictray(programDir, "pics");
-    WaitForListup(*w, boxes);
+    // Made whole at start: a later change of the current folder does not matter.
     QDir::setCurrent(before);
+    WaitForListup(*w, boxes);
     QCOMPARE(w->findChild<QLineEdit*>("ED01")->text(), parent.filePath("pics"));
     QCOMPARE(w->fileListModel()->rowCount(), 1);
   }
@@ -261,6 +272,72 @@ class MainWindowTest : public QObject {
              std::string("8"));
     w->Command(cmd::Grid4);
     QCOMPARE(w->Pimg, 75);
+  }
+
+  // An analysis refused during a run leaves its button up and the choice
+  // of the other buttons as it was.
+  void refusedAnalysisButtonsComeBackUp() {
+    QTemporaryDir programDir, folder;
+    Fill(folder, {"a.jpg"});
+    BoxAnswerer boxes;
+    auto w = StartPictray(programDir);
+    ListUp(*w, boxes, folder.path());
+    Button(*w, Control::BT11)->setChecked(true);
+    pictray::RunRegistry::Guard busy(w->state().runs);
+    for (Control c : {Control::BT07, Control::BT08, Control::BT13, Control::BT14}) {
+      boxes.texts.clear();
+      Button(*w, c)->click();
+      QCOMPARE(boxes.texts, QStringList{"処理中は実行できません。中断するか終了を待って下さい"});
+      QVERIFY(!Button(*w, c)->isChecked());
+      QVERIFY(Button(*w, Control::BT11)->isChecked());
+    }
+  }
+
+  // Commands without their feature yet say so; their buttons come back up.
+  void commandsNotBuiltSaySo() {
+    QTemporaryDir programDir;
+    BoxAnswerer boxes;
+    auto w = StartPictray(programDir);
+    const struct {
+      int id;
+      std::optional<Control> button;
+      const char* name;
+    } cases[] = {
+        {cmd::RgbAnalysis, Control::BT12, "RGB解析"},
+        {cmd::RgbRatio, Control::BT15, "RGB比率分類"},
+        {cmd::RgbStrength, Control::BT16, "RGB成分強度分類"},
+        {cmd::MenuAnalysisSettings, std::nullopt, "解析の設定"},
+        {cmd::MenuDisplaySettings, std::nullopt, "表示の設定"},
+        {cmd::MenuProperties, std::nullopt, "プロパティ"},
+        {cmd::MenuHelp, std::nullopt, "ヘルプ"},
+    };
+    for (const auto& c : cases) {
+      boxes.texts.clear();
+      if (c.button) Button(*w, *c.button)->click();
+      else w->Command(c.id);
+      QCOMPARE(boxes.texts.size(), 1);
+      QVERIFY2(boxes.texts[0].contains(QString::fromUtf8(c.name)), c.name);
+      if (c.button) QVERIFY2(!Button(*w, *c.button)->isChecked(), c.name);
+    }
+  }
+
+  // A run's message waits until the open box has been answered, instead of
+  // opening on top of it.
+  void boxesOpenOneAtATime() {
+    QTemporaryDir programDir;
+    BoxAnswerer boxes;
+    boxes.answerAfterMs = 300;
+    auto w = StartPictray(programDir);
+    pictray::app::QtRunHost host(*w);
+    std::thread run;
+    QTimer::singleShot(50, [&] {
+      run = std::thread([&] { host.MessageBox1Q("Listup終了", "yes", "yes"); });
+    });
+    w->Command(cmd::Grid8);
+    QVERIFY(QTest::qWaitFor([&] { return boxes.texts.size() == 2; }, 5000));
+    run.join();
+    QCOMPARE(boxes.texts, (QStringList{"8X8に設定", "Listup終了"}));
+    QCOMPARE(boxes.mostOpen, 1);
   }
 
   void abortSetsEveryFlagAndNextRunClearsItsOwn() {

@@ -1,5 +1,9 @@
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -15,9 +19,10 @@ class MessageBoxTest : public QObject {
   int Open(QWidget* owner, const QString& text, const QString& c1, const QString& c2,
            std::function<void(QWidget*)> act) {
     QTimer::singleShot(20, [act] {
-      QWidget* box = QApplication::activeModalWidget();
+      QPointer<QWidget> box = QApplication::activeModalWidget();
       QVERIFY(box);
       act(box);
+      if (box && box->isVisible()) box->close();  // a failed check leaves it open
     });
     return MessageBox1Q(owner, text, c1, c2);
   }
@@ -34,6 +39,7 @@ class MessageBoxTest : public QObject {
         QCOMPARE(Button(box, "BT01")->text(), QString(caption));
         QVERIFY(!Button(box, "BT02")->isVisible());
         QCOMPARE(Button(box, "BT01")->geometry(), QRect(155, 60, 100, 22));
+        QCOMPARE(box->size(), QSize(400, 120));  // a short message keeps the smallest box
         QVERIFY(Button(box, "BT01")->hasFocus());
         Button(box, "BT01")->click();
       });
@@ -56,9 +62,9 @@ class MessageBoxTest : public QObject {
     QCOMPARE(r, 6);
   }
 
-  void anyKeyOnTheFirstButtonAnswersSix() {
+  void anyKeyButEscapeOnTheFirstButtonAnswersSix() {
     QWidget owner;
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Tab, Qt::Key_Escape, Qt::Key_A, Qt::Key_Space}) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Tab, Qt::Key_A, Qt::Key_Space}) {
       const int r = Open(&owner, "q", "OK", "NO", [key](QWidget* box) {
         QTest::keyClick(Button(box, "BT01"), key);
       });
@@ -75,17 +81,63 @@ class MessageBoxTest : public QObject {
     }
   }
 
-  void longMessageStaysOnOneLine() {
+  // Escape never confirms the first button ("削除する"): it answers as the
+  // close box does, wherever the focus is, in every kind of box.
+  void escapeAnswersSeven() {
     QWidget owner;
-    const QString text(300, QChar('x'));
-    Open(&owner, text, "yes", "yes", [&](QWidget* box) {
-      auto* label = box->findChild<QLabel*>("message");
-      QVERIFY(!label->wordWrap());
-      QCOMPARE(label->text(), text);
-      QCOMPARE(box->size(), QSize(400, 120));
-      box->close();
-    });
-    // A file name may hold line breaks: they show as symbols on the one line.
+    const std::pair<const char*, const char*> pairs[] = {
+        {"削除する", "しない"}, {"yes", "プログラム終了"}, {"yes", "yes"}, {"err", "err"}};
+    for (const auto& [c1, c2] : pairs) {
+      for (bool onFirstButton : {true, false}) {
+        const int r = Open(&owner, "q", c1, c2, [&](QWidget* box) {
+          QTest::keyClick(onFirstButton ? Button(box, "BT01") : box, Qt::Key_Escape);
+        });
+        QCOMPARE(r, 7);
+      }
+    }
+  }
+
+  // The box grows until the whole message is shown: wider up to the screen,
+  // then more lines, then a scroll bar; it never leaves the screen and its
+  // buttons stay below the text.
+  void longMessagesAreShownWhole() {
+    QWidget owner;
+    owner.setGeometry(100, 100, 300, 200);
+    owner.show();
+    const QRect screen = owner.screen()->availableGeometry();
+    const struct {
+      const char* what;
+      QString text;
+      bool oneLine, scrolls;
+    } cases[] = {
+        {"wider, one line", QString(60, QChar('x')), true, false},
+        {"wrapped at blanks", QString("移動処理終了: ") + QString("ab cd ").repeated(150), false, false},
+        {"path without blanks", "/" + QString(300, 'a') + "/" + QString(300, QChar(0x3042)), false, false},
+        {"longer than the screen", QString(40000, QChar('y')), false, true},
+    };
+    for (const auto& c : cases) {
+      Open(&owner, c.text, "OK", "NO", [&](QWidget* box) {
+        auto* label = box->findChild<QLabel*>("message");
+        auto* area = box->findChild<QScrollArea*>("messageArea");
+        QVERIFY(area);
+        QCOMPARE(label->text(), c.text);
+        const QFontMetrics fm(label->font());
+        const qint64 needed = qint64(fm.horizontalAdvance(c.text)) * fm.height();
+        QVERIFY2(qint64(label->width()) * label->height() >= needed, c.what);
+        QVERIFY2(label->width() <= area->viewport()->width(), c.what);
+        QVERIFY2((label->height() < 2 * fm.lineSpacing()) == c.oneLine, c.what);
+        QVERIFY2(box->width() > 400 && screen.contains(box->geometry()), c.what);
+        QVERIFY2(box->rect().contains(area->geometry()), c.what);
+        QVERIFY2(Button(box, "BT01")->y() > area->geometry().bottom(), c.what);
+        QCOMPARE(area->verticalScrollBar()->isVisible(), c.scrolls);
+        if (!c.scrolls) QVERIFY2(label->height() <= area->height(), c.what);
+      });
+    }
+  }
+
+  void lineBreaksShowAsSymbols() {
+    QWidget owner;
+    // A file name may hold line breaks: they show as symbols.
     Open(&owner, "a\nb\rc", "yes", "yes", [&](QWidget* box) {
       QCOMPARE(box->findChild<QLabel*>("message")->text(), QString("a\u240Ab\u240Dc"));
       box->close();

@@ -1,6 +1,10 @@
 // The window driving whole runs on real folders: list-up, a classification
 // and the move checked on disk; the Exif button on fixture pictures; the
 // pre-read program run and waited for before list-up.
+#include <sys/stat.h>
+
+#include <optional>
+
 #include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
@@ -39,6 +43,21 @@ class RunsTest : public QObject {
     f.write(QByteArray("#!/bin/sh\n") + first + "\ntouch \"$1/made-by-pre-read\"\n");
     f.close();
     return f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+  }
+  static QAbstractButton* Button(MainWindow& w, Control c) {
+    return qobject_cast<QAbstractButton*>(w.control(c));
+  }
+  static void Fill(const QString& folder, std::initializer_list<const char*> names) {
+    QVERIFY(QDir().mkpath(folder));
+    for (const char* n : names) {
+      QFile f(folder + "/" + n);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(n);
+    }
+  }
+  static QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
   }
   static QStringList Summary(MainWindow& w) {
     QStringList out;
@@ -79,6 +98,112 @@ class RunsTest : public QObject {
     QCOMPARE(d.entryList(QDir::Files), QStringList());
     QCOMPARE(w->moveResultList()->topLevelItemCount(), 3);
     for (std::size_t i = 0; i < 4; ++i) QCOMPARE(w->state().rows.kind(i), std::string("M"));
+  }
+
+  // The move acts on the listed folder, only while the folder field names
+  // it (a trailing "/" or a relative path name it too) and no run works.
+  void moveActsOnlyOnTheListedFolder() {
+    const struct {
+      const char* what;
+      QString field;  // under the parent of folders A and B
+      bool busy;
+      const char* refusal;  // part of the message ("%A": folder A); nullptr: it moves
+    } cases[] = {
+        {"another folder", "/B", false, "/B」はリストアップしたフォルダ「%A」"},
+        {"while a run works", "/A", true, "処理中は実行できません"},
+        {"trailing slash", "/A/", false, nullptr},
+        {"relative path", "A", false, nullptr},
+    };
+    for (const auto& c : cases) {
+      QTemporaryDir programDir, parent;
+      const QString a = parent.filePath("A"), b = parent.filePath("B");
+      Fill(a, {"x.jpg"});
+      Fill(b, {"x.jpg"});
+      BoxAnswerer boxes;
+      auto w = StartPictray(programDir);
+      ListUp(*w, boxes, a);
+      Button(*w, Control::BT06)->click();
+      const QString before = QDir::currentPath();
+      QDir::setCurrent(parent.path());
+      const QString field = c.field.startsWith('/') ? parent.path() + c.field : c.field;
+      w->findChild<QLineEdit*>("ED01")->setText(field);
+      std::optional<pictray::RunRegistry::Guard> busy;
+      if (c.busy) busy.emplace(w->state().runs);
+      Button(*w, Control::BT01)->click();
+      busy.reset();
+      QDir::setCurrent(before);
+      if (c.refusal) {
+        QVERIFY2(boxes.texts.last().contains(QString::fromUtf8(c.refusal).replace("%A", a)), c.what);
+        QVERIFY2(QFile::exists(a + "/x.jpg"), c.what);
+      } else {
+        WaitFor(*w, boxes, "移動処理終了");
+        QVERIFY2(QFile::exists(a + "/jpg/x.jpg"), c.what);
+      }
+      QVERIFY2(QFile::exists(b + "/x.jpg"), c.what);
+    }
+  }
+
+  // With the move chained, an analysis hands its results to the move, which
+  // is not refused as a second run.
+  void chainedMoveFollowsAnAnalysis() {
+    QTemporaryDir programDir, folder;
+    QVERIFY(QFile::copy(QString(PICTRAY_TEST_DATA) + "/jpeg/cam_canon_II_A.jpg", folder.filePath("a.jpg")));
+    BoxAnswerer boxes;
+    auto w = StartPictray(programDir);
+    ListUp(*w, boxes, folder.path());
+    w->state().MoveOn = 1;
+    Button(*w, Control::BT13)->click();
+    WaitFor(*w, boxes, "移動処理終了");
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList());
+  }
+
+  // An aborted analysis ends with its button up, as a finished one does.
+  void analysisButtonsComeBackUpAfterAnAbort() {
+    QTemporaryDir programDir, folder;
+    Fill(folder.path(), {"a.jpg", "b.jpg", "c.jpg"});
+    BoxAnswerer boxes;
+    auto w = StartPictray(programDir);
+    ListUp(*w, boxes, folder.path());
+    const std::pair<Control, const char*> cases[] = {{Control::BT13, "SIZE解析処理中止"},
+                                                     {Control::BT14, "NG解析処理中止"}};
+    for (const auto& [button, aborted] : cases) {
+      Button(*w, button)->click();
+      // The run waits for the window before its first row, so the abort is seen.
+      w->Command(cmd::Abort);
+      WaitFor(*w, boxes, QString::fromUtf8(aborted));
+      QVERIFY2(!Button(*w, button)->isChecked(), aborted);
+    }
+  }
+
+  // The pre-read program gets the folder's bytes, whole, whether list-up
+  // starts it or 1051 does, and whatever the folder's name is.
+  void preReadProgramGetsTheFolderBytes() {
+    QTemporaryDir programDir, parent;
+    QVERIFY(WriteCompanion(programDir, "printf '%s' \"$1\" > received-folder"));
+    const std::string folder = parent.path().toStdString() + "/\xff\xfe";
+    QVERIFY(::mkdir(folder.c_str(), 0755) == 0);
+    const QString received = programDir.filePath("received-folder");
+    const QString before = QDir::currentPath();
+    for (const std::string& given : {folder, std::string("\xff\xfe")}) {
+      QFile::remove(received);
+      QVERIFY(QDir::setCurrent(parent.path()));
+      BoxAnswerer boxes;
+      pictray::app::StartOptions o;
+      o.programDir = MakeProgramDir(programDir).toStdString();
+      o.CurrentDir = given;
+      auto w = MainWindow::Create(o);
+      QDir::setCurrent(before);
+      Button(*w, Control::BT101)->setChecked(true);
+      w->show();
+      WaitFor(*w, boxes, "Listup終了");
+      QCOMPARE(ReadAll(received), QByteArray::fromStdString(folder));
+
+      QFile::remove(received);
+      Button(*w, Control::BT101)->setChecked(true);
+      w->Command(cmd::PreReadNow);
+      QVERIFY(QTest::qWaitFor([&] { return QFile::exists(received); }, 5000));
+      QTRY_COMPARE(ReadAll(received), QByteArray::fromStdString(folder));
+    }
   }
 
   void exifButtonLabelsListedFixtures() {
