@@ -30,7 +30,6 @@
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
-#include "app/pictray/folder_paths.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/program_launcher.h"
 #include "app/pictray/qt_run_host.h"
@@ -93,7 +92,7 @@ MainWindow::MainWindow(const StartOptions& options)
       ProName(options.ProName),
       WindowTitle("Pictray"),
       // Made whole now: the current folder may change before it is used.
-      CurrentDir(WholePath(options.CurrentDir)),
+      CurrentDir(AbsolutePath(options.CurrentDir)),
       settings_(options.programDir, options.ProName) {
   setWindowTitle(TextOf(WindowTitle));
   setWindowIcon(GlyphIcon("P", QColor(40, 110, 200)));
@@ -520,7 +519,7 @@ void MainWindow::ListUp() {
   if (IsChecked(Control::BT02) && RefuseWhileRunning(Control::BT02)) return;
   if (BT101->isChecked()) {
     const std::string app = GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile);
-    shellOpenSubStalone(this, app, WholePath(Folder()), true, options_.programDir);
+    shellOpenSubStalone(this, app, AbsolutePath(Folder()), true, options_.programDir);
   }
   if (QWidget* bt21 = control(Control::BT21)) bt21->hide();
   st_.ExifSel.set(GetProfileString(kSection0, "ExifSel", "1", 3, st_.profile));
@@ -607,7 +606,7 @@ bool MainWindow::RefuseUnlistedFolder(const std::string& listed) {
     return true;
   }
   const std::string field = Folder();
-  if (SameFolder(field, listed)) return false;
+  if (SameFolderPath(field, listed)) return false;
   Message("フォルダ欄の「" + field + "」はリストアップしたフォルダ「" + listed +
               "」ではありません。移動は行いません。" +
               "このフォルダのファイルを移動するには先にリストアップして下さい",
@@ -684,7 +683,7 @@ void MainWindow::PreReadNow() {
   if (Message("起動しますか", "OK", "NO") != 6) return;
   if (!st_.rows.empty() && Message("実施後再度読み込みが必要です。起動しますか", "OK", "NO") != 6) return;
   const std::string app = GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile);
-  shellOpenSub(this, app, WholePath(folder), options_.programDir);
+  shellOpenSub(this, app, AbsolutePath(folder), options_.programDir);
   BT101->setChecked(false);
 }
 

@@ -15,7 +15,7 @@
 
 #include <functional>
 
-#include "app/pictray/folder_paths.h"
+#include "engine/fs/paths.h"
 #include "engine/settings/profile.h"
 
 extern char** environ;
@@ -117,7 +117,7 @@ void WhenEnded(QObject* owner, pid_t pid, std::function<void()> ended) {
 std::string ResolveProgram(const std::string& application, const std::string& programDir) {
   const std::string app = Trimmed(application);
   if (app.empty() || app == "open") return app;
-  std::string path = WholePath(app.front() == '/' ? app : programDir + "/" + app);
+  std::string path = AbsolutePath(app.front() == '/' ? app : programDir + "/" + app);
   // The companion keeps its Windows name in older settings files.
   const std::string exe = ".exe";
   const bool windowsName = path.size() > exe.size() && path.ends_with(exe);

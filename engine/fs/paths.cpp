@@ -21,6 +21,15 @@ std::string AbsolutePath(const std::string& path) {
   return whole;
 }
 
+bool SameFolderPath(const std::string& a, const std::string& b) {
+  auto whole = [](const std::string& p) {
+    std::string w = AbsolutePath(p);
+    while (w.size() > 1 && w.back() == '/') w.pop_back();
+    return w;
+  };
+  return whole(a) == whole(b);
+}
+
 void PathFoldaRemove(std::string& path) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos || slash == 0) return;

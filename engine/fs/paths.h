@@ -12,6 +12,11 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // `path` with the current folder before it when it is relative (bytes kept).
 std::string AbsolutePath(const std::string& path);
 
+// Whether two paths name the same folder as the user wrote them: the bytes
+// of their absolute paths, a trailing "/" not counting. Links and "." or
+// ".." are not resolved.
+bool SameFolderPath(const std::string& a, const std::string& b);
+
 // Cuts `path` at its last "/" (the separator goes too). A path whose only
 // "/" is its first character, or that has none, is left as it is.
 void PathFoldaRemove(std::string& path);

@@ -274,6 +274,32 @@ TEST(Paths, ParentJoinAndEmptyFolders) {
   EXPECT_FALSE(IsFolder(d.path() + "/dangling"));
 }
 
+TEST(Paths, SameFolderComparesAbsolutePathsAsBytes) {
+  const std::string here = fs::current_path().string();
+  const struct {
+    std::string a, b;
+    bool same;
+  } cases[] = {
+      {"/p/A", "/p/A", true},
+      {"/p/A/", "/p/A", true},
+      {"/p/A//", "/p/A/", true},
+      {"/", "/", true},
+      {"A", here + "/A", true},
+      {"A/", here + "/A", true},
+      {"\xff", here + "/\xff", true},
+      {"/p/A", "/p/B", false},
+      {"/p/A", "/p/AB", false},
+      {"/p/A", "/p/a", false},
+      {"/p/\xff", "/p/\xfe", false},  // the same text once shown, other bytes
+      {"/p/\xff", "/p/\xff/", true},
+      {"", "/p/A", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SameFolderPath(c.a, c.b), c.same) << c.a << " | " << c.b;
+    EXPECT_EQ(SameFolderPath(c.b, c.a), c.same) << c.b << " | " << c.a;
+  }
+}
+
 TEST(BreakFolda, MovesFilesUpNeverReplacesAndLeavesSubfolders) {
   TempDir d;
   const std::string p = d.path() + "/sorted";
