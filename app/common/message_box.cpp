@@ -160,12 +160,14 @@ class MessageBoxDialog : public QDialog {
   }
 
  protected:
-  // Any key on the first button answers it (Enter, Space, Tab ...), except
-  // Escape: it closes the box, so it can never confirm "削除する".
+  // Any key on the first button answers it (Enter, Space, a letter ...),
+  // except Escape, which closes the box, and Tab, which moves on to the
+  // other button: a user heading for "しない" must never confirm "削除する".
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (watched == BT01 && (e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride)) {
-      if (e->type() == QEvent::KeyPress)
-        Finish(static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape ? 7 : 6);
+      const int key = static_cast<QKeyEvent*>(e)->key();
+      if (key == Qt::Key_Tab || key == Qt::Key_Backtab) return QDialog::eventFilter(watched, e);
+      if (e->type() == QEvent::KeyPress) Finish(key == Qt::Key_Escape ? 7 : 6);
       e->accept();
       return true;
     }

@@ -62,9 +62,21 @@ class MessageBoxTest : public QObject {
     QCOMPARE(r, 6);
   }
 
-  void anyKeyButEscapeOnTheFirstButtonAnswersSix() {
+  // Tab moves on to the second button instead of answering the first.
+  void tabOnTheFirstButtonMovesToTheSecond() {
     QWidget owner;
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Tab, Qt::Key_A, Qt::Key_Space}) {
+    const int r = Open(&owner, "q", "削除する", "しない", [](QWidget* box) {
+      QTest::keyClick(Button(box, "BT01"), Qt::Key_Tab);
+      QVERIFY(box->isVisible());
+      QCOMPARE(QApplication::focusWidget(), Button(box, "BT02"));
+      QTest::keyClick(Button(box, "BT02"), Qt::Key_Space);
+    });
+    QCOMPARE(r, 7);
+  }
+
+  void anyKeyButEscapeAndTabOnTheFirstButtonAnswersSix() {
+    QWidget owner;
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_A, Qt::Key_Space}) {
       const int r = Open(&owner, "q", "OK", "NO", [key](QWidget* box) {
         QTest::keyClick(Button(box, "BT01"), key);
       });
