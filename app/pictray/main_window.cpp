@@ -39,7 +39,6 @@
 #include "engine/fs/paths.h"
 #include "engine/runs/move_run.h"
 #include "engine/runs/name_sets.h"
-#include "engine/settings/profile.h"
 
 namespace pictray::app {
 namespace {
@@ -98,29 +97,23 @@ MainWindow::MainWindow(const StartOptions& options)
   setWindowIcon(GlyphIcon("P", QColor(40, 110, 200)));
   host_ = std::make_unique<QtRunHost>(*this);
 
-  // Settings and the private working copy.
-  if (!settings_.ProfileSetSub(TimeStamp::Now()) || !settings_.NewProfileSetSub(TimeStamp::Now()))
-    Message("設定ファイルを作成できません: " + settings_.GRprofile, "err", "err");
-  st_.profile = settings_.profile.empty() ? settings_.GRprofile : settings_.profile;
-  st_.GRprofile = settings_.GRprofile;
-  st_.programDir = options.programDir;
-  st_.ExifSel.set(settings_.ExifSel);
-  st_.disabledchar.set(settings_.disabledchar);
-  WinClose = settings_.WinClose;
+  if (!settings_.Open()) Message("設定ファイルを作成できません: " + settings_.store().GRprofile, "err", "err");
+  settings_.Share(st_);
+  const StartSettings start = settings_.ReadAtStart();
+  WinClose = start.WinClose;
 
   if (!LoadThumbnailLibrary()) {
     Message("dll_Error", "err", "err");
     settings_.RemoveWorkingFiles();
     return;
   }
-  PlaceWindow();
+  PlaceWindow(start.place);
   st_.Firstset = 1;
 
   BuildMenu();
-  PartX = GetProfileString(kSection0, "PartX", "4", 2, settings_.GRprofile);
-  SetGrid(PartX == "8" ? "8" : "4");
+  SetGrid(start.PartX == "8" ? "8" : "4");
   BuildStatusBar();
-  BuildBands();
+  BuildBands(start);
   BuildPanes();
   setAcceptDrops(true);
 
@@ -135,21 +128,19 @@ MainWindow::~MainWindow() {
   if (destroyed_) return;
   destroyed_ = true;
   settings_.RemoveWorkingFiles();
-  StoreWindowPlace();
+  settings_.StorePlace(pos(), geometry().size());
 }
 
 bool MainWindow::LoadThumbnailLibrary() {
-  hDll.setFileName(TextOf(settings_.dllfile));
+  hDll.setFileName(TextOf(settings_.store().dllfile));
   if (!hDll.load()) return false;
   MMI = reinterpret_cast<MakeMinImageFn>(hDll.resolve("MakeMinImage"));
   return MMI != nullptr;
 }
 
-void MainWindow::PlaceWindow() {
-  const int x = ProfileNumber(settings_.Px), y = ProfileNumber(settings_.Py);
-  const int w = ProfileNumber(settings_.Pw), h = ProfileNumber(settings_.Ph);
-  resize(std::max(w, 400), std::max(h, 300));
-  move(x, y);
+void MainWindow::PlaceWindow(const QRect& place) {
+  resize(std::max(place.width(), 400), std::max(place.height(), 300));
+  move(place.topLeft());
 }
 
 void MainWindow::BuildMenu() {
@@ -198,7 +189,7 @@ void MainWindow::BuildStatusBar() {
   controls_[Control::PR02] = PR02;
 }
 
-void MainWindow::BuildBands() {
+void MainWindow::BuildBands(const StartSettings& start) {
   auto band = [this](const QString& label) {
     auto* bar = addToolBar(label.isEmpty() ? QString("band") : label);
     bar->setMovable(false);
@@ -237,12 +228,12 @@ void MainWindow::BuildBands() {
   GR01->setObjectName("GR01");
   auto* grLayout = new QHBoxLayout(GR01);
   grLayout->setContentsMargins(6, 2, 6, 2);
-  const QString zenApp = TextOf(GetProfileString(kSection1, "ZenApp", "", kPathWidth, settings_.GRprofile));
+  const QString zenApp = TextOf(start.ZenApp);
   BT101 = ui::MakeICONCheckButtonWnd2(GR01, 1051, zenApp, TextOf(options_.programDir), windowIcon());
   BT101->setObjectName("BT101");
   BT101->setToolTip(zenApp);
   grLayout->addWidget(BT101);
-  BT101->setChecked(GetProfileString(kSection0, "ZenAppOn", "0", 2, settings_.GRprofile) == "1");
+  BT101->setChecked(start.ZenAppOn);
   connect(BT101, &QPushButton::clicked, this, [this] { Command(cmd::PreReadNow); });
   controls_[Control::BT101] = BT101;
   b1->addWidget(GR01);
@@ -436,8 +427,7 @@ void MainWindow::NotBuilt(int id) {
 }
 
 void MainWindow::ChooseGrid(const char* x) {
-  WriteProfileString(kSection0, "PartX", x, st_.profile);
-  WriteProfileString(kSection0, "PartX", x, settings_.GRprofile);
+  settings_.StorePartX(x);
   Message(std::string(x) + "X" + x + "に設定", "yes", "yes");
   SetGrid(x);
 }
@@ -518,11 +508,10 @@ void MainWindow::ListUp() {
   // before the pre-read program, which would otherwise run for nothing.
   if (IsChecked(Control::BT02) && RefuseWhileRunning(Control::BT02)) return;
   if (BT101->isChecked()) {
-    const std::string app = GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile);
-    shellOpenSubStalone(this, app, AbsolutePath(Folder()), true, options_.programDir);
+    shellOpenSubStalone(this, settings_.ZenApp(), AbsolutePath(Folder()), true, options_.programDir);
   }
   if (QWidget* bt21 = control(Control::BT21)) bt21->hide();
-  st_.ExifSel.set(GetProfileString(kSection0, "ExifSel", "1", 3, st_.profile));
+  st_.ExifSel.set(settings_.ExifSel());
   st_.flags.M_Exif = IsChecked(Control::BT07);
   st_.flags.M_Info = IsChecked(Control::BT08);
   st_.flags.M_Hed = IsChecked(Control::BT11);
@@ -682,8 +671,7 @@ void MainWindow::PreReadNow() {
   if (!BT101->isChecked() || folder.empty()) return;
   if (Message("起動しますか", "OK", "NO") != 6) return;
   if (!st_.rows.empty() && Message("実施後再度読み込みが必要です。起動しますか", "OK", "NO") != 6) return;
-  const std::string app = GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile);
-  shellOpenSub(this, app, AbsolutePath(folder), options_.programDir);
+  shellOpenSub(this, settings_.ZenApp(), AbsolutePath(folder), options_.programDir);
   BT101->setChecked(false);
 }
 
@@ -705,13 +693,9 @@ bool MainWindow::ConfirmExit(const std::string& question, const char* yes, const
   return Message(question, yes, no) == 6;
 }
 
-void MainWindow::StoreZenAppOn() {
-  WriteProfileString(kSection0, "ZenAppOn", BT101->isChecked() ? "1" : "0", settings_.GRprofile);
-}
-
 void MainWindow::ExitFromMenu() {
   if (!ConfirmExit(WindowTitle + "終了しますか？", "OK", "NO")) return;
-  StoreZenAppOn();
+  settings_.StoreZenAppOn(BT101->isChecked());
   destroyClose_ = true;
   close();
 }
@@ -730,17 +714,8 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     e->ignore();
     return;
   }
-  StoreZenAppOn();
+  settings_.StoreZenAppOn(BT101->isChecked());
   e->accept();
-}
-
-void MainWindow::StoreWindowPlace() {
-  const QRect g = geometry();
-  const QPoint p = pos();
-  WriteProfileString(kSection0, "Px", std::to_string(p.x()), settings_.GRprofile);
-  WriteProfileString(kSection0, "Py", std::to_string(p.y()), settings_.GRprofile);
-  WriteProfileString(kSection0, "Pw", std::to_string(g.width()), settings_.GRprofile);
-  WriteProfileString(kSection0, "Ph", std::to_string(g.height()), settings_.GRprofile);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* e) {

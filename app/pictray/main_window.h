@@ -5,7 +5,6 @@
 
 #include <QLibrary>
 #include <QMainWindow>
-#include <QPointer>
 
 #include <atomic>
 #include <functional>
@@ -17,8 +16,8 @@
 #include <vector>
 
 #include "app/pictray/box_turn.h"
+#include "app/pictray/window_settings.h"
 #include "engine/run/pictray_state.h"
-#include "engine/settings/settings_store.h"
 #include "thumbkit/thumbkit.h"
 
 class QAction;
@@ -64,7 +63,7 @@ class MainWindow : public QMainWindow {
   QWidget* control(Control c) const;
   FileListModel* fileListModel() const { return fileListModel_; }
   PictrayState& state() { return st_; }
-  const SettingsStore& settings() const { return settings_; }
+  const SettingsStore& settings() const { return settings_.store(); }
   QLabel* statusPart(int part) const { return statusParts_[part]; }
   QTreeWidget* summaryList() const { return LV03; }
   QTreeWidget* moveResultList() const { return LV02; }
@@ -94,10 +93,11 @@ class MainWindow : public QMainWindow {
   explicit MainWindow(const StartOptions& options);
   bool LoadThumbnailLibrary();
   void BuildMenu();
-  void BuildBands();
+  void BuildBands(const StartSettings& start);
   void BuildStatusBar();
   void BuildPanes();
-  void PlaceWindow();
+  // Size and place as stored, never smaller than the window can be used.
+  void PlaceWindow(const QRect& place);
 
   void MoveStart();        // 1001
   void StartMove();        // the move itself, on the listed folder
@@ -131,8 +131,6 @@ class MainWindow : public QMainWindow {
   void StartRun(std::function<void(RunRegistry::Guard)> run);
   void FinishRuns();
   bool ConfirmExit(const std::string& question, const char* yes, const char* no);
-  void StoreZenAppOn();
-  void StoreWindowPlace();
   void SetRunLockEnabled(bool enabled);
   void UncheckAnalysisButtons();
   bool IsChecked(Control c) const;
@@ -143,7 +141,7 @@ class MainWindow : public QMainWindow {
 
   StartOptions options_;
   std::string ProName, WindowTitle, CurrentDir;
-  SettingsStore settings_;
+  WindowSettings settings_;
   PictrayState st_;
   std::unique_ptr<QtRunHost> host_;
   QLibrary hDll;
