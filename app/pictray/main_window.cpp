@@ -20,7 +20,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
-#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -460,38 +459,11 @@ bool MainWindow::RefuseWhileRunning(std::optional<Control> pressed) {
   return true;
 }
 
-void MainWindow::StartRun(std::function<void(RunRegistry::Guard)> run) {
-  // Joins runs that have ended, so threads do not pile up.
-  for (auto it = workers_.begin(); it != workers_.end();) {
-    if (it->done->load()) {
-      it->thread.join();
-      it = workers_.erase(it);
-    } else {
-      ++it;
-    }
-  }
-  auto done = std::make_shared<std::atomic<bool>>(false);
-  RunRegistry::Guard guard(st_.runs);
-  workers_.push_back(Worker{std::thread([run = std::move(run), g = std::move(guard), done]() mutable {
-                              run(std::move(g));
-                              done->store(true);
-                            }),
-                            done});
-}
-
 void MainWindow::FinishRuns() {
   closing_ = true;
   host_->SetClosing();
   st_.blocks.AbortAll();
-  // A worker may be waiting for this thread: keep serving it until it ends.
-  for (Worker& w : workers_) {
-    while (!w.done->load()) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-      QThread::msleep(1);
-    }
-    w.thread.join();
-  }
-  workers_.clear();
+  launcher_.WaitForAll();
 }
 
 void MainWindow::RefreshRunView() {
@@ -536,7 +508,7 @@ void MainWindow::ListUp() {
   }
   BitreF = 1;
   st_.blocks.val3.Start(folder);
-  StartRun([this](RunRegistry::Guard g) { ThreadSetListView(st_.blocks.val3, st_, *host_, std::move(g)); });
+  launcher_.Start([this](RunRegistry::Guard g) { ThreadSetListView(st_.blocks.val3, st_, *host_, std::move(g)); });
 }
 
 void MainWindow::NameClassification(int id) {
@@ -577,7 +549,7 @@ void MainWindow::JpegAnalysis(int id) {
   if (id == cmd::Info || id == cmd::HeaderCheck) Check(button, false);
   // The rows are the files of the listed folder, whatever the field says now.
   st_.blocks.val.Start(st_.listedFolder.get(), choice.mode);
-  StartRun([this, run = choice.run, runButton = button](RunRegistry::Guard) {
+  launcher_.Start([this, run = choice.run, runButton = button](RunRegistry::Guard) {
     run(st_.blocks.val, st_, *host_);
     host_->CheckControl(runButton, false);  // an aborted run leaves its button to the window
   });
@@ -611,7 +583,7 @@ void MainWindow::StartMove() {
   PrepareMove(*host_, st_, folder);
   fileListModel_->RefreshAll();
   st_.blocks.val21.Start(folder);
-  StartRun([this](RunRegistry::Guard) {
+  launcher_.Start([this](RunRegistry::Guard) {
     ThreadMakeFoldaAndMove(st_.blocks.val21, st_, *host_);
     host_->RowsChanged(0, 0);
   });

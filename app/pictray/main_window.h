@@ -7,15 +7,13 @@
 #include <QMainWindow>
 
 #include <atomic>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "app/pictray/box_turn.h"
+#include "app/pictray/run_launcher.h"
 #include "app/pictray/window_settings.h"
 #include "engine/run/pictray_state.h"
 #include "thumbkit/thumbkit.h"
@@ -127,8 +125,7 @@ class MainWindow : public QMainWindow {
   // Refuses (with a message) commands that reorder or free rows while a run
   // works; the button `pressed` of the refused command comes back up.
   bool RefuseWhileRunning(std::optional<Control> pressed = std::nullopt);
-  // Starts `run` on a worker thread holding a registration of the run.
-  void StartRun(std::function<void(RunRegistry::Guard)> run);
+  // At exit: no more boxes or commands, every run told to stop and waited for.
   void FinishRuns();
   bool ConfirmExit(const std::string& question, const char* yes, const char* no);
   void SetRunLockEnabled(bool enabled);
@@ -144,6 +141,7 @@ class MainWindow : public QMainWindow {
   WindowSettings settings_;
   PictrayState st_;
   std::unique_ptr<QtRunHost> host_;
+  RunLauncher launcher_{st_.runs};
   QLibrary hDll;
   MakeMinImageFn MMI = nullptr;
 
@@ -164,11 +162,6 @@ class MainWindow : public QMainWindow {
   std::atomic<long> runPlace_{-1};
   std::atomic<bool> rowsDirty_{false};
 
-  struct Worker {
-    std::thread thread;
-    std::shared_ptr<std::atomic<bool>> done;
-  };
-  std::vector<Worker> workers_;
   bool destroyed_ = false;
   bool closing_ = false;       // waiting for the workers at exit
   std::string folderBytes_;    // what the folder field was last given
