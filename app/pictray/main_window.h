@@ -1,6 +1,7 @@
-// The Pictray main window: bands of controls, menu, status bar with two
-// progress bars, and the two child panes. Every command arrives at
-// Command(id), whatever its source.
+// The Pictray main window: shows what the runs report and dispatches every
+// command at Command(id), whatever its source. The builder makes its
+// controls, the launcher starts its runs, the window settings keep what
+// outlives a start.
 #pragma once
 
 #include <QLibrary>
@@ -23,16 +24,15 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QSplitter;
 class QTableView;
 class QTreeWidget;
 class QTimer;
-class QGroupBox;
 
 namespace pictray::app {
 
 class FileListModel;
 class QtRunHost;
+struct WindowControls;
 
 struct StartOptions {
   std::string programDir;  // folder of the program, its settings and libraries
@@ -90,12 +90,9 @@ class MainWindow : public QMainWindow {
  private:
   explicit MainWindow(const StartOptions& options);
   bool LoadThumbnailLibrary();
-  void BuildMenu();
-  void BuildBands(const StartSettings& start);
-  void BuildStatusBar();
-  void BuildPanes();
   // Size and place as stored, never smaller than the window can be used.
   void PlaceWindow(const QRect& place);
+  void KeepControls(const WindowControls& built);
 
   void MoveStart();        // 1001
   void StartMove();        // the move itself, on the listed folder
