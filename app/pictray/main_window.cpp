@@ -1,31 +1,20 @@
 #include "app/pictray/main_window.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
-#include <QSplitter>
-#include <QStatusBar>
 #include <QTableView>
-#include <QThread>
 #include <QTimer>
-#include <QToolBar>
 #include <QTreeWidget>
 
-#include <optional>
+#include <algorithm>
 
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
@@ -33,13 +22,12 @@
 #include "app/pictray/list_models.h"
 #include "app/pictray/program_launcher.h"
 #include "app/pictray/qt_run_host.h"
-#include "engine/runs/listup.h"
-#include "engine/runs/jpeg_runs.h"
-#include "engine/runs/uniformity.h"
+#include "app/pictray/window_builder.h"
 #include "engine/fs/paths.h"
+#include "engine/runs/jpeg_runs.h"
+#include "engine/runs/listup.h"
 #include "engine/runs/move_run.h"
 #include "engine/runs/name_sets.h"
-#include "engine/settings/profile.h"
 
 namespace pictray::app {
 namespace {
@@ -98,30 +86,23 @@ MainWindow::MainWindow(const StartOptions& options)
   setWindowIcon(GlyphIcon("P", QColor(40, 110, 200)));
   host_ = std::make_unique<QtRunHost>(*this);
 
-  // Settings and the private working copy.
-  if (!settings_.ProfileSetSub(TimeStamp::Now()) || !settings_.NewProfileSetSub(TimeStamp::Now()))
-    Message("設定ファイルを作成できません: " + settings_.GRprofile, "err", "err");
-  st_.profile = settings_.profile.empty() ? settings_.GRprofile : settings_.profile;
-  st_.GRprofile = settings_.GRprofile;
-  st_.programDir = options.programDir;
-  st_.ExifSel.set(settings_.ExifSel);
-  st_.disabledchar.set(settings_.disabledchar);
-  WinClose = settings_.WinClose;
+  if (!settings_.Open()) Message("設定ファイルを作成できません: " + settings_.store().GRprofile, "err", "err");
+  settings_.Share(st_);
+  const StartSettings start = settings_.ReadAtStart();
+  WinClose = start.WinClose;
 
   if (!LoadThumbnailLibrary()) {
     Message("dll_Error", "err", "err");
     settings_.RemoveWorkingFiles();
     return;
   }
-  PlaceWindow();
+  PlaceWindow(start.place);
   st_.Firstset = 1;
 
-  BuildMenu();
-  PartX = GetProfileString(kSection0, "PartX", "4", 2, settings_.GRprofile);
-  SetGrid(PartX == "8" ? "8" : "4");
-  BuildStatusBar();
-  BuildBands();
-  BuildPanes();
+  const PreReadButton preRead{start.ZenApp, start.ZenAppOn, options.programDir};
+  KeepControls(WindowBuilder(*this, [this](int id) { Command(id); }).Build(st_.rows, preRead));
+  SetGrid(start.PartX == "8" ? "8" : "4");
+  connect(LV01->horizontalHeader(), &QHeaderView::sectionClicked, this, &MainWindow::OnHeaderClicked);
   setAcceptDrops(true);
 
   runViewTimer_ = new QTimer(this);
@@ -135,227 +116,35 @@ MainWindow::~MainWindow() {
   if (destroyed_) return;
   destroyed_ = true;
   settings_.RemoveWorkingFiles();
-  StoreWindowPlace();
+  settings_.StorePlace(pos(), geometry().size());
 }
 
 bool MainWindow::LoadThumbnailLibrary() {
-  hDll.setFileName(TextOf(settings_.dllfile));
+  hDll.setFileName(TextOf(settings_.store().dllfile));
   if (!hDll.load()) return false;
   MMI = reinterpret_cast<MakeMinImageFn>(hDll.resolve("MakeMinImage"));
   return MMI != nullptr;
 }
 
-void MainWindow::PlaceWindow() {
-  const int x = ProfileNumber(settings_.Px), y = ProfileNumber(settings_.Py);
-  const int w = ProfileNumber(settings_.Pw), h = ProfileNumber(settings_.Ph);
-  resize(std::max(w, 400), std::max(h, 300));
-  move(x, y);
+void MainWindow::PlaceWindow(const QRect& place) {
+  resize(std::max(place.width(), 400), std::max(place.height(), 300));
+  move(place.topLeft());
 }
 
-void MainWindow::BuildMenu() {
-  QMenu* list = menuBar()->addMenu("リスト（&L）");
-  connect(list->addAction("開く（&O）"), &QAction::triggered, this, [this] { Command(cmd::MenuOpen); });
-  connect(list->addAction("クリア（&C）"), &QAction::triggered, this, [this] { Command(cmd::MenuClear); });
-  connect(list->addAction("検索（&S）"), &QAction::triggered, this, [this] { Command(cmd::MenuSearch); });
-  list->addSeparator();
-  connect(list->addAction("終了（&X）"), &QAction::triggered, this, [this] { Command(cmd::MenuExit); });
-  QMenu* size = menuBar()->addMenu("サイズ（&S）");
-  menu5101 = size->addAction("4X4");
-  menu5102 = size->addAction("8X8");
-  connect(menu5101, &QAction::triggered, this, [this] { Command(cmd::Grid4); });
-  connect(menu5102, &QAction::triggered, this, [this] { Command(cmd::Grid8); });
-  QMenu* settings = menuBar()->addMenu("設定（&E）");
-  const std::pair<const char*, int> items[] = {{"解析", cmd::MenuAnalysisSettings},
-                                               {"表示", cmd::MenuDisplaySettings},
-                                               {"プロパティ", cmd::MenuProperties},
-                                               {"ヘルプ", cmd::MenuHelp}};
-  for (const auto& [text, id] : items) {
-    const int commandId = id;
-    connect(settings->addAction(text), &QAction::triggered, this, [this, commandId] { Command(commandId); });
-  }
-}
-
-void MainWindow::BuildStatusBar() {
-  auto* part0 = new QWidget(this);
-  part0->setFixedWidth(300);
-  PR01 = ui::Make_progressbar(part0, 1018, QColor(0, 170, 0));
-  PR02 = ui::Make_progressbar(part0, 1030, QColor(0, 200, 220));
-  PR01->setObjectName("PR01");
-  PR02->setObjectName("PR02");
-  PR01->move(0, 5);
-  PR02->move(150, 5);
-  statusParts_[0] = new QLabel(part0);
-  statusParts_[0]->hide();
-  statusParts_[1] = new QLabel(this);
-  statusParts_[2] = new QLabel(this);
-  statusParts_[1]->setObjectName("status1");
-  statusParts_[2]->setObjectName("status2");
-  statusParts_[2]->setFixedWidth(100);
-  statusBar()->addWidget(part0);
-  statusBar()->addWidget(statusParts_[1], 1);
-  statusBar()->addWidget(statusParts_[2]);
-  controls_[Control::PR01] = PR01;
-  controls_[Control::PR02] = PR02;
-}
-
-void MainWindow::BuildBands() {
-  auto band = [this](const QString& label) {
-    auto* bar = addToolBar(label.isEmpty() ? QString("band") : label);
-    bar->setMovable(false);
-    bar->setIconSize(QSize(32, 32));
-    if (!label.isEmpty()) {
-      auto* l = new QLabel(label + " ", bar);
-      l->setFont(ui::MinchoFont(12));
-      bar->addWidget(l);
-    }
-    return bar;
-  };
-  auto add = [this](QToolBar* bar, QWidget* w, std::optional<Control> c, const char* name, const char* tip,
-                    int id) {
-    w->setObjectName(name);
-    if (tip) ui::MakeToolTip(w, QString::fromUtf8(tip));
-    bar->addWidget(w);
-    if (c) controls_[*c] = w;
-    if (auto* b = qobject_cast<QPushButton*>(w))
-      connect(b, &QPushButton::clicked, this, [this, id] { Command(id); });
-  };
-
-  QToolBar* b1 = band("");
-  add(b1, ui::MakeICONCheckButtonWnd(b1, cmd::ListUp, GlyphIcon("LIST", QColor(30, 140, 60))), Control::BT02,
-      "BT02", "リストアップ", cmd::ListUp);
-  add(b1, ui::MakeICONButtonWnd(b1, cmd::ClearList, GlyphIcon("CLR", QColor(150, 150, 150))), Control::BT03,
-      "BT03", "リストクリア", cmd::ClearList);
-  add(b1, ui::MakeICONButtonWnd(b1, cmd::ClearAnalyses, GlyphIcon("解✕", QColor(230, 160, 40))),
-      Control::BT10, "BT10", "解析クリア", cmd::ClearAnalyses);
-  add(b1, ui::MakeBMButtonWnd(b1, cmd::Abort, GlyphIcon("■", QColor(200, 40, 40))), Control::BT09, "BT09",
-      "中断", cmd::Abort);
-  add(b1, ui::MakeICONButtonWnd(b1, cmd::MoveStart, GlyphIcon("移動", QColor(40, 90, 200))), Control::BT01,
-      "BT01", "移動スタート", cmd::MoveStart);
-  QGroupBox* GR01 = ui::MakeGroupBoxWindow(b1, 1050);
-  GR01->setTitle("読込み前処理");
-  GR01->setFont(ui::MinchoFont(11));
-  GR01->setObjectName("GR01");
-  auto* grLayout = new QHBoxLayout(GR01);
-  grLayout->setContentsMargins(6, 2, 6, 2);
-  const QString zenApp = TextOf(GetProfileString(kSection1, "ZenApp", "", kPathWidth, settings_.GRprofile));
-  BT101 = ui::MakeICONCheckButtonWnd2(GR01, 1051, zenApp, TextOf(options_.programDir), windowIcon());
-  BT101->setObjectName("BT101");
-  BT101->setToolTip(zenApp);
-  grLayout->addWidget(BT101);
-  BT101->setChecked(GetProfileString(kSection0, "ZenAppOn", "0", 2, settings_.GRprofile) == "1");
-  connect(BT101, &QPushButton::clicked, this, [this] { Command(cmd::PreReadNow); });
-  controls_[Control::BT101] = BT101;
-  b1->addWidget(GR01);
-
-  QToolBar* b2 = band("FOLDA");
-  auto* ST04 = ui::Make_StaticWindow(b2, 1026);
-  ST04->setObjectName("ST04");
-  b2->addWidget(ST04);
-  ED01 = ui::Make_EditWindow(b2, 1005);
-  ED01->setFixedWidth(600);
-  add(b2, ED01, Control::ED01, "ED01", nullptr, 1005);
-
-  addToolBarBreak();
-  QToolBar* b3 = band("NAME");
-  CB01 = ui::Make_EditWindow(b3, 1019);
-  CB01->setFont(ui::MinchoFont(14));
-  CB01->setFixedWidth(300);
-  add(b3, CB01, Control::CB01, "CB01", nullptr, 1019);
-  connect(CB01, &QLineEdit::returnPressed, this, [this] { Command(cmd::Search); });
-  auto* BT041 = ui::MakeICONButtonWnd(b3, cmd::Search, GlyphIcon("検", QColor(90, 90, 160), 16), 16);
-  add(b3, BT041, std::nullopt, "BT041", "検索", cmd::Search);
-  add(b3, ui::MakeBMButtonWnd(b3, cmd::CharClass, GlyphIcon("文字", QColor(120, 80, 180))), Control::BT04,
-      "BT04", "キャラクタ", cmd::CharClass);
-  add(b3, ui::MakeBMButtonWnd(b3, cmd::PhraseClass, GlyphIcon("定型", QColor(120, 80, 180))), Control::BT05,
-      "BT05", "定型句", cmd::PhraseClass);
-  add(b3, ui::MakeBMButtonWnd(b3, cmd::ExtClass, GlyphIcon(".ext", QColor(120, 80, 180))), Control::BT06,
-      "BT06", "拡張子", cmd::ExtClass);
-
-  QToolBar* b4 = band("JPEG");
-  const struct {
-    Control c;
-    const char* name;
-    const char* glyph;
-    QColor colour;
-    const char* tip;
-    int id;
-  } jpeg[] = {
-      {Control::BT07, "BT07", "Exif", QColor(0, 120, 140), "Exif", cmd::Exif},
-      {Control::BT08, "BT08", "Info", QColor(0, 120, 140), "Info", cmd::Info},
-      {Control::BT11, "BT11", "Hdr", QColor(0, 120, 140), "Info + Exifヘッダーチェック", cmd::HeaderCheck},
-      {Control::BT12, "BT12", "RGB", QColor(200, 60, 60), "RGB解析", cmd::RgbAnalysis},
-      {Control::BT13, "BT13", "W×H", QColor(0, 120, 140), "サイズ解析", cmd::SizeAnalysis},
-      {Control::BT14, "BT14", "NG", QColor(170, 30, 30), "NG解析", cmd::NgAnalysis},
-      {Control::BT15, "BT15", "RGB%", QColor(60, 150, 60), "RGB比率分類", cmd::RgbRatio},
-      {Control::BT16, "BT16", "R>G", QColor(60, 60, 190), "RGB成分強度分類", cmd::RgbStrength},
-  };
-  for (const auto& j : jpeg)
-    add(b4, ui::MakeBmCheck32ButtonWnd(b4, j.id, GlyphIcon(j.glyph, j.colour)), j.c, j.name, j.tip, j.id);
-
-  QToolBar* b5 = band("");
-  auto* ST06 = ui::Make_StaticWindow(b5, 1036);
-  ST06->setObjectName("ST06");
-  b5->addWidget(ST06);
-  controls_[Control::BT01]->setEnabled(false);
-}
-
-void MainWindow::BuildPanes() {
-  auto* splitter = new QSplitter(Qt::Vertical, this);
-  splitter->setObjectName("panes");
-  auto* child1 = new QWidget(splitter);
-  child1->setObjectName("child1");
-  auto* l1 = new QVBoxLayout(child1);
-  l1->setContentsMargins(0, 0, 0, 0);
-  LV01 = new QTableView(child1);
-  LV01->setObjectName("LV01");
-  fileListModel_ = new FileListModel(st_.rows, this);
-  LV01->setModel(fileListModel_);
-  LV01->setSelectionBehavior(QAbstractItemView::SelectRows);
-  LV01->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  LV01->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  LV01->verticalHeader()->setDefaultSectionSize(18);
-  LV01->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  LV01->verticalHeader()->hide();
-  LV01->setWordWrap(false);
-  LV01->setShowGrid(false);
-  LV01->horizontalHeader()->setSectionsClickable(true);
-  LV01->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  const int widths[] = {300, 300, 300, 30};
-  for (int c = 0; c < 4; ++c) LV01->setColumnWidth(c, widths[c]);
-  connect(LV01->horizontalHeader(), &QHeaderView::sectionClicked, this, &MainWindow::OnHeaderClicked);
-  l1->addWidget(LV01);
-  controls_[Control::LV01] = LV01;
-
-  auto* child2 = new QWidget(splitter);
-  child2->setObjectName("child2");
-  auto* l2 = new QHBoxLayout(child2);
-  l2->setContentsMargins(0, 0, 0, 0);
-  LV02 = new QTreeWidget(child2);
-  LV02->setObjectName("LV02");
-  LV02->setRootIsDecorated(false);
-  LV02->setHeaderLabels({"フォルダ名", "件数", "1件目ファイル", "パス", "mode"});
-  const int w2[] = {100, 50, 100, 100, 100};
-  for (int c = 0; c < 5; ++c) LV02->setColumnWidth(c, w2[c]);
-  LV03 = new QTreeWidget(child2);
-  LV03->setObjectName("LV03");
-  LV03->setRootIsDecorated(false);
-  LV03->setHeaderLabels({"　　　　分類", "件数　　　"});
-  LV03->setColumnWidth(0, 100);
-  LV03->setColumnWidth(1, 100);
-  LV03->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-  LV03->header()->setSectionsMovable(true);
-  l2->addWidget(LV02, 3);
-  l2->addWidget(LV03, 1);
-  l2->addStretch(2);
-  controls_[Control::LV02] = LV02;
-  controls_[Control::LV03] = LV03;
-  splitter->addWidget(child1);
-  splitter->addWidget(child2);
-  // The file list takes a quarter of the height, the result pane the rest.
-  splitter->setStretchFactor(0, 1);
-  splitter->setStretchFactor(1, 3);
-  splitter->setSizes({250, 750});
-  setCentralWidget(splitter);
+void MainWindow::KeepControls(const WindowControls& built) {
+  controls_ = built.controls;
+  ED01 = built.ED01;
+  CB01 = built.CB01;
+  LV01 = built.LV01;
+  LV02 = built.LV02;
+  LV03 = built.LV03;
+  PR01 = built.PR01;
+  PR02 = built.PR02;
+  BT101 = built.BT101;
+  std::copy(std::begin(built.statusParts), std::end(built.statusParts), statusParts_);
+  menu5101 = built.menu5101;
+  menu5102 = built.menu5102;
+  fileListModel_ = built.fileListModel;
 }
 
 QWidget* MainWindow::control(Control c) const {
@@ -436,8 +225,7 @@ void MainWindow::NotBuilt(int id) {
 }
 
 void MainWindow::ChooseGrid(const char* x) {
-  WriteProfileString(kSection0, "PartX", x, st_.profile);
-  WriteProfileString(kSection0, "PartX", x, settings_.GRprofile);
+  settings_.StorePartX(x);
   Message(std::string(x) + "X" + x + "に設定", "yes", "yes");
   SetGrid(x);
 }
@@ -470,38 +258,11 @@ bool MainWindow::RefuseWhileRunning(std::optional<Control> pressed) {
   return true;
 }
 
-void MainWindow::StartRun(std::function<void(RunRegistry::Guard)> run) {
-  // Joins runs that have ended, so threads do not pile up.
-  for (auto it = workers_.begin(); it != workers_.end();) {
-    if (it->done->load()) {
-      it->thread.join();
-      it = workers_.erase(it);
-    } else {
-      ++it;
-    }
-  }
-  auto done = std::make_shared<std::atomic<bool>>(false);
-  RunRegistry::Guard guard(st_.runs);
-  workers_.push_back(Worker{std::thread([run = std::move(run), g = std::move(guard), done]() mutable {
-                              run(std::move(g));
-                              done->store(true);
-                            }),
-                            done});
-}
-
 void MainWindow::FinishRuns() {
   closing_ = true;
   host_->SetClosing();
   st_.blocks.AbortAll();
-  // A worker may be waiting for this thread: keep serving it until it ends.
-  for (Worker& w : workers_) {
-    while (!w.done->load()) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-      QThread::msleep(1);
-    }
-    w.thread.join();
-  }
-  workers_.clear();
+  launcher_.WaitForAll();
 }
 
 void MainWindow::RefreshRunView() {
@@ -518,11 +279,10 @@ void MainWindow::ListUp() {
   // before the pre-read program, which would otherwise run for nothing.
   if (IsChecked(Control::BT02) && RefuseWhileRunning(Control::BT02)) return;
   if (BT101->isChecked()) {
-    const std::string app = GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile);
-    shellOpenSubStalone(this, app, AbsolutePath(Folder()), true, options_.programDir);
+    shellOpenSubStalone(this, settings_.ZenApp(), AbsolutePath(Folder()), true, options_.programDir);
   }
   if (QWidget* bt21 = control(Control::BT21)) bt21->hide();
-  st_.ExifSel.set(GetProfileString(kSection0, "ExifSel", "1", 3, st_.profile));
+  st_.ExifSel.set(settings_.ExifSel());
   st_.flags.M_Exif = IsChecked(Control::BT07);
   st_.flags.M_Info = IsChecked(Control::BT08);
   st_.flags.M_Hed = IsChecked(Control::BT11);
@@ -547,7 +307,7 @@ void MainWindow::ListUp() {
   }
   BitreF = 1;
   st_.blocks.val3.Start(folder);
-  StartRun([this](RunRegistry::Guard g) { ThreadSetListView(st_.blocks.val3, st_, *host_, std::move(g)); });
+  launcher_.Start([this](RunRegistry::Guard g) { ThreadSetListView(st_.blocks.val3, st_, *host_, std::move(g)); });
 }
 
 void MainWindow::NameClassification(int id) {
@@ -588,7 +348,7 @@ void MainWindow::JpegAnalysis(int id) {
   if (id == cmd::Info || id == cmd::HeaderCheck) Check(button, false);
   // The rows are the files of the listed folder, whatever the field says now.
   st_.blocks.val.Start(st_.listedFolder.get(), choice.mode);
-  StartRun([this, run = choice.run, runButton = button](RunRegistry::Guard) {
+  launcher_.Start([this, run = choice.run, runButton = button](RunRegistry::Guard) {
     run(st_.blocks.val, st_, *host_);
     host_->CheckControl(runButton, false);  // an aborted run leaves its button to the window
   });
@@ -622,7 +382,7 @@ void MainWindow::StartMove() {
   PrepareMove(*host_, st_, folder);
   fileListModel_->RefreshAll();
   st_.blocks.val21.Start(folder);
-  StartRun([this](RunRegistry::Guard) {
+  launcher_.Start([this](RunRegistry::Guard) {
     ThreadMakeFoldaAndMove(st_.blocks.val21, st_, *host_);
     host_->RowsChanged(0, 0);
   });
@@ -682,8 +442,7 @@ void MainWindow::PreReadNow() {
   if (!BT101->isChecked() || folder.empty()) return;
   if (Message("起動しますか", "OK", "NO") != 6) return;
   if (!st_.rows.empty() && Message("実施後再度読み込みが必要です。起動しますか", "OK", "NO") != 6) return;
-  const std::string app = GetProfileString(kSection1, "ZenApp", "", kPathWidth, st_.profile);
-  shellOpenSub(this, app, AbsolutePath(folder), options_.programDir);
+  shellOpenSub(this, settings_.ZenApp(), AbsolutePath(folder), options_.programDir);
   BT101->setChecked(false);
 }
 
@@ -705,13 +464,9 @@ bool MainWindow::ConfirmExit(const std::string& question, const char* yes, const
   return Message(question, yes, no) == 6;
 }
 
-void MainWindow::StoreZenAppOn() {
-  WriteProfileString(kSection0, "ZenAppOn", BT101->isChecked() ? "1" : "0", settings_.GRprofile);
-}
-
 void MainWindow::ExitFromMenu() {
   if (!ConfirmExit(WindowTitle + "終了しますか？", "OK", "NO")) return;
-  StoreZenAppOn();
+  settings_.StoreZenAppOn(BT101->isChecked());
   destroyClose_ = true;
   close();
 }
@@ -730,17 +485,8 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     e->ignore();
     return;
   }
-  StoreZenAppOn();
+  settings_.StoreZenAppOn(BT101->isChecked());
   e->accept();
-}
-
-void MainWindow::StoreWindowPlace() {
-  const QRect g = geometry();
-  const QPoint p = pos();
-  WriteProfileString(kSection0, "Px", std::to_string(p.x()), settings_.GRprofile);
-  WriteProfileString(kSection0, "Py", std::to_string(p.y()), settings_.GRprofile);
-  WriteProfileString(kSection0, "Pw", std::to_string(g.width()), settings_.GRprofile);
-  WriteProfileString(kSection0, "Ph", std::to_string(g.height()), settings_.GRprofile);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* e) {

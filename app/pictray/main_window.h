@@ -1,24 +1,22 @@
-// The Pictray main window: bands of controls, menu, status bar with two
-// progress bars, and the two child panes. Every command arrives at
-// Command(id), whatever its source.
+// The Pictray main window: shows what the runs report and dispatches every
+// command at Command(id), whatever its source. The builder makes its
+// controls, the launcher starts its runs, the window settings keep what
+// outlives a start.
 #pragma once
 
 #include <QLibrary>
 #include <QMainWindow>
-#include <QPointer>
 
 #include <atomic>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "app/pictray/box_turn.h"
+#include "app/pictray/run_launcher.h"
+#include "app/pictray/window_settings.h"
 #include "engine/run/pictray_state.h"
-#include "engine/settings/settings_store.h"
 #include "thumbkit/thumbkit.h"
 
 class QAction;
@@ -26,16 +24,15 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QSplitter;
 class QTableView;
 class QTreeWidget;
 class QTimer;
-class QGroupBox;
 
 namespace pictray::app {
 
 class FileListModel;
 class QtRunHost;
+struct WindowControls;
 
 struct StartOptions {
   std::string programDir;  // folder of the program, its settings and libraries
@@ -64,7 +61,7 @@ class MainWindow : public QMainWindow {
   QWidget* control(Control c) const;
   FileListModel* fileListModel() const { return fileListModel_; }
   PictrayState& state() { return st_; }
-  const SettingsStore& settings() const { return settings_; }
+  const SettingsStore& settings() const { return settings_.store(); }
   QLabel* statusPart(int part) const { return statusParts_[part]; }
   QTreeWidget* summaryList() const { return LV03; }
   QTreeWidget* moveResultList() const { return LV02; }
@@ -93,11 +90,9 @@ class MainWindow : public QMainWindow {
  private:
   explicit MainWindow(const StartOptions& options);
   bool LoadThumbnailLibrary();
-  void BuildMenu();
-  void BuildBands();
-  void BuildStatusBar();
-  void BuildPanes();
-  void PlaceWindow();
+  // Size and place as stored, never smaller than the window can be used.
+  void PlaceWindow(const QRect& place);
+  void KeepControls(const WindowControls& built);
 
   void MoveStart();        // 1001
   void StartMove();        // the move itself, on the listed folder
@@ -127,12 +122,9 @@ class MainWindow : public QMainWindow {
   // Refuses (with a message) commands that reorder or free rows while a run
   // works; the button `pressed` of the refused command comes back up.
   bool RefuseWhileRunning(std::optional<Control> pressed = std::nullopt);
-  // Starts `run` on a worker thread holding a registration of the run.
-  void StartRun(std::function<void(RunRegistry::Guard)> run);
+  // At exit: no more boxes or commands, every run told to stop and waited for.
   void FinishRuns();
   bool ConfirmExit(const std::string& question, const char* yes, const char* no);
-  void StoreZenAppOn();
-  void StoreWindowPlace();
   void SetRunLockEnabled(bool enabled);
   void UncheckAnalysisButtons();
   bool IsChecked(Control c) const;
@@ -143,9 +135,10 @@ class MainWindow : public QMainWindow {
 
   StartOptions options_;
   std::string ProName, WindowTitle, CurrentDir;
-  SettingsStore settings_;
+  WindowSettings settings_;
   PictrayState st_;
   std::unique_ptr<QtRunHost> host_;
+  RunLauncher launcher_{st_.runs};
   QLibrary hDll;
   MakeMinImageFn MMI = nullptr;
 
@@ -166,11 +159,6 @@ class MainWindow : public QMainWindow {
   std::atomic<long> runPlace_{-1};
   std::atomic<bool> rowsDirty_{false};
 
-  struct Worker {
-    std::thread thread;
-    std::shared_ptr<std::atomic<bool>> done;
-  };
-  std::vector<Worker> workers_;
   bool destroyed_ = false;
   bool closing_ = false;       // waiting for the workers at exit
   std::string folderBytes_;    // what the folder field was last given

@@ -16,7 +16,7 @@
 #include <functional>
 
 #include "engine/fs/paths.h"
-#include "engine/settings/profile.h"
+#include "engine/settings/settings_keys.h"
 
 extern char** environ;
 
@@ -50,8 +50,8 @@ std::string Trimmed(const std::string& text) {
 void WriteCompanionPlace(QWidget* window, const std::string& programDir) {
   const std::string ini = programDir + "/Twinscan.ini";
   const QRect g = window->frameGeometry();
-  WriteProfileString("Section0", "Px", std::to_string(g.left() + 100), ini);
-  WriteProfileString("Section0", "Py", std::to_string(g.top() + 300), ini);
+  WriteSetting(key::TwinscanPx, std::to_string(g.left() + 100), ini);
+  WriteSetting(key::TwinscanPy, std::to_string(g.top() + 300), ini);
 }
 
 // A file URL built from the path's bytes, so that a name that is not UTF-8

@@ -62,6 +62,10 @@ inline constexpr SettingKey app1{kSection1, "app1", "open", " ", kPathWidth};
 inline constexpr SettingKey app2{kSection1, "app2", "open", " ", kPathWidth};
 inline constexpr SettingKey app3{kSection1, "app3", "open", " ", kPathWidth};
 inline constexpr SettingKey ZenApp{kSection1, "ZenApp", "Twinscan", "", kPathWidth};
+// Twinscan.ini, section "Section0": where Pictray places the companion's
+// window when it starts it (Twinscan reads them at its own start).
+inline constexpr SettingKey TwinscanPx{kSection0, "Px", nullptr, "50", 10};
+inline constexpr SettingKey TwinscanPy{kSection0, "Py", nullptr, "50", 10};
 }  // namespace key
 
 // The keys a new Pictray.ini gets after WPath, in the order they are written.

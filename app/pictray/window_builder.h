@@ -1,0 +1,85 @@
+// Builds the main window's menu, bands, status bar and panes, and hands back
+// the controls the window keeps under the system's names. Every control
+// sends its command id to the window's dispatch; nothing here runs a command.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "engine/list/file_list.h"
+#include "engine/run/controls.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QToolBar;
+class QTreeWidget;
+class QWidget;
+
+namespace pictray::app {
+
+class FileListModel;
+
+// The pre-read button as the settings file has it at start.
+struct PreReadButton {
+  std::string ZenApp;  // the program it starts, shown as its icon and tooltip
+  bool ZenAppOn = false;
+  std::string programDir;  // where a relative program is looked for
+};
+
+// What the builder hands back: every control by its name, and those the
+// window keeps in fields of their own.
+struct WindowControls {
+  std::map<Control, QWidget*> controls;
+  QLineEdit* ED01 = nullptr;
+  QLineEdit* CB01 = nullptr;
+  QTableView* LV01 = nullptr;
+  QTreeWidget* LV02 = nullptr;
+  QTreeWidget* LV03 = nullptr;
+  QProgressBar* PR01 = nullptr;
+  QProgressBar* PR02 = nullptr;
+  QPushButton* BT101 = nullptr;
+  QLabel* statusParts[3] = {nullptr, nullptr, nullptr};
+  QAction* menu5101 = nullptr;
+  QAction* menu5102 = nullptr;
+  FileListModel* fileListModel = nullptr;
+};
+
+class WindowBuilder {
+ public:
+  using Dispatch = std::function<void(int id)>;
+
+  WindowBuilder(QMainWindow& window, Dispatch command);
+
+  // Menu, status bar, bands and panes on the window, in that order; the
+  // file list's model answers from `rows`.
+  WindowControls Build(const FileList& rows, const PreReadButton& preRead);
+
+ private:
+  void BuildMenu();
+  void BuildStatusBar();
+  void BuildBands(const PreReadButton& preRead);
+  void BuildRunBand(const PreReadButton& preRead);
+  void BuildFolderBand();
+  void BuildNameBand();
+  void BuildJpegBand();
+  void BuildPanes(const FileList& rows);
+  // A band of its own, headed by `label` unless it is empty.
+  QToolBar* Band(const QString& label);
+  // Puts `w` on `bar` under `name`; a button sends `id` when clicked.
+  void Add(QToolBar* bar, QWidget* w, std::optional<Control> c, const char* name, const char* tip, int id);
+
+  QMainWindow& window_;
+  Dispatch command_;
+  WindowControls built_;
+};
+
+}  // namespace pictray::app

@@ -1,0 +1,61 @@
+#include "app/pictray/window_settings.h"
+
+#include "engine/settings/profile.h"
+#include "engine/settings/settings_keys.h"
+
+namespace pictray::app {
+
+WindowSettings::WindowSettings(const std::string& programDir, const std::string& proName)
+    : store_(programDir, proName) {}
+
+bool WindowSettings::Open() {
+  return store_.ProfileSetSub(TimeStamp::Now()) && store_.NewProfileSetSub(TimeStamp::Now());
+}
+
+void WindowSettings::RemoveWorkingFiles() const { store_.RemoveWorkingFiles(); }
+
+const std::string& WindowSettings::WorkingCopy() const {
+  return store_.profile.empty() ? store_.GRprofile : store_.profile;
+}
+
+void WindowSettings::Share(PictrayState& st) const {
+  st.profile = WorkingCopy();
+  st.GRprofile = store_.GRprofile;
+  st.programDir = store_.programDir();
+  st.ExifSel.set(store_.ExifSel);
+  st.disabledchar.set(store_.disabledchar);
+}
+
+StartSettings WindowSettings::ReadAtStart() const {
+  StartSettings s;
+  // The store read the place when it opened the file: one pass fewer.
+  s.place = QRect(ProfileNumber(store_.Px), ProfileNumber(store_.Py), ProfileNumber(store_.Pw),
+                  ProfileNumber(store_.Ph));
+  s.PartX = ReadSetting(key::PartX, store_.GRprofile);
+  s.WinClose = store_.WinClose;
+  s.ZenApp = ReadSetting(key::ZenApp, store_.GRprofile);
+  s.ZenAppOn = ReadSetting(key::ZenAppOn, store_.GRprofile) == "1";
+  return s;
+}
+
+std::string WindowSettings::ZenApp() const { return ReadSetting(key::ZenApp, WorkingCopy()); }
+
+std::string WindowSettings::ExifSel() const { return ReadSetting(key::ExifSel, WorkingCopy()); }
+
+void WindowSettings::StorePartX(const std::string& x) const {
+  WriteSetting(key::PartX, x, WorkingCopy());
+  WriteSetting(key::PartX, x, store_.GRprofile);
+}
+
+void WindowSettings::StoreZenAppOn(bool on) const {
+  WriteSetting(key::ZenAppOn, on ? "1" : "0", store_.GRprofile);
+}
+
+void WindowSettings::StorePlace(const QPoint& pos, const QSize& size) const {
+  WriteSetting(key::Px, std::to_string(pos.x()), store_.GRprofile);
+  WriteSetting(key::Py, std::to_string(pos.y()), store_.GRprofile);
+  WriteSetting(key::Pw, std::to_string(size.width()), store_.GRprofile);
+  WriteSetting(key::Ph, std::to_string(size.height()), store_.GRprofile);
+}
+
+}  // namespace pictray::app
