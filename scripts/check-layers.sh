@@ -12,7 +12,7 @@ declare -A may_use=(
   [run]="list"
   [names]="settings fs"
   [jpeg]="names settings fs"
-  [dupes]="settings fs"
+  [dupes]="list settings fs"
   [runs]="run jpeg names dupes list settings fs"
 )
 

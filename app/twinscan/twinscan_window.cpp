@@ -1,8 +1,7 @@
 #include "app/twinscan/twinscan_window.h"
 
-#include <sys/stat.h>
-
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileIconProvider>
 #include <QHeaderView>
@@ -16,13 +15,9 @@
 #include <QStyle>
 #include <QTableView>
 #include <QTableWidget>
-#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
-#include <cerrno>
-#include <cstring>
-#include <map>
 #include <set>
 
 #include "app/common/control_factory.h"
@@ -30,10 +25,10 @@
 #include "app/common/text_bytes.h"
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/properties_dialog.h"
-#include "engine/dupes/deleter.h"
+#include "app/twinscan/qt_twinscan_host.h"
 #include "engine/dupes/twinscan_profile.h"
-#include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
+#include "engine/runs/twinscan_run.h"
 #include "engine/settings/profile.h"
 
 namespace pictray::twinscan {
@@ -41,26 +36,6 @@ namespace {
 
 using ui::TextOf;
 QString Utf8(const char* s) { return QString::fromUtf8(s); }
-
-// The last component of the extraction folder, keeping its trailing "/".
-std::string LastComponent(const std::string& dir) {
-  std::string cut = dir;
-  if (!cut.empty() && cut.back() == '/') cut.pop_back();
-  const std::size_t slash = cut.rfind('/');
-  return dir.substr(slash == std::string::npos ? 0 : slash + 1);
-}
-
-// What the end message adds when copies were not moved.
-QString LeftText(const dupes::ExtractResult& r) {
-  QString text;
-  const int left = r.differs + r.changed;
-  if (left > 0) text += Utf8("（内容が一致しない・変更された%1件は残しました）").arg(left);
-  if (r.failed > 0) text += Utf8("（移動できなかった%1件）").arg(r.failed);
-  return text;
-}
-
-// Pauses between the steps, as the grouping shows them.
-void Pause() { QThread::msleep(100); }
 
 // The mark a toggle shows: an empty box when off, a ticked one when on.
 QPixmap ToggleMark(bool on) {
@@ -92,33 +67,6 @@ void MarkToggle(QPushButton* b, const QString& tip) {
   ui::MakeToolTip(b, tip);
 }
 
-// Why the extraction folder was not deleted, naming what was found.
-QString RefusalText(const std::string& samedir, const std::vector<dupes::DeleteProblem>& problems) {
-  using Kind = dupes::DeleteProblem::Kind;
-  static const std::map<Kind, const char*> reasons = {
-      {Kind::Foreign, "抽出したファイル以外のものがあります"},
-      {Kind::Changed, "抽出後に変更されたファイルがあります"},
-      {Kind::KeptDiffers, "残したファイルと内容が一致しなくなったファイルがあります"},
-      {Kind::Unreadable, "調べられないものがあります"},
-  };
-  constexpr int kShown = 5;
-  QString text = Utf8("抽出フォルダを削除しません");
-  for (const auto& [kind, reason] : reasons) {
-    QStringList found;
-    int count = 0;
-    for (const dupes::DeleteProblem& p : problems) {
-      if (p.kind != kind) continue;
-      if (++count > kShown) continue;
-      const bool inside = p.path.starts_with(samedir);
-      found << TextOf(inside ? p.path.substr(samedir.size()) : p.path);
-    }
-    if (count == 0) continue;
-    if (count > kShown) found << Utf8("…");
-    text += Utf8("／%1（%2件）: %3").arg(Utf8(reason)).arg(count).arg(found.join(", "));
-  }
-  return text;
-}
-
 // The bytes of a dropped local file's path (the URL keeps them percent-encoded).
 std::string DroppedPath(const QUrl& url) {
   return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
@@ -142,7 +90,9 @@ std::string TwinscanWindow::DeleterPath(const std::string& programPath) {
 }
 
 TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string& cmdLine)
-    : szlpCmdLine(cmdLine), programDir_(ProgramFolder(programPath)) {
+    : szlpCmdLine(cmdLine),
+      programDir_(ProgramFolder(programPath)),
+      host_(std::make_unique<QtTwinscanHost>(*this)) {
   const std::string base = programPath.substr(programPath.rfind('/') + 1);
   ProName = dupes::RemoveExtension(base);
   profile = dupes::TwinscanProfilePath(programPath);
@@ -158,14 +108,15 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
   BT42->setChecked(p.DeleteSoon == "1");
   move(ProfileNumber(p.Px), ProfileNumber(p.Py));
   resize(ProfileNumber(p.Pw), ProfileNumber(p.Ph));
+  ShowRunState();
 
   // Whole from the start: the deleter runs in the program's folder.
   if (!szlpCmdLine.empty()) TargetFolda = AbsolutePath(RemoveQuotes(szlpCmdLine));
   setAcceptDrops(true);
 }
 
-// The run blocks the window: it starts once the window is on the screen, so
-// that the listing is seen advancing.
+// The run starts once the window is on the screen, so that the listing is
+// seen advancing.
 void TwinscanWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (szlpCmdLine.empty() || autoRunTimerStarted_) return;
@@ -173,7 +124,7 @@ void TwinscanWindow::showEvent(QShowEvent* event) {
   QTimer::singleShot(100, this, [this] { AutoRun(false); });
 }
 
-TwinscanWindow::~TwinscanWindow() = default;
+TwinscanWindow::~TwinscanWindow() { FinishRun(); }
 
 void TwinscanWindow::BuildControls() {
   const QFont font = ui::MinchoFont(12);
@@ -192,6 +143,7 @@ void TwinscanWindow::BuildControls() {
   };
   gap(2);
   tool(QStyle::SP_FileIcon, cmd::Clear, "clear");
+  clearAction_ = toolbar_->actions().back();
   gap(11);
   tool(QStyle::SP_FileDialogDetailedView, cmd::Properties, "properties");
   tool(QStyle::SP_MessageBoxQuestion, cmd::Help, "help");
@@ -250,11 +202,13 @@ void TwinscanWindow::BuildControls() {
   BT41 = ui::MakeTextButtonWnd(central, cmd::OpenSame, Utf8("確認[app_open]"));
   BT42 = ui::MakeCheckButtonWnd(central, cmd::Delete, Utf8("抽出ファイル削除"));
   BT43 = ui::MakeTextButtonWnd(central, cmd::Quit, Utf8("終了"));
+  BT44 = ui::MakeTextButtonWnd(central, cmd::Stop, Utf8("中止"));
+  ui::MakeToolTip(BT44, Utf8("処理を次のファイルの前で止めます"));
   MarkToggle(BT01, Utf8("オンのとき: フォルダを渡して起動する（またはドロップする）と、確認なしですぐに"
                         "同ファイルを抽出します。オンのまま終了すると次回の起動でもそうします"));
   MarkToggle(BT42, Utf8("オンのとき: 抽出のあと、確認なしで抽出フォルダをごみ箱へ移します。"
                         "オンのまま終了すると次回の起動でもそうします"));
-  for (QPushButton* b : {BT01, BT41, BT42, BT43}) {
+  for (QPushButton* b : {BT01, BT41, BT42, BT43, BT44}) {
     b->setFont(font);
     const int id = ui::ControlId(b);
     connect(b, &QPushButton::clicked, this, [this, id] { Command(id); });
@@ -262,7 +216,7 @@ void TwinscanWindow::BuildControls() {
 }
 
 QPushButton* TwinscanWindow::button(int id) const {
-  for (QPushButton* b : {BT01, BT41, BT42, BT43})
+  for (QPushButton* b : {BT01, BT41, BT42, BT43, BT44})
     if (ui::ControlId(b) == id) return b;
   return nullptr;
 }
@@ -286,7 +240,9 @@ void TwinscanWindow::Layout() {
   const int top = std::max(30, tb + 4);
   place(LV01, 30, top, W - 60, H / 3 - (top - 30));
   place(LV02, 30, H / 3 + 45, W - 60, H / 3 - 50);
-  place(ST01, 30, H - 150, W - 60, 25);
+  // The stop control shares the count's line, on the buttons' column.
+  place(ST01, 30, H - 150, W - 160, 25);
+  place(BT44, W - 130, H - 150, 100, 25);
   PR01->setFixedSize(std::max(W - 60, 0), 10);
   PR02->setFixedSize(std::max(W - 60, 0), 10);
   place(PR01, 30, H - 120, W - 60, 10);
@@ -297,17 +253,17 @@ void TwinscanWindow::Layout() {
   place(BT43, W - 130, H - 60, 100, 40);
 }
 
-int TwinscanWindow::Ask(const QString& text, const char* caption1, const char* caption2) {
-  return ui::MessageBox1Q(this, text, Utf8(caption1), Utf8(caption2));
-}
-
 void TwinscanWindow::Command(int id) {
+  // While a run works, what would change its table, its lists or its
+  // extraction folder waits for its end (the controls are off meanwhile).
+  const bool touchesTheRun = id == cmd::Clear || id == cmd::Extract || id == cmd::OpenSame || id == cmd::Delete;
+  if (running_ && touchesTheRun) return;
   switch (id) {
     case cmd::Clear:
       model_->clear();
       ClearLists();
-      BT41->setEnabled(true);
-      BT42->setEnabled(true);
+      sameButtonsOn_ = true;
+      ShowRunState();
       break;
     case cmd::Properties: {
       PropertiesDialog dialog(this, profile, TextOf(ProName), windowIcon());
@@ -329,6 +285,9 @@ void TwinscanWindow::Command(int id) {
     case cmd::Quit:
       close();
       break;
+    case cmd::Stop:
+      val_.abort.store(1);
+      break;
     case cmd::OpenFiles: {
       std::set<int> rows;
       for (const QModelIndex& i : LV01->selectionModel()->selectedRows()) rows.insert(i.row());
@@ -346,64 +305,93 @@ void TwinscanWindow::ClearLists() {
   PR02->setValue(0);
 }
 
-bool TwinscanWindow::SetListView() {
-  PR01->setValue(0);
-  int shown = -1;
-  std::vector<dupes::FileRec> table =
-      dupes::SetListView(TargetFolda, [&](std::size_t i, std::size_t total) {
-        const int pos = static_cast<int>(i * 100 / total);
-        if (pos == shown) return;
-        shown = pos;
-        PR01->setValue(pos);
-        PR01->repaint();
-      });
-  if (table.empty()) return false;
-  model_->setTable(std::move(table));
-  return true;
-}
-
 void TwinscanWindow::SortTable() {
+  if (running_) return;  // the run shows its own order when it is done
   SortBit = 0;
   dupes::SortFileTable(model_->lpData(), SortBit);
   model_->Redraw();
 }
 
 void TwinscanWindow::AutoRun(bool dropped, const std::string& droppedPath) {
+  if (running_) return;
   if (dropped) {
     model_->clear();
     ClearLists();
-    BT41->setEnabled(true);
-    BT42->setEnabled(true);
+    sameButtonsOn_ = true;
     TargetFolda = droppedPath;
   }
-  if (!SetListView()) return;
-  kenbuf = std::to_string(model_->lpData().size());
-  ST01->setText(TextOf(kenbuf));
-  ST01->repaint();
-
-  dupes::SetSizeWork(model_->lpData());
-  Pause();
-  SortTable();
-  LV01->repaint();
-  Pause();
-  dupes::SetFolda(model_->lpData());
-  model_->Redraw();
-
-  if (BT01->isChecked()) {
-    LV02->setRowCount(0);
-    const dupes::ExtractResult r = MakeFoldaAndMove();
-    if (r.lockError != 0) return;
-    // The run shows nothing when all went as planned; copies left behind are
-    // worth a word.
-    if (!LeftText(r).isEmpty()) Ask(Utf8("抽出しました") + LeftText(r), "yes", "yes");
-  }
-  if (BT42->isChecked()) {
-    if (samedir.empty())
-      Ask(Utf8("抽出ファイルはありません"), "yes", "yes");
-    else
-      DeletionSequence();
-  }
+  StartRun(Job::AutoRun);
 }
+
+void TwinscanWindow::StartRun(Job job) {
+  if (closing_) return;
+  val_.TargetFolda = TargetFolda;
+  val_.deleteexe = deleteexe;
+  val_.programDir = programDir_;
+  val_.MoveSoon = BT01->isChecked();
+  val_.DeleteSoon = BT42->isChecked();
+  val_.pause = std::chrono::milliseconds(100);
+  val_.lpData = model_->lpData();
+  val_.samedir = samedir;
+  val_.kenbuf = kenbuf;
+  val_.moved = movedFiles;
+  val_.abort.store(0);
+  job_ = job;
+  running_ = true;
+  ShowRunState();
+  auto run = job == Job::AutoRun  ? ThreadTwinscanAutoRun
+             : job == Job::Extract ? ThreadTwinscanExtract
+                                   : ThreadTwinscanDelete;
+  worker_ = std::thread([this, run] { run(val_, *host_); });
+}
+
+void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
+  worker_.join();
+  running_ = false;
+  samedir = end.samedir;
+  movedFiles = end.moved;
+  // After an extraction BT41 and BT42 stay off while there is no folder to
+  // open or delete; a refused one changed nothing.
+  if (job_ == Job::Extract) sameButtonsOn_ = end.refused || IsFolder(samedir);
+  ShowRunState();
+  // A question answered while closing says nothing about the user's wish.
+  if (end.quit && !closing_) close();
+}
+
+void TwinscanWindow::FinishRun() {
+  closing_ = true;
+  if (!running_) return;
+  host_->SetClosing();
+  val_.abort.store(1);
+  // The run may be waiting for this thread; its end comes as an event.
+  while (running_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TwinscanWindow::ShowRunState() {
+  BT44->setEnabled(running_);
+  BT01->setEnabled(!running_);
+  BT41->setEnabled(!running_ && sameButtonsOn_);
+  BT42->setEnabled(!running_ && sameButtonsOn_);
+  clearAction_->setEnabled(!running_);
+}
+
+int TwinscanWindow::Message(const std::string& text, const std::string& caption1,
+                            const std::string& caption2) {
+  return ui::MessageBox1Q(this, TextOf(text), TextOf(caption1), TextOf(caption2));
+}
+
+void TwinscanWindow::ShowProgress(TwinscanBar bar, int position) {
+  (bar == TwinscanBar::PR01 ? PR01 : PR02)->setValue(position);
+}
+
+void TwinscanWindow::ShowCount(const std::string& text) {
+  kenbuf = text;
+  ST01->setText(TextOf(kenbuf));
+}
+
+void TwinscanWindow::ShowTable(const std::vector<dupes::FileRec>& lpData) { model_->setTable(lpData); }
+
+void TwinscanWindow::ClearResultLines() { LV02->setRowCount(0); }
 
 void TwinscanWindow::ShowResultLine(std::size_t index, const dupes::SameResultLine& line) {
   const int row = static_cast<int>(index);
@@ -418,104 +406,19 @@ void TwinscanWindow::ShowResultLine(std::size_t index, const dupes::SameResultLi
   }
 }
 
-dupes::ExtractResult TwinscanWindow::MakeFoldaAndMove() {
-  PR02->setValue(0);
-  dupes::ExtractCallbacks cb;
-  cb.progress = [this](int pos) {
-    if (pos == PR02->value()) return;
-    PR02->setValue(pos);
-    PR02->repaint();
-  };
-  cb.resultLine = [this](std::size_t index, const dupes::SameResultLine& line) {
-    ShowResultLine(index, line);
-  };
-  dupes::ExtractResult r =
-      dupes::MakeFoldaAndMove(model_->lpData(), TargetFolda, TimeStamp::Now(), false, cb);
-  if (r.lockError != 0) {
-    // Nothing was done: the earlier extraction folder stays the current one.
-    Ask(r.lockError == EWOULDBLOCK ? Utf8(kFolderBusy)
-                                   : Utf8("フォルダを開けません: ") + TextOf(std::strerror(r.lockError)),
-        "err", "err");
-    return r;
-  }
-  samedir = r.samedir;
-  movedFiles = r.moved;
-  return r;
-}
-
 void TwinscanWindow::ExtractNow() {
   if (!BT01->isChecked()) return;
   if (model_->lpData().empty()) return;  // the preference for the next run
   BT01->setChecked(false);
-  BT41->setEnabled(false);
-  BT42->setEnabled(false);
-  LV02->setRowCount(0);
-  const dupes::ExtractResult r = MakeFoldaAndMove();
-  if (r.lockError != 0) {
-    BT41->setEnabled(true);
-    BT42->setEnabled(true);
-    return;
-  }
-  if (samedir.empty())
-    Ask(Utf8("抽出ファイル無し") + LeftText(r), "yes", "yes");
-  else
-    Ask(Utf8("[%1] フォルダを作成して抽出").arg(TextOf(LastComponent(samedir))) + LeftText(r), "yes",
-        "yes");
-  PR01->setValue(0);
-  PR02->setValue(0);
-  if (IsFolder(samedir)) {
-    BT41->setEnabled(true);
-    BT42->setEnabled(true);
-  }
+  sameButtonsOn_ = false;
+  StartRun(Job::Extract);
 }
 
 void TwinscanWindow::DeleteNow() {
   if (!BT42->isChecked()) return;
   if (samedir.empty()) return;  // the preference for the next run
   BT42->setChecked(false);
-  if (Ask(Utf8("抽出フォルダの削除を実行しますか？"), "削除する", "しない") == 6) DeletionSequence();
-}
-
-void TwinscanWindow::DeletionSequence() {
-  const std::vector<dupes::DeleteProblem> problems = dupes::CheckBeforeDelete(samedir, movedFiles);
-  if (!problems.empty()) {
-    Ask(RefusalText(samedir, problems), "err", "err");
-    return;
-  }
-  QString error;
-  if (!FileDELETE2(samedir, error)) {
-    Ask(Utf8("抽出フォルダを削除できませんでした: ") + error, "err", "err");
-    return;
-  }
-  samedir.clear();
-  movedFiles.clear();
-  model_->clear();
-  SetListView();
-  kenbuf += "->" + std::to_string(model_->lpData().size());
-  ST01->setText(TextOf(kenbuf));
-  ClearLists();
-  if (Ask(Utf8("(%1)抽出ファイルの削除を実行しました").arg(TextOf(kenbuf)), "yes", "プログラム終了") == 7)
-    close();
-}
-
-bool TwinscanWindow::FileDELETE2(const std::string& path, QString& error) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return true;
-  const dupes::DeleterRun run = dupes::RunDeleter(deleteexe, path, programDir_);
-  if (run.startError != 0) {
-    error = TextOf(deleteexe + ": " + std::strerror(run.startError));
-    return false;
-  }
-  error = TextOf(run.output).trimmed();
-  if (run.exitStatus != 0) {
-    if (error.isEmpty()) error = "erasekit " + QString::number(run.exitStatus);
-    return false;
-  }
-  if (::lstat(path.c_str(), &st) == 0) {
-    error = TextOf(path);
-    return false;
-  }
-  return true;
+  StartRun(Job::Delete);
 }
 
 void TwinscanWindow::Shellopen(const std::string& program, const std::string& target) {
@@ -537,6 +440,7 @@ void TwinscanWindow::ShowPopup(const QPoint& pos) {
 }
 
 void TwinscanWindow::closeEvent(QCloseEvent* event) {
+  FinishRun();
   dupes::TwinscanProfile p;
   p.MoveSoon = BT01->isChecked() ? "1" : "0";
   p.DeleteSoon = BT42->isChecked() ? "1" : "0";
@@ -545,12 +449,12 @@ void TwinscanWindow::closeEvent(QCloseEvent* event) {
   p.Pw = std::to_string(width());
   p.Ph = std::to_string(height());
   if (!dupes::WriteTwinscanProfile(profile, p))
-    Ask(Utf8("設定ファイルに書き込めません: ") + TextOf(profile), "err", "err");
+    Message("設定ファイルに書き込めません: " + profile, "err", "err");
   event->accept();
 }
 
 void TwinscanWindow::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  if (!running_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
 void TwinscanWindow::dropEvent(QDropEvent* event) {

@@ -1,14 +1,19 @@
 // The Twinscan window: lists one folder, groups its copies, extracts the
 // surplus copies into a "same..." folder and deletes that folder on demand.
-// Everything runs on the window's thread.
+// The work is an engine run on a worker thread; the window starts it, shows
+// what its host brings and can stop it.
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "engine/dupes/extract.h"
+#include "engine/run/twinscan_host.h"
+#include "engine/run/twinscan_state.h"
 
+class QAction;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -18,6 +23,7 @@ class QTableWidget;
 namespace pictray::twinscan {
 
 class FileTableModel;
+class QtTwinscanHost;
 
 // Command ids of the toolbar, buttons and popup menu.
 namespace cmd {
@@ -28,6 +34,7 @@ inline constexpr int Extract = 2003;   // BT01
 inline constexpr int OpenSame = 2023;  // BT41
 inline constexpr int Delete = 2024;    // BT42
 inline constexpr int Quit = 2025;      // BT43
+inline constexpr int Stop = 2026;      // BT44
 inline constexpr int OpenFiles = 3003;
 }  // namespace cmd
 
@@ -44,6 +51,18 @@ class TwinscanWindow : public QMainWindow {
   void Command(int id);
   // The run that follows a start with a folder or a drop.
   void AutoRun(bool dropped, const std::string& droppedPath = {});
+  // A run is working (from its start until the window took its end).
+  bool running() const { return running_; }
+
+  // What a run shows, brought to this thread by its host.
+  int Message(const std::string& text, const std::string& caption1, const std::string& caption2);
+  void ShowProgress(TwinscanBar bar, int position);
+  void ShowCount(const std::string& text);
+  void ShowTable(const std::vector<dupes::FileRec>& lpData);
+  void ClearResultLines();
+  void ShowResultLine(std::size_t index, const dupes::SameResultLine& line);
+  // The run's last call; its thread has returned or is about to.
+  void RunEnded(const TwinscanEnd& end);
 
   // State, by the system's names.
   std::string ProName, profile, helpfile, deleteexe, szlpCmdLine, TargetFolda, samedir, kenbuf;
@@ -63,23 +82,35 @@ class TwinscanWindow : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // What a run does once its block is filled; the window does not wait for it.
+  enum class Job { AutoRun, Extract, Delete };
+
   void BuildControls();
   void Layout();
-  bool SetListView();
   void SortTable();
-  dupes::ExtractResult MakeFoldaAndMove();
-  void ShowResultLine(std::size_t index, const dupes::SameResultLine& line);
   void ExtractNow();
   void DeleteNow();
-  void DeletionSequence();
-  bool FileDELETE2(const std::string& path, QString& error);
   void ClearLists();
   void Shellopen(const std::string& program, const std::string& target);
   void AppFileOpen(const std::string& path);
   void ShowPopup(const QPoint& pos);
-  int Ask(const QString& text, const char* caption1, const char* caption2);
+  void StartRun(Job job);
+  // At closing: stops a working run and serves its calls until it has
+  // ended; no run starts afterwards.
+  void FinishRun();
+  // Enables the controls as a working run, or none, allows.
+  void ShowRunState();
 
   std::string programDir_;
+  std::unique_ptr<QtTwinscanHost> host_;
+  TwinscanBlock val_;
+  std::thread worker_;
+  bool running_ = false;
+  bool closing_ = false;
+  Job job_ = Job::AutoRun;
+  // BT41 and BT42 when no run works: an extraction without a folder to show
+  // turns them off until a clear or a drop.
+  bool sameButtonsOn_ = true;
   FileTableModel* model_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QTableView* LV01 = nullptr;
@@ -91,6 +122,8 @@ class TwinscanWindow : public QMainWindow {
   QPushButton* BT41 = nullptr;
   QPushButton* BT42 = nullptr;
   QPushButton* BT43 = nullptr;
+  QPushButton* BT44 = nullptr;
+  QAction* clearAction_ = nullptr;
   bool autoRunTimerStarted_ = false;  // timer 5000 runs once
 };
 

@@ -1,15 +1,16 @@
 // twinscan-cli [--extract [--dry-run]] FOLDER
-// Lists, keys, sorts and groups FOLDER as Twinscan does and prints the table
-// (file, folda, filename, size, sameno, firstfile). With --extract the surplus
-// copies are moved; --dry-run stops right before the first change on disk.
+// Runs Twinscan's automatic run on FOLDER (list, key, sort, group) and prints
+// the table (file, folda, filename, size, sameno, firstfile). With --extract
+// the surplus copies are moved; --dry-run stops right before the first
+// change on disk.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "engine/dupes/dupes.h"
-#include "engine/dupes/extract.h"
+#include "cli/twinscan/cli_host.h"
 #include "engine/fs/folder_lock.h"
+#include "engine/runs/twinscan_run.h"
 
 namespace {
 
@@ -113,22 +114,24 @@ int main(int argc, char** argv) {
   }
   if (folder.empty() || (dryRun && !extract)) return Usage();
 
+  pictray::TwinscanBlock val;
+  val.TargetFolda = folder;
+  val.MoveSoon = extract;
+  val.dryRun = dryRun;
   // The table printed leaves out the keys, so only keys that decide order or
   // groups are read.
-  int openError = 0;
-  std::vector<FileRec> table = SetListView(folder, nullptr, Keying::WhereNeeded, &openError);
-  if (openError != 0) {
+  val.keyEveryFile = false;
+  pictray::cli::TwinscanCliHost host;
+  const pictray::TwinscanReport report = pictray::ThreadTwinscanAutoRun(val, host);
+  if (report.openError != 0) {
     std::fprintf(stderr, "twinscan-cli: cannot read the folder %s: %s\n", Field(folder).c_str(),
-                 std::strerror(openError));
+                 std::strerror(report.openError));
     return 2;
   }
-  SetSizeWork(table);
-  SortFileTable(table, 0);
-  SetFolda(table);
-  PrintTable(table);
-  if (!extract || table.empty()) return 0;
+  PrintTable(host.lpData);
+  if (!report.extraction) return 0;
 
-  ExtractResult res = MakeFoldaAndMove(table, folder, pictray::TimeStamp::Now(), dryRun, {});
+  const ExtractResult& res = *report.extraction;
   if (res.lockError != 0) {
     std::fprintf(stderr, "twinscan-cli: %s\n",
                  res.lockError == EWOULDBLOCK ? pictray::kFolderBusy : std::strerror(res.lockError));

@@ -117,7 +117,7 @@ bool ListOther(int dirfd, const std::string& name, bool readNow, FileRec& r) {
 // whose key can decide their place or group: those sharing their size with
 // another file, and those whose size text is a prefix of another's ("100"
 // and "1000": the signature is compared with the digits).
-void ReadNeededSignatures(int dirfd, std::vector<FileRec>& table) {
+void ReadNeededSignatures(int dirfd, std::vector<FileRec>& table, AbortFlag abort) {
   std::map<std::string, int> sizes;  // distinct size texts in text order, with their counts
   for (const FileRec& r : table)
     if (r.groupable || r.linkToFile) ++sizes[r.size];
@@ -132,6 +132,7 @@ void ReadNeededSignatures(int dirfd, std::vector<FileRec>& table) {
     if (need) needed.insert(s);
   }
   for (FileRec& r : table) {
+    if (Aborted(abort)) return;
     if (!needed.count(r.size)) continue;
     if (r.groupable) r.samekey = SignatureAt(dirfd, r.filename, r.identity.size);
     if (r.linkToFile) r.samekey = GetFileBuffer(r.path);
@@ -157,13 +158,14 @@ bool SameFile(const FileRec& a, const FileRec& b) {
 
 // Groups one run of equal keys (indexes into lpData, in table order) by
 // content; each set's first file stays.
-void GroupRun(std::vector<FileRec>& lpData, const std::vector<std::size_t>& run) {
+void GroupRun(std::vector<FileRec>& lpData, const std::vector<std::size_t>& run, AbortFlag abort) {
   struct Set {
     std::size_t kept;
     int copies;
   };
   std::vector<Set> sets;
   for (std::size_t i : run) {
+    if (Aborted(abort)) return;
     FileRec& r = lpData[i];
     auto set =
         std::find_if(sets.begin(), sets.end(), [&](const Set& s) { return SameFile(lpData[s.kept], r); });
@@ -185,29 +187,6 @@ void GroupRun(std::vector<FileRec>& lpData, const std::vector<std::size_t>& run)
 
 }  // namespace
 
-FileIdentity IdentityOf(const struct stat& st) {
-  auto ns = [](const struct timespec& t) {
-    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
-  };
-  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-          static_cast<std::uint64_t>(st.st_size), ns(st.st_mtim), ns(st.st_ctim)};
-}
-
-const std::string& Cell(const FileRec& r, int column) {
-  static const std::string none;
-  switch (column) {
-    case 0: return r.file;
-    case 1: return r.folda;
-    case 2: return r.filename;
-    case 3: return r.path;
-    case 4: return r.size;
-    case 5: return r.sameno;
-    case 6: return r.firstfile;
-    case 7: return r.samekey;
-    default: return none;
-  }
-}
-
 std::string GetFileBuffer(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return "";
@@ -220,7 +199,7 @@ std::string GetFileBuffer(const std::string& path) {
 }
 
 std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress, Keying keying,
-                                 int* openError) {
+                                 int* openError, AbortFlag abort) {
   std::vector<FileRec> table;
   DIR* dir = ::opendir(folder.c_str());
   if (openError) *openError = dir ? 0 : errno;
@@ -237,7 +216,7 @@ std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& 
 
   const bool readNow = keying == Keying::AllFiles;
   table.reserve(names.size());
-  for (std::size_t i = 0; i < names.size(); ++i) {
+  for (std::size_t i = 0; i < names.size() && !Aborted(abort); ++i) {
     const auto& [name, type] = names[i];
     FileRec r;
     if (!(readNow && type == DT_REG && ListRegular(dirfd, name, r)) && !ListOther(dirfd, name, readNow, r))
@@ -251,7 +230,7 @@ std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& 
     table.push_back(std::move(r));
     if (progress) progress(i + 1, names.size());
   }
-  if (!readNow) ReadNeededSignatures(dirfd, table);
+  if (!readNow) ReadNeededSignatures(dirfd, table, abort);
   ::closedir(dir);
   return table;
 }
@@ -272,17 +251,17 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit) {
   });
 }
 
-void SetFolda(std::vector<FileRec>& lpData) {
+void SetFolda(std::vector<FileRec>& lpData, AbortFlag abort) {
   std::vector<std::size_t> run;
   for (std::size_t i = 0; i < lpData.size(); ++i) {
     if (!lpData[i].groupable) continue;
     if (!run.empty() && lpData[run.front()].samekey != lpData[i].samekey) {
-      GroupRun(lpData, run);
+      GroupRun(lpData, run, abort);
       run.clear();
     }
     run.push_back(i);
   }
-  if (!run.empty()) GroupRun(lpData, run);
+  if (!run.empty()) GroupRun(lpData, run, abort);
 }
 
 std::string RemoveExtension(const std::string& name) {

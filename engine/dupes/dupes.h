@@ -2,48 +2,20 @@
 // files into runs of copies.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-struct stat;
+#include "engine/list/twin_table.h"
 
 namespace pictray::dupes {
 
-// What says that a file is still the one that was examined: a same-size
-// rewrite whose modification time was put back still moves the change time.
-struct FileIdentity {
-  std::uint64_t dev = 0, ino = 0, size = 0;
-  std::int64_t mtimeNs = 0, ctimeNs = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-FileIdentity IdentityOf(const struct stat& st);
-
-// One listed file. The eight text fields are the columns of LV01.
-struct FileRec {
-  std::string file;       // name without its extension
-  std::string folda;      // "---", or the surplus folder name ("..._same")
-  std::string filename;   // name as the file system gives it (bytes)
-  std::string path;       // folder + "/" + filename
-  std::string size;       // decimal, 64-bit
-  std::string sameno;     // place in its run: "0" kept, "1", "2"... copies
-  std::string firstfile;  // `file` of the kept file (copies only)
-  std::string samekey;    // signature; after SetSizeWork size + signature
-
-  // Not shown: what grouping and a move later check against.
-  FileIdentity identity;
-  // Only regular files take part in grouping; symbolic links and special
-  // files are listed and left alone.
-  bool groupable = false;
-  bool linkToFile = false;  // its key is read through the link, for the table only
-  std::string keptPath;  // path of the kept file of its run (copies only)
-};
-
-inline constexpr int kColumns = 8;
-// Text of LV01 column 0..7.
-const std::string& Cell(const FileRec& r, int column);
+// Set by another thread to stop a long step between two files; a step given
+// nullptr runs to its end.
+using AbortFlag = const std::atomic<int>*;
+inline bool Aborted(AbortFlag abort) { return abort && abort->load(std::memory_order_relaxed) != 0; }
 
 // Content signature: the first 100 and last 100 bytes (all bytes below
 // 100) as upper-case hex pairs; "" when the file cannot be read.
@@ -65,9 +37,12 @@ enum class Keying {
 
 // Lists the files of `folder` (subfolders and a move's temporary files
 // skipped) in the order the file system returns them. A path that is not a
-// readable folder lists nothing and leaves its errno in `openError`.
+// readable folder lists nothing and leaves its errno in `openError`. Once
+// `abort` is set the listing stops before the next file: the table then
+// holds the files listed so far.
 std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress,
-                                 Keying keying = Keying::AllFiles, int* openError = nullptr);
+                                 Keying keying = Keying::AllFiles, int* openError = nullptr,
+                                 AbortFlag abort = nullptr);
 
 // samekey = size text followed by the signature.
 void SetSizeWork(std::vector<FileRec>& lpData);
@@ -82,7 +57,9 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit);
 // Splits every run of equal keys into sets of byte-identical files: the
 // first file of each set stays, the later ones become its surplus copies.
 // A file that is no longer as listed, or cannot be read, forms a set alone.
-void SetFolda(std::vector<FileRec>& lpData);
+// Once `abort` is set it stops before the next file; files not reached keep
+// the marks of the listing.
+void SetFolda(std::vector<FileRec>& lpData, AbortFlag abort = nullptr);
 
 // `name` without its last "." and what follows.
 std::string RemoveExtension(const std::string& name);

@@ -184,7 +184,8 @@ int MakeOwnFolder(int dirfd, const std::string& name, std::string& made) {
 }
 
 ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,
-                               const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb) {
+                               const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb,
+                               AbortFlag abort) {
   ExtractResult res;
   FolderLock lock;
   if (!dryRun && (res.lockError = lock.TryLock(folder)) != 0) return res;
@@ -198,6 +199,10 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
   // Reading each copy and its kept file whole is the long part: the progress
   // follows the copies.
   for (std::size_t k = 0; k < surplusRows.size(); ++k) {
+    if (Aborted(abort)) {
+      res.aborted = true;
+      break;
+    }
     if (cb.progress) cb.progress(static_cast<int>((k * 100 + 100) / surplusRows.size()));
     const FileRec& r = lpData[surplusRows[k]];
     const std::size_t line = FindLine(res.lines, r.folda);
@@ -244,7 +249,8 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
   return res;
 }
 
-std::vector<DeleteProblem> CheckBeforeDelete(const std::string& samedir, const std::vector<MovedFile>& moved) {
+std::vector<DeleteProblem> CheckBeforeDelete(const std::string& samedir, const std::vector<MovedFile>& moved,
+                                             AbortFlag abort) {
   std::vector<DeleteProblem> problems;
   std::string base = samedir;
   while (base.size() > 1 && base.back() == '/') base.pop_back();
@@ -259,6 +265,10 @@ std::vector<DeleteProblem> CheckBeforeDelete(const std::string& samedir, const s
   FindForeign(base, expected, problems);
 
   for (const MovedFile& m : moved) {
+    if (Aborted(abort)) {
+      problems.push_back({DeleteProblem::Kind::NotExamined, m.to});
+      continue;
+    }
     // A copy taken out of the folder again leaves nothing there to lose.
     if (::lstat(m.to.c_str(), &st) != 0) {
       if (errno != ENOENT) problems.push_back({DeleteProblem::Kind::Unreadable, m.to});

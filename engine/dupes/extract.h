@@ -2,7 +2,6 @@
 // time-stamped "same..." folder inside the source folder.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,16 +10,6 @@
 #include "engine/settings/settings_store.h"
 
 namespace pictray::dupes {
-
-// One line of the result list LV02: one surplus folder.
-struct SameResultLine {
-  std::string folda;      // surplus folder name
-  int count = 0;          // files moved into it
-  std::string firstFile;  // filename of the first file moved into it
-  std::string path;       // full path of the surplus folder
-  std::string mode;       // "new" when it was created, "add" when it existed
-  bool operator==(const SameResultLine&) const = default;
-};
 
 // What happened to one surplus copy.
 struct SurplusOutcome {
@@ -32,18 +21,13 @@ struct SurplusOutcome {
   std::string reason;    // for Failed: the system's error text
 };
 
-struct MovedFile {
-  std::string to, keptPath;
-  // Taken after the move: the rename itself sets the change time.
-  FileIdentity identity;
-};
-
 struct ExtractResult {
   std::string samedir;  // extraction folder ending in "/"; "" when nothing moved
   std::vector<SameResultLine> lines;
   std::vector<SurplusOutcome> outcomes;
   std::vector<MovedFile> moved;  // what a later deletion checks against
   int movedCount = 0, failed = 0, differs = 0, changed = 0;
+  bool aborted = false;  // stopped before the last copy; the moves made stay
   // 0, or why nothing was done: EWOULDBLOCK while another run moves files of
   // the folder, else the errno of opening the folder for its lock.
   int lockError = 0;
@@ -70,9 +54,11 @@ int MakeOwnFolder(int dirfd, const std::string& name, std::string& made);
 // replace anything. Folders are made only for files that are moved; with
 // `dryRun` nothing on disk changes and the result says what would be moved.
 // The folder's move lock is held throughout; while another run holds it,
-// nothing is done and lockError says so.
+// nothing is done and lockError says so. Once `abort` is set no further copy
+// is taken up.
 ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,
-                               const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb);
+                               const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb,
+                               AbortFlag abort = nullptr);
 
 
 // Something that keeps the extraction folder out of the trash.
@@ -82,6 +68,7 @@ struct DeleteProblem {
     Changed,      // a moved copy is no longer the file that was moved
     KeptDiffers,  // the kept file no longer holds the copy's bytes
     Unreadable,   // the folder or a copy cannot be examined
+    NotExamined,  // the check was stopped before this copy
   };
   Kind kind = Kind::Foreign;
   std::string path;
@@ -89,7 +76,9 @@ struct DeleteProblem {
 
 // Examines `samedir` right before it goes to the trash: it may go only when
 // it holds nothing but the `moved` copies, each as it was moved and still
-// byte-identical to its kept file. Empty when it may go (or is gone).
-std::vector<DeleteProblem> CheckBeforeDelete(const std::string& samedir, const std::vector<MovedFile>& moved);
+// byte-identical to its kept file. Empty when it may go (or is gone). Once
+// `abort` is set the copies not yet compared are NotExamined.
+std::vector<DeleteProblem> CheckBeforeDelete(const std::string& samedir, const std::vector<MovedFile>& moved,
+                                             AbortFlag abort = nullptr);
 
 }  // namespace pictray::dupes

@@ -1,4 +1,5 @@
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
@@ -8,6 +9,7 @@
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/twinscan_window.h"
 #include "engine/fs/folder_lock.h"
+#include "engine/runs/twinscan_run.h"
 #include "engine/settings/profile.h"
 #include "tests/app/box_answerer.h"
 #include "tests/support/temp_dir.h"
@@ -41,6 +43,15 @@ class TwinscanTest : public QObject {
     }
   };
 
+  // `files` small files in the source folder, one in ten a copy of the one
+  // before it.
+  static void FillLargeFolder(const TempDir& src, int files) {
+    for (int i = 0; i < files; ++i) {
+      const int content = i % 10 == 9 ? i - 1 : i;
+      src.Write("f" + std::to_string(i) + ".dat", "file " + std::to_string(content));
+    }
+  }
+
   static int Copies(const TwinscanWindow& w) {
     int n = 0;
     for (const auto& r : w.model()->lpData()) n += r.sameno == "1";
@@ -71,7 +82,8 @@ class TwinscanTest : public QObject {
     QCOMPARE(w.resultList()->rowCount(), 0);
   }
 
-  // The run blocks the window, so it waits until the window is shown.
+  // The listing is to be seen advancing, so the run waits until the window
+  // is shown.
   void theRunStartsOnlyAfterTheWindowAppears() {
     Setup s("");
     TwinscanWindow w(s.program, s.src.path());
@@ -150,11 +162,13 @@ class TwinscanTest : public QObject {
     TwinscanWindow w(s.program, s.src.path());
     w.show();
     QTRY_COMPARE(w.countLabel()->text(), QString("5"));
-    QTRY_COMPARE(Copies(w), 2);
+    QTRY_VERIFY(!w.running());
+    QCOMPARE(Copies(w), 2);
     // One copy changes after grouping: it is left where it is.
     for (const auto& r : w.model()->lpData())
       if (r.filename.starts_with("m") && r.sameno == "1") s.src.Write(r.filename, std::string(1000, 'x'));
     w.button(cmd::Extract)->click();
+    QTRY_VERIFY(!w.running());
     QCOMPARE(boxes.texts.size(), 1);
     const std::vector<std::string> made = s.SameFolders();
     QCOMPARE(made.size(), std::size_t(1));
@@ -165,6 +179,7 @@ class TwinscanTest : public QObject {
     QVERIFY(fs::exists(s.src.path() + "/m1.jpg") && fs::exists(s.src.path() + "/m2.jpg"));
 
     w.button(cmd::Delete)->click();
+    QTRY_VERIFY(!w.running());
     QCOMPARE(boxes.texts.value(1), QString::fromUtf8("抽出フォルダの削除を実行しますか？"));
     QCOMPARE(boxes.captions.value(1), QString::fromUtf8("削除する/しない"));
     QCOMPARE(boxes.texts.value(2), QString::fromUtf8("(5->4)抽出ファイルの削除を実行しました"));
@@ -181,7 +196,9 @@ class TwinscanTest : public QObject {
     TwinscanWindow w(s.program, s.src.path());
     w.show();
     QTRY_COMPARE(w.countLabel()->text(), QString("2"));
+    QTRY_VERIFY(!w.running());
     w.button(cmd::Extract)->click();
+    QTRY_VERIFY(!w.running());
     QCOMPARE(boxes.texts.value(0), QString::fromUtf8("抽出ファイル無し"));
     QVERIFY(!w.button(cmd::Extract)->isChecked());
     QVERIFY(!w.button(cmd::OpenSame)->isEnabled());
@@ -237,9 +254,11 @@ class TwinscanTest : public QObject {
     TwinscanWindow w(s.program, s.src.path());
     w.show();
     QTRY_COMPARE(Copies(w), 1);
+    QTRY_VERIFY(!w.running());
     pictray::FolderLock other;
     QCOMPARE(other.TryLock(s.src.path()), 0);
     w.button(cmd::Extract)->click();
+    QTRY_VERIFY(!w.running());
     QCOMPARE(boxes.texts.value(0), QString::fromUtf8(pictray::kFolderBusy));
     QCOMPARE(boxes.captions.value(0), QString("err/err"));
     QVERIFY(s.SameFolders().empty());
@@ -254,9 +273,77 @@ class TwinscanTest : public QObject {
     QTRY_VERIFY(!w.samedir.empty());
     std::ofstream(w.samedir + "notes.txt") << "mine";
     w.button(cmd::Delete)->click();
+    QTRY_VERIFY(!w.running());
     QCOMPARE(boxes.texts.value(1), QString::fromUtf8("抽出フォルダを削除しません／抽出したファイル以外のものがあります"
                                                      "（1件）: notes.txt"));
     QVERIFY(fs::exists(w.samedir + "notes.txt"));
+  }
+
+  // The stop control, on only while the run works, ends it between two
+  // files: the listing it stopped shows nothing and nothing moves.
+  void theStopControlEndsARunBetweenFiles() {
+    Setup s("MoveSoon=1\n");
+    FillLargeFolder(s.src, 3000);
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    QPushButton* stop = w.button(cmd::Stop);
+    QVERIFY(!stop->isEnabled());
+    auto* PR01 = w.findChild<QProgressBar*>("2008");
+    bool pressed = false;
+    connect(PR01, &QProgressBar::valueChanged, &w, [&](int value) {
+      if (value < 10 || pressed) return;
+      pressed = true;
+      QVERIFY(stop->isEnabled());
+      stop->click();
+    });
+    w.show();
+    QTRY_VERIFY(pressed);
+    QTRY_VERIFY(!w.running());
+    QCOMPARE(boxes.texts, QStringList{QString::fromUtf8(pictray::kTwinscanAborted)});
+    QVERIFY(!stop->isEnabled());
+    QVERIFY(w.button(cmd::Extract)->isEnabled());
+    QCOMPARE(w.model()->rowCount(), 0);
+    QCOMPARE(w.countLabel()->text(), QString("999->99"));
+    QVERIFY(s.SameFolders().empty());
+    QCOMPARE(std::distance(fs::directory_iterator(s.src.path()), fs::directory_iterator()), 3003);
+  }
+
+  // Closing stops the run and waits for it; nothing more is asked or moved.
+  void closingDuringARunStopsItAndWaitsForIt() {
+    Setup s("MoveSoon=1\n");
+    FillLargeFolder(s.src, 3000);
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    bool closed = false;
+    connect(w.findChild<QProgressBar*>("2008"), &QProgressBar::valueChanged, &w, [&](int value) {
+      if (value < 10 || closed) return;
+      closed = true;
+      QTimer::singleShot(0, &w, [&] { w.close(); });  // as the close box's event
+    });
+    w.show();
+    QTRY_VERIFY(!w.isVisible());
+    QVERIFY(!w.running());
+    QVERIFY(boxes.texts.isEmpty());
+    QVERIFY(s.SameFolders().empty());
+    QCOMPARE(pictray::GetProfileString("Section0", "MoveSoon", "", 0, s.bin.path() + "/Twinscan.ini"),
+             std::string("1"));
+  }
+
+  // While the run works the window goes on serving its events.
+  void theWindowServesEventsWhileTheRunWorks() {
+    Setup s("");
+    FillLargeFolder(s.src, 3000);
+    TwinscanWindow w(s.program, s.src.path());
+    int ticksWhileRunning = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, &w, [&] { ticksWhileRunning += w.running(); });
+    ticker.start(5);
+    w.show();
+    QTRY_VERIFY(w.running());
+    QTRY_VERIFY(!w.running());
+    QVERIFY2(ticksWhileRunning >= 10, qPrintable(QString::number(ticksWhileRunning)));
+    QCOMPARE(w.countLabel()->text(), QString("3003"));
+    QCOMPARE(Copies(w), 301);
   }
 
   // On, a toggle acts at the next start without a question: it has to look

@@ -342,5 +342,34 @@ TEST(DupesExtract, DeletionIsRefusedWhenAKeptFileOrACopyChanged) {
   }
 }
 
+// A step given a set abort flag stops before its next file: the listing
+// lists nothing more, the grouping marks nothing, the extraction moves
+// nothing, and the deletion check passes no copy it has not examined.
+TEST(DupesExtract, EveryLongStepStopsBeforeItsNextFileOnceAborted) {
+  TempDir dir;
+  dir.Write("a.jpg", Big('x'));
+  dir.Write("b.jpg", Big('x'));
+  const std::atomic<int> stop{1};
+  EXPECT_TRUE(SetListView(dir.path(), nullptr, Keying::AllFiles, nullptr, &stop).empty());
+  std::vector<FileRec> t = SetListView(dir.path(), nullptr);
+  SetSizeWork(t);
+  SetFolda(t, &stop);
+  for (const FileRec& r : t) EXPECT_EQ(r.sameno, "") << r.filename;
+
+  const std::vector<FileRec> grouped = InNameOrder(dir.path());
+  const ExtractResult stopped = MakeFoldaAndMove(grouped, dir.path(), kWhen, false, {}, &stop);
+  EXPECT_TRUE(stopped.aborted);
+  EXPECT_EQ(stopped.movedCount, 0);
+  EXPECT_EQ(stopped.samedir, "");
+  EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
+
+  const ExtractResult res = MakeFoldaAndMove(grouped, dir.path(), kWhen, false, {});
+  ASSERT_EQ(res.moved.size(), 1u);
+  const std::vector<DeleteProblem> problems = CheckBeforeDelete(res.samedir, res.moved, &stop);
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].kind, DeleteProblem::Kind::NotExamined);
+  EXPECT_EQ(problems[0].path, res.samedir + "a_same/b.jpg");
+}
+
 }  // namespace
 }  // namespace pictray::dupes

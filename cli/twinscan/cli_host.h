@@ -1,0 +1,26 @@
+// The run host of twinscan-cli: it keeps the last table the run shows, which
+// the program prints; what the window would show on the way (progress,
+// counts, result lines, messages) is left out, as the program prints the
+// extraction's own report. Questions answer 7, as a closed box does.
+#pragma once
+
+#include <vector>
+
+#include "engine/run/twinscan_host.h"
+
+namespace pictray::cli {
+
+class TwinscanCliHost : public TwinscanHost {
+ public:
+  int MessageBox1Q(const std::string&, const std::string&, const std::string&) override { return 7; }
+  void SetProgress(TwinscanBar, int) override {}
+  void SetCountText(const std::string&) override {}
+  void SetTable(const std::vector<dupes::FileRec>& table) override { lpData = table; }
+  void ClearResultLines() override {}
+  void SetResultLine(std::size_t, const dupes::SameResultLine&) override {}
+  void RunEnded(const TwinscanEnd&) override {}
+
+  std::vector<dupes::FileRec> lpData;
+};
+
+}  // namespace pictray::cli

@@ -1,0 +1,64 @@
+// Twinscan's rows: the file table behind LV01, the lines of the result list
+// LV02 and the copies an extraction moved. They sit in the list layer, below
+// the host interface that carries them to a window; the dupes module fills
+// them, hence their namespace.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct stat;
+
+namespace pictray::dupes {
+
+// What says that a file is still the one that was examined: a same-size
+// rewrite whose modification time was put back still moves the change time.
+struct FileIdentity {
+  std::uint64_t dev = 0, ino = 0, size = 0;
+  std::int64_t mtimeNs = 0, ctimeNs = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+FileIdentity IdentityOf(const struct stat& st);
+
+// One listed file. The eight text fields are the columns of LV01.
+struct FileRec {
+  std::string file;       // name without its extension
+  std::string folda;      // "---", or the surplus folder name ("..._same")
+  std::string filename;   // name as the file system gives it (bytes)
+  std::string path;       // folder + "/" + filename
+  std::string size;       // decimal, 64-bit
+  std::string sameno;     // place in its run: "0" kept, "1", "2"... copies
+  std::string firstfile;  // `file` of the kept file (copies only)
+  std::string samekey;    // signature; after SetSizeWork size + signature
+
+  // Not shown: what grouping and a move later check against.
+  FileIdentity identity;
+  // Only regular files take part in grouping; symbolic links and special
+  // files are listed and left alone.
+  bool groupable = false;
+  bool linkToFile = false;  // its key is read through the link, for the table only
+  std::string keptPath;  // path of the kept file of its run (copies only)
+};
+
+inline constexpr int kColumns = 8;
+// Text of LV01 column 0..7.
+const std::string& Cell(const FileRec& r, int column);
+
+// One line of the result list LV02: one surplus folder.
+struct SameResultLine {
+  std::string folda;      // surplus folder name
+  int count = 0;          // files moved into it
+  std::string firstFile;  // filename of the first file moved into it
+  std::string path;       // full path of the surplus folder
+  std::string mode;       // "new" when it was created, "add" when it existed
+  bool operator==(const SameResultLine&) const = default;
+};
+
+// A copy an extraction moved, as a later deletion checks it.
+struct MovedFile {
+  std::string to, keptPath;
+  // Taken after the move: the rename itself sets the change time.
+  FileIdentity identity;
+};
+
+}  // namespace pictray::dupes

@@ -1,0 +1,48 @@
+// The only way a Twinscan run touches its window. The Qt host carries every
+// call to the window's thread and waits for it, except the end, which the
+// window takes after the run's thread has returned; twinscan-cli and the
+// tests have hosts of their own.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "engine/list/twin_table.h"
+
+namespace pictray {
+
+// Twinscan's two progress bars, both 0..100.
+enum class TwinscanBar {
+  PR01,  // listing
+  PR02,  // extraction
+};
+
+// How a run ended: told once, as the run's last call.
+struct TwinscanEnd {
+  bool aborted = false;  // the stop control ended it between two files
+  bool refused = false;  // another run was moving files of the folder: nothing was extracted
+  bool quit = false;     // after the deletion the user chose to end the program
+  std::string samedir;   // the extraction folder now ("" when there is none)
+  std::vector<dupes::MovedFile> moved;  // the copies in it, as a deletion checks them
+};
+
+class TwinscanHost {
+ public:
+  virtual ~TwinscanHost() = default;
+
+  // The message box of the window: 6 for the first button, 7 otherwise.
+  virtual int MessageBox1Q(const std::string& text, const std::string& caption1,
+                           const std::string& caption2) = 0;
+  virtual void SetProgress(TwinscanBar bar, int position) = 0;
+  // ST01: the count text kenbuf ("N", after a deletion "N->M").
+  virtual void SetCountText(const std::string& kenbuf) = 0;
+  // LV01 shows a copy of these rows from now on.
+  virtual void SetTable(const std::vector<dupes::FileRec>& lpData) = 0;
+  // LV02: emptied, or line `index` added (index == current count) or replaced.
+  virtual void ClearResultLines() = 0;
+  virtual void SetResultLine(std::size_t index, const dupes::SameResultLine& line) = 0;
+  virtual void RunEnded(const TwinscanEnd& end) = 0;
+};
+
+}  // namespace pictray

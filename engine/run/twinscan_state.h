@@ -1,0 +1,37 @@
+// Twinscan's parameter block: what a run is given. The window fills it on
+// its thread before the run starts; while the run works only the abort flag
+// changes.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "engine/list/twin_table.h"
+
+namespace pictray {
+
+struct TwinscanBlock {
+  std::string TargetFolda;  // the source folder
+  std::string deleteexe;    // the deleter (erasekit)
+  std::string programDir;   // where the deleter runs
+  bool MoveSoon = false;    // BT01 on: the automatic run extracts after grouping
+  bool DeleteSoon = false;  // BT42 on: ... and then deletes the extraction folder
+  // false: only the keys that decide the order or the groups are read (the
+  // table's key column may then stay empty).
+  bool keyEveryFile = true;
+  bool dryRun = false;  // the extraction says what it would move and changes nothing
+  // Between keying, sorting and grouping, so that the user sees each table.
+  std::chrono::milliseconds pause{0};
+
+  // What the window holds from earlier runs.
+  std::vector<dupes::FileRec> lpData;  // the table shown (the extraction moves its copies)
+  std::string samedir, kenbuf;
+  std::vector<dupes::MovedFile> moved;
+
+  std::atomic<int> abort{0};
+  bool Aborted() const { return abort.load(std::memory_order_relaxed) != 0; }
+};
+
+}  // namespace pictray

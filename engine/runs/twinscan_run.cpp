@@ -1,0 +1,275 @@
+#include "engine/runs/twinscan_run.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
+#include <utility>
+
+#include "engine/dupes/deleter.h"
+#include "engine/fs/folder_lock.h"
+
+namespace pictray {
+namespace {
+
+using dupes::DeleteProblem;
+using dupes::ExtractResult;
+using dupes::FileRec;
+
+// What one run carries from step to step.
+struct Work {
+  TwinscanBlock& val;
+  TwinscanHost& host;
+  TwinscanReport report;
+  std::string kenbuf;
+
+  Work(TwinscanBlock& v, TwinscanHost& h) : val(v), host(h), kenbuf(v.kenbuf) {
+    report.end.samedir = v.samedir;
+    report.end.moved = v.moved;
+  }
+  // False, marking the run aborted, once the stop control was used.
+  bool GoOn() {
+    if (val.Aborted()) report.end.aborted = true;
+    return !report.end.aborted;
+  }
+  int Ask(const std::string& text, const char* caption1, const char* caption2) {
+    return host.MessageBox1Q(text, caption1, caption2);
+  }
+  void ResetProgress() {
+    host.SetProgress(TwinscanBar::PR01, 0);
+    host.SetProgress(TwinscanBar::PR02, 0);
+  }
+};
+
+// The last component of the extraction folder, keeping its trailing "/".
+std::string LastComponent(const std::string& dir) {
+  std::string cut = dir;
+  if (!cut.empty() && cut.back() == '/') cut.pop_back();
+  const std::size_t slash = cut.rfind('/');
+  return dir.substr(slash == std::string::npos ? 0 : slash + 1);
+}
+
+// What the end message adds when copies were not moved.
+std::string LeftText(const ExtractResult& r) {
+  std::string text;
+  const int left = r.differs + r.changed;
+  if (left > 0) text += "（内容が一致しない・変更された" + std::to_string(left) + "件は残しました）";
+  if (r.failed > 0) text += "（移動できなかった" + std::to_string(r.failed) + "件）";
+  return text;
+}
+
+// Why the extraction folder was not deleted, naming what was found.
+std::string RefusalText(const std::string& samedir, const std::vector<DeleteProblem>& problems) {
+  using Kind = DeleteProblem::Kind;
+  static constexpr std::pair<Kind, const char*> reasons[] = {
+      {Kind::Foreign, "抽出したファイル以外のものがあります"},
+      {Kind::Changed, "抽出後に変更されたファイルがあります"},
+      {Kind::KeptDiffers, "残したファイルと内容が一致しなくなったファイルがあります"},
+      {Kind::Unreadable, "調べられないものがあります"},
+  };
+  constexpr int kShown = 5;
+  std::string text = "抽出フォルダを削除しません";
+  for (const auto& [kind, reason] : reasons) {
+    std::string found;
+    int count = 0;
+    for (const DeleteProblem& p : problems) {
+      if (p.kind != kind || ++count > kShown) continue;
+      if (!found.empty()) found += ", ";
+      found += p.path.starts_with(samedir) ? p.path.substr(samedir.size()) : p.path;
+    }
+    if (count == 0) continue;
+    if (count > kShown) found += ", …";
+    text += std::string("／") + reason + "（" + std::to_string(count) + "件）: " + found;
+  }
+  return text;
+}
+
+std::string Trimmed(const std::string& text) {
+  const char* blanks = " \t\r\n\f\v";
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// Between the steps of the automatic run, so that each table is seen.
+void Pause(const TwinscanBlock& val) {
+  if (val.pause.count() > 0) std::this_thread::sleep_for(val.pause);
+}
+
+// Lists the source folder with PR01 following the files.
+std::vector<FileRec> ListFolder(Work& w, int& openError) {
+  w.host.SetProgress(TwinscanBar::PR01, 0);
+  int shown = 0;
+  auto progress = [&](std::size_t listed, std::size_t total) {
+    const int position = static_cast<int>(listed * 100 / total);
+    if (position == shown) return;
+    shown = position;
+    w.host.SetProgress(TwinscanBar::PR01, position);
+  };
+  const dupes::Keying keying = w.val.keyEveryFile ? dupes::Keying::AllFiles : dupes::Keying::WhereNeeded;
+  return dupes::SetListView(w.val.TargetFolda, progress, keying, &openError, &w.val.abort);
+}
+
+// Moves the surplus copies of `table` with PR02 and LV02 following them.
+// False when the run is to end here: refused, or stopped.
+bool Extract(Work& w, const std::vector<FileRec>& table) {
+  w.host.SetProgress(TwinscanBar::PR02, 0);
+  int shown = 0;
+  dupes::ExtractCallbacks cb;
+  cb.progress = [&](int position) {
+    if (position == shown) return;
+    shown = position;
+    w.host.SetProgress(TwinscanBar::PR02, position);
+  };
+  cb.resultLine = [&](std::size_t index, const dupes::SameResultLine& line) {
+    w.host.SetResultLine(index, line);
+  };
+  const ExtractResult& r = w.report.extraction.emplace(dupes::MakeFoldaAndMove(
+      table, w.val.TargetFolda, TimeStamp::Now(), w.val.dryRun, cb, &w.val.abort));
+  if (r.lockError != 0) {
+    // Nothing was done: the earlier extraction folder stays the current one.
+    w.report.end.refused = true;
+    w.Ask(r.lockError == EWOULDBLOCK ? std::string(kFolderBusy)
+                                     : std::string("フォルダを開けません: ") + std::strerror(r.lockError),
+          "err", "err");
+    return false;
+  }
+  w.report.end.samedir = r.samedir;
+  w.report.end.moved = r.moved;
+  if (r.aborted) w.report.end.aborted = true;
+  return !r.aborted;
+}
+
+// Has the deleter take `path` away and checks that it is gone; false with
+// the reason in `error` otherwise.
+bool FileDELETE2(const TwinscanBlock& val, const std::string& path, std::string& error) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return true;
+  const dupes::DeleterRun run = dupes::RunDeleter(val.deleteexe, path, val.programDir);
+  if (run.startError != 0) {
+    error = val.deleteexe + ": " + std::strerror(run.startError);
+    return false;
+  }
+  error = Trimmed(run.output);
+  if (run.exitStatus != 0) {
+    if (error.empty()) error = "erasekit " + std::to_string(run.exitStatus);
+    return false;
+  }
+  if (::lstat(path.c_str(), &st) == 0) {
+    error = path;
+    return false;
+  }
+  return true;
+}
+
+// The checks, the deletion, the folder listed again and the count before
+// and after.
+void DeletionSequence(Work& w) {
+  TwinscanEnd& end = w.report.end;
+  const std::vector<DeleteProblem> problems = dupes::CheckBeforeDelete(end.samedir, end.moved, &w.val.abort);
+  if (!w.GoOn()) return;
+  if (!problems.empty()) {
+    w.Ask(RefusalText(end.samedir, problems), "err", "err");
+    return;
+  }
+  std::string error;
+  if (!FileDELETE2(w.val, end.samedir, error)) {
+    w.Ask("抽出フォルダを削除できませんでした: " + error, "err", "err");
+    return;
+  }
+  end.samedir.clear();
+  end.moved.clear();
+  w.host.SetTable({});
+  int openError = 0;
+  const std::vector<FileRec> table = ListFolder(w, openError);
+  if (!w.GoOn()) return;
+  w.host.SetTable(table);
+  w.kenbuf += "->" + std::to_string(table.size());
+  w.host.SetCountText(w.kenbuf);
+  w.host.ClearResultLines();
+  w.ResetProgress();
+  if (w.Ask("(" + w.kenbuf + ")抽出ファイルの削除を実行しました", "yes", "プログラム終了") == 7) end.quit = true;
+}
+
+void AutoRunSteps(Work& w) {
+  std::vector<FileRec> table = ListFolder(w, w.report.openError);
+  if (!w.GoOn() || table.empty()) return;
+  w.host.SetTable(table);
+  w.kenbuf = std::to_string(table.size());
+  w.host.SetCountText(w.kenbuf);
+
+  dupes::SetSizeWork(table);
+  Pause(w.val);
+  if (!w.GoOn()) return;
+  dupes::SortFileTable(table, 0);
+  w.host.SetTable(table);
+  Pause(w.val);
+  if (!w.GoOn()) return;
+  dupes::SetFolda(table, &w.val.abort);
+  if (!w.GoOn()) return;
+  w.host.SetTable(table);
+
+  if (w.val.MoveSoon) {
+    w.host.ClearResultLines();
+    if (!Extract(w, table)) return;
+    // Nothing is said when all went as planned; copies left behind are
+    // worth a word.
+    const std::string left = LeftText(*w.report.extraction);
+    if (!left.empty()) w.Ask("抽出しました" + left, "yes", "yes");
+  }
+  if (w.val.DeleteSoon) {
+    if (w.report.end.samedir.empty())
+      w.Ask("抽出ファイルはありません", "yes", "yes");
+    else
+      DeletionSequence(w);
+  }
+}
+
+void ExtractSteps(Work& w) {
+  w.host.ClearResultLines();
+  if (!Extract(w, w.val.lpData)) return;
+  const std::string& samedir = w.report.end.samedir;
+  const std::string left = LeftText(*w.report.extraction);
+  if (samedir.empty())
+    w.Ask("抽出ファイル無し" + left, "yes", "yes");
+  else
+    w.Ask("[" + LastComponent(samedir) + "] フォルダを作成して抽出" + left, "yes", "yes");
+  w.ResetProgress();
+}
+
+void DeleteSteps(Work& w) {
+  if (w.Ask("抽出フォルダの削除を実行しますか？", "削除する", "しない") == 6) DeletionSequence(w);
+}
+
+// The one ending of every run.
+TwinscanReport Finish(Work& w) {
+  if (w.report.end.aborted) {
+    w.Ask(kTwinscanAborted, "yes", "yes");
+    w.ResetProgress();
+  }
+  w.host.RunEnded(w.report.end);
+  return std::move(w.report);
+}
+
+}  // namespace
+
+TwinscanReport ThreadTwinscanAutoRun(TwinscanBlock& val, TwinscanHost& host) {
+  Work w(val, host);
+  AutoRunSteps(w);
+  return Finish(w);
+}
+
+TwinscanReport ThreadTwinscanExtract(TwinscanBlock& val, TwinscanHost& host) {
+  Work w(val, host);
+  ExtractSteps(w);
+  return Finish(w);
+}
+
+TwinscanReport ThreadTwinscanDelete(TwinscanBlock& val, TwinscanHost& host) {
+  Work w(val, host);
+  DeleteSteps(w);
+  return Finish(w);
+}
+
+}  // namespace pictray
