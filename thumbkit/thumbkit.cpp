@@ -1,95 +1,87 @@
-#include "thumbkit.h"
+#include "thumbkit/thumbkit.h"
 
-#include <QFile>
-#include <QImage>
-#include <QImageReader>
+#include <cstring>
+#include <exception>
+#include <string>
 
-#include <algorithm>
-#include <vector>
+#include "engine/jpeg/file_bytes.h"
+#include "engine/jpeg/jpeg_decode.h"
+#include "thumbkit/area_scale.h"
+#include "thumbkit/geometry.h"
+#include "thumbkit/jpeg_part.h"
+#include "thumbkit/png_read.h"
 
+namespace thumbkit {
 namespace {
 
-// Pictures above this many pixels are refused rather than decoded.
-constexpr qint64 kPixelBudget = 400LL * 1000 * 1000;
+constexpr int kDrawn = 0, kCannotRead = 1, kNotSupported = 9;
 
-void FillWhite(std::uint32_t* pixels, int stride, int edge) {
-  for (int y = 0; y < edge; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(reinterpret_cast<char*>(pixels) + y * stride);
-    std::fill(row, row + edge, 0xffffffffu);
-  }
+enum class Format { kUnreadable, kUnknown, kJpeg, kPng, kBmp };
+
+// By the first bytes, whatever the name says. An empty file is no picture
+// of any format: it cannot be read.
+Format Sniff(const std::string& path) {
+  pictray::jpegio::ReadFile f(path);
+  if (!f.ok()) return Format::kUnreadable;
+  unsigned char b[8] = {};
+  const std::size_t n = f.ReadAt(0, b, sizeof b);
+  static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  if (n == 0) return Format::kUnreadable;
+  if (n >= 2 && b[0] == 0xFF && b[1] == 0xD8) return Format::kJpeg;
+  if (n == 8 && std::memcmp(b, kPng, 8) == 0) return Format::kPng;
+  if (n >= 2 && b[0] == 'B' && b[1] == 'M') return Format::kBmp;
+  return Format::kUnknown;
 }
 
-// Area-averaging reduction of src (RGB32) to w x h: every target pixel is
-// the mean of the source area it covers, partial pixels weighted.
-QImage AreaAverage(const QImage& src, int w, int h) {
-  const int sw = src.width(), sh = src.height();
-  const double fx = static_cast<double>(sw) / w, fy = static_cast<double>(sh) / h;
-  QImage out(w, h, QImage::Format_RGB32);
-  std::vector<double> acc(static_cast<std::size_t>(w) * 3);
-  for (int ty = 0; ty < h; ++ty) {
-    std::fill(acc.begin(), acc.end(), 0.0);
-    const double y0 = ty * fy, y1 = (ty + 1) * fy;
-    for (int sy = static_cast<int>(y0); sy < sh && sy < y1; ++sy) {
-      const double wy = std::min<double>(sy + 1, y1) - std::max<double>(sy, y0);
-      const auto* line = reinterpret_cast<const QRgb*>(src.constScanLine(sy));
-      for (int tx = 0; tx < w; ++tx) {
-        const double x0 = tx * fx, x1 = (tx + 1) * fx;
-        for (int sx = static_cast<int>(x0); sx < sw && sx < x1; ++sx) {
-          const double wgt = wy * (std::min<double>(sx + 1, x1) - std::max<double>(sx, x0));
-          acc[tx * 3] += wgt * qRed(line[sx]);
-          acc[tx * 3 + 1] += wgt * qGreen(line[sx]);
-          acc[tx * 3 + 2] += wgt * qBlue(line[sx]);
-        }
-      }
-    }
-    auto* outLine = reinterpret_cast<QRgb*>(out.scanLine(ty));
-    const double area = fx * fy;
-    for (int tx = 0; tx < w; ++tx)
-      outLine[tx] = qRgb(static_cast<int>(acc[tx * 3] / area + 0.5),
-                         static_cast<int>(acc[tx * 3 + 1] / area + 0.5),
-                         static_cast<int>(acc[tx * 3 + 2] / area + 0.5));
+// The bottom-up surface seen from its top row.
+BgrRaster<std::uint8_t> Surface(unsigned char* surface, std::uint32_t edge) {
+  const auto stride = static_cast<std::ptrdiff_t>((3 * std::size_t(edge) + 3) & ~std::size_t(3));
+  return {surface + (edge - 1) * stride, -stride, edge, edge};
+}
+
+void FillWhite(const BgrRaster<std::uint8_t>& square) {
+  for (std::uint32_t y = 0; y < square.height; ++y) std::memset(square.Row(y), 0xFF, 3 * std::size_t(square.width));
+}
+
+int Draw(const BgrRaster<std::uint8_t>& square, const std::string& path, int part, int partX) {
+  const Format format = Sniff(path);
+  if (format == Format::kUnreadable) return kCannotRead;
+  if (format == Format::kUnknown) return kNotSupported;
+  pictray::Picture pic;
+  Region region;
+  Size full;
+  if (format == Format::kJpeg) {
+    // The decoder cuts the part out itself, at a reduced scale.
+    if (DecodeJpegPart(path, square.width, part, partX, pic, full) != 0) return kCannotRead;
+    region = {{0, pic.dwWidth}, {0, pic.dwHeight}};
+  } else {
+    const bool read = format == Format::kPng ? ReadPng(path, pic) == 0 : pictray::readBMP(path, pic) == 1;
+    if (!read) return kCannotRead;
+    region = PartRegion(pic.dwWidth, pic.dwHeight, part, partX);
+    full = {region.x.size, region.y.size};
   }
-  return out;
+  const Size fit = FitSize(full.w, full.h, square.width);
+  const auto rowLength = static_cast<std::ptrdiff_t>(pic.dwLength);
+  const std::uint8_t* top = pic.lpBMP() + (std::ptrdiff_t(pic.dwHeight) - 1 - region.y.from) * rowLength;
+  AreaScale({top + 3 * std::size_t(region.x.from), -rowLength, region.x.size, region.y.size},
+            {square.top, square.step, fit.w, fit.h});
+  return kDrawn;
 }
 
 }  // namespace
+}  // namespace thumbkit
 
-extern "C" __attribute__((visibility("default"))) int MakeMinImage(
-    std::uint32_t* pixels, int stride, const char* path, int edge, int cell, const char* text) {
-  (void)text;
-  if (!pixels || !path || edge <= 0 || stride < edge * 4 || cell != 0) return 1;
-  FillWhite(pixels, stride, edge);
-  QImageReader reader(QFile::decodeName(path));
-  reader.setAutoTransform(false);
-  const QSize size = reader.size();
-  if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > kPixelBudget) return 1;
-  QImage img = reader.read();
-  if (img.isNull()) return 1;
-  // Transparent areas show the white square beneath.
-  QImage rgb(img.size(), QImage::Format_RGB32);
-  rgb.fill(Qt::white);
-  {
-    QImage argb = img.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < argb.height(); ++y) {
-      const auto* s = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-      auto* d = reinterpret_cast<QRgb*>(rgb.scanLine(y));
-      for (int x = 0; x < argb.width(); ++x) {
-        const int a = qAlpha(s[x]);
-        d[x] = qRgb((qRed(s[x]) * a + 255 * (255 - a)) / 255, (qGreen(s[x]) * a + 255 * (255 - a)) / 255,
-                    (qBlue(s[x]) * a + 255 * (255 - a)) / 255);
-      }
-    }
+extern "C" __attribute__((visibility("default"))) int MakeMinImage(unsigned char* surface, const char* path, int edge,
+                                                                   int part, int partX) {
+  using namespace thumbkit;
+  if (!surface || edge <= 0) return kCannotRead;
+  const BgrRaster<std::uint8_t> square = Surface(surface, static_cast<std::uint32_t>(edge));
+  FillWhite(square);
+  if (!path || partX < 1 || part < 0 || part > std::int64_t(partX) * partX) return kCannotRead;
+  try {
+    return Draw(square, path, part, partX);
+  } catch (const std::exception&) {
+    // Only memory for the resampler's sums can run out, before it writes.
+    return kCannotRead;
   }
-  const int sw = rgb.width(), sh = rgb.height();
-  int w = edge, h = edge;
-  if (sw >= sh) h = std::max(1, static_cast<int>(static_cast<qint64>(sh) * edge / sw));
-  else w = std::max(1, static_cast<int>(static_cast<qint64>(sw) * edge / sh));
-  QImage small = (sw <= w && sh <= h) ? rgb : AreaAverage(rgb, w, h);
-  const int ox = (edge - small.width()) / 2, oy = (edge - small.height()) / 2;
-  for (int y = 0; y < small.height(); ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(reinterpret_cast<char*>(pixels) + (oy + y) * stride);
-    const auto* s = reinterpret_cast<const QRgb*>(small.constScanLine(y));
-    for (int x = 0; x < small.width(); ++x) row[ox + x] = 0xff000000u | s[x];
-  }
-  return 0;
 }

@@ -1,17 +1,22 @@
-// libthumbkit.so: thumbnails for the preview and the colour runs.
+// libthumbkit.so: thumbnails for the preview and the colour runs. Pictray
+// opens the library at run time and resolves MakeMinImage; nothing else is
+// exported.
 #pragma once
-
-#include <cstdint>
 
 extern "C" {
 
-// Draws the picture at `path` reduced by area averaging, centred on a white
-// square of edge x edge pixels, into `pixels` (0xffRRGGBB words, `stride`
-// bytes from one row to the next). `cell` and `text` are reserved for the
-// grid-cell variant and must be 0 and "". Returns 0 when drawn, 1 when the
-// file cannot be read as a picture (the square is then left white).
-typedef int (*MakeMinImageFn)(std::uint32_t* pixels, int stride, const char* path, int edge,
-                              int cell, const char* text);
-int MakeMinImage(std::uint32_t* pixels, int stride, const char* path, int edge, int cell,
-                 const char* text);
+// Draws the picture at `path` (part 0), or cell `part` (1..partX*partX,
+// counted row by row from the top-left) of its partX x partX grid, into
+// `surface`: edge x edge pixels, 24-bit B,G,R, bottom row first, each row
+// padded to (3*edge+3)&~3 bytes. The picture or cell is fitted into the
+// square with its aspect kept, reduced or enlarged by area averaging,
+// anchored at the top-left; the rest of the square is white.
+//
+// Returns 0 when drawn; 9 when the file is not a JPEG, PNG or BMP by its
+// first bytes; 1 when it cannot be read (missing, unreadable, corrupt, cut
+// short, over the pixel budget) and for invalid arguments. Whenever edge is
+// positive and surface set, the square is white unless 0 is returned.
+// Safe to call from several threads at once.
+typedef int (*MakeMinImageFn)(unsigned char* surface, const char* path, int edge, int part, int partX);
+int MakeMinImage(unsigned char* surface, const char* path, int edge, int part, int partX);
 }

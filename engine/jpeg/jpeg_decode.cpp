@@ -83,8 +83,8 @@ void WriteInfoHeader(std::uint8_t* h, std::uint32_t w, std::uint32_t height, std
   for (int i = 24; i < 40; ++i) h[i] = 0;
 }
 
-// Sizes `pic` for a w x h picture with a 40-byte information header in
-// front of zero-filled rows. False when memory cannot be had.
+}  // namespace
+
 bool AllocatePicture(Picture& pic, std::uint32_t w, std::uint32_t h) {
   const std::uint32_t len = BmpRowLength(w);
   try {
@@ -102,9 +102,10 @@ bool AllocatePicture(Picture& pic, std::uint32_t w, std::uint32_t h) {
   return true;
 }
 
-// One output scanline into BGR. Adobe writers store CMYK inverted (255 =
-// no ink); others store plain ink amounts.
-void ConvertRow(const JSAMPLE* in, int components, bool invertedCmyk, std::uint8_t* out, std::uint32_t w) {
+// Adobe writers store CMYK inverted (255 = no ink); others store plain ink
+// amounts.
+void ConvertJpegRow(const std::uint8_t* in, int components, bool invertedCmyk, std::uint8_t* out,
+                    std::uint32_t w) {
   switch (components) {
     case 1:
       for (std::uint32_t x = 0; x < w; ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[x];
@@ -133,6 +134,8 @@ void ConvertRow(const JSAMPLE* in, int components, bool invertedCmyk, std::uint8
   }
 }
 
+namespace {
+
 // Decodes after the header has been read. No C++ object with a destructor
 // lives here: a library error jumps straight out of this function.
 int DecodeRows(jpeg_decompress_struct& cinfo, Picture& pic) {
@@ -150,7 +153,7 @@ int DecodeRows(jpeg_decompress_struct& cinfo, Picture& pic) {
   while (cinfo.output_scanline < h) {
     const JDIMENSION y = cinfo.output_scanline;
     if (jpeg_read_scanlines(&cinfo, row, 1) != 1) return 1;
-    ConvertRow(row[0], comps, inverted, pic.lpBMP() + std::size_t(h - 1 - y) * pic.dwLength, w);
+    ConvertJpegRow(row[0], comps, inverted, pic.lpBMP() + std::size_t(h - 1 - y) * pic.dwLength, w);
   }
   jpeg_finish_decompress(&cinfo);
   return 0;

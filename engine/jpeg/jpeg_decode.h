@@ -47,6 +47,17 @@ struct Picture {
 // Row length of the shared picture for a given width.
 inline std::uint32_t BmpRowLength(std::uint32_t width) { return (3 * width + 3) & ~3u; }
 
+// Sizes `pic` for a w x h picture: a 40-byte information header in front
+// of zero-filled rows. False (and `pic` empty) when memory cannot be had.
+// The caller keeps w x h within its budget.
+bool AllocatePicture(Picture& pic, std::uint32_t w, std::uint32_t h);
+
+// One decoded scanline of w pixels into B,G,R: `components` 1 (grey), 3
+// (RGB) or 4 (CMYK, stored inverted when `invertedCmyk`, as Adobe writers
+// do). Every reader of JPEG pixels converts through this one function.
+void ConvertJpegRow(const std::uint8_t* in, int components, bool invertedCmyk, std::uint8_t* out,
+                    std::uint32_t w);
+
 // "%dX%d" from the frame header without decoding, or "" when the file
 // cannot be opened or is not a readable JPEG.
 std::string GetJpegImageSize(const std::string& path);

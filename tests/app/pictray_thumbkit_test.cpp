@@ -1,71 +1,444 @@
 // libthumbkit.so as the program loads it: by path, resolving MakeMinImage.
+// Fixtures are written at test time: BMP through QImage, JPEG and PNG
+// through libjpeg and libpng, which control quality, chroma sampling, bit
+// depth, palette and interlacing.
+#include <sys/resource.h>
+
+#include <QFile>
 #include <QImage>
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
+#include <functional>
 #include <vector>
 
+#include <jpeglib.h>
+#include <png.h>
+#include <zlib.h>
+
 #include "thumbkit/thumbkit.h"
+
+namespace {
+
+using Colours = std::function<QRgb(int x, int y)>;
+const QRgb kWhite = qRgb(255, 255, 255);
+
+// An edge x edge surface, bottom row first, black beforehand so that the
+// white the library paints shows.
+struct Thumb {
+  explicit Thumb(int e) : edge(e), bytes(std::size_t((3 * e + 3) & ~3) * e, 0) {}
+  QRgb At(int x, int y) const {
+    const unsigned char* p = &bytes[std::size_t(edge - 1 - y) * ((3 * edge + 3) & ~3) + 3 * x];
+    return qRgb(p[2], p[1], p[0]);
+  }
+  int edge;
+  std::vector<unsigned char> bytes;
+};
+
+bool Near(QRgb a, QRgb b, int tol) {
+  return std::abs(qRed(a) - qRed(b)) <= tol && std::abs(qGreen(a) - qGreen(b)) <= tol &&
+         std::abs(qBlue(a) - qBlue(b)) <= tol;
+}
+
+// "" when the top-left w x h of `t` matches `want` within `tol` and the rest
+// is pure white; else the first pixel that does not.
+QString Mismatch(const Thumb& t, int w, int h, const Colours& want, int tol) {
+  for (int y = 0; y < t.edge; ++y)
+    for (int x = 0; x < t.edge; ++x) {
+      const bool inside = x < w && y < h;
+      const QRgb expected = inside ? want(x, y) : kWhite;
+      if (!Near(t.At(x, y), expected, inside ? tol : 0))
+        return QString("(%1,%2) is %3, want %4").arg(x).arg(y).arg(t.At(x, y), 6, 16).arg(expected, 6, 16);
+    }
+  return {};
+}
+
+// JPEG at quality 100 without chroma subsampling (solid areas come back
+// within a level or two), progressive when the name says so; BMP (24-bit)
+// and PNG through QImage.
+bool WritePicture(const QString& path, int w, int h, const Colours& c) {
+  if (!path.endsWith(".jpg")) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) img.setPixel(x, y, c(x, y));
+    return img.save(path);
+  }
+  std::FILE* f = std::fopen(QFile::encodeName(path).constData(), "wb");
+  if (!f) return false;
+  jpeg_compress_struct cinfo;
+  jpeg_error_mgr err;
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  jpeg_stdio_dest(&cinfo, f);
+  cinfo.image_width = JDIMENSION(w);
+  cinfo.image_height = JDIMENSION(h);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 100, TRUE);
+  cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
+  if (path.contains("progressive")) jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<JSAMPLE> row(3 * std::size_t(w));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      row[3 * x] = JSAMPLE(qRed(c(x, y)));
+      row[3 * x + 1] = JSAMPLE(qGreen(c(x, y)));
+      row[3 * x + 2] = JSAMPLE(qBlue(c(x, y)));
+    }
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&cinfo, &r, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  return std::fclose(f) == 0;
+}
+
+// `data`: the rows as the PNG stores them; a palette's alpha goes to tRNS.
+bool WritePng(const QString& path, int w, int h, int type, int depth, bool interlaced, const QByteArray& data,
+              const QList<QRgb>& palette = {}) {
+  std::FILE* f = std::fopen(QFile::encodeName(path).constData(), "wb");
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_init_io(png, f);
+  png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), depth, type, interlaced, 0, 0);
+  std::vector<png_color> plte;
+  std::vector<png_byte> trns;
+  for (QRgb p : palette) {
+    plte.push_back({png_byte(qRed(p)), png_byte(qGreen(p)), png_byte(qBlue(p))});
+    trns.push_back(png_byte(qAlpha(p)));
+  }
+  if (!plte.empty()) png_set_PLTE(png, info, plte.data(), int(plte.size()));
+  if (!trns.empty()) png_set_tRNS(png, info, trns.data(), int(trns.size()), nullptr);
+  png_write_info(png, info);
+  std::vector<png_bytep> rows;
+  for (int y = 0; y < h; ++y) rows.push_back(png_bytep(data.data()) + y * (data.size() / h));
+  png_write_image(png, rows.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(f) == 0;
+}
+
+QByteArray Bytes(std::initializer_list<int> bytes) {
+  QByteArray out;
+  for (int b : bytes) out += char(b);
+  return out;
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// Each cell of an n x n grid (cut at floor(i * length / n)) far apart in
+// colour from its neighbours, never white.
+QRgb CellColour(int col, int row, int n) {
+  return qRgb(col * 255 / (n - 1), row * 255 / (n - 1), 60 + 120 * ((col + row) & 1));
+}
+int CellOf(int x, int length, int n) { return int(((std::int64_t(x) + 1) * n - 1) / length); }
+
+}  // namespace
 
 class ThumbkitTest : public QObject {
   Q_OBJECT
 
   MakeMinImageFn MMI = nullptr;
   QLibrary lib{QString(PICTRAY_BIN_DIR) + "/libthumbkit.so"};
+  QTemporaryDir dir;
 
-  static constexpr int kEdge = 75;
-  static std::vector<std::uint32_t> Blank() { return std::vector<std::uint32_t>(kEdge * kEdge, 0); }
-  static bool White(std::uint32_t p) { return (p & 0xffffff) == 0xffffff; }
+  int Draw(Thumb& t, const QString& path, int part = 0, int partX = 4) {
+    return MMI(t.bytes.data(), QFile::encodeName(path).constData(), t.edge, part, partX);
+  }
+  QString Path(const QString& name) const { return dir.filePath(name); }
+  // 1600 x 1200, red growing to the right and green downwards.
+  QString Gradient() {
+    if (!QFile::exists(Path("gradient.jpg")))
+      WritePicture(Path("gradient.jpg"), 1600, 1200,
+                   [](int x, int y) { return qRgb(x * 255 / 1599, y * 255 / 1199, 90); });
+    return Path("gradient.jpg");
+  }
 
  private slots:
   void initTestCase() {
     QVERIFY2(lib.load(), qPrintable(lib.errorString()));
     MMI = reinterpret_cast<MakeMinImageFn>(lib.resolve("MakeMinImage"));
-    QVERIFY(MMI);
+    QVERIFY(MMI && dir.isValid());
   }
 
-  void widePictureIsReducedAndCentredOnWhite() {
-    QTemporaryDir dir;
-    QImage red(300, 150, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    const QString path = dir.filePath("wide.png");
-    QVERIFY(red.save(path));
-    auto px = Blank();
-    QCOMPARE(MMI(px.data(), kEdge * 4, path.toUtf8().constData(), kEdge, 0, ""), 0);
-    // 300x150 becomes 75x37, centred: white bands above and below.
-    QVERIFY(White(px[0]));
-    QVERIFY(White(px[(kEdge - 1) * kEdge]));
-    const std::uint32_t centre = px[(kEdge / 2) * kEdge + kEdge / 2];
-    QCOMPARE(centre & 0xffffff, 0xff0000u);
-  }
-
-  void areaAveragingMixesFineDetail() {
-    QTemporaryDir dir;
-    QImage stripes(150, 150, QImage::Format_RGB32);
-    for (int y = 0; y < 150; ++y)
-      for (int x = 0; x < 150; ++x) stripes.setPixel(x, y, x % 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
-    const QString path = dir.filePath("stripes.png");
-    QVERIFY(stripes.save(path));
-    auto px = Blank();
-    QCOMPARE(MMI(px.data(), kEdge * 4, path.toUtf8().constData(), kEdge, 0, ""), 0);
-    // Each target pixel covers one black and one white column: mid grey.
-    const int grey = qRed(px[10 * kEdge + 10]);
-    QVERIFY2(grey > 120 && grey < 135, qPrintable(QString::number(grey)));
-  }
-
-  void unreadableFileAnswersOneAndLeavesTheSquareWhite() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("notes.txt");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("not a picture");
-    f.close();
-    for (const QString& p : {path, dir.filePath("missing.jpg")}) {
-      auto px = Blank();
-      QCOMPARE(MMI(px.data(), kEdge * 4, p.toUtf8().constData(), kEdge, 0, ""), 1);
-      QVERIFY(White(px[0]) && White(px[kEdge * kEdge - 1]));
+  // First, while the process's peak memory is still small. 4.2 G coded
+  // pixels; then 1 G, of which a cell of 8 x 8 at edge 2000 needs 4/8 scale:
+  // 256 M decoded pixels, over the budget.
+  void jpegClaimingHugeSizeIsRefusedWithoutAllocating() {
+    QVERIFY(WritePicture(Path("small.jpg"), 16, 16, [](int, int) { return qRgb(9, 9, 9); }));
+    const QByteArray jpeg = ReadAll(Path("small.jpg"));
+    const int sof = jpeg.indexOf("\xFF\xC0");
+    QVERIFY(sof > 0);
+    for (const auto& [size, edge, part] : {std::tuple{65000, 75, 0}, {32000, 2000, 1}}) {
+      QByteArray bomb = jpeg;
+      for (int at : {sof + 5, sof + 7}) bomb.replace(at, 2, Bytes({size >> 8, size & 0xFF}));
+      QVERIFY(WriteAll(Path("bomb.jpg"), bomb));
+      Thumb t(edge);
+      rusage before{}, after{};
+      getrusage(RUSAGE_SELF, &before);
+      QCOMPARE(Draw(t, Path("bomb.jpg"), part, 8), 1);
+      getrusage(RUSAGE_SELF, &after);
+      QVERIFY2(after.ru_maxrss - before.ru_maxrss < 64 * 1024, qPrintable(QString::number(after.ru_maxrss)));
+      QVERIFY(Mismatch(t, 0, 0, {}, 0).isEmpty());
     }
+  }
+
+  void wholePictureKeepsItsAspectTopLeftOnWhite_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QSize>("fit");
+    QTest::newRow("wide BMP") << "wide.bmp" << QSize(300, 150) << QSize(75, 37);
+    QTest::newRow("tall BMP") << "tall.bmp" << QSize(150, 300) << QSize(37, 75);
+    QTest::newRow("wide JPEG at 1/8") << "wide.jpg" << QSize(1600, 600) << QSize(75, 28);
+    QTest::newRow("tall JPEG at 3/8") << "tall.jpg" << QSize(99, 200) << QSize(37, 75);
+    QTest::newRow("small PNG enlarged") << "square.png" << QSize(40, 40) << QSize(75, 75);
+  }
+  void wholePictureKeepsItsAspectTopLeftOnWhite() {
+    QFETCH(QString, file);
+    QFETCH(QSize, size);
+    QFETCH(QSize, fit);
+    const Colours red = [](int, int) { return qRgb(200, 30, 40); };
+    QVERIFY(WritePicture(Path(file), size.width(), size.height(), red));
+    Thumb t(75);
+    QCOMPARE(Draw(t, Path(file)), 0);
+    const QString m = Mismatch(t, fit.width(), fit.height(), red, file.endsWith(".jpg") ? 3 : 0);
+    QVERIFY2(m.isEmpty(), qPrintable(m));
+  }
+
+  void cellShowsOnlyItsOwnColour_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("edge");
+    QTest::addColumn<int>("tol");
+    // Sizes the grid does not divide: cells of 50/51 x 39/40 pixels.
+    QTest::newRow("4x4 PNG") << "cells4.png" << 4 << QSize(203, 157) << 75 << 0;
+    QTest::newRow("8x8 BMP") << "cells8.bmp" << 8 << QSize(203, 157) << 75 << 0;
+    QTest::newRow("8x8 BMP reduced") << "cells8r.bmp" << 8 << QSize(1203, 957) << 75 << 0;
+    QTest::newRow("8x8 JPEG enlarged") << "cells8.jpg" << 8 << QSize(256, 256) << 75 << 4;
+    QTest::newRow("4x4 progressive JPEG at 3/8") << "progressive4.jpg" << 4 << QSize(256, 192) << 20 << 4;
+  }
+  void cellShowsOnlyItsOwnColour() {
+    QFETCH(QString, file);
+    QFETCH(int, n);
+    QFETCH(QSize, size);
+    QFETCH(int, edge);
+    QFETCH(int, tol);
+    const int w = size.width(), h = size.height();
+    QVERIFY(
+        WritePicture(Path(file), w, h, [&](int x, int y) { return CellColour(CellOf(x, w, n), CellOf(y, h, n), n); }));
+    for (int part = 1; part <= n * n; ++part) {
+      Thumb t(edge);
+      QCOMPARE(Draw(t, Path(file), part, n), 0);
+      const QRgb own = CellColour((part - 1) % n, (part - 1) / n, n);
+      // No cell is higher than wide: drawn full width and at least half high.
+      for (const QPoint p : {QPoint(0, 0), QPoint(edge - 1, 0), QPoint(0, edge / 2)})
+        QVERIFY2(Near(t.At(p.x(), p.y()), own, tol), qPrintable(QString("cell %1").arg(part)));
+      for (int y = 0; y < edge; ++y)
+        for (int x = 0; x < edge; ++x)
+          QVERIFY2(Near(t.At(x, y), own, tol) || t.At(x, y) == kWhite,
+                   qPrintable(QString("cell %1 (%2,%3)").arg(part).arg(x).arg(y)));
+    }
+  }
+
+  // Every target pixel is the mean of the area it covers: compared with a
+  // plain two-dimensional integral, it is that mean rounded.
+  void areaAverageIsExact_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("edge");
+    QTest::newRow("7x5 into 3") << QSize(7, 5) << 3;
+    QTest::newRow("5x7 into 4") << QSize(5, 7) << 4;
+    QTest::newRow("3x2 into 7, enlarged") << QSize(3, 2) << 7;
+    QTest::newRow("1000x9 into 13") << QSize(1000, 9) << 13;
+    QTest::newRow("123x321 into 100") << QSize(123, 321) << 100;
+  }
+  void areaAverageIsExact() {
+    QFETCH(QSize, size);
+    QFETCH(int, edge);
+    const int w = size.width(), h = size.height();
+    const Colours noise = [](int x, int y) {
+      const unsigned v = unsigned(x) * 2654435761u ^ (unsigned(y) * 40503u + 7);
+      return qRgb(int(v % 256), int(v / 256 % 256), int(v / 65536 % 256));
+    };
+    QVERIFY(WritePicture(Path("noise.bmp"), w, h, noise));
+    Thumb t(edge);
+    QCOMPARE(Draw(t, Path("noise.bmp")), 0);
+    const int fitW = w >= h ? edge : std::max(1, w * edge / h), fitH = h >= w ? edge : std::max(1, h * edge / w);
+    const double fx = double(w) / fitW, fy = double(h) / fitH;
+    for (int ty = 0; ty < fitH; ++ty)
+      for (int tx = 0; tx < fitW; ++tx) {
+        double sum[3] = {};
+        for (int y = int(ty * fy); y < h && y < (ty + 1) * fy; ++y)
+          for (int x = int(tx * fx); x < w && x < (tx + 1) * fx; ++x) {
+            const double a = (std::min(x + 1.0, (tx + 1) * fx) - std::max(double(x), tx * fx)) *
+                             (std::min(y + 1.0, (ty + 1) * fy) - std::max(double(y), ty * fy));
+            for (int c = 0; c < 3; ++c) sum[c] += a * (noise(x, y) >> (16 - 8 * c) & 0xFF);
+          }
+        for (int c = 0; c < 3; ++c) {
+          const int got = t.At(tx, ty) >> (16 - 8 * c) & 0xFF;
+          QVERIFY2(std::abs(got - sum[c] / (fx * fy)) <= 0.5 + 1e-9,
+                   qPrintable(QString("(%1,%2) %3 vs %4").arg(tx).arg(ty).arg(got).arg(sum[c] / (fx * fy))));
+        }
+      }
+    QVERIFY(Mismatch(
+                t, fitW, fitH, [&](int x, int y) { return t.At(x, y); }, 0)
+                .isEmpty());
+  }
+
+  // A gradient drawn from the 1/8 decode lands where it belongs, in the
+  // right channels. Drawn twice their size, so decoded at full scale: the
+  // 3 x 2 grey fixture (top row from red, green, blue; then white, black,
+  // grey) and the Adobe CMYK one (stored inverted), red above blue.
+  void jpegColourAndPlacement() {
+    Thumb t(100);
+    QCOMPARE(Draw(t, Gradient()), 0);
+    const QString m = Mismatch(
+        t, 100, 75, [](int x, int y) { return qRgb((x + 0.5) * 2.55, (y + 0.5) * 3.4, 90); }, 3);
+    QVERIFY2(m.isEmpty(), qPrintable(m));
+    Thumb grey(6);
+    QCOMPARE(Draw(grey, QString(PICTRAY_TEST_DATA) + "/jpeg/grey_3x2.jpg"), 0);
+    const int levels[6] = {76, 150, 29, 255, 0, 128};
+    const QString g = Mismatch(
+        grey, 6, 4, [&](int x, int y) { return 0x10101u * levels[y / 2 * 3 + x / 2]; }, 6);
+    QVERIFY2(g.isEmpty(), qPrintable(g));
+    Thumb cmyk(8);
+    QCOMPARE(Draw(cmyk, QString(PICTRAY_TEST_DATA) + "/jpeg/cmyk_4x2.jpg"), 0);
+    const QString c = Mismatch(
+        cmyk, 8, 4, [](int, int y) { return y < 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255); }, 12);
+    QVERIFY2(c.isEmpty(), qPrintable(c));
+  }
+
+  // Data that ends early: the whole picture is not there, the cells above
+  // the cut are.
+  void cutJpegDrawsOnlyCellsAboveTheCut() {
+    const QByteArray jpeg = ReadAll(Gradient());
+    QVERIFY(WriteAll(Path("cut.jpg"), jpeg.left(jpeg.size() * 6 / 10)));
+    for (const auto& [part, want] : {std::pair{0, 1}, {1, 0}, {4, 0}, {16, 1}}) {
+      Thumb t(50);
+      QCOMPARE(Draw(t, Path("cut.jpg"), part, 4), want);
+    }
+  }
+
+  void pngVariants_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QList<QRgb>>("palette");
+    QTest::addColumn<QList<QRgb>>("want");  // 2 x 1, or 3 x 3 interlaced
+    QTest::newRow("palette, one entry transparent")
+        << PNG_COLOR_TYPE_PALETTE << 8 << QByteArray("\0\1", 2)
+        << QList<QRgb>{qRgba(255, 0, 0, 255), qRgba(0, 255, 0, 0)} << QList<QRgb>{qRgb(255, 0, 0), kWhite};
+    QTest::newRow("palette of 2 bits") << PNG_COLOR_TYPE_PALETTE << 2 << QByteArray("\x10", 1)
+                                       << QList<QRgb>{qRgb(0, 0, 255), qRgb(255, 255, 0)}
+                                       << QList<QRgb>{qRgb(0, 0, 255), qRgb(255, 255, 0)};
+    QTest::newRow("RGBA, half transparent") << PNG_COLOR_TYPE_RGBA << 8 << QByteArray("\xFF\0\0\x80\0\0\xFF\xFF", 8)
+                                            << QList<QRgb>{} << QList<QRgb>{qRgb(255, 127, 127), qRgb(0, 0, 255)};
+    QTest::newRow("grey and alpha") << PNG_COLOR_TYPE_GRAY_ALPHA << 8 << QByteArray("\0\0\x64\xFF", 4) << QList<QRgb>{}
+                                    << QList<QRgb>{kWhite, qRgb(100, 100, 100)};
+    QTest::newRow("grey of 16 bits") << PNG_COLOR_TYPE_GRAY << 16 << QByteArray("\xFF\xFF\x12\x34", 4) << QList<QRgb>{}
+                                     << QList<QRgb>{kWhite, qRgb(18, 18, 18)};
+    QTest::newRow("RGB of 16 bits") << PNG_COLOR_TYPE_RGB << 16
+                                    << QByteArray("\x80\x80\0\0\xFF\xFF\0\0\0\0\x12\x34", 12) << QList<QRgb>{}
+                                    << QList<QRgb>{qRgb(128, 0, 255), qRgb(0, 0, 18)};
+    QByteArray nine;
+    QList<QRgb> nineColours;
+    for (int i = 0; i < 9; ++i) {
+      nineColours << qRgb(25 * i, 255 - 25 * i, 100 + 10 * i);
+      nine += Bytes({25 * i, 255 - 25 * i, 100 + 10 * i});
+    }
+    QTest::newRow("3x3 interlaced") << PNG_COLOR_TYPE_RGB << 8 << nine << QList<QRgb>{} << nineColours;
+  }
+  void pngVariants() {
+    QFETCH(int, type);
+    QFETCH(int, depth);
+    QFETCH(QByteArray, data);
+    QFETCH(QList<QRgb>, palette);
+    QFETCH(QList<QRgb>, want);
+    const bool interlaced = want.size() == 9;
+    const int w = interlaced ? 3 : 2, h = interlaced ? 3 : 1;
+    QVERIFY(WritePng(Path("v.png"), w, h, type, depth, interlaced, data, palette));
+    Thumb t(w);
+    QCOMPARE(Draw(t, Path("v.png")), 0);
+    const QString m = Mismatch(
+        t, w, h, [&](int x, int y) { return want[y * w + x]; }, 1);
+    QVERIFY2(m.isEmpty(), qPrintable(m));
+  }
+
+  // 1 for what cannot be read, 9 for what is no JPEG, PNG or BMP; the
+  // square is white either way.
+  void badFileAnswersAndLeavesTheSquareWhite_data() {
+    QTest::addColumn<QByteArray>("bytes");  // null: no file at all
+    QTest::addColumn<int>("want");
+    const QByteArray jpeg = ReadAll(QString(PICTRAY_TEST_DATA) + "/jpeg/progressive_64x48.jpg");
+    QVERIFY(WritePng(Path("ok.png"), 2, 1, PNG_COLOR_TYPE_RGB, 8, false, QByteArray(6, 'x')));
+    const QByteArray png = ReadAll(Path("ok.png"));
+    QVERIFY(WritePicture(Path("ok.bmp"), 5, 5, [](int, int) { return 0u; }));
+    const QByteArray bmp = ReadAll(Path("ok.bmp"));
+    QImage indexed(4, 4, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(1, 2, 3)});
+    indexed.fill(0);
+    QVERIFY(indexed.save(Path("indexed.bmp")));
+    // IHDR claiming 20000 x 20000, its checksum made right.
+    QByteArray bigPng = png;
+    bigPng.replace(16, 8, QByteArray("\0\0\x4E\x20\0\0\x4E\x20", 8));
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(bigPng.constData() + 12), 17);
+    bigPng.replace(29, 4, Bytes({int(crc >> 24), int(crc >> 16 & 0xFF), int(crc >> 8 & 0xFF), int(crc & 0xFF)}));
+    QTest::newRow("missing") << QByteArray() << 1;
+    QTest::newRow("empty") << QByteArray("") << 1;
+    QTest::newRow("JPEG cut short") << jpeg.left(jpeg.size() / 2) << 1;
+    QTest::newRow("JPEG without its end") << jpeg.left(jpeg.size() - 2) << 1;
+    QTest::newRow("JPEG start, then noise") << QByteArray("\xFF\xD8\x12\x34\x56\x78 not a picture", 24) << 1;
+    QTest::newRow("PNG cut short") << png.left(png.size() - 20) << 1;
+    QTest::newRow("PNG signature, then noise") << png.left(8) + QByteArray(40, '\x55') << 1;
+    QTest::newRow("PNG over the pixel budget") << bigPng << 1;
+    QTest::newRow("BMP cut short") << bmp.left(bmp.size() - 10) << 1;
+    QTest::newRow("8-bit BMP") << ReadAll(Path("indexed.bmp")) << 1;
+    QTest::newRow("GIF") << QByteArray("GIF89a\x01\0\x01\0\0\0\0;", 14) << 9;
+    QTest::newRow("TIFF") << QByteArray("II*\0\x08\0\0\0", 8) << 9;
+    QTest::newRow("text") << QByteArray("just some text\n") << 9;
+  }
+  void badFileAnswersAndLeavesTheSquareWhite() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, want);
+    const QString path = Path(bytes.isNull() ? "missing" : "bad");
+    if (!bytes.isNull()) QVERIFY(WriteAll(path, bytes));
+    Thumb t(20);
+    QCOMPARE(Draw(t, path), want);
+    QVERIFY(Mismatch(t, 0, 0, {}, 0).isEmpty());
+  }
+
+  void invalidArgumentsAnswerOne() {
+    QVERIFY(WritePicture(Path("arg.bmp"), 4, 4, [](int, int) { return qRgb(1, 2, 3); }));
+    const QByteArray name = QFile::encodeName(Path("arg.bmp"));
+    const char* path = name.constData();
+    Thumb t(10);
+    unsigned char* s = t.bytes.data();
+    for (const auto& [surface, p, edge, part, partX] : {std::tuple{(unsigned char*)nullptr, path, 10, 0, 4},
+                                                        {s, nullptr, 10, 0, 4},
+                                                        {s, path, 0, 0, 4},
+                                                        {s, path, -5, 0, 4},
+                                                        {s, path, 10, -1, 4},
+                                                        {s, path, 10, 17, 4},
+                                                        {s, path, 10, 1, 0},
+                                                        {s, path, 10, 0, -3},
+                                                        {s, path, 10, 2147483647, 46340}})
+      QCOMPARE(MMI(surface, p, edge, part, partX), 1);
+    QVERIFY(Mismatch(t, 0, 0, {}, 0).isEmpty());
+    // The last cell of an 8 x 8 grid over 4 x 4 pixels is still a pixel.
+    QCOMPARE(MMI(s, path, 10, 64, 8), 0);
+    QCOMPARE(t.At(9, 9), qRgb(1, 2, 3));
   }
 };
 

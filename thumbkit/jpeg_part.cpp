@@ -1,0 +1,128 @@
+#include "thumbkit/jpeg_part.h"
+
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+// After jpeglib.h, which it needs: the names of the warning codes.
+#include <jerror.h>
+
+#include "engine/jpeg/file_bytes.h"
+
+namespace thumbkit {
+namespace {
+
+struct ErrorMgr {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+  // Set when the library had to make up data: the file ended, or a marker
+  // came before the scan's data did. The picture is then not all there.
+  bool cut = false;
+};
+
+[[noreturn]] void ErrorExit(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorMgr*>(cinfo->err)->jump, 1); }
+
+// Warnings come with level -1. Nothing shows the library's messages, so
+// none is formatted or printed.
+void NoteWarning(j_common_ptr cinfo, int level) {
+  auto* err = reinterpret_cast<ErrorMgr*>(cinfo->err);
+  if (level < 0 && (err->pub.msg_code == JWRN_JPEG_EOF || err->pub.msg_code == JWRN_HIT_MARKER)) err->cut = true;
+}
+
+// Everything the jump back has to clean up. Fields are written between
+// setjmp and a possible longjmp, hence volatile.
+struct Session {
+  jpeg_decompress_struct cinfo;
+  ErrorMgr err;
+  volatile bool created = false;
+  std::FILE* volatile file = nullptr;
+
+  Session() {
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.emit_message = NoteWarning;
+  }
+  bool Open(const std::string& path) {
+    jpeg_create_decompress(&cinfo);
+    created = true;
+    file = pictray::jpegio::OpenRegularStream(path);
+    if (!file) return false;
+    jpeg_stdio_src(&cinfo, file);
+    return true;
+  }
+  void Close() {
+    // Destroying also ends a decompression left before its last row.
+    if (created) jpeg_destroy_decompress(&cinfo);
+    created = false;
+    if (file) std::fclose(file);
+    file = nullptr;
+  }
+};
+
+// Sets the smallest scale n/8 whose decoded part covers `need`; 8/8 when
+// none does. Returns the part on the decoded raster.
+Region ChooseScale(jpeg_decompress_struct& cinfo, Size need, int part, int partX) {
+  for (unsigned n = 1;; ++n) {
+    cinfo.scale_num = n;
+    cinfo.scale_denom = 8;
+    jpeg_calc_output_dimensions(&cinfo);
+    const Region r = PartRegion(cinfo.output_width, cinfo.output_height, part, partX);
+    if (n == 8 || (r.x.size >= need.w && r.y.size >= need.h)) return r;
+  }
+}
+
+// Decodes after the header has been read. No C++ object with a destructor
+// lives here: a library error jumps straight out of this function.
+int DecodePart(ErrorMgr& err, jpeg_decompress_struct& cinfo, std::uint32_t edge, int part, int partX,
+               pictray::Picture& pic, Size& full) {
+  if (std::uint64_t(cinfo.image_width) * cinfo.image_height > pictray::kMaxCheckPixels) return 1;
+  const Region whole = PartRegion(cinfo.image_width, cinfo.image_height, part, partX);
+  full = {whole.x.size, whole.y.size};
+  if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) cinfo.out_color_space = JCS_CMYK;
+  const Region r = ChooseScale(cinfo, FitSize(full.w, full.h, edge), part, partX);
+  if (std::uint64_t(cinfo.output_width) * cinfo.output_height > pictray::kMaxDecodePixels) return 1;
+  // A progressive file keeps the coefficients of the whole picture.
+  cinfo.mem->max_memory_to_use = pictray::kMaxCheckMemory;
+  jpeg_start_decompress(&cinfo);
+  const int comps = cinfo.output_components;
+  if (comps != 1 && comps != 3 && !(comps == 4 && cinfo.out_color_space == JCS_CMYK)) return 1;
+  JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                              cinfo.output_width * static_cast<JDIMENSION>(comps), 1);
+  if (!pictray::AllocatePicture(pic, r.x.size, r.y.size)) return 1;
+  const bool inverted = cinfo.saw_Adobe_marker;
+  const JSAMPLE* cut = row[0] + std::size_t(r.x.from) * comps;
+  const JDIMENSION end = r.y.from + r.y.size;
+  while (cinfo.output_scanline < end) {
+    const JDIMENSION y = cinfo.output_scanline;
+    if (jpeg_read_scanlines(&cinfo, row, 1) != 1 || err.cut) return 1;
+    if (y >= r.y.from)
+      pictray::ConvertJpegRow(cut, comps, inverted, pic.lpBMP() + std::size_t(end - 1 - y) * pic.dwLength, r.x.size);
+  }
+  // A part that reaches the bottom has been read to the end of the file.
+  if (end == cinfo.output_height) jpeg_finish_decompress(&cinfo);
+  return err.cut ? 1 : 0;
+}
+
+}  // namespace
+
+int DecodeJpegPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic,
+                   Size& full) {
+  pic.Clear();
+  Session s;
+  if (setjmp(s.err.jump)) {
+    s.Close();
+    pic.Clear();
+    return 1;
+  }
+  if (!s.Open(path)) {
+    s.Close();
+    return 1;
+  }
+  jpeg_read_header(&s.cinfo, TRUE);
+  const int r = DecodePart(s.err, s.cinfo, edge, part, partX, pic, full);
+  s.Close();
+  if (r != 0) pic.Clear();
+  return r;
+}
+
+}  // namespace thumbkit

@@ -1,0 +1,26 @@
+// JPEG pictures for thumbnails, decoded at the smallest DCT scale that
+// still gives the thumbnail all the pixels it needs.
+#pragma once
+
+#include <string>
+
+#include "engine/jpeg/jpeg_decode.h"
+#include "thumbkit/geometry.h"
+
+namespace thumbkit {
+
+// Decodes part `part` of the partX x partX grid (0: the whole picture; see
+// PartRegion) of the JPEG file at `path` for an edge x edge thumbnail. The
+// scale is the smallest n/8 at which the part is at least as big as its
+// thumbnail, or 8/8 when it is smaller. `pic` receives the part alone, cut
+// from the decoded raster; `full` is the part's size at full scale, whose
+// aspect the thumbnail keeps. Rows below the part are not decoded.
+//
+// 0 on success; 1 (and `pic` empty) when the file cannot be opened, is
+// corrupt, ends before the part does, or is over the budget: more than
+// pictray::kMaxCheckPixels coded pixels (the entropy decoding walks them
+// all), more than pictray::kMaxDecodePixels at the chosen scale, or more
+// than pictray::kMaxCheckMemory of library memory.
+int DecodeJpegPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic, Size& full);
+
+}  // namespace thumbkit
