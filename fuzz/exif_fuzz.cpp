@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   pictray::FileHedarCheck(path);
   pictray::JEndHedarCheck(path);
   pictray::ExifHedarCheck(path);
-  pictray::JpegNullCheck(nullptr, pictray::Control::PR02, path, "10");
+  pictray::JpegNullCheck({}, path, "10");
   pictray::GetJpegImageSize(path);
   return 0;
 }
