@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   fresh();
   t0 = Clock::now();
   st.blocks.val.Start(folder, 1);
-  pictray::ThreadExDate(st.blocks.val, st, host);
+  pictray::ThreadExDate(st.blocks.val, st, host, pictray::RunRegistry::Guard(st.runs));
   std::printf("exif_date_run %.3f\n", Seconds(t0));
   std::printf("exif_sample %s\n", st.rows.target(0).c_str());
 
@@ -114,13 +114,13 @@ int main(int argc, char** argv) {
   fresh();
   t0 = Clock::now();
   st.blocks.val.Start(folder, 1);
-  pictray::ThreadJpegImageSize(st.blocks.val, st, host);
+  pictray::ThreadJpegImageSize(st.blocks.val, st, host, pictray::RunRegistry::Guard(st.runs));
   std::printf("size_run %.3f\n", Seconds(t0));
 
   fresh();
   t0 = Clock::now();
   st.blocks.val.Start(folder, 1);
-  pictray::ThreadJpegIError(st.blocks.val, st, host);
+  pictray::ThreadJpegIError(st.blocks.val, st, host, pictray::RunRegistry::Guard(st.runs));
   std::printf("ng_run_jlibcheck %.3f\n", Seconds(t0));
   std::remove(st.profile.c_str());
   return 0;

@@ -32,7 +32,7 @@ int Main(int argc, char** argv) {
   const auto moveStart = std::chrono::steady_clock::now();
   PrepareMove(host, st, folder);
   st.blocks.val21.Start(folder);
-  const MoveReport r = ThreadMakeFoldaAndMove(st.blocks.val21, st, host);
+  const MoveReport r = ThreadMakeFoldaAndMove(st.blocks.val21, st, host, pictray::RunRegistry::Guard(st.runs));
   const double moveOnly = Seconds(moveStart);
   const double total = Seconds(start);
   std::printf("engine (list-up + classify + move): %d files, %zu folders, %.3f s, %.0f files/s\n",

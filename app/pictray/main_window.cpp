@@ -348,8 +348,8 @@ void MainWindow::JpegAnalysis(int id) {
   if (id == cmd::Info || id == cmd::HeaderCheck) Check(button, false);
   // The rows are the files of the listed folder, whatever the field says now.
   st_.blocks.val.Start(st_.listedFolder.get(), choice.mode);
-  launcher_.Start([this, run = choice.run, runButton = button](RunRegistry::Guard) {
-    run(st_.blocks.val, st_, *host_);
+  launcher_.Start([this, run = choice.run, runButton = button](RunRegistry::Guard g) {
+    run(st_.blocks.val, st_, *host_, std::move(g));
     host_->CheckControl(runButton, false);  // an aborted run leaves its button to the window
   });
 }
@@ -382,8 +382,8 @@ void MainWindow::StartMove() {
   PrepareMove(*host_, st_, folder);
   fileListModel_->RefreshAll();
   st_.blocks.val21.Start(folder);
-  launcher_.Start([this](RunRegistry::Guard) {
-    ThreadMakeFoldaAndMove(st_.blocks.val21, st_, *host_);
+  launcher_.Start([this](RunRegistry::Guard g) {
+    ThreadMakeFoldaAndMove(st_.blocks.val21, st_, *host_, std::move(g));
     host_->RowsChanged(0, 0);
   });
 }

@@ -18,7 +18,7 @@ StepResult RunJpegStep(const std::string& step, CliContext& ctx) {
 
   const JpegRunChoice choice = SelectJpegAnalysis(id, ctx.state.flags);
   ctx.state.blocks.val.Start(ctx.folder, choice.mode);
-  choice.run(ctx.state.blocks.val, ctx.state, ctx.host);
+  choice.run(ctx.state.blocks.val, ctx.state, ctx.host, RunRegistry::Guard(ctx.state.runs));
   return StepResult::Done;
 }
 

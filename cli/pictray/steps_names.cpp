@@ -20,7 +20,7 @@ StepResult Move(CliContext& ctx) {
   PictrayState& st = ctx.state;
   PrepareMove(ctx.host, st, ctx.folder);
   st.blocks.val21.Start(ctx.folder);
-  const MoveReport report = ThreadMakeFoldaAndMove(st.blocks.val21, st, ctx.host);
+  const MoveReport report = ThreadMakeFoldaAndMove(st.blocks.val21, st, ctx.host, RunRegistry::Guard(st.runs));
   for (const MoveResultLine& l : report.lines)
     ctx.err << EscapeField(l.folder) << '\t' << l.count << '\t' << EscapeField(l.firstFile) << '\t'
             << EscapeField(l.path) << '\t' << l.mode << '\n';

@@ -112,8 +112,7 @@ std::string ExDateLabel(const std::string& path, int mode, const JpegSettings& s
   return label;
 }
 
-void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host) {
-  RunRegistry::Guard guard(st.runs);
+void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const int mode = val.mode;
   const Control bar = mode == 1 ? Control::PR01 : Control::PR02;
   const JpegSettings settings = JpegSettings::Read(st.profile);
@@ -156,8 +155,7 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host) {
   FinishRun(st, host, guard, "セット処理終了", bar, Control::BT07);
 }
 
-void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host) {
-  RunRegistry::Guard guard(st.runs);
+void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
   host.SetProgress(Control::PR01, 0);
@@ -187,8 +185,7 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host) {
   FinishRun(st, host, guard, "SIZE解析処理終了", Control::PR01, Control::BT13);
 }
 
-void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host) {
-  RunRegistry::Guard guard(st.runs);
+void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
   host.SetProgress(Control::PR01, 0);

@@ -42,16 +42,18 @@ JpegLabel ListUpJpegLabel(const std::string& path, const AnalysisFlags& flags,
 // sanitised strictly, blanks removed; 3: as 2 with "" becoming "NoExif".
 std::string ExDateLabel(const std::string& path, int mode, const JpegSettings& settings);
 
+// Each run is handed its registration (`guard`) by whoever starts it, and
+// lets it go before it asks for the move that may follow.
 // Exif (mode 1), Info (2), header check (3); reads ExifSel into st.ExifSel.
-void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host);
+void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard);
 // Size analysis: "%dX%d" with kind "Z" for unclassified rows.
-void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host);
+void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard);
 // NG analysis: every row gets "NG" or "" with kind "G".
-void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host);
+void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard);
 
 // What an analysis button starts: its run and the run's mode.
 struct JpegRunChoice {
-  void (*run)(ParamBlock&, PictrayState&, RunHost&);
+  void (*run)(ParamBlock&, PictrayState&, RunHost&, RunRegistry::Guard);
   int mode;
 };
 // Selects the analysis of command `id` (Exif, Info, header check, size, NG)

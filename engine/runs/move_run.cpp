@@ -175,8 +175,8 @@ void PrepareMove(RunHost& host, PictrayState& st, const std::string& S) {
   BeforFoldaCheck(host, st, S);
 }
 
-MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& host) {
-  RunRegistry::Guard guard(st.runs);
+MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& host,
+                                  RunRegistry::Guard /*registration, held until the move returns*/) {
   MoveReport report;
   const std::string S = val21.folder;
   host.SetStatusText(1, "Wait! Now Loading");

@@ -66,7 +66,9 @@ void PrepareMove(RunHost& host, PictrayState& st, const std::string& S);
 // that cannot be moved stay where they are and are listed in the report and
 // the end message. Rows already "M" are not moved again. The run holds the
 // source folder's lock throughout; when another run holds it, nothing is
-// moved and the run says so.
-MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& host);
+// moved and the run says so. `guard` is the run's registration, taken by
+// whoever started it and held until the run returns.
+MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& host,
+                                  RunRegistry::Guard guard);
 
 }  // namespace pictray

@@ -47,7 +47,7 @@ class JpegRuns : public ::testing::Test {
   }
   void Run(int mode) {
     st.blocks.val.Start(src.path(), mode);
-    ThreadExDate(st.blocks.val, st, host);
+    ThreadExDate(st.blocks.val, st, host, RunRegistry::Guard(st.runs));
   }
 
   testing::TempDir dir, src;
@@ -116,7 +116,7 @@ TEST_F(JpegRuns, MoveOnStartsTheMoveSilentlyAfterReleasingTheRun) {
   List({{"cam_canon_II_A.jpg", "a.jpg"}, {"rgb_3x2.jpg", "b.jpg"}});
   st.MoveOn = 1;
   st.blocks.val.Start(src.path(), 1);
-  ThreadJpegImageSize(st.blocks.val, st, host);
+  ThreadJpegImageSize(st.blocks.val, st, host, RunRegistry::Guard(st.runs));
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(host.commands, std::vector<int>{cmd::MoveStart});
   EXPECT_FALSE(host.activeAtCommand);
@@ -130,18 +130,18 @@ TEST_F(JpegRuns, AbortKeepsDoneRowsAndSkipsTheEnding) {
   st.MoveOn = 1;
   st.blocks.val.Start(src.path(), 1);
   st.blocks.val.abort = 1;
-  ThreadExDate(st.blocks.val, st, host);
+  ThreadExDate(st.blocks.val, st, host, RunRegistry::Guard(st.runs));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{"セット処理中止"});
   EXPECT_TRUE(host.commands.empty());
   EXPECT_TRUE(host.enabled[Control::BT01]);
   EXPECT_EQ(st.rows.target(0), "");
 
   testing::RecordingHost h2;
-  ThreadJpegImageSize(st.blocks.val, st, h2);
+  ThreadJpegImageSize(st.blocks.val, st, h2, RunRegistry::Guard(st.runs));
   EXPECT_EQ(h2.MessageTexts(), std::vector<std::string>{"SIZE解析処理中止"});
   EXPECT_EQ(h2.enabled.count(Control::BT01), 0u);
   testing::RecordingHost h3;
-  ThreadJpegIError(st.blocks.val, st, h3);
+  ThreadJpegIError(st.blocks.val, st, h3, RunRegistry::Guard(st.runs));
   EXPECT_EQ(h3.MessageTexts(), std::vector<std::string>{"NG解析処理中止"});
   EXPECT_FALSE(st.runs.Active());
 }
@@ -151,7 +151,7 @@ TEST_F(JpegRuns, SizeRunReopensRowsTheNgRunLeftEmpty) {
   st.rows.setTarget(0, "", "G");
   st.rows.setTarget(2, "2006:01:02(II)", "E");
   st.blocks.val.Start(src.path(), 1);
-  ThreadJpegImageSize(st.blocks.val, st, host);
+  ThreadJpegImageSize(st.blocks.val, st, host, RunRegistry::Guard(st.runs));
   EXPECT_EQ(st.rows.target(0), "1024X768");
   EXPECT_EQ(st.rows.kind(0), "Z");
   EXPECT_EQ(st.rows.target(1), "");
@@ -170,7 +170,7 @@ TEST_F(JpegRuns, NgRunLabelsEveryRowWithTheSwitchesFromTheSettings) {
   st.rows.append({{"cut.jpg", "", "", ""}, {"zeros.jpg", "x", "C", ""}});
 
   st.blocks.val.Start(src.path(), 1);
-  ThreadJpegIError(st.blocks.val, st, host);
+  ThreadJpegIError(st.blocks.val, st, host, RunRegistry::Guard(st.runs));
   EXPECT_EQ(st.rows.target(0), "");
   EXPECT_EQ(st.rows.target(2), "NG");
   EXPECT_EQ(st.rows.target(3), "");  // replaced: zero-run test is off
@@ -179,10 +179,10 @@ TEST_F(JpegRuns, NgRunLabelsEveryRowWithTheSwitchesFromTheSettings) {
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{"NG解析処理終了"});
 
   Set("NullCheck", "1");
-  ThreadJpegIError(st.blocks.val, st, host);
+  ThreadJpegIError(st.blocks.val, st, host, RunRegistry::Guard(st.runs));
   EXPECT_EQ(st.rows.target(3), "NG");
   Set("NullByte", "11");
-  ThreadJpegIError(st.blocks.val, st, host);
+  ThreadJpegIError(st.blocks.val, st, host, RunRegistry::Guard(st.runs));
   EXPECT_EQ(st.rows.target(3), "");
 }
 

@@ -39,7 +39,7 @@ class MoveRun : public ::testing::Test {
   MoveReport Run() {
     PrepareMove(host, st, S);
     st.blocks.val21.Start(S);
-    return ThreadMakeFoldaAndMove(st.blocks.val21, st, host);
+    return ThreadMakeFoldaAndMove(st.blocks.val21, st, host, RunRegistry::Guard(st.runs));
   }
   std::vector<std::string> Kinds() const {
     std::vector<std::string> out;
@@ -157,7 +157,7 @@ TEST_F(MoveRun, AbortStopsBeforeTheNextRow) {
   PrepareMove(host, st, S);
   st.blocks.val21.Start(S);
   st.blocks.AbortAll();
-  const MoveReport r = ThreadMakeFoldaAndMove(st.blocks.val21, st, host);
+  const MoveReport r = ThreadMakeFoldaAndMove(st.blocks.val21, st, host, RunRegistry::Guard(st.runs));
   EXPECT_TRUE(r.aborted);
   EXPECT_TRUE(Exists("a.jpg"));
   EXPECT_TRUE(host.messages.empty());
