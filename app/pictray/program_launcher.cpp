@@ -50,8 +50,8 @@ std::string Trimmed(const std::string& text) {
 void WriteCompanionPlace(QWidget* window, const std::string& programDir) {
   const std::string ini = programDir + "/Twinscan.ini";
   const QRect g = window->frameGeometry();
-  WriteSetting(key::TwinscanPx, std::to_string(g.left() + 100), ini);
-  WriteSetting(key::TwinscanPy, std::to_string(g.top() + 300), ini);
+  WriteSetting(key::twinscan::Px, std::to_string(g.left() + 100), ini);
+  WriteSetting(key::twinscan::Py, std::to_string(g.top() + 300), ini);
 }
 
 // A file URL built from the path's bytes, so that a name that is not UTF-8

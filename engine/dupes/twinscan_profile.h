@@ -7,8 +7,8 @@
 namespace pictray::dupes {
 
 struct TwinscanProfile {
-  std::string Px = "50", Py = "50", Pw = "400", Ph = "400";
-  std::string MoveSoon = "0", DeleteSoon = "0";
+  std::string Px, Py, Pw, Ph;
+  std::string MoveSoon, DeleteSoon;
 };
 
 // The program file's path with its extension replaced by ".ini".

@@ -62,10 +62,18 @@ inline constexpr SettingKey app1{kSection1, "app1", "open", " ", kPathWidth};
 inline constexpr SettingKey app2{kSection1, "app2", "open", " ", kPathWidth};
 inline constexpr SettingKey app3{kSection1, "app3", "open", " ", kPathWidth};
 inline constexpr SettingKey ZenApp{kSection1, "ZenApp", "Twinscan", "", kPathWidth};
-// Twinscan.ini, section "Section0": where Pictray places the companion's
-// window when it starts it (Twinscan reads them at its own start).
-inline constexpr SettingKey TwinscanPx{kSection0, "Px", nullptr, "50", 10};
-inline constexpr SettingKey TwinscanPy{kSection0, "Py", nullptr, "50", 10};
+// Twinscan.ini, section "Section0". Pictray writes Px and Py there to place
+// the companion's window when it starts it.
+namespace twinscan {
+inline constexpr SettingKey Px{kSection0, "Px", nullptr, "50", 10};
+inline constexpr SettingKey Py{kSection0, "Py", nullptr, "50", 10};
+inline constexpr SettingKey Pw{kSection0, "Pw", nullptr, "400", 10};
+inline constexpr SettingKey Ph{kSection0, "Ph", nullptr, "400", 10};
+inline constexpr SettingKey MoveSoon{kSection0, "MoveSoon", nullptr, "0", 2};
+inline constexpr SettingKey DeleteSoon{kSection0, "DeleteSoon", nullptr, "0", 2};
+inline constexpr SettingKey OPENAPP{kSection0, "OPENAPP", nullptr, "open", kPathWidth};
+inline constexpr SettingKey app{kSection0, "app", nullptr, "open", kPathWidth};
+}  // namespace twinscan
 }  // namespace key
 
 // The keys a new Pictray.ini gets after WPath, in the order they are written.
