@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/colour/pixel_window.h"
@@ -31,14 +32,16 @@ inline void Fill(std::uint8_t* bits, std::uint32_t edge, Rgb c) {
 inline void Fill(Surface& s, Rgb c) { Fill(s.bits(), s.edge(), c); }
 
 // Paints `count` pixels of colour c in scan order from pixel `from` on.
-inline void Paint(Surface& s, std::uint32_t from, std::uint32_t count, Rgb c) {
-  for (std::uint32_t i = from; i < from + count; ++i) Put(s, i % s.edge(), i / s.edge(), c);
+inline void Paint(std::uint8_t* bits, std::uint32_t edge, std::uint32_t from, std::uint32_t count, Rgb c) {
+  for (std::uint32_t i = from; i < from + count; ++i) Put(bits, edge, i % edge, i / edge, c);
 }
+inline void Paint(Surface& s, std::uint32_t from, std::uint32_t count, Rgb c) { Paint(s.bits(), s.edge(), from, count, c); }
 
 // One call of the thumbnail library.
 struct ThumbCall {
   std::string name;  // file name without its folder
   int edge, part, partX;
+  std::thread::id thread;
 };
 
 // The fake MakeMinImage: paints the surface as Painter of the file's name
@@ -59,7 +62,7 @@ class FakeThumbs {
     Painter painter;
     {
       std::lock_guard<std::mutex> l(f.m_);
-      f.calls_.push_back({name, edge, part, partX});
+      f.calls_.push_back({name, edge, part, partX, std::this_thread::get_id()});
       const auto it = f.painters_.find(name);
       if (it != f.painters_.end()) painter = it->second;
     }
