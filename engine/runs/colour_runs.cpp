@@ -1,11 +1,13 @@
 #include "engine/runs/colour_runs.h"
 
+#include <atomic>
 #include <new>
 #include <type_traits>
 
 #include "engine/colour/exact_colour.h"
 #include "engine/colour/rgb_name.h"
 #include "engine/jpeg/header_check.h"
+#include "engine/runs/row_pool.h"
 #include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"
 
@@ -19,17 +21,18 @@ namespace {
 enum class CellsOutcome { Counted, Aborted, NoMemory };
 
 // Counts the chosen cells of one file into `table`, looking for an abort
-// before each cell. The per-picture bar moves every tenth row of a cell.
+// before each cell. With a host, the per-picture bar moves every tenth row
+// of a cell (one worker shows its pictures; several would make it jump).
 CellsOutcome CountCells(const std::string& path, const std::string& strJpos_bit, CellSampler& sampler,
-                        ExactColourTable& table, const ParamBlock& val, RunHost& host) {
+                        ExactColourTable& table, const ParamBlock& val, RunHost* host) {
   try {
     for (int k = 1; k <= kMaxCells; ++k) {
       if (val.Aborted()) return CellsOutcome::Aborted;
       if (static_cast<std::size_t>(k) >= strJpos_bit.size() || strJpos_bit[static_cast<std::size_t>(k)] != '1')
         continue;
-      host.SetProgress(Control::PR02, 0);
-      sampler.GetJpegColor(path, k, table, [&host](std::uint32_t row) {
-        if (row % 10 == 9) host.SetProgress(Control::PR02, static_cast<int>(row));
+      if (host) host->SetProgress(Control::PR02, 0);
+      sampler.GetJpegColor(path, k, table, [host](std::uint32_t row) {
+        if (host && row % 10 == 9) host->SetProgress(Control::PR02, static_cast<int>(row));
       });
     }
   } catch (const std::bad_alloc&) {
@@ -124,31 +127,32 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   host.SetProgressRange(Control::PR02, 0, 99);
   host.SetStatusText(1, "");
   host.DeselectAll();
-  CellSampler sampler(st.MMI, settings.PartX, settings.PixelPassbit);
 
-  for (std::size_t i = 0; i < st.rows.ListMax() && !val.Aborted(); ++i) {
-    host.SetProgress(Control::PR01, static_cast<int>(i));
-    const Row row = st.rows.row(i);
-    if (!row.kind.empty()) continue;
-    const std::size_t n = st.rows.ListMax();
-    host.SetProgress(Control::PR01, static_cast<int>((i + 1) * 100 / n));
-    host.SetStatusText(1, Counter(i + 1, n));
-    const std::string path = RowPath(val.folder, row.name);
-    if (FileHedarCheck(path) != 2) {
-      st.rows.setTarget(i, "", kind::Rgb);
-      ShowRow(host, i);
-      continue;
+  RowDispenser rows(st.rows);
+  FinishedRows progress(host, Control::PR01, st.rows.ListMax(), 100);
+  std::atomic<bool> noMemory{false};
+  OnWorkers(RowWorkers(), [&](int worker) {
+    CellSampler sampler(st.MMI, settings.PartX, settings.PixelPassbit);
+    std::size_t i = 0;
+    while (!val.Aborted() && !noMemory && rows.Next(&i)) {
+      const Row row = st.rows.row(i);
+      if (row.kind.empty()) {
+        const std::string path = RowPath(val.folder, row.name);
+        if (FileHedarCheck(path) != 2) {
+          st.rows.setTarget(i, "", kind::Rgb);
+        } else {
+          ExactColourTable table(settings.samcount);
+          const CellsOutcome outcome = CountCells(path, strJpos_bit, sampler, table, val, worker == 0 ? &host : nullptr);
+          if (outcome == CellsOutcome::NoMemory) noMemory = true;
+          if (outcome != CellsOutcome::Counted) break;
+          st.rows.setTarget(i, RgbFolderName(SacrchMaxIndex2(table, settings.search), settings), kind::Rgb);
+        }
+        ShowRow(host, i);
+      }
+      progress.Finished();
     }
-    ExactColourTable table(settings.samcount);
-    const CellsOutcome outcome = CountCells(path, strJpos_bit, sampler, table, val, host);
-    if (outcome == CellsOutcome::Aborted) break;
-    if (outcome == CellsOutcome::NoMemory) {
-      host.MessageBox1Q(kRgbNoMemory, "err", "err");
-      break;
-    }
-    st.rows.setTarget(i, RgbFolderName(SacrchMaxIndex2(table, settings.search), settings), kind::Rgb);
-    ShowRow(host, i);
-  }
+  });
+  if (noMemory) host.MessageBox1Q(kRgbNoMemory, "err", "err");
   host.DeselectAll();
   EndWithSummary(st, host, kRgbEnd);
   host.SetProgress(Control::PR02, 0);
@@ -167,26 +171,38 @@ void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host) { RatioW
 
 void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host) {
   RunRegistry::Guard guard(st.runs);
-  StrengthSampler sampler(st.MMI, StrengthSettings::Read(st.profile));
+  const StrengthSettings settings = StrengthSettings::Read(st.profile);
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(Control::PR01, 0, n > 0 ? static_cast<int>(n - 1) : 0);
   host.SetProgress(Control::PR01, 0);
   if (valrp.mode == 1) ReopenUntargetedRows(st, host);
   host.DeselectAll();
 
-  for (std::size_t j = 0; j < st.rows.ListMax(); ++j) {
-    if (valrp.Aborted()) {
-      Inform(host, kStrengthAborted);
-      host.SetProgress(Control::PR01, 0);
-      host.CheckControl(Control::BT16, false);
-      return;
+  RowDispenser rows(st.rows);
+  FinishedRows progress(host, Control::PR01, n, n);
+  // Set by a worker that met the abort with rows left; an abort that comes
+  // after the last row changes nothing.
+  std::atomic<bool> stopped{false};
+  OnWorkers(RowWorkers(), [&](int) {
+    StrengthSampler sampler(st.MMI, settings);
+    std::size_t j = 0;
+    while (rows.Next(&j)) {
+      if (valrp.Aborted()) {
+        stopped = true;
+        break;
+      }
+      const StrengthResult r = sampler.GetTopRGB(RowPath(valrp.folder, st.rows.name(j)));
+      if (r.notes) st.rows.setNotes(j, *r.notes);
+      st.rows.setTarget(j, r.target, kind::Strength);
+      ShowRow(host, j);
+      progress.Finished();
     }
-    host.SetProgress(Control::PR01, static_cast<int>(j + 1));
-    host.SetStatusText(1, Counter(j + 1, n));
-    const StrengthResult r = sampler.GetTopRGB(RowPath(valrp.folder, st.rows.name(j)));
-    if (r.notes) st.rows.setNotes(j, *r.notes);
-    st.rows.setTarget(j, r.target, kind::Strength);
-    ShowRow(host, j);
+  });
+  if (stopped) {
+    Inform(host, kStrengthAborted);
+    host.SetProgress(Control::PR01, 0);
+    host.CheckControl(Control::BT16, false);
+    return;
   }
   EndWithSummary(st, host, kStrengthEnd);
   host.CheckControl(Control::BT16, false);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 #include <thread>
@@ -11,6 +14,7 @@
 
 #include "engine/colour/rgb_name.h"
 #include "engine/runs/listup.h"
+#include "engine/runs/row_pool.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_keys.h"
 #include "tests/engine/colour_test_util.h"
@@ -106,7 +110,11 @@ TEST_F(ColourRuns, RgbAbortStopsWithinOneFileAndMoveOnStartsTheMove) {
   fake.Set("a.jpg", AbortWhileDrawing());
   st.blocks.val.Start(src.path());
   ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 2, 3}));
-  EXPECT_EQ(fake.Calls().size(), 1u);
+  // Each worker stops before its file's next cell: no file is named.
+  std::map<std::string, int> drawn;
+  for (const testing::ThumbCall& c : fake.Calls()) ++drawn[c.name];
+  EXPECT_EQ(drawn["a.jpg"], 1);
+  EXPECT_LE(drawn["b.jpg"], 1);
   EXPECT_EQ(st.rows.kind(0), "");
   EXPECT_EQ(st.rows.kind(1), "");
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kRgbEnd});
@@ -187,13 +195,80 @@ TEST_F(ColourRuns, StrengthNamesEveryRowAndWritesNotes) {
   }
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kStrengthEnd});
   EXPECT_EQ(host.ranges[Control::PR01], std::make_pair(0, 2));
+}
 
-  fake.Set("red.jpg", AbortWhileDrawing());
+// Each worker's first picture asks for the abort: no worker starts another,
+// and one row more than there are workers stays untouched.
+TEST_F(ColourRuns, StrengthAbortStopsEachWorkerWithinOneFile) {
+  const int workers = RowWorkers();
+  for (int i = 0; i <= workers; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".jpg";
+    List({name.c_str()});
+    fake.Set(name, AbortWhileDrawing());
+  }
   st.blocks.valrp.Start(src.path());
   ThreadTopRGB(st.blocks.valrp, st, host);
-  EXPECT_EQ(host.MessageTexts().back(), kStrengthAborted);
-  EXPECT_EQ(fake.Calls().back().name, "red.jpg");
+  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kStrengthAborted});
+  EXPECT_LE(fake.Calls().size(), static_cast<std::size_t>(workers));
+  std::size_t untouched = 0;
+  for (std::size_t i = 0; i < st.rows.ListMax(); ++i) untouched += st.rows.kind(i).empty() ? 1 : 0;
+  EXPECT_GE(untouched, 1u);
   EXPECT_FALSE(host.checked[Control::BT16]);
+  EXPECT_TRUE(host.summary.empty());
+}
+
+// The pool: every row gets the result one thread would give it, each file
+// is drawn once per cell, while the view reads the rows (run under
+// ThreadSanitizer by scripts/tsan.sh).
+TEST_F(ColourRuns, PoolGivesEveryRowItsOneThreadResultWhileTheViewReads) {
+  Set("RGB64", "0");
+  Set("Exec255bit", "1");
+  std::vector<Row> rows;
+  for (int i = 0; i < 60; ++i) {
+    const std::string name = "f" + std::to_string(i) + (i % 7 == 3 ? ".txt" : ".jpg");
+    src.Write(name, i % 7 == 3 ? "text" : testing::ReadAll(testing::JpegFixture("rgb_3x2.jpg")));
+    fake.Flat(name, {i, 2 * i, 7});
+    rows.push_back({name, i % 11 == 5 ? "kept" : "", i % 11 == 5 ? kind::Char : "", ""});
+  }
+  st.rows.append(std::move(rows));
+  const auto whileViewReads = [&](const std::function<void()>& run) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      run();
+      done = true;
+    });
+    std::size_t seen = 0;
+    while (!done)
+      for (std::size_t i = 0; i < 60; ++i) seen += st.rows.cell(i, 1).size();
+    worker.join();
+  };
+  st.blocks.val.Start(src.path());
+  whileViewReads([&] { ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 6})); });
+  std::map<std::string, int> drawn;
+  std::set<std::thread::id> threads;
+  for (const testing::ThumbCall& c : fake.Calls()) {
+    ++drawn[c.name];
+    threads.insert(c.thread);
+  }
+  for (int i = 0; i < 60; ++i) {
+    char key[16];
+    std::snprintf(key, sizeof key, "%03d_%03d_007", i, 2 * i);
+    const std::string expected = i % 11 == 5 ? "kept" : i % 7 == 3 ? "" : key;
+    EXPECT_EQ(st.rows.target(static_cast<std::size_t>(i)), expected) << i;
+    EXPECT_EQ(drawn[st.rows.name(static_cast<std::size_t>(i))], i % 11 == 5 || i % 7 == 3 ? 0 : 2) << i;
+  }
+  EXPECT_LE(threads.size(), static_cast<std::size_t>(RowWorkers()));
+  EXPECT_EQ(host.status[1], "60/60");
+
+  st.blocks.valrp.Start(src.path());
+  whileViewReads([&] { ThreadTopRGB(st.blocks.valrp, st, host); });
+  for (int i = 0; i < 60; i += 7) {
+    char target[8];
+    std::snprintf(target, sizeof target, "%03d", i);
+    EXPECT_EQ(st.rows.target(static_cast<std::size_t>(i)), i % 7 == 3 ? "" : target) << i;
+  }
+  EXPECT_EQ(host.MessageTexts(), (std::vector<std::string>{kRgbEnd, kStrengthEnd}));
+  EXPECT_FALSE(st.runs.Active());
 }
 
 TEST_F(ColourRuns, ListUpNamesNewRowsInTheColourModes) {
