@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pictray {
@@ -12,9 +13,15 @@ struct FolderEntry {
   bool isFolder = false;
 };
 
-// Entries of `folder` without "." and "..", in the order the file system
-// returns them. False (with errno's text in *error) when it cannot be read.
+// Entries of `folder` without "." and "..", in name order (CompareListingNames).
+// False (with errno's text in *error) when it cannot be read.
 bool ReadFolder(const std::string& folder, std::vector<FolderEntry>* entries, std::string* error);
+
+// Name order of a folder listing: ASCII letters compare as upper case, every
+// other byte as itself (unsigned), so "_" comes after the letters and non-ASCII
+// names after all ASCII ones; names equal that way are ordered by their bytes.
+// Negative, 0 or positive as strcmp; 0 only for equal names.
+int CompareListingNames(std::string_view a, std::string_view b);
 
 // Counts as GetFileCount does: kind 0 "folders/files", 1 the total, 2 files.
 // A folder that cannot be listed counts 0.

@@ -26,22 +26,20 @@ class PictrayCli : public ::testing::Test {
     return testing::RunProgram(d, std::move(args));
   }
   void Put(const std::string& name) { std::ofstream(folder + "/" + name) << name; }
-  static std::vector<std::string> Sorted(std::vector<std::string> v) {
-    std::sort(v.begin(), v.end());
-    return v;
-  }
 
   TempDir d;
   std::string folder;
 };
 
 TEST_F(PictrayCli, ListsOneTabSeparatedLinePerFileAndCreatesTheSettings) {
-  Put("a.jpg");
   Put("b c.png");
+  Put("_c.jpg");
+  Put("A.jpg");
   fs::create_directory(folder + "/sub");
   ProgramRun r = Run({folder});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"a.jpg\t\t\t", "b c.png\t\t\t"}));
+  // In name order: letters without regard to case, "_" after them.
+  EXPECT_EQ(r.lines, (std::vector<std::string>{"A.jpg\t\t\t", "b c.png\t\t\t", "_c.jpg\t\t\t"}));
   EXPECT_NE(r.err.find("Listup終了"), std::string::npos);
   EXPECT_TRUE(fs::exists(d.path() + "/Pictray.ini"));
 }
@@ -70,8 +68,8 @@ TEST_F(PictrayCli, TabsLineFeedsAndBackslashesInNamesAreEscaped) {
   Put("back\\slash.x\ty");
   ProgramRun r = Run({folder, "ext"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"a\\tb.jpg\tjpg\te\t", "back\\\\slash.x\\ty\tx\\ty\te\t",
-                                                       "line\\nfeed.jpg\tjpg\te\t"}));
+  EXPECT_EQ(r.lines, (std::vector<std::string>{"a\\tb.jpg\tjpg\te\t", "back\\\\slash.x\\ty\tx\\ty\te\t",
+                                               "line\\nfeed.jpg\tjpg\te\t"}));
   ProgramRun help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("\\t, \\n or \\\\"), std::string::npos) << help.out;
@@ -88,10 +86,10 @@ TEST_F(PictrayCli, AnswerDecidesTheUniformityQuestion) {
   Put("x.jpg");
   Put("y.jpg");
   ProgramRun keep = Run({folder, "ext"});
-  EXPECT_EQ(Sorted(keep.lines), (std::vector<std::string>{"x.jpg\tjpg\te\t", "y.jpg\tjpg\te\t"}));
+  EXPECT_EQ(keep.lines, (std::vector<std::string>{"x.jpg\tjpg\te\t", "y.jpg\tjpg\te\t"}));
   EXPECT_NE(keep.err.find("question: 全て同じ値"), std::string::npos);
   ProgramRun clear = Run({"--answer", "clear", folder, "ext"});
-  EXPECT_EQ(Sorted(clear.lines), (std::vector<std::string>{"x.jpg\t\t\t", "y.jpg\t\t\t"}));
+  EXPECT_EQ(clear.lines, (std::vector<std::string>{"x.jpg\t\t\t", "y.jpg\t\t\t"}));
 }
 
 TEST_F(PictrayCli, SelectRunsTheAnalysesDuringListup) {

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <random>
 #include <set>
 
 #include "engine/list/folder_listing.h"
@@ -135,6 +137,98 @@ TEST_F(ListupTest, ReadDayWithNoAnalysisSelectsExifDate) {
   Listup();
   EXPECT_EQ(st.flags.M_Exif, 1);
   EXPECT_EQ(st.ExifSel.get(), "13");
+}
+
+TEST(FolderListing, CompareListingNamesOrdersByUpperCaseKeyThenBytes) {
+  struct Case {
+    std::string a, b;
+    int sign;  // of CompareListingNames(a, b)
+  };
+  const std::vector<Case> cases = {
+      {"abc", "abc", 0},
+      {"", "a", -1},
+      {"a", "B", -1},           // letters ignore case
+      {"A", "a", -1},           // equal keys: the bytes decide, 'A' < 'a'
+      {"aB", "Ab", 1},          // the first differing byte breaks the tie
+      {"ab", "ABC", -1},        // a shorter key first, whatever the case
+      {"Z", "_", -1},           // '_' (0x5F) sorts after 'Z' (0x5A)...
+      {"z", "_", -1},           // ...and after 'z' taken as 'Z'
+      {"[", "a", 1},            // '[' (0x5B) after the letters, not before 'a'
+      {"`", "A", 1},            // '`' (0x60) after the letters
+      {"{", "Z", 1},            // '{' stays itself, after the letters
+      {"@", "a", -1},           // '@' (0x40) before them
+      {"a.b", "a_b", -1},
+      {"9", "10", 1},           // digits are bytes, not numbers
+      {"z", "\x7f", -1},
+      {"\x7f", "\x80", -1},     // bytes compare unsigned
+      {"\xe5\xa4\x8f", "zzz", 1},
+      {"\xc3\xa9", "\xc3\x89", 1},  // non-ASCII is not case folded: 0xA9 > 0x89
+      {std::string("a\0b", 3), std::string("a\0c", 3), -1},  // no stop at a zero byte
+      {"IMG_0010.jpg", "img_0009.JPG", 1},
+  };
+  for (const Case& c : cases) {
+    const int got = CompareListingNames(c.a, c.b);
+    EXPECT_EQ((got > 0) - (got < 0), c.sign) << c.a << " vs " << c.b;
+    const int back = CompareListingNames(c.b, c.a);
+    EXPECT_EQ((back > 0) - (back < 0), -c.sign) << c.b << " vs " << c.a;
+  }
+}
+
+// The order spelled out the slow way: upper-cased copies first, then the bytes.
+int ReferenceOrder(const std::string& a, const std::string& b) {
+  auto upper = [](std::string s) {
+    for (char& c : s)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+  };
+  const int byKey = upper(a).compare(upper(b));
+  return byKey != 0 ? byKey : a.compare(b);
+}
+
+TEST(FolderListing, CompareListingNamesAgreesWithTheSlowWayOnLongAndOddNames) {
+  // Few letters, their neighbours and bytes whose low seven bits are letters,
+  // at lengths around the eight-byte steps, so that random pairs often share
+  // prefixes and differ anywhere in a word, in case or in kind.
+  const std::string alphabet = "aAzZ_@[`{.0\xe1\xc1\xfa\xda\x80";
+  std::mt19937 rng(7);
+  auto name = [&] {
+    std::string s(rng() % 20, 'x');
+    for (char& c : s) c = alphabet[rng() % (rng() % 4 == 0 ? alphabet.size() : 3)];
+    return s;
+  };
+  // Pairs: unrelated, a prefix, or the same name with some letters' case turned.
+  auto partner = [&](const std::string& a, int kind) {
+    if (kind == 0) return name();
+    if (kind == 1) return a.substr(0, rng() % (a.size() + 1));
+    std::string b = a;
+    for (char& c : b)
+      if (std::isalpha(static_cast<unsigned char>(c)) && rng() % 3 == 0) c ^= 0x20;
+    return b;
+  };
+  for (int k = 0; k < 300000; ++k) {
+    const std::string a = name(), b = partner(a, k % 3);
+    const int got = CompareListingNames(a, b), want = ReferenceOrder(a, b);
+    ASSERT_EQ((got > 0) - (got < 0), (want > 0) - (want < 0)) << ::testing::PrintToString(a) << " vs "
+                                                                << ::testing::PrintToString(b);
+  }
+}
+
+TEST(FolderListing, ReadFolderListsInNameOrder) {
+  const std::vector<std::string> expected = {"10", "9", "a.b", "AA", "Ab", "aB", "a_b",
+                                             "Z", "z1", "_x", "\xe5\xa4\x8f"};
+  testing::TempDir d;
+  // Created in an order unlike the expected one.
+  for (const char* n : {"_x", "aB", "\xe5\xa4\x8f", "Z", "a_b", "9", "AA", "z1", "Ab", "a.b"}) d.Write(n, "");
+  std::filesystem::create_directory(d.path() + "/10");  // folders take their place too
+  std::vector<FolderEntry> entries;
+  std::string error;
+  ASSERT_TRUE(ReadFolder(d.path(), &entries, &error)) << error;
+  std::vector<std::string> names;
+  for (const FolderEntry& e : entries) names.push_back(e.name);
+  EXPECT_EQ(names, expected);
+  ASSERT_FALSE(entries.empty());
+  EXPECT_TRUE(entries[0].isFolder);
+  EXPECT_FALSE(entries[1].isFolder);
 }
 
 TEST(FolderListing, CountsFoldersAndFilesSeparately) {
