@@ -49,8 +49,9 @@ bool ParseCells(const std::string& text, int partX, std::vector<int>* cells, std
 
 void RunRatio(CliContext& ctx) {
   PrepareRatioRun(ctx.state, ctx.folder);
-  std::thread odd([&ctx] { ThreadRGBPer2(ctx.state.blocks.valrp2, ctx.state, ctx.host); });
-  ThreadRGBPer(ctx.state.blocks.valrp, ctx.state, ctx.host);
+  RunRegistry::Guard oddGuard(ctx.state.runs);
+  std::thread odd([&ctx, &oddGuard] { ThreadRGBPer2(ctx.state.blocks.valrp2, ctx.state, ctx.host, std::move(oddGuard)); });
+  ThreadRGBPer(ctx.state.blocks.valrp, ctx.state, ctx.host, RunRegistry::Guard(ctx.state.runs));
   odd.join();
 }
 
@@ -73,12 +74,12 @@ StepResult RunColourStep(const std::string& step, CliContext& ctx) {
   }
   if (rgb) {
     ctx.state.blocks.val.Start(ctx.folder);
-    ThreadRGB(ctx.state.blocks.val, ctx.state, ctx.host, MakeJposBit(cells));
+    ThreadRGB(ctx.state.blocks.val, ctx.state, ctx.host, MakeJposBit(cells), RunRegistry::Guard(ctx.state.runs));
   } else if (step == "ratio") {
     RunRatio(ctx);
   } else {
     ctx.state.blocks.valrp.Start(ctx.folder);
-    ThreadTopRGB(ctx.state.blocks.valrp, ctx.state, ctx.host);
+    ThreadTopRGB(ctx.state.blocks.valrp, ctx.state, ctx.host, RunRegistry::Guard(ctx.state.runs));
   }
   return StepResult::Done;
 }

@@ -53,8 +53,8 @@ class ColourRuns : public ::testing::Test {
   // Both ratio workers at once, as the window starts them.
   void RunRatio() {
     PrepareRatioRun(st, src.path());
-    std::thread second([&] { ThreadRGBPer2(st.blocks.valrp2, st, host); });
-    ThreadRGBPer(st.blocks.valrp, st, host);
+    std::thread second([&] { ThreadRGBPer2(st.blocks.valrp2, st, host, RunRegistry::Guard(st.runs)); });
+    ThreadRGBPer(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs));
     second.join();
   }
   FakeThumbs::Painter AbortWhileDrawing() {
@@ -85,7 +85,7 @@ TEST_F(ColourRuns, RgbNamesUnclassifiedRowsFromTheChosenCellsTogether) {
   });
   fake.Set("bad.jpg", [](std::uint8_t*, int, int) { return 1; });
   st.blocks.val.Start(src.path());
-  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 16}));
+  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 16}), RunRegistry::Guard(st.runs));
 
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"012_200_007", "R"}, {"", "R"}, {"kept", "C"}, {"001_002_003", "R"}, {"unmeasured", "R"}};
@@ -109,7 +109,7 @@ TEST_F(ColourRuns, RgbAbortStopsWithinOneFileAndMoveOnStartsTheMove) {
   List({"a.jpg", "b.jpg"});
   fake.Set("a.jpg", AbortWhileDrawing());
   st.blocks.val.Start(src.path());
-  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 2, 3}));
+  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 2, 3}), RunRegistry::Guard(st.runs));
   // Each worker stops before its file's next cell: no file is named.
   std::map<std::string, int> drawn;
   for (const testing::ThumbCall& c : fake.Calls()) ++drawn[c.name];
@@ -122,7 +122,7 @@ TEST_F(ColourRuns, RgbAbortStopsWithinOneFileAndMoveOnStartsTheMove) {
   st.MoveOn = 1;
   fake.Flat("a.jpg", {1, 1, 1});
   st.blocks.val.Start(src.path());
-  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1}));
+  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1}), RunRegistry::Guard(st.runs));
   EXPECT_EQ(host.MessageTexts().size(), 1u);  // no second message
   EXPECT_EQ(host.commands, std::vector<int>{cmd::MoveStart});
   EXPECT_EQ(st.rows.kind(1), "R");
@@ -185,7 +185,7 @@ TEST_F(ColourRuns, StrengthNamesEveryRowAndWritesNotes) {
   });
   fake.Set("bad.jpg", [](std::uint8_t*, int, int) { return 1; });
   st.blocks.valrp.Start(src.path());
-  ThreadTopRGB(st.blocks.valrp, st, host);
+  ThreadTopRGB(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs));
   const std::vector<Row> expected = {
       {"red.jpg", "187", "T", "187_20_40"}, {"note.txt", "", "T", "old"}, {"bad.jpg", "ERROR", "T", "old"}};
   for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -207,7 +207,7 @@ TEST_F(ColourRuns, StrengthAbortStopsEachWorkerWithinOneFile) {
     fake.Set(name, AbortWhileDrawing());
   }
   st.blocks.valrp.Start(src.path());
-  ThreadTopRGB(st.blocks.valrp, st, host);
+  ThreadTopRGB(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kStrengthAborted});
   EXPECT_LE(fake.Calls().size(), static_cast<std::size_t>(workers));
   std::size_t untouched = 0;
@@ -243,7 +243,7 @@ TEST_F(ColourRuns, PoolGivesEveryRowItsOneThreadResultWhileTheViewReads) {
     worker.join();
   };
   st.blocks.val.Start(src.path());
-  whileViewReads([&] { ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 6})); });
+  whileViewReads([&] { ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 6}), RunRegistry::Guard(st.runs)); });
   std::map<std::string, int> drawn;
   std::set<std::thread::id> threads;
   for (const testing::ThumbCall& c : fake.Calls()) {
@@ -261,7 +261,7 @@ TEST_F(ColourRuns, PoolGivesEveryRowItsOneThreadResultWhileTheViewReads) {
   EXPECT_EQ(host.status[1], "60/60");
 
   st.blocks.valrp.Start(src.path());
-  whileViewReads([&] { ThreadTopRGB(st.blocks.valrp, st, host); });
+  whileViewReads([&] { ThreadTopRGB(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs)); });
   for (int i = 0; i < 60; i += 7) {
     char target[8];
     std::snprintf(target, sizeof target, "%03d", i);
