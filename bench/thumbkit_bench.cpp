@@ -17,81 +17,15 @@
 
 #include <jpeglib.h>
 
+#include "bench/photo_jpeg.h"
 #include "thumbkit/thumbkit.h"
 
 namespace {
 
-constexpr int kWidth = 4000, kHeight = 3000, kEdge = 100;
+using pictray::bench::DecodeAtOneEighth;
+using pictray::bench::WritePhoto;
 
-struct Jump {
-  jpeg_error_mgr pub;
-  std::jmp_buf buf;
-};
-[[noreturn]] void JumpOut(j_common_ptr c) { std::longjmp(reinterpret_cast<Jump*>(c->err)->buf, 1); }
-
-// A camera-like picture: smooth shapes under fine noise, quality 90 with
-// the usual 4:2:0 chroma, so the entropy decoding has a photo's work to do.
-bool WritePhoto(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = kWidth;
-  c.image_height = kHeight;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<JSAMPLE> row(3 * kWidth);
-  std::uint32_t seed = 12345;
-  while (c.next_scanline < kHeight) {
-    const double y = c.next_scanline;
-    for (int x = 0; x < kWidth; ++x) {
-      seed = seed * 1664525u + 1013904223u;
-      const int noise = int(seed >> 27) - 16;
-      const double wave = std::sin(x / 170.0) * std::cos(y / 130.0);
-      row[3 * x] = JSAMPLE(std::clamp(int(128 + 90 * wave) + noise, 0, 255));
-      row[3 * x + 1] = JSAMPLE(std::clamp(int(x * 200 / kWidth + 30 * std::sin(y / 50.0)) + noise, 0, 255));
-      row[3 * x + 2] = JSAMPLE(std::clamp(int(y * 180 / kHeight) + noise / 2, 0, 255));
-    }
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  return std::fclose(f) == 0;
-}
-
-// The floor: every scanline of the file at 1/8 scale, nothing done with it.
-bool DecodeAtOneEighth(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  jpeg_decompress_struct c;
-  Jump err;
-  c.err = jpeg_std_error(&err.pub);
-  err.pub.error_exit = JumpOut;
-  jpeg_create_decompress(&c);
-  bool ok = false;
-  if (setjmp(err.buf) == 0) {
-    jpeg_stdio_src(&c, f);
-    jpeg_read_header(&c, TRUE);
-    c.scale_num = 1;
-    c.scale_denom = 8;
-    jpeg_start_decompress(&c);
-    JSAMPARRAY row = (*c.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&c), JPOOL_IMAGE,
-                                            c.output_width * c.output_components, 1);
-    while (c.output_scanline < c.output_height) jpeg_read_scanlines(&c, row, 1);
-    jpeg_finish_decompress(&c);
-    ok = true;
-  }
-  jpeg_destroy_decompress(&c);
-  std::fclose(f);
-  return ok;
-}
+constexpr int kEdge = 100;
 
 void Thumbnail(benchmark::State& state, const std::string& path, int part) {
   std::vector<unsigned char> surface(std::size_t((3 * kEdge + 3) & ~3) * kEdge);

@@ -64,6 +64,8 @@ struct PictrayState {
   // Finish marker of the two ratio workers: 0 neither has finished, else the
   // number (1 even rows, 2 odd rows) of the one that finished first.
   std::atomic<int> RgbPerEnd{0};
+  // Most workers a run's pool may use; 0 = one per core.
+  std::atomic<int> PoolMax{0};
   ParamBlocks blocks;
   RunRegistry runs;
 };

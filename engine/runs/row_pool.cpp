@@ -8,7 +8,10 @@
 
 namespace pictray {
 
-int RowWorkers() { return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)); }
+int RowWorkers(int limit) {
+  const int cores = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+  return limit > 0 ? std::min(cores, limit) : cores;
+}
 
 void OnWorkers(int workers, const std::function<void(int worker)>& body) {
   std::vector<std::thread> others;

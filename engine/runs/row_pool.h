@@ -15,9 +15,9 @@
 
 namespace pictray {
 
-// One worker per core, at most four: each decodes a whole picture at once,
-// and more would only add memory.
-int RowWorkers();
+// One worker per core, at most four (each decodes a whole picture at once,
+// and more would only add memory), and at most `limit` when it is above 0.
+int RowWorkers(int limit);
 
 // Runs body(worker) for worker 0 .. workers-1, worker 0 on the calling
 // thread, and returns when every one has ended.

@@ -200,7 +200,7 @@ TEST_F(ColourRuns, StrengthNamesEveryRowAndWritesNotes) {
 // Each worker's first picture asks for the abort: no worker starts another,
 // and one row more than there are workers stays untouched.
 TEST_F(ColourRuns, StrengthAbortStopsEachWorkerWithinOneFile) {
-  const int workers = RowWorkers();
+  const int workers = RowWorkers(0);
   for (int i = 0; i <= workers; ++i) {
     const std::string name = "f" + std::to_string(i) + ".jpg";
     List({name.c_str()});
@@ -257,8 +257,28 @@ TEST_F(ColourRuns, PoolGivesEveryRowItsOneThreadResultWhileTheViewReads) {
     EXPECT_EQ(st.rows.target(static_cast<std::size_t>(i)), expected) << i;
     EXPECT_EQ(drawn[st.rows.name(static_cast<std::size_t>(i))], i % 11 == 5 || i % 7 == 3 ? 0 : 2) << i;
   }
-  EXPECT_LE(threads.size(), static_cast<std::size_t>(RowWorkers()));
+  EXPECT_LE(threads.size(), static_cast<std::size_t>(RowWorkers(0)));
   EXPECT_EQ(host.status[1], "60/60");
+
+  // Held to one worker, the same rows get the same results on one thread.
+  const auto targets = [&] {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < st.rows.ListMax(); ++i) out.push_back(st.rows.target(i));
+    return out;
+  };
+  const std::vector<std::string> pooled = targets();
+  for (std::size_t i = 0; i < st.rows.ListMax(); ++i)
+    if (st.rows.kind(i) == kind::Rgb) st.rows.setTarget(i, "", "");
+  const std::size_t before = fake.Calls().size();
+  st.PoolMax = 1;
+  st.blocks.val.Start(src.path());
+  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 6}), RunRegistry::Guard(st.runs));
+  std::set<std::thread::id> single;
+  const std::vector<testing::ThumbCall> calls = fake.Calls();
+  for (std::size_t k = before; k < calls.size(); ++k) single.insert(calls[k].thread);
+  EXPECT_EQ(single.size(), 1u);
+  EXPECT_EQ(targets(), pooled);
+  st.PoolMax = 0;
 
   st.blocks.valrp.Start(src.path());
   whileViewReads([&] { ThreadTopRGB(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs)); });
@@ -267,7 +287,7 @@ TEST_F(ColourRuns, PoolGivesEveryRowItsOneThreadResultWhileTheViewReads) {
     std::snprintf(target, sizeof target, "%03d", i);
     EXPECT_EQ(st.rows.target(static_cast<std::size_t>(i)), i % 7 == 3 ? "" : target) << i;
   }
-  EXPECT_EQ(host.MessageTexts(), (std::vector<std::string>{kRgbEnd, kStrengthEnd}));
+  EXPECT_EQ(host.MessageTexts(), (std::vector<std::string>{kRgbEnd, kRgbEnd, kStrengthEnd}));
   EXPECT_FALSE(st.runs.Active());
 }
 
