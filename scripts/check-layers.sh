@@ -13,7 +13,8 @@ declare -A may_use=(
   [names]="settings fs"
   [jpeg]="names settings fs"
   [dupes]="list settings fs"
-  [runs]="run jpeg names dupes list settings fs"
+  [colour]="jpeg names settings fs"
+  [runs]="run colour jpeg names dupes list settings fs"
 )
 
 status=0

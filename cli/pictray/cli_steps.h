@@ -16,8 +16,11 @@ struct CliContext {
   std::string folder;  // source folder as given
   std::ostream& err;   // move results and failures
   // True while the steps are checked before any runs: a handler then only
-  // answers Done for a step it knows (doing nothing) and NotMine otherwise.
+  // answers Done for a step it knows (doing nothing), Failed for one it
+  // knows whose argument is wrong (saying why on `err`), NotMine otherwise.
   bool checkOnly = false;
+  // Set while checking by a step that draws thumbnails.
+  bool needsThumbnails = false;
 };
 
 enum class StepResult { NotMine, Done, Failed };
@@ -28,5 +31,22 @@ using StepFn = StepResult (*)(const std::string& step, CliContext& ctx);
 StepResult RunNameStep(const std::string& step, CliContext& ctx);
 // exif, info, header, size, ng.
 StepResult RunJpegStep(const std::string& step, CliContext& ctx);
+// rgb=CELLS, ratio, strength.
+StepResult RunColourStep(const std::string& step, CliContext& ctx);
+
+// libthumbkit.so of the program's folder, open while this object lives.
+class ThumbnailLibrary {
+ public:
+  ThumbnailLibrary() = default;
+  ThumbnailLibrary(const ThumbnailLibrary&) = delete;
+  ThumbnailLibrary& operator=(const ThumbnailLibrary&) = delete;
+  ~ThumbnailLibrary();
+  // Opens `folder`/libthumbkit.so and puts its MakeMinImage into st.MMI;
+  // false with the reason in `error` when either cannot be had.
+  bool Load(const std::string& folder, PictrayState& st, std::string* error);
+
+ private:
+  void* handle_ = nullptr;
+};
 
 }  // namespace pictray::cli

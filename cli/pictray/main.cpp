@@ -27,19 +27,22 @@ constexpr const char* kHelp =
     "backslash inside a field is written as \\t, \\n or \\\\.\n"
     "\n"
     "  --ini FILE       settings file (default: Pictray.ini beside the program)\n"
-    "  --select LIST    analyses run during list-up: exif,info,header,size,ng\n"
+    "  --select LIST    analyses run during list-up: exif,info,header,size,ng,ratio,strength\n"
     "  --answer clear|keep  the answer to every question (default keep)\n"
     "\n"
     "Steps: char=PATTERN, phrase=TEXT, ext (name classifications); exif, info, header\n"
     "(Exif date/model/software, header identifier, header check); size, ng (pixel size,\n"
-    "broken-file check); clear (clear the analyses); move (move the files into their\n"
-    "target folders; the result lines and every file left in place go to standard error).\n"
+    "broken-file check); rgb=CELLS, ratio, strength (the colour runs: CELLS is a comma\n"
+    "list of grid cells 1..PartX*PartX, or all; their settings come from the settings\n"
+    "file; they need libthumbkit.so beside the program); clear (clear the analyses);\n"
+    "move (move the files into their target folders; the result lines and every file\n"
+    "left in place go to standard error).\n"
     "\n"
     "Exit status: 0 done; 1 a step or the move failed, or another move run holds the\n"
     "folder; 2 bad arguments or a step that is not available.\n";
 
 // Step handlers of the engine's modules, asked in order.
-const StepFn kStepHandlers[] = {RunNameStep, RunJpegStep};
+const StepFn kStepHandlers[] = {RunNameStep, RunJpegStep, RunColourStep};
 
 std::string ProgramDir() {
   char buf[PATH_MAX];
@@ -115,6 +118,8 @@ bool ApplySelection(const std::string& list, AnalysisFlags& f, std::string* erro
     else if (name == "header") f.M_Hed = 1;
     else if (name == "size") f.M_Size = 1;
     else if (name == "ng") f.M_NG = 1;
+    else if (name == "ratio") f.M_RP = 1;
+    else if (name == "strength") f.M_RS = 1;
     else {
       *error = "analysis '" + name + "' is unknown or not available yet";
       return false;
@@ -174,10 +179,15 @@ int Main(int argc, char** argv) {
   if (!ApplySelection(o.select, st.flags, &error)) return Fail(error);
   CliHost host(o.answer == "clear" ? 6 : 7, std::cerr);
   CliContext ctx{st, host, o.folder, std::cerr, true};
-  for (const std::string& step : o.steps)
-    if (RunStep(step, ctx) == StepResult::NotMine)
-      return Fail("step '" + step + "' is unknown or not available yet");
+  for (const std::string& step : o.steps) {
+    const StepResult checked = RunStep(step, ctx);
+    if (checked == StepResult::NotMine) return Fail("step '" + step + "' is unknown or not available yet");
+    if (checked == StepResult::Failed) return 2;  // the step said why
+  }
   ctx.checkOnly = false;
+  ThumbnailLibrary thumbnails;
+  if ((ctx.needsThumbnails || st.flags.M_RP || st.flags.M_RS) && !thumbnails.Load(ProgramDir(), st, &error))
+    return Fail(error);
 
   st.blocks.val3.Start(o.folder);
   ThreadSetListView(st.blocks.val3, st, host, RunRegistry::Guard(st.runs));

@@ -205,6 +205,23 @@ std::string GetJpegImageSize(const std::string& path) {
   return text;
 }
 
+int JpegSampleCheck(const std::string& path) {
+  Session s;
+  if (setjmp(s.err.jump)) {
+    s.Close();
+    return 0;
+  }
+  if (!s.Open(path)) {
+    s.Close();
+    return 0;
+  }
+  jpeg_read_header(&s.cinfo, TRUE);
+  const bool sampleable = !OverBudget(s.cinfo.image_width, s.cinfo.image_height) &&
+                          (s.cinfo.out_color_space == JCS_GRAYSCALE || s.cinfo.out_color_space == JCS_RGB);
+  s.Close();
+  return sampleable ? 1 : 0;
+}
+
 int JpegToBuffer(const std::string& path, Picture& pic) {
   pic.Clear();
   Session s;

@@ -62,6 +62,13 @@ void ConvertJpegRow(const std::uint8_t* in, int components, bool invertedCmyk, s
 // cannot be opened or is not a readable JPEG.
 std::string GetJpegImageSize(const std::string& path);
 
+// 1 when the file is a JPEG whose header libjpeg reads, whose pixels come
+// out as one (grey) or three (colour) components and whose size is within
+// the pixel budget; 0 otherwise (CMYK and YCCK, unreadable, over the
+// budget). The colour runs sample only such pictures: a thumbnail drawn
+// from a converted CMYK picture would be counted as colours it never had.
+int JpegSampleCheck(const std::string& path);
+
 // Decodes the whole file into `pic` (three-component files as RGB, grey as
 // grey, CMYK and YCCK converted to RGB, Adobe-inverted CMYK included).
 // 0 on success; 1 on any failure, leaving `pic` empty.

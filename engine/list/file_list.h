@@ -25,6 +25,7 @@ struct Row {
 namespace kind {
 inline constexpr const char* Char = "C";
 inline constexpr const char* Phrase = "T";
+inline constexpr const char* Strength = "T";  // the strength run shares the letter, and writes notes
 inline constexpr const char* Ext = "e";
 inline constexpr const char* Exif = "E";
 inline constexpr const char* Info = "I";

@@ -57,6 +57,13 @@ struct PictrayState {
   std::string GRprofile;  // the settings file
   std::string programDir;
   int SortBit = 0;
+  // The thumbnail library's MakeMinImage as the front end resolved it (the
+  // type MakeMinImageFn of engine/colour); set before any run starts. The
+  // colour analyses sample nothing without it.
+  int (*MMI)(unsigned char* surface, const char* path, int edge, int part, int partX) = nullptr;
+  // Finish marker of the two ratio workers: 0 neither has finished, else the
+  // number (1 even rows, 2 odd rows) of the one that finished first.
+  std::atomic<int> RgbPerEnd{0};
   ParamBlocks blocks;
   RunRegistry runs;
 };

@@ -1,26 +1,15 @@
 #include "engine/runs/jpeg_runs.h"
 
-#include <cstdio>
-
 #include "engine/jpeg/exif_reader.h"
 #include "engine/jpeg/header_check.h"
 #include "engine/jpeg/jpeg_decode.h"
+#include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"
 #include "engine/names/folda_name.h"
 #include "engine/settings/settings_keys.h"
 
 namespace pictray {
 namespace {
-
-std::string RowPath(const std::string& folder, const std::string& name) { return folder + "/" + name; }
-
-std::string Counter(std::size_t done, std::size_t total) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%zu/%zu", done, total);
-  return text;
-}
-
-void Inform(RunHost& host, const std::string& text) { host.MessageBox1Q(text, "yes", "yes"); }
 
 // Ending of a run stopped by abort: rows done keep their results and the
 // summary is not rebuilt.
@@ -45,7 +34,6 @@ void FinishRun(PictrayState& st, RunHost& host, RunRegistry::Guard& guard, const
     host.EnableControl(Control::BT01, true);
 }
 
-// Marks the row being worked on and tells the view its texts changed.
 // The zero-run test's progress on `bar` (nothing without a host).
 ScanProgress BarProgress(RunHost* host, Control bar) {
   if (!host) return {};
@@ -53,11 +41,6 @@ ScanProgress BarProgress(RunHost* host, Control bar) {
     if (percent == 0) host->SetProgressRange(bar, 0, 100);
     host->SetProgress(bar, percent);
   };
-}
-
-void ShowRow(RunHost& host, std::size_t i) {
-  host.RowsChanged(i, i);
-  host.ShowRunPlace(i);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/jpeg/header_check.h"
+#include "engine/runs/colour_runs.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/list/folder_listing.h"
 #include "engine/runs/uniformity.h"
@@ -108,6 +109,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   JpegSettings jpeg = JpegSettings::Read(st.profile);
   jpeg.ExifSel = st.ExifSel.get();  // "13" when ReadDay chose the date
   const bool analyse = st.flags.Any();
+  ListUpColourLabeller colour(st.flags, st);
 
   RowBatcher batch(st.rows, host);
   std::size_t r = 0;
@@ -119,10 +121,12 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
     if (JpegCheck && JpegHedarCheck(folder + "/" + e.name) != "JPEG") continue;
     Row row{e.name, {}, {}, {}};
     if (analyse) {
-      // The colour analyses have no label here yet; the JPEG ones decide.
-      const JpegLabel label = ListUpJpegLabel(folder + "/" + e.name, st.flags, jpeg, &host, Control::PR02);
+      // The colour analyses name only what the JPEG ones left without a target.
+      const std::string path = folder + "/" + e.name;
+      const JpegLabel label = ListUpJpegLabel(path, st.flags, jpeg, &host, Control::PR02);
       row.target = label.text;
       if (!label.text.empty()) row.kind = label.kind;
+      colour.Label(path, row);
       host.ShowRunPlace(r);
     }
     batch.Add(std::move(row));

@@ -114,7 +114,7 @@ std::string MoveEndMessage(const MoveReport& report) {
 void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S) {
   const int SRgb0 = ReadSettingNumber(key::SRgb0, st.profile);
   const int SRgb3 = ReadSettingNumber(key::SRgb3, st.profile);
-  if (SRgb3 == 0 || st.rows.kind(0) != kind::Phrase) return;
+  if (SRgb3 == 0 || st.rows.kind(0) != kind::Strength) return;
   static const char* const kBases[] = {"RED", "GREEN", "BLUE"};
   if (SRgb0 < 0 || SRgb0 > 2) return;
   const std::string base = kBases[SRgb0];

@@ -54,8 +54,22 @@ inline constexpr SettingKey NullByte{kSection0, "NullByte", nullptr, "10", 10};
 inline constexpr SettingKey JlibCheck{kSection0, "JlibCheck", nullptr, "0", 2};
 inline constexpr SettingKey MoveSoon{kSection0, "MoveSoon", nullptr, "0", 2};
 inline constexpr SettingKey BlackBack{kSection0, "BlackBack", nullptr, "0", 2};
+// The strength dialog (fallbacks as the analysis reads them).
 inline constexpr SettingKey SRgb0{kSection0, "SRgb0", nullptr, "0", 2};
+inline constexpr SettingKey SRgb1{kSection0, "SRgb1", nullptr, "0", 4};
+inline constexpr SettingKey SRgb2{kSection0, "SRgb2", nullptr, "255", 4};
 inline constexpr SettingKey SRgb3{kSection0, "SRgb3", nullptr, "0", 2};
+inline constexpr SettingKey SRgb4{kSection0, "SRgb4", nullptr, "0", 2};
+inline constexpr SettingKey SRgb5{kSection0, "SRgb5", nullptr, "0", 4};
+inline constexpr SettingKey SRgb6{kSection0, "SRgb6", nullptr, "255", 4};
+// The ratio dialog.
+inline constexpr SettingKey PRgb0{kSection0, "PRgb0", nullptr, "0", 2};
+inline constexpr SettingKey PRgb1{kSection0, "PRgb1", nullptr, "0", 2};
+inline constexpr SettingKey PRgb2{kSection0, "PRgb2", nullptr, "0", 2};
+inline constexpr SettingKey PRgb3{kSection0, "PRgb3", nullptr, "9", 2};
+inline constexpr SettingKey PRgb4{kSection0, "PRgb4", nullptr, "0", 3};
+inline constexpr SettingKey PRgb5{kSection0, "PRgb5", nullptr, "0", 2};
+inline constexpr SettingKey PRgb6{kSection0, "PRgb6", nullptr, "0", 2};
 // Pictray.ini, section "Section1": the applications.
 inline constexpr SettingKey app{kSection1, "app", "open", " ", kPathWidth};
 inline constexpr SettingKey app1{kSection1, "app1", "open", " ", kPathWidth};

@@ -217,6 +217,23 @@ TEST(JpegDecode, ErrCheckJudgesLargeSoundPicturesByWhatItDecodes) {
   }
 }
 
+// The colour runs sample grey and colour pictures only; a CMYK or YCCK
+// file, one over the budget, a cut header and a non-JPEG are refused.
+TEST(JpegDecode, SampleCheckAcceptsGreyAndColourOnly) {
+  testing::TempDir dir;
+  EXPECT_EQ(JpegSampleCheck(JpegFixture("rgb_3x2.jpg")), 1);
+  EXPECT_EQ(JpegSampleCheck(JpegFixture("grey_3x2.jpg")), 1);
+  EXPECT_EQ(JpegSampleCheck(JpegFixture("progressive_64x48.jpg")), 1);
+  EXPECT_EQ(JpegSampleCheck(JpegFixture("cmyk_4x2.jpg")), 0);
+  const unsigned char ink[8] = {0, 255, 255, 0, 255, 255, 0, 0};
+  EXPECT_EQ(JpegSampleCheck(WriteCmyk(dir, "cmyk.jpg", ink, false)), 0);
+  EXPECT_EQ(JpegSampleCheck(dir.Write("bomb.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 60000, 60000))),
+            0);
+  EXPECT_EQ(JpegSampleCheck(dir.Write("head.jpg", ReadAll(JpegFixture("rgb_3x2.jpg")).substr(0, 20))), 0);
+  EXPECT_EQ(JpegSampleCheck(JpegFixture("plain.png")), 0);
+  EXPECT_EQ(JpegSampleCheck(dir.path() + "/missing.jpg"), 0);
+}
+
 TEST(JpegDecode, ErrCheckFindsACorruptHuffmanTable) {
   testing::TempDir dir;
   const std::string good = ReadAll(JpegFixture("rgb_3x2.jpg"));

@@ -1,0 +1,59 @@
+#include "engine/colour/exact_colour.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace pictray {
+
+std::string ColourKey(std::uint32_t rgb) {
+  char key[16];
+  std::snprintf(key, sizeof key, "%03u:%03u:%03u", rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+  return key;
+}
+
+void ExactColourTable::Count(const PixelWindow& window, bool pixelPass,
+                             const std::function<void(std::uint32_t)>& rowDone) {
+  const std::uint32_t first = pixelPass ? 1 : 0, step = pixelPass ? 2 : 1;
+  for (std::uint32_t i = first; i < window.height; i += step) {
+    if (rowDone) rowDone(i);
+    for (std::uint32_t j = first; j < window.width; j += step) {
+      const Rgb c = window.At(j, i);
+      const std::uint32_t rgb = std::uint32_t(c.r) << 16 | std::uint32_t(c.g) << 8 | std::uint32_t(c.b);
+      const auto known = index_.find(rgb);
+      if (known != index_.end()) {
+        int& count = samples_[known->second].count;
+        if (count < kColourCountCap) ++count;
+        continue;
+      }
+      if (samples_.size() >= samcount_) break;
+      index_.emplace(rgb, static_cast<std::uint32_t>(samples_.size()));
+      samples_.push_back({rgb, 1});
+    }
+  }
+}
+
+std::string SacrchMaxIndex2(const ExactColourTable& table, const MaxSearch& search) {
+  const std::vector<ColorSample>& samples = table.samples();
+  const std::size_t end = std::min(samples.size(), search.walkLimit);
+  std::string best = kUnmeasured;
+  int bestCount = 1;
+  for (std::size_t i = 0; i < end; ++i) {
+    if (samples[i].count <= bestCount) continue;
+    const std::string key = ColourKey(samples[i].rgb);
+    if (search.Exec255bit && key == "255:255:255") continue;
+    if (search.Exec000bit && key == "000:000:000") continue;
+    if (search.ExecOWNbit && key == search.ExecRGB) continue;
+    best = key;
+    bestCount = samples[i].count;
+  }
+  return best;
+}
+
+std::string CellSampler::GetJpegColor(const std::string& path, int part, ExactColourTable& table,
+                                      const std::function<void(std::uint32_t)>& rowDone) {
+  if (DrawThumbnail(MMI_, path, part, partX_, surface_) != kDrawn) return "error";
+  table.Count(surface_.Window(), pixelPass_, rowDone);
+  return "";
+}
+
+}  // namespace pictray

@@ -1,0 +1,86 @@
+// The exact-colour table of the RGB analysis: every distinct colour of the
+// sampled pixels with its count, and the search for the most frequent one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/colour/pixel_window.h"
+#include "engine/colour/thumbnail.h"
+
+namespace pictray {
+
+// A colour's count stops here: a flat picture is worth as much as any
+// colour that fills a thousand pixels.
+inline constexpr int kColourCountCap = 1000;
+inline constexpr const char* kUnmeasured = "unmeasured";
+
+struct ColorSample {
+  std::uint32_t rgb = 0;  // red x 65536 + green x 256 + blue
+  int count = 0;          // 1..kColourCountCap
+};
+
+// "%03d:%03d:%03d" of red, green, blue.
+std::string ColourKey(std::uint32_t rgb);
+
+// The samples of one file (all its cells), in the order their colours were
+// first met. Looking a colour up goes through an index, so a pixel costs
+// the same however many colours the table holds.
+class ExactColourTable {
+ public:
+  // samcount: the most colours the table takes.
+  explicit ExactColourTable(std::size_t samcount) : samcount_(samcount) {}
+
+  // Counts the pixels of `window` in scan order; with `pixelPass` only its
+  // odd rows and odd columns (1, 3, ...). A known colour counts up to the
+  // cap; a new one is appended while there is room, and once the table is
+  // full the rest of the row is passed over (known colours of later rows
+  // still count). `rowDone` hears each visited row's number.
+  void Count(const PixelWindow& window, bool pixelPass, const std::function<void(std::uint32_t)>& rowDone);
+
+  const std::vector<ColorSample>& samples() const { return samples_; }
+
+ private:
+  std::size_t samcount_;
+  std::vector<ColorSample> samples_;
+  std::unordered_map<std::uint32_t, std::uint32_t> index_;  // colour -> place in samples_
+};
+
+// What the search leaves out, and how far it looks.
+struct MaxSearch {
+  bool Exec255bit = false;  // never 255:255:255
+  bool Exec000bit = false;  // never 000:000:000
+  bool ExecOWNbit = false;  // never the colour ExecRGB
+  std::string ExecRGB;      // as the user typed it: RRR:GGG:BBB
+  std::size_t walkLimit = 0;  // only the first walkLimit samples are looked at
+};
+
+// SacrchMaxIndex2: the key of the most frequent colour that is not left
+// out. A colour must occur at least twice; of equal counts the first met
+// wins. kUnmeasured when none qualifies.
+std::string SacrchMaxIndex2(const ExactColourTable& table, const MaxSearch& search);
+
+// One worker's means of filling the table: the thumbnail library, the
+// grid, pixel skipping and the 100 x 100 surface the cells are drawn into.
+class CellSampler {
+ public:
+  CellSampler(MakeMinImageFn MMI, int partX, bool pixelPass) : MMI_(MMI), partX_(partX), pixelPass_(pixelPass) {}
+
+  // GetJpegColor: draws cell `part` of the file and counts its pixels into
+  // `table`. "" when counted; "error" when the cell could not be drawn (the
+  // table is left as it was).
+  std::string GetJpegColor(const std::string& path, int part, ExactColourTable& table,
+                           const std::function<void(std::uint32_t)>& rowDone);
+
+ private:
+  MakeMinImageFn MMI_;
+  int partX_;
+  bool pixelPass_;
+  Surface surface_{100};
+};
+
+}  // namespace pictray

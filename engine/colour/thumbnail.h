@@ -1,0 +1,36 @@
+// Drawing a picture into a surface through the thumbnail library. The
+// library is loaded by the front end (the window, pictray-cli) and handed
+// to the runs as a function pointer; tests hand in one that paints.
+#pragma once
+
+#include <string>
+
+#include "engine/colour/pixel_window.h"
+
+namespace pictray {
+
+// The thumbnail library's MakeMinImage: draws the picture at `path`, or
+// cell `part` (1..partX*partX, row by row; 0 = the whole picture) of a
+// partX x partX grid over it, into `surface` (edge x edge, the layout of
+// Surface), scaled by area averaging with its aspect kept, anchored at the
+// top left on white. 0 drawn, 1 cannot read, 9 unsupported format.
+using MakeMinImageFn = int (*)(unsigned char* surface, const char* path, int edge, int part, int partX);
+
+inline constexpr int kDrawn = 0;
+inline constexpr int kNotDrawn = 9;
+// What a ratio or strength name is when the picture cannot be sampled.
+inline constexpr const char* kSampleError = "ERROR";
+
+// Draws `part` of the picture into `surface` (its own edge). kDrawn, or
+// kNotDrawn without a library, for a file that is not a grey or colour
+// JPEG within the pixel budget (JpegSampleCheck), or when the library
+// fails; the surface then holds nothing worth counting.
+int DrawThumbnail(MakeMinImageFn MMI, const std::string& path, int part, int partX, Surface& surface);
+
+// The thumbnail sampler: the whole picture scaled into the top-left
+// rectangle of `surface` on white (300 for the ratio run, 100 for the
+// strength run). Each worker passes its own surface; the second ratio
+// worker's sampler (readJpegTolpBMP2) is this function on its surface.
+int readJpegTolpBMP(MakeMinImageFn MMI, const std::string& path, Surface& surface);
+
+}  // namespace pictray

@@ -1,0 +1,214 @@
+#include "engine/runs/colour_runs.h"
+
+#include <new>
+#include <type_traits>
+
+#include "engine/colour/exact_colour.h"
+#include "engine/colour/rgb_name.h"
+#include "engine/jpeg/header_check.h"
+#include "engine/runs/run_steps.h"
+#include "engine/runs/uniformity.h"
+
+namespace pictray {
+
+static_assert(std::is_same_v<decltype(PictrayState::MMI), MakeMinImageFn>,
+              "the state carries the thumbnail library's MakeMinImage");
+
+namespace {
+
+enum class CellsOutcome { Counted, Aborted, NoMemory };
+
+// Counts the chosen cells of one file into `table`, looking for an abort
+// before each cell. The per-picture bar moves every tenth row of a cell.
+CellsOutcome CountCells(const std::string& path, const std::string& strJpos_bit, CellSampler& sampler,
+                        ExactColourTable& table, const ParamBlock& val, RunHost& host) {
+  try {
+    for (int k = 1; k <= kMaxCells; ++k) {
+      if (val.Aborted()) return CellsOutcome::Aborted;
+      if (static_cast<std::size_t>(k) >= strJpos_bit.size() || strJpos_bit[static_cast<std::size_t>(k)] != '1')
+        continue;
+      host.SetProgress(Control::PR02, 0);
+      sampler.GetJpegColor(path, k, table, [&host](std::uint32_t row) {
+        if (row % 10 == 9) host.SetProgress(Control::PR02, static_cast<int>(row));
+      });
+    }
+  } catch (const std::bad_alloc&) {
+    return CellsOutcome::NoMemory;
+  }
+  return CellsOutcome::Counted;
+}
+
+// The ending of a run whose rows are done: summary, uniformity check, the
+// end message unless the move follows at once.
+void EndWithSummary(PictrayState& st, RunHost& host, const char* message) {
+  CountSetItem(host, st.rows);
+  SetDataAllCheck(host, st.rows);
+  const bool moveOn = st.MoveOn.load() == 1;
+  if (!moveOn) Inform(host, message);
+  host.SetProgress(Control::PR01, 0);
+}
+
+// The move chained by MoveOn is a run of its own: the registration ends
+// before it is asked for.
+void EnableMoveOrStartIt(PictrayState& st, RunHost& host, RunRegistry::Guard& guard) {
+  guard.Release();
+  if (st.MoveOn.load() == 1) host.SendCommand(cmd::MoveStart);
+  else host.EnableControl(Control::BT01, true);
+}
+
+// A row an earlier classification left without a target counts as
+// unclassified again; these runs give every row a result of their own.
+void ReopenUntargetedRows(PictrayState& st, RunHost& host) {
+  for (std::size_t i = 0; i < st.rows.ListMax(); ++i)
+    if (st.rows.target(i).empty()) {
+      st.rows.setKind(i, "");
+      host.RowsChanged(i, i);
+    }
+}
+
+// One ratio worker: `own` 1 takes the even rows, 2 the odd ones.
+void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own) {
+  RunRegistry::Guard guard(st.runs);
+  const bool even = own == 1;
+  const RatioSettings settings = RatioSettings::Read(st.profile);
+  RatioSampler sampler(st.MMI, settings);
+  const std::size_t n = st.rows.ListMax();
+  if (even) {
+    host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
+    host.SetProgress(Control::PR01, 0);
+    if (val.mode == 1) ReopenUntargetedRows(st, host);
+  }
+  host.DeselectAll();
+
+  bool aborted = false;
+  for (std::size_t j = even ? 0 : 1; j < st.rows.ListMax(); j += 2) {
+    if (val.Aborted()) {
+      aborted = true;
+      break;
+    }
+    host.SetProgress(Control::PR01, static_cast<int>(j + 1));
+    host.SetStatusText(1, Counter(j + 1, n));
+    const Row row = st.rows.row(j);
+    const std::string name = sampler.RatioFolderName(RowPath(val.folder, row.name));
+    st.rows.setTarget(j, name, val.mode == 1 ? kind::Ratio : row.kind);
+    ShowRow(host, j);
+  }
+  if (!aborted && even) {
+    host.SetStatusText(1, Counter(n, n));
+    host.SetProgress(Control::PR01, static_cast<int>(n));
+  }
+  host.DeselectAll();
+
+  // The first to finish only leaves its number; the second ends the run.
+  int first = 0;
+  if (st.RgbPerEnd.compare_exchange_strong(first, own)) return;
+  if (aborted) {
+    Inform(host, kRatioAborted);
+    host.SetProgress(Control::PR01, 0);
+    host.CheckControl(Control::BT15, false);
+    return;
+  }
+  EndWithSummary(st, host, kRatioEnd);
+  host.CheckControl(Control::BT07, false);
+  host.CheckControl(Control::BT15, false);
+  EnableMoveOrStartIt(st, host, guard);
+}
+
+}  // namespace
+
+void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::string& strJpos_bit) {
+  RunRegistry::Guard guard(st.runs);
+  const RgbSettings settings = RgbSettings::Read(st.profile);
+  host.SetProgressRange(Control::PR01, 0, 100);
+  host.SetProgress(Control::PR01, 0);
+  host.SetProgressRange(Control::PR02, 0, 99);
+  host.SetStatusText(1, "");
+  host.DeselectAll();
+  CellSampler sampler(st.MMI, settings.PartX, settings.PixelPassbit);
+
+  for (std::size_t i = 0; i < st.rows.ListMax() && !val.Aborted(); ++i) {
+    host.SetProgress(Control::PR01, static_cast<int>(i));
+    const Row row = st.rows.row(i);
+    if (!row.kind.empty()) continue;
+    const std::size_t n = st.rows.ListMax();
+    host.SetProgress(Control::PR01, static_cast<int>((i + 1) * 100 / n));
+    host.SetStatusText(1, Counter(i + 1, n));
+    const std::string path = RowPath(val.folder, row.name);
+    if (FileHedarCheck(path) != 2) {
+      st.rows.setTarget(i, "", kind::Rgb);
+      ShowRow(host, i);
+      continue;
+    }
+    ExactColourTable table(settings.samcount);
+    const CellsOutcome outcome = CountCells(path, strJpos_bit, sampler, table, val, host);
+    if (outcome == CellsOutcome::Aborted) break;
+    if (outcome == CellsOutcome::NoMemory) {
+      host.MessageBox1Q(kRgbNoMemory, "err", "err");
+      break;
+    }
+    st.rows.setTarget(i, RgbFolderName(SacrchMaxIndex2(table, settings.search), settings), kind::Rgb);
+    ShowRow(host, i);
+  }
+  host.DeselectAll();
+  EndWithSummary(st, host, kRgbEnd);
+  host.SetProgress(Control::PR02, 0);
+  EnableMoveOrStartIt(st, host, guard);
+}
+
+void PrepareRatioRun(PictrayState& st, const std::string& folder) {
+  st.RgbPerEnd.store(0);
+  st.blocks.valrp.Start(folder, 1);
+  st.blocks.valrp2.Start(folder, 1);
+}
+
+void ThreadRGBPer(ParamBlock& valrp, PictrayState& st, RunHost& host) { RatioWorker(valrp, st, host, 1); }
+
+void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host) { RatioWorker(valrp2, st, host, 2); }
+
+void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host) {
+  RunRegistry::Guard guard(st.runs);
+  StrengthSampler sampler(st.MMI, StrengthSettings::Read(st.profile));
+  const std::size_t n = st.rows.ListMax();
+  host.SetProgressRange(Control::PR01, 0, n > 0 ? static_cast<int>(n - 1) : 0);
+  host.SetProgress(Control::PR01, 0);
+  if (valrp.mode == 1) ReopenUntargetedRows(st, host);
+  host.DeselectAll();
+
+  for (std::size_t j = 0; j < st.rows.ListMax(); ++j) {
+    if (valrp.Aborted()) {
+      Inform(host, kStrengthAborted);
+      host.SetProgress(Control::PR01, 0);
+      host.CheckControl(Control::BT16, false);
+      return;
+    }
+    host.SetProgress(Control::PR01, static_cast<int>(j + 1));
+    host.SetStatusText(1, Counter(j + 1, n));
+    const StrengthResult r = sampler.GetTopRGB(RowPath(valrp.folder, st.rows.name(j)));
+    if (r.notes) st.rows.setNotes(j, *r.notes);
+    st.rows.setTarget(j, r.target, kind::Strength);
+    ShowRow(host, j);
+  }
+  EndWithSummary(st, host, kStrengthEnd);
+  host.CheckControl(Control::BT16, false);
+  EnableMoveOrStartIt(st, host, guard);
+}
+
+ListUpColourLabeller::ListUpColourLabeller(const AnalysisFlags& flags, const PictrayState& st) {
+  if (flags.M_RP) ratio_.emplace(st.MMI, RatioSettings::Read(st.profile));
+  if (flags.M_RS) strength_.emplace(st.MMI, StrengthSettings::Read(st.profile));
+}
+
+void ListUpColourLabeller::Label(const std::string& path, Row& row) {
+  if (ratio_ && row.target.empty()) {
+    row.target = ratio_->RatioFolderName(path);
+    if (!row.target.empty()) row.kind = kind::Ratio;
+  }
+  if (strength_ && row.target.empty()) {
+    const StrengthResult r = strength_->GetTopRGB(path);
+    row.target = r.target;
+    if (r.notes) row.notes = *r.notes;
+    if (!row.target.empty()) row.kind = kind::Strength;
+  }
+}
+
+}  // namespace pictray

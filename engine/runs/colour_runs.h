@@ -1,0 +1,60 @@
+// The colour runs: the RGB analysis, the two ratio workers and the strength
+// run, and the colour labels list-up gives new rows while the ratio or the
+// strength mode is on. Every run draws its pictures through st.MMI.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "engine/colour/ratio_name.h"
+#include "engine/colour/strength.h"
+#include "engine/list/file_list.h"
+#include "engine/run/pictray_state.h"
+#include "engine/run/run_host.h"
+#include "engine/run/run_state.h"
+
+namespace pictray {
+
+inline constexpr const char* kRgbEnd = "ＲＧＢ解析処理終了";
+inline constexpr const char* kRgbNoMemory = "failed to load";
+inline constexpr const char* kRatioEnd = "PGB比率解析処理終了";
+inline constexpr const char* kRatioAborted = "PGB比率解析処理中止";
+inline constexpr const char* kStrengthEnd = "解析処理終了";
+inline constexpr const char* kStrengthAborted = "RGB成分強度解析処理中止";
+
+// The RGB analysis (block val): every unclassified row gets the most
+// frequent exact colour of the cells chosen in strJpos_bit as its target,
+// kind "R" (a non-JPEG row an empty target). Rows with a kind keep it. An
+// abort is seen before each row and each cell; the run then ends as it ends
+// after the last row.
+void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::string& strJpos_bit);
+
+// What the window does before it starts the two ratio workers: both blocks
+// get the folder (mode 1, abort flag 0) and the finish marker is cleared.
+void PrepareRatioRun(PictrayState& st, const std::string& folder);
+
+// The ratio workers, run at the same time: ThreadRGBPer names the even rows
+// (block valrp), ThreadRGBPer2 the odd ones (block valrp2), each with its own
+// sampler, whatever the rows' kinds. The second to finish or stop ends the
+// run for both and shows its one message.
+void ThreadRGBPer(ParamBlock& valrp, PictrayState& st, RunHost& host);
+void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host);
+
+// The strength run (block valrp): every row gets its strength name as its
+// target and kind "T", and the strongest pixel's key as its notes.
+void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host);
+
+// List-up's colour labels: made once per list-up for the modes that are on.
+class ListUpColourLabeller {
+ public:
+  ListUpColourLabeller(const AnalysisFlags& flags, const PictrayState& st);
+  // Gives a row that has no target yet the ratio name (kind "P") or the
+  // strength name (kind "T", with its notes); the kind only with a target.
+  void Label(const std::string& path, Row& row);
+
+ private:
+  std::optional<RatioSampler> ratio_;
+  std::optional<StrengthSampler> strength_;
+};
+
+}  // namespace pictray

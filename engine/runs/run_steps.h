@@ -1,0 +1,27 @@
+// Small steps every analysis run takes the same way: the row's path, the
+// "%d/%d" counter, an information box, showing the row worked on.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "engine/run/run_host.h"
+
+namespace pictray {
+
+inline std::string RowPath(const std::string& folder, const std::string& name) { return folder + "/" + name; }
+
+inline std::string Counter(std::size_t done, std::size_t total) {
+  return std::to_string(done) + "/" + std::to_string(total);
+}
+
+// A message box with the single answer "yes".
+inline void Inform(RunHost& host, const std::string& text) { host.MessageBox1Q(text, "yes", "yes"); }
+
+// Tells the view the row's texts changed and marks it as the run's place.
+inline void ShowRow(RunHost& host, std::size_t i) {
+  host.RowsChanged(i, i);
+  host.ShowRunPlace(i);
+}
+
+}  // namespace pictray

@@ -1,0 +1,203 @@
+// pictray-cli's colour steps on JPEG files made here, drawn by the real
+// libthumbkit.so of the program's folder. The expected colours are read
+// back from the files, so the encoder's rounding does not matter.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <type_traits>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "engine/colour/thumbnail.h"
+#include "engine/settings/profile.h"
+#include "tests/support/run_program.h"
+#include "thumbkit/thumbkit.h"
+
+namespace pictray {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ProgramRun;
+
+struct Colour {
+  int r, g, b;
+};
+
+// Writes a w x h JPEG (quality 100, no chroma subsampling) whose pixel
+// (x, y) is paint(x, y); grey files take the red channel.
+void WriteJpeg(const std::string& path, unsigned w, unsigned h, bool grey,
+               const std::function<Colour(unsigned, unsigned)>& paint) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, f);
+  c.image_width = w;
+  c.image_height = h;
+  c.input_components = grey ? 1 : 3;
+  c.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 100, TRUE);
+  for (int i = 0; i < c.num_components; ++i) c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
+  jpeg_start_compress(&c, TRUE);
+  std::vector<JSAMPLE> row(w * (grey ? 1 : 3));
+  while (c.next_scanline < h) {
+    for (unsigned x = 0; x < w; ++x) {
+      const Colour p = paint(x, c.next_scanline);
+      if (grey) {
+        row[x] = JSAMPLE(p.r);
+      } else {
+        row[3 * x] = JSAMPLE(p.r);
+        row[3 * x + 1] = JSAMPLE(p.g);
+        row[3 * x + 2] = JSAMPLE(p.b);
+      }
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&c, rows, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  ASSERT_EQ(std::fclose(f), 0);
+}
+
+// The decoded colour of pixel (x, y) of a file WriteJpeg made.
+Colour DecodedAt(const std::string& path, unsigned x, unsigned y) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return {-1, -1, -1};
+  jpeg_decompress_struct d;
+  jpeg_error_mgr err;
+  d.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&d);
+  jpeg_stdio_src(&d, f);
+  jpeg_read_header(&d, TRUE);
+  d.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&d);
+  std::vector<JSAMPLE> row(d.output_width * 3);
+  while (d.output_scanline <= y) {
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_read_scanlines(&d, rows, 1);
+  }
+  const Colour out{row[3 * x], row[3 * x + 1], row[3 * x + 2]};
+  jpeg_abort_decompress(&d);
+  jpeg_destroy_decompress(&d);
+  std::fclose(f);
+  return out;
+}
+
+std::string Key(Colour c, int step = 1) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%03d_%03d_%03d", c.r / step * step, c.g / step * step, c.b / step * step);
+  return text;
+}
+
+class PictrayColourCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The library of this tree must draw by the interface the engine calls.
+    if (!std::is_same_v<::MakeMinImageFn, pictray::MakeMinImageFn>)
+      GTEST_SKIP() << "thumbkit/thumbkit.h does not declare the engine's MakeMinImage yet";
+    if (!fs::exists(std::string(PICTRAY_BIN_DIR) + "/libthumbkit.so"))
+      GTEST_SKIP() << "libthumbkit.so is not built in " << PICTRAY_BIN_DIR;
+    folder = d.path() + "/pics";
+    fs::create_directory(folder);
+    ASSERT_EQ(Run({folder}).status, 0);  // the settings file with its creation values
+    Set("RGB64", "0");
+  }
+  ProgramRun Run(std::vector<std::string> args) {
+    args.insert(args.begin(), {std::string(PICTRAY_BIN_DIR) + "/pictray-cli", "--ini", ini});
+    return testing::RunProgram(d, std::move(args));
+  }
+  void Set(const std::string& key, const std::string& value) {
+    ASSERT_TRUE(WriteProfileString("Section0", key, value, ini));
+  }
+  std::string Path(const std::string& name) const { return folder + "/" + name; }
+  // The lines of a run in name order (list-up keeps the folder's order).
+  static std::vector<std::string> Sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+  }
+
+  testing::TempDir d;
+  std::string folder, ini = d.path() + "/Pictray.ini";
+};
+
+// A wide flat picture, a grey one and a text file; white padding is left
+// out by the new settings file's Exec255bit.
+TEST_F(PictrayColourCli, RgbNamesFilesByTheirMostFrequentColour) {
+  WriteJpeg(Path("flat.jpg"), 64, 32, false, [](unsigned, unsigned) { return Colour{12, 200, 7}; });
+  WriteJpeg(Path("grey.jpg"), 40, 40, true, [](unsigned, unsigned) { return Colour{77, 77, 77}; });
+  std::ofstream(Path("note.txt")) << "text";
+  const Colour flat = DecodedAt(Path("flat.jpg"), 0, 0);
+  ProgramRun r = Run({folder, "rgb=all"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"flat.jpg\t" + Key(flat) + "\tR\t", "grey.jpg\t077_077_077\tR\t",
+                                               "note.txt\t\tR\t"}));
+  EXPECT_NE(r.err.find("ＲＧＢ解析処理終了"), std::string::npos);
+  Set("RGB64", "1");
+  r = Run({folder, "rgb=1,16"});
+  EXPECT_EQ(Sorted(r.lines).at(0), "flat.jpg\t" + Key(flat, 64) + "\tR\t");
+}
+
+// Left half red, right half blue: cell 1 is red, cell 4 (top right) blue.
+TEST_F(PictrayColourCli, RgbLooksAtTheChosenCellsOnly) {
+  WriteJpeg(Path("half.jpg"), 64, 64, false,
+            [](unsigned x, unsigned) { return x < 32 ? Colour{230, 20, 20} : Colour{20, 20, 230}; });
+  EXPECT_EQ(Run({folder, "rgb=1"}).lines.at(0), "half.jpg\t" + Key(DecodedAt(Path("half.jpg"), 0, 0)) + "\tR\t");
+  EXPECT_EQ(Run({folder, "rgb=4"}).lines.at(0), "half.jpg\t" + Key(DecodedAt(Path("half.jpg"), 63, 0)) + "\tR\t");
+  for (const char* bad : {"rgb=0", "rgb=17", "rgb=x", "rgb=", "rgb=1,,2"}) {
+    const ProgramRun r = Run({folder, bad});
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+  Set("PartX", "8");
+  EXPECT_EQ(Run({folder, "rgb=64"}).status, 0);
+}
+
+TEST_F(PictrayColourCli, RatioAndStrengthRunsAndListUpModes) {
+  WriteJpeg(Path("red.jpg"), 48, 24, false, [](unsigned, unsigned) { return Colour{250, 10, 10}; });
+  std::ofstream(Path("note.txt")) << "text";
+  const Colour red = DecodedAt(Path("red.jpg"), 0, 0);
+  char strength[64];
+  std::snprintf(strength, sizeof strength, "red.jpg\t%03d\tT\t%d_%d_%d", red.r, red.r, red.g, red.b);
+
+  ProgramRun r = Run({folder, "ratio"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"note.txt\t\tP\t", "red.jpg\tR000000\tP\t"}));
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;  // list-up's and the pair's one message
+  r = Run({folder, "strength"});
+  EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"note.txt\t\tT\t", strength}));
+  r = Run({"--select", "strength", folder});
+  EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"note.txt\t\t\t", strength}));
+  r = Run({"--select", "ratio,strength", folder});
+  EXPECT_EQ(Sorted(r.lines).at(1), "red.jpg\tR000000\tP\t");
+}
+
+// Without the library the colour steps are refused; other steps still run.
+TEST(PictrayColourCliAlone, MissingLibraryIsReportedWithStatusTwo) {
+  testing::TempDir d;
+  fs::create_directory(d.path() + "/bin");
+  fs::create_directory(d.path() + "/pics");
+  const std::string cli = d.path() + "/bin/pictray-cli";
+  fs::copy_file(std::string(PICTRAY_BIN_DIR) + "/pictray-cli", cli);
+  const std::string ini = d.path() + "/Pictray.ini";
+  for (const std::vector<std::string>& steps : {std::vector<std::string>{"rgb=1"}, {"ratio"}, {"strength"}}) {
+    std::vector<std::string> args = {cli, "--ini", ini, d.path() + "/pics"};
+    args.insert(args.end(), steps.begin(), steps.end());
+    const ProgramRun r = testing::RunProgram(d, args);
+    EXPECT_EQ(r.status, 2) << steps[0];
+    EXPECT_NE(r.err.find("libthumbkit.so"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+  EXPECT_EQ(testing::RunProgram(d, {cli, "--ini", ini, "--select", "ratio", d.path() + "/pics"}).status, 2);
+  EXPECT_EQ(testing::RunProgram(d, {cli, "--ini", ini, d.path() + "/pics", "ext"}).status, 0);
+}
+
+}  // namespace
+}  // namespace pictray

@@ -1,0 +1,368 @@
+// The colour module's rules on painted surfaces: levels and buckets, the
+// ratio names, the exact-colour table, the colour folder names and the
+// strength rule.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include "engine/colour/buckets.h"
+#include "engine/colour/exact_colour.h"
+#include "engine/colour/ratio_name.h"
+#include "engine/colour/rgb_name.h"
+#include "engine/colour/strength.h"
+#include "engine/settings/profile.h"
+#include "engine/settings/settings_keys.h"
+#include "tests/engine/colour_test_util.h"
+#include "tests/engine/jpeg_test_util.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray {
+namespace {
+
+using testing::Paint;
+constexpr Rgb kWhite{255, 255, 255}, kBlack{0, 0, 0};
+
+struct Level {
+  int x, a, a64;
+};
+class Levels : public ::testing::TestWithParam<Level> {};
+TEST_P(Levels, CalcAAndCalcA64) {
+  EXPECT_EQ(CalcA(GetParam().x), GetParam().a) << GetParam().x;
+  EXPECT_EQ(CalcA64(GetParam().x), GetParam().a64) << GetParam().x;
+}
+INSTANTIATE_TEST_SUITE_P(Colour, Levels,
+                         ::testing::Values(Level{0, 0, 0}, Level{1, 0, 1}, Level{99, 0, 1}, Level{100, 1, 1},
+                                           Level{101, 1, 2}, Level{199, 1, 2}, Level{200, 2, 2},
+                                           Level{201, 2, 3}, Level{255, 2, 3}));
+
+TEST(ColourBuckets, TablesHoldCodesAndLettersInIndexOrder) {
+  EXPECT_EQ(CalcB(2, 0, 1), 19);
+  EXPECT_EQ(CalcB64(3, 3, 3), 63);
+  const BucketTable t = InitRgbWork();
+  ASSERT_EQ(t.entries.size(), 27u);
+  EXPECT_EQ(t.entries[19], (RgbBucket{"201", 'S', 0}));
+  EXPECT_EQ(t.entries[0].letter, '0');
+  const BucketTable t64 = InitRgbWork64();
+  ASSERT_EQ(t64.entries.size(), 64u);
+  EXPECT_EQ(t64.entries[21], (RgbBucket{"111", 'k', 0}));
+  EXPECT_EQ(std::string() + t64.entries[0].letter + t64.entries[1].letter + t64.entries[11].letter +
+                t64.entries[37].letter + t64.entries[62].letter + t64.entries[63].letter,
+            " 0aAZ ");
+}
+
+// White and black are never counted; dark grey only in the 64 buckets.
+TEST(ColourBuckets, PaddingColoursAreNotCounted) {
+  Surface s(4);
+  testing::Fill(s, kWhite);
+  Paint(s, 0, 3, kBlack);
+  Paint(s, 3, 2, {50, 50, 50});
+  BucketTable t = InitRgbWork(), t64 = InitRgbWork64();
+  CountBuckets(s.Window(), t);
+  CountBuckets(s.Window(), t64);
+  for (const RgbBucket& b : t.entries) EXPECT_EQ(b.count, 0) << b.code;
+  for (const RgbBucket& b : t64.entries) EXPECT_EQ(b.count, b.code == "111" ? 2 : 0) << b.code;
+}
+
+TEST(ColourBuckets, SortDirectionAndCharsort) {
+  BucketTable t = InitRgbWork();
+  t.entries[5].count = 3;
+  t.entries[2].count = 7;
+  t.entries[9].count = 3;
+  SortBuckets(t, false);
+  EXPECT_EQ(std::string() + t.entries[0].letter + t.entries[1].letter + t.entries[2].letter, "BEI");
+  SortBuckets(t, true);
+  EXPECT_EQ(t.entries[0].count, 0);
+  EXPECT_EQ(t.entries[26].letter, 'B');
+  for (auto [p3, p6, ascending] : {std::tuple{"9", "0", false}, {"2", "0", true}, {"0", "1", true}, {"1", "0", false}})
+    EXPECT_EQ((RatioSettings{"0", "0", "0", p3, "0", "0", p6}.Ascending()), ascending) << p3 << p6;
+  std::string s = "zA0 aQ";
+  charsort(s, 4);
+  EXPECT_EQ(s, " 0AzaQ");
+  charsort(s, 99);
+  EXPECT_EQ(s, " 0AQaz");
+}
+
+// A 10 x 10 picture whose buckets rank C, K, B, Q, on white and black.
+BucketTable RankedCKBQ(bool ascending = false) {
+  Surface s(10);
+  testing::Fill(s, kWhite);
+  Paint(s, 0, 40, {0, 150, 0});       // C "010"
+  Paint(s, 40, 30, {150, 0, 250});    // K "102"
+  Paint(s, 70, 20, {0, 0, 250});      // B "002"
+  Paint(s, 90, 5, {150, 250, 250});   // Q "122"
+  Paint(s, 95, 5, kBlack);
+  BucketTable t = InitRgbWork();
+  CountBuckets(s.Window(), t);
+  SortBuckets(t, ascending);
+  return t;
+}
+
+struct NameCase {
+  RatioSettings settings;
+  std::string name;
+};
+void PrintTo(const NameCase& c, std::ostream* os) { *os << '"' << c.name << '"'; }
+class RatioNames : public ::testing::TestWithParam<NameCase> {};
+TEST_P(RatioNames, FromRankedBuckets) {
+  EXPECT_EQ(BucketName(RankedCKBQ(GetParam().settings.Ascending()), GetParam().settings), GetParam().name);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Colour, RatioNames,
+    ::testing::Values(NameCase{{"0", "0", "0", "9", "0", "0", "0"}, "C000BKQ"},
+                      NameCase{{"0", "1", "0", "9", "0", "0", "0"}, "CKB000Q"},
+                      NameCase{{"0", "0", "1", "9", "0", "0", "0"}, "C000000BKQ"},
+                      NameCase{{"0", "0", "0", "9", "3", "0", "0"}, "C00"},
+                      NameCase{{"0", "0", "0", "0", "0", "0", "0"}, "CKBQ"},
+                      NameCase{{"0", "0", "0", "0", "0", "1", "0"}, "BCKQ"},
+                      NameCase{{"0", "0", "0", "0", "2", "1", "0"}, "BC"},
+                      NameCase{{"0", "0", "0", "0", "0", "0", "1"}, "QBKC"},
+                      NameCase{{"0", "0", "0", "1", "0", "0", "0"}, ""}));
+
+TEST(RatioNames, WhiteAndBlackOnlyGivePlaceholders) {
+  Surface s(10);
+  testing::Fill(s, kWhite);
+  Paint(s, 0, 50, kBlack);
+  BucketTable t = InitRgbWork();
+  CountBuckets(s.Window(), t);
+  SortBuckets(t, false);
+  EXPECT_EQ(BucketName(t, {}), "0000000");
+}
+
+// 999 pixels are a rare colour, 1000 a frequent one.
+TEST(RatioNames, FrequentAndRareThresholds) {
+  Surface s(50);
+  testing::Fill(s, kWhite);
+  Paint(s, 0, 1000, {0, 150, 0});
+  Paint(s, 1000, 999, {150, 0, 250});
+  for (auto [mode, name] : {std::pair{"1", "C"}, {"2", "K"}, {"0", "CK"}}) {
+    const RatioSettings r{"0", "0", "0", mode, "0", "0", "0"};
+    BucketTable t = InitRgbWork();
+    CountBuckets(s.Window(), t);
+    SortBuckets(t, r.Ascending());
+    EXPECT_EQ(BucketName(t, r), name) << mode;
+  }
+}
+
+TEST(ExactColours, FlatColourCountsToTheCapAndNamesItsFolder) {
+  Surface s(100);
+  testing::Fill(s, {12, 200, 7});
+  ExactColourTable table(500000);
+  std::vector<std::uint32_t> rows;
+  table.Count(s.Window(), false, [&](std::uint32_t r) { rows.push_back(r); });
+  ASSERT_EQ(table.samples().size(), 1u);
+  EXPECT_EQ(table.samples()[0].count, 1000);
+  EXPECT_EQ(rows.size(), 100u);
+  const std::string key = SacrchMaxIndex2(table, {false, false, false, "", 10000});
+  EXPECT_EQ(key, "012:200:007");
+  RgbSettings rs;
+  rs.disabledchar = kDefaultDisabledChars;
+  for (auto [mode, folder] : {std::pair{"0", "012_200_007"}, {"1", "000_192_000"}, {"2", "000_192_000"},
+                              {"3", "000_192_000"}}) {
+    rs.RGB64 = mode;
+    EXPECT_EQ(RgbFolderName(key, rs), folder) << mode;
+  }
+  rs.RGB64 = "2";
+  EXPECT_EQ(RgbFolderName("129:070:033", rs), "128_064_032");
+  EXPECT_EQ(RgbFolderName(kUnmeasured, rs), " ");
+  rs.RGB64 = "0";
+  EXPECT_EQ(RgbFolderName(kUnmeasured, rs), kUnmeasured);
+}
+
+// Each colour once: nothing qualifies. Of capped colours the first met in
+// scan order (from the bottom row) wins; exclusions pass colours over.
+TEST(ExactColours, MaximumSearchRules) {
+  Surface s(100);
+  for (std::uint32_t i = 0; i < 10000; ++i) Paint(s, i, 1, {int(i % 256), int(i / 256), 7});
+  ExactColourTable once(500000);
+  once.Count(s.Window(), false, {});
+  EXPECT_EQ(once.samples().size(), 10000u);
+  EXPECT_EQ(SacrchMaxIndex2(once, {false, false, false, "", 10000}), kUnmeasured);
+  once.Count(s.Window(), false, {});  // a second cell of the same file adds up
+  EXPECT_EQ(once.samples().size(), 10000u);
+  EXPECT_EQ(SacrchMaxIndex2(once, {false, false, false, "", 10000}), "000:000:007");
+
+  testing::Fill(s, kWhite);
+  Paint(s, 0, 1200, {1, 2, 3});
+  Paint(s, 1200, 1500, kBlack);
+  Paint(s, 2700, 20, {9, 9, 9});
+  ExactColourTable t(500000);
+  t.Count(s.Window(), false, {});
+  EXPECT_EQ(SacrchMaxIndex2(t, {false, false, false, "", 10000}), "001:002:003");
+  EXPECT_EQ(SacrchMaxIndex2(t, {false, false, true, "001:002:003", 10000}), "000:000:000");
+  EXPECT_EQ(SacrchMaxIndex2(t, {true, true, true, "001:002:003", 10000}), "009:009:009");
+  EXPECT_EQ(SacrchMaxIndex2(t, {true, true, true, "001:002:003", 2}), kUnmeasured);
+}
+
+// A full table drops new colours for the rest of the row; known colours of
+// later rows still count.
+TEST(ExactColours, FullTableDropsTheRestOfTheRow) {
+  Surface s(4);
+  const Rgb A{1, 1, 1}, B{2, 2, 2}, C{3, 3, 3};
+  const Rgb rows[4][4] = {{A, B, C, A}, {A, A, C, B}, {B, A, A, A}, {C, C, C, C}};
+  for (std::uint32_t y = 0; y < 4; ++y)
+    for (std::uint32_t x = 0; x < 4; ++x) testing::Put(s, x, y, rows[y][x]);
+  ExactColourTable t(2);
+  t.Count(s.Window(), false, {});
+  ASSERT_EQ(t.samples().size(), 2u);
+  EXPECT_EQ(t.samples()[0].count, 6);  // A: 1 + 2 + 3
+  EXPECT_EQ(t.samples()[1].count, 2);  // B: 1 + 0 + 1
+
+  ExactColourTable skipping(500000);
+  std::vector<std::uint32_t> visited;
+  skipping.Count(s.Window(), true, [&](std::uint32_t r) { visited.push_back(r); });
+  EXPECT_EQ(visited, (std::vector<std::uint32_t>{1, 3}));
+  ASSERT_EQ(skipping.samples().size(), 3u);  // (1,1) A, (3,1) B, then C twice
+  EXPECT_EQ(ColourKey(skipping.samples()[2].rgb), "003:003:003");
+  EXPECT_EQ(skipping.samples()[2].count, 2);
+}
+
+struct KeyCase {
+  std::string text;
+  int isRgb;
+  std::string cat64, cat16;
+};
+class ColourKeys : public ::testing::TestWithParam<KeyCase> {};
+TEST_P(ColourKeys, IsRgbAndCatRgb) {
+  const KeyCase& c = GetParam();
+  EXPECT_EQ(isRGB(c.text), c.isRgb);
+  std::string a = c.text, b = c.text;
+  CatRGB(a, 64);
+  CatRGB(b, 16);
+  EXPECT_EQ(a, c.cat64);
+  EXPECT_EQ(b, c.cat16);
+}
+INSTANTIATE_TEST_SUITE_P(Colour, ColourKeys,
+                         ::testing::Values(KeyCase{"255_000_010", 1, "192_000_000", "240_000_000"},
+                                           KeyCase{"255_000_0100", 1, "192_000_064", "240_000_096"},
+                                           KeyCase{"255:000:010", 0, " ", " "},
+                                           KeyCase{"25_000_0100", 0, " ", " "},
+                                           KeyCase{"255_000_01", 0, " ", " "},
+                                           KeyCase{"255_000_01000", 0, " ", " "}));
+
+TEST(ColourKeys, CellSelection) {
+  EXPECT_EQ(MakeJposBit({}), "1" + std::string(64, '0'));
+  const std::string bits = MakeJposBit({1, 16, 0, 65});
+  EXPECT_EQ(bits.size(), 65u);
+  EXPECT_EQ(bits.find('1'), 1u);
+  EXPECT_EQ(bits.rfind('1'), 16u);
+  EXPECT_EQ(std::count(bits.begin(), bits.end(), '1'), 2);
+}
+
+struct StrengthCase {
+  StrengthSettings settings;
+  std::vector<Rgb> pixels;
+  std::string target, notes;
+};
+void PrintTo(const StrengthCase& c, std::ostream* os) { *os << '"' << c.target << "\" \"" << c.notes << '"'; }
+class Strengths : public ::testing::TestWithParam<StrengthCase> {};
+TEST_P(Strengths, StrongestPixelInItsRange) {
+  Surface s(10);
+  testing::Fill(s, kWhite);
+  for (std::size_t i = 0; i < GetParam().pixels.size(); ++i) Paint(s, std::uint32_t(i), 1, GetParam().pixels[i]);
+  const TopRgb top = StrongestPixel(s.Window(), GetParam().settings);
+  EXPECT_EQ(StrengthName(top, GetParam().settings), GetParam().target);
+  EXPECT_EQ(top.key, GetParam().notes);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Colour, Strengths,
+    ::testing::Values(
+        StrengthCase{{"0", 100, 128, "0", 0, 255}, {{187, 20, 40}, {240, 200, 10}}, "187", "187_20_40"},
+        StrengthCase{{"0", 200, 128, "0", 0, 255}, {{187, 20, 40}, {240, 200, 10}}, "", "187_20_40"},
+        StrengthCase{{"0", 0, 255, "0", 0, 255}, {}, "", ""},
+        StrengthCase{{"0", 0, 255, "0", 0, 255}, {{100, 100, 100}, kBlack}, "100", "100_100_100"},
+        StrengthCase{{"2", 0, 64, "0", 0, 255}, {{65, 0, 250}, {0, 65, 250}}, "", ""},
+        StrengthCase{{"1", 0, 64, "1", 30, 40}, {{0, 40, 64}, {0, 40, 1}}, "040", "0_40_64"},
+        StrengthCase{{"1", 0, 64, "1", 41, 255}, {{0, 40, 64}}, "", "0_40_64"},
+        StrengthCase{{"2", 9, 255, "0", 0, 255}, {{0, 0, 9}}, "009", "0_0_9"},
+        StrengthCase{{"3", 0, 255, "0", 0, 255}, {{10, 10, 10}}, "", ""}));
+
+TEST(ColourSettings, MissingKeysReadTheAnalysisFallbacks) {
+  testing::TempDir dir;
+  const std::string ini = dir.path() + "/w.ini";
+  ASSERT_TRUE(WriteProfileString("Section0", "PRgb4", "12", ini));
+  ASSERT_TRUE(WriteProfileString("Section0", "SRgb2", "64", ini));
+  const RatioSettings r = RatioSettings::Read(ini);
+  EXPECT_EQ(r.PRgb3, "9");
+  EXPECT_EQ(r.PRgb4, "12");
+  const StrengthSettings s = StrengthSettings::Read(ini);
+  EXPECT_EQ(s.SRgb2, 64);
+  EXPECT_EQ(s.High(), 255);
+  EXPECT_EQ(StrengthSettings::Read(ini).SRgb6, 255);
+  const RgbSettings g = RgbSettings::Read(ini);
+  EXPECT_EQ(g.samcount, 500000u);
+  EXPECT_EQ(g.search.walkLimit, 10000u);
+  EXPECT_EQ(g.PartX, 4);
+  ASSERT_TRUE(WriteProfileString("Section0", "samcount", "20", ini));
+  EXPECT_EQ(RgbSettings::Read(ini).search.walkLimit, 20u);
+}
+
+// The samplers through a stand-in thumbnail library.
+class ColourSamplers : public ::testing::Test {
+ protected:
+  void SetUp() override { fake.Reset(); }
+  // A sound JPEG under the test's name; the fake decides what it shows.
+  std::string Jpeg(const std::string& name) {
+    return dir.Write(name, testing::ReadAll(testing::JpegFixture("rgb_3x2.jpg")));
+  }
+  testing::TempDir dir;
+  testing::FakeThumbs& fake = testing::FakeThumbs::Get();
+};
+
+TEST_F(ColourSamplers, DrawingPassesTheCellAndRefusesWhatCannotBeSampled) {
+  Surface s(100);
+  EXPECT_EQ(DrawThumbnail(nullptr, Jpeg("a.jpg"), 3, 4, s), kNotDrawn);
+  EXPECT_EQ(DrawThumbnail(testing::FakeThumbs::MakeMinImage, Jpeg("a.jpg"), 3, 4, s), kDrawn);
+  fake.Set("b.jpg", [](std::uint8_t*, int, int) { return 1; });
+  EXPECT_EQ(DrawThumbnail(testing::FakeThumbs::MakeMinImage, Jpeg("b.jpg"), 0, 1, s), kNotDrawn);
+  EXPECT_EQ(readJpegTolpBMP(testing::FakeThumbs::MakeMinImage, testing::JpegFixture("cmyk_4x2.jpg"), s), kNotDrawn);
+  EXPECT_EQ(readJpegTolpBMP(testing::FakeThumbs::MakeMinImage, dir.Write("c.jpg", "not a picture"), s), kNotDrawn);
+  const auto calls = fake.Calls();
+  ASSERT_EQ(calls.size(), 2u);  // the CMYK and the text file never reach the library
+  EXPECT_EQ(calls[0].name, "a.jpg");
+  EXPECT_EQ((std::tuple{calls[0].edge, calls[0].part, calls[0].partX}), (std::tuple{100, 3, 4}));
+  EXPECT_EQ((std::tuple{calls[1].edge, calls[1].part, calls[1].partX}), (std::tuple{100, 0, 1}));
+}
+
+TEST_F(ColourSamplers, RatioAndStrengthResultsOfOneFile) {
+  // 64 buckets: "A" (150,50,50) ranks before "a" (0,150,250).
+  fake.Set("p.jpg", [](std::uint8_t* bits, int edge, int) {
+    for (std::uint32_t i = 0; i < 30; ++i)
+      testing::Put(bits, std::uint32_t(edge), i, 0, i < 20 ? Rgb{150, 50, 50} : Rgb{0, 150, 250});
+    return 0;
+  });
+  RatioSampler ratio(testing::FakeThumbs::MakeMinImage, {"1", "0", "0", "9", "0", "0", "0"});
+  EXPECT_EQ(ratio.GetRGBBunrui(Jpeg("p.jpg")), "A00000a");
+  EXPECT_EQ(ratio.RatioFolderName(Jpeg("p.jpg")), "AA00000a");
+  EXPECT_EQ(ratio.RatioFolderName(dir.Write("t.jpg", "text")), "");
+  fake.Set("bad.jpg", [](std::uint8_t*, int, int) { return 9; });
+  EXPECT_EQ(ratio.RatioFolderName(Jpeg("bad.jpg")), "ERROR");
+  EXPECT_EQ(fake.Calls().back().edge, 300);
+
+  StrengthSampler strength(testing::FakeThumbs::MakeMinImage, {"0", 0, 128, "0", 0, 255});
+  const StrengthResult r = strength.GetTopRGB(Jpeg("p.jpg"));
+  EXPECT_EQ(r.target, "150");
+  EXPECT_EQ(r.notes, "150_50_50");
+  EXPECT_EQ(fake.Calls().back().edge, 100);
+  const StrengthResult bad = strength.GetTopRGB(Jpeg("bad.jpg"));
+  EXPECT_EQ(bad.target, "ERROR");
+  EXPECT_FALSE(bad.notes);
+  const StrengthResult text = strength.GetTopRGB(dir.Write("t.jpg", "text"));
+  EXPECT_EQ(text.target, "");
+  EXPECT_FALSE(text.notes);
+}
+
+TEST_F(ColourSamplers, CellSamplerCountsDrawnCellsOnly) {
+  fake.Flat("f.jpg", {12, 200, 7});
+  CellSampler cells(testing::FakeThumbs::MakeMinImage, 4, true);
+  ExactColourTable t(500000);
+  EXPECT_EQ(cells.GetJpegColor(Jpeg("f.jpg"), 16, t, {}), "");
+  EXPECT_EQ(t.samples()[0].count, 1000);  // 2,500 pixels visited, capped
+  fake.Set("f.jpg", [](std::uint8_t*, int, int) { return 1; });
+  EXPECT_EQ(cells.GetJpegColor(Jpeg("f.jpg"), 1, t, {}), "error");
+  EXPECT_EQ(t.samples().size(), 1u);
+  EXPECT_EQ(fake.Calls().back().part, 1);
+}
+
+}  // namespace
+}  // namespace pictray

@@ -1,0 +1,231 @@
+// The colour runs over rows, with a thumbnail library that paints what each
+// test chose; the files are real JPEG headers so that sampling may start.
+#include "engine/runs/colour_runs.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <thread>
+#include <tuple>
+
+#include "engine/colour/rgb_name.h"
+#include "engine/runs/listup.h"
+#include "engine/settings/profile.h"
+#include "engine/settings/settings_keys.h"
+#include "tests/engine/colour_test_util.h"
+#include "tests/engine/jpeg_test_util.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray {
+namespace {
+
+using testing::FakeThumbs;
+using testing::Paint;
+
+class ColourRuns : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake.Reset();
+    st.profile = dir.path() + "/work.ini";
+    st.MMI = FakeThumbs::MakeMinImage;
+    Set("disabledchar", kDefaultDisabledChars);
+  }
+  void Set(const std::string& key, const std::string& value) {
+    ASSERT_TRUE(WriteProfileString("Section0", key, value, st.profile));
+  }
+  // Rows for the names, in this order; names ending ".jpg" are JPEG files.
+  void List(std::initializer_list<const char*> names) {
+    std::vector<Row> rows;
+    for (const char* n : names) {
+      const std::string name = n;
+      const bool jpeg = name.size() > 4 && name.substr(name.size() - 4) == ".jpg";
+      src.Write(name, jpeg ? testing::ReadAll(testing::JpegFixture("rgb_3x2.jpg")) : "text");
+      rows.push_back({name, "", "", ""});
+    }
+    st.rows.append(std::move(rows));
+  }
+  // Both ratio workers at once, as the window starts them.
+  void RunRatio() {
+    PrepareRatioRun(st, src.path());
+    std::thread second([&] { ThreadRGBPer2(st.blocks.valrp2, st, host); });
+    ThreadRGBPer(st.blocks.valrp, st, host);
+    second.join();
+  }
+  FakeThumbs::Painter AbortWhileDrawing() {
+    return [this](std::uint8_t*, int, int) {
+      st.blocks.AbortAll();
+      return 0;
+    };
+  }
+
+  testing::TempDir dir, src;
+  PictrayState st;
+  testing::RecordingHost host;
+  FakeThumbs& fake = FakeThumbs::Get();
+};
+
+TEST_F(ColourRuns, RgbNamesUnclassifiedRowsFromTheChosenCellsTogether) {
+  Set("Exec255bit", "1");
+  Set("PixelPassbit", "0");
+  Set("RGB64", "0");
+  List({"flat.jpg", "note.txt", "kept.jpg", "cells.jpg", "bad.jpg"});
+  st.rows.setTarget(2, "kept", kind::Char);
+  fake.Flat("flat.jpg", {12, 200, 7});
+  // Alone, cell 1 would name (9,9,9); counted with cell 16, (1,2,3) wins.
+  fake.Set("cells.jpg", [](std::uint8_t* bits, int, int part) {
+    Paint(bits, 100, 0, 600, {1, 2, 3});
+    if (part == 1) Paint(bits, 100, 600, 700, {9, 9, 9});
+    return 0;
+  });
+  fake.Set("bad.jpg", [](std::uint8_t*, int, int) { return 1; });
+  st.blocks.val.Start(src.path());
+  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 16}));
+
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"012_200_007", "R"}, {"", "R"}, {"kept", "C"}, {"001_002_003", "R"}, {"unmeasured", "R"}};
+  for (std::size_t i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(std::pair(st.rows.target(i), st.rows.kind(i)), expected[i]) << i;
+  std::set<std::tuple<std::string, int, int, int>> cells;
+  for (const testing::ThumbCall& c : fake.Calls()) cells.insert({c.name, c.part, c.partX, c.edge});
+  EXPECT_EQ(cells, (std::set<std::tuple<std::string, int, int, int>>{{"flat.jpg", 1, 4, 100}, {"flat.jpg", 16, 4, 100},
+                                                                    {"cells.jpg", 1, 4, 100}, {"cells.jpg", 16, 4, 100},
+                                                                    {"bad.jpg", 1, 4, 100}, {"bad.jpg", 16, 4, 100}}));
+  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kRgbEnd});
+  EXPECT_EQ(host.status[1], "5/5");
+  EXPECT_EQ(host.progress[Control::PR01], 0);
+  EXPECT_EQ(host.progress[Control::PR02], 0);
+  EXPECT_TRUE(host.enabled[Control::BT01]);
+  EXPECT_EQ(host.summary, st.rows.CountSetItem());
+  EXPECT_FALSE(st.runs.Active());
+}
+
+TEST_F(ColourRuns, RgbAbortStopsWithinOneFileAndMoveOnStartsTheMove) {
+  List({"a.jpg", "b.jpg"});
+  fake.Set("a.jpg", AbortWhileDrawing());
+  st.blocks.val.Start(src.path());
+  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 2, 3}));
+  EXPECT_EQ(fake.Calls().size(), 1u);
+  EXPECT_EQ(st.rows.kind(0), "");
+  EXPECT_EQ(st.rows.kind(1), "");
+  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kRgbEnd});
+
+  st.MoveOn = 1;
+  fake.Flat("a.jpg", {1, 1, 1});
+  st.blocks.val.Start(src.path());
+  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1}));
+  EXPECT_EQ(host.MessageTexts().size(), 1u);  // no second message
+  EXPECT_EQ(host.commands, std::vector<int>{cmd::MoveStart});
+  EXPECT_EQ(st.rows.kind(1), "R");
+}
+
+// Five rows: even ones on one worker, odd ones on the other, every row
+// whatever its kind, and one end message from the pair.
+TEST_F(ColourRuns, RatioWorkersSplitTheRowsAndReportOnce) {
+  List({"0.jpg", "1.txt", "2.jpg", "3.jpg", "4.jpg"});
+  st.rows.setTarget(3, "kept", kind::Char);
+  st.rows.setTarget(4, "", kind::Char);
+  fake.Flat("0.jpg", {250, 10, 10});
+  fake.Set("2.jpg", [](std::uint8_t*, int, int) { return 9; });
+  for (int round = 0; round < 20; ++round) {
+    host.messages.clear();
+    RunRatio();
+    EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kRatioEnd}) << round;
+  }
+  const std::vector<std::string> targets = {"R000000", "", "ERROR", "0000000", "0000000"};
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    EXPECT_EQ(st.rows.target(i), targets[i]) << i;
+    EXPECT_EQ(st.rows.kind(i), "P") << i;
+  }
+  std::map<std::string, std::set<std::thread::id>> threads;
+  for (const testing::ThumbCall& c : fake.Calls()) {
+    threads[c.name].insert(c.thread);
+    EXPECT_EQ(c.edge, 300);
+  }
+  EXPECT_EQ(threads["0.jpg"], threads["4.jpg"]);
+  EXPECT_NE(threads["0.jpg"], threads["3.jpg"]);
+  EXPECT_FALSE(host.checked[Control::BT15]);
+  EXPECT_TRUE(host.enabled[Control::BT01]);
+  EXPECT_FALSE(st.runs.Active());
+}
+
+TEST_F(ColourRuns, RatioAbortStopsBothWorkersWithinOneFile) {
+  List({"0.jpg", "1.jpg", "2.jpg", "3.jpg"});
+  fake.Set("0.jpg", AbortWhileDrawing());
+  fake.Set("1.jpg", AbortWhileDrawing());
+  RunRatio();
+  EXPECT_LE(fake.Calls().size(), 2u);
+  EXPECT_EQ(st.rows.kind(2), "");
+  EXPECT_EQ(st.rows.kind(3), "");
+  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kRatioAborted});
+  EXPECT_FALSE(host.enabled.count(Control::BT01));
+  EXPECT_TRUE(host.summary.empty());
+}
+
+TEST_F(ColourRuns, StrengthNamesEveryRowAndWritesNotes) {
+  Set("SRgb1", "100");
+  Set("SRgb2", "128");
+  List({"red.jpg", "note.txt", "bad.jpg"});
+  st.rows.setTarget(0, "kept", kind::Char);
+  st.rows.setNotes(1, "old");
+  st.rows.setNotes(2, "old");
+  fake.Set("red.jpg", [](std::uint8_t* bits, int edge, int) {
+    testing::Put(bits, std::uint32_t(edge), 5, 5, {240, 200, 10});
+    testing::Put(bits, std::uint32_t(edge), 6, 5, {187, 20, 40});
+    return 0;
+  });
+  fake.Set("bad.jpg", [](std::uint8_t*, int, int) { return 1; });
+  st.blocks.valrp.Start(src.path());
+  ThreadTopRGB(st.blocks.valrp, st, host);
+  const std::vector<Row> expected = {
+      {"red.jpg", "187", "T", "187_20_40"}, {"note.txt", "", "T", "old"}, {"bad.jpg", "ERROR", "T", "old"}};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const Row r = st.rows.row(i);
+    EXPECT_EQ(std::tie(r.target, r.kind, r.notes), std::tie(expected[i].target, expected[i].kind, expected[i].notes))
+        << i;
+  }
+  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kStrengthEnd});
+  EXPECT_EQ(host.ranges[Control::PR01], std::make_pair(0, 2));
+
+  fake.Set("red.jpg", AbortWhileDrawing());
+  st.blocks.valrp.Start(src.path());
+  ThreadTopRGB(st.blocks.valrp, st, host);
+  EXPECT_EQ(host.MessageTexts().back(), kStrengthAborted);
+  EXPECT_EQ(fake.Calls().back().name, "red.jpg");
+  EXPECT_FALSE(host.checked[Control::BT16]);
+}
+
+TEST_F(ColourRuns, ListUpNamesNewRowsInTheColourModes) {
+  Set("ReadDay", "0");
+  src.Write("a.jpg", testing::ReadAll(testing::JpegFixture("rgb_3x2.jpg")));
+  src.Write("b.txt", "text");
+  fake.Flat("a.jpg", {0, 0, 240});
+  st.flags.M_RP = 1;
+  st.flags.M_RS = 1;
+  Set("SRgb0", "2");
+  st.blocks.val3.Start(src.path());
+  ThreadSetListView(st.blocks.val3, st, host, RunRegistry::Guard(st.runs));
+  ASSERT_EQ(st.rows.ListMax(), 2u);
+  const long a = st.rows.SelectListView("a.jpg"), b = st.rows.SelectListView("b.txt");
+  EXPECT_EQ(st.rows.row(a).target, "B000000");
+  EXPECT_EQ(st.rows.kind(a), "P");
+  EXPECT_EQ(st.rows.kind(b), "");  // no target, no kind
+
+  st.rows.clear();
+  st.flags.M_RP = 0;
+  st.MMI = nullptr;  // no library: a JPEG cannot be sampled
+  st.blocks.val3.Start(src.path());
+  ThreadSetListView(st.blocks.val3, st, host, RunRegistry::Guard(st.runs));
+  EXPECT_EQ(st.rows.row(st.rows.SelectListView("a.jpg")).target, "ERROR");
+
+  st.rows.clear();
+  st.MMI = FakeThumbs::MakeMinImage;
+  st.blocks.val3.Start(src.path());
+  ThreadSetListView(st.blocks.val3, st, host, RunRegistry::Guard(st.runs));
+  const Row r = st.rows.row(st.rows.SelectListView("a.jpg"));
+  EXPECT_EQ(std::tie(r.target, r.kind, r.notes), (std::tuple<std::string, std::string, std::string>{"240", "T", "0_0_240"}));
+}
+
+}  // namespace
+}  // namespace pictray

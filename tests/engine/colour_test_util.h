@@ -1,0 +1,100 @@
+// Helpers of the colour tests: painting surfaces and a stand-in for the
+// thumbnail library that paints what a test chose for each file name.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/colour/pixel_window.h"
+#include "engine/colour/thumbnail.h"
+
+namespace pictray::testing {
+
+// Paints pixel (column, row) of raw surface memory; row 0 is the first row
+// in memory (the bottom of the picture).
+inline void Put(std::uint8_t* bits, std::uint32_t edge, std::uint32_t column, std::uint32_t row, Rgb c) {
+  std::uint8_t* p = bits + row * SurfaceStride(edge) + column * 3;
+  p[0] = std::uint8_t(c.b);
+  p[1] = std::uint8_t(c.g);
+  p[2] = std::uint8_t(c.r);
+}
+inline void Put(Surface& s, std::uint32_t column, std::uint32_t row, Rgb c) { Put(s.bits(), s.edge(), column, row, c); }
+
+inline void Fill(std::uint8_t* bits, std::uint32_t edge, Rgb c) {
+  for (std::uint32_t y = 0; y < edge; ++y)
+    for (std::uint32_t x = 0; x < edge; ++x) Put(bits, edge, x, y, c);
+}
+inline void Fill(Surface& s, Rgb c) { Fill(s.bits(), s.edge(), c); }
+
+// Paints `count` pixels of colour c in scan order from pixel `from` on.
+inline void Paint(std::uint8_t* bits, std::uint32_t edge, std::uint32_t from, std::uint32_t count, Rgb c) {
+  for (std::uint32_t i = from; i < from + count; ++i) Put(bits, edge, i % edge, i / edge, c);
+}
+inline void Paint(Surface& s, std::uint32_t from, std::uint32_t count, Rgb c) { Paint(s.bits(), s.edge(), from, count, c); }
+
+// One call of the thumbnail library.
+struct ThumbCall {
+  std::string name;  // file name without its folder
+  int edge, part, partX;
+  std::thread::id thread;
+};
+
+// The fake MakeMinImage: paints the surface as Painter of the file's name
+// says (white with nothing set) and answers its result. Shared by the
+// workers of a run, hence the lock.
+class FakeThumbs {
+ public:
+  using Painter = std::function<int(std::uint8_t* bits, int edge, int part)>;
+
+  static FakeThumbs& Get() {
+    static FakeThumbs fake;
+    return fake;
+  }
+  static int MakeMinImage(unsigned char* surface, const char* path, int edge, int part, int partX) {
+    FakeThumbs& f = Get();
+    std::string name = path;
+    name = name.substr(name.rfind('/') + 1);
+    Painter painter;
+    {
+      std::lock_guard<std::mutex> l(f.m_);
+      f.calls_.push_back({name, edge, part, partX, std::this_thread::get_id()});
+      const auto it = f.painters_.find(name);
+      if (it != f.painters_.end()) painter = it->second;
+    }
+    Fill(surface, std::uint32_t(edge), {255, 255, 255});
+    return painter ? painter(surface, edge, part) : 0;
+  }
+
+  void Reset() {
+    std::lock_guard<std::mutex> l(m_);
+    painters_.clear();
+    calls_.clear();
+  }
+  void Set(const std::string& name, Painter p) {
+    std::lock_guard<std::mutex> l(m_);
+    painters_[name] = std::move(p);
+  }
+  // A flat colour over the whole surface.
+  void Flat(const std::string& name, Rgb c) {
+    Set(name, [c](std::uint8_t* bits, int edge, int) {
+      Fill(bits, std::uint32_t(edge), c);
+      return 0;
+    });
+  }
+  std::vector<ThumbCall> Calls() const {
+    std::lock_guard<std::mutex> l(m_);
+    return calls_;
+  }
+
+ private:
+  mutable std::mutex m_;
+  std::map<std::string, Painter> painters_;
+  std::vector<ThumbCall> calls_;
+};
+
+}  // namespace pictray::testing
