@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "cli/pictray/cli_steps.h"
@@ -48,9 +49,13 @@ bool ParseCells(const std::string& text, int partX, std::vector<int>* cells, std
 }
 
 void RunRatio(CliContext& ctx) {
-  PrepareRatioRun(ctx.state, ctx.folder);
-  std::thread odd([&ctx] { ThreadRGBPer2(ctx.state.blocks.valrp2, ctx.state, ctx.host); });
-  ThreadRGBPer(ctx.state.blocks.valrp, ctx.state, ctx.host);
+  PictrayState& st = ctx.state;
+  PrepareRatioRun(st, ctx.folder);
+  // Each worker is a run of its own, registered before its thread starts.
+  std::thread odd([&st, &ctx, g = RunRegistry::Guard(st.runs)]() mutable {
+    ThreadRGBPer2(st.blocks.valrp2, st, ctx.host, std::move(g));
+  });
+  ThreadRGBPer(st.blocks.valrp, st, ctx.host, RunRegistry::Guard(st.runs));
   odd.join();
 }
 
@@ -73,12 +78,12 @@ StepResult RunColourStep(const std::string& step, CliContext& ctx) {
   }
   if (rgb) {
     ctx.state.blocks.val.Start(ctx.folder);
-    ThreadRGB(ctx.state.blocks.val, ctx.state, ctx.host, MakeJposBit(cells));
+    ThreadRGB(ctx.state.blocks.val, ctx.state, ctx.host, MakeJposBit(cells), RunRegistry::Guard(ctx.state.runs));
   } else if (step == "ratio") {
     RunRatio(ctx);
   } else {
     ctx.state.blocks.valrp.Start(ctx.folder);
-    ThreadTopRGB(ctx.state.blocks.valrp, ctx.state, ctx.host);
+    ThreadTopRGB(ctx.state.blocks.valrp, ctx.state, ctx.host, RunRegistry::Guard(ctx.state.runs));
   }
   return StepResult::Done;
 }

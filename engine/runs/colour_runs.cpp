@@ -2,6 +2,7 @@
 
 #include <new>
 #include <type_traits>
+#include <utility>
 
 #include "engine/colour/exact_colour.h"
 #include "engine/colour/rgb_name.h"
@@ -67,8 +68,7 @@ void ReopenUntargetedRows(PictrayState& st, RunHost& host) {
 }
 
 // One ratio worker: `own` 1 takes the even rows, 2 the odd ones.
-void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own) {
-  RunRegistry::Guard guard(st.runs);
+void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunRegistry::Guard guard) {
   const bool even = own == 1;
   const RatioSettings settings = RatioSettings::Read(st.profile);
   RatioSampler sampler(st.MMI, settings);
@@ -116,8 +116,8 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own) {
 
 }  // namespace
 
-void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::string& strJpos_bit) {
-  RunRegistry::Guard guard(st.runs);
+void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::string& strJpos_bit,
+               RunRegistry::Guard guard) {
   const RgbSettings settings = RgbSettings::Read(st.profile);
   host.SetProgressRange(Control::PR01, 0, 100);
   host.SetProgress(Control::PR01, 0);
@@ -161,12 +161,15 @@ void PrepareRatioRun(PictrayState& st, const std::string& folder) {
   st.blocks.valrp2.Start(folder, 1);
 }
 
-void ThreadRGBPer(ParamBlock& valrp, PictrayState& st, RunHost& host) { RatioWorker(valrp, st, host, 1); }
+void ThreadRGBPer(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
+  RatioWorker(valrp, st, host, 1, std::move(guard));
+}
 
-void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host) { RatioWorker(valrp2, st, host, 2); }
+void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
+  RatioWorker(valrp2, st, host, 2, std::move(guard));
+}
 
-void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host) {
-  RunRegistry::Guard guard(st.runs);
+void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   StrengthSampler sampler(st.MMI, StrengthSettings::Read(st.profile));
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(Control::PR01, 0, n > 0 ? static_cast<int>(n - 1) : 0);

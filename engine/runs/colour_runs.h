@@ -1,6 +1,8 @@
 // The colour runs: the RGB analysis, the two ratio workers and the strength
 // run, and the colour labels list-up gives new rows while the ratio or the
-// strength mode is on. Every run draws its pictures through st.MMI.
+// strength mode is on. Every run draws its pictures through st.MMI. Each run
+// is handed its registration (`guard`) by whoever starts it, and lets it go
+// before it asks for the move that may follow.
 #pragma once
 
 #include <optional>
@@ -27,7 +29,8 @@ inline constexpr const char* kStrengthAborted = "RGB成分強度解析処理中�
 // kind "R" (a non-JPEG row an empty target). Rows with a kind keep it. An
 // abort is seen before each row and each cell; the run then ends as it ends
 // after the last row.
-void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::string& strJpos_bit);
+void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::string& strJpos_bit,
+               RunRegistry::Guard guard);
 
 // What the window does before it starts the two ratio workers: both blocks
 // get the folder (mode 1, abort flag 0) and the finish marker is cleared.
@@ -36,13 +39,14 @@ void PrepareRatioRun(PictrayState& st, const std::string& folder);
 // The ratio workers, run at the same time: ThreadRGBPer names the even rows
 // (block valrp), ThreadRGBPer2 the odd ones (block valrp2), each with its own
 // sampler, whatever the rows' kinds. The second to finish or stop ends the
-// run for both and shows its one message.
-void ThreadRGBPer(ParamBlock& valrp, PictrayState& st, RunHost& host);
-void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host);
+// run for both and shows its one message. Each worker is a run of its own
+// with its own registration.
+void ThreadRGBPer(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard);
+void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host, RunRegistry::Guard guard);
 
 // The strength run (block valrp): every row gets its strength name as its
 // target and kind "T", and the strongest pixel's key as its notes.
-void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host);
+void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard);
 
 // List-up's colour labels: made once per list-up for the modes that are on.
 class ListUpColourLabeller {

@@ -49,8 +49,10 @@ class ColourRuns : public ::testing::Test {
   // Both ratio workers at once, as the window starts them.
   void RunRatio() {
     PrepareRatioRun(st, src.path());
-    std::thread second([&] { ThreadRGBPer2(st.blocks.valrp2, st, host); });
-    ThreadRGBPer(st.blocks.valrp, st, host);
+    std::thread second([this, g = RunRegistry::Guard(st.runs)]() mutable {
+      ThreadRGBPer2(st.blocks.valrp2, st, host, std::move(g));
+    });
+    ThreadRGBPer(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs));
     second.join();
   }
   FakeThumbs::Painter AbortWhileDrawing() {
@@ -81,7 +83,7 @@ TEST_F(ColourRuns, RgbNamesUnclassifiedRowsFromTheChosenCellsTogether) {
   });
   fake.Set("bad.jpg", [](std::uint8_t*, int, int) { return 1; });
   st.blocks.val.Start(src.path());
-  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 16}));
+  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 16}), RunRegistry::Guard(st.runs));
 
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"012_200_007", "R"}, {"", "R"}, {"kept", "C"}, {"001_002_003", "R"}, {"unmeasured", "R"}};
@@ -105,7 +107,7 @@ TEST_F(ColourRuns, RgbAbortStopsWithinOneFileAndMoveOnStartsTheMove) {
   List({"a.jpg", "b.jpg"});
   fake.Set("a.jpg", AbortWhileDrawing());
   st.blocks.val.Start(src.path());
-  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 2, 3}));
+  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 2, 3}), RunRegistry::Guard(st.runs));
   EXPECT_EQ(fake.Calls().size(), 1u);
   EXPECT_EQ(st.rows.kind(0), "");
   EXPECT_EQ(st.rows.kind(1), "");
@@ -114,7 +116,7 @@ TEST_F(ColourRuns, RgbAbortStopsWithinOneFileAndMoveOnStartsTheMove) {
   st.MoveOn = 1;
   fake.Flat("a.jpg", {1, 1, 1});
   st.blocks.val.Start(src.path());
-  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1}));
+  ThreadRGB(st.blocks.val, st, host, MakeJposBit({1}), RunRegistry::Guard(st.runs));
   EXPECT_EQ(host.MessageTexts().size(), 1u);  // no second message
   EXPECT_EQ(host.commands, std::vector<int>{cmd::MoveStart});
   EXPECT_EQ(st.rows.kind(1), "R");
@@ -177,7 +179,7 @@ TEST_F(ColourRuns, StrengthNamesEveryRowAndWritesNotes) {
   });
   fake.Set("bad.jpg", [](std::uint8_t*, int, int) { return 1; });
   st.blocks.valrp.Start(src.path());
-  ThreadTopRGB(st.blocks.valrp, st, host);
+  ThreadTopRGB(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs));
   const std::vector<Row> expected = {
       {"red.jpg", "187", "T", "187_20_40"}, {"note.txt", "", "T", "old"}, {"bad.jpg", "ERROR", "T", "old"}};
   for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -190,7 +192,7 @@ TEST_F(ColourRuns, StrengthNamesEveryRowAndWritesNotes) {
 
   fake.Set("red.jpg", AbortWhileDrawing());
   st.blocks.valrp.Start(src.path());
-  ThreadTopRGB(st.blocks.valrp, st, host);
+  ThreadTopRGB(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs));
   EXPECT_EQ(host.MessageTexts().back(), kStrengthAborted);
   EXPECT_EQ(fake.Calls().back().name, "red.jpg");
   EXPECT_FALSE(host.checked[Control::BT16]);
