@@ -1,5 +1,6 @@
 #include "app/common/control_factory.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileIconProvider>
@@ -13,6 +14,9 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleOptionSlider>
+
+#include <algorithm>
 
 namespace pictray::ui {
 namespace {
@@ -99,6 +103,51 @@ QPushButton* MakeCheckButtonWnd(QWidget* parent, int id, const QString& text) {
   auto* b = new QPushButton(text, parent);
   b->setCheckable(true);
   return Tag(b, id);
+}
+
+QCheckBox* MakeCheckBoxWnd(QWidget* parent, int id, const QString& text) {
+  return Tag(new QCheckBox(text, parent), id);
+}
+
+TrackBar::TrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+  setTickPosition(QSlider::TicksBelow);
+  // Some styles fill the groove from its start to the handle, which would
+  // read as a selection: only the selection is coloured here.
+  QPalette p = palette();
+  p.setColor(QPalette::Highlight, Qt::transparent);
+  setPalette(p);
+}
+
+void TrackBar::SetSelection(int start, int end) {
+  start_ = start;
+  end_ = end;
+  update();
+}
+
+void TrackBar::paintEvent(QPaintEvent* e) {
+  QSlider::paintEvent(e);
+  if (start_ < 0 && end_ < 0) return;
+  QStyleOptionSlider opt;
+  initStyleOption(&opt);
+  const QRect groove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+  const QRect handle = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
+  const int span = groove.width() - handle.width();
+  auto x = [&](int v) {
+    return groove.left() + handle.width() / 2 +
+           QStyle::sliderPositionFromValue(minimum(), maximum(), v, span, opt.upsideDown);
+  };
+  // One end alone is drawn as a mark at that end.
+  const int a = x(start_ >= 0 ? start_ : end_), b = x(end_ >= 0 ? end_ : start_);
+  QPainter p(this);
+  p.fillRect(QRect(QPoint(std::min(a, b) - 1, groove.top()), QPoint(std::max(a, b) + 1, groove.bottom())),
+             QColor(60, 120, 220, 140));
+}
+
+TrackBar* MakeTrackBarWnd(QWidget* parent, int id, int minimum, int maximum) {
+  auto* t = new TrackBar(parent);
+  t->setRange(minimum, maximum);
+  t->setTickInterval(std::max(1, (maximum - minimum) / 16));
+  return Tag(t, id);
 }
 
 QGroupBox* MakeGroupBoxWindow(QWidget* parent, int id) { return Tag(new QGroupBox(parent), id); }

@@ -5,9 +5,11 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QSlider>
 #include <QString>
 
 class QWidget;
+class QCheckBox;
 class QPushButton;
 class QGroupBox;
 class QLineEdit;
@@ -15,6 +17,24 @@ class QProgressBar;
 class QLabel;
 
 namespace pictray::ui {
+
+// A horizontal track bar with ticks that can mark a selection, a range of
+// positions drawn as a band along its groove (one end alone as a mark).
+class TrackBar : public QSlider {
+ public:
+  explicit TrackBar(QWidget* parent);
+  // -1 leaves an end unset.
+  void SetSelection(int start, int end);
+  void ClearSelection() { SetSelection(-1, -1); }
+  int selectionStart() const { return start_; }
+  int selectionEnd() const { return end_; }
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+
+ private:
+  int start_ = -1, end_ = -1;
+};
 
 // The Japanese Mincho face of the programs, with fallbacks, at a pixel height.
 QFont MinchoFont(int pixelHeight);
@@ -35,6 +55,8 @@ QPushButton* MakeBMButtonWnd(QWidget* parent, int id, const QIcon& bitmap);
 QPushButton* MakeBmCheck32ButtonWnd(QWidget* parent, int id, const QIcon& bitmap);
 QPushButton* MakeTextButtonWnd(QWidget* parent, int id, const QString& text);
 QPushButton* MakeCheckButtonWnd(QWidget* parent, int id, const QString& text);
+QCheckBox* MakeCheckBoxWnd(QWidget* parent, int id, const QString& text);
+TrackBar* MakeTrackBarWnd(QWidget* parent, int id, int minimum, int maximum);
 QGroupBox* MakeGroupBoxWindow(QWidget* parent, int id);
 QLineEdit* Make_EditWindow(QWidget* parent, int id);
 QProgressBar* Make_progressbar(QWidget* parent, int id, const QColor& bar);

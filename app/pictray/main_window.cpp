@@ -15,15 +15,21 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
 #include "app/pictray/list_models.h"
+#include "app/pictray/prgb_dialog.h"
 #include "app/pictray/program_launcher.h"
 #include "app/pictray/qt_run_host.h"
+#include "app/pictray/rgb_dialog.h"
+#include "app/pictray/srgb_dialog.h"
 #include "app/pictray/window_builder.h"
 #include "engine/fs/paths.h"
+#include "engine/runs/colour_runs.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/runs/listup.h"
 #include "engine/runs/move_run.h"
@@ -41,10 +47,7 @@ constexpr const char* kRefusedWhileRunning = "処理中は実行できません�
 // What the user calls the commands this window has no feature for yet.
 std::string FeatureName(int id) {
   static const std::map<int, const char*> kNames = {
-      {cmd::RgbAnalysis, "RGB解析"},
       {cmd::OpenFolderApp3, "フォルダを開く"},
-      {cmd::RgbRatio, "RGB比率分類"},
-      {cmd::RgbStrength, "RGB成分強度分類"},
       {cmd::PartColour, "部分色解析"},
       {cmd::AllColour, "全色解析"},
       {cmd::MenuAnalysisSettings, "解析の設定"},
@@ -123,6 +126,7 @@ bool MainWindow::LoadThumbnailLibrary() {
   hDll.setFileName(TextOf(settings_.store().dllfile));
   if (!hDll.load()) return false;
   MMI = reinterpret_cast<MakeMinImageFn>(hDll.resolve("MakeMinImage"));
+  st_.MMI = MMI;  // the colour runs draw through it
   return MMI != nullptr;
 }
 
@@ -194,6 +198,9 @@ void MainWindow::Command(int id) {
     case cmd::HeaderCheck:
     case cmd::SizeAnalysis:
     case cmd::NgAnalysis: JpegAnalysis(id); break;
+    case cmd::RgbAnalysis: RgbAnalysis(); break;
+    case cmd::RgbRatio:
+    case cmd::RgbStrength: ColourClassification(id); break;
     case cmd::Abort: AbortRuns(); break;
     case cmd::ClearAnalyses: ClearAnalyses(); break;
     case cmd::Search:
@@ -219,8 +226,6 @@ void MainWindow::CommandFromRun(int id) {
 }
 
 void MainWindow::NotBuilt(int id) {
-  for (const auto& [c, w] : controls_)
-    if (ui::ControlId(w) == id) Check(c, false);
   Message("「" + FeatureName(id) + "」はこの版ではまだ使えません", "yes", "yes");
 }
 
@@ -352,6 +357,62 @@ void MainWindow::JpegAnalysis(int id) {
     run(st_.blocks.val, st_, *host_, std::move(g));
     host_->CheckControl(runButton, false);  // an aborted run leaves its button to the window
   });
+}
+
+void MainWindow::RgbAnalysis() {
+  if (!IsChecked(Control::BT12)) return;
+  // The RGB analysis shares its block with the other analyses.
+  if (RefuseWhileRunning(Control::BT12)) return;
+  childbit1 = 1;
+  std::string strJpos_bit;
+  const bool start = OpenModalWindowRGB(this, settings_.Files(), &strJpos_bit);
+  childbit1 = 0;
+  Check(Control::BT12, false);
+  if (start) StartRgbRun(strJpos_bit);
+}
+
+void MainWindow::StartRgbRun(const std::string& strJpos_bit) {
+  st_.blocks.val.Start(st_.listedFolder.get());
+  launcher_.Start([this, strJpos_bit](RunRegistry::Guard g) {
+    ThreadRGB(st_.blocks.val, st_, *host_, strJpos_bit, std::move(g));
+  });
+}
+
+void MainWindow::ColourClassification(int id) {
+  const bool ratio = id == cmd::RgbRatio;
+  const Control button = ratio ? Control::BT15 : Control::BT16;
+  std::atomic<int>& mode = ratio ? st_.flags.M_RP : st_.flags.M_RS;
+  if (!IsChecked(button)) {
+    mode.store(0);
+    return;
+  }
+  // With rows the dialog leads to a run, which would write them under another.
+  if (!st_.rows.empty() && RefuseWhileRunning(button)) return;
+  const SettingsFiles files = settings_.Files();
+  if (!(ratio ? OpenModalWindowPrgb(this, files) : OpenModalWindowSrgb(this, files))) {
+    Check(button, false);
+    return;
+  }
+  mode.store(1);
+  // With an empty list the mode only tells the next list-up to name the files.
+  if (st_.rows.empty()) return;
+  control(Control::BT01)->setEnabled(false);
+  if (ratio) StartRatioRun();
+  else StartStrengthRun();
+}
+
+void MainWindow::StartRatioRun() {
+  PrepareRatioRun(st_, st_.listedFolder.get());
+  launcher_.Start([this](RunRegistry::Guard g) { ThreadRGBPer(st_.blocks.valrp, st_, *host_, std::move(g)); });
+  // The even-row worker reopens the rows left without a target as it starts;
+  // the odd-row worker, which names rows of its own at once, starts after it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  launcher_.Start([this](RunRegistry::Guard g) { ThreadRGBPer2(st_.blocks.valrp2, st_, *host_, std::move(g)); });
+}
+
+void MainWindow::StartStrengthRun() {
+  st_.blocks.valrp.Start(st_.listedFolder.get(), 1);
+  launcher_.Start([this](RunRegistry::Guard g) { ThreadTopRGB(st_.blocks.valrp, st_, *host_, std::move(g)); });
 }
 
 void MainWindow::MoveStart() {

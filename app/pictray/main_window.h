@@ -102,6 +102,11 @@ class MainWindow : public QMainWindow {
   void ListUp();           // 1002
   void NameClassification(int id);  // 1004, 1012, 1013
   void JpegAnalysis(int id);        // 1014, 1022, 1035, 1043, 1045
+  void RgbAnalysis();               // 1037
+  void StartRgbRun(const std::string& strJpos_bit);
+  void ColourClassification(int id);  // 1049, 1053
+  void StartRatioRun();
+  void StartStrengthRun();
   void ClearList();        // 1003
   void AbortRuns();        // 1031
   void ClearAnalyses();    // 1034
@@ -115,8 +120,7 @@ class MainWindow : public QMainWindow {
   void OnTimer7000();
   void OnHeaderClicked(int column);
   void RefreshRunView();
-  // Commands of features not built yet: the button comes back up and a
-  // message says so.
+  // Commands of features not built yet: a message says so.
   void NotBuilt(int id);
 
   // Refuses (with a message) commands that reorder or free rows while a run

@@ -15,6 +15,13 @@
 
 namespace pictray::app {
 
+// The two files a settings dialog reads and writes: the working copy the
+// runs read (profile) and the settings file the next start reads (GRprofile).
+struct SettingsFiles {
+  std::string profile;
+  std::string GRprofile;
+};
+
 // What the window takes from the settings file at start.
 struct StartSettings {
   QRect place;  // Px, Py, Pw, Ph as stored; the window decides what it accepts
@@ -38,6 +45,8 @@ class WindowSettings {
   void Share(PictrayState& st) const;
   StartSettings ReadAtStart() const;
   const SettingsStore& store() const { return store_; }
+  // For the settings dialogs.
+  SettingsFiles Files() const { return {WorkingCopy(), store_.GRprofile}; }
 
   // Read from the working copy when a command needs them, so that what the
   // settings dialogs change there counts from the next command on.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "cli/pictray/cli_steps.h"
@@ -48,10 +49,13 @@ bool ParseCells(const std::string& text, int partX, std::vector<int>* cells, std
 }
 
 void RunRatio(CliContext& ctx) {
-  PrepareRatioRun(ctx.state, ctx.folder);
-  RunRegistry::Guard oddGuard(ctx.state.runs);
-  std::thread odd([&ctx, &oddGuard] { ThreadRGBPer2(ctx.state.blocks.valrp2, ctx.state, ctx.host, std::move(oddGuard)); });
-  ThreadRGBPer(ctx.state.blocks.valrp, ctx.state, ctx.host, RunRegistry::Guard(ctx.state.runs));
+  PictrayState& st = ctx.state;
+  PrepareRatioRun(st, ctx.folder);
+  // Each worker is a run of its own, registered before its thread starts.
+  std::thread odd([&st, &ctx, g = RunRegistry::Guard(st.runs)]() mutable {
+    ThreadRGBPer2(st.blocks.valrp2, st, ctx.host, std::move(g));
+  });
+  ThreadRGBPer(st.blocks.valrp, st, ctx.host, RunRegistry::Guard(st.runs));
   odd.join();
 }
 

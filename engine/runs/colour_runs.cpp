@@ -3,6 +3,7 @@
 #include <atomic>
 #include <new>
 #include <type_traits>
+#include <utility>
 
 #include "engine/colour/exact_colour.h"
 #include "engine/colour/rgb_name.h"

@@ -1,8 +1,8 @@
 // The colour runs: the RGB analysis, the two ratio workers and the strength
 // run, and the colour labels list-up gives new rows while the ratio or the
-// strength mode is on. Every run draws its pictures through st.MMI, and is
-// handed its registration (`guard`) by whoever starts it (each ratio worker
-// its own).
+// strength mode is on. Every run draws its pictures through st.MMI. Each run
+// is handed its registration (`guard`) by whoever starts it, and lets it go
+// before it asks for the move that may follow.
 #pragma once
 
 #include <optional>
@@ -39,7 +39,8 @@ void PrepareRatioRun(PictrayState& st, const std::string& folder);
 // The ratio workers, run at the same time: ThreadRGBPer names the even rows
 // (block valrp), ThreadRGBPer2 the odd ones (block valrp2), each with its own
 // sampler, whatever the rows' kinds. The second to finish or stop ends the
-// run for both and shows its one message.
+// run for both and shows its one message. Each worker is a run of its own
+// with its own registration.
 void ThreadRGBPer(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard);
 void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host, RunRegistry::Guard guard);
 

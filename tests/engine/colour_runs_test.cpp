@@ -53,7 +53,9 @@ class ColourRuns : public ::testing::Test {
   // Both ratio workers at once, as the window starts them.
   void RunRatio() {
     PrepareRatioRun(st, src.path());
-    std::thread second([&] { ThreadRGBPer2(st.blocks.valrp2, st, host, RunRegistry::Guard(st.runs)); });
+    std::thread second([this, g = RunRegistry::Guard(st.runs)]() mutable {
+      ThreadRGBPer2(st.blocks.valrp2, st, host, std::move(g));
+    });
     ThreadRGBPer(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs));
     second.join();
   }
