@@ -15,8 +15,6 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
@@ -403,10 +401,8 @@ void MainWindow::ColourClassification(int id) {
 
 void MainWindow::StartRatioRun() {
   PrepareRatioRun(st_, st_.listedFolder.get());
+  fileListModel_->RefreshAll();
   launcher_.Start([this](RunRegistry::Guard g) { ThreadRGBPer(st_.blocks.valrp, st_, *host_, std::move(g)); });
-  // The even-row worker reopens the rows left without a target as it starts;
-  // the odd-row worker, which names rows of its own at once, starts after it.
-  std::this_thread::sleep_for(std::chrono::milliseconds(10));
   launcher_.Start([this](RunRegistry::Guard g) { ThreadRGBPer2(st_.blocks.valrp2, st_, *host_, std::move(g)); });
 }
 

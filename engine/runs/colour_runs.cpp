@@ -79,7 +79,6 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
   if (even) {
     host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
     host.SetProgress(Control::PR01, 0);
-    if (val.mode == 1) ReopenUntargetedRows(st, host);
   }
   host.DeselectAll();
 
@@ -160,6 +159,9 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
 }
 
 void PrepareRatioRun(PictrayState& st, const std::string& folder) {
+  // Done here, before either worker starts: both name rows from the start.
+  for (std::size_t i = 0; i < st.rows.ListMax(); ++i)
+    if (st.rows.target(i).empty()) st.rows.setKind(i, "");
   st.RgbPerEnd.store(0);
   st.blocks.valrp.Start(folder, 1);
   st.blocks.valrp2.Start(folder, 1);

@@ -32,8 +32,10 @@ inline constexpr const char* kStrengthAborted = "RGB成分強度解析処理中�
 void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::string& strJpos_bit,
                RunRegistry::Guard guard);
 
-// What the window does before it starts the two ratio workers: both blocks
-// get the folder (mode 1, abort flag 0) and the finish marker is cleared.
+// What the window does before it starts the two ratio workers: rows an
+// earlier classification left without a target count as unclassified again,
+// both blocks get the folder (mode 1, abort flag 0) and the finish marker is
+// cleared.
 void PrepareRatioRun(PictrayState& st, const std::string& folder);
 
 // The ratio workers, run at the same time: ThreadRGBPer names the even rows
