@@ -12,7 +12,7 @@ bin="$out/exif_fuzz"
 sources=(fuzz/exif_fuzz.cpp engine/jpeg/exif_reader.cpp engine/jpeg/header_check.cpp
          engine/jpeg/file_bytes.cpp engine/jpeg/jpeg_decode.cpp engine/jpeg/ng_check.cpp
          engine/names/folda_name.cpp engine/settings/profile.cpp engine/settings/settings_keys.cpp
-         engine/fs/atomic_write.cpp)
+         engine/fs/atomic_write.cpp engine/jpeg/jpeg_session.cpp)
 newest=$(ls -t "${sources[@]}" engine/jpeg/*.h | head -1)
 if [ ! -x "$bin" ] || [ "$newest" -nt "$bin" ]; then
   echo "building $bin"

@@ -4,60 +4,14 @@
 #include <cstdio>
 
 #include <jpeglib.h>
-// After jpeglib.h, which it needs: the names of the warning codes.
-#include <jerror.h>
 
-#include "engine/jpeg/file_bytes.h"
+#include "engine/jpeg/jpeg_session.h"
 
 namespace thumbkit {
 namespace {
 
-struct ErrorMgr {
-  jpeg_error_mgr pub;
-  std::jmp_buf jump;
-  // Set when the library had to make up data: the file ended, or a marker
-  // came before the scan's data did. The picture is then not all there.
-  bool cut = false;
-};
-
-[[noreturn]] void ErrorExit(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorMgr*>(cinfo->err)->jump, 1); }
-
-// Warnings come with level -1. Nothing shows the library's messages, so
-// none is formatted or printed.
-void NoteWarning(j_common_ptr cinfo, int level) {
-  auto* err = reinterpret_cast<ErrorMgr*>(cinfo->err);
-  if (level < 0 && (err->pub.msg_code == JWRN_JPEG_EOF || err->pub.msg_code == JWRN_HIT_MARKER)) err->cut = true;
-}
-
-// Everything the jump back has to clean up. Fields are written between
-// setjmp and a possible longjmp, hence volatile.
-struct Session {
-  jpeg_decompress_struct cinfo;
-  ErrorMgr err;
-  volatile bool created = false;
-  std::FILE* volatile file = nullptr;
-
-  Session() {
-    cinfo.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = ErrorExit;
-    err.pub.emit_message = NoteWarning;
-  }
-  bool Open(const std::string& path) {
-    jpeg_create_decompress(&cinfo);
-    created = true;
-    file = pictray::jpegio::OpenRegularStream(path);
-    if (!file) return false;
-    jpeg_stdio_src(&cinfo, file);
-    return true;
-  }
-  void Close() {
-    // Destroying also ends a decompression left before its last row.
-    if (created) jpeg_destroy_decompress(&cinfo);
-    created = false;
-    if (file) std::fclose(file);
-    file = nullptr;
-  }
-};
+using pictray::jpegio::ErrorMgr;
+using pictray::jpegio::Session;
 
 // Sets the smallest scale n/8 whose decoded part covers `need`; 8/8 when
 // none does. Returns the part on the decoded raster.

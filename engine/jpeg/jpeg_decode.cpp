@@ -12,52 +12,12 @@
 
 #include "engine/fs/atomic_write.h"
 #include "engine/jpeg/file_bytes.h"
+#include "engine/jpeg/jpeg_session.h"
 
 namespace pictray {
 namespace {
 
-struct ErrorMgr {
-  jpeg_error_mgr pub;
-  std::jmp_buf jump;
-};
-
-// Fatal-error hook: never returns to the library.
-[[noreturn]] void my_error_exit(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<ErrorMgr*>(cinfo->err)->jump, 1);
-}
-
-// Nothing would show the library's messages; keep them off the error stream.
-void QuietOutput(j_common_ptr) {}
-
-// Everything the jump back has to clean up. Fields are written between
-// setjmp and a possible longjmp, hence volatile.
-struct Session {
-  jpeg_decompress_struct cinfo;
-  ErrorMgr err;
-  volatile bool created = false;
-  std::FILE* volatile file = nullptr;
-
-  Session() {
-    cinfo.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = my_error_exit;
-    err.pub.output_message = QuietOutput;
-  }
-  // Creates the object and attaches the file; false when it cannot open.
-  bool Open(const std::string& path) {
-    jpeg_create_decompress(&cinfo);
-    created = true;
-    file = jpegio::OpenRegularStream(path);
-    if (!file) return false;
-    jpeg_stdio_src(&cinfo, file);
-    return true;
-  }
-  void Close() {
-    if (created) jpeg_destroy_decompress(&cinfo);
-    created = false;
-    if (file) std::fclose(file);
-    file = nullptr;
-  }
-};
+using jpegio::Session;
 
 bool OverBudget(std::uint64_t w, std::uint64_t h) { return w == 0 || h == 0 || w * h > kMaxDecodePixels; }
 
