@@ -1,6 +1,5 @@
 #include "engine/fs/paths.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,21 +43,6 @@ bool IsFolder(const std::string& path) {
 bool PathExists(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
-}
-
-bool IsEmptyFolder(const std::string& path) {
-  DIR* d = ::opendir(path.c_str());
-  if (!d) return false;
-  bool empty = true;
-  while (const dirent* e = ::readdir(d)) {
-    const std::string n = e->d_name;
-    if (n != "." && n != "..") {
-      empty = false;
-      break;
-    }
-  }
-  ::closedir(d);
-  return empty;
 }
 
 }  // namespace pictray

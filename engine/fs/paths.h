@@ -25,7 +25,5 @@ void PathFoldaRemove(std::string& path);
 bool IsFolder(const std::string& path);
 // Anything at all under that name, a dangling link included.
 bool PathExists(const std::string& path);
-// A folder with no entries; false when it cannot be read.
-bool IsEmptyFolder(const std::string& path);
 
 }  // namespace pictray
