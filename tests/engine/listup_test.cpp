@@ -42,7 +42,7 @@ TEST_F(ListupTest, EmptyFolderShowsZeroSlashHyphenAndEndMessage) {
   Listup();
   EXPECT_EQ(st.rows.ListMax(), 0u);
   EXPECT_EQ(host.status[1], "0/-");
-  // Part 1 "Wait At Work", part 2 cleared by the count, part 1 cleared, the
+  // Status part 1 "Wait At Work", part 2 cleared by the count, part 1 cleared, the
   // result, part 2 cleared at the end.
   EXPECT_EQ(host.statusLog, (std::vector<std::string>{"Wait At Work", "", "", "0/-", ""}));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kListupEnd});
