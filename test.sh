@@ -11,6 +11,9 @@ export QT_QPA_PLATFORM=offscreen
 
 echo "== engine layering"
 scripts/check-layers.sh
+echo "== desktop entries and AppStream metadata"
+desktop-file-validate desktop/*.desktop
+appstreamcli validate --no-net desktop/*.metainfo.xml
 echo "== build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -173,7 +174,8 @@ QLabel* Make_StaticWindow(QWidget* parent, int id) {
 void MakeToolTip(QWidget* control, const QString& text) { control->setToolTip(text); }
 
 QString SHBDlg(QWidget* parent, const QString& start) {
-  const QString dir = QFileDialog::getExistingDirectory(parent, "フォルダを選択", start);
+  const QString dir =
+      QFileDialog::getExistingDirectory(parent, QCoreApplication::translate("ui", "フォルダを選択"), start);
   return dir.isEmpty() ? QString("cancel") : dir;
 }
 

@@ -19,6 +19,7 @@
 #include <cmath>
 
 #include "app/common/control_factory.h"
+#include "app/common/engine_text.h"
 
 namespace pictray::ui {
 namespace {
@@ -103,7 +104,7 @@ class MessageBoxDialog : public QDialog {
 
     // A file name may hold line breaks: they show as symbols, so that the
     // message keeps its one-line form and the name stays recognisable.
-    QString line = message;
+    QString line = EngineText(message);
     line.replace(QChar('\n'), QChar(0x240A)).replace(QChar('\r'), QChar(0x240D));
     area_ = new QScrollArea(this);
     area_->setObjectName("messageArea");
@@ -116,9 +117,9 @@ class MessageBoxDialog : public QDialog {
     text_->setFont(MinchoFont(12));
     area_->setWidget(text_);
 
-    BT01 = new QPushButton(caption1, this);
+    BT01 = new QPushButton(EngineCaption(caption1), this);
     BT01->setObjectName("BT01");
-    BT02 = new QPushButton(caption2, this);
+    BT02 = new QPushButton(EngineCaption(caption2), this);
     BT02->setObjectName("BT02");
     for (QPushButton* b : {BT01, BT02}) b->setFont(MinchoFont(14));
     BT01->setDefault(true);

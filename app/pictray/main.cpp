@@ -1,33 +1,48 @@
-// Pictray: start-up. The window is built from the program's folder and the
-// path given on the command line.
+// Pictray [--lang ja|en] [PATH]: start-up. The window is built from the
+// program's folder and the path given on the command line.
 #include <QApplication>
-#include <QFileInfo>
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "app/common/language.h"
 #include "app/common/text_bytes.h"
 #include "app/pictray/main_window.h"
+#include "engine/settings/program_folders.h"
 
 namespace {
 
-// The program's folder as the file system's bytes (Qt's own answer is text).
-std::string ProgramFolder() {
+// The program file as the file system's bytes (Qt's own answer is text),
+// links resolved: started through a link of another name it is still itself.
+std::filesystem::path ProgramFile() {
   std::error_code ec;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? pictray::ui::BytesOf(QCoreApplication::applicationDirPath()) : exe.parent_path().native();
+  return ec ? std::filesystem::path(pictray::ui::BytesOf(QCoreApplication::applicationFilePath())) : exe;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  using namespace pictray;
+  const ui::LanguageArgument language = ui::TakeLanguageArgument(argc, argv);
+  if (!language.error.isEmpty()) {
+    std::fprintf(stderr, "Pictray: %s\n", qPrintable(language.error));
+    return 2;
+  }
   QApplication app(argc, argv);
-  pictray::app::StartOptions options;
-  options.ProName = QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName().toStdString();
-  app.setApplicationName(QString::fromStdString(options.ProName));
-  options.programDir = ProgramFolder();
-  options.CurrentDir = pictray::app::CommandLinePath(argc, argv);
-  std::unique_ptr<pictray::app::MainWindow> window = pictray::app::MainWindow::Create(options);
+  const std::filesystem::path program = ProgramFile();
+  app::StartOptions options;
+  options.ProName = program.stem().native();
+  app.setApplicationName(ui::TextOf(options.ProName));
+  options.programDir = program.parent_path().native();
+  QString error;
+  const ProgramFolders folders = LocateProgramFolders(options.programDir);
+  if (!ui::InstallTranslations(app, ui::ChosenLanguage(language), ui::TextOf(folders.dataDir + "/translations"),
+                               {"common", "pictray"}, &error))
+    std::fprintf(stderr, "Pictray: %s\n", qPrintable(error));  // the window stays Japanese
+  options.CurrentDir = app::CommandLinePath(argc, argv);
+  std::unique_ptr<app::MainWindow> window = app::MainWindow::Create(options);
   if (!window) return 1;
   window->show();
   return app.exec();

@@ -1,5 +1,7 @@
 #include "app/twinscan/file_table_model.h"
 
+#include <QCoreApplication>
+
 namespace pictray::twinscan {
 
 int FileTableModel::rowCount(const QModelIndex& parent) const {
@@ -26,8 +28,12 @@ QVariant FileTableModel::headerData(int section, Qt::Orientation orientation, in
   if (role == Qt::TextAlignmentRole)  // a header sits over its column's text
     return QVariant::fromValue(Qt::AlignVCenter | (section >= 3 ? Qt::AlignRight : Qt::AlignLeft));
   if (role != Qt::DisplayRole) return {};
-  static const char* const names[dupes::kColumns] = {"file", "folda", "filename", "path", "size", "", "", ""};
-  return section >= 0 && section < dupes::kColumns ? QString(names[section]) : QString();
+  static const char* const names[dupes::kColumns] = {
+      QT_TRANSLATE_NOOP("Twinscan", "file"), QT_TRANSLATE_NOOP("Twinscan", "folda"),
+      QT_TRANSLATE_NOOP("Twinscan", "filename"), QT_TRANSLATE_NOOP("Twinscan", "path"),
+      QT_TRANSLATE_NOOP("Twinscan", "size"), "", "", ""};
+  if (section < 0 || section >= dupes::kColumns || !*names[section]) return QString();
+  return QCoreApplication::translate("Twinscan", names[section]);
 }
 
 void FileTableModel::setTable(std::vector<dupes::FileRec> table) {

@@ -1,15 +1,31 @@
-// Twinscan [FOLDER]: finds the copies among the files of one folder.
+// Twinscan [--lang ja|en] [FOLDER]: finds the copies among the files of one folder.
 #include <sys/stat.h>
 
 #include <QApplication>
 #include <QFile>
 
+#include <cstdio>
+
+#include "app/common/language.h"
 #include "app/common/message_box.h"
+#include "app/common/text_bytes.h"
 #include "app/twinscan/twinscan_window.h"
+#include "engine/settings/program_folders.h"
 
 int main(int argc, char** argv) {
+  using namespace pictray;
+  const ui::LanguageArgument language = ui::TakeLanguageArgument(argc, argv);
+  if (!language.error.isEmpty()) {
+    std::fprintf(stderr, "Twinscan: %s\n", qPrintable(language.error));
+    return 2;
+  }
   QApplication app(argc, argv);
   const std::string programPath = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+  const ProgramFolders folders = LocateProgramFolders(programPath.substr(0, programPath.rfind('/')));
+  QString error;
+  if (!ui::InstallTranslations(app, ui::ChosenLanguage(language), ui::TextOf(folders.dataDir + "/translations"),
+                               {"common", "twinscan"}, &error))
+    std::fprintf(stderr, "Twinscan: %s\n", qPrintable(error));  // the window stays Japanese
   // The command line as one text, as a folder with blanks may arrive split.
   std::string cmdLine;
   for (int i = 1; i < argc; ++i) {
@@ -17,11 +33,11 @@ int main(int argc, char** argv) {
     cmdLine += argv[i];
   }
   struct stat st {};
-  if (::stat(pictray::twinscan::TwinscanWindow::DeleterPath(programPath).c_str(), &st) != 0) {
-    pictray::ui::MessageBox1Q(nullptr, "erasekit dll_error", "err", "err");
+  if (::stat(twinscan::TwinscanWindow::DeleterPath(programPath).c_str(), &st) != 0) {
+    ui::MessageBox1Q(nullptr, "erasekit dll_error", "err", "err");
     return 1;
   }
-  pictray::twinscan::TwinscanWindow window(programPath, cmdLine);
+  twinscan::TwinscanWindow window(programPath, cmdLine);
   window.show();
   return app.exec();
 }

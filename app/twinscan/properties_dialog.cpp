@@ -1,5 +1,6 @@
 #include "app/twinscan/properties_dialog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,14 +20,14 @@ using ui::TextOf;
 PropertiesDialog::PropertiesDialog(QWidget* owner, std::string profile, const QString& proName,
                                    const QIcon& icon)
     : QDialog(owner), profile_(std::move(profile)), proName_(proName), icon_(icon) {
-  setWindowTitle(QString::fromUtf8("プロパティ設定"));
+  setWindowTitle(QCoreApplication::translate("Twinscan", "プロパティ設定"));
   setModal(true);
   setFixedSize(500, 250);
   if (owner) move(owner->pos() + QPoint(150, 150));
   const QFont font = ui::MinchoFont(12);
 
-  auto row = [&](int y, const char* caption, int editId, int browseId, const std::string& value) {
-    auto* label = new QLabel(QString::fromUtf8(caption), this);
+  auto row = [&](int y, const QString& caption, int editId, int browseId, const std::string& value) {
+    auto* label = new QLabel(caption, this);
     label->setFont(font);
     label->setGeometry(20, y, 300, 20);
     QLineEdit* edit = ui::Make_EditWindow(this, editId);
@@ -39,10 +40,12 @@ PropertiesDialog::PropertiesDialog(QWidget* owner, std::string profile, const QS
     connect(browse, &QPushButton::clicked, this, [this, edit] { FoldaSetting0(edit); });
     return edit;
   };
-  openApp_ = row(20, "[確認 app_open]で使用", 10042, 5001, dupes::ReadOpenApp(profile_));
-  fileApp_ = row(80, "右メニューopenで使用", 10043, 5002, dupes::ReadFileApp(profile_));
+  openApp_ = row(20, QCoreApplication::translate("Twinscan", "[確認 app_open]で使用"), 10042, 5001,
+                 dupes::ReadOpenApp(profile_));
+  fileApp_ = row(80, QCoreApplication::translate("Twinscan", "右メニューopenで使用"), 10043, 5002,
+                 dupes::ReadFileApp(profile_));
 
-  QPushButton* ok = ui::MakeTextButtonWnd(this, 10052, "OK");
+  QPushButton* ok = ui::MakeTextButtonWnd(this, 10052, QCoreApplication::translate("Twinscan", "OK"));
   ok->setFont(font);
   ok->setGeometry(380, 200, 100, 28);
   ok->setDefault(true);
@@ -55,17 +58,18 @@ void PropertiesDialog::paintEvent(QPaintEvent* event) {
   icon_.paint(&p, QRect(20, 150, 32, 32));
   p.setFont(ui::MinchoFont(12));
   p.drawText(QPoint(64, 164), proName_);
-  p.drawText(QPoint(64, 182), "Version 1.00");
+  p.drawText(QPoint(64, 182), QCoreApplication::translate("Twinscan", "Version 1.00"));
 }
 
 void PropertiesDialog::FoldaSetting0(QLineEdit* edit) {
-  const QString file = QFileDialog::getOpenFileName(this, QString(), edit->text(), "exe files (*)");
+  const QString file =
+      QFileDialog::getOpenFileName(this, QString(), edit->text(), QCoreApplication::translate("Twinscan", "exe files (*)"));
   if (!file.isEmpty()) edit->setText(file);
 }
 
 void PropertiesDialog::Save() {
   if (!dupes::WriteApps(profile_, BytesOf(openApp_->text()), BytesOf(fileApp_->text())))
-    ui::MessageBox1Q(this, QString::fromUtf8("設定ファイルに書き込めません"), "err", "err");
+    ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "設定ファイルに書き込めません"), "err", "err");
   accept();
 }
 

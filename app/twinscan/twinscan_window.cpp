@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
 #include <set>
 
 #include "app/common/control_factory.h"
@@ -30,6 +32,7 @@
 #include "engine/fs/paths.h"
 #include "engine/runs/twinscan_run.h"
 #include "engine/settings/profile.h"
+#include "engine/settings/program_folders.h"
 
 namespace pictray::twinscan {
 namespace {
@@ -86,18 +89,25 @@ std::string RemoveQuotes(const std::string& text) {
 }
 
 std::string TwinscanWindow::DeleterPath(const std::string& programPath) {
-  return ProgramFolder(programPath) + "/erasekit";
+  return LocateProgramFolders(ProgramFolder(programPath)).libraryDir + "/erasekit";
 }
 
 TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string& cmdLine)
     : szlpCmdLine(cmdLine),
       programDir_(ProgramFolder(programPath)),
       host_(std::make_unique<QtTwinscanHost>(*this)) {
+  const ProgramFolders folders = LocateProgramFolders(programDir_);
   const std::string base = programPath.substr(programPath.rfind('/') + 1);
   ProName = dupes::RemoveExtension(base);
-  profile = dupes::TwinscanProfilePath(programPath);
-  helpfile = programDir_ + "/" + ProName + "help.html";
-  deleteexe = DeleterPath(programPath);
+  profile = dupes::TwinscanProfilePath(folders.settingsDir + "/" + base);
+  helpfile = folders.dataDir + "/" + ProName + "help.html";
+  deleteexe = folders.libraryDir + "/erasekit";
+  // An installed program's first start: the folder its settings go to.
+  if (!MakeSettingsFolder(folders)) {
+    const std::string why = std::strerror(errno);
+    const QString text = QCoreApplication::translate("Twinscan", "設定フォルダを作成できません: %1 (%2)");
+    ui::MessageBox1Q(this, text.arg(TextOf(folders.settingsDir), TextOf(why)), "err", "err");
+  }
   const dupes::TwinscanProfile p = dupes::ReadTwinscanProfile(profile);
 
   setWindowTitle("Twinscan");
@@ -137,16 +147,17 @@ void TwinscanWindow::BuildControls() {
     w->setFixedWidth(8 * separators);
     toolbar_->addWidget(w);
   };
-  auto tool = [this](QStyle::StandardPixmap image, int id, const char* tip) {
+  auto tool = [this](QStyle::StandardPixmap image, int id, const QString& tip) {
     QAction* a = toolbar_->addAction(style()->standardIcon(image), tip);
     connect(a, &QAction::triggered, this, [this, id] { Command(id); });
   };
   gap(2);
-  tool(QStyle::SP_FileIcon, cmd::Clear, "clear");
+  tool(QStyle::SP_FileIcon, cmd::Clear, QCoreApplication::translate("Twinscan", "clear"));
   clearAction_ = toolbar_->actions().back();
   gap(11);
-  tool(QStyle::SP_FileDialogDetailedView, cmd::Properties, "properties");
-  tool(QStyle::SP_MessageBoxQuestion, cmd::Help, "help");
+  tool(QStyle::SP_FileDialogDetailedView, cmd::Properties,
+       QCoreApplication::translate("Twinscan", "properties"));
+  tool(QStyle::SP_MessageBoxQuestion, cmd::Help, QCoreApplication::translate("Twinscan", "help"));
   gap(2);
 
   auto* central = new QWidget(this);
@@ -173,7 +184,9 @@ void TwinscanWindow::BuildControls() {
   LV02 = new QTableWidget(0, 5, central);
   LV02->setObjectName("2001");
   LV02->setHorizontalHeaderLabels(
-      {Utf8("フォルダ名"), Utf8("件数"), Utf8("1件目ファイル"), "path", "mode"});
+      {QCoreApplication::translate("Twinscan", "フォルダ名"), QCoreApplication::translate("Twinscan", "件数"),
+       QCoreApplication::translate("Twinscan", "1件目ファイル"), QCoreApplication::translate("Twinscan", "path"),
+       QCoreApplication::translate("Twinscan", "mode")});
   LV02->setShowGrid(true);
   LV02->setSelectionBehavior(QAbstractItemView::SelectRows);
   LV02->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -198,16 +211,22 @@ void TwinscanWindow::BuildControls() {
   PR02 = ui::Make_progressbar(central, 2009, Qt::red);
   for (QProgressBar* bar : {PR01, PR02}) bar->setRange(0, 100);
 
-  BT01 = ui::MakeCheckButtonWnd(central, cmd::Extract, Utf8("同ファイル抽出"));
-  BT41 = ui::MakeTextButtonWnd(central, cmd::OpenSame, Utf8("確認[app_open]"));
-  BT42 = ui::MakeCheckButtonWnd(central, cmd::Delete, Utf8("抽出ファイル削除"));
-  BT43 = ui::MakeTextButtonWnd(central, cmd::Quit, Utf8("終了"));
-  BT44 = ui::MakeTextButtonWnd(central, cmd::Stop, Utf8("中止"));
-  ui::MakeToolTip(BT44, Utf8("処理を次のファイルの前で止めます"));
-  MarkToggle(BT01, Utf8("オンのとき: フォルダを渡して起動する（またはドロップする）と、確認なしですぐに"
-                        "同ファイルを抽出します。オンのまま終了すると次回の起動でもそうします"));
-  MarkToggle(BT42, Utf8("オンのとき: 抽出のあと、確認なしで抽出フォルダをごみ箱へ移します。"
-                        "オンのまま終了すると次回の起動でもそうします"));
+  BT01 = ui::MakeCheckButtonWnd(central, cmd::Extract, QCoreApplication::translate("Twinscan", "同ファイル抽出"));
+  BT41 = ui::MakeTextButtonWnd(central, cmd::OpenSame,
+                               QCoreApplication::translate("Twinscan", "確認[app_open]"));
+  BT42 = ui::MakeCheckButtonWnd(central, cmd::Delete,
+                                QCoreApplication::translate("Twinscan", "抽出ファイル削除"));
+  BT43 = ui::MakeTextButtonWnd(central, cmd::Quit, QCoreApplication::translate("Twinscan", "終了"));
+  BT44 = ui::MakeTextButtonWnd(central, cmd::Stop, QCoreApplication::translate("Twinscan", "中止"));
+  ui::MakeToolTip(BT44, QCoreApplication::translate("Twinscan", "処理を次のファイルの前で止めます"));
+  MarkToggle(BT01, QCoreApplication::translate(
+                       "Twinscan",
+                       "オンのとき: フォルダを渡して起動する（またはドロップする）と、確認なしですぐに"
+                       "同ファイルを抽出します。オンのまま終了すると次回の起動でもそうします"));
+  MarkToggle(BT42, QCoreApplication::translate(
+                       "Twinscan",
+                       "オンのとき: 抽出のあと、確認なしで抽出フォルダをごみ箱へ移します。"
+                       "オンのまま終了すると次回の起動でもそうします"));
   for (QPushButton* b : {BT01, BT41, BT42, BT43, BT44}) {
     b->setFont(font);
     const int id = ui::ControlId(b);
@@ -435,7 +454,8 @@ void TwinscanWindow::AppFileOpen(const std::string& path) { Shellopen(dupes::Rea
 
 void TwinscanWindow::ShowPopup(const QPoint& pos) {
   QMenu menu(this);
-  connect(menu.addAction("open"), &QAction::triggered, this, [this] { Command(cmd::OpenFiles); });
+  connect(menu.addAction(QCoreApplication::translate("Twinscan", "open")), &QAction::triggered, this,
+          [this] { Command(cmd::OpenFiles); });
   menu.exec(LV01->viewport()->mapToGlobal(pos));
 }
 
@@ -449,7 +469,8 @@ void TwinscanWindow::closeEvent(QCloseEvent* event) {
   p.Pw = std::to_string(width());
   p.Ph = std::to_string(height());
   if (!dupes::WriteTwinscanProfile(profile, p))
-    Message("設定ファイルに書き込めません: " + profile, "err", "err");
+    ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "設定ファイルに書き込めません: %1").arg(TextOf(profile)),
+                     "err", "err");
   event->accept();
 }
 

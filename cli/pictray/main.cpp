@@ -128,10 +128,12 @@ bool ApplySelection(const std::string& list, AnalysisFlags& f, std::string* erro
   return true;
 }
 
-// The settings file: --ini FILE, or Pictray.ini beside the program; created
+// The settings file: --ini FILE, or Pictray.ini in the settings folder (the
+// program's own, or the user's configuration folder once installed); created
 // with its creation values when missing.
 bool OpenSettings(const std::string& ini, PictrayState& st, std::string* error) {
-  std::string path = ini.empty() ? ProgramDir() + "/Pictray.ini" : ini;
+  ProgramFolders folders = LocateProgramFolders(ProgramDir());
+  std::string path = ini.empty() ? folders.settingsDir + "/Pictray.ini" : ini;
   const std::size_t slash = path.rfind('/');
   const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
   std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -139,7 +141,11 @@ bool OpenSettings(const std::string& ini, PictrayState& st, std::string* error) 
     *error = "the settings file must end in .ini: " + path;
     return false;
   }
-  SettingsStore store(dir, base.substr(0, base.size() - 4));
+  if (!ini.empty()) {  // the file named is the one used, wherever it is
+    folders.settingsDir = dir;
+    folders.inUserConfig = false;
+  }
+  SettingsStore store(folders, base.substr(0, base.size() - 4));
   if (!store.ProfileSetSub(TimeStamp::Now())) {
     *error = "cannot create the settings file " + path;
     return false;
@@ -186,7 +192,7 @@ int Main(int argc, char** argv) {
   }
   ctx.checkOnly = false;
   ThumbnailLibrary thumbnails;
-  if ((ctx.needsThumbnails || st.flags.M_RP || st.flags.M_RS) && !thumbnails.Load(ProgramDir(), st, &error))
+  if ((ctx.needsThumbnails || st.flags.M_RP || st.flags.M_RS) && !thumbnails.Load(LocateProgramFolders(ProgramDir()).libraryDir, st, &error))
     return Fail(error);
 
   st.blocks.val3.Start(o.folder);

@@ -30,13 +30,22 @@ std::string TimeStamp::Text() const {
 }
 
 SettingsStore::SettingsStore(std::string programDir, std::string proName)
-    : F_(std::move(programDir)), N_(std::move(proName)) {}
+    : SettingsStore(LocateProgramFolders(programDir), std::move(proName)) {}
+
+SettingsStore::SettingsStore(ProgramFolders folders, std::string proName)
+    : folders_(std::move(folders)), N_(std::move(proName)) {}
 
 bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
-  GRprofile = F_ + "/" + N_ + ".ini";
-  dllfile = F_ + "/libthumbkit.so";
+  // The settings folder stands where the program's folder stood: it holds
+  // the files and is the work file's folder when "WPath" names none (an
+  // installed program's folder is not the user's to write in).
+  const std::string& S = folders_.settingsDir;
+  GRprofile = S + "/" + N_ + ".ini";
+  dllfile = folders_.libraryDir + "/libthumbkit.so";
+  RGBtxt = S + "/RGB.txt";
+  if (!MakeSettingsFolder(folders_)) return false;
   std::string W = ReadSetting(key::WPath, GRprofile);
-  if (!IsFolder(W)) W = F_;
+  if (!IsFolder(W)) W = S;
   created = !PathExists(GRprofile);
   if (created && !WriteSetting(key::WPath, W, GRprofile)) return false;
   workfile = W + "/" + t.Text() + "bit.$$$";
@@ -64,7 +73,7 @@ void SettingsStore::ReadStartupKeys() {
 }
 
 bool SettingsStore::NewProfileSetSub(const TimeStamp& t) {
-  std::string base = F_ + "/" + t.Text() + N_;
+  std::string base = folders_.settingsDir + "/" + t.Text() + N_;
   for (int i = 0; i < 100; ++i) {
     std::string name = base + (i == 0 ? "" : "_" + std::to_string(i)) + ".ini";
     const int e = CopyToNewFile(GRprofile, name);

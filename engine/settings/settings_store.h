@@ -1,9 +1,11 @@
-// The settings file beside the program, its private working copy and the
-// paths derived from them at start.
+// The settings file, its private working copy and the paths derived from
+// them at start. They live in the settings folder: the program's folder, or
+// the user's configuration folder for an installed program (program_folders.h).
 #pragma once
 
 #include <string>
 
+#include "engine/settings/program_folders.h"
 #include "engine/settings/settings_keys.h"
 
 namespace pictray {
@@ -18,12 +20,15 @@ struct TimeStamp {
 
 class SettingsStore {
  public:
-  // F = program folder, N = program base name (ProName).
+  // F = program folder, N = program base name (ProName); the folders
+  // follow from F and the user's environment.
   SettingsStore(std::string programDir, std::string proName);
+  SettingsStore(ProgramFolders folders, std::string proName);
 
-  // Computes the paths, creates the settings file with its creation values
-  // when missing, and reads the start-up keys. False when the file could not
-  // be created or a creation value could not be written.
+  // Computes the paths, creates the settings folder and the settings file
+  // with its creation values when missing, and reads the start-up keys.
+  // False when the folder or file could not be created or a creation value
+  // could not be written.
   bool ProfileSetSub(const TimeStamp& t);
   // Copies the settings file to a time-stamped working copy. A name already
   // taken (another copy started in the same millisecond) gets a suffix
@@ -32,11 +37,13 @@ class SettingsStore {
   // Deletes the working copy and the work file (program exit).
   void RemoveWorkingFiles() const;
 
-  const std::string& programDir() const { return F_; }
+  const std::string& programDir() const { return folders_.programDir; }
+  const ProgramFolders& folders() const { return folders_; }
   const std::string& proName() const { return N_; }
 
-  // Paths made at start; the colour runs and the help add theirs when they come.
-  std::string GRprofile, profile, workfile, dllfile;
+  // Paths made at start; the help adds its own when it comes. RGBtxt is the
+  // colour list of the colour dialogs, in the settings folder.
+  std::string GRprofile, profile, workfile, dllfile, RGBtxt;
   // Start-up keys that the window and the runs use.
   std::string ExifSel, WinClose, disabledchar, Px, Py, Pw, Ph;
   bool created = false;  // the settings file was created by this start
@@ -45,7 +52,8 @@ class SettingsStore {
   bool WriteCreationValues() const;
   void ReadStartupKeys();
 
-  std::string F_, N_;
+  ProgramFolders folders_;
+  std::string N_;
 };
 
 }  // namespace pictray

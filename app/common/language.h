@@ -1,0 +1,43 @@
+// The language the windows speak. The texts in the sources are Japanese;
+// English comes from the translation files built from translations/*.ts.
+// English is chosen for an English locale, Japanese for every other one
+// (C and POSIX included); "--lang ja" or "--lang en" overrides the locale.
+// Settings, the folder names runs make and the command lines' output are the
+// same in either language.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QCoreApplication;
+
+namespace pictray::ui {
+
+enum class Language { Japanese, English };
+
+// What the command line asks for: the language, or an error for a bad
+// value. main's arguments lose "--lang VALUE" ("--lang=VALUE"; argc and
+// argv shrink), so that the rest is read as before.
+struct LanguageArgument {
+  bool given = false;
+  Language language = Language::Japanese;
+  QString error;  // not empty: the argument was wrong
+};
+LanguageArgument TakeLanguageArgument(int& argc, char** argv);
+
+// The language of a POSIX locale name ("en_GB.UTF-8", "ja_JP", "C").
+Language LanguageOfLocaleName(const QString& name);
+// The locale's language as the C library chooses it: LC_ALL, else
+// LC_MESSAGES, else LANG.
+Language LanguageOfEnvironment();
+
+// The argument's language when one was given, else the environment's.
+Language ChosenLanguage(const LanguageArgument& argument);
+
+// Loads the translations of `names` ("common", "twinscan" ...) for
+// `language` from `folder` (files NAME_en.qm) into the application. Japanese
+// loads nothing. False with `error` set when a file is missing or unreadable.
+bool InstallTranslations(QCoreApplication& app, Language language, const QString& folder,
+                         const QStringList& names, QString* error);
+
+}  // namespace pictray::ui

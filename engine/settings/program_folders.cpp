@@ -1,0 +1,87 @@
+#include "engine/settings/program_folders.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+#include "engine/fs/paths.h"
+
+namespace pictray {
+namespace {
+
+std::string EnvText(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+std::string HomeFromPasswordEntry() {
+  std::vector<char> buf(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &entry, buf.data(), buf.size(), &found) != 0 || !found || !found->pw_dir)
+    return "";
+  return found->pw_dir;
+}
+
+// `dir` without trailing "/" (the root stays "/").
+std::string Trimmed(std::string dir) {
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return dir;
+}
+
+std::string UserConfigFolder(const UserEnvironment& env) {
+  // XDG: a relative XDG_CONFIG_HOME is invalid and is ignored.
+  if (!env.xdgConfigHome.empty() && env.xdgConfigHome.front() == '/') return Trimmed(env.xdgConfigHome);
+  return JoinPath(Trimmed(env.home.empty() ? "/" : env.home), ".config");
+}
+
+}  // namespace
+
+UserEnvironment UserEnvironment::Current() {
+  UserEnvironment env{EnvText("HOME"), EnvText("XDG_CONFIG_HOME")};
+  if (env.home.empty()) env.home = HomeFromPasswordEntry();
+  return env;
+}
+
+ProgramFolders LocateProgramFolders(const std::string& programDir, const UserEnvironment& env) {
+  ProgramFolders f;
+  f.programDir = Trimmed(programDir);
+  f.settingsDir = f.libraryDir = f.dataDir = f.programDir;
+  const std::size_t slash = f.programDir.rfind('/');
+  if (slash == std::string::npos || f.programDir.compare(slash, std::string::npos, "/bin") != 0) return f;
+  const std::string prefix = slash == 0 ? "/" : f.programDir.substr(0, slash);
+  if (!PathExists(JoinPath(prefix, kInstalledMarker))) return f;
+  f.installed = true;
+  f.libraryDir = JoinPath(prefix, "lib/pictray");
+  f.dataDir = JoinPath(prefix, "share/pictray");
+  // Settings a user put beside the programs stay where they are.
+  const bool besideProgram = PathExists(JoinPath(f.programDir, "Pictray.ini")) ||
+                             PathExists(JoinPath(f.programDir, "Twinscan.ini"));
+  if (besideProgram) return f;
+  f.settingsDir = JoinPath(UserConfigFolder(env), "pictray");
+  f.inUserConfig = true;
+  return f;
+}
+
+ProgramFolders LocateProgramFolders(const std::string& programDir) {
+  return LocateProgramFolders(programDir, UserEnvironment::Current());
+}
+
+bool MakeSettingsFolder(const ProgramFolders& folders) {
+  if (!folders.inUserConfig) return true;
+  const std::string& dir = folders.settingsDir;
+  for (std::size_t end = dir.find('/', 1);; end = dir.find('/', end + 1)) {
+    const std::string part = dir.substr(0, end);
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (end == std::string::npos) break;
+  }
+  if (IsFolder(dir)) return true;
+  errno = ENOTDIR;
+  return false;
+}
+
+}  // namespace pictray

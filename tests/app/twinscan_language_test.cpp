@@ -1,0 +1,292 @@
+#include <QAbstractButton>
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+#include <QToolButton>
+#include <QTranslator>
+#include <QXmlStreamReader>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+
+#include "app/common/engine_text.h"
+#include "app/common/language.h"
+#include "app/twinscan/properties_dialog.h"
+#include "app/twinscan/twinscan_window.h"
+#include "tests/app/box_answerer.h"
+#include "tests/support/temp_dir.h"
+
+using pictray::testing::TempDir;
+using pictray::twinscan::TwinscanWindow;
+namespace fs = std::filesystem;
+namespace ui = pictray::ui;
+
+namespace {
+
+// Kana, CJK punctuation and ideographs, full-width forms: what an English
+// text must not hold.
+bool HasJapanese(const QString& text) {
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if ((u >= 0x3000 && u <= 0x30FF) || (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xFF00 && u <= 0xFFEF)) return true;
+  }
+  return false;
+}
+
+// The English translations of the build, for one test.
+class English {
+ public:
+  English() {
+    QString error;
+    ok = ui::InstallTranslations(*qApp, ui::Language::English, PICTRAY_BIN_DIR "/translations",
+                                 {"common", "twinscan"}, &error);
+  }
+  ~English() {
+    for (QTranslator* t : qApp->findChildren<QTranslator*>()) {
+      QCoreApplication::removeTranslator(t);
+      delete t;
+    }
+  }
+  bool ok = false;
+};
+
+// Every text a widget tree shows: titles, tips, button and label texts,
+// actions and table headers.
+QStringList ShownTexts(QWidget* top) {
+  QStringList texts;
+  QList<QWidget*> widgets = top->findChildren<QWidget*>();
+  widgets << top;
+  for (QWidget* w : widgets) {
+    texts << w->windowTitle() << w->toolTip() << w->statusTip() << w->whatsThis();
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) texts << b->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) texts << l->text();
+    if (auto* v = qobject_cast<QTableView*>(w))
+      for (int c = 0; c < v->model()->columnCount(); ++c)
+        texts << v->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+  }
+  for (QAction* a : top->findChildren<QAction*>()) texts << a->text() << a->toolTip();
+  texts.removeAll(QString());
+  return texts;
+}
+
+}  // namespace
+
+class TwinscanLanguageTest : public QObject {
+  Q_OBJECT
+
+  // A program folder with Twinscan.ini (`ini` lines) and erasekit, and a
+  // source folder with one pair of copies and one single file.
+  struct Setup {
+    TempDir bin, src;
+    std::string program;
+    explicit Setup(const std::string& ini) {
+      program = bin.path() + "/Twinscan";
+      std::ofstream(bin.path() + "/Twinscan.ini") << "[Section0]\n" << ini;
+      fs::create_symlink(PICTRAY_BIN_DIR "/erasekit", bin.path() + "/erasekit");
+      src.Write("a.jpg", std::string(500, 'a'));
+      src.Write("b.jpg", std::string(500, 'a'));
+      src.Write("c.jpg", std::string(500, 'c'));
+    }
+  };
+
+ private slots:
+  void initTestCase() {
+    static TempDir home;
+    qputenv("HOME", QByteArray::fromStdString(home.path()));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.path() + "/data"));
+  }
+
+  // Every text of the window and its properties dialog is English, and the
+  // buttons hold their English texts at 1024 x 700.
+  void englishWindowAndDialogShowNoJapanese() {
+    English english;
+    QVERIFY(english.ok);
+    Setup s("");
+    TwinscanWindow w(s.program, "");
+    w.resize(1024, 700);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QStringList shown = ShownTexts(&w);
+    QVERIFY(shown.contains("Extract copies"));
+    for (const QString& t : shown) QVERIFY2(!HasJapanese(t), qPrintable(t));
+    for (QAbstractButton* b : w.findChildren<QAbstractButton*>()) {
+      const auto* tool = qobject_cast<QToolButton*>(b);
+      if (b->text().isEmpty() || (tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly)) continue;
+      const int needed = b->fontMetrics().horizontalAdvance(b->text()) + b->iconSize().width() + 12;
+      QVERIFY2(needed <= b->width(), qPrintable(b->text()));
+    }
+
+    pictray::twinscan::PropertiesDialog dialog(&w, w.profile, "Twinscan", w.windowIcon());
+    const QStringList dialogTexts = ShownTexts(&dialog);
+    QVERIFY(dialogTexts.contains("Properties"));
+    for (const QString& t : dialogTexts) QVERIFY2(!HasJapanese(t), qPrintable(t));
+  }
+
+  // Every text of the translation files has an English translation that
+  // holds no Japanese (a text added without one fails here).
+  void everyTranslationIsEnglish_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("common") << "common_en.ts";
+    QTest::newRow("twinscan") << "twinscan_en.ts";
+  }
+  void everyTranslationIsEnglish() {
+    QFETCH(QString, file);
+    English english;
+    QFile ts(PICTRAY_SOURCE_DIR "/translations/" + file);
+    QVERIFY(ts.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&ts);
+    QString context;
+    int messages = 0;
+    while (!xml.atEnd()) {
+      if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+      if (xml.name() == u"name") context = xml.readElementText();
+      if (xml.name() != u"source") continue;
+      const QByteArray source = xml.readElementText().toUtf8();
+      const QString english = QCoreApplication::translate(context.toUtf8(), source);
+      QVERIFY2(!english.isEmpty() && !HasJapanese(english), source.constData());
+      ++messages;
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QVERIFY(messages > 0);
+    for (const QString& t : ui::EngineTemplates())
+      QVERIFY2(!HasJapanese(ui::EngineCaption(ui::EngineText(t))), qPrintable(t));
+  }
+
+  // What the runs say and ask reaches the user in English.
+  void messagesOfTheRunsAreEnglish() {
+    English english;
+    Setup s("");
+    s.src.Write("夏_%2.jpg", std::string(300, 'n'));
+    s.src.Write("夏_%2 copy.jpg", std::string(300, 'n'));
+    BoxAnswerer boxes;
+    boxes.Queue({6, 6, 6});
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_COMPARE(w.countLabel()->text(), QString("5"));
+    QTRY_VERIFY(!w.running());
+    w.button(pictray::twinscan::cmd::Extract)->click();
+    QTRY_COMPARE(boxes.texts.size(), 1);
+    QTRY_VERIFY(!w.running());
+    w.button(pictray::twinscan::cmd::Delete)->click();
+    QTRY_COMPARE(boxes.texts.size(), 3);
+    QTRY_VERIFY(!w.running());
+    QVERIFY2(boxes.texts[0].startsWith("Created the folder [same"), qPrintable(boxes.texts[0]));
+    QCOMPARE(boxes.texts[1], QString("Delete the extraction folder?"));
+    QCOMPARE(boxes.captions[1], QString("Delete/Don't"));
+    QCOMPARE(boxes.texts[2], QString("(5->3) The extracted files were deleted"));
+    QCOMPARE(boxes.captions[2], QString("OK/Quit the program"));
+    for (const QString& t : boxes.texts + boxes.captions) QVERIFY2(!HasJapanese(t), qPrintable(t));
+  }
+
+  // Composed texts are cut into their fixed pieces; what was put in (names,
+  // counts) stays as it came, even where it looks like a marker or a piece.
+  void composedTextsTranslatePieceByPiece_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("english");
+    QTest::newRow("whole") << "処理中止" << "Stopped";
+    QTest::newRow("name put in") << "[same2026/] フォルダを作成して抽出"
+                                 << "Created the folder [same2026/] and extracted into it";
+    QTest::newRow("pieces in a row") << "抽出しました（内容が一致しない・変更された2件は残しました）（移動できなかった1件）"
+                                     << "Extracted (2 files whose contents differ or changed were left in place)"
+                                        " (1 files could not be moved)";
+    QTest::newRow("names that look like pieces")
+        << "抽出フォルダを削除しません／抽出したファイル以外のものがあります（2件）: 処理中止.txt, %2"
+           "／調べられないものがあります（1件）: 抽出しました"
+        << "The extraction folder is not deleted / it holds something that was not extracted (2): 処理中止.txt, %2"
+           " / things that cannot be examined (1): 抽出しました";
+    QTest::newRow("move end") << "移動処理終了: 3件は移動せず元の場所に残しました（フォルダを作成できない 2件、移動できない 1件）"
+                              << "Move finished: 3 files were not moved and stay where they were"
+                                 " (folder cannot be created: 2, cannot be moved: 1)";
+    QTest::newRow("not made of pieces") << "夏休み_01.png" << "夏休み_01.png";
+    QTest::newRow("a piece and the rest unknown") << "処理中止です" << "処理中止です";
+    QTest::newRow("empty") << "" << "";
+  }
+  void composedTextsTranslatePieceByPiece() {
+    QFETCH(QString, text);
+    QFETCH(QString, english);
+    {
+      English e;
+      QCOMPARE(ui::EngineText(text), english);
+    }
+    QCOMPARE(ui::EngineText(text), text);  // Japanese: as the engine wrote it
+  }
+
+  void languageArgument_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("given");
+    QTest::addColumn<int>("language");  // 0 Japanese, 1 English
+    QTest::addColumn<bool>("bad");
+    QTest::addColumn<QStringList>("rest");
+    QTest::newRow("none") << QStringList{"/pics/a b"} << false << 0 << false << QStringList{"/pics/a b"};
+    QTest::newRow("en before the folder") << QStringList{"--lang", "en", "/pics"} << true << 1 << false
+                                          << QStringList{"/pics"};
+    QTest::newRow("ja with =") << QStringList{"/pics", "--lang=ja"} << true << 0 << false << QStringList{"/pics"};
+    QTest::newRow("last one counts") << QStringList{"--lang=ja", "--lang", "en"} << true << 1 << false
+                                     << QStringList{};
+    QTest::newRow("unknown language") << QStringList{"--lang", "fr", "/pics"} << true << 0 << true << QStringList{};
+    QTest::newRow("value missing") << QStringList{"/pics", "--lang"} << true << 0 << true << QStringList{};
+  }
+  void languageArgument() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, given);
+    QFETCH(int, language);
+    QFETCH(bool, bad);
+    QFETCH(QStringList, rest);
+    std::vector<QByteArray> bytes{"Twinscan"};
+    for (const QString& a : args) bytes.push_back(a.toUtf8());
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes) argv.push_back(b.data());
+    argv.push_back(nullptr);
+    int argc = int(bytes.size());
+    const ui::LanguageArgument a = ui::TakeLanguageArgument(argc, argv.data());
+    QCOMPARE(a.given, given);
+    QCOMPARE(!a.error.isEmpty(), bad);
+    if (bad) return;
+    QCOMPARE(int(a.language), language);
+    QStringList left;
+    for (int i = 1; i < argc; ++i) left << QString::fromUtf8(argv[i]);
+    QCOMPARE(left, rest);
+    QCOMPARE(argv[argc], nullptr);
+  }
+
+  void localeChoosesTheLanguage_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("language");  // 0 Japanese, 1 English
+    QTest::newRow("en_US.UTF-8") << "en_US.UTF-8" << 1;
+    QTest::newRow("en_GB") << "en_GB" << 1;
+    QTest::newRow("en") << "en" << 1;
+    QTest::newRow("en@modifier") << "en@quot" << 1;
+    QTest::newRow("ja_JP.UTF-8") << "ja_JP.UTF-8" << 0;
+    QTest::newRow("C") << "C" << 0;
+    QTest::newRow("C.UTF-8") << "C.UTF-8" << 0;
+    QTest::newRow("POSIX") << "POSIX" << 0;
+    QTest::newRow("no translation: de_DE") << "de_DE.UTF-8" << 0;
+    QTest::newRow("eo, not en") << "eo" << 0;
+  }
+  void localeChoosesTheLanguage() {
+    QFETCH(QString, locale);
+    QFETCH(int, language);
+    QCOMPARE(int(ui::LanguageOfLocaleName(locale)), language);
+  }
+
+  // LC_ALL wins over LC_MESSAGES, which wins over LANG; an empty one does
+  // not count.
+  void environmentOrderOfTheLocale() {
+    qputenv("LC_ALL", "");
+    qputenv("LC_MESSAGES", "en_US.UTF-8");
+    qputenv("LANG", "ja_JP.UTF-8");
+    QCOMPARE(ui::LanguageOfEnvironment(), ui::Language::English);
+    qputenv("LC_ALL", "C");
+    QCOMPARE(ui::LanguageOfEnvironment(), ui::Language::Japanese);
+    qunsetenv("LC_ALL");
+    qunsetenv("LC_MESSAGES");
+    qputenv("LANG", "en_AU.UTF-8");
+    QCOMPARE(ui::LanguageOfEnvironment(), ui::Language::English);
+    qunsetenv("LANG");
+    QCOMPARE(ui::LanguageOfEnvironment(), ui::Language::Japanese);
+  }
+};
+
+QTEST_MAIN(TwinscanLanguageTest)
+#include "twinscan_language_test.moc"

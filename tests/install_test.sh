@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and starts what was installed:
+# the programs find their library, helper and translations there and keep
+# their settings in a temporary XDG configuration folder, never beside
+# themselves. Usage: install_test.sh BUILD_DIR
+set -euo pipefail
+build=$1
+tmp=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() { echo "install_test: $*" >&2; exit 1; }
+
+prefix=$tmp/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+for f in bin/Pictray bin/Twinscan bin/pictray bin/twinscan bin/pictray-cli bin/twinscan-cli \
+         lib/pictray/libthumbkit.so lib/pictray/erasekit share/pictray/installed \
+         share/pictray/translations/common_en.qm share/pictray/translations/pictray_en.qm \
+         share/pictray/translations/twinscan_en.qm \
+         share/applications/org.pictray.Pictray.desktop share/applications/org.pictray.Twinscan.desktop \
+         share/metainfo/org.pictray.Pictray.metainfo.xml share/metainfo/org.pictray.Twinscan.metainfo.xml \
+         share/icons/hicolor/48x48/apps/org.pictray.Pictray.png \
+         share/icons/hicolor/256x256/apps/org.pictray.Twinscan.png; do
+  [ -e "$prefix/$f" ] || fail "not installed: $f"
+done
+[ "$(readlink "$prefix/bin/pictray")" = Pictray ] || fail "bin/pictray is not a link to Pictray"
+bin_before=$(ls -A "$prefix/bin")
+
+export XDG_CONFIG_HOME=$tmp/config QT_QPA_PLATFORM=offscreen HOME=$tmp/home
+config=$XDG_CONFIG_HOME/pictray
+mkdir -p "$HOME" "$tmp/pics"
+cp "$(dirname "$0")/data/jpeg/rgb_4x2.jpg" "$tmp/pics/a.jpg"
+cp "$tmp/pics/a.jpg" "$tmp/pics/b.jpg"
+
+# The command lines: settings in the configuration folder, the colour step
+# through the installed libthumbkit.so.
+out=$("$prefix/bin/pictray-cli" "$tmp/pics" rgb=1) || fail "pictray-cli failed"
+[ "$(printf '%s\n' "$out" | wc -l)" = 2 ] || fail "pictray-cli listed: $out"
+[ -f "$config/Pictray.ini" ] || fail "pictray-cli made no $config/Pictray.ini"
+"$prefix/bin/twinscan-cli" --extract --dry-run "$tmp/pics" >/dev/null || fail "twinscan-cli failed"
+rm -rf "$config"
+
+# A program still running after a while has found what it needs (without
+# libthumbkit.so or erasekit it would stop at once with a message).
+running() {  # PID FILE-IT-MAKES
+  for _ in $(seq 1 100); do
+    [ -e "$2" ] && break
+    kill -0 "$1" 2>/dev/null || fail "program $1 ended early"
+    sleep 0.1
+  done
+  sleep 1
+  kill -0 "$1" 2>/dev/null || fail "program $1 ended"
+}
+
+"$prefix/bin/pictray" --lang en "$tmp/pics" &
+pids+=($!)
+running $! "$config/Pictray.ini"
+grep -q "^WPath=$config\$" "$config/Pictray.ini" || fail "Pictray.ini lacks WPath=$config"
+grep -q "^ZenApp=Twinscan\$" "$config/Pictray.ini" || fail "Pictray.ini lacks its creation values"
+ls "$config" | grep -q '^[0-9]*Pictray\.ini$' || fail "no working copy in $config"
+maps=$(cat "/proc/${pids[0]}/maps")
+grep -q "$prefix/lib/pictray/libthumbkit.so" <<<"$maps" || fail "Pictray did not load the installed libthumbkit.so"
+
+"$prefix/bin/twinscan" --lang en &
+pids+=($!)
+running $! "$config"
+kill "${pids[@]}"
+wait 2>/dev/null || true
+pids=()
+
+[ "$(ls -A "$prefix/bin")" = "$bin_before" ] || fail "something was written beside the programs"
+
+# A bad language is refused before any window opens.
+if "$prefix/bin/twinscan" --lang xx 2>/dev/null; then fail "--lang xx was accepted"; fi
+echo "install_test: passed"
