@@ -28,6 +28,13 @@ for f in bin/Pictray bin/Twinscan bin/pictray bin/twinscan bin/pictray-cli bin/t
   [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 [ "$(readlink "$prefix/bin/pictray")" = Pictray ] || fail "bin/pictray is not a link to Pictray"
+# Each menu entry names a command and an icon that were installed.
+for entry in "$prefix"/share/applications/*.desktop; do
+  command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+  icon=$(sed -n 's/^Icon=//p' "$entry")
+  [ -x "$prefix/bin/$command" ] || fail "$entry starts $command, which is not installed"
+  ls "$prefix"/share/icons/hicolor/*/apps/"$icon".png >/dev/null 2>&1 || fail "$entry shows $icon, not installed"
+done
 bin_before=$(ls -A "$prefix/bin")
 
 export XDG_CONFIG_HOME=$tmp/config QT_QPA_PLATFORM=offscreen HOME=$tmp/home

@@ -5,23 +5,23 @@
     <name>Twinscan</name>
     <message>
         <source>file</source>
-        <translation>file</translation>
+        <translation>File</translation>
     </message>
     <message>
         <source>folda</source>
-        <translation>folder</translation>
+        <translation>Folder</translation>
     </message>
     <message>
         <source>filename</source>
-        <translation>file name</translation>
+        <translation>File name</translation>
     </message>
     <message>
         <source>path</source>
-        <translation>path</translation>
+        <translation>Path</translation>
     </message>
     <message>
         <source>size</source>
-        <translation>size</translation>
+        <translation>Size</translation>
     </message>
     <message>
         <source>プロパティ設定</source>
@@ -81,7 +81,7 @@
     </message>
     <message>
         <source>mode</source>
-        <translation>mode</translation>
+        <translation>Mode</translation>
     </message>
     <message>
         <source>同ファイル抽出</source>
