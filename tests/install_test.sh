@@ -79,6 +79,29 @@ kill "${pids[@]}"
 wait 2>/dev/null || true
 pids=()
 
+# The language: the locale, overridden by --lang. An English window has its
+# translations mapped; a Japanese one loads none.
+cases=("en_US.UTF-8||en" "C||ja" "ja_JP.UTF-8||ja" "de_DE.UTF-8||ja" "C|--lang en|en" "en_GB.UTF-8|--lang=ja|ja")
+case_pids=()
+for c in "${cases[@]}"; do
+  IFS='|' read -r lang args _ <<<"$c"
+  # shellcheck disable=SC2086
+  env -u LC_ALL -u LC_MESSAGES LANG="$lang" "$prefix/bin/twinscan" $args &
+  case_pids+=($!)
+  pids+=($!)
+done
+sleep 2
+for i in "${!cases[@]}"; do
+  IFS='|' read -r lang args expected <<<"${cases[$i]}"
+  maps=$(cat "/proc/${case_pids[$i]}/maps") || fail "twinscan ended (LANG=$lang $args)"
+  spoken=ja
+  grep -q "$prefix/share/pictray/translations/twinscan_en.qm" <<<"$maps" && spoken=en
+  [ "$spoken" = "$expected" ] || fail "LANG=$lang $args: the window speaks $spoken, not $expected"
+done
+kill "${pids[@]}"
+wait 2>/dev/null || true
+pids=()
+
 [ "$(ls -A "$prefix/bin")" = "$bin_before" ] || fail "something was written beside the programs"
 
 # A bad language is refused before any window opens.
