@@ -71,6 +71,7 @@ grep -q "^ZenApp=Twinscan\$" "$config/Pictray.ini" || fail "Pictray.ini lacks it
 ls "$config" | grep -q '^[0-9]*Pictray\.ini$' || fail "no working copy in $config"
 maps=$(cat "/proc/${pids[0]}/maps")
 grep -q "$prefix/lib/pictray/libthumbkit.so" <<<"$maps" || fail "Pictray did not load the installed libthumbkit.so"
+grep -q "$prefix/share/pictray/translations/common_en.qm" <<<"$maps" || fail "Pictray --lang en loaded no translation"
 
 "$prefix/bin/twinscan" --lang en &
 pids+=($!)

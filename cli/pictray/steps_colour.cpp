@@ -1,7 +1,7 @@
 // Steps of the colour runs: rgb=CELLS (the RGB analysis of the chosen grid
 // cells, or all of them), ratio (the two ratio workers), strength. The runs
 // read their dialogs' settings from the settings file and draw pictures
-// through libthumbkit.so beside the program.
+// through the program's libthumbkit.so (beside it, or in PREFIX/lib/pictray).
 #include <dlfcn.h>
 
 #include <algorithm>
