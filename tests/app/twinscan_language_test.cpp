@@ -9,6 +9,7 @@
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "app/common/engine_text.h"
 #include "app/common/language.h"
@@ -110,17 +111,44 @@ class TwinscanLanguageTest : public QObject {
     const QStringList shown = ShownTexts(&w);
     QVERIFY(shown.contains("Extract copies"));
     for (const QString& t : shown) QVERIFY2(!HasJapanese(t), qPrintable(t));
-    for (QAbstractButton* b : w.findChildren<QAbstractButton*>()) {
-      const auto* tool = qobject_cast<QToolButton*>(b);
-      if (b->text().isEmpty() || (tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly)) continue;
-      const int needed = b->fontMetrics().horizontalAdvance(b->text()) + b->iconSize().width() + 12;
-      QVERIFY2(needed <= b->width(), qPrintable(b->text()));
-    }
 
     pictray::twinscan::PropertiesDialog dialog(&w, w.profile, "Twinscan", w.windowIcon());
     const QStringList dialogTexts = ShownTexts(&dialog);
     QVERIFY(dialogTexts.contains("Properties"));
     for (const QString& t : dialogTexts) QVERIFY2(!HasJapanese(t), qPrintable(t));
+  }
+
+  // The texts of buttons and labels fit their controls in either language
+  // at 1024 x 700, the window and its properties dialog alike.
+  void textsFitTheirControls_data() {
+    QTest::addColumn<bool>("english");
+    QTest::newRow("Japanese") << false;
+    QTest::newRow("English") << true;
+  }
+  void textsFitTheirControls() {
+    QFETCH(bool, english);
+    std::optional<English> translations;
+    if (english) translations.emplace();
+    Setup s("");
+    TwinscanWindow w(s.program, "");
+    w.resize(1024, 700);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    pictray::twinscan::PropertiesDialog dialog(&w, w.profile, "Twinscan", w.windowIcon());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    for (QWidget* top : {static_cast<QWidget*>(&w), static_cast<QWidget*>(&dialog)}) {
+      for (QAbstractButton* b : top->findChildren<QAbstractButton*>()) {
+        const auto* tool = qobject_cast<QToolButton*>(b);
+        if (b->text().isEmpty() || (tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly)) continue;
+        const int icon = b->icon().isNull() ? 0 : b->iconSize().width();
+        const int needed = b->fontMetrics().horizontalAdvance(b->text()) + icon + 12;
+        QVERIFY2(needed <= b->width(), qPrintable(b->text()));
+      }
+      for (QLabel* l : top->findChildren<QLabel*>())
+        if (!l->text().isEmpty() && !l->wordWrap())
+          QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->text()));
+    }
   }
 
   // Every text of the translation files has an English translation that
