@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   const std::string programPath = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+  // Started through the link "twinscan" it is still Twinscan (message box
+  // titles, the desktop's window class).
+  app.setApplicationName(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
   const ProgramFolders folders = LocateProgramFolders(programPath.substr(0, programPath.rfind('/')));
   QString error;
   if (!ui::InstallTranslations(app, ui::ChosenLanguage(language), ui::TextOf(folders.dataDir + "/translations"),
