@@ -54,11 +54,12 @@ rm -rf "$config"
 # A program still running after a while has found what it needs (without
 # libthumbkit.so or erasekit it would stop at once with a message).
 running() {  # PID FILE-IT-MAKES
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 300); do
     [ -e "$2" ] && break
     kill -0 "$1" 2>/dev/null || fail "program $1 ended early"
     sleep 0.1
   done
+  [ -e "$2" ] || fail "program $1 made no $2"
   sleep 1
   kill -0 "$1" 2>/dev/null || fail "program $1 ended"
 }
@@ -84,16 +85,18 @@ pids=()
 # translations mapped; a Japanese one loads none.
 cases=("en_US.UTF-8||en" "C||ja" "ja_JP.UTF-8||ja" "de_DE.UTF-8||ja" "C|--lang en|en" "en_GB.UTF-8|--lang=ja|ja")
 case_pids=()
-for c in "${cases[@]}"; do
-  IFS='|' read -r lang args _ <<<"$c"
+for i in "${!cases[@]}"; do
+  IFS='|' read -r lang args _ <<<"${cases[$i]}"
+  # A configuration folder of its own: the window makes it after the
+  # translations were loaded.
   # shellcheck disable=SC2086
-  env -u LC_ALL -u LC_MESSAGES LANG="$lang" "$prefix/bin/twinscan" $args &
+  env -u LC_ALL -u LC_MESSAGES LANG="$lang" XDG_CONFIG_HOME="$tmp/lang$i" "$prefix/bin/twinscan" $args &
   case_pids+=($!)
   pids+=($!)
 done
-sleep 2
 for i in "${!cases[@]}"; do
   IFS='|' read -r lang args expected <<<"${cases[$i]}"
+  running "${case_pids[$i]}" "$tmp/lang$i/pictray"
   maps=$(cat "/proc/${case_pids[$i]}/maps") || fail "twinscan ended (LANG=$lang $args)"
   spoken=ja
   grep -q "$prefix/share/pictray/translations/twinscan_en.qm" <<<"$maps" && spoken=en
