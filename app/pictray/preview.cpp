@@ -23,7 +23,8 @@ QImage MakePreview(MakeMinImageFn MMI, const std::string& path, int edge) {
   const int stride = (3 * edge + 3) & ~3;
   std::vector<unsigned char> surface(static_cast<std::size_t>(stride) * edge, 0xff);
   // 1 (unreadable) and 9 (no picture format) alike leave nothing to show.
-  if (!MMI || MMI(surface.data(), path.c_str(), edge, 0, 0) != 0) return UnreadableSquare(edge);
+  // Part 0 of a 1 x 1 grid: the whole picture.
+  if (!MMI || MMI(surface.data(), path.c_str(), edge, 0, 1) != 0) return UnreadableSquare(edge);
   QImage image(edge, edge, QImage::Format_RGB888);
   for (int y = 0; y < edge; ++y) {
     const unsigned char* src = surface.data() + static_cast<std::size_t>(edge - 1 - y) * stride;
