@@ -54,6 +54,11 @@ QString OwnPropertiesText(const std::string& path) {
 
 }  // namespace
 
+std::string PathOfRow(const std::string& folder, const Row& row) {
+  if (row.kind == kind::Moved && !row.target.empty()) return JoinPath(JoinPath(folder, row.target), row.name);
+  return JoinPath(folder, row.name);
+}
+
 FileListPane::FileListPane(FileList& rows, FileListModel* model, PaneLinks links, QWidget* parent)
     : QWidget(parent), rows_(rows), model_(model), links_(std::move(links)) {
   setObjectName("child1");
@@ -147,7 +152,7 @@ void FileListPane::PopupCommand(int id) {
 std::string FileListPane::SelectedPath() const {
   const long row = SelectedRow();
   if (row < 0) return {};
-  return JoinPath(links_.listedFolder(), rows_.name(static_cast<std::size_t>(row)));
+  return PathOfRow(links_.listedFolder(), rows_.row(static_cast<std::size_t>(row)));
 }
 
 void FileListPane::OpenSelected() {

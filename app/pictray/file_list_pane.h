@@ -17,6 +17,10 @@ namespace pictray::app {
 
 class FileListModel;
 
+// Where a row's file is now: in `folder`, or, once moved (kind "M"), in its
+// target folder there.
+std::string PathOfRow(const std::string& folder, const Row& row);
+
 class FileListPane : public QWidget {
   Q_OBJECT
  public:

@@ -546,10 +546,10 @@ void MainWindow::OpenMovedFolder() {
 void MainWindow::Preview() {
   const long row = child1_->SelectedRow();
   if (row < 0) return;
-  const std::string name = st_.rows.name(static_cast<std::size_t>(row));
-  CB01->setText(TextOf(name));
+  const Row r = st_.rows.row(static_cast<std::size_t>(row));
+  CB01->setText(TextOf(r.name));
   // The rows are the listed folder's files, whatever the field says now.
-  child2_->ShowPreview(MakePreview(MMI, JoinPath(st_.listedFolder.get(), name), Preimg));
+  child2_->ShowPreview(MakePreview(MMI, PathOfRow(st_.listedFolder.get(), r), Preimg));
 }
 
 void MainWindow::OpenFolderDialog() {

@@ -274,6 +274,16 @@ class PanesTest : public QObject {
     }
   }
 
+  void aMovedRowIsFoundInItsTargetFolder() {
+    const struct {
+      Row row;
+      const char* path;
+    } cases[] = {{Row{"a.jpg", "red", "M", ""}, "/src/red/a.jpg"},
+                 {Row{"a.jpg", "red", "C", ""}, "/src/a.jpg"},
+                 {Row{"a.jpg", "", "M", ""}, "/src/a.jpg"}};
+    for (const auto& c : cases) QCOMPARE(pictray::app::PathOfRow("/src", c.row), std::string(c.path));
+  }
+
   void fileIconsFollowWhatThePathIs() {
     QTemporaryDir d;
     QFile readme(d.filePath("README"));
