@@ -256,10 +256,16 @@ class MainWindowTest : public QObject {
       w->Command(cmd::ClearList);
       QCOMPARE(w->state().rows.ListMax(), 2u);
     }
-    w->fileListView()->horizontalHeader()->sectionClicked(0);
+    QHeaderView* header = w->fileListView()->horizontalHeader();
+    header->sectionClicked(0);
     QCOMPARE(w->state().rows.name(0), std::string("a"));
-    w->fileListView()->horizontalHeader()->sectionClicked(0);
+    // The header shows the order the rows stand in.
+    QVERIFY(header->isSortIndicatorShown());
+    QCOMPARE(header->sortIndicatorSection(), 0);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    header->sectionClicked(0);
     QCOMPARE(w->state().rows.name(0), std::string("b"));
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
   }
 
   void gridMenuStoresPartXAndGreysTheChosenItem() {

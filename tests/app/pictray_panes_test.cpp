@@ -274,6 +274,26 @@ class PanesTest : public QObject {
     }
   }
 
+  // The outside program's button checks for the archiver library first, then
+  // for the program itself, and says which one is missing.
+  void relayButtonNamesWhatIsMissing() {
+    QTemporaryDir programDir;
+    PaneLinks links = Links();
+    links.programDir = programDir.path().toStdString();
+    QStringList said;
+    links.message = [&](const std::string& text, const std::string& c1, const std::string&) {
+      said << QString::fromStdString(text + "/" + c1);
+      return 6;
+    };
+    ResultPane pane(links, nullptr);
+    pane.BT22->click();
+    QFile zip(programDir.filePath("7-zip32.dll"));
+    QVERIFY(zip.open(QIODevice::WriteOnly));
+    zip.close();
+    pane.BT22->click();
+    QCOMPARE(said, (QStringList{"7zip dll_error/err", "relay.exe_error/err"}));
+  }
+
   void aMovedRowIsFoundInItsTargetFolder() {
     const struct {
       Row row;
