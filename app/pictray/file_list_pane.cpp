@@ -86,6 +86,9 @@ FileListPane::FileListPane(FileList& rows, FileListModel* model, PaneLinks links
   LV01->setContextMenuPolicy(Qt::CustomContextMenu);
   layout->addWidget(LV01);
 
+  // A list filled afresh stands in name order again: no sort to show.
+  connect(model_, &QAbstractItemModel::modelReset, this,
+          [this] { LV01->horizontalHeader()->setSortIndicatorShown(false); });
   connect(LV01, &QTableView::customContextMenuRequested, this, &FileListPane::ShowPopup);
   connect(LV01, &QTableView::clicked, this, [this] { links_.command(cmd::Preview, 0); });
   connect(LV01, &QTableView::doubleClicked, this, [this] { PopupCommand(Open); });

@@ -143,7 +143,6 @@ QWidget* ResultPane::BuildToggles() {
   ST21->setFixedSize(40, 40);
   BT21 = new QPushButton(ui::GlyphIcon("開", QColor(40, 140, 90), 16), "移動後のフォルダを開く", box);
   BT21->setObjectName("BT21");
-  BT21->setProperty("controlId", cmd::OpenFolderApp3);
   BT21->setFont(ui::MinchoFont(12));
   BT21->setMinimumHeight(36);
   BT21->hide();

@@ -266,6 +266,8 @@ class MainWindowTest : public QObject {
     header->sectionClicked(0);
     QCOMPARE(w->state().rows.name(0), std::string("b"));
     QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    w->Command(cmd::ClearList);
+    QVERIFY(!header->isSortIndicatorShown());
   }
 
   void gridMenuStoresPartXAndGreysTheChosenItem() {

@@ -153,6 +153,9 @@ class PanesTest : public QObject {
     }
     pane.CK20->click();
     QCOMPARE(MoveOn.load(), 1);
+    commands.clear();
+    pane.BT21->click();
+    QCOMPARE(commands, (QList<QPair<int, int>>{{cmd::OpenFolderApp3, 0}}));
     // A new pane starts from what the settings file holds.
     ResultPane again(links, nullptr);
     QVERIFY(again.CK20->isChecked() && !again.CK21->isChecked() && !again.CK22->isChecked());
