@@ -18,6 +18,7 @@
 
 #include "app/common/control_factory.h"
 #include "app/common/text_bytes.h"
+#include "app/pictray/help_texts.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/program_launcher.h"
 #include "engine/colour/rgb_name.h"
@@ -31,14 +32,6 @@ namespace {
 constexpr int kPreimg = 75;  // edge of the preview square
 constexpr int kPathRole = Qt::UserRole;
 
-// The help of the name patterns, where the user types them (field NAME).
-constexpr const char* kPatternHelp[] = {
-    "キャラクタで選択: 全て(?),数字(#,%),アルファベット(*,$)を文字数を考慮して指定 (例)???abc##.jpg",
-    "数字(#->#,%->元の数字に置換)",
-    "アルファベット(*->*,$->元のアルファベットに置換)",
-    "全て(?->元のまま)",
-    "定型句で選択: 選びたい文字列(英数字)を指定",
-};
 constexpr const char* kReadDayHelp =
     "リストアップ時、jpeg(exifフォ－マット)で作成日付が分かる場合セット ※{EX～RGB成分強度分析}が全てoffの時のみ有効";
 constexpr const char* kReadDayTip =

@@ -18,6 +18,7 @@
 #include "app/common/control_factory.h"
 #include "app/common/text_bytes.h"
 #include "app/pictray/file_list_pane.h"
+#include "app/pictray/help_texts.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/result_pane.h"
 
@@ -195,6 +196,9 @@ void WindowBuilder::BuildNameBand() {
   CB01->setMinimumWidth(160);
   CB01->setMaximumWidth(300);
   Add(b, CB01, Control::CB01, "CB01", nullptr, 1019);
+  QStringList help;
+  for (const char* line : kPatternHelp) help << QString::fromUtf8(line);
+  CB01->setToolTip(help.join('\n'));
   QObject::connect(CB01, &QLineEdit::returnPressed, &window_, [command = command_] { command(cmd::Search); });
   built_.CB01 = CB01;
   auto* BT041 = ui::MakeICONButtonWnd(b, cmd::Search, GlyphIcon("検", QColor(90, 90, 160), 16), 16);
