@@ -1,10 +1,11 @@
 #include "app/common/control_factory.h"
 
+#include "app/common/file_icons.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -68,11 +69,8 @@ QIcon GlyphIcon(const QString& glyph, const QColor& background, int edge) {
 
 QIcon ProgramIcon(const QString& path, const QString& programDir, const QIcon& ownIcon) {
   if (path == "open") return ownIcon;
-  QFileInfo fi(path);
-  if (fi.isRelative()) fi = QFileInfo(QDir(programDir).filePath(path));
-  if (!fi.exists()) return QIcon();
-  QIcon icon = QFileIconProvider().icon(fi);
-  return icon.isNull() ? ownIcon : icon;
+  if (path == "non") return QIcon();
+  return GetIconHandle(QFileInfo(path).isRelative() ? QDir(programDir).filePath(path) : path);
 }
 
 QPushButton* MakeICONButtonWnd(QWidget* parent, int id, const QIcon& icon, int edge) {

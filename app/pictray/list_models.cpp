@@ -1,8 +1,30 @@
 #include "app/pictray/list_models.h"
 
 #include "app/common/text_bytes.h"
+#include "engine/colour/rgb_name.h"
 
 namespace pictray::app {
+
+std::optional<QColor> ColourOfText(const std::string& text) {
+  int values[3] = {0, 0, 0};
+  std::size_t at = 0;
+  for (int c = 0; c < 3; ++c) {
+    if (c > 0 && (at >= text.size() || text[at++] != '_')) return std::nullopt;
+    const std::size_t start = at;
+    while (at < text.size() && at - start < 3 && text[at] >= '0' && text[at] <= '9')
+      values[c] = values[c] * 10 + (text[at++] - '0');
+    if (at == start || values[c] > 255) return std::nullopt;
+  }
+  if (at != text.size()) return std::nullopt;
+  return QColor(values[0], values[1], values[2]);
+}
+
+std::optional<QColor> RowColour(const Row& row) {
+  if (row.kind == kind::Strength) return ColourOfText(row.notes);
+  if ((row.kind == kind::AllColor || row.kind == kind::Ratio) && isRGB(row.target) == 1)
+    return ColourOfText(row.target);
+  return std::nullopt;
+}
 
 FileListModel::FileListModel(const FileList& rows, QObject* parent)
     : QAbstractTableModel(parent), rows_(rows) {}
@@ -15,9 +37,12 @@ int FileListModel::columnCount(const QModelIndex& parent) const { return parent.
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || static_cast<std::size_t>(index.row()) >= count_) return {};
-  if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-    return ui::TextOf(rows_.cell(static_cast<std::size_t>(index.row()), index.column()));
-  return {};
+  const auto r = static_cast<std::size_t>(index.row());
+  if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return ui::TextOf(rows_.cell(r, index.column()));
+  if (role != Qt::ForegroundRole && role != Qt::BackgroundRole) return {};
+  const std::optional<QColor> colour = RowColour(rows_.row(r));
+  if (role == Qt::BackgroundRole) return colour && blackback_ ? QColor(Qt::black) : QColor(Qt::white);
+  return colour ? *colour : QColor(Qt::black);
 }
 
 QVariant FileListModel::headerData(int section, Qt::Orientation o, int role) const {
@@ -37,6 +62,11 @@ void FileListModel::SetItemCount(std::size_t count) {
     count_ = count;
     endResetModel();
   }
+}
+
+void FileListModel::SetBlackBack(bool on) {
+  blackback_ = on;
+  RefreshAll();
 }
 
 void FileListModel::RefreshAll() {

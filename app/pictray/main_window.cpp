@@ -19,10 +19,13 @@
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
+#include "app/pictray/file_list_pane.h"
 #include "app/pictray/list_models.h"
+#include "app/pictray/preview.h"
 #include "app/pictray/prgb_dialog.h"
 #include "app/pictray/program_launcher.h"
 #include "app/pictray/qt_run_host.h"
+#include "app/pictray/result_pane.h"
 #include "app/pictray/rgb_dialog.h"
 #include "app/pictray/srgb_dialog.h"
 #include "app/pictray/window_builder.h"
@@ -32,6 +35,7 @@
 #include "engine/runs/listup.h"
 #include "engine/runs/move_run.h"
 #include "engine/runs/name_sets.h"
+#include "engine/settings/settings_keys.h"
 
 namespace pictray::app {
 namespace {
@@ -45,15 +49,13 @@ constexpr const char* kRefusedWhileRunning = "処理中は実行できません�
 // What the user calls the commands this window has no feature for yet.
 std::string FeatureName(int id) {
   static const std::map<int, const char*> kNames = {
-      {cmd::OpenFolderApp3, "フォルダを開く"},
       {cmd::PartColour, "部分色解析"},
       {cmd::AllColour, "全色解析"},
       {cmd::MenuAnalysisSettings, "解析の設定"},
       {cmd::MenuDisplaySettings, "表示の設定"},
       {cmd::MenuProperties, "プロパティ"},
       {cmd::MenuHelp, "ヘルプ"},
-      {cmd::AppsChanged, "アプリケーションの再読込み"},
-      {cmd::Preview, "プレビュー"}};
+      {cmd::AppsChanged, "アプリケーションの再読込み"}};
   const auto it = kNames.find(id);
   return it != kNames.end() ? it->second : "コマンド " + std::to_string(id);
 }
@@ -101,7 +103,7 @@ MainWindow::MainWindow(const StartOptions& options)
   st_.Firstset = 1;
 
   const PreReadButton preRead{start.ZenApp, start.ZenAppOn, options.programDir};
-  KeepControls(WindowBuilder(*this, [this](int id) { Command(id); }).Build(st_.rows, preRead));
+  KeepControls(WindowBuilder(*this, [this](int id) { Command(id); }).Build(st_.rows, preRead, LinksForPanes()));
   SetGrid(start.PartX == "8" ? "8" : "4");
   connect(LV01->horizontalHeader(), &QHeaderView::sectionClicked, this, &MainWindow::OnHeaderClicked);
   setAcceptDrops(true);
@@ -147,6 +149,27 @@ void MainWindow::KeepControls(const WindowControls& built) {
   menu5101 = built.menu5101;
   menu5102 = built.menu5102;
   fileListModel_ = built.fileListModel;
+  child1_ = built.child1;
+  child2_ = built.child2;
+}
+
+PaneLinks MainWindow::LinksForPanes() {
+  PaneLinks links;
+  links.command = [this](int id, int lparam) { Command(id, lparam); };
+  links.message = [this](const std::string& text, const std::string& c1, const std::string& c2) {
+    return Message(text, c1, c2);
+  };
+  links.listedFolder = [this] { return st_.listedFolder.get(); };
+  links.prepareListUp = [this](const std::string& folder) {
+    SetFolder(folder);
+    Check(Control::BT02, true);
+  };
+  links.MoveOn = &st_.MoveOn;
+  links.files = settings_.Files();
+  links.programDir = options_.programDir;
+  links.ProName = ProName;
+  links.ownIcon = windowIcon();
+  return links;
 }
 
 QWidget* MainWindow::control(Control c) const {
@@ -182,7 +205,7 @@ int MainWindow::Message(const std::string& text, const std::string& caption1, co
   return answer;
 }
 
-void MainWindow::Command(int id) {
+void MainWindow::Command(int id, int lparam) {
   if (closing_) return;  // a run's last request, arriving while the window goes away
   switch (id) {
     case cmd::MoveStart: MoveStart(); break;
@@ -196,7 +219,7 @@ void MainWindow::Command(int id) {
     case cmd::HeaderCheck:
     case cmd::SizeAnalysis:
     case cmd::NgAnalysis: JpegAnalysis(id); break;
-    case cmd::RgbAnalysis: RgbAnalysis(); break;
+    case cmd::RgbAnalysis: RgbAnalysis(lparam); break;
     case cmd::RgbRatio:
     case cmd::RgbStrength: ColourClassification(id); break;
     case cmd::Abort: AbortRuns(); break;
@@ -205,6 +228,8 @@ void MainWindow::Command(int id) {
     case cmd::MenuSearch: Search(); break;
     case cmd::PreReadNow: PreReadNow(); break;
     case cmd::RunEnded: RunEnded(); break;
+    case cmd::OpenFolderApp3: OpenMovedFolder(); break;
+    case cmd::Preview: Preview(); break;
     case cmd::MenuOpen: OpenFolderDialog(); break;
     case cmd::MenuClear: Command(cmd::ClearList); break;
     case cmd::MenuExit: ExitFromMenu(); break;
@@ -357,8 +382,8 @@ void MainWindow::JpegAnalysis(int id) {
   });
 }
 
-void MainWindow::RgbAnalysis() {
-  if (!IsChecked(Control::BT12)) return;
+void MainWindow::RgbAnalysis(int lparam) {
+  if (!IsChecked(Control::BT12) && lparam != 1) return;
   // The RGB analysis shares its block with the other analyses.
   if (RefuseWhileRunning(Control::BT12)) return;
   childbit1 = 1;
@@ -505,6 +530,28 @@ void MainWindow::PreReadNow() {
 
 void MainWindow::RunEnded() { SetRunLockEnabled(!IsChecked(Control::BT02)); }
 
+void MainWindow::OpenMovedFolder() {
+  std::string app = ReadSetting(key::app3, settings_.store().GRprofile);
+  if (app == "new") {
+    Message("移動後のフォルダを開くプログラムが設定されていません。フォルダをそのまま開きます"
+            "（「設定」→「表示」で変更できます）",
+            "yes", "yes");
+    app = "open";
+    if (!WriteSetting(key::app3, app, settings_.store().GRprofile))
+      Message("設定ファイルに書き込めません: " + settings_.store().GRprofile, "err", "err");
+  }
+  shellOpenSub(this, app, AbsolutePath(Folder()), options_.programDir);
+}
+
+void MainWindow::Preview() {
+  const long row = child1_->SelectedRow();
+  if (row < 0) return;
+  const Row r = st_.rows.row(static_cast<std::size_t>(row));
+  CB01->setText(TextOf(r.name));
+  // The rows are the listed folder's files, whatever the field says now.
+  child2_->ShowPreview(MakePreview(MMI, PathOfRow(st_.listedFolder.get(), r), Preimg));
+}
+
 void MainWindow::OpenFolderDialog() {
   const QString dir = ui::SHBDlg(this, ED01->text());
   if (dir == "cancel") return;
@@ -579,7 +626,9 @@ void MainWindow::OnTimer7000() {
 void MainWindow::OnHeaderClicked(int column) {
   if (fileListModel_->itemCount() == 0) return;
   if (RefuseWhileRunning()) return;
-  if (st_.rows.Sort(column, st_.SortBit)) fileListModel_->RefreshAll();
+  if (!st_.rows.Sort(column, st_.SortBit)) return;
+  fileListModel_->RefreshAll();
+  child1_->ShowSortIndicator(column, st_.SortBit);
 }
 
 }  // namespace pictray::app

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/pictray/box_turn.h"
+#include "app/pictray/pane_links.h"
 #include "app/pictray/run_launcher.h"
 #include "app/pictray/window_settings.h"
 #include "engine/run/pictray_state.h"
@@ -31,7 +32,9 @@ class QTimer;
 namespace pictray::app {
 
 class FileListModel;
+class FileListPane;
 class QtRunHost;
+class ResultPane;
 struct WindowControls;
 
 struct StartOptions {
@@ -52,8 +55,9 @@ class MainWindow : public QMainWindow {
   static std::unique_ptr<MainWindow> Create(const StartOptions& options);
   ~MainWindow() override;
 
-  // Every command of the program: buttons, menus, child panes, runs.
-  void Command(int id);
+  // Every command of the program: buttons, menus, child panes, runs. The
+  // panes send 1037 with lparam 1 (the RGB dialog whatever BT12 shows).
+  void Command(int id, int lparam = 0);
   // A command a run sends (through its host) at its end.
   void CommandFromRun(int id);
 
@@ -66,6 +70,8 @@ class MainWindow : public QMainWindow {
   QTreeWidget* summaryList() const { return LV03; }
   QTreeWidget* moveResultList() const { return LV02; }
   QTableView* fileListView() const { return LV01; }
+  FileListPane* fileListPane() const { return child1_; }
+  ResultPane* resultPane() const { return child2_; }
 
   // Shows a message box owned by this window (6 first button, 7 otherwise).
   int Message(const std::string& text, const std::string& caption1, const std::string& caption2);
@@ -93,6 +99,7 @@ class MainWindow : public QMainWindow {
   // Size and place as stored, never smaller than the window can be used.
   void PlaceWindow(const QRect& place);
   void KeepControls(const WindowControls& built);
+  PaneLinks LinksForPanes();
 
   void MoveStart();        // 1001
   void StartMove();        // the move itself, on the listed folder
@@ -102,7 +109,7 @@ class MainWindow : public QMainWindow {
   void ListUp();           // 1002
   void NameClassification(int id);  // 1004, 1012, 1013
   void JpegAnalysis(int id);        // 1014, 1022, 1035, 1043, 1045
-  void RgbAnalysis();               // 1037
+  void RgbAnalysis(int lparam);      // 1037
   void StartRgbRun(const std::string& strJpos_bit);
   void ColourClassification(int id);  // 1049, 1053
   void StartRatioRun();
@@ -113,6 +120,8 @@ class MainWindow : public QMainWindow {
   void Search();           // 1042
   void PreReadNow();       // 1051
   void RunEnded();         // 1052
+  void OpenMovedFolder();  // 1048
+  void Preview();          // 6009
   void OpenFolderDialog(); // 5001
   void ExitFromMenu();     // 5005
   void ChooseGrid(const char* x);  // 5101 / 5102
@@ -159,6 +168,8 @@ class MainWindow : public QMainWindow {
   QAction* menu5101 = nullptr;
   QAction* menu5102 = nullptr;
   FileListModel* fileListModel_ = nullptr;
+  FileListPane* child1_ = nullptr;
+  ResultPane* child2_ = nullptr;
   QTimer* runViewTimer_ = nullptr;
   std::atomic<long> runPlace_{-1};
   std::atomic<bool> rowsDirty_{false};

@@ -144,11 +144,11 @@ void shellOpenSubStalone(QWidget* window, const std::string& application, const 
 }
 
 void shellOpenSub(QWidget* window, const std::string& application, const std::string& folder,
-                  const std::string& programDir) {
+                  const std::string& programDir, std::function<void()> ended) {
   const std::string program = PrepareLaunch(window, application, folder, programDir);
   if (program.empty()) return;
   const pid_t pid = Spawn(program, folder, programDir);
-  if (pid >= 0) WhenEnded(window, pid, {});
+  if (pid >= 0) WhenEnded(window, pid, std::move(ended));
 }
 
 }  // namespace pictray::app

@@ -3,6 +3,7 @@
 // started does nothing.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class QWidget;
@@ -21,8 +22,9 @@ std::string ResolveProgram(const std::string& application, const std::string& pr
 void shellOpenSubStalone(QWidget* window, const std::string& application, const std::string& folder,
                          bool wait, const std::string& programDir);
 
-// shellOpenSub: the same without blocking the window.
+// shellOpenSub: the same without blocking the window; `ended` is called on
+// the window's thread once the started program has ended.
 void shellOpenSub(QWidget* window, const std::string& application, const std::string& folder,
-                  const std::string& programDir);
+                  const std::string& programDir, std::function<void()> ended = {});
 
 }  // namespace pictray::app

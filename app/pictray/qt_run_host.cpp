@@ -13,6 +13,7 @@
 #include "app/common/text_bytes.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/main_window.h"
+#include "app/pictray/result_pane.h"
 
 namespace pictray::app {
 
@@ -151,21 +152,7 @@ void QtRunHost::ClearMoveResults() {
 }
 
 void QtRunHost::SetMoveResult(std::size_t index, const MoveResultLine& line) {
-  OnWindowThread([&] {
-    QTreeWidget* list = window_.moveResultList();
-    QTreeWidgetItem* item = list->topLevelItem(static_cast<int>(index));
-    if (!item) {
-      item = new QTreeWidgetItem;
-      list->addTopLevelItem(item);
-    }
-    const QStringList texts = {ui::TextOf(line.folder), QString::number(line.count),
-                               ui::TextOf(line.firstFile), ui::TextOf(line.path),
-                               QString::fromStdString(line.mode)};
-    for (int c = 0; c < texts.size(); ++c) {
-      item->setText(c, texts[c]);
-      if (c > 0) item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-    }
-  });
+  OnWindowThread([&] { window_.resultPane()->SetMoveResult(index, line); });
 }
 
 }  // namespace pictray::app

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -15,11 +14,13 @@
 #include <QTableView>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include "app/common/control_factory.h"
 #include "app/common/text_bytes.h"
+#include "app/pictray/file_list_pane.h"
+#include "app/pictray/help_texts.h"
 #include "app/pictray/list_models.h"
+#include "app/pictray/result_pane.h"
 
 namespace pictray::app {
 
@@ -30,12 +31,13 @@ using ui::GlyphIcon;
 WindowBuilder::WindowBuilder(QMainWindow& window, Dispatch command)
     : window_(window), command_(std::move(command)) {}
 
-WindowControls WindowBuilder::Build(const FileList& rows, const PreReadButton& preRead) {
+WindowControls WindowBuilder::Build(FileList& rows, const PreReadButton& preRead, PaneLinks links) {
   built_ = {};
+  if (!links.command) links.command = [command = command_](int id, int) { command(id); };
   BuildMenu();
   BuildStatusBar();
   BuildBands(preRead);
-  BuildPanes(rows);
+  BuildPanes(rows, std::move(links));
   return built_;
 }
 
@@ -64,13 +66,31 @@ void WindowBuilder::BuildMenu() {
 
 void WindowBuilder::BuildStatusBar() {
   auto* part0 = new QWidget(&window_);
-  part0->setFixedWidth(300);
+  auto* bars = new QHBoxLayout(part0);
+  bars->setContentsMargins(2, 0, 2, 0);
+  bars->setSpacing(4);
   QProgressBar* PR01 = ui::Make_progressbar(part0, 1018, QColor(0, 170, 0));
   QProgressBar* PR02 = ui::Make_progressbar(part0, 1030, QColor(0, 200, 220));
   PR01->setObjectName("PR01");
   PR02->setObjectName("PR02");
-  PR01->move(0, 5);
-  PR02->move(150, 5);
+  // Each bar under a caption in its own colour: the files of the run, and
+  // the work inside one file (or the second worker of a run).
+  const struct {
+    QProgressBar* bar;
+    const char* caption;
+    const char* tip;
+    const char* colour;
+  } captioned[] = {{PR01, "全体", "進行状況: 全ファイル", "#008c00"},
+                   {PR02, "詳細", "進行状況: ファイル内の処理・2つ目の処理", "#0090a0"}};
+  for (const auto& c : captioned) {
+    auto* caption = new QLabel(c.caption, part0);
+    caption->setStyleSheet(QString("color: %1;").arg(c.colour));
+    caption->setToolTip(c.tip);
+    c.bar->setToolTip(c.tip);
+    c.bar->setFixedSize(120, 10);
+    bars->addWidget(caption);
+    bars->addWidget(c.bar);
+  }
   QLabel** parts = built_.statusParts;
   parts[0] = new QLabel(part0);
   parts[0]->hide();
@@ -161,7 +181,10 @@ void WindowBuilder::BuildFolderBand() {
   ST04->setObjectName("ST04");
   b->addWidget(ST04);
   QLineEdit* ED01 = ui::Make_EditWindow(b, 1005);
-  ED01->setFixedWidth(600);
+  // The field takes the band's width, so that it never goes into the
+  // band's overflow on a narrow window.
+  ED01->setMinimumWidth(260);
+  ED01->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   Add(b, ED01, Control::ED01, "ED01", nullptr, 1005);
   built_.ED01 = ED01;
 }
@@ -170,8 +193,12 @@ void WindowBuilder::BuildNameBand() {
   QToolBar* b = Band("NAME");
   QLineEdit* CB01 = ui::Make_EditWindow(b, 1019);
   CB01->setFont(ui::MinchoFont(14));
-  CB01->setFixedWidth(300);
+  CB01->setMinimumWidth(160);
+  CB01->setMaximumWidth(300);
   Add(b, CB01, Control::CB01, "CB01", nullptr, 1019);
+  QStringList help;
+  for (const char* line : kPatternHelp) help << QString::fromUtf8(line);
+  CB01->setToolTip(help.join('\n'));
   QObject::connect(CB01, &QLineEdit::returnPressed, &window_, [command = command_] { command(cmd::Search); });
   built_.CB01 = CB01;
   auto* BT041 = ui::MakeICONButtonWnd(b, cmd::Search, GlyphIcon("検", QColor(90, 90, 160), 16), 16);
@@ -207,64 +234,31 @@ void WindowBuilder::BuildJpegBand() {
     Add(b, ui::MakeBmCheck32ButtonWnd(b, j.id, GlyphIcon(j.glyph, j.colour)), j.c, j.name, j.tip, j.id);
 }
 
-void WindowBuilder::BuildPanes(const FileList& rows) {
+void WindowBuilder::BuildPanes(FileList& rows, PaneLinks links) {
   auto* splitter = new QSplitter(Qt::Vertical, &window_);
   splitter->setObjectName("panes");
-  auto* child1 = new QWidget(splitter);
-  child1->setObjectName("child1");
-  auto* l1 = new QVBoxLayout(child1);
-  l1->setContentsMargins(0, 0, 0, 0);
-  QTableView* LV01 = new QTableView(child1);
-  LV01->setObjectName("LV01");
+  splitter->setChildrenCollapsible(false);
   built_.fileListModel = new FileListModel(rows, &window_);
-  LV01->setModel(built_.fileListModel);
-  LV01->setSelectionBehavior(QAbstractItemView::SelectRows);
-  LV01->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  LV01->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  LV01->verticalHeader()->setDefaultSectionSize(18);
-  LV01->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  LV01->verticalHeader()->hide();
-  LV01->setWordWrap(false);
-  LV01->setShowGrid(false);
-  LV01->horizontalHeader()->setSectionsClickable(true);
-  LV01->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  const int widths[] = {300, 300, 300, 30};
-  for (int c = 0; c < 4; ++c) LV01->setColumnWidth(c, widths[c]);
-  l1->addWidget(LV01);
-  built_.LV01 = LV01;
-  built_.controls[Control::LV01] = LV01;
-
-  auto* child2 = new QWidget(splitter);
-  child2->setObjectName("child2");
-  auto* l2 = new QHBoxLayout(child2);
-  l2->setContentsMargins(0, 0, 0, 0);
-  QTreeWidget* LV02 = new QTreeWidget(child2);
-  LV02->setObjectName("LV02");
-  LV02->setRootIsDecorated(false);
-  LV02->setHeaderLabels({"フォルダ名", "件数", "1件目ファイル", "パス", "mode"});
-  const int w2[] = {100, 50, 100, 100, 100};
-  for (int c = 0; c < 5; ++c) LV02->setColumnWidth(c, w2[c]);
-  QTreeWidget* LV03 = new QTreeWidget(child2);
-  LV03->setObjectName("LV03");
-  LV03->setRootIsDecorated(false);
-  LV03->setHeaderLabels({"　　　　分類", "件数　　　"});
-  LV03->setColumnWidth(0, 100);
-  LV03->setColumnWidth(1, 100);
-  LV03->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-  LV03->header()->setSectionsMovable(true);
-  l2->addWidget(LV02, 3);
-  l2->addWidget(LV03, 1);
-  l2->addStretch(2);
-  built_.LV02 = LV02;
-  built_.LV03 = LV03;
-  built_.controls[Control::LV02] = LV02;
-  built_.controls[Control::LV03] = LV03;
+  auto* child1 = new FileListPane(rows, built_.fileListModel, links, splitter);
+  auto* child2 = new ResultPane(std::move(links), splitter);
+  built_.fileListModel->SetBlackBack(child2->blackBack());
+  QObject::connect(child2, &ResultPane::blackBackChanged, built_.fileListModel, &FileListModel::SetBlackBack);
+  built_.child1 = child1;
+  built_.child2 = child2;
+  built_.LV01 = child1->view();
+  built_.LV02 = child2->LV02;
+  built_.LV03 = child2->LV03;
+  built_.controls[Control::LV01] = built_.LV01;
+  built_.controls[Control::LV02] = built_.LV02;
+  built_.controls[Control::LV03] = built_.LV03;
+  built_.controls[Control::BT21] = child2->BT21;
+  built_.controls[Control::GRST01] = child2->ST01;
   splitter->addWidget(child1);
   splitter->addWidget(child2);
-  // The file list takes a quarter of the height, the result pane the rest.
+  // The file list takes what the result pane leaves; a dragged border keeps
+  // its place when the window is resized.
   splitter->setStretchFactor(0, 1);
-  splitter->setStretchFactor(1, 3);
-  splitter->setSizes({250, 750});
+  splitter->setStretchFactor(1, 0);
   window_.setCentralWidget(splitter);
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/pictray/pane_links.h"
 #include "engine/list/file_list.h"
 #include "engine/run/controls.h"
 
@@ -27,6 +28,8 @@ class QWidget;
 namespace pictray::app {
 
 class FileListModel;
+class FileListPane;
+class ResultPane;
 
 // The pre-read button as the settings file has it at start.
 struct PreReadButton {
@@ -51,6 +54,8 @@ struct WindowControls {
   QAction* menu5101 = nullptr;
   QAction* menu5102 = nullptr;
   FileListModel* fileListModel = nullptr;
+  FileListPane* child1 = nullptr;
+  ResultPane* child2 = nullptr;
 };
 
 class WindowBuilder {
@@ -60,8 +65,9 @@ class WindowBuilder {
   WindowBuilder(QMainWindow& window, Dispatch command);
 
   // Menu, status bar, bands and panes on the window, in that order; the
-  // file list's model answers from `rows`.
-  WindowControls Build(const FileList& rows, const PreReadButton& preRead);
+  // file list's model answers from `rows`. The panes send their commands
+  // through links.command, or through the dispatch when it has none.
+  WindowControls Build(FileList& rows, const PreReadButton& preRead, PaneLinks links = {});
 
  private:
   void BuildMenu();
@@ -71,7 +77,7 @@ class WindowBuilder {
   void BuildFolderBand();
   void BuildNameBand();
   void BuildJpegBand();
-  void BuildPanes(const FileList& rows);
+  void BuildPanes(FileList& rows, PaneLinks links);
   // A band of its own, headed by `label` unless it is empty.
   QToolBar* Band(const QString& label);
   // Puts `w` on `bar` under `name`; a button sends `id` when clicked.

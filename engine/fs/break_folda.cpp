@@ -1,6 +1,7 @@
 #include "engine/fs/break_folda.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,6 +57,12 @@ BreakResult BreakFolda(const std::string& folder) {
   ::close(parentFd);
   ::closedir(d);
   return result;
+}
+
+int RemoveEmptyFolder(const std::string& folder) {
+  // rmdir refuses a folder that is not empty: the check and the removal are
+  // one step, so nothing that arrives meanwhile is lost.
+  return ::rmdir(folder.c_str()) == 0 ? 0 : errno;
 }
 
 }  // namespace pictray

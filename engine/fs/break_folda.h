@@ -14,4 +14,8 @@ struct BreakResult {
 // the same name, never replacing anything there. Subfolders stay.
 BreakResult BreakFolda(const std::string& folder);
 
+// Removes `folder` when it holds no entry at all; 0 when removed, else the
+// errno (ENOTEMPTY while anything is left in it).
+int RemoveEmptyFolder(const std::string& folder);
+
 }  // namespace pictray

@@ -330,5 +330,23 @@ TEST(BreakFolda, EmptiedFolderCanBeRemovedAndMissingFolderFails) {
   EXPECT_EQ(BreakFolda(p).failed, 1);
 }
 
+TEST(RemoveEmptyFolder, RemovesOnlyAFolderThatHoldsNothing) {
+  TempDir d;
+  fs::create_directories(d.path() + "/empty");
+  fs::create_directories(d.path() + "/sub/inner");
+  fs::create_directories(d.path() + "/file");
+  d.Write("file/a.jpg", "a");
+  const struct {
+    const char* folder;
+    int err;
+  } cases[] = {{"empty", 0}, {"sub", ENOTEMPTY}, {"file", ENOTEMPTY}, {"missing", ENOENT}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    EXPECT_EQ(RemoveEmptyFolder(d.path() + "/" + c.folder), c.err);
+  }
+  EXPECT_FALSE(fs::exists(d.path() + "/empty"));
+  EXPECT_EQ(testing::ReadWhole(d.path() + "/file/a.jpg"), "a");
+}
+
 }  // namespace
 }  // namespace pictray

@@ -1,0 +1,364 @@
+#include "app/pictray/result_pane.h"
+
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <memory>
+
+#include "app/common/control_factory.h"
+#include "app/common/text_bytes.h"
+#include "app/pictray/help_texts.h"
+#include "app/pictray/list_models.h"
+#include "app/pictray/program_launcher.h"
+#include "engine/colour/rgb_name.h"
+#include "engine/fs/break_folda.h"
+#include "engine/fs/paths.h"
+#include "engine/run/controls.h"
+
+namespace pictray::app {
+namespace {
+
+constexpr int kPreimg = 75;  // edge of the preview square
+constexpr int kPathRole = Qt::UserRole;
+
+constexpr const char* kReadDayHelp =
+    "リストアップ時、jpeg(exifフォ－マット)で作成日付が分かる場合セット ※{EX～RGB成分強度分析}が全てoffの時のみ有効";
+constexpr const char* kReadDayTip =
+    "リストアップ時、jpeg(exifフォ－マット)で作成日付が分かる場合セット ※{EX,inf,hed}がoffの時のみ有効";
+
+QPushButton* Toggle(QWidget* parent, const char* name, const QString& caption, const QIcon& icon, bool on) {
+  auto* b = new QPushButton(icon, caption, parent);
+  b->setObjectName(name);
+  b->setCheckable(true);
+  b->setChecked(on);
+  b->setFont(ui::MinchoFont(12));
+  b->setIconSize(QSize(16, 16));
+  b->setMinimumHeight(25);
+  return b;
+}
+
+QTreeWidget* ReportList(QWidget* parent, const char* name, const QStringList& titles, const QList<int>& widths) {
+  auto* list = new QTreeWidget(parent);
+  list->setObjectName(name);
+  list->setRootIsDecorated(false);
+  list->setUniformRowHeights(true);
+  list->setHeaderLabels(titles);
+  for (int c = 0; c < widths.size(); ++c) {
+    list->setColumnWidth(c, widths[c]);
+    if (c > 0) list->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+  }
+  return list;
+}
+
+}  // namespace
+
+ResultPane::ResultPane(PaneLinks links, QWidget* parent) : QWidget(parent), links_(std::move(links)) {
+  setObjectName("child2");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  LV02 = ReportList(this, "LV02", {"フォルダ名", "件数", "1件目ファイル", "パス", "mode"}, {140, 50, 160, 360, 60});
+  LV02->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // Long paths keep both ends in view; the whole path is the tooltip.
+  LV02->setTextElideMode(Qt::ElideMiddle);
+  LV02->setFixedHeight(110);
+  layout->addWidget(LV02);
+
+  auto* lower = new QHBoxLayout;
+  lower->setSpacing(10);
+  preview_ = new QLabel(this);
+  preview_->setObjectName("preview");
+  preview_->setFixedSize(kPreimg + 2, kPreimg + 2);
+  preview_->setFrameShape(QFrame::Box);
+  preview_->setAlignment(Qt::AlignCenter);
+  preview_->setToolTip("プレビュー");
+  lower->addWidget(preview_, 0, Qt::AlignTop);
+  lower->addWidget(BuildToggles(), 0, Qt::AlignTop);
+  LV03 = ReportList(this, "LV03", {"　　　　分類", "件数　　　"}, {120, 80});
+  LV03->header()->setSectionsMovable(true);
+  LV03->setFixedWidth(220);
+  LV03->setFixedHeight(130);
+  lower->addWidget(LV03, 0, Qt::AlignTop);
+  lower->addWidget(BuildHelp(), 1);
+  BT22 = new QPushButton(ui::GlyphIcon("7z", QColor(90, 60, 140)),
+                         "ファイル整理ソフト(lumoセット)を\nダウンロ－ドして使ってみる。　　\n"
+                         "                  [フリ－ソフト]",
+                         this);
+  BT22->setObjectName("BT22");
+  BT22->setIconSize(QSize(32, 32));
+  BT22->setFont(ui::MinchoFont(11));
+  BT22->setMinimumSize(170, 80);
+  BT22->setMaximumSize(250, 80);
+  lower->addWidget(BT22, 0, Qt::AlignBottom);
+  layout->addLayout(lower);
+
+  connect(BT22, &QPushButton::clicked, this, &ResultPane::StartRelay);
+  RefreshApp3Icon();
+}
+
+QWidget* ResultPane::BuildToggles() {
+  const SettingsFiles& f = links_.files;
+  // Each switch as the settings file has it at start.
+  const bool moveSoon = ReadSetting(key::MoveSoon, f.GRprofile) == "1";
+  const bool black = ReadSetting(key::BlackBack, f.GRprofile) == "1";
+  const bool readDay = ReadSetting(key::ReadDay, f.GRprofile) == "1";
+  if (links_.MoveOn) links_.MoveOn->store(moveSoon ? 1 : 0);
+
+  auto* box = new QWidget(this);
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setVerticalSpacing(4);
+  CK20 = Toggle(box, "CK20", "解析終了後すぐ移動する", ui::GlyphIcon("→", QColor(40, 90, 200), 16), moveSoon);
+  CK21 = Toggle(box, "CK21", "black Back", ui::GlyphIcon("■", QColor(30, 30, 30), 16), black);
+  CK22 = Toggle(box, "CK22", "読込み時作成日セット", ui::GlyphIcon("日", QColor(200, 120, 40), 16), readDay);
+  ui::MakeToolTip(CK22, kReadDayTip);
+  grid->addWidget(CK20, 0, 0, 1, 3);
+  grid->addWidget(CK21, 1, 0, 1, 3);
+  grid->addWidget(CK22, 2, 0, 1, 3);
+
+  ST01 = new QLabel(box);
+  ST01->setObjectName("ST01");
+  ST01->setPixmap(ui::GlyphIcon("1", QColor(60, 60, 190), 20).pixmap(20, 20));
+  ST01->setToolTip("ひとつのフォルダにまとめる");
+  ST01->hide();
+  ST21 = new QLabel(box);
+  ST21->setObjectName("ST21");
+  ST21->setFixedSize(40, 40);
+  BT21 = new QPushButton(ui::GlyphIcon("開", QColor(40, 140, 90), 16), "移動後のフォルダを開く", box);
+  BT21->setObjectName("BT21");
+  BT21->setFont(ui::MinchoFont(12));
+  BT21->setMinimumHeight(36);
+  BT21->hide();
+  grid->addWidget(ST01, 3, 0);
+  grid->addWidget(ST21, 3, 1);
+  grid->addWidget(BT21, 3, 2);
+  grid->setRowMinimumHeight(3, 40);
+
+  connect(CK20, &QPushButton::toggled, this, [this](bool on) {
+    if (links_.MoveOn) links_.MoveOn->store(on ? 1 : 0);
+    StoreToggle(key::MoveSoon, on);
+  });
+  connect(CK21, &QPushButton::toggled, this, [this](bool on) {
+    StoreToggle(key::BlackBack, on);
+    RecolourResults();
+    emit blackBackChanged(on);
+  });
+  connect(CK22, &QPushButton::toggled, this, [this](bool on) { StoreToggle(key::ReadDay, on); });
+  connect(BT21, &QPushButton::clicked, this, [this] { links_.command(cmd::OpenFolderApp3, 0); });
+  return box;
+}
+
+QWidget* ResultPane::BuildHelp() {
+  auto* box = new QWidget(this);
+  auto* v = new QVBoxLayout(box);
+  v->setContentsMargins(0, 0, 0, 0);
+  v->setSpacing(1);
+  const QFont small = ui::MinchoFont(11);
+  auto line = [&](const QString& text, const char* name) {
+    auto* l = new QLabel(text, box);
+    l->setObjectName(name);
+    l->setFont(small);
+    // A narrow window cuts a line short: the whole line is its tooltip.
+    l->setToolTip(text);
+    l->setMinimumWidth(120);
+    v->addWidget(l);
+    return l;
+  };
+  line(kReadDayHelp, "readDayHelp")->setStyleSheet("color: #555;");
+  v->addSpacing(4);
+  for (const char* text : kPatternHelp) line(text, "patternHelp");
+  GRmsgtext_ = line("", "GRmsgtext");
+  GRmsgtext_->setStyleSheet("color: #a00000;");
+  GRmsgtext_->hide();
+  v->addStretch(1);
+  return box;
+}
+
+bool ResultPane::blackBack() const { return CK21->isChecked(); }
+
+void ResultPane::StoreToggle(const SettingKey& k, bool on) {
+  const char* value = on ? "1" : "0";
+  for (const std::string* file : {&links_.files.profile, &links_.files.GRprofile}) {
+    if (WriteSetting(k, value, *file)) continue;
+    if (links_.message) links_.message("設定ファイルに書き込めません: " + *file, "err", "err");
+    return;
+  }
+}
+
+void ResultPane::Colour(QTreeWidgetItem* item) const {
+  const std::string folder = ui::BytesOf(item->text(0));
+  const std::optional<QColor> colour = isRGB(folder) == 1 ? ColourOfText(folder) : std::nullopt;
+  const QColor back = colour && blackBack() ? QColor(Qt::black) : QColor(Qt::white);
+  for (int c = 0; c < item->columnCount(); ++c) {
+    item->setForeground(c, colour ? *colour : QColor(Qt::black));
+    item->setBackground(c, back);
+  }
+}
+
+void ResultPane::RecolourResults() {
+  for (int i = LV02->topLevelItemCount() - 1; i >= 0; --i) Colour(LV02->topLevelItem(i));
+}
+
+void ResultPane::SetMoveResult(std::size_t index, const MoveResultLine& line) {
+  QTreeWidgetItem* item = LV02->topLevelItem(static_cast<int>(index));
+  if (!item) {
+    item = new QTreeWidgetItem;
+    LV02->addTopLevelItem(item);
+  }
+  const QStringList texts = {ui::TextOf(line.folder), QString::number(line.count), ui::TextOf(line.firstFile),
+                             ui::TextOf(line.path), QString::fromStdString(line.mode)};
+  for (int c = 0; c < texts.size(); ++c) {
+    item->setText(c, texts[c]);
+    item->setToolTip(c, texts[c]);
+    if (c > 0) item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+  }
+  item->setData(3, kPathRole, QByteArray::fromStdString(line.path));
+  Colour(item);
+}
+
+void ResultPane::ShowPreview(const QImage& square) { preview_->setPixmap(QPixmap::fromImage(square)); }
+
+void ResultPane::SetMessageText(const QString& text) {
+  GRmsgtext_->setText(text);
+  GRmsgtext_->setVisible(!text.trimmed().isEmpty());
+}
+
+void ResultPane::RefreshApp3Icon() {
+  const QString app3 = ui::TextOf(ReadSetting(key::app3, links_.files.profile));
+  const QIcon icon =
+      app3 == "open" ? ui::GlyphIcon("開", QColor(40, 140, 90), 32)
+                     : ui::ProgramIcon(app3, ui::TextOf(links_.programDir), links_.ownIcon);
+  ST21->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(32, 32));
+  ST21->setToolTip(app3);
+}
+
+std::string ResultPane::PathOf(const QTreeWidgetItem* item) {
+  return item->data(3, kPathRole).toByteArray().toStdString();
+}
+
+QTreeWidgetItem* ResultPane::FirstSelected() const {
+  for (int i = 0; i < LV02->topLevelItemCount(); ++i)
+    if (LV02->topLevelItem(i)->isSelected()) return LV02->topLevelItem(i);
+  return nullptr;
+}
+
+QMenu* ResultPane::BuildPopup() {
+  if (!FirstSelected()) return nullptr;
+  auto* menu = new QMenu(this);
+  menu->setObjectName("popupLV02");
+  const QString dir = ui::TextOf(links_.programDir);
+  auto appEntry = [&](const SettingKey& k, const char* label, int fallback) {
+    const QString app = ui::TextOf(ReadSetting(k, links_.files.profile));
+    const QIcon icon = ui::ProgramIcon(app, dir, links_.ownIcon);
+    const QIcon shown = icon.isNull() ? ui::GlyphIcon(QString::number(fallback + 1), QColor(70, 130, 180), 16) : icon;
+    return std::make_pair(shown, QString(label) + QFileInfo(app).fileName());
+  };
+  const auto [icon1, caption1] = appEntry(key::app1, "AppOpen1: ", 0);
+  const auto [icon2, caption2] = appEntry(key::app2, "AppOpen2: ", 1);
+  const struct {
+    int id;
+    QString caption;
+    QIcon icon;
+  } entries[] = {
+      {AppOpen1, caption1, icon1},
+      {AppOpen2, caption2, icon2},
+      {ClearAll, "Clear All", ui::GlyphIcon("✕", QColor(150, 150, 150), 16)},
+      {ReadSet, "Read Set", ui::GlyphIcon("↻", QColor(30, 140, 60), 16)},
+      {BreakFoldaId, "Break Folda", ui::GlyphIcon("⇡", QColor(200, 60, 60), 16)},
+  };
+  for (const auto& e : entries) {
+    QAction* action = menu->addAction(e.icon, e.caption);
+    action->setData(e.id);
+    connect(action, &QAction::triggered, this, [this, id = e.id] { PopupCommand(id); });
+    menu->addSeparator();
+  }
+  return menu;
+}
+
+void ResultPane::contextMenuEvent(QContextMenuEvent* e) {
+  std::unique_ptr<QMenu> menu(BuildPopup());
+  if (menu) menu->exec(e->globalPos());
+}
+
+void ResultPane::PopupCommand(int id) {
+  if (!FirstSelected()) return;
+  switch (id) {
+    case AppOpen1: OpenWith(key::app1); break;
+    case AppOpen2: OpenWith(key::app2); break;
+    case ClearAll: ClearAllResults(); break;
+    case ReadSet: ListAfresh(); break;
+    case BreakFoldaId: BreakSelectedFolders(); break;
+    default: break;
+  }
+}
+
+void ResultPane::OpenWith(const SettingKey& app) {
+  shellOpenSub(this, ReadSetting(app, links_.files.profile), PathOf(FirstSelected()), links_.programDir);
+}
+
+void ResultPane::ClearAllResults() {
+  const QString title = ui::TextOf(links_.ProName);
+  if (QMessageBox::question(this, title, "結果リスト消去?", QMessageBox::Yes | QMessageBox::No) == QMessageBox::No)
+    return;
+  LV02->clear();
+}
+
+void ResultPane::ListAfresh() {
+  const std::string folder = PathOf(FirstSelected());
+  links_.prepareListUp(folder);
+  links_.command(cmd::ClearList, 0);
+  links_.command(cmd::ListUp, 0);
+  LV02->clear();
+}
+
+void ResultPane::BreakSelectedFolders() {
+  const QString title = ui::TextOf(links_.ProName);
+  if (QMessageBox::question(this, title, "フォルダを解体しますか", QMessageBox::Ok | QMessageBox::Cancel) !=
+      QMessageBox::Ok)
+    return;
+  // Taken before any row goes, so that each selected folder is handled once.
+  const QList<QTreeWidgetItem*> selected = LV02->selectedItems();
+  for (QTreeWidgetItem* item : selected) {
+    const std::string folder = PathOf(item);
+    BreakFolda(folder);
+    // The folder goes only when nothing at all is left in it; a failed
+    // removal is a failure, whatever was moved.
+    if (RemoveEmptyFolder(folder) == 0) {
+      delete item;
+      QMessageBox::information(this, ui::TextOf(folder), "解体OK");
+    } else {
+      QMessageBox::warning(this, ui::TextOf(folder), "解体失敗");
+    }
+  }
+  QMessageBox::information(this, title, "処理終了");
+}
+
+void ResultPane::StartRelay() {
+  const std::string zipdll = JoinPath(links_.programDir, "7-zip32.dll");
+  if (!PathExists(zipdll)) {
+    links_.message("7zip dll_error", "err", "err");
+    return;
+  }
+  const std::string relay = ResolveProgram("relay.exe", links_.programDir);
+  if (relay.empty()) {
+    links_.message("relay.exe_error", "err", "err");
+    return;
+  }
+  // The outside program may change the application settings: they are read
+  // again when it ends.
+  shellOpenSub(window(), relay, "", links_.programDir, [command = links_.command] {
+    command(cmd::AppsChanged, 0);
+  });
+}
+
+}  // namespace pictray::app
