@@ -46,8 +46,6 @@ constexpr const char* kRefusedWhileRunning = "処理中は実行できません�
 std::string FeatureName(int id) {
   static const std::map<int, const char*> kNames = {
       {cmd::OpenFolderApp3, "フォルダを開く"},
-      {cmd::PartColour, "部分色解析"},
-      {cmd::AllColour, "全色解析"},
       {cmd::MenuAnalysisSettings, "解析の設定"},
       {cmd::MenuDisplaySettings, "表示の設定"},
       {cmd::MenuProperties, "プロパティ"},
@@ -199,6 +197,8 @@ void MainWindow::Command(int id) {
     case cmd::RgbAnalysis: RgbAnalysis(); break;
     case cmd::RgbRatio:
     case cmd::RgbStrength: ColourClassification(id); break;
+    case cmd::AllColour: AllColour(); break;
+    case cmd::PartColour: PartColour(); break;
     case cmd::Abort: AbortRuns(); break;
     case cmd::ClearAnalyses: ClearAnalyses(); break;
     case cmd::Search:
