@@ -188,7 +188,6 @@ QVBoxLayout* SelectedColourDialog::BuildListColumn() {
   column->addLayout(bottom);
 
   const std::string stored = ReadSetting(modeKey_, files_.profile);
-  mode_ = "0";
   for (int m = 0; m < 4; ++m)
     if (stored == std::to_string(m + 1)) modes_[m]->setChecked(true);
   EnableUse();
@@ -248,7 +247,7 @@ void SelectedColourDialog::SaveList() {
   std::vector<std::string> lines;
   for (std::uint32_t rgb : colours_.dwColors()) lines.push_back(ColourKey(rgb));
   if (!listsave(lines, path)) {
-    Ask("色リストを保存できません: " + path + " (" + std::strerror(errno) + ")", "err", "err");
+    Ask("色リストを保存できません: " + path, "err", "err");
     return;
   }
   Ask("保存終了。", "yes", "yes");

@@ -109,7 +109,7 @@ class SelectedColourDialog : public QDialog {
   std::string RGBtxt_;
   const SettingKey& modeKey_;
   SelectedColours colours_;
-  std::string mode_;
+  std::string mode_{"0"};  // no box checked
   ListFileChooser chooser_;
   QListWidget* list_ = nullptr;
   QCheckBox* blackBack_ = nullptr;
