@@ -49,8 +49,6 @@ constexpr const char* kRefusedWhileRunning = "処理中は実行できません�
 // What the user calls the commands this window has no feature for yet.
 std::string FeatureName(int id) {
   static const std::map<int, const char*> kNames = {
-      {cmd::PartColour, "部分色解析"},
-      {cmd::AllColour, "全色解析"},
       {cmd::MenuAnalysisSettings, "解析の設定"},
       {cmd::MenuDisplaySettings, "表示の設定"},
       {cmd::MenuProperties, "プロパティ"},
@@ -222,6 +220,8 @@ void MainWindow::Command(int id, int lparam) {
     case cmd::RgbAnalysis: RgbAnalysis(lparam); break;
     case cmd::RgbRatio:
     case cmd::RgbStrength: ColourClassification(id); break;
+    case cmd::AllColour: AllColour(); break;
+    case cmd::PartColour: PartColour(); break;
     case cmd::Abort: AbortRuns(); break;
     case cmd::ClearAnalyses: ClearAnalyses(); break;
     case cmd::Search:

@@ -114,6 +114,13 @@ class MainWindow : public QMainWindow {
   void ColourClassification(int id);  // 1049, 1053
   void StartRatioRun();
   void StartStrengthRun();
+  // 4004 and 4003 (selected_colour_commands.cpp): the selected-colour
+  // dialogs on the selected row, and their runs.
+  void AllColour();
+  void PartColour();
+  // The picture of the selected row and the capacity, shown as opening a
+  // dialog; false when no row is selected or a run works.
+  bool PrepareColourDialog(std::string* DlgFilePath, std::size_t* ColorMax);
   void ClearList();        // 1003
   void AbortRuns();        // 1031
   void ClearAnalyses();    // 1034

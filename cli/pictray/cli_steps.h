@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
@@ -33,6 +34,12 @@ StepResult RunNameStep(const std::string& step, CliContext& ctx);
 StepResult RunJpegStep(const std::string& step, CliContext& ctx);
 // rgb=CELLS, ratio, strength.
 StepResult RunColourStep(const std::string& step, CliContext& ctx);
+// allcolor=LISTFILE, partcolor=LISTFILE@CELLS.
+StepResult RunSelectedColourStep(const std::string& step, CliContext& ctx);
+
+// The cells of "all" or of a comma list of numbers 1..PartX*PartX; false
+// with the reason for anything else.
+bool ParseCells(const std::string& text, int partX, std::vector<int>* cells, std::string* error);
 
 // libthumbkit.so of the program's folder, open while this object lives.
 class ThumbnailLibrary {

@@ -35,7 +35,10 @@ constexpr const char* kHelp =
     "(Exif date/model/software, header identifier, header check); size, ng (pixel size,\n"
     "broken-file check); rgb=CELLS, ratio, strength (the colour runs: CELLS is a comma\n"
     "list of grid cells 1..PartX*PartX, or all; their settings come from the settings\n"
-    "file; they need the program's libthumbkit.so); clear (clear the analyses);\n"
+    "file; they need the program's libthumbkit.so); allcolor=LISTFILE,\n"
+    "partcolor=LISTFILE@CELLS (the selected-colour runs: the colours of a list file such\n"
+    "as RGB.txt, one RRR:GGG:BBB a line; AllColorMode, PartColorMode, MatchPer and\n"
+    "samcount from the settings file); clear (clear the analyses);\n"
     "move (move the files into their target folders; the result lines and every file\n"
     "left in place go to standard error).\n"
     "\n"
@@ -43,7 +46,7 @@ constexpr const char* kHelp =
     "folder; 2 bad arguments or a step that is not available.\n";
 
 // Step handlers of the engine's modules, asked in order.
-const StepFn kStepHandlers[] = {RunNameStep, RunJpegStep, RunColourStep};
+const StepFn kStepHandlers[] = {RunNameStep, RunJpegStep, RunColourStep, RunSelectedColourStep};
 
 std::string ProgramDir() {
   char buf[PATH_MAX];

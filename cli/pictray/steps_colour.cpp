@@ -20,8 +20,8 @@ namespace {
 
 constexpr const char* kRgbStep = "rgb=";
 
-// The cells of "all" or of a comma list of numbers 1..PartX*PartX; false
-// with the reason for anything else.
+}  // namespace
+
 bool ParseCells(const std::string& text, int partX, std::vector<int>* cells, std::string* error) {
   const int count = partX * partX;
   if (partX < 1 || count > kMaxCells) {
@@ -47,6 +47,8 @@ bool ParseCells(const std::string& text, int partX, std::vector<int>* cells, std
   }
   return true;
 }
+
+namespace {
 
 void RunRatio(CliContext& ctx) {
   PictrayState& st = ctx.state;

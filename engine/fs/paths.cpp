@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace pictray {
@@ -43,6 +44,11 @@ bool IsFolder(const std::string& path) {
 bool PathExists(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
+}
+
+int RemoveFileIfPresent(const std::string& path) {
+  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return 0;
+  return errno;
 }
 
 }  // namespace pictray

@@ -25,5 +25,8 @@ void PathFoldaRemove(std::string& path);
 bool IsFolder(const std::string& path);
 // Anything at all under that name, a dangling link included.
 bool PathExists(const std::string& path);
+// Removes the file `path` when there is one: 0 when it is gone (or never
+// was), else the errno of the failed removal.
+int RemoveFileIfPresent(const std::string& path);
 
 }  // namespace pictray

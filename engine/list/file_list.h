@@ -33,6 +33,7 @@ inline constexpr const char* Header = "H";
 inline constexpr const char* Broken = "G";
 inline constexpr const char* Size = "Z";
 inline constexpr const char* Ratio = "P";
+inline constexpr const char* PartColor = "P";  // the part-colour run shares the ratio run's letter
 inline constexpr const char* Rgb = "R";
 inline constexpr const char* AllColor = "A";
 inline constexpr const char* Moved = "M";

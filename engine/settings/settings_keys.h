@@ -70,6 +70,9 @@ inline constexpr SettingKey PRgb3{kSection0, "PRgb3", nullptr, "9", 2};
 inline constexpr SettingKey PRgb4{kSection0, "PRgb4", nullptr, "0", 3};
 inline constexpr SettingKey PRgb5{kSection0, "PRgb5", nullptr, "0", 2};
 inline constexpr SettingKey PRgb6{kSection0, "PRgb6", nullptr, "0", 2};
+// The selected-colour dialogs: "1".."4" a mode of the mode table, "0" none.
+inline constexpr SettingKey AllColorMode{kSection0, "AllColorMode", nullptr, "0", 2};
+inline constexpr SettingKey PartColorMode{kSection0, "PartColorMode", nullptr, "0", 2};
 // Pictray.ini, section "Section1": the applications.
 inline constexpr SettingKey app{kSection1, "app", "open", " ", kPathWidth};
 inline constexpr SettingKey app1{kSection1, "app1", "open", " ", kPathWidth};

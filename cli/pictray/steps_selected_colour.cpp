@@ -1,0 +1,89 @@
+// Steps of the selected-colour runs: allcolor=LISTFILE (every pixel of each
+// picture against the colours of the list) and partcolor=LISTFILE@CELLS (the
+// chosen grid cells drawn through libthumbkit.so). Mode, MatchPer, PartX and
+// the capacity samcount come from the settings file, as the dialogs leave them.
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "cli/pictray/cli_steps.h"
+#include "engine/colour/rgb_name.h"
+#include "engine/colour/selected_colours.h"
+#include "engine/names/text_list.h"
+#include "engine/runs/selected_colour_runs.h"
+#include "engine/settings/settings_keys.h"
+
+namespace pictray::cli {
+namespace {
+
+constexpr const char* kAllStep = "allcolor=";
+constexpr const char* kPartStep = "partcolor=";
+
+bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+// The colours of the list file within the capacity; false with the reason.
+bool LoadColours(const std::string& path, const std::string& profile, SelectedColours* set, std::size_t* skipped,
+                 std::string* error) {
+  if (path.empty()) {
+    *error = "no colour list file given";
+    return false;
+  }
+  if (!std::ifstream(path, std::ios::binary)) {
+    *error = "cannot read the colour list " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  std::vector<std::string> lines;
+  LoadTextList(lines, path);
+  *set = SelectedColours(static_cast<std::size_t>(std::max(0, ReadSettingNumber(key::samcount, profile))));
+  const std::size_t count = dwColorsSet(*set, lines, skipped);
+  if (count > set->ColorMax()) {
+    *error = CapacityMessage(set->ColorMax(), count) + " (samcount in the settings)";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+StepResult RunSelectedColourStep(const std::string& step, CliContext& ctx) {
+  const bool all = StartsWith(step, kAllStep);
+  if (!all && !StartsWith(step, kPartStep)) return StepResult::NotMine;
+  std::string list = step.substr(std::strlen(all ? kAllStep : kPartStep));
+  std::vector<int> cells;
+  std::string error;
+  bool ok = true;
+  if (!all) {
+    const std::size_t at = list.rfind('@');
+    const int PartX = ReadSettingNumber(key::PartX, ctx.state.profile) == 8 ? 8 : 4;
+    if (at == std::string::npos) {
+      error = "give the cells after the list file: partcolor=LISTFILE@CELLS";
+      ok = false;
+    } else {
+      ok = ParseCells(list.substr(at + 1), PartX, &cells, &error);
+      list.resize(at);
+    }
+  }
+  SelectedColours colours;
+  std::size_t skipped = 0;
+  if (ok) ok = LoadColours(list, ctx.state.profile, &colours, &skipped, &error);
+  if (!ok) {
+    ctx.err << "pictray-cli: " << step << ": " << error << "\n";
+    return StepResult::Failed;
+  }
+  if (ctx.checkOnly) {
+    if (!all) ctx.needsThumbnails = true;
+    if (skipped) ctx.err << "pictray-cli: " << step << ": " << skipped << " lines name no colour and are passed over\n";
+    return StepResult::Done;
+  }
+  PictrayState& st = ctx.state;
+  if (all) {
+    st.blocks.val5.Start(ctx.folder);
+    ThreadAllColor(st.blocks.val5, st, ctx.host, colours, "", RunRegistry::Guard(st.runs));
+  } else {
+    st.blocks.val6.Start(ctx.folder);
+    ThreadPartColor(st.blocks.val6, st, ctx.host, colours, MakeJposBit(cells), "", RunRegistry::Guard(st.runs));
+  }
+  return StepResult::Done;
+}
+
+}  // namespace pictray::cli

@@ -1,0 +1,152 @@
+#include "engine/colour/selected_colours.h"
+
+#include <algorithm>
+
+#include "engine/colour/exact_colour.h"
+#include "engine/jpeg/jpeg_decode.h"
+#include "engine/jpeg/jpeg_rows.h"
+
+namespace pictray {
+namespace {
+
+constexpr std::size_t kColourBits = std::size_t(1) << 24;
+
+// One channel: 1 to 3 digits, 0..255.
+std::optional<int> Channel(const std::string& text) {
+  if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) return {};
+  const int v = std::stoi(text);
+  if (v > 255) return {};
+  return v;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> ParseColourText(const std::string& text) {
+  const std::size_t a = text.find(':');
+  const std::size_t b = a == std::string::npos ? a : text.find(':', a + 1);
+  if (b == std::string::npos) return {};
+  const auto r = Channel(text.substr(0, a)), g = Channel(text.substr(a + 1, b - a - 1)), bl = Channel(text.substr(b + 1));
+  if (!r || !g || !bl) return {};
+  return ColourValue({*r, *g, *bl});
+}
+
+SelectedColours::SelectedColours(std::size_t ColorMax) : ColorMax_(ColorMax), bits_(kColourBits / 64, 0) {}
+
+bool SelectedColours::Add(std::uint32_t rgb) {
+  rgb &= 0xFFFFFF;
+  if (Contains(rgb) || full()) return false;
+  bits_[rgb >> 6] |= std::uint64_t(1) << (rgb & 63);
+  dwColors_.push_back(rgb);
+  return true;
+}
+
+void SelectedColours::dwColorsClear() {
+  dwColors_.clear();
+  std::fill(bits_.begin(), bits_.end(), 0);
+}
+
+std::size_t dwColorsSet(SelectedColours& set, const std::vector<std::string>& lines, std::size_t* skipped) {
+  set.dwColorsClear();
+  *skipped = 0;
+  std::vector<std::uint32_t> wanted;
+  SelectedColours seen(lines.size());
+  for (const std::string& line : lines) {
+    // A list written on another system may end its lines with CR LF.
+    const std::string text = !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+    const std::optional<std::uint32_t> rgb = ParseColourText(text);
+    if (!rgb) ++*skipped;
+    else if (seen.Add(*rgb)) wanted.push_back(*rgb);
+  }
+  if (wanted.size() <= set.ColorMax())
+    for (std::uint32_t rgb : wanted) set.Add(rgb);
+  return wanted.size();
+}
+
+std::string CapacityMessage(std::size_t ColorMax, std::size_t count) {
+  return "選択は[" + std::to_string(ColorMax) + "]色以下にして下さい。(" + std::to_string(count) + ")";
+}
+
+void PickColours(SelectedColours& set, int left, int top, int right, int bottom,
+                 const std::function<Rgb(int x, int y)>& pixel) {
+  for (int y = top; y < bottom && !set.full(); ++y)
+    for (int x = left; x < right && !set.full(); ++x) set.Add(ColourValue(pixel(x, y)));
+}
+
+int ColourMode(const std::string& value) {
+  return value == "2" ? 2 : value == "3" ? 3 : value == "4" ? 4 : 1;
+}
+
+std::string AllColourLabel(int mode, std::optional<std::uint32_t> found) {
+  switch (mode) {
+    case 2: return found ? "1_1_1" : "";
+    case 3: return found ? ColourKey(*found) : "0-0-0";
+    case 4: return found ? ColourKey(*found) : "";
+    default: return found ? "1_1_1" : "0_0_0";
+  }
+}
+
+ScanResult ScanFullPicture(const std::string& path, const SelectedColours& set,
+                           const std::function<bool()>& aborted, const std::function<void(int)>& rowsDone) {
+  // The rows arrive from the picture's top, the scan order starts at its
+  // bottom: the first match is the leftmost match of the last row that has one.
+  ScanResult result;
+  std::uint32_t done = 0;
+  int shown = -1;
+  const RowsOutcome outcome = JpegForEachRow(
+      path, [&](std::uint32_t, const std::uint8_t* bgr, std::uint32_t width, std::uint32_t height) {
+        if (aborted()) return false;
+        for (std::uint32_t x = 0; x < width; ++x) {
+          const std::uint8_t* p = bgr + 3 * std::size_t(x);
+          const std::uint32_t rgb = std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+          if (set.Contains(rgb)) {
+            result.found = rgb;
+            break;
+          }
+        }
+        const int percent = static_cast<int>(std::uint64_t(++done) * 100 / height);
+        if (percent != shown && rowsDone) rowsDone(shown = percent);
+        return true;
+      });
+  if (outcome == RowsOutcome::Stopped) return {ScanResult::Aborted, {}};
+  if (outcome == RowsOutcome::Failed) return {ScanResult::NotDecoded, {}};
+  return result;
+}
+
+std::size_t MatchThreshold(std::size_t dwCount, int MatchPer) {
+  return std::max<std::size_t>(1, dwCount * static_cast<std::size_t>(std::max(MatchPer, 0)) / 100);
+}
+
+std::string MatchCell(const PixelWindow& cell, const SelectedColours& set, const PartColourRules& rules,
+                      const std::function<void(std::uint32_t)>& rowDone) {
+  const bool firstDecides = rules.mode == 3 || rules.mode == 4;
+  std::size_t hits = 0;
+  std::optional<std::uint32_t> key;
+  for (std::uint32_t i = 0; i < cell.height && !(firstDecides && key); ++i) {
+    if (rowDone) rowDone(i);
+    for (std::uint32_t j = 0; j < cell.width; ++j) {
+      const std::uint32_t rgb = ColourValue(cell.At(j, i));
+      if (!set.Contains(rgb)) continue;
+      ++hits;
+      key = rgb;
+      if (firstDecides) break;
+    }
+  }
+  switch (rules.mode) {
+    case 2: return hits >= rules.threshold ? kMatchFolder : "";
+    case 3: return key ? ColourKey(*key) : kNoMatchFolder;
+    case 4: return key ? ColourKey(*key) : "";
+    default: return hits == 0 ? kNoMatchFolder : hits >= rules.threshold ? kMatchFolder : "";
+  }
+}
+
+std::string CompJpegColor(MakeMinImageFn MMI, const std::string& path, int part, int PartX, Surface& surface,
+                          const SelectedColours& set, const PartColourRules& rules,
+                          const std::function<void(std::uint32_t)>& rowDone) {
+  if (!MMI || JpegSampleCheck(path) != 1) return "error";
+  const int drawn = MMI(surface.bits(), path.c_str(), static_cast<int>(surface.edge()), part, PartX);
+  if (drawn == 9) return "no support";
+  if (drawn != 0) return "error";
+  return MatchCell(surface.Window(), set, rules, rowDone);
+}
+
+}  // namespace pictray

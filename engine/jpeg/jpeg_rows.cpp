@@ -1,0 +1,58 @@
+#include "engine/jpeg/jpeg_rows.h"
+
+#include <csetjmp>
+
+#include <jpeglib.h>
+
+#include "engine/jpeg/jpeg_decode.h"
+#include "engine/jpeg/jpeg_session.h"
+
+namespace pictray {
+namespace {
+
+using RowFn = std::function<bool(std::uint32_t, const std::uint8_t*, std::uint32_t, std::uint32_t)>;
+
+// After the header. No C++ object with a destructor lives here: a library
+// error jumps straight out of this function. Both row buffers come from the
+// library's image pool and go with the decompressor.
+RowsOutcome DecodeEachRow(jpeg_decompress_struct& cinfo, const RowFn& row) {
+  const std::uint64_t pixels = std::uint64_t(cinfo.image_width) * cinfo.image_height;
+  if (pixels == 0 || pixels > kMaxDecodePixels) return RowsOutcome::Failed;
+  if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) cinfo.out_color_space = JCS_CMYK;
+  jpeg_start_decompress(&cinfo);
+  const int comps = cinfo.output_components;
+  if (comps != 1 && comps != 3 && !(comps == 4 && cinfo.out_color_space == JCS_CMYK)) return RowsOutcome::Failed;
+  const std::uint32_t w = cinfo.output_width, h = cinfo.output_height;
+  auto* pool = reinterpret_cast<j_common_ptr>(&cinfo);
+  JSAMPARRAY in = (*cinfo.mem->alloc_sarray)(pool, JPOOL_IMAGE, w * static_cast<JDIMENSION>(comps), 1);
+  JSAMPARRAY out = (*cinfo.mem->alloc_sarray)(pool, JPOOL_IMAGE, w * 3, 1);
+  const bool inverted = cinfo.saw_Adobe_marker;
+  while (cinfo.output_scanline < h) {
+    const JDIMENSION y = cinfo.output_scanline;
+    if (jpeg_read_scanlines(&cinfo, in, 1) != 1) return RowsOutcome::Failed;
+    ConvertJpegRow(in[0], comps, inverted, out[0], w);
+    if (!row(h - 1 - y, out[0], w, h)) return RowsOutcome::Stopped;
+  }
+  jpeg_finish_decompress(&cinfo);
+  return RowsOutcome::Done;
+}
+
+}  // namespace
+
+RowsOutcome JpegForEachRow(const std::string& path, const RowFn& row) {
+  jpegio::Session s;
+  if (setjmp(s.err.jump)) {
+    s.Close();
+    return RowsOutcome::Failed;
+  }
+  if (!s.Open(path)) {
+    s.Close();
+    return RowsOutcome::Failed;
+  }
+  jpeg_read_header(&s.cinfo, TRUE);
+  const RowsOutcome r = DecodeEachRow(s.cinfo, row);
+  s.Close();
+  return r;
+}
+
+}  // namespace pictray

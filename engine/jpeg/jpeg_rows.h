@@ -1,0 +1,24 @@
+// Decoding a JPEG one pixel row at a time, for work that looks at every
+// pixel of the full-size picture and need not keep it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace pictray {
+
+enum class RowsOutcome { Done, Failed, Stopped };
+
+// The rows JpegToBuffer would make, each handed over once it is decoded:
+// `row(arrayRow, bgr, width, height)` gets the row's place in JpegToBuffer's
+// bottom-up array (height - 1 first: the picture's top row comes first) and
+// its pixels as B,G,R (no padding). The same files are refused, with the
+// same pixel budget and the same conversion. `row` answers false to stop
+// the decoding (Stopped); Failed is any failure JpegToBuffer has.
+RowsOutcome JpegForEachRow(
+    const std::string& path,
+    const std::function<bool(std::uint32_t arrayRow, const std::uint8_t* bgr, std::uint32_t width,
+                             std::uint32_t height)>& row);
+
+}  // namespace pictray
