@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/common/qt_translations.h"
 #include "app/common/text_bytes.h"
 #include "app/pictray/main_window.h"
 
@@ -22,6 +23,7 @@ std::string ProgramFolder() {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  pictray::ui::InstallQtTranslations(app);  // without it Qt's own dialogs stay English
   pictray::app::StartOptions options;
   options.ProName = QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName().toStdString();
   app.setApplicationName(QString::fromStdString(options.ProName));

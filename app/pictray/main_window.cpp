@@ -19,6 +19,7 @@
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
+#include "app/pictray/analysis_dialog.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/prgb_dialog.h"
 #include "app/pictray/program_launcher.h"
@@ -45,15 +46,7 @@ constexpr const char* kRefusedWhileRunning = "処理中は実行できません�
 // What the user calls the commands this window has no feature for yet.
 std::string FeatureName(int id) {
   static const std::map<int, const char*> kNames = {
-      {cmd::OpenFolderApp3, "フォルダを開く"},
-      {cmd::PartColour, "部分色解析"},
-      {cmd::AllColour, "全色解析"},
-      {cmd::MenuAnalysisSettings, "解析の設定"},
-      {cmd::MenuDisplaySettings, "表示の設定"},
-      {cmd::MenuProperties, "プロパティ"},
-      {cmd::MenuHelp, "ヘルプ"},
-      {cmd::AppsChanged, "アプリケーションの再読込み"},
-      {cmd::Preview, "プレビュー"}};
+      {cmd::PartColour, "部分色解析"}, {cmd::AllColour, "全色解析"}, {cmd::Preview, "プレビュー"}};
   const auto it = kNames.find(id);
   return it != kNames.end() ? it->second : "コマンド " + std::to_string(id);
 }
@@ -210,6 +203,12 @@ void MainWindow::Command(int id) {
     case cmd::MenuExit: ExitFromMenu(); break;
     case cmd::Grid4: ChooseGrid("4"); break;
     case cmd::Grid8: ChooseGrid("8"); break;
+    case cmd::OpenFolderApp3: OpenFolderWithApp3(); break;
+    case cmd::MenuAnalysisSettings: OpenModalWindowE(this, settings_.Files()); break;
+    case cmd::MenuDisplaySettings: DisplaySettings(); break;
+    case cmd::MenuProperties: Properties(); break;
+    case cmd::MenuHelp: OpenHelp(); break;
+    case cmd::AppsChanged: AppsChanged(); break;
     default: NotBuilt(id); break;
   }
 }

@@ -5,10 +5,12 @@
 #include <QFile>
 
 #include "app/common/message_box.h"
+#include "app/common/qt_translations.h"
 #include "app/twinscan/twinscan_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  pictray::ui::InstallQtTranslations(app);  // without it Qt's own dialogs stay English
   const std::string programPath = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
   // The command line as one text, as a folder with blanks may arrive split.
   std::string cmdLine;
