@@ -163,6 +163,9 @@ QLineEdit* MakeLabelEditWnd(QWidget* parent, int id, const QString& text) {
   e->setFrame(false);
   e->setFocusPolicy(Qt::NoFocus);
   e->setStyleSheet("QLineEdit{background:transparent;}");
+  // Wide enough for its text, shown from the start.
+  e->setMinimumWidth(e->fontMetrics().horizontalAdvance(text) + 12);
+  e->setCursorPosition(0);
   return Tag(e, id);
 }
 

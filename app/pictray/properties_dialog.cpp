@@ -105,7 +105,7 @@ void PropertiesDialog::accept() {
     ui::MessageBox1Q(this, ui::TextOf(refused), "err", "err");
     return;
   }
-  result_.WinClose = WinClose_->isChecked() ? "1" : "0";
+  result_.WinClose = std::string(1, WinClose_->isChecked() ? '1' : '0');
   result_.ZenApp = ui::EditBytes(ZenApp_);
   SettingsWrites writes;
   writes.Write(key::WinClose, result_.WinClose, files_.GRprofile);
