@@ -206,8 +206,8 @@ QString SHBDlg(QWidget* parent, const QString& start) {
 QString FoldaSetting(QWidget* parent, const QString& start) {
   QFileDialog dialog(parent, "プログラムを選択", start);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  // Programs have no extension here: the picker lists the executable files.
-  dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+  // Programs have no extension here: every file is offered.
+  dialog.setNameFilter("プログラム (*)");
   if (QFileInfo(start).isFile()) dialog.selectFile(start);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();

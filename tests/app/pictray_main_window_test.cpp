@@ -299,10 +299,8 @@ class MainWindowTest : public QObject {
     QTemporaryDir programDir;
     BoxAnswerer boxes;
     auto w = StartPictray(programDir);
-    const std::pair<int, const char*> cases[] = {{cmd::MenuAnalysisSettings, "解析の設定"},
-                                                 {cmd::MenuDisplaySettings, "表示の設定"},
-                                                 {cmd::MenuProperties, "プロパティ"},
-                                                 {cmd::MenuHelp, "ヘルプ"}};
+    const std::pair<int, const char*> cases[] = {
+        {cmd::PartColour, "部分色解析"}, {cmd::AllColour, "全色解析"}, {cmd::Preview, "プレビュー"}};
     for (const auto& [id, name] : cases) {
       boxes.texts.clear();
       w->Command(id);
