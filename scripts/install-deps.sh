@@ -11,6 +11,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick libjpeg-turbo-progs
+  qt6-translations-l10n
   fonts-ipafont-gothic fonts-ipafont-mincho
 )
 if [ "${PICTRAY_EXTRA_PACKAGES:-}" != "" ]; then

@@ -20,10 +20,13 @@
 
 #include <algorithm>
 
+#include "app/common/text_bytes.h"
+
 namespace pictray::ui {
 namespace {
 
 constexpr const char* kIdProperty = "controlId";
+constexpr const char* kBytesProperty = "nameBytes";
 
 template <typename W>
 W* Tag(W* w, int id) {
@@ -153,6 +156,29 @@ QGroupBox* MakeGroupBoxWindow(QWidget* parent, int id) { return Tag(new QGroupBo
 
 QLineEdit* Make_EditWindow(QWidget* parent, int id) { return Tag(new QLineEdit(parent), id); }
 
+QLineEdit* MakeLabelEditWnd(QWidget* parent, int id, const QString& text) {
+  auto* e = new QLineEdit(text, parent);
+  e->setReadOnly(true);
+  e->setFrame(false);
+  e->setFocusPolicy(Qt::NoFocus);
+  e->setStyleSheet("QLineEdit{background:transparent;}");
+  // Wide enough for its text, shown from the start.
+  e->setMinimumWidth(e->fontMetrics().horizontalAdvance(text) + 12);
+  e->setCursorPosition(0);
+  return Tag(e, id);
+}
+
+QPushButton* MakeICONButtonWnd16(QWidget* parent, int id, const QIcon& icon) {
+  return IconButton(parent, id, icon, 16, false);
+}
+
+QLabel* Make_StaticWindow04(QWidget* parent, int id, const QIcon& icon) {
+  auto* l = new QLabel(parent);
+  l->setPixmap(icon.pixmap(20, 20));
+  l->setFixedSize(20, 20);
+  return Tag(l, id);
+}
+
 QProgressBar* Make_progressbar(QWidget* parent, int id, const QColor& bar) {
   auto* p = new QProgressBar(parent);
   p->setTextVisible(false);
@@ -175,6 +201,26 @@ QString SHBDlg(QWidget* parent, const QString& start) {
   const QString dir =
       QFileDialog::getExistingDirectory(parent, QCoreApplication::translate("ui", "フォルダを選択"), start);
   return dir.isEmpty() ? QString("cancel") : dir;
+}
+
+QString FoldaSetting(QWidget* parent, const QString& start) {
+  QFileDialog dialog(parent, "プログラムを選択", start);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  // Programs have no extension here: every file is offered.
+  dialog.setNameFilter("プログラム (*)");
+  if (QFileInfo(start).isFile()) dialog.selectFile(start);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+void SetEditBytes(QLineEdit* edit, const std::string& bytes) {
+  edit->setProperty(kBytesProperty, QByteArray::fromStdString(bytes));
+  edit->setText(TextOf(bytes));
+}
+
+std::string EditBytes(const QLineEdit* edit) {
+  const std::string given = edit->property(kBytesProperty).toByteArray().toStdString();
+  return edit->text() == TextOf(given) ? given : BytesOf(edit->text());
 }
 
 int ControlId(const QWidget* control) {

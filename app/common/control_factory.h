@@ -8,6 +8,8 @@
 #include <QSlider>
 #include <QString>
 
+#include <string>
+
 class QWidget;
 class QCheckBox;
 class QPushButton;
@@ -59,6 +61,12 @@ QCheckBox* MakeCheckBoxWnd(QWidget* parent, int id, const QString& text);
 TrackBar* MakeTrackBarWnd(QWidget* parent, int id, int minimum, int maximum);
 QGroupBox* MakeGroupBoxWindow(QWidget* parent, int id);
 QLineEdit* Make_EditWindow(QWidget* parent, int id);
+// A read-only edit without a frame that serves as a label.
+QLineEdit* MakeLabelEditWnd(QWidget* parent, int id, const QString& text);
+// A small (16 x 16) icon button.
+QPushButton* MakeICONButtonWnd16(QWidget* parent, int id, const QIcon& icon);
+// A static showing `icon` at 20 x 20.
+QLabel* Make_StaticWindow04(QWidget* parent, int id, const QIcon& icon);
 QProgressBar* Make_progressbar(QWidget* parent, int id, const QColor& bar);
 QLabel* Make_StaticWindow(QWidget* parent, int id);
 // Attaches one tooltip text to one control.
@@ -66,6 +74,15 @@ void MakeToolTip(QWidget* control, const QString& text);
 
 // Folder browser starting at `start`: the chosen folder, or "cancel".
 QString SHBDlg(QWidget* parent, const QString& start);
+
+// Open-file dialog for a program file starting at `start` (a file or a
+// folder): the chosen path, or an empty text.
+QString FoldaSetting(QWidget* parent, const QString& start);
+
+// An edit that shows a name's bytes and gives them back unchanged while the
+// user has not edited it (the text shows bytes that are not UTF-8 as U+FFFD).
+void SetEditBytes(QLineEdit* edit, const std::string& bytes);
+std::string EditBytes(const QLineEdit* edit);
 
 // The command id a factory gave a control (-1 when none).
 int ControlId(const QWidget* control);

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/common/language.h"
+#include "app/common/qt_translations.h"
 #include "app/common/text_bytes.h"
 #include "app/pictray/main_window.h"
 #include "engine/settings/program_folders.h"
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
   if (!ui::InstallTranslations(app, ui::ChosenLanguage(language), ui::TextOf(folders.dataDir + "/translations"),
                                {"common", "pictray"}, &error))
     std::fprintf(stderr, "Pictray: %s\n", qPrintable(error));  // the window stays Japanese
+  // Qt's own dialogs (folder browser, file pickers) speak the window's Japanese too.
+  if (ui::ChosenLanguage(language) == ui::Language::Japanese) ui::InstallQtTranslations(app);
   options.CurrentDir = app::CommandLinePath(argc, argv);
   std::unique_ptr<app::MainWindow> window = app::MainWindow::Create(options);
   if (!window) return 1;

@@ -20,6 +20,7 @@
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
 #include "app/pictray/file_list_pane.h"
+#include "app/pictray/analysis_dialog.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/preview.h"
 #include "app/pictray/prgb_dialog.h"
@@ -45,18 +46,6 @@ using ui::GlyphIcon;
 using ui::TextOf;
 
 constexpr const char* kRefusedWhileRunning = "処理中は実行できません。中断するか終了を待って下さい";
-
-// What the user calls the commands this window has no feature for yet.
-std::string FeatureName(int id) {
-  static const std::map<int, const char*> kNames = {
-      {cmd::MenuAnalysisSettings, "解析の設定"},
-      {cmd::MenuDisplaySettings, "表示の設定"},
-      {cmd::MenuProperties, "プロパティ"},
-      {cmd::MenuHelp, "ヘルプ"},
-      {cmd::AppsChanged, "アプリケーションの再読込み"}};
-  const auto it = kNames.find(id);
-  return it != kNames.end() ? it->second : "コマンド " + std::to_string(id);
-}
 
 }  // namespace
 
@@ -228,14 +217,19 @@ void MainWindow::Command(int id, int lparam) {
     case cmd::MenuSearch: Search(); break;
     case cmd::PreReadNow: PreReadNow(); break;
     case cmd::RunEnded: RunEnded(); break;
-    case cmd::OpenFolderApp3: OpenMovedFolder(); break;
     case cmd::Preview: Preview(); break;
     case cmd::MenuOpen: OpenFolderDialog(); break;
     case cmd::MenuClear: Command(cmd::ClearList); break;
     case cmd::MenuExit: ExitFromMenu(); break;
     case cmd::Grid4: ChooseGrid("4"); break;
     case cmd::Grid8: ChooseGrid("8"); break;
-    default: NotBuilt(id); break;
+    case cmd::OpenFolderApp3: OpenFolderWithApp3(); break;
+    case cmd::MenuAnalysisSettings: OpenModalWindowE(this, settings_.Files()); break;
+    case cmd::MenuDisplaySettings: DisplaySettings(); break;
+    case cmd::MenuProperties: Properties(); break;
+    case cmd::MenuHelp: OpenHelp(); break;
+    case cmd::AppsChanged: AppsChanged(); break;
+    default: UnknownCommand(id); break;
   }
 }
 
@@ -248,8 +242,9 @@ void MainWindow::CommandFromRun(int id) {
   else Command(id);
 }
 
-void MainWindow::NotBuilt(int id) {
-  Message("「" + FeatureName(id) + "」はこの版ではまだ使えません", "yes", "yes");
+void MainWindow::UnknownCommand(int id) {
+  // Every id the window sends is handled above; another one is a fault of the sender, not a silent no-op.
+  Message("不明なコマンドです: " + std::to_string(id), "err", "err");
 }
 
 void MainWindow::ChooseGrid(const char* x) {
@@ -529,19 +524,6 @@ void MainWindow::PreReadNow() {
 }
 
 void MainWindow::RunEnded() { SetRunLockEnabled(!IsChecked(Control::BT02)); }
-
-void MainWindow::OpenMovedFolder() {
-  std::string app = ReadSetting(key::app3, settings_.store().GRprofile);
-  if (app == "new") {
-    Message("移動後のフォルダを開くプログラムが設定されていません。フォルダをそのまま開きます"
-            "（「設定」→「表示」で変更できます）",
-            "yes", "yes");
-    app = "open";
-    if (!WriteSetting(key::app3, app, settings_.store().GRprofile))
-      Message("設定ファイルに書き込めません: " + settings_.store().GRprofile, "err", "err");
-  }
-  shellOpenSub(this, app, AbsolutePath(Folder()), options_.programDir);
-}
 
 void MainWindow::Preview() {
   const long row = child1_->SelectedRow();

@@ -127,17 +127,24 @@ class MainWindow : public QMainWindow {
   void Search();           // 1042
   void PreReadNow();       // 1051
   void RunEnded();         // 1052
-  void OpenMovedFolder();  // 1048
   void Preview();          // 6009
   void OpenFolderDialog(); // 5001
   void ExitFromMenu();     // 5005
   void ChooseGrid(const char* x);  // 5101 / 5102
   void SetGrid(const char* x);
+  void OpenFolderWithApp3();  // 1048
+  void DisplaySettings();     // 5007
+  void Properties();          // 5008
+  void OpenHelp();            // 5010
+  void AppsChanged();         // 5103
+  // Shows the program of "app3" on its icon in the lower pane.
+  void RebuildApp3Icon();
   void OnTimer7000();
   void OnHeaderClicked(int column);
   void RefreshRunView();
-  // Commands of features not built yet: a message says so.
-  void NotBuilt(int id);
+  // Commands of features not built yet (the part-colour and all-colour
+  // dialogs, the preview): a message says so.
+  void UnknownCommand(int id);
 
   // Refuses (with a message) commands that reorder or free rows while a run
   // works; the button `pressed` of the refused command comes back up.

@@ -1,30 +1,21 @@
 #include "app/pictray/program_launcher.h"
 
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QByteArray>
 #include <QDesktopServices>
 #include <QEventLoop>
-#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
-#include <functional>
-
+#include "app/common/process_spawn.h"
 #include "engine/fs/paths.h"
 #include "engine/settings/program_folders.h"
 #include "engine/settings/settings_keys.h"
 
-extern char** environ;
-
 namespace pictray::app {
 namespace {
-
-constexpr int kReapPollMs = 50;
 
 std::string BaseName(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -74,43 +65,10 @@ std::string PrepareLaunch(QWidget* window, const std::string& application, const
   return program;
 }
 
-// Starts `program` in `programDir` with the bytes of `folder` as its one
-// argument (QProcess would pass its arguments through UTF-8). The process
-// id, or -1 when it cannot be started.
+// The program with the bytes of `folder` as its one argument (QProcess
+// would pass its arguments through UTF-8). The process id, or -1.
 pid_t Spawn(const std::string& program, const std::string& folder, const std::string& programDir) {
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attr;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawnattr_init(&attr);
-  posix_spawn_file_actions_addchdir_np(&actions, programDir.c_str());
-  // The program starts with the signals as a fresh process has them.
-  sigset_t none, all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setsigdefault(&attr, &all);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  std::string arg0 = program, arg1 = folder;
-  char* argv[] = {arg0.data(), arg1.data(), nullptr};
-  pid_t pid = -1;
-  const int rc = ::posix_spawn(&pid, program.c_str(), &actions, &attr, argv, environ);
-  posix_spawnattr_destroy(&attr);
-  posix_spawn_file_actions_destroy(&actions);
-  return rc == 0 ? pid : -1;
-}
-
-// Collects the process once it has ended, polling from `owner`'s event loop,
-// then calls `ended`. Until then the process is left alone.
-void WhenEnded(QObject* owner, pid_t pid, std::function<void()> ended) {
-  auto* timer = new QTimer(owner);
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, pid, ended = std::move(ended)] {
-    int status = 0;
-    if (::waitpid(pid, &status, WNOHANG) == 0) return;  // still running
-    timer->stop();
-    timer->deleteLater();
-    if (ended) ended();
-  });
-  timer->start(kReapPollMs);
+  return ui::SpawnProgram(program, {folder}, programDir);
 }
 
 }  // namespace
@@ -137,7 +95,7 @@ void shellOpenSubStalone(QWidget* window, const std::string& application, const 
   const pid_t pid = Spawn(program, folder, programDir);
   if (pid < 0) return;
   QEventLoop loop;
-  WhenEnded(&loop, pid, [&loop] { loop.quit(); });
+  ui::WhenEnded(&loop, pid, [&loop](int) { loop.quit(); });
   window->setEnabled(false);
   loop.exec(QEventLoop::ExcludeUserInputEvents);
   window->setEnabled(true);
@@ -148,7 +106,7 @@ void shellOpenSub(QWidget* window, const std::string& application, const std::st
   const std::string program = PrepareLaunch(window, application, folder, programDir);
   if (program.empty()) return;
   const pid_t pid = Spawn(program, folder, programDir);
-  if (pid >= 0) WhenEnded(window, pid, std::move(ended));
+  if (pid >= 0) ui::WhenEnded(window, pid, std::move(ended));
 }
 
 }  // namespace pictray::app

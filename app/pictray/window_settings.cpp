@@ -1,5 +1,10 @@
 #include "app/pictray/window_settings.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "engine/fs/paths.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_keys.h"
 
@@ -42,6 +47,31 @@ std::string WindowSettings::ZenApp() const { return ReadSetting(key::ZenApp, Wor
 
 std::string WindowSettings::ExifSel() const { return ReadSetting(key::ExifSel, WorkingCopy()); }
 
+std::string WindowSettings::app3() const { return ReadSetting(key::app3, WorkingCopy()); }
+
+std::string WindowSettings::helpfile() const { return store_.programDir() + "/" + store_.proName() + "help.html"; }
+
+void WindowSettings::RebuildWorkfile() {
+  std::string W = ReadSetting(key::WPath, store_.GRprofile);
+  if (!IsFolder(W)) W = store_.programDir();
+  // Only this program writes its work file: the old name would be left behind.
+  if (!store_.workfile.empty() && PathExists(store_.workfile)) ::unlink(store_.workfile.c_str());
+  store_.workfile = W + "/" + TimeStamp::Now().Text() + "bit.$$$";
+}
+
+bool WindowSettings::CopyAppsToWorkingCopy() const {
+  SettingsWrites writes;
+  for (const SettingKey* k : {&key::app, &key::app1, &key::app2, &key::app3})
+    writes.Write(*k, ReadSetting(*k, store_.GRprofile), WorkingCopy());
+  return writes.ok();
+}
+
+bool WindowSettings::StoreApp3(const std::string& value) const {
+  SettingsWrites writes;
+  writes.WriteBoth(key::app3, value, Files());
+  return writes.ok();
+}
+
 void WindowSettings::StorePartX(const std::string& x) const {
   WriteSetting(key::PartX, x, WorkingCopy());
   WriteSetting(key::PartX, x, store_.GRprofile);
@@ -56,6 +86,26 @@ void WindowSettings::StorePlace(const QPoint& pos, const QSize& size) const {
   WriteSetting(key::Py, std::to_string(pos.y()), store_.GRprofile);
   WriteSetting(key::Pw, std::to_string(size.width()), store_.GRprofile);
   WriteSetting(key::Ph, std::to_string(size.height()), store_.GRprofile);
+}
+
+}  // namespace pictray::app
+
+namespace pictray::app {
+
+void SettingsWrites::Write(const SettingKey& k, const std::string& value, const std::string& file) {
+  if (WriteSetting(k, value, file) || std::find(failed_.begin(), failed_.end(), file) != failed_.end()) return;
+  failed_.push_back(file);
+}
+
+void SettingsWrites::WriteBoth(const SettingKey& k, const std::string& value, const SettingsFiles& files) {
+  Write(k, value, files.GRprofile);
+  if (files.profile != files.GRprofile) Write(k, value, files.profile);
+}
+
+std::string SettingsWrites::Message() const {
+  std::string files;
+  for (const std::string& f : failed_) files += (files.empty() ? "" : ", ") + f;
+  return "設定ファイルに書き込めません: " + files;
 }
 
 }  // namespace pictray::app

@@ -9,6 +9,7 @@
 #include <QSize>
 
 #include <string>
+#include <vector>
 
 #include "engine/run/pictray_state.h"
 #include "engine/settings/settings_store.h"
@@ -20,6 +21,21 @@ namespace pictray::app {
 struct SettingsFiles {
   std::string profile;
   std::string GRprofile;
+};
+
+// Writes a dialog's values and remembers the files that refused them, so
+// that the dialog can say so in one message.
+class SettingsWrites {
+ public:
+  void Write(const SettingKey& k, const std::string& value, const std::string& file);
+  // To the working copy and the settings file.
+  void WriteBoth(const SettingKey& k, const std::string& value, const SettingsFiles& files);
+  bool ok() const { return failed_.empty(); }
+  // "設定ファイルに書き込めません: " and the files.
+  std::string Message() const;
+
+ private:
+  std::vector<std::string> failed_;
 };
 
 // What the window takes from the settings file at start.
@@ -52,6 +68,18 @@ class WindowSettings {
   // settings dialogs change there counts from the next command on.
   std::string ZenApp() const;
   std::string ExifSel() const;
+  std::string app3() const;
+  // The help page beside the program.
+  std::string helpfile() const;
+
+  // A new work file name in the folder "WPath" (the program's folder when
+  // it is not one); the old work file goes.
+  void RebuildWorkfile();
+  // The applications of the settings file count from now on: copied into
+  // the working copy. False when it cannot be written.
+  bool CopyAppsToWorkingCopy() const;
+  // "app3" in both files.
+  bool StoreApp3(const std::string& value) const;
 
   // The grid counts for this start (the working copy) and the next ones.
   void StorePartX(const std::string& x) const;

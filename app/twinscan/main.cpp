@@ -10,6 +10,7 @@
 #include "app/common/language.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
+#include "app/common/qt_translations.h"
 #include "app/twinscan/twinscan_window.h"
 #include "engine/settings/program_folders.h"
 
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
   if (!ui::InstallTranslations(app, ui::ChosenLanguage(language), ui::TextOf(folders.dataDir + "/translations"),
                                {"common", "twinscan"}, &error))
     std::fprintf(stderr, "Twinscan: %s\n", qPrintable(error));  // the window stays Japanese
+  // Qt's own dialogs (file pickers, standard buttons) speak the window's Japanese too.
+  if (ui::ChosenLanguage(language) == ui::Language::Japanese) ui::InstallQtTranslations(app);
   // The command line as one text, as a folder with blanks may arrive split.
   std::string cmdLine;
   for (int i = 1; i < argc; ++i) {

@@ -23,6 +23,7 @@
 #include <set>
 
 #include "app/common/control_factory.h"
+#include "app/common/help_page.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
 #include "app/twinscan/file_table_model.h"
@@ -290,7 +291,7 @@ void TwinscanWindow::Command(int id) {
       break;
     }
     case cmd::Help:
-      Shellopen("open", helpfile);
+      ui::OpenHelpPage(this, helpfile, [this](const std::string& text) { Message(text, "err", "err"); });
       break;
     case cmd::Extract:
       ExtractNow();

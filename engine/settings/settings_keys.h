@@ -53,6 +53,9 @@ inline constexpr SettingKey NullCheck{kSection0, "NullCheck", nullptr, "0", 2};
 inline constexpr SettingKey NullByte{kSection0, "NullByte", nullptr, "10", 10};
 inline constexpr SettingKey JlibCheck{kSection0, "JlibCheck", nullptr, "0", 2};
 inline constexpr SettingKey MoveSoon{kSection0, "MoveSoon", nullptr, "0", 2};
+// The properties dialog keeps the pre-read program here as well, in step
+// with "ZenApp" of Section1, the one the window runs.
+inline constexpr SettingKey ZenAppCopy{kSection0, "ZenApp", nullptr, "Twinscan", kPathWidth};
 inline constexpr SettingKey BlackBack{kSection0, "BlackBack", nullptr, "0", 2};
 // The strength dialog (fallbacks as the analysis reads them).
 inline constexpr SettingKey SRgb0{kSection0, "SRgb0", nullptr, "0", 2};

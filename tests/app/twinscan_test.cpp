@@ -364,6 +364,29 @@ class TwinscanTest : public QObject {
       QVERIFY(b->toolTip().contains(QString::fromUtf8("確認なし")));
     }
   }
+
+  void helpOpensThePageInTheBrowserOrSaysWhyNot() {
+    Setup s("");
+    TempDir opener;
+    std::ofstream(opener.path() + "/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > '" << opener.path() << "/opened'\n";
+    fs::permissions(opener.path() + "/xdg-open", fs::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(opener.path()));
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, "");
+    const std::string page = s.bin.path() + "/Twinscanhelp.html";
+    w.Command(cmd::Help);
+    QCOMPARE(boxes.texts.value(0), QString::fromStdString("ヘルプファイルがありません: " + page));
+    fs::copy_file(std::string(PICTRAY_BIN_DIR) + "/Twinscanhelp.html", page);
+    w.Command(cmd::Help);
+    QTRY_VERIFY(fs::exists(opener.path() + "/opened"));
+    std::ifstream opened(opener.path() + "/opened");
+    QCOMPARE(std::string(std::istreambuf_iterator<char>(opened), {}), page);
+    qputenv("PATH", "/nonexistent");
+    w.Command(cmd::Help);
+    qputenv("PATH", path);
+    QVERIFY(boxes.texts.last().startsWith("ヘルプを表示するブラウザを起動できません"));
+  }
 };
 
 QTEST_MAIN(TwinscanTest)

@@ -1,0 +1,160 @@
+#include "app/pictray/analysis_dialog.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+
+#include "app/common/control_factory.h"
+#include "app/common/message_box.h"
+#include "app/common/text_bytes.h"
+#include "engine/settings/profile.h"
+#include "engine/settings/settings_keys.h"
+
+namespace pictray::app {
+namespace {
+
+// Ids of the boxes, in the order of ExifBox.
+constexpr int kBoxIds[kExifBoxCount] = {10001, 10002, 10003, 10004, 10028, 10092,
+                                        1047,  1044,  1046,  10094, 10005, 10006};
+constexpr const char* kSteps[5] = {"年月日", "時", "10分", "1分", "秒"};
+
+QLabel* Label(QWidget* parent, const char* text) { return new QLabel(QString::fromUtf8(text), parent); }
+
+// A count of at most width - 1 digits, as the key is read back.
+QLineEdit* CountEdit(QWidget* parent, int id, const SettingKey& k) {
+  QLineEdit* e = ui::Make_EditWindow(parent, id);
+  const int digits = static_cast<int>(k.width) - 1;
+  e->setMaxLength(digits);
+  e->setValidator(new QRegularExpressionValidator(QRegularExpression(QString("[0-9]{0,%1}").arg(digits)), e));
+  return e;
+}
+
+}  // namespace
+
+AnalysisDialog::AnalysisDialog(QWidget* owner, const SettingsFiles& files) : QDialog(owner), files_(files) {
+  setObjectName("AnalysisDialog");
+  setWindowTitle("解析設定");
+  setFont(ui::MinchoFont(14));
+  setMinimumWidth(500);
+  if (owner) move(owner->frameGeometry().topLeft() + QPoint(150, 150));
+  auto* grid = new QGridLayout(this);
+  grid->setHorizontalSpacing(10);
+  BuildDateLines(grid);
+  BuildChecks(grid);
+  Load();
+}
+
+void AnalysisDialog::BuildDateLines(QGridLayout* grid) {
+  for (int step = 0; step < 5; ++step) grid->addWidget(Label(this, kSteps[step]), 0, step + 1, Qt::AlignCenter);
+  grid->addWidget(Label(this, "更新日付"), 1, 0);
+  grid->addWidget(Label(this, "作成日付"), 2, 0);
+  grid->addWidget(Label(this, "(存在した場合)"), 2, 6);
+  grid->addWidget(Label(this, "メーカー/機種"), 3, 0);
+  grid->addWidget(Label(this, "使用ソフト"), 4, 0);
+  for (int i = 0; i < kExifBoxCount; ++i) {
+    boxes_[i] = ui::MakeCheckBoxWnd(this, kBoxIds[i], QString());
+    const auto box = static_cast<ExifBox>(i);
+    connect(boxes_[i], &QCheckBox::clicked, this, [this, box](bool checked) { ExifBoxClicked(box, checked); });
+    const int row = i < 5 ? 1 : i < 10 ? 2 : i == 10 ? 3 : 4;
+    const int column = i < 10 ? i % 5 + 1 : 1;
+    grid->addWidget(boxes_[i], row, column, Qt::AlignCenter);
+  }
+}
+
+void AnalysisDialog::BuildChecks(QGridLayout* grid) {
+  grid->addWidget(Label(this, "サンプリング色数(メモリ注意)"), 5, 0, 1, 3);
+  samcount_ = CountEdit(this, 10056, key::samcount);
+  grid->addWidget(samcount_, 5, 3, 1, 3);
+
+  auto* zeroRun = new QHBoxLayout;
+  NullCheck_ = ui::MakeCheckBoxWnd(this, 10020, QString());
+  connect(NullCheck_, &QCheckBox::clicked, this,
+          [this](bool on) { StoreForThisRun(key::NullCheck, on ? "1" : "0"); });
+  NullByte_ = CountEdit(this, 10041, key::NullByte);
+  NullByte_->setFixedWidth(70);
+  zeroRun->addWidget(NullCheck_);
+  zeroRun->addWidget(Label(this, "NULLが連続"));
+  zeroRun->addWidget(NullByte_);
+  zeroRun->addWidget(Label(this, "Byte以上でエラーとする"));
+  zeroRun->addStretch();
+  grid->addLayout(zeroRun, 6, 0, 1, 7);
+  grid->addWidget(Label(this, "(1000kb未満のファイルが対象)"), 7, 0, 1, 7);
+
+  JlibCheck_ = ui::MakeCheckBoxWnd(this, 10021, "NGチェックにjpeglibの読み込みチェックを含める");
+  connect(JlibCheck_, &QCheckBox::clicked, this,
+          [this](bool on) { StoreForThisRun(key::JlibCheck, on ? "1" : "0"); });
+  grid->addWidget(JlibCheck_, 8, 0, 1, 7);
+
+  QPushButton* ok = ui::MakeTextButtonWnd(this, 10052, "OK");
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &AnalysisDialog::accept);
+  grid->addWidget(ok, 9, 5, 1, 2);
+}
+
+void AnalysisDialog::Load() {
+  ExifSel_ = ReadSetting(key::ExifSel, files_.GRprofile);
+  ShowBoxes(BoxesOfExifSel(ExifSel_));
+  NullCheck_->setChecked(ReadSetting(key::NullCheck, files_.GRprofile) == "1");
+  JlibCheck_->setChecked(ReadSetting(key::JlibCheck, files_.GRprofile) == "1");
+  NullByte_->setText(ui::TextOf(ReadSetting(key::NullByte, files_.GRprofile)));
+  samcount_->setText(ui::TextOf(ReadSetting(key::samcount, files_.GRprofile)));
+}
+
+ExifBoxes AnalysisDialog::Boxes() const {
+  ExifBoxes boxes;
+  for (int i = 0; i < kExifBoxCount; ++i) boxes.set(i, boxes_[i]->isChecked());
+  return boxes;
+}
+
+void AnalysisDialog::ShowBoxes(const ExifBoxes& boxes) {
+  for (int i = 0; i < kExifBoxCount; ++i) boxes_[i]->setChecked(boxes.test(i));
+}
+
+void AnalysisDialog::ExifBoxClicked(ExifBox box, bool checked) {
+  const ExifBoxes after = ClickExifBox(Boxes(), box, checked);
+  ShowBoxes(after);
+  ExifSel_ = ExifSelOfBoxes(after);
+  StoreForThisRun(key::ExifSel, ExifSel_);
+}
+
+void AnalysisDialog::StoreForThisRun(const SettingKey& k, const std::string& value) {
+  SettingsWrites writes;
+  writes.Write(k, value, files_.profile);
+  if (!writes.ok()) ui::MessageBox1Q(this, ui::TextOf(writes.Message()), "err", "err");
+}
+
+std::string AnalysisDialog::RefuseCount(const QLineEdit* edit, const char* what) const {
+  if (ProfileNumber(ui::BytesOf(edit->text())) > 0) return {};
+  return std::string(what) + "に1以上の数を入力して下さい";
+}
+
+void AnalysisDialog::accept() {
+  for (const std::string& refused :
+       {RefuseCount(samcount_, "サンプリング色数"), RefuseCount(NullByte_, "NULLが連続するバイト数")}) {
+    if (refused.empty()) continue;
+    ui::MessageBox1Q(this, ui::TextOf(refused), "err", "err");
+    return;
+  }
+  SettingsWrites writes;
+  writes.WriteBoth(key::ExifSel, ExifSel_, files_);
+  writes.WriteBoth(key::NullCheck, NullCheck_->isChecked() ? "1" : "0", files_);
+  writes.WriteBoth(key::JlibCheck, JlibCheck_->isChecked() ? "1" : "0", files_);
+  writes.WriteBoth(key::NullByte, ui::BytesOf(NullByte_->text()), files_);
+  writes.WriteBoth(key::samcount, ui::BytesOf(samcount_->text()), files_);
+  if (!writes.ok()) {
+    ui::MessageBox1Q(this, ui::TextOf(writes.Message()), "err", "err");
+    return;
+  }
+  QDialog::accept();
+}
+
+bool OpenModalWindowE(QWidget* owner, const SettingsFiles& files) {
+  AnalysisDialog dialog(owner, files);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace pictray::app

@@ -1,0 +1,72 @@
+// The main window's commands around the settings: the three settings
+// dialogs, the help page, the moved-to folder's program and the reload of
+// the programs after an outside change.
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/common/control_factory.h"
+#include "app/common/help_page.h"
+#include "app/common/text_bytes.h"
+#include "app/pictray/display_dialog.h"
+#include "app/pictray/main_window.h"
+#include "app/pictray/program_launcher.h"
+#include "app/pictray/properties_dialog.h"
+#include "engine/fs/paths.h"
+#include "engine/settings/settings_keys.h"
+
+namespace pictray::app {
+
+using ui::TextOf;
+
+void MainWindow::OpenFolderWithApp3() {
+  std::string app3 = ReadSetting(key::app3, settings_.store().GRprofile);
+  if (app3 == "new") {
+    Message("APP3(移動後フォルダ)に 'open' を設定しました。移動後のフォルダを開くアプリは「設定」の「表示」で変えられます",
+            "yes", "yes");
+    app3 = "open";
+    if (!settings_.StoreApp3(app3)) Message("設定ファイルに書き込めません: " + settings_.store().GRprofile, "err", "err");
+  }
+  const std::string field = Folder();
+  const std::string folder = field.empty() ? field : AbsolutePath(field);
+  if (!IsFolder(folder)) {
+    Message("フォルダ欄のフォルダがありません: " + field, "err", "err");
+    return;
+  }
+  if (ResolveProgram(app3, options_.programDir).empty()) {
+    Message("APP3(移動後フォルダ)のアプリ「" + app3 + "」を起動できません。「設定」の「表示」で指定して下さい", "err",
+            "err");
+    return;
+  }
+  shellOpenSub(this, app3, folder, options_.programDir);
+}
+
+void MainWindow::DisplaySettings() {
+  if (OpenModalWindow6(this, settings_.Files()))
+    st_.disabledchar.set(ReadSetting(key::disabledchar, settings_.Files().profile));
+  RebuildApp3Icon();
+}
+
+void MainWindow::Properties() {
+  const std::optional<PropertiesResult> r =
+      OpenModalWindowP(this, settings_.Files(), options_.programDir, TextOf(ProName), windowIcon());
+  if (!r) return;
+  WinClose = r->WinClose;
+  settings_.RebuildWorkfile();
+  const QString zenApp = TextOf(r->ZenApp);
+  BT101->setIcon(ui::ProgramIcon(zenApp, TextOf(options_.programDir), windowIcon()));
+  BT101->setToolTip(zenApp);
+}
+
+void MainWindow::OpenHelp() {
+  ui::OpenHelpPage(this, settings_.helpfile(), [this](const std::string& text) { Message(text, "err", "err"); });
+}
+
+void MainWindow::AppsChanged() {
+  if (!settings_.CopyAppsToWorkingCopy())
+    Message("設定ファイルに書き込めません: " + settings_.Files().profile, "err", "err");
+  RebuildApp3Icon();
+}
+
+void MainWindow::RebuildApp3Icon() { child2_->RefreshApp3Icon(); }
+
+}  // namespace pictray::app
