@@ -11,6 +11,7 @@
 #include "app/pictray/main_window.h"
 #include "app/pictray/program_launcher.h"
 #include "app/pictray/properties_dialog.h"
+#include "app/pictray/result_pane.h"
 #include "engine/fs/paths.h"
 #include "engine/settings/settings_keys.h"
 

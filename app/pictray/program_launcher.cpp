@@ -106,7 +106,10 @@ void shellOpenSub(QWidget* window, const std::string& application, const std::st
   const std::string program = PrepareLaunch(window, application, folder, programDir);
   if (program.empty()) return;
   const pid_t pid = Spawn(program, folder, programDir);
-  if (pid >= 0) ui::WhenEnded(window, pid, std::move(ended));
+  if (pid < 0) return;
+  ui::WhenEnded(window, pid, [ended = std::move(ended)](int) {
+    if (ended) ended();
+  });
 }
 
 }  // namespace pictray::app
