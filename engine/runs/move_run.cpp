@@ -14,6 +14,7 @@
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
+#include "engine/journal/journal.h"
 #include "engine/names/folda_name.h"
 #include "engine/settings/settings_keys.h"
 
@@ -59,7 +60,10 @@ struct TargetFolder {
   long line = -1;  // its LV02 line, once a file arrived
 };
 
-TargetFolder OpenTargetFolder(int sourceFd, const std::string& target) {
+// The folder is made between two journal records (entry `id`), so that an
+// undo takes it away again; `journalErr` tells that a record failed.
+TargetFolder OpenTargetFolder(int sourceFd, const std::string& target, JournalWriter& journal, long id,
+                              int& journalErr) {
   TargetFolder f;
   struct stat st;
   if (::fstatat(sourceFd, target.c_str(), &st, 0) != 0) {
@@ -67,12 +71,13 @@ TargetFolder OpenTargetFolder(int sourceFd, const std::string& target) {
       f.err = errno;
       return f;
     }
-    if (::mkdirat(sourceFd, target.c_str(), 0777) == 0) {
+    f.err = MakeFolderJournalled(journal, id, sourceFd, target, journalErr);
+    if (journalErr != 0) return f;
+    if (f.err == 0) {
       f.ready = f.created = true;
       return f;
     }
-    f.err = errno;
-    if (errno != EEXIST || ::fstatat(sourceFd, target.c_str(), &st, 0) != 0) return f;
+    if (f.err != EEXIST || ::fstatat(sourceFd, target.c_str(), &st, 0) != 0) return f;
   }
   f.ready = S_ISDIR(st.st_mode);
   if (!f.ready) {
@@ -98,6 +103,9 @@ std::string MoveFailureText(const MoveFailure& f) {
 
 std::string MoveEndMessage(const MoveReport& report) {
   std::string text = kMoveEnd;
+  if (report.journalError != 0)
+    text += ": 移動の記録を書けないため止めました: " + report.journalPath + " (" +
+            std::strerror(report.journalError) + ")";
   if (report.failures.empty()) return text;
   std::map<MoveFailReason, int> byReason;
   for (const MoveFailure& f : report.failures) ++byReason[f.reason];
@@ -194,6 +202,22 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     host.MessageBox1Q(std::string(kFolderBusy) + ": " + S, "err", "err");
     return report;
   }
+  JournalWriter journal;
+  if (const int e = journal.Create(st.journalDir, JournalRunKind::Move, S); e != 0) {
+    report.refused = true;
+    report.journalError = e;
+    report.journalPath = st.journalDir;
+    host.SetStatusText(1, "");
+    host.ShowControl(Control::GRST01, false);
+    host.MessageBox1Q("移動の記録を作成できないため移動しません: " + st.journalDir + " (" + std::strerror(e) + ")",
+                      "err", "err");
+    return report;
+  }
+  long nextEntry = 0;
+  auto journalFailed = [&](int e) {
+    report.journalError = e;
+    report.journalPath = journal.path();
+  };
   const int sourceFd = ::open(S.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   const int sourceErr = sourceFd < 0 ? errno : 0;
   std::unordered_map<std::string, TargetFolder> folders;
@@ -247,16 +271,42 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     }
     auto [it, added] = folders.try_emplace(row.target);
     TargetFolder& folder = it->second;
-    if (added) folder = OpenTargetFolder(sourceFd, row.target);
+    if (added) {
+      int journalErr = 0;
+      folder = OpenTargetFolder(sourceFd, row.target, journal, nextEntry++, journalErr);
+      if (journalErr != 0) {
+        journalFailed(journalErr);
+        break;
+      }
+    }
     if (!folder.ready) {
       fail(i, row, folder.reason, folder.err);
       continue;
     }
-    const MoveStatus s = MoveNoReplace(sourceFd, row.name, sourceFd, row.target + "/" + row.name, {});
-    if (!s.ok()) {
-      fail(i, row, ReasonOf(s.outcome), s.err);
+    struct stat before;
+    if (::fstatat(sourceFd, row.name.c_str(), &before, AT_SYMLINK_NOFOLLOW) != 0) {
+      fail(i, row, errno == ENOENT ? MoveFailReason::SourceMissing : MoveFailReason::MoveFailed, errno);
       continue;
     }
+    const std::string to = row.target + "/" + row.name;
+    const long entry = nextEntry++;
+    if (const int e = journal.MoveBegin(entry, row.name, to, StampOf(before)); e != 0) {
+      journalFailed(e);
+      break;
+    }
+    const MoveStatus s = MoveNoReplace(sourceFd, row.name, sourceFd, to, {});
+    if (!s.ok()) {
+      fail(i, row, ReasonOf(s.outcome), s.err);
+      if (const int e = journal.Failed(entry, s.err); e != 0) {
+        journalFailed(e);
+        break;
+      }
+      continue;
+    }
+    struct stat after {};
+    const int afterErr = ::fstatat(sourceFd, to.c_str(), &after, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+    const int e = afterErr != 0 ? afterErr : journal.Done(entry, StampOf(after), s.outcome == MoveOutcome::SameReplaced);
+    if (e != 0) journalFailed(e);
     ++report.moved;
     if (folder.line < 0) {
       folder.line = static_cast<long>(report.lines.size());
@@ -269,6 +319,7 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     st.rows.setKind(i, kind::Moved);
     firstChanged = std::min(firstChanged, i);
     lastChanged = i;
+    if (report.journalError != 0) break;
   }
   if (counted > 0) tellWindow(i == 0 ? 0 : i - 1);
 
@@ -277,11 +328,12 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   for (const auto& [target, folder] : folders)
     if (folder.created && folder.line < 0) ::unlinkat(sourceFd, target.c_str(), AT_REMOVEDIR);
   if (sourceFd >= 0) ::close(sourceFd);
+  if (const int e = journal.Close(); e != 0 && report.journalError == 0) journalFailed(e);
 
   if (!report.aborted) host.SetProgress(Control::PR01, 0);
   host.DeselectAll();
-  if (!report.lines.empty() || !report.failures.empty()) {
-    const char* button = report.failures.empty() ? "yes" : "err";
+  if (!report.lines.empty() || !report.failures.empty() || report.journalError != 0) {
+    const char* button = report.failures.empty() && report.journalError == 0 ? "yes" : "err";
     host.MessageBox1Q(MoveEndMessage(report), button, button);
   }
   if (!report.lines.empty()) host.ShowControl(Control::BT21, true);
