@@ -73,6 +73,7 @@ class TwinscanWindow : public QMainWindow {
   FileTableModel* model() const { return model_; }
   QTableWidget* resultList() const { return LV02; }
   QLabel* countLabel() const { return ST01; }
+  QAction* undoAction() const { return undoAction_; }
   QPushButton* button(int id) const;
 
  protected:

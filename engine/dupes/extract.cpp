@@ -101,7 +101,8 @@ SurplusOutcome::Kind MoveVerified(int dirfd, const FileRec& r, const std::string
   if (::fstatat(dirfd, r.filename.c_str(), &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode) ||
       IdentityOf(before) != r.identity)
     return SurplusOutcome::Kind::Changed;
-  if ((journalError = journal.MoveBegin(entry, r.filename, to, StampOf(before))) != 0) {
+  journal.MoveBegin(entry, r.filename, to, StampOf(before));
+  if ((journalError = journal.Flush()) != 0) {
     reason = std::strerror(journalError);
     return SurplusOutcome::Kind::Failed;
   }

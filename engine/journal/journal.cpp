@@ -27,11 +27,6 @@ std::int64_t Nanoseconds(const struct timespec& t) {
   return static_cast<std::int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec;
 }
 
-std::int64_t NowNs() {
-  struct timespec t {};
-  ::clock_gettime(CLOCK_REALTIME, &t);
-  return Nanoseconds(t);
-}
 
 std::uint32_t Checksum(const std::string& text) {
   std::uint32_t h = 2166136261u;
@@ -217,6 +212,12 @@ void ApplyRecord(const std::vector<std::string>& f, JournalRun& run,
 
 }  // namespace
 
+std::int64_t RealTimeNs() {
+  struct timespec t {};
+  ::clock_gettime(CLOCK_REALTIME, &t);
+  return Nanoseconds(t);
+}
+
 FileStamp StampOf(const struct stat& st) {
   return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
           static_cast<std::int64_t>(st.st_size), Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)};
@@ -241,7 +242,7 @@ int JournalWriter::Create(const std::string& dir, JournalRunKind kind, const std
   if (dir.empty()) return ENOENT;
   if (const int e = MakeFolders(dir); e != 0) return e;
   const std::string key = JournalFolderKey(folder);
-  const std::int64_t now = NowNs();
+  const std::int64_t now = RealTimeNs();
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%020lld-%d", static_cast<long long>(now), static_cast<int>(::getpid()));
   path_ = JoinPath(dir, FolderPrefix(key) + stamp + kSuffix);
@@ -277,8 +278,7 @@ int JournalWriter::Reopen(const std::string& path) {
   return 0;
 }
 
-int JournalWriter::Write(const std::vector<std::string>& fields) {
-  if (fd_ < 0) return EBADF;
+void JournalWriter::Add(const std::vector<std::string>& fields) {
   std::string body;
   for (const std::string& f : fields) {
     if (&f != &fields.front()) body += '\t';
@@ -286,12 +286,17 @@ int JournalWriter::Write(const std::vector<std::string>& fields) {
   }
   char sum[16];
   std::snprintf(sum, sizeof sum, "\t%08x\n", Checksum(body));
-  body += sum;
-  // O_APPEND: a whole record lands at the end, or a prefix of it when the
+  pending_ += body;
+  pending_ += sum;
+}
+
+int JournalWriter::Flush() {
+  if (fd_ < 0) return EBADF;
+  // O_APPEND: whole records land at the end, or a prefix of them when the
   // disk is full; the reader ignores such a prefix.
   std::size_t done = 0;
-  while (done < body.size()) {
-    const ssize_t n = ::write(fd_, body.data() + done, body.size() - done);
+  while (done < pending_.size()) {
+    const ssize_t n = ::write(fd_, pending_.data() + done, pending_.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return errno;
@@ -299,15 +304,21 @@ int JournalWriter::Write(const std::vector<std::string>& fields) {
     if (n == 0) return EIO;
     done += static_cast<std::size_t>(n);
   }
+  pending_.clear();
   return 0;
+}
+
+int JournalWriter::Write(const std::vector<std::string>& fields) {
+  Add(fields);
+  return Flush();
 }
 
 int JournalWriter::FolderBegin(long id, const std::string& rel) { return Write({"D", std::to_string(id), rel}); }
 
-int JournalWriter::MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before) {
+void JournalWriter::MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before) {
   std::vector<std::string> f = {"M", std::to_string(id), from, to};
   for (std::string& s : StampFields(before)) f.push_back(std::move(s));
-  return Write(f);
+  Add(f);
 }
 
 int JournalWriter::Done(long id, const FileStamp& now, bool replaced) {
@@ -315,22 +326,34 @@ int JournalWriter::Done(long id, const FileStamp& now, bool replaced) {
   std::vector<std::string> f = {"OK", std::to_string(id)};
   for (std::string& s : StampFields(now)) f.push_back(std::move(s));
   f.push_back(replaced ? "1" : "0");
-  return Write(f);
+  Add(f);
+  return 0;
 }
 
-int JournalWriter::Failed(long id, int err) { return Write({"NO", std::to_string(id), std::to_string(err)}); }
+int JournalWriter::Failed(long id, int err) {
+  Add({"NO", std::to_string(id), std::to_string(err)});
+  return 0;
+}
 
 int JournalWriter::UndoBegin() {
-  return Write({"U", std::to_string(NowNs()), std::to_string(::getpid())});
+  return Write({"U", std::to_string(RealTimeNs()), std::to_string(::getpid())});
 }
 
-int JournalWriter::BackBegin(long id) { return Write({"B", std::to_string(id)}); }
-int JournalWriter::Back(long id) { return Write({"BOK", std::to_string(id)}); }
-int JournalWriter::Left(long id, int reason) { return Write({"BNO", std::to_string(id), std::to_string(reason)}); }
+void JournalWriter::BackBegin(long id) { Add({"B", std::to_string(id)}); }
+int JournalWriter::Back(long id) {
+  Add({"BOK", std::to_string(id)});
+  return 0;
+}
+
+int JournalWriter::Left(long id, int reason) {
+  Add({"BNO", std::to_string(id), std::to_string(reason)});
+  return 0;
+}
 
 int JournalWriter::Close() {
   if (fd_ < 0) return 0;
-  int e = ::fdatasync(fd_) == 0 ? 0 : errno;
+  int e = Flush();
+  if (::fdatasync(fd_) != 0 && e == 0) e = errno;
   if (::close(fd_) != 0 && e == 0) e = errno;
   fd_ = -1;
   // A run that moved nothing leaves nothing to undo; one that did makes

@@ -32,6 +32,9 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 FileStamp StampOf(const struct stat& st);
+// The real-time clock in nanoseconds since the epoch: a change time set by
+// the kernel before this call is never later than it.
+std::int64_t RealTimeNs();
 
 // $XDG_STATE_HOME/<program>/journals, or ~/.local/state/<program>/journals;
 // "" when neither variable is set.
@@ -41,9 +44,13 @@ std::string JournalDir(const std::string& program);
 // absolute path; no trailing "/".
 std::string JournalFolderKey(const std::string& folder);
 
-// Writes one run's journal. Every call writes its record at once; a record
-// that cannot be written is returned as an errno, and the caller then
-// stops moving (a move without its record could not be taken back).
+// Writes one run's journal. Records gather in memory until Flush (or a
+// folder begun, or an undo begun, which flush at once); a caller flushes
+// the moves it has announced before it makes any of them, so a batch of
+// moves costs one write. A mark lost to a kill leaves its entry cut off in
+// the middle, which the undo judges on the disk. A record that cannot be
+// written is returned as an errno, and the caller then stops (a move
+// without its record could not be taken back).
 class JournalWriter {
  public:
   JournalWriter() = default;
@@ -61,8 +68,9 @@ class JournalWriter {
   // Before a folder is made (`rel`, relative to the run's folder), and
   // after: `made` with the folder's stamp, or the errno that stopped it.
   int FolderBegin(long id, const std::string& rel);
-  // Before a file moves from `from` to `to` (relative), with its stamp.
-  int MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before);
+  // Before a file moves from `from` to `to` (relative), with its stamp;
+  // written by the next Flush.
+  void MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before);
   // Once done: where it is now (the destination's stamp); `replaced` when a
   // byte-identical file held the destination name and was replaced.
   int Done(long id, const FileStamp& now, bool replaced = false);
@@ -71,9 +79,12 @@ class JournalWriter {
   // An undo's records: it begins, takes entry `id` back (before and after),
   // or leaves it for `reason`.
   int UndoBegin();
-  int BackBegin(long id);
+  void BackBegin(long id);  // written by the next Flush
   int Back(long id);
   int Left(long id, int reason);
+
+  // Writes the records gathered so far. Returns 0 or an errno.
+  int Flush();
 
   // Flushes the journal to disk and closes it; a journal of a run that did
   // nothing is removed, and once a new run's journal is kept the oldest of
@@ -81,8 +92,10 @@ class JournalWriter {
   int Close();
 
  private:
-  int Write(const std::vector<std::string>& fields);
+  void Add(const std::vector<std::string>& fields);  // to the records not yet written
+  int Write(const std::vector<std::string>& fields);  // Add, then Flush
   int fd_ = -1;
+  std::string pending_;
   std::string path_;
   std::string dir_, key_;  // of a journal made by Create
   bool didSomething_ = false;

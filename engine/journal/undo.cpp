@@ -19,11 +19,19 @@ namespace {
 
 using Entry = JournalEntry;
 
-bool StampAt(int dirFd, const std::string& rel, FileStamp& s) {
-  struct stat st {};
-  if (::fstatat(dirFd, rel.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  s = StampOf(st);
+bool StampAt(int dirFd, const std::string& rel, FileStamp& s, struct stat* st = nullptr) {
+  struct stat look {};
+  if (::fstatat(dirFd, rel.c_str(), &look, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  s = StampOf(look);
+  if (st) *st = look;
   return true;
+}
+
+// Still the file the run left: its inode and data, and no change since the
+// move (the journal keeps the move's change time, or a bound on it).
+bool AsLeft(const FileStamp& there, const FileStamp& after) {
+  return there.dev == after.dev && there.ino == after.ino && there.size == after.size &&
+         there.mtimeNs == after.mtimeNs && there.ctimeNs <= after.ctimeNs;
 }
 
 // The same inode with the same data; a rename changes only the change time.
@@ -34,13 +42,13 @@ bool SameInodeAndData(const FileStamp& a, const FileStamp& b) {
 // What the undo does with one moved file, judged from the disk.
 enum class Found { AtDestination, AlreadyBack, Left };
 
-Found Judge(int dirFd, const Entry& e, UndoLeftReason& reason) {
+Found Judge(int dirFd, const Entry& e, struct stat& look, UndoLeftReason& reason) {
   const bool done = e.state == Entry::State::Done;
   FileStamp there;
-  if (StampAt(dirFd, e.to, there)) {
+  if (StampAt(dirFd, e.to, there, &look)) {
     // A finished move is judged on everything, the change time included; a
     // move cut off by a kill has no stamp after it, so the inode decides.
-    if (done ? there == e.after : SameInodeAndData(there, e.before)) return Found::AtDestination;
+    if (done ? AsLeft(there, e.after) : SameInodeAndData(there, e.before)) return Found::AtDestination;
     FileStamp origin;
     if (!done && StampAt(dirFd, e.from, origin) && origin == e.before) {
       // Killed after a copy across file systems was in place but before the
@@ -114,13 +122,14 @@ class Undoer {
 
   bool TakeBackFile(const Entry& e) {
     UndoLeftReason reason = UndoLeftReason::Failed;
-    switch (Judge(dirFd_, e, reason)) {
+    struct stat look {};
+    switch (Judge(dirFd_, e, look, reason)) {
       case Found::AlreadyBack: return Record(journal_.Back(e.id));
       case Found::Left: return Leave(e, reason, 0);
       case Found::AtDestination: break;
     }
-    if (!Record(journal_.BackBegin(e.id))) return false;
-    const MoveStatus s = MoveNoReplace(dirFd_, e.to, dirFd_, e.from, {.replaceSame = false, .acrossDevices = true});
+    const MoveStatus s =
+        MoveExaminedNoReplace(dirFd_, e.to, look, dirFd_, e.from, {.replaceSame = false, .acrossDevices = true});
     if (!s.ok()) return Leave(e, ReasonOf(s.outcome), s.err);
     ++report_.back;
     if (e.replaced) {
@@ -159,6 +168,8 @@ class Undoer {
   UndoReport& report_;
 };
 
+constexpr std::size_t kBackAhead = 256;
+
 bool Settled(const Entry& e) {
   return e.state == Entry::State::Failed || e.undo == Entry::Undo::Back || e.undo == Entry::Undo::Left;
 }
@@ -193,20 +204,34 @@ UndoReport UndoRun(const JournalRun& run, const UndoCallbacks& cb, const std::at
   if (const int e = journal.Reopen(run.path); e != 0) return refuse(e, run.path);
   if (const int e = journal.UndoBegin(); e != 0) return refuse(e, run.path);
 
-  // Newest first: files leave the folders before the folders go, and an
-  // inner folder before the one that holds it.
+  // Newest first, the files before the folders (a folder's record may come
+  // after the records of files moved into it), and an inner folder before
+  // the one that holds it.
+  std::vector<const Entry*> order;
+  for (const Entry::Kind kind : {Entry::Kind::Move, Entry::Kind::Folder})
+    for (auto it = run.entries.rbegin(); it != run.entries.rend(); ++it)
+      if (it->kind == kind && !Settled(*it)) order.push_back(&*it);
+
   Undoer undoer(run, dirFd, journal, report);
-  const std::size_t total = run.entries.size();
-  std::size_t done = 0;
-  for (auto it = run.entries.rbegin(); it != run.entries.rend(); ++it) {
+  std::size_t announcedTo = 0;
+  for (std::size_t k = 0; k < order.size(); ++k) {
     if (abort && abort->load(std::memory_order_relaxed) != 0) {
       report.aborted = true;
       break;
     }
-    ++done;
-    if (cb.progress) cb.progress(done, total);
-    if (Settled(*it)) continue;
-    if (!undoer.TakeBack(*it)) break;
+    if (cb.progress) cb.progress(k + 1, order.size());
+    // The files about to go back are announced a batch ahead, one write for
+    // the batch; one that an undo killed took back is found back by its inode.
+    if (k >= announcedTo) {
+      for (announcedTo = k; announcedTo < order.size() && announcedTo < k + kBackAhead; ++announcedTo)
+        if (order[announcedTo]->kind == Entry::Kind::Move) journal.BackBegin(order[announcedTo]->id);
+      if (const int e = journal.Flush(); e != 0) {
+        report.error = e;
+        report.errorPath = run.path;
+        break;
+      }
+    }
+    if (!undoer.TakeBack(*order[k])) break;
   }
   if (const int e = journal.Close(); e != 0 && report.error == 0) {
     report.error = e;
@@ -239,7 +264,7 @@ std::string UndoEndMessage(const UndoReport& report) {
   if (report.refused && report.error == EWOULDBLOCK) return kFolderBusy;
   if (report.refused)
     return "移動を元に戻せません: " + report.errorPath + " (" + std::strerror(report.error) + ")";
-  std::string text = "移動を元に戻しました: " + std::to_string(report.back) + "件";
+  std::string text = "元に戻しました: " + std::to_string(report.back) + "件";
   if (report.aborted) text += "（中止しました）";
   if (report.error != 0)
     text += "\n記録を書けないため止めました: " + report.errorPath + " (" + std::strerror(report.error) + ")";

@@ -55,6 +55,7 @@ MoveFailReason ReasonOf(MoveOutcome o) {
 struct TargetFolder {
   bool ready = false;
   bool created = false;
+  dev_t dev = 0;  // a file from another device is copied, not renamed
   MoveFailReason reason = MoveFailReason::FolderNotCreated;
   int err = 0;
   long line = -1;  // its LV02 line, once a file arrived
@@ -75,11 +76,13 @@ TargetFolder OpenTargetFolder(int sourceFd, const std::string& target, JournalWr
     if (journalErr != 0) return f;
     if (f.err == 0) {
       f.ready = f.created = true;
+      if (::fstatat(sourceFd, target.c_str(), &st, 0) == 0) f.dev = st.st_dev;
       return f;
     }
     if (f.err != EEXIST || ::fstatat(sourceFd, target.c_str(), &st, 0) != 0) return f;
   }
   f.ready = S_ISDIR(st.st_mode);
+  f.dev = st.st_dev;
   if (!f.ready) {
     f.reason = MoveFailReason::TargetNotFolder;
     return f;
@@ -91,6 +94,88 @@ TargetFolder OpenTargetFolder(int sourceFd, const std::string& target, JournalWr
     ::close(dirFd);
   }
   return f;
+}
+
+// Moves go into the journal a batch ahead: one write announces the moves of
+// the next rows, each with the file's look, before any of them is made, so
+// the journal costs one write per batch rather than per file. The look is
+// also the one the move itself starts from.
+class MoveAnnouncer {
+ public:
+  static constexpr std::size_t kAhead = 256;
+
+  struct Move {
+    long id = -1;  // -1: the file could not be looked at (err)
+    int err = 0;
+    struct stat before {};
+  };
+
+  MoveAnnouncer(const FileList& rows, int sourceFd, JournalWriter& journal, long& nextEntry)
+      : rows_(rows), sourceFd_(sourceFd), journal_(journal), nextEntry_(nextEntry) {}
+
+  // The announced move of row `i`, announcing the next batch first when `i`
+  // is past the last one. Returns 0 or the errno of writing the journal.
+  int Take(std::size_t i, Move& move) {
+    if (i >= announcedTo_)
+      if (const int e = Announce(i); e != 0) return e;
+    const auto it = ahead_.find(i);
+    if (it == ahead_.end()) {
+      move = {-1, ENOENT, {}};
+      return 0;
+    }
+    move = it->second;
+    ahead_.erase(it);
+    return 0;
+  }
+
+  // Moves announced and then not made (a folder that could not be made,
+  // the run stopped) are marked as not made.
+  void Withdraw() {
+    for (const auto& [row, move] : ahead_)
+      if (move.id >= 0) journal_.Failed(move.id, ECANCELED);
+    ahead_.clear();
+  }
+
+ private:
+  int Announce(std::size_t from) {
+    std::size_t r = from, count = 0;
+    for (; r < rows_.ListMax() && count < kAhead; ++r) {
+      const Row row = rows_.row(r);
+      if (row.kind.empty() || row.kind == kind::Moved || row.target.empty() || !IsSafeFolderName(row.target) ||
+          !IsSafeFolderName(row.name))
+        continue;
+      Move& m = ahead_[r];
+      ++count;
+      if (::fstatat(sourceFd_, row.name.c_str(), &m.before, AT_SYMLINK_NOFOLLOW) != 0) {
+        m.err = errno;
+        continue;
+      }
+      m.id = nextEntry_++;
+      journal_.MoveBegin(m.id, row.name, row.target + "/" + row.name, StampOf(m.before));
+    }
+    announcedTo_ = r;
+    return journal_.Flush();
+  }
+
+  const FileList& rows_;
+  int sourceFd_;
+  JournalWriter& journal_;
+  long& nextEntry_;
+  std::size_t announcedTo_ = 0;
+  std::map<std::size_t, Move> ahead_;
+};
+
+// Where a moved file is now, as the journal keeps it. A rename keeps all
+// but the change time, which it sets no later than now; a copy to another
+// device is a new file, looked at.
+FileStamp StampAfterMove(int sourceFd, const std::string& to, const struct stat& before, dev_t folderDev,
+                         MoveOutcome outcome) {
+  FileStamp after = StampOf(before);
+  after.ctimeNs = RealTimeNs();
+  if (before.st_dev == folderDev && outcome == MoveOutcome::Moved) return after;
+  struct stat st {};
+  if (::fstatat(sourceFd, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) after = StampOf(st);
+  return after;
 }
 
 }  // namespace
@@ -220,6 +305,7 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   };
   const int sourceFd = ::open(S.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   const int sourceErr = sourceFd < 0 ? errno : 0;
+  MoveAnnouncer announcer(st.rows, sourceFd, journal, nextEntry);
   std::unordered_map<std::string, TargetFolder> folders;
 
   // The window is told at most once per percent, so a large folder does
@@ -283,30 +369,25 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
       fail(i, row, folder.reason, folder.err);
       continue;
     }
-    struct stat before;
-    if (::fstatat(sourceFd, row.name.c_str(), &before, AT_SYMLINK_NOFOLLOW) != 0) {
-      fail(i, row, errno == ENOENT ? MoveFailReason::SourceMissing : MoveFailReason::MoveFailed, errno);
-      continue;
-    }
-    const std::string to = row.target + "/" + row.name;
-    const long entry = nextEntry++;
-    if (const int e = journal.MoveBegin(entry, row.name, to, StampOf(before)); e != 0) {
+    MoveAnnouncer::Move announced;
+    if (const int e = announcer.Take(i, announced); e != 0) {
       journalFailed(e);
       break;
     }
-    const MoveStatus s = MoveNoReplace(sourceFd, row.name, sourceFd, to, {});
-    if (!s.ok()) {
-      fail(i, row, ReasonOf(s.outcome), s.err);
-      if (const int e = journal.Failed(entry, s.err); e != 0) {
-        journalFailed(e);
-        break;
-      }
+    if (announced.id < 0) {
+      fail(i, row, announced.err == ENOENT ? MoveFailReason::SourceMissing : MoveFailReason::MoveFailed,
+           announced.err);
       continue;
     }
-    struct stat after {};
-    const int afterErr = ::fstatat(sourceFd, to.c_str(), &after, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
-    const int e = afterErr != 0 ? afterErr : journal.Done(entry, StampOf(after), s.outcome == MoveOutcome::SameReplaced);
-    if (e != 0) journalFailed(e);
+    const std::string to = row.target + "/" + row.name;
+    const MoveStatus s = MoveExaminedNoReplace(sourceFd, row.name, announced.before, sourceFd, to, {});
+    if (!s.ok()) {
+      fail(i, row, ReasonOf(s.outcome), s.err);
+      journal.Failed(announced.id, s.err);
+      continue;
+    }
+    journal.Done(announced.id, StampAfterMove(sourceFd, to, announced.before, folder.dev, s.outcome),
+                 s.outcome == MoveOutcome::SameReplaced);
     ++report.moved;
     if (folder.line < 0) {
       folder.line = static_cast<long>(report.lines.size());
@@ -319,8 +400,8 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     st.rows.setKind(i, kind::Moved);
     firstChanged = std::min(firstChanged, i);
     lastChanged = i;
-    if (report.journalError != 0) break;
   }
+  announcer.Withdraw();
   if (counted > 0) tellWindow(i == 0 ? 0 : i - 1);
 
   // A folder made by this run that received nothing is not left behind;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -320,8 +321,10 @@ TEST_F(Undo, AnUndoKilledInTheMiddleCanBeFinished) {
   // An undo that took the first file back and was killed before saying so.
   JournalWriter w;
   ASSERT_EQ(w.Reopen(run.path), 0);
-  const JournalEntry& last = run.entries.back();
-  ASSERT_EQ(last.kind, JournalEntry::Kind::Move);
+  auto moveEntry = std::find_if(run.entries.rbegin(), run.entries.rend(),
+                               [](const JournalEntry& e) { return e.kind == JournalEntry::Kind::Move; });
+  ASSERT_NE(moveEntry, run.entries.rend());
+  const JournalEntry& last = *moveEntry;
   w.UndoBegin();
   w.BackBegin(last.id);
   ASSERT_EQ(::rename((S + "/" + last.to).c_str(), (S + "/" + last.from).c_str()), 0);
