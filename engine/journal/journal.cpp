@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <string_view>
 #include <unordered_map>
 
 #include "engine/fs/paths.h"
@@ -43,16 +44,13 @@ std::string FolderPrefix(const std::string& key) {
   return buf;
 }
 
-std::string Escape(const std::string& field) {
-  std::string out;
-  out.reserve(field.size());
+void AppendEscaped(std::string& out, std::string_view field) {
   for (char c : field) {
     if (c == '\t') out += "\\t";
     else if (c == '\n') out += "\\n";
     else if (c == '\\') out += "\\\\";
     else out += c;
   }
-  return out;
 }
 
 // False for a field no writer makes (a lone or unknown escape).
@@ -107,10 +105,36 @@ bool Stamp(const std::vector<std::string>& f, std::size_t at, FileStamp& s) {
          Number(f[at + 3], s.mtimeNs) && Number(f[at + 4], s.ctimeNs);
 }
 
-std::vector<std::string> StampFields(const FileStamp& s) {
-  return {std::to_string(s.dev), std::to_string(s.ino), std::to_string(s.size), std::to_string(s.mtimeNs),
-          std::to_string(s.ctimeNs)};
-}
+
+}  // namespace
+
+// One record being built: its fields joined by tabs, each escaped.
+class JournalRecord {
+ public:
+  explicit JournalRecord(std::string_view tag) { body_ = tag; }
+  JournalRecord& Text(std::string_view field) {
+    body_ += '\t';
+    AppendEscaped(body_, field);
+    return *this;
+  }
+  template <typename T>
+  JournalRecord& Number(T value) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    body_ += '\t';
+    body_.append(buf, r.ptr);
+    return *this;
+  }
+  JournalRecord& Stamp(const FileStamp& s) {
+    return Number(s.dev).Number(s.ino).Number(s.size).Number(s.mtimeNs).Number(s.ctimeNs);
+  }
+  const std::string& body() const { return body_; }
+
+ private:
+  std::string body_;
+};
+
+namespace {
 
 const char* KindName(JournalRunKind k) { return k == JournalRunKind::Move ? "move" : "extract"; }
 
@@ -248,8 +272,8 @@ int JournalWriter::Create(const std::string& dir, JournalRunKind kind, const std
   path_ = JoinPath(dir, FolderPrefix(key) + stamp + kSuffix);
   fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
   if (fd_ < 0) return errno;
-  if (const int e = Write({kMagic, kVersion, KindName(kind), key, std::to_string(now),
-                           std::to_string(::getpid())});
+  if (const int e = Write(JournalRecord(kMagic).Text(kVersion).Text(KindName(kind)).Text(key).Number(now).Number(
+          static_cast<int>(::getpid())));
       e != 0)
     return e;
   // The header reaches the disk before the first move.
@@ -278,15 +302,10 @@ int JournalWriter::Reopen(const std::string& path) {
   return 0;
 }
 
-void JournalWriter::Add(const std::vector<std::string>& fields) {
-  std::string body;
-  for (const std::string& f : fields) {
-    if (&f != &fields.front()) body += '\t';
-    body += Escape(f);
-  }
+void JournalWriter::Add(const JournalRecord& record) {
   char sum[16];
-  std::snprintf(sum, sizeof sum, "\t%08x\n", Checksum(body));
-  pending_ += body;
+  std::snprintf(sum, sizeof sum, "\t%08x\n", Checksum(record.body()));
+  pending_ += record.body();
   pending_ += sum;
 }
 
@@ -308,45 +327,42 @@ int JournalWriter::Flush() {
   return 0;
 }
 
-int JournalWriter::Write(const std::vector<std::string>& fields) {
-  Add(fields);
+int JournalWriter::Write(const JournalRecord& record) {
+  Add(record);
   return Flush();
 }
 
-int JournalWriter::FolderBegin(long id, const std::string& rel) { return Write({"D", std::to_string(id), rel}); }
+int JournalWriter::FolderBegin(long id, const std::string& rel) {
+  return Write(JournalRecord("D").Number(id).Text(rel));
+}
 
 void JournalWriter::MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before) {
-  std::vector<std::string> f = {"M", std::to_string(id), from, to};
-  for (std::string& s : StampFields(before)) f.push_back(std::move(s));
-  Add(f);
+  Add(JournalRecord("M").Number(id).Text(from).Text(to).Stamp(before));
 }
 
 int JournalWriter::Done(long id, const FileStamp& now, bool replaced) {
   didSomething_ = true;
-  std::vector<std::string> f = {"OK", std::to_string(id)};
-  for (std::string& s : StampFields(now)) f.push_back(std::move(s));
-  f.push_back(replaced ? "1" : "0");
-  Add(f);
+  Add(JournalRecord("OK").Number(id).Stamp(now).Number(replaced ? 1 : 0));
   return 0;
 }
 
 int JournalWriter::Failed(long id, int err) {
-  Add({"NO", std::to_string(id), std::to_string(err)});
+  Add(JournalRecord("NO").Number(id).Number(err));
   return 0;
 }
 
 int JournalWriter::UndoBegin() {
-  return Write({"U", std::to_string(RealTimeNs()), std::to_string(::getpid())});
+  return Write(JournalRecord("U").Number(RealTimeNs()).Number(static_cast<int>(::getpid())));
 }
 
-void JournalWriter::BackBegin(long id) { Add({"B", std::to_string(id)}); }
+void JournalWriter::BackBegin(long id) { Add(JournalRecord("B").Number(id)); }
 int JournalWriter::Back(long id) {
-  Add({"BOK", std::to_string(id)});
+  Add(JournalRecord("BOK").Number(id));
   return 0;
 }
 
 int JournalWriter::Left(long id, int reason) {
-  Add({"BNO", std::to_string(id), std::to_string(reason)});
+  Add(JournalRecord("BNO").Number(id).Number(reason));
   return 0;
 }
 

@@ -36,6 +36,8 @@ FileStamp StampOf(const struct stat& st);
 // the kernel before this call is never later than it.
 std::int64_t RealTimeNs();
 
+class JournalRecord;
+
 // $XDG_STATE_HOME/<program>/journals, or ~/.local/state/<program>/journals;
 // "" when neither variable is set.
 std::string JournalDir(const std::string& program);
@@ -92,8 +94,8 @@ class JournalWriter {
   int Close();
 
  private:
-  void Add(const std::vector<std::string>& fields);  // to the records not yet written
-  int Write(const std::vector<std::string>& fields);  // Add, then Flush
+  void Add(const JournalRecord& record);  // to the records not yet written
+  int Write(const JournalRecord& record);  // Add, then Flush
   int fd_ = -1;
   std::string pending_;
   std::string path_;
