@@ -453,7 +453,7 @@ void MainWindow::UndoMove() {
   const std::string listed = st_.listedFolder.get();
   const std::string folder = listed.empty() ? Folder() : listed;
   JournalRun run;
-  if (!LastUndoableRun(st_.journalDir, folder, run)) {
+  if (folder.empty() || !LastUndoableRun(st_.journalDir, folder, run)) {
     Message(std::string(kNothingToUndo) + ": " + folder, "yes", "yes");
     return;
   }
