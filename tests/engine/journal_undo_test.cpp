@@ -132,6 +132,22 @@ TEST_F(Undo, MoveThenUndoGivesBackTheTreeByteForByte) {
   EXPECT_TRUE(NothingToUndo());  // a second undo finds nothing: harmless
 }
 
+// A move onto a byte-identical file takes that file's name; the undo gives
+// both back: the file to its first name, a copy with its mode and time to
+// the name it took.
+TEST_F(Undo, AByteIdenticalFileTheMoveReplacedIsThereAgain) {
+  fs::create_directory(S + "/Y");
+  Add("same.jpg", "Y", 0640);
+  WriteFile(S + "/Y/same.jpg", "bytes of same.jpg", 0640, 1600000000 + 8);
+  const Tree before = Snapshot(S);
+  ASSERT_EQ(Move().moved, 1);
+  ASSERT_FALSE(fs::exists(S + "/same.jpg"));
+  const UndoReport r = UndoLast();
+  EXPECT_EQ(r.back, 1u);
+  EXPECT_TRUE(r.left.empty()) << UndoEndMessage(r);
+  EXPECT_EQ(Snapshot(S), before);
+}
+
 TEST_F(Undo, WhatMayNotGoBackStaysAndIsNamedWithItsReason) {
   struct Case {
     const char* what;
