@@ -10,6 +10,7 @@ folders=100
 engine="$build/bin/bench_move_engine"
 [ -x "$engine" ] || { echo "missing $engine (build target bench_move_engine)" >&2; exit 2; }
 trap 'rm -rf "$work"' EXIT
+export XDG_STATE_HOME="$work/state"  # the move run's journals
 
 # Names k00_00000.jpg .. k99_19999.jpg: the pattern k%% sorts them into k00 .. k99.
 mkdir -p "$work/orig"

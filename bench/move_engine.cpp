@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/journal/journal.h"
 #include "engine/runs/listup.h"
 #include "engine/runs/move_run.h"
 #include "engine/runs/name_sets.h"
@@ -24,6 +25,7 @@ int Main(int argc, char** argv) {
   }
   const std::string folder = argv[1];
   PictrayState st;
+  st.journalDir = JournalDir("pictray");
   NullHost host;
   const auto start = std::chrono::steady_clock::now();
   st.blocks.val3.Start(folder);

@@ -7,14 +7,15 @@ cd "$(dirname "$0")/.."
 
 declare -A may_use=(
   [fs]=""
+  [journal]="fs"
   [settings]="fs"
   [list]="fs"
   [run]="list"
   [names]="settings fs"
   [jpeg]="names settings fs"
-  [dupes]="list settings fs"
+  [dupes]="journal list settings fs"
   [colour]="jpeg names settings fs"
-  [runs]="run colour jpeg names dupes list settings fs"
+  [runs]="run colour jpeg names dupes journal list settings fs"
 )
 
 status=0

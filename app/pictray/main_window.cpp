@@ -36,6 +36,7 @@
 #include "engine/runs/listup.h"
 #include "engine/runs/move_run.h"
 #include "engine/runs/name_sets.h"
+#include "engine/runs/undo_run.h"
 #include "engine/settings/settings_keys.h"
 
 namespace pictray::app {
@@ -78,6 +79,7 @@ MainWindow::MainWindow(const StartOptions& options)
 
   if (!settings_.Open()) Message("設定ファイルを作成できません: " + settings_.store().GRprofile, "err", "err");
   settings_.Share(st_);
+  st_.journalDir = JournalDir("pictray");
   const StartSettings start = settings_.ReadAtStart();
   WinClose = start.WinClose;
 
@@ -221,6 +223,7 @@ void MainWindow::Command(int id, int lparam) {
     case cmd::MenuOpen: OpenFolderDialog(); break;
     case cmd::MenuClear: Command(cmd::ClearList); break;
     case cmd::MenuExit: ExitFromMenu(); break;
+    case cmd::MenuUndoMove: UndoMove(); break;
     case cmd::Grid4: ChooseGrid("4"); break;
     case cmd::Grid8: ChooseGrid("8"); break;
     case cmd::OpenFolderApp3: OpenFolderWithApp3(); break;
@@ -463,6 +466,31 @@ void MainWindow::StartMove() {
     ThreadMakeFoldaAndMove(st_.blocks.val21, st_, *host_, std::move(g));
     host_->RowsChanged(0, 0);
   });
+}
+
+void MainWindow::UndoMove() {
+  if (RefuseWhileRunning()) return;
+  const std::string listed = st_.listedFolder.get();
+  const std::string folder = listed.empty() ? Folder() : listed;
+  JournalRun run;
+  if (folder.empty() || !LastUndoableRun(st_.journalDir, folder, run)) {
+    Message(std::string(kNothingToUndo) + ": " + folder, "yes", "yes");
+    return;
+  }
+  if (Message(UndoQuestion(run), "OK", "NO") != 6) return;
+  st_.blocks.val21.Start(folder);
+  launcher_.Start([this, run = std::move(run), folder](RunRegistry::Guard g) {
+    ThreadUndoMove(st_.blocks.val21, run, *host_, std::move(g));
+    // The rows no longer match the folder: it is listed again.
+    QMetaObject::invokeMethod(this, [this, folder] { ListAgain(folder); }, Qt::QueuedConnection);
+  });
+}
+
+void MainWindow::ListAgain(const std::string& folder) {
+  if (closing_) return;
+  SetFolder(folder);
+  Check(Control::BT02, true);
+  Command(cmd::ListUp);
 }
 
 void MainWindow::ClearList() {

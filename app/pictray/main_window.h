@@ -107,6 +107,8 @@ class MainWindow : public QMainWindow {
   // folder than the listed one `listed`.
   bool RefuseUnlistedFolder(const std::string& listed);
   void ListUp();           // 1002
+  void UndoMove();         // 5020: the listed folder's last move run, after a question
+  void ListAgain(const std::string& folder);
   void NameClassification(int id);  // 1004, 1012, 1013
   void JpegAnalysis(int id);        // 1014, 1022, 1035, 1043, 1045
   void RgbAnalysis(int lparam);      // 1037

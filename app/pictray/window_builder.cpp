@@ -52,6 +52,7 @@ void WindowBuilder::BuildMenu() {
   item(list, "開く（&O）", cmd::MenuOpen);
   item(list, "クリア（&C）", cmd::MenuClear);
   item(list, "検索（&S）", cmd::MenuSearch);
+  item(list, "移動を元に戻す", cmd::MenuUndoMove);
   list->addSeparator();
   item(list, "終了（&X）", cmd::MenuExit);
   QMenu* size = bar->addMenu("サイズ（&S）");

@@ -31,6 +31,7 @@
 #include "app/twinscan/qt_twinscan_host.h"
 #include "engine/dupes/twinscan_profile.h"
 #include "engine/fs/paths.h"
+#include "engine/journal/journal.h"
 #include "engine/runs/twinscan_run.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/program_folders.h"
@@ -155,6 +156,9 @@ void TwinscanWindow::BuildControls() {
   gap(2);
   tool(QStyle::SP_FileIcon, cmd::Clear, QCoreApplication::translate("Twinscan", "clear"));
   clearAction_ = toolbar_->actions().back();
+  gap(1);
+  tool(QStyle::SP_ArrowBack, cmd::UndoExtract, "抽出を元に戻す");
+  undoAction_ = toolbar_->actions().back();
   gap(11);
   tool(QStyle::SP_FileDialogDetailedView, cmd::Properties,
        QCoreApplication::translate("Twinscan", "properties"));
@@ -276,7 +280,8 @@ void TwinscanWindow::Layout() {
 void TwinscanWindow::Command(int id) {
   // While a run works, what would change its table, its lists or its
   // extraction folder waits for its end (the controls are off meanwhile).
-  const bool touchesTheRun = id == cmd::Clear || id == cmd::Extract || id == cmd::OpenSame || id == cmd::Delete;
+  const bool touchesTheRun = id == cmd::Clear || id == cmd::Extract || id == cmd::OpenSame || id == cmd::Delete ||
+                             id == cmd::UndoExtract;
   if (running_ && touchesTheRun) return;
   switch (id) {
     case cmd::Clear:
@@ -301,6 +306,9 @@ void TwinscanWindow::Command(int id) {
       break;
     case cmd::Delete:
       DeleteNow();
+      break;
+    case cmd::UndoExtract:
+      if (ExtractionFolderThere()) StartRun(Job::Undo);
       break;
     case cmd::Quit:
       close();
@@ -348,6 +356,7 @@ void TwinscanWindow::StartRun(Job job) {
   val_.TargetFolda = TargetFolda;
   val_.deleteexe = deleteexe;
   val_.programDir = programDir_;
+  val_.journalDir = JournalDir("twinscan");
   val_.MoveSoon = BT01->isChecked();
   val_.DeleteSoon = BT42->isChecked();
   val_.pause = std::chrono::milliseconds(100);
@@ -361,6 +370,7 @@ void TwinscanWindow::StartRun(Job job) {
   ShowRunState();
   auto run = job == Job::AutoRun  ? ThreadTwinscanAutoRun
              : job == Job::Extract ? ThreadTwinscanExtract
+             : job == Job::Undo    ? ThreadTwinscanUndo
                                    : ThreadTwinscanDelete;
   worker_ = std::thread([this, run] { run(val_, *host_); });
 }
@@ -373,6 +383,7 @@ void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
   // After an extraction BT41 and BT42 stay off while there is no folder to
   // open or delete; a refused one changed nothing.
   if (job_ == Job::Extract) sameButtonsOn_ = end.refused || IsFolder(samedir);
+  if (job_ == Job::Undo) sameButtonsOn_ = ExtractionFolderThere();
   ShowRunState();
   // A question answered while closing says nothing about the user's wish.
   if (end.quit && !closing_) close();
@@ -393,7 +404,10 @@ void TwinscanWindow::ShowRunState() {
   BT41->setEnabled(!running_ && sameButtonsOn_);
   BT42->setEnabled(!running_ && sameButtonsOn_);
   clearAction_->setEnabled(!running_);
+  undoAction_->setEnabled(!running_ && ExtractionFolderThere());
 }
+
+bool TwinscanWindow::ExtractionFolderThere() const { return !samedir.empty() && IsFolder(samedir); }
 
 int TwinscanWindow::Message(const std::string& text, const std::string& caption1,
                             const std::string& caption2) {

@@ -36,6 +36,7 @@ inline constexpr int Delete = 2024;    // BT42
 inline constexpr int Quit = 2025;      // BT43
 inline constexpr int Stop = 2026;      // BT44
 inline constexpr int OpenFiles = 3003;
+inline constexpr int UndoExtract = 3010;  // 抽出を元に戻す
 }  // namespace cmd
 
 class TwinscanWindow : public QMainWindow {
@@ -72,6 +73,7 @@ class TwinscanWindow : public QMainWindow {
   FileTableModel* model() const { return model_; }
   QTableWidget* resultList() const { return LV02; }
   QLabel* countLabel() const { return ST01; }
+  QAction* undoAction() const { return undoAction_; }
   QPushButton* button(int id) const;
 
  protected:
@@ -83,7 +85,7 @@ class TwinscanWindow : public QMainWindow {
 
  private:
   // What a run does once its block is filled; the window does not wait for it.
-  enum class Job { AutoRun, Extract, Delete };
+  enum class Job { AutoRun, Extract, Delete, Undo };
 
   void BuildControls();
   void Layout();
@@ -100,6 +102,8 @@ class TwinscanWindow : public QMainWindow {
   void FinishRun();
   // Enables the controls as a working run, or none, allows.
   void ShowRunState();
+  // The folder of the last extraction is still there, so it can be taken back.
+  bool ExtractionFolderThere() const;
 
   std::string programDir_;
   std::unique_ptr<QtTwinscanHost> host_;
@@ -124,6 +128,7 @@ class TwinscanWindow : public QMainWindow {
   QPushButton* BT43 = nullptr;
   QPushButton* BT44 = nullptr;
   QAction* clearAction_ = nullptr;
+  QAction* undoAction_ = nullptr;  // on while the extraction folder is there
   bool autoRunTimerStarted_ = false;  // timer 5000 runs once
 };
 

@@ -12,6 +12,7 @@
 #include "cli/common/tab_fields.h"
 #include "cli/pictray/cli_host.h"
 #include "cli/pictray/cli_steps.h"
+#include "cli/common/undo_commands.h"
 #include "engine/runs/listup.h"
 #include "engine/settings/settings_store.h"
 
@@ -19,7 +20,8 @@ namespace pictray::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pictray-cli [--ini FILE] [--select LIST] [--answer clear|keep] FOLDER [STEP ...]";
+    "usage: pictray-cli [--ini FILE] [--select LIST] [--answer clear|keep] FOLDER [STEP ...]"
+    " | [--ini FILE] --undo FOLDER | --undo-list FOLDER";
 
 constexpr const char* kHelp =
     "Lists FOLDER as Pictray's list-up does, applies each STEP in order, and prints one\n"
@@ -42,7 +44,15 @@ constexpr const char* kHelp =
     "move (move the files into their target folders; the result lines and every file\n"
     "left in place go to standard error).\n"
     "\n"
-    "Exit status: 0 done; 1 a step or the move failed, or another move run holds the\n"
+    "  --undo FOLDER       take back the last move run of FOLDER that is not taken back yet:\n"
+    "                      each file returns while it is still the file that was moved and\n"
+    "                      its first name is free; prints one line per file left, with why\n"
+    "  --undo-list FOLDER  the move runs of FOLDER that can still be taken back, newest first:\n"
+    "                      time, kind, files to take back, journal\n"
+    "Journals are kept in $XDG_STATE_HOME/pictray/journals (or ~/.local/state/...), the last\n"
+    "50 runs per folder.\n"
+    "\n"
+    "Exit status: 0 done; 1 a step, the move or the undo failed or left files, or another run holds the\n"
     "folder; 2 bad arguments or a step that is not available.\n";
 
 // Step handlers of the engine's modules, asked in order.
@@ -63,6 +73,7 @@ int Fail(const std::string& message) {
 
 struct Options {
   std::string ini, select, answer = "keep", folder;
+  std::string undo, undoList;  // the folder of --undo / --undo-list
   std::vector<std::string> steps;
   bool help = false;
 };
@@ -84,6 +95,10 @@ bool ParseArgs(int argc, char** argv, Options* o, std::string* error) {
       return true;
     } else if (a == "--ini") {
       if (!value(&o->ini)) return false;
+    } else if (a == "--undo") {
+      if (!value(&o->undo)) return false;
+    } else if (a == "--undo-list") {
+      if (!value(&o->undoList)) return false;
     } else if (a == "--select") {
       if (!value(&o->select)) return false;
     } else if (a == "--answer") {
@@ -101,6 +116,13 @@ bool ParseArgs(int argc, char** argv, Options* o, std::string* error) {
     } else {
       break;
     }
+  }
+  if (!o->undo.empty() || !o->undoList.empty()) {
+    if (i < argc || (!o->undo.empty() && !o->undoList.empty())) {
+      *error = "--undo and --undo-list take one folder and nothing else";
+      return false;
+    }
+    return true;
   }
   if (i >= argc) {
     *error = "no folder given";
@@ -184,7 +206,11 @@ int Main(int argc, char** argv) {
     std::cout << kUsage << "\n\n" << kHelp;
     return 0;
   }
+  const std::string journals = JournalDir("pictray");
+  if (!o.undoList.empty()) return PrintUndoList(journals, o.undoList, std::cout);
+  if (!o.undo.empty()) return UndoLastRun(journals, o.undo, std::cout, std::cerr, "pictray-cli");
   PictrayState st;
+  st.journalDir = journals;
   if (!OpenSettings(o.ini, st, &error)) return Fail(error);
   if (!ApplySelection(o.select, st.flags, &error)) return Fail(error);
   CliHost host(o.answer == "clear" ? 6 : 7, std::cerr);

@@ -1,4 +1,4 @@
-// twinscan-cli [--extract [--dry-run]] FOLDER
+// twinscan-cli [--extract [--dry-run]] FOLDER | --undo FOLDER | --undo-list FOLDER
 // Runs Twinscan's automatic run on FOLDER (list, key, sort, group) and prints
 // the table (file, folda, filename, size, sameno, firstfile). With --extract
 // the surplus copies are moved; --dry-run stops right before the first
@@ -8,6 +8,9 @@
 #include <cstring>
 #include <string>
 
+#include <iostream>
+
+#include "cli/common/undo_commands.h"
 #include "cli/twinscan/cli_host.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/runs/twinscan_run.h"
@@ -16,7 +19,9 @@ namespace {
 
 using namespace pictray::dupes;
 
-constexpr const char* kUsage = "usage: twinscan-cli [--extract [--dry-run]] FOLDER\n";
+constexpr const char* kUsage =
+    "usage: twinscan-cli [--extract [--dry-run]] FOLDER\n"
+    "       twinscan-cli --undo FOLDER | --undo-list FOLDER\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -30,6 +35,12 @@ int Help() {
       "file, folda, filename, size, sameno, firstfile, separated by tabs.\n"
       "  --extract   move every surplus copy into a new same... folder inside FOLDER\n"
       "  --dry-run   with --extract: say what would be moved, change nothing\n"
+      "  --undo FOLDER       take back the last extraction of FOLDER: each copy returns while it\n"
+      "                      is still the file that was moved and its name is free; prints\n"
+      "                      \"back N\" and one line per file left, with why\n"
+      "  --undo-list FOLDER  the extractions of FOLDER that can still be taken back\n"
+      "Journals are kept in $XDG_STATE_HOME/twinscan/journals (or ~/.local/state/...), the last\n"
+      "50 runs per folder.\n"
       "In every field printed, a tab, a line feed and a backslash are written as \\t, \\n and \\\\.\n"
       "Exit status: 0 done; 1 a copy could not be moved, or another run is moving files of FOLDER\n"
       "(nothing is moved then); 2 bad arguments, or FOLDER cannot be read as a folder.\n",
@@ -99,6 +110,11 @@ void PrintExtraction(const ExtractResult& res, bool dryRun) {
 int main(int argc, char** argv) {
   bool extract = false, dryRun = false;
   std::string folder;
+  const std::string journals = pictray::JournalDir("twinscan");
+  if (argc == 3 && std::strcmp(argv[1], "--undo") == 0)
+    return pictray::cli::UndoLastRun(journals, argv[2], std::cout, std::cerr, "twinscan-cli");
+  if (argc == 3 && std::strcmp(argv[1], "--undo-list") == 0)
+    return pictray::cli::PrintUndoList(journals, argv[2], std::cout);
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
       return Help();
@@ -118,6 +134,7 @@ int main(int argc, char** argv) {
   val.TargetFolda = folder;
   val.MoveSoon = extract;
   val.dryRun = dryRun;
+  val.journalDir = journals;
   // The table printed leaves out the keys, so only keys that decide order or
   // groups are read.
   val.keyEveryFile = false;
@@ -137,6 +154,9 @@ int main(int argc, char** argv) {
                  res.lockError == EWOULDBLOCK ? pictray::kFolderBusy : std::strerror(res.lockError));
     return 1;
   }
+  if (res.journalError != 0)
+    std::fprintf(stderr, "twinscan-cli: the journal %s: %s\n", Field(res.journalPath).c_str(),
+                 std::strerror(res.journalError));
   PrintExtraction(res, dryRun);
-  return res.failed > 0 ? 1 : 0;
+  return res.failed > 0 || res.journalError != 0 ? 1 : 0;
 }

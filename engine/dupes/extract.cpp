@@ -13,6 +13,7 @@
 #include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
 #include "engine/fs/unique_fd.h"
+#include "engine/journal/journal.h"
 
 namespace pictray::dupes {
 namespace {
@@ -23,15 +24,6 @@ constexpr int kMaxFolderSuffix = 1000;
 // rename sets it.
 bool SameInodeAndData(const FileIdentity& a, const FileIdentity& b) {
   return a.dev == b.dev && a.ino == b.ino && a.size == b.size && a.mtimeNs == b.mtimeNs;
-}
-
-// The regular file at `name` in `dirfd`, not following links; false when
-// there is none.
-bool StatRegular(int dirfd, const std::string& name, FileIdentity& id) {
-  struct stat st {};
-  if (::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) return false;
-  id = IdentityOf(st);
-  return true;
 }
 
 std::size_t FindLine(const std::vector<SameResultLine>& lines, const std::string& folda) {
@@ -71,19 +63,29 @@ Check CheckAgainstKept(int dirfd, const std::string& name, const FileIdentity& i
 struct Destination {
   int dirfd = -1;      // the source folder
   std::string name;    // of the extraction folder; its final name once made
+  JournalWriter* journal = nullptr;
+  long nextEntry = 0;
+  int journalError = 0;
   bool made = false;
   std::set<std::string> surplusMade;  // surplus folders made in it
+
+  // A folder made between its journal records.
+  int MakeDir(const std::string& rel) {
+    const int e = MakeFolderJournalled(*journal, nextEntry++, dirfd, rel, journalError);
+    return journalError != 0 ? journalError : e;
+  }
 
   // Makes the extraction folder and the surplus folder `folda` when missing.
   // Returns 0 or an errno.
   int Prepare(const std::string& folda) {
     if (!made) {
-      if (const int e = MakeOwnFolder(dirfd, name, name); e != 0) return e;
+      const MakeDirFn makeDir = [this](const std::string& rel) { return MakeDir(rel); };
+      if (const int e = MakeOwnFolder(dirfd, name, name, makeDir); e != 0) return e;
       made = true;
     }
     if (surplusMade.count(folda)) return 0;
     // The folder is new, so an existing surplus folder is not ours.
-    if (::mkdirat(dirfd, (name + "/" + folda).c_str(), 0777) != 0) return errno;
+    if (const int e = MakeDir(name + "/" + folda); e != 0) return e;
     surplusMade.insert(folda);
     return 0;
   }
@@ -91,19 +93,38 @@ struct Destination {
 
 // Moves the verified copy `r` to `to` (relative to the source folder) if it
 // is still the file that was listed, and records it as moved.
+// The move is written to the journal (entry `entry`) before it is made and
+// marked right after; `journalError` tells that a record failed.
 SurplusOutcome::Kind MoveVerified(int dirfd, const FileRec& r, const std::string& to, MovedFile& moved,
-                                  std::string& reason) {
-  FileIdentity now;
-  if (!StatRegular(dirfd, r.filename, now) || now != r.identity) return SurplusOutcome::Kind::Changed;
-  if (const int e = RenameNoReplace(dirfd, r.filename, dirfd, to); e != 0) {
-    reason = std::strerror(e);
+                                  std::string& reason, JournalWriter& journal, long entry, int& journalError) {
+  struct stat before {};
+  if (::fstatat(dirfd, r.filename.c_str(), &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode) ||
+      IdentityOf(before) != r.identity)
+    return SurplusOutcome::Kind::Changed;
+  journal.MoveBegin(entry, r.filename, to, StampOf(before));
+  if ((journalError = journal.Flush()) != 0) {
+    reason = std::strerror(journalError);
     return SurplusOutcome::Kind::Failed;
   }
-  if (StatRegular(dirfd, to, moved.identity) && SameInodeAndData(moved.identity, r.identity))
-    return SurplusOutcome::Kind::Moved;
+  if (const int e = RenameNoReplace(dirfd, r.filename, dirfd, to); e != 0) {
+    reason = std::strerror(e);
+    journalError = journal.Failed(entry, e);
+    return SurplusOutcome::Kind::Failed;
+  }
+  struct stat after {};
+  if (::fstatat(dirfd, to.c_str(), &after, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(after.st_mode)) {
+    moved.identity = IdentityOf(after);
+    if (SameInodeAndData(moved.identity, r.identity)) {
+      journalError = journal.Done(entry, StampOf(after));
+      return SurplusOutcome::Kind::Moved;
+    }
+  }
   // Another file took the name between the look and the rename: it goes back.
-  if (const int e = RenameNoReplace(dirfd, to, dirfd, r.filename); e != 0)
+  if (const int e = RenameNoReplace(dirfd, to, dirfd, r.filename); e != 0) {
     reason = std::string("left in the extraction folder: ") + std::strerror(e);
+  } else {
+    journalError = journal.Failed(entry, EEXIST);
+  }
   return SurplusOutcome::Kind::Changed;
 }
 
@@ -170,27 +191,33 @@ void FindForeign(const std::string& base, const std::set<std::string>& expected,
 
 std::string SameFolderName(const TimeStamp& t) { return "same" + t.Text(); }
 
-int MakeOwnFolder(int dirfd, const std::string& name, std::string& made) {
+int MakeOwnFolder(int dirfd, const std::string& name, std::string& made, const MakeDirFn& makeDir) {
   const std::string base = name;
   for (int n = 1; n <= kMaxFolderSuffix; ++n) {
     const std::string candidate = n == 1 ? base : base + "_" + std::to_string(n);
-    if (::mkdirat(dirfd, candidate.c_str(), 0777) == 0) {
+    const int e = makeDir ? makeDir(candidate) : ::mkdirat(dirfd, candidate.c_str(), 0777) == 0 ? 0 : errno;
+    if (e == 0) {
       made = candidate;
       return 0;
     }
-    if (errno != EEXIST) return errno;
+    if (e != EEXIST) return e;
   }
   return EEXIST;
 }
 
 ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,
-                               const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb,
-                               AbortFlag abort) {
+                               const std::string& journalDir, const TimeStamp& now, bool dryRun,
+                               const ExtractCallbacks& cb, AbortFlag abort) {
   ExtractResult res;
   FolderLock lock;
   if (!dryRun && (res.lockError = lock.TryLock(folder)) != 0) return res;
+  JournalWriter journal;
+  if (!dryRun && (res.journalError = journal.Create(journalDir, JournalRunKind::Extract, folder)) != 0) {
+    res.journalPath = journalDir;
+    return res;
+  }
   const UniqueFd dirfd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  Destination dest{dirfd.get(), SameFolderName(now), false, {}};
+  Destination dest{dirfd.get(), SameFolderName(now), &journal, 0, 0, false, {}};
 
   std::vector<std::size_t> surplusRows;
   for (std::size_t i = 0; i < lpData.size(); ++i)
@@ -201,6 +228,11 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
   for (std::size_t k = 0; k < surplusRows.size(); ++k) {
     if (Aborted(abort)) {
       res.aborted = true;
+      break;
+    }
+    if (dest.journalError != 0) {
+      res.journalError = dest.journalError;
+      res.journalPath = journal.path();
       break;
     }
     if (cb.progress) cb.progress(static_cast<int>((k * 100 + 100) / surplusRows.size()));
@@ -220,7 +252,8 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
         out.kind = SurplusOutcome::Kind::Failed;
         out.reason = std::strerror(e);
       } else {
-        out.kind = MoveVerified(dirfd.get(), r, to, moved, out.reason);
+        out.kind = MoveVerified(dirfd.get(), r, to, moved, out.reason, journal, dest.nextEntry++,
+                                dest.journalError);
       }
       moved.to = JoinPath(folder, to);
       if (out.kind == SurplusOutcome::Kind::Moved) res.moved.push_back(moved);
@@ -246,6 +279,14 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
   // A folder that kept something (a copy that could not go back) stays named.
   if (dest.made && (res.movedCount > 0 || ::unlinkat(dirfd.get(), dest.name.c_str(), AT_REMOVEDIR) != 0))
     res.samedir = JoinPath(folder, dest.name) + "/";
+  if (dest.journalError != 0 && res.journalError == 0) {
+    res.journalError = dest.journalError;
+    res.journalPath = journal.path();
+  }
+  if (const int e = journal.Close(); e != 0 && res.journalError == 0) {
+    res.journalError = e;
+    res.journalPath = journal.path();
+  }
   return res;
 }
 

@@ -31,6 +31,10 @@ struct ExtractResult {
   // 0, or why nothing was done: EWOULDBLOCK while another run moves files of
   // the folder, else the errno of opening the folder for its lock.
   int lockError = 0;
+  // The journal could not be made (nothing was moved) or written (the
+  // extraction stopped there): its errno and path.
+  int journalError = 0;
+  std::string journalPath;
 };
 
 struct ExtractCallbacks {
@@ -42,10 +46,14 @@ struct ExtractCallbacks {
 // "same" followed by year, month, day, hour, minute and millisecond.
 std::string SameFolderName(const TimeStamp& t);
 
+// Makes one folder (relative to the source folder); 0 or an errno.
+using MakeDirFn = std::function<int(const std::string& rel)>;
+
 // Makes the folder `name` in `dirfd`, or name_2, name_3, ... while the name
 // is taken: an existing folder is never taken over. Returns 0 with the name
-// made in `made`, or an errno.
-int MakeOwnFolder(int dirfd, const std::string& name, std::string& made);
+// made in `made`, or an errno. `makeDir` makes each candidate (mkdirat when
+// not given).
+int MakeOwnFolder(int dirfd, const std::string& name, std::string& made, const MakeDirFn& makeDir = {});
 
 // Moves every surplus copy of `lpData` (a grouped table of `folder`) into
 // folder/same.../<folda>/, where same... is a folder made for this
@@ -54,10 +62,12 @@ int MakeOwnFolder(int dirfd, const std::string& name, std::string& made);
 // replace anything. Folders are made only for files that are moved; with
 // `dryRun` nothing on disk changes and the result says what would be moved.
 // The folder's move lock is held throughout; while another run holds it,
-// nothing is done and lockError says so. Once `abort` is set no further copy
-// is taken up.
+// nothing is done and lockError says so. Every folder made and every copy
+// moved is written to a journal in `journalDir` first and marked right
+// after, so that the extraction can be taken back; without a journal
+// nothing moves. Once `abort` is set no further copy is taken up.
 ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,
-                               const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb,
+                               const std::string& journalDir, const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb,
                                AbortFlag abort = nullptr);
 
 

@@ -338,6 +338,11 @@ MoveStatus MoveNoReplace(int srcDir, const std::string& src, int dstDir, const s
   struct stat s0;
   if (!Lstat(srcDir, src, s0))
     return Status(errno == ENOENT ? MoveOutcome::SourceMissing : MoveOutcome::Failed, errno);
+  return MoveExaminedNoReplace(srcDir, src, s0, dstDir, dst, options);
+}
+
+MoveStatus MoveExaminedNoReplace(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
+                                 const std::string& dst, const MoveOptions& options) {
   if (S_ISDIR(s0.st_mode)) return Status(MoveOutcome::SourceIsFolder);
   const int e = RenameNoReplace(srcDir, src, dstDir, dst);
   if (e == 0) return Status(MoveOutcome::Moved);

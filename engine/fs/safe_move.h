@@ -33,6 +33,11 @@ struct MoveOptions {
 MoveStatus MoveNoReplace(int srcDir, const std::string& src, int dstDir, const std::string& dst,
                          const MoveOptions& options);
 
+// MoveNoReplace of a file the caller has just examined (lstat, `s0`): one
+// look fewer per file for runs that look at each file anyway.
+MoveStatus MoveExaminedNoReplace(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
+                                 const std::string& dst, const MoveOptions& options);
+
 // Rename that fails with EEXIST instead of replacing; where the file system
 // has no such rename, link and unlink do the same. Returns 0 or an errno.
 int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to);

@@ -65,6 +65,7 @@ inline constexpr int MenuDisplaySettings = 5007;
 inline constexpr int MenuProperties = 5008;
 inline constexpr int MenuHelp = 5010;
 inline constexpr int MenuSearch = 5012;
+inline constexpr int MenuUndoMove = 5020;  // 移動を元に戻す
 inline constexpr int Grid4 = 5101;
 inline constexpr int Grid8 = 5102;
 inline constexpr int AppsChanged = 5103;

@@ -56,6 +56,9 @@ struct PictrayState {
   std::string profile;    // working copy of the settings
   std::string GRprofile;  // the settings file
   std::string programDir;
+  // Where the move run keeps its journals (the user's state folder); the
+  // front end sets it before any move, and a move without it does nothing.
+  std::string journalDir;
   int SortBit = 0;
   // The thumbnail library's MakeMinImage as the front end resolved it (the
   // type MakeMinImageFn of engine/colour); set before any run starts. The

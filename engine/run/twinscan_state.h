@@ -16,6 +16,7 @@ struct TwinscanBlock {
   std::string TargetFolda;  // the source folder
   std::string deleteexe;    // the deleter (erasekit)
   std::string programDir;   // where the deleter runs
+  std::string journalDir;   // where extractions keep their journals (the user's state folder)
   bool MoveSoon = false;    // BT01 on: the automatic run extracts after grouping
   bool DeleteSoon = false;  // BT42 on: ... and then deletes the extraction folder
   // false: only the keys that decide the order or the groups are read (the

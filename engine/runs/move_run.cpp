@@ -14,6 +14,7 @@
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
+#include "engine/journal/journal.h"
 #include "engine/names/folda_name.h"
 #include "engine/settings/settings_keys.h"
 
@@ -54,12 +55,16 @@ MoveFailReason ReasonOf(MoveOutcome o) {
 struct TargetFolder {
   bool ready = false;
   bool created = false;
+  dev_t dev = 0;  // a file from another device is copied, not renamed
   MoveFailReason reason = MoveFailReason::FolderNotCreated;
   int err = 0;
   long line = -1;  // its LV02 line, once a file arrived
 };
 
-TargetFolder OpenTargetFolder(int sourceFd, const std::string& target) {
+// The folder is made between two journal records (entry `id`), so that an
+// undo takes it away again; `journalErr` tells that a record failed.
+TargetFolder OpenTargetFolder(int sourceFd, const std::string& target, JournalWriter& journal, long id,
+                              int& journalErr) {
   TargetFolder f;
   struct stat st;
   if (::fstatat(sourceFd, target.c_str(), &st, 0) != 0) {
@@ -67,14 +72,17 @@ TargetFolder OpenTargetFolder(int sourceFd, const std::string& target) {
       f.err = errno;
       return f;
     }
-    if (::mkdirat(sourceFd, target.c_str(), 0777) == 0) {
+    f.err = MakeFolderJournalled(journal, id, sourceFd, target, journalErr);
+    if (journalErr != 0) return f;
+    if (f.err == 0) {
       f.ready = f.created = true;
+      if (::fstatat(sourceFd, target.c_str(), &st, 0) == 0) f.dev = st.st_dev;
       return f;
     }
-    f.err = errno;
-    if (errno != EEXIST || ::fstatat(sourceFd, target.c_str(), &st, 0) != 0) return f;
+    if (f.err != EEXIST || ::fstatat(sourceFd, target.c_str(), &st, 0) != 0) return f;
   }
   f.ready = S_ISDIR(st.st_mode);
+  f.dev = st.st_dev;
   if (!f.ready) {
     f.reason = MoveFailReason::TargetNotFolder;
     return f;
@@ -88,6 +96,88 @@ TargetFolder OpenTargetFolder(int sourceFd, const std::string& target) {
   return f;
 }
 
+// Moves go into the journal a batch ahead: one write announces the moves of
+// the next rows, each with the file's look, before any of them is made, so
+// the journal costs one write per batch rather than per file. The look is
+// also the one the move itself starts from.
+class MoveAnnouncer {
+ public:
+  static constexpr std::size_t kAhead = 256;
+
+  struct Move {
+    long id = -1;  // -1: the file could not be looked at (err)
+    int err = 0;
+    struct stat before {};
+  };
+
+  MoveAnnouncer(const FileList& rows, int sourceFd, JournalWriter& journal, long& nextEntry)
+      : rows_(rows), sourceFd_(sourceFd), journal_(journal), nextEntry_(nextEntry) {}
+
+  // The announced move of row `i`, announcing the next batch first when `i`
+  // is past the last one. Returns 0 or the errno of writing the journal.
+  int Take(std::size_t i, Move& move) {
+    if (i >= announcedTo_)
+      if (const int e = Announce(i); e != 0) return e;
+    const auto it = ahead_.find(i);
+    if (it == ahead_.end()) {
+      move = {-1, ENOENT, {}};
+      return 0;
+    }
+    move = it->second;
+    ahead_.erase(it);
+    return 0;
+  }
+
+  // Moves announced and then not made (a folder that could not be made,
+  // the run stopped) are marked as not made.
+  void Withdraw() {
+    for (const auto& [row, move] : ahead_)
+      if (move.id >= 0) journal_.Failed(move.id, ECANCELED);
+    ahead_.clear();
+  }
+
+ private:
+  int Announce(std::size_t from) {
+    std::size_t r = from, count = 0;
+    for (; r < rows_.ListMax() && count < kAhead; ++r) {
+      const Row row = rows_.row(r);
+      if (row.kind.empty() || row.kind == kind::Moved || row.target.empty() || !IsSafeFolderName(row.target) ||
+          !IsSafeFolderName(row.name))
+        continue;
+      Move& m = ahead_[r];
+      ++count;
+      if (::fstatat(sourceFd_, row.name.c_str(), &m.before, AT_SYMLINK_NOFOLLOW) != 0) {
+        m.err = errno;
+        continue;
+      }
+      m.id = nextEntry_++;
+      journal_.MoveBegin(m.id, row.name, row.target + "/" + row.name, StampOf(m.before));
+    }
+    announcedTo_ = r;
+    return journal_.Flush();
+  }
+
+  const FileList& rows_;
+  int sourceFd_;
+  JournalWriter& journal_;
+  long& nextEntry_;
+  std::size_t announcedTo_ = 0;
+  std::map<std::size_t, Move> ahead_;
+};
+
+// Where a moved file is now, as the journal keeps it. A rename keeps all
+// but the change time, which it sets no later than now; a copy to another
+// device is a new file, looked at.
+FileStamp StampAfterMove(int sourceFd, const std::string& to, const struct stat& before, dev_t folderDev,
+                         MoveOutcome outcome) {
+  FileStamp after = StampOf(before);
+  after.ctimeNs = RealTimeNs();
+  if (before.st_dev == folderDev && outcome == MoveOutcome::Moved) return after;
+  struct stat st {};
+  if (::fstatat(sourceFd, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) after = StampOf(st);
+  return after;
+}
+
 }  // namespace
 
 std::string MoveFailureText(const MoveFailure& f) {
@@ -98,6 +188,9 @@ std::string MoveFailureText(const MoveFailure& f) {
 
 std::string MoveEndMessage(const MoveReport& report) {
   std::string text = kMoveEnd;
+  if (report.journalError != 0)
+    text += ": 移動の記録を書けないため止めました: " + report.journalPath + " (" +
+            std::strerror(report.journalError) + ")";
   if (report.failures.empty()) return text;
   std::map<MoveFailReason, int> byReason;
   for (const MoveFailure& f : report.failures) ++byReason[f.reason];
@@ -194,8 +287,25 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     host.MessageBox1Q(std::string(kFolderBusy) + ": " + S, "err", "err");
     return report;
   }
+  JournalWriter journal;
+  if (const int e = journal.Create(st.journalDir, JournalRunKind::Move, S); e != 0) {
+    report.refused = true;
+    report.journalError = e;
+    report.journalPath = st.journalDir;
+    host.SetStatusText(1, "");
+    host.ShowControl(Control::GRST01, false);
+    host.MessageBox1Q("移動の記録を作成できないため移動しません: " + st.journalDir + " (" + std::strerror(e) + ")",
+                      "err", "err");
+    return report;
+  }
+  long nextEntry = 0;
+  auto journalFailed = [&](int e) {
+    report.journalError = e;
+    report.journalPath = journal.path();
+  };
   const int sourceFd = ::open(S.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   const int sourceErr = sourceFd < 0 ? errno : 0;
+  MoveAnnouncer announcer(st.rows, sourceFd, journal, nextEntry);
   std::unordered_map<std::string, TargetFolder> folders;
 
   // The window is told at most once per percent, so a large folder does
@@ -247,16 +357,37 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     }
     auto [it, added] = folders.try_emplace(row.target);
     TargetFolder& folder = it->second;
-    if (added) folder = OpenTargetFolder(sourceFd, row.target);
+    if (added) {
+      int journalErr = 0;
+      folder = OpenTargetFolder(sourceFd, row.target, journal, nextEntry++, journalErr);
+      if (journalErr != 0) {
+        journalFailed(journalErr);
+        break;
+      }
+    }
     if (!folder.ready) {
       fail(i, row, folder.reason, folder.err);
       continue;
     }
-    const MoveStatus s = MoveNoReplace(sourceFd, row.name, sourceFd, row.target + "/" + row.name, {});
-    if (!s.ok()) {
-      fail(i, row, ReasonOf(s.outcome), s.err);
+    MoveAnnouncer::Move announced;
+    if (const int e = announcer.Take(i, announced); e != 0) {
+      journalFailed(e);
+      break;
+    }
+    if (announced.id < 0) {
+      fail(i, row, announced.err == ENOENT ? MoveFailReason::SourceMissing : MoveFailReason::MoveFailed,
+           announced.err);
       continue;
     }
+    const std::string to = row.target + "/" + row.name;
+    const MoveStatus s = MoveExaminedNoReplace(sourceFd, row.name, announced.before, sourceFd, to, {});
+    if (!s.ok()) {
+      fail(i, row, ReasonOf(s.outcome), s.err);
+      journal.Failed(announced.id, s.err);
+      continue;
+    }
+    journal.Done(announced.id, StampAfterMove(sourceFd, to, announced.before, folder.dev, s.outcome),
+                 s.outcome == MoveOutcome::SameReplaced);
     ++report.moved;
     if (folder.line < 0) {
       folder.line = static_cast<long>(report.lines.size());
@@ -270,6 +401,7 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     firstChanged = std::min(firstChanged, i);
     lastChanged = i;
   }
+  announcer.Withdraw();
   if (counted > 0) tellWindow(i == 0 ? 0 : i - 1);
 
   // A folder made by this run that received nothing is not left behind;
@@ -277,11 +409,12 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   for (const auto& [target, folder] : folders)
     if (folder.created && folder.line < 0) ::unlinkat(sourceFd, target.c_str(), AT_REMOVEDIR);
   if (sourceFd >= 0) ::close(sourceFd);
+  if (const int e = journal.Close(); e != 0 && report.journalError == 0) journalFailed(e);
 
   if (!report.aborted) host.SetProgress(Control::PR01, 0);
   host.DeselectAll();
-  if (!report.lines.empty() || !report.failures.empty()) {
-    const char* button = report.failures.empty() ? "yes" : "err";
+  if (!report.lines.empty() || !report.failures.empty() || report.journalError != 0) {
+    const char* button = report.failures.empty() && report.journalError == 0 ? "yes" : "err";
     host.MessageBox1Q(MoveEndMessage(report), button, button);
   }
   if (!report.lines.empty()) host.ShowControl(Control::BT21, true);

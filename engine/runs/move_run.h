@@ -41,6 +41,10 @@ struct MoveReport {
   std::vector<MoveFailure> failures;  // files left where they were
   bool aborted = false;
   bool refused = false;  // another run was moving files of this folder; nothing was done
+  // The journal could not be made (nothing was moved) or written (the run
+  // stopped there): its errno and path.
+  int journalError = 0;
+  std::string journalPath;
 };
 
 // One line per failure: "name -> target: reason".
@@ -66,7 +70,9 @@ void PrepareMove(RunHost& host, PictrayState& st, const std::string& S);
 // that cannot be moved stay where they are and are listed in the report and
 // the end message. Rows already "M" are not moved again. The run holds the
 // source folder's lock throughout; when another run holds it, nothing is
-// moved and the run says so. `guard` is the run's registration, taken by
+// moved and the run says so. Each move is written to a journal in
+// st.journalDir before it is made and marked right after, so that the run
+// can be taken back; without a journal nothing moves. `guard` is the run's registration, taken by
 // whoever started it and held until the run returns.
 MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& host,
                                   RunRegistry::Guard guard);

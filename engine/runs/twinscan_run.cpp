@@ -9,6 +9,8 @@
 
 #include "engine/dupes/deleter.h"
 #include "engine/fs/folder_lock.h"
+#include "engine/fs/paths.h"
+#include "engine/runs/undo_run.h"
 
 namespace pictray {
 namespace {
@@ -126,7 +128,7 @@ bool Extract(Work& w, const std::vector<FileRec>& table) {
     w.host.SetResultLine(index, line);
   };
   const ExtractResult& r = w.report.extraction.emplace(dupes::MakeFoldaAndMove(
-      table, w.val.TargetFolda, TimeStamp::Now(), w.val.dryRun, cb, &w.val.abort));
+      table, w.val.TargetFolda, w.val.journalDir, TimeStamp::Now(), w.val.dryRun, cb, &w.val.abort));
   if (r.lockError != 0) {
     // Nothing was done: the earlier extraction folder stays the current one.
     w.report.end.refused = true;
@@ -135,8 +137,19 @@ bool Extract(Work& w, const std::vector<FileRec>& table) {
           "err", "err");
     return false;
   }
+  if (r.journalError != 0 && r.movedCount == 0 && r.samedir.empty()) {
+    w.report.end.refused = true;
+    w.Ask("抽出の記録を作成できないため抽出しません: " + r.journalPath + " (" + std::strerror(r.journalError) + ")",
+          "err", "err");
+    return false;
+  }
   w.report.end.samedir = r.samedir;
   w.report.end.moved = r.moved;
+  if (r.journalError != 0) {
+    w.Ask("抽出の記録を書けないため止めました: " + r.journalPath + " (" + std::strerror(r.journalError) + ")",
+          "err", "err");
+    return false;
+  }
   if (r.aborted) w.report.end.aborted = true;
   return !r.aborted;
 }
@@ -238,6 +251,42 @@ void ExtractSteps(Work& w) {
   w.ResetProgress();
 }
 
+void UndoSteps(Work& w) {
+  JournalRun run;
+  if (!LastUndoableRun(w.val.journalDir, w.val.TargetFolda, run)) {
+    w.Ask("元に戻せる抽出はありません", "yes", "yes");
+    return;
+  }
+  if (w.Ask(UndoQuestion(run), "元に戻す", "しない") != 6) return;
+  w.host.SetProgress(TwinscanBar::PR02, 0);
+  int shown = 0;
+  UndoCallbacks cb;
+  cb.progress = [&](std::size_t done, std::size_t total) {
+    const int position = static_cast<int>(done * 100 / total);
+    if (position == shown) return;
+    shown = position;
+    w.host.SetProgress(TwinscanBar::PR02, position);
+  };
+  const UndoReport report = UndoRun(run, cb, &w.val.abort);
+  if (report.aborted) w.report.end.aborted = true;
+  const bool clean = report.left.empty() && report.error == 0;
+  w.Ask(UndoEndMessage(report), clean ? "yes" : "err", clean ? "yes" : "err");
+  // The copies that went back are no longer the extraction's.
+  TwinscanEnd& end = w.report.end;
+  if (!end.samedir.empty() && !IsFolder(end.samedir)) {
+    end.samedir.clear();
+    end.moved.clear();
+  }
+  std::erase_if(end.moved, [](const dupes::MovedFile& m) { return !PathExists(m.to); });
+  w.host.ClearResultLines();
+  int openError = 0;
+  const std::vector<FileRec> table = ListFolder(w, openError);
+  w.host.SetTable(table);
+  w.kenbuf = std::to_string(table.size());
+  w.host.SetCountText(w.kenbuf);
+  w.ResetProgress();
+}
+
 void DeleteSteps(Work& w) {
   if (w.Ask("抽出フォルダの削除を実行しますか？", "削除する", "しない") == 6) DeletionSequence(w);
 }
@@ -263,6 +312,12 @@ TwinscanReport ThreadTwinscanAutoRun(TwinscanBlock& val, TwinscanHost& host) {
 TwinscanReport ThreadTwinscanExtract(TwinscanBlock& val, TwinscanHost& host) {
   Work w(val, host);
   ExtractSteps(w);
+  return Finish(w);
+}
+
+TwinscanReport ThreadTwinscanUndo(TwinscanBlock& val, TwinscanHost& host) {
+  Work w(val, host);
+  UndoSteps(w);
   return Finish(w);
 }
 

@@ -32,6 +32,12 @@ TwinscanReport ThreadTwinscanAutoRun(TwinscanBlock& val, TwinscanHost& host);
 // Extracts the surplus copies of val.lpData and says where they went.
 TwinscanReport ThreadTwinscanExtract(TwinscanBlock& val, TwinscanHost& host);
 
+// Asks whether to take back the last extraction of val.TargetFolda (from
+// val.journalDir); on yes, takes it back, says what was left and why, and
+// lists the folder again. The end keeps the extraction folder only while it
+// is still there.
+TwinscanReport ThreadTwinscanUndo(TwinscanBlock& val, TwinscanHost& host);
+
 // Asks whether to delete the extraction folder val.samedir; on yes, checks
 // it, has the deleter take it away and lists the folder again.
 TwinscanReport ThreadTwinscanDelete(TwinscanBlock& val, TwinscanHost& host);

@@ -143,6 +143,38 @@ class RunsTest : public QObject {
     }
   }
 
+  // The list menu takes the last move back after naming how many files go
+  // back, lists the folder again, and then has nothing more to take back.
+  void undoMenuTakesTheMoveBackAndListsTheFolderAgain() {
+    QTemporaryDir programDir, folder, state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    for (const char* n : {"a.jpg", "b.txt"}) {
+      QFile f(folder.filePath(n));
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(n);
+    }
+    BoxAnswerer boxes;
+    auto w = StartPictray(programDir);
+    ListUp(*w, boxes, folder.path());
+    qobject_cast<QAbstractButton*>(w->control(Control::BT06))->click();
+    qobject_cast<QAbstractButton*>(w->control(Control::BT01))->click();
+    WaitFor(*w, boxes, "移動処理終了");
+    const QDir::Filters all = QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot;
+    QCOMPARE(QDir(folder.path()).entryList(all), (QStringList{"jpg", "txt"}));
+
+    const int before = boxes.texts.size();
+    w->Command(cmd::MenuUndoMove);
+    WaitFor(*w, boxes, "元に戻しました: 2件");
+    QVERIFY(boxes.texts.value(before).endsWith(QString::fromUtf8("の移動（2件）を元に戻しますか？")));
+    QCOMPARE(QDir(folder.path()).entryList(all), (QStringList{"a.jpg", "b.txt"}));
+    QTRY_VERIFY(boxes.texts.count("Listup終了") == 2 && !w->state().runs.Active());
+    QCOMPARE(w->fileListModel()->rowCount(), 2);
+    QCOMPARE(w->state().rows.kind(0), std::string());
+
+    w->Command(cmd::MenuUndoMove);
+    QCOMPARE(boxes.texts.last(), QString::fromUtf8("元に戻せる移動はありません: ") + folder.path());
+  }
+
   // With the move chained, an analysis hands its results to the move, which
   // is not refused as a second run.
   void chainedMoveFollowsAnAnalysis() {

@@ -67,7 +67,7 @@ class WindowBuilderTest : public QObject {
     for (QAction* menu : window.menuBar()->actions())
       for (QAction* item : menu->menu()->actions())
         if (!item->isSeparator()) item->trigger();
-    QCOMPARE(sent, (QList<int>{cmd::MenuOpen, cmd::MenuClear, cmd::MenuSearch, cmd::MenuExit, cmd::Grid4,
+    QCOMPARE(sent, (QList<int>{cmd::MenuOpen, cmd::MenuClear, cmd::MenuSearch, cmd::MenuUndoMove, cmd::MenuExit, cmd::Grid4,
                                cmd::Grid8, cmd::MenuAnalysisSettings, cmd::MenuDisplaySettings,
                                cmd::MenuProperties, cmd::MenuHelp}));
     sent.clear();

@@ -137,6 +137,31 @@ class TwinscanTest : public QObject {
     QVERIFY(fs::exists(s.src.path() + "/c.jpg"));
   }
 
+  // The extraction is taken back while its folder is there; the folder is
+  // listed again and the button goes off with the folder.
+  void undoTakesTheExtractionBackWhileItsFolderIsThere() {
+    Setup s("MoveSoon=1\n");
+    TempDir state;
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.path()));
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    QVERIFY(!w.undoAction()->isEnabled());
+    w.show();
+    QTRY_VERIFY(!w.samedir.empty());
+    QTRY_VERIFY(!w.running());
+    QVERIFY(w.undoAction()->isEnabled());
+    QCOMPARE(w.undoAction()->text(), QString::fromUtf8("抽出を元に戻す"));
+    w.undoAction()->trigger();
+    QTRY_VERIFY(!w.running());
+    QCOMPARE(boxes.texts.size(), 2);
+    QVERIFY(boxes.texts[0].endsWith(QString::fromUtf8("の抽出（1件）を元に戻しますか？")));
+    QCOMPARE(boxes.texts[1], QString::fromUtf8("元に戻しました: 1件"));
+    QVERIFY(s.SameFolders().empty());
+    QVERIFY(w.samedir.empty());
+    QVERIFY(!w.undoAction()->isEnabled());
+    QCOMPARE(w.model()->rowCount(), 3);
+  }
+
   void moveSoonAndDeleteSoonTrashTheCopiesAndOfferToEnd() {
     Setup s("MoveSoon=1\nDeleteSoon=1\n");
     BoxAnswerer boxes;

@@ -15,12 +15,14 @@
 
 #include "engine/dupes/dupes.h"
 #include "engine/dupes/extract.h"
+#include "tests/support/journal_home.h"
 #include "tests/support/temp_dir.h"
 
 namespace pictray::dupes {
 namespace {
 
 using pictray::testing::TempDir;
+using pictray::testing::TestJournals;
 namespace fs = std::filesystem;
 
 const TimeStamp kWhen{2024, 3, 5, 14, 7, 45};
@@ -139,7 +141,7 @@ TEST(DupesGroup, EverySetOfIdenticalFilesInARunIsGroupedWhereverItStands) {
     }
     EXPECT_EQ(sameno, c.sameno) << c.contents;
     EXPECT_EQ(kept, c.kept) << c.contents;
-    const ExtractResult res = MakeFoldaAndMove(t, dir.path(), kWhen, false, {});
+    const ExtractResult res = MakeFoldaAndMove(t, dir.path(), TestJournals(), kWhen, false, {});
     EXPECT_EQ(res.differs + res.changed + res.failed, 0) << c.contents;
     for (const FileRec& r : t)
       EXPECT_EQ(fs::exists(res.samedir + r.folda + "/" + r.filename), r.sameno != "0") << r.path;
@@ -178,7 +180,7 @@ TEST(DupesExtract, ThreeCopiesEndInOneSurplusFolderCountingTwo) {
   std::vector<int> progress;
   std::size_t lineCalls = 0;
   ExtractResult res = MakeFoldaAndMove(
-      t, dir.path(), kWhen, false,
+      t, dir.path(), TestJournals(), kWhen, false,
       {[&](int p) { progress.push_back(p); }, [&](std::size_t, const SameResultLine&) { ++lineCalls; }});
   EXPECT_EQ(res.movedCount, 2);
   EXPECT_EQ(res.failed + res.differs + res.changed, 0);
@@ -202,7 +204,7 @@ TEST(DupesExtract, NothingToMoveLeavesNoFolder) {
   TempDir dir;
   dir.Write("a.jpg", "one");
   dir.Write("b.jpg", "two");
-  ExtractResult res = MakeFoldaAndMove(Grouped(dir.path()), dir.path(), kWhen, false, {});
+  ExtractResult res = MakeFoldaAndMove(Grouped(dir.path()), dir.path(), TestJournals(), kWhen, false, {});
   EXPECT_EQ(res.samedir, "");
   EXPECT_TRUE(res.lines.empty());
   EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
@@ -216,7 +218,7 @@ TEST(DupesExtract, PairDifferingInTheMiddleStays) {
   int copies = 0;
   for (const FileRec& r : t) copies += r.sameno == "1";
   ASSERT_EQ(copies, 0);  // same key, but the bytes tell them apart
-  ExtractResult res = MakeFoldaAndMove(t, dir.path(), kWhen, false, {});
+  ExtractResult res = MakeFoldaAndMove(t, dir.path(), TestJournals(), kWhen, false, {});
   EXPECT_EQ(res.differs, 0);
   EXPECT_EQ(res.movedCount, 0);
   EXPECT_EQ(res.samedir, "");
@@ -230,7 +232,7 @@ TEST(DupesExtract, DryRunReportsTheMovesAndChangesNothing) {
   dir.Write("a.jpg", Big('x'));
   dir.Write("b.jpg", Big('x'));
   dir.Write("c.jpg", Big('z'));
-  ExtractResult res = MakeFoldaAndMove(Grouped(dir.path()), dir.path(), kWhen, true, {});
+  ExtractResult res = MakeFoldaAndMove(Grouped(dir.path()), dir.path(), TestJournals(), kWhen, true, {});
   EXPECT_EQ(res.movedCount, 1);
   EXPECT_EQ(res.differs, 0);
   EXPECT_EQ(res.samedir, "");
@@ -250,7 +252,7 @@ TEST(DupesExtract, CopyChangedSinceListingStays) {
       struct timespec times[2] = {{0, UTIME_OMIT}, {12345, 0}};
       ASSERT_EQ(::utimensat(AT_FDCWD, r.path.c_str(), times, 0), 0);
     }
-  ExtractResult res = MakeFoldaAndMove(t, dir.path(), kWhen, false, {});
+  ExtractResult res = MakeFoldaAndMove(t, dir.path(), TestJournals(), kWhen, false, {});
   EXPECT_EQ(res.changed, 1);
   EXPECT_EQ(res.movedCount, 0);
   EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
@@ -262,7 +264,7 @@ TEST(DupesExtract, FailedMovesCountAsFailedAndReplaceNothing) {
   const std::string longName(255, 'k');
   dir.Write(longName, "abc");
   dir.Write("z", "abc");
-  ExtractResult res = MakeFoldaAndMove(InNameOrder(dir.path()), dir.path(), kWhen, false, {});
+  ExtractResult res = MakeFoldaAndMove(InNameOrder(dir.path()), dir.path(), TestJournals(), kWhen, false, {});
   EXPECT_EQ(res.failed, 1);
   EXPECT_EQ(res.movedCount, 0);
   EXPECT_TRUE(res.lines.empty());
@@ -280,7 +282,7 @@ TEST(DupesExtract, ExtractionAlwaysMakesAFolderOfItsOwn) {
   fs::create_directories(dir.path() + "/same20243514745/a_same");
   dir.Write("same20243514745/a_same/b.jpg", "earlier");
   dir.Write("same20243514745_2", "a file");
-  ExtractResult res = MakeFoldaAndMove(InNameOrder(dir.path()), dir.path(), kWhen, false, {});
+  ExtractResult res = MakeFoldaAndMove(InNameOrder(dir.path()), dir.path(), TestJournals(), kWhen, false, {});
   EXPECT_EQ(res.movedCount, 1);
   EXPECT_EQ(res.samedir, dir.path() + "/same20243514745_3/");
   EXPECT_EQ(Slurp(res.samedir + "a_same/b.jpg"), "abc");
@@ -298,7 +300,7 @@ TEST(DupesExtract, ACopyRewrittenAfterGroupingStays) {
     dir.Write("b.jpg", Big('x'));
     const std::vector<FileRec> t = InNameOrder(dir.path());
     RewriteKeepingTime(dir.path() + "/b.jpg", rewrite);
-    const ExtractResult res = MakeFoldaAndMove(t, dir.path(), kWhen, false, {});
+    const ExtractResult res = MakeFoldaAndMove(t, dir.path(), TestJournals(), kWhen, false, {});
     EXPECT_EQ(res.changed, 1);
     EXPECT_EQ(res.movedCount, 0);
     EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
@@ -332,7 +334,7 @@ TEST(DupesExtract, DeletionIsRefusedWhenAKeptFileOrACopyChanged) {
     TempDir dir;
     dir.Write("a.jpg", Big('x'));
     dir.Write("b.jpg", Big('x'));
-    const ExtractResult res = MakeFoldaAndMove(InNameOrder(dir.path()), dir.path(), kWhen, false, {});
+    const ExtractResult res = MakeFoldaAndMove(InNameOrder(dir.path()), dir.path(), TestJournals(), kWhen, false, {});
     ASSERT_EQ(res.moved.size(), 1u);
     c.change(dir.path(), res.samedir);
     std::vector<std::pair<Kind, std::string>> found;
@@ -357,13 +359,13 @@ TEST(DupesExtract, EveryLongStepStopsBeforeItsNextFileOnceAborted) {
   for (const FileRec& r : t) EXPECT_EQ(r.sameno, "") << r.filename;
 
   const std::vector<FileRec> grouped = InNameOrder(dir.path());
-  const ExtractResult stopped = MakeFoldaAndMove(grouped, dir.path(), kWhen, false, {}, &stop);
+  const ExtractResult stopped = MakeFoldaAndMove(grouped, dir.path(), TestJournals(), kWhen, false, {}, &stop);
   EXPECT_TRUE(stopped.aborted);
   EXPECT_EQ(stopped.movedCount, 0);
   EXPECT_EQ(stopped.samedir, "");
   EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
 
-  const ExtractResult res = MakeFoldaAndMove(grouped, dir.path(), kWhen, false, {});
+  const ExtractResult res = MakeFoldaAndMove(grouped, dir.path(), TestJournals(), kWhen, false, {});
   ASSERT_EQ(res.moved.size(), 1u);
   const std::vector<DeleteProblem> problems = CheckBeforeDelete(res.samedir, res.moved, &stop);
   ASSERT_EQ(problems.size(), 1u);

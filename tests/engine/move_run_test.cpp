@@ -29,6 +29,7 @@ class MoveRun : public ::testing::Test {
     S = dir.path() + "/src";
     fs::create_directory(S);
     st.profile = dir.path() + "/work.ini";
+    st.journalDir = dir.path() + "/journals";
   }
   // A listed file with its target and kind; the file holds its own name.
   void Add(const std::string& name, const std::string& target, const std::string& k,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/runs/twinscan_run.h"
+#include "tests/support/journal_home.h"
 #include "tests/support/recording_twinscan_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -18,6 +19,7 @@ namespace {
 using dupes::FileRec;
 using testing::RecordingTwinscanHost;
 using testing::TempDir;
+using testing::TestJournals;
 namespace fs = std::filesystem;
 
 // Where a host sets the run's abort flag, as the stop control does while
@@ -87,6 +89,7 @@ TEST(TwinscanRun, ListsSortsGroupsAndExtractsShowingEachTable) {
   TwinscanBlock val;
   val.TargetFolda = d.path();
   val.MoveSoon = true;
+  val.journalDir = TestJournals();
   RecordingTwinscanHost host;
   const TwinscanReport r = ThreadTwinscanAutoRun(val, host);
 
@@ -127,6 +130,8 @@ TEST(TwinscanRun, TheStopControlEndsTheRunBetweenFiles) {
     TwinscanBlock val;
     val.TargetFolda = d.path();
     val.MoveSoon = true;
+  val.journalDir = TestJournals();
+    val.journalDir = TestJournals();
     val.DeleteSoon = true;
     StoppingHost host(val.abort, c.at);
     ThreadTwinscanAutoRun(val, host);
@@ -169,6 +174,8 @@ TEST(TwinscanRun, DeletionAsksDeletesAndListsAgain) {
     TwinscanBlock val;
     val.TargetFolda = d.path();
     val.MoveSoon = true;
+  val.journalDir = TestJournals();
+    val.journalDir = TestJournals();
     RecordingTwinscanHost extracting;
     ThreadTwinscanAutoRun(val, extracting);
     val.samedir = extracting.ends.at(0).samedir;

@@ -1,0 +1,50 @@
+// --undo and --undo-list of both command lines: take back the last run that
+// moved files of a folder, or list the runs that can still be taken back.
+#pragma once
+
+#include <cstring>
+#include <ostream>
+#include <string>
+
+#include "cli/common/tab_fields.h"
+#include "engine/journal/undo.h"
+
+namespace pictray::cli {
+
+// One line per run of `folder` that can still be taken back, newest first:
+// start time, "move" or "extract", files to take back, journal. Returns 0.
+inline int PrintUndoList(const std::string& journals, const std::string& folder, std::ostream& out) {
+  ForEachJournalOf(journals, folder, [&](const JournalRun& run) {
+    if (run.Undoable())
+      out << RunTimeText(run) << '\t' << (run.kind == JournalRunKind::Move ? "move" : "extract") << '\t'
+          << run.ToTakeBack() << '\t' << EscapeField(run.path) << '\n';
+    return true;
+  });
+  return 0;
+}
+
+// Takes back the last run of `folder`: "back N", then one line per thing
+// left, "left <where it is> <first name> <why>". Returns 0 when all went
+// back (or there was nothing to take back), 1 otherwise.
+inline int UndoLastRun(const std::string& journals, const std::string& folder, std::ostream& out,
+                       std::ostream& err, const std::string& program) {
+  JournalRun run;
+  if (!LastUndoableRun(journals, folder, run)) {
+    err << program << ": nothing to take back in " << EscapeField(folder) << '\n';
+    return 0;
+  }
+  const UndoReport report = UndoRun(run, {}, nullptr);
+  if (report.refused) {
+    err << program << ": " << EscapeField(UndoEndMessage(report)) << '\n';
+    return 1;
+  }
+  out << "back\t" << report.back << '\n';
+  for (const UndoLeft& l : report.left)
+    out << "left\t" << EscapeField(l.path) << '\t' << EscapeField(l.origin) << '\t'
+        << EscapeField(UndoReasonText(l.reason)) << (l.err != 0 ? std::string(" (") + std::strerror(l.err) + ")" : "")
+        << '\n';
+  if (report.error != 0) err << program << ": " << EscapeField(UndoEndMessage(report)) << '\n';
+  return report.left.empty() && report.error == 0 ? 0 : 1;
+}
+
+}  // namespace pictray::cli

@@ -1,0 +1,485 @@
+#include "engine/journal/journal.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <string_view>
+#include <unordered_map>
+
+#include "engine/fs/paths.h"
+#include "engine/fs/unique_fd.h"
+
+namespace pictray {
+namespace {
+
+constexpr const char* kMagic = "PJ";
+constexpr const char* kVersion = "1";
+constexpr const char* kSuffix = ".journal";
+
+std::int64_t Nanoseconds(const struct timespec& t) {
+  return static_cast<std::int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+
+std::uint32_t Checksum(const std::string& text) {
+  std::uint32_t h = 2166136261u;
+  for (unsigned char c : text) h = (h ^ c) * 16777619u;
+  return h;
+}
+
+// The journals of one folder share this name prefix.
+std::string FolderPrefix(const std::string& key) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : key) h = (h ^ c) * 1099511628211ull;
+  char buf[24];
+  std::snprintf(buf, sizeof buf, "%016llx-", static_cast<unsigned long long>(h));
+  return buf;
+}
+
+void AppendEscaped(std::string& out, std::string_view field) {
+  for (char c : field) {
+    if (c == '\t') out += "\\t";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\\') out += "\\\\";
+    else out += c;
+  }
+}
+
+// False for a field no writer makes (a lone or unknown escape).
+bool Unescape(const std::string& field, std::string& out) {
+  out.clear();
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\') {
+      out += field[i];
+      continue;
+    }
+    if (++i == field.size()) return false;
+    if (field[i] == 't') out += '\t';
+    else if (field[i] == 'n') out += '\n';
+    else if (field[i] == '\\') out += '\\';
+    else return false;
+  }
+  return true;
+}
+
+template <typename T>
+bool Number(const std::string& text, T& value) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size();
+}
+
+// The fields of one line, checksum verified; false for a damaged line.
+bool SplitLine(const std::string& line, std::vector<std::string>& fields) {
+  const std::size_t tab = line.rfind('\t');
+  if (tab == std::string::npos) return false;
+  std::uint32_t sum = 0;
+  const std::string sumText = line.substr(tab + 1);
+  if (sumText.size() != 8) return false;
+  const auto [end, ec] = std::from_chars(sumText.data(), sumText.data() + 8, sum, 16);
+  if (ec != std::errc() || end != sumText.data() + 8) return false;
+  const std::string body = line.substr(0, tab);
+  if (Checksum(body) != sum) return false;
+  fields.clear();
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t next = body.find('\t', start);
+    std::string field;
+    if (!Unescape(body.substr(start, next == std::string::npos ? std::string::npos : next - start), field))
+      return false;
+    fields.push_back(std::move(field));
+    if (next == std::string::npos) return true;
+    start = next + 1;
+  }
+}
+
+bool Stamp(const std::vector<std::string>& f, std::size_t at, FileStamp& s) {
+  return f.size() >= at + 5 && Number(f[at], s.dev) && Number(f[at + 1], s.ino) && Number(f[at + 2], s.size) &&
+         Number(f[at + 3], s.mtimeNs) && Number(f[at + 4], s.ctimeNs);
+}
+
+
+}  // namespace
+
+// One record being built: its fields joined by tabs, each escaped.
+class JournalRecord {
+ public:
+  explicit JournalRecord(std::string_view tag) { body_ = tag; }
+  JournalRecord& Text(std::string_view field) {
+    body_ += '\t';
+    AppendEscaped(body_, field);
+    return *this;
+  }
+  template <typename T>
+  JournalRecord& Number(T value) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    body_ += '\t';
+    body_.append(buf, r.ptr);
+    return *this;
+  }
+  JournalRecord& Stamp(const FileStamp& s) {
+    return Number(s.dev).Number(s.ino).Number(s.size).Number(s.mtimeNs).Number(s.ctimeNs);
+  }
+  const std::string& body() const { return body_; }
+
+ private:
+  std::string body_;
+};
+
+namespace {
+
+const char* KindName(JournalRunKind k) { return k == JournalRunKind::Move ? "move" : "extract"; }
+
+int MakeFolders(const std::string& dir) {
+  for (std::size_t slash = 1; slash != std::string::npos;) {
+    slash = dir.find('/', slash + 1);
+    const std::string part = dir.substr(0, slash);
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+  }
+  return IsFolder(dir) ? 0 : ENOTDIR;
+}
+
+// The names in `dir` starting with `prefix` and ending in ".journal".
+std::vector<std::string> JournalNames(const std::string& dir, const std::string& prefix) {
+  std::vector<std::string> names;
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return names;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string n = e->d_name;
+    if (n.starts_with(prefix) && n.ends_with(kSuffix)) names.push_back(n);
+  }
+  ::closedir(d);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Removes the oldest journals of the folder `key` beyond the number kept.
+void Prune(const std::string& dir, const std::string& key) {
+  const std::vector<std::string> names = JournalNames(dir, FolderPrefix(key));
+  if (names.size() <= kJournalsKept) return;
+  for (std::size_t i = 0; i + kJournalsKept < names.size(); ++i) {
+    JournalRun run;
+    const std::string path = JoinPath(dir, names[i]);
+    // A journal of another folder whose name shares the prefix is not ours.
+    if (ReadJournal(path, run) && run.valid && run.folder != key) continue;
+    ::unlink(path.c_str());
+  }
+}
+
+void ApplyRecord(const std::vector<std::string>& f, JournalRun& run,
+                 std::unordered_map<long, std::size_t>& byId) {
+  const std::string& tag = f[0];
+  long id = 0;
+  if (tag == "U") {
+    ++run.undos;
+    return;
+  }
+  if (f.size() < 2 || !Number(f[1], id)) {
+    ++run.badLines;
+    return;
+  }
+  if (tag == "D" && f.size() == 3) {
+    JournalEntry e;
+    e.kind = JournalEntry::Kind::Folder;
+    e.id = id;
+    e.to = f[2];
+    byId[id] = run.entries.size();
+    run.entries.push_back(std::move(e));
+    return;
+  }
+  if (tag == "M" && f.size() == 9) {
+    JournalEntry e;
+    e.id = id;
+    e.from = f[2];
+    e.to = f[3];
+    if (!Stamp(f, 4, e.before)) {
+      ++run.badLines;
+      return;
+    }
+    byId[id] = run.entries.size();
+    run.entries.push_back(std::move(e));
+    return;
+  }
+  const auto it = byId.find(id);
+  if (it == byId.end()) {
+    ++run.badLines;
+    return;
+  }
+  JournalEntry& e = run.entries[it->second];
+  if (tag == "OK") {
+    e.state = JournalEntry::State::Done;
+    if (f.size() == 8) {
+      Stamp(f, 2, e.after);
+      e.replaced = f[7] == "1";
+    }
+  } else if (tag == "NO") {
+    e.state = JournalEntry::State::Failed;
+  } else if (tag == "B") {
+    e.undo = JournalEntry::Undo::Pending;
+  } else if (tag == "BOK") {
+    e.undo = JournalEntry::Undo::Back;
+  } else if (tag == "BNO") {
+    e.undo = JournalEntry::Undo::Left;
+    if (f.size() == 3) Number(f[2], e.leftReason);
+  } else {
+    ++run.badLines;
+  }
+}
+
+}  // namespace
+
+std::int64_t RealTimeNs() {
+  struct timespec t {};
+  ::clock_gettime(CLOCK_REALTIME, &t);
+  return Nanoseconds(t);
+}
+
+FileStamp StampOf(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+          static_cast<std::int64_t>(st.st_size), Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)};
+}
+
+std::string JournalDir(const std::string& program) {
+  const char* state = ::getenv("XDG_STATE_HOME");
+  if (state && state[0] == '/') return JoinPath(JoinPath(state, program), "journals");
+  const char* home = ::getenv("HOME");
+  if (home && home[0] == '/') return JoinPath(JoinPath(home, ".local/state/" + program), "journals");
+  return "";
+}
+
+std::string JournalFolderKey(const std::string& folder) {
+  char resolved[PATH_MAX];
+  std::string key = ::realpath(folder.c_str(), resolved) ? std::string(resolved) : AbsolutePath(folder);
+  while (key.size() > 1 && key.back() == '/') key.pop_back();
+  return key;
+}
+
+int JournalWriter::Create(const std::string& dir, JournalRunKind kind, const std::string& folder) {
+  if (dir.empty()) return ENOENT;
+  if (const int e = MakeFolders(dir); e != 0) return e;
+  const std::string key = JournalFolderKey(folder);
+  const std::int64_t now = RealTimeNs();
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%020lld-%d", static_cast<long long>(now), static_cast<int>(::getpid()));
+  path_ = JoinPath(dir, FolderPrefix(key) + stamp + kSuffix);
+  fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
+  if (fd_ < 0) return errno;
+  if (const int e = Write(JournalRecord(kMagic).Text(kVersion).Text(KindName(kind)).Text(key).Number(now).Number(
+          static_cast<int>(::getpid())));
+      e != 0)
+    return e;
+  // The header reaches the disk before the first move.
+  if (::fdatasync(fd_) != 0) return errno;
+  dir_ = dir;
+  key_ = key;
+  return 0;
+}
+
+JournalWriter::~JournalWriter() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int JournalWriter::Reopen(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+  if (fd < 0) return errno;
+  fd_ = fd;
+  path_ = path;
+  didSomething_ = true;  // an existing journal is never removed here
+  // A record cut off by a kill gets its own line, so it cannot spoil the next.
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return errno;
+  char last = '\n';
+  if (st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) != 1) return errno;
+  if (last != '\n' && ::write(fd, "\n", 1) != 1) return errno ? errno : EIO;
+  return 0;
+}
+
+void JournalWriter::Add(const JournalRecord& record) {
+  char sum[16];
+  std::snprintf(sum, sizeof sum, "\t%08x\n", Checksum(record.body()));
+  pending_ += record.body();
+  pending_ += sum;
+}
+
+int JournalWriter::Flush() {
+  if (fd_ < 0) return EBADF;
+  // O_APPEND: whole records land at the end, or a prefix of them when the
+  // disk is full; the reader ignores such a prefix.
+  std::size_t done = 0;
+  while (done < pending_.size()) {
+    const ssize_t n = ::write(fd_, pending_.data() + done, pending_.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    done += static_cast<std::size_t>(n);
+  }
+  pending_.clear();
+  return 0;
+}
+
+int JournalWriter::Write(const JournalRecord& record) {
+  Add(record);
+  return Flush();
+}
+
+int JournalWriter::FolderBegin(long id, const std::string& rel) {
+  return Write(JournalRecord("D").Number(id).Text(rel));
+}
+
+void JournalWriter::MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before) {
+  Add(JournalRecord("M").Number(id).Text(from).Text(to).Stamp(before));
+}
+
+int JournalWriter::Done(long id, const FileStamp& now, bool replaced) {
+  didSomething_ = true;
+  Add(JournalRecord("OK").Number(id).Stamp(now).Number(replaced ? 1 : 0));
+  return 0;
+}
+
+int JournalWriter::Failed(long id, int err) {
+  Add(JournalRecord("NO").Number(id).Number(err));
+  return 0;
+}
+
+int JournalWriter::UndoBegin() {
+  return Write(JournalRecord("U").Number(RealTimeNs()).Number(static_cast<int>(::getpid())));
+}
+
+void JournalWriter::BackBegin(long id) { Add(JournalRecord("B").Number(id)); }
+int JournalWriter::Back(long id) {
+  Add(JournalRecord("BOK").Number(id));
+  return 0;
+}
+
+int JournalWriter::Left(long id, int reason) {
+  Add(JournalRecord("BNO").Number(id).Number(reason));
+  return 0;
+}
+
+int JournalWriter::Close() {
+  if (fd_ < 0) return 0;
+  int e = Flush();
+  if (::fdatasync(fd_) != 0 && e == 0) e = errno;
+  if (::close(fd_) != 0 && e == 0) e = errno;
+  fd_ = -1;
+  // A run that moved nothing leaves nothing to undo; one that did makes
+  // room for itself.
+  if (!didSomething_ && ::unlink(path_.c_str()) != 0 && e == 0) e = errno;
+  if (didSomething_ && !dir_.empty()) Prune(dir_, key_);
+  return e;
+}
+
+int MakeFolderJournalled(JournalWriter& journal, long id, int dirFd, const std::string& rel, int& journalErr) {
+  if ((journalErr = journal.FolderBegin(id, rel)) != 0) return journalErr;
+  if (::mkdirat(dirFd, rel.c_str(), 0777) != 0) {
+    const int e = errno;
+    journalErr = journal.Failed(id, e);
+    return e;
+  }
+  struct stat st {};
+  if (::fstatat(dirFd, rel.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) st = {};
+  journalErr = journal.Done(id, StampOf(st));
+  return 0;
+}
+
+std::size_t JournalRun::ToTakeBack() const {
+  std::size_t n = 0;
+  for (const JournalEntry& e : entries)
+    if (e.kind == JournalEntry::Kind::Move && e.state != JournalEntry::State::Failed &&
+        (e.undo == JournalEntry::Undo::None || e.undo == JournalEntry::Undo::Pending))
+      ++n;
+  return n;
+}
+
+bool JournalRun::Undoable() const {
+  return std::any_of(entries.begin(), entries.end(), [](const JournalEntry& e) {
+    return e.state != JournalEntry::State::Failed &&
+           (e.undo == JournalEntry::Undo::None || e.undo == JournalEntry::Undo::Pending);
+  });
+}
+
+JournalRun ParseJournal(const std::string& bytes) {
+  JournalRun run;
+  std::unordered_map<long, std::size_t> byId;
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  bool first = true;
+  while (start < bytes.size()) {
+    const std::size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) {
+      ++run.badLines;  // the last record, cut off
+      break;
+    }
+    const std::string line = bytes.substr(start, end - start);
+    start = end + 1;
+    if (line.empty()) continue;  // the line feed added after a cut-off record
+    if (!SplitLine(line, fields)) {
+      ++run.badLines;
+      if (first) return run;
+      continue;
+    }
+    if (first) {
+      first = false;
+      if (fields.size() != 6 || fields[0] != kMagic || fields[1] != kVersion ||
+          (fields[2] != "move" && fields[2] != "extract") || !Number(fields[4], run.timeNs))
+        return run;
+      run.kind = fields[2] == "move" ? JournalRunKind::Move : JournalRunKind::Extract;
+      run.folder = fields[3];
+      run.valid = true;
+      continue;
+    }
+    ApplyRecord(fields, run, byId);
+  }
+  return run;
+}
+
+bool ReadJournal(const std::string& path, JournalRun& run) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  UniqueFd in(fd);
+  std::string bytes;
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) break;
+    bytes.append(buf, static_cast<std::size_t>(n));
+  }
+  run = ParseJournal(bytes);
+  run.path = path;
+  return true;
+}
+
+void ForEachJournalOf(const std::string& dir, const std::string& folder,
+                      const std::function<bool(JournalRun&)>& visit) {
+  const std::string key = JournalFolderKey(folder);
+  const std::vector<std::string> names = JournalNames(dir, FolderPrefix(key));
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    JournalRun run;
+    if (ReadJournal(JoinPath(dir, *it), run) && run.valid && run.folder == key && !visit(run)) return;
+  }
+}
+
+std::vector<JournalRun> JournalsOf(const std::string& dir, const std::string& folder) {
+  std::vector<JournalRun> runs;
+  ForEachJournalOf(dir, folder, [&](JournalRun& run) {
+    runs.push_back(std::move(run));
+    return true;
+  });
+  return runs;
+}
+
+}  // namespace pictray

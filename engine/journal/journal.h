@@ -1,0 +1,154 @@
+// The journal of a run that moves files: written before each move and marked
+// right after it, one line per record, so that a run killed at any point
+// still tells which files went where. Journals live in the user's state
+// folder, one file per run, never inside the folders that were sorted.
+//
+// A line is tab-separated fields, then a tab and the line's checksum; tab,
+// line feed and backslash inside a field are written as \t, \n and \\, every
+// other byte as it is. A line that does not end in a line feed, or whose
+// checksum does not match, is a record cut off by a kill and is ignored.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pictray {
+
+// How many journals are kept per folder; older ones are removed when a new
+// run begins.
+inline constexpr std::size_t kJournalsKept = 50;
+
+enum class JournalRunKind { Move, Extract };
+
+// What identifies a file: the inode it is, its size and its two times.
+struct FileStamp {
+  std::uint64_t dev = 0, ino = 0;
+  std::int64_t size = 0, mtimeNs = 0, ctimeNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(const struct stat& st);
+// The real-time clock in nanoseconds since the epoch: a change time set by
+// the kernel before this call is never later than it.
+std::int64_t RealTimeNs();
+
+class JournalRecord;
+
+// $XDG_STATE_HOME/<program>/journals, or ~/.local/state/<program>/journals;
+// "" when neither variable is set.
+std::string JournalDir(const std::string& program);
+
+// The folder as journals name it: its real path when it resolves, else its
+// absolute path; no trailing "/".
+std::string JournalFolderKey(const std::string& folder);
+
+// Writes one run's journal. Records gather in memory until Flush (or a
+// folder begun, or an undo begun, which flush at once); a caller flushes
+// the moves it has announced before it makes any of them, so a batch of
+// moves costs one write. A mark lost to a kill leaves its entry cut off in
+// the middle, which the undo judges on the disk. A record that cannot be
+// written is returned as an errno, and the caller then stops (a move
+// without its record could not be taken back).
+class JournalWriter {
+ public:
+  JournalWriter() = default;
+  ~JournalWriter();
+  JournalWriter(const JournalWriter&) = delete;
+  JournalWriter& operator=(const JournalWriter&) = delete;
+
+  // Starts a new journal in `dir` (made when missing) for a run over
+  // `folder`. Returns 0 or an errno.
+  int Create(const std::string& dir, JournalRunKind kind, const std::string& folder);
+  // Opens an existing journal to add an undo's records to it.
+  int Reopen(const std::string& path);
+  const std::string& path() const { return path_; }
+
+  // Before a folder is made (`rel`, relative to the run's folder), and
+  // after: `made` with the folder's stamp, or the errno that stopped it.
+  int FolderBegin(long id, const std::string& rel);
+  // Before a file moves from `from` to `to` (relative), with its stamp;
+  // written by the next Flush.
+  void MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before);
+  // Once done: where it is now (the destination's stamp); `replaced` when a
+  // byte-identical file held the destination name and was replaced.
+  int Done(long id, const FileStamp& now, bool replaced = false);
+  int Failed(long id, int err);
+
+  // An undo's records: it begins, takes entry `id` back (before and after),
+  // or leaves it for `reason`.
+  int UndoBegin();
+  void BackBegin(long id);  // written by the next Flush
+  int Back(long id);
+  int Left(long id, int reason);
+
+  // Writes the records gathered so far. Returns 0 or an errno.
+  int Flush();
+
+  // Flushes the journal to disk and closes it; a journal of a run that did
+  // nothing is removed, and once a new run's journal is kept the oldest of
+  // its folder beyond kJournalsKept go. Returns 0 or an errno.
+  int Close();
+
+ private:
+  void Add(const JournalRecord& record);  // to the records not yet written
+  int Write(const JournalRecord& record);  // Add, then Flush
+  int fd_ = -1;
+  std::string pending_;
+  std::string path_;
+  std::string dir_, key_;  // of a journal made by Create
+  bool didSomething_ = false;
+};
+
+// Makes the folder `rel` in `dirFd` between its two records. Returns 0 or
+// the errno of mkdir (recorded as failed); `journalErr` is set when a record
+// could not be written, and the folder is then not made.
+int MakeFolderJournalled(JournalWriter& journal, long id, int dirFd, const std::string& rel, int& journalErr);
+
+// One entry of a run, with what the run and later undos did to it.
+struct JournalEntry {
+  enum class Kind { Folder, Move };
+  enum class State { Pending, Done, Failed };  // Pending: the run stopped in the middle of it
+  enum class Undo { None, Pending, Back, Left };
+  Kind kind = Kind::Move;
+  long id = 0;
+  std::string from, to;  // a folder's path is in `to`
+  FileStamp before, after;
+  bool replaced = false;
+  State state = State::Pending;
+  Undo undo = Undo::None;
+  int leftReason = 0;
+};
+
+struct JournalRun {
+  std::string path;  // of the journal file
+  JournalRunKind kind = JournalRunKind::Move;
+  std::string folder;
+  std::int64_t timeNs = 0;  // when the run began, since the epoch
+  std::vector<JournalEntry> entries;
+  int undos = 0;              // undos begun on it
+  std::size_t badLines = 0;   // records cut off or damaged, ignored
+  bool valid = false;         // the first line is a journal's header
+
+  // Moves that an undo may still take back (done, or cut off in the middle).
+  std::size_t ToTakeBack() const;
+  // Anything (a move or a folder) an undo has not settled yet.
+  bool Undoable() const;
+};
+
+// The records of a journal's bytes.
+JournalRun ParseJournal(const std::string& bytes);
+// Reads the journal at `path`; false with errno set when it cannot be read.
+bool ReadJournal(const std::string& path, JournalRun& run);
+
+// The journals in `dir` of runs over `folder`, newest first, each read as
+// it is visited, until `visit` returns false.
+void ForEachJournalOf(const std::string& dir, const std::string& folder,
+                      const std::function<bool(JournalRun&)>& visit);
+// All of them, newest first.
+std::vector<JournalRun> JournalsOf(const std::string& dir, const std::string& folder);
+
+}  // namespace pictray

@@ -1,0 +1,386 @@
+// The move journal and the undo, on real folders: a move (or extraction)
+// taken back gives the tree before it, a run killed anywhere can still be
+// taken back, and what an undo may not touch stays where it is, named.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+
+#include "engine/dupes/extract.h"
+#include "engine/journal/undo.h"
+#include "engine/run/null_host.h"
+#include "engine/runs/move_run.h"
+#include "engine/runs/twinscan_run.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/recording_twinscan_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadWhole;
+using testing::TempDir;
+
+// Everything an undo must give back: per path its kind, bytes, mode and
+// modification time (a folder's time changes with its entries and is left out).
+struct Node {
+  char type = 'f';
+  std::string bytes;
+  mode_t mode = 0;
+  std::int64_t mtimeNs = 0;
+  bool operator==(const Node&) const = default;
+};
+using Tree = std::map<std::string, Node>;
+
+Tree Snapshot(const std::string& root) {
+  Tree tree;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    const std::string path = e.path().string();
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) continue;
+    Node n;
+    n.mode = st.st_mode;
+    if (S_ISDIR(st.st_mode)) {
+      n.type = 'd';
+    } else {
+      n.bytes = ReadWhole(path);
+      n.mtimeNs = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+    }
+    tree[path.substr(root.size())] = n;
+  }
+  return tree;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes, mode_t mode, time_t mtime) {
+  std::ofstream(path, std::ios::binary) << bytes;
+  ::chmod(path.c_str(), mode);
+  const struct timespec times[2] = {{mtime, 0}, {mtime, 123456789}};
+  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+class Undo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    S = dir.path() + "/src";
+    fs::create_directory(S);
+    st.profile = dir.path() + "/work.ini";
+    st.journalDir = dir.path() + "/state/journals";
+  }
+  // A file on disk with its row; the name is also its content.
+  void Add(const std::string& name, const std::string& target, mode_t mode = 0644) {
+    WriteFile(S + "/" + name, "bytes of " + name, mode, 1600000000 + static_cast<time_t>(name.size()));
+    st.rows.append({Row{name, target, "C", ""}});
+  }
+  MoveReport Move() {
+    PrepareMove(host, st, S);
+    st.blocks.val21.Start(S);
+    return ThreadMakeFoldaAndMove(st.blocks.val21, st, host, RunRegistry::Guard(st.runs));
+  }
+  UndoReport UndoLast() {
+    JournalRun run;
+    EXPECT_TRUE(LastUndoableRun(st.journalDir, S, run));
+    return UndoRun(run, {}, nullptr);
+  }
+  bool NothingToUndo() const {
+    JournalRun run;
+    return !LastUndoableRun(st.journalDir, S, run);
+  }
+  // Names with every byte a journal must carry: tab, line feed, backslash,
+  // bytes that are not UTF-8.
+  void AddAwkwardNames() {
+    Add("a.jpg", "X", 0600);
+    Add("tab\tname.jpg", "X", 0755);
+    Add("line\nfeed.jpg", "Y");
+    Add("back\\slash.jpg", "Y", 0444);
+    Add("\xff\xfe.jpg", "Z");
+  }
+
+  TempDir dir;
+  std::string S;
+  PictrayState st;
+  testing::RecordingHost host;
+};
+
+TEST_F(Undo, MoveThenUndoGivesBackTheTreeByteForByte) {
+  fs::create_directory(S + "/Y");  // an existing folder stays, the others go
+  WriteFile(S + "/Y/old.jpg", "was here", 0640, 1500000000);
+  AddAwkwardNames();
+  const Tree before = Snapshot(S);
+  const MoveReport moved = Move();
+  ASSERT_EQ(moved.moved, 5);
+  ASSERT_NE(Snapshot(S), before);
+
+  const UndoReport r = UndoLast();
+  EXPECT_EQ(r.back, 5u);
+  EXPECT_EQ(r.foldersRemoved, 2u);  // X and Z; Y was there before
+  EXPECT_TRUE(r.left.empty());
+  EXPECT_EQ(Snapshot(S), before);
+  // The journal lives in the state folder, never in the sorted folder.
+  EXPECT_FALSE(fs::exists(S + "/journals"));
+  EXPECT_TRUE(NothingToUndo());  // a second undo finds nothing: harmless
+}
+
+// A move onto a byte-identical file takes that file's name; the undo gives
+// both back: the file to its first name, a copy with its mode and time to
+// the name it took.
+TEST_F(Undo, AByteIdenticalFileTheMoveReplacedIsThereAgain) {
+  fs::create_directory(S + "/Y");
+  Add("same.jpg", "Y", 0640);
+  WriteFile(S + "/Y/same.jpg", "bytes of same.jpg", 0640, 1600000000 + 8);
+  const Tree before = Snapshot(S);
+  ASSERT_EQ(Move().moved, 1);
+  ASSERT_FALSE(fs::exists(S + "/same.jpg"));
+  const UndoReport r = UndoLast();
+  EXPECT_EQ(r.back, 1u);
+  EXPECT_TRUE(r.left.empty()) << UndoEndMessage(r);
+  EXPECT_EQ(Snapshot(S), before);
+}
+
+TEST_F(Undo, WhatMayNotGoBackStaysAndIsNamedWithItsReason) {
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& S)> meddle;
+    UndoLeftReason reason;
+    std::string leftPath;
+    std::size_t left;  // with the folder X when the file stays in it
+  };
+  const Case cases[] = {
+      {"changed after the move", [](const std::string& s) { std::ofstream(s + "/X/b.jpg", std::ios::app) << "+"; },
+       UndoLeftReason::Changed, "/X/b.jpg", 2},
+      {"first name taken again", [](const std::string& s) { std::ofstream(s + "/b.jpg") << "new"; },
+       UndoLeftReason::NameTaken, "/X/b.jpg", 2},
+      {"gone from where it went", [](const std::string& s) { fs::remove(s + "/X/b.jpg"); },
+       UndoLeftReason::Missing, "/X/b.jpg", 1},
+      {"a new file in a made folder", [](const std::string& s) { std::ofstream(s + "/X/new.jpg") << "new"; },
+       UndoLeftReason::FolderNotEmpty, "/X", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir scratch;
+    S = scratch.path() + "/src";
+    fs::create_directory(S);
+    st.rows.clear();
+    Add("a.jpg", "X");
+    Add("b.jpg", "X");
+    ASSERT_EQ(Move().moved, 2);
+    c.meddle(S);
+    const UndoReport r = UndoLast();
+    ASSERT_EQ(r.left.size(), c.left);
+    EXPECT_EQ(r.left[0].reason, c.reason);
+    EXPECT_EQ(r.left[0].path, S + c.leftPath);
+    EXPECT_NE(UndoEndMessage(r).find(UndoReasonText(c.reason)), std::string::npos);
+    EXPECT_EQ(ReadWhole(S + "/a.jpg"), "bytes of a.jpg");  // the rest went back
+    EXPECT_TRUE(NothingToUndo());
+  }
+}
+
+TEST_F(Undo, AMoveKilledAnywhereCanBeTakenBack) {
+  std::mt19937 random(20261208);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    SCOPED_TRACE(attempt);
+    TempDir scratch;
+    S = scratch.path() + "/src";
+    fs::create_directory(S);
+    st.rows.clear();
+    for (int i = 0; i < 400; ++i) Add("f" + std::to_string(i) + ".jpg", "T" + std::to_string(i % 7));
+    const Tree before = Snapshot(S);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      NullHost quiet;
+      st.blocks.val21.Start(S);
+      ThreadMakeFoldaAndMove(st.blocks.val21, st, quiet, RunRegistry::Guard(st.runs));
+      ::_exit(0);
+    }
+    // Killed once the run has begun, at a random point of it.
+    for (int waited = 0; !fs::exists(S + "/T0") && waited < 50000; ++waited) ::usleep(100);
+    ::usleep(std::uniform_int_distribution<useconds_t>(0, 15000)(random));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+
+    JournalRun run;
+    if (!LastUndoableRun(st.journalDir, S, run)) continue;  // killed before its journal had a move
+    const UndoReport r = UndoRun(run, {}, nullptr);
+    EXPECT_TRUE(r.left.empty()) << UndoEndMessage(r);
+    EXPECT_EQ(Snapshot(S), before);
+  }
+}
+
+TEST_F(Undo, AJournalCutInTheMiddleOfAnEntryStillTakesEverythingBack) {
+  AddAwkwardNames();
+  const Tree before = Snapshot(S);
+  ASSERT_EQ(Move().moved, 5);
+  JournalRun run;
+  ASSERT_TRUE(LastUndoableRun(st.journalDir, S, run));
+  const std::string whole = ReadWhole(run.path);
+  const std::size_t lastLine = whole.rfind('\n', whole.size() - 2) + 1;
+  // Cut inside the last record (its mark that the last move was done).
+  ASSERT_EQ(::truncate(run.path.c_str(), static_cast<off_t>(lastLine + (whole.size() - lastLine) / 2)), 0);
+  ASSERT_TRUE(LastUndoableRun(st.journalDir, S, run));
+  EXPECT_EQ(run.badLines, 1u);
+  EXPECT_EQ(run.ToTakeBack(), 5u);
+  const UndoReport r = UndoRun(run, {}, nullptr);
+  EXPECT_TRUE(r.left.empty()) << UndoEndMessage(r);
+  EXPECT_EQ(Snapshot(S), before);
+}
+
+TEST(JournalFormat, CutOrDamagedRecordsAreIgnoredAndNamesKeepTheirBytes) {
+  TempDir d;
+  JournalWriter w;
+  ASSERT_EQ(w.Create(d.path() + "/j", JournalRunKind::Move, d.path()), 0);
+  const std::string awkward = "t\tl\nb\\\xff";
+  FileStamp stamp{1, 2, 3, 4, 5};
+  w.MoveBegin(0, awkward, "X/" + awkward, stamp);
+  w.Done(0, stamp);
+  w.MoveBegin(1, "second", "X/second", stamp);
+  ASSERT_EQ(w.Close(), 0);
+  JournalRun whole;
+  ASSERT_TRUE(ReadJournal(w.path(), whole));
+  ASSERT_EQ(whole.entries.size(), 2u);
+  EXPECT_EQ(whole.entries[0].from, awkward);
+  EXPECT_EQ(whole.entries[0].to, "X/" + awkward);
+  EXPECT_EQ(whole.entries[0].after, stamp);
+  EXPECT_EQ(whole.entries[1].state, JournalEntry::State::Pending);
+
+  const std::string bytes = ReadWhole(w.path());
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool valid;
+    std::size_t entries, badLines;
+  };
+  std::string flipped = bytes;
+  flipped[bytes.find("second")] = 'S';  // the checksum no longer matches
+  const Case cases[] = {
+      {"whole", bytes, true, 2, 0},
+      {"last record cut", bytes.substr(0, bytes.size() - 3), true, 1, 1},
+      {"a record damaged", flipped, true, 1, 1},
+      {"header cut", bytes.substr(0, 10), false, 0, 1},
+      {"empty", "", false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const JournalRun run = ParseJournal(c.bytes);
+    EXPECT_EQ(run.valid, c.valid);
+    EXPECT_EQ(run.entries.size(), c.entries);
+    EXPECT_EQ(run.badLines, c.badLines);
+  }
+}
+
+TEST(JournalFormat, KeepsTheLastFiftyRunsOfAFolderAndDropsRunsThatMovedNothing) {
+  TempDir d;
+  const std::string journals = d.path() + "/j";
+  for (int i = 0; i < 53; ++i) {
+    JournalWriter w;
+    ASSERT_EQ(w.Create(journals, JournalRunKind::Move, d.path()), 0);
+    w.Done(0, FileStamp{});
+    ASSERT_EQ(w.Close(), 0);
+  }
+  JournalWriter idle;
+  ASSERT_EQ(idle.Create(journals, JournalRunKind::Move, d.path()), 0);
+  ASSERT_EQ(idle.Close(), 0);
+  EXPECT_FALSE(fs::exists(idle.path()));
+  EXPECT_EQ(JournalsOf(journals, d.path()).size(), kJournalsKept);
+  EXPECT_TRUE(JournalsOf(journals, d.path() + "/other").empty());
+}
+
+TEST_F(Undo, AMoveWithoutAJournalMovesNothing) {
+  Add("a.jpg", "X");
+  st.journalDir.clear();
+  const MoveReport r = Move();
+  EXPECT_TRUE(r.refused);
+  EXPECT_EQ(r.moved, 0);
+  EXPECT_TRUE(fs::exists(S + "/a.jpg"));
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_NE(host.messages[0].text.find("移動の記録を作成できない"), std::string::npos);
+}
+
+TEST_F(Undo, UndoAcrossFileSystemsCopiesBackWithTimesAndModes) {
+  if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm";
+  char tmpl[] = "/dev/shm/pictray-undo-XXXXXX";
+  ASSERT_NE(::mkdtemp(tmpl), nullptr);
+  const std::string other = tmpl;
+  // The target folder is a link to a folder on another file system.
+  fs::create_directory_symlink(other, S + "/X");
+  AddAwkwardNames();
+  const Tree before = Snapshot(S);
+  ASSERT_EQ(Move().moved, 5);  // X is on the other file system, Y and Z are made here
+  struct stat shm {};
+  ASSERT_EQ(::lstat((other + "/a.jpg").c_str(), &shm), 0);
+  const UndoReport r = UndoLast();
+  EXPECT_EQ(r.back, 5u);
+  EXPECT_TRUE(r.left.empty()) << UndoEndMessage(r);
+  EXPECT_EQ(Snapshot(S), before);
+  EXPECT_TRUE(fs::is_empty(other));
+  fs::remove_all(other);
+}
+
+TEST_F(Undo, AnUndoKilledInTheMiddleCanBeFinished) {
+  AddAwkwardNames();
+  const Tree before = Snapshot(S);
+  ASSERT_EQ(Move().moved, 5);
+  JournalRun run;
+  ASSERT_TRUE(LastUndoableRun(st.journalDir, S, run));
+  // An undo that took the first file back and was killed before saying so.
+  JournalWriter w;
+  ASSERT_EQ(w.Reopen(run.path), 0);
+  auto moveEntry = std::find_if(run.entries.rbegin(), run.entries.rend(),
+                               [](const JournalEntry& e) { return e.kind == JournalEntry::Kind::Move; });
+  ASSERT_NE(moveEntry, run.entries.rend());
+  const JournalEntry& last = *moveEntry;
+  w.UndoBegin();
+  w.BackBegin(last.id);
+  ASSERT_EQ(::rename((S + "/" + last.to).c_str(), (S + "/" + last.from).c_str()), 0);
+  ASSERT_EQ(w.Close(), 0);
+  const UndoReport r = UndoLast();
+  EXPECT_EQ(r.back, 4u);
+  EXPECT_TRUE(r.left.empty()) << UndoEndMessage(r);
+  EXPECT_EQ(Snapshot(S), before);
+}
+
+TEST(TwinscanUndo, AnExtractionTakenBackLeavesNoFolderAndListsTheFolderAgain) {
+  TempDir d;
+  d.Write("a.jpg", std::string(500, 'a'));
+  d.Write("b.jpg", std::string(500, 'a'));
+  d.Write("c.jpg", std::string(500, 'a'));
+  const Tree before = Snapshot(d.path());
+  TempDir state;
+  TwinscanBlock val;
+  val.TargetFolda = d.path();
+  val.MoveSoon = true;
+  val.journalDir = state.path();
+  testing::RecordingTwinscanHost host;
+  const TwinscanReport extracted = ThreadTwinscanAutoRun(val, host);
+  ASSERT_EQ(extracted.extraction->movedCount, 2);
+  val.samedir = extracted.end.samedir;
+  val.moved = extracted.end.moved;
+
+  host.answers = {6, 6};  // take it back; the end message
+  const TwinscanReport r = ThreadTwinscanUndo(val, host);
+  EXPECT_TRUE(r.end.samedir.empty());
+  EXPECT_TRUE(r.end.moved.empty());
+  EXPECT_EQ(Snapshot(d.path()), before);
+  ASSERT_FALSE(host.tables.empty());
+  EXPECT_EQ(host.tables.back().size(), 3u);
+
+  host.texts.clear();
+  ThreadTwinscanUndo(val, host);  // twice: nothing left to take back
+  ASSERT_EQ(host.texts.size(), 1u);
+  EXPECT_EQ(host.texts[0], "元に戻せる抽出はありません");
+}
+
+}  // namespace
+}  // namespace pictray
