@@ -60,6 +60,10 @@
         <translation>clear</translation>
     </message>
     <message>
+        <source>抽出を元に戻す</source>
+        <translation>Undo the extraction</translation>
+    </message>
+    <message>
         <source>properties</source>
         <translation>properties</translation>
     </message>

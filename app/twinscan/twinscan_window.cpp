@@ -157,7 +157,7 @@ void TwinscanWindow::BuildControls() {
   tool(QStyle::SP_FileIcon, cmd::Clear, QCoreApplication::translate("Twinscan", "clear"));
   clearAction_ = toolbar_->actions().back();
   gap(1);
-  tool(QStyle::SP_ArrowBack, cmd::UndoExtract, "抽出を元に戻す");
+  tool(QStyle::SP_ArrowBack, cmd::UndoExtract, QCoreApplication::translate("Twinscan", "抽出を元に戻す"));
   undoAction_ = toolbar_->actions().back();
   gap(11);
   tool(QStyle::SP_FileDialogDetailedView, cmd::Properties,
