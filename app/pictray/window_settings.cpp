@@ -49,7 +49,7 @@ std::string WindowSettings::ExifSel() const { return ReadSetting(key::ExifSel, W
 
 std::string WindowSettings::app3() const { return ReadSetting(key::app3, WorkingCopy()); }
 
-std::string WindowSettings::helpfile() const { return store_.programDir() + "/" + store_.proName() + "help.html"; }
+std::string WindowSettings::helpfile() const { return store_.folders().dataDir + "/" + store_.proName() + "help.html"; }
 
 void WindowSettings::RebuildWorkfile() {
   std::string W = ReadSetting(key::WPath, store_.GRprofile);
