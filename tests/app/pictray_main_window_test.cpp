@@ -9,6 +9,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSplitter>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -59,7 +61,9 @@ class MainWindowTest : public QObject {
       QCOMPARE(w->windowTitle(), QString("Pictray"));
       QVERIFY(QFile::exists(Ini(programDir)));
       QVERIFY(QFile::exists(QString::fromStdString(w->settings().profile)));
-      QCOMPARE(w->size(), QSize(1500, 1000));
+      QCOMPARE(w->size(), QSize(1500, 1000).boundedTo(QGuiApplication::primaryScreen()->availableGeometry().size()));
+      w->resize(1500, 1000);
+      QCoreApplication::processEvents();
       const QList<int> panes = w->findChild<QSplitter*>("panes")->sizes();
       // The file list takes the room the result pane leaves.
       QVERIFY2(panes[0] > 2 * panes[1], qPrintable(QString("%1 / %2").arg(panes[0]).arg(panes[1])));
@@ -70,6 +74,33 @@ class MainWindowTest : public QObject {
     QCOMPARE(QDir(programDir.path()).entryList({"*Pictray.ini"}), QStringList{"Pictray.ini"});
     QCOMPARE(pictray::GetProfileString("Section0", "Pw", "", 0, ini), std::string("900"));
     QCOMPARE(pictray::GetProfileString("Section0", "Ph", "", 0, ini), std::string("700"));
+  }
+
+  // A place stored on a larger screen or past its edge is brought back
+  // inside the screen the window opens on.
+  void aStoredPlaceOutsideTheScreenIsBroughtInside() {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+      QRect stored;
+    } cases[] = {{QRect(screen.right() + 500, screen.bottom() + 500, 600, 400)},
+                 {QRect(-3000, -3000, screen.width() * 3, screen.height() * 2)},
+                 {QRect(screen.left() + 10, screen.top() + 20, 500, 350)}};
+    for (const auto& c : cases) {
+      QTemporaryDir programDir;
+      {
+        auto first = StartPictray(programDir);  // creates the settings file
+      }
+      const std::string ini = Ini(programDir).toStdString();
+      for (const auto& [key, value] : {std::pair{"Px", c.stored.x()}, {"Py", c.stored.y()},
+                                       {"Pw", c.stored.width()}, {"Ph", c.stored.height()}})
+        QVERIFY(pictray::WriteProfileString("Section0", key, std::to_string(value), ini));
+      auto w = StartPictray(programDir);
+      // The frame the window manager adds is not known before the window shows; the rest must fit.
+      const QRect placed(w->pos(), w->size());
+      QVERIFY2(screen.contains(placed) || (screen.contains(placed.topLeft()) && w->size() == w->minimumSizeHint()),
+               qPrintable(QString("%1,%2 %3x%4").arg(placed.x()).arg(placed.y()).arg(placed.width()).arg(placed.height())));
+      if (screen.contains(c.stored)) QCOMPARE(w->pos(), c.stored.topLeft());  // a place on the screen is kept
+    }
   }
 
   void missingThumbnailLibraryEndsWithDllError() {
