@@ -53,6 +53,8 @@ inline constexpr SettingKey NullCheck{kSection0, "NullCheck", nullptr, "0", 2};
 inline constexpr SettingKey NullByte{kSection0, "NullByte", nullptr, "10", 10};
 inline constexpr SettingKey JlibCheck{kSection0, "JlibCheck", nullptr, "0", 2};
 inline constexpr SettingKey MoveSoon{kSection0, "MoveSoon", nullptr, "0", 2};
+// Most workers a run's pool may use; "0" (or none) is one per core.
+inline constexpr SettingKey PoolMax{kSection0, "PoolMax", nullptr, "0", 3};
 inline constexpr SettingKey BlackBack{kSection0, "BlackBack", nullptr, "0", 2};
 // The strength dialog (fallbacks as the analysis reads them).
 inline constexpr SettingKey SRgb0{kSection0, "SRgb0", nullptr, "0", 2};
