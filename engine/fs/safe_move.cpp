@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <random>
 #include <vector>
 
@@ -310,22 +309,21 @@ int RemoveStaleMoveTemps(int dirFd) {
 }
 
 bool SameBytes(int fdA, int fdB) {
-  // Not zeroed: every byte compared has just been read. Twinscan compares
-  // thousands of small files, where clearing 128 KiB per pair cost more
-  // than reading them.
-  constexpr std::size_t kChunk = 1 << 16;
-  const auto ba = std::make_unique_for_overwrite<char[]>(kChunk);
-  const auto bb = std::make_unique_for_overwrite<char[]>(kChunk);
+  // On the stack and not cleared: Twinscan compares thousands of small
+  // files, where allocating and clearing buffers per pair cost more than
+  // reading the files.
+  constexpr std::size_t kChunk = 1 << 15;
+  char ba[kChunk], bb[kChunk];
   for (;;) {
-    const ssize_t na = ::read(fdA, ba.get(), kChunk);
+    const ssize_t na = ::read(fdA, ba, kChunk);
     if (na < 0) return false;
-    if (na == 0) return ::read(fdB, bb.get(), 1) == 0;
+    if (na == 0) return ::read(fdB, bb, 1) == 0;
     for (ssize_t off = 0; off < na;) {
-      const ssize_t nb = ::read(fdB, bb.get() + off, static_cast<std::size_t>(na - off));
+      const ssize_t nb = ::read(fdB, bb + off, static_cast<std::size_t>(na - off));
       if (nb <= 0) return false;
       off += nb;
     }
-    if (std::memcmp(ba.get(), bb.get(), static_cast<std::size_t>(na)) != 0) return false;
+    if (std::memcmp(ba, bb, static_cast<std::size_t>(na)) != 0) return false;
   }
 }
 
