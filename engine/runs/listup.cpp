@@ -193,10 +193,9 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
         made[k] = labeller.Make(std::string(entries.name(stretch[k])), *colour, worker == 0 ? &host : nullptr);
       }
     });
-    // The files are listed in order: an abort lists those done before the
-    // first one not done.
+    // The files are listed in order, each only while no abort has come.
     for (ListedFile& f : made) {
-      if (!f.done) {
+      if (!f.done || val3.Aborted()) {
         stopped = true;
         break;
       }
@@ -213,7 +212,6 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
         host.SetStatusText(1, Progress(r, expected));
       }
     }
-    stopped = stopped || val3.Aborted();
   }
   batch.Flush();
   host.SetStatusText(1, Progress(r, expected));
