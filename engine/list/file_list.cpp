@@ -143,6 +143,45 @@ void FileList::forEach(const std::function<void(std::size_t, const Row&)>& fn) c
   for (std::size_t i = 0; i < rows_.size(); ++i) fn(i, RowOf(rows_[i]));
 }
 
+void FileList::SortByName(bool descending) {
+  // Byte-wise comparison, as strcmp does (string_view compares unsigned
+  // bytes). Reading a million names at random is slow, so the rows are
+  // sorted by the eight bytes that follow the prefix all names share, and
+  // the names are read only where those are equal.
+  const std::string_view first = NameOf(rows_.front());
+  std::size_t common = first.size();
+  for (const Slot& s : rows_) {
+    const std::string_view n = NameOf(s);
+    std::size_t k = 0;
+    while (k < common && k < n.size() && n[k] == first[k]) ++k;
+    common = k;
+  }
+  struct Keyed {
+    std::uint64_t key;
+    Slot slot;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(rows_.size());
+  for (const Slot& s : rows_) {
+    const std::string_view n = NameOf(s);
+    std::uint64_t key = 0;
+    for (std::size_t k = common; k < common + 8; ++k)
+      key = key << 8 | (k < n.size() ? static_cast<unsigned char>(n[k]) : 0u);
+    keyed.push_back({key, s});
+  }
+  const std::size_t rest = common + 8;
+  auto before = [&](const Keyed& a, const Keyed& b) {
+    if (a.key != b.key) return a.key < b.key;
+    const std::string_view x = NameOf(a.slot), y = NameOf(b.slot);
+    return x.substr(std::min(rest, x.size())) < y.substr(std::min(rest, y.size()));
+  };
+  if (descending)
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) { return before(b, a); });
+  else
+    std::sort(keyed.begin(), keyed.end(), before);
+  for (std::size_t i = 0; i < keyed.size(); ++i) rows_[i] = keyed[i].slot;
+}
+
 bool FileList::Sort(int column, int& SortBit) {
   WriteLock l(mutex_);
   if (rows_.empty() || column < 0 || column > 3) return false;
@@ -153,12 +192,7 @@ bool FileList::Sort(int column, int& SortBit) {
   }
   const bool descending = SortBit == 1;
   if (column == 0) {
-    // Byte-wise comparison, as strcmp does (string_view compares unsigned bytes).
-    auto before = [this](const Slot& a, const Slot& b) { return NameOf(a) < NameOf(b); };
-    if (descending)
-      std::sort(rows_.begin(), rows_.end(), [&](const Slot& a, const Slot& b) { return before(b, a); });
-    else
-      std::sort(rows_.begin(), rows_.end(), before);
+    SortByName(descending);
   } else {
     // Targets and kinds repeat: their texts are ranked once, and the rows
     // sorted by rank.

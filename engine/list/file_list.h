@@ -121,6 +121,7 @@ class FileList {
   std::string_view NameOf(const Slot& s) const { return {s.name, s.nameSize}; }
   const char* StoreName(std::string_view name);
   Row RowOf(const Slot& s) const;
+  void SortByName(bool descending);
 
   mutable std::shared_mutex mutex_;
   std::vector<Slot> rows_;
