@@ -53,10 +53,15 @@ ratio() {  # "name a / name b"
 }
 
 ng() {
-  mkdir -p "$work/photos"
-  "$bench" photos "$work/photos" "$photos"
-  # A quarter of them cut short: the NG files of both tools.
-  for f in "$work"/photos/photo_*[0-9][0-3].jpg; do truncate -s 60% "$f"; done
+  mkdir -p "$work/photos" "$work/base"
+  # Ten different pictures, each copied to a tenth of the names.
+  "$bench" photos "$work/base" 10
+  for ((i = 0; i < photos; i++)); do
+    printf -v n '%s/photos/photo_%04d.jpg' "$work" "$i"
+    cp "$work/base/photo_000$((i % 10)).jpg" "$n"
+  done
+  # A fifth of them cut short: the NG files of both tools.
+  for f in "$work"/photos/photo_*[01].jpg; do truncate -s $(($(stat -c %s "$f") * 6 / 10)) "$f"; done
   echo "NG: $(ls "$work/photos" | wc -l) files, $(du -sh "$work/photos" | cut -f1)"
   cat "$work"/photos/* >/dev/null
   record ng_1_worker 0 "$bench" run "$work/photos" ng 1
@@ -68,7 +73,7 @@ ng() {
   ours=$("$bench" run "$work/photos" ng 2 | awk '{ print $4 }')
   theirs=$(jpeginfo -c "$work"/photos/*.jpg | grep -c -E 'ERROR|WARNING' || true)
   echo "NG files: run $ours, jpeginfo $theirs"
-  rm -rf "$work/photos"
+  rm -rf "$work/photos" "$work/base"
 }
 
 exif() {
