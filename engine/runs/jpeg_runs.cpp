@@ -47,12 +47,12 @@ ScanProgress BarProgress(RunHost* host, Control bar) {
   };
 }
 
-// How much of each file the header runs read: the Exif segment and the
-// frame header lie in the first part of a JPEG.
-constexpr std::uint64_t kHeaderBytes = 128 * 1024;
+// How much of each file the header runs read: the Exif segment (at most
+// 64 KiB) and the frame header lie at the start of a JPEG.
+constexpr std::uint64_t kHeaderBytes = 64 * 1024;
 // How many rows ahead of the workers files are announced to the kernel, so
 // that on a cold cache several reads are in flight.
-constexpr std::size_t kReadAheadRows = 16;
+constexpr std::size_t kReadAheadRows = 32;
 
 // Rows that a run labelling unclassified rows works on.
 std::function<bool(std::size_t)> Unclassified(const FileList& rows) {
@@ -136,7 +136,7 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
 
   FinishedRows progress(host, bar, n, n);
   const bool stopped = WorkRowsOnPool(
-      PoolWorkers(st), st.rows, val.folder, val, progress, {kHeaderBytes, kReadAheadRows},
+      PoolWorkers(st), st.rows, val.folder, val, progress, {kHeaderBytes, 0, kReadAheadRows},
       Unclassified(st.rows), [&](int, std::size_t i) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
@@ -171,7 +171,7 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
   // This run writes no status text.
   FinishedRows progress(host, Control::PR01, n, n, false);
   const bool stopped = WorkRowsOnPool(
-      PoolWorkers(st), st.rows, val.folder, val, progress, {kHeaderBytes, kReadAheadRows},
+      PoolWorkers(st), st.rows, val.folder, val, progress, {kHeaderBytes, 0, kReadAheadRows},
       Unclassified(st.rows), [&](int, std::size_t i) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
@@ -197,10 +197,11 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
 
   // The decoder and zero-run tests read whole files, the end check only
   // both ends.
+  constexpr std::uint64_t kEnds = 4096;
   const bool wholeFiles = settings.ng.JlibCheck == "1" || settings.ng.NullCheck == "1";
   FinishedRows progress(host, Control::PR01, n, n);
   const bool stopped = WorkRowsOnPool(
-      PoolWorkers(st), st.rows, val.folder, val, progress, {wholeFiles ? 0 : std::uint64_t{4096}, kReadAheadRows},
+      PoolWorkers(st), st.rows, val.folder, val, progress, {wholeFiles ? 0 : kEnds, wholeFiles ? 0 : kEnds, kReadAheadRows},
       [](std::size_t) { return true; }, [&](int worker, std::size_t i) {
         // One worker shows its files' scans on PR02; several would make it jump.
         const ScanProgress scan = BarProgress(worker == 0 ? &host : nullptr, Control::PR02);

@@ -52,9 +52,10 @@ bool IsListed(const FolderEntries& e, std::size_t i) {
 // rows listed in the folder's order once a stretch is done.
 constexpr std::size_t kStretch = 256;
 // How many entries ahead of the workers files are announced to the kernel.
-constexpr std::size_t kReadAheadEntries = 16;
-// The JPEG check and the header analyses read the start of a file.
-constexpr std::uint64_t kHeaderBytes = 128 * 1024;
+constexpr std::size_t kReadAheadEntries = 32;
+// The JPEG check and the header analyses read the start of a file, the NG
+// end check its last bytes too.
+constexpr std::uint64_t kHeaderBytes = 64 * 1024, kTailBytes = 4096;
 
 // What list-up makes of one file: its row, or none when the JPEG check
 // keeps it out of the list.
@@ -72,10 +73,11 @@ struct FileLabeller {
   bool analyse;
 
   // How much of the files the work reads (for the read-ahead).
-  std::uint64_t BytesRead() const {
+  ReadAhead BytesRead() const {
     const bool whole = flags.M_RP || flags.M_RS ||
                        (flags.M_NG && (jpeg.ng.JlibCheck == "1" || jpeg.ng.NullCheck == "1"));
-    return whole ? 0 : kHeaderBytes;
+    if (whole) return {0, 0, kReadAheadEntries};
+    return {kHeaderBytes, flags.M_NG ? kTailBytes : 0, kReadAheadEntries};
   }
 
   // `host` shows the zero-run test's progress (one worker only; may be null).
@@ -167,7 +169,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   const FileLabeller labeller{folder, st.flags, jpeg, JpegCheck, analyse};
   // Only reading files is worth more workers; listing names alone is not.
   const int workers = analyse || JpegCheck ? PoolWorkers(st) : 1;
-  const std::uint64_t readBytes = labeller.BytesRead();
+  const ReadAhead ahead = labeller.BytesRead();
 
   RowBatcher batch(st.rows, host);
   std::size_t r = 0;
@@ -187,8 +189,8 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
       std::optional<ListUpColourLabeller> colour;
       for (std::size_t k; (k = taken.fetch_add(1)) < stretch.size();) {
         if (val3.Aborted()) return;
-        if (workers > 1 && k + kReadAheadEntries < stretch.size())
-          HintWillRead(folder + "/" + std::string(entries.name(stretch[k + kReadAheadEntries])), readBytes);
+        if (const std::size_t later = stretch[k] + ahead.depth; workers > 1 && later < entries.size())
+          HintWillRead(folder + "/" + std::string(entries.name(later)), ahead.head, ahead.tail);
         if (!colour) colour.emplace(st.flags, st);
         made[k] = labeller.Make(std::string(entries.name(stretch[k])), *colour, worker == 0 ? &host : nullptr);
       }

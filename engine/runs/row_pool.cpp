@@ -63,7 +63,7 @@ bool WorkRowsOnPool(int workers, const FileList& rows, const std::string& folder
       }
       if (ahead.depth > 0 && wanted(i + ahead.depth)) {
         const std::string name = rows.name(i + ahead.depth);
-        if (!name.empty()) HintWillRead(RowPath(folder, name), ahead.head);
+        if (!name.empty()) HintWillRead(RowPath(folder, name), ahead.head, ahead.tail);
       }
       if (wanted(i)) work(worker, i);
       progress.Finished();

@@ -62,10 +62,10 @@ class FinishedRows {
   std::chrono::steady_clock::time_point shown_{};
 };
 
-// Which bytes of a file a run reads: the first `head` bytes (and the last
-// few), or the whole file when 0.
+// Which bytes of a file a run reads: the first `head` and the last `tail`
+// bytes, or the whole file when both are 0.
 struct ReadAhead {
-  std::uint64_t head = 0;
+  std::uint64_t head = 0, tail = 0;
   // How many rows ahead of the one taken the files are announced; 0: none.
   std::size_t depth = 0;
 };
