@@ -175,6 +175,7 @@ void GroupRun(std::vector<FileRec>& lpData, const std::vector<std::size_t>& run,
       r.folda = "---";
       r.firstfile.clear();
       r.keptPath.clear();
+      r.keptIdentity = {};
       continue;
     }
     const FileRec& kept = lpData[set->kept];
@@ -182,6 +183,7 @@ void GroupRun(std::vector<FileRec>& lpData, const std::vector<std::size_t>& run,
     r.firstfile = kept.file;
     r.folda = RemoveExtension(kept.file) + "_same";
     r.keptPath = kept.path;
+    r.keptIdentity = kept.identity;
   }
 }
 

@@ -2,13 +2,21 @@
 // folder and kind code. The rows are shared between the window's thread and
 // a worker; every access goes through this owner's lock, so a reader never
 // sees a row half written, reordered or freed.
+//
+// A folder may hold a million files, so a row is kept small: its name lives
+// in blocks of name bytes, and its target, kind and notes are numbers of
+// texts kept once for the whole list (targets repeat: dates, sizes, "NG").
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <shared_mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -91,8 +99,36 @@ class FileList {
   std::vector<SummaryLine> CountSetItem() const;
 
  private:
+  using TextId = std::uint32_t;  // 0 is the empty text
+  struct Slot {
+    const char* name;  // in names_, not terminated
+    std::uint32_t nameSize;
+    TextId target, kind, notes;
+  };
+
+  // Texts met once, each kept once for the life of the rows.
+  class Texts {
+   public:
+    Texts() { texts_.push_back(std::make_unique<std::string>()); }
+    TextId Intern(std::string_view text);
+    const std::string& operator[](TextId id) const { return *texts_[id]; }
+    std::size_t size() const { return texts_.size(); }
+
+   private:
+    std::vector<std::unique_ptr<std::string>> texts_;  // stable storage for the views below
+    std::unordered_map<std::string_view, TextId> ids_;
+  };
+
+  std::string_view NameOf(const Slot& s) const { return {s.name, s.nameSize}; }
+  const char* StoreName(std::string_view name);
+  Row RowOf(const Slot& s) const;
+  void SortByName(bool descending);
+
   mutable std::shared_mutex mutex_;
-  std::vector<Row> rows_;
+  std::vector<Slot> rows_;
+  std::vector<std::unique_ptr<char[]>> nameBlocks_;
+  std::size_t blockUsed_ = 0, blockSize_ = 0;
+  Texts texts_;
 };
 
 }  // namespace pictray

@@ -45,8 +45,9 @@ int FirstByteDifference(const char* a, const char* b) {
 }
 
 // The file system's own order, without sorting: enough for counting.
-bool ReadFolderUnsorted(const std::string& folder, std::vector<FolderEntry>* entries, std::string* error) {
-  entries->clear();
+bool ReadFolderUnsorted(const std::string& folder, FolderEntries* entries, std::string* error) {
+  entries->bytes.clear();
+  entries->starts.clear();
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) {
     if (error) *error = std::strerror(errno);
@@ -63,7 +64,10 @@ bool ReadFolderUnsorted(const std::string& folder, std::vector<FolderEntry>* ent
       struct stat st;
       isFolder = ::fstatat(dfd, n, &st, 0) == 0 && S_ISDIR(st.st_mode);
     }
-    entries->push_back(FolderEntry{n, isFolder});
+    entries->starts.push_back(entries->bytes.size());
+    entries->bytes.push_back(isFolder ? 1 : 0);
+    entries->bytes.append(n);
+    entries->bytes.push_back(0);
     errno = 0;
   }
   const int readErr = errno;
@@ -103,20 +107,21 @@ int CompareListingNames(std::string_view a, std::string_view b) {
   return byBytes;
 }
 
-bool ReadFolder(const std::string& folder, std::vector<FolderEntry>* entries, std::string* error) {
-  // What was read before a failure is listed too, in the same order.
+bool ReadFolder(const std::string& folder, FolderEntries* entries, std::string* error) {
   const bool complete = ReadFolderUnsorted(folder, entries, error);
-  std::sort(entries->begin(), entries->end(), [](const FolderEntry& a, const FolderEntry& b) {
-    return CompareListingNames(a.name, b.name) < 0;
+  std::sort(entries->starts.begin(), entries->starts.end(), [entries](std::uint64_t a, std::uint64_t b) {
+    const char* x = entries->bytes.data() + a + 1;
+    const char* y = entries->bytes.data() + b + 1;
+    return CompareListingNames({x, std::strlen(x)}, {y, std::strlen(y)}) < 0;
   });
   return complete;
 }
 
 std::string GetFileCount(const std::string& folder, int kind) {
-  std::vector<FolderEntry> entries;
+  FolderEntries entries;
   int folders = 0, files = 0;
   if (ReadFolderUnsorted(folder, &entries, nullptr))
-    for (const FolderEntry& e : entries) (e.isFolder ? folders : files)++;
+    for (std::size_t i = 0; i < entries.size(); ++i) (entries.isFolder(i) ? folders : files)++;
   if (kind == 0) return std::to_string(folders) + "/" + std::to_string(files);
   if (kind == 1) return std::to_string(folders + files);
   return std::to_string(files);

@@ -2,20 +2,34 @@
 // entry type (a stat only where the file system does not give it).
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace pictray {
 
-struct FolderEntry {
-  std::string name;
-  bool isFolder = false;
+// A folder's entries, kept small for folders of a million files: every
+// entry is a folder mark (1 or 0) and its name's bytes followed by a 0 in
+// one text, and the entries are where they start there.
+struct FolderEntries {
+  std::string bytes;
+  std::vector<std::uint64_t> starts;
+
+  std::size_t size() const { return starts.size(); }
+  bool isFolder(std::size_t i) const { return bytes[starts[i]] == 1; }
+  // Names hold no 0 byte.
+  std::string_view name(std::size_t i) const {
+    const char* n = bytes.data() + starts[i] + 1;
+    return {n, std::strlen(n)};
+  }
 };
 
 // Entries of `folder` without "." and "..", in name order (CompareListingNames).
-// False (with errno's text in *error) when it cannot be read.
-bool ReadFolder(const std::string& folder, std::vector<FolderEntry>* entries, std::string* error);
+// False (with errno's text in *error) when it cannot be read; what was read
+// before the failure is listed too.
+bool ReadFolder(const std::string& folder, FolderEntries* entries, std::string* error);
 
 // Name order of a folder listing: ASCII letters compare as upper case, every
 // other byte as itself (unsigned), so "_" comes after the letters and non-ASCII

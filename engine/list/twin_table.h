@@ -38,6 +38,9 @@ struct FileRec {
   bool groupable = false;
   bool linkToFile = false;  // its key is read through the link, for the table only
   std::string keptPath;  // path of the kept file of its run (copies only)
+  // The kept file as it was when grouping found this copy byte-identical
+  // to it (copies only).
+  FileIdentity keptIdentity;
 };
 
 inline constexpr int kColumns = 8;

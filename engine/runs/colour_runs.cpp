@@ -130,7 +130,7 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   RowDispenser rows(st.rows);
   FinishedRows progress(host, Control::PR01, st.rows.ListMax(), 100);
   std::atomic<bool> noMemory{false};
-  OnWorkers(RowWorkers(st.PoolMax.load()), [&](int worker) {
+  OnWorkers(PoolWorkers(st), [&](int worker) {
     CellSampler sampler(st.MMI, settings.PartX, settings.PixelPassbit);
     std::size_t i = 0;
     while (!val.Aborted() && !noMemory && rows.Next(&i)) {
@@ -188,7 +188,7 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
   // Set by a worker that met the abort with rows left; an abort that comes
   // after the last row changes nothing.
   std::atomic<bool> stopped{false};
-  OnWorkers(RowWorkers(st.PoolMax.load()), [&](int) {
+  OnWorkers(PoolWorkers(st), [&](int) {
     StrengthSampler sampler(st.MMI, settings);
     std::size_t j = 0;
     while (rows.Next(&j)) {

@@ -1,8 +1,12 @@
 #include "engine/runs/jpeg_runs.h"
 
+#include <cstdint>
+#include <functional>
+
 #include "engine/jpeg/exif_reader.h"
 #include "engine/jpeg/header_check.h"
 #include "engine/jpeg/jpeg_decode.h"
+#include "engine/runs/row_pool.h"
 #include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"
 #include "engine/names/folda_name.h"
@@ -41,6 +45,18 @@ ScanProgress BarProgress(RunHost* host, Control bar) {
     if (percent == 0) host->SetProgressRange(bar, 0, 100);
     host->SetProgress(bar, percent);
   };
+}
+
+// How much of each file the header runs read: the Exif segment (at most
+// 64 KiB) and the frame header lie at the start of a JPEG.
+constexpr std::uint64_t kHeaderBytes = 64 * 1024;
+// How many rows ahead of the workers files are announced to the kernel, so
+// that on a cold cache several reads are in flight.
+constexpr std::size_t kReadAheadRows = 32;
+
+// Rows that a run labelling unclassified rows works on.
+std::function<bool(std::size_t)> Unclassified(const FileList& rows) {
+  return [&rows](std::size_t i) { return rows.kind(i).empty(); };
 }
 
 }  // namespace
@@ -118,18 +134,19 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
   }
   host.DeselectAll();
 
-  for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
-    if (val.Aborted()) {
-      EndAborted(host, "セット処理中止", bar);
-      host.EnableControl(Control::BT01, true);
-      return;
-    }
-    host.SetProgress(bar, static_cast<int>(i + 1));
-    host.SetStatusText(1, Counter(i + 1, st.rows.ListMax()));
-    const Row row = st.rows.row(i);
-    if (!row.kind.empty()) continue;
-    st.rows.storeResult(i, ExDateLabel(RowPath(val.folder, row.name), mode, settings), kindCode);
-    ShowRow(host, i);
+  FinishedRows progress(host, bar, n, n);
+  const bool stopped = WorkRowsOnPool(
+      PoolWorkers(st), st.rows, val.folder, val, progress, {kHeaderBytes, 0, kReadAheadRows},
+      Unclassified(st.rows), [&](int, std::size_t i) {
+        const Row row = st.rows.row(i);
+        if (!row.kind.empty()) return;
+        st.rows.storeResult(i, ExDateLabel(RowPath(val.folder, row.name), mode, settings), kindCode);
+        ShowRow(host, i);
+      });
+  if (stopped) {
+    EndAborted(host, "セット処理中止", bar);
+    host.EnableControl(Control::BT01, true);
+    return;
   }
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
@@ -151,16 +168,19 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
     }
   host.DeselectAll();
 
-  for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
-    if (val.Aborted()) {
-      EndAborted(host, "SIZE解析処理中止", Control::PR01);
-      return;
-    }
-    host.SetProgress(Control::PR01, static_cast<int>(i));
-    const Row row = st.rows.row(i);
-    if (!row.kind.empty()) continue;
-    st.rows.storeResult(i, GetJpegImageSize(RowPath(val.folder, row.name)), kind::Size);
-    ShowRow(host, i);
+  // This run writes no status text.
+  FinishedRows progress(host, Control::PR01, n, n, false);
+  const bool stopped = WorkRowsOnPool(
+      PoolWorkers(st), st.rows, val.folder, val, progress, {kHeaderBytes, 0, kReadAheadRows},
+      Unclassified(st.rows), [&](int, std::size_t i) {
+        const Row row = st.rows.row(i);
+        if (!row.kind.empty()) return;
+        st.rows.storeResult(i, GetJpegImageSize(RowPath(val.folder, row.name)), kind::Size);
+        ShowRow(host, i);
+      });
+  if (stopped) {
+    EndAborted(host, "SIZE解析処理中止", Control::PR01);
+    return;
   }
   host.DeselectAll();
   CountSetItem(host, st.rows);
@@ -175,16 +195,22 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
   const JpegSettings settings = JpegSettings::Read(st.profile);
   host.DeselectAll();
 
-  for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
-    if (val.Aborted()) {
-      EndAborted(host, "NG解析処理中止", Control::PR01);
-      return;
-    }
-    host.SetProgress(Control::PR01, static_cast<int>(i));
-    host.SetStatusText(1, Counter(i + 1, st.rows.ListMax()));
-    const std::string name = st.rows.name(i);
-    st.rows.setTarget(i, NgVerdict(RowPath(val.folder, name), settings.ng, BarProgress(&host, Control::PR02)), kind::Broken);
-    ShowRow(host, i);
+  // The decoder and zero-run tests read whole files, the end check only
+  // both ends.
+  constexpr std::uint64_t kEnds = 4096;
+  const bool wholeFiles = settings.ng.JlibCheck == "1" || settings.ng.NullCheck == "1";
+  FinishedRows progress(host, Control::PR01, n, n);
+  const bool stopped = WorkRowsOnPool(
+      PoolWorkers(st), st.rows, val.folder, val, progress, {wholeFiles ? 0 : kEnds, wholeFiles ? 0 : kEnds, kReadAheadRows},
+      [](std::size_t) { return true; }, [&](int worker, std::size_t i) {
+        // One worker shows its files' scans on PR02; several would make it jump.
+        const ScanProgress scan = BarProgress(worker == 0 ? &host : nullptr, Control::PR02);
+        st.rows.setTarget(i, NgVerdict(RowPath(val.folder, st.rows.name(i)), settings.ng, scan), kind::Broken);
+        ShowRow(host, i);
+      });
+  if (stopped) {
+    EndAborted(host, "NG解析処理中止", Control::PR01);
+    return;
   }
   const std::size_t total = st.rows.ListMax();
   host.SetStatusText(1, Counter(total, total));

@@ -1,13 +1,17 @@
 #include "engine/runs/listup.h"
 
+#include <atomic>
 #include <chrono>
+#include <optional>
 #include <vector>
 
 #include "engine/jpeg/header_check.h"
 #include "engine/runs/colour_runs.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/list/folder_listing.h"
+#include "engine/runs/row_pool.h"
 #include "engine/runs/uniformity.h"
+#include "engine/fs/read_hint.h"
 #include "engine/fs/safe_move.h"
 #include "engine/settings/settings_keys.h"
 
@@ -40,7 +44,60 @@ class RowBatcher {
 };
 
 // Folders are not listed, nor the hidden copies a move is making or left.
-bool IsListed(const FolderEntry& e) { return !e.isFolder && !IsMoveTempName(e.name); }
+bool IsListed(const FolderEntries& e, std::size_t i) {
+  return !e.isFolder(i) && !IsMoveTempName(std::string(e.name(i)));
+}
+
+// Entries are worked on by the pool in stretches of this many, and their
+// rows listed in the folder's order once a stretch is done.
+constexpr std::size_t kStretch = 256;
+// How many entries ahead of the workers files are announced to the kernel.
+constexpr std::size_t kReadAheadEntries = 32;
+// The JPEG check and the header analyses read the start of a file, the NG
+// end check its last bytes too.
+constexpr std::uint64_t kHeaderBytes = 64 * 1024, kTailBytes = 4096;
+
+// What list-up makes of one file: its row, or none when the JPEG check
+// keeps it out of the list.
+struct ListedFile {
+  bool done = false;
+  std::optional<Row> row;
+};
+
+// The per-file work of list-up, the same on every worker.
+struct FileLabeller {
+  const std::string& folder;
+  const AnalysisFlags& flags;
+  const JpegSettings& jpeg;
+  bool JpegCheck;
+  bool analyse;
+
+  // How much of the files the work reads (for the read-ahead).
+  ReadAhead BytesRead() const {
+    const bool whole = flags.M_RP || flags.M_RS ||
+                       (flags.M_NG && (jpeg.ng.JlibCheck == "1" || jpeg.ng.NullCheck == "1"));
+    if (whole) return {0, 0, kReadAheadEntries};
+    return {kHeaderBytes, flags.M_NG ? kTailBytes : 0, kReadAheadEntries};
+  }
+
+  // `host` shows the zero-run test's progress (one worker only; may be null).
+  ListedFile Make(std::string name, ListUpColourLabeller& colour, RunHost* host) const {
+    ListedFile f;
+    f.done = true;
+    const std::string path = folder + "/" + name;
+    if (JpegCheck && JpegHedarCheck(path) != "JPEG") return f;
+    Row row{std::move(name), {}, {}, {}};
+    if (analyse) {
+      // The colour analyses name only what the JPEG ones left without a target.
+      const JpegLabel label = ListUpJpegLabel(path, flags, jpeg, host, Control::PR02);
+      row.target = label.text;
+      if (!label.text.empty()) row.kind = label.kind;
+      colour.Label(path, row);
+    }
+    f.row = std::move(row);
+    return f;
+  }
+};
 
 std::string Progress(std::size_t r, std::size_t expected) {
   return expected ? std::to_string(r) + "/" + std::to_string(expected) : std::to_string(r) + "/-";
@@ -87,11 +144,11 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   }
   host.SetStatusText(1, "Wait At Work");
   host.SetStatusText(2, "");  // the file count starts afresh
-  std::vector<FolderEntry> entries;
+  FolderEntries entries;
   std::string error;
   const bool readable = ReadFolder(folder, &entries, &error);
   std::size_t FileCount = 0;
-  for (const FolderEntry& e : entries) FileCount += IsListed(e) ? 1 : 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) FileCount += IsListed(entries, i) ? 1 : 0;
   host.EnableControl(Control::LV01, false);
   host.EnableControl(Control::BT01, false);
 
@@ -109,35 +166,53 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   JpegSettings jpeg = JpegSettings::Read(st.profile);
   jpeg.ExifSel = st.ExifSel.get();  // "13" when ReadDay chose the date
   const bool analyse = st.flags.Any();
-  ListUpColourLabeller colour(st.flags, st);
+  const FileLabeller labeller{folder, st.flags, jpeg, JpegCheck, analyse};
+  // Only reading files is worth more workers; listing names alone is not.
+  const int workers = analyse || JpegCheck ? PoolWorkers(st) : 1;
+  const ReadAhead ahead = labeller.BytesRead();
 
   RowBatcher batch(st.rows, host);
   std::size_t r = 0;
   int shownPercent = 0;
   auto lastStatus = Clock::now();
-  for (const FolderEntry& e : entries) {
-    if (val3.Aborted()) break;
-    if (!IsListed(e)) continue;
-    if (JpegCheck && JpegHedarCheck(folder + "/" + e.name) != "JPEG") continue;
-    Row row{e.name, {}, {}, {}};
-    if (analyse) {
-      // The colour analyses name only what the JPEG ones left without a target.
-      const std::string path = folder + "/" + e.name;
-      const JpegLabel label = ListUpJpegLabel(path, st.flags, jpeg, &host, Control::PR02);
-      row.target = label.text;
-      if (!label.text.empty()) row.kind = label.kind;
-      colour.Label(path, row);
-      host.ShowRunPlace(r);
-    }
-    batch.Add(std::move(row));
-    ++r;
-    // Progress and status follow without a window round trip per file.
-    const int percent = expected ? static_cast<int>(r * 100 / expected) : 0;
-    if (percent != shownPercent || Clock::now() - lastStatus > std::chrono::milliseconds(50)) {
-      shownPercent = percent;
-      lastStatus = Clock::now();
-      host.SetProgress(Control::PR01, percent);
-      host.SetStatusText(1, Progress(r, expected));
+  std::vector<std::size_t> stretch;  // entries of the stretch in hand
+  std::vector<ListedFile> made;
+  std::size_t next = 0;
+  bool stopped = false;
+  while (next < entries.size() && !stopped) {
+    stretch.clear();
+    for (; next < entries.size() && stretch.size() < kStretch; ++next)
+      if (IsListed(entries, next)) stretch.push_back(next);
+    made.assign(stretch.size(), ListedFile{});
+    std::atomic<std::size_t> taken{0};
+    OnWorkers(workers, [&](int worker) {
+      std::optional<ListUpColourLabeller> colour;
+      for (std::size_t k; (k = taken.fetch_add(1)) < stretch.size();) {
+        if (val3.Aborted()) return;
+        if (const std::size_t later = stretch[k] + ahead.depth; workers > 1 && later < entries.size())
+          HintWillRead(folder + "/" + std::string(entries.name(later)), ahead.head, ahead.tail);
+        if (!colour) colour.emplace(st.flags, st);
+        made[k] = labeller.Make(std::string(entries.name(stretch[k])), *colour, worker == 0 ? &host : nullptr);
+      }
+    });
+    // The files are listed in order, each only while no abort has come.
+    for (ListedFile& f : made) {
+      if (!f.done || val3.Aborted()) {
+        stopped = true;
+        break;
+      }
+      if (!f.row) continue;
+      if (analyse) host.ShowRunPlace(r);
+      batch.Add(std::move(*f.row));
+      ++r;
+      // Progress and status follow without a window round trip per file.
+      const int percent = expected ? static_cast<int>(r * 100 / expected) : 0;
+      if (percent != shownPercent || Clock::now() - lastStatus > std::chrono::milliseconds(50)) {
+        shownPercent = percent;
+        lastStatus = Clock::now();
+        host.SetProgress(Control::PR01, percent);
+        host.SetStatusText(1, Progress(r, expected));
+      }
     }
   }
   batch.Flush();

@@ -1,16 +1,25 @@
 #include "engine/runs/row_pool.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
+#include "engine/fs/read_hint.h"
 #include "engine/runs/run_steps.h"
+#include "engine/settings/settings_keys.h"
 
 namespace pictray {
 
 int RowWorkers(int limit) {
   const int cores = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
   return limit > 0 ? std::min(cores, limit) : cores;
+}
+
+int PoolWorkers(const PictrayState& st) {
+  const int forced = st.PoolMax.load();
+  if (forced > 0) return RowWorkers(forced);
+  return RowWorkers(std::atoi(ReadSetting(key::PoolMax, st.profile).c_str()));
 }
 
 void OnWorkers(int workers, const std::function<void(int worker)>& body) {
@@ -31,8 +40,36 @@ void FinishedRows::Finished() {
   // One at a time, so that the numbers shown only grow.
   std::lock_guard<std::mutex> l(m_);
   ++finished_;
+  const auto now = std::chrono::steady_clock::now();
+  if (finished_ < total_ && now - shown_ < std::chrono::milliseconds(40)) return;
+  shown_ = now;
   host_.SetProgress(bar_, static_cast<int>(total_ ? finished_ * scale_ / total_ : 0));
-  host_.SetStatusText(1, Counter(finished_, total_));
+  if (status_) host_.SetStatusText(1, Counter(finished_, total_));
+}
+
+bool WorkRowsOnPool(int workers, const FileList& rows, const std::string& folder, const ParamBlock& val,
+                    FinishedRows& progress, ReadAhead ahead, const std::function<bool(std::size_t)>& wanted,
+                    const std::function<void(int worker, std::size_t row)>& work) {
+  RowDispenser dispenser(rows);
+  // Set by a worker that met the abort with rows left; an abort that comes
+  // after the last row changes nothing.
+  std::atomic<bool> stopped{false};
+  OnWorkers(workers, [&](int worker) {
+    std::size_t i = 0;
+    while (dispenser.Next(&i)) {
+      if (val.Aborted()) {
+        stopped = true;
+        break;
+      }
+      if (ahead.depth > 0 && wanted(i + ahead.depth)) {
+        const std::string name = rows.name(i + ahead.depth);
+        if (!name.empty()) HintWillRead(RowPath(folder, name), ahead.head, ahead.tail);
+      }
+      if (wanted(i)) work(worker, i);
+      progress.Finished();
+    }
+  });
+  return stopped;
 }
 
 }  // namespace pictray

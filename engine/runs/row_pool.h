@@ -1,16 +1,20 @@
-// The small pool inside the runs that decode files: the rows are handed out
-// one at a time to a few workers, each with its own sampling state, so that
-// every row gets the result it would get on one thread.
+// The small pool inside the runs that read or decode files: the rows are
+// handed out one at a time to a few workers, each with its own state, so
+// that every row gets the result it would get on one thread.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
 
 #include "engine/list/file_list.h"
 #include "engine/run/controls.h"
+#include "engine/run/run_state.h"
+#include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
 
 namespace pictray {
@@ -18,6 +22,10 @@ namespace pictray {
 // One worker per core, at most four (each decodes a whole picture at once,
 // and more would only add memory), and at most `limit` when it is above 0.
 int RowWorkers(int limit);
+
+// The workers of a run's pool: RowWorkers limited by the state's PoolMax
+// when set, else by the "PoolMax" setting of the working settings file.
+int PoolWorkers(const PictrayState& st);
 
 // Runs body(worker) for worker 0 .. workers-1, worker 0 on the calling
 // thread, and returns when every one has ended.
@@ -36,19 +44,40 @@ class RowDispenser {
 };
 
 // The run's progress by finished rows: `bar` at finished x scale / total
-// and status part 1 "finished/total", never going back.
+// and status part 1 "finished/total", never going back. The window hears of
+// it at most every 40 ms and at the last row, not per row.
 class FinishedRows {
  public:
-  FinishedRows(RunHost& host, Control bar, std::size_t total, std::size_t scale)
-      : host_(host), bar_(bar), total_(total), scale_(scale) {}
+  FinishedRows(RunHost& host, Control bar, std::size_t total, std::size_t scale, bool status = true)
+      : host_(host), bar_(bar), total_(total), scale_(scale), status_(status) {}
   void Finished();
 
  private:
   RunHost& host_;
   Control bar_;
   std::size_t total_, scale_;
+  bool status_;
   std::mutex m_;
   std::size_t finished_ = 0;
+  std::chrono::steady_clock::time_point shown_{};
 };
+
+// Which bytes of a file a run reads: the first `head` and the last `tail`
+// bytes, or the whole file when both are 0.
+struct ReadAhead {
+  std::uint64_t head = 0, tail = 0;
+  // How many rows ahead of the one taken the files are announced; 0: none.
+  std::size_t depth = 0;
+};
+
+// Works every row of `rows` on `workers` workers: work(worker, row) for
+// each row that wanted(row) accepts, by exactly one worker, counting every
+// row in `progress`. While a worker works on a row, the file of a row
+// `ahead.depth` further on is announced to the kernel (folder + "/" + name).
+// A worker stops before its next row once `val` is aborted. True when the
+// abort left rows undone.
+bool WorkRowsOnPool(int workers, const FileList& rows, const std::string& folder, const ParamBlock& val,
+                    FinishedRows& progress, ReadAhead ahead, const std::function<bool(std::size_t)>& wanted,
+                    const std::function<void(int worker, std::size_t row)>& work);
 
 }  // namespace pictray

@@ -56,6 +56,8 @@ inline constexpr SettingKey MoveSoon{kSection0, "MoveSoon", nullptr, "0", 2};
 // The properties dialog keeps the pre-read program here as well, in step
 // with "ZenApp" of Section1, the one the window runs.
 inline constexpr SettingKey ZenAppCopy{kSection0, "ZenApp", nullptr, "Twinscan", kPathWidth};
+// Most workers a run's pool may use; "0" (or none) is one per core.
+inline constexpr SettingKey PoolMax{kSection0, "PoolMax", nullptr, "0", 3};
 inline constexpr SettingKey BlackBack{kSection0, "BlackBack", nullptr, "0", 2};
 // The strength dialog (fallbacks as the analysis reads them).
 inline constexpr SettingKey SRgb0{kSection0, "SRgb0", nullptr, "0", 2};

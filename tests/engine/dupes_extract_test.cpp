@@ -307,6 +307,31 @@ TEST(DupesExtract, ACopyRewrittenAfterGroupingStays) {
   }
 }
 
+// A dry run says what the move would do: after grouping, a rewritten kept
+// file (same size, time put back) or copy is caught as the move catches it,
+// and untouched pairs would move without being read again.
+TEST(DupesExtract, DryRunAgreesWithTheMoveAfterChangesSinceGrouping) {
+  struct Case {
+    const char* rewritten;  // "" for none
+    char bytes;
+    int moved, differs, changed;
+  };
+  for (const Case& c : {Case{"", 'x', 1, 0, 0}, Case{"a.jpg", 'q', 0, 1, 0}, Case{"a.jpg", 'x', 1, 0, 0},
+                        Case{"b.jpg", 'q', 0, 0, 1}}) {
+    for (const bool dryRun : {true, false}) {
+      TempDir dir;
+      dir.Write("a.jpg", Big('x'));
+      dir.Write("b.jpg", Big('x'));
+      const std::vector<FileRec> t = InNameOrder(dir.path());
+      if (*c.rewritten) RewriteKeepingTime(dir.path() + "/" + c.rewritten, Big(c.bytes));
+      const ExtractResult res = MakeFoldaAndMove(t, dir.path(), kWhen, dryRun, {});
+      EXPECT_EQ(res.movedCount, c.moved) << c.rewritten << c.bytes << dryRun;
+      EXPECT_EQ(res.differs, c.differs) << c.rewritten << c.bytes << dryRun;
+      EXPECT_EQ(res.changed, c.changed) << c.rewritten << c.bytes << dryRun;
+    }
+  }
+}
+
 // Right before the trash: the extraction folder may hold nothing but the
 // moved copies, each as it was moved and still equal to its kept file.
 TEST(DupesExtract, DeletionIsRefusedWhenAKeptFileOrACopyChanged) {

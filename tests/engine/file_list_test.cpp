@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/runs/uniformity.h"
 #include "tests/support/recording_host.h"
 
@@ -86,6 +88,46 @@ TEST(FileList, SortDirectionIsSharedByAllColumns) {
   FileList empty;
   EXPECT_FALSE(empty.Sort(0, SortBit));
   EXPECT_EQ(SortBit, 1);  // an empty list leaves the direction alone
+}
+
+// Every column sorts as strcmp orders its texts, both ways: names that share
+// a long prefix, differ only after eight more bytes, are prefixes of each
+// other or hold bytes above 0x7F; targets and kinds shared by many rows.
+TEST(FileList, SortOrdersEveryColumnByItsBytes) {
+  const std::vector<std::vector<std::string>> nameSets = {
+      {"IMG_00000001.jpg", "IMG_00000001", "IMG_000000010.jpg", "IMG_00000001.JPG", "IMG_00000002.jpg"},
+      {"same_prefix_abcdefgh_2", "same_prefix_abcdefgh_1", "same_prefix_abcdefgh", "same_prefix_"},
+      {"\xe5\xa4\x8f.jpg", "z.jpg", "Z.jpg", "\x80", "a", "", "ab"},
+      {"only"},
+  };
+  const std::vector<std::string> targets = {"2024_01_02", "", "NG", "2024_01_02", "1024X768", "NG", "b"};
+  for (const std::vector<std::string>& names : nameSets) {
+    std::vector<Row> rows;
+    for (std::size_t i = 0; i < names.size(); ++i)
+      rows.push_back({names[i], targets[i % targets.size()], i % 2 ? "E" : "Z", ""});
+    for (int column : {0, 1, 2}) {
+      for (int SortBit : {0, 1}) {
+        FileList l;
+        l.append(rows);
+        int bit = SortBit;
+        ASSERT_TRUE(l.Sort(column, bit));
+        std::vector<std::string> got, want;
+        for (std::size_t i = 0; i < l.ListMax(); ++i) got.push_back(l.cell(i, column));
+        for (const Row& r : rows) want.push_back(column == 0 ? r.name : column == 1 ? r.target : r.kind);
+        std::sort(want.begin(), want.end());
+        if (SortBit == 1) std::reverse(want.begin(), want.end());
+        EXPECT_EQ(got, want) << "column " << column << " SortBit " << SortBit;
+        // Each row moved whole.
+        for (std::size_t i = 0; i < l.ListMax(); ++i) {
+          const Row r = l.row(i);
+          const auto it = std::find_if(rows.begin(), rows.end(), [&](const Row& x) { return x.name == r.name; });
+          ASSERT_NE(it, rows.end());
+          EXPECT_EQ(r.target, it->target);
+          EXPECT_EQ(r.kind, it->kind);
+        }
+      }
+    }
+  }
 }
 
 TEST(Uniformity, DifferentTargetsAskNothing) {

@@ -220,15 +220,15 @@ TEST(FolderListing, ReadFolderListsInNameOrder) {
   // Created in an order unlike the expected one.
   for (const char* n : {"_x", "aB", "\xe5\xa4\x8f", "Z", "a_b", "9", "AA", "z1", "Ab", "a.b"}) d.Write(n, "");
   std::filesystem::create_directory(d.path() + "/10");  // folders take their place too
-  std::vector<FolderEntry> entries;
+  FolderEntries entries;
   std::string error;
   ASSERT_TRUE(ReadFolder(d.path(), &entries, &error)) << error;
   std::vector<std::string> names;
-  for (const FolderEntry& e : entries) names.push_back(e.name);
+  for (std::size_t i = 0; i < entries.size(); ++i) names.emplace_back(entries.name(i));
   EXPECT_EQ(names, expected);
-  ASSERT_FALSE(entries.empty());
-  EXPECT_TRUE(entries[0].isFolder);
-  EXPECT_FALSE(entries[1].isFolder);
+  ASSERT_EQ(entries.size(), expected.size());
+  EXPECT_TRUE(entries.isFolder(0));
+  EXPECT_FALSE(entries.isFolder(1));
 }
 
 TEST(FolderListing, CountsFoldersAndFilesSeparately) {
