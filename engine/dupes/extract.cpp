@@ -26,6 +26,15 @@ bool SameInodeAndData(const FileIdentity& a, const FileIdentity& b) {
   return a.dev == b.dev && a.ino == b.ino && a.size == b.size && a.mtimeNs == b.mtimeNs;
 }
 
+// The identity of the plain file `name` (a link is not followed); false
+// when it is gone or not a plain file.
+bool StatRegular(int dirfd, const std::string& name, FileIdentity& id) {
+  struct stat st {};
+  if (::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) return false;
+  id = IdentityOf(st);
+  return true;
+}
+
 std::size_t FindLine(const std::vector<SameResultLine>& lines, const std::string& folda) {
   for (std::size_t i = 0; i < lines.size(); ++i)
     if (lines[i].folda == folda) return i;

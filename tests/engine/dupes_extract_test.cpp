@@ -324,7 +324,7 @@ TEST(DupesExtract, DryRunAgreesWithTheMoveAfterChangesSinceGrouping) {
       dir.Write("b.jpg", Big('x'));
       const std::vector<FileRec> t = InNameOrder(dir.path());
       if (*c.rewritten) RewriteKeepingTime(dir.path() + "/" + c.rewritten, Big(c.bytes));
-      const ExtractResult res = MakeFoldaAndMove(t, dir.path(), kWhen, dryRun, {});
+      const ExtractResult res = MakeFoldaAndMove(t, dir.path(), TestJournals(), kWhen, dryRun, {});
       EXPECT_EQ(res.movedCount, c.moved) << c.rewritten << c.bytes << dryRun;
       EXPECT_EQ(res.differs, c.differs) << c.rewritten << c.bytes << dryRun;
       EXPECT_EQ(res.changed, c.changed) << c.rewritten << c.bytes << dryRun;
