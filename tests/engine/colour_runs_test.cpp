@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <chrono>
 #include <map>
 #include <set>
 #include <thread>
@@ -110,6 +111,12 @@ TEST_F(ColourRuns, RgbNamesUnclassifiedRowsFromTheChosenCellsTogether) {
 TEST_F(ColourRuns, RgbAbortStopsWithinOneFileAndMoveOnStartsTheMove) {
   List({"a.jpg", "b.jpg"});
   fake.Set("a.jpg", AbortWhileDrawing());
+  // b.jpg's first cell is still being drawn when the abort comes, whichever
+  // worker starts first (a worker may also take both files one after the other).
+  fake.Set("b.jpg", [this](std::uint8_t*, int, int) {
+    for (int i = 0; i < 2000 && !st.blocks.val.Aborted(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 0;
+  });
   st.blocks.val.Start(src.path());
   ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 2, 3}), RunRegistry::Guard(st.runs));
   // Each worker stops before its file's next cell: no file is named.
@@ -123,6 +130,7 @@ TEST_F(ColourRuns, RgbAbortStopsWithinOneFileAndMoveOnStartsTheMove) {
 
   st.MoveOn = 1;
   fake.Flat("a.jpg", {1, 1, 1});
+  fake.Flat("b.jpg", {255, 255, 255});
   st.blocks.val.Start(src.path());
   ThreadRGB(st.blocks.val, st, host, MakeJposBit({1}), RunRegistry::Guard(st.runs));
   EXPECT_EQ(host.MessageTexts().size(), 1u);  // no second message
