@@ -2,22 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
-    <name>common</name>
-    <message>
-        <source>ヘルプを表示するブラウザを起動できません。次のファイルをブラウザで開いて下さい: %1</source>
-        <translation>No browser can be started to show the help. Open this file in a browser: %1</translation>
-    </message>
-    <message>
-        <source>help.html</source>
-        <comment>the end of the help page&apos;s file name</comment>
-        <translation>help_en.html</translation>
-    </message>
-    <message>
-        <source>ヘルプファイルがありません: %1</source>
-        <translation>The help file is missing: %1</translation>
-    </message>
-</context>
-<context>
     <name>engine</name>
     <message>
         <source>Listup終了</source>
@@ -377,6 +361,27 @@ Stopped because the record cannot be written: %1 (%2)</translation>
     <message>
         <source>フォルダを選択</source>
         <translation>Choose a folder</translation>
+    </message>
+    <message>
+        <source>プログラムを選択</source>
+        <translation>Choose a program</translation>
+    </message>
+    <message>
+        <source>プログラム (*)</source>
+        <translation>Programs (*)</translation>
+    </message>
+    <message>
+        <source>ヘルプを表示するブラウザを起動できません。次のファイルをブラウザで開いて下さい: %1</source>
+        <translation>No browser can be started to show the help. Open this file in a browser: %1</translation>
+    </message>
+    <message>
+        <source>help.html</source>
+        <comment>the end of the help page&apos;s file name</comment>
+        <translation>help_en.html</translation>
+    </message>
+    <message>
+        <source>ヘルプファイルがありません: %1</source>
+        <translation>The help file is missing: %1</translation>
     </message>
 </context>
 </TS>
