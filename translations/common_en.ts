@@ -227,12 +227,161 @@
         <source>プログラム終了</source>
         <translation>Quit the program</translation>
     </message>
+    <message>
+        <source>AllRGB解析処理終了</source>
+        <translation>All-colour (AllRGB) analysis finished</translation>
+    </message>
+    <message>
+        <source>処理終了</source>
+        <translation>Finished</translation>
+    </message>
+    <message>
+        <source>解析処理中止</source>
+        <translation>Analysis stopped</translation>
+    </message>
+    <message>
+        <source>作業ファイルを削除できません: %1 (%2)</source>
+        <translation>Cannot delete the work file: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>選択は[%1]色以下にして下さい。(%2)</source>
+        <translation>Choose at most [%1] colours. (%2)</translation>
+    </message>
+    <message>
+        <source>: 移動の記録を書けないため止めました: %1 (%2)</source>
+        <translation>: stopped because the move record cannot be written: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>移動の記録を作成できないため移動しません: %1 (%2)</source>
+        <translation>Nothing is moved because the move record cannot be created: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>元に戻せる移動はありません: %1</source>
+        <translation>There is no move to undo: %1</translation>
+    </message>
+    <message>
+        <source>元に戻せる抽出はありません</source>
+        <translation>There is no extraction to undo</translation>
+    </message>
+    <message>
+        <source>移動を元に戻せません: %1 (%2)</source>
+        <translation>Cannot undo the move: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>元に戻しました: %1件</source>
+        <translation>Undone: %1 files</translation>
+    </message>
+    <message>
+        <source>（中止しました）</source>
+        <translation> (stopped)</translation>
+    </message>
+    <message>
+        <source>
+記録を書けないため止めました: %1 (%2)</source>
+        <translation>
+Stopped because the record cannot be written: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>
+%1件は戻さずに残しました:</source>
+        <translation>
+%1 were left where they are:</translation>
+    </message>
+    <message>
+        <source>
+%1 -&gt; %2: </source>
+        <translation>
+%1 -&gt; %2: </translation>
+    </message>
+    <message>
+        <source>
+%1: </source>
+        <translation>
+%1: </translation>
+    </message>
+    <message>
+        <source>元の名前が別のファイルで使われている</source>
+        <translation>the original name is taken by another file</translation>
+    </message>
+    <message>
+        <source>移動のあとで変更された</source>
+        <translation>changed after the move</translation>
+    </message>
+    <message>
+        <source>移動先に見つからない</source>
+        <translation>not found where it was moved to</translation>
+    </message>
+    <message>
+        <source>移動の途中で止まったため、移動元と移動先の両方にある</source>
+        <translation>the move stopped half-way, so it is in both the source and the destination</translation>
+    </message>
+    <message>
+        <source>フォルダに他のファイルがある</source>
+        <translation>the folder holds other files</translation>
+    </message>
+    <message>
+        <source>戻せない</source>
+        <translation>cannot be moved back</translation>
+    </message>
+    <message>
+        <source> (%1)</source>
+        <translation> (%1)</translation>
+    </message>
+    <message>
+        <source>抽出の記録を作成できないため抽出しません: %1 (%2)</source>
+        <translation>Nothing is extracted because the extraction record cannot be created: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>抽出の記録を書けないため止めました: %1 (%2)</source>
+        <translation>Stopped because the extraction record cannot be written: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1の移動（%2件）を元に戻しますか？</source>
+        <translation>Undo the move of %1 (%2 files)?</translation>
+    </message>
+    <message>
+        <source>%1の抽出（%2件）を元に戻しますか？</source>
+        <translation>Undo the extraction of %1 (%2 files)?</translation>
+    </message>
+    <message>
+        <source>元に戻す</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>終了する</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>元に戻せる移動はありません: </source>
+        <translation>There is no move to undo: </translation>
+    </message>
 </context>
 <context>
     <name>ui</name>
     <message>
         <source>フォルダを選択</source>
         <translation>Choose a folder</translation>
+    </message>
+    <message>
+        <source>プログラムを選択</source>
+        <translation>Choose a program</translation>
+    </message>
+    <message>
+        <source>プログラム (*)</source>
+        <translation>Programs (*)</translation>
+    </message>
+    <message>
+        <source>ヘルプを表示するブラウザを起動できません。次のファイルをブラウザで開いて下さい: %1</source>
+        <translation>No browser can be started to show the help. Open this file in a browser: %1</translation>
+    </message>
+    <message>
+        <source>help.html</source>
+        <comment>the end of the help page&apos;s file name</comment>
+        <translation>help_en.html</translation>
+    </message>
+    <message>
+        <source>ヘルプファイルがありません: %1</source>
+        <translation>The help file is missing: %1</translation>
     </message>
 </context>
 </TS>

@@ -204,10 +204,10 @@ QString SHBDlg(QWidget* parent, const QString& start) {
 }
 
 QString FoldaSetting(QWidget* parent, const QString& start) {
-  QFileDialog dialog(parent, "プログラムを選択", start);
+  QFileDialog dialog(parent, QCoreApplication::translate("ui", "プログラムを選択"), start);
   dialog.setFileMode(QFileDialog::ExistingFile);
   // Programs have no extension here: every file is offered.
-  dialog.setNameFilter("プログラム (*)");
+  dialog.setNameFilter(QCoreApplication::translate("ui", "プログラム (*)"));
   if (QFileInfo(start).isFile()) dialog.selectFile(start);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();

@@ -32,6 +32,11 @@ constexpr const char* kTemplates[] = {
     QT_TRANSLATE_NOOP("engine", "解析処理終了"),
     QT_TRANSLATE_NOOP("engine", "RGB成分強度解析処理中止"),
     QT_TRANSLATE_NOOP("engine", "全て同じ値がセットされました。値をクリアしますか？"),
+    QT_TRANSLATE_NOOP("engine", "AllRGB解析処理終了"),
+    QT_TRANSLATE_NOOP("engine", "処理終了"),
+    QT_TRANSLATE_NOOP("engine", "解析処理中止"),
+    QT_TRANSLATE_NOOP("engine", "作業ファイルを削除できません: %1 (%2)"),
+    QT_TRANSLATE_NOOP("engine", "選択は[%1]色以下にして下さい。(%2)"),
     // The move.
     QT_TRANSLATE_NOOP("engine", "移動処理終了"),
     QT_TRANSLATE_NOOP("engine", ": %1件は移動せず元の場所に残しました（"),
@@ -48,6 +53,26 @@ constexpr const char* kTemplates[] = {
     QT_TRANSLATE_NOOP("engine", "1-1-1フォルダが存在します別の名前で移動しますか"),
     QT_TRANSLATE_NOOP("engine", "このフォルダでは別の移動処理が実行中です。終わってからやり直してください"),
     QT_TRANSLATE_NOOP("engine", "このフォルダでは別の移動処理が実行中です。終わってからやり直してください: %1"),
+    QT_TRANSLATE_NOOP("engine", ": 移動の記録を書けないため止めました: %1 (%2)"),
+    QT_TRANSLATE_NOOP("engine", "移動の記録を作成できないため移動しません: %1 (%2)"),
+    // The undo of a move or an extraction.
+    QT_TRANSLATE_NOOP("engine", "元に戻せる移動はありません: %1"),
+    QT_TRANSLATE_NOOP("engine", "元に戻せる移動はありません: "),  // no folder in the field
+    QT_TRANSLATE_NOOP("engine", "元に戻せる抽出はありません"),
+    QT_TRANSLATE_NOOP("engine", "移動を元に戻せません: %1 (%2)"),
+    QT_TRANSLATE_NOOP("engine", "元に戻しました: %1件"),
+    QT_TRANSLATE_NOOP("engine", "（中止しました）"),
+    QT_TRANSLATE_NOOP("engine", "\n記録を書けないため止めました: %1 (%2)"),
+    QT_TRANSLATE_NOOP("engine", "\n%1件は戻さずに残しました:"),
+    QT_TRANSLATE_NOOP("engine", "\n%1 -> %2: "),
+    QT_TRANSLATE_NOOP("engine", "\n%1: "),
+    QT_TRANSLATE_NOOP("engine", "元の名前が別のファイルで使われている"),
+    QT_TRANSLATE_NOOP("engine", "移動のあとで変更された"),
+    QT_TRANSLATE_NOOP("engine", "移動先に見つからない"),
+    QT_TRANSLATE_NOOP("engine", "移動の途中で止まったため、移動元と移動先の両方にある"),
+    QT_TRANSLATE_NOOP("engine", "フォルダに他のファイルがある"),
+    QT_TRANSLATE_NOOP("engine", "戻せない"),
+    QT_TRANSLATE_NOOP("engine", " (%1)"),
     // Twinscan.
     QT_TRANSLATE_NOOP("engine", "処理中止"),
     QT_TRANSLATE_NOOP("engine", "フォルダを開けません: %1"),
@@ -65,6 +90,12 @@ constexpr const char* kTemplates[] = {
     QT_TRANSLATE_NOOP("engine", "／抽出後に変更されたファイルがあります（%1件）: %2"),
     QT_TRANSLATE_NOOP("engine", "／残したファイルと内容が一致しなくなったファイルがあります（%1件）: %2"),
     QT_TRANSLATE_NOOP("engine", "／調べられないものがあります（%1件）: %2"),
+    QT_TRANSLATE_NOOP("engine", "抽出の記録を作成できないため抽出しません: %1 (%2)"),
+    QT_TRANSLATE_NOOP("engine", "抽出の記録を書けないため止めました: %1 (%2)"),
+    // Templates that begin with what the engine puts in come last, so that
+    // the texts the others cut are never taken for a name.
+    QT_TRANSLATE_NOOP("engine", "%1の移動（%2件）を元に戻しますか？"),
+    QT_TRANSLATE_NOOP("engine", "%1の抽出（%2件）を元に戻しますか？"),
 };
 
 // Button captions (whole texts only).
@@ -73,6 +104,7 @@ constexpr const char* kCaptions[] = {
     QT_TRANSLATE_NOOP("engine", "OK"),       QT_TRANSLATE_NOOP("engine", "NO"),
     QT_TRANSLATE_NOOP("engine", "クリアする"), QT_TRANSLATE_NOOP("engine", "しない"),
     QT_TRANSLATE_NOOP("engine", "削除する"),   QT_TRANSLATE_NOOP("engine", "プログラム終了"),
+    QT_TRANSLATE_NOOP("engine", "元に戻す"),   QT_TRANSLATE_NOOP("engine", "終了する"),
 };
 
 // A template cut at its markers: fixed[0] %n[0] fixed[1] ... fixed[k].

@@ -1,5 +1,6 @@
 #include "app/pictray/all_rgb_dialog.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -18,7 +19,7 @@ AllRgbDialog::AllRgbDialog(QWidget* owner, const SettingsFiles& files, const std
                            std::size_t ColorMax, const std::string& DlgFilePath)
     : SelectedColourDialog(owner, files, RGBtxt, ColorMax, key::AllColorMode) {
   setObjectName("AllRgbDialog");
-  setWindowTitle("all RGB選択");
+  setWindowTitle(QCoreApplication::translate("Pictray", "all RGB選択"));
   auto* row = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
   area_ = new PickArea(this);
@@ -34,7 +35,10 @@ AllRgbDialog::AllRgbDialog(QWidget* owner, const SettingsFiles& files, const std
   viewport_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   viewport_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   left->addWidget(viewport_);
-  auto* name = new QLabel(ui::TextOf(decoded_ ? DlgFilePath : "JPEGとして読めません: " + DlgFilePath), this);
+  auto* name = new QLabel(
+      decoded_ ? ui::TextOf(DlgFilePath)
+               : QCoreApplication::translate("Pictray", "JPEGとして読めません: %1").arg(ui::TextOf(DlgFilePath)),
+      this);
   name->setObjectName("file");
   name->setWordWrap(true);
   name->setMaximumWidth(kViewport + frame + bar);

@@ -1,6 +1,7 @@
 #include "app/pictray/analysis_dialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
+#include "app/pictray/window_text.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_keys.h"
 
@@ -20,9 +22,13 @@ namespace {
 // Ids of the boxes, in the order of ExifBox.
 constexpr int kBoxIds[kExifBoxCount] = {10001, 10002, 10003, 10004, 10028, 10092,
                                         1047,  1044,  1046,  10094, 10005, 10006};
-constexpr const char* kSteps[5] = {"年月日", "時", "10分", "1分", "秒"};
+constexpr const char* kSteps[5] = {QT_TRANSLATE_NOOP("Pictray", "年月日"), QT_TRANSLATE_NOOP("Pictray", "時"),
+                                   QT_TRANSLATE_NOOP("Pictray", "10分"), QT_TRANSLATE_NOOP("Pictray", "1分"),
+                                   QT_TRANSLATE_NOOP("Pictray", "秒")};
 
-QLabel* Label(QWidget* parent, const char* text) { return new QLabel(QString::fromUtf8(text), parent); }
+QLabel* Label(QWidget* parent, const char* text) {
+  return new QLabel(QCoreApplication::translate("Pictray", text), parent);
+}
 
 // A count of at most width - 1 digits, as the key is read back.
 QLineEdit* CountEdit(QWidget* parent, int id, const SettingKey& k) {
@@ -37,7 +43,7 @@ QLineEdit* CountEdit(QWidget* parent, int id, const SettingKey& k) {
 
 AnalysisDialog::AnalysisDialog(QWidget* owner, const SettingsFiles& files) : QDialog(owner), files_(files) {
   setObjectName("AnalysisDialog");
-  setWindowTitle("解析設定");
+  setWindowTitle(QCoreApplication::translate("Pictray", "解析設定"));
   setFont(ui::MinchoFont(14));
   setMinimumWidth(500);
   if (owner) move(owner->frameGeometry().topLeft() + QPoint(150, 150));
@@ -50,11 +56,11 @@ AnalysisDialog::AnalysisDialog(QWidget* owner, const SettingsFiles& files) : QDi
 
 void AnalysisDialog::BuildDateLines(QGridLayout* grid) {
   for (int step = 0; step < 5; ++step) grid->addWidget(Label(this, kSteps[step]), 0, step + 1, Qt::AlignCenter);
-  grid->addWidget(Label(this, "更新日付"), 1, 0);
-  grid->addWidget(Label(this, "作成日付"), 2, 0);
-  grid->addWidget(Label(this, "(存在した場合)"), 2, 6);
-  grid->addWidget(Label(this, "メーカー/機種"), 3, 0);
-  grid->addWidget(Label(this, "使用ソフト"), 4, 0);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "更新日付")), 1, 0);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "作成日付")), 2, 0);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "(存在した場合)")), 2, 6);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "メーカー/機種")), 3, 0);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "使用ソフト")), 4, 0);
   for (int i = 0; i < kExifBoxCount; ++i) {
     boxes_[i] = ui::MakeCheckBoxWnd(this, kBoxIds[i], QString());
     const auto box = static_cast<ExifBox>(i);
@@ -66,7 +72,7 @@ void AnalysisDialog::BuildDateLines(QGridLayout* grid) {
 }
 
 void AnalysisDialog::BuildChecks(QGridLayout* grid) {
-  grid->addWidget(Label(this, "サンプリング色数(メモリ注意)"), 5, 0, 1, 3);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "サンプリング色数(メモリ注意)")), 5, 0, 1, 3);
   samcount_ = CountEdit(this, 10056, key::samcount);
   grid->addWidget(samcount_, 5, 3, 1, 3);
 
@@ -77,14 +83,15 @@ void AnalysisDialog::BuildChecks(QGridLayout* grid) {
   NullByte_ = CountEdit(this, 10041, key::NullByte);
   NullByte_->setFixedWidth(70);
   zeroRun->addWidget(NullCheck_);
-  zeroRun->addWidget(Label(this, "NULLが連続"));
+  zeroRun->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "NULLが連続")));
   zeroRun->addWidget(NullByte_);
-  zeroRun->addWidget(Label(this, "Byte以上でエラーとする"));
+  zeroRun->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "Byte以上でエラーとする")));
   zeroRun->addStretch();
   grid->addLayout(zeroRun, 6, 0, 1, 7);
-  grid->addWidget(Label(this, "(1000kb未満のファイルが対象)"), 7, 0, 1, 7);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "(1000kb未満のファイルが対象)")), 7, 0, 1, 7);
 
-  JlibCheck_ = ui::MakeCheckBoxWnd(this, 10021, "NGチェックにjpeglibの読み込みチェックを含める");
+  JlibCheck_ = ui::MakeCheckBoxWnd(
+      this, 10021, QCoreApplication::translate("Pictray", "NGチェックにjpeglibの読み込みチェックを含める"));
   connect(JlibCheck_, &QCheckBox::clicked, this,
           [this](bool on) { StoreForThisRun(key::JlibCheck, on ? "1" : "0"); });
   grid->addWidget(JlibCheck_, 8, 0, 1, 7);
@@ -129,12 +136,13 @@ void AnalysisDialog::StoreForThisRun(const SettingKey& k, const std::string& val
 
 std::string AnalysisDialog::RefuseCount(const QLineEdit* edit, const char* what) const {
   if (ProfileNumber(ui::BytesOf(edit->text())) > 0) return {};
-  return std::string(what) + "に1以上の数を入力して下さい";
+  return WindowText(QT_TRANSLATE_NOOP("Pictray", "%1に1以上の数を入力して下さい"),
+                    {QCoreApplication::translate("Pictray", what).toUtf8().toStdString()});
 }
 
 void AnalysisDialog::accept() {
-  for (const std::string& refused :
-       {RefuseCount(samcount_, "サンプリング色数"), RefuseCount(NullByte_, "NULLが連続するバイト数")}) {
+  for (const std::string& refused : {RefuseCount(samcount_, QT_TRANSLATE_NOOP("Pictray", "サンプリング色数")),
+                                     RefuseCount(NullByte_, QT_TRANSLATE_NOOP("Pictray", "NULLが連続するバイト数"))}) {
     if (refused.empty()) continue;
     ui::MessageBox1Q(this, ui::TextOf(refused), "err", "err");
     return;

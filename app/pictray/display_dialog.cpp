@@ -1,6 +1,7 @@
 #include "app/pictray/display_dialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,10 +22,11 @@ struct AppRow {
   const char* caption;
   int labelId, editId, buttonId;
 };
-constexpr AppRow kAppRows[4] = {{&key::app, "APP(リスト)", 10042, 10045, 10049},
-                                {&key::app1, "APP1(結果リスト)", 10043, 10046, 10050},
-                                {&key::app2, "APP2(結果リスト)", 10044, 10047, 10051},
-                                {&key::app3, "APP3(移動後フォルダ)", 10057, 10058, 10059}};
+constexpr AppRow kAppRows[4] = {
+    {&key::app, QT_TRANSLATE_NOOP("Pictray", "APP(リスト)"), 10042, 10045, 10049},
+    {&key::app1, QT_TRANSLATE_NOOP("Pictray", "APP1(結果リスト)"), 10043, 10046, 10050},
+    {&key::app2, QT_TRANSLATE_NOOP("Pictray", "APP2(結果リスト)"), 10044, 10047, 10051},
+    {&key::app3, QT_TRANSLATE_NOOP("Pictray", "APP3(移動後フォルダ)"), 10057, 10058, 10059}};
 
 }  // namespace
 
@@ -38,7 +40,7 @@ std::string CutAtCharacter(const std::string& bytes, std::size_t most) {
 
 DisplayDialog::DisplayDialog(QWidget* owner, const SettingsFiles& files) : QDialog(owner), files_(files) {
   setObjectName("DisplayDialog");
-  setWindowTitle("表示設定");
+  setWindowTitle(QCoreApplication::translate("Pictray", "表示設定"));
   setFont(ui::MinchoFont(14));
   setMinimumWidth(500);
   if (owner) move(owner->frameGeometry().topLeft() + QPoint(150, 150));
@@ -49,21 +51,24 @@ DisplayDialog::DisplayDialog(QWidget* owner, const SettingsFiles& files) : QDial
 void DisplayDialog::Build() {
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(14, 10, 14, 40);
-  JpegCheck_ = ui::MakeCheckBoxWnd(this, 1010, "リストアップ時 jpeg開始ヘッダーの有無を調べる");
+  JpegCheck_ = ui::MakeCheckBoxWnd(
+      this, 1010, QCoreApplication::translate("Pictray", "リストアップ時 jpeg開始ヘッダーの有無を調べる"));
   grid->addWidget(JpegCheck_, 0, 0, 1, 3);
-  grid->addWidget(new QLabel("使用禁止文字設定", this), 1, 0);
+  grid->addWidget(new QLabel(QCoreApplication::translate("Pictray", "使用禁止文字設定"), this), 1, 0);
   disabledchar_ = ui::Make_EditWindow(this, 10041);
-  ui::MakeToolTip(disabledchar_, "フォルダ名でこれらの文字は _ に置き換えられます");
+  ui::MakeToolTip(disabledchar_,
+                  QCoreApplication::translate("Pictray", "フォルダ名でこれらの文字は _ に置き換えられます"));
   grid->addWidget(disabledchar_, 1, 1, 1, 2);
   const QIcon browse = style()->standardIcon(QStyle::SP_FileIcon);
   for (int i = 0; i < 4; ++i) {
     const AppRow& row = kAppRows[i];
-    grid->addWidget(ui::MakeLabelEditWnd(this, row.labelId, row.caption), i + 2, 0);
+    grid->addWidget(ui::MakeLabelEditWnd(this, row.labelId, QCoreApplication::translate("Pictray", row.caption)), i + 2,
+                    0);
     szApp_[i] = ui::Make_EditWindow(this, row.editId);
     szApp_[i]->setMinimumWidth(260);
     grid->addWidget(szApp_[i], i + 2, 1);
     QPushButton* button = ui::MakeICONButtonWnd16(this, row.buttonId, browse);
-    ui::MakeToolTip(button, "アプリを選択");
+    ui::MakeToolTip(button, QCoreApplication::translate("Pictray", "アプリを選択"));
     connect(button, &QPushButton::clicked, this, [this, edit = szApp_[i]] { BrowseProgram(edit); });
     grid->addWidget(button, i + 2, 2);
   }
@@ -83,7 +88,7 @@ void DisplayDialog::paintEvent(QPaintEvent* e) {
   QDialog::paintEvent(e);
   QPainter p(this);
   p.setFont(ui::MinchoFont(11));
-  p.drawText(QPoint(14, height() - 16), "起動アプリ既定値は'open'(小文字)");
+  p.drawText(QPoint(14, height() - 16), QCoreApplication::translate("Pictray", "起動アプリ既定値は'open'(小文字)"));
 }
 
 void DisplayDialog::BrowseProgram(QLineEdit* edit) {

@@ -1,5 +1,6 @@
 #include "app/pictray/file_list_pane.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDateTime>
@@ -12,7 +13,6 @@
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
-
 #include <memory>
 
 #include "app/common/control_factory.h"
@@ -45,9 +45,9 @@ bool FileManagerShowsProperties(const std::string& path) {
 // What the properties show when no file manager answers.
 QString OwnPropertiesText(const std::string& path) {
   const QFileInfo file(ui::TextOf(path));
-  if (!file.exists()) return "ファイルがありません: " + ui::TextOf(path);
+  if (!file.exists()) return QCoreApplication::translate("Pictray", "ファイルがありません: %1").arg(ui::TextOf(path));
   const QLocale locale;
-  return QString("名称: %1\nフォルダ: %2\n種類: %3\nサイズ: %4 バイト\n更新日時: %5")
+  return QCoreApplication::translate("Pictray", "名称: %1\nフォルダ: %2\n種類: %3\nサイズ: %4 バイト\n更新日時: %5")
       .arg(file.fileName(), file.absolutePath(), QMimeDatabase().mimeTypeForFile(file).comment(),
            locale.toString(file.size()), locale.toString(file.lastModified(), QLocale::ShortFormat));
 }
@@ -118,7 +118,10 @@ QMenu* FileListPane::BuildPopup() {
     const char* caption;
     QIcon icon;
   } entries[] = {
-      {Open, "open", appIcon.isNull() ? ui::GlyphIcon("開", QColor(70, 130, 180), 16) : appIcon},
+      {Open, "open",
+       appIcon.isNull()
+           ? ui::GlyphIcon(QCoreApplication::translate("Pictray", "開", "icon letters"), QColor(70, 130, 180), 16)
+           : appIcon},
       {SetClear, "Set Clear", ui::GlyphIcon("✕", QColor(150, 150, 150), 16)},
       {PartColor, "Part Color", ui::GlyphIcon("▦", QColor(200, 120, 40), 16)},
       {AllColor, "All Color", ui::GlyphIcon("■", QColor(60, 150, 60), 16)},

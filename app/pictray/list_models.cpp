@@ -1,5 +1,7 @@
 #include "app/pictray/list_models.h"
 
+#include <QCoreApplication>
+
 #include "app/common/text_bytes.h"
 #include "engine/colour/rgb_name.h"
 
@@ -47,8 +49,10 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
 
 QVariant FileListModel::headerData(int section, Qt::Orientation o, int role) const {
   if (o != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const kTitles[] = {"名称", "移動先フォルダ", "パターン 種別", "notes"};
-  return section >= 0 && section < 4 ? QString::fromUtf8(kTitles[section]) : QVariant();
+  static const char* const kTitles[] = {QT_TRANSLATE_NOOP("Pictray", "名称"),
+                                        QT_TRANSLATE_NOOP("Pictray", "移動先フォルダ"),
+                                        QT_TRANSLATE_NOOP("Pictray", "パターン 種別"), "notes"};
+  return section >= 0 && section < 4 ? QCoreApplication::translate("Pictray", kTitles[section]) : QVariant();
 }
 
 void FileListModel::SetItemCount(std::size_t count) {

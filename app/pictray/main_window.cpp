@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -15,14 +16,13 @@
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
-
 #include <algorithm>
 
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
-#include "app/pictray/file_list_pane.h"
 #include "app/pictray/analysis_dialog.h"
+#include "app/pictray/file_list_pane.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/preview.h"
 #include "app/pictray/prgb_dialog.h"
@@ -32,6 +32,7 @@
 #include "app/pictray/rgb_dialog.h"
 #include "app/pictray/srgb_dialog.h"
 #include "app/pictray/window_builder.h"
+#include "app/pictray/window_text.h"
 #include "engine/fs/paths.h"
 #include "engine/runs/colour_runs.h"
 #include "engine/runs/jpeg_runs.h"
@@ -56,7 +57,8 @@ QRect FitInto(QRect r, const QRect& area) {
   return r;
 }
 
-constexpr const char* kRefusedWhileRunning = "処理中は実行できません。中断するか終了を待って下さい";
+constexpr const char* kRefusedWhileRunning =
+    QT_TRANSLATE_NOOP("Pictray", "処理中は実行できません。中断するか終了を待って下さい");
 
 }  // namespace
 
@@ -87,7 +89,9 @@ MainWindow::MainWindow(const StartOptions& options)
   setWindowIcon(GlyphIcon("P", QColor(40, 110, 200)));
   host_ = std::make_unique<QtRunHost>(*this);
 
-  if (!settings_.Open()) Message("設定ファイルを作成できません: " + settings_.store().GRprofile, "err", "err");
+  if (!settings_.Open())
+    Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルを作成できません: %1"), {settings_.store().GRprofile}),
+            "err", "err");
   settings_.Share(st_);
   st_.journalDir = JournalDir("pictray");
   const StartSettings start = settings_.ReadAtStart();
@@ -269,12 +273,12 @@ void MainWindow::CommandFromRun(int id) {
 
 void MainWindow::UnknownCommand(int id) {
   // Every id the window sends is handled above; another one is a fault of the sender, not a silent no-op.
-  Message("不明なコマンドです: " + std::to_string(id), "err", "err");
+  Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "不明なコマンドです: %1"), {std::to_string(id)}), "err", "err");
 }
 
 void MainWindow::ChooseGrid(const char* x) {
   settings_.StorePartX(x);
-  Message(std::string(x) + "X" + x + "に設定", "yes", "yes");
+  Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1X%1に設定"), {x}), "yes", "yes");
   SetGrid(x);
 }
 
@@ -302,7 +306,7 @@ void MainWindow::UncheckAnalysisButtons() {
 bool MainWindow::RefuseWhileRunning(std::optional<Control> pressed) {
   if (!st_.runs.Active()) return false;
   if (pressed) Check(*pressed, false);  // the refused command's button comes back up
-  Message(kRefusedWhileRunning, "err", "err");
+  Message(WindowText(kRefusedWhileRunning), "err", "err");
   return true;
 }
 
@@ -463,15 +467,18 @@ void MainWindow::MoveStart() {
 
 bool MainWindow::RefuseUnlistedFolder(const std::string& listed) {
   if (listed.empty()) {
-    Message("リストアップしたフォルダがありません。移動する前にフォルダをリストアップして下さい",
+    Message(WindowText(QT_TRANSLATE_NOOP(
+                "Pictray", "リストアップしたフォルダがありません。移動する前にフォルダをリストアップして下さい")),
             "err", "err");
     return true;
   }
   const std::string field = Folder();
   if (SameFolderPath(field, listed)) return false;
-  Message("フォルダ欄の「" + field + "」はリストアップしたフォルダ「" + listed +
-              "」ではありません。移動は行いません。" +
-              "このフォルダのファイルを移動するには先にリストアップして下さい",
+  Message(WindowText(
+              QT_TRANSLATE_NOOP("Pictray",
+                                "フォルダ欄の「%1」はリストアップしたフォルダ「%2」ではありません。移動は行いません。"
+                                "このフォルダのファイルを移動するには先にリストアップして下さい"),
+              {field, listed}),
           "err", "err");
   return true;
 }
@@ -539,7 +546,7 @@ void MainWindow::AbortRuns() {
 void MainWindow::ClearAnalyses() {
   if (st_.rows.empty()) return;
   if (RefuseWhileRunning()) return;
-  if (Message("解析クリアしますか?", "OK", "NO") != 6) return;
+  if (Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "解析クリアしますか?")), "OK", "NO") != 6) return;
   LV03->clear();
   PR01->setRange(0, 100);
   PR01->setValue(0);
@@ -567,8 +574,10 @@ void MainWindow::Search() {
 void MainWindow::PreReadNow() {
   const std::string folder = Folder();
   if (!BT101->isChecked() || folder.empty()) return;
-  if (Message("起動しますか", "OK", "NO") != 6) return;
-  if (!st_.rows.empty() && Message("実施後再度読み込みが必要です。起動しますか", "OK", "NO") != 6) return;
+  if (Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "起動しますか")), "OK", "NO") != 6) return;
+  if (!st_.rows.empty() &&
+      Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "実施後再度読み込みが必要です。起動しますか")), "OK", "NO") != 6)
+    return;
   shellOpenSub(this, settings_.ZenApp(), AbsolutePath(folder), options_.programDir);
   BT101->setChecked(false);
 }
@@ -594,14 +603,14 @@ void MainWindow::OpenFolderDialog() {
 
 bool MainWindow::ConfirmExit(const std::string& question, const char* yes, const char* no) {
   if (childbit1 || childbit2 || childbit3) {
-    Message("ダイアログ起動中", "err", "err");
+    Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "ダイアログ起動中")), "err", "err");
     return false;
   }
   return Message(question, yes, no) == 6;
 }
 
 void MainWindow::ExitFromMenu() {
-  if (!ConfirmExit(WindowTitle + "終了しますか？", "OK", "NO")) return;
+  if (!ConfirmExit(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1終了しますか？"), {WindowTitle}), "OK", "NO")) return;
   settings_.StoreZenAppOn(BT101->isChecked());
   destroyClose_ = true;
   close();
@@ -613,11 +622,12 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     return;
   }
   if (WinClose != "1") {
-    Message("メニューから終了して下さい", "yes", "yes");
+    Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "メニューから終了して下さい")), "yes", "yes");
     e->ignore();
     return;
   }
-  if (!ConfirmExit(WindowTitle + " 終了しますか？", "終了する", "しない")) {
+  if (!ConfirmExit(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1 終了しますか？"), {WindowTitle}), "終了する",
+                   "しない")) {
     e->ignore();
     return;
   }

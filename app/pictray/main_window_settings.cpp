@@ -1,6 +1,7 @@
 // The main window's commands around the settings: the three settings
 // dialogs, the help page, the moved-to folder's program and the reload of
 // the programs after an outside change.
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 
@@ -12,6 +13,7 @@
 #include "app/pictray/program_launcher.h"
 #include "app/pictray/properties_dialog.h"
 #include "app/pictray/result_pane.h"
+#include "app/pictray/window_text.h"
 #include "engine/fs/paths.h"
 #include "engine/settings/settings_keys.h"
 
@@ -22,20 +24,29 @@ using ui::TextOf;
 void MainWindow::OpenFolderWithApp3() {
   std::string app3 = ReadSetting(key::app3, settings_.store().GRprofile);
   if (app3 == "new") {
-    Message("APP3(移動後フォルダ)に 'open' を設定しました。移動後のフォルダを開くアプリは「設定」の「表示」で変えられます",
-            "yes", "yes");
+    Message(
+        WindowText(QT_TRANSLATE_NOOP("Pictray",
+                                     "APP3(移動後フォルダ)に 'open' "
+                                     "を設定しました。移動後のフォルダを開くアプリは「設定」の「表示」で変えられます")),
+        "yes", "yes");
     app3 = "open";
-    if (!settings_.StoreApp3(app3)) Message("設定ファイルに書き込めません: " + settings_.store().GRprofile, "err", "err");
+    if (!settings_.StoreApp3(app3))
+      Message(
+          WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書き込めません: %1"), {settings_.store().GRprofile}),
+          "err", "err");
   }
   const std::string field = Folder();
   const std::string folder = field.empty() ? field : AbsolutePath(field);
   if (!IsFolder(folder)) {
-    Message("フォルダ欄のフォルダがありません: " + field, "err", "err");
+    Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "フォルダ欄のフォルダがありません: %1"), {field}), "err", "err");
     return;
   }
   if (ResolveProgram(app3, options_.programDir).empty()) {
-    Message("APP3(移動後フォルダ)のアプリ「" + app3 + "」を起動できません。「設定」の「表示」で指定して下さい", "err",
-            "err");
+    Message(WindowText(QT_TRANSLATE_NOOP(
+                           "Pictray",
+                           "APP3(移動後フォルダ)のアプリ「%1」を起動できません。「設定」の「表示」で指定して下さい"),
+                       {app3}),
+            "err", "err");
     return;
   }
   shellOpenSub(this, app3, folder, options_.programDir);
@@ -64,7 +75,8 @@ void MainWindow::OpenHelp() {
 
 void MainWindow::AppsChanged() {
   if (!settings_.CopyAppsToWorkingCopy())
-    Message("設定ファイルに書き込めません: " + settings_.Files().profile, "err", "err");
+    Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書き込めません: %1"), {settings_.Files().profile}),
+            "err", "err");
   RebuildApp3Icon();
 }
 

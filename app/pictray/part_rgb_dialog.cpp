@@ -1,15 +1,15 @@
 #include "app/pictray/part_rgb_dialog.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <cstdio>
-
 #include "app/common/control_factory.h"
 #include "app/common/text_bytes.h"
+#include "app/pictray/window_text.h"
 #include "engine/colour/rgb_name.h"
 
 namespace pictray::app {
@@ -24,7 +24,7 @@ PartRgbDialog::PartRgbDialog(QWidget* owner, const SettingsFiles& files, const s
                              const std::string& workfile)
     : SelectedColourDialog(owner, files, RGBtxt, ColorMax, key::PartColorMode), strJpos_bit_(MakeJposBit({})) {
   setObjectName("PartRgbDialog");
-  setWindowTitle("partRGB選択");
+  setWindowTitle(QCoreApplication::translate("Pictray", "partRGB選択"));
   auto* row = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
   area_ = new PickArea(this);
@@ -39,7 +39,7 @@ PartRgbDialog::PartRgbDialog(QWidget* owner, const SettingsFiles& files, const s
   left->addWidget(name);
 
   auto* per = new QHBoxLayout;
-  per->addWidget(new QLabel("比較率%(モード　1,2のみ)", this));
+  per->addWidget(new QLabel(QCoreApplication::translate("Pictray", "比較率%(モード　1,2のみ)"), this));
   matchPer_ = ui::MakeTrackBarWnd(this, 0, 0, 100);
   matchPer_->setObjectName("MatchPer");
   matchPerValue_ = new QLabel(this);
@@ -88,7 +88,7 @@ void PartRgbDialog::BuildCells(QGridLayout* grid, int PartX) {
 const Picture* PartRgbDialog::PickSource(PickArea** area) {
   *area = area_;
   if (rendered_) return &picture_;
-  Ask("色選択失敗", "err", "err");
+  Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色選択失敗")), "err", "err");
   return nullptr;
 }
 
@@ -108,16 +108,15 @@ void PartRgbDialog::Start() {
   }
   const int MatchPer = matchPer_->value();
   if (!WriteSetting(key::MatchPer, std::to_string(MatchPer), files().profile)) {
-    Ask("作業用の設定ファイルに書けません: " + files().profile, "err", "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "作業用の設定ファイルに書けません: %1"), {files().profile}), "err",
+        "err");
     return;
   }
   std::string text;
   const int m = ColourMode(mode());
   if (m == 1 || m == 2) {
-    char question[128];
-    std::snprintf(question, sizeof question, "比較率%d(per) %zu色　一致で検出", MatchPer,
-                  MatchThreshold(colours().dwCount(), MatchPer));
-    text = question;
+    text = WindowText(QT_TRANSLATE_NOOP("Pictray", "比較率%1(per) %2色　一致で検出"),
+                      {std::to_string(MatchPer), std::to_string(MatchThreshold(colours().dwCount(), MatchPer))});
     if (Ask(text, "OK", "NO") != 6) return;
   }
   strJpos_bit_ = MakeJposBit(chosen);
@@ -127,7 +126,7 @@ void PartRgbDialog::Start() {
 
 void PartRgbDialog::SaveMoreDefaults() {
   if (!WriteSetting(key::MatchPer, std::to_string(matchPer_->value()), files().GRprofile))
-    Ask("設定ファイルに書けません: " + files().GRprofile, "err", "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書けません: %1"), {files().GRprofile}), "err", "err");
 }
 
 void PartRgbDialog::LoadMoreDefaults() { matchPer_->setValue(ReadSettingNumber(key::MatchPer, files().GRprofile)); }

@@ -1,6 +1,7 @@
 #include "app/pictray/prgb_dialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,7 +9,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-
 #include <initializer_list>
 
 #include "app/common/control_factory.h"
@@ -24,13 +24,15 @@ constexpr int kCutMax = 20;
 constexpr const char* kRatioMode = "9";
 
 QCheckBox* Box(QWidget* parent, const char* name, const char* text, const char* tip) {
-  QCheckBox* b = ui::MakeCheckBoxWnd(parent, 0, QString::fromUtf8(text));
+  QCheckBox* b = ui::MakeCheckBoxWnd(parent, 0, QCoreApplication::translate("Pictray", text));
   b->setObjectName(name);
-  ui::MakeToolTip(b, QString::fromUtf8(tip));
+  ui::MakeToolTip(b, QCoreApplication::translate("Pictray", tip));
   return b;
 }
 
-QLabel* Label(QWidget* parent, const char* text) { return new QLabel(QString::fromUtf8(text), parent); }
+QLabel* Label(QWidget* parent, const char* text) {
+  return new QLabel(QCoreApplication::translate("Pictray", text), parent);
+}
 
 // Two boxes as one choice: checking one unchecks the other, unchecking one
 // checks the other.
@@ -51,7 +53,7 @@ const char* Bit(const QCheckBox* b) { return b->isChecked() ? "1" : "0"; }
 
 PrgbDialog::PrgbDialog(QWidget* owner, const SettingsFiles& files) : QDialog(owner), files_(files) {
   setObjectName("PrgbDialog");
-  setWindowTitle("RGB比率分類");
+  setWindowTitle(QCoreApplication::translate("Pictray", "RGB比率分類"));
   setFont(ui::MinchoFont(13));
   auto* column = new QVBoxLayout(this);
   BuildChoices(column);
@@ -67,38 +69,44 @@ PrgbDialog::PrgbDialog(QWidget* owner, const SettingsFiles& files) : QDialog(own
 
 void PrgbDialog::BuildChoices(QVBoxLayout* column) {
   auto* grid = new QGridLayout;
-  PRgb0normal_ = Box(this, "PRgb0_0", "普通", "同系色に分類して集計します");
-  PRgb0many_ = Box(this, "PRgb0_1", "多", "同系色に分類して集計します");
+  PRgb0normal_ = Box(this, "PRgb0_0", QT_TRANSLATE_NOOP("Pictray", "普通"),
+                     QT_TRANSLATE_NOOP("Pictray", "同系色に分類して集計します"));
+  PRgb0many_ = Box(this, "PRgb0_1", QT_TRANSLATE_NOOP("Pictray", "多"),
+                   QT_TRANSLATE_NOOP("Pictray", "同系色に分類して集計します"));
   Pair(PRgb0normal_, PRgb0many_);
-  grid->addWidget(Label(this, "色の分類"), 0, 0);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "色の分類")), 0, 0);
   grid->addWidget(PRgb0normal_, 0, 1);
   grid->addWidget(PRgb0many_, 0, 2);
 
-  PRgb6_ = Box(this, "PRgb6", "", "使用数が少ない色順に名前付けします");
-  grid->addWidget(Label(this, "低頻度順"), 1, 0);
+  PRgb6_ = Box(this, "PRgb6", "", QT_TRANSLATE_NOOP("Pictray", "使用数が少ない色順に名前付けします"));
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "低頻度順")), 1, 0);
   grid->addWidget(PRgb6_, 1, 1);
 
   ratioGroup_ = ui::MakeGroupBoxWindow(this, 0);
   ratioGroup_->setObjectName("ratioGroup");
-  ratioGroup_->setTitle("色比率モ－ド");
+  ratioGroup_->setTitle(QCoreApplication::translate("Pictray", "色比率モ－ド"));
   auto* inner = new QGridLayout(ratioGroup_);
-  PRgb1normal_ = Box(ratioGroup_, "PRgb1_0", "普通", "使用数が上位の色を基準に分類します");
-  PRgb1high_ = Box(ratioGroup_, "PRgb1_1", "高", "使用数が上位の色を基準に分類します");
-  PRgb2normal_ = Box(ratioGroup_, "PRgb2_0", "普通", "色の種類数を基準に分類します");
-  PRgb2high_ = Box(ratioGroup_, "PRgb2_1", "高", "色の種類数を基準に分類します");
+  PRgb1normal_ = Box(ratioGroup_, "PRgb1_0", QT_TRANSLATE_NOOP("Pictray", "普通"),
+                     QT_TRANSLATE_NOOP("Pictray", "使用数が上位の色を基準に分類します"));
+  PRgb1high_ = Box(ratioGroup_, "PRgb1_1", QT_TRANSLATE_NOOP("Pictray", "高"),
+                   QT_TRANSLATE_NOOP("Pictray", "使用数が上位の色を基準に分類します"));
+  PRgb2normal_ = Box(ratioGroup_, "PRgb2_0", QT_TRANSLATE_NOOP("Pictray", "普通"),
+                     QT_TRANSLATE_NOOP("Pictray", "色の種類数を基準に分類します"));
+  PRgb2high_ = Box(ratioGroup_, "PRgb2_1", QT_TRANSLATE_NOOP("Pictray", "高"),
+                   QT_TRANSLATE_NOOP("Pictray", "色の種類数を基準に分類します"));
   Pair(PRgb1normal_, PRgb1high_);
   Pair(PRgb2normal_, PRgb2high_);
-  inner->addWidget(Label(ratioGroup_, "色数優先度"), 0, 0);
+  inner->addWidget(Label(ratioGroup_, QT_TRANSLATE_NOOP("Pictray", "色数優先度")), 0, 0);
   inner->addWidget(PRgb1normal_, 0, 1);
   inner->addWidget(PRgb1high_, 0, 2);
-  inner->addWidget(Label(ratioGroup_, "色種優先度"), 1, 0);
+  inner->addWidget(Label(ratioGroup_, QT_TRANSLATE_NOOP("Pictray", "色種優先度")), 1, 0);
   inner->addWidget(PRgb2normal_, 1, 1);
   inner->addWidget(PRgb2high_, 1, 2);
   grid->addWidget(ratioGroup_, 2, 0, 1, 4);
 
   BuildAllColourMode(grid, 3);
-  PRgb5_ = Box(this, "PRgb5", "", "命名時,文字順にします");
-  grid->addWidget(Label(this, "(ソ－ト名称)"), 4, 0);
+  PRgb5_ = Box(this, "PRgb5", "", QT_TRANSLATE_NOOP("Pictray", "命名時,文字順にします"));
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "(ソ－ト名称)")), 4, 0);
   grid->addWidget(PRgb5_, 4, 1);
   column->addLayout(grid);
 }
@@ -108,10 +116,13 @@ void PrgbDialog::BuildAllColourMode(QGridLayout* grid, int row) {
     const char* name;
     const char* text;
     const char* tip;
-  } boxes[] = {{"PRgb3_0", "普通", "全ての使用色を抽出します"},
-               {"PRgb3_1", "高頻度色", "全ての使用色から使用数が多い色のみ抽出"},
-               {"PRgb3_2", "低頻度色", "全ての使用色から使用数が少ない色のみ抽出"}};
-  grid->addWidget(Label(this, "全色モ－ド"), row, 0);
+  } boxes[] = {
+      {"PRgb3_0", QT_TRANSLATE_NOOP("Pictray", "普通"), QT_TRANSLATE_NOOP("Pictray", "全ての使用色を抽出します")},
+      {"PRgb3_1", QT_TRANSLATE_NOOP("Pictray", "高頻度色"),
+       QT_TRANSLATE_NOOP("Pictray", "全ての使用色から使用数が多い色のみ抽出")},
+      {"PRgb3_2", QT_TRANSLATE_NOOP("Pictray", "低頻度色"),
+       QT_TRANSLATE_NOOP("Pictray", "全ての使用色から使用数が少ない色のみ抽出")}};
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "全色モ－ド")), row, 0);
   for (int mode = 0; mode < 3; ++mode) {
     PRgb3_[mode] = Box(this, boxes[mode].name, boxes[mode].text, boxes[mode].tip);
     connect(PRgb3_[mode], &QCheckBox::toggled, this, [this, mode](bool on) { AllColourBoxToggled(mode, on); });
@@ -121,7 +132,8 @@ void PrgbDialog::BuildAllColourMode(QGridLayout* grid, int row) {
 
 void PrgbDialog::BuildCut(QVBoxLayout* column) {
   auto* row = new QHBoxLayout;
-  cutOn_ = Box(this, "PRgb4on", "有効", "分類名を頭から指定した文字数にします");
+  cutOn_ = Box(this, "PRgb4on", QT_TRANSLATE_NOOP("Pictray", "有効"),
+               QT_TRANSLATE_NOOP("Pictray", "分類名を頭から指定した文字数にします"));
   cutBar_ = ui::MakeTrackBarWnd(this, 0, kCutMin, kCutMax);
   cutBar_->setObjectName("PRgb4bar");
   cutBar_->setMinimumWidth(200);
@@ -137,13 +149,13 @@ void PrgbDialog::BuildCut(QVBoxLayout* column) {
   connect(cutBar_, &QSlider::valueChanged, cutSpin_, &QSpinBox::setValue);
   connect(cutSpin_, &QSpinBox::valueChanged, cutBar_, &QSlider::setValue);
   connect(cutOn_, &QCheckBox::toggled, this, &PrgbDialog::ShowCut);
-  row->addWidget(Label(this, "分類化"));
+  row->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "分類化")));
   row->addWidget(cutOn_);
   row->addWidget(cutBar_);
   row->addWidget(cutSpin_);
   row->addStretch();
   column->addLayout(row);
-  column->addWidget(Label(this, "先頭より、1->20桁　にて分類"));
+  column->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "先頭より、1->20桁　にて分類")));
   ShowCut(false);
 }
 

@@ -1,6 +1,7 @@
 #include "app/pictray/properties_dialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
+#include "app/pictray/window_text.h"
 #include "engine/fs/paths.h"
 #include "engine/settings/settings_keys.h"
 
@@ -26,7 +28,7 @@ PropertiesDialog::PropertiesDialog(QWidget* owner, const SettingsFiles& files, c
                                    const QString& ProName, const QIcon& icon)
     : QDialog(owner), files_(files), programDir_(programDir), ProName_(ProName), icon_(icon) {
   setObjectName("PropertiesDialog");
-  setWindowTitle("プロパティ設定");
+  setWindowTitle(QCoreApplication::translate("Pictray", "プロパティ設定"));
   setFont(ui::MinchoFont(14));
   setFixedSize(500, 250);
   if (owner) move(owner->frameGeometry().topLeft() + QPoint(150, 150));
@@ -37,24 +39,26 @@ PropertiesDialog::PropertiesDialog(QWidget* owner, const SettingsFiles& files, c
 void PropertiesDialog::Build() {
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(14, 10, 14, 250 - kPaintedTop);
-  grid->addWidget(ui::MakeLabelEditWnd(this, 10041, "WorkFile Path(確認用)"), 0, 0, 1, 2);
+  grid->addWidget(ui::MakeLabelEditWnd(this, 10041, QCoreApplication::translate("Pictray", "WorkFile Path(確認用)")), 0,
+                  0, 1, 2);
   szWPath_ = ui::Make_EditWindow(this, 10042);
   grid->addWidget(szWPath_, 1, 0);
   QPushButton* browseFolder = ui::MakeICONButtonWnd16(this, 10048, style()->standardIcon(QStyle::SP_DirOpenIcon));
-  ui::MakeToolTip(browseFolder, "作業フォルダを選択");
+  ui::MakeToolTip(browseFolder, QCoreApplication::translate("Pictray", "作業フォルダを選択"));
   connect(browseFolder, &QPushButton::clicked, this, &PropertiesDialog::BrowseWorkFolder);
   grid->addWidget(browseFolder, 1, 1);
 
-  grid->addWidget(ui::MakeLabelEditWnd(this, 10056, "読込み前処理アプリ"), 2, 0, 1, 2);
+  grid->addWidget(ui::MakeLabelEditWnd(this, 10056, QCoreApplication::translate("Pictray", "読込み前処理アプリ")), 2, 0,
+                  1, 2);
   ZenApp_ = ui::Make_EditWindow(this, 10043);
   grid->addWidget(ZenApp_, 3, 0);
   QPushButton* browseProgram = ui::MakeICONButtonWnd16(this, 10060, style()->standardIcon(QStyle::SP_FileIcon));
-  ui::MakeToolTip(browseProgram, "アプリを選択");
+  ui::MakeToolTip(browseProgram, QCoreApplication::translate("Pictray", "アプリを選択"));
   connect(browseProgram, &QPushButton::clicked, this, &PropertiesDialog::BrowseProgram);
   grid->addWidget(browseProgram, 3, 1);
 
   auto* bottom = new QHBoxLayout;
-  WinClose_ = ui::MakeCheckBoxWnd(this, 1010, "window close 有効");
+  WinClose_ = ui::MakeCheckBoxWnd(this, 1010, QCoreApplication::translate("Pictray", "window close 有効"));
   bottom->addWidget(WinClose_);
   bottom->addStretch();
   QPushButton* ok = ui::MakeTextButtonWnd(this, 10052, "OK");
@@ -96,7 +100,10 @@ void PropertiesDialog::BrowseProgram() {
 
 std::string PropertiesDialog::RefuseWorkFolder(const std::string& folder) const {
   if (folder.empty() || IsFolder(folder)) return {};
-  return "WorkFile Pathのフォルダがありません。作業ファイルを置くフォルダを指定して下さい: " + folder;
+  return WindowText(
+      QT_TRANSLATE_NOOP("Pictray",
+                        "WorkFile Pathのフォルダがありません。作業ファイルを置くフォルダを指定して下さい: %1"),
+      {folder});
 }
 
 void PropertiesDialog::accept() {

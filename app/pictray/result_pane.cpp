@@ -1,6 +1,7 @@
 #include "app/pictray/result_pane.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -13,7 +14,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
 #include <memory>
 
 #include "app/common/control_factory.h"
@@ -21,6 +21,7 @@
 #include "app/pictray/help_texts.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/program_launcher.h"
+#include "app/pictray/window_text.h"
 #include "engine/colour/rgb_name.h"
 #include "engine/fs/break_folda.h"
 #include "engine/fs/paths.h"
@@ -32,10 +33,11 @@ namespace {
 constexpr int kPreimg = 75;  // edge of the preview square
 constexpr int kPathRole = Qt::UserRole;
 
-constexpr const char* kReadDayHelp =
-    "リストアップ時、jpeg(exifフォ－マット)で作成日付が分かる場合セット ※{EX～RGB成分強度分析}が全てoffの時のみ有効";
-constexpr const char* kReadDayTip =
-    "リストアップ時、jpeg(exifフォ－マット)で作成日付が分かる場合セット ※{EX,inf,hed}がoffの時のみ有効";
+constexpr const char* kReadDayHelp = QT_TRANSLATE_NOOP(
+    "Pictray",
+    "リストアップ時、jpeg(exifフォ－マット)で作成日付が分かる場合セット ※{EX～RGB成分強度分析}が全てoffの時のみ有効");
+constexpr const char* kReadDayTip = QT_TRANSLATE_NOOP(
+    "Pictray", "リストアップ時、jpeg(exifフォ－マット)で作成日付が分かる場合セット ※{EX,inf,hed}がoffの時のみ有効");
 
 QPushButton* Toggle(QWidget* parent, const char* name, const QString& caption, const QIcon& icon, bool on) {
   auto* b = new QPushButton(icon, caption, parent);
@@ -67,7 +69,11 @@ ResultPane::ResultPane(PaneLinks links, QWidget* parent) : QWidget(parent), link
   setObjectName("child2");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
-  LV02 = ReportList(this, "LV02", {"フォルダ名", "件数", "1件目ファイル", "パス", "mode"}, {140, 50, 160, 360, 60});
+  LV02 = ReportList(
+      this, "LV02",
+      {QCoreApplication::translate("Pictray", "フォルダ名"), QCoreApplication::translate("Pictray", "件数"),
+       QCoreApplication::translate("Pictray", "1件目ファイル"), QCoreApplication::translate("Pictray", "パス"), "mode"},
+      {140, 50, 160, 360, 60});
   LV02->setSelectionMode(QAbstractItemView::ExtendedSelection);
   // Long paths keep both ends in view; the whole path is the tooltip.
   LV02->setTextElideMode(Qt::ElideMiddle);
@@ -81,19 +87,24 @@ ResultPane::ResultPane(PaneLinks links, QWidget* parent) : QWidget(parent), link
   preview_->setFixedSize(kPreimg + 2, kPreimg + 2);
   preview_->setFrameShape(QFrame::Box);
   preview_->setAlignment(Qt::AlignCenter);
-  preview_->setToolTip("プレビュー");
+  preview_->setToolTip(QCoreApplication::translate("Pictray", "プレビュー"));
   lower->addWidget(preview_, 0, Qt::AlignTop);
   lower->addWidget(BuildToggles(), 0, Qt::AlignTop);
-  LV03 = ReportList(this, "LV03", {"　　　　分類", "件数　　　"}, {120, 80});
+  LV03 = ReportList(
+      this, "LV03",
+      {QCoreApplication::translate("Pictray", "　　　　分類"), QCoreApplication::translate("Pictray", "件数　　　")},
+      {120, 80});
   LV03->header()->setSectionsMovable(true);
   LV03->setFixedWidth(220);
   LV03->setFixedHeight(130);
   lower->addWidget(LV03, 0, Qt::AlignTop);
   lower->addWidget(BuildHelp(), 1);
-  BT22 = new QPushButton(ui::GlyphIcon("7z", QColor(90, 60, 140)),
-                         "ファイル整理ソフト(lumoセット)を\nダウンロ－ドして使ってみる。　　\n"
-                         "                  [フリ－ソフト]",
-                         this);
+  BT22 =
+      new QPushButton(ui::GlyphIcon("7z", QColor(90, 60, 140)),
+                      QCoreApplication::translate("Pictray",
+                                                  "ファイル整理ソフト(lumoセット)を\nダウンロ－ドして使ってみる。　　\n"
+                                                  "                  [フリ－ソフト]"),
+                      this);
   BT22->setObjectName("BT22");
   BT22->setIconSize(QSize(32, 32));
   BT22->setFont(ui::MinchoFont(11));
@@ -118,10 +129,13 @@ QWidget* ResultPane::BuildToggles() {
   auto* grid = new QGridLayout(box);
   grid->setContentsMargins(0, 0, 0, 0);
   grid->setVerticalSpacing(4);
-  CK20 = Toggle(box, "CK20", "解析終了後すぐ移動する", ui::GlyphIcon("→", QColor(40, 90, 200), 16), moveSoon);
+  CK20 = Toggle(box, "CK20", QCoreApplication::translate("Pictray", "解析終了後すぐ移動する"),
+                ui::GlyphIcon("→", QColor(40, 90, 200), 16), moveSoon);
   CK21 = Toggle(box, "CK21", "black Back", ui::GlyphIcon("■", QColor(30, 30, 30), 16), black);
-  CK22 = Toggle(box, "CK22", "読込み時作成日セット", ui::GlyphIcon("日", QColor(200, 120, 40), 16), readDay);
-  ui::MakeToolTip(CK22, kReadDayTip);
+  CK22 = Toggle(box, "CK22", QCoreApplication::translate("Pictray", "読込み時作成日セット"),
+                ui::GlyphIcon(QCoreApplication::translate("Pictray", "日", "icon letters"), QColor(200, 120, 40), 16),
+                readDay);
+  ui::MakeToolTip(CK22, QCoreApplication::translate("Pictray", kReadDayTip));
   grid->addWidget(CK20, 0, 0, 1, 3);
   grid->addWidget(CK21, 1, 0, 1, 3);
   grid->addWidget(CK22, 2, 0, 1, 3);
@@ -129,12 +143,14 @@ QWidget* ResultPane::BuildToggles() {
   ST01 = new QLabel(box);
   ST01->setObjectName("ST01");
   ST01->setPixmap(ui::GlyphIcon("1", QColor(60, 60, 190), 20).pixmap(20, 20));
-  ST01->setToolTip("ひとつのフォルダにまとめる");
+  ST01->setToolTip(QCoreApplication::translate("Pictray", "ひとつのフォルダにまとめる"));
   ST01->hide();
   ST21 = new QLabel(box);
   ST21->setObjectName("ST21");
   ST21->setFixedSize(40, 40);
-  BT21 = new QPushButton(ui::GlyphIcon("開", QColor(40, 140, 90), 16), "移動後のフォルダを開く", box);
+  BT21 = new QPushButton(
+      ui::GlyphIcon(QCoreApplication::translate("Pictray", "開", "icon letters"), QColor(40, 140, 90), 16),
+      QCoreApplication::translate("Pictray", "移動後のフォルダを開く"), box);
   BT21->setObjectName("BT21");
   BT21->setFont(ui::MinchoFont(12));
   BT21->setMinimumHeight(36);
@@ -174,9 +190,9 @@ QWidget* ResultPane::BuildHelp() {
     v->addWidget(l);
     return l;
   };
-  line(kReadDayHelp, "readDayHelp")->setStyleSheet("color: #555;");
+  line(QCoreApplication::translate("Pictray", kReadDayHelp), "readDayHelp")->setStyleSheet("color: #555;");
   v->addSpacing(4);
-  for (const char* text : kPatternHelp) line(text, "patternHelp");
+  for (const char* text : kPatternHelp) line(QCoreApplication::translate("Pictray", text), "patternHelp");
   GRmsgtext_ = line("", "GRmsgtext");
   GRmsgtext_->setStyleSheet("color: #a00000;");
   GRmsgtext_->hide();
@@ -190,7 +206,9 @@ void ResultPane::StoreToggle(const SettingKey& k, bool on) {
   const char* value = on ? "1" : "0";
   for (const std::string* file : {&links_.files.profile, &links_.files.GRprofile}) {
     if (WriteSetting(k, value, *file)) continue;
-    if (links_.message) links_.message("設定ファイルに書き込めません: " + *file, "err", "err");
+    if (links_.message)
+      links_.message(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書き込めません: %1"), {*file}), "err",
+                     "err");
     return;
   }
 }
@@ -235,9 +253,9 @@ void ResultPane::SetMessageText(const QString& text) {
 
 void ResultPane::RefreshApp3Icon() {
   const QString app3 = ui::TextOf(ReadSetting(key::app3, links_.files.profile));
-  const QIcon icon =
-      app3 == "open" ? ui::GlyphIcon("開", QColor(40, 140, 90), 32)
-                     : ui::ProgramIcon(app3, ui::TextOf(links_.programDir), links_.ownIcon);
+  const QIcon icon = app3 == "open" ? ui::GlyphIcon(QCoreApplication::translate("Pictray", "開", "icon letters"),
+                                                    QColor(40, 140, 90), 32)
+                                    : ui::ProgramIcon(app3, ui::TextOf(links_.programDir), links_.ownIcon);
   ST21->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(32, 32));
   ST21->setToolTip(app3);
 }
@@ -308,7 +326,8 @@ void ResultPane::OpenWith(const SettingKey& app) {
 
 void ResultPane::ClearAllResults() {
   const QString title = ui::TextOf(links_.ProName);
-  if (QMessageBox::question(this, title, "結果リスト消去?", QMessageBox::Yes | QMessageBox::No) == QMessageBox::No)
+  if (QMessageBox::question(this, title, QCoreApplication::translate("Pictray", "結果リスト消去?"),
+                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::No)
     return;
   LV02->clear();
 }
@@ -323,8 +342,8 @@ void ResultPane::ListAfresh() {
 
 void ResultPane::BreakSelectedFolders() {
   const QString title = ui::TextOf(links_.ProName);
-  if (QMessageBox::question(this, title, "フォルダを解体しますか", QMessageBox::Ok | QMessageBox::Cancel) !=
-      QMessageBox::Ok)
+  if (QMessageBox::question(this, title, QCoreApplication::translate("Pictray", "フォルダを解体しますか"),
+                            QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
     return;
   // Taken before any row goes, so that each selected folder is handled once.
   const QList<QTreeWidgetItem*> selected = LV02->selectedItems();
@@ -335,12 +354,12 @@ void ResultPane::BreakSelectedFolders() {
     // removal is a failure, whatever was moved.
     if (RemoveEmptyFolder(folder) == 0) {
       delete item;
-      QMessageBox::information(this, ui::TextOf(folder), "解体OK");
+      QMessageBox::information(this, ui::TextOf(folder), QCoreApplication::translate("Pictray", "解体OK"));
     } else {
-      QMessageBox::warning(this, ui::TextOf(folder), "解体失敗");
+      QMessageBox::warning(this, ui::TextOf(folder), QCoreApplication::translate("Pictray", "解体失敗"));
     }
   }
-  QMessageBox::information(this, title, "処理終了");
+  QMessageBox::information(this, title, QCoreApplication::translate("Pictray", "処理終了"));
 }
 
 void ResultPane::StartRelay() {

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -22,7 +23,7 @@ using ui::TextOf;
 constexpr int kExecRgbLength = 11;
 
 QCheckBox* Box(QWidget* parent, const char* name, const char* text) {
-  QCheckBox* b = ui::MakeCheckBoxWnd(parent, 0, QString::fromUtf8(text));
+  QCheckBox* b = ui::MakeCheckBoxWnd(parent, 0, QCoreApplication::translate("Pictray", text));
   b->setObjectName(name);
   return b;
 }
@@ -34,13 +35,13 @@ const char* Bit(const QCheckBox* b) { return b->isChecked() ? "1" : "0"; }
 RgbDialog::RgbDialog(QWidget* owner, const SettingsFiles& files)
     : QDialog(owner), files_(files), strJpos_bit_(MakeJposBit({})) {
   setObjectName("RgbDialog");
-  setWindowTitle("RGB解析");
+  setWindowTitle(QCoreApplication::translate("Pictray", "RGB解析"));
   setFont(ui::MinchoFont(13));
   auto* column = new QVBoxLayout(this);
   BuildExclusions(column);
   BuildCoarsening(column);
   BuildCells(column, ReadSetting(key::PartX, files_.profile) == "8" ? 8 : 4);
-  start_ = ui::MakeTextButtonWnd(this, 0, "スタート");
+  start_ = ui::MakeTextButtonWnd(this, 0, QCoreApplication::translate("Pictray", "スタート"));
   start_->setObjectName("start");
   start_->setEnabled(false);  // nothing to sample before a cell is chosen
   connect(start_, &QPushButton::clicked, this, [this] {
@@ -51,14 +52,14 @@ RgbDialog::RgbDialog(QWidget* owner, const SettingsFiles& files)
 }
 
 void RgbDialog::BuildExclusions(QVBoxLayout* column) {
-  Exec255bit_ = Box(this, "Exec255bit", "255:255:255 を除外");
-  Exec000bit_ = Box(this, "Exec000bit", "0:0:0 を除外");
+  Exec255bit_ = Box(this, "Exec255bit", QT_TRANSLATE_NOOP("Pictray", "255:255:255 を除外"));
+  Exec000bit_ = Box(this, "Exec000bit", QT_TRANSLATE_NOOP("Pictray", "0:0:0 を除外"));
   ExecRGB_ = ui::Make_EditWindow(this, 0);
   ExecRGB_->setObjectName("ExecRGB");
   ExecRGB_->setMaxLength(kExecRgbLength);
   ExecRGB_->setFixedWidth(ExecRGB_->fontMetrics().horizontalAdvance("000:000:000") + 16);
-  ExecOWNbit_ = Box(this, "ExecOWNbit", "を除外");
-  PixelPassbit_ = Box(this, "PixelPassbit", "1ピクセルとばし検索");
+  ExecOWNbit_ = Box(this, "ExecOWNbit", QT_TRANSLATE_NOOP("Pictray", "を除外"));
+  PixelPassbit_ = Box(this, "PixelPassbit", QT_TRANSLATE_NOOP("Pictray", "1ピクセルとばし検索"));
 
   Exec255bit_->setChecked(ReadSetting(key::Exec255bit, files_.profile) == "1");
   Exec000bit_->setChecked(ReadSetting(key::Exec000bit, files_.profile) == "1");
@@ -82,7 +83,10 @@ void RgbDialog::BuildCoarsening(QVBoxLayout* column) {
   const struct {
     int value;
     const char* text;
-  } choices[] = {{1, "大分類化(RGB/64)"}, {2, "中分類化(RGB/32)"}, {3, "小分類化(RGB/16)"}, {0, "分類化無し"}};
+  } choices[] = {{1, QT_TRANSLATE_NOOP("Pictray", "大分類化(RGB/64)")},
+                 {2, QT_TRANSLATE_NOOP("Pictray", "中分類化(RGB/32)")},
+                 {3, QT_TRANSLATE_NOOP("Pictray", "小分類化(RGB/16)")},
+                 {0, QT_TRANSLATE_NOOP("Pictray", "分類化無し")}};
   RGB64read_ = ReadSetting(key::RGB64, files_.profile);
   auto* row = new QHBoxLayout;
   for (const auto& c : choices) {

@@ -1,6 +1,7 @@
 #include "app/pictray/selected_colour_dialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -9,7 +10,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -17,6 +17,7 @@
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
+#include "app/pictray/window_text.h"
 #include "engine/colour/exact_colour.h"
 #include "engine/names/text_list.h"
 
@@ -26,15 +27,16 @@ namespace {
 using ui::BytesOf;
 using ui::TextOf;
 
-constexpr const char* kModeLabels[4] = {"1-1-1 0-0-0 に分類", "一致(1-1-1)のみ分類", "RGB 0-0-0 に分類",
-                                        "一致RGBのみ分類"};
+constexpr const char* kModeLabels[4] = {
+    QT_TRANSLATE_NOOP("Pictray", "1-1-1 0-0-0 に分類"), QT_TRANSLATE_NOOP("Pictray", "一致(1-1-1)のみ分類"),
+    QT_TRANSLATE_NOOP("Pictray", "RGB 0-0-0 に分類"), QT_TRANSLATE_NOOP("Pictray", "一致RGBのみ分類")};
 
 QString ChooseListFile(QWidget* parent, bool save, const QString& start) {
   return save ? QFileDialog::getSaveFileName(parent, QString(), start) : QFileDialog::getOpenFileName(parent, QString(), start);
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const char* text) {
-  QPushButton* b = ui::MakeTextButtonWnd(parent, 0, QString::fromUtf8(text));
+  QPushButton* b = ui::MakeTextButtonWnd(parent, 0, QCoreApplication::translate("Pictray", text));
   b->setObjectName(name);
   return b;
 }
@@ -143,10 +145,10 @@ QVBoxLayout* SelectedColourDialog::BuildListColumn() {
   connect(blackBack_, &QCheckBox::toggled, this, &SelectedColourDialog::ShowColours);
   column->addWidget(blackBack_);
 
-  QPushButton* pick = Button(this, "pick", "色選択");
-  QPushButton* load = Button(this, "load", "読込み");
-  QPushButton* clear = Button(this, "clear", "クリア");
-  save_ = Button(this, "save", "保存");
+  QPushButton* pick = Button(this, "pick", QT_TRANSLATE_NOOP("Pictray", "色選択"));
+  QPushButton* load = Button(this, "load", QT_TRANSLATE_NOOP("Pictray", "読込み"));
+  QPushButton* clear = Button(this, "clear", QT_TRANSLATE_NOOP("Pictray", "クリア"));
+  save_ = Button(this, "save", QT_TRANSLATE_NOOP("Pictray", "保存"));
   connect(pick, &QPushButton::clicked, this, &SelectedColourDialog::Pick);
   connect(load, &QPushButton::clicked, this, &SelectedColourDialog::LoadList);
   connect(clear, &QPushButton::clicked, this, &SelectedColourDialog::ClearList);
@@ -156,7 +158,7 @@ QVBoxLayout* SelectedColourDialog::BuildListColumn() {
   column->addLayout(buttons);
 
   for (int m = 0; m < 4; ++m) {
-    modes_[m] = ui::MakeCheckBoxWnd(this, 0, QString::fromUtf8(kModeLabels[m]));
+    modes_[m] = ui::MakeCheckBoxWnd(this, 0, QCoreApplication::translate("Pictray", kModeLabels[m]));
     modes_[m]->setObjectName(QString("mode%1").arg(m + 1));
     connect(modes_[m], &QCheckBox::toggled, this, [this, m](bool on) {
       if (on) {
@@ -178,7 +180,7 @@ QVBoxLayout* SelectedColourDialog::BuildListColumn() {
   ui::MakeToolTip(saveDefault, "Save  Default");
   connect(loadDefault, &QPushButton::clicked, this, &SelectedColourDialog::LoadDefault);
   connect(saveDefault, &QPushButton::clicked, this, &SelectedColourDialog::SaveDefault);
-  start_ = Button(this, "start", "スタート");
+  start_ = Button(this, "start", QT_TRANSLATE_NOOP("Pictray", "スタート"));
   connect(start_, &QPushButton::clicked, this, [this] { Start(); });
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(loadDefault);
@@ -205,7 +207,7 @@ void SelectedColourDialog::Pick() {
   if (!pic) return;
   const QRect r = area->selection();
   if (r.isEmpty()) {
-    Ask("範囲が選択されていません", "err", "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "範囲が選択されていません")), "err", "err");
     return;
   }
   PickColours(colours_, r.left(), r.top(), r.right() + 1, r.bottom() + 1, [pic](int x, int y) {
@@ -222,7 +224,8 @@ void SelectedColourDialog::LoadList() {
   if (chosen.isEmpty()) return;
   const std::string path = BytesOf(chosen);
   if (!std::ifstream(path, std::ios::binary)) {
-    Ask("色リストを読めません: " + path + " (" + std::strerror(errno) + ")", "err", "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを読めません: %1 (%2)"), {path, std::strerror(errno)}), "err",
+        "err");
     return;
   }
   // The file's lines join the list's rows, and the set is made from all of them.
@@ -237,7 +240,10 @@ void SelectedColourDialog::LoadList() {
   }
   ShowColours();
   EnableUse();
-  if (skipped) Ask(std::to_string(skipped) + " 行は色ではないので読み飛ばしました: " + path, "yes", "yes");
+  if (skipped)
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1 行は色ではないので読み飛ばしました: %2"),
+                   {std::to_string(skipped), path}),
+        "yes", "yes");
 }
 
 void SelectedColourDialog::SaveList() {
@@ -247,10 +253,10 @@ void SelectedColourDialog::SaveList() {
   std::vector<std::string> lines;
   for (std::uint32_t rgb : colours_.dwColors()) lines.push_back(ColourKey(rgb));
   if (!listsave(lines, path)) {
-    Ask("色リストを保存できません: " + path, "err", "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを保存できません: %1"), {path}), "err", "err");
     return;
   }
-  Ask("保存終了。", "yes", "yes");
+  Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "保存終了。")), "yes", "yes");
 }
 
 void SelectedColourDialog::ClearList() {
@@ -293,7 +299,7 @@ void SelectedColourDialog::EnableUse() {
 void SelectedColourDialog::SaveDefault() {
   if (Ask("Save  Default ?", "OK", "NO") != 6) return;
   if (!WriteSetting(modeKey_, mode_, files_.GRprofile)) {
-    Ask("設定ファイルに書けません: " + files_.GRprofile, "err", "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書けません: %1"), {files_.GRprofile}), "err", "err");
     return;
   }
   SaveMoreDefaults();
@@ -310,7 +316,8 @@ void SelectedColourDialog::LoadDefault() {
 
 void SelectedColourDialog::done(int result) {
   if (!WriteSetting(modeKey_, mode_, files_.profile))
-    Ask("作業用の設定ファイルに書けません: " + files_.profile, "err", "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "作業用の設定ファイルに書けません: %1"), {files_.profile}), "err",
+        "err");
   QDialog::done(result);
 }
 

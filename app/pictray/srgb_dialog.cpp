@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,7 +11,6 @@
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QVBoxLayout>
-
 #include <initializer_list>
 
 #include "app/common/control_factory.h"
@@ -37,12 +37,14 @@ constexpr const char* kShownSRgb4 = "0";
 constexpr const char* kShownSRgb5 = "0";
 constexpr const char* kShownSRgb6 = "0";
 
-QLabel* Label(QWidget* parent, const char* text) { return new QLabel(QString::fromUtf8(text), parent); }
+QLabel* Label(QWidget* parent, const char* text) {
+  return new QLabel(QCoreApplication::translate("Pictray", text), parent);
+}
 
 template <typename Button>
 Button* Named(Button* b, const char* name, const char* tip) {
   b->setObjectName(name);
-  if (tip) ui::MakeToolTip(b, QString::fromUtf8(tip));
+  if (tip) ui::MakeToolTip(b, QCoreApplication::translate("Pictray", tip));
   return b;
 }
 
@@ -50,20 +52,22 @@ Button* Named(Button* b, const char* name, const char* tip) {
 
 SrgbDialog::SrgbDialog(QWidget* owner, const SettingsFiles& files) : QDialog(owner), files_(files) {
   setObjectName("SrgbDialog");
-  setWindowTitle("RGB成分強度分類");
+  setWindowTitle(QCoreApplication::translate("Pictray", "RGB成分強度分類"));
   setFont(ui::MinchoFont(13));
   auto* column = new QVBoxLayout(this);
-  column->addWidget(Label(this, "対象色:選択したRGB値が最大の色を１つ探します"));
+  column->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "対象色:選択したRGB値が最大の色を１つ探します")));
   BuildChannel(column);
   BuildLimit(column);
   BuildLowerBound(column);
   BuildRange(column);
-  SRgb3_ = Named(ui::MakeCheckBoxWnd(this, 0, "移動先を1つのフォルダにする"), "SRgb3", nullptr);
+  SRgb3_ = Named(ui::MakeCheckBoxWnd(this, 0, QCoreApplication::translate("Pictray", "移動先を1つのフォルダにする")),
+                 "SRgb3", nullptr);
   column->addWidget(SRgb3_);
 
   auto* buttons = new QHBoxLayout;
   QPushButton* ok = Named(ui::MakeTextButtonWnd(this, 0, "OK"), "OK", nullptr);
-  QPushButton* cancel = Named(ui::MakeTextButtonWnd(this, 0, "キャンセル"), "cancel", nullptr);
+  QPushButton* cancel =
+      Named(ui::MakeTextButtonWnd(this, 0, QCoreApplication::translate("Pictray", "キャンセル")), "cancel", nullptr);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &SrgbDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &SrgbDialog::reject);
@@ -79,9 +83,9 @@ void SrgbDialog::BuildChannel(QVBoxLayout* column) {
     const char* name;
     const char* text;
     const char* tip;
-  } channels[] = {{"SRgb0_0", "R", "各使用色のRGBのR(赤)の値のみ調べます"},
-                  {"SRgb0_1", "G", "各使用色のRGBのG(緑)の値のみ調べます"},
-                  {"SRgb0_2", "B", "各使用色のRGBのB(青)の値のみ調べます"}};
+  } channels[] = {{"SRgb0_0", "R", QT_TRANSLATE_NOOP("Pictray", "各使用色のRGBのR(赤)の値のみ調べます")},
+                  {"SRgb0_1", "G", QT_TRANSLATE_NOOP("Pictray", "各使用色のRGBのG(緑)の値のみ調べます")},
+                  {"SRgb0_2", "B", QT_TRANSLATE_NOOP("Pictray", "各使用色のRGBのB(青)の値のみ調べます")}};
   channel_ = new QButtonGroup(this);
   auto* row = new QHBoxLayout;
   for (int id = 0; id < 3; ++id) {
@@ -94,13 +98,13 @@ void SrgbDialog::BuildChannel(QVBoxLayout* column) {
 }
 
 void SrgbDialog::BuildLimit(QVBoxLayout* column) {
-  column->addWidget(Label(this, "非対象色の有効値(値以下が有効-小さい程対象色に近い)"));
+  column->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "非対象色の有効値(値以下が有効-小さい程対象色に近い)")));
   limit_ = new QButtonGroup(this);
   auto* row = new QHBoxLayout;
   for (int value : {64, 128, 255}) {
     const std::string name = "SRgb2_" + std::to_string(value);
     auto* b = Named(new QRadioButton(QString::number(value), this), name.c_str(),
-                    "選択したRGB以外の色(RGB)の最大値を設定します");
+                    QT_TRANSLATE_NOOP("Pictray", "選択したRGB以外の色(RGB)の最大値を設定します"));
     limit_->addButton(b, value);
     row->addWidget(b);
   }
@@ -110,10 +114,11 @@ void SrgbDialog::BuildLimit(QVBoxLayout* column) {
 
 void SrgbDialog::BuildLowerBound(QVBoxLayout* column) {
   auto* modes = new QButtonGroup(this);
-  lowerBound_ = Named(new QRadioButton("下限指定", this), "lowerBound", "選択したRGBの値が有効値以上のデ－タを対象にします");
+  lowerBound_ = Named(new QRadioButton(QCoreApplication::translate("Pictray", "下限指定"), this), "lowerBound",
+                      QT_TRANSLATE_NOOP("Pictray", "選択したRGBの値が有効値以上のデ－タを対象にします"));
   modes->addButton(lowerBound_);
   column->addWidget(lowerBound_);
-  column->addWidget(Label(this, "有効値(0-255(値以上が有効-大きい程対象色に近い))"));
+  column->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "有効値(0-255(値以上が有効-大きい程対象色に近い))")));
   lowerBar_ = Named(ui::MakeTrackBarWnd(this, 0, 0, kTop), "SRgb1bar", nullptr);
   lowerSpin_ = Named(new QSpinBox(this), "SRgb1edit", nullptr);
   lowerSpin_->setRange(0, kTop);
@@ -130,15 +135,16 @@ void SrgbDialog::BuildLowerBound(QVBoxLayout* column) {
 }
 
 void SrgbDialog::BuildRange(QVBoxLayout* column) {
-  range_ = Named(new QRadioButton("範囲指定", this), "range", "選択したRGBの値が範囲指定内をデ－タを対象にします");
+  range_ = Named(new QRadioButton(QCoreApplication::translate("Pictray", "範囲指定"), this), "range",
+                 QT_TRANSLATE_NOOP("Pictray", "選択したRGBの値が範囲指定内をデ－タを対象にします"));
   lowerBound_->group()->addButton(range_);
   connect(range_, &QRadioButton::toggled, this, &SrgbDialog::SetRangeMode);
   column->addWidget(range_);
-  column->addWidget(Label(this, "対象色の有効値(範囲指定)"));
+  column->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "対象色の有効値(範囲指定)")));
   rangeBar_ = Named(ui::MakeTrackBarWnd(this, 0, 0, kTop), "rangeBar", nullptr);
   column->addWidget(rangeBar_);
-  st_ = Named(ui::MakeTextButtonWnd(this, 0, "st"), "st", "最小値設定");
-  ed_ = Named(ui::MakeTextButtonWnd(this, 0, "ed"), "ed", "最大値設定");
+  st_ = Named(ui::MakeTextButtonWnd(this, 0, "st"), "st", QT_TRANSLATE_NOOP("Pictray", "最小値設定"));
+  ed_ = Named(ui::MakeTextButtonWnd(this, 0, "ed"), "ed", QT_TRANSLATE_NOOP("Pictray", "最大値設定"));
   cl_ = Named(ui::MakeTextButtonWnd(this, 0, "cl"), "cl", nullptr);
   rangeStart_ = Named(ui::Make_EditWindow(this, 0), "SRgb5", nullptr);
   rangeEnd_ = Named(ui::Make_EditWindow(this, 0), "SRgb6", nullptr);
@@ -200,7 +206,7 @@ void SrgbDialog::ShowRange() {
 
 void SrgbDialog::accept() {
   if (range_->isChecked() && (rangeStart_->text().isEmpty() || rangeEnd_->text().isEmpty())) {
-    ui::MessageBox1Q(this, kRangeNotSet, "err", "err");
+    ui::MessageBox1Q(this, QCoreApplication::translate("Pictray", kRangeNotSet), "err", "err");
     return;
   }
   WriteSettings();

@@ -5,8 +5,8 @@
 // close nothing.
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
-
 #include <string>
 
 #include "app/pictray/window_settings.h"
@@ -25,7 +25,7 @@ class TrackBar;
 
 namespace pictray::app {
 
-inline constexpr const char* kRangeNotSet = "有効範囲が未設定";
+inline constexpr const char* kRangeNotSet = QT_TRANSLATE_NOOP("Pictray", "有効範囲が未設定");
 
 class SrgbDialog : public QDialog {
  public:

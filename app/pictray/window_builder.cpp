@@ -1,6 +1,7 @@
 #include "app/pictray/window_builder.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -48,21 +49,21 @@ void WindowBuilder::BuildMenu() {
     QObject::connect(action, &QAction::triggered, &window_, [command = command_, id] { command(id); });
     return action;
   };
-  QMenu* list = bar->addMenu("リスト（&L）");
-  item(list, "開く（&O）", cmd::MenuOpen);
-  item(list, "クリア（&C）", cmd::MenuClear);
-  item(list, "検索（&S）", cmd::MenuSearch);
-  item(list, "移動を元に戻す", cmd::MenuUndoMove);
+  QMenu* list = bar->addMenu(QCoreApplication::translate("Pictray", "リスト（&L）"));
+  item(list, QCoreApplication::translate("Pictray", "開く（&O）"), cmd::MenuOpen);
+  item(list, QCoreApplication::translate("Pictray", "クリア（&C）"), cmd::MenuClear);
+  item(list, QCoreApplication::translate("Pictray", "検索（&S）"), cmd::MenuSearch);
+  item(list, QCoreApplication::translate("Pictray", "移動を元に戻す"), cmd::MenuUndoMove);
   list->addSeparator();
-  item(list, "終了（&X）", cmd::MenuExit);
-  QMenu* size = bar->addMenu("サイズ（&S）");
+  item(list, QCoreApplication::translate("Pictray", "終了（&X）"), cmd::MenuExit);
+  QMenu* size = bar->addMenu(QCoreApplication::translate("Pictray", "サイズ（&S）"));
   built_.menu5101 = item(size, "4X4", cmd::Grid4);
   built_.menu5102 = item(size, "8X8", cmd::Grid8);
-  QMenu* settings = bar->addMenu("設定（&E）");
-  item(settings, "解析", cmd::MenuAnalysisSettings);
-  item(settings, "表示", cmd::MenuDisplaySettings);
-  item(settings, "プロパティ", cmd::MenuProperties);
-  item(settings, "ヘルプ", cmd::MenuHelp);
+  QMenu* settings = bar->addMenu(QCoreApplication::translate("Pictray", "設定（&E）"));
+  item(settings, QCoreApplication::translate("Pictray", "解析"), cmd::MenuAnalysisSettings);
+  item(settings, QCoreApplication::translate("Pictray", "表示"), cmd::MenuDisplaySettings);
+  item(settings, QCoreApplication::translate("Pictray", "プロパティ"), cmd::MenuProperties);
+  item(settings, QCoreApplication::translate("Pictray", "ヘルプ"), cmd::MenuHelp);
 }
 
 void WindowBuilder::BuildStatusBar() {
@@ -81,13 +82,16 @@ void WindowBuilder::BuildStatusBar() {
     const char* caption;
     const char* tip;
     const char* colour;
-  } captioned[] = {{PR01, "全体", "進行状況: 全ファイル", "#008c00"},
-                   {PR02, "詳細", "進行状況: ファイル内の処理・2つ目の処理", "#0090a0"}};
+  } captioned[] = {
+      {PR01, QT_TRANSLATE_NOOP("Pictray", "全体"), QT_TRANSLATE_NOOP("Pictray", "進行状況: 全ファイル"), "#008c00"},
+      {PR02, QT_TRANSLATE_NOOP("Pictray", "詳細"),
+       QT_TRANSLATE_NOOP("Pictray", "進行状況: ファイル内の処理・2つ目の処理"), "#0090a0"}};
   for (const auto& c : captioned) {
-    auto* caption = new QLabel(c.caption, part0);
+    auto* caption = new QLabel(QCoreApplication::translate("Pictray", c.caption), part0);
     caption->setStyleSheet(QString("color: %1;").arg(c.colour));
-    caption->setToolTip(c.tip);
-    c.bar->setToolTip(c.tip);
+    const QString tip = QCoreApplication::translate("Pictray", c.tip);
+    caption->setToolTip(tip);
+    c.bar->setToolTip(tip);
     c.bar->setFixedSize(120, 10);
     bars->addWidget(caption);
     bars->addWidget(c.bar);
@@ -124,7 +128,7 @@ QToolBar* WindowBuilder::Band(const QString& label) {
 void WindowBuilder::Add(QToolBar* bar, QWidget* w, std::optional<Control> c, const char* name, const char* tip,
                         int id) {
   w->setObjectName(name);
-  if (tip) ui::MakeToolTip(w, QString::fromUtf8(tip));
+  if (tip) ui::MakeToolTip(w, QCoreApplication::translate("Pictray", tip));
   bar->addWidget(w);
   if (c) built_.controls[*c] = w;
   if (auto* b = qobject_cast<QPushButton*>(w))
@@ -147,18 +151,24 @@ void WindowBuilder::BuildBands(const PreReadButton& preRead) {
 
 void WindowBuilder::BuildRunBand(const PreReadButton& preRead) {
   QToolBar* b = Band("");
-  Add(b, ui::MakeICONCheckButtonWnd(b, cmd::ListUp, GlyphIcon("LIST", QColor(30, 140, 60))), Control::BT02,
-      "BT02", "リストアップ", cmd::ListUp);
-  Add(b, ui::MakeICONButtonWnd(b, cmd::ClearList, GlyphIcon("CLR", QColor(150, 150, 150))), Control::BT03,
-      "BT03", "リストクリア", cmd::ClearList);
-  Add(b, ui::MakeICONButtonWnd(b, cmd::ClearAnalyses, GlyphIcon("解✕", QColor(230, 160, 40))), Control::BT10,
-      "BT10", "解析クリア", cmd::ClearAnalyses);
-  Add(b, ui::MakeBMButtonWnd(b, cmd::Abort, GlyphIcon("■", QColor(200, 40, 40))), Control::BT09, "BT09", "中断",
-      cmd::Abort);
-  Add(b, ui::MakeICONButtonWnd(b, cmd::MoveStart, GlyphIcon("移動", QColor(40, 90, 200))), Control::BT01, "BT01",
-      "移動スタート", cmd::MoveStart);
+  Add(b, ui::MakeICONCheckButtonWnd(b, cmd::ListUp, GlyphIcon("LIST", QColor(30, 140, 60))), Control::BT02, "BT02",
+      QT_TRANSLATE_NOOP("Pictray", "リストアップ"), cmd::ListUp);
+  Add(b, ui::MakeICONButtonWnd(b, cmd::ClearList, GlyphIcon("CLR", QColor(150, 150, 150))), Control::BT03, "BT03",
+      QT_TRANSLATE_NOOP("Pictray", "リストクリア"), cmd::ClearList);
+  Add(b,
+      ui::MakeICONButtonWnd(
+          b, cmd::ClearAnalyses,
+          GlyphIcon(QCoreApplication::translate("Pictray", "解✕", "icon letters"), QColor(230, 160, 40))),
+      Control::BT10, "BT10", QT_TRANSLATE_NOOP("Pictray", "解析クリア"), cmd::ClearAnalyses);
+  Add(b, ui::MakeBMButtonWnd(b, cmd::Abort, GlyphIcon("■", QColor(200, 40, 40))), Control::BT09, "BT09",
+      QT_TRANSLATE_NOOP("Pictray", "中断"), cmd::Abort);
+  Add(b,
+      ui::MakeICONButtonWnd(
+          b, cmd::MoveStart,
+          GlyphIcon(QCoreApplication::translate("Pictray", "移動", "icon letters"), QColor(40, 90, 200))),
+      Control::BT01, "BT01", QT_TRANSLATE_NOOP("Pictray", "移動スタート"), cmd::MoveStart);
   QGroupBox* GR01 = ui::MakeGroupBoxWindow(b, 1050);
-  GR01->setTitle("読込み前処理");
+  GR01->setTitle(QCoreApplication::translate("Pictray", "読込み前処理"));
   GR01->setFont(ui::MinchoFont(11));
   GR01->setObjectName("GR01");
   auto* grLayout = new QHBoxLayout(GR01);
@@ -198,18 +208,26 @@ void WindowBuilder::BuildNameBand() {
   CB01->setMaximumWidth(300);
   Add(b, CB01, Control::CB01, "CB01", nullptr, 1019);
   QStringList help;
-  for (const char* line : kPatternHelp) help << QString::fromUtf8(line);
+  for (const char* line : kPatternHelp) help << QCoreApplication::translate("Pictray", line);
   CB01->setToolTip(help.join('\n'));
   QObject::connect(CB01, &QLineEdit::returnPressed, &window_, [command = command_] { command(cmd::Search); });
   built_.CB01 = CB01;
-  auto* BT041 = ui::MakeICONButtonWnd(b, cmd::Search, GlyphIcon("検", QColor(90, 90, 160), 16), 16);
-  Add(b, BT041, std::nullopt, "BT041", "検索", cmd::Search);
-  Add(b, ui::MakeBMButtonWnd(b, cmd::CharClass, GlyphIcon("文字", QColor(120, 80, 180))), Control::BT04, "BT04",
-      "キャラクタ", cmd::CharClass);
-  Add(b, ui::MakeBMButtonWnd(b, cmd::PhraseClass, GlyphIcon("定型", QColor(120, 80, 180))), Control::BT05,
-      "BT05", "定型句", cmd::PhraseClass);
+  auto* BT041 = ui::MakeICONButtonWnd(
+      b, cmd::Search, GlyphIcon(QCoreApplication::translate("Pictray", "検", "icon letters"), QColor(90, 90, 160), 16),
+      16);
+  Add(b, BT041, std::nullopt, "BT041", QT_TRANSLATE_NOOP("Pictray", "検索"), cmd::Search);
+  Add(b,
+      ui::MakeBMButtonWnd(
+          b, cmd::CharClass,
+          GlyphIcon(QCoreApplication::translate("Pictray", "文字", "icon letters"), QColor(120, 80, 180))),
+      Control::BT04, "BT04", QT_TRANSLATE_NOOP("Pictray", "キャラクタ"), cmd::CharClass);
+  Add(b,
+      ui::MakeBMButtonWnd(
+          b, cmd::PhraseClass,
+          GlyphIcon(QCoreApplication::translate("Pictray", "定型", "icon letters"), QColor(120, 80, 180))),
+      Control::BT05, "BT05", QT_TRANSLATE_NOOP("Pictray", "定型句"), cmd::PhraseClass);
   Add(b, ui::MakeBMButtonWnd(b, cmd::ExtClass, GlyphIcon(".ext", QColor(120, 80, 180))), Control::BT06, "BT06",
-      "拡張子", cmd::ExtClass);
+      QT_TRANSLATE_NOOP("Pictray", "拡張子"), cmd::ExtClass);
 }
 
 void WindowBuilder::BuildJpegBand() {
@@ -224,12 +242,15 @@ void WindowBuilder::BuildJpegBand() {
   } jpeg[] = {
       {Control::BT07, "BT07", "Exif", QColor(0, 120, 140), "Exif", cmd::Exif},
       {Control::BT08, "BT08", "Info", QColor(0, 120, 140), "Info", cmd::Info},
-      {Control::BT11, "BT11", "Hdr", QColor(0, 120, 140), "Info + Exifヘッダーチェック", cmd::HeaderCheck},
-      {Control::BT12, "BT12", "RGB", QColor(200, 60, 60), "RGB解析", cmd::RgbAnalysis},
-      {Control::BT13, "BT13", "W×H", QColor(0, 120, 140), "サイズ解析", cmd::SizeAnalysis},
-      {Control::BT14, "BT14", "NG", QColor(170, 30, 30), "NG解析", cmd::NgAnalysis},
-      {Control::BT15, "BT15", "RGB%", QColor(60, 150, 60), "RGB比率分類", cmd::RgbRatio},
-      {Control::BT16, "BT16", "R>G", QColor(60, 60, 190), "RGB成分強度分類", cmd::RgbStrength},
+      {Control::BT11, "BT11", "Hdr", QColor(0, 120, 140), QT_TRANSLATE_NOOP("Pictray", "Info + Exifヘッダーチェック"),
+       cmd::HeaderCheck},
+      {Control::BT12, "BT12", "RGB", QColor(200, 60, 60), QT_TRANSLATE_NOOP("Pictray", "RGB解析"), cmd::RgbAnalysis},
+      {Control::BT13, "BT13", "W×H", QColor(0, 120, 140), QT_TRANSLATE_NOOP("Pictray", "サイズ解析"),
+       cmd::SizeAnalysis},
+      {Control::BT14, "BT14", "NG", QColor(170, 30, 30), QT_TRANSLATE_NOOP("Pictray", "NG解析"), cmd::NgAnalysis},
+      {Control::BT15, "BT15", "RGB%", QColor(60, 150, 60), QT_TRANSLATE_NOOP("Pictray", "RGB比率分類"), cmd::RgbRatio},
+      {Control::BT16, "BT16", "R>G", QColor(60, 60, 190), QT_TRANSLATE_NOOP("Pictray", "RGB成分強度分類"),
+       cmd::RgbStrength},
   };
   for (const auto& j : jpeg)
     Add(b, ui::MakeBmCheck32ButtonWnd(b, j.id, GlyphIcon(j.glyph, j.colour)), j.c, j.name, j.tip, j.id);

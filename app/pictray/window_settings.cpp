@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "app/common/help_page.h"
+#include "app/pictray/window_text.h"
 #include "engine/fs/paths.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_keys.h"
@@ -49,7 +51,9 @@ std::string WindowSettings::ExifSel() const { return ReadSetting(key::ExifSel, W
 
 std::string WindowSettings::app3() const { return ReadSetting(key::app3, WorkingCopy()); }
 
-std::string WindowSettings::helpfile() const { return store_.folders().dataDir + "/" + store_.proName() + "help.html"; }
+std::string WindowSettings::helpfile() const {
+  return store_.folders().dataDir + "/" + store_.proName() + ui::HelpPageEnding();
+}
 
 void WindowSettings::RebuildWorkfile() {
   std::string W = ReadSetting(key::WPath, store_.GRprofile);
@@ -105,7 +109,7 @@ void SettingsWrites::WriteBoth(const SettingKey& k, const std::string& value, co
 std::string SettingsWrites::Message() const {
   std::string files;
   for (const std::string& f : failed_) files += (files.empty() ? "" : ", ") + f;
-  return "設定ファイルに書き込めません: " + files;
+  return WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書き込めません: %1"), {files});
 }
 
 }  // namespace pictray::app

@@ -102,7 +102,7 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
   const std::string base = programPath.substr(programPath.rfind('/') + 1);
   ProName = dupes::RemoveExtension(base);
   profile = dupes::TwinscanProfilePath(folders.settingsDir + "/" + base);
-  helpfile = folders.dataDir + "/" + ProName + "help.html";
+  helpfile = folders.dataDir + "/" + ProName + ui::HelpPageEnding();
   deleteexe = folders.libraryDir + "/erasekit";
   // An installed program's first start: the folder its settings go to.
   if (!MakeSettingsFolder(folders)) {

@@ -1,11 +1,7 @@
 #include <QAbstractButton>
-#include <QAction>
-#include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
 #include <QToolButton>
-#include <QTranslator>
-#include <QXmlStreamReader>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -16,62 +12,13 @@
 #include "app/twinscan/properties_dialog.h"
 #include "app/twinscan/twinscan_window.h"
 #include "tests/app/box_answerer.h"
+#include "tests/app/language_support.h"
 #include "tests/support/temp_dir.h"
 
 using pictray::testing::TempDir;
 using pictray::twinscan::TwinscanWindow;
 namespace fs = std::filesystem;
 namespace ui = pictray::ui;
-
-namespace {
-
-// Kana, CJK punctuation and ideographs, full-width forms: what an English
-// text must not hold.
-bool HasJapanese(const QString& text) {
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
-    if ((u >= 0x3000 && u <= 0x30FF) || (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xFF00 && u <= 0xFFEF)) return true;
-  }
-  return false;
-}
-
-// The English translations of the build, for one test.
-class English {
- public:
-  English() {
-    QString error;
-    ok = ui::InstallTranslations(*qApp, ui::Language::English, PICTRAY_BIN_DIR "/translations",
-                                 {"common", "twinscan"}, &error);
-  }
-  ~English() {
-    for (QTranslator* t : qApp->findChildren<QTranslator*>()) {
-      QCoreApplication::removeTranslator(t);
-      delete t;
-    }
-  }
-  bool ok = false;
-};
-
-// Every text a widget tree shows: titles, tips, button and label texts,
-// actions and table headers.
-QStringList ShownTexts(QWidget* top) {
-  QStringList texts;
-  QList<QWidget*> widgets = top->findChildren<QWidget*>();
-  widgets << top;
-  for (QWidget* w : widgets) {
-    texts << w->windowTitle() << w->toolTip() << w->statusTip() << w->whatsThis();
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) texts << b->text();
-    if (auto* l = qobject_cast<QLabel*>(w)) texts << l->text();
-    if (auto* v = qobject_cast<QTableView*>(w))
-      for (int c = 0; c < v->model()->columnCount(); ++c)
-        texts << v->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-  }
-  for (QAction* a : top->findChildren<QAction*>()) texts << a->text() << a->toolTip();
-  texts.removeAll(QString());
-  return texts;
-}
-
-}  // namespace
 
 class TwinscanLanguageTest : public QObject {
   Q_OBJECT
@@ -101,7 +48,7 @@ class TwinscanLanguageTest : public QObject {
   // Every text of the window and its properties dialog is English, and the
   // buttons hold their English texts at 1024 x 700.
   void englishWindowAndDialogShowNoJapanese() {
-    English english;
+    English english({"common", "twinscan"});
     QVERIFY(english.ok);
     Setup s("");
     TwinscanWindow w(s.program, "");
@@ -128,7 +75,7 @@ class TwinscanLanguageTest : public QObject {
   void textsFitTheirControls() {
     QFETCH(bool, english);
     std::optional<English> translations;
-    if (english) translations.emplace();
+    if (english) translations.emplace(QStringList{"common", "twinscan"});
     Setup s("");
     TwinscanWindow w(s.program, "");
     w.resize(1024, 700);
@@ -160,30 +107,13 @@ class TwinscanLanguageTest : public QObject {
   }
   void everyTranslationIsEnglish() {
     QFETCH(QString, file);
-    English english;
-    QFile ts(PICTRAY_SOURCE_DIR "/translations/" + file);
-    QVERIFY(ts.open(QIODevice::ReadOnly));
-    QXmlStreamReader xml(&ts);
-    QString context;
-    int messages = 0;
-    while (!xml.atEnd()) {
-      if (xml.readNext() != QXmlStreamReader::StartElement) continue;
-      if (xml.name() == u"name") context = xml.readElementText();
-      if (xml.name() != u"source") continue;
-      const QByteArray source = xml.readElementText().toUtf8();
-      const QString english = QCoreApplication::translate(context.toUtf8(), source);
-      QVERIFY2(!english.isEmpty() && !HasJapanese(english), source.constData());
-      ++messages;
-    }
-    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-    QVERIFY(messages > 0);
-    for (const QString& t : ui::EngineTemplates())
-      QVERIFY2(!HasJapanese(ui::EngineCaption(ui::EngineText(t))), qPrintable(t));
+    English english({"common", "twinscan"});
+    VerifyEveryTranslationIsEnglish(PICTRAY_SOURCE_DIR "/translations/" + file);
   }
 
   // What the runs say and ask reaches the user in English.
   void messagesOfTheRunsAreEnglish() {
-    English english;
+    English english({"common", "twinscan"});
     Setup s("");
     s.src.Write("夏_%2.jpg", std::string(300, 'n'));
     s.src.Write("夏_%2 copy.jpg", std::string(300, 'n'));
@@ -234,7 +164,7 @@ class TwinscanLanguageTest : public QObject {
     QFETCH(QString, text);
     QFETCH(QString, english);
     {
-      English e;
+      English e({"common", "twinscan"});
       QCOMPARE(ui::EngineText(text), english);
     }
     QCOMPARE(ui::EngineText(text), text);  // Japanese: as the engine wrote it
