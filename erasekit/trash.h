@@ -1,5 +1,6 @@
-// Moving a file or folder into the desktop trash as the freedesktop.org
-// Trash specification lays it out, with the path's bytes exactly as given.
+// Moving a file or folder into the desktop trash in the freedesktop.org
+// layout (files/ and info/ of the trash folder), so that file managers can
+// restore it; the path's bytes are kept exactly as given.
 #pragma once
 
 #include <string>
