@@ -122,20 +122,22 @@ int DecodeRows(jpeg_decompress_struct& cinfo, Picture& pic) {
 // The check decodes at 1/8 scale, so the pixel budget applies to that
 // output. The entropy decoding still walks every coded block, and a
 // progressive file keeps the coefficients of the whole picture: those are
-// bounded by the coded size and the library's memory limit instead.
-int CheckRows(jpeg_decompress_struct& cinfo) {
+// bounded by the coded size and the session's limits instead. Once the
+// file has ended, the rest is made up and cannot fail: the check stops
+// there, so a header that claims far more than the data holds costs only
+// the data.
+int CheckRows(jpeg_decompress_struct& cinfo, const jpegio::ErrorMgr& err) {
   if (std::uint64_t(cinfo.image_width) * cinfo.image_height > kMaxCheckPixels) return 1;
   cinfo.scale_num = 1;
   cinfo.scale_denom = 8;
   jpeg_calc_output_dimensions(&cinfo);
   if (OverBudget(cinfo.output_width, cinfo.output_height)) return 1;
-  cinfo.mem->max_memory_to_use = kMaxCheckMemory;
   jpeg_start_decompress(&cinfo);
   JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
                                               cinfo.output_width * cinfo.output_components, 1);
-  while (cinfo.output_scanline < cinfo.output_height)
+  while (cinfo.output_scanline < cinfo.output_height && !err.ended)
     if (jpeg_read_scanlines(&cinfo, row, 1) != 1) return 1;
-  jpeg_finish_decompress(&cinfo);
+  if (!err.ended) jpeg_finish_decompress(&cinfo);
   return 0;
 }
 
@@ -212,7 +214,7 @@ int JpegErrCheck(const std::string& path) {
     return 1;
   }
   jpeg_read_header(&s.cinfo, TRUE);
-  const int r = CheckRows(s.cinfo);
+  const int r = CheckRows(s.cinfo, s.err);
   s.Close();
   return r;
 }

@@ -21,10 +21,9 @@ namespace pictray {
 inline constexpr std::uint64_t kMaxDecodePixels = 100'000'000;
 // The broken-file check decodes at 1/8 scale; it refuses pictures of more
 // than kMaxCheckPixels coded pixels (over a gigapixel: the work of the entropy
-// decoding) and gives the library at most kMaxCheckMemory bytes (the
-// coefficients a progressive file keeps for the whole picture).
+// decoding). Every decoder also keeps the session's limits on scans and
+// held memory (jpeg_session.h).
 inline constexpr std::uint64_t kMaxCheckPixels = 1ULL << 30;
-inline constexpr long kMaxCheckMemory = 2L << 30;
 
 struct Picture {
   std::uint32_t dwWidth = 0, dwHeight = 0;
