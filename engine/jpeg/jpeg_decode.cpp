@@ -272,21 +272,13 @@ int readBMP(const std::string& path, Picture& pic) {
   const std::uint32_t len = BmpRowLength(std::uint32_t(width));
   const std::uint64_t offBits = LE32(head + 10);
   if (offBits < 54 || offBits + std::uint64_t(len) * std::uint32_t(height) > size) return 0;
-  try {
-    pic.buf.resize(static_cast<std::size_t>(size));
-  } catch (const std::bad_alloc&) {
+  // The rows alone: whatever else the file holds is never read.
+  if (!AllocatePicture(pic, std::uint32_t(width), std::uint32_t(height))) return 0;
+  const std::size_t rows = std::size_t(len) * std::uint32_t(height);
+  if (f.ReadAt(offBits, pic.lpBMP(), rows) != rows) {
     pic.Clear();
     return 0;
   }
-  if (f.ReadAt(0, pic.buf.data(), pic.buf.size()) != pic.buf.size()) {
-    pic.Clear();
-    return 0;
-  }
-  pic.infoOffset = 14;
-  pic.bmpOffset = static_cast<std::size_t>(offBits);
-  pic.dwWidth = std::uint32_t(width);
-  pic.dwHeight = std::uint32_t(height);
-  pic.dwLength = len;
   return 1;
 }
 
