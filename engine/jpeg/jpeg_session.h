@@ -22,9 +22,10 @@ inline constexpr int kMaxScans = 1000;
 inline constexpr std::uint64_t kMaxVisitsPerBlock = 64;
 // What the library may hold for the whole picture at once: a multi-scan
 // file keeps every coefficient at full size (128 bytes per 8 x 8 block per
-// component, whatever scale is decoded). A 4:2:0 colour picture of about
-// 170 million pixels fits, a 24000 x 24000 one (1.7 GB) does not.
-inline constexpr long kMaxHeldBytes = 512L << 20;
+// component, whatever scale is decoded). A colour picture without chroma
+// subsampling at the full-decode pixel budget (100 million pixels, 600 MB)
+// fits; a 24000 x 24000 one (1.7 GB even subsampled) does not.
+inline constexpr long kMaxHeldBytes = 768L << 20;
 
 struct ErrorMgr {
   jpeg_error_mgr pub;
