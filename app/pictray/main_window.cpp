@@ -90,7 +90,9 @@ MainWindow::MainWindow(const StartOptions& options)
   host_ = std::make_unique<QtRunHost>(*this);
 
   if (!settings_.Open())
-    Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルを作成できません: %1"), {settings_.store().GRprofile}),
+    Message(WindowText(settings_.store().tooLarge ? QT_TRANSLATE_NOOP("Pictray", "設定ファイルが大きすぎます: %1")
+                                                  : QT_TRANSLATE_NOOP("Pictray", "設定ファイルを作成できません: %1"),
+                       {settings_.store().GRprofile}),
             "err", "err");
   settings_.Share(st_);
   st_.journalDir = JournalDir("pictray");
