@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLibrary>
 #include <QLineEdit>
 #include <QMenu>
@@ -13,7 +14,9 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 #include "app/common/file_icons.h"
 #include "app/pictray/file_list_pane.h"
@@ -275,6 +278,50 @@ class PanesTest : public QObject {
       QCOMPARE(square.pixelColor(1, 1), QColor(Qt::white));
       QCOMPARE(square.pixelColor(37, 37), QColor(Qt::white));
     }
+  }
+
+  // While a slow square is drawn the window answers events; of the clicks
+  // meanwhile only the newest is drawn, and the slow square, stale by then,
+  // never shows.
+  void previewOfTheNewestClickShowsWhileASlowOneIsDrawn() {
+    ResultPane pane(Links(), nullptr);
+    std::mutex m;
+    std::condition_variable cv;
+    bool release = false;
+    QStringList drawn;
+    const auto draw = [&](const std::string& path) {
+      std::unique_lock lock(m);
+      drawn << QString::fromStdString(path);
+      if (path == "slow") cv.wait(lock, [&] { return release; });
+      QImage square(75, 75, QImage::Format_RGB888);
+      square.fill(path == "slow" ? Qt::red : path == "a" ? Qt::green : Qt::blue);
+      return square;
+    };
+    const auto preview = [&] { return pane.findChild<QLabel*>("preview")->pixmap().toImage().pixelColor(9, 9); };
+    int shown = 0;
+    pictray::app::PreviewDrawer drawer(draw, [&](const QImage& square) {
+      ++shown;
+      pane.ShowPreview(square);
+    });
+    drawer.Request("slow");
+    const auto drawnSoFar = [&] {
+      std::lock_guard lock(m);
+      return drawn;
+    };
+    QTRY_COMPARE(drawnSoFar(), QStringList{"slow"});
+    bool answered = false;
+    QTimer::singleShot(0, [&] { answered = true; });
+    QTRY_VERIFY(answered);
+    drawer.Request("a");
+    drawer.Request("b");
+    {
+      std::lock_guard lock(m);
+      release = true;
+    }
+    cv.notify_all();
+    QTRY_COMPARE(shown, 1);
+    QCOMPARE(preview(), QColor(Qt::blue));
+    QCOMPARE(drawnSoFar(), (QStringList{"slow", "b"}));
   }
 
   // The outside program's button checks for the archiver library first, then
