@@ -298,7 +298,7 @@ TEST(JpegBitmap, CopyWriteAndReadBackA24BitBmp) {
 }
 
 // The reader takes what the header's rows need: a 1 x 1 picture in a
-// 256 MB (sparse) file costs four bytes; rows beyond the budget are refused.
+// 256 MB (sparse) file costs four bytes.
 TEST(JpegBitmap, ReadsOnlyTheRowsTheHeaderNames) {
   testing::TempDir dir;
   const std::uint8_t pixel[4] = {1, 2, 3, 0};
@@ -310,12 +310,6 @@ TEST(JpegBitmap, ReadsOnlyTheRowsTheHeaderNames) {
   ASSERT_EQ(readBMP(path, back), 1);
   EXPECT_EQ(back.buf.size(), 40u + 4u);
   EXPECT_EQ(back.Pixel(0, 0)[2], 3);
-  std::string huge = ReadAll(path).substr(0, 54);
-  huge[18] = huge[22] = '\0';
-  huge[19] = huge[23] = '\x28';  // 10240 x 10240 pixels, all in the file
-  std::filesystem::resize_file(dir.Write("huge.bmp", huge), 400u << 20);
-  EXPECT_EQ(readBMP(dir.path() + "/huge.bmp", back), 0);
-  EXPECT_TRUE(back.buf.empty());
 }
 
 // A progressive 64 x 64 colour file whose luminance is sampled 4 x 4 against

@@ -66,20 +66,6 @@ TEST(SettingsStore, ExistingFileIsReadNotRewritten) {
   EXPECT_EQ(ReadSetting(key::PixelPassbit, ini), "0");
 }
 
-// A settings file far beyond any real one is refused at start: the keys
-// read their fallbacks, and nothing is written over the file.
-TEST(SettingsStore, TooLargeFileIsNeitherReadNorWritten) {
-  testing::TempDir dir;
-  const std::string ini = dir.path() + "/Pictray.ini";
-  const std::string text = "[Section0]\nPx=120\n" + std::string(2 << 20, ';');
-  std::ofstream(ini) << text;
-  SettingsStore s(dir.path(), "Pictray");
-  EXPECT_FALSE(s.ProfileSetSub(kT));
-  EXPECT_TRUE(s.tooLarge);
-  EXPECT_EQ(s.Px, "50");
-  EXPECT_EQ(testing::ReadWhole(ini), text);
-}
-
 // A new file holds every creation value, and reading it back through the
 // table gives exactly those values (a width never cuts a creation value).
 TEST(SettingsStore, EveryCreationValueReadsBackThroughTheTable) {
