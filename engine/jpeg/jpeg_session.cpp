@@ -16,7 +16,9 @@ namespace {
 void NoteWarning(j_common_ptr cinfo, int level) {
   auto* err = reinterpret_cast<ErrorMgr*>(cinfo->err);
   if (level >= 0) return;
-  if (err->pub.msg_code == JWRN_JPEG_EOF) err->ended = true;
+  const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (err->pub.msg_code == JWRN_JPEG_EOF || (err->pub.msg_code == JWRN_HIT_MARKER && d->unread_marker == JPEG_EOI))
+    err->ended = true;
   if (err->pub.msg_code == JWRN_JPEG_EOF || err->pub.msg_code == JWRN_HIT_MARKER) err->cut = true;
 }
 

@@ -385,7 +385,7 @@ TEST(JpegDecode, HostileFilesAreCheap) {
               c.decoded == 0 ? RowsOutcome::Done : RowsOutcome::Failed)
         << c.name;
     EXPECT_EQ(JpegErrCheck(path), c.broken) << c.name;
-    EXPECT_LT(ThreadCpuSeconds() - start, 0.5) << c.name;
+    EXPECT_LT(ThreadCpuSeconds() - start, 0.1) << c.name;  // decoding all it claims takes 0.3 s and more
   }
 }
 
