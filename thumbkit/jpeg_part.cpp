@@ -35,8 +35,6 @@ int DecodePart(ErrorMgr& err, jpeg_decompress_struct& cinfo, std::uint32_t edge,
   if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) cinfo.out_color_space = JCS_CMYK;
   const Region r = ChooseScale(cinfo, FitSize(full.w, full.h, edge), part, partX);
   if (std::uint64_t(cinfo.output_width) * cinfo.output_height > pictray::kMaxDecodePixels) return 1;
-  // A progressive file keeps the coefficients of the whole picture.
-  cinfo.mem->max_memory_to_use = pictray::kMaxCheckMemory;
   jpeg_start_decompress(&cinfo);
   const int comps = cinfo.output_components;
   if (comps != 1 && comps != 3 && !(comps == 4 && cinfo.out_color_space == JCS_CMYK)) return 1;

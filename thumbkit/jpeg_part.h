@@ -19,8 +19,8 @@ namespace thumbkit {
 // 0 on success; 1 (and `pic` empty) when the file cannot be opened, is
 // corrupt, ends before the part does, or is over the budget: more than
 // pictray::kMaxCheckPixels coded pixels (the entropy decoding walks them
-// all), more than pictray::kMaxDecodePixels at the chosen scale, or more
-// than pictray::kMaxCheckMemory of library memory.
+// all), more than pictray::kMaxDecodePixels at the chosen scale, or beyond
+// the session's limits on scans and held memory (jpeg_session.h).
 int DecodeJpegPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic, Size& full);
 
 }  // namespace thumbkit

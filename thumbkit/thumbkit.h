@@ -14,7 +14,7 @@ extern "C" {
 //
 // Returns 0 when drawn; 9 when the file is not a JPEG, PNG or BMP by its
 // first bytes; 1 when it cannot be read (missing, unreadable, corrupt, cut
-// short, over the pixel budget) and for invalid arguments. Whenever edge is
+// short, over the pixel budget or the decoders' limits on scans and memory) and for invalid arguments. Whenever edge is
 // positive and surface set, the square is white unless 0 is returned.
 // Safe to call from several threads at once.
 typedef int (*MakeMinImageFn)(unsigned char* surface, const char* path, int edge, int part, int partX);

@@ -184,6 +184,10 @@ Modified: %5</translation>
         <translation>Cannot create the settings file: %1</translation>
     </message>
     <message>
+        <source>設定ファイルが大きすぎます: %1</source>
+        <translation>The settings file is too large (a settings file is a few KB, at most 1 MiB); it is neither read nor changed: %1</translation>
+    </message>
+    <message>
         <source>不明なコマンドです: %1</source>
         <translation>Unknown command: %1</translation>
     </message>

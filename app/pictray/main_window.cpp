@@ -90,7 +90,9 @@ MainWindow::MainWindow(const StartOptions& options)
   host_ = std::make_unique<QtRunHost>(*this);
 
   if (!settings_.Open())
-    Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルを作成できません: %1"), {settings_.store().GRprofile}),
+    Message(WindowText(settings_.store().tooLarge ? QT_TRANSLATE_NOOP("Pictray", "設定ファイルが大きすぎます: %1")
+                                                  : QT_TRANSLATE_NOOP("Pictray", "設定ファイルを作成できません: %1"),
+                       {settings_.store().GRprofile}),
             "err", "err");
   settings_.Share(st_);
   st_.journalDir = JournalDir("pictray");
@@ -589,8 +591,13 @@ void MainWindow::Preview() {
   if (row < 0) return;
   const Row r = st_.rows.row(static_cast<std::size_t>(row));
   CB01->setText(TextOf(r.name));
+  // Drawn on a worker: a large or hostile file never holds the window.
+  if (!previews_)
+    previews_ = std::make_unique<PreviewDrawer>(
+        [MMI = MMI, edge = Preimg](const std::string& path) { return MakePreview(MMI, path, edge); },
+        [pane = child2_](const QImage& square) { pane->ShowPreview(square); });
   // The rows are the listed folder's files, whatever the field says now.
-  child2_->ShowPreview(MakePreview(MMI, PathOfRow(st_.listedFolder.get(), r), Preimg));
+  previews_->Request(PathOfRow(st_.listedFolder.get(), r));
 }
 
 void MainWindow::OpenFolderDialog() {

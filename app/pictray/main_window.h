@@ -15,6 +15,7 @@
 
 #include "app/pictray/box_turn.h"
 #include "app/pictray/pane_links.h"
+#include "app/pictray/preview.h"
 #include "app/pictray/run_launcher.h"
 #include "app/pictray/window_settings.h"
 #include "engine/run/pictray_state.h"
@@ -170,6 +171,7 @@ class MainWindow : public QMainWindow {
   RunLauncher launcher_{st_.runs};
   QLibrary hDll;
   MakeMinImageFn MMI = nullptr;
+  std::unique_ptr<PreviewDrawer> previews_;  // made at the first click
 
   std::map<Control, QWidget*> controls_;
   QLineEdit* ED01 = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include <utility>
 #include <vector>
 
 namespace pictray::app {
@@ -36,6 +37,36 @@ QImage MakePreview(MakeMinImageFn MMI, const std::string& path, int edge) {
     }
   }
   return image;
+}
+
+PreviewDrawer::PreviewDrawer(Draw draw, Show show) : draw_(std::move(draw)), show_(std::move(show)) {}
+
+PreviewDrawer::~PreviewDrawer() {
+  // The square it posts goes with this object's pending events.
+  if (worker_.joinable()) worker_.join();
+}
+
+void PreviewDrawer::Request(const std::string& path) {
+  ++newest_;
+  next_ = path;
+  if (!drawing_) StartNext();
+}
+
+void PreviewDrawer::StartNext() {
+  if (worker_.joinable()) worker_.join();  // it has posted its square: ended or about to
+  drawing_ = true;
+  const std::string path = std::move(*next_);
+  next_.reset();
+  worker_ = std::thread([this, path, ticket = newest_] {
+    const QImage square = draw_(path);
+    QMetaObject::invokeMethod(this, [this, ticket, square] { Drawn(ticket, square); }, Qt::QueuedConnection);
+  });
+}
+
+void PreviewDrawer::Drawn(std::uint64_t ticket, const QImage& square) {
+  drawing_ = false;
+  if (ticket == newest_) show_(square);
+  if (next_) StartNext();
 }
 
 }  // namespace pictray::app

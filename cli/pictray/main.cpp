@@ -173,7 +173,8 @@ bool OpenSettings(const std::string& ini, PictrayState& st, std::string* error) 
   }
   SettingsStore store(folders, base.substr(0, base.size() - 4));
   if (!store.ProfileSetSub(TimeStamp::Now())) {
-    *error = "cannot create the settings file " + path;
+    *error = store.tooLarge ? "the settings file is too large (a settings file is a few KB, at most 1 MiB): " + path
+                            : "cannot create the settings file " + path;
     return false;
   }
   st.GRprofile = st.profile = store.GRprofile;

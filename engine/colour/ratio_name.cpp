@@ -41,7 +41,7 @@ std::string RatioModeName(const BucketTable& ranked, const RatioSettings& s) {
 
 }  // namespace
 
-RatioSettings RatioSettings::Read(const std::string& profile) {
+RatioSettings RatioSettings::Read(const ProfileSnapshot& profile) {
   RatioSettings s;
   s.PRgb0 = ReadSetting(key::PRgb0, profile);
   s.PRgb1 = ReadSetting(key::PRgb1, profile);

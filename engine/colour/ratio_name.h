@@ -8,6 +8,7 @@
 #include "engine/colour/buckets.h"
 #include "engine/colour/pixel_window.h"
 #include "engine/colour/thumbnail.h"
+#include "engine/settings/profile.h"
 
 namespace pictray {
 
@@ -22,7 +23,7 @@ struct RatioSettings {
   std::string PRgb6 = "0";  // not "0": rank from the least used
 
   // PRgb0..PRgb6 of Section0 of `profile`, with their fallbacks.
-  static RatioSettings Read(const std::string& profile);
+  static RatioSettings Read(const ProfileSnapshot& profile);
 
   bool SixtyFour() const { return PRgb0 == "1"; }
   // The direction of comp/comp64: least used first when only the rare

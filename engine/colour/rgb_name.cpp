@@ -35,7 +35,7 @@ void CatRGB(std::string& text, int step) {
   text = out;
 }
 
-RgbSettings RgbSettings::Read(const std::string& profile) {
+RgbSettings RgbSettings::Read(const ProfileSnapshot& profile) {
   RgbSettings s;
   s.samcount = static_cast<std::size_t>(std::max(0, ReadSettingNumber(key::samcount, profile)));
   s.PixelPassbit = ReadSetting(key::PixelPassbit, profile) == "1";
@@ -47,7 +47,7 @@ RgbSettings RgbSettings::Read(const std::string& profile) {
   // The search has a fallback of its own when the key is missing.
   s.search.walkLimit = static_cast<std::size_t>(std::max(0, ProfileNumber(ReadSetting(key::samcount, profile, "10000"))));
   s.RGB64 = ReadSetting(key::RGB64, profile);
-  s.disabledchar = ReadDisabledChar(profile);
+  s.disabledchar = ReadSetting(key::disabledchar, profile);
   return s;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/colour/exact_colour.h"
+#include "engine/settings/profile.h"
 
 namespace pictray {
 
@@ -32,7 +33,7 @@ struct RgbSettings {
   std::string RGB64 = "0";  // coarsening: "1" by 64, "2" by 32, "3" by 16
   std::string disabledchar;
 
-  static RgbSettings Read(const std::string& profile);
+  static RgbSettings Read(const ProfileSnapshot& profile);
 };
 
 // The row's target from SacrchMaxIndex2's key: the disabled characters

@@ -20,7 +20,7 @@ int Strength(const Rgb& c, const StrengthSettings& s) {
 
 }  // namespace
 
-StrengthSettings StrengthSettings::Read(const std::string& profile) {
+StrengthSettings StrengthSettings::Read(const ProfileSnapshot& profile) {
   StrengthSettings s;
   s.SRgb0 = ReadSetting(key::SRgb0, profile);
   s.SRgb1 = ReadSettingNumber(key::SRgb1, profile);

@@ -9,6 +9,7 @@
 
 #include "engine/colour/pixel_window.h"
 #include "engine/colour/thumbnail.h"
+#include "engine/settings/profile.h"
 
 namespace pictray {
 
@@ -22,7 +23,7 @@ struct StrengthSettings {
   int SRgb6 = 255;
 
   // SRgb0..SRgb6 of Section0 of `profile`, with the analysis' fallbacks.
-  static StrengthSettings Read(const std::string& profile);
+  static StrengthSettings Read(const ProfileSnapshot& profile);
 
   int Low() const { return SRgb4 == "0" ? SRgb1 : SRgb5; }
   int High() const { return SRgb4 == "0" ? 255 : SRgb6; }

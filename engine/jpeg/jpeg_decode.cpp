@@ -122,20 +122,22 @@ int DecodeRows(jpeg_decompress_struct& cinfo, Picture& pic) {
 // The check decodes at 1/8 scale, so the pixel budget applies to that
 // output. The entropy decoding still walks every coded block, and a
 // progressive file keeps the coefficients of the whole picture: those are
-// bounded by the coded size and the library's memory limit instead.
-int CheckRows(jpeg_decompress_struct& cinfo) {
+// bounded by the coded size and the session's limits instead. Once the
+// file has ended, the rest is made up and cannot fail: the check stops
+// there, so a header that claims far more than the data holds costs only
+// the data.
+int CheckRows(jpeg_decompress_struct& cinfo, const jpegio::ErrorMgr& err) {
   if (std::uint64_t(cinfo.image_width) * cinfo.image_height > kMaxCheckPixels) return 1;
   cinfo.scale_num = 1;
   cinfo.scale_denom = 8;
   jpeg_calc_output_dimensions(&cinfo);
   if (OverBudget(cinfo.output_width, cinfo.output_height)) return 1;
-  cinfo.mem->max_memory_to_use = kMaxCheckMemory;
   jpeg_start_decompress(&cinfo);
   JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
                                               cinfo.output_width * cinfo.output_components, 1);
-  while (cinfo.output_scanline < cinfo.output_height)
+  while (cinfo.output_scanline < cinfo.output_height && !err.ended)
     if (jpeg_read_scanlines(&cinfo, row, 1) != 1) return 1;
-  jpeg_finish_decompress(&cinfo);
+  if (!err.ended) jpeg_finish_decompress(&cinfo);
   return 0;
 }
 
@@ -212,7 +214,7 @@ int JpegErrCheck(const std::string& path) {
     return 1;
   }
   jpeg_read_header(&s.cinfo, TRUE);
-  const int r = CheckRows(s.cinfo);
+  const int r = CheckRows(s.cinfo, s.err);
   s.Close();
   return r;
 }
@@ -270,21 +272,13 @@ int readBMP(const std::string& path, Picture& pic) {
   const std::uint32_t len = BmpRowLength(std::uint32_t(width));
   const std::uint64_t offBits = LE32(head + 10);
   if (offBits < 54 || offBits + std::uint64_t(len) * std::uint32_t(height) > size) return 0;
-  try {
-    pic.buf.resize(static_cast<std::size_t>(size));
-  } catch (const std::bad_alloc&) {
+  // The rows alone: whatever else the file holds is never read.
+  if (!AllocatePicture(pic, std::uint32_t(width), std::uint32_t(height))) return 0;
+  const std::size_t rows = std::size_t(len) * std::uint32_t(height);
+  if (f.ReadAt(offBits, pic.lpBMP(), rows) != rows) {
     pic.Clear();
     return 0;
   }
-  if (f.ReadAt(0, pic.buf.data(), pic.buf.size()) != pic.buf.size()) {
-    pic.Clear();
-    return 0;
-  }
-  pic.infoOffset = 14;
-  pic.bmpOffset = static_cast<std::size_t>(offBits);
-  pic.dwWidth = std::uint32_t(width);
-  pic.dwHeight = std::uint32_t(height);
-  pic.dwLength = len;
   return 1;
 }
 

@@ -21,16 +21,15 @@ namespace pictray {
 inline constexpr std::uint64_t kMaxDecodePixels = 100'000'000;
 // The broken-file check decodes at 1/8 scale; it refuses pictures of more
 // than kMaxCheckPixels coded pixels (over a gigapixel: the work of the entropy
-// decoding) and gives the library at most kMaxCheckMemory bytes (the
-// coefficients a progressive file keeps for the whole picture).
+// decoding). Every decoder also keeps the session's limits on scans and
+// held memory (jpeg_session.h).
 inline constexpr std::uint64_t kMaxCheckPixels = 1ULL << 30;
-inline constexpr long kMaxCheckMemory = 2L << 30;
 
 struct Picture {
   std::uint32_t dwWidth = 0, dwHeight = 0;
   std::uint32_t dwLength = 0;  // bytes per row: 3 x width rounded up to 4
-  // A 40-byte BITMAPINFOHEADER and the pixel rows (or a whole BMP file for
-  // readBMP); lpInfo/lpBMP point into it.
+  // A 40-byte BITMAPINFOHEADER and the pixel rows; lpInfo/lpBMP point
+  // into it.
   std::vector<std::uint8_t> buf;
   std::size_t infoOffset = 0, bmpOffset = 0;
 
@@ -100,9 +99,10 @@ int MakeBuffer3(const BitmapView& bitmap, Picture& pic);
 // afterwards; 1 otherwise, also when a failed write left an older file.
 int MakeBufferFile2(const BitmapView& bitmap, const std::string& path, Picture& pic);
 
-// Loads a 24-bit uncompressed bottom-up BMP file into `pic`: 1 on success,
-// 0 for any other file, one that cannot be read, or whose pixel rows do
-// not fit inside the file.
+// Loads a 24-bit uncompressed bottom-up BMP file into `pic`, reading its
+// header and the pixel rows it names, nothing else: 1 on success, 0 for any
+// other file, one that cannot be read, over the pixel budget, or whose
+// pixel rows do not fit inside the file.
 int readBMP(const std::string& path, Picture& pic);
 
 }  // namespace pictray

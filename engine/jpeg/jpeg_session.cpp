@@ -15,7 +15,27 @@ namespace {
 // none is formatted or printed.
 void NoteWarning(j_common_ptr cinfo, int level) {
   auto* err = reinterpret_cast<ErrorMgr*>(cinfo->err);
-  if (level < 0 && (err->pub.msg_code == JWRN_JPEG_EOF || err->pub.msg_code == JWRN_HIT_MARKER)) err->cut = true;
+  if (level >= 0) return;
+  const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (err->pub.msg_code == JWRN_JPEG_EOF || (err->pub.msg_code == JWRN_HIT_MARKER && d->unread_marker == JPEG_EOI))
+    err->ended = true;
+  if (err->pub.msg_code == JWRN_JPEG_EOF || err->pub.msg_code == JWRN_HIT_MARKER) err->cut = true;
+}
+
+std::uint64_t Blocks(const jpeg_component_info& c) { return std::uint64_t(c.width_in_blocks) * c.height_in_blocks; }
+
+// Called before each step of the input (a row of blocks, a marker), so a
+// new scan is seen before its data is decoded.
+void CountScans(j_common_ptr common) {
+  auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+  auto* m = reinterpret_cast<ScanMonitor*>(cinfo->progress);
+  if (cinfo->input_scan_number == m->scan) return;
+  m->scan = cinfo->input_scan_number;
+  if (m->scan > kMaxScans) ERREXIT(cinfo, JERR_BAD_SCAN_SCRIPT);
+  std::uint64_t picture = 0;
+  for (int c = 0; c < cinfo->num_components; ++c) picture += Blocks(cinfo->comp_info[c]);
+  for (int c = 0; c < cinfo->comps_in_scan; ++c) m->visits += Blocks(*cinfo->cur_comp_info[c]);
+  if (m->visits > kMaxVisitsPerBlock * picture) ERREXIT(cinfo, JERR_BAD_SCAN_SCRIPT);
 }
 
 }  // namespace
@@ -24,11 +44,16 @@ Session::Session() {
   cinfo.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = ErrorExit;
   err.pub.emit_message = NoteWarning;
+  monitor.pub.progress_monitor = CountScans;
 }
 
 bool Session::Open(const std::string& path) {
   jpeg_create_decompress(&cinfo);
   created = true;
+  // Without a backing store, whole-picture buffers beyond this are a
+  // fatal error before they are allocated.
+  cinfo.mem->max_memory_to_use = kMaxHeldBytes;
+  cinfo.progress = &monitor.pub;
   file = OpenRegularStream(path);
   if (!file) return false;
   jpeg_stdio_src(&cinfo, file);

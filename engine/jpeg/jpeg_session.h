@@ -1,9 +1,12 @@
-// One libjpeg decompression with its error manager: a fatal error jumps back
-// into the caller's setjmp, warnings are noted, nothing is printed. Used by
-// the engine's decoders and by the thumbnail library.
+// One libjpeg decompression with its error manager and the limits every
+// decoder shares (the engine's and the thumbnail library's): a fatal error
+// jumps back into the caller's setjmp, warnings are noted, nothing is
+// printed, and a file that would cost far more than its picture is refused
+// as a fatal error.
 #pragma once
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -11,12 +14,36 @@
 
 namespace pictray::jpegio {
 
+// Encoders write about ten scans; each scan walks again every block it
+// covers, so a file of thousands of tiny scans costs minutes.
+inline constexpr int kMaxScans = 1000;
+// The scans together may visit each block of the picture this many times
+// (a usual progression visits a block four to six times).
+inline constexpr std::uint64_t kMaxVisitsPerBlock = 64;
+// What the library may hold for the whole picture at once: a multi-scan
+// file keeps every coefficient at full size (128 bytes per 8 x 8 block per
+// component, whatever scale is decoded). A colour picture without chroma
+// subsampling at the full-decode pixel budget (100 million pixels, 600 MB)
+// fits; a 24000 x 24000 one (1.7 GB even subsampled) does not.
+inline constexpr long kMaxHeldBytes = 768L << 20;
+
 struct ErrorMgr {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
   // Set when the library had to make up data: the file ended, or a marker
   // came before the scan's data did. The picture is then not all there.
   bool cut = false;
+  // Set when the data ended (the file, or its end-of-image marker came
+  // within a scan): everything after is made up, so nothing further can
+  // go wrong in it.
+  bool ended = false;
+};
+
+// Counts the scans and their blocks as the library reads them.
+struct ScanMonitor {
+  jpeg_progress_mgr pub;
+  int scan = 0;
+  std::uint64_t visits = 0;
 };
 
 // Everything the jump back has to clean up. Fields are written between
@@ -24,11 +51,15 @@ struct ErrorMgr {
 struct Session {
   jpeg_decompress_struct cinfo;
   ErrorMgr err;
+  ScanMonitor monitor;
   volatile bool created = false;
   std::FILE* volatile file = nullptr;
 
   Session();
-  // Creates the object and attaches the file; false when it cannot open.
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+  // Creates the object with the shared limits and attaches the file; false
+  // when it cannot open.
   bool Open(const std::string& path);
   // Destroying also ends a decompression left before its last row.
   void Close();

@@ -73,7 +73,7 @@ void ReopenUntargetedRows(PictrayState& st, RunHost& host) {
 // One ratio worker: `own` 1 takes the even rows, 2 the odd ones.
 void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunRegistry::Guard guard) {
   const bool even = own == 1;
-  const RatioSettings settings = RatioSettings::Read(st.profile);
+  const RatioSettings settings = RatioSettings::Read(ProfileSnapshot::Read(st.profile));
   RatioSampler sampler(st.MMI, settings);
   const std::size_t n = st.rows.ListMax();
   if (even) {
@@ -120,7 +120,8 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
 
 void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::string& strJpos_bit,
                RunRegistry::Guard guard) {
-  const RgbSettings settings = RgbSettings::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const RgbSettings settings = RgbSettings::Read(profile);
   host.SetProgressRange(Control::PR01, 0, 100);
   host.SetProgress(Control::PR01, 0);
   host.SetProgressRange(Control::PR02, 0, 99);
@@ -130,7 +131,7 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   RowDispenser rows(st.rows);
   FinishedRows progress(host, Control::PR01, st.rows.ListMax(), 100);
   std::atomic<bool> noMemory{false};
-  OnWorkers(PoolWorkers(st), [&](int worker) {
+  OnWorkers(PoolWorkers(st, profile), [&](int worker) {
     CellSampler sampler(st.MMI, settings.PartX, settings.PixelPassbit);
     std::size_t i = 0;
     while (!val.Aborted() && !noMemory && rows.Next(&i)) {
@@ -176,7 +177,8 @@ void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host, RunRegis
 }
 
 void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
-  const StrengthSettings settings = StrengthSettings::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const StrengthSettings settings = StrengthSettings::Read(profile);
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(Control::PR01, 0, n > 0 ? static_cast<int>(n - 1) : 0);
   host.SetProgress(Control::PR01, 0);
@@ -188,7 +190,7 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
   // Set by a worker that met the abort with rows left; an abort that comes
   // after the last row changes nothing.
   std::atomic<bool> stopped{false};
-  OnWorkers(PoolWorkers(st), [&](int) {
+  OnWorkers(PoolWorkers(st, profile), [&](int) {
     StrengthSampler sampler(st.MMI, settings);
     std::size_t j = 0;
     while (rows.Next(&j)) {
@@ -214,9 +216,10 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
   EnableMoveOrStartIt(st, host, guard);
 }
 
-ListUpColourLabeller::ListUpColourLabeller(const AnalysisFlags& flags, const PictrayState& st) {
-  if (flags.M_RP) ratio_.emplace(st.MMI, RatioSettings::Read(st.profile));
-  if (flags.M_RS) strength_.emplace(st.MMI, StrengthSettings::Read(st.profile));
+ListUpColourLabeller::ListUpColourLabeller(const AnalysisFlags& flags, const PictrayState& st,
+                                           const ProfileSnapshot& profile) {
+  if (flags.M_RP) ratio_.emplace(st.MMI, RatioSettings::Read(profile));
+  if (flags.M_RS) strength_.emplace(st.MMI, StrengthSettings::Read(profile));
 }
 
 void ListUpColourLabeller::Label(const std::string& path, Row& row) {

@@ -53,7 +53,7 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
 // List-up's colour labels: made once per list-up for the modes that are on.
 class ListUpColourLabeller {
  public:
-  ListUpColourLabeller(const AnalysisFlags& flags, const PictrayState& st);
+  ListUpColourLabeller(const AnalysisFlags& flags, const PictrayState& st, const ProfileSnapshot& profile);
   // Gives a row that has no target yet the ratio name (kind "P") or the
   // strength name (kind "T", with its notes); the kind only with a target.
   void Label(const std::string& path, Row& row);

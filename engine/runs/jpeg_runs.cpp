@@ -61,7 +61,7 @@ std::function<bool(std::size_t)> Unclassified(const FileList& rows) {
 
 }  // namespace
 
-JpegSettings JpegSettings::Read(const std::string& profile) {
+JpegSettings JpegSettings::Read(const ProfileSnapshot& profile) {
   JpegSettings s;
   s.ExifSel = ReadSetting(key::ExifSel, profile);
   s.disabledchar = ReadSetting(key::disabledchar, profile);
@@ -114,7 +114,8 @@ std::string ExDateLabel(const std::string& path, int mode, const JpegSettings& s
 void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const int mode = val.mode;
   const Control bar = mode == 1 ? Control::PR01 : Control::PR02;
-  const JpegSettings settings = JpegSettings::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const JpegSettings settings = JpegSettings::Read(profile);
   st.ExifSel.set(settings.ExifSel);
   const char* kindCode = mode == 1 ? kind::Exif : mode == 2 ? kind::Info : kind::Header;
 
@@ -136,7 +137,7 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
 
   FinishedRows progress(host, bar, n, n);
   const bool stopped = WorkRowsOnPool(
-      PoolWorkers(st), st.rows, val.folder, val, progress, {kHeaderBytes, 0, kReadAheadRows},
+      PoolWorkers(st, profile), st.rows, val.folder, val, progress, {kHeaderBytes, 0, kReadAheadRows},
       Unclassified(st.rows), [&](int, std::size_t i) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
@@ -171,8 +172,8 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
   // This run writes no status text.
   FinishedRows progress(host, Control::PR01, n, n, false);
   const bool stopped = WorkRowsOnPool(
-      PoolWorkers(st), st.rows, val.folder, val, progress, {kHeaderBytes, 0, kReadAheadRows},
-      Unclassified(st.rows), [&](int, std::size_t i) {
+      PoolWorkers(st, ProfileSnapshot::Read(st.profile)), st.rows, val.folder, val, progress,
+      {kHeaderBytes, 0, kReadAheadRows}, Unclassified(st.rows), [&](int, std::size_t i) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
         st.rows.storeResult(i, GetJpegImageSize(RowPath(val.folder, row.name)), kind::Size);
@@ -192,7 +193,8 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
   host.SetProgress(Control::PR01, 0);
-  const JpegSettings settings = JpegSettings::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const JpegSettings settings = JpegSettings::Read(profile);
   host.DeselectAll();
 
   // The decoder and zero-run tests read whole files, the end check only
@@ -201,7 +203,7 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
   const bool wholeFiles = settings.ng.JlibCheck == "1" || settings.ng.NullCheck == "1";
   FinishedRows progress(host, Control::PR01, n, n);
   const bool stopped = WorkRowsOnPool(
-      PoolWorkers(st), st.rows, val.folder, val, progress, {wholeFiles ? 0 : kEnds, wholeFiles ? 0 : kEnds, kReadAheadRows},
+      PoolWorkers(st, profile), st.rows, val.folder, val, progress, {wholeFiles ? 0 : kEnds, wholeFiles ? 0 : kEnds, kReadAheadRows},
       [](std::size_t) { return true; }, [&](int worker, std::size_t i) {
         // One worker shows its files' scans on PR02; several would make it jump.
         const ScanProgress scan = BarProgress(worker == 0 ? &host : nullptr, Control::PR02);

@@ -9,6 +9,7 @@
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
 #include "engine/run/run_state.h"
+#include "engine/settings/profile.h"
 
 namespace pictray {
 
@@ -20,7 +21,7 @@ struct JpegSettings {
 
   // "ExifSel", "disabledchar", "NullCheck", "NullByte", "JlibCheck" of
   // Section0 of the working settings file, with their fallbacks.
-  static JpegSettings Read(const std::string& profile);
+  static JpegSettings Read(const ProfileSnapshot& profile);
 };
 
 // A label and the kind code it is stored with (the kind only counts when

@@ -137,7 +137,9 @@ void EndSteps(PictrayState& st, RunHost& host, RunRegistry::Guard& guard) {
 void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const std::string folder = val3.folder;
   st.listedFolder.set(folder);
-  const std::string ReadDay = ReadSetting(key::ReadDay, st.profile);
+  // Read once: every row and worker takes its settings from this.
+  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const std::string ReadDay = ReadSetting(key::ReadDay, profile);
   if (!st.flags.Any() && ReadDay == "1") {
     st.flags.M_Exif = 1;
     st.ExifSel.set("13");
@@ -155,7 +157,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   const std::size_t expected = FileCount;
   st.rows.reserve(FileCount);
   host.SetStatusText(1, "");
-  const bool JpegCheck = ReadSetting(key::JpegCheck, st.profile) == "1";
+  const bool JpegCheck = ReadSetting(key::JpegCheck, profile) == "1";
   host.SetProgressRange(Control::PR01, 0, 100);
   host.SetProgress(Control::PR01, 0);
   if (expected != 0) host.SetStatusText(1, Progress(0, expected));
@@ -163,12 +165,12 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
     host.MessageBox1Q("フォルダを読めません: " + folder + " (" + error + ")", "err", "err");
   }
 
-  JpegSettings jpeg = JpegSettings::Read(st.profile);
+  JpegSettings jpeg = JpegSettings::Read(profile);
   jpeg.ExifSel = st.ExifSel.get();  // "13" when ReadDay chose the date
   const bool analyse = st.flags.Any();
   const FileLabeller labeller{folder, st.flags, jpeg, JpegCheck, analyse};
   // Only reading files is worth more workers; listing names alone is not.
-  const int workers = analyse || JpegCheck ? PoolWorkers(st) : 1;
+  const int workers = analyse || JpegCheck ? PoolWorkers(st, profile) : 1;
   const ReadAhead ahead = labeller.BytesRead();
 
   RowBatcher batch(st.rows, host);
@@ -191,7 +193,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
         if (val3.Aborted()) return;
         if (const std::size_t later = stretch[k] + ahead.depth; workers > 1 && later < entries.size())
           HintWillRead(folder + "/" + std::string(entries.name(later)), ahead.head, ahead.tail);
-        if (!colour) colour.emplace(st.flags, st);
+        if (!colour) colour.emplace(st.flags, st, profile);
         made[k] = labeller.Make(std::string(entries.name(stretch[k])), *colour, worker == 0 ? &host : nullptr);
       }
     });

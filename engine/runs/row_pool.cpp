@@ -16,10 +16,10 @@ int RowWorkers(int limit) {
   return limit > 0 ? std::min(cores, limit) : cores;
 }
 
-int PoolWorkers(const PictrayState& st) {
+int PoolWorkers(const PictrayState& st, const ProfileSnapshot& profile) {
   const int forced = st.PoolMax.load();
   if (forced > 0) return RowWorkers(forced);
-  return RowWorkers(std::atoi(ReadSetting(key::PoolMax, st.profile).c_str()));
+  return RowWorkers(std::atoi(ReadSetting(key::PoolMax, profile).c_str()));
 }
 
 void OnWorkers(int workers, const std::function<void(int worker)>& body) {

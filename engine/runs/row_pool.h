@@ -16,6 +16,7 @@
 #include "engine/run/run_state.h"
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
+#include "engine/settings/profile.h"
 
 namespace pictray {
 
@@ -24,8 +25,8 @@ namespace pictray {
 int RowWorkers(int limit);
 
 // The workers of a run's pool: RowWorkers limited by the state's PoolMax
-// when set, else by the "PoolMax" setting of the working settings file.
-int PoolWorkers(const PictrayState& st);
+// when set, else by the "PoolMax" setting of the run's settings.
+int PoolWorkers(const PictrayState& st, const ProfileSnapshot& profile);
 
 // Runs body(worker) for worker 0 .. workers-1, worker 0 on the calling
 // thread, and returns when every one has ended.

@@ -92,8 +92,9 @@ bool FoundByLabel(const std::string& label) { return label == kMatchFolder || (l
 
 void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const SelectedColours& colours,
                     const std::string& workfile, RunRegistry::Guard guard) {
-  const int mode = ColourMode(ReadSetting(key::AllColorMode, st.profile));
-  const std::string disabledchar = ReadDisabledChar(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const int mode = ColourMode(ReadSetting(key::AllColorMode, profile));
+  const std::string disabledchar = ReadSetting(key::disabledchar, profile);
   BeginColourRun(host);
   host.SetProgressRange(Control::PR02, 0, 100);
   const bool complete = LabelEveryRow(st, host, val5, [&](std::size_t i, int worker) -> std::optional<bool> {
@@ -118,10 +119,11 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
 
 void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const SelectedColours& colours,
                      const std::string& strJpos_bit, const std::string& GRmsgtext, RunRegistry::Guard guard) {
-  const PartColourRules rules{ColourMode(ReadSetting(key::PartColorMode, st.profile)),
-                              MatchThreshold(colours.dwCount(), ReadSettingNumber(key::MatchPer, st.profile))};
-  const int PartX = ReadSettingNumber(key::PartX, st.profile) == 8 ? 8 : 4;
-  const std::string disabledchar = ReadDisabledChar(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const PartColourRules rules{ColourMode(ReadSetting(key::PartColorMode, profile)),
+                              MatchThreshold(colours.dwCount(), ReadSettingNumber(key::MatchPer, profile))};
+  const int PartX = ReadSettingNumber(key::PartX, profile) == 8 ? 8 : 4;
+  const std::string disabledchar = ReadSetting(key::disabledchar, profile);
   BeginColourRun(host);
   host.SetProgressRange(Control::PR02, 0, 99);
   host.SetStatusText(2, GRmsgtext);

@@ -33,12 +33,17 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
   return true;
 }
 
-// Lines of `file` (none when it does not exist); false when it exists but
-// cannot be read, so that a writer never replaces what it could not see.
-bool ReadLines(const std::string& file, std::vector<std::string>* lines) {
+// Lines of `file` (none unless it is Read). A FIFO or device would block or
+// never end: only a regular file is read, and no more of it than the limit.
+ProfileRead ReadLines(const std::string& file, std::vector<std::string>* lines) {
   lines->clear();
-  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT;
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT ? ProfileRead::Missing : ProfileRead::Unreadable;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return ProfileRead::Unreadable;
+  }
   std::string text;
   char buf[8192];
   for (;;) {
@@ -46,10 +51,14 @@ bool ReadLines(const std::string& file, std::vector<std::string>* lines) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       ::close(fd);
-      return false;
+      return ProfileRead::Unreadable;
     }
     if (n == 0) break;
     text.append(buf, static_cast<std::size_t>(n));
+    if (text.size() > kMaxProfileBytes) {  // grown since, or never small
+      ::close(fd);
+      return ProfileRead::TooLarge;
+    }
   }
   ::close(fd);
   std::size_t start = 0;
@@ -61,7 +70,7 @@ bool ReadLines(const std::string& file, std::vector<std::string>* lines) {
     lines->push_back(std::move(line));
     start = nl + 1;
   }
-  return true;
+  return ProfileRead::Read;
 }
 
 // "[name]" gives name; anything else gives false.
@@ -137,7 +146,8 @@ class WriteLock {
  public:
   explicit WriteLock(const std::string& file) {
     for (;;) {
-      fd_ = ::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+      // Non-blocking: a FIFO opens at once, and the read then refuses it.
+      fd_ = ::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
       if (fd_ < 0) return;
       while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
       }
@@ -171,19 +181,29 @@ bool WriteWhole(const std::string& file, const std::vector<std::string>& lines) 
 
 }  // namespace
 
-std::string GetProfileString(const std::string& section, const std::string& key,
-                             const std::string& fallback, std::size_t width,
-                             const std::string& file) {
-  std::vector<std::string> lines;
-  ReadLines(file, &lines);  // unreadable: the fallback, as for a missing file
+ProfileSnapshot ProfileSnapshot::Read(const std::string& file) {
+  ProfileSnapshot p;
+  p.outcome_ = ReadLines(file, &p.lines_);
+  return p;
+}
+
+std::string ProfileSnapshot::Get(const std::string& section, const std::string& key, const std::string& fallback,
+                                 std::size_t width) const {
   std::size_t begin, end;
-  FindSection(lines, section, &begin, &end);
+  FindSection(lines_, section, &begin, &end);
   if (begin != std::string::npos) {
     std::string k, v;
     for (std::size_t i = begin + 1; i < end; ++i)
-      if (KeyValue(lines[i], &k, &v) && EqualNoCase(k, key)) return CutToWidth(Unquote(v), width);
+      if (KeyValue(lines_[i], &k, &v) && EqualNoCase(k, key)) return CutToWidth(Unquote(v), width);
   }
   return CutToWidth(fallback, width);
+}
+
+// Unreadable or too large: the fallback, as for a missing file.
+std::string GetProfileString(const std::string& section, const std::string& key,
+                             const std::string& fallback, std::size_t width,
+                             const std::string& file) {
+  return ProfileSnapshot::Read(file).Get(section, key, fallback, width);
 }
 
 int ProfileNumber(const std::string& text) {
@@ -213,7 +233,8 @@ bool WriteProfileString(const std::string& section, const std::string& key,
   WriteLock lock(file);
   if (!lock.held()) return false;
   std::vector<std::string> lines;
-  if (!ReadLines(file, &lines)) return false;
+  const ProfileRead read = ReadLines(file, &lines);
+  if (read != ProfileRead::Read && read != ProfileRead::Missing) return false;
   std::size_t begin, end;
   FindSection(lines, section, &begin, &end);
   if (begin == std::string::npos) {

@@ -1,11 +1,42 @@
 // Profile (ini) files: sections in square brackets, key=value lines.
 // Every call reads or writes the whole file, so that several programs and
-// threads can share one file without holding it open.
+// threads can share one file without holding it open; a run reads the file
+// once, into a ProfileSnapshot, and takes every key it needs from that.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pictray {
+
+// A settings file is a few KB; a larger one is refused (read as missing,
+// never written over), so a hostile or damaged one costs nothing.
+inline constexpr std::uint64_t kMaxProfileBytes = 1 << 20;
+
+enum class ProfileRead {
+  Read,
+  Missing,
+  Unreadable,  // cannot be read, or not a regular file
+  TooLarge,    // over kMaxProfileBytes
+};
+
+// The lines of a settings file as read at one moment.
+class ProfileSnapshot {
+ public:
+  // Reads `file` whole, once. Only a regular file within kMaxProfileBytes is
+  // read; anything else gives an empty snapshot (every key its fallback).
+  static ProfileSnapshot Read(const std::string& file);
+
+  ProfileRead outcome() const { return outcome_; }
+  // As GetProfileString, from the lines read.
+  std::string Get(const std::string& section, const std::string& key, const std::string& fallback,
+                  std::size_t width) const;
+
+ private:
+  std::vector<std::string> lines_;
+  ProfileRead outcome_ = ProfileRead::Missing;
+};
 
 // Section and key are compared without regard to ASCII case. The value is
 // trimmed of surrounding blanks and one pair of matching quotes. The result
@@ -23,7 +54,7 @@ int GetProfileInt(const std::string& section, const std::string& key, int fallba
 // Sets key=value, keeping the order of everything else; a missing section is
 // appended, a missing file created. The file is replaced atomically (a link
 // is written through, the file's permissions kept). Returns false when the
-// file could not be written, or exists but could not be read.
+// file could not be written, or exists but could not be read or is too large.
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file);
 

@@ -16,6 +16,18 @@ int ReadSettingNumber(const SettingKey& k, const std::string& file) {
   return ProfileNumber(ReadSetting(k, file));
 }
 
+std::string ReadSetting(const SettingKey& k, const ProfileSnapshot& profile) {
+  return profile.Get(k.section, k.name, k.fallback, k.width);
+}
+
+std::string ReadSetting(const SettingKey& k, const ProfileSnapshot& profile, const std::string& fallback) {
+  return profile.Get(k.section, k.name, fallback, k.width);
+}
+
+int ReadSettingNumber(const SettingKey& k, const ProfileSnapshot& profile) {
+  return ProfileNumber(ReadSetting(k, profile));
+}
+
 bool WriteSetting(const SettingKey& k, const std::string& value, const std::string& file) {
   return WriteProfileString(k.section, k.name, value, file);
 }

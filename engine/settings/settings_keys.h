@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string>
 
+#include "engine/settings/profile.h"
+
 namespace pictray {
 
 inline constexpr const char* kSection0 = "Section0";
@@ -112,6 +114,10 @@ std::string ReadSetting(const SettingKey& k, const std::string& file);
 std::string ReadSetting(const SettingKey& k, const std::string& file, const std::string& fallback);
 // Its number (an unreadable value counts 0).
 int ReadSettingNumber(const SettingKey& k, const std::string& file);
+// The same from a run's snapshot of the file.
+std::string ReadSetting(const SettingKey& k, const ProfileSnapshot& profile);
+std::string ReadSetting(const SettingKey& k, const ProfileSnapshot& profile, const std::string& fallback);
+int ReadSettingNumber(const SettingKey& k, const ProfileSnapshot& profile);
 bool WriteSetting(const SettingKey& k, const std::string& value, const std::string& file);
 
 }  // namespace pictray

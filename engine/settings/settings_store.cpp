@@ -44,13 +44,19 @@ bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
   dllfile = folders_.libraryDir + "/libthumbkit.so";
   RGBtxt = S + "/RGB.txt";
   if (!MakeSettingsFolder(folders_)) return false;
-  std::string W = ReadSetting(key::WPath, GRprofile);
+  const ProfileSnapshot existing = ProfileSnapshot::Read(GRprofile);
+  tooLarge = existing.outcome() == ProfileRead::TooLarge;
+  if (tooLarge) {
+    ReadStartupKeys(existing);
+    return false;
+  }
+  std::string W = ReadSetting(key::WPath, existing);
   if (!IsFolder(W)) W = S;
   created = !PathExists(GRprofile);
   if (created && !WriteSetting(key::WPath, W, GRprofile)) return false;
   workfile = W + "/" + t.Text() + "bit.$$$";
   if (created && !WriteCreationValues()) return false;
-  ReadStartupKeys();
+  ReadStartupKeys(created ? ProfileSnapshot::Read(GRprofile) : existing);
   return true;
 }
 
@@ -61,8 +67,8 @@ bool SettingsStore::WriteCreationValues() const {
   return ok;
 }
 
-void SettingsStore::ReadStartupKeys() {
-  auto get = [this](const SettingKey& k) { return ReadSetting(k, GRprofile); };
+void SettingsStore::ReadStartupKeys(const ProfileSnapshot& profile) {
+  auto get = [&profile](const SettingKey& k) { return ReadSetting(k, profile); };
   ExifSel = get(key::ExifSel);
   WinClose = get(key::WinClose);
   disabledchar = get(key::disabledchar);

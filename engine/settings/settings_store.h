@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "engine/settings/profile.h"
 #include "engine/settings/program_folders.h"
 #include "engine/settings/settings_keys.h"
 
@@ -28,7 +29,8 @@ class SettingsStore {
   // Computes the paths, creates the settings folder and the settings file
   // with its creation values when missing, and reads the start-up keys.
   // False when the folder or file could not be created or a creation value
-  // could not be written.
+  // could not be written, and when the file is over kMaxProfileBytes
+  // (tooLarge: it is neither read nor written, every key has its fallback).
   bool ProfileSetSub(const TimeStamp& t);
   // Copies the settings file to a time-stamped working copy. A name already
   // taken (another copy started in the same millisecond) gets a suffix
@@ -47,10 +49,11 @@ class SettingsStore {
   // Start-up keys that the window and the runs use.
   std::string ExifSel, WinClose, disabledchar, Px, Py, Pw, Ph;
   bool created = false;  // the settings file was created by this start
+  bool tooLarge = false;
 
  private:
   bool WriteCreationValues() const;
-  void ReadStartupKeys();
+  void ReadStartupKeys(const ProfileSnapshot& profile);
 
   ProgramFolders folders_;
   std::string N_;

@@ -114,6 +114,23 @@ class MainWindowTest : public QObject {
     QCOMPARE(QDir(programDir.path()).entryList({"*Pictray.ini"}), QStringList{"Pictray.ini"});
   }
 
+  // Named at start, then left as it was, also by the window's close.
+  void settingsFileTooLargeIsNamedAndNeverWritten() {
+    QTemporaryDir programDir;
+    const QString ini = programDir.filePath("Pictray.ini");
+    const QByteArray text = "[Section0]\nPx=120\n" + QByteArray(2 << 20, ';');
+    QFile f(ini);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+    f.close();
+    BoxAnswerer boxes;
+    auto w = StartPictray(programDir);
+    QVERIFY(w);
+    QCOMPARE(boxes.texts, QStringList{"設定ファイルが大きすぎます: " + ini});
+    w.reset();
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll() == text);
+  }
+
   void commandLineFolderIsListed() {
     QTemporaryDir programDir, folder;
     Fill(folder, {"a.jpg", "b.jpg", "日本.png"});

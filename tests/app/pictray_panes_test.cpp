@@ -13,6 +13,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <atomic>
+#include <future>
 #include <memory>
 
 #include "app/common/file_icons.h"
@@ -275,6 +277,29 @@ class PanesTest : public QObject {
       QCOMPARE(square.pixelColor(1, 1), QColor(Qt::white));
       QCOMPARE(square.pixelColor(37, 37), QColor(Qt::white));
     }
+  }
+
+  // A slow square does not hold the window: each request returns at once.
+  // Of the clicks meanwhile only the newest is drawn and shown; the slow
+  // square, stale by then, never shows.
+  void previewOfTheNewestClickShowsWhileASlowOneIsDrawn() {
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> draws{0};
+    QStringList shown;
+    pictray::app::PreviewDrawer drawer(
+        [&](const std::string& path) {
+          ++draws;
+          if (path == "slow") released.wait();
+          QImage square(1, 1, QImage::Format_RGB888);
+          square.setText("path", QString::fromStdString(path));
+          return square;
+        },
+        [&](const QImage& square) { shown << square.text("path"); });
+    for (const char* path : {"slow", "a", "b"}) drawer.Request(path);
+    release.set_value();
+    QTRY_COMPARE(shown, QStringList{"b"});
+    QCOMPARE(draws.load(), 2);
   }
 
   // The outside program's button checks for the archiver library first, then

@@ -18,6 +18,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include "tests/engine/jpeg_test_util.h"
 #include "thumbkit/thumbkit.h"
 
 namespace {
@@ -175,13 +176,15 @@ class ThumbkitTest : public QObject {
 
   // First, while the process's peak memory is still small. 4.2 G coded
   // pixels; then 1 G, of which a cell of 8 x 8 at edge 2000 needs 4/8 scale:
-  // 256 M decoded pixels, over the budget.
+  // 256 M decoded pixels, over the budget; then a progressive picture whose
+  // coefficients (864 MB) are over the budget of what may be held.
   void jpegClaimingHugeSizeIsRefusedWithoutAllocating() {
-    QVERIFY(WritePicture(Path("small.jpg"), 16, 16, [](int, int) { return qRgb(9, 9, 9); }));
-    const QByteArray jpeg = ReadAll(Path("small.jpg"));
-    const int sof = jpeg.indexOf("\xFF\xC0");
-    QVERIFY(sof > 0);
-    for (const auto& [size, edge, part] : {std::tuple{65000, 75, 0}, {32000, 2000, 1}}) {
+    for (const auto& [file, size, edge, part] :
+         {std::tuple{"small.jpg", 65000, 75, 0}, {"small.jpg", 32000, 2000, 1}, {"small_progressive.jpg", 12000, 75, 0}}) {
+      QVERIFY(WritePicture(Path(file), 16, 16, [](int, int) { return qRgb(9, 9, 9); }));
+      const QByteArray jpeg = ReadAll(Path(file));
+      const int sof = std::max(jpeg.indexOf("\xFF\xC0"), jpeg.indexOf("\xFF\xC2"));
+      QVERIFY(sof > 0);
       QByteArray bomb = jpeg;
       for (int at : {sof + 5, sof + 7}) bomb.replace(at, 2, Bytes({size >> 8, size & 0xFF}));
       QVERIFY(WriteAll(Path("bomb.jpg"), bomb));
@@ -399,6 +402,9 @@ class ThumbkitTest : public QObject {
     QTest::newRow("empty") << QByteArray("") << 1;
     QTest::newRow("JPEG cut short") << jpeg.left(jpeg.size() / 2) << 1;
     QTest::newRow("JPEG without its end") << jpeg.left(jpeg.size() - 2) << 1;
+    QTest::newRow("JPEG of 200 scans") << QByteArray::fromStdString(
+                                             pictray::testing::WithScans(jpeg.toStdString(), 200, 1))
+                                      << 1;
     QTest::newRow("JPEG start, then noise") << QByteArray("\xFF\xD8\x12\x34\x56\x78 not a picture", 20) << 1;
     QTest::newRow("PNG cut short") << png.left(png.size() - 20) << 1;
     QTest::newRow("PNG signature, then noise") << png.left(8) + QByteArray(40, '\x55') << 1;

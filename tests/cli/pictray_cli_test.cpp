@@ -62,6 +62,18 @@ TEST_F(PictrayCli, BadArgumentsAndUnknownStepsExitTwoBeforeTouchingAnything) {
   EXPECT_EQ(noIni.status, 2);
 }
 
+TEST_F(PictrayCli, SettingsFileTooLargeIsNamedAndLeftAlone) {
+  Put("A.jpg");
+  const std::string ini = d.path() + "/Pictray.ini", text = "[Section0]\n" + std::string(2 << 20, ';');
+  std::ofstream(ini) << text;
+  ProgramRun r = Run({folder});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("too large"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(ini), std::string::npos) << r.err;
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_EQ(testing::ReadWhole(ini), text);
+}
+
 TEST_F(PictrayCli, TabsLineFeedsAndBackslashesInNamesAreEscaped) {
   Put("a\tb.jpg");
   Put("line\nfeed.jpg");

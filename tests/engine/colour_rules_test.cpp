@@ -276,8 +276,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ColourSettings, MissingKeysReadTheAnalysisFallbacks) {
   testing::TempDir dir;
-  const std::string ini = dir.path() + "/w.ini";
-  ASSERT_TRUE(WriteProfileString("Section0", "SRgb2", "64", ini));
+  const std::string path = dir.path() + "/w.ini";
+  ASSERT_TRUE(WriteProfileString("Section0", "SRgb2", "64", path));
+  const ProfileSnapshot ini = ProfileSnapshot::Read(path);
   EXPECT_EQ(RatioSettings::Read(ini).PRgb3, "9");
   EXPECT_EQ(StrengthSettings::Read(ini).SRgb2, 64);
   EXPECT_EQ(StrengthSettings::Read(ini).High(), 255);

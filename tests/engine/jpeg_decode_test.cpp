@@ -2,14 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
 
+#include <time.h>
+
 #include <jpeglib.h>
 
 #include "engine/jpeg/header_check.h"
+#include "engine/jpeg/jpeg_rows.h"
 #include "engine/jpeg/ng_check.h"
 #include "tests/engine/jpeg_test_util.h"
 #include "tests/support/temp_dir.h"
@@ -19,6 +23,7 @@ namespace {
 
 using testing::JpegFixture;
 using testing::ReadAll;
+using testing::WithScans;
 
 void ExpectColour(const Picture& p, std::uint32_t x, std::uint32_t y, int r, int g, int b) {
   const std::uint8_t* px = p.Pixel(x, y);
@@ -153,7 +158,8 @@ TEST(JpegDecode, NonJpegMissingAndTruncatedFiles) {
 // The frame header of a fixture rewritten to claim width x height.
 std::string WithFrameSize(const std::string& jpeg, unsigned w, unsigned h) {
   std::string f = jpeg;
-  const std::size_t sof = f.find("\xFF\xC0");
+  std::size_t sof = f.find("\xFF\xC0");
+  if (sof == std::string::npos) sof = f.find("\xFF\xC2");
   if (sof == std::string::npos) return f;
   f[sof + 5] = char(h >> 8);
   f[sof + 6] = char(h & 0xFF);
@@ -289,6 +295,98 @@ TEST(JpegBitmap, CopyWriteAndReadBackA24BitBmp) {
   EXPECT_TRUE(std::filesystem::is_directory(taken));
   EXPECT_EQ(MakeBuffer3(BitmapView{0, 2, 0, 32, &bits[0][0]}, made), 1);
   EXPECT_EQ(MakeBuffer3(BitmapView{3, 2, 8, 32, &bits[0][0]}, made), 1);
+}
+
+// The reader takes what the header's rows need: a 1 x 1 picture in a
+// 256 MB (sparse) file costs four bytes.
+TEST(JpegBitmap, ReadsOnlyTheRowsTheHeaderNames) {
+  testing::TempDir dir;
+  const std::uint8_t pixel[4] = {1, 2, 3, 0};
+  Picture made;
+  const std::string path = dir.path() + "/one.bmp";
+  ASSERT_EQ(MakeBufferFile2(BitmapView{1, 1, 4, 32, pixel}, path, made), 0);
+  std::filesystem::resize_file(path, 256u << 20);
+  Picture back;
+  ASSERT_EQ(readBMP(path, back), 1);
+  EXPECT_EQ(back.buf.size(), 40u + 4u);
+  EXPECT_EQ(back.Pixel(0, 0)[2], 3);
+}
+
+// A progressive 64 x 64 colour file whose luminance is sampled 4 x 4 against
+// the chroma's 1 x 1, every scan of one component (an interleaved one could
+// not hold such a block): a chroma scan covers 1/18 of the picture's blocks.
+std::string WriteFineLuminance(const testing::TempDir& dir) {
+  const std::string path = dir.path() + "/fine.jpg";
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return path;
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, f);
+  c.image_width = c.image_height = 64;
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 4;
+  jpeg_scan_info script[6] = {};
+  for (int i = 0; i < 6; ++i) {
+    script[i].comps_in_scan = 1;
+    script[i].component_index[0] = i / 2;
+    script[i].Ss = i % 2;
+    script[i].Se = i % 2 ? 63 : 0;
+  }
+  c.scan_info = script;
+  c.num_scans = 6;
+  jpeg_start_compress(&c, TRUE);
+  std::vector<JSAMPLE> grey(64 * 3, 100);
+  JSAMPROW row = grey.data();
+  while (c.next_scanline < 64) jpeg_write_scanlines(&c, &row, 1);
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(f);
+  return path;
+}
+
+double ThreadCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// Hostile files cost little and are refused where they would cost much:
+// more scans than any encoder writes, coefficients of a progressive picture
+// beyond the memory budget, a header claiming far more than the data holds.
+TEST(JpegDecode, HostileFilesAreCheap) {
+  testing::TempDir dir;
+  const std::string grey = ReadAll(WriteGrey(dir, "p.jpg", 64, 48, true));
+  const std::string fine = ReadAll(WriteFineLuminance(dir));
+  const std::string sequential = ReadAll(JpegFixture("rgb_4x2.jpg"));
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int decoded;  // JpegToBuffer and JpegForEachRow
+    int broken;   // JpegErrCheck
+  };
+  const Case cases[] = {
+      {"64 passes over the picture", WithScans(grey, 64, 1), 0, 0},
+      {"65 passes over the picture", WithScans(grey, 65, 1), 1, 1},
+      {"1000 scans, most of a small component", WithScans(fine, 1000, 2), 0, 0},
+      {"1001 scans", WithScans(fine, 1001, 2), 1, 1},
+      {"progressive 24000 x 24000", WithFrameSize(grey, 24000, 24000), 1, 1},
+      {"sequential 24000 x 24000", WithFrameSize(sequential, 24000, 24000), 1, 0},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.Write("hostile.jpg", c.bytes);
+    Picture p;
+    const double start = ThreadCpuSeconds();
+    EXPECT_EQ(JpegToBuffer(path, p), c.decoded) << c.name;
+    EXPECT_EQ(JpegForEachRow(path, [](auto...) { return true; }),
+              c.decoded == 0 ? RowsOutcome::Done : RowsOutcome::Failed)
+        << c.name;
+    EXPECT_EQ(JpegErrCheck(path), c.broken) << c.name;
+    EXPECT_LT(ThreadCpuSeconds() - start, 0.1) << c.name;  // decoding all it claims takes 0.3 s and more
+  }
 }
 
 }  // namespace

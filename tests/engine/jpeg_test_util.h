@@ -1,6 +1,7 @@
 // Helpers of the JPEG tests: fixture paths and files built byte by byte.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -16,6 +17,21 @@ inline std::string JpegFixture(const std::string& name) {
 inline std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A progressive file whose last scan of component `id` alone is repeated
+// until the file has `scans` scans; the decoder only warns about such a
+// progression.
+inline std::string WithScans(const std::string& jpeg, int scans, char id) {
+  int have = 0;
+  std::size_t last = 0;
+  for (std::size_t at = jpeg.find("\xFF\xDA"); at != std::string::npos; at = jpeg.find("\xFF\xDA", at + 2), ++have)
+    if (jpeg[at + 4] == 1 && jpeg[at + 5] == id) last = at;
+  const std::size_t next = jpeg.find("\xFF\xDA", last + 2), end = jpeg.rfind("\xFF\xD9");
+  const std::string scan = jpeg.substr(last, std::min(next, end) - last);
+  std::string out = jpeg.substr(0, end);
+  for (int i = have; i < scans; ++i) out += scan;
+  return out + "\xFF\xD9";
 }
 
 // One IFD0 entry: tag, type, count and either a value stored after the

@@ -1,6 +1,7 @@
 #include "engine/settings/profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -88,6 +89,27 @@ TEST(Profile, FileThatCannotBeReadIsNeverReplaced) {
   EXPECT_FALSE(WriteProfileString("S", "k", "v", f));
   std::filesystem::permissions(f, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   EXPECT_EQ(testing::ReadWhole(f), "[S]\nkeep=1\n");
+}
+
+// A settings file over the limit, or a FIFO (whose open would wait for a
+// writer), reads as missing and is never written over.
+TEST(Profile, OnlyRegularFilesWithinTheLimitAreReadOrWritten) {
+  testing::TempDir dir;
+  const std::string big = dir.path() + "/big.ini", fifo = dir.path() + "/fifo.ini";
+  const std::string bigText = "[S]\nkeep=1\n" + std::string(kMaxProfileBytes, ';');
+  std::ofstream(big) << bigText;
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::string file;
+    ProfileRead read;
+  } cases[] = {{big, ProfileRead::TooLarge}, {fifo, ProfileRead::Unreadable}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ProfileSnapshot::Read(c.file).outcome(), c.read) << c.file;
+    EXPECT_EQ(GetProfileString("S", "keep", "fb", 0, c.file), "fb") << c.file;
+    EXPECT_FALSE(WriteProfileString("S", "k", "v", c.file)) << c.file;
+  }
+  EXPECT_EQ(testing::ReadWhole(big), bigText);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
 TEST(Profile, WriteGoesThroughALinkAndKeepsPermissions) {
