@@ -303,7 +303,16 @@ QMenu* ResultPane::BuildPopup() {
   return menu;
 }
 
+// The menu acts on LV02's rows: it opens over a row only, and a click on a
+// row that is not selected selects it, so that no earlier choice is acted on.
 void ResultPane::contextMenuEvent(QContextMenuEvent* e) {
+  const QPoint at = LV02->viewport()->mapFromGlobal(e->globalPos());
+  QTreeWidgetItem* row = LV02->viewport()->rect().contains(at) ? LV02->itemAt(at) : nullptr;
+  if (!row) return;
+  if (!row->isSelected()) {
+    LV02->clearSelection();
+    row->setSelected(true);
+  }
   std::unique_ptr<QMenu> menu(BuildPopup());
   if (menu) menu->exec(e->globalPos());
 }

@@ -209,6 +209,25 @@ class CommandTableTest : public QObject {
     QVERIFY(boxes.texts.last().endsWith(page));
   }
 
+  // Every help page says where an installed program keeps its settings,
+  // and how a move (or an extraction) is taken back.
+  void helpPagesNameTheSettingsFolderAndTheUndo() {
+    const struct {
+      const char* page;
+      const char* undo;
+    } cases[] = {{"Pictrayhelp.html", "移動を元に戻す"},
+                 {"Pictrayhelp_en.html", "Undo the move"},
+                 {"Twinscanhelp.html", "抽出を元に戻す"},
+                 {"Twinscanhelp_en.html", "Undo the extraction"}};
+    for (const auto& c : cases) {
+      QFile file(QString(PICTRAY_BIN_DIR) + "/" + c.page);
+      QVERIFY2(file.open(QIODevice::ReadOnly), c.page);
+      const QString text = QString::fromUtf8(file.readAll());
+      QVERIFY2(text.contains("~/.config/pictray"), c.page);
+      QVERIFY2(text.contains(QString::fromUtf8(c.undo)), c.page);
+    }
+  }
+
   void app3FolderCommandOpensTheFolder() {
     QTemporaryDir programDir, folder;
     FakeOpener opener;
