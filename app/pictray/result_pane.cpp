@@ -44,6 +44,7 @@ QPushButton* Toggle(QWidget* parent, const char* name, const QString& caption, c
   b->setObjectName(name);
   b->setCheckable(true);
   b->setChecked(on);
+  ui::StandOutWhenOn(b);
   b->setFont(ui::MinchoFont(12));
   b->setIconSize(QSize(16, 16));
   b->setMinimumHeight(25);

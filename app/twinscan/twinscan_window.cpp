@@ -66,9 +66,7 @@ void MarkToggle(QPushButton* b, const QString& tip) {
   mark.addPixmap(ToggleMark(true), QIcon::Normal, QIcon::On);
   b->setIcon(mark);
   b->setIconSize(QSize(18, 18));
-  b->setStyleSheet(
-      "QPushButton:checked { background: #d84315; color: white;"
-      " border: 2px solid #8c2a0c; border-radius: 3px; }");
+  ui::StandOutWhenOn(b, QColor(0xd8, 0x43, 0x15));
   ui::MakeToolTip(b, tip);
 }
 
