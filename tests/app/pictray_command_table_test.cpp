@@ -209,22 +209,14 @@ class CommandTableTest : public QObject {
     QVERIFY(boxes.texts.last().endsWith(page));
   }
 
-  // Every help page says where an installed program keeps its settings,
-  // and how a move (or an extraction) is taken back.
+  // Every help page names where an installed program keeps its settings and how a run is taken back.
   void helpPagesNameTheSettingsFolderAndTheUndo() {
-    const struct {
-      const char* page;
-      const char* undo;
-    } cases[] = {{"Pictrayhelp.html", "移動を元に戻す"},
-                 {"Pictrayhelp_en.html", "Undo the move"},
-                 {"Twinscanhelp.html", "抽出を元に戻す"},
-                 {"Twinscanhelp_en.html", "Undo the extraction"}};
-    for (const auto& c : cases) {
-      QFile file(QString(PICTRAY_BIN_DIR) + "/" + c.page);
-      QVERIFY2(file.open(QIODevice::ReadOnly), c.page);
+    for (const auto& [page, undo] : {std::pair{"Pictrayhelp.html", "移動を元に戻す"}, {"Pictrayhelp_en.html", "Undo the move"},
+                                     {"Twinscanhelp.html", "抽出を元に戻す"}, {"Twinscanhelp_en.html", "Undo the extraction"}}) {
+      QFile file(QString(PICTRAY_BIN_DIR) + "/" + page);
+      QVERIFY2(file.open(QIODevice::ReadOnly), page);
       const QString text = QString::fromUtf8(file.readAll());
-      QVERIFY2(text.contains("~/.config/pictray"), c.page);
-      QVERIFY2(text.contains(QString::fromUtf8(c.undo)), c.page);
+      QVERIFY2(text.contains("~/.config/pictray") && text.contains(QString::fromUtf8(undo)), page);
     }
   }
 

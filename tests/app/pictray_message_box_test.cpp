@@ -62,27 +62,19 @@ class MessageBoxTest : public QObject {
     QCOMPARE(r, 6);
   }
 
-  // A caption longer than the 100 px button (a translated one) widens its
-  // button and the box instead of being cut.
+  // A caption longer than the 100 px button (a translated one) widens its button and the box.
   void longCaptionsAreShownWhole() {
     QWidget owner;
-    const struct { QString c1, c2; } cases[] = {
-        {"Quit the program", "Keep working on this folder"},
-        {"Delete every extracted copy now", "No"},
-        {"A rather long caption for one info button", "A rather long caption for one info button"},
-    };
-    for (const auto& c : cases) {
-      Open(&owner, "m", c.c1, c.c2, [&](QWidget* box) {
-        for (const char* name : {"BT01", "BT02"}) {
-          QPushButton* b = Button(box, name);
-          if (!b->isVisible()) continue;
-          QVERIFY2(b->width() >= b->fontMetrics().horizontalAdvance(b->text()) + 8, name);
-          QVERIFY2(box->rect().contains(b->geometry()), name);
+    for (const auto& [c1, c2] : {std::pair{"Quit the program", "Keep working on this folder"}, {"Delete every copy now", "No"}})
+      Open(&owner, "m", c1, c2, [](QWidget* box) {
+        QPushButton* b1 = Button(box, "BT01");
+        QPushButton* b2 = Button(box, "BT02");
+        for (QPushButton* b : {b1, b2}) {
+          QVERIFY(b->width() >= b->fontMetrics().horizontalAdvance(b->text()) + 8);
+          QVERIFY(box->rect().contains(b->geometry()));
         }
-        QVERIFY(!Button(box, "BT01")->geometry().intersects(Button(box, "BT02")->geometry()) ||
-                !Button(box, "BT02")->isVisible());
+        QVERIFY(!b1->geometry().intersects(b2->geometry()));
       });
-    }
   }
 
   // Tab moves on to the second button instead of answering the first.

@@ -60,13 +60,11 @@ class WindowBuilderTest : public QObject {
   // Every toggle looks unmistakably on when it is on, in the default and in
   // a dark palette: far apart in colour, not a shade of grey.
   void everyToggleStandsOutWhenOn() {
-    auto mean = [](QPushButton* b) {
+    auto look = [](QPushButton* b, bool on) {
+      b->setChecked(on);
       return b->grab().toImage().scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
     };
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(40, 40, 40));
-    dark.setColor(QPalette::Button, QColor(55, 55, 55));
-    dark.setColor(QPalette::ButtonText, Qt::white);
+    QPalette dark(QColor(55, 55, 55), QColor(40, 40, 40));
     const QPalette light = QApplication::palette();
     window.show();
     int toggles = 0;
@@ -75,13 +73,9 @@ class WindowBuilderTest : public QObject {
       for (QPushButton* b : window.findChildren<QPushButton*>()) {
         if (!b->isCheckable() || !b->isVisible()) continue;
         const bool was = b->isChecked();
-        b->setChecked(false);
-        const QColor off = mean(b);
-        b->setChecked(true);
-        const QColor on = mean(b);
+        const QColor off = look(b, false), on = look(b, true);
         b->setChecked(was);
-        const int distance = std::abs(on.red() - off.red()) + std::abs(on.green() - off.green()) +
-                             std::abs(on.blue() - off.blue());
+        const int distance = std::abs(on.red() - off.red()) + std::abs(on.green() - off.green()) + std::abs(on.blue() - off.blue());
         QVERIFY2(distance > 150, qPrintable(b->objectName() + ": " + QString::number(distance)));
         ++toggles;
       }
