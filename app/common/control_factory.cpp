@@ -41,11 +41,19 @@ QPushButton* IconButton(QWidget* parent, int id, const QIcon& icon, int edge, bo
   b->setIcon(icon);
   b->setIconSize(QSize(edge, edge));
   b->setCheckable(checkable);
+  if (checkable) StandOutWhenOn(b);
   b->setFixedSize(edge + 10, edge + 10);
   return Tag(b, id);
 }
 
 }  // namespace
+
+void StandOutWhenOn(QPushButton* b, const QColor& fill) {
+  // Fixed colours, so that "on" reads the same in a light and a dark palette.
+  b->setStyleSheet(QString("QPushButton:checked { background: %1; color: white;"
+                           " border: 3px solid %2; border-radius: 3px; }")
+                       .arg(fill.name(), fill.darker(180).name()));
+}
 
 QFont MinchoFont(int pixelHeight) {
   QFont f;
@@ -104,6 +112,7 @@ QPushButton* MakeTextButtonWnd(QWidget* parent, int id, const QString& text) {
 QPushButton* MakeCheckButtonWnd(QWidget* parent, int id, const QString& text) {
   auto* b = new QPushButton(text, parent);
   b->setCheckable(true);
+  StandOutWhenOn(b);
   return Tag(b, id);
 }
 

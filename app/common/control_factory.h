@@ -41,6 +41,10 @@ class TrackBar : public QSlider {
 // The Japanese Mincho face of the programs, with fallbacks, at a pixel height.
 QFont MinchoFont(int pixelHeight);
 
+// A toggle's on state drawn unmistakably: a strong fill and a dark frame
+// (every checkable button the factory makes has it).
+void StandOutWhenOn(QPushButton* b, const QColor& fill = QColor(0x15, 0x65, 0xc0));
+
 // An icon of our own: a rounded tile in `background` with `glyph` drawn on it.
 QIcon GlyphIcon(const QString& glyph, const QColor& background, int edge = 32);
 

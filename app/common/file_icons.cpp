@@ -51,9 +51,14 @@ QIcon DesktopEntryIcon(const QString& path) {
 
 QIcon IconOf(const QString& path, int linksLeft);
 
+// A program's icon by its own name, or by the desktop id our own programs
+// install their icons under (Twinscan as org.pictray.Twinscan).
 QIcon ProgramIconOf(const QFileInfo& file) {
-  const QIcon own = ThemeIcon(file.completeBaseName());
-  return own.isNull() ? GenericProgramIcon() : own;
+  for (const QString& name : {file.completeBaseName(), "org.pictray." + file.completeBaseName()}) {
+    const QIcon own = ThemeIcon(name);
+    if (!own.isNull()) return own;
+  }
+  return GenericProgramIcon();
 }
 
 QIcon OtherFileIconOf(const QFileInfo& file) {

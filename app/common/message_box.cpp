@@ -138,7 +138,13 @@ class MessageBoxDialog : public QDialog {
     const int maxWidth = std::max(kMinWidth, screen.width() - kFrameRoom);
     const int maxTextHeight =
         std::max(kMinTextHeight, screen.height() - kTitleRoom - (kMinHeight - kMinTextHeight));
-    const int width = std::clamp(kTextLeft + text_->NaturalWidth() + kTextRightMargin, kMinWidth, maxWidth);
+    // Buttons keep their 100 px unless a caption (a translated one) needs more.
+    const int w1 = ButtonWidth(BT01);
+    const int w2 = oneButton_ ? 0 : ButtonWidth(BT02);
+    const int buttonsWidth = oneButton_ ? w1 + 10 : 2 * std::max(w1, w2 + 5);
+    const int width = std::clamp(std::max(kTextLeft + text_->NaturalWidth() + kTextRightMargin,
+                                          buttonsWidth + 2 * kButtonGap),
+                                 kMinWidth, maxWidth);
     int textWidth = width - kTextLeft - kTextRightMargin;
     int textHeight = text_->HeightFor(textWidth);
     int shownHeight = std::max(kMinTextHeight, textHeight);
@@ -155,8 +161,8 @@ class MessageBoxDialog : public QDialog {
 
     const int buttonTop = kTextTop + shownHeight + kButtonGap;
     const int centre = width / 2;
-    BT01->setGeometry(oneButton_ ? centre - 45 : centre - 100, buttonTop, kButtonWidth, kButtonHeight);
-    BT02->setGeometry(centre + 5, buttonTop, kButtonWidth, kButtonHeight);
+    BT01->setGeometry(oneButton_ ? centre + 5 - w1 / 2 : centre - w1, buttonTop, w1, kButtonHeight);
+    BT02->setGeometry(centre + 5, buttonTop, oneButton_ ? kButtonWidth : w2, kButtonHeight);
     setFixedSize(width, shownHeight + (kMinHeight - kMinTextHeight));
   }
 
@@ -201,6 +207,10 @@ class MessageBoxDialog : public QDialog {
   QPushButton* BT01 = nullptr;
   QPushButton* BT02 = nullptr;
   bool oneButton_ = false;
+
+  static int ButtonWidth(const QPushButton* b) {
+    return std::max(kButtonWidth, b->fontMetrics().horizontalAdvance(b->text()) + 16);
+  }
 };
 
 // The box centred on its owner, moved back onto the screen where it would

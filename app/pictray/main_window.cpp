@@ -21,6 +21,7 @@
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
+#include "app/common/window_place.h"
 #include "app/pictray/analysis_dialog.h"
 #include "app/pictray/file_list_pane.h"
 #include "app/pictray/list_models.h"
@@ -48,14 +49,6 @@ namespace {
 using ui::BytesOf;
 using ui::GlyphIcon;
 using ui::TextOf;
-
-// `r` shrunk to `area` where it is larger, then moved inside it.
-QRect FitInto(QRect r, const QRect& area) {
-  r.setSize(r.size().boundedTo(area.size()));
-  r.moveLeft(std::clamp(r.left(), area.left(), area.left() + area.width() - r.width()));
-  r.moveTop(std::clamp(r.top(), area.top(), area.top() + area.height() - r.height()));
-  return r;
-}
 
 constexpr const char* kRefusedWhileRunning =
     QT_TRANSLATE_NOOP("Pictray", "処理中は実行できません。中断するか終了を待って下さい");
@@ -136,20 +129,9 @@ bool MainWindow::LoadThumbnailLibrary() {
 }
 
 void MainWindow::PlaceWindow(const QRect& place) {
-  resize(std::max(place.width(), 400), std::max(place.height(), 300));
-  move(place.topLeft());
   // A place stored on a larger screen, or on a monitor no longer there, must
   // not leave the window partly out of reach.
-  const QScreen* screen = QGuiApplication::screenAt(place.center());
-  if (!screen) screen = QGuiApplication::primaryScreen();
-  if (!screen) return;
-  const QRect area = screen->availableGeometry();
-  const QRect frame = frameGeometry();
-  const QRect fitted = FitInto(frame, area);
-  if (fitted == frame) return;
-  resize((size() - (frame.size() - fitted.size())).expandedTo(minimumSizeHint()));
-  // What the controls need at least may still reach past the right or bottom edge.
-  move(FitInto(frameGeometry(), area).topLeft());
+  ui::PlaceOnScreen(this, QRect(place.topLeft(), place.size().expandedTo({400, 300})));
 }
 
 void MainWindow::KeepControls(const WindowControls& built) {

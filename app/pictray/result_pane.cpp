@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -31,6 +32,26 @@ namespace pictray::app {
 namespace {
 
 constexpr int kPreimg = 75;  // edge of the preview square
+// The pane's height at start; dragging the splitter gives the room to LV02.
+constexpr int kStartHeight = 260;
+
+// A help line that never shows cut: narrower than its text, it ends in an
+// ellipsis (the whole line is its tooltip).
+class HelpLine : public QLabel {
+ public:
+  HelpLine(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    setToolTip(text);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setPen(palette().color(foregroundRole()));
+    p.drawText(contentsRect(), Qt::AlignLeft | Qt::AlignVCenter,
+               fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width()));
+  }
+};
 constexpr int kPathRole = Qt::UserRole;
 
 constexpr const char* kReadDayHelp = QT_TRANSLATE_NOOP(
@@ -44,6 +65,7 @@ QPushButton* Toggle(QWidget* parent, const char* name, const QString& caption, c
   b->setObjectName(name);
   b->setCheckable(true);
   b->setChecked(on);
+  ui::StandOutWhenOn(b);
   b->setFont(ui::MinchoFont(12));
   b->setIconSize(QSize(16, 16));
   b->setMinimumHeight(25);
@@ -77,8 +99,9 @@ ResultPane::ResultPane(PaneLinks links, QWidget* parent) : QWidget(parent), link
   LV02->setSelectionMode(QAbstractItemView::ExtendedSelection);
   // Long paths keep both ends in view; the whole path is the tooltip.
   LV02->setTextElideMode(Qt::ElideMiddle);
-  LV02->setFixedHeight(110);
-  layout->addWidget(LV02);
+  LV02->setMinimumHeight(40);
+  // Room the splitter gives the pane goes to both lists, LV02 first.
+  layout->addWidget(LV02, 2);
 
   auto* lower = new QHBoxLayout;
   lower->setSpacing(10);
@@ -96,8 +119,9 @@ ResultPane::ResultPane(PaneLinks links, QWidget* parent) : QWidget(parent), link
       {120, 80});
   LV03->header()->setSectionsMovable(true);
   LV03->setFixedWidth(220);
-  LV03->setFixedHeight(130);
-  lower->addWidget(LV03, 0, Qt::AlignTop);
+  LV03->setMinimumHeight(80);
+  LV03->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
+  lower->addWidget(LV03);
   lower->addWidget(BuildHelp(), 1);
   BT22 =
       new QPushButton(ui::GlyphIcon("7z", QColor(90, 60, 140)),
@@ -108,10 +132,8 @@ ResultPane::ResultPane(PaneLinks links, QWidget* parent) : QWidget(parent), link
   BT22->setObjectName("BT22");
   BT22->setIconSize(QSize(32, 32));
   BT22->setFont(ui::MinchoFont(11));
-  BT22->setMinimumSize(170, 80);
-  BT22->setMaximumSize(250, 80);
   lower->addWidget(BT22, 0, Qt::AlignBottom);
-  layout->addLayout(lower);
+  layout->addLayout(lower, 1);
 
   connect(BT22, &QPushButton::clicked, this, &ResultPane::StartRelay);
   RefreshApp3Icon();
@@ -136,9 +158,9 @@ QWidget* ResultPane::BuildToggles() {
                 ui::GlyphIcon(QCoreApplication::translate("Pictray", "日", "icon letters"), QColor(200, 120, 40), 16),
                 readDay);
   ui::MakeToolTip(CK22, QCoreApplication::translate("Pictray", kReadDayTip));
-  grid->addWidget(CK20, 0, 0, 1, 3);
-  grid->addWidget(CK21, 1, 0, 1, 3);
-  grid->addWidget(CK22, 2, 0, 1, 3);
+  grid->addWidget(CK20, 0, 0);
+  grid->addWidget(CK21, 1, 0);
+  grid->addWidget(CK22, 2, 0);
 
   ST01 = new QLabel(box);
   ST01->setObjectName("ST01");
@@ -153,12 +175,12 @@ QWidget* ResultPane::BuildToggles() {
       QCoreApplication::translate("Pictray", "移動後のフォルダを開く"), box);
   BT21->setObjectName("BT21");
   BT21->setFont(ui::MinchoFont(12));
-  BT21->setMinimumHeight(36);
   BT21->hide();
-  grid->addWidget(ST01, 3, 0);
-  grid->addWidget(ST21, 3, 1);
-  grid->addWidget(BT21, 3, 2);
-  grid->setRowMinimumHeight(3, 40);
+  // Beside the toggles rather than below them, so that the pane can be
+  // dragged down to the height of three toggles.
+  grid->addWidget(ST21, 0, 1, 2, 1, Qt::AlignCenter);
+  grid->addWidget(ST01, 0, 2, Qt::AlignTop);
+  grid->addWidget(BT21, 2, 1, 1, 2);
 
   connect(CK20, &QPushButton::toggled, this, [this](bool on) {
     if (links_.MoveOn) links_.MoveOn->store(on ? 1 : 0);
@@ -181,12 +203,9 @@ QWidget* ResultPane::BuildHelp() {
   v->setSpacing(1);
   const QFont small = ui::MinchoFont(11);
   auto line = [&](const QString& text, const char* name) {
-    auto* l = new QLabel(text, box);
+    auto* l = new HelpLine(text, box);
     l->setObjectName(name);
     l->setFont(small);
-    // A narrow window cuts a line short: the whole line is its tooltip.
-    l->setToolTip(text);
-    l->setMinimumWidth(120);
     v->addWidget(l);
     return l;
   };
@@ -201,6 +220,8 @@ QWidget* ResultPane::BuildHelp() {
 }
 
 bool ResultPane::blackBack() const { return CK21->isChecked(); }
+
+QSize ResultPane::sizeHint() const { return {QWidget::sizeHint().width(), kStartHeight}; }
 
 void ResultPane::StoreToggle(const SettingKey& k, bool on) {
   const char* value = on ? "1" : "0";
@@ -303,7 +324,16 @@ QMenu* ResultPane::BuildPopup() {
   return menu;
 }
 
+// The menu acts on LV02's rows: it opens over a row only, and a click on a
+// row that is not selected selects it, so that no earlier choice is acted on.
 void ResultPane::contextMenuEvent(QContextMenuEvent* e) {
+  const QPoint at = LV02->viewport()->mapFromGlobal(e->globalPos());
+  QTreeWidgetItem* row = LV02->viewport()->rect().contains(at) ? LV02->itemAt(at) : nullptr;
+  if (!row) return;
+  if (!row->isSelected()) {
+    LV02->clearSelection();
+    row->setSelected(true);
+  }
   std::unique_ptr<QMenu> menu(BuildPopup());
   if (menu) menu->exec(e->globalPos());
 }

@@ -50,6 +50,8 @@ class ResultPane : public QWidget {
   // The popup of LV02 with its five entries; nullptr without a selected row.
   QMenu* BuildPopup();
   void PopupCommand(int id);
+  // The height the pane starts with in the splitter.
+  QSize sizeHint() const override;
 
  signals:
   void blackBackChanged(bool on);

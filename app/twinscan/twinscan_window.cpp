@@ -26,6 +26,7 @@
 #include "app/common/help_page.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
+#include "app/common/window_place.h"
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/properties_dialog.h"
 #include "app/twinscan/qt_twinscan_host.h"
@@ -66,9 +67,7 @@ void MarkToggle(QPushButton* b, const QString& tip) {
   mark.addPixmap(ToggleMark(true), QIcon::Normal, QIcon::On);
   b->setIcon(mark);
   b->setIconSize(QSize(18, 18));
-  b->setStyleSheet(
-      "QPushButton:checked { background: #d84315; color: white;"
-      " border: 2px solid #8c2a0c; border-radius: 3px; }");
+  ui::StandOutWhenOn(b, QColor(0xd8, 0x43, 0x15));
   ui::MakeToolTip(b, tip);
 }
 
@@ -118,8 +117,8 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
   ST01->setText("999->99");
   BT01->setChecked(p.MoveSoon == "1");
   BT42->setChecked(p.DeleteSoon == "1");
-  move(ProfileNumber(p.Px), ProfileNumber(p.Py));
-  resize(ProfileNumber(p.Pw), ProfileNumber(p.Ph));
+  // Pictray places it beside itself without knowing the screen: fitted here.
+  ui::PlaceOnScreen(this, QRect(ProfileNumber(p.Px), ProfileNumber(p.Py), ProfileNumber(p.Pw), ProfileNumber(p.Ph)));
   ShowRunState();
 
   // Whole from the start: the deleter runs in the program's folder.

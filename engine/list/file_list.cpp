@@ -135,7 +135,8 @@ void FileList::setNotes(std::size_t i, const std::string& notes) {
 
 void FileList::clearAnalyses() {
   WriteLock l(mutex_);
-  for (Slot& r : rows_) r.target = r.kind = 0;
+  // The notes belong to the target they explain: a later "T" must not show them.
+  for (Slot& r : rows_) r.target = r.kind = r.notes = 0;
 }
 
 void FileList::forEach(const std::function<void(std::size_t, const Row&)>& fn) const {
@@ -184,12 +185,8 @@ void FileList::SortByName(bool descending) {
 
 bool FileList::Sort(int column, int& SortBit) {
   WriteLock l(mutex_);
-  if (rows_.empty() || column < 0 || column > 3) return false;
-  if (column == 3) {
-    // The notes column sorts nothing but still turns the direction.
-    SortBit = SortBit == 0 ? 1 : 0;
-    return false;
-  }
+  // The notes column sorts nothing, so it leaves the direction as it is.
+  if (rows_.empty() || column < 0 || column > 2) return false;
   const bool descending = SortBit == 1;
   if (column == 0) {
     SortByName(descending);

@@ -84,8 +84,8 @@ class FileList {
   void forEach(const std::function<void(std::size_t, const Row&)>& fn) const;
 
   // Header-click sort of column 0..2; the direction comes from SortBit,
-  // which every click on a listed column toggles (column 3 sorts nothing
-  // but toggles it too). False when nothing was sorted.
+  // which every sort toggles (column 3 sorts nothing and leaves it).
+  // False when nothing was sorted.
   bool Sort(int column, int& SortBit);
 
   // 1 when every row has an empty target (also with no rows).

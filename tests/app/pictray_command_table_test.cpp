@@ -209,6 +209,17 @@ class CommandTableTest : public QObject {
     QVERIFY(boxes.texts.last().endsWith(page));
   }
 
+  // Every help page names where an installed program keeps its settings and how a run is taken back.
+  void helpPagesNameTheSettingsFolderAndTheUndo() {
+    for (const auto& [page, undo] : {std::pair{"Pictrayhelp.html", "移動を元に戻す"}, {"Pictrayhelp_en.html", "Undo the move"},
+                                     {"Twinscanhelp.html", "抽出を元に戻す"}, {"Twinscanhelp_en.html", "Undo the extraction"}}) {
+      QFile file(QString(PICTRAY_BIN_DIR) + "/" + page);
+      QVERIFY2(file.open(QIODevice::ReadOnly), page);
+      const QString text = QString::fromUtf8(file.readAll());
+      QVERIFY2(text.contains("~/.config/pictray") && text.contains(QString::fromUtf8(undo)), page);
+    }
+  }
+
   void app3FolderCommandOpensTheFolder() {
     QTemporaryDir programDir, folder;
     FakeOpener opener;

@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "app/common/window_place.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/main_window.h"
 #include "app/pictray/qt_run_host.h"
@@ -61,7 +62,8 @@ class MainWindowTest : public QObject {
       QCOMPARE(w->windowTitle(), QString("Pictray"));
       QVERIFY(QFile::exists(Ini(programDir)));
       QVERIFY(QFile::exists(QString::fromStdString(w->settings().profile)));
-      QCOMPARE(w->size(), QSize(1500, 1000).boundedTo(QGuiApplication::primaryScreen()->availableGeometry().size()));
+      QCOMPARE(w->frameGeometry().size(),
+               QSize(1500, 1000).boundedTo(QGuiApplication::primaryScreen()->availableGeometry().size()));
       w->resize(1500, 1000);
       QCoreApplication::processEvents();
       const QList<int> panes = w->findChild<QSplitter*>("panes")->sizes();
@@ -101,6 +103,55 @@ class MainWindowTest : public QObject {
                qPrintable(QString("%1,%2 %3x%4").arg(placed.x()).arg(placed.y()).arg(placed.width()).arg(placed.height())));
       if (screen.contains(c.stored)) QCOMPARE(w->pos(), c.stored.topLeft());  // a place on the screen is kept
     }
+  }
+
+  // The splitter gives its room to the lists: dragged down, the file list
+  // shows at least 14 rows; dragged up, LV02 at least 10; the controls below
+  // LV02 keep their natural size inside the window.
+  void theListsTakeTheRoomTheSplitterGives() {
+    for (const QSize& size : {QSize(1500, 1000), QSize(1024, 700), QSize(900, 600)}) {
+      QTemporaryDir programDir;
+      auto w = StartPictray(programDir);
+      w->resize(size);
+      auto* LV01 = w->findChild<QTableView*>("LV01");
+      auto* LV02 = w->findChild<QTreeWidget*>("LV02");
+      auto* splitter = w->findChild<QSplitter*>("panes");
+      auto* row = new QTreeWidgetItem(LV02, QStringList{"folder", "1", "a.jpg", "/x/folder", "new"});
+      const QString where = QString("%1x%2 ").arg(size.width()).arg(size.height());
+      splitter->setSizes({10000, 1});
+      QTest::qWait(0);
+      const int fileRows = LV01->viewport()->height() / LV01->verticalHeader()->defaultSectionSize();
+      QVERIFY2(fileRows >= 14, qPrintable(where + QString::number(fileRows)));
+      splitter->setSizes({1, 10000});
+      QTest::qWait(0);
+      const int resultRows = LV02->viewport()->height() / LV02->visualItemRect(row).height();
+      QVERIFY2(resultRows >= 10, qPrintable(where + QString::number(resultRows)));
+      for (const char* name : {"LV03", "BT22", "preview", "CK20", "CK22"}) {
+        auto* control = w->findChild<QWidget*>(name);
+        QVERIFY2(w->rect().contains(QRect(control->mapTo(w.get(), QPoint(0, 0)), control->size())), qPrintable(where + name));
+        QVERIFY2(control->height() >= control->minimumSizeHint().height(), qPrintable(where + name));
+      }
+    }
+  }
+
+  // Both windows fit with the window manager's frame inside the available
+  // area (the frame is known only once shown: the window is fitted again then).
+  void theFrameFitsIntoTheScreenToo() {
+    const QRect area(0, 0, 1024, 700);
+    const QMargins frame(4, 30, 4, 4);
+    const struct {
+      QRect client;
+      QMargins frame;
+      QSize least;
+      QRect expected;
+    } cases[] = {
+        {{0, 0, 1500, 1000}, frame, {400, 300}, {4, 30, 1016, 666}},
+        {{100, 100, 800, 500}, frame, {400, 300}, {100, 100, 800, 500}},
+        {{900, 600, 400, 300}, frame, {400, 300}, {620, 396, 400, 300}},
+        {{50, 50, 500, 400}, frame, {1100, 800}, {4, 30, 1100, 800}},
+        {{0, 0, 1500, 1000}, {}, {400, 300}, {0, 0, 1024, 700}},
+    };
+    for (const auto& c : cases) QCOMPARE(pictray::ui::FitWithFrame(c.client, c.frame, area, c.least), c.expected);
   }
 
   void missingThumbnailLibraryEndsWithDllError() {

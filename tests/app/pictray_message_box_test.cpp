@@ -62,6 +62,21 @@ class MessageBoxTest : public QObject {
     QCOMPARE(r, 6);
   }
 
+  // A caption longer than the 100 px button (a translated one) widens its button and the box.
+  void longCaptionsAreShownWhole() {
+    QWidget owner;
+    for (const auto& [c1, c2] : {std::pair{"Quit the program", "Keep working on this folder"}, {"Delete every copy now", "No"}})
+      Open(&owner, "m", c1, c2, [](QWidget* box) {
+        QPushButton* b1 = Button(box, "BT01");
+        QPushButton* b2 = Button(box, "BT02");
+        for (QPushButton* b : {b1, b2}) {
+          QVERIFY(b->width() >= b->fontMetrics().horizontalAdvance(b->text()) + 8);
+          QVERIFY(box->rect().contains(b->geometry()));
+        }
+        QVERIFY(!b1->geometry().intersects(b2->geometry()));
+      });
+  }
+
   // Tab moves on to the second button instead of answering the first.
   void tabOnTheFirstButtonMovesToTheSecond() {
     QWidget owner;

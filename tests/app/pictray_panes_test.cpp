@@ -1,7 +1,11 @@
 // The two result panes: colour rows, the popup menus and what their entries
 // do, the toggles' settings, the preview square and the file icons.
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QTimer>
 #include <QDir>
+#include <QIcon>
+#include <QImage>
 #include <QFile>
 #include <QLibrary>
 #include <QLineEdit>
@@ -219,6 +223,34 @@ class PanesTest : public QObject {
     QCOMPARE(pane.LV02->topLevelItemCount(), 0);
   }
 
+  // The popup opens over LV02's rows only, and acts on the row under it.
+  void resultPopupOpensOverAResultRowOnly() {
+    ResultPane pane(Links(), nullptr);
+    pane.resize(900, 300);
+    pane.show();
+    QTreeWidgetItem* rows[] = {ResultRow(pane, "Misc", "/x/Misc"), ResultRow(pane, "red", "/x/red")};
+    rows[0]->setSelected(true);
+    QWidget* viewport = pane.LV02->viewport();
+    const struct {
+      QWidget* target;
+      QPoint at;
+      bool opens;
+    } cases[] = {{viewport, QPoint(5, viewport->height() - 3), false},  // below the rows
+                 {&pane, QPoint(pane.width() - 3, pane.height() - 3), false},
+                 {viewport, pane.LV02->visualItemRect(rows[1]).center(), true}};
+    for (const auto& c : cases) {
+      QString opened;
+      QTimer::singleShot(0, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) opened = popup->objectName(), popup->close();
+      });
+      QContextMenuEvent e(QContextMenuEvent::Mouse, c.at, c.target->mapToGlobal(c.at));
+      QApplication::sendEvent(c.target, &e);
+      QTest::qWait(0);
+      QCOMPARE(opened == "popupLV02", c.opens);
+    }
+    QVERIFY(!rows[0]->isSelected() && rows[1]->isSelected());
+  }
+
   void breakFoldaDissolvesTwoFoldersOfWhichOneKeepsAFile() {
     QTemporaryDir source;
     QDir s(source.path());
@@ -354,6 +386,18 @@ class PanesTest : public QObject {
     }
     QVERIFY(ui::GetIconHandle("non").isNull());
     QVERIFY(ui::GetIconHandle(d.filePath("missing.txt")).isNull());
+
+    // Twinscan beside Pictray shows the icon installed under its desktop id.
+    QVERIFY(QDir(d.path()).mkpath("theme/hicolor/48x48/apps"));
+    QFile index(d.filePath("theme/hicolor/index.theme"));
+    QVERIFY(index.open(QIODevice::WriteOnly) && index.write("[Icon Theme]\nDirectories=48x48/apps\n[48x48/apps]\nSize=48\n"));
+    index.close();
+    QImage glyph(48, 48, QImage::Format_RGB32);
+    QVERIFY(glyph.save(d.filePath("theme/hicolor/48x48/apps/org.pictray.Twinscan.png")));
+    QVERIFY(QFile::copy(d.filePath("README"), d.filePath("Twinscan")));
+    QIcon::setThemeSearchPaths({d.filePath("theme")});
+    QIcon::setThemeName("hicolor");
+    QCOMPARE(ui::GetIconHandle(d.filePath("Twinscan")).name(), QString("org.pictray.Twinscan"));
   }
 };
 

@@ -1,6 +1,8 @@
 // The main window's controls as the builder makes them: each under its name,
 // each sending its own command id, the file list answering from the rows.
 #include <QAbstractButton>
+#include <QApplication>
+#include <QPalette>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -53,6 +55,33 @@ class WindowBuilderTest : public QObject {
     QVERIFY(!built.controls.at(Control::BT01)->isEnabled());
     QVERIFY(built.BT101->isChecked());
     QCOMPARE(built.BT101->toolTip(), QString("viewer"));
+  }
+
+  // Every toggle looks unmistakably on when it is on, in the default and in
+  // a dark palette: far apart in colour, not a shade of grey.
+  void everyToggleStandsOutWhenOn() {
+    auto look = [](QPushButton* b, bool on) {
+      b->setChecked(on);
+      return b->grab().toImage().scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
+    };
+    QPalette dark(QColor(55, 55, 55), QColor(40, 40, 40));
+    const QPalette light = QApplication::palette();
+    window.show();
+    int toggles = 0;
+    for (const QPalette& palette : {light, dark}) {
+      QApplication::setPalette(palette);
+      for (QPushButton* b : window.findChildren<QPushButton*>()) {
+        if (!b->isCheckable() || !b->isVisible()) continue;
+        const bool was = b->isChecked();
+        const QColor off = look(b, false), on = look(b, true);
+        b->setChecked(was);
+        const int distance = std::abs(on.red() - off.red()) + std::abs(on.green() - off.green()) + std::abs(on.blue() - off.blue());
+        QVERIFY2(distance > 150, qPrintable(b->objectName() + ": " + QString::number(distance)));
+        ++toggles;
+      }
+    }
+    QApplication::setPalette(light);
+    QVERIFY(toggles >= 2 * 10);
   }
 
   void everyButtonMenuItemAndTheNameFieldSendTheirCommand() {

@@ -23,6 +23,11 @@ TEST(FileList, CellsAnswerFromRowsAndNotesOnlyForPhraseKind) {
   EXPECT_EQ(l.cell(0, 3), "note");
   EXPECT_EQ(l.cell(1, 3), "");
   EXPECT_EQ(l.cell(5, 0), "");
+  // Clearing the analyses clears the notes with the target: a later
+  // classification of kind "T" shows none of them.
+  l.clearAnalyses();
+  l.setTarget(0, "x", "T");
+  EXPECT_EQ(l.cell(0, 3), "");
 }
 
 TEST(FileList, LongNamesAndTargetsAreKeptWhole) {
@@ -80,14 +85,14 @@ TEST(FileList, SortDirectionIsSharedByAllColumns) {
   ASSERT_TRUE(l.Sort(2, SortBit));  // byte order: upper case before lower
   EXPECT_EQ(l.kind(0), "C");
   EXPECT_EQ(l.kind(1), "T");
-  EXPECT_FALSE(l.Sort(3, SortBit));  // the notes column sorts nothing but turns the direction
-  EXPECT_EQ(SortBit, 0);
+  EXPECT_FALSE(l.Sort(3, SortBit));  // the notes column sorts nothing and leaves the direction
+  EXPECT_EQ(SortBit, 1);
   EXPECT_EQ(l.kind(0), "C");
   ASSERT_TRUE(l.Sort(0, SortBit));
-  EXPECT_EQ(l.name(0), "a");
+  EXPECT_EQ(l.name(0), "c");
   FileList empty;
   EXPECT_FALSE(empty.Sort(0, SortBit));
-  EXPECT_EQ(SortBit, 1);  // an empty list leaves the direction alone
+  EXPECT_EQ(SortBit, 0);  // an empty list leaves the direction alone
 }
 
 // Every column sorts as strcmp orders its texts, both ways: names that share
