@@ -18,7 +18,7 @@
 namespace pictray {
 namespace {
 
-MoveStatus Status(MoveOutcome o, int err = 0) { return MoveStatus{o, err, {}}; }
+MoveStatus Status(MoveOutcome o, int err = 0) { return MoveStatus{o, err, {}, {}}; }
 
 bool Lstat(int dir, const std::string& path, struct stat& st) {
   return ::fstatat(dir, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
@@ -139,9 +139,20 @@ MoveStatus ResolveExisting(int srcDir, const std::string& src, const struct stat
   if (!SameContent(srcDir, src, dstDir, dst)) return Status(MoveOutcome::DifferentFileThere);
   if (!Unchanged(srcDir, src, s0)) return Status(MoveOutcome::SourceChanged);
   if (!Unchanged(dstDir, dst, d0)) return Status(MoveOutcome::DifferentFileThere);
+  std::string kept;
   if (s0.st_dev == d0.st_dev) {
-    if (::renameat(srcDir, src.c_str(), dstDir, dst.c_str()) != 0)
-      return Status(MoveOutcome::Failed, errno);
+    // A replaced file with other names keeps this one too, hidden, so that
+    // an undo can give back the very file; the next move here clears it.
+    if (options.keepLinkedReplaced && d0.st_nlink > 1) {
+      const std::size_t slash = dst.rfind('/');
+      kept = (slash == std::string::npos ? "" : dst.substr(0, slash + 1)) + TempName();
+      if (::linkat(dstDir, dst.c_str(), dstDir, kept.c_str(), 0) != 0) kept.clear();
+    }
+    if (::renameat(srcDir, src.c_str(), dstDir, dst.c_str()) != 0) {
+      const int e = errno;
+      if (!kept.empty()) ::unlinkat(dstDir, kept.c_str(), 0);
+      return Status(MoveOutcome::Failed, e);
+    }
   } else {
     // The identical copy on the other file system stays and the source goes;
     // that copy may still live only in the cache, so it reaches the disk first.
@@ -151,6 +162,7 @@ MoveStatus ResolveExisting(int srcDir, const std::string& src, const struct stat
   }
   MoveStatus replaced = Status(MoveOutcome::SameReplaced);
   replaced.replaced = d0;
+  replaced.keptAs = kept;
   return replaced;
 }
 

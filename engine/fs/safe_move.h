@@ -22,12 +22,16 @@ struct MoveStatus {
   MoveOutcome outcome = MoveOutcome::Failed;
   int err = 0;  // errno for Failed
   struct stat replaced {};  // SameReplaced: the look at the file that held the name
+  std::string keptAs;       // SameReplaced: a hidden name that still holds it (see MoveOptions)
   bool ok() const { return outcome == MoveOutcome::Moved || outcome == MoveOutcome::SameReplaced; }
 };
 
 struct MoveOptions {
   bool replaceSame = true;    // a byte-identical file at the destination may be replaced
   bool acrossDevices = true;  // on EXDEV copy, flush, verify, then remove the source
+  // A replaced file that has other names (hard links) keeps its name too,
+  // as a hidden temporary name beside it, so that its links can come back.
+  bool keepLinkedReplaced = false;
 };
 
 // Moves srcDir/src to dstDir/dst; dst may hold a folder part ("target/name").

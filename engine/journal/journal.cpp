@@ -16,6 +16,7 @@
 
 #include "engine/fs/paths.h"
 #include "engine/fs/read_file.h"
+#include "engine/fs/safe_move.h"
 
 namespace pictray {
 namespace {
@@ -227,14 +228,19 @@ void ApplyRecord(const std::vector<std::string>& f, JournalRun& run,
   JournalEntry& e = run.entries[it->second];
   if (tag == "OK") {
     e.state = JournalEntry::State::Done;
-    if (f.size() == 8 || f.size() == 11) {
+    if (f.size() == 8 || f.size() == 12) {
       Stamp(f, 2, e.after);
       e.replaced = f[7] == "1";
     }
     // Journals of older runs have no look at the replaced file.
-    if (f.size() == 11)
+    if (f.size() == 12) {
       e.replacedKnown = Number(f[8], e.replacedMode) && Number(f[9], e.replacedAtimeNs) &&
                         Number(f[10], e.replacedMtimeNs);
+      // Only a hidden name of a move beside the destination is the undo's to rename.
+      const std::string beside = e.to.substr(0, e.to.rfind('/') + 1);
+      const std::string name = f[11].substr(std::min(beside.size(), f[11].size()));
+      if (f[11].starts_with(beside) && IsMoveTempName(name) && IsPathInside(name, 1)) e.replacedKeptAs = f[11];
+    }
   } else if (tag == "NO") {
     e.state = JournalEntry::State::Failed;
   } else if (tag == "B") {
@@ -356,14 +362,15 @@ void JournalWriter::MoveBegin(long id, const std::string& from, const std::strin
   Add(JournalRecord("M").Number(id).Text(from).Text(to).Stamp(before).Number(mode & 07777));
 }
 
-int JournalWriter::Done(long id, const FileStamp& now, const struct stat* replaced) {
+int JournalWriter::Done(long id, const FileStamp& now, const struct stat* replaced, const std::string& keptAs) {
   didSomething_ = true;
   JournalRecord record("OK");
   record.Number(id).Stamp(now).Number(replaced ? 1 : 0);
   if (replaced)
     record.Number(static_cast<std::uint32_t>(replaced->st_mode & 07777))
         .Number(Nanoseconds(replaced->st_atim))
-        .Number(Nanoseconds(replaced->st_mtim));
+        .Number(Nanoseconds(replaced->st_mtim))
+        .Text(keptAs);
   Add(record);
   return 0;
 }

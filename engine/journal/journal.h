@@ -79,8 +79,9 @@ class JournalWriter {
                  std::uint32_t mode = 0);
   // Once done: where it is now (the destination's stamp); `replaced` is the
   // look at the byte-identical file that held the destination name and was
-  // replaced, whose mode and times the undo gives back.
-  int Done(long id, const FileStamp& now, const struct stat* replaced = nullptr);
+  // replaced, whose mode and times the undo gives back, and `keptAs` the
+  // hidden name (relative) that still holds it, if any.
+  int Done(long id, const FileStamp& now, const struct stat* replaced = nullptr, const std::string& keptAs = "");
   int Failed(long id, int err);
 
   // An undo's records: it begins, takes entry `id` back (before and after),
@@ -129,6 +130,7 @@ struct JournalEntry {
   bool replacedKnown = false;
   std::uint32_t replacedMode = 0;
   std::int64_t replacedAtimeNs = 0, replacedMtimeNs = 0;
+  std::string replacedKeptAs;  // a hidden name of the replaced file, beside it
   // A name that leaves the run's folder or goes deeper than the run makes:
   // never acted on.
   bool unsafe = false;

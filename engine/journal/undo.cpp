@@ -116,12 +116,17 @@ int SetModeAndTimes(int dirFd, const std::string& rel, std::uint32_t mode, std::
   return 0;
 }
 
-// Gives the byte-identical file that the move replaced its name back: a
-// copy of the file that went back, with the replaced file's own mode and
-// times (journals of older runs have only the returned file's).
+// Gives the byte-identical file that the move replaced its name back: the
+// very file when a hidden name still holds it (its links come back too),
+// else a copy of the file that went back, with the replaced file's own mode
+// and times (journals of older runs have only the returned file's).
 int RestoreReplaced(int dirFd, const Entry& e) {
-  struct stat st {};
+  struct stat st {}, kept {};
   if (::fstatat(dirFd, e.from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (!e.replacedKeptAs.empty() && ::fstatat(dirFd, e.replacedKeptAs.c_str(), &kept, AT_SYMLINK_NOFOLLOW) == 0 &&
+      SizeAndTime(kept, {0, 0, st.st_size, e.replacedMtimeNs, 0}) &&
+      SameContent(dirFd, e.from, dirFd, e.replacedKeptAs))
+    return RenameNoReplace(dirFd, e.replacedKeptAs, dirFd, e.to);
   const MoveStatus s = CopyNoReplace(dirFd, e.from, st, dirFd, e.to);
   if (!s.ok()) return s.err != 0 ? s.err : EEXIST;
   if (!e.replacedKnown) return 0;

@@ -383,14 +383,15 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
       continue;
     }
     const std::string to = row.target + "/" + row.name;
-    const MoveStatus s = MoveExaminedNoReplace(sourceFd, row.name, announced.before, sourceFd, to, {});
+    const MoveStatus s = MoveExaminedNoReplace(sourceFd, row.name, announced.before, sourceFd, to,
+                                               {.replaceSame = true, .acrossDevices = true, .keepLinkedReplaced = true});
     if (!s.ok()) {
       fail(i, row, ReasonOf(s.outcome), s.err);
       journal.Failed(announced.id, s.err);
       continue;
     }
     journal.Done(announced.id, StampAfterMove(sourceFd, to, announced.before, folder.dev, s.outcome),
-                 s.outcome == MoveOutcome::SameReplaced ? &s.replaced : nullptr);
+                 s.outcome == MoveOutcome::SameReplaced ? &s.replaced : nullptr, s.keptAs);
     ++report.moved;
     if (folder.line < 0) {
       folder.line = static_cast<long>(report.lines.size());
