@@ -112,6 +112,10 @@
         <translation>cannot be moved: %1</translation>
     </message>
     <message>
+        <source>移動の記録を書けない %1件</source>
+        <translation>the journal cannot be written: %1</translation>
+    </message>
+    <message>
         <source>、</source>
         <translation>, </translation>
     </message>
@@ -312,8 +316,8 @@ Stopped because the record cannot be written: %1 (%2)</translation>
         <translation>not found where it was moved to</translation>
     </message>
     <message>
-        <source>移動の途中で止まったため、移動元と移動先の両方にある</source>
-        <translation>the move stopped half-way, so it is in both the source and the destination</translation>
+        <source>記録の名前がフォルダの外を指すため扱わない</source>
+        <translation>left alone: the journal names something outside the folder</translation>
     </message>
     <message>
         <source>フォルダに他のファイルがある</source>

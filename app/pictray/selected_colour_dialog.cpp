@@ -10,15 +10,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
 #include "app/pictray/window_text.h"
 #include "engine/colour/exact_colour.h"
+#include "engine/fs/read_file.h"
 #include "engine/names/text_list.h"
 
 namespace pictray::app {
@@ -223,15 +221,15 @@ void SelectedColourDialog::LoadList() {
   const QString chosen = chooser_(this, false, TextOf(RGBtxt_));
   if (chosen.isEmpty()) return;
   const std::string path = BytesOf(chosen);
-  if (!std::ifstream(path, std::ios::binary)) {
-    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを読めません: %1 (%2)"), {path, std::strerror(errno)}), "err",
-        "err");
-    return;
-  }
   // The file's lines join the list's rows, and the set is made from all of them.
   std::vector<std::string> lines;
   for (std::uint32_t rgb : colours_.dwColors()) lines.push_back(ColourKey(rgb));
-  LoadTextList(lines, path);
+  if (const int e = ReadTextList(path, lines); e != 0) {
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを読めません: %1 (%2)"),
+                   {path, ReadRefusalText(e, kTextListReadLimit)}),
+        "err", "err");
+    return;
+  }
   std::size_t skipped = 0;
   const std::size_t count = dwColorsSet(colours_, lines, &skipped);
   if (count > colours_.ColorMax()) {

@@ -7,19 +7,32 @@
 #include <string>
 
 #include "cli/common/tab_fields.h"
+#include "engine/fs/read_file.h"
 #include "engine/journal/undo.h"
 
 namespace pictray::cli {
 
+// Says which journal was passed over and why.
+inline JournalRefused TellRefusedJournals(std::ostream& err, const std::string& program) {
+  return [&err, program](const std::string& path, int why) {
+    err << program << ": the journal " << EscapeField(path)
+        << " is passed over: " << ReadRefusalText(why, kJournalReadLimit) << '\n';
+  };
+}
+
 // One line per run of `folder` that can still be taken back, newest first:
 // start time, "move" or "extract", files to take back, journal. Returns 0.
-inline int PrintUndoList(const std::string& journals, const std::string& folder, std::ostream& out) {
-  ForEachJournalOf(journals, folder, [&](const JournalRun& run) {
-    if (run.Undoable())
-      out << RunTimeText(run) << '\t' << (run.kind == JournalRunKind::Move ? "move" : "extract") << '\t'
-          << run.ToTakeBack() << '\t' << EscapeField(run.path) << '\n';
-    return true;
-  });
+inline int PrintUndoList(const std::string& journals, const std::string& folder, std::ostream& out,
+                         std::ostream& err, const std::string& program) {
+  ForEachJournalOf(
+      journals, folder,
+      [&](const JournalRun& run) {
+        if (run.Undoable())
+          out << RunTimeText(run) << '\t' << (run.kind == JournalRunKind::Move ? "move" : "extract") << '\t'
+              << run.ToTakeBack() << '\t' << EscapeField(run.path) << '\n';
+        return true;
+      },
+      TellRefusedJournals(err, program));
   return 0;
 }
 
@@ -29,7 +42,7 @@ inline int PrintUndoList(const std::string& journals, const std::string& folder,
 inline int UndoLastRun(const std::string& journals, const std::string& folder, std::ostream& out,
                        std::ostream& err, const std::string& program) {
   JournalRun run;
-  if (!LastUndoableRun(journals, folder, run)) {
+  if (!LastUndoableRun(journals, folder, run, TellRefusedJournals(err, program))) {
     err << program << ": nothing to take back in " << EscapeField(folder) << '\n';
     return 0;
   }

@@ -208,7 +208,7 @@ int Main(int argc, char** argv) {
     return 0;
   }
   const std::string journals = JournalDir("pictray");
-  if (!o.undoList.empty()) return PrintUndoList(journals, o.undoList, std::cout);
+  if (!o.undoList.empty()) return PrintUndoList(journals, o.undoList, std::cout, std::cerr, "pictray-cli");
   if (!o.undo.empty()) return UndoLastRun(journals, o.undo, std::cout, std::cerr, "pictray-cli");
   PictrayState st;
   st.journalDir = journals;

@@ -25,7 +25,8 @@ StepResult Move(CliContext& ctx) {
     ctx.err << EscapeField(l.folder) << '\t' << l.count << '\t' << EscapeField(l.firstFile) << '\t'
             << EscapeField(l.path) << '\t' << l.mode << '\n';
   for (const MoveFailure& f : report.failures) ctx.err << "not moved: " << MoveFailureText(f) << '\n';
-  return report.failures.empty() && !report.refused ? StepResult::Done : StepResult::Failed;
+  return report.failures.empty() && !report.refused && report.journalError == 0 ? StepResult::Done
+                                                                                : StepResult::Failed;
 }
 
 }  // namespace

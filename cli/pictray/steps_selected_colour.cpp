@@ -2,13 +2,12 @@
 // picture against the colours of the list) and partcolor=LISTFILE@CELLS (the
 // chosen grid cells drawn through libthumbkit.so). Mode, MatchPer, PartX and
 // the capacity samcount come from the settings file, as the dialogs leave them.
-#include <cerrno>
 #include <cstring>
-#include <fstream>
 
 #include "cli/pictray/cli_steps.h"
 #include "engine/colour/rgb_name.h"
 #include "engine/colour/selected_colours.h"
+#include "engine/fs/read_file.h"
 #include "engine/names/text_list.h"
 #include "engine/runs/selected_colour_runs.h"
 #include "engine/settings/settings_keys.h"
@@ -28,12 +27,11 @@ bool LoadColours(const std::string& path, const std::string& profile, SelectedCo
     *error = "no colour list file given";
     return false;
   }
-  if (!std::ifstream(path, std::ios::binary)) {
-    *error = "cannot read the colour list " + path + ": " + std::strerror(errno);
+  std::vector<std::string> lines;
+  if (const int e = ReadTextList(path, lines); e != 0) {
+    *error = "cannot read the colour list " + path + ": " + ReadRefusalText(e, kTextListReadLimit);
     return false;
   }
-  std::vector<std::string> lines;
-  LoadTextList(lines, path);
   *set = SelectedColours(static_cast<std::size_t>(std::max(0, ReadSettingNumber(key::samcount, profile))));
   const std::size_t count = dwColorsSet(*set, lines, skipped);
   if (count > set->ColorMax()) {

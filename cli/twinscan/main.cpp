@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--undo") == 0)
     return pictray::cli::UndoLastRun(journals, argv[2], std::cout, std::cerr, "twinscan-cli");
   if (argc == 3 && std::strcmp(argv[1], "--undo-list") == 0)
-    return pictray::cli::PrintUndoList(journals, argv[2], std::cout);
+    return pictray::cli::PrintUndoList(journals, argv[2], std::cout, std::cerr, "twinscan-cli");
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
       return Help();

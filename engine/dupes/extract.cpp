@@ -118,7 +118,7 @@ SurplusOutcome::Kind MoveVerified(int dirfd, const FileRec& r, const std::string
   if (::fstatat(dirfd, r.filename.c_str(), &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode) ||
       IdentityOf(before) != r.identity)
     return SurplusOutcome::Kind::Changed;
-  journal.MoveBegin(entry, r.filename, to, StampOf(before));
+  journal.MoveBegin(entry, r.filename, to, StampOf(before), before.st_mode);
   if ((journalError = journal.Flush()) != 0) {
     reason = std::strerror(journalError);
     return SurplusOutcome::Kind::Failed;
@@ -234,6 +234,8 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
     return res;
   }
   const UniqueFd dirfd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // Copies half-made here by an undo that was killed.
+  if (!dryRun && dirfd.get() >= 0) RemoveStaleMoveTemps(dirfd.get());
   Destination dest{dirfd.get(), SameFolderName(now), &journal, 0, 0, false, {}};
 
   std::vector<std::size_t> surplusRows;
@@ -250,6 +252,13 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
     if (dest.journalError != 0) {
       res.journalError = dest.journalError;
       res.journalPath = journal.path();
+      // Every copy not taken up is named: none moves without its record.
+      for (; k < surplusRows.size(); ++k) {
+        const FileRec& r = lpData[surplusRows[k]];
+        res.outcomes.push_back({SurplusOutcome::Kind::Failed, r.path, "", r.keptPath,
+                                std::string("the journal cannot be written: ") + std::strerror(res.journalError)});
+        Count(res, SurplusOutcome::Kind::Failed);
+      }
       break;
     }
     if (cb.progress) cb.progress(static_cast<int>((k * 100 + 100) / surplusRows.size()));

@@ -36,6 +36,18 @@ void PathFoldaRemove(std::string& path) {
   path.erase(slash);
 }
 
+bool IsPathInside(const std::string& path, int maxDepth) {
+  if (path.find('\0') != std::string::npos) return false;
+  int depth = 0;
+  for (std::size_t start = 0;; ++depth) {
+    const std::size_t slash = path.find('/', start);
+    const std::string name = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    if (name.empty() || name == "." || name == "..") return false;
+    if (slash == std::string::npos) return depth < maxDepth;
+    start = slash + 1;
+  }
+}
+
 bool IsFolder(const std::string& path) {
   struct stat st;
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -21,6 +21,10 @@ bool SameFolderPath(const std::string& a, const std::string& b);
 // "/" is its first character, or that has none, is left as it is.
 void PathFoldaRemove(std::string& path);
 
+// A relative path of one to `maxDepth` names, each neither empty, "." nor
+// "..", and no NUL: a path that stays inside the folder it is taken from.
+bool IsPathInside(const std::string& path, int maxDepth);
+
 // An existing folder (links followed).
 bool IsFolder(const std::string& path);
 // Anything at all under that name, a dangling link included.

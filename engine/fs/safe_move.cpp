@@ -18,7 +18,7 @@
 namespace pictray {
 namespace {
 
-MoveStatus Status(MoveOutcome o, int err = 0) { return MoveStatus{o, err}; }
+MoveStatus Status(MoveOutcome o, int err = 0) { return MoveStatus{o, err, {}, {}}; }
 
 bool Lstat(int dir, const std::string& path, struct stat& st) {
   return ::fstatat(dir, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
@@ -139,9 +139,20 @@ MoveStatus ResolveExisting(int srcDir, const std::string& src, const struct stat
   if (!SameContent(srcDir, src, dstDir, dst)) return Status(MoveOutcome::DifferentFileThere);
   if (!Unchanged(srcDir, src, s0)) return Status(MoveOutcome::SourceChanged);
   if (!Unchanged(dstDir, dst, d0)) return Status(MoveOutcome::DifferentFileThere);
+  std::string kept;
   if (s0.st_dev == d0.st_dev) {
-    if (::renameat(srcDir, src.c_str(), dstDir, dst.c_str()) != 0)
-      return Status(MoveOutcome::Failed, errno);
+    // A replaced file with other names keeps this one too, hidden, so that
+    // an undo can give back the very file; the next move here clears it.
+    if (options.keepLinkedReplaced && d0.st_nlink > 1) {
+      const std::size_t slash = dst.rfind('/');
+      kept = (slash == std::string::npos ? "" : dst.substr(0, slash + 1)) + TempName();
+      if (::linkat(dstDir, dst.c_str(), dstDir, kept.c_str(), 0) != 0) kept.clear();
+    }
+    if (::renameat(srcDir, src.c_str(), dstDir, dst.c_str()) != 0) {
+      const int e = errno;
+      if (!kept.empty()) ::unlinkat(dstDir, kept.c_str(), 0);
+      return Status(MoveOutcome::Failed, e);
+    }
   } else {
     // The identical copy on the other file system stays and the source goes;
     // that copy may still live only in the cache, so it reaches the disk first.
@@ -149,7 +160,10 @@ MoveStatus ResolveExisting(int srcDir, const std::string& src, const struct stat
       return e == EEXIST ? Status(MoveOutcome::DifferentFileThere) : Status(MoveOutcome::Failed, e);
     if (::unlinkat(srcDir, src.c_str(), 0) != 0) return Status(MoveOutcome::Failed, errno);
   }
-  return Status(MoveOutcome::SameReplaced);
+  MoveStatus replaced = Status(MoveOutcome::SameReplaced);
+  replaced.replaced = d0;
+  replaced.keptAs = kept;
+  return replaced;
 }
 
 // A copy that did not become the move is taken back only while the source
@@ -191,9 +205,10 @@ MoveStatus MoveLinkAcross(int srcDir, const std::string& src, const struct stat&
 
 // Copy to a temporary name beside the destination, flush, verify, give it
 // its name without replacing, flush the folder, and only then remove the
-// source: at every moment one complete copy exists under a real name.
+// source (unless it is kept): at every moment one complete copy exists
+// under a real name.
 MoveStatus CopyAcross(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
-                      const std::string& dst, const MoveOptions& options) {
+                      const std::string& dst, const MoveOptions& options, bool keepSource = false) {
   if (S_ISLNK(s0.st_mode)) return MoveLinkAcross(srcDir, src, s0, dstDir, dst, options);
   if (!S_ISREG(s0.st_mode)) return Status(MoveOutcome::Failed, EOPNOTSUPP);
   struct stat existing;
@@ -243,12 +258,19 @@ MoveStatus CopyAcross(int srcDir, const std::string& src, const struct stat& s0,
   }
   auto withdraw = [&](MoveStatus s) { return WithdrawCopy(srcDir, src, s0, dir.get(), leaf, s); };
   if (::fsync(dir.get()) != 0) return withdraw(Status(MoveOutcome::Failed, errno));
+  if (keepSource) return Status(MoveOutcome::Moved);
   if (!Unchanged(srcDir, src, s0)) return withdraw(Status(MoveOutcome::SourceChanged));
   if (::unlinkat(srcDir, src.c_str(), 0) != 0) return withdraw(Status(MoveOutcome::Failed, errno));
   return Status(MoveOutcome::Moved);
 }
 
 }  // namespace
+
+MoveStatus CopyNoReplace(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
+                         const std::string& dst) {
+  if (!S_ISREG(s0.st_mode)) return Status(MoveOutcome::Failed, EOPNOTSUPP);
+  return CopyAcross(srcDir, src, s0, dstDir, dst, {.replaceSame = false, .acrossDevices = true}, true);
+}
 
 int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to) {
   if (::renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0) return 0;

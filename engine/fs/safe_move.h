@@ -21,12 +21,17 @@ enum class MoveOutcome {
 struct MoveStatus {
   MoveOutcome outcome = MoveOutcome::Failed;
   int err = 0;  // errno for Failed
+  struct stat replaced {};  // SameReplaced: the look at the file that held the name
+  std::string keptAs;       // SameReplaced: a hidden name that still holds it (see MoveOptions)
   bool ok() const { return outcome == MoveOutcome::Moved || outcome == MoveOutcome::SameReplaced; }
 };
 
 struct MoveOptions {
   bool replaceSame = true;    // a byte-identical file at the destination may be replaced
   bool acrossDevices = true;  // on EXDEV copy, flush, verify, then remove the source
+  // A replaced file that has other names (hard links) keeps its name too,
+  // as a hidden temporary name beside it, so that its links can come back.
+  bool keepLinkedReplaced = false;
 };
 
 // Moves srcDir/src to dstDir/dst; dst may hold a folder part ("target/name").
@@ -37,6 +42,13 @@ MoveStatus MoveNoReplace(int srcDir, const std::string& src, int dstDir, const s
 // look fewer per file for runs that look at each file anyway.
 MoveStatus MoveExaminedNoReplace(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
                                  const std::string& dst, const MoveOptions& options);
+
+// Copies the regular file srcDir/src that the caller has just examined
+// (`s0`) to the new name dstDir/dst with its mode and times, as a move
+// across file systems copies (a hidden copy, flushed, then named without
+// replacing anything), and leaves the source: Moved or why not.
+MoveStatus CopyNoReplace(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
+                         const std::string& dst);
 
 // Rename that fails with EEXIST instead of replacing; where the file system
 // has no such rename, link and unlink do the same. Returns 0 or an errno.

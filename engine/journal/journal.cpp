@@ -15,7 +15,8 @@
 #include <unordered_map>
 
 #include "engine/fs/paths.h"
-#include "engine/fs/unique_fd.h"
+#include "engine/fs/read_file.h"
+#include "engine/fs/safe_move.h"
 
 namespace pictray {
 namespace {
@@ -98,6 +99,14 @@ bool SplitLine(const std::string& line, std::vector<std::string>& fields) {
     if (next == std::string::npos) return true;
     start = next + 1;
   }
+}
+
+// How deep a record's names may go: a move takes a file of the folder into
+// a folder made in it, an extraction into a folder of the folder it makes.
+bool NamesInside(const JournalEntry& e, JournalRunKind kind) {
+  const int folderDepth = kind == JournalRunKind::Move ? 1 : 2;
+  if (e.kind == JournalEntry::Kind::Folder) return IsPathInside(e.to, folderDepth);
+  return IsPathInside(e.from, 1) && IsPathInside(e.to, folderDepth + 1);
 }
 
 bool Stamp(const std::vector<std::string>& f, std::size_t at, FileStamp& s) {
@@ -191,19 +200,22 @@ void ApplyRecord(const std::vector<std::string>& f, JournalRun& run,
     e.kind = JournalEntry::Kind::Folder;
     e.id = id;
     e.to = f[2];
+    e.unsafe = !NamesInside(e, run.kind);
     byId[id] = run.entries.size();
     run.entries.push_back(std::move(e));
     return;
   }
-  if (tag == "M" && f.size() == 9) {
+  // Journals of older runs have no mode.
+  if (tag == "M" && (f.size() == 9 || f.size() == 10)) {
     JournalEntry e;
     e.id = id;
     e.from = f[2];
     e.to = f[3];
-    if (!Stamp(f, 4, e.before)) {
+    if (!Stamp(f, 4, e.before) || (f.size() == 10 && !Number(f[9], e.mode))) {
       ++run.badLines;
       return;
     }
+    e.unsafe = !NamesInside(e, run.kind);
     byId[id] = run.entries.size();
     run.entries.push_back(std::move(e));
     return;
@@ -216,9 +228,18 @@ void ApplyRecord(const std::vector<std::string>& f, JournalRun& run,
   JournalEntry& e = run.entries[it->second];
   if (tag == "OK") {
     e.state = JournalEntry::State::Done;
-    if (f.size() == 8) {
+    if (f.size() == 8 || f.size() == 12) {
       Stamp(f, 2, e.after);
       e.replaced = f[7] == "1";
+    }
+    // Journals of older runs have no look at the replaced file.
+    if (f.size() == 12) {
+      e.replacedKnown = Number(f[8], e.replacedMode) && Number(f[9], e.replacedAtimeNs) &&
+                        Number(f[10], e.replacedMtimeNs);
+      // Only a hidden name of a move beside the destination is the undo's to rename.
+      const std::string beside = e.to.substr(0, e.to.rfind('/') + 1);
+      const std::string name = f[11].substr(std::min(beside.size(), f[11].size()));
+      if (f[11].starts_with(beside) && IsMoveTempName(name) && IsPathInside(name, 1)) e.replacedKeptAs = f[11];
     }
   } else if (tag == "NO") {
     e.state = JournalEntry::State::Failed;
@@ -288,7 +309,7 @@ JournalWriter::~JournalWriter() {
 }
 
 int JournalWriter::Reopen(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return errno;
   fd_ = fd;
   path_ = path;
@@ -336,13 +357,21 @@ int JournalWriter::FolderBegin(long id, const std::string& rel) {
   return Write(JournalRecord("D").Number(id).Text(rel));
 }
 
-void JournalWriter::MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before) {
-  Add(JournalRecord("M").Number(id).Text(from).Text(to).Stamp(before));
+void JournalWriter::MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before,
+                              std::uint32_t mode) {
+  Add(JournalRecord("M").Number(id).Text(from).Text(to).Stamp(before).Number(mode & 07777));
 }
 
-int JournalWriter::Done(long id, const FileStamp& now, bool replaced) {
+int JournalWriter::Done(long id, const FileStamp& now, const struct stat* replaced, const std::string& keptAs) {
   didSomething_ = true;
-  Add(JournalRecord("OK").Number(id).Stamp(now).Number(replaced ? 1 : 0));
+  JournalRecord record("OK");
+  record.Number(id).Stamp(now).Number(replaced ? 1 : 0);
+  if (replaced)
+    record.Number(static_cast<std::uint32_t>(replaced->st_mode & 07777))
+        .Number(Nanoseconds(replaced->st_atim))
+        .Number(Nanoseconds(replaced->st_mtim))
+        .Text(keptAs);
+  Add(record);
   return 0;
 }
 
@@ -392,20 +421,16 @@ int MakeFolderJournalled(JournalWriter& journal, long id, int dirFd, const std::
   return 0;
 }
 
+bool JournalEntry::Settled() const { return unsafe || state == State::Failed || undo == Undo::Back; }
+
 std::size_t JournalRun::ToTakeBack() const {
-  std::size_t n = 0;
-  for (const JournalEntry& e : entries)
-    if (e.kind == JournalEntry::Kind::Move && e.state != JournalEntry::State::Failed &&
-        (e.undo == JournalEntry::Undo::None || e.undo == JournalEntry::Undo::Pending))
-      ++n;
-  return n;
+  return static_cast<std::size_t>(std::count_if(entries.begin(), entries.end(), [](const JournalEntry& e) {
+    return e.kind == JournalEntry::Kind::Move && !e.Settled();
+  }));
 }
 
 bool JournalRun::Undoable() const {
-  return std::any_of(entries.begin(), entries.end(), [](const JournalEntry& e) {
-    return e.state != JournalEntry::State::Failed &&
-           (e.undo == JournalEntry::Undo::None || e.undo == JournalEntry::Undo::Pending);
-  });
+  return std::any_of(entries.begin(), entries.end(), [](const JournalEntry& e) { return !e.Settled(); });
 }
 
 JournalRun ParseJournal(const std::string& bytes) {
@@ -444,32 +469,28 @@ JournalRun ParseJournal(const std::string& bytes) {
 }
 
 bool ReadJournal(const std::string& path, JournalRun& run) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  UniqueFd in(fd);
-  std::string bytes;
-  char buf[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) break;
-    bytes.append(buf, static_cast<std::size_t>(n));
+  const FileContent content = ReadRegularFile(path, kJournalReadLimit);
+  if (content.err != 0) {
+    errno = content.err;
+    return false;
   }
-  run = ParseJournal(bytes);
+  run = ParseJournal(content.bytes);
   run.path = path;
   return true;
 }
 
 void ForEachJournalOf(const std::string& dir, const std::string& folder,
-                      const std::function<bool(JournalRun&)>& visit) {
+                      const std::function<bool(JournalRun&)>& visit, const JournalRefused& refused) {
   const std::string key = JournalFolderKey(folder);
   const std::vector<std::string> names = JournalNames(dir, FolderPrefix(key));
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
     JournalRun run;
-    if (ReadJournal(JoinPath(dir, *it), run) && run.valid && run.folder == key && !visit(run)) return;
+    const std::string path = JoinPath(dir, *it);
+    if (!ReadJournal(path, run)) {
+      if (refused) refused(path, errno);
+      continue;
+    }
+    if (run.valid && run.folder == key && !visit(run)) return;
   }
 }
 

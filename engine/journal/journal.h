@@ -22,6 +22,9 @@ namespace pictray {
 // How many journals are kept per folder; older ones are removed when a new
 // run begins.
 inline constexpr std::size_t kJournalsKept = 50;
+// The most a journal reader takes in: a run of two million files whose
+// records (a move, its mark, a few undos) take 512 bytes each.
+inline constexpr std::size_t kJournalReadLimit = std::size_t{2} << 20 << 9;
 
 enum class JournalRunKind { Move, Extract };
 
@@ -70,12 +73,15 @@ class JournalWriter {
   // Before a folder is made (`rel`, relative to the run's folder), and
   // after: `made` with the folder's stamp, or the errno that stopped it.
   int FolderBegin(long id, const std::string& rel);
-  // Before a file moves from `from` to `to` (relative), with its stamp;
-  // written by the next Flush.
-  void MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before);
-  // Once done: where it is now (the destination's stamp); `replaced` when a
-  // byte-identical file held the destination name and was replaced.
-  int Done(long id, const FileStamp& now, bool replaced = false);
+  // Before a file moves from `from` to `to` (relative), with its stamp and
+  // mode; written by the next Flush.
+  void MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before,
+                 std::uint32_t mode = 0);
+  // Once done: where it is now (the destination's stamp); `replaced` is the
+  // look at the byte-identical file that held the destination name and was
+  // replaced, whose mode and times the undo gives back, and `keptAs` the
+  // hidden name (relative) that still holds it, if any.
+  int Done(long id, const FileStamp& now, const struct stat* replaced = nullptr, const std::string& keptAs = "");
   int Failed(long id, int err);
 
   // An undo's records: it begins, takes entry `id` back (before and after),
@@ -112,15 +118,28 @@ int MakeFolderJournalled(JournalWriter& journal, long id, int dirFd, const std::
 struct JournalEntry {
   enum class Kind { Folder, Move };
   enum class State { Pending, Done, Failed };  // Pending: the run stopped in the middle of it
+  // Left: the last undo could not take it back; the next one tries again.
   enum class Undo { None, Pending, Back, Left };
   Kind kind = Kind::Move;
   long id = 0;
   std::string from, to;  // a folder's path is in `to`
   FileStamp before, after;
+  std::uint32_t mode = 0;  // the moved file's permission bits; 0 in journals of older runs
   bool replaced = false;
+  // The replaced file's mode and times, when the journal has them.
+  bool replacedKnown = false;
+  std::uint32_t replacedMode = 0;
+  std::int64_t replacedAtimeNs = 0, replacedMtimeNs = 0;
+  std::string replacedKeptAs;  // a hidden name of the replaced file, beside it
+  // A name that leaves the run's folder or goes deeper than the run makes:
+  // never acted on.
+  bool unsafe = false;
   State state = State::Pending;
   Undo undo = Undo::None;
   int leftReason = 0;
+
+  // Back, never made, or never to be acted on: no undo takes it up again.
+  bool Settled() const;
 };
 
 struct JournalRun {
@@ -133,21 +152,27 @@ struct JournalRun {
   std::size_t badLines = 0;   // records cut off or damaged, ignored
   bool valid = false;         // the first line is a journal's header
 
-  // Moves that an undo may still take back (done, or cut off in the middle).
+  // Moves that an undo may still take back (done, or cut off in the middle),
+  // those an undo left included.
   std::size_t ToTakeBack() const;
-  // Anything (a move or a folder) an undo has not settled yet.
+  // Anything (a move or a folder) that is not back yet.
   bool Undoable() const;
 };
 
 // The records of a journal's bytes.
 JournalRun ParseJournal(const std::string& bytes);
-// Reads the journal at `path`; false with errno set when it cannot be read.
+// Reads the journal at `path` (a regular file within kJournalReadLimit, a
+// link not followed); false with errno set when it cannot be read.
 bool ReadJournal(const std::string& path, JournalRun& run);
 
+// A journal that could not be read: its path and why (see ReadRegularFile).
+using JournalRefused = std::function<void(const std::string& path, int err)>;
+
 // The journals in `dir` of runs over `folder`, newest first, each read as
-// it is visited, until `visit` returns false.
+// it is visited, until `visit` returns false; those that cannot be read are
+// passed over and told to `refused`.
 void ForEachJournalOf(const std::string& dir, const std::string& folder,
-                      const std::function<bool(JournalRun&)>& visit);
+                      const std::function<bool(JournalRun&)>& visit, const JournalRefused& refused = {});
 // All of them, newest first.
 std::vector<JournalRun> JournalsOf(const std::string& dir, const std::string& folder);
 

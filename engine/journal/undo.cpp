@@ -39,51 +39,98 @@ bool SameInodeAndData(const FileStamp& a, const FileStamp& b) {
   return a.dev == b.dev && a.ino == b.ino && a.size == b.size && a.mtimeNs == b.mtimeNs;
 }
 
+struct timespec Timespec(std::int64_t ns) {
+  return {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+}
+
+// A copy of the file `b` describes: a copy across file systems keeps the
+// size and the modification time, not the inode.
+bool SizeAndTime(const struct stat& st, const FileStamp& b) {
+  return S_ISREG(st.st_mode) && st.st_size == b.size && StampOf(st).mtimeNs == b.mtimeNs;
+}
+
+// The file the run put at the destination. A move whose mark a kill lost is
+// judged by what was recorded before it: the same inode after a rename, or
+// a copy on another file system with the same size and time.
+bool RunLeftItThere(const struct stat& st, const Entry& e) {
+  const FileStamp there = StampOf(st);
+  if (e.state == Entry::State::Done) return AsLeft(there, e.after);
+  return there.dev == e.before.dev ? SameInodeAndData(there, e.before) : SizeAndTime(st, e.before);
+}
+
 // What the undo does with one moved file, judged from the disk.
-enum class Found { AtDestination, AlreadyBack, Left };
+enum class Found {
+  AtDestination,  // to be moved back
+  AlreadyBack,    // at its first name already
+  BackTwice,      // at its first name, and a copy of it still at the destination
+  Left,
+};
 
 Found Judge(int dirFd, const Entry& e, struct stat& look, UndoLeftReason& reason) {
   const bool done = e.state == Entry::State::Done;
-  FileStamp there;
-  if (StampAt(dirFd, e.to, there, &look)) {
-    // A finished move is judged on everything, the change time included; a
-    // move cut off by a kill has no stamp after it, so the inode decides.
-    if (done ? AsLeft(there, e.after) : SameInodeAndData(there, e.before)) return Found::AtDestination;
-    FileStamp origin;
-    if (!done && StampAt(dirFd, e.from, origin) && origin == e.before) {
-      // Killed after a copy across file systems was in place but before the
-      // original went: both are there, and neither is ours to remove.
-      reason = UndoLeftReason::NotSure;
-      return Found::Left;
-    }
-    reason = UndoLeftReason::Changed;
-    return Found::Left;
+  const bool there = ::fstatat(dirFd, e.to.c_str(), &look, AT_SYMLINK_NOFOLLOW) == 0;
+  struct stat first {};
+  const bool atFirstName = ::fstatat(dirFd, e.from.c_str(), &first, AT_SYMLINK_NOFOLLOW) == 0;
+  const FileStamp origin = StampOf(first);
+  // The very file at its first name: never moved (a run killed before the
+  // move), or taken back by a rename an undo was killed after.
+  const bool theVeryFile =
+      atFirstName && (SameInodeAndData(origin, e.before) || (done && SameInodeAndData(origin, e.after)));
+  if (there && RunLeftItThere(look, e)) {
+    if (!atFirstName) return Found::AtDestination;
+    // A move or an undo across file systems killed between its copy and
+    // the removal of what it copied leaves the file at both names.
+    const bool sameInode = origin.dev == StampOf(look).dev && origin.ino == StampOf(look).ino;
+    if ((theVeryFile || SizeAndTime(first, e.before)) &&
+        (sameInode || SameContent(dirFd, e.from, dirFd, e.to)))
+      return Found::BackTwice;
+    // A file of the same size and time that is not the same: not ours.
+    if (theVeryFile && !done) return Found::AlreadyBack;
+    return Found::AtDestination;  // the move back finds the name taken
   }
-  FileStamp origin;
-  const FileStamp& moved = done ? e.after : e.before;
-  if (StampAt(dirFd, e.from, origin)) {
-    // Taken back by an undo that was killed before it said so, or never
-    // moved by a run killed before the move.
-    if (SameInodeAndData(origin, moved) || SameInodeAndData(origin, e.before)) return Found::AlreadyBack;
-    // Taken back across file systems: a new inode with the same data and time.
-    if (e.undo == Entry::Undo::Pending && origin.size == moved.size && origin.mtimeNs == moved.mtimeNs)
-      return Found::AlreadyBack;
-  }
-  reason = UndoLeftReason::Missing;
+  if (theVeryFile) return Found::AlreadyBack;
+  // Taken back across file systems by an undo killed before it said so.
+  if (atFirstName && e.undo == Entry::Undo::Pending && SizeAndTime(first, e.before)) return Found::AlreadyBack;
+  reason = there ? UndoLeftReason::Changed : UndoLeftReason::Missing;
   return Found::Left;
 }
 
-// Gives the byte-identical file that the move replaced its name back: a
-// copy of the file that went back, with its mode and times.
-int RestoreReplaced(const std::string& folder, const Entry& e) {
-  const std::string from = JoinPath(folder, e.from), to = JoinPath(folder, e.to);
-  if (const int err = CopyToNewFile(from, to); err != 0) return err;
-  struct stat st {};
-  if (::stat(from.c_str(), &st) != 0) return errno;
-  const struct timespec times[2] = {st.st_atim, st.st_mtim};
-  if (::chmod(to.c_str(), st.st_mode & 07777) != 0 || ::utimensat(AT_FDCWD, to.c_str(), times, 0) != 0)
+// The destination still holds a copy of the file that is back at its first
+// name: it goes only while it is that copy, byte for byte, and unchanged
+// since it was looked at.
+int RemoveDuplicate(int dirFd, const Entry& e, const struct stat& look) {
+  struct stat now {};
+  if (::fstatat(dirFd, e.to.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT ? 0 : errno;
+  if (!StillTheFileExamined(look, now)) return EEXIST;
+  return ::unlinkat(dirFd, e.to.c_str(), 0) == 0 ? 0 : errno;
+}
+
+// Gives `rel` the mode and modification time the journal kept; the access
+// time too when given.
+int SetModeAndTimes(int dirFd, const std::string& rel, std::uint32_t mode, std::int64_t mtimeNs,
+                    const std::int64_t* atimeNs) {
+  const struct timespec times[2] = {atimeNs ? Timespec(*atimeNs) : timespec{0, UTIME_OMIT}, Timespec(mtimeNs)};
+  if (::fchmodat(dirFd, rel.c_str(), static_cast<mode_t>(mode & 07777), 0) != 0 ||
+      ::utimensat(dirFd, rel.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
     return errno;
   return 0;
+}
+
+// Gives the byte-identical file that the move replaced its name back: the
+// very file when a hidden name still holds it (its links come back too),
+// else a copy of the file that went back, with the replaced file's own mode
+// and times (journals of older runs have only the returned file's).
+int RestoreReplaced(int dirFd, const Entry& e) {
+  struct stat st {}, kept {};
+  if (::fstatat(dirFd, e.from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (!e.replacedKeptAs.empty() && ::fstatat(dirFd, e.replacedKeptAs.c_str(), &kept, AT_SYMLINK_NOFOLLOW) == 0 &&
+      SizeAndTime(kept, {0, 0, st.st_size, e.replacedMtimeNs, 0}) &&
+      SameContent(dirFd, e.from, dirFd, e.replacedKeptAs))
+    return RenameNoReplace(dirFd, e.replacedKeptAs, dirFd, e.to);
+  const MoveStatus s = CopyNoReplace(dirFd, e.from, st, dirFd, e.to);
+  if (!s.ok()) return s.err != 0 ? s.err : EEXIST;
+  if (!e.replacedKnown) return 0;
+  return SetModeAndTimes(dirFd, e.to, e.replacedMode, e.replacedMtimeNs, &e.replacedAtimeNs);
 }
 
 UndoLeftReason ReasonOf(MoveOutcome o) {
@@ -106,9 +153,11 @@ class Undoer {
   }
 
  private:
+  // What stays is tried again by the next undo: it is recorded, not settled.
   bool Leave(const Entry& e, UndoLeftReason reason, int err) {
     const bool folder = e.kind == Entry::Kind::Folder;
     report_.left.push_back({JoinPath(run_.folder, e.to), folder ? "" : JoinPath(run_.folder, e.from), reason, err});
+    if (!folder) leftFiles_.push_back(e.to);
     return Record(journal_.Left(e.id, static_cast<int>(reason)));
   }
 
@@ -120,29 +169,55 @@ class Undoer {
     return err == 0;
   }
 
-  bool TakeBackFile(const Entry& e) {
-    UndoLeftReason reason = UndoLeftReason::Failed;
-    struct stat look {};
-    switch (Judge(dirFd_, e, look, reason)) {
-      case Found::AlreadyBack: return Record(journal_.Back(e.id));
-      case Found::Left: return Leave(e, reason, 0);
-      case Found::AtDestination: break;
-    }
-    const MoveStatus s =
-        MoveExaminedNoReplace(dirFd_, e.to, look, dirFd_, e.from, {.replaceSame = false, .acrossDevices = true});
-    if (!s.ok()) return Leave(e, ReasonOf(s.outcome), s.err);
-    ++report_.back;
-    if (e.replaced) {
-      if (const int err = RestoreReplaced(run_.folder, e); err != 0)
-        report_.left.push_back({JoinPath(run_.folder, e.to), JoinPath(run_.folder, e.from),
-                                UndoLeftReason::Failed, err});
+  // The file is at its first name: the byte-identical file the move
+  // replaced gets its name back, and the entry is settled.
+  bool Settle(const Entry& e) {
+    struct stat st {};
+    if (e.replaced && ::fstatat(dirFd_, e.to.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      const int err = errno == ENOENT ? RestoreReplaced(dirFd_, e) : errno;
+      if (err != 0) return Leave(e, UndoLeftReason::Failed, err);
     }
     return Record(journal_.Back(e.id));
   }
 
+  bool TakeBackFile(const Entry& e) {
+    UndoLeftReason reason = UndoLeftReason::Failed;
+    struct stat look {};
+    switch (Judge(dirFd_, e, look, reason)) {
+      case Found::AlreadyBack: return Settle(e);
+      case Found::BackTwice:
+        // A replaced file at the destination is the one the move left there.
+        if (!e.replaced)
+          if (const int err = RemoveDuplicate(dirFd_, e, look); err != 0) return Leave(e, UndoLeftReason::Failed, err);
+        return Settle(e);
+      case Found::Left: return Leave(e, reason, 0);
+      case Found::AtDestination: break;
+    }
+    // Across file systems the move replaced nothing: the byte-identical file
+    // at the destination stayed as it was, and a copy of it goes back with
+    // the moved file's own mode and time.
+    const bool keptThere = e.replaced && e.after.dev != e.before.dev;
+    const MoveStatus s =
+        keptThere ? CopyNoReplace(dirFd_, e.to, look, dirFd_, e.from)
+                  : MoveExaminedNoReplace(dirFd_, e.to, look, dirFd_, e.from, {.replaceSame = false, .acrossDevices = true});
+    if (!s.ok()) return Leave(e, ReasonOf(s.outcome), s.err);
+    ++report_.back;
+    if (keptThere && e.mode != 0)
+      if (const int err = SetModeAndTimes(dirFd_, e.from, e.mode, e.before.mtimeNs, nullptr); err != 0)
+        report_.left.push_back({JoinPath(run_.folder, e.to), JoinPath(run_.folder, e.from), UndoLeftReason::Failed, err});
+    return Settle(e);
+  }
+
   bool RemoveFolder(const Entry& e) {
     FileStamp now;
-    if (!StampAt(dirFd_, e.to, now)) return Record(journal_.Back(e.id));  // gone already
+    if (!StampAt(dirFd_, e.to, now)) {
+      // Gone with files that are still to go back (moved away whole, say to
+      // the trash): it may come back with them.
+      const std::string inside = e.to + "/";
+      for (const std::string& to : leftFiles_)
+        if (to.starts_with(inside)) return true;
+      return Record(journal_.Back(e.id));
+    }
     // Hidden copies left by a move killed in the middle are ours.
     if (const int inner = ::openat(dirFd_, e.to.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         inner >= 0) {
@@ -166,24 +241,25 @@ class Undoer {
   int dirFd_;
   JournalWriter& journal_;
   UndoReport& report_;
+  std::vector<std::string> leftFiles_;  // where the files left now are
 };
 
 constexpr std::size_t kBackAhead = 256;
 
-bool Settled(const Entry& e) {
-  return e.state == Entry::State::Failed || e.undo == Entry::Undo::Back || e.undo == Entry::Undo::Left;
-}
-
 }  // namespace
 
-bool LastUndoableRun(const std::string& dir, const std::string& folder, JournalRun& run) {
+bool LastUndoableRun(const std::string& dir, const std::string& folder, JournalRun& run,
+                     const JournalRefused& refused) {
   bool found = false;
-  ForEachJournalOf(dir, folder, [&](JournalRun& r) {
-    if (!r.Undoable()) return true;
-    run = std::move(r);
-    found = true;
-    return false;
-  });
+  ForEachJournalOf(
+      dir, folder,
+      [&](JournalRun& r) {
+        if (!r.Undoable()) return true;
+        run = std::move(r);
+        found = true;
+        return false;
+      },
+      refused);
   return found;
 }
 
@@ -203,6 +279,13 @@ UndoReport UndoRun(const JournalRun& run, const UndoCallbacks& cb, const std::at
   JournalWriter journal;
   if (const int e = journal.Reopen(run.path); e != 0) return refuse(e, run.path);
   if (const int e = journal.UndoBegin(); e != 0) return refuse(e, run.path);
+  // Files go back into the folder itself: copies half-made there by an undo
+  // that was killed go first (as the move clears its target folders).
+  RemoveStaleMoveTemps(dirFd);
+  // A record naming something outside the folder (or deeper than the run
+  // goes) did not come from a run: it is named and never acted on.
+  for (const Entry& e : run.entries)
+    if (e.unsafe) report.left.push_back({e.to, e.from, UndoLeftReason::Refused, 0});
 
   // Newest first, the files before the folders (a folder's record may come
   // after the records of files moved into it), and an inner folder before
@@ -210,7 +293,7 @@ UndoReport UndoRun(const JournalRun& run, const UndoCallbacks& cb, const std::at
   std::vector<const Entry*> order;
   for (const Entry::Kind kind : {Entry::Kind::Move, Entry::Kind::Folder})
     for (auto it = run.entries.rbegin(); it != run.entries.rend(); ++it)
-      if (it->kind == kind && !Settled(*it)) order.push_back(&*it);
+      if (it->kind == kind && !it->Settled()) order.push_back(&*it);
 
   Undoer undoer(run, dirFd, journal, report);
   std::size_t announcedTo = 0;
@@ -245,7 +328,7 @@ std::string UndoReasonText(UndoLeftReason reason) {
     case UndoLeftReason::NameTaken: return "元の名前が別のファイルで使われている";
     case UndoLeftReason::Changed: return "移動のあとで変更された";
     case UndoLeftReason::Missing: return "移動先に見つからない";
-    case UndoLeftReason::NotSure: return "移動の途中で止まったため、移動元と移動先の両方にある";
+    case UndoLeftReason::Refused: return "記録の名前がフォルダの外を指すため扱わない";
     case UndoLeftReason::FolderNotEmpty: return "フォルダに他のファイルがある";
     case UndoLeftReason::Failed: return "戻せない";
   }

@@ -1,8 +1,10 @@
 // Taking a journalled run back: each moved file returns to its first name
 // while it is still the very file that was moved and that name is free;
-// folders the run made go once empty. Nothing is ever replaced. The undo
-// writes its own records into the run's journal, so an undo that is killed
-// can be undone again, and an undo of a run already taken back does nothing.
+// folders the run made go once empty. Nothing is ever replaced, and nothing
+// outside the run's folder is touched. The undo writes its own records into
+// the run's journal, so an undo that is killed can be undone again; what an
+// undo could not take back is tried again by the next, and an undo of a run
+// wholly back does nothing.
 #pragma once
 
 #include <atomic>
@@ -20,13 +22,13 @@ enum class UndoLeftReason {
   NameTaken = 1,       // another file or folder holds the first name
   Changed = 2,         // the file was changed (or replaced) after the move
   Missing = 3,         // nothing is where the run put the file
-  NotSure = 4,         // the run stopped in the middle of moving it across file systems
   FolderNotEmpty = 5,  // a folder the run made holds other things now
   Failed = 6,          // the system refused (see err)
+  Refused = 7,         // the record names something outside the run's folder
 };
 
 struct UndoLeft {
-  std::string path;    // where it is now (a folder: the folder)
+  std::string path;    // where it is now (a folder: the folder; Refused: the record's name)
   std::string origin;  // where it came from ("" for a folder)
   UndoLeftReason reason = UndoLeftReason::Failed;
   int err = 0;
@@ -49,8 +51,9 @@ struct UndoCallbacks {
 };
 
 // The newest run of `folder` in `dir` that still has something to undo;
-// false when there is none.
-bool LastUndoableRun(const std::string& dir, const std::string& folder, JournalRun& run);
+// false when there is none. Journals that cannot be read go to `refused`.
+bool LastUndoableRun(const std::string& dir, const std::string& folder, JournalRun& run,
+                     const JournalRefused& refused = {});
 
 // Takes `run` back, holding the folder's move lock throughout. Once `abort`
 // is set no further entry is taken up (an undo again continues).

@@ -1,16 +1,27 @@
 #include "engine/names/text_list.h"
 
-#include <fstream>
-
 #include "engine/fs/atomic_write.h"
 #include "engine/fs/paths.h"
+#include "engine/fs/read_file.h"
 
 namespace pictray {
 
-std::string LoadTextList(std::vector<std::string>& items, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+int ReadTextList(const std::string& path, std::vector<std::string>& items) {
+  // A list the user picked may be a link to one.
+  const FileContent content = ReadRegularFile(path, kTextListReadLimit, true);
+  if (content.err != 0) return content.err;
   // Lines are kept whole: cutting a long one would invent items.
-  for (std::string line; std::getline(in, line);) items.push_back(line);
+  for (std::size_t start = 0; start < content.bytes.size();) {
+    const std::size_t end = content.bytes.find('\n', start);
+    items.push_back(content.bytes.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return 0;
+}
+
+std::string LoadTextList(std::vector<std::string>& items, const std::string& path) {
+  ReadTextList(path, items);
   std::string folder = path;
   PathFoldaRemove(folder);
   return folder;

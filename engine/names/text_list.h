@@ -2,15 +2,24 @@
 // colour dialogs, such as RGB.txt).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace pictray {
 
+// The most a text list is read: every possible colour, a line each.
+inline constexpr std::size_t kTextListReadLimit = std::size_t{1} << 24 << 4;
+
+// Appends every line of the regular file at `path` (within
+// kTextListReadLimit), without its line feed, to `items`. Returns 0, or why
+// nothing was added (see ReadRegularFile).
+int ReadTextList(const std::string& path, std::vector<std::string>& items);
+
 // The system's SetList, named apart from the name classifications
-// SetList04-06. Appends every line of the file at `path`, without its line feed, to
-// `items`; a file that cannot be opened adds nothing. Returns the folder
-// part of `path` (the path without its last element and separator).
+// SetList04-06: ReadTextList, where a file that cannot be read adds nothing.
+// Returns the folder part of `path` (the path without its last element and
+// separator).
 std::string LoadTextList(std::vector<std::string>& items, const std::string& path);
 
 // Writes every item followed by a line feed into `path`, creating the file

@@ -38,6 +38,7 @@ const char* ReasonText(MoveFailReason r) {
     case MoveFailReason::SourceMissing: return "ファイルが見つからない";
     case MoveFailReason::SourceChanged: return "移動中にファイルが変更された";
     case MoveFailReason::MoveFailed: return "移動できない";
+    case MoveFailReason::JournalStopped: return "移動の記録を書けない";
   }
   return "";
 }
@@ -151,7 +152,7 @@ class MoveAnnouncer {
         continue;
       }
       m.id = nextEntry_++;
-      journal_.MoveBegin(m.id, row.name, row.target + "/" + row.name, StampOf(m.before));
+      journal_.MoveBegin(m.id, row.name, row.target + "/" + row.name, StampOf(m.before), m.before.st_mode);
     }
     announcedTo_ = r;
     return journal_.Flush();
@@ -305,6 +306,8 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   };
   const int sourceFd = ::open(S.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   const int sourceErr = sourceFd < 0 ? errno : 0;
+  // Copies half-made here by an undo that was killed.
+  if (sourceFd >= 0) RemoveStaleMoveTemps(sourceFd);
   MoveAnnouncer announcer(st.rows, sourceFd, journal, nextEntry);
   std::unordered_map<std::string, TargetFolder> folders;
 
@@ -380,14 +383,15 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
       continue;
     }
     const std::string to = row.target + "/" + row.name;
-    const MoveStatus s = MoveExaminedNoReplace(sourceFd, row.name, announced.before, sourceFd, to, {});
+    const MoveStatus s = MoveExaminedNoReplace(sourceFd, row.name, announced.before, sourceFd, to,
+                                               {.replaceSame = true, .acrossDevices = true, .keepLinkedReplaced = true});
     if (!s.ok()) {
       fail(i, row, ReasonOf(s.outcome), s.err);
       journal.Failed(announced.id, s.err);
       continue;
     }
     journal.Done(announced.id, StampAfterMove(sourceFd, to, announced.before, folder.dev, s.outcome),
-                 s.outcome == MoveOutcome::SameReplaced);
+                 s.outcome == MoveOutcome::SameReplaced ? &s.replaced : nullptr, s.keptAs);
     ++report.moved;
     if (folder.line < 0) {
       folder.line = static_cast<long>(report.lines.size());
@@ -402,6 +406,13 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     lastChanged = i;
   }
   announcer.Withdraw();
+  // A move stopped by its journal names every file it did not take up.
+  if (report.journalError != 0)
+    for (std::size_t r = i; r < st.rows.ListMax(); ++r) {
+      const Row row = st.rows.row(r);
+      if (!row.kind.empty() && row.kind != kind::Moved && !row.target.empty())
+        fail(r, row, MoveFailReason::JournalStopped, report.journalError);
+    }
   if (counted > 0) tellWindow(i == 0 ? 0 : i - 1);
 
   // A folder made by this run that received nothing is not left behind;

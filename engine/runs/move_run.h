@@ -26,6 +26,7 @@ enum class MoveFailReason {
   SourceMissing,
   SourceChanged,
   MoveFailed,
+  JournalStopped,      // the run stopped before it, as its journal could not be written
 };
 
 struct MoveFailure {

@@ -1,6 +1,8 @@
 // --undo and --undo-list of both command lines on real folders.
+#include <signal.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -81,6 +83,26 @@ TEST_F(UndoCli, LeftFilesAreListedWithTheirReasonAndTheStatusSaysSo) {
   EXPECT_EQ(undo.lines[0], "back\t1");
   EXPECT_EQ(undo.lines[1], "left\t" + S + "/abc/abc1.jpg\t" + S + "/abc1.jpg\t元の名前が別のファイルで使われている");
   EXPECT_EQ(undo.lines[2], "left\t" + S + "/abc\t\tフォルダに他のファイルがある");
+}
+
+// A move stopped because its journal cannot be written (the file size
+// limit) fails, and names every file it did not move.
+TEST_F(UndoCli, AMoveStoppedByItsJournalFailsAndNamesWhatItDidNotMove) {
+  if (!fs::exists("/usr/bin/prlimit")) GTEST_SKIP() << "no prlimit";
+  for (int i = 1000; i < 1600; ++i) Write("abc" + std::to_string(i) + ".jpg", "x");
+  ASSERT_EQ(Run("pictray-cli", {"--ini", d.path() + "/p.ini", S}).status, 0);  // the settings, made once
+  ::signal(SIGXFSZ, SIG_IGN);  // a write over the limit fails rather than killing
+  const ProgramRun move = testing::RunProgram(d, {"/usr/bin/prlimit", "--fsize=50000", "--",
+                                                  std::string(PICTRAY_BIN_DIR) + "/pictray-cli", "--ini",
+                                                  d.path() + "/p.ini", S, "char=???", "move"});
+  ::signal(SIGXFSZ, SIG_DFL);
+  EXPECT_EQ(move.status, 1);
+  std::ptrdiff_t notMoved = 0, stayed = std::count_if(fs::directory_iterator(S), {}, [](auto& e) {
+    return e.is_regular_file();
+  });
+  for (std::size_t at = 0; (at = move.err.find("not moved: ", at)) != std::string::npos; ++at) ++notMoved;
+  EXPECT_TRUE(stayed > 0 && stayed < 600);
+  EXPECT_EQ(notMoved, stayed);
 }
 
 TEST_F(UndoCli, TwinscanExtractionUndone) {
