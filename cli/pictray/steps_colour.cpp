@@ -24,10 +24,6 @@ constexpr const char* kRgbStep = "rgb=";
 
 bool ParseCells(const std::string& text, int partX, std::vector<int>* cells, std::string* error) {
   const int count = partX * partX;
-  if (partX < 1 || count > kMaxCells) {
-    *error = "PartX " + std::to_string(partX) + " in the settings is no grid";
-    return false;
-  }
   if (text == "all") {
     for (int k = 1; k <= count; ++k) cells->push_back(k);
     return true;
@@ -69,7 +65,7 @@ StepResult RunColourStep(const std::string& step, CliContext& ctx) {
   std::vector<int> cells;
   if (rgb) {
     std::string error;
-    if (!ParseCells(step.substr(4), ReadSettingNumber(key::PartX, ctx.state.profile), &cells, &error)) {
+    if (!ParseCells(step.substr(4), ReadPartX(ctx.state.profile), &cells, &error)) {
       ctx.err << "pictray-cli: " << step << ": " << error << "\n";
       return StepResult::Failed;
     }

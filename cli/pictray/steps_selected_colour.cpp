@@ -34,6 +34,10 @@ bool LoadColours(const std::string& path, const std::string& profile, SelectedCo
   }
   *set = SelectedColours(static_cast<std::size_t>(std::max(0, ReadSettingNumber(key::samcount, profile))));
   const std::size_t count = dwColorsSet(*set, lines, skipped);
+  if (count == 0) {
+    *error = "the colour list " + path + " names no colour";
+    return false;
+  }
   if (count > set->ColorMax()) {
     *error = CapacityMessage(set->ColorMax(), count) + " (samcount in the settings)";
     return false;
@@ -52,7 +56,7 @@ StepResult RunSelectedColourStep(const std::string& step, CliContext& ctx) {
   bool ok = true;
   if (!all) {
     const std::size_t at = list.rfind('@');
-    const int PartX = ReadSettingNumber(key::PartX, ctx.state.profile) == 8 ? 8 : 4;
+    const int PartX = ReadPartX(ctx.state.profile);
     if (at == std::string::npos) {
       error = "give the cells after the list file: partcolor=LISTFILE@CELLS";
       ok = false;

@@ -150,8 +150,11 @@ int main(int argc, char** argv) {
 
   const ExtractResult& res = *report.extraction;
   if (res.lockError != 0) {
-    std::fprintf(stderr, "twinscan-cli: %s\n",
-                 res.lockError == EWOULDBLOCK ? pictray::kFolderBusy : std::strerror(res.lockError));
+    if (res.lockError == EWOULDBLOCK)
+      std::fprintf(stderr, "twinscan-cli: %s\n", pictray::kFolderBusy);
+    else
+      std::fprintf(stderr, "twinscan-cli: cannot open the folder %s: %s\n", Field(folder).c_str(),
+                   std::strerror(res.lockError));
     return 1;
   }
   if (res.journalError != 0)

@@ -39,7 +39,7 @@ RgbSettings RgbSettings::Read(const ProfileSnapshot& profile) {
   RgbSettings s;
   s.samcount = static_cast<std::size_t>(std::max(0, ReadSettingNumber(key::samcount, profile)));
   s.PixelPassbit = ReadSetting(key::PixelPassbit, profile) == "1";
-  s.PartX = ReadSettingNumber(key::PartX, profile);
+  s.PartX = ReadPartX(profile);
   s.search.Exec255bit = ReadSetting(key::Exec255bit, profile) == "1";
   s.search.Exec000bit = ReadSetting(key::Exec000bit, profile) == "1";
   s.search.ExecOWNbit = ReadSetting(key::ExecOWNbit, profile) == "1";

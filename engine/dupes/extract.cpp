@@ -228,14 +228,18 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
   ExtractResult res;
   FolderLock lock;
   if (!dryRun && (res.lockError = lock.TryLock(folder)) != 0) return res;
+  const UniqueFd dirfd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dirfd.get() < 0) {
+    res.lockError = errno;
+    return res;
+  }
   JournalWriter journal;
   if (!dryRun && (res.journalError = journal.Create(journalDir, JournalRunKind::Extract, folder)) != 0) {
     res.journalPath = journalDir;
     return res;
   }
-  const UniqueFd dirfd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   // Copies half-made here by an undo that was killed.
-  if (!dryRun && dirfd.get() >= 0) RemoveStaleMoveTemps(dirfd.get());
+  if (!dryRun) RemoveStaleMoveTemps(dirfd.get());
   Destination dest{dirfd.get(), SameFolderName(now), &journal, 0, 0, false, {}};
 
   std::vector<std::size_t> surplusRows;
@@ -268,9 +272,8 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
 
     // A dry run may rely on grouping's comparison while neither file has
     // changed since; a move reads both again right before it.
-    const Check check = dirfd.get() < 0                          ? Check::Changed
-                        : dryRun && StillAsGrouped(dirfd.get(), r) ? Check::Verified
-                                                                   : CheckAgainstKept(dirfd.get(), r.filename, r.identity, r.keptPath);
+    const Check check = dryRun && StillAsGrouped(dirfd.get(), r) ? Check::Verified
+                                                                 : CheckAgainstKept(dirfd.get(), r.filename, r.identity, r.keptPath);
     if (check != Check::Verified) {
       out.kind = check == Check::Changed ? SurplusOutcome::Kind::Changed : SurplusOutcome::Kind::Differs;
     } else if (!dryRun) {

@@ -29,7 +29,8 @@ struct ExtractResult {
   int movedCount = 0, failed = 0, differs = 0, changed = 0;
   bool aborted = false;  // stopped before the last copy; the moves made stay
   // 0, or why nothing was done: EWOULDBLOCK while another run moves files of
-  // the folder, else the errno of opening the folder for its lock.
+  // the folder, else the errno of opening the folder (a dry run takes no lock
+  // but opens it too).
   int lockError = 0;
   // The journal could not be made (nothing was moved) or written (the
   // extraction stopped there): its errno and path.

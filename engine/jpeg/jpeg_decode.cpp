@@ -178,7 +178,10 @@ int JpegSampleCheck(const std::string& path) {
     return 0;
   }
   jpeg_read_header(&s.cinfo, TRUE);
-  const bool sampleable = !OverBudget(s.cinfo.image_width, s.cinfo.image_height) &&
+  // The colour runs hold a thumbnail or one row, never the whole picture:
+  // the bound here is the work of walking the coded blocks, as for the check.
+  const std::uint64_t pixels = std::uint64_t(s.cinfo.image_width) * s.cinfo.image_height;
+  const bool sampleable = pixels > 0 && pixels <= kMaxCheckPixels &&
                           (s.cinfo.out_color_space == JCS_GRAYSCALE || s.cinfo.out_color_space == JCS_RGB);
   s.Close();
   return sampleable ? 1 : 0;

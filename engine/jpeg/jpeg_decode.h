@@ -62,9 +62,9 @@ void ConvertJpegRow(const std::uint8_t* in, int components, bool invertedCmyk, s
 std::string GetJpegImageSize(const std::string& path);
 
 // 1 when the file is a JPEG whose header libjpeg reads, whose pixels come
-// out as one (grey) or three (colour) components and whose size is within
-// the pixel budget; 0 otherwise (CMYK and YCCK, unreadable, over the
-// budget). The colour runs sample only such pictures: a thumbnail drawn
+// out as one (grey) or three (colour) components and whose coded size is
+// within kMaxCheckPixels (the runs hold a thumbnail or a row, not the
+// picture); 0 otherwise (CMYK and YCCK, unreadable, too large). The colour runs sample only such pictures: a thumbnail drawn
 // from a converted CMYK picture would be counted as colours it never had.
 int JpegSampleCheck(const std::string& path);
 

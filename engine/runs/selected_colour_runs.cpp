@@ -122,7 +122,7 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
   const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
   const PartColourRules rules{ColourMode(ReadSetting(key::PartColorMode, profile)),
                               MatchThreshold(colours.dwCount(), ReadSettingNumber(key::MatchPer, profile))};
-  const int PartX = ReadSettingNumber(key::PartX, profile) == 8 ? 8 : 4;
+  const int PartX = ReadPartX(profile);
   const std::string disabledchar = ReadSetting(key::disabledchar, profile);
   BeginColourRun(host);
   host.SetProgressRange(Control::PR02, 0, 99);

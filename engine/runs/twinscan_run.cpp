@@ -133,7 +133,8 @@ bool Extract(Work& w, const std::vector<FileRec>& table) {
     // Nothing was done: the earlier extraction folder stays the current one.
     w.report.end.refused = true;
     w.Ask(r.lockError == EWOULDBLOCK ? std::string(kFolderBusy)
-                                     : std::string("フォルダを開けません: ") + std::strerror(r.lockError),
+                                     : std::string("フォルダを開けません: ") + w.val.TargetFolda + " (" +
+                                           std::strerror(r.lockError) + ")",
           "err", "err");
     return false;
   }

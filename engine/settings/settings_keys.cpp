@@ -28,6 +28,10 @@ int ReadSettingNumber(const SettingKey& k, const ProfileSnapshot& profile) {
   return ProfileNumber(ReadSetting(k, profile));
 }
 
+int ReadPartX(const std::string& file) { return ReadSettingNumber(key::PartX, file) == 8 ? 8 : 4; }
+
+int ReadPartX(const ProfileSnapshot& profile) { return ReadSettingNumber(key::PartX, profile) == 8 ? 8 : 4; }
+
 bool WriteSetting(const SettingKey& k, const std::string& value, const std::string& file) {
   return WriteProfileString(k.section, k.name, value, file);
 }

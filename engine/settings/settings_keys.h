@@ -118,6 +118,10 @@ int ReadSettingNumber(const SettingKey& k, const std::string& file);
 std::string ReadSetting(const SettingKey& k, const ProfileSnapshot& profile);
 std::string ReadSetting(const SettingKey& k, const ProfileSnapshot& profile, const std::string& fallback);
 int ReadSettingNumber(const SettingKey& k, const ProfileSnapshot& profile);
+// The grid of the cell analyses as the window's menu reads "PartX": 8 for
+// "8", 4 for anything else.
+int ReadPartX(const std::string& file);
+int ReadPartX(const ProfileSnapshot& profile);
 bool WriteSetting(const SettingKey& k, const std::string& value, const std::string& file);
 
 }  // namespace pictray

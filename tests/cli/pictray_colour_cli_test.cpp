@@ -140,6 +140,9 @@ TEST_F(PictrayColourCli, RgbLooksAtTheChosenCellsOnly) {
   for (const char* bad : {"rgb=17", "rgb=x", "rgb=1,,2"}) EXPECT_EQ(Run({folder, bad}).status, 2) << bad;
   Set("PartX", "8");
   EXPECT_EQ(Run({folder, "rgb=64"}).status, 0);
+  Set("PartX", "3");  // read as the window's menu reads it: a 4 x 4 grid
+  EXPECT_EQ(Run({folder, "rgb=16"}).status, 0);
+  EXPECT_EQ(Run({folder, "rgb=4"}).lines.at(0), "half.jpg\t" + Key(DecodedAt(Path("half.jpg"), 63, 0)) + "\tR\t");
 }
 
 TEST_F(PictrayColourCli, RatioAndStrengthRunsAndListUpModes) {

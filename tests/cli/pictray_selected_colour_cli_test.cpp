@@ -79,11 +79,14 @@ TEST_F(PictraySelectedColourCli, PartColourLooksAtTheChosenCells) {
 // Refused before anything runs, each with its reason on one line.
 TEST_F(PictraySelectedColourCli, BadListsAndCellsAreRefused) {
   std::ofstream(d.path() + "/two.txt") << "1:1:1\n2:2:2\n";
+  std::ofstream(d.path() + "/none.txt") << "no colour here\n";
   Set("samcount", "1");
   const struct {
     std::string step, says;
   } cases[] = {{"allcolor=", "no colour list"},
                {"allcolor=" + d.path() + "/missing.txt", "cannot read"},
+               {"allcolor=" + d.path() + "/none.txt", "names no colour"},
+               {"allcolor=" + d.path(), "cannot read"},
                {"partcolor=" + list, "LISTFILE@CELLS"},
                {"partcolor=" + list + "@17", "cell '17'"},
                {"allcolor=" + d.path() + "/two.txt", "選択は[1]色以下にして下さい。(2)"}};

@@ -240,6 +240,13 @@ TEST(DupesExtract, DryRunReportsTheMovesAndChangesNothing) {
   ASSERT_EQ(res.lines.size(), 1u);
   EXPECT_EQ(res.lines[0].count, 1);
   EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+  // A folder gone since grouping is named as such, not as copies that changed.
+  const auto grouped = Grouped(dir.path());
+  ASSERT_EQ(::rename(dir.path().c_str(), (dir.path() + ".gone").c_str()), 0);
+  res = MakeFoldaAndMove(grouped, dir.path(), TestJournals(), kWhen, true, {});
+  ::rename((dir.path() + ".gone").c_str(), dir.path().c_str());
+  EXPECT_EQ(res.lockError, ENOENT);
+  EXPECT_EQ(res.changed + res.movedCount, 0);
 }
 
 TEST(DupesExtract, CopyChangedSinceListingStays) {

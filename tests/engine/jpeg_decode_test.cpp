@@ -235,6 +235,8 @@ TEST(JpegDecode, SampleCheckAcceptsGreyAndColourOnly) {
   EXPECT_EQ(JpegSampleCheck(WriteCmyk(dir, "cmyk.jpg", ink, false)), 0);
   EXPECT_EQ(JpegSampleCheck(dir.Write("bomb.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 60000, 60000))),
             0);
+  // Medium-format and phone pictures over the whole-decode budget are sampled.
+  EXPECT_EQ(JpegSampleCheck(dir.Write("large.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 11648, 8736))), 1);
   EXPECT_EQ(JpegSampleCheck(dir.Write("head.jpg", ReadAll(JpegFixture("rgb_3x2.jpg")).substr(0, 20))), 0);
   EXPECT_EQ(JpegSampleCheck(JpegFixture("plain.png")), 0);
   EXPECT_EQ(JpegSampleCheck(dir.path() + "/missing.jpg"), 0);
