@@ -10,7 +10,6 @@
 namespace thumbkit {
 namespace {
 
-using pictray::jpegio::ErrorMgr;
 using pictray::jpegio::Session;
 
 // Sets the smallest scale n/8 whose decoded part covers `need`; 8/8 when
@@ -27,7 +26,7 @@ Region ChooseScale(jpeg_decompress_struct& cinfo, Size need, int part, int partX
 
 // Decodes after the header has been read. No C++ object with a destructor
 // lives here: a library error jumps straight out of this function.
-int DecodePart(ErrorMgr& err, jpeg_decompress_struct& cinfo, std::uint32_t edge, int part, int partX,
+int DecodePart(jpeg_decompress_struct& cinfo, std::uint32_t edge, int part, int partX,
                pictray::Picture& pic, Size& full) {
   if (std::uint64_t(cinfo.image_width) * cinfo.image_height > pictray::kMaxCheckPixels) return 1;
   const Region whole = PartRegion(cinfo.image_width, cinfo.image_height, part, partX);
@@ -46,13 +45,15 @@ int DecodePart(ErrorMgr& err, jpeg_decompress_struct& cinfo, std::uint32_t edge,
   const JDIMENSION end = r.y.from + r.y.size;
   while (cinfo.output_scanline < end) {
     const JDIMENSION y = cinfo.output_scanline;
-    if (jpeg_read_scanlines(&cinfo, row, 1) != 1 || err.cut) return 1;
+    // Data that ends early only warns: the rest comes out grey, as every
+    // colour run and the preview see a picture cut short.
+    if (jpeg_read_scanlines(&cinfo, row, 1) != 1) return 1;
     if (y >= r.y.from)
       pictray::ConvertJpegRow(cut, comps, inverted, pic.lpBMP() + std::size_t(end - 1 - y) * pic.dwLength, r.x.size);
   }
   // A part that reaches the bottom has been read to the end of the file.
   if (end == cinfo.output_height) jpeg_finish_decompress(&cinfo);
-  return err.cut ? 1 : 0;
+  return 0;
 }
 
 }  // namespace
@@ -71,7 +72,7 @@ int DecodeJpegPart(const std::string& path, std::uint32_t edge, int part, int pa
     return 1;
   }
   jpeg_read_header(&s.cinfo, TRUE);
-  const int r = DecodePart(s.err, s.cinfo, edge, part, partX, pic, full);
+  const int r = DecodePart(s.cinfo, edge, part, partX, pic, full);
   s.Close();
   if (r != 0) pic.Clear();
   return r;

@@ -19,7 +19,6 @@ void NoteWarning(j_common_ptr cinfo, int level) {
   const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
   if (err->pub.msg_code == JWRN_JPEG_EOF || (err->pub.msg_code == JWRN_HIT_MARKER && d->unread_marker == JPEG_EOI))
     err->ended = true;
-  if (err->pub.msg_code == JWRN_JPEG_EOF || err->pub.msg_code == JWRN_HIT_MARKER) err->cut = true;
 }
 
 std::uint64_t Blocks(const jpeg_component_info& c) { return std::uint64_t(c.width_in_blocks) * c.height_in_blocks; }

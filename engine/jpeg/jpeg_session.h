@@ -30,9 +30,6 @@ inline constexpr long kMaxHeldBytes = 768L << 20;
 struct ErrorMgr {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
-  // Set when the library had to make up data: the file ended, or a marker
-  // came before the scan's data did. The picture is then not all there.
-  bool cut = false;
   // Set when the data ended (the file, or its end-of-image marker came
   // within a scan): everything after is made up, so nothing further can
   // go wrong in it.
