@@ -307,7 +307,7 @@ class RunsTest : public QObject {
     const QString closingQuestion = QString::fromUtf8("Pictray 終了しますか？");
     for (const Moment moment : {Moment::ListUp, Moment::Analysis, Moment::Move, Moment::Asking}) {
       QTemporaryDir programDir, folder;
-      const int files = moment == Moment::Asking ? 1 : 5000;
+      const int files = moment == Moment::Asking ? 1 : 300;
       for (int i = 0; i < files; ++i) QFile(folder.filePath(QString("f%1.jpg").arg(i))).open(QIODevice::WriteOnly);
       BoxAnswerer boxes;
       auto w = StartPictray(programDir);
