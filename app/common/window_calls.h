@@ -33,8 +33,9 @@ class WindowCalls {
   // still run it after the caller has gone on.
   int Ask(std::function<int()> ask, int closingAnswer);
 
- private:
   bool OnWindowThread() const;
+
+ private:
 
   QObject& window_;
   std::atomic<bool> closing_{false};

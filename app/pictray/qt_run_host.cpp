@@ -28,7 +28,9 @@ void QtRunHost::Show(std::function<void(MainWindow&)> fn) {
 }
 
 int QtRunHost::MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) {
-  // A box never opens on top of another: the run waits until that one is answered.
+  // The window's own thread cannot wait for its boxes: it asks at once.
+  if (calls_.OnWindowThread()) return calls_.Ask([&] { return window_.Message(text, c1, c2); }, 7);
+  // A run's box never opens on top of another: it waits until that one is answered.
   for (;;) {
     auto closed = std::make_shared<std::uint64_t>(0);
     const int answer = calls_.Ask(
