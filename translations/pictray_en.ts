@@ -468,6 +468,10 @@ organizer (lumo set).
         <translation>Broken up</translation>
     </message>
     <message>
+        <source>フォルダがありません: %1</source>
+        <translation>The folder is no longer there: %1</translation>
+    </message>
+    <message>
         <source>解体失敗</source>
         <translation>Breaking up failed</translation>
     </message>

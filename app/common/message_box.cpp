@@ -246,4 +246,9 @@ int MessageBox1Q(QWidget* owner, const QString& message, const QString& caption1
   return box.mbret == 6 ? 6 : 7;
 }
 
+void CloseMessageBoxes(QWidget* owner) {
+  for (QDialog* box : owner->findChildren<QDialog*>("MessageBox1Q"))
+    if (box->isVisible()) box->close();
+}
+
 }  // namespace pictray::ui

@@ -13,4 +13,7 @@ namespace pictray::ui {
 int MessageBox1Q(QWidget* owner, const QString& message, const QString& caption1,
                  const QString& caption2);
 
+// Answers 7 to every box `owner` has open, for a window that goes away.
+void CloseMessageBoxes(QWidget* owner);
+
 }  // namespace pictray::ui

@@ -53,6 +53,21 @@ using ui::TextOf;
 constexpr const char* kRefusedWhileRunning =
     QT_TRANSLATE_NOOP("Pictray", "処理中は実行できません。中断するか終了を待って下さい");
 
+// The undo of `folder`'s last move run, journal read and question asked on
+// the run's thread: a journal that is slow to read holds no window. False
+// when nothing was undone.
+bool UndoLastMove(ParamBlock& val21, const std::string& journalDir, const std::string& folder, RunHost& host,
+                  RunRegistry::Guard guard) {
+  JournalRun run;
+  if (folder.empty() || !LastUndoableRun(journalDir, folder, run)) {
+    host.MessageBox1Q(std::string(kNothingToUndo) + ": " + folder, "yes", "yes");
+    return false;
+  }
+  if (host.MessageBox1Q(UndoQuestion(run), "OK", "NO") != 6) return false;
+  ThreadUndoMove(val21, run, host, std::move(guard));
+  return true;
+}
+
 }  // namespace
 
 std::string CommandLinePath(int argc, char** argv) {
@@ -80,7 +95,7 @@ MainWindow::MainWindow(const StartOptions& options)
       settings_(options.programDir, options.ProName) {
   setWindowTitle(TextOf(WindowTitle));
   setWindowIcon(GlyphIcon("P", QColor(40, 110, 200)));
-  host_ = std::make_unique<QtRunHost>(*this);
+  host_ = std::make_unique<QtRunHost>(*this, calls_);
 
   if (!settings_.Open())
     Message(WindowText(settings_.store().tooLarge ? QT_TRANSLATE_NOOP("Pictray", "設定ファイルが大きすぎます: %1")
@@ -113,7 +128,9 @@ MainWindow::MainWindow(const StartOptions& options)
 }
 
 MainWindow::~MainWindow() {
-  FinishRuns();
+  // A closing host asks nothing of the window, so the workers end without it.
+  StopRunsForClosing();
+  launcher_.WaitForAll();
   if (destroyed_) return;
   destroyed_ = true;
   settings_.RemoveWorkingFiles();
@@ -201,6 +218,7 @@ int MainWindow::Message(const std::string& text, const std::string& caption1, co
   boxTurn_.Opened();
   const int answer = ui::MessageBox1Q(this, TextOf(text), TextOf(caption1), TextOf(caption2));
   boxTurn_.Closed();
+  if (!commandsAfterBoxes_.empty()) QTimer::singleShot(0, this, &MainWindow::SendCommandsAfterBoxes);
   return answer;
 }
 
@@ -248,11 +266,23 @@ void MainWindow::Command(int id, int lparam) {
 
 void MainWindow::CommandFromRun(int id) {
   if (closing_) return;
+  std::uint64_t closedBoxes = 0;
+  if (boxTurn_.Busy(&closedBoxes)) {
+    commandsAfterBoxes_.push_back(id);
+    return;
+  }
   // A run asks for the move at its end, while its registration may not be
   // gone yet; every other run is refused while one works, so none can be
   // writing the rows.
   if (id == cmd::MoveStart) StartMove();
   else Command(id);
+}
+
+void MainWindow::SendCommandsAfterBoxes() {
+  std::uint64_t closedBoxes = 0;
+  if (boxTurn_.Busy(&closedBoxes)) return;  // the next box's answer sends them
+  const std::vector<int> ids = std::exchange(commandsAfterBoxes_, {});
+  for (int id : ids) CommandFromRun(id);
 }
 
 void MainWindow::UnknownCommand(int id) {
@@ -294,11 +324,15 @@ bool MainWindow::RefuseWhileRunning(std::optional<Control> pressed) {
   return true;
 }
 
-void MainWindow::FinishRuns() {
+void MainWindow::StopRunsForClosing() {
   closing_ = true;
-  host_->SetClosing();
+  calls_.SetClosing();
   st_.blocks.AbortAll();
-  launcher_.WaitForAll();
+  ui::CloseMessageBoxes(this);
+}
+
+void MainWindow::OnRunEnded() {
+  if (!launcher_.JoinEnded() && closing_) close();
 }
 
 void MainWindow::RefreshRunView() {
@@ -485,17 +519,15 @@ void MainWindow::UndoMove() {
   if (RefuseWhileRunning()) return;
   const std::string listed = st_.listedFolder.get();
   const std::string folder = listed.empty() ? Folder() : listed;
-  JournalRun run;
-  if (folder.empty() || !LastUndoableRun(st_.journalDir, folder, run)) {
-    Message(std::string(kNothingToUndo) + ": " + folder, "yes", "yes");
-    return;
-  }
-  if (Message(UndoQuestion(run), "OK", "NO") != 6) return;
   st_.blocks.val21.Start(folder);
-  launcher_.Start([this, run = std::move(run), folder](RunRegistry::Guard g) {
-    ThreadUndoMove(st_.blocks.val21, run, *host_, std::move(g));
-    // The rows no longer match the folder: it is listed again.
-    QMetaObject::invokeMethod(this, [this, folder] { ListAgain(folder); }, Qt::QueuedConnection);
+  launcher_.Start([this, folder](RunRegistry::Guard g) {
+    if (!UndoLastMove(st_.blocks.val21, st_.journalDir, folder, *host_, std::move(g))) return;
+    // The folders the undo removed leave the move results, and the rows,
+    // which no longer match the folder, are listed again.
+    calls_.Post([this, folder] {
+      child2_->DropGoneMoveResults();
+      ListAgain(folder);
+    });
   });
 }
 
@@ -606,21 +638,25 @@ void MainWindow::ExitFromMenu() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-  if (destroyClose_) {
-    e->accept();
-    return;
+  if (!closing_ && !destroyClose_) {
+    if (WinClose != "1") {
+      Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "メニューから終了して下さい")), "yes", "yes");
+      e->ignore();
+      return;
+    }
+    if (!ConfirmExit(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1 終了しますか？"), {WindowTitle}), "終了する",
+                     "しない")) {
+      e->ignore();
+      return;
+    }
+    settings_.StoreZenAppOn(BT101->isChecked());
   }
-  if (WinClose != "1") {
-    Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "メニューから終了して下さい")), "yes", "yes");
+  if (!closing_) StopRunsForClosing();
+  // Runs still working end soon; the last one's end closes the window.
+  if (launcher_.JoinEnded()) {
     e->ignore();
     return;
   }
-  if (!ConfirmExit(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1 終了しますか？"), {WindowTitle}), "終了する",
-                   "しない")) {
-    e->ignore();
-    return;
-  }
-  settings_.StoreZenAppOn(BT101->isChecked());
   e->accept();
 }
 

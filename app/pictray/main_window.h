@@ -12,7 +12,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/common/window_calls.h"
 #include "app/pictray/box_turn.h"
 #include "app/pictray/pane_links.h"
 #include "app/pictray/preview.h"
@@ -59,7 +61,8 @@ class MainWindow : public QMainWindow {
   // Every command of the program: buttons, menus, child panes, runs. The
   // panes send 1037 with lparam 1 (the RGB dialog whatever BT12 shows).
   void Command(int id, int lparam = 0);
-  // A command a run sends (through its host) at its end.
+  // A command a run sends (through its host) at its end; while a box is
+  // open it waits for the box to be answered.
   void CommandFromRun(int id);
 
   // Control by the system's name (BT01, ED01, LV01, ...), for the run host.
@@ -152,8 +155,13 @@ class MainWindow : public QMainWindow {
   // Refuses (with a message) commands that reorder or free rows while a run
   // works; the button `pressed` of the refused command comes back up.
   bool RefuseWhileRunning(std::optional<Control> pressed = std::nullopt);
-  // At exit: no more boxes or commands, every run told to stop and waited for.
-  void FinishRuns();
+  // At closing: no more boxes or commands, open boxes answered 7, every
+  // run told to stop; no run starts afterwards.
+  void StopRunsForClosing();
+  // A worker's end, posted by it: a close that waited for the runs goes on.
+  void OnRunEnded();
+  // The commands runs sent while a box was open, once none is.
+  void SendCommandsAfterBoxes();
   bool ConfirmExit(const std::string& question, const char* yes, const char* no);
   void SetRunLockEnabled(bool enabled);
   void UncheckAnalysisButtons();
@@ -167,8 +175,10 @@ class MainWindow : public QMainWindow {
   std::string ProName, WindowTitle, CurrentDir;
   WindowSettings settings_;
   PictrayState st_;
+  // Before the host and the launcher: their workers use it until joined.
+  ui::WindowCalls calls_{*this};
   std::unique_ptr<QtRunHost> host_;
-  RunLauncher launcher_{st_.runs};
+  RunLauncher launcher_{st_.runs, [this] { calls_.Post([this] { OnRunEnded(); }); }};
   QLibrary hDll;
   MakeMinImageFn MMI = nullptr;
   std::unique_ptr<PreviewDrawer> previews_;  // made at the first click
@@ -193,10 +203,11 @@ class MainWindow : public QMainWindow {
   std::atomic<bool> rowsDirty_{false};
 
   bool destroyed_ = false;
-  bool closing_ = false;       // waiting for the workers at exit
+  bool closing_ = false;       // the window goes away once its runs have ended
   std::string folderBytes_;    // what the folder field was last given
   bool destroyClose_ = false;  // exit chosen from the menu: the close box rules do not apply
   BoxTurn boxTurn_;
+  std::vector<int> commandsAfterBoxes_;
 };
 
 }  // namespace pictray::app

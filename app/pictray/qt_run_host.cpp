@@ -4,11 +4,11 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMetaObject>
 #include <QProgressBar>
 #include <QTableView>
-#include <QThread>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 #include "app/common/text_bytes.h"
 #include "app/pictray/list_models.h"
@@ -16,101 +16,91 @@
 #include "app/pictray/result_pane.h"
 
 namespace pictray::app {
+namespace {
 
-bool QtRunHost::OnWindowThread(const std::function<void()>& fn) {
-  if (QThread::currentThread() == window_.thread()) {
-    fn();
-    return true;
-  }
-  if (closing_.load()) return false;
-  QMetaObject::invokeMethod(&window_, fn, Qt::BlockingQueuedConnection);
-  return true;
-}
+// What the window's side of a question gives while another box is open.
+constexpr int kBoxOpen = -1;
 
-bool QtRunHost::OnWindowThreadInTurn(const std::function<void()>& fn) {
-  if (QThread::currentThread() == window_.thread()) {
-    fn();
-    return true;
-  }
-  for (;;) {
-    if (closing_.load()) return false;
-    bool ran = false;
-    std::uint64_t closed = 0;
-    QMetaObject::invokeMethod(
-        &window_,
-        [&] {
-          if (window_.boxTurn().Busy(&closed)) return;
-          fn();
-          ran = true;
-        },
-        Qt::BlockingQueuedConnection);
-    if (ran) return true;
-    window_.boxTurn().WaitForClose(closed, closing_);
-  }
+}  // namespace
+
+void QtRunHost::Show(std::function<void(MainWindow&)> fn) {
+  calls_.Post([w = &window_, fn = std::move(fn)] { fn(*w); });
 }
 
 int QtRunHost::MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) {
-  int answer = 7;
-  OnWindowThreadInTurn([&] { answer = window_.Message(text, c1, c2); });
-  return answer;
+  // The window's own thread cannot wait for its boxes: it asks at once.
+  if (calls_.OnWindowThread()) return calls_.Ask([&] { return window_.Message(text, c1, c2); }, 7);
+  // A run's box never opens on top of another: it waits until that one is answered.
+  for (;;) {
+    auto closed = std::make_shared<std::uint64_t>(0);
+    const int answer = calls_.Ask(
+        [w = &window_, text, c1, c2, closed] {
+          return w->boxTurn().Busy(closed.get()) ? kBoxOpen : w->Message(text, c1, c2);
+        },
+        7);
+    if (answer != kBoxOpen) return answer;
+    window_.boxTurn().WaitForClose(*closed, calls_.closing());
+  }
 }
 
 void QtRunHost::SetProgressRange(Control bar, int minimum, int maximum) {
-  OnWindowThread([&] {
-    if (auto* p = qobject_cast<QProgressBar*>(window_.control(bar))) p->setRange(minimum, maximum);
+  Show([bar, minimum, maximum](MainWindow& w) {
+    if (auto* p = qobject_cast<QProgressBar*>(w.control(bar))) p->setRange(minimum, maximum);
   });
 }
 
 void QtRunHost::SetProgress(Control bar, int position) {
-  OnWindowThread([&] {
-    if (auto* p = qobject_cast<QProgressBar*>(window_.control(bar))) p->setValue(position);
+  Show([bar, position](MainWindow& w) {
+    if (auto* p = qobject_cast<QProgressBar*>(w.control(bar))) p->setValue(position);
   });
 }
 
 void QtRunHost::SetStatusText(int part, const std::string& text) {
-  OnWindowThread([&] {
-    if (part >= 0 && part < 3) window_.statusPart(part)->setText(ui::TextOf(text));
+  Show([part, text](MainWindow& w) {
+    if (part >= 0 && part < 3) w.statusPart(part)->setText(ui::TextOf(text));
   });
 }
 
 void QtRunHost::EnableControl(Control c, bool enabled) {
-  OnWindowThread([&] {
-    if (QWidget* w = window_.control(c)) w->setEnabled(enabled);
+  Show([c, enabled](MainWindow& w) {
+    if (QWidget* widget = w.control(c)) widget->setEnabled(enabled);
   });
 }
 
 void QtRunHost::CheckControl(Control c, bool checked) {
-  OnWindowThread([&] {
-    if (auto* b = qobject_cast<QAbstractButton*>(window_.control(c))) b->setChecked(checked);
+  Show([c, checked](MainWindow& w) {
+    if (auto* b = qobject_cast<QAbstractButton*>(w.control(c))) b->setChecked(checked);
   });
 }
 
 bool QtRunHost::IsChecked(Control c) {
-  bool checked = false;
-  OnWindowThread([&] {
-    if (auto* b = qobject_cast<QAbstractButton*>(window_.control(c))) checked = b->isChecked();
-  });
-  return checked;
+  return calls_.Ask(
+             [w = &window_, c] {
+               auto* b = qobject_cast<QAbstractButton*>(w->control(c));
+               return b && b->isChecked() ? 1 : 0;
+             },
+             0) == 1;
 }
 
 void QtRunHost::ShowControl(Control c, bool visible) {
-  OnWindowThread([&] {
-    if (QWidget* w = window_.control(c)) w->setVisible(visible);
+  Show([c, visible](MainWindow& w) {
+    if (QWidget* widget = w.control(c)) widget->setVisible(visible);
   });
 }
 
 void QtRunHost::SetControlText(Control c, const std::string& text) {
-  OnWindowThread([&] {
-    if (auto* e = qobject_cast<QLineEdit*>(window_.control(c))) e->setText(ui::TextOf(text));
+  Show([c, text](MainWindow& w) {
+    if (auto* e = qobject_cast<QLineEdit*>(w.control(c))) e->setText(ui::TextOf(text));
   });
 }
 
 void QtRunHost::SendCommand(int id) {
-  OnWindowThreadInTurn([&] { window_.CommandFromRun(id); });
+  Show([id](MainWindow& w) { w.CommandFromRun(id); });
 }
 
 void QtRunHost::SetItemCount(std::size_t count) {
-  OnWindowThread([&] { window_.fileListModel()->SetItemCount(count); });
+  // Rows cleared since the count was sent are not shown.
+  Show([count](MainWindow& w) { w.fileListModel()->SetItemCount(std::min(count, w.state().rows.ListMax())); });
 }
 
 void QtRunHost::RowsChanged(std::size_t, std::size_t) { window_.NoteRowsChanged(); }
@@ -118,24 +108,23 @@ void QtRunHost::RowsChanged(std::size_t, std::size_t) { window_.NoteRowsChanged(
 void QtRunHost::ShowRunPlace(std::size_t row) { window_.NoteRunPlace(row); }
 
 void QtRunHost::SelectRow(long row) {
-  OnWindowThread([&] {
-    QTableView* view = window_.fileListView();
+  Show([row](MainWindow& w) {
+    QTableView* view = w.fileListView();
     if (row < 0 || row >= view->model()->rowCount()) return;
     const QModelIndex index = view->model()->index(static_cast<int>(row), 0);
-    view->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     view->scrollTo(index);
     view->setFocus();
   });
 }
 
 void QtRunHost::DeselectAll() {
-  OnWindowThread([&] { window_.fileListView()->clearSelection(); });
+  Show([](MainWindow& w) { w.fileListView()->clearSelection(); });
 }
 
 void QtRunHost::SetSummary(const std::vector<SummaryLine>& lines) {
-  OnWindowThread([&] {
-    QTreeWidget* list = window_.summaryList();
+  Show([lines](MainWindow& w) {
+    QTreeWidget* list = w.summaryList();
     list->clear();
     QList<QTreeWidgetItem*> items;
     for (const SummaryLine& l : lines) {
@@ -148,11 +137,11 @@ void QtRunHost::SetSummary(const std::vector<SummaryLine>& lines) {
 }
 
 void QtRunHost::ClearMoveResults() {
-  OnWindowThread([&] { window_.moveResultList()->clear(); });
+  Show([](MainWindow& w) { w.moveResultList()->clear(); });
 }
 
 void QtRunHost::SetMoveResult(std::size_t index, const MoveResultLine& line) {
-  OnWindowThread([&] { window_.resultPane()->SetMoveResult(index, line); });
+  Show([index, line](MainWindow& w) { w.resultPane()->SetMoveResult(index, line); });
 }
 
 }  // namespace pictray::app

@@ -1,10 +1,11 @@
-// The run host of the main window: every call from a worker is carried to
-// the window's thread and waited for, as the runs expect.
+// The run host of the main window: what a run shows is posted to the
+// window's thread in order, copies included, and never waited for; the
+// row changes and the run's place go into atomics the window's timer reads.
+// Only a question (a message box, IsChecked) waits for its answer, one box
+// at a time; a closing window answers 7 (not checked) at once.
 #pragma once
 
-#include <atomic>
-#include <functional>
-
+#include "app/common/window_calls.h"
 #include "engine/run/run_host.h"
 
 namespace pictray::app {
@@ -13,11 +14,7 @@ class MainWindow;
 
 class QtRunHost : public RunHost {
  public:
-  explicit QtRunHost(MainWindow& window) : window_(window) {}
-
-  // Once closing, calls from workers return at once (questions answer 7),
-  // so that the window can wait for its workers without a deadlock.
-  void SetClosing() { closing_.store(true); }
+  QtRunHost(MainWindow& window, ui::WindowCalls& calls) : window_(window), calls_(calls) {}
 
   int MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) override;
   void SetProgressRange(Control bar, int minimum, int maximum) override;
@@ -28,6 +25,8 @@ class QtRunHost : public RunHost {
   bool IsChecked(Control c) override;
   void ShowControl(Control c, bool visible) override;
   void SetControlText(Control c, const std::string& text) override;
+  // Posted: no run needs the command's effect before it goes on (the move
+  // a run asks for at its end is a run of its own).
   void SendCommand(int id) override;
   void SetItemCount(std::size_t count) override;
   void RowsChanged(std::size_t first, std::size_t last) override;
@@ -39,14 +38,11 @@ class QtRunHost : public RunHost {
   void SetMoveResult(std::size_t index, const MoveResultLine& line) override;
 
  private:
-  // Runs fn on the window's thread and waits; false when closing.
-  bool OnWindowThread(const std::function<void()>& fn);
-  // The same for what may open a message box (a message, a command): while
-  // another box is open the worker waits until it has been answered.
-  bool OnWindowThreadInTurn(const std::function<void()>& fn);
+  // Posts fn(window) to the window's thread.
+  void Show(std::function<void(MainWindow&)> fn);
 
   MainWindow& window_;
-  std::atomic<bool> closing_{false};
+  ui::WindowCalls& calls_;
 };
 
 }  // namespace pictray::app

@@ -350,8 +350,23 @@ void ResultPane::PopupCommand(int id) {
   }
 }
 
+bool ResultPane::FolderStillThere(QTreeWidgetItem* item) {
+  const std::string folder = PathOf(item);
+  if (IsFolder(folder)) return true;
+  links_.message(WindowText(QT_TRANSLATE_NOOP("Pictray", "フォルダがありません: %1"), {folder}), "err", "err");
+  delete item;
+  return false;
+}
+
+void ResultPane::DropGoneMoveResults() {
+  for (int i = LV02->topLevelItemCount() - 1; i >= 0; --i)
+    if (!IsFolder(PathOf(LV02->topLevelItem(i)))) delete LV02->takeTopLevelItem(i);
+}
+
 void ResultPane::OpenWith(const SettingKey& app) {
-  shellOpenSub(this, ReadSetting(app, links_.files.profile), PathOf(FirstSelected()), links_.programDir);
+  QTreeWidgetItem* item = FirstSelected();
+  if (!FolderStillThere(item)) return;
+  shellOpenSub(this, ReadSetting(app, links_.files.profile), PathOf(item), links_.programDir);
 }
 
 void ResultPane::ClearAllResults() {
@@ -378,6 +393,7 @@ void ResultPane::BreakSelectedFolders() {
   // Taken before any row goes, so that each selected folder is handled once.
   const QList<QTreeWidgetItem*> selected = LV02->selectedItems();
   for (QTreeWidgetItem* item : selected) {
+    if (!FolderStillThere(item)) continue;
     const std::string folder = PathOf(item);
     BreakFolda(folder);
     // The folder goes only when nothing at all is left in it; a failed

@@ -42,6 +42,8 @@ class ResultPane : public QWidget {
   bool blackBack() const;
   // One row of the move results (row `index`, added when it is new).
   void SetMoveResult(std::size_t index, const MoveResultLine& line);
+  // Removes the rows whose folder is no longer there (after an undo).
+  void DropGoneMoveResults();
   void ShowPreview(const QImage& square);
   // GRmsgtext: a run's text shown on the pane; blank hides it.
   void SetMessageText(const QString& text);
@@ -69,6 +71,8 @@ class ResultPane : public QWidget {
   // The "パス" of a result row as the file system's bytes.
   static std::string PathOf(const QTreeWidgetItem* item);
   QTreeWidgetItem* FirstSelected() const;
+  // Whether the row's folder is still there; if not, says so and drops the row.
+  bool FolderStillThere(QTreeWidgetItem* item);
   void OpenWith(const SettingKey& app);
   void ClearAllResults();
   void ListAfresh();

@@ -1,8 +1,5 @@
 #include "app/pictray/run_launcher.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
 namespace pictray::app {
 
 RunLauncher::~RunLauncher() { WaitForAll(); }
@@ -11,33 +8,25 @@ void RunLauncher::Start(Run run) {
   JoinEnded();
   auto done = std::make_shared<std::atomic<bool>>(false);
   RunRegistry::Guard guard(runs_);
-  workers_.push_back(Worker{std::thread([run = std::move(run), g = std::move(guard), done]() mutable {
+  workers_.push_back(Worker{std::thread([run = std::move(run), g = std::move(guard), done, ended = ended_]() mutable {
                               run(std::move(g));
                               done->store(true);
+                              if (ended) ended();
                             }),
                             done});
 }
 
-void RunLauncher::JoinEnded() {
-  for (auto it = workers_.begin(); it != workers_.end();) {
-    if (it->done->load()) {
-      it->thread.join();
-      it = workers_.erase(it);
-    } else {
-      ++it;
-    }
-  }
+bool RunLauncher::JoinEnded() {
+  std::erase_if(workers_, [](Worker& w) {
+    if (!w.done->load()) return false;
+    w.thread.join();
+    return true;
+  });
+  return !workers_.empty();
 }
 
 void RunLauncher::WaitForAll() {
-  // A worker may be waiting for this thread: keep serving it until it ends.
-  for (Worker& w : workers_) {
-    while (!w.done->load()) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-      QThread::msleep(1);
-    }
-    w.thread.join();
-  }
+  for (Worker& w : workers_) w.thread.join();
   workers_.clear();
 }
 

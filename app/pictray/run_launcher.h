@@ -1,8 +1,8 @@
 // The one way the main window starts a run (list-up, an analysis, the move):
 // the run is registered before its worker thread starts, so a command that
 // arrives in between is already refused, and every worker is tracked until
-// it is joined. At exit the launcher waits for the workers while serving the
-// window's events, as a worker may be waiting for the window.
+// it is joined. A worker tells of its end through a callback on its own
+// thread, which the window turns into a posted call.
 #pragma once
 
 #include <atomic>
@@ -21,17 +21,19 @@ class RunLauncher {
   // window it has ended; the others hold it until they return.
   using Run = std::function<void(RunRegistry::Guard)>;
 
-  explicit RunLauncher(RunRegistry& runs) : runs_(runs) {}
-  // Waits for what is still running: a thread is never left unjoined.
+  // `ended` is called on a worker's thread once its run has returned.
+  RunLauncher(RunRegistry& runs, std::function<void()> ended) : runs_(runs), ended_(std::move(ended)) {}
+  // Joins what is still running: a thread is never left unjoined.
   ~RunLauncher();
   RunLauncher(const RunLauncher&) = delete;
   RunLauncher& operator=(const RunLauncher&) = delete;
 
   // Registers `run` and starts it on a worker thread of its own.
   void Start(Run run);
-  // Returns once every worker has ended, serving the calling thread's
-  // events meanwhile. The caller first makes the workers stop (abort flags,
-  // a host that no longer waits for the window).
+  // Joins the workers whose runs have returned; true while others work.
+  bool JoinEnded();
+  // Joins every worker. The caller first makes them stop without its help
+  // (abort flags, a host that answers at once): nothing is served meanwhile.
   void WaitForAll();
 
  private:
@@ -39,10 +41,9 @@ class RunLauncher {
     std::thread thread;
     std::shared_ptr<std::atomic<bool>> done;
   };
-  // Joins the workers that have ended, so threads do not pile up.
-  void JoinEnded();
 
   RunRegistry& runs_;
+  std::function<void()> ended_;
   std::vector<Worker> workers_;
 };
 

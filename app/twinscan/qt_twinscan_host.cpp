@@ -1,50 +1,38 @@
 #include "app/twinscan/qt_twinscan_host.h"
 
-#include <QMetaObject>
-
 #include "app/twinscan/twinscan_window.h"
 
 namespace pictray::twinscan {
 
-void QtTwinscanHost::OnWindowThread(const std::function<void()>& fn) {
-  if (closing_.load()) return;
-  QMetaObject::invokeMethod(
-      &window_,
-      [this, &fn] {
-        if (!closing_.load()) fn();
-      },
-      Qt::BlockingQueuedConnection);
-}
+QtTwinscanHost::QtTwinscanHost(TwinscanWindow& window) : window_(window), calls_(window) {}
 
 int QtTwinscanHost::MessageBox1Q(const std::string& text, const std::string& caption1,
                                  const std::string& caption2) {
-  int answer = 7;
-  OnWindowThread([&] { answer = window_.Message(text, caption1, caption2); });
-  return answer;
+  return calls_.Ask([w = &window_, text, caption1, caption2] { return w->Message(text, caption1, caption2); }, 7);
 }
 
 void QtTwinscanHost::SetProgress(TwinscanBar bar, int position) {
-  OnWindowThread([&] { window_.ShowProgress(bar, position); });
+  calls_.Post([w = &window_, bar, position] { w->ShowProgress(bar, position); });
 }
 
 void QtTwinscanHost::SetCountText(const std::string& kenbuf) {
-  OnWindowThread([&] { window_.ShowCount(kenbuf); });
+  calls_.Post([w = &window_, kenbuf] { w->ShowCount(kenbuf); });
 }
 
 void QtTwinscanHost::SetTable(const std::vector<dupes::FileRec>& lpData) {
-  OnWindowThread([&] { window_.ShowTable(lpData); });
+  calls_.Post([w = &window_, lpData] { w->ShowTable(lpData); });
 }
 
 void QtTwinscanHost::ClearResultLines() {
-  OnWindowThread([&] { window_.ClearResultLines(); });
+  calls_.Post([w = &window_] { w->ClearResultLines(); });
 }
 
 void QtTwinscanHost::SetResultLine(std::size_t index, const dupes::SameResultLine& line) {
-  OnWindowThread([&] { window_.ShowResultLine(index, line); });
+  calls_.Post([w = &window_, index, line] { w->ShowResultLine(index, line); });
 }
 
 void QtTwinscanHost::RunEnded(const TwinscanEnd& end) {
-  QMetaObject::invokeMethod(&window_, [w = &window_, end] { w->RunEnded(end); }, Qt::QueuedConnection);
+  calls_.Post([w = &window_, end] { w->RunEnded(end); });
 }
 
 }  // namespace pictray::twinscan

@@ -1,12 +1,9 @@
-// The run host of the Twinscan window: every call from the run's thread is
-// carried to the window's thread and waited for, as the run expects; the
-// end is posted without waiting, since the window joins the run's thread
-// when it takes it.
+// The run host of the Twinscan window: what the run shows is posted to the
+// window's thread in order, copies included; only a question waits for its
+// answer, and a closing window answers it with 7 at once.
 #pragma once
 
-#include <atomic>
-#include <functional>
-
+#include "app/common/window_calls.h"
 #include "engine/run/twinscan_host.h"
 
 namespace pictray::twinscan {
@@ -15,11 +12,10 @@ class TwinscanWindow;
 
 class QtTwinscanHost : public TwinscanHost {
  public:
-  explicit QtTwinscanHost(TwinscanWindow& window) : window_(window) {}
+  explicit QtTwinscanHost(TwinscanWindow& window);
 
-  // Once closing, calls return at once (questions answer 7), calls already
-  // on their way do nothing, so that the window can wait for the run.
-  void SetClosing() { closing_.store(true); }
+  // Window's thread, as it starts closing: questions answer 7 from now on.
+  void SetClosing() { calls_.SetClosing(); }
 
   int MessageBox1Q(const std::string& text, const std::string& caption1,
                    const std::string& caption2) override;
@@ -31,11 +27,8 @@ class QtTwinscanHost : public TwinscanHost {
   void RunEnded(const TwinscanEnd& end) override;
 
  private:
-  // Runs fn on the window's thread and waits for it.
-  void OnWindowThread(const std::function<void()>& fn);
-
   TwinscanWindow& window_;
-  std::atomic<bool> closing_{false};
+  ui::WindowCalls calls_;
 };
 
 }  // namespace pictray::twinscan

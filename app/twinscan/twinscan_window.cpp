@@ -135,7 +135,11 @@ void TwinscanWindow::showEvent(QShowEvent* event) {
   QTimer::singleShot(100, this, [this] { AutoRun(false); });
 }
 
-TwinscanWindow::~TwinscanWindow() { FinishRun(); }
+// A closing host asks the window nothing, so the run ends without it.
+TwinscanWindow::~TwinscanWindow() {
+  StopRunForClosing();
+  if (worker_.joinable()) worker_.join();
+}
 
 void TwinscanWindow::BuildControls() {
   const QFont font = ui::MinchoFont(12);
@@ -384,17 +388,16 @@ void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
   if (job_ == Job::Extract) sameButtonsOn_ = end.refused || IsFolder(samedir);
   if (job_ == Job::Undo) sameButtonsOn_ = ExtractionFolderThere();
   ShowRunState();
-  // A question answered while closing says nothing about the user's wish.
-  if (end.quit && !closing_) close();
+  // A question answered while closing says nothing about the user's wish;
+  // a close that waited for the run's end goes on now.
+  if (end.quit || closing_) close();
 }
 
-void TwinscanWindow::FinishRun() {
+void TwinscanWindow::StopRunForClosing() {
   closing_ = true;
-  if (!running_) return;
   host_->SetClosing();
   val_.abort.store(1);
-  // The run may be waiting for this thread; its end comes as an event.
-  while (running_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  ui::CloseMessageBoxes(this);
 }
 
 void TwinscanWindow::ShowRunState() {
@@ -474,7 +477,13 @@ void TwinscanWindow::ShowPopup(const QPoint& pos) {
 }
 
 void TwinscanWindow::closeEvent(QCloseEvent* event) {
-  FinishRun();
+  // The run is stopped, and the window closes when its end arrives.
+  if (running_) {
+    StopRunForClosing();
+    event->ignore();
+    return;
+  }
+  closing_ = true;
   dupes::TwinscanProfile p;
   p.MoveSoon = BT01->isChecked() ? "1" : "0";
   p.DeleteSoon = BT42->isChecked() ? "1" : "0";

@@ -97,9 +97,9 @@ class TwinscanWindow : public QMainWindow {
   void AppFileOpen(const std::string& path);
   void ShowPopup(const QPoint& pos);
   void StartRun(Job job);
-  // At closing: stops a working run and serves its calls until it has
-  // ended; no run starts afterwards.
-  void FinishRun();
+  // At closing: the run is told to stop, its questions and open boxes are
+  // answered 7; no run starts afterwards.
+  void StopRunForClosing();
   // Enables the controls as a working run, or none, allows.
   void ShowRunState();
   // The folder of the last extraction is still there, so it can be taken back.

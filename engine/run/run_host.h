@@ -1,5 +1,6 @@
-// The only way a run touches the window. The Qt host carries every call to
-// the window's thread and waits for it; tests use a recording host.
+// The only way a run touches the window. The Qt host posts what a run shows
+// to the window's thread without waiting; only a question (a message box,
+// IsChecked) waits for its answer. Tests use a recording host.
 #pragma once
 
 #include <cstddef>
@@ -40,7 +41,8 @@ class RunHost {
   virtual void ShowControl(Control c, bool visible) = 0;
   virtual void SetControlText(Control c, const std::string& text) = 0;
 
-  // A command to the main window, handled before the call returns.
+  // A command to the main window (the move a run chains, its end); the run
+  // does not wait for it.
   virtual void SendCommand(int id) = 0;
 
   // File list view LV01: number of rows shown, rows whose texts changed,

@@ -1,7 +1,7 @@
-// The only way a Twinscan run touches its window. The Qt host carries every
-// call to the window's thread and waits for it, except the end, which the
-// window takes after the run's thread has returned; twinscan-cli and the
-// tests have hosts of their own.
+// The only way a Twinscan run touches its window. The Qt host posts every
+// call to the window's thread without waiting, except a message box, which
+// waits for its answer; the end is the run's last call. twinscan-cli and
+// the tests have hosts of their own.
 #pragma once
 
 #include <cstddef>

@@ -206,23 +206,31 @@ void DeletionSequence(Work& w) {
   if (w.Ask("(" + w.kenbuf + ")抽出ファイルの削除を実行しました", "yes", "プログラム終了") == 7) end.quit = true;
 }
 
-void AutoRunSteps(Work& w) {
-  std::vector<FileRec> table = ListFolder(w, w.report.openError);
-  if (!w.GoOn() || table.empty()) return;
+// Lists the folder and groups its copies as a start does, showing each
+// table; false when stopped or when the folder holds nothing.
+bool ListAndGroup(Work& w, std::vector<FileRec>& table, int& openError) {
+  table = ListFolder(w, openError);
+  if (!w.GoOn() || table.empty()) return false;
   w.host.SetTable(table);
   w.kenbuf = std::to_string(table.size());
   w.host.SetCountText(w.kenbuf);
 
   dupes::SetSizeWork(table);
   Pause(w.val);
-  if (!w.GoOn()) return;
+  if (!w.GoOn()) return false;
   dupes::SortFileTable(table, 0);
   w.host.SetTable(table);
   Pause(w.val);
-  if (!w.GoOn()) return;
+  if (!w.GoOn()) return false;
   dupes::SetFolda(table, &w.val.abort);
-  if (!w.GoOn()) return;
+  if (!w.GoOn()) return false;
   w.host.SetTable(table);
+  return true;
+}
+
+void AutoRunSteps(Work& w) {
+  std::vector<FileRec> table;
+  if (!ListAndGroup(w, table, w.report.openError)) return;
 
   if (w.val.MoveSoon) {
     w.host.ClearResultLines();
@@ -279,12 +287,12 @@ void UndoSteps(Work& w) {
     end.moved.clear();
   }
   std::erase_if(end.moved, [](const dupes::MovedFile& m) { return !PathExists(m.to); });
+  // Grouped again, so that the next extraction finds the copies.
   w.host.ClearResultLines();
+  w.host.SetTable({});
+  std::vector<FileRec> table;
   int openError = 0;
-  const std::vector<FileRec> table = ListFolder(w, openError);
-  w.host.SetTable(table);
-  w.kenbuf = std::to_string(table.size());
-  w.host.SetCountText(w.kenbuf);
+  if (!ListAndGroup(w, table, openError) && table.empty()) w.host.SetCountText(w.kenbuf = "0");
   w.ResetProgress();
 }
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 
 class BoxAnswerer : public QObject {
  public:
@@ -24,6 +25,8 @@ class BoxAnswerer : public QObject {
   QStringList captions;  // "first/second" of each box
   int answerAfterMs = 0;  // how long a box stays open before it is answered
   int mostOpen = 0;       // the most boxes seen open at the same time
+  // Boxes for which this says true are recorded and left open.
+  std::function<bool(const QString& text)> leaveOpen;
 
  private:
   void Poll() {
@@ -35,6 +38,7 @@ class BoxAnswerer : public QObject {
     if (!box || box->objectName() != "MessageBox1Q" || box->property("answered").toBool()) return;
     box->setProperty("answered", true);
     texts << box->findChild<QLabel*>("message")->text();
+    if (leaveOpen && leaveOpen(texts.last())) return;
     auto* first = box->findChild<QPushButton*>("BT01");
     auto* second = box->findChild<QPushButton*>("BT02");
     captions << first->text() + "/" + second->text();

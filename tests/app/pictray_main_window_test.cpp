@@ -418,7 +418,8 @@ class MainWindowTest : public QObject {
     BoxAnswerer boxes;
     boxes.answerAfterMs = 300;
     auto w = StartPictray(programDir);
-    pictray::app::QtRunHost host(*w);
+    pictray::ui::WindowCalls calls(*w);
+    pictray::app::QtRunHost host(*w, calls);
     std::thread run;
     QTimer::singleShot(50, [&] {
       run = std::thread([&] { host.MessageBox1Q("Listup終了", "yes", "yes"); });

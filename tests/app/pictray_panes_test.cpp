@@ -251,6 +251,26 @@ class PanesTest : public QObject {
     QVERIFY(!rows[0]->isSelected() && rows[1]->isSelected());
   }
 
+  // A folder taken away since the move (by an undo) is not acted on: the
+  // entry says so and its row goes.
+  void resultEntriesOnAFolderThatIsGoneSaySoAndDropTheRow() {
+    for (const int entry : {ResultPane::AppOpen1, ResultPane::BreakFoldaId}) {
+      QStringList said;
+      PaneLinks links = Links();
+      links.message = [&](const std::string& text, const std::string&, const std::string&) {
+        said << QString::fromStdString(text);
+        return 6;
+      };
+      ResultPane pane(links, nullptr);
+      const QString gone = dir.filePath("gone");
+      ResultRow(pane, "gone", gone)->setSelected(true);
+      SystemBoxAnswerer boxes({QMessageBox::Ok});
+      pane.PopupCommand(entry);
+      QCOMPARE(said, QStringList{QString::fromUtf8("フォルダがありません: ") + gone});
+      QCOMPARE(pane.LV02->topLevelItemCount(), 0);
+    }
+  }
+
   void breakFoldaDissolvesTwoFoldersOfWhichOneKeepsAFile() {
     QTemporaryDir source;
     QDir s(source.path());

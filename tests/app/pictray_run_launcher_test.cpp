@@ -1,6 +1,6 @@
 // The one way the window starts runs: registration from before the thread
-// starts, a run letting it go early, and the wait at exit that keeps serving
-// a worker that waits for the window.
+// starts, a run letting it go early, each run's end told from its thread,
+// and the wait at exit.
 #include <QObject>
 #include <QtTest>
 
@@ -18,7 +18,7 @@ class RunLauncherTest : public QObject {
  private slots:
   void aRunIsRegisteredBeforeItsThreadStartsAndUntilItReturns() {
     RunRegistry runs;
-    RunLauncher launcher(runs);
+    RunLauncher launcher(runs, [] {});
     std::promise<void> go;
     std::shared_future<void> goSignal = go.get_future().share();
     launcher.Start([goSignal](RunRegistry::Guard) { goSignal.wait(); });
@@ -33,7 +33,7 @@ class RunLauncherTest : public QObject {
   // ended: the window may start the next run while the worker finishes.
   void aRunMayLetItsRegistrationGoBeforeItEnds() {
     RunRegistry runs;
-    RunLauncher launcher(runs);
+    RunLauncher launcher(runs, [] {});
     std::promise<void> go;
     std::shared_future<void> goSignal = go.get_future().share();
     std::atomic<bool> ended{false};
@@ -51,26 +51,28 @@ class RunLauncherTest : public QObject {
     QVERIFY(!runs.Active());
   }
 
-  // A worker blocked on a call to the window's thread ends only if the
-  // waiting thread keeps serving its events.
-  void waitingAtExitServesWorkersThatWaitForTheWindow() {
+  // The window learns of a run's end from the worker, after the run has let
+  // its registration go; joining at exit needs no event from the window.
+  void eachRunTellsOfItsEndFromItsThreadOnceItHasReturned() {
     RunRegistry runs;
-    QObject window;
-    int served = 0;
+    std::atomic<int> ended{0};
+    std::atomic<bool> registeredAtFirstEnd{true};
+    std::promise<void> go;
+    std::shared_future<void> goSignal = go.get_future().share();
     {
-      RunLauncher launcher(runs);
-      for (int i = 0; i < 3; ++i)
-        launcher.Start([&](RunRegistry::Guard) {
-          QMetaObject::invokeMethod(&window, [&] { ++served; }, Qt::BlockingQueuedConnection);
-        });
-      launcher.WaitForAll();
-      QCOMPARE(served, 3);
-      // Leaving the scope with a run still going waits for it too.
-      launcher.Start([&](RunRegistry::Guard) {
-        QMetaObject::invokeMethod(&window, [&] { ++served; }, Qt::BlockingQueuedConnection);
+      RunLauncher launcher(runs, [&] {
+        if (ended == 0) registeredAtFirstEnd = runs.Active();
+        ++ended;
       });
+      launcher.Start([goSignal](RunRegistry::Guard) { goSignal.wait(); });
+      QVERIFY(launcher.JoinEnded());
+      go.set_value();
+      QVERIFY(QTest::qWaitFor([&] { return ended == 1; }, 5000));
+      QVERIFY(!registeredAtFirstEnd);
+      QVERIFY(!launcher.JoinEnded());
+      for (int i = 0; i < 3; ++i) launcher.Start([](RunRegistry::Guard) {});
     }
-    QCOMPARE(served, 4);
+    QCOMPARE(ended.load(), 4);
     QVERIFY(!runs.Active());
   }
 };

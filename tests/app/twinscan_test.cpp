@@ -160,6 +160,8 @@ class TwinscanTest : public QObject {
     QVERIFY(w.samedir.empty());
     QVERIFY(!w.undoAction()->isEnabled());
     QCOMPARE(w.model()->rowCount(), 3);
+    // Grouped again as at a start: the next extraction finds the copy.
+    QCOMPARE(Copies(w), 1);
   }
 
   void moveSoonAndDeleteSoonTrashTheCopiesAndOfferToEnd() {
@@ -306,52 +308,80 @@ class TwinscanTest : public QObject {
 
   // The stop control, on only while the run works, ends it between two
   // files: the listing it stopped shows nothing and nothing moves.
+  // The stop control ends a run before its next file: pressed while the
+  // undo waits for its question, so that no file can go first.
   void theStopControlEndsARunBetweenFiles() {
     Setup s("MoveSoon=1\n");
-    FillLargeFolder(s.src, 3000);
+    FillLargeFolder(s.src, 100);
     BoxAnswerer boxes;
     TwinscanWindow w(s.program, s.src.path());
     QPushButton* stop = w.button(cmd::Stop);
     QVERIFY(!stop->isEnabled());
-    auto* PR01 = w.findChild<QProgressBar*>("2008");
-    bool pressed = false;
-    connect(PR01, &QProgressBar::valueChanged, &w, [&](int value) {
-      if (value < 10 || pressed) return;
-      pressed = true;
-      QVERIFY(stop->isEnabled());
-      stop->click();
-    });
     w.show();
-    QTRY_VERIFY(pressed);
+    QTRY_VERIFY(!w.samedir.empty() && !w.running());
+    boxes.texts.clear();
+    boxes.leaveOpen = [&](const QString& text) {
+      if (!text.endsWith(QString::fromUtf8("の抽出（11件）を元に戻しますか？"))) return false;
+      w.Command(cmd::Stop);
+      QTimer::singleShot(0, QApplication::activeModalWidget()->findChild<QPushButton*>("BT01"), &QPushButton::click);
+      return true;
+    };
+    w.Command(cmd::UndoExtract);
     QTRY_VERIFY(!w.running());
-    QCOMPARE(boxes.texts, QStringList{QString::fromUtf8(pictray::kTwinscanAborted)});
+    QCOMPARE(boxes.texts.last(), QString::fromUtf8(pictray::kTwinscanAborted));
+    QCOMPARE(boxes.texts.count(QString::fromUtf8(pictray::kTwinscanAborted)), 1);
     QVERIFY(!stop->isEnabled());
     QVERIFY(w.button(cmd::Extract)->isEnabled());
-    QCOMPARE(w.model()->rowCount(), 0);
-    QCOMPARE(w.countLabel()->text(), QString("999->99"));
-    QVERIFY(s.SameFolders().empty());
-    QCOMPARE(std::distance(fs::directory_iterator(s.src.path()), fs::directory_iterator()), 3003);
+    QCOMPARE(std::distance(fs::directory_iterator(w.samedir), fs::directory_iterator()), 11);
   }
 
-  // Closing stops the run and waits for it; nothing more is asked or moved.
+  // Closing at any moment of a run stops it; the window closes once the
+  // run's end has come, asks nothing more, and every file is still there.
   void closingDuringARunStopsItAndWaitsForIt() {
-    Setup s("MoveSoon=1\n");
-    FillLargeFolder(s.src, 3000);
-    BoxAnswerer boxes;
-    TwinscanWindow w(s.program, s.src.path());
-    bool closed = false;
-    connect(w.findChild<QProgressBar*>("2008"), &QProgressBar::valueChanged, &w, [&](int value) {
-      if (value < 10 || closed) return;
-      closed = true;
-      QTimer::singleShot(0, &w, [&] { w.close(); });  // as the close box's event
-    });
-    w.show();
-    QTRY_VERIFY(!w.isVisible());
-    QVERIFY(!w.running());
-    QVERIFY(boxes.texts.isEmpty());
-    QVERIFY(s.SameFolders().empty());
-    QCOMPARE(pictray::GetProfileString("Section0", "MoveSoon", "", 0, s.bin.path() + "/Twinscan.ini"),
-             std::string("1"));
+    enum class Moment { Listing, Grouping, Extracting, Asking };
+    const struct {
+      Moment moment;
+      const char* ini;
+      const char* MoveSoon;
+    } cases[] = {{Moment::Listing, "MoveSoon=1\n", "1"},
+                 {Moment::Grouping, "MoveSoon=1\n", "1"},
+                 {Moment::Extracting, "MoveSoon=1\n", "1"},
+                 {Moment::Asking, "MoveSoon=0\nDeleteSoon=1\n", "0"}};
+    for (const auto& c : cases) {
+      Setup s(c.ini);
+      FillLargeFolder(s.src, 300);
+      BoxAnswerer boxes;
+      TwinscanWindow w(s.program, s.src.path());
+      bool closed = false;
+      auto closeOnce = [&] {
+        if (closed) return;
+        closed = true;
+        QTimer::singleShot(0, &w, [&] { w.close(); });  // as the close box's event
+      };
+      auto closeFrom = [&](QProgressBar* bar) {
+        connect(bar, &QProgressBar::valueChanged, &w, [=](int value) {
+          if (value >= 10) closeOnce();
+        });
+      };
+      if (c.moment == Moment::Listing) closeFrom(w.findChild<QProgressBar*>("2008"));
+      if (c.moment == Moment::Extracting) closeFrom(w.findChild<QProgressBar*>("2009"));
+      if (c.moment == Moment::Grouping) connect(w.model(), &QAbstractItemModel::modelReset, &w, closeOnce);
+      const QString asked = QString::fromUtf8("抽出ファイルはありません");
+      boxes.leaveOpen = [&](const QString& text) {
+        if (text != asked) return false;
+        closeOnce();
+        return true;
+      };
+      w.show();
+      QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 30000);
+      QVERIFY(!w.running());
+      QCOMPARE(boxes.texts, c.moment == Moment::Asking ? QStringList{asked} : QStringList{});
+      QCOMPARE(pictray::GetProfileString("Section0", "MoveSoon", "", 0, s.bin.path() + "/Twinscan.ini"),
+               std::string(c.MoveSoon));
+      int files = 0;
+      for (const auto& e : fs::recursive_directory_iterator(s.src.path())) files += e.is_regular_file();
+      QCOMPARE(files, 303);
+    }
   }
 
   // While the run works the window goes on serving its events.
