@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Fails when an engine file includes a folder that is not below its own, or
-# when the engine includes Qt or the front ends. The order (each folder and
-# the folders it may use) is the one engine/CMakeLists.txt links.
+# Checks the engine's layering on what the compiler really included: every
+# engine object's header dependencies (as ninja recorded them from the
+# compiler's dependency output) against the order below, and the order
+# against the libraries engine/CMakeLists.txt links. Fails on an engine file
+# that includes a folder not below its own, Qt, or a front end.
+# Usage: scripts/check-layers.sh [BUILD_DIR]   (a built tree; default build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build=${1:-build}
 
+# Each engine folder and the folders it may use (not counting itself).
 declare -A may_use=(
   [fs]=""
   [journal]="fs"
   [settings]="fs"
   [list]="fs"
-  [run]="list"
+  [run]="list fs"
   [names]="settings fs"
   [jpeg]="names settings fs"
   [dupes]="journal list settings fs"
@@ -19,25 +24,85 @@ declare -A may_use=(
 )
 
 status=0
+fail() { echo "check-layers: $*"; status=1; }
+
+# The order against the libraries: the folders a library links, with what
+# those link in turn, are exactly the folders the order lets it use.
+declare -A links=()
+while read -r folder deps; do
+  links[$folder]=$(grep -oE 'pictray_[a-z_]+' <<<"$deps" | sed 's/^pictray_//' | tr '\n' ' ' || true)
+done < <(tr '\n' ' ' <engine/CMakeLists.txt | grep -oE 'pictray_engine_library\([^)]*\)' |
+         sed -E 's/pictray_engine_library\(([a-z_]+)(.*)\)/\1 \2/')
+closure() {
+  local seen=" " todo=(${links[$1]:-}) f
+  while ((${#todo[@]})); do
+    f=${todo[0]}; todo=("${todo[@]:1}")
+    [[ "$seen" == *" $f "* ]] && continue
+    seen+="$f "; todo+=(${links[$f]:-})
+  done
+  tr ' ' '\n' <<<"$seen" | sed '/^$/d' | sort | tr '\n' ' '
+}
 for dir in engine/*/; do
   folder=$(basename "$dir")
-  if [[ ! -v may_use[$folder] ]]; then
-    echo "check-layers: engine/$folder has no place in the order; add it to this script and engine/CMakeLists.txt"
-    status=1
-    continue
-  fi
-  allowed=" $folder ${may_use[$folder]} "
-  while IFS=: read -r file line text; do
-    used=$(sed -E 's|.*#include "engine/([a-z_]+)/.*|\1|' <<<"$text")
-    if [[ "$allowed" != *" $used "* ]]; then
-      echo "check-layers: $file:$line includes engine/$used, which engine/$folder may not use"
-      status=1
-    fi
-  done < <(grep -Hn '#include "engine/' "$dir"*.h "$dir"*.cpp 2>/dev/null || true)
-  if grep -Hn -E '#include [<"](Q[A-Za-z]+|app/|cli/)' "$dir"*.h "$dir"*.cpp 2>/dev/null; then
-    echo "check-layers: engine/$folder includes Qt or a front end"
-    status=1
-  fi
+  [[ -v may_use[$folder] ]] || { fail "engine/$folder has no place in the order; add it here and to engine/CMakeLists.txt"; continue; }
+  [[ -v links[$folder] ]] || { fail "engine/$folder is no library of engine/CMakeLists.txt"; continue; }
+  want=$(tr ' ' '\n' <<<"${may_use[$folder]}" | sed '/^$/d' | sort | tr '\n' ' ')
+  have=$(closure "$folder")
+  [[ "$want" == "$have" ]] || fail "engine/$folder may use [${want% }] here but links [${have% }] in engine/CMakeLists.txt"
 done
-[ $status -eq 0 ] && echo "check-layers: the engine's includes follow the order"
+
+# The includes, as the compiler saw them.
+[ -f "$build/build.ninja" ] || { echo "check-layers: no build in $build (build first)"; exit 2; }
+deps=$(ninja -C "$build" -t deps 2>/dev/null) || { echo "check-layers: ninja -t deps failed in $build"; exit 2; }
+root=$(pwd -P)
+allowed=""
+for folder in "${!may_use[@]}"; do allowed+="$folder=$folder ${may_use[$folder]};"; done
+report=$(awk -v root="$root" -v build="$(cd "$build" && pwd -P)" -v allowed="$allowed" '
+  BEGIN {
+    n = split(allowed, rules, ";")
+    for (i = 1; i <= n; i++) if (rules[i] != "") { split(rules[i], kv, "="); may[kv[1]] = " " kv[2] " " }
+  }
+  # A path with "." and ".." resolved, made absolute against the build folder.
+  function normal(p,   parts, k, m, out, i) {
+    if (substr(p, 1, 1) != "/") p = build "/" p
+    m = split(p, parts, "/"); k = 0
+    for (i = 1; i <= m; i++) {
+      if (parts[i] == "" || parts[i] == ".") continue
+      if (parts[i] == "..") { if (k > 0) k--; continue }
+      out[++k] = parts[i]
+    }
+    p = ""
+    for (i = 1; i <= k; i++) p = p "/" out[i]
+    return p
+  }
+  /^[^ \t].*: #deps/ {
+    owner = ""
+    if (match($0, /CMakeFiles\/pictray_[a-z_]+\.dir\//)) {
+      f = substr($0, RSTART + 19, RLENGTH - 19 - 5)
+      if (f in may) { owner = f; checked++ }
+    }
+    next
+  }
+  owner == "" { next }
+  {
+    dep = $1
+    if (dep == "") next
+    if (dep ~ /\/qt[56]\/|\/Qt[A-Za-z]+\//) { print "an engine/" owner " object includes Qt: " dep; next }
+    path = normal(dep)
+    if (index(path, root "/") != 1) next  # system headers
+    rel = substr(path, length(root) + 2)
+    if (rel ~ /^(app|cli|thumbkit|erasekit|tests|bench)\//) { print "an engine/" owner " object includes " rel " (a front end)"; next }
+    if (rel ~ /^engine\//) {
+      split(rel, seg, "/")
+      if (index(may[owner], " " seg[2] " ") == 0) print "an engine/" owner " object includes " rel ", which engine/" owner " may not use"
+    }
+  }
+  END { print "#checked " checked + 0 }
+' <<<"$deps" | sort -u)
+checked=$(sed -n 's/^#checked //p' <<<"$report")
+while IFS= read -r problem; do
+  [[ -z "$problem" || "$problem" == "#checked "* ]] || fail "$problem"
+done <<<"$report"
+((checked > 0)) || fail "no engine object found in $build (is it built?)"
+[ $status -eq 0 ] && echo "check-layers: $checked engine objects include only what the order allows"
 exit $status

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
+#include <string_view>
 
 #include "app/common/control_factory.h"
 #include "app/common/message_box.h"
@@ -297,8 +298,7 @@ void MainWindow::ChooseGrid(const char* x) {
 }
 
 void MainWindow::SetGrid(const char* x) {
-  PartX = x;
-  const bool four = PartX == "4";
+  const bool four = std::string_view(x) == "4";
   menu5101->setEnabled(!four);
   menu5102->setEnabled(four);
   Pimg = four ? 75 : 37;
@@ -375,7 +375,6 @@ void MainWindow::ListUp() {
     folder = slash == std::string::npos ? std::string() : folder.substr(0, slash == 0 ? 1 : slash);
     SetFolder(folder);
   }
-  BitreF = 1;
   st_.blocks.val3.Start(folder);
   launcher_.Start([this](RunRegistry::Guard g) { ThreadSetListView(st_.blocks.val3, st_, *host_, std::move(g)); });
 }

@@ -20,6 +20,7 @@
 #include "app/pictray/preview.h"
 #include "app/pictray/run_launcher.h"
 #include "app/pictray/window_settings.h"
+#include "engine/run/controls.h"
 #include "engine/run/pictray_state.h"
 #include "thumbkit/thumbkit.h"
 
@@ -87,10 +88,8 @@ class MainWindow : public QMainWindow {
 
   int childbit1 = 0, childbit2 = 0, childbit3 = 0;
   std::string WinClose;
-  std::string PartX;
   int Pimg = 75;
   const int Preimg = 75;
-  int BitreF = 1;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -148,8 +147,7 @@ class MainWindow : public QMainWindow {
   void OnTimer7000();
   void OnHeaderClicked(int column);
   void RefreshRunView();
-  // Commands of features not built yet (the part-colour and all-colour
-  // dialogs, the preview): a message says so.
+  // An id no command has: a message names it.
   void UnknownCommand(int id);
 
   // Refuses (with a message) commands that reorder or free rows while a run

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "cli/common/tab_fields.h"
+#include "engine/journal/tab_fields.h"
 #include "engine/fs/read_file.h"
 #include "engine/journal/undo.h"
 

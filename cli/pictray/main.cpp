@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/common/tab_fields.h"
+#include "engine/journal/tab_fields.h"
 #include "cli/pictray/cli_host.h"
 #include "cli/pictray/cli_steps.h"
 #include "cli/common/undo_commands.h"

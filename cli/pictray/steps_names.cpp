@@ -1,7 +1,7 @@
 // Steps of the name classifications, clearing the analyses and the move.
 #include <string_view>
 
-#include "cli/common/tab_fields.h"
+#include "engine/journal/tab_fields.h"
 #include "cli/pictray/cli_steps.h"
 #include "engine/runs/move_run.h"
 #include "engine/runs/name_sets.h"

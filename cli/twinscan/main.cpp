@@ -13,11 +13,13 @@
 #include "cli/common/undo_commands.h"
 #include "cli/twinscan/cli_host.h"
 #include "engine/fs/folder_lock.h"
+#include "engine/journal/tab_fields.h"
 #include "engine/runs/twinscan_run.h"
 
 namespace {
 
 using namespace pictray::dupes;
+using pictray::EscapeField;
 
 constexpr const char* kUsage =
     "usage: twinscan-cli [--extract [--dry-run]] FOLDER\n"
@@ -48,18 +50,6 @@ int Help() {
   return 0;
 }
 
-// A field as one unambiguous piece of a tab-separated line.
-std::string Field(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\t') out += "\\t";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\\') out += "\\\\";
-    else out += c;
-  }
-  return out;
-}
-
 // The fields joined by tabs, each escaped, and a line feed.
 void PrintLine(std::initializer_list<std::string> fields) {
   std::string line;
@@ -67,7 +57,7 @@ void PrintLine(std::initializer_list<std::string> fields) {
   for (const std::string& f : fields) {
     if (!first) line += '\t';
     first = false;
-    line += Field(f);
+    line += EscapeField(f);
   }
   line += '\n';
   std::fwrite(line.data(), 1, line.size(), stdout);
@@ -141,7 +131,7 @@ int main(int argc, char** argv) {
   pictray::cli::TwinscanCliHost host;
   const pictray::TwinscanReport report = pictray::ThreadTwinscanAutoRun(val, host);
   if (report.openError != 0) {
-    std::fprintf(stderr, "twinscan-cli: cannot read the folder %s: %s\n", Field(folder).c_str(),
+    std::fprintf(stderr, "twinscan-cli: cannot read the folder %s: %s\n", EscapeField(folder).c_str(),
                  std::strerror(report.openError));
     return 2;
   }
@@ -153,12 +143,12 @@ int main(int argc, char** argv) {
     if (res.lockError == EWOULDBLOCK)
       std::fprintf(stderr, "twinscan-cli: %s\n", pictray::kFolderBusy);
     else
-      std::fprintf(stderr, "twinscan-cli: cannot open the folder %s: %s\n", Field(folder).c_str(),
+      std::fprintf(stderr, "twinscan-cli: cannot open the folder %s: %s\n", EscapeField(folder).c_str(),
                    std::strerror(res.lockError));
     return 1;
   }
   if (res.journalError != 0)
-    std::fprintf(stderr, "twinscan-cli: the journal %s: %s\n", Field(res.journalPath).c_str(),
+    std::fprintf(stderr, "twinscan-cli: the journal %s: %s\n", EscapeField(res.journalPath).c_str(),
                  std::strerror(res.journalError));
   PrintExtraction(res, dryRun);
   return res.failed > 0 || res.journalError != 0 ? 1 : 0;

@@ -1,4 +1,5 @@
 #include "engine/journal/journal.h"
+#include "engine/journal/tab_fields.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -45,32 +46,6 @@ std::string FolderPrefix(const std::string& key) {
   return buf;
 }
 
-void AppendEscaped(std::string& out, std::string_view field) {
-  for (char c : field) {
-    if (c == '\t') out += "\\t";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\\') out += "\\\\";
-    else out += c;
-  }
-}
-
-// False for a field no writer makes (a lone or unknown escape).
-bool Unescape(const std::string& field, std::string& out) {
-  out.clear();
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] != '\\') {
-      out += field[i];
-      continue;
-    }
-    if (++i == field.size()) return false;
-    if (field[i] == 't') out += '\t';
-    else if (field[i] == 'n') out += '\n';
-    else if (field[i] == '\\') out += '\\';
-    else return false;
-  }
-  return true;
-}
-
 template <typename T>
 bool Number(const std::string& text, T& value) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -93,7 +68,7 @@ bool SplitLine(const std::string& line, std::vector<std::string>& fields) {
   for (;;) {
     const std::size_t next = body.find('\t', start);
     std::string field;
-    if (!Unescape(body.substr(start, next == std::string::npos ? std::string::npos : next - start), field))
+    if (!UnescapeField(body.substr(start, next == std::string::npos ? std::string::npos : next - start), field))
       return false;
     fields.push_back(std::move(field));
     if (next == std::string::npos) return true;

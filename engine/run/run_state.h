@@ -5,7 +5,6 @@
 #include <atomic>
 #include <string>
 
-#include "engine/run/controls.h"
 
 namespace pictray {
 
@@ -14,9 +13,6 @@ struct ParamBlock {
   std::string folder;
   std::atomic<int> abort{0};
   int mode = 1;
-  Control progress = Control::PR01;
-  Control progress2 = Control::PR02;
-  Control runButton = Control::BT01;
 
   // Filled by the window's thread right before the run starts.
   void Start(const std::string& source, int runMode = 1) {
@@ -35,13 +31,10 @@ struct ParamBlocks {
   ParamBlock valrp2;  // second RGB ratio worker
   ParamBlock val5;    // all colour
   ParamBlock val6;    // part colour
-  ParamBlock val22, val23, val24, val25;
 
   // Abort (command 1031): every block's flag at once.
   void AbortAll() {
-    for (ParamBlock* b : {&val3, &val21, &val, &valrp, &valrp2, &val5, &val6, &val22, &val23,
-                          &val24, &val25})
-      b->abort.store(1);
+    for (ParamBlock* b : {&val3, &val21, &val, &valrp, &valrp2, &val5, &val6}) b->abort.store(1);
   }
 };
 
