@@ -12,6 +12,8 @@
 
 #include <jpeglib.h>
 
+#include "tests/support/jpeg_writer.h"
+
 namespace pictray::bench {
 
 inline constexpr int kWidth = 4000, kHeight = 3000;
@@ -25,37 +27,18 @@ struct Jump {
 // A camera-like picture: smooth shapes under fine noise, quality 90 with
 // the usual 4:2:0 chroma, so the entropy decoding has a photo's work to do.
 inline bool WritePhoto(const std::string& path, std::uint32_t seed = 12345) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = kWidth;
-  c.image_height = kHeight;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<JSAMPLE> row(3 * kWidth);
-  while (c.next_scanline < kHeight) {
-    const double y = c.next_scanline;
+  testing::JpegShape shape{unsigned(kWidth), unsigned(kHeight), testing::JpegColours::Rgb, 90, false};
+  return testing::WriteJpeg(path, shape, [&seed](unsigned row, JSAMPLE* out) {
+    const double y = row;
     for (int x = 0; x < kWidth; ++x) {
       seed = seed * 1664525u + 1013904223u;
       const int noise = int(seed >> 27) - 16;
       const double wave = std::sin(x / 170.0) * std::cos(y / 130.0);
-      row[3 * x] = JSAMPLE(std::clamp(int(128 + 90 * wave) + noise, 0, 255));
-      row[3 * x + 1] = JSAMPLE(std::clamp(int(x * 200 / kWidth + 30 * std::sin(y / 50.0)) + noise, 0, 255));
-      row[3 * x + 2] = JSAMPLE(std::clamp(int(y * 180 / kHeight) + noise / 2, 0, 255));
+      out[3 * x] = JSAMPLE(std::clamp(int(128 + 90 * wave) + noise, 0, 255));
+      out[3 * x + 1] = JSAMPLE(std::clamp(int(x * 200 / kWidth + 30 * std::sin(y / 50.0)) + noise, 0, 255));
+      out[3 * x + 2] = JSAMPLE(std::clamp(int(y * 180 / kHeight) + noise / 2, 0, 255));
     }
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  return std::fclose(f) == 0;
+  });
 }
 
 // The floor: every scanline of the file at 1/8 scale, nothing done with it.

@@ -20,6 +20,7 @@
 #include "engine/runs/colour_runs.h"
 #include "engine/settings/profile.h"
 #include "tests/app/pictray_window_support.h"
+#include "tests/support/jpeg_writer.h"
 
 using pictray::Control;
 using pictray::app::MainWindow;
@@ -30,29 +31,14 @@ class ColourRunsTest : public QObject {
   // A flat w x w JPEG of one colour that decodes to that colour exactly:
   // kept as RGB (no YCbCr rounding) at quality 100.
   static bool WriteFlatJpeg(const QString& path, int r, int g, int b, unsigned w = 32) {
-    std::FILE* f = std::fopen(path.toLocal8Bit().constData(), "wb");
-    if (!f) return false;
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    jpeg_stdio_dest(&c, f);
-    c.image_width = c.image_height = w;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_colorspace(&c, JCS_RGB);
-    jpeg_set_quality(&c, 100, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row;
-    for (unsigned x = 0; x < w; ++x) row.insert(row.end(), {JSAMPLE(r), JSAMPLE(g), JSAMPLE(b)});
-    while (c.next_scanline < w) {
-      JSAMPROW rows[1] = {row.data()};
-      jpeg_write_scanlines(&c, rows, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    return std::fclose(f) == 0;
+    const pictray::testing::JpegShape shape{w, w, pictray::testing::JpegColours::KeptRgb};
+    return pictray::testing::WriteJpeg(path.toStdString(), shape, [&](unsigned, JSAMPLE* row) {
+      for (unsigned x = 0; x < w; ++x) {
+        row[3 * x] = JSAMPLE(r);
+        row[3 * x + 1] = JSAMPLE(g);
+        row[3 * x + 2] = JSAMPLE(b);
+      }
+    });
   }
   static QAbstractButton* Button(MainWindow& w, Control c) { return qobject_cast<QAbstractButton*>(w.control(c)); }
   static QAbstractButton* In(QDialog* d, const char* name) { return d->findChild<QAbstractButton*>(name); }

@@ -24,6 +24,7 @@
 #include "engine/runs/selected_colour_runs.h"
 #include "engine/settings/profile.h"
 #include "tests/app/pictray_window_support.h"
+#include "tests/support/jpeg_writer.h"
 
 using pictray::app::AllRgbDialog;
 using pictray::app::PartRgbDialog;
@@ -38,34 +39,15 @@ struct Colour {
 // A w x w JPEG kept as RGB at quality 100 (decodes to its colours exactly):
 // the four quadrants in the colours given, top left first.
 bool WriteQuadrants(const QString& path, const std::vector<Colour>& q, unsigned w = 32) {
-  std::FILE* f = std::fopen(path.toLocal8Bit().constData(), "wb");
-  if (!f) return false;
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = c.image_height = w;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_colorspace(&c, JCS_RGB);
-  jpeg_set_quality(&c, 100, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<JSAMPLE> row(3 * w);
-  while (c.next_scanline < w) {
+  const pictray::testing::JpegShape shape{w, w, pictray::testing::JpegColours::KeptRgb};
+  return pictray::testing::WriteJpeg(path.toStdString(), shape, [&](unsigned y, JSAMPLE* row) {
     for (unsigned x = 0; x < w; ++x) {
-      const Colour p = q[(c.next_scanline < w / 2 ? 0 : 2) + (x < w / 2 ? 0 : 1)];
+      const Colour p = q[(y < w / 2 ? 0 : 2) + (x < w / 2 ? 0 : 1)];
       row[3 * x] = JSAMPLE(p.r);
       row[3 * x + 1] = JSAMPLE(p.g);
       row[3 * x + 2] = JSAMPLE(p.b);
     }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&c, rows, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  return std::fclose(f) == 0;
+  });
 }
 
 // A thumbnail library that paints the square in one colour.

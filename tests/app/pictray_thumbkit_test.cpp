@@ -19,6 +19,7 @@
 #include <zlib.h>
 
 #include "tests/engine/jpeg_test_util.h"
+#include "tests/support/jpeg_writer.h"
 #include "thumbkit/thumbkit.h"
 
 namespace {
@@ -66,35 +67,15 @@ bool WritePicture(const QString& path, int w, int h, const Colours& c) {
       for (int x = 0; x < w; ++x) img.setPixel(x, y, c(x, y));
     return img.save(path);
   }
-  std::FILE* f = std::fopen(QFile::encodeName(path).constData(), "wb");
-  if (!f) return false;
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  jpeg_stdio_dest(&cinfo, f);
-  cinfo.image_width = JDIMENSION(w);
-  cinfo.image_height = JDIMENSION(h);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 100, TRUE);
-  cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
-  if (path.contains("progressive")) jpeg_simple_progression(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(3 * std::size_t(w));
-  for (int y = 0; y < h; ++y) {
+  pictray::testing::JpegShape shape{unsigned(w), unsigned(h)};
+  shape.progressive = path.contains("progressive");
+  return pictray::testing::WriteJpeg(QFile::encodeName(path).toStdString(), shape, [&](unsigned y, JSAMPLE* row) {
     for (int x = 0; x < w; ++x) {
-      row[3 * x] = JSAMPLE(qRed(c(x, y)));
-      row[3 * x + 1] = JSAMPLE(qGreen(c(x, y)));
-      row[3 * x + 2] = JSAMPLE(qBlue(c(x, y)));
+      row[3 * x] = JSAMPLE(qRed(c(x, int(y))));
+      row[3 * x + 1] = JSAMPLE(qGreen(c(x, int(y))));
+      row[3 * x + 2] = JSAMPLE(qBlue(c(x, int(y))));
     }
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&cinfo, &r, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  return std::fclose(f) == 0;
+  });
 }
 
 // `data`: the rows as the PNG stores them; a palette's alpha goes to tRNS.

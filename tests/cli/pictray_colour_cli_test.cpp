@@ -16,6 +16,7 @@
 #include "engine/colour/thumbnail.h"
 #include "engine/jpeg/jpeg_decode.h"
 #include "engine/settings/profile.h"
+#include "tests/support/jpeg_writer.h"
 #include "tests/support/run_program.h"
 #include "thumbkit/thumbkit.h"
 
@@ -33,25 +34,10 @@ struct Colour {
 // (x, y) is paint(x, y); grey files take the red channel.
 void WriteJpeg(const std::string& path, unsigned w, unsigned h, bool grey,
                const std::function<Colour(unsigned, unsigned)>& paint) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr) << path;
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = w;
-  c.image_height = h;
-  c.input_components = grey ? 1 : 3;
-  c.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 100, TRUE);
-  for (int i = 0; i < c.num_components; ++i) c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
-  jpeg_start_compress(&c, TRUE);
-  std::vector<JSAMPLE> row(w * (grey ? 1 : 3));
-  while (c.next_scanline < h) {
+  const testing::JpegShape shape{w, h, grey ? testing::JpegColours::Grey : testing::JpegColours::Rgb};
+  ASSERT_TRUE(testing::WriteJpeg(path, shape, [&](unsigned y, JSAMPLE* row) {
     for (unsigned x = 0; x < w; ++x) {
-      const Colour p = paint(x, c.next_scanline);
+      const Colour p = paint(x, y);
       if (grey) {
         row[x] = JSAMPLE(p.r);
       } else {
@@ -60,12 +46,7 @@ void WriteJpeg(const std::string& path, unsigned w, unsigned h, bool grey,
         row[3 * x + 2] = JSAMPLE(p.b);
       }
     }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&c, rows, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  ASSERT_EQ(std::fclose(f), 0);
+  })) << path;
 }
 
 // The decoded colour of pixel (x, y), y from the top.

@@ -16,6 +16,7 @@
 #include "engine/jpeg/jpeg_rows.h"
 #include "engine/jpeg/ng_check.h"
 #include "tests/engine/jpeg_test_util.h"
+#include "tests/support/jpeg_writer.h"
 #include "tests/support/temp_dir.h"
 
 namespace pictray {
@@ -91,27 +92,9 @@ TEST(JpegDecode, YcckFileFromImageMagickDecodesToRgb) {
 std::string WriteCmyk(const testing::TempDir& dir, const std::string& name, const unsigned char* samples,
                       bool adobe) {
   const std::string path = dir.path() + "/" + name;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return path;
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = 2;
-  c.image_height = 1;
-  c.input_components = 4;
-  c.in_color_space = JCS_CMYK;
-  jpeg_set_defaults(&c);
-  jpeg_set_colorspace(&c, JCS_CMYK);
-  c.write_Adobe_marker = adobe ? TRUE : FALSE;
-  jpeg_set_quality(&c, 100, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  JSAMPROW row = const_cast<JSAMPROW>(samples);
-  jpeg_write_scanlines(&c, &row, 1);
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::fclose(f);
+  testing::JpegShape shape{2, 1, testing::JpegColours::Cmyk};
+  shape.tune = [adobe](jpeg_compress_struct& c) { c.write_Adobe_marker = adobe ? TRUE : FALSE; };
+  testing::WriteJpeg(path, shape, [samples](unsigned, JSAMPLE* row) { std::copy(samples, samples + 8, row); });
   return path;
 }
 
@@ -186,28 +169,11 @@ TEST(JpegDecode, DecodingBombsAreRefusedBeforeAllocation) {
 std::string WriteGrey(const testing::TempDir& dir, const std::string& name, unsigned w, unsigned h,
                       bool progressive) {
   const std::string path = dir.path() + "/" + name;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return path;
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = w;
-  c.image_height = h;
-  c.input_components = 1;
-  c.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 50, TRUE);
-  if (progressive) jpeg_simple_progression(&c);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<JSAMPLE> ramp(w);
-  for (unsigned x = 0; x < w; ++x) ramp[x] = JSAMPLE(x / 64);
-  JSAMPROW row = ramp.data();
-  while (c.next_scanline < h) jpeg_write_scanlines(&c, &row, 1);
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::fclose(f);
+  testing::JpegShape shape{w, h, testing::JpegColours::Grey, 50};
+  shape.progressive = progressive;
+  testing::WriteJpeg(path, shape, [w](unsigned, JSAMPLE* row) {
+    for (unsigned x = 0; x < w; ++x) row[x] = JSAMPLE(x / 64);
+  });
   return path;
 }
 
@@ -319,18 +285,6 @@ TEST(JpegBitmap, ReadsOnlyTheRowsTheHeaderNames) {
 // not hold such a block): a chroma scan covers 1/18 of the picture's blocks.
 std::string WriteFineLuminance(const testing::TempDir& dir) {
   const std::string path = dir.path() + "/fine.jpg";
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return path;
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = c.image_height = 64;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 4;
   jpeg_scan_info script[6] = {};
   for (int i = 0; i < 6; ++i) {
     script[i].comps_in_scan = 1;
@@ -338,15 +292,13 @@ std::string WriteFineLuminance(const testing::TempDir& dir) {
     script[i].Ss = i % 2;
     script[i].Se = i % 2 ? 63 : 0;
   }
-  c.scan_info = script;
-  c.num_scans = 6;
-  jpeg_start_compress(&c, TRUE);
-  std::vector<JSAMPLE> grey(64 * 3, 100);
-  JSAMPROW row = grey.data();
-  while (c.next_scanline < 64) jpeg_write_scanlines(&c, &row, 1);
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::fclose(f);
+  testing::JpegShape shape{64, 64, testing::JpegColours::Rgb, 75, false};
+  shape.tune = [&script](jpeg_compress_struct& c) {
+    c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 4;
+    c.scan_info = script;
+    c.num_scans = 6;
+  };
+  testing::WriteJpeg(path, shape, [](unsigned, JSAMPLE* row) { std::fill(row, row + 64 * 3, JSAMPLE(100)); });
   return path;
 }
 
