@@ -7,7 +7,8 @@ if [ $# -ge 1 ]; then folder=$(realpath -m -- "$1"); fi
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
+# The programs only; ./test.sh builds the tests and benchmarks too.
+cmake --build build -j"$(nproc)" --target programs
 
 if [ $# -eq 0 ]; then
   folder=$(mktemp -d "${TMPDIR:-/tmp}/pictray-demo-XXXXXX")
