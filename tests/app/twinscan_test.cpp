@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -418,6 +419,42 @@ class TwinscanTest : public QObject {
       QVERIFY2(distance > 150, qPrintable(QString::number(distance)));
       QVERIFY(b->toolTip().contains(QString::fromUtf8("確認なし")));
     }
+  }
+
+  // The folder program gets the folder's bytes, also through the desktop's
+  // opener; one that cannot start is named with the reason.
+  void openingAFolderPassesItsBytesOrSaysWhyNot_data() {
+    QTest::addColumn<QString>("program");  // in the fake's folder, or "open"
+    QTest::addColumn<bool>("started");
+    QTest::newRow("program") << "record" << true;
+    QTest::newRow("desktop opener") << "open" << true;
+    QTest::newRow("missing program") << "missing" << false;
+  }
+  void openingAFolderPassesItsBytesOrSaysWhyNot() {
+    QFETCH(QString, program);
+    QFETCH(bool, started);
+    TempDir fake;
+    for (const char* name : {"record", "xdg-open"}) {
+      std::ofstream(fake.path() + "/" + name) << "#!/bin/sh\ncd '" << fake.path() << "' && printf '%s' \"$1\" > part && /bin/mv part opened\n";
+      fs::permissions(fake.path() + "/" + name, fs::perms::owner_all);
+    }
+    const std::string app = program == "open" ? "open" : fake.path() + "/" + program.toStdString();
+    Setup s("OPENAPP=" + app + "\n");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(fake.path()));
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, "");
+    w.samedir = s.src.path() + "/\xFF\xFE";
+    fs::create_directory(w.samedir);
+    w.Command(cmd::OpenSame);
+    qputenv("PATH", path);
+    if (!started) {
+      QCOMPARE(boxes.texts.value(0), QString::fromStdString("アプリ「" + app + "」を起動できません: " + std::strerror(ENOENT)));
+      return;
+    }
+    QTRY_VERIFY(fs::exists(fake.path() + "/opened"));
+    std::ifstream opened(fake.path() + "/opened");
+    QCOMPARE(std::string(std::istreambuf_iterator<char>(opened), {}), w.samedir);
   }
 
   void helpOpensThePageInTheBrowserOrSaysWhyNot() {
