@@ -127,5 +127,9 @@
         <source>設定ファイルに書き込めません: %1</source>
         <translation>Cannot write the settings file: %1</translation>
     </message>
+    <message>
+        <source>アプリ「%1」を起動できません: %2</source>
+        <translation>Cannot start the program &quot;%1&quot;: %2</translation>
+    </message>
 </context>
 </TS>

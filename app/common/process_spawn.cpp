@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdlib>
 
 extern char** environ;
@@ -47,7 +48,9 @@ pid_t SpawnProgram(const std::string& program, const std::vector<std::string>& a
   const int rc = ::posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
   posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
-  return rc == 0 ? pid : -1;
+  if (rc == 0) return pid;
+  errno = rc;
+  return -1;
 }
 
 void WhenEnded(QObject* owner, pid_t pid, std::function<void(int exitCode)> ended) {
@@ -76,6 +79,16 @@ std::string FindInPath(const std::string& name) {
     start = colon + 1;
   }
   return {};
+}
+
+pid_t SpawnOnPath(const std::string& program, const std::string& path, const std::string& workDir) {
+  const std::string name = program == "open" ? "xdg-open" : program;
+  const std::string found = name.find('/') == std::string::npos ? FindInPath(name) : name;
+  if (found.empty()) {
+    errno = ENOENT;
+    return -1;
+  }
+  return SpawnProgram(found, {path}, workDir);
 }
 
 }  // namespace pictray::ui

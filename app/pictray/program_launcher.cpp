@@ -3,10 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QByteArray>
-#include <QDesktopServices>
 #include <QEventLoop>
-#include <QUrl>
 #include <QWidget>
 
 #include "app/common/process_spawn.h"
@@ -46,29 +43,12 @@ void WriteCompanionPlace(QWidget* window, const std::string& programDir) {
   WriteSetting(key::twinscan::Py, std::to_string(g.top() + 300), ini);
 }
 
-// A file URL built from the path's bytes, so that a name that is not UTF-8
-// reaches the desktop unchanged.
-QUrl FileUrl(const std::string& path) {
-  return QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
-}
-
-// Handles what needs no process ("open", nothing configured) and the
-// companion's place; returns the program still to be started, or "".
-std::string PrepareLaunch(QWidget* window, const std::string& application, const std::string& folder,
-                          const std::string& programDir) {
+// Handles nothing configured and the companion's place; returns the
+// program still to be started ("open" for the desktop's opener), or "".
+std::string PrepareLaunch(QWidget* window, const std::string& application, const std::string& programDir) {
   const std::string program = ResolveProgram(application, programDir);
-  if (program == "open") {
-    QDesktopServices::openUrl(FileUrl(folder));
-    return {};
-  }
   if (!program.empty() && IsCompanion(program)) WriteCompanionPlace(window, programDir);
   return program;
-}
-
-// The program with the bytes of `folder` as its one argument (QProcess
-// would pass its arguments through UTF-8). The process id, or -1.
-pid_t Spawn(const std::string& program, const std::string& folder, const std::string& programDir) {
-  return ui::SpawnProgram(program, {folder}, programDir);
 }
 
 }  // namespace
@@ -86,13 +66,14 @@ std::string ResolveProgram(const std::string& application, const std::string& pr
 
 void shellOpenSubStalone(QWidget* window, const std::string& application, const std::string& folder,
                          bool wait, const std::string& programDir) {
-  if (!wait) {
+  // The desktop's opener hands the folder on; it is not waited for.
+  if (!wait || ResolveProgram(application, programDir) == "open") {
     shellOpenSub(window, application, folder, programDir);
     return;
   }
-  const std::string program = PrepareLaunch(window, application, folder, programDir);
+  const std::string program = PrepareLaunch(window, application, programDir);
   if (program.empty()) return;
-  const pid_t pid = Spawn(program, folder, programDir);
+  const pid_t pid = ui::SpawnOnPath(program, folder, programDir);
   if (pid < 0) return;
   QEventLoop loop;
   ui::WhenEnded(&loop, pid, [&loop](int) { loop.quit(); });
@@ -103,9 +84,9 @@ void shellOpenSubStalone(QWidget* window, const std::string& application, const 
 
 void shellOpenSub(QWidget* window, const std::string& application, const std::string& folder,
                   const std::string& programDir, std::function<void()> ended) {
-  const std::string program = PrepareLaunch(window, application, folder, programDir);
+  const std::string program = PrepareLaunch(window, application, programDir);
   if (program.empty()) return;
-  const pid_t pid = Spawn(program, folder, programDir);
+  const pid_t pid = ui::SpawnOnPath(program, folder, programDir);
   if (pid < 0) return;
   ui::WhenEnded(window, pid, [ended = std::move(ended)](int) {
     if (ended) ended();

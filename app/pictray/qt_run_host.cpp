@@ -123,17 +123,7 @@ void QtRunHost::DeselectAll() {
 }
 
 void QtRunHost::SetSummary(const std::vector<SummaryLine>& lines) {
-  Show([lines](MainWindow& w) {
-    QTreeWidget* list = w.summaryList();
-    list->clear();
-    QList<QTreeWidgetItem*> items;
-    for (const SummaryLine& l : lines) {
-      auto* item = new QTreeWidgetItem({ui::TextOf(l.target), QString::number(l.count)});
-      item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-      items.append(item);
-    }
-    list->addTopLevelItems(items);
-  });
+  Show([lines](MainWindow& w) { w.resultPane()->SetSummary(lines); });
 }
 
 void QtRunHost::ClearMoveResults() {

@@ -118,11 +118,15 @@ ResultPane::ResultPane(PaneLinks links, QWidget* parent) : QWidget(parent), link
       {QCoreApplication::translate("Pictray", "　　　　分類"), QCoreApplication::translate("Pictray", "件数　　　")},
       {120, 80});
   LV03->header()->setSectionsMovable(true);
-  LV03->setFixedWidth(220);
-  LV03->setMinimumHeight(80);
-  LV03->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
-  lower->addWidget(LV03);
-  lower->addWidget(BuildHelp(), 1);
+  // The names take what the counts leave; one still too long is elided, the
+  // whole name its tooltip. Wider windows share their room with the help.
+  LV03->header()->setStretchLastSection(false);
+  LV03->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  LV03->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  LV03->setMinimumSize(220, 80);
+  LV03->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+  lower->addWidget(LV03, 1);
+  lower->addWidget(BuildHelp(), 2);
   BT22 =
       new QPushButton(ui::GlyphIcon("7z", QColor(90, 60, 140)),
                       QCoreApplication::translate("Pictray",
@@ -246,6 +250,19 @@ void ResultPane::Colour(QTreeWidgetItem* item) const {
 
 void ResultPane::RecolourResults() {
   for (int i = LV02->topLevelItemCount() - 1; i >= 0; --i) Colour(LV02->topLevelItem(i));
+}
+
+void ResultPane::SetSummary(const std::vector<SummaryLine>& lines) {
+  LV03->clear();
+  QList<QTreeWidgetItem*> items;
+  for (const SummaryLine& l : lines) {
+    const QString name = ui::TextOf(l.target);
+    auto* item = new QTreeWidgetItem({name, QString::number(l.count)});
+    item->setToolTip(0, name);
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    items.append(item);
+  }
+  LV03->addTopLevelItems(items);
 }
 
 void ResultPane::SetMoveResult(std::size_t index, const MoveResultLine& line) {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "app/pictray/pane_links.h"
 #include "engine/run/run_host.h"
@@ -42,6 +43,8 @@ class ResultPane : public QWidget {
   bool blackBack() const;
   // One row of the move results (row `index`, added when it is new).
   void SetMoveResult(std::size_t index, const MoveResultLine& line);
+  // The summary list's rows: each target with its count.
+  void SetSummary(const std::vector<SummaryLine>& lines);
   // Removes the rows whose folder is no longer there (after an undo).
   void DropGoneMoveResults();
   void ShowPreview(const QImage& square);

@@ -2,14 +2,12 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFileIconProvider>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
@@ -25,6 +23,7 @@
 #include "app/common/control_factory.h"
 #include "app/common/help_page.h"
 #include "app/common/message_box.h"
+#include "app/common/process_spawn.h"
 #include "app/common/text_bytes.h"
 #include "app/common/window_place.h"
 #include "app/twinscan/file_table_model.h"
@@ -458,13 +457,16 @@ void TwinscanWindow::DeleteNow() {
 }
 
 void TwinscanWindow::Shellopen(const std::string& program, const std::string& target) {
-  if (program == "open") {
-    // Built from the bytes, so that a name that is not UTF-8 still opens.
-    const QByteArray encoded = QByteArray::fromStdString(target).toPercentEncoding("/");
-    QDesktopServices::openUrl(QUrl::fromEncoded("file://" + encoded));
-  } else {
-    QProcess::startDetached(TextOf(program), {TextOf(target)});
+  const pid_t pid = ui::SpawnOnPath(program, target, {});
+  if (pid < 0) {
+    const std::string why = std::strerror(errno);
+    ui::MessageBox1Q(this,
+                     QCoreApplication::translate("Twinscan", "アプリ「%1」を起動できません: %2")
+                         .arg(TextOf(program), TextOf(why)),
+                     "err", "err");
+    return;
   }
+  ui::WhenEnded(this, pid, {});
 }
 
 void TwinscanWindow::AppFileOpen(const std::string& path) { Shellopen(dupes::ReadFileApp(profile), path); }

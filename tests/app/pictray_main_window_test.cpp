@@ -21,6 +21,7 @@
 #include "app/pictray/list_models.h"
 #include "app/pictray/main_window.h"
 #include "app/pictray/qt_run_host.h"
+#include "app/pictray/result_pane.h"
 #include "engine/settings/profile.h"
 #include "tests/app/pictray_window_support.h"
 
@@ -107,7 +108,7 @@ class MainWindowTest : public QObject {
 
   // The splitter gives its room to the lists: dragged down, the file list
   // shows at least 14 rows; dragged up, LV02 at least 10; the controls below
-  // LV02 keep their natural size inside the window.
+  // LV02 keep their natural size inside the window; a summary name shows whole.
   void theListsTakeTheRoomTheSplitterGives() {
     for (const QSize& size : {QSize(1500, 1000), QSize(1024, 700), QSize(900, 600)}) {
       QTemporaryDir programDir;
@@ -117,6 +118,7 @@ class MainWindowTest : public QObject {
       auto* LV02 = w->findChild<QTreeWidget*>("LV02");
       auto* splitter = w->findChild<QSplitter*>("panes");
       auto* row = new QTreeWidgetItem(LV02, QStringList{"folder", "1", "a.jpg", "/x/folder", "new"});
+      w->resultPane()->SetSummary({{"2023_12_31 23_59_59", 3151}});
       const QString where = QString("%1x%2 ").arg(size.width()).arg(size.height());
       splitter->setSizes({10000, 1});
       QTest::qWait(0);
@@ -131,6 +133,8 @@ class MainWindowTest : public QObject {
         QVERIFY2(w->rect().contains(QRect(control->mapTo(w.get(), QPoint(0, 0)), control->size())), qPrintable(where + name));
         QVERIFY2(control->height() >= control->minimumSizeHint().height(), qPrintable(where + name));
       }
+      const QAbstractItemView* summary = w->summaryList();
+      QVERIFY2(summary->sizeHintForColumn(0) <= w->summaryList()->columnWidth(0), qPrintable(where + "LV03"));
     }
   }
 

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -11,6 +12,7 @@
 #include "engine/fs/folder_lock.h"
 #include "engine/runs/twinscan_run.h"
 #include "engine/settings/profile.h"
+#include "engine/settings/settings_keys.h"
 #include "tests/app/box_answerer.h"
 #include "tests/support/temp_dir.h"
 
@@ -420,11 +422,18 @@ class TwinscanTest : public QObject {
     }
   }
 
-  void helpOpensThePageInTheBrowserOrSaysWhyNot() {
+  // Help pages and folders reach the desktop's opener or a program as their
+  // bytes; what cannot start is named with the reason.
+  void helpAndFoldersOpenInOutsideProgramsOrSayWhyNot() {
     Setup s("");
     TempDir opener;
-    std::ofstream(opener.path() + "/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > '" << opener.path() << "/opened'\n";
+    std::ofstream(opener.path() + "/xdg-open") << "#!/bin/sh\ncd '" << opener.path()
+                                               << "' && printf '%s' \"$1\" > part && /bin/mv part opened\n";
     fs::permissions(opener.path() + "/xdg-open", fs::perms::owner_all);
+    const auto opened = [&] {
+      std::ifstream f(opener.path() + "/opened");
+      return std::string(std::istreambuf_iterator<char>(f), {});
+    };
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(opener.path()));
     BoxAnswerer boxes;
@@ -435,8 +444,19 @@ class TwinscanTest : public QObject {
     fs::copy_file(std::string(PICTRAY_BIN_DIR) + "/Twinscanhelp.html", page);
     w.Command(cmd::Help);
     QTRY_VERIFY(fs::exists(opener.path() + "/opened"));
-    std::ifstream opened(opener.path() + "/opened");
-    QCOMPARE(std::string(std::istreambuf_iterator<char>(opened), {}), page);
+    QCOMPARE(opened(), page);
+    w.samedir = s.src.path() + "/\xFF\xFE";
+    fs::create_directory(w.samedir);
+    for (const std::string& app : {opener.path() + "/xdg-open", std::string("open"), opener.path() + "/gone"}) {
+      fs::remove(opener.path() + "/opened");
+      QVERIFY(pictray::WriteSetting(pictray::key::twinscan::OPENAPP, app, s.bin.path() + "/Twinscan.ini"));
+      w.Command(cmd::OpenSame);
+      if (app.ends_with("gone"))
+        QCOMPARE(boxes.texts.last(),
+                 QString::fromStdString("アプリ「" + app + "」を起動できません: " + std::strerror(ENOENT)));
+      else
+        QTRY_COMPARE(opened(), w.samedir);
+    }
     qputenv("PATH", "/nonexistent");
     w.Command(cmd::Help);
     qputenv("PATH", path);
