@@ -1,6 +1,7 @@
 #include "app/pictray/result_pane.h"
 
 #include <QContextMenuEvent>
+#include <QResizeEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -127,13 +128,12 @@ ResultPane::ResultPane(PaneLinks links, QWidget* parent) : QWidget(parent), link
   LV03->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
   lower->addWidget(LV03, 1);
   lower->addWidget(BuildHelp(), 2);
-  BT22 =
-      new QPushButton(ui::GlyphIcon("7z", QColor(90, 60, 140)),
-                      QCoreApplication::translate("Pictray",
-                                                  "ファイル整理ソフト(lumoセット)を\nダウンロ－ドして使ってみる。　　\n"
-                                                  "                  [フリ－ソフト]"),
-                      this);
+  relayCaption_ = QCoreApplication::translate("Pictray",
+                                              "ファイル整理ソフト(lumoセット)を\nダウンロ－ドして使ってみる。　　\n"
+                                              "                  [フリ－ソフト]");
+  BT22 = new QPushButton(ui::GlyphIcon("7z", QColor(90, 60, 140)), relayCaption_, this);
   BT22->setObjectName("BT22");
+  BT22->setToolTip(relayCaption_);
   BT22->setIconSize(QSize(32, 32));
   BT22->setFont(ui::MinchoFont(11));
   lower->addWidget(BT22, 0, Qt::AlignBottom);
@@ -224,6 +224,20 @@ QWidget* ResultPane::BuildHelp() {
 }
 
 bool ResultPane::blackBack() const { return CK21->isChecked(); }
+
+void ResultPane::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  FitRelayCaption();
+}
+
+void ResultPane::FitRelayCaption() {
+  // Narrower than this, the caption would take the help lines' room: the
+  // button keeps its icon, the caption is its tooltip.
+  constexpr int kRoomForCaption = 1300;
+  const bool roomy = width() >= kRoomForCaption;
+  if (roomy == !BT22->text().isEmpty()) return;
+  BT22->setText(roomy ? relayCaption_ : QString());
+}
 
 QSize ResultPane::sizeHint() const { return {QWidget::sizeHint().width(), kStartHeight}; }
 

@@ -63,6 +63,7 @@ class ResultPane : public QWidget {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
 
  private:
   QWidget* BuildToggles();
@@ -81,10 +82,13 @@ class ResultPane : public QWidget {
   void ListAfresh();
   void BreakSelectedFolders();
   void StartRelay();
+  // BT22 shows its caption only where the help lines keep their room.
+  void FitRelayCaption();
 
   PaneLinks links_;
   QLabel* preview_ = nullptr;
   QLabel* GRmsgtext_ = nullptr;
+  QString relayCaption_;
 };
 
 }  // namespace pictray::app

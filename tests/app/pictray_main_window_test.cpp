@@ -108,7 +108,8 @@ class MainWindowTest : public QObject {
 
   // The splitter gives its room to the lists: dragged down, the file list
   // shows at least 14 rows; dragged up, LV02 at least 10; the controls below
-  // LV02 keep their natural size inside the window; a summary name shows whole.
+  // LV02 keep their natural size inside the window; a summary name shows whole;
+  // the help lines keep room to be read.
   void theListsTakeTheRoomTheSplitterGives() {
     for (const QSize& size : {QSize(1500, 1000), QSize(1024, 700), QSize(900, 600)}) {
       QTemporaryDir programDir;
@@ -135,6 +136,8 @@ class MainWindowTest : public QObject {
       }
       const QAbstractItemView* summary = w->summaryList();
       QVERIFY2(summary->sizeHintForColumn(0) <= w->summaryList()->columnWidth(0), qPrintable(where + "LV03"));
+      for (const QWidget* help : w->findChildren<QWidget*>("patternHelp"))
+        QVERIFY2(help->width() >= 200, qPrintable(where + "help " + QString::number(help->width())));
     }
   }
 
