@@ -363,6 +363,10 @@ Stopped because the record cannot be written: %1 (%2)</translation>
 <context>
     <name>ui</name>
     <message>
+        <source>ja</source>
+        <translation>en</translation>
+    </message>
+    <message>
         <source>フォルダを選択</source>
         <translation>Choose a folder</translation>
     </message>
