@@ -10,6 +10,7 @@
 #include "app/twinscan/twinscan_window.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/runs/twinscan_run.h"
+#include "tests/support/japanese_texts.h"
 #include "engine/settings/profile.h"
 #include "tests/app/box_answerer.h"
 #include "tests/support/temp_dir.h"
