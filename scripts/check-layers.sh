@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Fails when an engine file includes a folder that is not below its own, or
-# when the engine includes Qt or the front ends. The order (each folder and
-# the folders it may use) is the one engine/CMakeLists.txt links.
+# Fails when an engine file includes a folder that is not below its own,
+# when the engine includes Qt, the front ends or the texts, or when an
+# engine source holds a byte that is not ASCII (the engine reports values;
+# the words are in texts/). The order (each folder and the folders it may
+# use) is the one engine/CMakeLists.txt links.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,10 +36,18 @@ for dir in engine/*/; do
       status=1
     fi
   done < <(grep -Hn '#include "engine/' "$dir"*.h "$dir"*.cpp 2>/dev/null || true)
-  if grep -Hn -E '#include [<"](Q[A-Za-z]+|app/|cli/)' "$dir"*.h "$dir"*.cpp 2>/dev/null; then
-    echo "check-layers: engine/$folder includes Qt or a front end"
+  if grep -Hn -E '#include [<"](Q[A-Za-z]+|app/|cli/|texts/)' "$dir"*.h "$dir"*.cpp 2>/dev/null; then
+    echo "check-layers: engine/$folder includes Qt, a front end or the texts"
     status=1
   fi
 done
+if LC_ALL=C grep -rHnP '[^\x00-\x7F]' engine; then
+  echo "check-layers: engine sources hold non-ASCII bytes: words belong in texts/"
+  status=1
+fi
+if grep -Hn -E '#include [<"](Q[A-Za-z]+|app/|cli/)' texts/*.h texts/*.cpp; then
+  echo "check-layers: texts/ includes Qt or a front end"
+  status=1
+fi
 [ $status -eq 0 ] && echo "check-layers: the engine's includes follow the order"
 exit $status
