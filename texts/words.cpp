@@ -29,7 +29,9 @@ std::string Fill(const char* pattern, const std::vector<std::string>& names,
         if (number < numbers.size()) out += std::to_string(numbers[number++]);
         break;
       case 'e': out += std::strerror(error); break;
-      default: out += '%', out += *p;
+      default:
+        out += '%';
+        out += *p;
     }
   }
   return out;

@@ -1,6 +1,5 @@
 #include "engine/runs/selected_colour_runs.h"
 
-#include <cstring>
 #include <mutex>
 
 #include "engine/fs/paths.h"
