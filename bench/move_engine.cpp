@@ -10,6 +10,7 @@
 #include "engine/runs/move_run.h"
 #include "engine/runs/name_sets.h"
 #include "engine/run/null_host.h"
+#include "texts/texts.h"
 
 namespace pictray {
 namespace {
@@ -41,7 +42,8 @@ int Main(int argc, char** argv) {
               r.moved, r.lines.size(), total, r.moved / total);
   std::printf("engine (move run alone):            %.3f s, %.0f files/s\n", moveOnly,
               r.moved / moveOnly);
-  for (const MoveFailure& f : r.failures) std::fprintf(stderr, "%s\n", MoveFailureText(f).c_str());
+  for (const MoveFailure& f : r.failures)
+    std::fprintf(stderr, "%s\n", texts::Words(MoveFailureMessage(f), texts::Language::Japanese).c_str());
   return r.failures.empty() ? 0 : 1;
 }
 

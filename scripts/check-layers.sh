@@ -3,7 +3,9 @@
 # engine object's header dependencies (as ninja recorded them from the
 # compiler's dependency output) against the order below, and the order
 # against the libraries engine/CMakeLists.txt links. Fails on an engine file
-# that includes a folder not below its own, Qt, or a front end.
+# that includes a folder not below its own, Qt, a front end or the texts; on
+# a byte that is not ASCII in an engine source (the engine reports values,
+# the words are in texts/); and on texts/ including Qt or a front end.
 # Usage: scripts/check-layers.sh [BUILD_DIR]   (a built tree; default build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -79,7 +81,7 @@ report=$(awk -v root="$root" -v build="$(cd "$build" && pwd -P)" -v allowed="$al
     owner = ""
     if (match($0, /CMakeFiles\/pictray_[a-z_]+\.dir\//)) {
       f = substr($0, RSTART + 19, RLENGTH - 19 - 5)
-      if (f in may) { owner = f; checked++ }
+      if (f in may || f == "texts") { owner = f; checked++ }
     }
     next
   }
@@ -87,11 +89,14 @@ report=$(awk -v root="$root" -v build="$(cd "$build" && pwd -P)" -v allowed="$al
   {
     dep = $1
     if (dep == "") next
-    if (dep ~ /\/qt[56]\/|\/Qt[A-Za-z]+\//) { print "an engine/" owner " object includes Qt: " dep; next }
+    where = owner == "texts" ? "a texts/" : "an engine/" owner
+    if (dep ~ /\/qt[56]\/|\/Qt[A-Za-z]+\//) { print where " object includes Qt: " dep; next }
     path = normal(dep)
     if (index(path, root "/") != 1) next  # system headers
     rel = substr(path, length(root) + 2)
-    if (rel ~ /^(app|cli|thumbkit|erasekit|tests|bench)\//) { print "an engine/" owner " object includes " rel " (a front end)"; next }
+    if (rel ~ /^(app|cli|thumbkit|erasekit|tests|bench)\//) { print where " object includes " rel " (a front end)"; next }
+    if (owner == "texts") next
+    if (rel ~ /^texts\//) { print where " object includes " rel ": words belong to the front ends"; next }
     if (rel ~ /^engine\//) {
       split(rel, seg, "/")
       if (index(may[owner], " " seg[2] " ") == 0) print "an engine/" owner " object includes " rel ", which engine/" owner " may not use"
@@ -104,5 +109,8 @@ while IFS= read -r problem; do
   [[ -z "$problem" || "$problem" == "#checked "* ]] || fail "$problem"
 done <<<"$report"
 ((checked > 0)) || fail "no engine object found in $build (is it built?)"
-[ $status -eq 0 ] && echo "check-layers: $checked engine objects include only what the order allows"
+if LC_ALL=C grep -rHnP '[^\x00-\x7F]' engine; then
+  fail "engine sources hold bytes that are not ASCII: words belong in texts/"
+fi
+[ $status -eq 0 ] && echo "check-layers: $checked engine and texts objects include only what the order allows"
 exit $status

@@ -9,11 +9,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "texts/texts.h"
+
 class QCoreApplication;
 
 namespace pictray::ui {
 
-enum class Language { Japanese, English };
+using Language = texts::Language;
 
 // What the command line asks for: the language, or an error for a bad
 // value. main's arguments lose "--lang VALUE" ("--lang=VALUE"; argc and
@@ -33,6 +35,11 @@ Language LanguageOfEnvironment();
 
 // The argument's language when one was given, else the environment's.
 Language ChosenLanguage(const LanguageArgument& argument);
+
+// The language of the translations loaded into the application: English
+// once common_en is installed, else Japanese. The windows say what runs
+// report in it.
+Language WindowLanguage();
 
 // Loads the translations of `names` ("common", "twinscan" ...) for
 // `language` from `folder` (files NAME_en.qm) into the application. Japanese

@@ -17,9 +17,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "app/common/control_factory.h"
-#include "app/common/engine_text.h"
+#include "app/common/language.h"
 
 namespace pictray::ui {
 namespace {
@@ -37,6 +38,13 @@ constexpr int kButtonHeight = 22;
 // Room the window frame and title bar take outside the box.
 constexpr int kFrameRoom = 20;
 constexpr int kTitleRoom = 60;
+
+// A caption is given by its Japanese words ("yes", "err", "しない" ...),
+// which also choose the icon; the button says it in the window's language.
+QString CaptionWords(const QString& caption) {
+  const std::optional<Button> button = texts::ButtonCaptioned(caption.toStdString());
+  return button ? QString::fromStdString(texts::Words(*button, WindowLanguage())) : caption;
+}
 
 // The message, broken at word boundaries where it has them and anywhere
 // else (a long path has none), so that every character stays visible.
@@ -104,7 +112,7 @@ class MessageBoxDialog : public QDialog {
 
     // A file name may hold line breaks: they show as symbols, so that the
     // message keeps its one-line form and the name stays recognisable.
-    QString line = EngineText(message);
+    QString line = message;
     line.replace(QChar('\n'), QChar(0x240A)).replace(QChar('\r'), QChar(0x240D));
     area_ = new QScrollArea(this);
     area_->setObjectName("messageArea");
@@ -117,9 +125,9 @@ class MessageBoxDialog : public QDialog {
     text_->setFont(MinchoFont(12));
     area_->setWidget(text_);
 
-    BT01 = new QPushButton(EngineCaption(caption1), this);
+    BT01 = new QPushButton(CaptionWords(caption1), this);
     BT01->setObjectName("BT01");
-    BT02 = new QPushButton(EngineCaption(caption2), this);
+    BT02 = new QPushButton(CaptionWords(caption2), this);
     BT02->setObjectName("BT02");
     for (QPushButton* b : {BT01, BT02}) b->setFont(MinchoFont(14));
     BT01->setDefault(true);

@@ -61,10 +61,10 @@ bool UndoLastMove(ParamBlock& val21, const std::string& journalDir, const std::s
                   RunRegistry::Guard guard) {
   JournalRun run;
   if (folder.empty() || !LastUndoableRun(journalDir, folder, run)) {
-    host.MessageBox1Q(std::string(kNothingToUndo) + ": " + folder, "yes", "yes");
+    host.MessageBox1Q(Message{Said::NothingToUndo, {folder}}, Button::Yes, Button::Yes);
     return false;
   }
-  if (host.MessageBox1Q(UndoQuestion(run), "OK", "NO") != 6) return false;
+  if (host.MessageBox1Q(UndoQuestion(run), Button::Ok, Button::No) != 6) return false;
   ThreadUndoMove(val21, run, host, std::move(guard));
   return true;
 }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "app/common/language.h"
 #include "app/common/text_bytes.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/main_window.h"
@@ -27,7 +28,10 @@ void QtRunHost::Show(std::function<void(MainWindow&)> fn) {
   calls_.Post([w = &window_, fn = std::move(fn)] { fn(*w); });
 }
 
-int QtRunHost::MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) {
+int QtRunHost::MessageBox1Q(const Message& message, Button caption1, Button caption2) {
+  const std::string text = texts::Words(message, ui::WindowLanguage());
+  const std::string c1 = texts::Words(caption1, texts::Language::Japanese);
+  const std::string c2 = texts::Words(caption2, texts::Language::Japanese);
   // The window's own thread cannot wait for its boxes: it asks at once.
   if (calls_.OnWindowThread()) return calls_.Ask([&] { return window_.Message(text, c1, c2); }, 7);
   // A run's box never opens on top of another: it waits until that one is answered.

@@ -16,7 +16,8 @@ class QtRunHost : public RunHost {
  public:
   QtRunHost(MainWindow& window, ui::WindowCalls& calls) : window_(window), calls_(calls) {}
 
-  int MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) override;
+  // The message in the window's language; captions as their Japanese keys.
+  int MessageBox1Q(const Message& message, Button caption1, Button caption2) override;
   void SetProgressRange(Control bar, int minimum, int maximum) override;
   void SetProgress(Control bar, int position) override;
   void SetStatusText(int part, const std::string& text) override;

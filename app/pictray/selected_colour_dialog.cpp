@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/common/control_factory.h"
+#include "app/common/language.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
 #include "app/pictray/window_text.h"
@@ -274,7 +275,10 @@ void SelectedColourDialog::DeleteSelected() {
 }
 
 void SelectedColourDialog::CapacityError(std::size_t count) {
-  Ask(CapacityMessage(colours_.ColorMax(), count), "err", "err");
+  const Message tooMany{Said::TooManyColours,
+                        {},
+                        {static_cast<long long>(colours_.ColorMax()), static_cast<long long>(count)}};
+  Ask(texts::Words(tooMany, ui::WindowLanguage()), "err", "err");
   ClearList();
 }
 

@@ -1,13 +1,16 @@
 #include "app/twinscan/qt_twinscan_host.h"
 
+#include "app/common/language.h"
 #include "app/twinscan/twinscan_window.h"
 
 namespace pictray::twinscan {
 
 QtTwinscanHost::QtTwinscanHost(TwinscanWindow& window) : window_(window), calls_(window) {}
 
-int QtTwinscanHost::MessageBox1Q(const std::string& text, const std::string& caption1,
-                                 const std::string& caption2) {
+int QtTwinscanHost::MessageBox1Q(const Message& message, Button button1, Button button2) {
+  const std::string text = texts::Words(message, ui::WindowLanguage());
+  const std::string caption1 = texts::Words(button1, texts::Language::Japanese);
+  const std::string caption2 = texts::Words(button2, texts::Language::Japanese);
   return calls_.Ask([w = &window_, text, caption1, caption2] { return w->Message(text, caption1, caption2); }, 7);
 }
 

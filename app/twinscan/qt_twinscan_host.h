@@ -17,8 +17,8 @@ class QtTwinscanHost : public TwinscanHost {
   // Window's thread, as it starts closing: questions answer 7 from now on.
   void SetClosing() { calls_.SetClosing(); }
 
-  int MessageBox1Q(const std::string& text, const std::string& caption1,
-                   const std::string& caption2) override;
+  // The message in the window's language; captions as their Japanese keys.
+  int MessageBox1Q(const Message& message, Button caption1, Button caption2) override;
   void SetProgress(TwinscanBar bar, int position) override;
   void SetCountText(const std::string& kenbuf) override;
   void SetTable(const std::vector<dupes::FileRec>& lpData) override;

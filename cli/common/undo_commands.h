@@ -9,6 +9,8 @@
 #include "engine/journal/tab_fields.h"
 #include "engine/fs/read_file.h"
 #include "engine/journal/undo.h"
+#include "engine/runs/undo_run.h"
+#include "texts/texts.h"
 
 namespace pictray::cli {
 
@@ -40,7 +42,7 @@ inline int PrintUndoList(const std::string& journals, const std::string& folder,
 // left, "left <where it is> <first name> <why>". Returns 0 when all went
 // back (or there was nothing to take back), 1 otherwise.
 inline int UndoLastRun(const std::string& journals, const std::string& folder, std::ostream& out,
-                       std::ostream& err, const std::string& program) {
+                       std::ostream& err, const std::string& program, texts::Language language) {
   JournalRun run;
   if (!LastUndoableRun(journals, folder, run, TellRefusedJournals(err, program))) {
     err << program << ": nothing to take back in " << EscapeField(folder) << '\n';
@@ -48,15 +50,15 @@ inline int UndoLastRun(const std::string& journals, const std::string& folder, s
   }
   const UndoReport report = UndoRun(run, {}, nullptr);
   if (report.refused) {
-    err << program << ": " << EscapeField(UndoEndMessage(report)) << '\n';
+    err << program << ": " << EscapeField(texts::Words(UndoEndMessage(report), language)) << '\n';
     return 1;
   }
   out << "back\t" << report.back << '\n';
   for (const UndoLeft& l : report.left)
     out << "left\t" << EscapeField(l.path) << '\t' << EscapeField(l.origin) << '\t'
-        << EscapeField(UndoReasonText(l.reason)) << (l.err != 0 ? std::string(" (") + std::strerror(l.err) + ")" : "")
+        << EscapeField(texts::Words(Message{UndoLeftSaid(l.reason)}, language)) << (l.err != 0 ? std::string(" (") + std::strerror(l.err) + ")" : "")
         << '\n';
-  if (report.error != 0) err << program << ": " << EscapeField(UndoEndMessage(report)) << '\n';
+  if (report.error != 0) err << program << ": " << EscapeField(texts::Words(UndoEndMessage(report), language)) << '\n';
   return report.left.empty() && report.error == 0 ? 0 : 1;
 }
 

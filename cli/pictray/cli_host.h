@@ -5,27 +5,30 @@
 #include <ostream>
 
 #include "engine/run/null_host.h"
+#include "texts/texts.h"
 
 namespace pictray::cli {
 
 class CliHost : public NullHost {
  public:
-  CliHost(int answer, std::ostream& err) : answer_(answer), err_(err) {}
+  CliHost(int answer, std::ostream& err, texts::Language language)
+      : answer_(answer), err_(err), language_(language) {}
 
   // True once an error message was shown.
   bool failed() const { return failed_; }
 
-  int MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) override {
-    const bool error = c1 == "err" && c2 == "err";
-    const bool info = c1 == "yes" && c2 == "yes";
+  int MessageBox1Q(const Message& message, Button c1, Button c2) override {
+    const bool error = c1 == Button::Err && c2 == Button::Err;
+    const bool info = c1 == Button::Yes && c2 == Button::Yes;
     if (error) failed_ = true;
-    err_ << (error ? "error: " : info ? "message: " : "question: ") << text << "\n";
+    err_ << (error ? "error: " : info ? "message: " : "question: ") << texts::Words(message, language_) << "\n";
     return info || error ? 6 : answer_;
   }
 
  private:
   int answer_;
   std::ostream& err_;
+  texts::Language language_;
   bool failed_ = false;
 };
 

@@ -8,6 +8,7 @@
 
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
+#include "texts/texts.h"
 
 namespace pictray::cli {
 
@@ -16,6 +17,7 @@ struct CliContext {
   RunHost& host;
   std::string folder;  // source folder as given
   std::ostream& err;   // move results and failures
+  texts::Language language;  // of the messages
   // True while the steps are checked before any runs: a handler then only
   // answers Done for a step it knows (doing nothing), Failed for one it
   // knows whose argument is wrong (saying why on `err`), NotMine otherwise.

@@ -32,6 +32,8 @@ constexpr const char* kHelp =
     "                   ~/.config/pictray once installed)\n"
     "  --select LIST    analyses run during list-up: exif,info,header,size,ng,ratio,strength\n"
     "  --answer clear|keep  the answer to every question (default keep)\n"
+    "  --lang ja|en     the language of messages (default: English for an English\n"
+    "                   locale in LC_ALL, LC_MESSAGES or LANG, else Japanese)\n"
     "\n"
     "Steps: char=PATTERN, phrase=TEXT, ext (name classifications); exif, info, header\n"
     "(Exif date/model/software, header identifier, header check); size, ng (pixel size,\n"
@@ -200,6 +202,9 @@ void PrintRows(const FileList& rows) {
 }
 
 int Main(int argc, char** argv) {
+  const texts::LanguageArgument language = texts::TakeLanguageArgument(argc, argv);
+  if (!language.error.empty()) return Fail(language.error + "; " + kUsage);
+  const texts::Language lang = texts::ChosenLanguage(language);
   Options o;
   std::string error;
   if (!ParseArgs(argc, argv, &o, &error)) return Fail(error + "; " + kUsage);
@@ -209,13 +214,13 @@ int Main(int argc, char** argv) {
   }
   const std::string journals = JournalDir("pictray");
   if (!o.undoList.empty()) return PrintUndoList(journals, o.undoList, std::cout, std::cerr, "pictray-cli");
-  if (!o.undo.empty()) return UndoLastRun(journals, o.undo, std::cout, std::cerr, "pictray-cli");
+  if (!o.undo.empty()) return UndoLastRun(journals, o.undo, std::cout, std::cerr, "pictray-cli", lang);
   PictrayState st;
   st.journalDir = journals;
   if (!OpenSettings(o.ini, st, &error)) return Fail(error);
   if (!ApplySelection(o.select, st.flags, &error)) return Fail(error);
-  CliHost host(o.answer == "clear" ? 6 : 7, std::cerr);
-  CliContext ctx{st, host, o.folder, std::cerr, true};
+  CliHost host(o.answer == "clear" ? 6 : 7, std::cerr, lang);
+  CliContext ctx{st, host, o.folder, std::cerr, lang, true};
   for (const std::string& step : o.steps) {
     const StepResult checked = RunStep(step, ctx);
     if (checked == StepResult::NotMine) return Fail("step '" + step + "' is unknown or not available yet");

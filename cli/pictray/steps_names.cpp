@@ -24,7 +24,7 @@ StepResult Move(CliContext& ctx) {
   for (const MoveResultLine& l : report.lines)
     ctx.err << EscapeField(l.folder) << '\t' << l.count << '\t' << EscapeField(l.firstFile) << '\t'
             << EscapeField(l.path) << '\t' << l.mode << '\n';
-  for (const MoveFailure& f : report.failures) ctx.err << "not moved: " << MoveFailureText(f) << '\n';
+  for (const MoveFailure& f : report.failures) ctx.err << "not moved: " << texts::Words(MoveFailureMessage(f), ctx.language) << '\n';
   return report.failures.empty() && !report.refused && report.journalError == 0 ? StepResult::Done
                                                                                 : StepResult::Failed;
 }

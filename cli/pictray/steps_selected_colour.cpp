@@ -21,8 +21,8 @@ constexpr const char* kPartStep = "partcolor=";
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 // The colours of the list file within the capacity; false with the reason.
-bool LoadColours(const std::string& path, const std::string& profile, SelectedColours* set, std::size_t* skipped,
-                 std::string* error) {
+bool LoadColours(const std::string& path, const std::string& profile, texts::Language language,
+                 SelectedColours* set, std::size_t* skipped, std::string* error) {
   if (path.empty()) {
     *error = "no colour list file given";
     return false;
@@ -39,7 +39,10 @@ bool LoadColours(const std::string& path, const std::string& profile, SelectedCo
     return false;
   }
   if (count > set->ColorMax()) {
-    *error = CapacityMessage(set->ColorMax(), count) + " (samcount in the settings)";
+    const Message tooMany{Said::TooManyColours,
+                          {},
+                          {static_cast<long long>(set->ColorMax()), static_cast<long long>(count)}};
+    *error = texts::Words(tooMany, language) + " (samcount in the settings)";
     return false;
   }
   return true;
@@ -67,7 +70,7 @@ StepResult RunSelectedColourStep(const std::string& step, CliContext& ctx) {
   }
   SelectedColours colours;
   std::size_t skipped = 0;
-  if (ok) ok = LoadColours(list, ctx.state.profile, &colours, &skipped, &error);
+  if (ok) ok = LoadColours(list, ctx.state.profile, ctx.language, &colours, &skipped, &error);
   if (!ok) {
     ctx.err << "pictray-cli: " << step << ": " << error << "\n";
     return StepResult::Failed;

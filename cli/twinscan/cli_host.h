@@ -12,7 +12,7 @@ namespace pictray::cli {
 
 class TwinscanCliHost : public TwinscanHost {
  public:
-  int MessageBox1Q(const std::string&, const std::string&, const std::string&) override { return 7; }
+  int MessageBox1Q(const Message&, Button, Button) override { return 7; }
   void SetProgress(TwinscanBar, int) override {}
   void SetCountText(const std::string&) override {}
   void SetTable(const std::vector<dupes::FileRec>& table) override { lpData = table; }

@@ -12,9 +12,9 @@
 
 #include "cli/common/undo_commands.h"
 #include "cli/twinscan/cli_host.h"
-#include "engine/fs/folder_lock.h"
 #include "engine/journal/tab_fields.h"
 #include "engine/runs/twinscan_run.h"
+#include "texts/texts.h"
 
 namespace {
 
@@ -41,6 +41,8 @@ int Help() {
       "                      is still the file that was moved and its name is free; prints\n"
       "                      \"back N\" and one line per file left, with why\n"
       "  --undo-list FOLDER  the extractions of FOLDER that can still be taken back\n"
+      "  --lang ja|en        the language of messages (default: English for an English locale in\n"
+      "                      LC_ALL, LC_MESSAGES or LANG, else Japanese)\n"
       "Journals are kept in $XDG_STATE_HOME/twinscan/journals (or ~/.local/state/...), the last\n"
       "50 runs per folder.\n"
       "In every field printed, a tab, a line feed and a backslash are written as \\t, \\n and \\\\.\n"
@@ -98,11 +100,17 @@ void PrintExtraction(const ExtractResult& res, bool dryRun) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const pictray::texts::LanguageArgument language = pictray::texts::TakeLanguageArgument(argc, argv);
+  if (!language.error.empty()) {
+    std::fprintf(stderr, "twinscan-cli: %s\n", language.error.c_str());
+    return Usage();
+  }
+  const pictray::texts::Language lang = pictray::texts::ChosenLanguage(language);
   bool extract = false, dryRun = false;
   std::string folder;
   const std::string journals = pictray::JournalDir("twinscan");
   if (argc == 3 && std::strcmp(argv[1], "--undo") == 0)
-    return pictray::cli::UndoLastRun(journals, argv[2], std::cout, std::cerr, "twinscan-cli");
+    return pictray::cli::UndoLastRun(journals, argv[2], std::cout, std::cerr, "twinscan-cli", lang);
   if (argc == 3 && std::strcmp(argv[1], "--undo-list") == 0)
     return pictray::cli::PrintUndoList(journals, argv[2], std::cout, std::cerr, "twinscan-cli");
   for (int i = 1; i < argc; ++i) {
@@ -141,7 +149,8 @@ int main(int argc, char** argv) {
   const ExtractResult& res = *report.extraction;
   if (res.lockError != 0) {
     if (res.lockError == EWOULDBLOCK)
-      std::fprintf(stderr, "twinscan-cli: %s\n", pictray::kFolderBusy);
+      std::fprintf(stderr, "twinscan-cli: %s\n",
+                   pictray::texts::Words(pictray::Message{pictray::Said::FolderBusy}, lang).c_str());
     else
       std::fprintf(stderr, "twinscan-cli: cannot open the folder %s: %s\n", EscapeField(folder).c_str(),
                    std::strerror(res.lockError));

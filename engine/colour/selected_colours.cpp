@@ -62,10 +62,6 @@ std::size_t dwColorsSet(SelectedColours& set, const std::vector<std::string>& li
   return wanted.size();
 }
 
-std::string CapacityMessage(std::size_t ColorMax, std::size_t count) {
-  return "選択は[" + std::to_string(ColorMax) + "]色以下にして下さい。(" + std::to_string(count) + ")";
-}
-
 void PickColours(SelectedColours& set, int left, int top, int right, int bottom,
                  const std::function<Rgb(int x, int y)>& pixel) {
   for (int y = top; y < bottom && !set.full(); ++y)

@@ -64,9 +64,6 @@ class SelectedColours {
 // the capacity error.
 std::size_t dwColorsSet(SelectedColours& set, const std::vector<std::string>& lines, std::size_t* skipped);
 
-// The capacity error: "選択は[ColorMax]色以下にして下さい。(count)".
-std::string CapacityMessage(std::size_t ColorMax, std::size_t count);
-
 // The colours of a picked rectangle, added row by row (top row first, each
 // from the left) while there is room; once the set is full the rest of the
 // rectangle adds nothing. `pixel(x, y)` reads the picture, y from the top.

@@ -25,8 +25,4 @@ class FolderLock {
   int fd_ = -1;
 };
 
-// The message shown when a move run finds its folder locked by another run.
-inline constexpr const char* kFolderBusy =
-    "このフォルダでは別の移動処理が実行中です。終わってからやり直してください";
-
 }  // namespace pictray

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <ctime>
 
 #include "engine/fs/folder_lock.h"
@@ -321,40 +320,6 @@ UndoReport UndoRun(const JournalRun& run, const UndoCallbacks& cb, const std::at
     report.errorPath = run.path;
   }
   return report;
-}
-
-std::string UndoReasonText(UndoLeftReason reason) {
-  switch (reason) {
-    case UndoLeftReason::NameTaken: return "元の名前が別のファイルで使われている";
-    case UndoLeftReason::Changed: return "移動のあとで変更された";
-    case UndoLeftReason::Missing: return "移動先に見つからない";
-    case UndoLeftReason::Refused: return "記録の名前がフォルダの外を指すため扱わない";
-    case UndoLeftReason::FolderNotEmpty: return "フォルダに他のファイルがある";
-    case UndoLeftReason::Failed: return "戻せない";
-  }
-  return "";
-}
-
-std::string UndoLeftText(const UndoLeft& left) {
-  std::string text = left.path;
-  if (!left.origin.empty()) text += " -> " + left.origin;
-  text += ": " + UndoReasonText(left.reason);
-  if (left.err != 0) text += std::string(" (") + std::strerror(left.err) + ")";
-  return text;
-}
-
-std::string UndoEndMessage(const UndoReport& report) {
-  if (report.refused && report.error == EWOULDBLOCK) return kFolderBusy;
-  if (report.refused)
-    return "移動を元に戻せません: " + report.errorPath + " (" + std::strerror(report.error) + ")";
-  std::string text = "元に戻しました: " + std::to_string(report.back) + "件";
-  if (report.aborted) text += "（中止しました）";
-  if (report.error != 0)
-    text += "\n記録を書けないため止めました: " + report.errorPath + " (" + std::strerror(report.error) + ")";
-  if (report.left.empty()) return text;
-  text += "\n" + std::to_string(report.left.size()) + "件は戻さずに残しました:";
-  for (const UndoLeft& l : report.left) text += "\n" + UndoLeftText(l);
-  return text;
 }
 
 std::string RunTimeText(const JournalRun& run) {

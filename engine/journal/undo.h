@@ -59,12 +59,6 @@ bool LastUndoableRun(const std::string& dir, const std::string& folder, JournalR
 // is set no further entry is taken up (an undo again continues).
 UndoReport UndoRun(const JournalRun& run, const UndoCallbacks& cb, const std::atomic<int>* abort);
 
-std::string UndoReasonText(UndoLeftReason reason);
-// "path: reason", with the first name for a file.
-std::string UndoLeftText(const UndoLeft& left);
-// What the end message says: how many went back, then every thing left
-// with its reason, one per line.
-std::string UndoEndMessage(const UndoReport& report);
 // The run's local start time, "YYYY/MM/DD HH:MM:SS".
 std::string RunTimeText(const JournalRun& run);
 

@@ -9,7 +9,7 @@ namespace pictray {
 
 class NullHost : public RunHost {
  public:
-  int MessageBox1Q(const std::string&, const std::string&, const std::string&) override { return 7; }
+  int MessageBox1Q(const Message&, Button, Button) override { return 7; }
   void SetProgressRange(Control, int, int) override {}
   void SetProgress(Control, int) override {}
   void SetStatusText(int, const std::string&) override {}

@@ -9,6 +9,7 @@
 
 #include "engine/list/file_list.h"
 #include "engine/run/controls.h"
+#include "engine/run/message.h"
 
 namespace pictray {
 
@@ -27,8 +28,7 @@ class RunHost {
   virtual ~RunHost() = default;
 
   // The message box owned by the main window: 6 for the first button, 7 otherwise.
-  virtual int MessageBox1Q(const std::string& text, const std::string& caption1,
-                           const std::string& caption2) = 0;
+  virtual int MessageBox1Q(const Message& message, Button caption1, Button caption2) = 0;
 
   virtual void SetProgressRange(Control bar, int minimum, int maximum) = 0;
   virtual void SetProgress(Control bar, int position) = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/list/twin_table.h"
+#include "engine/run/message.h"
 
 namespace pictray {
 
@@ -32,8 +33,7 @@ class TwinscanHost {
   virtual ~TwinscanHost() = default;
 
   // The message box of the window: 6 for the first button, 7 otherwise.
-  virtual int MessageBox1Q(const std::string& text, const std::string& caption1,
-                           const std::string& caption2) = 0;
+  virtual int MessageBox1Q(const Message& message, Button caption1, Button caption2) = 0;
   virtual void SetProgress(TwinscanBar bar, int position) = 0;
   // ST01: the count text kenbuf ("N", after a deletion "N->M").
   virtual void SetCountText(const std::string& kenbuf) = 0;

@@ -44,7 +44,7 @@ CellsOutcome CountCells(const std::string& path, const std::string& strJpos_bit,
 
 // The ending of a run whose rows are done: summary, uniformity check, the
 // end message unless the move follows at once.
-void EndWithSummary(PictrayState& st, RunHost& host, const char* message) {
+void EndWithSummary(PictrayState& st, RunHost& host, Said message) {
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
   const bool moveOn = st.MoveOn.load() == 1;
@@ -105,12 +105,12 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
   int first = 0;
   if (st.RgbPerEnd.compare_exchange_strong(first, own)) return;
   if (aborted) {
-    Inform(host, kRatioAborted);
+    Inform(host, Said::RatioAborted);
     host.SetProgress(Control::PR01, 0);
     host.CheckControl(Control::BT15, false);
     return;
   }
-  EndWithSummary(st, host, kRatioEnd);
+  EndWithSummary(st, host, Said::RatioEnd);
   host.CheckControl(Control::BT07, false);
   host.CheckControl(Control::BT15, false);
   EnableMoveOrStartIt(st, host, guard);
@@ -152,9 +152,9 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
       progress.Finished();
     }
   });
-  if (noMemory) host.MessageBox1Q(kRgbNoMemory, "err", "err");
+  if (noMemory) host.MessageBox1Q(Message{Said::RgbNoMemory}, Button::Err, Button::Err);
   host.DeselectAll();
-  EndWithSummary(st, host, kRgbEnd);
+  EndWithSummary(st, host, Said::RgbEnd);
   host.SetProgress(Control::PR02, 0);
   EnableMoveOrStartIt(st, host, guard);
 }
@@ -206,12 +206,12 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
     }
   });
   if (stopped) {
-    Inform(host, kStrengthAborted);
+    Inform(host, Said::StrengthAborted);
     host.SetProgress(Control::PR01, 0);
     host.CheckControl(Control::BT16, false);
     return;
   }
-  EndWithSummary(st, host, kStrengthEnd);
+  EndWithSummary(st, host, Said::StrengthEnd);
   host.CheckControl(Control::BT16, false);
   EnableMoveOrStartIt(st, host, guard);
 }

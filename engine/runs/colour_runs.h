@@ -17,13 +17,6 @@
 
 namespace pictray {
 
-inline constexpr const char* kRgbEnd = "ＲＧＢ解析処理終了";
-inline constexpr const char* kRgbNoMemory = "failed to load";
-inline constexpr const char* kRatioEnd = "PGB比率解析処理終了";
-inline constexpr const char* kRatioAborted = "PGB比率解析処理中止";
-inline constexpr const char* kStrengthEnd = "解析処理終了";
-inline constexpr const char* kStrengthAborted = "RGB成分強度解析処理中止";
-
 // The RGB analysis (block val): every unclassified row gets the most
 // frequent exact colour of the cells chosen in strJpos_bit as its target,
 // kind "R" (a non-JPEG row an empty target). Rows with a kind keep it. An

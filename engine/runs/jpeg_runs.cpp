@@ -17,14 +17,14 @@ namespace {
 
 // Ending of a run stopped by abort: rows done keep their results and the
 // summary is not rebuilt.
-void EndAborted(RunHost& host, const char* message, Control bar) {
+void EndAborted(RunHost& host, Said message, Control bar) {
   Inform(host, message);
   host.SetProgress(bar, 0);
   host.CheckControl(Control::BT07, false);
 }
 
 // Ending shared by the three runs once the rows are done.
-void FinishRun(PictrayState& st, RunHost& host, RunRegistry::Guard& guard, const char* endMessage,
+void FinishRun(PictrayState& st, RunHost& host, RunRegistry::Guard& guard, Said endMessage,
                Control bar, Control runButton) {
   const bool moveOn = st.MoveOn.load() == 1;
   if (!moveOn) Inform(host, endMessage);
@@ -145,7 +145,7 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
         ShowRow(host, i);
       });
   if (stopped) {
-    EndAborted(host, "セット処理中止", bar);
+    EndAborted(host, Said::SetAborted, bar);
     host.EnableControl(Control::BT01, true);
     return;
   }
@@ -153,7 +153,7 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
   SetDataAllCheck(host, st.rows);
   host.DeselectAll();
   CountSetItem(host, st.rows);
-  FinishRun(st, host, guard, "セット処理終了", bar, Control::BT07);
+  FinishRun(st, host, guard, Said::SetEnd, bar, Control::BT07);
 }
 
 void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
@@ -180,13 +180,13 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
         ShowRow(host, i);
       });
   if (stopped) {
-    EndAborted(host, "SIZE解析処理中止", Control::PR01);
+    EndAborted(host, Said::SizeAborted, Control::PR01);
     return;
   }
   host.DeselectAll();
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
-  FinishRun(st, host, guard, "SIZE解析処理終了", Control::PR01, Control::BT13);
+  FinishRun(st, host, guard, Said::SizeEnd, Control::PR01, Control::BT13);
 }
 
 void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
@@ -211,7 +211,7 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
         ShowRow(host, i);
       });
   if (stopped) {
-    EndAborted(host, "NG解析処理中止", Control::PR01);
+    EndAborted(host, Said::NgAborted, Control::PR01);
     return;
   }
   const std::size_t total = st.rows.ListMax();
@@ -220,7 +220,7 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
   host.DeselectAll();
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
-  FinishRun(st, host, guard, "NG解析処理終了", Control::PR01, Control::BT14);
+  FinishRun(st, host, guard, Said::NgEnd, Control::PR01, Control::BT14);
 }
 
 JpegRunChoice SelectJpegAnalysis(int id, AnalysisFlags& flags) {

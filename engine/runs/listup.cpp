@@ -108,7 +108,7 @@ void EndSteps(PictrayState& st, RunHost& host, RunRegistry::Guard& guard) {
   host.DeselectAll();
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
-  if (st.Firstset != 0 && st.MoveOn != 1) host.MessageBox1Q(kListupEnd, "yes", "yes");
+  if (st.Firstset != 0 && st.MoveOn != 1) host.MessageBox1Q(Message{Said::ListupEnd}, Button::Yes, Button::Yes);
   if (st.Firstset == 0) {
     const std::string name = st.SarchFile.get();
     const long row = st.rows.SelectListView(name);
@@ -116,7 +116,7 @@ void EndSteps(PictrayState& st, RunHost& host, RunRegistry::Guard& guard) {
       host.SetControlText(Control::CB01, name);
       host.DeselectAll();
       host.SelectRow(row);
-      host.MessageBox1Q(name, "yes", "yes");
+      host.MessageBox1Q(Message{Said::Name, {name}}, Button::Yes, Button::Yes);
     }
     st.Firstset = 1;
   }
@@ -162,7 +162,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   host.SetProgress(Control::PR01, 0);
   if (expected != 0) host.SetStatusText(1, Progress(0, expected));
   if (!readable) {
-    host.MessageBox1Q("フォルダを読めません: " + folder + " (" + error + ")", "err", "err");
+    host.MessageBox1Q(Message{Said::FolderUnreadable, {folder, error}}, Button::Err, Button::Err);
   }
 
   JpegSettings jpeg = JpegSettings::Read(profile);

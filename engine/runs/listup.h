@@ -8,8 +8,6 @@
 
 namespace pictray {
 
-inline constexpr const char* kListupEnd = "Listup終了";
-
 // Lists val3.folder into st.rows (which the caller has emptied), then runs
 // the end steps: summary, uniformity check, end message, selecting the file
 // named in SarchFile when Firstset is 0, 1052 to the window, and 1001 or

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <unordered_map>
 
@@ -28,19 +27,19 @@ bool DigitsOnly(const std::string& s) {
   return true;
 }
 
-const char* ReasonText(MoveFailReason r) {
+Said ReasonSaid(MoveFailReason r) {
   switch (r) {
-    case MoveFailReason::SourceFolder: return "移動元フォルダを開けない";
-    case MoveFailReason::UnsafeTarget: return "フォルダ名に使えない移動先";
-    case MoveFailReason::TargetNotFolder: return "移動先がフォルダでない";
-    case MoveFailReason::FolderNotCreated: return "フォルダを作成できない";
-    case MoveFailReason::DifferentFileThere: return "移動先に同名の別ファイルあり";
-    case MoveFailReason::SourceMissing: return "ファイルが見つからない";
-    case MoveFailReason::SourceChanged: return "移動中にファイルが変更された";
-    case MoveFailReason::MoveFailed: return "移動できない";
-    case MoveFailReason::JournalStopped: return "移動の記録を書けない";
+    case MoveFailReason::SourceFolder: return Said::MoveLeftSourceFolder;
+    case MoveFailReason::UnsafeTarget: return Said::MoveLeftUnsafeTarget;
+    case MoveFailReason::TargetNotFolder: return Said::MoveLeftTargetNotFolder;
+    case MoveFailReason::FolderNotCreated: return Said::MoveLeftFolderNotCreated;
+    case MoveFailReason::DifferentFileThere: return Said::MoveLeftDifferentFileThere;
+    case MoveFailReason::SourceMissing: return Said::MoveLeftSourceMissing;
+    case MoveFailReason::SourceChanged: return Said::MoveLeftSourceChanged;
+    case MoveFailReason::MoveFailed: return Said::MoveLeftMoveFailed;
+    case MoveFailReason::JournalStopped: return Said::MoveLeftJournalStopped;
   }
-  return "";
+  return Said::MoveLeftMoveFailed;
 }
 
 MoveFailReason ReasonOf(MoveOutcome o) {
@@ -181,28 +180,22 @@ FileStamp StampAfterMove(int sourceFd, const std::string& to, const struct stat&
 
 }  // namespace
 
-std::string MoveFailureText(const MoveFailure& f) {
-  std::string text = f.name + " -> " + f.target + ": " + ReasonText(f.reason);
-  if (f.err != 0) text += std::string(" (") + std::strerror(f.err) + ")";
-  return text;
+Message MoveFailureMessage(const MoveFailure& f) {
+  return Message{Said::NotMoved, {f.name, f.target}, {}, f.err, {Message{ReasonSaid(f.reason)}}};
 }
 
-std::string MoveEndMessage(const MoveReport& report) {
-  std::string text = kMoveEnd;
-  if (report.journalError != 0)
-    text += ": 移動の記録を書けないため止めました: " + report.journalPath + " (" +
-            std::strerror(report.journalError) + ")";
-  if (report.failures.empty()) return text;
-  std::map<MoveFailReason, int> byReason;
-  for (const MoveFailure& f : report.failures) ++byReason[f.reason];
-  text += ": " + std::to_string(report.failures.size()) + "件は移動せず元の場所に残しました（";
-  bool first = true;
-  for (const auto& [reason, count] : byReason) {
-    if (!first) text += "、";
-    first = false;
-    text += std::string(ReasonText(reason)) + " " + std::to_string(count) + "件";
+Message MoveEndMessage(const MoveReport& report) {
+  Message end{Said::MoveEnd};
+  if (report.journalError != 0) {
+    end.names = {report.journalPath};
+    end.error = report.journalError;
   }
-  return text + "）";
+  if (report.failures.empty()) return end;
+  std::map<MoveFailReason, long long> byReason;
+  for (const MoveFailure& f : report.failures) ++byReason[f.reason];
+  end.numbers = {static_cast<long long>(report.failures.size())};
+  for (const auto& [reason, count] : byReason) end.items.push_back(Message{ReasonSaid(reason), {}, {count}});
+  return end;
 }
 
 void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S) {
@@ -233,7 +226,7 @@ void BeforFoldaCheck(RunHost& host, PictrayState& st, const std::string& S) {
   if (first != kColourMatchFolder) return;
   const std::string existing = JoinPath(S, kColourMatchFolder);
   if (!PathExists(existing)) return;
-  if (host.MessageBox1Q(kColourMatchQuestion, "OK", "NO") != 6) return;
+  if (host.MessageBox1Q(Message{Said::ColourMatchQuestion}, Button::Ok, Button::No) != 6) return;
   const std::string renamed = GetNewFoldaName(existing + "/");
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
     const Row row = st.rows.row(i);
@@ -285,7 +278,7 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     report.refused = true;
     host.SetStatusText(1, "");
     host.ShowControl(Control::GRST01, false);
-    host.MessageBox1Q(std::string(kFolderBusy) + ": " + S, "err", "err");
+    host.MessageBox1Q(Message{Said::FolderBusy, {S}}, Button::Err, Button::Err);
     return report;
   }
   JournalWriter journal;
@@ -295,8 +288,7 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     report.journalPath = st.journalDir;
     host.SetStatusText(1, "");
     host.ShowControl(Control::GRST01, false);
-    host.MessageBox1Q("移動の記録を作成できないため移動しません: " + st.journalDir + " (" + std::strerror(e) + ")",
-                      "err", "err");
+    host.MessageBox1Q(Message{Said::MoveJournalNotCreated, {st.journalDir}, {}, e}, Button::Err, Button::Err);
     return report;
   }
   long nextEntry = 0;
@@ -425,7 +417,7 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   if (!report.aborted) host.SetProgress(Control::PR01, 0);
   host.DeselectAll();
   if (!report.lines.empty() || !report.failures.empty() || report.journalError != 0) {
-    const char* button = report.failures.empty() && report.journalError == 0 ? "yes" : "err";
+    const Button button = report.failures.empty() && report.journalError == 0 ? Button::Yes : Button::Err;
     host.MessageBox1Q(MoveEndMessage(report), button, button);
   }
   if (!report.lines.empty()) host.ShowControl(Control::BT21, true);

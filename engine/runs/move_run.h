@@ -12,10 +12,7 @@
 
 namespace pictray {
 
-inline constexpr const char* kMoveEnd = "移動処理終了";
 inline constexpr const char* kColourMatchFolder = "1-1-1";
-inline constexpr const char* kColourMatchQuestion =
-    "1-1-1フォルダが存在します別の名前で移動しますか";
 
 enum class MoveFailReason {
   SourceFolder,        // the source folder cannot be opened
@@ -48,11 +45,11 @@ struct MoveReport {
   std::string journalPath;
 };
 
-// One line per failure: "name -> target: reason".
-std::string MoveFailureText(const MoveFailure& f);
-// "移動処理終了", followed on the same line by how many files were left in
-// place and why, when any were.
-std::string MoveEndMessage(const MoveReport& report);
+// A file left where it was: its name, target, reason and errno.
+Message MoveFailureMessage(const MoveFailure& f);
+// The move's end: the journal that stopped it, if one did, and how many
+// files were left in place for each reason.
+Message MoveEndMessage(const MoveReport& report);
 
 // Strength results (kind "T" in row 0, "SRgb3" on): purely numeric targets
 // become RED, GREEN or BLUE ("SRgb0"), or RED1, RED2, ... when taken.

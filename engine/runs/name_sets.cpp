@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"
 #include "engine/names/folda_name.h"
 #include "engine/names/match_pat_name.h"
@@ -12,7 +13,7 @@ namespace {
 // Gives a row its result; returns false when the row stays unclassified.
 using RowWork = std::function<bool(std::size_t row, const std::string& name)>;
 
-void RunNameSet(RunHost& host, PictrayState& st, const RowWork& work, const char* endMessage) {
+void RunNameSet(RunHost& host, PictrayState& st, const RowWork& work, Said endMessage) {
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(Control::PR02, 0, 100);
   int shown = -1;
@@ -29,7 +30,7 @@ void RunNameSet(RunHost& host, PictrayState& st, const RowWork& work, const char
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
   const bool moveOn = st.MoveOn.load() == 1;
-  if (!moveOn) host.MessageBox1Q(endMessage, "yes", "yes");
+  if (!moveOn) Inform(host, endMessage);
   host.SetProgress(Control::PR02, 0);
   if (moveOn)
     host.SendCommand(cmd::MoveStart);
@@ -54,7 +55,7 @@ void SetList04(RunHost& host, PictrayState& st, const std::string& pattern) {
         st.rows.setTarget(i, t, kind::Char);
         return true;
       },
-      kCharSetEnd);
+      Said::CharSetEnd);
 }
 
 void SetList05(RunHost& host, PictrayState& st, const std::string& phrase) {
@@ -67,7 +68,7 @@ void SetList05(RunHost& host, PictrayState& st, const std::string& phrase) {
         st.rows.setTarget(i, t, kind::Phrase);
         return true;
       },
-      kPhraseSetEnd);
+      Said::PhraseSetEnd);
 }
 
 void SetList06(RunHost& host, PictrayState& st) {
@@ -78,7 +79,7 @@ void SetList06(RunHost& host, PictrayState& st) {
         st.rows.setTarget(i, NameExtension(name), kind::Ext);
         return true;
       },
-      kExtSetEnd);
+      Said::ExtSetEnd);
 }
 
 }  // namespace pictray

@@ -11,10 +11,6 @@
 
 namespace pictray {
 
-inline constexpr const char* kCharSetEnd = "キャラクタセット処理終了";
-inline constexpr const char* kPhraseSetEnd = "定形句セット処理終了";
-inline constexpr const char* kExtSetEnd = "拡張子セット処理終了";
-
 // Target = MatchPatName(name, pattern) with disabled characters as "_".
 void SetList04(RunHost& host, PictrayState& st, const std::string& pattern);
 // Names containing `phrase` (bytes, case-sensitive) get the phrase, with

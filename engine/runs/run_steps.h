@@ -16,7 +16,7 @@ inline std::string Counter(std::size_t done, std::size_t total) {
 }
 
 // A message box with the single answer "yes".
-inline void Inform(RunHost& host, const std::string& text) { host.MessageBox1Q(text, "yes", "yes"); }
+inline void Inform(RunHost& host, Said said) { host.MessageBox1Q(Message{said}, Button::Yes, Button::Yes); }
 
 // Tells the view the row's texts changed and marks it as the run's place.
 inline void ShowRow(RunHost& host, std::size_t i) {

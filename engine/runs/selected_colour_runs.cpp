@@ -1,6 +1,5 @@
 #include "engine/runs/selected_colour_runs.h"
 
-#include <cstring>
 #include <mutex>
 
 #include "engine/fs/paths.h"
@@ -43,7 +42,7 @@ void BeginColourRun(RunHost& host) {
 
 // The end both runs share. An aborted run never starts the move: the user
 // asked it to stop, and the rows it did not reach keep old targets.
-void EndColourRun(PictrayState& st, RunHost& host, bool aborted, const char* endMessage, RunRegistry::Guard& guard) {
+void EndColourRun(PictrayState& st, RunHost& host, bool aborted, Said endMessage, RunRegistry::Guard& guard) {
   host.DeselectAll();
   host.EnableControl(Control::LV01, true);
   host.SetProgress(Control::PR01, 0);
@@ -53,7 +52,7 @@ void EndColourRun(PictrayState& st, RunHost& host, bool aborted, const char* end
     host.SendCommand(cmd::MoveStart);
     return;
   }
-  Inform(host, aborted ? kColourRunAborted : endMessage);
+  Inform(host, aborted ? Said::ColourRunAborted : endMessage);
   host.EnableControl(Control::BT01, true);
 }
 
@@ -113,8 +112,8 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
     return scan.found.has_value();
   });
   if (const int e = workfile.empty() ? 0 : RemoveFileIfPresent(workfile))
-    host.MessageBox1Q("作業ファイルを削除できません: " + workfile + " (" + std::strerror(e) + ")", "err", "err");
-  EndColourRun(st, host, !complete, kAllColourEnd, guard);
+    host.MessageBox1Q(Message{Said::WorkFileNotRemoved, {workfile}, {}, e}, Button::Err, Button::Err);
+  EndColourRun(st, host, !complete, Said::AllColourEnd, guard);
 }
 
 void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const SelectedColours& colours,
@@ -147,7 +146,7 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
     return FoundByLabel(label);
   });
   host.SetStatusText(2, "");
-  EndColourRun(st, host, !complete, kPartColourEnd, guard);
+  EndColourRun(st, host, !complete, Said::PartColourEnd, guard);
 }
 
 }  // namespace pictray

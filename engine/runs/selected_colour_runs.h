@@ -14,10 +14,6 @@
 
 namespace pictray {
 
-inline constexpr const char* kAllColourEnd = "AllRGB解析処理終了";
-inline constexpr const char* kPartColourEnd = "処理終了";
-inline constexpr const char* kColourRunAborted = "解析処理中止";
-
 // ThreadAllColor (block val5): each JPEG row's target is the AllColorMode
 // label of its first pixel whose colour is in `colours`, sanitised with
 // "disabledchar"; a row that is no JPEG or cannot be decoded gets an empty

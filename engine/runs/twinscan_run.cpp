@@ -35,9 +35,11 @@ struct Work {
     if (val.Aborted()) report.end.aborted = true;
     return !report.end.aborted;
   }
-  int Ask(const std::string& text, const char* caption1, const char* caption2) {
-    return host.MessageBox1Q(text, caption1, caption2);
+  int Ask(const Message& message, Button caption1, Button caption2) {
+    return host.MessageBox1Q(message, caption1, caption2);
   }
+  void Tell(const Message& message) { host.MessageBox1Q(message, Button::Yes, Button::Yes); }
+  void TellError(const Message& message) { host.MessageBox1Q(message, Button::Err, Button::Err); }
   void ResetProgress() {
     host.SetProgress(TwinscanBar::PR01, 0);
     host.SetProgress(TwinscanBar::PR02, 0);
@@ -52,39 +54,38 @@ std::string LastComponent(const std::string& dir) {
   return dir.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
-// What the end message adds when copies were not moved.
-std::string LeftText(const ExtractResult& r) {
-  std::string text;
-  const int left = r.differs + r.changed;
-  if (left > 0) text += "（内容が一致しない・変更された" + std::to_string(left) + "件は残しました）";
-  if (r.failed > 0) text += "（移動できなかった" + std::to_string(r.failed) + "件）";
-  return text;
+// An extraction's end: the copies left as they differ or changed, and
+// those that could not be moved.
+Message ExtractionEnd(Said said, const ExtractResult& r, std::vector<std::string> names = {}) {
+  return Message{said, std::move(names), {r.differs + r.changed, r.failed}};
 }
 
-// Why the extraction folder was not deleted, naming what was found.
-std::string RefusalText(const std::string& samedir, const std::vector<DeleteProblem>& problems) {
+bool LeftCopies(const ExtractResult& r) { return r.differs + r.changed > 0 || r.failed > 0; }
+
+// Why the extraction folder was not deleted, naming the first few of each
+// kind found.
+Message Refusal(const std::string& samedir, const std::vector<DeleteProblem>& problems) {
   using Kind = DeleteProblem::Kind;
-  static constexpr std::pair<Kind, const char*> reasons[] = {
-      {Kind::Foreign, "抽出したファイル以外のものがあります"},
-      {Kind::Changed, "抽出後に変更されたファイルがあります"},
-      {Kind::KeptDiffers, "残したファイルと内容が一致しなくなったファイルがあります"},
-      {Kind::Unreadable, "調べられないものがあります"},
+  static constexpr std::pair<Kind, Said> reasons[] = {
+      {Kind::Foreign, Said::DeleteFoundForeign},
+      {Kind::Changed, Said::DeleteFoundChanged},
+      {Kind::KeptDiffers, Said::DeleteFoundKeptDiffers},
+      {Kind::Unreadable, Said::DeleteFoundUnreadable},
   };
   constexpr int kShown = 5;
-  std::string text = "抽出フォルダを削除しません";
-  for (const auto& [kind, reason] : reasons) {
-    std::string found;
-    int count = 0;
+  Message refusal{Said::DeleteRefused};
+  for (const auto& [kind, said] : reasons) {
+    Message found{said};
+    long long count = 0;
     for (const DeleteProblem& p : problems) {
       if (p.kind != kind || ++count > kShown) continue;
-      if (!found.empty()) found += ", ";
-      found += p.path.starts_with(samedir) ? p.path.substr(samedir.size()) : p.path;
+      found.names.push_back(p.path.starts_with(samedir) ? p.path.substr(samedir.size()) : p.path);
     }
     if (count == 0) continue;
-    if (count > kShown) found += ", …";
-    text += std::string("／") + reason + "（" + std::to_string(count) + "件）: " + found;
+    found.numbers = {count};
+    refusal.items.push_back(std::move(found));
   }
-  return text;
+  return refusal;
 }
 
 std::string Trimmed(const std::string& text) {
@@ -132,23 +133,19 @@ bool Extract(Work& w, const std::vector<FileRec>& table) {
   if (r.lockError != 0) {
     // Nothing was done: the earlier extraction folder stays the current one.
     w.report.end.refused = true;
-    w.Ask(r.lockError == EWOULDBLOCK ? std::string(kFolderBusy)
-                                     : std::string("フォルダを開けません: ") + w.val.TargetFolda + " (" +
-                                           std::strerror(r.lockError) + ")",
-          "err", "err");
+    w.TellError(r.lockError == EWOULDBLOCK ? Message{Said::FolderBusy}
+                                           : Message{Said::FolderNotOpened, {w.val.TargetFolda}, {}, r.lockError});
     return false;
   }
   if (r.journalError != 0 && r.movedCount == 0 && r.samedir.empty()) {
     w.report.end.refused = true;
-    w.Ask("抽出の記録を作成できないため抽出しません: " + r.journalPath + " (" + std::strerror(r.journalError) + ")",
-          "err", "err");
+    w.TellError(Message{Said::ExtractJournalNotCreated, {r.journalPath}, {}, r.journalError});
     return false;
   }
   w.report.end.samedir = r.samedir;
   w.report.end.moved = r.moved;
   if (r.journalError != 0) {
-    w.Ask("抽出の記録を書けないため止めました: " + r.journalPath + " (" + std::strerror(r.journalError) + ")",
-          "err", "err");
+    w.TellError(Message{Said::ExtractJournalStopped, {r.journalPath}, {}, r.journalError});
     return false;
   }
   if (r.aborted) w.report.end.aborted = true;
@@ -184,12 +181,12 @@ void DeletionSequence(Work& w) {
   const std::vector<DeleteProblem> problems = dupes::CheckBeforeDelete(end.samedir, end.moved, &w.val.abort);
   if (!w.GoOn()) return;
   if (!problems.empty()) {
-    w.Ask(RefusalText(end.samedir, problems), "err", "err");
+    w.TellError(Refusal(end.samedir, problems));
     return;
   }
   std::string error;
   if (!FileDELETE2(w.val, end.samedir, error)) {
-    w.Ask("抽出フォルダを削除できませんでした: " + error, "err", "err");
+    w.TellError(Message{Said::FolderNotDeleted, {error}});
     return;
   }
   end.samedir.clear();
@@ -203,7 +200,7 @@ void DeletionSequence(Work& w) {
   w.host.SetCountText(w.kenbuf);
   w.host.ClearResultLines();
   w.ResetProgress();
-  if (w.Ask("(" + w.kenbuf + ")抽出ファイルの削除を実行しました", "yes", "プログラム終了") == 7) end.quit = true;
+  if (w.Ask(Message{Said::Deleted, {w.kenbuf}}, Button::Yes, Button::QuitProgram) == 7) end.quit = true;
 }
 
 // Lists the folder and groups its copies as a start does, showing each
@@ -237,12 +234,12 @@ void AutoRunSteps(Work& w) {
     if (!Extract(w, table)) return;
     // Nothing is said when all went as planned; copies left behind are
     // worth a word.
-    const std::string left = LeftText(*w.report.extraction);
-    if (!left.empty()) w.Ask("抽出しました" + left, "yes", "yes");
+    const ExtractResult& r = *w.report.extraction;
+    if (LeftCopies(r)) w.Tell(ExtractionEnd(Said::Extracted, r));
   }
   if (w.val.DeleteSoon) {
     if (w.report.end.samedir.empty())
-      w.Ask("抽出ファイルはありません", "yes", "yes");
+      w.Tell(Message{Said::NoFilesToExtract});
     else
       DeletionSequence(w);
   }
@@ -252,21 +249,21 @@ void ExtractSteps(Work& w) {
   w.host.ClearResultLines();
   if (!Extract(w, w.val.lpData)) return;
   const std::string& samedir = w.report.end.samedir;
-  const std::string left = LeftText(*w.report.extraction);
+  const ExtractResult& r = *w.report.extraction;
   if (samedir.empty())
-    w.Ask("抽出ファイル無し" + left, "yes", "yes");
+    w.Tell(ExtractionEnd(Said::NothingExtracted, r));
   else
-    w.Ask("[" + LastComponent(samedir) + "] フォルダを作成して抽出" + left, "yes", "yes");
+    w.Tell(ExtractionEnd(Said::ExtractedInto, r, {LastComponent(samedir)}));
   w.ResetProgress();
 }
 
 void UndoSteps(Work& w) {
   JournalRun run;
   if (!LastUndoableRun(w.val.journalDir, w.val.TargetFolda, run)) {
-    w.Ask("元に戻せる抽出はありません", "yes", "yes");
+    w.Tell(Message{Said::NoExtractionToUndo});
     return;
   }
-  if (w.Ask(UndoQuestion(run), "元に戻す", "しない") != 6) return;
+  if (w.Ask(UndoQuestion(run), Button::Undo, Button::DoNot) != 6) return;
   w.host.SetProgress(TwinscanBar::PR02, 0);
   int shown = 0;
   UndoCallbacks cb;
@@ -279,7 +276,7 @@ void UndoSteps(Work& w) {
   const UndoReport report = UndoRun(run, cb, &w.val.abort);
   if (report.aborted) w.report.end.aborted = true;
   const bool clean = report.left.empty() && report.error == 0;
-  w.Ask(UndoEndMessage(report), clean ? "yes" : "err", clean ? "yes" : "err");
+  w.Ask(UndoEndMessage(report), clean ? Button::Yes : Button::Err, clean ? Button::Yes : Button::Err);
   // The copies that went back are no longer the extraction's.
   TwinscanEnd& end = w.report.end;
   if (!end.samedir.empty() && !IsFolder(end.samedir)) {
@@ -297,13 +294,13 @@ void UndoSteps(Work& w) {
 }
 
 void DeleteSteps(Work& w) {
-  if (w.Ask("抽出フォルダの削除を実行しますか？", "削除する", "しない") == 6) DeletionSequence(w);
+  if (w.Ask(Message{Said::DeleteQuestion}, Button::Delete, Button::DoNot) == 6) DeletionSequence(w);
 }
 
 // The one ending of every run.
 TwinscanReport Finish(Work& w) {
   if (w.report.end.aborted) {
-    w.Ask(kTwinscanAborted, "yes", "yes");
+    w.Tell(Message{Said::TwinscanAborted});
     w.ResetProgress();
   }
   w.host.RunEnded(w.report.end);

@@ -14,9 +14,6 @@
 
 namespace pictray {
 
-// Shown once when the stop control ended a run.
-inline constexpr const char* kTwinscanAborted = "処理中止";
-
 // What a run did, for a caller that waits for it.
 struct TwinscanReport {
   TwinscanEnd end;    // as told to the host

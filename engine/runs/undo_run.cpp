@@ -1,12 +1,39 @@
 #include "engine/runs/undo_run.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace pictray {
 
-std::string UndoQuestion(const JournalRun& run) {
-  const char* what = run.kind == JournalRunKind::Move ? "の移動" : "の抽出";
-  return RunTimeText(run) + what + "（" + std::to_string(run.ToTakeBack()) + "件）を元に戻しますか？";
+Message UndoQuestion(const JournalRun& run) {
+  return Message{run.kind == JournalRunKind::Move ? Said::UndoMoveQuestion : Said::UndoExtractQuestion,
+                 {RunTimeText(run)},
+                 {static_cast<long long>(run.ToTakeBack())}};
+}
+
+Said UndoLeftSaid(UndoLeftReason reason) {
+  switch (reason) {
+    case UndoLeftReason::NameTaken: return Said::UndoLeftNameTaken;
+    case UndoLeftReason::Changed: return Said::UndoLeftChanged;
+    case UndoLeftReason::Missing: return Said::UndoLeftMissing;
+    case UndoLeftReason::Refused: return Said::UndoLeftRefused;
+    case UndoLeftReason::FolderNotEmpty: return Said::UndoLeftFolderNotEmpty;
+    case UndoLeftReason::Failed: return Said::UndoLeftFailed;
+  }
+  return Said::UndoLeftFailed;
+}
+
+Message UndoEndMessage(const UndoReport& report) {
+  if (report.refused && report.error == EWOULDBLOCK) return Message{Said::FolderBusy};
+  if (report.refused) return Message{Said::UndoNotPossible, {report.errorPath}, {}, report.error};
+  Message end{Said::UndoEnd, {}, {static_cast<long long>(report.back), report.aborted ? 1 : 0}};
+  if (report.error != 0) {
+    end.names = {report.errorPath};
+    end.error = report.error;
+  }
+  for (const UndoLeft& l : report.left)
+    end.items.push_back(Message{UndoLeftSaid(l.reason), {l.path, l.origin}, {}, l.err});
+  return end;
 }
 
 UndoReport ThreadUndoMove(ParamBlock& val21, const JournalRun& run, RunHost& host,
@@ -28,7 +55,7 @@ UndoReport ThreadUndoMove(ParamBlock& val21, const JournalRun& run, RunHost& hos
   host.SetProgress(Control::PR01, 0);
   host.SetStatusText(1, "");
   const bool clean = report.left.empty() && report.error == 0;
-  host.MessageBox1Q(UndoEndMessage(report), clean ? "yes" : "err", clean ? "yes" : "err");
+  host.MessageBox1Q(UndoEndMessage(report), clean ? Button::Yes : Button::Err, clean ? Button::Yes : Button::Err);
   return report;
 }
 

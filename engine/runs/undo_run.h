@@ -1,4 +1,4 @@
-// Pictray's undo run ("移動を元に戻す"): takes back the listed folder's last
+// Pictray's undo run (menu 5020): takes back the listed folder's last
 // move run, on a worker thread, touching the window only through its host.
 // Twinscan's undo of an extraction is with its other runs.
 #pragma once
@@ -11,12 +11,13 @@
 
 namespace pictray {
 
-inline constexpr const char* kUndoMoveLabel = "移動を元に戻す";
-inline constexpr const char* kUndoExtractLabel = "抽出を元に戻す";
-inline constexpr const char* kNothingToUndo = "元に戻せる移動はありません";
-
 // The question before an undo: when the run was and how many files go back.
-std::string UndoQuestion(const JournalRun& run);
+Message UndoQuestion(const JournalRun& run);
+
+Said UndoLeftSaid(UndoLeftReason reason);
+// How an undo ended: refused, or how many went back, whether it was
+// stopped, and every thing left with its reason.
+Message UndoEndMessage(const UndoReport& report);
 
 // Takes `run` back (its folder is in val21.folder's place), with PR01 and
 // the status bar following it, and says how it ended; files left where they

@@ -11,7 +11,7 @@ int SetDataAllCheck(RunHost& host, FileList& rows) {
     if (r.target != first) allSame = false;
   });
   if (!allSame) return 0;
-  if (host.MessageBox1Q(kAllSameQuestion, "クリアする", "しない") != 6) return 1;
+  if (host.MessageBox1Q(Message{Said::AllSameQuestion}, Button::Clear, Button::DoNot) != 6) return 1;
   rows.clearAnalyses();
   host.RowsChanged(0, n - 1);
   host.SetSummary({});

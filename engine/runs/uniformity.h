@@ -5,9 +5,6 @@
 
 namespace pictray {
 
-inline constexpr const char* kAllSameQuestion =
-    "全て同じ値がセットされました。値をクリアしますか？";
-
 // Uniformity check at the end of every classification: when every row got
 // the same target, asks whether to clear them all. Returns 1 when all
 // targets are equal (or there is nothing to compare), else 0.

@@ -18,6 +18,7 @@
 
 #include "app/pictray/main_window.h"
 #include "engine/runs/colour_runs.h"
+#include "tests/support/japanese_texts.h"
 #include "engine/settings/profile.h"
 #include "tests/app/pictray_window_support.h"
 #include "tests/support/jpeg_writer.h"

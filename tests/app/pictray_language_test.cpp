@@ -11,7 +11,6 @@
 #include <memory>
 #include <optional>
 
-#include "app/common/engine_text.h"
 #include "app/pictray/all_rgb_dialog.h"
 #include "app/pictray/analysis_dialog.h"
 #include "app/pictray/display_dialog.h"
@@ -214,50 +213,6 @@ class PictrayLanguageTest : public QObject {
     QTRY_COMPARE(boxes.texts.size(), 1);
     QCOMPARE(boxes.texts[0], fill(message).replace('\n', QChar(0x240A)));
     QCOMPARE(boxes.captions[0], captions);
-  }
-
-  // The engine's composed texts of the undo, the selected-colour runs and
-  // the extraction read in English piece by piece; names stay as they came,
-  // even a name that is a piece; without a translation nothing changes.
-  void engineTextsTranslatePieceByPiece_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("english");
-    QTest::newRow("undo question") << "2026/12/08 06:00:00の移動（3件）を元に戻しますか？"
-                                   << "Undo the move of 2026/12/08 06:00:00 (3 files)?";
-    QTest::newRow("undo question of an extraction") << "2026/12/08 06:00:00の抽出（12件）を元に戻しますか？"
-                                                    << "Undo the extraction of 2026/12/08 06:00:00 (12 files)?";
-    QTest::newRow("undo refused") << "移動を元に戻せません: /p/夏 (Permission denied)"
-                                  << "Cannot undo the move: /p/夏 (Permission denied)";
-    QTest::newRow("undo with files left")
-        << "元に戻しました: 3件（中止しました）\n2件は戻さずに残しました:\n/p/x/a.jpg -> /p/a.jpg: "
-           "移動のあとで変更された"
-           "\n/p/x: フォルダに他のファイルがある (Directory not empty)"
-        << "Undone: 3 files (stopped)\n2 were left where they are:\n/p/x/a.jpg -> /p/a.jpg: changed after the move"
-           "\n/p/x: the folder holds other files (Directory not empty)";
-    QTest::newRow("a name that is a piece")
-        << "元に戻しました: 1件\n1件は戻さずに残しました:\n/p/戻せない: 戻せない"
-        << "Undone: 1 files\n1 were left where they are:\n/p/戻せない: cannot be moved back";
-    QTest::newRow("undo journal")
-        << "元に戻しました: 2件\n記録を書けないため止めました: /s/j (No space left on device)"
-        << "Undone: 2 files\nStopped because the record cannot be written: /s/j (No space left on device)";
-    QTest::newRow("too many colours") << "選択は[100]色以下にして下さい。(120)"
-                                      << "Choose at most [100] colours. (120)";
-    QTest::newRow("all-colour end") << "AllRGB解析処理終了"
-                                    << "All-colour (AllRGB) analysis finished";
-    QTest::newRow("work file") << "作業ファイルを削除できません: /w/bit.$$$ (Permission denied)"
-                               << "Cannot delete the work file: /w/bit.$$$ (Permission denied)";
-    QTest::newRow("move journal")
-        << "移動の記録を作成できないため移動しません: /s (Read-only file system)"
-        << "Nothing is moved because the move record cannot be created: /s (Read-only file system)";
-  }
-  void engineTextsTranslatePieceByPiece() {
-    QFETCH(QString, text);
-    QFETCH(QString, english);
-    {
-      PictrayEnglish e;
-      QCOMPARE(ui::EngineText(text), english);
-    }
-    QCOMPARE(ui::EngineText(text), text);
   }
 };
 

@@ -429,7 +429,9 @@ class MainWindowTest : public QObject {
     pictray::app::QtRunHost host(*w, calls);
     std::thread run;
     QTimer::singleShot(50, [&] {
-      run = std::thread([&] { host.MessageBox1Q("Listup終了", "yes", "yes"); });
+      run = std::thread([&] {
+        host.MessageBox1Q(pictray::Message{pictray::Said::ListupEnd}, pictray::Button::Yes, pictray::Button::Yes);
+      });
     });
     w->Command(cmd::Grid8);
     QVERIFY(QTest::qWaitFor([&] { return boxes.texts.size() == 2; }, 5000));

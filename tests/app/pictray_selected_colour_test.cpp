@@ -22,6 +22,7 @@
 #include "app/pictray/all_rgb_dialog.h"
 #include "app/pictray/part_rgb_dialog.h"
 #include "engine/runs/selected_colour_runs.h"
+#include "tests/support/japanese_texts.h"
 #include "engine/settings/profile.h"
 #include "tests/app/pictray_window_support.h"
 #include "tests/support/jpeg_writer.h"

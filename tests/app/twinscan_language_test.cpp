@@ -7,7 +7,6 @@
 #include <fstream>
 #include <optional>
 
-#include "app/common/engine_text.h"
 #include "app/common/language.h"
 #include "app/twinscan/properties_dialog.h"
 #include "app/twinscan/twinscan_window.h"
@@ -135,39 +134,6 @@ class TwinscanLanguageTest : public QObject {
     QCOMPARE(boxes.texts[2], QString("(5->3) The extracted files were deleted"));
     QCOMPARE(boxes.captions[2], QString("OK/Quit the program"));
     for (const QString& t : boxes.texts + boxes.captions) QVERIFY2(!HasJapanese(t), qPrintable(t));
-  }
-
-  // Composed texts are cut into their fixed pieces; what was put in (names,
-  // counts) stays as it came, even where it looks like a marker or a piece.
-  void composedTextsTranslatePieceByPiece_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("english");
-    QTest::newRow("whole") << "処理中止" << "Stopped";
-    QTest::newRow("name put in") << "[same2026/] フォルダを作成して抽出"
-                                 << "Created the folder [same2026/] and extracted into it";
-    QTest::newRow("pieces in a row") << "抽出しました（内容が一致しない・変更された2件は残しました）（移動できなかった1件）"
-                                     << "Extracted (2 files whose contents differ or changed were left in place)"
-                                        " (1 files could not be moved)";
-    QTest::newRow("names that look like pieces")
-        << "抽出フォルダを削除しません／抽出したファイル以外のものがあります（2件）: 処理中止.txt, %2"
-           "／調べられないものがあります（1件）: 抽出しました"
-        << "The extraction folder is not deleted / it holds something that was not extracted (2): 処理中止.txt, %2"
-           " / things that cannot be examined (1): 抽出しました";
-    QTest::newRow("move end") << "移動処理終了: 3件は移動せず元の場所に残しました（フォルダを作成できない 2件、移動できない 1件）"
-                              << "Move finished: 3 files were not moved and stay where they were"
-                                 " (folder cannot be created: 2, cannot be moved: 1)";
-    QTest::newRow("not made of pieces") << "夏休み_01.png" << "夏休み_01.png";
-    QTest::newRow("a piece and the rest unknown") << "処理中止です" << "処理中止です";
-    QTest::newRow("empty") << "" << "";
-  }
-  void composedTextsTranslatePieceByPiece() {
-    QFETCH(QString, text);
-    QFETCH(QString, english);
-    {
-      English e({"common", "twinscan"});
-      QCOMPARE(ui::EngineText(text), english);
-    }
-    QCOMPARE(ui::EngineText(text), text);  // Japanese: as the engine wrote it
   }
 
   void languageArgument_data() {

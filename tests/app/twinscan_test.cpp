@@ -11,6 +11,7 @@
 #include "app/twinscan/twinscan_window.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/runs/twinscan_run.h"
+#include "tests/support/japanese_texts.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_keys.h"
 #include "tests/app/box_answerer.h"

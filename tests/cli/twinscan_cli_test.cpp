@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/fs/folder_lock.h"
+#include "tests/support/japanese_texts.h"
 #include "tests/support/run_program.h"
 
 namespace pictray {

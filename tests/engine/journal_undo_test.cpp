@@ -27,6 +27,7 @@
 #include "engine/run/null_host.h"
 #include "engine/runs/move_run.h"
 #include "engine/runs/twinscan_run.h"
+#include "engine/runs/undo_run.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/recording_twinscan_host.h"
 #include "tests/support/temp_dir.h"
@@ -37,6 +38,11 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ReadWhole;
 using testing::TempDir;
+
+std::string UndoEndText(const UndoReport& r) { return texts::Words(UndoEndMessage(r), texts::Language::Japanese); }
+std::string UndoReasonText(UndoLeftReason reason) {
+  return texts::Words(Message{UndoLeftSaid(reason)}, texts::Language::Japanese);
+}
 
 // Everything an undo must give back: per path its kind, bytes, mode and
 // modification time (a folder's time changes with its entries and is left out).
@@ -190,7 +196,7 @@ TEST_F(Undo, AByteIdenticalFileTheMoveReplacedIsThereAgain) {
     ASSERT_EQ(Move().moved, 1);
     const UndoReport r = UndoLast();
     EXPECT_EQ(r.back, 1u);
-    EXPECT_TRUE(r.left.empty()) << UndoEndMessage(r);
+    EXPECT_TRUE(r.left.empty()) << UndoEndText(r);
     EXPECT_EQ(Snapshot(S), before);
     EXPECT_EQ(Snapshot(Y), beforeY);
     EXPECT_TRUE(fs::equivalent(Y + "/same.jpg", Y + "/link.jpg"));
@@ -234,7 +240,7 @@ TEST_F(Undo, WhatMayNotGoBackIsNamedAndTriedAgainByTheNextUndo) {
     ASSERT_EQ(r.left.size(), c.left);
     EXPECT_EQ(r.left[0].reason, c.reason);
     EXPECT_EQ(r.left[0].path, S + c.leftPath);
-    EXPECT_NE(UndoEndMessage(r).find(UndoReasonText(c.reason)), std::string::npos);
+    EXPECT_NE(UndoEndText(r).find(UndoReasonText(c.reason)), std::string::npos);
     if (!c.mend) continue;
     c.mend(S);
     EXPECT_TRUE(UndoLast().left.empty());
@@ -271,7 +277,7 @@ TEST_F(Undo, AMoveKilledAnywhereCanBeTakenBack) {
     JournalRun run;
     if (!LastUndoableRun(st.journalDir, S, run)) continue;  // killed before its journal had a move
     const UndoReport r = UndoRun(run, {}, nullptr);
-    EXPECT_TRUE(r.left.empty()) << UndoEndMessage(r);
+    EXPECT_TRUE(r.left.empty()) << UndoEndText(r);
     EXPECT_EQ(Snapshot(S), before);
   }
 }
@@ -290,7 +296,7 @@ TEST_F(Undo, AJournalCutInTheMiddleOfAnEntryStillTakesEverythingBack) {
   EXPECT_EQ(run.badLines, 1u);
   EXPECT_EQ(run.ToTakeBack(), 5u);
   const UndoReport r = UndoRun(run, {}, nullptr);
-  EXPECT_TRUE(r.left.empty()) << UndoEndMessage(r);
+  EXPECT_TRUE(r.left.empty()) << UndoEndText(r);
   EXPECT_EQ(Snapshot(S), before);
 }
 
@@ -476,7 +482,7 @@ TEST_F(Undo, UndoAcrossFileSystemsCopiesBackWithTimesAndModes) {
       ASSERT_FALSE(NothingToUndo());
     }
     const UndoReport r = UndoLast();
-    EXPECT_TRUE(r.left.empty()) << UndoEndMessage(r);
+    EXPECT_TRUE(r.left.empty()) << UndoEndText(r);
     EXPECT_EQ(Snapshot(S), before);
     EXPECT_TRUE(fs::is_empty(other.path));
     EXPECT_TRUE(NothingToUndo());
@@ -502,7 +508,7 @@ TEST_F(Undo, AnUndoKilledInTheMiddleCanBeFinished) {
   ASSERT_EQ(w.Close(), 0);
   const UndoReport r = UndoLast();
   EXPECT_EQ(r.back, 4u);
-  EXPECT_TRUE(r.left.empty()) << UndoEndMessage(r);
+  EXPECT_TRUE(r.left.empty()) << UndoEndText(r);
   EXPECT_EQ(Snapshot(S), before);
 }
 

@@ -23,6 +23,11 @@ namespace fs = std::filesystem;
 using testing::RecordingHost;
 using testing::TempDir;
 
+std::string MoveEndText(const MoveReport& r) { return texts::Words(MoveEndMessage(r), texts::Language::Japanese); }
+std::string MoveFailureText(const MoveFailure& f) {
+  return texts::Words(MoveFailureMessage(f), texts::Language::Japanese);
+}
+
 class MoveRun : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -108,7 +113,7 @@ TEST_F(MoveRun, DifferentFileOfThatNameStaysAndIsReported) {
   EXPECT_EQ(r.lines, (std::vector<MoveResultLine>{{"X", 1, "b.jpg", S + "/X", "add"}}));
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].caption1, "err");
-  EXPECT_EQ(host.messages[0].text, MoveEndMessage(r));
+  EXPECT_EQ(host.messages[0].text, MoveEndText(r));
   EXPECT_EQ(host.messages[0].text.rfind(kMoveEnd, 0), 0u);
   EXPECT_NE(host.messages[0].text.find("1件は移動せず"), std::string::npos);
   EXPECT_EQ(host.messages[0].text.find('\n'), std::string::npos);

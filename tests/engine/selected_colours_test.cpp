@@ -17,12 +17,18 @@
 #include "tests/engine/jpeg_test_util.h"
 #include "tests/engine/selected_colour_util.h"
 #include "tests/support/temp_dir.h"
+#include "texts/texts.h"
 
 namespace pictray {
 namespace {
 
 using testing::Paint;
 using testing::Put;
+
+std::string CapacityMessage(std::size_t ColorMax, std::size_t count) {
+  const Message tooMany{Said::TooManyColours, {}, {static_cast<long long>(ColorMax), static_cast<long long>(count)}};
+  return texts::Words(tooMany, texts::Language::Japanese);
+}
 
 TEST(SelectedColours, ColourTextsAreThreeChannelsOfAtMost255) {
   const struct {

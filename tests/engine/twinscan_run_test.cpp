@@ -29,9 +29,9 @@ enum class StopAt { Never, Listing, SortedTable, ResultLine, Question };
 class StoppingHost : public RecordingTwinscanHost {
  public:
   StoppingHost(std::atomic<int>& abort, StopAt at) : abort_(abort), at_(at) {}
-  int MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) override {
+  int MessageBox1Q(const Message& message, Button c1, Button c2) override {
     Stop(StopAt::Question);
-    return RecordingTwinscanHost::MessageBox1Q(text, c1, c2);
+    return RecordingTwinscanHost::MessageBox1Q(message, c1, c2);
   }
   void SetProgress(TwinscanBar bar, int position) override {
     RecordingTwinscanHost::SetProgress(bar, position);

@@ -1,5 +1,6 @@
-// A RunHost for headless tests: records every call and answers message
-// boxes from a script (default 7, as closing the box would).
+// A RunHost for headless tests: records every call (messages in Japanese
+// words) and answers message boxes from a script (default 7, as closing the
+// box would).
 #pragma once
 
 #include <deque>
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include "engine/run/run_host.h"
+#include "tests/support/japanese_texts.h"
+#include "texts/texts.h"
 
 namespace pictray::testing {
 
@@ -24,9 +27,11 @@ class RecordingHost : public RunHost {
     answers.push_back(a);
   }
 
-  int MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) override {
+  int MessageBox1Q(const pictray::Message& said, Button c1, Button c2) override {
+    using texts::Language;
     std::lock_guard<std::mutex> l(m);
-    messages.push_back({text, c1, c2});
+    messages.push_back({texts::Words(said, Language::Japanese), texts::Words(c1, Language::Japanese),
+                        texts::Words(c2, Language::Japanese)});
     if (answers.empty()) return defaultAnswer;
     int a = answers.front();
     answers.pop_front();

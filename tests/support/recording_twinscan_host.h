@@ -1,4 +1,5 @@
-// A TwinscanHost for headless tests: records every call and answers message
+// A TwinscanHost for headless tests: records every call (messages in
+// Japanese words) and answers message
 // boxes from a script (default 7, as closing the box would). The runs call
 // it on the test's own thread.
 #pragma once
@@ -9,14 +10,18 @@
 #include <vector>
 
 #include "engine/run/twinscan_host.h"
+#include "tests/support/japanese_texts.h"
+#include "texts/texts.h"
 
 namespace pictray::testing {
 
 class RecordingTwinscanHost : public TwinscanHost {
  public:
-  int MessageBox1Q(const std::string& text, const std::string& c1, const std::string& c2) override {
-    texts.push_back(text);
-    captions.push_back(c1 + "/" + c2);
+  int MessageBox1Q(const pictray::Message& message, Button c1, Button c2) override {
+    using pictray::texts::Language;
+    using pictray::texts::Words;
+    texts.push_back(Words(message, Language::Japanese));
+    captions.push_back(Words(c1, Language::Japanese) + "/" + Words(c2, Language::Japanese));
     if (answers.empty()) return 7;
     const int a = answers.front();
     answers.pop_front();

@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/run_program.h"
+
+namespace pictray {
+namespace {
+
+using testing::ProgramRun;
+using testing::TempDir;
+
+// Both command lines choose their language as the windows do: --lang, else
+// LC_ALL, LC_MESSAGES, LANG in that order, English only for "en".
+TEST(LanguageCli, ArgumentThenLocaleChooseTheWords) {
+  struct Case {
+    const char* program;
+    std::vector<std::string> settings;  // for env(1): unset, then set
+    std::vector<std::string> args;
+    int status;
+    const char* said;  // in standard error
+  } cases[] = {
+      {"pictray-cli", {"LC_ALL=en_US.UTF-8"}, {}, 0, "message: Listing finished\n"},
+      {"pictray-cli", {"-u", "LC_ALL", "LC_MESSAGES=ja_JP.UTF-8", "LANG=en_GB.UTF-8"}, {}, 0, "message: Listup終了\n"},
+      {"pictray-cli", {"-u", "LC_ALL", "-u", "LC_MESSAGES", "LANG=en_GB"}, {}, 0, "message: Listing finished\n"},
+      {"pictray-cli", {"LC_ALL=en_US.UTF-8"}, {"--lang", "ja"}, 0, "message: Listup終了\n"},
+      {"pictray-cli", {"LC_ALL=C"}, {"--lang=en"}, 0, "message: Listing finished\n"},
+      {"pictray-cli", {"LC_ALL=english"}, {}, 0, "message: Listup終了\n"},
+      {"twinscan-cli", {"LC_ALL=C"}, {"--lang", "xx"}, 2, "--lang takes ja or en, not \"xx\""},
+      {"twinscan-cli", {"LC_ALL=C"}, {"--lang", "en"}, 0, ""},
+  };
+  for (const Case& c : cases) {
+    TempDir d;
+    std::filesystem::create_directory(d.path() + "/pics");
+    std::vector<std::string> args{"/usr/bin/env"};
+    args.insert(args.end(), c.settings.begin(), c.settings.end());
+    args.push_back(std::string(PICTRAY_BIN_DIR) + "/" + c.program);
+    if (std::string(c.program) == "pictray-cli") args.insert(args.end(), {"--ini", d.path() + "/Pictray.ini"});
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.push_back(d.path() + "/pics");
+    const ProgramRun r = testing::RunProgram(d, args);
+    EXPECT_EQ(r.status, c.status) << c.program << ' ' << r.err;
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << c.program << ' ' << r.err;
+  }
+}
+
+}  // namespace
+}  // namespace pictray

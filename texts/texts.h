@@ -1,0 +1,42 @@
+// The words of both programs' windows and command lines for what the engine
+// reports (engine/run/message.h), in Japanese or English, and the rule that
+// chooses the language. No Qt: the command lines link it too.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/run/message.h"
+
+namespace pictray::texts {
+
+enum class Language { Japanese, English };
+
+// The message in `language`; names keep their bytes.
+std::string Words(const Message& message, Language language);
+std::string Words(Button button, Language language);
+// The button whose Japanese caption is `caption`, if any.
+std::optional<Button> ButtonCaptioned(std::string_view caption);
+
+// "ja" or "en"; nothing for anything else.
+std::optional<Language> LanguageNamed(std::string_view value);
+// The language of a POSIX locale name ("en_GB.UTF-8", "ja_JP", "C"):
+// English only for "en", Japanese for every other one.
+Language LanguageOfLocaleName(std::string_view name);
+// The locale's language as the C library chooses it: LC_ALL, else
+// LC_MESSAGES, else LANG.
+Language LanguageOfEnvironment();
+
+// What the command line asks for. main's arguments lose "--lang VALUE"
+// ("--lang=VALUE"; argc and argv shrink), so that the rest is read as before.
+struct LanguageArgument {
+  bool given = false;
+  Language language = Language::Japanese;
+  std::string error;  // not empty: the argument was wrong
+};
+LanguageArgument TakeLanguageArgument(int& argc, char** argv);
+// The argument's language when one was given, else the environment's.
+Language ChosenLanguage(const LanguageArgument& argument);
+
+}  // namespace pictray::texts
