@@ -10,7 +10,7 @@ declare -A may_use=(
   [journal]="fs"
   [settings]="fs"
   [list]="fs"
-  [run]="list"
+  [run]="list fs"
   [names]="settings fs"
   [jpeg]="names settings fs"
   [dupes]="journal list settings fs"
@@ -39,5 +39,18 @@ for dir in engine/*/; do
     status=1
   fi
 done
-[ $status -eq 0 ] && echo "check-layers: the engine's includes follow the order"
+# Only engine/fs calls the file system; everything above goes through its
+# Env, so that tests can fail any call. The calls looked for, by name:
+fs_calls='open|openat|close|read|pread|write|pwrite|fsync|fdatasync|rename|renameat|renameat2|link|linkat'
+fs_calls+='|symlink|symlinkat|readlink|readlinkat|unlink|unlinkat|mkdir|mkdirat|rmdir|stat|fstat|lstat|fstatat'
+fs_calls+='|opendir|fdopendir|readdir|closedir|flock|utimensat|futimens|fchmod|fchmodat|chmod|posix_fadvise'
+fs_calls+='|realpath|copy_file_range|mkstemp|mkostemp|fopen|truncate|ftruncate'
+# Files whose calls have not moved behind the Env yet; the list only shrinks.
+not_yet_on_env='engine/jpeg/file_bytes.cpp|engine/settings/profile.cpp|engine/dupes/deleter.cpp'
+if grep -rnP "(?<![\w.>])(::)?($fs_calls)\s*\(" engine --include='*.h' --include='*.cpp' |
+   grep -v '^engine/fs/' | grep -vP '^\S+:\d+:\s*//' | grep -vE "^($not_yet_on_env):"; then
+  echo "check-layers: a file-system call outside engine/fs; go through fs::Env"
+  status=1
+fi
+[ $status -eq 0 ] && echo "check-layers: the engine's includes follow the order and only engine/fs calls the file system"
 exit $status
