@@ -123,90 +123,82 @@ class Folder {
   const std::string S;
 };
 
-// Runs `work` with the fault at every call it makes, one run per call.
+// Runs `work` once per fault kind and per call it makes, with that call
+// failing.
 template <typename Work>
-void AtEveryCall(const FaultRow& row, Work work) {
-  for (long at = 1;; ++at) {
-    SCOPED_TRACE("call " + std::to_string(at));
-    FaultEnv env(row.fault, row.err, at, Folder::kElsewhere);
-    work(env);
-    if (env.calls() < at || ::testing::Test::HasFailure()) return;
+void AtEveryCall(Work work) {
+  for (const FaultRow& row : kFaults) {
+    SCOPED_TRACE(row.name);
+    for (long at = 1;; ++at) {
+      SCOPED_TRACE("call " + std::to_string(at));
+      FaultEnv env(row.fault, row.err, at, Folder::kElsewhere);
+      work(env);
+      if (env.calls() < at || ::testing::Test::HasFailure()) break;
+    }
   }
 }
 
 TEST(FaultInjection, MoveLosesNothingAndIsUndone) {
-  for (const FaultRow& row : kFaults) {
-    SCOPED_TRACE(row.name);
-    AtEveryCall(row, [](const FaultEnv& env) {
-      Folder f;
-      const Files before = f.Now();
-      f.Move(env);
-      ExpectNothingLost(before, f.Now());
-      f.Undo(fs::DefaultEnv());
-      EXPECT_EQ(TopLevel(f.Now()), TopLevel(before));
-      ExpectNothingLost(before, f.Now());
-    });
-  }
+  AtEveryCall([](const FaultEnv& env) {
+    Folder f;
+    const Files before = f.Now();
+    f.Move(env);
+    ExpectNothingLost(before, f.Now());
+    f.Undo(fs::DefaultEnv());
+    EXPECT_EQ(TopLevel(f.Now()), TopLevel(before));
+    ExpectNothingLost(before, f.Now());
+  });
 }
 
 TEST(FaultInjection, UndoLosesNothingAndCanBeRepeated) {
-  for (const FaultRow& row : kFaults) {
-    SCOPED_TRACE(row.name);
-    AtEveryCall(row, [](const FaultEnv& env) {
-      Folder f;
-      const Files before = f.Now();
-      f.Move(FaultEnv(Fault::Fail, 0, 0, Folder::kElsewhere));
-      const Files moved = f.Now();
-      f.Undo(env);
-      ExpectNothingLost(moved, f.Now());
-      f.Undo(fs::DefaultEnv());
-      EXPECT_EQ(f.Now(), before);
-    });
-  }
+  AtEveryCall([](const FaultEnv& env) {
+    Folder f;
+    const Files before = f.Now();
+    f.Move(FaultEnv(Fault::Fail, 0, 0, Folder::kElsewhere));
+    const Files moved = f.Now();
+    f.Undo(env);
+    ExpectNothingLost(moved, f.Now());
+    f.Undo(fs::DefaultEnv());
+    EXPECT_EQ(f.Now(), before);
+  });
 }
 
 // Two sets of byte-identical files, one of whose copies lies on "another
 // file system", which an extraction never copies to.
 TEST(FaultInjection, ExtractionLosesNothingAndIsUndone) {
-  for (const FaultRow& row : kFaults) {
-    SCOPED_TRACE(row.name);
-    AtEveryCall(row, [](const FaultEnv& env) {
-      TempDir dir;
-      const std::string S = dir.path() + "/src", journals = dir.path() + "/journals";
-      std::filesystem::create_directory(S);
-      for (const auto& [name, bytes] : {std::pair{"a.jpg", "A"}, {"a2.jpg", "A"}, {"c.jpg", "C"}, {"c2.jpg", "C"}})
-        std::ofstream(S + "/" + name) << bytes;
-      std::vector<dupes::FileRec> table = dupes::SetListView(fs::DefaultEnv(), S, nullptr);
-      dupes::SetSizeWork(table);
-      dupes::SortFileTable(table, 0);
-      dupes::SetFolda(fs::DefaultEnv(), table);
-      const Files before = FilesOf(S);
-      dupes::MakeFoldaAndMove(env, table, S, journals, {2024, 3, 5, 14, 7, 45}, false, {});
-      ExpectNothingLost(before, FilesOf(S));
-      JournalRun run;
-      if (LastUndoableRun(fs::DefaultEnv(), journals, S, run)) UndoRun(fs::DefaultEnv(), run, {}, nullptr);
-      EXPECT_EQ(FilesOf(S), before);
-    });
-  }
+  AtEveryCall([](const FaultEnv& env) {
+    TempDir dir;
+    const std::string S = dir.path() + "/src", journals = dir.path() + "/journals";
+    std::filesystem::create_directory(S);
+    for (const auto& [name, bytes] : {std::pair{"a.jpg", "A"}, {"a2.jpg", "A"}, {"c.jpg", "C"}, {"c2.jpg", "C"}})
+      std::ofstream(S + "/" + name) << bytes;
+    std::vector<dupes::FileRec> table = dupes::SetListView(fs::DefaultEnv(), S, nullptr);
+    dupes::SetSizeWork(table);
+    dupes::SortFileTable(table, 0);
+    dupes::SetFolda(fs::DefaultEnv(), table);
+    const Files before = FilesOf(S);
+    dupes::MakeFoldaAndMove(env, table, S, journals, {2024, 3, 5, 14, 7, 45}, false, {});
+    ExpectNothingLost(before, FilesOf(S));
+    JournalRun run;
+    if (LastUndoableRun(fs::DefaultEnv(), journals, S, run)) UndoRun(fs::DefaultEnv(), run, {}, nullptr);
+    EXPECT_EQ(FilesOf(S), before);
+  });
 }
 
 // The settings file holds the old settings or the new ones, whole.
 TEST(FaultInjection, SettingsWriteKeepsOldOrNew) {
-  for (const FaultRow& row : kFaults) {
-    SCOPED_TRACE(row.name);
-    AtEveryCall(row, [](const FaultEnv& env) {
-      TempDir dir;
-      const std::string ini = dir.path() + "/Pictray.ini", old = "[Pictray]\nKey=old\n";
-      std::ofstream(ini) << old;
-      const std::string written = "[Pictray]\nKey=new\n";
-      const bool told = WriteProfileString("Pictray", "Key", "new", ini, env);
-      const std::string now = ReadWhole(ini);
-      EXPECT_TRUE(now == old || now == written) << now;
-      if (told) {
-        EXPECT_EQ(now, written);
-      }
-    });
-  }
+  AtEveryCall([](const FaultEnv& env) {
+    TempDir dir;
+    const std::string ini = dir.path() + "/Pictray.ini", old = "[Pictray]\nKey=old\n";
+    std::ofstream(ini) << old;
+    const std::string written = "[Pictray]\nKey=new\n";
+    const bool told = WriteProfileString("Pictray", "Key", "new", ini, env);
+    const std::string now = ReadWhole(ini);
+    EXPECT_TRUE(now == old || now == written) << now;
+    if (told) {
+      EXPECT_EQ(now, written);
+    }
+  });
 }
 
 }  // namespace
