@@ -26,7 +26,7 @@ int Main(int argc, char** argv) {
   }
   const std::string folder = argv[1];
   PictrayState st;
-  st.journalDir = JournalDir("pictray");
+  st.journalDir = JournalDir(pictray::fs::DefaultEnv(), "pictray");
   NullHost host;
   const auto start = std::chrono::steady_clock::now();
   st.blocks.val3.Start(folder);

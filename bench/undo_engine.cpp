@@ -42,16 +42,16 @@ double JournalAlone(const PictrayState& st, const std::string& folder) {
   ::close(dir);
   constexpr std::size_t kBatch = 256;
   const auto start = std::chrono::steady_clock::now();
-  JournalWriter journal;
+  JournalWriter journal(pictray::fs::DefaultEnv());
   if (journal.Create(st.journalDir, JournalRunKind::Move, folder) != 0) return -1;
   for (std::size_t b = 0; b < rows.size(); b += kBatch) {
     const std::size_t end = std::min(rows.size(), b + kBatch);
     for (std::size_t i = b; i < end; ++i)
-      journal.MoveBegin(static_cast<long>(i), rows[i].name, rows[i].target + "/" + rows[i].name, StampOf(looks[i]));
+      journal.MoveBegin(static_cast<long>(i), rows[i].name, rows[i].target + "/" + rows[i].name, IdentityOf(looks[i]));
     journal.Flush();
     for (std::size_t i = b; i < end; ++i) {
-      FileStamp after = StampOf(looks[i]);
-      after.ctimeNs = RealTimeNs();
+      FileIdentity after = IdentityOf(looks[i]);
+      after.ctimeNs = RealTimeNs(pictray::fs::DefaultEnv());
       journal.Done(static_cast<long>(i), after);
     }
   }
@@ -68,7 +68,7 @@ int Main(int argc, char** argv) {
   }
   const std::string folder = argv[1];
   PictrayState st;
-  st.journalDir = JournalDir("pictray");
+  st.journalDir = JournalDir(pictray::fs::DefaultEnv(), "pictray");
   NullHost host;
   st.blocks.val3.Start(folder);
   ThreadSetListView(st.blocks.val3, st, host, RunRegistry::Guard(st.runs));
@@ -82,11 +82,11 @@ int Main(int argc, char** argv) {
 
   start = std::chrono::steady_clock::now();
   JournalRun run;
-  if (!LastUndoableRun(st.journalDir, folder, run)) {
+  if (!LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, folder, run)) {
     std::fprintf(stderr, "no journal in %s\n", st.journalDir.c_str());
     return 1;
   }
-  const UndoReport undone = UndoRun(run, {}, nullptr);
+  const UndoReport undone = UndoRun(pictray::fs::DefaultEnv(), run, {}, nullptr);
   const double undoSeconds = Seconds(start);
 
   const double journalSeconds = JournalAlone(st, folder);

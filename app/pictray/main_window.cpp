@@ -60,12 +60,12 @@ constexpr const char* kRefusedWhileRunning =
 bool UndoLastMove(ParamBlock& val21, const std::string& journalDir, const std::string& folder, RunHost& host,
                   RunRegistry::Guard guard) {
   JournalRun run;
-  if (folder.empty() || !LastUndoableRun(journalDir, folder, run)) {
+  if (folder.empty() || !LastUndoableRun(pictray::fs::DefaultEnv(), journalDir, folder, run)) {
     host.MessageBox1Q(Message{Said::NothingToUndo, {folder}}, Button::Yes, Button::Yes);
     return false;
   }
   if (host.MessageBox1Q(UndoQuestion(run), Button::Ok, Button::No) != 6) return false;
-  ThreadUndoMove(val21, run, host, std::move(guard));
+  ThreadUndoMove(pictray::fs::DefaultEnv(), val21, run, host, std::move(guard));
   return true;
 }
 
@@ -104,7 +104,7 @@ MainWindow::MainWindow(const StartOptions& options)
                        {settings_.store().GRprofile}),
             "err", "err");
   settings_.Share(st_);
-  st_.journalDir = JournalDir("pictray");
+  st_.journalDir = JournalDir(pictray::fs::DefaultEnv(), "pictray");
   const StartSettings start = settings_.ReadAtStart();
   WinClose = start.WinClose;
 
@@ -370,7 +370,7 @@ void MainWindow::ListUp() {
     st_.rows.clear();
   }
   std::string folder = Folder();
-  if (!IsFolder(folder)) {
+  if (!IsFolder(pictray::fs::DefaultEnv(), folder)) {
     const std::size_t slash = folder.rfind('/');
     folder = slash == std::string::npos ? std::string() : folder.substr(0, slash == 0 ? 1 : slash);
     SetFolder(folder);
@@ -674,11 +674,11 @@ void MainWindow::dropEvent(QDropEvent* e) {
 void MainWindow::OnTimer7000() {
   const std::string path = CurrentDir;
   CurrentDir.clear();
-  if (IsFolder(path)) {
+  if (IsFolder(pictray::fs::DefaultEnv(), path)) {
     SetFolder(path);
     Check(Control::BT02, true);
     Command(cmd::ListUp);
-  } else if (PathExists(path) && !IsFolder(path)) {
+  } else if (PathExists(pictray::fs::DefaultEnv(), path) && !IsFolder(pictray::fs::DefaultEnv(), path)) {
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
     st_.SarchFile.set(slash == std::string::npos ? path : path.substr(slash + 1));

@@ -37,7 +37,7 @@ void MainWindow::OpenFolderWithApp3() {
   }
   const std::string field = Folder();
   const std::string folder = field.empty() ? field : AbsolutePath(field);
-  if (!IsFolder(folder)) {
+  if (!IsFolder(pictray::fs::DefaultEnv(), folder)) {
     Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "フォルダ欄のフォルダがありません: %1"), {field}), "err", "err");
     return;
   }

@@ -99,7 +99,7 @@ void PropertiesDialog::BrowseProgram() {
 }
 
 std::string PropertiesDialog::RefuseWorkFolder(const std::string& folder) const {
-  if (folder.empty() || IsFolder(folder)) return {};
+  if (folder.empty() || IsFolder(pictray::fs::DefaultEnv(), folder)) return {};
   return WindowText(
       QT_TRANSLATE_NOOP("Pictray",
                         "WorkFile Pathのフォルダがありません。作業ファイルを置くフォルダを指定して下さい: %1"),

@@ -383,7 +383,7 @@ void ResultPane::PopupCommand(int id) {
 
 bool ResultPane::FolderStillThere(QTreeWidgetItem* item) {
   const std::string folder = PathOf(item);
-  if (IsFolder(folder)) return true;
+  if (IsFolder(pictray::fs::DefaultEnv(), folder)) return true;
   links_.message(WindowText(QT_TRANSLATE_NOOP("Pictray", "フォルダがありません: %1"), {folder}), "err", "err");
   delete item;
   return false;
@@ -391,7 +391,7 @@ bool ResultPane::FolderStillThere(QTreeWidgetItem* item) {
 
 void ResultPane::DropGoneMoveResults() {
   for (int i = LV02->topLevelItemCount() - 1; i >= 0; --i)
-    if (!IsFolder(PathOf(LV02->topLevelItem(i)))) delete LV02->takeTopLevelItem(i);
+    if (!IsFolder(pictray::fs::DefaultEnv(), PathOf(LV02->topLevelItem(i)))) delete LV02->takeTopLevelItem(i);
 }
 
 void ResultPane::OpenWith(const SettingKey& app) {
@@ -426,10 +426,10 @@ void ResultPane::BreakSelectedFolders() {
   for (QTreeWidgetItem* item : selected) {
     if (!FolderStillThere(item)) continue;
     const std::string folder = PathOf(item);
-    BreakFolda(folder);
+    BreakFolda(pictray::fs::DefaultEnv(), folder);
     // The folder goes only when nothing at all is left in it; a failed
     // removal is a failure, whatever was moved.
-    if (RemoveEmptyFolder(folder) == 0) {
+    if (RemoveEmptyFolder(pictray::fs::DefaultEnv(), folder) == 0) {
       delete item;
       QMessageBox::information(this, ui::TextOf(folder), QCoreApplication::translate("Pictray", "解体OK"));
     } else {
@@ -441,7 +441,7 @@ void ResultPane::BreakSelectedFolders() {
 
 void ResultPane::StartRelay() {
   const std::string zipdll = JoinPath(links_.programDir, "7-zip32.dll");
-  if (!PathExists(zipdll)) {
+  if (!PathExists(pictray::fs::DefaultEnv(), zipdll)) {
     links_.message("7zip dll_error", "err", "err");
     return;
   }

@@ -57,9 +57,9 @@ std::string WindowSettings::helpfile() const {
 
 void WindowSettings::RebuildWorkfile() {
   std::string W = ReadSetting(key::WPath, store_.GRprofile);
-  if (!IsFolder(W)) W = store_.programDir();
+  if (!IsFolder(pictray::fs::DefaultEnv(), W)) W = store_.programDir();
   // Only this program writes its work file: the old name would be left behind.
-  if (!store_.workfile.empty() && PathExists(store_.workfile)) ::unlink(store_.workfile.c_str());
+  if (!store_.workfile.empty() && PathExists(pictray::fs::DefaultEnv(), store_.workfile)) ::unlink(store_.workfile.c_str());
   store_.workfile = W + "/" + TimeStamp::Now().Text() + "bit.$$$";
 }
 

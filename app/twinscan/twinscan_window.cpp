@@ -358,7 +358,7 @@ void TwinscanWindow::StartRun(Job job) {
   val_.TargetFolda = TargetFolda;
   val_.deleteexe = deleteexe;
   val_.programDir = programDir_;
-  val_.journalDir = JournalDir("twinscan");
+  val_.journalDir = JournalDir(pictray::fs::DefaultEnv(), "twinscan");
   val_.MoveSoon = BT01->isChecked();
   val_.DeleteSoon = BT42->isChecked();
   val_.pause = std::chrono::milliseconds(100);
@@ -384,7 +384,7 @@ void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
   movedFiles = end.moved;
   // After an extraction BT41 and BT42 stay off while there is no folder to
   // open or delete; a refused one changed nothing.
-  if (job_ == Job::Extract) sameButtonsOn_ = end.refused || IsFolder(samedir);
+  if (job_ == Job::Extract) sameButtonsOn_ = end.refused || IsFolder(pictray::fs::DefaultEnv(), samedir);
   if (job_ == Job::Undo) sameButtonsOn_ = ExtractionFolderThere();
   ShowRunState();
   // A question answered while closing says nothing about the user's wish;
@@ -408,7 +408,7 @@ void TwinscanWindow::ShowRunState() {
   undoAction_->setEnabled(!running_ && ExtractionFolderThere());
 }
 
-bool TwinscanWindow::ExtractionFolderThere() const { return !samedir.empty() && IsFolder(samedir); }
+bool TwinscanWindow::ExtractionFolderThere() const { return !samedir.empty() && IsFolder(pictray::fs::DefaultEnv(), samedir); }
 
 int TwinscanWindow::Message(const std::string& text, const std::string& caption1,
                             const std::string& caption2) {

@@ -26,8 +26,7 @@ inline JournalRefused TellRefusedJournals(std::ostream& err, const std::string& 
 // start time, "move" or "extract", files to take back, journal. Returns 0.
 inline int PrintUndoList(const std::string& journals, const std::string& folder, std::ostream& out,
                          std::ostream& err, const std::string& program) {
-  ForEachJournalOf(
-      journals, folder,
+  ForEachJournalOf(pictray::fs::DefaultEnv(), journals, folder,
       [&](const JournalRun& run) {
         if (run.Undoable())
           out << RunTimeText(run) << '\t' << (run.kind == JournalRunKind::Move ? "move" : "extract") << '\t'
@@ -44,11 +43,11 @@ inline int PrintUndoList(const std::string& journals, const std::string& folder,
 inline int UndoLastRun(const std::string& journals, const std::string& folder, std::ostream& out,
                        std::ostream& err, const std::string& program, texts::Language language) {
   JournalRun run;
-  if (!LastUndoableRun(journals, folder, run, TellRefusedJournals(err, program))) {
+  if (!LastUndoableRun(pictray::fs::DefaultEnv(), journals, folder, run, TellRefusedJournals(err, program))) {
     err << program << ": nothing to take back in " << EscapeField(folder) << '\n';
     return 0;
   }
-  const UndoReport report = UndoRun(run, {}, nullptr);
+  const UndoReport report = UndoRun(pictray::fs::DefaultEnv(), run, {}, nullptr);
   if (report.refused) {
     err << program << ": " << EscapeField(texts::Words(UndoEndMessage(report), language)) << '\n';
     return 1;

@@ -212,7 +212,7 @@ int Main(int argc, char** argv) {
     std::cout << kUsage << "\n\n" << kHelp;
     return 0;
   }
-  const std::string journals = JournalDir("pictray");
+  const std::string journals = JournalDir(pictray::fs::DefaultEnv(), "pictray");
   if (!o.undoList.empty()) return PrintUndoList(journals, o.undoList, std::cout, std::cerr, "pictray-cli");
   if (!o.undo.empty()) return UndoLastRun(journals, o.undo, std::cout, std::cerr, "pictray-cli", lang);
   PictrayState st;

@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
   const pictray::texts::Language lang = pictray::texts::ChosenLanguage(language);
   bool extract = false, dryRun = false;
   std::string folder;
-  const std::string journals = pictray::JournalDir("twinscan");
+  const std::string journals = pictray::JournalDir(pictray::fs::DefaultEnv(), "twinscan");
   if (argc == 3 && std::strcmp(argv[1], "--undo") == 0)
     return pictray::cli::UndoLastRun(journals, argv[2], std::cout, std::cerr, "twinscan-cli", lang);
   if (argc == 3 && std::strcmp(argv[1], "--undo-list") == 0)

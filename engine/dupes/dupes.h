@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/fs/env.h"
 #include "engine/list/twin_table.h"
 
 namespace pictray::dupes {
@@ -19,7 +20,7 @@ inline bool Aborted(AbortFlag abort) { return abort && abort->load(std::memory_o
 
 // Content signature: the first 100 and last 100 bytes (all bytes below
 // 100) as upper-case hex pairs; "" when the file cannot be read.
-std::string GetFileBuffer(const std::string& path);
+std::string GetFileBuffer(const fs::Env& env, const std::string& path);
 
 // Called after each listed file: how many directory entries are done, of
 // how many.
@@ -40,7 +41,7 @@ enum class Keying {
 // readable folder lists nothing and leaves its errno in `openError`. Once
 // `abort` is set the listing stops before the next file: the table then
 // holds the files listed so far.
-std::vector<FileRec> SetListView(const std::string& folder, const ListProgress& progress,
+std::vector<FileRec> SetListView(const fs::Env& env, const std::string& folder, const ListProgress& progress,
                                  Keying keying = Keying::AllFiles, int* openError = nullptr,
                                  AbortFlag abort = nullptr);
 
@@ -59,7 +60,7 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit);
 // A file that is no longer as listed, or cannot be read, forms a set alone.
 // Once `abort` is set it stops before the next file; files not reached keep
 // the marks of the listing.
-void SetFolda(std::vector<FileRec>& lpData, AbortFlag abort = nullptr);
+void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort = nullptr);
 
 // `name` without its last "." and what follows.
 std::string RemoveExtension(const std::string& name);

@@ -28,9 +28,9 @@ bool SameInodeAndData(const FileIdentity& a, const FileIdentity& b) {
 
 // The identity of the plain file `name` (a link is not followed); false
 // when it is gone or not a plain file.
-bool StatRegular(int dirfd, const std::string& name, FileIdentity& id) {
+bool StatRegular(const fs::Env& env, int dirfd, const std::string& name, FileIdentity& id) {
   struct stat st {};
-  if (::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (env.Fstatat(dirfd, name.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) return false;
   id = IdentityOf(st);
   return true;
 }
@@ -42,38 +42,38 @@ std::size_t FindLine(const std::vector<SameResultLine>& lines, const std::string
 }
 
 // Both open files hold the same bytes; `sa` and `sb` are their fstat results.
-bool SameContent(const UniqueFd& fa, const struct stat& sa, const UniqueFd& fb, const struct stat& sb) {
+bool SameOpenContent(const fs::Env& env, const UniqueFd& fa, const struct stat& sa, const UniqueFd& fb, const struct stat& sb) {
   if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size) return false;
   if (sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) return true;
-  return SameBytes(fa.get(), fb.get());
+  return SameBytes(env, fa.get(), fb.get());
 }
 
-int OpenForReading(int dirfd, const std::string& name) {
-  return ::openat(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+UniqueFd OpenForReading(const fs::Env& env, int dirfd, const std::string& name) {
+  return UniqueFd(env, env.Open(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
 }
 
 enum class Check { Verified, Changed, Differs };
 
 // The file `name` is still the one described by `id` and holds the bytes of
 // the file at `keptPath`; one open of each serves both checks.
-Check CheckAgainstKept(int dirfd, const std::string& name, const FileIdentity& id,
+Check CheckAgainstKept(const fs::Env& env, int dirfd, const std::string& name, const FileIdentity& id,
                        const std::string& keptPath) {
-  UniqueFd copy(OpenForReading(dirfd, name));
+  const UniqueFd copy = OpenForReading(env, dirfd, name);
   struct stat sc {};
-  if (copy.get() < 0 || ::fstat(copy.get(), &sc) != 0 || !S_ISREG(sc.st_mode) || IdentityOf(sc) != id)
+  if (copy.get() < 0 || env.Fstat(copy.get(), sc) != 0 || !S_ISREG(sc.st_mode) || IdentityOf(sc) != id)
     return Check::Changed;
-  UniqueFd kept(OpenForReading(AT_FDCWD, keptPath));
+  const UniqueFd kept = OpenForReading(env, AT_FDCWD, keptPath);
   struct stat sk {};
-  if (kept.get() < 0 || ::fstat(kept.get(), &sk) != 0) return Check::Differs;
-  return SameContent(copy, sc, kept, sk) ? Check::Verified : Check::Differs;
+  if (kept.get() < 0 || env.Fstat(kept.get(), sk) != 0) return Check::Differs;
+  return SameOpenContent(env, copy, sc, kept, sk) ? Check::Verified : Check::Differs;
 }
 
 // Both the copy `r` and its kept file are still the files grouping read and
 // found byte-identical, so their bytes need no second reading.
-bool StillAsGrouped(int dirfd, const FileRec& r) {
+bool StillAsGrouped(const fs::Env& env, int dirfd, const FileRec& r) {
   FileIdentity copy, kept;
-  return StatRegular(dirfd, r.filename, copy) && copy == r.identity &&
-         StatRegular(AT_FDCWD, r.keptPath, kept) && kept == r.keptIdentity;
+  return StatRegular(env, dirfd, r.filename, copy) && copy == r.identity &&
+         StatRegular(env, AT_FDCWD, r.keptPath, kept) && kept == r.keptIdentity;
 }
 
 // Where the copies of one extraction go, made as the first copy needs it.
@@ -97,7 +97,7 @@ struct Destination {
   int Prepare(const std::string& folda) {
     if (!made) {
       const MakeDirFn makeDir = [this](const std::string& rel) { return MakeDir(rel); };
-      if (const int e = MakeOwnFolder(dirfd, name, name, makeDir); e != 0) return e;
+      if (const int e = MakeOwnFolder(journal->env(), dirfd, name, name, makeDir); e != 0) return e;
       made = true;
     }
     if (surplusMade.count(folda)) return 0;
@@ -112,32 +112,32 @@ struct Destination {
 // is still the file that was listed, and records it as moved.
 // The move is written to the journal (entry `entry`) before it is made and
 // marked right after; `journalError` tells that a record failed.
-SurplusOutcome::Kind MoveVerified(int dirfd, const FileRec& r, const std::string& to, MovedFile& moved,
+SurplusOutcome::Kind MoveVerified(const fs::Env& env, int dirfd, const FileRec& r, const std::string& to, MovedFile& moved,
                                   std::string& reason, JournalWriter& journal, long entry, int& journalError) {
   struct stat before {};
-  if (::fstatat(dirfd, r.filename.c_str(), &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode) ||
+  if (env.Fstatat(dirfd, r.filename.c_str(), before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode) ||
       IdentityOf(before) != r.identity)
     return SurplusOutcome::Kind::Changed;
-  journal.MoveBegin(entry, r.filename, to, StampOf(before), before.st_mode);
+  journal.MoveBegin(entry, r.filename, to, IdentityOf(before), before.st_mode);
   if ((journalError = journal.Flush()) != 0) {
     reason = std::strerror(journalError);
     return SurplusOutcome::Kind::Failed;
   }
-  if (const int e = RenameNoReplace(dirfd, r.filename, dirfd, to); e != 0) {
+  if (const int e = RenameNoReplace(env, dirfd, r.filename, dirfd, to); e != 0) {
     reason = std::strerror(e);
     journalError = journal.Failed(entry, e);
     return SurplusOutcome::Kind::Failed;
   }
   struct stat after {};
-  if (::fstatat(dirfd, to.c_str(), &after, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(after.st_mode)) {
+  if (env.Fstatat(dirfd, to.c_str(), after, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(after.st_mode)) {
     moved.identity = IdentityOf(after);
     if (SameInodeAndData(moved.identity, r.identity)) {
-      journalError = journal.Done(entry, StampOf(after));
+      journalError = journal.Done(entry, IdentityOf(after));
       return SurplusOutcome::Kind::Moved;
     }
   }
   // Another file took the name between the look and the rename: it goes back.
-  if (const int e = RenameNoReplace(dirfd, to, dirfd, r.filename); e != 0) {
+  if (const int e = RenameNoReplace(env, dirfd, to, dirfd, r.filename); e != 0) {
     reason = std::string("left in the extraction folder: ") + std::strerror(e);
   } else {
     journalError = journal.Failed(entry, EEXIST);
@@ -156,32 +156,20 @@ void Count(ExtractResult& res, SurplusOutcome::Kind kind) {
 
 // The names in the folder `name` of `atFd` (a link is not followed); false
 // with errno set when it cannot be read.
-bool Names(int atFd, const std::string& name, std::vector<std::string>& names) {
-  const int fd = ::openat(atFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
-  DIR* dir = ::fdopendir(fd);
-  if (!dir) {
-    const int e = errno;
-    ::close(fd);
-    errno = e;
-    return false;
-  }
-  while (const dirent* e = ::readdir(dir)) {
-    const std::string n = e->d_name;
-    if (n != "." && n != "..") names.push_back(n);
-  }
-  ::closedir(dir);
-  return true;
+bool Names(const fs::Env& env, int atFd, const std::string& name, std::vector<std::string>& names) {
+  const UniqueFd fd(env, env.Open(atFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  return fd.get() >= 0 &&
+         env.ListFolder(fd.get(), ".", [&](std::string_view n, unsigned char) { names.emplace_back(n); }) == 0;
 }
 
 // Everything in the extraction folder `base` that this extraction did not
 // put there: the folder holds surplus folders holding the moved copies
 // (`expected`, as "folda/filename").
-void FindForeign(const std::string& base, const std::set<std::string>& expected,
+void FindForeign(const fs::Env& env, const std::string& base, const std::set<std::string>& expected,
                  std::vector<DeleteProblem>& problems) {
-  const UniqueFd baseFd(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  const UniqueFd baseFd(env, env.Open(AT_FDCWD, base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   std::vector<std::string> top;
-  if (baseFd.get() < 0 || !Names(baseFd.get(), ".", top)) {
+  if (baseFd.get() < 0 || !Names(env, baseFd.get(), ".", top)) {
     problems.push_back({DeleteProblem::Kind::Unreadable, base});
     return;
   }
@@ -193,7 +181,7 @@ void FindForeign(const std::string& base, const std::set<std::string>& expected,
       continue;
     }
     std::vector<std::string> inside;
-    if (!Names(baseFd.get(), folda, inside)) {
+    if (!Names(env, baseFd.get(), folda, inside)) {
       const bool notAFolder = errno == ENOTDIR || errno == ELOOP;
       problems.push_back({notAFolder ? DeleteProblem::Kind::Foreign : DeleteProblem::Kind::Unreadable, path});
       continue;
@@ -208,11 +196,11 @@ void FindForeign(const std::string& base, const std::set<std::string>& expected,
 
 std::string SameFolderName(const TimeStamp& t) { return "same" + t.Text(); }
 
-int MakeOwnFolder(int dirfd, const std::string& name, std::string& made, const MakeDirFn& makeDir) {
+int MakeOwnFolder(const fs::Env& env, int dirfd, const std::string& name, std::string& made, const MakeDirFn& makeDir) {
   const std::string base = name;
   for (int n = 1; n <= kMaxFolderSuffix; ++n) {
     const std::string candidate = n == 1 ? base : base + "_" + std::to_string(n);
-    const int e = makeDir ? makeDir(candidate) : ::mkdirat(dirfd, candidate.c_str(), 0777) == 0 ? 0 : errno;
+    const int e = makeDir ? makeDir(candidate) : env.Mkdirat(dirfd, candidate.c_str(), 0777) == 0 ? 0 : errno;
     if (e == 0) {
       made = candidate;
       return 0;
@@ -222,24 +210,24 @@ int MakeOwnFolder(int dirfd, const std::string& name, std::string& made, const M
   return EEXIST;
 }
 
-ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,
+ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& lpData, const std::string& folder,
                                const std::string& journalDir, const TimeStamp& now, bool dryRun,
                                const ExtractCallbacks& cb, AbortFlag abort) {
   ExtractResult res;
   FolderLock lock;
-  if (!dryRun && (res.lockError = lock.TryLock(folder)) != 0) return res;
-  const UniqueFd dirfd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!dryRun && (res.lockError = lock.TryLock(env, folder)) != 0) return res;
+  const UniqueFd dirfd(env, env.Open(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dirfd.get() < 0) {
     res.lockError = errno;
     return res;
   }
-  JournalWriter journal;
+  JournalWriter journal(env);
   if (!dryRun && (res.journalError = journal.Create(journalDir, JournalRunKind::Extract, folder)) != 0) {
     res.journalPath = journalDir;
     return res;
   }
   // Copies half-made here by an undo that was killed.
-  if (!dryRun) RemoveStaleMoveTemps(dirfd.get());
+  if (!dryRun) RemoveStaleMoveTemps(env, dirfd.get());
   Destination dest{dirfd.get(), SameFolderName(now), &journal, 0, 0, false, {}};
 
   std::vector<std::size_t> surplusRows;
@@ -272,8 +260,8 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
 
     // A dry run may rely on grouping's comparison while neither file has
     // changed since; a move reads both again right before it.
-    const Check check = dryRun && StillAsGrouped(dirfd.get(), r) ? Check::Verified
-                                                                 : CheckAgainstKept(dirfd.get(), r.filename, r.identity, r.keptPath);
+    const Check check = dryRun && StillAsGrouped(env, dirfd.get(), r) ? Check::Verified
+                                                                 : CheckAgainstKept(env, dirfd.get(), r.filename, r.identity, r.keptPath);
     if (check != Check::Verified) {
       out.kind = check == Check::Changed ? SurplusOutcome::Kind::Changed : SurplusOutcome::Kind::Differs;
     } else if (!dryRun) {
@@ -284,7 +272,7 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
         out.kind = SurplusOutcome::Kind::Failed;
         out.reason = std::strerror(e);
       } else {
-        out.kind = MoveVerified(dirfd.get(), r, to, moved, out.reason, journal, dest.nextEntry++,
+        out.kind = MoveVerified(env, dirfd.get(), r, to, moved, out.reason, journal, dest.nextEntry++,
                                 dest.journalError);
       }
       moved.to = JoinPath(folder, to);
@@ -307,9 +295,9 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
   // Folders made for moves that all failed are empty: take them away again.
   for (const std::string& folda : dest.surplusMade)
     if (FindLine(res.lines, folda) == res.lines.size())
-      ::unlinkat(dirfd.get(), (dest.name + "/" + folda).c_str(), AT_REMOVEDIR);
+      env.Unlinkat(dirfd.get(), (dest.name + "/" + folda).c_str(), AT_REMOVEDIR);
   // A folder that kept something (a copy that could not go back) stays named.
-  if (dest.made && (res.movedCount > 0 || ::unlinkat(dirfd.get(), dest.name.c_str(), AT_REMOVEDIR) != 0))
+  if (dest.made && (res.movedCount > 0 || env.Unlinkat(dirfd.get(), dest.name.c_str(), AT_REMOVEDIR) != 0))
     res.samedir = JoinPath(folder, dest.name) + "/";
   if (dest.journalError != 0 && res.journalError == 0) {
     res.journalError = dest.journalError;
@@ -322,20 +310,20 @@ ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::st
   return res;
 }
 
-std::vector<DeleteProblem> CheckBeforeDelete(const std::string& samedir, const std::vector<MovedFile>& moved,
+std::vector<DeleteProblem> CheckBeforeDelete(const fs::Env& env, const std::string& samedir, const std::vector<MovedFile>& moved,
                                              AbortFlag abort) {
   std::vector<DeleteProblem> problems;
   std::string base = samedir;
   while (base.size() > 1 && base.back() == '/') base.pop_back();
   struct stat st {};
-  if (::lstat(base.c_str(), &st) != 0 && errno == ENOENT) return problems;
+  if (env.Fstatat(AT_FDCWD, base.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT) return problems;
 
   // Relative to base: folda/filename.
   std::set<std::string> expected;
   for (const MovedFile& m : moved)
     if (m.to.size() > base.size() + 1 && m.to.compare(0, base.size() + 1, base + "/") == 0)
       expected.insert(m.to.substr(base.size() + 1));
-  FindForeign(base, expected, problems);
+  FindForeign(env, base, expected, problems);
 
   for (const MovedFile& m : moved) {
     if (Aborted(abort)) {
@@ -343,11 +331,11 @@ std::vector<DeleteProblem> CheckBeforeDelete(const std::string& samedir, const s
       continue;
     }
     // A copy taken out of the folder again leaves nothing there to lose.
-    if (::lstat(m.to.c_str(), &st) != 0) {
+    if (env.Fstatat(AT_FDCWD, m.to.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0) {
       if (errno != ENOENT) problems.push_back({DeleteProblem::Kind::Unreadable, m.to});
       continue;
     }
-    switch (CheckAgainstKept(AT_FDCWD, m.to, m.identity, m.keptPath)) {
+    switch (CheckAgainstKept(env, AT_FDCWD, m.to, m.identity, m.keptPath)) {
       case Check::Verified: break;
       case Check::Changed: problems.push_back({DeleteProblem::Kind::Changed, m.to}); break;
       case Check::Differs: problems.push_back({DeleteProblem::Kind::KeptDiffers, m.to}); break;

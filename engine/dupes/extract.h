@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/dupes/dupes.h"
+#include "engine/fs/env.h"
 #include "engine/settings/settings_store.h"
 
 namespace pictray::dupes {
@@ -54,7 +55,7 @@ using MakeDirFn = std::function<int(const std::string& rel)>;
 // is taken: an existing folder is never taken over. Returns 0 with the name
 // made in `made`, or an errno. `makeDir` makes each candidate (mkdirat when
 // not given).
-int MakeOwnFolder(int dirfd, const std::string& name, std::string& made, const MakeDirFn& makeDir = {});
+int MakeOwnFolder(const fs::Env& env, int dirfd, const std::string& name, std::string& made, const MakeDirFn& makeDir = {});
 
 // Moves every surplus copy of `lpData` (a grouped table of `folder`) into
 // folder/same.../<folda>/, where same... is a folder made for this
@@ -67,7 +68,7 @@ int MakeOwnFolder(int dirfd, const std::string& name, std::string& made, const M
 // moved is written to a journal in `journalDir` first and marked right
 // after, so that the extraction can be taken back; without a journal
 // nothing moves. Once `abort` is set no further copy is taken up.
-ExtractResult MakeFoldaAndMove(const std::vector<FileRec>& lpData, const std::string& folder,
+ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& lpData, const std::string& folder,
                                const std::string& journalDir, const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb,
                                AbortFlag abort = nullptr);
 
@@ -89,7 +90,7 @@ struct DeleteProblem {
 // it holds nothing but the `moved` copies, each as it was moved and still
 // byte-identical to its kept file. Empty when it may go (or is gone). Once
 // `abort` is set the copies not yet compared are NotExamined.
-std::vector<DeleteProblem> CheckBeforeDelete(const std::string& samedir, const std::vector<MovedFile>& moved,
+std::vector<DeleteProblem> CheckBeforeDelete(const fs::Env& env, const std::string& samedir, const std::vector<MovedFile>& moved,
                                              AbortFlag abort = nullptr);
 
 }  // namespace pictray::dupes

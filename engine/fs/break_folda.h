@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "engine/fs/env.h"
+
 namespace pictray {
 
 struct BreakResult {
@@ -12,10 +14,10 @@ struct BreakResult {
 };
 // Moves every entry of `folder` that is not a folder into its parent, under
 // the same name, never replacing anything there. Subfolders stay.
-BreakResult BreakFolda(const std::string& folder);
+BreakResult BreakFolda(const fs::Env& env, const std::string& folder);
 
 // Removes `folder` when it holds no entry at all; 0 when removed, else the
 // errno (ENOTEMPTY while anything is left in it).
-int RemoveEmptyFolder(const std::string& folder);
+int RemoveEmptyFolder(const fs::Env& env, const std::string& folder);
 
 }  // namespace pictray

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "engine/fs/env.h"
+
 namespace pictray {
 
 class FolderLock {
@@ -18,10 +20,11 @@ class FolderLock {
 
   // Takes the lock without waiting. Returns 0, EWOULDBLOCK when another run
   // holds it, or the errno of opening the folder.
-  int TryLock(const std::string& folder);
+  int TryLock(const fs::Env& env, const std::string& folder);
   bool held() const { return fd_ >= 0; }
 
  private:
+  const fs::Env* env_ = nullptr;
   int fd_ = -1;
 };
 

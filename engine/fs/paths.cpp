@@ -1,5 +1,6 @@
 #include "engine/fs/paths.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,18 +49,18 @@ bool IsPathInside(const std::string& path, int maxDepth) {
   }
 }
 
-bool IsFolder(const std::string& path) {
+bool IsFolder(const fs::Env& env, const std::string& path) {
   struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return !path.empty() && env.Fstatat(AT_FDCWD, path.c_str(), st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool PathExists(const std::string& path) {
+bool PathExists(const fs::Env& env, const std::string& path) {
   struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
+  return env.Fstatat(AT_FDCWD, path.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-int RemoveFileIfPresent(const std::string& path) {
-  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return 0;
+int RemoveFileIfPresent(const fs::Env& env, const std::string& path) {
+  if (env.Unlinkat(AT_FDCWD, path.c_str(), 0) == 0 || errno == ENOENT) return 0;
   return errno;
 }
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "engine/fs/env.h"
+
 namespace pictray {
 
 // folder + "/" + name, without doubling a trailing "/".
@@ -26,11 +28,11 @@ void PathFoldaRemove(std::string& path);
 bool IsPathInside(const std::string& path, int maxDepth);
 
 // An existing folder (links followed).
-bool IsFolder(const std::string& path);
+bool IsFolder(const fs::Env& env, const std::string& path);
 // Anything at all under that name, a dangling link included.
-bool PathExists(const std::string& path);
+bool PathExists(const fs::Env& env, const std::string& path);
 // Removes the file `path` when there is one: 0 when it is gone (or never
 // was), else the errno of the failed removal.
-int RemoveFileIfPresent(const std::string& path);
+int RemoveFileIfPresent(const fs::Env& env, const std::string& path);
 
 }  // namespace pictray

@@ -11,16 +11,16 @@
 
 namespace pictray {
 
-FileContent ReadRegularFile(const std::string& path, std::size_t limit, bool followLinks) {
+FileContent ReadRegularFile(const fs::Env& env, const std::string& path, std::size_t limit, bool followLinks) {
   FileContent out;
   // O_NONBLOCK: opening a FIFO without a writer must not wait for one.
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW)));
+  UniqueFd fd(env, env.Open(AT_FDCWD, path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW)));
   if (fd.get() < 0) {
     out.err = errno;
     return out;
   }
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) {
+  if (env.Fstat(fd.get(), st) != 0) {
     out.err = errno;
     return out;
   }
@@ -44,7 +44,7 @@ FileContent ReadRegularFile(const std::string& path, std::size_t limit, bool fol
       }
       out.bytes.resize(std::min(limit + 1, got * 2 + 4096));
     }
-    const ssize_t n = ::read(fd.get(), out.bytes.data() + got, out.bytes.size() - got);
+    const ssize_t n = env.Read(fd.get(), out.bytes.data() + got, out.bytes.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       out.err = errno;

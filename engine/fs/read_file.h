@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+#include "engine/fs/env.h"
+
 namespace pictray {
 
 // Why a file was refused besides the errno of opening or reading it.
@@ -20,7 +22,7 @@ struct FileContent {
 
 // The bytes of the regular file at `path`, at most `limit` of them; a link
 // is followed only with `followLinks` (else ELOOP).
-FileContent ReadRegularFile(const std::string& path, std::size_t limit, bool followLinks = false);
+FileContent ReadRegularFile(const fs::Env& env, const std::string& path, std::size_t limit, bool followLinks = false);
 
 // Says why ReadRegularFile refused: "not a regular file", "larger than N
 // bytes", or the system's text for the errno.

@@ -7,18 +7,18 @@
 
 namespace pictray {
 
-void HintWillRead(const std::string& path, std::uint64_t head, std::uint64_t tail) {
+void HintWillRead(const fs::Env& env, const std::string& path, std::uint64_t head, std::uint64_t tail) {
   // O_NONBLOCK: a FIFO named like a picture must not stall the run.
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  const UniqueFd fd(env, env.Open(AT_FDCWD, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat st {};
-  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  if (fd.get() < 0 || env.Fstat(fd.get(), st) != 0 || !S_ISREG(st.st_mode)) return;
   const auto size = static_cast<std::uint64_t>(st.st_size);
   if ((head == 0 && tail == 0) || head + tail >= size) {
-    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_WILLNEED);
+    env.Fadvise(fd.get(), 0, 0, POSIX_FADV_WILLNEED);
     return;
   }
-  if (head > 0) ::posix_fadvise(fd.get(), 0, static_cast<off_t>(head), POSIX_FADV_WILLNEED);
-  if (tail > 0) ::posix_fadvise(fd.get(), static_cast<off_t>(size - tail), static_cast<off_t>(tail), POSIX_FADV_WILLNEED);
+  if (head > 0) env.Fadvise(fd.get(), 0, static_cast<off_t>(head), POSIX_FADV_WILLNEED);
+  if (tail > 0) env.Fadvise(fd.get(), static_cast<off_t>(size - tail), static_cast<off_t>(tail), POSIX_FADV_WILLNEED);
 }
 
 }  // namespace pictray

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "engine/fs/env.h"
+
 namespace pictray {
 
 enum class MoveOutcome {
@@ -23,6 +25,9 @@ struct MoveStatus {
   int err = 0;  // errno for Failed
   struct stat replaced {};  // SameReplaced: the look at the file that held the name
   std::string keptAs;       // SameReplaced: a hidden name that still holds it (see MoveOptions)
+  // Moved as a copy (renaming was refused, as across file systems or bind
+  // mounts of one): the file at the destination is a new inode.
+  bool copied = false;
   bool ok() const { return outcome == MoveOutcome::Moved || outcome == MoveOutcome::SameReplaced; }
 };
 
@@ -35,49 +40,44 @@ struct MoveOptions {
 };
 
 // Moves srcDir/src to dstDir/dst; dst may hold a folder part ("target/name").
-MoveStatus MoveNoReplace(int srcDir, const std::string& src, int dstDir, const std::string& dst,
+MoveStatus MoveNoReplace(const fs::Env& env, int srcDir, const std::string& src, int dstDir, const std::string& dst,
                          const MoveOptions& options);
 
 // MoveNoReplace of a file the caller has just examined (lstat, `s0`): one
 // look fewer per file for runs that look at each file anyway.
-MoveStatus MoveExaminedNoReplace(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
+MoveStatus MoveExaminedNoReplace(const fs::Env& env, int srcDir, const std::string& src, const struct stat& s0, int dstDir,
                                  const std::string& dst, const MoveOptions& options);
 
 // Copies the regular file srcDir/src that the caller has just examined
 // (`s0`) to the new name dstDir/dst with its mode and times, as a move
 // across file systems copies (a hidden copy, flushed, then named without
 // replacing anything), and leaves the source: Moved or why not.
-MoveStatus CopyNoReplace(int srcDir, const std::string& src, const struct stat& s0, int dstDir,
+MoveStatus CopyNoReplace(const fs::Env& env, int srcDir, const std::string& src, const struct stat& s0, int dstDir,
                          const std::string& dst);
 
 // Rename that fails with EEXIST instead of replacing; where the file system
 // has no such rename, link and unlink do the same. Returns 0 or an errno.
-int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to);
+int RenameNoReplace(const fs::Env& env, int fromDir, const std::string& from, int toDir, const std::string& to);
 
 // Copies everything from `in` to `out` from where each stands; returns the
 // bytes copied or -errno.
-long long CopyFileData(int in, int out);
+long long CopyFileData(const fs::Env& env, int in, int out);
 // Copies src to a new file dst, never replacing an existing dst. Returns 0
 // or an errno (EEXIST when dst is taken); a failed copy leaves no dst.
-int CopyToNewFile(const std::string& src, const std::string& dst);
-
-// True when `now` is still the file that `before` described: same inode, size,
-// modification and change time. A same-size rewrite whose modification time
-// was put back fails it (the kernel sets the change time).
-bool StillTheFileExamined(const struct stat& before, const struct stat& now);
+int CopyToNewFile(const fs::Env& env, const std::string& src, const std::string& dst);
 
 // A move's temporary copy (".pictray-move-PID-..."): hidden, never listed.
 bool IsMoveTempName(const std::string& name);
 // Removes the temporary copies in the folder `dirFd` whose process is gone
 // (left by a move that was killed); those of running processes stay.
 // Returns how many were removed.
-int RemoveStaleMoveTemps(int dirFd);
+int RemoveStaleMoveTemps(const fs::Env& env, int dirFd);
 
 // True when the two open files hold the same bytes from where they stand to
 // their ends (a read error counts as a difference).
-bool SameBytes(int fdA, int fdB);
+bool SameBytes(const fs::Env& env, int fdA, int fdB);
 
 // True when both are regular files with the same bytes (links not followed).
-bool SameContent(int dirA, const std::string& a, int dirB, const std::string& b);
+bool SameContent(const fs::Env& env, int dirA, const std::string& a, int dirB, const std::string& b);
 
 }  // namespace pictray

@@ -1,11 +1,7 @@
 #include "engine/journal/journal.h"
 #include "engine/journal/tab_fields.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
-#include <stdlib.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +11,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "engine/fs/make_folders.h"
 #include "engine/fs/paths.h"
 #include "engine/fs/read_file.h"
 #include "engine/fs/safe_move.h"
@@ -26,9 +23,6 @@ constexpr const char* kMagic = "PJ";
 constexpr const char* kVersion = "1";
 constexpr const char* kSuffix = ".journal";
 
-std::int64_t Nanoseconds(const struct timespec& t) {
-  return static_cast<std::int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec;
-}
 
 
 std::uint32_t Checksum(const std::string& text) {
@@ -84,7 +78,7 @@ bool NamesInside(const JournalEntry& e, JournalRunKind kind) {
   return IsPathInside(e.from, 1) && IsPathInside(e.to, folderDepth + 1);
 }
 
-bool Stamp(const std::vector<std::string>& f, std::size_t at, FileStamp& s) {
+bool Stamp(const std::vector<std::string>& f, std::size_t at, FileIdentity& s) {
   return f.size() >= at + 5 && Number(f[at], s.dev) && Number(f[at + 1], s.ino) && Number(f[at + 2], s.size) &&
          Number(f[at + 3], s.mtimeNs) && Number(f[at + 4], s.ctimeNs);
 }
@@ -109,7 +103,7 @@ class JournalRecord {
     body_.append(buf, r.ptr);
     return *this;
   }
-  JournalRecord& Stamp(const FileStamp& s) {
+  JournalRecord& Stamp(const FileIdentity& s) {
     return Number(s.dev).Number(s.ino).Number(s.size).Number(s.mtimeNs).Number(s.ctimeNs);
   }
   const std::string& body() const { return body_; }
@@ -122,39 +116,26 @@ namespace {
 
 const char* KindName(JournalRunKind k) { return k == JournalRunKind::Move ? "move" : "extract"; }
 
-int MakeFolders(const std::string& dir) {
-  for (std::size_t slash = 1; slash != std::string::npos;) {
-    slash = dir.find('/', slash + 1);
-    const std::string part = dir.substr(0, slash);
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return errno;
-  }
-  return IsFolder(dir) ? 0 : ENOTDIR;
-}
-
 // The names in `dir` starting with `prefix` and ending in ".journal".
-std::vector<std::string> JournalNames(const std::string& dir, const std::string& prefix) {
+std::vector<std::string> JournalNames(const fs::Env& env, const std::string& dir, const std::string& prefix) {
   std::vector<std::string> names;
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return names;
-  while (const dirent* e = ::readdir(d)) {
-    const std::string n = e->d_name;
-    if (n.starts_with(prefix) && n.ends_with(kSuffix)) names.push_back(n);
-  }
-  ::closedir(d);
+  env.ListFolder(AT_FDCWD, dir.c_str(), [&](std::string_view n, unsigned char) {
+    if (n.starts_with(prefix) && n.ends_with(kSuffix)) names.emplace_back(n);
+  });
   std::sort(names.begin(), names.end());
   return names;
 }
 
 // Removes the oldest journals of the folder `key` beyond the number kept.
-void Prune(const std::string& dir, const std::string& key) {
-  const std::vector<std::string> names = JournalNames(dir, FolderPrefix(key));
+void Prune(const fs::Env& env, const std::string& dir, const std::string& key) {
+  const std::vector<std::string> names = JournalNames(env, dir, FolderPrefix(key));
   if (names.size() <= kJournalsKept) return;
   for (std::size_t i = 0; i + kJournalsKept < names.size(); ++i) {
     JournalRun run;
     const std::string path = JoinPath(dir, names[i]);
     // A journal of another folder whose name shares the prefix is not ours.
-    if (ReadJournal(path, run) && run.valid && run.folder != key) continue;
-    ::unlink(path.c_str());
+    if (ReadJournal(env, path, run) && run.valid && run.folder != key) continue;
+    env.Unlinkat(AT_FDCWD, path.c_str(), 0);
   }
 }
 
@@ -232,69 +213,57 @@ void ApplyRecord(const std::vector<std::string>& f, JournalRun& run,
 
 }  // namespace
 
-std::int64_t RealTimeNs() {
-  struct timespec t {};
-  ::clock_gettime(CLOCK_REALTIME, &t);
-  return Nanoseconds(t);
+std::int64_t RealTimeNs(const fs::Env& env) { return Nanoseconds(env.Now()); }
+
+std::string JournalDir(const fs::Env& env, const std::string& program) {
+  const std::string state = env.StateFolder();
+  return state.empty() ? "" : JoinPath(JoinPath(state, program), "journals");
 }
 
-FileStamp StampOf(const struct stat& st) {
-  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-          static_cast<std::int64_t>(st.st_size), Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)};
-}
-
-std::string JournalDir(const std::string& program) {
-  const char* state = ::getenv("XDG_STATE_HOME");
-  if (state && state[0] == '/') return JoinPath(JoinPath(state, program), "journals");
-  const char* home = ::getenv("HOME");
-  if (home && home[0] == '/') return JoinPath(JoinPath(home, ".local/state/" + program), "journals");
-  return "";
-}
-
-std::string JournalFolderKey(const std::string& folder) {
-  char resolved[PATH_MAX];
-  std::string key = ::realpath(folder.c_str(), resolved) ? std::string(resolved) : AbsolutePath(folder);
+std::string JournalFolderKey(const fs::Env& env, const std::string& folder) {
+  std::string key = env.Realpath(folder.c_str());
+  if (key.empty()) key = AbsolutePath(folder);
   while (key.size() > 1 && key.back() == '/') key.pop_back();
   return key;
 }
 
 int JournalWriter::Create(const std::string& dir, JournalRunKind kind, const std::string& folder) {
   if (dir.empty()) return ENOENT;
-  if (const int e = MakeFolders(dir); e != 0) return e;
-  const std::string key = JournalFolderKey(folder);
-  const std::int64_t now = RealTimeNs();
+  if (const int e = MakeFolders(env_, dir, 0700); e != 0) return e;
+  const std::string key = JournalFolderKey(env_, folder);
+  const std::int64_t now = RealTimeNs(env_);
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%020lld-%d", static_cast<long long>(now), static_cast<int>(::getpid()));
   path_ = JoinPath(dir, FolderPrefix(key) + stamp + kSuffix);
-  fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
+  fd_ = env_.Open(AT_FDCWD, path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
   if (fd_ < 0) return errno;
   if (const int e = Write(JournalRecord(kMagic).Text(kVersion).Text(KindName(kind)).Text(key).Number(now).Number(
           static_cast<int>(::getpid())));
       e != 0)
     return e;
   // The header reaches the disk before the first move.
-  if (::fdatasync(fd_) != 0) return errno;
+  if (env_.Fdatasync(fd_) != 0) return errno;
   dir_ = dir;
   key_ = key;
   return 0;
 }
 
 JournalWriter::~JournalWriter() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) env_.Close(fd_);
 }
 
 int JournalWriter::Reopen(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+  const int fd = env_.Open(AT_FDCWD, path.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return errno;
   fd_ = fd;
   path_ = path;
   didSomething_ = true;  // an existing journal is never removed here
   // A record cut off by a kill gets its own line, so it cannot spoil the next.
   struct stat st {};
-  if (::fstat(fd, &st) != 0) return errno;
+  if (env_.Fstat(fd, st) != 0) return errno;
   char last = '\n';
-  if (st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) != 1) return errno;
-  if (last != '\n' && ::write(fd, "\n", 1) != 1) return errno ? errno : EIO;
+  if (st.st_size > 0 && env_.Pread(fd, &last, 1, st.st_size - 1) != 1) return errno;
+  if (last != '\n' && env_.Write(fd, "\n", 1) != 1) return errno ? errno : EIO;
   return 0;
 }
 
@@ -311,7 +280,7 @@ int JournalWriter::Flush() {
   // disk is full; the reader ignores such a prefix.
   std::size_t done = 0;
   while (done < pending_.size()) {
-    const ssize_t n = ::write(fd_, pending_.data() + done, pending_.size() - done);
+    const ssize_t n = env_.Write(fd_, pending_.data() + done, pending_.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return errno;
@@ -332,12 +301,12 @@ int JournalWriter::FolderBegin(long id, const std::string& rel) {
   return Write(JournalRecord("D").Number(id).Text(rel));
 }
 
-void JournalWriter::MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before,
+void JournalWriter::MoveBegin(long id, const std::string& from, const std::string& to, const FileIdentity& before,
                               std::uint32_t mode) {
   Add(JournalRecord("M").Number(id).Text(from).Text(to).Stamp(before).Number(mode & 07777));
 }
 
-int JournalWriter::Done(long id, const FileStamp& now, const struct stat* replaced, const std::string& keptAs) {
+int JournalWriter::Done(long id, const FileIdentity& now, const struct stat* replaced, const std::string& keptAs) {
   didSomething_ = true;
   JournalRecord record("OK");
   record.Number(id).Stamp(now).Number(replaced ? 1 : 0);
@@ -356,7 +325,7 @@ int JournalWriter::Failed(long id, int err) {
 }
 
 int JournalWriter::UndoBegin() {
-  return Write(JournalRecord("U").Number(RealTimeNs()).Number(static_cast<int>(::getpid())));
+  return Write(JournalRecord("U").Number(RealTimeNs(env_)).Number(static_cast<int>(::getpid())));
 }
 
 void JournalWriter::BackBegin(long id) { Add(JournalRecord("B").Number(id)); }
@@ -373,26 +342,28 @@ int JournalWriter::Left(long id, int reason) {
 int JournalWriter::Close() {
   if (fd_ < 0) return 0;
   int e = Flush();
-  if (::fdatasync(fd_) != 0 && e == 0) e = errno;
-  if (::close(fd_) != 0 && e == 0) e = errno;
+  if (env_.Fdatasync(fd_) != 0 && e == 0) e = errno;
+  if (env_.Close(fd_) != 0 && e == 0) e = errno;
   fd_ = -1;
   // A run that moved nothing leaves nothing to undo; one that did makes
   // room for itself.
-  if (!didSomething_ && ::unlink(path_.c_str()) != 0 && e == 0) e = errno;
-  if (didSomething_ && !dir_.empty()) Prune(dir_, key_);
+  if (!didSomething_ && env_.Unlinkat(AT_FDCWD, path_.c_str(), 0) != 0 && e == 0) e = errno;
+  if (didSomething_ && !dir_.empty()) Prune(env_, dir_, key_);
   return e;
 }
 
 int MakeFolderJournalled(JournalWriter& journal, long id, int dirFd, const std::string& rel, int& journalErr) {
   if ((journalErr = journal.FolderBegin(id, rel)) != 0) return journalErr;
-  if (::mkdirat(dirFd, rel.c_str(), 0777) != 0) {
+  if (journal.env().Mkdirat(dirFd, rel.c_str(), 0777) != 0) {
     const int e = errno;
     journalErr = journal.Failed(id, e);
     return e;
   }
+  // A folder that cannot be looked at stays unmarked, like one a kill
+  // interrupted: an undo removes it only while it is empty.
   struct stat st {};
-  if (::fstatat(dirFd, rel.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) st = {};
-  journalErr = journal.Done(id, StampOf(st));
+  if (journal.env().Fstatat(dirFd, rel.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0)
+    journalErr = journal.Done(id, IdentityOf(st));
   return 0;
 }
 
@@ -443,8 +414,8 @@ JournalRun ParseJournal(const std::string& bytes) {
   return run;
 }
 
-bool ReadJournal(const std::string& path, JournalRun& run) {
-  const FileContent content = ReadRegularFile(path, kJournalReadLimit);
+bool ReadJournal(const fs::Env& env, const std::string& path, JournalRun& run) {
+  const FileContent content = ReadRegularFile(env, path, kJournalReadLimit);
   if (content.err != 0) {
     errno = content.err;
     return false;
@@ -454,14 +425,14 @@ bool ReadJournal(const std::string& path, JournalRun& run) {
   return true;
 }
 
-void ForEachJournalOf(const std::string& dir, const std::string& folder,
+void ForEachJournalOf(const fs::Env& env, const std::string& dir, const std::string& folder,
                       const std::function<bool(JournalRun&)>& visit, const JournalRefused& refused) {
-  const std::string key = JournalFolderKey(folder);
-  const std::vector<std::string> names = JournalNames(dir, FolderPrefix(key));
+  const std::string key = JournalFolderKey(env, folder);
+  const std::vector<std::string> names = JournalNames(env, dir, FolderPrefix(key));
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
     JournalRun run;
     const std::string path = JoinPath(dir, *it);
-    if (!ReadJournal(path, run)) {
+    if (!ReadJournal(env, path, run)) {
       if (refused) refused(path, errno);
       continue;
     }
@@ -469,9 +440,9 @@ void ForEachJournalOf(const std::string& dir, const std::string& folder,
   }
 }
 
-std::vector<JournalRun> JournalsOf(const std::string& dir, const std::string& folder) {
+std::vector<JournalRun> JournalsOf(const fs::Env& env, const std::string& dir, const std::string& folder) {
   std::vector<JournalRun> runs;
-  ForEachJournalOf(dir, folder, [&](JournalRun& run) {
+  ForEachJournalOf(env, dir, folder, [&](JournalRun& run) {
     runs.push_back(std::move(run));
     return true;
   });

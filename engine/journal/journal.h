@@ -17,6 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/fs/env.h"
+#include "engine/fs/file_identity.h"
+
 namespace pictray {
 
 // How many journals are kept per folder; older ones are removed when a new
@@ -28,26 +31,19 @@ inline constexpr std::size_t kJournalReadLimit = std::size_t{2} << 20 << 9;
 
 enum class JournalRunKind { Move, Extract };
 
-// What identifies a file: the inode it is, its size and its two times.
-struct FileStamp {
-  std::uint64_t dev = 0, ino = 0;
-  std::int64_t size = 0, mtimeNs = 0, ctimeNs = 0;
-  bool operator==(const FileStamp&) const = default;
-};
-FileStamp StampOf(const struct stat& st);
 // The real-time clock in nanoseconds since the epoch: a change time set by
 // the kernel before this call is never later than it.
-std::int64_t RealTimeNs();
+std::int64_t RealTimeNs(const fs::Env& env);
 
 class JournalRecord;
 
 // $XDG_STATE_HOME/<program>/journals, or ~/.local/state/<program>/journals;
-// "" when neither variable is set.
-std::string JournalDir(const std::string& program);
+// "" when the Env knows no state folder.
+std::string JournalDir(const fs::Env& env, const std::string& program);
 
 // The folder as journals name it: its real path when it resolves, else its
 // absolute path; no trailing "/".
-std::string JournalFolderKey(const std::string& folder);
+std::string JournalFolderKey(const fs::Env& env, const std::string& folder);
 
 // Writes one run's journal. Records gather in memory until Flush (or a
 // folder begun, or an undo begun, which flush at once); a caller flushes
@@ -58,7 +54,7 @@ std::string JournalFolderKey(const std::string& folder);
 // without its record could not be taken back).
 class JournalWriter {
  public:
-  JournalWriter() = default;
+  explicit JournalWriter(const fs::Env& env) : env_(env) {}
   ~JournalWriter();
   JournalWriter(const JournalWriter&) = delete;
   JournalWriter& operator=(const JournalWriter&) = delete;
@@ -69,19 +65,20 @@ class JournalWriter {
   // Opens an existing journal to add an undo's records to it.
   int Reopen(const std::string& path);
   const std::string& path() const { return path_; }
+  const fs::Env& env() const { return env_; }
 
   // Before a folder is made (`rel`, relative to the run's folder), and
   // after: `made` with the folder's stamp, or the errno that stopped it.
   int FolderBegin(long id, const std::string& rel);
   // Before a file moves from `from` to `to` (relative), with its stamp and
   // mode; written by the next Flush.
-  void MoveBegin(long id, const std::string& from, const std::string& to, const FileStamp& before,
+  void MoveBegin(long id, const std::string& from, const std::string& to, const FileIdentity& before,
                  std::uint32_t mode = 0);
   // Once done: where it is now (the destination's stamp); `replaced` is the
   // look at the byte-identical file that held the destination name and was
   // replaced, whose mode and times the undo gives back, and `keptAs` the
   // hidden name (relative) that still holds it, if any.
-  int Done(long id, const FileStamp& now, const struct stat* replaced = nullptr, const std::string& keptAs = "");
+  int Done(long id, const FileIdentity& now, const struct stat* replaced = nullptr, const std::string& keptAs = "");
   int Failed(long id, int err);
 
   // An undo's records: it begins, takes entry `id` back (before and after),
@@ -102,6 +99,7 @@ class JournalWriter {
  private:
   void Add(const JournalRecord& record);  // to the records not yet written
   int Write(const JournalRecord& record);  // Add, then Flush
+  const fs::Env& env_;
   int fd_ = -1;
   std::string pending_;
   std::string path_;
@@ -123,7 +121,7 @@ struct JournalEntry {
   Kind kind = Kind::Move;
   long id = 0;
   std::string from, to;  // a folder's path is in `to`
-  FileStamp before, after;
+  FileIdentity before, after;
   std::uint32_t mode = 0;  // the moved file's permission bits; 0 in journals of older runs
   bool replaced = false;
   // The replaced file's mode and times, when the journal has them.
@@ -163,7 +161,7 @@ struct JournalRun {
 JournalRun ParseJournal(const std::string& bytes);
 // Reads the journal at `path` (a regular file within kJournalReadLimit, a
 // link not followed); false with errno set when it cannot be read.
-bool ReadJournal(const std::string& path, JournalRun& run);
+bool ReadJournal(const fs::Env& env, const std::string& path, JournalRun& run);
 
 // A journal that could not be read: its path and why (see ReadRegularFile).
 using JournalRefused = std::function<void(const std::string& path, int err)>;
@@ -171,9 +169,9 @@ using JournalRefused = std::function<void(const std::string& path, int err)>;
 // The journals in `dir` of runs over `folder`, newest first, each read as
 // it is visited, until `visit` returns false; those that cannot be read are
 // passed over and told to `refused`.
-void ForEachJournalOf(const std::string& dir, const std::string& folder,
+void ForEachJournalOf(const fs::Env& env, const std::string& dir, const std::string& folder,
                       const std::function<bool(JournalRun&)>& visit, const JournalRefused& refused = {});
 // All of them, newest first.
-std::vector<JournalRun> JournalsOf(const std::string& dir, const std::string& folder);
+std::vector<JournalRun> JournalsOf(const fs::Env& env, const std::string& dir, const std::string& folder);
 
 }  // namespace pictray

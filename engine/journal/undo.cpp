@@ -18,23 +18,23 @@ namespace {
 
 using Entry = JournalEntry;
 
-bool StampAt(int dirFd, const std::string& rel, FileStamp& s, struct stat* st = nullptr) {
+bool StampAt(const fs::Env& env, int dirFd, const std::string& rel, FileIdentity& s, struct stat* st = nullptr) {
   struct stat look {};
-  if (::fstatat(dirFd, rel.c_str(), &look, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  s = StampOf(look);
+  if (env.Fstatat(dirFd, rel.c_str(), look, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  s = IdentityOf(look);
   if (st) *st = look;
   return true;
 }
 
 // Still the file the run left: its inode and data, and no change since the
 // move (the journal keeps the move's change time, or a bound on it).
-bool AsLeft(const FileStamp& there, const FileStamp& after) {
+bool AsLeft(const FileIdentity& there, const FileIdentity& after) {
   return there.dev == after.dev && there.ino == after.ino && there.size == after.size &&
          there.mtimeNs == after.mtimeNs && there.ctimeNs <= after.ctimeNs;
 }
 
 // The same inode with the same data; a rename changes only the change time.
-bool SameInodeAndData(const FileStamp& a, const FileStamp& b) {
+bool SameInodeAndData(const FileIdentity& a, const FileIdentity& b) {
   return a.dev == b.dev && a.ino == b.ino && a.size == b.size && a.mtimeNs == b.mtimeNs;
 }
 
@@ -44,17 +44,18 @@ struct timespec Timespec(std::int64_t ns) {
 
 // A copy of the file `b` describes: a copy across file systems keeps the
 // size and the modification time, not the inode.
-bool SizeAndTime(const struct stat& st, const FileStamp& b) {
-  return S_ISREG(st.st_mode) && st.st_size == b.size && StampOf(st).mtimeNs == b.mtimeNs;
+bool SizeAndTime(const struct stat& st, const FileIdentity& b) {
+  return S_ISREG(st.st_mode) && st.st_size == b.size && IdentityOf(st).mtimeNs == b.mtimeNs;
 }
 
-// The file the run put at the destination. A move whose mark a kill lost is
-// judged by what was recorded before it: the same inode after a rename, or
-// a copy on another file system with the same size and time.
+// The file the run put at the destination. A move whose mark was lost (to a
+// kill, or a look that failed) is judged by what was recorded before it:
+// the same inode after a rename, or a copy with the same size and time
+// (another file system, or a bind mount of the same one).
 bool RunLeftItThere(const struct stat& st, const Entry& e) {
-  const FileStamp there = StampOf(st);
+  const FileIdentity there = IdentityOf(st);
   if (e.state == Entry::State::Done) return AsLeft(there, e.after);
-  return there.dev == e.before.dev ? SameInodeAndData(there, e.before) : SizeAndTime(st, e.before);
+  return SameInodeAndData(there, e.before) || SizeAndTime(st, e.before);
 }
 
 // What the undo does with one moved file, judged from the disk.
@@ -65,12 +66,12 @@ enum class Found {
   Left,
 };
 
-Found Judge(int dirFd, const Entry& e, struct stat& look, UndoLeftReason& reason) {
+Found Judge(const fs::Env& env, int dirFd, const Entry& e, struct stat& look, UndoLeftReason& reason) {
   const bool done = e.state == Entry::State::Done;
-  const bool there = ::fstatat(dirFd, e.to.c_str(), &look, AT_SYMLINK_NOFOLLOW) == 0;
+  const bool there = env.Fstatat(dirFd, e.to.c_str(), look, AT_SYMLINK_NOFOLLOW) == 0;
   struct stat first {};
-  const bool atFirstName = ::fstatat(dirFd, e.from.c_str(), &first, AT_SYMLINK_NOFOLLOW) == 0;
-  const FileStamp origin = StampOf(first);
+  const bool atFirstName = env.Fstatat(dirFd, e.from.c_str(), first, AT_SYMLINK_NOFOLLOW) == 0;
+  const FileIdentity origin = IdentityOf(first);
   // The very file at its first name: never moved (a run killed before the
   // move), or taken back by a rename an undo was killed after.
   const bool theVeryFile =
@@ -79,9 +80,9 @@ Found Judge(int dirFd, const Entry& e, struct stat& look, UndoLeftReason& reason
     if (!atFirstName) return Found::AtDestination;
     // A move or an undo across file systems killed between its copy and
     // the removal of what it copied leaves the file at both names.
-    const bool sameInode = origin.dev == StampOf(look).dev && origin.ino == StampOf(look).ino;
+    const bool sameInode = origin.dev == IdentityOf(look).dev && origin.ino == IdentityOf(look).ino;
     if ((theVeryFile || SizeAndTime(first, e.before)) &&
-        (sameInode || SameContent(dirFd, e.from, dirFd, e.to)))
+        (sameInode || SameContent(env, dirFd, e.from, dirFd, e.to)))
       return Found::BackTwice;
     // A file of the same size and time that is not the same: not ours.
     if (theVeryFile && !done) return Found::AlreadyBack;
@@ -97,20 +98,20 @@ Found Judge(int dirFd, const Entry& e, struct stat& look, UndoLeftReason& reason
 // The destination still holds a copy of the file that is back at its first
 // name: it goes only while it is that copy, byte for byte, and unchanged
 // since it was looked at.
-int RemoveDuplicate(int dirFd, const Entry& e, const struct stat& look) {
+int RemoveDuplicate(const fs::Env& env, int dirFd, const Entry& e, const struct stat& look) {
   struct stat now {};
-  if (::fstatat(dirFd, e.to.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT ? 0 : errno;
+  if (env.Fstatat(dirFd, e.to.c_str(), now, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT ? 0 : errno;
   if (!StillTheFileExamined(look, now)) return EEXIST;
-  return ::unlinkat(dirFd, e.to.c_str(), 0) == 0 ? 0 : errno;
+  return env.Unlinkat(dirFd, e.to.c_str(), 0) == 0 ? 0 : errno;
 }
 
 // Gives `rel` the mode and modification time the journal kept; the access
 // time too when given.
-int SetModeAndTimes(int dirFd, const std::string& rel, std::uint32_t mode, std::int64_t mtimeNs,
+int SetModeAndTimes(const fs::Env& env, int dirFd, const std::string& rel, std::uint32_t mode, std::int64_t mtimeNs,
                     const std::int64_t* atimeNs) {
   const struct timespec times[2] = {atimeNs ? Timespec(*atimeNs) : timespec{0, UTIME_OMIT}, Timespec(mtimeNs)};
-  if (::fchmodat(dirFd, rel.c_str(), static_cast<mode_t>(mode & 07777), 0) != 0 ||
-      ::utimensat(dirFd, rel.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+  if (env.Fchmodat(dirFd, rel.c_str(), static_cast<mode_t>(mode & 07777)) != 0 ||
+      env.Utimensat(dirFd, rel.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
     return errno;
   return 0;
 }
@@ -119,17 +120,17 @@ int SetModeAndTimes(int dirFd, const std::string& rel, std::uint32_t mode, std::
 // very file when a hidden name still holds it (its links come back too),
 // else a copy of the file that went back, with the replaced file's own mode
 // and times (journals of older runs have only the returned file's).
-int RestoreReplaced(int dirFd, const Entry& e) {
+int RestoreReplaced(const fs::Env& env, int dirFd, const Entry& e) {
   struct stat st {}, kept {};
-  if (::fstatat(dirFd, e.from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
-  if (!e.replacedKeptAs.empty() && ::fstatat(dirFd, e.replacedKeptAs.c_str(), &kept, AT_SYMLINK_NOFOLLOW) == 0 &&
+  if (env.Fstatat(dirFd, e.from.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (!e.replacedKeptAs.empty() && env.Fstatat(dirFd, e.replacedKeptAs.c_str(), kept, AT_SYMLINK_NOFOLLOW) == 0 &&
       SizeAndTime(kept, {0, 0, st.st_size, e.replacedMtimeNs, 0}) &&
-      SameContent(dirFd, e.from, dirFd, e.replacedKeptAs))
-    return RenameNoReplace(dirFd, e.replacedKeptAs, dirFd, e.to);
-  const MoveStatus s = CopyNoReplace(dirFd, e.from, st, dirFd, e.to);
+      SameContent(env, dirFd, e.from, dirFd, e.replacedKeptAs))
+    return RenameNoReplace(env, dirFd, e.replacedKeptAs, dirFd, e.to);
+  const MoveStatus s = CopyNoReplace(env, dirFd, e.from, st, dirFd, e.to);
   if (!s.ok()) return s.err != 0 ? s.err : EEXIST;
   if (!e.replacedKnown) return 0;
-  return SetModeAndTimes(dirFd, e.to, e.replacedMode, e.replacedMtimeNs, &e.replacedAtimeNs);
+  return SetModeAndTimes(env, dirFd, e.to, e.replacedMode, e.replacedMtimeNs, &e.replacedAtimeNs);
 }
 
 UndoLeftReason ReasonOf(MoveOutcome o) {
@@ -144,7 +145,7 @@ UndoLeftReason ReasonOf(MoveOutcome o) {
 class Undoer {
  public:
   Undoer(const JournalRun& run, int dirFd, JournalWriter& journal, UndoReport& report)
-      : run_(run), dirFd_(dirFd), journal_(journal), report_(report) {}
+      : env_(journal.env()), run_(run), dirFd_(dirFd), journal_(journal), report_(report) {}
 
   // False when the journal cannot be written: nothing more may move.
   bool TakeBack(const Entry& e) {
@@ -172,8 +173,8 @@ class Undoer {
   // replaced gets its name back, and the entry is settled.
   bool Settle(const Entry& e) {
     struct stat st {};
-    if (e.replaced && ::fstatat(dirFd_, e.to.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-      const int err = errno == ENOENT ? RestoreReplaced(dirFd_, e) : errno;
+    if (e.replaced && env_.Fstatat(dirFd_, e.to.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0) {
+      const int err = errno == ENOENT ? RestoreReplaced(env_, dirFd_, e) : errno;
       if (err != 0) return Leave(e, UndoLeftReason::Failed, err);
     }
     return Record(journal_.Back(e.id));
@@ -182,12 +183,12 @@ class Undoer {
   bool TakeBackFile(const Entry& e) {
     UndoLeftReason reason = UndoLeftReason::Failed;
     struct stat look {};
-    switch (Judge(dirFd_, e, look, reason)) {
+    switch (Judge(env_, dirFd_, e, look, reason)) {
       case Found::AlreadyBack: return Settle(e);
       case Found::BackTwice:
         // A replaced file at the destination is the one the move left there.
         if (!e.replaced)
-          if (const int err = RemoveDuplicate(dirFd_, e, look); err != 0) return Leave(e, UndoLeftReason::Failed, err);
+          if (const int err = RemoveDuplicate(env_, dirFd_, e, look); err != 0) return Leave(e, UndoLeftReason::Failed, err);
         return Settle(e);
       case Found::Left: return Leave(e, reason, 0);
       case Found::AtDestination: break;
@@ -197,19 +198,20 @@ class Undoer {
     // the moved file's own mode and time.
     const bool keptThere = e.replaced && e.after.dev != e.before.dev;
     const MoveStatus s =
-        keptThere ? CopyNoReplace(dirFd_, e.to, look, dirFd_, e.from)
-                  : MoveExaminedNoReplace(dirFd_, e.to, look, dirFd_, e.from, {.replaceSame = false, .acrossDevices = true});
+        keptThere ? CopyNoReplace(env_, dirFd_, e.to, look, dirFd_, e.from)
+                  : MoveExaminedNoReplace(env_, dirFd_, e.to, look, dirFd_, e.from, {.replaceSame = false, .acrossDevices = true});
     if (!s.ok()) return Leave(e, ReasonOf(s.outcome), s.err);
     ++report_.back;
     if (keptThere && e.mode != 0)
-      if (const int err = SetModeAndTimes(dirFd_, e.from, e.mode, e.before.mtimeNs, nullptr); err != 0)
+      if (const int err = SetModeAndTimes(env_, dirFd_, e.from, e.mode, e.before.mtimeNs, nullptr); err != 0)
         report_.left.push_back({JoinPath(run_.folder, e.to), JoinPath(run_.folder, e.from), UndoLeftReason::Failed, err});
     return Settle(e);
   }
 
   bool RemoveFolder(const Entry& e) {
-    FileStamp now;
-    if (!StampAt(dirFd_, e.to, now)) {
+    FileIdentity now;
+    if (!StampAt(env_, dirFd_, e.to, now)) {
+      if (errno != ENOENT) return Leave(e, UndoLeftReason::Failed, errno);
       // Gone with files that are still to go back (moved away whole, say to
       // the trash): it may come back with them.
       const std::string inside = e.to + "/";
@@ -218,16 +220,14 @@ class Undoer {
       return Record(journal_.Back(e.id));
     }
     // Hidden copies left by a move killed in the middle are ours.
-    if (const int inner = ::openat(dirFd_, e.to.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        inner >= 0) {
-      RemoveStaleMoveTemps(inner);
-      ::close(inner);
-    }
+    if (const UniqueFd inner(env_, env_.Open(dirFd_, e.to.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        inner.get() >= 0)
+      RemoveStaleMoveTemps(env_, inner.get());
     // Only the very folder the run made; a pending one (the run was killed
     // right at it) goes only while empty, as any removal here.
     if (e.state == Entry::State::Done && (now.dev != e.after.dev || now.ino != e.after.ino))
       return Leave(e, UndoLeftReason::Changed, 0);
-    if (::unlinkat(dirFd_, e.to.c_str(), AT_REMOVEDIR) != 0) {
+    if (env_.Unlinkat(dirFd_, e.to.c_str(), AT_REMOVEDIR) != 0) {
       const int err = errno;
       const bool notEmpty = err == ENOTEMPTY || err == EEXIST;
       return Leave(e, notEmpty ? UndoLeftReason::FolderNotEmpty : UndoLeftReason::Failed, notEmpty ? 0 : err);
@@ -236,6 +236,7 @@ class Undoer {
     return Record(journal_.Back(e.id));
   }
 
+  const fs::Env& env_;
   const JournalRun& run_;
   int dirFd_;
   JournalWriter& journal_;
@@ -247,11 +248,11 @@ constexpr std::size_t kBackAhead = 256;
 
 }  // namespace
 
-bool LastUndoableRun(const std::string& dir, const std::string& folder, JournalRun& run,
+bool LastUndoableRun(const fs::Env& env, const std::string& dir, const std::string& folder, JournalRun& run,
                      const JournalRefused& refused) {
   bool found = false;
   ForEachJournalOf(
-      dir, folder,
+      env, dir, folder,
       [&](JournalRun& r) {
         if (!r.Undoable()) return true;
         run = std::move(r);
@@ -262,7 +263,7 @@ bool LastUndoableRun(const std::string& dir, const std::string& folder, JournalR
   return found;
 }
 
-UndoReport UndoRun(const JournalRun& run, const UndoCallbacks& cb, const std::atomic<int>* abort) {
+UndoReport UndoRun(const fs::Env& env, const JournalRun& run, const UndoCallbacks& cb, const std::atomic<int>* abort) {
   UndoReport report;
   FolderLock lock;
   auto refuse = [&](int err, const std::string& path) {
@@ -271,16 +272,16 @@ UndoReport UndoRun(const JournalRun& run, const UndoCallbacks& cb, const std::at
     report.errorPath = path;
     return report;
   };
-  if (const int e = lock.TryLock(run.folder); e != 0) return refuse(e, run.folder);
-  const int dirFd = ::open(run.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (const int e = lock.TryLock(env, run.folder); e != 0) return refuse(e, run.folder);
+  const UniqueFd dir(env, env.Open(AT_FDCWD, run.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  const int dirFd = dir.get();
   if (dirFd < 0) return refuse(errno, run.folder);
-  UniqueFd dir(dirFd);
-  JournalWriter journal;
+  JournalWriter journal(env);
   if (const int e = journal.Reopen(run.path); e != 0) return refuse(e, run.path);
   if (const int e = journal.UndoBegin(); e != 0) return refuse(e, run.path);
   // Files go back into the folder itself: copies half-made there by an undo
   // that was killed go first (as the move clears its target folders).
-  RemoveStaleMoveTemps(dirFd);
+  RemoveStaleMoveTemps(env, dirFd);
   // A record naming something outside the folder (or deeper than the run
   // goes) did not come from a run: it is named and never acted on.
   for (const Entry& e : run.entries)

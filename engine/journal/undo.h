@@ -52,12 +52,12 @@ struct UndoCallbacks {
 
 // The newest run of `folder` in `dir` that still has something to undo;
 // false when there is none. Journals that cannot be read go to `refused`.
-bool LastUndoableRun(const std::string& dir, const std::string& folder, JournalRun& run,
+bool LastUndoableRun(const fs::Env& env, const std::string& dir, const std::string& folder, JournalRun& run,
                      const JournalRefused& refused = {});
 
 // Takes `run` back, holding the folder's move lock throughout. Once `abort`
 // is set no further entry is taken up (an undo again continues).
-UndoReport UndoRun(const JournalRun& run, const UndoCallbacks& cb, const std::atomic<int>* abort);
+UndoReport UndoRun(const fs::Env& env, const JournalRun& run, const UndoCallbacks& cb, const std::atomic<int>* abort);
 
 // The run's local start time, "YYYY/MM/DD HH:MM:SS".
 std::string RunTimeText(const JournalRun& run);

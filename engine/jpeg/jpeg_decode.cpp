@@ -11,6 +11,7 @@
 #include <jpeglib.h>
 
 #include "engine/fs/atomic_write.h"
+#include "engine/fs/paths.h"
 #include "engine/jpeg/file_bytes.h"
 #include "engine/jpeg/jpeg_session.h"
 
@@ -253,11 +254,10 @@ int MakeBufferFile2(const BitmapView& bitmap, const std::string& path, Picture& 
   const auto bytes = [](const std::uint8_t* p, std::size_t n) {
     return std::string_view(reinterpret_cast<const char*>(p), n);
   };
-  if (WriteFileAtomic(path, {bytes(fileHeader, sizeof fileHeader), bytes(pic.buf.data(), pic.buf.size())},
+  if (WriteFileAtomic(fs::DefaultEnv(), path, {bytes(fileHeader, sizeof fileHeader), bytes(pic.buf.data(), pic.buf.size())},
                       0644) != 0)
     return 1;
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? 0 : 1;
+  return PathExists(fs::DefaultEnv(), path) ? 0 : 1;
 }
 
 int readBMP(const std::string& path, Picture& pic) {

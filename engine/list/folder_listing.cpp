@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/fs/unique_fd.h"
+
 namespace pictray {
 namespace {
 
@@ -45,38 +47,24 @@ int FirstByteDifference(const char* a, const char* b) {
 }
 
 // The file system's own order, without sorting: enough for counting.
-bool ReadFolderUnsorted(const std::string& folder, FolderEntries* entries, std::string* error) {
+bool ReadFolderUnsorted(const fs::Env& env, const std::string& folder, FolderEntries* entries, std::string* error) {
   entries->bytes.clear();
   entries->starts.clear();
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) {
-    if (error) *error = std::strerror(errno);
-    return false;
-  }
-  const int dfd = ::dirfd(dir);
-  errno = 0;
-  while (const dirent* e = ::readdir(dir)) {
-    const char* n = e->d_name;
-    if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-    bool isFolder = e->d_type == DT_DIR;
-    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+  const UniqueFd dir(env, env.Open(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const bool listed = dir.get() >= 0 && env.ListFolder(dir.get(), ".", [&](std::string_view n, unsigned char type) {
+    bool isFolder = type == DT_DIR;
+    if (type == DT_UNKNOWN || type == DT_LNK) {
       // Links count as what they point to, as a folder listing shows them.
       struct stat st;
-      isFolder = ::fstatat(dfd, n, &st, 0) == 0 && S_ISDIR(st.st_mode);
+      isFolder = env.Fstatat(dir.get(), std::string(n).c_str(), st, 0) == 0 && S_ISDIR(st.st_mode);
     }
     entries->starts.push_back(entries->bytes.size());
     entries->bytes.push_back(isFolder ? 1 : 0);
     entries->bytes.append(n);
     entries->bytes.push_back(0);
-    errno = 0;
-  }
-  const int readErr = errno;
-  ::closedir(dir);
-  if (readErr != 0) {
-    if (error) *error = std::strerror(readErr);
-    return false;
-  }
-  return true;
+  }) == 0;
+  if (!listed && error) *error = std::strerror(errno);
+  return listed;
 }
 
 }  // namespace
@@ -107,8 +95,8 @@ int CompareListingNames(std::string_view a, std::string_view b) {
   return byBytes;
 }
 
-bool ReadFolder(const std::string& folder, FolderEntries* entries, std::string* error) {
-  const bool complete = ReadFolderUnsorted(folder, entries, error);
+bool ReadFolder(const fs::Env& env, const std::string& folder, FolderEntries* entries, std::string* error) {
+  const bool complete = ReadFolderUnsorted(env, folder, entries, error);
   std::sort(entries->starts.begin(), entries->starts.end(), [entries](std::uint64_t a, std::uint64_t b) {
     const char* x = entries->bytes.data() + a + 1;
     const char* y = entries->bytes.data() + b + 1;
@@ -117,10 +105,10 @@ bool ReadFolder(const std::string& folder, FolderEntries* entries, std::string* 
   return complete;
 }
 
-std::string GetFileCount(const std::string& folder, int kind) {
+std::string GetFileCount(const fs::Env& env, const std::string& folder, int kind) {
   FolderEntries entries;
   int folders = 0, files = 0;
-  if (ReadFolderUnsorted(folder, &entries, nullptr))
+  if (ReadFolderUnsorted(env, folder, &entries, nullptr))
     for (std::size_t i = 0; i < entries.size(); ++i) (entries.isFolder(i) ? folders : files)++;
   if (kind == 0) return std::to_string(folders) + "/" + std::to_string(files);
   if (kind == 1) return std::to_string(folders + files);

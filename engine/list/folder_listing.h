@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/fs/env.h"
+
 namespace pictray {
 
 // A folder's entries, kept small for folders of a million files: every
@@ -29,7 +31,7 @@ struct FolderEntries {
 // Entries of `folder` without "." and "..", in name order (CompareListingNames).
 // False (with errno's text in *error) when it cannot be read; what was read
 // before the failure is listed too.
-bool ReadFolder(const std::string& folder, FolderEntries* entries, std::string* error);
+bool ReadFolder(const fs::Env& env, const std::string& folder, FolderEntries* entries, std::string* error);
 
 // Name order of a folder listing: ASCII letters compare as upper case, every
 // other byte as itself (unsigned), so "_" comes after the letters and non-ASCII
@@ -39,6 +41,6 @@ int CompareListingNames(std::string_view a, std::string_view b);
 
 // Counts as GetFileCount does: kind 0 "folders/files", 1 the total, 2 files.
 // A folder that cannot be listed counts 0.
-std::string GetFileCount(const std::string& folder, int kind);
+std::string GetFileCount(const fs::Env& env, const std::string& folder, int kind);
 
 }  // namespace pictray

@@ -7,18 +7,11 @@
 #include <cstdint>
 #include <string>
 
-struct stat;
+#include "engine/fs/file_identity.h"
 
 namespace pictray::dupes {
 
-// What says that a file is still the one that was examined: a same-size
-// rewrite whose modification time was put back still moves the change time.
-struct FileIdentity {
-  std::uint64_t dev = 0, ino = 0, size = 0;
-  std::int64_t mtimeNs = 0, ctimeNs = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-FileIdentity IdentityOf(const struct stat& st);
+using pictray::FileIdentity;
 
 // One listed file. The eight text fields are the columns of LV01.
 struct FileRec {

@@ -8,7 +8,7 @@ namespace pictray {
 
 int ReadTextList(const std::string& path, std::vector<std::string>& items) {
   // A list the user picked may be a link to one.
-  const FileContent content = ReadRegularFile(path, kTextListReadLimit, true);
+  const FileContent content = ReadRegularFile(fs::DefaultEnv(), path, kTextListReadLimit, true);
   if (content.err != 0) return content.err;
   // Lines are kept whole: cutting a long one would invent items.
   for (std::size_t start = 0; start < content.bytes.size();) {
@@ -30,7 +30,7 @@ std::string LoadTextList(std::vector<std::string>& items, const std::string& pat
 bool listsave(const std::vector<std::string>& items, const std::string& path) {
   std::string text;
   for (const std::string& item : items) text += item + '\n';
-  return WriteFileAtomic(path, {text}, 0644) == 0;
+  return WriteFileAtomic(fs::DefaultEnv(), path, {text}, 0644) == 0;
 }
 
 }  // namespace pictray

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "engine/fs/env.h"
 #include "engine/list/file_list.h"
 #include "engine/run/run_state.h"
 
@@ -59,6 +60,8 @@ struct PictrayState {
   // Where the move run keeps its journals (the user's state folder); the
   // front end sets it before any move, and a move without it does nothing.
   std::string journalDir;
+  // The file system every run goes through; tests hand in another.
+  const fs::Env* env = &fs::DefaultEnv();
   int SortBit = 0;
   // The thumbnail library's MakeMinImage as the front end resolved it (the
   // type MakeMinImageFn of engine/colour); set before any run starts. The

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/fs/env.h"
 #include "engine/list/twin_table.h"
 
 namespace pictray {
@@ -17,6 +18,7 @@ struct TwinscanBlock {
   std::string deleteexe;    // the deleter (erasekit)
   std::string programDir;   // where the deleter runs
   std::string journalDir;   // where extractions keep their journals (the user's state folder)
+  const fs::Env* env = &fs::DefaultEnv();  // the file system the runs go through; tests hand in another
   bool MoveSoon = false;    // BT01 on: the automatic run extracts after grouping
   bool DeleteSoon = false;  // BT42 on: ... and then deletes the extraction folder
   // false: only the keys that decide the order or the groups are read (the

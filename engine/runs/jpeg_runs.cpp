@@ -137,7 +137,7 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
 
   FinishedRows progress(host, bar, n, n);
   const bool stopped = WorkRowsOnPool(
-      PoolWorkers(st, profile), st.rows, val.folder, val, progress, {kHeaderBytes, 0, kReadAheadRows},
+      *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress, {kHeaderBytes, 0, kReadAheadRows},
       Unclassified(st.rows), [&](int, std::size_t i) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
@@ -172,7 +172,7 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
   // This run writes no status text.
   FinishedRows progress(host, Control::PR01, n, n, false);
   const bool stopped = WorkRowsOnPool(
-      PoolWorkers(st, ProfileSnapshot::Read(st.profile)), st.rows, val.folder, val, progress,
+      *st.env, PoolWorkers(st, ProfileSnapshot::Read(st.profile)), st.rows, val.folder, val, progress,
       {kHeaderBytes, 0, kReadAheadRows}, Unclassified(st.rows), [&](int, std::size_t i) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
@@ -203,7 +203,7 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
   const bool wholeFiles = settings.ng.JlibCheck == "1" || settings.ng.NullCheck == "1";
   FinishedRows progress(host, Control::PR01, n, n);
   const bool stopped = WorkRowsOnPool(
-      PoolWorkers(st, profile), st.rows, val.folder, val, progress, {wholeFiles ? 0 : kEnds, wholeFiles ? 0 : kEnds, kReadAheadRows},
+      *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress, {wholeFiles ? 0 : kEnds, wholeFiles ? 0 : kEnds, kReadAheadRows},
       [](std::size_t) { return true; }, [&](int worker, std::size_t i) {
         // One worker shows its files' scans on PR02; several would make it jump.
         const ScanProgress scan = BarProgress(worker == 0 ? &host : nullptr, Control::PR02);

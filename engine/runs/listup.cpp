@@ -148,7 +148,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   host.SetStatusText(2, "");  // the file count starts afresh
   FolderEntries entries;
   std::string error;
-  const bool readable = ReadFolder(folder, &entries, &error);
+  const bool readable = ReadFolder(*st.env, folder, &entries, &error);
   std::size_t FileCount = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) FileCount += IsListed(entries, i) ? 1 : 0;
   host.EnableControl(Control::LV01, false);
@@ -192,7 +192,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
       for (std::size_t k; (k = taken.fetch_add(1)) < stretch.size();) {
         if (val3.Aborted()) return;
         if (const std::size_t later = stretch[k] + ahead.depth; workers > 1 && later < entries.size())
-          HintWillRead(folder + "/" + std::string(entries.name(later)), ahead.head, ahead.tail);
+          HintWillRead(*st.env, folder + "/" + std::string(entries.name(later)), ahead.head, ahead.tail);
         if (!colour) colour.emplace(st.flags, st, profile);
         made[k] = labeller.Make(std::string(entries.name(stretch[k])), *colour, worker == 0 ? &host : nullptr);
       }

@@ -8,11 +8,13 @@
 #include <cerrno>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <unordered_map>
 
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
+#include "engine/fs/unique_fd.h"
 #include "engine/journal/journal.h"
 #include "engine/names/folda_name.h"
 #include "engine/settings/settings_keys.h"
@@ -55,7 +57,6 @@ MoveFailReason ReasonOf(MoveOutcome o) {
 struct TargetFolder {
   bool ready = false;
   bool created = false;
-  dev_t dev = 0;  // a file from another device is copied, not renamed
   MoveFailReason reason = MoveFailReason::FolderNotCreated;
   int err = 0;
   long line = -1;  // its LV02 line, once a file arrived
@@ -63,11 +64,11 @@ struct TargetFolder {
 
 // The folder is made between two journal records (entry `id`), so that an
 // undo takes it away again; `journalErr` tells that a record failed.
-TargetFolder OpenTargetFolder(int sourceFd, const std::string& target, JournalWriter& journal, long id,
+TargetFolder OpenTargetFolder(const fs::Env& env, int sourceFd, const std::string& target, JournalWriter& journal, long id,
                               int& journalErr) {
   TargetFolder f;
   struct stat st;
-  if (::fstatat(sourceFd, target.c_str(), &st, 0) != 0) {
+  if (env.Fstatat(sourceFd, target.c_str(), st, 0) != 0) {
     if (errno != ENOENT) {
       f.err = errno;
       return f;
@@ -76,23 +77,18 @@ TargetFolder OpenTargetFolder(int sourceFd, const std::string& target, JournalWr
     if (journalErr != 0) return f;
     if (f.err == 0) {
       f.ready = f.created = true;
-      if (::fstatat(sourceFd, target.c_str(), &st, 0) == 0) f.dev = st.st_dev;
       return f;
     }
-    if (f.err != EEXIST || ::fstatat(sourceFd, target.c_str(), &st, 0) != 0) return f;
+    if (f.err != EEXIST || env.Fstatat(sourceFd, target.c_str(), st, 0) != 0) return f;
   }
   f.ready = S_ISDIR(st.st_mode);
-  f.dev = st.st_dev;
   if (!f.ready) {
     f.reason = MoveFailReason::TargetNotFolder;
     return f;
   }
   // Copies left half-made by a move that was killed go before new ones arrive.
-  const int dirFd = ::openat(sourceFd, target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    RemoveStaleMoveTemps(dirFd);
-    ::close(dirFd);
-  }
+  if (const UniqueFd dir(env, env.Open(sourceFd, target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.get() >= 0)
+    RemoveStaleMoveTemps(env, dir.get());
   return f;
 }
 
@@ -146,12 +142,12 @@ class MoveAnnouncer {
         continue;
       Move& m = ahead_[r];
       ++count;
-      if (::fstatat(sourceFd_, row.name.c_str(), &m.before, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (journal_.env().Fstatat(sourceFd_, row.name.c_str(), m.before, AT_SYMLINK_NOFOLLOW) != 0) {
         m.err = errno;
         continue;
       }
       m.id = nextEntry_++;
-      journal_.MoveBegin(m.id, row.name, row.target + "/" + row.name, StampOf(m.before), m.before.st_mode);
+      journal_.MoveBegin(m.id, row.name, row.target + "/" + row.name, IdentityOf(m.before), m.before.st_mode);
     }
     announcedTo_ = r;
     return journal_.Flush();
@@ -166,16 +162,20 @@ class MoveAnnouncer {
 };
 
 // Where a moved file is now, as the journal keeps it. A rename keeps all
-// but the change time, which it sets no later than now; a copy to another
-// device is a new file, looked at.
-FileStamp StampAfterMove(int sourceFd, const std::string& to, const struct stat& before, dev_t folderDev,
-                         MoveOutcome outcome) {
-  FileStamp after = StampOf(before);
-  after.ctimeNs = RealTimeNs();
-  if (before.st_dev == folderDev && outcome == MoveOutcome::Moved) return after;
+// but the change time, which it sets no later than now; across file systems
+// a byte-identical file there stays as it was; a copy (renaming refused, as
+// across file systems or bind mounts) is a new file, looked at. Nothing when
+// that look fails: the entry stays unmarked, and the undo judges it on the disk.
+std::optional<FileIdentity> StampAfterMove(const fs::Env& env, int sourceFd, const std::string& to,
+                                           const struct stat& before, const MoveStatus& moved) {
+  FileIdentity after = IdentityOf(before);
+  after.ctimeNs = RealTimeNs(env);
+  if (moved.outcome == MoveOutcome::SameReplaced)
+    return moved.replaced.st_dev == before.st_dev ? after : IdentityOf(moved.replaced);
+  if (!moved.copied) return after;
   struct stat st {};
-  if (::fstatat(sourceFd, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) after = StampOf(st);
-  return after;
+  if (env.Fstatat(sourceFd, to.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+  return IdentityOf(st);
 }
 
 }  // namespace
@@ -208,7 +208,7 @@ void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S) {
   // A name taken by anything (not only a folder) is passed over, so the
   // move never aims at a file.
   std::string name = base;
-  for (int k = 1; PathExists(JoinPath(S, name)); ++k) name = base + std::to_string(k);
+  for (int k = 1; PathExists(*st.env, JoinPath(S, name)); ++k) name = base + std::to_string(k);
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
     const Row row = st.rows.row(i);
     if (row.kind == kind::Moved || !DigitsOnly(row.target)) continue;
@@ -225,9 +225,9 @@ void BeforFoldaCheck(RunHost& host, PictrayState& st, const std::string& S) {
   }
   if (first != kColourMatchFolder) return;
   const std::string existing = JoinPath(S, kColourMatchFolder);
-  if (!PathExists(existing)) return;
+  if (!PathExists(*st.env, existing)) return;
   if (host.MessageBox1Q(Message{Said::ColourMatchQuestion}, Button::Ok, Button::No) != 6) return;
-  const std::string renamed = GetNewFoldaName(existing + "/");
+  const std::string renamed = GetNewFoldaName(*st.env, existing + "/");
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
     const Row row = st.rows.row(i);
     if (row.kind == kind::Moved || row.target != kColourMatchFolder) continue;
@@ -236,7 +236,7 @@ void BeforFoldaCheck(RunHost& host, PictrayState& st, const std::string& S) {
   }
 }
 
-std::string GetNewFoldaName(const std::string& path) {
+std::string GetNewFoldaName(const fs::Env& env, const std::string& path) {
   std::string folder = path;
   if (!folder.empty() && folder.back() == '/') folder.pop_back();
   const std::size_t slash = folder.rfind('/');
@@ -251,7 +251,7 @@ std::string GetNewFoldaName(const std::string& path) {
     ++N;
     const std::string n = std::to_string(N);
     const std::string candidate = n + "-" + n + "-" + n;
-    if (!PathExists(parent + "/" + candidate)) return candidate;
+    if (!PathExists(env, parent + "/" + candidate)) return candidate;
   }
 }
 
@@ -273,15 +273,16 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   host.SetProgress(Control::PR01, 0);
   host.DeselectAll();
 
+  const fs::Env& env = *st.env;
   FolderLock lock;
-  if (lock.TryLock(S) == EWOULDBLOCK) {
+  if (lock.TryLock(env, S) == EWOULDBLOCK) {
     report.refused = true;
     host.SetStatusText(1, "");
     host.ShowControl(Control::GRST01, false);
     host.MessageBox1Q(Message{Said::FolderBusy, {S}}, Button::Err, Button::Err);
     return report;
   }
-  JournalWriter journal;
+  JournalWriter journal(env);
   if (const int e = journal.Create(st.journalDir, JournalRunKind::Move, S); e != 0) {
     report.refused = true;
     report.journalError = e;
@@ -296,10 +297,11 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     report.journalError = e;
     report.journalPath = journal.path();
   };
-  const int sourceFd = ::open(S.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  const UniqueFd source(env, env.Open(AT_FDCWD, S.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  const int sourceFd = source.get();
   const int sourceErr = sourceFd < 0 ? errno : 0;
   // Copies half-made here by an undo that was killed.
-  if (sourceFd >= 0) RemoveStaleMoveTemps(sourceFd);
+  if (sourceFd >= 0) RemoveStaleMoveTemps(env, sourceFd);
   MoveAnnouncer announcer(st.rows, sourceFd, journal, nextEntry);
   std::unordered_map<std::string, TargetFolder> folders;
 
@@ -354,7 +356,7 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     TargetFolder& folder = it->second;
     if (added) {
       int journalErr = 0;
-      folder = OpenTargetFolder(sourceFd, row.target, journal, nextEntry++, journalErr);
+      folder = OpenTargetFolder(env, sourceFd, row.target, journal, nextEntry++, journalErr);
       if (journalErr != 0) {
         journalFailed(journalErr);
         break;
@@ -375,15 +377,15 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
       continue;
     }
     const std::string to = row.target + "/" + row.name;
-    const MoveStatus s = MoveExaminedNoReplace(sourceFd, row.name, announced.before, sourceFd, to,
+    const MoveStatus s = MoveExaminedNoReplace(env, sourceFd, row.name, announced.before, sourceFd, to,
                                                {.replaceSame = true, .acrossDevices = true, .keepLinkedReplaced = true});
     if (!s.ok()) {
       fail(i, row, ReasonOf(s.outcome), s.err);
       journal.Failed(announced.id, s.err);
       continue;
     }
-    journal.Done(announced.id, StampAfterMove(sourceFd, to, announced.before, folder.dev, s.outcome),
-                 s.outcome == MoveOutcome::SameReplaced ? &s.replaced : nullptr, s.keptAs);
+    if (const auto after = StampAfterMove(env, sourceFd, to, announced.before, s))
+      journal.Done(announced.id, *after, s.outcome == MoveOutcome::SameReplaced ? &s.replaced : nullptr, s.keptAs);
     ++report.moved;
     if (folder.line < 0) {
       folder.line = static_cast<long>(report.lines.size());
@@ -410,8 +412,7 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   // A folder made by this run that received nothing is not left behind;
   // removal fails harmlessly when something else arrived in it meanwhile.
   for (const auto& [target, folder] : folders)
-    if (folder.created && folder.line < 0) ::unlinkat(sourceFd, target.c_str(), AT_REMOVEDIR);
-  if (sourceFd >= 0) ::close(sourceFd);
+    if (folder.created && folder.line < 0) env.Unlinkat(sourceFd, target.c_str(), AT_REMOVEDIR);
   if (const int e = journal.Close(); e != 0 && report.journalError == 0) journalFailed(e);
 
   if (!report.aborted) host.SetProgress(Control::PR01, 0);

@@ -58,7 +58,7 @@ void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S);
 // into the next free N-N-N instead.
 void BeforFoldaCheck(RunHost& host, PictrayState& st, const std::string& S);
 // Next free name N-N-N beside the folder `path` (given with a trailing "/").
-std::string GetNewFoldaName(const std::string& path);
+std::string GetNewFoldaName(const fs::Env& env, const std::string& path);
 
 // Command 1001 before the run starts: empties LV03 and LV02, then both checks.
 void PrepareMove(RunHost& host, PictrayState& st, const std::string& S);

@@ -47,7 +47,7 @@ void FinishedRows::Finished() {
   if (status_) host_.SetStatusText(1, Counter(finished_, total_));
 }
 
-bool WorkRowsOnPool(int workers, const FileList& rows, const std::string& folder, const ParamBlock& val,
+bool WorkRowsOnPool(const fs::Env& env, int workers, const FileList& rows, const std::string& folder, const ParamBlock& val,
                     FinishedRows& progress, ReadAhead ahead, const std::function<bool(std::size_t)>& wanted,
                     const std::function<void(int worker, std::size_t row)>& work) {
   RowDispenser dispenser(rows);
@@ -63,7 +63,7 @@ bool WorkRowsOnPool(int workers, const FileList& rows, const std::string& folder
       }
       if (ahead.depth > 0 && wanted(i + ahead.depth)) {
         const std::string name = rows.name(i + ahead.depth);
-        if (!name.empty()) HintWillRead(RowPath(folder, name), ahead.head, ahead.tail);
+        if (!name.empty()) HintWillRead(env, RowPath(folder, name), ahead.head, ahead.tail);
       }
       if (wanted(i)) work(worker, i);
       progress.Finished();

@@ -77,7 +77,7 @@ struct ReadAhead {
 // `ahead.depth` further on is announced to the kernel (folder + "/" + name).
 // A worker stops before its next row once `val` is aborted. True when the
 // abort left rows undone.
-bool WorkRowsOnPool(int workers, const FileList& rows, const std::string& folder, const ParamBlock& val,
+bool WorkRowsOnPool(const fs::Env& env, int workers, const FileList& rows, const std::string& folder, const ParamBlock& val,
                     FinishedRows& progress, ReadAhead ahead, const std::function<bool(std::size_t)>& wanted,
                     const std::function<void(int worker, std::size_t row)>& work);
 

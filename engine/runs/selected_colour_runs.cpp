@@ -111,7 +111,7 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
     st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), kind::AllColor);
     return scan.found.has_value();
   });
-  if (const int e = workfile.empty() ? 0 : RemoveFileIfPresent(workfile))
+  if (const int e = workfile.empty() ? 0 : RemoveFileIfPresent(*st.env, workfile))
     host.MessageBox1Q(Message{Said::WorkFileNotRemoved, {workfile}, {}, e}, Button::Err, Button::Err);
   EndColourRun(st, host, !complete, Said::AllColourEnd, guard);
 }

@@ -111,7 +111,7 @@ std::vector<FileRec> ListFolder(Work& w, int& openError) {
     w.host.SetProgress(TwinscanBar::PR01, position);
   };
   const dupes::Keying keying = w.val.keyEveryFile ? dupes::Keying::AllFiles : dupes::Keying::WhereNeeded;
-  return dupes::SetListView(w.val.TargetFolda, progress, keying, &openError, &w.val.abort);
+  return dupes::SetListView(*w.val.env, w.val.TargetFolda, progress, keying, &openError, &w.val.abort);
 }
 
 // Moves the surplus copies of `table` with PR02 and LV02 following them.
@@ -128,7 +128,7 @@ bool Extract(Work& w, const std::vector<FileRec>& table) {
   cb.resultLine = [&](std::size_t index, const dupes::SameResultLine& line) {
     w.host.SetResultLine(index, line);
   };
-  const ExtractResult& r = w.report.extraction.emplace(dupes::MakeFoldaAndMove(
+  const ExtractResult& r = w.report.extraction.emplace(dupes::MakeFoldaAndMove(*w.val.env, 
       table, w.val.TargetFolda, w.val.journalDir, TimeStamp::Now(), w.val.dryRun, cb, &w.val.abort));
   if (r.lockError != 0) {
     // Nothing was done: the earlier extraction folder stays the current one.
@@ -155,8 +155,7 @@ bool Extract(Work& w, const std::vector<FileRec>& table) {
 // Has the deleter take `path` away and checks that it is gone; false with
 // the reason in `error` otherwise.
 bool FileDELETE2(const TwinscanBlock& val, const std::string& path, std::string& error) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return true;
+  if (!PathExists(*val.env, path)) return true;
   const dupes::DeleterRun run = dupes::RunDeleter(val.deleteexe, path, val.programDir);
   if (run.startError != 0) {
     error = val.deleteexe + ": " + std::strerror(run.startError);
@@ -167,7 +166,7 @@ bool FileDELETE2(const TwinscanBlock& val, const std::string& path, std::string&
     if (error.empty()) error = "erasekit " + std::to_string(run.exitStatus);
     return false;
   }
-  if (::lstat(path.c_str(), &st) == 0) {
+  if (PathExists(*val.env, path)) {
     error = path;
     return false;
   }
@@ -178,7 +177,7 @@ bool FileDELETE2(const TwinscanBlock& val, const std::string& path, std::string&
 // and after.
 void DeletionSequence(Work& w) {
   TwinscanEnd& end = w.report.end;
-  const std::vector<DeleteProblem> problems = dupes::CheckBeforeDelete(end.samedir, end.moved, &w.val.abort);
+  const std::vector<DeleteProblem> problems = dupes::CheckBeforeDelete(*w.val.env, end.samedir, end.moved, &w.val.abort);
   if (!w.GoOn()) return;
   if (!problems.empty()) {
     w.TellError(Refusal(end.samedir, problems));
@@ -219,7 +218,7 @@ bool ListAndGroup(Work& w, std::vector<FileRec>& table, int& openError) {
   w.host.SetTable(table);
   Pause(w.val);
   if (!w.GoOn()) return false;
-  dupes::SetFolda(table, &w.val.abort);
+  dupes::SetFolda(*w.val.env, table, &w.val.abort);
   if (!w.GoOn()) return false;
   w.host.SetTable(table);
   return true;
@@ -259,7 +258,7 @@ void ExtractSteps(Work& w) {
 
 void UndoSteps(Work& w) {
   JournalRun run;
-  if (!LastUndoableRun(w.val.journalDir, w.val.TargetFolda, run)) {
+  if (!LastUndoableRun(*w.val.env, w.val.journalDir, w.val.TargetFolda, run)) {
     w.Tell(Message{Said::NoExtractionToUndo});
     return;
   }
@@ -273,17 +272,17 @@ void UndoSteps(Work& w) {
     shown = position;
     w.host.SetProgress(TwinscanBar::PR02, position);
   };
-  const UndoReport report = UndoRun(run, cb, &w.val.abort);
+  const UndoReport report = UndoRun(*w.val.env, run, cb, &w.val.abort);
   if (report.aborted) w.report.end.aborted = true;
   const bool clean = report.left.empty() && report.error == 0;
   w.Ask(UndoEndMessage(report), clean ? Button::Yes : Button::Err, clean ? Button::Yes : Button::Err);
   // The copies that went back are no longer the extraction's.
   TwinscanEnd& end = w.report.end;
-  if (!end.samedir.empty() && !IsFolder(end.samedir)) {
+  if (!end.samedir.empty() && !IsFolder(*w.val.env, end.samedir)) {
     end.samedir.clear();
     end.moved.clear();
   }
-  std::erase_if(end.moved, [](const dupes::MovedFile& m) { return !PathExists(m.to); });
+  std::erase_if(end.moved, [&](const dupes::MovedFile& m) { return !PathExists(*w.val.env, m.to); });
   // Grouped again, so that the next extraction finds the copies.
   w.host.ClearResultLines();
   w.host.SetTable({});

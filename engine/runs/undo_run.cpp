@@ -36,7 +36,7 @@ Message UndoEndMessage(const UndoReport& report) {
   return end;
 }
 
-UndoReport ThreadUndoMove(ParamBlock& val21, const JournalRun& run, RunHost& host,
+UndoReport ThreadUndoMove(const fs::Env& env, ParamBlock& val21, const JournalRun& run, RunHost& host,
                           RunRegistry::Guard /*registration, held until the undo returns*/) {
   host.SetStatusText(1, "Wait! Now Loading");
   host.SetProgressRange(Control::PR01, 0, 100);
@@ -51,7 +51,7 @@ UndoReport ThreadUndoMove(ParamBlock& val21, const JournalRun& run, RunHost& hos
     host.SetProgress(Control::PR01, position);
     host.SetStatusText(1, std::to_string(done) + "/" + std::to_string(total));
   };
-  const UndoReport report = UndoRun(run, cb, &val21.abort);
+  const UndoReport report = UndoRun(env, run, cb, &val21.abort);
   host.SetProgress(Control::PR01, 0);
   host.SetStatusText(1, "");
   const bool clean = report.left.empty() && report.error == 0;

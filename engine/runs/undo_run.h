@@ -22,6 +22,6 @@ Message UndoEndMessage(const UndoReport& report);
 // Takes `run` back (its folder is in val21.folder's place), with PR01 and
 // the status bar following it, and says how it ended; files left where they
 // are are named with their reasons. `guard` is the run's registration.
-UndoReport ThreadUndoMove(ParamBlock& val21, const JournalRun& run, RunHost& host, RunRegistry::Guard guard);
+UndoReport ThreadUndoMove(const fs::Env& env, ParamBlock& val21, const JournalRun& run, RunHost& host, RunRegistry::Guard guard);
 
 }  // namespace pictray

@@ -3,14 +3,12 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "engine/fs/atomic_write.h"
+#include "engine/fs/read_file.h"
 
 namespace pictray {
 namespace {
@@ -35,32 +33,13 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
 
 // Lines of `file` (none unless it is Read). A FIFO or device would block or
 // never end: only a regular file is read, and no more of it than the limit.
-ProfileRead ReadLines(const std::string& file, std::vector<std::string>* lines) {
+ProfileRead ReadLines(const fs::Env& env, const std::string& file, std::vector<std::string>* lines) {
   lines->clear();
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return errno == ENOENT ? ProfileRead::Missing : ProfileRead::Unreadable;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return ProfileRead::Unreadable;
-  }
-  std::string text;
-  char buf[8192];
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ::close(fd);
-      return ProfileRead::Unreadable;
-    }
-    if (n == 0) break;
-    text.append(buf, static_cast<std::size_t>(n));
-    if (text.size() > kMaxProfileBytes) {  // grown since, or never small
-      ::close(fd);
-      return ProfileRead::TooLarge;
-    }
-  }
-  ::close(fd);
+  const FileContent content = ReadRegularFile(env, file, kMaxProfileBytes, /*followLinks=*/true);
+  if (content.err == ENOENT) return ProfileRead::Missing;
+  if (content.err == kFileTooLarge) return ProfileRead::TooLarge;
+  if (content.err != 0) return ProfileRead::Unreadable;
+  const std::string& text = content.bytes;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t nl = text.find('\n', start);
@@ -125,15 +104,12 @@ void FindSection(const std::vector<std::string>& lines, const std::string& secti
 }
 
 // A linked settings file is written where the link points, so the link stays.
-bool WrittenPath(const std::string& path, std::string* file) {
+bool WrittenPath(const fs::Env& env, const std::string& path, std::string* file) {
   *file = path;
   struct stat st;
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
-  char* real = ::realpath(path.c_str(), nullptr);
-  if (!real) return false;
-  *file = real;
-  std::free(real);
-  return true;
+  if (env.Fstatat(AT_FDCWD, path.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) return true;
+  *file = env.Realpath(path.c_str());
+  return !file->empty();
 }
 
 // Holds the lock of the settings file itself while it is read, changed and
@@ -144,46 +120,50 @@ bool WrittenPath(const std::string& path, std::string* file) {
 // empty here, as the write would create it.
 class WriteLock {
  public:
-  explicit WriteLock(const std::string& file) {
+  WriteLock(const fs::Env& env, const std::string& file) : env_(env) {
     for (;;) {
       // Non-blocking: a FIFO opens at once, and the read then refuses it.
-      fd_ = ::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+      fd_ = env.Open(AT_FDCWD, file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
       if (fd_ < 0) return;
-      while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      int locking;
+      while ((locking = env.Flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
       }
       struct stat locked, named;
-      if (::fstat(fd_, &locked) == 0 && ::stat(file.c_str(), &named) == 0 &&
+      if (locking == 0 && env.Fstat(fd_, locked) == 0 && env.Fstatat(AT_FDCWD, file.c_str(), named, 0) == 0 &&
           locked.st_dev == named.st_dev && locked.st_ino == named.st_ino)
         return;
-      ::close(fd_);
+      env.Close(fd_);
+      fd_ = -1;
+      if (locking != 0) return;
     }
   }
   ~WriteLock() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) env_.Close(fd_);
   }
   WriteLock(const WriteLock&) = delete;
   WriteLock& operator=(const WriteLock&) = delete;
   bool held() const { return fd_ >= 0; }
 
  private:
+  const fs::Env& env_;
   int fd_ = -1;
 };
 
 // The settings, or the old ones after a crash, never an empty file; the
 // file's permissions stay.
-bool WriteWhole(const std::string& file, const std::vector<std::string>& lines) {
+bool WriteWhole(const fs::Env& env, const std::string& file, const std::vector<std::string>& lines) {
   struct stat st;
-  const mode_t mode = ::stat(file.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+  const mode_t mode = env.Fstatat(AT_FDCWD, file.c_str(), st, 0) == 0 ? (st.st_mode & 07777) : 0644;
   std::string text;
   for (const auto& l : lines) text += l + "\n";
-  return WriteFileAtomic(file, {text}, mode) == 0;
+  return WriteFileAtomic(env, file, {text}, mode) == 0;
 }
 
 }  // namespace
 
-ProfileSnapshot ProfileSnapshot::Read(const std::string& file) {
+ProfileSnapshot ProfileSnapshot::Read(const std::string& file, const fs::Env& env) {
   ProfileSnapshot p;
-  p.outcome_ = ReadLines(file, &p.lines_);
+  p.outcome_ = ReadLines(env, file, &p.lines_);
   return p;
 }
 
@@ -227,20 +207,20 @@ int GetProfileInt(const std::string& section, const std::string& key, int fallba
 }
 
 bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& path) {
+                        const std::string& value, const std::string& path, const fs::Env& env) {
   std::string file;
-  if (!WrittenPath(path, &file)) return false;
-  WriteLock lock(file);
+  if (!WrittenPath(env, path, &file)) return false;
+  WriteLock lock(env, file);
   if (!lock.held()) return false;
   std::vector<std::string> lines;
-  const ProfileRead read = ReadLines(file, &lines);
+  const ProfileRead read = ReadLines(env, file, &lines);
   if (read != ProfileRead::Read && read != ProfileRead::Missing) return false;
   std::size_t begin, end;
   FindSection(lines, section, &begin, &end);
   if (begin == std::string::npos) {
     lines.push_back("[" + section + "]");
     lines.push_back(key + "=" + value);
-    return WriteWhole(file, lines);
+    return WriteWhole(env, file, lines);
   }
   std::string k, v;
   std::size_t last = begin;
@@ -249,11 +229,11 @@ bool WriteProfileString(const std::string& section, const std::string& key,
     last = i;
     if (KeyValue(lines[i], &k, &v) && EqualNoCase(k, key)) {
       lines[i] = k + "=" + value;
-      return WriteWhole(file, lines);
+      return WriteWhole(env, file, lines);
     }
   }
   lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last + 1), key + "=" + value);
-  return WriteWhole(file, lines);
+  return WriteWhole(env, file, lines);
 }
 
 }  // namespace pictray

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/fs/env.h"
+
 namespace pictray {
 
 // A settings file is a few KB; a larger one is refused (read as missing,
@@ -26,7 +28,7 @@ class ProfileSnapshot {
  public:
   // Reads `file` whole, once. Only a regular file within kMaxProfileBytes is
   // read; anything else gives an empty snapshot (every key its fallback).
-  static ProfileSnapshot Read(const std::string& file);
+  static ProfileSnapshot Read(const std::string& file, const fs::Env& env = fs::DefaultEnv());
 
   ProfileRead outcome() const { return outcome_; }
   // As GetProfileString, from the lines read.
@@ -56,7 +58,8 @@ int GetProfileInt(const std::string& section, const std::string& key, int fallba
 // is written through, the file's permissions kept). Returns false when the
 // file could not be written, or exists but could not be read or is too large.
 bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& file);
+                        const std::string& value, const std::string& file,
+                        const fs::Env& env = fs::DefaultEnv());
 
 // Decimal conversion as the settings use it: leading blanks and sign,
 // then digits; anything unreadable counts 0.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "engine/fs/make_folders.h"
 #include "engine/fs/paths.h"
 
 namespace pictray {
@@ -54,13 +55,13 @@ ProgramFolders LocateProgramFolders(const std::string& programDir, const UserEnv
   const std::size_t slash = f.programDir.rfind('/');
   if (slash == std::string::npos || f.programDir.compare(slash, std::string::npos, "/bin") != 0) return f;
   const std::string prefix = slash == 0 ? "/" : f.programDir.substr(0, slash);
-  if (!PathExists(JoinPath(prefix, kInstalledMarker))) return f;
+  if (!PathExists(fs::DefaultEnv(), JoinPath(prefix, kInstalledMarker))) return f;
   f.installed = true;
   f.libraryDir = JoinPath(prefix, "lib/pictray");
   f.dataDir = JoinPath(prefix, "share/pictray");
   // Settings a user put beside the programs stay where they are.
-  const bool besideProgram = PathExists(JoinPath(f.programDir, "Pictray.ini")) ||
-                             PathExists(JoinPath(f.programDir, "Twinscan.ini"));
+  const bool besideProgram = PathExists(fs::DefaultEnv(), JoinPath(f.programDir, "Pictray.ini")) ||
+                             PathExists(fs::DefaultEnv(), JoinPath(f.programDir, "Twinscan.ini"));
   if (besideProgram) return f;
   f.settingsDir = JoinPath(UserConfigFolder(env), "pictray");
   f.inUserConfig = true;
@@ -73,15 +74,11 @@ ProgramFolders LocateProgramFolders(const std::string& programDir) {
 
 bool MakeSettingsFolder(const ProgramFolders& folders) {
   if (!folders.inUserConfig) return true;
-  const std::string& dir = folders.settingsDir;
-  for (std::size_t end = dir.find('/', 1);; end = dir.find('/', end + 1)) {
-    const std::string part = dir.substr(0, end);
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (end == std::string::npos) break;
+  if (const int e = MakeFolders(fs::DefaultEnv(), folders.settingsDir, 0700); e != 0) {
+    errno = e;
+    return false;
   }
-  if (IsFolder(dir)) return true;
-  errno = ENOTDIR;
-  return false;
+  return true;
 }
 
 }  // namespace pictray

@@ -32,8 +32,8 @@ int ReadPartX(const std::string& file) { return ReadSettingNumber(key::PartX, fi
 
 int ReadPartX(const ProfileSnapshot& profile) { return ReadSettingNumber(key::PartX, profile) == 8 ? 8 : 4; }
 
-bool WriteSetting(const SettingKey& k, const std::string& value, const std::string& file) {
-  return WriteProfileString(k.section, k.name, value, file);
+bool WriteSetting(const SettingKey& k, const std::string& value, const std::string& file, const fs::Env& env) {
+  return WriteProfileString(k.section, k.name, value, file, env);
 }
 
 }  // namespace pictray

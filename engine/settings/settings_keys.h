@@ -122,6 +122,7 @@ int ReadSettingNumber(const SettingKey& k, const ProfileSnapshot& profile);
 // "8", 4 for anything else.
 int ReadPartX(const std::string& file);
 int ReadPartX(const ProfileSnapshot& profile);
-bool WriteSetting(const SettingKey& k, const std::string& value, const std::string& file);
+bool WriteSetting(const SettingKey& k, const std::string& value, const std::string& file,
+                  const fs::Env& env = fs::DefaultEnv());
 
 }  // namespace pictray

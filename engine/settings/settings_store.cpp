@@ -51,8 +51,8 @@ bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
     return false;
   }
   std::string W = ReadSetting(key::WPath, existing);
-  if (!IsFolder(W)) W = S;
-  created = !PathExists(GRprofile);
+  if (!IsFolder(fs::DefaultEnv(), W)) W = S;
+  created = !PathExists(fs::DefaultEnv(), GRprofile);
   if (created && !WriteSetting(key::WPath, W, GRprofile)) return false;
   workfile = W + "/" + t.Text() + "bit.$$$";
   if (created && !WriteCreationValues()) return false;
@@ -82,7 +82,7 @@ bool SettingsStore::NewProfileSetSub(const TimeStamp& t) {
   std::string base = folders_.settingsDir + "/" + t.Text() + N_;
   for (int i = 0; i < 100; ++i) {
     std::string name = base + (i == 0 ? "" : "_" + std::to_string(i)) + ".ini";
-    const int e = CopyToNewFile(GRprofile, name);
+    const int e = CopyToNewFile(fs::DefaultEnv(), GRprofile, name);
     if (e == 0) {
       profile = name;
       return true;
@@ -93,8 +93,8 @@ bool SettingsStore::NewProfileSetSub(const TimeStamp& t) {
 }
 
 void SettingsStore::RemoveWorkingFiles() const {
-  if (!profile.empty()) ::unlink(profile.c_str());
-  if (!workfile.empty() && PathExists(workfile)) ::unlink(workfile.c_str());
+  if (!profile.empty()) RemoveFileIfPresent(fs::DefaultEnv(), profile);
+  if (!workfile.empty()) RemoveFileIfPresent(fs::DefaultEnv(), workfile);
 }
 
 }  // namespace pictray

@@ -286,7 +286,7 @@ class TwinscanTest : public QObject {
     QTRY_COMPARE(Copies(w), 1);
     QTRY_VERIFY(!w.running());
     pictray::FolderLock other;
-    QCOMPARE(other.TryLock(s.src.path()), 0);
+    QCOMPARE(other.TryLock(pictray::fs::DefaultEnv(), s.src.path()), 0);
     w.button(cmd::Extract)->click();
     QTRY_VERIFY(!w.running());
     QCOMPARE(boxes.texts.value(0), QString::fromUtf8(pictray::kFolderBusy));

@@ -148,7 +148,7 @@ TEST_F(TwinscanCli, TabsLineFeedsAndBackslashesAreEscapedInEveryField) {
 TEST_F(TwinscanCli, AFolderBusyWithAnotherRunMovesNothingAndExitsOne) {
   const std::set<std::string> before = Tree(S);
   FolderLock other;
-  ASSERT_EQ(other.TryLock(S), 0);
+  ASSERT_EQ(other.TryLock(pictray::fs::DefaultEnv(), S), 0);
   CliRun r = RunCli(d, {"--extract", S});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, std::string("twinscan-cli: ") + kFolderBusy + "\n");

@@ -28,22 +28,22 @@ namespace fs = std::filesystem;
 const TimeStamp kWhen{2024, 3, 5, 14, 7, 45};
 
 std::vector<FileRec> Grouped(const std::string& folder) {
-  std::vector<FileRec> t = SetListView(folder, nullptr);
+  std::vector<FileRec> t = SetListView(pictray::fs::DefaultEnv(), folder, nullptr);
   SetSizeWork(t);
   SortFileTable(t, 0);
-  SetFolda(t);
+  SetFolda(pictray::fs::DefaultEnv(), t);
   return t;
 }
 
 // Grouped with the files of each key in name order, so that a test knows
 // which file of a set comes first.
 std::vector<FileRec> InNameOrder(const std::string& folder) {
-  std::vector<FileRec> t = SetListView(folder, nullptr);
+  std::vector<FileRec> t = SetListView(pictray::fs::DefaultEnv(), folder, nullptr);
   SetSizeWork(t);
   std::sort(t.begin(), t.end(), [](const FileRec& a, const FileRec& b) {
     return std::tie(a.samekey, a.filename) < std::tie(b.samekey, b.filename);
   });
-  SetFolda(t);
+  SetFolda(pictray::fs::DefaultEnv(), t);
   return t;
 }
 
@@ -141,7 +141,7 @@ TEST(DupesGroup, EverySetOfIdenticalFilesInARunIsGroupedWhereverItStands) {
     }
     EXPECT_EQ(sameno, c.sameno) << c.contents;
     EXPECT_EQ(kept, c.kept) << c.contents;
-    const ExtractResult res = MakeFoldaAndMove(t, dir.path(), TestJournals(), kWhen, false, {});
+    const ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), t, dir.path(), TestJournals(), kWhen, false, {});
     EXPECT_EQ(res.differs + res.changed + res.failed, 0) << c.contents;
     for (const FileRec& r : t)
       EXPECT_EQ(fs::exists(res.samedir + r.folda + "/" + r.filename), r.sameno != "0") << r.path;
@@ -179,8 +179,7 @@ TEST(DupesExtract, ThreeCopiesEndInOneSurplusFolderCountingTwo) {
   std::vector<FileRec> t = Grouped(dir.path());
   std::vector<int> progress;
   std::size_t lineCalls = 0;
-  ExtractResult res = MakeFoldaAndMove(
-      t, dir.path(), TestJournals(), kWhen, false,
+  ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), t, dir.path(), TestJournals(), kWhen, false,
       {[&](int p) { progress.push_back(p); }, [&](std::size_t, const SameResultLine&) { ++lineCalls; }});
   EXPECT_EQ(res.movedCount, 2);
   EXPECT_EQ(res.failed + res.differs + res.changed, 0);
@@ -204,7 +203,7 @@ TEST(DupesExtract, NothingToMoveLeavesNoFolder) {
   TempDir dir;
   dir.Write("a.jpg", "one");
   dir.Write("b.jpg", "two");
-  ExtractResult res = MakeFoldaAndMove(Grouped(dir.path()), dir.path(), TestJournals(), kWhen, false, {});
+  ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), Grouped(dir.path()), dir.path(), TestJournals(), kWhen, false, {});
   EXPECT_EQ(res.samedir, "");
   EXPECT_TRUE(res.lines.empty());
   EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
@@ -218,7 +217,7 @@ TEST(DupesExtract, PairDifferingInTheMiddleStays) {
   int copies = 0;
   for (const FileRec& r : t) copies += r.sameno == "1";
   ASSERT_EQ(copies, 0);  // same key, but the bytes tell them apart
-  ExtractResult res = MakeFoldaAndMove(t, dir.path(), TestJournals(), kWhen, false, {});
+  ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), t, dir.path(), TestJournals(), kWhen, false, {});
   EXPECT_EQ(res.differs, 0);
   EXPECT_EQ(res.movedCount, 0);
   EXPECT_EQ(res.samedir, "");
@@ -232,7 +231,7 @@ TEST(DupesExtract, DryRunReportsTheMovesAndChangesNothing) {
   dir.Write("a.jpg", Big('x'));
   dir.Write("b.jpg", Big('x'));
   dir.Write("c.jpg", Big('z'));
-  ExtractResult res = MakeFoldaAndMove(Grouped(dir.path()), dir.path(), TestJournals(), kWhen, true, {});
+  ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), Grouped(dir.path()), dir.path(), TestJournals(), kWhen, true, {});
   EXPECT_EQ(res.movedCount, 1);
   EXPECT_EQ(res.differs, 0);
   EXPECT_EQ(res.samedir, "");
@@ -243,7 +242,7 @@ TEST(DupesExtract, DryRunReportsTheMovesAndChangesNothing) {
   // A folder gone since grouping is named as such, not as copies that changed.
   const auto grouped = Grouped(dir.path());
   ASSERT_EQ(::rename(dir.path().c_str(), (dir.path() + ".gone").c_str()), 0);
-  res = MakeFoldaAndMove(grouped, dir.path(), TestJournals(), kWhen, true, {});
+  res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), grouped, dir.path(), TestJournals(), kWhen, true, {});
   ::rename((dir.path() + ".gone").c_str(), dir.path().c_str());
   EXPECT_EQ(res.lockError, ENOENT);
   EXPECT_EQ(res.changed + res.movedCount, 0);
@@ -259,7 +258,7 @@ TEST(DupesExtract, CopyChangedSinceListingStays) {
       struct timespec times[2] = {{0, UTIME_OMIT}, {12345, 0}};
       ASSERT_EQ(::utimensat(AT_FDCWD, r.path.c_str(), times, 0), 0);
     }
-  ExtractResult res = MakeFoldaAndMove(t, dir.path(), TestJournals(), kWhen, false, {});
+  ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), t, dir.path(), TestJournals(), kWhen, false, {});
   EXPECT_EQ(res.changed, 1);
   EXPECT_EQ(res.movedCount, 0);
   EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
@@ -271,7 +270,7 @@ TEST(DupesExtract, FailedMovesCountAsFailedAndReplaceNothing) {
   const std::string longName(255, 'k');
   dir.Write(longName, "abc");
   dir.Write("z", "abc");
-  ExtractResult res = MakeFoldaAndMove(InNameOrder(dir.path()), dir.path(), TestJournals(), kWhen, false, {});
+  ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), InNameOrder(dir.path()), dir.path(), TestJournals(), kWhen, false, {});
   EXPECT_EQ(res.failed, 1);
   EXPECT_EQ(res.movedCount, 0);
   EXPECT_TRUE(res.lines.empty());
@@ -289,7 +288,7 @@ TEST(DupesExtract, ExtractionAlwaysMakesAFolderOfItsOwn) {
   fs::create_directories(dir.path() + "/same20243514745/a_same");
   dir.Write("same20243514745/a_same/b.jpg", "earlier");
   dir.Write("same20243514745_2", "a file");
-  ExtractResult res = MakeFoldaAndMove(InNameOrder(dir.path()), dir.path(), TestJournals(), kWhen, false, {});
+  ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), InNameOrder(dir.path()), dir.path(), TestJournals(), kWhen, false, {});
   EXPECT_EQ(res.movedCount, 1);
   EXPECT_EQ(res.samedir, dir.path() + "/same20243514745_3/");
   EXPECT_EQ(Slurp(res.samedir + "a_same/b.jpg"), "abc");
@@ -307,7 +306,7 @@ TEST(DupesExtract, ACopyRewrittenAfterGroupingStays) {
     dir.Write("b.jpg", Big('x'));
     const std::vector<FileRec> t = InNameOrder(dir.path());
     RewriteKeepingTime(dir.path() + "/b.jpg", rewrite);
-    const ExtractResult res = MakeFoldaAndMove(t, dir.path(), TestJournals(), kWhen, false, {});
+    const ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), t, dir.path(), TestJournals(), kWhen, false, {});
     EXPECT_EQ(res.changed, 1);
     EXPECT_EQ(res.movedCount, 0);
     EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
@@ -331,7 +330,7 @@ TEST(DupesExtract, DryRunAgreesWithTheMoveAfterChangesSinceGrouping) {
       dir.Write("b.jpg", Big('x'));
       const std::vector<FileRec> t = InNameOrder(dir.path());
       if (*c.rewritten) RewriteKeepingTime(dir.path() + "/" + c.rewritten, Big(c.bytes));
-      const ExtractResult res = MakeFoldaAndMove(t, dir.path(), TestJournals(), kWhen, dryRun, {});
+      const ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), t, dir.path(), TestJournals(), kWhen, dryRun, {});
       EXPECT_EQ(res.movedCount, c.moved) << c.rewritten << c.bytes << dryRun;
       EXPECT_EQ(res.differs, c.differs) << c.rewritten << c.bytes << dryRun;
       EXPECT_EQ(res.changed, c.changed) << c.rewritten << c.bytes << dryRun;
@@ -366,11 +365,11 @@ TEST(DupesExtract, DeletionIsRefusedWhenAKeptFileOrACopyChanged) {
     TempDir dir;
     dir.Write("a.jpg", Big('x'));
     dir.Write("b.jpg", Big('x'));
-    const ExtractResult res = MakeFoldaAndMove(InNameOrder(dir.path()), dir.path(), TestJournals(), kWhen, false, {});
+    const ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), InNameOrder(dir.path()), dir.path(), TestJournals(), kWhen, false, {});
     ASSERT_EQ(res.moved.size(), 1u);
     c.change(dir.path(), res.samedir);
     std::vector<std::pair<Kind, std::string>> found;
-    for (const DeleteProblem& p : CheckBeforeDelete(res.samedir, res.moved))
+    for (const DeleteProblem& p : CheckBeforeDelete(pictray::fs::DefaultEnv(), res.samedir, res.moved))
       found.emplace_back(p.kind, p.path.substr(res.samedir.size()));
     EXPECT_EQ(found, c.problems) << c.what;
   }
@@ -384,22 +383,22 @@ TEST(DupesExtract, EveryLongStepStopsBeforeItsNextFileOnceAborted) {
   dir.Write("a.jpg", Big('x'));
   dir.Write("b.jpg", Big('x'));
   const std::atomic<int> stop{1};
-  EXPECT_TRUE(SetListView(dir.path(), nullptr, Keying::AllFiles, nullptr, &stop).empty());
-  std::vector<FileRec> t = SetListView(dir.path(), nullptr);
+  EXPECT_TRUE(SetListView(pictray::fs::DefaultEnv(), dir.path(), nullptr, Keying::AllFiles, nullptr, &stop).empty());
+  std::vector<FileRec> t = SetListView(pictray::fs::DefaultEnv(), dir.path(), nullptr);
   SetSizeWork(t);
-  SetFolda(t, &stop);
+  SetFolda(pictray::fs::DefaultEnv(), t, &stop);
   for (const FileRec& r : t) EXPECT_EQ(r.sameno, "") << r.filename;
 
   const std::vector<FileRec> grouped = InNameOrder(dir.path());
-  const ExtractResult stopped = MakeFoldaAndMove(grouped, dir.path(), TestJournals(), kWhen, false, {}, &stop);
+  const ExtractResult stopped = MakeFoldaAndMove(pictray::fs::DefaultEnv(), grouped, dir.path(), TestJournals(), kWhen, false, {}, &stop);
   EXPECT_TRUE(stopped.aborted);
   EXPECT_EQ(stopped.movedCount, 0);
   EXPECT_EQ(stopped.samedir, "");
   EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
 
-  const ExtractResult res = MakeFoldaAndMove(grouped, dir.path(), TestJournals(), kWhen, false, {});
+  const ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), grouped, dir.path(), TestJournals(), kWhen, false, {});
   ASSERT_EQ(res.moved.size(), 1u);
-  const std::vector<DeleteProblem> problems = CheckBeforeDelete(res.samedir, res.moved, &stop);
+  const std::vector<DeleteProblem> problems = CheckBeforeDelete(pictray::fs::DefaultEnv(), res.samedir, res.moved, &stop);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0].kind, DeleteProblem::Kind::NotExamined);
   EXPECT_EQ(problems[0].path, res.samedir + "a_same/b.jpg");

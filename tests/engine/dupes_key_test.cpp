@@ -34,7 +34,7 @@ std::string Pattern(std::size_t n) {
 }
 
 std::vector<FileRec> ListKeyed(const std::string& folder) {
-  std::vector<FileRec> t = SetListView(folder, nullptr);
+  std::vector<FileRec> t = SetListView(pictray::fs::DefaultEnv(), folder, nullptr);
   SetSizeWork(t);
   return t;
 }
@@ -47,15 +47,15 @@ const FileRec* Find(const std::vector<FileRec>& t, const std::string& name) {
 
 TEST(DupesKey, SignatureIsWholeShortFileOrFirstAndLastHundredBytes) {
   TempDir dir;
-  EXPECT_EQ(GetFileBuffer(dir.Write("abc", "abc")), "616263");
-  EXPECT_EQ(GetFileBuffer(dir.Write("empty", "")), "");
+  EXPECT_EQ(GetFileBuffer(pictray::fs::DefaultEnv(), dir.Write("abc", "abc")), "616263");
+  EXPECT_EQ(GetFileBuffer(pictray::fs::DefaultEnv(), dir.Write("empty", "")), "");
   const std::string s99 = Pattern(99), s150 = Pattern(150), s1000 = Pattern(1000);
-  EXPECT_EQ(GetFileBuffer(dir.Write("s99", s99)), Hex(s99));
+  EXPECT_EQ(GetFileBuffer(pictray::fs::DefaultEnv(), dir.Write("s99", s99)), Hex(s99));
   // 100 to 199 bytes: the two stretches overlap and both are taken whole.
-  EXPECT_EQ(GetFileBuffer(dir.Write("s150", s150)), Hex(s150.substr(0, 100)) + Hex(s150.substr(50)));
-  EXPECT_EQ(GetFileBuffer(dir.Write("s1000", s1000)),
+  EXPECT_EQ(GetFileBuffer(pictray::fs::DefaultEnv(), dir.Write("s150", s150)), Hex(s150.substr(0, 100)) + Hex(s150.substr(50)));
+  EXPECT_EQ(GetFileBuffer(pictray::fs::DefaultEnv(), dir.Write("s1000", s1000)),
             Hex(s1000.substr(0, 100)) + Hex(s1000.substr(900)));
-  EXPECT_EQ(GetFileBuffer(dir.path() + "/missing"), "");
+  EXPECT_EQ(GetFileBuffer(pictray::fs::DefaultEnv(), dir.path() + "/missing"), "");
 }
 
 TEST(DupesKey, KeyIsSizeTextFollowedBySignature) {
@@ -89,7 +89,7 @@ TEST(DupesKey, ListingSkipsFoldersAndAnythingThatIsNoFolderListsNothing) {
   std::filesystem::create_directory_symlink(dir.path() + "/sub", dir.path() + "/sublink");
   std::filesystem::create_symlink(dir.path() + "/a.jpg", dir.path() + "/alink");
   std::size_t calls = 0;
-  std::vector<FileRec> t = SetListView(dir.path() + "/", [&](std::size_t i, std::size_t total) {
+  std::vector<FileRec> t = SetListView(pictray::fs::DefaultEnv(), dir.path() + "/", [&](std::size_t i, std::size_t total) {
     ++calls;
     EXPECT_LE(i, total);
   });
@@ -100,9 +100,9 @@ TEST(DupesKey, ListingSkipsFoldersAndAnythingThatIsNoFolderListsNothing) {
   ASSERT_NE(Find(t, "alink"), nullptr);
   EXPECT_FALSE(Find(t, "alink")->groupable);
 
-  EXPECT_TRUE(SetListView(dir.path() + "/a.jpg", nullptr).empty());
+  EXPECT_TRUE(SetListView(pictray::fs::DefaultEnv(), dir.path() + "/a.jpg", nullptr).empty());
   int openError = 0;
-  EXPECT_TRUE(SetListView(dir.path() + "/none", nullptr, Keying::AllFiles, &openError).empty());
+  EXPECT_TRUE(SetListView(pictray::fs::DefaultEnv(), dir.path() + "/none", nullptr, Keying::AllFiles, &openError).empty());
   EXPECT_EQ(openError, ENOENT);
 }
 
@@ -112,7 +112,7 @@ TEST(DupesKey, TemporaryFilesOfAMoveAreNotListed) {
   dir.Write("a.jpg", "abc");
   dir.Write(".pictray-move-4242-1-0000beef", "abc");
   for (Keying k : {Keying::AllFiles, Keying::WhereNeeded}) {
-    const std::vector<FileRec> t = SetListView(dir.path(), nullptr, k);
+    const std::vector<FileRec> t = SetListView(pictray::fs::DefaultEnv(), dir.path(), nullptr, k);
     ASSERT_EQ(t.size(), 1u);
     EXPECT_EQ(t[0].filename, "a.jpg");
   }
@@ -176,10 +176,10 @@ TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
   dir.Write("q", std::string(300, 'b'));
   std::filesystem::create_symlink(dir.path() + "/q", dir.path() + "/r");
   auto grouped = [&](Keying k) {
-    std::vector<FileRec> t = SetListView(dir.path(), nullptr, k);
+    std::vector<FileRec> t = SetListView(pictray::fs::DefaultEnv(), dir.path(), nullptr, k);
     SetSizeWork(t);
     SortFileTable(t, 0);
-    SetFolda(t);
+    SetFolda(pictray::fs::DefaultEnv(), t);
     std::string out;
     for (const FileRec& r : t) out += r.filename + ":" + r.sameno + " ";
     return std::make_pair(out, t);

@@ -136,12 +136,12 @@ class Undo : public ::testing::Test {
   }
   UndoReport UndoLast() {
     JournalRun run;
-    EXPECT_TRUE(LastUndoableRun(st.journalDir, S, run));
-    return UndoRun(run, {}, nullptr);
+    EXPECT_TRUE(LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, S, run));
+    return UndoRun(pictray::fs::DefaultEnv(), run, {}, nullptr);
   }
   bool NothingToUndo() const {
     JournalRun run;
-    return !LastUndoableRun(st.journalDir, S, run);
+    return !LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, S, run);
   }
   // Names with every byte a journal must carry: tab, line feed, backslash,
   // bytes that are not UTF-8.
@@ -275,8 +275,8 @@ TEST_F(Undo, AMoveKilledAnywhereCanBeTakenBack) {
     ::waitpid(child, &status, 0);
 
     JournalRun run;
-    if (!LastUndoableRun(st.journalDir, S, run)) continue;  // killed before its journal had a move
-    const UndoReport r = UndoRun(run, {}, nullptr);
+    if (!LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, S, run)) continue;  // killed before its journal had a move
+    const UndoReport r = UndoRun(pictray::fs::DefaultEnv(), run, {}, nullptr);
     EXPECT_TRUE(r.left.empty()) << UndoEndText(r);
     EXPECT_EQ(Snapshot(S), before);
   }
@@ -287,15 +287,15 @@ TEST_F(Undo, AJournalCutInTheMiddleOfAnEntryStillTakesEverythingBack) {
   const Tree before = Snapshot(S);
   ASSERT_EQ(Move().moved, 5);
   JournalRun run;
-  ASSERT_TRUE(LastUndoableRun(st.journalDir, S, run));
+  ASSERT_TRUE(LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, S, run));
   const std::string whole = ReadWhole(run.path);
   const std::size_t lastLine = whole.rfind('\n', whole.size() - 2) + 1;
   // Cut inside the last record (its mark that the last move was done).
   ASSERT_EQ(::truncate(run.path.c_str(), static_cast<off_t>(lastLine + (whole.size() - lastLine) / 2)), 0);
-  ASSERT_TRUE(LastUndoableRun(st.journalDir, S, run));
+  ASSERT_TRUE(LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, S, run));
   EXPECT_EQ(run.badLines, 1u);
   EXPECT_EQ(run.ToTakeBack(), 5u);
-  const UndoReport r = UndoRun(run, {}, nullptr);
+  const UndoReport r = UndoRun(pictray::fs::DefaultEnv(), run, {}, nullptr);
   EXPECT_TRUE(r.left.empty()) << UndoEndText(r);
   EXPECT_EQ(Snapshot(S), before);
 }
@@ -314,17 +314,17 @@ TEST(UndoForged, RecordsNamingAnythingOutsideTheFolderAreNeverActedOn) {
   ASSERT_EQ(::stat(a.c_str(), &outside), 0);
   const char* const forged[] = {"../outside/a.jpg", a.c_str(), "X/../../outside/a.jpg", "X/deeper/in.jpg",
                                 "", "./a.jpg", "X//in.jpg"};
-  JournalWriter w;
+  JournalWriter w(pictray::fs::DefaultEnv());
   ASSERT_EQ(w.Create(state.path(), JournalRunKind::Move, S), 0);
   for (long id = 0; id < 7; ++id) {
-    w.MoveBegin(id, id % 2 ? forged[id] : "b.jpg", id % 2 ? "X/in.jpg" : forged[id], StampOf(outside));
-    w.Done(id, StampOf(outside));
+    w.MoveBegin(id, id % 2 ? forged[id] : "b.jpg", id % 2 ? "X/in.jpg" : forged[id], IdentityOf(outside));
+    w.Done(id, IdentityOf(outside));
   }
   ASSERT_EQ(w.FolderBegin(7, "../outside/made"), 0);
   ASSERT_EQ(w.Close(), 0);
   JournalRun run;
-  ASSERT_TRUE(ReadJournal(w.path(), run));
-  const UndoReport r = UndoRun(run, {}, nullptr);
+  ASSERT_TRUE(ReadJournal(pictray::fs::DefaultEnv(), w.path(), run));
+  const UndoReport r = UndoRun(pictray::fs::DefaultEnv(), run, {}, nullptr);
   EXPECT_EQ(r.back + r.foldersRemoved, 0u);
   ASSERT_EQ(r.left.size(), 8u);
   for (const UndoLeft& l : r.left) EXPECT_EQ(l.reason, UndoLeftReason::Refused) << l.path;
@@ -336,9 +336,9 @@ TEST(UndoForged, RecordsNamingAnythingOutsideTheFolderAreNeverActedOn) {
 // reader says why.
 TEST(OwnFileReaders, OnlyRegularFilesWithinTheLimitAreRead) {
   TempDir d;
-  JournalWriter w;
+  JournalWriter w(pictray::fs::DefaultEnv());
   ASSERT_EQ(w.Create(d.path() + "/journals", JournalRunKind::Move, d.path()), 0);
-  w.Done(0, FileStamp{});
+  w.Done(0, FileIdentity{});
   ASSERT_EQ(w.Close(), 0);
   const std::string j = w.path();
   const std::tuple<std::function<void()>, int, int> cases[] = {
@@ -357,7 +357,7 @@ TEST(OwnFileReaders, OnlyRegularFilesWithinTheLimitAreRead) {
     make();
     std::vector<std::pair<std::string, int>> refused;
     JournalRun run;
-    EXPECT_FALSE(LastUndoableRun(d.path() + "/journals", d.path(), run,
+    EXPECT_FALSE(LastUndoableRun(pictray::fs::DefaultEnv(), d.path() + "/journals", d.path(), run,
                                  [&](const std::string& p, int e) { refused.emplace_back(p, e); }));
     EXPECT_EQ(refused, (std::vector<std::pair<std::string, int>>{{j, journalErr}}));
     std::vector<std::string> lines;
@@ -368,16 +368,16 @@ TEST(OwnFileReaders, OnlyRegularFilesWithinTheLimitAreRead) {
 
 TEST(JournalFormat, CutOrDamagedRecordsAreIgnoredAndNamesKeepTheirBytes) {
   TempDir d;
-  JournalWriter w;
+  JournalWriter w(pictray::fs::DefaultEnv());
   ASSERT_EQ(w.Create(d.path() + "/j", JournalRunKind::Move, d.path()), 0);
   const std::string awkward = "t\tl\nb\\\xff";
-  FileStamp stamp{1, 2, 3, 4, 5};
+  FileIdentity stamp{1, 2, 3, 4, 5};
   w.MoveBegin(0, awkward, "X/" + awkward, stamp);
   w.Done(0, stamp);
   w.MoveBegin(1, "second", "X/second", stamp);
   ASSERT_EQ(w.Close(), 0);
   JournalRun whole;
-  ASSERT_TRUE(ReadJournal(w.path(), whole));
+  ASSERT_TRUE(ReadJournal(pictray::fs::DefaultEnv(), w.path(), whole));
   ASSERT_EQ(whole.entries.size(), 2u);
   EXPECT_EQ(whole.entries[0].from, awkward);
   EXPECT_EQ(whole.entries[0].to, "X/" + awkward);
@@ -413,17 +413,17 @@ TEST(JournalFormat, KeepsTheLastFiftyRunsOfAFolderAndDropsRunsThatMovedNothing) 
   TempDir d;
   const std::string journals = d.path() + "/j";
   for (int i = 0; i < 53; ++i) {
-    JournalWriter w;
+    JournalWriter w(pictray::fs::DefaultEnv());
     ASSERT_EQ(w.Create(journals, JournalRunKind::Move, d.path()), 0);
-    w.Done(0, FileStamp{});
+    w.Done(0, FileIdentity{});
     ASSERT_EQ(w.Close(), 0);
   }
-  JournalWriter idle;
+  JournalWriter idle(pictray::fs::DefaultEnv());
   ASSERT_EQ(idle.Create(journals, JournalRunKind::Move, d.path()), 0);
   ASSERT_EQ(idle.Close(), 0);
   EXPECT_FALSE(fs::exists(idle.path()));
-  EXPECT_EQ(JournalsOf(journals, d.path()).size(), kJournalsKept);
-  EXPECT_TRUE(JournalsOf(journals, d.path() + "/other").empty());
+  EXPECT_EQ(JournalsOf(pictray::fs::DefaultEnv(), journals, d.path()).size(), kJournalsKept);
+  EXPECT_TRUE(JournalsOf(pictray::fs::DefaultEnv(), journals, d.path() + "/other").empty());
 }
 
 TEST_F(Undo, AMoveWithoutAJournalMovesNothing) {
@@ -459,24 +459,24 @@ TEST_F(Undo, UndoAcrossFileSystemsCopiesBackWithTimesAndModes) {
     const Tree before = Snapshot(S);
     ASSERT_EQ(Move().moved, 5);
     JournalRun run;
-    ASSERT_TRUE(LastUndoableRun(st.journalDir, S, run));
+    ASSERT_TRUE(LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, S, run));
     const std::string temp = S + "/.pictray-move-2147483647-0-0000abcd";  // of no process
     if (kill == MarksLost || kill == SourceStays) LoseMarks(run.path);
     if (kill == SourceStays) fs::create_hard_link(scratch.path() + "/a.kept", S + "/a.jpg");
     if (kill == UndoCopiedBack) {
-      JournalWriter w;
+      JournalWriter w(pictray::fs::DefaultEnv());
       ASSERT_EQ(w.Reopen(run.path), 0);
       w.UndoBegin();
       w.BackBegin(std::find_if(run.entries.begin(), run.entries.end(), [](auto& e) { return e.from == "a.jpg"; })->id);
       ASSERT_EQ(w.Close(), 0);
       struct stat moved {};
       ASSERT_EQ(::stat((S + "/X/a.jpg").c_str(), &moved), 0);
-      ASSERT_TRUE(CopyNoReplace(AT_FDCWD, S + "/X/a.jpg", moved, AT_FDCWD, S + "/a.jpg").ok());
+      ASSERT_TRUE(CopyNoReplace(pictray::fs::DefaultEnv(), AT_FDCWD, S + "/X/a.jpg", moved, AT_FDCWD, S + "/a.jpg").ok());
       std::ofstream(temp) << "half a copy";
     }
     if (kill == FileSizeLimit) {
       EXPECT_TRUE(WithFileSizeLimit(1 << 14, [&] {
-        const UndoReport r = UndoRun(run, {}, nullptr);
+        const UndoReport r = UndoRun(pictray::fs::DefaultEnv(), run, {}, nullptr);
         return r.left.size() == 1 && r.left[0].err == EFBIG;
       }));
       ASSERT_FALSE(NothingToUndo());
@@ -494,9 +494,9 @@ TEST_F(Undo, AnUndoKilledInTheMiddleCanBeFinished) {
   const Tree before = Snapshot(S);
   ASSERT_EQ(Move().moved, 5);
   JournalRun run;
-  ASSERT_TRUE(LastUndoableRun(st.journalDir, S, run));
+  ASSERT_TRUE(LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, S, run));
   // An undo that took the first file back and was killed before saying so.
-  JournalWriter w;
+  JournalWriter w(pictray::fs::DefaultEnv());
   ASSERT_EQ(w.Reopen(run.path), 0);
   auto moveEntry = std::find_if(run.entries.rbegin(), run.entries.rend(),
                                [](const JournalEntry& e) { return e.kind == JournalEntry::Kind::Move; });

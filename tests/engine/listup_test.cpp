@@ -222,7 +222,7 @@ TEST(FolderListing, ReadFolderListsInNameOrder) {
   std::filesystem::create_directory(d.path() + "/10");  // folders take their place too
   FolderEntries entries;
   std::string error;
-  ASSERT_TRUE(ReadFolder(d.path(), &entries, &error)) << error;
+  ASSERT_TRUE(ReadFolder(pictray::fs::DefaultEnv(), d.path(), &entries, &error)) << error;
   std::vector<std::string> names;
   for (std::size_t i = 0; i < entries.size(); ++i) names.emplace_back(entries.name(i));
   EXPECT_EQ(names, expected);
@@ -238,10 +238,10 @@ TEST(FolderListing, CountsFoldersAndFilesSeparately) {
   std::filesystem::create_directory(d.path() + "/c");
   ::symlink((d.path() + "/c").c_str(), (d.path() + "/link-to-c").c_str());
   ::symlink((d.path() + "/a").c_str(), (d.path() + "/link-to-a").c_str());
-  EXPECT_EQ(GetFileCount(d.path(), 0), "2/3");
-  EXPECT_EQ(GetFileCount(d.path(), 1), "5");
-  EXPECT_EQ(GetFileCount(d.path(), 2), "3");
-  EXPECT_EQ(GetFileCount(d.path() + "/none", 2), "0");
+  EXPECT_EQ(GetFileCount(pictray::fs::DefaultEnv(), d.path(), 0), "2/3");
+  EXPECT_EQ(GetFileCount(pictray::fs::DefaultEnv(), d.path(), 1), "5");
+  EXPECT_EQ(GetFileCount(pictray::fs::DefaultEnv(), d.path(), 2), "3");
+  EXPECT_EQ(GetFileCount(pictray::fs::DefaultEnv(), d.path() + "/none", 2), "0");
 }
 
 }  // namespace

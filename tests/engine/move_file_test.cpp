@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/fs/break_folda.h"
+#include "engine/fs/file_identity.h"
 #include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
 #include "engine/fs/unique_fd.h"
@@ -60,7 +61,7 @@ class ShmDir {
 };
 
 MoveStatus Move(const std::string& from, const std::string& to, MoveOptions o = {}) {
-  return MoveNoReplace(AT_FDCWD, from, AT_FDCWD, to, o);
+  return MoveNoReplace(pictray::fs::DefaultEnv(), AT_FDCWD, from, AT_FDCWD, to, o);
 }
 
 TEST(MoveNoReplace, MovesAndNeverReplacesADifferentFile) {
@@ -235,8 +236,8 @@ TEST(MoveTemps, OnlyThoseOfEndedProcessesAreRemoved) {
   EXPECT_FALSE(IsMoveTempName("pictray-move-1"));
   EXPECT_FALSE(IsMoveTempName("a.pictray-move-1"));
 
-  UniqueFd dir(::open(d.path().c_str(), O_RDONLY | O_DIRECTORY));
-  EXPECT_EQ(RemoveStaleMoveTemps(dir.get()), 1);
+  UniqueFd dir(pictray::fs::DefaultEnv(), ::open(d.path().c_str(), O_RDONLY | O_DIRECTORY));
+  EXPECT_EQ(RemoveStaleMoveTemps(pictray::fs::DefaultEnv(), dir.get()), 1);
   std::vector<std::string> left{".pictray-move-1-1-folder", live, ".pictray-move-x", "keep.jpg"};
   std::sort(left.begin(), left.end());
   EXPECT_EQ(Entries(d.path()), left);
@@ -263,11 +264,11 @@ TEST(Paths, ParentJoinAndWhatANameIs) {
 
   TempDir d;
   d.Write("f", "");
-  EXPECT_TRUE(PathExists(d.path() + "/f"));
-  EXPECT_FALSE(IsFolder(d.path() + "/f"));
+  EXPECT_TRUE(PathExists(pictray::fs::DefaultEnv(), d.path() + "/f"));
+  EXPECT_FALSE(IsFolder(pictray::fs::DefaultEnv(), d.path() + "/f"));
   fs::create_symlink("nowhere", d.path() + "/dangling");
-  EXPECT_TRUE(PathExists(d.path() + "/dangling"));
-  EXPECT_FALSE(IsFolder(d.path() + "/dangling"));
+  EXPECT_TRUE(PathExists(pictray::fs::DefaultEnv(), d.path() + "/dangling"));
+  EXPECT_FALSE(IsFolder(pictray::fs::DefaultEnv(), d.path() + "/dangling"));
 }
 
 TEST(Paths, SameFolderComparesAbsolutePathsAsBytes) {
@@ -307,7 +308,7 @@ TEST(BreakFolda, MovesFilesUpNeverReplacesAndLeavesSubfolders) {
   d.Write("b.jpg", "theirs");
   d.Write("c.jpg", "same");
 
-  const BreakResult r = BreakFolda(p + "/");  // a trailing "/" names the same folder
+  const BreakResult r = BreakFolda(pictray::fs::DefaultEnv(), p + "/");  // a trailing "/" names the same folder
   EXPECT_EQ(r.moved, 1);
   EXPECT_EQ(r.skipped, 2);  // even the identical file in the parent is kept
   EXPECT_EQ(r.failed, 0);
@@ -325,9 +326,9 @@ TEST(BreakFolda, EmptiedFolderCanBeRemovedAndMissingFolderFails) {
   fs::create_directory(p);
   d.Write("x/1", "1");
   d.Write("x/2", "2");
-  EXPECT_EQ(BreakFolda(p).moved, 2);
+  EXPECT_EQ(BreakFolda(pictray::fs::DefaultEnv(), p).moved, 2);
   EXPECT_EQ(::rmdir(p.c_str()), 0);
-  EXPECT_EQ(BreakFolda(p).failed, 1);
+  EXPECT_EQ(BreakFolda(pictray::fs::DefaultEnv(), p).failed, 1);
 }
 
 TEST(RemoveEmptyFolder, RemovesOnlyAFolderThatHoldsNothing) {
@@ -342,7 +343,7 @@ TEST(RemoveEmptyFolder, RemovesOnlyAFolderThatHoldsNothing) {
   } cases[] = {{"empty", 0}, {"sub", ENOTEMPTY}, {"file", ENOTEMPTY}, {"missing", ENOENT}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.folder);
-    EXPECT_EQ(RemoveEmptyFolder(d.path() + "/" + c.folder), c.err);
+    EXPECT_EQ(RemoveEmptyFolder(pictray::fs::DefaultEnv(), d.path() + "/" + c.folder), c.err);
   }
   EXPECT_FALSE(fs::exists(d.path() + "/empty"));
   EXPECT_EQ(testing::ReadWhole(d.path() + "/file/a.jpg"), "a");

@@ -173,7 +173,7 @@ TEST_F(MoveRun, AnotherRunOnTheFolderRefusesTheMoveWithAMessage) {
   Add("a.jpg", "X", "C");
   {
     FolderLock other;
-    ASSERT_EQ(other.TryLock(S), 0);
+    ASSERT_EQ(other.TryLock(pictray::fs::DefaultEnv(), S), 0);
     const MoveReport r = Run();
     EXPECT_TRUE(r.refused);
     EXPECT_EQ(r.moved, 0);
@@ -189,7 +189,7 @@ TEST_F(MoveRun, AnotherRunOnTheFolderRefusesTheMoveWithAMessage) {
   // The lock goes with the run that held it.
   EXPECT_EQ(Run().moved, 1);
   FolderLock after;
-  EXPECT_EQ(after.TryLock(S), 0);
+  EXPECT_EQ(after.TryLock(pictray::fs::DefaultEnv(), S), 0);
 }
 
 TEST_F(MoveRun, TemporaryCopiesOfAKilledMoveGoOnlyWhenTheirProcessHasEnded) {
@@ -294,10 +294,10 @@ TEST_F(MoveRun, ColourMatchQuestionOnlyWhenFirstTargetAndFolderExist) {
 }
 
 TEST_F(MoveRun, NewFoldaNameCountsUpFromTheGivenNumber) {
-  EXPECT_EQ(GetNewFoldaName(S + "/1-1-1/"), "2-2-2");
+  EXPECT_EQ(GetNewFoldaName(pictray::fs::DefaultEnv(), S + "/1-1-1/"), "2-2-2");
   fs::create_directory(S + "/2-2-2");
-  EXPECT_EQ(GetNewFoldaName(S + "/1-1-1/"), "3-3-3");
-  EXPECT_EQ(GetNewFoldaName(S + "/9-9-9/"), "10-10-10");
+  EXPECT_EQ(GetNewFoldaName(pictray::fs::DefaultEnv(), S + "/1-1-1/"), "3-3-3");
+  EXPECT_EQ(GetNewFoldaName(pictray::fs::DefaultEnv(), S + "/9-9-9/"), "10-10-10");
 }
 
 TEST_F(MoveRun, PrepareMoveEmptiesSummaryAndResults) {
