@@ -13,9 +13,10 @@ declare -A may_use=(
   [run]="list"
   [names]="settings fs"
   [jpeg]="names settings fs"
+  [meta]="jpeg names settings fs"
   [dupes]="journal list settings fs"
   [colour]="jpeg names settings fs"
-  [runs]="run colour jpeg names dupes journal list settings fs"
+  [runs]="run meta colour jpeg names dupes journal list settings fs"
 )
 
 status=0
