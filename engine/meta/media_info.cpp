@@ -1,7 +1,7 @@
 #include "engine/meta/media_info.h"
 
 #include <exiv2/exiv2.hpp>
-#include <exiv2/quicktimevideo.hpp>
+#include <exiv2/bmffimage.hpp>
 #include <exiv2/webpimage.hpp>
 
 #include <libheif/heif.h>
@@ -22,6 +22,7 @@ extern "C" {
 #include <ctime>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace pictray::meta {
 namespace {
@@ -48,23 +49,6 @@ void InitLibrariesOnce() {
     Exiv2::enableBMFF(true);
     av_log_set_level(AV_LOG_QUIET);
   });
-}
-
-Format FormatOfType(int type) {
-  switch (type) {
-    case Exiv2::ImageType::bmff: return Format::Bmff;
-    case Exiv2::ImageType::tiff:
-    case Exiv2::ImageType::cr2: return Format::Tiff;
-    case Exiv2::ImageType::crw:
-    case Exiv2::ImageType::orf:
-    case Exiv2::ImageType::rw2:
-    case Exiv2::ImageType::raf:
-    case Exiv2::ImageType::mrw: return Format::Raw;
-    case Exiv2::ImageType::png: return Format::Png;
-    case Exiv2::ImageType::webp: return Format::WebP;
-    case Exiv2::ImageType::qtime: return Format::Video;
-    default: return Format::None;
-  }
 }
 
 // The first bytes of the file; fewer when it is shorter or unreadable.
@@ -107,6 +91,31 @@ Format FormatOfBrands(const Head& h) {
   return Format::None;
 }
 
+// The format of an image the library has opened (it names the type by content).
+Format FormatOfImage(const Exiv2::Image& image) {
+  const auto is = [&image](auto* type) { return dynamic_cast<decltype(type)>(&image) != nullptr; };
+  if (is(static_cast<const Exiv2::BmffImage*>(nullptr))) return Format::Bmff;
+  if (is(static_cast<const Exiv2::CrwImage*>(nullptr)) || is(static_cast<const Exiv2::OrfImage*>(nullptr)) ||
+      is(static_cast<const Exiv2::Rw2Image*>(nullptr)) || is(static_cast<const Exiv2::RafImage*>(nullptr)) ||
+      is(static_cast<const Exiv2::MrwImage*>(nullptr)))
+    return Format::Raw;
+  if (is(static_cast<const Exiv2::TiffImage*>(nullptr)) || is(static_cast<const Exiv2::Cr2Image*>(nullptr)))
+    return Format::Tiff;
+  if (is(static_cast<const Exiv2::PngImage*>(nullptr))) return Format::Png;
+  if (is(static_cast<const Exiv2::WebPImage*>(nullptr))) return Format::WebP;
+  return Format::None;
+}
+
+// What the head alone tells; nothing when the library must look.
+std::optional<Format> FormatOfHead(const Head& head) {
+  if (head.size < 12 || (head.bytes[0] == 0xFF && head.bytes[1] == 0xD8)) return Format::None;
+  if (head.At(4, "ftyp")) return FormatOfBrands(head);
+  // QuickTime files older than "ftyp" start with one of these boxes.
+  for (const char* box : {"moov", "mdat", "wide", "free", "skip", "pnot"})
+    if (head.At(4, box)) return Format::Video;
+  return std::nullopt;
+}
+
 void KeepSize(MediaInfo& info, long long w, long long h) {
   if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide || w * h > kMaxArea) return;
   info.width = static_cast<int>(w);
@@ -131,8 +140,12 @@ void KeepExif(MediaInfo& info, const Exiv2::ExifData& exif, Exiv2::ByteOrder ord
   info.software = ExifText(exif, "Exif.Image.Software");
 }
 
+// Opens the file through libexiv2 (which throws on a type it does not know)
+// and reads what it holds.
 void ReadStill(const std::string& path, MediaInfo& info) {
   Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+  info.format = FormatOfImage(*image);
+  if (info.format == Format::None) return;
   image->readMetadata();
   KeepExif(info, image->exifData(), image->byteOrder());
   KeepSize(info, image->pixelWidth(), image->pixelHeight());
@@ -257,25 +270,26 @@ void ReadHeif(const std::string& path, MediaInfo& info) {
 
 Format DetectFormat(const std::string& path) {
   InitLibrariesOnce();
-  const Head head = ReadHead(path);
-  if (head.size < 12 || (head.bytes[0] == 0xFF && head.bytes[1] == 0xD8)) return Format::None;
-  if (head.At(4, "ftyp")) return FormatOfBrands(head);
+  if (const std::optional<Format> byHead = FormatOfHead(ReadHead(path))) return *byHead;
   try {
-    return FormatOfType(Exiv2::ImageFactory::getType(path));
+    return FormatOfImage(*Exiv2::ImageFactory::open(path));
   } catch (...) {  // the library throws on anything it cannot open
     return Format::None;
   }
 }
 
 MediaInfo ReadMediaInfo(const std::string& path) {
+  InitLibrariesOnce();
   MediaInfo info;
-  info.format = DetectFormat(path);
+  const std::optional<Format> byHead = FormatOfHead(ReadHead(path));
+  if (byHead == Format::None) return info;
   try {
-    if (info.format == Format::Video)
+    info.format = byHead.value_or(Format::None);
+    if (byHead == Format::Video)
       ReadVideo(path, info);
-    else if (info.format == Format::Heif)
+    else if (byHead == Format::Heif)
       ReadHeif(path, info);
-    else if (info.format != Format::None)
+    else
       ReadStill(path, info);
   } catch (...) {  // libexiv2 throws on damaged files; the file stays unreadable
     const Format format = info.format;
