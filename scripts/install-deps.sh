@@ -13,6 +13,7 @@ packages=(
   xvfb xauth imagemagick libjpeg-turbo-progs
   qt6-translations-l10n
   fonts-ipafont-gothic fonts-ipafont-mincho
+  libexiv2-dev libheif-dev libavformat-dev
 )
 if [ "${PICTRAY_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$PICTRAY_EXTRA_PACKAGES"

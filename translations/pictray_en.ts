@@ -794,5 +794,17 @@ organizer (lumo set).
         <comment>icon letters</comment>
         <translation>PHR</translation>
     </message>
+    <message>
+        <source>年</source>
+        <translation>Year</translation>
+    </message>
+    <message>
+        <source>年月</source>
+        <translation>Month</translation>
+    </message>
+    <message>
+        <source>JPEG以外(HEIC・RAW・PNG・WebP・動画)も解析する</source>
+        <translation>Analyse other formats too (HEIC, RAW, PNG, WebP, videos)</translation>
+    </message>
 </context>
 </TS>

@@ -20,11 +20,32 @@ namespace pictray::app {
 namespace {
 
 // Ids of the boxes, in the order of ExifBox.
-constexpr int kBoxIds[kExifBoxCount] = {10001, 10002, 10003, 10004, 10028, 10092,
-                                        1047,  1044,  1046,  10094, 10005, 10006};
+constexpr int kBoxIds[kExifBoxCount] = {10001, 10002, 10003, 10004, 10028, 10092, 1047,  1044,
+                                        1046,  10094, 10005, 10006, 10095, 10096, 10097, 10098};
+// The ladder's columns start after the month and year boxes.
+constexpr int kLadderColumn = 3;
 constexpr const char* kSteps[5] = {QT_TRANSLATE_NOOP("Pictray", "年月日"), QT_TRANSLATE_NOOP("Pictray", "時"),
                                    QT_TRANSLATE_NOOP("Pictray", "10分"), QT_TRANSLATE_NOOP("Pictray", "1分"),
                                    QT_TRANSLATE_NOOP("Pictray", "秒")};
+
+int BoxRow(ExifBox b) {
+  switch (b) {
+    case ExifBox::Maker: return 3;
+    case ExifBox::Software: return 4;
+    case ExifBox::ModMonth: case ExifBox::ModYear: return 1;
+    case ExifBox::MadeMonth: case ExifBox::MadeYear: return 2;
+    default: return Bit(b) < 5 ? 1 : 2;
+  }
+}
+
+int BoxColumn(ExifBox b) {
+  switch (b) {
+    case ExifBox::Maker: case ExifBox::Software: return kLadderColumn;
+    case ExifBox::ModYear: case ExifBox::MadeYear: return 1;
+    case ExifBox::ModMonth: case ExifBox::MadeMonth: return 2;
+    default: return static_cast<int>(Bit(b) % 5) + kLadderColumn;
+  }
+}
 
 QLabel* Label(QWidget* parent, const char* text) {
   return new QLabel(QCoreApplication::translate("Pictray", text), parent);
@@ -45,7 +66,7 @@ AnalysisDialog::AnalysisDialog(QWidget* owner, const SettingsFiles& files) : QDi
   setObjectName("AnalysisDialog");
   setWindowTitle(QCoreApplication::translate("Pictray", "解析設定"));
   setFont(ui::MinchoFont(14));
-  setMinimumWidth(500);
+  setMinimumWidth(680);
   if (owner) move(owner->frameGeometry().topLeft() + QPoint(150, 150));
   auto* grid = new QGridLayout(this);
   grid->setHorizontalSpacing(10);
@@ -55,19 +76,20 @@ AnalysisDialog::AnalysisDialog(QWidget* owner, const SettingsFiles& files) : QDi
 }
 
 void AnalysisDialog::BuildDateLines(QGridLayout* grid) {
-  for (int step = 0; step < 5; ++step) grid->addWidget(Label(this, kSteps[step]), 0, step + 1, Qt::AlignCenter);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "年")), 0, 1, Qt::AlignCenter);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "年月")), 0, 2, Qt::AlignCenter);
+  for (int step = 0; step < 5; ++step)
+    grid->addWidget(Label(this, kSteps[step]), 0, step + kLadderColumn, Qt::AlignCenter);
   grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "更新日付")), 1, 0);
   grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "作成日付")), 2, 0);
-  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "(存在した場合)")), 2, 6);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "(存在した場合)")), 2, kLadderColumn + 5);
   grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "メーカー/機種")), 3, 0);
   grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "使用ソフト")), 4, 0);
   for (int i = 0; i < kExifBoxCount; ++i) {
     boxes_[i] = ui::MakeCheckBoxWnd(this, kBoxIds[i], QString());
     const auto box = static_cast<ExifBox>(i);
     connect(boxes_[i], &QCheckBox::clicked, this, [this, box](bool checked) { ExifBoxClicked(box, checked); });
-    const int row = i < 5 ? 1 : i < 10 ? 2 : i == 10 ? 3 : 4;
-    const int column = i < 10 ? i % 5 + 1 : 1;
-    grid->addWidget(boxes_[i], row, column, Qt::AlignCenter);
+    grid->addWidget(boxes_[i], BoxRow(box), BoxColumn(box), Qt::AlignCenter);
   }
 }
 
@@ -87,19 +109,25 @@ void AnalysisDialog::BuildChecks(QGridLayout* grid) {
   zeroRun->addWidget(NullByte_);
   zeroRun->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "Byte以上でエラーとする")));
   zeroRun->addStretch();
-  grid->addLayout(zeroRun, 6, 0, 1, 7);
-  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "(1000kb未満のファイルが対象)")), 7, 0, 1, 7);
+  grid->addLayout(zeroRun, 6, 0, 1, 9);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "(1000kb未満のファイルが対象)")), 7, 0, 1, 9);
 
   JlibCheck_ = ui::MakeCheckBoxWnd(
       this, 10021, QCoreApplication::translate("Pictray", "NGチェックにjpeglibの読み込みチェックを含める"));
   connect(JlibCheck_, &QCheckBox::clicked, this,
           [this](bool on) { StoreForThisRun(key::JlibCheck, on ? "1" : "0"); });
-  grid->addWidget(JlibCheck_, 8, 0, 1, 7);
+  grid->addWidget(JlibCheck_, 8, 0, 1, 9);
+
+  AllFormats_ = ui::MakeCheckBoxWnd(this, 10099,
+                                    QCoreApplication::translate("Pictray", "JPEG以外(HEIC・RAW・PNG・WebP・動画)も解析する"));
+  connect(AllFormats_, &QCheckBox::clicked, this,
+          [this](bool on) { StoreForThisRun(key::AllFormats, on ? "1" : "0"); });
+  grid->addWidget(AllFormats_, 9, 0, 1, 9);
 
   QPushButton* ok = ui::MakeTextButtonWnd(this, 10052, "OK");
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &AnalysisDialog::accept);
-  grid->addWidget(ok, 9, 5, 1, 2);
+  grid->addWidget(ok, 10, 7, 1, 2);
 }
 
 void AnalysisDialog::Load() {
@@ -107,6 +135,7 @@ void AnalysisDialog::Load() {
   ShowBoxes(BoxesOfExifSel(ExifSel_));
   NullCheck_->setChecked(ReadSetting(key::NullCheck, files_.GRprofile) == "1");
   JlibCheck_->setChecked(ReadSetting(key::JlibCheck, files_.GRprofile) == "1");
+  AllFormats_->setChecked(ReadSetting(key::AllFormats, files_.GRprofile) == "1");
   NullByte_->setText(ui::TextOf(ReadSetting(key::NullByte, files_.GRprofile)));
   samcount_->setText(ui::TextOf(ReadSetting(key::samcount, files_.GRprofile)));
 }
@@ -151,6 +180,7 @@ void AnalysisDialog::accept() {
   writes.WriteBoth(key::ExifSel, ExifSel_, files_);
   writes.WriteBoth(key::NullCheck, NullCheck_->isChecked() ? "1" : "0", files_);
   writes.WriteBoth(key::JlibCheck, JlibCheck_->isChecked() ? "1" : "0", files_);
+  writes.WriteBoth(key::AllFormats, AllFormats_->isChecked() ? "1" : "0", files_);
   writes.WriteBoth(key::NullByte, ui::BytesOf(NullByte_->text()), files_);
   writes.WriteBoth(key::samcount, ui::BytesOf(samcount_->text()), files_);
   if (!writes.ok()) {

@@ -1,6 +1,7 @@
 // "解析設定": what the Exif run labels a file with ("ExifSel"), the two
 // optional tests of the NG analysis ("NullCheck" with "NullByte",
-// "JlibCheck") and how many colours the colour sampling may collect
+// "JlibCheck"), whether files of other formats than JPEG are analysed
+// ("AllFormats") and how many colours the colour sampling may collect
 // ("samcount"). It shows the settings file. A click on a box counts at once
 // for the running program (its working copy); OK writes every value to
 // both files, any other close stores nothing more.
@@ -44,6 +45,7 @@ class AnalysisDialog : public QDialog {
   QCheckBox* NullCheck_ = nullptr;  // 10020
   QLineEdit* NullByte_ = nullptr;   // 10041
   QCheckBox* JlibCheck_ = nullptr;  // 10021
+  QCheckBox* AllFormats_ = nullptr; // 10099
   QLineEdit* samcount_ = nullptr;   // 10056
 };
 

@@ -5,12 +5,13 @@ namespace {
 
 constexpr int kLineLength = 5;  // 年月日, 時, 10分, 1分, 秒
 // "ExifSel" of each box, in the order of ExifBox.
-constexpr const char* kValues[kExifBoxCount] = {"1", "2", "3", "4", "11", "7", "8", "9", "10", "12", "5", "6"};
+constexpr const char* kValues[kExifBoxCount] = {"1", "2", "3", "4", "11", "7", "8", "9",
+                                                "10", "12", "5", "6", "14", "15", "16", "17"};
 
 bool InDateLine(ExifBox b) { return Bit(b) < 2 * kLineLength; }
 std::size_t LineStart(ExifBox b) { return Bit(b) < kLineLength ? 0 : kLineLength; }
 
-// The box and the coarser boxes of its line; the maker or software alone.
+// The box and the coarser boxes of its line; any other box alone.
 ExifBoxes UpTo(ExifBox b) {
   ExifBoxes boxes;
   if (!InDateLine(b)) return boxes.set(Bit(b));
@@ -31,8 +32,8 @@ std::string ExifSelOfBoxes(const ExifBoxes& boxes) {
   for (std::size_t line : {std::size_t{0}, std::size_t{kLineLength}})
     for (std::size_t i = line + kLineLength; i-- > line;)
       if (boxes.test(i)) return kValues[i];
-  if (boxes.test(Bit(ExifBox::Maker))) return kValues[Bit(ExifBox::Maker)];
-  if (boxes.test(Bit(ExifBox::Software))) return kValues[Bit(ExifBox::Software)];
+  for (std::size_t i = Bit(ExifBox::Maker); i < kExifBoxCount; ++i)
+    if (boxes.test(i)) return kValues[i];
   return "0";
 }
 

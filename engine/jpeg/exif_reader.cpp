@@ -148,14 +148,6 @@ std::string EntryText(ByteSource& src, const Tiff& t, const std::uint8_t* entry,
   return TextAt(src, t.T + t.Offset16(entry + 8), maxLen, present);
 }
 
-bool DateCharsOk(const std::string& v) {
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    if (i == 10) continue;
-    if (v[i] != ':' && (v[i] < '0' || v[i] > '9')) return false;
-  }
-  return true;
-}
-
 std::size_t DateTimeLength(int sel) {
   switch (sel) {
     case 1: return 10;
@@ -163,9 +155,13 @@ std::size_t DateTimeLength(int sel) {
     case 3: return 15;
     case 4: return 16;
     case 11: return 19;
+    case 14: return 7;
+    case 15: return 4;
     default: return 20;
   }
 }
+
+bool ReadsDateTime(int sel) { return sel < 5 || sel == 11 || sel == 14 || sel == 15; }
 
 // Length kept of a DateTimeOriginal value; 0 when `sel` does not scan.
 std::size_t ScanLength(int sel) {
@@ -175,6 +171,8 @@ std::size_t ScanLength(int sel) {
     case 9: return 15;
     case 10: return 16;
     case 12: return 19;
+    case 16: return 7;
+    case 17: return 4;
     default: return 0;
   }
 }
@@ -193,10 +191,10 @@ std::string WalkIfd0(ByteSource& src, const Tiff& t, std::uint64_t ifd, unsigned
     if (tag == kMake || tag == kModel || tag == kSoftware) {
       v = EntryText(src, t, e, 20, present);
       if (present && ((tag == kModel && sel == 5) || (tag == kSoftware && sel == 6))) break;
-    } else if (tag == kDateTime && (sel < 5 || sel == 11)) {
+    } else if (tag == kDateTime && ReadsDateTime(sel)) {
       v = EntryText(src, t, e, DateTimeLength(sel), present);
       if (!present) continue;
-      if (!DateCharsOk(v)) v = "NoData";
+      if (!ExifDateCharsOk(v)) v = "NoData";
       break;
     }
   }
@@ -251,7 +249,8 @@ bool IdAt(const std::uint8_t* prefix, std::size_t at, const char* id) {
   return std::memcmp(prefix + at, id, 4) == 0 && prefix[at + 4] == 0;
 }
 
-std::string ReadLabel(ByteSource& src, const std::string& ExifSel, const std::string& disabledchar) {
+std::string ReadLabel(ByteSource& src, const std::string& ExifSel, const std::string& disabledchar,
+                      bool orderTag) {
   std::uint8_t prefix[40] = {};
   const std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof prefix, src.size()));
   if (const std::uint8_t* p = src.Span(0, have)) std::memcpy(prefix, p, have);
@@ -281,7 +280,6 @@ std::string ReadLabel(ByteSource& src, const std::string& ExifSel, const std::st
   } else {
     return layoutC ? "" : "no support";
   }
-  const std::string order = t.little ? "(II)" : "(MM)";
 
   const std::uint8_t* ifdField = src.Span(t.T + 4, 4);
   if (!ifdField) return "NoEntry";
@@ -294,26 +292,50 @@ std::string ReadLabel(ByteSource& src, const std::string& ExifSel, const std::st
   const std::size_t scanLen = ScanLength(sel);
   const std::string v = scanLen ? ScanDateTimeOriginal(src, t, ifd, scanLen) : WalkIfd0(src, t, ifd, count, sel);
   if (v.empty()) return "NoData";
-  return GetFoldaName(v, 1, disabledchar) + order;
+  return ExifValueLabel(v, t.little, orderTag, disabledchar);
 }
 
 }  // namespace
 
+ExifChoice ChooseExifValue(const std::string& ExifSel) {
+  const int sel = ProfileNumber(ExifSel);
+  if (const std::size_t n = ScanLength(sel)) return {ExifSource::DateTimeOriginal, n};
+  if (sel == 5) return {ExifSource::Model, 20};
+  if (sel == 6) return {ExifSource::Software, 20};
+  if (ReadsDateTime(sel)) return {ExifSource::DateTime, DateTimeLength(sel)};
+  return {ExifSource::None, 0};
+}
+
+bool ExifDateCharsOk(const std::string& v) {
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    if (i == 10) continue;
+    if (v[i] != ':' && (v[i] < '0' || v[i] > '9')) return false;
+  }
+  return true;
+}
+
+std::string ExifValueLabel(const std::string& value, bool littleEndian, bool orderTag,
+                           const std::string& disabledchar) {
+  std::string label = GetFoldaName(value, 1, disabledchar);
+  if (orderTag) label += littleEndian ? "(II)" : "(MM)";
+  return label;
+}
+
 std::string ExifTimeGet2(const std::string& path, const std::string& ExifSel,
-                         const std::string& disabledchar) {
+                         const std::string& disabledchar, bool orderTag) {
   const std::uint64_t size = jpegio::FileSize(path);
   if (size == 0) return "file_error";
   jpegio::ReadFile f(path);
   if (!f.ok()) return "file_error";
   FileSource src(f, size);
-  return ReadLabel(src, ExifSel, disabledchar);
+  return ReadLabel(src, ExifSel, disabledchar, orderTag);
 }
 
 std::string ExifTimeGet2Bytes(std::string_view file, const std::string& ExifSel,
-                              const std::string& disabledchar) {
+                              const std::string& disabledchar, bool orderTag) {
   if (file.empty()) return "file_error";
   MemorySource src(file);
-  return ReadLabel(src, ExifSel, disabledchar);
+  return ReadLabel(src, ExifSel, disabledchar, orderTag);
 }
 
 }  // namespace pictray

@@ -11,20 +11,38 @@
 // file counts as absent; nothing is read past the end.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace pictray {
 
-// `ExifSel` is the setting's text (1-4, 11 DateTime; 5 Model; 6 Software;
-// 7-10, 12, 13 DateTimeOriginal; anything else walks IFD0); the value is
-// passed through GetFoldaName with `disabledchar` before the byte order
-// suffix is added.
+// `ExifSel` is the setting's text (1-4, 11, 14, 15 DateTime; 5 Model; 6
+// Software; 7-10, 12, 13, 16, 17 DateTimeOriginal; anything else walks
+// IFD0); the value is passed through GetFoldaName with `disabledchar`
+// before the byte order suffix is added (left off when `orderTag` is
+// false).
 std::string ExifTimeGet2(const std::string& path, const std::string& ExifSel,
-                         const std::string& disabledchar);
+                         const std::string& disabledchar, bool orderTag = true);
 
 // The same reader over a whole file held in memory.
 std::string ExifTimeGet2Bytes(std::string_view file, const std::string& ExifSel,
-                              const std::string& disabledchar);
+                              const std::string& disabledchar, bool orderTag = true);
+
+// The value an `ExifSel` labels a file by, and how many of its characters
+// are kept. The rules of the reader above, for readers of other formats.
+enum class ExifSource { DateTime, DateTimeOriginal, Model, Software, None };
+struct ExifChoice {
+  ExifSource source;
+  std::size_t length;
+};
+ExifChoice ChooseExifValue(const std::string& ExifSel);
+
+// A kept date may hold only digits and ':' (the blank at 10 aside).
+bool ExifDateCharsOk(const std::string& v);
+
+// A found value as a label: sanitised, then "(II)"/"(MM)" when `orderTag`.
+std::string ExifValueLabel(const std::string& value, bool littleEndian, bool orderTag,
+                           const std::string& disabledchar);
 
 }  // namespace pictray

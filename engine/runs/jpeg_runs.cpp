@@ -6,6 +6,7 @@
 #include "engine/jpeg/exif_reader.h"
 #include "engine/jpeg/header_check.h"
 #include "engine/jpeg/jpeg_decode.h"
+#include "engine/runs/other_formats.h"
 #include "engine/runs/row_pool.h"
 #include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"
@@ -68,6 +69,8 @@ JpegSettings JpegSettings::Read(const ProfileSnapshot& profile) {
   s.ng.NullCheck = ReadSetting(key::NullCheck, profile);
   s.ng.NullByte = ReadSetting(key::NullByte, profile);
   s.ng.JlibCheck = ReadSetting(key::JlibCheck, profile);
+  s.AllFormats = ReadSetting(key::AllFormats, profile) == "1";
+  s.ExifOrderTag = ReadSetting(key::ExifOrderTag, profile) == "1";
   return s;
 }
 
@@ -76,7 +79,7 @@ JpegLabel ListUpJpegLabel(const std::string& path, const AnalysisFlags& flags,
   JpegLabel r;
   std::string& t = r.text;
   if (flags.M_NG) {
-    t = NgVerdict(path, settings.ng, BarProgress(host, bar));
+    t = NgVerdictAnyFormat(path, settings, BarProgress(host, bar));
     r.kind = kind::Broken;
   }
   if (t.empty() && (flags.M_Hed || flags.M_Info)) t = ExifHedarCheck(path);
@@ -89,23 +92,23 @@ JpegLabel ListUpJpegLabel(const std::string& path, const AnalysisFlags& flags,
     t = GetFoldaName(t, 0, settings.disabledchar);
     r.kind = kind::Info;
     if (t == "Exif" && flags.M_Exif) {
-      t = ExifTimeGet2(path, settings.ExifSel, settings.disabledchar);
+      t = ExifLabelAnyFormat(path, settings);
       r.kind = kind::Exif;
     }
   }
   if (flags.M_Exif && !flags.M_Info) {
-    t = ExifTimeGet2(path, settings.ExifSel, settings.disabledchar);
+    t = ExifLabelAnyFormat(path, settings);
     r.kind = kind::Exif;
   }
   if (flags.M_Size && t.empty()) {
-    t = GetJpegImageSize(path);
+    t = SizeLabelAnyFormat(path, settings);
     r.kind = kind::Size;
   }
   return r;
 }
 
 std::string ExDateLabel(const std::string& path, int mode, const JpegSettings& settings) {
-  if (mode == 1) return ExifTimeGet2(path, settings.ExifSel, settings.disabledchar);
+  if (mode == 1) return ExifLabelAnyFormat(path, settings);
   std::string label = GetFoldaName2(GetFoldaName(ExifHedarCheck(path), 0, settings.disabledchar));
   if (mode == 3 && label.empty()) label = "NoExif";
   return label;
@@ -170,13 +173,15 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
   host.DeselectAll();
 
   // This run writes no status text.
+  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const JpegSettings settings = JpegSettings::Read(profile);
   FinishedRows progress(host, Control::PR01, n, n, false);
   const bool stopped = WorkRowsOnPool(
-      *st.env, PoolWorkers(st, ProfileSnapshot::Read(st.profile)), st.rows, val.folder, val, progress,
+      *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress,
       {kHeaderBytes, 0, kReadAheadRows}, Unclassified(st.rows), [&](int, std::size_t i) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
-        st.rows.storeResult(i, GetJpegImageSize(RowPath(val.folder, row.name)), kind::Size);
+        st.rows.storeResult(i, SizeLabelAnyFormat(RowPath(val.folder, row.name), settings), kind::Size);
         ShowRow(host, i);
       });
   if (stopped) {
@@ -207,7 +212,8 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
       [](std::size_t) { return true; }, [&](int worker, std::size_t i) {
         // One worker shows its files' scans on PR02; several would make it jump.
         const ScanProgress scan = BarProgress(worker == 0 ? &host : nullptr, Control::PR02);
-        st.rows.setTarget(i, NgVerdict(RowPath(val.folder, st.rows.name(i)), settings.ng, scan), kind::Broken);
+        const std::string path = RowPath(val.folder, st.rows.name(i));
+        st.rows.setTarget(i, NgVerdictAnyFormat(path, settings, scan), kind::Broken);
         ShowRow(host, i);
       });
   if (stopped) {

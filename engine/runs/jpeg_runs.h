@@ -18,9 +18,12 @@ struct JpegSettings {
   std::string ExifSel = "1";
   std::string disabledchar;
   NgSettings ng;
+  bool AllFormats = false;   // other formats are read through engine/meta (Read: on when missing)
+  bool ExifOrderTag = true;  // labels end with "(II)"/"(MM)"
 
-  // "ExifSel", "disabledchar", "NullCheck", "NullByte", "JlibCheck" of
-  // Section0 of the working settings file, with their fallbacks.
+  // "ExifSel", "disabledchar", "NullCheck", "NullByte", "JlibCheck",
+  // "AllFormats", "ExifOrderTag" of Section0 of the working settings file,
+  // with their fallbacks.
   static JpegSettings Read(const ProfileSnapshot& profile);
 };
 

@@ -55,6 +55,11 @@ inline constexpr SettingKey NullCheck{kSection0, "NullCheck", nullptr, "0", 2};
 inline constexpr SettingKey NullByte{kSection0, "NullByte", nullptr, "10", 10};
 inline constexpr SettingKey JlibCheck{kSection0, "JlibCheck", nullptr, "0", 2};
 inline constexpr SettingKey MoveSoon{kSection0, "MoveSoon", nullptr, "0", 2};
+// "1": the Exif, size and NG analyses read pictures and videos of other
+// formats too; "0": JPEG only.
+inline constexpr SettingKey AllFormats{kSection0, "AllFormats", nullptr, "1", 2};
+// "1": an Exif label ends with the byte order, "(II)" or "(MM)"; "0": not.
+inline constexpr SettingKey ExifOrderTag{kSection0, "ExifOrderTag", nullptr, "1", 2};
 // The properties dialog keeps the pre-read program here as well, in step
 // with "ZenApp" of Section1, the one the window runs.
 inline constexpr SettingKey ZenAppCopy{kSection0, "ZenApp", nullptr, "Twinscan", kPathWidth};

@@ -170,6 +170,30 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(QString::fromStdString(ReadSetting(key::ExifSel, f.files.GRprofile)), ExifSel);
   }
 
+  // A month or year box stands alone: it clears the ladder and every other box.
+  void monthAndYearBoxesChooseTheirValue_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("ExifSel");
+    QTest::newRow("M 年月") << 10095 << QString("14");
+    QTest::newRow("M 年") << 10096 << QString("15");
+    QTest::newRow("C 年月") << 10097 << QString("16");
+    QTest::newRow("C 年") << 10098 << QString("17");
+  }
+  void monthAndYearBoxesChooseTheirValue() {
+    QFETCH(int, id);
+    QFETCH(QString, ExifSel);
+    Files f;
+    f.Both(key::ExifSel, "11");
+    AnalysisDialog d(nullptr, f.files);
+    Box(d, id)->click();
+    QCOMPARE(Shown(d), ExifBoxes());
+    QCOMPARE(QString::fromStdString(d.exifSel()), ExifSel);
+    Box(d, 10099)->click();  // AllFormats, on when missing
+    d.accept();
+    QCOMPARE(QString::fromStdString(ReadSetting(key::ExifSel, f.files.GRprofile)), ExifSel);
+    QCOMPARE(ReadSetting(key::AllFormats, f.files.GRprofile), std::string("0"));
+  }
+
   void checkingCreationHourClearsTheModifiedLine() {
     Files f;
     f.Both(key::ExifSel, "2");

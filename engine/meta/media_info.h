@@ -1,0 +1,42 @@
+// What the labels need from a picture or video of a format other than
+// JPEG: its Exif values, the byte order of its Exif block and its pixel
+// size. HEIF stills are read through libheif, other stills through
+// libexiv2, videos through libavformat; a
+// JPEG is never read here (the JPEG reader decides its labels).
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace pictray::meta {
+
+enum class Format {
+  None,  // not a format read here (JPEG included)
+  Heif,  // HEIC/HEIF, AVIF
+  Bmff,  // CR3, JPEG XL in its box container
+  Tiff,  // TIFF and the TIFF-based RAWs (CR2, NEF, NRW, ARW, SR2, DNG, PEF, SRW)
+  Raw,   // CRW, ORF, RW2, RAF, MRW
+  Png,
+  WebP,
+  Video,  // MOV, MP4, M4V, 3GP
+};
+
+struct MediaInfo {
+  Format format = Format::None;
+  bool readable = false;   // parsed without an error
+  bool hasExif = false;    // an Exif block (a video's header counts as one)
+  bool littleEndian = false;
+  // "YYYY:MM:DD HH:MM:SS" for the dates; absent when the file has none.
+  std::optional<std::string> dateTime, dateTimeOriginal, model, software;
+  int width = 0, height = 0;  // 0 when unknown or beyond belief
+};
+
+// The format of the file by its content; Format::None for JPEG and for
+// anything unreadable or unknown.
+Format DetectFormat(const std::string& path);
+
+// Reads everything above. Never throws: a damaged file comes back with
+// `readable` false.
+MediaInfo ReadMediaInfo(const std::string& path);
+
+}  // namespace pictray::meta

@@ -1,0 +1,20 @@
+// The Exif, size and NG labels of any file: a JPEG through the JPEG
+// readers, exactly as always; any other file, when "AllFormats" is on,
+// through engine/meta.
+#pragma once
+
+#include <string>
+
+#include "engine/jpeg/ng_check.h"
+#include "engine/runs/jpeg_runs.h"
+
+namespace pictray {
+
+std::string ExifLabelAnyFormat(const std::string& path, const JpegSettings& settings);
+std::string SizeLabelAnyFormat(const std::string& path, const JpegSettings& settings);
+// "NG" or ""; a file of a format read through engine/meta is "NG" only when
+// it cannot be read, a file of no format read here is never "NG".
+std::string NgVerdictAnyFormat(const std::string& path, const JpegSettings& settings,
+                               const ScanProgress& progress);
+
+}  // namespace pictray

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/support/run_program.h"
+
+namespace pictray {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ProgramRun;
+using testing::TempDir;
+
+struct FormatsCase {
+  const char* settings;  // lines of Section0
+  const char* step;
+  std::vector<std::string> lines;
+};
+
+// A folder from a phone and a camera: a Live Photo pair, a RAW, a
+// screenshot, a JPEG, and a damaged and a foreign file with pictures' names.
+TEST(PictrayFormatsCli, ExifSizeAndNgReadEveryFormat) {
+  const FormatsCase cases[] = {
+      {"ExifSel=7\n", "exif",
+       {"a.jpg\t2005_12_31(II)\tE\t", "cut.heic\tfile_error\tE\t", "IMG_0250.HEIC\t2023_01_02(MM)\tE\t",
+        "IMG_0250.MOV\t2023_01_02(MM)\tE\t", "raw.nef\tNoData\tE\t", "shot.png\t2023_01_02(MM)\tE\t",
+        "text.cr2\t\t\t"}},
+      {"ExifSel=16\nExifOrderTag=0\n", "exif",
+       {"a.jpg\t2005_12\tE\t", "cut.heic\tfile_error\tE\t", "IMG_0250.HEIC\t2023_01\tE\t",
+        "IMG_0250.MOV\t2023_01\tE\t", "raw.nef\tNoData\tE\t", "shot.png\t2023_01\tE\t",
+        "text.cr2\t\t\t"}},
+      {"ExifSel=5\nAllFormats=0\n", "exif",
+       {"a.jpg\tCanon EOS 5D(II)\tE\t", "cut.heic\t\t\t", "IMG_0250.HEIC\t\t\t",
+        "IMG_0250.MOV\t\t\t", "raw.nef\t\t\t", "shot.png\t\t\t",
+        "text.cr2\t\t\t"}},
+      {"", "size",
+       {"a.jpg\t64X48\tZ\t", "cut.heic\t\t\t", "IMG_0250.HEIC\t40X30\tZ\t",
+        "IMG_0250.MOV\t64X48\tZ\t", "raw.nef\t40X30\tZ\t", "shot.png\t40X30\tZ\t",
+        "text.cr2\t\t\t"}},
+      {"", "ng",
+       {"a.jpg\t\tG\t", "cut.heic\tNG\tG\t", "IMG_0250.HEIC\t\tG\t",
+        "IMG_0250.MOV\t\tG\t", "raw.nef\t\tG\t", "shot.png\t\tG\t",
+        "text.cr2\t\tG\t"}},
+      {"AllFormats=0\n", "ng",
+       {"a.jpg\t\tG\t", "cut.heic\tNG\tG\t", "IMG_0250.HEIC\tNG\tG\t",
+        "IMG_0250.MOV\tNG\tG\t", "raw.nef\tNG\tG\t", "shot.png\tNG\tG\t",
+        "text.cr2\tNG\tG\t"}},
+  };
+  const std::string data = PICTRAY_TEST_DATA;
+  const std::pair<const char*, const char*> files[] = {
+      {"meta/heic_full.heic", "IMG_0250.HEIC"}, {"meta/mov_keys.mov", "IMG_0250.MOV"},
+      {"jpeg/cam_canon_II_A.jpg", "a.jpg"},      {"meta/cut.heic", "cut.heic"},
+      {"meta/raw_mm.nef", "raw.nef"},           {"meta/png_exif.png", "shot.png"},
+      {"meta/text.cr2", "text.cr2"}};
+  for (const FormatsCase& c : cases) {
+    TempDir d;
+    const std::string folder = d.path() + "/pics";
+    fs::create_directory(folder);
+    for (const auto& [from, to] : files) fs::copy_file(data + "/" + from, folder + "/" + to);
+    std::ofstream(d.path() + "/Pictray.ini") << "[Section0]\ndisabledchar=/:.\n" << c.settings;
+    const ProgramRun r = testing::RunProgram(
+        d, {std::string(PICTRAY_BIN_DIR) + "/pictray-cli", "--ini", d.path() + "/Pictray.ini", folder, c.step});
+    EXPECT_EQ(r.lines, c.lines) << c.settings << c.step << "\n" << r.err;
+  }
+}
+
+// Both halves of a Live Photo move into the folder of their capture moment.
+TEST(PictrayFormatsCli, LivePhotoPairLandsInOneFolder) {
+  TempDir d;
+  const std::string folder = d.path() + "/pics";
+  fs::create_directory(folder);
+  fs::copy_file(std::string(PICTRAY_TEST_DATA) + "/meta/heic_full.heic", folder + "/IMG_0250.HEIC");
+  fs::copy_file(std::string(PICTRAY_TEST_DATA) + "/meta/mov_keys.mov", folder + "/IMG_0250.MOV");
+  std::ofstream(d.path() + "/Pictray.ini") << "[Section0]\nExifSel=7\nExifOrderTag=0\ndisabledchar=/:.\n";
+  const ProgramRun r = testing::RunProgram(
+      d, {std::string(PICTRAY_BIN_DIR) + "/pictray-cli", "--ini", d.path() + "/Pictray.ini", folder, "exif", "move"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(folder + "/2023_01_02/IMG_0250.HEIC"));
+  EXPECT_TRUE(fs::exists(folder + "/2023_01_02/IMG_0250.MOV"));
+}
+
+}  // namespace
+}  // namespace pictray

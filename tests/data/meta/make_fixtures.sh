@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Makes the small pictures and videos of other formats the metadata tests
+# read (needs ImageMagick, heif-enc, cwebp, ffmpeg, exiftool). The files are
+# committed; run again only to change them.
+set -euo pipefail
+cd "$(dirname "$0")"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+tag() { exiftool -q -q -m -overwrite_original "$@"; }
+
+convert -size 40x30 xc:'#336699' "$work/base.png"
+convert "$work/base.png" -quality 90 "$work/base.jpg"
+
+# HEIC with every value, one without Exif, one whose Exif lacks the dates.
+heif-enc -q 50 -o heic_full.heic "$work/base.jpg" >/dev/null
+tag -ModifyDate='2024:05:06 07:08:09' -DateTimeOriginal='2023:01:02 03:04:05' -Model='Pixel 9' \
+    -Software='Cam 1.0' heic_full.heic
+heif-enc -q 50 -o heic_noexif.heic "$work/base.jpg" >/dev/null
+cp heic_noexif.heic heic_nodate.heic
+tag -Model='Pixel 9' heic_nodate.heic
+
+# TIFF-based RAW stand-ins in both byte orders.
+convert "$work/base.png" -define tiff:endian=lsb -compress zip "TIFF:raw_ii.cr2"
+convert "$work/base.png" -define tiff:endian=msb -compress zip "TIFF:raw_mm.nef"
+tag -Make=Canon -Model='Canon EOS R5' -ModifyDate='2024:05:06 07:08:09' \
+    -DateTimeOriginal='2023:01:02 03:04:05' raw_ii.cr2
+tag -Make=Nikon -Model='NIKON Z 8' -ModifyDate='2024:05:06 07:08:09' raw_mm.nef
+
+# PNG with an eXIf chunk; WebP with Exif.
+cp "$work/base.png" png_exif.png
+tag -DateTimeOriginal='2023:01:02 03:04:05' png_exif.png
+cwebp -quiet "$work/base.png" -o webp_exif.webp
+tag -DateTimeOriginal='2023:01:02 03:04:05' -Model='Web Cam' webp_exif.webp
+
+# Videos: one with the maker's creation date (with its offset), one with
+# only the movie header's UTC time at 23:30, near midnight.
+ffmpeg -loglevel error -y -f lavfi -i testsrc=size=64x48:rate=1 -t 1 -pix_fmt yuv420p \
+       -metadata creation_time=2024-01-02T23:30:00Z mov_utc.mp4
+ffmpeg -loglevel error -y -f lavfi -i testsrc=size=64x48:rate=1 -t 1 -pix_fmt yuv420p \
+       -metadata creation_time=2024-01-02T23:30:00Z "$work/keys.mov"
+cp "$work/keys.mov" mov_keys.mov
+tag '-Keys:CreationDate=2023:01:02 03:04:05+09:00' '-Keys:Model=iPhone 15' mov_keys.mov
+
+# Damaged: a HEIC cut short, a text file with a picture's extension.
+head -c 300 heic_full.heic > cut.heic
+printf 'not a picture\n' > text.cr2
+rm -f ./*_original

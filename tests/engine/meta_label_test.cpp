@@ -1,0 +1,77 @@
+#include <stdlib.h>
+#include <time.h>
+
+#include <gtest/gtest.h>
+
+#include "engine/meta/media_label.h"
+
+namespace pictray::meta {
+namespace {
+
+const std::string kDir = std::string(PICTRAY_TEST_DATA) + "/meta/";
+const std::string kDisabled = "/:,;*?\"<>|.";
+
+struct LabelCase {
+  const char* file;
+  const char* ExifSel;
+  bool orderTag;
+  const char* label;
+};
+
+TEST(MetaLabel, EveryFormatGivesTheJpegShapedLabel) {
+  const LabelCase cases[] = {
+      {"heic_full.heic", "1", true, "2024_05_06(MM)"},
+      {"heic_full.heic", "7", true, "2023_01_02(MM)"},
+      {"heic_full.heic", "14", true, "2024_05(MM)"},
+      {"heic_full.heic", "17", true, "2023(MM)"},
+      {"heic_full.heic", "5", false, "Pixel 9"},
+      {"heic_full.heic", "6", true, "Cam 1_0(MM)"},
+      {"heic_nodate.heic", "7", true, "NoData"},
+      {"heic_noexif.heic", "1", true, "NoExif"},
+      {"raw_ii.cr2", "2", true, "2024_05_06 07(II)"},
+      {"raw_ii.cr2", "5", true, "Canon EOS R5(II)"},
+      {"raw_mm.nef", "5", true, "NIKON Z 8(MM)"},
+      {"raw_mm.nef", "7", true, "NoData"},
+      {"png_exif.png", "7", true, "2023_01_02(MM)"},
+      {"webp_exif.webp", "12", true, "2023_01_02 03_04_05(MM)"},
+      {"mov_keys.mov", "7", true, "2023_01_02(MM)"},
+      {"mov_keys.mov", "5", true, "iPhone 15(MM)"},
+      {"mov_utc.mp4", "6", true, "NoData"},
+      {"cut.heic", "1", true, "file_error"},
+  };
+  for (const LabelCase& c : cases) {
+    const MediaInfo info = ReadMediaInfo(kDir + c.file);
+    EXPECT_EQ(MediaExifLabel(info, c.ExifSel, kDisabled, c.orderTag), c.label) << c.file << " " << c.ExifSel;
+  }
+}
+
+TEST(MetaLabel, SizesAndWhatIsNotRead) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"heic_full.heic", "40X30"}, {"raw_mm.nef", "40X30"}, {"png_exif.png", "40X30"},
+      {"webp_exif.webp", "40X30"}, {"mov_keys.mov", "64X48"}, {"cut.heic", ""}, {"text.cr2", ""},
+  };
+  for (const auto& [file, size] : cases) EXPECT_EQ(MediaSizeLabel(ReadMediaInfo(kDir + file)), size) << file;
+  EXPECT_EQ(DetectFormat(kDir + "text.cr2"), Format::None);
+  EXPECT_EQ(DetectFormat(std::string(PICTRAY_TEST_DATA) + "/jpeg/rgb_3x2.jpg"), Format::None);
+}
+
+// The movie header's time is UTC; it is shown in the local time zone.
+TEST(MetaLabel, MovieHeaderTimeFollowsTheTimeZone) {
+  const char* old = getenv("TZ");
+  const std::string saved = old ? old : "";
+  const std::pair<const char*, const char*> cases[] = {
+      {"UTC0", "2024_01_02 23(MM)"}, {"JST-9", "2024_01_03 08(MM)"}, {"EST5", "2024_01_02 18(MM)"}};
+  for (const auto& [tz, label] : cases) {
+    setenv("TZ", tz, 1);
+    tzset();
+    EXPECT_EQ(MediaExifLabel(ReadMediaInfo(kDir + "mov_utc.mp4"), "8", kDisabled, true), label) << tz;
+  }
+  if (old)
+    setenv("TZ", saved.c_str(), 1);
+  else
+    unsetenv("TZ");
+  tzset();
+}
+
+}  // namespace
+}  // namespace pictray::meta
