@@ -1,12 +1,14 @@
 // libthumbkit.so as the program loads it: by path, resolving MakeMinImage.
 // Fixtures are written at test time: BMP through QImage, JPEG and PNG
 // through libjpeg and libpng, which control quality, chroma sampling, bit
-// depth, palette and interlacing.
+// depth, palette and interlacing; the other formats through their command
+// line encoders.
 #include <sys/resource.h>
 
 #include <QFile>
 #include <QImage>
 #include <QLibrary>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -60,6 +62,9 @@ QString Mismatch(const Thumb& t, int w, int h, const Colours& want, int tol) {
 // within a level or two), progressive when the name says so; BMP (24-bit)
 // and PNG through QImage.
 bool WritePicture(const QString& path, int w, int h, const Colours& c) {
+  if (path.endsWith(".webp"))
+    return WritePicture(path + ".png", w, h, c) &&
+           QProcess::execute("cwebp", {"-quiet", "-lossless", path + ".png", "-o", path}) == 0;
   if (!path.endsWith(".jpg")) {
     QImage img(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
@@ -198,6 +203,66 @@ class ThumbkitTest : public QObject {
     }
   }
 
+  // Each file is made in the folder by `make` from src.jpg, a 64 x 48
+  // picture of (200, 30, 40), and src.png, blue half transparent;
+  // `damage` then changes it. Drawn: the colour `want` (a RAW's preview is
+  // green, its own pixels red). Bombs are refused before their pixels are
+  // held.
+  void otherFormats_data() {
+    QTest::addColumn<QString>("make");  // shell commands writing "out"
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QRgb>("want");
+    const QRgb red = qRgb(200, 30, 40), blue = qRgb(128, 128, 255), green = qRgb(20, 160, 60), none = kWhite;
+    const QString heic = "heif-enc -q 90 src.jpg -o out", avif = "heif-enc -A -q 90 src.jpg -o out",
+                  webp = "cwebp -quiet src.jpg -o out", tiff = "convert src.jpg -depth 8 out.tif && mv out.tif out",
+                  raw = "convert src.jpg -depth 8 out.tif && convert -size 64x48 xc:'rgb(20,160,60)' out-thumb.jpg"
+                        " && exiv2 -it out.tif && exiftool -q -overwrite_original -DNGVersion=1.4.0.0 out.tif"
+                        " && mv out.tif out";
+    const auto cut = [](int fraction) {
+      return QString("head -c $(($(stat -c %s out) / %1)) out > cut && mv cut out").arg(fraction);
+    };
+    QTest::newRow("HEIC") << heic << "" << 0 << red;
+    QTest::newRow("AVIF") << avif << "" << 0 << red;
+    QTest::newRow("WebP") << webp << "" << 0 << red;
+    QTest::newRow("WebP with alpha") << "cwebp -quiet -lossless src.png -o out" << "" << 0 << blue;
+    QTest::newRow("TIFF in strips") << tiff << "" << 0 << red;
+    QTest::newRow("TIFF in tiles, with alpha")
+        << "convert src.png -define tiff:tile-geometry=32x32 out.tif && mv out.tif out" << "" << 0 << blue;
+    QTest::newRow("DNG from its preview") << raw << "" << 0 << green;
+    for (const auto& [name, make] : {std::pair{"HEIC", heic}, {"AVIF", avif}, {"WebP", webp}, {"TIFF", tiff}})
+      QTest::newRow(qPrintable(QString(name) + " cut short")) << make << cut(2) << 1 << none;
+    QTest::newRow("DNG cut inside its preview") << raw << cut(20) << 1 << none;
+    QTest::newRow("HEIC claiming 20000 x 20000")
+        << heic << "perl -0777 -pi -e 's/ispe\\0{4}.{8}/ispe\\0\\0\\0\\0\\0\\0\\x4e\\x20\\0\\0\\x4e\\x20/gs' out" << 1
+        << none;
+    QTest::newRow("TIFF claiming 60000 x 60000")
+        << tiff
+        << "perl -0777 -pi -e 's/([\\x00\\x01])\\x01\\x03\\x00\\x01\\x00{3}..\\x00\\x00/$1\\x01\\x04\\x00\\x01\\x00\\x00\\x00\\x60\\xea\\x00\\x00/gs' out"
+        << 1 << none;
+    QTest::newRow("text named .heic") << "echo just some text > out" << "" << 9 << none;
+  }
+  void otherFormats() {
+    QFETCH(QString, make);
+    QFETCH(QString, damage);
+    QFETCH(int, result);
+    QFETCH(QRgb, want);
+    const QString sources = "convert -size 64x48 xc:'rgb(200,30,40)' -quality 95 src.jpg &&"
+                            " convert -size 64x48 xc:'rgba(0,0,255,0.5)' src.png";
+    const QString script = "cd '" + dir.path() + "' && rm -f out* && " + sources + " && " + make +
+                           (damage.isEmpty() ? "" : " && " + damage);
+    QVERIFY2(QProcess::execute("sh", {"-c", script}) == 0, qPrintable(script));
+    Thumb t(20);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    QCOMPARE(Draw(t, Path("out")), result);
+    getrusage(RUSAGE_SELF, &after);
+    QVERIFY(after.ru_maxrss - before.ru_maxrss < 64 * 1024);
+    const QString m = Mismatch(
+        t, result == 0 ? 20 : 0, result == 0 ? 15 : 0, [&](int, int) { return want; }, 6);
+    QVERIFY2(m.isEmpty(), qPrintable(m));
+  }
+
   void wholePictureKeepsItsAspectTopLeftOnWhite_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QSize>("size");
@@ -232,6 +297,7 @@ class ThumbkitTest : public QObject {
     QTest::newRow("8x8 BMP reduced") << "cells8r.bmp" << 8 << QSize(1203, 957) << 75 << 0;
     QTest::newRow("8x8 JPEG enlarged") << "cells8.jpg" << 8 << QSize(256, 256) << 75 << 4;
     QTest::newRow("4x4 progressive JPEG at 3/8") << "progressive4.jpg" << 4 << QSize(256, 192) << 20 << 4;
+    QTest::newRow("8x8 WebP decoded reduced") << "cells8.webp" << 8 << QSize(1203, 957) << 20 << 4;
   }
   void cellShowsOnlyItsOwnColour() {
     QFETCH(QString, file);
@@ -416,7 +482,7 @@ class ThumbkitTest : public QObject {
     QTest::newRow("BMP cut short") << bmp.left(bmp.size() - 10) << 1;
     QTest::newRow("8-bit BMP") << ReadAll(Path("indexed.bmp")) << 1;
     QTest::newRow("GIF") << QByteArray("GIF89a\x01\0\x01\0\0\0\0;", 14) << 9;
-    QTest::newRow("TIFF") << QByteArray("II*\0\x08\0\0\0", 8) << 9;
+    QTest::newRow("TIFF without a directory") << QByteArray("II*\0\x08\0\0\0", 8) << 1;
     QTest::newRow("text") << QByteArray("just some text\n") << 9;
   }
   void badFileAnswersAndLeavesTheSquareWhite() {
