@@ -12,8 +12,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include <jpeglib.h>
@@ -62,9 +64,10 @@ QString Mismatch(const Thumb& t, int w, int h, const Colours& want, int tol) {
 // within a level or two), progressive when the name says so; BMP (24-bit)
 // and PNG through QImage.
 bool WritePicture(const QString& path, int w, int h, const Colours& c) {
-  if (path.endsWith(".webp"))
+  if (path.endsWith(".webp") || path.endsWith(".tif"))
     return WritePicture(path + ".png", w, h, c) &&
-           QProcess::execute("cwebp", {"-quiet", "-lossless", path + ".png", "-o", path}) == 0;
+           (path.endsWith(".tif") ? QProcess::execute("convert", {path + ".png", "-depth", "8", path})
+                                  : QProcess::execute("cwebp", {"-quiet", "-lossless", path + ".png", "-o", path})) == 0;
   if (!path.endsWith(".jpg")) {
     QImage img(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
@@ -230,6 +233,10 @@ class ThumbkitTest : public QObject {
     QTest::newRow("TIFF in tiles, with alpha")
         << "convert src.png -define tiff:tile-geometry=32x32 out.tif && mv out.tif out" << "" << 0 << blue;
     QTest::newRow("DNG from its preview") << raw << "" << 0 << green;
+    QTest::newRow("TIFF with a thumbnail, from its own pixels")
+        << QString(raw).replace(" -DNGVersion=1.4.0.0", " -Software=x") << "" << 0 << red;
+    QTest::newRow("reduced TIFF without a preview")
+        << tiff + " && exiftool -q -overwrite_original -SubfileType#=1 out" << "" << 1 << none;
     for (const auto& [name, make] : {std::pair{"HEIC", heic}, {"AVIF", avif}, {"WebP", webp}, {"TIFF", tiff}})
       QTest::newRow(qPrintable(QString(name) + " cut short")) << make << cut(2) << 1 << none;
     QTest::newRow("DNG cut inside its preview") << raw << cut(20) << 1 << none;
@@ -261,6 +268,34 @@ class ThumbkitTest : public QObject {
     const QString m = Mismatch(
         t, result == 0 ? 20 : 0, result == 0 ? 15 : 0, [&](int, int) { return want; }, 6);
     QVERIFY2(m.isEmpty(), qPrintable(m));
+  }
+
+  // The colour runs draw from two workers and the preview from a third:
+  // every decoder at once gives what it gives alone.
+  void formatsDrawAlikeFromSeveralThreads() {
+    const QString script = "cd '" + dir.path() + "' && convert -size 300x200 gradient:red-blue -quality 95 m.jpg"
+                           " && heif-enc -q 60 m.jpg -o m.heic && heif-enc -A -q 60 m.jpg -o m.avif && cwebp -quiet"
+                           " m.jpg -o m.webp && convert m.jpg -depth 8 m.tif && cp m.tif m.dng && cp m.jpg m-thumb.jpg"
+                           " && exiv2 -it m.dng && exiftool -q -overwrite_original -DNGVersion=1.4.0.0 m.dng";
+    QVERIFY2(QProcess::execute("sh", {"-c", script}) == 0, qPrintable(script));
+    const QStringList files = {"m.heic", "m.avif", "m.webp", "m.tif", "m.dng", "m.jpg"};
+    std::vector<Thumb> alone;
+    for (const QString& f : files) {
+      alone.emplace_back(40);
+      QCOMPARE(Draw(alone.back(), Path(f), 2, 2), 0);
+    }
+    std::atomic<int> differing{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+      threads.emplace_back([&, t] {
+        for (int round = 0; round < 3 * int(files.size()); ++round) {
+          const int i = (round + t) % int(files.size());
+          Thumb thumb(40);
+          if (Draw(thumb, Path(files[i]), 2, 2) != 0 || thumb.bytes != alone[std::size_t(i)].bytes) ++differing;
+        }
+      });
+    for (std::thread& t : threads) t.join();
+    QCOMPARE(differing.load(), 0);
   }
 
   void wholePictureKeepsItsAspectTopLeftOnWhite_data() {
@@ -297,7 +332,8 @@ class ThumbkitTest : public QObject {
     QTest::newRow("8x8 BMP reduced") << "cells8r.bmp" << 8 << QSize(1203, 957) << 75 << 0;
     QTest::newRow("8x8 JPEG enlarged") << "cells8.jpg" << 8 << QSize(256, 256) << 75 << 4;
     QTest::newRow("4x4 progressive JPEG at 3/8") << "progressive4.jpg" << 4 << QSize(256, 192) << 20 << 4;
-    QTest::newRow("8x8 WebP decoded reduced") << "cells8.webp" << 8 << QSize(1203, 957) << 20 << 4;
+    QTest::newRow("8x8 WebP cropped") << "cells8.webp" << 8 << QSize(1203, 957) << 20 << 4;
+    QTest::newRow("4x4 TIFF") << "cells4.tif" << 4 << QSize(203, 157) << 75 << 0;
   }
   void cellShowsOnlyItsOwnColour() {
     QFETCH(QString, file);
