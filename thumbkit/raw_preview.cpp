@@ -41,8 +41,12 @@ int DecodeRawPreviewPart(const std::string& path, std::uint32_t edge, int part, 
   pic.Clear();
   SetUpLibrary();
   try {
-    // Always a local file, whatever the name looks like.
-    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
+    // Always a local file, whatever the name looks like. The library's
+    // interface hands out std::auto_ptr.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    const Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
+#pragma GCC diagnostic pop
     if (!image.get()) return 1;
     image->readMetadata();
     const Exiv2::PreviewManager previews(*image);
