@@ -17,6 +17,8 @@ namespace {
 // Any one allocation of the library (a compressed strip, a directory).
 constexpr tmsize_t kMaxLibraryAlloc = 256 << 20;
 constexpr std::uint16_t kPhotometricLinearRaw = 34892;
+// Pixels a tile may always have, whatever the picture's size (1024 x 1024).
+constexpr std::uint64_t kMinTileLimit = 1u << 20;
 
 // Nothing would show the library's messages; 1 keeps them from stderr.
 int Ignore(TIFF*, void*, const char*, const char*, va_list) { return 1; }
@@ -101,9 +103,9 @@ bool ReadTiles(TIFF* tif, std::uint32_t w, std::uint32_t h, pictray::Picture& pi
   TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tw);
   TIFFGetField(tif, TIFFTAG_TILELENGTH, &th);
   std::vector<std::uint32_t> block;
-  if (tw == 0 || th == 0 || std::uint64_t(tw) * th > pictray::kMaxDecodePixels ||
-      !Reserve(block, std::size_t(tw) * th))
-    return false;
+  // A tile may overhang a small picture, but not hold far more than it.
+  const std::uint64_t most = std::max<std::uint64_t>(std::uint64_t(w) * h, kMinTileLimit);
+  if (tw == 0 || th == 0 || std::uint64_t(tw) * th > most || !Reserve(block, std::size_t(tw) * th)) return false;
   for (std::uint32_t y = 0; y < h; y += th)
     for (std::uint32_t x = 0; x < w; x += tw) {
       if (!TIFFReadRGBATileExt(tif, x, y, block.data(), 1)) return false;

@@ -16,8 +16,8 @@ enum class TiffResult { kRead, kFailed, kNoPlainPicture };
 // linear raw, a DNG, a compression the library lacks, old-style JPEG as in
 // camera files) or a reduced-size image, as cameras write before their
 // raw data. kFailed (and `pic` empty) when the file cannot be opened, is
-// corrupt or cut short, has more than pictray::kMaxDecodePixels pixels or
-// a strip or tile of more.
+// corrupt or cut short, has more than pictray::kMaxDecodePixels pixels, or
+// tiles of more pixels than the picture (and above a megapixel).
 TiffResult ReadTiff(const std::string& path, pictray::Picture& pic);
 
 }  // namespace thumbkit

@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLibrary>
 #include <QProcess>
@@ -64,6 +65,13 @@ QString Mismatch(const Thumb& t, int w, int h, const Colours& want, int tol) {
 // within a level or two), progressive when the name says so; BMP (24-bit)
 // and PNG through QImage.
 bool WritePicture(const QString& path, int w, int h, const Colours& c) {
+  // A raw stand-in: a small grey TIFF marked DNG, the picture its preview.
+  if (path.endsWith(".dng"))
+    return WritePicture(path + "-thumb.jpg", w, h, c) &&
+           QProcess::execute("sh", {"-c", "cd \"$0\" && convert -size 16x16 xc:grey -depth 8 t.tif && mv \"$1-thumb.jpg\" "
+                                          "t-thumb.jpg && exiv2 -it t.tif && exiftool -q -overwrite_original "
+                                          "-DNGVersion=1.4.0.0 t.tif && mv t.tif \"$1\"",
+                                    QFileInfo(path).path(), QFileInfo(path).fileName()}) == 0;
   if (path.endsWith(".webp") || path.endsWith(".tif"))
     return WritePicture(path + ".png", w, h, c) &&
            (path.endsWith(".tif") ? QProcess::execute("convert", {path + ".png", "-depth", "8", path})
@@ -334,6 +342,7 @@ class ThumbkitTest : public QObject {
     QTest::newRow("4x4 progressive JPEG at 3/8") << "progressive4.jpg" << 4 << QSize(256, 192) << 20 << 4;
     QTest::newRow("8x8 WebP cropped") << "cells8.webp" << 8 << QSize(1203, 957) << 20 << 4;
     QTest::newRow("4x4 TIFF") << "cells4.tif" << 4 << QSize(203, 157) << 75 << 0;
+    QTest::newRow("4x4 DNG preview at 3/8") << "cells4.dng" << 4 << QSize(256, 192) << 20 << 4;
   }
   void cellShowsOnlyItsOwnColour() {
     QFETCH(QString, file);
@@ -518,6 +527,11 @@ class ThumbkitTest : public QObject {
     QTest::newRow("BMP cut short") << bmp.left(bmp.size() - 10) << 1;
     QTest::newRow("8-bit BMP") << ReadAll(Path("indexed.bmp")) << 1;
     QTest::newRow("GIF") << QByteArray("GIF89a\x01\0\x01\0\0\0\0;", 14) << 9;
+    for (const QByteArray& start : {QByteArray("\0\0\0\x18" "ftypheic", 12), QByteArray("\0\0\0\x18" "ftypavif", 12),
+                                    QByteArray("\0\0\0\x18" "ftypcrx ", 12), QByteArray("RIFF\0\0\0\0WEBPVP8 ", 16),
+                                    QByteArray("MM\0*\0\0\0\x08", 8), QByteArray("IIRO\x08\0\0\0", 8),
+                                    QByteArray("FUJIFILMCCD-RAW ")})
+      QTest::newRow(qPrintable("signature " + start.toHex() + ", then noise")) << start + QByteArray(300, '\x5A') << 1;
     QTest::newRow("TIFF without a directory") << QByteArray("II*\0\x08\0\0\0", 8) << 1;
     QTest::newRow("text") << QByteArray("just some text\n") << 9;
   }
