@@ -49,7 +49,8 @@ int ReadHeif(const std::string& path, pictray::Picture& pic) {
   const Owned<const heif_image> image(i);
   int stride = 0;
   const std::uint8_t* rows = heif_image_get_plane_readonly(i, heif_channel_interleaved, &stride);
-  const int iw = heif_image_get_width(i, heif_channel_interleaved), ih = heif_image_get_height(i, heif_channel_interleaved);
+  const int iw = heif_image_get_width(i, heif_channel_interleaved);
+  const int ih = heif_image_get_height(i, heif_channel_interleaved);
   // The decoded size is the one the handle announced, checked above.
   if (!rows || iw != w || ih != ht || !pictray::AllocatePicture(pic, std::uint32_t(w), std::uint32_t(ht))) return 1;
   const Channels from = alpha ? Channels{4, 0, 1, 2, 3} : Channels{3, 0, 1, 2, -1};

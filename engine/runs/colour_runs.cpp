@@ -21,8 +21,9 @@ namespace {
 enum class CellsOutcome { Counted, NoPicture, Aborted, NoMemory };
 
 // Counts the chosen cells of one file into `table`, looking for an abort
-// before each cell; NoPicture when the file is no picture at all. With a host, the per-picture bar moves every tenth row
-// of a cell (one worker shows its pictures; several would make it jump).
+// before each cell; NoPicture when the file is no picture at all. With a
+// host, the per-picture bar moves every tenth row of a cell (one worker
+// shows its pictures; several would make it jump).
 CellsOutcome CountCells(const std::string& path, const std::string& strJpos_bit, CellSampler& sampler,
                         ExactColourTable& table, const ParamBlock& val, RunHost* host) {
   try {

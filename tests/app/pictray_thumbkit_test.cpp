@@ -68,14 +68,16 @@ bool WritePicture(const QString& path, int w, int h, const Colours& c) {
   // A raw stand-in: a small grey TIFF marked DNG, the picture its preview.
   if (path.endsWith(".dng"))
     return WritePicture(path + "-thumb.jpg", w, h, c) &&
-           QProcess::execute("sh", {"-c", "cd \"$0\" && convert -size 16x16 xc:grey -depth 8 t.tif && mv \"$1-thumb.jpg\" "
-                                          "t-thumb.jpg && exiv2 -it t.tif && exiftool -q -overwrite_original "
-                                          "-DNGVersion=1.4.0.0 t.tif && mv t.tif \"$1\"",
+           QProcess::execute("sh", {"-c",
+                                    "cd \"$0\" && convert -size 16x16 xc:grey -depth 8 t.tif && mv \"$1-thumb.jpg\" "
+                                    "t-thumb.jpg && exiv2 -it t.tif && exiftool -q -overwrite_original "
+                                    "-DNGVersion=1.4.0.0 t.tif && mv t.tif \"$1\"",
                                     QFileInfo(path).path(), QFileInfo(path).fileName()}) == 0;
   if (path.endsWith(".webp") || path.endsWith(".tif"))
     return WritePicture(path + ".png", w, h, c) &&
-           (path.endsWith(".tif") ? QProcess::execute("convert", {path + ".png", "-depth", "8", path})
-                                  : QProcess::execute("cwebp", {"-quiet", "-lossless", path + ".png", "-o", path})) == 0;
+           (path.endsWith(".tif")
+                ? QProcess::execute("convert", {path + ".png", "-depth", "8", path})
+                : QProcess::execute("cwebp", {"-quiet", "-lossless", path + ".png", "-o", path})) == 0;
   if (!path.endsWith(".jpg")) {
     QImage img(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
@@ -238,6 +240,10 @@ class ThumbkitTest : public QObject {
     QTest::newRow("WebP") << webp << "" << 0 << red;
     QTest::newRow("WebP with alpha") << "cwebp -quiet -lossless src.png -o out" << "" << 0 << blue;
     QTest::newRow("TIFF in strips") << tiff << "" << 0 << red;
+    for (const char* options :
+         {"-colorspace CMYK", "-type Palette", "-compress JPEG", "-compress LZW -define tiff:rows-per-strip=5"})
+      QTest::newRow(qPrintable(QString("TIFF ") + options))
+          << QString("convert src.jpg ") + options + " out.tif && mv out.tif out" << "" << 0 << red;
     QTest::newRow("TIFF in tiles, with alpha")
         << "convert src.png -define tiff:tile-geometry=32x32 out.tif && mv out.tif out" << "" << 0 << blue;
     QTest::newRow("DNG from its preview") << raw << "" << 0 << green;
@@ -253,7 +259,8 @@ class ThumbkitTest : public QObject {
         << none;
     QTest::newRow("TIFF claiming 60000 x 60000")
         << tiff
-        << "perl -0777 -pi -e 's/([\\x00\\x01])\\x01\\x03\\x00\\x01\\x00{3}..\\x00\\x00/$1\\x01\\x04\\x00\\x01\\x00\\x00\\x00\\x60\\xea\\x00\\x00/gs' out"
+        << "perl -0777 -pi -e 's/([\\x00\\x01])\\x01\\x03\\x00\\x01\\x00{3}..\\x00\\x00/"
+           "$1\\x01\\x04\\x00\\x01\\x00\\x00\\x00\\x60\\xea\\x00\\x00/gs' out"
         << 1 << none;
     QTest::newRow("text named .heic") << "echo just some text > out" << "" << 9 << none;
   }

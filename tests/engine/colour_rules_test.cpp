@@ -318,9 +318,10 @@ TEST(ColourSamplers, OtherFormatsAreSampledOnlyWhenChosen) {
   const std::string jpeg = dir.Write("p.jpg", testing::ReadAll(testing::JpegFixture("rgb_3x2.jpg")));
   const auto sample = [&](const std::string& path, SampledFormats formats) {
     ExactColourTable table(1000);
-    return std::tuple(RatioSampler(testing::FakeThumbs::MakeMinImage, {}, formats).GetRGBBunrui(path),
-                      StrengthSampler(testing::FakeThumbs::MakeMinImage, {}, formats).GetTopRGB(path).target,
-                      CellSampler(testing::FakeThumbs::MakeMinImage, 4, false, formats).GetJpegColor(path, 1, table, {}));
+    const MakeMinImageFn mmi = testing::FakeThumbs::MakeMinImage;
+    return std::tuple(RatioSampler(mmi, {}, formats).GetRGBBunrui(path),
+                      StrengthSampler(mmi, {}, formats).GetTopRGB(path).target,
+                      CellSampler(mmi, 4, false, formats).GetJpegColor(path, 1, table, {}));
   };
   const auto asJpeg = sample(jpeg, SampledFormats::kJpeg);
   EXPECT_EQ(std::get<1>(asJpeg), "240");
