@@ -1,45 +1,64 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of the Exif reader and header checks and of
-# the reader of other formats with clang (ASan + UBSan) and runs each for
-# SECONDS (default 30), seeded with the test fixtures. Exits non-zero on a
-# crash or sanitizer report.
+# Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for
+# SECONDS (default 30): the Exif reader and header checks, seeded with the
+# JPEG test fixtures; the reader of other formats (engine/meta), seeded with
+# its test files; the thumbnail library's decoders, seeded with small files
+# of each format made here. Exits non-zero on a crash or sanitizer report.
 # Usage: scripts/fuzz.sh [SECONDS] [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 out=${2:-build-fuzz}
 mkdir -p "$out"
-bin="$out/exif_fuzz"
-sources=(fuzz/exif_fuzz.cpp engine/jpeg/exif_reader.cpp engine/jpeg/header_check.cpp
-         engine/jpeg/file_bytes.cpp engine/jpeg/jpeg_decode.cpp engine/jpeg/ng_check.cpp
-         engine/names/folda_name.cpp engine/settings/profile.cpp engine/settings/settings_keys.cpp
-         engine/fs/atomic_write.cpp engine/jpeg/jpeg_session.cpp)
-newest=$(ls -t "${sources[@]}" engine/jpeg/*.h | head -1)
-if [ ! -x "$bin" ] || [ "$newest" -nt "$bin" ]; then
-  echo "building $bin"
-  clang++ -std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    "${sources[@]}" -ljpeg -o "$bin"
-fi
-corpus="$out/exif_corpus"
-mkdir -p "$corpus"
-cp -n tests/data/jpeg/*.jpg "$corpus/" 2>/dev/null || true
-"$bin" -max_total_time="$seconds" -max_len=70000 -timeout=10 -rss_limit_mb=2048 \
-  -print_final_stats=1 "$corpus" 2>&1 | tail -n 15
 
-meta_bin="$out/meta_fuzz"
-meta_sources=(fuzz/meta_fuzz.cpp engine/meta/media_info.cpp engine/meta/media_label.cpp
-              engine/jpeg/exif_reader.cpp engine/jpeg/file_bytes.cpp engine/names/folda_name.cpp
-              engine/settings/profile.cpp engine/settings/settings_keys.cpp engine/fs/atomic_write.cpp)
-newest=$(ls -t "${meta_sources[@]}" engine/meta/*.h | head -1)
-if [ ! -x "$meta_bin" ] || [ "$newest" -nt "$meta_bin" ]; then
-  echo "building $meta_bin"
-  # shellcheck disable=SC2046
-  clang++ -std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    $(pkg-config --cflags exiv2 libheif libavformat) "${meta_sources[@]}" \
-    $(pkg-config --libs exiv2 libheif libavformat libavutil) -o "$meta_bin"
+# build_and_run NAME SEED_FILES... -- SOURCES... -- LIBRARIES...
+build_and_run() {
+  local name=$1 bin="$out/$1" corpus="$out/$1_corpus" seeds=() sources=() libs=()
+  shift
+  while [ "$1" != "--" ]; do seeds+=("$1"); shift; done
+  shift
+  while [ "$1" != "--" ]; do sources+=("$1"); shift; done
+  shift
+  libs=("$@")
+  local newest
+  newest=$(ls -t "${sources[@]}" engine/*/*.h thumbkit/*.h | head -1)
+  if [ ! -x "$bin" ] || [ "$newest" -nt "$bin" ]; then
+    echo "building $bin"
+    clang++ -std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+      "${sources[@]}" "${libs[@]}" -o "$bin"
+  fi
+  mkdir -p "$corpus"
+  cp -n "${seeds[@]}" "$corpus/" 2>/dev/null || true
+  "$bin" -max_total_time="$seconds" -max_len=70000 -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 "$corpus" 2>&1 | tail -n 15
+}
+
+# Small pictures of every format the thumbnail library reads, made here.
+seeds="$out/thumbkit_seeds"
+if [ ! -d "$seeds" ]; then
+  mkdir -p "$seeds"
+  (cd "$seeds" &&
+    convert -size 24x16 xc:'rgb(200,30,40)' -quality 90 s.jpg &&
+    convert -size 24x16 xc:'rgba(0,0,255,0.5)' s.png &&
+    convert s.jpg -depth 8 s.tif &&
+    convert s.png -define tiff:tile-geometry=16x16 t.tif &&
+    heif-enc -q 50 s.jpg -o s.heic >/dev/null &&
+    heif-enc -A -q 50 s.jpg -o s.avif >/dev/null &&
+    cwebp -quiet s.jpg -o s.webp && cwebp -quiet -lossless s.png -o a.webp &&
+    cp s.tif r.tif && cp s.jpg r-thumb.jpg && exiv2 -it r.tif &&
+    exiftool -q -overwrite_original -DNGVersion=1.4.0.0 r.tif && mv r.tif r.dng && rm r-thumb.jpg)
 fi
-meta_corpus="$out/meta_corpus"
-mkdir -p "$meta_corpus"
-cp -n tests/data/meta/*.{heic,cr2,nef,png,webp,mov,mp4} "$meta_corpus/" 2>/dev/null || true
-"$meta_bin" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
-  -print_final_stats=1 "$meta_corpus" 2>&1 | tail -n 15
+
+# What every target's engine code stands on.
+base=(engine/fs/*.cpp engine/names/folda_name.cpp engine/settings/profile.cpp engine/settings/settings_keys.cpp)
+build_and_run exif_fuzz tests/data/jpeg/*.jpg -- fuzz/exif_fuzz.cpp engine/jpeg/exif_reader.cpp \
+  engine/jpeg/header_check.cpp engine/jpeg/file_bytes.cpp engine/jpeg/jpeg_decode.cpp engine/jpeg/ng_check.cpp \
+  engine/jpeg/jpeg_session.cpp "${base[@]}" -- -ljpeg
+# shellcheck disable=SC2046
+build_and_run meta_fuzz tests/data/meta/*.{heic,cr2,nef,png,webp,mov,mp4} -- fuzz/meta_fuzz.cpp \
+  engine/meta/media_info.cpp engine/meta/media_label.cpp engine/jpeg/exif_reader.cpp engine/jpeg/file_bytes.cpp \
+  "${base[@]}" -- $(pkg-config --cflags --libs exiv2 libheif libavformat libavutil)
+# shellcheck disable=SC2046
+build_and_run thumbkit_fuzz "$seeds"/* tests/data/jpeg/*.jpg -- fuzz/thumbkit_fuzz.cpp thumbkit/*.cpp \
+  engine/jpeg/file_bytes.cpp engine/jpeg/jpeg_decode.cpp engine/jpeg/jpeg_session.cpp "${base[@]}" \
+  -- $(pkg-config --libs libwebp libtiff-4 libheif exiv2 libpng) -ljpeg

@@ -9,11 +9,12 @@ packages=(
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   desktop-file-utils appstream
   libjpeg62-turbo-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libwebp-dev libtiff-dev libheif-dev libexiv2-dev libavformat-dev
+  libheif-examples webp exiv2 libimage-exiftool-perl
   clang libclang-rt-14-dev
   xvfb xauth imagemagick libjpeg-turbo-progs
   qt6-translations-l10n
   fonts-ipafont-gothic fonts-ipafont-mincho
-  libexiv2-dev libheif-dev libavformat-dev
 )
 if [ "${PICTRAY_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$PICTRAY_EXTRA_PACKAGES"

@@ -56,10 +56,10 @@ int DecodePart(jpeg_decompress_struct& cinfo, std::uint32_t edge, int part, int 
   return 0;
 }
 
-}  // namespace
-
-int DecodeJpegPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic,
-                   Size& full) {
+// Runs the decoding on a session `open` attaches its source to; the source
+// fails to open only for a file.
+template <class Open>
+int DecodeFrom(Open open, std::uint32_t edge, int part, int partX, pictray::Picture& pic, Size& full) {
   pic.Clear();
   Session s;
   if (setjmp(s.err.jump)) {
@@ -67,7 +67,7 @@ int DecodeJpegPart(const std::string& path, std::uint32_t edge, int part, int pa
     pic.Clear();
     return 1;
   }
-  if (!s.Open(path)) {
+  if (!open(s)) {
     s.Close();
     return 1;
   }
@@ -76,6 +76,23 @@ int DecodeJpegPart(const std::string& path, std::uint32_t edge, int part, int pa
   s.Close();
   if (r != 0) pic.Clear();
   return r;
+}
+
+}  // namespace
+
+int DecodeJpegPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic,
+                   Size& full) {
+  return DecodeFrom([&path](Session& s) { return s.Open(path); }, edge, part, partX, pic, full);
+}
+
+int DecodeJpegPartInMemory(const unsigned char* data, std::size_t size, std::uint32_t edge, int part, int partX,
+                           pictray::Picture& pic, Size& full) {
+  return DecodeFrom(
+      [=](Session& s) {
+        s.OpenMemory(data, size);
+        return true;
+      },
+      edge, part, partX, pic, full);
 }
 
 }  // namespace thumbkit

@@ -2,6 +2,7 @@
 // still gives the thumbnail all the pixels it needs.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "engine/jpeg/jpeg_decode.h"
@@ -22,5 +23,10 @@ namespace thumbkit {
 // all), more than pictray::kMaxDecodePixels at the chosen scale, or beyond
 // the session's limits on scans and held memory (jpeg_session.h).
 int DecodeJpegPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic, Size& full);
+
+// As DecodeJpegPart, for a JPEG held in memory (a preview embedded in
+// another file).
+int DecodeJpegPartInMemory(const unsigned char* data, std::size_t size, std::uint32_t edge, int part, int partX,
+                           pictray::Picture& pic, Size& full);
 
 }  // namespace thumbkit

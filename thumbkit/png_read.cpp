@@ -2,12 +2,12 @@
 
 #include <csetjmp>
 #include <cstdio>
-#include <new>
 #include <vector>
 
 #include <png.h>
 
 #include "engine/jpeg/file_bytes.h"
+#include "thumbkit/pixel_rows.h"
 
 namespace thumbkit {
 namespace {
@@ -19,11 +19,6 @@ constexpr png_alloc_size_t kMaxChunkBytes = 8u << 20;
 [[noreturn]] void ErrorExit(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 // Nothing would show the library's messages.
 void IgnoreWarning(png_structp, png_const_charp) {}
-
-// Pixel over white: alpha 255 keeps the colour, 0 gives white.
-std::uint8_t OverWhite(unsigned c, unsigned a) {
-  return static_cast<std::uint8_t>((c * a + 255 * (255 - a) + 127) / 255);
-}
 
 class Reader {
  public:
@@ -83,15 +78,6 @@ class Reader {
     }
     png_read_end(png_, nullptr);
     return 0;
-  }
-
-  static bool Reserve(std::vector<png_byte>& v, std::size_t n) {
-    try {
-      v.resize(n);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    return true;
   }
 
   std::FILE* file_ = nullptr;

@@ -12,8 +12,9 @@ extern "C" {
 // square with its aspect kept, reduced or enlarged by area averaging,
 // anchored at the top-left; the rest of the square is white.
 //
-// Returns 0 when drawn; 9 when the file is not a JPEG, PNG or BMP by its
-// first bytes; 1 when it cannot be read (missing, unreadable, corrupt, cut
+// Returns 0 when drawn; 9 when the file is not a JPEG, PNG, BMP, WebP,
+// TIFF, HEIF (HEIC, AVIF) or camera raw file (drawn from its largest JPEG
+// preview) by its first bytes; 1 when it cannot be read (missing, unreadable, corrupt, cut
 // short, over the pixel budget or the decoders' limits on scans and memory) and for invalid arguments. Whenever edge is
 // positive and surface set, the square is white unless 0 is returned.
 // Safe to call from several threads at once.

@@ -51,7 +51,9 @@ std::string SacrchMaxIndex2(const ExactColourTable& table, const MaxSearch& sear
 
 std::string CellSampler::GetJpegColor(const std::string& path, int part, ExactColourTable& table,
                                       const std::function<void(std::uint32_t)>& rowDone) {
-  if (DrawThumbnail(MMI_, path, part, partX_, surface_) != kDrawn) return "error";
+  const int drawn = DrawThumbnail(MMI_, path, part, partX_, surface_, formats_);
+  if (drawn == kNoPicture) return kNoPictureLabel;
+  if (drawn != kDrawn) return "error";
   table.Count(surface_.Window(), pixelPass_, rowDone);
   return "";
 }

@@ -66,13 +66,17 @@ std::string SacrchMaxIndex2(const ExactColourTable& table, const MaxSearch& sear
 
 // One worker's means of filling the table: the thumbnail library, the
 // grid, pixel skipping and the 100 x 100 surface the cells are drawn into.
+inline constexpr const char* kNoPictureLabel = "no picture";
+
 class CellSampler {
  public:
-  CellSampler(MakeMinImageFn MMI, int partX, bool pixelPass) : MMI_(MMI), partX_(partX), pixelPass_(pixelPass) {}
+  CellSampler(MakeMinImageFn MMI, int partX, bool pixelPass, SampledFormats formats = SampledFormats::kJpeg)
+      : MMI_(MMI), partX_(partX), pixelPass_(pixelPass), formats_(formats) {}
 
   // GetJpegColor: draws cell `part` of the file and counts its pixels into
-  // `table`. "" when counted; "error" when the cell could not be drawn (the
-  // table is left as it was).
+  // `table`. "" when counted; "error" when the cell could not be drawn,
+  // kNoPictureLabel when the file is no picture (the table is left as it
+  // was either way).
   std::string GetJpegColor(const std::string& path, int part, ExactColourTable& table,
                            const std::function<void(std::uint32_t)>& rowDone);
 
@@ -80,6 +84,7 @@ class CellSampler {
   MakeMinImageFn MMI_;
   int partX_;
   bool pixelPass_;
+  SampledFormats formats_;
   Surface surface_{100};
 };
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/jpeg/header_check.h"
 #include "engine/names/folda_name.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_keys.h"
@@ -65,8 +64,10 @@ std::string BucketName(const BucketTable& ranked, const RatioSettings& settings)
 
 std::string RatioSampler::GetRGBBunrui(const std::string& path) {
   BucketTable table = settings_.SixtyFour() ? InitRgbWork64() : InitRgbWork();
-  if (FileHedarCheck(path) != 2) return "";
-  if (readJpegTolpBMP(MMI_, path, surface_) != kDrawn) return kSampleError;
+  if (!IsSampled(path, formats_)) return "";
+  const int drawn = readJpegTolpBMP(MMI_, path, surface_, formats_);
+  if (drawn == kNoPicture) return "";
+  if (drawn != kDrawn) return kSampleError;
   CountBuckets(surface_.Window(), table);
   SortBuckets(table, settings_.Ascending());
   return BucketName(table, settings_);

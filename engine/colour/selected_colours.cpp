@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/colour/exact_colour.h"
+#include "engine/jpeg/header_check.h"
 #include "engine/jpeg/jpeg_decode.h"
 #include "engine/jpeg/jpeg_rows.h"
 
@@ -137,10 +138,11 @@ std::string MatchCell(const PixelWindow& cell, const SelectedColours& set, const
 
 std::string CompJpegColor(MakeMinImageFn MMI, const std::string& path, int part, int PartX, Surface& surface,
                           const SelectedColours& set, const PartColourRules& rules,
-                          const std::function<void(std::uint32_t)>& rowDone) {
-  if (!MMI || JpegSampleCheck(path) != 1) return "error";
+                          const std::function<void(std::uint32_t)>& rowDone, SampledFormats formats) {
+  const bool jpeg = FileHedarCheck(path) == 2;
+  if (!MMI || (jpeg ? JpegSampleCheck(path) != 1 : formats == SampledFormats::kJpeg)) return "error";
   const int drawn = MMI(surface.bits(), path.c_str(), static_cast<int>(surface.edge()), part, PartX);
-  if (drawn == 9) return "no support";
+  if (drawn == 9) return jpeg ? "no support" : "";
   if (drawn != 0) return "error";
   return MatchCell(surface.Window(), set, rules, rowDone);
 }

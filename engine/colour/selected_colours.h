@@ -111,11 +111,13 @@ std::string MatchCell(const PixelWindow& cell, const SelectedColours& set, const
 
 // CompJpegColor: draws cell `part` of the PartX grid at 75 x 75 into
 // `surface` and matches it: "no support" when the library refuses the
-// format, "error" when the cell cannot be drawn (nor sampled: no library,
-// CMYK, over the pixel budget), else MatchCell's label.
+// format of a JPEG, "" for another file that is no picture (kAll), "error"
+// when the cell cannot be drawn (nor sampled: no library, CMYK, over the
+// pixel budget, another format with kJpeg), else MatchCell's label.
 std::string CompJpegColor(MakeMinImageFn MMI, const std::string& path, int part, int PartX, Surface& surface,
                           const SelectedColours& set, const PartColourRules& rules,
-                          const std::function<void(std::uint32_t)>& rowDone);
+                          const std::function<void(std::uint32_t)>& rowDone,
+                          SampledFormats formats = SampledFormats::kJpeg);
 
 // What the part-colour labels say.
 inline constexpr const char* kMatchFolder = "1-1-1";

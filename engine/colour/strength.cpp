@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "engine/jpeg/header_check.h"
 #include "engine/settings/settings_keys.h"
 
 namespace pictray {
@@ -51,8 +50,10 @@ std::string StrengthName(const TopRgb& top, const StrengthSettings& settings) {
 }
 
 StrengthResult StrengthSampler::GetTopRGB(const std::string& path) {
-  if (FileHedarCheck(path) != 2) return {};
-  if (readJpegTolpBMP(MMI_, path, surface_) != kDrawn) return {kSampleError, std::nullopt};
+  if (!IsSampled(path, formats_)) return {};
+  const int drawn = readJpegTolpBMP(MMI_, path, surface_, formats_);
+  if (drawn == kNoPicture) return {};
+  if (drawn != kDrawn) return {kSampleError, std::nullopt};
   const TopRgb top = StrongestPixel(surface_.Window(), settings_);
   return {StrengthName(top, settings_), top.key};
 }

@@ -53,7 +53,8 @@ struct StrengthResult {
 // One worker's sampling state: its own 100 x 100 surface.
 class StrengthSampler {
  public:
-  StrengthSampler(MakeMinImageFn MMI, StrengthSettings settings) : MMI_(MMI), settings_(std::move(settings)) {}
+  StrengthSampler(MakeMinImageFn MMI, StrengthSettings settings, SampledFormats formats = SampledFormats::kJpeg)
+      : MMI_(MMI), settings_(std::move(settings)), formats_(formats) {}
 
   // GetTopRGB: "" and no notes for a file that is not a JPEG by its header;
   // "ERROR" and no notes when it cannot be sampled; else the strength name
@@ -63,6 +64,7 @@ class StrengthSampler {
  private:
   MakeMinImageFn MMI_;
   StrengthSettings settings_;
+  SampledFormats formats_;
   Surface surface_{100};
 };
 

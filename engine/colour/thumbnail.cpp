@@ -1,17 +1,28 @@
 #include "engine/colour/thumbnail.h"
 
+#include "engine/jpeg/header_check.h"
 #include "engine/jpeg/jpeg_decode.h"
 
 namespace pictray {
 
-int DrawThumbnail(MakeMinImageFn MMI, const std::string& path, int part, int partX, Surface& surface) {
-  if (!MMI || JpegSampleCheck(path) != 1) return kNotDrawn;
-  const int drawn = MMI(surface.bits(), path.c_str(), static_cast<int>(surface.edge()), part, partX);
-  return drawn == 0 ? kDrawn : kNotDrawn;
+SampledFormats ReadSampledFormats(const ProfileSnapshot&) { return SampledFormats::kJpeg; }
+
+bool IsSampled(const std::string& path, SampledFormats formats) {
+  return formats == SampledFormats::kAll || FileHedarCheck(path) == 2;
 }
 
-int readJpegTolpBMP(MakeMinImageFn MMI, const std::string& path, Surface& surface) {
-  return DrawThumbnail(MMI, path, 0, 1, surface);
+int DrawThumbnail(MakeMinImageFn MMI, const std::string& path, int part, int partX, Surface& surface,
+                  SampledFormats formats) {
+  if (!MMI) return kNotDrawn;
+  const bool jpeg = FileHedarCheck(path) == 2;
+  if (jpeg ? JpegSampleCheck(path) != 1 : formats == SampledFormats::kJpeg) return kNotDrawn;
+  const int drawn = MMI(surface.bits(), path.c_str(), static_cast<int>(surface.edge()), part, partX);
+  if (drawn == 0) return kDrawn;
+  return !jpeg && drawn == 9 ? kNoPicture : kNotDrawn;
+}
+
+int readJpegTolpBMP(MakeMinImageFn MMI, const std::string& path, Surface& surface, SampledFormats formats) {
+  return DrawThumbnail(MMI, path, 0, 1, surface, formats);
 }
 
 }  // namespace pictray

@@ -46,13 +46,22 @@ Session::Session() {
   monitor.pub.progress_monitor = CountScans;
 }
 
-bool Session::Open(const std::string& path) {
+void Session::Create() {
   jpeg_create_decompress(&cinfo);
   created = true;
   // Without a backing store, whole-picture buffers beyond this are a
   // fatal error before they are allocated.
   cinfo.mem->max_memory_to_use = kMaxHeldBytes;
   cinfo.progress = &monitor.pub;
+}
+
+void Session::OpenMemory(const unsigned char* data, std::size_t size) {
+  Create();
+  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+}
+
+bool Session::Open(const std::string& path) {
+  Create();
   file = OpenRegularStream(path);
   if (!file) return false;
   jpeg_stdio_src(&cinfo, file);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <csetjmp>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -58,8 +59,13 @@ struct Session {
   // Creates the object with the shared limits and attaches the file; false
   // when it cannot open.
   bool Open(const std::string& path);
+  // As Open, reading `size` bytes at `data` (kept alive by the caller).
+  void OpenMemory(const unsigned char* data, std::size_t size);
   // Destroying also ends a decompression left before its last row.
   void Close();
+
+ private:
+  void Create();
 };
 
 }  // namespace pictray::jpegio

@@ -7,7 +7,6 @@
 
 #include "engine/colour/exact_colour.h"
 #include "engine/colour/rgb_name.h"
-#include "engine/jpeg/header_check.h"
 #include "engine/runs/row_pool.h"
 #include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"
@@ -19,11 +18,12 @@ static_assert(std::is_same_v<decltype(PictrayState::MMI), MakeMinImageFn>,
 
 namespace {
 
-enum class CellsOutcome { Counted, Aborted, NoMemory };
+enum class CellsOutcome { Counted, NoPicture, Aborted, NoMemory };
 
 // Counts the chosen cells of one file into `table`, looking for an abort
-// before each cell. With a host, the per-picture bar moves every tenth row
-// of a cell (one worker shows its pictures; several would make it jump).
+// before each cell; NoPicture when the file is no picture at all. With a
+// host, the per-picture bar moves every tenth row of a cell (one worker
+// shows its pictures; several would make it jump).
 CellsOutcome CountCells(const std::string& path, const std::string& strJpos_bit, CellSampler& sampler,
                         ExactColourTable& table, const ParamBlock& val, RunHost* host) {
   try {
@@ -32,9 +32,10 @@ CellsOutcome CountCells(const std::string& path, const std::string& strJpos_bit,
       if (static_cast<std::size_t>(k) >= strJpos_bit.size() || strJpos_bit[static_cast<std::size_t>(k)] != '1')
         continue;
       if (host) host->SetProgress(Control::PR02, 0);
-      sampler.GetJpegColor(path, k, table, [host](std::uint32_t row) {
+      const std::string drawn = sampler.GetJpegColor(path, k, table, [host](std::uint32_t row) {
         if (host && row % 10 == 9) host->SetProgress(Control::PR02, static_cast<int>(row));
       });
+      if (drawn == kNoPictureLabel) return CellsOutcome::NoPicture;
     }
   } catch (const std::bad_alloc&) {
     return CellsOutcome::NoMemory;
@@ -73,8 +74,8 @@ void ReopenUntargetedRows(PictrayState& st, RunHost& host) {
 // One ratio worker: `own` 1 takes the even rows, 2 the odd ones.
 void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunRegistry::Guard guard) {
   const bool even = own == 1;
-  const RatioSettings settings = RatioSettings::Read(ProfileSnapshot::Read(st.profile));
-  RatioSampler sampler(st.MMI, settings);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  RatioSampler sampler(st.MMI, RatioSettings::Read(profile), ReadSampledFormats(profile));
   const std::size_t n = st.rows.ListMax();
   if (even) {
     host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
@@ -122,6 +123,7 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
                RunRegistry::Guard guard) {
   const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
   const RgbSettings settings = RgbSettings::Read(profile);
+  const SampledFormats formats = ReadSampledFormats(profile);
   host.SetProgressRange(Control::PR01, 0, 100);
   host.SetProgress(Control::PR01, 0);
   host.SetProgressRange(Control::PR02, 0, 99);
@@ -132,20 +134,24 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   FinishedRows progress(host, Control::PR01, st.rows.ListMax(), 100);
   std::atomic<bool> noMemory{false};
   OnWorkers(PoolWorkers(st, profile), [&](int worker) {
-    CellSampler sampler(st.MMI, settings.PartX, settings.PixelPassbit);
+    CellSampler sampler(st.MMI, settings.PartX, settings.PixelPassbit, formats);
     std::size_t i = 0;
     while (!val.Aborted() && !noMemory && rows.Next(&i)) {
       const Row row = st.rows.row(i);
       if (row.kind.empty()) {
         const std::string path = RowPath(val.folder, row.name);
-        if (FileHedarCheck(path) != 2) {
+        if (!IsSampled(path, formats)) {
           st.rows.setTarget(i, "", kind::Rgb);
         } else {
           ExactColourTable table(settings.samcount);
           const CellsOutcome outcome = CountCells(path, strJpos_bit, sampler, table, val, worker == 0 ? &host : nullptr);
           if (outcome == CellsOutcome::NoMemory) noMemory = true;
-          if (outcome != CellsOutcome::Counted) break;
-          st.rows.setTarget(i, RgbFolderName(SacrchMaxIndex2(table, settings.search), settings), kind::Rgb);
+          if (outcome == CellsOutcome::Aborted || outcome == CellsOutcome::NoMemory) break;
+          st.rows.setTarget(i,
+                            outcome == CellsOutcome::NoPicture
+                                ? ""
+                                : RgbFolderName(SacrchMaxIndex2(table, settings.search), settings),
+                            kind::Rgb);
         }
         ShowRow(host, i);
       }
@@ -179,6 +185,7 @@ void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host, RunRegis
 void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
   const StrengthSettings settings = StrengthSettings::Read(profile);
+  const SampledFormats formats = ReadSampledFormats(profile);
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(Control::PR01, 0, n > 0 ? static_cast<int>(n - 1) : 0);
   host.SetProgress(Control::PR01, 0);
@@ -191,7 +198,7 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
   // after the last row changes nothing.
   std::atomic<bool> stopped{false};
   OnWorkers(PoolWorkers(st, profile), [&](int) {
-    StrengthSampler sampler(st.MMI, settings);
+    StrengthSampler sampler(st.MMI, settings, formats);
     std::size_t j = 0;
     while (rows.Next(&j)) {
       if (valrp.Aborted()) {
@@ -218,8 +225,8 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
 
 ListUpColourLabeller::ListUpColourLabeller(const AnalysisFlags& flags, const PictrayState& st,
                                            const ProfileSnapshot& profile) {
-  if (flags.M_RP) ratio_.emplace(st.MMI, RatioSettings::Read(profile));
-  if (flags.M_RS) strength_.emplace(st.MMI, StrengthSettings::Read(profile));
+  if (flags.M_RP) ratio_.emplace(st.MMI, RatioSettings::Read(profile), ReadSampledFormats(profile));
+  if (flags.M_RS) strength_.emplace(st.MMI, StrengthSettings::Read(profile), ReadSampledFormats(profile));
 }
 
 void ListUpColourLabeller::Label(const std::string& path, Row& row) {

@@ -123,13 +123,14 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
                               MatchThreshold(colours.dwCount(), ReadSettingNumber(key::MatchPer, profile))};
   const int PartX = ReadPartX(profile);
   const std::string disabledchar = ReadSetting(key::disabledchar, profile);
+  const SampledFormats formats = ReadSampledFormats(profile);
   BeginColourRun(host);
   host.SetProgressRange(Control::PR02, 0, 99);
   host.SetStatusText(2, GRmsgtext);
   const bool complete = LabelEveryRow(st, host, val6, [&](std::size_t i, int worker) -> std::optional<bool> {
     const std::string path = RowPath(val6.folder, st.rows.name(i));
     std::string label;
-    if (FileHedarCheck(path) == 2) {
+    if (IsSampled(path, formats)) {
       Surface surface(kPartCellEdge);
       const auto rowDone = [&](std::uint32_t row) {
         if (worker == 0) host.SetProgress(Control::PR02, static_cast<int>(row));
@@ -138,7 +139,7 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
         if (val6.Aborted()) return std::nullopt;
         if (static_cast<std::size_t>(k) >= strJpos_bit.size() || strJpos_bit[static_cast<std::size_t>(k)] != '1')
           continue;
-        label = CompJpegColor(st.MMI, path, k, PartX, surface, colours, rules, rowDone);
+        label = CompJpegColor(st.MMI, path, k, PartX, surface, colours, rules, rowDone, formats);
         if (label == kMatchFolder) break;
       }
     }

@@ -1,17 +1,22 @@
 // libthumbkit.so as the program loads it: by path, resolving MakeMinImage.
 // Fixtures are written at test time: BMP through QImage, JPEG and PNG
 // through libjpeg and libpng, which control quality, chroma sampling, bit
-// depth, palette and interlacing.
+// depth, palette and interlacing; the other formats through their command
+// line encoders.
 #include <sys/resource.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLibrary>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include <jpeglib.h>
@@ -61,6 +66,19 @@ QString Mismatch(const Thumb& t, int w, int h, const Colours& want, int tol) {
 // within a level or two), progressive when the name says so; BMP (24-bit)
 // and PNG through QImage.
 bool WritePicture(const QString& path, int w, int h, const Colours& c) {
+  // A raw stand-in: a small grey TIFF marked DNG, the picture its preview.
+  if (path.endsWith(".dng"))
+    return WritePicture(path + "-thumb.jpg", w, h, c) &&
+           QProcess::execute("sh", {"-c",
+                                    "cd \"$0\" && convert -size 16x16 xc:grey -depth 8 t.tif && mv \"$1-thumb.jpg\" "
+                                    "t-thumb.jpg && exiv2 -it t.tif && exiftool -q -overwrite_original "
+                                    "-DNGVersion=1.4.0.0 t.tif && mv t.tif \"$1\"",
+                                    QFileInfo(path).path(), QFileInfo(path).fileName()}) == 0;
+  if (path.endsWith(".webp") || path.endsWith(".tif"))
+    return WritePicture(path + ".png", w, h, c) &&
+           (path.endsWith(".tif")
+                ? QProcess::execute("convert", {path + ".png", "-depth", "8", path})
+                : QProcess::execute("cwebp", {"-quiet", "-lossless", path + ".png", "-o", path})) == 0;
   if (!path.endsWith(".jpg")) {
     QImage img(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
@@ -179,6 +197,103 @@ class ThumbkitTest : public QObject {
     }
   }
 
+  // Each file is made in the folder by `make` from src.jpg, a 64 x 48
+  // picture of (200, 30, 40), and src.png, blue half transparent;
+  // `damage` then changes it. Drawn: the colour `want` (a RAW's preview is
+  // green, its own pixels red). Bombs are refused before their pixels are
+  // held.
+  void otherFormats_data() {
+    QTest::addColumn<QString>("make");  // shell commands writing "out"
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QRgb>("want");
+    const QRgb red = qRgb(200, 30, 40), blue = qRgb(128, 128, 255), green = qRgb(20, 160, 60), none = kWhite;
+    const QString heic = "heif-enc -q 90 src.jpg -o out", avif = "heif-enc -A -q 90 src.jpg -o out",
+                  webp = "cwebp -quiet src.jpg -o out", tiff = "convert src.jpg -depth 8 out.tif && mv out.tif out",
+                  raw = "convert src.jpg -depth 8 out.tif && convert -size 64x48 xc:'rgb(20,160,60)' out-thumb.jpg"
+                        " && exiv2 -it out.tif && exiftool -q -overwrite_original -DNGVersion=1.4.0.0 out.tif"
+                        " && mv out.tif out";
+    const auto cut = [](int fraction) {
+      return QString("head -c $(($(stat -c %s out) / %1)) out > cut && mv cut out").arg(fraction);
+    };
+    QTest::newRow("HEIC") << heic << "" << 0 << red;
+    QTest::newRow("AVIF") << avif << "" << 0 << red;
+    QTest::newRow("WebP") << webp << "" << 0 << red;
+    QTest::newRow("WebP with alpha") << "cwebp -quiet -lossless src.png -o out" << "" << 0 << blue;
+    QTest::newRow("TIFF in strips") << tiff << "" << 0 << red;
+    for (const char* options :
+         {"-colorspace CMYK", "-type Palette", "-compress JPEG", "-compress LZW -define tiff:rows-per-strip=5"})
+      QTest::newRow(qPrintable(QString("TIFF ") + options))
+          << QString("convert src.jpg ") + options + " out.tif && mv out.tif out" << "" << 0 << red;
+    QTest::newRow("TIFF in tiles, with alpha")
+        << "convert src.png -define tiff:tile-geometry=32x32 out.tif && mv out.tif out" << "" << 0 << blue;
+    QTest::newRow("DNG from its preview") << raw << "" << 0 << green;
+    QTest::newRow("TIFF with a thumbnail, from its own pixels")
+        << QString(raw).replace(" -DNGVersion=1.4.0.0", " -Software=x") << "" << 0 << red;
+    QTest::newRow("reduced TIFF without a preview")
+        << tiff + " && exiftool -q -overwrite_original -SubfileType#=1 out" << "" << 1 << none;
+    for (const auto& [name, make] : {std::pair{"HEIC", heic}, {"AVIF", avif}, {"WebP", webp}, {"TIFF", tiff}})
+      QTest::newRow(qPrintable(QString(name) + " cut short")) << make << cut(2) << 1 << none;
+    QTest::newRow("DNG cut inside its preview") << raw << cut(20) << 1 << none;
+    QTest::newRow("HEIC claiming 20000 x 20000")
+        << heic << "perl -0777 -pi -e 's/ispe\\0{4}.{8}/ispe\\0\\0\\0\\0\\0\\0\\x4e\\x20\\0\\0\\x4e\\x20/gs' out" << 1
+        << none;
+    QTest::newRow("TIFF claiming 60000 x 60000")
+        << tiff
+        << "perl -0777 -pi -e 's/([\\x00\\x01])\\x01\\x03\\x00\\x01\\x00{3}..\\x00\\x00/"
+           "$1\\x01\\x04\\x00\\x01\\x00\\x00\\x00\\x60\\xea\\x00\\x00/gs' out"
+        << 1 << none;
+    QTest::newRow("text named .heic") << "echo just some text > out" << "" << 9 << none;
+  }
+  void otherFormats() {
+    QFETCH(QString, make);
+    QFETCH(QString, damage);
+    QFETCH(int, result);
+    QFETCH(QRgb, want);
+    const QString sources = "convert -size 64x48 xc:'rgb(200,30,40)' -quality 95 src.jpg &&"
+                            " convert -size 64x48 xc:'rgba(0,0,255,0.5)' src.png";
+    const QString script = "cd '" + dir.path() + "' && rm -f out* && " + sources + " && " + make +
+                           (damage.isEmpty() ? "" : " && " + damage);
+    QVERIFY2(QProcess::execute("sh", {"-c", script}) == 0, qPrintable(script));
+    Thumb t(20);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    QCOMPARE(Draw(t, Path("out")), result);
+    getrusage(RUSAGE_SELF, &after);
+    QVERIFY(after.ru_maxrss - before.ru_maxrss < 64 * 1024);
+    const QString m = Mismatch(
+        t, result == 0 ? 20 : 0, result == 0 ? 15 : 0, [&](int, int) { return want; }, 6);
+    QVERIFY2(m.isEmpty(), qPrintable(m));
+  }
+
+  // The colour runs draw from two workers and the preview from a third:
+  // every decoder at once gives what it gives alone.
+  void formatsDrawAlikeFromSeveralThreads() {
+    const QString script = "cd '" + dir.path() + "' && convert -size 300x200 gradient:red-blue -quality 95 m.jpg"
+                           " && heif-enc -q 60 m.jpg -o m.heic && heif-enc -A -q 60 m.jpg -o m.avif && cwebp -quiet"
+                           " m.jpg -o m.webp && convert m.jpg -depth 8 m.tif && cp m.tif m.dng && cp m.jpg m-thumb.jpg"
+                           " && exiv2 -it m.dng && exiftool -q -overwrite_original -DNGVersion=1.4.0.0 m.dng";
+    QVERIFY2(QProcess::execute("sh", {"-c", script}) == 0, qPrintable(script));
+    const QStringList files = {"m.heic", "m.avif", "m.webp", "m.tif", "m.dng", "m.jpg"};
+    std::vector<Thumb> alone;
+    for (const QString& f : files) {
+      alone.emplace_back(40);
+      QCOMPARE(Draw(alone.back(), Path(f), 2, 2), 0);
+    }
+    std::atomic<int> differing{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+      threads.emplace_back([&, t] {
+        for (int round = 0; round < 3 * int(files.size()); ++round) {
+          const int i = (round + t) % int(files.size());
+          Thumb thumb(40);
+          if (Draw(thumb, Path(files[i]), 2, 2) != 0 || thumb.bytes != alone[std::size_t(i)].bytes) ++differing;
+        }
+      });
+    for (std::thread& t : threads) t.join();
+    QCOMPARE(differing.load(), 0);
+  }
+
   void wholePictureKeepsItsAspectTopLeftOnWhite_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QSize>("size");
@@ -213,6 +328,9 @@ class ThumbkitTest : public QObject {
     QTest::newRow("8x8 BMP reduced") << "cells8r.bmp" << 8 << QSize(1203, 957) << 75 << 0;
     QTest::newRow("8x8 JPEG enlarged") << "cells8.jpg" << 8 << QSize(256, 256) << 75 << 4;
     QTest::newRow("4x4 progressive JPEG at 3/8") << "progressive4.jpg" << 4 << QSize(256, 192) << 20 << 4;
+    QTest::newRow("8x8 WebP cropped") << "cells8.webp" << 8 << QSize(1203, 957) << 20 << 4;
+    QTest::newRow("4x4 TIFF") << "cells4.tif" << 4 << QSize(203, 157) << 75 << 0;
+    QTest::newRow("4x4 DNG preview at 3/8") << "cells4.dng" << 4 << QSize(256, 192) << 20 << 4;
   }
   void cellShowsOnlyItsOwnColour() {
     QFETCH(QString, file);
@@ -397,7 +515,12 @@ class ThumbkitTest : public QObject {
     QTest::newRow("BMP cut short") << bmp.left(bmp.size() - 10) << 1;
     QTest::newRow("8-bit BMP") << ReadAll(Path("indexed.bmp")) << 1;
     QTest::newRow("GIF") << QByteArray("GIF89a\x01\0\x01\0\0\0\0;", 14) << 9;
-    QTest::newRow("TIFF") << QByteArray("II*\0\x08\0\0\0", 8) << 9;
+    for (const QByteArray& start : {QByteArray("\0\0\0\x18" "ftypheic", 12), QByteArray("\0\0\0\x18" "ftypavif", 12),
+                                    QByteArray("\0\0\0\x18" "ftypcrx ", 12), QByteArray("RIFF\0\0\0\0WEBPVP8 ", 16),
+                                    QByteArray("MM\0*\0\0\0\x08", 8), QByteArray("IIRO\x08\0\0\0", 8),
+                                    QByteArray("FUJIFILMCCD-RAW ")})
+      QTest::newRow(qPrintable("signature " + start.toHex() + ", then noise")) << start + QByteArray(300, '\x5A') << 1;
+    QTest::newRow("TIFF without a directory") << QByteArray("II*\0\x08\0\0\0", 8) << 1;
     QTest::newRow("text") << QByteArray("just some text\n") << 9;
   }
   void badFileAnswersAndLeavesTheSquareWhite() {

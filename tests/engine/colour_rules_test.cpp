@@ -306,5 +306,31 @@ TEST(ColourSamplers, SixtyFourBucketNamesKeepTheirCase) {
   EXPECT_EQ(fake.Calls().size(), 2u);  // a CMYK picture never reaches the library
 }
 
+// With every format chosen, a picture of another format is sampled as a
+// JPEG is and a file the library reads no format of is passed over; with
+// JPEG alone neither is sampled.
+TEST(ColourSamplers, OtherFormatsAreSampledOnlyWhenChosen) {
+  testing::TempDir dir;
+  testing::FakeThumbs& fake = testing::FakeThumbs::Get();
+  fake.Reset();
+  for (const char* name : {"p.jpg", "p.heic"}) fake.Flat(name, {240, 30, 0});
+  fake.Set("note.heic", [](std::uint8_t*, int, int) { return 9; });
+  const std::string jpeg = dir.Write("p.jpg", testing::ReadAll(testing::JpegFixture("rgb_3x2.jpg")));
+  const auto sample = [&](const std::string& path, SampledFormats formats) {
+    ExactColourTable table(1000);
+    const MakeMinImageFn mmi = testing::FakeThumbs::MakeMinImage;
+    return std::tuple(RatioSampler(mmi, {}, formats).GetRGBBunrui(path),
+                      StrengthSampler(mmi, {}, formats).GetTopRGB(path).target,
+                      CellSampler(mmi, 4, false, formats).GetJpegColor(path, 1, table, {}));
+  };
+  const auto asJpeg = sample(jpeg, SampledFormats::kJpeg);
+  EXPECT_EQ(std::get<1>(asJpeg), "240");
+  EXPECT_EQ(sample(jpeg, SampledFormats::kAll), asJpeg);
+  const std::string heic = dir.Write("p.heic", "x"), note = dir.Write("note.heic", "text");
+  EXPECT_EQ(sample(heic, SampledFormats::kAll), asJpeg);
+  EXPECT_EQ(sample(note, SampledFormats::kAll), std::tuple("", "", kNoPictureLabel));
+  EXPECT_EQ(sample(heic, SampledFormats::kJpeg), std::tuple("", "", "error"));
+}
+
 }  // namespace
 }  // namespace pictray

@@ -1,0 +1,65 @@
+#include "thumbkit/raw_preview.h"
+
+#include <mutex>
+
+#include <exiv2/exiv2.hpp>
+
+#include "thumbkit/jpeg_part.h"
+
+namespace thumbkit {
+namespace {
+
+// A camera's full-size preview is a few megabytes.
+constexpr std::uint32_t kMaxPreviewBytes = 64u << 20;
+
+// Once for the process, before any file is read: the XMP toolkit is set up
+// for several threads, ISO media containers (CR3) are read, and the
+// library's messages are silenced.
+void SetUpLibrary() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    Exiv2::XmpParser::initialize();
+    Exiv2::enableBMFF(true);
+    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+  });
+}
+
+// The largest preview that is a JPEG within the byte limit, or nullptr.
+const Exiv2::PreviewProperties* LargestJpeg(const Exiv2::PreviewPropertiesList& list) {
+  const Exiv2::PreviewProperties* best = nullptr;
+  for (const Exiv2::PreviewProperties& p : list)
+    if (p.mimeType_ == "image/jpeg" && p.size_ <= kMaxPreviewBytes &&
+        (!best || std::uint64_t(p.width_) * p.height_ >= std::uint64_t(best->width_) * best->height_))
+      best = &p;
+  return best;
+}
+
+}  // namespace
+
+int DecodeRawPreviewPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic,
+                         Size& full) {
+  pic.Clear();
+  SetUpLibrary();
+  try {
+    // Always a local file, whatever the name looks like. The library's
+    // interface hands out std::auto_ptr.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    const Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
+#pragma GCC diagnostic pop
+    if (!image.get()) return 1;
+    image->readMetadata();
+    const Exiv2::PreviewManager previews(*image);
+    const Exiv2::PreviewPropertiesList list = previews.getPreviewProperties();
+    const Exiv2::PreviewProperties* largest = LargestJpeg(list);
+    if (!largest) return 1;
+    const Exiv2::PreviewImage preview = previews.getPreviewImage(*largest);
+    return DecodeJpegPartInMemory(preview.pData(), preview.size(), edge, part, partX, pic, full);
+  } catch (...) {
+    // The library throws its own errors and the standard ones on damaged files.
+    pic.Clear();
+    return 1;
+  }
+}
+
+}  // namespace thumbkit
