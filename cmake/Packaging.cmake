@@ -61,4 +61,5 @@ the files there; every move can be undone. Twinscan groups the byte-identical
 files of a folder and moves the surplus copies aside.
 
 pictray-cli and twinscan-cli do the same from the command line.")
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/drop_ldconfig_scripts.cmake)
 include(CPack)
