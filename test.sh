@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: a normal build, an
 # ASan+UBSan build of the tests, a ThreadSanitizer build of the run tests,
-# and a bounded fuzzing pass. Exits non-zero on any failure.
+# a bounded fuzzing pass, and the Debian package. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -35,4 +35,8 @@ if [ -x scripts/fuzz.sh ]; then
   echo "== bounded fuzzing"
   scripts/fuzz.sh 30
 fi
+echo "== Debian package (from the normal build)"
+rm -f build/pictray_*.deb
+(cd build && cpack -G DEB >/dev/null)
+tests/package_test.sh build/pictray_*_amd64.deb
 echo "All test stages passed."

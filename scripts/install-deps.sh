@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-  desktop-file-utils appstream
+  desktop-file-utils appstream help2man lintian
   libjpeg62-turbo-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
   libwebp-dev libtiff-dev libheif-dev libexiv2-dev libavformat-dev
   libheif-examples webp exiv2 libimage-exiftool-perl

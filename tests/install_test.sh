@@ -2,9 +2,9 @@
 # Installs the build into a temporary prefix and starts what was installed:
 # the programs find their library, helper and translations there and keep
 # their settings in a temporary XDG configuration folder, never beside
-# themselves. Usage: install_test.sh BUILD_DIR
+# themselves. Usage: install_test.sh BUILD_DIR, or install_test.sh --installed
+# PREFIX for a tree installed otherwise (the unpacked Debian package).
 set -euo pipefail
-build=$1
 tmp=$(mktemp -d)
 pids=()
 cleanup() {
@@ -14,8 +14,12 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "install_test: $*" >&2; exit 1; }
 
-prefix=$tmp/prefix
-cmake --install "$build" --prefix "$prefix" >/dev/null
+if [ "$1" = --installed ]; then
+  prefix=$2
+else
+  prefix=$tmp/prefix
+  cmake --install "$1" --prefix "$prefix" >/dev/null
+fi
 
 for f in bin/Pictray bin/Twinscan bin/pictray bin/twinscan bin/pictray-cli bin/twinscan-cli \
          lib/pictray/libthumbkit.so lib/pictray/erasekit share/pictray/installed \
@@ -24,7 +28,9 @@ for f in bin/Pictray bin/Twinscan bin/pictray bin/twinscan bin/pictray-cli bin/t
          share/applications/org.pictray.Pictray.desktop share/applications/org.pictray.Twinscan.desktop \
          share/metainfo/org.pictray.Pictray.metainfo.xml share/metainfo/org.pictray.Twinscan.metainfo.xml \
          share/icons/hicolor/48x48/apps/org.pictray.Pictray.png \
-         share/icons/hicolor/256x256/apps/org.pictray.Twinscan.png; do
+         share/icons/hicolor/256x256/apps/org.pictray.Twinscan.png \
+         share/man/man1/pictray-cli.1.gz share/man/man1/twinscan-cli.1.gz \
+         share/doc/pictray/copyright share/doc/pictray/changelog.Debian.gz; do
   [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 [ "$(readlink "$prefix/bin/pictray")" = Pictray ] || fail "bin/pictray is not a link to Pictray"

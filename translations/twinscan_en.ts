@@ -40,8 +40,8 @@
         <translation>OK</translation>
     </message>
     <message>
-        <source>Version 1.00</source>
-        <translation>Version 1.00</translation>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
     </message>
     <message>
         <source>exe files (*)</source>

@@ -15,11 +15,11 @@
 #include "app/pictray/window_text.h"
 #include "engine/fs/paths.h"
 #include "engine/settings/settings_keys.h"
+#include "pictray_version.h"
 
 namespace pictray::app {
 namespace {
 
-constexpr const char* kVersion = "Version 2.13";
 constexpr int kPaintedTop = 190;  // the name and version are painted below the controls
 
 }  // namespace
@@ -83,7 +83,7 @@ void PropertiesDialog::paintEvent(QPaintEvent* e) {
   p.setFont(ui::MinchoFont(14));
   p.drawText(QPoint(44, kPaintedTop + 26), ProName_);
   p.setFont(ui::MinchoFont(11));
-  p.drawText(QPoint(44 + p.fontMetrics().horizontalAdvance(ProName_) + 60, kPaintedTop + 26), kVersion);
+  p.drawText(QPoint(44 + p.fontMetrics().horizontalAdvance(ProName_) + 60, kPaintedTop + 26), QString("Version ") + kPictrayVersion);
 }
 
 void PropertiesDialog::BrowseWorkFolder() {

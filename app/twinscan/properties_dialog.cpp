@@ -12,6 +12,7 @@
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
 #include "engine/dupes/twinscan_profile.h"
+#include "pictray_version.h"
 
 namespace pictray::twinscan {
 using ui::BytesOf;
@@ -58,7 +59,7 @@ void PropertiesDialog::paintEvent(QPaintEvent* event) {
   icon_.paint(&p, QRect(20, 150, 32, 32));
   p.setFont(ui::MinchoFont(12));
   p.drawText(QPoint(64, 164), proName_);
-  p.drawText(QPoint(64, 182), QCoreApplication::translate("Twinscan", "Version 1.00"));
+  p.drawText(QPoint(64, 182), QCoreApplication::translate("Twinscan", "Version %1").arg(kPictrayVersion));
 }
 
 void PropertiesDialog::FoldaSetting0(QLineEdit* edit) {

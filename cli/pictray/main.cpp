@@ -15,6 +15,7 @@
 #include "cli/common/undo_commands.h"
 #include "engine/runs/listup.h"
 #include "engine/settings/settings_store.h"
+#include "pictray_version.h"
 
 namespace pictray::cli {
 namespace {
@@ -83,6 +84,7 @@ struct Options {
   std::string undo, undoList;  // the folder of --undo / --undo-list
   std::vector<std::string> steps;
   bool help = false;
+  bool version = false;
 };
 
 bool ParseArgs(int argc, char** argv, Options* o, std::string* error) {
@@ -99,6 +101,9 @@ bool ParseArgs(int argc, char** argv, Options* o, std::string* error) {
     };
     if (a == "--help" || a == "-h") {
       o->help = true;
+      return true;
+    } else if (a == "--version") {
+      o->version = true;
       return true;
     } else if (a == "--ini") {
       if (!value(&o->ini)) return false;
@@ -215,6 +220,10 @@ int Main(int argc, char** argv) {
   if (!ParseArgs(argc, argv, &o, &error)) return Fail(error + "; " + kUsage);
   if (o.help) {
     std::cout << kUsage << "\n\n" << kHelp;
+    return 0;
+  }
+  if (o.version) {
+    std::cout << "pictray-cli " << kPictrayVersion << "\n";
     return 0;
   }
   const std::string journals = JournalDir(pictray::fs::DefaultEnv(), "pictray");

@@ -14,6 +14,7 @@
 #include "cli/twinscan/cli_host.h"
 #include "engine/journal/tab_fields.h"
 #include "engine/runs/twinscan_run.h"
+#include "pictray_version.h"
 #include "texts/texts.h"
 
 namespace {
@@ -116,6 +117,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
       return Help();
+    } else if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("twinscan-cli %s\n", kPictrayVersion);
+      return 0;
     } else if (std::strcmp(argv[i], "--extract") == 0) {
       extract = true;
     } else if (std::strcmp(argv[i], "--dry-run") == 0) {
