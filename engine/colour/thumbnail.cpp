@@ -2,10 +2,13 @@
 
 #include "engine/jpeg/header_check.h"
 #include "engine/jpeg/jpeg_decode.h"
+#include "engine/settings/settings_keys.h"
 
 namespace pictray {
 
-SampledFormats ReadSampledFormats(const ProfileSnapshot&) { return SampledFormats::kJpeg; }
+SampledFormats ReadSampledFormats(const ProfileSnapshot& profile) {
+  return ReadSetting(key::AllFormats, profile) == "1" ? SampledFormats::kAll : SampledFormats::kJpeg;
+}
 
 bool IsSampled(const std::string& path, SampledFormats formats) {
   return formats == SampledFormats::kAll || FileHedarCheck(path) == 2;

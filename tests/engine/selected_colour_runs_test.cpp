@@ -37,6 +37,7 @@ class SelectedColourRuns : public ::testing::Test {
     st.profile = dir.path() + "/work.ini";
     st.MMI = FakeThumbs::MakeMinImage;
     Set("disabledchar", kDefaultDisabledChars);
+    Set("AllFormats", "0");  // JPEG alone: the fake draws whatever it is asked
   }
   void Set(const std::string& key, const std::string& value) {
     ASSERT_TRUE(WriteProfileString("Section0", key, value, st.profile));
