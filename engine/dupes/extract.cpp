@@ -125,14 +125,14 @@ SurplusOutcome::Kind MoveVerified(const fs::Env& env, int dirfd, const FileRec& 
   }
   if (const int e = RenameNoReplace(env, dirfd, r.filename, dirfd, to); e != 0) {
     reason = std::strerror(e);
-    journalError = journal.Failed(entry, e);
+    journal.Failed(entry, e);
     return SurplusOutcome::Kind::Failed;
   }
   struct stat after {};
   if (env.Fstatat(dirfd, to.c_str(), after, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(after.st_mode)) {
     moved.identity = IdentityOf(after);
     if (SameInodeAndData(moved.identity, r.identity)) {
-      journalError = journal.Done(entry, IdentityOf(after));
+      journal.Done(entry, IdentityOf(after));
       return SurplusOutcome::Kind::Moved;
     }
   }
@@ -140,7 +140,7 @@ SurplusOutcome::Kind MoveVerified(const fs::Env& env, int dirfd, const FileRec& 
   if (const int e = RenameNoReplace(env, dirfd, to, dirfd, r.filename); e != 0) {
     reason = std::string("left in the extraction folder: ") + std::strerror(e);
   } else {
-    journalError = journal.Failed(entry, EEXIST);
+    journal.Failed(entry, EEXIST);
   }
   return SurplusOutcome::Kind::Changed;
 }

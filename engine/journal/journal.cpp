@@ -306,7 +306,7 @@ void JournalWriter::MoveBegin(long id, const std::string& from, const std::strin
   Add(JournalRecord("M").Number(id).Text(from).Text(to).Stamp(before).Number(mode & 07777));
 }
 
-int JournalWriter::Done(long id, const FileIdentity& now, const struct stat* replaced, const std::string& keptAs) {
+void JournalWriter::Done(long id, const FileIdentity& now, const struct stat* replaced, const std::string& keptAs) {
   didSomething_ = true;
   JournalRecord record("OK");
   record.Number(id).Stamp(now).Number(replaced ? 1 : 0);
@@ -316,12 +316,10 @@ int JournalWriter::Done(long id, const FileIdentity& now, const struct stat* rep
         .Number(Nanoseconds(replaced->st_mtim))
         .Text(keptAs);
   Add(record);
-  return 0;
 }
 
-int JournalWriter::Failed(long id, int err) {
+void JournalWriter::Failed(long id, int err) {
   Add(JournalRecord("NO").Number(id).Number(err));
-  return 0;
 }
 
 int JournalWriter::UndoBegin() {
@@ -329,14 +327,12 @@ int JournalWriter::UndoBegin() {
 }
 
 void JournalWriter::BackBegin(long id) { Add(JournalRecord("B").Number(id)); }
-int JournalWriter::Back(long id) {
+void JournalWriter::Back(long id) {
   Add(JournalRecord("BOK").Number(id));
-  return 0;
 }
 
-int JournalWriter::Left(long id, int reason) {
+void JournalWriter::Left(long id, int reason) {
   Add(JournalRecord("BNO").Number(id).Number(reason));
-  return 0;
 }
 
 int JournalWriter::Close() {
@@ -356,14 +352,14 @@ int MakeFolderJournalled(JournalWriter& journal, long id, int dirFd, const std::
   if ((journalErr = journal.FolderBegin(id, rel)) != 0) return journalErr;
   if (journal.env().Mkdirat(dirFd, rel.c_str(), 0777) != 0) {
     const int e = errno;
-    journalErr = journal.Failed(id, e);
+    journal.Failed(id, e);
     return e;
   }
   // A folder that cannot be looked at stays unmarked, like one a kill
   // interrupted: an undo removes it only while it is empty.
   struct stat st {};
   if (journal.env().Fstatat(dirFd, rel.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0)
-    journalErr = journal.Done(id, IdentityOf(st));
+    journal.Done(id, IdentityOf(st));
   return 0;
 }
 

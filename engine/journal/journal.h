@@ -78,15 +78,15 @@ class JournalWriter {
   // look at the byte-identical file that held the destination name and was
   // replaced, whose mode and times the undo gives back, and `keptAs` the
   // hidden name (relative) that still holds it, if any.
-  int Done(long id, const FileIdentity& now, const struct stat* replaced = nullptr, const std::string& keptAs = "");
-  int Failed(long id, int err);
+  void Done(long id, const FileIdentity& now, const struct stat* replaced = nullptr, const std::string& keptAs = "");
+  void Failed(long id, int err);
 
   // An undo's records: it begins, takes entry `id` back (before and after),
   // or leaves it for `reason`.
   int UndoBegin();
   void BackBegin(long id);  // written by the next Flush
-  int Back(long id);
-  int Left(long id, int reason);
+  void Back(long id);
+  void Left(long id, int reason);
 
   // Writes the records gathered so far. Returns 0 or an errno.
   int Flush();

@@ -158,15 +158,8 @@ class Undoer {
     const bool folder = e.kind == Entry::Kind::Folder;
     report_.left.push_back({JoinPath(run_.folder, e.to), folder ? "" : JoinPath(run_.folder, e.from), reason, err});
     if (!folder) leftFiles_.push_back(e.to);
-    return Record(journal_.Left(e.id, static_cast<int>(reason)));
-  }
-
-  bool Record(int err) {
-    if (err != 0 && report_.error == 0) {
-      report_.error = err;
-      report_.errorPath = journal_.path();
-    }
-    return err == 0;
+    journal_.Left(e.id, static_cast<int>(reason));
+    return true;
   }
 
   // The file is at its first name: the byte-identical file the move
@@ -177,7 +170,8 @@ class Undoer {
       const int err = errno == ENOENT ? RestoreReplaced(env_, dirFd_, e) : errno;
       if (err != 0) return Leave(e, UndoLeftReason::Failed, err);
     }
-    return Record(journal_.Back(e.id));
+    journal_.Back(e.id);
+    return true;
   }
 
   bool TakeBackFile(const Entry& e) {
@@ -217,7 +211,8 @@ class Undoer {
       const std::string inside = e.to + "/";
       for (const std::string& to : leftFiles_)
         if (to.starts_with(inside)) return true;
-      return Record(journal_.Back(e.id));
+      journal_.Back(e.id);
+      return true;
     }
     // Hidden copies left by a move killed in the middle are ours.
     if (const UniqueFd inner(env_, env_.Open(dirFd_, e.to.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -233,7 +228,8 @@ class Undoer {
       return Leave(e, notEmpty ? UndoLeftReason::FolderNotEmpty : UndoLeftReason::Failed, notEmpty ? 0 : err);
     }
     ++report_.foldersRemoved;
-    return Record(journal_.Back(e.id));
+    journal_.Back(e.id);
+    return true;
   }
 
   const fs::Env& env_;
