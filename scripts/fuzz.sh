@@ -21,7 +21,7 @@ build_and_run() {
   shift
   libs=("$@")
   local newest
-  newest=$(ls -t "${sources[@]}" engine/*/*.h thumbkit/*.h | head -1)
+  newest=$(ls -t "${sources[@]}" engine/*/*.h thumbkit/*.h fuzz/*.h | head -1)
   if [ ! -x "$bin" ] || [ "$newest" -nt "$bin" ]; then
     echo "building $bin"
     clang++ -std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
