@@ -29,7 +29,7 @@ build_and_run() {
   fi
   mkdir -p "$corpus"
   cp -n "${seeds[@]}" "$corpus/" 2>/dev/null || true
-  "$bin" -max_total_time="$seconds" -max_len=70000 -timeout=10 -rss_limit_mb=2048 \
+  LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp "$bin" -max_total_time="$seconds" -max_len=70000 -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 "$corpus" 2>&1 | tail -n 15
 }
 
