@@ -27,19 +27,13 @@
 #include "app/pictray/file_list_pane.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/preview.h"
-#include "app/pictray/prgb_dialog.h"
 #include "app/pictray/program_launcher.h"
 #include "app/pictray/qt_run_host.h"
 #include "app/pictray/result_pane.h"
-#include "app/pictray/rgb_dialog.h"
-#include "app/pictray/srgb_dialog.h"
 #include "app/pictray/window_builder.h"
 #include "app/pictray/window_text.h"
 #include "engine/fs/paths.h"
-#include "engine/runs/colour_runs.h"
-#include "engine/runs/jpeg_runs.h"
 #include "engine/runs/listup.h"
-#include "engine/runs/move_run.h"
 #include "engine/runs/name_sets.h"
 #include "engine/runs/undo_run.h"
 #include "engine/settings/settings_keys.h"
@@ -225,23 +219,16 @@ int MainWindow::Message(const std::string& text, const std::string& caption1, co
 
 void MainWindow::Command(int id, int lparam) {
   if (closing_) return;  // a run's last request, arriving while the window goes away
+  if (const RunCommand* c = FindRunCommand(id)) {
+    TableCommand(*c, lparam, true);
+    return;
+  }
   switch (id) {
-    case cmd::MoveStart: MoveStart(); break;
     case cmd::ListUp: ListUp(); break;
     case cmd::CharClass:
     case cmd::PhraseClass:
     case cmd::ExtClass: NameClassification(id); break;
     case cmd::ClearList: ClearList(); break;
-    case cmd::Exif:
-    case cmd::Info:
-    case cmd::HeaderCheck:
-    case cmd::SizeAnalysis:
-    case cmd::NgAnalysis: JpegAnalysis(id); break;
-    case cmd::RgbAnalysis: RgbAnalysis(lparam); break;
-    case cmd::RgbRatio:
-    case cmd::RgbStrength: ColourClassification(id); break;
-    case cmd::AllColour: AllColour(); break;
-    case cmd::PartColour: PartColour(); break;
     case cmd::Abort: AbortRuns(); break;
     case cmd::ClearAnalyses: ClearAnalyses(); break;
     case cmd::Search:
@@ -275,7 +262,7 @@ void MainWindow::CommandFromRun(int id) {
   // A run asks for the move at its end, while its registration may not be
   // gone yet; every other run is refused while one works, so none can be
   // writing the rows.
-  if (id == cmd::MoveStart) StartMove();
+  if (id == cmd::MoveStart) TableCommand(*FindRunCommand(id), 0, false);
   else Command(id);
 }
 
@@ -389,129 +376,6 @@ void MainWindow::NameClassification(int id) {
   else SetList06(*host_, st_);
   fileListModel_->RefreshAll();
   control(Control::BT09)->setEnabled(true);
-}
-
-void MainWindow::JpegAnalysis(int id) {
-  const std::map<int, std::pair<Control, std::atomic<int>*>> buttons = {
-      {cmd::Exif, {Control::BT07, &st_.flags.M_Exif}},
-      {cmd::Info, {Control::BT08, &st_.flags.M_Info}},
-      {cmd::HeaderCheck, {Control::BT11, &st_.flags.M_Hed}},
-      {cmd::SizeAnalysis, {Control::BT13, &st_.flags.M_Size}},
-      {cmd::NgAnalysis, {Control::BT14, &st_.flags.M_NG}}};
-  const auto [button, flag] = buttons.at(id);
-  if (!IsChecked(button)) {
-    flag->store(0);
-    return;
-  }
-  // The runs share one parameter block: a second one would change it under
-  // the first. Refused before the choice changes anything.
-  if (!st_.rows.empty() && RefuseWhileRunning(button)) return;
-  const JpegRunChoice choice = SelectJpegAnalysis(id, st_.flags);
-  if (id == cmd::Exif || id == cmd::Info) Check(Control::BT11, false);
-  if (id == cmd::HeaderCheck) {
-    Check(Control::BT07, false);
-    Check(Control::BT08, false);
-  }
-  // With an empty list the button only records the choice for the next list-up.
-  if (st_.rows.empty()) return;
-  if (id == cmd::Info || id == cmd::HeaderCheck) Check(button, false);
-  // The rows are the files of the listed folder, whatever the field says now.
-  st_.blocks.val.Start(st_.listedFolder.get(), choice.mode);
-  launcher_.Start([this, run = choice.run, runButton = button](RunRegistry::Guard g) {
-    run(st_.blocks.val, st_, *host_, std::move(g));
-    host_->CheckControl(runButton, false);  // an aborted run leaves its button to the window
-  });
-}
-
-void MainWindow::RgbAnalysis(int lparam) {
-  if (!IsChecked(Control::BT12) && lparam != 1) return;
-  // The RGB analysis shares its block with the other analyses.
-  if (RefuseWhileRunning(Control::BT12)) return;
-  childbit1 = 1;
-  std::string strJpos_bit;
-  const bool start = OpenModalWindowRGB(this, settings_.Files(), &strJpos_bit);
-  childbit1 = 0;
-  Check(Control::BT12, false);
-  if (start) StartRgbRun(strJpos_bit);
-}
-
-void MainWindow::StartRgbRun(const std::string& strJpos_bit) {
-  st_.blocks.val.Start(st_.listedFolder.get());
-  launcher_.Start([this, strJpos_bit](RunRegistry::Guard g) {
-    ThreadRGB(st_.blocks.val, st_, *host_, strJpos_bit, std::move(g));
-  });
-}
-
-void MainWindow::ColourClassification(int id) {
-  const bool ratio = id == cmd::RgbRatio;
-  const Control button = ratio ? Control::BT15 : Control::BT16;
-  std::atomic<int>& mode = ratio ? st_.flags.M_RP : st_.flags.M_RS;
-  if (!IsChecked(button)) {
-    mode.store(0);
-    return;
-  }
-  // With rows the dialog leads to a run, which would write them under another.
-  if (!st_.rows.empty() && RefuseWhileRunning(button)) return;
-  const SettingsFiles files = settings_.Files();
-  if (!(ratio ? OpenModalWindowPrgb(this, files) : OpenModalWindowSrgb(this, files))) {
-    Check(button, false);
-    return;
-  }
-  mode.store(1);
-  // With an empty list the mode only tells the next list-up to name the files.
-  if (st_.rows.empty()) return;
-  control(Control::BT01)->setEnabled(false);
-  if (ratio) StartRatioRun();
-  else StartStrengthRun();
-}
-
-void MainWindow::StartRatioRun() {
-  PrepareRatioRun(st_, st_.listedFolder.get());
-  fileListModel_->RefreshAll();
-  launcher_.Start([this](RunRegistry::Guard g) { ThreadRGBPer(st_.blocks.valrp, st_, *host_, std::move(g)); });
-  launcher_.Start([this](RunRegistry::Guard g) { ThreadRGBPer2(st_.blocks.valrp2, st_, *host_, std::move(g)); });
-}
-
-void MainWindow::StartStrengthRun() {
-  st_.blocks.valrp.Start(st_.listedFolder.get(), 1);
-  launcher_.Start([this](RunRegistry::Guard g) { ThreadTopRGB(st_.blocks.valrp, st_, *host_, std::move(g)); });
-}
-
-void MainWindow::MoveStart() {
-  if (RefuseWhileRunning()) return;
-  StartMove();
-}
-
-bool MainWindow::RefuseUnlistedFolder(const std::string& listed) {
-  if (listed.empty()) {
-    Message(WindowText(QT_TRANSLATE_NOOP(
-                "Pictray", "リストアップしたフォルダがありません。移動する前にフォルダをリストアップして下さい")),
-            "err", "err");
-    return true;
-  }
-  const std::string field = Folder();
-  if (SameFolderPath(field, listed)) return false;
-  Message(WindowText(
-              QT_TRANSLATE_NOOP("Pictray",
-                                "フォルダ欄の「%1」はリストアップしたフォルダ「%2」ではありません。移動は行いません。"
-                                "このフォルダのファイルを移動するには先にリストアップして下さい"),
-              {field, listed}),
-          "err", "err");
-  return true;
-}
-
-void MainWindow::StartMove() {
-  // The rows and their targets belong to the listed folder: the move acts on
-  // it, and only while the field still names it.
-  const std::string folder = st_.listedFolder.get();
-  if (RefuseUnlistedFolder(folder)) return;
-  PrepareMove(*host_, st_, folder);
-  fileListModel_->RefreshAll();
-  st_.blocks.val21.Start(folder);
-  launcher_.Start([this](RunRegistry::Guard g) {
-    ThreadMakeFoldaAndMove(st_.blocks.val21, st_, *host_, std::move(g));
-    host_->RowsChanged(0, 0);
-  });
 }
 
 void MainWindow::UndoMove() {

@@ -14,14 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "app/common/run_launcher.h"
 #include "app/common/window_calls.h"
 #include "app/pictray/box_turn.h"
 #include "app/pictray/pane_links.h"
 #include "app/pictray/preview.h"
-#include "app/pictray/run_launcher.h"
 #include "app/pictray/window_settings.h"
 #include "engine/run/controls.h"
 #include "engine/run/pictray_state.h"
+#include "engine/runs/run_commands.h"
 #include "thumbkit/thumbkit.h"
 
 class QAction;
@@ -104,28 +105,38 @@ class MainWindow : public QMainWindow {
   void KeepControls(const WindowControls& built);
   PaneLinks LinksForPanes();
 
-  void MoveStart();        // 1001
-  void StartMove();        // the move itself, on the listed folder
-  // Refuses (with a message) a move while the folder field names another
-  // folder than the listed one `listed`.
-  bool RefuseUnlistedFolder(const std::string& listed);
+  // What the window adds to a command of the table (command_dialogs.cpp):
+  // the toggle that sends it, what must hold before it is refused or asked
+  // about, its dialog, how the buttons show the choice.
+  struct CommandFace {
+    std::optional<Control> button;  // released, the command only withdraws its choice
+    bool (MainWindow::*ready)();    // null: always
+    bool (MainWindow::*dialog)(RunChoice& choice);  // false: no run; null: nothing to ask
+    void (MainWindow::*shown)(int id, bool starts);  // null: nothing to show
+    bool releaseButton;  // the run's end releases the button
+  };
+  static const std::map<int, CommandFace>& CommandFaces();
+  // A command of the table: its button, refusal, dialog and choice, then the
+  // table's runs on the launcher. A move a run asks for is not refused.
+  void TableCommand(const RunCommand& c, int lparam, bool refuseWhileRunning);
+  void ShowJpegChoice(int id, bool starts);
+  void ShowColourChoice(int id, bool starts);
+  bool RgbDialog(RunChoice& choice);          // 1037
+  bool RatioDialog(RunChoice& choice);        // 1049
+  bool StrengthDialog(RunChoice& choice);     // 1053
+  bool RowSelected();
+  // The picture of the selected row (returned) and the capacity, shown as
+  // opening a selected-colour dialog.
+  std::string OpenColourDialog(std::size_t* ColorMax);
+  bool AllColourDialog(RunChoice& choice);    // 4004
+  bool PartColourDialog(RunChoice& choice);   // 4003
+  // 1001: refused (with a message) while the folder field names another
+  // folder than the listed one.
+  bool MoveDialog(RunChoice& choice);
   void ListUp();           // 1002
   void UndoMove();         // 5020: the listed folder's last move run, after a question
   void ListAgain(const std::string& folder);
   void NameClassification(int id);  // 1004, 1012, 1013
-  void JpegAnalysis(int id);        // 1014, 1022, 1035, 1043, 1045
-  void RgbAnalysis(int lparam);      // 1037
-  void StartRgbRun(const std::string& strJpos_bit);
-  void ColourClassification(int id);  // 1049, 1053
-  void StartRatioRun();
-  void StartStrengthRun();
-  // 4004 and 4003 (selected_colour_commands.cpp): the selected-colour
-  // dialogs on the selected row, and their runs.
-  void AllColour();
-  void PartColour();
-  // The picture of the selected row and the capacity, shown as opening a
-  // dialog; false when no row is selected or a run works.
-  bool PrepareColourDialog(std::string* DlgFilePath, std::size_t* ColorMax);
   void ClearList();        // 1003
   void AbortRuns();        // 1031
   void ClearAnalyses();    // 1034
@@ -176,7 +187,7 @@ class MainWindow : public QMainWindow {
   // Before the host and the launcher: their workers use it until joined.
   ui::WindowCalls calls_{*this};
   std::unique_ptr<QtRunHost> host_;
-  RunLauncher launcher_{st_.runs, [this] { calls_.Post([this] { OnRunEnded(); }); }};
+  ui::RunLauncher launcher_{st_.runs, [this] { calls_.Post([this] { OnRunEnded(); }); }};
   QLibrary hDll;
   MakeMinImageFn MMI = nullptr;
   std::unique_ptr<PreviewDrawer> previews_;  // made at the first click

@@ -7,14 +7,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStyle>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
-#include <QToolBar>
 #include <QUrl>
 #include <cerrno>
 #include <cstring>
@@ -41,34 +38,6 @@ namespace {
 
 using ui::TextOf;
 QString Utf8(const char* s) { return QString::fromUtf8(s); }
-
-// The mark a toggle shows: an empty box when off, a ticked one when on.
-QPixmap ToggleMark(bool on) {
-  QPixmap pm(18, 18);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(on ? QColor(255, 255, 255) : QColor(90, 90, 90), 2));
-  p.setBrush(on ? QColor(255, 255, 255) : QColor(255, 255, 255, 0));
-  p.drawRoundedRect(QRectF(1.5, 1.5, 15, 15), 3, 3);
-  if (on) {
-    p.setPen(QPen(QColor(190, 50, 10), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPolyline(QPolygonF({QPointF(4.5, 9.5), QPointF(7.5, 13), QPointF(13.5, 5)}));
-  }
-  return pm;
-}
-
-// A toggle that is on makes the next start act without a question, so its
-// on state has to stand out: a strong colour and a ticked box.
-void MarkToggle(QPushButton* b, const QString& tip) {
-  QIcon mark;
-  mark.addPixmap(ToggleMark(false), QIcon::Normal, QIcon::Off);
-  mark.addPixmap(ToggleMark(true), QIcon::Normal, QIcon::On);
-  b->setIcon(mark);
-  b->setIconSize(QSize(18, 18));
-  ui::StandOutWhenOn(b, QColor(0xd8, 0x43, 0x15));
-  ui::MakeToolTip(b, tip);
-}
 
 // The bytes of a dropped local file's path (the URL keeps them percent-encoded).
 std::string DroppedPath(const QUrl& url) {
@@ -112,10 +81,10 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
 
   setWindowTitle("Twinscan");
   setWindowIcon(ui::GlyphIcon(Utf8("双"), QColor(40, 90, 160)));
-  BuildControls();
-  ST01->setText("999->99");
-  BT01->setChecked(p.MoveSoon == "1");
-  BT42->setChecked(p.DeleteSoon == "1");
+  KeepControls(TwinscanBuilder(*this, [this](int id) { Command(id); }).Build());
+  c_.ST01->setText("999->99");
+  c_.BT01->setChecked(p.MoveSoon == "1");
+  c_.BT42->setChecked(p.DeleteSoon == "1");
   // Pictray places it beside itself without knowing the screen: fitted here.
   ui::PlaceOnScreen(this, QRect(ProfileNumber(p.Px), ProfileNumber(p.Py), ProfileNumber(p.Pw), ProfileNumber(p.Ph)));
   ShowRunState();
@@ -137,146 +106,28 @@ void TwinscanWindow::showEvent(QShowEvent* event) {
 // A closing host asks the window nothing, so the run ends without it.
 TwinscanWindow::~TwinscanWindow() {
   StopRunForClosing();
-  if (worker_.joinable()) worker_.join();
+  launcher_.WaitForAll();
 }
 
-void TwinscanWindow::BuildControls() {
-  const QFont font = ui::MinchoFont(12);
-  toolbar_ = addToolBar("toolbar");
-  toolbar_->setObjectName("2010");
-  toolbar_->setMovable(false);
-  toolbar_->setIconSize(QSize(16, 16));
-  auto gap = [this](int separators) {
-    auto* w = new QWidget(toolbar_);
-    w->setFixedWidth(8 * separators);
-    toolbar_->addWidget(w);
-  };
-  auto tool = [this](QStyle::StandardPixmap image, int id, const QString& tip) {
-    QAction* a = toolbar_->addAction(style()->standardIcon(image), tip);
-    connect(a, &QAction::triggered, this, [this, id] { Command(id); });
-  };
-  gap(2);
-  tool(QStyle::SP_FileIcon, cmd::Clear, QCoreApplication::translate("Twinscan", "clear"));
-  clearAction_ = toolbar_->actions().back();
-  gap(1);
-  tool(QStyle::SP_ArrowBack, cmd::UndoExtract, QCoreApplication::translate("Twinscan", "抽出を元に戻す"));
-  undoAction_ = toolbar_->actions().back();
-  gap(11);
-  tool(QStyle::SP_FileDialogDetailedView, cmd::Properties,
-       QCoreApplication::translate("Twinscan", "properties"));
-  tool(QStyle::SP_MessageBoxQuestion, cmd::Help, QCoreApplication::translate("Twinscan", "help"));
-  gap(2);
-
-  auto* central = new QWidget(this);
-  setCentralWidget(central);
-  central->installEventFilter(this);
-
-  model_ = new FileTableModel(this);
-  LV01 = new QTableView(central);
-  LV01->setObjectName("2000");
-  LV01->setModel(model_);
-  LV01->setShowGrid(true);
-  LV01->setSelectionBehavior(QAbstractItemView::SelectRows);
-  LV01->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  LV01->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  LV01->verticalHeader()->hide();
-  LV01->verticalHeader()->setDefaultSectionSize(18);
-  LV01->horizontalHeader()->setSectionsMovable(true);
-  LV01->horizontalHeader()->setSectionsClickable(true);
-  const int widths[dupes::kColumns] = {100, 300, 100, 300, 100, 100, 100, 100};
-  for (int c = 0; c < dupes::kColumns; ++c) LV01->setColumnWidth(c, widths[c]);
-  LV01->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(LV01, &QWidget::customContextMenuRequested, this, &TwinscanWindow::ShowPopup);
-
-  LV02 = new QTableWidget(0, 5, central);
-  LV02->setObjectName("2001");
-  LV02->setHorizontalHeaderLabels(
-      {QCoreApplication::translate("Twinscan", "フォルダ名"), QCoreApplication::translate("Twinscan", "件数"),
-       QCoreApplication::translate("Twinscan", "1件目ファイル"), QCoreApplication::translate("Twinscan", "path"),
-       QCoreApplication::translate("Twinscan", "mode")});
-  LV02->setShowGrid(true);
-  LV02->setSelectionBehavior(QAbstractItemView::SelectRows);
-  LV02->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  LV02->verticalHeader()->hide();
-  LV02->verticalHeader()->setDefaultSectionSize(18);
-  LV02->horizontalHeader()->setSectionsMovable(true);
-  const int widths2[5] = {100, 50, 100, 100, 100};
-  for (int c = 0; c < 5; ++c) {
-    LV02->setColumnWidth(c, widths2[c]);
-    LV02->horizontalHeaderItem(c)->setTextAlignment(Qt::AlignVCenter | (c > 0 ? Qt::AlignRight : Qt::AlignLeft));
-  }
-  for (QHeaderView* h : {LV01->horizontalHeader(), LV02->horizontalHeader()})
+void TwinscanWindow::KeepControls(const TwinscanControls& built) {
+  c_ = built;
+  built.central->installEventFilter(this);
+  connect(c_.LV01, &QWidget::customContextMenuRequested, this, &TwinscanWindow::ShowPopup);
+  for (QHeaderView* h : {c_.LV01->horizontalHeader(), c_.LV02->horizontalHeader()})
     connect(h, &QHeaderView::sectionClicked, this, [this] { SortTable(); });
-
-  ST01 = ui::Make_StaticWindow(central, 2005);
-  // Top-left and opaque like a plain static text: where a small window lets
-  // the result list reach into it, the count stays readable.
-  ST01->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  ST01->setAutoFillBackground(true);
-  ST01->setFont(font);
-  PR01 = ui::Make_progressbar(central, 2008, Qt::blue);
-  PR02 = ui::Make_progressbar(central, 2009, Qt::red);
-  for (QProgressBar* bar : {PR01, PR02}) bar->setRange(0, 100);
-
-  BT01 = ui::MakeCheckButtonWnd(central, cmd::Extract, QCoreApplication::translate("Twinscan", "同ファイル抽出"));
-  BT41 = ui::MakeTextButtonWnd(central, cmd::OpenSame,
-                               QCoreApplication::translate("Twinscan", "確認[app_open]"));
-  BT42 = ui::MakeCheckButtonWnd(central, cmd::Delete,
-                                QCoreApplication::translate("Twinscan", "抽出ファイル削除"));
-  BT43 = ui::MakeTextButtonWnd(central, cmd::Quit, QCoreApplication::translate("Twinscan", "終了"));
-  BT44 = ui::MakeTextButtonWnd(central, cmd::Stop, QCoreApplication::translate("Twinscan", "中止"));
-  ui::MakeToolTip(BT44, QCoreApplication::translate("Twinscan", "処理を次のファイルの前で止めます"));
-  MarkToggle(BT01, QCoreApplication::translate(
-                       "Twinscan",
-                       "オンのとき: フォルダを渡して起動する（またはドロップする）と、確認なしですぐに"
-                       "同ファイルを抽出します。オンのまま終了すると次回の起動でもそうします"));
-  MarkToggle(BT42, QCoreApplication::translate(
-                       "Twinscan",
-                       "オンのとき: 抽出のあと、確認なしで抽出フォルダをごみ箱へ移します。"
-                       "オンのまま終了すると次回の起動でもそうします"));
-  for (QPushButton* b : {BT01, BT41, BT42, BT43, BT44}) {
-    b->setFont(font);
-    const int id = ui::ControlId(b);
-    connect(b, &QPushButton::clicked, this, [this, id] { Command(id); });
-  }
 }
 
 QPushButton* TwinscanWindow::button(int id) const {
-  for (QPushButton* b : {BT01, BT41, BT42, BT43, BT44})
+  for (QPushButton* b : {c_.BT01, c_.BT41, c_.BT42, c_.BT43, c_.BT44})
     if (ui::ControlId(b) == id) return b;
   return nullptr;
 }
 
 bool TwinscanWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == centralWidget() && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
-    Layout();
+    PlaceControls(c_, centralWidget()->y(), centralWidget()->width(),
+                  centralWidget()->height() + centralWidget()->y());
   return QMainWindow::eventFilter(watched, event);
-}
-
-// Places every control as on a client area of W x H that includes the
-// toolbar; the central widget starts below it.
-void TwinscanWindow::Layout() {
-  const int tb = centralWidget()->y();
-  const int W = centralWidget()->width();
-  const int H = centralWidget()->height() + tb;
-  auto place = [tb](QWidget* w, int x, int y, int cx, int cy) {
-    w->setGeometry(x, y - tb, std::max(cx, 0), std::max(cy, 0));
-  };
-  // A toolbar taller than the 26 pixels the layout allows for pushes LV01 down.
-  const int top = std::max(30, tb + 4);
-  place(LV01, 30, top, W - 60, H / 3 - (top - 30));
-  place(LV02, 30, H / 3 + 45, W - 60, H / 3 - 50);
-  // The stop control shares the count's line, on the buttons' column.
-  place(ST01, 30, H - 150, W - 160, 25);
-  place(BT44, W - 130, H - 150, 100, 25);
-  PR01->setFixedSize(std::max(W - 60, 0), 10);
-  PR02->setFixedSize(std::max(W - 60, 0), 10);
-  place(PR01, 30, H - 120, W - 60, 10);
-  place(PR02, 30, H - 110, W - 60, 10);
-  place(BT01, 30, H - 100, W - 160, 40);
-  place(BT42, 30, H - 60, W - 160, 40);
-  place(BT41, W - 130, H - 100, 100, 40);
-  place(BT43, W - 130, H - 60, 100, 40);
 }
 
 void TwinscanWindow::Command(int id) {
@@ -287,7 +138,7 @@ void TwinscanWindow::Command(int id) {
   if (running_ && touchesTheRun) return;
   switch (id) {
     case cmd::Clear:
-      model_->clear();
+      c_.model->clear();
       ClearLists();
       sameButtonsOn_ = true;
       ShowRunState();
@@ -320,8 +171,8 @@ void TwinscanWindow::Command(int id) {
       break;
     case cmd::OpenFiles: {
       std::set<int> rows;
-      for (const QModelIndex& i : LV01->selectionModel()->selectedRows()) rows.insert(i.row());
-      for (int r : rows) AppFileOpen(model_->lpData()[static_cast<std::size_t>(r)].path);
+      for (const QModelIndex& i : c_.LV01->selectionModel()->selectedRows()) rows.insert(i.row());
+      for (int r : rows) AppFileOpen(c_.model->lpData()[static_cast<std::size_t>(r)].path);
       break;
     }
     default:
@@ -330,22 +181,22 @@ void TwinscanWindow::Command(int id) {
 }
 
 void TwinscanWindow::ClearLists() {
-  LV02->setRowCount(0);
-  PR01->setValue(0);
-  PR02->setValue(0);
+  c_.LV02->setRowCount(0);
+  c_.PR01->setValue(0);
+  c_.PR02->setValue(0);
 }
 
 void TwinscanWindow::SortTable() {
   if (running_) return;  // the run shows its own order when it is done
   SortBit = 0;
-  dupes::SortFileTable(model_->lpData(), SortBit);
-  model_->Redraw();
+  dupes::SortFileTable(c_.model->lpData(), SortBit);
+  c_.model->Redraw();
 }
 
 void TwinscanWindow::AutoRun(bool dropped, const std::string& droppedPath) {
   if (running_) return;
   if (dropped) {
-    model_->clear();
+    c_.model->clear();
     ClearLists();
     sameButtonsOn_ = true;
     TargetFolda = droppedPath;
@@ -359,10 +210,10 @@ void TwinscanWindow::StartRun(Job job) {
   val_.deleteexe = deleteexe;
   val_.programDir = programDir_;
   val_.journalDir = JournalDir(pictray::fs::DefaultEnv(), "twinscan");
-  val_.MoveSoon = BT01->isChecked();
-  val_.DeleteSoon = BT42->isChecked();
+  val_.MoveSoon = c_.BT01->isChecked();
+  val_.DeleteSoon = c_.BT42->isChecked();
   val_.pause = std::chrono::milliseconds(100);
-  val_.lpData = model_->lpData();
+  val_.lpData = c_.model->lpData();
   val_.samedir = samedir;
   val_.kenbuf = kenbuf;
   val_.moved = movedFiles;
@@ -374,11 +225,12 @@ void TwinscanWindow::StartRun(Job job) {
              : job == Job::Extract ? ThreadTwinscanExtract
              : job == Job::Undo    ? ThreadTwinscanUndo
                                    : ThreadTwinscanDelete;
-  worker_ = std::thread([this, run] { run(val_, *host_); });
+  launcher_.Start([this, run](RunRegistry::Guard) { run(val_, *host_); });
 }
 
 void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
-  worker_.join();
+  // The end is the run's last call: its thread returns at once.
+  launcher_.WaitForAll();
   running_ = false;
   samedir = end.samedir;
   movedFiles = end.moved;
@@ -400,12 +252,12 @@ void TwinscanWindow::StopRunForClosing() {
 }
 
 void TwinscanWindow::ShowRunState() {
-  BT44->setEnabled(running_);
-  BT01->setEnabled(!running_);
-  BT41->setEnabled(!running_ && sameButtonsOn_);
-  BT42->setEnabled(!running_ && sameButtonsOn_);
-  clearAction_->setEnabled(!running_);
-  undoAction_->setEnabled(!running_ && ExtractionFolderThere());
+  c_.BT44->setEnabled(running_);
+  c_.BT01->setEnabled(!running_);
+  c_.BT41->setEnabled(!running_ && sameButtonsOn_);
+  c_.BT42->setEnabled(!running_ && sameButtonsOn_);
+  c_.clearAction->setEnabled(!running_);
+  c_.undoAction->setEnabled(!running_ && ExtractionFolderThere());
 }
 
 bool TwinscanWindow::ExtractionFolderThere() const { return !samedir.empty() && IsFolder(pictray::fs::DefaultEnv(), samedir); }
@@ -416,43 +268,43 @@ int TwinscanWindow::Message(const std::string& text, const std::string& caption1
 }
 
 void TwinscanWindow::ShowProgress(TwinscanBar bar, int position) {
-  (bar == TwinscanBar::PR01 ? PR01 : PR02)->setValue(position);
+  (bar == TwinscanBar::PR01 ? c_.PR01 : c_.PR02)->setValue(position);
 }
 
 void TwinscanWindow::ShowCount(const std::string& text) {
   kenbuf = text;
-  ST01->setText(TextOf(kenbuf));
+  c_.ST01->setText(TextOf(kenbuf));
 }
 
-void TwinscanWindow::ShowTable(const std::vector<dupes::FileRec>& lpData) { model_->setTable(lpData); }
+void TwinscanWindow::ShowTable(const std::vector<dupes::FileRec>& lpData) { c_.model->setTable(lpData); }
 
-void TwinscanWindow::ClearResultLines() { LV02->setRowCount(0); }
+void TwinscanWindow::ClearResultLines() { c_.LV02->setRowCount(0); }
 
 void TwinscanWindow::ShowResultLine(std::size_t index, const dupes::SameResultLine& line) {
   const int row = static_cast<int>(index);
-  if (row >= LV02->rowCount()) LV02->setRowCount(row + 1);
+  if (row >= c_.LV02->rowCount()) c_.LV02->setRowCount(row + 1);
   const QString texts[5] = {TextOf(line.folda), QString::number(line.count), TextOf(line.firstFile),
                             TextOf(line.path), TextOf(line.mode)};
   for (int c = 0; c < 5; ++c) {
     auto* item = new QTableWidgetItem(texts[c]);
     if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     if (c == 0) item->setIcon(QFileIconProvider().icon(QFileIconProvider::Folder));
-    LV02->setItem(row, c, item);
+    c_.LV02->setItem(row, c, item);
   }
 }
 
 void TwinscanWindow::ExtractNow() {
-  if (!BT01->isChecked()) return;
-  if (model_->lpData().empty()) return;  // the preference for the next run
-  BT01->setChecked(false);
+  if (!c_.BT01->isChecked()) return;
+  if (c_.model->lpData().empty()) return;  // the preference for the next run
+  c_.BT01->setChecked(false);
   sameButtonsOn_ = false;
   StartRun(Job::Extract);
 }
 
 void TwinscanWindow::DeleteNow() {
-  if (!BT42->isChecked()) return;
+  if (!c_.BT42->isChecked()) return;
   if (samedir.empty()) return;  // the preference for the next run
-  BT42->setChecked(false);
+  c_.BT42->setChecked(false);
   StartRun(Job::Delete);
 }
 
@@ -475,7 +327,7 @@ void TwinscanWindow::ShowPopup(const QPoint& pos) {
   QMenu menu(this);
   connect(menu.addAction(QCoreApplication::translate("Twinscan", "open")), &QAction::triggered, this,
           [this] { Command(cmd::OpenFiles); });
-  menu.exec(LV01->viewport()->mapToGlobal(pos));
+  menu.exec(c_.LV01->viewport()->mapToGlobal(pos));
 }
 
 void TwinscanWindow::closeEvent(QCloseEvent* event) {
@@ -487,8 +339,8 @@ void TwinscanWindow::closeEvent(QCloseEvent* event) {
   }
   closing_ = true;
   dupes::TwinscanProfile p;
-  p.MoveSoon = BT01->isChecked() ? "1" : "0";
-  p.DeleteSoon = BT42->isChecked() ? "1" : "0";
+  p.MoveSoon = c_.BT01->isChecked() ? "1" : "0";
+  p.DeleteSoon = c_.BT42->isChecked() ? "1" : "0";
   p.Px = std::to_string(x());
   p.Py = std::to_string(y());
   p.Pw = std::to_string(width());

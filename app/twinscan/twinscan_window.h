@@ -7,9 +7,11 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/common/run_launcher.h"
+#include "app/twinscan/twinscan_builder.h"
+#include "engine/run/controls.h"
 #include "engine/run/twinscan_host.h"
 #include "engine/run/twinscan_state.h"
 
@@ -24,20 +26,6 @@ namespace pictray::twinscan {
 
 class FileTableModel;
 class QtTwinscanHost;
-
-// Command ids of the toolbar, buttons and popup menu.
-namespace cmd {
-inline constexpr int Clear = 1001;
-inline constexpr int Properties = 1008;
-inline constexpr int Help = 1009;
-inline constexpr int Extract = 2003;   // BT01
-inline constexpr int OpenSame = 2023;  // BT41
-inline constexpr int Delete = 2024;    // BT42
-inline constexpr int Quit = 2025;      // BT43
-inline constexpr int Stop = 2026;      // BT44
-inline constexpr int OpenFiles = 3003;
-inline constexpr int UndoExtract = 3010;  // 抽出を元に戻す
-}  // namespace cmd
 
 class TwinscanWindow : public QMainWindow {
  public:
@@ -70,10 +58,10 @@ class TwinscanWindow : public QMainWindow {
   int SortBit = 0;
   std::vector<dupes::MovedFile> movedFiles;  // of the extraction behind samedir
 
-  FileTableModel* model() const { return model_; }
-  QTableWidget* resultList() const { return LV02; }
-  QLabel* countLabel() const { return ST01; }
-  QAction* undoAction() const { return undoAction_; }
+  FileTableModel* model() const { return c_.model; }
+  QTableWidget* resultList() const { return c_.LV02; }
+  QLabel* countLabel() const { return c_.ST01; }
+  QAction* undoAction() const { return c_.undoAction; }
   QPushButton* button(int id) const;
 
  protected:
@@ -87,8 +75,7 @@ class TwinscanWindow : public QMainWindow {
   // What a run does once its block is filled; the window does not wait for it.
   enum class Job { AutoRun, Extract, Delete, Undo };
 
-  void BuildControls();
-  void Layout();
+  void KeepControls(const TwinscanControls& built);
   void SortTable();
   void ExtractNow();
   void DeleteNow();
@@ -108,27 +95,16 @@ class TwinscanWindow : public QMainWindow {
   std::string programDir_;
   std::unique_ptr<QtTwinscanHost> host_;
   TwinscanBlock val_;
-  std::thread worker_;
+  RunRegistry runs_;
+  // The run posts its end itself (RunEnded): the launcher needs no word of it.
+  ui::RunLauncher launcher_{runs_, nullptr};
   bool running_ = false;
   bool closing_ = false;
   Job job_ = Job::AutoRun;
   // BT41 and BT42 when no run works: an extraction without a folder to show
   // turns them off until a clear or a drop.
   bool sameButtonsOn_ = true;
-  FileTableModel* model_ = nullptr;
-  QToolBar* toolbar_ = nullptr;
-  QTableView* LV01 = nullptr;
-  QTableWidget* LV02 = nullptr;
-  QLabel* ST01 = nullptr;
-  QProgressBar* PR01 = nullptr;
-  QProgressBar* PR02 = nullptr;
-  QPushButton* BT01 = nullptr;
-  QPushButton* BT41 = nullptr;
-  QPushButton* BT42 = nullptr;
-  QPushButton* BT43 = nullptr;
-  QPushButton* BT44 = nullptr;
-  QAction* clearAction_ = nullptr;
-  QAction* undoAction_ = nullptr;  // on while the extraction folder is there
+  TwinscanControls c_;  // by the system's names
   bool autoRunTimerStarted_ = false;  // timer 5000 runs once
 };
 

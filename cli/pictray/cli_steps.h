@@ -8,6 +8,7 @@
 
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
+#include "engine/runs/run_commands.h"
 #include "texts/texts.h"
 
 namespace pictray::cli {
@@ -32,12 +33,14 @@ using StepFn = StepResult (*)(const std::string& step, CliContext& ctx);
 
 // char=PATTERN, phrase=TEXT, ext, clear, move.
 StepResult RunNameStep(const std::string& step, CliContext& ctx);
-// exif, info, header, size, ng.
-StepResult RunJpegStep(const std::string& step, CliContext& ctx);
-// rgb=CELLS, ratio, strength.
-StepResult RunColourStep(const std::string& step, CliContext& ctx);
-// allcolor=LISTFILE, partcolor=LISTFILE@CELLS.
-StepResult RunSelectedColourStep(const std::string& step, CliContext& ctx);
+// The runs of the command table: exif, info, header, size, ng, rgb=CELLS,
+// ratio, strength, allcolor=LISTFILE, partcolor=LISTFILE@CELLS, move.
+StepResult RunCommandStep(const std::string& step, CliContext& ctx);
+
+// The colours of allcolor=LISTFILE, and with `cellsToo` the cells of
+// partcolor=LISTFILE@CELLS, into `choice`; false once the reason is said.
+bool ReadColourChoice(bool cellsToo, const std::string& step, const std::string& value, CliContext& ctx,
+                      RunChoice& choice);
 
 // The cells of "all" or of a comma list of numbers 1..PartX*PartX; false
 // with the reason for anything else.

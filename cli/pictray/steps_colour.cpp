@@ -1,26 +1,15 @@
-// Steps of the colour runs: rgb=CELLS (the RGB analysis of the chosen grid
-// cells, or all of them), ratio (the two ratio workers), strength. The runs
-// read their dialogs' settings from the settings file and draw pictures
-// through the program's libthumbkit.so (beside it, or in PREFIX/lib/pictray).
+// The grid cells of rgb=CELLS and partcolor=LISTFILE@CELLS, and the
+// program's libthumbkit.so (beside it, or in PREFIX/lib/pictray) the colour
+// runs draw pictures through.
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <thread>
-#include <utility>
 #include <vector>
 
 #include "cli/pictray/cli_steps.h"
-#include "engine/colour/rgb_name.h"
-#include "engine/runs/colour_runs.h"
 #include "engine/settings/profile.h"
-#include "engine/settings/settings_keys.h"
 
 namespace pictray::cli {
-namespace {
-
-constexpr const char* kRgbStep = "rgb=";
-
-}  // namespace
 
 bool ParseCells(const std::string& text, int partX, std::vector<int>* cells, std::string* error) {
   const int count = partX * partX;
@@ -42,48 +31,6 @@ bool ParseCells(const std::string& text, int partX, std::vector<int>* cells, std
     at = comma + 1;
   }
   return true;
-}
-
-namespace {
-
-void RunRatio(CliContext& ctx) {
-  PictrayState& st = ctx.state;
-  PrepareRatioRun(st, ctx.folder);
-  // Each worker is a run of its own, registered before its thread starts.
-  std::thread odd([&st, &ctx, g = RunRegistry::Guard(st.runs)]() mutable {
-    ThreadRGBPer2(st.blocks.valrp2, st, ctx.host, std::move(g));
-  });
-  ThreadRGBPer(st.blocks.valrp, st, ctx.host, RunRegistry::Guard(st.runs));
-  odd.join();
-}
-
-}  // namespace
-
-StepResult RunColourStep(const std::string& step, CliContext& ctx) {
-  const bool rgb = step.rfind(kRgbStep, 0) == 0;
-  if (!rgb && step != "ratio" && step != "strength") return StepResult::NotMine;
-  std::vector<int> cells;
-  if (rgb) {
-    std::string error;
-    if (!ParseCells(step.substr(4), ReadPartX(ctx.state.profile), &cells, &error)) {
-      ctx.err << "pictray-cli: " << step << ": " << error << "\n";
-      return StepResult::Failed;
-    }
-  }
-  if (ctx.checkOnly) {
-    ctx.needsThumbnails = true;
-    return StepResult::Done;
-  }
-  if (rgb) {
-    ctx.state.blocks.val.Start(ctx.folder);
-    ThreadRGB(ctx.state.blocks.val, ctx.state, ctx.host, MakeJposBit(cells), RunRegistry::Guard(ctx.state.runs));
-  } else if (step == "ratio") {
-    RunRatio(ctx);
-  } else {
-    ctx.state.blocks.valrp.Start(ctx.folder);
-    ThreadTopRGB(ctx.state.blocks.valrp, ctx.state, ctx.host, RunRegistry::Guard(ctx.state.runs));
-  }
-  return StepResult::Done;
 }
 
 ThumbnailLibrary::~ThumbnailLibrary() {

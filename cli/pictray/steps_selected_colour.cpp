@@ -1,24 +1,17 @@
-// Steps of the selected-colour runs: allcolor=LISTFILE (every pixel of each
-// picture against the colours of the list) and partcolor=LISTFILE@CELLS (the
-// chosen grid cells drawn through libthumbkit.so). Mode, MatchPer, PartX and
-// the capacity samcount come from the settings file, as the dialogs leave them.
-#include <cstring>
-
+// The values of the selected-colour steps: allcolor=LISTFILE (every pixel of
+// each picture against the colours of the list) and partcolor=LISTFILE@CELLS
+// (the chosen grid cells drawn through libthumbkit.so). Mode, MatchPer, PartX
+// and the capacity samcount come from the settings file, as the dialogs leave
+// them.
 #include "cli/pictray/cli_steps.h"
 #include "engine/colour/rgb_name.h"
 #include "engine/colour/selected_colours.h"
 #include "engine/fs/read_file.h"
 #include "engine/names/text_list.h"
-#include "engine/runs/selected_colour_runs.h"
 #include "engine/settings/settings_keys.h"
 
 namespace pictray::cli {
 namespace {
-
-constexpr const char* kAllStep = "allcolor=";
-constexpr const char* kPartStep = "partcolor=";
-
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 // The colours of the list file within the capacity; false with the reason.
 bool LoadColours(const std::string& path, const std::string& profile, texts::Language language,
@@ -50,14 +43,13 @@ bool LoadColours(const std::string& path, const std::string& profile, texts::Lan
 
 }  // namespace
 
-StepResult RunSelectedColourStep(const std::string& step, CliContext& ctx) {
-  const bool all = StartsWith(step, kAllStep);
-  if (!all && !StartsWith(step, kPartStep)) return StepResult::NotMine;
-  std::string list = step.substr(std::strlen(all ? kAllStep : kPartStep));
+bool ReadColourChoice(bool cellsToo, const std::string& step, const std::string& value, CliContext& ctx,
+                      RunChoice& choice) {
+  std::string list = value;
   std::vector<int> cells;
   std::string error;
   bool ok = true;
-  if (!all) {
+  if (cellsToo) {
     const std::size_t at = list.rfind('@');
     const int PartX = ReadPartX(ctx.state.profile);
     if (at == std::string::npos) {
@@ -68,27 +60,16 @@ StepResult RunSelectedColourStep(const std::string& step, CliContext& ctx) {
       list.resize(at);
     }
   }
-  SelectedColours colours;
   std::size_t skipped = 0;
-  if (ok) ok = LoadColours(list, ctx.state.profile, ctx.language, &colours, &skipped, &error);
+  if (ok) ok = LoadColours(list, ctx.state.profile, ctx.language, &choice.colours.emplace(), &skipped, &error);
   if (!ok) {
     ctx.err << "pictray-cli: " << step << ": " << error << "\n";
-    return StepResult::Failed;
+    return false;
   }
-  if (ctx.checkOnly) {
-    if (!all) ctx.needsThumbnails = true;
-    if (skipped) ctx.err << "pictray-cli: " << step << ": " << skipped << " lines name no colour and are passed over\n";
-    return StepResult::Done;
-  }
-  PictrayState& st = ctx.state;
-  if (all) {
-    st.blocks.val5.Start(ctx.folder);
-    ThreadAllColor(st.blocks.val5, st, ctx.host, colours, "", RunRegistry::Guard(st.runs));
-  } else {
-    st.blocks.val6.Start(ctx.folder);
-    ThreadPartColor(st.blocks.val6, st, ctx.host, colours, MakeJposBit(cells), "", RunRegistry::Guard(st.runs));
-  }
-  return StepResult::Done;
+  if (ctx.checkOnly && skipped)
+    ctx.err << "pictray-cli: " << step << ": " << skipped << " lines name no colour and are passed over\n";
+  if (cellsToo) choice.strJpos_bit = MakeJposBit(cells);
+  return true;
 }
 
 }  // namespace pictray::cli

@@ -1,5 +1,5 @@
 // Controls of the main window that runs may touch, by the system's names,
-// and the command ids that reach the main window.
+// and the command ids that reach Pictray's and Twinscan's windows.
 #pragma once
 
 namespace pictray {
@@ -71,5 +71,19 @@ inline constexpr int Grid8 = 5102;
 inline constexpr int AppsChanged = 5103;
 inline constexpr int Preview = 6009;
 }  // namespace cmd
+
+// Twinscan's toolbar, buttons and popup menu.
+namespace twinscan::cmd {
+inline constexpr int Clear = 1001;
+inline constexpr int Properties = 1008;
+inline constexpr int Help = 1009;
+inline constexpr int Extract = 2003;   // BT01
+inline constexpr int OpenSame = 2023;  // BT41
+inline constexpr int Delete = 2024;    // BT42
+inline constexpr int Quit = 2025;      // BT43
+inline constexpr int Stop = 2026;      // BT44
+inline constexpr int OpenFiles = 3003;
+inline constexpr int UndoExtract = 3010;  // take back the last extraction
+}  // namespace twinscan::cmd
 
 }  // namespace pictray

@@ -7,10 +7,10 @@
 #include <atomic>
 #include <future>
 
-#include "app/pictray/run_launcher.h"
+#include "app/common/run_launcher.h"
 
 using pictray::RunRegistry;
-using pictray::app::RunLauncher;
+using pictray::ui::RunLauncher;
 
 class RunLauncherTest : public QObject {
   Q_OBJECT

@@ -1,8 +1,8 @@
-// The one way the main window starts a run (list-up, an analysis, the move):
-// the run is registered before its worker thread starts, so a command that
-// arrives in between is already refused, and every worker is tracked until
-// it is joined. A worker tells of its end through a callback on its own
-// thread, which the window turns into a posted call.
+// The one way a window starts a run (Pictray's list-up, analyses and move,
+// Twinscan's runs): the run is registered before its worker thread starts,
+// so a command that arrives in between is already refused, and every worker
+// is tracked until it is joined. A worker tells of its end through a
+// callback on its own thread, which the window turns into a posted call.
 #pragma once
 
 #include <atomic>
@@ -13,7 +13,7 @@
 
 #include "engine/run/run_state.h"
 
-namespace pictray::app {
+namespace pictray::ui {
 
 class RunLauncher {
  public:
@@ -21,7 +21,8 @@ class RunLauncher {
   // window it has ended; the others hold it until they return.
   using Run = std::function<void(RunRegistry::Guard)>;
 
-  // `ended` is called on a worker's thread once its run has returned.
+  // `ended` is called on a worker's thread once its run has returned; a
+  // window whose runs post their own end passes none.
   RunLauncher(RunRegistry& runs, std::function<void()> ended) : runs_(runs), ended_(std::move(ended)) {}
   // Joins what is still running: a thread is never left unjoined.
   ~RunLauncher();
@@ -47,4 +48,4 @@ class RunLauncher {
   std::vector<Worker> workers_;
 };
 
-}  // namespace pictray::app
+}  // namespace pictray::ui

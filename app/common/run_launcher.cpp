@@ -1,6 +1,6 @@
-#include "app/pictray/run_launcher.h"
+#include "app/common/run_launcher.h"
 
-namespace pictray::app {
+namespace pictray::ui {
 
 RunLauncher::~RunLauncher() { WaitForAll(); }
 
@@ -30,4 +30,4 @@ void RunLauncher::WaitForAll() {
   workers_.clear();
 }
 
-}  // namespace pictray::app
+}  // namespace pictray::ui

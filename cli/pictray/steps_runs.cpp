@@ -1,0 +1,79 @@
+// Steps of the command table's runs. Each step reads its value, records its
+// choice as its button does and runs to its end before the next step; the
+// runs read their dialogs' settings from the settings file.
+#include <algorithm>
+
+#include "cli/pictray/cli_steps.h"
+#include "engine/colour/rgb_name.h"
+#include "engine/journal/tab_fields.h"
+#include "engine/runs/move_run.h"
+#include "engine/settings/profile.h"
+#include "engine/settings/settings_keys.h"
+
+namespace pictray::cli {
+namespace {
+
+bool ReadCells(const std::string& step, const std::string& value, CliContext& ctx, RunChoice& choice) {
+  std::vector<int> cells;
+  std::string error;
+  if (!ParseCells(value, ReadPartX(ctx.state.profile), &cells, &error)) {
+    ctx.err << "pictray-cli: " << step << ": " << error << "\n";
+    return false;
+  }
+  choice.strJpos_bit = MakeJposBit(cells);
+  return true;
+}
+bool ReadAllColour(const std::string& step, const std::string& value, CliContext& ctx, RunChoice& choice) {
+  return ReadColourChoice(false, step, value, ctx, choice);
+}
+bool ReadPartColour(const std::string& step, const std::string& value, CliContext& ctx, RunChoice& choice) {
+  return ReadColourChoice(true, step, value, ctx, choice);
+}
+
+// What the command line adds to a command: how its value is read, and
+// whether its run draws thumbnails (the thumbnail library is then loaded).
+struct StepValue {
+  int id;
+  bool (*read)(const std::string& step, const std::string& value, CliContext& ctx, RunChoice& choice);
+  bool drawsThumbnails;
+};
+constexpr StepValue kStepValues[] = {
+    {cmd::RgbAnalysis, ReadCells, true},    {cmd::RgbRatio, nullptr, true},          {cmd::RgbStrength, nullptr, true},
+    {cmd::AllColour, ReadAllColour, false}, {cmd::PartColour, ReadPartColour, true},
+};
+
+// Move result lines as LV02 shows them, then every file left in place; false
+// when the move left files or could not keep its journal.
+bool ReportMove(const MoveReport& report, CliContext& ctx) {
+  for (const MoveResultLine& l : report.lines)
+    ctx.err << EscapeField(l.folder) << '\t' << l.count << '\t' << EscapeField(l.firstFile) << '\t'
+            << EscapeField(l.path) << '\t' << l.mode << '\n';
+  for (const MoveFailure& f : report.failures)
+    ctx.err << "not moved: " << texts::Words(MoveFailureMessage(f), ctx.language) << '\n';
+  return report.failures.empty() && !report.refused && report.journalError == 0;
+}
+
+}  // namespace
+
+StepResult RunCommandStep(const std::string& step, CliContext& ctx) {
+  std::string value;
+  const RunCommand* c = FindRunStep(step, &value);
+  if (!c) return StepResult::NotMine;
+  const auto* own =
+      std::find_if(std::begin(kStepValues), std::end(kStepValues), [c](const StepValue& v) { return v.id == c->id; });
+  const bool known = own != std::end(kStepValues);
+  auto choice = std::make_shared<RunChoice>();
+  if (known && own->read && !own->read(step, value, ctx, *choice)) return StepResult::Failed;
+  if (ctx.checkOnly) {
+    ctx.needsThumbnails = ctx.needsThumbnails || (known && own->drawsThumbnails);
+    return StepResult::Done;
+  }
+  bool moved = true;
+  choice->moved = [&ctx, &moved](const MoveReport& report) { moved = ReportMove(report, ctx); };
+  PictrayState& st = ctx.state;
+  const int mode = SelectRun(*c, st.flags);
+  RunToEnd(PrepareRuns(*c, mode, st, ctx.host, ctx.folder, choice), st.runs);
+  return moved ? StepResult::Done : StepResult::Failed;
+}
+
+}  // namespace pictray::cli

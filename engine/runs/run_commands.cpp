@@ -1,0 +1,110 @@
+#include "engine/runs/run_commands.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "engine/run/controls.h"
+#include "engine/runs/colour_runs.h"
+#include "engine/runs/jpeg_runs.h"
+#include "engine/runs/move_run.h"
+#include "engine/runs/selected_colour_runs.h"
+
+namespace pictray {
+namespace {
+
+int SelectJpeg(int id, AnalysisFlags& flags) { return SelectJpegAnalysis(id, flags).mode; }
+
+// A run that needs nothing but its block.
+template <void (*Thread)(ParamBlock&, PictrayState&, RunHost&, RunRegistry::Guard), ParamBlock ParamBlocks::*Block>
+void Plain(PictrayState& st, RunHost& host, const RunChoice&, RunRegistry::Guard g) {
+  Thread(st.blocks.*Block, st, host, std::move(g));
+}
+constexpr CommandRun ExDate = Plain<ThreadExDate, &ParamBlocks::val>;
+constexpr CommandRun ImageSize = Plain<ThreadJpegImageSize, &ParamBlocks::val>;
+constexpr CommandRun IError = Plain<ThreadJpegIError, &ParamBlocks::val>;
+constexpr CommandRun RatioEven = Plain<ThreadRGBPer, &ParamBlocks::valrp>;
+constexpr CommandRun RatioOdd = Plain<ThreadRGBPer2, &ParamBlocks::valrp2>;
+constexpr CommandRun Strength = Plain<ThreadTopRGB, &ParamBlocks::valrp>;
+
+void Rgb(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry::Guard g) {
+  ThreadRGB(st.blocks.val, st, host, c.strJpos_bit, std::move(g));
+}
+void AllColour(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry::Guard g) {
+  ThreadAllColor(st.blocks.val5, st, host, *c.colours, c.workfile, std::move(g));
+}
+void PartColour(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry::Guard g) {
+  ThreadPartColor(st.blocks.val6, st, host, *c.colours, c.strJpos_bit, c.GRmsgtext, std::move(g));
+}
+void PrepareRatio(PictrayState& st, RunHost&, const std::string& folder) { PrepareRatioRun(st, folder); }
+void PrepareMoveRun(PictrayState& st, RunHost& host, const std::string& folder) { PrepareMove(host, st, folder); }
+void Move(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry::Guard g) {
+  const MoveReport report = ThreadMakeFoldaAndMove(st.blocks.val21, st, host, std::move(g));
+  if (c.moved) c.moved(report);
+}
+
+using R = Refusal;
+using F = AnalysisFlags;
+using B = ParamBlocks;
+// clang-format off
+constexpr RunCommand kCommands[] = {
+    {cmd::Exif, "exif", R::WhileRunningWithRows, &F::M_Exif, SelectJpeg, &B::val, nullptr, {ExDate}},
+    {cmd::Info, "info", R::WhileRunningWithRows, &F::M_Info, SelectJpeg, &B::val, nullptr, {ExDate}},
+    {cmd::HeaderCheck, "header", R::WhileRunningWithRows, &F::M_Hed, SelectJpeg, &B::val, nullptr, {ExDate}},
+    {cmd::SizeAnalysis, "size", R::WhileRunningWithRows, &F::M_Size, SelectJpeg, &B::val, nullptr, {ImageSize}},
+    {cmd::NgAnalysis, "ng", R::WhileRunningWithRows, &F::M_NG, SelectJpeg, &B::val, nullptr, {IError}},
+    {cmd::RgbAnalysis, "rgb=", R::WhileRunning, nullptr, nullptr, &B::val, nullptr, {Rgb}},
+    {cmd::RgbRatio, "ratio", R::WhileRunningWithRows, &F::M_RP, nullptr, &B::valrp, PrepareRatio, {RatioEven, RatioOdd}},
+    {cmd::RgbStrength, "strength", R::WhileRunningWithRows, &F::M_RS, nullptr, &B::valrp, nullptr, {Strength}},
+    {cmd::AllColour, "allcolor=", R::WhileRunning, nullptr, nullptr, &B::val5, nullptr, {AllColour}},
+    {cmd::PartColour, "partcolor=", R::WhileRunning, nullptr, nullptr, &B::val6, nullptr, {PartColour}},
+    {cmd::MoveStart, "move", R::WhileRunning, nullptr, nullptr, &B::val21, PrepareMoveRun, {Move}},
+};
+// clang-format on
+
+}  // namespace
+
+std::span<const RunCommand> RunCommands() { return kCommands; }
+
+const RunCommand* FindRunCommand(int id) {
+  const auto* it =
+      std::find_if(std::begin(kCommands), std::end(kCommands), [id](const RunCommand& c) { return c.id == id; });
+  return it == std::end(kCommands) ? nullptr : it;
+}
+
+const RunCommand* FindRunStep(std::string_view step, std::string* value) {
+  for (const RunCommand& c : kCommands) {
+    const bool takesValue = c.verb.ends_with('=');
+    if (takesValue ? !step.starts_with(c.verb) : step != c.verb) continue;
+    *value = std::string(step.substr(c.verb.size()));
+    return &c;
+  }
+  return nullptr;
+}
+
+int SelectRun(const RunCommand& c, AnalysisFlags& flags) {
+  if (c.select) return c.select(c.id, flags);
+  if (c.flag) (flags.*c.flag).store(1);
+  return 1;
+}
+
+std::vector<RunWork> PrepareRuns(const RunCommand& c, int mode, PictrayState& st, RunHost& host,
+                                 const std::string& folder, std::shared_ptr<const RunChoice> choice) {
+  (st.blocks.*c.block).Start(folder, mode);
+  if (c.prepare) c.prepare(st, host, folder);
+  std::vector<RunWork> works;
+  for (CommandRun run : c.runs)
+    if (run) works.push_back([run, &st, &host, choice](RunRegistry::Guard g) { run(st, host, *choice, std::move(g)); });
+  return works;
+}
+
+void RunToEnd(std::vector<RunWork> runs, RunRegistry& registry) {
+  std::vector<RunRegistry::Guard> guards;
+  for (std::size_t i = 0; i < runs.size(); ++i) guards.emplace_back(registry);
+  std::vector<std::thread> others;
+  for (std::size_t i = 1; i < runs.size(); ++i)
+    others.emplace_back([&runs, &guards, i] { runs[i](std::move(guards[i])); });
+  if (!runs.empty()) runs.front()(std::move(guards.front()));
+  for (std::thread& t : others) t.join();
+}
+
+}  // namespace pictray

@@ -1,0 +1,74 @@
+// Pictray's analysis and move commands, one row each, for the window and
+// pictray-cli alike: the command id, the command line's step, when it is
+// refused, what its button records, its parameter block, the step that
+// prepares the rows and the runs. The window adds its buttons and dialogs,
+// the command line the reading of its step's value; neither wires a run.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/colour/selected_colours.h"
+#include "engine/run/pictray_state.h"
+#include "engine/run/run_host.h"
+
+namespace pictray {
+
+struct MoveReport;
+
+// When a command is refused because a run is registered.
+enum class Refusal {
+  WhileRunning,          // always: its run would write the rows another run works on
+  WhileRunningWithRows,  // with rows only: on an empty list it only records its choice for the next list-up
+};
+
+// What a dialog (the window) or a step's value (the command line) chose.
+struct RunChoice {
+  std::string strJpos_bit;  // the grid cells (RGB analysis, part colour), as MakeJposBit gives them
+  // The selected-colour runs; only they hold the set (a bit per colour).
+  std::optional<SelectedColours> colours;
+  std::string GRmsgtext;    // part colour: the cells as its dialog names them
+  std::string workfile;     // all colour: the settings' working copy it notes the colours in
+  // The move's report, on the run's thread once the move has ended.
+  std::function<void(const MoveReport&)> moved;
+};
+
+// A run with all it needs, waiting for its registration and a thread.
+using RunWork = std::function<void(RunRegistry::Guard)>;
+using CommandRun = void (*)(PictrayState& st, RunHost& host, const RunChoice& choice, RunRegistry::Guard guard);
+
+struct RunCommand {
+  int id;
+  std::string_view verb;  // pictray-cli's step; ending in '=' it takes a value
+  Refusal refusal;
+  std::atomic<int> AnalysisFlags::*flag;  // what its button records for list-up; null for none
+  // Records the choice as the button does and gives the block's mode; null:
+  // the flag (if any) is set and the mode is 1.
+  int (*select)(int id, AnalysisFlags& flags);
+  ParamBlock ParamBlocks::*block;
+  // On the caller's thread before the runs; the rows may change. Null for none.
+  void (*prepare)(PictrayState& st, RunHost& host, const std::string& folder);
+  CommandRun runs[2];  // the second is the ratio's worker of the odd rows; null elsewhere
+};
+
+std::span<const RunCommand> RunCommands();
+const RunCommand* FindRunCommand(int id);
+// The command of a pictray-cli step ("exif", "rgb=1,2") and its value.
+const RunCommand* FindRunStep(std::string_view step, std::string* value);
+
+// Records the command's choice in `flags`; the mode its block starts with.
+int SelectRun(const RunCommand& c, AnalysisFlags& flags);
+// Starts the block on `folder`, prepares the rows and hands back the runs,
+// each for a thread of its own; they run at the same time.
+std::vector<RunWork> PrepareRuns(const RunCommand& c, int mode, PictrayState& st, RunHost& host,
+                                 const std::string& folder, std::shared_ptr<const RunChoice> choice);
+// Does `runs` to their end: every one registered first, the first on this
+// thread, the others on threads of their own.
+void RunToEnd(std::vector<RunWork> runs, RunRegistry& registry);
+
+}  // namespace pictray

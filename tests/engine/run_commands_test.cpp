@@ -1,0 +1,69 @@
+// The command table that the window and pictray-cli share: each step word
+// leads to one command, and runs done to their end together are all
+// registered before any of them starts.
+#include "engine/runs/run_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+
+namespace pictray {
+namespace {
+
+TEST(RunCommands, EveryStepLeadsToItsOneCommand) {
+  struct Case {
+    const char* step;
+    int id;  // 0: no command
+    const char* value;
+  } const cases[] = {
+      {"exif", cmd::Exif, ""},
+      {"ng", cmd::NgAnalysis, ""},
+      {"rgb=1,3", cmd::RgbAnalysis, "1,3"},
+      {"rgb=", cmd::RgbAnalysis, ""},
+      {"ratio", cmd::RgbRatio, ""},
+      {"partcolor=l@2", cmd::PartColour, "l@2"},
+      {"move", cmd::MoveStart, ""},
+      {"rgb", 0, ""},
+      {"exif=1", 0, ""},
+      {"moves", 0, ""},
+      {"char=a", 0, ""},
+  };
+  for (const Case& c : cases) {
+    std::string value = "unchanged";
+    const RunCommand* found = FindRunStep(c.step, &value);
+    EXPECT_EQ(found ? found->id : 0, c.id) << c.step;
+    if (found) {
+      EXPECT_EQ(value, c.value) << c.step;
+    }
+  }
+  std::set<int> ids;
+  std::set<std::string_view> verbs;
+  for (const RunCommand& c : RunCommands()) {
+    EXPECT_TRUE(ids.insert(c.id).second) << c.id;
+    EXPECT_TRUE(verbs.insert(c.verb).second) << c.verb;
+    EXPECT_EQ(FindRunCommand(c.id), &c);
+  }
+}
+
+TEST(RunCommands, RunsDoneTogetherAreRegisteredBeforeAnyStarts) {
+  for (int count : {1, 2, 3}) {
+    RunRegistry registry;
+    // A run counts itself finished while it still holds its registration,
+    // so registered + finished never falls below `count` when all were
+    // registered first.
+    std::atomic<int> finished{0}, lowest{1000};
+    std::vector<RunWork> runs(static_cast<std::size_t>(count), [&](RunRegistry::Guard) {
+      const int seen = registry.Count() + finished.load();
+      for (int low = lowest.load(); seen < low && !lowest.compare_exchange_weak(low, seen);) {
+      }
+      finished.fetch_add(1);
+    });
+    RunToEnd(std::move(runs), registry);
+    EXPECT_EQ(lowest.load(), count) << count;
+    EXPECT_FALSE(registry.Active());
+  }
+}
+
+}  // namespace
+}  // namespace pictray
