@@ -5,6 +5,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QTableView>
+
 #include <algorithm>
 #include <map>
 #include <memory>
