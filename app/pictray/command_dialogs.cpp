@@ -1,15 +1,18 @@
 // The window's side of the command table (engine/runs/run_commands.h): the
 // button each command has, the dialog that asks what its run is to do, and
 // how the buttons show the choice. The table prepares and hands over the
-// runs; the launcher starts them.
+// runs; the launcher starts them. A classification works on the rows here,
+// on the window's thread, as a click's answer.
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableView>
 
 #include <algorithm>
 #include <map>
 #include <memory>
 
+#include "app/common/text_bytes.h"
 #include "app/pictray/all_rgb_dialog.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/main_window.h"
@@ -28,6 +31,9 @@ namespace pictray::app {
 const std::map<int, MainWindow::CommandFace>& MainWindow::CommandFaces() {
   using W = MainWindow;
   static const std::map<int, CommandFace> faces = {
+      {cmd::CharClass, {std::nullopt, nullptr, &W::SearchFieldText, nullptr, false}},
+      {cmd::PhraseClass, {std::nullopt, nullptr, &W::SearchFieldText, nullptr, false}},
+      {cmd::ExtClass, {std::nullopt, nullptr, nullptr, nullptr, false}},
       {cmd::Exif, {Control::BT07, nullptr, nullptr, &W::ShowJpegChoice, true}},
       {cmd::Info, {Control::BT08, nullptr, nullptr, &W::ShowJpegChoice, true}},
       {cmd::HeaderCheck, {Control::BT11, nullptr, nullptr, &W::ShowJpegChoice, true}},
@@ -61,6 +67,10 @@ void MainWindow::TableCommand(const RunCommand& c, int lparam, bool refuseWhileR
   if (refuseWhileRunning && starts && RefuseWhileRunning(face.button)) return;
   auto choice = std::make_shared<RunChoice>();
   if (face.dialog && !(this->*face.dialog)(*choice)) return;
+  if (c.now) {
+    ClassifyNow(c, *choice);
+    return;
+  }
   const int mode = SelectRun(c, st_.flags);
   if (face.shown) (this->*face.shown)(c.id, starts);
   // With an empty list the choice waits for the next list-up.
@@ -78,6 +88,18 @@ void MainWindow::TableCommand(const RunCommand& c, int lparam, bool refuseWhileR
       host_->CheckControl(button, false);  // an aborted run leaves its button to the window
     });
   }
+}
+
+void MainWindow::ClassifyNow(const RunCommand& c, const RunChoice& choice) {
+  control(Control::BT09)->setEnabled(false);
+  c.now(st_, *host_, choice);
+  fileListModel_->RefreshAll();
+  control(Control::BT09)->setEnabled(true);
+}
+
+bool MainWindow::SearchFieldText(RunChoice& choice) {
+  choice.text = ui::BytesOf(CB01->text());
+  return true;
 }
 
 void MainWindow::ShowJpegChoice(int id, bool starts) {

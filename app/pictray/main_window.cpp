@@ -34,7 +34,6 @@
 #include "app/pictray/window_text.h"
 #include "engine/fs/paths.h"
 #include "engine/runs/listup.h"
-#include "engine/runs/name_sets.h"
 #include "engine/runs/undo_run.h"
 #include "engine/settings/settings_keys.h"
 
@@ -225,9 +224,6 @@ void MainWindow::Command(int id, int lparam) {
   }
   switch (id) {
     case cmd::ListUp: ListUp(); break;
-    case cmd::CharClass:
-    case cmd::PhraseClass:
-    case cmd::ExtClass: NameClassification(id); break;
     case cmd::ClearList: ClearList(); break;
     case cmd::Abort: AbortRuns(); break;
     case cmd::ClearAnalyses: ClearAnalyses(); break;
@@ -364,18 +360,6 @@ void MainWindow::ListUp() {
   }
   st_.blocks.val3.Start(folder);
   launcher_.Start([this](RunRegistry::Guard g) { ThreadSetListView(st_.blocks.val3, st_, *host_, std::move(g)); });
-}
-
-void MainWindow::NameClassification(int id) {
-  // The uniformity question may clear every row: not while a run writes them.
-  if (RefuseWhileRunning()) return;
-  control(Control::BT09)->setEnabled(false);
-  const std::string text = BytesOf(CB01->text());
-  if (id == cmd::CharClass) SetList04(*host_, st_, text);
-  else if (id == cmd::PhraseClass) SetList05(*host_, st_, text);
-  else SetList06(*host_, st_);
-  fileListModel_->RefreshAll();
-  control(Control::BT09)->setEnabled(true);
 }
 
 void MainWindow::UndoMove() {

@@ -119,6 +119,9 @@ class MainWindow : public QMainWindow {
   // A command of the table: its button, refusal, dialog and choice, then the
   // table's runs on the launcher. A move a run asks for is not refused.
   void TableCommand(const RunCommand& c, int lparam, bool refuseWhileRunning);
+  // A classification on the rows, the abort button off meanwhile.
+  void ClassifyNow(const RunCommand& c, const RunChoice& choice);
+  bool SearchFieldText(RunChoice& choice);    // 1004, 1012: the text of CB01
   void ShowJpegChoice(int id, bool starts);
   void ShowColourChoice(int id, bool starts);
   bool RgbDialog(RunChoice& choice);          // 1037
@@ -136,7 +139,6 @@ class MainWindow : public QMainWindow {
   void ListUp();           // 1002
   void UndoMove();         // 5020: the listed folder's last move run, after a question
   void ListAgain(const std::string& folder);
-  void NameClassification(int id);  // 1004, 1012, 1013
   void ClearList();        // 1003
   void AbortRuns();        // 1031
   void ClearAnalyses();    // 1034

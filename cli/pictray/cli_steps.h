@@ -31,10 +31,11 @@ enum class StepResult { NotMine, Done, Failed };
 
 using StepFn = StepResult (*)(const std::string& step, CliContext& ctx);
 
-// char=PATTERN, phrase=TEXT, ext, clear, move.
-StepResult RunNameStep(const std::string& step, CliContext& ctx);
-// The runs of the command table: exif, info, header, size, ng, rgb=CELLS,
-// ratio, strength, allcolor=LISTFILE, partcolor=LISTFILE@CELLS, move.
+// clear.
+StepResult RunClearStep(const std::string& step, CliContext& ctx);
+// The command table's steps: char=PATTERN, phrase=TEXT, ext, exif, info,
+// header, size, ng, rgb=CELLS, ratio, strength, allcolor=LISTFILE,
+// partcolor=LISTFILE@CELLS, move.
 StepResult RunCommandStep(const std::string& step, CliContext& ctx);
 
 // The colours of allcolor=LISTFILE, and with `cellsToo` the cells of

@@ -64,7 +64,7 @@ constexpr const char* kHelp =
     "folder; 2 bad arguments or a step that is not available.\n";
 
 // Step handlers of the engine's modules, asked in order.
-const StepFn kStepHandlers[] = {RunNameStep, RunCommandStep};
+const StepFn kStepHandlers[] = {RunClearStep, RunCommandStep};
 
 std::string ProgramDir() {
   char buf[PATH_MAX];

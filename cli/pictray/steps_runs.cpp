@@ -1,6 +1,6 @@
-// Steps of the command table's runs. Each step reads its value, records its
-// choice as its button does and runs to its end before the next step; the
-// runs read their dialogs' settings from the settings file.
+// Steps of the command table. Each step reads its value, records its choice
+// as its button does and runs to its end before the next step; the runs read
+// their dialogs' settings from the settings file.
 #include <algorithm>
 
 #include "cli/pictray/cli_steps.h"
@@ -13,6 +13,10 @@
 namespace pictray::cli {
 namespace {
 
+bool ReadText(const std::string&, const std::string& value, CliContext&, RunChoice& choice) {
+  choice.text = value;
+  return true;
+}
 bool ReadCells(const std::string& step, const std::string& value, CliContext& ctx, RunChoice& choice) {
   std::vector<int> cells;
   std::string error;
@@ -38,6 +42,7 @@ struct StepValue {
   bool drawsThumbnails;
 };
 constexpr StepValue kStepValues[] = {
+    {cmd::CharClass, ReadText, false},         {cmd::PhraseClass, ReadText, false},
     {cmd::RgbAnalysis, ReadCells, true},    {cmd::RgbRatio, nullptr, true},          {cmd::RgbStrength, nullptr, true},
     {cmd::AllColour, ReadAllColour, false}, {cmd::PartColour, ReadPartColour, true},
 };
@@ -68,9 +73,13 @@ StepResult RunCommandStep(const std::string& step, CliContext& ctx) {
     ctx.needsThumbnails = ctx.needsThumbnails || (known && own->drawsThumbnails);
     return StepResult::Done;
   }
+  PictrayState& st = ctx.state;
+  if (c->now) {
+    c->now(st, ctx.host, *choice);
+    return StepResult::Done;
+  }
   bool moved = true;
   choice->moved = [&ctx, &moved](const MoveReport& report) { moved = ReportMove(report, ctx); };
-  PictrayState& st = ctx.state;
   const int mode = SelectRun(*c, st.flags);
   RunToEnd(PrepareRuns(*c, mode, st, ctx.host, ctx.folder, choice), st.runs);
   return moved ? StepResult::Done : StepResult::Failed;

@@ -7,6 +7,7 @@
 #include "engine/runs/colour_runs.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/runs/move_run.h"
+#include "engine/runs/name_sets.h"
 #include "engine/runs/selected_colour_runs.h"
 
 namespace pictray {
@@ -42,22 +43,29 @@ void Move(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry::Guar
   if (c.moved) c.moved(report);
 }
 
+void CharClass(PictrayState& st, RunHost& host, const RunChoice& c) { SetList04(host, st, c.text); }
+void PhraseClass(PictrayState& st, RunHost& host, const RunChoice& c) { SetList05(host, st, c.text); }
+void ExtClass(PictrayState& st, RunHost& host, const RunChoice&) { SetList06(host, st); }
+
 using R = Refusal;
 using F = AnalysisFlags;
 using B = ParamBlocks;
 // clang-format off
 constexpr RunCommand kCommands[] = {
-    {cmd::Exif, "exif", R::WhileRunningWithRows, &F::M_Exif, SelectJpeg, &B::val, nullptr, {ExDate}},
-    {cmd::Info, "info", R::WhileRunningWithRows, &F::M_Info, SelectJpeg, &B::val, nullptr, {ExDate}},
-    {cmd::HeaderCheck, "header", R::WhileRunningWithRows, &F::M_Hed, SelectJpeg, &B::val, nullptr, {ExDate}},
-    {cmd::SizeAnalysis, "size", R::WhileRunningWithRows, &F::M_Size, SelectJpeg, &B::val, nullptr, {ImageSize}},
-    {cmd::NgAnalysis, "ng", R::WhileRunningWithRows, &F::M_NG, SelectJpeg, &B::val, nullptr, {IError}},
-    {cmd::RgbAnalysis, "rgb=", R::WhileRunning, nullptr, nullptr, &B::val, nullptr, {Rgb}},
-    {cmd::RgbRatio, "ratio", R::WhileRunningWithRows, &F::M_RP, nullptr, &B::valrp, PrepareRatio, {RatioEven, RatioOdd}},
-    {cmd::RgbStrength, "strength", R::WhileRunningWithRows, &F::M_RS, nullptr, &B::valrp, nullptr, {Strength}},
-    {cmd::AllColour, "allcolor=", R::WhileRunning, nullptr, nullptr, &B::val5, nullptr, {AllColour}},
-    {cmd::PartColour, "partcolor=", R::WhileRunning, nullptr, nullptr, &B::val6, nullptr, {PartColour}},
-    {cmd::MoveStart, "move", R::WhileRunning, nullptr, nullptr, &B::val21, PrepareMoveRun, {Move}},
+    {cmd::CharClass, "char=", R::WhileRunning, nullptr, nullptr, nullptr, nullptr, {}, CharClass},
+    {cmd::PhraseClass, "phrase=", R::WhileRunning, nullptr, nullptr, nullptr, nullptr, {}, PhraseClass},
+    {cmd::ExtClass, "ext", R::WhileRunning, nullptr, nullptr, nullptr, nullptr, {}, ExtClass},
+    {cmd::Exif, "exif", R::WhileRunningWithRows, &F::M_Exif, SelectJpeg, &B::val, nullptr, {ExDate}, nullptr},
+    {cmd::Info, "info", R::WhileRunningWithRows, &F::M_Info, SelectJpeg, &B::val, nullptr, {ExDate}, nullptr},
+    {cmd::HeaderCheck, "header", R::WhileRunningWithRows, &F::M_Hed, SelectJpeg, &B::val, nullptr, {ExDate}, nullptr},
+    {cmd::SizeAnalysis, "size", R::WhileRunningWithRows, &F::M_Size, SelectJpeg, &B::val, nullptr, {ImageSize}, nullptr},
+    {cmd::NgAnalysis, "ng", R::WhileRunningWithRows, &F::M_NG, SelectJpeg, &B::val, nullptr, {IError}, nullptr},
+    {cmd::RgbAnalysis, "rgb=", R::WhileRunning, nullptr, nullptr, &B::val, nullptr, {Rgb}, nullptr},
+    {cmd::RgbRatio, "ratio", R::WhileRunningWithRows, &F::M_RP, nullptr, &B::valrp, PrepareRatio, {RatioEven, RatioOdd}, nullptr},
+    {cmd::RgbStrength, "strength", R::WhileRunningWithRows, &F::M_RS, nullptr, &B::valrp, nullptr, {Strength}, nullptr},
+    {cmd::AllColour, "allcolor=", R::WhileRunning, nullptr, nullptr, &B::val5, nullptr, {AllColour}, nullptr},
+    {cmd::PartColour, "partcolor=", R::WhileRunning, nullptr, nullptr, &B::val6, nullptr, {PartColour}, nullptr},
+    {cmd::MoveStart, "move", R::WhileRunning, nullptr, nullptr, &B::val21, PrepareMoveRun, {Move}, nullptr},
 };
 // clang-format on
 

@@ -1,7 +1,8 @@
-// Pictray's analysis and move commands, one row each, for the window and
-// pictray-cli alike: the command id, the command line's step, when it is
-// refused, what its button records, its parameter block, the step that
-// prepares the rows and the runs. The window adds its buttons and dialogs,
+// Pictray's name classifications, analyses and move, one row each, for the
+// window and pictray-cli alike: the command id, the command line's step, when
+// it is refused, what its button records, its parameter block, the step that
+// prepares the rows and the runs (or, for a classification, the work done on
+// the caller's thread). The window adds its buttons and dialogs,
 // the command line the reading of its step's value; neither wires a run.
 #pragma once
 
@@ -29,6 +30,7 @@ enum class Refusal {
 
 // What a dialog (the window) or a step's value (the command line) chose.
 struct RunChoice {
+  std::string text;         // the name classifications' pattern or phrase
   std::string strJpos_bit;  // the grid cells (RGB analysis, part colour), as MakeJposBit gives them
   // The selected-colour runs; only they hold the set (a bit per colour).
   std::optional<SelectedColours> colours;
@@ -50,10 +52,13 @@ struct RunCommand {
   // Records the choice as the button does and gives the block's mode; null:
   // the flag (if any) is set and the mode is 1.
   int (*select)(int id, AnalysisFlags& flags);
-  ParamBlock ParamBlocks::*block;
+  ParamBlock ParamBlocks::*block;  // null for a classification
   // On the caller's thread before the runs; the rows may change. Null for none.
   void (*prepare)(PictrayState& st, RunHost& host, const std::string& folder);
   CommandRun runs[2];  // the second is the ratio's worker of the odd rows; null elsewhere
+  // A classification: its work on the rows, on the caller's thread, instead
+  // of runs. Null for the others.
+  void (*now)(PictrayState& st, RunHost& host, const RunChoice& choice);
 };
 
 std::span<const RunCommand> RunCommands();
@@ -63,8 +68,9 @@ const RunCommand* FindRunStep(std::string_view step, std::string* value);
 
 // Records the command's choice in `flags`; the mode its block starts with.
 int SelectRun(const RunCommand& c, AnalysisFlags& flags);
-// Starts the block on `folder`, prepares the rows and hands back the runs,
-// each for a thread of its own; they run at the same time.
+// For a command with runs: starts the block on `folder`, prepares the rows
+// and hands back the runs, each for a thread of its own; they run at the
+// same time.
 std::vector<RunWork> PrepareRuns(const RunCommand& c, int mode, PictrayState& st, RunHost& host,
                                  const std::string& folder, std::shared_ptr<const RunChoice> choice);
 // Does `runs` to their end: every one registered first, the first on this

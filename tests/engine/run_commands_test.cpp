@@ -17,17 +17,11 @@ TEST(RunCommands, EveryStepLeadsToItsOneCommand) {
     int id;  // 0: no command
     const char* value;
   } const cases[] = {
-      {"exif", cmd::Exif, ""},
-      {"ng", cmd::NgAnalysis, ""},
-      {"rgb=1,3", cmd::RgbAnalysis, "1,3"},
-      {"rgb=", cmd::RgbAnalysis, ""},
-      {"ratio", cmd::RgbRatio, ""},
-      {"partcolor=l@2", cmd::PartColour, "l@2"},
-      {"move", cmd::MoveStart, ""},
-      {"rgb", 0, ""},
-      {"exif=1", 0, ""},
-      {"moves", 0, ""},
-      {"char=a", 0, ""},
+      {"exif", cmd::Exif, ""},       {"ng", cmd::NgAnalysis, ""},   {"rgb=1,3", cmd::RgbAnalysis, "1,3"},
+      {"rgb=", cmd::RgbAnalysis, ""}, {"ratio", cmd::RgbRatio, ""},  {"partcolor=l@2", cmd::PartColour, "l@2"},
+      {"move", cmd::MoveStart, ""},  {"ext", cmd::ExtClass, ""},    {"char=a=b", cmd::CharClass, "a=b"},
+      {"rgb", 0, ""},                {"exif=1", 0, ""},             {"moves", 0, ""},
+      {"clear", 0, ""},
   };
   for (const Case& c : cases) {
     std::string value = "unchanged";
