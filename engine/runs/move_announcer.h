@@ -8,11 +8,13 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/fs/file_identity.h"
 #include "engine/fs/safe_move.h"
 #include "engine/journal/journal.h"
 #include "engine/list/file_list.h"
+#include "engine/runs/sidecars.h"
 
 namespace pictray {
 
@@ -24,14 +26,26 @@ class MoveAnnouncer {
  public:
   static constexpr std::size_t kAhead = 256;
 
-  struct Move {
-    long id = -1;  // -1: the file could not be looked at (err)
+  // A sidecar announced with its picture; id -1: it could not be looked at (err).
+  struct Sidecar {
+    std::size_t row = 0;
+    std::string name;
+    long id = -1;
     int err = 0;
     struct stat before {};
   };
 
-  MoveAnnouncer(const FileList& rows, int sourceFd, JournalWriter& journal, long& nextEntry)
-      : rows_(rows), sourceFd_(sourceFd), journal_(journal), nextEntry_(nextEntry) {}
+  struct Move {
+    long id = -1;  // -1: the file could not be looked at (err)
+    int err = 0;
+    struct stat before {};
+    std::vector<Sidecar> sidecars{};
+  };
+
+  // Sidecars are announced with their pictures, never on their own.
+  MoveAnnouncer(const FileList& rows, const SidecarPlan& sidecars, int sourceFd, JournalWriter& journal,
+                long& nextEntry)
+      : rows_(rows), sidecars_(sidecars), sourceFd_(sourceFd), journal_(journal), nextEntry_(nextEntry) {}
 
   // The announced move of row `i`, announcing the next batch first when `i`
   // is past the last one. Returns 0 or the errno of writing the journal.
@@ -40,11 +54,15 @@ class MoveAnnouncer {
   // Moves announced and then not made (a folder that could not be made,
   // the run stopped) are marked as not made.
   void Withdraw();
+  // The same for the sidecars of a taken move whose picture stays.
+  void Withdraw(const std::vector<Sidecar>& sidecars);
 
  private:
   int Announce(std::size_t from);
+  void AnnounceSidecars(const Row& picture, std::size_t row, std::vector<Sidecar>& out);
 
   const FileList& rows_;
+  const SidecarPlan& sidecars_;
   int sourceFd_;
   JournalWriter& journal_;
   long& nextEntry_;

@@ -16,6 +16,7 @@ Said ReasonSaid(MoveFailReason r) {
     case MoveFailReason::SourceChanged: return Said::MoveLeftSourceChanged;
     case MoveFailReason::MoveFailed: return Said::MoveLeftMoveFailed;
     case MoveFailReason::JournalStopped: return Said::MoveLeftJournalStopped;
+    case MoveFailReason::SidecarTargetTaken: return Said::MoveLeftSidecarTargetTaken;
   }
   return Said::MoveLeftMoveFailed;
 }

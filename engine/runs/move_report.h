@@ -21,6 +21,7 @@ enum class MoveFailReason {
   SourceChanged,
   MoveFailed,
   JournalStopped,      // the run stopped before it, as its journal could not be written
+  SidecarTargetTaken,  // a different file holds a sidecar's name in the target; both stay
 };
 
 struct MoveFailure {

@@ -16,6 +16,7 @@
 #include "engine/names/folda_name.h"
 #include "engine/runs/move_announcer.h"
 #include "engine/runs/move_targets.h"
+#include "engine/runs/sidecars.h"
 
 namespace pictray {
 namespace {
@@ -27,6 +28,21 @@ MoveFailReason ReasonOf(MoveOutcome o) {
     case MoveOutcome::SourceChanged: return MoveFailReason::SourceChanged;
     default: return MoveFailReason::MoveFailed;
   }
+}
+
+// Moves sourceFd/name into the folder `target` and marks its journal entry.
+MoveStatus MoveJournalled(const fs::Env& env, int sourceFd, JournalWriter& journal, long id, const std::string& name,
+                          const struct stat& before, const std::string& target) {
+  const std::string to = target + "/" + name;
+  const MoveStatus s = MoveExaminedNoReplace(env, sourceFd, name, before, sourceFd, to,
+                                             {.replaceSame = true, .acrossDevices = true, .keepLinkedReplaced = true});
+  if (!s.ok()) {
+    journal.Failed(id, s.err);
+    return s;
+  }
+  if (const auto after = StampAfterMove(env, sourceFd, to, before, s))
+    journal.Done(id, *after, s.outcome == MoveOutcome::SameReplaced ? &s.replaced : nullptr, s.keptAs);
+  return s;
 }
 
 }  // namespace
@@ -71,7 +87,8 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   const int sourceErr = sourceFd < 0 ? errno : 0;
   // Copies half-made here by an undo that was killed.
   if (sourceFd >= 0) RemoveStaleMoveTemps(env, sourceFd);
-  MoveAnnouncer announcer(st.rows, sourceFd, journal, nextEntry);
+  const SidecarPlan sidecars(st.rows);
+  MoveAnnouncer announcer(st.rows, sidecars, sourceFd, journal, nextEntry);
   std::unordered_map<std::string, TargetFolder> folders;
 
   // The window is told at most once per percent, so a large folder does
@@ -86,12 +103,18 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     host.ShowRunPlace(row);
     if (firstChanged != SIZE_MAX) host.RowsChanged(firstChanged, lastChanged);
     firstChanged = SIZE_MAX;
+    lastChanged = 0;
     for (std::size_t k = 0; k < lineChanged.size(); ++k)
       if (lineChanged[k]) host.SetMoveResult(k, report.lines[k]);
     lineChanged.assign(lineChanged.size(), false);
   };
   auto fail = [&](std::size_t i, const Row& row, MoveFailReason reason, int err) {
     report.failures.push_back({i, row.name, row.target, reason, err});
+  };
+  auto markMoved = [&](std::size_t r) {
+    st.rows.setKind(r, kind::Moved);
+    firstChanged = std::min(firstChanged, r);
+    lastChanged = std::max(lastChanged, r);
   };
 
   std::size_t i = 0;
@@ -108,7 +131,8 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
       shown = position;
       tellWindow(i);
     }
-    if (row.target.empty()) continue;
+    // A sidecar goes with its picture, whatever its own row says.
+    if (row.target.empty() || sidecars.Follows(i)) continue;
     if (sourceFd < 0) {
       fail(i, row, MoveFailReason::SourceFolder, sourceErr);
       continue;
@@ -145,16 +169,18 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
            announced.err);
       continue;
     }
-    const std::string to = row.target + "/" + row.name;
-    const MoveStatus s = MoveExaminedNoReplace(env, sourceFd, row.name, announced.before, sourceFd, to,
-                                               {.replaceSame = true, .acrossDevices = true, .keepLinkedReplaced = true});
-    if (!s.ok()) {
-      fail(i, row, ReasonOf(s.outcome), s.err);
-      journal.Failed(announced.id, s.err);
+    if (const auto held = SidecarsHoldBack(env, sourceFd, row.target, announced.sidecars)) {
+      fail(i, row, held->reason, held->err);
+      journal.Failed(announced.id, ECANCELED);
+      announcer.Withdraw(announced.sidecars);
       continue;
     }
-    if (const auto after = StampAfterMove(env, sourceFd, to, announced.before, s))
-      journal.Done(announced.id, *after, s.outcome == MoveOutcome::SameReplaced ? &s.replaced : nullptr, s.keptAs);
+    const MoveStatus s = MoveJournalled(env, sourceFd, journal, announced.id, row.name, announced.before, row.target);
+    if (!s.ok()) {
+      fail(i, row, ReasonOf(s.outcome), s.err);
+      announcer.Withdraw(announced.sidecars);
+      continue;
+    }
     ++report.moved;
     if (folder.line < 0) {
       folder.line = static_cast<long>(report.lines.size());
@@ -164,16 +190,23 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     }
     ++report.lines[static_cast<std::size_t>(folder.line)].count;
     lineChanged[static_cast<std::size_t>(folder.line)] = true;
-    st.rows.setKind(i, kind::Moved);
-    firstChanged = std::min(firstChanged, i);
-    lastChanged = i;
+    markMoved(i);
+    // Sidecars count in no result; one that cannot follow is named on its own.
+    for (const MoveAnnouncer::Sidecar& car : announced.sidecars) {
+      if (car.id < 0) continue;
+      const MoveStatus c = MoveJournalled(env, sourceFd, journal, car.id, car.name, car.before, row.target);
+      if (c.ok())
+        markMoved(car.row);
+      else
+        report.failures.push_back({car.row, car.name, row.target, ReasonOf(c.outcome), c.err});
+    }
   }
   announcer.Withdraw();
   // A move stopped by its journal names every file it did not take up.
   if (report.journalError != 0)
     for (std::size_t r = i; r < st.rows.ListMax(); ++r) {
       const Row row = st.rows.row(r);
-      if (!row.kind.empty() && row.kind != kind::Moved && !row.target.empty())
+      if (!row.kind.empty() && row.kind != kind::Moved && !row.target.empty() && !sidecars.Follows(r))
         fail(r, row, MoveFailReason::JournalStopped, report.journalError);
     }
   if (counted > 0) tellWindow(i == 0 ? 0 : i - 1);

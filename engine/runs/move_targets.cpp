@@ -38,4 +38,22 @@ TargetFolder OpenTargetFolder(const fs::Env& env, int sourceFd, const std::strin
   return f;
 }
 
+std::optional<MoveRefusal> SidecarsHoldBack(const fs::Env& env, int sourceFd, const std::string& target,
+                                            const std::vector<MoveAnnouncer::Sidecar>& sidecars) {
+  for (const MoveAnnouncer::Sidecar& s : sidecars) {
+    if (s.id < 0) {
+      if (s.err == ENOENT) continue;
+      return MoveRefusal{MoveFailReason::MoveFailed, s.err};
+    }
+    const std::string to = target + "/" + s.name;
+    struct stat there;
+    if (env.Fstatat(sourceFd, to.c_str(), there, AT_SYMLINK_NOFOLLOW) == 0) {
+      if (!SameContent(env, sourceFd, s.name, sourceFd, to)) return MoveRefusal{MoveFailReason::SidecarTargetTaken, 0};
+    } else if (errno != ENOENT) {
+      return MoveRefusal{MoveFailReason::MoveFailed, errno};
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace pictray

@@ -2,10 +2,13 @@
 // source folder.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/fs/env.h"
 #include "engine/journal/journal.h"
+#include "engine/runs/move_announcer.h"
 #include "engine/runs/move_report.h"
 
 namespace pictray {
@@ -23,5 +26,16 @@ struct TargetFolder {
 // undo takes it away again; `journalErr` tells that a record failed.
 TargetFolder OpenTargetFolder(const fs::Env& env, int sourceFd, const std::string& target, JournalWriter& journal, long id,
                               int& journalErr);
+
+struct MoveRefusal {
+  MoveFailReason reason;
+  int err;
+};
+
+// Why a picture must stay for its sidecars' sake: one could not be looked
+// at, or a different file holds its name in `target`. A sidecar gone since
+// list-up holds nothing back.
+std::optional<MoveRefusal> SidecarsHoldBack(const fs::Env& env, int sourceFd, const std::string& target,
+                                            const std::vector<MoveAnnouncer::Sidecar>& sidecars);
 
 }  // namespace pictray
