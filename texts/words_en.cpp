@@ -39,6 +39,7 @@ const char* SaidEn(Said s) {
     case Said::MoveLeftSourceChanged: return "file changed during the move";
     case Said::MoveLeftMoveFailed: return "cannot be moved";
     case Said::MoveLeftJournalStopped: return "the journal cannot be written";
+    case Said::MoveLeftSidecarTargetTaken: return "a different file holds a sidecar's name in the target";
     case Said::NotMoved: return "%s -> %s: ";
     case Said::ColourMatchQuestion: return "A 1-1-1 folder exists. Move under another name?";
     case Said::FolderBusy: return "Another move is working in this folder. Try again when it has finished";

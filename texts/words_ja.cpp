@@ -39,6 +39,7 @@ const char* SaidJa(Said s) {
     case Said::MoveLeftSourceChanged: return "移動中にファイルが変更された";
     case Said::MoveLeftMoveFailed: return "移動できない";
     case Said::MoveLeftJournalStopped: return "移動の記録を書けない";
+    case Said::MoveLeftSidecarTargetTaken: return "付随ファイルの移動先に同名の別ファイルあり";
     case Said::NotMoved: return "%s -> %s: ";
     case Said::ColourMatchQuestion: return "1-1-1フォルダが存在します別の名前で移動しますか";
     case Said::FolderBusy: return "このフォルダでは別の移動処理が実行中です。終わってからやり直してください";

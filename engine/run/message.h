@@ -50,6 +50,7 @@ enum class Said : std::uint8_t {
   MoveLeftSourceChanged,
   MoveLeftMoveFailed,
   MoveLeftJournalStopped,
+  MoveLeftSidecarTargetTaken,
   NotMoved,  // names: file, target; error; items: its one MoveLeft* reason
   ColourMatchQuestion,
   FolderBusy,               // names: the folder, or none

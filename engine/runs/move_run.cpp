@@ -1,14 +1,11 @@
 #include "engine/runs/move_run.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <map>
-#include <optional>
 #include <unordered_map>
 
 #include "engine/fs/folder_lock.h"
@@ -17,32 +14,12 @@
 #include "engine/fs/unique_fd.h"
 #include "engine/journal/journal.h"
 #include "engine/names/folda_name.h"
-#include "engine/settings/settings_keys.h"
+#include "engine/runs/move_announcer.h"
+#include "engine/runs/move_targets.h"
+#include "engine/runs/sidecars.h"
 
 namespace pictray {
 namespace {
-
-bool DigitsOnly(const std::string& s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
-Said ReasonSaid(MoveFailReason r) {
-  switch (r) {
-    case MoveFailReason::SourceFolder: return Said::MoveLeftSourceFolder;
-    case MoveFailReason::UnsafeTarget: return Said::MoveLeftUnsafeTarget;
-    case MoveFailReason::TargetNotFolder: return Said::MoveLeftTargetNotFolder;
-    case MoveFailReason::FolderNotCreated: return Said::MoveLeftFolderNotCreated;
-    case MoveFailReason::DifferentFileThere: return Said::MoveLeftDifferentFileThere;
-    case MoveFailReason::SourceMissing: return Said::MoveLeftSourceMissing;
-    case MoveFailReason::SourceChanged: return Said::MoveLeftSourceChanged;
-    case MoveFailReason::MoveFailed: return Said::MoveLeftMoveFailed;
-    case MoveFailReason::JournalStopped: return Said::MoveLeftJournalStopped;
-  }
-  return Said::MoveLeftMoveFailed;
-}
 
 MoveFailReason ReasonOf(MoveOutcome o) {
   switch (o) {
@@ -53,214 +30,22 @@ MoveFailReason ReasonOf(MoveOutcome o) {
   }
 }
 
-// A target folder as the run found or made it, checked once per run.
-struct TargetFolder {
-  bool ready = false;
-  bool created = false;
-  MoveFailReason reason = MoveFailReason::FolderNotCreated;
-  int err = 0;
-  long line = -1;  // its LV02 line, once a file arrived
-};
-
-// The folder is made between two journal records (entry `id`), so that an
-// undo takes it away again; `journalErr` tells that a record failed.
-TargetFolder OpenTargetFolder(const fs::Env& env, int sourceFd, const std::string& target, JournalWriter& journal, long id,
-                              int& journalErr) {
-  TargetFolder f;
-  struct stat st;
-  if (env.Fstatat(sourceFd, target.c_str(), st, 0) != 0) {
-    if (errno != ENOENT) {
-      f.err = errno;
-      return f;
-    }
-    f.err = MakeFolderJournalled(journal, id, sourceFd, target, journalErr);
-    if (journalErr != 0) return f;
-    if (f.err == 0) {
-      f.ready = f.created = true;
-      return f;
-    }
-    if (f.err != EEXIST || env.Fstatat(sourceFd, target.c_str(), st, 0) != 0) return f;
+// Moves sourceFd/name into the folder `target` and marks its journal entry.
+MoveStatus MoveJournalled(const fs::Env& env, int sourceFd, JournalWriter& journal, long id, const std::string& name,
+                          const struct stat& before, const std::string& target) {
+  const std::string to = target + "/" + name;
+  const MoveStatus s = MoveExaminedNoReplace(env, sourceFd, name, before, sourceFd, to,
+                                             {.replaceSame = true, .acrossDevices = true, .keepLinkedReplaced = true});
+  if (!s.ok()) {
+    journal.Failed(id, s.err);
+    return s;
   }
-  f.ready = S_ISDIR(st.st_mode);
-  if (!f.ready) {
-    f.reason = MoveFailReason::TargetNotFolder;
-    return f;
-  }
-  // Copies left half-made by a move that was killed go before new ones arrive.
-  if (const UniqueFd dir(env, env.Open(sourceFd, target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.get() >= 0)
-    RemoveStaleMoveTemps(env, dir.get());
-  return f;
-}
-
-// Moves go into the journal a batch ahead: one write announces the moves of
-// the next rows, each with the file's look, before any of them is made, so
-// the journal costs one write per batch rather than per file. The look is
-// also the one the move itself starts from.
-class MoveAnnouncer {
- public:
-  static constexpr std::size_t kAhead = 256;
-
-  struct Move {
-    long id = -1;  // -1: the file could not be looked at (err)
-    int err = 0;
-    struct stat before {};
-  };
-
-  MoveAnnouncer(const FileList& rows, int sourceFd, JournalWriter& journal, long& nextEntry)
-      : rows_(rows), sourceFd_(sourceFd), journal_(journal), nextEntry_(nextEntry) {}
-
-  // The announced move of row `i`, announcing the next batch first when `i`
-  // is past the last one. Returns 0 or the errno of writing the journal.
-  int Take(std::size_t i, Move& move) {
-    if (i >= announcedTo_)
-      if (const int e = Announce(i); e != 0) return e;
-    const auto it = ahead_.find(i);
-    if (it == ahead_.end()) {
-      move = {-1, ENOENT, {}};
-      return 0;
-    }
-    move = it->second;
-    ahead_.erase(it);
-    return 0;
-  }
-
-  // Moves announced and then not made (a folder that could not be made,
-  // the run stopped) are marked as not made.
-  void Withdraw() {
-    for (const auto& [row, move] : ahead_)
-      if (move.id >= 0) journal_.Failed(move.id, ECANCELED);
-    ahead_.clear();
-  }
-
- private:
-  int Announce(std::size_t from) {
-    std::size_t r = from, count = 0;
-    for (; r < rows_.ListMax() && count < kAhead; ++r) {
-      const Row row = rows_.row(r);
-      if (row.kind.empty() || row.kind == kind::Moved || row.target.empty() || !IsSafeFolderName(row.target) ||
-          !IsSafeFolderName(row.name))
-        continue;
-      Move& m = ahead_[r];
-      ++count;
-      if (journal_.env().Fstatat(sourceFd_, row.name.c_str(), m.before, AT_SYMLINK_NOFOLLOW) != 0) {
-        m.err = errno;
-        continue;
-      }
-      m.id = nextEntry_++;
-      journal_.MoveBegin(m.id, row.name, row.target + "/" + row.name, IdentityOf(m.before), m.before.st_mode);
-    }
-    announcedTo_ = r;
-    return journal_.Flush();
-  }
-
-  const FileList& rows_;
-  int sourceFd_;
-  JournalWriter& journal_;
-  long& nextEntry_;
-  std::size_t announcedTo_ = 0;
-  std::map<std::size_t, Move> ahead_;
-};
-
-// Where a moved file is now, as the journal keeps it. A rename keeps all
-// but the change time, which it sets no later than now; across file systems
-// a byte-identical file there stays as it was; a copy (renaming refused, as
-// across file systems or bind mounts) is a new file, looked at. Nothing when
-// that look fails: the entry stays unmarked, and the undo judges it on the disk.
-std::optional<FileIdentity> StampAfterMove(const fs::Env& env, int sourceFd, const std::string& to,
-                                           const struct stat& before, const MoveStatus& moved) {
-  FileIdentity after = IdentityOf(before);
-  after.ctimeNs = RealTimeNs(env);
-  if (moved.outcome == MoveOutcome::SameReplaced)
-    return moved.replaced.st_dev == before.st_dev ? after : IdentityOf(moved.replaced);
-  if (!moved.copied) return after;
-  struct stat st {};
-  if (env.Fstatat(sourceFd, to.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-  return IdentityOf(st);
+  if (const auto after = StampAfterMove(env, sourceFd, to, before, s))
+    journal.Done(id, *after, s.outcome == MoveOutcome::SameReplaced ? &s.replaced : nullptr, s.keptAs);
+  return s;
 }
 
 }  // namespace
-
-Message MoveFailureMessage(const MoveFailure& f) {
-  return Message{Said::NotMoved, {f.name, f.target}, {}, f.err, {Message{ReasonSaid(f.reason)}}};
-}
-
-Message MoveEndMessage(const MoveReport& report) {
-  Message end{Said::MoveEnd};
-  if (report.journalError != 0) {
-    end.names = {report.journalPath};
-    end.error = report.journalError;
-  }
-  if (report.failures.empty()) return end;
-  std::map<MoveFailReason, long long> byReason;
-  for (const MoveFailure& f : report.failures) ++byReason[f.reason];
-  end.numbers = {static_cast<long long>(report.failures.size())};
-  for (const auto& [reason, count] : byReason) end.items.push_back(Message{ReasonSaid(reason), {}, {count}});
-  return end;
-}
-
-void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S) {
-  const int SRgb0 = ReadSettingNumber(key::SRgb0, st.profile);
-  const int SRgb3 = ReadSettingNumber(key::SRgb3, st.profile);
-  if (SRgb3 == 0 || st.rows.kind(0) != kind::Strength) return;
-  static const char* const kBases[] = {"RED", "GREEN", "BLUE"};
-  if (SRgb0 < 0 || SRgb0 > 2) return;
-  const std::string base = kBases[SRgb0];
-  // A name taken by anything (not only a folder) is passed over, so the
-  // move never aims at a file.
-  std::string name = base;
-  for (int k = 1; PathExists(*st.env, JoinPath(S, name)); ++k) name = base + std::to_string(k);
-  for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
-    const Row row = st.rows.row(i);
-    if (row.kind == kind::Moved || !DigitsOnly(row.target)) continue;
-    st.rows.setTarget(i, name, row.kind);
-    host.RowsChanged(i, i);
-  }
-}
-
-void BeforFoldaCheck(RunHost& host, PictrayState& st, const std::string& S) {
-  std::string first;
-  for (std::size_t i = 0; i < st.rows.ListMax() && first.empty(); ++i) {
-    const Row row = st.rows.row(i);
-    if (row.kind != kind::Moved) first = row.target;
-  }
-  if (first != kColourMatchFolder) return;
-  const std::string existing = JoinPath(S, kColourMatchFolder);
-  if (!PathExists(*st.env, existing)) return;
-  if (host.MessageBox1Q(Message{Said::ColourMatchQuestion}, Button::Ok, Button::No) != 6) return;
-  const std::string renamed = GetNewFoldaName(*st.env, existing + "/");
-  for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
-    const Row row = st.rows.row(i);
-    if (row.kind == kind::Moved || row.target != kColourMatchFolder) continue;
-    st.rows.setTarget(i, renamed, row.kind);
-    host.RowsChanged(i, i);
-  }
-}
-
-std::string GetNewFoldaName(const fs::Env& env, const std::string& path) {
-  std::string folder = path;
-  if (!folder.empty() && folder.back() == '/') folder.pop_back();
-  const std::size_t slash = folder.rfind('/');
-  const std::string parent = slash == std::string::npos ? "." : folder.substr(0, slash);
-  const std::string last = slash == std::string::npos ? folder : folder.substr(slash + 1);
-  long long N = 0;
-  for (char c : last) {
-    if (c < '0' || c > '9' || N > 1000000000LL) break;
-    N = N * 10 + (c - '0');
-  }
-  for (;;) {
-    ++N;
-    const std::string n = std::to_string(N);
-    const std::string candidate = n + "-" + n + "-" + n;
-    if (!PathExists(env, parent + "/" + candidate)) return candidate;
-  }
-}
-
-void PrepareMove(RunHost& host, PictrayState& st, const std::string& S) {
-  host.SetSummary({});
-  host.ClearMoveResults();
-  BeforMoveCheck(host, st, S);
-  BeforFoldaCheck(host, st, S);
-}
 
 MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& host,
                                   RunRegistry::Guard /*registration, held until the move returns*/) {
@@ -302,7 +87,8 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   const int sourceErr = sourceFd < 0 ? errno : 0;
   // Copies half-made here by an undo that was killed.
   if (sourceFd >= 0) RemoveStaleMoveTemps(env, sourceFd);
-  MoveAnnouncer announcer(st.rows, sourceFd, journal, nextEntry);
+  const SidecarPlan sidecars(st.rows);
+  MoveAnnouncer announcer(st.rows, sidecars, sourceFd, journal, nextEntry);
   std::unordered_map<std::string, TargetFolder> folders;
 
   // The window is told at most once per percent, so a large folder does
@@ -317,12 +103,18 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     host.ShowRunPlace(row);
     if (firstChanged != SIZE_MAX) host.RowsChanged(firstChanged, lastChanged);
     firstChanged = SIZE_MAX;
+    lastChanged = 0;
     for (std::size_t k = 0; k < lineChanged.size(); ++k)
       if (lineChanged[k]) host.SetMoveResult(k, report.lines[k]);
     lineChanged.assign(lineChanged.size(), false);
   };
   auto fail = [&](std::size_t i, const Row& row, MoveFailReason reason, int err) {
     report.failures.push_back({i, row.name, row.target, reason, err});
+  };
+  auto markMoved = [&](std::size_t r) {
+    st.rows.setKind(r, kind::Moved);
+    firstChanged = std::min(firstChanged, r);
+    lastChanged = std::max(lastChanged, r);
   };
 
   std::size_t i = 0;
@@ -339,7 +131,8 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
       shown = position;
       tellWindow(i);
     }
-    if (row.target.empty()) continue;
+    // A sidecar goes with its picture, whatever its own row says.
+    if (row.target.empty() || sidecars.Follows(i)) continue;
     if (sourceFd < 0) {
       fail(i, row, MoveFailReason::SourceFolder, sourceErr);
       continue;
@@ -376,16 +169,18 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
            announced.err);
       continue;
     }
-    const std::string to = row.target + "/" + row.name;
-    const MoveStatus s = MoveExaminedNoReplace(env, sourceFd, row.name, announced.before, sourceFd, to,
-                                               {.replaceSame = true, .acrossDevices = true, .keepLinkedReplaced = true});
-    if (!s.ok()) {
-      fail(i, row, ReasonOf(s.outcome), s.err);
-      journal.Failed(announced.id, s.err);
+    if (const auto held = SidecarsHoldBack(env, sourceFd, row.target, announced.sidecars)) {
+      fail(i, row, held->reason, held->err);
+      journal.Failed(announced.id, ECANCELED);
+      announcer.Withdraw(announced.sidecars);
       continue;
     }
-    if (const auto after = StampAfterMove(env, sourceFd, to, announced.before, s))
-      journal.Done(announced.id, *after, s.outcome == MoveOutcome::SameReplaced ? &s.replaced : nullptr, s.keptAs);
+    const MoveStatus s = MoveJournalled(env, sourceFd, journal, announced.id, row.name, announced.before, row.target);
+    if (!s.ok()) {
+      fail(i, row, ReasonOf(s.outcome), s.err);
+      announcer.Withdraw(announced.sidecars);
+      continue;
+    }
     ++report.moved;
     if (folder.line < 0) {
       folder.line = static_cast<long>(report.lines.size());
@@ -395,16 +190,23 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     }
     ++report.lines[static_cast<std::size_t>(folder.line)].count;
     lineChanged[static_cast<std::size_t>(folder.line)] = true;
-    st.rows.setKind(i, kind::Moved);
-    firstChanged = std::min(firstChanged, i);
-    lastChanged = i;
+    markMoved(i);
+    // Sidecars count in no result; one that cannot follow is named on its own.
+    for (const MoveAnnouncer::Sidecar& car : announced.sidecars) {
+      if (car.id < 0) continue;
+      const MoveStatus c = MoveJournalled(env, sourceFd, journal, car.id, car.name, car.before, row.target);
+      if (c.ok())
+        markMoved(car.row);
+      else
+        report.failures.push_back({car.row, car.name, row.target, ReasonOf(c.outcome), c.err});
+    }
   }
   announcer.Withdraw();
   // A move stopped by its journal names every file it did not take up.
   if (report.journalError != 0)
     for (std::size_t r = i; r < st.rows.ListMax(); ++r) {
       const Row row = st.rows.row(r);
-      if (!row.kind.empty() && row.kind != kind::Moved && !row.target.empty())
+      if (!row.kind.empty() && row.kind != kind::Moved && !row.target.empty() && !sidecars.Follows(r))
         fail(r, row, MoveFailReason::JournalStopped, report.journalError);
     }
   if (counted > 0) tellWindow(i == 0 ? 0 : i - 1);

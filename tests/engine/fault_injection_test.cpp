@@ -75,9 +75,10 @@ Files TopLevel(const Files& files) {
   return top;
 }
 
-// A handful of files: one into a folder the run makes, one whose name a
-// different file holds in the target, one byte-identical to the file of its
-// name there, one on "another file system".
+// A handful of files: one into a folder the run makes, with a sidecar
+// listed for another folder that follows it; one whose name a different
+// file holds in the target, one byte-identical to the file of its name
+// there, one on "another file system".
 class Folder {
  public:
   static constexpr const char* kElsewhere = "c.jpg";
@@ -85,7 +86,8 @@ class Folder {
   Folder() : S(dir.path() + "/src") {
     std::filesystem::create_directories(S + "/T");
     for (const auto& [name, target, bytes] : {Entry{"a.jpg", "N", "a"}, Entry{"b.jpg", "T", "b"},
-                                              Entry{"c.jpg", "T", "c"}, Entry{"d.jpg", "T", "d"}}) {
+                                              Entry{"c.jpg", "T", "c"}, Entry{"d.jpg", "T", "d"},
+                                              Entry{"a.xmp", "T", "a sidecar"}}) {
       Put(name, bytes);
       st.rows.append({Row{name, target, "C", ""}});
     }

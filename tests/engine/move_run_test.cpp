@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/fs/folder_lock.h"
+#include "engine/journal/undo.h"
 #include "engine/runs/move_run.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_store.h"
@@ -26,6 +29,15 @@ using testing::TempDir;
 std::string MoveEndText(const MoveReport& r) { return texts::Words(MoveEndMessage(r), texts::Language::Japanese); }
 std::string MoveFailureText(const MoveFailure& f) {
   return texts::Words(MoveFailureMessage(f), texts::Language::Japanese);
+}
+
+// The files under `root`, by their paths inside it, sorted.
+std::vector<std::string> FilesUnder(const std::string& root) {
+  std::vector<std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(root))
+    if (e.is_regular_file()) files.push_back(e.path().string().substr(root.size() + 1));
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 class MoveRun : public ::testing::Test {
@@ -230,6 +242,60 @@ TEST_F(MoveRun, TargetFolderOnAnotherFileSystem) {
   EXPECT_EQ(testing::ReadWhole(shm + "/b.jpg"), "different");
   EXPECT_EQ(std::distance(fs::directory_iterator(shm), fs::directory_iterator()), 2);
   fs::remove_all(shm);
+}
+
+TEST_F(MoveRun, SidecarsGoWithTheirPictureAndComeBackWithIt) {
+  struct Case {
+    const char* what;
+    std::vector<std::array<const char*, 3>> rows;  // name, target, kind
+    const char* taken;                             // holds other bytes before the run, or ""
+    std::vector<std::string> after;
+    int moved;
+    std::vector<MoveFailReason> reasons;
+  };
+  const Case cases[] = {
+      {".xmp, listed for a folder of its own", {{{"IMG_1.JPG", "X", "C"}, {"IMG_1.xmp", "xmp", "e"}}}, "",
+       {"X/IMG_1.JPG", "X/IMG_1.xmp"}, 1, {}},
+      {".XMP and .THM", {{{"a.CR2", "X", "C"}, {"a.THM", "", ""}, {"a.XMP", "", ""}}}, "",
+       {"X/a.CR2", "X/a.THM", "X/a.XMP"}, 1, {}},
+      {".aae listed before its picture", {{{"IMG_2.AAE", "", ""}, {"IMG_2.HEIC", "X", "C"}}}, "",
+       {"X/IMG_2.AAE", "X/IMG_2.HEIC"}, 1, {}},
+      {"name.ext.xmp goes with that very picture",
+       {{{"IMG_4.CR2", "X", "C"}, {"IMG_4.CR2.xmp", "", ""}, {"IMG_4.JPG", "Y", "C"}, {"IMG_4.JPG.xmp", "", ""}}}, "",
+       {"X/IMG_4.CR2", "X/IMG_4.CR2.xmp", "Y/IMG_4.JPG", "Y/IMG_4.JPG.xmp"}, 2, {}},
+      {"the stem matches as bytes", {{{"IMG_5.JPG", "X", "C"}, {"img_5.xmp", "", ""}}}, "",
+       {"X/IMG_5.JPG", "img_5.xmp"}, 1, {}},
+      {"without a picture, a file of its own", {{{"lone.xmp", "xmp", "e"}}}, "", {"xmp/lone.xmp"}, 1, {}},
+      {"a different file holds the sidecar's name", {{{"b.jpg", "X", "C"}, {"b.xmp", "", ""}}}, "X/b.xmp",
+       {"X/b.xmp", "b.jpg", "b.xmp"}, 0, {MoveFailReason::SidecarTargetTaken}},
+      {"the picture cannot move", {{{"c.jpg", "X", "C"}, {"c.xmp", "", ""}}}, "X/c.jpg",
+       {"X/c.jpg", "c.jpg", "c.xmp"}, 0, {MoveFailReason::DifferentFileThere}},
+  };
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    const Case& c = cases[k];
+    SCOPED_TRACE(c.what);
+    S = dir.path() + "/case" + std::to_string(k);
+    fs::create_directories(S);
+    st.rows.clear();
+    for (const auto& [name, target, kind] : c.rows) Add(name, target, kind);
+    if (*c.taken) {
+      fs::create_directories(fs::path(S + "/" + c.taken).parent_path());
+      std::ofstream(S + "/" + c.taken) << "other";
+    }
+    const std::vector<std::string> before = FilesUnder(S);
+    const MoveReport r = Run();
+    EXPECT_EQ(FilesUnder(S), c.after);
+    EXPECT_EQ(r.moved, c.moved);
+    std::vector<MoveFailReason> reasons;
+    for (const MoveFailure& f : r.failures) reasons.push_back(f.reason);
+    EXPECT_EQ(reasons, c.reasons);
+    for (std::size_t row = 0; row < c.rows.size(); ++row)
+      EXPECT_EQ(st.rows.kind(row) == kind::Moved, !Exists(c.rows[row][0])) << c.rows[row][0];
+    JournalRun run;
+    if (c.moved > 0 && LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, S, run))
+      UndoRun(pictray::fs::DefaultEnv(), run, {}, nullptr);
+    EXPECT_EQ(FilesUnder(S), before);
+  }
 }
 
 TEST_F(MoveRun, StrengthTargetsBecomeTheColourFolder) {

@@ -1,0 +1,59 @@
+#include "engine/runs/move_targets.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "engine/fs/safe_move.h"
+#include "engine/fs/unique_fd.h"
+
+namespace pictray {
+
+TargetFolder OpenTargetFolder(const fs::Env& env, int sourceFd, const std::string& target, JournalWriter& journal, long id,
+                              int& journalErr) {
+  TargetFolder f;
+  struct stat st;
+  if (env.Fstatat(sourceFd, target.c_str(), st, 0) != 0) {
+    if (errno != ENOENT) {
+      f.err = errno;
+      return f;
+    }
+    f.err = MakeFolderJournalled(journal, id, sourceFd, target, journalErr);
+    if (journalErr != 0) return f;
+    if (f.err == 0) {
+      f.ready = f.created = true;
+      return f;
+    }
+    if (f.err != EEXIST || env.Fstatat(sourceFd, target.c_str(), st, 0) != 0) return f;
+  }
+  f.ready = S_ISDIR(st.st_mode);
+  if (!f.ready) {
+    f.reason = MoveFailReason::TargetNotFolder;
+    return f;
+  }
+  // Copies left half-made by a move that was killed go before new ones arrive.
+  if (const UniqueFd dir(env, env.Open(sourceFd, target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.get() >= 0)
+    RemoveStaleMoveTemps(env, dir.get());
+  return f;
+}
+
+std::optional<MoveRefusal> SidecarsHoldBack(const fs::Env& env, int sourceFd, const std::string& target,
+                                            const std::vector<MoveAnnouncer::Sidecar>& sidecars) {
+  for (const MoveAnnouncer::Sidecar& s : sidecars) {
+    if (s.id < 0) {
+      if (s.err == ENOENT) continue;
+      return MoveRefusal{MoveFailReason::MoveFailed, s.err};
+    }
+    const std::string to = target + "/" + s.name;
+    struct stat there;
+    if (env.Fstatat(sourceFd, to.c_str(), there, AT_SYMLINK_NOFOLLOW) == 0) {
+      if (!SameContent(env, sourceFd, s.name, sourceFd, to)) return MoveRefusal{MoveFailReason::SidecarTargetTaken, 0};
+    } else if (errno != ENOENT) {
+      return MoveRefusal{MoveFailReason::MoveFailed, errno};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace pictray

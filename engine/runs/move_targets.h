@@ -1,0 +1,41 @@
+// The target folders of a move run: found or made once per run, inside the
+// source folder.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/fs/env.h"
+#include "engine/journal/journal.h"
+#include "engine/runs/move_announcer.h"
+#include "engine/runs/move_report.h"
+
+namespace pictray {
+
+// A target folder as the run found or made it, checked once per run.
+struct TargetFolder {
+  bool ready = false;
+  bool created = false;
+  MoveFailReason reason = MoveFailReason::FolderNotCreated;
+  int err = 0;
+  long line = -1;  // its LV02 line, once a file arrived
+};
+
+// The folder is made between two journal records (entry `id`), so that an
+// undo takes it away again; `journalErr` tells that a record failed.
+TargetFolder OpenTargetFolder(const fs::Env& env, int sourceFd, const std::string& target, JournalWriter& journal, long id,
+                              int& journalErr);
+
+struct MoveRefusal {
+  MoveFailReason reason;
+  int err;
+};
+
+// Why a picture must stay for its sidecars' sake: one could not be looked
+// at, or a different file holds its name in `target`. A sidecar gone since
+// list-up holds nothing back.
+std::optional<MoveRefusal> SidecarsHoldBack(const fs::Env& env, int sourceFd, const std::string& target,
+                                            const std::vector<MoveAnnouncer::Sidecar>& sidecars);
+
+}  // namespace pictray
