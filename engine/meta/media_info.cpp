@@ -25,6 +25,8 @@ extern "C" {
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <type_traits>
+#include <utility>
 
 #include "engine/fs/env.h"
 #include "engine/meta/heif_items.h"
@@ -179,24 +181,35 @@ Format FormatOfBrands(const Head& h) {
 }
 
 // The stills read through libexiv2, by the type the library finds in
-// their first bytes; the image is made from its type at once, so the file
-// is not opened again for every type the library knows.
+// their first bytes. The image is made from its type at once: the
+// library's factory would open the file again for every type it tries and
+// once more to check the one it found, and reading checks it anyway.
+using NewImage = Exiv2::Image::AutoPtr (*)(Exiv2::BasicIo::AutoPtr);
+
+template <class T>
+Exiv2::Image::AutoPtr Make(Exiv2::BasicIo::AutoPtr io) {
+  if constexpr (std::is_constructible_v<T, Exiv2::BasicIo::AutoPtr, bool>)
+    return Exiv2::Image::AutoPtr(new T(std::move(io), false));
+  else
+    return Exiv2::Image::AutoPtr(new T(std::move(io)));
+}
+
 struct StillType {
   int type;
-  Exiv2::Image::AutoPtr (*make)(Exiv2::BasicIo::AutoPtr, bool);
+  NewImage make;
   Format format;
 };
 constexpr StillType kStillTypes[] = {
-    {Exiv2::ImageType::bmff, Exiv2::newBmffInstance, Format::Bmff},
-    {Exiv2::ImageType::crw, Exiv2::newCrwInstance, Format::Raw},
-    {Exiv2::ImageType::orf, Exiv2::newOrfInstance, Format::Raw},
-    {Exiv2::ImageType::rw2, Exiv2::newRw2Instance, Format::Raw},
-    {Exiv2::ImageType::raf, Exiv2::newRafInstance, Format::Raw},
-    {Exiv2::ImageType::mrw, Exiv2::newMrwInstance, Format::Raw},
-    {Exiv2::ImageType::tiff, Exiv2::newTiffInstance, Format::Tiff},
-    {Exiv2::ImageType::cr2, Exiv2::newCr2Instance, Format::Tiff},
-    {Exiv2::ImageType::png, Exiv2::newPngInstance, Format::Png},
-    {Exiv2::ImageType::webp, Exiv2::newWebPInstance, Format::WebP},
+    {Exiv2::ImageType::bmff, Make<Exiv2::BmffImage>, Format::Bmff},
+    {Exiv2::ImageType::crw, Make<Exiv2::CrwImage>, Format::Raw},
+    {Exiv2::ImageType::orf, Make<Exiv2::OrfImage>, Format::Raw},
+    {Exiv2::ImageType::rw2, Make<Exiv2::Rw2Image>, Format::Raw},
+    {Exiv2::ImageType::raf, Make<Exiv2::RafImage>, Format::Raw},
+    {Exiv2::ImageType::mrw, Make<Exiv2::MrwImage>, Format::Raw},
+    {Exiv2::ImageType::tiff, Make<Exiv2::TiffImage>, Format::Tiff},
+    {Exiv2::ImageType::cr2, Make<Exiv2::Cr2Image>, Format::Tiff},
+    {Exiv2::ImageType::png, Make<Exiv2::PngImage>, Format::Png},
+    {Exiv2::ImageType::webp, Make<Exiv2::WebPImage>, Format::WebP},
 };
 
 const StillType* StillTypeOfHead(const Head& head) {
@@ -265,12 +278,11 @@ void KeepExif(MediaInfo& info, const Exiv2::ExifData& exif, Exiv2::ByteOrder ord
 }
 
 // Reads what the still holds through libexiv2 (which throws on a damaged file).
-void ReadStill(const std::string& path, const StillType& type, MediaInfo& info) {
-  Exiv2::Image::AutoPtr image = type.make(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)), false);
-  if (!image.get()) return;
+void ReadStill(const std::string& path, const StillType& type, PixelSize size, MediaInfo& info) {
+  Exiv2::Image::AutoPtr image = type.make(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
   image->readMetadata();
   KeepExif(info, image->exifData(), image->byteOrder());
-  KeepSize(info, image->pixelWidth(), image->pixelHeight());
+  if (size == PixelSize::Read) KeepSize(info, image->pixelWidth(), image->pixelHeight());
   info.readable = true;
 }
 
@@ -421,7 +433,7 @@ Format DetectFormat(const std::string& path) {
   return still ? still->format : Format::None;
 }
 
-MediaInfo ReadMediaInfo(const std::string& path) {
+MediaInfo ReadMediaInfo(const std::string& path, PixelSize size) {
   InitLibrariesOnce();
   MediaInfo info;
   const OpenFile file(path);
@@ -437,7 +449,7 @@ MediaInfo ReadMediaInfo(const std::string& path) {
     else if (info.format == Format::Heif)
       ReadHeif(path, file, info);
     else if (still)
-      ReadStill(path, *still, info);
+      ReadStill(path, *still, size, info);
   } catch (...) {  // libexiv2 throws on damaged files; the file stays unreadable
     const Format format = info.format;
     info = MediaInfo();
