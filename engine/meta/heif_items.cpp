@@ -101,6 +101,8 @@ struct Items {
   std::map<std::uint32_t, std::vector<Extent>> places;         // in the file or in "idat"
   std::map<std::uint32_t, bool> inIdat;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> describes;  // "cdsc": from, to
+  std::vector<std::uint32_t> otherwiseReferring;  // from: another kind, or "cdsc" to many
+  std::vector<std::uint32_t> referenced;          // every item a reference names
   std::vector<std::uint32_t> auxiliaries;                          // "auxl" from
   std::vector<Property> properties;
   std::map<std::uint32_t, std::vector<std::uint32_t>> associations;  // id, 1-based property indices
@@ -176,9 +178,12 @@ bool ReadReferences(Cursor b, Items& items) {
     for (std::uint64_t i = 0; i < count && !r.failed(); ++i) {
       const auto to = static_cast<std::uint32_t>(r.Number(idSize));
       if (type == FourCC("cdsc")) items.describes.emplace_back(from, to);
+      items.referenced.push_back(to);
     }
+    items.referenced.push_back(from);
+    if (type != FourCC("cdsc") || count != 1) items.otherwiseReferring.push_back(from);
     if (type == FourCC("auxl")) items.auxiliaries.push_back(from);
-    return !r.failed();
+    return !r.failed() && r.left() == 0;  // libheif reads the next reference where the ids end
   });
 }
 
@@ -374,6 +379,17 @@ bool BrandsLibheifTakes(const std::string& ftyp) {
   return false;
 }
 
+// libheif refuses a file whose items lie beyond it, a picture lost to a
+// cut included.
+bool PlacesWithin(const Items& items, std::uint64_t fileSize) {
+  for (const auto& [id, place] : items.places) {
+    const std::uint64_t end = items.inIdat.at(id) ? items.idat.left() : fileSize;
+    for (const Extent& x : place)
+      if (x.offset > end || x.length > end - x.offset) return false;
+  }
+  return true;
+}
+
 std::optional<std::string> ItemBytes(const File& file, const Items& items, std::uint32_t id) {
   const auto place = items.places.find(id);
   if (place == items.places.end()) return std::nullopt;
@@ -398,19 +414,21 @@ std::optional<HeifItems> ReadHeifItems(const fs::Env& env, int fd) {
   if (!top || !BrandsLibheifTakes(top->first)) return std::nullopt;
   Items items;
   if (!ReadMeta(Over(top->second), items) || items.handler != FourCC("pict") || !items.primary ||
-      !items.hasIinf || !items.hasIloc || !items.hasIprp || !ImagesAsLibheifTakesThem(items))
+      !items.hasIinf || !items.hasIloc || !items.hasIprp || !ImagesAsLibheifTakesThem(items) ||
+      !PlacesWithin(items, file.size()))
     return std::nullopt;
   const auto primary = std::find_if(items.types.begin(), items.types.end(),
                                     [&items](const auto& item) { return item.first == *items.primary; });
   if (primary == items.types.end() || !IsImage(primary->second)) return std::nullopt;
-  for (const auto& [from, to] : items.describes)  // libheif refuses a description of nothing
-    if (std::none_of(items.types.begin(), items.types.end(), [to = to](const auto& i) { return i.first == to; }))
+  for (const std::uint32_t id : items.referenced)  // a reference to nothing is libheif's to judge
+    if (std::none_of(items.types.begin(), items.types.end(), [id](const auto& i) { return i.first == id; }))
       return std::nullopt;
   const auto size = ShownSize(*PropertiesOf(items, *items.primary));
   if (!size) return std::nullopt;
   HeifItems out;
   std::tie(out.width, out.height) = *size;
   if (const auto exif = ExifOfPrimary(items)) {
+    if (std::count(items.otherwiseReferring.begin(), items.otherwiseReferring.end(), *exif) > 0) return std::nullopt;
     out.exif = ItemBytes(file, items, *exif);
     if (!out.exif) return std::nullopt;
   }
