@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iterator>
 #include <map>
+#include <set>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -63,23 +64,36 @@ class Cursor {
   bool failed_ = false;
 };
 
+struct BoxHeader {
+  std::uint32_t type = 0;
+  std::uint64_t size = 0, header = 0;  // the whole box, its header
+};
+
+// The header at the cursor of a box that may run `left` bytes from its
+// start; nothing when it cannot.
+std::optional<BoxHeader> ReadBoxHeader(Cursor& c, std::uint64_t left) {
+  BoxHeader h{0, c.Number(4), 8};
+  h.type = static_cast<std::uint32_t>(c.Number(4));
+  if (h.size == 1) {
+    h.size = c.Number(8);
+    h.header = 16;
+  } else if (h.size == 0) {
+    h.size = left;
+  }
+  if (c.failed() || h.size < h.header || h.size > left) return std::nullopt;
+  return h;
+}
+
 // Calls each(type, body) for the boxes filling `boxes`; false when one
 // overruns or `each` refuses its box.
 template <class Each>
 bool ForEachBox(Cursor boxes, Each&& each) {
   while (boxes.left() > 0) {
-    std::uint64_t size = boxes.Number(4);
-    const auto type = static_cast<std::uint32_t>(boxes.Number(4));
-    std::uint64_t header = 8;
-    if (size == 1) {
-      size = boxes.Number(8);
-      header = 16;
-    } else if (size == 0) {
-      size = header + boxes.left();
-    }
-    if (boxes.failed() || size < header) return false;
-    Cursor body = boxes.Take(size - header);
-    if (boxes.failed() || !each(type, body)) return false;
+    const std::size_t left = boxes.left();
+    const std::optional<BoxHeader> h = ReadBoxHeader(boxes, left);
+    if (!h) return false;
+    Cursor body = boxes.Take(h->size - h->header);
+    if (boxes.failed() || !each(h->type, body)) return false;
   }
   return true;
 }
@@ -100,10 +114,11 @@ struct Items {
   std::vector<std::pair<std::uint32_t, std::uint32_t>> types;  // id, type, in the file's order
   std::map<std::uint32_t, std::vector<Extent>> places;         // in the file or in "idat"
   std::map<std::uint32_t, bool> inIdat;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> describes;  // "cdsc": from, to
-  std::vector<std::uint32_t> otherwiseReferring;  // from: another kind, or "cdsc" to many
-  std::vector<std::uint32_t> referenced;          // every item a reference names
-  std::vector<std::uint32_t> auxiliaries;                          // "auxl" from
+  // Sets: a file may hold many items, and none may cost a pass over all.
+  std::set<std::pair<std::uint32_t, std::uint32_t>> describes;  // "cdsc": from, to
+  std::set<std::uint32_t> otherwiseReferring;  // from: another kind, or "cdsc" to many
+  std::set<std::uint32_t> referenced;          // every item a reference names
+  std::set<std::uint32_t> auxiliaries;         // "auxl" from
   std::vector<Property> properties;
   std::map<std::uint32_t, std::vector<std::uint32_t>> associations;  // id, 1-based property indices
   bool hasIinf = false, hasIloc = false, hasIprp = false;
@@ -177,12 +192,12 @@ bool ReadReferences(Cursor b, Items& items) {
     const auto count = r.Number(2);
     for (std::uint64_t i = 0; i < count && !r.failed(); ++i) {
       const auto to = static_cast<std::uint32_t>(r.Number(idSize));
-      if (type == FourCC("cdsc")) items.describes.emplace_back(from, to);
-      items.referenced.push_back(to);
+      if (type == FourCC("cdsc")) items.describes.emplace(from, to);
+      items.referenced.insert(to);
     }
-    items.referenced.push_back(from);
-    if (type != FourCC("cdsc") || count != 1) items.otherwiseReferring.push_back(from);
-    if (type == FourCC("auxl")) items.auxiliaries.push_back(from);
+    items.referenced.insert(from);
+    if (type != FourCC("cdsc") || count != 1) items.otherwiseReferring.insert(from);
+    if (type == FourCC("auxl")) items.auxiliaries.insert(from);
     return !r.failed() && r.left() == 0;  // libheif reads the next reference where the ids end
   });
 }
@@ -248,21 +263,23 @@ std::optional<std::vector<Property>> PropertiesOf(const Items& items, std::uint3
   return out;
 }
 
-// Every image libheif would take in has its properties, none is too large
-// for it and every auxiliary picture says what it is.
+// Every image libheif would take in has its properties, its coding's
+// configuration, none is too large for it and every auxiliary picture says
+// what it is.
 bool ImagesAsLibheifTakesThem(const Items& items) {
   for (const auto& [id, type] : items.types) {
     if (!IsImage(type)) continue;
     const auto properties = PropertiesOf(items, id);
     if (!properties) return false;
-    bool typed = false;
+    bool typed = false, configured = type != FourCC("hvc1") && type != FourCC("av01");
     for (Property p : *properties) {
       if (p.type == FourCC("auxC")) typed = true;
+      if (p.type == FourCC(type == FourCC("hvc1") ? "hvcC" : "av1C")) configured = true;
       if (p.type != FourCC("ispe")) continue;
       p.body.Number(4);
       if (p.body.Number(4) >= kMaxSide || p.body.Number(4) >= kMaxSide) return false;
     }
-    if (!typed && std::count(items.auxiliaries.begin(), items.auxiliaries.end(), id) > 0) return false;
+    if (!configured || (!typed && items.auxiliaries.count(id) > 0)) return false;
   }
   return true;
 }
@@ -289,11 +306,8 @@ std::optional<std::pair<long long, long long>> ShownSize(const std::vector<Prope
 
 // The first Exif item (in the file's order) describing the primary picture.
 std::optional<std::uint32_t> ExifOfPrimary(const Items& items) {
-  for (const auto& [id, type] : items.types) {
-    if (type != FourCC("Exif")) continue;
-    for (const auto& [from, to] : items.describes)
-      if (from == id && to == *items.primary) return id;
-  }
+  for (const auto& [id, type] : items.types)
+    if (type == FourCC("Exif") && items.describes.count({id, *items.primary}) > 0) return id;
   return std::nullopt;
 }
 
@@ -346,22 +360,15 @@ std::optional<std::pair<std::string, std::string>> TopBoxes(const File& file) {
   for (int n = 0; at < file.size(); ++n) {
     const std::optional<std::string> head = file.Read(at, std::min<std::uint64_t>(16, file.size() - at));
     if (n == kMaxTopBoxes || !head || head->size() < 8) return std::nullopt;
-    Cursor h = Over(*head);
-    std::uint64_t size = h.Number(4);
-    const auto type = static_cast<std::uint32_t>(h.Number(4));
-    std::uint64_t header = 8;
-    if (size == 1) {
-      size = h.Number(8);
-      header = 16;
-    } else if (size == 0) {
-      size = file.size() - at;
+    Cursor c = Over(*head);
+    const std::optional<BoxHeader> h = ReadBoxHeader(c, file.size() - at);
+    if (!h) return std::nullopt;
+    if (h->type == FourCC("ftyp") || h->type == FourCC("meta")) {
+      std::optional<std::string>& body = h->type == FourCC("ftyp") ? ftyp : meta;
+      if (h->size - h->header > kMaxMetaBox || body) return std::nullopt;
+      body = file.Read(at + h->header, h->size - h->header);
     }
-    if (h.failed() || size < header || size > file.size() - at) return std::nullopt;
-    if (type == FourCC("ftyp") || type == FourCC("meta")) {
-      if (size - header > kMaxMetaBox || (type == FourCC("ftyp") ? ftyp : meta)) return std::nullopt;
-      (type == FourCC("ftyp") ? ftyp : meta) = file.Read(at + header, size - header);
-    }
-    at += size;
+    at += h->size;
   }
   if (!ftyp || !meta) return std::nullopt;
   return std::pair(std::move(*ftyp), std::move(*meta));
@@ -420,15 +427,16 @@ std::optional<HeifItems> ReadHeifItems(const fs::Env& env, int fd) {
   const auto primary = std::find_if(items.types.begin(), items.types.end(),
                                     [&items](const auto& item) { return item.first == *items.primary; });
   if (primary == items.types.end() || !IsImage(primary->second)) return std::nullopt;
+  std::set<std::uint32_t> known;
+  for (const auto& item : items.types) known.insert(item.first);
   for (const std::uint32_t id : items.referenced)  // a reference to nothing is libheif's to judge
-    if (std::none_of(items.types.begin(), items.types.end(), [id](const auto& i) { return i.first == id; }))
-      return std::nullopt;
+    if (known.count(id) == 0) return std::nullopt;
   const auto size = ShownSize(*PropertiesOf(items, *items.primary));
   if (!size) return std::nullopt;
   HeifItems out;
   std::tie(out.width, out.height) = *size;
   if (const auto exif = ExifOfPrimary(items)) {
-    if (std::count(items.otherwiseReferring.begin(), items.otherwiseReferring.end(), *exif) > 0) return std::nullopt;
+    if (items.otherwiseReferring.count(*exif) > 0) return std::nullopt;
     out.exif = ItemBytes(file, items, *exif);
     if (!out.exif) return std::nullopt;
   }

@@ -75,21 +75,32 @@ struct Avformat {
   decltype(&av_dict_get) dictGet = nullptr;
 };
 
-// Nothing when the library cannot be loaded.
-const Avformat* LoadAvformat() {
-  static const std::optional<Avformat> loaded = []() -> std::optional<Avformat> {
-    void* lib = ::dlopen("libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR), RTLD_NOW | RTLD_LOCAL);
-    Avformat a;
-    decltype(&av_log_set_level) setLogLevel = nullptr;
-    if (!lib || !Bind(lib, "avformat_open_input", a.openInput) || !Bind(lib, "avformat_close_input", a.closeInput) ||
-        !Bind(lib, "av_find_input_format", a.findInputFormat) || !Bind(lib, "av_dict_set", a.dictSet) ||
-        !Bind(lib, "av_dict_free", a.dictFree) || !Bind(lib, "av_dict_get", a.dictGet) ||
-        !Bind(lib, "av_log_set_level", setLogLevel))
-      return std::nullopt;
-    setLogLevel(AV_LOG_QUIET);
-    return a;
+// The functions of `library`, bound by `bind`, loaded at the first call;
+// nothing when the library or a function is missing.
+template <class Table>
+const Table* LoadOnce(const std::string& library, bool (*bind)(void*, Table&)) {
+  static const std::optional<Table> loaded = [&]() -> std::optional<Table> {
+    void* lib = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    Table t;
+    if (!lib || !bind(lib, t)) return std::nullopt;
+    return t;
   }();
   return loaded ? &*loaded : nullptr;
+}
+
+bool BindAvformat(void* lib, Avformat& a) {
+  decltype(&av_log_set_level) setLogLevel = nullptr;
+  if (!Bind(lib, "avformat_open_input", a.openInput) || !Bind(lib, "avformat_close_input", a.closeInput) ||
+      !Bind(lib, "av_find_input_format", a.findInputFormat) || !Bind(lib, "av_dict_set", a.dictSet) ||
+      !Bind(lib, "av_dict_free", a.dictFree) || !Bind(lib, "av_dict_get", a.dictGet) ||
+      !Bind(lib, "av_log_set_level", setLogLevel))
+    return false;
+  setLogLevel(AV_LOG_QUIET);
+  return true;
+}
+
+const Avformat* LoadAvformat() {
+  return LoadOnce<Avformat>("libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR), BindAvformat);
 }
 
 struct Libheif {
@@ -105,23 +116,19 @@ struct Libheif {
   decltype(&heif_image_handle_get_metadata) metadata = nullptr;
 };
 
+bool BindLibheif(void* lib, Libheif& h) {
+  return Bind(lib, "heif_context_alloc", h.contextAlloc) && Bind(lib, "heif_context_free", h.contextFree) &&
+         Bind(lib, "heif_context_read_from_file", h.readFromFile) &&
+         Bind(lib, "heif_context_get_primary_image_handle", h.primaryHandle) &&
+         Bind(lib, "heif_image_handle_release", h.handleRelease) &&
+         Bind(lib, "heif_image_handle_get_width", h.width) && Bind(lib, "heif_image_handle_get_height", h.height) &&
+         Bind(lib, "heif_image_handle_get_list_of_metadata_block_IDs", h.metadataIds) &&
+         Bind(lib, "heif_image_handle_get_metadata_size", h.metadataSize) &&
+         Bind(lib, "heif_image_handle_get_metadata", h.metadata);
+}
+
 const Libheif* LoadLibheif() {
-  static const std::optional<Libheif> loaded = []() -> std::optional<Libheif> {
-    const std::string name = "libheif.so." + std::to_string(LIBHEIF_NUMERIC_VERSION >> 24);
-    void* lib = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-    Libheif h;
-    if (!lib || !Bind(lib, "heif_context_alloc", h.contextAlloc) || !Bind(lib, "heif_context_free", h.contextFree) ||
-        !Bind(lib, "heif_context_read_from_file", h.readFromFile) ||
-        !Bind(lib, "heif_context_get_primary_image_handle", h.primaryHandle) ||
-        !Bind(lib, "heif_image_handle_release", h.handleRelease) ||
-        !Bind(lib, "heif_image_handle_get_width", h.width) || !Bind(lib, "heif_image_handle_get_height", h.height) ||
-        !Bind(lib, "heif_image_handle_get_list_of_metadata_block_IDs", h.metadataIds) ||
-        !Bind(lib, "heif_image_handle_get_metadata_size", h.metadataSize) ||
-        !Bind(lib, "heif_image_handle_get_metadata", h.metadata))
-      return std::nullopt;
-    return h;
-  }();
-  return loaded ? &*loaded : nullptr;
+  return LoadOnce<Libheif>("libheif.so." + std::to_string(LIBHEIF_NUMERIC_VERSION >> 24), BindLibheif);
 }
 
 // The first bytes of the file; fewer when it is shorter or unreadable.

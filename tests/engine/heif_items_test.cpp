@@ -70,5 +70,70 @@ TEST(HeifItems, AgreeWithLibheif) {
   }
 }
 
+std::string Be(std::uint64_t v, int bytes) {
+  std::string out;
+  while (bytes-- > 0) out += static_cast<char>(v >> (8 * bytes) & 0xFF);
+  return out;
+}
+std::string Box(const std::string& type, const std::string& body) { return Be(8 + body.size(), 4) + type + body; }
+std::string FullBox(const std::string& type, int version, const std::string& body) {
+  return Box(type, Be(version, 1) + Be(0, 3) + body);
+}
+
+// A HEIF file of one picture (item 1: an empty "hvcC", a 40x30 "ispe",
+// then `more` properties) and its Exif item (item 2) in "idat" or "mdat".
+std::string Heif(const std::string& more, bool exifInIdat) {
+  const std::string exif = Be(0, 4) + "MM" + Be(42, 2) + Be(8, 4) + Be(0, 2);
+  const std::string picture(16, 'p');
+  const auto meta = [&](std::uint64_t mdat) {
+    const auto place = [](int id, int method, std::uint64_t offset, std::uint64_t length) {
+      return Be(id, 2) + Be(method, 2) + Be(0, 2) + Be(1, 2) + Be(offset, 4) + Be(length, 4);
+    };
+    const std::string properties = Box("hvcC", Be(1, 1) + Be(0, 22)) + FullBox("ispe", 0, Be(40, 4) + Be(30, 4)) + more;
+    return FullBox("meta", 0,
+                   FullBox("hdlr", 0, Be(0, 4) + "pict" + Be(0, 13)) + FullBox("pitm", 0, Be(1, 2)) +
+                       FullBox("iinf", 0, Be(2, 2) + FullBox("infe", 2, Be(1, 2) + Be(0, 2) + "hvc1" + '\0') +
+                                               FullBox("infe", 2, Be(2, 2) + Be(0, 2) + "Exif" + '\0')) +
+                       FullBox("iloc", 1, Be(0x4400, 2) + Be(2, 2) + place(1, 0, mdat, picture.size()) +
+                                              (exifInIdat ? place(2, 1, 0, exif.size())
+                                                          : place(2, 0, mdat + picture.size(), exif.size()))) +
+                       FullBox("iref", 0, Box("cdsc", Be(2, 2) + Be(1, 2) + Be(1, 2))) +
+                       Box("iprp", Box("ipco", properties) +
+                                       FullBox("ipma", 0, Be(1, 4) + Be(1, 2) + Be(more.empty() ? 2 : 3, 1) + "\x81\x02" +
+                                                              (more.empty() ? "" : "\x03"))) +
+                       (exifInIdat ? Box("idat", exif) : ""));
+  };
+  const std::string ftyp = Box("ftyp", "heic" + Be(0, 4) + "mif1heic");
+  const std::uint64_t mdat = ftyp.size() + meta(0).size() + 8;
+  return ftyp + meta(mdat) + Box("mdat", picture + (exifInIdat ? "" : exif));
+}
+
+// What the item reader follows itself, it reads as libheif does; a crop
+// it leaves to libheif.
+TEST(HeifItems, TurnsAndPlacesAsLibheif) {
+  heif_init(nullptr);
+  const struct {
+    const char* what;
+    std::string more;
+    bool exifInIdat, read;
+  } cases[] = {
+      {"plain", "", false, true},
+      {"Exif in idat", "", true, true},
+      {"a quarter turn", Box("irot", Be(1, 1)), false, true},
+      {"a half turn", Box("irot", Be(2, 1)), true, true},
+      {"a crop", Box("clap", Be(20, 4) + Be(1, 4) + Be(10, 4) + Be(1, 4) + Be(0, 4) + Be(1, 4) + Be(0, 4) + Be(1, 4)), false, false},
+  };
+  for (const auto& c : cases) {
+    const std::string bytes = Heif(c.more, c.exifInIdat);
+    const std::optional<HeifItems> ours = ItemsOf(bytes), theirs = LibheifItemsOf(bytes);
+    ASSERT_EQ(ours.has_value(), c.read) << c.what;
+    ASSERT_TRUE(theirs) << c.what;
+    if (ours) {
+      EXPECT_EQ(std::tie(ours->width, ours->height, ours->exif), std::tie(theirs->width, theirs->height, theirs->exif))
+          << c.what;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace pictray::meta
