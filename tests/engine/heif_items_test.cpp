@@ -72,7 +72,7 @@ TEST(HeifItems, AgreeWithLibheif) {
 
 std::string Be(std::uint64_t v, int bytes) {
   std::string out;
-  while (bytes-- > 0) out += static_cast<char>(v >> (8 * bytes) & 0xFF);
+  while (bytes-- > 0) out += static_cast<char>(bytes < 8 ? v >> (8 * bytes) & 0xFF : 0);
   return out;
 }
 std::string Box(const std::string& type, const std::string& body) { return Be(8 + body.size(), 4) + type + body; }
