@@ -56,7 +56,7 @@ build_and_run exif_fuzz tests/data/jpeg/*.jpg -- fuzz/exif_fuzz.cpp engine/jpeg/
   engine/jpeg/jpeg_session.cpp "${base[@]}" -- -ljpeg
 # shellcheck disable=SC2046
 build_and_run meta_fuzz tests/data/meta/*.{heic,cr2,nef,png,webp,mov,mp4} -- fuzz/meta_fuzz.cpp \
-  engine/meta/media_info.cpp engine/meta/media_label.cpp engine/jpeg/exif_reader.cpp engine/jpeg/file_bytes.cpp \
+  engine/meta/*.cpp engine/jpeg/exif_reader.cpp engine/jpeg/file_bytes.cpp \
   "${base[@]}" -- $(pkg-config --cflags --libs exiv2 libheif libavformat libavutil)
 # shellcheck disable=SC2046
 build_and_run thumbkit_fuzz "$seeds"/* tests/data/jpeg/*.jpg -- fuzz/thumbkit_fuzz.cpp thumbkit/*.cpp \

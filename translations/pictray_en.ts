@@ -806,5 +806,9 @@ organizer (lumo set).
         <source>JPEG以外(HEIC・RAW・PNG・WebP・動画)も解析する</source>
         <translation>Analyse other formats too (HEIC, RAW, PNG, WebP, videos)</translation>
     </message>
+    <message>
+        <source>バイト順を付ける</source>
+        <translation>Add the byte order</translation>
+    </message>
 </context>
 </TS>

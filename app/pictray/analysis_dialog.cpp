@@ -122,7 +122,14 @@ void AnalysisDialog::BuildChecks(QGridLayout* grid) {
                                     QCoreApplication::translate("Pictray", "JPEG以外(HEIC・RAW・PNG・WebP・動画)も解析する"));
   connect(AllFormats_, &QCheckBox::clicked, this,
           [this](bool on) { StoreForThisRun(key::AllFormats, on ? "1" : "0"); });
-  grid->addWidget(AllFormats_, 9, 0, 1, 9);
+  ExifOrderTag_ = ui::MakeCheckBoxWnd(this, 10100, QCoreApplication::translate("Pictray", "バイト順を付ける"));
+  connect(ExifOrderTag_, &QCheckBox::clicked, this,
+          [this](bool on) { StoreForThisRun(key::ExifOrderTag, on ? "1" : "0"); });
+  auto* formats = new QHBoxLayout;
+  formats->addWidget(AllFormats_);
+  formats->addWidget(ExifOrderTag_);
+  formats->addStretch();
+  grid->addLayout(formats, 9, 0, 1, 9);
 
   QPushButton* ok = ui::MakeTextButtonWnd(this, 10052, "OK");
   ok->setDefault(true);
@@ -136,6 +143,8 @@ void AnalysisDialog::Load() {
   NullCheck_->setChecked(ReadSetting(key::NullCheck, files_.GRprofile) == "1");
   JlibCheck_->setChecked(ReadSetting(key::JlibCheck, files_.GRprofile) == "1");
   AllFormats_->setChecked(ReadSetting(key::AllFormats, files_.GRprofile) == "1");
+  ExifOrderTagOnOpen_ = ReadSetting(key::ExifOrderTag, files_.GRprofile) == "1";
+  ExifOrderTag_->setChecked(ExifOrderTagOnOpen_);
   NullByte_->setText(ui::TextOf(ReadSetting(key::NullByte, files_.GRprofile)));
   samcount_->setText(ui::TextOf(ReadSetting(key::samcount, files_.GRprofile)));
 }
@@ -181,6 +190,8 @@ void AnalysisDialog::accept() {
   writes.WriteBoth(key::NullCheck, NullCheck_->isChecked() ? "1" : "0", files_);
   writes.WriteBoth(key::JlibCheck, JlibCheck_->isChecked() ? "1" : "0", files_);
   writes.WriteBoth(key::AllFormats, AllFormats_->isChecked() ? "1" : "0", files_);
+  if (ExifOrderTag_->isChecked() != ExifOrderTagOnOpen_)  // a missing key stays missing
+    writes.WriteBoth(key::ExifOrderTag, ExifOrderTag_->isChecked() ? "1" : "0", files_);
   writes.WriteBoth(key::NullByte, ui::BytesOf(NullByte_->text()), files_);
   writes.WriteBoth(key::samcount, ui::BytesOf(samcount_->text()), files_);
   if (!writes.ok()) {

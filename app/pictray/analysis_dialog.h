@@ -1,10 +1,11 @@
 // "解析設定": what the Exif run labels a file with ("ExifSel"), the two
 // optional tests of the NG analysis ("NullCheck" with "NullByte",
 // "JlibCheck"), whether files of other formats than JPEG are analysed
-// ("AllFormats") and how many colours the colour sampling may collect
-// ("samcount"). It shows the settings file. A click on a box counts at once
-// for the running program (its working copy); OK writes every value to
-// both files, any other close stores nothing more.
+// ("AllFormats"), whether an Exif label ends with its byte order
+// ("ExifOrderTag", written only when changed) and how many colours the
+// colour sampling may collect ("samcount"). It shows the settings file. A
+// click on a box counts at once for the running program (its working copy);
+// OK writes every value to both files, any other close stores nothing more.
 #pragma once
 
 #include <QDialog>
@@ -46,6 +47,8 @@ class AnalysisDialog : public QDialog {
   QLineEdit* NullByte_ = nullptr;   // 10041
   QCheckBox* JlibCheck_ = nullptr;  // 10021
   QCheckBox* AllFormats_ = nullptr; // 10099
+  QCheckBox* ExifOrderTag_ = nullptr;  // 10100
+  bool ExifOrderTagOnOpen_ = true;
   QLineEdit* samcount_ = nullptr;   // 10056
 };
 

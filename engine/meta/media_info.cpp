@@ -5,12 +5,15 @@
 #include <exiv2/webpimage.hpp>
 
 #include <libheif/heif.h>
+#include <libheif/heif_version.h>
 
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/log.h>
+#include <libavutil/macros.h>
 }
 
+#include <dlfcn.h>
 #include <fcntl.h>
 
 #include <algorithm>
@@ -22,8 +25,11 @@ extern "C" {
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <type_traits>
+#include <utility>
 
 #include "engine/fs/env.h"
+#include "engine/meta/heif_items.h"
 
 namespace pictray::meta {
 namespace {
@@ -48,8 +54,81 @@ void InitLibrariesOnce() {
     Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
     Exiv2::XmpParser::initialize(LockXmp, &xmpMutex);
     Exiv2::enableBMFF(true);
-    av_log_set_level(AV_LOG_QUIET);
   });
+}
+
+// libavformat and libheif bring their codecs, over a hundred libraries
+// whose loading outweighed a whole run over a folder of stills: they are
+// loaded at the first file that needs them, and stay.
+template <class Fn>
+bool Bind(void* library, const char* name, Fn*& fn) {
+  fn = reinterpret_cast<Fn*>(::dlsym(library, name));
+  return fn != nullptr;
+}
+
+struct Avformat {
+  decltype(&avformat_open_input) openInput = nullptr;
+  decltype(&avformat_close_input) closeInput = nullptr;
+  decltype(&av_find_input_format) findInputFormat = nullptr;
+  decltype(&av_dict_set) dictSet = nullptr;
+  decltype(&av_dict_free) dictFree = nullptr;
+  decltype(&av_dict_get) dictGet = nullptr;
+};
+
+// The functions of `library`, bound by `bind`, loaded at the first call;
+// nothing when the library or a function is missing.
+template <class Table>
+const Table* LoadOnce(const std::string& library, bool (*bind)(void*, Table&)) {
+  static const std::optional<Table> loaded = [&]() -> std::optional<Table> {
+    void* lib = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    Table t;
+    if (!lib || !bind(lib, t)) return std::nullopt;
+    return t;
+  }();
+  return loaded ? &*loaded : nullptr;
+}
+
+bool BindAvformat(void* lib, Avformat& a) {
+  decltype(&av_log_set_level) setLogLevel = nullptr;
+  if (!Bind(lib, "avformat_open_input", a.openInput) || !Bind(lib, "avformat_close_input", a.closeInput) ||
+      !Bind(lib, "av_find_input_format", a.findInputFormat) || !Bind(lib, "av_dict_set", a.dictSet) ||
+      !Bind(lib, "av_dict_free", a.dictFree) || !Bind(lib, "av_dict_get", a.dictGet) ||
+      !Bind(lib, "av_log_set_level", setLogLevel))
+    return false;
+  setLogLevel(AV_LOG_QUIET);
+  return true;
+}
+
+const Avformat* LoadAvformat() {
+  return LoadOnce<Avformat>("libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR), BindAvformat);
+}
+
+struct Libheif {
+  decltype(&heif_context_alloc) contextAlloc = nullptr;
+  decltype(&heif_context_free) contextFree = nullptr;
+  decltype(&heif_context_read_from_file) readFromFile = nullptr;
+  decltype(&heif_context_get_primary_image_handle) primaryHandle = nullptr;
+  decltype(&heif_image_handle_release) handleRelease = nullptr;
+  decltype(&heif_image_handle_get_width) width = nullptr;
+  decltype(&heif_image_handle_get_height) height = nullptr;
+  decltype(&heif_image_handle_get_list_of_metadata_block_IDs) metadataIds = nullptr;
+  decltype(&heif_image_handle_get_metadata_size) metadataSize = nullptr;
+  decltype(&heif_image_handle_get_metadata) metadata = nullptr;
+};
+
+bool BindLibheif(void* lib, Libheif& h) {
+  return Bind(lib, "heif_context_alloc", h.contextAlloc) && Bind(lib, "heif_context_free", h.contextFree) &&
+         Bind(lib, "heif_context_read_from_file", h.readFromFile) &&
+         Bind(lib, "heif_context_get_primary_image_handle", h.primaryHandle) &&
+         Bind(lib, "heif_image_handle_release", h.handleRelease) &&
+         Bind(lib, "heif_image_handle_get_width", h.width) && Bind(lib, "heif_image_handle_get_height", h.height) &&
+         Bind(lib, "heif_image_handle_get_list_of_metadata_block_IDs", h.metadataIds) &&
+         Bind(lib, "heif_image_handle_get_metadata_size", h.metadataSize) &&
+         Bind(lib, "heif_image_handle_get_metadata", h.metadata);
+}
+
+const Libheif* LoadLibheif() {
+  return LoadOnce<Libheif>("libheif.so." + std::to_string(LIBHEIF_NUMERIC_VERSION >> 24), BindLibheif);
 }
 
 // The first bytes of the file; fewer when it is shorter or unreadable.
@@ -62,13 +141,28 @@ struct Head {
   }
 };
 
-Head ReadHead(const std::string& path) {
+// An open file, closed when done.
+class OpenFile {
+ public:
+  explicit OpenFile(const std::string& path)
+      : env_(fs::DefaultEnv()), fd_(env_.Open(AT_FDCWD, path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
+  ~OpenFile() {
+    if (fd_ >= 0) env_.Close(fd_);
+  }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  const fs::Env& env() const { return env_; }
+  int fd() const { return fd_; }
+
+ private:
+  const fs::Env& env_;
+  int fd_;
+};
+
+Head ReadHead(const OpenFile& file) {
   Head h;
-  const fs::Env& env = fs::DefaultEnv();
-  const int fd = env.Open(AT_FDCWD, path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return h;
-  const ssize_t got = env.Pread(fd, h.bytes.data(), h.bytes.size(), 0);
-  env.Close(fd);
+  if (file.fd() < 0) return h;
+  const ssize_t got = file.env().Pread(file.fd(), h.bytes.data(), h.bytes.size(), 0);
   h.size = got > 0 ? static_cast<std::size_t>(got) : 0;
   return h;
 }
@@ -93,19 +187,48 @@ Format FormatOfBrands(const Head& h) {
   return Format::None;
 }
 
-// The format of an image the library has opened (it names the type by content).
-Format FormatOfImage(const Exiv2::Image& image) {
-  const auto is = [&image](auto* type) { return dynamic_cast<decltype(type)>(&image) != nullptr; };
-  if (is(static_cast<const Exiv2::BmffImage*>(nullptr))) return Format::Bmff;
-  if (is(static_cast<const Exiv2::CrwImage*>(nullptr)) || is(static_cast<const Exiv2::OrfImage*>(nullptr)) ||
-      is(static_cast<const Exiv2::Rw2Image*>(nullptr)) || is(static_cast<const Exiv2::RafImage*>(nullptr)) ||
-      is(static_cast<const Exiv2::MrwImage*>(nullptr)))
-    return Format::Raw;
-  if (is(static_cast<const Exiv2::TiffImage*>(nullptr)) || is(static_cast<const Exiv2::Cr2Image*>(nullptr)))
-    return Format::Tiff;
-  if (is(static_cast<const Exiv2::PngImage*>(nullptr))) return Format::Png;
-  if (is(static_cast<const Exiv2::WebPImage*>(nullptr))) return Format::WebP;
-  return Format::None;
+// The stills read through libexiv2, by the type the library finds in
+// their first bytes. The image is made from its type at once: the
+// library's factory would open the file again for every type it tries and
+// once more to check the one it found, and reading checks it anyway.
+using NewImage = Exiv2::Image::AutoPtr (*)(Exiv2::BasicIo::AutoPtr);
+
+template <class T>
+Exiv2::Image::AutoPtr Make(Exiv2::BasicIo::AutoPtr io) {
+  if constexpr (std::is_constructible_v<T, Exiv2::BasicIo::AutoPtr, bool>)
+    return Exiv2::Image::AutoPtr(new T(std::move(io), false));
+  else
+    return Exiv2::Image::AutoPtr(new T(std::move(io)));
+}
+
+struct StillType {
+  int type;
+  NewImage make;
+  Format format;
+};
+constexpr StillType kStillTypes[] = {
+    {Exiv2::ImageType::bmff, Make<Exiv2::BmffImage>, Format::Bmff},
+    {Exiv2::ImageType::crw, Make<Exiv2::CrwImage>, Format::Raw},
+    {Exiv2::ImageType::orf, Make<Exiv2::OrfImage>, Format::Raw},
+    {Exiv2::ImageType::rw2, Make<Exiv2::Rw2Image>, Format::Raw},
+    {Exiv2::ImageType::raf, Make<Exiv2::RafImage>, Format::Raw},
+    {Exiv2::ImageType::mrw, Make<Exiv2::MrwImage>, Format::Raw},
+    {Exiv2::ImageType::tiff, Make<Exiv2::TiffImage>, Format::Tiff},
+    {Exiv2::ImageType::cr2, Make<Exiv2::Cr2Image>, Format::Tiff},
+    {Exiv2::ImageType::png, Make<Exiv2::PngImage>, Format::Png},
+    {Exiv2::ImageType::webp, Make<Exiv2::WebPImage>, Format::WebP},
+};
+
+const StillType* StillTypeOfHead(const Head& head) {
+  int type = Exiv2::ImageType::none;
+  try {
+    type = Exiv2::ImageFactory::getType(head.bytes.data(), static_cast<long>(head.size));
+  } catch (...) {  // the library throws on some bytes it takes for a start of its own
+    return nullptr;
+  }
+  for (const StillType& t : kStillTypes)
+    if (t.type == type) return &t;
+  return nullptr;
 }
 
 // What the head alone tells; nothing when the library must look.
@@ -125,32 +248,48 @@ void KeepSize(MediaInfo& info, long long w, long long h) {
 }
 
 // A text value up to its first 00 byte.
-std::optional<std::string> ExifText(const Exiv2::ExifData& exif, const char* key) {
-  const auto it = exif.findKey(Exiv2::ExifKey(key));
-  if (it == exif.end()) return std::nullopt;
-  std::string v = it->toString();
+std::string Text(const Exiv2::Exifdatum& datum) {
+  std::string v = datum.toString();
   if (const auto nul = v.find('\0'); nul != std::string::npos) v.resize(nul);
   return v;
+}
+
+// The tags a label reads, by number and IFD (comparing the keys' names
+// cost more than decoding the block).
+struct WantedTag {
+  std::uint16_t tag;
+  int ifd;
+  std::optional<std::string> MediaInfo::*field;
+};
+
+const std::array<WantedTag, 4>& WantedTags() {
+  static const std::array<WantedTag, 4> tags = [] {
+    const auto wanted = [](const char* key, std::optional<std::string> MediaInfo::*field) {
+      const Exiv2::ExifKey k(key);
+      return WantedTag{k.tag(), k.ifdId(), field};
+    };
+    return std::array<WantedTag, 4>{wanted("Exif.Image.DateTime", &MediaInfo::dateTime),
+                                    wanted("Exif.Photo.DateTimeOriginal", &MediaInfo::dateTimeOriginal),
+                                    wanted("Exif.Image.Model", &MediaInfo::model),
+                                    wanted("Exif.Image.Software", &MediaInfo::software)};
+  }();
+  return tags;
 }
 
 void KeepExif(MediaInfo& info, const Exiv2::ExifData& exif, Exiv2::ByteOrder order) {
   info.hasExif = !exif.empty();
   info.littleEndian = order != Exiv2::bigEndian;
-  info.dateTime = ExifText(exif, "Exif.Image.DateTime");
-  info.dateTimeOriginal = ExifText(exif, "Exif.Photo.DateTimeOriginal");
-  info.model = ExifText(exif, "Exif.Image.Model");
-  info.software = ExifText(exif, "Exif.Image.Software");
+  for (const Exiv2::Exifdatum& datum : exif)
+    for (const WantedTag& w : WantedTags())
+      if (datum.tag() == w.tag && datum.ifdId() == w.ifd && !(info.*w.field)) info.*w.field = Text(datum);
 }
 
-// Opens the file through libexiv2 (which throws on a type it does not know)
-// and reads what it holds.
-void ReadStill(const std::string& path, MediaInfo& info) {
-  Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
-  info.format = FormatOfImage(*image);
-  if (info.format == Format::None) return;
+// Reads what the still holds through libexiv2 (which throws on a damaged file).
+void ReadStill(const std::string& path, const StillType& type, PixelSize size, MediaInfo& info) {
+  Exiv2::Image::AutoPtr image = type.make(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
   image->readMetadata();
   KeepExif(info, image->exifData(), image->byteOrder());
-  KeepSize(info, image->pixelWidth(), image->pixelHeight());
+  if (size == PixelSize::Read) KeepSize(info, image->pixelWidth(), image->pixelHeight());
   info.readable = true;
 }
 
@@ -194,38 +333,41 @@ std::optional<std::string> UtcToLocal(const std::string& iso) {
   return std::string(out);
 }
 
-std::optional<std::string> Tag(const AVDictionary* d, const char* key) {
-  const AVDictionaryEntry* e = av_dict_get(d, key, nullptr, 0);
+std::optional<std::string> Tag(const Avformat& av, const AVDictionary* d, const char* key) {
+  const AVDictionaryEntry* e = av.dictGet(d, key, nullptr, 0);
   if (!e || !e->value) return std::nullopt;
   return std::string(e->value);
 }
 
 struct CloseInput {
-  void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
+  const Avformat* av;
+  void operator()(AVFormatContext* c) const { av->closeInput(&c); }
 };
 
 // The capture moment: the maker's creation date with its own offset when
 // there is one, else the movie header's time, which is UTC. The library
 // gives the header's creation time only, so it stands for both dates.
 void ReadVideo(const std::string& path, MediaInfo& info) {
+  const Avformat* av = LoadAvformat();
+  if (!av) return;
   AVFormatContext* raw = nullptr;
   AVDictionary* options = nullptr;
-  av_dict_set(&options, "protocol_whitelist", "file", 0);
+  av->dictSet(&options, "protocol_whitelist", "file", 0);
   // "file:" keeps a name with a colon from being taken for a protocol.
-  const int rc = avformat_open_input(&raw, ("file:" + path).c_str(), av_find_input_format("mov"), &options);
-  av_dict_free(&options);
+  const int rc = av->openInput(&raw, ("file:" + path).c_str(), av->findInputFormat("mov"), &options);
+  av->dictFree(&options);
   if (rc < 0) return;
-  std::unique_ptr<AVFormatContext, CloseInput> ctx(raw);
+  std::unique_ptr<AVFormatContext, CloseInput> ctx(raw, CloseInput{av});
   info.readable = true;
   info.hasExif = true;
   info.littleEndian = false;  // the container is big-endian
   std::optional<std::string> when;
-  if (auto keys = Tag(ctx->metadata, "com.apple.quicktime.creationdate")) when = AsWritten(*keys);
+  if (auto keys = Tag(*av, ctx->metadata, "com.apple.quicktime.creationdate")) when = AsWritten(*keys);
   if (!when)
-    if (auto utc = Tag(ctx->metadata, "creation_time")) when = UtcToLocal(*utc);
+    if (auto utc = Tag(*av, ctx->metadata, "creation_time")) when = UtcToLocal(*utc);
   info.dateTime = info.dateTimeOriginal = when;
-  info.model = Tag(ctx->metadata, "com.apple.quicktime.model");
-  info.software = Tag(ctx->metadata, "com.apple.quicktime.software");
+  info.model = Tag(*av, ctx->metadata, "com.apple.quicktime.model");
+  info.software = Tag(*av, ctx->metadata, "com.apple.quicktime.software");
   for (unsigned i = 0; i < ctx->nb_streams; ++i) {
     const AVCodecParameters* p = ctx->streams[i]->codecpar;
     if (p->codec_type == AVMEDIA_TYPE_VIDEO && p->width > 0) {
@@ -236,29 +378,20 @@ void ReadVideo(const std::string& path, MediaInfo& info) {
 }
 
 struct FreeHeifContext {
-  void operator()(heif_context* c) const { heif_context_free(c); }
+  const Libheif* heif;
+  void operator()(heif_context* c) const { heif->contextFree(c); }
 };
 struct ReleaseHeifHandle {
-  void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
+  const Libheif* heif;
+  void operator()(heif_image_handle* h) const { heif->handleRelease(h); }
 };
 
 // Exif of a HEIF item: a 4-byte offset to the TIFF header, then the block.
 constexpr std::size_t kMaxExifBlock = 4 << 20;
 
-void ReadHeif(const std::string& path, MediaInfo& info) {
-  std::unique_ptr<heif_context, FreeHeifContext> ctx(heif_context_alloc());
-  if (!ctx || heif_context_read_from_file(ctx.get(), path.c_str(), nullptr).code != heif_error_Ok) return;
-  heif_image_handle* raw = nullptr;
-  if (heif_context_get_primary_image_handle(ctx.get(), &raw).code != heif_error_Ok) return;
-  std::unique_ptr<heif_image_handle, ReleaseHeifHandle> handle(raw);
-  info.readable = true;
-  KeepSize(info, heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()));
-  heif_item_id id = 0;
-  if (heif_image_handle_get_list_of_metadata_block_IDs(handle.get(), "Exif", &id, 1) != 1) return;
-  const std::size_t size = heif_image_handle_get_metadata_size(handle.get(), id);
+void KeepHeifExif(MediaInfo& info, const std::string& block) {
+  const std::size_t size = block.size();
   if (size < 8 || size > kMaxExifBlock) return;
-  std::string block(size, '\0');
-  if (heif_image_handle_get_metadata(handle.get(), id, block.data()).code != heif_error_Ok) return;
   const auto* p = reinterpret_cast<const unsigned char*>(block.data());
   const std::uint32_t skip = std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
   if (skip > size - 4) return;
@@ -268,31 +401,62 @@ void ReadHeif(const std::string& path, MediaInfo& info) {
   KeepExif(info, exif, order);
 }
 
+void ReadHeifThroughLibheif(const std::string& path, MediaInfo& info) {
+  const Libheif* heif = LoadLibheif();
+  if (!heif) return;
+  std::unique_ptr<heif_context, FreeHeifContext> ctx(heif->contextAlloc(), FreeHeifContext{heif});
+  if (!ctx || heif->readFromFile(ctx.get(), path.c_str(), nullptr).code != heif_error_Ok) return;
+  heif_image_handle* raw = nullptr;
+  if (heif->primaryHandle(ctx.get(), &raw).code != heif_error_Ok) return;
+  std::unique_ptr<heif_image_handle, ReleaseHeifHandle> handle(raw, ReleaseHeifHandle{heif});
+  info.readable = true;
+  KeepSize(info, heif->width(handle.get()), heif->height(handle.get()));
+  heif_item_id id = 0;
+  if (heif->metadataIds(handle.get(), "Exif", &id, 1) != 1) return;
+  const std::size_t size = heif->metadataSize(handle.get(), id);
+  if (size > kMaxExifBlock) return;
+  std::string block(size, '\0');
+  if (heif->metadata(handle.get(), id, block.data()).code != heif_error_Ok) return;
+  KeepHeifExif(info, block);
+}
+
+// The item boxes answer for the files they describe plainly; libheif for
+// every other.
+void ReadHeif(const std::string& path, const OpenFile& file, MediaInfo& info) {
+  const std::optional<HeifItems> items = ReadHeifItems(file.env(), file.fd());
+  if (!items) return ReadHeifThroughLibheif(path, info);
+  info.readable = true;
+  KeepSize(info, items->width, items->height);
+  if (items->exif) KeepHeifExif(info, *items->exif);
+}
+
 }  // namespace
 
 Format DetectFormat(const std::string& path) {
   InitLibrariesOnce();
-  if (const std::optional<Format> byHead = FormatOfHead(ReadHead(path))) return *byHead;
-  try {
-    return FormatOfImage(*Exiv2::ImageFactory::open(path));
-  } catch (...) {  // the library throws on anything it cannot open
-    return Format::None;
-  }
+  const Head head = ReadHead(OpenFile(path));
+  if (const std::optional<Format> byHead = FormatOfHead(head)) return *byHead;
+  const StillType* still = StillTypeOfHead(head);
+  return still ? still->format : Format::None;
 }
 
-MediaInfo ReadMediaInfo(const std::string& path) {
+MediaInfo ReadMediaInfo(const std::string& path, PixelSize size) {
   InitLibrariesOnce();
   MediaInfo info;
-  const std::optional<Format> byHead = FormatOfHead(ReadHead(path));
+  const OpenFile file(path);
+  const Head head = ReadHead(file);
+  const std::optional<Format> byHead = FormatOfHead(head);
   if (byHead == Format::None) return info;
+  const bool byLibexiv2 = byHead != Format::Video && byHead != Format::Heif;
+  const StillType* still = byLibexiv2 ? StillTypeOfHead(head) : nullptr;
+  info.format = byHead ? *byHead : still ? still->format : Format::None;
   try {
-    info.format = byHead.value_or(Format::None);
-    if (byHead == Format::Video)
+    if (info.format == Format::Video)
       ReadVideo(path, info);
-    else if (byHead == Format::Heif)
-      ReadHeif(path, info);
-    else
-      ReadStill(path, info);
+    else if (info.format == Format::Heif)
+      ReadHeif(path, file, info);
+    else if (still)
+      ReadStill(path, *still, size, info);
   } catch (...) {  // libexiv2 throws on damaged files; the file stays unreadable
     const Format format = info.format;
     info = MediaInfo();

@@ -35,8 +35,12 @@ struct MediaInfo {
 // anything unreadable or unknown.
 Format DetectFormat(const std::string& path);
 
+// Whether a still's pixel size is read: the library finds a TIFF-based
+// file's size by searching every sub-image, which costs more than its Exif.
+enum class PixelSize { Read, Skip };
+
 // Reads everything above. Never throws: a damaged file comes back with
 // `readable` false.
-MediaInfo ReadMediaInfo(const std::string& path);
+MediaInfo ReadMediaInfo(const std::string& path, PixelSize size = PixelSize::Read);
 
 }  // namespace pictray::meta

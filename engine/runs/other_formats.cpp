@@ -13,7 +13,7 @@ namespace pictray {
 std::string ExifLabelAnyFormat(const std::string& path, const JpegSettings& settings) {
   std::string label = ExifTimeGet2(path, settings.ExifSel, settings.disabledchar, settings.ExifOrderTag);
   if (!label.empty() || !settings.AllFormats) return label;
-  const meta::MediaInfo info = meta::ReadMediaInfo(path);
+  const meta::MediaInfo info = meta::ReadMediaInfo(path, meta::PixelSize::Skip);
   if (info.format == meta::Format::None) return label;
   return meta::MediaExifLabel(info, settings.ExifSel, settings.disabledchar, settings.ExifOrderTag);
 }
@@ -28,7 +28,7 @@ std::string NgVerdictAnyFormat(const std::string& path, const JpegSettings& sett
                                const ScanProgress& progress) {
   std::string verdict = NgVerdict(path, settings.ng, progress);
   if (verdict.empty() || !settings.AllFormats || JpegHedarCheck(path) == "JPEG") return verdict;
-  const meta::MediaInfo info = meta::ReadMediaInfo(path);
+  const meta::MediaInfo info = meta::ReadMediaInfo(path, meta::PixelSize::Skip);
   if (info.format == meta::Format::None || info.readable) return {};
   return verdict;
 }

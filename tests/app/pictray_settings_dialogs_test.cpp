@@ -194,6 +194,33 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(ReadSetting(key::AllFormats, f.files.GRprofile), std::string("0"));
   }
 
+  // The byte-order switch reads a missing key as on and writes only a change.
+  void byteOrderBoxWritesOnlyAChange_data() {
+    QTest::addColumn<QString>("stored");  // "" for a missing key
+    QTest::addColumn<bool>("click");
+    QTest::addColumn<QString>("after");   // "" for a missing key
+    QTest::newRow("missing, untouched") << QString() << false << QString();
+    QTest::newRow("missing, cleared") << QString() << true << QString("0");
+    QTest::newRow("off, checked") << QString("0") << true << QString("1");
+  }
+  void byteOrderBoxWritesOnlyAChange() {
+    QFETCH(QString, stored);
+    QFETCH(bool, click);
+    QFETCH(QString, after);
+    Files f;
+    f.Both(key::ExifSel, "7");
+    if (!stored.isEmpty()) f.Both(key::ExifOrderTag, stored.toStdString());
+    AnalysisDialog d(nullptr, f.files);
+    QCOMPARE(Box(d, 10100)->isChecked(), stored != "0");
+    if (click) Box(d, 10100)->click();
+    d.accept();
+    for (const std::string& file : {f.files.GRprofile, f.files.profile}) {
+      const bool written = Content(file).contains("ExifOrderTag=");
+      QCOMPARE(written, !after.isEmpty());
+      if (written) QCOMPARE(QString::fromStdString(ReadSetting(key::ExifOrderTag, file)), after);
+    }
+  }
+
   void checkingCreationHourClearsTheModifiedLine() {
     Files f;
     f.Both(key::ExifSel, "2");
