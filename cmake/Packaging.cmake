@@ -50,9 +50,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # What the programs link, found by dpkg-shlibdeps: no hand-typed list.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What the programs start rather than link: the help pages' browser falls
-# back to sensible-browser.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS sensible-utils)
+# What the programs start or load rather than link: the help pages' browser
+# falls back to sensible-browser; the video reader loads libavformat at its
+# first video (the major version the engine was built against).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(PICTRAY_AVFORMAT REQUIRED libavformat)
+string(REGEX MATCH "^[0-9]+" PICTRAY_AVFORMAT_MAJOR "${PICTRAY_AVFORMAT_VERSION}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "sensible-utils, libavformat${PICTRAY_AVFORMAT_MAJOR}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sort pictures into folders and find byte-identical copies")
 # CPack puts the summary on the first line and indents the rest itself.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Pictray lists a folder of pictures and gives each file a target folder by its

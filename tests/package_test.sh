@@ -19,6 +19,7 @@ done <<<"$contents"
 # lintian checks owners and permissions.
 depends=$(dpkg-deb -f "$deb" Depends | sed 's/ *([^)]*)//g; s/, */\n/g')
 for needed in libc6 libjpeg62-turbo libqt6widgets6; do grep -qx "$needed" <<<"$depends" || fail "no $needed"; done
+grep -qE '^libavformat[0-9]+$' <<<"$depends" || fail "no libavformat (loaded at the first video)"
 if grep -E -- '-dev$|^(gcc|g\+\+|clang|cmake)$|gtest|gmock|benchmark' <<<"$depends"; then fail "build dependency"; fi
 
 lintian --fail-on error "$deb" >"$tmp/lintian" 2>&1 || { cat "$tmp/lintian" >&2; fail "lintian found errors"; }
