@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "engine/dupes/delete_check.h"
 #include "engine/dupes/deleter.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
