@@ -81,6 +81,8 @@ int PosixEnv::Fadvise(int fd, off_t offset, off_t length, int advice) const {
   return -1;
 }
 
+int PosixEnv::Pipe(int fds[2]) const { return ::pipe2(fds, O_CLOEXEC); }
+
 std::string PosixEnv::Realpath(const char* path) const {
   char resolved[PATH_MAX];
   return ::realpath(path, resolved) ? std::string(resolved) : std::string();

@@ -157,7 +157,7 @@ bool Extract(Work& w, const std::vector<FileRec>& table) {
 // the reason in `error` otherwise.
 bool FileDELETE2(const TwinscanBlock& val, const std::string& path, std::string& error) {
   if (!PathExists(*val.env, path)) return true;
-  const dupes::DeleterRun run = dupes::RunDeleter(val.deleteexe, path, val.programDir);
+  const dupes::DeleterRun run = dupes::RunDeleter(*val.env, val.deleteexe, path, val.programDir);
   if (run.startError != 0) {
     error = val.deleteexe + ": " + std::strerror(run.startError);
     return false;

@@ -87,6 +87,7 @@ class FaultEnv : public fs::Env {
   int Fadvise(int fd, off_t offset, off_t length, int advice) const override {
     return Trip() ? -1 : real_.Fadvise(fd, offset, length, advice);
   }
+  int Pipe(int fds[2]) const override { return Trip() ? -1 : real_.Pipe(fds); }
   std::string Realpath(const char* path) const override { return Trip() ? std::string() : real_.Realpath(path); }
   struct timespec Now() const override { return real_.Now(); }
   std::string StateFolder() const override { return real_.StateFolder(); }
