@@ -102,6 +102,11 @@ std::string PosixEnv::StateFolder() const {
   return std::string(home) + "/.local/state";
 }
 
+std::string PosixEnv::Variable(const char* name) const {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
 const Env& DefaultEnv() {
   static const PosixEnv env;
   return env;

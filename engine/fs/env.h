@@ -59,6 +59,8 @@ class Env {
   // Where a program keeps its state ($XDG_STATE_HOME, else ~/.local/state);
   // empty when neither is known.
   virtual std::string StateFolder() const = 0;
+  // The process's environment variable `name`; empty when it is not set.
+  virtual std::string Variable(const char* name) const = 0;
 };
 
 // The real file system.
@@ -91,6 +93,7 @@ class PosixEnv : public Env {
   std::string Realpath(const char* path) const override;
   struct timespec Now() const override;
   std::string StateFolder() const override;
+  std::string Variable(const char* name) const override;
 };
 
 // The process's one PosixEnv, handed in by the front ends.

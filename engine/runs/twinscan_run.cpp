@@ -130,7 +130,7 @@ bool Extract(Work& w, const std::vector<FileRec>& table) {
     w.host.SetResultLine(index, line);
   };
   const ExtractResult& r = w.report.extraction.emplace(dupes::MakeFoldaAndMove(*w.val.env, 
-      table, w.val.TargetFolda, w.val.journalDir, TimeStamp::Now(), w.val.dryRun, cb, &w.val.abort));
+      table, w.val.TargetFolda, w.val.journalDir, TimeStamp::Now(*w.val.env), w.val.dryRun, cb, &w.val.abort));
   if (r.lockError != 0) {
     // Nothing was done: the earlier extraction folder stays the current one.
     w.report.end.refused = true;
