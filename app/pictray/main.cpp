@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   app.setApplicationName(ui::TextOf(options.ProName));
   options.programDir = program.parent_path().native();
   QString error;
-  const ProgramFolders folders = LocateProgramFolders(options.programDir);
+  const ProgramFolders folders = LocateProgramFolders(fs::DefaultEnv(), options.programDir);
   if (!ui::InstallTranslations(app, ui::ChosenLanguage(language), ui::TextOf(folders.dataDir + "/translations"),
                                {"common", "pictray"}, &error))
     std::fprintf(stderr, "Pictray: %s\n", qPrintable(error));  // the window stays Japanese

@@ -37,7 +37,7 @@ std::string Trimmed(const std::string& text) {
 }
 
 void WriteCompanionPlace(QWidget* window, const std::string& programDir) {
-  const std::string ini = LocateProgramFolders(programDir).settingsDir + "/Twinscan.ini";
+  const std::string ini = LocateProgramFolders(fs::DefaultEnv(), programDir).settingsDir + "/Twinscan.ini";
   const QRect g = window->frameGeometry();
   WriteSetting(key::twinscan::Px, std::to_string(g.left() + 100), ini);
   WriteSetting(key::twinscan::Py, std::to_string(g.top() + 300), ini);

@@ -225,7 +225,7 @@ void SelectedColourDialog::LoadList() {
   // The file's lines join the list's rows, and the set is made from all of them.
   std::vector<std::string> lines;
   for (std::uint32_t rgb : colours_.dwColors()) lines.push_back(ColourKey(rgb));
-  if (const int e = ReadTextList(path, lines); e != 0) {
+  if (const int e = ReadTextList(fs::DefaultEnv(), path, lines); e != 0) {
     Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを読めません: %1 (%2)"),
                    {path, ReadRefusalText(e, kTextListReadLimit)}),
         "err", "err");
@@ -251,7 +251,7 @@ void SelectedColourDialog::SaveList() {
   const std::string path = BytesOf(chosen);
   std::vector<std::string> lines;
   for (std::uint32_t rgb : colours_.dwColors()) lines.push_back(ColourKey(rgb));
-  if (!listsave(lines, path)) {
+  if (!listsave(fs::DefaultEnv(), lines, path)) {
     Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを保存できません: %1"), {path}), "err", "err");
     return;
   }

@@ -13,10 +13,10 @@
 namespace pictray::app {
 
 WindowSettings::WindowSettings(const std::string& programDir, const std::string& proName)
-    : store_(programDir, proName) {}
+    : store_(fs::DefaultEnv(), programDir, proName) {}
 
 bool WindowSettings::Open() {
-  return store_.ProfileSetSub(TimeStamp::Now()) && store_.NewProfileSetSub(TimeStamp::Now());
+  return store_.ProfileSetSub(TimeStamp::Now(fs::DefaultEnv())) && store_.NewProfileSetSub(TimeStamp::Now(fs::DefaultEnv()));
 }
 
 void WindowSettings::RemoveWorkingFiles() const { store_.RemoveWorkingFiles(); }
@@ -60,7 +60,7 @@ void WindowSettings::RebuildWorkfile() {
   if (!IsFolder(pictray::fs::DefaultEnv(), W)) W = store_.programDir();
   // Only this program writes its work file: the old name would be left behind.
   if (!store_.workfile.empty() && PathExists(pictray::fs::DefaultEnv(), store_.workfile)) ::unlink(store_.workfile.c_str());
-  store_.workfile = W + "/" + TimeStamp::Now().Text() + "bit.$$$";
+  store_.workfile = W + "/" + TimeStamp::Now(fs::DefaultEnv()).Text() + "bit.$$$";
 }
 
 bool WindowSettings::CopyAppsToWorkingCopy() const {

@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   // Started through the link "twinscan" it is still Twinscan (message box
   // titles, the desktop's window class).
   app.setApplicationName(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
-  const ProgramFolders folders = LocateProgramFolders(programPath.substr(0, programPath.rfind('/')));
+  const ProgramFolders folders = LocateProgramFolders(fs::DefaultEnv(), programPath.substr(0, programPath.rfind('/')));
   QString error;
   if (!ui::InstallTranslations(app, ui::ChosenLanguage(language), ui::TextOf(folders.dataDir + "/translations"),
                                {"common", "twinscan"}, &error))

@@ -58,21 +58,21 @@ std::string RemoveQuotes(const std::string& text) {
 }
 
 std::string TwinscanWindow::DeleterPath(const std::string& programPath) {
-  return LocateProgramFolders(ProgramFolder(programPath)).libraryDir + "/erasekit";
+  return LocateProgramFolders(fs::DefaultEnv(), ProgramFolder(programPath)).libraryDir + "/erasekit";
 }
 
 TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string& cmdLine)
     : szlpCmdLine(cmdLine),
       programDir_(ProgramFolder(programPath)),
       host_(std::make_unique<QtTwinscanHost>(*this)) {
-  const ProgramFolders folders = LocateProgramFolders(programDir_);
+  const ProgramFolders folders = LocateProgramFolders(fs::DefaultEnv(), programDir_);
   const std::string base = programPath.substr(programPath.rfind('/') + 1);
   ProName = dupes::RemoveExtension(base);
   profile = dupes::TwinscanProfilePath(folders.settingsDir + "/" + base);
   helpfile = folders.dataDir + "/" + ProName + ui::HelpPageEnding();
   deleteexe = folders.libraryDir + "/erasekit";
   // An installed program's first start: the folder its settings go to.
-  if (!MakeSettingsFolder(folders)) {
+  if (!MakeSettingsFolder(fs::DefaultEnv(), folders)) {
     const std::string why = std::strerror(errno);
     const QString text = QCoreApplication::translate("Twinscan", "設定フォルダを作成できません: %1 (%2)");
     ui::MessageBox1Q(this, text.arg(TextOf(folders.settingsDir), TextOf(why)), "err", "err");

@@ -170,7 +170,7 @@ bool ApplySelection(const std::string& list, AnalysisFlags& f, std::string* erro
 // program's own, or the user's configuration folder once installed); created
 // with its creation values when missing.
 bool OpenSettings(const std::string& ini, PictrayState& st, std::string* error) {
-  ProgramFolders folders = LocateProgramFolders(ProgramDir());
+  ProgramFolders folders = LocateProgramFolders(fs::DefaultEnv(), ProgramDir());
   std::string path = ini.empty() ? folders.settingsDir + "/Pictray.ini" : ini;
   const std::size_t slash = path.rfind('/');
   const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
@@ -183,8 +183,8 @@ bool OpenSettings(const std::string& ini, PictrayState& st, std::string* error) 
     folders.settingsDir = dir;
     folders.inUserConfig = false;
   }
-  SettingsStore store(folders, base.substr(0, base.size() - 4));
-  if (!store.ProfileSetSub(TimeStamp::Now())) {
+  SettingsStore store(fs::DefaultEnv(), folders, base.substr(0, base.size() - 4));
+  if (!store.ProfileSetSub(TimeStamp::Now(fs::DefaultEnv()))) {
     *error = store.tooLarge ? "the settings file is too large (a settings file is a few KB, at most 1 MiB): " + path
                             : "cannot create the settings file " + path;
     return false;
@@ -242,7 +242,7 @@ int Main(int argc, char** argv) {
   }
   ctx.checkOnly = false;
   ThumbnailLibrary thumbnails;
-  if ((ctx.needsThumbnails || st.flags.M_RP || st.flags.M_RS) && !thumbnails.Load(LocateProgramFolders(ProgramDir()).libraryDir, st, &error))
+  if ((ctx.needsThumbnails || st.flags.M_RP || st.flags.M_RS) && !thumbnails.Load(LocateProgramFolders(fs::DefaultEnv(), ProgramDir()).libraryDir, st, &error))
     return Fail(error);
 
   st.blocks.val3.Start(o.folder);

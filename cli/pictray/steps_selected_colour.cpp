@@ -21,7 +21,7 @@ bool LoadColours(const std::string& path, const std::string& profile, texts::Lan
     return false;
   }
   std::vector<std::string> lines;
-  if (const int e = ReadTextList(path, lines); e != 0) {
+  if (const int e = ReadTextList(fs::DefaultEnv(), path, lines); e != 0) {
     *error = "cannot read the colour list " + path + ": " + ReadRefusalText(e, kTextListReadLimit);
     return false;
   }

@@ -1,6 +1,5 @@
 #include "engine/dupes/deleter.h"
 
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,26 +30,27 @@ int Spawn(const std::string& program, const std::string& path, const std::string
 
 }  // namespace
 
-DeleterRun RunDeleter(const std::string& program, const std::string& path, const std::string& workDir) {
+DeleterRun RunDeleter(const fs::Env& env, const std::string& program, const std::string& path,
+                      const std::string& workDir) {
   DeleterRun run;
   int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+  if (env.Pipe(pipeFds) != 0) {
     run.startError = errno;
     return run;
   }
   pid_t pid = 0;
   run.startError = Spawn(program, path, workDir, pipeFds[1], pid);
-  ::close(pipeFds[1]);
+  env.Close(pipeFds[1]);
   if (run.startError == 0) {
     char buf[4096];
     for (;;) {
-      const ssize_t n = ::read(pipeFds[0], buf, sizeof buf);
+      const ssize_t n = env.Read(pipeFds[0], buf, sizeof buf);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       if (run.output.size() < kMaxOutput) run.output.append(buf, static_cast<std::size_t>(n));
     }
   }
-  ::close(pipeFds[0]);
+  env.Close(pipeFds[0]);
   if (run.startError != 0) return run;
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0)

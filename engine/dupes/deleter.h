@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "engine/fs/env.h"
+
 namespace pictray::dupes {
 
 struct DeleterRun {
@@ -13,7 +15,9 @@ struct DeleterRun {
 };
 
 // Runs `program path` in the folder `workDir` (an argument list, no shell;
-// the path's bytes as they are) and waits for it to end.
-DeleterRun RunDeleter(const std::string& program, const std::string& path, const std::string& workDir);
+// the path's bytes as they are) and waits for it to end, whatever became of
+// reading its output.
+DeleterRun RunDeleter(const fs::Env& env, const std::string& program, const std::string& path,
+                      const std::string& workDir);
 
 }  // namespace pictray::dupes

@@ -1,6 +1,5 @@
 #include "engine/dupes/extract.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +8,7 @@
 #include <cstring>
 #include <set>
 
+#include "engine/dupes/kept_check.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
@@ -39,33 +39,6 @@ std::size_t FindLine(const std::vector<SameResultLine>& lines, const std::string
   for (std::size_t i = 0; i < lines.size(); ++i)
     if (lines[i].folda == folda) return i;
   return lines.size();
-}
-
-// Both open files hold the same bytes; `sa` and `sb` are their fstat results.
-bool SameOpenContent(const fs::Env& env, const UniqueFd& fa, const struct stat& sa, const UniqueFd& fb, const struct stat& sb) {
-  if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size) return false;
-  if (sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) return true;
-  return SameBytes(env, fa.get(), fb.get());
-}
-
-UniqueFd OpenForReading(const fs::Env& env, int dirfd, const std::string& name) {
-  return UniqueFd(env, env.Open(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-}
-
-enum class Check { Verified, Changed, Differs };
-
-// The file `name` is still the one described by `id` and holds the bytes of
-// the file at `keptPath`; one open of each serves both checks.
-Check CheckAgainstKept(const fs::Env& env, int dirfd, const std::string& name, const FileIdentity& id,
-                       const std::string& keptPath) {
-  const UniqueFd copy = OpenForReading(env, dirfd, name);
-  struct stat sc {};
-  if (copy.get() < 0 || env.Fstat(copy.get(), sc) != 0 || !S_ISREG(sc.st_mode) || IdentityOf(sc) != id)
-    return Check::Changed;
-  const UniqueFd kept = OpenForReading(env, AT_FDCWD, keptPath);
-  struct stat sk {};
-  if (kept.get() < 0 || env.Fstat(kept.get(), sk) != 0) return Check::Differs;
-  return SameOpenContent(env, copy, sc, kept, sk) ? Check::Verified : Check::Differs;
 }
 
 // Both the copy `r` and its kept file are still the files grouping read and
@@ -151,44 +124,6 @@ void Count(ExtractResult& res, SurplusOutcome::Kind kind) {
     case SurplusOutcome::Kind::Failed: ++res.failed; break;
     case SurplusOutcome::Kind::Differs: ++res.differs; break;
     case SurplusOutcome::Kind::Changed: ++res.changed; break;
-  }
-}
-
-// The names in the folder `name` of `atFd` (a link is not followed); false
-// with errno set when it cannot be read.
-bool Names(const fs::Env& env, int atFd, const std::string& name, std::vector<std::string>& names) {
-  const UniqueFd fd(env, env.Open(atFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  return fd.get() >= 0 &&
-         env.ListFolder(fd.get(), ".", [&](std::string_view n, unsigned char) { names.emplace_back(n); }) == 0;
-}
-
-// Everything in the extraction folder `base` that this extraction did not
-// put there: the folder holds surplus folders holding the moved copies
-// (`expected`, as "folda/filename").
-void FindForeign(const fs::Env& env, const std::string& base, const std::set<std::string>& expected,
-                 std::vector<DeleteProblem>& problems) {
-  const UniqueFd baseFd(env, env.Open(AT_FDCWD, base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  std::vector<std::string> top;
-  if (baseFd.get() < 0 || !Names(env, baseFd.get(), ".", top)) {
-    problems.push_back({DeleteProblem::Kind::Unreadable, base});
-    return;
-  }
-  for (const std::string& folda : top) {
-    const std::string path = base + "/" + folda;
-    const auto first = expected.lower_bound(folda + "/");
-    if (first == expected.end() || !first->starts_with(folda + "/")) {
-      problems.push_back({DeleteProblem::Kind::Foreign, path});
-      continue;
-    }
-    std::vector<std::string> inside;
-    if (!Names(env, baseFd.get(), folda, inside)) {
-      const bool notAFolder = errno == ENOTDIR || errno == ELOOP;
-      problems.push_back({notAFolder ? DeleteProblem::Kind::Foreign : DeleteProblem::Kind::Unreadable, path});
-      continue;
-    }
-    for (const std::string& name : inside)
-      if (!expected.count(folda + "/" + name))
-        problems.push_back({DeleteProblem::Kind::Foreign, path + "/" + name});
   }
 }
 
@@ -308,40 +243,6 @@ ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& l
     res.journalPath = journal.path();
   }
   return res;
-}
-
-std::vector<DeleteProblem> CheckBeforeDelete(const fs::Env& env, const std::string& samedir, const std::vector<MovedFile>& moved,
-                                             AbortFlag abort) {
-  std::vector<DeleteProblem> problems;
-  std::string base = samedir;
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
-  struct stat st {};
-  if (env.Fstatat(AT_FDCWD, base.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT) return problems;
-
-  // Relative to base: folda/filename.
-  std::set<std::string> expected;
-  for (const MovedFile& m : moved)
-    if (m.to.size() > base.size() + 1 && m.to.compare(0, base.size() + 1, base + "/") == 0)
-      expected.insert(m.to.substr(base.size() + 1));
-  FindForeign(env, base, expected, problems);
-
-  for (const MovedFile& m : moved) {
-    if (Aborted(abort)) {
-      problems.push_back({DeleteProblem::Kind::NotExamined, m.to});
-      continue;
-    }
-    // A copy taken out of the folder again leaves nothing there to lose.
-    if (env.Fstatat(AT_FDCWD, m.to.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0) {
-      if (errno != ENOENT) problems.push_back({DeleteProblem::Kind::Unreadable, m.to});
-      continue;
-    }
-    switch (CheckAgainstKept(env, AT_FDCWD, m.to, m.identity, m.keptPath)) {
-      case Check::Verified: break;
-      case Check::Changed: problems.push_back({DeleteProblem::Kind::Changed, m.to}); break;
-      case Check::Differs: problems.push_back({DeleteProblem::Kind::KeptDiffers, m.to}); break;
-    }
-  }
-  return problems;
 }
 
 }  // namespace pictray::dupes

@@ -81,6 +81,8 @@ int PosixEnv::Fadvise(int fd, off_t offset, off_t length, int advice) const {
   return -1;
 }
 
+int PosixEnv::Pipe(int fds[2]) const { return ::pipe2(fds, O_CLOEXEC); }
+
 std::string PosixEnv::Realpath(const char* path) const {
   char resolved[PATH_MAX];
   return ::realpath(path, resolved) ? std::string(resolved) : std::string();
@@ -98,6 +100,11 @@ std::string PosixEnv::StateFolder() const {
   const char* home = std::getenv("HOME");
   if (home == nullptr || home[0] != '/') return {};
   return std::string(home) + "/.local/state";
+}
+
+std::string PosixEnv::Variable(const char* name) const {
+  const char* value = std::getenv(name);
+  return value ? value : "";
 }
 
 const Env& DefaultEnv() {

@@ -49,6 +49,8 @@ class Env {
   virtual int Futimens(int fd, const struct timespec times[2]) const = 0;
   virtual int Utimensat(int dir, const char* path, const struct timespec times[2], int flags) const = 0;
   virtual int Fadvise(int fd, off_t offset, off_t length, int advice) const = 0;
+  // pipe2 with O_CLOEXEC: both ends stay out of programs started later.
+  virtual int Pipe(int fds[2]) const = 0;
   // The resolved path, or an empty string with errno set.
   virtual std::string Realpath(const char* path) const = 0;
 
@@ -57,6 +59,8 @@ class Env {
   // Where a program keeps its state ($XDG_STATE_HOME, else ~/.local/state);
   // empty when neither is known.
   virtual std::string StateFolder() const = 0;
+  // The process's environment variable `name`; empty when it is not set.
+  virtual std::string Variable(const char* name) const = 0;
 };
 
 // The real file system.
@@ -85,9 +89,11 @@ class PosixEnv : public Env {
   int Futimens(int fd, const struct timespec times[2]) const override;
   int Utimensat(int dir, const char* path, const struct timespec times[2], int flags) const override;
   int Fadvise(int fd, off_t offset, off_t length, int advice) const override;
+  int Pipe(int fds[2]) const override;
   std::string Realpath(const char* path) const override;
   struct timespec Now() const override;
   std::string StateFolder() const override;
+  std::string Variable(const char* name) const override;
 };
 
 // The process's one PosixEnv, handed in by the front ends.

@@ -242,7 +242,7 @@ int MakeBuffer3(const BitmapView& bitmap, Picture& pic) {
   return 0;
 }
 
-int MakeBufferFile2(const BitmapView& bitmap, const std::string& path, Picture& pic) {
+int MakeBufferFile2(const fs::Env& env, const BitmapView& bitmap, const std::string& path, Picture& pic) {
   if (MakeBuffer3(bitmap, pic) != 0) return 1;
   const std::size_t imageSize = std::size_t(pic.dwLength) * pic.dwHeight;
   std::uint8_t fileHeader[14] = {'B', 'M'};
@@ -254,10 +254,10 @@ int MakeBufferFile2(const BitmapView& bitmap, const std::string& path, Picture& 
   const auto bytes = [](const std::uint8_t* p, std::size_t n) {
     return std::string_view(reinterpret_cast<const char*>(p), n);
   };
-  if (WriteFileAtomic(fs::DefaultEnv(), path, {bytes(fileHeader, sizeof fileHeader), bytes(pic.buf.data(), pic.buf.size())},
+  if (WriteFileAtomic(env, path, {bytes(fileHeader, sizeof fileHeader), bytes(pic.buf.data(), pic.buf.size())},
                       0644) != 0)
     return 1;
-  return PathExists(fs::DefaultEnv(), path) ? 0 : 1;
+  return PathExists(env, path) ? 0 : 1;
 }
 
 int readBMP(const std::string& path, Picture& pic) {

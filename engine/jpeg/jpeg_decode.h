@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/fs/env.h"
+
 namespace pictray {
 
 inline constexpr std::uint64_t kMaxDecodePixels = 100'000'000;
@@ -97,7 +99,7 @@ int MakeBuffer3(const BitmapView& bitmap, Picture& pic);
 // (written beside it and renamed over it, so a failed write never leaves a
 // half file). 0 when the picture was written and the file exists
 // afterwards; 1 otherwise, also when a failed write left an older file.
-int MakeBufferFile2(const BitmapView& bitmap, const std::string& path, Picture& pic);
+int MakeBufferFile2(const fs::Env& env, const BitmapView& bitmap, const std::string& path, Picture& pic);
 
 // Loads a 24-bit uncompressed bottom-up BMP file into `pic`, reading its
 // header and the pixel rows it names, nothing else: 1 on success, 0 for any

@@ -6,9 +6,9 @@
 
 namespace pictray {
 
-int ReadTextList(const std::string& path, std::vector<std::string>& items) {
+int ReadTextList(const fs::Env& env, const std::string& path, std::vector<std::string>& items) {
   // A list the user picked may be a link to one.
-  const FileContent content = ReadRegularFile(fs::DefaultEnv(), path, kTextListReadLimit, true);
+  const FileContent content = ReadRegularFile(env, path, kTextListReadLimit, true);
   if (content.err != 0) return content.err;
   // Lines are kept whole: cutting a long one would invent items.
   for (std::size_t start = 0; start < content.bytes.size();) {
@@ -20,17 +20,17 @@ int ReadTextList(const std::string& path, std::vector<std::string>& items) {
   return 0;
 }
 
-std::string LoadTextList(std::vector<std::string>& items, const std::string& path) {
-  ReadTextList(path, items);
+std::string LoadTextList(const fs::Env& env, std::vector<std::string>& items, const std::string& path) {
+  ReadTextList(env, path, items);
   std::string folder = path;
   PathFoldaRemove(folder);
   return folder;
 }
 
-bool listsave(const std::vector<std::string>& items, const std::string& path) {
+bool listsave(const fs::Env& env, const std::vector<std::string>& items, const std::string& path) {
   std::string text;
   for (const std::string& item : items) text += item + '\n';
-  return WriteFileAtomic(fs::DefaultEnv(), path, {text}, 0644) == 0;
+  return WriteFileAtomic(env, path, {text}, 0644) == 0;
 }
 
 }  // namespace pictray

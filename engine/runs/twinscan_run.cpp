@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "engine/dupes/delete_check.h"
 #include "engine/dupes/deleter.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
@@ -129,7 +130,7 @@ bool Extract(Work& w, const std::vector<FileRec>& table) {
     w.host.SetResultLine(index, line);
   };
   const ExtractResult& r = w.report.extraction.emplace(dupes::MakeFoldaAndMove(*w.val.env, 
-      table, w.val.TargetFolda, w.val.journalDir, TimeStamp::Now(), w.val.dryRun, cb, &w.val.abort));
+      table, w.val.TargetFolda, w.val.journalDir, TimeStamp::Now(*w.val.env), w.val.dryRun, cb, &w.val.abort));
   if (r.lockError != 0) {
     // Nothing was done: the earlier extraction folder stays the current one.
     w.report.end.refused = true;
@@ -156,7 +157,7 @@ bool Extract(Work& w, const std::vector<FileRec>& table) {
 // the reason in `error` otherwise.
 bool FileDELETE2(const TwinscanBlock& val, const std::string& path, std::string& error) {
   if (!PathExists(*val.env, path)) return true;
-  const dupes::DeleterRun run = dupes::RunDeleter(val.deleteexe, path, val.programDir);
+  const dupes::DeleterRun run = dupes::RunDeleter(*val.env, val.deleteexe, path, val.programDir);
   if (run.startError != 0) {
     error = val.deleteexe + ": " + std::strerror(run.startError);
     return false;

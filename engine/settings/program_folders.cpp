@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <vector>
 
 #include "engine/fs/make_folders.h"
@@ -13,11 +12,6 @@
 
 namespace pictray {
 namespace {
-
-std::string EnvText(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
 
 std::string HomeFromPasswordEntry() {
   std::vector<char> buf(16384);
@@ -42,39 +36,39 @@ std::string UserConfigFolder(const UserEnvironment& env) {
 
 }  // namespace
 
-UserEnvironment UserEnvironment::Current() {
-  UserEnvironment env{EnvText("HOME"), EnvText("XDG_CONFIG_HOME")};
-  if (env.home.empty()) env.home = HomeFromPasswordEntry();
-  return env;
+UserEnvironment UserEnvironment::Of(const fs::Env& env) {
+  UserEnvironment user{env.Variable("HOME"), env.Variable("XDG_CONFIG_HOME")};
+  if (user.home.empty()) user.home = HomeFromPasswordEntry();
+  return user;
 }
 
-ProgramFolders LocateProgramFolders(const std::string& programDir, const UserEnvironment& env) {
+ProgramFolders LocateProgramFolders(const fs::Env& env, const std::string& programDir, const UserEnvironment& user) {
   ProgramFolders f;
   f.programDir = Trimmed(programDir);
   f.settingsDir = f.libraryDir = f.dataDir = f.programDir;
   const std::size_t slash = f.programDir.rfind('/');
   if (slash == std::string::npos || f.programDir.compare(slash, std::string::npos, "/bin") != 0) return f;
   const std::string prefix = slash == 0 ? "/" : f.programDir.substr(0, slash);
-  if (!PathExists(fs::DefaultEnv(), JoinPath(prefix, kInstalledMarker))) return f;
+  if (!PathExists(env, JoinPath(prefix, kInstalledMarker))) return f;
   f.installed = true;
   f.libraryDir = JoinPath(prefix, "lib/pictray");
   f.dataDir = JoinPath(prefix, "share/pictray");
   // Settings a user put beside the programs stay where they are.
-  const bool besideProgram = PathExists(fs::DefaultEnv(), JoinPath(f.programDir, "Pictray.ini")) ||
-                             PathExists(fs::DefaultEnv(), JoinPath(f.programDir, "Twinscan.ini"));
+  const bool besideProgram = PathExists(env, JoinPath(f.programDir, "Pictray.ini")) ||
+                             PathExists(env, JoinPath(f.programDir, "Twinscan.ini"));
   if (besideProgram) return f;
-  f.settingsDir = JoinPath(UserConfigFolder(env), "pictray");
+  f.settingsDir = JoinPath(UserConfigFolder(user), "pictray");
   f.inUserConfig = true;
   return f;
 }
 
-ProgramFolders LocateProgramFolders(const std::string& programDir) {
-  return LocateProgramFolders(programDir, UserEnvironment::Current());
+ProgramFolders LocateProgramFolders(const fs::Env& env, const std::string& programDir) {
+  return LocateProgramFolders(env, programDir, UserEnvironment::Of(env));
 }
 
-bool MakeSettingsFolder(const ProgramFolders& folders) {
+bool MakeSettingsFolder(const fs::Env& env, const ProgramFolders& folders) {
   if (!folders.inUserConfig) return true;
-  if (const int e = MakeFolders(fs::DefaultEnv(), folders.settingsDir, 0700); e != 0) {
+  if (const int e = MakeFolders(env, folders.settingsDir, 0700); e != 0) {
     errno = e;
     return false;
   }

@@ -17,14 +17,17 @@
 
 #include <string>
 
+#include "engine/fs/env.h"
+
 namespace pictray {
 
 // The environment the decision reads (HOME and XDG_CONFIG_HOME).
 struct UserEnvironment {
   std::string home;
   std::string xdgConfigHome;
-  // The process's own environment; HOME falls back to the password entry.
-  static UserEnvironment Current();
+  // As `env` tells the process's environment; HOME falls back to the
+  // password entry.
+  static UserEnvironment Of(const fs::Env& env);
 };
 
 struct ProgramFolders {
@@ -39,12 +42,12 @@ struct ProgramFolders {
 // The marker's path relative to PREFIX (the parent of the program's "bin").
 inline constexpr const char* kInstalledMarker = "share/pictray/installed";
 
-ProgramFolders LocateProgramFolders(const std::string& programDir, const UserEnvironment& env);
-ProgramFolders LocateProgramFolders(const std::string& programDir);
+ProgramFolders LocateProgramFolders(const fs::Env& env, const std::string& programDir, const UserEnvironment& user);
+ProgramFolders LocateProgramFolders(const fs::Env& env, const std::string& programDir);
 
 // Makes the settings folder (and its parents) when it is in the user's
 // configuration folder; new folders are the user's alone (0700). False with
 // errno set.
-bool MakeSettingsFolder(const ProgramFolders& folders);
+bool MakeSettingsFolder(const fs::Env& env, const ProgramFolders& folders);
 
 }  // namespace pictray

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <ctime>
 
@@ -13,14 +12,13 @@
 
 namespace pictray {
 
-TimeStamp TimeStamp::Now() {
-  auto now = std::chrono::system_clock::now();
-  std::time_t secs = std::chrono::system_clock::to_time_t(now);
+TimeStamp TimeStamp::Now(const fs::Env& env) {
+  const struct timespec now = env.Now();
+  const std::time_t secs = now.tv_sec;
   std::tm tm{};
   ::localtime_r(&secs, &tm);
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   return TimeStamp{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                   static_cast<int>(ms)};
+                   static_cast<int>(now.tv_nsec / 1000000)};
 }
 
 std::string TimeStamp::Text() const {
@@ -29,11 +27,11 @@ std::string TimeStamp::Text() const {
   return buf;
 }
 
-SettingsStore::SettingsStore(std::string programDir, std::string proName)
-    : SettingsStore(LocateProgramFolders(programDir), std::move(proName)) {}
+SettingsStore::SettingsStore(const fs::Env& env, std::string programDir, std::string proName)
+    : SettingsStore(env, LocateProgramFolders(env, programDir), std::move(proName)) {}
 
-SettingsStore::SettingsStore(ProgramFolders folders, std::string proName)
-    : folders_(std::move(folders)), N_(std::move(proName)) {}
+SettingsStore::SettingsStore(const fs::Env& env, ProgramFolders folders, std::string proName)
+    : env_(&env), folders_(std::move(folders)), N_(std::move(proName)) {}
 
 bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
   // The settings folder stands where the program's folder stood: it holds
@@ -43,27 +41,27 @@ bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
   GRprofile = S + "/" + N_ + ".ini";
   dllfile = folders_.libraryDir + "/libthumbkit.so";
   RGBtxt = S + "/RGB.txt";
-  if (!MakeSettingsFolder(folders_)) return false;
-  const ProfileSnapshot existing = ProfileSnapshot::Read(GRprofile);
+  if (!MakeSettingsFolder(*env_, folders_)) return false;
+  const ProfileSnapshot existing = ProfileSnapshot::Read(GRprofile, *env_);
   tooLarge = existing.outcome() == ProfileRead::TooLarge;
   if (tooLarge) {
     ReadStartupKeys(existing);
     return false;
   }
   std::string W = ReadSetting(key::WPath, existing);
-  if (!IsFolder(fs::DefaultEnv(), W)) W = S;
-  created = !PathExists(fs::DefaultEnv(), GRprofile);
-  if (created && !WriteSetting(key::WPath, W, GRprofile)) return false;
+  if (!IsFolder(*env_, W)) W = S;
+  created = !PathExists(*env_, GRprofile);
+  if (created && !WriteSetting(key::WPath, W, GRprofile, *env_)) return false;
   workfile = W + "/" + t.Text() + "bit.$$$";
   if (created && !WriteCreationValues()) return false;
-  ReadStartupKeys(created ? ProfileSnapshot::Read(GRprofile) : existing);
+  ReadStartupKeys(created ? ProfileSnapshot::Read(GRprofile, *env_) : existing);
   return true;
 }
 
 bool SettingsStore::WriteCreationValues() const {
   // "WPath" was written first: it created the file.
   bool ok = true;
-  for (const SettingKey* k : kCreationOrder) ok = WriteSetting(*k, k->creation, GRprofile) && ok;
+  for (const SettingKey* k : kCreationOrder) ok = WriteSetting(*k, k->creation, GRprofile, *env_) && ok;
   return ok;
 }
 
@@ -82,7 +80,7 @@ bool SettingsStore::NewProfileSetSub(const TimeStamp& t) {
   std::string base = folders_.settingsDir + "/" + t.Text() + N_;
   for (int i = 0; i < 100; ++i) {
     std::string name = base + (i == 0 ? "" : "_" + std::to_string(i)) + ".ini";
-    const int e = CopyToNewFile(fs::DefaultEnv(), GRprofile, name);
+    const int e = CopyToNewFile(*env_, GRprofile, name);
     if (e == 0) {
       profile = name;
       return true;
@@ -93,8 +91,8 @@ bool SettingsStore::NewProfileSetSub(const TimeStamp& t) {
 }
 
 void SettingsStore::RemoveWorkingFiles() const {
-  if (!profile.empty()) RemoveFileIfPresent(fs::DefaultEnv(), profile);
-  if (!workfile.empty()) RemoveFileIfPresent(fs::DefaultEnv(), workfile);
+  if (!profile.empty()) RemoveFileIfPresent(*env_, profile);
+  if (!workfile.empty()) RemoveFileIfPresent(*env_, workfile);
 }
 
 }  // namespace pictray

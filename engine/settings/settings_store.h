@@ -14,7 +14,7 @@ namespace pictray {
 // Local time, as the time stamp of the working copy and work file needs it.
 struct TimeStamp {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, millisecond = 0;
-  static TimeStamp Now();
+  static TimeStamp Now(const fs::Env& env);
   // "%d%d%d%d%d%d": year, month, day, hour, minute, millisecond.
   std::string Text() const;
 };
@@ -22,9 +22,10 @@ struct TimeStamp {
 class SettingsStore {
  public:
   // F = program folder, N = program base name (ProName); the folders
-  // follow from F and the user's environment.
-  SettingsStore(std::string programDir, std::string proName);
-  SettingsStore(ProgramFolders folders, std::string proName);
+  // follow from F and the user's environment. The files are reached
+  // through `env`.
+  SettingsStore(const fs::Env& env, std::string programDir, std::string proName);
+  SettingsStore(const fs::Env& env, ProgramFolders folders, std::string proName);
 
   // Computes the paths, creates the settings folder and the settings file
   // with its creation values when missing, and reads the start-up keys.
@@ -55,6 +56,7 @@ class SettingsStore {
   bool WriteCreationValues() const;
   void ReadStartupKeys(const ProfileSnapshot& profile);
 
+  const fs::Env* env_;
   ProgramFolders folders_;
   std::string N_;
 };

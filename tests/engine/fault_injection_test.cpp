@@ -3,6 +3,7 @@
 // overwritten, and an undo afterwards gives back the folder as it was.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "engine/dupes/deleter.h"
 #include "engine/dupes/extract.h"
 #include "engine/journal/undo.h"
 #include "engine/run/null_host.h"
@@ -200,6 +202,16 @@ TEST(FaultInjection, SettingsWriteKeepsOldOrNew) {
     if (told) {
       EXPECT_EQ(now, written);
     }
+  });
+}
+
+// Whatever call fails, the deleter either never starts or is waited for:
+// no child is left behind.
+TEST(FaultInjection, DeleterIsWaitedFor) {
+  AtEveryCall([](const FaultEnv& env) {
+    const dupes::DeleterRun run = dupes::RunDeleter(env, "/bin/true", "x", "");
+    EXPECT_TRUE(run.startError != 0 || run.exitStatus == 0) << run.startError << " " << run.exitStatus;
+    EXPECT_LE(::waitpid(-1, nullptr, WNOHANG), 0);
   });
 }
 

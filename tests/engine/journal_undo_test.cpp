@@ -361,7 +361,7 @@ TEST(OwnFileReaders, OnlyRegularFilesWithinTheLimitAreRead) {
                                  [&](const std::string& p, int e) { refused.emplace_back(p, e); }));
     EXPECT_EQ(refused, (std::vector<std::pair<std::string, int>>{{j, journalErr}}));
     std::vector<std::string> lines;
-    EXPECT_EQ(ReadTextList(j, lines), listErr);
+    EXPECT_EQ(ReadTextList(pictray::fs::DefaultEnv(), j, lines), listErr);
   }
   EXPECT_EQ(ReadRefusalText(kNotRegularFile, 1), "not a regular file");
 }

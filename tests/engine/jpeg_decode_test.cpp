@@ -234,7 +234,7 @@ TEST(JpegBitmap, CopyWriteAndReadBackA24BitBmp) {
   BitmapView v{3, 2, 12, 32, &bits[0][0]};
   Picture made;
   const std::string path = dir.path() + "/work.bmp";
-  ASSERT_EQ(MakeBufferFile2(v, path, made), 0);
+  ASSERT_EQ(MakeBufferFile2(fs::DefaultEnv(), v, path, made), 0);
   EXPECT_EQ(made.dwLength, 12u);
   EXPECT_EQ(made.Pixel(0, 0)[2], 255);
   EXPECT_EQ(made.Pixel(1, 0)[1], 255);
@@ -262,7 +262,7 @@ TEST(JpegBitmap, CopyWriteAndReadBackA24BitBmp) {
   // exists afterwards.
   const std::string taken = dir.path() + "/taken.bmp";
   ASSERT_TRUE(std::filesystem::create_directory(taken));
-  EXPECT_EQ(MakeBufferFile2(v, taken, made), 1);
+  EXPECT_EQ(MakeBufferFile2(fs::DefaultEnv(), v, taken, made), 1);
   EXPECT_TRUE(std::filesystem::is_directory(taken));
   EXPECT_EQ(MakeBuffer3(BitmapView{0, 2, 0, 32, &bits[0][0]}, made), 1);
   EXPECT_EQ(MakeBuffer3(BitmapView{3, 2, 8, 32, &bits[0][0]}, made), 1);
@@ -275,7 +275,7 @@ TEST(JpegBitmap, ReadsOnlyTheRowsTheHeaderNames) {
   const std::uint8_t pixel[4] = {1, 2, 3, 0};
   Picture made;
   const std::string path = dir.path() + "/one.bmp";
-  ASSERT_EQ(MakeBufferFile2(BitmapView{1, 1, 4, 32, pixel}, path, made), 0);
+  ASSERT_EQ(MakeBufferFile2(fs::DefaultEnv(), BitmapView{1, 1, 4, 32, pixel}, path, made), 0);
   std::filesystem::resize_file(path, 256u << 20);
   Picture back;
   ASSERT_EQ(readBMP(path, back), 1);

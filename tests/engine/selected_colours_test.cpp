@@ -46,9 +46,9 @@ TEST(SelectedColours, ListSavedAndLoadedGivesTheSameSet) {
   for (std::uint32_t rgb : {0xFF0010u, 0u, 0x808080u}) set.Add(rgb);
   std::vector<std::string> lines;
   for (std::uint32_t rgb : set.dwColors()) lines.push_back(ColourKey(rgb));
-  ASSERT_TRUE(listsave(lines, dir.path() + "/" + kRgbTxt));
+  ASSERT_TRUE(listsave(fs::DefaultEnv(), lines, dir.path() + "/" + kRgbTxt));
   std::vector<std::string> loaded;
-  LoadTextList(loaded, dir.path() + "/" + kRgbTxt);
+  LoadTextList(fs::DefaultEnv(), loaded, dir.path() + "/" + kRgbTxt);
   SelectedColours again(10);
   std::size_t skipped = 9;
   EXPECT_EQ(dwColorsSet(again, loaded, &skipped), 3u);

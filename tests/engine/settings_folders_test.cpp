@@ -53,7 +53,7 @@ TEST(ProgramFolders, SettingsFollowTheLayoutAndTheEnvironment) {
     if (!xdg.empty() && xdg[0] == '@') xdg = l.root.path() + xdg.substr(1);
     const std::string programDir = l.bin + c.programSuffix;
     fs::create_directories(programDir);
-    const ProgramFolders f = LocateProgramFolders(programDir, UserEnvironment{l.root.path() + "/home", xdg});
+    const ProgramFolders f = LocateProgramFolders(pictray::fs::DefaultEnv(), programDir, UserEnvironment{l.root.path() + "/home", xdg});
     const std::string expected = std::string(c.settings) == "xdg"    ? l.root.path() + "/xdg/pictray"
                                  : std::string(c.settings) == "home" ? l.root.path() + "/home/.config/pictray"
                                  : std::string(c.settings) == "sub"  ? l.bin + "/sub"
@@ -73,8 +73,8 @@ TEST(ProgramFolders, SettingsFollowTheLayoutAndTheEnvironment) {
 TEST(ProgramFolders, InstalledFirstStartCreatesSettingsInTheUserFolder) {
   Layout l(true);
   const std::string xdg = l.root.path() + "/home/.config-new";
-  const ProgramFolders f = LocateProgramFolders(l.bin, UserEnvironment{l.root.path() + "/home", xdg});
-  SettingsStore s(f, "Pictray");
+  const ProgramFolders f = LocateProgramFolders(pictray::fs::DefaultEnv(), l.bin, UserEnvironment{l.root.path() + "/home", xdg});
+  SettingsStore s(pictray::fs::DefaultEnv(), f, "Pictray");
   ASSERT_TRUE(s.ProfileSetSub(TimeStamp{2026, 1, 2, 3, 4, 5}));
   ASSERT_TRUE(s.NewProfileSetSub(TimeStamp{2026, 1, 2, 3, 4, 5}));
   const std::string dir = xdg + "/pictray";
@@ -92,7 +92,7 @@ TEST(ProgramFolders, InstalledFirstStartCreatesSettingsInTheUserFolder) {
 TEST(ProgramFolders, SettingsFolderBlockedByAFileFails) {
   Layout l(true);
   const std::string xdg = l.root.Write("xdg", "a file where the folder would go");
-  SettingsStore s(LocateProgramFolders(l.bin, UserEnvironment{l.root.path(), xdg}), "Pictray");
+  SettingsStore s(pictray::fs::DefaultEnv(), LocateProgramFolders(pictray::fs::DefaultEnv(), l.bin, UserEnvironment{l.root.path(), xdg}), "Pictray");
   EXPECT_FALSE(s.ProfileSetSub(TimeStamp{2026, 1, 2, 3, 4, 5}));
   EXPECT_TRUE(fs::is_empty(l.bin));
 }

@@ -21,7 +21,7 @@ TEST(SettingsStore, TimeStampHasNoLeadingZerosAndNoSeconds) {
 
 TEST(SettingsStore, FirstStartCreatesSettingsInOrderWithWorkingCopy) {
   testing::TempDir dir;
-  SettingsStore s(dir.path(), "Pictray");
+  SettingsStore s(fs::DefaultEnv(), dir.path(), "Pictray");
   ASSERT_TRUE(s.ProfileSetSub(kT));
   ASSERT_TRUE(s.NewProfileSetSub(kT));
   EXPECT_TRUE(s.created);
@@ -51,7 +51,7 @@ TEST(SettingsStore, ExistingFileIsReadNotRewritten) {
   testing::TempDir dir;
   std::string ini = dir.path() + "/Pictray.ini";
   std::ofstream(ini) << "[Section0]\nPx=120\nWPath=/does/not/exist\n";
-  SettingsStore s(dir.path(), "Pictray");
+  SettingsStore s(fs::DefaultEnv(), dir.path(), "Pictray");
   ASSERT_TRUE(s.ProfileSetSub(kT));
   EXPECT_FALSE(s.created);
   EXPECT_EQ(s.Px, "120");
@@ -70,7 +70,7 @@ TEST(SettingsStore, ExistingFileIsReadNotRewritten) {
 // table gives exactly those values (a width never cuts a creation value).
 TEST(SettingsStore, EveryCreationValueReadsBackThroughTheTable) {
   testing::TempDir dir;
-  SettingsStore s(dir.path(), "Pictray");
+  SettingsStore s(fs::DefaultEnv(), dir.path(), "Pictray");
   ASSERT_TRUE(s.ProfileSetSub(kT));
   for (const SettingKey* k : kCreationOrder) {
     ASSERT_NE(k->creation, nullptr) << k->name;
@@ -82,14 +82,14 @@ TEST(SettingsStore, EveryCreationValueReadsBackThroughTheTable) {
 TEST(SettingsStore, WorkFileFollowsAnExistingWPathFolder) {
   testing::TempDir dir, work;
   std::ofstream(dir.path() + "/Pictray.ini") << "[Section0]\nWPath=" << work.path() << "\n";
-  SettingsStore s(dir.path(), "Pictray");
+  SettingsStore s(fs::DefaultEnv(), dir.path(), "Pictray");
   ASSERT_TRUE(s.ProfileSetSub(kT));
   EXPECT_EQ(s.workfile, work.path() + "/2026379542bit.$$$");
 }
 
 TEST(SettingsStore, SecondStartInSameMillisecondKeepsFirstWorkingCopy) {
   testing::TempDir dir;
-  SettingsStore a(dir.path(), "Pictray"), b(dir.path(), "Pictray");
+  SettingsStore a(fs::DefaultEnv(), dir.path(), "Pictray"), b(fs::DefaultEnv(), dir.path(), "Pictray");
   ASSERT_TRUE(a.ProfileSetSub(kT));
   ASSERT_TRUE(a.NewProfileSetSub(kT));
   WriteProfileString("Section0", "Marker", "first", a.profile);
@@ -104,7 +104,7 @@ TEST(SettingsStore, UnwritableProgramFolderFails) {
   testing::TempDir dir;
   std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
                                                std::filesystem::perms::owner_exec);
-  SettingsStore s(dir.path(), "Pictray");
+  SettingsStore s(fs::DefaultEnv(), dir.path(), "Pictray");
   EXPECT_FALSE(s.ProfileSetSub(kT));
   std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
 }

@@ -1,8 +1,9 @@
 // A file system for tests that fails one chosen call (call number `at`,
-// counting every call but the clock's) with an errno, or "dies" there: that
-// call and every later one do nothing and fail, as if the process had been
-// killed at that point. Renames and links of the file named `crossName`
-// answer EXDEV, as if it lay on another file system.
+// counting every call but those of the clock and the environment) with an
+// errno, or "dies" there: that call and every later one do nothing and
+// fail, as if the process had been killed at that point. Renames and links
+// of the file named `crossName` answer EXDEV, as if it lay on another file
+// system.
 #pragma once
 
 #include <cerrno>
@@ -87,9 +88,11 @@ class FaultEnv : public fs::Env {
   int Fadvise(int fd, off_t offset, off_t length, int advice) const override {
     return Trip() ? -1 : real_.Fadvise(fd, offset, length, advice);
   }
+  int Pipe(int fds[2]) const override { return Trip() ? -1 : real_.Pipe(fds); }
   std::string Realpath(const char* path) const override { return Trip() ? std::string() : real_.Realpath(path); }
   struct timespec Now() const override { return real_.Now(); }
   std::string StateFolder() const override { return real_.StateFolder(); }
+  std::string Variable(const char* name) const override { return real_.Variable(name); }
 
  private:
   // True (errno set) when this call is not to happen.

@@ -1,0 +1,89 @@
+#include "engine/dupes/delete_check.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <set>
+
+#include "engine/dupes/kept_check.h"
+#include "engine/fs/unique_fd.h"
+
+namespace pictray::dupes {
+namespace {
+
+// The names in the folder `name` of `atFd` (a link is not followed); false
+// with errno set when it cannot be read.
+bool Names(const fs::Env& env, int atFd, const std::string& name, std::vector<std::string>& names) {
+  const UniqueFd fd(env, env.Open(atFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  return fd.get() >= 0 &&
+         env.ListFolder(fd.get(), ".", [&](std::string_view n, unsigned char) { names.emplace_back(n); }) == 0;
+}
+
+// Everything in the extraction folder `base` that this extraction did not
+// put there: the folder holds surplus folders holding the moved copies
+// (`expected`, as "folda/filename").
+void FindForeign(const fs::Env& env, const std::string& base, const std::set<std::string>& expected,
+                 std::vector<DeleteProblem>& problems) {
+  const UniqueFd baseFd(env, env.Open(AT_FDCWD, base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  std::vector<std::string> top;
+  if (baseFd.get() < 0 || !Names(env, baseFd.get(), ".", top)) {
+    problems.push_back({DeleteProblem::Kind::Unreadable, base});
+    return;
+  }
+  for (const std::string& folda : top) {
+    const std::string path = base + "/" + folda;
+    const auto first = expected.lower_bound(folda + "/");
+    if (first == expected.end() || !first->starts_with(folda + "/")) {
+      problems.push_back({DeleteProblem::Kind::Foreign, path});
+      continue;
+    }
+    std::vector<std::string> inside;
+    if (!Names(env, baseFd.get(), folda, inside)) {
+      const bool notAFolder = errno == ENOTDIR || errno == ELOOP;
+      problems.push_back({notAFolder ? DeleteProblem::Kind::Foreign : DeleteProblem::Kind::Unreadable, path});
+      continue;
+    }
+    for (const std::string& name : inside)
+      if (!expected.count(folda + "/" + name))
+        problems.push_back({DeleteProblem::Kind::Foreign, path + "/" + name});
+  }
+}
+
+}  // namespace
+
+std::vector<DeleteProblem> CheckBeforeDelete(const fs::Env& env, const std::string& samedir, const std::vector<MovedFile>& moved,
+                                             AbortFlag abort) {
+  std::vector<DeleteProblem> problems;
+  std::string base = samedir;
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  struct stat st {};
+  if (env.Fstatat(AT_FDCWD, base.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT) return problems;
+
+  // Relative to base: folda/filename.
+  std::set<std::string> expected;
+  for (const MovedFile& m : moved)
+    if (m.to.size() > base.size() + 1 && m.to.compare(0, base.size() + 1, base + "/") == 0)
+      expected.insert(m.to.substr(base.size() + 1));
+  FindForeign(env, base, expected, problems);
+
+  for (const MovedFile& m : moved) {
+    if (Aborted(abort)) {
+      problems.push_back({DeleteProblem::Kind::NotExamined, m.to});
+      continue;
+    }
+    // A copy taken out of the folder again leaves nothing there to lose.
+    if (env.Fstatat(AT_FDCWD, m.to.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno != ENOENT) problems.push_back({DeleteProblem::Kind::Unreadable, m.to});
+      continue;
+    }
+    switch (CheckAgainstKept(env, AT_FDCWD, m.to, m.identity, m.keptPath)) {
+      case Check::Verified: break;
+      case Check::Changed: problems.push_back({DeleteProblem::Kind::Changed, m.to}); break;
+      case Check::Differs: problems.push_back({DeleteProblem::Kind::KeptDiffers, m.to}); break;
+    }
+  }
+  return problems;
+}
+
+}  // namespace pictray::dupes

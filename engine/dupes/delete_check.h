@@ -1,0 +1,33 @@
+// The check before an extraction folder goes to the trash: it may go only
+// while it holds nothing but the copies the extraction moved there.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/dupes/dupes.h"
+#include "engine/fs/env.h"
+
+namespace pictray::dupes {
+
+// Something that keeps the extraction folder out of the trash.
+struct DeleteProblem {
+  enum class Kind {
+    Foreign,      // not one of the copies this extraction moved there
+    Changed,      // a moved copy is no longer the file that was moved
+    KeptDiffers,  // the kept file no longer holds the copy's bytes
+    Unreadable,   // the folder or a copy cannot be examined
+    NotExamined,  // the check was stopped before this copy
+  };
+  Kind kind = Kind::Foreign;
+  std::string path;
+};
+
+// Examines `samedir` right before it goes to the trash: it may go only when
+// it holds nothing but the `moved` copies, each as it was moved and still
+// byte-identical to its kept file. Empty when it may go (or is gone). Once
+// `abort` is set the copies not yet compared are NotExamined.
+std::vector<DeleteProblem> CheckBeforeDelete(const fs::Env& env, const std::string& samedir, const std::vector<MovedFile>& moved,
+                                             AbortFlag abort = nullptr);
+
+}  // namespace pictray::dupes

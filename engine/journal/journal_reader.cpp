@@ -1,0 +1,159 @@
+#include <algorithm>
+#include <cerrno>
+#include <unordered_map>
+
+#include "engine/fs/paths.h"
+#include "engine/fs/read_file.h"
+#include "engine/fs/safe_move.h"
+#include "engine/journal/journal.h"
+#include "engine/journal/journal_format.h"
+
+namespace pictray {
+namespace {
+
+// How deep a record's names may go: a move takes a file of the folder into
+// a folder made in it, an extraction into a folder of the folder it makes.
+bool NamesInside(const JournalEntry& e, JournalRunKind kind) {
+  const int folderDepth = kind == JournalRunKind::Move ? 1 : 2;
+  if (e.kind == JournalEntry::Kind::Folder) return IsPathInside(e.to, folderDepth);
+  return IsPathInside(e.from, 1) && IsPathInside(e.to, folderDepth + 1);
+}
+
+bool Stamp(const std::vector<std::string>& f, std::size_t at, FileIdentity& s) {
+  return f.size() >= at + 5 && ParseNumber(f[at], s.dev) && ParseNumber(f[at + 1], s.ino) &&
+         ParseNumber(f[at + 2], s.size) && ParseNumber(f[at + 3], s.mtimeNs) && ParseNumber(f[at + 4], s.ctimeNs);
+}
+
+void ApplyRecord(const std::vector<std::string>& f, JournalRun& run,
+                 std::unordered_map<long, std::size_t>& byId) {
+  const std::string& tag = f[0];
+  long id = 0;
+  if (tag == "U") {
+    ++run.undos;
+    return;
+  }
+  if (f.size() < 2 || !ParseNumber(f[1], id)) {
+    ++run.badLines;
+    return;
+  }
+  if (tag == "D" && f.size() == 3) {
+    JournalEntry e;
+    e.kind = JournalEntry::Kind::Folder;
+    e.id = id;
+    e.to = f[2];
+    e.unsafe = !NamesInside(e, run.kind);
+    byId[id] = run.entries.size();
+    run.entries.push_back(std::move(e));
+    return;
+  }
+  // Journals of older runs have no mode.
+  if (tag == "M" && (f.size() == 9 || f.size() == 10)) {
+    JournalEntry e;
+    e.id = id;
+    e.from = f[2];
+    e.to = f[3];
+    if (!Stamp(f, 4, e.before) || (f.size() == 10 && !ParseNumber(f[9], e.mode))) {
+      ++run.badLines;
+      return;
+    }
+    e.unsafe = !NamesInside(e, run.kind);
+    byId[id] = run.entries.size();
+    run.entries.push_back(std::move(e));
+    return;
+  }
+  const auto it = byId.find(id);
+  if (it == byId.end()) {
+    ++run.badLines;
+    return;
+  }
+  JournalEntry& e = run.entries[it->second];
+  if (tag == "OK") {
+    e.state = JournalEntry::State::Done;
+    if (f.size() == 8 || f.size() == 12) {
+      Stamp(f, 2, e.after);
+      e.replaced = f[7] == "1";
+    }
+    // Journals of older runs have no look at the replaced file.
+    if (f.size() == 12) {
+      e.replacedKnown = ParseNumber(f[8], e.replacedMode) && ParseNumber(f[9], e.replacedAtimeNs) &&
+                        ParseNumber(f[10], e.replacedMtimeNs);
+      // Only a hidden name of a move beside the destination is the undo's to rename.
+      const std::string beside = e.to.substr(0, e.to.rfind('/') + 1);
+      const std::string name = f[11].substr(std::min(beside.size(), f[11].size()));
+      if (f[11].starts_with(beside) && IsMoveTempName(name) && IsPathInside(name, 1)) e.replacedKeptAs = f[11];
+    }
+  } else if (tag == "NO") {
+    e.state = JournalEntry::State::Failed;
+  } else if (tag == "B") {
+    e.undo = JournalEntry::Undo::Pending;
+  } else if (tag == "BOK") {
+    e.undo = JournalEntry::Undo::Back;
+  } else if (tag == "BNO") {
+    e.undo = JournalEntry::Undo::Left;
+    if (f.size() == 3) ParseNumber(f[2], e.leftReason);
+  } else {
+    ++run.badLines;
+  }
+}
+
+}  // namespace
+
+bool JournalEntry::Settled() const { return unsafe || state == State::Failed || undo == Undo::Back; }
+
+std::size_t JournalRun::ToTakeBack() const {
+  return static_cast<std::size_t>(std::count_if(entries.begin(), entries.end(), [](const JournalEntry& e) {
+    return e.kind == JournalEntry::Kind::Move && !e.Settled();
+  }));
+}
+
+bool JournalRun::Undoable() const {
+  return std::any_of(entries.begin(), entries.end(), [](const JournalEntry& e) { return !e.Settled(); });
+}
+
+JournalRun ParseJournal(const std::string& bytes) {
+  JournalRun run;
+  std::unordered_map<long, std::size_t> byId;
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  bool first = true;
+  while (start < bytes.size()) {
+    const std::size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) {
+      ++run.badLines;  // the last record, cut off
+      break;
+    }
+    const std::string line = bytes.substr(start, end - start);
+    start = end + 1;
+    if (line.empty()) continue;  // the line feed added after a cut-off record
+    if (!SplitLine(line, fields)) {
+      ++run.badLines;
+      if (first) return run;
+      continue;
+    }
+    if (first) {
+      first = false;
+      if (fields.size() != 6 || fields[0] != kJournalMagic || fields[1] != kJournalVersion ||
+          (fields[2] != "move" && fields[2] != "extract") || !ParseNumber(fields[4], run.timeNs))
+        return run;
+      run.kind = fields[2] == "move" ? JournalRunKind::Move : JournalRunKind::Extract;
+      run.folder = fields[3];
+      run.valid = true;
+      continue;
+    }
+    ApplyRecord(fields, run, byId);
+  }
+  return run;
+}
+
+bool ReadJournal(const fs::Env& env, const std::string& path, JournalRun& run) {
+  const FileContent content = ReadRegularFile(env, path, kJournalReadLimit);
+  if (content.err != 0) {
+    errno = content.err;
+    return false;
+  }
+  run = ParseJournal(content.bytes);
+  run.path = path;
+  return true;
+}
+
+}  // namespace pictray
