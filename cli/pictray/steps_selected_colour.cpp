@@ -76,7 +76,9 @@ StepResult RunSelectedColourStep(const std::string& step, CliContext& ctx) {
     return StepResult::Failed;
   }
   if (ctx.checkOnly) {
-    if (!all) ctx.needsThumbnails = true;
+    // The all-colour run reads the other formats through the library.
+    if (!all || ReadSampledFormats(ProfileSnapshot::Read(ctx.state.profile)) == SampledFormats::kAll)
+      ctx.needsThumbnails = true;
     if (skipped) ctx.err << "pictray-cli: " << step << ": " << skipped << " lines name no colour and are passed over\n";
     return StepResult::Done;
   }
