@@ -5,7 +5,7 @@ best_of_3() {
   local best="" start end t
   for _ in 1 2 3; do
     start=$(date +%s.%N)
-    "$@" >/dev/null
+    "$@" >/dev/null 2>&1
     end=$(date +%s.%N)
     t=$(echo "$end - $start" | bc)
     if [ -z "$best" ] || [ "$(echo "$t < $best" | bc)" = 1 ]; then best=$t; fi
