@@ -62,6 +62,7 @@ void ColourRun(benchmark::State& state, const Photos* p, const std::string& ini,
   PictrayState st;
   st.profile = ini;
   st.MMI = MakeMinImage;
+  st.MMIs = MakeMinImages;
   st.PoolMax = static_cast<int>(state.range(0));
   NullHost host;
   for (auto _ : state) {
@@ -76,7 +77,8 @@ void ColourRun(benchmark::State& state, const Photos* p, const std::string& ini,
 void RgbRun(benchmark::State& state, const Photos* p, const std::string& ini) {
   ColourRun(state, p, ini, [p](PictrayState& st, NullHost& host) {
     st.blocks.val.Start(p->folder);
-    ThreadRGB(st.blocks.val, st, host, MakeJposBit({6}), RunRegistry::Guard(st.runs));
+    ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}),
+              RunRegistry::Guard(st.runs));
   });
 }
 

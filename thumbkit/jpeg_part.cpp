@@ -1,7 +1,9 @@
 #include "thumbkit/jpeg_part.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <optional>
 
 #include <jpeglib.h>
 
@@ -12,34 +14,88 @@ namespace {
 
 using pictray::jpegio::Session;
 
-// Sets the smallest scale n/8 whose decoded part covers `need`; 8/8 when
-// none does. Returns the part on the decoded raster.
-Region ChooseScale(jpeg_decompress_struct& cinfo, Size need, int part, int partX) {
-  for (unsigned n = 1;; ++n) {
-    cinfo.scale_num = n;
-    cinfo.scale_denom = 8;
-    jpeg_calc_output_dimensions(&cinfo);
-    const Region r = PartRegion(cinfo.output_width, cinfo.output_height, part, partX);
-    if (n == 8 || (r.x.size >= need.w && r.y.size >= need.h)) return r;
-  }
+// Where a part lies at the scale chosen for it; scale 0: not planned.
+struct PlannedPart {
+  unsigned scale = 0;
+  Region region;
+  Size full;
+  bool done = false;
+};
+
+// How far one decode came; written during the decode, read after a
+// library error as well.
+struct Reached {
+  unsigned scale = 0;
+  Region held;             // the rectangle on the picture
+  JDIMENSION height = 0;   // rows of the raster at that scale
+  JDIMENSION rows = 0;     // rows read without error
+  bool finished = false;   // read to the end of the file
+};
+
+Region AtScale(jpeg_decompress_struct& cinfo, unsigned n, int part, int partX) {
+  cinfo.scale_num = n;
+  cinfo.scale_denom = 8;
+  jpeg_calc_output_dimensions(&cinfo);
+  return PartRegion(cinfo.output_width, cinfo.output_height, part, partX);
 }
 
-// Decodes after the header has been read. No C++ object with a destructor
-// lives here: a library error jumps straight out of this function.
-int DecodePart(jpeg_decompress_struct& cinfo, std::uint32_t edge, int part, int partX,
-               pictray::Picture& pic, Size& full) {
-  if (std::uint64_t(cinfo.image_width) * cinfo.image_height > pictray::kMaxCheckPixels) return 1;
-  const Region whole = PartRegion(cinfo.image_width, cinfo.image_height, part, partX);
-  full = {whole.x.size, whole.y.size};
+// Each part's scale: the smallest n/8 whose decoded part covers its
+// thumbnail, 8/8 when none does. False when the picture is over the budget
+// for the entropy decoding.
+bool Plan(jpeg_decompress_struct& cinfo, std::uint32_t edge, const std::vector<int>& parts, int partX,
+          std::vector<PlannedPart>& plan) {
+  if (std::uint64_t(cinfo.image_width) * cinfo.image_height > pictray::kMaxCheckPixels) return false;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const Region whole = PartRegion(cinfo.image_width, cinfo.image_height, parts[i], partX);
+    plan[i].full = {whole.x.size, whole.y.size};
+    const Size need = FitSize(whole.x.size, whole.y.size, edge);
+    for (unsigned n = 1; plan[i].scale == 0; ++n) {
+      const Region r = AtScale(cinfo, n, parts[i], partX);
+      if (n == 8 || (r.x.size >= need.w && r.y.size >= need.h)) plan[i] = {n, r, plan[i].full, false};
+    }
+  }
+  return true;
+}
+
+// The smallest scale of the parts not decoded yet; 0 when none is left.
+unsigned NextScale(const std::vector<PlannedPart>& plan) {
+  unsigned next = 0;
+  for (const PlannedPart& p : plan)
+    if (!p.done && p.scale != 0 && (next == 0 || p.scale < next)) next = p.scale;
+  return next;
+}
+
+Span Union(Span a, Span b) {
+  const std::uint32_t from = std::min(a.from, b.from), to = std::max(a.from + a.size, b.from + b.size);
+  return {from, to - from};
+}
+
+// The rectangle around the parts of one scale.
+Region Around(const std::vector<PlannedPart>& plan, unsigned scale) {
+  std::optional<Region> held;
+  for (const PlannedPart& p : plan)
+    if (!p.done && p.scale == scale)
+      held = held ? Region{Union(held->x, p.region.x), Union(held->y, p.region.y)} : p.region;
+  return held.value_or(Region{});
+}
+
+// Decodes the held rectangle at the reached scale after the header has been
+// read. No C++ object with a destructor lives here: a library error jumps
+// straight out of this function.
+void DecodeHeld(jpeg_decompress_struct& cinfo, pictray::Picture& pic, Reached& reached) {
+  cinfo.scale_num = reached.scale;
+  cinfo.scale_denom = 8;
   if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) cinfo.out_color_space = JCS_CMYK;
-  const Region r = ChooseScale(cinfo, FitSize(full.w, full.h, edge), part, partX);
-  if (std::uint64_t(cinfo.output_width) * cinfo.output_height > pictray::kMaxDecodePixels) return 1;
+  jpeg_calc_output_dimensions(&cinfo);
+  if (std::uint64_t(cinfo.output_width) * cinfo.output_height > pictray::kMaxDecodePixels) return;
+  reached.height = cinfo.output_height;
   jpeg_start_decompress(&cinfo);
   const int comps = cinfo.output_components;
-  if (comps != 1 && comps != 3 && !(comps == 4 && cinfo.out_color_space == JCS_CMYK)) return 1;
+  if (comps != 1 && comps != 3 && !(comps == 4 && cinfo.out_color_space == JCS_CMYK)) return;
   JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
                                               cinfo.output_width * static_cast<JDIMENSION>(comps), 1);
-  if (!pictray::AllocatePicture(pic, r.x.size, r.y.size)) return 1;
+  const Region r = reached.held;
+  if (!pictray::AllocatePicture(pic, r.x.size, r.y.size)) return;
   const bool inverted = cinfo.saw_Adobe_marker;
   const JSAMPLE* cut = row[0] + std::size_t(r.x.from) * comps;
   const JDIMENSION end = r.y.from + r.y.size;
@@ -47,52 +103,120 @@ int DecodePart(jpeg_decompress_struct& cinfo, std::uint32_t edge, int part, int 
     const JDIMENSION y = cinfo.output_scanline;
     // Data that ends early only warns: the rest comes out grey, as every
     // colour run and the preview see a picture cut short.
-    if (jpeg_read_scanlines(&cinfo, row, 1) != 1) return 1;
+    if (jpeg_read_scanlines(&cinfo, row, 1) != 1) return;
     if (y >= r.y.from)
       pictray::ConvertJpegRow(cut, comps, inverted, pic.lpBMP() + std::size_t(end - 1 - y) * pic.dwLength, r.x.size);
+    reached.rows = y + 1;
   }
-  // A part that reaches the bottom has been read to the end of the file.
-  if (end == cinfo.output_height) jpeg_finish_decompress(&cinfo);
-  return 0;
+  // Held rows that reach the bottom have been read to the end of the file.
+  if (end == cinfo.output_height) {
+    jpeg_finish_decompress(&cinfo);
+    reached.finished = true;
+  }
 }
 
-// Runs the decoding on a session `open` attaches its source to; the source
-// fails to open only for a file.
+// One reading of the file: plans the parts on the first, then decodes the
+// parts of the smallest scale not decoded yet into `pic`. `reached` says
+// how far it came, its scale 0 when nothing was decoded.
 template <class Open>
-int DecodeFrom(Open open, std::uint32_t edge, int part, int partX, pictray::Picture& pic, Size& full) {
+void DecodePass(Open& open, std::uint32_t edge, const std::vector<int>& parts, int partX,
+                std::vector<PlannedPart>& plan, pictray::Picture& pic, Reached& reached) {
   pic.Clear();
   Session s;
   if (setjmp(s.err.jump)) {
     s.Close();
-    pic.Clear();
-    return 1;
+    return;
   }
   if (!open(s)) {
     s.Close();
-    return 1;
+    return;
   }
   jpeg_read_header(&s.cinfo, TRUE);
-  const int r = DecodePart(s.cinfo, edge, part, partX, pic, full);
+  if (plan.front().scale == 0 && !Plan(s.cinfo, edge, parts, partX, plan)) {
+    s.Close();
+    return;
+  }
+  reached.scale = NextScale(plan);
+  reached.held = Around(plan, reached.scale);
+  DecodeHeld(s.cinfo, pic, reached);
   s.Close();
-  if (r != 0) pic.Clear();
-  return r;
+}
+
+// Whether a part was decoded as its own decode would have been: its rows
+// read without error, and the file's end too when the part reaches it.
+bool Covered(const Reached& reached, const Region& part) {
+  const JDIMENSION end = part.y.from + part.y.size;
+  return end <= reached.rows && (end < reached.height || reached.finished);
+}
+
+// Decodes the parts scale by scale into `pic`, which keeps the last
+// scale's rectangle; the source fails to open only for a file.
+template <class Open>
+void DecodeFrom(Open open, std::uint32_t edge, const std::vector<int>& parts, int partX, pictray::Picture& pic,
+                const PartSink& sink) {
+  if (parts.empty()) return;
+  std::vector<PlannedPart> plan(parts.size());
+  for (;;) {
+    Reached reached;
+    DecodePass(open, edge, parts, partX, plan, pic, reached);
+    if (reached.scale == 0) return;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+      PlannedPart& p = plan[i];
+      if (p.done || p.scale != reached.scale) continue;
+      p.done = true;
+      if (!Covered(reached, p.region)) continue;
+      const Region on = {{p.region.x.from - reached.held.x.from, p.region.x.size},
+                         {p.region.y.from - reached.held.y.from, p.region.y.size}};
+      sink(i, pic, on, p.full);
+    }
+  }
+}
+
+auto FileSource(const std::string& path) {
+  return [&path](Session& s) { return s.Open(path); };
+}
+
+auto MemorySource(const unsigned char* data, std::size_t size) {
+  return [=](Session& s) {
+    s.OpenMemory(data, size);
+    return true;
+  };
+}
+
+// One part alone: the held rectangle is the part itself.
+template <class Open>
+int DecodeOnePart(Open open, std::uint32_t edge, int part, int partX, pictray::Picture& pic, Size& full) {
+  bool read = false;
+  DecodeFrom(open, edge, {part}, partX, pic, [&](std::size_t, const pictray::Picture&, Region, Size f) {
+    full = f;
+    read = true;
+  });
+  if (!read) pic.Clear();
+  return read ? 0 : 1;
 }
 
 }  // namespace
 
 int DecodeJpegPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic,
                    Size& full) {
-  return DecodeFrom([&path](Session& s) { return s.Open(path); }, edge, part, partX, pic, full);
+  return DecodeOnePart(FileSource(path), edge, part, partX, pic, full);
 }
 
 int DecodeJpegPartInMemory(const unsigned char* data, std::size_t size, std::uint32_t edge, int part, int partX,
                            pictray::Picture& pic, Size& full) {
-  return DecodeFrom(
-      [=](Session& s) {
-        s.OpenMemory(data, size);
-        return true;
-      },
-      edge, part, partX, pic, full);
+  return DecodeOnePart(MemorySource(data, size), edge, part, partX, pic, full);
+}
+
+void DecodeJpegParts(const std::string& path, std::uint32_t edge, const std::vector<int>& parts, int partX,
+                     const PartSink& sink) {
+  pictray::Picture pic;
+  DecodeFrom(FileSource(path), edge, parts, partX, pic, sink);
+}
+
+void DecodeJpegPartsInMemory(const unsigned char* data, std::size_t size, std::uint32_t edge,
+                             const std::vector<int>& parts, int partX, const PartSink& sink) {
+  pictray::Picture pic;
+  DecodeFrom(MemorySource(data, size), edge, parts, partX, pic, sink);
 }
 
 }  // namespace thumbkit

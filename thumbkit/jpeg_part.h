@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/jpeg/jpeg_decode.h"
 #include "thumbkit/geometry.h"
@@ -28,5 +30,22 @@ int DecodeJpegPart(const std::string& path, std::uint32_t edge, int part, int pa
 // another file).
 int DecodeJpegPartInMemory(const unsigned char* data, std::size_t size, std::uint32_t edge, int part, int partX,
                            pictray::Picture& pic, Size& full);
+
+// Hears part parts[index], decoded: `region` is the part on `pic` (which
+// holds only the rows and columns of the parts decoded with it), `full` its
+// size at full scale.
+using PartSink = std::function<void(std::size_t index, const pictray::Picture& pic, Region region, Size full)>;
+
+// Decodes every part of `parts` as DecodeJpegPart would, reading the file
+// once for all the parts that share a scale (once in all for the cells of
+// one grid, but for cells a pixel apart at a scale's threshold). `sink`
+// hears each part that DecodeJpegPart would decode, in the order of the
+// decodes; a part it does not hear would fail. What is held at once is the
+// rectangle around one scale's parts, never more than the whole picture at
+// that scale.
+void DecodeJpegParts(const std::string& path, std::uint32_t edge, const std::vector<int>& parts, int partX,
+                     const PartSink& sink);
+void DecodeJpegPartsInMemory(const unsigned char* data, std::size_t size, std::uint32_t edge,
+                             const std::vector<int>& parts, int partX, const PartSink& sink);
 
 }  // namespace thumbkit

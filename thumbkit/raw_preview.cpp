@@ -1,5 +1,6 @@
 #include "thumbkit/raw_preview.h"
 
+#include <functional>
 #include <mutex>
 
 #include <exiv2/exiv2.hpp>
@@ -34,11 +35,9 @@ const Exiv2::PreviewProperties* LargestJpeg(const Exiv2::PreviewPropertiesList& 
   return best;
 }
 
-}  // namespace
-
-int DecodeRawPreviewPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic,
-                         Size& full) {
-  pic.Clear();
+// Hands the largest JPEG preview of the raw file at `path` to `decode`;
+// false when the file cannot be read or holds no such preview.
+bool WithLargestPreview(const std::string& path, const std::function<void(const unsigned char*, std::size_t)>& decode) {
   SetUpLibrary();
   try {
     // Always a local file, whatever the name looks like. The library's
@@ -47,19 +46,39 @@ int DecodeRawPreviewPart(const std::string& path, std::uint32_t edge, int part, 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     const Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
 #pragma GCC diagnostic pop
-    if (!image.get()) return 1;
+    if (!image.get()) return false;
     image->readMetadata();
     const Exiv2::PreviewManager previews(*image);
     const Exiv2::PreviewPropertiesList list = previews.getPreviewProperties();
     const Exiv2::PreviewProperties* largest = LargestJpeg(list);
-    if (!largest) return 1;
+    if (!largest) return false;
     const Exiv2::PreviewImage preview = previews.getPreviewImage(*largest);
-    return DecodeJpegPartInMemory(preview.pData(), preview.size(), edge, part, partX, pic, full);
+    decode(preview.pData(), preview.size());
+    return true;
   } catch (...) {
     // The library throws its own errors and the standard ones on damaged files.
-    pic.Clear();
-    return 1;
+    return false;
   }
+}
+
+}  // namespace
+
+int DecodeRawPreviewPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic,
+                         Size& full) {
+  pic.Clear();
+  int result = 1;
+  const bool found = WithLargestPreview(path, [&](const unsigned char* data, std::size_t size) {
+    result = DecodeJpegPartInMemory(data, size, edge, part, partX, pic, full);
+  });
+  if (!found) pic.Clear();
+  return found ? result : 1;
+}
+
+void DecodeRawPreviewParts(const std::string& path, std::uint32_t edge, const std::vector<int>& parts, int partX,
+                           const PartSink& sink) {
+  WithLargestPreview(path, [&](const unsigned char* data, std::size_t size) {
+    DecodeJpegPartsInMemory(data, size, edge, parts, partX, sink);
+  });
 }
 
 }  // namespace thumbkit

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/jpeg/jpeg_decode.h"
 #include "thumbkit/geometry.h"
+#include "thumbkit/jpeg_part.h"
 
 namespace thumbkit {
 
@@ -17,5 +19,10 @@ namespace thumbkit {
 // preview is above kMaxPreviewBytes or cannot be decoded.
 int DecodeRawPreviewPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic,
                          Size& full);
+
+// The parts of the preview as DecodeJpegParts hears them, the file read
+// and the preview decoded once.
+void DecodeRawPreviewParts(const std::string& path, std::uint32_t edge, const std::vector<int>& parts, int partX,
+                           const PartSink& sink);
 
 }  // namespace thumbkit

@@ -1,9 +1,11 @@
 #include "thumbkit/thumbkit.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/jpeg/file_bytes.h"
 #include "engine/jpeg/jpeg_decode.h"
@@ -73,68 +75,132 @@ void FillWhite(const BgrRaster<std::uint8_t>& square) {
   for (std::uint32_t y = 0; y < square.height; ++y) std::memset(square.Row(y), 0xFF, 3 * std::size_t(square.width));
 }
 
-// A decoded picture: `region` is the part to draw on `pic`, `full` the
-// part's size at full scale, whose aspect the thumbnail keeps.
-struct Decoded {
-  pictray::Picture pic;
-  Region region;
-  Size full;
-};
-
-// Decoders that cut the part out of a reduced decode themselves.
-bool DecodePartOf(Format format, const std::string& path, std::uint32_t edge, int part, int partX, Decoded& d) {
-  if (format == Format::kWebp) return DecodeWebp(path, edge, part, partX, d.pic, d.region, d.full) == 0;
-  const bool read = format == Format::kJpeg ? DecodeJpegPart(path, edge, part, partX, d.pic, d.full) == 0
-                                            : DecodeRawPreviewPart(path, edge, part, partX, d.pic, d.full) == 0;
-  d.region = {{0, d.pic.dwWidth}, {0, d.pic.dwHeight}};
-  return read;
+// Draws `region` of `pic`, a part `full` pixels big at full scale, into
+// the square with its aspect kept.
+void DrawRegion(const BgrRaster<std::uint8_t>& square, const pictray::Picture& pic, Region region, Size full) {
+  const Size fit = FitSize(full.w, full.h, square.width);
+  const auto rowLength = static_cast<std::ptrdiff_t>(pic.dwLength);
+  const std::uint8_t* top = pic.lpBMP() + (std::ptrdiff_t(pic.dwHeight) - 1 - region.y.from) * rowLength;
+  AreaScale({top + 3 * std::size_t(region.x.from), -rowLength, region.x.size, region.y.size},
+            {square.top, square.step, fit.w, fit.h});
 }
 
-// The others decode the whole picture at full scale; a TIFF that holds no
-// plain picture is a camera's raw file.
-bool Decode(Format format, const std::string& path, std::uint32_t edge, int part, int partX, Decoded& d) {
+enum class Whole { kRead, kFailed, kRawInside };
+
+// The formats decoded whole at full scale; a TIFF that holds no plain
+// picture is a camera's raw file.
+Whole ReadWhole(Format format, const std::string& path, pictray::Picture& pic) {
   switch (format) {
-    case Format::kJpeg:
-    case Format::kWebp:
-    case Format::kRaw:
-      return DecodePartOf(format, path, edge, part, partX, d);
     case Format::kTiff: {
-      const TiffResult tiff = ReadTiff(path, d.pic);
-      if (tiff == TiffResult::kNoPlainPicture) return DecodePartOf(Format::kRaw, path, edge, part, partX, d);
-      if (tiff == TiffResult::kFailed) return false;
-      break;
+      const TiffResult tiff = ReadTiff(path, pic);
+      if (tiff == TiffResult::kNoPlainPicture) return Whole::kRawInside;
+      return tiff == TiffResult::kFailed ? Whole::kFailed : Whole::kRead;
     }
     case Format::kPng:
-      if (ReadPng(path, d.pic) != 0) return false;
-      break;
+      return ReadPng(path, pic) == 0 ? Whole::kRead : Whole::kFailed;
     case Format::kHeif:
-      if (ReadHeif(path, d.pic) != 0) return false;
-      break;
+      return ReadHeif(path, pic) == 0 ? Whole::kRead : Whole::kFailed;
     case Format::kBmp:
-      if (pictray::readBMP(path, d.pic) != 1) return false;
-      break;
-    case Format::kUnreadable:
-    case Format::kUnknown:
-      return false;
+      return pictray::readBMP(path, pic) == 1 ? Whole::kRead : Whole::kFailed;
+    default:
+      return Whole::kFailed;
   }
-  d.region = PartRegion(d.pic.dwWidth, d.pic.dwHeight, part, partX);
-  d.full = {d.region.x.size, d.region.y.size};
-  return true;
 }
 
-int Draw(const BgrRaster<std::uint8_t>& square, const std::string& path, int part, int partX) {
+// Decodes the parts of the file, each format as few times as it can: JPEG
+// and raw previews once a scale, the whole-picture formats once, WebP
+// (which cuts a cell out at full scale) once a part. `sink` hears every
+// part that decodes.
+void DecodeParts(Format format, const std::string& path, std::uint32_t edge, const std::vector<int>& parts, int partX,
+                 const PartSink& sink) {
+  if (format == Format::kJpeg) return DecodeJpegParts(path, edge, parts, partX, sink);
+  if (format == Format::kRaw) return DecodeRawPreviewParts(path, edge, parts, partX, sink);
+  if (format == Format::kWebp) {
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      pictray::Picture pic;
+      Region region;
+      Size full;
+      if (DecodeWebp(path, edge, parts[i], partX, pic, region, full) == 0) sink(i, pic, region, full);
+    }
+    return;
+  }
+  pictray::Picture pic;
+  const Whole whole = ReadWhole(format, path, pic);
+  if (whole == Whole::kRawInside) return DecodeParts(Format::kRaw, path, edge, parts, partX, sink);
+  if (whole == Whole::kFailed) return;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const Region region = PartRegion(pic.dwWidth, pic.dwHeight, parts[i], partX);
+    sink(i, pic, region, {region.x.size, region.y.size});
+  }
+}
+
+// Draws part parts[i] into squares[i] and answers it in results[i] (which
+// hold kCannotRead when called) for every part.
+void DrawParts(const std::vector<BgrRaster<std::uint8_t>>& squares, const std::string& path,
+               const std::vector<int>& parts, int partX, int* results) {
+  const Format format = Sniff(path);
+  if (format == Format::kUnreadable) return;
+  if (format == Format::kUnknown) {
+    std::fill(results, results + parts.size(), kNotSupported);
+    return;
+  }
+  DecodeParts(format, path, squares.front().width, parts, partX,
+              [&](std::size_t i, const pictray::Picture& pic, Region region, Size full) {
+                try {
+                  DrawRegion(squares[i], pic, region, full);
+                  results[i] = kDrawn;
+                } catch (const std::exception&) {
+                  // Only memory for the resampler's sums can run out, before it writes.
+                }
+              });
+}
+
+// The cells of MakeMinImages that are asked for rightly: squares white,
+// every answer kCannotRead until its cell is drawn.
+int DrawCells(unsigned char* const* surfaces, const char* path, int edge, const int* parts, int count, int partX,
+              int* results) {
+  std::vector<BgrRaster<std::uint8_t>> squares;
+  std::vector<int> valid;
+  std::vector<int> validAt;
+  for (int i = 0; i < count; ++i) {
+    results[i] = kCannotRead;
+    if (!surfaces[i]) continue;
+    const BgrRaster<std::uint8_t> square = Surface(surfaces[i], static_cast<std::uint32_t>(edge));
+    FillWhite(square);
+    if (!path || partX < 1 || parts[i] < 0 || parts[i] > std::int64_t(partX) * partX) continue;
+    squares.push_back(square);
+    valid.push_back(parts[i]);
+    validAt.push_back(i);
+  }
+  if (valid.empty()) return kCannotRead;
+  std::vector<int> drawn(valid.size(), kCannotRead);
+  try {
+    DrawParts(squares, path, valid, partX, drawn.data());
+  } catch (const std::exception&) {
+    // A reader out of memory: what was drawn stays drawn.
+  }
+  for (std::size_t k = 0; k < valid.size(); ++k) results[validAt[k]] = drawn[k];
+  return std::all_of(results, results + count, [](int r) { return r == kDrawn; }) ? kDrawn : kCannotRead;
+}
+
+constexpr int kStopped = 2;
+
+// Hands the rows of the decoded picture to `row`, top row first.
+int HandRows(const std::string& path, PictureRowFn row, void* ctx) {
   const Format format = Sniff(path);
   if (format == Format::kUnreadable) return kCannotRead;
   if (format == Format::kUnknown) return kNotSupported;
-  Decoded d;
-  if (!Decode(format, path, square.width, part, partX, d)) return kCannotRead;
-  const Size fit = FitSize(d.full.w, d.full.h, square.width);
-  const pictray::Picture& pic = d.pic;
-  const auto rowLength = static_cast<std::ptrdiff_t>(pic.dwLength);
-  const std::uint8_t* top = pic.lpBMP() + (std::ptrdiff_t(pic.dwHeight) - 1 - d.region.y.from) * rowLength;
-  AreaScale({top + 3 * std::size_t(d.region.x.from), -rowLength, d.region.x.size, d.region.y.size},
-            {square.top, square.step, fit.w, fit.h});
-  return kDrawn;
+  // An edge no picture reaches: every decoder keeps full scale.
+  constexpr std::uint32_t kFullScale = 1u << 30;
+  int result = kCannotRead;
+  DecodeParts(format, path, kFullScale, {0}, 1, [&](std::size_t, const pictray::Picture& pic, Region region, Size) {
+    result = kDrawn;
+    for (std::uint32_t y = 0; y < region.y.size && result == kDrawn; ++y) {
+      const std::uint8_t* bgr = pic.lpBMP() + std::size_t(pic.dwHeight - 1 - region.y.from - y) * pic.dwLength;
+      if (row(ctx, bgr + 3 * std::size_t(region.x.from), region.x.size, region.y.size) == 0) result = kStopped;
+    }
+  });
+  return result;
 }
 
 }  // namespace
@@ -142,15 +208,25 @@ int Draw(const BgrRaster<std::uint8_t>& square, const std::string& path, int par
 
 extern "C" __attribute__((visibility("default"))) int MakeMinImage(unsigned char* surface, const char* path, int edge,
                                                                    int part, int partX) {
-  using namespace thumbkit;
-  if (!surface || edge <= 0) return kCannotRead;
-  const BgrRaster<std::uint8_t> square = Surface(surface, static_cast<std::uint32_t>(edge));
-  FillWhite(square);
-  if (!path || partX < 1 || part < 0 || part > std::int64_t(partX) * partX) return kCannotRead;
+  if (!surface || edge <= 0) return thumbkit::kCannotRead;
+  int result = thumbkit::kCannotRead;
+  thumbkit::DrawCells(&surface, path, edge, &part, 1, partX, &result);
+  return result;
+}
+
+extern "C" __attribute__((visibility("default"))) int MakeMinImages(unsigned char* const* surfaces, const char* path,
+                                                                    int edge, const int* parts, int count, int partX,
+                                                                    int* results) {
+  if (!surfaces || !parts || !results || count < 1 || edge <= 0) return thumbkit::kCannotRead;
+  return thumbkit::DrawCells(surfaces, path, edge, parts, count, partX, results);
+}
+
+extern "C" __attribute__((visibility("default"))) int PictureRows(const char* path, PictureRowFn row, void* ctx) {
+  if (!path || !row) return thumbkit::kCannotRead;
   try {
-    return Draw(square, path, part, partX);
+    return thumbkit::HandRows(path, row, ctx);
   } catch (const std::exception&) {
-    // Only memory for the resampler's sums can run out, before it writes.
-    return kCannotRead;
+    // A reader out of memory.
+    return thumbkit::kCannotRead;
   }
 }

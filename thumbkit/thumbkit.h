@@ -1,6 +1,6 @@
 // libthumbkit.so: thumbnails for the preview and the colour runs. Pictray
-// opens the library at run time and resolves MakeMinImage; nothing else is
-// exported.
+// opens the library at run time and resolves MakeMinImage and
+// MakeMinImages; nothing else is exported.
 #pragma once
 
 extern "C" {
@@ -20,4 +20,26 @@ extern "C" {
 // Safe to call from several threads at once.
 typedef int (*MakeMinImageFn)(unsigned char* surface, const char* path, int edge, int part, int partX);
 int MakeMinImage(unsigned char* surface, const char* path, int edge, int part, int partX);
+
+// Draws `count` parts of one picture, parts[i] into surfaces[i], each as
+// MakeMinImage(surfaces[i], path, edge, parts[i], partX) would and its
+// answer in results[i], but reading the file once: a JPEG (or a raw file's
+// preview) is decoded once for all the parts that share a DCT scale, the
+// formats decoded whole once in all. Returns 0 when every part was drawn,
+// else 1 (also for invalid arguments: no surfaces, parts or results, count
+// below 1, edge not positive; nothing is then touched).
+typedef int (*MakeMinImagesFn)(unsigned char* const* surfaces, const char* path, int edge, const int* parts,
+                               int count, int partX, int* results);
+int MakeMinImages(unsigned char* const* surfaces, const char* path, int edge, const int* parts, int count, int partX,
+                  int* results);
+
+// Decodes the picture at `path` (any format MakeMinImage reads; a raw file
+// through its largest JPEG preview) at full size and hands its pixel rows,
+// top row first, to row(ctx, bgr, width, height): width pixels as B,G,R
+// without padding. `row` answers 0 to stop. The whole picture is held
+// while its rows are handed over, within the same budgets. Returns 0 when
+// every row was handed over, 2 when `row` stopped, 9 and 1 as MakeMinImage.
+typedef int (*PictureRowFn)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height);
+typedef int (*PictureRowsFn)(const char* path, PictureRowFn row, void* ctx);
+int PictureRows(const char* path, PictureRowFn row, void* ctx);
 }

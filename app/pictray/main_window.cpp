@@ -136,6 +136,9 @@ bool MainWindow::LoadThumbnailLibrary() {
   if (!hDll.load()) return false;
   MMI = reinterpret_cast<MakeMinImageFn>(hDll.resolve("MakeMinImage"));
   st_.MMI = MMI;  // the colour runs draw through it
+  // Both may be missing from an older library.
+  st_.MMIs = reinterpret_cast<MakeMinImagesFn>(hDll.resolve("MakeMinImages"));
+  st_.PictureRows = reinterpret_cast<PictureRowsFn>(hDll.resolve("PictureRows"));
   return MMI != nullptr;
 }
 

@@ -50,6 +50,9 @@ bool ThumbnailLibrary::Load(const std::string& folder, PictrayState& st, std::st
     *error = "the thumbnail library " + path + " has no MakeMinImage";
     return false;
   }
+  // An older library without it draws each cell on its own.
+  st.MMIs = reinterpret_cast<MakeMinImagesFn>(::dlsym(handle_, "MakeMinImages"));
+  st.PictureRows = reinterpret_cast<PictureRowsFn>(::dlsym(handle_, "PictureRows"));
   return true;
 }
 

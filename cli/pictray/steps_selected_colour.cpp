@@ -6,8 +6,10 @@
 #include "cli/pictray/cli_steps.h"
 #include "engine/colour/rgb_name.h"
 #include "engine/colour/selected_colours.h"
+#include "engine/colour/thumbnail.h"
 #include "engine/fs/read_file.h"
 #include "engine/names/text_list.h"
+#include "engine/settings/profile.h"
 #include "engine/settings/settings_keys.h"
 
 namespace pictray::cli {
@@ -66,8 +68,12 @@ bool ReadColourChoice(bool cellsToo, const std::string& step, const std::string&
     ctx.err << "pictray-cli: " << step << ": " << error << "\n";
     return false;
   }
-  if (ctx.checkOnly && skipped)
-    ctx.err << "pictray-cli: " << step << ": " << skipped << " lines name no colour and are passed over\n";
+  if (ctx.checkOnly) {
+    // The all-colour run reads the other formats through the library.
+    if (!cellsToo && ReadSampledFormats(ProfileSnapshot::Read(ctx.state.profile)) == SampledFormats::kAll)
+      ctx.needsThumbnails = true;
+    if (skipped) ctx.err << "pictray-cli: " << step << ": " << skipped << " lines name no colour and are passed over\n";
+  }
   if (cellsToo) choice.strJpos_bit = MakeJposBit(cells);
   return true;
 }

@@ -49,13 +49,19 @@ std::string SacrchMaxIndex2(const ExactColourTable& table, const MaxSearch& sear
   return best;
 }
 
-std::string CellSampler::GetJpegColor(const std::string& path, int part, ExactColourTable& table,
-                                      const std::function<void(std::uint32_t)>& rowDone) {
-  const int drawn = DrawThumbnail(MMI_, path, part, partX_, surface_, formats_);
+std::string CellSampler::CountCell(std::size_t i, ExactColourTable& table,
+                                   const std::function<void(std::uint32_t)>& rowDone) {
+  const int drawn = ThumbnailAnswer(cells_.Draw(i), cells_.jpeg());
   if (drawn == kNoPicture) return kNoPictureLabel;
   if (drawn != kDrawn) return "error";
-  table.Count(surface_.Window(), pixelPass_, rowDone);
+  table.Count(cells_.Window(i), pixelPass_, rowDone);
   return "";
+}
+
+std::string CellSampler::GetJpegColor(const std::string& path, int part, ExactColourTable& table,
+                                      const std::function<void(std::uint32_t)>& rowDone) {
+  Start(path, {part});
+  return CountCell(0, table, rowDone);
 }
 
 }  // namespace pictray

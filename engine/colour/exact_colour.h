@@ -70,22 +70,25 @@ inline constexpr const char* kNoPictureLabel = "no picture";
 
 class CellSampler {
  public:
-  CellSampler(MakeMinImageFn MMI, int partX, bool pixelPass, SampledFormats formats = SampledFormats::kJpeg)
-      : MMI_(MMI), partX_(partX), pixelPass_(pixelPass), formats_(formats) {}
+  CellSampler(MakeMinImageFn MMI, int partX, bool pixelPass, SampledFormats formats = SampledFormats::kJpeg,
+              MakeMinImagesFn many = nullptr)
+      : pixelPass_(pixelPass), cells_({MMI, many}, 100, partX, formats) {}
 
-  // GetJpegColor: draws cell `part` of the file and counts its pixels into
-  // `table`. "" when counted; "error" when the cell could not be drawn,
-  // kNoPictureLabel when the file is no picture (the table is left as it
-  // was either way).
+  // Starts on the file at `path` whose cells `parts` are counted next
+  // (drawn together when the library can).
+  void Start(const std::string& path, const std::vector<int>& parts) { cells_.Start(path, parts); }
+  // Draws the i-th started cell and counts its pixels into `table`. "" when
+  // counted; "error" when the cell could not be drawn, kNoPictureLabel when
+  // the file is no picture (the table is left as it was either way).
+  std::string CountCell(std::size_t i, ExactColourTable& table, const std::function<void(std::uint32_t)>& rowDone);
+
+  // GetJpegColor: cell `part` of the file alone, as CountCell counts it.
   std::string GetJpegColor(const std::string& path, int part, ExactColourTable& table,
                            const std::function<void(std::uint32_t)>& rowDone);
 
  private:
-  MakeMinImageFn MMI_;
-  int partX_;
   bool pixelPass_;
-  SampledFormats formats_;
-  Surface surface_{100};
+  CellDrawer cells_;
 };
 
 }  // namespace pictray

@@ -82,31 +82,67 @@ std::string AllColourLabel(int mode, std::optional<std::uint32_t> found) {
   }
 }
 
+namespace {
+
+// The first match while the rows arrive from the picture's top, the scan
+// order starting at its bottom: the leftmost match of the last row that
+// has one.
+class FirstMatchFromBottom {
+ public:
+  FirstMatchFromBottom(const SelectedColours& set, const std::function<bool()>& aborted,
+                       const std::function<void(int)>& rowsDone)
+      : set_(set), aborted_(aborted), rowsDone_(rowsDone) {}
+
+  // False once the run is aborted.
+  bool Row(const std::uint8_t* bgr, std::uint32_t width, std::uint32_t height) {
+    if (aborted_()) return false;
+    for (std::uint32_t x = 0; x < width; ++x) {
+      const std::uint8_t* p = bgr + 3 * std::size_t(x);
+      const std::uint32_t rgb = std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+      if (set_.Contains(rgb)) {
+        found = rgb;
+        break;
+      }
+    }
+    const int percent = static_cast<int>(std::uint64_t(++done_) * 100 / height);
+    if (percent != shown_ && rowsDone_) rowsDone_(shown_ = percent);
+    return true;
+  }
+
+  std::optional<std::uint32_t> found;
+
+ private:
+  const SelectedColours& set_;
+  const std::function<bool()>& aborted_;
+  const std::function<void(int)>& rowsDone_;
+  std::uint32_t done_ = 0;
+  int shown_ = -1;
+};
+
+}  // namespace
+
 ScanResult ScanFullPicture(const std::string& path, const SelectedColours& set,
                            const std::function<bool()>& aborted, const std::function<void(int)>& rowsDone) {
-  // The rows arrive from the picture's top, the scan order starts at its
-  // bottom: the first match is the leftmost match of the last row that has one.
-  ScanResult result;
-  std::uint32_t done = 0;
-  int shown = -1;
+  FirstMatchFromBottom scan(set, aborted, rowsDone);
   const RowsOutcome outcome = JpegForEachRow(
       path, [&](std::uint32_t, const std::uint8_t* bgr, std::uint32_t width, std::uint32_t height) {
-        if (aborted()) return false;
-        for (std::uint32_t x = 0; x < width; ++x) {
-          const std::uint8_t* p = bgr + 3 * std::size_t(x);
-          const std::uint32_t rgb = std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
-          if (set.Contains(rgb)) {
-            result.found = rgb;
-            break;
-          }
-        }
-        const int percent = static_cast<int>(std::uint64_t(++done) * 100 / height);
-        if (percent != shown && rowsDone) rowsDone(shown = percent);
-        return true;
+        return scan.Row(bgr, width, height);
       });
   if (outcome == RowsOutcome::Stopped) return {ScanResult::Aborted, {}};
   if (outcome == RowsOutcome::Failed) return {ScanResult::NotDecoded, {}};
-  return result;
+  return {ScanResult::Scanned, scan.found};
+}
+
+ScanResult ScanPictureRows(PictureRowsFn rows, const std::string& path, const SelectedColours& set,
+                           const std::function<bool()>& aborted, const std::function<void(int)>& rowsDone) {
+  FirstMatchFromBottom scan(set, aborted, rowsDone);
+  const auto row = [](void* ctx, const unsigned char* bgr, unsigned width, unsigned height) {
+    return static_cast<FirstMatchFromBottom*>(ctx)->Row(bgr, width, height) ? 1 : 0;
+  };
+  const int outcome = rows(path.c_str(), row, &scan);
+  if (outcome == 2) return {ScanResult::Aborted, {}};
+  if (outcome != 0) return {ScanResult::NotDecoded, {}};
+  return {ScanResult::Scanned, scan.found};
 }
 
 std::size_t MatchThreshold(std::size_t dwCount, int MatchPer) {
@@ -136,15 +172,12 @@ std::string MatchCell(const PixelWindow& cell, const SelectedColours& set, const
   }
 }
 
-std::string CompJpegColor(MakeMinImageFn MMI, const std::string& path, int part, int PartX, Surface& surface,
-                          const SelectedColours& set, const PartColourRules& rules,
-                          const std::function<void(std::uint32_t)>& rowDone, SampledFormats formats) {
-  const bool jpeg = FileHedarCheck(path) == 2;
-  if (!MMI || (jpeg ? JpegSampleCheck(path) != 1 : formats == SampledFormats::kJpeg)) return "error";
-  const int drawn = MMI(surface.bits(), path.c_str(), static_cast<int>(surface.edge()), part, PartX);
-  if (drawn == 9) return jpeg ? "no support" : "";
+std::string MatchDrawnCell(CellDrawer& cells, std::size_t i, const SelectedColours& set, const PartColourRules& rules,
+                           const std::function<void(std::uint32_t)>& rowDone) {
+  const int drawn = cells.Draw(i);
+  if (drawn == 9) return cells.jpeg() ? "no support" : "";
   if (drawn != 0) return "error";
-  return MatchCell(surface.Window(), set, rules, rowDone);
+  return MatchCell(cells.Window(i), set, rules, rowDone);
 }
 
 }  // namespace pictray

@@ -92,6 +92,11 @@ struct ScanResult {
 ScanResult ScanFullPicture(const std::string& path, const SelectedColours& set,
                            const std::function<bool()>& aborted, const std::function<void(int)>& rowsDone);
 
+// As ScanFullPicture, for a picture of any format the thumbnail library's
+// PictureRows reads (which holds the whole picture while it scans).
+ScanResult ScanPictureRows(PictureRowsFn rows, const std::string& path, const SelectedColours& set,
+                           const std::function<bool()>& aborted, const std::function<void(int)>& rowsDone);
+
 // The match threshold: dwCount x MatchPer / 100, at least 1.
 std::size_t MatchThreshold(std::size_t dwCount, int MatchPer);
 
@@ -109,15 +114,13 @@ struct PartColourRules {
 std::string MatchCell(const PixelWindow& cell, const SelectedColours& set, const PartColourRules& rules,
                       const std::function<void(std::uint32_t)>& rowDone);
 
-// CompJpegColor: draws cell `part` of the PartX grid at 75 x 75 into
-// `surface` and matches it: "no support" when the library refuses the
-// format of a JPEG, "" for another file that is no picture (kAll), "error"
-// when the cell cannot be drawn (nor sampled: no library, CMYK, over the
-// pixel budget, another format with kJpeg), else MatchCell's label.
-std::string CompJpegColor(MakeMinImageFn MMI, const std::string& path, int part, int PartX, Surface& surface,
-                          const SelectedColours& set, const PartColourRules& rules,
-                          const std::function<void(std::uint32_t)>& rowDone,
-                          SampledFormats formats = SampledFormats::kJpeg);
+// CompJpegColor: the i-th cell of the file `cells` started on (drawn at
+// kPartCellEdge) matched: "no support" when the library refuses the format
+// of a JPEG, "" for another file that is no picture (kAll), "error" when
+// the cell cannot be drawn (nor sampled: no library, CMYK, over the pixel
+// budget, another format with kJpeg), else MatchCell's label.
+std::string MatchDrawnCell(CellDrawer& cells, std::size_t i, const SelectedColours& set, const PartColourRules& rules,
+                           const std::function<void(std::uint32_t)>& rowDone);
 
 // What the part-colour labels say.
 inline constexpr const char* kMatchFolder = "1-1-1";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/colour/pixel_window.h"
 #include "engine/settings/profile.h"
@@ -16,6 +17,25 @@ namespace pictray {
 // Surface), scaled by area averaging with its aspect kept, anchored at the
 // top left on white. 0 drawn, 1 cannot read, 9 unsupported format.
 using MakeMinImageFn = int (*)(unsigned char* surface, const char* path, int edge, int part, int partX);
+// Its MakeMinImages: `count` parts of one picture, parts[i] into
+// surfaces[i] with its answer in results[i], from one reading of the file.
+using MakeMinImagesFn = int (*)(unsigned char* const* surfaces, const char* path, int edge, const int* parts,
+                                int count, int partX, int* results);
+
+// Its PictureRows: the picture's pixel rows at full size, top row first,
+// each as width B,G,R pixels to row(ctx, bgr, width, height), which answers
+// 0 to stop. 0 all rows handed over, 2 stopped, 1 cannot read, 9 no format
+// it reads.
+using PictureRowsFn = int (*)(const char* path,
+                              int (*row)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height),
+                              void* ctx);
+
+// The library as the colour runs call it; `many` may be missing (an older
+// library, or a test's stand-in), and then every cell is drawn on its own.
+struct ThumbnailCalls {
+  MakeMinImageFn one = nullptr;
+  MakeMinImagesFn many = nullptr;
+};
 
 inline constexpr int kDrawn = 0;
 inline constexpr int kNotDrawn = 9;
@@ -45,6 +65,45 @@ inline constexpr const char* kSampleError = "ERROR";
 // counting. A JPEG is drawn alike with either choice.
 int DrawThumbnail(MakeMinImageFn MMI, const std::string& path, int part, int partX, Surface& surface,
                   SampledFormats formats = SampledFormats::kJpeg);
+// DrawThumbnail's answer for a drawing's answer `drawn` (or kNotSampled).
+int ThumbnailAnswer(int drawn, bool jpeg);
+
+// What a cell's drawing answers when the run does not sample the file (no
+// library, a JPEG that is not grey or colour within the budget, another
+// format with kJpeg); otherwise the library's own answer.
+inline constexpr int kNotSampled = -1;
+
+// The cells 1..last a run looks at: those whose character in `bits`
+// (strJpos_bit, index = cell) is '1', in order.
+std::vector<int> ChosenCells(const std::string& bits, int last);
+
+// The chosen cells of one file at a time, each on its own surface, in one
+// reading of the file when the library can (drawn as the file is started),
+// else each when it is asked for (so that an abort between cells draws no
+// more). Each worker owns its own.
+class CellDrawer {
+ public:
+  CellDrawer(ThumbnailCalls lib, std::uint32_t edge, int partX, SampledFormats formats)
+      : lib_(lib), edge_(edge), partX_(partX), formats_(formats) {}
+
+  // Starts on the file at `path` with its cells `parts`, as indexed below.
+  void Start(const std::string& path, const std::vector<int>& parts);
+  // Whether the started file is a JPEG by its first bytes.
+  bool jpeg() const { return jpeg_; }
+  // Cell parts[i] drawn: the library's answer, or kNotSampled.
+  int Draw(std::size_t i);
+  PixelWindow Window(std::size_t i) const { return surfaces_[i].Window(); }
+
+ private:
+  ThumbnailCalls lib_;
+  std::uint32_t edge_;
+  int partX_;
+  SampledFormats formats_;
+  std::string path_;
+  std::vector<int> parts_, answers_;
+  std::vector<Surface> surfaces_;
+  bool jpeg_ = false, sampled_ = false;
+};
 
 // The thumbnail sampler: the whole picture scaled into the top-left
 // rectangle of `surface` on white (300 for the ratio run, 100 for the

@@ -67,6 +67,14 @@ struct PictrayState {
   // type MakeMinImageFn of engine/colour); set before any run starts. The
   // colour analyses sample nothing without it.
   int (*MMI)(unsigned char* surface, const char* path, int edge, int part, int partX) = nullptr;
+  // Its MakeMinImages (MakeMinImagesFn), when it has it: the colour runs
+  // then draw a file's cells from one reading of the file.
+  int (*MMIs)(unsigned char* const* surfaces, const char* path, int edge, const int* parts, int count, int partX,
+              int* results) = nullptr;
+  // And its PictureRows (PictureRowsFn): the all-colour run scans the
+  // pictures of other formats through it.
+  int (*PictureRows)(const char* path, int (*row)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height),
+                     void* ctx) = nullptr;
   // Finish marker of the two ratio workers: 0 neither has finished, else the
   // number (1 even rows, 2 odd rows) of the one that finished first.
   std::atomic<int> RgbPerEnd{0};

@@ -4,9 +4,11 @@
 #include <new>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "engine/colour/exact_colour.h"
 #include "engine/colour/rgb_name.h"
+#include "engine/run/null_host.h"
 #include "engine/runs/row_pool.h"
 #include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"
@@ -15,24 +17,27 @@ namespace pictray {
 
 static_assert(std::is_same_v<decltype(PictrayState::MMI), MakeMinImageFn>,
               "the state carries the thumbnail library's MakeMinImage");
+static_assert(std::is_same_v<decltype(PictrayState::MMIs), MakeMinImagesFn>,
+              "and its MakeMinImages");
 
 namespace {
 
 enum class CellsOutcome { Counted, NoPicture, Aborted, NoMemory };
 
-// Counts the chosen cells of one file into `table`, looking for an abort
-// before each cell; NoPicture when the file is no picture at all. With a
-// host, the per-picture bar moves every tenth row of a cell (one worker
+// Counts the cells `cells` of one file into `table`, drawn from one reading
+// of the file when the library can, looking for an abort before the file
+// and before each cell; NoPicture when the file is no picture at all. With
+// a host, the per-picture bar moves every tenth row of a cell (one worker
 // shows its pictures; several would make it jump).
-CellsOutcome CountCells(const std::string& path, const std::string& strJpos_bit, CellSampler& sampler,
+CellsOutcome CountCells(const std::string& path, const std::vector<int>& cells, CellSampler& sampler,
                         ExactColourTable& table, const ParamBlock& val, RunHost* host) {
   try {
-    for (int k = 1; k <= kMaxCells; ++k) {
-      if (val.Aborted()) return CellsOutcome::Aborted;
-      if (static_cast<std::size_t>(k) >= strJpos_bit.size() || strJpos_bit[static_cast<std::size_t>(k)] != '1')
-        continue;
+    if (val.Aborted()) return CellsOutcome::Aborted;
+    sampler.Start(path, cells);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (i > 0 && val.Aborted()) return CellsOutcome::Aborted;
       if (host) host->SetProgress(Control::PR02, 0);
-      const std::string drawn = sampler.GetJpegColor(path, k, table, [host](std::uint32_t row) {
+      const std::string drawn = sampler.CountCell(i, table, [host](std::uint32_t row) {
         if (host && row % 10 == 9) host->SetProgress(Control::PR02, static_cast<int>(row));
       });
       if (drawn == kNoPictureLabel) return CellsOutcome::NoPicture;
@@ -71,7 +76,8 @@ void ReopenUntargetedRows(PictrayState& st, RunHost& host) {
     }
 }
 
-// One ratio worker: `own` 1 takes the even rows, 2 the odd ones.
+// One ratio worker: `own` 1 takes the even rows, 2 the odd ones. The even
+// one shows the run's progress.
 void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunRegistry::Guard guard) {
   const bool even = own == 1;
   const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
@@ -83,25 +89,17 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
   }
   host.DeselectAll();
 
-  bool aborted = false;
-  for (std::size_t j = even ? 0 : 1; j < st.rows.ListMax(); j += 2) {
-    if (val.Aborted()) {
-      aborted = true;
-      break;
-    }
-    host.SetProgress(Control::PR01, static_cast<int>(j + 1));
-    host.SetStatusText(1, Counter(j + 1, n));
-    const Row row = st.rows.row(j);
-    const std::string name = sampler.RatioFolderName(RowPath(val.folder, row.name));
-    st.rows.setTarget(j, name, val.mode == 1 ? kind::Ratio : row.kind);
-    ShowRow(host, j);
-  }
-  if (!aborted && even) {
-    host.SetStatusText(1, Counter(n, n));
-    host.SetProgress(Control::PR01, static_cast<int>(n));
-  }
+  NullHost unseen;
+  FinishedRows progress(even ? host : unseen, Control::PR01, n, n);
+  const bool aborted = WorkRowsOnPool(
+      *st.env, 1, st.rows, val.folder, val, progress, kWholePictureAhead,
+      [n, even](std::size_t j) { return j < n && (j % 2 == 0) == even; }, [&](int, std::size_t j) {
+        const Row row = st.rows.row(j);
+        const std::string name = sampler.RatioFolderName(RowPath(val.folder, row.name));
+        st.rows.setTarget(j, name, val.mode == 1 ? kind::Ratio : row.kind);
+        ShowRow(host, j);
+      });
   host.DeselectAll();
-
   // The first to finish only leaves its number; the second ends the run.
   int first = 0;
   if (st.RgbPerEnd.compare_exchange_strong(first, own)) return;
@@ -130,34 +128,37 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   host.SetStatusText(1, "");
   host.DeselectAll();
 
-  RowDispenser rows(st.rows);
   FinishedRows progress(host, Control::PR01, st.rows.ListMax(), 100);
   std::atomic<bool> noMemory{false};
-  OnWorkers(PoolWorkers(st, profile), [&](int worker) {
-    CellSampler sampler(st.MMI, settings.PartX, settings.PixelPassbit, formats);
-    std::size_t i = 0;
-    while (!val.Aborted() && !noMemory && rows.Next(&i)) {
-      const Row row = st.rows.row(i);
-      if (row.kind.empty()) {
-        const std::string path = RowPath(val.folder, row.name);
-        if (!IsSampled(path, formats)) {
-          st.rows.setTarget(i, "", kind::Rgb);
-        } else {
-          ExactColourTable table(settings.samcount);
-          const CellsOutcome outcome = CountCells(path, strJpos_bit, sampler, table, val, worker == 0 ? &host : nullptr);
-          if (outcome == CellsOutcome::NoMemory) noMemory = true;
-          if (outcome == CellsOutcome::Aborted || outcome == CellsOutcome::NoMemory) break;
-          st.rows.setTarget(i,
-                            outcome == CellsOutcome::NoPicture
-                                ? ""
-                                : RgbFolderName(SacrchMaxIndex2(table, settings.search), settings),
-                            kind::Rgb);
-        }
-        ShowRow(host, i);
-      }
-      progress.Finished();
-    }
-  });
+  const int workers = PoolWorkers(st, profile);
+  std::vector<CellSampler> samplers;
+  for (int w = 0; w < workers; ++w)
+    samplers.emplace_back(st.MMI, settings.PartX, settings.PixelPassbit, formats, st.MMIs);
+  const std::vector<int> cells = ChosenCells(strJpos_bit, kMaxCells);
+  // Once memory has run out the rows left keep their state.
+  const auto unclassified = [&](std::size_t i) { return !noMemory && st.rows.kind(i).empty(); };
+  WorkRowsOnPool(*st.env, workers, st.rows, val.folder, val, progress, kWholePictureAhead, unclassified,
+                 [&](int worker, std::size_t i) {
+                   const Row row = st.rows.row(i);
+                   if (!row.kind.empty()) return;
+                   const std::string path = RowPath(val.folder, row.name);
+                   if (!IsSampled(path, formats)) {
+                     st.rows.setTarget(i, "", kind::Rgb);
+                   } else {
+                     ExactColourTable table(settings.samcount);
+                     const CellsOutcome outcome =
+                         CountCells(path, cells, samplers[static_cast<std::size_t>(worker)], table, val,
+                                    worker == 0 ? &host : nullptr);
+                     if (outcome == CellsOutcome::NoMemory) noMemory = true;
+                     if (outcome == CellsOutcome::Aborted || outcome == CellsOutcome::NoMemory) return;
+                     st.rows.setTarget(i,
+                                       outcome == CellsOutcome::NoPicture
+                                           ? ""
+                                           : RgbFolderName(SacrchMaxIndex2(table, settings.search), settings),
+                                       kind::Rgb);
+                   }
+                   ShowRow(host, i);
+                 });
   if (noMemory) host.MessageBox1Q(Message{Said::RgbNoMemory}, Button::Err, Button::Err);
   host.DeselectAll();
   EndWithSummary(st, host, Said::RgbEnd);
@@ -192,26 +193,18 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
   if (valrp.mode == 1) ReopenUntargetedRows(st, host);
   host.DeselectAll();
 
-  RowDispenser rows(st.rows);
   FinishedRows progress(host, Control::PR01, n, n);
-  // Set by a worker that met the abort with rows left; an abort that comes
-  // after the last row changes nothing.
-  std::atomic<bool> stopped{false};
-  OnWorkers(PoolWorkers(st, profile), [&](int) {
-    StrengthSampler sampler(st.MMI, settings, formats);
-    std::size_t j = 0;
-    while (rows.Next(&j)) {
-      if (valrp.Aborted()) {
-        stopped = true;
-        break;
-      }
-      const StrengthResult r = sampler.GetTopRGB(RowPath(valrp.folder, st.rows.name(j)));
-      if (r.notes) st.rows.setNotes(j, *r.notes);
-      st.rows.setTarget(j, r.target, kind::Strength);
-      ShowRow(host, j);
-      progress.Finished();
-    }
-  });
+  const int workers = PoolWorkers(st, profile);
+  std::vector<StrengthSampler> samplers(static_cast<std::size_t>(workers), StrengthSampler(st.MMI, settings, formats));
+  const bool stopped = WorkRowsOnPool(
+      *st.env, workers, st.rows, valrp.folder, valrp, progress, kWholePictureAhead,
+      [n](std::size_t j) { return j < n; }, [&](int worker, std::size_t j) {
+        const StrengthResult r =
+            samplers[static_cast<std::size_t>(worker)].GetTopRGB(RowPath(valrp.folder, st.rows.name(j)));
+        if (r.notes) st.rows.setNotes(j, *r.notes);
+        st.rows.setTarget(j, r.target, kind::Strength);
+        ShowRow(host, j);
+      });
   if (stopped) {
     Inform(host, Said::StrengthAborted);
     host.SetProgress(Control::PR01, 0);

@@ -14,8 +14,14 @@
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
 #include "engine/run/run_state.h"
+#include "engine/runs/row_pool.h"
 
 namespace pictray {
+
+// What the colour runs announce of the files ahead of their workers: whole
+// files (a picture is decoded per row), a few rows on, enough to keep reads
+// in flight.
+inline constexpr ReadAhead kWholePictureAhead{0, 0, 4};
 
 // The RGB analysis (block val): every unclassified row gets the most
 // frequent exact colour of the cells chosen in strJpos_bit as its target,

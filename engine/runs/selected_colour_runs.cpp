@@ -1,10 +1,15 @@
 #include "engine/runs/selected_colour_runs.h"
 
+#include <atomic>
+#include <chrono>
 #include <mutex>
+#include <optional>
+#include <vector>
 
 #include "engine/fs/paths.h"
 #include "engine/jpeg/header_check.h"
 #include "engine/names/folda_name.h"
+#include "engine/runs/colour_runs.h"
 #include "engine/runs/row_pool.h"
 #include "engine/runs/run_steps.h"
 #include "engine/settings/settings_keys.h"
@@ -12,24 +17,27 @@
 namespace pictray {
 namespace {
 
-// The run's progress by finished rows: PR01 in percent and status part 1
-// "finished/total (found)", never going back.
-class LabelledRows {
+// Status part 1 "finished/total (found)" by labelled rows, never going
+// back; the window hears of it at most every 40 ms and at the last row.
+class FoundRows {
  public:
-  LabelledRows(RunHost& host, std::size_t total) : host_(host), total_(total) {}
-  void Finished(bool found) {
+  FoundRows(RunHost& host, std::size_t total) : host_(host), total_(total) {}
+  void Labelled(bool found) {
     std::lock_guard<std::mutex> l(m_);
-    ++finished_;
+    ++labelled_;
     if (found) ++found_;
-    host_.SetProgress(Control::PR01, static_cast<int>(finished_ * 100 / total_));
-    host_.SetStatusText(1, Counter(finished_, total_) + " (" + std::to_string(found_) + ")");
+    const auto now = std::chrono::steady_clock::now();
+    if (labelled_ < total_ && now - shown_ < std::chrono::milliseconds(40)) return;
+    shown_ = now;
+    host_.SetStatusText(1, Counter(labelled_, total_) + " (" + std::to_string(found_) + ")");
   }
 
  private:
   RunHost& host_;
   std::size_t total_;
   std::mutex m_;
-  std::size_t finished_ = 0, found_ = 0;
+  std::size_t labelled_ = 0, found_ = 0;
+  std::chrono::steady_clock::time_point shown_{};
 };
 
 void BeginColourRun(RunHost& host) {
@@ -62,26 +70,23 @@ void EndColourRun(PictrayState& st, RunHost& host, bool aborted, Said endMessage
 // its state).
 template <typename Label>
 bool LabelEveryRow(PictrayState& st, RunHost& host, const ParamBlock& block, Label label) {
-  RowDispenser rows(st.rows);
-  LabelledRows progress(host, st.rows.ListMax());
-  std::atomic<bool> stopped{false};
-  OnWorkers(RowWorkers(st.PoolMax.load()), [&](int worker) {
-    std::size_t i = 0;
-    while (rows.Next(&i)) {
-      if (block.Aborted()) {
-        stopped = true;
-        return;
-      }
-      const std::optional<bool> found = label(i, worker);
-      if (!found) {
-        stopped = true;
-        return;
-      }
-      ShowRow(host, i);
-      progress.Finished(*found);
-    }
-  });
-  return !stopped;
+  const std::size_t n = st.rows.ListMax();
+  FinishedRows progress(host, Control::PR01, n, 100, false);
+  FoundRows found(host, n);
+  std::atomic<bool> metAbort{false};
+  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const bool stopped = WorkRowsOnPool(
+      *st.env, PoolWorkers(st, profile), st.rows, block.folder, block, progress, kWholePictureAhead,
+      [&](std::size_t i) { return i < n && !metAbort; }, [&](int worker, std::size_t i) {
+        const std::optional<bool> colour = label(i, worker);
+        if (!colour) {
+          metAbort = true;
+          return;
+        }
+        ShowRow(host, i);
+        found.Labelled(*colour);
+      });
+  return !stopped && !metAbort;
 }
 
 // Whether a part-colour label says a colour decided it.
@@ -94,18 +99,22 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
   const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
   const int mode = ColourMode(ReadSetting(key::AllColorMode, profile));
   const std::string disabledchar = ReadSetting(key::disabledchar, profile);
+  const SampledFormats formats = ReadSampledFormats(profile);
   BeginColourRun(host);
   host.SetProgressRange(Control::PR02, 0, 100);
   const bool complete = LabelEveryRow(st, host, val5, [&](std::size_t i, int worker) -> std::optional<bool> {
     const std::string path = RowPath(val5.folder, st.rows.name(i));
     ScanResult scan{ScanResult::NotDecoded, {}};
-    if (FileHedarCheck(path) == 2) {
-      // One worker shows its pictures' rows on PR02; several would make it jump.
-      scan = ScanFullPicture(path, colours, [&val5] { return val5.Aborted(); }, [&](int percent) {
-        if (worker == 0) host.SetProgress(Control::PR02, percent);
-      });
-      if (worker == 0) host.SetProgress(Control::PR02, 0);
-    }
+    const std::function<bool()> aborted = [&val5] { return val5.Aborted(); };
+    // One worker shows its pictures' rows on PR02; several would make it jump.
+    const std::function<void(int)> rowsDone = [&](int percent) {
+      if (worker == 0) host.SetProgress(Control::PR02, percent);
+    };
+    if (FileHedarCheck(path) == 2)
+      scan = ScanFullPicture(path, colours, aborted, rowsDone);
+    else if (formats == SampledFormats::kAll && st.PictureRows)
+      scan = ScanPictureRows(st.PictureRows, path, colours, aborted, rowsDone);
+    if (worker == 0) host.SetProgress(Control::PR02, 0);
     if (scan.outcome == ScanResult::Aborted) return std::nullopt;
     const std::string label = scan.outcome == ScanResult::Scanned ? AllColourLabel(mode, scan.found) : "";
     st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), kind::AllColor);
@@ -127,19 +136,22 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
   BeginColourRun(host);
   host.SetProgressRange(Control::PR02, 0, 99);
   host.SetStatusText(2, GRmsgtext);
+  std::vector<CellDrawer> drawers(static_cast<std::size_t>(PoolWorkers(st, profile)),
+                                  CellDrawer({st.MMI, st.MMIs}, kPartCellEdge, PartX, formats));
+  const std::vector<int> cells = ChosenCells(strJpos_bit, PartX * PartX);
   const bool complete = LabelEveryRow(st, host, val6, [&](std::size_t i, int worker) -> std::optional<bool> {
     const std::string path = RowPath(val6.folder, st.rows.name(i));
     std::string label;
     if (IsSampled(path, formats)) {
-      Surface surface(kPartCellEdge);
+      CellDrawer& drawer = drawers[static_cast<std::size_t>(worker)];
       const auto rowDone = [&](std::uint32_t row) {
         if (worker == 0) host.SetProgress(Control::PR02, static_cast<int>(row));
       };
-      for (int k = 1; k <= PartX * PartX; ++k) {
-        if (val6.Aborted()) return std::nullopt;
-        if (static_cast<std::size_t>(k) >= strJpos_bit.size() || strJpos_bit[static_cast<std::size_t>(k)] != '1')
-          continue;
-        label = CompJpegColor(st.MMI, path, k, PartX, surface, colours, rules, rowDone, formats);
+      if (val6.Aborted()) return std::nullopt;
+      drawer.Start(path, cells);
+      for (std::size_t k = 0; k < cells.size(); ++k) {
+        if (k > 0 && val6.Aborted()) return std::nullopt;
+        label = MatchDrawnCell(drawer, k, colours, rules, rowDone);
         if (label == kMatchFolder) break;
       }
     }

@@ -16,8 +16,9 @@ namespace pictray {
 
 // ThreadAllColor (block val5): each JPEG row's target is the AllColorMode
 // label of its first pixel whose colour is in `colours`, sanitised with
-// "disabledchar"; a row that is no JPEG or cannot be decoded gets an empty
-// target. Every row gets kind "A". Status part 1 counts "%d/%d (%d)" with the
+// "disabledchar"; with "AllFormats" 1 a picture of another format is
+// scanned through the thumbnail library's PictureRows alike. A row that is
+// no such picture or cannot be decoded gets an empty target. Every row gets kind "A". Status part 1 counts "%d/%d (%d)" with the
 // rows in which a colour was found. An abort stops within the current
 // picture, which keeps its state. At the end the work file `workfile` goes
 // (none when empty);

@@ -1,4 +1,5 @@
-// libthumbkit.so as the program loads it: by path, resolving MakeMinImage.
+// libthumbkit.so as the program loads it: by path, resolving MakeMinImage
+// and MakeMinImages.
 // Fixtures are written at test time: BMP through QImage, JPEG and PNG
 // through libjpeg and libpng, which control quality, chroma sampling, bit
 // depth, palette and interlacing; the other formats through their command
@@ -437,6 +438,55 @@ class ThumbkitTest : public QObject {
     QVERIFY(WriteAll(Path("cut.jpg"), jpeg.left(jpeg.size() * 6 / 10)));
     Draw(bottom, Path("cut.jpg"), 16, 4);
     QVERIFY(Near(bottom.At(2, 2), qRgb(128, 128, 128), 2));
+  }
+
+  // One reading of the file draws every cell as its own call does: pixels
+  // and answers, where the data ends early or turns bad at its end, and
+  // with cells a pixel apart at a scale's threshold (3 x 3 at edge 67).
+  void manyCellsDrawAsEachAlone_data() {
+    QTest::addColumn<QString>("make");  // shell commands writing "out" from gradient.jpg
+    QTest::addColumn<int>("partX");
+    QTest::addColumn<int>("edge");
+    const QString tiff = "convert gradient.jpg -depth 8 out.tif";
+    QTest::newRow("JPEG") << "cp gradient.jpg out" << 4 << 100;
+    QTest::newRow("JPEG at two scales") << "cp gradient.jpg out" << 3 << 67;
+    QTest::newRow("JPEG cut short") << "head -c $(($(stat -c %s gradient.jpg) * 6 / 10)) gradient.jpg > out" << 4 << 100;
+    QTest::newRow("JPEG with a second frame header before its end")
+        << "perl -0777 -pe 's/\\xFF\\xD9$/\\xFF\\xC0\\xFF\\xD9/' gradient.jpg > out" << 4 << 100;
+    QTest::newRow("PNG") << "convert gradient.jpg png:out" << 4 << 100;
+    QTest::newRow("HEIC") << "heif-enc -q 60 gradient.jpg -o out" << 4 << 100;
+    QTest::newRow("WebP") << "cwebp -quiet gradient.jpg -o out" << 2 << 50;
+    QTest::newRow("DNG from its preview")
+        << tiff + " && cp gradient.jpg out-thumb.jpg && exiv2 -it out.tif"
+                  " && exiftool -q -overwrite_original -DNGVersion=1.4.0.0 out.tif && mv out.tif out"
+        << 4 << 100;
+    QTest::newRow("text") << "echo text > out" << 2 << 50;
+  }
+  void manyCellsDrawAsEachAlone() {
+    QFETCH(QString, make);
+    QFETCH(int, partX);
+    QFETCH(int, edge);
+    Gradient();
+    const QString script = "cd '" + dir.path() + "' && rm -f out* && " + make;
+    QVERIFY2(QProcess::execute("sh", {"-c", script}) == 0, qPrintable(script));
+    const auto many = reinterpret_cast<MakeMinImagesFn>(lib.resolve("MakeMinImages"));
+    QVERIFY(many);
+    std::vector<int> parts;
+    std::vector<Thumb> together;
+    std::vector<unsigned char*> surfaces;
+    for (int part = 1; part <= partX * partX; ++part) {
+      parts.push_back(part);
+      together.emplace_back(edge);
+    }
+    for (Thumb& t : together) surfaces.push_back(t.bytes.data());
+    std::vector<int> results(parts.size(), -1);
+    const QByteArray path = QFile::encodeName(Path("out"));
+    many(surfaces.data(), path.constData(), edge, parts.data(), int(parts.size()), partX, results.data());
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      Thumb alone(edge);
+      QCOMPARE(results[i], MMI(alone.bytes.data(), path.constData(), edge, parts[i], partX));
+      QVERIFY2(alone.bytes == together[i].bytes, qPrintable(QString("cell %1").arg(parts[i])));
+    }
   }
 
   void pngVariants_data() {

@@ -63,6 +63,33 @@ TEST_F(PictraySelectedColourCli, AllColourLabelsEveryFileByTheMode) {
   EXPECT_EQ(Sorted(Run({folder, "allcolor=" + list}).lines).at(0), "half.jpg\t" + key + "\tA\t");
 }
 
+// With AllFormats 1 pictures of other formats are scanned as a JPEG is: the
+// lossless ones hold the listed colour exactly, the lossy ones are
+// labelled either way ("?"); damaged and non-picture files stay
+// unlabelled, as every one does with 0.
+TEST_F(PictraySelectedColourCli, AllColourScansOtherFormatsWhenChosen) {
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"png_exif.png", "1_1_1"},    {"raw_ii.cr2", "1_1_1"}, {"heic_full.heic", "?"},
+      {"webp_exif.webp", "?"}, {"cut.heic", ""},        {"text.cr2", ""}};
+  for (const auto& [name, label] : files)
+    fs::copy_file(std::string(PICTRAY_TEST_DATA) + "/meta/" + name, folder + "/" + name);
+  std::ofstream(list) << "051:102:153\n";  // the fixtures' colour
+  Set("AllColorMode", "1");
+  for (const std::string all : {"1", "0"}) {
+    Set("AllFormats", all);
+    const ProgramRun r = Run({folder, "allcolor=" + list});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const auto& [name, label] : files) {
+      const auto line = std::find_if(r.lines.begin(), r.lines.end(),
+                                     [&](const std::string& l) { return l.rfind(name + "\t", 0) == 0; });
+      ASSERT_NE(line, r.lines.end()) << name;
+      const std::string got = line->substr(name.size() + 1, line->find('\t', name.size() + 1) - name.size() - 1);
+      if (all == "1" && label == "?") EXPECT_NE(got, "") << name;
+      else EXPECT_EQ(got, all == "1" ? label : "") << name << " " << all;
+    }
+  }
+}
+
 // Cell 1 (top left) is all red, cell 4 (top right) all blue.
 TEST_F(PictraySelectedColourCli, PartColourLooksAtTheChosenCells) {
   if (!fs::exists(std::string(PICTRAY_BIN_DIR) + "/libthumbkit.so"))

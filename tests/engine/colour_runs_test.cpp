@@ -16,6 +16,7 @@
 #include "engine/colour/rgb_name.h"
 #include "engine/runs/listup.h"
 #include "engine/runs/row_pool.h"
+#include "engine/runs/selected_colour_runs.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_keys.h"
 #include "tests/engine/colour_test_util.h"
@@ -300,6 +301,41 @@ TEST_F(ColourRuns, PoolGivesEveryRowItsOneThreadResultWhileTheViewReads) {
   }
   EXPECT_EQ(host.MessageTexts(), (std::vector<std::string>{kRgbEnd, kRgbEnd, kStrengthEnd}));
   EXPECT_FALSE(st.runs.Active());
+}
+
+// With the library's MakeMinImages a file's chosen cells are drawn in one
+// call, and every row gets the label cell-by-cell drawing gives it.
+TEST_F(ColourRuns, ChosenCellsOfAFileAreDrawnInOneCallWhenTheLibraryCan) {
+  Set("RGB64", "0");
+  Set("MatchPer", "10");
+  List({"cells.jpg", "note.txt", "bad.jpg"});
+  fake.Set("cells.jpg", [](std::uint8_t* bits, int edge, int part) {
+    Paint(bits, std::uint32_t(edge), 0, 40u * std::uint32_t(part), {part, 2, 3});
+    return 0;
+  });
+  fake.Set("bad.jpg", [](std::uint8_t*, int, int) { return 1; });
+  SelectedColours colours(4);
+  colours.Add(ColourValue({16, 2, 3}));
+  const std::vector<std::pair<std::string, std::function<void()>>> runs = {
+      {"rgb", [&] {
+         for (std::size_t i = 0; i < st.rows.ListMax(); ++i) st.rows.setTarget(i, "", "");
+         st.blocks.val.Start(src.path());
+         ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 6, 16}), RunRegistry::Guard(st.runs));
+       }},
+      {"part colour", [&] {
+         st.blocks.val6.Start(src.path());
+         ThreadPartColor(st.blocks.val6, st, host, colours, MakeJposBit({1, 6, 16}), "", RunRegistry::Guard(st.runs));
+       }}};
+  for (const auto& [name, run] : runs) {
+    st.MMIs = nullptr;
+    run();
+    const std::vector<std::string> byCell = {st.rows.target(0), st.rows.target(1), st.rows.target(2)};
+    fake.TakeBatches();
+    st.MMIs = FakeThumbs::MakeMinImages;
+    run();
+    EXPECT_EQ((std::vector<std::string>{st.rows.target(0), st.rows.target(1), st.rows.target(2)}), byCell) << name;
+    EXPECT_EQ(fake.TakeBatches(), (std::map<std::string, int>{{"bad.jpg", 1}, {"cells.jpg", 1}})) << name;
+  }
 }
 
 TEST_F(ColourRuns, ListUpNamesNewRowsInTheColourModes) {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/colour/pixel_window.h"
@@ -70,10 +71,25 @@ class FakeThumbs {
     return painter ? painter(surface, edge, part) : 0;
   }
 
+  // The fake MakeMinImages: each part as MakeMinImage paints it, the call
+  // counted once for the file.
+  static int MakeMinImages(unsigned char* const* surfaces, const char* path, int edge, const int* parts, int count,
+                           int partX, int* results) {
+    FakeThumbs& f = Get();
+    {
+      std::lock_guard<std::mutex> l(f.m_);
+      ++f.batches_[std::string(path).substr(std::string(path).rfind('/') + 1)];
+    }
+    int failed = 0;
+    for (int i = 0; i < count; ++i) failed |= results[i] = MakeMinImage(surfaces[i], path, edge, parts[i], partX);
+    return failed == 0 ? 0 : 1;
+  }
+
   void Reset() {
     std::lock_guard<std::mutex> l(m_);
     painters_.clear();
     calls_.clear();
+    batches_.clear();
   }
   void Set(const std::string& name, Painter p) {
     std::lock_guard<std::mutex> l(m_);
@@ -86,6 +102,11 @@ class FakeThumbs {
       return 0;
     });
   }
+  // The MakeMinImages calls by file name since the last time.
+  std::map<std::string, int> TakeBatches() {
+    std::lock_guard<std::mutex> l(m_);
+    return std::exchange(batches_, {});
+  }
   std::vector<ThumbCall> Calls() const {
     std::lock_guard<std::mutex> l(m_);
     return calls_;
@@ -95,6 +116,7 @@ class FakeThumbs {
   mutable std::mutex m_;
   std::map<std::string, Painter> painters_;
   std::vector<ThumbCall> calls_;
+  std::map<std::string, int> batches_;  // MakeMinImages calls by file name
 };
 
 }  // namespace pictray::testing
