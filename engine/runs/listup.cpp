@@ -181,6 +181,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   std::vector<ListedFile> made;
   std::size_t next = 0;
   bool stopped = false;
+  std::vector<HintPacer> pacers(static_cast<std::size_t>(workers));
   while (next < entries.size() && !stopped) {
     stretch.clear();
     for (; next < entries.size() && stretch.size() < kStretch; ++next)
@@ -189,10 +190,11 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
     std::atomic<std::size_t> taken{0};
     OnWorkers(workers, [&](int worker) {
       std::optional<ListUpColourLabeller> colour;
+      HintPacer& hints = pacers[static_cast<std::size_t>(worker)];
       for (std::size_t k; (k = taken.fetch_add(1)) < stretch.size();) {
         if (val3.Aborted()) return;
-        if (const std::size_t later = stretch[k] + ahead.depth; workers > 1 && later < entries.size())
-          HintWillRead(*st.env, folder + "/" + std::string(entries.name(later)), ahead.head, ahead.tail);
+        if (const std::size_t later = stretch[k] + ahead.depth; workers > 1 && later < entries.size() && hints.Due())
+          hints.Saw(HintWillRead(*st.env, folder + "/" + std::string(entries.name(later)), ahead.head, ahead.tail));
         if (!colour) colour.emplace(st.flags, st, profile);
         made[k] = labeller.Make(std::string(entries.name(stretch[k])), *colour, worker == 0 ? &host : nullptr);
       }
