@@ -231,6 +231,31 @@ TEST(FolderListing, ReadFolderListsInNameOrder) {
   EXPECT_FALSE(entries.isFolder(1));
 }
 
+// Names that agree over eight and sixteen bytes, end at those bounds, or
+// differ only in case there: the listing sorts them as the comparison does.
+TEST(FolderListing, ReadFolderOrdersLongSharedPrefixesAsTheComparison) {
+  const std::string base = "Photo 2024-05-17 at 10.jpg";
+  std::set<std::string> made;
+  for (const std::size_t len : {7, 8, 9, 15, 16, 17, 24}) {
+    const std::string head = base.substr(0, len);
+    std::string upper = head;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const std::string& n : {head, upper, head + "a", upper + "a", head + "_", head + "B", head + "\xc3\xa9"})
+      made.insert(n);
+  }
+  testing::TempDir d;
+  for (const std::string& n : made) d.Write(n, "");
+  std::vector<std::string> expected(made.begin(), made.end());
+  std::sort(expected.begin(), expected.end(),
+            [](const std::string& a, const std::string& b) { return CompareListingNames(a, b) < 0; });
+  FolderEntries entries;
+  std::string error;
+  ASSERT_TRUE(ReadFolder(pictray::fs::DefaultEnv(), d.path(), &entries, &error)) << error;
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < entries.size(); ++i) names.emplace_back(entries.name(i));
+  EXPECT_EQ(names, expected);
+}
+
 TEST(FolderListing, CountsFoldersAndFilesSeparately) {
   testing::TempDir d;
   d.Write("a", "");
