@@ -1,17 +1,11 @@
 #include "engine/runs/row_pool.h"
 
-#include <fcntl.h>
-#include <sched.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <thread>
 #include <vector>
 
 #include "engine/fs/read_hint.h"
-#include "engine/fs/unique_fd.h"
 #include "engine/runs/run_steps.h"
 #include "engine/settings/settings_keys.h"
 
@@ -22,31 +16,10 @@ int RowWorkers(int limit) {
   return limit > 0 ? std::min(cores, limit) : cores;
 }
 
-CoreLoad ReadCoreLoad(const fs::Env& env) {
-  CoreLoad load;
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (::sched_getaffinity(0, sizeof set, &set) == 0) load.allowed = std::max(1, CPU_COUNT(&set));
-  load.online = std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN));
-  // "0.52 0.58 0.59 3/171 4242": the fourth field is runnable/all.
-  const UniqueFd fd(env, env.Open(AT_FDCWD, "/proc/loadavg", O_RDONLY | O_CLOEXEC));
-  char text[128] = {};
-  if (fd.get() < 0 || env.Read(fd.get(), text, sizeof text - 1) <= 0) return load;
-  int runnable = 0;
-  if (std::sscanf(text, "%*s %*s %*s %d/", &runnable) == 1 && runnable > 0) load.runnable = runnable;
-  return load;
-}
-
-int FreeCoreWorkers(const CoreLoad& load, int limit) {
-  const int busyElsewhere = std::max(0, load.runnable - 1);
-  const int spare = std::clamp(std::min(load.allowed, load.online - busyElsewhere), 1, 4);
-  return limit > 0 ? std::min(spare, limit) : spare;
-}
-
 int PoolWorkers(const PictrayState& st, const ProfileSnapshot& profile) {
   const int forced = st.PoolMax.load();
   if (forced > 0) return RowWorkers(forced);
-  return FreeCoreWorkers(ReadCoreLoad(*st.env), std::atoi(ReadSetting(key::PoolMax, profile).c_str()));
+  return RowWorkers(std::atoi(ReadSetting(key::PoolMax, profile).c_str()));
 }
 
 void OnWorkers(int workers, const std::function<void(int worker)>& body) {

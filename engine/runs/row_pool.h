@@ -11,7 +11,6 @@
 #include <mutex>
 #include <string>
 
-#include "engine/fs/env.h"
 #include "engine/list/file_list.h"
 #include "engine/run/controls.h"
 #include "engine/run/run_state.h"
@@ -25,25 +24,8 @@ namespace pictray {
 // and more would only add memory), and at most `limit` when it is above 0.
 int RowWorkers(int limit);
 
-// The cores a run may use and how busy the machine is right now.
-struct CoreLoad {
-  int allowed = 1;   // cores the process may run on
-  int online = 1;    // cores of the machine
-  int runnable = 1;  // threads running or waiting for a core, the reader's included
-};
-
-// Read once per run: the process's affinity and the runnable count of
-// /proc/loadavg (taken as only the reader on a machine that does not say).
-CoreLoad ReadCoreLoad(const fs::Env& env);
-
-// One worker per allowed core that the other runnable threads leave free,
-// at least one (more than the free cores only slow each other down), at
-// most four, and at most `limit` when it is above 0.
-int FreeCoreWorkers(const CoreLoad& load, int limit);
-
-// The workers of a run's pool: exactly RowWorkers(PoolMax) when the state's
-// PoolMax is set, else FreeCoreWorkers limited by the "PoolMax" setting of
-// the run's settings.
+// The workers of a run's pool: RowWorkers limited by the state's PoolMax
+// when set, else by the "PoolMax" setting of the run's settings.
 int PoolWorkers(const PictrayState& st, const ProfileSnapshot& profile);
 
 // Runs body(worker) for worker 0 .. workers-1, worker 0 on the calling

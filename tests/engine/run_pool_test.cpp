@@ -10,7 +10,6 @@
 
 #include "engine/runs/jpeg_runs.h"
 #include "engine/runs/listup.h"
-#include "engine/runs/row_pool.h"
 #include "engine/settings/profile.h"
 #include "tests/engine/jpeg_test_util.h"
 #include "tests/support/recording_host.h"
@@ -129,26 +128,6 @@ TEST_F(RunPool, TwoWorkersGiveEveryRowTheResultOfOne) {
   std::size_t ng = 0;
   st.rows.forEach([&](std::size_t, const Row& row) { ng += row.target == "NG"; });
   EXPECT_GE(ng, 2u);
-}
-
-TEST(PoolSize, OneWorkerPerFreeAllowedCoreAtLeastOneAtMostFour) {
-  struct Case {
-    CoreLoad load;
-    int limit, workers;
-  } const cases[] = {
-      {{2, 2, 1}, 0, 2},    // idle: both cores
-      {{2, 2, 2}, 0, 1},    // one core busy elsewhere
-      {{2, 2, 9}, 0, 1},    // all busy: still one
-      {{8, 8, 1}, 0, 4},    // never more than four
-      {{2, 16, 5}, 0, 2},   // busy cores elsewhere, the allowed ones free
-      {{8, 8, 4}, 0, 4},    // five free
-      {{8, 8, 6}, 0, 3},
-      {{8, 8, 1}, 2, 2},    // the setting's limit
-      {{2, 2, 9}, 3, 1},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(FreeCoreWorkers(c.load, c.limit), c.workers)
-        << c.load.allowed << " allowed, " << c.load.online << " online, " << c.load.runnable << " runnable, limit " << c.limit;
 }
 
 TEST_F(RunPool, AbortStopsEachWorkerWithinOneFileAndSaysSoOnce) {
