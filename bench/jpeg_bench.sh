@@ -6,13 +6,19 @@
 #   a plain read of the first 64 KiB, identify -ping, a jpeg_read_header loop,
 #   jpeginfo -c.
 # Each peer tool is started once with every file (no per-file start-up cost).
+# Then the NG run (decoder check) and jpeginfo -c again with one core kept
+# busy by `yes`, and, as root, the Exif run and exiv2 each on a cold cache.
+# Prints each run's time over its peer's. jpeginfo is Debian's package
+# jpeginfo (apt-get install jpeginfo).
 # Usage: bench/jpeg_bench.sh [BUILD_DIR] [FILES] [WORK_DIR]
 set -euo pipefail
 build=${1:-build}
 files=${2:-2000}
 work=${3:-$(mktemp -d "${TMPDIR:-/tmp}/pictray-jpeg-bench-XXXXXX")}
 engine="$build/bin/bench_jpeg_runs"
+pool="$build/bin/bench_pool_runs"
 [ -x "$engine" ] || { echo "missing $engine (build target bench_jpeg_runs)" >&2; exit 2; }
+[ -x "$pool" ] || { echo "missing $pool (build target bench_pool_runs)" >&2; exit 2; }
 for t in convert exiftool exiv2 identify jpeginfo; do
   command -v "$t" >/dev/null || { echo "missing $t (packages imagemagick exiv2 libimage-exiftool-perl jpeginfo)" >&2; exit 2; }
 done
@@ -52,16 +58,30 @@ timed() {  # label command...
   timed exiftool_date exiftool -q -s3 -DateTimeOriginal .
   timed identify_ping identify -ping -format '%wX%h\n' ./*.jpg
   timed jpeginfo_c jpeginfo -c ./*.jpg
+  yes >/dev/null &
+  busy=$!
+  timed ng_run_busy "$pool" run "$work/jpegs" ng 0
+  timed jpeginfo_c_busy jpeginfo -c ./*.jpg
+  kill "$busy"
+  if [ -w /proc/sys/vm/drop_caches ]; then
+    cold() { sync; echo 3 >/proc/sys/vm/drop_caches; }
+    cold
+    timed exif_run_cold "$pool" run "$work/jpegs" exif 0
+    cold
+    timed exiv2_date_cold exiv2 -g Exif.Photo.DateTimeOriginal -Pv ./*.jpg
+  fi
 } | tee "$work/times.txt"
 
 awk '
   { t[$1] = $2 }
   END {
-    printf "\nExif date run: %.3f s; vs read of first 64 KiB %.2fx; exiv2 %.1fx faster; exiftool %.1fx faster\n",
-      t["exif_date_run"], t["exif_date_run"] / t["read_64k"], t["exiv2_date"] / t["exif_date_run"],
-      t["exiftool_date"] / t["exif_date_run"]
-    printf "Size run: %.3f s; vs jpeg_read_header loop %.2fx; identify -ping %.1fx faster\n",
-      t["size_run"], t["size_run"] / t["read_header_loop"], t["identify_ping"] / t["size_run"]
-    printf "NG run (JlibCheck): %.3f s; jpeginfo -c %.3f s (%.2fx)\n",
-      t["ng_run_jlibcheck"], t["jpeginfo_c"], t["jpeginfo_c"] / t["ng_run_jlibcheck"]
+    printf "\nExif date run: %.3f s; vs read of first 64 KiB %.2fx; / exiv2 %.3fx; / exiftool %.3fx\n",
+      t["exif_date_run"], t["exif_date_run"] / t["read_64k"], t["exif_date_run"] / t["exiv2_date"],
+      t["exif_date_run"] / t["exiftool_date"]
+    printf "Size run: %.3f s; vs jpeg_read_header loop %.2fx; / identify -ping %.3fx\n",
+      t["size_run"], t["size_run"] / t["read_header_loop"], t["size_run"] / t["identify_ping"]
+    printf "NG run (JlibCheck): %.3f s; / jpeginfo -c %.3fx\n", t["ng_run_jlibcheck"], t["ng_run_jlibcheck"] / t["jpeginfo_c"]
+    printf "NG run, one core busy: %.3f s; / jpeginfo -c %.3fx\n", t["ng_run_busy"], t["ng_run_busy"] / t["jpeginfo_c_busy"]
+    if ("exif_run_cold" in t)
+      printf "Exif run, cold cache: %.3f s; / exiv2 %.3fx\n", t["exif_run_cold"], t["exif_run_cold"] / t["exiv2_date_cold"]
   }' "$work/times.txt"

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +19,10 @@ int PosixEnv::Close(int fd) const { return ::close(fd); }
 ssize_t PosixEnv::Read(int fd, void* buf, std::size_t n) const { return ::read(fd, buf, n); }
 ssize_t PosixEnv::Pread(int fd, void* buf, std::size_t n, off_t offset) const {
   return ::pread(fd, buf, n, offset);
+}
+ssize_t PosixEnv::Preadv2(int fd, void* buf, std::size_t n, off_t offset, int flags) const {
+  iovec v{buf, n};
+  return ::preadv2(fd, &v, 1, offset, flags);
 }
 ssize_t PosixEnv::Write(int fd, const void* buf, std::size_t n) const { return ::write(fd, buf, n); }
 ssize_t PosixEnv::CopyFileRange(int in, int out, std::size_t n) const {

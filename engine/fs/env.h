@@ -29,6 +29,7 @@ class Env {
   virtual int Close(int fd) const = 0;
   virtual ssize_t Read(int fd, void* buf, std::size_t n) const = 0;
   virtual ssize_t Pread(int fd, void* buf, std::size_t n, off_t offset) const = 0;
+  virtual ssize_t Preadv2(int fd, void* buf, std::size_t n, off_t offset, int flags) const = 0;
   virtual ssize_t Write(int fd, const void* buf, std::size_t n) const = 0;
   virtual ssize_t CopyFileRange(int in, int out, std::size_t n) const = 0;
   virtual int Fsync(int fd) const = 0;
@@ -70,6 +71,7 @@ class PosixEnv : public Env {
   int Close(int fd) const override;
   ssize_t Read(int fd, void* buf, std::size_t n) const override;
   ssize_t Pread(int fd, void* buf, std::size_t n, off_t offset) const override;
+  ssize_t Preadv2(int fd, void* buf, std::size_t n, off_t offset, int flags) const override;
   ssize_t Write(int fd, const void* buf, std::size_t n) const override;
   ssize_t CopyFileRange(int in, int out, std::size_t n) const override;
   int Fsync(int fd) const override;

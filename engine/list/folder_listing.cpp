@@ -9,6 +9,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <span>
+#include <utility>
+#include <vector>
 
 #include "engine/fs/unique_fd.h"
 
@@ -49,7 +52,7 @@ int FirstByteDifference(const char* a, const char* b) {
 // The file system's own order, without sorting: enough for counting.
 bool ReadFolderUnsorted(const fs::Env& env, const std::string& folder, FolderEntries* entries, std::string* error) {
   entries->bytes.clear();
-  entries->starts.clear();
+  entries->entries.clear();
   const UniqueFd dir(env, env.Open(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   const bool listed = dir.get() >= 0 && env.ListFolder(dir.get(), ".", [&](std::string_view n, unsigned char type) {
     bool isFolder = type == DT_DIR;
@@ -58,13 +61,44 @@ bool ReadFolderUnsorted(const fs::Env& env, const std::string& folder, FolderEnt
       struct stat st;
       isFolder = env.Fstatat(dir.get(), std::string(n).c_str(), st, 0) == 0 && S_ISDIR(st.st_mode);
     }
-    entries->starts.push_back(entries->bytes.size());
-    entries->bytes.push_back(isFolder ? 1 : 0);
+    entries->entries.push_back(entries->bytes.size() | std::uint64_t{isFolder} << FolderEntries::kFolderBit |
+                               std::uint64_t{n.size()} << FolderEntries::kLengthShift);
     entries->bytes.append(n);
-    entries->bytes.push_back(0);
   }) == 0;
   if (!listed && error) *error = std::strerror(errno);
   return listed;
+}
+
+// The sort-key bytes from..from+7 of `name` as one number that orders as
+// they do; past the end 0, below every byte a name holds, so that a name
+// ending there comes first as in CompareListingNames.
+std::uint64_t KeyBytes(std::string_view name, std::size_t from) {
+  std::uint64_t key = 0;
+  for (std::size_t k = from; k < from + 8; ++k)
+    key = key << 8 | (k < name.size() ? kUpper[static_cast<unsigned char>(name[k])] : 0);
+  return key;
+}
+
+using KeyedEntry = std::pair<std::uint64_t, std::uint64_t>;  // KeyBytes, entry
+
+// Sorts `part`, whose names agree in their first `from` sort-key bytes, by
+// the next eight and, where those agree too, by the rest.
+void SortFrom(const FolderEntries& e, std::span<KeyedEntry> part, std::size_t from) {
+  for (KeyedEntry& k : part) k.first = KeyBytes(e.NameOf(k.second), from);
+  std::sort(part.begin(), part.end(), [](const KeyedEntry& a, const KeyedEntry& b) { return a.first < b.first; });
+  for (std::size_t i = 0, j; i < part.size(); i = j) {
+    for (j = i + 1; j < part.size() && part[j].first == part[i].first;) ++j;
+    if (j - i < 2) continue;
+    const std::span<KeyedEntry> same = part.subspan(i, j - i);
+    if ((part[i].first & 0xFF) != 0) {
+      SortFrom(e, same, from + 8);
+      continue;
+    }
+    // The names end here alike: only their case tells them apart.
+    std::sort(same.begin(), same.end(), [&e](const KeyedEntry& a, const KeyedEntry& b) {
+      return CompareListingNames(e.NameOf(a.second), e.NameOf(b.second)) < 0;
+    });
+  }
 }
 
 }  // namespace
@@ -97,11 +131,14 @@ int CompareListingNames(std::string_view a, std::string_view b) {
 
 bool ReadFolder(const fs::Env& env, const std::string& folder, FolderEntries* entries, std::string* error) {
   const bool complete = ReadFolderUnsorted(env, folder, entries, error);
-  std::sort(entries->starts.begin(), entries->starts.end(), [entries](std::uint64_t a, std::uint64_t b) {
-    const char* x = entries->bytes.data() + a + 1;
-    const char* y = entries->bytes.data() + b + 1;
-    return CompareListingNames({x, std::strlen(x)}, {y, std::strlen(y)}) < 0;
-  });
+  // A million names lie far apart in memory, and each is compared with some
+  // twenty others: the comparisons go to keys kept beside the entries, eight
+  // sort-key bytes at a time, and each name is visited once per eight bytes.
+  std::vector<KeyedEntry> keyed;
+  keyed.reserve(entries->size());
+  for (const std::uint64_t e : entries->entries) keyed.emplace_back(0, e);
+  SortFrom(*entries, keyed, 0);
+  for (std::size_t i = 0; i < keyed.size(); ++i) entries->entries[i] = keyed[i].second;
   return complete;
 }
 

@@ -12,19 +12,21 @@
 
 namespace pictray {
 
-// A folder's entries, kept small for folders of a million files: every
-// entry is a folder mark (1 or 0) and its name's bytes followed by a 0 in
-// one text, and the entries are where they start there.
+// A folder's entries, kept small for folders of a million files: the names'
+// bytes one after another in one text, and per entry one word: where its
+// name starts there (the low 47 bits), whether it is a folder (bit 47) and
+// its name's length (the top 16 bits: a directory record's length is a
+// 16-bit number, so no name is longer).
 struct FolderEntries {
+  static constexpr int kFolderBit = 47, kLengthShift = 48;
   std::string bytes;
-  std::vector<std::uint64_t> starts;
+  std::vector<std::uint64_t> entries;
 
-  std::size_t size() const { return starts.size(); }
-  bool isFolder(std::size_t i) const { return bytes[starts[i]] == 1; }
-  // Names hold no 0 byte.
-  std::string_view name(std::size_t i) const {
-    const char* n = bytes.data() + starts[i] + 1;
-    return {n, std::strlen(n)};
+  std::size_t size() const { return entries.size(); }
+  bool isFolder(std::size_t i) const { return (entries[i] >> kFolderBit) & 1; }
+  std::string_view name(std::size_t i) const { return NameOf(entries[i]); }
+  std::string_view NameOf(std::uint64_t entry) const {
+    return {bytes.data() + (entry & ((std::uint64_t{1} << kFolderBit) - 1)), entry >> kLengthShift};
   }
 };
 

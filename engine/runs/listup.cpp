@@ -26,6 +26,8 @@ class RowBatcher {
   RowBatcher(FileList& rows, RunHost& host) : rows_(rows), host_(host) {}
   void Add(Row row) {
     batch_.push_back(std::move(row));
+    // The clock is read every 64 rows: per row it costs as much as the row.
+    if (batch_.size() % 64 != 0) return;
     if (batch_.size() >= 4096 || Clock::now() - last_ > std::chrono::milliseconds(40)) Flush();
   }
   void Flush() {
@@ -181,6 +183,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   std::vector<ListedFile> made;
   std::size_t next = 0;
   bool stopped = false;
+  std::vector<HintPacer> pacers(static_cast<std::size_t>(workers));
   while (next < entries.size() && !stopped) {
     stretch.clear();
     for (; next < entries.size() && stretch.size() < kStretch; ++next)
@@ -189,10 +192,11 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
     std::atomic<std::size_t> taken{0};
     OnWorkers(workers, [&](int worker) {
       std::optional<ListUpColourLabeller> colour;
+      HintPacer& hints = pacers[static_cast<std::size_t>(worker)];
       for (std::size_t k; (k = taken.fetch_add(1)) < stretch.size();) {
         if (val3.Aborted()) return;
-        if (const std::size_t later = stretch[k] + ahead.depth; workers > 1 && later < entries.size())
-          HintWillRead(*st.env, folder + "/" + std::string(entries.name(later)), ahead.head, ahead.tail);
+        if (const std::size_t later = stretch[k] + ahead.depth; workers > 1 && later < entries.size() && hints.Due())
+          hints.Saw(HintWillRead(*st.env, folder + "/" + std::string(entries.name(later)), ahead.head, ahead.tail));
         if (!colour) colour.emplace(st.flags, st, profile);
         made[k] = labeller.Make(std::string(entries.name(stretch[k])), *colour, worker == 0 ? &host : nullptr);
       }
@@ -209,7 +213,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
       ++r;
       // Progress and status follow without a window round trip per file.
       const int percent = expected ? static_cast<int>(r * 100 / expected) : 0;
-      if (percent != shownPercent || Clock::now() - lastStatus > std::chrono::milliseconds(50)) {
+      if (percent != shownPercent || (r % 64 == 0 && Clock::now() - lastStatus > std::chrono::milliseconds(50))) {
         shownPercent = percent;
         lastStatus = Clock::now();
         host.SetProgress(Control::PR01, percent);

@@ -56,14 +56,15 @@ bool WorkRowsOnPool(const fs::Env& env, int workers, const FileList& rows, const
   std::atomic<bool> stopped{false};
   OnWorkers(workers, [&](int worker) {
     std::size_t i = 0;
+    HintPacer hints;
     while (dispenser.Next(&i)) {
       if (val.Aborted()) {
         stopped = true;
         break;
       }
-      if (ahead.depth > 0 && wanted(i + ahead.depth)) {
+      if (ahead.depth > 0 && wanted(i + ahead.depth) && hints.Due()) {
         const std::string name = rows.name(i + ahead.depth);
-        if (!name.empty()) HintWillRead(env, RowPath(folder, name), ahead.head, ahead.tail);
+        if (!name.empty()) hints.Saw(HintWillRead(env, RowPath(folder, name), ahead.head, ahead.tail));
       }
       if (wanted(i)) work(worker, i);
       progress.Finished();

@@ -213,6 +213,15 @@ TEST(FolderListing, CompareListingNamesAgreesWithTheSlowWayOnLongAndOddNames) {
   }
 }
 
+// The names ReadFolder lists in `folder`, in its order.
+std::vector<std::string> ListedNames(const std::string& folder, FolderEntries* entries) {
+  std::string error;
+  EXPECT_TRUE(ReadFolder(pictray::fs::DefaultEnv(), folder, entries, &error)) << error;
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < entries->size(); ++i) names.emplace_back(entries->name(i));
+  return names;
+}
+
 TEST(FolderListing, ReadFolderListsInNameOrder) {
   const std::vector<std::string> expected = {"10", "9", "a.b", "AA", "Ab", "aB", "a_b",
                                              "Z", "z1", "_x", "\xe5\xa4\x8f"};
@@ -221,14 +230,26 @@ TEST(FolderListing, ReadFolderListsInNameOrder) {
   for (const char* n : {"_x", "aB", "\xe5\xa4\x8f", "Z", "a_b", "9", "AA", "z1", "Ab", "a.b"}) d.Write(n, "");
   std::filesystem::create_directory(d.path() + "/10");  // folders take their place too
   FolderEntries entries;
-  std::string error;
-  ASSERT_TRUE(ReadFolder(pictray::fs::DefaultEnv(), d.path(), &entries, &error)) << error;
-  std::vector<std::string> names;
-  for (std::size_t i = 0; i < entries.size(); ++i) names.emplace_back(entries.name(i));
-  EXPECT_EQ(names, expected);
+  EXPECT_EQ(ListedNames(d.path(), &entries), expected);
   ASSERT_EQ(entries.size(), expected.size());
   EXPECT_TRUE(entries.isFolder(0));
   EXPECT_FALSE(entries.isFolder(1));
+}
+
+// Names that agree over eight and sixteen bytes, end at those bounds, or
+// differ only in case there: the listing sorts them as the comparison does.
+TEST(FolderListing, ReadFolderOrdersLongSharedPrefixesAsTheComparison) {
+  testing::TempDir d;
+  std::vector<std::string> expected;
+  for (const std::size_t len : {7, 8, 9, 15, 16, 17, 24}) {
+    const std::string head = std::string("Photo 2024-05-17 at 10.jpg").substr(0, len), upper = "PHOTO" + head.substr(5);
+    for (const std::string& n : {head, upper, head + "a", upper + "a", head + "_", head + "B", head + "\xc3\xa9"})
+      expected.push_back(d.Write(n, "").substr(d.path().size() + 1));
+  }
+  std::sort(expected.begin(), expected.end(),
+            [](const std::string& a, const std::string& b) { return CompareListingNames(a, b) < 0; });
+  FolderEntries entries;
+  EXPECT_EQ(ListedNames(d.path(), &entries), expected);
 }
 
 TEST(FolderListing, CountsFoldersAndFilesSeparately) {

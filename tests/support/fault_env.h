@@ -39,6 +39,9 @@ class FaultEnv : public fs::Env {
   ssize_t Pread(int fd, void* buf, std::size_t n, off_t at) const override {
     return Trip() ? -1 : real_.Pread(fd, buf, n, at);
   }
+  ssize_t Preadv2(int fd, void* buf, std::size_t n, off_t at, int flags) const override {
+    return Trip() ? -1 : real_.Preadv2(fd, buf, n, at, flags);
+  }
   ssize_t Write(int fd, const void* buf, std::size_t n) const override {
     return Trip() ? -1 : real_.Write(fd, buf, n);
   }
