@@ -12,7 +12,7 @@
 
 #include <jpeglib.h>
 
-#include "engine/jpeg/file_bytes.h"
+#include "engine/fs/read_only_file.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/settings/profile.h"
 #include "tests/support/recording_host.h"
@@ -65,7 +65,7 @@ std::size_t ReadFirst64K(const std::string& folder, const std::vector<std::strin
   std::vector<char> buf(65536);
   std::size_t total = 0;
   for (const std::string& n : names) {
-    pictray::jpegio::ReadFile f(folder + "/" + n);
+    pictray::fs::ReadOnlyFile f(folder + "/" + n);
     total += f.ReadAt(0, buf.data(), buf.size());
   }
   return total;

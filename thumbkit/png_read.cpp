@@ -6,7 +6,7 @@
 
 #include <png.h>
 
-#include "engine/jpeg/file_bytes.h"
+#include "engine/fs/read_only_file.h"
 #include "thumbkit/pixel_rows.h"
 
 namespace thumbkit {
@@ -28,7 +28,7 @@ class Reader {
   }
 
   int Read(const std::string& path, pictray::Picture& pic) {
-    file_ = pictray::jpegio::OpenRegularStream(path);
+    file_ = pictray::fs::OpenRegularStream(path);
     if (!file_) return 1;
     png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ErrorExit, IgnoreWarning);
     if (!png_) return 1;

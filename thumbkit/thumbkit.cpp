@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/jpeg/file_bytes.h"
+#include "engine/fs/read_only_file.h"
 #include "engine/jpeg/jpeg_decode.h"
 #include "thumbkit/area_scale.h"
 #include "thumbkit/geometry.h"
@@ -43,7 +43,7 @@ Format MediaBrand(const unsigned char* b, std::size_t n) {
 // By the first bytes, whatever the name says. An empty file is no picture
 // of any format: it cannot be read.
 Format Sniff(const std::string& path) {
-  pictray::jpegio::ReadFile f(path);
+  pictray::fs::ReadOnlyFile f(path);
   if (!f.ok()) return Format::kUnreadable;
   unsigned char b[16] = {};
   const std::size_t n = f.ReadAt(0, b, sizeof b);

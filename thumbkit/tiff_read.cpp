@@ -8,7 +8,7 @@
 
 #include <tiffio.h>
 
-#include "engine/jpeg/file_bytes.h"
+#include "engine/fs/read_only_file.h"
 #include "thumbkit/pixel_rows.h"
 
 namespace thumbkit {
@@ -27,7 +27,7 @@ class File {
  public:
   explicit File(const std::string& path) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    std::FILE* stream = pictray::jpegio::OpenRegularStream(path);
+    std::FILE* stream = pictray::fs::OpenRegularStream(path);
     if (!options || !stream) {
       if (stream) std::fclose(stream);
       TIFFOpenOptionsFree(options);

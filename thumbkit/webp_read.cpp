@@ -6,7 +6,7 @@
 
 #include <webp/decode.h>
 
-#include "engine/jpeg/file_bytes.h"
+#include "engine/fs/read_only_file.h"
 #include "thumbkit/pixel_rows.h"
 
 namespace thumbkit {
@@ -16,9 +16,9 @@ namespace {
 constexpr std::uint64_t kMaxFileBytes = 256u << 20;
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  const pictray::jpegio::ReadFile f(path);
-  const std::uint64_t size = pictray::jpegio::FileSize(path);
-  if (!f.ok() || size == 0 || size > kMaxFileBytes || !Reserve(bytes, size)) return false;
+  const pictray::fs::ReadOnlyFile f(path);
+  const std::uint64_t size = f.size();
+  if (size == 0 || size > kMaxFileBytes || !Reserve(bytes, size)) return false;
   return f.ReadAt(0, bytes.data(), bytes.size()) == bytes.size();
 }
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/jpeg/file_bytes.h"
+#include "engine/fs/read_only_file.h"
 #include "engine/names/folda_name.h"
 #include "engine/settings/profile.h"
 
@@ -45,7 +45,7 @@ class MemorySource : public ByteSource {
 // and anything beyond it one block at a time.
 class FileSource : public ByteSource {
  public:
-  FileSource(const jpegio::ReadFile& f, std::uint64_t size)
+  FileSource(const fs::ReadOnlyFile& f, std::uint64_t size)
       : f_(f), size_(size), head_(new std::uint8_t[kHeadLimit]) {}
   std::uint64_t size() const override { return size_; }
 
@@ -82,7 +82,7 @@ class FileSource : public ByteSource {
     return block_.get();
   }
 
-  const jpegio::ReadFile& f_;
+  const fs::ReadOnlyFile& f_;
   std::uint64_t size_;
   std::unique_ptr<std::uint8_t[]> head_;
   std::uint64_t loaded_ = 0;
@@ -323,11 +323,9 @@ std::string ExifValueLabel(const std::string& value, bool littleEndian, bool ord
 
 std::string ExifTimeGet2(const std::string& path, const std::string& ExifSel,
                          const std::string& disabledchar, bool orderTag) {
-  const std::uint64_t size = jpegio::FileSize(path);
-  if (size == 0) return "file_error";
-  jpegio::ReadFile f(path);
-  if (!f.ok()) return "file_error";
-  FileSource src(f, size);
+  fs::ReadOnlyFile f(path);
+  if (f.size() == 0) return "file_error";
+  FileSource src(f, f.size());
   return ReadLabel(src, ExifSel, disabledchar, orderTag);
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/jpeg/file_bytes.h"
+#include "engine/fs/read_only_file.h"
 
 namespace pictray {
 namespace {
@@ -11,7 +11,7 @@ namespace {
 // checks compare missing bytes against zero. False when it cannot open.
 bool ReadPrefix(const std::string& path, unsigned char* buf, std::size_t n) {
   std::memset(buf, 0, n);
-  jpegio::ReadFile f(path);
+  fs::ReadOnlyFile f(path);
   if (!f.ok()) return false;
   f.ReadAt(0, buf, n);
   return true;
@@ -41,10 +41,9 @@ int FileHedarCheck(const std::string& path) {
 }
 
 int JEndHedarCheck(const std::string& path) {
-  const std::uint64_t size = jpegio::FileSize(path);
+  fs::ReadOnlyFile f(path);
+  const std::uint64_t size = f.size();
   if (size == 0) return 0;
-  jpegio::ReadFile f(path);
-  if (!f.ok()) return 0;
   unsigned char head[2] = {0, 0}, tail[2] = {0, 0};
   const std::size_t h = f.ReadAt(0, head, 2);
   const std::size_t t = size >= 2 ? f.ReadAt(size - 2, tail, 2) : 0;

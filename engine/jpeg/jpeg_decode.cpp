@@ -12,7 +12,7 @@
 
 #include "engine/fs/atomic_write.h"
 #include "engine/fs/paths.h"
-#include "engine/jpeg/file_bytes.h"
+#include "engine/fs/read_only_file.h"
 #include "engine/jpeg/jpeg_session.h"
 
 namespace pictray {
@@ -262,10 +262,8 @@ int MakeBufferFile2(const fs::Env& env, const BitmapView& bitmap, const std::str
 
 int readBMP(const std::string& path, Picture& pic) {
   pic.Clear();
-  const std::uint64_t size = jpegio::FileSize(path);
-  if (size < 54) return 0;
-  jpegio::ReadFile f(path);
-  if (!f.ok()) return 0;
+  fs::ReadOnlyFile f(path);
+  if (!f.ok() || f.size() < 54) return 0;
   std::uint8_t head[54];
   if (f.ReadAt(0, head, sizeof head) != sizeof head) return 0;
   if (head[0] != 'B' || LE16(head + 28) != 24 || LE32(head + 30) != 0) return 0;
@@ -274,7 +272,7 @@ int readBMP(const std::string& path, Picture& pic) {
   if (width <= 0 || height <= 0 || OverBudget(std::uint32_t(width), std::uint32_t(height))) return 0;
   const std::uint32_t len = BmpRowLength(std::uint32_t(width));
   const std::uint64_t offBits = LE32(head + 10);
-  if (offBits < 54 || offBits + std::uint64_t(len) * std::uint32_t(height) > size) return 0;
+  if (offBits < 54 || offBits + std::uint64_t(len) * std::uint32_t(height) > f.size()) return 0;
   // The rows alone: whatever else the file holds is never read.
   if (!AllocatePicture(pic, std::uint32_t(width), std::uint32_t(height))) return 0;
   const std::size_t rows = std::size_t(len) * std::uint32_t(height);

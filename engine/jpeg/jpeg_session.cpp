@@ -3,7 +3,7 @@
 // After jpeglib.h, which it needs: the names of the warning codes.
 #include <jerror.h>
 
-#include "engine/jpeg/file_bytes.h"
+#include "engine/fs/read_only_file.h"
 
 namespace pictray::jpegio {
 namespace {
@@ -62,7 +62,7 @@ void Session::OpenMemory(const unsigned char* data, std::size_t size) {
 
 bool Session::Open(const std::string& path) {
   Create();
-  file = OpenRegularStream(path);
+  file = fs::OpenRegularStream(path);
   if (!file) return false;
   jpeg_stdio_src(&cinfo, file);
   return true;

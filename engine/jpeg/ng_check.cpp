@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/jpeg/file_bytes.h"
+#include "engine/fs/read_only_file.h"
 #include "engine/jpeg/header_check.h"
 #include "engine/jpeg/jpeg_decode.h"
 #include "engine/settings/profile.h"
@@ -10,10 +10,9 @@
 namespace pictray {
 
 int JpegNullCheck(const ScanProgress& progress, const std::string& path, const std::string& NullByte) {
-  const std::uint64_t size = jpegio::FileSize(path);
+  fs::ReadOnlyFile f(path);
+  const std::uint64_t size = f.size();
   if (size == 0 || size >= kNullCheckLimit) return 0;
-  jpegio::ReadFile f(path);
-  if (!f.ok()) return 0;
   std::vector<unsigned char> data(static_cast<std::size_t>(size));
   if (f.ReadAt(0, data.data(), data.size()) != data.size()) return 0;
 

@@ -1,0 +1,55 @@
+#include "engine/fs/read_only_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+namespace pictray::fs {
+namespace {
+
+// Opening a FIFO without O_NONBLOCK waits for a writer.
+int OpenRegular(const Env& env, const std::string& path, std::uint64_t* size) {
+  const int fd = env.Open(AT_FDCWD, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (env.Fstat(fd, st) != 0 || !S_ISREG(st.st_mode)) {
+    env.Close(fd);
+    return -1;
+  }
+  *size = static_cast<std::uint64_t>(st.st_size);
+  return fd;
+}
+
+}  // namespace
+
+ReadOnlyFile::ReadOnlyFile(const Env& env, const std::string& path) : env_(env) { fd_ = OpenRegular(env, path, &size_); }
+
+ReadOnlyFile::~ReadOnlyFile() {
+  if (fd_ >= 0) env_.Close(fd_);
+}
+
+std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, void* out, std::size_t n) const {
+  if (fd_ < 0) return 0;
+  std::size_t got = 0;
+  auto* p = static_cast<unsigned char*>(out);
+  while (got < n) {
+    const ssize_t r = env_.Pread(fd_, p + got, n - got, static_cast<off_t>(offset + got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    got += static_cast<std::size_t>(r);
+  }
+  return got;
+}
+
+std::FILE* OpenRegularStream(const std::string& path) {
+  const Env& env = DefaultEnv();
+  std::uint64_t size = 0;
+  const int fd = OpenRegular(env, path, &size);
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::fdopen(fd, "rb");
+  if (!f) env.Close(fd);
+  return f;
+}
+
+}  // namespace pictray::fs

@@ -1,0 +1,43 @@
+// Regular files opened for reading alone: what the picture readers and
+// checks read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "engine/fs/env.h"
+
+namespace pictray::fs {
+
+// An open, read-only regular file, closed on destruction. A FIFO or device
+// would block or never end, so it counts as a file that cannot be opened.
+// Readers that only read use the default file system; the file system is
+// injected where files change.
+class ReadOnlyFile {
+ public:
+  explicit ReadOnlyFile(const std::string& path) : ReadOnlyFile(DefaultEnv(), path) {}
+  ReadOnlyFile(const Env& env, const std::string& path);
+  ~ReadOnlyFile();
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+  bool ok() const { return fd_ >= 0; }
+  // The size when opened; 0 for a file that did not open.
+  std::uint64_t size() const { return size_; }
+  // Reads up to n bytes at `offset`; returns how many were read (short only
+  // at the end of the file or on an error).
+  std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t n) const;
+
+ private:
+  const Env& env_;
+  int fd_ = -1;
+  std::uint64_t size_ = 0;
+};
+
+// The regular file at `path` as a read-only stream for the libraries that
+// read through stdio, or nullptr (see ReadOnlyFile for what does not open).
+std::FILE* OpenRegularStream(const std::string& path);
+
+}  // namespace pictray::fs
