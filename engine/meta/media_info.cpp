@@ -5,15 +5,12 @@
 #include <exiv2/webpimage.hpp>
 
 #include <libheif/heif.h>
-#include <libheif/heif_version.h>
 
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/log.h>
-#include <libavutil/macros.h>
 }
 
-#include <dlfcn.h>
 #include <fcntl.h>
 
 #include <algorithm>
@@ -30,6 +27,7 @@ extern "C" {
 
 #include "engine/fs/env.h"
 #include "engine/meta/heif_items.h"
+#include "engine/meta/late_libraries.h"
 
 namespace pictray::meta {
 namespace {
@@ -55,80 +53,6 @@ void InitLibrariesOnce() {
     Exiv2::XmpParser::initialize(LockXmp, &xmpMutex);
     Exiv2::enableBMFF(true);
   });
-}
-
-// libavformat and libheif bring their codecs, over a hundred libraries
-// whose loading outweighed a whole run over a folder of stills: they are
-// loaded at the first file that needs them, and stay.
-template <class Fn>
-bool Bind(void* library, const char* name, Fn*& fn) {
-  fn = reinterpret_cast<Fn*>(::dlsym(library, name));
-  return fn != nullptr;
-}
-
-struct Avformat {
-  decltype(&avformat_open_input) openInput = nullptr;
-  decltype(&avformat_close_input) closeInput = nullptr;
-  decltype(&av_find_input_format) findInputFormat = nullptr;
-  decltype(&av_dict_set) dictSet = nullptr;
-  decltype(&av_dict_free) dictFree = nullptr;
-  decltype(&av_dict_get) dictGet = nullptr;
-};
-
-// The functions of `library`, bound by `bind`, loaded at the first call;
-// nothing when the library or a function is missing.
-template <class Table>
-const Table* LoadOnce(const std::string& library, bool (*bind)(void*, Table&)) {
-  static const std::optional<Table> loaded = [&]() -> std::optional<Table> {
-    void* lib = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-    Table t;
-    if (!lib || !bind(lib, t)) return std::nullopt;
-    return t;
-  }();
-  return loaded ? &*loaded : nullptr;
-}
-
-bool BindAvformat(void* lib, Avformat& a) {
-  decltype(&av_log_set_level) setLogLevel = nullptr;
-  if (!Bind(lib, "avformat_open_input", a.openInput) || !Bind(lib, "avformat_close_input", a.closeInput) ||
-      !Bind(lib, "av_find_input_format", a.findInputFormat) || !Bind(lib, "av_dict_set", a.dictSet) ||
-      !Bind(lib, "av_dict_free", a.dictFree) || !Bind(lib, "av_dict_get", a.dictGet) ||
-      !Bind(lib, "av_log_set_level", setLogLevel))
-    return false;
-  setLogLevel(AV_LOG_QUIET);
-  return true;
-}
-
-const Avformat* LoadAvformat() {
-  return LoadOnce<Avformat>("libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR), BindAvformat);
-}
-
-struct Libheif {
-  decltype(&heif_context_alloc) contextAlloc = nullptr;
-  decltype(&heif_context_free) contextFree = nullptr;
-  decltype(&heif_context_read_from_file) readFromFile = nullptr;
-  decltype(&heif_context_get_primary_image_handle) primaryHandle = nullptr;
-  decltype(&heif_image_handle_release) handleRelease = nullptr;
-  decltype(&heif_image_handle_get_width) width = nullptr;
-  decltype(&heif_image_handle_get_height) height = nullptr;
-  decltype(&heif_image_handle_get_list_of_metadata_block_IDs) metadataIds = nullptr;
-  decltype(&heif_image_handle_get_metadata_size) metadataSize = nullptr;
-  decltype(&heif_image_handle_get_metadata) metadata = nullptr;
-};
-
-bool BindLibheif(void* lib, Libheif& h) {
-  return Bind(lib, "heif_context_alloc", h.contextAlloc) && Bind(lib, "heif_context_free", h.contextFree) &&
-         Bind(lib, "heif_context_read_from_file", h.readFromFile) &&
-         Bind(lib, "heif_context_get_primary_image_handle", h.primaryHandle) &&
-         Bind(lib, "heif_image_handle_release", h.handleRelease) &&
-         Bind(lib, "heif_image_handle_get_width", h.width) && Bind(lib, "heif_image_handle_get_height", h.height) &&
-         Bind(lib, "heif_image_handle_get_list_of_metadata_block_IDs", h.metadataIds) &&
-         Bind(lib, "heif_image_handle_get_metadata_size", h.metadataSize) &&
-         Bind(lib, "heif_image_handle_get_metadata", h.metadata);
-}
-
-const Libheif* LoadLibheif() {
-  return LoadOnce<Libheif>("libheif.so." + std::to_string(LIBHEIF_NUMERIC_VERSION >> 24), BindLibheif);
 }
 
 // The first bytes of the file; fewer when it is shorter or unreadable.
