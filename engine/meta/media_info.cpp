@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -27,6 +28,7 @@ extern "C" {
 
 #include "engine/fs/env.h"
 #include "engine/meta/heif_items.h"
+#include "engine/meta/iso_boxes.h"
 #include "engine/meta/late_libraries.h"
 
 namespace pictray::meta {
@@ -239,6 +241,16 @@ std::optional<std::string> AsWritten(const std::string& iso) {
   return v;
 }
 
+// A UTC time in seconds since 1970 shown in the local time zone.
+std::optional<std::string> UnixToLocal(std::int64_t seconds) {
+  const auto t = static_cast<std::time_t>(seconds);
+  std::tm local{};
+  if (!::localtime_r(&t, &local)) return std::nullopt;
+  char out[32];
+  if (std::strftime(out, sizeof out, "%Y:%m:%d %H:%M:%S", &local) != 19) return std::nullopt;
+  return std::string(out);
+}
+
 // A UTC time "YYYY-MM-DDTHH:MM:SS..." shown in the local time zone.
 std::optional<std::string> UtcToLocal(const std::string& iso) {
   if (!IsoShaped(iso)) return std::nullopt;
@@ -250,11 +262,43 @@ std::optional<std::string> UtcToLocal(const std::string& iso) {
   utc.tm_min = std::stoi(iso.substr(14, 2));
   utc.tm_sec = std::stoi(iso.substr(17, 2));
   const std::time_t t = ::timegm(&utc);
-  std::tm local{};
-  if (t == -1 || !::localtime_r(&t, &local)) return std::nullopt;
-  char out[32];
-  if (std::strftime(out, sizeof out, "%Y:%m:%d %H:%M:%S", &local) != 19) return std::nullopt;
-  return std::string(out);
+  if (t == -1) return std::nullopt;
+  return UnixToLocal(t);
+}
+
+// Seconds from 1904-01-01 (the movie header's epoch) to 1970-01-01.
+constexpr std::int64_t kMovieEpochToUnix = 2082844800;
+constexpr int kMaxTopBoxes = 256;
+
+// The movie header's modification time (UTC), which libavformat does not
+// pass on: the top-level boxes are walked by their headers alone up to
+// "moov", whose first child is "mvhd". Nothing for a time left at 0.
+std::optional<std::int64_t> MovieModificationTime(const OpenFile& file) {
+  struct stat st {};
+  if (file.fd() < 0 || file.env().Fstat(file.fd(), st) != 0) return std::nullopt;
+  const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+  unsigned char b[48];
+  std::uint64_t at = 0;
+  for (int n = 0; n < kMaxTopBoxes && at + 8 <= fileSize; ++n) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof b, fileSize - at));
+    if (file.env().Pread(file.fd(), b, want, static_cast<off_t>(at)) != static_cast<ssize_t>(want)) return std::nullopt;
+    Cursor c(b, want);
+    const std::optional<BoxHeader> box = ReadBoxHeader(c, fileSize - at);
+    if (!box) return std::nullopt;
+    if (box->type == FourCC("moov")) {
+      const std::optional<BoxHeader> mvhd = ReadBoxHeader(c, box->size - box->header);
+      if (!mvhd || mvhd->type != FourCC("mvhd")) return std::nullopt;
+      const std::uint64_t version = c.Number(1);
+      c.Number(3);  // flags
+      const std::size_t width = version == 1 ? 8 : 4;
+      c.Number(width);  // creation time
+      const std::uint64_t modified = c.Number(width);
+      if (c.failed() || modified == 0 || modified > std::uint64_t(INT64_MAX)) return std::nullopt;
+      return static_cast<std::int64_t>(modified) - kMovieEpochToUnix;
+    }
+    at += box->size;
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> Tag(const Avformat& av, const AVDictionary* d, const char* key) {
@@ -271,7 +315,7 @@ struct CloseInput {
 // The capture moment: the maker's creation date with its own offset when
 // there is one, else the movie header's time, which is UTC. The library
 // gives the header's creation time only, so it stands for both dates.
-void ReadVideo(const std::string& path, MediaInfo& info) {
+void ReadVideo(const std::string& path, const OpenFile& file, MediaInfo& info) {
   const Avformat* av = LoadAvformat();
   if (!av) return;
   AVFormatContext* raw = nullptr;
@@ -289,7 +333,13 @@ void ReadVideo(const std::string& path, MediaInfo& info) {
   if (auto keys = Tag(*av, ctx->metadata, "com.apple.quicktime.creationdate")) when = AsWritten(*keys);
   if (!when)
     if (auto utc = Tag(*av, ctx->metadata, "creation_time")) when = UtcToLocal(*utc);
-  info.dateTime = info.dateTimeOriginal = when;
+  info.dateTimeOriginal = when;
+  // The modification date: the maker's date too when there is one (so a
+  // Live Photo's two files agree), else the movie header's own.
+  info.dateTime = when;
+  if (!Tag(*av, ctx->metadata, "com.apple.quicktime.creationdate"))
+    if (const std::optional<std::int64_t> modified = MovieModificationTime(file))
+      if (auto local = UnixToLocal(*modified)) info.dateTime = local;
   info.model = Tag(*av, ctx->metadata, "com.apple.quicktime.model");
   info.software = Tag(*av, ctx->metadata, "com.apple.quicktime.software");
   for (unsigned i = 0; i < ctx->nb_streams; ++i) {
@@ -376,7 +426,7 @@ MediaInfo ReadMediaInfo(const std::string& path, PixelSize size) {
   info.format = byHead ? *byHead : still ? still->format : Format::None;
   try {
     if (info.format == Format::Video)
-      ReadVideo(path, info);
+      ReadVideo(path, file, info);
     else if (info.format == Format::Heif)
       ReadHeif(path, file, info);
     else if (still)

@@ -1,9 +1,14 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <cstdint>
+#include <fstream>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "engine/meta/media_label.h"
+#include "tests/support/temp_dir.h"
 
 namespace pictray::meta {
 namespace {
@@ -60,15 +65,39 @@ TEST(MetaLabel, SizesAndWhatIsNotRead) {
 }
 
 // The movie header's time is UTC; it is shown in the local time zone.
+// A copy of the movie whose header says it was last changed at `modified`
+// (seconds since 1904, the header's epoch).
+std::string WithModificationTime(const testing::TempDir& dir, const std::string& movie, std::uint32_t modified) {
+  std::string bytes = testing::ReadWhole(movie);
+  const std::size_t mvhd = bytes.find("mvhd");
+  const std::size_t at = mvhd + 4 + 4 + (bytes.at(mvhd + 4) == 1 ? 8 : 4);
+  for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<char>(modified >> (24 - 8 * i));
+  const std::string path = dir.path() + "/modified.mp4";
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
 TEST(MetaLabel, MovieHeaderTimeFollowsTheTimeZone) {
+  const testing::TempDir dir;
+  // Created 2024-01-02 23:xx UTC; changed 2024-02-03 04:05:06 UTC.
+  const std::string modified = WithModificationTime(dir, kDir + "mov_utc.mp4", 3789777906u);
   const char* old = getenv("TZ");
   const std::string saved = old ? old : "";
-  const std::pair<const char*, const char*> cases[] = {
-      {"UTC0", "2024_01_02 23(MM)"}, {"JST-9", "2024_01_03 08(MM)"}, {"EST5", "2024_01_02 18(MM)"}};
-  for (const auto& [tz, label] : cases) {
-    setenv("TZ", tz, 1);
+  const struct {
+    const char* tz;
+    std::string file;
+    const char* ExifSel;
+    const char* label;
+  } cases[] = {
+      {"UTC0", kDir + "mov_utc.mp4", "8", "2024_01_02 23(MM)"}, {"JST-9", kDir + "mov_utc.mp4", "8", "2024_01_03 08(MM)"},
+      {"EST5", kDir + "mov_utc.mp4", "8", "2024_01_02 18(MM)"}, {"UTC0", modified, "8", "2024_01_02 23(MM)"},
+      {"UTC0", modified, "2", "2024_02_03 04(MM)"},           {"JST-9", modified, "2", "2024_02_03 13(MM)"},
+      // The maker's own date stands for both, so a Live Photo's pair agrees.
+      {"JST-9", kDir + "mov_keys.mov", "1", "2023_01_02(MM)"}};
+  for (const auto& c : cases) {
+    setenv("TZ", c.tz, 1);
     tzset();
-    EXPECT_EQ(MediaExifLabel(ReadMediaInfo(kDir + "mov_utc.mp4"), "8", kDisabled, true), label) << tz;
+    EXPECT_EQ(MediaExifLabel(ReadMediaInfo(c.file), c.ExifSel, kDisabled, true), c.label) << c.tz << " " << c.file;
   }
   if (old)
     setenv("TZ", saved.c_str(), 1);
