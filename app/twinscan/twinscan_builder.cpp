@@ -127,8 +127,7 @@ void TwinscanBuilder::BuildButtons() {
   QWidget* central = built_.central;
   const QFont font = ui::MinchoFont(12);
   QLabel* ST01 = built_.ST01 = ui::Make_StaticWindow(central, 2005);
-  // Top-left and opaque like a plain static text: where a small window lets
-  // the result list reach into it, the count stays readable.
+  // Top-left and opaque like a plain static text.
   ST01->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   ST01->setAutoFillBackground(true);
   ST01->setFont(font);
@@ -168,7 +167,9 @@ void PlaceControls(const TwinscanControls& c, int toolbarHeight, int W, int H) {
   // A toolbar taller than the 26 pixels the layout allows for pushes LV01 down.
   const int top = std::max(30, tb + 4);
   place(c.LV01, 30, top, W - 60, H / 3 - (top - 30));
-  place(c.LV02, 30, H / 3 + 45, W - 60, H / 3 - 50);
+  // In a small window the result list ends above the count's line, so its
+  // scroll bar is never covered by the count or the stop control.
+  place(c.LV02, 30, H / 3 + 45, W - 60, std::min(H / 3 - 50, (H - 150) - (H / 3 + 45) - 2));
   // The stop control shares the count's line, on the buttons' column.
   place(c.ST01, 30, H - 150, W - 160, 25);
   place(c.BT44, W - 130, H - 150, 100, 25);

@@ -121,6 +121,23 @@ class TwinscanTest : public QObject {
     }
   }
 
+  // The result list ends above the count's line at any window size.
+  void theResultListStaysClearOfTheCount_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("default 400x400") << QSize(400, 400);
+    QTest::newRow("640x480") << QSize(640, 480);
+    QTest::newRow("1200x900") << QSize(1200, 900);
+  }
+  void theResultListStaysClearOfTheCount() {
+    QFETCH(QSize, size);
+    Setup s("");
+    TwinscanWindow w(s.program, "");
+    w.resize(size);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_VERIFY(w.resultList()->geometry().bottom() < w.countLabel()->geometry().top());
+  }
+
   void startWithMoveSoonExtractsAtOnce() {
     Setup s("MoveSoon=1\n");
     TwinscanWindow w(s.program, s.src.path());
