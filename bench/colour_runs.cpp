@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
     photos.names.push_back(name);
   }
   const std::string ini = photos.folder + "/../colour_bench.ini";
-  WriteProfileString("Section0", "RGB64", "0", ini);
+  WriteProfileString(fs::DefaultEnv(), "Section0", "RGB64", "0", ini);
 
   benchmark::RegisterBenchmark("sample_300x300/one_core", Sample300, &photos)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("decode_at_1/8/one_core", DecodeFloor, &photos)->Unit(benchmark::kMillisecond);

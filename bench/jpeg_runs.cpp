@@ -82,8 +82,8 @@ int main(int argc, char** argv) {
   const std::vector<std::string> names = ListFiles(folder);
   pictray::PictrayState st;
   st.profile = folder + ".ini";
-  if (!pictray::WriteProfileString("Section0", "ExifSel", "7", st.profile) ||
-      !pictray::WriteProfileString("Section0", "JlibCheck", "1", st.profile)) {
+  if (!pictray::WriteProfileString(*st.env, "Section0", "ExifSel", "7", st.profile) ||
+      !pictray::WriteProfileString(*st.env, "Section0", "JlibCheck", "1", st.profile)) {
     std::fprintf(stderr, "cannot write %s\n", st.profile.c_str());
     return 1;
   }

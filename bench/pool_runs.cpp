@@ -39,8 +39,8 @@ std::vector<std::string> ListFiles(const std::string& folder) {
 int Run(const std::string& folder, const std::string& which, int workers) {
   pictray::PictrayState st;
   st.profile = folder + ".bench.ini";
-  if (!pictray::WriteProfileString("Section0", "ExifSel", "7", st.profile) ||
-      !pictray::WriteProfileString("Section0", "JlibCheck", "1", st.profile)) {
+  if (!pictray::WriteProfileString(*st.env, "Section0", "ExifSel", "7", st.profile) ||
+      !pictray::WriteProfileString(*st.env, "Section0", "JlibCheck", "1", st.profile)) {
     std::fprintf(stderr, "cannot write %s\n", st.profile.c_str());
     return 1;
   }

@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     photos.names.push_back(name);
   }
   const std::string ini = photos.folder + "/../allcolour_bench.ini";
-  WriteProfileString("Section0", "AllColorMode", "1", ini);
+  WriteProfileString(fs::DefaultEnv(), "Section0", "AllColorMode", "1", ini);
 
   benchmark::RegisterBenchmark("full_decode_loop/workers", DecodeLoop, &photos)
       ->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);

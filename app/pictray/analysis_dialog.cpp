@@ -138,15 +138,15 @@ void AnalysisDialog::BuildChecks(QGridLayout* grid) {
 }
 
 void AnalysisDialog::Load() {
-  ExifSel_ = ReadSetting(key::ExifSel, files_.GRprofile);
+  ExifSel_ = ReadSetting(env_, key::ExifSel, files_.GRprofile);
   ShowBoxes(BoxesOfExifSel(ExifSel_));
-  NullCheck_->setChecked(ReadSetting(key::NullCheck, files_.GRprofile) == "1");
-  JlibCheck_->setChecked(ReadSetting(key::JlibCheck, files_.GRprofile) == "1");
-  AllFormats_->setChecked(ReadSetting(key::AllFormats, files_.GRprofile) == "1");
-  ExifOrderTagOnOpen_ = ReadSetting(key::ExifOrderTag, files_.GRprofile) == "1";
+  NullCheck_->setChecked(ReadSetting(env_, key::NullCheck, files_.GRprofile) == "1");
+  JlibCheck_->setChecked(ReadSetting(env_, key::JlibCheck, files_.GRprofile) == "1");
+  AllFormats_->setChecked(ReadSetting(env_, key::AllFormats, files_.GRprofile) == "1");
+  ExifOrderTagOnOpen_ = ReadSetting(env_, key::ExifOrderTag, files_.GRprofile) == "1";
   ExifOrderTag_->setChecked(ExifOrderTagOnOpen_);
-  NullByte_->setText(ui::TextOf(ReadSetting(key::NullByte, files_.GRprofile)));
-  samcount_->setText(ui::TextOf(ReadSetting(key::samcount, files_.GRprofile)));
+  NullByte_->setText(ui::TextOf(ReadSetting(env_, key::NullByte, files_.GRprofile)));
+  samcount_->setText(ui::TextOf(ReadSetting(env_, key::samcount, files_.GRprofile)));
 }
 
 ExifBoxes AnalysisDialog::Boxes() const {
@@ -167,7 +167,7 @@ void AnalysisDialog::ExifBoxClicked(ExifBox box, bool checked) {
 }
 
 void AnalysisDialog::StoreForThisRun(const SettingKey& k, const std::string& value) {
-  SettingsWrites writes;
+  SettingsWrites writes(env_);
   writes.Write(k, value, files_.profile);
   if (!writes.ok()) ui::MessageBox1Q(this, ui::TextOf(writes.Message()), "err", "err");
 }
@@ -185,7 +185,7 @@ void AnalysisDialog::accept() {
     ui::MessageBox1Q(this, ui::TextOf(refused), "err", "err");
     return;
   }
-  SettingsWrites writes;
+  SettingsWrites writes(env_);
   writes.WriteBoth(key::ExifSel, ExifSel_, files_);
   writes.WriteBoth(key::NullCheck, NullCheck_->isChecked() ? "1" : "0", files_);
   writes.WriteBoth(key::JlibCheck, JlibCheck_->isChecked() ? "1" : "0", files_);

@@ -41,6 +41,7 @@ class AnalysisDialog : public QDialog {
   std::string RefuseCount(const QLineEdit* edit, const char* what) const;
 
   SettingsFiles files_;
+  const fs::Env& env_ = fs::DefaultEnv();
   std::string ExifSel_;
   QCheckBox* boxes_[kExifBoxCount] = {};
   QCheckBox* NullCheck_ = nullptr;  // 10020

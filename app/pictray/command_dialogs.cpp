@@ -142,7 +142,7 @@ std::string MainWindow::OpenColourDialog(std::size_t* ColorMax) {
   const QModelIndexList selected = LV01->selectionModel()->selectedRows();
   int row = selected.first().row();
   for (const QModelIndex& i : selected) row = std::min(row, i.row());
-  *ColorMax = static_cast<std::size_t>(std::max(0, ReadSettingNumber(key::samcount, st_.profile)));
+  *ColorMax = static_cast<std::size_t>(std::max(0, ReadSettingNumber(*st_.env, key::samcount, st_.profile)));
   statusParts_[1]->setText("wait!! open Dialog");
   return st_.listedFolder.get() + "/" + st_.rows.name(static_cast<std::size_t>(row));
 }

@@ -79,9 +79,9 @@ void DisplayDialog::Build() {
 }
 
 void DisplayDialog::Load() {
-  JpegCheck_->setChecked(ReadSetting(key::JpegCheck, files_.GRprofile) == "1");
-  ui::SetEditBytes(disabledchar_, ReadSetting(key::disabledchar, files_.GRprofile));
-  for (int i = 0; i < 4; ++i) ui::SetEditBytes(szApp_[i], ReadSetting(*kAppRows[i].key, files_.GRprofile));
+  JpegCheck_->setChecked(ReadSetting(env_, key::JpegCheck, files_.GRprofile) == "1");
+  ui::SetEditBytes(disabledchar_, ReadSetting(env_, key::disabledchar, files_.GRprofile));
+  for (int i = 0; i < 4; ++i) ui::SetEditBytes(szApp_[i], ReadSetting(env_, *kAppRows[i].key, files_.GRprofile));
 }
 
 void DisplayDialog::paintEvent(QPaintEvent* e) {
@@ -97,7 +97,7 @@ void DisplayDialog::BrowseProgram(QLineEdit* edit) {
 }
 
 void DisplayDialog::accept() {
-  SettingsWrites writes;
+  SettingsWrites writes(env_);
   writes.WriteBoth(key::JpegCheck, JpegCheck_->isChecked() ? "1" : "0", files_);
   // The reader takes width - 1 bytes: a longer value would lose its end,
   // perhaps inside a character.

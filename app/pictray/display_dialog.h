@@ -29,6 +29,7 @@ class DisplayDialog : public QDialog {
   void BrowseProgram(QLineEdit* edit);
 
   SettingsFiles files_;
+  const fs::Env& env_ = fs::DefaultEnv();
   QCheckBox* JpegCheck_ = nullptr;     // 1010
   QLineEdit* disabledchar_ = nullptr;  // 10041
   QLineEdit* szApp_[4] = {nullptr, nullptr, nullptr, nullptr};  // 10045, 10046, 10047, 10058

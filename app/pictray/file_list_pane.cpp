@@ -111,7 +111,7 @@ QMenu* FileListPane::BuildPopup() {
   if (model_->rowCount() == 0) return nullptr;
   auto* menu = new QMenu(this);
   menu->setObjectName("popupLV01");
-  const std::string app = ReadSetting(key::app, links_.files.profile);
+  const std::string app = ReadSetting(env_, key::app, links_.files.profile);
   const QIcon appIcon = ui::ProgramIcon(ui::TextOf(app), ui::TextOf(links_.programDir), links_.ownIcon);
   const struct {
     int id;
@@ -162,7 +162,7 @@ std::string FileListPane::SelectedPath() const {
 }
 
 void FileListPane::OpenSelected() {
-  shellOpenSub(window(), ReadSetting(key::app, links_.files.profile), SelectedPath(), links_.programDir);
+  shellOpenSub(window(), ReadSetting(env_, key::app, links_.files.profile), SelectedPath(), links_.programDir);
 }
 
 void FileListPane::ClearSelectedTarget() {

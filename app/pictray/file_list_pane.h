@@ -51,6 +51,7 @@ class FileListPane : public QWidget {
   FileList& rows_;
   FileListModel* model_;
   PaneLinks links_;
+  const fs::Env& env_ = fs::DefaultEnv();
   QTableView* LV01 = nullptr;
 };
 

@@ -97,7 +97,7 @@ MainWindow::MainWindow(const StartOptions& options)
                        {settings_.store().GRprofile}),
             "err", "err");
   settings_.Share(st_);
-  st_.journalDir = JournalDir(pictray::fs::DefaultEnv(), "pictray");
+  st_.journalDir = JournalDir(*st_.env, "pictray");
   const StartSettings start = settings_.ReadAtStart();
   WinClose = start.WinClose;
 
@@ -356,7 +356,7 @@ void MainWindow::ListUp() {
     st_.rows.clear();
   }
   std::string folder = Folder();
-  if (!IsFolder(pictray::fs::DefaultEnv(), folder)) {
+  if (!IsFolder(*st_.env, folder)) {
     const std::size_t slash = folder.rfind('/');
     folder = slash == std::string::npos ? std::string() : folder.substr(0, slash == 0 ? 1 : slash);
     SetFolder(folder);
@@ -525,11 +525,11 @@ void MainWindow::dropEvent(QDropEvent* e) {
 void MainWindow::OnTimer7000() {
   const std::string path = CurrentDir;
   CurrentDir.clear();
-  if (IsFolder(pictray::fs::DefaultEnv(), path)) {
+  if (IsFolder(*st_.env, path)) {
     SetFolder(path);
     Check(Control::BT02, true);
     Command(cmd::ListUp);
-  } else if (PathExists(pictray::fs::DefaultEnv(), path) && !IsFolder(pictray::fs::DefaultEnv(), path)) {
+  } else if (PathExists(*st_.env, path) && !IsFolder(*st_.env, path)) {
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
     st_.SarchFile.set(slash == std::string::npos ? path : path.substr(slash + 1));

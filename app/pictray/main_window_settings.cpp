@@ -22,7 +22,7 @@ namespace pictray::app {
 using ui::TextOf;
 
 void MainWindow::OpenFolderWithApp3() {
-  std::string app3 = ReadSetting(key::app3, settings_.store().GRprofile);
+  std::string app3 = ReadSetting(*st_.env, key::app3, settings_.store().GRprofile);
   if (app3 == "new") {
     Message(
         WindowText(QT_TRANSLATE_NOOP("Pictray",
@@ -37,7 +37,7 @@ void MainWindow::OpenFolderWithApp3() {
   }
   const std::string field = Folder();
   const std::string folder = field.empty() ? field : AbsolutePath(field);
-  if (!IsFolder(pictray::fs::DefaultEnv(), folder)) {
+  if (!IsFolder(*st_.env, folder)) {
     Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "フォルダ欄のフォルダがありません: %1"), {field}), "err", "err");
     return;
   }
@@ -54,7 +54,7 @@ void MainWindow::OpenFolderWithApp3() {
 
 void MainWindow::DisplaySettings() {
   if (OpenModalWindow6(this, settings_.Files()))
-    st_.disabledchar.set(ReadSetting(key::disabledchar, settings_.Files().profile));
+    st_.disabledchar.set(ReadSetting(*st_.env, key::disabledchar, settings_.Files().profile));
   RebuildApp3Icon();
 }
 

@@ -45,14 +45,14 @@ PartRgbDialog::PartRgbDialog(QWidget* owner, const SettingsFiles& files, const s
   matchPerValue_ = new QLabel(this);
   matchPerValue_->setMinimumWidth(matchPerValue_->fontMetrics().horizontalAdvance("1000"));
   connect(matchPer_, &QSlider::valueChanged, matchPerValue_, [this](int v) { matchPerValue_->setNum(v); });
-  matchPer_->setValue(ReadSettingNumber(key::MatchPer, files.profile));
+  matchPer_->setValue(ReadSettingNumber(env_, key::MatchPer, files.profile));
   matchPerValue_->setNum(matchPer_->value());
   per->addWidget(matchPer_, 1);
   per->addWidget(matchPerValue_);
   left->addLayout(per);
 
   auto* grid = new QGridLayout;
-  BuildCells(grid, ReadSetting(key::PartX, files.profile) == "8" ? 8 : 4);
+  BuildCells(grid, ReadSetting(env_, key::PartX, files.profile) == "8" ? 8 : 4);
   left->addLayout(grid);
   left->setAlignment(grid, Qt::AlignHCenter);
   left->addStretch();
@@ -71,7 +71,7 @@ bool PartRgbDialog::Render(const std::string& path, MakeMinImageFn MMI, const st
     std::copy_n(surface.bits() + (kRendering - 1 - y) * stride, stride, topDown.data() + y * stride);
   const BitmapView bitmap{kRendering, kRendering, stride, 24, topDown.data()};
   Picture written;
-  return MakeBufferFile2(fs::DefaultEnv(), bitmap, workfile, written) == 0 && readBMP(workfile, picture_) == 1;
+  return MakeBufferFile2(env_, bitmap, workfile, written) == 0 && readBMP(workfile, picture_) == 1;
 }
 
 void PartRgbDialog::BuildCells(QGridLayout* grid, int PartX) {
@@ -107,7 +107,7 @@ void PartRgbDialog::Start() {
     return;
   }
   const int MatchPer = matchPer_->value();
-  if (!WriteSetting(key::MatchPer, std::to_string(MatchPer), files().profile)) {
+  if (!WriteSetting(env_, key::MatchPer, std::to_string(MatchPer), files().profile)) {
     Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "作業用の設定ファイルに書けません: %1"), {files().profile}), "err",
         "err");
     return;
@@ -125,11 +125,13 @@ void PartRgbDialog::Start() {
 }
 
 void PartRgbDialog::SaveMoreDefaults() {
-  if (!WriteSetting(key::MatchPer, std::to_string(matchPer_->value()), files().GRprofile))
+  if (!WriteSetting(env_, key::MatchPer, std::to_string(matchPer_->value()), files().GRprofile))
     Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書けません: %1"), {files().GRprofile}), "err", "err");
 }
 
-void PartRgbDialog::LoadMoreDefaults() { matchPer_->setValue(ReadSettingNumber(key::MatchPer, files().GRprofile)); }
+void PartRgbDialog::LoadMoreDefaults() {
+  matchPer_->setValue(ReadSettingNumber(env_, key::MatchPer, files().GRprofile));
+}
 
 bool OpenModalWindowpartRGB(QWidget* owner, const SettingsFiles& files, const std::string& RGBtxt,
                             std::size_t ColorMax, const std::string& DlgFilePath, MakeMinImageFn MMI,

@@ -160,16 +160,16 @@ void PrgbDialog::BuildCut(QVBoxLayout* column) {
 }
 
 void PrgbDialog::Load() {
-  SetPair(PRgb0normal_, PRgb0many_, ReadSetting(key::PRgb0, files_.profile));
-  PRgb6_->setChecked(ReadSetting(key::PRgb6, files_.profile) == "1");
-  SetPair(PRgb1normal_, PRgb1high_, ReadSetting(key::PRgb1, files_.profile));
-  SetPair(PRgb2normal_, PRgb2high_, ReadSetting(key::PRgb2, files_.profile));
-  PRgb5_->setChecked(ReadSetting(key::PRgb5, files_.profile) == "1");
+  SetPair(PRgb0normal_, PRgb0many_, ReadSetting(env_, key::PRgb0, files_.profile));
+  PRgb6_->setChecked(ReadSetting(env_, key::PRgb6, files_.profile) == "1");
+  SetPair(PRgb1normal_, PRgb1high_, ReadSetting(env_, key::PRgb1, files_.profile));
+  SetPair(PRgb2normal_, PRgb2high_, ReadSetting(env_, key::PRgb2, files_.profile));
+  PRgb5_->setChecked(ReadSetting(env_, key::PRgb5, files_.profile) == "1");
   // The all-colour box after "PRgb6": the frequent colours' rule overrides it.
-  const std::string mode = ReadSetting(key::PRgb3, files_.profile);
+  const std::string mode = ReadSetting(env_, key::PRgb3, files_.profile);
   for (int m = 0; m < 3; ++m) PRgb3_[m]->setChecked(mode == std::to_string(m));
   AllColourBoxToggled(-1, false);
-  const int cut = ProfileNumber(ReadSetting(key::PRgb4, files_.profile));
+  const int cut = ProfileNumber(ReadSetting(env_, key::PRgb4, files_.profile));
   cutOn_->setChecked(cut != 0);
   if (cut != 0) cutBar_->setValue(cut);
 }
@@ -213,8 +213,8 @@ void PrgbDialog::WriteSettings() const {
       {&key::PRgb5, Bit(PRgb5_)},
       {&key::PRgb6, Bit(PRgb6_)}};
   for (const auto& [k, value] : values) {
-    WriteSetting(*k, value, files_.GRprofile);
-    WriteSetting(*k, value, files_.profile);
+    WriteSetting(env_, *k, value, files_.GRprofile);
+    WriteSetting(env_, *k, value, files_.profile);
   }
 }
 

@@ -37,6 +37,7 @@ class PrgbDialog : public QDialog {
   void WriteSettings() const;
 
   SettingsFiles files_;
+  const fs::Env& env_ = fs::DefaultEnv();
   QCheckBox* PRgb0normal_ = nullptr;
   QCheckBox* PRgb0many_ = nullptr;
   QCheckBox* PRgb6_ = nullptr;

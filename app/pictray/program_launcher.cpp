@@ -37,10 +37,11 @@ std::string Trimmed(const std::string& text) {
 }
 
 void WriteCompanionPlace(QWidget* window, const std::string& programDir) {
-  const std::string ini = LocateProgramFolders(fs::DefaultEnv(), programDir).settingsDir + "/Twinscan.ini";
+  const fs::Env& env = fs::DefaultEnv();
+  const std::string ini = LocateProgramFolders(env, programDir).settingsDir + "/Twinscan.ini";
   const QRect g = window->frameGeometry();
-  WriteSetting(key::twinscan::Px, std::to_string(g.left() + 100), ini);
-  WriteSetting(key::twinscan::Py, std::to_string(g.top() + 300), ini);
+  WriteSetting(env, key::twinscan::Px, std::to_string(g.left() + 100), ini);
+  WriteSetting(env, key::twinscan::Py, std::to_string(g.top() + 300), ini);
 }
 
 // Handles nothing configured and the companion's place; returns the

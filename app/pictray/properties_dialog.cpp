@@ -70,11 +70,11 @@ void PropertiesDialog::Build() {
 }
 
 void PropertiesDialog::Load() {
-  std::string WPath = ReadSetting(key::WPath, files_.GRprofile);
+  std::string WPath = ReadSetting(env_, key::WPath, files_.GRprofile);
   if (WPath.empty()) WPath = programDir_;
   ui::SetEditBytes(szWPath_, WPath);
-  ui::SetEditBytes(ZenApp_, ReadSetting(key::ZenApp, files_.GRprofile));
-  WinClose_->setChecked(ReadSetting(key::WinClose, files_.GRprofile) == "1");
+  ui::SetEditBytes(ZenApp_, ReadSetting(env_, key::ZenApp, files_.GRprofile));
+  WinClose_->setChecked(ReadSetting(env_, key::WinClose, files_.GRprofile) == "1");
 }
 
 void PropertiesDialog::paintEvent(QPaintEvent* e) {
@@ -99,7 +99,7 @@ void PropertiesDialog::BrowseProgram() {
 }
 
 std::string PropertiesDialog::RefuseWorkFolder(const std::string& folder) const {
-  if (folder.empty() || IsFolder(pictray::fs::DefaultEnv(), folder)) return {};
+  if (folder.empty() || IsFolder(env_, folder)) return {};
   return WindowText(
       QT_TRANSLATE_NOOP("Pictray",
                         "WorkFile Pathのフォルダがありません。作業ファイルを置くフォルダを指定して下さい: %1"),
@@ -114,7 +114,7 @@ void PropertiesDialog::accept() {
   }
   result_.WinClose = std::string(1, WinClose_->isChecked() ? '1' : '0');
   result_.ZenApp = ui::EditBytes(ZenApp_);
-  SettingsWrites writes;
+  SettingsWrites writes(env_);
   writes.Write(key::WinClose, result_.WinClose, files_.GRprofile);
   writes.Write(key::WPath, WPath, files_.GRprofile);
   writes.Write(key::ZenAppCopy, result_.ZenApp, files_.GRprofile);

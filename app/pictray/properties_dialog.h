@@ -42,6 +42,7 @@ class PropertiesDialog : public QDialog {
   std::string RefuseWorkFolder(const std::string& folder) const;
 
   SettingsFiles files_;
+  const fs::Env& env_ = fs::DefaultEnv();
   std::string programDir_;
   QString ProName_;
   QIcon icon_;

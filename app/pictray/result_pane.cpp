@@ -146,9 +146,9 @@ ResultPane::ResultPane(PaneLinks links, QWidget* parent) : QWidget(parent), link
 QWidget* ResultPane::BuildToggles() {
   const SettingsFiles& f = links_.files;
   // Each switch as the settings file has it at start.
-  const bool moveSoon = ReadSetting(key::MoveSoon, f.GRprofile) == "1";
-  const bool black = ReadSetting(key::BlackBack, f.GRprofile) == "1";
-  const bool readDay = ReadSetting(key::ReadDay, f.GRprofile) == "1";
+  const bool moveSoon = ReadSetting(env_, key::MoveSoon, f.GRprofile) == "1";
+  const bool black = ReadSetting(env_, key::BlackBack, f.GRprofile) == "1";
+  const bool readDay = ReadSetting(env_, key::ReadDay, f.GRprofile) == "1";
   if (links_.MoveOn) links_.MoveOn->store(moveSoon ? 1 : 0);
 
   auto* box = new QWidget(this);
@@ -244,7 +244,7 @@ QSize ResultPane::sizeHint() const { return {QWidget::sizeHint().width(), kStart
 void ResultPane::StoreToggle(const SettingKey& k, bool on) {
   const char* value = on ? "1" : "0";
   for (const std::string* file : {&links_.files.profile, &links_.files.GRprofile}) {
-    if (WriteSetting(k, value, *file)) continue;
+    if (WriteSetting(env_, k, value, *file)) continue;
     if (links_.message)
       links_.message(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書き込めません: %1"), {*file}), "err",
                      "err");
@@ -304,7 +304,7 @@ void ResultPane::SetMessageText(const QString& text) {
 }
 
 void ResultPane::RefreshApp3Icon() {
-  const QString app3 = ui::TextOf(ReadSetting(key::app3, links_.files.profile));
+  const QString app3 = ui::TextOf(ReadSetting(env_, key::app3, links_.files.profile));
   const QIcon icon = app3 == "open" ? ui::GlyphIcon(QCoreApplication::translate("Pictray", "開", "icon letters"),
                                                     QColor(40, 140, 90), 32)
                                     : ui::ProgramIcon(app3, ui::TextOf(links_.programDir), links_.ownIcon);
@@ -328,7 +328,7 @@ QMenu* ResultPane::BuildPopup() {
   menu->setObjectName("popupLV02");
   const QString dir = ui::TextOf(links_.programDir);
   auto appEntry = [&](const SettingKey& k, const char* label, int fallback) {
-    const QString app = ui::TextOf(ReadSetting(k, links_.files.profile));
+    const QString app = ui::TextOf(ReadSetting(env_, k, links_.files.profile));
     const QIcon icon = ui::ProgramIcon(app, dir, links_.ownIcon);
     const QIcon shown = icon.isNull() ? ui::GlyphIcon(QString::number(fallback + 1), QColor(70, 130, 180), 16) : icon;
     return std::make_pair(shown, QString(label) + QFileInfo(app).fileName());
@@ -383,7 +383,7 @@ void ResultPane::PopupCommand(int id) {
 
 bool ResultPane::FolderStillThere(QTreeWidgetItem* item) {
   const std::string folder = PathOf(item);
-  if (IsFolder(pictray::fs::DefaultEnv(), folder)) return true;
+  if (IsFolder(env_, folder)) return true;
   links_.message(WindowText(QT_TRANSLATE_NOOP("Pictray", "フォルダがありません: %1"), {folder}), "err", "err");
   delete item;
   return false;
@@ -391,13 +391,13 @@ bool ResultPane::FolderStillThere(QTreeWidgetItem* item) {
 
 void ResultPane::DropGoneMoveResults() {
   for (int i = LV02->topLevelItemCount() - 1; i >= 0; --i)
-    if (!IsFolder(pictray::fs::DefaultEnv(), PathOf(LV02->topLevelItem(i)))) delete LV02->takeTopLevelItem(i);
+    if (!IsFolder(env_, PathOf(LV02->topLevelItem(i)))) delete LV02->takeTopLevelItem(i);
 }
 
 void ResultPane::OpenWith(const SettingKey& app) {
   QTreeWidgetItem* item = FirstSelected();
   if (!FolderStillThere(item)) return;
-  shellOpenSub(this, ReadSetting(app, links_.files.profile), PathOf(item), links_.programDir);
+  shellOpenSub(this, ReadSetting(env_, app, links_.files.profile), PathOf(item), links_.programDir);
 }
 
 void ResultPane::ClearAllResults() {
@@ -426,10 +426,10 @@ void ResultPane::BreakSelectedFolders() {
   for (QTreeWidgetItem* item : selected) {
     if (!FolderStillThere(item)) continue;
     const std::string folder = PathOf(item);
-    BreakFolda(pictray::fs::DefaultEnv(), folder);
+    BreakFolda(env_, folder);
     // The folder goes only when nothing at all is left in it; a failed
     // removal is a failure, whatever was moved.
-    if (RemoveEmptyFolder(pictray::fs::DefaultEnv(), folder) == 0) {
+    if (RemoveEmptyFolder(env_, folder) == 0) {
       delete item;
       QMessageBox::information(this, ui::TextOf(folder), QCoreApplication::translate("Pictray", "解体OK"));
     } else {
@@ -441,7 +441,7 @@ void ResultPane::BreakSelectedFolders() {
 
 void ResultPane::StartRelay() {
   const std::string zipdll = JoinPath(links_.programDir, "7-zip32.dll");
-  if (!PathExists(pictray::fs::DefaultEnv(), zipdll)) {
+  if (!PathExists(env_, zipdll)) {
     links_.message("7zip dll_error", "err", "err");
     return;
   }

@@ -86,6 +86,7 @@ class ResultPane : public QWidget {
   void FitRelayCaption();
 
   PaneLinks links_;
+  const fs::Env& env_ = fs::DefaultEnv();
   QLabel* preview_ = nullptr;
   QLabel* GRmsgtext_ = nullptr;
   QString relayCaption_;

@@ -40,7 +40,7 @@ RgbDialog::RgbDialog(QWidget* owner, const SettingsFiles& files)
   auto* column = new QVBoxLayout(this);
   BuildExclusions(column);
   BuildCoarsening(column);
-  BuildCells(column, ReadSetting(key::PartX, files_.profile) == "8" ? 8 : 4);
+  BuildCells(column, ReadSetting(env_, key::PartX, files_.profile) == "8" ? 8 : 4);
   start_ = ui::MakeTextButtonWnd(this, 0, QCoreApplication::translate("Pictray", "スタート"));
   start_->setObjectName("start");
   start_->setEnabled(false);  // nothing to sample before a cell is chosen
@@ -61,11 +61,11 @@ void RgbDialog::BuildExclusions(QVBoxLayout* column) {
   ExecOWNbit_ = Box(this, "ExecOWNbit", QT_TRANSLATE_NOOP("Pictray", "を除外"));
   PixelPassbit_ = Box(this, "PixelPassbit", QT_TRANSLATE_NOOP("Pictray", "1ピクセルとばし検索"));
 
-  Exec255bit_->setChecked(ReadSetting(key::Exec255bit, files_.profile) == "1");
-  Exec000bit_->setChecked(ReadSetting(key::Exec000bit, files_.profile) == "1");
-  ExecOWNbit_->setChecked(ReadSetting(key::ExecOWNbit, files_.profile) == "1");
-  ExecRGB_->setText(TextOf(ReadSetting(key::ExecRGB, files_.profile)));
-  PixelPassbit_->setChecked(ReadSetting(key::PixelPassbit, files_.profile) == "1");
+  Exec255bit_->setChecked(ReadSetting(env_, key::Exec255bit, files_.profile) == "1");
+  Exec000bit_->setChecked(ReadSetting(env_, key::Exec000bit, files_.profile) == "1");
+  ExecOWNbit_->setChecked(ReadSetting(env_, key::ExecOWNbit, files_.profile) == "1");
+  ExecRGB_->setText(TextOf(ReadSetting(env_, key::ExecRGB, files_.profile)));
+  PixelPassbit_->setChecked(ReadSetting(env_, key::PixelPassbit, files_.profile) == "1");
 
   column->addWidget(Exec255bit_);
   column->addWidget(Exec000bit_);
@@ -87,7 +87,7 @@ void RgbDialog::BuildCoarsening(QVBoxLayout* column) {
                  {2, QT_TRANSLATE_NOOP("Pictray", "中分類化(RGB/32)")},
                  {3, QT_TRANSLATE_NOOP("Pictray", "小分類化(RGB/16)")},
                  {0, QT_TRANSLATE_NOOP("Pictray", "分類化無し")}};
-  RGB64read_ = ReadSetting(key::RGB64, files_.profile);
+  RGB64read_ = ReadSetting(env_, key::RGB64, files_.profile);
   auto* row = new QHBoxLayout;
   for (const auto& c : choices) {
     const std::string value = std::to_string(c.value);
@@ -138,8 +138,8 @@ void RgbDialog::WriteSettings() const {
       {&key::ExecRGB, ui::BytesOf(ExecRGB_->text())},
       {&key::RGB64, coarsening < 0 ? RGB64read_ : std::to_string(coarsening)}};
   for (const auto& [k, value] : values) {
-    WriteSetting(*k, value, files_.profile);
-    WriteSetting(*k, value, files_.GRprofile);
+    WriteSetting(env_, *k, value, files_.profile);
+    WriteSetting(env_, *k, value, files_.GRprofile);
   }
 }
 

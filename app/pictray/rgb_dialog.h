@@ -39,6 +39,7 @@ class RgbDialog : public QDialog {
   void WriteSettings() const;
 
   SettingsFiles files_;
+  const fs::Env& env_ = fs::DefaultEnv();
   QCheckBox* Exec255bit_ = nullptr;
   QCheckBox* Exec000bit_ = nullptr;
   QCheckBox* ExecOWNbit_ = nullptr;

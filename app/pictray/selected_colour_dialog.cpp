@@ -188,7 +188,7 @@ QVBoxLayout* SelectedColourDialog::BuildListColumn() {
   bottom->addWidget(start_);
   column->addLayout(bottom);
 
-  const std::string stored = ReadSetting(modeKey_, files_.profile);
+  const std::string stored = ReadSetting(env_, modeKey_, files_.profile);
   for (int m = 0; m < 4; ++m)
     if (stored == std::to_string(m + 1)) modes_[m]->setChecked(true);
   EnableUse();
@@ -225,7 +225,7 @@ void SelectedColourDialog::LoadList() {
   // The file's lines join the list's rows, and the set is made from all of them.
   std::vector<std::string> lines;
   for (std::uint32_t rgb : colours_.dwColors()) lines.push_back(ColourKey(rgb));
-  if (const int e = ReadTextList(fs::DefaultEnv(), path, lines); e != 0) {
+  if (const int e = ReadTextList(env_, path, lines); e != 0) {
     Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを読めません: %1 (%2)"),
                    {path, ReadRefusalText(e, kTextListReadLimit)}),
         "err", "err");
@@ -251,7 +251,7 @@ void SelectedColourDialog::SaveList() {
   const std::string path = BytesOf(chosen);
   std::vector<std::string> lines;
   for (std::uint32_t rgb : colours_.dwColors()) lines.push_back(ColourKey(rgb));
-  if (!listsave(fs::DefaultEnv(), lines, path)) {
+  if (!listsave(env_, lines, path)) {
     Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを保存できません: %1"), {path}), "err", "err");
     return;
   }
@@ -300,7 +300,7 @@ void SelectedColourDialog::EnableUse() {
 
 void SelectedColourDialog::SaveDefault() {
   if (Ask("Save  Default ?", "OK", "NO") != 6) return;
-  if (!WriteSetting(modeKey_, mode_, files_.GRprofile)) {
+  if (!WriteSetting(env_, modeKey_, mode_, files_.GRprofile)) {
     Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書けません: %1"), {files_.GRprofile}), "err", "err");
     return;
   }
@@ -311,13 +311,13 @@ void SelectedColourDialog::SaveDefault() {
 void SelectedColourDialog::LoadDefault() {
   if (Ask("Load  Default ?", "OK", "NO") != 6) return;
   LoadMoreDefaults();
-  const int mode = ColourMode(ReadSetting(modeKey_, files_.GRprofile));
+  const int mode = ColourMode(ReadSetting(env_, modeKey_, files_.GRprofile));
   modes_[mode - 1]->setChecked(true);
   SetMode(std::to_string(mode));
 }
 
 void SelectedColourDialog::done(int result) {
-  if (!WriteSetting(modeKey_, mode_, files_.profile))
+  if (!WriteSetting(env_, modeKey_, mode_, files_.profile))
     Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "作業用の設定ファイルに書けません: %1"), {files_.profile}), "err",
         "err");
   QDialog::done(result);

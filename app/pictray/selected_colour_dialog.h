@@ -87,6 +87,8 @@ class SelectedColourDialog : public QDialog {
   virtual void LoadMoreDefaults() {}
 
   const SettingsFiles& files() const { return files_; }
+  // The settings and colour lists are read and written through it.
+  const fs::Env& env_ = fs::DefaultEnv();
   int Ask(const std::string& text, const char* first, const char* second);
 
  private:

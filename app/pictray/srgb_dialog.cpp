@@ -172,19 +172,19 @@ void SrgbDialog::BuildRange(QVBoxLayout* column) {
 
 void SrgbDialog::Load() {
   const std::string& file = files_.GRprofile;
-  SRgb0_ = ReadSetting(key::SRgb0, file, kShownSRgb0);
-  SRgb2_ = ReadSetting(key::SRgb2, file, kShownSRgb2);
-  SRgb5_ = ReadSetting(key::SRgb5, file, kShownSRgb5);
-  SRgb6_ = ReadSetting(key::SRgb6, file, kShownSRgb6);
+  SRgb0_ = ReadSetting(env_, key::SRgb0, file, kShownSRgb0);
+  SRgb2_ = ReadSetting(env_, key::SRgb2, file, kShownSRgb2);
+  SRgb5_ = ReadSetting(env_, key::SRgb5, file, kShownSRgb5);
+  SRgb6_ = ReadSetting(env_, key::SRgb6, file, kShownSRgb6);
   for (QAbstractButton* b : channel_->buttons())
     b->setChecked(std::to_string(channel_->id(b)) == SRgb0_);
   for (QAbstractButton* b : limit_->buttons())
     b->setChecked(std::to_string(limit_->id(b)) == SRgb2_);
-  SRgb3_->setChecked(ReadSetting(key::SRgb3, file, kShownSRgb3) == "1");
-  lowerBar_->setValue(ProfileNumber(ReadSetting(key::SRgb1, file, kShownSRgb1)));
+  SRgb3_->setChecked(ReadSetting(env_, key::SRgb3, file, kShownSRgb3) == "1");
+  lowerBar_->setValue(ProfileNumber(ReadSetting(env_, key::SRgb1, file, kShownSRgb1)));
   lowerBar_->SetSelection(lowerBar_->value(), kTop);
   lowerSpin_->setValue(lowerBar_->value());
-  const bool range = ReadSetting(key::SRgb4, file, kShownSRgb4) == "1";
+  const bool range = ReadSetting(env_, key::SRgb4, file, kShownSRgb4) == "1";
   if (range) {
     rangeStart_->setText(TextOf(SRgb5_));
     rangeEnd_->setText(TextOf(SRgb6_));
@@ -225,8 +225,8 @@ void SrgbDialog::WriteSettings() const {
       {&key::SRgb5, range ? BytesOf(rangeStart_->text()) : SRgb5_},
       {&key::SRgb6, range ? BytesOf(rangeEnd_->text()) : SRgb6_}};
   for (const auto& [k, value] : values) {
-    WriteSetting(*k, value, files_.profile);
-    WriteSetting(*k, value, files_.GRprofile);
+    WriteSetting(env_, *k, value, files_.profile);
+    WriteSetting(env_, *k, value, files_.GRprofile);
   }
 }
 

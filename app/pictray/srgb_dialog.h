@@ -47,6 +47,7 @@ class SrgbDialog : public QDialog {
   void WriteSettings() const;
 
   SettingsFiles files_;
+  const fs::Env& env_ = fs::DefaultEnv();
   // Kept as read where no control stands for the value in the file.
   std::string SRgb0_, SRgb2_, SRgb5_, SRgb6_;
   QButtonGroup* channel_ = nullptr;  // ids 0 red, 1 green, 2 blue

@@ -13,10 +13,10 @@
 namespace pictray::app {
 
 WindowSettings::WindowSettings(const std::string& programDir, const std::string& proName)
-    : store_(fs::DefaultEnv(), programDir, proName) {}
+    : store_(env_, programDir, proName) {}
 
 bool WindowSettings::Open() {
-  return store_.ProfileSetSub(TimeStamp::Now(fs::DefaultEnv())) && store_.NewProfileSetSub(TimeStamp::Now(fs::DefaultEnv()));
+  return store_.ProfileSetSub(TimeStamp::Now(env_)) && store_.NewProfileSetSub(TimeStamp::Now(env_));
 }
 
 void WindowSettings::RemoveWorkingFiles() const { store_.RemoveWorkingFiles(); }
@@ -38,58 +38,58 @@ StartSettings WindowSettings::ReadAtStart() const {
   // The store read the place when it opened the file: one pass fewer.
   s.place = QRect(ProfileNumber(store_.Px), ProfileNumber(store_.Py), ProfileNumber(store_.Pw),
                   ProfileNumber(store_.Ph));
-  s.PartX = ReadSetting(key::PartX, store_.GRprofile);
+  s.PartX = ReadSetting(env_, key::PartX, store_.GRprofile);
   s.WinClose = store_.WinClose;
-  s.ZenApp = ReadSetting(key::ZenApp, store_.GRprofile);
-  s.ZenAppOn = ReadSetting(key::ZenAppOn, store_.GRprofile) == "1";
+  s.ZenApp = ReadSetting(env_, key::ZenApp, store_.GRprofile);
+  s.ZenAppOn = ReadSetting(env_, key::ZenAppOn, store_.GRprofile) == "1";
   return s;
 }
 
-std::string WindowSettings::ZenApp() const { return ReadSetting(key::ZenApp, WorkingCopy()); }
+std::string WindowSettings::ZenApp() const { return ReadSetting(env_, key::ZenApp, WorkingCopy()); }
 
-std::string WindowSettings::ExifSel() const { return ReadSetting(key::ExifSel, WorkingCopy()); }
+std::string WindowSettings::ExifSel() const { return ReadSetting(env_, key::ExifSel, WorkingCopy()); }
 
-std::string WindowSettings::app3() const { return ReadSetting(key::app3, WorkingCopy()); }
+std::string WindowSettings::app3() const { return ReadSetting(env_, key::app3, WorkingCopy()); }
 
 std::string WindowSettings::helpfile() const {
   return store_.folders().dataDir + "/" + store_.proName() + ui::HelpPageEnding();
 }
 
 void WindowSettings::RebuildWorkfile() {
-  std::string W = ReadSetting(key::WPath, store_.GRprofile);
-  if (!IsFolder(pictray::fs::DefaultEnv(), W)) W = store_.programDir();
+  std::string W = ReadSetting(env_, key::WPath, store_.GRprofile);
+  if (!IsFolder(env_, W)) W = store_.programDir();
   // Only this program writes its work file: the old name would be left behind.
-  if (!store_.workfile.empty() && PathExists(pictray::fs::DefaultEnv(), store_.workfile)) ::unlink(store_.workfile.c_str());
-  store_.workfile = W + "/" + TimeStamp::Now(fs::DefaultEnv()).Text() + "bit.$$$";
+  if (!store_.workfile.empty() && PathExists(env_, store_.workfile)) ::unlink(store_.workfile.c_str());
+  store_.workfile = W + "/" + TimeStamp::Now(env_).Text() + "bit.$$$";
 }
 
 bool WindowSettings::CopyAppsToWorkingCopy() const {
-  SettingsWrites writes;
+  SettingsWrites writes(env_);
   for (const SettingKey* k : {&key::app, &key::app1, &key::app2, &key::app3})
-    writes.Write(*k, ReadSetting(*k, store_.GRprofile), WorkingCopy());
+    writes.Write(*k, ReadSetting(env_, *k, store_.GRprofile), WorkingCopy());
   return writes.ok();
 }
 
 bool WindowSettings::StoreApp3(const std::string& value) const {
-  SettingsWrites writes;
+  SettingsWrites writes(env_);
   writes.WriteBoth(key::app3, value, Files());
   return writes.ok();
 }
 
 void WindowSettings::StorePartX(const std::string& x) const {
-  WriteSetting(key::PartX, x, WorkingCopy());
-  WriteSetting(key::PartX, x, store_.GRprofile);
+  WriteSetting(env_, key::PartX, x, WorkingCopy());
+  WriteSetting(env_, key::PartX, x, store_.GRprofile);
 }
 
 void WindowSettings::StoreZenAppOn(bool on) const {
-  WriteSetting(key::ZenAppOn, on ? "1" : "0", store_.GRprofile);
+  WriteSetting(env_, key::ZenAppOn, on ? "1" : "0", store_.GRprofile);
 }
 
 void WindowSettings::StorePlace(const QPoint& pos, const QSize& size) const {
-  WriteSetting(key::Px, std::to_string(pos.x()), store_.GRprofile);
-  WriteSetting(key::Py, std::to_string(pos.y()), store_.GRprofile);
-  WriteSetting(key::Pw, std::to_string(size.width()), store_.GRprofile);
-  WriteSetting(key::Ph, std::to_string(size.height()), store_.GRprofile);
+  WriteSetting(env_, key::Px, std::to_string(pos.x()), store_.GRprofile);
+  WriteSetting(env_, key::Py, std::to_string(pos.y()), store_.GRprofile);
+  WriteSetting(env_, key::Pw, std::to_string(size.width()), store_.GRprofile);
+  WriteSetting(env_, key::Ph, std::to_string(size.height()), store_.GRprofile);
 }
 
 }  // namespace pictray::app
@@ -97,7 +97,7 @@ void WindowSettings::StorePlace(const QPoint& pos, const QSize& size) const {
 namespace pictray::app {
 
 void SettingsWrites::Write(const SettingKey& k, const std::string& value, const std::string& file) {
-  if (WriteSetting(k, value, file) || std::find(failed_.begin(), failed_.end(), file) != failed_.end()) return;
+  if (WriteSetting(env_, k, value, file) || std::find(failed_.begin(), failed_.end(), file) != failed_.end()) return;
   failed_.push_back(file);
 }
 

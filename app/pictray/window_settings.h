@@ -27,6 +27,7 @@ struct SettingsFiles {
 // that the dialog can say so in one message.
 class SettingsWrites {
  public:
+  explicit SettingsWrites(const fs::Env& env) : env_(env) {}
   void Write(const SettingKey& k, const std::string& value, const std::string& file);
   // To the working copy and the settings file.
   void WriteBoth(const SettingKey& k, const std::string& value, const SettingsFiles& files);
@@ -35,6 +36,7 @@ class SettingsWrites {
   std::string Message() const;
 
  private:
+  const fs::Env& env_;
   std::vector<std::string> failed_;
 };
 
@@ -92,6 +94,7 @@ class WindowSettings {
   // could be made.
   const std::string& WorkingCopy() const;
 
+  const fs::Env& env_ = fs::DefaultEnv();
   SettingsStore store_;
 };
 

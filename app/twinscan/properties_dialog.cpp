@@ -42,9 +42,9 @@ PropertiesDialog::PropertiesDialog(QWidget* owner, std::string profile, const QS
     return edit;
   };
   openApp_ = row(20, QCoreApplication::translate("Twinscan", "[確認 app_open]で使用"), 10042, 5001,
-                 dupes::ReadOpenApp(profile_));
+                 dupes::ReadOpenApp(env_, profile_));
   fileApp_ = row(80, QCoreApplication::translate("Twinscan", "右メニューopenで使用"), 10043, 5002,
-                 dupes::ReadFileApp(profile_));
+                 dupes::ReadFileApp(env_, profile_));
 
   QPushButton* ok = ui::MakeTextButtonWnd(this, 10052, QCoreApplication::translate("Twinscan", "OK"));
   ok->setFont(font);
@@ -69,7 +69,7 @@ void PropertiesDialog::FoldaSetting0(QLineEdit* edit) {
 }
 
 void PropertiesDialog::Save() {
-  if (!dupes::WriteApps(profile_, BytesOf(openApp_->text()), BytesOf(fileApp_->text())))
+  if (!dupes::WriteApps(env_, profile_, BytesOf(openApp_->text()), BytesOf(fileApp_->text())))
     ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "設定ファイルに書き込めません"), "err", "err");
   accept();
 }

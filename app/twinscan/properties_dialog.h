@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <string>
 
+#include "engine/fs/env.h"
+
 class QLineEdit;
 
 namespace pictray::twinscan {
@@ -21,6 +23,7 @@ class PropertiesDialog : public QDialog {
   void Save();
 
   std::string profile_;
+  const fs::Env& env_ = fs::DefaultEnv();
   QString proName_;
   QIcon icon_;
   QLineEdit* openApp_ = nullptr;  // id 10042

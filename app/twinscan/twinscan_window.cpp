@@ -65,19 +65,19 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
     : szlpCmdLine(cmdLine),
       programDir_(ProgramFolder(programPath)),
       host_(std::make_unique<QtTwinscanHost>(*this)) {
-  const ProgramFolders folders = LocateProgramFolders(fs::DefaultEnv(), programDir_);
+  const ProgramFolders folders = LocateProgramFolders(*val_.env, programDir_);
   const std::string base = programPath.substr(programPath.rfind('/') + 1);
   ProName = dupes::RemoveExtension(base);
   profile = dupes::TwinscanProfilePath(folders.settingsDir + "/" + base);
   helpfile = folders.dataDir + "/" + ProName + ui::HelpPageEnding();
   deleteexe = folders.libraryDir + "/erasekit";
   // An installed program's first start: the folder its settings go to.
-  if (!MakeSettingsFolder(fs::DefaultEnv(), folders)) {
+  if (!MakeSettingsFolder(*val_.env, folders)) {
     const std::string why = std::strerror(errno);
     const QString text = QCoreApplication::translate("Twinscan", "設定フォルダを作成できません: %1 (%2)");
     ui::MessageBox1Q(this, text.arg(TextOf(folders.settingsDir), TextOf(why)), "err", "err");
   }
-  const dupes::TwinscanProfile p = dupes::ReadTwinscanProfile(profile);
+  const dupes::TwinscanProfile p = dupes::ReadTwinscanProfile(*val_.env, profile);
 
   setWindowTitle("Twinscan");
   setWindowIcon(ui::GlyphIcon(Utf8("双"), QColor(40, 90, 160)));
@@ -155,7 +155,7 @@ void TwinscanWindow::Command(int id) {
       ExtractNow();
       break;
     case cmd::OpenSame:
-      if (!samedir.empty()) Shellopen(dupes::ReadOpenApp(profile), samedir);
+      if (!samedir.empty()) Shellopen(dupes::ReadOpenApp(*val_.env, profile), samedir);
       break;
     case cmd::Delete:
       DeleteNow();
@@ -209,7 +209,7 @@ void TwinscanWindow::StartRun(Job job) {
   val_.TargetFolda = TargetFolda;
   val_.deleteexe = deleteexe;
   val_.programDir = programDir_;
-  val_.journalDir = JournalDir(pictray::fs::DefaultEnv(), "twinscan");
+  val_.journalDir = JournalDir(*val_.env, "twinscan");
   val_.MoveSoon = c_.BT01->isChecked();
   val_.DeleteSoon = c_.BT42->isChecked();
   val_.pause = std::chrono::milliseconds(100);
@@ -236,7 +236,7 @@ void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
   movedFiles = end.moved;
   // After an extraction BT41 and BT42 stay off while there is no folder to
   // open or delete; a refused one changed nothing.
-  if (job_ == Job::Extract) sameButtonsOn_ = end.refused || IsFolder(pictray::fs::DefaultEnv(), samedir);
+  if (job_ == Job::Extract) sameButtonsOn_ = end.refused || IsFolder(*val_.env, samedir);
   if (job_ == Job::Undo) sameButtonsOn_ = ExtractionFolderThere();
   ShowRunState();
   // A question answered while closing says nothing about the user's wish;
@@ -260,7 +260,7 @@ void TwinscanWindow::ShowRunState() {
   c_.undoAction->setEnabled(!running_ && ExtractionFolderThere());
 }
 
-bool TwinscanWindow::ExtractionFolderThere() const { return !samedir.empty() && IsFolder(pictray::fs::DefaultEnv(), samedir); }
+bool TwinscanWindow::ExtractionFolderThere() const { return !samedir.empty() && IsFolder(*val_.env, samedir); }
 
 int TwinscanWindow::Message(const std::string& text, const std::string& caption1,
                             const std::string& caption2) {
@@ -321,7 +321,7 @@ void TwinscanWindow::Shellopen(const std::string& program, const std::string& ta
   ui::WhenEnded(this, pid, {});
 }
 
-void TwinscanWindow::AppFileOpen(const std::string& path) { Shellopen(dupes::ReadFileApp(profile), path); }
+void TwinscanWindow::AppFileOpen(const std::string& path) { Shellopen(dupes::ReadFileApp(*val_.env, profile), path); }
 
 void TwinscanWindow::ShowPopup(const QPoint& pos) {
   QMenu menu(this);
@@ -345,7 +345,7 @@ void TwinscanWindow::closeEvent(QCloseEvent* event) {
   p.Py = std::to_string(y());
   p.Pw = std::to_string(width());
   p.Ph = std::to_string(height());
-  if (!dupes::WriteTwinscanProfile(profile, p))
+  if (!dupes::WriteTwinscanProfile(*val_.env, profile, p))
     ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "設定ファイルに書き込めません: %1").arg(TextOf(profile)),
                      "err", "err");
   event->accept();

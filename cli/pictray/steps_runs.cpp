@@ -20,7 +20,7 @@ bool ReadText(const std::string&, const std::string& value, CliContext&, RunChoi
 bool ReadCells(const std::string& step, const std::string& value, CliContext& ctx, RunChoice& choice) {
   std::vector<int> cells;
   std::string error;
-  if (!ParseCells(value, ReadPartX(ctx.state.profile), &cells, &error)) {
+  if (!ParseCells(value, ReadPartX(*ctx.state.env, ctx.state.profile), &cells, &error)) {
     ctx.err << "pictray-cli: " << step << ": " << error << "\n";
     return false;
   }

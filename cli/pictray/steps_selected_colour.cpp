@@ -16,18 +16,18 @@ namespace pictray::cli {
 namespace {
 
 // The colours of the list file within the capacity; false with the reason.
-bool LoadColours(const std::string& path, const std::string& profile, texts::Language language,
-                 SelectedColours* set, std::size_t* skipped, std::string* error) {
+bool LoadColours(const fs::Env& env, const std::string& path, const std::string& profile,
+                 texts::Language language, SelectedColours* set, std::size_t* skipped, std::string* error) {
   if (path.empty()) {
     *error = "no colour list file given";
     return false;
   }
   std::vector<std::string> lines;
-  if (const int e = ReadTextList(fs::DefaultEnv(), path, lines); e != 0) {
+  if (const int e = ReadTextList(env, path, lines); e != 0) {
     *error = "cannot read the colour list " + path + ": " + ReadRefusalText(e, kTextListReadLimit);
     return false;
   }
-  *set = SelectedColours(static_cast<std::size_t>(std::max(0, ReadSettingNumber(key::samcount, profile))));
+  *set = SelectedColours(static_cast<std::size_t>(std::max(0, ReadSettingNumber(env, key::samcount, profile))));
   const std::size_t count = dwColorsSet(*set, lines, skipped);
   if (count == 0) {
     *error = "the colour list " + path + " names no colour";
@@ -53,7 +53,7 @@ bool ReadColourChoice(bool cellsToo, const std::string& step, const std::string&
   bool ok = true;
   if (cellsToo) {
     const std::size_t at = list.rfind('@');
-    const int PartX = ReadPartX(ctx.state.profile);
+    const int PartX = ReadPartX(*ctx.state.env, ctx.state.profile);
     if (at == std::string::npos) {
       error = "give the cells after the list file: partcolor=LISTFILE@CELLS";
       ok = false;
@@ -63,14 +63,17 @@ bool ReadColourChoice(bool cellsToo, const std::string& step, const std::string&
     }
   }
   std::size_t skipped = 0;
-  if (ok) ok = LoadColours(list, ctx.state.profile, ctx.language, &choice.colours.emplace(), &skipped, &error);
+  if (ok)
+    ok = LoadColours(*ctx.state.env, list, ctx.state.profile, ctx.language, &choice.colours.emplace(), &skipped,
+                     &error);
   if (!ok) {
     ctx.err << "pictray-cli: " << step << ": " << error << "\n";
     return false;
   }
   if (ctx.checkOnly) {
     // The all-colour run reads the other formats through the library.
-    if (!cellsToo && ReadSampledFormats(ProfileSnapshot::Read(ctx.state.profile)) == SampledFormats::kAll)
+    if (!cellsToo &&
+        ReadSampledFormats(ProfileSnapshot::Read(*ctx.state.env, ctx.state.profile)) == SampledFormats::kAll)
       ctx.needsThumbnails = true;
     if (skipped) ctx.err << "pictray-cli: " << step << ": " << skipped << " lines name no colour and are passed over\n";
   }

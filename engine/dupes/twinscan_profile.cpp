@@ -12,34 +12,39 @@ std::string TwinscanProfilePath(const std::string& programPath) {
   return programPath + ".ini";
 }
 
-TwinscanProfile ReadTwinscanProfile(const std::string& profile) {
+TwinscanProfile ReadTwinscanProfile(const fs::Env& env, const std::string& profile) {
   TwinscanProfile p;
-  p.Px = ReadSetting(key::twinscan::Px, profile);
-  p.Py = ReadSetting(key::twinscan::Py, profile);
-  p.Pw = ReadSetting(key::twinscan::Pw, profile);
-  p.Ph = ReadSetting(key::twinscan::Ph, profile);
-  p.MoveSoon = ReadSetting(key::twinscan::MoveSoon, profile);
-  p.DeleteSoon = ReadSetting(key::twinscan::DeleteSoon, profile);
+  p.Px = ReadSetting(env, key::twinscan::Px, profile);
+  p.Py = ReadSetting(env, key::twinscan::Py, profile);
+  p.Pw = ReadSetting(env, key::twinscan::Pw, profile);
+  p.Ph = ReadSetting(env, key::twinscan::Ph, profile);
+  p.MoveSoon = ReadSetting(env, key::twinscan::MoveSoon, profile);
+  p.DeleteSoon = ReadSetting(env, key::twinscan::DeleteSoon, profile);
   return p;
 }
 
-bool WriteTwinscanProfile(const std::string& profile, const TwinscanProfile& p) {
-  bool ok = WriteSetting(key::twinscan::MoveSoon, p.MoveSoon, profile);
-  ok = WriteSetting(key::twinscan::DeleteSoon, p.DeleteSoon, profile) && ok;
-  ok = WriteSetting(key::twinscan::Px, p.Px, profile) && ok;
-  ok = WriteSetting(key::twinscan::Py, p.Py, profile) && ok;
-  ok = WriteSetting(key::twinscan::Pw, p.Pw, profile) && ok;
-  ok = WriteSetting(key::twinscan::Ph, p.Ph, profile) && ok;
+bool WriteTwinscanProfile(const fs::Env& env, const std::string& profile, const TwinscanProfile& p) {
+  bool ok = WriteSetting(env, key::twinscan::MoveSoon, p.MoveSoon, profile);
+  ok = WriteSetting(env, key::twinscan::DeleteSoon, p.DeleteSoon, profile) && ok;
+  ok = WriteSetting(env, key::twinscan::Px, p.Px, profile) && ok;
+  ok = WriteSetting(env, key::twinscan::Py, p.Py, profile) && ok;
+  ok = WriteSetting(env, key::twinscan::Pw, p.Pw, profile) && ok;
+  ok = WriteSetting(env, key::twinscan::Ph, p.Ph, profile) && ok;
   return ok;
 }
 
-std::string ReadOpenApp(const std::string& profile) { return ReadSetting(key::twinscan::OPENAPP, profile); }
+std::string ReadOpenApp(const fs::Env& env, const std::string& profile) {
+  return ReadSetting(env, key::twinscan::OPENAPP, profile);
+}
 
-std::string ReadFileApp(const std::string& profile) { return ReadSetting(key::twinscan::app, profile); }
+std::string ReadFileApp(const fs::Env& env, const std::string& profile) {
+  return ReadSetting(env, key::twinscan::app, profile);
+}
 
-bool WriteApps(const std::string& profile, const std::string& openApp, const std::string& fileApp) {
-  bool ok = WriteSetting(key::twinscan::OPENAPP, openApp, profile);
-  return WriteSetting(key::twinscan::app, fileApp, profile) && ok;
+bool WriteApps(const fs::Env& env, const std::string& profile, const std::string& openApp,
+               const std::string& fileApp) {
+  bool ok = WriteSetting(env, key::twinscan::OPENAPP, openApp, profile);
+  return WriteSetting(env, key::twinscan::app, fileApp, profile) && ok;
 }
 
 }  // namespace pictray::dupes

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "engine/fs/env.h"
+
 namespace pictray::dupes {
 
 struct TwinscanProfile {
@@ -15,15 +17,16 @@ struct TwinscanProfile {
 std::string TwinscanProfilePath(const std::string& programPath);
 
 // The window rectangle and the two toggles; missing keys take the defaults.
-TwinscanProfile ReadTwinscanProfile(const std::string& profile);
+TwinscanProfile ReadTwinscanProfile(const fs::Env& env, const std::string& profile);
 
 // Writes what closing the window stores. False when a write failed.
-bool WriteTwinscanProfile(const std::string& profile, const TwinscanProfile& p);
+bool WriteTwinscanProfile(const fs::Env& env, const std::string& profile, const TwinscanProfile& p);
 
 // "OPENAPP" (opens the extraction folder) and "app" (opens a listed file);
 // "open" means the desktop's own opener.
-std::string ReadOpenApp(const std::string& profile);
-std::string ReadFileApp(const std::string& profile);
-bool WriteApps(const std::string& profile, const std::string& openApp, const std::string& fileApp);
+std::string ReadOpenApp(const fs::Env& env, const std::string& profile);
+std::string ReadFileApp(const fs::Env& env, const std::string& profile);
+bool WriteApps(const fs::Env& env, const std::string& profile, const std::string& openApp,
+               const std::string& fileApp);
 
 }  // namespace pictray::dupes

@@ -59,8 +59,8 @@ std::string GetFoldaName(const std::string& text, int lenient, const std::string
   return out;
 }
 
-std::string ReadDisabledChar(const std::string& profile) {
-  return ReadSetting(key::disabledchar, profile);
+std::string ReadDisabledChar(const fs::Env& env, const std::string& profile) {
+  return ReadSetting(env, key::disabledchar, profile);
 }
 
 std::string GetFoldaName2(const std::string& text) {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "engine/fs/env.h"
+
 namespace pictray {
 
 // Returns a copy of `text` up to its first line feed in which every
@@ -15,7 +17,7 @@ std::string GetFoldaName(const std::string& text, int lenient, const std::string
 
 // The disabled characters: key "disabledchar" of Section0 of the working
 // settings file (at most 99 bytes; none when missing). Runs read it once.
-std::string ReadDisabledChar(const std::string& profile);
+std::string ReadDisabledChar(const fs::Env& env, const std::string& profile);
 
 // `text` with every space removed.
 std::string GetFoldaName2(const std::string& text);

@@ -80,7 +80,7 @@ void ReopenUntargetedRows(PictrayState& st, RunHost& host) {
 // one shows the run's progress.
 void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunRegistry::Guard guard) {
   const bool even = own == 1;
-  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   RatioSampler sampler(st.MMI, RatioSettings::Read(profile), ReadSampledFormats(profile));
   const std::size_t n = st.rows.ListMax();
   if (even) {
@@ -119,7 +119,7 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
 
 void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::string& strJpos_bit,
                RunRegistry::Guard guard) {
-  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const RgbSettings settings = RgbSettings::Read(profile);
   const SampledFormats formats = ReadSampledFormats(profile);
   host.SetProgressRange(Control::PR01, 0, 100);
@@ -184,7 +184,7 @@ void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host, RunRegis
 }
 
 void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
-  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const StrengthSettings settings = StrengthSettings::Read(profile);
   const SampledFormats formats = ReadSampledFormats(profile);
   const std::size_t n = st.rows.ListMax();

@@ -117,7 +117,7 @@ std::string ExDateLabel(const std::string& path, int mode, const JpegSettings& s
 void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const int mode = val.mode;
   const Control bar = mode == 1 ? Control::PR01 : Control::PR02;
-  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const JpegSettings settings = JpegSettings::Read(profile);
   st.ExifSel.set(settings.ExifSel);
   const char* kindCode = mode == 1 ? kind::Exif : mode == 2 ? kind::Info : kind::Header;
@@ -173,7 +173,7 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
   host.DeselectAll();
 
   // This run writes no status text.
-  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const JpegSettings settings = JpegSettings::Read(profile);
   FinishedRows progress(host, Control::PR01, n, n, false);
   const bool stopped = WorkRowsOnPool(
@@ -198,7 +198,7 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
   host.SetProgress(Control::PR01, 0);
-  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const JpegSettings settings = JpegSettings::Read(profile);
   host.DeselectAll();
 

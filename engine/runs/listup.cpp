@@ -140,7 +140,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   const std::string folder = val3.folder;
   st.listedFolder.set(folder);
   // Read once: every row and worker takes its settings from this.
-  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const std::string ReadDay = ReadSetting(key::ReadDay, profile);
   if (!st.flags.Any() && ReadDay == "1") {
     st.flags.M_Exif = 1;

@@ -16,8 +16,8 @@ bool DigitsOnly(const std::string& s) {
 }  // namespace
 
 void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S) {
-  const int SRgb0 = ReadSettingNumber(key::SRgb0, st.profile);
-  const int SRgb3 = ReadSettingNumber(key::SRgb3, st.profile);
+  const int SRgb0 = ReadSettingNumber(*st.env, key::SRgb0, st.profile);
+  const int SRgb3 = ReadSettingNumber(*st.env, key::SRgb3, st.profile);
   if (SRgb3 == 0 || st.rows.kind(0) != kind::Strength) return;
   static const char* const kBases[] = {"RED", "GREEN", "BLUE"};
   if (SRgb0 < 0 || SRgb0 > 2) return;

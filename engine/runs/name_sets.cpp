@@ -46,7 +46,7 @@ std::string NameExtension(const std::string& name) {
 }
 
 void SetList04(RunHost& host, PictrayState& st, const std::string& pattern) {
-  const std::string disabled = ReadDisabledChar(st.profile);
+  const std::string disabled = ReadDisabledChar(*st.env, st.profile);
   RunNameSet(
       host, st,
       [&](std::size_t i, const std::string& name) {
@@ -59,7 +59,7 @@ void SetList04(RunHost& host, PictrayState& st, const std::string& pattern) {
 }
 
 void SetList05(RunHost& host, PictrayState& st, const std::string& phrase) {
-  const std::string disabled = ReadDisabledChar(st.profile);
+  const std::string disabled = ReadDisabledChar(*st.env, st.profile);
   const std::string t = GetFoldaName(phrase, 1, disabled);
   RunNameSet(
       host, st,

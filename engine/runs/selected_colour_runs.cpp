@@ -74,7 +74,7 @@ bool LabelEveryRow(PictrayState& st, RunHost& host, const ParamBlock& block, Lab
   FinishedRows progress(host, Control::PR01, n, 100, false);
   FoundRows found(host, n);
   std::atomic<bool> metAbort{false};
-  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const bool stopped = WorkRowsOnPool(
       *st.env, PoolWorkers(st, profile), st.rows, block.folder, block, progress, kWholePictureAhead,
       [&](std::size_t i) { return i < n && !metAbort; }, [&](int worker, std::size_t i) {
@@ -96,7 +96,7 @@ bool FoundByLabel(const std::string& label) { return label == kMatchFolder || (l
 
 void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const SelectedColours& colours,
                     const std::string& workfile, RunRegistry::Guard guard) {
-  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const int mode = ColourMode(ReadSetting(key::AllColorMode, profile));
   const std::string disabledchar = ReadSetting(key::disabledchar, profile);
   const SampledFormats formats = ReadSampledFormats(profile);
@@ -127,7 +127,7 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
 
 void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const SelectedColours& colours,
                      const std::string& strJpos_bit, const std::string& GRmsgtext, RunRegistry::Guard guard) {
-  const ProfileSnapshot profile = ProfileSnapshot::Read(st.profile);
+  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const PartColourRules rules{ColourMode(ReadSetting(key::PartColorMode, profile)),
                               MatchThreshold(colours.dwCount(), ReadSettingNumber(key::MatchPer, profile))};
   const int PartX = ReadPartX(profile);

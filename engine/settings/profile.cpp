@@ -161,7 +161,7 @@ bool WriteWhole(const fs::Env& env, const std::string& file, const std::vector<s
 
 }  // namespace
 
-ProfileSnapshot ProfileSnapshot::Read(const std::string& file, const fs::Env& env) {
+ProfileSnapshot ProfileSnapshot::Read(const fs::Env& env, const std::string& file) {
   ProfileSnapshot p;
   p.outcome_ = ReadLines(env, file, &p.lines_);
   return p;
@@ -180,10 +180,10 @@ std::string ProfileSnapshot::Get(const std::string& section, const std::string& 
 }
 
 // Unreadable or too large: the fallback, as for a missing file.
-std::string GetProfileString(const std::string& section, const std::string& key,
+std::string GetProfileString(const fs::Env& env, const std::string& section, const std::string& key,
                              const std::string& fallback, std::size_t width,
                              const std::string& file) {
-  return ProfileSnapshot::Read(file).Get(section, key, fallback, width);
+  return ProfileSnapshot::Read(env, file).Get(section, key, fallback, width);
 }
 
 int ProfileNumber(const std::string& text) {
@@ -199,15 +199,15 @@ int ProfileNumber(const std::string& text) {
   return static_cast<int>(negative ? -v : v);
 }
 
-int GetProfileInt(const std::string& section, const std::string& key, int fallback,
+int GetProfileInt(const fs::Env& env, const std::string& section, const std::string& key, int fallback,
                   const std::string& file) {
   // A key that is missing or has an empty value gives the fallback.
-  const std::string text = GetProfileString(section, key, "", 0, file);
+  const std::string text = GetProfileString(env, section, key, "", 0, file);
   return text.empty() ? fallback : ProfileNumber(text);
 }
 
-bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& path, const fs::Env& env) {
+bool WriteProfileString(const fs::Env& env, const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& path) {
   std::string file;
   if (!WrittenPath(env, path, &file)) return false;
   WriteLock lock(env, file);

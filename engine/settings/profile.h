@@ -28,7 +28,7 @@ class ProfileSnapshot {
  public:
   // Reads `file` whole, once. Only a regular file within kMaxProfileBytes is
   // read; anything else gives an empty snapshot (every key its fallback).
-  static ProfileSnapshot Read(const std::string& file, const fs::Env& env = fs::DefaultEnv());
+  static ProfileSnapshot Read(const fs::Env& env, const std::string& file);
 
   ProfileRead outcome() const { return outcome_; }
   // As GetProfileString, from the lines read.
@@ -44,22 +44,21 @@ class ProfileSnapshot {
 // trimmed of surrounding blanks and one pair of matching quotes. The result
 // holds at most width - 1 bytes (never splitting a UTF-8 sequence); a width
 // of 0 means no limit. A missing file, section or key gives the fallback.
-std::string GetProfileString(const std::string& section, const std::string& key,
+std::string GetProfileString(const fs::Env& env, const std::string& section, const std::string& key,
                              const std::string& fallback, std::size_t width,
                              const std::string& file);
 
 // Decimal value of a key; a missing or empty value gives the fallback, an
 // unreadable one counts 0.
-int GetProfileInt(const std::string& section, const std::string& key, int fallback,
+int GetProfileInt(const fs::Env& env, const std::string& section, const std::string& key, int fallback,
                   const std::string& file);
 
 // Sets key=value, keeping the order of everything else; a missing section is
 // appended, a missing file created. The file is replaced atomically (a link
 // is written through, the file's permissions kept). Returns false when the
 // file could not be written, or exists but could not be read or is too large.
-bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& file,
-                        const fs::Env& env = fs::DefaultEnv());
+bool WriteProfileString(const fs::Env& env, const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& file);
 
 // Decimal conversion as the settings use it: leading blanks and sign,
 // then digits; anything unreadable counts 0.

@@ -4,16 +4,17 @@
 
 namespace pictray {
 
-std::string ReadSetting(const SettingKey& k, const std::string& file) {
-  return GetProfileString(k.section, k.name, k.fallback, k.width, file);
+std::string ReadSetting(const fs::Env& env, const SettingKey& k, const std::string& file) {
+  return GetProfileString(env, k.section, k.name, k.fallback, k.width, file);
 }
 
-std::string ReadSetting(const SettingKey& k, const std::string& file, const std::string& fallback) {
-  return GetProfileString(k.section, k.name, fallback, k.width, file);
+std::string ReadSetting(const fs::Env& env, const SettingKey& k, const std::string& file,
+                        const std::string& fallback) {
+  return GetProfileString(env, k.section, k.name, fallback, k.width, file);
 }
 
-int ReadSettingNumber(const SettingKey& k, const std::string& file) {
-  return ProfileNumber(ReadSetting(k, file));
+int ReadSettingNumber(const fs::Env& env, const SettingKey& k, const std::string& file) {
+  return ProfileNumber(ReadSetting(env, k, file));
 }
 
 std::string ReadSetting(const SettingKey& k, const ProfileSnapshot& profile) {
@@ -28,12 +29,14 @@ int ReadSettingNumber(const SettingKey& k, const ProfileSnapshot& profile) {
   return ProfileNumber(ReadSetting(k, profile));
 }
 
-int ReadPartX(const std::string& file) { return ReadSettingNumber(key::PartX, file) == 8 ? 8 : 4; }
+int ReadPartX(const fs::Env& env, const std::string& file) {
+  return ReadSettingNumber(env, key::PartX, file) == 8 ? 8 : 4;
+}
 
 int ReadPartX(const ProfileSnapshot& profile) { return ReadSettingNumber(key::PartX, profile) == 8 ? 8 : 4; }
 
-bool WriteSetting(const SettingKey& k, const std::string& value, const std::string& file, const fs::Env& env) {
-  return WriteProfileString(k.section, k.name, value, file, env);
+bool WriteSetting(const fs::Env& env, const SettingKey& k, const std::string& value, const std::string& file) {
+  return WriteProfileString(env, k.section, k.name, value, file);
 }
 
 }  // namespace pictray

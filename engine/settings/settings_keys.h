@@ -113,21 +113,21 @@ inline constexpr const SettingKey* kCreationOrder[] = {
     &key::ZenApp,   &key::Px,         &key::Py,         &key::Pw,       &key::Ph};
 
 // The key's value in `file`, or its fallback.
-std::string ReadSetting(const SettingKey& k, const std::string& file);
+std::string ReadSetting(const fs::Env& env, const SettingKey& k, const std::string& file);
 // The same with a reader's own fallback, where one reader differs from the
 // others (a dialog that shows a missing switch as off).
-std::string ReadSetting(const SettingKey& k, const std::string& file, const std::string& fallback);
+std::string ReadSetting(const fs::Env& env, const SettingKey& k, const std::string& file,
+                        const std::string& fallback);
 // Its number (an unreadable value counts 0).
-int ReadSettingNumber(const SettingKey& k, const std::string& file);
+int ReadSettingNumber(const fs::Env& env, const SettingKey& k, const std::string& file);
 // The same from a run's snapshot of the file.
 std::string ReadSetting(const SettingKey& k, const ProfileSnapshot& profile);
 std::string ReadSetting(const SettingKey& k, const ProfileSnapshot& profile, const std::string& fallback);
 int ReadSettingNumber(const SettingKey& k, const ProfileSnapshot& profile);
 // The grid of the cell analyses as the window's menu reads "PartX": 8 for
 // "8", 4 for anything else.
-int ReadPartX(const std::string& file);
+int ReadPartX(const fs::Env& env, const std::string& file);
 int ReadPartX(const ProfileSnapshot& profile);
-bool WriteSetting(const SettingKey& k, const std::string& value, const std::string& file,
-                  const fs::Env& env = fs::DefaultEnv());
+bool WriteSetting(const fs::Env& env, const SettingKey& k, const std::string& value, const std::string& file);
 
 }  // namespace pictray

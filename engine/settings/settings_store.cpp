@@ -42,7 +42,7 @@ bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
   dllfile = folders_.libraryDir + "/libthumbkit.so";
   RGBtxt = S + "/RGB.txt";
   if (!MakeSettingsFolder(*env_, folders_)) return false;
-  const ProfileSnapshot existing = ProfileSnapshot::Read(GRprofile, *env_);
+  const ProfileSnapshot existing = ProfileSnapshot::Read(*env_, GRprofile);
   tooLarge = existing.outcome() == ProfileRead::TooLarge;
   if (tooLarge) {
     ReadStartupKeys(existing);
@@ -51,17 +51,17 @@ bool SettingsStore::ProfileSetSub(const TimeStamp& t) {
   std::string W = ReadSetting(key::WPath, existing);
   if (!IsFolder(*env_, W)) W = S;
   created = !PathExists(*env_, GRprofile);
-  if (created && !WriteSetting(key::WPath, W, GRprofile, *env_)) return false;
+  if (created && !WriteSetting(*env_, key::WPath, W, GRprofile)) return false;
   workfile = W + "/" + t.Text() + "bit.$$$";
   if (created && !WriteCreationValues()) return false;
-  ReadStartupKeys(created ? ProfileSnapshot::Read(GRprofile, *env_) : existing);
+  ReadStartupKeys(created ? ProfileSnapshot::Read(*env_, GRprofile) : existing);
   return true;
 }
 
 bool SettingsStore::WriteCreationValues() const {
   // "WPath" was written first: it created the file.
   bool ok = true;
-  for (const SettingKey* k : kCreationOrder) ok = WriteSetting(*k, k->creation, GRprofile, *env_) && ok;
+  for (const SettingKey* k : kCreationOrder) ok = WriteSetting(*env_, *k, k->creation, GRprofile) && ok;
   return ok;
 }
 

@@ -33,12 +33,12 @@ class ColourDialogsTest : public QObject {
   SettingsFiles files_;
 
   static void Write(const std::string& file, const Values& values) {
-    for (const auto& [k, v] : values) QVERIFY(pictray::WriteProfileString("Section0", k, v, file));
+    for (const auto& [k, v] : values) QVERIFY(pictray::WriteProfileString(pictray::fs::DefaultEnv(), "Section0", k, v, file));
   }
   // The keys' values in `file` ("-" when missing).
   static Values Read(const std::string& file, const Values& like) {
     Values out;
-    for (const auto& [k, v] : like) out[k] = pictray::GetProfileString("Section0", k, "-", 100, file);
+    for (const auto& [k, v] : like) out[k] = pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", k, "-", 100, file);
     return out;
   }
   template <typename W = QAbstractButton>
@@ -159,7 +159,7 @@ class ColourDialogsTest : public QObject {
       QVERIFY2(Enabled(d, "PRgb6") == c.lowFirstOn, c.what);
       QVERIFY2(On(d, "PRgb6") == c.lowFirstChecked, c.what);
       d.accept();
-      QVERIFY2(pictray::GetProfileString("Section0", "PRgb3", "-", 3, files_.GRprofile) == c.mode, c.what);
+      QVERIFY2(pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", "PRgb3", "-", 3, files_.GRprofile) == c.mode, c.what);
     }
   }
 

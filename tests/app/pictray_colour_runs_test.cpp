@@ -90,7 +90,7 @@ class ColourRunsTest : public QObject {
     auto& rows = w->state().rows;
     QCOMPARE(rows.row(rows.SelectListView("a.jpg")).target, std::string("012_200_007"));
     QCOMPARE(rows.row(rows.SelectListView("b.jpg")).target, std::string("240_016_064"));
-    QCOMPARE(pictray::GetProfileString("Section0", "RGB64", "-", 3, w->settings().GRprofile), std::string("0"));
+    QCOMPARE(pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", "RGB64", "-", 3, w->settings().GRprofile), std::string("0"));
   }
 
   // The two ratio workers name every row and show one end message between

@@ -228,14 +228,14 @@ class CommandTableTest : public QObject {
     const std::string ini = w->settings().GRprofile;
     w->findChild<QLineEdit*>("ED01")->setText(folder.path());
     // "new" gets a one-time hint and becomes "open".
-    QVERIFY(WriteSetting(key::app3, "new", ini));
+    QVERIFY(WriteSetting(pictray::fs::DefaultEnv(), key::app3, "new", ini));
     w->Command(cmd::OpenFolderApp3);
     QCOMPARE(boxes.texts.size(), 1);
-    QCOMPARE(ReadSetting(key::app3, ini), std::string("open"));
+    QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::app3, ini), std::string("open"));
     w->Command(cmd::OpenFolderApp3);
     QCOMPARE(boxes.texts.size(), 1);
     // A program that cannot be started is named.
-    QVERIFY(WriteSetting(key::app3, " ", ini));
+    QVERIFY(WriteSetting(pictray::fs::DefaultEnv(), key::app3, " ", ini));
     w->Command(cmd::OpenFolderApp3);
     QVERIFY(boxes.texts.last().startsWith("APP3(移動後フォルダ)のアプリ"));
   }
@@ -245,12 +245,12 @@ class CommandTableTest : public QObject {
     BoxAnswerer boxes;
     auto w = StartPictray(programDir);
     const pictray::app::SettingsFiles files{w->state().profile, w->settings().GRprofile};
-    QVERIFY(WriteSetting(key::app1, "/usr/bin/viewer", files.GRprofile));
-    QVERIFY(WriteSetting(key::app3, "open", files.GRprofile));
-    QCOMPARE(ReadSetting(key::app1, files.profile), std::string("open"));
+    QVERIFY(WriteSetting(pictray::fs::DefaultEnv(), key::app1, "/usr/bin/viewer", files.GRprofile));
+    QVERIFY(WriteSetting(pictray::fs::DefaultEnv(), key::app3, "open", files.GRprofile));
+    QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::app1, files.profile), std::string("open"));
     w->Command(cmd::AppsChanged);
-    QCOMPARE(ReadSetting(key::app1, files.profile), std::string("/usr/bin/viewer"));
-    QCOMPARE(ReadSetting(key::app3, files.profile), std::string("open"));
+    QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::app1, files.profile), std::string("/usr/bin/viewer"));
+    QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::app3, files.profile), std::string("open"));
     QVERIFY(boxes.texts.isEmpty());
   }
 };

@@ -75,8 +75,8 @@ class MainWindowTest : public QObject {
     }
     const std::string ini = Ini(programDir).toStdString();
     QCOMPARE(QDir(programDir.path()).entryList({"*Pictray.ini"}), QStringList{"Pictray.ini"});
-    QCOMPARE(pictray::GetProfileString("Section0", "Pw", "", 0, ini), std::string("900"));
-    QCOMPARE(pictray::GetProfileString("Section0", "Ph", "", 0, ini), std::string("700"));
+    QCOMPARE(pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", "Pw", "", 0, ini), std::string("900"));
+    QCOMPARE(pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", "Ph", "", 0, ini), std::string("700"));
   }
 
   // A place stored on a larger screen or past its edge is brought back
@@ -96,7 +96,7 @@ class MainWindowTest : public QObject {
       const std::string ini = Ini(programDir).toStdString();
       for (const auto& [key, value] : {std::pair{"Px", c.stored.x()}, {"Py", c.stored.y()},
                                        {"Pw", c.stored.width()}, {"Ph", c.stored.height()}})
-        QVERIFY(pictray::WriteProfileString("Section0", key, std::to_string(value), ini));
+        QVERIFY(pictray::WriteProfileString(pictray::fs::DefaultEnv(), "Section0", key, std::to_string(value), ini));
       auto w = StartPictray(programDir);
       // The frame the window manager adds is not known before the window shows; the rest must fit.
       const QRect placed(w->pos(), w->size());
@@ -383,7 +383,7 @@ class MainWindowTest : public QObject {
     w->Command(cmd::Grid8);
     QCOMPARE(boxes.texts.last(), QString("8X8に設定"));
     QCOMPARE(w->Pimg, 37);
-    QCOMPARE(pictray::GetProfileString("Section0", "PartX", "", 0, Ini(programDir).toStdString()),
+    QCOMPARE(pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", "PartX", "", 0, Ini(programDir).toStdString()),
              std::string("8"));
     w->Command(cmd::Grid4);
     QCOMPARE(w->Pimg, 75);

@@ -153,8 +153,8 @@ class PanesTest : public QObject {
     for (const auto& t : toggles) {
       for (const char* expected : {"1", "0"}) {
         t.toggle->click();
-        QCOMPARE(pictray::ReadSetting(t.key, links.files.profile), std::string(expected));
-        QCOMPARE(pictray::ReadSetting(t.key, links.files.GRprofile), std::string(expected));
+        QCOMPARE(pictray::ReadSetting(pictray::fs::DefaultEnv(), t.key, links.files.profile), std::string(expected));
+        QCOMPARE(pictray::ReadSetting(pictray::fs::DefaultEnv(), t.key, links.files.GRprofile), std::string(expected));
       }
     }
     pane.CK20->click();

@@ -342,7 +342,7 @@ class RunsTest : public QObject {
     BoxAnswerer boxes;
     auto w = StartPictray(programDir);
     for (const char* app : {"no-such-program", " ", "notes.txt"}) {
-      pictray::WriteProfileString("Section1", "ZenApp", app, w->state().profile);
+      pictray::WriteProfileString(pictray::fs::DefaultEnv(), "Section1", "ZenApp", app, w->state().profile);
       qobject_cast<QAbstractButton*>(w->control(Control::BT101))->setChecked(true);
       boxes.texts.clear();
       ListUp(*w, boxes, folder.path());
@@ -379,7 +379,7 @@ class RunsTest : public QObject {
     QCOMPARE(w->fileListModel()->rowCount(), 1);
     QCOMPARE(w->state().rows.name(0), std::string("made-by-pre-read"));
     const std::string ini = programDir.filePath("Twinscan.ini").toStdString();
-    QCOMPARE(pictray::GetProfileString("Section0", "Px", "", 0, ini),
+    QCOMPARE(pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", "Px", "", 0, ini),
              std::to_string(w->frameGeometry().left() + 100));
   }
 };

@@ -95,7 +95,7 @@ class SelectedColourTest : public QObject {
   QString picture_;
 
   std::string Setting(const std::string& file, const char* key) const {
-    return pictray::GetProfileString("Section0", key, "-", 10, file);
+    return pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", key, "-", 10, file);
   }
 
  private slots:
@@ -174,7 +174,7 @@ class SelectedColourTest : public QObject {
     for (const bool part : {false, true}) {
       init();
       BoxAnswerer boxes;
-      pictray::WriteProfileString("Section0", "PartColorMode", "4", files_.profile);
+      pictray::WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "PartColorMode", "4", files_.profile);
       std::unique_ptr<pictray::app::SelectedColourDialog> d;
       if (part)
         d.reset(new PartRgbDialog(nullptr, files_, "", 10, picture_.toStdString(), PaintGreen,
@@ -197,8 +197,8 @@ class SelectedColourTest : public QObject {
       Find(d.get(), "mode2")->click();
       QCOMPARE(d->mode(), std::string("0"));
 
-      pictray::WriteProfileString("Section0", modeKey, "0", files_.GRprofile);
-      pictray::WriteProfileString("Section0", "MatchPer", "70", files_.GRprofile);
+      pictray::WriteProfileString(pictray::fs::DefaultEnv(), "Section0", modeKey, "0", files_.GRprofile);
+      pictray::WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "MatchPer", "70", files_.GRprofile);
       Find(d.get(), "loadDefault")->click();
       QCOMPARE(d->mode(), std::string("1"));
       QVERIFY(Find(d.get(), "mode1")->isChecked());

@@ -50,8 +50,8 @@ struct Files {
   QTemporaryDir dir;
   SettingsFiles files{dir.filePath("work.ini").toStdString(), dir.filePath("Pictray.ini").toStdString()};
   void Both(const SettingKey& k, const std::string& v) {
-    QVERIFY(WriteSetting(k, v, files.GRprofile));
-    QVERIFY(WriteSetting(k, v, files.profile));
+    QVERIFY(WriteSetting(pictray::fs::DefaultEnv(), k, v, files.GRprofile));
+    QVERIFY(WriteSetting(pictray::fs::DefaultEnv(), k, v, files.profile));
   }
 };
 
@@ -103,7 +103,7 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(Shown(d), after);
     QCOMPARE(QString::fromStdString(d.exifSel()), ExifSel);
     // The running program has it at once; the settings file only after OK.
-    QCOMPARE(QString::fromStdString(ReadSetting(key::ExifSel, f.files.profile)), ExifSel);
+    QCOMPARE(QString::fromStdString(ReadSetting(pictray::fs::DefaultEnv(), key::ExifSel, f.files.profile)), ExifSel);
     QCOMPARE(Content(f.files.GRprofile), stored);
   }
 
@@ -167,7 +167,7 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(Shown(d), shown);
     d.accept();
     // A value no box stands for is kept when no box was clicked.
-    QCOMPARE(QString::fromStdString(ReadSetting(key::ExifSel, f.files.GRprofile)), ExifSel);
+    QCOMPARE(QString::fromStdString(ReadSetting(pictray::fs::DefaultEnv(), key::ExifSel, f.files.GRprofile)), ExifSel);
   }
 
   // A month or year box stands alone: it clears the ladder and every other box.
@@ -190,8 +190,8 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(QString::fromStdString(d.exifSel()), ExifSel);
     Box(d, 10099)->click();  // AllFormats, on when missing
     d.accept();
-    QCOMPARE(QString::fromStdString(ReadSetting(key::ExifSel, f.files.GRprofile)), ExifSel);
-    QCOMPARE(ReadSetting(key::AllFormats, f.files.GRprofile), std::string("0"));
+    QCOMPARE(QString::fromStdString(ReadSetting(pictray::fs::DefaultEnv(), key::ExifSel, f.files.GRprofile)), ExifSel);
+    QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::AllFormats, f.files.GRprofile), std::string("0"));
   }
 
   // The byte-order switch reads a missing key as on and writes only a change.
@@ -217,7 +217,7 @@ class SettingsDialogsTest : public QObject {
     for (const std::string& file : {f.files.GRprofile, f.files.profile}) {
       const bool written = Content(file).contains("ExifOrderTag=");
       QCOMPARE(written, !after.isEmpty());
-      if (written) QCOMPARE(QString::fromStdString(ReadSetting(key::ExifOrderTag, file)), after);
+      if (written) QCOMPARE(QString::fromStdString(ReadSetting(pictray::fs::DefaultEnv(), key::ExifOrderTag, file)), after);
     }
   }
 
@@ -244,11 +244,11 @@ class SettingsDialogsTest : public QObject {
       QCOMPARE(Edit(d, 10056)->text(), QString("1234"));
       const QByteArray stored = Content(f.files.GRprofile);
       Box(d, 10021)->click();  // counts for the running program at once
-      QCOMPARE(ReadSetting(key::JlibCheck, f.files.profile), std::string("1"));
+      QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::JlibCheck, f.files.profile), std::string("1"));
       Edit(d, 10056)->setText("99");
       d.close();  // by the frame: the settings file keeps what it had
       QCOMPARE(Content(f.files.GRprofile), stored);
-      QCOMPARE(ReadSetting(key::samcount, f.files.profile), std::string("1234"));
+      QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::samcount, f.files.profile), std::string("1234"));
     }
     AnalysisDialog d(nullptr, f.files);
     Box(d, 10020)->click();
@@ -259,11 +259,11 @@ class SettingsDialogsTest : public QObject {
     d.accept();
     QCOMPARE(d.result(), int(QDialog::Accepted));
     for (const std::string& file : {f.files.GRprofile, f.files.profile}) {
-      QCOMPARE(ReadSetting(key::ExifSel, file), std::string("5"));
-      QCOMPARE(ReadSetting(key::NullCheck, file), std::string("0"));
-      QCOMPARE(ReadSetting(key::JlibCheck, file), std::string("1"));
-      QCOMPARE(ReadSetting(key::NullByte, file), std::string("7"));
-      QCOMPARE(ReadSetting(key::samcount, file), std::string("300000"));
+      QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::ExifSel, file), std::string("5"));
+      QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::NullCheck, file), std::string("0"));
+      QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::JlibCheck, file), std::string("1"));
+      QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::NullByte, file), std::string("7"));
+      QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::samcount, file), std::string("300000"));
     }
   }
 
@@ -284,7 +284,7 @@ class SettingsDialogsTest : public QObject {
     QTRY_COMPARE(boxes.texts.size(), 1);
     QVERIFY(boxes.texts[0].startsWith("サンプリング色数"));
     QVERIFY(d.isVisible());
-    QCOMPARE(ReadSetting(key::samcount, f.files.GRprofile), std::string("500"));
+    QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::samcount, f.files.GRprofile), std::string("500"));
   }
 
   void displayDialogReadsAndWritesBothFiles() {
@@ -312,10 +312,10 @@ class SettingsDialogsTest : public QObject {
     Edit(d, 10058)->setText("open");
     d.accept();
     for (const std::string& file : {f.files.GRprofile, f.files.profile}) {
-      QCOMPARE(ReadSetting(key::JpegCheck, file), std::string("0"));
-      QCOMPARE(ReadSetting(key::disabledchar, file, "<missing>"), std::string());
-      QCOMPARE(ReadSetting(key::app1, file), std::string("viewer"));
-      QCOMPARE(ReadSetting(key::app3, file), std::string("open"));
+      QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::JpegCheck, file), std::string("0"));
+      QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::disabledchar, file, "<missing>"), std::string());
+      QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::app1, file), std::string("viewer"));
+      QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::app3, file), std::string("open"));
     }
   }
 
@@ -327,7 +327,7 @@ class SettingsDialogsTest : public QObject {
     const QString nine = "\\/:*?\"<>|";
     Edit(d, 10041)->setText(nine);
     d.accept();
-    const std::string stored = ReadSetting(key::disabledchar, f.files.profile);
+    const std::string stored = ReadSetting(pictray::fs::DefaultEnv(), key::disabledchar, f.files.profile);
     QCOMPARE(QString::fromStdString(stored), nine);
     QCOMPARE(pictray::GetFoldaName("a\\b/c:d*e?f\"g<h>i|j", 1, stored), std::string("a_b_c_d_e_f_g_h_i_j"));
   }
@@ -347,20 +347,20 @@ class SettingsDialogsTest : public QObject {
     DisplayDialog d(nullptr, f.files);
     Edit(d, 10041)->setText(typed);
     d.accept();
-    const std::string stored = ReadSetting(key::disabledchar, f.files.GRprofile);
+    const std::string stored = ReadSetting(pictray::fs::DefaultEnv(), key::disabledchar, f.files.GRprofile);
     QCOMPARE(int(stored.size()), bytes);
     QVERIFY(typed.startsWith(QString::fromUtf8(stored.data(), qsizetype(stored.size()))));
   }
 
   void propertiesShowTheProgramFolderWithoutWPath() {
     Files f;
-    QVERIFY(WriteSetting(key::WinClose, "1", f.files.GRprofile));
+    QVERIFY(WriteSetting(pictray::fs::DefaultEnv(), key::WinClose, "1", f.files.GRprofile));
     const std::string programDir = f.dir.path().toStdString();
     PropertiesDialog d(nullptr, f.files, programDir, "Pictray", QIcon());
     QCOMPARE(Edit(d, 10042)->text(), f.dir.path());
     QVERIFY(Box(d, 1010)->isChecked());
     d.accept();
-    QCOMPARE(ReadSetting(key::WPath, f.files.GRprofile), programDir);
+    QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::WPath, f.files.GRprofile), programDir);
   }
 
   void propertiesWriteTheirKeys() {
@@ -380,12 +380,12 @@ class SettingsDialogsTest : public QObject {
     d.accept();
     QCOMPARE(d.values().WinClose, std::string("0"));
     QCOMPARE(d.values().ZenApp, std::string("/usr/bin/true"));
-    QCOMPARE(ReadSetting(key::WinClose, f.files.GRprofile), std::string("0"));
-    QCOMPARE(ReadSetting(key::WPath, f.files.GRprofile), work.path().toStdString());
+    QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::WinClose, f.files.GRprofile), std::string("0"));
+    QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::WPath, f.files.GRprofile), work.path().toStdString());
     // The window runs Section1's program; Section0 keeps the same value.
-    QCOMPARE(ReadSetting(key::ZenApp, f.files.GRprofile), std::string("/usr/bin/true"));
-    QCOMPARE(ReadSetting(key::ZenApp, f.files.profile), std::string("/usr/bin/true"));
-    QCOMPARE(ReadSetting(key::ZenAppCopy, f.files.GRprofile), std::string("/usr/bin/true"));
+    QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::ZenApp, f.files.GRprofile), std::string("/usr/bin/true"));
+    QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::ZenApp, f.files.profile), std::string("/usr/bin/true"));
+    QCOMPARE(ReadSetting(pictray::fs::DefaultEnv(), key::ZenAppCopy, f.files.GRprofile), std::string("/usr/bin/true"));
   }
 
   void propertiesRefuseAWorkFolderThatIsNone() {

@@ -69,14 +69,14 @@ class WindowSettingsTest : public QObject {
     WindowSettings s(dir.path().toStdString(), "Pictray");
     QVERIFY(s.Open());
     const std::string copy = s.store().profile, file = s.store().GRprofile;
-    QVERIFY(pictray::WriteSetting(key::ZenApp, "viewer", copy));
-    QVERIFY(pictray::WriteSetting(key::ExifSel, "13", copy));
+    QVERIFY(pictray::WriteSetting(pictray::fs::DefaultEnv(), key::ZenApp, "viewer", copy));
+    QVERIFY(pictray::WriteSetting(pictray::fs::DefaultEnv(), key::ExifSel, "13", copy));
     QCOMPARE(s.ZenApp(), std::string("viewer"));
     QCOMPARE(s.ExifSel(), std::string("13"));
     QCOMPARE(s.ReadAtStart().ZenApp, std::string("Twinscan"));
     s.StorePartX("8");
-    QCOMPARE(pictray::ReadSetting(key::PartX, copy), std::string("8"));
-    QCOMPARE(pictray::ReadSetting(key::PartX, file), std::string("8"));
+    QCOMPARE(pictray::ReadSetting(pictray::fs::DefaultEnv(), key::PartX, copy), std::string("8"));
+    QCOMPARE(pictray::ReadSetting(pictray::fs::DefaultEnv(), key::PartX, file), std::string("8"));
     s.RemoveWorkingFiles();
   }
 };

@@ -264,9 +264,9 @@ class TwinscanTest : public QObject {
     QVERIFY(w.button(cmd::Extract)->isChecked());
     w.close();
     const std::string ini = s.bin.path() + "/Twinscan.ini";
-    QCOMPARE(pictray::GetProfileString("Section0", "MoveSoon", "", 0, ini), std::string("1"));
-    QCOMPARE(pictray::GetProfileString("Section0", "DeleteSoon", "", 0, ini), std::string("0"));
-    QCOMPARE(pictray::GetProfileString("Section0", "Pw", "", 0, ini), std::to_string(w.width()));
+    QCOMPARE(pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", "MoveSoon", "", 0, ini), std::string("1"));
+    QCOMPARE(pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", "DeleteSoon", "", 0, ini), std::string("0"));
+    QCOMPARE(pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", "Pw", "", 0, ini), std::to_string(w.width()));
   }
 
   // Given relative to where the program starts, or named in bytes that are
@@ -396,7 +396,7 @@ class TwinscanTest : public QObject {
       QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 30000);
       QVERIFY(!w.running());
       QCOMPARE(boxes.texts, c.moment == Moment::Asking ? QStringList{asked} : QStringList{});
-      QCOMPARE(pictray::GetProfileString("Section0", "MoveSoon", "", 0, s.bin.path() + "/Twinscan.ini"),
+      QCOMPARE(pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", "MoveSoon", "", 0, s.bin.path() + "/Twinscan.ini"),
                std::string(c.MoveSoon));
       int files = 0;
       for (const auto& e : fs::recursive_directory_iterator(s.src.path())) files += e.is_regular_file();
@@ -467,7 +467,7 @@ class TwinscanTest : public QObject {
     fs::create_directory(w.samedir);
     for (const std::string& app : {opener.path() + "/xdg-open", std::string("open"), opener.path() + "/gone"}) {
       fs::remove(opener.path() + "/opened");
-      QVERIFY(pictray::WriteSetting(pictray::key::twinscan::OPENAPP, app, s.bin.path() + "/Twinscan.ini"));
+      QVERIFY(pictray::WriteSetting(pictray::fs::DefaultEnv(), pictray::key::twinscan::OPENAPP, app, s.bin.path() + "/Twinscan.ini"));
       w.Command(cmd::OpenSame);
       if (app.ends_with("gone"))
         QCOMPARE(boxes.texts.last(),

@@ -81,7 +81,7 @@ class PictrayColourCli : public ::testing::Test {
     return testing::RunProgram(d, std::move(args));
   }
   void Set(const std::string& key, const std::string& value) {
-    ASSERT_TRUE(WriteProfileString("Section0", key, value, ini));
+    ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", key, value, ini));
   }
   std::string Path(const std::string& name) const { return folder + "/" + name; }
   // The lines of a run in name order (list-up keeps the folder's order).

@@ -40,7 +40,7 @@ class PictraySelectedColourCli : public ::testing::Test {
     return testing::RunProgram(d, std::move(args));
   }
   void Set(const std::string& key, const std::string& value) {
-    ASSERT_TRUE(WriteProfileString("Section0", key, value, ini));
+    ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", key, value, ini));
   }
   static std::vector<std::string> Sorted(std::vector<std::string> v) {
     std::sort(v.begin(), v.end());

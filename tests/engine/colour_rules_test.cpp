@@ -277,8 +277,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ColourSettings, MissingKeysReadTheAnalysisFallbacks) {
   testing::TempDir dir;
   const std::string path = dir.path() + "/w.ini";
-  ASSERT_TRUE(WriteProfileString("Section0", "SRgb2", "64", path));
-  const ProfileSnapshot ini = ProfileSnapshot::Read(path);
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "SRgb2", "64", path));
+  const ProfileSnapshot ini = ProfileSnapshot::Read(pictray::fs::DefaultEnv(), path);
   EXPECT_EQ(RatioSettings::Read(ini).PRgb3, "9");
   EXPECT_EQ(StrengthSettings::Read(ini).SRgb2, 64);
   EXPECT_EQ(StrengthSettings::Read(ini).High(), 255);

@@ -78,20 +78,20 @@ TEST(TwinscanProfile, DefaultsRoundTripAndIniBesideTheProgram) {
   EXPECT_EQ(TwinscanProfilePath("/opt/bin/Twinscan"), "/opt/bin/Twinscan.ini");
   EXPECT_EQ(TwinscanProfilePath("/opt/bin.d/Twinscan.exe"), "/opt/bin.d/Twinscan.ini");
   const std::string ini = dir.path() + "/Twinscan.ini";
-  TwinscanProfile p = ReadTwinscanProfile(ini);
+  TwinscanProfile p = ReadTwinscanProfile(pictray::fs::DefaultEnv(), ini);
   EXPECT_EQ(p.Px + p.Py + p.Pw + p.Ph + p.MoveSoon + p.DeleteSoon, "505040040000");
-  EXPECT_EQ(ReadOpenApp(ini), "open");
-  EXPECT_EQ(ReadFileApp(ini), "open");
+  EXPECT_EQ(ReadOpenApp(pictray::fs::DefaultEnv(), ini), "open");
+  EXPECT_EQ(ReadFileApp(pictray::fs::DefaultEnv(), ini), "open");
   p.Px = "120";
   p.MoveSoon = "1";
-  ASSERT_TRUE(WriteTwinscanProfile(ini, p));
-  ASSERT_TRUE(WriteApps(ini, "/usr/bin/thunar", "/usr/bin/eog"));
-  TwinscanProfile q = ReadTwinscanProfile(ini);
+  ASSERT_TRUE(WriteTwinscanProfile(pictray::fs::DefaultEnv(), ini, p));
+  ASSERT_TRUE(WriteApps(pictray::fs::DefaultEnv(), ini, "/usr/bin/thunar", "/usr/bin/eog"));
+  TwinscanProfile q = ReadTwinscanProfile(pictray::fs::DefaultEnv(), ini);
   EXPECT_EQ(q.Px, "120");
   EXPECT_EQ(q.MoveSoon, "1");
   EXPECT_EQ(q.DeleteSoon, "0");
-  EXPECT_EQ(ReadOpenApp(ini), "/usr/bin/thunar");
-  EXPECT_EQ(ReadFileApp(ini), "/usr/bin/eog");
+  EXPECT_EQ(ReadOpenApp(pictray::fs::DefaultEnv(), ini), "/usr/bin/thunar");
+  EXPECT_EQ(ReadFileApp(pictray::fs::DefaultEnv(), ini), "/usr/bin/eog");
 }
 
 }  // namespace

@@ -196,7 +196,7 @@ TEST(FaultInjection, SettingsWriteKeepsOldOrNew) {
     const std::string ini = dir.path() + "/Pictray.ini", old = "[Pictray]\nKey=old\n";
     std::ofstream(ini) << old;
     const std::string written = "[Pictray]\nKey=new\n";
-    const bool told = WriteProfileString("Pictray", "Key", "new", ini, env);
+    const bool told = WriteProfileString(env, "Pictray", "Key", "new", ini);
     const std::string now = ReadWhole(ini);
     EXPECT_TRUE(now == old || now == written) << now;
     if (told) {

@@ -35,7 +35,7 @@ class JpegRuns : public ::testing::Test {
     Set("AllFormats", "0");  // the JPEG readers alone
   }
   void Set(const std::string& key, const std::string& value) {
-    ASSERT_TRUE(WriteProfileString("Section0", key, value, st.profile));
+    ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", key, value, st.profile));
   }
   // Copies fixtures into the source folder and lists them, in this order.
   void List(std::initializer_list<std::pair<const char*, const char*>> files) {

@@ -21,7 +21,7 @@ class ListupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     st.profile = settings.path() + "/work.ini";
-    WriteProfileString("Section0", "WPath", settings.path(), st.profile);
+    WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "WPath", settings.path(), st.profile);
   }
   void Listup() {
     st.blocks.val3.Start(folder.path());
@@ -72,7 +72,7 @@ TEST_F(ListupTest, JpegCheckListsOnlyFilesStartingWithJpegMarker) {
   folder.Write("fake.jpg", "GIF89a");
   folder.Write("short.jpg", std::string("\xFF", 1));
   folder.Write("empty.jpg", "");
-  WriteProfileString("Section0", "JpegCheck", "1", st.profile);
+  WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "JpegCheck", "1", st.profile);
   Listup();
   EXPECT_EQ(Names(), std::set<std::string>{"real.png"});
   EXPECT_EQ(host.status[1], "1/4");
@@ -133,7 +133,7 @@ TEST_F(ListupTest, UnreadableFolderGivesMessageAndEmptyList) {
 }
 
 TEST_F(ListupTest, ReadDayWithNoAnalysisSelectsExifDate) {
-  WriteProfileString("Section0", "ReadDay", "1", st.profile);
+  WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "ReadDay", "1", st.profile);
   Listup();
   EXPECT_EQ(st.flags.M_Exif, 1);
   EXPECT_EQ(st.ExifSel.get(), "13");

@@ -299,8 +299,8 @@ TEST_F(MoveRun, SidecarsGoWithTheirPictureAndComeBackWithIt) {
 }
 
 TEST_F(MoveRun, StrengthTargetsBecomeTheColourFolder) {
-  ASSERT_TRUE(WriteProfileString(kSection0, "SRgb3", "1", st.profile));
-  ASSERT_TRUE(WriteProfileString(kSection0, "SRgb0", "0", st.profile));
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), kSection0, "SRgb3", "1", st.profile));
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), kSection0, "SRgb0", "0", st.profile));
   fs::create_directory(S + "/RED");
   std::ofstream(S + "/RED1") << "a file takes this name";
   Add("a.jpg", "120", "T");
@@ -312,7 +312,7 @@ TEST_F(MoveRun, StrengthTargetsBecomeTheColourFolder) {
   EXPECT_EQ(st.rows.target(2), "RED2");
   EXPECT_EQ(st.rows.kind(2), "C");
 
-  ASSERT_TRUE(WriteProfileString(kSection0, "SRgb0", "2", st.profile));
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), kSection0, "SRgb0", "2", st.profile));
   st.rows.setTarget(1, "55", "T");
   BeforMoveCheck(host, st, S);
   EXPECT_EQ(st.rows.target(1), "BLUE");
@@ -322,7 +322,7 @@ TEST_F(MoveRun, StrengthCheckNeedsTheSwitchAndAStrengthFirstRow) {
   Add("a.jpg", "120", "T");
   BeforMoveCheck(host, st, S);  // "SRgb3" missing: 0
   EXPECT_EQ(st.rows.target(0), "120");
-  ASSERT_TRUE(WriteProfileString(kSection0, "SRgb3", "1", st.profile));
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), kSection0, "SRgb3", "1", st.profile));
   st.rows.setTarget(0, "120", "C");
   BeforMoveCheck(host, st, S);
   EXPECT_EQ(st.rows.target(0), "120");

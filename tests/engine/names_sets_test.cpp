@@ -17,7 +17,7 @@ class NameSets : public ::testing::Test {
  protected:
   void SetUp() override {
     st.profile = dir.path() + "/work.ini";
-    ASSERT_TRUE(WriteProfileString(kSection0, "disabledchar", kDefaultDisabledChars, st.profile));
+    ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), kSection0, "disabledchar", kDefaultDisabledChars, st.profile));
   }
   void List(std::initializer_list<const char*> names) {
     std::vector<Row> rows;

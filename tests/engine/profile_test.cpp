@@ -17,20 +17,20 @@ namespace {
 TEST(Profile, MissingFileSectionOrKeyGivesFallback) {
   testing::TempDir dir;
   std::string f = dir.path() + "/a.ini";
-  EXPECT_EQ(GetProfileString("S", "k", "fb", 0, f), "fb");
-  ASSERT_TRUE(WriteProfileString("S", "k", "v", f));
-  EXPECT_EQ(GetProfileString("T", "k", "fb", 0, f), "fb");
-  EXPECT_EQ(GetProfileString("S", "other", "fb", 0, f), "fb");
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "S", "k", "fb", 0, f), "fb");
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "S", "k", "v", f));
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "T", "k", "fb", 0, f), "fb");
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "S", "other", "fb", 0, f), "fb");
 }
 
 TEST(Profile, FirstWriteCreatesFileAndLaterWritesKeepOrder) {
   testing::TempDir dir;
   std::string f = dir.path() + "/a.ini";
-  ASSERT_TRUE(WriteProfileString("Section0", "WPath", "/x", f));
-  ASSERT_TRUE(WriteProfileString("Section0", "ExifSel", "1", f));
-  ASSERT_TRUE(WriteProfileString("Section1", "app", "open", f));
-  ASSERT_TRUE(WriteProfileString("Section0", "Px", "50", f));
-  ASSERT_TRUE(WriteProfileString("Section0", "WPath", "/y", f));
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "WPath", "/x", f));
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "ExifSel", "1", f));
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section1", "app", "open", f));
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "Px", "50", f));
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "WPath", "/y", f));
   EXPECT_EQ(testing::ReadWhole(f), "[Section0]\nWPath=/y\nExifSel=1\nPx=50\n[Section1]\napp=open\n");
 }
 
@@ -39,26 +39,26 @@ TEST(Profile, SectionsAndKeysIgnoreCaseValuesAreTrimmedAndUnquoted) {
   std::string f = dir.path() + "/a.ini";
   std::ofstream(f) << "; comment\r\n[section0]\r\n  KEY =  spaced value  \r\nq=\"quoted \"\r\n"
                       "dup=first\r\ndup=second\r\n[Other]\r\nkey=other\r\n";
-  EXPECT_EQ(GetProfileString("SECTION0", "key", "", 0, f), "spaced value");
-  EXPECT_EQ(GetProfileString("Section0", "Q", "", 0, f), "quoted ");
-  EXPECT_EQ(GetProfileString("Section0", "dup", "", 0, f), "first");
-  EXPECT_EQ(GetProfileString("other", "key", "", 0, f), "other");
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "SECTION0", "key", "", 0, f), "spaced value");
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "Section0", "Q", "", 0, f), "quoted ");
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "Section0", "dup", "", 0, f), "first");
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "other", "key", "", 0, f), "other");
   // A write keeps the stored spelling of the key and the rest of the file.
-  ASSERT_TRUE(WriteProfileString("SECTION0", "key", "new", f));
-  EXPECT_EQ(GetProfileString("Section0", "key", "", 0, f), "new");
-  EXPECT_EQ(GetProfileString("other", "key", "", 0, f), "other");
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "SECTION0", "key", "new", f));
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "Section0", "key", "", 0, f), "new");
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "other", "key", "", 0, f), "other");
   EXPECT_NE(testing::ReadWhole(f).find("KEY=new"), std::string::npos);
 }
 
 TEST(Profile, WidthCutsValueAndFallbackWithoutSplittingCharacters) {
   testing::TempDir dir;
   std::string f = dir.path() + "/a.ini";
-  ASSERT_TRUE(WriteProfileString("S", "n", "12345", f));
-  EXPECT_EQ(GetProfileString("S", "n", "", 3, f), "12");
-  EXPECT_EQ(GetProfileString("S", "missing", "abcdef", 4, f), "abc");
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "S", "n", "12345", f));
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "S", "n", "", 3, f), "12");
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "S", "missing", "abcdef", 4, f), "abc");
   // "日本" is 6 bytes; width 5 leaves room for 4 bytes: only the first character fits.
-  ASSERT_TRUE(WriteProfileString("S", "j", "日本", f));
-  EXPECT_EQ(GetProfileString("S", "j", "", 5, f), "日");
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "S", "j", "日本", f));
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "S", "j", "", 5, f), "日");
 }
 
 TEST(Profile, NumbersReadDecimallyAndUnreadableCountsZero) {
@@ -68,15 +68,15 @@ TEST(Profile, NumbersReadDecimallyAndUnreadableCountsZero) {
   EXPECT_EQ(ProfileNumber(""), 0);
   testing::TempDir dir;
   std::string f = dir.path() + "/a.ini";
-  EXPECT_EQ(GetProfileInt("S", "n", 10, f), 10);
-  ASSERT_TRUE(WriteProfileString("S", "n", "", f));
-  EXPECT_EQ(GetProfileInt("S", "n", 10, f), 10);  // an empty value is no number
-  ASSERT_TRUE(WriteProfileString("S", "n", "x", f));
-  EXPECT_EQ(GetProfileInt("S", "n", 10, f), 0);
+  EXPECT_EQ(GetProfileInt(pictray::fs::DefaultEnv(), "S", "n", 10, f), 10);
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "S", "n", "", f));
+  EXPECT_EQ(GetProfileInt(pictray::fs::DefaultEnv(), "S", "n", 10, f), 10);  // an empty value is no number
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "S", "n", "x", f));
+  EXPECT_EQ(GetProfileInt(pictray::fs::DefaultEnv(), "S", "n", 10, f), 0);
 }
 
 TEST(Profile, UnwritableFileReportsFailure) {
-  EXPECT_FALSE(WriteProfileString("S", "k", "v", "/nonexistent-dir/x/a.ini"));
+  EXPECT_FALSE(WriteProfileString(pictray::fs::DefaultEnv(), "S", "k", "v", "/nonexistent-dir/x/a.ini"));
 }
 
 TEST(Profile, FileThatCannotBeReadIsNeverReplaced) {
@@ -85,8 +85,8 @@ TEST(Profile, FileThatCannotBeReadIsNeverReplaced) {
   std::string f = dir.path() + "/a.ini";
   std::ofstream(f) << "[S]\nkeep=1\n";
   std::filesystem::permissions(f, std::filesystem::perms::owner_write);
-  EXPECT_EQ(GetProfileString("S", "keep", "fb", 0, f), "fb");
-  EXPECT_FALSE(WriteProfileString("S", "k", "v", f));
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "S", "keep", "fb", 0, f), "fb");
+  EXPECT_FALSE(WriteProfileString(pictray::fs::DefaultEnv(), "S", "k", "v", f));
   std::filesystem::permissions(f, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   EXPECT_EQ(testing::ReadWhole(f), "[S]\nkeep=1\n");
 }
@@ -104,9 +104,9 @@ TEST(Profile, OnlyRegularFilesWithinTheLimitAreReadOrWritten) {
     ProfileRead read;
   } cases[] = {{big, ProfileRead::TooLarge}, {fifo, ProfileRead::Unreadable}};
   for (const auto& c : cases) {
-    EXPECT_EQ(ProfileSnapshot::Read(c.file).outcome(), c.read) << c.file;
-    EXPECT_EQ(GetProfileString("S", "keep", "fb", 0, c.file), "fb") << c.file;
-    EXPECT_FALSE(WriteProfileString("S", "k", "v", c.file)) << c.file;
+    EXPECT_EQ(ProfileSnapshot::Read(pictray::fs::DefaultEnv(), c.file).outcome(), c.read) << c.file;
+    EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "S", "keep", "fb", 0, c.file), "fb") << c.file;
+    EXPECT_FALSE(WriteProfileString(pictray::fs::DefaultEnv(), "S", "k", "v", c.file)) << c.file;
   }
   EXPECT_EQ(testing::ReadWhole(big), bigText);
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
@@ -118,7 +118,7 @@ TEST(Profile, WriteGoesThroughALinkAndKeepsPermissions) {
   std::ofstream(real) << "[S]\nk=old\n";
   std::filesystem::permissions(real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   std::filesystem::create_symlink(real, link);
-  ASSERT_TRUE(WriteProfileString("S", "k", "new", link));
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "S", "k", "new", link));
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(testing::ReadWhole(real), "[S]\nk=new\n");
   EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
@@ -134,7 +134,7 @@ TEST(Profile, WritersInTwoProcessesLoseNoKey) {
   auto writeKeys = [&](const char* prefix) {
     bool ok = true;
     for (int i = 0; i < kKeys; ++i)
-      ok = WriteProfileString("Section0", prefix + std::to_string(i), std::to_string(i), f) && ok;
+      ok = WriteProfileString(pictray::fs::DefaultEnv(), "Section0", prefix + std::to_string(i), std::to_string(i), f) && ok;
     return ok;
   };
   const pid_t child = ::fork();
@@ -146,7 +146,7 @@ TEST(Profile, WritersInTwoProcessesLoseNoKey) {
   int missing = 0;
   for (const char* prefix : {"parent", "child"})
     for (int i = 0; i < kKeys; ++i)
-      missing += GetProfileString("Section0", prefix + std::to_string(i), "", 0, f).empty();
+      missing += GetProfileString(pictray::fs::DefaultEnv(), "Section0", prefix + std::to_string(i), "", 0, f).empty();
   EXPECT_EQ(missing, 0);
   // Nothing is left beside the settings but the settings.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);

@@ -20,7 +20,7 @@ TEST(RunConcurrency, ListupWhileTheViewReadsRowsAndAbortArrives) {
   for (int i = 0; i < 3000; ++i) folder.Write("file" + std::to_string(i) + ".jpg", "");
   PictrayState st;
   st.profile = settings.path() + "/w.ini";
-  WriteProfileString("Section0", "ReadDay", "0", st.profile);
+  WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "ReadDay", "0", st.profile);
   testing::RecordingHost host;
   st.blocks.val3.Start(folder.path());
 

@@ -64,9 +64,9 @@ class RunPool : public ::testing::Test {
   // A fresh state over the folder, listed in name order, with `workers`.
   void Fresh(PictrayState& st, int workers, const std::string& ini) {
     st.profile = ini;
-    ASSERT_TRUE(WriteProfileString("Section0", "disabledchar", "", ini));
-    ASSERT_TRUE(WriteProfileString("Section0", "NullCheck", "1", ini));
-    ASSERT_TRUE(WriteProfileString("Section0", "JlibCheck", "1", ini));
+    ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "disabledchar", "", ini));
+    ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "NullCheck", "1", ini));
+    ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "JlibCheck", "1", ini));
     st.PoolMax = workers;
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(src.path())) names.push_back(e.path().filename());
@@ -151,8 +151,8 @@ class ListupPool : public RunPool {
  protected:
   void Listup(PictrayState& st, RunHost& host, int workers, const std::string& ini) {
     st.profile = ini;
-    ASSERT_TRUE(WriteProfileString("Section0", "JpegCheck", "1", ini));
-    ASSERT_TRUE(WriteProfileString("Section0", "JlibCheck", "1", ini));
+    ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "JpegCheck", "1", ini));
+    ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "JlibCheck", "1", ini));
     st.PoolMax = workers;
     st.flags.M_NG = 1;
     st.flags.M_Exif = 1;

@@ -40,7 +40,7 @@ class SelectedColourRuns : public ::testing::Test {
     Set("AllFormats", "0");  // JPEG alone: the fake draws whatever it is asked
   }
   void Set(const std::string& key, const std::string& value) {
-    ASSERT_TRUE(WriteProfileString("Section0", key, value, st.profile));
+    ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", key, value, st.profile));
   }
   void Rows(const std::vector<std::string>& names) {
     std::vector<Row> rows;

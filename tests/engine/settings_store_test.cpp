@@ -62,8 +62,8 @@ TEST(SettingsStore, ExistingFileIsReadNotRewritten) {
   // Every start-up key a file lacks reads as the one table says.
   EXPECT_EQ(s.disabledchar, "");
   EXPECT_EQ(s.WinClose, "1");
-  EXPECT_EQ(ReadSetting(key::samcount, ini), "500000");
-  EXPECT_EQ(ReadSetting(key::PixelPassbit, ini), "0");
+  EXPECT_EQ(ReadSetting(pictray::fs::DefaultEnv(), key::samcount, ini), "500000");
+  EXPECT_EQ(ReadSetting(pictray::fs::DefaultEnv(), key::PixelPassbit, ini), "0");
 }
 
 // A new file holds every creation value, and reading it back through the
@@ -74,7 +74,7 @@ TEST(SettingsStore, EveryCreationValueReadsBackThroughTheTable) {
   ASSERT_TRUE(s.ProfileSetSub(kT));
   for (const SettingKey* k : kCreationOrder) {
     ASSERT_NE(k->creation, nullptr) << k->name;
-    EXPECT_EQ(ReadSetting(*k, s.GRprofile), k->creation) << k->name;
+    EXPECT_EQ(ReadSetting(pictray::fs::DefaultEnv(), *k, s.GRprofile), k->creation) << k->name;
   }
   EXPECT_EQ(s.disabledchar, kDefaultDisabledChars);
 }
@@ -92,11 +92,11 @@ TEST(SettingsStore, SecondStartInSameMillisecondKeepsFirstWorkingCopy) {
   SettingsStore a(fs::DefaultEnv(), dir.path(), "Pictray"), b(fs::DefaultEnv(), dir.path(), "Pictray");
   ASSERT_TRUE(a.ProfileSetSub(kT));
   ASSERT_TRUE(a.NewProfileSetSub(kT));
-  WriteProfileString("Section0", "Marker", "first", a.profile);
+  WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "Marker", "first", a.profile);
   ASSERT_TRUE(b.ProfileSetSub(kT));
   ASSERT_TRUE(b.NewProfileSetSub(kT));
   EXPECT_NE(a.profile, b.profile);
-  EXPECT_EQ(GetProfileString("Section0", "Marker", "", 0, a.profile), "first");
+  EXPECT_EQ(GetProfileString(pictray::fs::DefaultEnv(), "Section0", "Marker", "", 0, a.profile), "first");
 }
 
 TEST(SettingsStore, UnwritableProgramFolderFails) {
