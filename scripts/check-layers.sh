@@ -127,10 +127,8 @@ if grep -rnP "(?<![\w.>:])(::|std::(chrono::)?)?($fs_calls)\s*\(" engine --inclu
 fi
 # The engine works on the Env it is handed; only the front ends pick one.
 # Besides engine/fs, a run's state (its default Env) and engine/meta's
-# readers may name the process's own; the settings headers' default
-# arguments are still listed here, and the list only shrinks.
+# readers may name the process's own; the list only shrinks.
 picks_env='engine/fs/|engine/run/[a-z_]+_state\.h:|engine/meta/'
-picks_env+='|engine/settings/profile\.h:|engine/settings/settings_keys\.h:'
 if grep -rnE 'DefaultEnv\(' engine --include='*.h' --include='*.cpp' | grep -vP '^\S+:\d+:\s*//' |
    grep -vE "^($picks_env)"; then
   fail "the engine picks the file system itself; take the Env from the caller"
