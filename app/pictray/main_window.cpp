@@ -47,19 +47,16 @@ using ui::TextOf;
 constexpr const char* kRefusedWhileRunning =
     QT_TRANSLATE_NOOP("Pictray", "処理中は実行できません。中断するか終了を待って下さい");
 
-// The undo of `folder`'s last move run, journal read and question asked on
-// the run's thread: a journal that is slow to read holds no window. False
+// The undo of val21.folder's last move run, journal read and question asked
+// on the run's thread: a journal that is slow to read holds no window. False
 // when nothing was undone.
-bool UndoLastMove(ParamBlock& val21, const std::string& journalDir, const std::string& folder, RunHost& host,
-                  RunRegistry::Guard guard) {
-  JournalRun run;
-  if (folder.empty() || !LastUndoableRun(pictray::fs::DefaultEnv(), journalDir, folder, run)) {
-    host.MessageBox1Q(Message{Said::NothingToUndo, {folder}}, Button::Yes, Button::Yes);
+bool UndoLastMove(ParamBlock& val21, const std::string& journalDir, const UndoTurns& turns,
+                  RunRegistry::Guard /*registration, held until the undo returns*/) {
+  if (val21.folder.empty()) {
+    turns.nothingToUndo();
     return false;
   }
-  if (host.MessageBox1Q(UndoQuestion(run), Button::Ok, Button::No) != 6) return false;
-  ThreadUndoMove(pictray::fs::DefaultEnv(), val21, run, host, std::move(guard));
-  return true;
+  return UndoLastRunOf(pictray::fs::DefaultEnv(), journalDir, val21.folder, turns, &val21.abort);
 }
 
 }  // namespace
@@ -370,8 +367,8 @@ void MainWindow::UndoMove() {
   const std::string listed = st_.listedFolder.get();
   const std::string folder = listed.empty() ? Folder() : listed;
   st_.blocks.val21.Start(folder);
-  launcher_.Start([this, folder](RunRegistry::Guard g) {
-    if (!UndoLastMove(st_.blocks.val21, st_.journalDir, folder, *host_, std::move(g))) return;
+  launcher_.Start([this, folder, turns = UndoTurnsOnHost(*host_, folder)](RunRegistry::Guard g) {
+    if (!UndoLastMove(st_.blocks.val21, st_.journalDir, turns, std::move(g))) return;
     // The folders the undo removed leave the move results, and the rows,
     // which no longer match the folder, are listed again.
     calls_.Post([this, folder] {

@@ -228,7 +228,12 @@ int Main(int argc, char** argv) {
   }
   const std::string journals = JournalDir(pictray::fs::DefaultEnv(), "pictray");
   if (!o.undoList.empty()) return PrintUndoList(journals, o.undoList, std::cout, std::cerr, "pictray-cli");
-  if (!o.undo.empty()) return UndoLastRun(journals, o.undo, std::cout, std::cerr, "pictray-cli", lang);
+  if (!o.undo.empty()) {
+    int status = 0;
+    UndoLastRunOf(fs::DefaultEnv(), journals, o.undo,
+                  PrintingUndoTurns(o.undo, std::cout, std::cerr, "pictray-cli", lang, &status), nullptr);
+    return status;
+  }
   PictrayState st;
   st.journalDir = journals;
   if (!OpenSettings(o.ini, st, &error)) return Fail(error);

@@ -110,8 +110,13 @@ int main(int argc, char** argv) {
   bool extract = false, dryRun = false;
   std::string folder;
   const std::string journals = pictray::JournalDir(pictray::fs::DefaultEnv(), "twinscan");
-  if (argc == 3 && std::strcmp(argv[1], "--undo") == 0)
-    return pictray::cli::UndoLastRun(journals, argv[2], std::cout, std::cerr, "twinscan-cli", lang);
+  if (argc == 3 && std::strcmp(argv[1], "--undo") == 0) {
+    int status = 0;
+    pictray::UndoLastRunOf(
+        pictray::fs::DefaultEnv(), journals, argv[2],
+        pictray::cli::PrintingUndoTurns(argv[2], std::cout, std::cerr, "twinscan-cli", lang, &status), nullptr);
+    return status;
+  }
   if (argc == 3 && std::strcmp(argv[1], "--undo-list") == 0)
     return pictray::cli::PrintUndoList(journals, argv[2], std::cout, std::cerr, "twinscan-cli");
   for (int i = 1; i < argc; ++i) {
