@@ -1,6 +1,7 @@
-// The command table that the window and pictray-cli share: each step word
-// leads to one command, and runs done to their end together are all
-// registered before any of them starts.
+// The command tables that the windows and the command lines share: each
+// step word leads to one command, the commands on the rows wait for a
+// registered run, and runs done to their end together are all registered
+// before any of them starts.
 #include "engine/runs/run_commands.h"
 
 #include <gtest/gtest.h>
@@ -37,6 +38,27 @@ TEST(RunCommands, EveryStepLeadsToItsOneCommand) {
     EXPECT_TRUE(ids.insert(c.id).second) << c.id;
     EXPECT_TRUE(verbs.insert(c.verb).second) << c.verb;
     EXPECT_EQ(FindRunCommand(c.id), &c);
+  }
+}
+
+TEST(RowsCommands, EachWordFindsItsRowAndEveryRowWaitsForARegisteredRun) {
+  struct Case {
+    const char* word;
+    int id;  // 0: no row
+  } const cases[] = {
+      {"clear", cmd::ClearAnalyses}, {"--undo", cmd::MenuUndoMove}, {"", 0}, {"undo", 0}, {"--undo-list", 0},
+  };
+  for (const Case& c : cases) {
+    const RowsCommand* found = FindRowsWord(c.word);
+    EXPECT_EQ(found ? found->id : 0, c.id) << c.word;
+  }
+  PictrayState st;  // no rows: list-up and clear free or reorder them all the same
+  for (const RowsCommand& c : RowsCommands()) {
+    EXPECT_EQ(FindRowsCommand(c.id), &c);
+    EXPECT_EQ(FindRunCommand(c.id), nullptr) << c.id;
+    EXPECT_FALSE(RefusedNow(c.refusal, st)) << c.id;
+    RunRegistry::Guard running(st.runs);
+    EXPECT_TRUE(RefusedNow(c.refusal, st)) << c.id;
   }
 }
 
