@@ -3,6 +3,7 @@
 // registered run, and runs done to their end together are all registered
 // before any of them starts.
 #include "engine/runs/run_commands.h"
+#include "engine/runs/twinscan_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,21 @@ TEST(RowsCommands, EachWordFindsItsRowAndEveryRowWaitsForARegisteredRun) {
     RunRegistry::Guard running(st.runs);
     EXPECT_TRUE(RefusedNow(c.refusal, st)) << c.id;
   }
+}
+
+TEST(TwinscanCommands, WhatTouchesTheRunWaitsAndTheRestNever) {
+  namespace tc = twinscan::cmd;
+  for (int id : {tc::FindCopies, tc::Clear, tc::Extract, tc::OpenSame, tc::Delete, tc::UndoExtract}) {
+    EXPECT_TRUE(TwinscanRefused(id, true)) << id;
+    EXPECT_FALSE(TwinscanRefused(id, false)) << id;
+  }
+  // The stop above all must reach a working run.
+  for (int id : {tc::Stop, tc::Quit, tc::Properties, tc::Help, tc::OpenFiles})
+    EXPECT_FALSE(TwinscanRefused(id, true)) << id;
+  const TwinscanCommand* undo = FindTwinscanWord("--undo");
+  EXPECT_EQ(undo ? undo->id : 0, tc::UndoExtract);
+  EXPECT_EQ(FindTwinscanWord(""), nullptr);
+  EXPECT_EQ(FindTwinscanWord("--extract"), nullptr);  // the finding's MoveSoon, not a row of its own
 }
 
 TEST(RunCommands, RunsDoneTogetherAreRegisteredBeforeAnyStarts) {
