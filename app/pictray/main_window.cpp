@@ -33,7 +33,6 @@
 #include "app/pictray/window_builder.h"
 #include "app/pictray/window_text.h"
 #include "engine/fs/paths.h"
-#include "engine/runs/listup.h"
 #include "engine/runs/undo_run.h"
 #include "engine/settings/settings_keys.h"
 
@@ -46,21 +45,6 @@ using ui::TextOf;
 
 constexpr const char* kRefusedWhileRunning =
     QT_TRANSLATE_NOOP("Pictray", "処理中は実行できません。中断するか終了を待って下さい");
-
-// The undo of `folder`'s last move run, journal read and question asked on
-// the run's thread: a journal that is slow to read holds no window. False
-// when nothing was undone.
-bool UndoLastMove(ParamBlock& val21, const std::string& journalDir, const std::string& folder, RunHost& host,
-                  RunRegistry::Guard guard) {
-  JournalRun run;
-  if (folder.empty() || !LastUndoableRun(pictray::fs::DefaultEnv(), journalDir, folder, run)) {
-    host.MessageBox1Q(Message{Said::NothingToUndo, {folder}}, Button::Yes, Button::Yes);
-    return false;
-  }
-  if (host.MessageBox1Q(UndoQuestion(run), Button::Ok, Button::No) != 6) return false;
-  ThreadUndoMove(pictray::fs::DefaultEnv(), val21, run, host, std::move(guard));
-  return true;
-}
 
 }  // namespace
 
@@ -303,8 +287,10 @@ void MainWindow::UncheckAnalysisButtons() {
     Check(c, false);
 }
 
-bool MainWindow::RefuseWhileRunning(std::optional<Control> pressed) {
-  if (!st_.runs.Active()) return false;
+bool MainWindow::RefuseWhileRunning(std::optional<Control> pressed) { return Refuse(Refusal::WhileRunning, pressed); }
+
+bool MainWindow::Refuse(Refusal refusal, std::optional<Control> pressed) {
+  if (!RefusedNow(refusal, st_)) return false;
   if (pressed) Check(*pressed, false);  // the refused command's button comes back up
   Message(WindowText(kRefusedWhileRunning), "err", "err");
   return true;
@@ -333,7 +319,8 @@ void MainWindow::RefreshRunView() {
 void MainWindow::ListUp() {
   // A second list-up would free the rows a run is working on; refused
   // before the pre-read program, which would otherwise run for nothing.
-  if (IsChecked(Control::BT02) && RefuseWhileRunning(Control::BT02)) return;
+  const RowsCommand& listUp = *FindRowsCommand(cmd::ListUp);
+  if (IsChecked(Control::BT02) && Refuse(listUp.refusal, Control::BT02)) return;
   if (BT101->isChecked()) {
     shellOpenSubStalone(this, settings_.ZenApp(), AbsolutePath(Folder()), true, options_.programDir);
   }
@@ -361,19 +348,30 @@ void MainWindow::ListUp() {
     folder = slash == std::string::npos ? std::string() : folder.substr(0, slash == 0 ? 1 : slash);
     SetFolder(folder);
   }
-  st_.blocks.val3.Start(folder);
-  launcher_.Start([this](RunRegistry::Guard g) { ThreadSetListView(st_.blocks.val3, st_, *host_, std::move(g)); });
+  launcher_.Start(PrepareRowsRun(listUp, st_, *host_, folder, std::make_shared<RunChoice>()));
 }
 
 void MainWindow::UndoMove() {
-  if (RefuseWhileRunning()) return;
+  const RowsCommand& undo = *FindRowsCommand(cmd::MenuUndoMove);
+  if (Refuse(undo.refusal)) return;
   const std::string listed = st_.listedFolder.get();
   const std::string folder = listed.empty() ? Folder() : listed;
-  st_.blocks.val21.Start(folder);
-  launcher_.Start([this, folder](RunRegistry::Guard g) {
-    if (!UndoLastMove(st_.blocks.val21, st_.journalDir, folder, *host_, std::move(g))) return;
-    // The folders the undo removed leave the move results, and the rows,
-    // which no longer match the folder, are listed again.
+  // Journal read and question asked on the run's thread: a journal that is
+  // slow to read holds no window.
+  auto choice = std::make_shared<RunChoice>();
+  auto undone = std::make_shared<bool>(false);
+  choice->undo = UndoTurnsOnHost(*host_, folder);
+  choice->undo.ended = [undone, shown = std::move(choice->undo.ended)](const UndoReport& report) {
+    shown(report);
+    *undone = true;
+  };
+  launcher_.Start([this, folder, undone, run = PrepareRowsRun(undo, st_, *host_, folder, choice)](
+                      RunRegistry::Guard g) {
+    run(std::move(g));
+    if (!*undone) return;
+    // Once the registration is gone: the folders the undo removed leave the
+    // move results, and the rows, which no longer match the folder, are
+    // listed again.
     calls_.Post([this, folder] {
       child2_->DropGoneMoveResults();
       ListAgain(folder);
@@ -411,15 +409,15 @@ void MainWindow::AbortRuns() {
 
 void MainWindow::ClearAnalyses() {
   if (st_.rows.empty()) return;
-  if (RefuseWhileRunning()) return;
+  const RowsCommand& clear = *FindRowsCommand(cmd::ClearAnalyses);
+  if (Refuse(clear.refusal)) return;
   if (Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "解析クリアしますか?")), "OK", "NO") != 6) return;
-  LV03->clear();
+  clear.now(st_, *host_);
+  LV03->clear();  // at once: the host's clearing comes later
   PR01->setRange(0, 100);
   PR01->setValue(0);
-  st_.rows.clearAnalyses();
   LV01->clearSelection();
   fileListModel_->RefreshAll();
-  st_.flags.Reset();
   UncheckAnalysisButtons();
   control(Control::BT01)->setEnabled(false);
 }

@@ -164,7 +164,9 @@ class MainWindow : public QMainWindow {
   void UnknownCommand(int id);
 
   // Refuses (with a message) commands that reorder or free rows while a run
-  // works; the button `pressed` of the refused command comes back up.
+  // works, as `refusal` says; the button `pressed` of the refused command
+  // comes back up.
+  bool Refuse(Refusal refusal, std::optional<Control> pressed = std::nullopt);
   bool RefuseWhileRunning(std::optional<Control> pressed = std::nullopt);
   // At closing: no more boxes or commands, open boxes answered 7, every
   // run told to stop; no run starts afterwards.

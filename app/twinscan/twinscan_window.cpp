@@ -29,7 +29,7 @@
 #include "engine/dupes/twinscan_profile.h"
 #include "engine/fs/paths.h"
 #include "engine/journal/journal.h"
-#include "engine/runs/twinscan_run.h"
+#include "engine/runs/twinscan_commands.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/program_folders.h"
 
@@ -133,9 +133,7 @@ bool TwinscanWindow::eventFilter(QObject* watched, QEvent* event) {
 void TwinscanWindow::Command(int id) {
   // While a run works, what would change its table, its lists or its
   // extraction folder waits for its end (the controls are off meanwhile).
-  const bool touchesTheRun = id == cmd::Clear || id == cmd::Extract || id == cmd::OpenSame || id == cmd::Delete ||
-                             id == cmd::UndoExtract;
-  if (running_ && touchesTheRun) return;
+  if (TwinscanRefused(id, running_)) return;
   switch (id) {
     case cmd::Clear:
       c_.model->clear();
@@ -161,7 +159,7 @@ void TwinscanWindow::Command(int id) {
       DeleteNow();
       break;
     case cmd::UndoExtract:
-      if (ExtractionFolderThere()) StartRun(Job::Undo);
+      if (ExtractionFolderThere()) StartRun(cmd::UndoExtract);
       break;
     case cmd::Quit:
       close();
@@ -194,17 +192,17 @@ void TwinscanWindow::SortTable() {
 }
 
 void TwinscanWindow::AutoRun(bool dropped, const std::string& droppedPath) {
-  if (running_) return;
+  if (TwinscanRefused(cmd::FindCopies, running_)) return;
   if (dropped) {
     c_.model->clear();
     ClearLists();
     sameButtonsOn_ = true;
     TargetFolda = droppedPath;
   }
-  StartRun(Job::AutoRun);
+  StartRun(cmd::FindCopies);
 }
 
-void TwinscanWindow::StartRun(Job job) {
+void TwinscanWindow::StartRun(int id) {
   if (closing_) return;
   val_.TargetFolda = TargetFolda;
   val_.deleteexe = deleteexe;
@@ -218,14 +216,10 @@ void TwinscanWindow::StartRun(Job job) {
   val_.kenbuf = kenbuf;
   val_.moved = movedFiles;
   val_.abort.store(0);
-  job_ = job;
+  job_ = id;
   running_ = true;
   ShowRunState();
-  auto run = job == Job::AutoRun  ? ThreadTwinscanAutoRun
-             : job == Job::Extract ? ThreadTwinscanExtract
-             : job == Job::Undo    ? ThreadTwinscanUndo
-                                   : ThreadTwinscanDelete;
-  launcher_.Start([this, run](RunRegistry::Guard) { run(val_, *host_); });
+  launcher_.Start([this, run = FindTwinscanCommand(id)->run](RunRegistry::Guard) { run(val_, *host_); });
 }
 
 void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
@@ -236,8 +230,8 @@ void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
   movedFiles = end.moved;
   // After an extraction BT41 and BT42 stay off while there is no folder to
   // open or delete; a refused one changed nothing.
-  if (job_ == Job::Extract) sameButtonsOn_ = end.refused || IsFolder(*val_.env, samedir);
-  if (job_ == Job::Undo) sameButtonsOn_ = ExtractionFolderThere();
+  if (job_ == cmd::Extract) sameButtonsOn_ = end.refused || IsFolder(*val_.env, samedir);
+  if (job_ == cmd::UndoExtract) sameButtonsOn_ = ExtractionFolderThere();
   ShowRunState();
   // A question answered while closing says nothing about the user's wish;
   // a close that waited for the run's end goes on now.
@@ -298,14 +292,14 @@ void TwinscanWindow::ExtractNow() {
   if (c_.model->lpData().empty()) return;  // the preference for the next run
   c_.BT01->setChecked(false);
   sameButtonsOn_ = false;
-  StartRun(Job::Extract);
+  StartRun(cmd::Extract);
 }
 
 void TwinscanWindow::DeleteNow() {
   if (!c_.BT42->isChecked()) return;
   if (samedir.empty()) return;  // the preference for the next run
   c_.BT42->setChecked(false);
-  StartRun(Job::Delete);
+  StartRun(cmd::Delete);
 }
 
 void TwinscanWindow::Shellopen(const std::string& program, const std::string& target) {

@@ -72,9 +72,6 @@ class TwinscanWindow : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  // What a run does once its block is filled; the window does not wait for it.
-  enum class Job { AutoRun, Extract, Delete, Undo };
-
   void KeepControls(const TwinscanControls& built);
   void SortTable();
   void ExtractNow();
@@ -83,7 +80,9 @@ class TwinscanWindow : public QMainWindow {
   void Shellopen(const std::string& program, const std::string& target);
   void AppFileOpen(const std::string& path);
   void ShowPopup(const QPoint& pos);
-  void StartRun(Job job);
+  // The run of the command `id` (engine/runs/twinscan_commands.h), once its
+  // block is filled; the window does not wait for it.
+  void StartRun(int id);
   // At closing: the run is told to stop, its questions and open boxes are
   // answered 7; no run starts afterwards.
   void StopRunForClosing();
@@ -100,7 +99,7 @@ class TwinscanWindow : public QMainWindow {
   ui::RunLauncher launcher_{runs_, nullptr};
   bool running_ = false;
   bool closing_ = false;
-  Job job_ = Job::AutoRun;
+  int job_ = cmd::FindCopies;  // the command of the last run started
   // BT41 and BT42 when no run works: an extraction without a folder to show
   // turns them off until a clear or a drop.
   bool sameButtonsOn_ = true;

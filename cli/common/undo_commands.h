@@ -37,28 +37,33 @@ inline int PrintUndoList(const std::string& journals, const std::string& folder,
   return 0;
 }
 
-// Takes back the last run of `folder`: "back N", then one line per thing
-// left, "left <where it is> <first name> <why>". Returns 0 when all went
-// back (or there was nothing to take back), 1 otherwise.
-inline int UndoLastRun(const std::string& journals, const std::string& folder, std::ostream& out,
-                       std::ostream& err, const std::string& program, texts::Language language) {
-  JournalRun run;
-  if (!LastUndoableRun(pictray::fs::DefaultEnv(), journals, folder, run, TellRefusedJournals(err, program))) {
+// The command lines' turns of the undo (engine/runs/undo_run.h): no
+// question; journals passed over and "nothing to take back" on `err`; then
+// "back N" and one line per thing left, "left <where it is> <first name>
+// <why>". `*status` becomes 1 unless all went back (or nothing was to).
+inline UndoTurns PrintingUndoTurns(const std::string& folder, std::ostream& out, std::ostream& err,
+                                   const std::string& program, texts::Language language, int* status) {
+  UndoTurns turns;
+  turns.passedOver = TellRefusedJournals(err, program);
+  turns.nothingToUndo = [&err, program, folder] {
     err << program << ": nothing to take back in " << EscapeField(folder) << '\n';
-    return 0;
-  }
-  const UndoReport report = UndoRun(pictray::fs::DefaultEnv(), run, {}, nullptr);
-  if (report.refused) {
-    err << program << ": " << EscapeField(texts::Words(UndoEndMessage(report), language)) << '\n';
-    return 1;
-  }
-  out << "back\t" << report.back << '\n';
-  for (const UndoLeft& l : report.left)
-    out << "left\t" << EscapeField(l.path) << '\t' << EscapeField(l.origin) << '\t'
-        << EscapeField(texts::Words(Message{UndoLeftSaid(l.reason)}, language)) << (l.err != 0 ? std::string(" (") + std::strerror(l.err) + ")" : "")
-        << '\n';
-  if (report.error != 0) err << program << ": " << EscapeField(texts::Words(UndoEndMessage(report), language)) << '\n';
-  return report.left.empty() && report.error == 0 ? 0 : 1;
+  };
+  turns.ended = [&out, &err, program, language, status](const UndoReport& report) {
+    if (report.refused) {
+      err << program << ": " << EscapeField(texts::Words(UndoEndMessage(report), language)) << '\n';
+      *status = 1;
+      return;
+    }
+    out << "back\t" << report.back << '\n';
+    for (const UndoLeft& l : report.left)
+      out << "left\t" << EscapeField(l.path) << '\t' << EscapeField(l.origin) << '\t'
+          << EscapeField(texts::Words(Message{UndoLeftSaid(l.reason)}, language))
+          << (l.err != 0 ? std::string(" (") + std::strerror(l.err) + ")" : "") << '\n';
+    if (report.error != 0)
+      err << program << ": " << EscapeField(texts::Words(UndoEndMessage(report), language)) << '\n';
+    *status = report.left.empty() && report.error == 0 ? 0 : 1;
+  };
+  return turns;
 }
 
 }  // namespace pictray::cli

@@ -13,7 +13,7 @@
 #include "cli/pictray/cli_host.h"
 #include "cli/pictray/cli_steps.h"
 #include "cli/common/undo_commands.h"
-#include "engine/runs/listup.h"
+#include "engine/run/null_host.h"
 #include "engine/settings/settings_store.h"
 #include "pictray_version.h"
 
@@ -204,6 +204,16 @@ StepResult RunStep(const std::string& step, CliContext& ctx) {
   return StepResult::NotMine;
 }
 
+// --undo: the table's undo, printing what went back and what was left.
+int Undo(const std::string& folder, PictrayState& st, texts::Language lang) {
+  auto choice = std::make_shared<RunChoice>();
+  int status = 0;
+  choice->undo = PrintingUndoTurns(folder, std::cout, std::cerr, "pictray-cli", lang, &status);
+  NullHost host;
+  RunToEnd({PrepareRowsRun(*FindRowsWord("--undo"), st, host, folder, choice)}, st.runs);
+  return status;
+}
+
 void PrintRows(const FileList& rows) {
   rows.forEach([](std::size_t, const Row& r) {
     std::cout << EscapeField(r.name) << '\t' << EscapeField(r.target) << '\t' << EscapeField(r.kind)
@@ -228,9 +238,9 @@ int Main(int argc, char** argv) {
   }
   const std::string journals = JournalDir(pictray::fs::DefaultEnv(), "pictray");
   if (!o.undoList.empty()) return PrintUndoList(journals, o.undoList, std::cout, std::cerr, "pictray-cli");
-  if (!o.undo.empty()) return UndoLastRun(journals, o.undo, std::cout, std::cerr, "pictray-cli", lang);
   PictrayState st;
   st.journalDir = journals;
+  if (!o.undo.empty()) return Undo(o.undo, st, lang);
   if (!OpenSettings(o.ini, st, &error)) return Fail(error);
   if (!ApplySelection(o.select, st.flags, &error)) return Fail(error);
   CliHost host(o.answer == "clear" ? 6 : 7, std::cerr, lang);
@@ -245,8 +255,8 @@ int Main(int argc, char** argv) {
   if ((ctx.needsThumbnails || st.flags.M_RP || st.flags.M_RS) && !thumbnails.Load(LocateProgramFolders(fs::DefaultEnv(), ProgramDir()).libraryDir, st, &error))
     return Fail(error);
 
-  st.blocks.val3.Start(o.folder);
-  ThreadSetListView(st.blocks.val3, st, host, RunRegistry::Guard(st.runs));
+  RunToEnd({PrepareRowsRun(*FindRowsCommand(cmd::ListUp), st, host, o.folder, std::make_shared<RunChoice>())},
+           st.runs);
   if (host.failed()) return 1;
 
   for (const std::string& step : o.steps) {

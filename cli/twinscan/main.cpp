@@ -13,7 +13,7 @@
 #include "cli/common/undo_commands.h"
 #include "cli/twinscan/cli_host.h"
 #include "engine/journal/tab_fields.h"
-#include "engine/runs/twinscan_run.h"
+#include "engine/runs/twinscan_commands.h"
 #include "pictray_version.h"
 #include "texts/texts.h"
 
@@ -98,6 +98,20 @@ void PrintExtraction(const ExtractResult& res, bool dryRun) {
   PrintLine({"samedir", res.samedir});
 }
 
+// --undo: the table's undo, printing what went back and what was left.
+int Undo(const std::string& folder, const std::string& journals, pictray::texts::Language lang) {
+  int status = 0;
+  const pictray::UndoTurns turns =
+      pictray::cli::PrintingUndoTurns(folder, std::cout, std::cerr, "twinscan-cli", lang, &status);
+  pictray::TwinscanBlock val;
+  val.TargetFolda = folder;
+  val.journalDir = journals;
+  val.undoTurns = &turns;
+  pictray::cli::TwinscanCliHost host;
+  pictray::FindTwinscanWord("--undo")->run(val, host);
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -110,8 +124,7 @@ int main(int argc, char** argv) {
   bool extract = false, dryRun = false;
   std::string folder;
   const std::string journals = pictray::JournalDir(pictray::fs::DefaultEnv(), "twinscan");
-  if (argc == 3 && std::strcmp(argv[1], "--undo") == 0)
-    return pictray::cli::UndoLastRun(journals, argv[2], std::cout, std::cerr, "twinscan-cli", lang);
+  if (argc == 3 && std::strcmp(argv[1], "--undo") == 0) return Undo(argv[2], journals, lang);
   if (argc == 3 && std::strcmp(argv[1], "--undo-list") == 0)
     return pictray::cli::PrintUndoList(journals, argv[2], std::cout, std::cerr, "twinscan-cli");
   for (int i = 1; i < argc; ++i) {
@@ -141,7 +154,8 @@ int main(int argc, char** argv) {
   // groups are read.
   val.keyEveryFile = false;
   pictray::cli::TwinscanCliHost host;
-  const pictray::TwinscanReport report = pictray::ThreadTwinscanAutoRun(val, host);
+  const pictray::TwinscanReport report =
+      pictray::FindTwinscanCommand(pictray::twinscan::cmd::FindCopies)->run(val, host);
   if (report.openError != 0) {
     std::fprintf(stderr, "twinscan-cli: cannot read the folder %s: %s\n", EscapeField(folder).c_str(),
                  std::strerror(report.openError));

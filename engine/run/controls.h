@@ -84,6 +84,7 @@ inline constexpr int Quit = 2025;      // BT43
 inline constexpr int Stop = 2026;      // BT44
 inline constexpr int OpenFiles = 3003;
 inline constexpr int UndoExtract = 3010;  // take back the last extraction
+inline constexpr int FindCopies = 3011;   // the automatic run, on a start with a folder or a drop
 }  // namespace twinscan::cmd
 
 }  // namespace pictray

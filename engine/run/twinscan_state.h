@@ -13,6 +13,8 @@
 
 namespace pictray {
 
+struct UndoTurns;
+
 struct TwinscanBlock {
   std::string TargetFolda;  // the source folder
   std::string deleteexe;    // the deleter (erasekit)
@@ -25,6 +27,9 @@ struct TwinscanBlock {
   // table's key column may then stay empty).
   bool keyEveryFile = true;
   bool dryRun = false;  // the extraction says what it would move and changes nothing
+  // The undo's turns of a caller that shows no table (twinscan-cli); null:
+  // the host asks and shows, and the folder is listed again.
+  const UndoTurns* undoTurns = nullptr;
   // Between keying, sorting and grouping, so that the user sees each table.
   std::chrono::milliseconds pause{0};
 

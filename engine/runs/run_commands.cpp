@@ -6,6 +6,7 @@
 #include "engine/run/controls.h"
 #include "engine/runs/colour_runs.h"
 #include "engine/runs/jpeg_runs.h"
+#include "engine/runs/listup.h"
 #include "engine/runs/move_run.h"
 #include "engine/runs/name_sets.h"
 #include "engine/runs/selected_colour_runs.h"
@@ -26,6 +27,7 @@ constexpr CommandRun IError = Plain<ThreadJpegIError, &ParamBlocks::val>;
 constexpr CommandRun RatioEven = Plain<ThreadRGBPer, &ParamBlocks::valrp>;
 constexpr CommandRun RatioOdd = Plain<ThreadRGBPer2, &ParamBlocks::valrp2>;
 constexpr CommandRun Strength = Plain<ThreadTopRGB, &ParamBlocks::valrp>;
+constexpr CommandRun ListUp = Plain<ThreadSetListView, &ParamBlocks::val3>;
 
 void Rgb(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry::Guard g) {
   ThreadRGB(st.blocks.val, st, host, c.strJpos_bit, std::move(g));
@@ -41,6 +43,27 @@ void PrepareMoveRun(PictrayState& st, RunHost& host, const std::string& folder) 
 void Move(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry::Guard g) {
   const MoveReport report = ThreadMakeFoldaAndMove(st.blocks.val21, st, host, std::move(g));
   if (c.moved) c.moved(report);
+}
+
+RunWork WorkOf(CommandRun run, PictrayState& st, RunHost& host, std::shared_ptr<const RunChoice> choice) {
+  return [run, &st, &host, choice](RunRegistry::Guard g) { run(st, host, *choice, std::move(g)); };
+}
+
+// The folder's last move run taken back, as the caller's turns meet it.
+void Undo(PictrayState& st, RunHost&, const RunChoice& c, RunRegistry::Guard /*held until the undo returns*/) {
+  ParamBlock& val21 = st.blocks.val21;
+  if (val21.folder.empty()) {
+    if (c.undo.nothingToUndo) c.undo.nothingToUndo();
+    return;
+  }
+  UndoLastRunOf(*st.env, st.journalDir, val21.folder, c.undo, &val21.abort);
+}
+
+// The analyses' targets, kinds and choices go.
+void ClearAnalyses(PictrayState& st, RunHost& host) {
+  st.rows.clearAnalyses();
+  st.flags.Reset();
+  host.SetSummary({});
 }
 
 void CharClass(PictrayState& st, RunHost& host, const RunChoice& c) { SetList04(host, st, c.text); }
@@ -67,6 +90,12 @@ constexpr RunCommand kCommands[] = {
     {cmd::PartColour, "partcolor=", R::WhileRunning, nullptr, nullptr, &B::val6, nullptr, {PartColour}, nullptr},
     {cmd::MoveStart, "move", R::WhileRunning, nullptr, nullptr, &B::val21, PrepareMoveRun, {Move}, nullptr},
 };
+
+constexpr RowsCommand kRowsCommands[] = {
+    {cmd::ListUp, "", R::WhileRunning, nullptr, &B::val3, ListUp},
+    {cmd::ClearAnalyses, "clear", R::WhileRunning, ClearAnalyses, nullptr, nullptr},
+    {cmd::MenuUndoMove, "--undo", R::WhileRunning, nullptr, &B::val21, Undo},
+};
 // clang-format on
 
 }  // namespace
@@ -89,6 +118,31 @@ const RunCommand* FindRunStep(std::string_view step, std::string* value) {
   return nullptr;
 }
 
+std::span<const RowsCommand> RowsCommands() { return kRowsCommands; }
+
+const RowsCommand* FindRowsCommand(int id) {
+  for (const RowsCommand& c : kRowsCommands)
+    if (c.id == id) return &c;
+  return nullptr;
+}
+
+const RowsCommand* FindRowsWord(std::string_view word) {
+  if (word.empty()) return nullptr;  // the list-up has no word
+  for (const RowsCommand& c : kRowsCommands)
+    if (c.word == word) return &c;
+  return nullptr;
+}
+
+bool RefusedNow(Refusal refusal, const PictrayState& st) {
+  return st.runs.Active() && (refusal == Refusal::WhileRunning || !st.rows.empty());
+}
+
+RunWork PrepareRowsRun(const RowsCommand& c, PictrayState& st, RunHost& host, const std::string& folder,
+                       std::shared_ptr<const RunChoice> choice) {
+  (st.blocks.*c.block).Start(folder);
+  return WorkOf(c.run, st, host, std::move(choice));
+}
+
 int SelectRun(const RunCommand& c, AnalysisFlags& flags) {
   if (c.select) return c.select(c.id, flags);
   if (c.flag) (flags.*c.flag).store(1);
@@ -101,7 +155,7 @@ std::vector<RunWork> PrepareRuns(const RunCommand& c, int mode, PictrayState& st
   if (c.prepare) c.prepare(st, host, folder);
   std::vector<RunWork> works;
   for (CommandRun run : c.runs)
-    if (run) works.push_back([run, &st, &host, choice](RunRegistry::Guard g) { run(st, host, *choice, std::move(g)); });
+    if (run) works.push_back(WorkOf(run, st, host, choice));
   return works;
 }
 

@@ -17,6 +17,7 @@
 #include "engine/colour/selected_colours.h"
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
+#include "engine/runs/undo_run.h"
 
 namespace pictray {
 
@@ -38,6 +39,8 @@ struct RunChoice {
   std::string workfile;     // all colour: the settings' working copy it notes the colours in
   // The move's report, on the run's thread once the move has ended.
   std::function<void(const MoveReport&)> moved;
+  // The undo's turns: the window's boxes and bars, or the command line's lines.
+  UndoTurns undo;
 };
 
 // A run with all it needs, waiting for its registration and a thread.
@@ -73,6 +76,34 @@ int SelectRun(const RunCommand& c, AnalysisFlags& flags);
 // same time.
 std::vector<RunWork> PrepareRuns(const RunCommand& c, int mode, PictrayState& st, RunHost& host,
                                  const std::string& folder, std::shared_ptr<const RunChoice> choice);
+// List-up, clear and the undo: commands on the rows themselves, beside the
+// table above. Every run works on the rows, so each is refused while one is
+// registered. The window keeps its buttons and questions, pictray-cli its
+// options; neither wires a run.
+struct RowsCommand {
+  int id;
+  std::string_view word;  // pictray-cli's step or option; empty for the list-up every call starts with
+  Refusal refusal;
+  // The rows changed at once, on the caller's thread; null for a run.
+  void (*now)(PictrayState& st, RunHost& host);
+  ParamBlock ParamBlocks::*block;  // the run's; null for work done at once
+  CommandRun run;                  // on a thread of its own; null for work done at once
+};
+
+std::span<const RowsCommand> RowsCommands();
+const RowsCommand* FindRowsCommand(int id);
+// The command of a pictray-cli step or option ("clear", "--undo").
+const RowsCommand* FindRowsWord(std::string_view word);
+
+// True when a command with `refusal` must not start now, as a registered
+// run works on the rows.
+bool RefusedNow(Refusal refusal, const PictrayState& st);
+
+// For a command with a run: starts its block on `folder` and hands back the
+// run, for a thread of its own.
+RunWork PrepareRowsRun(const RowsCommand& c, PictrayState& st, RunHost& host, const std::string& folder,
+                       std::shared_ptr<const RunChoice> choice);
+
 // Does `runs` to their end: every one registered first, the first on this
 // thread, the others on threads of their own.
 void RunToEnd(std::vector<RunWork> runs, RunRegistry& registry);

@@ -257,26 +257,32 @@ void ExtractSteps(Work& w) {
   w.ResetProgress();
 }
 
-void UndoSteps(Work& w) {
-  JournalRun run;
-  if (!LastUndoableRun(*w.val.env, w.val.journalDir, w.val.TargetFolda, run)) {
-    w.Tell(Message{Said::NoExtractionToUndo});
-    return;
-  }
-  if (w.Ask(UndoQuestion(run), Button::Undo, Button::DoNot) != 6) return;
-  w.host.SetProgress(TwinscanBar::PR02, 0);
-  int shown = 0;
-  UndoCallbacks cb;
-  cb.progress = [&](std::size_t done, std::size_t total) {
+// The window's turns: the question and the end in boxes, PR02 following.
+UndoTurns UndoTurnsOf(Work& w) {
+  UndoTurns turns;
+  turns.nothingToUndo = [&w] { w.Tell(Message{Said::NoExtractionToUndo}); };
+  turns.confirm = [&w](const JournalRun& run) { return w.Ask(UndoQuestion(run), Button::Undo, Button::DoNot) == 6; };
+  turns.starting = [&w] { w.host.SetProgress(TwinscanBar::PR02, 0); };
+  turns.callbacks.progress = [&w, shown = 0](std::size_t done, std::size_t total) mutable {
     const int position = static_cast<int>(done * 100 / total);
     if (position == shown) return;
     shown = position;
     w.host.SetProgress(TwinscanBar::PR02, position);
   };
-  const UndoReport report = UndoRun(*w.val.env, run, cb, &w.val.abort);
-  if (report.aborted) w.report.end.aborted = true;
-  const bool clean = report.left.empty() && report.error == 0;
-  w.Ask(UndoEndMessage(report), clean ? Button::Yes : Button::Err, clean ? Button::Yes : Button::Err);
+  turns.ended = [&w](const UndoReport& report) {
+    if (report.aborted) w.report.end.aborted = true;
+    const bool clean = report.left.empty() && report.error == 0;
+    w.Ask(UndoEndMessage(report), clean ? Button::Yes : Button::Err, clean ? Button::Yes : Button::Err);
+  };
+  return turns;
+}
+
+void UndoSteps(Work& w) {
+  if (w.val.undoTurns) {  // the caller's own, which shows no table
+    UndoLastRunOf(*w.val.env, w.val.journalDir, w.val.TargetFolda, *w.val.undoTurns, &w.val.abort);
+    return;
+  }
+  if (!UndoLastRunOf(*w.val.env, w.val.journalDir, w.val.TargetFolda, UndoTurnsOf(w), &w.val.abort)) return;
   // The copies that went back are no longer the extraction's.
   TwinscanEnd& end = w.report.end;
   if (!end.samedir.empty() && !IsFolder(*w.val.env, end.samedir)) {

@@ -36,27 +36,48 @@ Message UndoEndMessage(const UndoReport& report) {
   return end;
 }
 
-UndoReport ThreadUndoMove(const fs::Env& env, ParamBlock& val21, const JournalRun& run, RunHost& host,
-                          RunRegistry::Guard /*registration, held until the undo returns*/) {
-  host.SetStatusText(1, "Wait! Now Loading");
-  host.SetProgressRange(Control::PR01, 0, 100);
-  host.SetProgress(Control::PR01, 0);
+bool UndoLastRunOf(const fs::Env& env, const std::string& journals, const std::string& folder,
+                   const UndoTurns& turns, const std::atomic<int>* abort) {
+  JournalRun run;
+  if (!LastUndoableRun(env, journals, folder, run, turns.passedOver)) {
+    if (turns.nothingToUndo) turns.nothingToUndo();
+    return false;
+  }
+  if (turns.confirm && !turns.confirm(run)) return false;
+  if (turns.starting) turns.starting();
+  const UndoReport report = UndoRun(env, run, turns.callbacks, abort);
+  if (turns.ended) turns.ended(report);
+  return true;
+}
+
+UndoTurns UndoTurnsOnHost(RunHost& host, const std::string& folder) {
+  UndoTurns turns;
+  turns.nothingToUndo = [&host, folder] {
+    host.MessageBox1Q(Message{Said::NothingToUndo, {folder}}, Button::Yes, Button::Yes);
+  };
+  turns.confirm = [&host](const JournalRun& run) {
+    return host.MessageBox1Q(UndoQuestion(run), Button::Ok, Button::No) == 6;
+  };
+  turns.starting = [&host] {
+    host.SetStatusText(1, "Wait! Now Loading");
+    host.SetProgressRange(Control::PR01, 0, 100);
+    host.SetProgress(Control::PR01, 0);
+  };
   // The window hears of it once per percent.
-  int shown = 0;
-  UndoCallbacks cb;
-  cb.progress = [&](std::size_t done, std::size_t total) {
+  turns.callbacks.progress = [&host, shown = 0](std::size_t done, std::size_t total) mutable {
     const int position = static_cast<int>(done * 100 / std::max<std::size_t>(total, 1));
     if (position == shown) return;
     shown = position;
     host.SetProgress(Control::PR01, position);
     host.SetStatusText(1, std::to_string(done) + "/" + std::to_string(total));
   };
-  const UndoReport report = UndoRun(env, run, cb, &val21.abort);
-  host.SetProgress(Control::PR01, 0);
-  host.SetStatusText(1, "");
-  const bool clean = report.left.empty() && report.error == 0;
-  host.MessageBox1Q(UndoEndMessage(report), clean ? Button::Yes : Button::Err, clean ? Button::Yes : Button::Err);
-  return report;
+  turns.ended = [&host](const UndoReport& report) {
+    host.SetProgress(Control::PR01, 0);
+    host.SetStatusText(1, "");
+    const bool clean = report.left.empty() && report.error == 0;
+    host.MessageBox1Q(UndoEndMessage(report), clean ? Button::Yes : Button::Err, clean ? Button::Yes : Button::Err);
+  };
+  return turns;
 }
 
 }  // namespace pictray

@@ -1,8 +1,11 @@
-// Pictray's undo run (menu 5020): takes back the listed folder's last
-// move run, on a worker thread, touching the window only through its host.
-// Twinscan's undo of an extraction is with its other runs.
+// The undo of a folder's last run, for every front end: Pictray's menu 5020,
+// Twinscan's undo of an extraction and both command lines' --undo. What
+// differs is only how each meets it (its turns): the windows ask and follow
+// it with boxes and bars, the command lines take it back at once and print.
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <string>
 
 #include "engine/journal/undo.h"
@@ -19,9 +22,25 @@ Said UndoLeftSaid(UndoLeftReason reason);
 // stopped, and every thing left with its reason.
 Message UndoEndMessage(const UndoReport& report);
 
-// Takes `run` back (its folder is in val21.folder's place), with PR01 and
-// the status bar following it, and says how it ended; files left where they
-// are are named with their reasons. `guard` is the run's registration.
-UndoReport ThreadUndoMove(const fs::Env& env, ParamBlock& val21, const JournalRun& run, RunHost& host, RunRegistry::Guard guard);
+// How a front end meets the undo, in the order they come; a null one is
+// passed over (a null confirm takes the run back without a question).
+struct UndoTurns {
+  JournalRefused passedOver;  // a journal that cannot be read
+  std::function<void()> nothingToUndo;
+  std::function<bool(const JournalRun&)> confirm;
+  std::function<void()> starting;  // right before the first file goes back
+  UndoCallbacks callbacks;
+  std::function<void(const UndoReport&)> ended;
+};
+
+// Takes back the newest run of `folder` in `journals` that still has
+// something to undo; false when nothing was taken back (none, or not
+// confirmed). Once `abort` is set no further file is taken up.
+bool UndoLastRunOf(const fs::Env& env, const std::string& journals, const std::string& folder,
+                   const UndoTurns& turns, const std::atomic<int>* abort);
+
+// Pictray's window: the question and the end in boxes, PR01 and the status
+// bar following the files; "nothing to undo" names `folder`.
+UndoTurns UndoTurnsOnHost(RunHost& host, const std::string& folder);
 
 }  // namespace pictray

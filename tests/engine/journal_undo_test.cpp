@@ -178,6 +178,36 @@ TEST_F(Undo, MoveThenUndoGivesBackTheTreeByteForByte) {
   EXPECT_TRUE(NothingToUndo());  // a second undo finds nothing: harmless
 }
 
+// The one undo of all four front ends meets their turns in order; a "no",
+// or nothing left to undo, moves nothing.
+TEST_F(Undo, TheTurnsComeInOrderAndANoMovesNothing) {
+  struct Case {
+    int answer;  // -1: no question
+    const char* turns;
+    bool back;
+  } const cases[] = {{-1, "start,end 1,", true}, {6, "confirm,start,end 1,", true}, {7, "confirm,", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.turns);
+    st.rows.clear();
+    Add("a.jpg", "X");
+    const Tree before = Snapshot(S);
+    ASSERT_EQ(Move().moved, 1);
+    std::string seen;
+    UndoTurns turns;
+    turns.nothingToUndo = [&] { seen += "nothing,"; };
+    if (c.answer >= 0) turns.confirm = [&](const JournalRun&) { return seen += "confirm,", c.answer == 6; };
+    turns.starting = [&] { seen += "start,"; };
+    turns.ended = [&](const UndoReport& r) { seen += "end " + std::to_string(r.back) + ","; };
+    EXPECT_EQ(UndoLastRunOf(pictray::fs::DefaultEnv(), st.journalDir, S, turns, nullptr), c.back);
+    EXPECT_EQ(seen, c.turns);
+    EXPECT_EQ(Snapshot(S) == before, c.back);
+    if (!c.back) UndoLast();
+    seen.clear();
+    EXPECT_FALSE(UndoLastRunOf(pictray::fs::DefaultEnv(), st.journalDir, S, turns, nullptr));
+    EXPECT_EQ(seen, "nothing,");
+  }
+}
+
 // A move onto a byte-identical file takes that file's name; the undo gives
 // both back: the file to its first name, the replaced one as the very file
 // with its mode, times and links.

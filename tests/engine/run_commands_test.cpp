@@ -1,7 +1,9 @@
-// The command table that the window and pictray-cli share: each step word
-// leads to one command, and runs done to their end together are all
-// registered before any of them starts.
+// The command tables that the windows and the command lines share: each
+// step word leads to one command, the commands on the rows wait for a
+// registered run, and runs done to their end together are all registered
+// before any of them starts.
 #include "engine/runs/run_commands.h"
+#include "engine/runs/twinscan_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +40,42 @@ TEST(RunCommands, EveryStepLeadsToItsOneCommand) {
     EXPECT_TRUE(verbs.insert(c.verb).second) << c.verb;
     EXPECT_EQ(FindRunCommand(c.id), &c);
   }
+}
+
+TEST(RowsCommands, EachWordFindsItsRowAndEveryRowWaitsForARegisteredRun) {
+  struct Case {
+    const char* word;
+    int id;  // 0: no row
+  } const cases[] = {
+      {"clear", cmd::ClearAnalyses}, {"--undo", cmd::MenuUndoMove}, {"", 0}, {"undo", 0}, {"--undo-list", 0},
+  };
+  for (const Case& c : cases) {
+    const RowsCommand* found = FindRowsWord(c.word);
+    EXPECT_EQ(found ? found->id : 0, c.id) << c.word;
+  }
+  PictrayState st;  // no rows: list-up and clear free or reorder them all the same
+  for (const RowsCommand& c : RowsCommands()) {
+    EXPECT_EQ(FindRowsCommand(c.id), &c);
+    EXPECT_EQ(FindRunCommand(c.id), nullptr) << c.id;
+    EXPECT_FALSE(RefusedNow(c.refusal, st)) << c.id;
+    RunRegistry::Guard running(st.runs);
+    EXPECT_TRUE(RefusedNow(c.refusal, st)) << c.id;
+  }
+}
+
+TEST(TwinscanCommands, WhatTouchesTheRunWaitsAndTheRestNever) {
+  namespace tc = twinscan::cmd;
+  for (int id : {tc::FindCopies, tc::Clear, tc::Extract, tc::OpenSame, tc::Delete, tc::UndoExtract}) {
+    EXPECT_TRUE(TwinscanRefused(id, true)) << id;
+    EXPECT_FALSE(TwinscanRefused(id, false)) << id;
+  }
+  // The stop above all must reach a working run.
+  for (int id : {tc::Stop, tc::Quit, tc::Properties, tc::Help, tc::OpenFiles})
+    EXPECT_FALSE(TwinscanRefused(id, true)) << id;
+  const TwinscanCommand* undo = FindTwinscanWord("--undo");
+  EXPECT_EQ(undo ? undo->id : 0, tc::UndoExtract);
+  EXPECT_EQ(FindTwinscanWord(""), nullptr);
+  EXPECT_EQ(FindTwinscanWord("--extract"), nullptr);  // the finding's MoveSoon, not a row of its own
 }
 
 TEST(RunCommands, RunsDoneTogetherAreRegisteredBeforeAnyStarts) {
