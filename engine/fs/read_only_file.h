@@ -24,6 +24,9 @@ class ReadOnlyFile {
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
   bool ok() const { return fd_ >= 0; }
+  const Env& env() const { return env_; }
+  // The descriptor, for readers that take one; -1 when not open.
+  int fd() const { return fd_; }
   // The size when opened; 0 for a file that did not open.
   std::uint64_t size() const { return size_; }
   // Reads up to n bytes at `offset`; returns how many were read (short only

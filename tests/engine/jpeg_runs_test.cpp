@@ -203,7 +203,7 @@ TEST_F(JpegRuns, ListUpLabelsInTheirOrder) {
     f.M_Info = on.find('I') != std::string::npos;
     f.M_Exif = on.find('E') != std::string::npos;
     f.M_Size = on.find('S') != std::string::npos;
-    const JpegLabel l = ListUpJpegLabel(path, f, s, nullptr, Control::PR02);
+    const JpegLabel l = ListUpJpegLabel(fs::DefaultEnv(), path, f, s, nullptr, Control::PR02);
     return l.text + "|" + l.kind;
   };
   EXPECT_EQ(label(cut, "N"), "NG|G");
