@@ -13,8 +13,8 @@ namespace pictray::fs {
 
 // An open, read-only regular file, closed on destruction. A FIFO or device
 // would block or never end, so it counts as a file that cannot be opened.
-// Readers that only read use the default file system; the file system is
-// injected where files change.
+// The run's labels open their files on the run's Env; readers given only a
+// path use the default file system.
 class ReadOnlyFile {
  public:
   explicit ReadOnlyFile(const std::string& path) : ReadOnlyFile(DefaultEnv(), path) {}
