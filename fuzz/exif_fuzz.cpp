@@ -1,6 +1,9 @@
-// libFuzzer target: the Exif reader (read from a file, streaming, and read
-// whole from memory must agree) and the header checks on arbitrary bytes.
+// libFuzzer target: the Exif reader, the end-marker check and the decoder
+// check (each read from a file, streaming, and read whole from memory must
+// agree) and the other header checks on arbitrary bytes.
 #include <cstdint>
+#include <cstdlib>
+#include <span>
 #include <string>
 
 #include "engine/jpeg/exif_reader.h"
@@ -18,9 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   pictray::JpegHedarCheck(path);
   pictray::FileHedarCheck(path);
-  pictray::JEndHedarCheck(path);
+  const pictray::fs::ReadOnlyFile file(path);
+  const std::span<const unsigned char> whole(data, size);
+  if (pictray::JEndHedarCheck(file) != pictray::JEndHedarCheck(whole)) std::abort();
+  if (pictray::JpegErrCheck(file) != pictray::JpegErrCheck(whole)) std::abort();
   pictray::ExifHedarCheck(path);
-  pictray::JpegNullCheck({}, path, "10");
-  pictray::GetJpegImageSize(path);
+  pictray::JpegNullCheck({}, whole, "10");
+  pictray::GetJpegImageSize(file);
   return 0;
 }

@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string& path = pictray::fuzzing::WriteInput(data, size, "input");
-  const pictray::meta::MediaInfo info = pictray::meta::ReadMediaInfo(path);
+  const pictray::meta::MediaInfo info = pictray::meta::ReadMediaInfo(pictray::fs::ReadOnlyFile(path), path);
   for (const char* sel : {"1", "5", "7", "15", "99"}) pictray::meta::MediaExifLabel(info, sel, "/:.", true);
   pictray::meta::MediaSizeLabel(info);
   return 0;

@@ -13,8 +13,8 @@ namespace pictray::fs {
 
 // An open, read-only regular file, closed on destruction. A FIFO or device
 // would block or never end, so it counts as a file that cannot be opened.
-// Readers that only read use the default file system; the file system is
-// injected where files change.
+// The run's labels open their files on the run's Env; readers given only a
+// path use the default file system.
 class ReadOnlyFile {
  public:
   explicit ReadOnlyFile(const std::string& path) : ReadOnlyFile(DefaultEnv(), path) {}
@@ -24,6 +24,9 @@ class ReadOnlyFile {
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
   bool ok() const { return fd_ >= 0; }
+  const Env& env() const { return env_; }
+  // The descriptor, for readers that take one; -1 when not open.
+  int fd() const { return fd_; }
   // The size when opened; 0 for a file that did not open.
   std::uint64_t size() const { return size_; }
   // Reads up to n bytes at `offset`; returns how many were read (short only

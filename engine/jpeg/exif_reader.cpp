@@ -323,7 +323,11 @@ std::string ExifValueLabel(const std::string& value, bool littleEndian, bool ord
 
 std::string ExifTimeGet2(const std::string& path, const std::string& ExifSel,
                          const std::string& disabledchar, bool orderTag) {
-  fs::ReadOnlyFile f(path);
+  return ExifTimeGet2(fs::ReadOnlyFile(path), ExifSel, disabledchar, orderTag);
+}
+
+std::string ExifTimeGet2(const fs::ReadOnlyFile& f, const std::string& ExifSel,
+                         const std::string& disabledchar, bool orderTag) {
   if (f.size() == 0) return "file_error";
   FileSource src(f, f.size());
   return ReadLabel(src, ExifSel, disabledchar, orderTag);

@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/fs/read_only_file.h"
+
 namespace pictray {
 
 // `ExifSel` is the setting's text (1-4, 11, 14, 15 DateTime; 5 Model; 6
@@ -23,6 +25,8 @@ namespace pictray {
 // before the byte order suffix is added (left off when `orderTag` is
 // false).
 std::string ExifTimeGet2(const std::string& path, const std::string& ExifSel,
+                         const std::string& disabledchar, bool orderTag = true);
+std::string ExifTimeGet2(const fs::ReadOnlyFile& file, const std::string& ExifSel,
                          const std::string& disabledchar, bool orderTag = true);
 
 // The same reader over a whole file held in memory.

@@ -1,5 +1,6 @@
 #include "engine/jpeg/header_check.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/fs/read_only_file.h"
@@ -8,13 +9,24 @@ namespace pictray {
 namespace {
 
 // Reads up to n bytes from offset 0 into a zero-filled buffer, as the
-// checks compare missing bytes against zero. False when it cannot open.
-bool ReadPrefix(const std::string& path, unsigned char* buf, std::size_t n) {
+// checks compare missing bytes against zero. False when it did not open.
+bool ReadPrefix(const fs::ReadOnlyFile& f, unsigned char* buf, std::size_t n) {
   std::memset(buf, 0, n);
-  fs::ReadOnlyFile f(path);
   if (!f.ok()) return false;
   f.ReadAt(0, buf, n);
   return true;
+}
+
+bool ReadPrefix(const std::string& path, unsigned char* buf, std::size_t n) {
+  return ReadPrefix(fs::ReadOnlyFile(path), buf, n);
+}
+
+// `head` and `tail` hold what could be read of the first and the last two
+// bytes of a file that is not empty.
+int EndMarkersCheck(std::span<const unsigned char> head, std::span<const unsigned char> tail) {
+  const bool starts = head.size() == 2 && head[0] == 0xFF && head[1] == 0xD8;
+  const bool ends = tail.size() == 2 && tail[0] == 0xFF && tail[1] == 0xD9;
+  return starts && ends ? 0 : 1;
 }
 
 // "Exif" followed by a 00 byte at `at`.
@@ -24,11 +36,13 @@ bool ExifAt(const unsigned char* b, std::size_t at) {
 
 }  // namespace
 
-std::string JpegHedarCheck(const std::string& path) {
+std::string JpegHedarCheck(const fs::ReadOnlyFile& file) {
   unsigned char b[2];
-  if (!ReadPrefix(path, b, sizeof b)) return {};
+  if (!ReadPrefix(file, b, sizeof b)) return {};
   return b[0] == 0xFF && b[1] == 0xD8 ? "JPEG" : "";
 }
+
+std::string JpegHedarCheck(const std::string& path) { return JpegHedarCheck(fs::ReadOnlyFile(path)); }
 
 int FileHedarCheck(const std::string& path) {
   unsigned char b[8];
@@ -40,16 +54,19 @@ int FileHedarCheck(const std::string& path) {
   return 0;
 }
 
-int JEndHedarCheck(const std::string& path) {
-  fs::ReadOnlyFile f(path);
+int JEndHedarCheck(const fs::ReadOnlyFile& f) {
   const std::uint64_t size = f.size();
   if (size == 0) return 0;
   unsigned char head[2] = {0, 0}, tail[2] = {0, 0};
   const std::size_t h = f.ReadAt(0, head, 2);
   const std::size_t t = size >= 2 ? f.ReadAt(size - 2, tail, 2) : 0;
-  const bool starts = h == 2 && head[0] == 0xFF && head[1] == 0xD8;
-  const bool ends = t == 2 && tail[0] == 0xFF && tail[1] == 0xD9;
-  return starts && ends ? 0 : 1;
+  return EndMarkersCheck({head, h}, {tail, t});
+}
+
+int JEndHedarCheck(std::span<const unsigned char> file) {
+  if (file.empty()) return 0;
+  return EndMarkersCheck(file.first(std::min<std::size_t>(2, file.size())),
+                         file.size() >= 2 ? file.last(2) : file.last(0));
 }
 
 std::string ExifHedarCheck(const std::string& path) {

@@ -120,6 +120,36 @@ int DecodeRows(jpeg_decompress_struct& cinfo, Picture& pic) {
   return 0;
 }
 
+// Whole-picture coefficients (128 bytes a block, rows and columns rounded
+// up to the component's sampling factors) the library may hold for a
+// multi-scan file.
+std::uint64_t HeldCoefficientBytes(const jpeg_decompress_struct& cinfo) {
+  std::uint64_t bytes = 0;
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    const jpeg_component_info& comp = cinfo.comp_info[c];
+    const std::uint64_t cols = (comp.width_in_blocks + comp.h_samp_factor - 1) / comp.h_samp_factor * comp.h_samp_factor;
+    const std::uint64_t rows = (comp.height_in_blocks + comp.v_samp_factor - 1) / comp.v_samp_factor * comp.v_samp_factor;
+    bytes += cols * rows * sizeof(JBLOCK);
+  }
+  return bytes;
+}
+
+// Putting a YCbCr picture out as its luma alone still entropy-decodes the
+// chroma, but skips its inverse DCT, upsampling and colour conversion. It
+// cannot change the outcome when the colour upsampler would have accepted
+// the sampling factors (each divides the largest) and the coefficients
+// stay clear of the held-memory limit, which also counts the output buffers.
+bool LumaAloneKeepsOutcome(const jpeg_decompress_struct& cinfo) {
+  constexpr std::uint64_t kOutputBufferMargin = 64 << 20;
+  if (cinfo.jpeg_color_space != JCS_YCbCr || cinfo.num_components != 3) return false;
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    const jpeg_component_info& comp = cinfo.comp_info[c];
+    if (cinfo.max_h_samp_factor % comp.h_samp_factor != 0 || cinfo.max_v_samp_factor % comp.v_samp_factor != 0)
+      return false;
+  }
+  return HeldCoefficientBytes(cinfo) + kOutputBufferMargin <= static_cast<std::uint64_t>(jpegio::kMaxHeldBytes);
+}
+
 // The check decodes at 1/8 scale, so the pixel budget applies to that
 // output. The entropy decoding still walks every coded block, and a
 // progressive file keeps the coefficients of the whole picture: those are
@@ -131,6 +161,7 @@ int CheckRows(jpeg_decompress_struct& cinfo, const jpegio::ErrorMgr& err) {
   if (std::uint64_t(cinfo.image_width) * cinfo.image_height > kMaxCheckPixels) return 1;
   cinfo.scale_num = 1;
   cinfo.scale_denom = 8;
+  if (LumaAloneKeepsOutcome(cinfo)) cinfo.out_color_space = JCS_GRAYSCALE;
   jpeg_calc_output_dimensions(&cinfo);
   if (OverBudget(cinfo.output_width, cinfo.output_height)) return 1;
   jpeg_start_decompress(&cinfo);
@@ -142,6 +173,19 @@ int CheckRows(jpeg_decompress_struct& cinfo, const jpegio::ErrorMgr& err) {
   return 0;
 }
 
+// Reads the header and checks the rows of an opened session. No C++ object
+// with a destructor lives here: a library error jumps straight out of it.
+int CheckSession(Session& s) {
+  if (setjmp(s.err.jump)) {
+    s.Close();
+    return 1;
+  }
+  jpeg_read_header(&s.cinfo, TRUE);
+  const int r = CheckRows(s.cinfo, s.err);
+  s.Close();
+  return r;
+}
+
 }  // namespace
 
 void Picture::Clear() {
@@ -151,13 +195,13 @@ void Picture::Clear() {
   infoOffset = bmpOffset = 0;
 }
 
-std::string GetJpegImageSize(const std::string& path) {
+std::string GetJpegImageSize(const fs::ReadOnlyFile& file) {
   Session s;
   if (setjmp(s.err.jump)) {
     s.Close();
     return {};
   }
-  if (!s.Open(path)) {
+  if (!s.Open(file)) {
     s.Close();
     return {};
   }
@@ -207,20 +251,27 @@ int JpegToBuffer(const std::string& path, Picture& pic) {
   return r;
 }
 
-int JpegErrCheck(const std::string& path) {
+int JpegErrCheck(const fs::ReadOnlyFile& file) {
   Session s;
   if (setjmp(s.err.jump)) {
     s.Close();
     return 1;
   }
-  if (!s.Open(path)) {
+  if (!s.Open(file)) {
     s.Close();
     return 1;
   }
-  jpeg_read_header(&s.cinfo, TRUE);
-  const int r = CheckRows(s.cinfo, s.err);
-  s.Close();
-  return r;
+  return CheckSession(s);
+}
+
+int JpegErrCheck(std::span<const unsigned char> file) {
+  Session s;
+  if (setjmp(s.err.jump)) {
+    s.Close();
+    return 1;
+  }
+  s.OpenMemory(file.data(), file.size());
+  return CheckSession(s);
 }
 
 int MakeBuffer3(const BitmapView& bitmap, Picture& pic) {

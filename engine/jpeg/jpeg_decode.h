@@ -13,10 +13,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "engine/fs/env.h"
+#include "engine/fs/read_only_file.h"
 
 namespace pictray {
 
@@ -60,8 +62,8 @@ void ConvertJpegRow(const std::uint8_t* in, int components, bool invertedCmyk, s
                     std::uint32_t w);
 
 // "%dX%d" from the frame header without decoding, or "" when the file
-// cannot be opened or is not a readable JPEG.
-std::string GetJpegImageSize(const std::string& path);
+// did not open or is not a readable JPEG.
+std::string GetJpegImageSize(const fs::ReadOnlyFile& file);
 
 // 1 when the file is a JPEG whose header libjpeg reads, whose pixels come
 // out as one (grey) or three (colour) components and whose coded size is
@@ -75,12 +77,14 @@ int JpegSampleCheck(const std::string& path);
 // 0 on success; 1 on any failure, leaving `pic` empty.
 int JpegToBuffer(const std::string& path, Picture& pic);
 
-// 1 when libjpeg cannot decode the file to its end (fatal error, cannot
-// open, over the check's budget, no memory), else 0. Warnings such as data
-// that ends early do not count. Decodes at 1/8 scale: fatal errors show up
-// in the entropy decoding and the stages set up for full size, so the full
-// inverse DCT is not needed to find them.
-int JpegErrCheck(const std::string& path);
+// 1 when libjpeg cannot decode the file to its end (fatal error, did not
+// open, empty, over the check's budget, no memory), else 0. Warnings such
+// as data that ends early do not count. Decodes at 1/8 scale: fatal errors
+// show up in the entropy decoding and the stages set up for full size, so
+// the full inverse DCT is not needed to find them.
+int JpegErrCheck(const fs::ReadOnlyFile& file);
+// As above on the whole file held in memory.
+int JpegErrCheck(std::span<const unsigned char> file);
 
 // A bitmap of the window side: rows top-down, pixels B,G,R (24 bits) or
 // B,G,R,X (32 bits, the memory order of a little-endian XRGB32 image).

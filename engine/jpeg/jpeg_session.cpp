@@ -37,6 +37,45 @@ void CountScans(j_common_ptr common) {
   if (m->visits > kMaxVisitsPerBlock * picture) ERREXIT(cinfo, JERR_BAD_SCAN_SCRIPT);
 }
 
+constexpr std::size_t kSourceChunk = 64 * 1024;
+
+void StartSource(j_decompress_ptr) {}
+void EndSource(j_decompress_ptr) {}
+
+// As libjpeg's stdio source does: an empty file is a fatal error, the end
+// of a file a warning followed by a made-up end-of-image marker.
+boolean FillFromFile(j_decompress_ptr cinfo) {
+  auto* src = reinterpret_cast<FileSource*>(cinfo->src);
+  const std::size_t got = src->file->ReadAt(src->offset, src->buffer, kSourceChunk);
+  if (got == 0) {
+    if (src->startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+    WARNMS(cinfo, JWRN_JPEG_EOF);
+    src->buffer[0] = 0xFF;
+    src->buffer[1] = JPEG_EOI;
+    src->pub.next_input_byte = src->buffer;
+    src->pub.bytes_in_buffer = 2;
+    return TRUE;
+  }
+  src->offset += got;
+  src->startOfFile = false;
+  src->pub.next_input_byte = src->buffer;
+  src->pub.bytes_in_buffer = got;
+  return TRUE;
+}
+
+// Skips through the chunks as the stdio source does, so a skip past the
+// end meets the same made-up marker.
+void SkipInFile(j_decompress_ptr cinfo, long n) {
+  jpeg_source_mgr* src = cinfo->src;
+  if (n <= 0) return;
+  while (n > static_cast<long>(src->bytes_in_buffer)) {
+    n -= static_cast<long>(src->bytes_in_buffer);
+    FillFromFile(cinfo);
+  }
+  src->next_input_byte += n;
+  src->bytes_in_buffer -= static_cast<std::size_t>(n);
+}
+
 }  // namespace
 
 Session::Session() {
@@ -58,6 +97,25 @@ void Session::Create() {
 void Session::OpenMemory(const unsigned char* data, std::size_t size) {
   Create();
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+}
+
+bool Session::Open(const fs::ReadOnlyFile& f) {
+  Create();
+  if (!f.ok()) return false;
+  source.file = &f;
+  source.offset = 0;
+  source.startOfFile = true;
+  source.buffer = static_cast<JOCTET*>((*cinfo.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                                 JPOOL_PERMANENT, kSourceChunk));
+  source.pub.init_source = StartSource;
+  source.pub.fill_input_buffer = FillFromFile;
+  source.pub.skip_input_data = SkipInFile;
+  source.pub.resync_to_restart = jpeg_resync_to_restart;
+  source.pub.term_source = EndSource;
+  source.pub.bytes_in_buffer = 0;
+  source.pub.next_input_byte = nullptr;
+  cinfo.src = &source.pub;
+  return true;
 }
 
 bool Session::Open(const std::string& path) {

@@ -13,6 +13,8 @@
 
 #include <jpeglib.h>
 
+#include "engine/fs/read_only_file.h"
+
 namespace pictray::jpegio {
 
 // Encoders write about ten scans; each scan walks again every block it
@@ -44,12 +46,24 @@ struct ScanMonitor {
   std::uint64_t visits = 0;
 };
 
+// Reads an open file through its descriptor in large chunks: libjpeg's
+// fast entropy decoding wants several KiB buffered, which stdio's 4 KiB
+// reads rarely leave it.
+struct FileSource {
+  jpeg_source_mgr pub;
+  const fs::ReadOnlyFile* file = nullptr;
+  std::uint64_t offset = 0;
+  JOCTET* buffer = nullptr;
+  bool startOfFile = true;
+};
+
 // Everything the jump back has to clean up. Fields are written between
 // setjmp and a possible longjmp, hence volatile.
 struct Session {
   jpeg_decompress_struct cinfo;
   ErrorMgr err;
   ScanMonitor monitor;
+  FileSource source;
   volatile bool created = false;
   std::FILE* volatile file = nullptr;
 
@@ -59,6 +73,8 @@ struct Session {
   // Creates the object with the shared limits and attaches the file; false
   // when it cannot open.
   bool Open(const std::string& path);
+  // As Open, reading `file` (kept open by the caller).
+  bool Open(const fs::ReadOnlyFile& file);
   // As Open, reading `size` bytes at `data` (kept alive by the caller).
   void OpenMemory(const unsigned char* data, std::size_t size);
   // Destroying also ends a decompression left before its last row.

@@ -1,20 +1,48 @@
 #include "engine/jpeg/ng_check.h"
 
-#include <vector>
+#include <memory>
+#include <new>
 
-#include "engine/fs/read_only_file.h"
 #include "engine/jpeg/header_check.h"
 #include "engine/jpeg/jpeg_decode.h"
 #include "engine/settings/profile.h"
 
 namespace pictray {
 
-int JpegNullCheck(const ScanProgress& progress, const std::string& path, const std::string& NullByte) {
-  fs::ReadOnlyFile f(path);
+namespace {
+
+// Beyond this the decoder reads the file in chunks instead of whole: more
+// than any camera's JPEG, and a bound on what each worker holds.
+constexpr std::uint64_t kWholeReadLimit = 64 << 20;
+
+// The whole file when a test reads all of it anyway; empty when none does,
+// the file is empty or too large, memory is short or the read comes short.
+// Not zero-filled first: every byte is read over.
+struct WholeFile {
+  std::unique_ptr<unsigned char[]> bytes;
+  std::size_t size = 0;
+  std::span<const unsigned char> view() const { return {bytes.get(), size}; }
+};
+
+WholeFile ReadWholeWhenNeeded(const fs::ReadOnlyFile& f, const NgSettings& s) {
   const std::uint64_t size = f.size();
-  if (size == 0 || size >= kNullCheckLimit) return 0;
-  std::vector<unsigned char> data(static_cast<std::size_t>(size));
-  if (f.ReadAt(0, data.data(), data.size()) != data.size()) return 0;
+  const bool zeroRuns = s.NullCheck == "1" && size < kNullCheckLimit;
+  const bool decoder = s.JlibCheck == "1" && size <= kWholeReadLimit;
+  WholeFile whole;
+  if (size == 0 || !(zeroRuns || decoder)) return whole;
+  try {
+    whole.bytes = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(size));
+  } catch (const std::bad_alloc&) {
+    return whole;
+  }
+  if (f.ReadAt(0, whole.bytes.get(), size) == size) whole.size = static_cast<std::size_t>(size);
+  return whole;
+}
+
+}  // namespace
+
+int JpegNullCheck(const ScanProgress& progress, std::span<const unsigned char> data, const std::string& NullByte) {
+  if (data.empty() || data.size() >= kNullCheckLimit) return 0;
 
   const long limit = ProfileNumber(NullByte);
   if (progress) progress(0);
@@ -37,10 +65,13 @@ int JpegNullCheck(const ScanProgress& progress, const std::string& path, const s
   return run >= limit ? 1 : 0;
 }
 
-std::string NgVerdict(const std::string& path, const NgSettings& s, const ScanProgress& progress) {
-  if (JEndHedarCheck(path) == 1) return "NG";
-  if (s.NullCheck == "1" && JpegNullCheck(progress, path, s.NullByte) == 1) return "NG";
-  if (s.JlibCheck == "1" && JpegErrCheck(path) == 1) return "NG";
+std::string NgVerdict(const fs::ReadOnlyFile& file, const NgSettings& s, const ScanProgress& progress) {
+  const WholeFile read = ReadWholeWhenNeeded(file, s);
+  const std::span<const unsigned char> whole = read.view();
+  const bool held = !whole.empty();
+  if ((held ? JEndHedarCheck(whole) : JEndHedarCheck(file)) == 1) return "NG";
+  if (s.NullCheck == "1" && JpegNullCheck(progress, whole, s.NullByte) == 1) return "NG";
+  if (s.JlibCheck == "1" && (held ? JpegErrCheck(whole) : JpegErrCheck(file)) == 1) return "NG";
   return {};
 }
 

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
+
+#include "engine/fs/read_only_file.h"
 
 namespace pictray {
 
@@ -13,10 +16,11 @@ inline constexpr unsigned long long kNullCheckLimit = 1'000'000;
 // each new percentage, 0 again at the end. May be empty.
 using ScanProgress = std::function<void(int percent)>;
 
-// 1 when the file holds a run of at least `NullByte` (decimal text; none or
-// 0 makes every examined file broken) consecutive 00 bytes before its first
-// FF D9 pair; 0 otherwise, and for empty, unreadable or too large files.
-int JpegNullCheck(const ScanProgress& progress, const std::string& path, const std::string& NullByte);
+// 1 when `file` (a whole file's bytes) holds a run of at least `NullByte`
+// (decimal text; none or 0 makes every examined file broken) consecutive
+// 00 bytes before its first FF D9 pair; 0 otherwise, and for empty or too
+// large files.
+int JpegNullCheck(const ScanProgress& progress, std::span<const unsigned char> file, const std::string& NullByte);
 
 // The switches of the NG analysis, as texts from the settings.
 struct NgSettings {
@@ -26,7 +30,8 @@ struct NgSettings {
 };
 
 // "NG" when JEndHedarCheck, the zero-run test (NullCheck "1") or the
-// full-decode test (JlibCheck "1") fires, in that order; else "".
-std::string NgVerdict(const std::string& path, const NgSettings& s, const ScanProgress& progress);
+// full-decode test (JlibCheck "1") fires, in that order; else "". When a
+// test reads the whole file, it is read once and all three share it.
+std::string NgVerdict(const fs::ReadOnlyFile& file, const NgSettings& s, const ScanProgress& progress);
 
 }  // namespace pictray

@@ -26,7 +26,7 @@ extern "C" {
 #include <type_traits>
 #include <utility>
 
-#include "engine/fs/env.h"
+#include "engine/fs/read_only_file.h"
 #include "engine/meta/heif_items.h"
 #include "engine/meta/iso_boxes.h"
 #include "engine/meta/late_libraries.h"
@@ -67,25 +67,7 @@ struct Head {
   }
 };
 
-// An open file, closed when done.
-class OpenFile {
- public:
-  explicit OpenFile(const std::string& path)
-      : env_(fs::DefaultEnv()), fd_(env_.Open(AT_FDCWD, path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
-  ~OpenFile() {
-    if (fd_ >= 0) env_.Close(fd_);
-  }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  const fs::Env& env() const { return env_; }
-  int fd() const { return fd_; }
-
- private:
-  const fs::Env& env_;
-  int fd_;
-};
-
-Head ReadHead(const OpenFile& file) {
+Head ReadHead(const fs::ReadOnlyFile& file) {
   Head h;
   if (file.fd() < 0) return h;
   const ssize_t got = file.env().Pread(file.fd(), h.bytes.data(), h.bytes.size(), 0);
@@ -273,7 +255,7 @@ constexpr int kMaxTopBoxes = 256;
 // The movie header's modification time (UTC), which libavformat does not
 // pass on: the top-level boxes are walked by their headers alone up to
 // "moov", whose first child is "mvhd". Nothing for a time left at 0.
-std::optional<std::int64_t> MovieModificationTime(const OpenFile& file) {
+std::optional<std::int64_t> MovieModificationTime(const fs::ReadOnlyFile& file) {
   struct stat st {};
   if (file.fd() < 0 || file.env().Fstat(file.fd(), st) != 0) return std::nullopt;
   const auto fileSize = static_cast<std::uint64_t>(st.st_size);
@@ -315,7 +297,7 @@ struct CloseInput {
 // The capture moment: the maker's creation date with its own offset when
 // there is one, else the movie header's time, which is UTC. The library
 // gives the header's creation time only, so it stands for both dates.
-void ReadVideo(const std::string& path, const OpenFile& file, MediaInfo& info) {
+void ReadVideo(const std::string& path, const fs::ReadOnlyFile& file, MediaInfo& info) {
   const Avformat* av = LoadAvformat();
   if (!av) return;
   AVFormatContext* raw = nullptr;
@@ -396,7 +378,7 @@ void ReadHeifThroughLibheif(const std::string& path, MediaInfo& info) {
 
 // The item boxes answer for the files they describe plainly; libheif for
 // every other.
-void ReadHeif(const std::string& path, const OpenFile& file, MediaInfo& info) {
+void ReadHeif(const std::string& path, const fs::ReadOnlyFile& file, MediaInfo& info) {
   const std::optional<HeifItems> items = ReadHeifItems(file.env(), file.fd());
   if (!items) return ReadHeifThroughLibheif(path, info);
   info.readable = true;
@@ -408,16 +390,15 @@ void ReadHeif(const std::string& path, const OpenFile& file, MediaInfo& info) {
 
 Format DetectFormat(const std::string& path) {
   InitLibrariesOnce();
-  const Head head = ReadHead(OpenFile(path));
+  const Head head = ReadHead(fs::ReadOnlyFile(path));
   if (const std::optional<Format> byHead = FormatOfHead(head)) return *byHead;
   const StillType* still = StillTypeOfHead(head);
   return still ? still->format : Format::None;
 }
 
-MediaInfo ReadMediaInfo(const std::string& path, PixelSize size) {
+MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, PixelSize size) {
   InitLibrariesOnce();
   MediaInfo info;
-  const OpenFile file(path);
   const Head head = ReadHead(file);
   const std::optional<Format> byHead = FormatOfHead(head);
   if (byHead == Format::None) return info;

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "engine/fs/read_only_file.h"
+
 namespace pictray::meta {
 
 enum class Format {
@@ -39,8 +41,9 @@ Format DetectFormat(const std::string& path);
 // file's size by searching every sub-image, which costs more than its Exif.
 enum class PixelSize { Read, Skip };
 
-// Reads everything above. Never throws: a damaged file comes back with
-// `readable` false.
-MediaInfo ReadMediaInfo(const std::string& path, PixelSize size = PixelSize::Read);
+// Reads everything above from `file`, opened at `path` by the caller (the
+// libraries that read a format themselves open the path again). Never
+// throws: a damaged file comes back with `readable` false.
+MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, PixelSize size = PixelSize::Read);
 
 }  // namespace pictray::meta

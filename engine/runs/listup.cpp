@@ -68,6 +68,7 @@ struct ListedFile {
 
 // The per-file work of list-up, the same on every worker.
 struct FileLabeller {
+  const fs::Env& env;
   const std::string& folder;
   const AnalysisFlags& flags;
   const JpegSettings& jpeg;
@@ -91,7 +92,7 @@ struct FileLabeller {
     Row row{std::move(name), {}, {}, {}};
     if (analyse) {
       // The colour analyses name only what the JPEG ones left without a target.
-      const JpegLabel label = ListUpJpegLabel(path, flags, jpeg, host, Control::PR02);
+      const JpegLabel label = ListUpJpegLabel(env, path, flags, jpeg, host, Control::PR02);
       row.target = label.text;
       if (!label.text.empty()) row.kind = label.kind;
       colour.Label(path, row);
@@ -170,7 +171,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   JpegSettings jpeg = JpegSettings::Read(profile);
   jpeg.ExifSel = st.ExifSel.get();  // "13" when ReadDay chose the date
   const bool analyse = st.flags.Any();
-  const FileLabeller labeller{folder, st.flags, jpeg, JpegCheck, analyse};
+  const FileLabeller labeller{*st.env, folder, st.flags, jpeg, JpegCheck, analyse};
   // Only reading files is worth more workers; listing names alone is not.
   const int workers = analyse || JpegCheck ? PoolWorkers(st, profile) : 1;
   const ReadAhead ahead = labeller.BytesRead();

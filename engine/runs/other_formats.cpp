@@ -1,5 +1,6 @@
 #include "engine/runs/other_formats.h"
 
+#include "engine/fs/read_only_file.h"
 #include "engine/jpeg/exif_reader.h"
 #include "engine/jpeg/header_check.h"
 #include "engine/jpeg/jpeg_decode.h"
@@ -8,27 +9,30 @@
 namespace pictray {
 
 // The JPEG readers answer first: "" is their answer for a file that is not
-// a JPEG, and only then is another format tried.
+// a JPEG, and only then is another format tried, on the same open file.
 
-std::string ExifLabelAnyFormat(const std::string& path, const JpegSettings& settings) {
-  std::string label = ExifTimeGet2(path, settings.ExifSel, settings.disabledchar, settings.ExifOrderTag);
+std::string ExifLabelAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings) {
+  const fs::ReadOnlyFile file(env, path);
+  std::string label = ExifTimeGet2(file, settings.ExifSel, settings.disabledchar, settings.ExifOrderTag);
   if (!label.empty() || !settings.AllFormats) return label;
-  const meta::MediaInfo info = meta::ReadMediaInfo(path, meta::PixelSize::Skip);
+  const meta::MediaInfo info = meta::ReadMediaInfo(file, path, meta::PixelSize::Skip);
   if (info.format == meta::Format::None) return label;
   return meta::MediaExifLabel(info, settings.ExifSel, settings.disabledchar, settings.ExifOrderTag);
 }
 
-std::string SizeLabelAnyFormat(const std::string& path, const JpegSettings& settings) {
-  std::string label = GetJpegImageSize(path);
-  if (!label.empty() || !settings.AllFormats || JpegHedarCheck(path) == "JPEG") return label;
-  return meta::MediaSizeLabel(meta::ReadMediaInfo(path));
+std::string SizeLabelAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings) {
+  const fs::ReadOnlyFile file(env, path);
+  std::string label = GetJpegImageSize(file);
+  if (!label.empty() || !settings.AllFormats || JpegHedarCheck(file) == "JPEG") return label;
+  return meta::MediaSizeLabel(meta::ReadMediaInfo(file, path));
 }
 
-std::string NgVerdictAnyFormat(const std::string& path, const JpegSettings& settings,
+std::string NgVerdictAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings,
                                const ScanProgress& progress) {
-  std::string verdict = NgVerdict(path, settings.ng, progress);
-  if (verdict.empty() || !settings.AllFormats || JpegHedarCheck(path) == "JPEG") return verdict;
-  const meta::MediaInfo info = meta::ReadMediaInfo(path, meta::PixelSize::Skip);
+  const fs::ReadOnlyFile file(env, path);
+  std::string verdict = NgVerdict(file, settings.ng, progress);
+  if (verdict.empty() || !settings.AllFormats || JpegHedarCheck(file) == "JPEG") return verdict;
+  const meta::MediaInfo info = meta::ReadMediaInfo(file, path, meta::PixelSize::Skip);
   if (info.format == meta::Format::None || info.readable) return {};
   return verdict;
 }

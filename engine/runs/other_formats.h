@@ -5,16 +5,18 @@
 
 #include <string>
 
+#include "engine/fs/env.h"
 #include "engine/jpeg/ng_check.h"
 #include "engine/runs/jpeg_runs.h"
 
 namespace pictray {
 
-std::string ExifLabelAnyFormat(const std::string& path, const JpegSettings& settings);
-std::string SizeLabelAnyFormat(const std::string& path, const JpegSettings& settings);
+// Each opens the file once on `env`; every reader works on that one file.
+std::string ExifLabelAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings);
+std::string SizeLabelAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings);
 // "NG" or ""; a file of a format read through engine/meta is "NG" only when
 // it cannot be read, a file of no format read here is never "NG".
-std::string NgVerdictAnyFormat(const std::string& path, const JpegSettings& settings,
+std::string NgVerdictAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings,
                                const ScanProgress& progress);
 
 }  // namespace pictray

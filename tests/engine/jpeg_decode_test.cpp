@@ -78,7 +78,7 @@ TEST(JpegDecode, GreyStaysGreyAndProgressiveDecodes) {
     }
   ASSERT_EQ(JpegToBuffer(JpegFixture("progressive_64x48.jpg"), p), 0);
   EXPECT_EQ(p.dwWidth, 64u);
-  EXPECT_EQ(GetJpegImageSize(JpegFixture("progressive_64x48.jpg")), "64X48");
+  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(JpegFixture("progressive_64x48.jpg"))), "64X48");
 }
 
 TEST(JpegDecode, YcckFileFromImageMagickDecodesToRgb) {
@@ -117,24 +117,24 @@ TEST(JpegDecode, NonJpegMissingAndTruncatedFiles) {
   Picture p;
   EXPECT_EQ(JpegToBuffer(JpegFixture("plain.png"), p), 1);
   EXPECT_TRUE(p.buf.empty());
-  EXPECT_EQ(GetJpegImageSize(JpegFixture("plain.png")), "");
+  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(JpegFixture("plain.png"))), "");
   EXPECT_EQ(JpegToBuffer(dir.path() + "/missing.jpg", p), 1);
-  EXPECT_EQ(GetJpegImageSize(dir.path() + "/missing.jpg"), "");
-  EXPECT_EQ(GetJpegImageSize(dir.Write("empty.jpg", "")), "");
-  EXPECT_EQ(GetJpegImageSize(JpegFixture("size_1024x768.jpg")), "1024X768");
+  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(dir.path() + "/missing.jpg")), "");
+  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(dir.Write("empty.jpg", ""))), "");
+  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(JpegFixture("size_1024x768.jpg"))), "1024X768");
 
   // Data that ends early only warns: the decode completes.
   const std::string whole = ReadAll(JpegFixture("progressive_64x48.jpg"));
   const std::string cut = dir.Write("cut.jpg", whole.substr(0, whole.size() * 2 / 3));
   EXPECT_EQ(JpegToBuffer(cut, p), 0);
-  EXPECT_EQ(JpegErrCheck(cut), 0);
-  EXPECT_EQ(JEndHedarCheck(cut), 1);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(cut)), 0);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(cut)), 1);
   // Every prefix survives.
   for (std::size_t n = 0; n < whole.size(); n += 13) {
     const std::string f = dir.Write("prefix.jpg", whole.substr(0, n));
     JpegToBuffer(f, p);
-    JpegErrCheck(f);
-    GetJpegImageSize(f);
+    JpegErrCheck(fs::ReadOnlyFile(f));
+    GetJpegImageSize(fs::ReadOnlyFile(f));
   }
 }
 
@@ -155,10 +155,10 @@ TEST(JpegDecode, DecodingBombsAreRefusedBeforeAllocation) {
   testing::TempDir dir;
   const std::string bomb = dir.Write("bomb.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 60000, 60000));
   Picture p;
-  EXPECT_EQ(GetJpegImageSize(bomb), "60000X60000");
+  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(bomb)), "60000X60000");
   EXPECT_EQ(JpegToBuffer(bomb, p), 1);
   EXPECT_TRUE(p.buf.empty());
-  EXPECT_EQ(JpegErrCheck(bomb), 1);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(bomb)), 1);
   // Just inside the budget the same trick decodes (a big grey picture).
   const std::string wide = dir.Write("wide.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 4000, 3000));
   EXPECT_EQ(JpegToBuffer(wide, p), 0);
@@ -184,8 +184,8 @@ TEST(JpegDecode, LargeSoundPicturesAreJudgedAndStreamed) {
   for (bool progressive : {false, true}) {
     const std::string big = WriteGrey(dir, "big.jpg", 10400, 10000, progressive);
     EXPECT_GT(std::uint64_t(10400) * 10000, kMaxDecodePixels);
-    EXPECT_EQ(JpegErrCheck(big), 0) << (progressive ? "progressive" : "sequential");
-    EXPECT_EQ(NgVerdict(big, NgSettings{"0", "10", "1"}, {}), "");
+    EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(big)), 0) << (progressive ? "progressive" : "sequential");
+    EXPECT_EQ(NgVerdict(fs::ReadOnlyFile(big), NgSettings{"0", "10", "1"}, {}), "");
     std::uint32_t rows = 0;
     EXPECT_EQ(JpegForEachRow(big, [&](auto...) { return ++rows > 0; }), RowsOutcome::Done);
     EXPECT_EQ(rows, 10000u);
@@ -214,16 +214,16 @@ TEST(JpegDecode, SampleCheckAcceptsGreyAndColourOnly) {
 TEST(JpegDecode, ErrCheckFindsACorruptHuffmanTable) {
   testing::TempDir dir;
   const std::string good = ReadAll(JpegFixture("rgb_3x2.jpg"));
-  EXPECT_EQ(JpegErrCheck(JpegFixture("rgb_3x2.jpg")), 0);
-  EXPECT_EQ(JpegErrCheck(JpegFixture("cmyk_4x2.jpg")), 0);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(JpegFixture("rgb_3x2.jpg"))), 0);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(JpegFixture("cmyk_4x2.jpg"))), 0);
   std::string bad = good;
   const std::size_t dht = bad.find("\xFF\xC4");
   ASSERT_NE(dht, std::string::npos);
   for (int i = 0; i < 16; ++i) bad[dht + 5 + i] = '\xFF';  // more codes than 256
   const std::string path = dir.Write("badhuff.jpg", bad);
-  EXPECT_EQ(JpegErrCheck(path), 1);
-  EXPECT_EQ(JEndHedarCheck(path), 0);
-  EXPECT_EQ(JpegErrCheck(dir.path() + "/missing.jpg"), 1);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(path)), 1);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(path)), 0);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(dir.path() + "/missing.jpg")), 1);
 }
 
 TEST(JpegBitmap, CopyWriteAndReadBackA24BitBmp) {
@@ -305,6 +305,34 @@ std::string WriteFineLuminance(const testing::TempDir& dir) {
   return path;
 }
 
+// The check answers alike from the open file and from its bytes held whole,
+// for sound, cut and damaged files. A picture it puts out as luma alone
+// keeps the colour decoder's refusal of chroma sampling factors that do
+// not divide the luma's (Y 3x1 with Cb 2x1).
+TEST(JpegDecode, CheckAnswersAlikeFromFileAndBytes) {
+  testing::TempDir dir;
+  for (const char* name : {"progressive_64x48.jpg", "size_1024x768.jpg", "cmyk_4x2.jpg", "grey_3x2.jpg"}) {
+    const std::string whole = ReadAll(JpegFixture(name));
+    std::vector<std::string> variants;
+    for (std::size_t n = 0; n <= whole.size(); n += 1 + whole.size() / 50) variants.push_back(whole.substr(0, n) + "\xFF\xD9");
+    for (std::size_t at = 2; at < whole.size(); at += 1 + whole.size() / 50) {
+      variants.push_back(whole);
+      variants.back()[at] = static_cast<char>(variants.back()[at] ^ (1 << at % 8));
+    }
+    for (const std::string& v : variants) {
+      const std::vector<unsigned char> bytes(v.begin(), v.end());
+      const fs::ReadOnlyFile file(dir.Write("v.jpg", v));
+      EXPECT_EQ(JpegErrCheck(file), JpegErrCheck(bytes)) << name << " " << v.size();
+      EXPECT_EQ(JEndHedarCheck(file), JEndHedarCheck(bytes)) << name << " " << v.size();
+    }
+  }
+  std::string fractional = ReadAll(JpegFixture("size_1024x768.jpg"));
+  const std::size_t sof = fractional.find("\xFF\xC0");
+  fractional[sof + 11] = 0x31;  // Y
+  fractional[sof + 14] = 0x21;  // Cb
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(dir.Write("fractional.jpg", fractional))), 1);
+}
+
 double ThreadCpuSeconds() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
@@ -341,7 +369,7 @@ TEST(JpegDecode, HostileFilesAreCheap) {
     EXPECT_EQ(JpegForEachRow(path, [](auto...) { return true; }),
               c.broken == 0 ? RowsOutcome::Done : RowsOutcome::Failed)
         << c.name;
-    EXPECT_EQ(JpegErrCheck(path), c.broken) << c.name;
+    EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(path)), c.broken) << c.name;
     EXPECT_LT(ThreadCpuSeconds() - start, 0.1) << c.name;  // decoding all it claims takes 0.3 s and more
   }
 }

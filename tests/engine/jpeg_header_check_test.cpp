@@ -13,6 +13,7 @@ namespace pictray {
 namespace {
 
 using testing::JpegFixture;
+using testing::FileBytes;
 using testing::ReadAll;
 
 TEST(HeaderCheck, EmptyMissingAndPngFiles) {
@@ -20,12 +21,12 @@ TEST(HeaderCheck, EmptyMissingAndPngFiles) {
   const std::string empty = dir.Write("empty", "");
   EXPECT_EQ(JpegHedarCheck(empty), "");
   EXPECT_EQ(FileHedarCheck(empty), 0);
-  EXPECT_EQ(JEndHedarCheck(empty), 0);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(empty)), 0);
   EXPECT_EQ(ExifHedarCheck(empty), "NoJPEG");
   const std::string missing = dir.path() + "/missing";
   EXPECT_EQ(JpegHedarCheck(missing), "");
   EXPECT_EQ(FileHedarCheck(missing), 0);
-  EXPECT_EQ(JEndHedarCheck(missing), 0);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(missing)), 0);
   EXPECT_EQ(ExifHedarCheck(missing), "");
   EXPECT_EQ(FileHedarCheck(dir.path()), 0);
 
@@ -47,12 +48,12 @@ TEST(HeaderCheck, FifoAndFolderAnswerAsUnopenable) {
     SCOPED_TRACE(path);
     EXPECT_EQ(JpegHedarCheck(path), "");
     EXPECT_EQ(FileHedarCheck(path), 0);
-    EXPECT_EQ(JEndHedarCheck(path), 0);
+    EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(path)), 0);
     EXPECT_EQ(ExifHedarCheck(path), "");
     EXPECT_EQ(ExifTimeGet2(path, "7", ""), "file_error");
-    EXPECT_EQ(JpegNullCheck({}, path, "0"), 0);
-    EXPECT_EQ(GetJpegImageSize(path), "");
-    EXPECT_EQ(JpegErrCheck(path), 1);
+    EXPECT_EQ(NgVerdict(fs::ReadOnlyFile(path), NgSettings{"1", "0", "0"}, {}), "");  // "0": any examined file fails
+    EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(path)), "");
+    EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(path)), 1);
     Picture p;
     EXPECT_EQ(JpegToBuffer(path, p), 1);
     EXPECT_EQ(readBMP(path, p), 0);
@@ -62,15 +63,15 @@ TEST(HeaderCheck, FifoAndFolderAnswerAsUnopenable) {
 TEST(HeaderCheck, EndOfImage) {
   testing::TempDir dir;
   const std::string whole = ReadAll(JpegFixture("rgb_3x2.jpg"));
-  EXPECT_EQ(JEndHedarCheck(JpegFixture("rgb_3x2.jpg")), 0);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(JpegFixture("rgb_3x2.jpg"))), 0);
   const std::string cut = dir.Write("cut.jpg", whole.substr(0, whole.size() - 1));
-  EXPECT_EQ(JEndHedarCheck(cut), 1);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(cut)), 1);
   EXPECT_EQ(JpegHedarCheck(cut), "JPEG");
-  EXPECT_EQ(JEndHedarCheck(dir.Write("tail.jpg", whole + "x")), 1);
-  EXPECT_EQ(JEndHedarCheck(dir.Write("min.jpg", "\xFF\xD8\xFF\xD9")), 0);
-  EXPECT_EQ(JEndHedarCheck(dir.Write("soi.jpg", "\xFF\xD8")), 1);
-  EXPECT_EQ(JEndHedarCheck(dir.Write("one.jpg", "\xFF")), 1);
-  EXPECT_EQ(JEndHedarCheck(dir.Write("noend.bin", std::string("\x00\x00\xFF\xD9", 4))), 1);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(dir.Write("tail.jpg", whole + "x"))), 1);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(dir.Write("min.jpg", "\xFF\xD8\xFF\xD9"))), 0);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(dir.Write("soi.jpg", "\xFF\xD8"))), 1);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(dir.Write("one.jpg", "\xFF"))), 1);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(dir.Write("noend.bin", std::string("\x00\x00\xFF\xD9", 4)))), 1);
 }
 
 TEST(HeaderCheck, ExifHeaderLabels) {
@@ -99,26 +100,26 @@ TEST(NullCheck, ZeroRunsBeforeTheFirstEndOfImage) {
   // A comment segment with ten zero bytes right after the start of image.
   const std::string zeros = jpeg.substr(0, 2) + std::string("\xFF\xFE\x00\x0C", 4) + std::string(10, '\0') + jpeg.substr(2);
   const std::string path = dir.Write("zeros.jpg", zeros);
-  EXPECT_EQ(JpegNullCheck({}, path, "10"), 1);
-  EXPECT_EQ(JpegNullCheck({}, path, "11"), 0);
-  EXPECT_EQ(JpegNullCheck({}, JpegFixture("rgb_3x2.jpg"), "0"), 1);
-  EXPECT_EQ(JpegNullCheck({}, JpegFixture("rgb_3x2.jpg"), "x"), 1);
+  EXPECT_EQ(JpegNullCheck({}, FileBytes(path), "10"), 1);
+  EXPECT_EQ(JpegNullCheck({}, FileBytes(path), "11"), 0);
+  EXPECT_EQ(JpegNullCheck({}, FileBytes(JpegFixture("rgb_3x2.jpg")), "0"), 1);
+  EXPECT_EQ(JpegNullCheck({}, FileBytes(JpegFixture("rgb_3x2.jpg")), "x"), 1);
   // Zeros after an embedded end-of-image pair do not count.
   const std::string afterEnd = jpeg.substr(0, 2) + std::string("\xFF\xFE\x00\x0E\xFF\xD9", 6) +
                                std::string(10, '\0') + jpeg.substr(2);
-  EXPECT_EQ(JpegNullCheck({}, dir.Write("after.jpg", afterEnd), "10"), 0);
+  EXPECT_EQ(JpegNullCheck({}, FileBytes(dir.Write("after.jpg", afterEnd)), "10"), 0);
   // Files of 1,000,000 bytes or more are never examined.
   std::string big = zeros.substr(0, zeros.size() - 2);
   big += std::string(1'000'000 - big.size() - 2, '\x11') + "\xFF\xD9";
   ASSERT_EQ(big.size(), 1'000'000u);
-  EXPECT_EQ(JpegNullCheck({}, dir.Write("big.jpg", big), "10"), 0);
-  EXPECT_EQ(JpegNullCheck({}, dir.Write("empty.jpg", ""), "0"), 0);
+  EXPECT_EQ(JpegNullCheck({}, FileBytes(dir.Write("big.jpg", big)), "10"), 0);
+  EXPECT_EQ(JpegNullCheck({}, FileBytes(dir.Write("empty.jpg", "")), "0"), 0);
 
   NgSettings s;
-  EXPECT_EQ(NgVerdict(path, s, {}), "");
+  EXPECT_EQ(NgVerdict(fs::ReadOnlyFile(path), s, {}), "");
   s.NullCheck = "1";
-  EXPECT_EQ(NgVerdict(path, s, {}), "NG");
-  EXPECT_EQ(NgVerdict(dir.Write("cut.jpg", jpeg.substr(0, 100)), NgSettings{}, {}), "NG");
+  EXPECT_EQ(NgVerdict(fs::ReadOnlyFile(path), s, {}), "NG");
+  EXPECT_EQ(NgVerdict(fs::ReadOnlyFile(dir.Write("cut.jpg", jpeg.substr(0, 100))), NgSettings{}, {}), "NG");
 }
 
 }  // namespace

@@ -19,6 +19,11 @@ inline std::string ReadAll(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+inline std::vector<unsigned char> FileBytes(const std::string& path) {
+  const std::string s = ReadAll(path);
+  return {s.begin(), s.end()};
+}
+
 // A progressive file whose last scan of component `id` alone is repeated
 // until the file has `scans` scans; the decoder only warns about such a
 // progression.
