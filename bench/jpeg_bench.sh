@@ -12,7 +12,7 @@
 # jpeginfo (apt-get install jpeginfo).
 # Usage: bench/jpeg_bench.sh [BUILD_DIR] [FILES] [WORK_DIR]
 set -euo pipefail
-build=${1:-build}
+build=$(realpath -- "${1:-build}")  # the peers run from inside the folder
 files=${2:-2000}
 work=${3:-$(mktemp -d "${TMPDIR:-/tmp}/pictray-jpeg-bench-XXXXXX")}
 engine="$build/bin/bench_jpeg_runs"
@@ -44,10 +44,12 @@ cat "$work/jpegs"/* >/dev/null  # warm the page cache for everyone
 
 now() { date +%s.%N; }
 timed() {  # label command...
-  local t0 t1
+  local t0 t1 rc=0
   t0=$(now)
-  "${@:2}" >/dev/null 2>&1 || true
+  "${@:2}" >/dev/null 2>&1 || rc=$?
   t1=$(now)
+  # A command that failed is said so, not timed as if it had worked.
+  [ "$rc" -eq 0 ] || { echo "$1 failed (exit $rc): ${*:2}" >&2; exit 1; }
   awk -v l="$1" -v a="$t0" -v b="$t1" 'BEGIN { printf "%s %.3f\n", l, b - a }'
 }
 
