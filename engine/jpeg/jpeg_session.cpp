@@ -101,6 +101,16 @@ void Session::OpenMemory(const unsigned char* data, std::size_t size) {
 
 bool Session::Open(const fs::ReadOnlyFile& f) {
   Create();
+  return Attach(f);
+}
+
+bool Session::Open(const std::string& path) {
+  Create();
+  owned = new fs::ReadOnlyFile(path);
+  return Attach(*owned);
+}
+
+bool Session::Attach(const fs::ReadOnlyFile& f) {
   if (!f.ok()) return false;
   source.file = &f;
   source.offset = 0;
@@ -118,19 +128,11 @@ bool Session::Open(const fs::ReadOnlyFile& f) {
   return true;
 }
 
-bool Session::Open(const std::string& path) {
-  Create();
-  file = fs::OpenRegularStream(path);
-  if (!file) return false;
-  jpeg_stdio_src(&cinfo, file);
-  return true;
-}
-
 void Session::Close() {
   if (created) jpeg_destroy_decompress(&cinfo);
   created = false;
-  if (file) std::fclose(file);
-  file = nullptr;
+  delete owned;
+  owned = nullptr;
 }
 
 }  // namespace pictray::jpegio

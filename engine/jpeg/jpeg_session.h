@@ -65,7 +65,7 @@ struct Session {
   ScanMonitor monitor;
   FileSource source;
   volatile bool created = false;
-  std::FILE* volatile file = nullptr;
+  const fs::ReadOnlyFile* volatile owned = nullptr;  // the file Open(path) opened
 
   Session();
   Session(const Session&) = delete;
@@ -73,7 +73,8 @@ struct Session {
   // Creates the object with the shared limits and attaches the file; false
   // when it cannot open.
   bool Open(const std::string& path);
-  // As Open, reading `file` (kept open by the caller).
+  // As Open, reading `file` (kept open by the caller). Either way the file
+  // is read in 64 KiB chunks.
   bool Open(const fs::ReadOnlyFile& file);
   // As Open, reading `size` bytes at `data` (kept alive by the caller).
   void OpenMemory(const unsigned char* data, std::size_t size);
@@ -82,6 +83,7 @@ struct Session {
 
  private:
   void Create();
+  bool Attach(const fs::ReadOnlyFile& file);
 };
 
 }  // namespace pictray::jpegio
