@@ -48,7 +48,11 @@ std::optional<MoveRefusal> SidecarsHoldBack(const fs::Env& env, int sourceFd, co
     const std::string to = target + "/" + s.name;
     struct stat there;
     if (env.Fstatat(sourceFd, to.c_str(), there, AT_SYMLINK_NOFOLLOW) == 0) {
-      if (!SameContent(env, sourceFd, s.name, sourceFd, to)) return MoveRefusal{MoveFailReason::SidecarTargetTaken, 0};
+      // Another name of the sidecar itself is no copy to replace: its move
+      // would fail once the picture had gone.
+      if ((s.before.st_dev == there.st_dev && s.before.st_ino == there.st_ino) ||
+          !SameContent(env, sourceFd, s.name, sourceFd, to))
+        return MoveRefusal{MoveFailReason::SidecarTargetTaken, 0};
     } else if (errno != ENOENT) {
       return MoveRefusal{MoveFailReason::MoveFailed, errno};
     }

@@ -252,6 +252,7 @@ TEST_F(MoveRun, SidecarsGoWithTheirPictureAndComeBackWithIt) {
     std::vector<std::string> after;
     int moved;
     std::vector<MoveFailReason> reasons;
+    bool takenByALink = false;  // `taken` is another name of the sidecar itself
   };
   const Case cases[] = {
       {".xmp, listed for a folder of its own", {{{"IMG_1.JPG", "X", "C"}, {"IMG_1.xmp", "xmp", "e"}}}, "",
@@ -270,6 +271,8 @@ TEST_F(MoveRun, SidecarsGoWithTheirPictureAndComeBackWithIt) {
        {"X/b.xmp", "b.jpg", "b.xmp"}, 0, {MoveFailReason::SidecarTargetTaken}},
       {"the picture cannot move", {{{"c.jpg", "X", "C"}, {"c.xmp", "", ""}}}, "X/c.jpg",
        {"X/c.jpg", "c.jpg", "c.xmp"}, 0, {MoveFailReason::DifferentFileThere}},
+      {"a link of the sidecar holds its name", {{{"e.jpg", "X", "C"}, {"e.xmp", "", ""}}}, "X/e.xmp",
+       {"X/e.xmp", "e.jpg", "e.xmp"}, 0, {MoveFailReason::SidecarTargetTaken}, true},
   };
   for (std::size_t k = 0; k < std::size(cases); ++k) {
     const Case& c = cases[k];
@@ -280,7 +283,10 @@ TEST_F(MoveRun, SidecarsGoWithTheirPictureAndComeBackWithIt) {
     for (const auto& [name, target, kind] : c.rows) Add(name, target, kind);
     if (*c.taken) {
       fs::create_directories(fs::path(S + "/" + c.taken).parent_path());
-      std::ofstream(S + "/" + c.taken) << "other";
+      if (c.takenByALink)
+        fs::create_hard_link(S + "/" + c.rows[1][0], S + "/" + c.taken);
+      else
+        std::ofstream(S + "/" + c.taken) << "other";
     }
     const std::vector<std::string> before = FilesUnder(S);
     const MoveReport r = Run();
