@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <ctime>
+#include <optional>
+#include <set>
 
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
@@ -89,8 +91,11 @@ Found Judge(const fs::Env& env, int dirFd, const Entry& e, struct stat& look, Un
     return Found::AtDestination;  // the move back finds the name taken
   }
   if (theVeryFile) return Found::AlreadyBack;
-  // Taken back across file systems by an undo killed before it said so.
-  if (atFirstName && e.undo == Entry::Undo::Pending && SizeAndTime(first, e.before)) return Found::AlreadyBack;
+  // Nothing of the run's at the destination, and a copy with the recorded
+  // size and time at the first name: taken back across file systems (by an
+  // undo killed before it said so, or by the undo of a later run that moved
+  // the file again after this one was killed), and so back.
+  if (!there && atFirstName && SizeAndTime(first, e.before)) return Found::AlreadyBack;
   reason = there ? UndoLeftReason::Changed : UndoLeftReason::Missing;
   return Found::Left;
 }
@@ -214,10 +219,6 @@ class Undoer {
       journal_.Back(e.id);
       return true;
     }
-    // Hidden copies left by a move killed in the middle are ours.
-    if (const UniqueFd inner(env_, env_.Open(dirFd_, e.to.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        inner.get() >= 0)
-      RemoveStaleMoveTemps(env_, inner.get());
     // Only the very folder the run made; a pending one (the run was killed
     // right at it) goes only while empty, as any removal here.
     if (e.state == Entry::State::Done && (now.dev != e.after.dev || now.ino != e.after.ino))
@@ -242,20 +243,66 @@ class Undoer {
 
 constexpr std::size_t kBackAhead = 256;
 
+void RemoveStaleTempsOfTargets(const fs::Env& env, int dirFd, const JournalRun& run) {
+  std::set<std::string> folders;
+  for (const Entry& e : run.entries)
+    if (const std::size_t slash = e.to.rfind('/');
+        e.kind == Entry::Kind::Move && !e.unsafe && slash != std::string::npos && slash > 0)
+      folders.insert(e.to.substr(0, slash));
+  // A target folder may be a link to another file system: it is followed.
+  for (const std::string& folder : folders)
+    if (const UniqueFd inner(env, env.Open(dirFd, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        inner.get() >= 0)
+      RemoveStaleMoveTemps(env, inner.get());
+}
+
 }  // namespace
+
+std::vector<const JournalEntry*> UndoOrder(const JournalRun& run) {
+  // Newest first, the files before the folders (a folder's record may come
+  // after the records of files moved into it), and an inner folder before
+  // the one that holds it.
+  std::vector<const Entry*> order;
+  for (const Entry::Kind kind : {Entry::Kind::Move, Entry::Kind::Folder})
+    for (auto it = run.entries.rbegin(); it != run.entries.rend(); ++it)
+      if (it->kind == kind && !it->Settled()) order.push_back(&*it);
+  return order;
+}
+
+bool LeftByAnUndo(const JournalRun& run) {
+  bool any = false;
+  for (const Entry& e : run.entries) {
+    if (e.Settled()) continue;
+    if (e.undo != Entry::Undo::Left) return false;
+    any = true;
+  }
+  return any;
+}
 
 bool LastUndoableRun(const fs::Env& env, const std::string& dir, const std::string& folder, JournalRun& run,
                      const JournalRefused& refused) {
+  // A run an undo could not finish is passed over for an older one, so
+  // that what it left never holds the older runs back; once no other run
+  // is left, the newest of those is tried again.
+  std::optional<JournalRun> stuck;
   bool found = false;
   ForEachJournalOf(
       env, dir, folder,
       [&](JournalRun& r) {
         if (!r.Undoable()) return true;
+        if (LeftByAnUndo(r)) {
+          if (!stuck) stuck = std::move(r);
+          return true;
+        }
         run = std::move(r);
         found = true;
         return false;
       },
       refused);
+  if (!found && stuck) {
+    run = std::move(*stuck);
+    found = true;
+  }
   return found;
 }
 
@@ -275,22 +322,17 @@ UndoReport UndoRun(const fs::Env& env, const JournalRun& run, const UndoCallback
   JournalWriter journal(env);
   if (const int e = journal.Reopen(run.path); e != 0) return refuse(e, run.path);
   if (const int e = journal.UndoBegin(); e != 0) return refuse(e, run.path);
-  // Files go back into the folder itself: copies half-made there by an undo
-  // that was killed go first (as the move clears its target folders).
+  // Copies half-made by a move or an undo that was killed go first: in the
+  // folder itself and in every folder the run moved files into, whether the
+  // run made it or found it.
   RemoveStaleMoveTemps(env, dirFd);
+  RemoveStaleTempsOfTargets(env, dirFd, run);
   // A record naming something outside the folder (or deeper than the run
   // goes) did not come from a run: it is named and never acted on.
   for (const Entry& e : run.entries)
     if (e.unsafe) report.left.push_back({e.to, e.from, UndoLeftReason::Refused, 0});
 
-  // Newest first, the files before the folders (a folder's record may come
-  // after the records of files moved into it), and an inner folder before
-  // the one that holds it.
-  std::vector<const Entry*> order;
-  for (const Entry::Kind kind : {Entry::Kind::Move, Entry::Kind::Folder})
-    for (auto it = run.entries.rbegin(); it != run.entries.rend(); ++it)
-      if (it->kind == kind && !it->Settled()) order.push_back(&*it);
-
+  const std::vector<const Entry*> order = UndoOrder(run);
   Undoer undoer(run, dirFd, journal, report);
   std::size_t announcedTo = 0;
   for (std::size_t k = 0; k < order.size(); ++k) {

@@ -50,8 +50,17 @@ struct UndoCallbacks {
   std::function<void(std::size_t done, std::size_t total)> progress;
 };
 
-// The newest run of `folder` in `dir` that still has something to undo;
-// false when there is none. Journals that cannot be read go to `refused`.
+// What of `run` is still to take back, in the order an undo takes it up.
+std::vector<const JournalEntry*> UndoOrder(const JournalRun& run);
+
+// True when everything of `run` still to take back was left by an undo
+// (and none of it is yet to be tried).
+bool LeftByAnUndo(const JournalRun& run);
+
+// The newest run of `folder` in `dir` that still has something to undo,
+// passing over runs an undo left things of (LeftByAnUndo) while an older
+// one has something to undo; false when there is none. Journals that
+// cannot be read go to `refused`.
 bool LastUndoableRun(const fs::Env& env, const std::string& dir, const std::string& folder, JournalRun& run,
                      const JournalRefused& refused = {});
 

@@ -189,6 +189,53 @@ TEST(FaultInjection, ExtractionLosesNothingAndIsUndone) {
   });
 }
 
+// Run A moves two files to a folder on another file system, run B dies at
+// any call while moving three more, run C moves what B left: undo after
+// undo brings every file back, run B's among them, whose files may have come
+// back as new inodes through the undo of run C.
+TEST(FaultInjection, AKilledMoveMovedAgainIsUndoneWithTheRunBeforeIt) {
+  char tmpl[] = "/dev/shm/pictray-fault-XXXXXX";
+  if (!::mkdtemp(tmpl)) GTEST_SKIP() << "no /dev/shm";
+  const std::string far = tmpl;
+  for (long at = 1;; ++at) {
+    SCOPED_TRACE("dies at call " + std::to_string(at));
+    TempDir dir;
+    const std::string S = dir.path() + "/src", T = far + "/" + std::to_string(at);
+    std::filesystem::create_directories(S);
+    std::filesystem::create_directory(T);
+    std::filesystem::create_directory_symlink(T, S + "/T");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}) std::ofstream(S + "/" + name) << name;
+    const Files before = FilesOf(S);
+    NullHost host;
+    PictrayState st;
+    st.profile = dir.path() + "/work.ini";
+    st.journalDir = dir.path() + "/journals";
+    auto move = [&](const fs::Env& env, const std::vector<std::string>& names) {
+      st.rows.clear();
+      for (const std::string& name : names) st.rows.append({Row{name, "T", "C", ""}});
+      st.env = &env;
+      st.blocks.val21.Start(S);
+      ThreadMakeFoldaAndMove(st.blocks.val21, st, host, RunRegistry::Guard(st.runs));
+    };
+    move(fs::DefaultEnv(), {"a.jpg", "b.jpg"});
+    const FaultEnv dies(Fault::Die, 0, at);
+    move(dies, {"c.jpg", "d.jpg", "e.jpg"});
+    std::vector<std::string> rest;
+    for (const auto& e : std::filesystem::directory_iterator(S))
+      if (e.is_regular_file() && !e.is_symlink()) rest.push_back(e.path().filename().string());
+    move(fs::DefaultEnv(), rest);
+    for (int undo = 0; undo < 4; ++undo) {
+      JournalRun run;
+      if (!LastUndoableRun(fs::DefaultEnv(), st.journalDir, S, run)) break;
+      UndoRun(fs::DefaultEnv(), run, {}, nullptr);
+    }
+    EXPECT_EQ(FilesOf(S), before);
+    EXPECT_TRUE(FilesOf(T).empty());
+    if (dies.calls() < at || ::testing::Test::HasFailure()) break;
+  }
+  std::filesystem::remove_all(far);
+}
+
 // The settings file holds the old settings or the new ones, whole.
 TEST(FaultInjection, SettingsWriteKeepsOldOrNew) {
   AtEveryCall([](const FaultEnv& env) {

@@ -312,6 +312,109 @@ TEST_F(Undo, AMoveKilledAnywhereCanBeTakenBack) {
   }
 }
 
+// Run A moves some files, run B is killed in the middle, run C moves what
+// B left: undo after undo gives back the folder as it was, into a target on
+// the same file system or on another one (where a file that goes back is a
+// new inode), and no half-made copy stays in the target.
+TEST_F(Undo, AKilledMoveMovedAgainIsUndoneWithEveryOlderRun) {
+  ShmFolder other;
+  std::mt19937 random(20261209);
+  for (const bool far : {false, true}) {
+    if (far && other.path.empty()) GTEST_SKIP() << "no /dev/shm";
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      SCOPED_TRACE(std::string(far ? "another" : "the same") + " file system, attempt " + std::to_string(attempt));
+      TempDir scratch;
+      S = scratch.path() + "/src";
+      fs::create_directory(S);
+      const std::string T = far ? other.path + "/T" + std::to_string(attempt) : S + "/T";
+      fs::create_directory(T);
+      if (far) fs::create_directory_symlink(T, S + "/T");
+      st.rows.clear();
+      for (int i = 0; i < 300; ++i) Add("f" + std::to_string(i) + ".jpg", i < 2 ? "T" : "");
+      const Tree before = Snapshot(S);
+      ASSERT_EQ(Move().moved, 2);  // run A
+
+      st.rows.clear();
+      for (int i = 2; i < 300; ++i) st.rows.append({Row{"f" + std::to_string(i) + ".jpg", "T", "C", ""}});
+      const pid_t child = ::fork();  // run B
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        NullHost quiet;
+        st.blocks.val21.Start(S);
+        ThreadMakeFoldaAndMove(st.blocks.val21, st, quiet, RunRegistry::Guard(st.runs));
+        ::_exit(0);
+      }
+      for (int waited = 0; !fs::exists(T + "/f2.jpg") && waited < 50000; ++waited) ::usleep(100);
+      ::usleep(std::uniform_int_distribution<useconds_t>(0, 10000)(random));
+      ::kill(child, SIGKILL);
+      ::waitpid(child, nullptr, 0);
+
+      st.rows.clear();  // run C: a new list of what is still in the folder
+      for (const auto& e : fs::directory_iterator(S))
+        if (e.is_regular_file() && !e.is_symlink()) st.rows.append({Row{e.path().filename().string(), "T", "C", ""}});
+      Move();
+
+      for (int undo = 0; undo < 4 && !NothingToUndo(); ++undo) {
+        const UndoReport r = UndoLast();
+        EXPECT_TRUE(r.left.empty()) << UndoEndText(r);
+      }
+      EXPECT_TRUE(NothingToUndo());
+      EXPECT_EQ(Snapshot(S), before);
+      EXPECT_TRUE(fs::is_empty(T));
+    }
+  }
+}
+
+// A run whose undo left files is passed over for an older run, and tried
+// again once no older run has anything to take back.
+TEST_F(Undo, ARunAnUndoLeftFilesOfHoldsNoOlderRunBack) {
+  Add("a.jpg", "X");
+  ASSERT_EQ(Move().moved, 1);
+  st.rows.clear();
+  Add("b.jpg", "Y");
+  ASSERT_EQ(Move().moved, 1);
+  std::ofstream(S + "/Y/b.jpg", std::ios::app) << "changed";
+  struct Step {
+    std::size_t back;
+    const char* left;  // what the undo leaves, "" for nothing
+  } const steps[] = {{0, "/Y/b.jpg"}, {1, ""}, {0, "/Y/b.jpg"}};
+  for (const Step& step : steps) {
+    const UndoReport r = UndoLast();
+    EXPECT_EQ(r.back, step.back);
+    ASSERT_EQ(r.left.empty(), !*step.left);
+    if (*step.left) {
+      EXPECT_EQ(r.left[0].path, S + step.left);
+    }
+  }
+  EXPECT_TRUE(fs::exists(S + "/a.jpg"));
+  JournalRun run;
+  ASSERT_TRUE(LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, S, run));
+  EXPECT_TRUE(LeftByAnUndo(run));
+}
+
+// Copies half-made by a killed move go from every folder the run moved files
+// into, also one it found (a link to another file system) rather than made.
+TEST_F(Undo, HalfMadeCopiesGoFromEveryTargetFolder) {
+  ShmFolder other;
+  if (other.path.empty()) GTEST_SKIP() << "no /dev/shm";
+  fs::create_directory_symlink(other.path, S + "/far");
+  fs::create_directory(S + "/near");
+  Add("a.jpg", "far");
+  Add("b.jpg", "near");
+  Add("c.jpg", "made");
+  const Tree before = Snapshot(S);
+  ASSERT_EQ(Move().moved, 3);
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string temp = ".pictray-move-" + std::to_string(gone) + "-1-00c0ffee";
+  for (const char* folder : {"/far/", "/near/", "/made/"}) std::ofstream(S + folder + temp) << "half";
+  const UndoReport r = UndoLast();
+  EXPECT_TRUE(r.left.empty()) << UndoEndText(r);
+  EXPECT_EQ(Snapshot(S), before);
+  EXPECT_TRUE(fs::is_empty(other.path));
+}
+
 TEST_F(Undo, AJournalCutInTheMiddleOfAnEntryStillTakesEverythingBack) {
   AddAwkwardNames();
   const Tree before = Snapshot(S);
