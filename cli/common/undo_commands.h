@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/journal/tab_fields.h"
+#include "engine/fs/paths.h"
 #include "engine/fs/read_file.h"
 #include "engine/journal/undo.h"
 #include "engine/runs/undo_run.h"
@@ -22,15 +23,31 @@ inline JournalRefused TellRefusedJournals(std::ostream& err, const std::string& 
   };
 }
 
+// "left <where it is> <first name> <why>[ (<system's reason>)]".
+inline void PrintLeftLine(std::ostream& out, const std::string& path, const std::string& origin,
+                          UndoLeftReason reason, int error, texts::Language language) {
+  out << "left\t" << EscapeField(path) << '\t' << EscapeField(origin) << '\t'
+      << EscapeField(texts::Words(Message{UndoLeftSaid(reason)}, language))
+      << (error != 0 ? std::string(" (") + std::strerror(error) + ")" : "") << '\n';
+}
+
 // One line per run of `folder` that can still be taken back, newest first:
-// start time, "move" or "extract", files to take back, journal. Returns 0.
+// start time, "move" or "extract", files to take back, journal; under it a
+// "left" line for each thing the last undo of it left, with why (--undo
+// passes over such a run while an older one has something to take back).
+// Returns 0.
 inline int PrintUndoList(const std::string& journals, const std::string& folder, std::ostream& out,
-                         std::ostream& err, const std::string& program) {
+                         std::ostream& err, const std::string& program, texts::Language language) {
   ForEachJournalOf(pictray::fs::DefaultEnv(), journals, folder,
       [&](const JournalRun& run) {
-        if (run.Undoable())
-          out << RunTimeText(run) << '\t' << (run.kind == JournalRunKind::Move ? "move" : "extract") << '\t'
-              << run.ToTakeBack() << '\t' << EscapeField(run.path) << '\n';
+        if (!run.Undoable()) return true;
+        out << RunTimeText(run) << '\t' << (run.kind == JournalRunKind::Move ? "move" : "extract") << '\t'
+            << run.ToTakeBack() << '\t' << EscapeField(run.path) << '\n';
+        for (const JournalEntry* e : UndoOrder(run))
+          if (e->undo == JournalEntry::Undo::Left)
+            PrintLeftLine(out, JoinPath(run.folder, e->to),
+                          e->kind == JournalEntry::Kind::Folder ? "" : JoinPath(run.folder, e->from),
+                          static_cast<UndoLeftReason>(e->leftReason), 0, language);
         return true;
       },
       TellRefusedJournals(err, program));
@@ -55,10 +72,7 @@ inline UndoTurns PrintingUndoTurns(const std::string& folder, std::ostream& out,
       return;
     }
     out << "back\t" << report.back << '\n';
-    for (const UndoLeft& l : report.left)
-      out << "left\t" << EscapeField(l.path) << '\t' << EscapeField(l.origin) << '\t'
-          << EscapeField(texts::Words(Message{UndoLeftSaid(l.reason)}, language))
-          << (l.err != 0 ? std::string(" (") + std::strerror(l.err) + ")" : "") << '\n';
+    for (const UndoLeft& l : report.left) PrintLeftLine(out, l.path, l.origin, l.reason, l.err, language);
     if (report.error != 0)
       err << program << ": " << EscapeField(texts::Words(UndoEndMessage(report), language)) << '\n';
     *status = report.left.empty() && report.error == 0 ? 0 : 1;

@@ -54,9 +54,12 @@ constexpr const char* kHelp =
     "\n"
     "  --undo FOLDER       take back the last move run of FOLDER that is not taken back yet:\n"
     "                      each file returns while it is still the file that was moved and\n"
-    "                      its first name is free; prints one line per file left, with why\n"
+    "                      its first name is free; prints one line per file left, with why.\n"
+    "                      A run whose files an undo left is passed over for older runs, and\n"
+    "                      tried again once they are back\n"
     "  --undo-list FOLDER  the move runs of FOLDER that can still be taken back, newest first:\n"
-    "                      time, kind, files to take back, journal\n"
+    "                      time, kind, files to take back, journal; under each, the files its\n"
+    "                      last undo left, as --undo prints them\n"
     "Journals are kept in $XDG_STATE_HOME/pictray/journals (or ~/.local/state/...), the last\n"
     "50 runs per folder.\n"
     "\n"
@@ -237,7 +240,7 @@ int Main(int argc, char** argv) {
     return 0;
   }
   const std::string journals = JournalDir(pictray::fs::DefaultEnv(), "pictray");
-  if (!o.undoList.empty()) return PrintUndoList(journals, o.undoList, std::cout, std::cerr, "pictray-cli");
+  if (!o.undoList.empty()) return PrintUndoList(journals, o.undoList, std::cout, std::cerr, "pictray-cli", lang);
   PictrayState st;
   st.journalDir = journals;
   if (!o.undo.empty()) return Undo(o.undo, st, lang);

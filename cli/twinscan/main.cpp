@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
   const std::string journals = pictray::JournalDir(pictray::fs::DefaultEnv(), "twinscan");
   if (argc == 3 && std::strcmp(argv[1], "--undo") == 0) return Undo(argv[2], journals, lang);
   if (argc == 3 && std::strcmp(argv[1], "--undo-list") == 0)
-    return pictray::cli::PrintUndoList(journals, argv[2], std::cout, std::cerr, "twinscan-cli");
+    return pictray::cli::PrintUndoList(journals, argv[2], std::cout, std::cerr, "twinscan-cli", lang);
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
       return Help();

@@ -83,6 +83,11 @@ TEST_F(UndoCli, LeftFilesAreListedWithTheirReasonAndTheStatusSaysSo) {
   EXPECT_EQ(undo.lines[0], "back\t1");
   EXPECT_EQ(undo.lines[1], "left\t" + S + "/abc/abc1.jpg\t" + S + "/abc1.jpg\t元の名前が別のファイルで使われている");
   EXPECT_EQ(undo.lines[2], "left\t" + S + "/abc\t\tフォルダに他のファイルがある");
+  // The list names the run and what its undo left, as the undo said it.
+  const ProgramRun list = Run("pictray-cli", {"--lang", "ja", "--undo-list", S});
+  ASSERT_EQ(list.lines.size(), 3u) << list.out;
+  EXPECT_NE(list.lines[0].find("\tmove\t1\t"), std::string::npos);
+  EXPECT_EQ(std::vector(list.lines.begin() + 1, list.lines.end()), std::vector(undo.lines.begin() + 1, undo.lines.end()));
 }
 
 // A move stopped because its journal cannot be written (the file size
