@@ -78,6 +78,7 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
     ui::MessageBox1Q(this, text.arg(TextOf(folders.settingsDir), TextOf(why)), "err", "err");
   }
   const dupes::TwinscanProfile p = dupes::ReadTwinscanProfile(*val_.env, profile);
+  val_.keepFirst = dupes::ReadKeepFirst(*val_.env, profile);
 
   setWindowTitle("Twinscan");
   setWindowIcon(ui::GlyphIcon(Utf8("双"), QColor(40, 90, 160)));
@@ -187,7 +188,7 @@ void TwinscanWindow::ClearLists() {
 void TwinscanWindow::SortTable() {
   if (running_) return;  // the run shows its own order when it is done
   SortBit = 0;
-  dupes::SortFileTable(c_.model->lpData(), SortBit);
+  dupes::SortFileTable(c_.model->lpData(), SortBit, val_.keepFirst);
   c_.model->Redraw();
 }
 

@@ -12,6 +12,7 @@
 
 #include "cli/common/undo_commands.h"
 #include "cli/twinscan/cli_host.h"
+#include "engine/dupes/keep_rule.h"
 #include "engine/journal/tab_fields.h"
 #include "engine/runs/twinscan_commands.h"
 #include "pictray_version.h"
@@ -23,7 +24,7 @@ using namespace pictray::dupes;
 using pictray::EscapeField;
 
 constexpr const char* kUsage =
-    "usage: twinscan-cli [--extract [--dry-run]] FOLDER\n"
+    "usage: twinscan-cli [--keep original|oldest] [--extract [--dry-run]] FOLDER\n"
     "       twinscan-cli --undo FOLDER | --undo-list FOLDER\n";
 
 int Usage() {
@@ -36,6 +37,9 @@ int Help() {
   std::fputs(
       "Lists the files of FOLDER and groups the byte-identical ones; prints one line per file:\n"
       "file, folda, filename, size, sameno, firstfile, separated by tabs.\n"
+      "  --keep RULE which file of a set of copies stays: original (the default: a name without\n"
+      "              a copy marker such as \" (1)\" or \" - Copy\", then the larger, the older, the\n"
+      "              shorter name) or oldest (the oldest modification time first)\n"
       "  --extract   move every surplus copy into a new same... folder inside FOLDER\n"
       "  --dry-run   with --extract: say what would be moved, change nothing\n"
       "  --undo FOLDER       take back the last extraction of FOLDER: each copy returns while it\n"
@@ -122,6 +126,7 @@ int main(int argc, char** argv) {
   }
   const pictray::texts::Language lang = pictray::texts::ChosenLanguage(language);
   bool extract = false, dryRun = false;
+  KeepFirst keepFirst = KeepFirst::Original;
   std::string folder;
   const std::string journals = pictray::JournalDir(pictray::fs::DefaultEnv(), "twinscan");
   if (argc == 3 && std::strcmp(argv[1], "--undo") == 0) return Undo(argv[2], journals, lang);
@@ -137,6 +142,10 @@ int main(int argc, char** argv) {
       extract = true;
     } else if (std::strcmp(argv[i], "--dry-run") == 0) {
       dryRun = true;
+    } else if (std::strcmp(argv[i], "--keep") == 0) {
+      const auto rule = i + 1 < argc ? ParseKeepFirst(argv[++i]) : std::nullopt;
+      if (!rule) return Usage();
+      keepFirst = *rule;
     } else if (argv[i][0] == '-' || !folder.empty()) {
       return Usage();
     } else {
@@ -149,6 +158,7 @@ int main(int argc, char** argv) {
   val.TargetFolda = folder;
   val.MoveSoon = extract;
   val.dryRun = dryRun;
+  val.keepFirst = keepFirst;
   val.journalDir = journals;
   // The table printed leaves out the keys, so only keys that decide order or
   // groups are read.

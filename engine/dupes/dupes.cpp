@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 
+#include "engine/dupes/keep_rule.h"
 #include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
 #include "engine/fs/unique_fd.h"
@@ -233,9 +234,10 @@ int compSizeBuffa(const FileRec& a, const FileRec& b, int SortBit) {
   return SortBit == 1 ? -c : c;
 }
 
-void SortFileTable(std::vector<FileRec>& lpData, int SortBit) {
-  std::stable_sort(lpData.begin(), lpData.end(), [SortBit](const FileRec& a, const FileRec& b) {
-    return compSizeBuffa(a, b, SortBit) < 0;
+void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first) {
+  std::sort(lpData.begin(), lpData.end(), [SortBit, first](const FileRec& a, const FileRec& b) {
+    const int c = compSizeBuffa(a, b, SortBit);
+    return c != 0 ? c < 0 : KeptBefore(a, b, first);
   });
 }
 

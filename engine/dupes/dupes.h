@@ -51,9 +51,10 @@ void SetSizeWork(std::vector<FileRec>& lpData);
 // Byte-wise text comparison of the keys, negated when SortBit is 1.
 int compSizeBuffa(const FileRec& a, const FileRec& b, int SortBit);
 
-// Sorts by key; records with equal keys keep their listing order, so the
-// file listed first is the one that stays.
-void SortFileTable(std::vector<FileRec>& lpData, int SortBit);
+// Sorts by key; records with equal keys in the order of the keep rule
+// (keep_rule.h), so the file that stays comes first whatever the order of
+// the listing.
+void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first = KeepFirst::Original);
 
 // Splits every run of equal keys into sets of byte-identical files: the
 // first file of each set stays, the later ones become its surplus copies.

@@ -1,5 +1,6 @@
 #include "engine/dupes/twinscan_profile.h"
 
+#include "engine/dupes/keep_rule.h"
 #include "engine/settings/settings_keys.h"
 
 namespace pictray::dupes {
@@ -31,6 +32,10 @@ bool WriteTwinscanProfile(const fs::Env& env, const std::string& profile, const 
   ok = WriteSetting(env, key::twinscan::Pw, p.Pw, profile) && ok;
   ok = WriteSetting(env, key::twinscan::Ph, p.Ph, profile) && ok;
   return ok;
+}
+
+KeepFirst ReadKeepFirst(const fs::Env& env, const std::string& profile) {
+  return ParseKeepFirst(ReadSetting(env, key::twinscan::Keep, profile)).value_or(KeepFirst::Original);
 }
 
 std::string ReadOpenApp(const fs::Env& env, const std::string& profile) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/fs/env.h"
+#include "engine/list/twin_table.h"
 
 namespace pictray::dupes {
 
@@ -21,6 +22,9 @@ TwinscanProfile ReadTwinscanProfile(const fs::Env& env, const std::string& profi
 
 // Writes what closing the window stores. False when a write failed.
 bool WriteTwinscanProfile(const fs::Env& env, const std::string& profile, const TwinscanProfile& p);
+
+// "Keep": which copy of a set stays; a word it does not know keeps the default.
+KeepFirst ReadKeepFirst(const fs::Env& env, const std::string& profile);
 
 // "OPENAPP" (opens the extraction folder) and "app" (opens a listed file);
 // "open" means the desktop's own opener.

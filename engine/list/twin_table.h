@@ -36,6 +36,13 @@ struct FileRec {
   FileIdentity keptIdentity;
 };
 
+// The first thing that decides which of a set of copies stays (the rest
+// of the rule follows it: engine/dupes/keep_rule.h).
+enum class KeepFirst {
+  Original,  // a name without a copy marker
+  Oldest,    // the oldest modification time
+};
+
 inline constexpr int kColumns = 8;
 // Text of LV01 column 0..7.
 const std::string& Cell(const FileRec& r, int column);

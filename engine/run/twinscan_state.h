@@ -27,6 +27,7 @@ struct TwinscanBlock {
   // table's key column may then stay empty).
   bool keyEveryFile = true;
   bool dryRun = false;  // the extraction says what it would move and changes nothing
+  dupes::KeepFirst keepFirst = dupes::KeepFirst::Original;  // which copy of a set stays
   // The undo's turns of a caller that shows no table (twinscan-cli); null:
   // the host asks and shows, and the folder is listed again.
   const UndoTurns* undoTurns = nullptr;

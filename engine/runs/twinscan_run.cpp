@@ -215,7 +215,7 @@ bool ListAndGroup(Work& w, std::vector<FileRec>& table, int& openError) {
   dupes::SetSizeWork(table);
   Pause(w.val);
   if (!w.GoOn()) return false;
-  dupes::SortFileTable(table, 0);
+  dupes::SortFileTable(table, 0, w.val.keepFirst);
   w.host.SetTable(table);
   Pause(w.val);
   if (!w.GoOn()) return false;

@@ -102,6 +102,8 @@ inline constexpr SettingKey MoveSoon{kSection0, "MoveSoon", nullptr, "0", 2};
 inline constexpr SettingKey DeleteSoon{kSection0, "DeleteSoon", nullptr, "0", 2};
 inline constexpr SettingKey OPENAPP{kSection0, "OPENAPP", nullptr, "open", kPathWidth};
 inline constexpr SettingKey app{kSection0, "app", nullptr, "open", kPathWidth};
+// Which copy of a set stays: "original" or "oldest" (engine/dupes/keep_rule.h).
+inline constexpr SettingKey Keep{kSection0, "Keep", nullptr, "original", 16};
 }  // namespace twinscan
 }  // namespace key
 

@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <filesystem>
 
 #include "engine/dupes/dupes.h"
+#include "engine/dupes/keep_rule.h"
 #include "tests/support/temp_dir.h"
 
 namespace pictray::dupes {
@@ -190,6 +192,53 @@ TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
   std::size_t unread = 0;
   for (const FileRec& r : neededTable) unread += r.samekey == r.size;
   EXPECT_EQ(unread, 2u);  // only the 7- and 5-byte files need no key
+}
+
+// Which of a set of byte-identical files stays, whatever order the folder
+// lists them in.
+TEST(DupesKeep, TheCopyThatStaysFollowsTheRuleInEveryListingOrder) {
+  struct File {
+    const char* name;
+    time_t mtime;
+  };
+  struct Case {
+    std::vector<File> files;
+    KeepFirst first;
+    const char* kept;
+  } const cases[] = {
+      {{{"IMG_0005 (1).HEIC", 100}, {"IMG_0005.HEIC", 200}}, KeepFirst::Original, "IMG_0005.HEIC"},
+      {{{"a - Copy.jpg", 100}, {"a - Copy (2).jpg", 100}, {"a.jpg", 300}}, KeepFirst::Original, "a.jpg"},
+      {{{"a - \xE3\x82\xB3\xE3\x83\x94\xE3\x83\xBC.jpg", 100}, {"a.jpg", 200}}, KeepFirst::Original, "a.jpg"},
+      {{{"IMG 2.jpg", 100}, {"IMG.jpg", 200}}, KeepFirst::Original, "IMG.jpg"},
+      {{{"Copy of x.png", 100}, {"x_copy.png", 100}, {"x.png", 200}}, KeepFirst::Original, "x.png"},
+      {{{"Trip 2019 (1).jpg", 100}, {"Trip 2019.jpg", 200}}, KeepFirst::Original, "Trip 2019.jpg"},
+      {{{"new.jpg", 200}, {"old.jpg", 100}}, KeepFirst::Original, "old.jpg"},
+      {{{"abcd.jpg", 100}, {"ab.jpg", 100}, {"b.jpg", 100}}, KeepFirst::Original, "b.jpg"},
+      {{{"b.jpg", 100}, {"a.jpg", 100}}, KeepFirst::Original, "a.jpg"},
+      {{{"IMG_1.jpg", 200}, {"IMG_1 (1).jpg", 100}}, KeepFirst::Oldest, "IMG_1 (1).jpg"},
+      {{{"IMG_1.jpg", 200}, {"IMG_1 (1).jpg", 200}}, KeepFirst::Oldest, "IMG_1.jpg"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kept);
+    TempDir dir;
+    for (const File& f : c.files) {
+      dir.Write(f.name, "the same bytes");
+      const struct timespec times[2] = {{f.mtime, 0}, {f.mtime, 0}};
+      ::utimensat(AT_FDCWD, (dir.path() + "/" + f.name).c_str(), times, 0);
+    }
+    std::vector<FileRec> listed = ListKeyed(dir.path());
+    for (std::size_t turn = 0; turn < listed.size(); ++turn) {
+      std::vector<FileRec> t = listed;
+      std::rotate(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(turn), t.end());
+      SortFileTable(t, 0, c.first);
+      SetFolda(pictray::fs::DefaultEnv(), t);
+      EXPECT_EQ(t[0].filename, c.kept);
+      EXPECT_EQ(t[0].sameno, "0");
+      for (std::size_t i = 1; i < t.size(); ++i) EXPECT_EQ(t[i].firstfile, RemoveExtension(c.kept));
+    }
+  }
+  EXPECT_EQ(ParseKeepFirst("oldest"), KeepFirst::Oldest);
+  EXPECT_EQ(ParseKeepFirst("largest"), std::nullopt);
 }
 
 TEST(DupesKey, NameHelpers) {

@@ -1,0 +1,25 @@
+// Which file of a set of copies stays: one rule for the window, the command
+// line and every mode, whatever order the folder lists its files in.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "engine/list/twin_table.h"
+
+namespace pictray::dupes {
+
+// True when the name carries a mark that copying a file gives it, before
+// its extension: " (1)", " - Copy" or its Japanese form (each maybe followed
+// by " (2)"), " 2" .. " 99", "_copy", or "Copy of " in front.
+bool HasCopyMarker(std::string_view filename);
+
+// The setting's and --keep's words: "original" (the default) and "oldest".
+std::optional<KeepFirst> ParseKeepFirst(std::string_view word);
+
+// True when `a` stays rather than `b`: the rule's first criterion, then a
+// name without a copy marker, the larger file, the older modification time,
+// the shorter name, then the bytes of the names.
+bool KeptBefore(const FileRec& a, const FileRec& b, KeepFirst first);
+
+}  // namespace pictray::dupes
