@@ -392,8 +392,7 @@ TEST(OwnFileReaders, OnlyRegularFilesWithinTheLimitAreRead) {
     EXPECT_FALSE(LastUndoableRun(pictray::fs::DefaultEnv(), d.path() + "/journals", d.path(), run,
                                  [&](const std::string& p, int e) { refused.emplace_back(p, e); }));
     EXPECT_EQ(refused, (std::vector<std::pair<std::string, int>>{{j, journalErr}}));
-    std::vector<std::string> lines;
-    EXPECT_EQ(ReadTextList(pictray::fs::DefaultEnv(), j, lines), listErr);
+    EXPECT_EQ(ReadTextList(pictray::fs::DefaultEnv(), j, [](std::string_view) {}), listErr);
   }
   EXPECT_EQ(ReadRefusalText(kNotRegularFile, 1), "not a regular file");
 }
