@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -22,9 +23,9 @@ std::filesystem::path ProgramFile() {
   return ec ? std::filesystem::path(pictray::ui::BytesOf(QCoreApplication::applicationFilePath())) : exe;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Start-up to the end of the window's event loop; the window and Qt are
+// gone when it returns.
+int RunPictray(int argc, char** argv) {
   using namespace pictray;
   const ui::LanguageArgument language = ui::TakeLanguageArgument(argc, argv);
   if (!language.error.isEmpty()) {
@@ -49,4 +50,14 @@ int main(int argc, char** argv) {
   if (!window) return 1;
   window->show();
   return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int code = RunPictray(argc, argv);
+  // A preview may still be decoding: the thumbnail library cannot stop it,
+  // and the libraries' static destructors must not run under it.
+  std::fflush(nullptr);
+  std::quick_exit(code);
 }

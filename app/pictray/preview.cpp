@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -39,11 +41,22 @@ QImage MakePreview(MakeMinImageFn MMI, const std::string& path, int edge) {
   return image;
 }
 
-PreviewDrawer::PreviewDrawer(Draw draw, Show show) : draw_(std::move(draw)), show_(std::move(show)) {}
+// What a drawing holds on to: the thumbnail library's decode cannot be
+// stopped, so it may outlive the drawer.
+struct PreviewDrawer::Shared {
+  Shared(Draw d, PreviewDrawer* o) : draw(std::move(d)), owner(o) {}
+  const Draw draw;
+  std::mutex mutex;
+  PreviewDrawer* owner;  // nullptr once the drawer is gone
+};
+
+PreviewDrawer::PreviewDrawer(Draw draw, Show show)
+    : shared_(std::make_shared<Shared>(std::move(draw), this)), show_(std::move(show)) {}
 
 PreviewDrawer::~PreviewDrawer() {
-  // The square it posts goes with this object's pending events.
-  if (worker_.joinable()) worker_.join();
+  // A square posted before this goes with the object's pending events.
+  const std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->owner = nullptr;
 }
 
 void PreviewDrawer::Request(const std::string& path) {
@@ -53,14 +66,16 @@ void PreviewDrawer::Request(const std::string& path) {
 }
 
 void PreviewDrawer::StartNext() {
-  if (worker_.joinable()) worker_.join();  // it has posted its square: ended or about to
   drawing_ = true;
-  const std::string path = std::move(*next_);
+  std::thread([shared = shared_, path = std::move(*next_), ticket = newest_] {
+    const QImage square = shared->draw(path);
+    const std::lock_guard<std::mutex> lock(shared->mutex);
+    if (shared->owner)
+      QMetaObject::invokeMethod(
+          shared->owner, [owner = shared->owner, ticket, square] { owner->Drawn(ticket, square); },
+          Qt::QueuedConnection);
+  }).detach();
   next_.reset();
-  worker_ = std::thread([this, path, ticket = newest_] {
-    const QImage square = draw_(path);
-    QMetaObject::invokeMethod(this, [this, ticket, square] { Drawn(ticket, square); }, Qt::QueuedConnection);
-  });
 }
 
 void PreviewDrawer::Drawn(std::uint64_t ticket, const QImage& square) {

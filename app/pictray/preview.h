@@ -7,9 +7,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "thumbkit/thumbkit.h"
 
@@ -30,7 +30,8 @@ class PreviewDrawer : public QObject {
   using Draw = std::function<QImage(const std::string& path)>;
   using Show = std::function<void(const QImage& square)>;
   PreviewDrawer(Draw draw, Show show);
-  // Waits for the square in hand; it is not shown.
+  // Returns at once: the square in hand is drawn to its end on its own and
+  // never shown. The worker keeps the draw function until then.
   ~PreviewDrawer() override;
   PreviewDrawer(const PreviewDrawer&) = delete;
   PreviewDrawer& operator=(const PreviewDrawer&) = delete;
@@ -38,12 +39,12 @@ class PreviewDrawer : public QObject {
   void Request(const std::string& path);
 
  private:
+  struct Shared;
   void StartNext();
   void Drawn(std::uint64_t ticket, const QImage& square);
 
-  Draw draw_;
+  std::shared_ptr<Shared> shared_;
   Show show_;
-  std::thread worker_;
   bool drawing_ = false;
   std::optional<std::string> next_;
   std::uint64_t newest_ = 0;  // ticket of the latest request

@@ -17,7 +17,6 @@
 #include "app/common/text_bytes.h"
 #include "app/pictray/window_text.h"
 #include "engine/colour/exact_colour.h"
-#include "engine/fs/read_file.h"
 #include "engine/names/text_list.h"
 
 namespace pictray::app {
@@ -222,17 +221,16 @@ void SelectedColourDialog::LoadList() {
   const QString chosen = chooser_(this, false, TextOf(RGBtxt_));
   if (chosen.isEmpty()) return;
   const std::string path = BytesOf(chosen);
-  // The file's lines join the list's rows, and the set is made from all of them.
-  std::vector<std::string> lines;
-  for (std::uint32_t rgb : colours_.dwColors()) lines.push_back(ColourKey(rgb));
-  if (const int e = ReadTextList(env_, path, lines); e != 0) {
-    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを読めません: %1 (%2)"),
-                   {path, ReadRefusalText(e, kTextListReadLimit)}),
+  // The file's colours join the list's, and the set is made from all of them.
+  SelectedColours listed(kColourCount);
+  for (std::uint32_t rgb : colours_.dwColors()) listed.Add(rgb);
+  std::size_t skipped = 0;
+  if (const int e = ReadColourList(env_, path, listed, &skipped); e != 0) {
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを読めません: %1 (%2)"), {path, TextListRefusalText(e)}),
         "err", "err");
     return;
   }
-  std::size_t skipped = 0;
-  const std::size_t count = dwColorsSet(colours_, lines, &skipped);
+  const std::size_t count = dwColorsSet(colours_, listed);
   if (count > colours_.ColorMax()) {
     CapacityError(count);
     return;

@@ -7,7 +7,6 @@
 #include "engine/colour/rgb_name.h"
 #include "engine/colour/selected_colours.h"
 #include "engine/colour/thumbnail.h"
-#include "engine/fs/read_file.h"
 #include "engine/names/text_list.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_keys.h"
@@ -22,13 +21,13 @@ bool LoadColours(const fs::Env& env, const std::string& path, const std::string&
     *error = "no colour list file given";
     return false;
   }
-  std::vector<std::string> lines;
-  if (const int e = ReadTextList(env, path, lines); e != 0) {
-    *error = "cannot read the colour list " + path + ": " + ReadRefusalText(e, kTextListReadLimit);
+  SelectedColours listed(kColourCount);
+  if (const int e = ReadColourList(env, path, listed, skipped); e != 0) {
+    *error = "cannot read the colour list " + path + ": " + TextListRefusalText(e);
     return false;
   }
   *set = SelectedColours(static_cast<std::size_t>(std::max(0, ReadSettingNumber(env, key::samcount, profile))));
-  const std::size_t count = dwColorsSet(*set, lines, skipped);
+  const std::size_t count = dwColorsSet(*set, listed);
   if (count == 0) {
     *error = "the colour list " + path + " names no colour";
     return false;

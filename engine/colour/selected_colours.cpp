@@ -1,37 +1,38 @@
 #include "engine/colour/selected_colours.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "engine/colour/exact_colour.h"
 #include "engine/jpeg/header_check.h"
 #include "engine/jpeg/jpeg_decode.h"
 #include "engine/jpeg/jpeg_rows.h"
+#include "engine/names/text_list.h"
 
 namespace pictray {
 namespace {
 
-constexpr std::size_t kColourBits = std::size_t(1) << 24;
-
 // One channel: 1 to 3 digits, 0..255.
-std::optional<int> Channel(const std::string& text) {
-  if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) return {};
-  const int v = std::stoi(text);
+std::optional<int> Channel(std::string_view text) {
+  int v = 0;
+  if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string_view::npos) return {};
+  std::from_chars(text.data(), text.data() + text.size(), v);
   if (v > 255) return {};
   return v;
 }
 
 }  // namespace
 
-std::optional<std::uint32_t> ParseColourText(const std::string& text) {
+std::optional<std::uint32_t> ParseColourText(std::string_view text) {
   const std::size_t a = text.find(':');
-  const std::size_t b = a == std::string::npos ? a : text.find(':', a + 1);
-  if (b == std::string::npos) return {};
+  const std::size_t b = a == std::string_view::npos ? a : text.find(':', a + 1);
+  if (b == std::string_view::npos) return {};
   const auto r = Channel(text.substr(0, a)), g = Channel(text.substr(a + 1, b - a - 1)), bl = Channel(text.substr(b + 1));
   if (!r || !g || !bl) return {};
   return ColourValue({*r, *g, *bl});
 }
 
-SelectedColours::SelectedColours(std::size_t ColorMax) : ColorMax_(ColorMax), bits_(kColourBits / 64, 0) {}
+SelectedColours::SelectedColours(std::size_t ColorMax) : ColorMax_(ColorMax), bits_(kColourCount / 64, 0) {}
 
 bool SelectedColours::Add(std::uint32_t rgb) {
   rgb &= 0xFFFFFF;
@@ -46,21 +47,30 @@ void SelectedColours::dwColorsClear() {
   std::fill(bits_.begin(), bits_.end(), 0);
 }
 
-std::size_t dwColorsSet(SelectedColours& set, const std::vector<std::string>& lines, std::size_t* skipped) {
+void AddColourLine(SelectedColours& listed, std::string_view line, std::size_t* skipped) {
+  // A list written on another system may end its lines with CR LF.
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  const std::optional<std::uint32_t> rgb = ParseColourText(line);
+  if (rgb) listed.Add(*rgb);
+  else ++*skipped;
+}
+
+int ReadColourList(const fs::Env& env, const std::string& path, SelectedColours& listed, std::size_t* skipped) {
+  return ReadTextList(env, path, [&](std::string_view line) { AddColourLine(listed, line, skipped); });
+}
+
+std::size_t dwColorsSet(SelectedColours& set, const SelectedColours& listed) {
   set.dwColorsClear();
+  if (listed.dwCount() <= set.ColorMax())
+    for (std::uint32_t rgb : listed.dwColors()) set.Add(rgb);
+  return listed.dwCount();
+}
+
+std::size_t dwColorsSet(SelectedColours& set, const std::vector<std::string>& lines, std::size_t* skipped) {
   *skipped = 0;
-  std::vector<std::uint32_t> wanted;
-  SelectedColours seen(lines.size());
-  for (const std::string& line : lines) {
-    // A list written on another system may end its lines with CR LF.
-    const std::string text = !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
-    const std::optional<std::uint32_t> rgb = ParseColourText(text);
-    if (!rgb) ++*skipped;
-    else if (seen.Add(*rgb)) wanted.push_back(*rgb);
-  }
-  if (wanted.size() <= set.ColorMax())
-    for (std::uint32_t rgb : wanted) set.Add(rgb);
-  return wanted.size();
+  SelectedColours listed(lines.size());
+  for (const std::string& line : lines) AddColourLine(listed, line, skipped);
+  return dwColorsSet(set, listed);
 }
 
 void PickColours(SelectedColours& set, int left, int top, int right, int bottom,

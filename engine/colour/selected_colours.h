@@ -10,15 +10,19 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/colour/pixel_window.h"
 #include "engine/colour/thumbnail.h"
+#include "engine/fs/env.h"
 
 namespace pictray {
 
 // The colour list file beside the program: the colour lists' default place.
 inline constexpr const char* kRgbTxt = "RGB.txt";
+// How many colours there are: a set this large never turns a colour away.
+inline constexpr std::size_t kColourCount = std::size_t{1} << 24;
 // The edge a part-colour cell is drawn at.
 inline constexpr int kPartCellEdge = 75;
 
@@ -29,7 +33,7 @@ inline constexpr std::uint32_t ColourValue(Rgb c) {
 // A colour list line "RRR:GGG:BBB" (each 0..255, as "%03d:%03d:%03d" writes
 // it, shorter numbers taken too) as red x 65536 + green x 256 + blue;
 // nothing for any other text (an empty line is no colour, not black).
-std::optional<std::uint32_t> ParseColourText(const std::string& text);
+std::optional<std::uint32_t> ParseColourText(std::string_view text);
 
 // dwColors with dwCount and the capacity ColorMax. Whether a colour is in
 // the set is answered by one bit per possible colour (2 MB), so a pixel
@@ -57,11 +61,22 @@ class SelectedColours {
   std::vector<std::uint64_t> bits_;
 };
 
-// dwColorsSet: the set rebuilt from a colour list; returns how many
-// colours the list names. Lines that name no colour are passed over (their
-// number in `skipped`); a colour listed twice counts once. When the list
-// names more colours than ColorMax the set stays empty and the caller shows
-// the capacity error.
+// One line of a colour list (a CR LF line end taken too) into `listed`,
+// which keeps each colour once in the order first named; a line that names
+// no colour is counted in `skipped`.
+void AddColourLine(SelectedColours& listed, std::string_view line, std::size_t* skipped);
+
+// Every line of the colour list at `path` through AddColourLine, as it is
+// read. Returns 0, or why the list was refused (see TextListRefusalText);
+// then what it added is no list's and is not to be used.
+int ReadColourList(const fs::Env& env, const std::string& path, SelectedColours& listed, std::size_t* skipped);
+
+// dwColorsSet: the set rebuilt from the colours a colour list names
+// (`listed`); returns how many. When they are more than ColorMax the set
+// stays empty and the caller shows the capacity error.
+std::size_t dwColorsSet(SelectedColours& set, const SelectedColours& listed);
+// The same from the list's lines, those that name no colour passed over
+// (their number in `skipped`).
 std::size_t dwColorsSet(SelectedColours& set, const std::vector<std::string>& lines, std::size_t* skipped);
 
 // The colours of a picked rectangle, added row by row (top row first, each

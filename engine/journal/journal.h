@@ -12,9 +12,11 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/fs/env.h"
@@ -28,6 +30,10 @@ inline constexpr std::size_t kJournalsKept = 50;
 // The most a journal reader takes in: a run of two million files whose
 // records (a move, its mark, a few undos) take 512 bytes each.
 inline constexpr std::size_t kJournalReadLimit = std::size_t{2} << 20 << 9;
+// The longest line a record can make: it holds at most two names of at
+// most PATH_MAX bytes, each byte escaped into at most two, and a few
+// numbers; twice that leaves room. A longer line is a damaged record.
+inline constexpr std::size_t kJournalLineLimit = 2 * 2 * 2 * PATH_MAX;
 
 enum class JournalRunKind { Move, Extract };
 
@@ -158,7 +164,7 @@ struct JournalRun {
 };
 
 // The records of a journal's bytes.
-JournalRun ParseJournal(const std::string& bytes);
+JournalRun ParseJournal(std::string_view bytes);
 // Reads the journal at `path` (a regular file within kJournalReadLimit, a
 // link not followed); false with errno set when it cannot be read.
 bool ReadJournal(const fs::Env& env, const std::string& path, JournalRun& run);

@@ -58,7 +58,7 @@ class JournalRecord {
 std::string JournalLine(const JournalRecord& record);
 
 // The fields of one line (without its line feed), checksum verified; false
-// for a damaged line.
-bool SplitLine(const std::string& line, std::vector<std::string>& fields);
+// for a damaged line. The strings of `fields` are reused.
+bool SplitLine(std::string_view line, std::vector<std::string>& fields);
 
 }  // namespace pictray

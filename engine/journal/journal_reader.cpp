@@ -110,48 +110,63 @@ bool JournalRun::Undoable() const {
   return std::any_of(entries.begin(), entries.end(), [](const JournalEntry& e) { return !e.Settled(); });
 }
 
-JournalRun ParseJournal(const std::string& bytes) {
-  JournalRun run;
-  std::unordered_map<long, std::size_t> byId;
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  bool first = true;
-  while (start < bytes.size()) {
-    const std::size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) {
-      ++run.badLines;  // the last record, cut off
-      break;
+namespace {
+
+// Takes a journal's lines one at a time into its run.
+class JournalParser {
+ public:
+  // False once the first line shows that this is no journal.
+  bool Line(std::string_view line, LineEnd end) {
+    if (end == LineEnd::Feed && line.empty()) return true;  // the line feed added after a cut-off record
+    if (end != LineEnd::Feed || !SplitLine(line, fields_)) {
+      ++run_.badLines;  // cut off, damaged, or longer than any record
+      return !first_;
     }
-    const std::string line = bytes.substr(start, end - start);
-    start = end + 1;
-    if (line.empty()) continue;  // the line feed added after a cut-off record
-    if (!SplitLine(line, fields)) {
-      ++run.badLines;
-      if (first) return run;
-      continue;
+    if (first_) {
+      first_ = false;
+      return Header();
     }
-    if (first) {
-      first = false;
-      if (fields.size() != 6 || fields[0] != kJournalMagic || fields[1] != kJournalVersion ||
-          (fields[2] != "move" && fields[2] != "extract") || !ParseNumber(fields[4], run.timeNs))
-        return run;
-      run.kind = fields[2] == "move" ? JournalRunKind::Move : JournalRunKind::Extract;
-      run.folder = fields[3];
-      run.valid = true;
-      continue;
-    }
-    ApplyRecord(fields, run, byId);
+    ApplyRecord(fields_, run_, byId_);
+    return true;
   }
-  return run;
+  JournalRun& run() { return run_; }
+
+ private:
+  bool Header() {
+    if (fields_.size() != 6 || fields_[0] != kJournalMagic || fields_[1] != kJournalVersion ||
+        (fields_[2] != "move" && fields_[2] != "extract") || !ParseNumber(fields_[4], run_.timeNs))
+      return false;
+    run_.kind = fields_[2] == "move" ? JournalRunKind::Move : JournalRunKind::Extract;
+    run_.folder = fields_[3];
+    run_.valid = true;
+    return true;
+  }
+
+  JournalRun run_;
+  std::unordered_map<long, std::size_t> byId_;
+  std::vector<std::string> fields_;
+  bool first_ = true;
+};
+
+}  // namespace
+
+JournalRun ParseJournal(std::string_view bytes) {
+  JournalParser parser;
+  LineSplitter splitter(kJournalLineLimit);
+  const auto line = [&](std::string_view text, LineEnd end) { return parser.Line(text, end); };
+  if (splitter.Feed(bytes, line)) splitter.Finish(line);
+  return std::move(parser.run());
 }
 
 bool ReadJournal(const fs::Env& env, const std::string& path, JournalRun& run) {
-  const FileContent content = ReadRegularFile(env, path, kJournalReadLimit);
-  if (content.err != 0) {
-    errno = content.err;
+  JournalParser parser;
+  const int err = ReadRegularFileLines(env, path, kJournalReadLimit, kJournalLineLimit, false,
+                                       [&](std::string_view text, LineEnd end) { return parser.Line(text, end); });
+  if (err != 0) {
+    errno = err;
     return false;
   }
-  run = ParseJournal(content.bytes);
+  run = std::move(parser.run());
   run.path = path;
   return true;
 }

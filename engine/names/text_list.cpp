@@ -6,22 +6,33 @@
 
 namespace pictray {
 
-int ReadTextList(const fs::Env& env, const std::string& path, std::vector<std::string>& items) {
-  // A list the user picked may be a link to one.
-  const FileContent content = ReadRegularFile(env, path, kTextListReadLimit, true);
-  if (content.err != 0) return content.err;
-  // Lines are kept whole: cutting a long one would invent items.
-  for (std::size_t start = 0; start < content.bytes.size();) {
-    const std::size_t end = content.bytes.find('\n', start);
-    items.push_back(content.bytes.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return 0;
+int ReadTextList(const fs::Env& env, const std::string& path, const std::function<void(std::string_view)>& line) {
+  std::size_t lines = 0;
+  int refused = 0;
+  // A list the user picked may be a link to one. Lines are taken whole or
+  // not at all: cutting a long one would invent items.
+  const int err = ReadRegularFileLines(env, path, kTextListReadLimit, kTextListLineLimit, true,
+                                       [&](std::string_view text, LineEnd end) {
+                                         if (end == LineEnd::TooLong)
+                                           refused = kLineTooLong;
+                                         else if (++lines > kTextListLinesMax)
+                                           refused = kTooManyLines;
+                                         else
+                                           line(text);
+                                         return refused == 0;
+                                       });
+  return err != 0 ? err : refused;
+}
+
+std::string TextListRefusalText(int err) {
+  if (err == kTooManyLines) return "more than " + std::to_string(kTextListLinesMax) + " lines";
+  if (err == kLineTooLong) return "a line longer than " + std::to_string(kTextListLineLimit) + " bytes";
+  return ReadRefusalText(err, kTextListReadLimit);
 }
 
 std::string LoadTextList(const fs::Env& env, std::vector<std::string>& items, const std::string& path) {
-  ReadTextList(env, path, items);
+  const std::size_t before = items.size();
+  if (ReadTextList(env, path, [&](std::string_view line) { items.emplace_back(line); }) != 0) items.resize(before);
   std::string folder = path;
   PathFoldaRemove(folder);
   return folder;

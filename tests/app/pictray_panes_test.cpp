@@ -353,6 +353,37 @@ class PanesTest : public QObject {
     QCOMPARE(draws.load(), 2);
   }
 
+  // The library cannot stop a decode: the drawer goes at once while a square
+  // is still drawn, the worker lets go of the draw function when it ends,
+  // and the square is never shown.
+  void aDrawerGoesWithoutWaitingForItsSquare() {
+    struct Gate {
+      std::promise<void> entered, letGo;
+      ~Gate() { letGo.set_value(); }
+    };
+    auto gate = std::make_shared<Gate>();
+    std::future<void> entered = gate->entered.get_future();
+    std::future<void> letGo = gate->letGo.get_future();
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    QStringList shown;
+    auto drawer = std::make_unique<pictray::app::PreviewDrawer>(
+        [gate = std::move(gate), released](const std::string&) {
+          gate->entered.set_value();
+          released.wait();
+          return QImage(1, 1, QImage::Format_RGB888);
+        },
+        [&](const QImage&) { shown << "square"; });
+    drawer->Request("slow");
+    entered.wait();
+    drawer.reset();
+    release.set_value();
+    letGo.wait();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    QVERIFY(shown.isEmpty());
+  }
+
   // The outside program's button checks for the archiver library first, then
   // for the program itself, and says which one is missing.
   void relayButtonNamesWhatIsMissing() {

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -22,6 +23,7 @@
 #include "engine/dupes/extract.h"
 #include "engine/fs/read_file.h"
 #include "engine/fs/safe_move.h"
+#include "engine/journal/journal_format.h"
 #include "engine/journal/undo.h"
 #include "engine/names/text_list.h"
 #include "engine/run/null_host.h"
@@ -493,8 +495,7 @@ TEST(OwnFileReaders, OnlyRegularFilesWithinTheLimitAreRead) {
     EXPECT_FALSE(LastUndoableRun(pictray::fs::DefaultEnv(), d.path() + "/journals", d.path(), run,
                                  [&](const std::string& p, int e) { refused.emplace_back(p, e); }));
     EXPECT_EQ(refused, (std::vector<std::pair<std::string, int>>{{j, journalErr}}));
-    std::vector<std::string> lines;
-    EXPECT_EQ(ReadTextList(pictray::fs::DefaultEnv(), j, lines), listErr);
+    EXPECT_EQ(ReadTextList(pictray::fs::DefaultEnv(), j, [](std::string_view) {}), listErr);
   }
   EXPECT_EQ(ReadRefusalText(kNotRegularFile, 1), "not a regular file");
 }
@@ -526,7 +527,15 @@ TEST(JournalFormat, CutOrDamagedRecordsAreIgnoredAndNamesKeepTheirBytes) {
   };
   std::string flipped = bytes;
   flipped[bytes.find("second")] = 'S';  // the checksum no longer matches
+  const std::size_t headerEnd = bytes.find('\n') + 1;
+  const auto withMove = [&](const std::string& from, const std::string& to) {
+    return bytes.substr(0, headerEnd) + JournalLine(JournalRecord("M").Number(7).Text(from).Text(to).Stamp(stamp)) +
+           bytes.substr(headerEnd);
+  };
+  const std::string longestName(PATH_MAX - 1, '\\');  // each byte escaped into two
   const Case cases[] = {
+      {"the longest names a record holds", withMove(longestName, "X/" + longestName.substr(2)), true, 3, 0},
+      {"a record longer than any real one", withMove(std::string(kJournalLineLimit, 'x'), "X/a"), true, 2, 1},
       {"whole", bytes, true, 2, 0},
       {"last record cut", bytes.substr(0, bytes.size() - 3), true, 1, 1},
       {"a record damaged", flipped, true, 1, 1},
@@ -540,6 +549,36 @@ TEST(JournalFormat, CutOrDamagedRecordsAreIgnoredAndNamesKeepTheirBytes) {
     EXPECT_EQ(run.entries.size(), c.entries);
     EXPECT_EQ(run.badLines, c.badLines);
   }
+}
+
+// A forged line of hundreds of megabytes is one damaged record: the journal
+// is read past it without ever holding it.
+TEST(JournalFormat, AHugeLineIsReadPastWithoutHoldingIt) {
+  TempDir d;
+  JournalWriter w(pictray::fs::DefaultEnv());
+  ASSERT_EQ(w.Create(d.path() + "/j", JournalRunKind::Move, d.path()), 0);
+  w.MoveBegin(0, "a", "X/a", FileIdentity{1, 2, 3, 4, 5});
+  w.Done(0, FileIdentity{1, 2, 3, 4, 5});
+  ASSERT_EQ(w.Close(), 0);
+  const std::string bytes = ReadWhole(w.path());
+  const std::size_t headerEnd = bytes.find('\n') + 1;
+  std::ofstream(w.path(), std::ios::binary | std::ios::trunc) << bytes.substr(0, headerEnd);
+  fs::resize_file(w.path(), headerEnd + (std::size_t{300} << 20));  // a line of NULs, sparse
+  std::ofstream(w.path(), std::ios::binary | std::ios::app) << "\n" << bytes.substr(headerEnd);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    struct rusage before {}, after {};
+    ::getrusage(RUSAGE_SELF, &before);
+    JournalRun run;
+    const bool read = ReadJournal(pictray::fs::DefaultEnv(), w.path(), run);
+    ::getrusage(RUSAGE_SELF, &after);
+    const bool asBefore = read && run.valid && run.entries.size() == 1 && run.badLines == 1;
+    ::_exit(asBefore && after.ru_maxrss - before.ru_maxrss < 64 * 1024 ? 0 : 1);
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(JournalFormat, KeepsTheLastFiftyRunsOfAFolderAndDropsRunsThatMovedNothing) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/fs/read_file.h"
 #include "engine/names/text_list.h"
 #include "tests/support/temp_dir.h"
 
@@ -21,15 +22,48 @@ TEST(TextList, SetListAppendsLinesAndGivesTheFolder) {
   EXPECT_EQ(LoadTextList(fs::DefaultEnv(), items, f), d.path());
   EXPECT_EQ(items, (Items{"kept", "255:000:000", "", "000:128:255", "last"}));
 
-  const std::string longLine(1500, 'x');  // longer lines are not split into items
-  d.Write("long.txt", longLine + "\n");
-  Items one;
+  // A line longer than a list's is not split into items: the list adds nothing.
+  d.Write("long.txt", "000:000:000\n" + std::string(1500, 'x') + "\n");
+  Items one{"kept"};
   LoadTextList(fs::DefaultEnv(), one, d.path() + "/long.txt");
-  EXPECT_EQ(one, Items{longLine});
+  EXPECT_EQ(one, Items{"kept"});
 
   Items none;
   EXPECT_EQ(LoadTextList(fs::DefaultEnv(), none, d.path() + "/missing.txt"), d.path());
   EXPECT_TRUE(none.empty());
+}
+
+// A list names colours: a line per colour at most, each short. Past that it
+// is refused with its reason, whatever it would cost to keep.
+TEST(TextList, ListsLongerThanOneLinePerColourOrWithLongLinesAreRefused) {
+  TempDir d;
+  const std::string feeds(kTextListLinesMax, '\n');
+  const struct {
+    const char* what;
+    std::string bytes;
+    int err;
+    std::size_t lines;
+  } cases[] = {
+      {"a line per colour", feeds, 0, kTextListLinesMax},
+      {"one line more", feeds + "\n", kTooManyLines, 0},
+      {"one more without a feed", feeds + "1:2:3", kTooManyLines, 0},
+      {"past the limit by its CR", std::string(kTextListLineLimit, 'x') + "\r", kLineTooLong, 0},
+      {"the longest line", std::string(kTextListLineLimit, 'x'), 0, 1},
+      {"a long line after short ones", "1:2:3\n1:2:4\n" + std::string(4000, '1') + "\n", kLineTooLong, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string f = d.Write("RGB.txt", c.bytes);
+    std::size_t lines = 0;
+    const int err = ReadTextList(fs::DefaultEnv(), f, [&](std::string_view) { ++lines; });
+    EXPECT_EQ(err, c.err);
+    if (err == 0) {
+      EXPECT_EQ(lines, c.lines);
+    }
+  }
+  EXPECT_EQ(TextListRefusalText(kTooManyLines), "more than 16777216 lines");
+  EXPECT_EQ(TextListRefusalText(kLineTooLong), "a line longer than 64 bytes");
+  EXPECT_EQ(TextListRefusalText(kFileTooLarge), "larger than 268435456 bytes");
 }
 
 TEST(TextList, ListsaveWritesOneLinePerItemAndReplacesWhole) {

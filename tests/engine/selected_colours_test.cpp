@@ -47,10 +47,16 @@ TEST(SelectedColours, ListSavedAndLoadedGivesTheSameSet) {
   std::vector<std::string> lines;
   for (std::uint32_t rgb : set.dwColors()) lines.push_back(ColourKey(rgb));
   ASSERT_TRUE(listsave(fs::DefaultEnv(), lines, dir.path() + "/" + kRgbTxt));
+  SelectedColours listed(kColourCount);
+  listed.Add(0x808080);  // already in the dialog's list
+  std::size_t skipped = 0;
+  ASSERT_EQ(ReadColourList(fs::DefaultEnv(), dir.path() + "/" + kRgbTxt, listed, &skipped), 0);
+  SelectedColours again(10);
+  EXPECT_EQ(dwColorsSet(again, listed), 3u);
+  EXPECT_EQ(again.dwColors(), (std::vector<std::uint32_t>{0x808080, 0xFF0010, 0}));
   std::vector<std::string> loaded;
   LoadTextList(fs::DefaultEnv(), loaded, dir.path() + "/" + kRgbTxt);
-  SelectedColours again(10);
-  std::size_t skipped = 9;
+  skipped = 9;
   EXPECT_EQ(dwColorsSet(again, loaded, &skipped), 3u);
   EXPECT_EQ(again.dwColors(), set.dwColors());
   EXPECT_EQ(skipped, 0u);
