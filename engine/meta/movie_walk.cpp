@@ -73,7 +73,7 @@ struct Search {
   // [from, to) of `source` searched for compressed headers, each within
   // what is left of the bound.
   bool Range(const Source& source, std::uint64_t from, std::uint64_t to, int depth) {
-    std::vector<unsigned char> window(kWindow);
+    std::vector<unsigned char> window(static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, to - from)));
     for (std::uint64_t at = from; at < to;) {
       const std::size_t got =
           source.ReadAt(at, window.data(), static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, to - at)));
