@@ -12,8 +12,8 @@
 namespace thumbkit {
 namespace {
 
-// Ancillary chunks (profiles, texts) are read whole; none of them above this
-// many bytes is worth the memory for a thumbnail.
+// Chunks libpng keeps are read whole; none of them above this many bytes is
+// worth the memory for a thumbnail.
 constexpr png_alloc_size_t kMaxChunkBytes = 8u << 20;
 
 [[noreturn]] void ErrorExit(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -36,6 +36,10 @@ class Reader {
     if (!info_) return 1;
     if (setjmp(png_jmpbuf(png_))) return 1;
     png_set_chunk_malloc_max(png_, kMaxChunkBytes);
+    // The drawing needs no ancillary chunk but the transparency; the limit
+    // above only warns of a text chunk, which libpng then allocates as
+    // claimed. Skipped chunks are read through a small buffer.
+    png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_init_io(png_, file_);
     png_read_info(png_, info_);
     return Decode(pic);

@@ -5,6 +5,8 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include "engine/fs/read_only_file.h"
+#include "engine/meta/bounded_walks.h"
 #include "thumbkit/jpeg_part.h"
 
 namespace thumbkit {
@@ -39,6 +41,7 @@ const Exiv2::PreviewProperties* LargestJpeg(const Exiv2::PreviewPropertiesList& 
 // false when the file cannot be read or holds no such preview.
 bool WithLargestPreview(const std::string& path, const std::function<void(const unsigned char*, std::size_t)>& decode) {
   SetUpLibrary();
+  if (!pictray::meta::Exiv2MayRead(pictray::fs::ReadOnlyFile(path))) return false;
   try {
     // Always a local file, whatever the name looks like. The library's
     // interface hands out std::auto_ptr.

@@ -27,6 +27,7 @@ extern "C" {
 #include <utility>
 
 #include "engine/fs/read_only_file.h"
+#include "engine/meta/bounded_walks.h"
 #include "engine/meta/heif_items.h"
 #include "engine/meta/iso_boxes.h"
 #include "engine/meta/late_libraries.h"
@@ -59,7 +60,7 @@ void InitLibrariesOnce() {
 
 // The first bytes of the file; fewer when it is shorter or unreadable.
 struct Head {
-  std::array<unsigned char, 64> bytes{};
+  std::array<unsigned char, kExiv2HeadBytes> bytes{};
   std::size_t size = 0;
   bool At(std::size_t pos, const char* text) const {
     const std::size_t n = std::strlen(text);
@@ -193,7 +194,9 @@ void KeepExif(MediaInfo& info, const Exiv2::ExifData& exif, Exiv2::ByteOrder ord
 }
 
 // Reads what the still holds through libexiv2 (which throws on a damaged file).
-void ReadStill(const std::string& path, const StillType& type, PixelSize size, MediaInfo& info) {
+void ReadStill(const std::string& path, const fs::ReadOnlyFile& file, const StillType& type, PixelSize size,
+               MediaInfo& info) {
+  if (!Exiv2MayRead(file)) return;
   Exiv2::Image::AutoPtr image = type.make(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
   image->readMetadata();
   KeepExif(info, image->exifData(), image->byteOrder());
@@ -299,7 +302,7 @@ struct CloseInput {
 // gives the header's creation time only, so it stands for both dates.
 void ReadVideo(const std::string& path, const fs::ReadOnlyFile& file, MediaInfo& info) {
   const Avformat* av = LoadAvformat();
-  if (!av) return;
+  if (!av || !MovieHeadersBounded(file)) return;
   AVFormatContext* raw = nullptr;
   AVDictionary* options = nullptr;
   av->dictSet(&options, "protocol_whitelist", "file", 0);
@@ -411,7 +414,7 @@ MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, P
     else if (info.format == Format::Heif)
       ReadHeif(path, file, info);
     else if (still)
-      ReadStill(path, *still, size, info);
+      ReadStill(path, file, *still, size, info);
   } catch (...) {  // libexiv2 throws on damaged files; the file stays unreadable
     const Format format = info.format;
     info = MediaInfo();

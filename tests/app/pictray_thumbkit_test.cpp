@@ -25,6 +25,7 @@
 #include <zlib.h>
 
 #include "tests/engine/jpeg_test_util.h"
+#include "tests/support/hostile_files.h"
 #include "tests/support/jpeg_writer.h"
 #include "thumbkit/thumbkit.h"
 
@@ -581,6 +582,25 @@ class ThumbkitTest : public QObject {
     Thumb t(20);
     QCOMPARE(Draw(t, path), want);
     QVERIFY(Mismatch(t, 0, 0, {}, 0).isEmpty());
+  }
+
+  // Files that once crashed the raw preview's library or cost gigabytes:
+  // unreadable, drawn in a child so that a crash fails its row alone.
+  void hostileFileIsUnreadableWithinBounds_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("CRW with heaps 100,000 deep") << QByteArray::fromStdString(pictray::testing::DeepCrw(100000));
+    QTest::newRow("CR3 of 100,000 nested boxes") << QByteArray::fromStdString(pictray::testing::NestedCr3(100000));
+    QTest::newRow("PNG whose text chunk claims 2 GiB")
+        << QByteArray::fromStdString(pictray::testing::PngClaimingHugeText());
+  }
+  void hostileFileIsUnreadableWithinBounds() {
+    QFETCH(QByteArray, bytes);
+    QVERIFY(WriteAll(Path("hostile"), bytes));
+    const std::string failure = pictray::testing::InChildProcess([&] {
+      Thumb t(20);
+      return Draw(t, Path("hostile")) == 1 && Mismatch(t, 0, 0, {}, 0).isEmpty();
+    });
+    QVERIFY2(failure.empty(), failure.c_str());
   }
 
   void invalidArgumentsAnswerOne() {
