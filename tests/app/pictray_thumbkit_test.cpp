@@ -167,6 +167,75 @@ bool WriteTallTiff(const QString& path, std::uint32_t h) {
   return f.open(QIODevice::WriteOnly) && f.write(head) == head.size() && f.resize(qint64(strip) + h);
 }
 
+QByteArray BigEndian(std::uint64_t v, int bytes) {
+  QByteArray out;
+  for (int i = bytes - 1; i >= 0; --i) out += char((v >> (8 * i)) & 0xFF);
+  return out;
+}
+QByteArray Box(const char* type, const QByteArray& body) { return BigEndian(8 + body.size(), 4) + type + body; }
+QByteArray FullBox(const char* type, int version, int flags, const QByteArray& body) {
+  return Box(type, BigEndian(version, 1) + BigEndian(flags, 3) + body);
+}
+std::uint32_t Word(const QByteArray& b, qsizetype at) {
+  return std::uint32_t(uchar(b[at])) << 24 | std::uint32_t(uchar(b[at + 1])) << 16 |
+         std::uint32_t(uchar(b[at + 2])) << 8 | uchar(b[at + 3]);
+}
+// The first box of `type` among the boxes in bytes [from, to) of `b`.
+QByteArray ChildBox(const QByteArray& b, const char* type, qsizetype from, qsizetype to) {
+  for (qsizetype at = from; at + 8 <= to;) {
+    const auto size = qsizetype(Word(b, at));
+    if (size < 8) break;
+    if (b.mid(at + 4, 4) == type) return b.mid(at, size);
+    at += size;
+  }
+  return {};
+}
+
+// An n x n grid of one tile, every tile item pointing at the same coded
+// bytes: the one-tile HEIC heif-enc writes, taken apart and put together
+// again as a grid.
+QByteArray HeifGridOfOneTile(const QByteArray& single, int n) {
+  const QByteArray meta = ChildBox(single, "meta", 0, single.size());
+  const QByteArray iprp = ChildBox(meta, "iprp", 12, meta.size());
+  const QByteArray ipco = ChildBox(iprp, "ipco", 8, iprp.size());
+  const QByteArray hvcC = ChildBox(ipco, "hvcC", 8, ipco.size());
+  const QByteArray ispe = ChildBox(ipco, "ispe", 8, ipco.size());
+  const QByteArray iloc = ChildBox(meta, "iloc", 12, meta.size());
+  // heif-enc's one extent: four-byte base offset, offset and length.
+  if (hvcC.isEmpty() || ispe.size() != 20 || iloc.size() != 34 || iloc.mid(12, 2) != QByteArray("\x44\x40", 2))
+    return {};
+  const QByteArray coded = single.mid(Word(iloc, 20) + Word(iloc, 26), Word(iloc, 30));
+  const std::uint32_t tile = Word(ispe, 12), tiles = std::uint32_t(n * n);
+  const auto metaWith = [&](std::uint32_t codedAt) {
+    QByteArray infe = FullBox("infe", 2, 0, BigEndian(1, 2) + BigEndian(0, 2) + "grid" + QByteArray(1, '\0'));
+    QByteArray dimg = BigEndian(1, 2) + BigEndian(tiles, 2);
+    QByteArray ipma = BigEndian(tiles + 1, 4) + BigEndian(1, 2) + BigEndian(1, 1) + BigEndian(3, 1);
+    QByteArray items = BigEndian(1, 2) + BigEndian(1, 2) + BigEndian(0, 2) + BigEndian(1, 2) + BigEndian(0, 4) +
+                       BigEndian(8, 4);
+    for (std::uint32_t id = 2; id <= tiles + 1; ++id) {
+      infe += FullBox("infe", 2, 1, BigEndian(id, 2) + BigEndian(0, 2) + "hvc1" + QByteArray(1, '\0'));
+      dimg += BigEndian(id, 2);
+      ipma += BigEndian(id, 2) + BigEndian(2, 1) + BigEndian(0x81, 1) + BigEndian(2, 1);
+      items += BigEndian(id, 2) + BigEndian(0, 2) + BigEndian(0, 2) + BigEndian(1, 2) + BigEndian(codedAt, 4) +
+               BigEndian(std::uint32_t(coded.size()), 4);
+    }
+    const std::uint32_t side = tile * std::uint32_t(n);
+    return FullBox(
+        "meta", 0, 0,
+        FullBox("hdlr", 0, 0, BigEndian(0, 4) + "pict" + BigEndian(0, 12) + QByteArray(1, '\0')) +
+            FullBox("pitm", 0, 0, BigEndian(1, 2)) +
+            FullBox("iloc", 1, 0, BigEndian(0x4400, 2) + BigEndian(tiles + 1, 2) + items) +
+            FullBox("iinf", 0, 0, BigEndian(tiles + 1, 2) + infe) + FullBox("iref", 0, 0, Box("dimg", dimg)) +
+            Box("iprp", Box("ipco", hvcC + ispe + FullBox("ispe", 0, 0, BigEndian(side, 4) + BigEndian(side, 4))) +
+                            FullBox("ipma", 0, 0, ipma)) +
+            Box("idat", BigEndian(0, 2) + BigEndian(n - 1, 1) + BigEndian(n - 1, 1) + BigEndian(side, 2) +
+                            BigEndian(side, 2)));
+  };
+  const QByteArray ftyp = Box("ftyp", QByteArray("heic") + BigEndian(0, 4) + "mif1heic");
+  const std::uint32_t codedAt = std::uint32_t(ftyp.size() + metaWith(0).size() + 8);
+  return ftyp + metaWith(codedAt) + Box("mdat", coded);
+}
+
 // A budget that waits as the programs' does and remembers the most it held
 // at once.
 class RecordingBudget {
@@ -301,6 +370,7 @@ class ThumbkitTest : public QObject {
     QTest::newRow("interlaced PNG, 10000 x 10000") << "interlaced.png";
     QTest::newRow("PNG, 20000 x 10000") << "bomb.png";
     QTest::newRow("TIFF, 1 x 100,000,000 in one strip") << "tall.tif";
+    QTest::newRow("HEIC grid of one tile 361 times") << "grid.heic";
   }
   void hostileShapesStayWithinTheBudget() {
     QFETCH(QString, name);
@@ -308,6 +378,12 @@ class ThumbkitTest : public QObject {
     if (name == "interlaced.png") QVERIFY(WriteOneColourPng(path, 10000, 10000, true));
     if (name == "bomb.png") QVERIFY(WriteOneColourPng(path, 20000, 10000, false));
     if (name == "tall.tif") QVERIFY(WriteTallTiff(path, 100'000'000));
+    if (name == "grid.heic") {
+      QVERIFY(WritePicture(Path("tile.png"), 256, 256, [](int, int) { return qRgb(30, 160, 90); }));
+      QCOMPARE(QProcess::execute("heif-enc", {"-q", "50", Path("tile.png"), "-o", Path("tile.heic")}), 0);
+      const QByteArray grid = HeifGridOfOneTile(ReadAll(Path("tile.heic")), 19);
+      QVERIFY(!grid.isEmpty() && WriteAll(path, grid));
+    }
     QVERIFY(QFileInfo(path).size() < (std::int64_t(1) << 20) || name == "tall.tif");
 
     RecordingBudget alone(pictray::fs::kRunDecodeBytes);
