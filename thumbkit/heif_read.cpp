@@ -28,11 +28,13 @@ using Owned = std::unique_ptr<T, Release>;
 bool Ok(const heif_error& e) { return e.code == heif_error_Ok; }
 
 // What decoding holds at its height: the coded planes as decoded (three
-// full planes at most, two bytes a sample above 8 bits, and alpha) and
-// the interleaved picture they are converted into.
+// full planes at most, and alpha) and the interleaved picture they are
+// converted into; above 8 bits the planes are two bytes a sample and go
+// through a full-size step of the same size before their depth is cut.
 std::uint64_t DecodedBytes(const heif_image_handle* h, std::uint64_t pixels, bool alpha) {
-  const std::uint64_t sample = heif_image_handle_get_luma_bits_per_pixel(h) > 8 ? 2 : 1;
-  return pixels * (sample * (alpha ? 4 : 3) + (alpha ? 4 : 3));
+  const std::uint64_t planes = alpha ? 4 : 3;
+  const std::uint64_t coded = heif_image_handle_get_luma_bits_per_pixel(h) > 8 ? 2 * 2 * planes : planes;
+  return pixels * (coded + planes);
 }
 
 }  // namespace

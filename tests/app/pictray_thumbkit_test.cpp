@@ -368,16 +368,16 @@ class ThumbkitTest : public QObject {
   void hostileShapesStayWithinTheBudget_data() {
     QTest::addColumn<QString>("name");
     QTest::newRow("interlaced PNG, 10000 x 10000") << "interlaced.png";
-    QTest::newRow("PNG, 20000 x 10000") << "bomb.png";
-    QTest::newRow("TIFF, 1 x 100,000,000 in one strip") << "tall.tif";
+    QTest::newRow("PNG, 10000 x 10000") << "bomb.png";
+    QTest::newRow("TIFF, 1 x 20,000,000 in one strip") << "tall.tif";
     QTest::newRow("HEIC grid of one tile 361 times") << "grid.heic";
   }
   void hostileShapesStayWithinTheBudget() {
     QFETCH(QString, name);
     const QString path = Path(name);
     if (name == "interlaced.png") QVERIFY(WriteOneColourPng(path, 10000, 10000, true));
-    if (name == "bomb.png") QVERIFY(WriteOneColourPng(path, 20000, 10000, false));
-    if (name == "tall.tif") QVERIFY(WriteTallTiff(path, 100'000'000));
+    if (name == "bomb.png") QVERIFY(WriteOneColourPng(path, 10000, 10000, false));
+    if (name == "tall.tif") QVERIFY(WriteTallTiff(path, 20'000'000));
     if (name == "grid.heic") {
       QVERIFY(WritePicture(Path("tile.png"), 256, 256, [](int, int) { return qRgb(30, 160, 90); }));
       QCOMPARE(QProcess::execute("heif-enc", {"-q", "50", Path("tile.png"), "-o", Path("tile.heic")}), 0);
