@@ -49,8 +49,8 @@ class AreaScaler {
 // target pixel becomes the mean of the source area it covers, pixels cut by
 // its edges weighted by the part inside, rounded to the nearest value.
 // Works in integers, rows first and then columns, holding one row of sums.
-// src.width * src.height * 255 must fit in 64 bits (every decoder's pixel
-// budget keeps it far below). Throws std::bad_alloc before writing
+// src.width * src.height * 255 must fit in 64 bits (kMaxStreamedPixels and
+// the JPEG check's pixel bound keep it far below). Throws std::bad_alloc before writing
 // anything when its few rows of sums cannot be had.
 void AreaScale(const BgrRaster<const std::uint8_t>& src, const BgrRaster<std::uint8_t>& dst);
 

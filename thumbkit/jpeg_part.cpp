@@ -43,8 +43,8 @@ struct Budget {
 // The library's whole-image coefficients, kept when the file has several
 // scans (progressive ones above all): two bytes a coefficient, every
 // component at full scale whatever the output's.
-std::uint64_t CoefficientBytes(const jpeg_decompress_struct& cinfo) {
-  if (!jpeg_has_multiple_scans(const_cast<jpeg_decompress_struct*>(&cinfo))) return 0;
+std::uint64_t CoefficientBytes(jpeg_decompress_struct& cinfo) {
+  if (!jpeg_has_multiple_scans(&cinfo)) return 0;
   std::uint64_t bytes = 0;
   for (int c = 0; c < cinfo.num_components; ++c) {
     const jpeg_component_info& comp = cinfo.comp_info[c];
@@ -109,10 +109,10 @@ void DecodeHeld(jpeg_decompress_struct& cinfo, const Budget& budget, pictray::Pi
   cinfo.scale_denom = 8;
   if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) cinfo.out_color_space = JCS_CMYK;
   jpeg_calc_output_dimensions(&cinfo);
-  const Region& held = reached.held;
+  const Region r = reached.held;
   const std::uint64_t bytes = budget.source + CoefficientBytes(cinfo) +
                               std::uint64_t(cinfo.output_width) * cinfo.output_components +
-                              std::uint64_t(pictray::BmpRowLength(held.x.size)) * held.y.size;
+                              std::uint64_t(pictray::BmpRowLength(r.x.size)) * r.y.size;
   if (!budget.calls.acquire(budget.calls.ctx, bytes)) return;
   reached.taken = bytes;
   reached.height = cinfo.output_height;
@@ -121,7 +121,6 @@ void DecodeHeld(jpeg_decompress_struct& cinfo, const Budget& budget, pictray::Pi
   if (comps != 1 && comps != 3 && !(comps == 4 && cinfo.out_color_space == JCS_CMYK)) return;
   JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
                                               cinfo.output_width * static_cast<JDIMENSION>(comps), 1);
-  const Region r = reached.held;
   if (!pictray::AllocatePicture(pic, r.x.size, r.y.size)) return;
   const bool inverted = cinfo.saw_Adobe_marker;
   const JSAMPLE* cut = row[0] + std::size_t(r.x.from) * comps;
