@@ -1,5 +1,5 @@
-// libthumbkit.so as the program loads it: by path, resolving MakeMinImage
-// and MakeMinImages.
+// libthumbkit.so as the program loads it: by path, resolving MakeMinImage,
+// MakeMinImages and MakeMinImageWithin.
 // Fixtures are written at test time: BMP through QImage, JPEG and PNG
 // through libjpeg and libpng, which control quality, chroma sampling, bit
 // depth, palette and interlacing; the other formats through their command
