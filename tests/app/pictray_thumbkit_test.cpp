@@ -222,7 +222,7 @@ QByteArray HeifGridOfOneTile(const QByteArray& single, int n) {
     const std::uint32_t side = tile * std::uint32_t(n);
     return FullBox(
         "meta", 0, 0,
-        FullBox("hdlr", 0, 0, BigEndian(0, 4) + "pict" + BigEndian(0, 12) + QByteArray(1, '\0')) +
+        FullBox("hdlr", 0, 0, BigEndian(0, 4) + "pict" + QByteArray(13, '\0')) +
             FullBox("pitm", 0, 0, BigEndian(1, 2)) +
             FullBox("iloc", 1, 0, BigEndian(0x4400, 2) + BigEndian(tiles + 1, 2) + items) +
             FullBox("iinf", 0, 0, BigEndian(tiles + 1, 2) + infe) + FullBox("iref", 0, 0, Box("dimg", dimg)) +
@@ -235,6 +235,14 @@ QByteArray HeifGridOfOneTile(const QByteArray& single, int n) {
   const std::uint32_t codedAt = std::uint32_t(ftyp.size() + metaWith(0).size() + 8);
   return ftyp + metaWith(codedAt) + Box("mdat", coded);
 }
+
+// Whether the process's peak size tells what the library held: not while
+// the address sanitizer keeps freed memory in quarantine.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kResidentMeasures = false;
+#else
+constexpr bool kResidentMeasures = true;
+#endif
 
 // A budget that waits as the programs' does and remembers the most it held
 // at once.
@@ -395,8 +403,9 @@ class ThumbkitTest : public QObject {
     const std::uint64_t peak = alone.peak();
     QVERIFY(peak > 0 && alone.held() == 0);
     const std::uint64_t grown = std::uint64_t(std::max(0L, after.ru_maxrss - before.ru_maxrss)) * 1024;
-    QVERIFY2(grown <= peak + (std::uint64_t(32) << 20),
-             qPrintable(QString("grew %1 bytes, took %2").arg(grown).arg(peak)));
+    if (kResidentMeasures)
+      QVERIFY2(grown <= peak + (std::uint64_t(32) << 20),
+               qPrintable(QString("grew %1 bytes, took %2").arg(grown).arg(peak)));
 
     RecordingBudget short_(peak - 1);
     Thumb refused(100);
