@@ -21,6 +21,8 @@ struct Overlaps {
   }
 };
 
+}  // namespace
+
 // The horizontal weights of all target columns, laid out one column after
 // the other; a column of a reduction touches about src/dst pixels.
 class ColumnWeights {
@@ -60,31 +62,39 @@ class ColumnWeights {
   std::vector<std::uint32_t> weights_;  // at most min(src, dst) each
 };
 
-}  // namespace
+AreaScaler::AreaScaler(std::uint32_t src_w, std::uint32_t src_h, const BgrRaster<std::uint8_t>& dst)
+    : columns_(std::make_unique<const ColumnWeights>(src_w, dst.width)),
+      dst_(dst),
+      srcHeight_(src_h),
+      area_(std::uint64_t(src_w) * src_h),
+      rowSums_(3 * std::size_t(dst.width)),
+      sums_(3 * std::size_t(dst.width)) {}
+
+AreaScaler::~AreaScaler() = default;
+AreaScaler::AreaScaler(AreaScaler&&) noexcept = default;
+AreaScaler& AreaScaler::operator=(AreaScaler&&) noexcept = default;
+
+void AreaScaler::Add(const std::uint8_t* row) {
+  const Overlaps rows{srcHeight_, dst_.height};
+  const std::uint64_t s = nextSource_++;
+  columns_->Apply(row, rowSums_.data());
+  // A target pixel's sum carries the weight src.width * src.height. The
+  // source row may end one target row and start the next, or (enlarging)
+  // make up several whole ones.
+  const std::uint64_t half = area_ / 2;
+  for (; target_ < dst_.height && rows.First(target_) <= s; ++target_) {
+    const std::uint64_t w = rows.Weight(s, target_);
+    for (std::size_t i = 0; i < sums_.size(); ++i) sums_[i] += w * rowSums_[i];
+    if (rows.End(target_) != s + 1) return;
+    std::uint8_t* out = dst_.Row(target_);
+    for (std::size_t i = 0; i < sums_.size(); ++i) out[i] = static_cast<std::uint8_t>((sums_[i] + half) / area_);
+    std::fill(sums_.begin(), sums_.end(), 0);
+  }
+}
 
 void AreaScale(const BgrRaster<const std::uint8_t>& src, const BgrRaster<std::uint8_t>& dst) {
-  const ColumnWeights columns(src.width, dst.width);
-  const Overlaps rows{src.height, dst.height};
-  const std::size_t n = 3 * std::size_t(dst.width);
-  std::vector<std::uint64_t> rowSums(n), sums(n);
-  // A target pixel's sum carries the weight src.width * src.height.
-  const std::uint64_t area = std::uint64_t(src.width) * src.height, half = area / 2;
-  // Neighbouring target rows share the source row between them: keep its
-  // horizontal sums rather than summing it again.
-  std::uint64_t summedRow = UINT64_MAX;
-  for (std::uint32_t t = 0; t < dst.height; ++t) {
-    std::fill(sums.begin(), sums.end(), 0);
-    for (std::uint64_t s = rows.First(t); s < rows.End(t); ++s) {
-      if (s != summedRow) {
-        columns.Apply(src.Row(static_cast<std::uint32_t>(s)), rowSums.data());
-        summedRow = s;
-      }
-      const std::uint64_t w = rows.Weight(s, t);
-      for (std::size_t i = 0; i < n; ++i) sums[i] += w * rowSums[i];
-    }
-    std::uint8_t* out = dst.Row(t);
-    for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>((sums[i] + half) / area);
-  }
+  AreaScaler scaler(src.width, src.height, dst);
+  for (std::uint32_t y = 0; y < src.height; ++y) scaler.Add(src.Row(y));
 }
 
 }  // namespace thumbkit

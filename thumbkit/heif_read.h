@@ -3,16 +3,18 @@
 
 #include <string>
 
-#include "engine/jpeg/jpeg_decode.h"
+#include "thumbkit/row_sink.h"
 
 namespace thumbkit {
 
 // Decodes the primary image of the HEIF file at `path` (HEVC or AV1 coded,
-// turned and mirrored as the file says) into `pic` as 24-bit B,G,R,
-// transparency composited on white. 0 on success; 1 (and `pic` empty) when
-// the file cannot be opened, is corrupt or cut short, its codec is missing,
-// or it claims more than pictray::kMaxDecodePixels pixels (refused before
-// decoding).
-int ReadHeif(const std::string& path, pictray::Picture& pic);
+// turned and mirrored as the file says) and hands its rows to `sink` as
+// 24-bit B,G,R, transparency composited on white, straight from the
+// library's decoded image. The library decodes the whole image (a grid
+// too) and converts its colours in a second image: both are taken from
+// `budget` before decoding. kFailed when the file cannot be opened, is
+// corrupt or cut short, its codec is missing, it claims more than
+// kMaxStreamedPixels pixels or needs more than the whole budget.
+Streamed StreamHeif(const std::string& path, const BudgetCalls& budget, RowSink& sink);
 
 }  // namespace thumbkit

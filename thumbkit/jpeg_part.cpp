@@ -30,7 +30,29 @@ struct Reached {
   JDIMENSION height = 0;   // rows of the raster at that scale
   JDIMENSION rows = 0;     // rows read without error
   bool finished = false;   // read to the end of the file
+  std::uint64_t taken = 0;  // bytes taken from the budget
 };
+
+// What one decode takes from its budget: besides what it decodes into, the
+// bytes of a source held in memory.
+struct Budget {
+  BudgetCalls calls;
+  std::uint64_t source = 0;
+};
+
+// The library's whole-image coefficients, kept when the file has several
+// scans (progressive ones above all): two bytes a coefficient, every
+// component at full scale whatever the output's.
+std::uint64_t CoefficientBytes(jpeg_decompress_struct& cinfo) {
+  if (!jpeg_has_multiple_scans(&cinfo)) return 0;
+  std::uint64_t bytes = 0;
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    const jpeg_component_info& comp = cinfo.comp_info[c];
+    bytes += std::uint64_t(comp.width_in_blocks + comp.h_samp_factor) * (comp.height_in_blocks + comp.v_samp_factor) *
+             DCTSIZE2 * sizeof(JCOEF);
+  }
+  return bytes;
+}
 
 Region AtScale(jpeg_decompress_struct& cinfo, unsigned n, int part, int partX) {
   cinfo.scale_num = n;
@@ -82,19 +104,23 @@ Region Around(const std::vector<PlannedPart>& plan, unsigned scale) {
 // Decodes the held rectangle at the reached scale after the header has been
 // read. No C++ object with a destructor lives here: a library error jumps
 // straight out of this function.
-void DecodeHeld(jpeg_decompress_struct& cinfo, pictray::Picture& pic, Reached& reached) {
+void DecodeHeld(jpeg_decompress_struct& cinfo, const Budget& budget, pictray::Picture& pic, Reached& reached) {
   cinfo.scale_num = reached.scale;
   cinfo.scale_denom = 8;
   if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) cinfo.out_color_space = JCS_CMYK;
   jpeg_calc_output_dimensions(&cinfo);
-  if (std::uint64_t(cinfo.output_width) * cinfo.output_height > pictray::kMaxDecodePixels) return;
+  const Region r = reached.held;
+  const std::uint64_t bytes = budget.source + CoefficientBytes(cinfo) +
+                              std::uint64_t(cinfo.output_width) * cinfo.output_components +
+                              std::uint64_t(pictray::BmpRowLength(r.x.size)) * r.y.size;
+  if (!budget.calls.acquire(budget.calls.ctx, bytes)) return;
+  reached.taken = bytes;
   reached.height = cinfo.output_height;
   jpeg_start_decompress(&cinfo);
   const int comps = cinfo.output_components;
   if (comps != 1 && comps != 3 && !(comps == 4 && cinfo.out_color_space == JCS_CMYK)) return;
   JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
                                               cinfo.output_width * static_cast<JDIMENSION>(comps), 1);
-  const Region r = reached.held;
   if (!pictray::AllocatePicture(pic, r.x.size, r.y.size)) return;
   const bool inverted = cinfo.saw_Adobe_marker;
   const JSAMPLE* cut = row[0] + std::size_t(r.x.from) * comps;
@@ -119,7 +145,7 @@ void DecodeHeld(jpeg_decompress_struct& cinfo, pictray::Picture& pic, Reached& r
 // parts of the smallest scale not decoded yet into `pic`. `reached` says
 // how far it came, its scale 0 when nothing was decoded.
 template <class Open>
-void DecodePass(Open& open, std::uint32_t edge, const std::vector<int>& parts, int partX,
+void DecodePass(Open& open, const Budget& budget, std::uint32_t edge, const std::vector<int>& parts, int partX,
                 std::vector<PlannedPart>& plan, pictray::Picture& pic, Reached& reached) {
   pic.Clear();
   Session s;
@@ -138,7 +164,7 @@ void DecodePass(Open& open, std::uint32_t edge, const std::vector<int>& parts, i
   }
   reached.scale = NextScale(plan);
   reached.held = Around(plan, reached.scale);
-  DecodeHeld(s.cinfo, pic, reached);
+  DecodeHeld(s.cinfo, budget, pic, reached);
   s.Close();
 }
 
@@ -149,16 +175,36 @@ bool Covered(const Reached& reached, const Region& part) {
   return end <= reached.rows && (end < reached.height || reached.finished);
 }
 
-// Decodes the parts scale by scale into `pic`, which keeps the last
-// scale's rectangle; the source fails to open only for a file.
+// The bytes one decode took, given back once its picture is gone.
+class Taken {
+ public:
+  Taken(const BudgetCalls& budget, const Reached& reached, pictray::Picture& pic)
+      : budget_(budget), reached_(reached), pic_(pic) {}
+  ~Taken() {
+    pic_.Clear();
+    if (reached_.taken) budget_.release(budget_.ctx, reached_.taken);
+  }
+  Taken(const Taken&) = delete;
+  Taken& operator=(const Taken&) = delete;
+
+ private:
+  const BudgetCalls& budget_;
+  const Reached& reached_;
+  pictray::Picture& pic_;
+};
+
+// Decodes the parts scale by scale, each scale's rectangle into a picture
+// of its own; the source fails to open only for a file.
 template <class Open>
-void DecodeFrom(Open open, std::uint32_t edge, const std::vector<int>& parts, int partX, pictray::Picture& pic,
+void DecodeFrom(Open open, const Budget& budget, std::uint32_t edge, const std::vector<int>& parts, int partX,
                 const PartSink& sink) {
   if (parts.empty()) return;
   std::vector<PlannedPart> plan(parts.size());
   for (;;) {
     Reached reached;
-    DecodePass(open, edge, parts, partX, plan, pic, reached);
+    pictray::Picture pic;
+    const Taken taken(budget.calls, reached, pic);
+    DecodePass(open, budget, edge, parts, partX, plan, pic, reached);
     if (reached.scale == 0) return;
     for (std::size_t i = 0; i < plan.size(); ++i) {
       PlannedPart& p = plan[i];
@@ -183,40 +229,16 @@ auto MemorySource(const unsigned char* data, std::size_t size) {
   };
 }
 
-// One part alone: the held rectangle is the part itself.
-template <class Open>
-int DecodeOnePart(Open open, std::uint32_t edge, int part, int partX, pictray::Picture& pic, Size& full) {
-  bool read = false;
-  DecodeFrom(open, edge, {part}, partX, pic, [&](std::size_t, const pictray::Picture&, Region, Size f) {
-    full = f;
-    read = true;
-  });
-  if (!read) pic.Clear();
-  return read ? 0 : 1;
-}
-
 }  // namespace
 
-int DecodeJpegPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic,
-                   Size& full) {
-  return DecodeOnePart(FileSource(path), edge, part, partX, pic, full);
+void DecodeJpegParts(const std::string& path, const BudgetCalls& budget, std::uint32_t edge,
+                     const std::vector<int>& parts, int partX, const PartSink& sink) {
+  DecodeFrom(FileSource(path), {budget}, edge, parts, partX, sink);
 }
 
-int DecodeJpegPartInMemory(const unsigned char* data, std::size_t size, std::uint32_t edge, int part, int partX,
-                           pictray::Picture& pic, Size& full) {
-  return DecodeOnePart(MemorySource(data, size), edge, part, partX, pic, full);
-}
-
-void DecodeJpegParts(const std::string& path, std::uint32_t edge, const std::vector<int>& parts, int partX,
-                     const PartSink& sink) {
-  pictray::Picture pic;
-  DecodeFrom(FileSource(path), edge, parts, partX, pic, sink);
-}
-
-void DecodeJpegPartsInMemory(const unsigned char* data, std::size_t size, std::uint32_t edge,
-                             const std::vector<int>& parts, int partX, const PartSink& sink) {
-  pictray::Picture pic;
-  DecodeFrom(MemorySource(data, size), edge, parts, partX, pic, sink);
+void DecodeJpegPartsInMemory(const unsigned char* data, std::size_t size, const BudgetCalls& budget,
+                             std::uint32_t edge, const std::vector<int>& parts, int partX, const PartSink& sink) {
+  DecodeFrom(MemorySource(data, size), {budget, size}, edge, parts, partX, sink);
 }
 
 }  // namespace thumbkit

@@ -3,15 +3,17 @@
 
 #include <string>
 
-#include "engine/jpeg/jpeg_decode.h"
+#include "thumbkit/row_sink.h"
 
 namespace thumbkit {
 
-// Decodes the PNG file at `path` into `pic` as 24-bit B,G,R: palettes and
-// grey expanded, 16-bit samples scaled to 8, interlaced files assembled,
-// transparency composited on white. 0 on success; 1 (and `pic` empty) when
-// the file cannot be opened, is corrupt or cut short, or has more than
-// pictray::kMaxDecodePixels pixels.
-int ReadPng(const std::string& path, pictray::Picture& pic);
+// Decodes the PNG file at `path` into `sink` as 24-bit B,G,R: palettes and
+// grey expanded, 16-bit samples scaled to 8, transparency composited on
+// white. A plain file streams through one row; an interlaced one is
+// assembled in one B,G,R picture first, each pixel put in place as its pass
+// brings it. What is held is taken from `budget` first. kFailed when the
+// file cannot be opened, is corrupt or cut short, has more than
+// kMaxStreamedPixels pixels or needs more than the whole budget.
+Streamed StreamPng(const std::string& path, const BudgetCalls& budget, RowSink& sink);
 
 }  // namespace thumbkit

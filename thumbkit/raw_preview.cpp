@@ -37,9 +37,9 @@ const Exiv2::PreviewProperties* LargestJpeg(const Exiv2::PreviewPropertiesList& 
   return best;
 }
 
-// Hands the largest JPEG preview of the raw file at `path` to `decode`;
-// false when the file cannot be read or holds no such preview.
-bool WithLargestPreview(const std::string& path, const std::function<void(const unsigned char*, std::size_t)>& decode) {
+// Hands the largest JPEG preview of the raw file at `path` to `decode`,
+// if it can be read and holds one.
+void WithLargestPreview(const std::string& path, const std::function<void(const unsigned char*, std::size_t)>& decode) {
   SetUpLibrary();
   if (!pictray::meta::Exiv2MayRead(pictray::fs::ReadOnlyFile(path))) return false;
   try {
@@ -49,38 +49,25 @@ bool WithLargestPreview(const std::string& path, const std::function<void(const 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     const Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
 #pragma GCC diagnostic pop
-    if (!image.get()) return false;
+    if (!image.get()) return;
     image->readMetadata();
     const Exiv2::PreviewManager previews(*image);
     const Exiv2::PreviewPropertiesList list = previews.getPreviewProperties();
     const Exiv2::PreviewProperties* largest = LargestJpeg(list);
-    if (!largest) return false;
+    if (!largest) return;
     const Exiv2::PreviewImage preview = previews.getPreviewImage(*largest);
     decode(preview.pData(), preview.size());
-    return true;
   } catch (...) {
     // The library throws its own errors and the standard ones on damaged files.
-    return false;
   }
 }
 
 }  // namespace
 
-int DecodeRawPreviewPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic,
-                         Size& full) {
-  pic.Clear();
-  int result = 1;
-  const bool found = WithLargestPreview(path, [&](const unsigned char* data, std::size_t size) {
-    result = DecodeJpegPartInMemory(data, size, edge, part, partX, pic, full);
-  });
-  if (!found) pic.Clear();
-  return found ? result : 1;
-}
-
-void DecodeRawPreviewParts(const std::string& path, std::uint32_t edge, const std::vector<int>& parts, int partX,
-                           const PartSink& sink) {
+void DecodeRawPreviewParts(const std::string& path, const BudgetCalls& budget, std::uint32_t edge,
+                           const std::vector<int>& parts, int partX, const PartSink& sink) {
   WithLargestPreview(path, [&](const unsigned char* data, std::size_t size) {
-    DecodeJpegPartsInMemory(data, size, edge, parts, partX, sink);
+    DecodeJpegPartsInMemory(data, size, budget, edge, parts, partX, sink);
   });
 }
 

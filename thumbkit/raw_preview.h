@@ -14,15 +14,11 @@ namespace thumbkit {
 
 // Finds the largest JPEG preview image in the raw file at `path` (any
 // format the metadata library reads, CR3 and other ISO media containers
-// included) and decodes it as DecodeJpegPart does (jpeg_part.h). 1 (and
-// `pic` empty) when the file cannot be read, holds no JPEG preview, its
-// preview is above kMaxPreviewBytes or cannot be decoded.
-int DecodeRawPreviewPart(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic,
-                         Size& full);
-
-// The parts of the preview as DecodeJpegParts hears them, the file read
-// and the preview decoded once.
-void DecodeRawPreviewParts(const std::string& path, std::uint32_t edge, const std::vector<int>& parts, int partX,
-                           const PartSink& sink);
+// included) and decodes its parts as DecodeJpegPartsInMemory does
+// (jpeg_part.h), the file read and the preview decoded once. Nothing is
+// heard when the file cannot be read, holds no JPEG preview, or its preview
+// is above kMaxPreviewBytes.
+void DecodeRawPreviewParts(const std::string& path, const BudgetCalls& budget, std::uint32_t edge,
+                           const std::vector<int>& parts, int partX, const PartSink& sink);
 
 }  // namespace thumbkit

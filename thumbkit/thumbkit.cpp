@@ -7,9 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/fs/memory_budget.h"
 #include "engine/fs/read_only_file.h"
 #include "engine/jpeg/jpeg_decode.h"
 #include "thumbkit/area_scale.h"
+#include "thumbkit/bmp_read.h"
 #include "thumbkit/geometry.h"
 #include "thumbkit/heif_read.h"
 #include "thumbkit/jpeg_part.h"
@@ -85,80 +87,120 @@ void DrawRegion(const BgrRaster<std::uint8_t>& square, const pictray::Picture& p
             {square.top, square.step, fit.w, fit.h});
 }
 
-enum class Whole { kRead, kFailed, kRawInside };
+// The formats whose rows are handed over as they are decoded.
+bool Streams(Format format) {
+  return format == Format::kPng || format == Format::kTiff || format == Format::kHeif || format == Format::kBmp;
+}
 
-// The formats decoded whole at full scale; a TIFF that holds no plain
-// picture is a camera's raw file.
-Whole ReadWhole(Format format, const std::string& path, pictray::Picture& pic) {
+Streamed Stream(Format format, const std::string& path, const BudgetCalls& budget, RowSink& sink) {
   switch (format) {
-    case Format::kTiff: {
-      const TiffResult tiff = ReadTiff(path, pic);
-      if (tiff == TiffResult::kNoPlainPicture) return Whole::kRawInside;
-      return tiff == TiffResult::kFailed ? Whole::kFailed : Whole::kRead;
-    }
     case Format::kPng:
-      return ReadPng(path, pic) == 0 ? Whole::kRead : Whole::kFailed;
+      return StreamPng(path, budget, sink);
+    case Format::kTiff:
+      return StreamTiff(path, budget, sink);
     case Format::kHeif:
-      return ReadHeif(path, pic) == 0 ? Whole::kRead : Whole::kFailed;
+      return StreamHeif(path, budget, sink);
     case Format::kBmp:
-      return pictray::readBMP(path, pic) == 1 ? Whole::kRead : Whole::kFailed;
+      return StreamBmp(path, budget, sink);
     default:
-      return Whole::kFailed;
+      return Streamed::kFailed;
   }
 }
 
-// Decodes the parts of the file, each format as few times as it can: JPEG
-// and raw previews once a scale, the whole-picture formats once, WebP
-// (which cuts a cell out at full scale) once a part. `sink` hears every
-// part that decodes.
-void DecodeParts(Format format, const std::string& path, std::uint32_t edge, const std::vector<int>& parts, int partX,
-                 const PartSink& sink) {
-  if (format == Format::kJpeg) return DecodeJpegParts(path, edge, parts, partX, sink);
-  if (format == Format::kRaw) return DecodeRawPreviewParts(path, edge, parts, partX, sink);
-  if (format == Format::kWebp) {
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-      pictray::Picture pic;
-      Region region;
-      Size full;
-      if (DecodeWebp(path, edge, parts[i], partX, pic, region, full) == 0) sink(i, pic, region, full);
+// Decodes the parts of a file held as a picture, each format as few times
+// as it can: JPEG and raw previews once a scale, WebP (which cuts a cell
+// out at full scale) once a part. `sink` hears every part that decodes.
+void DecodeParts(Format format, const std::string& path, const BudgetCalls& budget, std::uint32_t edge,
+                 const std::vector<int>& parts, int partX, const PartSink& sink) {
+  if (format == Format::kJpeg) return DecodeJpegParts(path, budget, edge, parts, partX, sink);
+  if (format == Format::kRaw) return DecodeRawPreviewParts(path, budget, edge, parts, partX, sink);
+  if (format != Format::kWebp) return;
+  for (std::size_t i = 0; i < parts.size(); ++i)
+    DecodeWebp(path, budget, edge, parts[i], partX,
+               [&](const pictray::Picture& pic, Region region, Size full) { sink(i, pic, region, full); });
+}
+
+// Draws each part of a streamed picture as its rows come, every part
+// through a resampler of its own.
+class PartsDrawer : public RowSink {
+ public:
+  PartsDrawer(const std::vector<BgrRaster<std::uint8_t>>& squares, const std::vector<int>& parts, int partX)
+      : squares_(squares), parts_(parts), partX_(partX) {}
+
+  void Begin(std::uint32_t w, std::uint32_t h) override {
+    for (std::size_t i = 0; i < parts_.size(); ++i) {
+      const Region region = PartRegion(w, h, parts_[i], partX_);
+      const Size fit = FitSize(region.x.size, region.y.size, squares_[i].width);
+      regions_.push_back(region);
+      scalers_.emplace_back(region.x.size, region.y.size,
+                            BgrRaster<std::uint8_t>{squares_[i].top, squares_[i].step, fit.w, fit.h});
     }
+  }
+
+  bool Row(std::uint32_t y, const std::uint8_t* bgr) override {
+    for (std::size_t i = 0; i < scalers_.size(); ++i) {
+      const Span rows = regions_[i].y;
+      if (y >= rows.from && y - rows.from < rows.size) scalers_[i].Add(bgr + 3 * std::size_t(regions_[i].x.from));
+    }
+    return true;
+  }
+
+ private:
+  const std::vector<BgrRaster<std::uint8_t>>& squares_;
+  const std::vector<int>& parts_;
+  int partX_;
+  std::vector<Region> regions_;
+  std::vector<AreaScaler> scalers_;
+};
+
+// Draws the parts of a streamed picture: all or none, the squares white
+// again when the file fails part way (or memory for the resamplers runs
+// out). A TIFF holding a camera's raw data is drawn from its preview.
+void DrawStreamed(Format format, const std::vector<BgrRaster<std::uint8_t>>& squares, const std::string& path,
+                  const BudgetCalls& budget, const std::vector<int>& parts, int partX, int* results,
+                  const PartSink& drawPicture) {
+  Streamed streamed = Streamed::kFailed;
+  try {
+    PartsDrawer drawer(squares, parts, partX);
+    streamed = Stream(format, path, budget, drawer);
+  } catch (const std::bad_alloc&) {
+    // As a file that fails.
+  }
+  if (streamed == Streamed::kNoPlainPicture)
+    return DecodeParts(Format::kRaw, path, budget, squares.front().width, parts, partX, drawPicture);
+  if (streamed == Streamed::kRead) {
+    std::fill(results, results + parts.size(), kDrawn);
     return;
   }
-  pictray::Picture pic;
-  const Whole whole = ReadWhole(format, path, pic);
-  if (whole == Whole::kRawInside) return DecodeParts(Format::kRaw, path, edge, parts, partX, sink);
-  if (whole == Whole::kFailed) return;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    const Region region = PartRegion(pic.dwWidth, pic.dwHeight, parts[i], partX);
-    sink(i, pic, region, {region.x.size, region.y.size});
-  }
+  for (const BgrRaster<std::uint8_t>& square : squares) FillWhite(square);
 }
 
 // Draws part parts[i] into squares[i] and answers it in results[i] (which
 // hold kCannotRead when called) for every part.
 void DrawParts(const std::vector<BgrRaster<std::uint8_t>>& squares, const std::string& path,
-               const std::vector<int>& parts, int partX, int* results) {
+               const BudgetCalls& budget, const std::vector<int>& parts, int partX, int* results) {
   const Format format = Sniff(path);
   if (format == Format::kUnreadable) return;
   if (format == Format::kUnknown) {
     std::fill(results, results + parts.size(), kNotSupported);
     return;
   }
-  DecodeParts(format, path, squares.front().width, parts, partX,
-              [&](std::size_t i, const pictray::Picture& pic, Region region, Size full) {
-                try {
-                  DrawRegion(squares[i], pic, region, full);
-                  results[i] = kDrawn;
-                } catch (const std::exception&) {
-                  // Only memory for the resampler's sums can run out, before it writes.
-                }
-              });
+  const PartSink drawPicture = [&](std::size_t i, const pictray::Picture& pic, Region region, Size full) {
+    try {
+      DrawRegion(squares[i], pic, region, full);
+      results[i] = kDrawn;
+    } catch (const std::exception&) {
+      // Only memory for the resampler's sums can run out, before it writes.
+    }
+  };
+  if (Streams(format)) return DrawStreamed(format, squares, path, budget, parts, partX, results, drawPicture);
+  DecodeParts(format, path, budget, squares.front().width, parts, partX, drawPicture);
 }
 
 // The cells of MakeMinImages that are asked for rightly: squares white,
 // every answer kCannotRead until its cell is drawn.
-int DrawCells(unsigned char* const* surfaces, const char* path, int edge, const int* parts, int count, int partX,
-              int* results) {
+int DrawCells(const BudgetCalls& budget, unsigned char* const* surfaces, const char* path, int edge, const int* parts,
+              int count, int partX, int* results) {
   std::vector<BgrRaster<std::uint8_t>> squares;
   std::vector<int> valid;
   std::vector<int> validAt;
@@ -175,7 +217,7 @@ int DrawCells(unsigned char* const* surfaces, const char* path, int edge, const 
   if (valid.empty()) return kCannotRead;
   std::vector<int> drawn(valid.size(), kCannotRead);
   try {
-    DrawParts(squares, path, valid, partX, drawn.data());
+    DrawParts(squares, path, budget, valid, partX, drawn.data());
   } catch (const std::exception&) {
     // A reader out of memory: what was drawn stays drawn.
   }
@@ -185,48 +227,108 @@ int DrawCells(unsigned char* const* surfaces, const char* path, int edge, const 
 
 constexpr int kStopped = 2;
 
-// Hands the rows of the decoded picture to `row`, top row first.
-int HandRows(const std::string& path, PictureRowFn row, void* ctx) {
-  const Format format = Sniff(path);
-  if (format == Format::kUnreadable) return kCannotRead;
-  if (format == Format::kUnknown) return kNotSupported;
+// Hands a streamed picture's rows to the library's caller.
+class RowsToCaller : public RowSink {
+ public:
+  RowsToCaller(PictureRowFn row, void* ctx) : row_(row), ctx_(ctx) {}
+  void Begin(std::uint32_t w, std::uint32_t h) override {
+    w_ = w;
+    h_ = h;
+  }
+  bool Row(std::uint32_t, const std::uint8_t* bgr) override { return row_(ctx_, bgr, w_, h_) != 0; }
+
+ private:
+  PictureRowFn row_;
+  void* ctx_;
+  std::uint32_t w_ = 0, h_ = 0;
+};
+
+// Hands the rows of a picture held whole to `row`, top row first.
+int HandHeldRows(Format format, const std::string& path, const BudgetCalls& budget, PictureRowFn row, void* ctx) {
   // An edge no picture reaches: every decoder keeps full scale.
   constexpr std::uint32_t kFullScale = 1u << 30;
   int result = kCannotRead;
-  DecodeParts(format, path, kFullScale, {0}, 1, [&](std::size_t, const pictray::Picture& pic, Region region, Size) {
-    result = kDrawn;
-    for (std::uint32_t y = 0; y < region.y.size && result == kDrawn; ++y) {
-      const std::uint8_t* bgr = pic.lpBMP() + std::size_t(pic.dwHeight - 1 - region.y.from - y) * pic.dwLength;
-      if (row(ctx, bgr + 3 * std::size_t(region.x.from), region.x.size, region.y.size) == 0) result = kStopped;
-    }
-  });
+  DecodeParts(format, path, budget, kFullScale, {0}, 1,
+              [&](std::size_t, const pictray::Picture& pic, Region region, Size) {
+                result = kDrawn;
+                for (std::uint32_t y = 0; y < region.y.size && result == kDrawn; ++y) {
+                  const std::uint8_t* bgr =
+                      pic.lpBMP() + std::size_t(pic.dwHeight - 1 - region.y.from - y) * pic.dwLength;
+                  if (row(ctx, bgr + 3 * std::size_t(region.x.from), region.x.size, region.y.size) == 0)
+                    result = kStopped;
+                }
+              });
   return result;
+}
+
+// Hands the rows of the decoded picture to `row`, top row first.
+int HandRows(const std::string& path, const BudgetCalls& budget, PictureRowFn row, void* ctx) {
+  const Format format = Sniff(path);
+  if (format == Format::kUnreadable) return kCannotRead;
+  if (format == Format::kUnknown) return kNotSupported;
+  if (!Streams(format)) return HandHeldRows(format, path, budget, row, ctx);
+  RowsToCaller caller(row, ctx);
+  switch (Stream(format, path, budget, caller)) {
+    case Streamed::kRead:
+      return kDrawn;
+    case Streamed::kStopped:
+      return kStopped;
+    case Streamed::kNoPlainPicture:
+      return HandHeldRows(Format::kRaw, path, budget, row, ctx);
+    default:
+      return kCannotRead;
+  }
 }
 
 }  // namespace
 }  // namespace thumbkit
 
+extern "C" __attribute__((visibility("default"))) int MakeMinImageWithin(const BudgetCalls* budget,
+                                                                         unsigned char* surface, const char* path,
+                                                                         int edge, int part, int partX) {
+  if (!budget || !surface || edge <= 0) return thumbkit::kCannotRead;
+  int result = thumbkit::kCannotRead;
+  thumbkit::DrawCells(*budget, &surface, path, edge, &part, 1, partX, &result);
+  return result;
+}
+
+extern "C" __attribute__((visibility("default"))) int MakeMinImagesWithin(const BudgetCalls* budget,
+                                                                          unsigned char* const* surfaces,
+                                                                          const char* path, int edge, const int* parts,
+                                                                          int count, int partX, int* results) {
+  if (!budget || !surfaces || !parts || !results || count < 1 || edge <= 0) return thumbkit::kCannotRead;
+  return thumbkit::DrawCells(*budget, surfaces, path, edge, parts, count, partX, results);
+}
+
+extern "C" __attribute__((visibility("default"))) int PictureRowsWithin(const BudgetCalls* budget, const char* path,
+                                                                        PictureRowFn row, void* ctx) {
+  if (!budget || !path || !row) return thumbkit::kCannotRead;
+  try {
+    return thumbkit::HandRows(path, *budget, row, ctx);
+  } catch (const std::exception&) {
+    // A reader out of memory.
+    return thumbkit::kCannotRead;
+  }
+}
+
+// The calls without a budget of the caller's get one of their own.
 extern "C" __attribute__((visibility("default"))) int MakeMinImage(unsigned char* surface, const char* path, int edge,
                                                                    int part, int partX) {
-  if (!surface || edge <= 0) return thumbkit::kCannotRead;
-  int result = thumbkit::kCannotRead;
-  thumbkit::DrawCells(&surface, path, edge, &part, 1, partX, &result);
-  return result;
+  pictray::fs::MemoryBudget own;
+  const BudgetCalls calls = own.Calls();
+  return MakeMinImageWithin(&calls, surface, path, edge, part, partX);
 }
 
 extern "C" __attribute__((visibility("default"))) int MakeMinImages(unsigned char* const* surfaces, const char* path,
                                                                     int edge, const int* parts, int count, int partX,
                                                                     int* results) {
-  if (!surfaces || !parts || !results || count < 1 || edge <= 0) return thumbkit::kCannotRead;
-  return thumbkit::DrawCells(surfaces, path, edge, parts, count, partX, results);
+  pictray::fs::MemoryBudget own;
+  const BudgetCalls calls = own.Calls();
+  return MakeMinImagesWithin(&calls, surfaces, path, edge, parts, count, partX, results);
 }
 
 extern "C" __attribute__((visibility("default"))) int PictureRows(const char* path, PictureRowFn row, void* ctx) {
-  if (!path || !row) return thumbkit::kCannotRead;
-  try {
-    return thumbkit::HandRows(path, row, ctx);
-  } catch (const std::exception&) {
-    // A reader out of memory.
-    return thumbkit::kCannotRead;
-  }
+  pictray::fs::MemoryBudget own;
+  const BudgetCalls calls = own.Calls();
+  return PictureRowsWithin(&calls, path, row, ctx);
 }

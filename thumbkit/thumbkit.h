@@ -1,7 +1,9 @@
 // libthumbkit.so: thumbnails for the preview and the colour runs. Pictray
-// opens the library at run time and resolves MakeMinImage and
-// MakeMinImages; nothing else is exported.
+// opens the library at run time and resolves the calls below by name;
+// nothing else is exported.
 #pragma once
+
+#include "engine/fs/budget_calls.h"
 
 extern "C" {
 
@@ -14,10 +16,19 @@ extern "C" {
 //
 // Returns 0 when drawn; 9 when the file is not a JPEG, PNG, BMP, WebP,
 // TIFF, HEIF (HEIC, AVIF) or camera raw file (drawn from its largest JPEG
-// preview) by its first bytes; 1 when it cannot be read (missing, unreadable, corrupt, cut
-// short, over the pixel budget or the decoders' limits on scans and memory) and for invalid arguments. Whenever edge is
-// positive and surface set, the square is white unless 0 is returned.
+// preview) by its first bytes; 1 when it cannot be read (missing,
+// unreadable, corrupt, cut short, needing more than the whole budget, over
+// the decoders' limits on pixels, scans and memory) and for invalid
+// arguments. Whenever edge is positive and surface set, the square is white
+// unless 0 is returned.
 // Safe to call from several threads at once.
+//
+// What a call holds (the decoded picture or the rows kept of it, the
+// decoding libraries' images, strips and tiles) is acquired from a budget
+// before it is allocated and released when the call is done with it. These
+// calls have a budget of their own, 1 GiB, refusing alone a file that needs
+// more; the ...Within forms take the caller's, which several threads share,
+// each waiting for what the others hold.
 typedef int (*MakeMinImageFn)(unsigned char* surface, const char* path, int edge, int part, int partX);
 int MakeMinImage(unsigned char* surface, const char* path, int edge, int part, int partX);
 
@@ -36,10 +47,25 @@ int MakeMinImages(unsigned char* const* surfaces, const char* path, int edge, co
 // Decodes the picture at `path` (any format MakeMinImage reads; a raw file
 // through its largest JPEG preview) at full size and hands its pixel rows,
 // top row first, to row(ctx, bgr, width, height): width pixels as B,G,R
-// without padding. `row` answers 0 to stop. The whole picture is held
-// while its rows are handed over, within the same budgets. Returns 0 when
-// every row was handed over, 2 when `row` stopped, 9 and 1 as MakeMinImage.
+// without padding. `row` answers 0 to stop. PNG, TIFF, BMP and HEIF rows
+// are handed over as they are decoded (rows may come before the file turns
+// out unreadable); a JPEG, WebP or raw preview is decoded whole first.
+// Returns 0 when every row was handed over, 2 when `row` stopped, 9 and 1
+// as MakeMinImage.
 typedef int (*PictureRowFn)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height);
 typedef int (*PictureRowsFn)(const char* path, PictureRowFn row, void* ctx);
 int PictureRows(const char* path, PictureRowFn row, void* ctx);
+
+// The calls above within the caller's budget; 1 (nothing drawn, no row
+// handed over) when `budget` is missing.
+typedef int (*MakeMinImageWithinFn)(const BudgetCalls* budget, unsigned char* surface, const char* path, int edge,
+                                    int part, int partX);
+int MakeMinImageWithin(const BudgetCalls* budget, unsigned char* surface, const char* path, int edge, int part,
+                       int partX);
+typedef int (*MakeMinImagesWithinFn)(const BudgetCalls* budget, unsigned char* const* surfaces, const char* path,
+                                     int edge, const int* parts, int count, int partX, int* results);
+int MakeMinImagesWithin(const BudgetCalls* budget, unsigned char* const* surfaces, const char* path, int edge,
+                        const int* parts, int count, int partX, int* results);
+typedef int (*PictureRowsWithinFn)(const BudgetCalls* budget, const char* path, PictureRowFn row, void* ctx);
+int PictureRowsWithin(const BudgetCalls* budget, const char* path, PictureRowFn row, void* ctx);
 }

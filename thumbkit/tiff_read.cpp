@@ -9,6 +9,7 @@
 #include <tiffio.h>
 
 #include "engine/fs/read_only_file.h"
+#include "engine/fs/memory_budget.h"
 #include "thumbkit/pixel_rows.h"
 
 namespace thumbkit {
@@ -68,14 +69,22 @@ bool HoldsPlainPicture(TIFF* tif) {
          !TIFFGetField(tif, TIFFTAG_DNGVERSION, &dngVersion);
 }
 
+// A band of B,G,R rows of the picture's width.
+struct Band {
+  std::vector<std::uint8_t> bytes;
+  std::uint32_t width = 0;
+
+  std::uint8_t* Row(std::uint32_t i) { return bytes.data() + std::size_t(i) * width * 3; }
+};
+
 // `rows` rows of `width` pixels from a block the library read bottom row
-// first (premultiplied A,B,G,R words, `stride` apart), into the picture from row `y`
-// (counted from the top) and column `x`.
-void PutBlock(const std::uint32_t* block, std::uint32_t stride, std::uint32_t width,
-              std::uint32_t rows, std::uint32_t x, std::uint32_t y, pictray::Picture& pic) {
+// first (premultiplied A,B,G,R words, `stride` apart), into the band from
+// its row 0 and column `x`.
+void PutBlock(const std::uint32_t* block, std::uint32_t stride, std::uint32_t width, std::uint32_t rows,
+              std::uint32_t x, Band& band) {
   for (std::uint32_t i = 0; i < rows; ++i) {
     const std::uint32_t* in = block + std::size_t(rows - 1 - i) * stride;
-    std::uint8_t* out = pic.lpBMP() + std::size_t(pic.dwHeight - 1 - (y + i)) * pic.dwLength + 3 * std::size_t(x);
+    std::uint8_t* out = band.Row(i) + 3 * std::size_t(x);
     for (std::uint32_t n = 0; n < width; ++n, out += 3) {
       const std::uint32_t p = in[n], white = 255 - TIFFGetA(p);
       out[0] = std::uint8_t(std::min<std::uint32_t>(255, TIFFGetB(p) + white));
@@ -85,56 +94,85 @@ void PutBlock(const std::uint32_t* block, std::uint32_t stride, std::uint32_t wi
   }
 }
 
-bool ReadStrips(TIFF* tif, std::uint32_t w, std::uint32_t h, pictray::Picture& pic) {
-  std::uint32_t perStrip = 0;
-  TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &perStrip);
-  perStrip = std::clamp<std::uint32_t>(perStrip, 1, h);
-  std::vector<std::uint32_t> block;
-  if (!Reserve(block, std::size_t(w) * perStrip)) return false;
-  for (std::uint32_t y = 0; y < h; y += perStrip) {
-    if (!TIFFReadRGBAStripExt(tif, y, block.data(), 1)) return false;
-    PutBlock(block.data(), w, w, std::min(perStrip, h - y), 0, y, pic);
-  }
+// Hands the band's first `rows` rows over as rows `y`...; false when the
+// sink stopped.
+bool HandBand(Band& band, std::uint32_t rows, std::uint32_t y, RowSink& sink) {
+  for (std::uint32_t i = 0; i < rows; ++i)
+    if (!sink.Row(y + i, band.Row(i))) return false;
   return true;
 }
 
-bool ReadTiles(TIFF* tif, std::uint32_t w, std::uint32_t h, pictray::Picture& pic) {
+// What the library holds to read one strip or tile of `decoded` bytes: the
+// coded bytes (no more than decoded ones, as a rule) and the decoded ones,
+// three or four times over when each sample has a plane of its own.
+std::uint64_t LibraryBytes(TIFF* tif, tmsize_t decoded) {
+  std::uint16_t planar = PLANARCONFIG_CONTIG;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+  const auto bytes = static_cast<std::uint64_t>(std::max<tmsize_t>(decoded, 0));
+  return bytes * (planar == PLANARCONFIG_SEPARATE ? 5 : 2);
+}
+
+Streamed ReadStrips(TIFF* tif, std::uint32_t w, std::uint32_t h, const BudgetCalls& budget, RowSink& sink) {
+  std::uint32_t perStrip = 0;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &perStrip);
+  perStrip = std::clamp<std::uint32_t>(perStrip, 1, h);
+  const std::uint64_t blockBytes = std::uint64_t(w) * perStrip * 4;
+  const pictray::fs::BudgetHold held(budget, blockBytes + std::uint64_t(w) * 3 + LibraryBytes(tif, TIFFStripSize(tif)));
+  std::vector<std::uint32_t> block;
+  Band row{{}, w};
+  if (!held.held() || !Reserve(block, std::size_t(w) * perStrip) || !Reserve(row.bytes, std::size_t(w) * 3))
+    return Streamed::kFailed;
+  sink.Begin(w, h);
+  for (std::uint32_t y = 0; y < h; y += perStrip) {
+    if (!TIFFReadRGBAStripExt(tif, y, block.data(), 1)) return Streamed::kFailed;
+    const std::uint32_t rows = std::min(perStrip, h - y);
+    for (std::uint32_t i = 0; i < rows; ++i) {
+      PutBlock(block.data() + std::size_t(rows - 1 - i) * w, w, w, 1, 0, row);
+      if (!sink.Row(y + i, row.Row(0))) return Streamed::kStopped;
+    }
+  }
+  return Streamed::kRead;
+}
+
+Streamed ReadTiles(TIFF* tif, std::uint32_t w, std::uint32_t h, const BudgetCalls& budget, RowSink& sink) {
   std::uint32_t tw = 0, th = 0;
   TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tw);
   TIFFGetField(tif, TIFFTAG_TILELENGTH, &th);
-  std::vector<std::uint32_t> block;
   // A tile may overhang a small picture, but not hold far more than it.
   const std::uint64_t most = std::max<std::uint64_t>(std::uint64_t(w) * h, kMinTileLimit);
-  if (tw == 0 || th == 0 || std::uint64_t(tw) * th > most || !Reserve(block, std::size_t(tw) * th)) return false;
-  for (std::uint32_t y = 0; y < h; y += th)
+  if (tw == 0 || th == 0 || std::uint64_t(tw) * th > most) return Streamed::kFailed;
+  const pictray::fs::BudgetHold held(budget, std::uint64_t(tw) * th * 4 + std::uint64_t(w) * th * 3 +
+                                                 LibraryBytes(tif, TIFFTileSize(tif)));
+  std::vector<std::uint32_t> block;
+  Band band{{}, w};
+  if (!held.held() || !Reserve(block, std::size_t(tw) * th) || !Reserve(band.bytes, std::size_t(w) * th * 3))
+    return Streamed::kFailed;
+  sink.Begin(w, h);
+  for (std::uint32_t y = 0; y < h; y += th) {
+    // An edge tile's rows end at the bottom of the block.
+    const std::uint32_t rows = std::min(th, h - y);
     for (std::uint32_t x = 0; x < w; x += tw) {
-      if (!TIFFReadRGBATileExt(tif, x, y, block.data(), 1)) return false;
-      // An edge tile's rows end at the bottom of the block.
-      const std::uint32_t rows = std::min(th, h - y);
-      PutBlock(block.data() + std::size_t(th - rows) * tw, tw, std::min(tw, w - x), rows, x, y, pic);
+      if (!TIFFReadRGBATileExt(tif, x, y, block.data(), 1)) return Streamed::kFailed;
+      PutBlock(block.data() + std::size_t(th - rows) * tw, tw, std::min(tw, w - x), rows, x, band);
     }
-  return true;
+    if (!HandBand(band, rows, y, sink)) return Streamed::kStopped;
+  }
+  return Streamed::kRead;
 }
 
 }  // namespace
 
-TiffResult ReadTiff(const std::string& path, pictray::Picture& pic) {
-  pic.Clear();
+Streamed StreamTiff(const std::string& path, const BudgetCalls& budget, RowSink& sink) {
   const File file(path);
   TIFF* tif = file.get();
-  if (!tif) return TiffResult::kFailed;
-  if (!HoldsPlainPicture(tif)) return TiffResult::kNoPlainPicture;
+  if (!tif) return Streamed::kFailed;
+  if (!HoldsPlainPicture(tif)) return Streamed::kNoPlainPicture;
   std::uint32_t w = 0, h = 0;
   char message[1024];
   if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h) || w == 0 ||
-      h == 0 || std::uint64_t(w) * h > pictray::kMaxDecodePixels || !TIFFRGBAImageOK(tif, message) ||
-      !pictray::AllocatePicture(pic, w, h))
-    return TiffResult::kFailed;
-  if (!(TIFFIsTiled(tif) ? ReadTiles(tif, w, h, pic) : ReadStrips(tif, w, h, pic))) {
-    pic.Clear();
-    return TiffResult::kFailed;
-  }
-  return TiffResult::kRead;
+      h == 0 || std::uint64_t(w) * h > kMaxStreamedPixels || !TIFFRGBAImageOK(tif, message))
+    return Streamed::kFailed;
+  return TIFFIsTiled(tif) ? ReadTiles(tif, w, h, budget, sink) : ReadStrips(tif, w, h, budget, sink);
 }
 
 }  // namespace thumbkit

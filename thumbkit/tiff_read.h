@@ -3,21 +3,21 @@
 
 #include <string>
 
-#include "engine/jpeg/jpeg_decode.h"
+#include "thumbkit/row_sink.h"
 
 namespace thumbkit {
 
-enum class TiffResult { kRead, kFailed, kNoPlainPicture };
-
-// Decodes the first directory of the TIFF file at `path` into `pic` as
-// 24-bit B,G,R, transparency composited on white, strip by strip or tile by
-// tile. kNoPlainPicture (and `pic` empty) when that directory holds no
-// full-size picture for display: raw sensor data (colour filter array,
-// linear raw, a DNG, a compression the library lacks, old-style JPEG as in
-// camera files) or a reduced-size image, as cameras write before their
-// raw data. kFailed (and `pic` empty) when the file cannot be opened, is
-// corrupt or cut short, has more than pictray::kMaxDecodePixels pixels, or
-// tiles of more pixels than the picture (and above a megapixel).
-TiffResult ReadTiff(const std::string& path, pictray::Picture& pic);
+// Decodes the first directory of the TIFF file at `path` into `sink` as
+// 24-bit B,G,R, transparency composited on white, strip by strip or one
+// row of tiles at a time, holding that band alone; what it holds (the
+// library's strip or tile too) is taken from `budget` first.
+// kNoPlainPicture (before any row) when that directory holds no full-size
+// picture for display: raw sensor data (colour filter array, linear raw, a
+// DNG, a compression the library lacks, old-style JPEG as in camera files)
+// or a reduced-size image, as cameras write before their raw data.
+// kFailed when the file cannot be opened, is corrupt or cut short, has
+// more than kMaxStreamedPixels pixels, tiles of more pixels than the
+// picture (and above a megapixel), or needs more than the whole budget.
+Streamed StreamTiff(const std::string& path, const BudgetCalls& budget, RowSink& sink);
 
 }  // namespace thumbkit

@@ -7,6 +7,7 @@
 #include <webp/decode.h>
 
 #include "engine/fs/read_only_file.h"
+#include "engine/fs/memory_budget.h"
 #include "thumbkit/pixel_rows.h"
 
 namespace thumbkit {
@@ -15,11 +16,28 @@ namespace {
 // The decoder reads the file from memory; a WebP above this is no photo.
 constexpr std::uint64_t kMaxFileBytes = 256u << 20;
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  const pictray::fs::ReadOnlyFile f(path);
-  const std::uint64_t size = f.size();
-  if (size == 0 || size > kMaxFileBytes || !Reserve(bytes, size)) return false;
-  return f.ReadAt(0, bytes.data(), bytes.size()) == bytes.size();
+// The headers WebPGetFeatures reads lie within the file's first bytes.
+constexpr std::size_t kHeadBytes = 64;
+
+// The picture's features from the file's head alone.
+bool ReadFeatures(const pictray::fs::ReadOnlyFile& f, WebPBitstreamFeatures& features) {
+  std::uint8_t head[kHeadBytes];
+  const std::size_t n = f.ReadAt(0, head, sizeof head);
+  return n > 0 && WebPGetFeatures(head, n, &features) == VP8_STATUS_OK;
+}
+
+bool ReadWholeFile(const pictray::fs::ReadOnlyFile& f, std::vector<std::uint8_t>& bytes) {
+  return Reserve(bytes, f.size()) && f.ReadAt(0, bytes.data(), bytes.size()) == bytes.size();
+}
+
+// What decoding holds besides the file: the picture, the rows with alpha
+// before they go over white, and the lossless decoder's own full-size
+// A,R,G,B image (the lossy one keeps a few rows).
+std::uint64_t DecodingBytes(const WebPBitstreamFeatures& features, Size decoded) {
+  const std::uint64_t pixels = std::uint64_t(decoded.w) * decoded.h;
+  const std::uint64_t library = features.format == 1 ? 0 : std::uint64_t(features.width) * features.height * 4;
+  return std::uint64_t(pictray::BmpRowLength(decoded.w)) * decoded.h + (features.has_alpha ? 4 * pixels : 0) +
+         library;
 }
 
 // The size to decode the whole picture at for its w x h thumbnail: twice
@@ -46,18 +64,18 @@ Region CropTo(const Region& cell, WebPDecoderOptions& options, Size& decoded) {
 
 }  // namespace
 
-int DecodeWebp(const std::string& path, std::uint32_t edge, int part, int partX, pictray::Picture& pic,
-               Region& region, Size& full) {
-  pic.Clear();
-  std::vector<std::uint8_t> file;
+int DecodeWebp(const std::string& path, const BudgetCalls& budget, std::uint32_t edge, int part, int partX,
+               const WebpUse& use) {
+  const pictray::fs::ReadOnlyFile f(path);
   WebPDecoderConfig config;
-  if (!ReadWholeFile(path, file) || !WebPInitDecoderConfig(&config) ||
-      WebPGetFeatures(file.data(), file.size(), &config.input) != VP8_STATUS_OK)
+  if (!f.ok() || f.size() == 0 || f.size() > kMaxFileBytes || !WebPInitDecoderConfig(&config) ||
+      !ReadFeatures(f, config.input))
     return 1;
   const auto width = static_cast<std::uint32_t>(config.input.width);
   const auto height = static_cast<std::uint32_t>(config.input.height);
   const Region whole = PartRegion(width, height, part, partX);
-  full = {whole.x.size, whole.y.size};
+  const Size full = {whole.x.size, whole.y.size};
+  Region region;
   // A cell is decoded alone and exactly, so that no pixel of its
   // neighbours is decoded into it; the whole picture at a reduced scale.
   Size decoded = {width, height};
@@ -70,10 +88,11 @@ int DecodeWebp(const std::string& path, std::uint32_t edge, int part, int partX,
     config.options.scaled_width = int(decoded.w);
     config.options.scaled_height = int(decoded.h);
   }
-  if (std::uint64_t(decoded.w) * decoded.h > pictray::kMaxDecodePixels) return 1;
+  const pictray::fs::BudgetHold held(budget, f.size() + DecodingBytes(config.input, decoded));
   const bool alpha = config.input.has_alpha;
-  std::vector<std::uint8_t> bgra;
-  if ((alpha && !Reserve(bgra, std::size_t(decoded.w) * decoded.h * 4)) ||
+  std::vector<std::uint8_t> file, bgra;
+  pictray::Picture pic;
+  if (!held.held() || !ReadWholeFile(f, file) || (alpha && !Reserve(bgra, std::size_t(decoded.w) * decoded.h * 4)) ||
       !pictray::AllocatePicture(pic, decoded.w, decoded.h))
     return 1;
   // Straight into the picture's bottom-up rows when there is no alpha.
@@ -85,13 +104,11 @@ int DecodeWebp(const std::string& path, std::uint32_t edge, int part, int partX,
   config.output.u.RGBA.size = alpha ? bgra.size() : std::size_t(pic.dwLength) * decoded.h;
   const VP8StatusCode status = WebPDecode(file.data(), file.size(), &config);
   WebPFreeDecBuffer(&config.output);
-  if (status != VP8_STATUS_OK) {
-    pic.Clear();
-    return 1;
-  }
+  if (status != VP8_STATUS_OK) return 1;
   for (std::uint32_t y = 0; alpha && y < decoded.h; ++y)
     ToBgrOverWhite(bgra.data() + std::size_t(y) * decoded.w * 4, {4, 2, 1, 0, 3},
                    pic.lpBMP() + std::size_t(decoded.h - 1 - y) * pic.dwLength, decoded.w);
+  use(pic, region, full);
   return 0;
 }
 

@@ -120,9 +120,12 @@ bool MainWindow::LoadThumbnailLibrary() {
   if (!hDll.load()) return false;
   MMI = reinterpret_cast<MakeMinImageFn>(hDll.resolve("MakeMinImage"));
   st_.MMI = MMI;  // the colour runs draw through it
-  // Both may be missing from an older library.
+  // The others may be missing from an older library.
   st_.MMIs = reinterpret_cast<MakeMinImagesFn>(hDll.resolve("MakeMinImages"));
   st_.PictureRows = reinterpret_cast<PictureRowsFn>(hDll.resolve("PictureRows"));
+  st_.MMIWithin = reinterpret_cast<MakeMinImageWithinFn>(hDll.resolve("MakeMinImageWithin"));
+  st_.MMIsWithin = reinterpret_cast<MakeMinImagesWithinFn>(hDll.resolve("MakeMinImagesWithin"));
+  st_.PictureRowsWithin = reinterpret_cast<PictureRowsWithinFn>(hDll.resolve("PictureRowsWithin"));
   return MMI != nullptr;
 }
 

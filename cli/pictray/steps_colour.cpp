@@ -50,9 +50,13 @@ bool ThumbnailLibrary::Load(const std::string& folder, PictrayState& st, std::st
     *error = "the thumbnail library " + path + " has no MakeMinImage";
     return false;
   }
-  // An older library without it draws each cell on its own.
+  // An older library without them draws each cell on its own, each call
+  // within a budget of its own.
   st.MMIs = reinterpret_cast<MakeMinImagesFn>(::dlsym(handle_, "MakeMinImages"));
   st.PictureRows = reinterpret_cast<PictureRowsFn>(::dlsym(handle_, "PictureRows"));
+  st.MMIWithin = reinterpret_cast<MakeMinImageWithinFn>(::dlsym(handle_, "MakeMinImageWithin"));
+  st.MMIsWithin = reinterpret_cast<MakeMinImagesWithinFn>(::dlsym(handle_, "MakeMinImagesWithin"));
+  st.PictureRowsWithin = reinterpret_cast<PictureRowsWithinFn>(::dlsym(handle_, "PictureRowsWithin"));
   return true;
 }
 

@@ -70,9 +70,8 @@ inline constexpr const char* kNoPictureLabel = "no picture";
 
 class CellSampler {
  public:
-  CellSampler(MakeMinImageFn MMI, int partX, bool pixelPass, SampledFormats formats = SampledFormats::kJpeg,
-              MakeMinImagesFn many = nullptr)
-      : pixelPass_(pixelPass), cells_({MMI, many}, 100, partX, formats) {}
+  CellSampler(ThumbnailCalls lib, int partX, bool pixelPass, SampledFormats formats = SampledFormats::kJpeg)
+      : pixelPass_(pixelPass), cells_(lib, 100, partX, formats) {}
 
   // Starts on the file at `path` whose cells `parts` are counted next
   // (drawn together when the library can).

@@ -65,7 +65,7 @@ std::string BucketName(const BucketTable& ranked, const RatioSettings& settings)
 std::string RatioSampler::GetRGBBunrui(const std::string& path) {
   BucketTable table = settings_.SixtyFour() ? InitRgbWork64() : InitRgbWork();
   if (!IsSampled(path, formats_)) return "";
-  const int drawn = readJpegTolpBMP(MMI_, path, surface_, formats_);
+  const int drawn = readJpegTolpBMP(lib_, path, surface_, formats_);
   if (drawn == kNoPicture) return "";
   if (drawn != kDrawn) return kSampleError;
   CountBuckets(surface_.Window(), table);

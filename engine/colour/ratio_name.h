@@ -41,8 +41,8 @@ std::string BucketName(const BucketTable& ranked, const RatioSettings& settings)
 // One ratio worker's sampling state: its own 300 x 300 surface.
 class RatioSampler {
  public:
-  RatioSampler(MakeMinImageFn MMI, RatioSettings settings, SampledFormats formats = SampledFormats::kJpeg)
-      : MMI_(MMI), settings_(std::move(settings)), formats_(formats) {}
+  RatioSampler(ThumbnailCalls lib, RatioSettings settings, SampledFormats formats = SampledFormats::kJpeg)
+      : lib_(lib), settings_(std::move(settings)), formats_(formats) {}
 
   // GetRGBBunrui: "" for a file that is not a JPEG by its header,
   // kSampleError when it cannot be sampled, else the name of its buckets.
@@ -54,7 +54,7 @@ class RatioSampler {
   std::string RatioFolderName(const std::string& path);
 
  private:
-  MakeMinImageFn MMI_;
+  ThumbnailCalls lib_;
   RatioSettings settings_;
   SampledFormats formats_;
   Surface surface_{300};

@@ -51,7 +51,7 @@ std::string StrengthName(const TopRgb& top, const StrengthSettings& settings) {
 
 StrengthResult StrengthSampler::GetTopRGB(const std::string& path) {
   if (!IsSampled(path, formats_)) return {};
-  const int drawn = readJpegTolpBMP(MMI_, path, surface_, formats_);
+  const int drawn = readJpegTolpBMP(lib_, path, surface_, formats_);
   if (drawn == kNoPicture) return {};
   if (drawn != kDrawn) return {kSampleError, std::nullopt};
   const TopRgb top = StrongestPixel(surface_.Window(), settings_);

@@ -53,8 +53,8 @@ struct StrengthResult {
 // One worker's sampling state: its own 100 x 100 surface.
 class StrengthSampler {
  public:
-  StrengthSampler(MakeMinImageFn MMI, StrengthSettings settings, SampledFormats formats = SampledFormats::kJpeg)
-      : MMI_(MMI), settings_(std::move(settings)), formats_(formats) {}
+  StrengthSampler(ThumbnailCalls lib, StrengthSettings settings, SampledFormats formats = SampledFormats::kJpeg)
+      : lib_(lib), settings_(std::move(settings)), formats_(formats) {}
 
   // GetTopRGB: "" and no notes for a file that is not a JPEG by its header;
   // "ERROR" and no notes when it cannot be sampled; else the strength name
@@ -62,7 +62,7 @@ class StrengthSampler {
   StrengthResult GetTopRGB(const std::string& path);
 
  private:
-  MakeMinImageFn MMI_;
+  ThumbnailCalls lib_;
   StrengthSettings settings_;
   SampledFormats formats_;
   Surface surface_{100};

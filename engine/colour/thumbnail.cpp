@@ -18,23 +18,41 @@ namespace {
 
 // Whether a colour run samples the file through the library; `jpeg` tells
 // whether it is a JPEG by its first bytes.
-bool Samples(MakeMinImageFn MMI, const std::string& path, SampledFormats formats, bool* jpeg) {
+bool Samples(const ThumbnailCalls& lib, const std::string& path, SampledFormats formats, bool* jpeg) {
   *jpeg = FileHedarCheck(path) == 2;
-  return MMI && (*jpeg ? JpegSampleCheck(path) == 1 : formats == SampledFormats::kAll);
+  return lib.Drawing() && (*jpeg ? JpegSampleCheck(path) == 1 : formats == SampledFormats::kAll);
 }
 
 }  // namespace
+
+int ThumbnailCalls::Draw(unsigned char* surface, const char* path, int edge, int part, int partX) const {
+  if (oneWithin && Budgeted()) return oneWithin(&budget, surface, path, edge, part, partX);
+  return one(surface, path, edge, part, partX);
+}
+
+int ThumbnailCalls::DrawMany(unsigned char* const* surfaces, const char* path, int edge, const int* parts, int count,
+                             int partX, int* results) const {
+  if (manyWithin && Budgeted()) return manyWithin(&budget, surfaces, path, edge, parts, count, partX, results);
+  return many(surfaces, path, edge, parts, count, partX, results);
+}
+
+int ThumbnailCalls::Rows(const char* path,
+                         int (*row)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height),
+                         void* ctx) const {
+  if (rowsWithin && Budgeted()) return rowsWithin(&budget, path, row, ctx);
+  return rows(path, row, ctx);
+}
 
 int ThumbnailAnswer(int drawn, bool jpeg) {
   if (drawn == 0) return kDrawn;
   return !jpeg && drawn == 9 ? kNoPicture : kNotDrawn;
 }
 
-int DrawThumbnail(MakeMinImageFn MMI, const std::string& path, int part, int partX, Surface& surface,
+int DrawThumbnail(const ThumbnailCalls& lib, const std::string& path, int part, int partX, Surface& surface,
                   SampledFormats formats) {
   bool jpeg = false;
-  if (!Samples(MMI, path, formats, &jpeg)) return kNotDrawn;
-  return ThumbnailAnswer(MMI(surface.bits(), path.c_str(), static_cast<int>(surface.edge()), part, partX), jpeg);
+  if (!Samples(lib, path, formats, &jpeg)) return kNotDrawn;
+  return ThumbnailAnswer(lib.Draw(surface.bits(), path.c_str(), static_cast<int>(surface.edge()), part, partX), jpeg);
 }
 
 std::vector<int> ChosenCells(const std::string& bits, int last) {
@@ -50,23 +68,23 @@ void CellDrawer::Start(const std::string& path, const std::vector<int>& parts) {
   constexpr int kUndrawn = kNotSampled - 1;
   answers_.assign(parts.size(), kUndrawn);
   while (surfaces_.size() < parts.size()) surfaces_.emplace_back(edge_);
-  sampled_ = Samples(lib_.one, path, formats_, &jpeg_);
-  if (!sampled_ || !lib_.many || parts.size() < 2) return;
+  sampled_ = Samples(lib_, path, formats_, &jpeg_);
+  if (!sampled_ || !lib_.DrawingMany() || parts.size() < 2) return;
   std::vector<unsigned char*> bits;
   for (std::size_t i = 0; i < parts.size(); ++i) bits.push_back(surfaces_[i].bits());
-  lib_.many(bits.data(), path.c_str(), static_cast<int>(edge_), parts_.data(), static_cast<int>(parts.size()), partX_,
+  lib_.DrawMany(bits.data(), path.c_str(), static_cast<int>(edge_), parts_.data(), static_cast<int>(parts.size()), partX_,
             answers_.data());
 }
 
 int CellDrawer::Draw(std::size_t i) {
   if (!sampled_) return kNotSampled;
   if (answers_[i] < kNotSampled)
-    answers_[i] = lib_.one(surfaces_[i].bits(), path_.c_str(), static_cast<int>(edge_), parts_[i], partX_);
+    answers_[i] = lib_.Draw(surfaces_[i].bits(), path_.c_str(), static_cast<int>(edge_), parts_[i], partX_);
   return answers_[i];
 }
 
-int readJpegTolpBMP(MakeMinImageFn MMI, const std::string& path, Surface& surface, SampledFormats formats) {
-  return DrawThumbnail(MMI, path, 0, 1, surface, formats);
+int readJpegTolpBMP(const ThumbnailCalls& lib, const std::string& path, Surface& surface, SampledFormats formats) {
+  return DrawThumbnail(lib, path, 0, 1, surface, formats);
 }
 
 }  // namespace pictray

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/colour/pixel_window.h"
+#include "engine/fs/budget_calls.h"
 #include "engine/settings/profile.h"
 
 namespace pictray {
@@ -30,11 +31,47 @@ using PictureRowsFn = int (*)(const char* path,
                               int (*row)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height),
                               void* ctx);
 
-// The library as the colour runs call it; `many` may be missing (an older
-// library, or a test's stand-in), and then every cell is drawn on its own.
+// The same three within the caller's budget, which the workers of a run
+// share (each call waits while the others hold too much of it).
+using MakeMinImageWithinFn = int (*)(const BudgetCalls* budget, unsigned char* surface, const char* path, int edge,
+                                     int part, int partX);
+using MakeMinImagesWithinFn = int (*)(const BudgetCalls* budget, unsigned char* const* surfaces, const char* path,
+                                      int edge, const int* parts, int count, int partX, int* results);
+using PictureRowsWithinFn = int (*)(const BudgetCalls* budget, const char* path,
+                                    int (*row)(void* ctx, const unsigned char* bgr, unsigned width,
+                                               unsigned height),
+                                    void* ctx);
+
+// The library as the colour runs call it: within `budget` when the library
+// has those forms and a budget is given, else each call within its own.
+// `many` may be missing (an older library, or a test's stand-in), and then
+// every cell is drawn on its own.
 struct ThumbnailCalls {
+  ThumbnailCalls() = default;
+  // A stand-in that draws one cell at a time.
+  ThumbnailCalls(MakeMinImageFn one_) : one(one_) {}
+  ThumbnailCalls(MakeMinImageFn one_, MakeMinImagesFn many_) : one(one_), many(many_) {}
+
   MakeMinImageFn one = nullptr;
   MakeMinImagesFn many = nullptr;
+  PictureRowsFn rows = nullptr;
+  MakeMinImageWithinFn oneWithin = nullptr;
+  MakeMinImagesWithinFn manyWithin = nullptr;
+  PictureRowsWithinFn rowsWithin = nullptr;
+  BudgetCalls budget{};
+
+  // Whether there is a library to draw with at all.
+  bool Drawing() const { return one != nullptr; }
+  bool DrawingMany() const { return many != nullptr; }
+  bool HandingRows() const { return rows != nullptr; }
+  int Draw(unsigned char* surface, const char* path, int edge, int part, int partX) const;
+  int DrawMany(unsigned char* const* surfaces, const char* path, int edge, const int* parts, int count, int partX,
+               int* results) const;
+  int Rows(const char* path, int (*row)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height),
+           void* ctx) const;
+
+ private:
+  bool Budgeted() const { return budget.acquire != nullptr; }
 };
 
 inline constexpr int kDrawn = 0;
@@ -63,7 +100,7 @@ inline constexpr const char* kSampleError = "ERROR";
 // kJpeg, or when the library fails; kNoPicture when, with kAll, the
 // library reads no such format. The surface then holds nothing worth
 // counting. A JPEG is drawn alike with either choice.
-int DrawThumbnail(MakeMinImageFn MMI, const std::string& path, int part, int partX, Surface& surface,
+int DrawThumbnail(const ThumbnailCalls& lib, const std::string& path, int part, int partX, Surface& surface,
                   SampledFormats formats = SampledFormats::kJpeg);
 // DrawThumbnail's answer for a drawing's answer `drawn` (or kNotSampled).
 int ThumbnailAnswer(int drawn, bool jpeg);
@@ -109,7 +146,7 @@ class CellDrawer {
 // rectangle of `surface` on white (300 for the ratio run, 100 for the
 // strength run). Each worker passes its own surface; the second ratio
 // worker's sampler (readJpegTolpBMP2) is this function on its surface.
-int readJpegTolpBMP(MakeMinImageFn MMI, const std::string& path, Surface& surface,
+int readJpegTolpBMP(const ThumbnailCalls& lib, const std::string& path, Surface& surface,
                     SampledFormats formats = SampledFormats::kJpeg);
 
 }  // namespace pictray

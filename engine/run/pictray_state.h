@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/fs/env.h"
+#include "engine/fs/memory_budget.h"
 #include "engine/list/file_list.h"
 #include "engine/run/run_state.h"
 
@@ -75,6 +76,18 @@ struct PictrayState {
   // pictures of other formats through it.
   int (*PictureRows)(const char* path, int (*row)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height),
                      void* ctx) = nullptr;
+  // The same three within a budget (MakeMinImageWithinFn, ...), when the
+  // library has them: the colour runs call these, within decodeBudget.
+  int (*MMIWithin)(const BudgetCalls* budget, unsigned char* surface, const char* path, int edge, int part,
+                   int partX) = nullptr;
+  int (*MMIsWithin)(const BudgetCalls* budget, unsigned char* const* surfaces, const char* path, int edge,
+                    const int* parts, int count, int partX, int* results) = nullptr;
+  int (*PictureRowsWithin)(const BudgetCalls* budget, const char* path,
+                           int (*row)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height),
+                           void* ctx) = nullptr;
+  // What the pictures the colour runs decode may hold at once, shared by
+  // all their workers (the two ratio workers' too).
+  fs::MemoryBudget decodeBudget;
   // Finish marker of the two ratio workers: 0 neither has finished, else the
   // number (1 even rows, 2 odd rows) of the one that finished first.
   std::atomic<int> RgbPerEnd{0};

@@ -19,6 +19,21 @@ static_assert(std::is_same_v<decltype(PictrayState::MMI), MakeMinImageFn>,
               "the state carries the thumbnail library's MakeMinImage");
 static_assert(std::is_same_v<decltype(PictrayState::MMIs), MakeMinImagesFn>,
               "and its MakeMinImages");
+static_assert(std::is_same_v<decltype(PictrayState::PictureRows), PictureRowsFn> &&
+                  std::is_same_v<decltype(PictrayState::MMIWithin), MakeMinImageWithinFn> &&
+                  std::is_same_v<decltype(PictrayState::MMIsWithin), MakeMinImagesWithinFn> &&
+                  std::is_same_v<decltype(PictrayState::PictureRowsWithin), PictureRowsWithinFn>,
+              "and its other calls");
+
+ThumbnailCalls LibraryCalls(PictrayState& st) {
+  ThumbnailCalls lib(st.MMI, st.MMIs);
+  lib.rows = st.PictureRows;
+  lib.oneWithin = st.MMIWithin;
+  lib.manyWithin = st.MMIsWithin;
+  lib.rowsWithin = st.PictureRowsWithin;
+  lib.budget = st.decodeBudget.Calls();
+  return lib;
+}
 
 namespace {
 
@@ -81,7 +96,7 @@ void ReopenUntargetedRows(PictrayState& st, RunHost& host) {
 void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunRegistry::Guard guard) {
   const bool even = own == 1;
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
-  RatioSampler sampler(st.MMI, RatioSettings::Read(profile), ReadSampledFormats(profile));
+  RatioSampler sampler(LibraryCalls(st), RatioSettings::Read(profile), ReadSampledFormats(profile));
   const std::size_t n = st.rows.ListMax();
   if (even) {
     host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
@@ -133,7 +148,7 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   const int workers = PoolWorkers(st, profile);
   std::vector<CellSampler> samplers;
   for (int w = 0; w < workers; ++w)
-    samplers.emplace_back(st.MMI, settings.PartX, settings.PixelPassbit, formats, st.MMIs);
+    samplers.emplace_back(LibraryCalls(st), settings.PartX, settings.PixelPassbit, formats);
   const std::vector<int> cells = ChosenCells(strJpos_bit, kMaxCells);
   // Once memory has run out the rows left keep their state.
   const auto unclassified = [&](std::size_t i) { return !noMemory && st.rows.kind(i).empty(); };
@@ -195,7 +210,7 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
 
   FinishedRows progress(host, Control::PR01, n, n);
   const int workers = PoolWorkers(st, profile);
-  std::vector<StrengthSampler> samplers(static_cast<std::size_t>(workers), StrengthSampler(st.MMI, settings, formats));
+  std::vector<StrengthSampler> samplers(static_cast<std::size_t>(workers), StrengthSampler(LibraryCalls(st), settings, formats));
   const bool stopped = WorkRowsOnPool(
       *st.env, workers, st.rows, valrp.folder, valrp, progress, kWholePictureAhead,
       [n](std::size_t j) { return j < n; }, [&](int worker, std::size_t j) {
@@ -216,10 +231,10 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
   EnableMoveOrStartIt(st, host, guard);
 }
 
-ListUpColourLabeller::ListUpColourLabeller(const AnalysisFlags& flags, const PictrayState& st,
+ListUpColourLabeller::ListUpColourLabeller(const AnalysisFlags& flags, PictrayState& st,
                                            const ProfileSnapshot& profile) {
-  if (flags.M_RP) ratio_.emplace(st.MMI, RatioSettings::Read(profile), ReadSampledFormats(profile));
-  if (flags.M_RS) strength_.emplace(st.MMI, StrengthSettings::Read(profile), ReadSampledFormats(profile));
+  if (flags.M_RP) ratio_.emplace(LibraryCalls(st), RatioSettings::Read(profile), ReadSampledFormats(profile));
+  if (flags.M_RS) strength_.emplace(LibraryCalls(st), StrengthSettings::Read(profile), ReadSampledFormats(profile));
 }
 
 void ListUpColourLabeller::Label(const std::string& path, Row& row) {

@@ -18,6 +18,9 @@
 
 namespace pictray {
 
+// The thumbnail library as the state holds it, within the state's budget.
+ThumbnailCalls LibraryCalls(PictrayState& st);
+
 // What the colour runs announce of the files ahead of their workers: whole
 // files (a picture is decoded per row), a few rows on, enough to keep reads
 // in flight.
@@ -52,7 +55,7 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
 // List-up's colour labels: made once per list-up for the modes that are on.
 class ListUpColourLabeller {
  public:
-  ListUpColourLabeller(const AnalysisFlags& flags, const PictrayState& st, const ProfileSnapshot& profile);
+  ListUpColourLabeller(const AnalysisFlags& flags, PictrayState& st, const ProfileSnapshot& profile);
   // Gives a row that has no target yet the ratio name (kind "P") or the
   // strength name (kind "T", with its notes); the kind only with a target.
   void Label(const std::string& path, Row& row);

@@ -113,7 +113,7 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
     if (FileHedarCheck(path) == 2)
       scan = ScanFullPicture(path, colours, aborted, rowsDone);
     else if (formats == SampledFormats::kAll && st.PictureRows)
-      scan = ScanPictureRows(st.PictureRows, path, colours, aborted, rowsDone);
+      scan = ScanPictureRows(LibraryCalls(st), path, colours, aborted, rowsDone);
     if (worker == 0) host.SetProgress(Control::PR02, 0);
     if (scan.outcome == ScanResult::Aborted) return std::nullopt;
     const std::string label = scan.outcome == ScanResult::Scanned ? AllColourLabel(mode, scan.found) : "";
@@ -137,7 +137,7 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
   host.SetProgressRange(Control::PR02, 0, 99);
   host.SetStatusText(2, GRmsgtext);
   std::vector<CellDrawer> drawers(static_cast<std::size_t>(PoolWorkers(st, profile)),
-                                  CellDrawer({st.MMI, st.MMIs}, kPartCellEdge, PartX, formats));
+                                  CellDrawer(LibraryCalls(st), kPartCellEdge, PartX, formats));
   const std::vector<int> cells = ChosenCells(strJpos_bit, PartX * PartX);
   const bool complete = LabelEveryRow(st, host, val6, [&](std::size_t i, int worker) -> std::optional<bool> {
     const std::string path = RowPath(val6.folder, st.rows.name(i));

@@ -1,5 +1,5 @@
-// libthumbkit.so as the program loads it: by path, resolving MakeMinImage
-// and MakeMinImages.
+// libthumbkit.so as the program loads it: by path, resolving MakeMinImage,
+// MakeMinImages and MakeMinImageWithin.
 // Fixtures are written at test time: BMP through QImage, JPEG and PNG
 // through libjpeg and libpng, which control quality, chroma sampling, bit
 // depth, palette and interlacing; the other formats through their command
@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <array>
 #include <atomic>
+#include <mutex>
 #include <cstdio>
 #include <functional>
 #include <thread>
@@ -27,6 +29,7 @@
 #include "tests/engine/jpeg_test_util.h"
 #include "tests/support/hostile_files.h"
 #include "tests/support/jpeg_writer.h"
+#include "engine/fs/memory_budget.h"
 #include "thumbkit/thumbkit.h"
 
 namespace {
@@ -124,6 +127,158 @@ bool WritePng(const QString& path, int w, int h, int type, int depth, bool inter
   return std::fclose(f) == 0;
 }
 
+// A one-colour picture of w x h (a palette of one entry, one bit a pixel),
+// written a row at a time: a few hundred kilobytes however big.
+bool WriteOneColourPng(const QString& path, png_uint_32 w, png_uint_32 h, bool interlaced) {
+  std::FILE* f = std::fopen(QFile::encodeName(path).constData(), "wb");
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_init_io(png, f);
+  png_set_IHDR(png, info, w, h, 1, PNG_COLOR_TYPE_PALETTE, interlaced, 0, 0);
+  png_color red{200, 30, 40};
+  png_set_PLTE(png, info, &red, 1);
+  png_write_info(png, info);
+  const std::vector<png_byte> row((w + 7) / 8, 0);
+  const int passes = png_set_interlace_handling(png);
+  for (int pass = 0; pass < passes; ++pass)
+    for (png_uint_32 y = 0; y < h; ++y) png_write_row(png, row.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(f) == 0;
+}
+
+// A grey TIFF one pixel wide and `h` tall in a single uncompressed strip,
+// the strip a hole of the file: black, and nothing on the disk.
+bool WriteTallTiff(const QString& path, std::uint32_t h) {
+  QByteArray head("II*\0\x08\0\0\0", 8);
+  const auto le = [](std::uint32_t v, int n) {
+    QByteArray b;
+    for (int i = 0; i < n; ++i) b += char((v >> (8 * i)) & 0xFF);
+    return b;
+  };
+  const std::uint32_t strip = 4096;
+  const std::vector<std::array<std::uint32_t, 3>> entries = {
+      {256, 4, 1}, {257, 4, h}, {258, 3, 8}, {259, 3, 1}, {262, 3, 1},
+      {273, 4, strip}, {277, 3, 1}, {278, 4, h}, {279, 4, h}};
+  head += le(std::uint32_t(entries.size()), 2);
+  for (const auto& [tag, type, value] : entries) head += le(tag, 2) + le(type, 2) + le(1, 4) + le(value, 4);
+  head += le(0, 4);
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(head) == head.size() && f.resize(qint64(strip) + h);
+}
+
+QByteArray BigEndian(std::uint64_t v, int bytes) {
+  QByteArray out;
+  for (int i = bytes - 1; i >= 0; --i) out += char((v >> (8 * i)) & 0xFF);
+  return out;
+}
+QByteArray Box(const char* type, const QByteArray& body) { return BigEndian(8 + body.size(), 4) + type + body; }
+QByteArray FullBox(const char* type, int version, int flags, const QByteArray& body) {
+  return Box(type, BigEndian(version, 1) + BigEndian(flags, 3) + body);
+}
+std::uint32_t Word(const QByteArray& b, qsizetype at) {
+  return std::uint32_t(uchar(b[at])) << 24 | std::uint32_t(uchar(b[at + 1])) << 16 |
+         std::uint32_t(uchar(b[at + 2])) << 8 | uchar(b[at + 3]);
+}
+// The first box of `type` among the boxes in bytes [from, to) of `b`.
+QByteArray ChildBox(const QByteArray& b, const char* type, qsizetype from, qsizetype to) {
+  for (qsizetype at = from; at + 8 <= to;) {
+    const auto size = qsizetype(Word(b, at));
+    if (size < 8) break;
+    if (b.mid(at + 4, 4) == type) return b.mid(at, size);
+    at += size;
+  }
+  return {};
+}
+
+// An n x n grid of one tile, every tile item pointing at the same coded
+// bytes: the one-tile HEIC heif-enc writes, taken apart and put together
+// again as a grid.
+QByteArray HeifGridOfOneTile(const QByteArray& single, int n) {
+  const QByteArray meta = ChildBox(single, "meta", 0, single.size());
+  const QByteArray iprp = ChildBox(meta, "iprp", 12, meta.size());
+  const QByteArray ipco = ChildBox(iprp, "ipco", 8, iprp.size());
+  const QByteArray hvcC = ChildBox(ipco, "hvcC", 8, ipco.size());
+  const QByteArray ispe = ChildBox(ipco, "ispe", 8, ipco.size());
+  const QByteArray iloc = ChildBox(meta, "iloc", 12, meta.size());
+  // heif-enc's one extent: four-byte base offset, offset and length.
+  if (hvcC.isEmpty() || ispe.size() != 20 || iloc.size() != 34 || iloc.mid(12, 2) != QByteArray("\x44\x40", 2))
+    return {};
+  const QByteArray coded = single.mid(Word(iloc, 20) + Word(iloc, 26), Word(iloc, 30));
+  const std::uint32_t tile = Word(ispe, 12), tiles = std::uint32_t(n * n);
+  const auto metaWith = [&](std::uint32_t codedAt) {
+    QByteArray infe = FullBox("infe", 2, 0, BigEndian(1, 2) + BigEndian(0, 2) + "grid" + QByteArray(1, '\0'));
+    QByteArray dimg = BigEndian(1, 2) + BigEndian(tiles, 2);
+    QByteArray ipma = BigEndian(tiles + 1, 4) + BigEndian(1, 2) + BigEndian(1, 1) + BigEndian(3, 1);
+    QByteArray items = BigEndian(1, 2) + BigEndian(1, 2) + BigEndian(0, 2) + BigEndian(1, 2) + BigEndian(0, 4) +
+                       BigEndian(8, 4);
+    for (std::uint32_t id = 2; id <= tiles + 1; ++id) {
+      infe += FullBox("infe", 2, 1, BigEndian(id, 2) + BigEndian(0, 2) + "hvc1" + QByteArray(1, '\0'));
+      dimg += BigEndian(id, 2);
+      ipma += BigEndian(id, 2) + BigEndian(2, 1) + BigEndian(0x81, 1) + BigEndian(2, 1);
+      items += BigEndian(id, 2) + BigEndian(0, 2) + BigEndian(0, 2) + BigEndian(1, 2) + BigEndian(codedAt, 4) +
+               BigEndian(std::uint32_t(coded.size()), 4);
+    }
+    const std::uint32_t side = tile * std::uint32_t(n);
+    return FullBox(
+        "meta", 0, 0,
+        FullBox("hdlr", 0, 0, BigEndian(0, 4) + "pict" + QByteArray(13, '\0')) +
+            FullBox("pitm", 0, 0, BigEndian(1, 2)) +
+            FullBox("iloc", 1, 0, BigEndian(0x4400, 2) + BigEndian(tiles + 1, 2) + items) +
+            FullBox("iinf", 0, 0, BigEndian(tiles + 1, 2) + infe) + FullBox("iref", 0, 0, Box("dimg", dimg)) +
+            Box("iprp", Box("ipco", hvcC + ispe + FullBox("ispe", 0, 0, BigEndian(side, 4) + BigEndian(side, 4))) +
+                            FullBox("ipma", 0, 0, ipma)) +
+            Box("idat", BigEndian(0, 2) + BigEndian(n - 1, 1) + BigEndian(n - 1, 1) + BigEndian(side, 2) +
+                            BigEndian(side, 2)));
+  };
+  const QByteArray ftyp = Box("ftyp", QByteArray("heic") + BigEndian(0, 4) + "mif1heic");
+  const std::uint32_t codedAt = std::uint32_t(ftyp.size() + metaWith(0).size() + 8);
+  return ftyp + metaWith(codedAt) + Box("mdat", coded);
+}
+
+// Whether the process's peak size tells what the library held: not while
+// the address sanitizer keeps freed memory in quarantine.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kResidentMeasures = false;
+#else
+constexpr bool kResidentMeasures = true;
+#endif
+
+// A budget that waits as the programs' does and remembers the most it held
+// at once.
+class RecordingBudget {
+ public:
+  explicit RecordingBudget(std::uint64_t total) : budget_(total) {}
+  BudgetCalls Calls() {
+    return {this,
+            [](void* ctx, unsigned long long b) { return static_cast<RecordingBudget*>(ctx)->Acquire(b); },
+            [](void* ctx, unsigned long long b) { static_cast<RecordingBudget*>(ctx)->Release(b); }};
+  }
+  std::uint64_t peak() const { return peak_; }
+  std::uint64_t held() const { return held_; }
+
+ private:
+  int Acquire(std::uint64_t bytes) {
+    if (!budget_.Acquire(bytes)) return 0;
+    const std::lock_guard<std::mutex> l(m_);
+    held_ += bytes;
+    peak_ = std::max(peak_, held_);
+    return 1;
+  }
+  void Release(std::uint64_t bytes) {
+    {
+      const std::lock_guard<std::mutex> l(m_);
+      held_ -= bytes;
+    }
+    budget_.Release(bytes);
+  }
+
+  pictray::fs::MemoryBudget budget_;
+  std::mutex m_;
+  std::uint64_t held_ = 0, peak_ = 0;
+};
+
 QByteArray Bytes(std::initializer_list<int> bytes) {
   QByteArray out;
   for (int b : bytes) out += char(b);
@@ -153,11 +308,16 @@ class ThumbkitTest : public QObject {
   Q_OBJECT
 
   MakeMinImageFn MMI = nullptr;
+  MakeMinImageWithinFn within = nullptr;
   QLibrary lib{QString(PICTRAY_BIN_DIR) + "/libthumbkit.so"};
   QTemporaryDir dir;
 
   int Draw(Thumb& t, const QString& path, int part = 0, int partX = 4) {
     return MMI(t.bytes.data(), QFile::encodeName(path).constData(), t.edge, part, partX);
+  }
+  int DrawWithin(RecordingBudget& budget, Thumb& t, const QString& path, int part = 0, int partX = 4) {
+    const BudgetCalls calls = budget.Calls();
+    return within(&calls, t.bytes.data(), QFile::encodeName(path).constData(), t.edge, part, partX);
   }
   QString Path(const QString& name) const { return dir.filePath(name); }
   // 1600 x 1200, red growing to the right and green downwards.
@@ -172,16 +332,20 @@ class ThumbkitTest : public QObject {
   void initTestCase() {
     QVERIFY2(lib.load(), qPrintable(lib.errorString()));
     MMI = reinterpret_cast<MakeMinImageFn>(lib.resolve("MakeMinImage"));
-    QVERIFY(MMI && dir.isValid());
+    within = reinterpret_cast<MakeMinImageWithinFn>(lib.resolve("MakeMinImageWithin"));
+    QVERIFY(MMI && within && dir.isValid());
   }
 
   // First, while the process's peak memory is still small. 4.2 G coded
   // pixels; then 1 G, of which a cell of 8 x 8 at edge 2000 needs 4/8 scale:
-  // 256 M decoded pixels, over the budget; then a progressive picture whose
-  // coefficients (864 MB) are over the budget of what may be held.
+  // 2000 x 2000 decoded pixels, over a budget of 8 MiB; then a progressive
+  // picture whose coefficients (864 MB) are over the budget of what may be
+  // held.
   void jpegClaimingHugeSizeIsRefusedWithoutAllocating() {
-    for (const auto& [file, size, edge, part] :
-         {std::tuple{"small.jpg", 65000, 75, 0}, {"small.jpg", 32000, 2000, 1}, {"small_progressive.jpg", 12000, 75, 0}}) {
+    for (const auto& [file, size, edge, part, budget] :
+         {std::tuple{"small.jpg", 65000, 75, 0, pictray::fs::kRunDecodeBytes},
+          {"small.jpg", 32000, 2000, 1, std::uint64_t(8) << 20},
+          {"small_progressive.jpg", 12000, 75, 0, pictray::fs::kRunDecodeBytes}}) {
       QVERIFY(WritePicture(Path(file), 16, 16, [](int, int) { return qRgb(9, 9, 9); }));
       const QByteArray jpeg = ReadAll(Path(file));
       const int sof = std::max(jpeg.indexOf("\xFF\xC0"), jpeg.indexOf("\xFF\xC2"));
@@ -192,7 +356,8 @@ class ThumbkitTest : public QObject {
       Thumb t(edge);
       rusage before{}, after{};
       getrusage(RUSAGE_SELF, &before);
-      QCOMPARE(Draw(t, Path("bomb.jpg"), part, 8), 1);
+      RecordingBudget within(budget);
+      QCOMPARE(DrawWithin(within, t, Path("bomb.jpg"), part, 8), 1);
       getrusage(RUSAGE_SELF, &after);
       QVERIFY2(after.ru_maxrss - before.ru_maxrss < 64 * 1024, qPrintable(QString::number(after.ru_maxrss)));
       QVERIFY(Mismatch(t, 0, 0, {}, 0).isEmpty());
@@ -204,6 +369,62 @@ class ThumbkitTest : public QObject {
   // `damage` then changes it. Drawn: the colour `want` (a RAW's preview is
   // green, its own pixels red). Bombs are refused before their pixels are
   // held.
+  // Pictures whose size on the disk hides what decoding them holds. Each is
+  // drawn within a recording budget, and the process grows by no more than
+  // what was taken from it (and a little); a budget a byte short refuses
+  // it; two threads sharing a budget that holds one of them at a time both
+  // draw it, the second waiting for the first.
+  void hostileShapesStayWithinTheBudget_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("interlaced PNG, 10000 x 10000") << "interlaced.png";
+    QTest::newRow("PNG, 10000 x 10000") << "bomb.png";
+    QTest::newRow("TIFF, 1 x 20,000,000 in one strip") << "tall.tif";
+    QTest::newRow("HEIC grid of one tile 361 times") << "grid.heic";
+  }
+  void hostileShapesStayWithinTheBudget() {
+    QFETCH(QString, name);
+    const QString path = Path(name);
+    if (name == "interlaced.png") QVERIFY(WriteOneColourPng(path, 10000, 10000, true));
+    if (name == "bomb.png") QVERIFY(WriteOneColourPng(path, 10000, 10000, false));
+    if (name == "tall.tif") QVERIFY(WriteTallTiff(path, 20'000'000));
+    if (name == "grid.heic") {
+      QVERIFY(WritePicture(Path("tile.png"), 256, 256, [](int, int) { return qRgb(30, 160, 90); }));
+      QCOMPARE(QProcess::execute("heif-enc", {"-q", "50", Path("tile.png"), "-o", Path("tile.heic")}), 0);
+      const QByteArray grid = HeifGridOfOneTile(ReadAll(Path("tile.heic")), 19);
+      QVERIFY(!grid.isEmpty() && WriteAll(path, grid));
+    }
+    QVERIFY(QFileInfo(path).size() < (std::int64_t(1) << 20) || name == "tall.tif");
+
+    RecordingBudget alone(pictray::fs::kRunDecodeBytes);
+    Thumb t(100);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    QCOMPARE(DrawWithin(alone, t, path), 0);
+    getrusage(RUSAGE_SELF, &after);
+    const std::uint64_t peak = alone.peak();
+    QVERIFY(peak > 0 && alone.held() == 0);
+    const std::uint64_t grown = std::uint64_t(std::max(0L, after.ru_maxrss - before.ru_maxrss)) * 1024;
+    if (kResidentMeasures)
+      QVERIFY2(grown <= peak + (std::uint64_t(32) << 20),
+               qPrintable(QString("grew %1 bytes, took %2").arg(grown).arg(peak)));
+
+    RecordingBudget short_(peak - 1);
+    Thumb refused(100);
+    QCOMPARE(DrawWithin(short_, refused, path), 1);
+    QVERIFY(Mismatch(refused, 0, 0, {}, 0).isEmpty());
+
+    RecordingBudget shared(peak + peak / 2);
+    Thumb first(100), second(100);
+    int other = -1;
+    std::thread worker([&] { other = DrawWithin(shared, second, path); });
+    const int mine = DrawWithin(shared, first, path);
+    worker.join();
+    QCOMPARE(mine, 0);
+    QCOMPARE(other, 0);
+    QCOMPARE(shared.peak(), peak);
+    QVERIFY(first.bytes == t.bytes && second.bytes == t.bytes);
+  }
+
   void otherFormats_data() {
     QTest::addColumn<QString>("make");  // shell commands writing "out"
     QTest::addColumn<QString>("damage");

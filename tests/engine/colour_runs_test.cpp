@@ -338,6 +338,36 @@ TEST_F(ColourRuns, ChosenCellsOfAFileAreDrawnInOneCallWhenTheLibraryCan) {
   }
 }
 
+// With the library's calls within a budget, every run draws every picture
+// within the one budget of the state, whichever worker draws it.
+TEST_F(ColourRuns, EveryRunDrawsWithinTheStatesBudget) {
+  List({"a.jpg", "b.jpg", "c.jpg", "d.jpg"});
+  st.MMIWithin = FakeThumbs::MakeMinImageWithin;
+  st.MMIsWithin = FakeThumbs::MakeMinImagesWithin;
+  st.MMIs = FakeThumbs::MakeMinImages;
+  const SelectedColours colours(4);
+  const std::vector<std::pair<std::string, std::function<void()>>> runs = {
+      {"ratio", [&] { RunRatio(); }},
+      {"strength", [&] {
+         st.blocks.valrp.Start(src.path());
+         ThreadTopRGB(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs));
+       }},
+      {"rgb", [&] {
+         for (std::size_t i = 0; i < st.rows.ListMax(); ++i) st.rows.setTarget(i, "", "");
+         st.blocks.val.Start(src.path());
+         ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 6}), RunRegistry::Guard(st.runs));
+       }},
+      {"part colour", [&] {
+         st.blocks.val6.Start(src.path());
+         ThreadPartColor(st.blocks.val6, st, host, colours, MakeJposBit({1, 6}), "", RunRegistry::Guard(st.runs));
+       }}};
+  for (const auto& [name, run] : runs) {
+    fake.TakeBudgets();
+    run();
+    EXPECT_EQ(fake.TakeBudgets(), std::set<const void*>{&st.decodeBudget}) << name;
+  }
+}
+
 TEST_F(ColourRuns, ListUpNamesNewRowsInTheColourModes) {
   Set("ReadDay", "0");
   src.Write("a.jpg", testing::ReadAll(testing::JpegFixture("rgb_3x2.jpg")));

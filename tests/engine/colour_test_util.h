@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -85,8 +86,22 @@ class FakeThumbs {
     return failed == 0 ? 0 : 1;
   }
 
+  // The forms within a budget: the budget each call was given is noted,
+  // then the parts are painted as above.
+  static int MakeMinImageWithin(const BudgetCalls* budget, unsigned char* surface, const char* path, int edge,
+                                int part, int partX) {
+    Get().Saw(budget);
+    return MakeMinImage(surface, path, edge, part, partX);
+  }
+  static int MakeMinImagesWithin(const BudgetCalls* budget, unsigned char* const* surfaces, const char* path, int edge,
+                                 const int* parts, int count, int partX, int* results) {
+    Get().Saw(budget);
+    return MakeMinImages(surfaces, path, edge, parts, count, partX, results);
+  }
+
   void Reset() {
     std::lock_guard<std::mutex> l(m_);
+    budgets_.clear();
     painters_.clear();
     calls_.clear();
     batches_.clear();
@@ -107,13 +122,25 @@ class FakeThumbs {
     std::lock_guard<std::mutex> l(m_);
     return std::exchange(batches_, {});
   }
+  // The budgets (their contexts) the calls within one were given since the
+  // last time.
+  std::set<const void*> TakeBudgets() {
+    std::lock_guard<std::mutex> l(m_);
+    return std::exchange(budgets_, {});
+  }
   std::vector<ThumbCall> Calls() const {
     std::lock_guard<std::mutex> l(m_);
     return calls_;
   }
 
  private:
+  void Saw(const BudgetCalls* budget) {
+    std::lock_guard<std::mutex> l(m_);
+    budgets_.insert(budget ? budget->ctx : nullptr);
+  }
+
   mutable std::mutex m_;
+  std::set<const void*> budgets_;
   std::map<std::string, Painter> painters_;
   std::vector<ThumbCall> calls_;
   std::map<std::string, int> batches_;  // MakeMinImages calls by file name
