@@ -141,6 +141,22 @@ class Undo : public ::testing::Test {
     EXPECT_TRUE(LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, S, run));
     return UndoRun(pictray::fs::DefaultEnv(), run, {}, nullptr);
   }
+  // Runs the move of the rows in a child killed `after` microseconds once
+  // `begun` exists (the run has begun), at some point of the run.
+  void KillMoveMidway(const std::string& begun, useconds_t after) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      NullHost quiet;
+      st.blocks.val21.Start(S);
+      ThreadMakeFoldaAndMove(st.blocks.val21, st, quiet, RunRegistry::Guard(st.runs));
+      ::_exit(0);
+    }
+    for (int waited = 0; !fs::exists(begun) && waited < 50000; ++waited) ::usleep(100);
+    ::usleep(after);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+  }
   bool NothingToUndo() const {
     JournalRun run;
     return !LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, S, run);
@@ -291,20 +307,7 @@ TEST_F(Undo, AMoveKilledAnywhereCanBeTakenBack) {
     st.rows.clear();
     for (int i = 0; i < 400; ++i) Add("f" + std::to_string(i) + ".jpg", "T" + std::to_string(i % 7));
     const Tree before = Snapshot(S);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      NullHost quiet;
-      st.blocks.val21.Start(S);
-      ThreadMakeFoldaAndMove(st.blocks.val21, st, quiet, RunRegistry::Guard(st.runs));
-      ::_exit(0);
-    }
-    // Killed once the run has begun, at a random point of it.
-    for (int waited = 0; !fs::exists(S + "/T0") && waited < 50000; ++waited) ::usleep(100);
-    ::usleep(std::uniform_int_distribution<useconds_t>(0, 15000)(random));
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    KillMoveMidway(S + "/T0", std::uniform_int_distribution<useconds_t>(0, 15000)(random));
 
     JournalRun run;
     if (!LastUndoableRun(pictray::fs::DefaultEnv(), st.journalDir, S, run)) continue;  // killed before its journal had a move
@@ -338,18 +341,7 @@ TEST_F(Undo, AKilledMoveMovedAgainIsUndoneWithEveryOlderRun) {
 
       st.rows.clear();
       for (int i = 2; i < 300; ++i) st.rows.append({Row{"f" + std::to_string(i) + ".jpg", "T", "C", ""}});
-      const pid_t child = ::fork();  // run B
-      ASSERT_GE(child, 0);
-      if (child == 0) {
-        NullHost quiet;
-        st.blocks.val21.Start(S);
-        ThreadMakeFoldaAndMove(st.blocks.val21, st, quiet, RunRegistry::Guard(st.runs));
-        ::_exit(0);
-      }
-      for (int waited = 0; !fs::exists(T + "/f2.jpg") && waited < 50000; ++waited) ::usleep(100);
-      ::usleep(std::uniform_int_distribution<useconds_t>(0, 10000)(random));
-      ::kill(child, SIGKILL);
-      ::waitpid(child, nullptr, 0);
+      KillMoveMidway(T + "/f2.jpg", std::uniform_int_distribution<useconds_t>(0, 10000)(random));  // run B
 
       st.rows.clear();  // run C: a new list of what is still in the folder
       for (const auto& e : fs::directory_iterator(S))
