@@ -30,6 +30,20 @@ bool TakeNumberInBrackets(std::string_view& stem) {
   return true;
 }
 
+// " (copy)", " (copy 2)", " (another copy)", " (3rd copy)": a file manager's
+// names for copies pasted beside the file.
+bool EndsWithCopyInBrackets(std::string_view stem) {
+  if (!stem.ends_with(')')) return false;
+  const std::size_t open = stem.rfind(" (");
+  if (open == std::string_view::npos || open == 0) return false;
+  const std::string_view inside = stem.substr(open + 2, stem.size() - open - 3);
+  if (inside == "copy" || inside == "another copy") return true;
+  if (inside.starts_with("copy ")) return AllDigits(inside.substr(5));
+  const std::size_t space = inside.find(' ');
+  return space != std::string_view::npos && space >= 3 && inside.substr(space) == " copy" &&
+         AllDigits(inside.substr(0, space - 2));
+}
+
 // " 2" .. " 99", as a second copy is named beside the first.
 bool EndsWithSmallNumber(std::string_view stem) {
   const std::size_t space = stem.rfind(' ');
@@ -44,6 +58,7 @@ bool HasCopyMarker(std::string_view filename) {
   if (filename.starts_with("Copy of ")) return true;
   const std::size_t dot = filename.rfind('.');
   std::string_view stem = dot == std::string_view::npos || dot == 0 ? filename : filename.substr(0, dot);
+  if (EndsWithCopyInBrackets(stem)) return true;
   const bool numbered = TakeNumberInBrackets(stem);
   for (std::string_view copy : {" - Copy", " - copy", " - \xE3\x82\xB3\xE3\x83\x94\xE3\x83\xBC", "_copy", "_Copy"})
     if (TakeSuffix(stem, copy)) return true;

@@ -11,7 +11,8 @@ namespace pictray::dupes {
 
 // True when the name carries a mark that copying a file gives it, before
 // its extension: " (1)", " - Copy" or its Japanese form (each maybe followed
-// by " (2)"), " 2" .. " 99", "_copy", or "Copy of " in front.
+// by " (2)"), " (copy)", " (copy 2)", " (another copy)", " (3rd copy)",
+// " 2" .. " 99", "_copy", or "Copy of " in front.
 bool HasCopyMarker(std::string_view filename);
 
 // The setting's and --keep's words: "original" (the default) and "oldest".
