@@ -131,5 +131,21 @@
         <source>アプリ「%1」を起動できません: %2</source>
         <translation>Cannot start the program &quot;%1&quot;: %2</translation>
     </message>
+    <message>
+        <source>組内番号</source>
+        <translation>No. in set</translation>
+    </message>
+    <message>
+        <source>残すファイル</source>
+        <translation>Kept file</translation>
+    </message>
+    <message>
+        <source>比較キー</source>
+        <translation>Key</translation>
+    </message>
+    <message>
+        <source>同じファイル %1 組、余分 %2 件</source>
+        <translation>%1 sets of the same file, %2 surplus</translation>
+    </message>
 </context>
 </TS>

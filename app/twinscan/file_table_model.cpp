@@ -31,8 +31,9 @@ QVariant FileTableModel::headerData(int section, Qt::Orientation orientation, in
   static const char* const names[dupes::kColumns] = {
       QT_TRANSLATE_NOOP("Twinscan", "file"), QT_TRANSLATE_NOOP("Twinscan", "folda"),
       QT_TRANSLATE_NOOP("Twinscan", "filename"), QT_TRANSLATE_NOOP("Twinscan", "path"),
-      QT_TRANSLATE_NOOP("Twinscan", "size"), "", "", ""};
-  if (section < 0 || section >= dupes::kColumns || !*names[section]) return QString();
+      QT_TRANSLATE_NOOP("Twinscan", "size"), QT_TRANSLATE_NOOP("Twinscan", "組内番号"),
+      QT_TRANSLATE_NOOP("Twinscan", "残すファイル"), QT_TRANSLATE_NOOP("Twinscan", "比較キー")};
+  if (section < 0 || section >= dupes::kColumns) return QString();
   return QCoreApplication::translate("Twinscan", names[section]);
 }
 

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -37,6 +38,11 @@ namespace pictray::twinscan {
 namespace {
 
 using ui::TextOf;
+
+// The smallest size the window opens at: the file list shows a dozen rows
+// and its columns, the result list a few lines.
+constexpr int kUsefulWidth = 760, kUsefulHeight = 560;
+
 QString Utf8(const char* s) { return QString::fromUtf8(s); }
 
 // The bytes of a dropped local file's path (the URL keeps them percent-encoded).
@@ -87,7 +93,10 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
   c_.BT01->setChecked(p.MoveSoon == "1");
   c_.BT42->setChecked(p.DeleteSoon == "1");
   // Pictray places it beside itself without knowing the screen: fitted here.
-  ui::PlaceOnScreen(this, QRect(ProfileNumber(p.Px), ProfileNumber(p.Py), ProfileNumber(p.Pw), ProfileNumber(p.Ph)));
+  // Never smaller than a size that shows a useful list (the stored size of a
+  // first start is 400 x 400); PlaceOnScreen fits it into the screen.
+  ui::PlaceOnScreen(this, QRect(ProfileNumber(p.Px), ProfileNumber(p.Py), std::max(ProfileNumber(p.Pw), kUsefulWidth),
+                                std::max(ProfileNumber(p.Ph), kUsefulHeight)));
   ShowRunState();
 
   // Whole from the start: the deleter runs in the program's folder.
@@ -268,10 +277,25 @@ void TwinscanWindow::ShowProgress(TwinscanBar bar, int position) {
 
 void TwinscanWindow::ShowCount(const std::string& text) {
   kenbuf = text;
-  c_.ST01->setText(TextOf(kenbuf));
+  ShowCountLine();
 }
 
-void TwinscanWindow::ShowTable(const std::vector<dupes::FileRec>& lpData) { c_.model->setTable(lpData); }
+// The count the run gives, and once grouping found copies, how many sets
+// and surplus copies the table holds.
+void TwinscanWindow::ShowCountLine() {
+  QString line = TextOf(kenbuf);
+  if (const dupes::GroupCount groups = dupes::CountGroups(c_.model->lpData()); groups.sets > 0)
+    line += "    " + QCoreApplication::translate("Twinscan", "同じファイル %1 組、余分 %2 件")
+                         .arg(groups.sets)
+                         .arg(groups.surplus);
+  c_.ST01->setText(line);
+}
+
+void TwinscanWindow::ShowTable(const std::vector<dupes::FileRec>& lpData) {
+  c_.model->setTable(lpData);
+  c_.LV01->resizeColumnsToContents();
+  ShowCountLine();
+}
 
 void TwinscanWindow::ClearResultLines() { c_.LV02->setRowCount(0); }
 
@@ -286,6 +310,7 @@ void TwinscanWindow::ShowResultLine(std::size_t index, const dupes::SameResultLi
     if (c == 0) item->setIcon(QFileIconProvider().icon(QFileIconProvider::Folder));
     c_.LV02->setItem(row, c, item);
   }
+  c_.LV02->resizeColumnsToContents();
 }
 
 void TwinscanWindow::ExtractNow() {

@@ -48,6 +48,7 @@ class TwinscanWindow : public QMainWindow {
   void ShowProgress(TwinscanBar bar, int position);
   void ShowCount(const std::string& text);
   void ShowTable(const std::vector<dupes::FileRec>& lpData);
+  void ShowCountLine();
   void ClearResultLines();
   void ShowResultLine(std::size_t index, const dupes::SameResultLine& line);
   // The run's last call; its thread has returned or is about to.

@@ -254,6 +254,18 @@ void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort)
   if (!run.empty()) GroupRun(env, lpData, run, abort);
 }
 
+GroupCount CountGroups(const std::vector<FileRec>& lpData) {
+  GroupCount count;
+  std::set<std::string_view> kept;
+  for (const FileRec& r : lpData)
+    if (r.folda != "---" && !r.keptPath.empty()) {
+      ++count.surplus;
+      kept.insert(r.keptPath);
+    }
+  count.sets = kept.size();
+  return count;
+}
+
 std::string RemoveExtension(const std::string& name) {
   std::size_t dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(0, dot);

@@ -63,6 +63,12 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first = 
 // the marks of the listing.
 void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort = nullptr);
 
+// How many sets of copies a grouped table holds, and how many surplus copies.
+struct GroupCount {
+  std::size_t sets = 0, surplus = 0;
+};
+GroupCount CountGroups(const std::vector<FileRec>& lpData);
+
 // `name` without its last "." and what follows.
 std::string RemoveExtension(const std::string& name);
 
