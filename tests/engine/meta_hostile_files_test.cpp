@@ -17,7 +17,7 @@ namespace {
 using namespace pictray::testing;
 
 const std::string kDir = std::string(PICTRAY_TEST_DATA) + "/meta/";
-constexpr std::uint64_t kPadded = 64 << 20, kSparse = 4ULL << 30;
+constexpr std::uint64_t kSparse = 4ULL << 30;
 
 // The maker's box holding IFD0 with a model, as a camera writes a CR3,
 // then the picture.
@@ -85,10 +85,8 @@ TEST(MetaHostileFiles, ReadAsDamagedWithinBounds) {
       {"MOV with a compressed header",
        [&] { return keys.substr(0, 20) + Box("moov", Cmov(keysMoov, keysMoov.size())) + keys.substr(987); }, 0, "5",
        "iPhone 15(MM)"},
-      {"PNG cut short and padded with zeros", PngStart, kPadded, "1", "file_error"},
-      {"WebP cut short and padded with zeros", [] { return WebpStart(kPadded); }, kPadded, "1", "file_error"},
-      {"PNG of 4 GiB, a hole after its header", PngStart, kSparse, "1", "file_error"},
-      {"WebP of 4 GiB, a hole after its header", [] { return WebpStart(0xFFFFFFFE); }, kSparse, "1", "file_error"},
+      {"PNG cut short, a 4 GiB hole after its header", PngStart, kSparse, "1", "file_error"},
+      {"WebP cut short, a 4 GiB hole after its header", [] { return WebpStart(0xFFFFFFFE); }, kSparse, "1", "file_error"},
   };
   const TempDir dir;
   for (const HostileCase& c : cases) {

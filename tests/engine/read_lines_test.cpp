@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "engine/fs/read_file.h"
-#include "tests/support/temp_dir.h"
 
 namespace pictray {
 namespace {
@@ -56,22 +55,6 @@ TEST(LineSplitter, GivesTheSameLinesWhereverThePiecesBreak) {
     }
     EXPECT_EQ(Split(c.bytes, 4, everyByte), c.lines);
   }
-}
-
-// Lines cross the pieces the file is read in, and a line can stop the reading.
-TEST(ReadRegularFileLines, HandsOverTheFilesLinesUntilTold) {
-  testing::TempDir d;
-  std::string bytes;
-  for (int i = 0; i < 20000; ++i) bytes += std::to_string(i * 7919) + "\n";
-  Lines seen;
-  EXPECT_EQ(ReadRegularFileLines(fs::DefaultEnv(), d.Write("list.txt", bytes), bytes.size(), 16, false,
-                                 [&](std::string_view line, LineEnd) {
-                                   seen.emplace_back(line);
-                                   return seen.size() < 15000;
-                                 }),
-            0);
-  ASSERT_EQ(seen.size(), 15000u);
-  for (int i : {0, 9999, 14999}) EXPECT_EQ(seen[i], std::to_string(i * 7919));
 }
 
 }  // namespace
