@@ -34,6 +34,14 @@ void QtTwinscanHost::SetResultLine(std::size_t index, const dupes::SameResultLin
   calls_.Post([w = &window_, index, line] { w->ShowResultLine(index, line); });
 }
 
+void QtTwinscanHost::SetSearchProgress(SearchPhase phase, std::size_t done, std::size_t total) {
+  calls_.Post([w = &window_, phase, done, total] { w->ShowSearchProgress(phase, done, total); });
+}
+
+void QtTwinscanHost::SetReview(const dupes::TwinReview& review) {
+  calls_.Post([w = &window_, review] { w->ShowReview(review); });
+}
+
 void QtTwinscanHost::RunEnded(const TwinscanEnd& end) {
   calls_.Post([w = &window_, end] { w->RunEnded(end); });
 }

@@ -24,6 +24,8 @@ class QtTwinscanHost : public TwinscanHost {
   void SetTable(const std::vector<dupes::FileRec>& lpData) override;
   void ClearResultLines() override;
   void SetResultLine(std::size_t index, const dupes::SameResultLine& line) override;
+  void SetSearchProgress(SearchPhase phase, std::size_t done, std::size_t total) override;
+  void SetReview(const dupes::TwinReview& review) override;
   void RunEnded(const TwinscanEnd& end) override;
 
  private:

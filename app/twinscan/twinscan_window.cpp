@@ -297,6 +297,13 @@ void TwinscanWindow::ShowTable(const std::vector<dupes::FileRec>& lpData) {
   ShowCountLine();
 }
 
+// The search's phases follow the listing on PR01.
+void TwinscanWindow::ShowSearchProgress(SearchPhase, std::size_t done, std::size_t total) {
+  c_.PR01->setValue(total == 0 ? 0 : static_cast<int>(done * 100 / total));
+}
+
+void TwinscanWindow::ShowReview(const dupes::TwinReview& found) { review = found; }
+
 void TwinscanWindow::ClearResultLines() { c_.LV02->setRowCount(0); }
 
 void TwinscanWindow::ShowResultLine(std::size_t index, const dupes::SameResultLine& line) {

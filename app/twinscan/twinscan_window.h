@@ -51,6 +51,8 @@ class TwinscanWindow : public QMainWindow {
   void ShowCountLine();
   void ClearResultLines();
   void ShowResultLine(std::size_t index, const dupes::SameResultLine& line);
+  void ShowSearchProgress(SearchPhase phase, std::size_t done, std::size_t total);
+  void ShowReview(const dupes::TwinReview& review);
   // The run's last call; its thread has returned or is about to.
   void RunEnded(const TwinscanEnd& end);
 
@@ -58,6 +60,7 @@ class TwinscanWindow : public QMainWindow {
   std::string ProName, profile, helpfile, deleteexe, szlpCmdLine, TargetFolda, samedir, kenbuf;
   int SortBit = 0;
   std::vector<dupes::MovedFile> movedFiles;  // of the extraction behind samedir
+  dupes::TwinReview review;  // the groups of the table shown, as the user left them
 
   FileTableModel* model() const { return c_.model; }
   QTableWidget* resultList() const { return c_.LV02; }

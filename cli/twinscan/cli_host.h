@@ -18,9 +18,12 @@ class TwinscanCliHost : public TwinscanHost {
   void SetTable(const std::vector<dupes::FileRec>& table) override { lpData = table; }
   void ClearResultLines() override {}
   void SetResultLine(std::size_t, const dupes::SameResultLine&) override {}
+  void SetSearchProgress(SearchPhase, std::size_t, std::size_t) override {}
+  void SetReview(const dupes::TwinReview& found) override { review = found; }
   void RunEnded(const TwinscanEnd&) override {}
 
   std::vector<dupes::FileRec> lpData;
+  dupes::TwinReview review;
 };
 
 }  // namespace pictray::cli

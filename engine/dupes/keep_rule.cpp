@@ -68,17 +68,47 @@ bool HasCopyMarker(std::string_view filename) {
 std::optional<KeepFirst> ParseKeepFirst(std::string_view word) {
   if (word == "original") return KeepFirst::Original;
   if (word == "oldest") return KeepFirst::Oldest;
+  if (word == "largest") return KeepFirst::Largest;
+  if (word == "pixels") return KeepFirst::MostPixels;
   return std::nullopt;
 }
 
 bool KeptBefore(const FileRec& a, const FileRec& b, KeepFirst first) {
   if (first == KeepFirst::Oldest && a.identity.mtimeNs != b.identity.mtimeNs)
     return a.identity.mtimeNs < b.identity.mtimeNs;
+  if (first == KeepFirst::Largest && a.identity.size != b.identity.size) return a.identity.size > b.identity.size;
   const auto rank = [](const FileRec& r) {
     return std::make_tuple(HasCopyMarker(r.filename), -r.identity.size, r.identity.mtimeNs, r.filename.size(),
                            std::string_view(r.filename));
   };
   return rank(a) < rank(b);
+}
+
+bool KeptBefore(const FileRec& a, const PictureFacts& fa, const FileRec& b, const PictureFacts& fb,
+                KeepFirst first) {
+  const auto pixels = [](const PictureFacts& f) { return -1LL * f.width * f.height; };
+  // Older first: the date taken when both have one, else the modification time.
+  const bool dated = !fa.dateTaken.empty() && !fb.dateTaken.empty();
+  const auto age = [dated](const FileRec& r, const PictureFacts& f) {
+    return std::make_tuple(dated ? std::string_view(f.dateTaken) : std::string_view(), r.identity.mtimeNs);
+  };
+  switch (first) {
+    case KeepFirst::Original: break;
+    case KeepFirst::Oldest:
+      if (age(a, fa) != age(b, fb)) return age(a, fa) < age(b, fb);
+      break;
+    case KeepFirst::Largest:
+      if (a.identity.size != b.identity.size) return a.identity.size > b.identity.size;
+      break;
+    case KeepFirst::MostPixels:
+      if (pixels(fa) != pixels(fb)) return pixels(fa) < pixels(fb);
+      break;
+  }
+  const auto rank = [&](const FileRec& r, const PictureFacts& f) {
+    return std::make_tuple(HasCopyMarker(r.filename), pixels(f), -r.identity.size, f.kind, age(r, f),
+                           r.filename.size(), std::string_view(r.filename));
+  };
+  return rank(a, fa) < rank(b, fb);
 }
 
 }  // namespace pictray::dupes

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "engine/list/twin_groups.h"
 #include "engine/list/twin_table.h"
 
 namespace pictray::dupes {
@@ -15,12 +16,21 @@ namespace pictray::dupes {
 // " 2" .. " 99", "_copy", or "Copy of " in front.
 bool HasCopyMarker(std::string_view filename);
 
-// The setting's and --keep's words: "original" (the default) and "oldest".
+// The setting's and --keep's words: "original" (the default), "oldest",
+// "largest" and "pixels".
 std::optional<KeepFirst> ParseKeepFirst(std::string_view word);
 
 // True when `a` stays rather than `b`: the rule's first criterion, then a
 // name without a copy marker, the larger file, the older modification time,
 // the shorter name, then the bytes of the names.
 bool KeptBefore(const FileRec& a, const FileRec& b, KeepFirst first);
+
+// The same for pictures that are the same picture, not the same bytes: the
+// rule's first criterion, a name without a copy marker, more pixels, the
+// larger file, the format (PictureKind's order), the older date taken
+// (the modification time when either has none), the shorter name, then
+// the bytes of the names.
+bool KeptBefore(const FileRec& a, const PictureFacts& fa, const FileRec& b, const PictureFacts& fb,
+                KeepFirst first);
 
 }  // namespace pictray::dupes

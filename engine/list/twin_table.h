@@ -34,6 +34,9 @@ struct FileRec {
   // The kept file as it was when grouping found this copy byte-identical
   // to it (copies only).
   FileIdentity keptIdentity;
+  // A copy that is the same picture as its kept file, not the same bytes:
+  // the extraction then checks that both are still as listed instead.
+  bool similarCopy = false;
 };
 
 // The first thing that decides which of a set of copies stays (the rest
@@ -41,6 +44,8 @@ struct FileRec {
 enum class KeepFirst {
   Original,  // a name without a copy marker
   Oldest,    // the oldest modification time
+  Largest,   // the largest file
+  MostPixels,  // the picture with the most pixels
 };
 
 inline constexpr int kColumns = 8;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/list/twin_groups.h"
 #include "engine/list/twin_table.h"
 #include "engine/run/message.h"
 
@@ -17,6 +18,12 @@ namespace pictray {
 enum class TwinscanBar {
   PR01,  // listing
   PR02,  // extraction
+};
+
+// The phases of the search for the same pictures, after the listing.
+enum class SearchPhase {
+  Measuring,  // each picture's thumbnails and hash, read or taken from the cache
+  Comparing,  // the pictures whose hashes are near, compared
 };
 
 // How a run ended: told once, as the run's last call.
@@ -42,6 +49,10 @@ class TwinscanHost {
   // LV02: emptied, or line `index` added (index == current count) or replaced.
   virtual void ClearResultLines() = 0;
   virtual void SetResultLine(std::size_t index, const dupes::SameResultLine& line) = 0;
+  // How far the search for the same pictures is: `done` of `total`.
+  virtual void SetSearchProgress(SearchPhase phase, std::size_t done, std::size_t total) = 0;
+  // The groups found in the table shown last, for the review.
+  virtual void SetReview(const dupes::TwinReview& review) = 0;
   virtual void RunEnded(const TwinscanEnd& end) = 0;
 };
 

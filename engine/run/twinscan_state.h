@@ -9,11 +9,17 @@
 #include <vector>
 
 #include "engine/fs/env.h"
+#include <optional>
+
+#include "engine/list/twin_groups.h"
 #include "engine/list/twin_table.h"
 
 namespace pictray {
 
 struct UndoTurns;
+namespace similar {
+struct SimilarTools;
+}
 
 struct TwinscanBlock {
   std::string TargetFolda;  // the source folder
@@ -31,6 +37,13 @@ struct TwinscanBlock {
   // The undo's turns of a caller that shows no table (twinscan-cli); null:
   // the host asks and shows, and the folder is listed again.
   const UndoTurns* undoTurns = nullptr;
+  // After the byte-identical copies, the same pictures are looked for too
+  // (resized, re-encoded, turned, slightly cropped), with these tools.
+  bool similar = false;
+  const similar::SimilarTools* similarTools = nullptr;
+  // The review's groups (rows of lpData): the extraction moves their copies
+  // instead of the table's own marks.
+  std::optional<std::vector<dupes::TwinGroup>> chosen;
   // Between keying, sorting and grouping, so that the user sees each table.
   std::chrono::milliseconds pause{0};
 

@@ -9,6 +9,7 @@
 
 #include "engine/dupes/delete_check.h"
 #include "engine/dupes/deleter.h"
+#include "engine/dupes/groups.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
 #include "engine/runs/undo_run.h"
@@ -222,6 +223,7 @@ bool ListAndGroup(Work& w, std::vector<FileRec>& table, int& openError) {
   dupes::SetFolda(*w.val.env, table, &w.val.abort);
   if (!w.GoOn()) return false;
   w.host.SetTable(table);
+  w.host.SetReview(dupes::TwinReview{dupes::GroupsOfTable(table), {}});
   return true;
 }
 
@@ -246,6 +248,10 @@ void AutoRunSteps(Work& w) {
 }
 
 void ExtractSteps(Work& w) {
+  if (w.val.chosen) {
+    dupes::MarkGroups(w.val.lpData, *w.val.chosen);
+    w.host.SetTable(w.val.lpData);
+  }
   w.host.ClearResultLines();
   if (!Extract(w, w.val.lpData)) return;
   const std::string& samedir = w.report.end.samedir;

@@ -241,7 +241,9 @@ TEST(DupesKeep, TheCopyThatStaysFollowsTheRuleInEveryListingOrder) {
     }
   }
   EXPECT_EQ(ParseKeepFirst("oldest"), KeepFirst::Oldest);
-  EXPECT_EQ(ParseKeepFirst("largest"), std::nullopt);
+  EXPECT_EQ(ParseKeepFirst("largest"), KeepFirst::Largest);
+  EXPECT_EQ(ParseKeepFirst("pixels"), KeepFirst::MostPixels);
+  EXPECT_EQ(ParseKeepFirst("newest"), std::nullopt);
 }
 
 TEST(DupesKey, NameHelpers) {

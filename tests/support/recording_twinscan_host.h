@@ -35,6 +35,10 @@ class RecordingTwinscanHost : public TwinscanHost {
     if (index >= resultLines.size()) resultLines.resize(index + 1);
     resultLines[index] = line;
   }
+  void SetSearchProgress(pictray::SearchPhase phase, std::size_t done, std::size_t total) override {
+    searchProgress.push_back({phase, done, total});
+  }
+  void SetReview(const dupes::TwinReview& review) override { reviews.push_back(review); }
   void RunEnded(const TwinscanEnd& end) override { ends.push_back(end); }
 
   std::deque<int> answers;  // for the coming message boxes, in order
@@ -44,6 +48,12 @@ class RecordingTwinscanHost : public TwinscanHost {
   std::vector<std::vector<dupes::FileRec>> tables;
   std::vector<dupes::SameResultLine> resultLines;
   std::vector<TwinscanEnd> ends;
+  struct SearchStep {
+    pictray::SearchPhase phase;
+    std::size_t done, total;
+  };
+  std::vector<SearchStep> searchProgress;
+  std::vector<dupes::TwinReview> reviews;
 };
 
 }  // namespace pictray::testing

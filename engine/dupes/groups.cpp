@@ -1,0 +1,103 @@
+#include "engine/dupes/groups.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+#include "engine/dupes/dupes.h"
+
+namespace pictray::dupes {
+namespace {
+
+void MarkKept(FileRec& r) {
+  r.sameno = "0";
+  r.folda = "---";
+  r.firstfile.clear();
+  r.keptPath.clear();
+  r.keptIdentity = {};
+  r.similarCopy = false;
+}
+
+void MarkCopy(FileRec& r, const FileRec& kept, int number, bool similar) {
+  r.sameno = std::to_string(number);
+  r.firstfile = kept.file;
+  r.folda = RemoveExtension(kept.file) + "_same";
+  r.keptPath = kept.path;
+  r.keptIdentity = kept.identity;
+  r.similarCopy = similar;
+}
+
+}  // namespace
+
+std::vector<TwinGroup> GroupsOfTable(const std::vector<FileRec>& lpData) {
+  std::unordered_map<std::string_view, std::size_t> keptRow;
+  for (std::size_t i = 0; i < lpData.size(); ++i)
+    if (lpData[i].groupable && lpData[i].sameno == "0") keptRow.emplace(lpData[i].path, i);
+  std::vector<TwinGroup> groups;
+  std::unordered_map<std::size_t, std::size_t> groupOf;  // kept row -> group
+  for (std::size_t i = 0; i < lpData.size(); ++i) {
+    const FileRec& r = lpData[i];
+    if (r.keptPath.empty() || r.folda == "---") continue;
+    const auto kept = keptRow.find(r.keptPath);
+    if (kept == keptRow.end()) continue;
+    auto [g, added] = groupOf.emplace(kept->second, groups.size());
+    if (added) groups.push_back(TwinGroup{{TwinMember{kept->second, {}}}, 0});
+    Likeness likeness;
+    likeness.identical = !r.similarCopy;
+    groups[g->second].members.push_back(TwinMember{i, likeness});
+  }
+  return groups;
+}
+
+void MarkGroups(std::vector<FileRec>& lpData, const std::vector<TwinGroup>& groups) {
+  for (FileRec& r : lpData)
+    if (r.groupable) MarkKept(r);
+  for (const TwinGroup& g : groups) {
+    const FileRec& kept = lpData[g.members[g.kept].row];
+    int number = 0;
+    for (std::size_t m = 0; m < g.members.size(); ++m)
+      if (m != g.kept) MarkCopy(lpData[g.members[m].row], kept, ++number, !g.members[m].likeness.identical);
+  }
+}
+
+void MakeKept(std::vector<TwinGroup>& groups, std::size_t group, std::size_t member) {
+  TwinGroup& g = groups[group];
+  if (member == g.kept || member >= g.members.size()) return;
+  const bool identicalToNew = g.members[member].likeness.identical;
+  const Likeness former = g.members[member].likeness;
+  for (TwinMember& m : g.members) {
+    if (&m == &g.members[member]) continue;
+    // Byte-identical to the former kept file and to the new one: still so.
+    if (!(identicalToNew && m.likeness.identical)) m.likeness.identical = false;
+  }
+  g.members[g.kept].likeness = former;
+  g.members[g.kept].likeness.identical = identicalToNew;
+  g.members[member].likeness = Likeness{};
+  g.kept = member;
+}
+
+void LeaveOut(std::vector<TwinGroup>& groups, std::size_t group, std::size_t member) {
+  TwinGroup& g = groups[group];
+  if (member == g.kept || member >= g.members.size()) return;
+  g.members.erase(g.members.begin() + static_cast<std::ptrdiff_t>(member));
+  if (member < g.kept) --g.kept;
+  if (g.members.size() < 2) LeaveOutGroup(groups, group);
+}
+
+void LeaveOutGroup(std::vector<TwinGroup>& groups, std::size_t group) {
+  if (group < groups.size()) groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(group));
+}
+
+Difference DifferenceOf(const PictureFacts& kept, const PictureFacts& copy, const Likeness& likeness) {
+  Difference d;
+  if (likeness.identical) return d;
+  const long long keptPixels = 1LL * kept.width * kept.height, copyPixels = 1LL * copy.width * copy.height;
+  d.smaller = copyPixels > 0 && copyPixels < keptPixels;
+  d.larger = keptPixels > 0 && copyPixels > keptPixels;
+  if (likeness.commonAreaPercent < 98) d.croppedPercent = likeness.commonAreaPercent;
+  d.kind = copy.kind;
+  d.otherFormat = copy.kind != kept.kind;
+  return d;
+}
+
+}  // namespace pictray::dupes

@@ -1,0 +1,54 @@
+// The groups a search found, as the review shows them and the extraction
+// takes them: each group is one kept file and the files that are the same
+// as it, byte for byte or as a picture.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pictray::dupes {
+
+// A picture's format, in the order the keep rule prefers them: a camera's
+// raw file before a lossless one, before HEIF, JPEG and WebP.
+enum class PictureKind : std::uint8_t { Raw, Lossless, Heif, Jpeg, WebP, Other };
+
+// What the review shows of one file and the keep rule weighs; all zero or
+// empty when the file is no picture or cannot be read.
+struct PictureFacts {
+  int width = 0, height = 0;  // as shown, the Orientation tag applied
+  std::string dateTaken;      // "YYYY:MM:DD HH:MM:SS", or ""
+  PictureKind kind = PictureKind::Other;
+  bool operator==(const PictureFacts&) const = default;
+};
+
+// How a file is the same as its group's kept file.
+struct Likeness {
+  bool identical = true;  // byte for byte; the measures below then say nothing
+  int distance = 0;       // bits apart of the two pictures' hashes
+  double correlation = 1.0;     // of the aligned thumbnails, -1..1
+  int commonAreaPercent = 100;  // of the larger picture's area, both aligned
+  bool operator==(const Likeness&) const = default;
+};
+
+struct TwinMember {
+  std::size_t row = 0;  // in the table the groups were found in
+  Likeness likeness;    // against the kept member (the kept one: identical)
+  bool operator==(const TwinMember&) const = default;
+};
+
+struct TwinGroup {
+  std::vector<TwinMember> members;  // two or more, the kept one first as found
+  std::size_t kept = 0;             // index into members
+  bool operator==(const TwinGroup&) const = default;
+};
+
+// What a search hands the review: its groups, and the facts of the table's
+// rows (by row; empty when the search read none).
+struct TwinReview {
+  std::vector<TwinGroup> groups;
+  std::vector<PictureFacts> facts;
+};
+
+}  // namespace pictray::dupes
