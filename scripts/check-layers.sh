@@ -23,7 +23,8 @@ declare -A may_use=(
   [meta]="jpeg names settings fs"
   [dupes]="journal list settings fs"
   [colour]="jpeg names settings fs"
-  [runs]="run meta colour jpeg names dupes journal list settings fs"
+  [similar]="meta colour jpeg names dupes journal list settings fs"
+  [runs]="run similar meta colour jpeg names dupes journal list settings fs"
 )
 
 status=0
