@@ -50,6 +50,19 @@ void FindForeign(const fs::Env& env, const std::string& base, const std::set<std
   }
 }
 
+// A copy of the same picture, or a sidecar, may go while it is still the
+// file moved; the copy only while its kept picture is still as grouped.
+Check CheckMoved(const fs::Env& env, const MovedFile& m) {
+  if (m.kind == MovedFile::Kind::Copy) return CheckAgainstKept(env, AT_FDCWD, m.to, m.identity, m.keptPath);
+  struct stat st {};
+  const auto as = [&](const std::string& path, const FileIdentity& id) {
+    return env.Fstatat(AT_FDCWD, path.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+           IdentityOf(st) == id;
+  };
+  if (!as(m.to, m.identity)) return Check::Changed;
+  return m.kind == MovedFile::Kind::Sidecar || as(m.keptPath, m.keptIdentity) ? Check::Verified : Check::Differs;
+}
+
 }  // namespace
 
 std::vector<DeleteProblem> CheckBeforeDelete(const fs::Env& env, const std::string& samedir, const std::vector<MovedFile>& moved,
@@ -77,7 +90,7 @@ std::vector<DeleteProblem> CheckBeforeDelete(const fs::Env& env, const std::stri
       if (errno != ENOENT) problems.push_back({DeleteProblem::Kind::Unreadable, m.to});
       continue;
     }
-    switch (CheckAgainstKept(env, AT_FDCWD, m.to, m.identity, m.keptPath)) {
+    switch (CheckMoved(env, m)) {
       case Check::Verified: break;
       case Check::Changed: problems.push_back({DeleteProblem::Kind::Changed, m.to}); break;
       case Check::Differs: problems.push_back({DeleteProblem::Kind::KeptDiffers, m.to}); break;

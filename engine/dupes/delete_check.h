@@ -15,7 +15,7 @@ struct DeleteProblem {
   enum class Kind {
     Foreign,      // not one of the copies this extraction moved there
     Changed,      // a moved copy is no longer the file that was moved
-    KeptDiffers,  // the kept file no longer holds the copy's bytes
+    KeptDiffers,  // the kept file no longer holds the copy's bytes (or, for the same picture, is no longer as grouped)
     Unreadable,   // the folder or a copy cannot be examined
     NotExamined,  // the check was stopped before this copy
   };
@@ -25,7 +25,8 @@ struct DeleteProblem {
 
 // Examines `samedir` right before it goes to the trash: it may go only when
 // it holds nothing but the `moved` copies, each as it was moved and still
-// byte-identical to its kept file. Empty when it may go (or is gone). Once
+// byte-identical to its kept file (a copy of the same picture: its kept
+// file still as grouped; a sidecar: as it was moved). Empty when it may go (or is gone). Once
 // `abort` is set the copies not yet compared are NotExamined.
 std::vector<DeleteProblem> CheckBeforeDelete(const fs::Env& env, const std::string& samedir, const std::vector<MovedFile>& moved,
                                              AbortFlag abort = nullptr);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <set>
 
+#include "engine/dupes/copy_sidecars.h"
 #include "engine/dupes/kept_check.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
@@ -127,6 +128,44 @@ void Count(ExtractResult& res, SurplusOutcome::Kind kind) {
   }
 }
 
+// A copy of the same picture is moved while both files are as grouped; a
+// byte-identical copy while it still holds its kept file's bytes (a dry
+// run may rely on grouping's comparison while neither file has changed; a
+// move reads both again right before it).
+Check CheckBeforeMove(const fs::Env& env, int dirfd, const FileRec& r, bool dryRun) {
+  if (r.similarCopy) return StillAsGrouped(env, dirfd, r) ? Check::Verified : Check::Changed;
+  if (dryRun && StillAsGrouped(env, dirfd, r)) return Check::Verified;
+  return CheckAgainstKept(env, dirfd, r.filename, r.identity, r.keptPath);
+}
+
+// Moves the sidecars `rows` of the copy `copy`, which has just gone (or, in a
+// dry run, would go) into its surplus folder, after it; returns how many went.
+int MoveSidecars(const fs::Env& env, const std::vector<FileRec>& lpData, const std::vector<std::size_t>& rows,
+                 const FileRec& copy, const std::string& folder, Destination& dest, JournalWriter& journal, bool dryRun,
+                 ExtractResult& res) {
+  int moved = 0;
+  for (std::size_t row : rows) {
+    const FileRec& s = lpData[row];
+    const std::string to = dest.name + "/" + copy.folda + "/" + s.filename;
+    SurplusOutcome out{SurplusOutcome::Kind::Moved, s.path, JoinPath(folder, to), copy.path, "", true};
+    FileIdentity now;
+    if (dryRun) {
+      if (!StatRegular(env, dest.dirfd, s.filename, now) || now != s.identity) out.kind = SurplusOutcome::Kind::Changed;
+    } else if (dest.journalError != 0) {
+      out.kind = SurplusOutcome::Kind::Failed;
+      out.reason = std::string("the journal cannot be written: ") + std::strerror(dest.journalError);
+    } else {
+      MovedFile m{out.to, copy.path, {}, MovedFile::Kind::Sidecar, {}};
+      out.kind = MoveVerified(env, dest.dirfd, s, to, m, out.reason, journal, dest.nextEntry++, dest.journalError);
+      if (out.kind == SurplusOutcome::Kind::Moved) res.moved.push_back(m);
+    }
+    Count(res, out.kind);
+    moved += out.kind == SurplusOutcome::Kind::Moved;
+    res.outcomes.push_back(std::move(out));
+  }
+  return moved;
+}
+
 }  // namespace
 
 std::string SameFolderName(const TimeStamp& t) { return "same" + t.Text(); }
@@ -168,6 +207,7 @@ ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& l
   std::vector<std::size_t> surplusRows;
   for (std::size_t i = 0; i < lpData.size(); ++i)
     if (lpData[i].folda != "---" && !lpData[i].keptPath.empty()) surplusRows.push_back(i);
+  const auto sidecars = SidecarsOfCopies(lpData);
 
   // Reading each copy and its kept file whole is the long part: the progress
   // follows the copies.
@@ -193,15 +233,13 @@ ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& l
     const std::size_t line = FindLine(res.lines, r.folda);
     SurplusOutcome out{SurplusOutcome::Kind::Moved, r.path, "", r.keptPath, ""};
 
-    // A dry run may rely on grouping's comparison while neither file has
-    // changed since; a move reads both again right before it.
-    const Check check = dryRun && StillAsGrouped(env, dirfd.get(), r) ? Check::Verified
-                                                                 : CheckAgainstKept(env, dirfd.get(), r.filename, r.identity, r.keptPath);
+    const Check check = CheckBeforeMove(env, dirfd.get(), r, dryRun);
     if (check != Check::Verified) {
       out.kind = check == Check::Changed ? SurplusOutcome::Kind::Changed : SurplusOutcome::Kind::Differs;
     } else if (!dryRun) {
       const int e = dest.Prepare(r.folda);
-      MovedFile moved{"", r.keptPath, {}};
+      MovedFile moved{"", r.keptPath, {}, r.similarCopy ? MovedFile::Kind::SimilarCopy : MovedFile::Kind::Copy,
+                      r.keptIdentity};
       const std::string to = dest.name + "/" + r.folda + "/" + r.filename;
       if (e != 0) {
         out.kind = SurplusOutcome::Kind::Failed;
@@ -217,10 +255,13 @@ ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& l
     Count(res, out.kind);
     res.outcomes.push_back(out);
     if (out.kind != SurplusOutcome::Kind::Moved) continue;
+    int movedHere = 1;
+    if (const auto it = sidecars.find(surplusRows[k]); it != sidecars.end())
+      movedHere += MoveSidecars(env, lpData, it->second, r, folder, dest, journal, dryRun, res);
     if (line < res.lines.size()) {
-      ++res.lines[line].count;
+      res.lines[line].count += movedHere;
     } else {
-      res.lines.push_back({r.folda, 1, r.filename, JoinPath(folder, dest.name + "/" + r.folda), "new"});
+      res.lines.push_back({r.folda, movedHere, r.filename, JoinPath(folder, dest.name + "/" + r.folda), "new"});
     }
     if (cb.resultLine) cb.resultLine(line, res.lines[line]);
   }

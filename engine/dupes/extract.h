@@ -20,6 +20,8 @@ struct SurplusOutcome {
   std::string to;        // where it went (or would go)
   std::string keptPath;  // the file it was compared with
   std::string reason;    // for Failed: the system's error text
+  // A sidecar that went (or was to go) with the copy `keptPath` names.
+  bool sidecar = false;
 };
 
 struct ExtractResult {
@@ -60,8 +62,9 @@ int MakeOwnFolder(const fs::Env& env, int dirfd, const std::string& name, std::s
 // Moves every surplus copy of `lpData` (a grouped table of `folder`) into
 // folder/same.../<folda>/, where same... is a folder made for this
 // extraction alone. A copy is moved only when it is still the file that was
-// listed and is byte-identical to the kept file of its run; moves never
-// replace anything. Folders are made only for files that are moved; with
+// listed and is byte-identical to the kept file of its run (a copy of the
+// same picture: both files are still as listed); the sidecars of a moved
+// copy go with it (copy_sidecars.h); moves never replace anything. Folders are made only for files that are moved; with
 // `dryRun` nothing on disk changes and the result says what would be moved.
 // The folder's move lock is held throughout; while another run holds it,
 // nothing is done and lockError says so. Every folder made and every copy

@@ -64,9 +64,15 @@ struct SameResultLine {
 
 // A copy an extraction moved, as a later deletion checks it.
 struct MovedFile {
+  // What a deletion checks: a copy holds its kept file's bytes; a copy of
+  // the same picture, and a sidecar that went with a copy, are still the
+  // files moved (and that copy's kept file still as grouped).
+  enum class Kind { Copy, SimilarCopy, Sidecar };
   std::string to, keptPath;
   // Taken after the move: the rename itself sets the change time.
   FileIdentity identity;
+  Kind kind = Kind::Copy;
+  FileIdentity keptIdentity;  // SimilarCopy only
 };
 
 }  // namespace pictray::dupes

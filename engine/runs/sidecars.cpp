@@ -7,21 +7,6 @@
 namespace pictray {
 namespace {
 
-constexpr std::string_view kSidecarExtensions[] = {".xmp", ".XMP", ".aae", ".AAE", ".thm", ".THM"};
-// Sidecars that may carry their picture's whole name, extension and all.
-constexpr std::string_view kWholeNameExtensions[] = {".xmp", ".XMP"};
-
-bool HasExtension(std::string_view name, std::string_view ext) {
-  return name.size() > ext.size() && name.substr(name.size() - ext.size()) == ext;
-}
-
-// The name without its extension; empty when it has none (a name's leading
-// dot starts no extension).
-std::string_view StemOf(std::string_view name) {
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string_view::npos || dot == 0 ? std::string_view() : name.substr(0, dot);
-}
-
 bool MovesThisRun(const Row& r) { return !r.kind.empty() && r.kind != kind::Moved && !r.target.empty(); }
 
 struct StemPictures {
@@ -31,22 +16,14 @@ struct StemPictures {
 std::optional<std::size_t> PictureOf(std::string_view sidecar,
                                      const std::unordered_map<std::string_view, std::size_t>& byName,
                                      const std::unordered_map<std::string_view, StemPictures>& byStem) {
-  const std::string_view stem = StemOf(sidecar);
-  for (std::string_view ext : kWholeNameExtensions)
-    if (HasExtension(sidecar, ext) && !StemOf(stem).empty())
-      if (const auto it = byName.find(stem); it != byName.end()) return it->second;
-  if (const auto it = byStem.find(stem); it != byStem.end())
+  if (const std::string_view whole = WholeNameOf(sidecar); !whole.empty())
+    if (const auto it = byName.find(whole); it != byName.end()) return it->second;
+  if (const auto it = byStem.find(StemOf(sidecar)); it != byStem.end())
     return it->second.firstMoving != SIZE_MAX ? it->second.firstMoving : it->second.first;
   return std::nullopt;
 }
 
 }  // namespace
-
-bool IsSidecarName(const std::string& name) {
-  for (std::string_view ext : kSidecarExtensions)
-    if (HasExtension(name, ext)) return true;
-  return false;
-}
 
 SidecarPlan::SidecarPlan(const FileList& rows) {
   std::vector<Row> all;

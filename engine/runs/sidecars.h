@@ -1,7 +1,5 @@
-// Sidecars: files that describe a picture and go wherever it goes. A
-// sidecar has its picture's name stem and an extension .xmp, .aae or .thm
-// (all lower or all upper case), or is the picture's whole name followed by
-// .xmp ("IMG_1.CR2.xmp"). Stems are compared as bytes.
+// Sidecars in a move run: which go with which picture (the names:
+// engine/list/sidecar_names.h).
 #pragma once
 
 #include <cstddef>
@@ -10,10 +8,9 @@
 #include <vector>
 
 #include "engine/list/file_list.h"
+#include "engine/list/sidecar_names.h"
 
 namespace pictray {
-
-bool IsSidecarName(const std::string& name);
 
 // Which listed sidecars go with which listed picture in a move run. A
 // sidecar belongs to the picture whose whole name it extends, else to the

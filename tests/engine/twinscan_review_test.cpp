@@ -1,0 +1,179 @@
+// The review's choices are what the extraction moves: the kept file chosen,
+// files and groups left out, copies of the same picture, and the sidecars
+// that go with each copy; the undo takes all of it back.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "engine/dupes/delete_check.h"
+#include "engine/dupes/groups.h"
+#include "engine/runs/twinscan_run.h"
+#include "engine/runs/undo_run.h"
+#include "tests/support/recording_twinscan_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray {
+namespace {
+
+using dupes::FileRec;
+using dupes::TwinGroup;
+using testing::RecordingTwinscanHost;
+using testing::TempDir;
+namespace fs = std::filesystem;
+
+// Every file below `root` by its path there, with its bytes.
+std::map<std::string, std::string> Files(const std::string& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    if (!e.is_regular_file()) continue;
+    std::ifstream in(e.path(), std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    files[fs::relative(e.path(), root).string()] = bytes.str();
+  }
+  return files;
+}
+
+// The group whose kept file is `name`.
+std::size_t GroupKeeping(const std::vector<TwinGroup>& groups, const std::vector<FileRec>& table,
+                         const std::string& name) {
+  for (std::size_t g = 0; g < groups.size(); ++g)
+    if (table[groups[g].members[groups[g].kept].row].filename == name) return g;
+  ADD_FAILURE() << "no group keeps " << name;
+  return 0;
+}
+
+std::size_t MemberNamed(const TwinGroup& g, const std::vector<FileRec>& table, const std::string& name) {
+  for (std::size_t m = 0; m < g.members.size(); ++m)
+    if (table[g.members[m].row].filename == name) return m;
+  ADD_FAILURE() << "no member " << name;
+  return 0;
+}
+
+std::size_t RowNamed(const std::vector<FileRec>& table, const std::string& name) {
+  for (std::size_t r = 0; r < table.size(); ++r)
+    if (table[r].filename == name) return r;
+  ADD_FAILURE() << "no row " << name;
+  return 0;
+}
+
+TEST(TwinscanReview, TheChoicesAreWhatMovesWithTheSidecarsAndTheUndoTakesItAllBack) {
+  using Choose = std::function<void(std::vector<TwinGroup>&, const std::vector<FileRec>&)>;
+  struct Case {
+    const char* what;
+    Choose choose;
+    std::set<std::string> moved;  // below the extraction folder
+  };
+  const auto heic = [](auto& g, auto& t) { return GroupKeeping(g, t, "IMG_1.HEIC"); };
+  const Case cases[] = {
+      {"as found: the original stays with its own sidecar", [](auto&, auto&) {},
+       {"IMG_1_same/IMG_1 (1).HEIC", "IMG_1_same/IMG_1 (1).AAE", "c_same/c (1).jpg"}},
+      {"another file kept: the original goes with its sidecars",
+       [&](auto& g, auto& t) { dupes::MakeKept(g, heic(g, t), MemberNamed(g[heic(g, t)], t, "IMG_1 (1).HEIC")); },
+       {"IMG_1 (1)_same/IMG_1.HEIC", "IMG_1 (1)_same/IMG_1.AAE", "IMG_1 (1)_same/IMG_1.HEIC.xmp",
+        "c_same/c (1).jpg"}},
+      {"a file left out: its group of two is gone",
+       [](auto& g, auto& t) {
+         const std::size_t c = GroupKeeping(g, t, "c.jpg");
+         dupes::LeaveOut(g, c, MemberNamed(g[c], t, "c (1).jpg"));
+       },
+       {"IMG_1_same/IMG_1 (1).HEIC", "IMG_1_same/IMG_1 (1).AAE"}},
+      {"a group left out", [&](auto& g, auto& t) { dupes::LeaveOutGroup(g, heic(g, t)); }, {"c_same/c (1).jpg"}},
+      {"the same picture, other bytes",
+       [](auto& g, auto& t) {
+         dupes::Likeness similar{false, 6, 0.93, 96};
+         g.push_back(TwinGroup{{{RowNamed(t, "b.jpg"), {}}, {RowNamed(t, "b small.jpg"), similar}}, 0});
+       },
+       {"IMG_1_same/IMG_1 (1).HEIC", "IMG_1_same/IMG_1 (1).AAE", "c_same/c (1).jpg", "b_same/b small.jpg",
+        "b_same/b small.xmp"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir d, state;
+    d.Write("IMG_1.HEIC", std::string(600, 'h'));
+    d.Write("IMG_1 (1).HEIC", std::string(600, 'h'));
+    d.Write("IMG_1.AAE", "edits of the original");
+    d.Write("IMG_1.HEIC.xmp", "keywords of the original");
+    d.Write("IMG_1 (1).AAE", "edits of the copy");
+    d.Write("b.jpg", std::string(900, 'b'));
+    d.Write("b small.jpg", std::string(300, 'b'));
+    d.Write("b small.xmp", "keywords");
+    d.Write("c.jpg", std::string(700, 'c'));
+    d.Write("c (1).jpg", std::string(700, 'c'));
+    const auto before = Files(d.path());
+
+    TwinscanBlock val;
+    val.TargetFolda = d.path();
+    val.journalDir = state.path();
+    RecordingTwinscanHost host;
+    ThreadTwinscanAutoRun(val, host);
+    ASSERT_EQ(host.reviews.size(), 1u);
+    val.lpData = host.tables.back();
+    std::vector<TwinGroup> groups = host.reviews.back().groups;
+    c.choose(groups, val.lpData);
+    val.chosen = groups;
+    const TwinscanReport r = ThreadTwinscanExtract(val, host);
+    std::set<std::string> moved;
+    for (const auto& [path, bytes] : Files(r.end.samedir)) moved.insert(path);
+    EXPECT_EQ(moved, c.moved);
+    EXPECT_TRUE(dupes::CheckBeforeDelete(*val.env, r.end.samedir, r.end.moved).empty());
+
+    val.samedir = r.end.samedir;
+    val.moved = r.end.moved;
+    host.answers = {6, 6};  // take it back; the end message
+    ThreadTwinscanUndo(val, host);
+    EXPECT_EQ(Files(d.path()), before);
+  }
+}
+
+// A copy of the same picture goes to the trash only while it and its kept
+// picture are as grouped; a sidecar only while it is as moved.
+TEST(TwinscanReview, DeletingCopiesOfTheSamePictureChecksThemAndTheirKeptPicture) {
+  using Kind = dupes::DeleteProblem::Kind;
+  struct Case {
+    const char* what;
+    const char* rewrite;  // relative to the source folder, or to the extraction folder with "same:"
+    std::vector<Kind> problems;
+  };
+  const Case cases[] = {
+      {"nothing changed", "", {}},
+      {"the kept picture rewritten", "b.jpg", {Kind::KeptDiffers}},
+      {"the copy rewritten", "same:b_same/b small.jpg", {Kind::Changed}},
+      {"the sidecar rewritten", "same:b_same/b small.xmp", {Kind::Changed}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir d, state;
+    d.Write("b.jpg", std::string(900, 'b'));
+    d.Write("b small.jpg", std::string(300, 'b'));
+    d.Write("b small.xmp", "keywords");
+    TwinscanBlock val;
+    val.TargetFolda = d.path();
+    val.journalDir = state.path();
+    RecordingTwinscanHost host;
+    ThreadTwinscanAutoRun(val, host);
+    val.lpData = host.tables.back();
+    val.chosen = std::vector<TwinGroup>{
+        {{{RowNamed(val.lpData, "b.jpg"), {}}, {RowNamed(val.lpData, "b small.jpg"), {false, 4, 0.9, 100}}}, 0}};
+    const TwinscanReport r = ThreadTwinscanExtract(val, host);
+    ASSERT_EQ(r.end.moved.size(), 2u);
+    const std::string rewrite = c.rewrite;
+    if (!rewrite.empty()) {
+      const std::string path = rewrite.starts_with("same:") ? r.end.samedir + rewrite.substr(5) : d.path() + "/" + rewrite;
+      std::ofstream(path, std::ios::binary | std::ios::app) << "more";
+    }
+    std::vector<Kind> found;
+    for (const dupes::DeleteProblem& p : dupes::CheckBeforeDelete(*val.env, r.end.samedir, r.end.moved))
+      found.push_back(p.kind);
+    EXPECT_EQ(found, c.problems);
+  }
+}
+
+}  // namespace
+}  // namespace pictray
