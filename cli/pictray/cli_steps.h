@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/common/thumbnail_library.h"
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
 #include "engine/runs/run_commands.h"
@@ -47,19 +48,8 @@ bool ReadColourChoice(bool cellsToo, const std::string& step, const std::string&
 // with the reason for anything else.
 bool ParseCells(const std::string& text, int partX, std::vector<int>* cells, std::string* error);
 
-// libthumbkit.so of the program's folder, open while this object lives.
-class ThumbnailLibrary {
- public:
-  ThumbnailLibrary() = default;
-  ThumbnailLibrary(const ThumbnailLibrary&) = delete;
-  ThumbnailLibrary& operator=(const ThumbnailLibrary&) = delete;
-  ~ThumbnailLibrary();
-  // Opens `folder`/libthumbkit.so and puts its MakeMinImage into st.MMI;
-  // false with the reason in `error` when either cannot be had.
-  bool Load(const std::string& folder, PictrayState& st, std::string* error);
-
- private:
-  void* handle_ = nullptr;
-};
+// Opens `folder`/libthumbkit.so in `library` and puts its calls into st's
+// MMI...; false with the reason in `error` when it cannot be had.
+bool LoadThumbnails(const std::string& folder, ThumbnailLibrary& library, PictrayState& st, std::string* error);
 
 }  // namespace pictray::cli

@@ -255,7 +255,7 @@ int Main(int argc, char** argv) {
   }
   ctx.checkOnly = false;
   ThumbnailLibrary thumbnails;
-  if ((ctx.needsThumbnails || st.flags.M_RP || st.flags.M_RS) && !thumbnails.Load(LocateProgramFolders(fs::DefaultEnv(), ProgramDir()).libraryDir, st, &error))
+  if ((ctx.needsThumbnails || st.flags.M_RP || st.flags.M_RS) && !LoadThumbnails(LocateProgramFolders(fs::DefaultEnv(), ProgramDir()).libraryDir, thumbnails, st, &error))
     return Fail(error);
 
   RunToEnd({PrepareRowsRun(*FindRowsCommand(cmd::ListUp), st, host, o.folder, std::make_shared<RunChoice>())},

@@ -1,7 +1,6 @@
 // The grid cells of rgb=CELLS and partcolor=LISTFILE@CELLS, and the
 // program's libthumbkit.so (beside it, or in PREFIX/lib/pictray) the colour
 // runs draw pictures through.
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <vector>
@@ -33,30 +32,15 @@ bool ParseCells(const std::string& text, int partX, std::vector<int>* cells, std
   return true;
 }
 
-ThumbnailLibrary::~ThumbnailLibrary() {
-  if (handle_) ::dlclose(handle_);
-}
-
-bool ThumbnailLibrary::Load(const std::string& folder, PictrayState& st, std::string* error) {
-  const std::string path = folder + "/libthumbkit.so";
-  handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle_) {
-    const char* why = ::dlerror();
-    *error = "cannot load the thumbnail library " + path + ": " + (why ? why : "unknown reason");
-    return false;
-  }
-  st.MMI = reinterpret_cast<MakeMinImageFn>(::dlsym(handle_, "MakeMinImage"));
-  if (!st.MMI) {
-    *error = "the thumbnail library " + path + " has no MakeMinImage";
-    return false;
-  }
-  // An older library without them draws each cell on its own, each call
-  // within a budget of its own.
-  st.MMIs = reinterpret_cast<MakeMinImagesFn>(::dlsym(handle_, "MakeMinImages"));
-  st.PictureRows = reinterpret_cast<PictureRowsFn>(::dlsym(handle_, "PictureRows"));
-  st.MMIWithin = reinterpret_cast<MakeMinImageWithinFn>(::dlsym(handle_, "MakeMinImageWithin"));
-  st.MMIsWithin = reinterpret_cast<MakeMinImagesWithinFn>(::dlsym(handle_, "MakeMinImagesWithin"));
-  st.PictureRowsWithin = reinterpret_cast<PictureRowsWithinFn>(::dlsym(handle_, "PictureRowsWithin"));
+bool LoadThumbnails(const std::string& folder, ThumbnailLibrary& library, PictrayState& st, std::string* error) {
+  if (!library.Load(folder, error)) return false;
+  const ThumbnailCalls& calls = library.calls();
+  st.MMI = calls.one;
+  st.MMIs = calls.many;
+  st.PictureRows = calls.rows;
+  st.MMIWithin = calls.oneWithin;
+  st.MMIsWithin = calls.manyWithin;
+  st.PictureRowsWithin = calls.rowsWithin;
   return true;
 }
 

@@ -1,8 +1,10 @@
-// twinscan-cli [--extract [--dry-run]] FOLDER | --undo FOLDER | --undo-list FOLDER
-// Runs Twinscan's automatic run on FOLDER (list, key, sort, group) and prints
-// the table (file, folda, filename, size, sameno, firstfile). With --extract
-// the surplus copies are moved; --dry-run stops right before the first
-// change on disk.
+// twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]] FOLDER
+//            | --undo FOLDER | --undo-list FOLDER
+// Runs Twinscan's automatic run on FOLDER (list, key, sort, group; with
+// --similar the same pictures too) and prints the table (file, folda,
+// filename, size, sameno, firstfile), the members of each group (--similar)
+// or one group a line (--groups). With --extract the surplus copies are
+// moved; --dry-run stops right before the first change on disk.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,9 +24,14 @@ namespace {
 
 using namespace pictray::dupes;
 using pictray::EscapeField;
+using pictray::dupes::Likeness;
+using pictray::dupes::PictureFacts;
+using pictray::dupes::TwinGroup;
+using pictray::dupes::TwinMember;
+using pictray::dupes::TwinReview;
 
 constexpr const char* kUsage =
-    "usage: twinscan-cli [--keep original|oldest] [--extract [--dry-run]] FOLDER\n"
+    "usage: twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]] FOLDER\n"
     "       twinscan-cli --undo FOLDER | --undo-list FOLDER\n";
 
 int Usage() {
@@ -37,9 +44,16 @@ int Help() {
   std::fputs(
       "Lists the files of FOLDER and groups the byte-identical ones; prints one line per file:\n"
       "file, folda, filename, size, sameno, firstfile, separated by tabs.\n"
-      "  --keep RULE which file of a set of copies stays: original (the default: a name without\n"
-      "              a copy marker such as \" (1)\" or \" - Copy\", then the larger, the older, the\n"
-      "              shorter name) or oldest (the oldest modification time first)\n"
+      "  --similar   also group the same pictures saved again (resized, re-encoded, turned,\n"
+      "              slightly cropped) and print one line per file of a group instead of the\n"
+      "              table: group, keep or copy, name, size, width x height, hash distance,\n"
+      "              correlation, common area %; with --extract their copies move too\n"
+      "  --groups    print one group a line instead: its names, the kept one first\n"
+      "  --keep RULE which file of a group stays: original (the default: a name without a copy\n"
+      "              marker such as \" (1)\" or \" - Copy\"; for the same pictures then more pixels;\n"
+      "              then the larger file, the older, the shorter name), oldest (the oldest\n"
+      "              date taken or modification time first), largest (the largest file first)\n"
+      "              or pixels (the most pixels first)\n"
       "  --extract   move every surplus copy into a new same... folder inside FOLDER\n"
       "  --dry-run   with --extract: say what would be moved, change nothing\n"
       "  --undo FOLDER       take back the last extraction of FOLDER: each copy returns while it\n"
@@ -58,7 +72,8 @@ int Help() {
 }
 
 // The fields joined by tabs, each escaped, and a line feed.
-void PrintLine(std::initializer_list<std::string> fields) {
+template <typename Fields>
+void PrintFields(const Fields& fields) {
   std::string line;
   bool first = true;
   for (const std::string& f : fields) {
@@ -70,8 +85,49 @@ void PrintLine(std::initializer_list<std::string> fields) {
   std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
+void PrintLine(std::initializer_list<std::string> fields) { PrintFields(fields); }
+
 void PrintTable(const std::vector<FileRec>& table) {
   for (const FileRec& r : table) PrintLine({r.file, r.folda, r.filename, r.size, r.sameno, r.firstfile});
+}
+
+// The kept member first, then the others as found.
+std::vector<std::size_t> KeptFirst(const TwinGroup& g) {
+  std::vector<std::size_t> order{g.kept};
+  for (std::size_t m = 0; m < g.members.size(); ++m)
+    if (m != g.kept) order.push_back(m);
+  return order;
+}
+
+void PrintGroups(const std::vector<FileRec>& table, const TwinReview& review) {
+  for (const TwinGroup& g : review.groups) {
+    std::vector<std::string> names;
+    for (std::size_t m : KeptFirst(g)) names.push_back(table[g.members[m].row].filename);
+    PrintFields(names);
+  }
+}
+
+std::string Fixed(double value, int decimals) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+// One line per file of a group: how it is the same as the kept file.
+void PrintMembers(const std::vector<FileRec>& table, const TwinReview& review) {
+  for (std::size_t g = 0; g < review.groups.size(); ++g) {
+    const TwinGroup& group = review.groups[g];
+    for (std::size_t m : KeptFirst(group)) {
+      const TwinMember& member = group.members[m];
+      const FileRec& r = table[member.row];
+      const PictureFacts facts = member.row < review.facts.size() ? review.facts[member.row] : PictureFacts{};
+      const std::string pixels =
+          facts.width > 0 ? std::to_string(facts.width) + "x" + std::to_string(facts.height) : "";
+      const Likeness& l = member.likeness;
+      PrintLine({std::to_string(g + 1), m == group.kept ? "keep" : "copy", r.filename, r.size, pixels,
+                 std::to_string(l.distance), Fixed(l.correlation, 3), std::to_string(l.commonAreaPercent)});
+    }
+  }
 }
 
 const char* KindText(SurplusOutcome::Kind k, bool dryRun) {
@@ -125,7 +181,7 @@ int main(int argc, char** argv) {
     return Usage();
   }
   const pictray::texts::Language lang = pictray::texts::ChosenLanguage(language);
-  bool extract = false, dryRun = false;
+  bool extract = false, dryRun = false, similar = false, groups = false;
   KeepFirst keepFirst = KeepFirst::Original;
   std::string folder;
   const std::string journals = pictray::JournalDir(pictray::fs::DefaultEnv(), "twinscan");
@@ -142,6 +198,10 @@ int main(int argc, char** argv) {
       extract = true;
     } else if (std::strcmp(argv[i], "--dry-run") == 0) {
       dryRun = true;
+    } else if (std::strcmp(argv[i], "--similar") == 0) {
+      similar = true;
+    } else if (std::strcmp(argv[i], "--groups") == 0) {
+      groups = true;
     } else if (std::strcmp(argv[i], "--keep") == 0) {
       const auto rule = i + 1 < argc ? ParseKeepFirst(argv[++i]) : std::nullopt;
       if (!rule) return Usage();
@@ -171,7 +231,12 @@ int main(int argc, char** argv) {
                  std::strerror(report.openError));
     return 2;
   }
-  PrintTable(host.lpData);
+  if (groups)
+    PrintGroups(host.lpData, host.review);
+  else if (similar)
+    PrintMembers(host.lpData, host.review);
+  else
+    PrintTable(host.lpData);
   if (!report.extraction) return 0;
 
   const ExtractResult& res = *report.extraction;
