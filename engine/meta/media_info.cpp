@@ -20,6 +20,7 @@ extern "C" {
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -28,9 +29,13 @@ extern "C" {
 
 #include "engine/fs/read_only_file.h"
 #include "engine/meta/bounded_walks.h"
+#include "engine/meta/ciff_values.h"
+#include "engine/meta/cr3_boxes.h"
 #include "engine/meta/heif_items.h"
 #include "engine/meta/iso_boxes.h"
 #include "engine/meta/late_libraries.h"
+#include "engine/meta/png_chunks.h"
+#include "engine/meta/raf_header.h"
 
 namespace pictray::meta {
 namespace {
@@ -84,7 +89,7 @@ Format FormatOfBrands(const Head& h) {
   static constexpr std::pair<const char*, Format> kBrands[] = {
       {"heic", Format::Heif}, {"heix", Format::Heif}, {"heim", Format::Heif}, {"heis", Format::Heif},
       {"hevc", Format::Heif}, {"hevx", Format::Heif}, {"avif", Format::Heif}, {"avis", Format::Heif},
-      {"mif1", Format::Heif}, {"msf1", Format::Heif}, {"crx ", Format::Bmff}, {"jxl ", Format::Bmff},
+      {"mif1", Format::Heif}, {"msf1", Format::Heif}, {"crx ", Format::Cr3}, {"jxl ", Format::Bmff},
       {"qt  ", Format::Video}, {"isom", Format::Video}, {"iso2", Format::Video}, {"mp41", Format::Video},
       {"mp42", Format::Video}, {"M4V ", Format::Video}, {"M4VH", Format::Video}, {"M4VP", Format::Video},
       {"3gp4", Format::Video}, {"3gp5", Format::Video}, {"3gp6", Format::Video}, {"3g2a", Format::Video},
@@ -171,16 +176,18 @@ struct WantedTag {
   std::optional<std::string> MediaInfo::*field;
 };
 
-const std::array<WantedTag, 4>& WantedTags() {
-  static const std::array<WantedTag, 4> tags = [] {
+// An RW2's IFD0 comes out under a group of its own.
+const std::array<WantedTag, 5>& WantedTags() {
+  static const std::array<WantedTag, 5> tags = [] {
     const auto wanted = [](const char* key, std::optional<std::string> MediaInfo::*field) {
       const Exiv2::ExifKey k(key);
       return WantedTag{k.tag(), k.ifdId(), field};
     };
-    return std::array<WantedTag, 4>{wanted("Exif.Image.DateTime", &MediaInfo::dateTime),
+    return std::array<WantedTag, 5>{wanted("Exif.Image.DateTime", &MediaInfo::dateTime),
                                     wanted("Exif.Photo.DateTimeOriginal", &MediaInfo::dateTimeOriginal),
                                     wanted("Exif.Image.Model", &MediaInfo::model),
-                                    wanted("Exif.Image.Software", &MediaInfo::software)};
+                                    wanted("Exif.Image.Software", &MediaInfo::software),
+                                    wanted("Exif.PanasonicRaw.Model", &MediaInfo::model)};
   }();
   return tags;
 }
@@ -193,6 +200,40 @@ void KeepExif(MediaInfo& info, const Exiv2::ExifData& exif, Exiv2::ByteOrder ord
       if (datum.tag() == w.tag && datum.ifdId() == w.ifd && !(info.*w.field)) info.*w.field = Text(datum);
 }
 
+Exiv2::ByteOrder Decode(Exiv2::ExifData& exif, const std::string& tiff) {
+  if (tiff.empty()) return Exiv2::invalidByteOrder;
+  return Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte*>(tiff.data()),
+                                   static_cast<std::uint32_t>(tiff.size()));
+}
+
+long SizeTag(const Exiv2::ExifData& exif, const char* key) {
+  const auto it = exif.findKey(Exiv2::ExifKey(key));
+  return it == exif.end() ? 0 : it->toLong();
+}
+
+// The full image of a RAW whose size libexiv2 takes from elsewhere: a
+// RAF's preview, an RW2's sensor with its borders.
+std::optional<std::pair<long long, long long>> FullImageSize(const fs::ReadOnlyFile& file, const StillType& type,
+                                                            const Exiv2::ExifData& exif) {
+  if (type.type == Exiv2::ImageType::raf) return RafImageSize(file);
+  if (type.type != Exiv2::ImageType::rw2) return std::nullopt;
+  const long top = SizeTag(exif, "Exif.PanasonicRaw.SensorTopBorder");
+  const long left = SizeTag(exif, "Exif.PanasonicRaw.SensorLeftBorder");
+  // libexiv2 names the bottom and right borders ImageHeight and ImageWidth.
+  const long bottom = SizeTag(exif, "Exif.PanasonicRaw.ImageHeight");
+  const long right = SizeTag(exif, "Exif.PanasonicRaw.ImageWidth");
+  if (right <= left || bottom <= top) return std::nullopt;
+  return std::pair<long long, long long>(right - left, bottom - top);
+}
+
+// A CRW's byte order and capture time from its own heaps.
+void KeepCiffValues(const fs::ReadOnlyFile& file, MediaInfo& info) {
+  const std::optional<CiffValues> ciff = ReadCiffValues(file);
+  if (!ciff) return;
+  info.littleEndian = ciff->littleEndian;
+  if (ciff->captureTime) info.dateTimeOriginal = ciff->captureTime;
+}
+
 // Reads what the still holds through libexiv2 (which throws on a damaged file).
 void ReadStill(const std::string& path, const fs::ReadOnlyFile& file, const StillType& type, PixelSize size,
                MediaInfo& info) {
@@ -200,8 +241,49 @@ void ReadStill(const std::string& path, const fs::ReadOnlyFile& file, const Stil
   Exiv2::Image::AutoPtr image = type.make(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
   image->readMetadata();
   KeepExif(info, image->exifData(), image->byteOrder());
-  if (size == PixelSize::Read) KeepSize(info, image->pixelWidth(), image->pixelHeight());
+  if (type.type == Exiv2::ImageType::crw) KeepCiffValues(file, info);
+  if (size == PixelSize::Read) {
+    const auto full = FullImageSize(file, type, image->exifData());
+    KeepSize(info, full ? full->first : image->pixelWidth(), full ? full->second : image->pixelHeight());
+  }
   info.readable = true;
+}
+
+// A CR3's IFD0, its size the full image's; its Exif directory is the first
+// directory of a TIFF structure of its own, so its values come out under
+// IFD0's group.
+void ReadCr3(const fs::ReadOnlyFile& file, PixelSize size, MediaInfo& info) {
+  const std::optional<Cr3Exif> cr3 = ReadCr3Exif(file);
+  if (!cr3) return;
+  Exiv2::ExifData ifd0, exif;
+  const Exiv2::ByteOrder order = Decode(ifd0, cr3->ifd0);
+  Decode(exif, cr3->exif);
+  KeepExif(info, ifd0, order);
+  info.hasExif = !ifd0.empty() || !exif.empty();
+  const WantedTag& original = WantedTags()[1];
+  for (const Exiv2::Exifdatum& datum : exif)
+    if (datum.tag() == original.tag && datum.ifdId() == WantedTags()[0].ifd && !info.dateTimeOriginal)
+      info.dateTimeOriginal = Text(datum);
+  if (size == PixelSize::Read)
+    KeepSize(info, SizeTag(ifd0, "Exif.Image.ImageWidth"), SizeTag(ifd0, "Exif.Image.ImageLength"));
+  info.readable = true;
+}
+
+// A PNG's header and Exif block. The picture is sound when its chunks are,
+// whatever its Exif block holds.
+void ReadPng(const fs::ReadOnlyFile& file, PixelSize size, MediaInfo& info) {
+  const std::optional<PngMeta> png = ReadPngMeta(file);
+  if (!png) return;
+  info.readable = true;
+  if (size == PixelSize::Read) KeepSize(info, png->width, png->height);
+  if (!png->exif) return;
+  try {
+    Exiv2::ExifData exif;
+    const Exiv2::ByteOrder order = Decode(exif, *png->exif);
+    KeepExif(info, exif, order);
+  } catch (...) {  // an Exif block libexiv2 refuses: no Exif
+    info.hasExif = false;
+  }
 }
 
 bool Digits(const std::string& s, std::size_t from, std::size_t n) {
@@ -257,7 +339,9 @@ constexpr int kMaxTopBoxes = 256;
 
 // The movie header's modification time (UTC), which libavformat does not
 // pass on: the top-level boxes are walked by their headers alone up to
-// "moov", whose first child is "mvhd". Nothing for a time left at 0.
+// "moov", whose first child is "mvhd". Nothing for a time left at 0. Read
+// by libavformat's rule for the creation time, so the two agree: a value
+// before 1970 in the header's epoch was written as Unix time.
 std::optional<std::int64_t> MovieModificationTime(const fs::ReadOnlyFile& file) {
   struct stat st {};
   if (file.fd() < 0 || file.env().Fstat(file.fd(), st) != 0) return std::nullopt;
@@ -279,7 +363,8 @@ std::optional<std::int64_t> MovieModificationTime(const fs::ReadOnlyFile& file) 
       c.Number(width);  // creation time
       const std::uint64_t modified = c.Number(width);
       if (c.failed() || modified == 0 || modified > std::uint64_t(INT64_MAX)) return std::nullopt;
-      return static_cast<std::int64_t>(modified) - kMovieEpochToUnix;
+      const auto seconds = static_cast<std::int64_t>(modified);
+      return seconds >= kMovieEpochToUnix ? seconds - kMovieEpochToUnix : seconds;
     }
     at += box->size;
   }
@@ -369,7 +454,7 @@ void ReadHeifThroughLibheif(const std::string& path, MediaInfo& info) {
   if (heif->primaryHandle(ctx.get(), &raw).code != heif_error_Ok) return;
   std::unique_ptr<heif_image_handle, ReleaseHeifHandle> handle(raw, ReleaseHeifHandle{heif});
   info.readable = true;
-  KeepSize(info, heif->width(handle.get()), heif->height(handle.get()));
+  KeepSize(info, heif->codedWidth(handle.get()), heif->codedHeight(handle.get()));
   heif_item_id id = 0;
   if (heif->metadataIds(handle.get(), "Exif", &id, 1) != 1) return;
   const std::size_t size = heif->metadataSize(handle.get(), id);
@@ -399,20 +484,37 @@ Format DetectFormat(const std::string& path) {
   return still ? still->format : Format::None;
 }
 
+bool NamedAsFormatReadHere(const std::string& path) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return false;
+  std::string ext = path.substr(dot + 1);
+  for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  static constexpr const char* kExtensions[] = {
+      "jpg", "jpeg", "jpe", "jfif", "heic", "heif", "hif", "avif", "cr2", "cr3", "crw", "nef", "nrw", "arw",
+      "sr2", "dng",  "orf", "rw2",  "raf",  "pef",  "srw", "mrw", "tif", "tiff", "png", "webp", "mov", "mp4",
+      "m4v", "3gp"};
+  return std::find(std::begin(kExtensions), std::end(kExtensions), ext) != std::end(kExtensions);
+}
+
 MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, PixelSize size) {
   InitLibrariesOnce();
   MediaInfo info;
   const Head head = ReadHead(file);
   const std::optional<Format> byHead = FormatOfHead(head);
   if (byHead == Format::None) return info;
-  const bool byLibexiv2 = byHead != Format::Video && byHead != Format::Heif;
+  const bool byLibexiv2 = byHead != Format::Video && byHead != Format::Heif && byHead != Format::Cr3;
   const StillType* still = byLibexiv2 ? StillTypeOfHead(head) : nullptr;
   info.format = byHead ? *byHead : still ? still->format : Format::None;
+  if (info.format == Format::Png) still = nullptr;
   try {
     if (info.format == Format::Video)
       ReadVideo(path, file, info);
     else if (info.format == Format::Heif)
       ReadHeif(path, file, info);
+    else if (info.format == Format::Cr3)
+      ReadCr3(file, size, info);
+    else if (info.format == Format::Png)
+      ReadPng(file, size, info);
     else if (still)
       ReadStill(path, file, *still, size, info);
   } catch (...) {  // libexiv2 throws on damaged files; the file stays unreadable

@@ -15,7 +15,8 @@ namespace pictray::meta {
 enum class Format {
   None,  // not a format read here (JPEG included)
   Heif,  // HEIC/HEIF, AVIF
-  Bmff,  // CR3, JPEG XL in its box container
+  Bmff,  // JPEG XL in its box container
+  Cr3,
   Tiff,  // TIFF and the TIFF-based RAWs (CR2, NEF, NRW, ARW, SR2, DNG, PEF, SRW)
   Raw,   // CRW, ORF, RW2, RAF, MRW
   Png,
@@ -36,6 +37,10 @@ struct MediaInfo {
 // The format of the file by its content; Format::None for JPEG and for
 // anything unreadable or unknown.
 Format DetectFormat(const std::string& path);
+
+// Whether the file's name says it is a picture or video of a format read
+// here or by the JPEG reader (its extension, in any case).
+bool NamedAsFormatReadHere(const std::string& path);
 
 // Whether a still's pixel size is read: the library finds a TIFF-based
 // file's size by searching every sub-image, which costs more than its Exif.
