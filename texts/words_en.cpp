@@ -114,8 +114,36 @@ const char* ButtonEn(Button b) {
   return "";
 }
 
+const char* CliEn(CliText t) {
+  switch (t) {
+    case CliText::TwinscanUsage:
+      return "usage: twinscan-cli [--keep original|oldest] [--extract [--dry-run]] FOLDER\n"
+             "       twinscan-cli --undo FOLDER | --undo-list FOLDER\n";
+    case CliText::TwinscanHelp:
+      return "Lists the files of FOLDER and groups the byte-identical ones; prints one line per file:\n"
+             "file, folda, filename, size, sameno, firstfile, separated by tabs.\n"
+             "  --keep RULE which file of a set of copies stays: original (the default: a name without\n"
+             "              a copy marker such as \" (1)\" or \" - Copy\", then the larger, the older, the\n"
+             "              shorter name) or oldest (the oldest modification time first)\n"
+             "  --extract   move every surplus copy into a new same... folder inside FOLDER\n"
+             "  --dry-run   with --extract: say what would be moved, change nothing\n"
+             "  --undo FOLDER       take back the last extraction of FOLDER: each copy returns while it\n"
+             "                      is still the file that was moved and its name is free; prints\n"
+             "                      \"back N\" and one line per file left, with why\n"
+             "  --undo-list FOLDER  the extractions of FOLDER that can still be taken back\n"
+             "  --lang ja|en        the language of messages (default: Japanese for a Japanese locale\n"
+             "                      in LC_ALL, LC_MESSAGES or LANG, else English)\n"
+             "Journals are kept in $XDG_STATE_HOME/twinscan/journals (or ~/.local/state/...), the last\n"
+             "50 runs per folder.\n"
+             "In every field printed, a tab, a line feed and a backslash are written as \\t, \\n and \\\\.\n"
+             "Exit status: 0 done; 1 a copy could not be moved, or another run is moving files of FOLDER\n"
+             "(nothing is moved then); 2 bad arguments, or FOLDER cannot be read as a folder.\n";
+  }
+  return "";
+}
+
 }  // namespace
 
-const Vocabulary kEnglish{SaidEn, PieceEn, ButtonEn};
+const Vocabulary kEnglish{SaidEn, PieceEn, ButtonEn, CliEn};
 
 }  // namespace pictray::texts
