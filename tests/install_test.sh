@@ -89,7 +89,7 @@ pids=()
 
 # The language: the locale, overridden by --lang. An English window has its
 # translations mapped; a Japanese one loads none.
-cases=("en_US.UTF-8||en" "C||ja" "ja_JP.UTF-8||ja" "de_DE.UTF-8||ja" "C|--lang en|en" "en_GB.UTF-8|--lang=ja|ja")
+cases=("en_US.UTF-8||en" "C||en" "ja_JP.UTF-8||ja" "de_DE.UTF-8||en" "C|--lang ja|ja" "en_GB.UTF-8|--lang=ja|ja")
 case_pids=()
 for i in "${!cases[@]}"; do
   IFS='|' read -r lang args _ <<<"${cases[$i]}"

@@ -27,7 +27,7 @@ std::optional<Language> LanguageNamed(std::string_view value) {
 
 Language LanguageOfLocaleName(std::string_view name) {
   // "ll_CC.codeset@modifier": the language is what comes before '_', '.' or '@'.
-  return name.substr(0, name.find_first_of("_.@")) == "en" ? Language::English : Language::Japanese;
+  return name.substr(0, name.find_first_of("_.@")) == "ja" ? Language::Japanese : Language::English;
 }
 
 Language LanguageOfEnvironment() {
@@ -35,7 +35,7 @@ Language LanguageOfEnvironment() {
     const char* value = std::getenv(var);
     if (value && *value) return LanguageOfLocaleName(value);
   }
-  return Language::Japanese;
+  return Language::English;
 }
 
 LanguageArgument TakeLanguageArgument(int& argc, char** argv) {

@@ -16,16 +16,19 @@ enum class Language { Japanese, English };
 // The message in `language`; names keep their bytes.
 std::string Words(const Message& message, Language language);
 std::string Words(Button button, Language language);
+// A command line's own text (its usage, its --help).
+enum class CliText { TwinscanUsage, TwinscanHelp };
+std::string Words(CliText text, Language language);
 // The button whose Japanese caption is `caption`, if any.
 std::optional<Button> ButtonCaptioned(std::string_view caption);
 
 // "ja" or "en"; nothing for anything else.
 std::optional<Language> LanguageNamed(std::string_view value);
 // The language of a POSIX locale name ("en_GB.UTF-8", "ja_JP", "C"):
-// English only for "en", Japanese for every other one.
+// Japanese for "ja", English for every other one (C and POSIX included).
 Language LanguageOfLocaleName(std::string_view name);
 // The locale's language as the C library chooses it: LC_ALL, else
-// LC_MESSAGES, else LANG.
+// LC_MESSAGES, else LANG; English when none is set.
 Language LanguageOfEnvironment();
 
 // What the command line asks for. main's arguments lose "--lang VALUE"

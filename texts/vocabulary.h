@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/run/message.h"
+#include "texts/texts.h"
 
 namespace pictray::texts {
 
@@ -29,6 +30,7 @@ struct Vocabulary {
   const char* (*said)(Said);
   const char* (*piece)(Piece);
   const char* (*button)(Button);
+  const char* (*cli)(CliText);
 };
 
 extern const Vocabulary kJapanese;

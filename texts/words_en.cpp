@@ -114,8 +114,43 @@ const char* ButtonEn(Button b) {
   return "";
 }
 
+const char* CliEn(CliText t) {
+  switch (t) {
+    case CliText::TwinscanUsage:
+      return "usage: twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]] FOLDER\n"
+             "       twinscan-cli --undo FOLDER | --undo-list FOLDER\n";
+    case CliText::TwinscanHelp:
+      return "Lists the files of FOLDER and groups the byte-identical ones; prints one line per file:\n"
+             "file, folda, filename, size, sameno, firstfile, separated by tabs.\n"
+             "  --similar   also group the same pictures saved again (resized, re-encoded, turned,\n"
+             "              slightly cropped) and print one line per file of a group instead of the\n"
+             "              table: group, keep or copy, name, size, width x height, hash distance,\n"
+             "              correlation, common area %; with --extract their copies move too\n"
+             "  --groups    print one group a line instead: its names, the kept one first\n"
+             "  --keep RULE which file of a group stays: original (the default: a name without a copy\n"
+             "              marker such as \" (1)\" or \" - Copy\"; for the same pictures then more pixels;\n"
+             "              then the larger file, the older, the shorter name), oldest (the oldest\n"
+             "              date taken or modification time first), largest (the largest file first)\n"
+             "              or pixels (the most pixels first)\n"
+             "  --extract   move every surplus copy into a new same... folder inside FOLDER\n"
+             "  --dry-run   with --extract: say what would be moved, change nothing\n"
+             "  --undo FOLDER       take back the last extraction of FOLDER: each copy returns while it\n"
+             "                      is still the file that was moved and its name is free; prints\n"
+             "                      \"back N\" and one line per file left, with why\n"
+             "  --undo-list FOLDER  the extractions of FOLDER that can still be taken back\n"
+             "  --lang ja|en        the language of messages (default: Japanese for a Japanese locale\n"
+             "                      in LC_ALL, LC_MESSAGES or LANG, else English)\n"
+             "Journals are kept in $XDG_STATE_HOME/twinscan/journals (or ~/.local/state/...), the last\n"
+             "50 runs per folder.\n"
+             "In every field printed, a tab, a line feed and a backslash are written as \\t, \\n and \\\\.\n"
+             "Exit status: 0 done; 1 a copy could not be moved, or another run is moving files of FOLDER\n"
+             "(nothing is moved then); 2 bad arguments, or FOLDER cannot be read as a folder.\n";
+  }
+  return "";
+}
+
 }  // namespace
 
-const Vocabulary kEnglish{SaidEn, PieceEn, ButtonEn};
+const Vocabulary kEnglish{SaidEn, PieceEn, ButtonEn, CliEn};
 
 }  // namespace pictray::texts

@@ -113,8 +113,41 @@ const char* ButtonJa(Button b) {
   return "";
 }
 
+const char* CliJa(CliText t) {
+  switch (t) {
+    case CliText::TwinscanUsage:
+      return "使い方: twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]] フォルダ\n"
+             "        twinscan-cli --undo フォルダ | --undo-list フォルダ\n";
+    case CliText::TwinscanHelp:
+      return "フォルダのファイルを一覧にし、内容がバイト単位で同じものをまとめます。1ファイル1行で\n"
+             "file, folda, filename, size, sameno, firstfile をタブ区切りで出力します。\n"
+             "  --similar   保存し直した同じ画像（縮小・再圧縮・別形式・回転・わずかな切り抜き）もまとめ、\n"
+             "              表の代わりに組のファイルごとに1行: 組、keep または copy、名前、サイズ、\n"
+             "              幅x高さ、ハッシュの距離、相関、共通部分の %。--extract ではそのコピーも移動\n"
+             "  --groups    代わりに1組1行で名前を出力（残すものが先頭）\n"
+             "  --keep RULE 組で残す1つ: original（既定: \" (1)\" や \" - Copy\" のようなコピーの印の\n"
+             "              無い名前、同じ画像では次に画素数の多い方、次に大きい方、古い方、短い名前）、\n"
+             "              oldest（撮影日時か更新日時の最も古いものを先に）、largest（最も大きい\n"
+             "              ファイルを先に）、pixels（画素数の最も多いものを先に）\n"
+             "  --extract   余分なコピーをすべてフォルダ内に新しく作る same... フォルダへ移動\n"
+             "  --dry-run   --extract と共に: 移動するものを示すだけで何も変更しない\n"
+             "  --undo フォルダ       フォルダの最後の抽出を元に戻す: 移動したときのファイルのままで\n"
+             "                        元の名前が空いているものが戻ります。\"back N\" と、残したファイル\n"
+             "                        ごとにその理由を1行ずつ出力\n"
+             "  --undo-list フォルダ  フォルダの抽出のうち、まだ元に戻せるもの\n"
+             "  --lang ja|en          メッセージの言語（既定: LC_ALL、LC_MESSAGES、LANG が日本語の\n"
+             "                        ロケールなら日本語、それ以外は英語）\n"
+             "記録は $XDG_STATE_HOME/twinscan/journals（または ~/.local/state/...）にフォルダごと\n"
+             "最新50回分を保存します。\n"
+             "出力するどの欄でも、タブ・改行・バックスラッシュは \\t、\\n、\\\\ と書きます。\n"
+             "終了ステータス: 0 完了; 1 移動できないコピーがあった、または別の処理がフォルダのファイルを\n"
+             "移動中（このときは何も移動しません）; 2 引数の誤り、またはフォルダをフォルダとして読めない。\n";
+  }
+  return "";
+}
+
 }  // namespace
 
-const Vocabulary kJapanese{SaidJa, PieceJa, ButtonJa};
+const Vocabulary kJapanese{SaidJa, PieceJa, ButtonJa, CliJa};
 
 }  // namespace pictray::texts

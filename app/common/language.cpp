@@ -11,12 +11,8 @@ LanguageArgument TakeLanguageArgument(int& argc, char** argv) {
   return {taken.given, taken.language, QString::fromStdString(taken.error)};
 }
 
-Language LanguageOfLocaleName(const QString& name) { return texts::LanguageOfLocaleName(name.toStdString()); }
-
-Language LanguageOfEnvironment() { return texts::LanguageOfEnvironment(); }
-
 Language ChosenLanguage(const LanguageArgument& argument) {
-  return argument.given ? argument.language : LanguageOfEnvironment();
+  return texts::ChosenLanguage({argument.given, argument.language, {}});
 }
 
 Language WindowLanguage() {

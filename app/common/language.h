@@ -1,7 +1,7 @@
 // The language the windows speak. The texts in the sources are Japanese;
 // English comes from the translation files built from translations/*.ts.
-// English is chosen for an English locale, Japanese for every other one
-// (C and POSIX included); "--lang ja" or "--lang en" overrides the locale.
+// Japanese is chosen for a Japanese locale, English for every other one
+// (C, POSIX and none set included); "--lang ja" or "--lang en" overrides the locale.
 // Settings, the folder names runs make and the command lines' output are the
 // same in either language.
 #pragma once
@@ -27,13 +27,8 @@ struct LanguageArgument {
 };
 LanguageArgument TakeLanguageArgument(int& argc, char** argv);
 
-// The language of a POSIX locale name ("en_GB.UTF-8", "ja_JP", "C").
-Language LanguageOfLocaleName(const QString& name);
-// The locale's language as the C library chooses it: LC_ALL, else
-// LC_MESSAGES, else LANG.
-Language LanguageOfEnvironment();
-
-// The argument's language when one was given, else the environment's.
+// The argument's language when one was given, else the locale's
+// (texts::ChosenLanguage: the one rule of both programs and command lines).
 Language ChosenLanguage(const LanguageArgument& argument);
 
 // The language of the translations loaded into the application: English

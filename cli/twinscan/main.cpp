@@ -30,45 +30,24 @@ using pictray::dupes::TwinGroup;
 using pictray::dupes::TwinMember;
 using pictray::dupes::TwinReview;
 
-constexpr const char* kUsage =
-    "usage: twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]] FOLDER\n"
-    "       twinscan-cli --undo FOLDER | --undo-list FOLDER\n";
+using pictray::texts::CliText;
+using pictray::texts::Language;
+using pictray::texts::Words;
 
-int Usage() {
-  std::fputs(kUsage, stderr);
+int Usage(Language lang) {
+  std::fputs(Words(CliText::TwinscanUsage, lang).c_str(), stderr);
   return 2;
 }
 
-int Help() {
-  std::fputs(kUsage, stdout);
-  std::fputs(
-      "Lists the files of FOLDER and groups the byte-identical ones; prints one line per file:\n"
-      "file, folda, filename, size, sameno, firstfile, separated by tabs.\n"
-      "  --similar   also group the same pictures saved again (resized, re-encoded, turned,\n"
-      "              slightly cropped) and print one line per file of a group instead of the\n"
-      "              table: group, keep or copy, name, size, width x height, hash distance,\n"
-      "              correlation, common area %; with --extract their copies move too\n"
-      "  --groups    print one group a line instead: its names, the kept one first\n"
-      "  --keep RULE which file of a group stays: original (the default: a name without a copy\n"
-      "              marker such as \" (1)\" or \" - Copy\"; for the same pictures then more pixels;\n"
-      "              then the larger file, the older, the shorter name), oldest (the oldest\n"
-      "              date taken or modification time first), largest (the largest file first)\n"
-      "              or pixels (the most pixels first)\n"
-      "  --extract   move every surplus copy into a new same... folder inside FOLDER\n"
-      "  --dry-run   with --extract: say what would be moved, change nothing\n"
-      "  --undo FOLDER       take back the last extraction of FOLDER: each copy returns while it\n"
-      "                      is still the file that was moved and its name is free; prints\n"
-      "                      \"back N\" and one line per file left, with why\n"
-      "  --undo-list FOLDER  the extractions of FOLDER that can still be taken back\n"
-      "  --lang ja|en        the language of messages (default: English for an English locale in\n"
-      "                      LC_ALL, LC_MESSAGES or LANG, else Japanese)\n"
-      "Journals are kept in $XDG_STATE_HOME/twinscan/journals (or ~/.local/state/...), the last\n"
-      "50 runs per folder.\n"
-      "In every field printed, a tab, a line feed and a backslash are written as \\t, \\n and \\\\.\n"
-      "Exit status: 0 done; 1 a copy could not be moved, or another run is moving files of FOLDER\n"
-      "(nothing is moved then); 2 bad arguments, or FOLDER cannot be read as a folder.\n",
-      stdout);
+int Help(Language lang) {
+  std::fputs(Words(CliText::TwinscanUsage, lang).c_str(), stdout);
+  std::fputs(Words(CliText::TwinscanHelp, lang).c_str(), stdout);
   return 0;
+}
+
+// One line of standard error in the chosen language.
+void Say(const pictray::Message& message, Language lang) {
+  std::fprintf(stderr, "twinscan-cli: %s\n", Words(message, lang).c_str());
 }
 
 // The fields joined by tabs, each escaped, and a line feed.
@@ -159,7 +138,7 @@ void PrintExtraction(const ExtractResult& res, bool dryRun) {
 }
 
 // --undo: the table's undo, printing what went back and what was left.
-int Undo(const std::string& folder, const std::string& journals, pictray::texts::Language lang) {
+int Undo(const std::string& folder, const std::string& journals, Language lang) {
   int status = 0;
   const pictray::UndoTurns turns =
       pictray::cli::PrintingUndoTurns(folder, std::cout, std::cerr, "twinscan-cli", lang, &status);
@@ -178,9 +157,9 @@ int main(int argc, char** argv) {
   const pictray::texts::LanguageArgument language = pictray::texts::TakeLanguageArgument(argc, argv);
   if (!language.error.empty()) {
     std::fprintf(stderr, "twinscan-cli: %s\n", language.error.c_str());
-    return Usage();
+    return Usage(pictray::texts::LanguageOfEnvironment());
   }
-  const pictray::texts::Language lang = pictray::texts::ChosenLanguage(language);
+  const Language lang = pictray::texts::ChosenLanguage(language);
   bool extract = false, dryRun = false, similar = false, groups = false;
   KeepFirst keepFirst = KeepFirst::Original;
   std::string folder;
@@ -190,7 +169,7 @@ int main(int argc, char** argv) {
     return pictray::cli::PrintUndoList(journals, argv[2], std::cout, std::cerr, "twinscan-cli", lang);
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
-      return Help();
+      return Help(lang);
     } else if (std::strcmp(argv[i], "--version") == 0) {
       std::printf("twinscan-cli %s\n", kPictrayVersion);
       return 0;
@@ -204,15 +183,15 @@ int main(int argc, char** argv) {
       groups = true;
     } else if (std::strcmp(argv[i], "--keep") == 0) {
       const auto rule = i + 1 < argc ? ParseKeepFirst(argv[++i]) : std::nullopt;
-      if (!rule) return Usage();
+      if (!rule) return Usage(lang);
       keepFirst = *rule;
     } else if (argv[i][0] == '-' || !folder.empty()) {
-      return Usage();
+      return Usage(lang);
     } else {
       folder = argv[i];
     }
   }
-  if (folder.empty() || (dryRun && !extract)) return Usage();
+  if (folder.empty() || (dryRun && !extract)) return Usage(lang);
 
   pictray::TwinscanBlock val;
   val.TargetFolda = folder;
@@ -227,8 +206,7 @@ int main(int argc, char** argv) {
   const pictray::TwinscanReport report =
       pictray::FindTwinscanCommand(pictray::twinscan::cmd::FindCopies)->run(val, host);
   if (report.openError != 0) {
-    std::fprintf(stderr, "twinscan-cli: cannot read the folder %s: %s\n", EscapeField(folder).c_str(),
-                 std::strerror(report.openError));
+    Say({pictray::Said::FolderUnreadable, {EscapeField(folder), std::strerror(report.openError)}}, lang);
     return 2;
   }
   if (groups)
@@ -241,17 +219,18 @@ int main(int argc, char** argv) {
 
   const ExtractResult& res = *report.extraction;
   if (res.lockError != 0) {
-    if (res.lockError == EWOULDBLOCK)
-      std::fprintf(stderr, "twinscan-cli: %s\n",
-                   pictray::texts::Words(pictray::Message{pictray::Said::FolderBusy}, lang).c_str());
-    else
-      std::fprintf(stderr, "twinscan-cli: cannot open the folder %s: %s\n", EscapeField(folder).c_str(),
-                   std::strerror(res.lockError));
+    Say(res.lockError == EWOULDBLOCK ? pictray::Message{pictray::Said::FolderBusy}
+                                     : pictray::Message{pictray::Said::FolderNotOpened, {EscapeField(folder)}, {},
+                                                        res.lockError},
+        lang);
     return 1;
   }
+  // Nothing moved and no folder made: the record could not be made at all.
   if (res.journalError != 0)
-    std::fprintf(stderr, "twinscan-cli: the journal %s: %s\n", EscapeField(res.journalPath).c_str(),
-                 std::strerror(res.journalError));
+    Say({res.movedCount == 0 && res.samedir.empty() ? pictray::Said::ExtractJournalNotCreated
+                                                    : pictray::Said::ExtractJournalStopped,
+         {EscapeField(res.journalPath)}, {}, res.journalError},
+        lang);
   PrintExtraction(res, dryRun);
   return res.failed > 0 || res.journalError != 0 ? 1 : 0;
 }

@@ -173,43 +173,6 @@ class TwinscanLanguageTest : public QObject {
     QCOMPARE(left, rest);
     QCOMPARE(argv[argc], nullptr);
   }
-
-  void localeChoosesTheLanguage_data() {
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<int>("language");  // 0 Japanese, 1 English
-    QTest::newRow("en_US.UTF-8") << "en_US.UTF-8" << 1;
-    QTest::newRow("en_GB") << "en_GB" << 1;
-    QTest::newRow("en") << "en" << 1;
-    QTest::newRow("en@modifier") << "en@quot" << 1;
-    QTest::newRow("ja_JP.UTF-8") << "ja_JP.UTF-8" << 0;
-    QTest::newRow("C") << "C" << 0;
-    QTest::newRow("C.UTF-8") << "C.UTF-8" << 0;
-    QTest::newRow("POSIX") << "POSIX" << 0;
-    QTest::newRow("no translation: de_DE") << "de_DE.UTF-8" << 0;
-    QTest::newRow("eo, not en") << "eo" << 0;
-  }
-  void localeChoosesTheLanguage() {
-    QFETCH(QString, locale);
-    QFETCH(int, language);
-    QCOMPARE(int(ui::LanguageOfLocaleName(locale)), language);
-  }
-
-  // LC_ALL wins over LC_MESSAGES, which wins over LANG; an empty one does
-  // not count.
-  void environmentOrderOfTheLocale() {
-    qputenv("LC_ALL", "");
-    qputenv("LC_MESSAGES", "en_US.UTF-8");
-    qputenv("LANG", "ja_JP.UTF-8");
-    QCOMPARE(ui::LanguageOfEnvironment(), ui::Language::English);
-    qputenv("LC_ALL", "C");
-    QCOMPARE(ui::LanguageOfEnvironment(), ui::Language::Japanese);
-    qunsetenv("LC_ALL");
-    qunsetenv("LC_MESSAGES");
-    qputenv("LANG", "en_AU.UTF-8");
-    QCOMPARE(ui::LanguageOfEnvironment(), ui::Language::English);
-    qunsetenv("LANG");
-    QCOMPARE(ui::LanguageOfEnvironment(), ui::Language::Japanese);
-  }
 };
 
 QTEST_MAIN(TwinscanLanguageTest)

@@ -117,14 +117,15 @@ TEST_F(TwinscanCli, BadArgumentsExitTwoAndAPathThatIsNoFolderListsNothing) {
     CliRun r = RunCli(d, args);
     EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
     EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find("usage"), std::string::npos);
+    EXPECT_NE(r.err.find("使い方"), std::string::npos);
   }
-  // A folder that cannot be read is one line on standard error.
+  // A folder that cannot be read is one line on standard error, in the
+  // locale's Japanese.
   for (const std::string& folder : {S + "/a.jpg", S + "/none"}) {
     CliRun r = RunCli(d, {"--extract", folder});
     EXPECT_EQ(r.status, 2) << folder;
     EXPECT_EQ(r.out, "");
-    EXPECT_TRUE(r.err.starts_with("twinscan-cli: cannot read the folder " + folder + ": ")) << r.err;
+    EXPECT_TRUE(r.err.starts_with("twinscan-cli: フォルダを読めません: " + folder + " (")) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
   }
 }
@@ -142,7 +143,7 @@ TEST_F(TwinscanCli, TabsLineFeedsAndBackslashesAreEscapedInEveryField) {
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\t'), 3 * 5 + 4 + 3 + 5);
   for (const std::string name : {"t\\tb.jpg\t", "u\\nl.jpg\t", "v\\\\s.jpg\t"})
     EXPECT_NE(r.out.find(name), std::string::npos) << name;
-  EXPECT_NE(RunCli(d, {"--help"}).out.find("\\t, \\n and \\\\"), std::string::npos);
+  EXPECT_NE(RunCli(d, {"--help"}).out.find("\\t、\\n、\\\\"), std::string::npos);
 }
 
 TEST_F(TwinscanCli, AFolderBusyWithAnotherRunMovesNothingAndExitsOne) {
