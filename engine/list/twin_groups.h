@@ -8,6 +8,16 @@
 #include <string>
 #include <vector>
 
+namespace pictray {
+
+// The phases of the search for the same pictures, after the listing.
+enum class SearchPhase {
+  Measuring,  // each picture's thumbnails and hash, read or taken from the cache
+  Comparing,  // the pictures whose hashes are near, compared
+};
+
+}  // namespace pictray
+
 namespace pictray::dupes {
 
 // A picture's format, in the order the keep rule prefers them: a camera's

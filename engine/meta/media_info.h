@@ -32,6 +32,9 @@ struct MediaInfo {
   // "YYYY:MM:DD HH:MM:SS" for the dates; absent when the file has none.
   std::optional<std::string> dateTime, dateTimeOriginal, model, software;
   int width = 0, height = 0;  // 0 when unknown or beyond belief
+  // The Exif Orientation tag (1..8; 1 when absent). A HEIF's pixels come
+  // from libheif already turned by its own boxes, never by this tag.
+  int orientation = 1;
 };
 
 // The format of the file by its content; Format::None for JPEG and for

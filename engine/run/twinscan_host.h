@@ -20,12 +20,6 @@ enum class TwinscanBar {
   PR02,  // extraction
 };
 
-// The phases of the search for the same pictures, after the listing.
-enum class SearchPhase {
-  Measuring,  // each picture's thumbnails and hash, read or taken from the cache
-  Comparing,  // the pictures whose hashes are near, compared
-};
-
 // How a run ended: told once, as the run's last call.
 struct TwinscanEnd {
   bool aborted = false;  // the stop control ended it between two files

@@ -1,0 +1,174 @@
+#include "engine/similar/picture_features.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "engine/colour/pixel_window.h"
+
+namespace pictray::similar {
+namespace {
+
+// The library's thumbnail the features are taken from; large enough that
+// the grey thumbnail is an average of whole pixels.
+constexpr int kDrawEdge = 64;
+constexpr int kHashEdge = 32, kHashFrequencies = 8;
+
+// The library's fitting of a w x h picture into the square (thumbkit's FitSize).
+std::pair<int, int> FitInto(int w, int h, int edge) {
+  const auto scaled = [edge](int shorter, int longer) {
+    return static_cast<int>(std::max<long long>(1, static_cast<long long>(shorter) * edge / longer));
+  };
+  if (w > h) return {edge, scaled(h, w)};
+  if (h > w) return {scaled(w, h), edge};
+  return {edge, edge};
+}
+
+// Weights of source samples [0, from) over target cell i of `to` cells.
+struct Span {
+  int first = 0, last = 0;  // source samples touched, inclusive
+  double start = 0, end = 0;
+};
+Span SpanOf(int i, int from, int to) {
+  const double start = double(i) * from / to, end = double(i + 1) * from / to;
+  return {static_cast<int>(start), std::min(from - 1, static_cast<int>(std::ceil(end)) - 1), start, end};
+}
+double Overlap(const Span& s, int k) { return std::min(s.end, k + 1.0) - std::max(s.start, double(k)); }
+
+std::array<Plane, 3> DrawnPlanes(const Surface& surface, int w, int h) {
+  std::array<Plane, 3> rgb;
+  for (Plane& p : rgb) p = {w, h, std::vector<float>(static_cast<std::size_t>(w) * h)};
+  const PixelWindow win = surface.Window();
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const Rgb c = win.At(static_cast<std::uint32_t>(x), win.height - 1 - static_cast<std::uint32_t>(y));
+      const std::size_t i = static_cast<std::size_t>(y) * w + x;
+      rgb[0].v[i] = float(c.r);
+      rgb[1].v[i] = float(c.g);
+      rgb[2].v[i] = float(c.b);
+    }
+  return rgb;
+}
+
+std::uint8_t Byte(float v) { return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
+
+}  // namespace
+
+Plane Resample(const Plane& p, int w, int h) {
+  Plane rows{p.width, h, std::vector<float>(static_cast<std::size_t>(p.width) * h)};
+  for (int y = 0; y < h; ++y) {
+    const Span s = SpanOf(y, p.height, h);
+    for (int k = s.first; k <= s.last; ++k) {
+      const float wgt = static_cast<float>(Overlap(s, k) / (s.end - s.start));
+      for (int x = 0; x < p.width; ++x) rows.v[static_cast<std::size_t>(y) * p.width + x] += wgt * p.At(x, k);
+    }
+  }
+  Plane out{w, h, std::vector<float>(static_cast<std::size_t>(w) * h)};
+  for (int x = 0; x < w; ++x) {
+    const Span s = SpanOf(x, p.width, w);
+    for (int k = s.first; k <= s.last; ++k) {
+      const float wgt = static_cast<float>(Overlap(s, k) / (s.end - s.start));
+      for (int y = 0; y < h; ++y) out.v[static_cast<std::size_t>(y) * w + x] += wgt * rows.At(k, y);
+    }
+  }
+  return out;
+}
+
+Plane Turn(const Plane& p, int orientation) {
+  const bool swap = orientation >= 5 && orientation <= 8;
+  Plane out{swap ? p.height : p.width, swap ? p.width : p.height, std::vector<float>(p.v.size())};
+  const int W = p.width - 1, H = p.height - 1;
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x) {
+      // Where stored pixel (x, y) is shown.
+      int sx = x, sy = y;
+      switch (orientation) {
+        case 2:
+          sx = W - x;
+          break;
+        case 3:
+          sx = W - x;
+          sy = H - y;
+          break;
+        case 4:
+          sy = H - y;
+          break;
+        case 5:
+          sx = y;
+          sy = x;
+          break;
+        case 6:
+          sx = H - y;
+          sy = x;
+          break;
+        case 7:
+          sx = H - y;
+          sy = W - x;
+          break;
+        case 8:
+          sx = y;
+          sy = W - x;
+          break;
+        default:
+          break;
+      }
+      out.v[static_cast<std::size_t>(sy) * out.width + sx] = p.At(x, y);
+    }
+  return out;
+}
+
+std::uint64_t GreyHash(const Plane& grey) {
+  const Plane small = Resample(grey, kHashEdge, kHashEdge);
+  std::array<double, kHashEdge * kHashFrequencies> cosines;
+  for (int u = 0; u < kHashFrequencies; ++u)
+    for (int x = 0; x < kHashEdge; ++x)
+      cosines[u * kHashEdge + x] = std::cos((2 * x + 1) * u * std::numbers::pi / (2 * kHashEdge));
+  // Rows first, then columns, of the low frequencies alone.
+  std::array<double, kHashEdge * kHashFrequencies> byRow{};
+  for (int y = 0; y < kHashEdge; ++y)
+    for (int u = 0; u < kHashFrequencies; ++u)
+      for (int x = 0; x < kHashEdge; ++x)
+        byRow[y * kHashFrequencies + u] += small.At(x, y) * cosines[u * kHashEdge + x];
+  std::array<double, kHashFrequencies * kHashFrequencies> dct{};
+  for (int v = 0; v < kHashFrequencies; ++v)
+    for (int u = 0; u < kHashFrequencies; ++u)
+      for (int y = 0; y < kHashEdge; ++y)
+        dct[v * kHashFrequencies + u] += byRow[y * kHashFrequencies + u] * cosines[v * kHashEdge + y];
+  // The median leaves out the mean (u = v = 0), which says only how bright.
+  std::array<double, kHashFrequencies * kHashFrequencies - 1> ac;
+  std::copy(dct.begin() + 1, dct.end(), ac.begin());
+  std::nth_element(ac.begin(), ac.begin() + ac.size() / 2, ac.end());
+  const double median = ac[ac.size() / 2];
+  std::uint64_t hash = 0;
+  for (std::size_t i = 0; i < dct.size(); ++i)
+    if (dct[i] > median) hash |= std::uint64_t{1} << i;
+  return hash;
+}
+
+std::optional<PictureFeatures> MeasurePicture(const ThumbnailCalls& lib, const std::string& path, int storedWidth,
+                                              int storedHeight, int orientation) {
+  if (!lib.Drawing() || storedWidth <= 0 || storedHeight <= 0) return std::nullopt;
+  Surface surface(kDrawEdge);
+  if (lib.Draw(surface.bits(), path.c_str(), kDrawEdge, 0, 1) != kDrawn) return std::nullopt;
+  const auto [w, h] = FitInto(storedWidth, storedHeight, kDrawEdge);
+  std::array<Plane, 3> rgb = DrawnPlanes(surface, w, h);
+  for (Plane& p : rgb) p = Turn(p, orientation);
+  Plane grey{rgb[0].width, rgb[0].height, std::vector<float>(rgb[0].v.size())};
+  for (std::size_t i = 0; i < grey.v.size(); ++i)
+    grey.v[i] = 0.299f * rgb[0].v[i] + 0.587f * rgb[1].v[i] + 0.114f * rgb[2].v[i];
+
+  PictureFeatures f;
+  f.hash = GreyHash(grey);
+  for (int c = 0; c < 3; ++c) {
+    const Plane cells = Resample(rgb[c], kColourGrid, kColourGrid);
+    for (std::size_t i = 0; i < cells.v.size(); ++i) f.colour[i * 3 + c] = Byte(cells.v[i]);
+  }
+  const auto [gw, gh] = FitInto(grey.width, grey.height, kGreyEdge);
+  const Plane small = Resample(grey, gw, gh);
+  f.width = static_cast<std::uint8_t>(gw);
+  f.height = static_cast<std::uint8_t>(gh);
+  std::transform(small.v.begin(), small.v.end(), f.grey.begin(), Byte);
+  return f;
+}
+
+}  // namespace pictray::similar

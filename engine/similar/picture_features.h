@@ -1,0 +1,50 @@
+// What the search keeps of a picture to compare it with others: a hash of
+// its grey thumbnail, its colours on an 8 x 8 grid and a small grey
+// thumbnail with its aspect kept, all turned as the picture is shown.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/colour/thumbnail.h"
+
+namespace pictray::similar {
+
+// The longer side of the thumbnail the alignment check slides.
+inline constexpr int kGreyEdge = 48;
+inline constexpr int kColourGrid = 8;
+
+struct PictureFeatures {
+  std::uint64_t hash = 0;                                            // of the DCT of a 32 x 32 grey thumbnail
+  std::array<std::uint8_t, kColourGrid * kColourGrid * 3> colour{};  // R, G, B, rows from the top
+  std::uint8_t width = 0, height = 0;                                // of `grey`: the picture's aspect as shown
+  std::array<std::uint8_t, kGreyEdge * kGreyEdge> grey{};            // width x height used, rows from the top
+  bool operator==(const PictureFeatures&) const = default;
+};
+
+// A picture as drawn, turned and reduced: linear planes of samples.
+struct Plane {
+  int width = 0, height = 0;
+  std::vector<float> v;  // rows from the top
+  float At(int x, int y) const { return v[static_cast<std::size_t>(y) * width + x]; }
+};
+
+// The plane reduced (or enlarged) to w x h by area averaging.
+Plane Resample(const Plane& p, int w, int h);
+
+// The plane as shown by Exif orientation `o` (1..8) of its stored pixels.
+Plane Turn(const Plane& p, int orientation);
+
+// The 64-bit hash of a grey plane: the signs of its 8 x 8 lowest DCT
+// frequencies of a 32 x 32 reduction, against their median.
+std::uint64_t GreyHash(const Plane& grey);
+
+// Measures the picture at `path`, stored width x height and turned by
+// `orientation`, through `lib`; nothing when the library cannot draw it.
+std::optional<PictureFeatures> MeasurePicture(const ThumbnailCalls& lib, const std::string& path, int storedWidth,
+                                              int storedHeight, int orientation);
+
+}  // namespace pictray::similar

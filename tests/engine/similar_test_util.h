@@ -1,0 +1,233 @@
+// Pictures for the same-picture tests: a generated scene, its variants,
+// each written in a format the thumbnail library reads, and the library
+// itself loaded from the build.
+#pragma once
+
+#include <dlfcn.h>
+#include <libheif/heif.h>
+#include <png.h>
+#include <tiffio.h>
+#include <webp/encode.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/colour/thumbnail.h"
+#include "tests/support/jpeg_writer.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray::testing {
+
+// RGB pixels, rows from the top.
+struct Rgb8 {
+  int width = 0, height = 0;
+  std::vector<std::uint8_t> px;
+  std::uint8_t* At(int x, int y) { return px.data() + (static_cast<std::size_t>(y) * width + x) * 3; }
+  const std::uint8_t* At(int x, int y) const { return px.data() + (static_cast<std::size_t>(y) * width + x) * 3; }
+};
+
+inline Rgb8 MakeRgb(int w, int h) { return {w, h, std::vector<std::uint8_t>(static_cast<std::size_t>(w) * h * 3)}; }
+
+// A smooth random field over the unit square: value noise in octaves.
+class Scene {
+ public:
+  explicit Scene(unsigned seed) : seed_(seed) {}
+  // Colour at (u, v), both in 0..1, each channel 0..255.
+  void Colour(double u, double v, std::uint8_t* out) const {
+    for (int c = 0; c < 3; ++c) {
+      double sum = 0, amp = 1, total = 0;
+      for (int o = 0; o < 5; ++o) {
+        const double f = 3.0 * (1 << o);
+        sum += amp * Noise(u * f, v * f, c * 7 + o);
+        total += amp;
+        amp *= 0.55;
+      }
+      out[c] = static_cast<std::uint8_t>(std::clamp(sum / total * 255.0, 0.0, 255.0));
+    }
+  }
+  // The window [u0, u0 + du] x [v0, v0 + dv] of the scene at w x h pixels.
+  Rgb8 Render(int w, int h, double u0 = 0, double v0 = 0, double du = 1, double dv = 0.75) const {
+    Rgb8 p = MakeRgb(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) Colour(u0 + du * (x + 0.5) / w, v0 + dv * (y + 0.5) / h, p.At(x, y));
+    return p;
+  }
+
+ private:
+  double Lattice(int x, int y, int layer) const {
+    std::uint32_t h = seed_ * 0x9E3779B1u ^ std::uint32_t(x) * 0x85EBCA77u ^ std::uint32_t(y) * 0xC2B2AE3Du ^
+                      std::uint32_t(layer) * 0x27D4EB2Fu;
+    h ^= h >> 15;
+    h *= 0x2C1B3C6Du;
+    h ^= h >> 12;
+    return (h & 0xFFFF) / 65535.0;
+  }
+  double Noise(double x, double y, int layer) const {
+    const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
+    const double fx = x - x0, fy = y - y0;
+    const auto s = [](double t) { return t * t * (3 - 2 * t); };
+    const double a = Lattice(x0, y0, layer), b = Lattice(x0 + 1, y0, layer), c = Lattice(x0, y0 + 1, layer),
+                 d = Lattice(x0 + 1, y0 + 1, layer);
+    return (a * (1 - s(fx)) + b * s(fx)) * (1 - s(fy)) + (c * (1 - s(fx)) + d * s(fx)) * s(fy);
+  }
+  unsigned seed_;
+};
+
+// Each pixel mapped through `f` per channel.
+template <typename F>
+Rgb8 Mapped(Rgb8 p, F f) {
+  for (std::uint8_t& v : p.px) v = static_cast<std::uint8_t>(std::clamp(std::lround(f(double(v))), 0L, 255L));
+  return p;
+}
+
+// The rectangle from (x, y), w x h.
+inline Rgb8 Cropped(const Rgb8& p, int x, int y, int w, int h) {
+  Rgb8 out = MakeRgb(w, h);
+  for (int r = 0; r < h; ++r) std::copy_n(p.At(x, y + r), std::size_t(w) * 3, out.At(0, r));
+  return out;
+}
+
+// Reduced by an integer factor, each pixel the mean of its block.
+inline Rgb8 Shrunk(const Rgb8& p, int by) {
+  Rgb8 out = MakeRgb(p.width / by, p.height / by);
+  for (int y = 0; y < out.height; ++y)
+    for (int x = 0; x < out.width; ++x)
+      for (int c = 0; c < 3; ++c) {
+        int sum = 0;
+        for (int j = 0; j < by; ++j)
+          for (int i = 0; i < by; ++i) sum += p.At(x * by + i, y * by + j)[c];
+        out.At(x, y)[c] = static_cast<std::uint8_t>(sum / (by * by));
+      }
+  return out;
+}
+
+// Turned a quarter to the left: stored so, a viewer turns it back by the
+// Orientation tag 6.
+inline Rgb8 TurnedLeft(const Rgb8& p) {
+  Rgb8 out = MakeRgb(p.height, p.width);
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x) std::copy_n(p.At(x, y), 3, out.At(y, p.width - 1 - x));
+  return out;
+}
+
+inline bool WriteJpegRgb(const std::string& path, const Rgb8& p, int quality) {
+  return WriteJpeg(path, JpegShape(unsigned(p.width), unsigned(p.height), JpegColours::Rgb, quality, false),
+                   [&](unsigned y, JSAMPLE* row) { std::copy_n(p.At(0, int(y)), std::size_t(p.width) * 3, row); });
+}
+
+// An Exif block (APP1 after the start of image) with Orientation `o`, and
+// DateTimeOriginal `date` when given.
+inline bool AddExif(const std::string& path, int orientation, const std::string& date = "") {
+  std::string file = ReadWhole(path);
+  if (file.size() < 2) return false;
+  std::string tiff("II*\0\x08\0\0\0", 8);
+  const auto u16 = [&](unsigned v) { tiff += char(v & 0xFF), tiff += char(v >> 8); };
+  const auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+  const bool dated = !date.empty();
+  u16(dated ? 2 : 1);
+  u16(0x0112), u16(3), u32(1), u16(unsigned(orientation)), u16(0);
+  if (dated) u16(0x8769), u16(4), u32(1), u32(8 + 2 + 24 + 4);
+  u32(0);
+  if (dated) {
+    u16(1);
+    u16(0x9003), u16(2), u32(20), u32(8 + 2 + 24 + 4 + 18);
+    u32(0);
+    tiff += date;
+    tiff += '\0';
+  }
+  const std::string body = std::string("Exif\0\0", 6) + tiff;
+  std::string app1 = "\xFF\xE1";
+  app1 += char((body.size() + 2) >> 8), app1 += char((body.size() + 2) & 0xFF);
+  file.insert(2, app1 + body);
+  std::ofstream(path, std::ios::binary) << file;
+  return true;
+}
+
+inline bool WritePng(const std::string& path, const Rgb8& p) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = png_uint_32(p.width);
+  image.height = png_uint_32(p.height);
+  image.format = PNG_FORMAT_RGB;
+  return png_image_write_to_file(&image, path.c_str(), 0, p.px.data(), 0, nullptr) != 0;
+}
+
+inline bool WriteWebp(const std::string& path, const Rgb8& p, float quality) {
+  std::uint8_t* out = nullptr;
+  const std::size_t n = WebPEncodeRGB(p.px.data(), p.width, p.height, p.width * 3, quality, &out);
+  const bool ok =
+      n > 0 &&
+      static_cast<bool>(std::ofstream(path, std::ios::binary).write(reinterpret_cast<char*>(out), std::streamsize(n)));
+  WebPFree(out);
+  return ok;
+}
+
+inline bool WriteTiff(const std::string& path, const Rgb8& p) {
+  TIFF* t = TIFFOpen(path.c_str(), "w");
+  if (!t) return false;
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, p.width);
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, p.height);
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 16);
+  bool ok = true;
+  for (int y = 0; y < p.height && ok; ++y) ok = TIFFWriteScanline(t, const_cast<std::uint8_t*>(p.At(0, y)), y, 0) == 1;
+  TIFFClose(t);
+  return ok;
+}
+
+// HEIF with whichever still encoder libheif has (HEVC, else AV1); false
+// when it has none.
+inline bool WriteHeif(const std::string& path, const Rgb8& p) {
+  heif_context* ctx = heif_context_alloc();
+  heif_encoder* enc = nullptr;
+  bool ok = heif_context_get_encoder_for_format(ctx, heif_compression_HEVC, &enc).code == heif_error_Ok ||
+            heif_context_get_encoder_for_format(ctx, heif_compression_AV1, &enc).code == heif_error_Ok;
+  heif_image* img = nullptr;
+  ok = ok && heif_image_create(p.width, p.height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &img).code ==
+                 heif_error_Ok;
+  ok = ok && heif_image_add_plane(img, heif_channel_interleaved, p.width, p.height, 8).code == heif_error_Ok;
+  if (ok) {
+    int stride = 0;
+    std::uint8_t* plane = heif_image_get_plane(img, heif_channel_interleaved, &stride);
+    for (int y = 0; y < p.height; ++y)
+      std::copy_n(p.At(0, y), std::size_t(p.width) * 3, plane + std::size_t(y) * stride);
+    heif_encoder_set_lossy_quality(enc, 80);
+    ok = heif_context_encode_image(ctx, img, enc, nullptr, nullptr).code == heif_error_Ok &&
+         heif_context_write_to_file(ctx, path.c_str()).code == heif_error_Ok;
+  }
+  if (img) heif_image_release(img);
+  if (enc) heif_encoder_release(enc);
+  heif_context_free(ctx);
+  return ok;
+}
+
+// libthumbkit.so of the build, as the programs load it; Drawing() is false
+// when it is not built.
+class ThumbkitLibrary {
+ public:
+  ThumbkitLibrary() : handle_(dlopen(PICTRAY_BIN_DIR "/libthumbkit.so", RTLD_NOW | RTLD_LOCAL)) {
+    if (!handle_) return;
+    calls_.one = reinterpret_cast<MakeMinImageFn>(dlsym(handle_, "MakeMinImage"));
+    calls_.oneWithin = reinterpret_cast<MakeMinImageWithinFn>(dlsym(handle_, "MakeMinImageWithin"));
+  }
+  ~ThumbkitLibrary() {
+    if (handle_) dlclose(handle_);
+  }
+  ThumbkitLibrary(const ThumbkitLibrary&) = delete;
+  ThumbkitLibrary& operator=(const ThumbkitLibrary&) = delete;
+  const ThumbnailCalls& calls() const { return calls_; }
+
+ private:
+  void* handle_;
+  ThumbnailCalls calls_;
+};
+
+}  // namespace pictray::testing
