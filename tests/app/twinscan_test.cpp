@@ -137,7 +137,8 @@ class TwinscanTest : public QObject {
     w.resize(size);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTRY_VERIFY(w.resultList()->geometry().bottom() < w.countLabel()->geometry().top());
+    QTRY_VERIFY(w.resultList()->mapTo(w.centralWidget(), QPoint(0, w.resultList()->height())).y() <
+                w.countLabel()->geometry().top());
   }
 
   void startWithMoveSoonExtractsAtOnce() {
