@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QLocale>
 #include <charconv>
+#include <iterator>
 
 #include "app/common/text_bytes.h"
 #include "app/twinscan/thumbnail_drawer.h"
@@ -72,7 +73,11 @@ QString Count(std::uint64_t n) { return QLocale(QLocale::English).toString(stati
 
 QString SizeText(std::uint64_t bytes) {
   if (bytes < 1024) return Tr("%1 バイト").arg(bytes);
-  return QLocale(QLocale::English).formattedDataSize(static_cast<qint64>(bytes), 1, QLocale::DataSizeTraditionalFormat);
+  static const char* const units[] = {"KB", "MB", "GB", "TB"};
+  double size = static_cast<double>(bytes) / 1024;
+  std::size_t unit = 0;
+  for (; size >= 1024 && unit + 1 < std::size(units); ++unit) size /= 1024;
+  return QString("%1 %2").arg(QLocale(QLocale::English).toString(size, 'f', 1), units[unit]);
 }
 
 QString DifferenceText(const ReviewSource& source, const dupes::TwinGroup& group, std::size_t member) {

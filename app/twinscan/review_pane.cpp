@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -106,6 +107,7 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
                      memberModel_->ShowGroup(now.isValid() ? now.row() : -1);
                      if (memberModel_->rowCount() > 0) members_->setCurrentIndex(memberModel_->index(0));
                    });
+  FitGroupList();
   ShowSummary();
 }
 
@@ -125,8 +127,15 @@ void ReviewPane::Select(int group, int member) {
     const int members = memberModel_->rowCount();
     if (members > 0) members_->setCurrentIndex(memberModel_->index(std::clamp(member, 0, members - 1)));
   }
-  groups_->resizeColumnsToContents();
+  FitGroupList();
   ShowSummary();
+}
+
+// The group list takes the room its columns need; the files have the rest.
+void ReviewPane::FitGroupList() {
+  groups_->resizeColumnsToContents();
+  groups_->setMinimumWidth(groups_->horizontalHeader()->length() + groups_->verticalScrollBar()->sizeHint().width() +
+                           2 * groups_->frameWidth());
 }
 
 void ReviewPane::ShowSummary() {

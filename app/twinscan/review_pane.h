@@ -51,6 +51,7 @@ class ReviewPane : public QWidget {
  private:
   void Select(int group, int member);
   void ShowSummary();
+  void FitGroupList();
   void EnableButtons();
 
   ReviewSource source_;

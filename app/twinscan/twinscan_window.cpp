@@ -45,8 +45,9 @@ namespace {
 using ui::TextOf;
 
 // The smallest size the window opens at: the file list shows a dozen rows
-// and its columns, the result list a few lines.
-constexpr int kUsefulWidth = 760, kUsefulHeight = 560;
+// and its columns, the review a row of files beside its groups (fitted
+// into a smaller screen).
+constexpr int kUsefulWidth = 960, kUsefulHeight = 680;
 
 QString Utf8(const char* s) { return QString::fromUtf8(s); }
 
