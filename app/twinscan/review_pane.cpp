@@ -43,6 +43,7 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
   groups_->verticalHeader()->setDefaultSectionSize(kSmallThumbnail + 4);
   groups_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   groups_->horizontalHeader()->setStretchLastSection(false);
+  groups_->setTabKeyNavigation(false);  // Tab goes on to the files
   groups_->setAccessibleName(Tr("同じファイルのグループ"));
   groups_->installEventFilter(this);
 
