@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/common/language.h"
 #include "app/common/message_box.h"
@@ -14,7 +15,9 @@
 #include "app/twinscan/twinscan_window.h"
 #include "engine/settings/program_folders.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunTwinscan(int argc, char** argv) {
   using namespace pictray;
   const ui::LanguageArgument language = ui::TakeLanguageArgument(argc, argv);
   if (!language.error.isEmpty()) {
@@ -47,4 +50,14 @@ int main(int argc, char** argv) {
   twinscan::TwinscanWindow window(programPath, cmdLine);
   window.show();
   return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int code = RunTwinscan(argc, argv);
+  // A thumbnail may still be decoding: the thumbnail library cannot stop it,
+  // and the libraries' static destructors must not run under it.
+  std::fflush(nullptr);
+  std::quick_exit(code);
 }

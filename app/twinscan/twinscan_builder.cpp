@@ -1,6 +1,7 @@
 #include "app/twinscan/twinscan_builder.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -8,7 +9,9 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolBar>
@@ -93,16 +96,28 @@ void TwinscanBuilder::BuildToolbar() {
   gap(1);
   built_.undoAction =
       tool(QStyle::SP_ArrowBack, cmd::UndoExtract, QCoreApplication::translate("Twinscan", "抽出を元に戻す"));
-  gap(11);
+  gap(2);
+  QCheckBox* similar = built_.similarBox =
+      ui::MakeCheckBoxWnd(toolbar, cmd::SimilarToo, QCoreApplication::translate("Twinscan", "似た画像も探す"));
+  similar->setAccessibleName(similar->text());
+  ui::MakeToolTip(similar, QCoreApplication::translate("Twinscan",
+                                                       "同じバイトのコピーのほかに、大きさや形式の違う同じ画像も探します"));
+  QObject::connect(similar, &QCheckBox::clicked, &window_, [command = command_] { command(cmd::SimilarToo); });
+  toolbar->addWidget(similar);
+  gap(9);
   tool(QStyle::SP_FileDialogDetailedView, cmd::Properties, QCoreApplication::translate("Twinscan", "properties"));
   tool(QStyle::SP_MessageBoxQuestion, cmd::Help, QCoreApplication::translate("Twinscan", "help"));
   gap(2);
 }
 
 void TwinscanBuilder::BuildLists() {
-  QWidget* central = built_.central;
+  built_.tabs = new QTabWidget(built_.central);
+  built_.tabs->setAccessibleName(QCoreApplication::translate("Twinscan", "一覧と確認"));
+  auto* page = new QSplitter(Qt::Vertical);
+  page->setChildrenCollapsible(false);
+  built_.tabs->addTab(page, QCoreApplication::translate("Twinscan", "ファイル一覧"));
   built_.model = new FileTableModel(&window_);
-  QTableView* LV01 = built_.LV01 = new QTableView(central);
+  QTableView* LV01 = built_.LV01 = new QTableView(page);
   LV01->setObjectName("2000");
   LV01->setModel(built_.model);
   const int widths[dupes::kColumns] = {100, 300, 100, 300, 100, 100, 100, 100};
@@ -111,7 +126,7 @@ void TwinscanBuilder::BuildLists() {
   LV01->horizontalHeader()->setSectionsClickable(true);
   LV01->setContextMenuPolicy(Qt::CustomContextMenu);
 
-  QTableWidget* LV02 = built_.LV02 = new QTableWidget(0, 5, central);
+  QTableWidget* LV02 = built_.LV02 = new QTableWidget(0, 5, page);
   LV02->setObjectName("2001");
   LV02->setHorizontalHeaderLabels(
       {QCoreApplication::translate("Twinscan", "フォルダ名"), QCoreApplication::translate("Twinscan", "件数"),
@@ -121,6 +136,10 @@ void TwinscanBuilder::BuildLists() {
   SetUpTable(LV02, widths2, 5);
   for (int c = 0; c < 5; ++c)
     LV02->horizontalHeaderItem(c)->setTextAlignment(Qt::AlignVCenter | (c > 0 ? Qt::AlignRight : Qt::AlignLeft));
+  page->addWidget(LV01);
+  page->addWidget(LV02);
+  page->setStretchFactor(0, 2);
+  page->setStretchFactor(1, 1);
 }
 
 void TwinscanBuilder::BuildButtons() {
@@ -164,12 +183,11 @@ void PlaceControls(const TwinscanControls& c, int toolbarHeight, int W, int H) {
   auto place = [tb](QWidget* w, int x, int y, int cx, int cy) {
     w->setGeometry(x, y - tb, std::max(cx, 0), std::max(cy, 0));
   };
-  // A toolbar taller than the 26 pixels the layout allows for pushes LV01 down.
+  // A toolbar taller than the 26 pixels the layout allows for pushes the lists down.
   const int top = std::max(30, tb + 4);
-  place(c.LV01, 30, top, W - 60, H / 3 - (top - 30));
-  // In a small window the result list ends above the count's line, so its
-  // scroll bar is never covered by the count or the stop control.
-  place(c.LV02, 30, H / 3 + 45, W - 60, std::min(H / 3 - 50, (H - 150) - (H / 3 + 45) - 2));
+  // The lists end above the count's line, so their scroll bars are never
+  // covered by the count or the stop control.
+  place(c.tabs, 30, top, W - 60, (H - 150) - top - 4);
   // The stop control shares the count's line, on the buttons' column.
   place(c.ST01, 30, H - 150, W - 160, 25);
   place(c.BT44, W - 130, H - 150, 100, 25);

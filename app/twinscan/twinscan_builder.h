@@ -7,6 +7,8 @@
 #include <functional>
 
 class QAction;
+class QCheckBox;
+class QTabWidget;
 class QLabel;
 class QMainWindow;
 class QProgressBar;
@@ -23,6 +25,9 @@ struct TwinscanControls {
   QWidget* central = nullptr;
   QAction* clearAction = nullptr;
   QAction* undoAction = nullptr;
+  QCheckBox* similarBox = nullptr;  // the search looks for the same pictures too
+  // The file table and result list on the first page; the window adds the review.
+  QTabWidget* tabs = nullptr;
   FileTableModel* model = nullptr;
   QTableView* LV01 = nullptr;
   QTableWidget* LV02 = nullptr;

@@ -1,5 +1,6 @@
 #include "app/twinscan/twinscan_window.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileIconProvider>
@@ -10,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QUrl>
@@ -17,6 +19,7 @@
 #include <cerrno>
 #include <cstring>
 #include <set>
+#include <thread>
 
 #include "app/common/control_factory.h"
 #include "app/common/help_page.h"
@@ -27,6 +30,8 @@
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/properties_dialog.h"
 #include "app/twinscan/qt_twinscan_host.h"
+#include "app/twinscan/review_pane.h"
+#include "app/twinscan/thumbnail_drawer.h"
 #include "engine/dupes/twinscan_profile.h"
 #include "engine/fs/paths.h"
 #include "engine/journal/journal.h"
@@ -40,8 +45,9 @@ namespace {
 using ui::TextOf;
 
 // The smallest size the window opens at: the file list shows a dozen rows
-// and its columns, the result list a few lines.
-constexpr int kUsefulWidth = 760, kUsefulHeight = 560;
+// and its columns, the review a row of files beside its groups (fitted
+// into a smaller screen).
+constexpr int kUsefulWidth = 960, kUsefulHeight = 680;
 
 QString Utf8(const char* s) { return QString::fromUtf8(s); }
 
@@ -49,6 +55,16 @@ QString Utf8(const char* s) { return QString::fromUtf8(s); }
 std::string DroppedPath(const QUrl& url) {
   return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
 }
+
+// $XDG_CACHE_HOME/twinscan, else ~/.cache/twinscan.
+std::string SimilarCacheDir(const fs::Env& env) {
+  const std::string cache = env.Variable("XDG_CACHE_HOME");
+  if (cache.starts_with('/')) return cache + "/twinscan";
+  return env.Variable("HOME") + "/.cache/twinscan";
+}
+
+// The review's thumbnails are drawn two at a time, beside the search.
+constexpr int kThumbnailWorkers = 2;
 
 std::string ProgramFolder(const std::string& programPath) {
   std::string folder = programPath;
@@ -92,6 +108,8 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
   c_.ST01->setText("999->99");
   c_.BT01->setChecked(p.MoveSoon == "1");
   c_.BT42->setChecked(p.DeleteSoon == "1");
+  LoadThumbnails(folders.libraryDir + "/libthumbkit.so");
+  c_.similarBox->setChecked(similarTools_.lib.Drawing() && dupes::ReadSimilarSearch(*val_.env, profile));
   // Pictray places it beside itself without knowing the screen: fitted here.
   // Never smaller than a size that shows a useful list (the stored size of a
   // first start is 400 x 400); PlaceOnScreen fits it into the screen.
@@ -117,6 +135,23 @@ void TwinscanWindow::showEvent(QShowEvent* event) {
 TwinscanWindow::~TwinscanWindow() {
   StopRunForClosing();
   launcher_.WaitForAll();
+}
+
+void TwinscanWindow::LoadThumbnails(const std::string& libraryPath) {
+  similarTools_.lib = LoadThumbnailLibrary(thumbkit_, libraryPath);
+  similarTools_.lib.budget = similarBudget_.Calls();
+  similarTools_.cacheDir = SimilarCacheDir(*val_.env);
+  similarTools_.threads = std::max(1u, std::thread::hardware_concurrency());
+  thumbnails_ = std::make_unique<ThumbnailDrawer>(similarTools_.lib, kLargeThumbnail, kSmallThumbnail,
+                                                  kThumbnailWorkers, [this] { reviewPane_->ThumbnailArrived(); });
+  reviewPane_ = new ReviewPane(nullptr, ReviewSource{&review, &c_.model->lpData(), thumbnails_.get()},
+                               [this](int id) { Command(id); });
+  c_.tabs->addTab(reviewPane_, QCoreApplication::translate("Twinscan", "グループの確認"));
+  if (!similarTools_.lib.Drawing()) {
+    c_.similarBox->setEnabled(false);
+    ui::MakeToolTip(c_.similarBox, QCoreApplication::translate("Twinscan", "サムネイルライブラリを読み込めません: %1")
+                                       .arg(TextOf(libraryPath)));
+  }
 }
 
 void TwinscanWindow::KeepControls(const TwinscanControls& built) {
@@ -148,6 +183,7 @@ void TwinscanWindow::Command(int id) {
     case cmd::Clear:
       c_.model->clear();
       ClearLists();
+      ClearReview();
       sameButtonsOn_ = true;
       ShowRunState();
       break;
@@ -161,6 +197,17 @@ void TwinscanWindow::Command(int id) {
       break;
     case cmd::Extract:
       ExtractNow();
+      break;
+    case cmd::ExtractChosen:
+      ExtractChosen();
+      break;
+    case cmd::MakeKept:
+    case cmd::LeaveOut:
+    case cmd::LeaveOutGroup:
+      ReviewChoice(id);
+      break;
+    case cmd::SimilarToo:
+      SetSimilarSearch();
       break;
     case cmd::OpenSame:
       if (!samedir.empty()) Shellopen(dupes::ReadOpenApp(*val_.env, profile), samedir);
@@ -225,7 +272,12 @@ void TwinscanWindow::StartRun(int id) {
   val_.samedir = samedir;
   val_.kenbuf = kenbuf;
   val_.moved = movedFiles;
+  val_.chosen = id == cmd::ExtractChosen ? std::optional(review.groups) : std::nullopt;
+  val_.similar = c_.similarBox->isChecked() && similarTools_.lib.Drawing();
+  val_.similarTools = val_.similar ? &similarTools_ : nullptr;
   val_.abort.store(0);
+  // A new search or an undo lists the folder again: the former groups go.
+  if (id == cmd::FindCopies || id == cmd::UndoExtract) ClearReview();
   job_ = id;
   running_ = true;
   ShowRunState();
@@ -240,7 +292,12 @@ void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
   movedFiles = end.moved;
   // After an extraction BT41 and BT42 stay off while there is no folder to
   // open or delete; a refused one changed nothing.
-  if (job_ == cmd::Extract) sameButtonsOn_ = end.refused || IsFolder(*val_.env, samedir);
+  const bool extraction = job_ == cmd::Extract || job_ == cmd::ExtractChosen || (job_ == cmd::FindCopies && val_.MoveSoon);
+  if (job_ == cmd::Extract || job_ == cmd::ExtractChosen)
+    sameButtonsOn_ = end.refused || IsFolder(*val_.env, samedir);
+  // The extracted groups are gone from the folder; a refused extraction
+  // moved nothing and leaves the choices as they were.
+  if (extraction && !end.refused) ClearReview();
   if (job_ == cmd::UndoExtract) sameButtonsOn_ = ExtractionFolderThere();
   ShowRunState();
   // A question answered while closing says nothing about the user's wish;
@@ -262,6 +319,8 @@ void TwinscanWindow::ShowRunState() {
   c_.BT42->setEnabled(!running_ && sameButtonsOn_);
   c_.clearAction->setEnabled(!running_);
   c_.undoAction->setEnabled(!running_ && ExtractionFolderThere());
+  c_.similarBox->setEnabled(!running_ && similarTools_.lib.Drawing());
+  reviewPane_->SetWorking(running_);
 }
 
 bool TwinscanWindow::ExtractionFolderThere() const { return !samedir.empty() && IsFolder(*val_.env, samedir); }
@@ -297,12 +356,48 @@ void TwinscanWindow::ShowTable(const std::vector<dupes::FileRec>& lpData) {
   ShowCountLine();
 }
 
-// The search's phases follow the listing on PR01.
-void TwinscanWindow::ShowSearchProgress(SearchPhase, std::size_t done, std::size_t total) {
+// The search's phases follow the listing on PR01, and the count line says
+// which phase and how far.
+void TwinscanWindow::ShowSearchProgress(SearchPhase phase, std::size_t done, std::size_t total) {
   c_.PR01->setValue(total == 0 ? 0 : static_cast<int>(done * 100 / total));
+  const QString words = phase == SearchPhase::Measuring
+                            ? QCoreApplication::translate("Twinscan", "画像を調べています %1 / %2")
+                            : QCoreApplication::translate("Twinscan", "比較中 %1 / %2");
+  c_.ST01->setText(TextOf(kenbuf) + "    " + words.arg(Count(done), Count(total)));
 }
 
-void TwinscanWindow::ShowReview(const dupes::TwinReview& found) { review = found; }
+// Without the automatic extraction the groups are what the user looks at next.
+void TwinscanWindow::ShowReview(const dupes::TwinReview& found) {
+  review = found;
+  reviewPane_->ShowNew();
+  if (!review.groups.empty() && !val_.MoveSoon) c_.tabs->setCurrentWidget(reviewPane_);
+}
+
+void TwinscanWindow::ClearReview() {
+  review = {};
+  reviewPane_->ShowNew();
+}
+
+void TwinscanWindow::ReviewChoice(int id) {
+  const int group = reviewPane_->currentGroup(), member = reviewPane_->currentMember();
+  if (running_ || group < 0) return;
+  const auto g = static_cast<std::size_t>(group);
+  if (id == cmd::LeaveOutGroup)
+    dupes::LeaveOutGroup(review.groups, g);
+  else if (member < 0)
+    return;
+  else if (id == cmd::MakeKept)
+    dupes::MakeKept(review.groups, g, static_cast<std::size_t>(member));
+  else
+    dupes::LeaveOut(review.groups, g, static_cast<std::size_t>(member));
+  reviewPane_->ShowChanged(group, member);
+}
+
+void TwinscanWindow::SetSimilarSearch() {
+  if (!dupes::WriteSimilarSearch(*val_.env, profile, c_.similarBox->isChecked()))
+    ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "設定ファイルに書き込めません: %1").arg(TextOf(profile)),
+                     "err", "err");
+}
 
 void TwinscanWindow::ClearResultLines() { c_.LV02->setRowCount(0); }
 
@@ -326,6 +421,13 @@ void TwinscanWindow::ExtractNow() {
   c_.BT01->setChecked(false);
   sameButtonsOn_ = false;
   StartRun(cmd::Extract);
+}
+
+// The groups as the user left them in the review, whatever BT01 holds.
+void TwinscanWindow::ExtractChosen() {
+  if (c_.model->lpData().empty()) return;
+  sameButtonsOn_ = false;
+  StartRun(cmd::ExtractChosen);
 }
 
 void TwinscanWindow::DeleteNow() {

@@ -4,6 +4,7 @@
 // what its host brings and can stop it.
 #pragma once
 
+#include <QLibrary>
 #include <QMainWindow>
 #include <memory>
 #include <string>
@@ -11,11 +12,14 @@
 
 #include "app/common/run_launcher.h"
 #include "app/twinscan/twinscan_builder.h"
+#include "engine/fs/memory_budget.h"
 #include "engine/run/controls.h"
 #include "engine/run/twinscan_host.h"
 #include "engine/run/twinscan_state.h"
+#include "engine/similar/similar_tools.h"
 
 class QAction;
+class QCheckBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -26,6 +30,8 @@ namespace pictray::twinscan {
 
 class FileTableModel;
 class QtTwinscanHost;
+class ReviewPane;
+class ThumbnailDrawer;
 
 class TwinscanWindow : public QMainWindow {
  public:
@@ -66,6 +72,8 @@ class TwinscanWindow : public QMainWindow {
   QTableWidget* resultList() const { return c_.LV02; }
   QLabel* countLabel() const { return c_.ST01; }
   QAction* undoAction() const { return c_.undoAction; }
+  QCheckBox* similarBox() const { return c_.similarBox; }
+  ReviewPane* reviewPane() const { return reviewPane_; }
   QPushButton* button(int id) const;
 
  protected:
@@ -79,6 +87,13 @@ class TwinscanWindow : public QMainWindow {
   void KeepControls(const TwinscanControls& built);
   void SortTable();
   void ExtractNow();
+  void ExtractChosen();
+  // A choice of the review on its selected group or file (cmd::MakeKept, ...).
+  void ReviewChoice(int id);
+  void ClearReview();
+  void SetSimilarSearch();
+  // The thumbnail library for the review and the search for the same pictures.
+  void LoadThumbnails(const std::string& libraryPath);
   void DeleteNow();
   void ClearLists();
   void Shellopen(const std::string& program, const std::string& target);
@@ -108,6 +123,12 @@ class TwinscanWindow : public QMainWindow {
   // turns them off until a clear or a drop.
   bool sameButtonsOn_ = true;
   TwinscanControls c_;  // by the system's names
+  QLibrary thumbkit_;
+  // What the search for the same pictures decodes at once, and its tools.
+  fs::MemoryBudget similarBudget_;
+  similar::SimilarTools similarTools_;
+  std::unique_ptr<ThumbnailDrawer> thumbnails_;
+  ReviewPane* reviewPane_ = nullptr;
   bool autoRunTimerStarted_ = false;  // timer 5000 runs once
 };
 

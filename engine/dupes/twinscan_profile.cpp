@@ -38,6 +38,14 @@ KeepFirst ReadKeepFirst(const fs::Env& env, const std::string& profile) {
   return ParseKeepFirst(ReadSetting(env, key::twinscan::Keep, profile)).value_or(KeepFirst::Original);
 }
 
+bool ReadSimilarSearch(const fs::Env& env, const std::string& profile) {
+  return ReadSetting(env, key::twinscan::Similar, profile) == "1";
+}
+
+bool WriteSimilarSearch(const fs::Env& env, const std::string& profile, bool on) {
+  return WriteSetting(env, key::twinscan::Similar, on ? "1" : "0", profile);
+}
+
 std::string ReadOpenApp(const fs::Env& env, const std::string& profile) {
   return ReadSetting(env, key::twinscan::OPENAPP, profile);
 }

@@ -26,6 +26,10 @@ bool WriteTwinscanProfile(const fs::Env& env, const std::string& profile, const 
 // "Keep": which copy of a set stays; a word it does not know keeps the default.
 KeepFirst ReadKeepFirst(const fs::Env& env, const std::string& profile);
 
+// "Similar": whether the search looks for the same pictures too.
+bool ReadSimilarSearch(const fs::Env& env, const std::string& profile);
+bool WriteSimilarSearch(const fs::Env& env, const std::string& profile, bool on);
+
 // "OPENAPP" (opens the extraction folder) and "app" (opens a listed file);
 // "open" means the desktop's own opener.
 std::string ReadOpenApp(const fs::Env& env, const std::string& profile);

@@ -85,6 +85,12 @@ inline constexpr int Stop = 2026;      // BT44
 inline constexpr int OpenFiles = 3003;
 inline constexpr int UndoExtract = 3010;  // take back the last extraction
 inline constexpr int FindCopies = 3011;   // the automatic run, on a start with a folder or a drop
+inline constexpr int SimilarToo = 2027;     // toggle: the search looks for the same pictures too
+// The review's choices, and the extraction of the groups as the user left them.
+inline constexpr int MakeKept = 3012;
+inline constexpr int LeaveOut = 3013;
+inline constexpr int LeaveOutGroup = 3014;
+inline constexpr int ExtractChosen = 3015;
 }  // namespace twinscan::cmd
 
 }  // namespace pictray

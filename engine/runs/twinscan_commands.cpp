@@ -11,6 +11,7 @@ constexpr TwinscanCommand kCommands[] = {
     {cmd::FindCopies, "", ThreadTwinscanAutoRun},
     {cmd::Clear, "", nullptr},
     {cmd::Extract, "", ThreadTwinscanExtract},
+    {cmd::ExtractChosen, "", ThreadTwinscanExtract},
     {cmd::OpenSame, "", nullptr},
     {cmd::Delete, "", ThreadTwinscanDelete},
     {cmd::UndoExtract, "--undo", ThreadTwinscanUndo},

@@ -104,6 +104,8 @@ inline constexpr SettingKey OPENAPP{kSection0, "OPENAPP", nullptr, "open", kPath
 inline constexpr SettingKey app{kSection0, "app", nullptr, "open", kPathWidth};
 // Which copy of a set stays: "original" or "oldest" (engine/dupes/keep_rule.h).
 inline constexpr SettingKey Keep{kSection0, "Keep", nullptr, "original", 16};
+// "1": the search looks for the same pictures too, not only the same bytes.
+inline constexpr SettingKey Similar{kSection0, "Similar", nullptr, "0", 2};
 }  // namespace twinscan
 }  // namespace key
 

@@ -1,4 +1,6 @@
+#include <QCheckBox>
 #include <QLabel>
+#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -6,8 +8,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "app/twinscan/file_table_model.h"
+#include "app/twinscan/review_models.h"
+#include "app/twinscan/review_pane.h"
+#include "app/twinscan/thumbnail_drawer.h"
 #include "app/twinscan/twinscan_window.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/runs/twinscan_run.h"
@@ -30,10 +36,11 @@ class TwinscanTest : public QObject {
   struct Setup {
     TempDir bin, src;
     std::string program;
-    Setup(const std::string& ini) {
+    Setup(const std::string& ini, bool thumbnails = false) {
       program = bin.path() + "/Twinscan";
       std::ofstream(bin.path() + "/Twinscan.ini") << "[Section0]\n" << ini;
       fs::create_symlink(std::string(PICTRAY_BIN_DIR) + "/erasekit", bin.path() + "/erasekit");
+      if (thumbnails) fs::create_symlink(std::string(PICTRAY_BIN_DIR) + "/libthumbkit.so", bin.path() + "/libthumbkit.so");
       src.Write("a.jpg", std::string(500, 'a'));
       src.Write("b.jpg", std::string(500, 'a'));
       src.Write("c.jpg", std::string(500, 'c'));
@@ -59,6 +66,33 @@ class TwinscanTest : public QObject {
     int n = 0;
     for (const auto& r : w.model()->lpData()) n += r.sameno == "1";
     return n;
+  }
+
+  // The files left at the top of the source folder.
+  static std::set<std::string> FilesLeft(const TempDir& src) {
+    std::set<std::string> left;
+    for (const auto& e : fs::directory_iterator(src.path()))
+      if (e.is_regular_file()) left.insert(e.path().filename().string());
+    return left;
+  }
+
+  // Group and member index of the file named `name` in the window's review.
+  static std::pair<int, int> PlaceInReview(const TwinscanWindow& w, const std::string& name) {
+    for (std::size_t g = 0; g < w.review.groups.size(); ++g)
+      for (std::size_t m = 0; m < w.review.groups[g].members.size(); ++m)
+        if (w.model()->lpData()[w.review.groups[g].members[m].row].filename == name) return {int(g), int(m)};
+    return {-1, -1};
+  }
+
+  // Selects `name` in the review and presses `key` on the member view (or
+  // on the group list).
+  static void PressOn(TwinscanWindow& w, const std::string& name, Qt::Key key, bool onGroup = false) {
+    const auto [g, m] = PlaceInReview(w, name);
+    QVERIFY2(g >= 0, name.c_str());
+    pictray::twinscan::ReviewPane* pane = w.reviewPane();
+    pane->groupList()->setCurrentIndex(pane->groupList()->model()->index(g, 0));
+    pane->memberView()->setCurrentIndex(pane->memberView()->model()->index(m, 0));
+    QTest::keyClick(onGroup ? static_cast<QWidget*>(pane->groupList()) : pane->memberView(), key);
   }
 
   static QColor MeanColour(const QImage& image) {
@@ -137,7 +171,8 @@ class TwinscanTest : public QObject {
     w.resize(size);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTRY_VERIFY(w.resultList()->geometry().bottom() < w.countLabel()->geometry().top());
+    QTRY_VERIFY(w.resultList()->mapTo(w.centralWidget(), QPoint(0, w.resultList()->height())).y() <
+                w.countLabel()->geometry().top());
   }
 
   void startWithMoveSoonExtractsAtOnce() {
@@ -440,6 +475,182 @@ class TwinscanTest : public QObject {
       QVERIFY2(distance > 150, qPrintable(QString::number(distance)));
       QVERIFY(b->toolTip().contains(QString::fromUtf8("確認なし")));
     }
+  }
+
+  // What the review leaves chosen is what the extraction moves: the kept
+  // file stays, a file or group left out stays, every other copy goes.
+  void reviewChoicesReachTheExtraction() {
+    struct Press {
+      const char* file;
+      Qt::Key key;
+      bool onGroup;
+    };
+    const struct {
+      const char* name;
+      std::vector<Press> presses;
+      std::set<std::string> pStay;  // of p.jpg, p2.jpg, p3.jpg
+    } cases[] = {
+        {"as found", {}, {"p.jpg"}},
+        {"another kept (Space)", {{"p3.jpg", Qt::Key_Space, false}}, {"p3.jpg"}},
+        {"one left out (Delete)", {{"p2.jpg", Qt::Key_Delete, false}}, {"p.jpg", "p2.jpg"}},
+        {"group left out", {{"p2.jpg", Qt::Key_Delete, true}}, {"p.jpg", "p2.jpg", "p3.jpg"}},
+        {"kept (Enter), then the former left out",
+         {{"p3.jpg", Qt::Key_Return, false}, {"p.jpg", Qt::Key_Delete, false}},
+         {"p.jpg", "p3.jpg"}},
+        {"the kept one cannot be left out", {{"p.jpg", Qt::Key_Delete, false}}, {"p.jpg"}},
+    };
+    for (const auto& c : cases) {
+      Setup s("");
+      for (const char* f : {"p.jpg", "p2.jpg", "p3.jpg"}) s.src.Write(f, std::string(700, 'p'));
+      BoxAnswerer boxes;
+      TwinscanWindow w(s.program, s.src.path());
+      w.show();
+      QTRY_VERIFY(w.review.groups.size() == 2 && !w.running());
+      QCOMPARE(w.reviewPane()->summary()->text(), QString::fromUtf8("2 組、余分 3 件（1.9 KB）"));
+      const auto [pg, pm] = PlaceInReview(w, "p.jpg");
+      QCOMPARE(std::size_t(pm), w.review.groups[std::size_t(pg)].kept);
+      for (const Press& p : c.presses) PressOn(w, p.file, p.key, p.onGroup);
+      w.reviewPane()->button(cmd::ExtractChosen)->click();
+      QTRY_VERIFY(!w.running());
+      std::set<std::string> stay = c.pStay;
+      stay.insert("c.jpg");
+      // The pair a.jpg, b.jpg as found: one of the two stays.
+      const std::set<std::string> left = FilesLeft(s.src);
+      stay.insert(left.contains("a.jpg") ? "a.jpg" : "b.jpg");
+      QVERIFY2(left == stay, c.name);
+      QVERIFY2(!w.button(cmd::Extract)->isChecked(), c.name);  // BT01 keeps its own meaning
+      QVERIFY2(w.review.groups.empty(), c.name);  // the groups that were extracted are gone
+    }
+  }
+
+  // The group list and the files are reached by Tab, arrows move, and every
+  // control of the review has a name.
+  void theReviewIsReachedByKeyboardAndNamed() {
+    Setup s("");
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTRY_VERIFY(!w.review.groups.empty() && !w.running());
+    pictray::twinscan::ReviewPane* pane = w.reviewPane();
+    QVERIFY(pane->isVisible());  // shown by itself after a search without extraction
+    pane->groupList()->setFocus();
+    QTest::keyClick(pane->groupList(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(pane->memberView()));
+    QCOMPARE(pane->currentMember(), 0);
+    QTest::keyClick(pane->memberView(), Qt::Key_Right);
+    QCOMPARE(pane->currentMember(), 1);
+    for (QWidget* c : std::initializer_list<QWidget*>{pane->groupList(), pane->memberView(), w.similarBox(),
+                                                       pane->button(cmd::MakeKept), pane->button(cmd::LeaveOut),
+                                                       pane->button(cmd::LeaveOutGroup), pane->button(cmd::ExtractChosen)})
+      QVERIFY(!c->accessibleName().isEmpty());
+    const QAbstractItemModel* groups = pane->groupList()->model();
+    for (int c = 0; c < groups->columnCount(); ++c)
+      QVERIFY(!groups->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().isEmpty());
+  }
+
+  // The search for the same pictures is kept on or off in Twinscan.ini; without
+  // the thumbnail library it cannot be turned on.
+  void theSimilarSearchToggleIsKept() {
+    const struct {
+      bool library;
+      const char* ini;
+      bool checked;        // at the start
+      const char* stored;  // after a click, or nullptr: it cannot be clicked
+    } cases[] = {{true, "", false, "1"}, {true, "Similar=1\n", true, "0"}, {false, "Similar=1\n", false, nullptr}};
+    for (const auto& c : cases) {
+      Setup s(c.ini, c.library);
+      const std::string ini = s.bin.path() + "/Twinscan.ini";
+      {
+        TwinscanWindow w(s.program, "");
+        QCOMPARE(w.similarBox()->isChecked(), c.checked);
+        QCOMPARE(w.similarBox()->isEnabled(), c.stored != nullptr);
+        if (!c.stored) continue;
+        w.similarBox()->click();
+        QCOMPARE(pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", "Similar", "", 0, ini),
+                 std::string(c.stored));
+      }
+      TwinscanWindow again(s.program, "");
+      QCOMPARE(again.similarBox()->isChecked(), std::string(c.stored) == "1");
+    }
+  }
+
+  // The files of a group show their thumbnails, drawn by the library for
+  // every format it reads, and their lines.
+  void theReviewShowsThumbnailsAndLines() {
+    Setup s("", true);
+    for (const char* f : {"DSC_0101.jpg", "夏休み_01.png"}) {
+      const std::string from = std::string(PICTRAY_DEMO_DIR) + "/" + f;
+      fs::copy_file(from, s.src.path() + "/" + f);
+      fs::copy_file(from, s.src.path() + "/copy of " + f);
+    }
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_VERIFY(w.review.groups.size() == 3 && !w.running());
+    for (const char* f : {"DSC_0101.jpg", "夏休み_01.png"}) {
+      const auto [g, m] = PlaceInReview(w, f);
+      w.reviewPane()->groupList()->setCurrentIndex(w.reviewPane()->groupList()->model()->index(g, 0));
+      const QAbstractItemModel* members = w.reviewPane()->memberView()->model();
+      const QModelIndex kept = members->index(m, 0);
+      QTRY_VERIFY(!members->data(kept, Qt::DecorationRole).value<QPixmap>().toImage().pixelColor(20, 20).name().startsWith("#eeeeee"));
+      const QImage thumbnail = members->data(kept, Qt::DecorationRole).value<QPixmap>().toImage();
+      QCOMPARE(thumbnail.size(), QSize(pictray::twinscan::kLargeThumbnail, pictray::twinscan::kLargeThumbnail));
+      QVERIFY(MeanColour(thumbnail) != QColor(0xdd, 0xdd, 0xdd));  // not the square of an unreadable file
+      const QStringList lines = members->data(kept, Qt::DisplayRole).toString().split('\n');
+      QCOMPARE(lines.value(0), QString::fromUtf8(f));
+      QCOMPARE(lines.value(1), QString::fromStdString(s.src.path() + "/"));
+      QCOMPARE(lines.last(), QString::fromUtf8("★ 残すファイル"));
+      QCOMPARE(members->data(members->index(1 - m, 0), Qt::DisplayRole).toString().split('\n').last(),
+               QString::fromUtf8("同一ファイル"));
+    }
+  }
+
+  // A review replaced before its thumbnails arrive never shows them.
+  void thumbnailsOfAReplacedReviewAreDropped() {
+    QLibrary lib;
+    const pictray::ThumbnailCalls calls =
+        pictray::twinscan::LoadThumbnailLibrary(lib, std::string(PICTRAY_BIN_DIR) + "/libthumbkit.so");
+    QVERIFY(calls.Drawing());
+    int arrived = 0;
+    pictray::twinscan::ThumbnailDrawer drawer(calls, 64, 16, 1, [&] { ++arrived; });
+    const std::string path = std::string(PICTRAY_DEMO_DIR) + "/DSC_0102.jpg";
+    QVERIFY(!drawer.Find(path));
+    drawer.Forget();
+    QTRY_VERIFY(!drawer.drawing());
+    QCoreApplication::processEvents();
+    QCOMPARE(arrived, 0);
+    QVERIFY(!drawer.Find(path));  // asked for again, for the new review
+    QTRY_COMPARE(arrived, 1);
+    QVERIFY(drawer.Find(path));
+  }
+
+  // How a copy differs from its kept file, in the review's words.
+  void differencesAreSaidInWords() {
+    using pictray::dupes::PictureKind;
+    const pictray::dupes::PictureFacts kept{4000, 3000, "2024:05:01 10:20:30", PictureKind::Jpeg};
+    const struct {
+      pictray::dupes::PictureFacts copy;
+      pictray::dupes::Likeness likeness;
+      const char* filename;
+      const char* words;
+    } cases[] = {
+        {kept, {}, "a.jpg", "同一ファイル"},
+        {kept, {false, 3, 0.98, 100}, "a.jpg", "似た画像"},
+        {{2000, 1500, "", PictureKind::Jpeg}, {false, 2, 0.97, 100}, "a.jpg", "小さい"},
+        {{8000, 6000, "", PictureKind::Jpeg}, {false, 2, 0.97, 100}, "a.jpg", "大きい"},
+        {{3680, 2760, "", PictureKind::Jpeg}, {false, 5, 0.95, 92}, "a.jpg", "小さい、92%に切り抜き"},
+        {{4000, 3000, "", PictureKind::Heif}, {false, 1, 0.99, 100}, "a.heic", "同じ画像のHEIC"},
+    };
+    for (const auto& c : cases) {
+      pictray::dupes::TwinReview review;
+      review.groups = {{{{0, {}}, {1, c.likeness}}, 0}};
+      review.facts = {kept, c.copy};
+      std::vector<pictray::dupes::FileRec> rows(2);
+      rows[1].filename = c.filename;
+      const pictray::twinscan::ReviewSource source{&review, &rows, nullptr};
+      QCOMPARE(pictray::twinscan::DifferenceText(source, review.groups[0], 1), QString::fromUtf8(c.words));
+    }
+    QCOMPARE(pictray::twinscan::SizeText(512), QString::fromUtf8("512 バイト"));
+    QCOMPARE(pictray::twinscan::SizeText(5 * 1024 * 1024 + 300 * 1024), QString("5.3 MB"));
   }
 
   // Help pages and folders reach the desktop's opener or a program as their

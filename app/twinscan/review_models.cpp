@@ -1,0 +1,217 @@
+#include "app/twinscan/review_models.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QCoreApplication>
+#include <QFont>
+#include <QLocale>
+#include <charconv>
+#include <iterator>
+
+#include "app/common/text_bytes.h"
+#include "app/twinscan/thumbnail_drawer.h"
+
+namespace pictray::twinscan {
+namespace {
+
+using ui::TextOf;
+
+QString Tr(const char* text) { return QCoreApplication::translate("Twinscan", text); }
+
+QPixmap Waiting(int edge) {
+  QPixmap pm(edge, edge);
+  pm.fill(QColor(0xee, 0xee, 0xee));
+  return pm;
+}
+
+// "JPG" of "x.jpg"; "" without an extension.
+QString FormatOf(const std::string& filename) {
+  const std::size_t dot = filename.rfind('.');
+  return dot == std::string::npos || dot == 0 ? QString() : TextOf(filename.substr(dot + 1)).toUpper();
+}
+
+QString FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? QString() : TextOf(path.substr(0, slash + 1));
+}
+
+// "2024:05:01 10:20:30" as "2024-05-01 10:20:30".
+QString DateText(const std::string& taken) {
+  QString text = TextOf(taken);
+  if (text.size() >= 10) {
+    text[4] = '-';
+    text[7] = '-';
+  }
+  return text;
+}
+
+}  // namespace
+
+const dupes::FileRec* ReviewSource::Row(std::size_t row) const {
+  return rows && row < rows->size() ? &(*rows)[row] : nullptr;
+}
+
+dupes::PictureFacts ReviewSource::Facts(std::size_t row) const {
+  return row < review->facts.size() ? review->facts[row] : dupes::PictureFacts{};
+}
+
+std::uint64_t ReviewSource::Size(std::size_t row) const {
+  const dupes::FileRec* r = Row(row);
+  std::uint64_t size = 0;
+  if (r) std::from_chars(r->size.data(), r->size.data() + r->size.size(), size);
+  return size;
+}
+
+std::uint64_t ReviewSource::SurplusBytes(const dupes::TwinGroup& g) const {
+  std::uint64_t bytes = 0;
+  for (std::size_t m = 0; m < g.members.size(); ++m)
+    if (m != g.kept) bytes += Size(g.members[m].row);
+  return bytes;
+}
+
+QString Count(std::uint64_t n) { return QLocale(QLocale::English).toString(static_cast<qulonglong>(n)); }
+
+QString SizeText(std::uint64_t bytes) {
+  if (bytes < 1024) return Tr("%1 バイト").arg(bytes);
+  static const char* const units[] = {"KB", "MB", "GB", "TB"};
+  double size = static_cast<double>(bytes) / 1024;
+  std::size_t unit = 0;
+  for (; size >= 1024 && unit + 1 < std::size(units); ++unit) size /= 1024;
+  return QString("%1 %2").arg(QLocale(QLocale::English).toString(size, 'f', 1), units[unit]);
+}
+
+QString DifferenceText(const ReviewSource& source, const dupes::TwinGroup& group, std::size_t member) {
+  const dupes::TwinMember& m = group.members[member];
+  if (m.likeness.identical) return Tr("同一ファイル");
+  const dupes::Difference d =
+      dupes::DifferenceOf(source.Facts(group.members[group.kept].row), source.Facts(m.row), m.likeness);
+  QStringList parts;
+  if (d.smaller) parts << Tr("小さい");
+  if (d.larger) parts << Tr("大きい");
+  if (d.croppedPercent > 0) parts << Tr("%1%に切り抜き").arg(d.croppedPercent);
+  const dupes::FileRec* r = source.Row(m.row);
+  if (d.otherFormat && r) parts << Tr("同じ画像の%1").arg(FormatOf(r->filename));
+  return parts.isEmpty() ? Tr("似た画像") : parts.join(Tr("、"));
+}
+
+GroupListModel::GroupListModel(ReviewSource source, int thumbnailEdge, QObject* parent)
+    : QAbstractTableModel(parent), source_(source), waiting_(Waiting(thumbnailEdge)) {}
+
+int GroupListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(source_.review->groups.size());
+}
+
+int GroupListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+
+QVariant GroupListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || static_cast<std::size_t>(index.row()) >= source_.review->groups.size()) return {};
+  const dupes::TwinGroup& g = source_.review->groups[static_cast<std::size_t>(index.row())];
+  const dupes::FileRec* kept = source_.Row(g.members[g.kept].row);
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+      if (index.column() == kFiles) return Count(g.members.size());
+      if (index.column() == kKept) return kept ? TextOf(kept->filename) : QString();
+      return SizeText(source_.SurplusBytes(g));
+    case Qt::DecorationRole: {
+      if (index.column() != kKept || !kept) return {};
+      const Thumbnail* t = source_.thumbnails->Find(kept->path);
+      return t ? t->small : waiting_;
+    }
+    case Qt::ToolTipRole:
+      return kept ? TextOf(kept->path) : QVariant();
+    case Qt::TextAlignmentRole:
+      return int(Qt::AlignVCenter | (index.column() == kKept ? Qt::AlignLeft : Qt::AlignRight));
+    default:
+      return {};
+  }
+}
+
+QVariant GroupListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal) return {};
+  if (role == Qt::TextAlignmentRole)
+    return int(Qt::AlignVCenter | (section == kKept ? Qt::AlignLeft : Qt::AlignRight));
+  if (role != Qt::DisplayRole) return {};
+  static const char* const names[kColumnCount] = {"件数", "残すファイル", "余分の大きさ"};
+  return section >= 0 && section < kColumnCount ? Tr(names[section]) : QVariant();
+}
+
+void GroupListModel::Reset() {
+  beginResetModel();
+  endResetModel();
+}
+
+void GroupListModel::Redraw() {
+  if (rowCount() > 0) emit dataChanged(index(0, kKept), index(rowCount() - 1, kKept), {Qt::DecorationRole});
+}
+
+MemberModel::MemberModel(ReviewSource source, int thumbnailEdge, QObject* parent)
+    : QAbstractListModel(parent), source_(source), waiting_(Waiting(thumbnailEdge)) {}
+
+const dupes::TwinGroup* MemberModel::Group() const {
+  const auto& groups = source_.review->groups;
+  return group_ >= 0 && static_cast<std::size_t>(group_) < groups.size() ? &groups[static_cast<std::size_t>(group_)]
+                                                                         : nullptr;
+}
+
+int MemberModel::rowCount(const QModelIndex& parent) const {
+  const dupes::TwinGroup* g = Group();
+  return parent.isValid() || !g ? 0 : static_cast<int>(g->members.size());
+}
+
+QStringList MemberModel::Lines(std::size_t member) const {
+  const dupes::TwinGroup& g = *Group();
+  const std::size_t row = g.members[member].row;
+  const dupes::FileRec* r = source_.Row(row);
+  if (!r) return {};
+  const dupes::PictureFacts facts = source_.Facts(row);
+  QString size = SizeText(source_.Size(row));
+  if (facts.width > 0 && facts.height > 0) size += QString("  %1 × %2").arg(facts.width).arg(facts.height);
+  QStringList lines{TextOf(r->filename), FolderOf(r->path), size};
+  if (!facts.dateTaken.empty()) lines << DateText(facts.dateTaken);
+  lines << (member == g.kept ? Tr("★ 残すファイル") : DifferenceText(source_, g, member));
+  return lines;
+}
+
+QVariant MemberModel::data(const QModelIndex& index, int role) const {
+  const dupes::TwinGroup* g = Group();
+  if (!g || !index.isValid() || static_cast<std::size_t>(index.row()) >= g->members.size()) return {};
+  const std::size_t member = static_cast<std::size_t>(index.row());
+  const bool kept = member == g->kept;
+  switch (role) {
+    case Qt::DisplayRole:
+      return Lines(member).join('\n');
+    case Qt::AccessibleTextRole:
+      return Lines(member).join(", ");
+    case Qt::DecorationRole: {
+      const dupes::FileRec* r = source_.Row(g->members[member].row);
+      const Thumbnail* t = r ? source_.thumbnails->Find(r->path) : nullptr;
+      return t ? t->large : waiting_;
+    }
+    case Qt::ToolTipRole: {
+      const dupes::FileRec* r = source_.Row(g->members[member].row);
+      return r ? TextOf(r->path) : QVariant();
+    }
+    case Qt::FontRole: {
+      QFont font;
+      font.setBold(kept);
+      return font;
+    }
+    case Qt::BackgroundRole:
+      return kept ? QBrush(QColor(0xff, 0xf3, 0xc4)) : QVariant();
+    default:
+      return {};
+  }
+}
+
+void MemberModel::ShowGroup(int group) {
+  beginResetModel();
+  group_ = group;
+  endResetModel();
+}
+
+void MemberModel::Redraw() {
+  if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {Qt::DecorationRole});
+}
+
+}  // namespace pictray::twinscan

@@ -1,0 +1,152 @@
+#include "app/twinscan/thumbnail_drawer.h"
+
+#include <QFile>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "engine/colour/pixel_window.h"
+#include "engine/fs/memory_budget.h"
+
+namespace pictray::twinscan {
+namespace {
+
+// What a group of a few hundred files shows at two sizes.
+constexpr int kCachedKiB = 96 * 1024;
+// Requests beyond these are the ones scrolled past: the oldest are dropped
+// and asked for again if they come back into view.
+constexpr std::size_t kQueued = 64;
+
+template <typename Fn>
+Fn Resolve(QLibrary& lib, const char* name) {
+  return reinterpret_cast<Fn>(lib.resolve(name));
+}
+
+}  // namespace
+
+ThumbnailCalls LoadThumbnailLibrary(QLibrary& lib, const std::string& path) {
+  lib.setFileName(QFile::decodeName(QByteArray::fromStdString(path)));
+  if (!lib.load()) return {};
+  ThumbnailCalls calls(Resolve<MakeMinImageFn>(lib, "MakeMinImage"), Resolve<MakeMinImagesFn>(lib, "MakeMinImages"));
+  // The others may be missing from an older library.
+  calls.rows = Resolve<PictureRowsFn>(lib, "PictureRows");
+  calls.oneWithin = Resolve<MakeMinImageWithinFn>(lib, "MakeMinImageWithin");
+  calls.manyWithin = Resolve<MakeMinImagesWithinFn>(lib, "MakeMinImagesWithin");
+  calls.rowsWithin = Resolve<PictureRowsWithinFn>(lib, "PictureRowsWithin");
+  return calls;
+}
+
+QImage DrawThumbnail(const ThumbnailCalls& lib, const std::string& path, int edge) {
+  if (!lib.Drawing() || edge < 1) return {};
+  Surface surface(static_cast<std::uint32_t>(edge));
+  if (lib.Draw(surface.bits(), path.c_str(), edge, 0, 1) != kDrawn) return {};
+  // The surface's rows go from the bottom up, B,G,R.
+  const PixelWindow w = surface.Window();
+  QImage image(edge, edge, QImage::Format_RGB888);
+  for (int y = 0; y < edge; ++y) {
+    const std::uint8_t* src = w.bits + static_cast<std::size_t>(edge - 1 - y) * w.stride;
+    uchar* dst = image.scanLine(y);
+    for (int x = 0; x < edge; ++x) {
+      dst[3 * x] = src[3 * x + 2];
+      dst[3 * x + 1] = src[3 * x + 1];
+      dst[3 * x + 2] = src[3 * x];
+    }
+  }
+  return image;
+}
+
+// What the workers share with the drawer, and keep when it is gone.
+struct ThumbnailDrawer::Shared {
+  Shared(ThumbnailCalls calls, int edge_) : lib(calls), edge(edge_) { lib.budget = budget.Calls(); }
+  fs::MemoryBudget budget;
+  ThumbnailCalls lib;
+  const int edge;
+  std::mutex mutex;
+  std::condition_variable wake;
+  std::deque<std::pair<std::uint64_t, std::string>> queue;  // newest at the back
+  ThumbnailDrawer* owner;  // nullptr once the drawer is gone
+  std::size_t busy = 0;    // workers drawing
+
+  void Work() {
+    std::unique_lock<std::mutex> lock(mutex);
+    while (true) {
+      wake.wait(lock, [this] { return !owner || !queue.empty(); });
+      if (!owner) return;
+      auto [generation, path] = std::move(queue.back());
+      queue.pop_back();
+      ++busy;
+      lock.unlock();
+      const QImage image = DrawThumbnail(lib, path, edge);
+      lock.lock();
+      --busy;
+      if (owner)
+        QMetaObject::invokeMethod(
+            owner, [o = owner, generation, path, image] { o->Arrive(generation, path, image); },
+            Qt::QueuedConnection);
+    }
+  }
+};
+
+ThumbnailDrawer::ThumbnailDrawer(ThumbnailCalls lib, int largeEdge, int smallEdge, int workers, Arrived arrived)
+    : shared_(std::make_shared<Shared>(lib, largeEdge)), smallEdge_(smallEdge), arrived_(std::move(arrived)),
+      drawn_(kCachedKiB) {
+  shared_->owner = this;
+  if (!lib.Drawing()) return;
+  for (int i = 0; i < workers; ++i) std::thread([shared = shared_] { shared->Work(); }).detach();
+}
+
+ThumbnailDrawer::~ThumbnailDrawer() {
+  // A thumbnail posted before this goes with the object's pending events.
+  const std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->owner = nullptr;
+  shared_->queue.clear();
+  shared_->wake.notify_all();
+}
+
+const Thumbnail* ThumbnailDrawer::Find(const std::string& path) {
+  if (const Thumbnail* t = drawn_.object(QByteArray::fromStdString(path))) return t;
+  if (!shared_->lib.Drawing() || !asked_.insert(path).second) return nullptr;
+  const std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->queue.emplace_back(generation_, path);
+  if (shared_->queue.size() > kQueued) {
+    asked_.erase(shared_->queue.front().second);
+    shared_->queue.pop_front();
+  }
+  shared_->wake.notify_one();
+  return nullptr;
+}
+
+void ThumbnailDrawer::Forget() {
+  ++generation_;
+  drawn_.clear();  // the files may have moved or changed since
+  asked_.clear();
+  const std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->queue.clear();
+}
+
+bool ThumbnailDrawer::drawing() const {
+  const std::lock_guard<std::mutex> lock(shared_->mutex);
+  return shared_->busy > 0 || !shared_->queue.empty();
+}
+
+void ThumbnailDrawer::Arrive(std::uint64_t generation, const std::string& path, const QImage& image) {
+  if (generation != generation_) return;
+  asked_.erase(path);
+  auto* t = new Thumbnail;
+  // A file the library cannot draw shows a grey square rather than being asked for again.
+  if (image.isNull()) {
+    QImage grey(shared_->edge, shared_->edge, QImage::Format_RGB888);
+    grey.fill(QColor(0xdd, 0xdd, 0xdd));
+    t->large = QPixmap::fromImage(grey);
+  } else {
+    t->large = QPixmap::fromImage(image);
+  }
+  t->small = t->large.scaled(smallEdge_, smallEdge_, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  const int cost = (shared_->edge * shared_->edge + smallEdge_ * smallEdge_) * 4 / 1024 + 1;
+  drawn_.insert(QByteArray::fromStdString(path), t, cost);
+  arrived_();
+}
+
+}  // namespace pictray::twinscan
