@@ -20,6 +20,7 @@ extern "C" {
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -397,6 +398,18 @@ Format DetectFormat(const std::string& path) {
   if (const std::optional<Format> byHead = FormatOfHead(head)) return *byHead;
   const StillType* still = StillTypeOfHead(head);
   return still ? still->format : Format::None;
+}
+
+bool NamedAsFormatReadHere(const std::string& path) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return false;
+  std::string ext = path.substr(dot + 1);
+  for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  static constexpr const char* kExtensions[] = {
+      "jpg", "jpeg", "jpe", "jfif", "heic", "heif", "hif", "avif", "cr2", "cr3", "crw", "nef", "nrw", "arw",
+      "sr2", "dng",  "orf", "rw2",  "raf",  "pef",  "srw", "mrw", "tif", "tiff", "png", "webp", "mov", "mp4",
+      "m4v", "3gp"};
+  return std::find(std::begin(kExtensions), std::end(kExtensions), ext) != std::end(kExtensions);
 }
 
 MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, PixelSize size) {

@@ -37,6 +37,10 @@ struct MediaInfo {
 // anything unreadable or unknown.
 Format DetectFormat(const std::string& path);
 
+// Whether the file's name says it is a picture or video of a format read
+// here or by the JPEG reader (its extension, in any case).
+bool NamedAsFormatReadHere(const std::string& path);
+
 // Whether a still's pixel size is read: the library finds a TIFF-based
 // file's size by searching every sub-image, which costs more than its Exif.
 enum class PixelSize { Read, Skip };

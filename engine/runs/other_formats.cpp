@@ -5,6 +5,7 @@
 #include "engine/jpeg/header_check.h"
 #include "engine/jpeg/jpeg_decode.h"
 #include "engine/meta/media_label.h"
+#include "engine/meta/whole_file.h"
 
 namespace pictray {
 
@@ -33,7 +34,8 @@ std::string NgVerdictAnyFormat(const fs::Env& env, const std::string& path, cons
   std::string verdict = NgVerdict(file, settings.ng, progress);
   if (verdict.empty() || !settings.AllFormats || JpegHedarCheck(file) == "JPEG") return verdict;
   const meta::MediaInfo info = meta::ReadMediaInfo(file, path, meta::PixelSize::Skip);
-  if (info.format == meta::Format::None || info.readable) return {};
+  if (info.format == meta::Format::None) return meta::NamedAsFormatReadHere(path) ? verdict : std::string();
+  if (info.readable && meta::FileWhole(file, info.format)) return {};
   return verdict;
 }
 

@@ -14,8 +14,10 @@ namespace pictray {
 // Each opens the file once on `env`; every reader works on that one file.
 std::string ExifLabelAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings);
 std::string SizeLabelAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings);
-// "NG" or ""; a file of a format read through engine/meta is "NG" only when
-// it cannot be read, a file of no format read here is never "NG".
+// "NG" or ""; a file of a format read through engine/meta is "NG" when it
+// cannot be read or does not hold what its structure promises, a file
+// named as a format read here that holds none is "NG", any other file of
+// no format read here never is.
 std::string NgVerdictAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings,
                                const ScanProgress& progress);
 

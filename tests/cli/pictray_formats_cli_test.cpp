@@ -41,7 +41,7 @@ TEST(PictrayFormatsCli, ExifSizeAndNgReadEveryFormat) {
       {"", "ng",
        {"a.jpg\t\tG\t", "cut.heic\tNG\tG\t", "IMG_0250.HEIC\t\tG\t",
         "IMG_0250.MOV\t\tG\t", "raw.nef\t\tG\t", "shot.png\t\tG\t",
-        "text.cr2\t\tG\t"}},
+        "text.cr2\tNG\tG\t"}},  // named as a RAW, and none
       {"AllFormats=0\n", "ng",
        {"a.jpg\t\tG\t", "cut.heic\tNG\tG\t", "IMG_0250.HEIC\tNG\tG\t",
         "IMG_0250.MOV\tNG\tG\t", "raw.nef\tNG\tG\t", "shot.png\tNG\tG\t",

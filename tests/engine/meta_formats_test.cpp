@@ -1,0 +1,156 @@
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/meta/media_label.h"
+#include "engine/runs/other_formats.h"
+#include "tests/support/hostile_files.h"
+#include "tests/support/temp_dir.h"
+
+namespace pictray {
+namespace {
+
+using testing::Box;
+
+const std::string kDir = std::string(PICTRAY_TEST_DATA) + "/meta/";
+// Where a generated TIFF's picture data starts: its directories come first,
+// as a camera writes them, so a cut loses the data and keeps the values.
+constexpr std::uint32_t kDataStart = 4096;
+
+// A TIFF-structured file written in memory, its directories in the order
+// they are made, each after the ones it points at.
+class TiffFile {
+ public:
+  struct Field {
+    std::uint16_t tag, type;
+    std::uint32_t count;
+    std::string value;  // in the file's byte order
+  };
+
+  // `mark`: the first four bytes ("II*\0", "MM\0*", "IIRO", "IIU\0", ...).
+  explicit TiffFile(const std::string& mark) : little_(mark[0] == 'I'), bytes_(mark + std::string(4, '\0')) {}
+
+  Field Ascii(std::uint16_t tag, const std::string& text) const { return {tag, 2, std::uint32_t(text.size() + 1), text + '\0'}; }
+  Field Longs(std::uint16_t tag, const std::vector<std::uint32_t>& values) const { return Numbers(tag, 4, 4, values); }
+  Field Shorts(std::uint16_t tag, const std::vector<std::uint32_t>& values) const { return Numbers(tag, 3, 2, values); }
+
+  // A directory of `fields` whose next one is at `next`; its offset.
+  std::uint32_t Directory(std::vector<Field> fields, std::uint32_t next = 0) {
+    std::sort(fields.begin(), fields.end(), [](const Field& a, const Field& b) { return a.tag < b.tag; });
+    const auto at = static_cast<std::uint32_t>(bytes_.size());
+    std::uint32_t outside = at + 2 + 12 * std::uint32_t(fields.size()) + 4;
+    std::string tail;
+    Put(bytes_, fields.size(), 2);
+    for (const Field& f : fields) {
+      Put(bytes_, f.tag, 2);
+      Put(bytes_, f.type, 2);
+      Put(bytes_, f.count, 4);
+      if (f.value.size() <= 4) {
+        bytes_ += f.value + std::string(4 - f.value.size(), '\0');
+      } else {
+        Put(bytes_, outside + tail.size(), 4);
+        tail += f.value;
+      }
+    }
+    Put(bytes_, next, 4);
+    bytes_ += tail;
+    return at;
+  }
+
+  // The file: its first directory at `first`, `data` from kDataStart.
+  std::string Finish(std::uint32_t first, const std::string& data) {
+    std::string out = bytes_;
+    std::string offset;
+    Put(offset, first, 4);
+    out.replace(4, 4, offset);
+    out.resize(kDataStart, '\0');
+    return out + data;
+  }
+
+ private:
+  Field Numbers(std::uint16_t tag, std::uint16_t type, int width, const std::vector<std::uint32_t>& values) const {
+    Field f{tag, type, std::uint32_t(values.size()), {}};
+    for (const std::uint32_t v : values) Put(f.value, v, width);
+    return f;
+  }
+  void Put(std::string& s, std::uint64_t v, int bytes) const {
+    if (little_)
+      testing::PutLittle(s, v, bytes);
+    else
+      testing::PutBig(s, v, bytes);
+  }
+
+  bool little_;
+  std::string bytes_;
+};
+
+// A camera's RAW as the TIFF-based formats lay it out: IFD0 with the
+// values and a preview strip, the Exif directory, the sensor data in a
+// sub-directory, a thumbnail in IFD1.
+std::string CameraRaw(const std::string& mark) {
+  TiffFile t(mark);
+  const std::uint32_t preview = kDataStart, thumb = kDataStart + 600, sensor = kDataStart + 800;
+  const std::uint32_t exif = t.Directory({t.Ascii(0x9003, "2023:01:02 03:04:05")});
+  const std::uint32_t sub = t.Directory({t.Longs(0x100, {64}), t.Longs(0x101, {48}), t.Longs(0x111, {sensor}),
+                                         t.Longs(0x117, {6144})});
+  const std::uint32_t ifd1 = t.Directory({t.Longs(0x201, {thumb}), t.Longs(0x202, {200})});
+  const std::uint32_t ifd0 = t.Directory({t.Shorts(0x100, {64}), t.Shorts(0x101, {48}), t.Ascii(0x110, "Cam X"),
+                                          t.Longs(0x111, {preview}), t.Longs(0x117, {600}),
+                                          t.Ascii(0x132, "2024:05:06 07:08:09"), t.Longs(0x14A, {sub}),
+                                          t.Longs(0x8769, {exif})},
+                                         ifd1);
+  return t.Finish(ifd0, std::string(800 + 6144, '\x5A'));
+}
+
+// Every byte after the first eight changed, the same way each time.
+std::string Garbled(std::string bytes) {
+  std::mt19937 random(7);
+  for (std::size_t i = 8; i < bytes.size(); ++i) bytes[i] = static_cast<char>(random());
+  return bytes;
+}
+
+std::string NgOf(const testing::TempDir& dir, const std::string& name, const std::string& bytes) {
+  const std::string path = dir.Write(name, bytes);
+  JpegSettings s;
+  s.AllFormats = true;
+  s.ng = NgSettings{"1", "10", "1"};
+  return NgVerdictAnyFormat(fs::DefaultEnv(), path, s, {});
+}
+
+// NG means what it means for a JPEG: the file cannot be read whole.
+TEST(OtherFormatsNg, DamagedStructureIsNg) {
+  const testing::TempDir dir;
+  const std::pair<const char*, const char*> raws[] = {
+      {"a.tif", "II*\0"}, {"a.tif", "MM\0*"}, {"a.cr2", "II*\0"}, {"a.nef", "MM\0*"}, {"a.dng", "II*\0"},
+      {"a.dng", "MM\0*"}, {"a.orf", "IIRO"},  {"a.orf", "MMOR"},  {"a.rw2", "IIU\0"}};
+  for (const auto& [name, mark] : raws) {
+    const std::string raw = CameraRaw(std::string(mark, 4));
+    EXPECT_EQ(NgOf(dir, name, raw), "") << name << " " << mark;
+    EXPECT_EQ(NgOf(dir, name, raw.substr(0, raw.size() / 2)), "NG") << name << " " << mark << " cut in half";
+    EXPECT_EQ(NgOf(dir, name, raw.substr(0, 40)), "NG") << name << " " << mark << " 40 bytes";
+    EXPECT_EQ(NgOf(dir, name, Garbled(raw)), "NG") << name << " " << mark << " garbled";
+  }
+  const std::string movie = testing::ReadWhole(kDir + "mov_keys.mov");  // its movie header first
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* ng;
+  } files[] = {
+      {"faststart.mov", movie, ""},
+      {"faststart.mov", movie.substr(0, movie.size() - 200), "NG"},
+      {"random.cr2", Garbled(std::string(5000, '\0')), "NG"},
+      {"random.jpg", Garbled(std::string(5000, '\0')), "NG"},
+      {"unknown.mp4", Box("ftyp", std::string("zzzz\0\0\0\0zzzz", 12)) + Box("free", std::string(100, '\0')), "NG"},
+      // No picture or video format by name or content: as before.
+      {"random.txt", Garbled(std::string(5000, '\0')), ""},
+      {"unknown.m4a", Box("ftyp", std::string("zzzz\0\0\0\0zzzz", 12)) + Box("free", std::string(100, '\0')), ""},
+  };
+  for (const auto& f : files) EXPECT_EQ(NgOf(dir, f.name, f.bytes), f.ng) << f.name << " " << f.bytes.size();
+}
+
+}  // namespace
+}  // namespace pictray
