@@ -29,6 +29,7 @@ extern "C" {
 
 #include "engine/fs/read_only_file.h"
 #include "engine/meta/bounded_walks.h"
+#include "engine/meta/cr3_boxes.h"
 #include "engine/meta/heif_items.h"
 #include "engine/meta/iso_boxes.h"
 #include "engine/meta/late_libraries.h"
@@ -85,7 +86,7 @@ Format FormatOfBrands(const Head& h) {
   static constexpr std::pair<const char*, Format> kBrands[] = {
       {"heic", Format::Heif}, {"heix", Format::Heif}, {"heim", Format::Heif}, {"heis", Format::Heif},
       {"hevc", Format::Heif}, {"hevx", Format::Heif}, {"avif", Format::Heif}, {"avis", Format::Heif},
-      {"mif1", Format::Heif}, {"msf1", Format::Heif}, {"crx ", Format::Bmff}, {"jxl ", Format::Bmff},
+      {"mif1", Format::Heif}, {"msf1", Format::Heif}, {"crx ", Format::Cr3}, {"jxl ", Format::Bmff},
       {"qt  ", Format::Video}, {"isom", Format::Video}, {"iso2", Format::Video}, {"mp41", Format::Video},
       {"mp42", Format::Video}, {"M4V ", Format::Video}, {"M4VH", Format::Video}, {"M4VP", Format::Video},
       {"3gp4", Format::Video}, {"3gp5", Format::Video}, {"3gp6", Format::Video}, {"3g2a", Format::Video},
@@ -202,6 +203,37 @@ void ReadStill(const std::string& path, const fs::ReadOnlyFile& file, const Stil
   image->readMetadata();
   KeepExif(info, image->exifData(), image->byteOrder());
   if (size == PixelSize::Read) KeepSize(info, image->pixelWidth(), image->pixelHeight());
+  info.readable = true;
+}
+
+Exiv2::ByteOrder Decode(Exiv2::ExifData& exif, const std::string& tiff) {
+  if (tiff.empty()) return Exiv2::invalidByteOrder;
+  return Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte*>(tiff.data()),
+                                   static_cast<std::uint32_t>(tiff.size()));
+}
+
+long SizeTag(const Exiv2::ExifData& exif, const char* key) {
+  const auto it = exif.findKey(Exiv2::ExifKey(key));
+  return it == exif.end() ? 0 : it->toLong();
+}
+
+// A CR3's IFD0, its size the full image's; its Exif directory is the first
+// directory of a TIFF structure of its own, so its values come out under
+// IFD0's group.
+void ReadCr3(const fs::ReadOnlyFile& file, PixelSize size, MediaInfo& info) {
+  const std::optional<Cr3Exif> cr3 = ReadCr3Exif(file);
+  if (!cr3) return;
+  Exiv2::ExifData ifd0, exif;
+  const Exiv2::ByteOrder order = Decode(ifd0, cr3->ifd0);
+  Decode(exif, cr3->exif);
+  KeepExif(info, ifd0, order);
+  info.hasExif = !ifd0.empty() || !exif.empty();
+  const WantedTag& original = WantedTags()[1];
+  for (const Exiv2::Exifdatum& datum : exif)
+    if (datum.tag() == original.tag && datum.ifdId() == WantedTags()[0].ifd && !info.dateTimeOriginal)
+      info.dateTimeOriginal = Text(datum);
+  if (size == PixelSize::Read)
+    KeepSize(info, SizeTag(ifd0, "Exif.Image.ImageWidth"), SizeTag(ifd0, "Exif.Image.ImageLength"));
   info.readable = true;
 }
 
@@ -418,7 +450,7 @@ MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, P
   const Head head = ReadHead(file);
   const std::optional<Format> byHead = FormatOfHead(head);
   if (byHead == Format::None) return info;
-  const bool byLibexiv2 = byHead != Format::Video && byHead != Format::Heif;
+  const bool byLibexiv2 = byHead != Format::Video && byHead != Format::Heif && byHead != Format::Cr3;
   const StillType* still = byLibexiv2 ? StillTypeOfHead(head) : nullptr;
   info.format = byHead ? *byHead : still ? still->format : Format::None;
   try {
@@ -426,6 +458,8 @@ MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, P
       ReadVideo(path, file, info);
     else if (info.format == Format::Heif)
       ReadHeif(path, file, info);
+    else if (info.format == Format::Cr3)
+      ReadCr3(file, size, info);
     else if (still)
       ReadStill(path, file, *still, size, info);
   } catch (...) {  // libexiv2 throws on damaged files; the file stays unreadable

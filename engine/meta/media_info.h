@@ -15,7 +15,8 @@ namespace pictray::meta {
 enum class Format {
   None,  // not a format read here (JPEG included)
   Heif,  // HEIC/HEIF, AVIF
-  Bmff,  // CR3, JPEG XL in its box container
+  Bmff,  // JPEG XL in its box container
+  Cr3,
   Tiff,  // TIFF and the TIFF-based RAWs (CR2, NEF, NRW, ARW, SR2, DNG, PEF, SRW)
   Raw,   // CRW, ORF, RW2, RAF, MRW
   Png,

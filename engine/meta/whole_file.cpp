@@ -57,6 +57,7 @@ bool FileWhole(const fs::ReadOnlyFile& file, Format format) {
       return StartsWith(file, "FUJIFILMCCD-RAW ") ? RafWhole(file) : TiffWhole(file);
     case Format::Heif:
     case Format::Bmff:
+    case Format::Cr3:
     case Format::Video:
       return BoxesWhole(file);
     case Format::None:

@@ -32,7 +32,7 @@ class TiffFile {
   };
 
   // `mark`: the first four bytes ("II*\0", "MM\0*", "IIRO", "IIU\0", ...).
-  explicit TiffFile(const std::string& mark) : little_(mark[0] == 'I'), bytes_(mark + std::string(4, '\0')) {}
+  explicit TiffFile(const char* mark) : little_(mark[0] == 'I'), bytes_(std::string(mark, 4) + std::string(4, '\0')) {}
 
   Field Ascii(std::uint16_t tag, const std::string& text) const { return {tag, 2, std::uint32_t(text.size() + 1), text + '\0'}; }
   Field Longs(std::uint16_t tag, const std::vector<std::uint32_t>& values) const { return Numbers(tag, 4, 4, values); }
@@ -91,7 +91,7 @@ class TiffFile {
 // A camera's RAW as the TIFF-based formats lay it out: IFD0 with the
 // values and a preview strip, the Exif directory, the sensor data in a
 // sub-directory, a thumbnail in IFD1.
-std::string CameraRaw(const std::string& mark) {
+std::string CameraRaw(const char* mark) {
   TiffFile t(mark);
   const std::uint32_t preview = kDataStart, thumb = kDataStart + 600, sensor = kDataStart + 800;
   const std::uint32_t exif = t.Directory({t.Ascii(0x9003, "2023:01:02 03:04:05")});
@@ -104,6 +104,22 @@ std::string CameraRaw(const std::string& mark) {
                                           t.Longs(0x8769, {exif})},
                                          ifd1);
   return t.Finish(ifd0, std::string(800 + 6144, '\x5A'));
+}
+
+// A CR3 as a camera lays it out: the maker's box first in "moov", its
+// IFD0 and Exif directory TIFF structures of their own, then the tracks.
+std::string CameraCr3(const char* mark) {
+  TiffFile ifd0(mark), exif(mark);
+  const std::uint32_t first = ifd0.Directory({ifd0.Longs(0x100, {6000}), ifd0.Longs(0x101, {4000}),
+                                              ifd0.Ascii(0x110, "Canon EOS R6"), ifd0.Ascii(0x131, "Firmware 1.2"),
+                                              ifd0.Ascii(0x132, "2024:05:06 07:08:09")});
+  const std::uint32_t dir = exif.Directory({exif.Ascii(0x9003, "2023:01:02 03:04:05")});
+  std::string cmt1 = ifd0.Finish(first, ""), cmt2 = exif.Finish(dir, "");
+  const std::string uuid("\x85\xC0\xB6\x87\x82\x0F\x11\xE0\x81\x11\xF4\xCE\x46\x2B\x6A\x48", 16);
+  const std::string maker = Box("CNCV", "CanonCR3_001/00.09.00/00.00.00") + Box("CCTP", std::string(12, '\0')) +
+                            Box("CMT1", cmt1) + Box("CMT2", cmt2) + Box("THMB", std::string(200, '\0'));
+  return testing::Cr3Start() + Box("moov", Box("uuid", uuid + maker) + Box("trak", std::string(90, '\0'))) +
+         Box("mdat", std::string(3000, '\0'));
 }
 
 // Every byte after the first eight changed, the same way each time.
@@ -128,7 +144,7 @@ TEST(OtherFormatsNg, DamagedStructureIsNg) {
       {"a.tif", "II*\0"}, {"a.tif", "MM\0*"}, {"a.cr2", "II*\0"}, {"a.nef", "MM\0*"}, {"a.dng", "II*\0"},
       {"a.dng", "MM\0*"}, {"a.orf", "IIRO"},  {"a.orf", "MMOR"},  {"a.rw2", "IIU\0"}};
   for (const auto& [name, mark] : raws) {
-    const std::string raw = CameraRaw(std::string(mark, 4));
+    const std::string raw = CameraRaw(mark);
     EXPECT_EQ(NgOf(dir, name, raw), "") << name << " " << mark;
     EXPECT_EQ(NgOf(dir, name, raw.substr(0, raw.size() / 2)), "NG") << name << " " << mark << " cut in half";
     EXPECT_EQ(NgOf(dir, name, raw.substr(0, 40)), "NG") << name << " " << mark << " 40 bytes";
@@ -141,6 +157,8 @@ TEST(OtherFormatsNg, DamagedStructureIsNg) {
     const char* ng;
   } files[] = {
       {"faststart.mov", movie, ""},
+      {"a.cr3", CameraCr3("II*\0"), ""},
+      {"a.cr3", CameraCr3("II*\0").substr(0, 2000), "NG"},
       {"faststart.mov", movie.substr(0, movie.size() - 200), "NG"},
       {"random.cr2", Garbled(std::string(5000, '\0')), "NG"},
       {"random.jpg", Garbled(std::string(5000, '\0')), "NG"},
@@ -154,3 +172,40 @@ TEST(OtherFormatsNg, DamagedStructureIsNg) {
 
 }  // namespace
 }  // namespace pictray
+
+namespace pictray::meta {
+namespace {
+
+std::string ExifOf(const std::string& path, const char* ExifSel) {
+  return MediaExifLabel(ReadMediaInfo(fs::ReadOnlyFile(path), path), ExifSel, "/:.", true);
+}
+
+struct FormatCase {
+  const char* name;
+  std::string bytes;
+  const char* ExifSel;
+  const char* label;  // the Exif label, or with ExifSel "size" the size label
+};
+
+// The values exiftool reads from the same generated files.
+TEST(OtherFormatsLabels, ReadAsExiftoolReadsThem) {
+  const FormatCase cases[] = {
+      {"ii.cr3", CameraCr3("II*\0"), "1", "2024_05_06(II)"},
+      {"mm.cr3", CameraCr3("MM\0*"), "1", "2024_05_06(MM)"},
+      {"ii.cr3", CameraCr3("II*\0"), "5", "Canon EOS R6(II)"},
+      {"mm.cr3", CameraCr3("MM\0*"), "6", "Firmware 1_2(MM)"},
+      {"mm.cr3", CameraCr3("MM\0*"), "7", "2023_01_02(MM)"},
+      {"ii.cr3", CameraCr3("II*\0"), "size", "6000X4000"},
+  };
+  const testing::TempDir dir;
+  for (const FormatCase& c : cases) {
+    const std::string path = dir.Write(c.name, c.bytes);
+    const std::string label = std::string(c.ExifSel) == "size"
+                                  ? MediaSizeLabel(ReadMediaInfo(fs::ReadOnlyFile(path), path))
+                                  : ExifOf(path, c.ExifSel);
+    EXPECT_EQ(label, c.label) << c.name << " " << c.ExifSel;
+  }
+}
+
+}  // namespace
+}  // namespace pictray::meta
