@@ -33,6 +33,7 @@ extern "C" {
 #include "engine/meta/heif_items.h"
 #include "engine/meta/iso_boxes.h"
 #include "engine/meta/late_libraries.h"
+#include "engine/meta/png_chunks.h"
 
 namespace pictray::meta {
 namespace {
@@ -235,6 +236,23 @@ void ReadCr3(const fs::ReadOnlyFile& file, PixelSize size, MediaInfo& info) {
   if (size == PixelSize::Read)
     KeepSize(info, SizeTag(ifd0, "Exif.Image.ImageWidth"), SizeTag(ifd0, "Exif.Image.ImageLength"));
   info.readable = true;
+}
+
+// A PNG's header and Exif block. The picture is sound when its chunks are,
+// whatever its Exif block holds.
+void ReadPng(const fs::ReadOnlyFile& file, PixelSize size, MediaInfo& info) {
+  const std::optional<PngMeta> png = ReadPngMeta(file);
+  if (!png) return;
+  info.readable = true;
+  if (size == PixelSize::Read) KeepSize(info, png->width, png->height);
+  if (!png->exif) return;
+  try {
+    Exiv2::ExifData exif;
+    const Exiv2::ByteOrder order = Decode(exif, *png->exif);
+    KeepExif(info, exif, order);
+  } catch (...) {  // an Exif block libexiv2 refuses: no Exif
+    info.hasExif = false;
+  }
 }
 
 bool Digits(const std::string& s, std::size_t from, std::size_t n) {
@@ -453,6 +471,7 @@ MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, P
   const bool byLibexiv2 = byHead != Format::Video && byHead != Format::Heif && byHead != Format::Cr3;
   const StillType* still = byLibexiv2 ? StillTypeOfHead(head) : nullptr;
   info.format = byHead ? *byHead : still ? still->format : Format::None;
+  if (info.format == Format::Png) still = nullptr;
   try {
     if (info.format == Format::Video)
       ReadVideo(path, file, info);
@@ -460,6 +479,8 @@ MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, P
       ReadHeif(path, file, info);
     else if (info.format == Format::Cr3)
       ReadCr3(file, size, info);
+    else if (info.format == Format::Png)
+      ReadPng(file, size, info);
     else if (still)
       ReadStill(path, file, *still, size, info);
   } catch (...) {  // libexiv2 throws on damaged files; the file stays unreadable

@@ -122,6 +122,30 @@ std::string CameraCr3(const char* mark) {
          Box("mdat", std::string(3000, '\0'));
 }
 
+// An Exif block's TIFF structure: IFD0 with a model and a date.
+std::string ExifTiff(const char* mark) {
+  TiffFile t(mark);
+  return t.Finish(t.Directory({t.Ascii(0x110, "Pixel 9"), t.Ascii(0x132, "2024:05:06 07:08:09")}), "");
+}
+
+// A 1 x 1 PNG with `chunk` before its data.
+std::string PngWith(const std::string& chunk) {
+  return testing::PngStart() + chunk + testing::PngChunk("IDAT", std::string("\x78\x9C\x63\x60\x00\x00\x00\x02\x00\x01", 10)) +
+         testing::PngChunk("IEND", "");
+}
+
+// A text chunk's "Raw profile type exif": the block in hex, 72 digits a line.
+std::string ExifProfile(const std::string& block) {
+  std::string text = "\nexif\n" + std::string(8 - std::to_string(block.size()).size(), ' ') + std::to_string(block.size());
+  static const char kHex[] = "0123456789abcdef";
+  for (std::size_t i = 0; i < block.size(); ++i) {
+    if (i % 36 == 0) text += '\n';
+    text += kHex[static_cast<unsigned char>(block[i]) >> 4];
+    text += kHex[static_cast<unsigned char>(block[i]) & 15];
+  }
+  return "Raw profile type exif" + std::string(1, '\0') + text + '\n';
+}
+
 // Every byte after the first eight changed, the same way each time.
 std::string Garbled(std::string bytes) {
   std::mt19937 random(7);
@@ -158,6 +182,8 @@ TEST(OtherFormatsNg, DamagedStructureIsNg) {
   } files[] = {
       {"faststart.mov", movie, ""},
       {"a.cr3", CameraCr3("II*\0"), ""},
+      {"a.png", PngWith(testing::PngChunk("eXIf", std::string("Exif\0\0", 6) + ExifTiff("MM\0*"))), ""},
+      {"a.png", PngWith(testing::PngChunk("eXIf", std::string("Exif\0\0", 6) + "garbage")), ""},
       {"a.cr3", CameraCr3("II*\0").substr(0, 2000), "NG"},
       {"faststart.mov", movie.substr(0, movie.size() - 200), "NG"},
       {"random.cr2", Garbled(std::string(5000, '\0')), "NG"},
@@ -196,6 +222,11 @@ TEST(OtherFormatsLabels, ReadAsExiftoolReadsThem) {
       {"mm.cr3", CameraCr3("MM\0*"), "6", "Firmware 1_2(MM)"},
       {"mm.cr3", CameraCr3("MM\0*"), "7", "2023_01_02(MM)"},
       {"ii.cr3", CameraCr3("II*\0"), "size", "6000X4000"},
+      {"ii.png", PngWith(testing::PngChunk("eXIf", std::string("Exif\0\0", 6) + ExifTiff("II*\0"))), "1", "2024_05_06(II)"},
+      {"mm.png", PngWith(testing::PngChunk("eXIf", std::string("Exif\0\0", 6) + ExifTiff("MM\0*"))), "5", "Pixel 9(MM)"},
+      {"ii.png", PngWith(testing::PngChunk("tEXt", ExifProfile(ExifTiff("II*\0")))), "1", "2024_05_06(II)"},
+      {"mm.png", PngWith(testing::PngChunk("tEXt", ExifProfile(ExifTiff("MM\0*")))), "5", "Pixel 9(MM)"},
+      {"ii.png", PngWith(testing::PngChunk("eXIf", std::string("Exif\0\0", 6) + ExifTiff("II*\0"))), "size", "1X1"},
   };
   const testing::TempDir dir;
   for (const FormatCase& c : cases) {
