@@ -209,9 +209,10 @@ bool ImagesAsLibheifTakesThem(const Items& items) {
   return true;
 }
 
-// The shown size of the primary picture: its "ispe", turned by an "irot"
-// that follows it; nothing for a crop, which this reader leaves to libheif.
-std::optional<std::pair<long long, long long>> ShownSize(const std::vector<Property>& properties) {
+// The coded size of the primary picture, its "ispe" (as a JPEG's size
+// ignores its orientation); nothing for a crop, which this reader leaves
+// to libheif.
+std::optional<std::pair<long long, long long>> CodedSize(const std::vector<Property>& properties) {
   std::pair<long long, long long> size{0, 0};
   bool measured = false;
   for (Property p : properties) {
@@ -222,8 +223,6 @@ std::optional<std::pair<long long, long long>> ShownSize(const std::vector<Prope
       measured = true;
     } else if (measured && p.type == FourCC("clap")) {
       return std::nullopt;
-    } else if (measured && p.type == FourCC("irot") && (p.body.Number(1) & 1) != 0) {
-      std::swap(size.first, size.second);
     }
   }
   return size;
@@ -356,7 +355,7 @@ std::optional<HeifItems> ReadHeifItems(const fs::Env& env, int fd) {
   for (const auto& item : items.types) known.insert(item.first);
   for (const std::uint32_t id : items.referenced)  // a reference to nothing is libheif's to judge
     if (known.count(id) == 0) return std::nullopt;
-  const auto size = ShownSize(*PropertiesOf(items, *items.primary));
+  const auto size = CodedSize(*PropertiesOf(items, *items.primary));
   if (!size) return std::nullopt;
   HeifItems out;
   std::tie(out.width, out.height) = *size;

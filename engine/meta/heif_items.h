@@ -1,5 +1,5 @@
 // The primary picture of a HEIF file as its item boxes describe it: its
-// shown size and its Exif item. Only the "meta" box and the Exif item are
+// coded size and its Exif item. Only the "meta" box and the Exif item are
 // read; libheif's reader copies every top-level box it does not know,
 // the "mdat" with the coded picture included, before it answers, and that
 // copy cost more than everything else an Exif label needs.
@@ -13,7 +13,7 @@
 namespace pictray::meta {
 
 struct HeifItems {
-  long long width = 0, height = 0;  // after a quarter turn; 0 without "ispe"
+  long long width = 0, height = 0;  // as coded, before any turn; 0 without "ispe"
   // The Exif item's bytes (its 4-byte offset to the TIFF header first);
   // absent when no Exif item describes the primary picture.
   std::optional<std::string> exif;

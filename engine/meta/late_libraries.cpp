@@ -50,7 +50,8 @@ bool BindLibheif(void* lib, Libheif& h) {
          Bind(lib, "heif_context_read_from_file", h.readFromFile) &&
          Bind(lib, "heif_context_get_primary_image_handle", h.primaryHandle) &&
          Bind(lib, "heif_image_handle_release", h.handleRelease) &&
-         Bind(lib, "heif_image_handle_get_width", h.width) && Bind(lib, "heif_image_handle_get_height", h.height) &&
+         Bind(lib, "heif_image_handle_get_ispe_width", h.codedWidth) &&
+         Bind(lib, "heif_image_handle_get_ispe_height", h.codedHeight) &&
          Bind(lib, "heif_image_handle_get_list_of_metadata_block_IDs", h.metadataIds) &&
          Bind(lib, "heif_image_handle_get_metadata_size", h.metadataSize) &&
          Bind(lib, "heif_image_handle_get_metadata", h.metadata);

@@ -26,8 +26,8 @@ struct Libheif {
   decltype(&heif_context_read_from_file) readFromFile = nullptr;
   decltype(&heif_context_get_primary_image_handle) primaryHandle = nullptr;
   decltype(&heif_image_handle_release) handleRelease = nullptr;
-  decltype(&heif_image_handle_get_width) width = nullptr;
-  decltype(&heif_image_handle_get_height) height = nullptr;
+  decltype(&heif_image_handle_get_ispe_width) codedWidth = nullptr;
+  decltype(&heif_image_handle_get_ispe_height) codedHeight = nullptr;
   decltype(&heif_image_handle_get_list_of_metadata_block_IDs) metadataIds = nullptr;
   decltype(&heif_image_handle_get_metadata_size) metadataSize = nullptr;
   decltype(&heif_image_handle_get_metadata) metadata = nullptr;

@@ -420,7 +420,7 @@ void ReadHeifThroughLibheif(const std::string& path, MediaInfo& info) {
   if (heif->primaryHandle(ctx.get(), &raw).code != heif_error_Ok) return;
   std::unique_ptr<heif_image_handle, ReleaseHeifHandle> handle(raw, ReleaseHeifHandle{heif});
   info.readable = true;
-  KeepSize(info, heif->width(handle.get()), heif->height(handle.get()));
+  KeepSize(info, heif->codedWidth(handle.get()), heif->codedHeight(handle.get()));
   heif_item_id id = 0;
   if (heif->metadataIds(handle.get(), "Exif", &id, 1) != 1) return;
   const std::size_t size = heif->metadataSize(handle.get(), id);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/meta/heif_items.h"
+#include "engine/meta/media_label.h"
 #include "tests/support/temp_dir.h"
 
 namespace pictray::meta {
@@ -31,8 +32,8 @@ std::optional<HeifItems> LibheifItemsOf(const std::string& bytes) {
   if (heif_context_read_from_memory_without_copy(ctx, bytes.data(), bytes.size(), nullptr).code == heif_error_Ok &&
       heif_context_get_primary_image_handle(ctx, &h).code == heif_error_Ok) {
     out.emplace();
-    out->width = heif_image_handle_get_width(h);
-    out->height = heif_image_handle_get_height(h);
+    out->width = heif_image_handle_get_ispe_width(h);
+    out->height = heif_image_handle_get_ispe_height(h);
     heif_item_id id = 0;
     if (heif_image_handle_get_list_of_metadata_block_IDs(h, "Exif", &id, 1) == 1) {
       out->exif.emplace(heif_image_handle_get_metadata_size(h, id), '\0');
@@ -109,7 +110,7 @@ std::string Heif(const std::string& more, bool exifInIdat) {
 }
 
 // What the item reader follows itself, it reads as libheif does; a crop
-// it leaves to libheif.
+// it leaves to libheif. The size is the coded one, whatever the turn.
 TEST(HeifItems, TurnsAndPlacesAsLibheif) {
   heif_init(nullptr);
   const struct {
@@ -123,11 +124,14 @@ TEST(HeifItems, TurnsAndPlacesAsLibheif) {
       {"a half turn", Box("irot", Be(2, 1)), true, true},
       {"a crop", Box("clap", Be(20, 4) + Be(1, 4) + Be(10, 4) + Be(1, 4) + Be(0, 4) + Be(1, 4) + Be(0, 4) + Be(1, 4)), false, false},
   };
+  const testing::TempDir dir;
   for (const auto& c : cases) {
     const std::string bytes = Heif(c.more, c.exifInIdat);
     const std::optional<HeifItems> ours = ItemsOf(bytes), theirs = LibheifItemsOf(bytes);
     ASSERT_EQ(ours.has_value(), c.read) << c.what;
     ASSERT_TRUE(theirs) << c.what;
+    const std::string path = dir.Write("turned.heic", bytes);
+    EXPECT_EQ(MediaSizeLabel(ReadMediaInfo(fs::ReadOnlyFile(path), path)), "40X30") << c.what;
     if (ours) {
       EXPECT_EQ(std::tie(ours->width, ours->height, ours->exif), std::tie(theirs->width, theirs->height, theirs->exif))
           << c.what;
