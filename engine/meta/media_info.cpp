@@ -34,6 +34,7 @@ extern "C" {
 #include "engine/meta/iso_boxes.h"
 #include "engine/meta/late_libraries.h"
 #include "engine/meta/png_chunks.h"
+#include "engine/meta/raf_header.h"
 
 namespace pictray::meta {
 namespace {
@@ -196,17 +197,6 @@ void KeepExif(MediaInfo& info, const Exiv2::ExifData& exif, Exiv2::ByteOrder ord
       if (datum.tag() == w.tag && datum.ifdId() == w.ifd && !(info.*w.field)) info.*w.field = Text(datum);
 }
 
-// Reads what the still holds through libexiv2 (which throws on a damaged file).
-void ReadStill(const std::string& path, const fs::ReadOnlyFile& file, const StillType& type, PixelSize size,
-               MediaInfo& info) {
-  if (!Exiv2MayRead(file)) return;
-  Exiv2::Image::AutoPtr image = type.make(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
-  image->readMetadata();
-  KeepExif(info, image->exifData(), image->byteOrder());
-  if (size == PixelSize::Read) KeepSize(info, image->pixelWidth(), image->pixelHeight());
-  info.readable = true;
-}
-
 Exiv2::ByteOrder Decode(Exiv2::ExifData& exif, const std::string& tiff) {
   if (tiff.empty()) return Exiv2::invalidByteOrder;
   return Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte*>(tiff.data()),
@@ -216,6 +206,35 @@ Exiv2::ByteOrder Decode(Exiv2::ExifData& exif, const std::string& tiff) {
 long SizeTag(const Exiv2::ExifData& exif, const char* key) {
   const auto it = exif.findKey(Exiv2::ExifKey(key));
   return it == exif.end() ? 0 : it->toLong();
+}
+
+// The full image of a RAW whose size libexiv2 takes from elsewhere: a
+// RAF's preview, an RW2's sensor with its borders.
+std::optional<std::pair<long long, long long>> FullImageSize(const fs::ReadOnlyFile& file, const StillType& type,
+                                                            const Exiv2::ExifData& exif) {
+  if (type.type == Exiv2::ImageType::raf) return RafImageSize(file);
+  if (type.type != Exiv2::ImageType::rw2) return std::nullopt;
+  const long top = SizeTag(exif, "Exif.PanasonicRaw.SensorTopBorder");
+  const long left = SizeTag(exif, "Exif.PanasonicRaw.SensorLeftBorder");
+  // libexiv2 names the bottom and right borders ImageHeight and ImageWidth.
+  const long bottom = SizeTag(exif, "Exif.PanasonicRaw.ImageHeight");
+  const long right = SizeTag(exif, "Exif.PanasonicRaw.ImageWidth");
+  if (right <= left || bottom <= top) return std::nullopt;
+  return std::pair<long long, long long>(right - left, bottom - top);
+}
+
+// Reads what the still holds through libexiv2 (which throws on a damaged file).
+void ReadStill(const std::string& path, const fs::ReadOnlyFile& file, const StillType& type, PixelSize size,
+               MediaInfo& info) {
+  if (!Exiv2MayRead(file)) return;
+  Exiv2::Image::AutoPtr image = type.make(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
+  image->readMetadata();
+  KeepExif(info, image->exifData(), image->byteOrder());
+  if (size == PixelSize::Read) {
+    const auto full = FullImageSize(file, type, image->exifData());
+    KeepSize(info, full ? full->first : image->pixelWidth(), full ? full->second : image->pixelHeight());
+  }
+  info.readable = true;
 }
 
 // A CR3's IFD0, its size the full image's; its Exif directory is the first

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -146,6 +147,39 @@ std::string ExifProfile(const std::string& block) {
   return "Raw profile type exif" + std::string(1, '\0') + text + '\n';
 }
 
+// An RW2: the sensor 3724 x 2754, the image within its borders 3648 x 2736.
+std::string CameraRw2() {
+  TiffFile t("IIU\0");
+  const std::uint32_t ifd0 = t.Directory({t.Shorts(2, {3724}), t.Shorts(3, {2754}), t.Shorts(4, {8}), t.Shorts(5, {36}),
+                                          t.Shorts(6, {2744}), t.Shorts(7, {3684}), t.Ascii(0x110, "DMC-GH4"),
+                                          t.Longs(0x111, {kDataStart}), t.Longs(0x117, {2000})});
+  return t.Finish(ifd0, std::string(2000, '\0'));
+}
+
+// A RAF: its header, a preview JPEG (64 x 48) whose Exif libexiv2 reads,
+// the sensor data's header giving the full size 4288 x 1432 and the
+// cropped one 4256 x 1424, then the sensor data.
+std::string CameraRaf() {
+  const std::string preview = testing::ReadWhole(std::string(PICTRAY_TEST_DATA) + "/jpeg/cam_fuji_II_A.jpg");
+  std::string directory;
+  testing::PutBig(directory, 2, 4);
+  for (const auto& [tag, height, width] : {std::tuple(0x100, 1432, 4288), std::tuple(0x111, 1424, 4256)}) {
+    testing::PutBig(directory, tag, 2);
+    testing::PutBig(directory, 4, 2);
+    testing::PutBig(directory, height, 2);
+    testing::PutBig(directory, width, 2);
+  }
+  std::string f = "FUJIFILMCCD-RAW 0201FF383501" + std::string(32 + 4 + 20, '\0');
+  const std::uint64_t start = 160;
+  for (const auto& [offset, length] : {std::pair(start, preview.size()), std::pair(start + preview.size(), directory.size()),
+                                       std::pair(start + preview.size() + directory.size(), std::size_t(1000))}) {
+    testing::PutBig(f, offset, 4);
+    testing::PutBig(f, length, 4);
+  }
+  f.resize(start, '\0');
+  return f + preview + directory + std::string(1000, '\0');
+}
+
 // Every byte after the first eight changed, the same way each time.
 std::string Garbled(std::string bytes) {
   std::mt19937 random(7);
@@ -182,6 +216,8 @@ TEST(OtherFormatsNg, DamagedStructureIsNg) {
   } files[] = {
       {"faststart.mov", movie, ""},
       {"a.cr3", CameraCr3("II*\0"), ""},
+      {"a.raf", CameraRaf(), ""},
+      {"a.raf", CameraRaf().substr(0, 2000), "NG"},
       {"a.png", PngWith(testing::PngChunk("eXIf", std::string("Exif\0\0", 6) + ExifTiff("MM\0*"))), ""},
       {"a.png", PngWith(testing::PngChunk("eXIf", std::string("Exif\0\0", 6) + "garbage")), ""},
       {"a.cr3", CameraCr3("II*\0").substr(0, 2000), "NG"},
@@ -227,6 +263,9 @@ TEST(OtherFormatsLabels, ReadAsExiftoolReadsThem) {
       {"ii.png", PngWith(testing::PngChunk("tEXt", ExifProfile(ExifTiff("II*\0")))), "1", "2024_05_06(II)"},
       {"mm.png", PngWith(testing::PngChunk("tEXt", ExifProfile(ExifTiff("MM\0*")))), "5", "Pixel 9(MM)"},
       {"ii.png", PngWith(testing::PngChunk("eXIf", std::string("Exif\0\0", 6) + ExifTiff("II*\0"))), "size", "1X1"},
+      {"a.rw2", CameraRw2(), "size", "3648X2736"},
+      {"a.raf", CameraRaf(), "size", "4256X1424"},
+      {"a.raf", CameraRaf(), "5", "FinePix S5Pro(II)"},
   };
   const testing::TempDir dir;
   for (const FormatCase& c : cases) {
