@@ -3,9 +3,12 @@
 // entries (tag, size, offset), and an entry of a heap type is a heap again.
 #include <cstdint>
 #include <cstring>
+#include <ctime>
+#include <functional>
 #include <vector>
 
 #include "engine/meta/bounded_walks.h"
+#include "engine/meta/ciff_values.h"
 
 namespace pictray::meta {
 namespace {
@@ -15,9 +18,13 @@ constexpr int kMaxDepth = 16;
 constexpr std::uint32_t kMaxEntries = 1 << 16;
 constexpr std::size_t kEntryBytes = 10;
 
+// Where an entry's value lies: `size` bytes at `at` of the file.
+using EachEntry = std::function<void(std::uint32_t tag, std::uint64_t at, std::uint32_t size)>;
+
 struct Ciff {
   const fs::ReadOnlyFile& file;
   bool little;
+  EachEntry each;
   std::uint32_t entries = 0;
 
   std::uint32_t Number(const unsigned char* p, int bytes) const {
@@ -48,8 +55,10 @@ struct Ciff {
         const std::uint32_t n = Number(e + 2, 4), offset = Number(e + 6, 4);
         if (n > size || offset > size - n) return false;
         if (heap && !Heap(at + offset, n, depth + 1)) return false;
+        if (each) each(tag, at + offset, n);
       } else if (where == 0x4000) {  // the value inside the entry itself
         if (heap && !Heap(at + dir + 2 + i * kEntryBytes + 2, 8, depth + 1)) return false;
+        if (each) each(tag, at + dir + 2 + i * kEntryBytes + 2, 8);
       } else if (heap) {
         return false;
       }
@@ -58,16 +67,50 @@ struct Ciff {
   }
 };
 
-}  // namespace
-
-bool CiffHeapsBounded(const fs::ReadOnlyFile& file) {
+// Every heap of the file walked, `each` told of every entry.
+bool Walk(const fs::ReadOnlyFile& file, const EachEntry& each, bool& little) {
   unsigned char head[14];
   if (file.ReadAt(0, head, sizeof head) != sizeof head || std::memcmp(head + 6, "HEAPCCDR", 8) != 0) return false;
   if (head[0] != head[1] || (head[0] != 'I' && head[0] != 'M')) return false;
-  Ciff ciff{file, head[0] == 'I'};
+  little = head[0] == 'I';
+  Ciff ciff{file, little, each};
   const std::uint32_t root = ciff.Number(head + 2, 4);
   if (root < sizeof head || root > file.size() || file.size() - root > UINT32_MAX) return false;
   return ciff.Heap(root, static_cast<std::uint32_t>(file.size() - root), 0);
+}
+
+// The capture time's entry: four-byte numbers, seconds first.
+constexpr std::uint32_t kCaptureTime = 0x180E;
+
+}  // namespace
+
+bool CiffHeapsBounded(const fs::ReadOnlyFile& file) {
+  bool little = false;
+  return Walk(file, nullptr, little);
+}
+
+std::optional<CiffValues> ReadCiffValues(const fs::ReadOnlyFile& file) {
+  CiffValues out;
+  std::optional<std::uint64_t> captureAt;
+  const bool walked = Walk(
+      file,
+      [&captureAt](std::uint32_t tag, std::uint64_t at, std::uint32_t size) {
+        if ((tag & 0x3FFF) == kCaptureTime && size >= 4 && !captureAt) captureAt = at;
+      },
+      out.littleEndian);
+  if (!walked) return std::nullopt;
+  unsigned char s[4];
+  if (!captureAt || file.ReadAt(*captureAt, s, 4) != 4) return out;
+  std::uint32_t seconds = 0;
+  for (int i = 0; i < 4; ++i) seconds |= std::uint32_t(s[i]) << (8 * (out.littleEndian ? i : 3 - i));
+  // The camera's clock as it read, counted as if from 1970 in UTC: shown
+  // as it is, never moved by the zone the program runs in.
+  const auto t = static_cast<std::time_t>(seconds);
+  std::tm clock{};
+  char text[32];
+  if (::gmtime_r(&t, &clock) && std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &clock) == 19)
+    out.captureTime = text;
+  return out;
 }
 
 }  // namespace pictray::meta

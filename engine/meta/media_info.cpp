@@ -29,6 +29,7 @@ extern "C" {
 
 #include "engine/fs/read_only_file.h"
 #include "engine/meta/bounded_walks.h"
+#include "engine/meta/ciff_values.h"
 #include "engine/meta/cr3_boxes.h"
 #include "engine/meta/heif_items.h"
 #include "engine/meta/iso_boxes.h"
@@ -223,6 +224,14 @@ std::optional<std::pair<long long, long long>> FullImageSize(const fs::ReadOnlyF
   return std::pair<long long, long long>(right - left, bottom - top);
 }
 
+// A CRW's byte order and capture time from its own heaps.
+void KeepCiffValues(const fs::ReadOnlyFile& file, MediaInfo& info) {
+  const std::optional<CiffValues> ciff = ReadCiffValues(file);
+  if (!ciff) return;
+  info.littleEndian = ciff->littleEndian;
+  if (ciff->captureTime) info.dateTimeOriginal = ciff->captureTime;
+}
+
 // Reads what the still holds through libexiv2 (which throws on a damaged file).
 void ReadStill(const std::string& path, const fs::ReadOnlyFile& file, const StillType& type, PixelSize size,
                MediaInfo& info) {
@@ -230,6 +239,7 @@ void ReadStill(const std::string& path, const fs::ReadOnlyFile& file, const Stil
   Exiv2::Image::AutoPtr image = type.make(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
   image->readMetadata();
   KeepExif(info, image->exifData(), image->byteOrder());
+  if (type.type == Exiv2::ImageType::crw) KeepCiffValues(file, info);
   if (size == PixelSize::Read) {
     const auto full = FullImageSize(file, type, image->exifData());
     KeepSize(info, full ? full->first : image->pixelWidth(), full ? full->second : image->pixelHeight());

@@ -1,4 +1,8 @@
+#include <stdlib.h>
+#include <time.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -180,6 +184,39 @@ std::string CameraRaf() {
   return f + preview + directory + std::string(1000, '\0');
 }
 
+// A CIFF heap of `entries` (tag, value), each value in the heap.
+std::string CiffHeap(bool little, const std::vector<std::pair<std::uint16_t, std::string>>& entries) {
+  const auto put = [little](std::string& s, std::uint64_t v, int n) {
+    little ? testing::PutLittle(s, v, n) : testing::PutBig(s, v, n);
+  };
+  std::string data, directory;
+  put(directory, entries.size(), 2);
+  for (const auto& [tag, value] : entries) {
+    put(directory, tag, 2);
+    put(directory, value.size(), 4);
+    put(directory, data.size(), 4);
+    data += value;
+  }
+  const std::size_t at = data.size();
+  put(directory, at, 4);
+  return data + directory;
+}
+
+// A CRW taken 2003-11-10 17:39:26 by the camera's clock (seconds since
+// 1970 as if in UTC), by a camera named in its own heap.
+std::string CameraCrw(bool little) {
+  std::string when;
+  little ? testing::PutLittle(when, 1068485966, 4) : testing::PutBig(when, 1068485966, 4);
+  when += std::string(8, '\0');  // the zone and its flags: none
+  const std::string camera = CiffHeap(little, {{0x080A, std::string("Canon\0Canon PowerShot S50\0", 27)}});
+  const std::string props = CiffHeap(little, {{0x180E, when}, {0x2807, camera}});
+  std::string f = little ? "II" : "MM";
+  little ? testing::PutLittle(f, 26, 4) : testing::PutBig(f, 26, 4);
+  f += "HEAPCCDR";
+  f += little ? std::string("\x02\0\x01\0", 4) : std::string("\0\x01\0\x02", 4);
+  return f + std::string(8, '\0') + CiffHeap(little, {{0x300A, props}});
+}
+
 // Every byte after the first eight changed, the same way each time.
 std::string Garbled(std::string bytes) {
   std::mt19937 random(7);
@@ -274,6 +311,48 @@ TEST(OtherFormatsLabels, ReadAsExiftoolReadsThem) {
                                   ? MediaSizeLabel(ReadMediaInfo(fs::ReadOnlyFile(path), path))
                                   : ExifOf(path, c.ExifSel);
     EXPECT_EQ(label, c.label) << c.name << " " << c.ExifSel;
+  }
+}
+
+}  // namespace
+}  // namespace pictray::meta
+
+namespace pictray::meta {
+namespace {
+
+// Sets TZ for its life, then puts the one before back.
+class ZoneFor {
+ public:
+  explicit ZoneFor(const char* tz) : had_(std::getenv("TZ") != nullptr), old_(had_ ? std::getenv("TZ") : "") {
+    setenv("TZ", tz, 1);
+    tzset();
+  }
+  ~ZoneFor() {
+    had_ ? setenv("TZ", old_.c_str(), 1) : unsetenv("TZ");
+    tzset();
+  }
+
+ private:
+  bool had_;
+  std::string old_;
+};
+
+// A date read from the file never depends on where the program runs.
+TEST(OtherFormatsLabels, DatesDoNotMoveWithTheTimeZone) {
+  const testing::TempDir dir;
+  const std::string ii = dir.Write("ii.crw", CameraCrw(true)), mm = dir.Write("mm.crw", CameraCrw(false));
+  const struct {
+    const char* tz;
+    std::string path;
+    const char* ExifSel;
+    const char* label;
+  } cases[] = {
+      {"UTC0", ii, "12", "2003_11_10 17_39_26(II)"}, {"JST-9", ii, "12", "2003_11_10 17_39_26(II)"},
+      {"EST5", mm, "12", "2003_11_10 17_39_26(MM)"}, {"JST-9", mm, "5", "Canon PowerShot S50(MM)"},
+  };
+  for (const auto& c : cases) {
+    const ZoneFor zone(c.tz);
+    EXPECT_EQ(ExifOf(c.path, c.ExifSel), c.label) << c.tz << " " << c.path;
   }
 }
 
