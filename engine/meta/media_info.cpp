@@ -337,7 +337,9 @@ constexpr int kMaxTopBoxes = 256;
 
 // The movie header's modification time (UTC), which libavformat does not
 // pass on: the top-level boxes are walked by their headers alone up to
-// "moov", whose first child is "mvhd". Nothing for a time left at 0.
+// "moov", whose first child is "mvhd". Nothing for a time left at 0. Read
+// by libavformat's rule for the creation time, so the two agree: a value
+// before 1970 in the header's epoch was written as Unix time.
 std::optional<std::int64_t> MovieModificationTime(const fs::ReadOnlyFile& file) {
   struct stat st {};
   if (file.fd() < 0 || file.env().Fstat(file.fd(), st) != 0) return std::nullopt;
@@ -359,7 +361,8 @@ std::optional<std::int64_t> MovieModificationTime(const fs::ReadOnlyFile& file) 
       c.Number(width);  // creation time
       const std::uint64_t modified = c.Number(width);
       if (c.failed() || modified == 0 || modified > std::uint64_t(INT64_MAX)) return std::nullopt;
-      return static_cast<std::int64_t>(modified) - kMovieEpochToUnix;
+      const auto seconds = static_cast<std::int64_t>(modified);
+      return seconds >= kMovieEpochToUnix ? seconds - kMovieEpochToUnix : seconds;
     }
     at += box->size;
   }

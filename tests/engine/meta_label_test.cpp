@@ -72,7 +72,7 @@ std::string WithModificationTime(const testing::TempDir& dir, const std::string&
   const std::size_t mvhd = bytes.find("mvhd");
   const std::size_t at = mvhd + 4 + 4 + (bytes.at(mvhd + 4) == 1 ? 8 : 4);
   for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<char>(modified >> (24 - 8 * i));
-  const std::string path = dir.path() + "/modified.mp4";
+  const std::string path = dir.path() + "/modified" + std::to_string(modified) + ".mp4";
   std::ofstream(path, std::ios::binary) << bytes;
   return path;
 }
@@ -81,6 +81,8 @@ TEST(MetaLabel, MovieHeaderTimeFollowsTheTimeZone) {
   const testing::TempDir dir;
   // Created 2024-01-02 23:xx UTC; changed 2024-02-03 04:05:06 UTC.
   const std::string modified = WithModificationTime(dir, kDir + "mov_utc.mp4", 3789777906u);
+  // A small time, before 1970 in the header's epoch: Unix time, as libavformat takes the creation time.
+  const std::string small = WithModificationTime(dir, kDir + "mov_utc.mp4", 1000);
   const char* old = getenv("TZ");
   const std::string saved = old ? old : "";
   const struct {
@@ -93,7 +95,8 @@ TEST(MetaLabel, MovieHeaderTimeFollowsTheTimeZone) {
       {"EST5", kDir + "mov_utc.mp4", "8", "2024_01_02 18(MM)"}, {"UTC0", modified, "8", "2024_01_02 23(MM)"},
       {"UTC0", modified, "2", "2024_02_03 04(MM)"},           {"JST-9", modified, "2", "2024_02_03 13(MM)"},
       // The maker's own date stands for both, so a Live Photo's pair agrees.
-      {"JST-9", kDir + "mov_keys.mov", "1", "2023_01_02(MM)"}};
+      {"JST-9", kDir + "mov_keys.mov", "1", "2023_01_02(MM)"},
+      {"UTC0", small, "2", "1970_01_01 00(MM)"}, {"JST-9", small, "2", "1970_01_01 09(MM)"}};
   for (const auto& c : cases) {
     setenv("TZ", c.tz, 1);
     tzset();
