@@ -176,16 +176,18 @@ struct WantedTag {
   std::optional<std::string> MediaInfo::*field;
 };
 
-const std::array<WantedTag, 4>& WantedTags() {
-  static const std::array<WantedTag, 4> tags = [] {
+// An RW2's IFD0 comes out under a group of its own.
+const std::array<WantedTag, 5>& WantedTags() {
+  static const std::array<WantedTag, 5> tags = [] {
     const auto wanted = [](const char* key, std::optional<std::string> MediaInfo::*field) {
       const Exiv2::ExifKey k(key);
       return WantedTag{k.tag(), k.ifdId(), field};
     };
-    return std::array<WantedTag, 4>{wanted("Exif.Image.DateTime", &MediaInfo::dateTime),
+    return std::array<WantedTag, 5>{wanted("Exif.Image.DateTime", &MediaInfo::dateTime),
                                     wanted("Exif.Photo.DateTimeOriginal", &MediaInfo::dateTimeOriginal),
                                     wanted("Exif.Image.Model", &MediaInfo::model),
-                                    wanted("Exif.Image.Software", &MediaInfo::software)};
+                                    wanted("Exif.Image.Software", &MediaInfo::software),
+                                    wanted("Exif.PanasonicRaw.Model", &MediaInfo::model)};
   }();
   return tags;
 }

@@ -301,6 +301,7 @@ TEST(OtherFormatsLabels, ReadAsExiftoolReadsThem) {
       {"mm.png", PngWith(testing::PngChunk("tEXt", ExifProfile(ExifTiff("MM\0*")))), "5", "Pixel 9(MM)"},
       {"ii.png", PngWith(testing::PngChunk("eXIf", std::string("Exif\0\0", 6) + ExifTiff("II*\0"))), "size", "1X1"},
       {"a.rw2", CameraRw2(), "size", "3648X2736"},
+      {"a.rw2", CameraRw2(), "5", "DMC-GH4(II)"},
       {"a.raf", CameraRaf(), "size", "4256X1424"},
       {"a.raf", CameraRaf(), "5", "FinePix S5Pro(II)"},
   };
