@@ -504,7 +504,6 @@ MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, P
   const bool byLibexiv2 = byHead != Format::Video && byHead != Format::Heif && byHead != Format::Cr3;
   const StillType* still = byLibexiv2 ? StillTypeOfHead(head) : nullptr;
   info.format = byHead ? *byHead : still ? still->format : Format::None;
-  if (info.format == Format::Png) still = nullptr;
   try {
     if (info.format == Format::Video)
       ReadVideo(path, file, info);
