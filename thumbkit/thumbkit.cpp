@@ -9,6 +9,7 @@
 
 #include "engine/fs/memory_budget.h"
 #include "engine/fs/read_only_file.h"
+#include "engine/jpeg/file_marks.h"
 #include "engine/jpeg/jpeg_decode.h"
 #include "thumbkit/area_scale.h"
 #include "thumbkit/bmp_read.h"
@@ -27,43 +28,35 @@ constexpr int kDrawn = 0, kCannotRead = 1, kNotSupported = 9;
 
 enum class Format { kUnreadable, kUnknown, kJpeg, kPng, kBmp, kWebp, kHeif, kTiff, kRaw };
 
-bool Starts(const unsigned char* b, std::size_t n, std::string_view with, std::size_t at = 0) {
-  return n >= at + with.size() && std::memcmp(b + at, with.data(), with.size()) == 0;
-}
-
 // ISO media files by their major brand: HEIF stills and AVIF, or a camera's
 // raw file (CR3).
 Format MediaBrand(const unsigned char* b, std::size_t n) {
-  if (!Starts(b, n, "ftyp", 4) || n < 12) return Format::kUnknown;
-  const std::string_view brand(reinterpret_cast<const char*>(b + 8), 4);
-  if (brand == "crx ") return Format::kRaw;
-  for (const std::string_view heif : {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1", "avif", "avis"})
-    if (brand == heif) return Format::kHeif;
-  return Format::kUnknown;
+  if (!pictray::marks::IsIsoMedia(b, n)) return Format::kUnknown;
+  switch (pictray::marks::BrandOf(std::string_view(reinterpret_cast<const char*>(b + 8), 4))) {
+    case pictray::marks::Brand::Cr3:
+      return Format::kRaw;
+    case pictray::marks::Brand::Heif:
+      return Format::kHeif;
+    default:
+      return Format::kUnknown;
+  }
 }
 
 // By the first bytes, whatever the name says. An empty file is no picture
 // of any format: it cannot be read.
 Format Sniff(const std::string& path) {
+  namespace marks = pictray::marks;
   pictray::fs::ReadOnlyFile f(path);
   if (!f.ok()) return Format::kUnreadable;
   unsigned char b[16] = {};
   const std::size_t n = f.ReadAt(0, b, sizeof b);
   if (n == 0) return Format::kUnreadable;
-  if (Starts(b, n, "\xFF\xD8")) return Format::kJpeg;
-  if (Starts(b, n, "\x89PNG\r\n\x1A\n")) return Format::kPng;
-  if (Starts(b, n, "BM")) return Format::kBmp;
-  if (Starts(b, n, "RIFF") && Starts(b, n, "WEBP", 8)) return Format::kWebp;
-  // Plain TIFF and BigTIFF; also the raw files built on TIFF (CR2, NEF,
-  // ARW, DNG, PEF, SRW...), told apart by their first directory.
-  for (const std::string_view tiff : {std::string_view("II*\0", 4), std::string_view("MM\0*", 4),
-                                      std::string_view("II+\0", 4), std::string_view("MM\0+", 4)})
-    if (Starts(b, n, tiff)) return Format::kTiff;
-  // Raw files with signatures of their own: ORF, RW2, RAF, MRW, CRW.
-  for (const std::string_view raw : {std::string_view("IIRO"), std::string_view("IIRS"), std::string_view("MMOR"),
-                                     std::string_view("IIU\0", 4), std::string_view("FUJIFILMCCD-RAW"),
-                                     std::string_view("\0MRM", 4), std::string_view("II\x1A\0\0\0HEAPCCDR", 14)})
-    if (Starts(b, n, raw)) return Format::kRaw;
+  if (marks::IsJpeg(b, n)) return Format::kJpeg;
+  if (marks::IsPng(b, n)) return Format::kPng;
+  if (marks::IsBmp(b, n)) return Format::kBmp;
+  if (marks::IsWebp(b, n)) return Format::kWebp;
+  if (marks::IsTiff(b, n)) return Format::kTiff;
+  if (marks::IsMarkedRaw(b, n)) return Format::kRaw;
   return MediaBrand(b, n);
 }
 

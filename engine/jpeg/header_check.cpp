@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/fs/read_only_file.h"
+#include "engine/jpeg/file_marks.h"
 
 namespace pictray {
 namespace {
@@ -39,7 +40,7 @@ bool ExifAt(const unsigned char* b, std::size_t at) {
 std::string JpegHedarCheck(const fs::ReadOnlyFile& file) {
   unsigned char b[2];
   if (!ReadPrefix(file, b, sizeof b)) return {};
-  return b[0] == 0xFF && b[1] == 0xD8 ? "JPEG" : "";
+  return marks::IsJpeg(b, sizeof b) ? "JPEG" : "";
 }
 
 std::string JpegHedarCheck(const std::string& path) { return JpegHedarCheck(fs::ReadOnlyFile(path)); }
@@ -47,10 +48,9 @@ std::string JpegHedarCheck(const std::string& path) { return JpegHedarCheck(fs::
 int FileHedarCheck(const std::string& path) {
   unsigned char b[8];
   if (!ReadPrefix(path, b, sizeof b)) return 0;
-  static const unsigned char kPng[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
-  if (b[0] == 'B' && b[1] == 'M') return 1;
-  if (b[0] == 0xFF && b[1] == 0xD8) return 2;
-  if (std::memcmp(b, kPng, 8) == 0) return 3;
+  if (marks::IsBmp(b, sizeof b)) return 1;
+  if (marks::IsJpeg(b, sizeof b)) return 2;
+  if (marks::IsPng(b, sizeof b)) return 3;
   return 0;
 }
 
@@ -73,7 +73,7 @@ std::string ExifHedarCheck(const std::string& path) {
   unsigned char b[101];  // one spare 00 so the offset-24 text always ends
   if (!ReadPrefix(path, b, 100)) return {};
   b[100] = 0;
-  if (b[0] != 0xFF || b[1] != 0xD8) return "NoJPEG";
+  if (!marks::IsJpeg(b, 100)) return "NoJPEG";
   if (ExifAt(b, 6) || ExifAt(b, 24) || ExifAt(b, 32)) return "Exif";
   return std::string(reinterpret_cast<const char*>(b + 24));
 }

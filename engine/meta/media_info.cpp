@@ -24,10 +24,12 @@ extern "C" {
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
 #include "engine/fs/read_only_file.h"
+#include "engine/jpeg/file_marks.h"
 #include "engine/meta/bounded_walks.h"
 #include "engine/meta/ciff_values.h"
 #include "engine/meta/cr3_boxes.h"
@@ -86,17 +88,14 @@ Format FormatOfBrands(const Head& h) {
   const std::uint32_t boxSize = std::uint32_t(h.bytes[0]) << 24 | std::uint32_t(h.bytes[1]) << 16 |
                                 std::uint32_t(h.bytes[2]) << 8 | h.bytes[3];
   const std::size_t end = std::min<std::size_t>(h.size, boxSize);
-  static constexpr std::pair<const char*, Format> kBrands[] = {
-      {"heic", Format::Heif}, {"heix", Format::Heif}, {"heim", Format::Heif}, {"heis", Format::Heif},
-      {"hevc", Format::Heif}, {"hevx", Format::Heif}, {"avif", Format::Heif}, {"avis", Format::Heif},
-      {"mif1", Format::Heif}, {"msf1", Format::Heif}, {"crx ", Format::Cr3}, {"jxl ", Format::Bmff},
-      {"qt  ", Format::Video}, {"isom", Format::Video}, {"iso2", Format::Video}, {"mp41", Format::Video},
-      {"mp42", Format::Video}, {"M4V ", Format::Video}, {"M4VH", Format::Video}, {"M4VP", Format::Video},
-      {"3gp4", Format::Video}, {"3gp5", Format::Video}, {"3gp6", Format::Video}, {"3g2a", Format::Video},
-      {"avc1", Format::Video}};
   for (std::size_t at = 8; at + 4 <= end; at += at == 8 ? 8 : 4) {  // the minor version is no brand
-    for (const auto& [brand, format] : kBrands)
-      if (std::memcmp(h.bytes.data() + at, brand, 4) == 0) return format;
+    switch (marks::BrandOf(std::string_view(reinterpret_cast<const char*>(h.bytes.data() + at), 4))) {
+      case marks::Brand::Heif: return Format::Heif;
+      case marks::Brand::Cr3: return Format::Cr3;
+      case marks::Brand::JxlBox: return Format::Bmff;
+      case marks::Brand::Movie: return Format::Video;
+      case marks::Brand::Unknown: break;
+    }
   }
   return Format::None;
 }
@@ -147,8 +146,8 @@ const StillType* StillTypeOfHead(const Head& head) {
 
 // What the head alone tells; nothing when the library must look.
 std::optional<Format> FormatOfHead(const Head& head) {
-  if (head.size < 12 || (head.bytes[0] == 0xFF && head.bytes[1] == 0xD8)) return Format::None;
-  if (head.At(4, "ftyp")) return FormatOfBrands(head);
+  if (head.size < 12 || marks::IsJpeg(head.bytes.data(), head.size)) return Format::None;
+  if (marks::IsIsoMedia(head.bytes.data(), head.size)) return FormatOfBrands(head);
   // QuickTime files older than "ftyp" start with one of these boxes.
   for (const char* box : {"moov", "mdat", "wide", "free", "skip", "pnot"})
     if (head.At(4, box)) return Format::Video;
@@ -195,15 +194,9 @@ const std::array<WantedTag, 5>& WantedTags() {
 void KeepExif(MediaInfo& info, const Exiv2::ExifData& exif, Exiv2::ByteOrder order) {
   info.hasExif = !exif.empty();
   info.littleEndian = order != Exiv2::bigEndian;
-  static const Exiv2::ExifKey orientation("Exif.Image.Orientation");
-  for (const Exiv2::Exifdatum& datum : exif) {
-    if (datum.tag() == orientation.tag() && datum.ifdId() == orientation.ifdId() && datum.count() == 1) {
-      const long o = datum.toLong();
-      if (o >= 1 && o <= 8) info.orientation = static_cast<int>(o);
-    }
+  for (const Exiv2::Exifdatum& datum : exif)
     for (const WantedTag& w : WantedTags())
       if (datum.tag() == w.tag && datum.ifdId() == w.ifd && !(info.*w.field)) info.*w.field = Text(datum);
-  }
 }
 
 Exiv2::ByteOrder Decode(Exiv2::ExifData& exif, const std::string& tiff) {
@@ -511,7 +504,6 @@ MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, P
   const bool byLibexiv2 = byHead != Format::Video && byHead != Format::Heif && byHead != Format::Cr3;
   const StillType* still = byLibexiv2 ? StillTypeOfHead(head) : nullptr;
   info.format = byHead ? *byHead : still ? still->format : Format::None;
-  if (info.format == Format::Png) still = nullptr;
   try {
     if (info.format == Format::Video)
       ReadVideo(path, file, info);

@@ -1,7 +1,8 @@
 // What the labels need from a picture or video of a format other than
 // JPEG: its Exif values, the byte order of its Exif block and its pixel
-// size. HEIF stills are read through libheif, other stills through
-// libexiv2, videos through libavformat; a
+// size. HEIF stills are read through their item boxes or libheif, CR3 and
+// PNG through their own boxes and chunks (their Exif blocks decoded by
+// libexiv2), other stills through libexiv2, videos through libavformat; a
 // JPEG is never read here (the JPEG reader decides its labels).
 #pragma once
 

@@ -1,5 +1,6 @@
 #include "engine/meta/whole_file.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/meta/iso_boxes.h"
@@ -16,8 +17,11 @@ constexpr std::uint32_t kMaxTopBoxes = 1 << 16;
 bool BoxesWhole(const fs::ReadOnlyFile& file) {
   std::uint64_t at = 0;
   for (std::uint32_t n = 0; at < file.size(); ++n) {
-    unsigned char b[16];
-    Cursor c(b, file.ReadAt(at, b, sizeof b));
+    unsigned char b[16] = {};
+    const std::size_t got = file.ReadAt(at, b, sizeof b);
+    if (file.size() - at == 4 && got == 4 && std::all_of(b, b + 4, [](unsigned char x) { return x == 0; }))
+      return true;  // an old movie's closing 32-bit zero
+    Cursor c(b, got);
     const std::optional<BoxHeader> box = ReadBoxHeader(c, file.size() - at);
     if (n >= kMaxTopBoxes || !box) return false;
     at += box->size;

@@ -16,7 +16,7 @@ namespace pictray::meta {
 bool TiffWhole(const fs::ReadOnlyFile& file);
 
 // ISO media files (MOV/MP4, HEIF, CR3): top-level boxes that fill the file
-// exactly, the last one included.
+// exactly, the last one included (an old movie's closing 32-bit zero aside).
 bool BoxesWhole(const fs::ReadOnlyFile& file);
 
 // The check above for a file of `format`, as ReadMediaInfo found it.

@@ -259,6 +259,8 @@ TEST(OtherFormatsNg, DamagedStructureIsNg) {
       {"a.png", PngWith(testing::PngChunk("eXIf", std::string("Exif\0\0", 6) + "garbage")), ""},
       {"a.cr3", CameraCr3("II*\0").substr(0, 2000), "NG"},
       {"faststart.mov", movie.substr(0, movie.size() - 200), "NG"},
+      {"closed.mov", movie + std::string(4, '\0'), ""},
+      {"faststart.mov", movie.substr(0, 988), "NG"},  // one byte of the data's header
       {"random.cr2", Garbled(std::string(5000, '\0')), "NG"},
       {"random.jpg", Garbled(std::string(5000, '\0')), "NG"},
       {"unknown.mp4", Box("ftyp", std::string("zzzz\0\0\0\0zzzz", 12)) + Box("free", std::string(100, '\0')), "NG"},
