@@ -8,8 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <iterator>
-#include <map>
+#include <cstring>
 #include <set>
 
 #include "engine/dupes/keep_rule.h"
@@ -21,6 +20,11 @@ namespace pictray::dupes {
 namespace {
 
 constexpr std::size_t kEdge = 100;
+// Files of a shared size up to this are read whole when keyed: about the
+// cost of reading the key, and grouping then needs no second read.
+constexpr std::uint64_t kWholeReadMax = 1 << 20;
+// The distinct contents of one size held at once while keying.
+constexpr std::size_t kHeldContentMax = std::size_t{16} << 20;
 
 // pread until `len` bytes or end of file; false on a read error.
 bool ReadAt(const fs::Env& env, int fd, unsigned char* buf, std::size_t len, std::uint64_t offset, std::size_t& got) {
@@ -45,22 +49,31 @@ void AppendHex(std::string& out, const unsigned char* p, std::size_t n) {
   }
 }
 
+// The signature of an `n`-byte file whose first bytes start at `head` and
+// whose last bytes end at `tailEnd`.
+std::string SignatureText(const unsigned char* head, const unsigned char* tailEnd, std::uint64_t n) {
+  std::string sig;
+  if (n < kEdge) {
+    AppendHex(sig, head, static_cast<std::size_t>(n));
+    return sig;
+  }
+  sig.reserve(4 * kEdge);
+  AppendHex(sig, head, kEdge);
+  AppendHex(sig, tailEnd - kEdge, kEdge);
+  return sig;
+}
+
 std::string SignatureOf(const fs::Env& env, int fd, std::uint64_t n) {
   unsigned char head[kEdge], tail[kEdge];
   std::size_t got = 0;
-  std::string sig;
   if (n < kEdge) {
     if (!ReadAt(env, fd, head, static_cast<std::size_t>(n), 0, got) || got != n) return "";
-    AppendHex(sig, head, got);
-    return sig;
+    return SignatureText(head, head + n, n);
   }
   std::size_t gotTail = 0;
   if (!ReadAt(env, fd, head, kEdge, 0, got) || got != kEdge) return "";
   if (!ReadAt(env, fd, tail, kEdge, n - kEdge, gotTail) || gotTail != kEdge) return "";
-  sig.reserve(4 * kEdge);
-  AppendHex(sig, head, kEdge);
-  AppendHex(sig, tail, kEdge);
-  return sig;
+  return SignatureText(head, tail + kEdge, n);
 }
 
 std::string SignatureAt(const fs::Env& env, int dirfd, const std::string& name, std::uint64_t size) {
@@ -110,29 +123,94 @@ bool ListOther(const fs::Env& env, int dirfd, const std::string& name, bool read
   return true;
 }
 
-// The regular files (and links to files, which sort by their target's key)
-// whose key can decide their place or group: those sharing their size with
-// another file, and those whose size text is a prefix of another's ("100"
-// and "1000": the signature is compared with the digits).
-void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& table, AbortFlag abort) {
-  std::map<std::string, int> sizes;  // distinct size texts in text order, with their counts
+// The size texts whose files' keys can decide their place or group: those
+// shared by several files, and those that are a prefix of another ("100" and
+// "1000": the signature is compared with the digits). Sorted.
+std::vector<std::string_view> SizesNeedingKeys(const std::vector<FileRec>& table) {
+  std::vector<std::string_view> sizes;
+  sizes.reserve(table.size());
   for (const FileRec& r : table)
-    if (r.groupable || r.linkToFile) ++sizes[r.size];
-  std::set<std::string> needed;
-  for (auto it = sizes.begin(); it != sizes.end(); ++it) {
-    const std::string& s = it->first;
-    bool need = it->second > 1;
+    if (r.groupable || r.linkToFile) sizes.push_back(r.size);
+  std::sort(sizes.begin(), sizes.end());
+  std::vector<std::string_view> needed;
+  for (auto it = sizes.begin(); it != sizes.end();) {
+    const std::string_view s = *it;
+    const auto next = std::upper_bound(it, sizes.end(), s);
     // In text order a text that starts with s follows s directly.
-    auto next = std::next(it);
-    need = need || (next != sizes.end() && next->first.starts_with(s));
-    for (std::size_t len = 1; !need && len < s.size(); ++len) need = sizes.count(s.substr(0, len)) > 0;
-    if (need) needed.insert(s);
+    bool need = next - it > 1 || (next != sizes.end() && next->starts_with(s));
+    for (std::size_t len = 1; !need && len < s.size(); ++len)
+      need = std::binary_search(sizes.begin(), it, s.substr(0, len));
+    if (need) needed.push_back(s);
+    it = next;
   }
-  for (FileRec& r : table) {
+  return needed;
+}
+
+// Reads `name` whole (its listed size) into `bytes`; false when it cannot be
+// opened or is shorter.
+bool ReadWhole(const fs::Env& env, int dirfd, const std::string& name, std::vector<unsigned char>& bytes) {
+  const UniqueFd fd(env, env.Open(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  std::size_t got = 0;
+  return fd.get() >= 0 && ReadAt(env, fd.get(), bytes.data(), bytes.size(), 0, got) && got == bytes.size();
+}
+
+// Reads every file of one size (`files`, indexes into `table`) whole, once:
+// its key, and the class of the earlier file of the size with the same bytes,
+// compared while both are in memory, so that grouping need not open them
+// again. A content past the memory held leaves its files' class at 0.
+void KeySizeClass(const fs::Env& env, int dirfd, std::vector<FileRec>& table, const std::vector<std::size_t>& files,
+                  std::uint32_t& nextClass, std::vector<unsigned char>& scratch, AbortFlag abort) {
+  const auto size = static_cast<std::size_t>(table[files.front()].identity.size);
+  scratch.resize(size);
+  std::vector<unsigned char> held;  // the distinct contents, one after another
+  std::vector<std::uint32_t> heldClass;
+  for (std::size_t i : files) {
     if (Aborted(abort)) return;
-    if (!needed.count(r.size)) continue;
-    if (r.groupable) r.samekey = SignatureAt(env, dirfd, r.filename, static_cast<std::uint64_t>(r.identity.size));
-    if (r.linkToFile) r.samekey = GetFileBuffer(env, r.path);
+    FileRec& r = table[i];
+    if (!ReadWhole(env, dirfd, r.filename, scratch)) continue;  // listed with the empty signature
+    r.samekey = SignatureText(scratch.data(), scratch.data() + size, size);
+    std::size_t k = 0;
+    while (k < heldClass.size() && std::memcmp(held.data() + k * size, scratch.data(), size) != 0) ++k;
+    if (k == heldClass.size()) {
+      if ((k + 1) * size > kHeldContentMax) continue;
+      held.insert(held.end(), scratch.begin(), scratch.end());
+      heldClass.push_back(nextClass++);
+    }
+    r.contentClass = heldClass[k];
+  }
+}
+
+// Reads the keys of the regular files (and links to files, which sort by
+// their target's key) whose size needs them. Files of one size are read
+// together; small ones whole.
+void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& table, AbortFlag abort) {
+  const std::vector<std::string_view> needed = SizesNeedingKeys(table);
+  std::vector<std::size_t> files;  // regular files needing keys, by size, then in table order
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    FileRec& r = table[i];
+    if (!std::binary_search(needed.begin(), needed.end(), std::string_view(r.size))) continue;
+    if (r.groupable) files.push_back(i);
+    if (!r.linkToFile) continue;
+    if (Aborted(abort)) return;
+    r.samekey = GetFileBuffer(env, r.path);
+  }
+  std::stable_sort(files.begin(), files.end(),
+                   [&](std::size_t a, std::size_t b) { return table[a].identity.size < table[b].identity.size; });
+  std::uint32_t nextClass = 1;
+  std::vector<unsigned char> scratch;
+  std::vector<std::size_t> sameSize;
+  for (auto it = files.begin(); it != files.end();) {
+    const std::int64_t size = table[*it].identity.size;
+    const auto end = std::find_if(it, files.end(), [&](std::size_t i) { return table[i].identity.size != size; });
+    if (static_cast<std::uint64_t>(size) <= kWholeReadMax) {
+      sameSize.assign(it, end);
+      KeySizeClass(env, dirfd, table, sameSize, nextClass, scratch, abort);
+    } else {
+      for (auto f = it; f != end && !Aborted(abort); ++f)
+        table[*f].samekey = SignatureAt(env, dirfd, table[*f].filename, static_cast<std::uint64_t>(size));
+    }
+    if (Aborted(abort)) return;
+    it = end;
   }
 }
 
@@ -151,21 +229,34 @@ bool SameFile(const fs::Env& env, const FileRec& a, const FileRec& b) {
   return fa.get() >= 0 && fb.get() >= 0 && SameBytes(env, fa.get(), fb.get());
 }
 
+// The class of bytes the listing found for `r` while it is still as listed
+// (one stat, no open); 0 when not known.
+std::uint32_t ContentClassNow(const fs::Env& env, const FileRec& r) {
+  if (r.contentClass == 0) return 0;
+  struct stat st {};
+  const bool asListed = env.Fstatat(AT_FDCWD, r.path.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0 && IdentityOf(st) == r.identity;
+  return asListed ? r.contentClass : 0;
+}
+
 // Groups one run of equal keys (indexes into lpData, in table order) by
-// content; each set's first file stays.
+// content; each set's first file stays. Files the listing compared in memory
+// are not read again.
 void GroupRun(const fs::Env& env, std::vector<FileRec>& lpData, const std::vector<std::size_t>& run, AbortFlag abort) {
   struct Set {
     std::size_t kept;
+    std::uint32_t content;
     int copies;
   };
   std::vector<Set> sets;
   for (std::size_t i : run) {
     if (Aborted(abort)) return;
     FileRec& r = lpData[i];
-    auto set =
-        std::find_if(sets.begin(), sets.end(), [&](const Set& s) { return SameFile(env, lpData[s.kept], r); });
+    const std::uint32_t content = run.size() > 1 ? ContentClassNow(env, r) : 0;
+    auto set = std::find_if(sets.begin(), sets.end(), [&](const Set& s) {
+      return s.content != 0 && content != 0 ? s.content == content : SameFile(env, lpData[s.kept], r);
+    });
     if (set == sets.end()) {
-      sets.push_back({i, 0});
+      sets.push_back({i, content, 0});
       r.sameno = "0";
       r.folda = "---";
       r.firstfile.clear();

@@ -34,6 +34,9 @@ struct FileRec {
   // The kept file as it was when grouping found this copy byte-identical
   // to it (copies only).
   FileIdentity keptIdentity;
+  // Files of one listing with the same nonzero class held the same bytes,
+  // compared when they were keyed; 0 when not compared.
+  std::uint32_t contentClass = 0;
 };
 
 // The first thing that decides which of a set of copies stays (the rest
