@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
                  std::strerror(report.openError));
     return 2;
   }
-  PrintTable(host.lpData);
+  PrintTable(report.grouped);
   if (!report.extraction) return 0;
 
   const ExtractResult& res = *report.extraction;

@@ -146,34 +146,36 @@ std::vector<std::string_view> SizesNeedingKeys(const std::vector<FileRec>& table
   return needed;
 }
 
-// Reads `name` whole (its listed size) into `bytes`; false when it cannot be
-// opened or is shorter.
-bool ReadWhole(const fs::Env& env, int dirfd, const std::string& name, std::vector<unsigned char>& bytes) {
+// Reads `name` whole (`size` bytes, as listed) into `bytes`; false when it
+// cannot be opened or is shorter.
+bool ReadWhole(const fs::Env& env, int dirfd, const std::string& name, unsigned char* bytes, std::size_t size) {
   const UniqueFd fd(env, env.Open(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   std::size_t got = 0;
-  return fd.get() >= 0 && ReadAt(env, fd.get(), bytes.data(), bytes.size(), 0, got) && got == bytes.size();
+  return fd.get() >= 0 && ReadAt(env, fd.get(), bytes, size, 0, got) && got == size;
 }
 
 // Reads every file of one size (`files`, indexes into `table`) whole, once:
 // its key, and the class of the earlier file of the size with the same bytes,
 // compared while both are in memory, so that grouping need not open them
-// again. A content past the memory held leaves its files' class at 0.
+// again. `held` keeps the distinct contents one after another, and each file
+// is read into the place after them, so nothing is copied; a content that
+// would hold more than kHeldContentMax leaves its file's class at 0.
 void KeySizeClass(const fs::Env& env, int dirfd, std::vector<FileRec>& table, const std::vector<std::size_t>& files,
-                  std::uint32_t& nextClass, std::vector<unsigned char>& scratch, AbortFlag abort) {
+                  std::uint32_t& nextClass, std::vector<unsigned char>& held, AbortFlag abort) {
   const auto size = static_cast<std::size_t>(table[files.front()].identity.size);
-  scratch.resize(size);
-  std::vector<unsigned char> held;  // the distinct contents, one after another
   std::vector<std::uint32_t> heldClass;
   for (std::size_t i : files) {
     if (Aborted(abort)) return;
     FileRec& r = table[i];
-    if (!ReadWhole(env, dirfd, r.filename, scratch)) continue;  // listed with the empty signature
-    r.samekey = SignatureText(scratch.data(), scratch.data() + size, size);
+    const std::size_t n = heldClass.size();
+    if (held.size() < (n + 1) * size) held.resize((n + 1) * size);
+    unsigned char* bytes = held.data() + n * size;
+    if (!ReadWhole(env, dirfd, r.filename, bytes, size)) continue;  // listed with the empty signature
+    r.samekey = SignatureText(bytes, bytes + size, size);
     std::size_t k = 0;
-    while (k < heldClass.size() && std::memcmp(held.data() + k * size, scratch.data(), size) != 0) ++k;
-    if (k == heldClass.size()) {
-      if ((k + 1) * size > kHeldContentMax) continue;
-      held.insert(held.end(), scratch.begin(), scratch.end());
+    while (k < n && size > 0 && std::memcmp(held.data() + k * size, bytes, size) != 0) ++k;
+    if (k == n) {
+      if ((n + 1) * size > kHeldContentMax) continue;
       heldClass.push_back(nextClass++);
     }
     r.contentClass = heldClass[k];
@@ -197,14 +199,14 @@ void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& t
   std::stable_sort(files.begin(), files.end(),
                    [&](std::size_t a, std::size_t b) { return table[a].identity.size < table[b].identity.size; });
   std::uint32_t nextClass = 1;
-  std::vector<unsigned char> scratch;
+  std::vector<unsigned char> held;
   std::vector<std::size_t> sameSize;
   for (auto it = files.begin(); it != files.end();) {
     const std::int64_t size = table[*it].identity.size;
     const auto end = std::find_if(it, files.end(), [&](std::size_t i) { return table[i].identity.size != size; });
     if (static_cast<std::uint64_t>(size) <= kWholeReadMax) {
       sameSize.assign(it, end);
-      KeySizeClass(env, dirfd, table, sameSize, nextClass, scratch, abort);
+      KeySizeClass(env, dirfd, table, sameSize, nextClass, held, abort);
     } else {
       for (auto f = it; f != end && !Aborted(abort); ++f)
         table[*f].samekey = SignatureAt(env, dirfd, table[*f].filename, static_cast<std::uint64_t>(size));
