@@ -13,6 +13,7 @@
 
 #include "engine/dupes/keep_rule.h"
 #include "engine/fs/paths.h"
+#include "engine/fs/read_hint.h"
 #include "engine/fs/safe_move.h"
 #include "engine/fs/unique_fd.h"
 
@@ -25,6 +26,9 @@ constexpr std::size_t kEdge = 100;
 constexpr std::uint64_t kWholeReadMax = 1 << 20;
 // The distinct contents of one size held at once while keying.
 constexpr std::size_t kHeldContentMax = std::size_t{16} << 20;
+// Files announced to the kernel ahead of the one being keyed: on a cold cache
+// their reads are then in flight together.
+constexpr std::size_t kReadAhead = 16;
 
 // pread until `len` bytes or end of file; false on a read error.
 bool ReadAt(const fs::Env& env, int fd, unsigned char* buf, std::size_t len, std::uint64_t offset, std::size_t& got) {
@@ -154,31 +158,65 @@ bool ReadWhole(const fs::Env& env, int dirfd, const std::string& name, unsigned 
   return fd.get() >= 0 && ReadAt(env, fd.get(), bytes, size, 0, got) && got == size;
 }
 
-// Reads every file of one size (`files`, indexes into `table`) whole, once:
-// its key, and the class of the earlier file of the size with the same bytes,
-// compared while both are in memory, so that grouping need not open them
-// again. `held` keeps the distinct contents one after another, and each file
-// is read into the place after them, so nothing is copied; a content that
-// would hold more than kHeldContentMax leaves its file's class at 0.
-void KeySizeClass(const fs::Env& env, int dirfd, std::vector<FileRec>& table, const std::vector<std::size_t>& files,
-                  std::uint32_t& nextClass, std::vector<unsigned char>& held, AbortFlag abort) {
-  const auto size = static_cast<std::size_t>(table[files.front()].identity.size);
-  std::vector<std::uint32_t> heldClass;
-  for (std::size_t i : files) {
-    if (Aborted(abort)) return;
-    FileRec& r = table[i];
-    const std::size_t n = heldClass.size();
-    if (held.size() < (n + 1) * size) held.resize((n + 1) * size);
-    unsigned char* bytes = held.data() + n * size;
-    if (!ReadWhole(env, dirfd, r.filename, bytes, size)) continue;  // listed with the empty signature
-    r.samekey = SignatureText(bytes, bytes + size, size);
-    std::size_t k = 0;
-    while (k < n && size > 0 && std::memcmp(held.data() + k * size, bytes, size) != 0) ++k;
-    if (k == n) {
-      if ((n + 1) * size > kHeldContentMax) continue;
-      heldClass.push_back(nextClass++);
+// Reads the keys of the regular files of shared sizes, size by size: what
+// one size hands to the next.
+struct KeyReader {
+  const fs::Env& env;
+  int dirfd;
+  std::vector<FileRec>& table;
+  AbortFlag abort;
+  std::vector<std::size_t> files{};  // indexes into `table`, by size, then in table order
+  std::size_t hinted = 0;          // files[0, hinted) passed to the read-ahead
+  HintPacer pacer{};
+  std::uint32_t nextClass = 1;
+  std::vector<unsigned char> held{};  // one size's distinct contents, one after another
+
+  // Keeps the kernel reading a few files ahead of files[position] when they
+  // are not cached.
+  void HintBefore(std::size_t position) {
+    for (; hinted < std::min(files.size(), position + kReadAhead); ++hinted) {
+      if (!pacer.Due()) continue;
+      const FileRec& r = table[files[hinted]];
+      const bool whole = static_cast<std::uint64_t>(r.identity.size) <= kWholeReadMax;
+      pacer.Saw(HintWillRead(env, r.path, whole ? 0 : kEdge, whole ? 0 : kEdge));
     }
-    r.contentClass = heldClass[k];
+  }
+};
+
+// Reads every file of one size, files[begin, end), whole, once: its key, and
+// the class of the earlier file of the size with the same bytes, compared
+// while both are in memory, so that grouping need not open them again. Each
+// file is read into the place after the distinct contents held, so nothing
+// is copied; a content that would hold more than kHeldContentMax leaves its
+// file's class at 0.
+void KeySizeClass(KeyReader& k, std::size_t begin, std::size_t end) {
+  const auto size = static_cast<std::size_t>(k.table[k.files[begin]].identity.size);
+  std::vector<std::uint32_t> heldClass;
+  for (std::size_t f = begin; f < end; ++f) {
+    if (Aborted(k.abort)) return;
+    k.HintBefore(f);
+    FileRec& r = k.table[k.files[f]];
+    const std::size_t n = heldClass.size();
+    if (k.held.size() < (n + 1) * size) k.held.resize((n + 1) * size);
+    unsigned char* bytes = k.held.data() + n * size;
+    if (!ReadWhole(k.env, k.dirfd, r.filename, bytes, size)) continue;  // listed with the empty signature
+    r.samekey = SignatureText(bytes, bytes + size, size);
+    std::size_t same = 0;
+    while (same < n && size > 0 && std::memcmp(k.held.data() + same * size, bytes, size) != 0) ++same;
+    if (same == n) {
+      if ((n + 1) * size > kHeldContentMax) continue;
+      heldClass.push_back(k.nextClass++);
+    }
+    r.contentClass = heldClass[same];
+  }
+}
+
+// The key alone of each of files[begin, end), too large to read whole.
+void KeyLargeFiles(KeyReader& k, std::size_t begin, std::size_t end) {
+  for (std::size_t f = begin; f < end && !Aborted(k.abort); ++f) {
+    k.HintBefore(f);
+    FileRec& r = k.table[k.files[f]];
+    r.samekey = SignatureAt(k.env, k.dirfd, r.filename, static_cast<std::uint64_t>(r.identity.size));
   }
 }
 
@@ -187,32 +225,26 @@ void KeySizeClass(const fs::Env& env, int dirfd, std::vector<FileRec>& table, co
 // together; small ones whole.
 void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& table, AbortFlag abort) {
   const std::vector<std::string_view> needed = SizesNeedingKeys(table);
-  std::vector<std::size_t> files;  // regular files needing keys, by size, then in table order
+  KeyReader k{env, dirfd, table, abort};
   for (std::size_t i = 0; i < table.size(); ++i) {
     FileRec& r = table[i];
     if (!std::binary_search(needed.begin(), needed.end(), std::string_view(r.size))) continue;
-    if (r.groupable) files.push_back(i);
+    if (r.groupable) k.files.push_back(i);
     if (!r.linkToFile) continue;
     if (Aborted(abort)) return;
     r.samekey = GetFileBuffer(env, r.path);
   }
-  std::stable_sort(files.begin(), files.end(),
+  std::stable_sort(k.files.begin(), k.files.end(),
                    [&](std::size_t a, std::size_t b) { return table[a].identity.size < table[b].identity.size; });
-  std::uint32_t nextClass = 1;
-  std::vector<unsigned char> held;
-  std::vector<std::size_t> sameSize;
-  for (auto it = files.begin(); it != files.end();) {
-    const std::int64_t size = table[*it].identity.size;
-    const auto end = std::find_if(it, files.end(), [&](std::size_t i) { return table[i].identity.size != size; });
-    if (static_cast<std::uint64_t>(size) <= kWholeReadMax) {
-      sameSize.assign(it, end);
-      KeySizeClass(env, dirfd, table, sameSize, nextClass, held, abort);
-    } else {
-      for (auto f = it; f != end && !Aborted(abort); ++f)
-        table[*f].samekey = SignatureAt(env, dirfd, table[*f].filename, static_cast<std::uint64_t>(size));
-    }
-    if (Aborted(abort)) return;
-    it = end;
+  for (std::size_t begin = 0; begin < k.files.size() && !Aborted(abort);) {
+    const std::int64_t size = table[k.files[begin]].identity.size;
+    std::size_t end = begin + 1;
+    while (end < k.files.size() && table[k.files[end]].identity.size == size) ++end;
+    if (static_cast<std::uint64_t>(size) <= kWholeReadMax)
+      KeySizeClass(k, begin, end);
+    else
+      KeyLargeFiles(k, begin, end);
+    begin = end;
   }
 }
 
