@@ -210,11 +210,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (groups)
-    PrintGroups(host.lpData, host.review);
+    PrintGroups(report.grouped, host.review);
   else if (similar)
-    PrintMembers(host.lpData, host.review);
+    PrintMembers(report.grouped, host.review);
   else
-    PrintTable(host.lpData);
+    PrintTable(report.grouped);
   if (!report.extraction) return 0;
 
   const ExtractResult& res = *report.extraction;

@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <iterator>
-#include <map>
+#include <cstring>
 #include <set>
 
 #include "engine/dupes/keep_rule.h"
 #include "engine/fs/paths.h"
+#include "engine/fs/read_hint.h"
 #include "engine/fs/safe_move.h"
 #include "engine/fs/unique_fd.h"
 
@@ -21,6 +21,14 @@ namespace pictray::dupes {
 namespace {
 
 constexpr std::size_t kEdge = 100;
+// Files of a shared size up to this are read whole when keyed: about the
+// cost of reading the key, and grouping then needs no second read.
+constexpr std::uint64_t kWholeReadMax = 1 << 20;
+// The distinct contents of one size held at once while keying.
+constexpr std::size_t kHeldContentMax = std::size_t{16} << 20;
+// Files announced to the kernel ahead of the one being keyed: on a cold cache
+// their reads are then in flight together.
+constexpr std::size_t kReadAhead = 16;
 
 // pread until `len` bytes or end of file; false on a read error.
 bool ReadAt(const fs::Env& env, int fd, unsigned char* buf, std::size_t len, std::uint64_t offset, std::size_t& got) {
@@ -45,22 +53,31 @@ void AppendHex(std::string& out, const unsigned char* p, std::size_t n) {
   }
 }
 
+// The signature of an `n`-byte file whose first bytes start at `head` and
+// whose last bytes end at `tailEnd`.
+std::string SignatureText(const unsigned char* head, const unsigned char* tailEnd, std::uint64_t n) {
+  std::string sig;
+  if (n < kEdge) {
+    AppendHex(sig, head, static_cast<std::size_t>(n));
+    return sig;
+  }
+  sig.reserve(4 * kEdge);
+  AppendHex(sig, head, kEdge);
+  AppendHex(sig, tailEnd - kEdge, kEdge);
+  return sig;
+}
+
 std::string SignatureOf(const fs::Env& env, int fd, std::uint64_t n) {
   unsigned char head[kEdge], tail[kEdge];
   std::size_t got = 0;
-  std::string sig;
   if (n < kEdge) {
     if (!ReadAt(env, fd, head, static_cast<std::size_t>(n), 0, got) || got != n) return "";
-    AppendHex(sig, head, got);
-    return sig;
+    return SignatureText(head, head + n, n);
   }
   std::size_t gotTail = 0;
   if (!ReadAt(env, fd, head, kEdge, 0, got) || got != kEdge) return "";
   if (!ReadAt(env, fd, tail, kEdge, n - kEdge, gotTail) || gotTail != kEdge) return "";
-  sig.reserve(4 * kEdge);
-  AppendHex(sig, head, kEdge);
-  AppendHex(sig, tail, kEdge);
-  return sig;
+  return SignatureText(head, tail + kEdge, n);
 }
 
 std::string SignatureAt(const fs::Env& env, int dirfd, const std::string& name, std::uint64_t size) {
@@ -110,29 +127,124 @@ bool ListOther(const fs::Env& env, int dirfd, const std::string& name, bool read
   return true;
 }
 
-// The regular files (and links to files, which sort by their target's key)
-// whose key can decide their place or group: those sharing their size with
-// another file, and those whose size text is a prefix of another's ("100"
-// and "1000": the signature is compared with the digits).
-void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& table, AbortFlag abort) {
-  std::map<std::string, int> sizes;  // distinct size texts in text order, with their counts
+// The size texts whose files' keys can decide their place or group: those
+// shared by several files, and those that are a prefix of another ("100" and
+// "1000": the signature is compared with the digits). Sorted.
+std::vector<std::string_view> SizesNeedingKeys(const std::vector<FileRec>& table) {
+  std::vector<std::string_view> sizes;
+  sizes.reserve(table.size());
   for (const FileRec& r : table)
-    if (r.groupable || r.linkToFile) ++sizes[r.size];
-  std::set<std::string> needed;
-  for (auto it = sizes.begin(); it != sizes.end(); ++it) {
-    const std::string& s = it->first;
-    bool need = it->second > 1;
+    if (r.groupable || r.linkToFile) sizes.push_back(r.size);
+  std::sort(sizes.begin(), sizes.end());
+  std::vector<std::string_view> needed;
+  for (auto it = sizes.begin(); it != sizes.end();) {
+    const std::string_view s = *it;
+    const auto next = std::upper_bound(it, sizes.end(), s);
     // In text order a text that starts with s follows s directly.
-    auto next = std::next(it);
-    need = need || (next != sizes.end() && next->first.starts_with(s));
-    for (std::size_t len = 1; !need && len < s.size(); ++len) need = sizes.count(s.substr(0, len)) > 0;
-    if (need) needed.insert(s);
+    bool need = next - it > 1 || (next != sizes.end() && next->starts_with(s));
+    for (std::size_t len = 1; !need && len < s.size(); ++len)
+      need = std::binary_search(sizes.begin(), it, s.substr(0, len));
+    if (need) needed.push_back(s);
+    it = next;
   }
-  for (FileRec& r : table) {
+  return needed;
+}
+
+// Reads `name` whole (`size` bytes, as listed) into `bytes`; false when it
+// cannot be opened or is shorter.
+bool ReadWhole(const fs::Env& env, int dirfd, const std::string& name, unsigned char* bytes, std::size_t size) {
+  const UniqueFd fd(env, env.Open(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  std::size_t got = 0;
+  return fd.get() >= 0 && ReadAt(env, fd.get(), bytes, size, 0, got) && got == size;
+}
+
+// Reads the keys of the regular files of shared sizes, size by size: what
+// one size hands to the next.
+struct KeyReader {
+  const fs::Env& env;
+  int dirfd;
+  std::vector<FileRec>& table;
+  AbortFlag abort;
+  std::vector<std::size_t> files{};  // indexes into `table`, by size, then in table order
+  std::size_t hinted = 0;          // files[0, hinted) passed to the read-ahead
+  HintPacer pacer{};
+  std::uint32_t nextClass = 1;
+  std::vector<unsigned char> held{};  // one size's distinct contents, one after another
+
+  // Keeps the kernel reading a few files ahead of files[position] when they
+  // are not cached.
+  void HintBefore(std::size_t position) {
+    for (; hinted < std::min(files.size(), position + kReadAhead); ++hinted) {
+      if (!pacer.Due()) continue;
+      const FileRec& r = table[files[hinted]];
+      const bool whole = static_cast<std::uint64_t>(r.identity.size) <= kWholeReadMax;
+      pacer.Saw(HintWillRead(env, r.path, whole ? 0 : kEdge, whole ? 0 : kEdge));
+    }
+  }
+};
+
+// Reads every file of one size, files[begin, end), whole, once: its key, and
+// the class of the earlier file of the size with the same bytes, compared
+// while both are in memory, so that grouping need not open them again. Each
+// file is read into the place after the distinct contents held, so nothing
+// is copied; a content that would hold more than kHeldContentMax leaves its
+// file's class at 0.
+void KeySizeClass(KeyReader& k, std::size_t begin, std::size_t end) {
+  const auto size = static_cast<std::size_t>(k.table[k.files[begin]].identity.size);
+  std::vector<std::uint32_t> heldClass;
+  for (std::size_t f = begin; f < end; ++f) {
+    if (Aborted(k.abort)) return;
+    k.HintBefore(f);
+    FileRec& r = k.table[k.files[f]];
+    const std::size_t n = heldClass.size();
+    if (k.held.size() < (n + 1) * size) k.held.resize((n + 1) * size);
+    unsigned char* bytes = k.held.data() + n * size;
+    if (!ReadWhole(k.env, k.dirfd, r.filename, bytes, size)) continue;  // listed with the empty signature
+    r.samekey = SignatureText(bytes, bytes + size, size);
+    std::size_t same = 0;
+    while (same < n && size > 0 && std::memcmp(k.held.data() + same * size, bytes, size) != 0) ++same;
+    if (same == n) {
+      if ((n + 1) * size > kHeldContentMax) continue;
+      heldClass.push_back(k.nextClass++);
+    }
+    r.contentClass = heldClass[same];
+  }
+}
+
+// The key alone of each of files[begin, end), too large to read whole.
+void KeyLargeFiles(KeyReader& k, std::size_t begin, std::size_t end) {
+  for (std::size_t f = begin; f < end && !Aborted(k.abort); ++f) {
+    k.HintBefore(f);
+    FileRec& r = k.table[k.files[f]];
+    r.samekey = SignatureAt(k.env, k.dirfd, r.filename, static_cast<std::uint64_t>(r.identity.size));
+  }
+}
+
+// Reads the keys of the regular files (and links to files, which sort by
+// their target's key) whose size needs them. Files of one size are read
+// together; small ones whole.
+void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& table, AbortFlag abort) {
+  const std::vector<std::string_view> needed = SizesNeedingKeys(table);
+  KeyReader k{env, dirfd, table, abort};
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    FileRec& r = table[i];
+    if (!std::binary_search(needed.begin(), needed.end(), std::string_view(r.size))) continue;
+    if (r.groupable) k.files.push_back(i);
+    if (!r.linkToFile) continue;
     if (Aborted(abort)) return;
-    if (!needed.count(r.size)) continue;
-    if (r.groupable) r.samekey = SignatureAt(env, dirfd, r.filename, static_cast<std::uint64_t>(r.identity.size));
-    if (r.linkToFile) r.samekey = GetFileBuffer(env, r.path);
+    r.samekey = GetFileBuffer(env, r.path);
+  }
+  std::stable_sort(k.files.begin(), k.files.end(),
+                   [&](std::size_t a, std::size_t b) { return table[a].identity.size < table[b].identity.size; });
+  for (std::size_t begin = 0; begin < k.files.size() && !Aborted(abort);) {
+    const std::int64_t size = table[k.files[begin]].identity.size;
+    std::size_t end = begin + 1;
+    while (end < k.files.size() && table[k.files[end]].identity.size == size) ++end;
+    if (static_cast<std::uint64_t>(size) <= kWholeReadMax)
+      KeySizeClass(k, begin, end);
+    else
+      KeyLargeFiles(k, begin, end);
+    begin = end;
   }
 }
 
@@ -151,21 +263,34 @@ bool SameFile(const fs::Env& env, const FileRec& a, const FileRec& b) {
   return fa.get() >= 0 && fb.get() >= 0 && SameBytes(env, fa.get(), fb.get());
 }
 
+// The class of bytes the listing found for `r` while it is still as listed
+// (one stat, no open); 0 when not known.
+std::uint32_t ContentClassNow(const fs::Env& env, const FileRec& r) {
+  if (r.contentClass == 0) return 0;
+  struct stat st {};
+  const bool asListed = env.Fstatat(AT_FDCWD, r.path.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0 && IdentityOf(st) == r.identity;
+  return asListed ? r.contentClass : 0;
+}
+
 // Groups one run of equal keys (indexes into lpData, in table order) by
-// content; each set's first file stays.
+// content; each set's first file stays. Files the listing compared in memory
+// are not read again.
 void GroupRun(const fs::Env& env, std::vector<FileRec>& lpData, const std::vector<std::size_t>& run, AbortFlag abort) {
   struct Set {
     std::size_t kept;
+    std::uint32_t content;
     int copies;
   };
   std::vector<Set> sets;
   for (std::size_t i : run) {
     if (Aborted(abort)) return;
     FileRec& r = lpData[i];
-    auto set =
-        std::find_if(sets.begin(), sets.end(), [&](const Set& s) { return SameFile(env, lpData[s.kept], r); });
+    const std::uint32_t content = run.size() > 1 ? ContentClassNow(env, r) : 0;
+    auto set = std::find_if(sets.begin(), sets.end(), [&](const Set& s) {
+      return s.content != 0 && content != 0 ? s.content == content : SameFile(env, lpData[s.kept], r);
+    });
     if (set == sets.end()) {
-      sets.push_back({i, 0});
+      sets.push_back({i, content, 0});
       r.sameno = "0";
       r.folda = "---";
       r.firstfile.clear();

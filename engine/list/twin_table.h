@@ -37,6 +37,9 @@ struct FileRec {
   // A copy that is the same picture as its kept file, not the same bytes:
   // the extraction then checks that both are still as listed instead.
   bool similarCopy = false;
+  // Files of one listing with the same nonzero class held the same bytes,
+  // compared when they were keyed; 0 when not compared.
+  std::uint32_t contentClass = 0;
 };
 
 // The first thing that decides which of a set of copies stays (the rest

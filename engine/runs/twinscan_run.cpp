@@ -228,8 +228,11 @@ bool ListAndGroup(Work& w, std::vector<FileRec>& table, int& openError) {
 }
 
 void AutoRunSteps(Work& w) {
-  std::vector<FileRec> table;
-  if (!ListAndGroup(w, table, w.report.openError)) return;
+  std::vector<FileRec>& table = w.report.grouped;
+  if (!ListAndGroup(w, table, w.report.openError)) {
+    table.clear();
+    return;
+  }
 
   if (w.val.MoveSoon) {
     w.host.ClearResultLines();

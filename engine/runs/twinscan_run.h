@@ -19,6 +19,10 @@ struct TwinscanReport {
   TwinscanEnd end;    // as told to the host
   int openError = 0;  // errno when the folder could not be read as a folder
   std::optional<dupes::ExtractResult> extraction;  // when the run extracted, or was refused
+  // The automatic run's table as grouped, before any extraction; empty when
+  // it stopped sooner. A front end that shows only the outcome reads it here
+  // rather than copying every table shown.
+  std::vector<dupes::FileRec> grouped;
 };
 
 // Lists val.TargetFolda, keys, sorts and groups it, showing each table; then

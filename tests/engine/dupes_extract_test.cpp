@@ -149,6 +149,54 @@ TEST(DupesGroup, EverySetOfIdenticalFilesInARunIsGroupedWhereverItStands) {
   }
 }
 
+// Reading only the needed keys compares small files of a shared size while
+// it lists them; grouping then trusts that comparison only for files still as
+// listed, and reads the rest, as keying every file does.
+TEST(DupesGroup, TheListingsComparisonGroupsAsReadingFromDiskDoes) {
+  struct Case {
+    const char* name;
+    std::string contents;
+    std::size_t size;
+    std::function<void(const std::string& dir)> beforeListing, afterListing;
+    std::string sameno;
+  };
+  const std::size_t small = 1000, large = (std::size_t{1} << 20) + 1;
+  const auto rewrite = [](const char* name, char middle, std::size_t size) {
+    return [=](const std::string& dir) {
+      std::string content(size, 'p');
+      content[size / 2] = middle;
+      RewriteKeepingTime(dir + "/" + name, content);
+    };
+  };
+  const Case cases[] = {
+      {"two sets", "xyxy", small, {}, {}, "0011"},
+      {"a copy rewritten alike", "xxx", small, {}, rewrite("1.jpg", 'x', small), "001"},
+      {"the kept file rewritten", "xxx", small, {}, rewrite("0.jpg", 'z', small), "001"},
+      {"a hard link", "xy", small, [](const std::string& d) { fs::create_hard_link(d + "/0.jpg", d + "/9.jpg"); }, {},
+       "001"},
+      {"past the whole read", "xyx", large, {}, {}, "001"},
+  };
+  for (const Case& c : cases) {
+    for (const Keying keying : {Keying::AllFiles, Keying::WhereNeeded}) {
+      TempDir dir;
+      for (std::size_t i = 0; i < c.contents.size(); ++i) {
+        std::string content(c.size, 'p');
+        content[c.size / 2] = c.contents[i];
+        dir.Write(std::to_string(i) + ".jpg", content);
+      }
+      if (c.beforeListing) c.beforeListing(dir.path());
+      std::vector<FileRec> t = SetListView(pictray::fs::DefaultEnv(), dir.path(), nullptr, keying);
+      if (c.afterListing) c.afterListing(dir.path());
+      SetSizeWork(t);
+      std::sort(t.begin(), t.end(), [](const FileRec& a, const FileRec& b) { return a.filename < b.filename; });
+      SetFolda(pictray::fs::DefaultEnv(), t);
+      std::string sameno;
+      for (const FileRec& r : t) sameno += r.sameno;
+      EXPECT_EQ(sameno, c.sameno) << c.name << (keying == Keying::AllFiles ? " (every key)" : "");
+    }
+  }
+}
+
 TEST(DupesGroup, LinksAreNeitherKeptNorCopiesAndDoNotBreakARun) {
   TempDir dir;
   dir.Write("a.jpg", "abc");

@@ -97,6 +97,9 @@ TEST(TwinscanRun, ListsSortsGroupsAndExtractsShowingEachTable) {
   EXPECT_EQ(host.tables[1].front().filename, "c.jpg");  // "300..." sorts before "500..."
   EXPECT_EQ(CopiesIn(host.tables[1]), 0);
   EXPECT_EQ(CopiesIn(host.tables[2]), 1);
+  ASSERT_EQ(r.grouped.size(), 3u);  // handed back as shown last
+  for (std::size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(r.grouped[i].path + r.grouped[i].sameno, host.tables[2][i].path + host.tables[2][i].sameno);
   EXPECT_EQ(host.countTexts, std::vector<std::string>{"3"});
   EXPECT_TRUE(host.texts.empty());  // all went as planned: nothing to say
   EXPECT_EQ(host.progress[TwinscanBar::PR01].back(), 100);
@@ -134,13 +137,14 @@ TEST(TwinscanRun, TheStopControlEndsTheRunBetweenFiles) {
     val.journalDir = TestJournals();
     val.DeleteSoon = true;
     StoppingHost host(val.abort, c.at);
-    ThreadTwinscanAutoRun(val, host);
+    const TwinscanReport r = ThreadTwinscanAutoRun(val, host);
 
     EXPECT_EQ(host.texts, std::vector<std::string>{kTwinscanAborted});
     ASSERT_EQ(host.ends.size(), 1u);
     EXPECT_TRUE(host.ends[0].aborted);
     EXPECT_EQ(host.ends[0].moved.size(), static_cast<std::size_t>(c.moved));
     EXPECT_EQ(host.tables.size(), c.tablesShown);
+    EXPECT_EQ(r.grouped.size(), c.tablesShown == 3 ? 200u : 0u);  // only a grouped table is handed back
     if (c.at == StopAt::Listing) {
       EXPECT_LT(host.progress[TwinscanBar::PR01].size(), 10u);  // a few files, not the folder
     }
