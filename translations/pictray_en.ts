@@ -810,5 +810,41 @@ organizer (lumo set).
         <source>バイト順を付ける</source>
         <translation>Add the byte order</translation>
     </message>
+    <message>
+        <source>ファイル一覧</source>
+        <translation>File list</translation>
+    </message>
+    <message>
+        <source>移動結果</source>
+        <translation>Move results</translation>
+    </message>
+    <message>
+        <source>分類ごとの件数</source>
+        <translation>Count per class</translation>
+    </message>
+    <message>
+        <source>リストアップ（&amp;U）</source>
+        <translation>List &amp;up</translation>
+    </message>
+    <message>
+        <source>中断（&amp;T）</source>
+        <translation>S&amp;top</translation>
+    </message>
+    <message>
+        <source>リストするフォルダ</source>
+        <translation>Folder to list</translation>
+    </message>
+    <message>
+        <source>リストするフォルダ（Enter: リストアップ、%1: 選択）</source>
+        <translation>Folder to list (Enter: list up, %1: choose)</translation>
+    </message>
+    <message>
+        <source>ファイル名の検索</source>
+        <translation>File name search</translation>
+    </message>
+    <message>
+        <source>選んだ色</source>
+        <translation>Chosen colours</translation>
+    </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 
 #include "app/common/file_icons.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
 #include <QCoreApplication>
@@ -50,8 +51,11 @@ QPushButton* IconButton(QWidget* parent, int id, const QIcon& icon, int edge, bo
 
 void StandOutWhenOn(QPushButton* b, const QColor& fill) {
   // Fixed colours, so that "on" reads the same in a light and a dark palette.
+  // The style's focus frame is not drawn over a styled button: an "on"
+  // toggle with the keyboard's focus shows it in its border instead.
   b->setStyleSheet(QString("QPushButton:checked { background: %1; color: white;"
-                           " border: 3px solid %2; border-radius: 3px; }")
+                           " border: 3px solid %2; border-radius: 3px; }"
+                           " QPushButton:checked:focus { border: 3px dashed #ffd400; }")
                        .arg(fill.name(), fill.darker(180).name()));
 }
 
@@ -204,7 +208,12 @@ QLabel* Make_StaticWindow(QWidget* parent, int id) {
   return Tag(l, id);
 }
 
-void MakeToolTip(QWidget* control, const QString& text) { control->setToolTip(text); }
+void MakeToolTip(QWidget* control, const QString& text) {
+  control->setToolTip(text);
+  // A button without a caption of its own is named by its tip for screen readers.
+  auto* b = qobject_cast<QAbstractButton*>(control);
+  if (b && b->text().isEmpty() && b->accessibleName().isEmpty()) b->setAccessibleName(text);
+}
 
 QString SHBDlg(QWidget* parent, const QString& start) {
   const QString dir =

@@ -73,7 +73,8 @@ QPushButton* MakeICONButtonWnd16(QWidget* parent, int id, const QIcon& icon);
 QLabel* Make_StaticWindow04(QWidget* parent, int id, const QIcon& icon);
 QProgressBar* Make_progressbar(QWidget* parent, int id, const QColor& bar);
 QLabel* Make_StaticWindow(QWidget* parent, int id);
-// Attaches one tooltip text to one control.
+// Attaches one tooltip text to one control; a button without a caption
+// takes it as its accessible name too.
 void MakeToolTip(QWidget* control, const QString& text);
 
 // Folder browser starting at `start`: the chosen folder, or "cancel".

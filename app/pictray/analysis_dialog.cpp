@@ -76,18 +76,25 @@ AnalysisDialog::AnalysisDialog(QWidget* owner, const SettingsFiles& files) : QDi
 }
 
 void AnalysisDialog::BuildDateLines(QGridLayout* grid) {
-  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "年")), 0, 1, Qt::AlignCenter);
-  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "年月")), 0, 2, Qt::AlignCenter);
-  for (int step = 0; step < 5; ++step)
-    grid->addWidget(Label(this, kSteps[step]), 0, step + kLadderColumn, Qt::AlignCenter);
-  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "更新日付")), 1, 0);
-  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "作成日付")), 2, 0);
+  QLabel* columns[kLadderColumn + 5] = {};
+  columns[1] = Label(this, QT_TRANSLATE_NOOP("Pictray", "年"));
+  columns[2] = Label(this, QT_TRANSLATE_NOOP("Pictray", "年月"));
+  for (int step = 0; step < 5; ++step) columns[step + kLadderColumn] = Label(this, kSteps[step]);
+  for (int c = 1; c < kLadderColumn + 5; ++c) grid->addWidget(columns[c], 0, c, Qt::AlignCenter);
+  QLabel* rows[5] = {nullptr,
+                     Label(this, QT_TRANSLATE_NOOP("Pictray", "更新日付")),
+                     Label(this, QT_TRANSLATE_NOOP("Pictray", "作成日付")),
+                     Label(this, QT_TRANSLATE_NOOP("Pictray", "メーカー/機種")),
+                     Label(this, QT_TRANSLATE_NOOP("Pictray", "使用ソフト"))};
+  for (int r = 1; r < 5; ++r) grid->addWidget(rows[r], r, 0);
   grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "(存在した場合)")), 2, kLadderColumn + 5);
-  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "メーカー/機種")), 3, 0);
-  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "使用ソフト")), 4, 0);
   for (int i = 0; i < kExifBoxCount; ++i) {
     boxes_[i] = ui::MakeCheckBoxWnd(this, kBoxIds[i], QString());
     const auto box = static_cast<ExifBox>(i);
+    // A box is named by its line and, on the date lines, its column.
+    const int row = BoxRow(box);
+    boxes_[i]->setAccessibleName(row < 3 ? rows[row]->text() + " " + columns[BoxColumn(box)]->text()
+                                         : rows[row]->text());
     connect(boxes_[i], &QCheckBox::clicked, this, [this, box](bool checked) { ExifBoxClicked(box, checked); });
     grid->addWidget(boxes_[i], BoxRow(box), BoxColumn(box), Qt::AlignCenter);
   }
@@ -100,6 +107,7 @@ void AnalysisDialog::BuildChecks(QGridLayout* grid) {
 
   auto* zeroRun = new QHBoxLayout;
   NullCheck_ = ui::MakeCheckBoxWnd(this, 10020, QString());
+  NullCheck_->setAccessibleName(QCoreApplication::translate("Pictray", "NULLが連続"));
   connect(NullCheck_, &QCheckBox::clicked, this,
           [this](bool on) { StoreForThisRun(key::NullCheck, on ? "1" : "0"); });
   NullByte_ = CountEdit(this, 10041, key::NullByte);

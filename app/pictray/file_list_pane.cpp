@@ -66,6 +66,7 @@ FileListPane::FileListPane(FileList& rows, FileListModel* model, PaneLinks links
   layout->setContentsMargins(0, 0, 0, 0);
   LV01 = new QTableView(this);
   LV01->setObjectName("LV01");
+  LV01->setAccessibleName(QCoreApplication::translate("Pictray", "ファイル一覧"));
   LV01->setModel(model_);
   LV01->setSelectionBehavior(QAbstractItemView::SelectRows);
   LV01->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -90,7 +91,10 @@ FileListPane::FileListPane(FileList& rows, FileListModel* model, PaneLinks links
   connect(model_, &QAbstractItemModel::modelReset, this,
           [this] { LV01->horizontalHeader()->setSortIndicatorShown(false); });
   connect(LV01, &QTableView::customContextMenuRequested, this, &FileListPane::ShowPopup);
-  connect(LV01, &QTableView::clicked, this, [this] { links_.command(cmd::Preview, 0); });
+  // The preview follows the current row, whether a click, a key or a search moved it.
+  connect(LV01->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& now) {
+    if (now.isValid()) links_.command(cmd::Preview, 0);
+  });
   connect(LV01, &QTableView::doubleClicked, this, [this] { PopupCommand(Open); });
 }
 
@@ -99,6 +103,11 @@ long FileListPane::SelectedRow() const {
   for (const QModelIndex& i : LV01->selectionModel()->selectedRows())
     if (first < 0 || i.row() < first) first = i.row();
   return first;
+}
+
+long FileListPane::CurrentRow() const {
+  const QModelIndex current = LV01->currentIndex();
+  return current.isValid() ? current.row() : -1;
 }
 
 void FileListPane::ShowSortIndicator(int column, int SortBit) {

@@ -32,6 +32,8 @@ class FileListPane : public QWidget {
   QTableView* view() const { return LV01; }
   // The first selected row, -1 without a selection.
   long SelectedRow() const;
+  // The row the keyboard and the last click are on; -1 for none.
+  long CurrentRow() const;
   // The header shows the order a sort left: SortBit is the next click's
   // direction, so 1 means the rows now stand ascending.
   void ShowSortIndicator(int column, int SortBit);

@@ -148,6 +148,7 @@ void MainWindow::KeepControls(const WindowControls& built) {
   std::copy(std::begin(built.statusParts), std::end(built.statusParts), statusParts_);
   menu5101 = built.menu5101;
   menu5102 = built.menu5102;
+  keyed_ = built.keyed;
   fileListModel_ = built.fileListModel;
   child1_ = built.child1;
   child2_ = built.child2;
@@ -224,6 +225,7 @@ void MainWindow::Command(int id, int lparam) {
     case cmd::Preview: Preview(); break;
     case cmd::MenuOpen: OpenFolderDialog(); break;
     case cmd::MenuClear: Command(cmd::ClearList); break;
+    case cmd::MenuListUp: ListFolderAgain(); break;
     case cmd::MenuExit: ExitFromMenu(); break;
     case cmd::MenuUndoMove: UndoMove(); break;
     case cmd::Grid4: ChooseGrid("4"); break;
@@ -310,7 +312,19 @@ void MainWindow::OnRunEnded() {
   if (!launcher_.JoinEnded() && closing_) close();
 }
 
+bool MainWindow::RefusedNowById(int id) const {
+  if (const RowsCommand* c = FindRowsCommand(id == cmd::MenuListUp ? cmd::ListUp : id))
+    return RefusedNow(c->refusal, st_);
+  if (const RunCommand* c = FindRunCommand(id)) return RefusedNow(c->refusal, st_);
+  return false;
+}
+
+void MainWindow::ShowRefusedKeys() {
+  for (const auto& [id, action] : keyed_) action->setEnabled(!RefusedNowById(id));
+}
+
 void MainWindow::RefreshRunView() {
+  ShowRefusedKeys();
   if (rowsDirty_.exchange(false)) LV01->viewport()->update();
   const long place = runPlace_.exchange(-1);
   if (place >= 0 && place < fileListModel_->rowCount()) {
@@ -382,6 +396,14 @@ void MainWindow::UndoMove() {
   });
 }
 
+void MainWindow::ListFolderAgain() {
+  if (RefusedNowById(cmd::MenuListUp)) {
+    Message(WindowText(kRefusedWhileRunning), "err", "err");
+    return;
+  }
+  ListAgain(Folder());
+}
+
 void MainWindow::ListAgain(const std::string& folder) {
   if (closing_) return;
   SetFolder(folder);
@@ -396,6 +418,7 @@ void MainWindow::ClearList() {
   st_.rows.clear();
   LV03->clear();
   statusParts_[1]->clear();
+  DropGonePreview();
   control(Control::BT01)->setEnabled(false);
   st_.flags.Reset();
   st_.Firstset = 1;
@@ -449,11 +472,25 @@ void MainWindow::PreReadNow() {
   BT101->setChecked(false);
 }
 
-void MainWindow::RunEnded() { SetRunLockEnabled(!IsChecked(Control::BT02)); }
+void MainWindow::RunEnded() {
+  SetRunLockEnabled(!IsChecked(Control::BT02));
+  DropGonePreview();
+}
+
+void MainWindow::DropGonePreview() {
+  if (previewed_.empty()) return;
+  const std::string folder = st_.listedFolder.get();
+  bool listed = false;
+  st_.rows.forEach([&](std::size_t, const Row& r) { listed = listed || PathOfRow(folder, r) == previewed_; });
+  if (listed) return;
+  previewed_.clear();
+  if (previews_) previews_->Cancel();
+  child2_->ShowPreview(QImage());
+}
 
 void MainWindow::Preview() {
-  const long row = child1_->SelectedRow();
-  if (row < 0) return;
+  const long row = child1_->CurrentRow();
+  if (row < 0 || static_cast<std::size_t>(row) >= st_.rows.ListMax()) return;
   const Row r = st_.rows.row(static_cast<std::size_t>(row));
   CB01->setText(TextOf(r.name));
   // Drawn on a worker: a large or hostile file never holds the window.
@@ -462,7 +499,8 @@ void MainWindow::Preview() {
         [MMI = MMI, edge = Preimg](const std::string& path) { return MakePreview(MMI, path, edge); },
         [pane = child2_](const QImage& square) { pane->ShowPreview(square); });
   // The rows are the listed folder's files, whatever the field says now.
-  previews_->Request(PathOfRow(st_.listedFolder.get(), r));
+  previewed_ = PathOfRow(st_.listedFolder.get(), r);
+  previews_->Request(previewed_);
 }
 
 void MainWindow::OpenFolderDialog() {

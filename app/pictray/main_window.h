@@ -137,6 +137,7 @@ class MainWindow : public QMainWindow {
   // folder than the listed one.
   bool MoveDialog(RunChoice& choice);
   void ListUp();           // 1002
+  void ListFolderAgain();  // 5003: the folder field's folder, refused as list-up is
   void UndoMove();         // 5020: the listed folder's last move run, after a question
   void ListAgain(const std::string& folder);
   void ClearList();        // 1003
@@ -145,7 +146,9 @@ class MainWindow : public QMainWindow {
   void Search();           // 1042
   void PreReadNow();       // 1051
   void RunEnded();         // 1052
-  void Preview();          // 6009
+  void Preview();          // 6009: the current row's picture
+  // Clears the preview when the file it shows is no longer listed.
+  void DropGonePreview();
   void OpenFolderDialog(); // 5001
   void ExitFromMenu();     // 5005
   void ChooseGrid(const char* x);  // 5101 / 5102
@@ -160,6 +163,11 @@ class MainWindow : public QMainWindow {
   void OnTimer7000();
   void OnHeaderClicked(int column);
   void RefreshRunView();
+  // The command's refusal by the command table (list-up's for 5003); false
+  // for a command the table has no row for.
+  bool RefusedNowById(int id) const;
+  // Keys and menu entries of commands a run forbids now are off.
+  void ShowRefusedKeys();
   // An id no command has: a message names it.
   void UnknownCommand(int id);
 
@@ -194,7 +202,8 @@ class MainWindow : public QMainWindow {
   ui::RunLauncher launcher_{st_.runs, [this] { calls_.Post([this] { OnRunEnded(); }); }};
   QLibrary hDll;
   MakeMinImageFn MMI = nullptr;
-  std::unique_ptr<PreviewDrawer> previews_;  // made at the first click
+  std::unique_ptr<PreviewDrawer> previews_;  // made at the first preview
+  std::string previewed_;  // the path the preview shows, empty for none
 
   std::map<Control, QWidget*> controls_;
   QLineEdit* ED01 = nullptr;
@@ -208,6 +217,7 @@ class MainWindow : public QMainWindow {
   QLabel* statusParts_[3] = {nullptr, nullptr, nullptr};
   QAction* menu5101 = nullptr;
   QAction* menu5102 = nullptr;
+  std::map<int, QAction*> keyed_;  // the menu entries with a key, by command id
   FileListModel* fileListModel_ = nullptr;
   FileListPane* child1_ = nullptr;
   ResultPane* child2_ = nullptr;

@@ -65,6 +65,11 @@ void PreviewDrawer::Request(const std::string& path) {
   if (!drawing_) StartNext();
 }
 
+void PreviewDrawer::Cancel() {
+  ++newest_;
+  next_.reset();
+}
+
 void PreviewDrawer::StartNext() {
   drawing_ = true;
   std::thread([shared = shared_, path = std::move(*next_), ticket = newest_] {

@@ -37,6 +37,8 @@ class PreviewDrawer : public QObject {
   PreviewDrawer& operator=(const PreviewDrawer&) = delete;
 
   void Request(const std::string& path);
+  // No square asked for so far is shown, nor drawn unless already begun.
+  void Cancel();
 
  private:
   struct Shared;

@@ -97,6 +97,7 @@ ResultPane::ResultPane(PaneLinks links, QWidget* parent) : QWidget(parent), link
       {QCoreApplication::translate("Pictray", "フォルダ名"), QCoreApplication::translate("Pictray", "件数"),
        QCoreApplication::translate("Pictray", "1件目ファイル"), QCoreApplication::translate("Pictray", "パス"), "mode"},
       {140, 50, 160, 360, 60});
+  LV02->setAccessibleName(QCoreApplication::translate("Pictray", "移動結果"));
   LV02->setSelectionMode(QAbstractItemView::ExtendedSelection);
   // Long paths keep both ends in view; the whole path is the tooltip.
   LV02->setTextElideMode(Qt::ElideMiddle);
@@ -118,6 +119,7 @@ ResultPane::ResultPane(PaneLinks links, QWidget* parent) : QWidget(parent), link
       this, "LV03",
       {QCoreApplication::translate("Pictray", "　　　　分類"), QCoreApplication::translate("Pictray", "件数　　　")},
       {120, 80});
+  LV03->setAccessibleName(QCoreApplication::translate("Pictray", "分類ごとの件数"));
   LV03->header()->setSectionsMovable(true);
   // The names take what the counts leave; one still too long is elided, the
   // whole name its tooltip. Wider windows share their room with the help.
@@ -134,6 +136,8 @@ ResultPane::ResultPane(PaneLinks links, QWidget* parent) : QWidget(parent), link
   BT22 = new QPushButton(ui::GlyphIcon("7z", QColor(90, 60, 140)), relayCaption_, this);
   BT22->setObjectName("BT22");
   BT22->setToolTip(relayCaption_);
+  // Its caption may be left off for room; its name stays.
+  BT22->setAccessibleName(relayCaption_.simplified());
   BT22->setIconSize(QSize(32, 32));
   BT22->setFont(ui::MinchoFont(11));
   lower->addWidget(BT22, 0, Qt::AlignBottom);

@@ -126,6 +126,7 @@ QVBoxLayout* SelectedColourDialog::BuildListColumn() {
   auto* column = new QVBoxLayout;
   list_ = new QListWidget(this);
   list_->setObjectName("colours");
+  list_->setAccessibleName(QCoreApplication::translate("Pictray", "選んだ色"));
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
   list_->setFont(ui::MinchoFont(14));

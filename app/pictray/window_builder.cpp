@@ -27,6 +27,42 @@ namespace pictray::app {
 
 using ui::GlyphIcon;
 
+namespace {
+
+// The keys of the commands that have one: the platform's standard key where
+// Qt has one, else the usual one (a platform may have no Quit key).
+struct CommandKey {
+  int id;
+  QKeySequence::StandardKey standard;
+  QKeyCombination usual;
+};
+constexpr CommandKey kCommandKeys[] = {
+    {cmd::MenuOpen, QKeySequence::Open, Qt::CTRL | Qt::Key_O},
+    {cmd::MenuListUp, QKeySequence::Refresh, QKeyCombination(Qt::Key_F5)},
+    {cmd::MenuUndoMove, QKeySequence::Undo, Qt::CTRL | Qt::Key_Z},
+    {cmd::Abort, QKeySequence::UnknownKey, QKeyCombination(Qt::Key_Escape)},
+    {cmd::MenuExit, QKeySequence::Quit, Qt::CTRL | Qt::Key_Q},
+    {cmd::MenuHelp, QKeySequence::HelpContents, QKeyCombination(Qt::Key_F1)},
+};
+
+QList<QKeySequence> KeysOf(int id) {
+  for (const CommandKey& k : kCommandKeys) {
+    if (k.id != id) continue;
+    const QList<QKeySequence> standard = QKeySequence::keyBindings(k.standard);
+    return standard.isEmpty() ? QList<QKeySequence>{QKeySequence(k.usual)} : standard;
+  }
+  return {};
+}
+
+}  // namespace
+
+QKeySequence WindowBuilder::KeyOf(int id) { return KeysOf(id).value(0); }
+
+QString WindowBuilder::WithKey(const QString& tip, int id) {
+  const QKeySequence key = KeyOf(id);
+  return key.isEmpty() ? tip : QString("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText));
+}
+
 // The connections outlive the builder: each keeps its own copy of the
 // dispatch, with the window as the context that ends them.
 WindowBuilder::WindowBuilder(QMainWindow& window, Dispatch command)
@@ -47,12 +83,18 @@ void WindowBuilder::BuildMenu() {
   auto item = [this](QMenu* menu, const QString& text, int id) {
     QAction* action = menu->addAction(text);
     QObject::connect(action, &QAction::triggered, &window_, [command = command_, id] { command(id); });
+    if (const QList<QKeySequence> keys = KeysOf(id); !keys.isEmpty()) {
+      action->setShortcuts(keys);
+      built_.keyed[id] = action;
+    }
     return action;
   };
   QMenu* list = bar->addMenu(QCoreApplication::translate("Pictray", "リスト（&L）"));
   item(list, QCoreApplication::translate("Pictray", "開く（&O）"), cmd::MenuOpen);
+  item(list, QCoreApplication::translate("Pictray", "リストアップ（&U）"), cmd::MenuListUp);
   item(list, QCoreApplication::translate("Pictray", "クリア（&C）"), cmd::MenuClear);
   item(list, QCoreApplication::translate("Pictray", "検索（&S）"), cmd::MenuSearch);
+  item(list, QCoreApplication::translate("Pictray", "中断（&T）"), cmd::Abort);
   item(list, QCoreApplication::translate("Pictray", "移動を元に戻す"), cmd::MenuUndoMove);
   list->addSeparator();
   item(list, QCoreApplication::translate("Pictray", "終了（&X）"), cmd::MenuExit);
@@ -128,7 +170,11 @@ QToolBar* WindowBuilder::Band(const QString& label) {
 void WindowBuilder::Add(QToolBar* bar, QWidget* w, std::optional<Control> c, const char* name, const char* tip,
                         int id) {
   w->setObjectName(name);
-  if (tip) ui::MakeToolTip(w, QCoreApplication::translate("Pictray", tip));
+  if (tip) {
+    const QString text = QCoreApplication::translate("Pictray", tip);
+    ui::MakeToolTip(w, WithKey(text, id));
+    w->setAccessibleName(text);
+  }
   bar->addWidget(w);
   if (c) built_.controls[*c] = w;
   if (auto* b = qobject_cast<QPushButton*>(w))
@@ -153,6 +199,9 @@ void WindowBuilder::BuildRunBand(const PreReadButton& preRead) {
   QToolBar* b = Band("");
   Add(b, ui::MakeICONCheckButtonWnd(b, cmd::ListUp, GlyphIcon("LIST", QColor(30, 140, 60))), Control::BT02, "BT02",
       QT_TRANSLATE_NOOP("Pictray", "リストアップ"), cmd::ListUp);
+  // The toggle's key is the menu's list-up, which turns it on.
+  ui::MakeToolTip(built_.controls[Control::BT02],
+                  WithKey(built_.controls[Control::BT02]->accessibleName(), cmd::MenuListUp));
   Add(b, ui::MakeICONButtonWnd(b, cmd::ClearList, GlyphIcon("CLR", QColor(150, 150, 150))), Control::BT03, "BT03",
       QT_TRANSLATE_NOOP("Pictray", "リストクリア"), cmd::ClearList);
   Add(b,
@@ -178,6 +227,7 @@ void WindowBuilder::BuildRunBand(const PreReadButton& preRead) {
                                                    window_.windowIcon());
   BT101->setObjectName("BT101");
   BT101->setToolTip(zenApp);
+  BT101->setAccessibleName(GR01->title());
   grLayout->addWidget(BT101);
   BT101->setChecked(preRead.ZenAppOn);
   QObject::connect(BT101, &QPushButton::clicked, &window_, [command = command_] { command(cmd::PreReadNow); });
@@ -197,6 +247,10 @@ void WindowBuilder::BuildFolderBand() {
   ED01->setMinimumWidth(260);
   ED01->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   Add(b, ED01, Control::ED01, "ED01", nullptr, 1005);
+  ED01->setAccessibleName(QCoreApplication::translate("Pictray", "リストするフォルダ"));
+  ED01->setToolTip(QCoreApplication::translate("Pictray", "リストするフォルダ（Enter: リストアップ、%1: 選択）")
+                       .arg(KeyOf(cmd::MenuOpen).toString(QKeySequence::NativeText)));
+  QObject::connect(ED01, &QLineEdit::returnPressed, &window_, [command = command_] { command(cmd::MenuListUp); });
   built_.ED01 = ED01;
 }
 
@@ -210,6 +264,7 @@ void WindowBuilder::BuildNameBand() {
   QStringList help;
   for (const char* line : kPatternHelp) help << QCoreApplication::translate("Pictray", line);
   CB01->setToolTip(help.join('\n'));
+  CB01->setAccessibleName(QCoreApplication::translate("Pictray", "ファイル名の検索"));
   QObject::connect(CB01, &QLineEdit::returnPressed, &window_, [command = command_] { command(cmd::Search); });
   built_.CB01 = CB01;
   auto* BT041 = ui::MakeICONButtonWnd(

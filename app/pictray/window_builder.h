@@ -3,6 +3,7 @@
 // sends its command id to the window's dispatch; nothing here runs a command.
 #pragma once
 
+#include <QKeySequence>
 #include <QString>
 
 #include <functional>
@@ -53,6 +54,8 @@ struct WindowControls {
   QLabel* statusParts[3] = {nullptr, nullptr, nullptr};
   QAction* menu5101 = nullptr;
   QAction* menu5102 = nullptr;
+  // The menu entries that have a key, by their command id.
+  std::map<int, QAction*> keyed;
   FileListModel* fileListModel = nullptr;
   FileListPane* child1 = nullptr;
   ResultPane* child2 = nullptr;
@@ -61,6 +64,11 @@ struct WindowControls {
 class WindowBuilder {
  public:
   using Dispatch = std::function<void(int id)>;
+
+  // The key of a command, empty for one without.
+  static QKeySequence KeyOf(int id);
+  // `tip` with the key of `id` beside it, as the menu shows it.
+  static QString WithKey(const QString& tip, int id);
 
   WindowBuilder(QMainWindow& window, Dispatch command);
 
@@ -80,8 +88,12 @@ class WindowBuilder {
   void BuildPanes(FileList& rows, PaneLinks links);
   // A band of its own, headed by `label` unless it is empty.
   QToolBar* Band(const QString& label);
-  // Puts `w` on `bar` under `name`; a button sends `id` when clicked.
+  // Puts `w` on `bar` under `name`, its tip (and the key of `id`, if it
+  // has one) as its tooltip and accessible name; a button sends `id` when
+  // clicked.
   void Add(QToolBar* bar, QWidget* w, std::optional<Control> c, const char* name, const char* tip, int id);
+  // Tab follows the controls' places: the bands by rows, then the panes.
+  void OrderTabs();
 
   QMainWindow& window_;
   Dispatch command_;

@@ -59,6 +59,7 @@ inline constexpr int PartColour = 4003;
 inline constexpr int AllColour = 4004;
 inline constexpr int MenuOpen = 5001;
 inline constexpr int MenuClear = 5002;
+inline constexpr int MenuListUp = 5003;  // list the folder field's folder (again)
 inline constexpr int MenuExit = 5005;
 inline constexpr int MenuAnalysisSettings = 5006;
 inline constexpr int MenuDisplaySettings = 5007;

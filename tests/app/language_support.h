@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
@@ -50,7 +51,7 @@ inline QStringList ShownTexts(QWidget* top) {
   QList<QWidget*> widgets = top->findChildren<QWidget*>();
   widgets << top;
   for (QWidget* w : widgets) {
-    texts << w->windowTitle() << w->toolTip() << w->statusTip() << w->whatsThis();
+    texts << w->windowTitle() << w->toolTip() << w->statusTip() << w->whatsThis() << w->accessibleName();
     if (auto* b = qobject_cast<QAbstractButton*>(w)) texts << b->text();
     if (auto* l = qobject_cast<QLabel*>(w)) texts << l->text();
     if (auto* g = qobject_cast<QGroupBox*>(w)) texts << g->title();
@@ -63,6 +64,21 @@ inline QStringList ShownTexts(QWidget* top) {
   for (QAction* a : top->findChildren<QAction*>()) texts << a->text() << a->toolTip();
   texts.removeAll(QString());
   return texts;
+}
+
+// The buttons and lists a screen reader would have no name for, by object
+// name. A list's own parts (headers, corner button) are the list's.
+inline QStringList UnnamedControls(QWidget* top) {
+  QStringList unnamed;
+  for (QWidget* c : top->findChildren<QWidget*>()) {
+    if (!qobject_cast<QAbstractButton*>(c) && !qobject_cast<QAbstractItemView*>(c)) continue;
+    if (!c->isVisibleTo(top)) continue;
+    bool part = false;
+    for (QWidget* p = c->parentWidget(); p && !part; p = p->parentWidget()) part = qobject_cast<QAbstractItemView*>(p);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(c);
+    if (!part && (!a || a->text(QAccessible::Name).trimmed().isEmpty())) unnamed << c->objectName();
+  }
+  return unnamed;
 }
 
 // Every text of the translation file `path` has an English translation in

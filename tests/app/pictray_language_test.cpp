@@ -96,7 +96,8 @@ class PictrayLanguageTest : public QObject {
   app::SettingsFiles files_{dir_.filePath("work.ini").toStdString(), dir_.filePath("Pictray.ini").toStdString()};
 
  private slots:
-  // The window, its menus and every dialog show English only.
+  // The window, its menus and every dialog show English only, and name
+  // every button and list in English.
   void englishWindowAndDialogsShowNoJapanese_data() {
     QTest::addColumn<int>("dialog");  // -1: the main window
     QTest::newRow("main window") << -1;
@@ -121,6 +122,7 @@ class PictrayLanguageTest : public QObject {
     const QStringList shown = ShownTexts(top.get());
     QVERIFY2(shown.contains(title), qPrintable(shown.join(" | ")));
     for (const QString& t : shown) QVERIFY2(!HasJapanese(t), qPrintable(t));
+    QCOMPARE(UnnamedControls(top.get()), QStringList());
     QVERIFY(boxes.texts.isEmpty());
   }
 

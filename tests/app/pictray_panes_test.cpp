@@ -197,9 +197,10 @@ class PanesTest : public QObject {
     Entry(menu.get(), FileListPane::SetClear)->trigger();
     QCOMPARE(rows.cell(1, 0) + "|" + rows.cell(1, 1) + "|" + rows.cell(1, 2), std::string("b.jpg||"));
     QCOMPARE(rows.cell(0, 1) + "|" + rows.cell(0, 2), std::string("128_064_000|A"));
-    // A click previews the row.
+    // The current row moving (a click, a key) previews it; no row, nothing.
+    pane.view()->selectionModel()->clearCurrentIndex();
     commands.clear();
-    emit pane.view()->clicked(model.index(0, 0));
+    pane.view()->setCurrentIndex(model.index(0, 0));
     QCOMPARE(commands, (QList<QPair<int, int>>{{cmd::Preview, 0}}));
   }
 

@@ -96,12 +96,13 @@ class WindowBuilderTest : public QObject {
     for (QAction* menu : window.menuBar()->actions())
       for (QAction* item : menu->menu()->actions())
         if (!item->isSeparator()) item->trigger();
-    QCOMPARE(sent, (QList<int>{cmd::MenuOpen, cmd::MenuClear, cmd::MenuSearch, cmd::MenuUndoMove, cmd::MenuExit, cmd::Grid4,
-                               cmd::Grid8, cmd::MenuAnalysisSettings, cmd::MenuDisplaySettings,
+    QCOMPARE(sent, (QList<int>{cmd::MenuOpen, cmd::MenuListUp, cmd::MenuClear, cmd::MenuSearch, cmd::Abort,
+                               cmd::MenuUndoMove, cmd::MenuExit, cmd::Grid4, cmd::Grid8, cmd::MenuAnalysisSettings, cmd::MenuDisplaySettings,
                                cmd::MenuProperties, cmd::MenuHelp}));
     sent.clear();
     emit built.CB01->returnPressed();
-    QCOMPARE(sent, QList<int>{cmd::Search});
+    emit built.ED01->returnPressed();
+    QCOMPARE(sent, (QList<int>{cmd::Search, cmd::MenuListUp}));
   }
 
   void theFileListAnswersFromTheRows() {
