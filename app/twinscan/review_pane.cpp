@@ -24,7 +24,7 @@ namespace {
 QString Tr(const char* text) { return QCoreApplication::translate("Twinscan", text); }
 
 // The member view's cell: the thumbnail and five short lines under it.
-constexpr int kCellWidth = kLargeThumbnail + 56, kCellHeight = kLargeThumbnail + 96;
+constexpr int kCellWidth = kLargeThumbnail + 56, kCellHeight = kLargeThumbnail + 80;
 
 }  // namespace
 

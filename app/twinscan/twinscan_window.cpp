@@ -370,7 +370,9 @@ void TwinscanWindow::ShowSearchProgress(SearchPhase phase, std::size_t done, std
 void TwinscanWindow::ShowReview(const dupes::TwinReview& found) {
   review = found;
   reviewPane_->ShowNew();
-  if (!review.groups.empty() && !val_.MoveSoon) c_.tabs->setCurrentWidget(reviewPane_);
+  if (review.groups.empty() || val_.MoveSoon) return;
+  c_.tabs->setCurrentWidget(reviewPane_);
+  reviewPane_->groupList()->setFocus();  // the keys go on from the groups
 }
 
 void TwinscanWindow::ClearReview() {
