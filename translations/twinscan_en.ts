@@ -147,5 +147,129 @@
         <source>同じファイル %1 組、余分 %2 件</source>
         <translation>%1 sets of the same file, %2 surplus</translation>
     </message>
+    <message>
+        <source>似た画像も探す</source>
+        <translation>Similar pictures too</translation>
+    </message>
+    <message>
+        <source>同じバイトのコピーのほかに、大きさや形式の違う同じ画像も探します</source>
+        <translation>Besides byte-identical copies, also finds the same picture in another size or format</translation>
+    </message>
+    <message>
+        <source>一覧と確認</source>
+        <translation>List and review</translation>
+    </message>
+    <message>
+        <source>ファイル一覧</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>グループの確認</source>
+        <translation>Review groups</translation>
+    </message>
+    <message>
+        <source>サムネイルライブラリを読み込めません: %1</source>
+        <translation>Cannot load the thumbnail library: %1</translation>
+    </message>
+    <message>
+        <source>画像を調べています %1 / %2</source>
+        <translation>Reading pictures %1 / %2</translation>
+    </message>
+    <message>
+        <source>比較中 %1 / %2</source>
+        <translation>Comparing %1 / %2</translation>
+    </message>
+    <message>
+        <source>%1 バイト</source>
+        <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>同一ファイル</source>
+        <translation>byte-identical</translation>
+    </message>
+    <message>
+        <source>小さい</source>
+        <translation>smaller</translation>
+    </message>
+    <message>
+        <source>大きい</source>
+        <translation>larger</translation>
+    </message>
+    <message>
+        <source>%1%に切り抜き</source>
+        <translation>cropped to %1%</translation>
+    </message>
+    <message>
+        <source>同じ画像の%1</source>
+        <translation>%1 of the same picture</translation>
+    </message>
+    <message>
+        <source>似た画像</source>
+        <translation>similar picture</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>余分の大きさ</source>
+        <translation>Surplus size</translation>
+    </message>
+    <message>
+        <source>★ 残すファイル</source>
+        <translation>★ Kept</translation>
+    </message>
+    <message>
+        <source>同じファイルのグループ</source>
+        <translation>Groups of the same files</translation>
+    </message>
+    <message>
+        <source>グループのファイル</source>
+        <translation>Files of the group</translation>
+    </message>
+    <message>
+        <source>残すファイルにする</source>
+        <translation>Keep this one</translation>
+    </message>
+    <message>
+        <source>選んだファイルを残し、ほかを余分なコピーとします (Space / Enter)</source>
+        <translation>Keeps the selected file and makes the others its surplus copies (Space / Enter)</translation>
+    </message>
+    <message>
+        <source>同じではない</source>
+        <translation>Not the same</translation>
+    </message>
+    <message>
+        <source>選んだファイルをこのグループから外します。動かしません (Delete)</source>
+        <translation>Takes the selected file out of this group; it is not moved (Delete)</translation>
+    </message>
+    <message>
+        <source>グループごと外す</source>
+        <translation>Leave out group</translation>
+    </message>
+    <message>
+        <source>このグループのファイルはどれも動かしません (Delete)</source>
+        <translation>None of this group's files is moved (Delete)</translation>
+    </message>
+    <message>
+        <source>選んだとおりに抽出</source>
+        <translation>Extract as chosen</translation>
+    </message>
+    <message>
+        <source>残すファイル以外をグループごとのフォルダへ移します</source>
+        <translation>Moves every file but the kept ones into a folder per group</translation>
+    </message>
+    <message>
+        <source>グループの数</source>
+        <translation>Number of groups</translation>
+    </message>
+    <message>
+        <source>同じファイルのグループはありません</source>
+        <translation>No groups of the same files</translation>
+    </message>
+    <message>
+        <source>%1 組、余分 %2 件（%3）</source>
+        <translation>%1 groups, %2 surplus files (%3)</translation>
+    </message>
 </context>
 </TS>

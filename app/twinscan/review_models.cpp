@@ -16,6 +16,7 @@ namespace {
 
 using ui::TextOf;
 
+// A text marked for translation elsewhere.
 QString Tr(const char* text) { return QCoreApplication::translate("Twinscan", text); }
 
 QPixmap Waiting(int edge) {
@@ -72,7 +73,7 @@ std::uint64_t ReviewSource::SurplusBytes(const dupes::TwinGroup& g) const {
 QString Count(std::uint64_t n) { return QLocale(QLocale::English).toString(static_cast<qulonglong>(n)); }
 
 QString SizeText(std::uint64_t bytes) {
-  if (bytes < 1024) return Tr("%1 バイト").arg(bytes);
+  if (bytes < 1024) return QCoreApplication::translate("Twinscan", "%1 バイト").arg(bytes);
   static const char* const units[] = {"KB", "MB", "GB", "TB"};
   double size = static_cast<double>(bytes) / 1024;
   std::size_t unit = 0;
@@ -82,16 +83,16 @@ QString SizeText(std::uint64_t bytes) {
 
 QString DifferenceText(const ReviewSource& source, const dupes::TwinGroup& group, std::size_t member) {
   const dupes::TwinMember& m = group.members[member];
-  if (m.likeness.identical) return Tr("同一ファイル");
+  if (m.likeness.identical) return QCoreApplication::translate("Twinscan", "同一ファイル");
   const dupes::Difference d =
       dupes::DifferenceOf(source.Facts(group.members[group.kept].row), source.Facts(m.row), m.likeness);
   QStringList parts;
-  if (d.smaller) parts << Tr("小さい");
-  if (d.larger) parts << Tr("大きい");
-  if (d.croppedPercent > 0) parts << Tr("%1%に切り抜き").arg(d.croppedPercent);
+  if (d.smaller) parts << QCoreApplication::translate("Twinscan", "小さい");
+  if (d.larger) parts << QCoreApplication::translate("Twinscan", "大きい");
+  if (d.croppedPercent > 0) parts << QCoreApplication::translate("Twinscan", "%1%に切り抜き").arg(d.croppedPercent);
   const dupes::FileRec* r = source.Row(m.row);
-  if (d.otherFormat && r) parts << Tr("同じ画像の%1").arg(FormatOf(r->filename));
-  return parts.isEmpty() ? Tr("似た画像") : parts.join(Tr("、"));
+  if (d.otherFormat && r) parts << QCoreApplication::translate("Twinscan", "同じ画像の%1").arg(FormatOf(r->filename));
+  return parts.isEmpty() ? QCoreApplication::translate("Twinscan", "似た画像") : parts.join(QCoreApplication::translate("Twinscan", "、"));
 }
 
 GroupListModel::GroupListModel(ReviewSource source, int thumbnailEdge, QObject* parent)
@@ -132,7 +133,9 @@ QVariant GroupListModel::headerData(int section, Qt::Orientation orientation, in
   if (role == Qt::TextAlignmentRole)
     return int(Qt::AlignVCenter | (section == kKept ? Qt::AlignLeft : Qt::AlignRight));
   if (role != Qt::DisplayRole) return {};
-  static const char* const names[kColumnCount] = {"件数", "残すファイル", "余分の大きさ"};
+  static const char* const names[kColumnCount] = {QT_TRANSLATE_NOOP("Twinscan", "件数"),
+                                                   QT_TRANSLATE_NOOP("Twinscan", "残すファイル"),
+                                                   QT_TRANSLATE_NOOP("Twinscan", "余分の大きさ")};
   return section >= 0 && section < kColumnCount ? Tr(names[section]) : QVariant();
 }
 
@@ -169,7 +172,7 @@ QStringList MemberModel::Lines(std::size_t member) const {
   if (facts.width > 0 && facts.height > 0) size += QString("  %1 × %2").arg(facts.width).arg(facts.height);
   QStringList lines{TextOf(r->filename), FolderOf(r->path), size};
   if (!facts.dateTaken.empty()) lines << DateText(facts.dateTaken);
-  lines << (member == g.kept ? Tr("★ 残すファイル") : DifferenceText(source_, g, member));
+  lines << (member == g.kept ? QCoreApplication::translate("Twinscan", "★ 残すファイル") : DifferenceText(source_, g, member));
   return lines;
 }
 

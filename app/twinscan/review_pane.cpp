@@ -20,10 +20,11 @@
 namespace pictray::twinscan {
 namespace {
 
+// A text marked for translation elsewhere.
 QString Tr(const char* text) { return QCoreApplication::translate("Twinscan", text); }
 
 // The member view's cell: the thumbnail and five short lines under it.
-constexpr int kCellWidth = kLargeThumbnail + 56, kCellHeight = kLargeThumbnail + 96;
+constexpr int kCellWidth = kLargeThumbnail + 56, kCellHeight = kLargeThumbnail + 80;
 
 }  // namespace
 
@@ -44,7 +45,7 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
   groups_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   groups_->horizontalHeader()->setStretchLastSection(false);
   groups_->setTabKeyNavigation(false);  // Tab goes on to the files
-  groups_->setAccessibleName(Tr("同じファイルのグループ"));
+  groups_->setAccessibleName(QCoreApplication::translate("Twinscan", "同じファイルのグループ"));
   groups_->installEventFilter(this);
 
   members_ = new QListView(this);
@@ -62,7 +63,7 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
   members_->setGridSize(QSize(kCellWidth, kCellHeight));
   members_->setSelectionMode(QAbstractItemView::SingleSelection);
   members_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  members_->setAccessibleName(Tr("グループのファイル"));
+  members_->setAccessibleName(QCoreApplication::translate("Twinscan", "グループのファイル"));
   members_->installEventFilter(this);
 
   const struct {
@@ -70,22 +71,27 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
     const char* text;
     const char* tip;
   } buttons[] = {
-      {cmd::MakeKept, "残すファイルにする", "選んだファイルを残し、ほかを余分なコピーとします (Space / Enter)"},
-      {cmd::LeaveOut, "同じではない", "選んだファイルをこのグループから外します。動かしません (Delete)"},
-      {cmd::LeaveOutGroup, "グループごと外す", "このグループのファイルはどれも動かしません (Delete)"},
-      {cmd::ExtractChosen, "選んだとおりに抽出", "残すファイル以外をグループごとのフォルダへ移します"},
+      {cmd::MakeKept, QT_TRANSLATE_NOOP("Twinscan", "残すファイルにする"),
+       QT_TRANSLATE_NOOP("Twinscan", "選んだファイルを残し、ほかを余分なコピーとします (Space / Enter)")},
+      {cmd::LeaveOut, QT_TRANSLATE_NOOP("Twinscan", "同じではない"),
+       QT_TRANSLATE_NOOP("Twinscan", "選んだファイルをこのグループから外します。動かしません (Delete)")},
+      {cmd::LeaveOutGroup, QT_TRANSLATE_NOOP("Twinscan", "グループごと外す"),
+       QT_TRANSLATE_NOOP("Twinscan", "このグループのファイルはどれも動かしません (Delete)")},
+      {cmd::ExtractChosen, QT_TRANSLATE_NOOP("Twinscan", "選んだとおりに抽出"),
+       QT_TRANSLATE_NOOP("Twinscan", "残すファイル以外をグループごとのフォルダへ移します")},
   };
   auto* row = new QHBoxLayout;
   for (std::size_t i = 0; i < 4; ++i) {
     QPushButton* b = buttons_[i] = ui::MakeTextButtonWnd(this, buttons[i].id, Tr(buttons[i].text));
     b->setAccessibleName(Tr(buttons[i].text));
+    b->setMinimumWidth(b->sizeHint().width() + 16);  // the text with room on both sides
     ui::MakeToolTip(b, Tr(buttons[i].tip));
     QObject::connect(b, &QPushButton::clicked, this, [this, id = buttons[i].id] { command_(id); });
     if (i == 3) row->addStretch(1);
     row->addWidget(b);
   }
   summary_ = new QLabel(this);
-  summary_->setAccessibleName(Tr("グループの数"));
+  summary_->setAccessibleName(QCoreApplication::translate("Twinscan", "グループの数"));
 
   auto* right = new QWidget(this);
   auto* rightLayout = new QVBoxLayout(right);
@@ -146,8 +152,8 @@ void ReviewPane::ShowSummary() {
     bytes += source_.SurplusBytes(g);
   }
   summary_->setText(source_.review->groups.empty()
-                        ? Tr("同じファイルのグループはありません")
-                        : Tr("%1 組、余分 %2 件（%3）")
+                        ? QCoreApplication::translate("Twinscan", "同じファイルのグループはありません")
+                        : QCoreApplication::translate("Twinscan", "%1 組、余分 %2 件（%3）")
                               .arg(Count(source_.review->groups.size()), Count(surplus), SizeText(bytes)));
   EnableButtons();
 }

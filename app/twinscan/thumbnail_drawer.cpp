@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -22,6 +23,27 @@ constexpr std::size_t kQueued = 64;
 template <typename Fn>
 Fn Resolve(QLibrary& lib, const char* name) {
   return reinterpret_cast<Fn>(lib.resolve(name));
+}
+
+bool WhiteRow(const QImage& image, int y, int width) {
+  const uchar* p = image.constScanLine(y);
+  return std::all_of(p, p + 3 * width, [](uchar c) { return c == 0xff; });
+}
+
+bool WhiteColumn(const QImage& image, int x, int height) {
+  for (int y = 0; y < height; ++y)
+    if (image.pixel(x, y) != 0xffffffff) return false;
+  return true;
+}
+
+// The library draws the picture top left on white: the white it left below
+// and to the right is cut off, so that the picture sits in the middle of its
+// cell.
+QImage DrawnPart(const QImage& square) {
+  int height = square.height(), width = square.width();
+  while (height > 1 && WhiteRow(square, height - 1, width)) --height;
+  while (width > 1 && WhiteColumn(square, width - 1, height)) --width;
+  return square.copy(0, 0, width, height);
 }
 
 }  // namespace
@@ -141,7 +163,7 @@ void ThumbnailDrawer::Arrive(std::uint64_t generation, const std::string& path, 
     grey.fill(QColor(0xdd, 0xdd, 0xdd));
     t->large = QPixmap::fromImage(grey);
   } else {
-    t->large = QPixmap::fromImage(image);
+    t->large = QPixmap::fromImage(DrawnPart(image));
   }
   t->small = t->large.scaled(smallEdge_, smallEdge_, Qt::KeepAspectRatio, Qt::SmoothTransformation);
   const int cost = (shared_->edge * shared_->edge + smallEdge_ * smallEdge_) * 4 / 1024 + 1;

@@ -135,6 +135,7 @@ void TwinscanWindow::showEvent(QShowEvent* event) {
 TwinscanWindow::~TwinscanWindow() {
   StopRunForClosing();
   launcher_.WaitForAll();
+  delete reviewPane_;  // before the review and the thumbnails it reads from
 }
 
 void TwinscanWindow::LoadThumbnails(const std::string& libraryPath) {
@@ -276,8 +277,10 @@ void TwinscanWindow::StartRun(int id) {
   val_.similar = c_.similarBox->isChecked() && similarTools_.lib.Drawing();
   val_.similarTools = val_.similar ? &similarTools_ : nullptr;
   val_.abort.store(0);
-  // A new search or an undo lists the folder again: the former groups go.
-  if (id == cmd::FindCopies || id == cmd::UndoExtract) ClearReview();
+  // Every other run lists the folder again, so the former groups' rows go
+  // with it; an extraction keeps them until its end, as one refused changes
+  // nothing.
+  if (id != cmd::Extract && id != cmd::ExtractChosen) ClearReview();
   job_ = id;
   running_ = true;
   ShowRunState();
@@ -370,7 +373,9 @@ void TwinscanWindow::ShowSearchProgress(SearchPhase phase, std::size_t done, std
 void TwinscanWindow::ShowReview(const dupes::TwinReview& found) {
   review = found;
   reviewPane_->ShowNew();
-  if (!review.groups.empty() && !val_.MoveSoon) c_.tabs->setCurrentWidget(reviewPane_);
+  if (review.groups.empty() || val_.MoveSoon) return;
+  c_.tabs->setCurrentWidget(reviewPane_);
+  reviewPane_->groupList()->setFocus();  // the keys go on from the groups
 }
 
 void TwinscanWindow::ClearReview() {

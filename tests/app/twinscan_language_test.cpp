@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QTableView>
 #include <QToolButton>
+#include <QTabWidget>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -83,17 +84,24 @@ class TwinscanLanguageTest : public QObject {
     pictray::twinscan::PropertiesDialog dialog(&w, w.profile, "Twinscan", w.windowIcon());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    for (QWidget* top : {static_cast<QWidget*>(&w), static_cast<QWidget*>(&dialog)}) {
-      for (QAbstractButton* b : top->findChildren<QAbstractButton*>()) {
-        const auto* tool = qobject_cast<QToolButton*>(b);
-        if (b->text().isEmpty() || (tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly)) continue;
-        const int icon = b->icon().isNull() ? 0 : b->iconSize().width();
-        const int needed = b->fontMetrics().horizontalAdvance(b->text()) + icon + 12;
-        QVERIFY2(needed <= b->width(), qPrintable(b->text()));
+    // Every page of the window's tabs in turn, each laid out as it shows.
+    auto* tabs = w.findChild<QTabWidget*>();
+    for (int page = 0; page < tabs->count(); ++page) {
+      tabs->setCurrentIndex(page);
+      QApplication::processEvents();
+      for (QWidget* top : {static_cast<QWidget*>(&w), static_cast<QWidget*>(&dialog)}) {
+        for (QAbstractButton* b : top->findChildren<QAbstractButton*>()) {
+          const auto* tool = qobject_cast<QToolButton*>(b);
+          if (!b->isVisible() || b->text().isEmpty() || (tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly))
+            continue;
+          const int icon = b->icon().isNull() ? 0 : b->iconSize().width();
+          const int needed = b->fontMetrics().horizontalAdvance(b->text()) + icon + 12;
+          QVERIFY2(needed <= b->width(), qPrintable(b->text()));
+        }
+        for (QLabel* l : top->findChildren<QLabel*>())
+          if (l->isVisible() && !l->text().isEmpty() && !l->wordWrap())
+            QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->text()));
       }
-      for (QLabel* l : top->findChildren<QLabel*>())
-        if (!l->text().isEmpty() && !l->wordWrap())
-          QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->text()));
     }
   }
 
