@@ -11,6 +11,7 @@
 #include "engine/dupes/hash_neighbours.h"
 #include "engine/dupes/keep_rule.h"
 #include "engine/fs/memory_budget.h"
+#include "engine/similar/feature_cache.h"
 #include "engine/similar/parallel_for.h"
 #include "engine/similar/picture_shape.h"
 #include "engine/similar/similar_groups.h"
@@ -22,11 +23,6 @@ namespace {
 // hashes crowd together (flat, dark) cost memory and comparisons beyond it.
 constexpr std::size_t kPairsPerPicture = 64;
 constexpr std::size_t kFewestPairsKept = 1 << 20;
-
-struct Measured {
-  PictureShape shape;
-  std::optional<PictureFeatures> features;
-};
 
 Measured MeasureFile(const fs::Env& env, const ThumbnailCalls& lib, const std::string& path) {
   Measured m;
@@ -73,15 +69,35 @@ dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& l
   lib.budget = budget.Calls();
 
   std::vector<Measured> measured(participants.size());
-  const auto report = [&](SearchPhase phase, std::size_t total) {
-    return [&progress, phase, total](std::size_t done) {
-      if (progress) progress(phase, done, total);
+  const auto report = [&](SearchPhase phase, std::size_t total, std::size_t before = 0) {
+    return [&progress, phase, total, before](std::size_t done) {
+      if (progress) progress(phase, before + done, total);
     };
   };
+  const bool caching = !tools.cacheDir.empty();
+  FeatureCache cache = FeatureCache::Read(env, tools.cacheDir);
+  std::vector<std::size_t> unknown;  // not in the cache as they are now
+  for (std::size_t i = 0; i < participants.size(); ++i) {
+    const FileIdentity& id = lpData[participants[i].row].identity;
+    if (const Measured* known = caching && id.ino != 0 ? cache.Use(id) : nullptr)
+      measured[i] = *known;
+    else
+      unknown.push_back(i);
+  }
+  std::vector<char> measuredNow(unknown.size(), 0);
   const bool complete = ParallelFor(
-      participants.size(), threads, abort,
-      [&](std::size_t i) { measured[i] = MeasureFile(env, lib, lpData[participants[i].row].path); },
-      report(SearchPhase::Measuring, participants.size()));
+      unknown.size(), threads, abort,
+      [&](std::size_t k) {
+        measured[unknown[k]] = MeasureFile(env, lib, lpData[participants[unknown[k]].row].path);
+        measuredNow[k] = 1;
+      },
+      report(SearchPhase::Measuring, participants.size(), participants.size() - unknown.size()));
+  if (caching) {
+    for (std::size_t k = 0; k < unknown.size(); ++k)
+      if (measuredNow[k]) cache.Put(lpData[participants[unknown[k]].row].identity, measured[unknown[k]]);
+    // A cache that cannot be written costs the next run its time, nothing more.
+    cache.Write(env, tools.cacheDir);
+  }
 
   dupes::TwinReview review;
   review.facts.resize(lpData.size());

@@ -11,6 +11,8 @@
 #include <set>
 
 #include "engine/dupes/dupes.h"
+#include "engine/journal/journal.h"
+#include "engine/similar/feature_cache.h"
 #include "tests/engine/similar_test_util.h"
 
 namespace pictray::similar {
@@ -125,6 +127,104 @@ TEST_F(SimilarSearch, AStopLeavesTheTableAsListed) {
   const std::set<std::vector<std::string>> exact{{"notes.txt", "notes copy.txt"}, {"sea.jpg", "sea (1).jpg"}};
   EXPECT_EQ(Named(t, review.groups), exact);
   for (std::size_t i = 0; i < t.size(); ++i) EXPECT_EQ(t[i].sameno, listed[i].sameno) << t[i].filename;
+}
+
+class SimilarCache : public SimilarSearch {
+ protected:
+  void SetUp() override {
+    SimilarSearch::SetUp();
+    tools_.cacheDir = cache_.path() + "/twinscan";
+  }
+  // The groups of a search over the folder as it is now, and how many
+  // pictures it drew.
+  std::pair<std::set<std::vector<std::string>>, int> Run() {
+    drawings = 0;
+    std::vector<FileRec> t = Listed();
+    const dupes::TwinReview r = FindSimilar(fs::DefaultEnv(), t, tools_, dupes::KeepFirst::Original, {}, nullptr);
+    return {Named(t, r.groups), drawings.load()};
+  }
+  std::string CacheFile() const { return tools_.cacheDir + "/" + kCacheFileName; }
+
+  testing::TempDir cache_;
+  const std::set<std::vector<std::string>> expected_{
+      {"hill.png", "hill.jpg"}, {"notes.txt", "notes copy.txt"}, {"sea.jpg", "sea (1).jpg", "sea small.jpg"}};
+};
+
+TEST_F(SimilarCache, ASecondRunDrawsNothing) {
+  EXPECT_EQ(Run(), std::make_pair(expected_, 5));
+  EXPECT_EQ(Run(), std::make_pair(expected_, 0));
+}
+
+TEST_F(SimilarCache, AChangedFileIsMeasuredAgain) {
+  ASSERT_EQ(Run().second, 5);
+  ASSERT_TRUE(testing::WriteJpegRgb(Path("hill.jpg"), testing::Scene(13).Render(400, 300), 90));
+  const std::set<std::vector<std::string>> after{{"notes.txt", "notes copy.txt"},
+                                                 {"sea.jpg", "sea (1).jpg", "sea small.jpg"}};
+  EXPECT_EQ(Run(), std::make_pair(after, 1));
+}
+
+TEST_F(SimilarCache, ADamagedOrForeignCacheFileIsIgnored) {
+  ASSERT_EQ(Run().second, 5);
+  const std::string good = testing::ReadWhole(CacheFile());
+  ASSERT_GT(good.size(), 64u);
+  struct Row {
+    const char* name;
+    std::string bytes;
+  } rows[] = {
+      {"empty", ""},
+      {"cut in its header", good.substr(0, 10)},
+      {"cut in an entry", good.substr(0, good.size() - 7)},
+      {"a byte changed",
+       [&] {
+         std::string b = good;
+         b[b.size() / 2] ^= 0x5A;
+         return b;
+       }()},
+      {"another program's", "[Settings]\nKeep=oldest\n"},
+      {"a count beyond the bound",
+       [&] {
+         std::string b = good;
+         b[8] = b[9] = b[10] = b[11] = '\xFF';
+         return b;
+       }()},
+      {"a longer file than its entries", good + std::string(100, '\0')},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::ofstream(CacheFile(), std::ios::binary | std::ios::trunc) << r.bytes;
+    EXPECT_EQ(Run(), std::make_pair(expected_, 5));
+    EXPECT_EQ(Run(), std::make_pair(expected_, 0)) << "the cache is written anew";
+  }
+  std::filesystem::remove(CacheFile());
+  std::filesystem::create_directory(CacheFile());
+  EXPECT_EQ(Run(), std::make_pair(expected_, 5)) << "a folder where the file belongs";
+}
+
+// The environment's variables as a test sets them.
+class VariablesEnv : public fs::PosixEnv {
+ public:
+  explicit VariablesEnv(std::map<std::string, std::string> v) : v_(std::move(v)) {}
+  std::string Variable(const char* name) const override {
+    const auto it = v_.find(name);
+    return it == v_.end() ? "" : it->second;
+  }
+
+ private:
+  std::map<std::string, std::string> v_;
+};
+
+TEST(SimilarCacheFolder, FromTheEnvironment) {
+  const struct {
+    std::map<std::string, std::string> variables;
+    std::string folder;
+  } rows[] = {
+      {{{"XDG_CACHE_HOME", "/c"}, {"HOME", "/h"}}, "/c/twinscan"},
+      {{{"HOME", "/h"}}, "/h/.cache/twinscan"},
+      {{{"XDG_CACHE_HOME", "relative"}, {"HOME", "/h"}}, "/h/.cache/twinscan"},
+      {{{"HOME", "h"}}, ""},
+      {{}, ""},
+  };
+  for (const auto& r : rows) EXPECT_EQ(CacheDir(VariablesEnv(r.variables), "twinscan"), r.folder) << r.folder;
 }
 
 }  // namespace
