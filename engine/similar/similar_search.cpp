@@ -93,8 +93,12 @@ dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& l
       },
       report(SearchPhase::Measuring, participants.size(), participants.size() - unknown.size()));
   if (caching) {
-    for (std::size_t k = 0; k < unknown.size(); ++k)
-      if (measuredNow[k]) cache.Put(lpData[participants[unknown[k]].row].identity, measured[unknown[k]]);
+    // A picture the library did not draw is tried again next time.
+    for (std::size_t k = 0; k < unknown.size(); ++k) {
+      const Measured& m = measured[unknown[k]];
+      if (measuredNow[k] && (!m.shape.picture || m.features))
+        cache.Put(lpData[participants[unknown[k]].row].identity, m);
+    }
     // A cache that cannot be written costs the next run its time, nothing more.
     cache.Write(env, tools.cacheDir);
   }

@@ -163,6 +163,15 @@ TEST_F(SimilarCache, AChangedFileIsMeasuredAgain) {
   EXPECT_EQ(Run(), std::make_pair(after, 1));
 }
 
+TEST_F(SimilarCache, APictureNotDrawnIsTriedAgain) {
+  const ThumbnailCalls library = tools_.lib;
+  tools_.lib = ThumbnailCalls();
+  const std::set<std::vector<std::string>> exact{{"notes.txt", "notes copy.txt"}, {"sea.jpg", "sea (1).jpg"}};
+  EXPECT_EQ(Run(), std::make_pair(exact, 0));
+  tools_.lib = library;
+  EXPECT_EQ(Run(), std::make_pair(expected_, 5));
+}
+
 TEST_F(SimilarCache, ADamagedOrForeignCacheFileIsIgnored) {
   ASSERT_EQ(Run().second, 5);
   const std::string good = testing::ReadWhole(CacheFile());
