@@ -47,6 +47,10 @@ class JournalRecord;
 // "" when the Env knows no state folder.
 std::string JournalDir(const fs::Env& env, const std::string& program);
 
+// Where a program keeps what it can make again: $XDG_CACHE_HOME/<program>,
+// or ~/.cache/<program>; "" when the Env knows neither.
+std::string CacheDir(const fs::Env& env, const std::string& program);
+
 // The folder as journals name it: its real path when it resolves, else its
 // absolute path; no trailing "/".
 std::string JournalFolderKey(const fs::Env& env, const std::string& folder);

@@ -61,6 +61,14 @@ std::string JournalDir(const fs::Env& env, const std::string& program) {
   return state.empty() ? "" : JoinPath(JoinPath(state, program), "journals");
 }
 
+std::string CacheDir(const fs::Env& env, const std::string& program) {
+  // XDG base folders are absolute: a relative value is ignored.
+  const std::string cache = env.Variable("XDG_CACHE_HOME");
+  if (!cache.empty() && cache[0] == '/') return JoinPath(cache, program);
+  const std::string home = env.Variable("HOME");
+  return home.empty() || home[0] != '/' ? "" : JoinPath(JoinPath(home, ".cache"), program);
+}
+
 std::string JournalFolderKey(const fs::Env& env, const std::string& folder) {
   std::string key = env.Realpath(folder.c_str());
   if (key.empty()) key = AbsolutePath(folder);

@@ -37,7 +37,7 @@ struct PictureFacts {
 struct Likeness {
   bool identical = true;  // byte for byte; the measures below then say nothing
   int distance = 0;       // bits apart of the two pictures' hashes
-  double correlation = 1.0;     // of the aligned thumbnails, -1..1
+  double correlation = 1.0;     // of the aligned thumbnails' detail, -1..1
   int commonAreaPercent = 100;  // of the larger picture's area, both aligned
   bool operator==(const Likeness&) const = default;
 };

@@ -4,31 +4,97 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace pictray::similar {
 namespace {
 
-// Steps of the scale search between the smallest scale and 1.
-constexpr int kScaleSteps = 10;
+// Steps of the coarse scale search between the smallest scale and 1, and
+// of its offsets in thumbnail pixels; the best placement is then refined.
+constexpr int kScaleSteps = 6;
+constexpr float kCoarseOffset = 2.0f;
 // Below this spread of grey levels a thumbnail is flat: its correlation
 // with anything says nothing, and the colours alone decide.
 constexpr double kFlatDeviation = 2.0;
 
+// A thumbnail's detail: each pixel less the mean of its 3 x 3 neighbours.
+// Smooth pictures correlate highly with themselves scaled or moved a
+// little; their detail does not, so a crop is told from its whole.
+struct Detail {
+  int width = 0, height = 0;
+  std::vector<float> v;
+  float At(int x, int y) const { return v[static_cast<std::size_t>(y) * width + x]; }
+};
+
+Detail DetailOf(const PictureFeatures& f) {
+  Detail d{f.width, f.height, std::vector<float>(static_cast<std::size_t>(f.width) * f.height)};
+  const auto g = [&](int x, int y) {
+    return float(
+        f.grey[static_cast<std::size_t>(std::clamp(y, 0, f.height - 1)) * f.width + std::clamp(x, 0, f.width - 1)]);
+  };
+  for (int y = 0; y < f.height; ++y)
+    for (int x = 0; x < f.width; ++x) {
+      float around = 0;
+      for (int j = -1; j <= 1; ++j)
+        for (int i = -1; i <= 1; ++i) around += g(x + i, y + j);
+      d.v[static_cast<std::size_t>(y) * f.width + x] = g(x, y) - around / 9;
+    }
+  return d;
+}
+
+struct Placement {
+  float scale = 1, dx = 0, dy = 0;
+};
+
 struct Alignment {
   double correlation = -1;
   double commonArea = 0;  // share of the larger picture's area
+  Placement at;
 };
 
-// Bilinear sample of a grey thumbnail at (x, y) in pixel-centre units.
-float Sample(const PictureFeatures& f, float x, float y) {
-  x = std::clamp(x, 0.0f, float(f.width - 1));
-  y = std::clamp(y, 0.0f, float(f.height - 1));
-  const int x0 = std::min(static_cast<int>(x), f.width - 2 < 0 ? 0 : f.width - 2);
-  const int y0 = std::min(static_cast<int>(y), f.height - 2 < 0 ? 0 : f.height - 2);
-  const int x1 = std::min(x0 + 1, f.width - 1), y1 = std::min(y0 + 1, f.height - 1);
-  const float fx = x - x0, fy = y - y0;
-  const auto at = [&](int px, int py) { return float(f.grey[static_cast<std::size_t>(py) * f.width + px]); };
-  return (at(x0, y0) * (1 - fx) + at(x1, y0) * fx) * (1 - fy) + (at(x0, y1) * (1 - fx) + at(x1, y1) * fx) * fy;
+// Where one coordinate of `inner` falls in `outer`: the two neighbours and
+// the weight of the second, for bilinear sampling.
+struct Tap {
+  int i0, i1;
+  float w;
+};
+std::vector<Tap> Taps(int innerSize, int outerSize, float k, float d) {
+  std::vector<Tap> taps(static_cast<std::size_t>(innerSize));
+  for (int x = 0; x < innerSize; ++x) {
+    const float p = std::clamp(d + k * (x + 0.5f) - 0.5f, 0.0f, float(outerSize - 1));
+    const int i0 = std::min(static_cast<int>(p), std::max(0, outerSize - 2));
+    taps[static_cast<std::size_t>(x)] = {i0, std::min(i0 + 1, outerSize - 1), p - i0};
+  }
+  return taps;
+}
+
+// Correlation of `inner`'s detail with `outer`'s where `inner` lies scaled
+// by k at (dx, dy) over it.
+double Correlation(const Detail& outer, const Detail& inner, const Placement& at) {
+  const std::vector<Tap> xs = Taps(inner.width, outer.width, at.scale, at.dx);
+  const std::vector<Tap> ys = Taps(inner.height, outer.height, at.scale, at.dy);
+  double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+  for (int y = 0; y < inner.height; ++y) {
+    const Tap& ty = ys[static_cast<std::size_t>(y)];
+    const float* r0 = &outer.v[static_cast<std::size_t>(ty.i0) * outer.width];
+    const float* r1 = &outer.v[static_cast<std::size_t>(ty.i1) * outer.width];
+    const float* b = &inner.v[static_cast<std::size_t>(y) * inner.width];
+    for (int x = 0; x < inner.width; ++x) {
+      const Tap& tx = xs[static_cast<std::size_t>(x)];
+      const float top = r0[tx.i0] + (r0[tx.i1] - r0[tx.i0]) * tx.w;
+      const float bottom = r1[tx.i0] + (r1[tx.i1] - r1[tx.i0]) * tx.w;
+      const double a = top + (bottom - top) * ty.w;
+      sa += a;
+      sb += b[x];
+      saa += a * a;
+      sbb += double(b[x]) * b[x];
+      sab += a * b[x];
+    }
+  }
+  const double n = double(inner.width) * inner.height;
+  const double va = saa - sa * sa / n, vb = sbb - sb * sb / n;
+  if (va <= 0 || vb <= 0) return 0;
+  return (sab - sa * sb / n) / std::sqrt(va * vb);
 }
 
 double Deviation(const PictureFeatures& f) {
@@ -42,49 +108,38 @@ double Deviation(const PictureFeatures& f) {
   return std::sqrt(std::max(0.0, sq / double(n) - mean * mean));
 }
 
-// Correlation of `inner`'s pixels with `outer` where `inner` lies scaled by
-// k at (dx, dy) over it.
-double Correlation(const PictureFeatures& outer, const PictureFeatures& inner, float k, float dx, float dy) {
-  double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
-  const double n = double(inner.width) * inner.height;
-  for (int y = 0; y < inner.height; ++y)
-    for (int x = 0; x < inner.width; ++x) {
-      const double a = Sample(outer, dx + k * (x + 0.5f) - 0.5f, dy + k * (y + 0.5f) - 0.5f);
-      const double b = inner.grey[static_cast<std::size_t>(y) * inner.width + x];
-      sa += a;
-      sb += b;
-      saa += a * a;
-      sbb += b * b;
-      sab += a * b;
-    }
-  const double va = saa - sa * sa / n, vb = sbb - sb * sb / n;
-  if (va <= 0 || vb <= 0) return 0;
-  return (sab - sa * sb / n) / std::sqrt(va * vb);
-}
-
 // The best placement of `inner` inside `outer`: `inner` covers at least
 // smallestScale of one of outer's sides and `minArea` of its area, and lies
-// wholly inside it.
-Alignment AlignInside(const PictureFeatures& outer, const PictureFeatures& inner, double smallestScale,
-                      double minArea) {
-  Alignment best;
+// wholly inside it. A coarse search over scales and offsets, then the best
+// refined by half its steps.
+Alignment AlignInside(const Detail& outer, const Detail& inner, double smallestScale, double minArea) {
   const double fit = std::min(double(outer.width) / inner.width, double(outer.height) / inner.height);
+  const auto area = [&](float k) {
+    return double(k) * inner.width * k * inner.height / (double(outer.width) * outer.height);
+  };
+  Alignment best;
+  const auto tryAt = [&](const Placement& at) {
+    if (at.scale > fit * 1.0001 || area(at.scale) < minArea) return;
+    const float roomX = outer.width - at.scale * inner.width, roomY = outer.height - at.scale * inner.height;
+    const Placement inside{at.scale, std::clamp(at.dx, 0.0f, std::max(0.0f, roomX)),
+                           std::clamp(at.dy, 0.0f, std::max(0.0f, roomY))};
+    const double r = Correlation(outer, inner, inside);
+    if (r > best.correlation) best = {r, area(at.scale), inside};
+  };
+  const double scaleStep = (1.0 - smallestScale) / kScaleSteps;
   for (int s = 0; s <= kScaleSteps; ++s) {
-    const double c = 1.0 - (1.0 - smallestScale) * s / kScaleSteps;
-    const float k = static_cast<float>(c * fit);
-    const float roomX = outer.width - k * inner.width, roomY = outer.height - k * inner.height;
-    const int stepsX = std::max(0, static_cast<int>(std::floor(roomX))),
-              stepsY = std::max(0, static_cast<int>(std::floor(roomY)));
-    const double area = double(k) * inner.width * k * inner.height / (double(outer.width) * outer.height);
-    if (area < minArea) continue;
-    for (int oy = 0; oy <= stepsY; ++oy)
-      for (int ox = 0; ox <= stepsX; ++ox) {
-        // Spread the whole pixels of room evenly, both ends included.
-        const float dx = stepsX ? roomX * ox / stepsX : roomX / 2, dy = stepsY ? roomY * oy / stepsY : roomY / 2;
-        const double r = Correlation(outer, inner, k, dx, dy);
-        if (r > best.correlation) best = {r, area};
-      }
+    const float k = static_cast<float>((1.0 - scaleStep * s) * fit);
+    const float roomX = std::max(0.0f, outer.width - k * inner.width),
+                roomY = std::max(0.0f, outer.height - k * inner.height);
+    for (float dy = 0; dy < roomY + kCoarseOffset; dy += kCoarseOffset)
+      for (float dx = 0; dx < roomX + kCoarseOffset; dx += kCoarseOffset) tryAt({k, dx, dy});
   }
+  if (best.correlation < 0) return best;
+  const Placement coarse = best.at;
+  const float half = static_cast<float>(scaleStep * fit / 2);
+  for (float ds : {-half, 0.0f, half})
+    for (float oy : {-1.0f, 0.0f, 1.0f})
+      for (float ox : {-1.0f, 0.0f, 1.0f}) tryAt({coarse.scale + ds, coarse.dx + ox, coarse.dy + oy});
   return best;
 }
 
@@ -100,18 +155,20 @@ double ColourDifference(const PictureFeatures& a, const PictureFeatures& b) {
 
 std::optional<dupes::Likeness> Match(const PictureFeatures& a, const PictureFeatures& b, const MatchLimits& limits) {
   const int distance = HashDistance(a, b);
-  if (distance > limits.hashRadius || a.width == 0 || b.width == 0) return std::nullopt;
+  if (distance > limits.hashRadius || a.width == 0 || b.width == 0 || a.height == 0 || b.height == 0)
+    return std::nullopt;
   const double ra = double(a.width) / a.height, rb = double(b.width) / b.height;
   if (std::max(ra / rb, rb / ra) > limits.aspect) return std::nullopt;
   if (ColourDifference(a, b) > limits.colour) return std::nullopt;
   const bool flatA = Deviation(a) < kFlatDeviation, flatB = Deviation(b) < kFlatDeviation;
   Alignment found;
   if (flatA && flatB) {
-    found = {1.0, 1.0};
+    found = {1.0, 1.0, {}};
   } else if (flatA == flatB) {
     const double minArea = (limits.commonAreaPercent - 0.5) / 100;
-    const Alignment bInA = AlignInside(a, b, limits.smallestScale, minArea);
-    const Alignment aInB = AlignInside(b, a, limits.smallestScale, minArea);
+    const Detail da = DetailOf(a), db = DetailOf(b);
+    const Alignment bInA = AlignInside(da, db, limits.smallestScale, minArea);
+    const Alignment aInB = AlignInside(db, da, limits.smallestScale, minArea);
     found = bInA.correlation >= aInB.correlation ? bInA : aInB;
   }
   const int common = static_cast<int>(std::lround(found.commonArea * 100));

@@ -14,7 +14,7 @@ struct MatchLimits {
   int hashRadius = 20;          // bits apart, at most
   double aspect = 1.25;         // the larger aspect over the smaller, at most
   double colour = 24;           // mean difference of the 8 x 8 colours (0..255), at most
-  double correlation = 0.70;    // of the aligned thumbnails, at least
+  double correlation = 0.50;    // of the aligned thumbnails' detail, at least
   int commonAreaPercent = 80;   // of the larger picture, at least
   double smallestScale = 0.82;  // the share of the larger side a crop keeps, at least
 };

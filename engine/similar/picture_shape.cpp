@@ -37,6 +37,16 @@ bool EndsWith(std::string_view s, std::string_view tail) {
 // A TIFF by its name; the raw files that share its layout end otherwise.
 bool PlainTiff(const std::string& path) { return EndsWith(path, ".tif") || EndsWith(path, ".tiff"); }
 
+// The thumbnail library draws TIFF through libtiff's RGBA strips, which
+// mirror the columns as the tag says but never swap them with the rows
+// (5..8 are taken for 1..4), and for a tag whose first row is the bottom
+// (3, 4, 7, 8) hand each strip's rows in an order the library reverses
+// strip by strip. What is left of the turn for the others; 0 for those.
+int TurnLeftByLibtiff(int orientation) {
+  constexpr int kLeft[9] = {1, 1, 1, 0, 0, 5, 7, 0, 0};
+  return orientation >= 1 && orientation <= 8 ? kLeft[orientation] : 1;
+}
+
 // BMP's header: the width and the height (negative for rows top first).
 void ReadBmp(const fs::ReadOnlyFile& file, PictureShape& s) {
   std::uint8_t h[26];
@@ -63,7 +73,10 @@ void ReadOther(const fs::ReadOnlyFile& file, const std::string& path, PictureSha
       return Settle(s, info.width, info.height, info.orientation, PictureKind::WebP);
     case meta::Format::Tiff:
       // A raw file is drawn from its preview, whose size its header does not give.
-      if (PlainTiff(path)) Settle(s, info.width, info.height, info.orientation, PictureKind::Lossless);
+      if (PlainTiff(path) && TurnLeftByLibtiff(info.orientation) != 0) {
+        Settle(s, info.width, info.height, info.orientation, PictureKind::Lossless);
+        s.orientation = TurnLeftByLibtiff(info.orientation);
+      }
       return;
     default:
       return;

@@ -13,7 +13,7 @@ namespace pictray::similar {
 struct PictureShape {
   bool picture = false;                   // a still of a format the search reads
   int storedWidth = 0, storedHeight = 0;  // as the thumbnail library draws it
-  // The turn still to apply to the drawn pixels (Exif Orientation, 1..8).
+  // The turn still to apply to the drawn pixels (as Exif Orientation, 1..8).
   int orientation = 1;
   dupes::PictureFacts facts;  // the size as shown
 };

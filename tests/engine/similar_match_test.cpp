@@ -41,6 +41,9 @@ const Variant kVariants[] = {
     {"WebP", true, [](auto&, auto& b, auto& d) { return testing::WriteWebp(d + "/variant.webp", b, 60); },
      "variant.webp"},
     {"TIFF", true, [](auto&, auto& b, auto& d) { return testing::WriteTiff(d + "/variant.tif", b); }, "variant.tif"},
+    {"TIFF stored turned, Orientation 6", true,
+     [](auto&, auto& b, auto& d) { return testing::WriteTiff(d + "/variant.tif", testing::TurnedLeft(b), 6); },
+     "variant.tif"},
     {"HEIF", true, [](auto&, auto& b, auto& d) { return testing::WriteHeif(d + "/variant.heic", b); }, "variant.heic"},
     {"Exif added", true,
      [](auto&, auto& b, auto& d) {
@@ -119,6 +122,14 @@ TEST(SimilarMatch, ShapeAsShown) {
        {48, 64, "2020:01:02 03:04:05", dupes::PictureKind::Jpeg}},
       {"PNG", [&](auto& f) { return testing::WritePng(f, p); }, true, {64, 48, "", dupes::PictureKind::Lossless}},
       {"WebP", [&](auto& f) { return testing::WriteWebp(f, p, 80); }, true, {64, 48, "", dupes::PictureKind::WebP}},
+      {"turned.tif",
+       [&](auto& f) { return testing::WriteTiff(f, p, 6); },
+       true,
+       {48, 64, "", dupes::PictureKind::Lossless}},
+      // The library's strips come with their rows reversed: not measured.
+      {"upside down.tif", [&](auto& f) { return testing::WriteTiff(f, p, 3); }, false, {}},
+      // Drawn from its preview, whose size the header does not give.
+      {"raw.nef", [&](auto& f) { return testing::WriteTiff(f, p); }, false, {}},
       {"JPEG cut before its frame header",
        [&](auto& f) { return Jpeg(f, p) && ::truncate(f.c_str(), 40) == 0; },
        false,

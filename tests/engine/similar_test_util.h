@@ -167,7 +167,7 @@ inline bool WriteWebp(const std::string& path, const Rgb8& p, float quality) {
   return ok;
 }
 
-inline bool WriteTiff(const std::string& path, const Rgb8& p) {
+inline bool WriteTiff(const std::string& path, const Rgb8& p, int orientation = 1) {
   TIFF* t = TIFFOpen(path.c_str(), "w");
   if (!t) return false;
   TIFFSetField(t, TIFFTAG_IMAGEWIDTH, p.width);
@@ -177,6 +177,7 @@ inline bool WriteTiff(const std::string& path, const Rgb8& p) {
   TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
   TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 16);
+  if (orientation != 1) TIFFSetField(t, TIFFTAG_ORIENTATION, orientation);
   bool ok = true;
   for (int y = 0; y < p.height && ok; ++y) ok = TIFFWriteScanline(t, const_cast<std::uint8_t*>(p.At(0, y)), y, 0) == 1;
   TIFFClose(t);
