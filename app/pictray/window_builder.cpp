@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include "app/common/command_keys.h"
 #include "app/common/control_factory.h"
 #include "app/common/text_bytes.h"
 #include "app/pictray/file_list_pane.h"
@@ -29,14 +30,7 @@ using ui::GlyphIcon;
 
 namespace {
 
-// The keys of the commands that have one: the platform's standard key where
-// Qt has one, else the usual one (a platform may have no Quit key).
-struct CommandKey {
-  int id;
-  QKeySequence::StandardKey standard;
-  QKeyCombination usual;
-};
-constexpr CommandKey kCommandKeys[] = {
+constexpr ui::CommandKey kCommandKeys[] = {
     {cmd::MenuOpen, QKeySequence::Open, Qt::CTRL | Qt::Key_O},
     {cmd::MenuListUp, QKeySequence::Refresh, QKeyCombination(Qt::Key_F5)},
     {cmd::MenuUndoMove, QKeySequence::Undo, Qt::CTRL | Qt::Key_Z},
@@ -45,23 +39,13 @@ constexpr CommandKey kCommandKeys[] = {
     {cmd::MenuHelp, QKeySequence::HelpContents, QKeyCombination(Qt::Key_F1)},
 };
 
-QList<QKeySequence> KeysOf(int id) {
-  for (const CommandKey& k : kCommandKeys) {
-    if (k.id != id) continue;
-    const QList<QKeySequence> standard = QKeySequence::keyBindings(k.standard);
-    return standard.isEmpty() ? QList<QKeySequence>{QKeySequence(k.usual)} : standard;
-  }
-  return {};
-}
+QList<QKeySequence> KeysOf(int id) { return ui::KeysOf(kCommandKeys, id); }
 
 }  // namespace
 
 QKeySequence WindowBuilder::KeyOf(int id) { return KeysOf(id).value(0); }
 
-QString WindowBuilder::WithKey(const QString& tip, int id) {
-  const QKeySequence key = KeyOf(id);
-  return key.isEmpty() ? tip : QString("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText));
-}
+QString WindowBuilder::WithKey(const QString& tip, int id) { return ui::WithKey(kCommandKeys, tip, id); }
 
 // The connections outlive the builder: each keeps its own copy of the
 // dispatch, with the window as the context that ends them.

@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <algorithm>
 
+#include "app/common/command_keys.h"
 #include "app/common/control_factory.h"
 #include "app/twinscan/file_table_model.h"
 #include "engine/run/controls.h"
@@ -64,6 +65,30 @@ void SetUpTable(QTableView* table, const int* widths, int columns) {
 
 }  // namespace
 
+namespace {
+
+constexpr ui::CommandKey kCommandKeys[] = {
+    {cmd::UndoExtract, QKeySequence::Undo, Qt::CTRL | Qt::Key_Z},
+    {cmd::Help, QKeySequence::HelpContents, QKeyCombination(Qt::Key_F1)},
+    {cmd::Stop, QKeySequence::UnknownKey, QKeyCombination(Qt::Key_Escape)},
+    {cmd::Quit, QKeySequence::Quit, Qt::CTRL | Qt::Key_Q},
+};
+
+// The command's keys on its action, and in its tooltip; a disabled action
+// (a command a run refuses) takes no key.
+void GiveKeys(QAction* action, int id) {
+  action->setShortcuts(ui::KeysOf(kCommandKeys, id));
+  action->setToolTip(ui::WithKey(kCommandKeys, action->text(), id));
+}
+
+void GiveKeys(QPushButton* button, int id) {
+  button->setShortcut(ui::KeysOf(kCommandKeys, id).value(0));
+  const QString tip = button->toolTip().isEmpty() ? button->text() : button->toolTip();
+  ui::MakeToolTip(button, ui::WithKey(kCommandKeys, tip, id));
+}
+
+}  // namespace
+
 TwinscanBuilder::TwinscanBuilder(QMainWindow& window, Dispatch command)
     : window_(window), command_(std::move(command)) {}
 
@@ -96,6 +121,7 @@ void TwinscanBuilder::BuildToolbar() {
   gap(1);
   built_.undoAction =
       tool(QStyle::SP_ArrowBack, cmd::UndoExtract, QCoreApplication::translate("Twinscan", "抽出を元に戻す"));
+  GiveKeys(built_.undoAction, cmd::UndoExtract);
   gap(2);
   QCheckBox* similar = built_.similarBox =
       ui::MakeCheckBoxWnd(toolbar, cmd::SimilarToo, QCoreApplication::translate("Twinscan", "似た画像も探す"));
@@ -106,7 +132,7 @@ void TwinscanBuilder::BuildToolbar() {
   toolbar->addWidget(similar);
   gap(9);
   tool(QStyle::SP_FileDialogDetailedView, cmd::Properties, QCoreApplication::translate("Twinscan", "properties"));
-  tool(QStyle::SP_MessageBoxQuestion, cmd::Help, QCoreApplication::translate("Twinscan", "help"));
+  GiveKeys(tool(QStyle::SP_MessageBoxQuestion, cmd::Help, QCoreApplication::translate("Twinscan", "help")), cmd::Help);
   gap(2);
 }
 
@@ -163,6 +189,8 @@ void TwinscanBuilder::BuildButtons() {
   built_.BT43 = ui::MakeTextButtonWnd(central, cmd::Quit, QCoreApplication::translate("Twinscan", "終了"));
   built_.BT44 = ui::MakeTextButtonWnd(central, cmd::Stop, QCoreApplication::translate("Twinscan", "中止"));
   ui::MakeToolTip(built_.BT44, QCoreApplication::translate("Twinscan", "処理を次のファイルの前で止めます"));
+  GiveKeys(built_.BT43, cmd::Quit);
+  GiveKeys(built_.BT44, cmd::Stop);
   MarkToggle(built_.BT01, QCoreApplication::translate(
                               "Twinscan",
                               "オンのとき: フォルダを渡して起動する（またはドロップする）と、確認なしですぐに"

@@ -275,7 +275,8 @@ void TwinscanWindow::StartRun(int id) {
   val_.moved = movedFiles;
   val_.chosen = id == cmd::ExtractChosen ? std::optional(review.groups) : std::nullopt;
   val_.similar = c_.similarBox->isChecked() && similarTools_.lib.Drawing();
-  val_.similarTools = val_.similar ? &similarTools_ : nullptr;
+  // The library also reads the facts the review shows of every group's files.
+  val_.similarTools = similarTools_.lib.Drawing() ? &similarTools_ : nullptr;
   val_.abort.store(0);
   // Every other run lists the folder again, so the former groups' rows go
   // with it; an extraction keeps them until its end, as one refused changes

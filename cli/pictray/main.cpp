@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/journal/tab_fields.h"
+#include "cli/common/program_dir.h"
 #include "cli/pictray/cli_host.h"
 #include "cli/pictray/cli_steps.h"
 #include "cli/common/undo_commands.h"
@@ -75,14 +76,6 @@ constexpr const char* kHelp =
 
 // Step handlers of the engine's modules, asked in order.
 const StepFn kStepHandlers[] = {RunClearStep, RunCommandStep};
-
-std::string ProgramDir() {
-  char buf[PATH_MAX];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
-  std::string p(buf, static_cast<std::size_t>(n));
-  return p.substr(0, p.rfind('/'));
-}
 
 int Fail(const std::string& message) {
   std::cerr << "pictray-cli: " << message << "\n";

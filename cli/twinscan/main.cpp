@@ -5,18 +5,24 @@
 // filename, size, sameno, firstfile), the members of each group (--similar)
 // or one group a line (--groups). With --extract the surplus copies are
 // moved; --dry-run stops right before the first change on disk.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include <iostream>
 
+#include "cli/common/program_dir.h"
+#include "cli/common/thumbnail_library.h"
 #include "cli/common/undo_commands.h"
 #include "cli/twinscan/cli_host.h"
 #include "engine/dupes/keep_rule.h"
 #include "engine/journal/tab_fields.h"
 #include "engine/runs/twinscan_commands.h"
+#include "engine/settings/program_folders.h"
+#include "engine/similar/similar_tools.h"
 #include "pictray_version.h"
 #include "texts/texts.h"
 
@@ -199,6 +205,23 @@ int main(int argc, char** argv) {
   val.dryRun = dryRun;
   val.keepFirst = keepFirst;
   val.journalDir = journals;
+  // The same pictures are drawn through the program's thumbnail library.
+  pictray::cli::ThumbnailLibrary library;
+  pictray::similar::SimilarTools tools;
+  if (similar) {
+    std::string error;
+    const pictray::ProgramFolders folders = pictray::LocateProgramFolders(pictray::fs::DefaultEnv(), pictray::cli::ProgramDir());
+    if (!library.Load(folders.libraryDir, &error)) {
+      std::fprintf(stderr, "twinscan-cli: %s\n", error.c_str());
+      return 2;
+    }
+    tools.lib = library.calls();
+    tools.cacheDir = pictray::CacheDir(pictray::fs::DefaultEnv(), "twinscan");
+    tools.threads = std::max(1u, std::thread::hardware_concurrency());
+    val.similar = true;
+    val.similarTools = &tools;
+    val.extractSimilar = extract;
+  }
   // The table printed leaves out the keys, so only keys that decide order or
   // groups are read.
   val.keyEveryFile = false;

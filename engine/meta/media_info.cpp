@@ -194,9 +194,15 @@ const std::array<WantedTag, 5>& WantedTags() {
 void KeepExif(MediaInfo& info, const Exiv2::ExifData& exif, Exiv2::ByteOrder order) {
   info.hasExif = !exif.empty();
   info.littleEndian = order != Exiv2::bigEndian;
-  for (const Exiv2::Exifdatum& datum : exif)
+  static const Exiv2::ExifKey orientation("Exif.Image.Orientation");
+  for (const Exiv2::Exifdatum& datum : exif) {
+    if (datum.tag() == orientation.tag() && datum.ifdId() == orientation.ifdId() && datum.count() == 1) {
+      const long o = datum.toLong();
+      if (o >= 1 && o <= 8) info.orientation = static_cast<int>(o);
+    }
     for (const WantedTag& w : WantedTags())
       if (datum.tag() == w.tag && datum.ifdId() == w.ifd && !(info.*w.field)) info.*w.field = Text(datum);
+  }
 }
 
 Exiv2::ByteOrder Decode(Exiv2::ExifData& exif, const std::string& tiff) {

@@ -39,8 +39,14 @@ struct TwinscanBlock {
   const UndoTurns* undoTurns = nullptr;
   // After the byte-identical copies, the same pictures are looked for too
   // (resized, re-encoded, turned, slightly cropped), with these tools.
+  // Without the tools (no thumbnail library) only copies are looked for;
+  // with them the groups' files also come with their facts.
   bool similar = false;
   const similar::SimilarTools* similarTools = nullptr;
+  // The automatic extraction moves copies of the same picture too
+  // (twinscan-cli --similar --extract); the window's moves only byte-
+  // identical copies and leaves the rest to the review.
+  bool extractSimilar = false;
   // The review's groups (rows of lpData): the extraction moves their copies
   // instead of the table's own marks.
   std::optional<std::vector<dupes::TwinGroup>> chosen;

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <set>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -13,6 +15,7 @@
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
 #include "engine/runs/undo_run.h"
+#include "engine/similar/similar_search.h"
 
 namespace pictray {
 namespace {
@@ -223,8 +226,57 @@ bool ListAndGroup(Work& w, std::vector<FileRec>& table, int& openError) {
   dupes::SetFolda(*w.val.env, table, &w.val.abort);
   if (!w.GoOn()) return false;
   w.host.SetTable(table);
-  w.host.SetReview(dupes::TwinReview{dupes::GroupsOfTable(table), {}});
   return true;
+}
+
+// The search's progress, told when its tenth of a percent or its phase moves.
+similar::SearchProgress SearchProgressOf(Work& w) {
+  return [&w, shown = std::size_t(-1), shownPhase = SearchPhase::Measuring](SearchPhase phase, std::size_t done,
+                                                                            std::size_t total) mutable {
+    const std::size_t step = total == 0 ? 0 : done * 1000 / total;
+    if (step == shown && phase == shownPhase) return;
+    shown = step;
+    shownPhase = phase;
+    w.host.SetSearchProgress(phase, done, total);
+  };
+}
+
+// The groups of a grouped table for the review: its sets of copies and,
+// with the search for the same pictures on, those too (the table then
+// marked from them); the facts of their files when there are tools to read
+// pictures with. The table and the groups are shown, also when stopped.
+dupes::TwinReview ShowGroups(Work& w, std::vector<FileRec>& table) {
+  const similar::SimilarTools* tools = w.val.similarTools;
+  dupes::TwinReview review;
+  if (tools && w.val.similar) {
+    review = similar::FindSimilar(*w.val.env, table, *tools, w.val.keepFirst, SearchProgressOf(w), &w.val.abort);
+    w.host.SetTable(table);
+  } else {
+    review.groups = dupes::GroupsOfTable(table);
+    if (tools) review.facts = similar::ReadFacts(*w.val.env, table, review.groups);
+  }
+  w.host.SetReview(review);
+  return review;
+}
+
+// The review without the files an extraction moved: a group whose kept
+// file went, or with one file left, is no group.
+void LeaveOutMoved(dupes::TwinReview& review, const std::vector<FileRec>& table, const ExtractResult& r) {
+  std::set<std::string_view> moved;
+  for (const dupes::SurplusOutcome& o : r.outcomes)
+    if (o.kind == dupes::SurplusOutcome::Kind::Moved) moved.insert(o.from);
+  std::vector<dupes::TwinGroup> left;
+  for (const dupes::TwinGroup& g : review.groups) {
+    if (moved.count(table[g.members[g.kept].row].path)) continue;
+    dupes::TwinGroup staying;
+    for (std::size_t m = 0; m < g.members.size(); ++m) {
+      if (m != g.kept && moved.count(table[g.members[m].row].path)) continue;
+      if (m == g.kept) staying.kept = staying.members.size();
+      staying.members.push_back(g.members[m]);
+    }
+    if (staying.members.size() > 1) left.push_back(std::move(staying));
+  }
+  review.groups = std::move(left);
 }
 
 void AutoRunSteps(Work& w) {
@@ -234,9 +286,21 @@ void AutoRunSteps(Work& w) {
     return;
   }
 
+  const std::vector<dupes::TwinGroup> copies = dupes::GroupsOfTable(table);
+  dupes::TwinReview review = ShowGroups(w, table);
+  if (!w.GoOn()) return;
+
   if (w.val.MoveSoon) {
+    // Copies of the same picture wait for the review unless asked for.
+    const bool copiesOnly = w.val.similar && !w.val.extractSimilar;
+    if (copiesOnly) dupes::MarkGroups(table, copies);
     w.host.ClearResultLines();
-    if (!Extract(w, table)) return;
+    const bool goOn = Extract(w, table);
+    if (copiesOnly && w.report.extraction) {
+      LeaveOutMoved(review, table, *w.report.extraction);
+      w.host.SetReview(review);
+    }
+    if (!goOn) return;
     // Nothing is said when all went as planned; copies left behind are
     // worth a word.
     const ExtractResult& r = *w.report.extraction;
@@ -304,7 +368,10 @@ void UndoSteps(Work& w) {
   w.host.SetTable({});
   std::vector<FileRec> table;
   int openError = 0;
-  if (!ListAndGroup(w, table, openError) && table.empty()) w.host.SetCountText(w.kenbuf = "0");
+  if (ListAndGroup(w, table, openError))
+    ShowGroups(w, table);
+  else if (table.empty())
+    w.host.SetCountText(w.kenbuf = "0");
   w.ResetProgress();
 }
 

@@ -221,6 +221,33 @@ class TwinscanTest : public QObject {
     QCOMPARE(Copies(w), 1);
   }
 
+  // The keys say themselves in the tooltips and do their command, Escape
+  // only while a run works to stop, Ctrl+Z only while there is something to
+  // take back.
+  void keysDoTheirCommandsOnlyWhileAllowed() {
+    Setup s("MoveSoon=1\n");
+    TempDir state;
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.path()));
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTRY_VERIFY(!w.samedir.empty());
+    QTRY_VERIFY(!w.running());
+    QVERIFY(w.undoAction()->toolTip().contains("Ctrl+Z"));
+    QVERIFY(w.button(cmd::Stop)->toolTip().contains("Esc"));
+    QVERIFY(w.button(cmd::Quit)->toolTip().contains("Ctrl+Q"));
+    QVERIFY(!w.button(cmd::Stop)->isEnabled());
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QTRY_COMPARE(boxes.texts.size(), 2);  // the undo asked, and told what it did
+    QTRY_VERIFY(!w.running());
+    QTRY_VERIFY(!w.undoAction()->isEnabled());
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QTest::qWait(50);
+    QCOMPARE(boxes.texts.size(), 2);  // nothing left to take back: the key does nothing
+  }
+
   void moveSoonAndDeleteSoonTrashTheCopiesAndOfferToEnd() {
     Setup s("MoveSoon=1\nDeleteSoon=1\n");
     BoxAnswerer boxes;

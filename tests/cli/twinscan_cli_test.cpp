@@ -15,6 +15,7 @@
 
 #include "engine/fs/folder_lock.h"
 #include "tests/support/japanese_texts.h"
+#include "tests/engine/similar_test_util.h"
 #include "tests/support/run_program.h"
 
 namespace pictray {
@@ -153,6 +154,52 @@ TEST_F(TwinscanCli, AFolderBusyWithAnotherRunMovesNothingAndExitsOne) {
   CliRun r = RunCli(d, {"--extract", S});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, std::string("twinscan-cli: ") + kFolderBusy + "\n");
+  EXPECT_EQ(Tree(S), before);
+}
+
+// --similar groups the same picture saved again with the exact copies;
+// --groups prints each group on a line; --extract moves the copies with
+// their sidecars, and --undo brings them all back.
+TEST_F(TwinscanCli, TheSamePicturesAreListedGroupedExtractedAndTakenBack) {
+  if (!fs::exists(std::string(PICTRAY_BIN_DIR) + "/libthumbkit.so")) GTEST_SKIP() << "no thumbnail library built";
+  ::setenv("XDG_CACHE_HOME", (d.path() + "/cache").c_str(), 1);
+  const testing::Rgb8 sea = testing::Scene(21).Render(320, 240), hill = testing::Scene(22).Render(320, 240);
+  ASSERT_TRUE(testing::WriteJpegRgb(S + "/sea.jpg", sea, 90));
+  fs::copy_file(S + "/sea.jpg", S + "/sea (1).jpg");
+  ASSERT_TRUE(testing::WriteJpegRgb(S + "/sea small.jpg", testing::Shrunk(sea, 2), 40));
+  Write("sea small.xmp", "keywords");
+  ASSERT_TRUE(testing::WriteJpegRgb(S + "/hill.jpg", hill, 90));
+  const auto before = Tree(S);
+
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> lines;  // those starting with a group's number, or every line with --groups
+  } const cases[] = {
+      {{"--groups", S}, {"a.jpg\tb.jpg", "sea.jpg\tsea (1).jpg"}},
+      {{"--groups", "--similar", S}, {"a.jpg\tb.jpg", "sea.jpg\tsea (1).jpg\tsea small.jpg"}},
+  };
+  for (const Case& c : cases) {
+    CliRun r = RunCli(d, c.args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> lines = r.lines;
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, c.lines) << r.out;
+  }
+  CliRun listed = RunCli(d, {"--similar", S});
+  EXPECT_EQ(listed.status, 0) << listed.err;
+  EXPECT_NE(listed.out.find("\tkeep\tsea.jpg\t"), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("\tcopy\tsea small.jpg\t"), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("\t160x120\t"), std::string::npos) << listed.out;
+  EXPECT_EQ(Tree(S), before);
+
+  CliRun moved = RunCli(d, {"--similar", "--extract", S});
+  EXPECT_EQ(moved.status, 0) << moved.err;
+  std::set<std::string> gone;
+  for (const std::string& p : before)
+    if (!fs::exists(S + "/" + p)) gone.insert(p);
+  EXPECT_EQ(gone, (std::set<std::string>{"b.jpg", "sea (1).jpg", "sea small.jpg", "sea small.xmp"})) << moved.out;
+  CliRun back = RunCli(d, {"--undo", S});
+  EXPECT_EQ(back.status, 0) << back.out << back.err;
   EXPECT_EQ(Tree(S), before);
 }
 
