@@ -189,6 +189,7 @@ const Measured* FeatureCache::Use(const FileIdentity& file) {
 
 void FeatureCache::Put(const FileIdentity& file, Measured measured) {
   entries_.insert_or_assign(KeyOf(file), Entry{std::move(measured), true});
+  changed_ = true;
 }
 
 int FeatureCache::Write(const fs::Env& env, const std::string& dir) const {

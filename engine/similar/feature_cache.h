@@ -37,6 +37,8 @@ class FeatureCache {
   // A file measured now (kept first too).
   void Put(const FileIdentity& file, Measured measured);
   std::size_t size() const { return entries_.size(); }
+  // Whether anything was put since the file was read.
+  bool changed() const { return changed_; }
 
   // Writes the files used or put, then others up to kMaxCachedFiles, to
   // `dir`'s cache file, making the folder when missing. 0 or the errno.
@@ -58,6 +60,7 @@ class FeatureCache {
   static Key KeyOf(const FileIdentity& f) { return {f.dev, f.ino, f.size, f.mtimeNs}; }
 
   std::unordered_map<Key, Entry, KeyHash> entries_;
+  bool changed_ = false;
 };
 
 }  // namespace pictray::similar

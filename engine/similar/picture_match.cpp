@@ -9,10 +9,8 @@
 namespace pictray::similar {
 namespace {
 
-// Steps of the coarse scale search between the smallest scale and 1, and
-// of its offsets in thumbnail pixels; the best placement is then refined.
+// Steps of the coarse scale search between the smallest scale and 1.
 constexpr int kScaleSteps = 6;
-constexpr float kCoarseOffset = 2.0f;
 // Below this spread of grey levels a thumbnail is flat: its correlation
 // with anything says nothing, and the colours alone decide.
 constexpr double kFlatDeviation = 2.0;
@@ -26,20 +24,42 @@ struct Detail {
   float At(int x, int y) const { return v[static_cast<std::size_t>(y) * width + x]; }
 };
 
-Detail DetailOf(const PictureFeatures& f) {
-  Detail d{f.width, f.height, std::vector<float>(static_cast<std::size_t>(f.width) * f.height)};
+// The detail of a grey picture of w x h samples.
+Detail DetailOf(const std::vector<float>& grey, int w, int h) {
+  Detail d{w, h, std::vector<float>(grey.size())};
   const auto g = [&](int x, int y) {
-    return float(
-        f.grey[static_cast<std::size_t>(std::clamp(y, 0, f.height - 1)) * f.width + std::clamp(x, 0, f.width - 1)]);
+    return grey[static_cast<std::size_t>(std::clamp(y, 0, h - 1)) * w + std::clamp(x, 0, w - 1)];
   };
-  for (int y = 0; y < f.height; ++y)
-    for (int x = 0; x < f.width; ++x) {
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
       float around = 0;
       for (int j = -1; j <= 1; ++j)
         for (int i = -1; i <= 1; ++i) around += g(x + i, y + j);
-      d.v[static_cast<std::size_t>(y) * f.width + x] = g(x, y) - around / 9;
+      d.v[static_cast<std::size_t>(y) * w + x] = g(x, y) - around / 9;
     }
   return d;
+}
+
+// A thumbnail's detail at its size, and at half its size for the coarse
+// search (a quarter of the work).
+struct Details {
+  Detail full, half;
+};
+
+Details DetailsOf(const PictureFeatures& f) {
+  const std::vector<float> grey(f.grey.begin(), f.grey.begin() + std::size_t(f.width) * f.height);
+  const int hw = std::max(1, f.width / 2), hh = std::max(1, f.height / 2);
+  std::vector<float> half(static_cast<std::size_t>(hw) * hh);
+  for (int y = 0; y < hh; ++y)
+    for (int x = 0; x < hw; ++x) {
+      float sum = 0;
+      for (int j = 0; j < 2; ++j)
+        for (int i = 0; i < 2; ++i)
+          sum += grey[static_cast<std::size_t>(std::min(2 * y + j, f.height - 1)) * f.width +
+                      std::min(2 * x + i, f.width - 1)];
+      half[static_cast<std::size_t>(y) * hw + x] = sum / 4;
+    }
+  return {DetailOf(grey, f.width, f.height), DetailOf(half, hw, hh)};
 }
 
 struct Placement {
@@ -108,38 +128,55 @@ double Deviation(const PictureFeatures& f) {
   return std::sqrt(std::max(0.0, sq / double(n) - mean * mean));
 }
 
-// The best placement of `inner` inside `outer`: `inner` covers at least
-// smallestScale of one of outer's sides and `minArea` of its area, and lies
-// wholly inside it. A coarse search over scales and offsets, then the best
-// refined by half its steps.
-Alignment AlignInside(const Detail& outer, const Detail& inner, double smallestScale, double minArea) {
-  const double fit = std::min(double(outer.width) / inner.width, double(outer.height) / inner.height);
-  const auto area = [&](float k) {
-    return double(k) * inner.width * k * inner.height / (double(outer.width) * outer.height);
-  };
-  Alignment best;
-  const auto tryAt = [&](const Placement& at) {
-    if (at.scale > fit * 1.0001 || area(at.scale) < minArea) return;
-    const float roomX = outer.width - at.scale * inner.width, roomY = outer.height - at.scale * inner.height;
-    const Placement inside{at.scale, std::clamp(at.dx, 0.0f, std::max(0.0f, roomX)),
-                           std::clamp(at.dy, 0.0f, std::max(0.0f, roomY))};
-    const double r = Correlation(outer, inner, inside);
-    if (r > best.correlation) best = {r, area(at.scale), inside};
-  };
+// The best placement of `inner` within `outer` by detail: `inner` covers
+// at least smallestScale of one of outer's sides and `minArea` of its area,
+// and lies wholly inside it. Scales and offsets are searched coarsely at
+// half size; the best placement is then refined at full size.
+Alignment AlignInside(const Details& outer, const Details& inner, double smallestScale, double minArea) {
+  // Coarse, at half size: every scale step, offsets a half-size pixel apart.
+  const Detail& ho = outer.half;
+  const Detail& hi = inner.half;
   const double scaleStep = (1.0 - smallestScale) / kScaleSteps;
+  const double halfFit = std::min(double(ho.width) / hi.width, double(ho.height) / hi.height);
+  double bestCoarse = -2;
+  double coarseShare = 1;  // the scale as a share of the fit
+  float coarseX = 0, coarseY = 0;
   for (int s = 0; s <= kScaleSteps; ++s) {
-    const float k = static_cast<float>((1.0 - scaleStep * s) * fit);
-    const float roomX = std::max(0.0f, outer.width - k * inner.width),
-                roomY = std::max(0.0f, outer.height - k * inner.height);
-    for (float dy = 0; dy < roomY + kCoarseOffset; dy += kCoarseOffset)
-      for (float dx = 0; dx < roomX + kCoarseOffset; dx += kCoarseOffset) tryAt({k, dx, dy});
+    const double share = 1.0 - scaleStep * s;
+    const float k = static_cast<float>(share * halfFit);
+    if (double(k) * hi.width * k * hi.height / (double(ho.width) * ho.height) < minArea) continue;
+    const float roomX = std::max(0.0f, ho.width - k * hi.width), roomY = std::max(0.0f, ho.height - k * hi.height);
+    for (float dy = 0; dy < roomY + 1; dy += 1)
+      for (float dx = 0; dx < roomX + 1; dx += 1) {
+        const Placement at{k, std::min(dx, roomX), std::min(dy, roomY)};
+        const double r = Correlation(ho, hi, at);
+        if (r > bestCoarse) {
+          bestCoarse = r;
+          coarseShare = share;
+          coarseX = at.dx * 2;
+          coarseY = at.dy * 2;
+        }
+      }
   }
-  if (best.correlation < 0) return best;
-  const Placement coarse = best.at;
-  const float half = static_cast<float>(scaleStep * fit / 2);
-  for (float ds : {-half, 0.0f, half})
+  Alignment best;
+  if (bestCoarse < -1) return best;
+  // Fine, at full size, around the coarse placement.
+  const Detail& o = outer.full;
+  const Detail& in = inner.full;
+  const double fit = std::min(double(o.width) / in.width, double(o.height) / in.height);
+  for (double ds : {-scaleStep / 2, 0.0, scaleStep / 2}) {
+    const double share = std::min(1.0, coarseShare + ds);
+    const float k = static_cast<float>(share * fit);
+    const double area = double(k) * in.width * k * in.height / (double(o.width) * o.height);
+    if (share < smallestScale - 1e-9 || area < minArea) continue;
+    const float roomX = std::max(0.0f, o.width - k * in.width), roomY = std::max(0.0f, o.height - k * in.height);
     for (float oy : {-1.0f, 0.0f, 1.0f})
-      for (float ox : {-1.0f, 0.0f, 1.0f}) tryAt({coarse.scale + ds, coarse.dx + ox, coarse.dy + oy});
+      for (float ox : {-1.0f, 0.0f, 1.0f}) {
+        const Placement at{k, std::clamp(coarseX + ox, 0.0f, roomX), std::clamp(coarseY + oy, 0.0f, roomY)};
+        const double r = Correlation(o, in, at);
+        if (r > best.correlation) best = {r, area, at};
+      }
+  }
   return best;
 }
 
@@ -166,7 +203,7 @@ std::optional<dupes::Likeness> Match(const PictureFeatures& a, const PictureFeat
     found = {1.0, 1.0, {}};
   } else if (flatA == flatB) {
     const double minArea = (limits.commonAreaPercent - 0.5) / 100;
-    const Detail da = DetailOf(a), db = DetailOf(b);
+    const Details da = DetailsOf(a), db = DetailsOf(b);
     const Alignment bInA = AlignInside(da, db, limits.smallestScale, minArea);
     const Alignment aInB = AlignInside(db, da, limits.smallestScale, minArea);
     found = bInA.correlation >= aInB.correlation ? bInA : aInB;

@@ -100,7 +100,7 @@ dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& l
         cache.Put(lpData[participants[unknown[k]].row].identity, m);
     }
     // A cache that cannot be written costs the next run its time, nothing more.
-    cache.Write(env, tools.cacheDir);
+    if (cache.changed()) cache.Write(env, tools.cacheDir);
   }
 
   dupes::TwinReview review;
