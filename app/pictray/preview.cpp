@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/common/surface_image.h"
+
 namespace pictray::app {
 namespace {
 
@@ -28,17 +30,7 @@ QImage MakePreview(MakeMinImageFn MMI, const std::string& path, int edge) {
   // 1 (unreadable) and 9 (no picture format) alike leave nothing to show.
   // Part 0 of a 1 x 1 grid: the whole picture.
   if (!MMI || MMI(surface.data(), path.c_str(), edge, 0, 1) != 0) return UnreadableSquare(edge);
-  QImage image(edge, edge, QImage::Format_RGB888);
-  for (int y = 0; y < edge; ++y) {
-    const unsigned char* src = surface.data() + static_cast<std::size_t>(edge - 1 - y) * stride;
-    unsigned char* dst = image.scanLine(y);
-    for (int x = 0; x < edge; ++x) {
-      dst[3 * x] = src[3 * x + 2];
-      dst[3 * x + 1] = src[3 * x + 1];
-      dst[3 * x + 2] = src[3 * x];
-    }
-  }
-  return image;
+  return ui::SurfaceImage(surface.data(), stride, edge);
 }
 
 // What a drawing holds on to: the thumbnail library's decode cannot be

@@ -51,6 +51,8 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
   members_ = new QListView(this);
   members_->setObjectName("reviewMembers");
   members_->setModel(memberModel_);
+  QObject::connect(members_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                   [this] { EnableButtons(); });
   members_->setViewMode(QListView::IconMode);
   members_->setFlow(QListView::LeftToRight);
   members_->setWrapping(true);
@@ -169,8 +171,16 @@ void ReviewPane::SetWorking(bool working) {
 }
 
 void ReviewPane::EnableButtons() {
-  const bool any = !source_.review->groups.empty();
-  for (QPushButton* b : buttons_) b->setEnabled(!working_ && any);
+  const std::vector<dupes::TwinGroup>& groups = source_.review->groups;
+  const bool any = !working_ && !groups.empty();
+  // The kept file leaves its group only once another is kept.
+  const int g = currentGroup(), m = currentMember();
+  const bool onCopy = any && g >= 0 && static_cast<std::size_t>(g) < groups.size() && m >= 0 &&
+                      static_cast<std::size_t>(m) != groups[static_cast<std::size_t>(g)].kept;
+  for (QPushButton* b : buttons_) {
+    const int id = ui::ControlId(b);
+    b->setEnabled(id == cmd::MakeKept || id == cmd::LeaveOut ? onCopy : any);
+  }
 }
 
 int ReviewPane::currentGroup() const { return memberModel_->group(); }

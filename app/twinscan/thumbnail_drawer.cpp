@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/common/surface_image.h"
 #include "engine/colour/pixel_window.h"
 #include "engine/fs/memory_budget.h"
 
@@ -64,19 +65,8 @@ QImage DrawThumbnail(const ThumbnailCalls& lib, const std::string& path, int edg
   if (!lib.Drawing() || edge < 1) return {};
   Surface surface(static_cast<std::uint32_t>(edge));
   if (lib.Draw(surface.bits(), path.c_str(), edge, 0, 1) != kDrawn) return {};
-  // The surface's rows go from the bottom up, B,G,R.
   const PixelWindow w = surface.Window();
-  QImage image(edge, edge, QImage::Format_RGB888);
-  for (int y = 0; y < edge; ++y) {
-    const std::uint8_t* src = w.bits + static_cast<std::size_t>(edge - 1 - y) * w.stride;
-    uchar* dst = image.scanLine(y);
-    for (int x = 0; x < edge; ++x) {
-      dst[3 * x] = src[3 * x + 2];
-      dst[3 * x + 1] = src[3 * x + 1];
-      dst[3 * x + 2] = src[3 * x];
-    }
-  }
-  return image;
+  return ui::SurfaceImage(w.bits, static_cast<int>(w.stride), edge);
 }
 
 // What the workers share with the drawer, and keep when it is gone.

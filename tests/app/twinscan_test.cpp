@@ -564,8 +564,11 @@ class TwinscanTest : public QObject {
     QTest::keyClick(pane->groupList(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(pane->memberView()));
     QCOMPARE(pane->currentMember(), 0);
+    // The kept file leaves its group only once another is kept.
+    QVERIFY(!pane->button(cmd::LeaveOut)->isEnabled());
     QTest::keyClick(pane->memberView(), Qt::Key_Right);
     QCOMPARE(pane->currentMember(), 1);
+    QVERIFY(pane->button(cmd::LeaveOut)->isEnabled());
     for (QWidget* c : std::initializer_list<QWidget*>{pane->groupList(), pane->memberView(), w.similarBox(),
                                                        pane->button(cmd::MakeKept), pane->button(cmd::LeaveOut),
                                                        pane->button(cmd::LeaveOutGroup), pane->button(cmd::ExtractChosen)})
