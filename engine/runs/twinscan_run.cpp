@@ -242,15 +242,21 @@ similar::SearchProgress SearchProgressOf(Work& w) {
 }
 
 // The groups of a grouped table for the review: its sets of copies and,
-// with the search for the same pictures on, those too (the table then
-// marked from them); the facts of their files when there are tools to read
-// pictures with. The table and the groups are shown, also when stopped.
+// with the search for the same pictures on, those too; the facts of their
+// files when there are tools to read pictures with. The table keeps the
+// marks of the byte-identical copies, which BT01 and the automatic
+// extraction move; copies of the same picture move as the review chooses,
+// or with extractSimilar. The groups are shown, also when stopped.
 dupes::TwinReview ShowGroups(Work& w, std::vector<FileRec>& table) {
   const similar::SimilarTools* tools = w.val.similarTools;
   dupes::TwinReview review;
   if (tools && w.val.similar) {
+    const std::vector<dupes::TwinGroup> copies = dupes::GroupsOfTable(table);
     review = similar::FindSimilar(*w.val.env, table, *tools, w.val.keepFirst, SearchProgressOf(w), &w.val.abort);
-    w.host.SetTable(table);
+    if (w.val.extractSimilar && w.GoOn())
+      w.host.SetTable(table);
+    else
+      dupes::MarkGroups(table, copies);
   } else {
     review.groups = dupes::GroupsOfTable(table);
     if (tools) review.facts = similar::ReadFacts(*w.val.env, table, review.groups);
@@ -286,17 +292,14 @@ void AutoRunSteps(Work& w) {
     return;
   }
 
-  const std::vector<dupes::TwinGroup> copies = dupes::GroupsOfTable(table);
   dupes::TwinReview review = ShowGroups(w, table);
   if (!w.GoOn()) return;
 
   if (w.val.MoveSoon) {
-    // Copies of the same picture wait for the review unless asked for.
-    const bool copiesOnly = w.val.similar && !w.val.extractSimilar;
-    if (copiesOnly) dupes::MarkGroups(table, copies);
     w.host.ClearResultLines();
     const bool goOn = Extract(w, table);
-    if (copiesOnly && w.report.extraction) {
+    // What went is no longer the review's; copies of the same picture wait there.
+    if (w.report.extraction) {
       LeaveOutMoved(review, table, *w.report.extraction);
       w.host.SetReview(review);
     }

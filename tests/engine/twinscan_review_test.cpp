@@ -15,6 +15,8 @@
 #include "engine/dupes/groups.h"
 #include "engine/runs/twinscan_run.h"
 #include "engine/runs/undo_run.h"
+#include "engine/similar/similar_tools.h"
+#include "tests/engine/similar_test_util.h"
 #include "tests/support/recording_twinscan_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -172,6 +174,56 @@ TEST(TwinscanReview, DeletingCopiesOfTheSamePictureChecksThemAndTheirKeptPicture
     for (const dupes::DeleteProblem& p : dupes::CheckBeforeDelete(*val.env, r.end.samedir, r.end.moved))
       found.push_back(p.kind);
     EXPECT_EQ(found, c.problems);
+  }
+}
+
+// With the search for the same pictures on, the automatic extraction and
+// BT01's extraction of the table move the byte-identical copies only and
+// leave the same pictures to the review, unless those are asked for too.
+TEST(TwinscanReview, ExtractionsOfTheTableLeaveTheSamePicturesToTheReview) {
+  const testing::ThumbkitLibrary lib;
+  if (!lib.calls().Drawing()) GTEST_SKIP() << "libthumbkit.so is not built";
+  constexpr std::size_t kNotLooked = SIZE_MAX;
+  struct Case {
+    const char* what;
+    bool automatic, extractSimilar;
+    std::set<std::string> moved;
+    std::size_t reviewed;  // files in the review's groups afterwards
+  } const cases[] = {
+      {"automatic", true, false, {"sea_same/sea (1).jpg"}, 2},
+      {"BT01 after the search", false, false, {"sea_same/sea (1).jpg"}, kNotLooked},
+      {"automatic, the same pictures asked for", true, true, {"sea_same/sea (1).jpg", "sea_same/sea small.jpg"}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir d, state;
+    const testing::Rgb8 sea = testing::Scene(31).Render(320, 240);
+    ASSERT_TRUE(testing::WriteJpegRgb(d.path() + "/sea.jpg", sea, 90));
+    fs::copy_file(d.path() + "/sea.jpg", d.path() + "/sea (1).jpg");
+    ASSERT_TRUE(testing::WriteJpegRgb(d.path() + "/sea small.jpg", testing::Shrunk(sea, 2), 50));
+    similar::SimilarTools tools;
+    tools.lib = lib.calls();
+    TwinscanBlock val;
+    val.TargetFolda = d.path();
+    val.journalDir = state.path();
+    val.MoveSoon = c.automatic;
+    val.similar = true;
+    val.similarTools = &tools;
+    val.extractSimilar = c.extractSimilar;
+    RecordingTwinscanHost host;
+    TwinscanReport r = ThreadTwinscanAutoRun(val, host);
+    if (!c.automatic) {
+      val.lpData = host.tables.back();
+      r = ThreadTwinscanExtract(val, host);
+    }
+    std::set<std::string> moved;
+    for (const auto& [path, bytes] : Files(r.end.samedir)) moved.insert(path);
+    EXPECT_EQ(moved, c.moved);
+    std::size_t reviewed = 0;
+    for (const TwinGroup& g : host.reviews.back().groups) reviewed += g.members.size();
+    if (c.reviewed != kNotLooked) {
+      EXPECT_EQ(reviewed, c.reviewed);
+    }
   }
 }
 
