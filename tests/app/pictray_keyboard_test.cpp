@@ -169,12 +169,13 @@ class KeyboardTest : public QObject {
     boxes.texts.clear();
     w->Command(pictray::cmd::MenuListUp);
     QVERIFY(WaitForRun(*w, boxes, "Listup終了"));
+    QTRY_VERIFY(list->isEnabled());  // the end, which the message box comes before
     QVERIFY(PreviewCentre(*w).red() > 150);
     QVERIFY(QFile::remove(folder.filePath("colour_red.jpg")));
     boxes.texts.clear();
     w->Command(pictray::cmd::MenuListUp);
     QVERIFY(WaitForRun(*w, boxes, "Listup終了"));
-    QCOMPARE(PreviewCentre(*w), QColor());
+    QTRY_COMPARE(PreviewCentre(*w), QColor());
   }
 
   // Tab goes through the bands' controls by their rows, left to right, then
