@@ -116,17 +116,17 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::LoadThumbnailLibrary() {
-  hDll.setFileName(TextOf(settings_.store().dllfile));
-  if (!hDll.load()) return false;
-  MMI = reinterpret_cast<MakeMinImageFn>(hDll.resolve("MakeMinImage"));
-  st_.MMI = MMI;  // the colour runs draw through it
-  // The others may be missing from an older library.
-  st_.MMIs = reinterpret_cast<MakeMinImagesFn>(hDll.resolve("MakeMinImages"));
-  st_.PictureRows = reinterpret_cast<PictureRowsFn>(hDll.resolve("PictureRows"));
-  st_.MMIWithin = reinterpret_cast<MakeMinImageWithinFn>(hDll.resolve("MakeMinImageWithin"));
-  st_.MMIsWithin = reinterpret_cast<MakeMinImagesWithinFn>(hDll.resolve("MakeMinImagesWithin"));
-  st_.PictureRowsWithin = reinterpret_cast<PictureRowsWithinFn>(hDll.resolve("PictureRowsWithin"));
-  return MMI != nullptr;
+  if (!hDll.Load(settings_.store().dllfile)) return false;
+  const ThumbnailCalls& calls = hDll.calls();
+  MMI = calls.one;
+  // The colour runs draw through the same calls.
+  st_.MMI = calls.one;
+  st_.MMIs = calls.many;
+  st_.PictureRows = calls.rows;
+  st_.MMIWithin = calls.oneWithin;
+  st_.MMIsWithin = calls.manyWithin;
+  st_.PictureRowsWithin = calls.rowsWithin;
+  return true;
 }
 
 void MainWindow::PlaceWindow(const QRect& place) {

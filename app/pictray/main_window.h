@@ -4,7 +4,6 @@
 // outlives a start.
 #pragma once
 
-#include <QLibrary>
 #include <QMainWindow>
 
 #include <atomic>
@@ -20,6 +19,7 @@
 #include "app/pictray/pane_links.h"
 #include "app/pictray/preview.h"
 #include "app/pictray/window_settings.h"
+#include "engine/colour/thumbnail_library.h"
 #include "engine/run/controls.h"
 #include "engine/run/pictray_state.h"
 #include "engine/runs/run_commands.h"
@@ -200,7 +200,7 @@ class MainWindow : public QMainWindow {
   ui::WindowCalls calls_{*this};
   std::unique_ptr<QtRunHost> host_;
   ui::RunLauncher launcher_{st_.runs, [this] { calls_.Post([this] { OnRunEnded(); }); }};
-  QLibrary hDll;
+  ThumbnailLibrary hDll;
   MakeMinImageFn MMI = nullptr;
   std::unique_ptr<PreviewDrawer> previews_;  // made at the first preview
   std::string previewed_;  // the path the preview shows, empty for none

@@ -21,11 +21,6 @@ constexpr int kCachedKiB = 96 * 1024;
 // and asked for again if they come back into view.
 constexpr std::size_t kQueued = 64;
 
-template <typename Fn>
-Fn Resolve(QLibrary& lib, const char* name) {
-  return reinterpret_cast<Fn>(lib.resolve(name));
-}
-
 bool WhiteRow(const QImage& image, int y, int width) {
   const uchar* p = image.constScanLine(y);
   return std::all_of(p, p + 3 * width, [](uchar c) { return c == 0xff; });
@@ -48,18 +43,6 @@ QImage DrawnPart(const QImage& square) {
 }
 
 }  // namespace
-
-ThumbnailCalls LoadThumbnailLibrary(QLibrary& lib, const std::string& path) {
-  lib.setFileName(QFile::decodeName(QByteArray::fromStdString(path)));
-  if (!lib.load()) return {};
-  ThumbnailCalls calls(Resolve<MakeMinImageFn>(lib, "MakeMinImage"), Resolve<MakeMinImagesFn>(lib, "MakeMinImages"));
-  // The others may be missing from an older library.
-  calls.rows = Resolve<PictureRowsFn>(lib, "PictureRows");
-  calls.oneWithin = Resolve<MakeMinImageWithinFn>(lib, "MakeMinImageWithin");
-  calls.manyWithin = Resolve<MakeMinImagesWithinFn>(lib, "MakeMinImagesWithin");
-  calls.rowsWithin = Resolve<PictureRowsWithinFn>(lib, "PictureRowsWithin");
-  return calls;
-}
 
 QImage DrawThumbnail(const ThumbnailCalls& lib, const std::string& path, int edge) {
   if (!lib.Drawing() || edge < 1) return {};

@@ -7,7 +7,6 @@
 #include <QByteArray>
 #include <QCache>
 #include <QImage>
-#include <QLibrary>
 #include <QObject>
 #include <QPixmap>
 
@@ -20,11 +19,6 @@
 #include "engine/colour/thumbnail.h"
 
 namespace pictray::twinscan {
-
-// The library at `path` loaded into `lib`, its calls resolved; none (Drawing()
-// false) when it cannot be loaded. The library stays loaded until the
-// process ends, as workers may still be inside it.
-ThumbnailCalls LoadThumbnailLibrary(QLibrary& lib, const std::string& path);
 
 // The picture at `path` drawn by `lib` into an edge x edge square on white;
 // a null image when the library cannot draw it.

@@ -139,7 +139,8 @@ TwinscanWindow::~TwinscanWindow() {
 }
 
 void TwinscanWindow::LoadThumbnails(const std::string& libraryPath) {
-  similarTools_.lib = LoadThumbnailLibrary(thumbkit_, libraryPath);
+  thumbkit_.Load(libraryPath);
+  similarTools_.lib = thumbkit_.calls();
   similarTools_.lib.budget = similarBudget_.Calls();
   similarTools_.cacheDir = SimilarCacheDir(*val_.env);
   similarTools_.threads = std::max(1u, std::thread::hardware_concurrency());

@@ -4,7 +4,6 @@
 // what its host brings and can stop it.
 #pragma once
 
-#include <QLibrary>
 #include <QMainWindow>
 #include <memory>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "app/common/run_launcher.h"
 #include "app/twinscan/twinscan_builder.h"
+#include "engine/colour/thumbnail_library.h"
 #include "engine/fs/memory_budget.h"
 #include "engine/run/controls.h"
 #include "engine/run/twinscan_host.h"
@@ -123,7 +123,7 @@ class TwinscanWindow : public QMainWindow {
   // turns them off until a clear or a drop.
   bool sameButtonsOn_ = true;
   TwinscanControls c_;  // by the system's names
-  QLibrary thumbkit_;
+  ThumbnailLibrary thumbkit_;
   // What the search for the same pictures decodes at once, and its tools.
   fs::MemoryBudget similarBudget_;
   similar::SimilarTools similarTools_;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/common/thumbnail_library.h"
+#include "engine/colour/thumbnail_library.h"
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
 #include "engine/runs/run_commands.h"

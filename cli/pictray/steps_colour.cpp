@@ -33,7 +33,12 @@ bool ParseCells(const std::string& text, int partX, std::vector<int>* cells, std
 }
 
 bool LoadThumbnails(const std::string& folder, ThumbnailLibrary& library, PictrayState& st, std::string* error) {
-  if (!library.Load(folder, error)) return false;
+  const std::string path = folder + "/libthumbkit.so";
+  std::string why;
+  if (!library.Load(path, &why)) {
+    *error = "cannot load the thumbnail library " + path + ": " + why;
+    return false;
+  }
   const ThumbnailCalls& calls = library.calls();
   st.MMI = calls.one;
   st.MMIs = calls.many;

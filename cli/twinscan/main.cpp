@@ -15,9 +15,9 @@
 #include <iostream>
 
 #include "cli/common/program_dir.h"
-#include "cli/common/thumbnail_library.h"
 #include "cli/common/undo_commands.h"
 #include "cli/twinscan/cli_host.h"
+#include "engine/colour/thumbnail_library.h"
 #include "engine/dupes/keep_rule.h"
 #include "engine/journal/tab_fields.h"
 #include "engine/runs/twinscan_commands.h"
@@ -206,13 +206,14 @@ int main(int argc, char** argv) {
   val.keepFirst = keepFirst;
   val.journalDir = journals;
   // The same pictures are drawn through the program's thumbnail library.
-  pictray::cli::ThumbnailLibrary library;
+  pictray::ThumbnailLibrary library;
   pictray::similar::SimilarTools tools;
   if (similar) {
-    std::string error;
+    std::string why;
     const pictray::ProgramFolders folders = pictray::LocateProgramFolders(pictray::fs::DefaultEnv(), pictray::cli::ProgramDir());
-    if (!library.Load(folders.libraryDir, &error)) {
-      std::fprintf(stderr, "twinscan-cli: %s\n", error.c_str());
+    const std::string path = folders.libraryDir + "/libthumbkit.so";
+    if (!library.Load(path, &why)) {
+      std::fprintf(stderr, "twinscan-cli: cannot load the thumbnail library %s: %s\n", path.c_str(), why.c_str());
       return 2;
     }
     tools.lib = library.calls();

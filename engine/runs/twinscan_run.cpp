@@ -252,7 +252,8 @@ dupes::TwinReview ShowGroups(Work& w, std::vector<FileRec>& table) {
   dupes::TwinReview review;
   if (tools && w.val.similar) {
     const std::vector<dupes::TwinGroup> copies = dupes::GroupsOfTable(table);
-    review = similar::FindSimilar(*w.val.env, table, *tools, w.val.keepFirst, SearchProgressOf(w), &w.val.abort);
+    review = similar::FindSimilar(*w.val.env, table, copies, *tools, w.val.keepFirst, SearchProgressOf(w),
+                                  &w.val.abort);
     if (w.val.extractSimilar && w.GoOn())
       w.host.SetTable(table);
     else

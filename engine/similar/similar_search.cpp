@@ -59,8 +59,8 @@ std::vector<dupes::PictureFacts> ReadFacts(const fs::Env& env, const std::vector
   return facts;
 }
 
-dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& lpData, const SimilarTools& tools,
-                              dupes::KeepFirst first, const SearchProgress& progress, dupes::AbortFlag abort,
+dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& lpData,
+                              std::vector<dupes::TwinGroup> copies, const SimilarTools& tools, dupes::KeepFirst first, const SearchProgress& progress, dupes::AbortFlag abort,
                               const MatchLimits& limits) {
   const unsigned threads = std::max(1u, tools.threads);
   const std::vector<Participant> participants = ParticipantsOf(lpData);
@@ -110,7 +110,7 @@ dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& l
     for (std::size_t copy : participants[i].copies) review.facts[copy] = measured[i].shape.facts;
   }
   if (!complete) {
-    review.groups = dupes::GroupsOfTable(lpData);
+    review.groups = std::move(copies);
     return review;
   }
 
@@ -144,7 +144,7 @@ dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& l
       },
       report(SearchPhase::Comparing, candidates.size()));
   if (!compared || dupes::Aborted(abort)) {
-    review.groups = dupes::GroupsOfTable(lpData);
+    review.groups = std::move(copies);
     return review;
   }
   review.groups = GroupAroundKept(ordered, std::move(same));

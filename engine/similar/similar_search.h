@@ -23,14 +23,14 @@ using SearchProgress = std::function<void(SearchPhase phase, std::size_t done, s
 std::vector<dupes::PictureFacts> ReadFacts(const fs::Env& env, const std::vector<dupes::FileRec>& lpData,
                                            const std::vector<dupes::TwinGroup>& groups);
 
-// lpData grouped by SetFolda. Measures every picture (cache first), finds
-// the same pictures, groups them with the exact sets, marks lpData from the
-// groups (dupes::MarkGroups) and returns them with every row's facts.
-// Reports progress per phase, on the caller's thread; stops between two
-// files once `abort` is set, and then returns the exact sets and the facts
-// read so far, leaving lpData unmarked.
-dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& lpData, const SimilarTools& tools,
-                              dupes::KeepFirst first, const SearchProgress& progress, dupes::AbortFlag abort,
+// lpData grouped by SetFolda, `copies` its exact sets (dupes::GroupsOfTable).
+// Measures every picture (cache first), finds the same pictures, groups them
+// with the exact sets, marks lpData from the groups (dupes::MarkGroups) and
+// returns them with every row's facts. Reports progress per phase, on the
+// caller's thread; stops between two files once `abort` is set, and then
+// returns `copies` and the facts read so far, leaving lpData unmarked.
+dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& lpData,
+                              std::vector<dupes::TwinGroup> copies, const SimilarTools& tools, dupes::KeepFirst first, const SearchProgress& progress, dupes::AbortFlag abort,
                               const MatchLimits& limits = {});
 
 }  // namespace pictray::similar

@@ -640,9 +640,9 @@ class TwinscanTest : public QObject {
 
   // A review replaced before its thumbnails arrive never shows them.
   void thumbnailsOfAReplacedReviewAreDropped() {
-    QLibrary lib;
-    const pictray::ThumbnailCalls calls =
-        pictray::twinscan::LoadThumbnailLibrary(lib, std::string(PICTRAY_BIN_DIR) + "/libthumbkit.so");
+    pictray::ThumbnailLibrary lib;
+    QVERIFY(lib.Load(std::string(PICTRAY_BIN_DIR) + "/libthumbkit.so"));
+    const pictray::ThumbnailCalls calls = lib.calls();
     QVERIFY(calls.Drawing());
     int arrived = 0;
     pictray::twinscan::ThumbnailDrawer drawer(calls, 64, 16, 1, [&] { ++arrived; });

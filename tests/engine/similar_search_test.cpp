@@ -7,10 +7,12 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 
 #include "engine/dupes/dupes.h"
+#include "engine/dupes/groups.h"
 #include "engine/journal/journal.h"
 #include "engine/similar/feature_cache.h"
 #include "tests/engine/similar_test_util.h"
@@ -81,7 +83,7 @@ TEST_F(SimilarSearch, GroupsTheSamePicturesWithTheirExactCopies) {
   std::vector<FileRec> t = Listed();
   std::vector<SearchPhase> phases;
   const dupes::TwinReview review = FindSimilar(
-      fs::DefaultEnv(), t, tools_, dupes::KeepFirst::Original,
+      fs::DefaultEnv(), t, dupes::GroupsOfTable(t), tools_, dupes::KeepFirst::Original,
       [&](SearchPhase p, std::size_t, std::size_t) { phases.push_back(p); }, nullptr);
   const std::set<std::vector<std::string>> expected{
       {"hill.png", "hill.jpg"}, {"notes.txt", "notes copy.txt"}, {"sea.jpg", "sea (1).jpg", "sea small.jpg"}};
@@ -122,7 +124,7 @@ TEST_F(SimilarSearch, AStopLeavesTheTableAsListed) {
   std::vector<FileRec> t = Listed();
   const std::vector<FileRec> listed = t;
   const std::atomic<int> abort{1};
-  const dupes::TwinReview review = FindSimilar(fs::DefaultEnv(), t, tools_, dupes::KeepFirst::Original, {}, &abort);
+  const dupes::TwinReview review = FindSimilar(fs::DefaultEnv(), t, dupes::GroupsOfTable(t), tools_, dupes::KeepFirst::Original, {}, &abort);
   EXPECT_EQ(drawings, 0);
   const std::set<std::vector<std::string>> exact{{"notes.txt", "notes copy.txt"}, {"sea.jpg", "sea (1).jpg"}};
   EXPECT_EQ(Named(t, review.groups), exact);
@@ -140,7 +142,7 @@ class SimilarCache : public SimilarSearch {
   std::pair<std::set<std::vector<std::string>>, int> Run() {
     drawings = 0;
     std::vector<FileRec> t = Listed();
-    const dupes::TwinReview r = FindSimilar(fs::DefaultEnv(), t, tools_, dupes::KeepFirst::Original, {}, nullptr);
+    const dupes::TwinReview r = FindSimilar(fs::DefaultEnv(), t, dupes::GroupsOfTable(t), tools_, dupes::KeepFirst::Original, {}, nullptr);
     return {Named(t, r.groups), drawings.load()};
   }
   std::string CacheFile() const { return tools_.cacheDir + "/" + kCacheFileName; }
@@ -150,26 +152,30 @@ class SimilarCache : public SimilarSearch {
       {"hill.png", "hill.jpg"}, {"notes.txt", "notes copy.txt"}, {"sea.jpg", "sea (1).jpg", "sea small.jpg"}};
 };
 
-TEST_F(SimilarCache, ASecondRunDrawsNothing) {
-  EXPECT_EQ(Run(), std::make_pair(expected_, 5));
-  EXPECT_EQ(Run(), std::make_pair(expected_, 0));
-}
-
-TEST_F(SimilarCache, AChangedFileIsMeasuredAgain) {
-  ASSERT_EQ(Run().second, 5);
-  ASSERT_TRUE(testing::WriteJpegRgb(Path("hill.jpg"), testing::Scene(13).Render(400, 300), 90));
-  const std::set<std::vector<std::string>> after{{"notes.txt", "notes copy.txt"},
-                                                 {"sea.jpg", "sea (1).jpg", "sea small.jpg"}};
-  EXPECT_EQ(Run(), std::make_pair(after, 1));
-}
-
-TEST_F(SimilarCache, APictureNotDrawnIsTriedAgain) {
+// A picture is drawn once: again only when it changed or was not drawn.
+TEST_F(SimilarCache, DrawsOnlyWhatItDoesNotKnow) {
   const ThumbnailCalls library = tools_.lib;
-  tools_.lib = ThumbnailCalls();
   const std::set<std::vector<std::string>> exact{{"notes.txt", "notes copy.txt"}, {"sea.jpg", "sea (1).jpg"}};
-  EXPECT_EQ(Run(), std::make_pair(exact, 0));
-  tools_.lib = library;
-  EXPECT_EQ(Run(), std::make_pair(expected_, 5));
+  const std::set<std::vector<std::string>> changed{{"notes.txt", "notes copy.txt"},
+                                                   {"sea.jpg", "sea (1).jpg", "sea small.jpg"}};
+  const struct {
+    const char* step;
+    std::function<void()> before;
+    std::set<std::vector<std::string>> groups;
+    int drawn;
+  } steps[] = {
+      {"without the library", [&] { tools_.lib = ThumbnailCalls(); }, exact, 0},
+      {"the pictures not drawn are tried again", [&] { tools_.lib = library; }, expected_, 5},
+      {"a second run", [] {}, expected_, 0},
+      {"a changed file",
+       [&] { ASSERT_TRUE(testing::WriteJpegRgb(Path("hill.jpg"), testing::Scene(13).Render(400, 300), 90)); },
+       changed, 1},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.step);
+    s.before();
+    EXPECT_EQ(Run(), std::make_pair(s.groups, s.drawn));
+  }
 }
 
 TEST_F(SimilarCache, ADamagedOrForeignCacheFileIsIgnored) {

@@ -3,7 +3,6 @@
 // itself loaded from the build.
 #pragma once
 
-#include <dlfcn.h>
 #include <libheif/heif.h>
 #include <png.h>
 #include <tiffio.h>
@@ -17,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/colour/thumbnail.h"
+#include "engine/colour/thumbnail_library.h"
 #include "tests/support/jpeg_writer.h"
 #include "tests/support/temp_dir.h"
 
@@ -214,21 +213,11 @@ inline bool WriteHeif(const std::string& path, const Rgb8& p) {
 // when it is not built.
 class ThumbkitLibrary {
  public:
-  ThumbkitLibrary() : handle_(dlopen(PICTRAY_BIN_DIR "/libthumbkit.so", RTLD_NOW | RTLD_LOCAL)) {
-    if (!handle_) return;
-    calls_.one = reinterpret_cast<MakeMinImageFn>(dlsym(handle_, "MakeMinImage"));
-    calls_.oneWithin = reinterpret_cast<MakeMinImageWithinFn>(dlsym(handle_, "MakeMinImageWithin"));
-  }
-  ~ThumbkitLibrary() {
-    if (handle_) dlclose(handle_);
-  }
-  ThumbkitLibrary(const ThumbkitLibrary&) = delete;
-  ThumbkitLibrary& operator=(const ThumbkitLibrary&) = delete;
-  const ThumbnailCalls& calls() const { return calls_; }
+  ThumbkitLibrary() { lib_.Load(PICTRAY_BIN_DIR "/libthumbkit.so"); }
+  const ThumbnailCalls& calls() const { return lib_.calls(); }
 
  private:
-  void* handle_;
-  ThumbnailCalls calls_;
+  ThumbnailLibrary lib_;
 };
 
 }  // namespace pictray::testing
