@@ -6,6 +6,17 @@ namespace pictray::texts {
 namespace {
 
 constexpr std::string_view kOption = "--lang";
+// What a locale of no language of ours, or none, reads.
+constexpr Language kOtherLocales = Language::English;
+
+// "ja or en": every language's code.
+std::string Codes() {
+  std::string out;
+  const std::span<const LanguageInfo> all = Languages();
+  for (std::size_t i = 0; i < all.size(); ++i)
+    out += (i == 0 ? "" : i + 1 == all.size() ? " or " : ", ") + std::string(all[i].code);
+  return out;
+}
 
 LanguageArgument ArgumentOf(std::string_view value) {
   LanguageArgument a;
@@ -13,21 +24,21 @@ LanguageArgument ArgumentOf(std::string_view value) {
   if (const std::optional<Language> language = LanguageNamed(value))
     a.language = *language;
   else
-    a.error = "--lang takes ja or en, not \"" + std::string(value) + "\"";
+    a.error = "--lang takes " + Codes() + ", not \"" + std::string(value) + "\"";
   return a;
 }
 
 }  // namespace
 
 std::optional<Language> LanguageNamed(std::string_view value) {
-  if (value == "ja") return Language::Japanese;
-  if (value == "en") return Language::English;
+  for (const LanguageInfo& info : Languages())
+    if (info.code == value) return info.language;
   return std::nullopt;
 }
 
 Language LanguageOfLocaleName(std::string_view name) {
   // "ll_CC.codeset@modifier": the language is what comes before '_', '.' or '@'.
-  return name.substr(0, name.find_first_of("_.@")) == "ja" ? Language::Japanese : Language::English;
+  return LanguageNamed(name.substr(0, name.find_first_of("_.@"))).value_or(kOtherLocales);
 }
 
 Language LanguageOfEnvironment() {
@@ -35,7 +46,7 @@ Language LanguageOfEnvironment() {
     const char* value = std::getenv(var);
     if (value && *value) return LanguageOfLocaleName(value);
   }
-  return Language::English;
+  return kOtherLocales;
 }
 
 LanguageArgument TakeLanguageArgument(int& argc, char** argv) {
@@ -46,7 +57,7 @@ LanguageArgument TakeLanguageArgument(int& argc, char** argv) {
     if (arg == kOption) {
       if (i + 1 >= argc) {
         result.given = true;
-        result.error = "--lang needs a value: ja or en";
+        result.error = "--lang needs a value: " + Codes();
         return result;
       }
       result = ArgumentOf(argv[++i]);

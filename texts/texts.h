@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,19 @@
 namespace pictray::texts {
 
 enum class Language { Japanese, English };
+struct Vocabulary;
+
+// A language the programs speak. Another is a row of the table, its words
+// file (words_XX.cpp) and its translations (translations/*_XX.ts).
+struct LanguageInfo {
+  Language language;
+  std::string_view code;        // "ja": --lang's value, a locale's language
+  std::string_view fileEnding;  // "_en": of its translation files; none for the texts in the sources
+  const Vocabulary* words;
+};
+// Every language, the one of the texts in the sources first.
+std::span<const LanguageInfo> Languages();
+const LanguageInfo& InfoOf(Language language);
 
 // The message in `language`; names keep their bytes.
 std::string Words(const Message& message, Language language);
@@ -22,10 +36,10 @@ std::string Words(CliText text, Language language);
 // The button whose Japanese caption is `caption`, if any.
 std::optional<Button> ButtonCaptioned(std::string_view caption);
 
-// "ja" or "en"; nothing for anything else.
+// The language whose code is `value`; nothing for anything else.
 std::optional<Language> LanguageNamed(std::string_view value);
-// The language of a POSIX locale name ("en_GB.UTF-8", "ja_JP", "C"):
-// Japanese for "ja", English for every other one (C and POSIX included).
+// The language of a POSIX locale name ("en_GB.UTF-8", "ja_JP", "C"): the
+// one of its code, English for every other one (C and POSIX included).
 Language LanguageOfLocaleName(std::string_view name);
 // The locale's language as the C library chooses it: LC_ALL, else
 // LC_MESSAGES, else LANG; English when none is set.

@@ -36,4 +36,6 @@ struct Vocabulary {
 extern const Vocabulary kJapanese;
 extern const Vocabulary kEnglish;
 
+const Vocabulary& VocabularyOf(Language language);
+
 }  // namespace pictray::texts

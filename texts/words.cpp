@@ -6,10 +6,6 @@
 namespace pictray::texts {
 namespace {
 
-const Vocabulary& VocabularyOf(Language language) {
-  return language == Language::English ? kEnglish : kJapanese;
-}
-
 // `pattern` with its markers replaced in one pass, so that a name holding
 // "%s" stays as it is. A marker with nothing left to take stays empty.
 std::string Fill(const char* pattern, const std::vector<std::string>& names,

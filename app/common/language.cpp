@@ -16,16 +16,19 @@ Language ChosenLanguage(const LanguageArgument& argument) {
 }
 
 Language WindowLanguage() {
-  // common_en.ts translates this marker into "en".
-  return QCoreApplication::translate("ui", "ja") == QLatin1String("en") ? Language::English : Language::Japanese;
+  // Each language's common_XX.ts translates this marker into its code.
+  const QByteArray code = QCoreApplication::translate("ui", "ja").toUtf8();
+  return texts::LanguageNamed(code.toStdString()).value_or(Language::Japanese);
 }
 
 bool InstallTranslations(QCoreApplication& app, Language language, const QString& folder,
                          const QStringList& names, QString* error) {
-  if (language == Language::Japanese) return true;
+  const std::string_view ending = texts::InfoOf(language).fileEnding;
+  if (ending.empty()) return true;  // the sources' own texts
   for (const QString& name : names) {
     auto* translator = new QTranslator(&app);
-    const QString file = QDir(folder).filePath(name + "_en.qm");
+    const QString file =
+        QDir(folder).filePath(name + QString::fromUtf8(ending.data(), qsizetype(ending.size())) + ".qm");
     if (!translator->load(file)) {
       delete translator;
       *error = QStringLiteral("cannot load the translation %1").arg(file);

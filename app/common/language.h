@@ -37,8 +37,8 @@ Language ChosenLanguage(const LanguageArgument& argument);
 Language WindowLanguage();
 
 // Loads the translations of `names` ("common", "twinscan" ...) for
-// `language` from `folder` (files NAME_en.qm) into the application. Japanese
-// loads nothing. False with `error` set when a file is missing or unreadable.
+// `language` from `folder` (files NAME_XX.qm, by the language's file
+// ending) into the application. Japanese, the sources' own, loads nothing. False with `error` set when a file is missing or unreadable.
 bool InstallTranslations(QCoreApplication& app, Language language, const QString& folder,
                          const QStringList& names, QString* error);
 
