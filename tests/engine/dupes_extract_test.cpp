@@ -15,7 +15,7 @@
 
 #include "engine/dupes/dupes.h"
 #include "engine/dupes/delete_check.h"
-#include "engine/dupes/extract.h"
+#include "engine/move/extract.h"
 #include "tests/support/journal_home.h"
 #include "tests/support/temp_dir.h"
 

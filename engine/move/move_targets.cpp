@@ -1,4 +1,4 @@
-#include "engine/runs/move_targets.h"
+#include "engine/move/move_targets.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "engine/runs/move_run.h"
+#include "engine/move/move_run.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,9 +14,9 @@
 #include "engine/fs/unique_fd.h"
 #include "engine/journal/journal.h"
 #include "engine/names/folda_name.h"
-#include "engine/runs/move_announcer.h"
-#include "engine/runs/move_targets.h"
-#include "engine/runs/sidecars.h"
+#include "engine/move/move_announcer.h"
+#include "engine/move/move_targets.h"
+#include "engine/move/sidecars.h"
 
 namespace pictray {
 namespace {

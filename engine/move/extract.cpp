@@ -1,4 +1,4 @@
-#include "engine/dupes/extract.h"
+#include "engine/move/extract.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

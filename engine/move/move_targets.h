@@ -8,8 +8,8 @@
 
 #include "engine/fs/env.h"
 #include "engine/journal/journal.h"
-#include "engine/runs/move_announcer.h"
-#include "engine/runs/move_report.h"
+#include "engine/move/move_announcer.h"
+#include "engine/move/move_report.h"
 
 namespace pictray {
 
