@@ -4,17 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <set>
+#include <unordered_map>
 
 #include "engine/dupes/copy_sidecars.h"
 #include "engine/dupes/kept_check.h"
-#include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
-#include "engine/fs/unique_fd.h"
 #include "engine/journal/journal.h"
+#include "engine/move/journalled_move.h"
 
 namespace pictray::dupes {
 namespace {
@@ -52,53 +52,52 @@ bool StillAsGrouped(const fs::Env& env, int dirfd, const FileRec& r) {
 
 // Where the copies of one extraction go, made as the first copy needs it.
 struct Destination {
-  int dirfd = -1;      // the source folder
-  std::string name;    // of the extraction folder; its final name once made
-  JournalWriter* journal = nullptr;
-  long nextEntry = 0;
-  int journalError = 0;
+  std::string name;  // of the extraction folder; its final name once made
   bool made = false;
   std::set<std::string> surplusMade;  // surplus folders made in it
 
-  // A folder made between its journal records.
-  int MakeDir(const std::string& rel) {
-    const int e = MakeFolderJournalled(*journal, nextEntry++, dirfd, rel, journalError);
-    return journalError != 0 ? journalError : e;
-  }
-
   // Makes the extraction folder and the surplus folder `folda` when missing.
   // Returns 0 or an errno.
-  int Prepare(const std::string& folda) {
+  int Prepare(MoveFrame& frame, const std::string& folda) {
     if (!made) {
-      const MakeDirFn makeDir = [this](const std::string& rel) { return MakeDir(rel); };
-      if (const int e = MakeOwnFolder(journal->env(), dirfd, name, name, makeDir); e != 0) return e;
+      const MakeDirFn makeDir = [&frame](const std::string& rel) {
+        return frame.MakeFolder(frame.nextEntry()++, rel);
+      };
+      if (const int e = MakeOwnFolder(frame.env(), frame.fd(), name, name, makeDir); e != 0) return e;
       made = true;
     }
     if (surplusMade.count(folda)) return 0;
     // The folder is new, so an existing surplus folder is not ours.
-    if (const int e = MakeDir(name + "/" + folda); e != 0) return e;
+    if (const int e = frame.MakeFolder(frame.nextEntry()++, name + "/" + folda); e != 0) return e;
     surplusMade.insert(folda);
     return 0;
   }
 };
 
 // Moves the verified copy `r` to `to` (relative to the source folder) if it
-// is still the file that was listed, and records it as moved.
-// The move is written to the journal (entry `entry`) before it is made and
-// marked right after; `journalError` tells that a record failed.
-SurplusOutcome::Kind MoveVerified(const fs::Env& env, int dirfd, const FileRec& r, const std::string& to, MovedFile& moved,
-                                  std::string& reason, JournalWriter& journal, long entry, int& journalError) {
+// is still the file that was listed, and records it as moved. The move is
+// written to the journal before it is made and marked right after; a record
+// that fails stops the frame. Why a copy stays goes into `out`.
+SurplusOutcome::Kind MoveVerified(MoveFrame& frame, const FileRec& r, const std::string& to, MovedFile& moved,
+                                  SurplusOutcome& out) {
+  const fs::Env& env = frame.env();
+  const int dirfd = frame.fd();
+  JournalWriter& journal = frame.journal();
   struct stat before {};
   if (env.Fstatat(dirfd, r.filename.c_str(), before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode) ||
       IdentityOf(before) != r.identity)
     return SurplusOutcome::Kind::Changed;
+  const long entry = frame.nextEntry()++;
   journal.MoveBegin(entry, r.filename, to, IdentityOf(before), before.st_mode);
-  if ((journalError = journal.Flush()) != 0) {
-    reason = std::strerror(journalError);
+  if (const int e = journal.Flush(); e != 0) {
+    frame.JournalFailed(e);
+    out.reason = SurplusLeft::MoveFailed;
+    out.err = e;
     return SurplusOutcome::Kind::Failed;
   }
   if (const int e = RenameNoReplace(env, dirfd, r.filename, dirfd, to); e != 0) {
-    reason = std::strerror(e);
+    out.reason = SurplusLeft::MoveFailed;
+    out.err = e;
     journal.Failed(entry, e);
     return SurplusOutcome::Kind::Failed;
   }
@@ -112,14 +111,15 @@ SurplusOutcome::Kind MoveVerified(const fs::Env& env, int dirfd, const FileRec& 
   }
   // Another file took the name between the look and the rename: it goes back.
   if (const int e = RenameNoReplace(env, dirfd, to, dirfd, r.filename); e != 0) {
-    reason = std::string("left in the extraction folder: ") + std::strerror(e);
+    out.reason = SurplusLeft::InExtractionFolder;
+    out.err = e;
   } else {
     journal.Failed(entry, EEXIST);
   }
   return SurplusOutcome::Kind::Changed;
 }
 
-void Count(ExtractResult& res, SurplusOutcome::Kind kind) {
+void Tally(ExtractResult& res, SurplusOutcome::Kind kind) {
   switch (kind) {
     case SurplusOutcome::Kind::Moved: ++res.movedCount; break;
     case SurplusOutcome::Kind::Failed: ++res.failed; break;
@@ -138,37 +138,136 @@ Check CheckBeforeMove(const fs::Env& env, int dirfd, const FileRec& r, bool dryR
   return CheckAgainstKept(env, dirfd, r.filename, r.identity, r.keptPath);
 }
 
+// The extraction's steps in the frame: each verified surplus copy into its
+// surplus folder, its sidecars after it.
+class CopyMoves final : public MoveSteps {
+ public:
+  CopyMoves(const std::vector<FileRec>& lpData, const std::string& folder, const TimeStamp& now, bool dryRun,
+            const ExtractCallbacks& cb, AbortFlag abort, ExtractResult& res)
+      : lpData_(lpData), folder_(folder), dryRun_(dryRun), cb_(cb), abort_(abort), res_(res),
+        sidecars_(SidecarsOfCopies(lpData)) {
+    dest_.name = SameFolderName(now);
+    for (std::size_t i = 0; i < lpData.size(); ++i)
+      if (lpData[i].folda != "---" && !lpData[i].keptPath.empty()) surplusRows_.push_back(i);
+  }
+
+  std::size_t Count() const override { return surplusRows_.size(); }
+  bool Aborted() const override { return dupes::Aborted(abort_); }
+  bool Take(std::size_t k, MoveFrame& frame) override;
+  void Stopped(std::size_t at, MoveStop why, MoveFrame& frame) override;
+  // The extraction folder, once made and still there.
+  const std::string& FolderName() const { return dest_.name; }
+  bool FolderMade() const { return dest_.made; }
+
+ private:
+  int MoveSidecars(const std::vector<std::size_t>& rows, const FileRec& copy, MoveFrame& frame);
+
+  const std::vector<FileRec>& lpData_;
+  const std::string& folder_;
+  const bool dryRun_;
+  const ExtractCallbacks& cb_;
+  const AbortFlag abort_;
+  ExtractResult& res_;
+  const std::unordered_map<std::size_t, std::vector<std::size_t>> sidecars_;
+  std::vector<std::size_t> surplusRows_;
+  Destination dest_;
+};
+
 // Moves the sidecars `rows` of the copy `copy`, which has just gone (or, in a
 // dry run, would go) into its surplus folder, after it; returns how many went.
-int MoveSidecars(const fs::Env& env, const std::vector<FileRec>& lpData, const std::vector<std::size_t>& rows,
-                 const FileRec& copy, const std::string& folder, Destination& dest, JournalWriter& journal, bool dryRun,
-                 ExtractResult& res) {
+int CopyMoves::MoveSidecars(const std::vector<std::size_t>& rows, const FileRec& copy, MoveFrame& frame) {
   int moved = 0;
   for (std::size_t row : rows) {
-    const FileRec& s = lpData[row];
-    const std::string to = dest.name + "/" + copy.folda + "/" + s.filename;
-    SurplusOutcome out{SurplusOutcome::Kind::Moved, s.path, JoinPath(folder, to), copy.path, "", true};
+    const FileRec& s = lpData_[row];
+    const std::string to = dest_.name + "/" + copy.folda + "/" + s.filename;
+    SurplusOutcome out{SurplusOutcome::Kind::Moved, s.path, JoinPath(folder_, to), copy.path};
+    out.sidecar = true;
     FileIdentity now;
-    if (dryRun) {
-      if (!StatRegular(env, dest.dirfd, s.filename, now) || now != s.identity) out.kind = SurplusOutcome::Kind::Changed;
-    } else if (dest.journalError != 0) {
+    if (dryRun_) {
+      if (!StatRegular(frame.env(), frame.fd(), s.filename, now) || now != s.identity)
+        out.kind = SurplusOutcome::Kind::Changed;
+    } else if (frame.journalError() != 0) {
       out.kind = SurplusOutcome::Kind::Failed;
-      out.reason = std::string("the journal cannot be written: ") + std::strerror(dest.journalError);
+      out.reason = SurplusLeft::JournalStopped;
+      out.err = frame.journalError();
     } else {
       MovedFile m{out.to, copy.path, {}, MovedFile::Kind::Sidecar, {}};
-      out.kind = MoveVerified(env, dest.dirfd, s, to, m, out.reason, journal, dest.nextEntry++, dest.journalError);
-      if (out.kind == SurplusOutcome::Kind::Moved) res.moved.push_back(m);
+      out.kind = MoveVerified(frame, s, to, m, out);
+      if (out.kind == SurplusOutcome::Kind::Moved) res_.moved.push_back(m);
     }
-    Count(res, out.kind);
+    Tally(res_, out.kind);
     moved += out.kind == SurplusOutcome::Kind::Moved;
-    res.outcomes.push_back(std::move(out));
+    res_.outcomes.push_back(std::move(out));
   }
   return moved;
+}
+
+bool CopyMoves::Take(std::size_t k, MoveFrame& frame) {
+  // Reading each copy and its kept file whole is the long part: the progress
+  // follows the copies.
+  if (cb_.progress) cb_.progress(static_cast<int>((k * 100 + 100) / surplusRows_.size()));
+  const FileRec& r = lpData_[surplusRows_[k]];
+  const std::size_t line = FindLine(res_.lines, r.folda);
+  SurplusOutcome out{SurplusOutcome::Kind::Moved, r.path, "", r.keptPath};
+
+  const Check check = CheckBeforeMove(frame.env(), frame.fd(), r, dryRun_);
+  if (check != Check::Verified) {
+    out.kind = check == Check::Changed ? SurplusOutcome::Kind::Changed : SurplusOutcome::Kind::Differs;
+  } else if (!dryRun_) {
+    const int e = dest_.Prepare(frame, r.folda);
+    MovedFile moved{"", r.keptPath, {}, r.similarCopy ? MovedFile::Kind::SimilarCopy : MovedFile::Kind::Copy,
+                    r.keptIdentity};
+    const std::string to = dest_.name + "/" + r.folda + "/" + r.filename;
+    if (e != 0) {
+      out.kind = SurplusOutcome::Kind::Failed;
+      out.reason = SurplusLeft::MoveFailed;
+      out.err = e;
+    } else {
+      out.kind = MoveVerified(frame, r, to, moved, out);
+    }
+    moved.to = JoinPath(folder_, to);
+    if (out.kind == SurplusOutcome::Kind::Moved) res_.moved.push_back(moved);
+  }
+  out.to = JoinPath(folder_, dest_.name + "/" + r.folda + "/" + r.filename);
+  Tally(res_, out.kind);
+  res_.outcomes.push_back(out);
+  if (out.kind != SurplusOutcome::Kind::Moved) return true;
+  int movedHere = 1;
+  if (const auto it = sidecars_.find(surplusRows_[k]); it != sidecars_.end())
+    movedHere += MoveSidecars(it->second, r, frame);
+  if (line < res_.lines.size()) {
+    res_.lines[line].count += movedHere;
+  } else {
+    res_.lines.push_back({r.folda, movedHere, r.filename, JoinPath(folder_, dest_.name + "/" + r.folda), "new"});
+    frame.Arrived(dest_.name + "/" + r.folda);
+  }
+  if (cb_.resultLine) cb_.resultLine(line, res_.lines[line]);
+  return true;
+}
+
+void CopyMoves::Stopped(std::size_t at, MoveStop why, MoveFrame& frame) {
+  // Every copy not taken up is named: none moves without its record.
+  if (why == MoveStop::Journal)
+    for (std::size_t k = at; k < surplusRows_.size(); ++k) {
+      const FileRec& r = lpData_[surplusRows_[k]];
+      res_.outcomes.push_back({SurplusOutcome::Kind::Failed, r.path, "", r.keptPath, SurplusLeft::JournalStopped,
+                               frame.journalError()});
+      Tally(res_, SurplusOutcome::Kind::Failed);
+    }
+  if (cb_.progress && surplusRows_.empty()) cb_.progress(100);
 }
 
 }  // namespace
 
 std::string SameFolderName(const TimeStamp& t) { return "same" + t.Text(); }
+
+Message SurplusLeftMessage(const SurplusOutcome& o) {
+  switch (o.reason) {
+    case SurplusLeft::JournalStopped: return Message{Said::ExtractLeftJournalStopped, {}, {}, o.err};
+    case SurplusLeft::InExtractionFolder: return Message{Said::ExtractLeftInExtractionFolder, {}, {}, o.err};
+    default: return Message{Said::ExtractLeftMoveFailed, {}, {}, o.err};
+  }
+}
 
 int MakeOwnFolder(const fs::Env& env, int dirfd, const std::string& name, std::string& made, const MakeDirFn& makeDir) {
   const std::string base = name;
@@ -188,101 +287,17 @@ ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& l
                                const std::string& journalDir, const TimeStamp& now, bool dryRun,
                                const ExtractCallbacks& cb, AbortFlag abort) {
   ExtractResult res;
-  FolderLock lock;
-  if (!dryRun && (res.lockError = lock.TryLock(env, folder)) != 0) return res;
-  const UniqueFd dirfd(env, env.Open(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dirfd.get() < 0) {
-    res.lockError = errno;
-    return res;
-  }
-  JournalWriter journal(env);
-  if (!dryRun && (res.journalError = journal.Create(journalDir, JournalRunKind::Extract, folder)) != 0) {
-    res.journalPath = journalDir;
-    return res;
-  }
-  // Copies half-made here by an undo that was killed.
-  if (!dryRun) RemoveStaleMoveTemps(env, dirfd.get());
-  Destination dest{dirfd.get(), SameFolderName(now), &journal, 0, 0, false, {}};
-
-  std::vector<std::size_t> surplusRows;
-  for (std::size_t i = 0; i < lpData.size(); ++i)
-    if (lpData[i].folda != "---" && !lpData[i].keptPath.empty()) surplusRows.push_back(i);
-  const auto sidecars = SidecarsOfCopies(lpData);
-
-  // Reading each copy and its kept file whole is the long part: the progress
-  // follows the copies.
-  for (std::size_t k = 0; k < surplusRows.size(); ++k) {
-    if (Aborted(abort)) {
-      res.aborted = true;
-      break;
-    }
-    if (dest.journalError != 0) {
-      res.journalError = dest.journalError;
-      res.journalPath = journal.path();
-      // Every copy not taken up is named: none moves without its record.
-      for (; k < surplusRows.size(); ++k) {
-        const FileRec& r = lpData[surplusRows[k]];
-        res.outcomes.push_back({SurplusOutcome::Kind::Failed, r.path, "", r.keptPath,
-                                std::string("the journal cannot be written: ") + std::strerror(res.journalError)});
-        Count(res, SurplusOutcome::Kind::Failed);
-      }
-      break;
-    }
-    if (cb.progress) cb.progress(static_cast<int>((k * 100 + 100) / surplusRows.size()));
-    const FileRec& r = lpData[surplusRows[k]];
-    const std::size_t line = FindLine(res.lines, r.folda);
-    SurplusOutcome out{SurplusOutcome::Kind::Moved, r.path, "", r.keptPath, ""};
-
-    const Check check = CheckBeforeMove(env, dirfd.get(), r, dryRun);
-    if (check != Check::Verified) {
-      out.kind = check == Check::Changed ? SurplusOutcome::Kind::Changed : SurplusOutcome::Kind::Differs;
-    } else if (!dryRun) {
-      const int e = dest.Prepare(r.folda);
-      MovedFile moved{"", r.keptPath, {}, r.similarCopy ? MovedFile::Kind::SimilarCopy : MovedFile::Kind::Copy,
-                      r.keptIdentity};
-      const std::string to = dest.name + "/" + r.folda + "/" + r.filename;
-      if (e != 0) {
-        out.kind = SurplusOutcome::Kind::Failed;
-        out.reason = std::strerror(e);
-      } else {
-        out.kind = MoveVerified(env, dirfd.get(), r, to, moved, out.reason, journal, dest.nextEntry++,
-                                dest.journalError);
-      }
-      moved.to = JoinPath(folder, to);
-      if (out.kind == SurplusOutcome::Kind::Moved) res.moved.push_back(moved);
-    }
-    out.to = JoinPath(folder, dest.name + "/" + r.folda + "/" + r.filename);
-    Count(res, out.kind);
-    res.outcomes.push_back(out);
-    if (out.kind != SurplusOutcome::Kind::Moved) continue;
-    int movedHere = 1;
-    if (const auto it = sidecars.find(surplusRows[k]); it != sidecars.end())
-      movedHere += MoveSidecars(env, lpData, it->second, r, folder, dest, journal, dryRun, res);
-    if (line < res.lines.size()) {
-      res.lines[line].count += movedHere;
-    } else {
-      res.lines.push_back({r.folda, movedHere, r.filename, JoinPath(folder, dest.name + "/" + r.folda), "new"});
-    }
-    if (cb.resultLine) cb.resultLine(line, res.lines[line]);
-  }
-
-  if (cb.progress && surplusRows.empty()) cb.progress(100);
-
-  // Folders made for moves that all failed are empty: take them away again.
-  for (const std::string& folda : dest.surplusMade)
-    if (FindLine(res.lines, folda) == res.lines.size())
-      env.Unlinkat(dirfd.get(), (dest.name + "/" + folda).c_str(), AT_REMOVEDIR);
+  CopyMoves moves(lpData, folder, now, dryRun, cb, abort, res);
+  const MoveEnd end = RunJournalledMove(
+      env, {.folder = folder, .journalDir = journalDir, .kind = JournalRunKind::Extract, .dryRun = dryRun}, moves);
+  res.lockError = end.refusal;
+  res.aborted = end.aborted;
+  res.journalError = end.journalError;
+  res.journalPath = end.journalPath;
   // A folder that kept something (a copy that could not go back) stays named.
-  if (dest.made && (res.movedCount > 0 || env.Unlinkat(dirfd.get(), dest.name.c_str(), AT_REMOVEDIR) != 0))
-    res.samedir = JoinPath(folder, dest.name) + "/";
-  if (dest.journalError != 0 && res.journalError == 0) {
-    res.journalError = dest.journalError;
-    res.journalPath = journal.path();
-  }
-  if (const int e = journal.Close(); e != 0 && res.journalError == 0) {
-    res.journalError = e;
-    res.journalPath = journal.path();
-  }
+  if (moves.FolderMade() && std::find(end.foldersKept.begin(), end.foldersKept.end(), moves.FolderName()) !=
+                                end.foldersKept.end())
+    res.samedir = JoinPath(folder, moves.FolderName()) + "/";
   return res;
 }
 

@@ -324,7 +324,8 @@ TEST(DupesExtract, FailedMovesCountAsFailedAndReplaceNothing) {
   EXPECT_EQ(res.movedCount, 0);
   EXPECT_TRUE(res.lines.empty());
   EXPECT_EQ(res.samedir, "");
-  EXPECT_FALSE(res.outcomes.at(0).reason.empty());
+  EXPECT_EQ(res.outcomes.at(0).reason, SurplusLeft::MoveFailed);
+  EXPECT_EQ(res.outcomes.at(0).err, ENAMETOOLONG);
   EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{longName, "z"}));
 }
 
