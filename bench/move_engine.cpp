@@ -7,7 +7,7 @@
 
 #include "engine/journal/journal.h"
 #include "engine/runs/listup.h"
-#include "engine/runs/move_run.h"
+#include "engine/move/move_run.h"
 #include "engine/runs/name_sets.h"
 #include "engine/run/null_host.h"
 #include "texts/texts.h"

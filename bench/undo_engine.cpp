@@ -15,7 +15,7 @@
 #include "engine/journal/undo.h"
 #include "engine/run/null_host.h"
 #include "engine/runs/listup.h"
-#include "engine/runs/move_run.h"
+#include "engine/move/move_run.h"
 #include "engine/runs/name_sets.h"
 
 namespace pictray {

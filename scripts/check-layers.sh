@@ -24,7 +24,8 @@ declare -A may_use=(
   [dupes]="journal list settings fs"
   [colour]="jpeg names settings fs"
   [similar]="meta colour jpeg names dupes journal list settings fs"
-  [runs]="run similar meta colour jpeg names dupes journal list settings fs"
+  [move]="run dupes names journal list settings fs"
+  [runs]="move run similar meta colour jpeg names dupes journal list settings fs"
 )
 
 status=0

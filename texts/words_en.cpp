@@ -60,6 +60,9 @@ const char* SaidEn(Said s) {
     case Said::ExtractJournalNotCreated:
       return "Nothing is extracted because the extraction record cannot be created: %s (%e)";
     case Said::ExtractJournalStopped: return "Stopped because the extraction record cannot be written: %s (%e)";
+    case Said::ExtractLeftMoveFailed: return "%e";
+    case Said::ExtractLeftJournalStopped: return "the journal cannot be written: %e";
+    case Said::ExtractLeftInExtractionFolder: return "left in the extraction folder: %e";
     case Said::Extracted: return "Extracted";
     case Said::NothingExtracted: return "No files extracted";
     case Said::ExtractedInto: return "Created the folder [%s] and extracted into it";

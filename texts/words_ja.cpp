@@ -59,6 +59,9 @@ const char* SaidJa(Said s) {
     case Said::FolderNotOpened: return "フォルダを開けません: %s (%e)";
     case Said::ExtractJournalNotCreated: return "抽出の記録を作成できないため抽出しません: %s (%e)";
     case Said::ExtractJournalStopped: return "抽出の記録を書けないため止めました: %s (%e)";
+    case Said::ExtractLeftMoveFailed: return "移動できない: %e";
+    case Said::ExtractLeftJournalStopped: return "抽出の記録を書けない: %e";
+    case Said::ExtractLeftInExtractionFolder: return "抽出フォルダに残った: %e";
     case Said::Extracted: return "抽出しました";
     case Said::NothingExtracted: return "抽出ファイル無し";
     case Said::ExtractedInto: return "[%s] フォルダを作成して抽出";

@@ -23,7 +23,7 @@
 #include "app/pictray/srgb_dialog.h"
 #include "app/pictray/window_text.h"
 #include "engine/fs/paths.h"
-#include "engine/runs/move_run.h"
+#include "engine/move/move_run.h"
 #include "engine/settings/settings_keys.h"
 
 namespace pictray::app {

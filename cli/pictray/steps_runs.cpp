@@ -6,7 +6,7 @@
 #include "cli/pictray/cli_steps.h"
 #include "engine/colour/rgb_name.h"
 #include "engine/journal/tab_fields.h"
-#include "engine/runs/move_run.h"
+#include "engine/move/move_run.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_keys.h"
 

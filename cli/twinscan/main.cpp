@@ -133,7 +133,10 @@ void PrintExtraction(const ExtractResult& res, bool dryRun) {
     PrintLine({l.folda, std::to_string(l.count), l.firstFile, l.path, l.mode});
   std::printf("[copies]\n");
   for (const SurplusOutcome& o : res.outcomes) {
-    const std::string& last = o.kind == SurplusOutcome::Kind::Failed ? o.reason : o.to;
+    // The copies' table is in fixed English words, as its kinds are.
+    const std::string last = o.kind == SurplusOutcome::Kind::Failed
+                                 ? pictray::texts::Words(SurplusLeftMessage(o), Language::English)
+                                 : o.to;
     PrintLine({KindText(o.kind, dryRun), o.from, o.keptPath, last});
   }
   std::printf("[end]\n");

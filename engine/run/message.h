@@ -75,6 +75,10 @@ enum class Said : std::uint8_t {
   FolderNotOpened,           // names: folder; error
   ExtractJournalNotCreated,  // names: journal; error
   ExtractJournalStopped,     // names: journal; error
+  // Why one surplus copy stays; error.
+  ExtractLeftMoveFailed,
+  ExtractLeftJournalStopped,
+  ExtractLeftInExtractionFolder,
   // Extraction ends; numbers: copies left as they differ or changed, copies
   // that could not be moved.
   Extracted,

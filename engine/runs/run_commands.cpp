@@ -7,7 +7,7 @@
 #include "engine/runs/colour_runs.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/runs/listup.h"
-#include "engine/runs/move_run.h"
+#include "engine/move/move_run.h"
 #include "engine/runs/name_sets.h"
 #include "engine/runs/selected_colour_runs.h"
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/dupes/extract.h"
+#include "engine/move/extract.h"
 #include "engine/run/twinscan_host.h"
 #include "engine/run/twinscan_state.h"
 

@@ -15,7 +15,7 @@
 
 #include "engine/dupes/dupes.h"
 #include "engine/dupes/delete_check.h"
-#include "engine/dupes/extract.h"
+#include "engine/move/extract.h"
 #include "tests/support/journal_home.h"
 #include "tests/support/temp_dir.h"
 
@@ -324,7 +324,8 @@ TEST(DupesExtract, FailedMovesCountAsFailedAndReplaceNothing) {
   EXPECT_EQ(res.movedCount, 0);
   EXPECT_TRUE(res.lines.empty());
   EXPECT_EQ(res.samedir, "");
-  EXPECT_FALSE(res.outcomes.at(0).reason.empty());
+  EXPECT_EQ(res.outcomes.at(0).reason, SurplusLeft::MoveFailed);
+  EXPECT_EQ(res.outcomes.at(0).err, ENAMETOOLONG);
   EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{longName, "z"}));
 }
 

@@ -13,10 +13,10 @@
 #include <string>
 
 #include "engine/dupes/deleter.h"
-#include "engine/dupes/extract.h"
+#include "engine/move/extract.h"
 #include "engine/journal/undo.h"
 #include "engine/run/null_host.h"
-#include "engine/runs/move_run.h"
+#include "engine/move/move_run.h"
 #include "engine/settings/profile.h"
 #include "tests/support/fault_env.h"
 #include "tests/support/temp_dir.h"

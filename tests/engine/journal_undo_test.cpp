@@ -20,14 +20,14 @@
 #include <sstream>
 #include <string>
 
-#include "engine/dupes/extract.h"
+#include "engine/move/extract.h"
 #include "engine/fs/read_file.h"
 #include "engine/fs/safe_move.h"
 #include "engine/journal/journal_format.h"
 #include "engine/journal/undo.h"
 #include "engine/names/text_list.h"
 #include "engine/run/null_host.h"
-#include "engine/runs/move_run.h"
+#include "engine/move/move_run.h"
 #include "engine/runs/twinscan_run.h"
 #include "engine/runs/undo_run.h"
 #include "tests/support/recording_host.h"

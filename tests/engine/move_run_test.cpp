@@ -13,7 +13,7 @@
 
 #include "engine/fs/folder_lock.h"
 #include "engine/journal/undo.h"
-#include "engine/runs/move_run.h"
+#include "engine/move/move_run.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_store.h"
 #include "tests/support/recording_host.h"

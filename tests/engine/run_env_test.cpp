@@ -8,7 +8,7 @@
 
 #include "engine/runs/jpeg_runs.h"
 #include "engine/runs/listup.h"
-#include "engine/runs/move_prepare.h"
+#include "engine/move/move_prepare.h"
 #include "engine/runs/name_sets.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"

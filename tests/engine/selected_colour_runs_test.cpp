@@ -13,7 +13,7 @@
 #include "engine/colour/exact_colour.h"
 #include "engine/jpeg/jpeg_decode.h"
 #include "engine/names/folda_name.h"
-#include "engine/runs/move_run.h"
+#include "engine/move/move_run.h"
 #include "engine/runs/row_pool.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_keys.h"

@@ -1,4 +1,4 @@
-#include "engine/runs/move_prepare.h"
+#include "engine/move/move_prepare.h"
 
 #include "engine/fs/paths.h"
 #include "engine/settings/settings_keys.h"

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "engine/fs/env.h"
-#include "engine/journal/journal.h"
-#include "engine/runs/move_announcer.h"
-#include "engine/runs/move_report.h"
+#include "engine/move/journalled_move.h"
+#include "engine/move/move_announcer.h"
+#include "engine/move/move_report.h"
 
 namespace pictray {
 
@@ -22,10 +22,9 @@ struct TargetFolder {
   long line = -1;  // its LV02 line, once a file arrived
 };
 
-// The folder is made between two journal records (entry `id`), so that an
-// undo takes it away again; `journalErr` tells that a record failed.
-TargetFolder OpenTargetFolder(const fs::Env& env, int sourceFd, const std::string& target, JournalWriter& journal, long id,
-                              int& journalErr);
+// The folder is made through the frame, between two journal records, so
+// that an undo takes it away again; the frame tells when a record failed.
+TargetFolder OpenTargetFolder(MoveFrame& frame, const std::string& target);
 
 struct MoveRefusal {
   MoveFailReason reason;

@@ -5,8 +5,8 @@
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
 #include "engine/run/run_state.h"
-#include "engine/runs/move_prepare.h"
-#include "engine/runs/move_report.h"
+#include "engine/move/move_prepare.h"
+#include "engine/move/move_report.h"
 
 namespace pictray {
 

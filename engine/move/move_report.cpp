@@ -1,4 +1,4 @@
-#include "engine/runs/move_report.h"
+#include "engine/move/move_report.h"
 
 #include <map>
 

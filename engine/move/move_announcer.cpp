@@ -1,4 +1,4 @@
-#include "engine/runs/move_announcer.h"
+#include "engine/move/move_announcer.h"
 
 #include <fcntl.h>
 

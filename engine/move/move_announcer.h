@@ -14,7 +14,7 @@
 #include "engine/fs/safe_move.h"
 #include "engine/journal/journal.h"
 #include "engine/list/file_list.h"
-#include "engine/runs/sidecars.h"
+#include "engine/move/sidecars.h"
 
 namespace pictray {
 

@@ -1,4 +1,4 @@
-#include "engine/runs/sidecars.h"
+#include "engine/move/sidecars.h"
 
 #include <cstdint>
 #include <optional>

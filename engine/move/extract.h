@@ -8,9 +8,18 @@
 
 #include "engine/dupes/dupes.h"
 #include "engine/fs/env.h"
+#include "engine/run/message.h"
 #include "engine/settings/settings_store.h"
 
 namespace pictray::dupes {
+
+// Why a surplus copy was not moved, with the errno that explains it.
+enum class SurplusLeft {
+  None,
+  MoveFailed,          // its folder could not be made, or the rename failed
+  JournalStopped,      // the run stopped before it, as its journal could not be written
+  InExtractionFolder,  // another file took its name there; it could not come back from it
+};
 
 // What happened to one surplus copy.
 struct SurplusOutcome {
@@ -19,10 +28,14 @@ struct SurplusOutcome {
   std::string from;      // path of the copy
   std::string to;        // where it went (or would go)
   std::string keptPath;  // the file it was compared with
-  std::string reason;    // for Failed: the system's error text
+  SurplusLeft reason = SurplusLeft::None;
+  int err = 0;
   // A sidecar that went (or was to go) with the copy `keptPath` names.
   bool sidecar = false;
 };
+
+// Why the copy was left, in words of texts/.
+Message SurplusLeftMessage(const SurplusOutcome& o);
 
 struct ExtractResult {
   std::string samedir;  // extraction folder ending in "/"; "" when nothing moved

@@ -1,4 +1,4 @@
-#include "engine/runs/move_targets.h"
+#include "engine/move/move_targets.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,8 +10,11 @@
 
 namespace pictray {
 
-TargetFolder OpenTargetFolder(const fs::Env& env, int sourceFd, const std::string& target, JournalWriter& journal, long id,
-                              int& journalErr) {
+TargetFolder OpenTargetFolder(MoveFrame& frame, const std::string& target) {
+  const fs::Env& env = frame.env();
+  const int sourceFd = frame.fd();
+  // Each target takes an entry, made or found, as the journals have always numbered them.
+  const long id = frame.nextEntry()++;
   TargetFolder f;
   struct stat st;
   if (env.Fstatat(sourceFd, target.c_str(), st, 0) != 0) {
@@ -19,8 +22,8 @@ TargetFolder OpenTargetFolder(const fs::Env& env, int sourceFd, const std::strin
       f.err = errno;
       return f;
     }
-    f.err = MakeFolderJournalled(journal, id, sourceFd, target, journalErr);
-    if (journalErr != 0) return f;
+    f.err = frame.MakeFolder(id, target);
+    if (frame.journalError() != 0) return f;
     if (f.err == 0) {
       f.ready = f.created = true;
       return f;

@@ -1,0 +1,304 @@
+#include "engine/move/extract.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <set>
+#include <unordered_map>
+
+#include "engine/dupes/copy_sidecars.h"
+#include "engine/dupes/kept_check.h"
+#include "engine/fs/paths.h"
+#include "engine/fs/safe_move.h"
+#include "engine/journal/journal.h"
+#include "engine/move/journalled_move.h"
+
+namespace pictray::dupes {
+namespace {
+
+constexpr int kMaxFolderSuffix = 1000;
+
+// The same inode holding the same data; the change time is left out, as a
+// rename sets it.
+bool SameInodeAndData(const FileIdentity& a, const FileIdentity& b) {
+  return a.dev == b.dev && a.ino == b.ino && a.size == b.size && a.mtimeNs == b.mtimeNs;
+}
+
+// The identity of the plain file `name` (a link is not followed); false
+// when it is gone or not a plain file.
+bool StatRegular(const fs::Env& env, int dirfd, const std::string& name, FileIdentity& id) {
+  struct stat st {};
+  if (env.Fstatat(dirfd, name.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) return false;
+  id = IdentityOf(st);
+  return true;
+}
+
+std::size_t FindLine(const std::vector<SameResultLine>& lines, const std::string& folda) {
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].folda == folda) return i;
+  return lines.size();
+}
+
+// Both the copy `r` and its kept file are still the files grouping read and
+// found byte-identical, so their bytes need no second reading.
+bool StillAsGrouped(const fs::Env& env, int dirfd, const FileRec& r) {
+  FileIdentity copy, kept;
+  return StatRegular(env, dirfd, r.filename, copy) && copy == r.identity &&
+         StatRegular(env, AT_FDCWD, r.keptPath, kept) && kept == r.keptIdentity;
+}
+
+// Where the copies of one extraction go, made as the first copy needs it.
+struct Destination {
+  std::string name;  // of the extraction folder; its final name once made
+  bool made = false;
+  std::set<std::string> surplusMade;  // surplus folders made in it
+
+  // Makes the extraction folder and the surplus folder `folda` when missing.
+  // Returns 0 or an errno.
+  int Prepare(MoveFrame& frame, const std::string& folda) {
+    if (!made) {
+      const MakeDirFn makeDir = [&frame](const std::string& rel) {
+        return frame.MakeFolder(frame.nextEntry()++, rel);
+      };
+      if (const int e = MakeOwnFolder(frame.env(), frame.fd(), name, name, makeDir); e != 0) return e;
+      made = true;
+    }
+    if (surplusMade.count(folda)) return 0;
+    // The folder is new, so an existing surplus folder is not ours.
+    if (const int e = frame.MakeFolder(frame.nextEntry()++, name + "/" + folda); e != 0) return e;
+    surplusMade.insert(folda);
+    return 0;
+  }
+};
+
+// Moves the verified copy `r` to `to` (relative to the source folder) if it
+// is still the file that was listed, and records it as moved. The move is
+// written to the journal before it is made and marked right after; a record
+// that fails stops the frame. Why a copy stays goes into `out`.
+SurplusOutcome::Kind MoveVerified(MoveFrame& frame, const FileRec& r, const std::string& to, MovedFile& moved,
+                                  SurplusOutcome& out) {
+  const fs::Env& env = frame.env();
+  const int dirfd = frame.fd();
+  JournalWriter& journal = frame.journal();
+  struct stat before {};
+  if (env.Fstatat(dirfd, r.filename.c_str(), before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode) ||
+      IdentityOf(before) != r.identity)
+    return SurplusOutcome::Kind::Changed;
+  const long entry = frame.nextEntry()++;
+  journal.MoveBegin(entry, r.filename, to, IdentityOf(before), before.st_mode);
+  if (const int e = journal.Flush(); e != 0) {
+    frame.JournalFailed(e);
+    out.reason = SurplusLeft::MoveFailed;
+    out.err = e;
+    return SurplusOutcome::Kind::Failed;
+  }
+  if (const int e = RenameNoReplace(env, dirfd, r.filename, dirfd, to); e != 0) {
+    out.reason = SurplusLeft::MoveFailed;
+    out.err = e;
+    journal.Failed(entry, e);
+    return SurplusOutcome::Kind::Failed;
+  }
+  struct stat after {};
+  if (env.Fstatat(dirfd, to.c_str(), after, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(after.st_mode)) {
+    moved.identity = IdentityOf(after);
+    if (SameInodeAndData(moved.identity, r.identity)) {
+      journal.Done(entry, IdentityOf(after));
+      return SurplusOutcome::Kind::Moved;
+    }
+  }
+  // Another file took the name between the look and the rename: it goes back.
+  if (const int e = RenameNoReplace(env, dirfd, to, dirfd, r.filename); e != 0) {
+    out.reason = SurplusLeft::InExtractionFolder;
+    out.err = e;
+  } else {
+    journal.Failed(entry, EEXIST);
+  }
+  return SurplusOutcome::Kind::Changed;
+}
+
+void Tally(ExtractResult& res, SurplusOutcome::Kind kind) {
+  switch (kind) {
+    case SurplusOutcome::Kind::Moved: ++res.movedCount; break;
+    case SurplusOutcome::Kind::Failed: ++res.failed; break;
+    case SurplusOutcome::Kind::Differs: ++res.differs; break;
+    case SurplusOutcome::Kind::Changed: ++res.changed; break;
+  }
+}
+
+// A copy of the same picture is moved while both files are as grouped; a
+// byte-identical copy while it still holds its kept file's bytes (a dry
+// run may rely on grouping's comparison while neither file has changed; a
+// move reads both again right before it).
+Check CheckBeforeMove(const fs::Env& env, int dirfd, const FileRec& r, bool dryRun) {
+  if (r.similarCopy) return StillAsGrouped(env, dirfd, r) ? Check::Verified : Check::Changed;
+  if (dryRun && StillAsGrouped(env, dirfd, r)) return Check::Verified;
+  return CheckAgainstKept(env, dirfd, r.filename, r.identity, r.keptPath);
+}
+
+// The extraction's steps in the frame: each verified surplus copy into its
+// surplus folder, its sidecars after it.
+class CopyMoves final : public MoveSteps {
+ public:
+  CopyMoves(const std::vector<FileRec>& lpData, const std::string& folder, const TimeStamp& now, bool dryRun,
+            const ExtractCallbacks& cb, AbortFlag abort, ExtractResult& res)
+      : lpData_(lpData), folder_(folder), dryRun_(dryRun), cb_(cb), abort_(abort), res_(res),
+        sidecars_(SidecarsOfCopies(lpData)) {
+    dest_.name = SameFolderName(now);
+    for (std::size_t i = 0; i < lpData.size(); ++i)
+      if (lpData[i].folda != "---" && !lpData[i].keptPath.empty()) surplusRows_.push_back(i);
+  }
+
+  std::size_t Count() const override { return surplusRows_.size(); }
+  bool Aborted() const override { return dupes::Aborted(abort_); }
+  bool Take(std::size_t k, MoveFrame& frame) override;
+  void Stopped(std::size_t at, MoveStop why, MoveFrame& frame) override;
+  // The extraction folder, once made and still there.
+  const std::string& FolderName() const { return dest_.name; }
+  bool FolderMade() const { return dest_.made; }
+
+ private:
+  int MoveSidecars(const std::vector<std::size_t>& rows, const FileRec& copy, MoveFrame& frame);
+
+  const std::vector<FileRec>& lpData_;
+  const std::string& folder_;
+  const bool dryRun_;
+  const ExtractCallbacks& cb_;
+  const AbortFlag abort_;
+  ExtractResult& res_;
+  const std::unordered_map<std::size_t, std::vector<std::size_t>> sidecars_;
+  std::vector<std::size_t> surplusRows_;
+  Destination dest_;
+};
+
+// Moves the sidecars `rows` of the copy `copy`, which has just gone (or, in a
+// dry run, would go) into its surplus folder, after it; returns how many went.
+int CopyMoves::MoveSidecars(const std::vector<std::size_t>& rows, const FileRec& copy, MoveFrame& frame) {
+  int moved = 0;
+  for (std::size_t row : rows) {
+    const FileRec& s = lpData_[row];
+    const std::string to = dest_.name + "/" + copy.folda + "/" + s.filename;
+    SurplusOutcome out{SurplusOutcome::Kind::Moved, s.path, JoinPath(folder_, to), copy.path};
+    out.sidecar = true;
+    FileIdentity now;
+    if (dryRun_) {
+      if (!StatRegular(frame.env(), frame.fd(), s.filename, now) || now != s.identity)
+        out.kind = SurplusOutcome::Kind::Changed;
+    } else if (frame.journalError() != 0) {
+      out.kind = SurplusOutcome::Kind::Failed;
+      out.reason = SurplusLeft::JournalStopped;
+      out.err = frame.journalError();
+    } else {
+      MovedFile m{out.to, copy.path, {}, MovedFile::Kind::Sidecar, {}};
+      out.kind = MoveVerified(frame, s, to, m, out);
+      if (out.kind == SurplusOutcome::Kind::Moved) res_.moved.push_back(m);
+    }
+    Tally(res_, out.kind);
+    moved += out.kind == SurplusOutcome::Kind::Moved;
+    res_.outcomes.push_back(std::move(out));
+  }
+  return moved;
+}
+
+bool CopyMoves::Take(std::size_t k, MoveFrame& frame) {
+  // Reading each copy and its kept file whole is the long part: the progress
+  // follows the copies.
+  if (cb_.progress) cb_.progress(static_cast<int>((k * 100 + 100) / surplusRows_.size()));
+  const FileRec& r = lpData_[surplusRows_[k]];
+  const std::size_t line = FindLine(res_.lines, r.folda);
+  SurplusOutcome out{SurplusOutcome::Kind::Moved, r.path, "", r.keptPath};
+
+  const Check check = CheckBeforeMove(frame.env(), frame.fd(), r, dryRun_);
+  if (check != Check::Verified) {
+    out.kind = check == Check::Changed ? SurplusOutcome::Kind::Changed : SurplusOutcome::Kind::Differs;
+  } else if (!dryRun_) {
+    const int e = dest_.Prepare(frame, r.folda);
+    MovedFile moved{"", r.keptPath, {}, r.similarCopy ? MovedFile::Kind::SimilarCopy : MovedFile::Kind::Copy,
+                    r.keptIdentity};
+    const std::string to = dest_.name + "/" + r.folda + "/" + r.filename;
+    if (e != 0) {
+      out.kind = SurplusOutcome::Kind::Failed;
+      out.reason = SurplusLeft::MoveFailed;
+      out.err = e;
+    } else {
+      out.kind = MoveVerified(frame, r, to, moved, out);
+    }
+    moved.to = JoinPath(folder_, to);
+    if (out.kind == SurplusOutcome::Kind::Moved) res_.moved.push_back(moved);
+  }
+  out.to = JoinPath(folder_, dest_.name + "/" + r.folda + "/" + r.filename);
+  Tally(res_, out.kind);
+  res_.outcomes.push_back(out);
+  if (out.kind != SurplusOutcome::Kind::Moved) return true;
+  int movedHere = 1;
+  if (const auto it = sidecars_.find(surplusRows_[k]); it != sidecars_.end())
+    movedHere += MoveSidecars(it->second, r, frame);
+  if (line < res_.lines.size()) {
+    res_.lines[line].count += movedHere;
+  } else {
+    res_.lines.push_back({r.folda, movedHere, r.filename, JoinPath(folder_, dest_.name + "/" + r.folda), "new"});
+    frame.Arrived(dest_.name + "/" + r.folda);
+  }
+  if (cb_.resultLine) cb_.resultLine(line, res_.lines[line]);
+  return true;
+}
+
+void CopyMoves::Stopped(std::size_t at, MoveStop why, MoveFrame& frame) {
+  // Every copy not taken up is named: none moves without its record.
+  if (why == MoveStop::Journal)
+    for (std::size_t k = at; k < surplusRows_.size(); ++k) {
+      const FileRec& r = lpData_[surplusRows_[k]];
+      res_.outcomes.push_back({SurplusOutcome::Kind::Failed, r.path, "", r.keptPath, SurplusLeft::JournalStopped,
+                               frame.journalError()});
+      Tally(res_, SurplusOutcome::Kind::Failed);
+    }
+  if (cb_.progress && surplusRows_.empty()) cb_.progress(100);
+}
+
+}  // namespace
+
+std::string SameFolderName(const TimeStamp& t) { return "same" + t.Text(); }
+
+Message SurplusLeftMessage(const SurplusOutcome& o) {
+  switch (o.reason) {
+    case SurplusLeft::JournalStopped: return Message{Said::ExtractLeftJournalStopped, {}, {}, o.err};
+    case SurplusLeft::InExtractionFolder: return Message{Said::ExtractLeftInExtractionFolder, {}, {}, o.err};
+    default: return Message{Said::ExtractLeftMoveFailed, {}, {}, o.err};
+  }
+}
+
+int MakeOwnFolder(const fs::Env& env, int dirfd, const std::string& name, std::string& made, const MakeDirFn& makeDir) {
+  const std::string base = name;
+  for (int n = 1; n <= kMaxFolderSuffix; ++n) {
+    const std::string candidate = n == 1 ? base : base + "_" + std::to_string(n);
+    const int e = makeDir ? makeDir(candidate) : env.Mkdirat(dirfd, candidate.c_str(), 0777) == 0 ? 0 : errno;
+    if (e == 0) {
+      made = candidate;
+      return 0;
+    }
+    if (e != EEXIST) return e;
+  }
+  return EEXIST;
+}
+
+ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& lpData, const std::string& folder,
+                               const std::string& journalDir, const TimeStamp& now, bool dryRun,
+                               const ExtractCallbacks& cb, AbortFlag abort) {
+  ExtractResult res;
+  CopyMoves moves(lpData, folder, now, dryRun, cb, abort, res);
+  const MoveEnd end = RunJournalledMove(
+      env, {.folder = folder, .journalDir = journalDir, .kind = JournalRunKind::Extract, .dryRun = dryRun}, moves);
+  res.lockError = end.refusal;
+  res.aborted = end.aborted;
+  res.journalError = end.journalError;
+  res.journalPath = end.journalPath;
+  // A folder that kept something (a copy that could not go back) stays named.
+  if (moves.FolderMade() && std::find(end.foldersKept.begin(), end.foldersKept.end(), moves.FolderName()) !=
+                                end.foldersKept.end())
+    res.samedir = JoinPath(folder, moves.FolderName()) + "/";
+  return res;
+}
+
+}  // namespace pictray::dupes
