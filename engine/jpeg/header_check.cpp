@@ -69,9 +69,9 @@ int JEndHedarCheck(std::span<const unsigned char> file) {
                          file.size() >= 2 ? file.last(2) : file.last(0));
 }
 
-std::string ExifHedarCheck(const std::string& path) {
+std::string ExifHedarCheck(const fs::ReadOnlyFile& file) {
   unsigned char b[101];  // one spare 00 so the offset-24 text always ends
-  if (!ReadPrefix(path, b, 100)) return {};
+  if (!ReadPrefix(file, b, 100)) return {};
   b[100] = 0;
   if (!marks::IsJpeg(b, 100)) return "NoJPEG";
   if (ExifAt(b, 6) || ExifAt(b, 24) || ExifAt(b, 32)) return "Exif";

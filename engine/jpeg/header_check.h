@@ -27,6 +27,6 @@ int JEndHedarCheck(std::span<const unsigned char> file);
 // Exif-header label from the first 100 bytes: "" (cannot open), "NoJPEG",
 // "Exif" (identifier at offset 6, 24 or 32), or else the text at offset 24
 // up to its first 00 byte (at most 76 bytes).
-std::string ExifHedarCheck(const std::string& path);
+std::string ExifHedarCheck(const fs::ReadOnlyFile& file);
 
 }  // namespace pictray

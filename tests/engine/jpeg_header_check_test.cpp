@@ -22,18 +22,18 @@ TEST(HeaderCheck, EmptyMissingAndPngFiles) {
   EXPECT_EQ(JpegHedarCheck(empty), "");
   EXPECT_EQ(FileHedarCheck(empty), 0);
   EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(empty)), 0);
-  EXPECT_EQ(ExifHedarCheck(empty), "NoJPEG");
+  EXPECT_EQ(ExifHedarCheck(fs::ReadOnlyFile(empty)), "NoJPEG");
   const std::string missing = dir.path() + "/missing";
   EXPECT_EQ(JpegHedarCheck(missing), "");
   EXPECT_EQ(FileHedarCheck(missing), 0);
   EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(missing)), 0);
-  EXPECT_EQ(ExifHedarCheck(missing), "");
+  EXPECT_EQ(ExifHedarCheck(fs::ReadOnlyFile(missing)), "");
   EXPECT_EQ(FileHedarCheck(dir.path()), 0);
 
   const std::string png = JpegFixture("plain.png");
   EXPECT_EQ(FileHedarCheck(png), 3);
   EXPECT_EQ(JpegHedarCheck(png), "");
-  EXPECT_EQ(ExifHedarCheck(png), "NoJPEG");
+  EXPECT_EQ(ExifHedarCheck(fs::ReadOnlyFile(png)), "NoJPEG");
   EXPECT_EQ(FileHedarCheck(dir.Write("b.bmp", "BM")), 1);
   EXPECT_EQ(FileHedarCheck(dir.Write("one", "\xFF")), 0);
 }
@@ -49,7 +49,7 @@ TEST(HeaderCheck, FifoAndFolderAnswerAsUnopenable) {
     EXPECT_EQ(JpegHedarCheck(path), "");
     EXPECT_EQ(FileHedarCheck(path), 0);
     EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(path)), 0);
-    EXPECT_EQ(ExifHedarCheck(path), "");
+    EXPECT_EQ(ExifHedarCheck(fs::ReadOnlyFile(path)), "");
     EXPECT_EQ(ExifTimeGet2(path, "7", ""), "file_error");
     EXPECT_EQ(NgVerdict(fs::ReadOnlyFile(path), NgSettings{"1", "0", "0"}, {}), "");  // "0": any examined file fails
     EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(path)), "");
@@ -76,22 +76,22 @@ TEST(HeaderCheck, EndOfImage) {
 
 TEST(HeaderCheck, ExifHeaderLabels) {
   testing::TempDir dir;
-  EXPECT_EQ(ExifHedarCheck(JpegFixture("cam_canon_II_A.jpg")), "Exif");  // offset 6
-  EXPECT_EQ(ExifHedarCheck(JpegFixture("cam_sony_II_B.jpg")), "Exif");   // offset 24
+  EXPECT_EQ(ExifHedarCheck(fs::ReadOnlyFile(JpegFixture("cam_canon_II_A.jpg"))), "Exif");  // offset 6
+  EXPECT_EQ(ExifHedarCheck(fs::ReadOnlyFile(JpegFixture("cam_sony_II_B.jpg"))), "Exif");   // offset 24
   // JFIF followed by a quantisation table: byte 24 is 00.
-  EXPECT_EQ(ExifHedarCheck(JpegFixture("rgb_3x2.jpg")), "");
+  EXPECT_EQ(ExifHedarCheck(fs::ReadOnlyFile(JpegFixture("rgb_3x2.jpg"))), "");
   std::string exif01(100, '\0');
   exif01.replace(0, 11, std::string("\xFF\xD8\xFF\xE1\x00\x10" "Exif\x01", 11));
-  EXPECT_EQ(ExifHedarCheck(dir.Write("e1.jpg", exif01)), "");
+  EXPECT_EQ(ExifHedarCheck(fs::ReadOnlyFile(dir.Write("e1.jpg", exif01))), "");
   std::string at32(40, '\0');
   at32.replace(0, 2, "\xFF\xD8");
   at32.replace(32, 5, std::string("Exif\0", 5));
-  EXPECT_EQ(ExifHedarCheck(dir.Write("e32.jpg", at32)), "Exif");
+  EXPECT_EQ(ExifHedarCheck(fs::ReadOnlyFile(dir.Write("e32.jpg", at32))), "Exif");
   // Text at offset 24, at most 76 bytes.
   std::string text = std::string("\xFF\xD8", 2) + std::string(22, 'j') + "Ducky" + std::string(1, '\0');
-  EXPECT_EQ(ExifHedarCheck(dir.Write("t.jpg", text)), "Ducky");
+  EXPECT_EQ(ExifHedarCheck(fs::ReadOnlyFile(dir.Write("t.jpg", text))), "Ducky");
   std::string longText = std::string("\xFF\xD8", 2) + std::string(22, 'j') + std::string(200, 'L');
-  EXPECT_EQ(ExifHedarCheck(dir.Write("l.jpg", longText)), std::string(76, 'L'));
+  EXPECT_EQ(ExifHedarCheck(fs::ReadOnlyFile(dir.Write("l.jpg", longText))), std::string(76, 'L'));
 }
 
 TEST(NullCheck, ZeroRunsBeforeTheFirstEndOfImage) {

@@ -229,7 +229,7 @@ std::string NgOf(const testing::TempDir& dir, const std::string& name, const std
   JpegSettings s;
   s.AllFormats = true;
   s.ng = NgSettings{"1", "10", "1"};
-  return NgVerdictAnyFormat(fs::DefaultEnv(), path, s, {});
+  return NgVerdictAnyFormat(fs::ReadOnlyFile(fs::DefaultEnv(), path), path, s, {});
 }
 
 // NG means what it means for a JPEG: the file cannot be read whole.
