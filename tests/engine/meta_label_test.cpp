@@ -60,8 +60,8 @@ TEST(MetaLabel, SizesAndWhatIsNotRead) {
       {"text.cr2", Format::None},  {"raw_ii.cr2", Format::Tiff},     {"raw_mm.nef", Format::Tiff},
       {"png_exif.png", Format::Png}, {"webp_exif.webp", Format::WebP}, {"heic_full.heic", Format::Heif},
       {"mov_keys.mov", Format::Video}};
-  for (const auto& [file, format] : formats) EXPECT_EQ(DetectFormat(kDir + file), format) << file;
-  EXPECT_EQ(DetectFormat(std::string(PICTRAY_TEST_DATA) + "/jpeg/rgb_3x2.jpg"), Format::None);
+  for (const auto& [file, format] : formats) EXPECT_EQ(DetectFormat(fs::ReadOnlyFile(fs::DefaultEnv(), kDir + file)), format) << file;
+  EXPECT_EQ(DetectFormat(fs::ReadOnlyFile(fs::DefaultEnv(), std::string(PICTRAY_TEST_DATA) + "/jpeg/rgb_3x2.jpg")), Format::None);
 }
 
 // The movie header's time is UTC; it is shown in the local time zone.
