@@ -11,12 +11,11 @@ namespace pictray {
 
 // "JPEG" when the file's first two bytes are FF D8; empty otherwise, for a
 // shorter file, or when it cannot be opened.
-std::string JpegHedarCheck(const std::string& path);
 std::string JpegHedarCheck(const fs::ReadOnlyFile& file);
 
 // 1 "BM", 2 FF D8, 3 the PNG signature (tested in that order); 0 otherwise
 // and when the file cannot be opened.
-int FileHedarCheck(const std::string& path);
+int FileHedarCheck(const fs::ReadOnlyFile& file);
 
 // 1 (broken) when the file does not start with FF D8 or does not end with
 // FF D9; 0 for a sound file, an empty file or one that did not open.

@@ -98,7 +98,7 @@ struct FileLabeller {
         const JpegLabel label = ListUpJpegLabel(file, path, flags, jpeg, host, Control::PR02);
         row.target = label.text;
         if (!label.text.empty()) row.kind = label.kind;
-        colour.Label(path, row);
+        colour.Label(file, path, row);
       }
     }
     f.row = std::move(row);
