@@ -10,9 +10,11 @@
 #include <map>
 #include <mutex>
 
+#include "engine/runs/colour_runs.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/runs/listup.h"
 #include "engine/settings/profile.h"
+#include "tests/engine/colour_test_util.h"
 #include "tests/engine/jpeg_test_util.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"
@@ -95,6 +97,12 @@ const RunCase kRuns[] = {
     {"header", AfterListUp(ThreadExDate, 3)},
     {"size", AfterListUp(ThreadJpegImageSize, 1)},
     {"ng", AfterListUp(ThreadJpegIError, 1)},
+    {"list-up ratio,strength", ListUpWith([](AnalysisFlags& f) { f.M_RP = 1, f.M_RS = 1; })},
+    {"strength", [](PictrayState& st, RunHost& host, const std::string& folder) {
+       ListUp(st, host, folder);
+       st.blocks.valrp.Start(folder);
+       ThreadTopRGB(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs));
+     }},
 };
 
 class RunFileOpens : public ::testing::Test {
@@ -120,6 +128,7 @@ class RunFileOpens : public ::testing::Test {
     testing::TempDir settings;
     PictrayState st;
     st.env = &env;
+    st.MMI = testing::FakeThumbs::MakeMinImage;  // draws every path white
     st.profile = settings.path() + "/work.ini";
     EXPECT_TRUE(WriteProfileString(fs::DefaultEnv(), "Section0", "WPath", settings.path(), st.profile));
     EXPECT_TRUE(WriteProfileString(fs::DefaultEnv(), "Section0", "disabledchar", "", st.profile));
