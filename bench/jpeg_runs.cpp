@@ -65,7 +65,7 @@ std::size_t ReadFirst64K(const std::string& folder, const std::vector<std::strin
   std::vector<char> buf(65536);
   std::size_t total = 0;
   for (const std::string& n : names) {
-    pictray::fs::ReadOnlyFile f(folder + "/" + n);
+    pictray::fs::ReadOnlyFile f(pictray::fs::DefaultEnv(), folder + "/" + n);
     total += f.ReadAt(0, buf.data(), buf.size());
   }
   return total;

@@ -53,7 +53,7 @@ void DecodeLoop(benchmark::State& state, const Photos* p) {
     OnWorkers(workers, [&](int) {
       Picture pic;
       for (std::size_t i = next++; i < p->names.size(); i = next++)
-        if (JpegToBuffer(p->folder + "/" + p->names[i], pic) != 0) failed = true;
+        if (JpegToBuffer(pictray::fs::DefaultEnv(), p->folder + "/" + p->names[i], pic) != 0) failed = true;
     });
     if (failed) state.SkipWithError("not decoded");
   }
@@ -68,7 +68,7 @@ void DecodeRowsOnly(benchmark::State& state, const Photos* p) {
     std::atomic<bool> failed{false};
     OnWorkers(workers, [&](int) {
       for (std::size_t i = next++; i < p->names.size(); i = next++)
-        if (JpegForEachRow(p->folder + "/" + p->names[i], [](auto...) { return true; }) != RowsOutcome::Done)
+        if (JpegForEachRow(pictray::fs::ReadOnlyFile(pictray::fs::DefaultEnv(), p->folder + "/" + p->names[i]), [](auto...) { return true; }) != RowsOutcome::Done)
           failed = true;
     });
     if (failed) state.SkipWithError("not decoded");

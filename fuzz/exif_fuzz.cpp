@@ -16,12 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& path = pictray::fuzzing::WriteInput(data, size, "input.jpg");
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   for (const char* sel : {"1", "3", "5", "6", "7", "11", "12", "0", "99"}) {
-    const std::string fromFile = pictray::ExifTimeGet2(path, sel, "/:.");
+    const std::string fromFile = pictray::ExifTimeGet2(pictray::fs::ReadOnlyFile(pictray::fs::DefaultEnv(), path), sel, "/:.");
     if (fromFile != pictray::ExifTimeGet2Bytes(bytes, sel, "/:.")) std::abort();
   }
-  pictray::JpegHedarCheck(path);
-  pictray::FileHedarCheck(path);
-  const pictray::fs::ReadOnlyFile file(path);
+  pictray::JpegHedarCheck(pictray::fs::ReadOnlyFile(pictray::fs::DefaultEnv(), path));
+  pictray::FileHedarCheck(pictray::fs::ReadOnlyFile(pictray::fs::DefaultEnv(), path));
+  const pictray::fs::ReadOnlyFile file(pictray::fs::DefaultEnv(), path);
   const std::span<const unsigned char> whole(data, size);
   if (pictray::JEndHedarCheck(file) != pictray::JEndHedarCheck(whole)) std::abort();
   if (pictray::JpegErrCheck(file) != pictray::JpegErrCheck(whole)) std::abort();

@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string& path = pictray::fuzzing::WriteInput(data, size, "input");
-  const pictray::fs::ReadOnlyFile file(path);
+  const pictray::fs::ReadOnlyFile file(pictray::fs::DefaultEnv(), path);
   const pictray::meta::MediaInfo info = pictray::meta::ReadMediaInfo(file, path);
   pictray::meta::FileWhole(file, info.format);
   for (const char* sel : {"1", "5", "7", "15", "99"}) pictray::meta::MediaExifLabel(info, sel, "/:.", true);

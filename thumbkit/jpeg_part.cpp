@@ -219,7 +219,7 @@ void DecodeFrom(Open open, const Budget& budget, std::uint32_t edge, const std::
 }
 
 auto FileSource(const std::string& path) {
-  return [&path](Session& s) { return s.Open(path); };
+  return [&path](Session& s) { return s.Open(pictray::fs::DefaultEnv(), path); };
 }
 
 auto MemorySource(const unsigned char* data, std::size_t size) {

@@ -37,7 +37,7 @@ class Reader {
   Reader& operator=(const Reader&) = delete;
 
   Streamed Read(const std::string& path, RowSink& sink) {
-    file_ = pictray::fs::OpenRegularStream(path);
+    file_ = pictray::fs::OpenRegularStream(pictray::fs::DefaultEnv(), path);
     if (!file_) return Streamed::kFailed;
     png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ErrorExit, IgnoreWarning);
     if (!png_) return Streamed::kFailed;

@@ -41,7 +41,7 @@ const Exiv2::PreviewProperties* LargestJpeg(const Exiv2::PreviewPropertiesList& 
 // if it can be read and holds one.
 void WithLargestPreview(const std::string& path, const std::function<void(const unsigned char*, std::size_t)>& decode) {
   SetUpLibrary();
-  if (!pictray::meta::Exiv2MayRead(pictray::fs::ReadOnlyFile(path))) return;
+  if (!pictray::meta::Exiv2MayRead(pictray::fs::ReadOnlyFile(pictray::fs::DefaultEnv(), path))) return;
   try {
     // Always a local file, whatever the name looks like. The library's
     // interface hands out std::auto_ptr.

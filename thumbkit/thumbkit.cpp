@@ -46,7 +46,7 @@ Format MediaBrand(const unsigned char* b, std::size_t n) {
 // of any format: it cannot be read.
 Format Sniff(const std::string& path) {
   namespace marks = pictray::marks;
-  pictray::fs::ReadOnlyFile f(path);
+  pictray::fs::ReadOnlyFile f(pictray::fs::DefaultEnv(), path);
   if (!f.ok()) return Format::kUnreadable;
   unsigned char b[16] = {};
   const std::size_t n = f.ReadAt(0, b, sizeof b);

@@ -28,7 +28,7 @@ class File {
  public:
   explicit File(const std::string& path) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    std::FILE* stream = pictray::fs::OpenRegularStream(path);
+    std::FILE* stream = pictray::fs::OpenRegularStream(pictray::fs::DefaultEnv(), path);
     if (!options || !stream) {
       if (stream) std::fclose(stream);
       TIFFOpenOptionsFree(options);

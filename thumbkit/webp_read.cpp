@@ -66,7 +66,7 @@ Region CropTo(const Region& cell, WebPDecoderOptions& options, Size& decoded) {
 
 int DecodeWebp(const std::string& path, const BudgetCalls& budget, std::uint32_t edge, int part, int partX,
                const WebpUse& use) {
-  const pictray::fs::ReadOnlyFile f(path);
+  const pictray::fs::ReadOnlyFile f(pictray::fs::DefaultEnv(), path);
   WebPDecoderConfig config;
   if (!f.ok() || f.size() == 0 || f.size() > kMaxFileBytes || !WebPInitDecoderConfig(&config) ||
       !ReadFeatures(f, config.input))

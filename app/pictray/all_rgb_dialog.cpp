@@ -23,7 +23,7 @@ AllRgbDialog::AllRgbDialog(QWidget* owner, const SettingsFiles& files, const std
   auto* row = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
   area_ = new PickArea(this);
-  decoded_ = JpegToBuffer(DlgFilePath, picture_) == 0;
+  decoded_ = JpegToBuffer(fs::DefaultEnv(), DlgFilePath, picture_) == 0;
   area_->SetPicture(decoded_ ? ImageOf(picture_) : QImage());
   viewport_ = new QScrollArea(this);
   viewport_->setObjectName("viewport");

@@ -71,7 +71,7 @@ bool PartRgbDialog::Render(const std::string& path, MakeMinImageFn MMI, const st
     std::copy_n(surface.bits() + (kRendering - 1 - y) * stride, stride, topDown.data() + y * stride);
   const BitmapView bitmap{kRendering, kRendering, stride, 24, topDown.data()};
   Picture written;
-  return MakeBufferFile2(env_, bitmap, workfile, written) == 0 && readBMP(workfile, picture_) == 1;
+  return MakeBufferFile2(env_, bitmap, workfile, written) == 0 && readBMP(env_, workfile, picture_) == 1;
 }
 
 void PartRgbDialog::BuildCells(QGridLayout* grid, int PartX) {

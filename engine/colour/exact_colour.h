@@ -73,16 +73,18 @@ class CellSampler {
   CellSampler(ThumbnailCalls lib, int partX, bool pixelPass, SampledFormats formats = SampledFormats::kJpeg)
       : pixelPass_(pixelPass), cells_(lib, 100, partX, formats) {}
 
-  // Starts on the file at `path` whose cells `parts` are counted next
-  // (drawn together when the library can).
-  void Start(const std::string& path, const std::vector<int>& parts) { cells_.Start(path, parts); }
+  // Starts on `file`, opened at `path`, whose cells `parts` are counted
+  // next (drawn together when the library can).
+  void Start(const fs::ReadOnlyFile& file, const std::string& path, const std::vector<int>& parts) {
+    cells_.Start(file, path, parts);
+  }
   // Draws the i-th started cell and counts its pixels into `table`. "" when
   // counted; "error" when the cell could not be drawn, kNoPictureLabel when
   // the file is no picture (the table is left as it was either way).
   std::string CountCell(std::size_t i, ExactColourTable& table, const std::function<void(std::uint32_t)>& rowDone);
 
   // GetJpegColor: cell `part` of the file alone, as CountCell counts it.
-  std::string GetJpegColor(const std::string& path, int part, ExactColourTable& table,
+  std::string GetJpegColor(const fs::ReadOnlyFile& file, const std::string& path, int part, ExactColourTable& table,
                            const std::function<void(std::uint32_t)>& rowDone);
 
  private:

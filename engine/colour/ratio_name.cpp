@@ -62,10 +62,10 @@ std::string BucketName(const BucketTable& ranked, const RatioSettings& settings)
   return name;
 }
 
-std::string RatioSampler::GetRGBBunrui(const std::string& path) {
+std::string RatioSampler::GetRGBBunrui(const fs::ReadOnlyFile& file, const std::string& path) {
   BucketTable table = settings_.SixtyFour() ? InitRgbWork64() : InitRgbWork();
-  if (!IsSampled(path, formats_)) return "";
-  const int drawn = readJpegTolpBMP(lib_, path, surface_, formats_);
+  if (!IsSampled(file, formats_)) return "";
+  const int drawn = readJpegTolpBMP(lib_, file, path, surface_, formats_);
   if (drawn == kNoPicture) return "";
   if (drawn != kDrawn) return kSampleError;
   CountBuckets(surface_.Window(), table);
@@ -73,8 +73,8 @@ std::string RatioSampler::GetRGBBunrui(const std::string& path) {
   return BucketName(table, settings_);
 }
 
-std::string RatioSampler::RatioFolderName(const std::string& path) {
-  const std::string name = GetRGBBunrui(path);
+std::string RatioSampler::RatioFolderName(const fs::ReadOnlyFile& file, const std::string& path) {
+  const std::string name = GetRGBBunrui(file, path);
   return settings_.SixtyFour() && name != kSampleError ? Mojihenkan(name) : name;
 }
 

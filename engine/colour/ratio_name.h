@@ -46,12 +46,13 @@ class RatioSampler {
 
   // GetRGBBunrui: "" for a file that is not a JPEG by its header,
   // kSampleError when it cannot be sampled, else the name of its buckets.
-  std::string GetRGBBunrui(const std::string& path);
+  // `file` is the one opened at `path`.
+  std::string GetRGBBunrui(const fs::ReadOnlyFile& file, const std::string& path);
 
   // The row's target: GetRGBBunrui, with the upper-case letters of a
   // 64-bucket name written twice (Mojihenkan), so that names differing only
   // in case stay apart on a file system that ignores case.
-  std::string RatioFolderName(const std::string& path);
+  std::string RatioFolderName(const fs::ReadOnlyFile& file, const std::string& path);
 
  private:
   ThumbnailCalls lib_;

@@ -131,11 +131,11 @@ class FirstMatchFromBottom {
 
 }  // namespace
 
-ScanResult ScanFullPicture(const std::string& path, const SelectedColours& set,
+ScanResult ScanFullPicture(const fs::ReadOnlyFile& file, const SelectedColours& set,
                            const std::function<bool()>& aborted, const std::function<void(int)>& rowsDone) {
   FirstMatchFromBottom scan(set, aborted, rowsDone);
   const RowsOutcome outcome = JpegForEachRow(
-      path, [&](std::uint32_t, const std::uint8_t* bgr, std::uint32_t width, std::uint32_t height) {
+      file, [&](std::uint32_t, const std::uint8_t* bgr, std::uint32_t width, std::uint32_t height) {
         return scan.Row(bgr, width, height);
       });
   if (outcome == RowsOutcome::Stopped) return {ScanResult::Aborted, {}};

@@ -99,12 +99,12 @@ struct ScanResult {
   std::optional<std::uint32_t> found;  // the first matching pixel's colour
 };
 
-// Looks through every pixel of the JPEG at `path` at full size, in the
+// Looks through every pixel of the JPEG `file` at full size, in the
 // order of the bottom-up pixel array (the picture's bottom row first, each
 // row from the left), for the first pixel whose colour is in `set`.
 // `aborted` is asked before each pixel row; `rowsDone` hears the share of
 // rows decoded in percent whenever it grows.
-ScanResult ScanFullPicture(const std::string& path, const SelectedColours& set,
+ScanResult ScanFullPicture(const fs::ReadOnlyFile& file, const SelectedColours& set,
                            const std::function<bool()>& aborted, const std::function<void(int)>& rowsDone);
 
 // As ScanFullPicture, for a picture of any format the thumbnail library's

@@ -49,9 +49,9 @@ std::string StrengthName(const TopRgb& top, const StrengthSettings& settings) {
   return text;
 }
 
-StrengthResult StrengthSampler::GetTopRGB(const std::string& path) {
-  if (!IsSampled(path, formats_)) return {};
-  const int drawn = readJpegTolpBMP(lib_, path, surface_, formats_);
+StrengthResult StrengthSampler::GetTopRGB(const fs::ReadOnlyFile& file, const std::string& path) {
+  if (!IsSampled(file, formats_)) return {};
+  const int drawn = readJpegTolpBMP(lib_, file, path, surface_, formats_);
   if (drawn == kNoPicture) return {};
   if (drawn != kDrawn) return {kSampleError, std::nullopt};
   const TopRgb top = StrongestPixel(surface_.Window(), settings_);

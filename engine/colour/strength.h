@@ -59,7 +59,8 @@ class StrengthSampler {
   // GetTopRGB: "" and no notes for a file that is not a JPEG by its header;
   // "ERROR" and no notes when it cannot be sampled; else the strength name
   // and the strongest pixel's key (empty when no pixel counted).
-  StrengthResult GetTopRGB(const std::string& path);
+  // `file` is the one opened at `path`.
+  StrengthResult GetTopRGB(const fs::ReadOnlyFile& file, const std::string& path);
 
  private:
   ThumbnailCalls lib_;

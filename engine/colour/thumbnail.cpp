@@ -10,17 +10,17 @@ SampledFormats ReadSampledFormats(const ProfileSnapshot& profile) {
   return ReadSetting(key::AllFormats, profile) == "1" ? SampledFormats::kAll : SampledFormats::kJpeg;
 }
 
-bool IsSampled(const std::string& path, SampledFormats formats) {
-  return formats == SampledFormats::kAll || FileHedarCheck(path) == 2;
+bool IsSampled(const fs::ReadOnlyFile& file, SampledFormats formats) {
+  return formats == SampledFormats::kAll || FileHedarCheck(file) == 2;
 }
 
 namespace {
 
 // Whether a colour run samples the file through the library; `jpeg` tells
 // whether it is a JPEG by its first bytes.
-bool Samples(const ThumbnailCalls& lib, const std::string& path, SampledFormats formats, bool* jpeg) {
-  *jpeg = FileHedarCheck(path) == 2;
-  return lib.Drawing() && (*jpeg ? JpegSampleCheck(path) == 1 : formats == SampledFormats::kAll);
+bool Samples(const ThumbnailCalls& lib, const fs::ReadOnlyFile& file, SampledFormats formats, bool* jpeg) {
+  *jpeg = FileHedarCheck(file) == 2;
+  return lib.Drawing() && (*jpeg ? JpegSampleCheck(file) == 1 : formats == SampledFormats::kAll);
 }
 
 }  // namespace
@@ -48,10 +48,10 @@ int ThumbnailAnswer(int drawn, bool jpeg) {
   return !jpeg && drawn == 9 ? kNoPicture : kNotDrawn;
 }
 
-int DrawThumbnail(const ThumbnailCalls& lib, const std::string& path, int part, int partX, Surface& surface,
-                  SampledFormats formats) {
+int DrawThumbnail(const ThumbnailCalls& lib, const fs::ReadOnlyFile& file, const std::string& path, int part,
+                  int partX, Surface& surface, SampledFormats formats) {
   bool jpeg = false;
-  if (!Samples(lib, path, formats, &jpeg)) return kNotDrawn;
+  if (!Samples(lib, file, formats, &jpeg)) return kNotDrawn;
   return ThumbnailAnswer(lib.Draw(surface.bits(), path.c_str(), static_cast<int>(surface.edge()), part, partX), jpeg);
 }
 
@@ -62,13 +62,13 @@ std::vector<int> ChosenCells(const std::string& bits, int last) {
   return cells;
 }
 
-void CellDrawer::Start(const std::string& path, const std::vector<int>& parts) {
+void CellDrawer::Start(const fs::ReadOnlyFile& file, const std::string& path, const std::vector<int>& parts) {
   path_ = path;
   parts_ = parts;
   constexpr int kUndrawn = kNotSampled - 1;
   answers_.assign(parts.size(), kUndrawn);
   while (surfaces_.size() < parts.size()) surfaces_.emplace_back(edge_);
-  sampled_ = Samples(lib_, path, formats_, &jpeg_);
+  sampled_ = Samples(lib_, file, formats_, &jpeg_);
   if (!sampled_ || !lib_.DrawingMany() || parts.size() < 2) return;
   std::vector<unsigned char*> bits;
   for (std::size_t i = 0; i < parts.size(); ++i) bits.push_back(surfaces_[i].bits());
@@ -83,8 +83,9 @@ int CellDrawer::Draw(std::size_t i) {
   return answers_[i];
 }
 
-int readJpegTolpBMP(const ThumbnailCalls& lib, const std::string& path, Surface& surface, SampledFormats formats) {
-  return DrawThumbnail(lib, path, 0, 1, surface, formats);
+int readJpegTolpBMP(const ThumbnailCalls& lib, const fs::ReadOnlyFile& file, const std::string& path, Surface& surface,
+                    SampledFormats formats) {
+  return DrawThumbnail(lib, file, path, 0, 1, surface, formats);
 }
 
 }  // namespace pictray

@@ -8,6 +8,7 @@
 
 #include "engine/colour/pixel_window.h"
 #include "engine/fs/budget_calls.h"
+#include "engine/fs/read_only_file.h"
 #include "engine/settings/profile.h"
 
 namespace pictray {
@@ -90,7 +91,7 @@ SampledFormats ReadSampledFormats(const ProfileSnapshot& profile);
 // Whether a colour run samples the file: a JPEG by its first bytes always;
 // with kAll any other file too, and the drawing tells whether it is a
 // picture.
-bool IsSampled(const std::string& path, SampledFormats formats);
+bool IsSampled(const fs::ReadOnlyFile& file, SampledFormats formats);
 // What a ratio or strength name is when the picture cannot be sampled.
 inline constexpr const char* kSampleError = "ERROR";
 
@@ -100,7 +101,10 @@ inline constexpr const char* kSampleError = "ERROR";
 // kJpeg, or when the library fails; kNoPicture when, with kAll, the
 // library reads no such format. The surface then holds nothing worth
 // counting. A JPEG is drawn alike with either choice.
-int DrawThumbnail(const ThumbnailCalls& lib, const std::string& path, int part, int partX, Surface& surface,
+// `file` is the one the caller opened at `path`: the checks read it, the
+// library draws from the path.
+int DrawThumbnail(const ThumbnailCalls& lib, const fs::ReadOnlyFile& file, const std::string& path, int part,
+                  int partX, Surface& surface,
                   SampledFormats formats = SampledFormats::kJpeg);
 // DrawThumbnail's answer for a drawing's answer `drawn` (or kNotSampled).
 int ThumbnailAnswer(int drawn, bool jpeg);
@@ -123,8 +127,8 @@ class CellDrawer {
   CellDrawer(ThumbnailCalls lib, std::uint32_t edge, int partX, SampledFormats formats)
       : lib_(lib), edge_(edge), partX_(partX), formats_(formats) {}
 
-  // Starts on the file at `path` with its cells `parts`, as indexed below.
-  void Start(const std::string& path, const std::vector<int>& parts);
+  // Starts on `file`, opened at `path`, with its cells `parts`, as indexed below.
+  void Start(const fs::ReadOnlyFile& file, const std::string& path, const std::vector<int>& parts);
   // Whether the started file is a JPEG by its first bytes.
   bool jpeg() const { return jpeg_; }
   // Cell parts[i] drawn: the library's answer, or kNotSampled.
@@ -146,7 +150,7 @@ class CellDrawer {
 // rectangle of `surface` on white (300 for the ratio run, 100 for the
 // strength run). Each worker passes its own surface; the second ratio
 // worker's sampler (readJpegTolpBMP2) is this function on its surface.
-int readJpegTolpBMP(const ThumbnailCalls& lib, const std::string& path, Surface& surface,
+int readJpegTolpBMP(const ThumbnailCalls& lib, const fs::ReadOnlyFile& file, const std::string& path, Surface& surface,
                     SampledFormats formats = SampledFormats::kJpeg);
 
 }  // namespace pictray

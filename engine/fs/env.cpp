@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -85,6 +86,10 @@ int PosixEnv::Fadvise(int fd, off_t offset, off_t length, int advice) const {
   errno = e;
   return -1;
 }
+
+void* PosixEnv::MapRead(int fd, std::size_t n) const { return ::mmap(nullptr, n, PROT_READ, MAP_SHARED, fd, 0); }
+
+int PosixEnv::Unmap(void* at, std::size_t n) const { return ::munmap(at, n); }
 
 int PosixEnv::Pipe(int fds[2]) const { return ::pipe2(fds, O_CLOEXEC); }
 

@@ -50,6 +50,10 @@ class Env {
   virtual int Futimens(int fd, const struct timespec times[2]) const = 0;
   virtual int Utimensat(int dir, const char* path, const struct timespec times[2], int flags) const = 0;
   virtual int Fadvise(int fd, off_t offset, off_t length, int advice) const = 0;
+  // The first n bytes of the file mapped for reading (mmap, PROT_READ,
+  // MAP_SHARED); MAP_FAILED with errno set on failure. Unmap undoes it.
+  virtual void* MapRead(int fd, std::size_t n) const = 0;
+  virtual int Unmap(void* at, std::size_t n) const = 0;
   // pipe2 with O_CLOEXEC: both ends stay out of programs started later.
   virtual int Pipe(int fds[2]) const = 0;
   // The resolved path, or an empty string with errno set.
@@ -91,6 +95,8 @@ class PosixEnv : public Env {
   int Futimens(int fd, const struct timespec times[2]) const override;
   int Utimensat(int dir, const char* path, const struct timespec times[2], int flags) const override;
   int Fadvise(int fd, off_t offset, off_t length, int advice) const override;
+  void* MapRead(int fd, std::size_t n) const override;
+  int Unmap(void* at, std::size_t n) const override;
   int Pipe(int fds[2]) const override;
   std::string Realpath(const char* path) const override;
   struct timespec Now() const override;

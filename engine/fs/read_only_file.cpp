@@ -42,8 +42,7 @@ std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, void* out, std::size_t n)
   return got;
 }
 
-std::FILE* OpenRegularStream(const std::string& path) {
-  const Env& env = DefaultEnv();
+std::FILE* OpenRegularStream(const Env& env, const std::string& path) {
   std::uint64_t size = 0;
   const int fd = OpenRegular(env, path, &size);
   if (fd < 0) return nullptr;

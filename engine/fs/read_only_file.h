@@ -13,11 +13,8 @@ namespace pictray::fs {
 
 // An open, read-only regular file, closed on destruction. A FIFO or device
 // would block or never end, so it counts as a file that cannot be opened.
-// The run's labels open their files on the run's Env; readers given only a
-// path use the default file system.
 class ReadOnlyFile {
  public:
-  explicit ReadOnlyFile(const std::string& path) : ReadOnlyFile(DefaultEnv(), path) {}
   ReadOnlyFile(const Env& env, const std::string& path);
   ~ReadOnlyFile();
   ReadOnlyFile(const ReadOnlyFile&) = delete;
@@ -41,6 +38,6 @@ class ReadOnlyFile {
 
 // The regular file at `path` as a read-only stream for the libraries that
 // read through stdio, or nullptr (see ReadOnlyFile for what does not open).
-std::FILE* OpenRegularStream(const std::string& path);
+std::FILE* OpenRegularStream(const Env& env, const std::string& path);
 
 }  // namespace pictray::fs

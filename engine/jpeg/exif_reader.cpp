@@ -321,11 +321,6 @@ std::string ExifValueLabel(const std::string& value, bool littleEndian, bool ord
   return label;
 }
 
-std::string ExifTimeGet2(const std::string& path, const std::string& ExifSel,
-                         const std::string& disabledchar, bool orderTag) {
-  return ExifTimeGet2(fs::ReadOnlyFile(path), ExifSel, disabledchar, orderTag);
-}
-
 std::string ExifTimeGet2(const fs::ReadOnlyFile& f, const std::string& ExifSel,
                          const std::string& disabledchar, bool orderTag) {
   if (f.size() == 0) return "file_error";

@@ -24,8 +24,6 @@ namespace pictray {
 // IFD0); the value is passed through GetFoldaName with `disabledchar`
 // before the byte order suffix is added (left off when `orderTag` is
 // false).
-std::string ExifTimeGet2(const std::string& path, const std::string& ExifSel,
-                         const std::string& disabledchar, bool orderTag = true);
 std::string ExifTimeGet2(const fs::ReadOnlyFile& file, const std::string& ExifSel,
                          const std::string& disabledchar, bool orderTag = true);
 

@@ -18,10 +18,6 @@ bool ReadPrefix(const fs::ReadOnlyFile& f, unsigned char* buf, std::size_t n) {
   return true;
 }
 
-bool ReadPrefix(const std::string& path, unsigned char* buf, std::size_t n) {
-  return ReadPrefix(fs::ReadOnlyFile(path), buf, n);
-}
-
 // `head` and `tail` hold what could be read of the first and the last two
 // bytes of a file that is not empty.
 int EndMarkersCheck(std::span<const unsigned char> head, std::span<const unsigned char> tail) {
@@ -43,11 +39,9 @@ std::string JpegHedarCheck(const fs::ReadOnlyFile& file) {
   return marks::IsJpeg(b, sizeof b) ? "JPEG" : "";
 }
 
-std::string JpegHedarCheck(const std::string& path) { return JpegHedarCheck(fs::ReadOnlyFile(path)); }
-
-int FileHedarCheck(const std::string& path) {
+int FileHedarCheck(const fs::ReadOnlyFile& file) {
   unsigned char b[8];
-  if (!ReadPrefix(path, b, sizeof b)) return 0;
+  if (!ReadPrefix(file, b, sizeof b)) return 0;
   if (marks::IsBmp(b, sizeof b)) return 1;
   if (marks::IsJpeg(b, sizeof b)) return 2;
   if (marks::IsPng(b, sizeof b)) return 3;
@@ -69,9 +63,9 @@ int JEndHedarCheck(std::span<const unsigned char> file) {
                          file.size() >= 2 ? file.last(2) : file.last(0));
 }
 
-std::string ExifHedarCheck(const std::string& path) {
+std::string ExifHedarCheck(const fs::ReadOnlyFile& file) {
   unsigned char b[101];  // one spare 00 so the offset-24 text always ends
-  if (!ReadPrefix(path, b, 100)) return {};
+  if (!ReadPrefix(file, b, 100)) return {};
   b[100] = 0;
   if (!marks::IsJpeg(b, 100)) return "NoJPEG";
   if (ExifAt(b, 6) || ExifAt(b, 24) || ExifAt(b, 32)) return "Exif";

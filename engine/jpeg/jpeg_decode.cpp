@@ -212,13 +212,13 @@ std::string GetJpegImageSize(const fs::ReadOnlyFile& file) {
   return text;
 }
 
-int JpegSampleCheck(const std::string& path) {
+int JpegSampleCheck(const fs::ReadOnlyFile& file) {
   Session s;
   if (setjmp(s.err.jump)) {
     s.Close();
     return 0;
   }
-  if (!s.Open(path)) {
+  if (!s.Open(file)) {
     s.Close();
     return 0;
   }
@@ -232,7 +232,7 @@ int JpegSampleCheck(const std::string& path) {
   return sampleable ? 1 : 0;
 }
 
-int JpegToBuffer(const std::string& path, Picture& pic) {
+int JpegToBuffer(const fs::Env& env, const std::string& path, Picture& pic) {
   pic.Clear();
   Session s;
   if (setjmp(s.err.jump)) {
@@ -240,7 +240,7 @@ int JpegToBuffer(const std::string& path, Picture& pic) {
     pic.Clear();
     return 1;
   }
-  if (!s.Open(path)) {
+  if (!s.Open(env, path)) {
     s.Close();
     return 1;
   }
@@ -311,9 +311,9 @@ int MakeBufferFile2(const fs::Env& env, const BitmapView& bitmap, const std::str
   return PathExists(env, path) ? 0 : 1;
 }
 
-int readBMP(const std::string& path, Picture& pic) {
+int readBMP(const fs::Env& env, const std::string& path, Picture& pic) {
   pic.Clear();
-  fs::ReadOnlyFile f(path);
+  fs::ReadOnlyFile f(env, path);
   if (!f.ok() || f.size() < 54) return 0;
   std::uint8_t head[54];
   if (f.ReadAt(0, head, sizeof head) != sizeof head) return 0;

@@ -70,12 +70,12 @@ std::string GetJpegImageSize(const fs::ReadOnlyFile& file);
 // within kMaxCheckPixels (the runs hold a thumbnail or a row, not the
 // picture); 0 otherwise (CMYK and YCCK, unreadable, too large). The colour runs sample only such pictures: a thumbnail drawn
 // from a converted CMYK picture would be counted as colours it never had.
-int JpegSampleCheck(const std::string& path);
+int JpegSampleCheck(const fs::ReadOnlyFile& file);
 
 // Decodes the whole file into `pic` (three-component files as RGB, grey as
 // grey, CMYK and YCCK converted to RGB, Adobe-inverted CMYK included).
 // 0 on success; 1 on any failure, leaving `pic` empty.
-int JpegToBuffer(const std::string& path, Picture& pic);
+int JpegToBuffer(const fs::Env& env, const std::string& path, Picture& pic);
 
 // 1 when libjpeg cannot decode the file to its end (fatal error, did not
 // open, empty, over the check's budget, no memory), else 0. Warnings such
@@ -109,6 +109,6 @@ int MakeBufferFile2(const fs::Env& env, const BitmapView& bitmap, const std::str
 // header and the pixel rows it names, nothing else: 1 on success, 0 for any
 // other file, one that cannot be read, over the pixel budget, or whose
 // pixel rows do not fit inside the file.
-int readBMP(const std::string& path, Picture& pic);
+int readBMP(const fs::Env& env, const std::string& path, Picture& pic);
 
 }  // namespace pictray

@@ -47,13 +47,13 @@ RowsOutcome DecodeEachRow(jpeg_decompress_struct& cinfo, const jpegio::ErrorMgr&
 
 }  // namespace
 
-RowsOutcome JpegForEachRow(const std::string& path, const RowFn& row) {
+RowsOutcome JpegForEachRow(const fs::ReadOnlyFile& file, const RowFn& row) {
   jpegio::Session s;
   if (setjmp(s.err.jump)) {
     s.Close();
     return RowsOutcome::Failed;
   }
-  if (!s.Open(path)) {
+  if (!s.Open(file)) {
     s.Close();
     return RowsOutcome::Failed;
   }

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "engine/fs/read_only_file.h"
+
 namespace pictray {
 
 enum class RowsOutcome { Done, Failed, Stopped };
@@ -19,7 +21,7 @@ enum class RowsOutcome { Done, Failed, Stopped };
 // answers false to stop the decoding (Stopped); Failed is any other
 // failure JpegToBuffer has.
 RowsOutcome JpegForEachRow(
-    const std::string& path,
+    const fs::ReadOnlyFile& file,
     const std::function<bool(std::uint32_t arrayRow, const std::uint8_t* bgr, std::uint32_t width,
                              std::uint32_t height)>& row);
 

@@ -104,9 +104,9 @@ bool Session::Open(const fs::ReadOnlyFile& f) {
   return Attach(f);
 }
 
-bool Session::Open(const std::string& path) {
+bool Session::Open(const fs::Env& env, const std::string& path) {
   Create();
-  owned = new fs::ReadOnlyFile(path);
+  owned = new fs::ReadOnlyFile(env, path);
   return Attach(*owned);
 }
 

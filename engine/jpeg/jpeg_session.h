@@ -72,7 +72,7 @@ struct Session {
   Session& operator=(const Session&) = delete;
   // Creates the object with the shared limits and attaches the file; false
   // when it cannot open.
-  bool Open(const std::string& path);
+  bool Open(const fs::Env& env, const std::string& path);
   // As Open, reading `file` (kept open by the caller). Either way the file
   // is read in 64 KiB chunks.
   bool Open(const fs::ReadOnlyFile& file);

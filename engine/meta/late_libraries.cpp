@@ -36,9 +36,10 @@ const Table* LoadOnce(const std::string& library, bool (*bind)(void*, Table&)) {
 
 bool BindAvformat(void* lib, Avformat& a) {
   decltype(&av_log_set_level) setLogLevel = nullptr;
-  if (!Bind(lib, "avformat_open_input", a.openInput) || !Bind(lib, "avformat_close_input", a.closeInput) ||
-      !Bind(lib, "av_find_input_format", a.findInputFormat) || !Bind(lib, "av_dict_set", a.dictSet) ||
-      !Bind(lib, "av_dict_free", a.dictFree) || !Bind(lib, "av_dict_get", a.dictGet) ||
+  if (!Bind(lib, "avformat_alloc_context", a.allocContext) || !Bind(lib, "avio_alloc_context", a.ioAllocContext) ||
+      !Bind(lib, "avio_context_free", a.ioContextFree) || !Bind(lib, "av_malloc", a.alloc) ||
+      !Bind(lib, "av_freep", a.freep) || !Bind(lib, "avformat_open_input", a.openInput) || !Bind(lib, "avformat_close_input", a.closeInput) ||
+      !Bind(lib, "av_find_input_format", a.findInputFormat) || !Bind(lib, "av_dict_get", a.dictGet) ||
       !Bind(lib, "av_log_set_level", setLogLevel))
     return false;
   setLogLevel(AV_LOG_QUIET);
@@ -47,7 +48,7 @@ bool BindAvformat(void* lib, Avformat& a) {
 
 bool BindLibheif(void* lib, Libheif& h) {
   return Bind(lib, "heif_context_alloc", h.contextAlloc) && Bind(lib, "heif_context_free", h.contextFree) &&
-         Bind(lib, "heif_context_read_from_file", h.readFromFile) &&
+         Bind(lib, "heif_context_read_from_reader", h.readFromReader) &&
          Bind(lib, "heif_context_get_primary_image_handle", h.primaryHandle) &&
          Bind(lib, "heif_image_handle_release", h.handleRelease) &&
          Bind(lib, "heif_image_handle_get_ispe_width", h.codedWidth) &&

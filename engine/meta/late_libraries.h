@@ -12,18 +12,21 @@ extern "C" {
 namespace pictray::meta {
 
 struct Avformat {
+  decltype(&avformat_alloc_context) allocContext = nullptr;
+  decltype(&avio_alloc_context) ioAllocContext = nullptr;
+  decltype(&avio_context_free) ioContextFree = nullptr;
+  decltype(&av_malloc) alloc = nullptr;
+  decltype(&av_freep) freep = nullptr;
   decltype(&avformat_open_input) openInput = nullptr;
   decltype(&avformat_close_input) closeInput = nullptr;
   decltype(&av_find_input_format) findInputFormat = nullptr;
-  decltype(&av_dict_set) dictSet = nullptr;
-  decltype(&av_dict_free) dictFree = nullptr;
   decltype(&av_dict_get) dictGet = nullptr;
 };
 
 struct Libheif {
   decltype(&heif_context_alloc) contextAlloc = nullptr;
   decltype(&heif_context_free) contextFree = nullptr;
-  decltype(&heif_context_read_from_file) readFromFile = nullptr;
+  decltype(&heif_context_read_from_reader) readFromReader = nullptr;
   decltype(&heif_context_get_primary_image_handle) primaryHandle = nullptr;
   decltype(&heif_image_handle_release) handleRelease = nullptr;
   decltype(&heif_image_handle_get_ispe_width) codedWidth = nullptr;

@@ -40,7 +40,7 @@ struct MediaInfo {
 
 // The format of the file by its content; Format::None for JPEG and for
 // anything unreadable or unknown.
-Format DetectFormat(const std::string& path);
+Format DetectFormat(const fs::ReadOnlyFile& file);
 
 // Whether the file's name says it is a picture or video of a format read
 // here or by the JPEG reader (its extension, in any case).
@@ -50,9 +50,9 @@ bool NamedAsFormatReadHere(const std::string& path);
 // file's size by searching every sub-image, which costs more than its Exif.
 enum class PixelSize { Read, Skip };
 
-// Reads everything above from `file`, opened at `path` by the caller (the
-// libraries that read a format themselves open the path again). Never
-// throws: a damaged file comes back with `readable` false.
+// Reads everything above from `file`, opened at `path` by the caller: every
+// library reads that one open file (the path names it in their messages).
+// Never throws: a damaged file comes back with `readable` false.
 MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, PixelSize size = PixelSize::Read);
 
 }  // namespace pictray::meta

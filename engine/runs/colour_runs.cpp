@@ -44,11 +44,11 @@ enum class CellsOutcome { Counted, NoPicture, Aborted, NoMemory };
 // and before each cell; NoPicture when the file is no picture at all. With
 // a host, the per-picture bar moves every tenth row of a cell (one worker
 // shows its pictures; several would make it jump).
-CellsOutcome CountCells(const std::string& path, const std::vector<int>& cells, CellSampler& sampler,
-                        ExactColourTable& table, const ParamBlock& val, RunHost* host) {
+CellsOutcome CountCells(const fs::ReadOnlyFile& file, const std::string& path, const std::vector<int>& cells,
+                        CellSampler& sampler, ExactColourTable& table, const ParamBlock& val, RunHost* host) {
   try {
     if (val.Aborted()) return CellsOutcome::Aborted;
-    sampler.Start(path, cells);
+    sampler.Start(file, path, cells);
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (i > 0 && val.Aborted()) return CellsOutcome::Aborted;
       if (host) host->SetProgress(Control::PR02, 0);
@@ -110,7 +110,8 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
       *st.env, 1, st.rows, val.folder, val, progress, kWholePictureAhead,
       [n, even](std::size_t j) { return j < n && (j % 2 == 0) == even; }, [&](int, std::size_t j) {
         const Row row = st.rows.row(j);
-        const std::string name = sampler.RatioFolderName(RowPath(val.folder, row.name));
+        const std::string path = RowPath(val.folder, row.name);
+        const std::string name = sampler.RatioFolderName(fs::ReadOnlyFile(*st.env, path), path);
         st.rows.setTarget(j, name, val.mode == 1 ? kind::Ratio : row.kind);
         ShowRow(host, j);
       });
@@ -157,12 +158,13 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
                    const Row row = st.rows.row(i);
                    if (!row.kind.empty()) return;
                    const std::string path = RowPath(val.folder, row.name);
-                   if (!IsSampled(path, formats)) {
+                   const fs::ReadOnlyFile file(*st.env, path);
+                   if (!IsSampled(file, formats)) {
                      st.rows.setTarget(i, "", kind::Rgb);
                    } else {
                      ExactColourTable table(settings.samcount);
                      const CellsOutcome outcome =
-                         CountCells(path, cells, samplers[static_cast<std::size_t>(worker)], table, val,
+                         CountCells(file, path, cells, samplers[static_cast<std::size_t>(worker)], table, val,
                                     worker == 0 ? &host : nullptr);
                      if (outcome == CellsOutcome::NoMemory) noMemory = true;
                      if (outcome == CellsOutcome::Aborted || outcome == CellsOutcome::NoMemory) return;
@@ -214,8 +216,8 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
   const bool stopped = WorkRowsOnPool(
       *st.env, workers, st.rows, valrp.folder, valrp, progress, kWholePictureAhead,
       [n](std::size_t j) { return j < n; }, [&](int worker, std::size_t j) {
-        const StrengthResult r =
-            samplers[static_cast<std::size_t>(worker)].GetTopRGB(RowPath(valrp.folder, st.rows.name(j)));
+        const std::string path = RowPath(valrp.folder, st.rows.name(j));
+        const StrengthResult r = samplers[static_cast<std::size_t>(worker)].GetTopRGB(fs::ReadOnlyFile(*st.env, path), path);
         if (r.notes) st.rows.setNotes(j, *r.notes);
         st.rows.setTarget(j, r.target, kind::Strength);
         ShowRow(host, j);
@@ -237,13 +239,13 @@ ListUpColourLabeller::ListUpColourLabeller(const AnalysisFlags& flags, PictraySt
   if (flags.M_RS) strength_.emplace(LibraryCalls(st), StrengthSettings::Read(profile), ReadSampledFormats(profile));
 }
 
-void ListUpColourLabeller::Label(const std::string& path, Row& row) {
+void ListUpColourLabeller::Label(const fs::ReadOnlyFile& file, const std::string& path, Row& row) {
   if (ratio_ && row.target.empty()) {
-    row.target = ratio_->RatioFolderName(path);
+    row.target = ratio_->RatioFolderName(file, path);
     if (!row.target.empty()) row.kind = kind::Ratio;
   }
   if (strength_ && row.target.empty()) {
-    const StrengthResult r = strength_->GetTopRGB(path);
+    const StrengthResult r = strength_->GetTopRGB(file, path);
     row.target = r.target;
     if (r.notes) row.notes = *r.notes;
     if (!row.target.empty()) row.kind = kind::Strength;

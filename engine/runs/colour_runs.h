@@ -58,7 +58,8 @@ class ListUpColourLabeller {
   ListUpColourLabeller(const AnalysisFlags& flags, PictrayState& st, const ProfileSnapshot& profile);
   // Gives a row that has no target yet the ratio name (kind "P") or the
   // strength name (kind "T", with its notes); the kind only with a target.
-  void Label(const std::string& path, Row& row);
+  // `file` is the one list-up opened at `path`.
+  void Label(const fs::ReadOnlyFile& file, const std::string& path, Row& row);
 
  private:
   std::optional<RatioSampler> ratio_;

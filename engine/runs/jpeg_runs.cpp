@@ -74,15 +74,15 @@ JpegSettings JpegSettings::Read(const ProfileSnapshot& profile) {
   return s;
 }
 
-JpegLabel ListUpJpegLabel(const fs::Env& env, const std::string& path, const AnalysisFlags& flags,
+JpegLabel ListUpJpegLabel(const fs::ReadOnlyFile& file, const std::string& path, const AnalysisFlags& flags,
                           const JpegSettings& settings, RunHost* host, Control bar) {
   JpegLabel r;
   std::string& t = r.text;
   if (flags.M_NG) {
-    t = NgVerdictAnyFormat(env, path, settings, BarProgress(host, bar));
+    t = NgVerdictAnyFormat(file, path, settings, BarProgress(host, bar));
     r.kind = kind::Broken;
   }
-  if (t.empty() && (flags.M_Hed || flags.M_Info)) t = ExifHedarCheck(path);
+  if (t.empty() && (flags.M_Hed || flags.M_Info)) t = ExifHedarCheck(file);
   if (flags.M_Hed) {
     if (t.empty()) t = "NoExif";
     r.kind = kind::Header;
@@ -92,24 +92,24 @@ JpegLabel ListUpJpegLabel(const fs::Env& env, const std::string& path, const Ana
     t = GetFoldaName(t, 0, settings.disabledchar);
     r.kind = kind::Info;
     if (t == "Exif" && flags.M_Exif) {
-      t = ExifLabelAnyFormat(env, path, settings);
+      t = ExifLabelAnyFormat(file, path, settings);
       r.kind = kind::Exif;
     }
   }
   if (flags.M_Exif && !flags.M_Info) {
-    t = ExifLabelAnyFormat(env, path, settings);
+    t = ExifLabelAnyFormat(file, path, settings);
     r.kind = kind::Exif;
   }
   if (flags.M_Size && t.empty()) {
-    t = SizeLabelAnyFormat(env, path, settings);
+    t = SizeLabelAnyFormat(file, path, settings);
     r.kind = kind::Size;
   }
   return r;
 }
 
-std::string ExDateLabel(const fs::Env& env, const std::string& path, int mode, const JpegSettings& settings) {
-  if (mode == 1) return ExifLabelAnyFormat(env, path, settings);
-  std::string label = GetFoldaName2(GetFoldaName(ExifHedarCheck(path), 0, settings.disabledchar));
+std::string ExDateLabel(const fs::ReadOnlyFile& file, const std::string& path, int mode, const JpegSettings& settings) {
+  if (mode == 1) return ExifLabelAnyFormat(file, path, settings);
+  std::string label = GetFoldaName2(GetFoldaName(ExifHedarCheck(file), 0, settings.disabledchar));
   if (mode == 3 && label.empty()) label = "NoExif";
   return label;
 }
@@ -144,7 +144,8 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
       Unclassified(st.rows), [&](int, std::size_t i) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
-        st.rows.storeResult(i, ExDateLabel(*st.env, RowPath(val.folder, row.name), mode, settings), kindCode);
+        const std::string path = RowPath(val.folder, row.name);
+        st.rows.storeResult(i, ExDateLabel(fs::ReadOnlyFile(*st.env, path), path, mode, settings), kindCode);
         ShowRow(host, i);
       });
   if (stopped) {
@@ -181,7 +182,8 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
       {kHeaderBytes, 0, kReadAheadRows}, Unclassified(st.rows), [&](int, std::size_t i) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
-        st.rows.storeResult(i, SizeLabelAnyFormat(*st.env, RowPath(val.folder, row.name), settings), kind::Size);
+        const std::string path = RowPath(val.folder, row.name);
+        st.rows.storeResult(i, SizeLabelAnyFormat(fs::ReadOnlyFile(*st.env, path), path, settings), kind::Size);
         ShowRow(host, i);
       });
   if (stopped) {
@@ -213,7 +215,7 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
         // One worker shows its files' scans on PR02; several would make it jump.
         const ScanProgress scan = BarProgress(worker == 0 ? &host : nullptr, Control::PR02);
         const std::string path = RowPath(val.folder, st.rows.name(i));
-        st.rows.setTarget(i, NgVerdictAnyFormat(*st.env, path, settings, scan), kind::Broken);
+        st.rows.setTarget(i, NgVerdictAnyFormat(fs::ReadOnlyFile(*st.env, path), path, settings, scan), kind::Broken);
         ShowRow(host, i);
       });
   if (stopped) {

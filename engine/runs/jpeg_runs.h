@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/fs/env.h"
+#include "engine/fs/read_only_file.h"
 #include "engine/jpeg/ng_check.h"
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
@@ -38,14 +38,16 @@ struct JpegLabel {
 // List-up's label for one file from the selected analyses NG, header
 // check, Info, Exif and size (in that order of precedence as list-up
 // defines it). The colour analyses are not part of it: list-up runs them
-// itself when the text is empty. `host`/`bar` show the zero-run test's
-// progress (may be null).
-JpegLabel ListUpJpegLabel(const fs::Env& env, const std::string& path, const AnalysisFlags& flags,
+// itself when the text is empty. Every analysis reads `file`, opened at
+// `path` by the caller. `host`/`bar` show the zero-run test's progress
+// (may be null).
+JpegLabel ListUpJpegLabel(const fs::ReadOnlyFile& file, const std::string& path, const AnalysisFlags& flags,
                           const JpegSettings& settings, RunHost* host, Control bar);
 
 // Run labels for one file. Mode 1: the Exif reader; 2: the header label,
 // sanitised strictly, blanks removed; 3: as 2 with "" becoming "NoExif".
-std::string ExDateLabel(const fs::Env& env, const std::string& path, int mode, const JpegSettings& settings);
+// `file` is the one opened at `path`.
+std::string ExDateLabel(const fs::ReadOnlyFile& file, const std::string& path, int mode, const JpegSettings& settings);
 
 // Each run is handed its registration (`guard`) by whoever starts it, and
 // lets it go before it asks for the move that may follow.

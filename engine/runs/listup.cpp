@@ -88,14 +88,18 @@ struct FileLabeller {
     ListedFile f;
     f.done = true;
     const std::string path = folder + "/" + name;
-    if (JpegCheck && JpegHedarCheck(path) != "JPEG") return f;
     Row row{std::move(name), {}, {}, {}};
-    if (analyse) {
-      // The colour analyses name only what the JPEG ones left without a target.
-      const JpegLabel label = ListUpJpegLabel(env, path, flags, jpeg, host, Control::PR02);
-      row.target = label.text;
-      if (!label.text.empty()) row.kind = label.kind;
-      colour.Label(path, row);
+    if (JpegCheck || analyse) {
+      // Opened once: the check and every analysis read this one file.
+      const fs::ReadOnlyFile file(env, path);
+      if (JpegCheck && JpegHedarCheck(file) != "JPEG") return f;
+      if (analyse) {
+        // The colour analyses name only what the JPEG ones left without a target.
+        const JpegLabel label = ListUpJpegLabel(file, path, flags, jpeg, host, Control::PR02);
+        row.target = label.text;
+        if (!label.text.empty()) row.kind = label.kind;
+        colour.Label(file, path, row);
+      }
     }
     f.row = std::move(row);
     return f;

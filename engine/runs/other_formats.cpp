@@ -12,8 +12,7 @@ namespace pictray {
 // The JPEG readers answer first: "" is their answer for a file that is not
 // a JPEG, and only then is another format tried, on the same open file.
 
-std::string ExifLabelAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings) {
-  const fs::ReadOnlyFile file(env, path);
+std::string ExifLabelAnyFormat(const fs::ReadOnlyFile& file, const std::string& path, const JpegSettings& settings) {
   std::string label = ExifTimeGet2(file, settings.ExifSel, settings.disabledchar, settings.ExifOrderTag);
   if (!label.empty() || !settings.AllFormats) return label;
   const meta::MediaInfo info = meta::ReadMediaInfo(file, path, meta::PixelSize::Skip);
@@ -21,16 +20,14 @@ std::string ExifLabelAnyFormat(const fs::Env& env, const std::string& path, cons
   return meta::MediaExifLabel(info, settings.ExifSel, settings.disabledchar, settings.ExifOrderTag);
 }
 
-std::string SizeLabelAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings) {
-  const fs::ReadOnlyFile file(env, path);
+std::string SizeLabelAnyFormat(const fs::ReadOnlyFile& file, const std::string& path, const JpegSettings& settings) {
   std::string label = GetJpegImageSize(file);
   if (!label.empty() || !settings.AllFormats || JpegHedarCheck(file) == "JPEG") return label;
   return meta::MediaSizeLabel(meta::ReadMediaInfo(file, path));
 }
 
-std::string NgVerdictAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings,
+std::string NgVerdictAnyFormat(const fs::ReadOnlyFile& file, const std::string& path, const JpegSettings& settings,
                                const ScanProgress& progress) {
-  const fs::ReadOnlyFile file(env, path);
   std::string verdict = NgVerdict(file, settings.ng, progress);
   if (verdict.empty() || !settings.AllFormats || JpegHedarCheck(file) == "JPEG") return verdict;
   const meta::MediaInfo info = meta::ReadMediaInfo(file, path, meta::PixelSize::Skip);

@@ -5,20 +5,21 @@
 
 #include <string>
 
-#include "engine/fs/env.h"
+#include "engine/fs/read_only_file.h"
 #include "engine/jpeg/ng_check.h"
 #include "engine/runs/jpeg_runs.h"
 
 namespace pictray {
 
-// Each opens the file once on `env`; every reader works on that one file.
-std::string ExifLabelAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings);
-std::string SizeLabelAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings);
+// Each reads `file`, opened at `path` by the caller: every reader works on
+// that one open file (the path gives only the file's name).
+std::string ExifLabelAnyFormat(const fs::ReadOnlyFile& file, const std::string& path, const JpegSettings& settings);
+std::string SizeLabelAnyFormat(const fs::ReadOnlyFile& file, const std::string& path, const JpegSettings& settings);
 // "NG" or ""; a file of a format read through engine/meta is "NG" when it
 // cannot be read or does not hold what its structure promises, a file
 // named as a format read here that holds none is "NG", any other file of
 // no format read here never is.
-std::string NgVerdictAnyFormat(const fs::Env& env, const std::string& path, const JpegSettings& settings,
+std::string NgVerdictAnyFormat(const fs::ReadOnlyFile& file, const std::string& path, const JpegSettings& settings,
                                const ScanProgress& progress);
 
 }  // namespace pictray

@@ -110,8 +110,9 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
     const std::function<void(int)> rowsDone = [&](int percent) {
       if (worker == 0) host.SetProgress(Control::PR02, percent);
     };
-    if (FileHedarCheck(path) == 2)
-      scan = ScanFullPicture(path, colours, aborted, rowsDone);
+    const fs::ReadOnlyFile file(*st.env, path);
+    if (FileHedarCheck(file) == 2)
+      scan = ScanFullPicture(file, colours, aborted, rowsDone);
     else if (formats == SampledFormats::kAll && st.PictureRows)
       scan = ScanPictureRows(LibraryCalls(st), path, colours, aborted, rowsDone);
     if (worker == 0) host.SetProgress(Control::PR02, 0);
@@ -142,13 +143,14 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
   const bool complete = LabelEveryRow(st, host, val6, [&](std::size_t i, int worker) -> std::optional<bool> {
     const std::string path = RowPath(val6.folder, st.rows.name(i));
     std::string label;
-    if (IsSampled(path, formats)) {
+    const fs::ReadOnlyFile file(*st.env, path);
+    if (IsSampled(file, formats)) {
       CellDrawer& drawer = drawers[static_cast<std::size_t>(worker)];
       const auto rowDone = [&](std::uint32_t row) {
         if (worker == 0) host.SetProgress(Control::PR02, static_cast<int>(row));
       };
       if (val6.Aborted()) return std::nullopt;
-      drawer.Start(path, cells);
+      drawer.Start(file, path, cells);
       for (std::size_t k = 0; k < cells.size(); ++k) {
         if (k > 0 && val6.Aborted()) return std::nullopt;
         label = MatchDrawnCell(drawer, k, colours, rules, rowDone);

@@ -52,7 +52,7 @@ void WriteJpeg(const std::string& path, unsigned w, unsigned h, bool grey,
 // The decoded colour of pixel (x, y), y from the top.
 Colour DecodedAt(const std::string& path, unsigned x, unsigned y) {
   Picture p;
-  if (JpegToBuffer(path, p) != 0) return {-1, -1, -1};
+  if (JpegToBuffer(pictray::fs::DefaultEnv(), path, p) != 0) return {-1, -1, -1};
   const std::uint8_t* px = p.Pixel(x, y);
   return {px[2], px[1], px[0]};
 }

@@ -31,7 +31,7 @@ class PictraySelectedColourCli : public ::testing::Test {
                                    [](int x, int) { return x < 32 ? Rgb{230, 20, 20} : Rgb{20, 20, 230}; }));
     std::ofstream(folder + "/note.txt") << "text";
     Picture p;
-    ASSERT_EQ(JpegToBuffer(folder + "/half.jpg", p), 0);
+    ASSERT_EQ(JpegToBuffer(pictray::fs::DefaultEnv(), folder + "/half.jpg", p), 0);
     red = ColourKey(ColourValue({p.Pixel(0, 0)[2], p.Pixel(0, 0)[1], p.Pixel(0, 0)[0]}));
     std::ofstream(list) << red << "\n";
   }

@@ -299,10 +299,10 @@ TEST(ColourSamplers, SixtyFourBucketNamesKeepTheirCase) {
   });
   const std::string p = dir.Write("p.jpg", testing::ReadAll(testing::JpegFixture("rgb_3x2.jpg")));
   RatioSampler ratio(testing::FakeThumbs::MakeMinImage, {"1", "0", "0", "9", "0", "0", "0"});
-  EXPECT_EQ(ratio.GetRGBBunrui(p), "A00000a");
-  EXPECT_EQ(ratio.RatioFolderName(p), "AA00000a");
+  EXPECT_EQ(ratio.GetRGBBunrui(fs::ReadOnlyFile(fs::DefaultEnv(), p), p), "A00000a");
+  EXPECT_EQ(ratio.RatioFolderName(fs::ReadOnlyFile(fs::DefaultEnv(), p), p), "AA00000a");
   EXPECT_EQ(fake.Calls().back().edge, 300);
-  EXPECT_EQ(ratio.RatioFolderName(testing::JpegFixture("cmyk_4x2.jpg")), "ERROR");
+  EXPECT_EQ(ratio.RatioFolderName(fs::ReadOnlyFile(fs::DefaultEnv(), testing::JpegFixture("cmyk_4x2.jpg")), testing::JpegFixture("cmyk_4x2.jpg")), "ERROR");
   EXPECT_EQ(fake.Calls().size(), 2u);  // a CMYK picture never reaches the library
 }
 
@@ -319,9 +319,9 @@ TEST(ColourSamplers, OtherFormatsAreSampledOnlyWhenChosen) {
   const auto sample = [&](const std::string& path, SampledFormats formats) {
     ExactColourTable table(1000);
     const MakeMinImageFn mmi = testing::FakeThumbs::MakeMinImage;
-    return std::tuple(RatioSampler(mmi, {}, formats).GetRGBBunrui(path),
-                      StrengthSampler(mmi, {}, formats).GetTopRGB(path).target,
-                      CellSampler(mmi, 4, false, formats).GetJpegColor(path, 1, table, {}));
+    return std::tuple(RatioSampler(mmi, {}, formats).GetRGBBunrui(fs::ReadOnlyFile(fs::DefaultEnv(), path), path),
+                      StrengthSampler(mmi, {}, formats).GetTopRGB(fs::ReadOnlyFile(fs::DefaultEnv(), path), path).target,
+                      CellSampler(mmi, 4, false, formats).GetJpegColor(fs::ReadOnlyFile(fs::DefaultEnv(), path), path, 1, table, {}));
   };
   const auto asJpeg = sample(jpeg, SampledFormats::kJpeg);
   EXPECT_EQ(std::get<1>(asJpeg), "240");

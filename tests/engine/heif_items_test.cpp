@@ -131,7 +131,7 @@ TEST(HeifItems, TurnsAndPlacesAsLibheif) {
     ASSERT_EQ(ours.has_value(), c.read) << c.what;
     ASSERT_TRUE(theirs) << c.what;
     const std::string path = dir.Write("turned.heic", bytes);
-    EXPECT_EQ(MediaSizeLabel(ReadMediaInfo(fs::ReadOnlyFile(path), path)), "40X30") << c.what;
+    EXPECT_EQ(MediaSizeLabel(ReadMediaInfo(fs::ReadOnlyFile(fs::DefaultEnv(), path), path)), "40X30") << c.what;
     if (ours) {
       EXPECT_EQ(std::tie(ours->width, ours->height, ours->exif), std::tie(theirs->width, theirs->height, theirs->exif))
           << c.what;

@@ -35,7 +35,7 @@ void ExpectColour(const Picture& p, std::uint32_t x, std::uint32_t y, int r, int
 
 TEST(JpegDecode, ThreeByTwoIsBottomUpBgrWithPaddedRows) {
   Picture p;
-  ASSERT_EQ(JpegToBuffer(JpegFixture("rgb_3x2.jpg"), p), 0);
+  ASSERT_EQ(JpegToBuffer(fs::DefaultEnv(), JpegFixture("rgb_3x2.jpg"), p), 0);
   EXPECT_EQ(p.dwWidth, 3u);
   EXPECT_EQ(p.dwHeight, 2u);
   EXPECT_EQ(p.dwLength, 12u);
@@ -61,7 +61,7 @@ TEST(JpegDecode, ThreeByTwoIsBottomUpBgrWithPaddedRows) {
 
 TEST(JpegDecode, FourPixelsWideNeedNoPadding) {
   Picture p;
-  ASSERT_EQ(JpegToBuffer(JpegFixture("rgb_4x2.jpg"), p), 0);
+  ASSERT_EQ(JpegToBuffer(fs::DefaultEnv(), JpegFixture("rgb_4x2.jpg"), p), 0);
   EXPECT_EQ(p.dwLength, 12u);
   ExpectColour(p, 3, 0, 255, 0, 0);
   ExpectColour(p, 3, 1, 0, 0, 255);
@@ -69,21 +69,21 @@ TEST(JpegDecode, FourPixelsWideNeedNoPadding) {
 
 TEST(JpegDecode, GreyStaysGreyAndProgressiveDecodes) {
   Picture p;
-  ASSERT_EQ(JpegToBuffer(JpegFixture("grey_3x2.jpg"), p), 0);
+  ASSERT_EQ(JpegToBuffer(fs::DefaultEnv(), JpegFixture("grey_3x2.jpg"), p), 0);
   for (std::uint32_t y = 0; y < 2; ++y)
     for (std::uint32_t x = 0; x < 3; ++x) {
       const std::uint8_t* px = p.Pixel(x, y);
       EXPECT_EQ(px[0], px[1]);
       EXPECT_EQ(px[1], px[2]);
     }
-  ASSERT_EQ(JpegToBuffer(JpegFixture("progressive_64x48.jpg"), p), 0);
+  ASSERT_EQ(JpegToBuffer(fs::DefaultEnv(), JpegFixture("progressive_64x48.jpg"), p), 0);
   EXPECT_EQ(p.dwWidth, 64u);
-  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(JpegFixture("progressive_64x48.jpg"))), "64X48");
+  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(fs::DefaultEnv(), JpegFixture("progressive_64x48.jpg"))), "64X48");
 }
 
 TEST(JpegDecode, YcckFileFromImageMagickDecodesToRgb) {
   Picture p;
-  ASSERT_EQ(JpegToBuffer(JpegFixture("cmyk_4x2.jpg"), p), 0);
+  ASSERT_EQ(JpegToBuffer(fs::DefaultEnv(), JpegFixture("cmyk_4x2.jpg"), p), 0);
   ExpectColour(p, 0, 0, 255, 0, 0);
   ExpectColour(p, 0, 1, 0, 0, 255);
 }
@@ -104,10 +104,10 @@ TEST(JpegDecode, CmykWithAndWithoutAdobeInversion) {
   const unsigned char inverted[8] = {255, 0, 0, 255, 0, 0, 255, 255};
   const unsigned char plain[8] = {0, 255, 255, 0, 255, 255, 0, 0};
   Picture p;
-  ASSERT_EQ(JpegToBuffer(WriteCmyk(dir, "adobe.jpg", inverted, true), p), 0);
+  ASSERT_EQ(JpegToBuffer(fs::DefaultEnv(), WriteCmyk(dir, "adobe.jpg", inverted, true), p), 0);
   ExpectColour(p, 0, 0, 255, 0, 0);
   ExpectColour(p, 1, 0, 0, 0, 255);
-  ASSERT_EQ(JpegToBuffer(WriteCmyk(dir, "plain.jpg", plain, false), p), 0);
+  ASSERT_EQ(JpegToBuffer(fs::DefaultEnv(), WriteCmyk(dir, "plain.jpg", plain, false), p), 0);
   ExpectColour(p, 0, 0, 255, 0, 0);
   ExpectColour(p, 1, 0, 0, 0, 255);
 }
@@ -115,26 +115,26 @@ TEST(JpegDecode, CmykWithAndWithoutAdobeInversion) {
 TEST(JpegDecode, NonJpegMissingAndTruncatedFiles) {
   testing::TempDir dir;
   Picture p;
-  EXPECT_EQ(JpegToBuffer(JpegFixture("plain.png"), p), 1);
+  EXPECT_EQ(JpegToBuffer(fs::DefaultEnv(), JpegFixture("plain.png"), p), 1);
   EXPECT_TRUE(p.buf.empty());
-  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(JpegFixture("plain.png"))), "");
-  EXPECT_EQ(JpegToBuffer(dir.path() + "/missing.jpg", p), 1);
-  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(dir.path() + "/missing.jpg")), "");
-  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(dir.Write("empty.jpg", ""))), "");
-  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(JpegFixture("size_1024x768.jpg"))), "1024X768");
+  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(fs::DefaultEnv(), JpegFixture("plain.png"))), "");
+  EXPECT_EQ(JpegToBuffer(fs::DefaultEnv(), dir.path() + "/missing.jpg", p), 1);
+  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(fs::DefaultEnv(), dir.path() + "/missing.jpg")), "");
+  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(fs::DefaultEnv(), dir.Write("empty.jpg", ""))), "");
+  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(fs::DefaultEnv(), JpegFixture("size_1024x768.jpg"))), "1024X768");
 
   // Data that ends early only warns: the decode completes.
   const std::string whole = ReadAll(JpegFixture("progressive_64x48.jpg"));
   const std::string cut = dir.Write("cut.jpg", whole.substr(0, whole.size() * 2 / 3));
-  EXPECT_EQ(JpegToBuffer(cut, p), 0);
-  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(cut)), 0);
-  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(cut)), 1);
+  EXPECT_EQ(JpegToBuffer(fs::DefaultEnv(), cut, p), 0);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(fs::DefaultEnv(), cut)), 0);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(fs::DefaultEnv(), cut)), 1);
   // Every prefix survives.
   for (std::size_t n = 0; n < whole.size(); n += 13) {
     const std::string f = dir.Write("prefix.jpg", whole.substr(0, n));
-    JpegToBuffer(f, p);
-    JpegErrCheck(fs::ReadOnlyFile(f));
-    GetJpegImageSize(fs::ReadOnlyFile(f));
+    JpegToBuffer(fs::DefaultEnv(), f, p);
+    JpegErrCheck(fs::ReadOnlyFile(fs::DefaultEnv(), f));
+    GetJpegImageSize(fs::ReadOnlyFile(fs::DefaultEnv(), f));
   }
 }
 
@@ -155,13 +155,13 @@ TEST(JpegDecode, DecodingBombsAreRefusedBeforeAllocation) {
   testing::TempDir dir;
   const std::string bomb = dir.Write("bomb.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 60000, 60000));
   Picture p;
-  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(bomb)), "60000X60000");
-  EXPECT_EQ(JpegToBuffer(bomb, p), 1);
+  EXPECT_EQ(GetJpegImageSize(fs::ReadOnlyFile(fs::DefaultEnv(), bomb)), "60000X60000");
+  EXPECT_EQ(JpegToBuffer(fs::DefaultEnv(), bomb, p), 1);
   EXPECT_TRUE(p.buf.empty());
-  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(bomb)), 1);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(fs::DefaultEnv(), bomb)), 1);
   // Just inside the budget the same trick decodes (a big grey picture).
   const std::string wide = dir.Write("wide.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 4000, 3000));
-  EXPECT_EQ(JpegToBuffer(wide, p), 0);
+  EXPECT_EQ(JpegToBuffer(fs::DefaultEnv(), wide, p), 0);
   EXPECT_EQ(p.dwLength, 12000u);
 }
 
@@ -184,10 +184,10 @@ TEST(JpegDecode, LargeSoundPicturesAreJudgedAndStreamed) {
   for (bool progressive : {false, true}) {
     const std::string big = WriteGrey(dir, "big.jpg", 10400, 10000, progressive);
     EXPECT_GT(std::uint64_t(10400) * 10000, kMaxDecodePixels);
-    EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(big)), 0) << (progressive ? "progressive" : "sequential");
-    EXPECT_EQ(NgVerdict(fs::ReadOnlyFile(big), NgSettings{"0", "10", "1"}, {}), "");
+    EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(fs::DefaultEnv(), big)), 0) << (progressive ? "progressive" : "sequential");
+    EXPECT_EQ(NgVerdict(fs::ReadOnlyFile(fs::DefaultEnv(), big), NgSettings{"0", "10", "1"}, {}), "");
     std::uint32_t rows = 0;
-    EXPECT_EQ(JpegForEachRow(big, [&](auto...) { return ++rows > 0; }), RowsOutcome::Done);
+    EXPECT_EQ(JpegForEachRow(fs::ReadOnlyFile(fs::DefaultEnv(), big), [&](auto...) { return ++rows > 0; }), RowsOutcome::Done);
     EXPECT_EQ(rows, 10000u);
   }
 }
@@ -196,34 +196,34 @@ TEST(JpegDecode, LargeSoundPicturesAreJudgedAndStreamed) {
 // file, one over the budget, a cut header and a non-JPEG are refused.
 TEST(JpegDecode, SampleCheckAcceptsGreyAndColourOnly) {
   testing::TempDir dir;
-  EXPECT_EQ(JpegSampleCheck(JpegFixture("rgb_3x2.jpg")), 1);
-  EXPECT_EQ(JpegSampleCheck(JpegFixture("grey_3x2.jpg")), 1);
-  EXPECT_EQ(JpegSampleCheck(JpegFixture("progressive_64x48.jpg")), 1);
-  EXPECT_EQ(JpegSampleCheck(JpegFixture("cmyk_4x2.jpg")), 0);
+  EXPECT_EQ(JpegSampleCheck(fs::ReadOnlyFile(fs::DefaultEnv(), JpegFixture("rgb_3x2.jpg"))), 1);
+  EXPECT_EQ(JpegSampleCheck(fs::ReadOnlyFile(fs::DefaultEnv(), JpegFixture("grey_3x2.jpg"))), 1);
+  EXPECT_EQ(JpegSampleCheck(fs::ReadOnlyFile(fs::DefaultEnv(), JpegFixture("progressive_64x48.jpg"))), 1);
+  EXPECT_EQ(JpegSampleCheck(fs::ReadOnlyFile(fs::DefaultEnv(), JpegFixture("cmyk_4x2.jpg"))), 0);
   const unsigned char ink[8] = {0, 255, 255, 0, 255, 255, 0, 0};
-  EXPECT_EQ(JpegSampleCheck(WriteCmyk(dir, "cmyk.jpg", ink, false)), 0);
-  EXPECT_EQ(JpegSampleCheck(dir.Write("bomb.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 60000, 60000))),
+  EXPECT_EQ(JpegSampleCheck(fs::ReadOnlyFile(fs::DefaultEnv(), WriteCmyk(dir, "cmyk.jpg", ink, false))), 0);
+  EXPECT_EQ(JpegSampleCheck(fs::ReadOnlyFile(fs::DefaultEnv(), dir.Write("bomb.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 60000, 60000)))),
             0);
   // Medium-format and phone pictures over the whole-decode budget are sampled.
-  EXPECT_EQ(JpegSampleCheck(dir.Write("large.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 11648, 8736))), 1);
-  EXPECT_EQ(JpegSampleCheck(dir.Write("head.jpg", ReadAll(JpegFixture("rgb_3x2.jpg")).substr(0, 20))), 0);
-  EXPECT_EQ(JpegSampleCheck(JpegFixture("plain.png")), 0);
-  EXPECT_EQ(JpegSampleCheck(dir.path() + "/missing.jpg"), 0);
+  EXPECT_EQ(JpegSampleCheck(fs::ReadOnlyFile(fs::DefaultEnv(), dir.Write("large.jpg", WithFrameSize(ReadAll(JpegFixture("rgb_4x2.jpg")), 11648, 8736)))), 1);
+  EXPECT_EQ(JpegSampleCheck(fs::ReadOnlyFile(fs::DefaultEnv(), dir.Write("head.jpg", ReadAll(JpegFixture("rgb_3x2.jpg")).substr(0, 20)))), 0);
+  EXPECT_EQ(JpegSampleCheck(fs::ReadOnlyFile(fs::DefaultEnv(), JpegFixture("plain.png"))), 0);
+  EXPECT_EQ(JpegSampleCheck(fs::ReadOnlyFile(fs::DefaultEnv(), dir.path() + "/missing.jpg")), 0);
 }
 
 TEST(JpegDecode, ErrCheckFindsACorruptHuffmanTable) {
   testing::TempDir dir;
   const std::string good = ReadAll(JpegFixture("rgb_3x2.jpg"));
-  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(JpegFixture("rgb_3x2.jpg"))), 0);
-  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(JpegFixture("cmyk_4x2.jpg"))), 0);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(fs::DefaultEnv(), JpegFixture("rgb_3x2.jpg"))), 0);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(fs::DefaultEnv(), JpegFixture("cmyk_4x2.jpg"))), 0);
   std::string bad = good;
   const std::size_t dht = bad.find("\xFF\xC4");
   ASSERT_NE(dht, std::string::npos);
   for (int i = 0; i < 16; ++i) bad[dht + 5 + i] = '\xFF';  // more codes than 256
   const std::string path = dir.Write("badhuff.jpg", bad);
-  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(path)), 1);
-  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(path)), 0);
-  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(dir.path() + "/missing.jpg")), 1);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(fs::DefaultEnv(), path)), 1);
+  EXPECT_EQ(JEndHedarCheck(fs::ReadOnlyFile(fs::DefaultEnv(), path)), 0);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(fs::DefaultEnv(), dir.path() + "/missing.jpg")), 1);
 }
 
 TEST(JpegBitmap, CopyWriteAndReadBackA24BitBmp) {
@@ -243,7 +243,7 @@ TEST(JpegBitmap, CopyWriteAndReadBackA24BitBmp) {
   EXPECT_EQ(file.size(), 14u + 40u + 24u);
 
   Picture back;
-  ASSERT_EQ(readBMP(path, back), 1);
+  ASSERT_EQ(readBMP(fs::DefaultEnv(), path, back), 1);
   EXPECT_EQ(back.dwWidth, 3u);
   EXPECT_EQ(back.dwHeight, 2u);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(back.lpBMP()), 24),
@@ -252,12 +252,12 @@ TEST(JpegBitmap, CopyWriteAndReadBackA24BitBmp) {
   // An 8-bit BMP, a cut one and a missing one are refused.
   std::string eight = file;
   eight[28] = 8;
-  EXPECT_EQ(readBMP(dir.Write("eight.bmp", eight), back), 0);
-  EXPECT_EQ(readBMP(dir.Write("cut.bmp", file.substr(0, file.size() - 1)), back), 0);
-  EXPECT_EQ(readBMP(dir.path() + "/missing.bmp", back), 0);
+  EXPECT_EQ(readBMP(fs::DefaultEnv(), dir.Write("eight.bmp", eight), back), 0);
+  EXPECT_EQ(readBMP(fs::DefaultEnv(), dir.Write("cut.bmp", file.substr(0, file.size() - 1)), back), 0);
+  EXPECT_EQ(readBMP(fs::DefaultEnv(), dir.path() + "/missing.bmp", back), 0);
   std::string farPixels = file;
   farPixels[10] = '\xF0';
-  EXPECT_EQ(readBMP(dir.Write("far.bmp", farPixels), back), 0);
+  EXPECT_EQ(readBMP(fs::DefaultEnv(), dir.Write("far.bmp", farPixels), back), 0);
   // A write that fails is no success, even though something of that name
   // exists afterwards.
   const std::string taken = dir.path() + "/taken.bmp";
@@ -278,7 +278,7 @@ TEST(JpegBitmap, ReadsOnlyTheRowsTheHeaderNames) {
   ASSERT_EQ(MakeBufferFile2(fs::DefaultEnv(), BitmapView{1, 1, 4, 32, pixel}, path, made), 0);
   std::filesystem::resize_file(path, 256u << 20);
   Picture back;
-  ASSERT_EQ(readBMP(path, back), 1);
+  ASSERT_EQ(readBMP(fs::DefaultEnv(), path, back), 1);
   EXPECT_EQ(back.buf.size(), 40u + 4u);
   EXPECT_EQ(back.Pixel(0, 0)[2], 3);
 }
@@ -321,7 +321,7 @@ TEST(JpegDecode, CheckAnswersAlikeFromFileAndBytes) {
     }
     for (const std::string& v : variants) {
       const std::vector<unsigned char> bytes(v.begin(), v.end());
-      const fs::ReadOnlyFile file(dir.Write("v.jpg", v));
+      const fs::ReadOnlyFile file(fs::DefaultEnv(), dir.Write("v.jpg", v));
       EXPECT_EQ(JpegErrCheck(file), JpegErrCheck(bytes)) << name << " " << v.size();
       EXPECT_EQ(JEndHedarCheck(file), JEndHedarCheck(bytes)) << name << " " << v.size();
     }
@@ -330,7 +330,7 @@ TEST(JpegDecode, CheckAnswersAlikeFromFileAndBytes) {
   const std::size_t sof = fractional.find("\xFF\xC0");
   fractional[sof + 11] = 0x31;  // Y
   fractional[sof + 14] = 0x21;  // Cb
-  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(dir.Write("fractional.jpg", fractional))), 1);
+  EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(fs::DefaultEnv(), dir.Write("fractional.jpg", fractional))), 1);
 }
 
 double ThreadCpuSeconds() {
@@ -365,11 +365,11 @@ TEST(JpegDecode, HostileFilesAreCheap) {
     const std::string path = dir.Write("hostile.jpg", c.bytes);
     Picture p;
     const double start = ThreadCpuSeconds();
-    EXPECT_EQ(JpegToBuffer(path, p), c.decoded) << c.name;
-    EXPECT_EQ(JpegForEachRow(path, [](auto...) { return true; }),
+    EXPECT_EQ(JpegToBuffer(fs::DefaultEnv(), path, p), c.decoded) << c.name;
+    EXPECT_EQ(JpegForEachRow(fs::ReadOnlyFile(fs::DefaultEnv(), path), [](auto...) { return true; }),
               c.broken == 0 ? RowsOutcome::Done : RowsOutcome::Failed)
         << c.name;
-    EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(path)), c.broken) << c.name;
+    EXPECT_EQ(JpegErrCheck(fs::ReadOnlyFile(fs::DefaultEnv(), path)), c.broken) << c.name;
     EXPECT_LT(ThreadCpuSeconds() - start, 0.1) << c.name;  // decoding all it claims takes 0.3 s and more
   }
 }

@@ -24,7 +24,7 @@ class ExifReader : public ::testing::Test {
   // The label read from a file, checked against the same bytes read whole.
   std::string Label(const std::string& bytes, const std::string& sel, const std::string& dc = "") {
     const std::string path = dir.Write("f" + std::to_string(counter++) + ".jpg", bytes);
-    const std::string fromFile = ExifTimeGet2(path, sel, dc);
+    const std::string fromFile = ExifTimeGet2(fs::ReadOnlyFile(fs::DefaultEnv(), path), sel, dc);
     EXPECT_EQ(fromFile, ExifTimeGet2Bytes(bytes, sel, dc)) << "selection " << sel;
     return fromFile;
   }
@@ -193,7 +193,7 @@ TEST_F(ExifReader, DateTimeCharacterCheck) {
 
 TEST_F(ExifReader, FixedLabels) {
   EXPECT_EQ(Label("", "1"), "file_error");
-  EXPECT_EQ(ExifTimeGet2(dir.path() + "/missing.jpg", "1", ""), "file_error");
+  EXPECT_EQ(ExifTimeGet2(fs::ReadOnlyFile(fs::DefaultEnv(), dir.path() + "/missing.jpg"), "1", ""), "file_error");
   EXPECT_EQ(Label(ReadAll(JpegFixture("plain.png")), "1"), "");
   EXPECT_EQ(Label(ReadAll(JpegFixture("rgb_3x2.jpg")), "1"), "NoExif");
   EXPECT_EQ(Label(std::string("\xFF\xD8\xFF\xDB\x00\x43\x00", 7), "1"), "NoJFIF");

@@ -205,7 +205,7 @@ TEST_F(JpegRuns, ListUpLabelsInTheirOrder) {
     f.M_Info = on.find('I') != std::string::npos;
     f.M_Exif = on.find('E') != std::string::npos;
     f.M_Size = on.find('S') != std::string::npos;
-    const JpegLabel l = ListUpJpegLabel(fs::DefaultEnv(), path, f, s, nullptr, Control::PR02);
+    const JpegLabel l = ListUpJpegLabel(fs::ReadOnlyFile(fs::DefaultEnv(), path), path, f, s, nullptr, Control::PR02);
     return l.text + "|" + l.kind;
   };
   EXPECT_EQ(label(cut, "N"), "NG|G");
@@ -222,33 +222,6 @@ TEST_F(JpegRuns, ListUpLabelsInTheirOrder) {
   EXPECT_EQ(label(b, "S"), "3X2|Z");
   EXPECT_EQ(label(b, "ES"), "NoExif|E");
   EXPECT_EQ(label(c, "S"), "|Z");
-}
-
-// Counts the files opened through it.
-class OpenCountingEnv : public fs::PosixEnv {
- public:
-  int Open(int dir, const char* path, int flags, mode_t mode = 0) const override {
-    ++opens;
-    return PosixEnv::Open(dir, path, flags, mode);
-  }
-  mutable int opens = 0;
-};
-
-// Each label of any format opens its file once: the JPEG readers decide
-// "not a JPEG" and the reader of other formats goes on with the same file.
-TEST(AnyFormatLabels, OpenTheFileOnce) {
-  const std::string meta = std::string(PICTRAY_TEST_DATA) + "/meta/";
-  JpegSettings s;
-  s.AllFormats = true;
-  s.ng = NgSettings{"1", "10", "1"};
-  for (const std::string& path : {JpegFixture("cam_canon_II_A.jpg"), meta + "raw_ii.cr2", meta + "heic_full.heic",
-                                  meta + "cut.heic", meta + "png_exif.png", meta + "mov_keys.mov"}) {
-    const OpenCountingEnv env;
-    ExifLabelAnyFormat(env, path, s);
-    SizeLabelAnyFormat(env, path, s);
-    NgVerdictAnyFormat(env, path, s, {});
-    EXPECT_EQ(env.opens, 3) << path;
-  }
 }
 
 }  // namespace

@@ -229,7 +229,7 @@ std::string NgOf(const testing::TempDir& dir, const std::string& name, const std
   JpegSettings s;
   s.AllFormats = true;
   s.ng = NgSettings{"1", "10", "1"};
-  return NgVerdictAnyFormat(fs::DefaultEnv(), path, s, {});
+  return NgVerdictAnyFormat(fs::ReadOnlyFile(fs::DefaultEnv(), path), path, s, {});
 }
 
 // NG means what it means for a JPEG: the file cannot be read whole.
@@ -278,7 +278,7 @@ namespace pictray::meta {
 namespace {
 
 std::string ExifOf(const std::string& path, const char* ExifSel) {
-  return MediaExifLabel(ReadMediaInfo(fs::ReadOnlyFile(path), path), ExifSel, "/:.", true);
+  return MediaExifLabel(ReadMediaInfo(fs::ReadOnlyFile(fs::DefaultEnv(), path), path), ExifSel, "/:.", true);
 }
 
 struct FormatCase {
@@ -311,7 +311,7 @@ TEST(OtherFormatsLabels, ReadAsExiftoolReadsThem) {
   for (const FormatCase& c : cases) {
     const std::string path = dir.Write(c.name, c.bytes);
     const std::string label = std::string(c.ExifSel) == "size"
-                                  ? MediaSizeLabel(ReadMediaInfo(fs::ReadOnlyFile(path), path))
+                                  ? MediaSizeLabel(ReadMediaInfo(fs::ReadOnlyFile(fs::DefaultEnv(), path), path))
                                   : ExifOf(path, c.ExifSel);
     EXPECT_EQ(label, c.label) << c.name << " " << c.ExifSel;
   }

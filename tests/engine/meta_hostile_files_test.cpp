@@ -95,7 +95,7 @@ TEST(MetaHostileFiles, ReadAsDamagedWithinBounds) {
       ASSERT_TRUE(PadWithZeros(path, c.paddedTo)) << c.name;
     }
     const std::string failure = InChildProcess([&] {
-      const std::string label = MediaExifLabel(ReadMediaInfo(fs::ReadOnlyFile(path), path), c.ExifSel, "/:.", true);
+      const std::string label = MediaExifLabel(ReadMediaInfo(fs::ReadOnlyFile(fs::DefaultEnv(), path), path), c.ExifSel, "/:.", true);
       if (label != c.label) std::fprintf(stderr, "%s: %s\n", c.name, label.c_str());
       return label == c.label;
     });

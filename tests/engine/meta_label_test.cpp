@@ -45,7 +45,7 @@ TEST(MetaLabel, EveryFormatGivesTheJpegShapedLabel) {
       {"cut.heic", "1", true, "file_error"},
   };
   for (const LabelCase& c : cases) {
-    const MediaInfo info = ReadMediaInfo(fs::ReadOnlyFile(kDir + c.file), kDir + c.file);
+    const MediaInfo info = ReadMediaInfo(fs::ReadOnlyFile(fs::DefaultEnv(), kDir + c.file), kDir + c.file);
     EXPECT_EQ(MediaExifLabel(info, c.ExifSel, kDisabled, c.orderTag), c.label) << c.file << " " << c.ExifSel;
   }
 }
@@ -55,13 +55,13 @@ TEST(MetaLabel, SizesAndWhatIsNotRead) {
       {"heic_full.heic", "40X30"}, {"raw_mm.nef", "40X30"}, {"png_exif.png", "40X30"},
       {"webp_exif.webp", "40X30"}, {"mov_keys.mov", "64X48"}, {"cut.heic", ""}, {"text.cr2", ""},
   };
-  for (const auto& [file, size] : cases) EXPECT_EQ(MediaSizeLabel(ReadMediaInfo(fs::ReadOnlyFile(kDir + file), kDir + file)), size) << file;
+  for (const auto& [file, size] : cases) EXPECT_EQ(MediaSizeLabel(ReadMediaInfo(fs::ReadOnlyFile(fs::DefaultEnv(), kDir + file), kDir + file)), size) << file;
   const std::pair<const char*, Format> formats[] = {
       {"text.cr2", Format::None},  {"raw_ii.cr2", Format::Tiff},     {"raw_mm.nef", Format::Tiff},
       {"png_exif.png", Format::Png}, {"webp_exif.webp", Format::WebP}, {"heic_full.heic", Format::Heif},
       {"mov_keys.mov", Format::Video}};
-  for (const auto& [file, format] : formats) EXPECT_EQ(DetectFormat(kDir + file), format) << file;
-  EXPECT_EQ(DetectFormat(std::string(PICTRAY_TEST_DATA) + "/jpeg/rgb_3x2.jpg"), Format::None);
+  for (const auto& [file, format] : formats) EXPECT_EQ(DetectFormat(fs::ReadOnlyFile(fs::DefaultEnv(), kDir + file)), format) << file;
+  EXPECT_EQ(DetectFormat(fs::ReadOnlyFile(fs::DefaultEnv(), std::string(PICTRAY_TEST_DATA) + "/jpeg/rgb_3x2.jpg")), Format::None);
 }
 
 // The movie header's time is UTC; it is shown in the local time zone.
@@ -100,7 +100,7 @@ TEST(MetaLabel, MovieHeaderTimeFollowsTheTimeZone) {
   for (const auto& c : cases) {
     setenv("TZ", c.tz, 1);
     tzset();
-    EXPECT_EQ(MediaExifLabel(ReadMediaInfo(fs::ReadOnlyFile(c.file), c.file), c.ExifSel, kDisabled, true), c.label) << c.tz << " " << c.file;
+    EXPECT_EQ(MediaExifLabel(ReadMediaInfo(fs::ReadOnlyFile(fs::DefaultEnv(), c.file), c.file), c.ExifSel, kDisabled, true), c.label) << c.tz << " " << c.file;
   }
   if (old)
     setenv("TZ", saved.c_str(), 1);

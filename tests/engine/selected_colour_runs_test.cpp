@@ -59,7 +59,7 @@ class SelectedColourRuns : public ::testing::Test {
     src.Write("note.txt", "text");
     src.Write("cut.jpg", testing::ReadAll(testing::JpegFixture("rgb_3x2.jpg")).substr(0, 40));
     Picture pic;
-    ASSERT_EQ(JpegToBuffer(src.path() + "/both.jpg", pic), 0);
+    ASSERT_EQ(JpegToBuffer(fs::DefaultEnv(), src.path() + "/both.jpg", pic), 0);
     const auto at = [&](std::uint32_t x, std::uint32_t y) {
       const std::uint8_t* p = pic.Pixel(x, y);
       return ColourValue({p[2], p[1], p[0]});

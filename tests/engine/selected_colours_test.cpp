@@ -159,7 +159,7 @@ TEST(SelectedColours, FullScanFindsTheFirstMatchOfALinearSearch) {
   for (const std::string& path : {two, testing::JpegFixture("rgb_3x2.jpg"), testing::JpegFixture("grey_3x2.jpg"),
                                  testing::JpegFixture("cmyk_4x2.jpg"), testing::JpegFixture("progressive_64x48.jpg")}) {
     Picture pic;
-    ASSERT_EQ(JpegToBuffer(path, pic), 0) << path;
+    ASSERT_EQ(JpegToBuffer(fs::DefaultEnv(), path, pic), 0) << path;
     const auto colourAt = [&](std::uint32_t x, std::uint32_t y) {
       const std::uint8_t* p = pic.Pixel(x, y);
       return ColourValue({p[2], p[1], p[0]});
@@ -179,7 +179,7 @@ TEST(SelectedColours, FullScanFindsTheFirstMatchOfALinearSearch) {
             if (ColourValue({p[2], p[1], p[0]}) == c) expected = c;
         }
       int lastPercent = -1;
-      const ScanResult r = ScanFullPicture(path, set, [] { return false; }, [&](int p) { lastPercent = p; });
+      const ScanResult r = ScanFullPicture(fs::ReadOnlyFile(fs::DefaultEnv(), path), set, [] { return false; }, [&](int p) { lastPercent = p; });
       EXPECT_EQ(r.outcome, ScanResult::Scanned) << path;
       EXPECT_EQ(r.found, expected) << path << " " << colours.size();
       EXPECT_EQ(lastPercent, 100) << path;
@@ -187,9 +187,9 @@ TEST(SelectedColours, FullScanFindsTheFirstMatchOfALinearSearch) {
   }
   SelectedColours any(1);
   any.Add(0x808080);
-  EXPECT_EQ(ScanFullPicture(two, any, [] { return true; }, nullptr).outcome, ScanResult::Aborted);
+  EXPECT_EQ(ScanFullPicture(fs::ReadOnlyFile(fs::DefaultEnv(), two), any, [] { return true; }, nullptr).outcome, ScanResult::Aborted);
   const std::string text = dir.Write("note.jpg", "not a picture");
-  EXPECT_EQ(ScanFullPicture(text, any, [] { return false; }, nullptr).outcome, ScanResult::NotDecoded);
+  EXPECT_EQ(ScanFullPicture(fs::ReadOnlyFile(fs::DefaultEnv(), text), any, [] { return false; }, nullptr).outcome, ScanResult::NotDecoded);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 // system.
 #pragma once
 
+#include <sys/mman.h>
+
 #include <cerrno>
 #include <atomic>
 #include <string>
@@ -90,6 +92,13 @@ class FaultEnv : public fs::Env {
   }
   int Fadvise(int fd, off_t offset, off_t length, int advice) const override {
     return Trip() ? -1 : real_.Fadvise(fd, offset, length, advice);
+  }
+  void* MapRead(int fd, std::size_t n) const override { return Trip() ? MAP_FAILED : real_.MapRead(fd, n); }
+  int Unmap(void* at, std::size_t n) const override {
+    // Unmapped either way, as a killed process's mappings go.
+    const bool trip = Trip();
+    const int r = real_.Unmap(at, n);
+    return trip ? Failed() : r;
   }
   int Pipe(int fds[2]) const override { return Trip() ? -1 : real_.Pipe(fds); }
   std::string Realpath(const char* path) const override { return Trip() ? std::string() : real_.Realpath(path); }
