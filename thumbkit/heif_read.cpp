@@ -1,10 +1,15 @@
 #include "thumbkit/heif_read.h"
 
+#include <dlfcn.h>
+
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include <libheif/heif.h>
+#include <libheif/heif_version.h>
 
 #include "engine/fs/memory_budget.h"
 #include "thumbkit/pixel_rows.h"
@@ -16,11 +21,74 @@ namespace {
 // this; the budget decides the rest.
 constexpr int kMaxSide = 1 << 15;
 
+// libheif brings its codecs, a dozen libraries that the programs loading
+// this library for JPEGs only would map for nothing: it is opened at the
+// first HEIF and stays.
+struct Libheif {
+  decltype(&heif_context_alloc) contextAlloc = nullptr;
+  decltype(&heif_context_free) contextFree = nullptr;
+  decltype(&heif_context_set_maximum_image_size_limit) setMaxSize = nullptr;
+  decltype(&heif_context_read_from_file) readFromFile = nullptr;
+  decltype(&heif_context_get_primary_image_handle) primaryHandle = nullptr;
+  decltype(&heif_image_handle_release) handleRelease = nullptr;
+  decltype(&heif_image_handle_get_width) handleWidth = nullptr;
+  decltype(&heif_image_handle_get_height) handleHeight = nullptr;
+  decltype(&heif_image_handle_has_alpha_channel) hasAlpha = nullptr;
+  decltype(&heif_image_handle_get_luma_bits_per_pixel) lumaBits = nullptr;
+  decltype(&heif_decoding_options_alloc) optionsAlloc = nullptr;
+  decltype(&heif_decoding_options_free) optionsFree = nullptr;
+  decltype(&heif_decode_image) decode = nullptr;
+  decltype(&heif_image_release) imageRelease = nullptr;
+  decltype(&heif_image_get_plane_readonly) planeReadonly = nullptr;
+  decltype(&heif_image_get_width) imageWidth = nullptr;
+  decltype(&heif_image_get_height) imageHeight = nullptr;
+};
+
+template <class Fn>
+bool Bind(void* library, const char* name, Fn*& fn) {
+  fn = reinterpret_cast<Fn*>(::dlsym(library, name));
+  return fn != nullptr;
+}
+
+bool BindLibheif(void* lib, Libheif& h) {
+  return Bind(lib, "heif_context_alloc", h.contextAlloc) && Bind(lib, "heif_context_free", h.contextFree) &&
+         Bind(lib, "heif_context_set_maximum_image_size_limit", h.setMaxSize) &&
+         Bind(lib, "heif_context_read_from_file", h.readFromFile) &&
+         Bind(lib, "heif_context_get_primary_image_handle", h.primaryHandle) &&
+         Bind(lib, "heif_image_handle_release", h.handleRelease) &&
+         Bind(lib, "heif_image_handle_get_width", h.handleWidth) &&
+         Bind(lib, "heif_image_handle_get_height", h.handleHeight) &&
+         Bind(lib, "heif_image_handle_has_alpha_channel", h.hasAlpha) &&
+         Bind(lib, "heif_image_handle_get_luma_bits_per_pixel", h.lumaBits) &&
+         Bind(lib, "heif_decoding_options_alloc", h.optionsAlloc) &&
+         Bind(lib, "heif_decoding_options_free", h.optionsFree) && Bind(lib, "heif_decode_image", h.decode) &&
+         Bind(lib, "heif_image_release", h.imageRelease) &&
+         Bind(lib, "heif_image_get_plane_readonly", h.planeReadonly) &&
+         Bind(lib, "heif_image_get_width", h.imageWidth) && Bind(lib, "heif_image_get_height", h.imageHeight);
+}
+
+// The functions of libheif, bound at the first call (threads drawing at
+// once wait for that one load); nullptr when the library or a function is
+// missing. The table is the only process-wide state here, written once
+// and only read after, like the loaded library it points into, which is
+// never closed: nothing a caller does can change it.
+const Libheif* LoadLibheif() {
+  static const std::optional<Libheif> loaded = []() -> std::optional<Libheif> {
+    const std::string name = "libheif.so." + std::to_string(LIBHEIF_NUMERIC_VERSION >> 24);
+    void* lib = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    Libheif h;
+    if (!lib || !BindLibheif(lib, h)) return std::nullopt;
+    return h;
+  }();
+  return loaded ? &*loaded : nullptr;
+}
+
 struct Release {
-  void operator()(heif_context* c) const { heif_context_free(c); }
-  void operator()(const heif_image_handle* h) const { heif_image_handle_release(h); }
-  void operator()(const heif_image* i) const { heif_image_release(i); }
-  void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
+  const Libheif* heif;
+  void operator()(heif_context* c) const { heif->contextFree(c); }
+  void operator()(const heif_image_handle* h) const { heif->handleRelease(h); }
+  void operator()(const heif_image* i) const { heif->imageRelease(i); }
+  void operator()(heif_decoding_options* o) const { heif->optionsFree(o); }
 };
 template <class T>
 using Owned = std::unique_ptr<T, Release>;
@@ -31,41 +99,44 @@ bool Ok(const heif_error& e) { return e.code == heif_error_Ok; }
 // full planes at most, and alpha) and the interleaved picture they are
 // converted into; above 8 bits the planes are two bytes a sample and go
 // through a full-size step of the same size before their depth is cut.
-std::uint64_t DecodedBytes(const heif_image_handle* h, std::uint64_t pixels, bool alpha) {
+std::uint64_t DecodedBytes(const Libheif& heif, const heif_image_handle* h, std::uint64_t pixels, bool alpha) {
   const std::uint64_t planes = alpha ? 4 : 3;
-  const std::uint64_t coded = heif_image_handle_get_luma_bits_per_pixel(h) > 8 ? 2 * 2 * planes : planes;
+  const std::uint64_t coded = heif.lumaBits(h) > 8 ? 2 * 2 * planes : planes;
   return pixels * (coded + planes);
 }
 
 }  // namespace
 
 Streamed StreamHeif(const std::string& path, const BudgetCalls& budget, RowSink& sink) {
-  const Owned<heif_context> context(heif_context_alloc());
+  const Libheif* heif = LoadLibheif();
+  if (!heif) return Streamed::kFailed;
+  const Release release{heif};
+  const Owned<heif_context> context(heif->contextAlloc(), release);
   if (!context) return Streamed::kFailed;
-  heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
+  heif->setMaxSize(context.get(), kMaxSide);
   heif_image_handle* h = nullptr;
-  if (!Ok(heif_context_read_from_file(context.get(), path.c_str(), nullptr)) ||
-      !Ok(heif_context_get_primary_image_handle(context.get(), &h)))
+  if (!Ok(heif->readFromFile(context.get(), path.c_str(), nullptr)) ||
+      !Ok(heif->primaryHandle(context.get(), &h)))
     return Streamed::kFailed;
-  const Owned<const heif_image_handle> handle(h);
-  const int w = heif_image_handle_get_width(h), ht = heif_image_handle_get_height(h);
+  const Owned<const heif_image_handle> handle(h, release);
+  const int w = heif->handleWidth(h), ht = heif->handleHeight(h);
   if (w <= 0 || ht <= 0 || std::uint64_t(w) * std::uint64_t(ht) > kMaxStreamedPixels) return Streamed::kFailed;
-  const bool alpha = heif_image_handle_has_alpha_channel(h);
-  const pictray::fs::BudgetHold held(budget, DecodedBytes(h, std::uint64_t(w) * std::uint64_t(ht), alpha) +
+  const bool alpha = heif->hasAlpha(h);
+  const pictray::fs::BudgetHold held(budget, DecodedBytes(*heif, h, std::uint64_t(w) * std::uint64_t(ht), alpha) +
                                                  3 * std::uint64_t(w));
   std::vector<std::uint8_t> bgr;
-  const Owned<heif_decoding_options> options(heif_decoding_options_alloc());
+  const Owned<heif_decoding_options> options(heif->optionsAlloc(), release);
   heif_image* i = nullptr;
   if (!held.held() || !Reserve(bgr, 3 * std::size_t(w)) || !options ||
-      !Ok(heif_decode_image(h, &i, heif_colorspace_RGB,
-                            alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get())))
+      !Ok(heif->decode(h, &i, heif_colorspace_RGB,
+                       alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get())))
     return Streamed::kFailed;
-  const Owned<const heif_image> image(i);
+  const Owned<const heif_image> image(i, release);
   int stride = 0;
-  const std::uint8_t* rows = heif_image_get_plane_readonly(i, heif_channel_interleaved, &stride);
+  const std::uint8_t* rows = heif->planeReadonly(i, heif_channel_interleaved, &stride);
   // The decoded size is the one the handle announced, checked above.
-  if (!rows || heif_image_get_width(i, heif_channel_interleaved) != w ||
-      heif_image_get_height(i, heif_channel_interleaved) != ht)
+  if (!rows || heif->imageWidth(i, heif_channel_interleaved) != w ||
+      heif->imageHeight(i, heif_channel_interleaved) != ht)
     return Streamed::kFailed;
   const Channels from = alpha ? Channels{4, 0, 1, 2, 3} : Channels{3, 0, 1, 2, -1};
   sink.Begin(std::uint32_t(w), std::uint32_t(ht));

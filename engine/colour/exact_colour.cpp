@@ -1,6 +1,7 @@
 #include "engine/colour/exact_colour.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 
 namespace pictray {
@@ -11,6 +12,24 @@ std::string ColourKey(std::uint32_t rgb) {
   return key;
 }
 
+std::size_t ExactColourTable::Slot(std::uint32_t rgb) const {
+  const std::size_t mask = keys_.size() - 1;
+  // Fibonacci hashing: the product's top bits depend on every channel.
+  std::size_t i = (rgb * 0x9E3779B1u) >> (32 - std::countr_zero(keys_.size()));
+  while (keys_[i] != kNoColour && keys_[i] != rgb) i = (i + 1) & mask;
+  return i;
+}
+
+void ExactColourTable::Grow() {
+  keys_.assign(2 * keys_.size(), kNoColour);
+  places_.resize(keys_.size());
+  for (std::uint32_t k = 0; k < samples_.size(); ++k) {
+    const std::size_t i = Slot(samples_[k].rgb);
+    keys_[i] = samples_[k].rgb;
+    places_[i] = k;
+  }
+}
+
 void ExactColourTable::Count(const PixelWindow& window, bool pixelPass,
                              const std::function<void(std::uint32_t)>& rowDone) {
   const std::uint32_t first = pixelPass ? 1 : 0, step = pixelPass ? 2 : 1;
@@ -19,15 +38,17 @@ void ExactColourTable::Count(const PixelWindow& window, bool pixelPass,
     for (std::uint32_t j = first; j < window.width; j += step) {
       const Rgb c = window.At(j, i);
       const std::uint32_t rgb = std::uint32_t(c.r) << 16 | std::uint32_t(c.g) << 8 | std::uint32_t(c.b);
-      const auto known = index_.find(rgb);
-      if (known != index_.end()) {
-        int& count = samples_[known->second].count;
+      const std::size_t slot = Slot(rgb);
+      if (keys_[slot] == rgb) {
+        int& count = samples_[places_[slot]].count;
         if (count < kColourCountCap) ++count;
         continue;
       }
       if (samples_.size() >= samcount_) break;
-      index_.emplace(rgb, static_cast<std::uint32_t>(samples_.size()));
+      keys_[slot] = rgb;
+      places_[slot] = static_cast<std::uint32_t>(samples_.size());
       samples_.push_back({rgb, 1});
+      if (2 * samples_.size() > keys_.size()) Grow();
     }
   }
 }

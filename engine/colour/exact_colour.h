@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/colour/pixel_window.h"
@@ -33,7 +32,8 @@ std::string ColourKey(std::uint32_t rgb);
 class ExactColourTable {
  public:
   // samcount: the most colours the table takes.
-  explicit ExactColourTable(std::size_t samcount) : samcount_(samcount) {}
+  explicit ExactColourTable(std::size_t samcount)
+      : samcount_(samcount), keys_(kFirstSlots, kNoColour), places_(kFirstSlots) {}
 
   // Counts the pixels of `window` in scan order; with `pixelPass` only its
   // odd rows and odd columns (1, 3, ...). A known colour counts up to the
@@ -45,9 +45,20 @@ class ExactColourTable {
   const std::vector<ColorSample>& samples() const { return samples_; }
 
  private:
+  // The index is open addressing over a power-of-two table at most half
+  // full: a photo's noise brings thousands of colours per file, and a
+  // node for each cost more than the counting.
+  static constexpr std::uint32_t kNoColour = 0xFFFFFFFF;  // above any 24-bit colour
+  static constexpr std::size_t kFirstSlots = 1024;
+  // Where `rgb` is in keys_, or the empty slot where it would go.
+  std::size_t Slot(std::uint32_t rgb) const;
+  // Doubles the index and puts every sample back.
+  void Grow();
+
   std::size_t samcount_;
   std::vector<ColorSample> samples_;
-  std::unordered_map<std::uint32_t, std::uint32_t> index_;  // colour -> place in samples_
+  std::vector<std::uint32_t> keys_;    // colours, kNoColour where empty
+  std::vector<std::uint32_t> places_;  // keys_[i]'s place in samples_
 };
 
 // What the search leaves out, and how far it looks.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -141,6 +142,30 @@ TEST_F(PictrayColourCli, RatioAndStrengthRunsAndListUpModes) {
   EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"note.txt\t\tT\t", strength}));
   r = Run({"--select", "strength", folder});
   EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"note.txt\t\t\t", strength}));
+}
+
+// libheif and its codecs are mapped by the first HEIF drawn, not with the
+// thumbnail library: a folder of JPEGs never loads them.
+TEST_F(PictrayColourCli, HeifLibraryIsLoadedByTheFirstHeifOnly) {
+  WriteJpeg(Path("flat.jpg"), 64, 32, false, [](unsigned, unsigned) { return Colour{12, 200, 7}; });
+  const std::string flat = "flat.jpg\t" + Key(DecodedAt(Path("flat.jpg"), 0, 0)) + "\tR\t";
+  struct Case {
+    bool heic;
+    bool loadsLibheif;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {false, false, {flat}},
+      {true, true, {"IMG_0250.HEIC\t051_103_153\tR\t", flat}},
+  };
+  ::setenv("LD_DEBUG", "libs", 1);  // the loader names each library it maps
+  for (const Case& c : cases) {
+    if (c.heic) fs::copy_file(std::string(PICTRAY_TEST_DATA) + "/meta/heic_full.heic", Path("IMG_0250.HEIC"));
+    const ProgramRun r = Run({folder, "rgb=all"});
+    EXPECT_EQ(Sorted(r.lines), c.lines);
+    EXPECT_EQ(r.err.find("libheif.so") != std::string::npos, c.loadsLibheif) << c.heic;
+  }
+  ::unsetenv("LD_DEBUG");
 }
 
 // Without the library the colour steps are refused; other steps still run.

@@ -214,6 +214,27 @@ TEST(ExactColours, FullTableDropsTheRestOfTheRow) {
   EXPECT_EQ(skipping.samples()[2].count, 2);
 }
 
+// However many colours the table holds (up to its first slots, just past
+// a growth, after many), each keeps its own count and its place in the
+// order it was first met.
+TEST(ExactColours, EveryColourKeepsItsCountAsTheTableGrows) {
+  for (std::uint32_t colours : {2u, 512u, 513u, 4000u}) {
+    Surface s(100);
+    testing::Fill(s, kWhite);
+    const auto colour = [](std::uint32_t i) { return (i * 40503u) & 0xFFFFFF; };  // distinct for i < 2^24
+    std::uint32_t at = 0;
+    for (std::uint32_t i = 0; i < colours; at += i % 3 + 1, ++i)
+      Paint(s, at, i % 3 + 1, {int(colour(i) >> 16), int(colour(i) >> 8 & 0xFF), int(colour(i) & 0xFF)});
+    ExactColourTable t(500000);
+    t.Count(s.Window(), false, {});
+    ASSERT_GE(t.samples().size(), colours) << colours;
+    for (std::uint32_t i = 0; i < colours; ++i) {
+      EXPECT_EQ(t.samples()[i].rgb, colour(i)) << colours << " " << i;
+      EXPECT_EQ(t.samples()[i].count, int(i % 3 + 1)) << colours << " " << i;
+    }
+  }
+}
+
 struct KeyCase {
   std::string text;
   int isRgb;
