@@ -18,6 +18,7 @@
 #include "cli/common/thumbnail_library.h"
 #include "cli/common/undo_commands.h"
 #include "cli/twinscan/cli_host.h"
+#include "cli/twinscan/search_module.h"
 #include "engine/dupes/keep_rule.h"
 #include "engine/journal/tab_fields.h"
 #include "engine/runs/twinscan_commands.h"
@@ -205,13 +206,15 @@ int main(int argc, char** argv) {
   val.dryRun = dryRun;
   val.keepFirst = keepFirst;
   val.journalDir = journals;
-  // The same pictures are drawn through the program's thumbnail library.
+  // The same pictures are drawn through the program's thumbnail library and
+  // looked for by the search's module, both loaded only when asked for.
   pictray::cli::ThumbnailLibrary library;
+  pictray::cli::SearchModule search;
   pictray::similar::SimilarTools tools;
   if (similar) {
     std::string error;
     const pictray::ProgramFolders folders = pictray::LocateProgramFolders(pictray::fs::DefaultEnv(), pictray::cli::ProgramDir());
-    if (!library.Load(folders.libraryDir, &error)) {
+    if (!library.Load(folders.libraryDir, &error) || !search.Load(folders.libraryDir, &tools.search, &error)) {
       std::fprintf(stderr, "twinscan-cli: %s\n", error.c_str());
       return 2;
     }
