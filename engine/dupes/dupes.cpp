@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <span>
 #include <thread>
 
 #include "engine/dupes/keep_rule.h"
@@ -321,8 +322,9 @@ std::uint32_t ContentClassNow(const fs::Env& env, const FileRec& r) {
 
 // Groups one run of equal keys (indexes into lpData, in table order) by
 // content; each set's first file stays. Files the listing compared in memory
-// are not read again.
-void GroupRun(const fs::Env& env, std::vector<FileRec>& lpData, const std::vector<std::size_t>& run, AbortFlag abort) {
+// and found still as listed (their class in `classNow`) are not read again.
+void GroupRun(const fs::Env& env, std::vector<FileRec>& lpData, std::span<const std::size_t> run,
+              const std::vector<std::uint32_t>& classNow, AbortFlag abort) {
   struct Set {
     std::size_t kept;
     std::uint32_t content;
@@ -332,7 +334,7 @@ void GroupRun(const fs::Env& env, std::vector<FileRec>& lpData, const std::vecto
   for (std::size_t i : run) {
     if (Aborted(abort)) return;
     FileRec& r = lpData[i];
-    const std::uint32_t content = run.size() > 1 ? ContentClassNow(env, r) : 0;
+    const std::uint32_t content = classNow[i];
     auto set = std::find_if(sets.begin(), sets.end(), [&](const Set& s) {
       return s.content != 0 && content != 0 ? s.content == content : SameFile(env, lpData[s.kept], r);
     });
@@ -414,16 +416,27 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first) {
 }
 
 void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort) {
-  std::vector<std::size_t> run;
-  for (std::size_t i = 0; i < lpData.size(); ++i) {
-    if (!lpData[i].groupable) continue;
-    if (!run.empty() && lpData[run.front()].samekey != lpData[i].samekey) {
-      GroupRun(env, lpData, run, abort);
-      run.clear();
-    }
-    run.push_back(i);
-  }
-  if (!run.empty()) GroupRun(env, lpData, run, abort);
+  std::vector<std::size_t> rows;  // the groupable rows, in table order
+  for (std::size_t i = 0; i < lpData.size(); ++i)
+    if (lpData[i].groupable) rows.push_back(i);
+  std::vector<std::size_t> runStarts;  // where each run of equal keys begins in `rows`
+  for (std::size_t k = 0; k < rows.size(); ++k)
+    if (k == 0 || lpData[rows[k]].samekey != lpData[rows[k - 1]].samekey) runStarts.push_back(k);
+  runStarts.push_back(rows.size());
+
+  // The compared files of runs of several, each checked to be still as
+  // listed; the checks are shared among the threads.
+  std::vector<std::size_t> compared;
+  for (std::size_t r = 0; r + 1 < runStarts.size(); ++r)
+    for (std::size_t k = runStarts[r]; runStarts[r + 1] - runStarts[r] > 1 && k < runStarts[r + 1]; ++k)
+      if (lpData[rows[k]].contentClass != 0) compared.push_back(rows[k]);
+  std::vector<std::uint32_t> classNow(lpData.size(), 0);
+  ShareWork(compared.size(), ThreadsFor(compared.size()), abort,
+            [&](std::size_t c, unsigned) { classNow[compared[c]] = ContentClassNow(env, lpData[compared[c]]); });
+
+  const std::span<const std::size_t> all(rows);
+  for (std::size_t r = 0; r + 1 < runStarts.size(); ++r)
+    GroupRun(env, lpData, all.subspan(runStarts[r], runStarts[r + 1] - runStarts[r]), classNow, abort);
 }
 
 GroupCount CountGroups(const std::vector<FileRec>& lpData) {

@@ -202,7 +202,7 @@ TEST(DupesKey, LargeFolderListsInFolderOrderAndFindsEveryCopy) {
   struct Case {
     std::size_t entries;
     Keying keying;
-  } const cases[] = {{300, Keying::WhereNeeded}, {600, Keying::WhereNeeded}, {300, Keying::AllFiles}};
+  } const cases[] = {{300, Keying::WhereNeeded}, {800, Keying::WhereNeeded}, {300, Keying::AllFiles}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.entries);
     TempDir dir;
