@@ -43,6 +43,10 @@ unsigned ThreadsFor(std::size_t count) {
   return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
 }
 
+// Items a thread takes at once: few enough that the threads end together,
+// many enough that they seldom meet on the counter.
+constexpr std::size_t kItemsTaken = 32;
+
 // Calls work(i, t) for every i < count, each once, on `threads` threads;
 // t is the thread's number, 0 the caller's. Once `abort` is set no item is
 // started.
@@ -50,7 +54,11 @@ void ShareWork(std::size_t count, unsigned threads, AbortFlag abort,
                const std::function<void(std::size_t, unsigned)>& work) {
   std::atomic<std::size_t> next{0};
   const auto run = [&](unsigned t) {
-    for (std::size_t i; !Aborted(abort) && (i = next.fetch_add(1)) < count;) work(i, t);
+    for (std::size_t first; (first = next.fetch_add(kItemsTaken)) < count;)
+      for (std::size_t i = first; i < std::min(count, first + kItemsTaken); ++i) {
+        if (Aborted(abort)) return;
+        work(i, t);
+      }
   };
   std::vector<std::jthread> helpers;
   for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(run, t);
