@@ -22,7 +22,7 @@ else
 fi
 
 for f in bin/Pictray bin/Twinscan bin/pictray bin/twinscan bin/pictray-cli bin/twinscan-cli \
-         lib/pictray/libthumbkit.so lib/pictray/erasekit share/pictray/installed \
+         lib/pictray/libthumbkit.so lib/pictray/libtwinscansearch.so lib/pictray/erasekit share/pictray/installed \
          share/pictray/translations/common_en.qm share/pictray/translations/pictray_en.qm \
          share/pictray/translations/twinscan_en.qm share/pictray/Pictrayhelp.html share/pictray/Twinscanhelp.html share/pictray/Pictrayhelp_en.html share/pictray/Twinscanhelp_en.html \
          share/applications/org.pictray.Pictray.desktop share/applications/org.pictray.Twinscan.desktop \

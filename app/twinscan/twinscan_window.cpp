@@ -38,6 +38,7 @@
 #include "engine/runs/twinscan_commands.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/program_folders.h"
+#include "engine/similar/similar_search.h"
 
 namespace pictray::twinscan {
 namespace {
@@ -144,6 +145,7 @@ void TwinscanWindow::LoadThumbnails(const std::string& libraryPath) {
   similarTools_.lib.budget = similarBudget_.Calls();
   similarTools_.cacheDir = SimilarCacheDir(*val_.env);
   similarTools_.threads = std::max(1u, std::thread::hardware_concurrency());
+  similarTools_.search = similar::kLinkedSearch;
   thumbnails_ = std::make_unique<ThumbnailDrawer>(similarTools_.lib, kLargeThumbnail, kSmallThumbnail,
                                                   kThumbnailWorkers, [this] { reviewPane_->ThumbnailArrived(); });
   reviewPane_ = new ReviewPane(nullptr, ReviewSource{&review, &c_.model->lpData(), thumbnails_.get()},

@@ -17,6 +17,7 @@
 #include "cli/common/program_dir.h"
 #include "cli/common/undo_commands.h"
 #include "cli/twinscan/cli_host.h"
+#include "cli/twinscan/search_module.h"
 #include "engine/colour/thumbnail_library.h"
 #include "engine/dupes/keep_rule.h"
 #include "engine/journal/tab_fields.h"
@@ -208,8 +209,10 @@ int main(int argc, char** argv) {
   val.dryRun = dryRun;
   val.keepFirst = keepFirst;
   val.journalDir = journals;
-  // The same pictures are drawn through the program's thumbnail library.
+  // The same pictures are drawn through the program's thumbnail library and
+  // looked for by the search's module, both loaded only when asked for.
   pictray::ThumbnailLibrary library;
+  pictray::cli::SearchModule search;
   pictray::similar::SimilarTools tools;
   if (similar) {
     std::string why;
@@ -217,6 +220,10 @@ int main(int argc, char** argv) {
     const std::string path = folders.libraryDir + "/libthumbkit.so";
     if (!library.Load(path, &why)) {
       std::fprintf(stderr, "twinscan-cli: cannot load the thumbnail library %s: %s\n", path.c_str(), why.c_str());
+      return 2;
+    }
+    if (!search.Load(folders.libraryDir, &tools.search, &why)) {
+      std::fprintf(stderr, "twinscan-cli: %s\n", why.c_str());
       return 2;
     }
     tools.lib = library.calls();

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <span>
+#include <thread>
 
 #include "engine/dupes/keep_rule.h"
 #include "engine/fs/paths.h"
@@ -29,6 +31,39 @@ constexpr std::size_t kHeldContentMax = std::size_t{16} << 20;
 // Files announced to the kernel ahead of the one being keyed: on a cold cache
 // their reads are then in flight together.
 constexpr std::size_t kReadAhead = 16;
+// Listing and keying are mostly system calls, which a second thread halves
+// on a folder of thousands of files; below this many files it costs more
+// than it saves.
+constexpr std::size_t kSharedWorkMin = 256;
+constexpr unsigned kMaxThreads = 4;
+
+// How many threads work on `count` files.
+unsigned ThreadsFor(std::size_t count) {
+  if (count < kSharedWorkMin) return 1;
+  return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+}
+
+// Items a thread takes at once: few enough that the threads end together,
+// many enough that they seldom meet on the counter.
+constexpr std::size_t kItemsTaken = 32;
+
+// Calls work(i, t) for every i < count, each once, on `threads` threads;
+// t is the thread's number, 0 the caller's. Once `abort` is set no item is
+// started.
+void ShareWork(std::size_t count, unsigned threads, AbortFlag abort,
+               const std::function<void(std::size_t, unsigned)>& work) {
+  std::atomic<std::size_t> next{0};
+  const auto run = [&](unsigned t) {
+    for (std::size_t first; (first = next.fetch_add(kItemsTaken)) < count;)
+      for (std::size_t i = first; i < std::min(count, first + kItemsTaken); ++i) {
+        if (Aborted(abort)) return;
+        work(i, t);
+      }
+  };
+  std::vector<std::jthread> helpers;
+  for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(run, t);
+  run(0);
+}
 
 // pread until `len` bytes or end of file; false on a read error.
 bool ReadAt(const fs::Env& env, int fd, unsigned char* buf, std::size_t len, std::uint64_t offset, std::size_t& got) {
@@ -127,6 +162,21 @@ bool ListOther(const fs::Env& env, int dirfd, const std::string& name, bool read
   return true;
 }
 
+// Lists the entry `name` of the folder into `r`; false when it is not
+// listed (a folder, or gone).
+bool ListEntry(const fs::Env& env, int dirfd, const std::string& folder, const std::string& name, unsigned char type,
+               bool readNow, FileRec& r) {
+  if (!(readNow && type == DT_REG && ListRegular(env, dirfd, name, r)) && !ListOther(env, dirfd, name, readNow, r))
+    return false;
+  r.file = RemoveExtension(name);
+  r.folda = "---";
+  r.filename = name;
+  r.path = JoinPath(folder, name);
+  r.size = std::to_string(r.identity.size);
+  if (readNow && r.linkToFile) r.samekey = GetFileBuffer(env, r.path);
+  return true;
+}
+
 // The size texts whose files' keys can decide their place or group: those
 // shared by several files, and those that are a prefix of another ("100" and
 // "1000": the signature is compared with the digits). Sorted.
@@ -158,23 +208,23 @@ bool ReadWhole(const fs::Env& env, int dirfd, const std::string& name, unsigned 
   return fd.get() >= 0 && ReadAt(env, fd.get(), bytes, size, 0, got) && got == size;
 }
 
-// Reads the keys of the regular files of shared sizes, size by size: what
-// one size hands to the next.
+// One thread's reading of the keys of the regular files of shared sizes,
+// size by size: what one size hands to the next.
 struct KeyReader {
   const fs::Env& env;
   int dirfd;
   std::vector<FileRec>& table;
   AbortFlag abort;
-  std::vector<std::size_t> files{};  // indexes into `table`, by size, then in table order
-  std::size_t hinted = 0;          // files[0, hinted) passed to the read-ahead
+  const std::vector<std::size_t>& files;  // indexes into `table`, by size, then in table order
+  std::atomic<std::uint32_t>& nextClass;  // shared by the threads keying
+  std::size_t hinted = 0;                  // files[0, hinted) passed to the read-ahead
   HintPacer pacer{};
-  std::uint32_t nextClass = 1;
   std::vector<unsigned char> held{};  // one size's distinct contents, one after another
 
   // Keeps the kernel reading a few files ahead of files[position] when they
-  // are not cached.
+  // are not cached; the files before it are another thread's.
   void HintBefore(std::size_t position) {
-    for (; hinted < std::min(files.size(), position + kReadAhead); ++hinted) {
+    for (hinted = std::max(hinted, position); hinted < std::min(files.size(), position + kReadAhead); ++hinted) {
       if (!pacer.Due()) continue;
       const FileRec& r = table[files[hinted]];
       const bool whole = static_cast<std::uint64_t>(r.identity.size) <= kWholeReadMax;
@@ -205,7 +255,7 @@ void KeySizeClass(KeyReader& k, std::size_t begin, std::size_t end) {
     while (same < n && size > 0 && std::memcmp(k.held.data() + same * size, bytes, size) != 0) ++same;
     if (same == n) {
       if ((n + 1) * size > kHeldContentMax) continue;
-      heldClass.push_back(k.nextClass++);
+      heldClass.push_back(k.nextClass.fetch_add(1, std::memory_order_relaxed));
     }
     r.contentClass = heldClass[same];
   }
@@ -222,30 +272,36 @@ void KeyLargeFiles(KeyReader& k, std::size_t begin, std::size_t end) {
 
 // Reads the keys of the regular files (and links to files, which sort by
 // their target's key) whose size needs them. Files of one size are read
-// together; small ones whole.
+// together, small ones whole; the sizes are shared out among the threads.
 void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& table, AbortFlag abort) {
   const std::vector<std::string_view> needed = SizesNeedingKeys(table);
-  KeyReader k{env, dirfd, table, abort};
+  std::vector<std::size_t> files;
   for (std::size_t i = 0; i < table.size(); ++i) {
     FileRec& r = table[i];
     if (!std::binary_search(needed.begin(), needed.end(), std::string_view(r.size))) continue;
-    if (r.groupable) k.files.push_back(i);
+    if (r.groupable) files.push_back(i);
     if (!r.linkToFile) continue;
     if (Aborted(abort)) return;
     r.samekey = GetFileBuffer(env, r.path);
   }
-  std::stable_sort(k.files.begin(), k.files.end(),
+  std::stable_sort(files.begin(), files.end(),
                    [&](std::size_t a, std::size_t b) { return table[a].identity.size < table[b].identity.size; });
-  for (std::size_t begin = 0; begin < k.files.size() && !Aborted(abort);) {
-    const std::int64_t size = table[k.files[begin]].identity.size;
-    std::size_t end = begin + 1;
-    while (end < k.files.size() && table[k.files[end]].identity.size == size) ++end;
-    if (static_cast<std::uint64_t>(size) <= kWholeReadMax)
-      KeySizeClass(k, begin, end);
+  std::vector<std::size_t> sizeStarts;  // where each size begins in `files`
+  for (std::size_t f = 0; f < files.size(); ++f)
+    if (f == 0 || table[files[f]].identity.size != table[files[f - 1]].identity.size) sizeStarts.push_back(f);
+  sizeStarts.push_back(files.size());
+
+  std::atomic<std::uint32_t> nextClass{1};
+  const unsigned threads = ThreadsFor(files.size());
+  std::vector<KeyReader> readers;
+  for (unsigned t = 0; t < threads; ++t) readers.push_back(KeyReader{env, dirfd, table, abort, files, nextClass});
+  ShareWork(sizeStarts.size() - 1, threads, abort, [&](std::size_t s, unsigned t) {
+    const std::size_t begin = sizeStarts[s], end = sizeStarts[s + 1];
+    if (static_cast<std::uint64_t>(table[files[begin]].identity.size) <= kWholeReadMax)
+      KeySizeClass(readers[t], begin, end);
     else
-      KeyLargeFiles(k, begin, end);
-    begin = end;
-  }
+      KeyLargeFiles(readers[t], begin, end);
+  });
 }
 
 // The listed file opened for reading while it is still as listed; else -1.
@@ -274,8 +330,9 @@ std::uint32_t ContentClassNow(const fs::Env& env, const FileRec& r) {
 
 // Groups one run of equal keys (indexes into lpData, in table order) by
 // content; each set's first file stays. Files the listing compared in memory
-// are not read again.
-void GroupRun(const fs::Env& env, std::vector<FileRec>& lpData, const std::vector<std::size_t>& run, AbortFlag abort) {
+// and found still as listed (their class in `classNow`) are not read again.
+void GroupRun(const fs::Env& env, std::vector<FileRec>& lpData, std::span<const std::size_t> run,
+              const std::vector<std::uint32_t>& classNow, AbortFlag abort) {
   struct Set {
     std::size_t kept;
     std::uint32_t content;
@@ -285,7 +342,7 @@ void GroupRun(const fs::Env& env, std::vector<FileRec>& lpData, const std::vecto
   for (std::size_t i : run) {
     if (Aborted(abort)) return;
     FileRec& r = lpData[i];
-    const std::uint32_t content = run.size() > 1 ? ContentClassNow(env, r) : 0;
+    const std::uint32_t content = classNow[i];
     auto set = std::find_if(sets.begin(), sets.end(), [&](const Set& s) {
       return s.content != 0 && content != 0 ? s.content == content : SameFile(env, lpData[s.kept], r);
     });
@@ -330,21 +387,21 @@ std::vector<FileRec> SetListView(const fs::Env& env, const std::string& folder, 
   if (!listed) return table;
 
   const bool readNow = keying == Keying::AllFiles;
-  table.reserve(names.size());
-  for (std::size_t i = 0; i < names.size() && !Aborted(abort); ++i) {
-    const auto& [name, type] = names[i];
-    FileRec r;
-    if (!(readNow && type == DT_REG && ListRegular(env, dirfd, name, r)) && !ListOther(env, dirfd, name, readNow, r))
-      continue;
-    r.file = RemoveExtension(name);
-    r.folda = "---";
-    r.filename = name;
-    r.path = JoinPath(folder, name);
-    r.size = std::to_string(r.identity.size);
-    if (readNow && r.linkToFile) r.samekey = GetFileBuffer(env, r.path);
-    table.push_back(std::move(r));
-    if (progress) progress(i + 1, names.size());
+  // Each entry in its own place, so that the table keeps the folder's order
+  // whichever thread lists it; the entries not listed are then closed up.
+  table.resize(names.size());
+  std::vector<char> taken(names.size(), 0);
+  ShareWork(names.size(), ThreadsFor(names.size()), abort, [&](std::size_t i, unsigned t) {
+    taken[i] = ListEntry(env, dirfd, folder, names[i].first, names[i].second, readNow, table[i]);
+    if (t == 0 && taken[i] && progress) progress(i + 1, names.size());
+  });
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (!taken[i]) continue;
+    if (kept != i) table[kept] = std::move(table[i]);
+    ++kept;
   }
+  table.resize(kept);
   if (!readNow) ReadNeededSignatures(env, dirfd, table, abort);
   return table;
 }
@@ -367,16 +424,27 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first) {
 }
 
 void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort) {
-  std::vector<std::size_t> run;
-  for (std::size_t i = 0; i < lpData.size(); ++i) {
-    if (!lpData[i].groupable) continue;
-    if (!run.empty() && lpData[run.front()].samekey != lpData[i].samekey) {
-      GroupRun(env, lpData, run, abort);
-      run.clear();
-    }
-    run.push_back(i);
-  }
-  if (!run.empty()) GroupRun(env, lpData, run, abort);
+  std::vector<std::size_t> rows;  // the groupable rows, in table order
+  for (std::size_t i = 0; i < lpData.size(); ++i)
+    if (lpData[i].groupable) rows.push_back(i);
+  std::vector<std::size_t> runStarts;  // where each run of equal keys begins in `rows`
+  for (std::size_t k = 0; k < rows.size(); ++k)
+    if (k == 0 || lpData[rows[k]].samekey != lpData[rows[k - 1]].samekey) runStarts.push_back(k);
+  runStarts.push_back(rows.size());
+
+  // The compared files of runs of several, each checked to be still as
+  // listed; the checks are shared among the threads.
+  std::vector<std::size_t> compared;
+  for (std::size_t r = 0; r + 1 < runStarts.size(); ++r)
+    for (std::size_t k = runStarts[r]; runStarts[r + 1] - runStarts[r] > 1 && k < runStarts[r + 1]; ++k)
+      if (lpData[rows[k]].contentClass != 0) compared.push_back(rows[k]);
+  std::vector<std::uint32_t> classNow(lpData.size(), 0);
+  ShareWork(compared.size(), ThreadsFor(compared.size()), abort,
+            [&](std::size_t c, unsigned) { classNow[compared[c]] = ContentClassNow(env, lpData[compared[c]]); });
+
+  const std::span<const std::size_t> all(rows);
+  for (std::size_t r = 0; r + 1 < runStarts.size(); ++r)
+    GroupRun(env, lpData, all.subspan(runStarts[r], runStarts[r + 1] - runStarts[r]), classNow, abort);
 }
 
 GroupCount CountGroups(const std::vector<FileRec>& lpData) {

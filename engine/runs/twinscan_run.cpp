@@ -15,7 +15,7 @@
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
 #include "engine/runs/undo_run.h"
-#include "engine/similar/similar_search.h"
+#include "engine/similar/similar_tools.h"
 
 namespace pictray {
 namespace {
@@ -252,15 +252,15 @@ dupes::TwinReview ShowGroups(Work& w, std::vector<FileRec>& table) {
   dupes::TwinReview review;
   if (tools && w.val.similar) {
     const std::vector<dupes::TwinGroup> copies = dupes::GroupsOfTable(table);
-    review = similar::FindSimilar(*w.val.env, table, copies, *tools, w.val.keepFirst, SearchProgressOf(w),
-                                  &w.val.abort);
+    review = tools->search.find(*w.val.env, table, copies, *tools, w.val.keepFirst, SearchProgressOf(w),
+                                &w.val.abort, {});
     if (w.val.extractSimilar && w.GoOn())
       w.host.SetTable(table);
     else
       dupes::MarkGroups(table, copies);
   } else {
     review.groups = dupes::GroupsOfTable(table);
-    if (tools) review.facts = similar::ReadFacts(*w.val.env, table, review.groups);
+    if (tools) review.facts = tools->search.facts(*w.val.env, table, review.groups);
   }
   w.host.SetReview(review);
   return review;

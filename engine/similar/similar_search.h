@@ -16,8 +16,6 @@
 
 namespace pictray::similar {
 
-using SearchProgress = std::function<void(SearchPhase phase, std::size_t done, std::size_t total)>;
-
 // Facts (pixel size as shown, date taken, kind) of the rows of `groups`;
 // other rows stay empty.
 std::vector<dupes::PictureFacts> ReadFacts(const fs::Env& env, const std::vector<dupes::FileRec>& lpData,
@@ -32,5 +30,8 @@ std::vector<dupes::PictureFacts> ReadFacts(const fs::Env& env, const std::vector
 dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& lpData,
                               std::vector<dupes::TwinGroup> copies, const SimilarTools& tools, dupes::KeepFirst first, const SearchProgress& progress, dupes::AbortFlag abort,
                               const MatchLimits& limits = {});
+
+// The search as linked into the caller, for SimilarTools::search.
+inline constexpr SearchCalls kLinkedSearch{&FindSimilar, &ReadFacts};
 
 }  // namespace pictray::similar

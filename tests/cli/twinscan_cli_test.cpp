@@ -203,5 +203,48 @@ TEST_F(TwinscanCli, TheSamePicturesAreListedGroupedExtractedAndTakenBack) {
   EXPECT_EQ(Tree(S), before);
 }
 
+// The search for copies starts without the picture libraries; the search
+// for the same pictures names the library it cannot load, and stops.
+TEST(TwinscanCliAlone, OnlyTheSearchForTheSamePicturesLoadsItsLibraries) {
+  struct Case {
+    std::vector<std::string> copied;  // beside the program
+    bool similar;
+    int status;
+    const char* named;  // in the error, when it fails
+  } const cases[] = {
+      {{}, false, 0, ""},
+      {{}, true, 2, "libthumbkit.so"},
+      {{"libthumbkit.so"}, true, 2, "libtwinscansearch.so"},
+      {{"libtwinscansearch.so"}, true, 2, "libthumbkit.so"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.named);
+    TempDir d;
+    fs::create_directory(d.path() + "/bin");
+    fs::create_directory(d.path() + "/pics");
+    std::ofstream(d.path() + "/pics/a.jpg") << "the same bytes";
+    std::ofstream(d.path() + "/pics/b.jpg") << "the same bytes";
+    const std::string cli = d.path() + "/bin/twinscan-cli";
+    fs::copy_file(std::string(PICTRAY_BIN_DIR) + "/twinscan-cli", cli);
+    for (const std::string& lib : c.copied) fs::copy_file(std::string(PICTRAY_BIN_DIR) + "/" + lib, d.path() + "/bin/" + lib);
+    std::vector<std::string> args = {cli, d.path() + "/pics"};
+    if (c.similar) args.insert(args.begin() + 1, "--similar");
+    const CliRun r = testing::RunProgram(d, args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+    if (c.status == 0) {
+      EXPECT_EQ(r.lines.size(), 2u) << r.out;
+    }
+  }
+  // What the dynamic loader maps at start, as ldd shows it.
+  TempDir d;
+  ASSERT_EQ(::setenv("LD_TRACE_LOADED_OBJECTS", "1", 1), 0);
+  const CliRun loaded = testing::RunProgram(d, {std::string(PICTRAY_BIN_DIR) + "/twinscan-cli"});
+  ASSERT_EQ(::unsetenv("LD_TRACE_LOADED_OBJECTS"), 0);
+  EXPECT_NE(loaded.out.find("libc.so"), std::string::npos) << loaded.out;
+  EXPECT_EQ(loaded.out.find("libexiv2"), std::string::npos) << loaded.out;
+  EXPECT_EQ(loaded.out.find("libjpeg"), std::string::npos) << loaded.out;
+}
+
 }  // namespace
 }  // namespace pictray

@@ -194,6 +194,54 @@ TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
   EXPECT_EQ(unread, 2u);  // only the 7- and 5-byte files need no key
 }
 
+// A folder large enough to be listed and keyed by several threads keeps
+// the folder's order, leaves out its folders, and finds every copy among
+// files that share their size and first and last bytes and differ only in
+// the middle.
+TEST(DupesKey, LargeFolderListsInFolderOrderAndFindsEveryCopy) {
+  struct Case {
+    std::size_t entries;
+    Keying keying;
+  } const cases[] = {{300, Keying::WhereNeeded}, {800, Keying::WhereNeeded}, {300, Keying::AllFiles}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entries);
+    TempDir dir;
+    auto name = [](std::size_t i) { return "f" + std::to_string(10000 + i); };
+    auto isFolder = [](std::size_t i) { return i % 9 == 8; };
+    auto isCopy = [&](std::size_t i) { return i % 4 == 3 && !isFolder(i - 1); };
+    std::vector<std::string> contents(c.entries);
+    for (std::size_t i = 0; i < c.entries; ++i) {
+      if (isFolder(i)) {
+        std::filesystem::create_directory(dir.path() + "/" + name(i));
+        continue;
+      }
+      contents[i] = isCopy(i) ? contents[i - 1] : std::string(200 + i % 97, 'x');
+      if (!isCopy(i)) contents[i][contents[i].size() / 2] = static_cast<char>(i % 251);
+      dir.Write(name(i), contents[i]);
+    }
+    std::vector<std::string> folderOrder;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      if (!e.is_directory()) folderOrder.push_back(e.path().filename().string());
+
+    std::vector<FileRec> t = SetListView(pictray::fs::DefaultEnv(), dir.path(), nullptr, c.keying);
+    std::vector<std::string> listed;
+    for (const FileRec& r : t) listed.push_back(r.filename);
+    EXPECT_EQ(listed, folderOrder);
+    SetSizeWork(t);
+    SortFileTable(t, 0);
+    SetFolda(pictray::fs::DefaultEnv(), t);
+    std::size_t copies = 0;
+    for (const FileRec& r : t) {
+      const std::size_t i = std::stoul(r.filename.substr(1)) - 10000;
+      SCOPED_TRACE(r.filename);
+      EXPECT_EQ(r.sameno != "0", isCopy(i));
+      EXPECT_EQ(r.firstfile, isCopy(i) ? name(i - 1) : "");
+      copies += isCopy(i);
+    }
+    EXPECT_GT(copies, c.entries / 6);
+  }
+}
+
 // Which of a set of byte-identical files stays, whatever order the folder
 // lists them in.
 TEST(DupesKeep, TheCopyThatStaysFollowsTheRuleInEveryListingOrder) {

@@ -15,7 +15,7 @@
 #include "engine/dupes/groups.h"
 #include "engine/runs/twinscan_run.h"
 #include "engine/runs/undo_run.h"
-#include "engine/similar/similar_tools.h"
+#include "engine/similar/similar_search.h"
 #include "tests/engine/similar_test_util.h"
 #include "tests/support/recording_twinscan_host.h"
 #include "tests/support/temp_dir.h"
@@ -203,6 +203,7 @@ TEST(TwinscanReview, ExtractionsOfTheTableLeaveTheSamePicturesToTheReview) {
     ASSERT_TRUE(testing::WriteJpegRgb(d.path() + "/sea small.jpg", testing::Shrunk(sea, 2), 50));
     similar::SimilarTools tools;
     tools.lib = lib.calls();
+    tools.search = similar::kLinkedSearch;
     TwinscanBlock val;
     val.TargetFolda = d.path();
     val.journalDir = state.path();
