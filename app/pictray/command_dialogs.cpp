@@ -18,7 +18,6 @@
 #include "app/pictray/main_window.h"
 #include "app/pictray/part_rgb_dialog.h"
 #include "app/pictray/prgb_dialog.h"
-#include "app/pictray/qt_run_host.h"
 #include "app/pictray/rgb_dialog.h"
 #include "app/pictray/srgb_dialog.h"
 #include "app/pictray/window_text.h"
@@ -31,20 +30,20 @@ namespace pictray::app {
 const std::map<int, MainWindow::CommandFace>& MainWindow::CommandFaces() {
   using W = MainWindow;
   static const std::map<int, CommandFace> faces = {
-      {cmd::CharClass, {std::nullopt, nullptr, &W::SearchFieldText, nullptr, false}},
-      {cmd::PhraseClass, {std::nullopt, nullptr, &W::SearchFieldText, nullptr, false}},
-      {cmd::ExtClass, {std::nullopt, nullptr, nullptr, nullptr, false}},
-      {cmd::Exif, {Control::BT07, nullptr, nullptr, &W::ShowJpegChoice, true}},
-      {cmd::Info, {Control::BT08, nullptr, nullptr, &W::ShowJpegChoice, true}},
-      {cmd::HeaderCheck, {Control::BT11, nullptr, nullptr, &W::ShowJpegChoice, true}},
-      {cmd::SizeAnalysis, {Control::BT13, nullptr, nullptr, &W::ShowJpegChoice, true}},
-      {cmd::NgAnalysis, {Control::BT14, nullptr, nullptr, &W::ShowJpegChoice, true}},
-      {cmd::RgbAnalysis, {Control::BT12, nullptr, &W::RgbDialog, nullptr, false}},
-      {cmd::RgbRatio, {Control::BT15, nullptr, &W::RatioDialog, &W::ShowColourChoice, false}},
-      {cmd::RgbStrength, {Control::BT16, nullptr, &W::StrengthDialog, &W::ShowColourChoice, false}},
-      {cmd::AllColour, {std::nullopt, &W::RowSelected, &W::AllColourDialog, nullptr, false}},
-      {cmd::PartColour, {std::nullopt, &W::RowSelected, &W::PartColourDialog, nullptr, false}},
-      {cmd::MoveStart, {std::nullopt, nullptr, &W::MoveDialog, nullptr, false}},
+      {cmd::CharClass, {std::nullopt, nullptr, &W::SearchFieldText, nullptr}},
+      {cmd::PhraseClass, {std::nullopt, nullptr, &W::SearchFieldText, nullptr}},
+      {cmd::ExtClass, {std::nullopt, nullptr, nullptr, nullptr}},
+      {cmd::Exif, {Control::BT07, nullptr, nullptr, &W::ShowJpegChoice}},
+      {cmd::Info, {Control::BT08, nullptr, nullptr, &W::ShowJpegChoice}},
+      {cmd::HeaderCheck, {Control::BT11, nullptr, nullptr, &W::ShowJpegChoice}},
+      {cmd::SizeAnalysis, {Control::BT13, nullptr, nullptr, &W::ShowJpegChoice}},
+      {cmd::NgAnalysis, {Control::BT14, nullptr, nullptr, &W::ShowJpegChoice}},
+      {cmd::RgbAnalysis, {Control::BT12, nullptr, &W::RgbDialog, nullptr}},
+      {cmd::RgbRatio, {Control::BT15, nullptr, &W::RatioDialog, &W::ShowColourChoice}},
+      {cmd::RgbStrength, {Control::BT16, nullptr, &W::StrengthDialog, &W::ShowColourChoice}},
+      {cmd::AllColour, {std::nullopt, &W::RowSelected, &W::AllColourDialog, nullptr}},
+      {cmd::PartColour, {std::nullopt, &W::RowSelected, &W::PartColourDialog, nullptr}},
+      {cmd::MoveStart, {std::nullopt, nullptr, &W::MoveDialog, nullptr}},
   };
   return faces;
 }
@@ -78,16 +77,7 @@ void MainWindow::TableCommand(const RunCommand& c, int lparam, bool refuseWhileR
   // The rows are the files of the listed folder, whatever the field says now.
   std::vector<RunWork> runs = PrepareRuns(c, mode, st_, *host_, st_.listedFolder.get(), choice);
   if (c.prepare) fileListModel_->RefreshAll();
-  for (RunWork& run : runs) {
-    if (!face.releaseButton) {
-      launcher_.Start(std::move(run));
-      continue;
-    }
-    launcher_.Start([this, run = std::move(run), button = *face.button](RunRegistry::Guard g) {
-      run(std::move(g));
-      host_->CheckControl(button, false);  // an aborted run leaves its button to the window
-    });
-  }
+  for (RunWork& run : runs) launcher_.Start(std::move(run));
 }
 
 void MainWindow::ClassifyNow(const RunCommand& c, const RunChoice& choice) {

@@ -198,15 +198,6 @@ std::string MainWindow::Folder() const {
   return ED01->text() == TextOf(folderBytes_) ? folderBytes_ : BytesOf(ED01->text());
 }
 
-int MainWindow::Message(const std::string& text, const std::string& caption1, const std::string& caption2) {
-  if (closing_) return 7;  // no boxes while the window goes away
-  boxTurn_.Opened();
-  const int answer = ui::MessageBox1Q(this, TextOf(text), TextOf(caption1), TextOf(caption2));
-  boxTurn_.Closed();
-  if (!commandsAfterBoxes_.empty()) QTimer::singleShot(0, this, &MainWindow::SendCommandsAfterBoxes);
-  return answer;
-}
-
 void MainWindow::Command(int id, int lparam) {
   if (closing_) return;  // a run's last request, arriving while the window goes away
   if (const RunCommand* c = FindRunCommand(id)) {
@@ -238,27 +229,6 @@ void MainWindow::Command(int id, int lparam) {
     case cmd::AppsChanged: AppsChanged(); break;
     default: UnknownCommand(id); break;
   }
-}
-
-void MainWindow::CommandFromRun(int id) {
-  if (closing_) return;
-  std::uint64_t closedBoxes = 0;
-  if (boxTurn_.Busy(&closedBoxes)) {
-    commandsAfterBoxes_.push_back(id);
-    return;
-  }
-  // A run asks for the move at its end, while its registration may not be
-  // gone yet; every other run is refused while one works, so none can be
-  // writing the rows.
-  if (id == cmd::MoveStart) TableCommand(*FindRunCommand(id), 0, false);
-  else Command(id);
-}
-
-void MainWindow::SendCommandsAfterBoxes() {
-  std::uint64_t closedBoxes = 0;
-  if (boxTurn_.Busy(&closedBoxes)) return;  // the next box's answer sends them
-  const std::vector<int> ids = std::exchange(commandsAfterBoxes_, {});
-  for (int id : ids) CommandFromRun(id);
 }
 
 void MainWindow::UnknownCommand(int id) {
@@ -458,7 +428,7 @@ void MainWindow::Search() {
     Message("Not Found", "yes", "yes");
     return;
   }
-  host_->SelectRow(row);
+  SelectRow(row);
 }
 
 void MainWindow::PreReadNow() {

@@ -19,6 +19,7 @@
 #include "app/pictray/box_turn.h"
 #include "app/pictray/pane_links.h"
 #include "app/pictray/preview.h"
+#include "app/pictray/run_window.h"
 #include "app/pictray/window_settings.h"
 #include "engine/run/controls.h"
 #include "engine/run/pictray_state.h"
@@ -38,7 +39,6 @@ namespace pictray::app {
 
 class FileListModel;
 class FileListPane;
-class QtRunHost;
 class ResultPane;
 struct WindowControls;
 
@@ -52,7 +52,7 @@ struct StartOptions {
 // (a path with blanks given without quotes); surrounding quotes removed.
 std::string CommandLinePath(int argc, char** argv);
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public RunWindow {
   Q_OBJECT
  public:
   // Builds the window as start-up does; nullptr (after "dll_Error") when
@@ -63,11 +63,7 @@ class MainWindow : public QMainWindow {
   // Every command of the program: buttons, menus, child panes, runs. The
   // panes send 1037 with lparam 1 (the RGB dialog whatever BT12 shows).
   void Command(int id, int lparam = 0);
-  // A command a run sends (through its host) at its end; while a box is
-  // open it waits for the box to be answered.
-  void CommandFromRun(int id);
-
-  // Control by the system's name (BT01, ED01, LV01, ...), for the run host.
+  // Control by the system's name (BT01, ED01, LV01, ...).
   QWidget* control(Control c) const;
   FileListModel* fileListModel() const { return fileListModel_; }
   PictrayState& state() { return st_; }
@@ -81,11 +77,28 @@ class MainWindow : public QMainWindow {
 
   // Shows a message box owned by this window (6 first button, 7 otherwise).
   int Message(const std::string& text, const std::string& caption1, const std::string& caption2);
+
+  // What the run host shows (run_view.cpp).
+  int Ask(const pictray::Message& message, Button caption1, Button caption2) override;
   // Whether a box is open, for runs that must wait for their turn.
-  BoxTurn& boxTurn() { return boxTurn_; }
+  BoxTurn& boxTurn() override { return boxTurn_; }
+  void ShowProgressRange(Control bar, int minimum, int maximum) override;
+  void ShowProgress(Control bar, int position) override;
+  void ShowStatus(int part, const std::string& text) override;
+  void ShowItemCount(std::size_t count) override;
+  void SelectRow(long row) override;
+  void DeselectAll() override;
+  void ShowSummary(const std::vector<SummaryLine>& lines) override;
+  void ClearMoveResults() override;
+  void ShowMoveResult(std::size_t index, const MoveResultLine& line) override;
+  void ShowRunBegan(int command) override;
+  // Buttons come up, the list and the move are offered again, and the
+  // automatic move starts when the end says it is due.
+  void ShowRunEnd(const RunEnd& end) override;
+  void ShowSearchedFile(const std::string& name, long row) override;
   // The run's place in the list, shown by a timer rather than per row.
-  void NoteRunPlace(std::size_t row) { runPlace_.store(static_cast<long>(row)); }
-  void NoteRowsChanged() { rowsDirty_.store(true); }
+  void NoteRunPlace(std::size_t row) override { runPlace_.store(static_cast<long>(row)); }
+  void NoteRowsChanged() override { rowsDirty_.store(true); }
 
   int childbit1 = 0, childbit2 = 0, childbit3 = 0;
   std::string WinClose;
@@ -113,7 +126,6 @@ class MainWindow : public QMainWindow {
     bool (MainWindow::*ready)();    // null: always
     bool (MainWindow::*dialog)(RunChoice& choice);  // false: no run; null: nothing to ask
     void (MainWindow::*shown)(int id, bool starts);  // null: nothing to show
-    bool releaseButton;  // the run's end releases the button
   };
   static const std::map<int, CommandFace>& CommandFaces();
   // A command of the table: its button, refusal, dialog and choice, then the
@@ -181,8 +193,13 @@ class MainWindow : public QMainWindow {
   void StopRunsForClosing();
   // A worker's end, posted by it: a close that waited for the runs goes on.
   void OnRunEnded();
+  // A command a run's end calls for; while a box is open it waits for the
+  // box to be answered.
+  void CommandFromRun(int id);
   // The commands runs sent while a box was open, once none is.
   void SendCommandsAfterBoxes();
+  // The buttons a run's end releases.
+  void ReleaseButtonsAtEnd(const RunEnd& end);
   bool ConfirmExit(const std::string& question, const char* yes, const char* no);
   void SetRunLockEnabled(bool enabled);
   void UncheckAnalysisButtons();
@@ -198,7 +215,7 @@ class MainWindow : public QMainWindow {
   PictrayState st_;
   // Before the host and the launcher: their workers use it until joined.
   ui::WindowCalls calls_{*this};
-  std::unique_ptr<QtRunHost> host_;
+  std::unique_ptr<RunHost> host_;
   ui::RunLauncher launcher_{st_.runs, [this] { calls_.Post([this] { OnRunEnded(); }); }};
   QLibrary hDll;
   MakeMinImageFn MMI = nullptr;
@@ -231,6 +248,7 @@ class MainWindow : public QMainWindow {
   bool destroyClose_ = false;  // exit chosen from the menu: the close box rules do not apply
   BoxTurn boxTurn_;
   std::vector<int> commandsAfterBoxes_;
+  int listHeldBy_ = 0;  // the command whose run holds the file list, 0 for none
 };
 
 }  // namespace pictray::app

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/common/thumbnail_library.h"
+#include "cli/pictray/cli_host.h"
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
 #include "engine/runs/run_commands.h"
@@ -16,7 +17,7 @@ namespace pictray::cli {
 
 struct CliContext {
   PictrayState& state;
-  RunHost& host;
+  CliHost& host;
   std::string folder;  // source folder as given
   std::ostream& err;   // move results and failures
   texts::Language language;  // of the messages

@@ -63,8 +63,8 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   if (lock.TryLock(env, S) == EWOULDBLOCK) {
     report.refused = true;
     host.SetStatusText(1, "");
-    host.ShowControl(Control::GRST01, false);
     host.MessageBox1Q(Message{Said::FolderBusy, {S}}, Button::Err, Button::Err);
+    host.RunEnded(RunEnd{cmd::MoveStart});
     return report;
   }
   JournalWriter journal(env);
@@ -73,8 +73,8 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     report.journalError = e;
     report.journalPath = st.journalDir;
     host.SetStatusText(1, "");
-    host.ShowControl(Control::GRST01, false);
     host.MessageBox1Q(Message{Said::MoveJournalNotCreated, {st.journalDir}, {}, e}, Button::Err, Button::Err);
+    host.RunEnded(RunEnd{cmd::MoveStart});
     return report;
   }
   long nextEntry = 0;
@@ -223,9 +223,8 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     const Button button = report.failures.empty() && report.journalError == 0 ? Button::Yes : Button::Err;
     host.MessageBox1Q(MoveEndMessage(report), button, button);
   }
-  if (!report.lines.empty()) host.ShowControl(Control::BT21, true);
   host.SetStatusText(1, "");
-  host.ShowControl(Control::GRST01, false);
+  host.RunEnded(RunEnd{cmd::MoveStart, report.aborted, false, false, !report.lines.empty()});
   return report;
 }
 

@@ -143,6 +143,8 @@ RunWork PrepareRowsRun(const RowsCommand& c, PictrayState& st, RunHost& host, co
   return WorkOf(c.run, st, host, std::move(choice));
 }
 
+const RunCommand* MoveThatFollows(const RunEnd& end) { return end.moveDue ? FindRunCommand(cmd::MoveStart) : nullptr; }
+
 int SelectRun(const RunCommand& c, AnalysisFlags& flags) {
   if (c.select) return c.select(c.id, flags);
   if (c.flag) (flags.*c.flag).store(1);

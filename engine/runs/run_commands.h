@@ -69,6 +69,10 @@ const RunCommand* FindRunCommand(int id);
 // The command of a pictray-cli step ("exif", "rgb=1,2") and its value.
 const RunCommand* FindRunStep(std::string_view step, std::string* value);
 
+// The automatic move when a run's end says it is due, else null: the window
+// and the command line run it as the step after that run.
+const RunCommand* MoveThatFollows(const RunEnd& end);
+
 // Records the command's choice in `flags`; the mode its block starts with.
 int SelectRun(const RunCommand& c, AnalysisFlags& flags);
 // For a command with runs: starts the block on `folder`, prepares the rows

@@ -2,6 +2,7 @@
 
 #include "engine/runs/uniformity.h"
 #include "engine/runs/name_sets.h"
+#include "engine/runs/run_commands.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_store.h"
 #include "tests/support/recording_host.h"
@@ -45,7 +46,7 @@ TEST_F(NameSets, CharacterClassificationWithSummaryAndEndMessage) {
   EXPECT_EQ(host.summary, (std::vector<SummaryLine>{{"IIMMGG_12##", 2}, {"IIMMGG_56##", 1}}));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kCharSetEnd});
   EXPECT_EQ(host.messages[0].caption1, "yes");
-  EXPECT_TRUE(host.enabled[Control::BT01]);
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::CharClass, false, true, false, false})});
   EXPECT_EQ(host.progress[Control::PR02], 0);
   EXPECT_EQ(host.status[1], "4/4");
 }
@@ -114,8 +115,8 @@ TEST_F(NameSets, MoveOnStartsTheMoveInsteadOfTheMessage) {
   st.MoveOn = 1;
   SetList06(host, st);
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(host.commands, std::vector<int>{cmd::MoveStart});
-  EXPECT_EQ(host.enabled.count(Control::BT01), 0u);
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::ExtClass, false, true, true, false})});
+  EXPECT_EQ(MoveThatFollows(host.LastEnd()), FindRunCommand(cmd::MoveStart));
 }
 
 TEST_F(NameSets, EmptyListEndsQuietlyWithItsMessage) {
