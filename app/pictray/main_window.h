@@ -20,6 +20,7 @@
 #include "app/pictray/pane_links.h"
 #include "app/pictray/preview.h"
 #include "app/pictray/run_window.h"
+#include "app/pictray/window_builder.h"
 #include "app/pictray/window_settings.h"
 #include "engine/run/controls.h"
 #include "engine/run/pictray_state.h"
@@ -40,7 +41,6 @@ namespace pictray::app {
 class FileListModel;
 class FileListPane;
 class ResultPane;
-struct WindowControls;
 
 struct StartOptions {
   std::string programDir;  // folder of the program, its settings and libraries
@@ -65,15 +65,14 @@ class MainWindow : public QMainWindow, public RunWindow {
   void Command(int id, int lparam = 0);
   // Control by the system's name (BT01, ED01, LV01, ...).
   QWidget* control(Control c) const;
-  FileListModel* fileListModel() const { return fileListModel_; }
+  FileListModel* fileListModel() const { return c_.fileListModel; }
   PictrayState& state() { return st_; }
   const SettingsStore& settings() const { return settings_.store(); }
-  QLabel* statusPart(int part) const { return statusParts_[part]; }
-  QTreeWidget* summaryList() const { return LV03; }
-  QTreeWidget* moveResultList() const { return LV02; }
-  QTableView* fileListView() const { return LV01; }
-  FileListPane* fileListPane() const { return child1_; }
-  ResultPane* resultPane() const { return child2_; }
+  QLabel* statusPart(int part) const { return c_.statusParts[part]; }
+  QTreeWidget* summaryList() const { return c_.LV03; }
+  QTreeWidget* moveResultList() const { return c_.LV02; }
+  QTableView* fileListView() const { return c_.LV01; }
+  ResultPane* resultPane() const { return c_.child2; }
 
   // Shows a message box owned by this window (6 first button, 7 otherwise).
   int Message(const std::string& text, const std::string& caption1, const std::string& caption2);
@@ -115,19 +114,20 @@ class MainWindow : public QMainWindow, public RunWindow {
   bool LoadThumbnailLibrary();
   // Size and place as stored, never smaller than the window can be used.
   void PlaceWindow(const QRect& place);
-  void KeepControls(const WindowControls& built);
   PaneLinks LinksForPanes();
 
   // What the window adds to a command of the table (command_dialogs.cpp):
   // the toggle that sends it, what must hold before it is refused or asked
   // about, its dialog, how the buttons show the choice.
   struct CommandFace {
-    std::optional<Control> button;  // released, the command only withdraws its choice
     bool (MainWindow::*ready)();    // null: always
     bool (MainWindow::*dialog)(RunChoice& choice);  // false: no run; null: nothing to ask
     void (MainWindow::*shown)(int id, bool starts);  // null: nothing to show
   };
   static const std::map<int, CommandFace>& CommandFaces();
+  // The toggle of the bands that sends `id`: released, the command only
+  // withdraws its choice. None for a command sent by a plain button.
+  std::optional<Control> ToggleOf(int id) const;
   // A command of the table: its button, refusal, dialog and choice, then the
   // table's runs on the launcher. A move a run asks for is not refused.
   void TableCommand(const RunCommand& c, int lparam, bool refuseWhileRunning);
@@ -222,22 +222,7 @@ class MainWindow : public QMainWindow, public RunWindow {
   std::unique_ptr<PreviewDrawer> previews_;  // made at the first preview
   std::string previewed_;  // the path the preview shows, empty for none
 
-  std::map<Control, QWidget*> controls_;
-  QLineEdit* ED01 = nullptr;
-  QLineEdit* CB01 = nullptr;
-  QTableView* LV01 = nullptr;
-  QTreeWidget* LV02 = nullptr;
-  QTreeWidget* LV03 = nullptr;
-  QProgressBar* PR01 = nullptr;
-  QProgressBar* PR02 = nullptr;
-  QPushButton* BT101 = nullptr;
-  QLabel* statusParts_[3] = {nullptr, nullptr, nullptr};
-  QAction* menu5101 = nullptr;
-  QAction* menu5102 = nullptr;
-  std::map<int, QAction*> keyed_;  // the menu entries with a key, by command id
-  FileListModel* fileListModel_ = nullptr;
-  FileListPane* child1_ = nullptr;
-  ResultPane* child2_ = nullptr;
+  WindowControls c_;  // as the builder made them
   QTimer* runViewTimer_ = nullptr;
   std::atomic<long> runPlace_{-1};
   std::atomic<bool> rowsDirty_{false};

@@ -49,33 +49,33 @@ void MainWindow::ShowProgress(Control bar, int position) {
 }
 
 void MainWindow::ShowStatus(int part, const std::string& text) {
-  if (part >= 0 && part < 3) statusParts_[part]->setText(ui::TextOf(text));
+  if (part >= 0 && part < 3) c_.statusParts[part]->setText(ui::TextOf(text));
 }
 
 void MainWindow::ShowItemCount(std::size_t count) {
-  fileListModel_->SetItemCount(std::min(count, st_.rows.ListMax()));
+  c_.fileListModel->SetItemCount(std::min(count, st_.rows.ListMax()));
 }
 
 void MainWindow::SelectRow(long row) {
-  if (row < 0 || row >= LV01->model()->rowCount()) return;
-  const QModelIndex index = LV01->model()->index(static_cast<int>(row), 0);
-  LV01->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  LV01->scrollTo(index);
-  LV01->setFocus();
+  if (row < 0 || row >= c_.LV01->model()->rowCount()) return;
+  const QModelIndex index = c_.LV01->model()->index(static_cast<int>(row), 0);
+  c_.LV01->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  c_.LV01->scrollTo(index);
+  c_.LV01->setFocus();
 }
 
-void MainWindow::DeselectAll() { LV01->clearSelection(); }
+void MainWindow::DeselectAll() { c_.LV01->clearSelection(); }
 
-void MainWindow::ShowSummary(const std::vector<SummaryLine>& lines) { child2_->SetSummary(lines); }
+void MainWindow::ShowSummary(const std::vector<SummaryLine>& lines) { c_.child2->SetSummary(lines); }
 
-void MainWindow::ClearMoveResults() { LV02->clear(); }
+void MainWindow::ClearMoveResults() { c_.LV02->clear(); }
 
 void MainWindow::ShowMoveResult(std::size_t index, const MoveResultLine& line) {
-  child2_->SetMoveResult(index, line);
+  c_.child2->SetMoveResult(index, line);
 }
 
 void MainWindow::ShowSearchedFile(const std::string& name, long row) {
-  CB01->setText(ui::TextOf(name));
+  c_.CB01->setText(ui::TextOf(name));
   DeselectAll();
   SelectRow(row);
 }
@@ -84,7 +84,7 @@ void MainWindow::ShowSearchedFile(const std::string& name, long row) {
 // until it ends.
 void MainWindow::ShowRunBegan(int command) {
   listHeldBy_ = command;
-  LV01->setEnabled(false);
+  c_.LV01->setEnabled(false);
   if (command == cmd::ListUp) control(Control::BT01)->setEnabled(false);
 }
 
@@ -92,7 +92,7 @@ void MainWindow::ShowRunEnd(const RunEnd& end) {
   ReleaseButtonsAtEnd(end);
   if (end.command == listHeldBy_) {
     listHeldBy_ = 0;
-    LV01->setEnabled(true);
+    c_.LV01->setEnabled(true);
   }
   if (end.command == cmd::MoveStart) {
     control(Control::GRST01)->hide();
@@ -107,8 +107,7 @@ void MainWindow::ReleaseButtonsAtEnd(const RunEnd& end) {
   if (end.command == cmd::ListUp) Check(Control::BT02, false);
   const RunCommand* c = FindRunCommand(end.command);
   if (!c) return;
-  const auto face = CommandFaces().find(c->id);
-  if (face != CommandFaces().end() && face->second.button) Check(*face->second.button, false);
+  if (const std::optional<Control> toggle = ToggleOf(c->id)) Check(*toggle, false);
   // The JPEG analyses, and a ratio that ran to its end, also leave the Exif
   // toggle up.
   if (c->select || (c->id == cmd::RgbRatio && !end.aborted)) Check(Control::BT07, false);

@@ -118,6 +118,12 @@ const RunCommand* FindRunStep(std::string_view step, std::string* value) {
   return nullptr;
 }
 
+const RunCommand* FindListUpAnalysis(std::string_view verb) {
+  for (const RunCommand& c : kCommands)
+    if (c.flag && c.verb == verb) return &c;
+  return nullptr;
+}
+
 std::span<const RowsCommand> RowsCommands() { return kRowsCommands; }
 
 const RowsCommand* FindRowsCommand(int id) {

@@ -110,6 +110,27 @@ TEST_F(NameSets, UniformTargetsCanBeClearedAtOnce) {
   EXPECT_EQ(host.MessageTexts(), (std::vector<std::string>{kAllSameQuestion, kPhraseSetEnd}));
 }
 
+// Each classification ends telling its own command; the move is due only
+// while the automatic move is on.
+TEST_F(NameSets, EachClassificationEndsWithItsCommand) {
+  List({"a.jpg", "b.png"});
+  const struct {
+    int command, moveOn;
+  } cases[] = {{cmd::CharClass, 0}, {cmd::CharClass, 1}, {cmd::PhraseClass, 0},
+               {cmd::PhraseClass, 1}, {cmd::ExtClass, 0}, {cmd::ExtClass, 1}};
+  for (const auto& c : cases) {
+    RecordingHost h;
+    st.rows.clearAnalyses();
+    st.MoveOn = c.moveOn;
+    if (c.command == cmd::CharClass) SetList04(h, st, "%");
+    if (c.command == cmd::PhraseClass) SetList05(h, st, "a");
+    if (c.command == cmd::ExtClass) SetList06(h, st);
+    EXPECT_EQ(h.ends, std::vector<RunEnd>{(RunEnd{c.command, false, true, c.moveOn == 1, false})})
+        << c.command << " " << c.moveOn;
+    EXPECT_EQ(MoveThatFollows(h.LastEnd()) != nullptr, c.moveOn == 1) << c.command;
+  }
+}
+
 TEST_F(NameSets, MoveOnStartsTheMoveInsteadOfTheMessage) {
   List({"a.jpg", "b.png"});
   st.MoveOn = 1;
