@@ -8,6 +8,7 @@
 #include <QMainWindow>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -193,6 +194,8 @@ class MainWindow : public QMainWindow, public RunWindow {
   void StopRunsForClosing();
   // A worker's end, posted by it: a close that waited for the runs goes on.
   void OnRunEnded();
+  // Shows `box` as the window's one open box; 7 while the window closes.
+  int InBoxTurn(const std::function<int()>& box);
   // A command a run's end calls for; while a box is open it waits for the
   // box to be answered.
   void CommandFromRun(int id);

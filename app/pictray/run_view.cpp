@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <functional>
 
 #include "app/common/language.h"
 #include "app/common/message_box.h"
@@ -22,22 +23,23 @@
 
 namespace pictray::app {
 
-int MainWindow::Message(const std::string& text, const std::string& caption1, const std::string& caption2) {
+int MainWindow::InBoxTurn(const std::function<int()>& box) {
   if (closing_) return 7;  // no boxes while the window goes away
   boxTurn_.Opened();
-  const int answer = ui::MessageBox1Q(this, ui::TextOf(text), ui::TextOf(caption1), ui::TextOf(caption2));
+  const int answer = box();
   boxTurn_.Closed();
   if (!commandsAfterBoxes_.empty()) QTimer::singleShot(0, this, &MainWindow::SendCommandsAfterBoxes);
   return answer;
 }
 
+int MainWindow::Message(const std::string& text, const std::string& caption1, const std::string& caption2) {
+  return InBoxTurn(
+      [&] { return ui::MessageBox1Q(this, ui::TextOf(text), ui::TextOf(caption1), ui::TextOf(caption2)); });
+}
+
 int MainWindow::Ask(const pictray::Message& message, Button caption1, Button caption2) {
-  if (closing_) return 7;
-  boxTurn_.Opened();
-  const int answer = ui::MessageBox1Q(this, ui::TextOf(texts::Words(message, ui::WindowLanguage())), caption1, caption2);
-  boxTurn_.Closed();
-  if (!commandsAfterBoxes_.empty()) QTimer::singleShot(0, this, &MainWindow::SendCommandsAfterBoxes);
-  return answer;
+  const QString text = ui::TextOf(texts::Words(message, ui::WindowLanguage()));
+  return InBoxTurn([&] { return ui::MessageBox1Q(this, text, caption1, caption2); });
 }
 
 void MainWindow::ShowProgressRange(Control bar, int minimum, int maximum) {
