@@ -27,7 +27,6 @@ class TrackBar : public QSlider {
   explicit TrackBar(QWidget* parent);
   // -1 leaves an end unset.
   void SetSelection(int start, int end);
-  void ClearSelection() { SetSelection(-1, -1); }
   int selectionStart() const { return start_; }
   int selectionEnd() const { return end_; }
 

@@ -39,12 +39,17 @@ constexpr int kButtonHeight = 22;
 constexpr int kFrameRoom = 20;
 constexpr int kTitleRoom = 60;
 
-// A caption is given by its Japanese words ("yes", "err", "しない" ...),
-// which also choose the icon; the button says it in the window's language.
-QString CaptionWords(const QString& caption) {
-  const std::optional<Button> button = texts::ButtonCaptioned(caption.toStdString());
-  return button ? QString::fromStdString(texts::Words(*button, WindowLanguage())) : caption;
+// A box with two "yes" or two "err" buttons tells something and shows one;
+// any other pair asks.
+enum class BoxKind { Info, Error, Question };
+
+BoxKind KindOf(Button caption1, Button caption2) {
+  if (caption1 == Button::Yes && caption2 == Button::Yes) return BoxKind::Info;
+  if (caption1 == Button::Err && caption2 == Button::Err) return BoxKind::Error;
+  return BoxKind::Question;
 }
+
+QString CaptionWords(Button caption) { return QString::fromStdString(texts::Words(caption, WindowLanguage())); }
 
 // The message, broken at word boundaries where it has them and anywhere
 // else (a long path has none), so that every character stays visible.
@@ -92,15 +97,13 @@ class MessageText : public QLabel {
 
 class MessageBoxDialog : public QDialog {
  public:
-  MessageBoxDialog(QWidget* owner, const QString& message, const QString& caption1,
-                   const QString& caption2)
+  MessageBoxDialog(QWidget* owner, const QString& message, const QString& words1, const QString& words2,
+                   BoxKind kind)
       : QDialog(owner) {
     setObjectName("MessageBox1Q");
     setWindowTitle(QApplication::applicationName());
-    const bool info = caption1 == "yes" && caption2 == "yes";
-    const bool error = caption1 == "err" && caption2 == "err";
-    oneButton_ = info || error;
-    const int micon = info ? 3 : error ? 4 : 1;
+    oneButton_ = kind != BoxKind::Question;
+    const int micon = kind == BoxKind::Info ? 3 : kind == BoxKind::Error ? 4 : 1;
 
     auto* icon = new QLabel(this);
     icon->setObjectName("icon");
@@ -125,9 +128,9 @@ class MessageBoxDialog : public QDialog {
     text_->setFont(MinchoFont(12));
     area_->setWidget(text_);
 
-    BT01 = new QPushButton(CaptionWords(caption1), this);
+    BT01 = new QPushButton(words1, this);
     BT01->setObjectName("BT01");
-    BT02 = new QPushButton(CaptionWords(caption2), this);
+    BT02 = new QPushButton(words2, this);
     BT02->setObjectName("BT02");
     for (QPushButton* b : {BT01, BT02}) b->setFont(MinchoFont(14));
     BT01->setDefault(true);
@@ -232,13 +235,10 @@ QPoint PlaceOver(const QWidget* owner, const QSize& client, const QRect& screen)
           std::clamp(top, screen.top(), std::max(screen.top(), screen.bottom() + 1 - box.height()))};
 }
 
-}  // namespace
-
-int MessageBox1Q(QWidget* owner, const QString& message, const QString& caption1,
-                 const QString& caption2) {
+int ShowBox(QWidget* owner, const QString& message, const QString& words1, const QString& words2, BoxKind kind) {
   QPointer<QWidget> guard(owner);
   if (owner) owner->setEnabled(false);
-  MessageBoxDialog box(owner, message, caption1, caption2);
+  MessageBoxDialog box(owner, message, words1, words2, kind);
   box.setWindowModality(Qt::ApplicationModal);
   const QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
   const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, kMinWidth, kMinHeight);
@@ -252,6 +252,20 @@ int MessageBox1Q(QWidget* owner, const QString& message, const QString& caption1
     guard->setFocus();
   }
   return box.mbret == 6 ? 6 : 7;
+}
+
+}  // namespace
+
+int MessageBox1Q(QWidget* owner, const QString& message, Button caption1, Button caption2) {
+  return ShowBox(owner, message, CaptionWords(caption1), CaptionWords(caption2), KindOf(caption1, caption2));
+}
+
+int MessageBox1Q(QWidget* owner, const QString& message, const QString& caption1, const QString& caption2) {
+  const std::optional<Button> b1 = texts::ButtonCaptioned(caption1.toStdString());
+  const std::optional<Button> b2 = texts::ButtonCaptioned(caption2.toStdString());
+  if (b1 && b2) return MessageBox1Q(owner, message, *b1, *b2);
+  return ShowBox(owner, message, b1 ? CaptionWords(*b1) : caption1, b2 ? CaptionWords(*b2) : caption2,
+                 BoxKind::Question);
 }
 
 void CloseMessageBoxes(QWidget* owner) {

@@ -18,7 +18,6 @@
 #include "app/pictray/main_window.h"
 #include "app/pictray/part_rgb_dialog.h"
 #include "app/pictray/prgb_dialog.h"
-#include "app/pictray/qt_run_host.h"
 #include "app/pictray/rgb_dialog.h"
 #include "app/pictray/srgb_dialog.h"
 #include "app/pictray/window_text.h"
@@ -31,20 +30,20 @@ namespace pictray::app {
 const std::map<int, MainWindow::CommandFace>& MainWindow::CommandFaces() {
   using W = MainWindow;
   static const std::map<int, CommandFace> faces = {
-      {cmd::CharClass, {std::nullopt, nullptr, &W::SearchFieldText, nullptr, false}},
-      {cmd::PhraseClass, {std::nullopt, nullptr, &W::SearchFieldText, nullptr, false}},
-      {cmd::ExtClass, {std::nullopt, nullptr, nullptr, nullptr, false}},
-      {cmd::Exif, {Control::BT07, nullptr, nullptr, &W::ShowJpegChoice, true}},
-      {cmd::Info, {Control::BT08, nullptr, nullptr, &W::ShowJpegChoice, true}},
-      {cmd::HeaderCheck, {Control::BT11, nullptr, nullptr, &W::ShowJpegChoice, true}},
-      {cmd::SizeAnalysis, {Control::BT13, nullptr, nullptr, &W::ShowJpegChoice, true}},
-      {cmd::NgAnalysis, {Control::BT14, nullptr, nullptr, &W::ShowJpegChoice, true}},
-      {cmd::RgbAnalysis, {Control::BT12, nullptr, &W::RgbDialog, nullptr, false}},
-      {cmd::RgbRatio, {Control::BT15, nullptr, &W::RatioDialog, &W::ShowColourChoice, false}},
-      {cmd::RgbStrength, {Control::BT16, nullptr, &W::StrengthDialog, &W::ShowColourChoice, false}},
-      {cmd::AllColour, {std::nullopt, &W::RowSelected, &W::AllColourDialog, nullptr, false}},
-      {cmd::PartColour, {std::nullopt, &W::RowSelected, &W::PartColourDialog, nullptr, false}},
-      {cmd::MoveStart, {std::nullopt, nullptr, &W::MoveDialog, nullptr, false}},
+      {cmd::CharClass, {nullptr, &W::SearchFieldText, nullptr}},
+      {cmd::PhraseClass, {nullptr, &W::SearchFieldText, nullptr}},
+      {cmd::ExtClass, {nullptr, nullptr, nullptr}},
+      {cmd::Exif, {nullptr, nullptr, &W::ShowJpegChoice}},
+      {cmd::Info, {nullptr, nullptr, &W::ShowJpegChoice}},
+      {cmd::HeaderCheck, {nullptr, nullptr, &W::ShowJpegChoice}},
+      {cmd::SizeAnalysis, {nullptr, nullptr, &W::ShowJpegChoice}},
+      {cmd::NgAnalysis, {nullptr, nullptr, &W::ShowJpegChoice}},
+      {cmd::RgbAnalysis, {nullptr, &W::RgbDialog, nullptr}},
+      {cmd::RgbRatio, {nullptr, &W::RatioDialog, &W::ShowColourChoice}},
+      {cmd::RgbStrength, {nullptr, &W::StrengthDialog, &W::ShowColourChoice}},
+      {cmd::AllColour, {&W::RowSelected, &W::AllColourDialog, nullptr}},
+      {cmd::PartColour, {&W::RowSelected, &W::PartColourDialog, nullptr}},
+      {cmd::MoveStart, {nullptr, &W::MoveDialog, nullptr}},
   };
   return faces;
 }
@@ -56,15 +55,16 @@ void MainWindow::TableCommand(const RunCommand& c, int lparam, bool refuseWhileR
     return;
   }
   const CommandFace& face = found->second;
+  const std::optional<Control> toggle = ToggleOf(c.id);
   // A released button only withdraws its choice; the panes send the RGB
   // analysis with lparam 1, whatever its button shows.
-  if (face.button && !IsChecked(*face.button) && lparam != 1) {
+  if (toggle && !IsChecked(*toggle) && lparam != 1) {
     if (c.flag) (st_.flags.*c.flag).store(0);
     return;
   }
   if (face.ready && !(this->*face.ready)()) return;
   const bool starts = c.refusal == Refusal::WhileRunning || !st_.rows.empty();
-  if (refuseWhileRunning && starts && RefuseWhileRunning(face.button)) return;
+  if (refuseWhileRunning && starts && RefuseWhileRunning(toggle)) return;
   auto choice = std::make_shared<RunChoice>();
   if (face.dialog && !(this->*face.dialog)(*choice)) return;
   if (c.now) {
@@ -77,28 +77,19 @@ void MainWindow::TableCommand(const RunCommand& c, int lparam, bool refuseWhileR
   if (!starts) return;
   // The rows are the files of the listed folder, whatever the field says now.
   std::vector<RunWork> runs = PrepareRuns(c, mode, st_, *host_, st_.listedFolder.get(), choice);
-  if (c.prepare) fileListModel_->RefreshAll();
-  for (RunWork& run : runs) {
-    if (!face.releaseButton) {
-      launcher_.Start(std::move(run));
-      continue;
-    }
-    launcher_.Start([this, run = std::move(run), button = *face.button](RunRegistry::Guard g) {
-      run(std::move(g));
-      host_->CheckControl(button, false);  // an aborted run leaves its button to the window
-    });
-  }
+  if (c.prepare) c_.fileListModel->RefreshAll();
+  for (RunWork& run : runs) launcher_.Start(std::move(run));
 }
 
 void MainWindow::ClassifyNow(const RunCommand& c, const RunChoice& choice) {
   control(Control::BT09)->setEnabled(false);
   c.now(st_, *host_, choice);
-  fileListModel_->RefreshAll();
+  c_.fileListModel->RefreshAll();
   control(Control::BT09)->setEnabled(true);
 }
 
 bool MainWindow::SearchFieldText(RunChoice& choice) {
-  choice.text = ui::BytesOf(CB01->text());
+  choice.text = ui::BytesOf(c_.CB01->text());
   return true;
 }
 
@@ -136,14 +127,14 @@ bool MainWindow::StrengthDialog(RunChoice&) {
   return false;
 }
 
-bool MainWindow::RowSelected() { return !LV01->selectionModel()->selectedRows().isEmpty(); }
+bool MainWindow::RowSelected() { return !c_.LV01->selectionModel()->selectedRows().isEmpty(); }
 
 std::string MainWindow::OpenColourDialog(std::size_t* ColorMax) {
-  const QModelIndexList selected = LV01->selectionModel()->selectedRows();
+  const QModelIndexList selected = c_.LV01->selectionModel()->selectedRows();
   int row = selected.first().row();
   for (const QModelIndex& i : selected) row = std::min(row, i.row());
   *ColorMax = static_cast<std::size_t>(std::max(0, ReadSettingNumber(*st_.env, key::samcount, st_.profile)));
-  statusParts_[1]->setText("wait!! open Dialog");
+  c_.statusParts[1]->setText("wait!! open Dialog");
   return st_.listedFolder.get() + "/" + st_.rows.name(static_cast<std::size_t>(row));
 }
 
@@ -154,7 +145,7 @@ bool MainWindow::AllColourDialog(RunChoice& choice) {
   const bool start = OpenModalWindowallRGB(this, settings_.Files(), options_.programDir + "/" + kRgbTxt, ColorMax,
                                            DlgFilePath, &choice.colours.emplace());
   childbit2 = 0;
-  statusParts_[1]->clear();
+  c_.statusParts[1]->clear();
   choice.workfile = settings_.store().workfile;
   return start;
 }
@@ -167,7 +158,7 @@ bool MainWindow::PartColourDialog(RunChoice& choice) {
   const bool start = OpenModalWindowpartRGB(this, settings_.Files(), options_.programDir + "/" + kRgbTxt, ColorMax,
                                             DlgFilePath, MMI, settings_.store().workfile, &part);
   childbit3 = 0;
-  statusParts_[1]->clear();
+  c_.statusParts[1]->clear();
   choice.colours = std::move(part.colours);
   choice.strJpos_bit = std::move(part.strJpos_bit);
   choice.GRmsgtext = std::move(part.GRmsgtext);

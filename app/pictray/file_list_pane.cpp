@@ -18,6 +18,7 @@
 #include "app/common/control_factory.h"
 #include "app/common/text_bytes.h"
 #include "app/pictray/list_models.h"
+#include "app/pictray/popup_menu.h"
 #include "app/pictray/program_launcher.h"
 #include "engine/fs/paths.h"
 #include "engine/run/controls.h"
@@ -118,32 +119,20 @@ void FileListPane::ShowSortIndicator(int column, int SortBit) {
 
 QMenu* FileListPane::BuildPopup() {
   if (model_->rowCount() == 0) return nullptr;
-  auto* menu = new QMenu(this);
-  menu->setObjectName("popupLV01");
   const std::string app = ReadSetting(env_, key::app, links_.files.profile);
   const QIcon appIcon = ui::ProgramIcon(ui::TextOf(app), ui::TextOf(links_.programDir), links_.ownIcon);
-  const struct {
-    int id;
-    const char* caption;
-    QIcon icon;
-  } entries[] = {
-      {Open, "open",
-       appIcon.isNull()
-           ? ui::GlyphIcon(QCoreApplication::translate("Pictray", "開", "icon letters"), QColor(70, 130, 180), 16)
-           : appIcon},
-      {SetClear, "Set Clear", ui::GlyphIcon("✕", QColor(150, 150, 150), 16)},
-      {PartColor, "Part Color", ui::GlyphIcon("▦", QColor(200, 120, 40), 16)},
-      {AllColor, "All Color", ui::GlyphIcon("■", QColor(60, 150, 60), 16)},
-      {Rgb, "RGB", ui::GlyphIcon("R", QColor(200, 60, 60), 16)},
-      {Property, "Property", ui::GlyphIcon("i", QColor(90, 90, 160), 16)},
-  };
-  for (const auto& e : entries) {
-    QAction* action = menu->addAction(e.icon, e.caption);
-    action->setData(e.id);
-    connect(action, &QAction::triggered, this, [this, id = e.id] { PopupCommand(id); });
-    menu->addSeparator();
-  }
-  return menu;
+  return MakePopupMenu(
+      this, "popupLV01",
+      {{Open, "open",
+        appIcon.isNull()
+            ? ui::GlyphIcon(QCoreApplication::translate("Pictray", "開", "icon letters"), QColor(70, 130, 180), 16)
+            : appIcon},
+       {SetClear, "Set Clear", ui::GlyphIcon("✕", QColor(150, 150, 150), 16)},
+       {PartColor, "Part Color", ui::GlyphIcon("▦", QColor(200, 120, 40), 16)},
+       {AllColor, "All Color", ui::GlyphIcon("■", QColor(60, 150, 60), 16)},
+       {Rgb, "RGB", ui::GlyphIcon("R", QColor(200, 60, 60), 16)},
+       {Property, "Property", ui::GlyphIcon("i", QColor(90, 90, 160), 16)}},
+      [this](int id) { PopupCommand(id); });
 }
 
 void FileListPane::ShowPopup(const QPoint& at) {

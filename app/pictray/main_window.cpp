@@ -94,9 +94,9 @@ MainWindow::MainWindow(const StartOptions& options)
   st_.Firstset = 1;
 
   const PreReadButton preRead{start.ZenApp, start.ZenAppOn, options.programDir};
-  KeepControls(WindowBuilder(*this, [this](int id) { Command(id); }).Build(st_.rows, preRead, LinksForPanes()));
+  c_ = WindowBuilder(*this, [this](int id) { Command(id); }).Build(st_.rows, preRead, LinksForPanes());
   SetGrid(start.PartX == "8" ? "8" : "4");
-  connect(LV01->horizontalHeader(), &QHeaderView::sectionClicked, this, &MainWindow::OnHeaderClicked);
+  connect(c_.LV01->horizontalHeader(), &QHeaderView::sectionClicked, this, &MainWindow::OnHeaderClicked);
   setAcceptDrops(true);
 
   runViewTimer_ = new QTimer(this);
@@ -135,25 +135,6 @@ void MainWindow::PlaceWindow(const QRect& place) {
   ui::PlaceOnScreen(this, QRect(place.topLeft(), place.size().expandedTo({400, 300})));
 }
 
-void MainWindow::KeepControls(const WindowControls& built) {
-  controls_ = built.controls;
-  ED01 = built.ED01;
-  CB01 = built.CB01;
-  LV01 = built.LV01;
-  LV02 = built.LV02;
-  LV03 = built.LV03;
-  PR01 = built.PR01;
-  PR02 = built.PR02;
-  BT101 = built.BT101;
-  std::copy(std::begin(built.statusParts), std::end(built.statusParts), statusParts_);
-  menu5101 = built.menu5101;
-  menu5102 = built.menu5102;
-  keyed_ = built.keyed;
-  fileListModel_ = built.fileListModel;
-  child1_ = built.child1;
-  child2_ = built.child2;
-}
-
 PaneLinks MainWindow::LinksForPanes() {
   PaneLinks links;
   links.command = [this](int id, int lparam) { Command(id, lparam); };
@@ -174,13 +155,20 @@ PaneLinks MainWindow::LinksForPanes() {
 }
 
 QWidget* MainWindow::control(Control c) const {
-  auto it = controls_.find(c);
-  return it == controls_.end() ? nullptr : it->second;
+  auto it = c_.controls.find(c);
+  return it == c_.controls.end() ? nullptr : it->second;
 }
 
 bool MainWindow::IsChecked(Control c) const {
   auto* b = qobject_cast<QAbstractButton*>(control(c));
   return b && b->isChecked();
+}
+
+std::optional<Control> MainWindow::ToggleOf(int id) const {
+  const auto found = c_.buttons.find(id);
+  if (found == c_.buttons.end()) return std::nullopt;
+  auto* b = qobject_cast<QAbstractButton*>(control(found->second));
+  return b && b->isCheckable() ? std::optional<Control>(found->second) : std::nullopt;
 }
 
 void MainWindow::Check(Control c, bool on) {
@@ -189,22 +177,13 @@ void MainWindow::Check(Control c, bool on) {
 
 void MainWindow::SetFolder(const std::string& bytes) {
   folderBytes_ = bytes;
-  ED01->setText(TextOf(bytes));
+  c_.ED01->setText(TextOf(bytes));
 }
 
 std::string MainWindow::Folder() const {
   // The field shows invalid UTF-8 with replacement characters: while it is
   // unedited, the bytes it was given are the folder.
-  return ED01->text() == TextOf(folderBytes_) ? folderBytes_ : BytesOf(ED01->text());
-}
-
-int MainWindow::Message(const std::string& text, const std::string& caption1, const std::string& caption2) {
-  if (closing_) return 7;  // no boxes while the window goes away
-  boxTurn_.Opened();
-  const int answer = ui::MessageBox1Q(this, TextOf(text), TextOf(caption1), TextOf(caption2));
-  boxTurn_.Closed();
-  if (!commandsAfterBoxes_.empty()) QTimer::singleShot(0, this, &MainWindow::SendCommandsAfterBoxes);
-  return answer;
+  return c_.ED01->text() == TextOf(folderBytes_) ? folderBytes_ : BytesOf(c_.ED01->text());
 }
 
 void MainWindow::Command(int id, int lparam) {
@@ -240,27 +219,6 @@ void MainWindow::Command(int id, int lparam) {
   }
 }
 
-void MainWindow::CommandFromRun(int id) {
-  if (closing_) return;
-  std::uint64_t closedBoxes = 0;
-  if (boxTurn_.Busy(&closedBoxes)) {
-    commandsAfterBoxes_.push_back(id);
-    return;
-  }
-  // A run asks for the move at its end, while its registration may not be
-  // gone yet; every other run is refused while one works, so none can be
-  // writing the rows.
-  if (id == cmd::MoveStart) TableCommand(*FindRunCommand(id), 0, false);
-  else Command(id);
-}
-
-void MainWindow::SendCommandsAfterBoxes() {
-  std::uint64_t closedBoxes = 0;
-  if (boxTurn_.Busy(&closedBoxes)) return;  // the next box's answer sends them
-  const std::vector<int> ids = std::exchange(commandsAfterBoxes_, {});
-  for (int id : ids) CommandFromRun(id);
-}
-
 void MainWindow::UnknownCommand(int id) {
   // Every id the window sends is handled above; another one is a fault of the sender, not a silent no-op.
   Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "不明なコマンドです: %1"), {std::to_string(id)}), "err", "err");
@@ -274,22 +232,21 @@ void MainWindow::ChooseGrid(const char* x) {
 
 void MainWindow::SetGrid(const char* x) {
   const bool four = std::string_view(x) == "4";
-  menu5101->setEnabled(!four);
-  menu5102->setEnabled(four);
+  c_.menu5101->setEnabled(!four);
+  c_.menu5102->setEnabled(four);
   Pimg = four ? 75 : 37;
 }
 
+// The buttons of every command of the two tables but the move, which
+// list-up offers itself once the rows have targets.
 void MainWindow::SetRunLockEnabled(bool enabled) {
-  for (Control c : {Control::BT02, Control::BT04, Control::BT05, Control::BT06, Control::BT07, Control::BT08,
-                    Control::BT10, Control::BT11, Control::BT12, Control::BT13, Control::BT14, Control::BT15,
-                    Control::BT16})
-    if (QWidget* w = control(c)) w->setEnabled(enabled);
+  for (const auto& [id, button] : c_.buttons)
+    if (id != cmd::MoveStart && (FindRunCommand(id) || FindRowsCommand(id))) control(button)->setEnabled(enabled);
 }
 
 void MainWindow::UncheckAnalysisButtons() {
-  for (Control c : {Control::BT07, Control::BT08, Control::BT11, Control::BT13, Control::BT14, Control::BT15,
-                    Control::BT16})
-    Check(c, false);
+  for (const RunCommand& c : RunCommands())
+    if (c.flag) Check(*ToggleOf(c.id), false);
 }
 
 bool MainWindow::RefuseWhileRunning(std::optional<Control> pressed) { return Refuse(Refusal::WhileRunning, pressed); }
@@ -320,191 +277,32 @@ bool MainWindow::RefusedNowById(int id) const {
 }
 
 void MainWindow::ShowRefusedKeys() {
-  for (const auto& [id, action] : keyed_) action->setEnabled(!RefusedNowById(id));
+  for (const auto& [id, action] : c_.keyed) action->setEnabled(!RefusedNowById(id));
 }
 
 void MainWindow::RefreshRunView() {
   ShowRefusedKeys();
-  if (rowsDirty_.exchange(false)) LV01->viewport()->update();
+  if (rowsDirty_.exchange(false)) c_.LV01->viewport()->update();
   const long place = runPlace_.exchange(-1);
-  if (place >= 0 && place < fileListModel_->rowCount()) {
-    LV01->scrollTo(fileListModel_->index(static_cast<int>(place), 0));
-    LV01->viewport()->update();
+  if (place >= 0 && place < c_.fileListModel->rowCount()) {
+    c_.LV01->scrollTo(c_.fileListModel->index(static_cast<int>(place), 0));
+    c_.LV01->viewport()->update();
   }
-}
-
-void MainWindow::ListUp() {
-  // A second list-up would free the rows a run is working on; refused
-  // before the pre-read program, which would otherwise run for nothing.
-  const RowsCommand& listUp = *FindRowsCommand(cmd::ListUp);
-  if (IsChecked(Control::BT02) && Refuse(listUp.refusal, Control::BT02)) return;
-  if (BT101->isChecked()) {
-    shellOpenSubStalone(this, settings_.ZenApp(), AbsolutePath(Folder()), true, options_.programDir);
-  }
-  if (QWidget* bt21 = control(Control::BT21)) bt21->hide();
-  st_.ExifSel.set(settings_.ExifSel());
-  st_.flags.M_Exif = IsChecked(Control::BT07);
-  st_.flags.M_Info = IsChecked(Control::BT08);
-  st_.flags.M_Hed = IsChecked(Control::BT11);
-  st_.flags.M_Size = IsChecked(Control::BT13);
-  st_.flags.M_NG = IsChecked(Control::BT14);
-  st_.flags.M_RP = IsChecked(Control::BT15);
-  st_.flags.M_RS = IsChecked(Control::BT16);
-  if (!IsChecked(Control::BT02)) {
-    SetRunLockEnabled(true);
-    return;
-  }
-  SetRunLockEnabled(false);
-  if (!st_.rows.empty() || fileListModel_->itemCount() > 0) {
-    fileListModel_->SetItemCount(0);
-    st_.rows.clear();
-  }
-  std::string folder = Folder();
-  if (!IsFolder(*st_.env, folder)) {
-    const std::size_t slash = folder.rfind('/');
-    folder = slash == std::string::npos ? std::string() : folder.substr(0, slash == 0 ? 1 : slash);
-    SetFolder(folder);
-  }
-  launcher_.Start(PrepareRowsRun(listUp, st_, *host_, folder, std::make_shared<RunChoice>()));
-}
-
-void MainWindow::UndoMove() {
-  const RowsCommand& undo = *FindRowsCommand(cmd::MenuUndoMove);
-  if (Refuse(undo.refusal)) return;
-  const std::string listed = st_.listedFolder.get();
-  const std::string folder = listed.empty() ? Folder() : listed;
-  // Journal read and question asked on the run's thread: a journal that is
-  // slow to read holds no window.
-  auto choice = std::make_shared<RunChoice>();
-  auto undone = std::make_shared<bool>(false);
-  choice->undo = UndoTurnsOnHost(*host_, folder);
-  choice->undo.ended = [undone, shown = std::move(choice->undo.ended)](const UndoReport& report) {
-    shown(report);
-    *undone = true;
-  };
-  launcher_.Start([this, folder, undone, run = PrepareRowsRun(undo, st_, *host_, folder, choice)](
-                      RunRegistry::Guard g) {
-    run(std::move(g));
-    if (!*undone) return;
-    // Once the registration is gone: the folders the undo removed leave the
-    // move results, and the rows, which no longer match the folder, are
-    // listed again.
-    calls_.Post([this, folder] {
-      child2_->DropGoneMoveResults();
-      ListAgain(folder);
-    });
-  });
-}
-
-void MainWindow::ListFolderAgain() {
-  if (RefusedNowById(cmd::MenuListUp)) {
-    Message(WindowText(kRefusedWhileRunning), "err", "err");
-    return;
-  }
-  ListAgain(Folder());
-}
-
-void MainWindow::ListAgain(const std::string& folder) {
-  if (closing_) return;
-  SetFolder(folder);
-  Check(Control::BT02, true);
-  Command(cmd::ListUp);
-}
-
-void MainWindow::ClearList() {
-  if (fileListModel_->itemCount() == 0) return;
-  if (RefuseWhileRunning()) return;
-  fileListModel_->SetItemCount(0);
-  st_.rows.clear();
-  LV03->clear();
-  statusParts_[1]->clear();
-  DropGonePreview();
-  control(Control::BT01)->setEnabled(false);
-  st_.flags.Reset();
-  st_.Firstset = 1;
-  UncheckAnalysisButtons();
-  AbortRuns();
-}
-
-void MainWindow::AbortRuns() {
-  st_.blocks.AbortAll();
-  control(Control::BT01)->setEnabled(true);
-  if (QWidget* bt21 = control(Control::BT21)) bt21->hide();
-  LV02->clear();
-}
-
-void MainWindow::ClearAnalyses() {
-  if (st_.rows.empty()) return;
-  const RowsCommand& clear = *FindRowsCommand(cmd::ClearAnalyses);
-  if (Refuse(clear.refusal)) return;
-  if (Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "解析クリアしますか?")), "OK", "NO") != 6) return;
-  clear.now(st_, *host_);
-  LV03->clear();  // at once: the host's clearing comes later
-  PR01->setRange(0, 100);
-  PR01->setValue(0);
-  LV01->clearSelection();
-  fileListModel_->RefreshAll();
-  UncheckAnalysisButtons();
-  control(Control::BT01)->setEnabled(false);
-}
-
-void MainWindow::Search() {
-  LV01->clearSelection();
-  const std::string name = BytesOf(CB01->text());
-  st_.SarchFile.set(name);
-  if (st_.rows.empty() || name.empty()) return;
-  const long row = st_.rows.SelectListView(name);
-  if (row < 0 || row >= fileListModel_->rowCount()) {
-    Message("Not Found", "yes", "yes");
-    return;
-  }
-  host_->SelectRow(row);
 }
 
 void MainWindow::PreReadNow() {
   const std::string folder = Folder();
-  if (!BT101->isChecked() || folder.empty()) return;
+  if (!c_.BT101->isChecked() || folder.empty()) return;
   if (Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "起動しますか")), "OK", "NO") != 6) return;
   if (!st_.rows.empty() &&
       Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "実施後再度読み込みが必要です。起動しますか")), "OK", "NO") != 6)
     return;
   shellOpenSub(this, settings_.ZenApp(), AbsolutePath(folder), options_.programDir);
-  BT101->setChecked(false);
-}
-
-void MainWindow::RunEnded() {
-  SetRunLockEnabled(!IsChecked(Control::BT02));
-  DropGonePreview();
-}
-
-void MainWindow::DropGonePreview() {
-  if (previewed_.empty()) return;
-  const std::string folder = st_.listedFolder.get();
-  bool listed = false;
-  st_.rows.forEach([&](std::size_t, const Row& r) { listed = listed || PathOfRow(folder, r) == previewed_; });
-  if (listed) return;
-  previewed_.clear();
-  if (previews_) previews_->Cancel();
-  child2_->ShowPreview(QImage());
-}
-
-void MainWindow::Preview() {
-  const long row = child1_->CurrentRow();
-  if (row < 0 || static_cast<std::size_t>(row) >= st_.rows.ListMax()) return;
-  const Row r = st_.rows.row(static_cast<std::size_t>(row));
-  CB01->setText(TextOf(r.name));
-  // Drawn on a worker: a large or hostile file never holds the window.
-  if (!previews_)
-    previews_ = std::make_unique<PreviewDrawer>(
-        [MMI = MMI, edge = Preimg](const std::string& path) { return MakePreview(MMI, path, edge); },
-        [pane = child2_](const QImage& square) { pane->ShowPreview(square); });
-  // The rows are the listed folder's files, whatever the field says now.
-  previewed_ = PathOfRow(st_.listedFolder.get(), r);
-  previews_->Request(previewed_);
+  c_.BT101->setChecked(false);
 }
 
 void MainWindow::OpenFolderDialog() {
-  const QString dir = ui::SHBDlg(this, ED01->text());
+  const QString dir = ui::SHBDlg(this, c_.ED01->text());
   if (dir == "cancel") return;
   QString path = dir;
   if (path.size() > 1 && path.endsWith('/')) path.chop(1);
@@ -521,7 +319,7 @@ bool MainWindow::ConfirmExit(const std::string& question, const char* yes, const
 
 void MainWindow::ExitFromMenu() {
   if (!ConfirmExit(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1終了しますか？"), {WindowTitle}), "OK", "NO")) return;
-  settings_.StoreZenAppOn(BT101->isChecked());
+  settings_.StoreZenAppOn(c_.BT101->isChecked());
   destroyClose_ = true;
   close();
 }
@@ -538,7 +336,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
       e->ignore();
       return;
     }
-    settings_.StoreZenAppOn(BT101->isChecked());
+    settings_.StoreZenAppOn(c_.BT101->isChecked());
   }
   if (!closing_) StopRunsForClosing();
   // Runs still working end soon; the last one's end closes the window.
@@ -577,14 +375,6 @@ void MainWindow::OnTimer7000() {
     Check(Control::BT02, true);
     Command(cmd::ListUp);
   }
-}
-
-void MainWindow::OnHeaderClicked(int column) {
-  if (fileListModel_->itemCount() == 0) return;
-  if (RefuseWhileRunning()) return;
-  if (!st_.rows.Sort(column, st_.SortBit)) return;
-  fileListModel_->RefreshAll();
-  child1_->ShowSortIndicator(column, st_.SortBit);
 }
 
 }  // namespace pictray::app

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -18,6 +19,8 @@
 #include "app/pictray/box_turn.h"
 #include "app/pictray/pane_links.h"
 #include "app/pictray/preview.h"
+#include "app/pictray/run_window.h"
+#include "app/pictray/window_builder.h"
 #include "app/pictray/window_settings.h"
 #include "engine/colour/thumbnail_library.h"
 #include "engine/run/controls.h"
@@ -38,9 +41,7 @@ namespace pictray::app {
 
 class FileListModel;
 class FileListPane;
-class QtRunHost;
 class ResultPane;
-struct WindowControls;
 
 struct StartOptions {
   std::string programDir;  // folder of the program, its settings and libraries
@@ -52,7 +53,7 @@ struct StartOptions {
 // (a path with blanks given without quotes); surrounding quotes removed.
 std::string CommandLinePath(int argc, char** argv);
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public RunWindow {
   Q_OBJECT
  public:
   // Builds the window as start-up does; nullptr (after "dll_Error") when
@@ -63,29 +64,41 @@ class MainWindow : public QMainWindow {
   // Every command of the program: buttons, menus, child panes, runs. The
   // panes send 1037 with lparam 1 (the RGB dialog whatever BT12 shows).
   void Command(int id, int lparam = 0);
-  // A command a run sends (through its host) at its end; while a box is
-  // open it waits for the box to be answered.
-  void CommandFromRun(int id);
-
-  // Control by the system's name (BT01, ED01, LV01, ...), for the run host.
+  // Control by the system's name (BT01, ED01, LV01, ...).
   QWidget* control(Control c) const;
-  FileListModel* fileListModel() const { return fileListModel_; }
+  FileListModel* fileListModel() const { return c_.fileListModel; }
   PictrayState& state() { return st_; }
   const SettingsStore& settings() const { return settings_.store(); }
-  QLabel* statusPart(int part) const { return statusParts_[part]; }
-  QTreeWidget* summaryList() const { return LV03; }
-  QTreeWidget* moveResultList() const { return LV02; }
-  QTableView* fileListView() const { return LV01; }
-  FileListPane* fileListPane() const { return child1_; }
-  ResultPane* resultPane() const { return child2_; }
+  QLabel* statusPart(int part) const { return c_.statusParts[part]; }
+  QTreeWidget* summaryList() const { return c_.LV03; }
+  QTreeWidget* moveResultList() const { return c_.LV02; }
+  QTableView* fileListView() const { return c_.LV01; }
+  ResultPane* resultPane() const { return c_.child2; }
 
   // Shows a message box owned by this window (6 first button, 7 otherwise).
   int Message(const std::string& text, const std::string& caption1, const std::string& caption2);
+
+  // What the run host shows (run_view.cpp).
+  int Ask(const pictray::Message& message, Button caption1, Button caption2) override;
   // Whether a box is open, for runs that must wait for their turn.
-  BoxTurn& boxTurn() { return boxTurn_; }
+  BoxTurn& boxTurn() override { return boxTurn_; }
+  void ShowProgressRange(Control bar, int minimum, int maximum) override;
+  void ShowProgress(Control bar, int position) override;
+  void ShowStatus(int part, const std::string& text) override;
+  void ShowItemCount(std::size_t count) override;
+  void SelectRow(long row) override;
+  void DeselectAll() override;
+  void ShowSummary(const std::vector<SummaryLine>& lines) override;
+  void ClearMoveResults() override;
+  void ShowMoveResult(std::size_t index, const MoveResultLine& line) override;
+  void ShowRunBegan(int command) override;
+  // Buttons come up, the list and the move are offered again, and the
+  // automatic move starts when the end says it is due.
+  void ShowRunEnd(const RunEnd& end) override;
+  void ShowSearchedFile(const std::string& name, long row) override;
   // The run's place in the list, shown by a timer rather than per row.
-  void NoteRunPlace(std::size_t row) { runPlace_.store(static_cast<long>(row)); }
-  void NoteRowsChanged() { rowsDirty_.store(true); }
+  void NoteRunPlace(std::size_t row) override { runPlace_.store(static_cast<long>(row)); }
+  void NoteRowsChanged() override { rowsDirty_.store(true); }
 
   int childbit1 = 0, childbit2 = 0, childbit3 = 0;
   std::string WinClose;
@@ -102,20 +115,20 @@ class MainWindow : public QMainWindow {
   bool LoadThumbnailLibrary();
   // Size and place as stored, never smaller than the window can be used.
   void PlaceWindow(const QRect& place);
-  void KeepControls(const WindowControls& built);
   PaneLinks LinksForPanes();
 
   // What the window adds to a command of the table (command_dialogs.cpp):
   // the toggle that sends it, what must hold before it is refused or asked
   // about, its dialog, how the buttons show the choice.
   struct CommandFace {
-    std::optional<Control> button;  // released, the command only withdraws its choice
     bool (MainWindow::*ready)();    // null: always
     bool (MainWindow::*dialog)(RunChoice& choice);  // false: no run; null: nothing to ask
     void (MainWindow::*shown)(int id, bool starts);  // null: nothing to show
-    bool releaseButton;  // the run's end releases the button
   };
   static const std::map<int, CommandFace>& CommandFaces();
+  // The toggle of the bands that sends `id`: released, the command only
+  // withdraws its choice. None for a command sent by a plain button.
+  std::optional<Control> ToggleOf(int id) const;
   // A command of the table: its button, refusal, dialog and choice, then the
   // table's runs on the launcher. A move a run asks for is not refused.
   void TableCommand(const RunCommand& c, int lparam, bool refuseWhileRunning);
@@ -181,8 +194,15 @@ class MainWindow : public QMainWindow {
   void StopRunsForClosing();
   // A worker's end, posted by it: a close that waited for the runs goes on.
   void OnRunEnded();
+  // Shows `box` as the window's one open box; 7 while the window closes.
+  int InBoxTurn(const std::function<int()>& box);
+  // A command a run's end calls for; while a box is open it waits for the
+  // box to be answered.
+  void CommandFromRun(int id);
   // The commands runs sent while a box was open, once none is.
   void SendCommandsAfterBoxes();
+  // The buttons a run's end releases.
+  void ReleaseButtonsAtEnd(const RunEnd& end);
   bool ConfirmExit(const std::string& question, const char* yes, const char* no);
   void SetRunLockEnabled(bool enabled);
   void UncheckAnalysisButtons();
@@ -198,29 +218,14 @@ class MainWindow : public QMainWindow {
   PictrayState st_;
   // Before the host and the launcher: their workers use it until joined.
   ui::WindowCalls calls_{*this};
-  std::unique_ptr<QtRunHost> host_;
+  std::unique_ptr<RunHost> host_;
   ui::RunLauncher launcher_{st_.runs, [this] { calls_.Post([this] { OnRunEnded(); }); }};
   ThumbnailLibrary hDll;
   MakeMinImageFn MMI = nullptr;
   std::unique_ptr<PreviewDrawer> previews_;  // made at the first preview
   std::string previewed_;  // the path the preview shows, empty for none
 
-  std::map<Control, QWidget*> controls_;
-  QLineEdit* ED01 = nullptr;
-  QLineEdit* CB01 = nullptr;
-  QTableView* LV01 = nullptr;
-  QTreeWidget* LV02 = nullptr;
-  QTreeWidget* LV03 = nullptr;
-  QProgressBar* PR01 = nullptr;
-  QProgressBar* PR02 = nullptr;
-  QPushButton* BT101 = nullptr;
-  QLabel* statusParts_[3] = {nullptr, nullptr, nullptr};
-  QAction* menu5101 = nullptr;
-  QAction* menu5102 = nullptr;
-  std::map<int, QAction*> keyed_;  // the menu entries with a key, by command id
-  FileListModel* fileListModel_ = nullptr;
-  FileListPane* child1_ = nullptr;
-  ResultPane* child2_ = nullptr;
+  WindowControls c_;  // as the builder made them
   QTimer* runViewTimer_ = nullptr;
   std::atomic<long> runPlace_{-1};
   std::atomic<bool> rowsDirty_{false};
@@ -231,6 +236,7 @@ class MainWindow : public QMainWindow {
   bool destroyClose_ = false;  // exit chosen from the menu: the close box rules do not apply
   BoxTurn boxTurn_;
   std::vector<int> commandsAfterBoxes_;
+  int listHeldBy_ = 0;  // the command whose run holds the file list, 0 for none
 };
 
 }  // namespace pictray::app

@@ -65,8 +65,8 @@ void MainWindow::Properties() {
   WinClose = r->WinClose;
   settings_.RebuildWorkfile();
   const QString zenApp = TextOf(r->ZenApp);
-  BT101->setIcon(ui::ProgramIcon(zenApp, TextOf(options_.programDir), windowIcon()));
-  BT101->setToolTip(zenApp);
+  c_.BT101->setIcon(ui::ProgramIcon(zenApp, TextOf(options_.programDir), windowIcon()));
+  c_.BT101->setToolTip(zenApp);
 }
 
 void MainWindow::OpenHelp() {
@@ -80,6 +80,6 @@ void MainWindow::AppsChanged() {
   RebuildApp3Icon();
 }
 
-void MainWindow::RebuildApp3Icon() { child2_->RefreshApp3Icon(); }
+void MainWindow::RebuildApp3Icon() { c_.child2->RefreshApp3Icon(); }
 
 }  // namespace pictray::app

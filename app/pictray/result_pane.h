@@ -73,6 +73,7 @@ class ResultPane : public QWidget {
   void Colour(QTreeWidgetItem* item) const;
   void RecolourResults();
   // The "パス" of a result row as the file system's bytes.
+  static constexpr int kPathRole = Qt::UserRole;  // LV02's line: its folder's path bytes
   static std::string PathOf(const QTreeWidgetItem* item);
   QTreeWidgetItem* FirstSelected() const;
   // Whether the row's folder is still there; if not, says so and drops the row.

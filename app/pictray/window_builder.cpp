@@ -161,8 +161,10 @@ void WindowBuilder::Add(QToolBar* bar, QWidget* w, std::optional<Control> c, con
   }
   bar->addWidget(w);
   if (c) built_.controls[*c] = w;
-  if (auto* b = qobject_cast<QPushButton*>(w))
+  if (auto* b = qobject_cast<QPushButton*>(w)) {
     QObject::connect(b, &QPushButton::clicked, &window_, [command = command_, id] { command(id); });
+    if (c) built_.buttons[id] = *c;
+  }
 }
 
 void WindowBuilder::BuildBands(const PreReadButton& preRead) {

@@ -56,6 +56,8 @@ struct WindowControls {
   QAction* menu5102 = nullptr;
   // The menu entries that have a key, by their command id.
   std::map<int, QAction*> keyed;
+  // The band's button that sends each command, by its command id.
+  std::map<int, Control> buttons;
   FileListModel* fileListModel = nullptr;
   FileListPane* child1 = nullptr;
   ResultPane* child2 = nullptr;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ostream>
+#include <utility>
 
 #include "engine/run/null_host.h"
 #include "texts/texts.h"
@@ -17,6 +18,10 @@ class CliHost : public NullHost {
   // True once an error message was shown.
   bool failed() const { return failed_; }
 
+  void RunEnded(const RunEnd& end) override { end_ = end; }
+  // The end the last run told, once; a default one when none did since.
+  RunEnd TakeEnd() { return std::exchange(end_, RunEnd{}); }
+
   int MessageBox1Q(const Message& message, Button c1, Button c2) override {
     const bool error = c1 == Button::Err && c2 == Button::Err;
     const bool info = c1 == Button::Yes && c2 == Button::Yes;
@@ -30,6 +35,7 @@ class CliHost : public NullHost {
   std::ostream& err_;
   texts::Language language_;
   bool failed_ = false;
+  RunEnd end_;
 };
 
 }  // namespace pictray::cli

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/pictray/cli_host.h"
 #include "engine/colour/thumbnail_library.h"
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
@@ -16,7 +17,7 @@ namespace pictray::cli {
 
 struct CliContext {
   PictrayState& state;
-  RunHost& host;
+  CliHost& host;
   std::string folder;  // source folder as given
   std::ostream& err;   // move results and failures
   texts::Language language;  // of the messages

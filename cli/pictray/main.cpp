@@ -25,14 +25,17 @@ constexpr const char* kUsage =
     "usage: pictray-cli [--ini FILE] [--select LIST] [--answer clear|keep] FOLDER [STEP ...]"
     " | [--ini FILE] --undo FOLDER | --undo-list FOLDER";
 
-constexpr const char* kHelp =
+constexpr const char* kHelpHead =
     "Lists FOLDER as Pictray's list-up does, applies each STEP in order, and prints one\n"
     "line per file: name, target, kind, notes, separated by tabs. A tab, a line feed or a\n"
     "backslash inside a field is written as \\t, \\n or \\\\.\n"
     "\n"
     "  --ini FILE       settings file (default: Pictray.ini beside the program, or in\n"
     "                   ~/.config/pictray once installed)\n"
-    "  --select LIST    analyses run during list-up: exif,info,header,size,ng,ratio,strength\n"
+    "  --select LIST    analyses run during list-up: ";
+
+constexpr const char* kHelp =
+    "\n"
     "  --answer clear|keep  the answer to every question (default keep)\n"
     "  --lang ja|en     the language of messages (default: Japanese for a Japanese\n"
     "                   locale in LC_ALL, LC_MESSAGES or LANG, else English)\n"
@@ -148,23 +151,26 @@ bool ParseArgs(int argc, char** argv, Options* o, std::string* error) {
   return true;
 }
 
+// The steps --select takes, as the command table has them.
+std::string ListUpAnalyses() {
+  std::string names;
+  for (const RunCommand& c : RunCommands())
+    if (c.flag) names += (names.empty() ? "" : ",") + std::string(c.verb);
+  return names;
+}
+
 // Sets the analysis flags of --select; false for an unknown or unavailable name.
 bool ApplySelection(const std::string& list, AnalysisFlags& f, std::string* error) {
   std::stringstream ss(list);
   std::string name;
   while (std::getline(ss, name, ',')) {
     if (name.empty()) continue;
-    if (name == "exif") f.M_Exif = 1;
-    else if (name == "info") f.M_Info = 1;
-    else if (name == "header") f.M_Hed = 1;
-    else if (name == "size") f.M_Size = 1;
-    else if (name == "ng") f.M_NG = 1;
-    else if (name == "ratio") f.M_RP = 1;
-    else if (name == "strength") f.M_RS = 1;
-    else {
+    const RunCommand* c = FindListUpAnalysis(name);
+    if (!c) {
       *error = "analysis '" + name + "' is unknown or not available yet";
       return false;
     }
+    (f.*c->flag).store(1);
   }
   return true;
 }
@@ -232,7 +238,7 @@ int Main(int argc, char** argv) {
   std::string error;
   if (!ParseArgs(argc, argv, &o, &error)) return Fail(error + "; " + kUsage);
   if (o.help) {
-    std::cout << kUsage << "\n\n" << kHelp;
+    std::cout << kUsage << "\n\n" << kHelpHead << ListUpAnalyses() << kHelp;
     return 0;
   }
   if (o.version) {

@@ -74,15 +74,18 @@ StepResult RunCommandStep(const std::string& step, CliContext& ctx) {
     return StepResult::Done;
   }
   PictrayState& st = ctx.state;
+  bool moved = true;
   if (c->now) {
     c->now(st, ctx.host, *choice);
-    return StepResult::Done;
+  } else {
+    choice->moved = [&ctx, &moved](const MoveReport& report) { moved = ReportMove(report, ctx); };
+    const int mode = SelectRun(*c, st.flags);
+    RunToEnd(PrepareRuns(*c, mode, st, ctx.host, ctx.folder, choice), st.runs);
   }
-  bool moved = true;
-  choice->moved = [&ctx, &moved](const MoveReport& report) { moved = ReportMove(report, ctx); };
-  const int mode = SelectRun(*c, st.flags);
-  RunToEnd(PrepareRuns(*c, mode, st, ctx.host, ctx.folder, choice), st.runs);
-  return moved ? StepResult::Done : StepResult::Failed;
+  if (!moved) return StepResult::Failed;
+  // The automatic move, when the run's end calls for it, is the next step.
+  if (const RunCommand* move = MoveThatFollows(ctx.host.TakeEnd())) return RunCommandStep(std::string(move->verb), ctx);
+  return StepResult::Done;
 }
 
 }  // namespace pictray::cli

@@ -197,8 +197,8 @@ void RowMoves::Stopped(std::size_t at, MoveStop why, MoveFrame& frame) {
 MoveReport Refused(RunHost& host, MoveReport report, const Message& said) {
   report.refused = true;
   host.SetStatusText(1, "");
-  host.ShowControl(Control::GRST01, false);
   host.MessageBox1Q(said, Button::Err, Button::Err);
+  host.RunEnded(RunEnd{cmd::MoveStart});
   return report;
 }
 
@@ -229,9 +229,8 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
     const Button button = report.failures.empty() && report.journalError == 0 ? Button::Yes : Button::Err;
     host.MessageBox1Q(MoveEndMessage(report), button, button);
   }
-  if (!report.lines.empty()) host.ShowControl(Control::BT21, true);
   host.SetStatusText(1, "");
-  host.ShowControl(Control::GRST01, false);
+  host.RunEnded(RunEnd{cmd::MoveStart, report.aborted, false, false, !report.lines.empty()});
   return report;
 }
 

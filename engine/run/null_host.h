@@ -13,12 +13,9 @@ class NullHost : public RunHost {
   void SetProgressRange(Control, int, int) override {}
   void SetProgress(Control, int) override {}
   void SetStatusText(int, const std::string&) override {}
-  void EnableControl(Control, bool) override {}
-  void CheckControl(Control, bool) override {}
-  bool IsChecked(Control) override { return false; }
-  void ShowControl(Control, bool) override {}
-  void SetControlText(Control, const std::string&) override {}
-  void SendCommand(int) override {}
+  void RunBegan(int) override {}
+  void RunEnded(const RunEnd&) override {}
+  void SearchedFileListed(const std::string&, long) override {}
   void SetItemCount(std::size_t) override {}
   void RowsChanged(std::size_t, std::size_t) override {}
   void ShowRunPlace(std::size_t) override {}

@@ -1,6 +1,8 @@
-// The only way a run touches the window. The Qt host posts what a run shows
-// to the window's thread without waiting; only a question (a message box,
-// IsChecked) waits for its answer. Tests use a recording host.
+// The only way a run touches the window. A run reports what happened (it
+// began, it ended so, the file searched for is listed); the window decides
+// which of its controls change and whether the automatic move starts. The
+// Qt host posts what a run shows to the window's thread without waiting;
+// only a message box waits for its answer. Tests use a recording host.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +25,16 @@ struct MoveResultLine {
   bool operator==(const MoveResultLine&) const = default;
 };
 
+// How a run ended, told as its last call.
+struct RunEnd {
+  int command = 0;           // the command id whose run this was
+  bool aborted = false;      // the abort stopped it before its last row
+  bool moveReady = false;    // the rows may be moved now
+  bool moveDue = false;      // and the automatic move is on: it follows now
+  bool moveResults = false;  // the move left result lines to open
+  bool operator==(const RunEnd&) const = default;
+};
+
 class RunHost {
  public:
   virtual ~RunHost() = default;
@@ -35,15 +47,11 @@ class RunHost {
   // Status bar part 0, 1 or 2.
   virtual void SetStatusText(int part, const std::string& text) = 0;
 
-  virtual void EnableControl(Control c, bool enabled) = 0;
-  virtual void CheckControl(Control c, bool checked) = 0;
-  virtual bool IsChecked(Control c) = 0;
-  virtual void ShowControl(Control c, bool visible) = 0;
-  virtual void SetControlText(Control c, const std::string& text) = 0;
-
-  // A command to the main window (the move a run chains, its end); the run
-  // does not wait for it.
-  virtual void SendCommand(int id) = 0;
+  // The run of `command` began: the rows are its until it ends.
+  virtual void RunBegan(int command) = 0;
+  virtual void RunEnded(const RunEnd& end) = 0;
+  // List-up found the file the program was started on, at `row`.
+  virtual void SearchedFileListed(const std::string& name, long row) = 0;
 
   // File list view LV01: number of rows shown, rows whose texts changed,
   // the row a run is working on, selection.

@@ -65,20 +65,18 @@ CellsOutcome CountCells(const fs::ReadOnlyFile& file, const std::string& path, c
 
 // The ending of a run whose rows are done: summary, uniformity check, the
 // end message unless the move follows at once.
-void EndWithSummary(PictrayState& st, RunHost& host, Said message) {
+void EndWithSummary(PictrayState& st, RunHost& host, Said message, const RunEnd& end) {
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
-  const bool moveOn = st.MoveOn.load() == 1;
-  if (!moveOn) Inform(host, message);
+  if (!end.moveDue) Inform(host, message);
   host.SetProgress(Control::PR01, 0);
 }
 
-// The move chained by MoveOn is a run of its own: the registration ends
-// before it is asked for.
-void EnableMoveOrStartIt(PictrayState& st, RunHost& host, RunRegistry::Guard& guard) {
+// The move that may follow is a run of its own: the registration ends
+// before the end is told.
+void TellEnd(RunHost& host, const RunEnd& end, RunRegistry::Guard& guard) {
   guard.Release();
-  if (st.MoveOn.load() == 1) host.SendCommand(cmd::MoveStart);
-  else host.EnableControl(Control::BT01, true);
+  host.RunEnded(end);
 }
 
 // A row an earlier classification left without a target counts as
@@ -122,13 +120,12 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
   if (aborted) {
     Inform(host, Said::RatioAborted);
     host.SetProgress(Control::PR01, 0);
-    host.CheckControl(Control::BT15, false);
+    host.RunEnded(EndOfRun(cmd::RgbRatio, st, true, false));
     return;
   }
-  EndWithSummary(st, host, Said::RatioEnd);
-  host.CheckControl(Control::BT07, false);
-  host.CheckControl(Control::BT15, false);
-  EnableMoveOrStartIt(st, host, guard);
+  const RunEnd end = EndOfRun(cmd::RgbRatio, st);
+  EndWithSummary(st, host, Said::RatioEnd, end);
+  TellEnd(host, end, guard);
 }
 
 }  // namespace
@@ -178,9 +175,10 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
                  });
   if (noMemory) host.MessageBox1Q(Message{Said::RgbNoMemory}, Button::Err, Button::Err);
   host.DeselectAll();
-  EndWithSummary(st, host, Said::RgbEnd);
+  const RunEnd end = EndOfRun(cmd::RgbAnalysis, st);
+  EndWithSummary(st, host, Said::RgbEnd, end);
   host.SetProgress(Control::PR02, 0);
-  EnableMoveOrStartIt(st, host, guard);
+  TellEnd(host, end, guard);
 }
 
 void PrepareRatioRun(PictrayState& st, const std::string& folder) {
@@ -225,12 +223,12 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
   if (stopped) {
     Inform(host, Said::StrengthAborted);
     host.SetProgress(Control::PR01, 0);
-    host.CheckControl(Control::BT16, false);
+    host.RunEnded(EndOfRun(cmd::RgbStrength, st, true, false));
     return;
   }
-  EndWithSummary(st, host, Said::StrengthEnd);
-  host.CheckControl(Control::BT16, false);
-  EnableMoveOrStartIt(st, host, guard);
+  const RunEnd end = EndOfRun(cmd::RgbStrength, st);
+  EndWithSummary(st, host, Said::StrengthEnd, end);
+  TellEnd(host, end, guard);
 }
 
 ListUpColourLabeller::ListUpColourLabeller(const AnalysisFlags& flags, PictrayState& st,

@@ -18,25 +18,20 @@ namespace {
 
 // Ending of a run stopped by abort: rows done keep their results and the
 // summary is not rebuilt.
-void EndAborted(RunHost& host, Said message, Control bar) {
+void EndAborted(RunHost& host, const RunEnd& end, Said message, Control bar) {
   Inform(host, message);
   host.SetProgress(bar, 0);
-  host.CheckControl(Control::BT07, false);
+  host.RunEnded(end);
 }
 
 // Ending shared by the three runs once the rows are done.
-void FinishRun(PictrayState& st, RunHost& host, RunRegistry::Guard& guard, Said endMessage,
-               Control bar, Control runButton) {
-  const bool moveOn = st.MoveOn.load() == 1;
-  if (!moveOn) Inform(host, endMessage);
+void FinishRun(PictrayState& st, RunHost& host, RunRegistry::Guard& guard, int command, Said endMessage,
+               Control bar) {
+  const RunEnd end = EndOfRun(command, st);
+  if (!end.moveDue) Inform(host, endMessage);
   host.SetProgress(bar, 0);
-  host.CheckControl(Control::BT07, false);
-  if (runButton != Control::BT07) host.CheckControl(runButton, false);
   guard.Release();  // the move that may follow is a run of its own
-  if (moveOn)
-    host.SendCommand(cmd::MoveStart);
-  else
-    host.EnableControl(Control::BT01, true);
+  host.RunEnded(end);
 }
 
 // The zero-run test's progress on `bar` (nothing without a host).
@@ -121,6 +116,7 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
   const JpegSettings settings = JpegSettings::Read(profile);
   st.ExifSel.set(settings.ExifSel);
   const char* kindCode = mode == 1 ? kind::Exif : mode == 2 ? kind::Info : kind::Header;
+  const int command = mode == 1 ? cmd::Exif : mode == 2 ? cmd::Info : cmd::HeaderCheck;
 
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(bar, 0, static_cast<int>(n));
@@ -149,15 +145,14 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
         ShowRow(host, i);
       });
   if (stopped) {
-    EndAborted(host, Said::SetAborted, bar);
-    host.EnableControl(Control::BT01, true);
+    EndAborted(host, EndOfRun(command, st, true), Said::SetAborted, bar);
     return;
   }
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
   host.DeselectAll();
   CountSetItem(host, st.rows);
-  FinishRun(st, host, guard, Said::SetEnd, bar, Control::BT07);
+  FinishRun(st, host, guard, command, Said::SetEnd, bar);
 }
 
 void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
@@ -187,13 +182,13 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
         ShowRow(host, i);
       });
   if (stopped) {
-    EndAborted(host, Said::SizeAborted, Control::PR01);
+    EndAborted(host, EndOfRun(cmd::SizeAnalysis, st, true, false), Said::SizeAborted, Control::PR01);
     return;
   }
   host.DeselectAll();
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
-  FinishRun(st, host, guard, Said::SizeEnd, Control::PR01, Control::BT13);
+  FinishRun(st, host, guard, cmd::SizeAnalysis, Said::SizeEnd, Control::PR01);
 }
 
 void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
@@ -219,7 +214,7 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
         ShowRow(host, i);
       });
   if (stopped) {
-    EndAborted(host, Said::NgAborted, Control::PR01);
+    EndAborted(host, EndOfRun(cmd::NgAnalysis, st, true, false), Said::NgAborted, Control::PR01);
     return;
   }
   const std::size_t total = st.rows.ListMax();
@@ -228,7 +223,7 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
   host.DeselectAll();
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
-  FinishRun(st, host, guard, Said::NgEnd, Control::PR01, Control::BT14);
+  FinishRun(st, host, guard, cmd::NgAnalysis, Said::NgEnd, Control::PR01);
 }
 
 JpegRunChoice SelectJpegAnalysis(int id, AnalysisFlags& flags) {

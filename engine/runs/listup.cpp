@@ -10,6 +10,7 @@
 #include "engine/runs/jpeg_runs.h"
 #include "engine/list/folder_listing.h"
 #include "engine/runs/row_pool.h"
+#include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"
 #include "engine/fs/read_hint.h"
 #include "engine/fs/safe_move.h"
@@ -120,23 +121,16 @@ void EndSteps(PictrayState& st, RunHost& host, RunRegistry::Guard& guard) {
     const std::string name = st.SarchFile.get();
     const long row = st.rows.SelectListView(name);
     if (row >= 0) {
-      host.SetControlText(Control::CB01, name);
-      host.DeselectAll();
-      host.SelectRow(row);
+      host.SearchedFileListed(name, row);
       host.MessageBox1Q(Message{Said::Name, {name}}, Button::Yes, Button::Yes);
     }
     st.Firstset = 1;
   }
-  host.CheckControl(Control::BT02, false);
   guard.Release();
-  host.SendCommand(cmd::RunEnded);
-  host.EnableControl(Control::LV01, true);
   host.SetProgress(Control::PR01, 0);
   host.SetStatusText(2, "");
-  if (st.rows.MoveDataCheck() == 1) {
-    if (st.MoveOn == 1) host.SendCommand(cmd::MoveStart);
-    else host.EnableControl(Control::BT01, true);
-  }
+  // A stopped list-up offers the rows it listed as a finished one does.
+  host.RunEnded(EndOfRun(cmd::ListUp, st, false, st.rows.MoveDataCheck() == 1));
 }
 
 }  // namespace
@@ -158,8 +152,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   const bool readable = ReadFolder(*st.env, folder, &entries, &error);
   std::size_t FileCount = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) FileCount += IsListed(entries, i) ? 1 : 0;
-  host.EnableControl(Control::LV01, false);
-  host.EnableControl(Control::BT01, false);
+  host.RunBegan(cmd::ListUp);
 
   const std::size_t expected = FileCount;
   st.rows.reserve(FileCount);

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "engine/run/controls.h"
 #include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"
 #include "engine/names/folda_name.h"
@@ -13,7 +14,7 @@ namespace {
 // Gives a row its result; returns false when the row stays unclassified.
 using RowWork = std::function<bool(std::size_t row, const std::string& name)>;
 
-void RunNameSet(RunHost& host, PictrayState& st, const RowWork& work, Said endMessage) {
+void RunNameSet(RunHost& host, PictrayState& st, int command, const RowWork& work, Said endMessage) {
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(Control::PR02, 0, 100);
   int shown = -1;
@@ -29,13 +30,10 @@ void RunNameSet(RunHost& host, PictrayState& st, const RowWork& work, Said endMe
   host.DeselectAll();
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
-  const bool moveOn = st.MoveOn.load() == 1;
-  if (!moveOn) Inform(host, endMessage);
+  const RunEnd end = EndOfRun(command, st);
+  if (!end.moveDue) Inform(host, endMessage);
   host.SetProgress(Control::PR02, 0);
-  if (moveOn)
-    host.SendCommand(cmd::MoveStart);
-  else
-    host.EnableControl(Control::BT01, true);
+  host.RunEnded(end);
 }
 
 }  // namespace
@@ -48,7 +46,7 @@ std::string NameExtension(const std::string& name) {
 void SetList04(RunHost& host, PictrayState& st, const std::string& pattern) {
   const std::string disabled = ReadDisabledChar(*st.env, st.profile);
   RunNameSet(
-      host, st,
+      host, st, cmd::CharClass,
       [&](std::size_t i, const std::string& name) {
         const std::string t = GetFoldaName(MatchPatName(name, pattern), 1, disabled);
         if (t.empty()) return false;
@@ -62,7 +60,7 @@ void SetList05(RunHost& host, PictrayState& st, const std::string& phrase) {
   const std::string disabled = ReadDisabledChar(*st.env, st.profile);
   const std::string t = GetFoldaName(phrase, 1, disabled);
   RunNameSet(
-      host, st,
+      host, st, cmd::PhraseClass,
       [&](std::size_t i, const std::string& name) {
         if (t.empty() || name.find(phrase) == std::string::npos) return false;
         st.rows.setTarget(i, t, kind::Phrase);
@@ -74,7 +72,7 @@ void SetList05(RunHost& host, PictrayState& st, const std::string& phrase) {
 void SetList06(RunHost& host, PictrayState& st) {
   host.SetStatusText(1, "");
   RunNameSet(
-      host, st,
+      host, st, cmd::ExtClass,
       [&](std::size_t i, const std::string& name) {
         st.rows.setTarget(i, NameExtension(name), kind::Ext);
         return true;

@@ -118,6 +118,12 @@ const RunCommand* FindRunStep(std::string_view step, std::string* value) {
   return nullptr;
 }
 
+const RunCommand* FindListUpAnalysis(std::string_view verb) {
+  for (const RunCommand& c : kCommands)
+    if (c.flag && c.verb == verb) return &c;
+  return nullptr;
+}
+
 std::span<const RowsCommand> RowsCommands() { return kRowsCommands; }
 
 const RowsCommand* FindRowsCommand(int id) {
@@ -142,6 +148,8 @@ RunWork PrepareRowsRun(const RowsCommand& c, PictrayState& st, RunHost& host, co
   (st.blocks.*c.block).Start(folder);
   return WorkOf(c.run, st, host, std::move(choice));
 }
+
+const RunCommand* MoveThatFollows(const RunEnd& end) { return end.moveDue ? FindRunCommand(cmd::MoveStart) : nullptr; }
 
 int SelectRun(const RunCommand& c, AnalysisFlags& flags) {
   if (c.select) return c.select(c.id, flags);

@@ -68,6 +68,13 @@ std::span<const RunCommand> RunCommands();
 const RunCommand* FindRunCommand(int id);
 // The command of a pictray-cli step ("exif", "rgb=1,2") and its value.
 const RunCommand* FindRunStep(std::string_view step, std::string* value);
+// An analysis list-up can run (its button records a flag), by its step
+// ("exif"); null for any other word.
+const RunCommand* FindListUpAnalysis(std::string_view verb);
+
+// The automatic move when a run's end says it is due, else null: the window
+// and the command line run it as the step after that run.
+const RunCommand* MoveThatFollows(const RunEnd& end);
 
 // Records the command's choice in `flags`; the mode its block starts with.
 int SelectRun(const RunCommand& c, AnalysisFlags& flags);

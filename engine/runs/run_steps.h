@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"
 
 namespace pictray {
@@ -22,6 +23,12 @@ inline void Inform(RunHost& host, Said said) { host.MessageBox1Q(Message{said}, 
 inline void ShowRow(RunHost& host, std::size_t i) {
   host.RowsChanged(i, i);
   host.ShowRunPlace(i);
+}
+
+// The end of `command`'s run: the automatic move follows a run that was not
+// aborted and left the rows ready to move, while the move is on.
+inline RunEnd EndOfRun(int command, const PictrayState& st, bool aborted = false, bool moveReady = true) {
+  return {command, aborted, moveReady, moveReady && !aborted && st.MoveOn.load() == 1, false};
 }
 
 }  // namespace pictray

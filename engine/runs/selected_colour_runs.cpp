@@ -40,28 +40,25 @@ class FoundRows {
   std::chrono::steady_clock::time_point shown_{};
 };
 
-void BeginColourRun(RunHost& host) {
+void BeginColourRun(RunHost& host, int command) {
   host.SetProgressRange(Control::PR01, 0, 100);
   host.SetProgress(Control::PR01, 0);
   host.SetStatusText(1, "");
-  host.EnableControl(Control::LV01, false);
+  host.RunBegan(command);
   host.DeselectAll();
 }
 
 // The end both runs share. An aborted run never starts the move: the user
 // asked it to stop, and the rows it did not reach keep old targets.
-void EndColourRun(PictrayState& st, RunHost& host, bool aborted, Said endMessage, RunRegistry::Guard& guard) {
+void EndColourRun(PictrayState& st, RunHost& host, int command, bool aborted, Said endMessage,
+                  RunRegistry::Guard& guard) {
   host.DeselectAll();
-  host.EnableControl(Control::LV01, true);
   host.SetProgress(Control::PR01, 0);
   host.SetProgress(Control::PR02, 0);
   guard.Release();
-  if (!aborted && st.MoveOn.load() == 1) {
-    host.SendCommand(cmd::MoveStart);
-    return;
-  }
-  Inform(host, aborted ? Said::ColourRunAborted : endMessage);
-  host.EnableControl(Control::BT01, true);
+  const RunEnd end = EndOfRun(command, st, aborted);
+  if (!end.moveDue) Inform(host, aborted ? Said::ColourRunAborted : endMessage);
+  host.RunEnded(end);
 }
 
 // Runs `label(row, worker)` over every row on the pool; false when the abort
@@ -100,7 +97,7 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
   const int mode = ColourMode(ReadSetting(key::AllColorMode, profile));
   const std::string disabledchar = ReadSetting(key::disabledchar, profile);
   const SampledFormats formats = ReadSampledFormats(profile);
-  BeginColourRun(host);
+  BeginColourRun(host, cmd::AllColour);
   host.SetProgressRange(Control::PR02, 0, 100);
   const bool complete = LabelEveryRow(st, host, val5, [&](std::size_t i, int worker) -> std::optional<bool> {
     const std::string path = RowPath(val5.folder, st.rows.name(i));
@@ -123,7 +120,7 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
   });
   if (const int e = workfile.empty() ? 0 : RemoveFileIfPresent(*st.env, workfile))
     host.MessageBox1Q(Message{Said::WorkFileNotRemoved, {workfile}, {}, e}, Button::Err, Button::Err);
-  EndColourRun(st, host, !complete, Said::AllColourEnd, guard);
+  EndColourRun(st, host, cmd::AllColour, !complete, Said::AllColourEnd, guard);
 }
 
 void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const SelectedColours& colours,
@@ -134,7 +131,7 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
   const int PartX = ReadPartX(profile);
   const std::string disabledchar = ReadSetting(key::disabledchar, profile);
   const SampledFormats formats = ReadSampledFormats(profile);
-  BeginColourRun(host);
+  BeginColourRun(host, cmd::PartColour);
   host.SetProgressRange(Control::PR02, 0, 99);
   host.SetStatusText(2, GRmsgtext);
   std::vector<CellDrawer> drawers(static_cast<std::size_t>(PoolWorkers(st, profile)),
@@ -161,7 +158,7 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
     return FoundByLabel(label);
   });
   host.SetStatusText(2, "");
-  EndColourRun(st, host, !complete, Said::PartColourEnd, guard);
+  EndColourRun(st, host, cmd::PartColour, !complete, Said::PartColourEnd, guard);
 }
 
 }  // namespace pictray

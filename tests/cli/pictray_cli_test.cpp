@@ -48,7 +48,9 @@ TEST_F(PictrayCli, BadArgumentsAndUnknownStepsExitTwoBeforeTouchingAnything) {
   Put("IMG_0001.jpg");
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{}, {"--answer", "maybe", folder}, {"--bogus", folder}, {"--select"},
-        {folder, "ext", "frobnicate", "move"}, {"--select", "colour", folder}, {folder, "partcolor=list.txt@1"}}) {
+        {folder, "ext", "frobnicate", "move"}, {"--select", "colour", folder}, {folder, "partcolor=list.txt@1"},
+        // Steps list-up cannot run.
+        {"--select", "rgb", folder}, {"--select", "exif,move", folder}}) {
     ProgramRun r = Run(args);
     EXPECT_EQ(r.status, 2) << (args.empty() ? "(none)" : args.back());
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;  // one line

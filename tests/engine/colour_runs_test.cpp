@@ -105,7 +105,7 @@ TEST_F(ColourRuns, RgbNamesUnclassifiedRowsFromTheChosenCellsTogether) {
   EXPECT_EQ(host.status[1], "5/5");
   EXPECT_EQ(host.progress[Control::PR01], 0);
   EXPECT_EQ(host.progress[Control::PR02], 0);
-  EXPECT_TRUE(host.enabled[Control::BT01]);
+  EXPECT_EQ(host.LastEnd(), (RunEnd{cmd::RgbAnalysis, false, true, false, false}));
   EXPECT_EQ(host.summary, st.rows.CountSetItem());
   EXPECT_FALSE(st.runs.Active());
 }
@@ -136,7 +136,7 @@ TEST_F(ColourRuns, RgbAbortStopsWithinOneFileAndMoveOnStartsTheMove) {
   st.blocks.val.Start(src.path());
   ThreadRGB(st.blocks.val, st, host, MakeJposBit({1}), RunRegistry::Guard(st.runs));
   EXPECT_EQ(host.MessageTexts().size(), 1u);  // no second message
-  EXPECT_EQ(host.commands, std::vector<int>{cmd::MoveStart});
+  EXPECT_TRUE(host.LastEnd().moveDue);
   EXPECT_EQ(st.rows.kind(1), "R");
 }
 
@@ -165,8 +165,8 @@ TEST_F(ColourRuns, RatioWorkersSplitTheRowsAndReportOnce) {
   }
   EXPECT_EQ(threads["0.jpg"], threads["4.jpg"]);
   EXPECT_NE(threads["0.jpg"], threads["3.jpg"]);
-  EXPECT_FALSE(host.checked[Control::BT15]);
-  EXPECT_TRUE(host.enabled[Control::BT01]);
+  // One end for the pair in each round.
+  EXPECT_EQ(host.ends, std::vector<RunEnd>(20, RunEnd{cmd::RgbRatio, false, true, false, false}));
   EXPECT_FALSE(st.runs.Active());
 }
 
@@ -179,7 +179,7 @@ TEST_F(ColourRuns, RatioAbortStopsBothWorkersWithinOneFile) {
   EXPECT_EQ(st.rows.kind(2), "");
   EXPECT_EQ(st.rows.kind(3), "");
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kRatioAborted});
-  EXPECT_FALSE(host.enabled.count(Control::BT01));
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::RgbRatio, true})});
   EXPECT_TRUE(host.summary.empty());
 }
 
@@ -225,7 +225,7 @@ TEST_F(ColourRuns, StrengthAbortStopsEachWorkerWithinOneFile) {
   std::size_t untouched = 0;
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) untouched += st.rows.kind(i).empty() ? 1 : 0;
   EXPECT_GE(untouched, 1u);
-  EXPECT_FALSE(host.checked[Control::BT16]);
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::RgbStrength, true})});
   EXPECT_TRUE(host.summary.empty());
 }
 

@@ -17,16 +17,16 @@ namespace {
 using testing::JpegFixture;
 using testing::ReadAll;
 
-// Records whether a run still held the registry when it sent a command.
-class CommandWatchingHost : public testing::RecordingHost {
+// Records whether a run still held the registry when it told its end.
+class EndWatchingHost : public testing::RecordingHost {
  public:
-  explicit CommandWatchingHost(const PictrayState& s) : st(s) {}
-  void SendCommand(int id) override {
-    activeAtCommand = st.runs.Active();
-    RecordingHost::SendCommand(id);
+  explicit EndWatchingHost(const PictrayState& s) : st(s) {}
+  void RunEnded(const RunEnd& end) override {
+    activeAtEnd = st.runs.Active();
+    RecordingHost::RunEnded(end);
   }
   const PictrayState& st;
-  bool activeAtCommand = true;
+  bool activeAtEnd = true;
 };
 
 class JpegRuns : public ::testing::Test {
@@ -55,7 +55,7 @@ class JpegRuns : public ::testing::Test {
 
   testing::TempDir dir, src;
   PictrayState st;
-  CommandWatchingHost host{st};
+  EndWatchingHost host{st};
 };
 
 TEST_F(JpegRuns, ExifRunLabelsUnclassifiedRowsAndReopensInfoRows) {
@@ -79,9 +79,7 @@ TEST_F(JpegRuns, ExifRunLabelsUnclassifiedRowsAndReopensInfoRows) {
   EXPECT_EQ(host.status[1], "5/5");
   EXPECT_EQ(host.ranges[Control::PR01], std::make_pair(0, 5));
   EXPECT_EQ(host.progress[Control::PR01], 0);
-  EXPECT_TRUE(host.enabled[Control::BT01]);
-  EXPECT_FALSE(host.checked[Control::BT07]);
-  EXPECT_TRUE(host.commands.empty());
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::Exif, false, true, false, false})});
   EXPECT_FALSE(st.runs.Active());
   const std::vector<SummaryLine> summary{{"2005:12:31(II)", 2}, {"kept", 1}, {"NoExif", 1}};
   EXPECT_EQ(host.summary, summary);
@@ -121,9 +119,8 @@ TEST_F(JpegRuns, MoveOnStartsTheMoveSilentlyAfterReleasingTheRun) {
   st.blocks.val.Start(src.path(), 1);
   ThreadJpegImageSize(st.blocks.val, st, host, RunRegistry::Guard(st.runs));
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(host.commands, std::vector<int>{cmd::MoveStart});
-  EXPECT_FALSE(host.activeAtCommand);
-  EXPECT_EQ(host.enabled.count(Control::BT01), 0u);
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::SizeAnalysis, false, true, true, false})});
+  EXPECT_FALSE(host.activeAtEnd);
   EXPECT_EQ(st.rows.target(0), "64X48");
   EXPECT_EQ(st.rows.target(1), "3X2");
 }
@@ -135,14 +132,13 @@ TEST_F(JpegRuns, AbortKeepsDoneRowsAndSkipsTheEnding) {
   st.blocks.val.abort = 1;
   ThreadExDate(st.blocks.val, st, host, RunRegistry::Guard(st.runs));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{"セット処理中止"});
-  EXPECT_TRUE(host.commands.empty());
-  EXPECT_TRUE(host.enabled[Control::BT01]);
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::Exif, true, true, false, false})});
   EXPECT_EQ(st.rows.target(0), "");
 
   testing::RecordingHost h2;
   ThreadJpegImageSize(st.blocks.val, st, h2, RunRegistry::Guard(st.runs));
   EXPECT_EQ(h2.MessageTexts(), std::vector<std::string>{"SIZE解析処理中止"});
-  EXPECT_EQ(h2.enabled.count(Control::BT01), 0u);
+  EXPECT_EQ(h2.ends, std::vector<RunEnd>{(RunEnd{cmd::SizeAnalysis, true})});
   testing::RecordingHost h3;
   ThreadJpegIError(st.blocks.val, st, h3, RunRegistry::Guard(st.runs));
   EXPECT_EQ(h3.MessageTexts(), std::vector<std::string>{"NG解析処理中止"});
@@ -161,7 +157,7 @@ TEST_F(JpegRuns, SizeRunReopensRowsTheNgRunLeftEmpty) {
   EXPECT_EQ(st.rows.kind(1), "");
   EXPECT_EQ(st.rows.target(2), "2006:01:02(II)");
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{"SIZE解析処理終了"});
-  EXPECT_FALSE(host.checked[Control::BT13]);
+  EXPECT_EQ(host.LastEnd().command, cmd::SizeAnalysis);
 }
 
 TEST_F(JpegRuns, NgRunLabelsEveryRowWithTheSwitchesFromTheSettings) {

@@ -46,8 +46,7 @@ TEST_F(ListupTest, EmptyFolderShowsZeroSlashHyphenAndEndMessage) {
   // result, part 2 cleared at the end.
   EXPECT_EQ(host.statusLog, (std::vector<std::string>{"Wait At Work", "", "", "0/-", ""}));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kListupEnd});
-  EXPECT_EQ(host.commands, std::vector<int>{cmd::RunEnded});
-  EXPECT_FALSE(host.checked[Control::BT02]);
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{RunEnd{cmd::ListUp}});
   EXPECT_FALSE(st.runs.Active());
 }
 
@@ -61,9 +60,9 @@ TEST_F(ListupTest, ListsFilesOnlyAndEndsWithProgressAndCommands) {
   EXPECT_EQ(host.itemCount, 2u);
   EXPECT_EQ(host.status[1], "2/2");
   EXPECT_EQ(host.progress[Control::PR01], 0);
-  EXPECT_TRUE(host.enabled[Control::LV01]);
-  // No row has a target: the move stays disabled.
-  EXPECT_FALSE(host.enabled[Control::BT01]);
+  EXPECT_EQ(host.began, std::vector<int>{cmd::ListUp});
+  // No row has a target: nothing to move.
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{RunEnd{cmd::ListUp}});
   EXPECT_TRUE(host.summary.empty());
 }
 
@@ -103,7 +102,7 @@ TEST_F(ListupTest, AbortStopsBeforeTheNextEntryAndEndStepsStillRun) {
   st.blocks.AbortAll();
   ThreadSetListView(st.blocks.val3, st, host, RunRegistry::Guard(st.runs));
   EXPECT_EQ(st.rows.ListMax(), 0u);
-  EXPECT_EQ(host.commands, std::vector<int>{cmd::RunEnded});
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{RunEnd{cmd::ListUp}});
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kListupEnd});
   // A new run clears its own flag.
   st.rows.clear();
@@ -119,7 +118,7 @@ TEST_F(ListupTest, FileNamedOnCommandLineIsSelectedAndShownInsteadOfEndMessage) 
   Listup();
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{"wanted.jpg"});
   EXPECT_EQ(host.selected, st.rows.SelectListView("wanted.jpg"));
-  EXPECT_EQ(host.texts[Control::CB01], "wanted.jpg");
+  EXPECT_EQ(host.searched, "wanted.jpg");
   EXPECT_EQ(st.Firstset, 1);
 }
 

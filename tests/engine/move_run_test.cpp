@@ -98,8 +98,7 @@ TEST_F(MoveRun, NewAndExistingFoldersWithResultLines) {
   EXPECT_TRUE(Exists("noext"));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kMoveEnd});
   EXPECT_EQ(host.messages[0].caption1, "yes");
-  EXPECT_TRUE(host.visible[Control::BT21]);
-  EXPECT_FALSE(host.visible[Control::GRST01]);
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::MoveStart, false, false, false, true})});
   EXPECT_EQ(host.status[1], "");
   EXPECT_EQ(host.statusLog.front(), "Wait! Now Loading");
   EXPECT_NE(std::find(host.statusLog.begin(), host.statusLog.end(), "4/5"), host.statusLog.end());
@@ -154,7 +153,7 @@ TEST_F(MoveRun, FailuresAreCountedAndNeverMarked) {
   EXPECT_TRUE(r.lines.empty());
   // Failures alone still end with the message, but no moved-folders button.
   EXPECT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.visible.count(Control::BT21), 0u);
+  EXPECT_FALSE(host.LastEnd().moveResults);
   EXPECT_NE(MoveFailureText(r.failures[0]).find("a.jpg -> F"), std::string::npos);
 }
 

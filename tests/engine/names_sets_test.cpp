@@ -2,6 +2,7 @@
 
 #include "engine/runs/uniformity.h"
 #include "engine/runs/name_sets.h"
+#include "engine/runs/run_commands.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_store.h"
 #include "tests/support/recording_host.h"
@@ -45,7 +46,7 @@ TEST_F(NameSets, CharacterClassificationWithSummaryAndEndMessage) {
   EXPECT_EQ(host.summary, (std::vector<SummaryLine>{{"IIMMGG_12##", 2}, {"IIMMGG_56##", 1}}));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kCharSetEnd});
   EXPECT_EQ(host.messages[0].caption1, "yes");
-  EXPECT_TRUE(host.enabled[Control::BT01]);
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::CharClass, false, true, false, false})});
   EXPECT_EQ(host.progress[Control::PR02], 0);
   EXPECT_EQ(host.status[1], "4/4");
 }
@@ -109,13 +110,34 @@ TEST_F(NameSets, UniformTargetsCanBeClearedAtOnce) {
   EXPECT_EQ(host.MessageTexts(), (std::vector<std::string>{kAllSameQuestion, kPhraseSetEnd}));
 }
 
+// Each classification ends telling its own command; the move is due only
+// while the automatic move is on.
+TEST_F(NameSets, EachClassificationEndsWithItsCommand) {
+  List({"a.jpg", "b.png"});
+  const struct {
+    int command, moveOn;
+  } cases[] = {{cmd::CharClass, 0}, {cmd::CharClass, 1}, {cmd::PhraseClass, 0},
+               {cmd::PhraseClass, 1}, {cmd::ExtClass, 0}, {cmd::ExtClass, 1}};
+  for (const auto& c : cases) {
+    RecordingHost h;
+    st.rows.clearAnalyses();
+    st.MoveOn = c.moveOn;
+    if (c.command == cmd::CharClass) SetList04(h, st, "%");
+    if (c.command == cmd::PhraseClass) SetList05(h, st, "a");
+    if (c.command == cmd::ExtClass) SetList06(h, st);
+    EXPECT_EQ(h.ends, std::vector<RunEnd>{(RunEnd{c.command, false, true, c.moveOn == 1, false})})
+        << c.command << " " << c.moveOn;
+    EXPECT_EQ(MoveThatFollows(h.LastEnd()) != nullptr, c.moveOn == 1) << c.command;
+  }
+}
+
 TEST_F(NameSets, MoveOnStartsTheMoveInsteadOfTheMessage) {
   List({"a.jpg", "b.png"});
   st.MoveOn = 1;
   SetList06(host, st);
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(host.commands, std::vector<int>{cmd::MoveStart});
-  EXPECT_EQ(host.enabled.count(Control::BT01), 0u);
+  EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::ExtClass, false, true, true, false})});
+  EXPECT_EQ(MoveThatFollows(host.LastEnd()), FindRunCommand(cmd::MoveStart));
 }
 
 TEST_F(NameSets, EmptyListEndsQuietlyWithItsMessage) {

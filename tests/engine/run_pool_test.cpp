@@ -117,7 +117,7 @@ TEST_F(RunPool, TwoWorkersGiveEveryRowTheResultOfOne) {
     }
     EXPECT_EQ(hostTwo.MessageTexts(), std::vector<std::string>{r.endMessage}) << r.name;
     EXPECT_EQ(hostTwo.status, hostOne.status) << r.name;
-    EXPECT_EQ(hostTwo.commands, hostOne.commands) << r.name;
+    EXPECT_EQ(hostTwo.ends, hostOne.ends) << r.name;
   }
   // The NG run found both broken files.
   PictrayState st;
@@ -143,7 +143,8 @@ TEST_F(RunPool, AbortStopsEachWorkerWithinOneFileAndSaysSoOnce) {
     EXPECT_GE(host.shown.load(), kAfter) << r.name;
     EXPECT_LE(host.shown.load(), kAfter + 1) << r.name;
     EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{r.abortMessage}) << r.name;
-    EXPECT_TRUE(host.commands.empty()) << r.name;
+    ASSERT_EQ(host.ends.size(), 1u) << r.name;
+    EXPECT_TRUE(host.ends[0].aborted && !host.ends[0].moveDue) << r.name;
   }
 }
 

@@ -117,8 +117,8 @@ TEST_F(SelectedColourRuns, AllColourLabelsEveryRowByItsMode) {
   }
   EXPECT_EQ(host.status[1], "4/4 (1)");
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>(5, kAllColourEnd));
-  EXPECT_TRUE(host.enabled[Control::LV01]);
-  EXPECT_TRUE(host.enabled[Control::BT01]);
+  EXPECT_EQ(host.began, std::vector<int>(5, cmd::AllColour));
+  EXPECT_EQ(host.LastEnd(), (RunEnd{cmd::AllColour, false, true, false, false}));
   EXPECT_EQ(host.progress[Control::PR01], 0);
   EXPECT_FALSE(std::filesystem::exists(workfile));
   EXPECT_TRUE(host.summary.empty());  // the summary list is left alone
@@ -137,10 +137,10 @@ TEST_F(SelectedColourRuns, AbortStopsWithoutTheMoveAndMoveOnFollowsACompleteRun)
   ThreadAllColor(st.blocks.val5, st, host, colours, workfile, RunRegistry::Guard(st.runs));
   EXPECT_EQ(Targets(), (TargetList{{"old", "C"}, {"old", "C"}}));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kColourRunAborted});
-  EXPECT_TRUE(host.commands.empty());
+  EXPECT_EQ(host.LastEnd(), (RunEnd{cmd::AllColour, true, true, false, false}));
 
   AllColour(colours);
-  EXPECT_EQ(host.commands, std::vector<int>{cmd::MoveStart});
+  EXPECT_EQ(host.LastEnd(), (RunEnd{cmd::AllColour, false, true, true, false}));
   EXPECT_EQ(host.MessageTexts().size(), 1u);
   EXPECT_FALSE(st.runs.Active());
 }

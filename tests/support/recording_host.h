@@ -51,30 +51,18 @@ class RecordingHost : public RunHost {
     status[part] = text;
     statusLog.push_back(text);
   }
-  void EnableControl(Control c, bool on) override {
+  void RunBegan(int command) override {
     std::lock_guard<std::mutex> l(m);
-    enabled[c] = on;
+    began.push_back(command);
   }
-  void CheckControl(Control c, bool on) override {
+  void RunEnded(const RunEnd& end) override {
     std::lock_guard<std::mutex> l(m);
-    checked[c] = on;
+    ends.push_back(end);
   }
-  bool IsChecked(Control c) override {
+  void SearchedFileListed(const std::string& name, long row) override {
     std::lock_guard<std::mutex> l(m);
-    auto it = checked.find(c);
-    return it != checked.end() && it->second;
-  }
-  void ShowControl(Control c, bool on) override {
-    std::lock_guard<std::mutex> l(m);
-    visible[c] = on;
-  }
-  void SetControlText(Control c, const std::string& text) override {
-    std::lock_guard<std::mutex> l(m);
-    texts[c] = text;
-  }
-  void SendCommand(int id) override {
-    std::lock_guard<std::mutex> l(m);
-    commands.push_back(id);
+    searched = name;
+    selected = row;
   }
   void SetItemCount(std::size_t n) override {
     std::lock_guard<std::mutex> l(m);
@@ -107,6 +95,12 @@ class RecordingHost : public RunHost {
     moveResults[index] = line;
   }
 
+  // The last end told; a default one when none was.
+  RunEnd LastEnd() const {
+    std::lock_guard<std::mutex> l(m);
+    return ends.empty() ? RunEnd{} : ends.back();
+  }
+
   std::vector<std::string> MessageTexts() const {
     std::lock_guard<std::mutex> l(m);
     std::vector<std::string> out;
@@ -123,9 +117,9 @@ class RecordingHost : public RunHost {
   std::vector<int> progressLog;
   std::map<int, std::string> status;
   std::vector<std::string> statusLog;
-  std::map<Control, bool> enabled, checked, visible;
-  std::map<Control, std::string> texts;
-  std::vector<int> commands;
+  std::vector<int> began;
+  std::vector<RunEnd> ends;
+  std::string searched;
   std::size_t itemCount = 0;
   std::vector<std::size_t> runPlaces;
   long selected = -1;
