@@ -10,10 +10,10 @@
 #include <utility>
 
 #include "engine/dupes/delete_check.h"
-#include "engine/dupes/deleter.h"
 #include "engine/dupes/groups.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
+#include "engine/runs/twinscan_delete.h"
 #include "engine/runs/undo_run.h"
 #include "engine/similar/similar_tools.h"
 
@@ -66,39 +66,6 @@ Message ExtractionEnd(Said said, const ExtractResult& r, std::vector<std::string
 }
 
 bool LeftCopies(const ExtractResult& r) { return r.differs + r.changed > 0 || r.failed > 0; }
-
-// Why the extraction folder was not deleted, naming the first few of each
-// kind found.
-Message Refusal(const std::string& samedir, const std::vector<DeleteProblem>& problems) {
-  using Kind = DeleteProblem::Kind;
-  static constexpr std::pair<Kind, Said> reasons[] = {
-      {Kind::Foreign, Said::DeleteFoundForeign},
-      {Kind::Changed, Said::DeleteFoundChanged},
-      {Kind::KeptDiffers, Said::DeleteFoundKeptDiffers},
-      {Kind::Unreadable, Said::DeleteFoundUnreadable},
-  };
-  constexpr int kShown = 5;
-  Message refusal{Said::DeleteRefused};
-  for (const auto& [kind, said] : reasons) {
-    Message found{said};
-    long long count = 0;
-    for (const DeleteProblem& p : problems) {
-      if (p.kind != kind || ++count > kShown) continue;
-      found.names.push_back(p.path.starts_with(samedir) ? p.path.substr(samedir.size()) : p.path);
-    }
-    if (count == 0) continue;
-    found.numbers = {count};
-    refusal.items.push_back(std::move(found));
-  }
-  return refusal;
-}
-
-std::string Trimmed(const std::string& text) {
-  const char* blanks = " \t\r\n\f\v";
-  const std::size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 // Between the steps of the automatic run, so that each table is seen.
 void Pause(const TwinscanBlock& val) {
@@ -157,27 +124,6 @@ bool Extract(Work& w, const std::vector<FileRec>& table) {
   return !r.aborted;
 }
 
-// Has the deleter take `path` away and checks that it is gone; false with
-// the reason in `error` otherwise.
-bool FileDELETE2(const TwinscanBlock& val, const std::string& path, std::string& error) {
-  if (!PathExists(*val.env, path)) return true;
-  const dupes::DeleterRun run = dupes::RunDeleter(*val.env, val.deleteexe, path, val.programDir);
-  if (run.startError != 0) {
-    error = val.deleteexe + ": " + std::strerror(run.startError);
-    return false;
-  }
-  error = Trimmed(run.output);
-  if (run.exitStatus != 0) {
-    if (error.empty()) error = "erasekit " + std::to_string(run.exitStatus);
-    return false;
-  }
-  if (PathExists(*val.env, path)) {
-    error = path;
-    return false;
-  }
-  return true;
-}
-
 // The checks, the deletion, the folder listed again and the count before
 // and after.
 void DeletionSequence(Work& w) {
@@ -185,7 +131,7 @@ void DeletionSequence(Work& w) {
   const std::vector<DeleteProblem> problems = dupes::CheckBeforeDelete(*w.val.env, end.samedir, end.moved, &w.val.abort);
   if (!w.GoOn()) return;
   if (!problems.empty()) {
-    w.TellError(Refusal(end.samedir, problems));
+    w.TellError(DeleteRefusal(end.samedir, problems));
     return;
   }
   std::string error;

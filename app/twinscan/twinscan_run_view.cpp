@@ -1,0 +1,153 @@
+// What a run shows in Twinscan's window: its end, the controls it leaves
+// on, its messages, progress, count line, table, review and result lines.
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QFileIconProvider>
+#include <QProgressBar>
+#include <QTableView>
+#include <QTableWidget>
+
+#include "app/common/message_box.h"
+#include "app/common/text_bytes.h"
+#include "app/twinscan/file_table_model.h"
+#include "app/twinscan/review_models.h"
+#include "app/twinscan/review_pane.h"
+#include "app/twinscan/twinscan_window.h"
+#include "engine/dupes/groups.h"
+#include "engine/dupes/twinscan_profile.h"
+#include "engine/fs/paths.h"
+
+namespace pictray::twinscan {
+
+using ui::TextOf;
+
+void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
+  // The end is the run's last call: its thread returns at once.
+  launcher_.WaitForAll();
+  running_ = false;
+  samedir = end.samedir;
+  movedFiles = end.moved;
+  // After an extraction BT41 and BT42 stay off while there is no folder to
+  // open or delete; a refused one changed nothing.
+  const bool extraction = job_ == cmd::Extract || job_ == cmd::ExtractChosen || (job_ == cmd::FindCopies && val_.MoveSoon);
+  if (job_ == cmd::Extract || job_ == cmd::ExtractChosen)
+    sameButtonsOn_ = end.refused || IsFolder(*val_.env, samedir);
+  // The extracted groups are gone from the folder; a refused extraction
+  // moved nothing and leaves the choices as they were.
+  if (extraction && !end.refused) ClearReview();
+  if (job_ == cmd::UndoExtract) sameButtonsOn_ = ExtractionFolderThere();
+  ShowRunState();
+  // A question answered while closing says nothing about the user's wish;
+  // a close that waited for the run's end goes on now.
+  if (end.quit || closing_) close();
+}
+
+void TwinscanWindow::ShowRunState() {
+  c_.BT44->setEnabled(running_);
+  c_.BT01->setEnabled(!running_);
+  c_.BT41->setEnabled(!running_ && sameButtonsOn_);
+  c_.BT42->setEnabled(!running_ && sameButtonsOn_);
+  c_.clearAction->setEnabled(!running_);
+  c_.undoAction->setEnabled(!running_ && ExtractionFolderThere());
+  c_.similarBox->setEnabled(!running_ && similarTools_.lib.Drawing());
+  reviewPane_->SetWorking(running_);
+}
+
+bool TwinscanWindow::ExtractionFolderThere() const { return !samedir.empty() && IsFolder(*val_.env, samedir); }
+
+int TwinscanWindow::Message(const std::string& text, const std::string& caption1,
+                            const std::string& caption2) {
+  return ui::MessageBox1Q(this, TextOf(text), TextOf(caption1), TextOf(caption2));
+}
+
+void TwinscanWindow::ShowProgress(TwinscanBar bar, int position) {
+  (bar == TwinscanBar::PR01 ? c_.PR01 : c_.PR02)->setValue(position);
+}
+
+void TwinscanWindow::ShowCount(const std::string& text) {
+  kenbuf = text;
+  ShowCountLine();
+}
+
+// The count the run gives, and once grouping found copies, how many sets
+// and surplus copies the table holds.
+void TwinscanWindow::ShowCountLine() {
+  QString line = TextOf(kenbuf);
+  if (const dupes::GroupCount groups = dupes::CountGroups(c_.model->lpData()); groups.sets > 0)
+    line += "    " + QCoreApplication::translate("Twinscan", "同じファイル %1 組、余分 %2 件")
+                         .arg(groups.sets)
+                         .arg(groups.surplus);
+  c_.ST01->setText(line);
+}
+
+void TwinscanWindow::ShowTable(const std::vector<dupes::FileRec>& lpData) {
+  c_.model->setTable(lpData);
+  c_.LV01->resizeColumnsToContents();
+  ShowCountLine();
+}
+
+// The search's phases follow the listing on PR01, and the count line says
+// which phase and how far.
+void TwinscanWindow::ShowSearchProgress(SearchPhase phase, std::size_t done, std::size_t total) {
+  c_.PR01->setValue(total == 0 ? 0 : static_cast<int>(done * 100 / total));
+  const QString words = phase == SearchPhase::Measuring
+                            ? QCoreApplication::translate("Twinscan", "画像を調べています %1 / %2")
+                            : QCoreApplication::translate("Twinscan", "比較中 %1 / %2");
+  c_.ST01->setText(TextOf(kenbuf) + "    " + words.arg(Count(done), Count(total)));
+}
+
+// Without the automatic extraction the groups are what the user looks at next.
+void TwinscanWindow::ShowReview(const dupes::TwinReview& found) {
+  review = found;
+  reviewPane_->ShowNew();
+  if (review.groups.empty() || val_.MoveSoon) return;
+  c_.tabs->setCurrentWidget(reviewPane_);
+  reviewPane_->groupList()->setFocus();  // the keys go on from the groups
+}
+
+void TwinscanWindow::ClearReview() {
+  review = {};
+  reviewPane_->ShowNew();
+}
+
+void TwinscanWindow::ReviewChoice(int id) {
+  const int group = reviewPane_->currentGroup(), member = reviewPane_->currentMember();
+  if (running_ || group < 0) return;
+  const auto g = static_cast<std::size_t>(group);
+  if (id == cmd::LeaveOutGroup)
+    dupes::LeaveOutGroup(review.groups, g);
+  else if (member < 0)
+    return;
+  else if (id == cmd::MakeKept)
+    dupes::MakeKept(review.groups, g, static_cast<std::size_t>(member));
+  else
+    dupes::LeaveOut(review.groups, g, static_cast<std::size_t>(member));
+  reviewPane_->ShowChanged(group, member);
+}
+
+void TwinscanWindow::SetSimilarSearch() {
+  if (!dupes::WriteSimilarSearch(*val_.env, profile, c_.similarBox->isChecked()))
+    ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "設定ファイルに書き込めません: %1").arg(TextOf(profile)),
+                     "err", "err");
+}
+
+void TwinscanWindow::ClearResultLines() { c_.LV02->setRowCount(0); }
+
+void TwinscanWindow::ShowResultLine(std::size_t index, const dupes::SameResultLine& line) {
+  const int row = static_cast<int>(index);
+  if (row >= c_.LV02->rowCount()) c_.LV02->setRowCount(row + 1);
+  const QString texts[5] = {TextOf(line.folda), QString::number(line.count), TextOf(line.firstFile),
+                            TextOf(line.path), TextOf(line.mode)};
+  for (int c = 0; c < 5; ++c) {
+    auto* item = new QTableWidgetItem(texts[c]);
+    if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (c == 0) item->setIcon(QFileIconProvider().icon(QFileIconProvider::Folder));
+    c_.LV02->setItem(row, c, item);
+  }
+  c_.LV02->resizeColumnsToContents();
+}
+
+}  // namespace pictray::twinscan

@@ -1,0 +1,244 @@
+#include "engine/dupes/file_keys.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <thread>
+
+#include "engine/fs/read_hint.h"
+#include "engine/fs/unique_fd.h"
+
+namespace pictray::dupes {
+namespace {
+
+constexpr std::size_t kEdge = 100;
+// Files of a shared size up to this are read whole when keyed: about the
+// cost of reading the key, and grouping then needs no second read.
+constexpr std::uint64_t kWholeReadMax = 1 << 20;
+// The distinct contents of one size held at once while keying.
+constexpr std::size_t kHeldContentMax = std::size_t{16} << 20;
+// Files announced to the kernel ahead of the one being keyed: on a cold cache
+// their reads are then in flight together.
+constexpr std::size_t kReadAhead = 16;
+
+// Listing and keying are mostly system calls, which a second thread halves
+// on a folder of thousands of files; below this many files it costs more
+// than it saves.
+constexpr std::size_t kSharedWorkMin = 256;
+constexpr unsigned kMaxThreads = 4;
+
+// Items a thread takes at once: few enough that the threads end together,
+// many enough that they seldom meet on the counter.
+constexpr std::size_t kItemsTaken = 32;
+
+// pread until `len` bytes or end of file; false on a read error.
+bool ReadAt(const fs::Env& env, int fd, unsigned char* buf, std::size_t len, std::uint64_t offset, std::size_t& got) {
+  got = 0;
+  while (got < len) {
+    ssize_t n = env.Pread(fd, buf + got, len - got, static_cast<off_t>(offset + got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+void AppendHex(std::string& out, const unsigned char* p, std::size_t n) {
+  static const char digits[] = "0123456789ABCDEF";
+  for (std::size_t i = 0; i < n; ++i) {
+    out.push_back(digits[p[i] >> 4]);
+    out.push_back(digits[p[i] & 15]);
+  }
+}
+
+// The signature of an `n`-byte file whose first bytes start at `head` and
+// whose last bytes end at `tailEnd`.
+std::string SignatureText(const unsigned char* head, const unsigned char* tailEnd, std::uint64_t n) {
+  std::string sig;
+  if (n < kEdge) {
+    AppendHex(sig, head, static_cast<std::size_t>(n));
+    return sig;
+  }
+  sig.reserve(4 * kEdge);
+  AppendHex(sig, head, kEdge);
+  AppendHex(sig, tailEnd - kEdge, kEdge);
+  return sig;
+}
+
+}  // namespace
+
+unsigned ThreadsFor(std::size_t count) {
+  if (count < kSharedWorkMin) return 1;
+  return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+}
+
+void ShareWork(std::size_t count, unsigned threads, AbortFlag abort,
+               const std::function<void(std::size_t, unsigned)>& work) {
+  std::atomic<std::size_t> next{0};
+  const auto run = [&](unsigned t) {
+    for (std::size_t first; (first = next.fetch_add(kItemsTaken)) < count;)
+      for (std::size_t i = first; i < std::min(count, first + kItemsTaken); ++i) {
+        if (Aborted(abort)) return;
+        work(i, t);
+      }
+  };
+  std::vector<std::jthread> helpers;
+  for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(run, t);
+  run(0);
+}
+
+std::string SignatureOf(const fs::Env& env, int fd, std::uint64_t n) {
+  unsigned char head[kEdge], tail[kEdge];
+  std::size_t got = 0;
+  if (n < kEdge) {
+    if (!ReadAt(env, fd, head, static_cast<std::size_t>(n), 0, got) || got != n) return "";
+    return SignatureText(head, head + n, n);
+  }
+  std::size_t gotTail = 0;
+  if (!ReadAt(env, fd, head, kEdge, 0, got) || got != kEdge) return "";
+  if (!ReadAt(env, fd, tail, kEdge, n - kEdge, gotTail) || gotTail != kEdge) return "";
+  return SignatureText(head, tail + kEdge, n);
+}
+
+namespace {
+
+std::string SignatureAt(const fs::Env& env, int dirfd, const std::string& name, std::uint64_t size) {
+  const UniqueFd fd(env, env.Open(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  return fd.get() < 0 ? "" : SignatureOf(env, fd.get(), size);
+}
+
+// The size texts whose files' keys can decide their place or group: those
+// shared by several files, and those that are a prefix of another ("100" and
+// "1000": the signature is compared with the digits). Sorted.
+std::vector<std::string_view> SizesNeedingKeys(const std::vector<FileRec>& table) {
+  std::vector<std::string_view> sizes;
+  sizes.reserve(table.size());
+  for (const FileRec& r : table)
+    if (r.groupable || r.linkToFile) sizes.push_back(r.size);
+  std::sort(sizes.begin(), sizes.end());
+  std::vector<std::string_view> needed;
+  for (auto it = sizes.begin(); it != sizes.end();) {
+    const std::string_view s = *it;
+    const auto next = std::upper_bound(it, sizes.end(), s);
+    // In text order a text that starts with s follows s directly.
+    bool need = next - it > 1 || (next != sizes.end() && next->starts_with(s));
+    for (std::size_t len = 1; !need && len < s.size(); ++len)
+      need = std::binary_search(sizes.begin(), it, s.substr(0, len));
+    if (need) needed.push_back(s);
+    it = next;
+  }
+  return needed;
+}
+
+// Reads `name` whole (`size` bytes, as listed) into `bytes`; false when it
+// cannot be opened or is shorter.
+bool ReadWhole(const fs::Env& env, int dirfd, const std::string& name, unsigned char* bytes, std::size_t size) {
+  const UniqueFd fd(env, env.Open(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  std::size_t got = 0;
+  return fd.get() >= 0 && ReadAt(env, fd.get(), bytes, size, 0, got) && got == size;
+}
+
+// One thread's reading of the keys of the regular files of shared sizes,
+// size by size: what one size hands to the next.
+struct KeyReader {
+  const fs::Env& env;
+  int dirfd;
+  std::vector<FileRec>& table;
+  AbortFlag abort;
+  const std::vector<std::size_t>& files;  // indexes into `table`, by size, then in table order
+  std::atomic<std::uint32_t>& nextClass;  // shared by the threads keying
+  std::size_t hinted = 0;                  // files[0, hinted) passed to the read-ahead
+  HintPacer pacer{};
+  std::vector<unsigned char> held{};  // one size's distinct contents, one after another
+
+  // Keeps the kernel reading a few files ahead of files[position] when they
+  // are not cached; the files before it are another thread's.
+  void HintBefore(std::size_t position) {
+    for (hinted = std::max(hinted, position); hinted < std::min(files.size(), position + kReadAhead); ++hinted) {
+      if (!pacer.Due()) continue;
+      const FileRec& r = table[files[hinted]];
+      const bool whole = static_cast<std::uint64_t>(r.identity.size) <= kWholeReadMax;
+      pacer.Saw(HintWillRead(env, r.path, whole ? 0 : kEdge, whole ? 0 : kEdge));
+    }
+  }
+};
+
+// Reads every file of one size, files[begin, end), whole, once: its key, and
+// the class of the earlier file of the size with the same bytes, compared
+// while both are in memory, so that grouping need not open them again. Each
+// file is read into the place after the distinct contents held, so nothing
+// is copied; a content that would hold more than kHeldContentMax leaves its
+// file's class at 0.
+void KeySizeClass(KeyReader& k, std::size_t begin, std::size_t end) {
+  const auto size = static_cast<std::size_t>(k.table[k.files[begin]].identity.size);
+  std::vector<std::uint32_t> heldClass;
+  for (std::size_t f = begin; f < end; ++f) {
+    if (Aborted(k.abort)) return;
+    k.HintBefore(f);
+    FileRec& r = k.table[k.files[f]];
+    const std::size_t n = heldClass.size();
+    if (k.held.size() < (n + 1) * size) k.held.resize((n + 1) * size);
+    unsigned char* bytes = k.held.data() + n * size;
+    if (!ReadWhole(k.env, k.dirfd, r.filename, bytes, size)) continue;  // listed with the empty signature
+    r.samekey = SignatureText(bytes, bytes + size, size);
+    std::size_t same = 0;
+    while (same < n && size > 0 && std::memcmp(k.held.data() + same * size, bytes, size) != 0) ++same;
+    if (same == n) {
+      if ((n + 1) * size > kHeldContentMax) continue;
+      heldClass.push_back(k.nextClass.fetch_add(1, std::memory_order_relaxed));
+    }
+    r.contentClass = heldClass[same];
+  }
+}
+
+// The key alone of each of files[begin, end), too large to read whole.
+void KeyLargeFiles(KeyReader& k, std::size_t begin, std::size_t end) {
+  for (std::size_t f = begin; f < end && !Aborted(k.abort); ++f) {
+    k.HintBefore(f);
+    FileRec& r = k.table[k.files[f]];
+    r.samekey = SignatureAt(k.env, k.dirfd, r.filename, static_cast<std::uint64_t>(r.identity.size));
+  }
+}
+
+}  // namespace
+
+void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& table, AbortFlag abort) {
+  const std::vector<std::string_view> needed = SizesNeedingKeys(table);
+  std::vector<std::size_t> files;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    FileRec& r = table[i];
+    if (!std::binary_search(needed.begin(), needed.end(), std::string_view(r.size))) continue;
+    if (r.groupable) files.push_back(i);
+    if (!r.linkToFile) continue;
+    if (Aborted(abort)) return;
+    r.samekey = GetFileBuffer(env, r.path);
+  }
+  std::stable_sort(files.begin(), files.end(),
+                   [&](std::size_t a, std::size_t b) { return table[a].identity.size < table[b].identity.size; });
+  std::vector<std::size_t> sizeStarts;  // where each size begins in `files`
+  for (std::size_t f = 0; f < files.size(); ++f)
+    if (f == 0 || table[files[f]].identity.size != table[files[f - 1]].identity.size) sizeStarts.push_back(f);
+  sizeStarts.push_back(files.size());
+
+  std::atomic<std::uint32_t> nextClass{1};
+  const unsigned threads = ThreadsFor(files.size());
+  std::vector<KeyReader> readers;
+  for (unsigned t = 0; t < threads; ++t) readers.push_back(KeyReader{env, dirfd, table, abort, files, nextClass});
+  ShareWork(sizeStarts.size() - 1, threads, abort, [&](std::size_t s, unsigned t) {
+    const std::size_t begin = sizeStarts[s], end = sizeStarts[s + 1];
+    if (static_cast<std::uint64_t>(table[files[begin]].identity.size) <= kWholeReadMax)
+      KeySizeClass(readers[t], begin, end);
+    else
+      KeyLargeFiles(readers[t], begin, end);
+  });
+}
+
+}  // namespace pictray::dupes

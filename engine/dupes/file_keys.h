@@ -1,0 +1,35 @@
+// The keys of Twinscan's listing: a file's signature (its first and last
+// bytes as hex, with its size), read only where a key can decide something,
+// and the few threads the listing and the keying share.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/dupes/dupes.h"
+#include "engine/fs/env.h"
+
+namespace pictray::dupes {
+
+// How many threads work on `count` files.
+unsigned ThreadsFor(std::size_t count);
+
+// Calls work(i, t) for every i < count, each once, on `threads` threads;
+// t is the thread's number, 0 the caller's. Once `abort` is set no item is
+// started.
+void ShareWork(std::size_t count, unsigned threads, AbortFlag abort,
+               const std::function<void(std::size_t, unsigned)>& work);
+
+// The signature of the `n`-byte file open as `fd`; "" when it cannot be read.
+std::string SignatureOf(const fs::Env& env, int fd, std::uint64_t n);
+
+// Reads the keys of the regular files (and links to files, which sort by
+// their target's key) whose size needs them. Files of one size are read
+// together, small ones whole, the earlier file with the same bytes noted as
+// its content class; the sizes are shared out among the threads.
+void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& table, AbortFlag abort);
+
+}  // namespace pictray::dupes
