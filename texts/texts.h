@@ -33,8 +33,6 @@ std::string Words(Button button, Language language);
 // A command line's own text (its usage, its --help).
 enum class CliText { TwinscanUsage, TwinscanHelp };
 std::string Words(CliText text, Language language);
-// The button whose Japanese caption is `caption`, if any.
-std::optional<Button> ButtonCaptioned(std::string_view caption);
 
 // The language whose code is `value`; nothing for anything else.
 std::optional<Language> LanguageNamed(std::string_view value);

@@ -105,10 +105,4 @@ std::string Words(Button button, Language language) { return VocabularyOf(langua
 
 std::string Words(CliText text, Language language) { return VocabularyOf(language).cli(text); }
 
-std::optional<Button> ButtonCaptioned(std::string_view caption) {
-  for (int b = static_cast<int>(Button::Yes); b <= static_cast<int>(Button::Quit); ++b)
-    if (caption == kJapanese.button(static_cast<Button>(b))) return static_cast<Button>(b);
-  return std::nullopt;
-}
-
 }  // namespace pictray::texts

@@ -260,14 +260,6 @@ int MessageBox1Q(QWidget* owner, const QString& message, Button caption1, Button
   return ShowBox(owner, message, CaptionWords(caption1), CaptionWords(caption2), KindOf(caption1, caption2));
 }
 
-int MessageBox1Q(QWidget* owner, const QString& message, const QString& caption1, const QString& caption2) {
-  const std::optional<Button> b1 = texts::ButtonCaptioned(caption1.toStdString());
-  const std::optional<Button> b2 = texts::ButtonCaptioned(caption2.toStdString());
-  if (b1 && b2) return MessageBox1Q(owner, message, *b1, *b2);
-  return ShowBox(owner, message, b1 ? CaptionWords(*b1) : caption1, b2 ? CaptionWords(*b2) : caption2,
-                 BoxKind::Question);
-}
-
 void CloseMessageBoxes(QWidget* owner) {
   for (QDialog* box : owner->findChildren<QDialog*>("MessageBox1Q"))
     if (box->isVisible()) box->close();

@@ -14,9 +14,6 @@ namespace pictray::ui {
 
 // The buttons' captions are made here, in the window's language.
 int MessageBox1Q(QWidget* owner, const QString& message, Button caption1, Button caption2);
-// Captions as words: a button's Japanese words ("yes", "err", "しない" ...)
-// are that button; other words are shown as they are, on a question.
-int MessageBox1Q(QWidget* owner, const QString& message, const QString& caption1, const QString& caption2);
 
 // Answers 7 to every box `owner` has open, for a window that goes away.
 void CloseMessageBoxes(QWidget* owner);

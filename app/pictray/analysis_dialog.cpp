@@ -177,7 +177,7 @@ void AnalysisDialog::ExifBoxClicked(ExifBox box, bool checked) {
 void AnalysisDialog::StoreForThisRun(const SettingKey& k, const std::string& value) {
   SettingsWrites writes(env_);
   writes.Write(k, value, files_.profile);
-  if (!writes.ok()) ui::MessageBox1Q(this, ui::TextOf(writes.Message()), "err", "err");
+  if (!writes.ok()) ui::MessageBox1Q(this, ui::TextOf(writes.Message()), Button::Err, Button::Err);
 }
 
 std::string AnalysisDialog::RefuseCount(const QLineEdit* edit, const char* what) const {
@@ -190,7 +190,7 @@ void AnalysisDialog::accept() {
   for (const std::string& refused : {RefuseCount(samcount_, QT_TRANSLATE_NOOP("Pictray", "サンプリング色数")),
                                      RefuseCount(NullByte_, QT_TRANSLATE_NOOP("Pictray", "NULLが連続するバイト数"))}) {
     if (refused.empty()) continue;
-    ui::MessageBox1Q(this, ui::TextOf(refused), "err", "err");
+    ui::MessageBox1Q(this, ui::TextOf(refused), Button::Err, Button::Err);
     return;
   }
   SettingsWrites writes(env_);
@@ -203,7 +203,7 @@ void AnalysisDialog::accept() {
   writes.WriteBoth(key::NullByte, ui::BytesOf(NullByte_->text()), files_);
   writes.WriteBoth(key::samcount, ui::BytesOf(samcount_->text()), files_);
   if (!writes.ok()) {
-    ui::MessageBox1Q(this, ui::TextOf(writes.Message()), "err", "err");
+    ui::MessageBox1Q(this, ui::TextOf(writes.Message()), Button::Err, Button::Err);
     return;
   }
   QDialog::accept();

@@ -172,7 +172,7 @@ bool MainWindow::MoveDialog(RunChoice& choice) {
   if (listed.empty()) {
     Message(WindowText(QT_TRANSLATE_NOOP(
                 "Pictray", "リストアップしたフォルダがありません。移動する前にフォルダをリストアップして下さい")),
-            "err", "err");
+            Button::Err, Button::Err);
     return false;
   }
   const std::string field = Folder();
@@ -182,7 +182,7 @@ bool MainWindow::MoveDialog(RunChoice& choice) {
                                   "フォルダ欄の「%1」はリストアップしたフォルダ「%2」ではありません。移動は行いません。"
                                   "このフォルダのファイルを移動するには先にリストアップして下さい"),
                 {field, listed}),
-            "err", "err");
+            Button::Err, Button::Err);
     return false;
   }
   choice.moved = [host = host_.get()](const MoveReport&) { host->RowsChanged(0, 0); };

@@ -105,7 +105,7 @@ void DisplayDialog::accept() {
                    files_);
   for (int i = 0; i < 4; ++i) writes.WriteBoth(*kAppRows[i].key, ui::EditBytes(szApp_[i]), files_);
   if (!writes.ok()) {
-    ui::MessageBox1Q(this, ui::TextOf(writes.Message()), "err", "err");
+    ui::MessageBox1Q(this, ui::TextOf(writes.Message()), Button::Err, Button::Err);
     return;
   }
   QDialog::accept();

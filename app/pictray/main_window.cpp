@@ -79,14 +79,14 @@ MainWindow::MainWindow(const StartOptions& options)
     Message(WindowText(settings_.store().tooLarge ? QT_TRANSLATE_NOOP("Pictray", "設定ファイルが大きすぎます: %1")
                                                   : QT_TRANSLATE_NOOP("Pictray", "設定ファイルを作成できません: %1"),
                        {settings_.store().GRprofile}),
-            "err", "err");
+            Button::Err, Button::Err);
   settings_.Share(st_);
   st_.journalDir = JournalDir(*st_.env, "pictray");
   const StartSettings start = settings_.ReadAtStart();
   WinClose = start.WinClose;
 
   if (!LoadThumbnailLibrary()) {
-    Message("dll_Error", "err", "err");
+    Message("dll_Error", Button::Err, Button::Err);
     settings_.RemoveWorkingFiles();
     return;
   }
@@ -138,7 +138,7 @@ void MainWindow::PlaceWindow(const QRect& place) {
 PaneLinks MainWindow::LinksForPanes() {
   PaneLinks links;
   links.command = [this](int id, int lparam) { Command(id, lparam); };
-  links.message = [this](const std::string& text, const std::string& c1, const std::string& c2) {
+  links.message = [this](const std::string& text, Button c1, Button c2) {
     return Message(text, c1, c2);
   };
   links.listedFolder = [this] { return st_.listedFolder.get(); };
@@ -221,12 +221,12 @@ void MainWindow::Command(int id, int lparam) {
 
 void MainWindow::UnknownCommand(int id) {
   // Every id the window sends is handled above; another one is a fault of the sender, not a silent no-op.
-  Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "不明なコマンドです: %1"), {std::to_string(id)}), "err", "err");
+  Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "不明なコマンドです: %1"), {std::to_string(id)}), Button::Err, Button::Err);
 }
 
 void MainWindow::ChooseGrid(const char* x) {
   settings_.StorePartX(x);
-  Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1X%1に設定"), {x}), "yes", "yes");
+  Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1X%1に設定"), {x}), Button::Yes, Button::Yes);
   SetGrid(x);
 }
 
@@ -254,7 +254,7 @@ bool MainWindow::RefuseWhileRunning(std::optional<Control> pressed) { return Ref
 bool MainWindow::Refuse(Refusal refusal, std::optional<Control> pressed) {
   if (!RefusedNow(refusal, st_)) return false;
   if (pressed) Check(*pressed, false);  // the refused command's button comes back up
-  Message(WindowText(kRefusedWhileRunning), "err", "err");
+  Message(WindowText(kRefusedWhileRunning), Button::Err, Button::Err);
   return true;
 }
 
@@ -293,9 +293,9 @@ void MainWindow::RefreshRunView() {
 void MainWindow::PreReadNow() {
   const std::string folder = Folder();
   if (!c_.BT101->isChecked() || folder.empty()) return;
-  if (Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "起動しますか")), "OK", "NO") != 6) return;
+  if (Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "起動しますか")), Button::Ok, Button::No) != 6) return;
   if (!st_.rows.empty() &&
-      Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "実施後再度読み込みが必要です。起動しますか")), "OK", "NO") != 6)
+      Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "実施後再度読み込みが必要です。起動しますか")), Button::Ok, Button::No) != 6)
     return;
   shellOpenSub(this, settings_.ZenApp(), AbsolutePath(folder), options_.programDir);
   c_.BT101->setChecked(false);
@@ -309,16 +309,16 @@ void MainWindow::OpenFolderDialog() {
   SetFolder(BytesOf(path));
 }
 
-bool MainWindow::ConfirmExit(const std::string& question, const char* yes, const char* no) {
+bool MainWindow::ConfirmExit(const std::string& question, Button yes, Button no) {
   if (childbit1 || childbit2 || childbit3) {
-    Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "ダイアログ起動中")), "err", "err");
+    Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "ダイアログ起動中")), Button::Err, Button::Err);
     return false;
   }
   return Message(question, yes, no) == 6;
 }
 
 void MainWindow::ExitFromMenu() {
-  if (!ConfirmExit(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1終了しますか？"), {WindowTitle}), "OK", "NO")) return;
+  if (!ConfirmExit(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1終了しますか？"), {WindowTitle}), Button::Ok, Button::No)) return;
   settings_.StoreZenAppOn(c_.BT101->isChecked());
   destroyClose_ = true;
   close();
@@ -327,12 +327,12 @@ void MainWindow::ExitFromMenu() {
 void MainWindow::closeEvent(QCloseEvent* e) {
   if (!closing_ && !destroyClose_) {
     if (WinClose != "1") {
-      Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "メニューから終了して下さい")), "yes", "yes");
+      Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "メニューから終了して下さい")), Button::Yes, Button::Yes);
       e->ignore();
       return;
     }
-    if (!ConfirmExit(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1 終了しますか？"), {WindowTitle}), "終了する",
-                     "しない")) {
+    if (!ConfirmExit(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1 終了しますか？"), {WindowTitle}), Button::Quit,
+                     Button::DoNot)) {
       e->ignore();
       return;
     }

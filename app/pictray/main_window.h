@@ -76,7 +76,7 @@ class MainWindow : public QMainWindow, public RunWindow {
   ResultPane* resultPane() const { return c_.child2; }
 
   // Shows a message box owned by this window (6 first button, 7 otherwise).
-  int Message(const std::string& text, const std::string& caption1, const std::string& caption2);
+  int Message(const std::string& text, Button caption1, Button caption2);
 
   // What the run host shows (run_view.cpp).
   int Ask(const pictray::Message& message, Button caption1, Button caption2) override;
@@ -203,7 +203,7 @@ class MainWindow : public QMainWindow, public RunWindow {
   void SendCommandsAfterBoxes();
   // The buttons a run's end releases.
   void ReleaseButtonsAtEnd(const RunEnd& end);
-  bool ConfirmExit(const std::string& question, const char* yes, const char* no);
+  bool ConfirmExit(const std::string& question, Button yes, Button no);
   void SetRunLockEnabled(bool enabled);
   void UncheckAnalysisButtons();
   bool IsChecked(Control c) const;

@@ -124,7 +124,7 @@ void MainWindow::ClearAnalyses() {
   if (st_.rows.empty()) return;
   const RowsCommand& clear = *FindRowsCommand(cmd::ClearAnalyses);
   if (Refuse(clear.refusal)) return;
-  if (Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "解析クリアしますか?")), "OK", "NO") != 6) return;
+  if (Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "解析クリアしますか?")), Button::Ok, Button::No) != 6) return;
   clear.now(st_, *host_);
   c_.LV03->clear();  // at once: the host's clearing comes later
   c_.PR01->setRange(0, 100);
@@ -142,7 +142,7 @@ void MainWindow::Search() {
   if (st_.rows.empty() || name.empty()) return;
   const long row = st_.rows.SelectListView(name);
   if (row < 0 || row >= c_.fileListModel->rowCount()) {
-    Message("Not Found", "yes", "yes");
+    Message("Not Found", Button::Yes, Button::Yes);
     return;
   }
   SelectRow(row);

@@ -28,17 +28,17 @@ void MainWindow::OpenFolderWithApp3() {
         WindowText(QT_TRANSLATE_NOOP("Pictray",
                                      "APP3(移動後フォルダ)に 'open' "
                                      "を設定しました。移動後のフォルダを開くアプリは「設定」の「表示」で変えられます")),
-        "yes", "yes");
+        Button::Yes, Button::Yes);
     app3 = "open";
     if (!settings_.StoreApp3(app3))
       Message(
           WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書き込めません: %1"), {settings_.store().GRprofile}),
-          "err", "err");
+          Button::Err, Button::Err);
   }
   const std::string field = Folder();
   const std::string folder = field.empty() ? field : AbsolutePath(field);
   if (!IsFolder(*st_.env, folder)) {
-    Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "フォルダ欄のフォルダがありません: %1"), {field}), "err", "err");
+    Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "フォルダ欄のフォルダがありません: %1"), {field}), Button::Err, Button::Err);
     return;
   }
   if (ResolveProgram(app3, options_.programDir).empty()) {
@@ -46,7 +46,7 @@ void MainWindow::OpenFolderWithApp3() {
                            "Pictray",
                            "APP3(移動後フォルダ)のアプリ「%1」を起動できません。「設定」の「表示」で指定して下さい"),
                        {app3}),
-            "err", "err");
+            Button::Err, Button::Err);
     return;
   }
   shellOpenSub(this, app3, folder, options_.programDir);
@@ -70,13 +70,13 @@ void MainWindow::Properties() {
 }
 
 void MainWindow::OpenHelp() {
-  ui::OpenHelpPage(this, settings_.helpfile(), [this](const std::string& text) { Message(text, "err", "err"); });
+  ui::OpenHelpPage(this, settings_.helpfile(), [this](const std::string& text) { Message(text, Button::Err, Button::Err); });
 }
 
 void MainWindow::AppsChanged() {
   if (!settings_.CopyAppsToWorkingCopy())
     Message(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書き込めません: %1"), {settings_.Files().profile}),
-            "err", "err");
+            Button::Err, Button::Err);
   RebuildApp3Icon();
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/pictray/window_settings.h"
+#include "engine/run/message.h"
 
 namespace pictray::app {
 
@@ -16,7 +17,7 @@ struct PaneLinks {
   // A command of the main window, with its argument (1037 takes 1 from a pane).
   std::function<void(int id, int lparam)> command;
   // The program's message box: 6 for the first button, 7 otherwise.
-  std::function<int(const std::string& text, const std::string& c1, const std::string& c2)> message;
+  std::function<int(const std::string& text, Button c1, Button c2)> message;
   // The folder whose files the rows are (as list-up listed it).
   std::function<std::string()> listedFolder;
   // Puts a path into the folder field and presses the list-up button, so

@@ -88,7 +88,7 @@ void PartRgbDialog::BuildCells(QGridLayout* grid, int PartX) {
 const Picture* PartRgbDialog::PickSource(PickArea** area) {
   *area = area_;
   if (rendered_) return &picture_;
-  Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色選択失敗")), "err", "err");
+  Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色選択失敗")), Button::Err, Button::Err);
   return nullptr;
 }
 
@@ -103,13 +103,12 @@ void PartRgbDialog::Start() {
   for (std::size_t i = 0; i < cells_.size(); ++i)
     if (cells_[i]->isChecked()) chosen.push_back(static_cast<int>(i) + 1);
   if (chosen.empty()) {
-    Ask("Pos error", "err", "err");
+    Ask("Pos error", Button::Err, Button::Err);
     return;
   }
   const int MatchPer = matchPer_->value();
   if (!WriteSetting(env_, key::MatchPer, std::to_string(MatchPer), files().profile)) {
-    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "作業用の設定ファイルに書けません: %1"), {files().profile}), "err",
-        "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "作業用の設定ファイルに書けません: %1"), {files().profile}), Button::Err, Button::Err);
     return;
   }
   std::string text;
@@ -117,7 +116,7 @@ void PartRgbDialog::Start() {
   if (m == 1 || m == 2) {
     text = WindowText(QT_TRANSLATE_NOOP("Pictray", "比較率%1(per) %2色　一致で検出"),
                       {std::to_string(MatchPer), std::to_string(MatchThreshold(colours().dwCount(), MatchPer))});
-    if (Ask(text, "OK", "NO") != 6) return;
+    if (Ask(text, Button::Ok, Button::No) != 6) return;
   }
   strJpos_bit_ = MakeJposBit(chosen);
   GRmsgtext_ = text;
@@ -126,7 +125,7 @@ void PartRgbDialog::Start() {
 
 void PartRgbDialog::SaveMoreDefaults() {
   if (!WriteSetting(env_, key::MatchPer, std::to_string(matchPer_->value()), files().GRprofile))
-    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書けません: %1"), {files().GRprofile}), "err", "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書けません: %1"), {files().GRprofile}), Button::Err, Button::Err);
 }
 
 void PartRgbDialog::LoadMoreDefaults() {

@@ -109,7 +109,7 @@ std::string PropertiesDialog::RefuseWorkFolder(const std::string& folder) const 
 void PropertiesDialog::accept() {
   const std::string WPath = ui::EditBytes(szWPath_);
   if (const std::string refused = RefuseWorkFolder(WPath); !refused.empty()) {
-    ui::MessageBox1Q(this, ui::TextOf(refused), "err", "err");
+    ui::MessageBox1Q(this, ui::TextOf(refused), Button::Err, Button::Err);
     return;
   }
   result_.WinClose = std::string(1, WinClose_->isChecked() ? '1' : '0');
@@ -121,7 +121,7 @@ void PropertiesDialog::accept() {
   // The program the window runs before list-up, from this command on.
   writes.WriteBoth(key::ZenApp, result_.ZenApp, files_);
   if (!writes.ok()) {
-    ui::MessageBox1Q(this, ui::TextOf(writes.Message()), "err", "err");
+    ui::MessageBox1Q(this, ui::TextOf(writes.Message()), Button::Err, Button::Err);
     return;
   }
   QDialog::accept();

@@ -85,7 +85,7 @@ void ResultPane::PopupCommand(int id) {
 bool ResultPane::FolderStillThere(QTreeWidgetItem* item) {
   const std::string folder = PathOf(item);
   if (IsFolder(env_, folder)) return true;
-  links_.message(WindowText(QT_TRANSLATE_NOOP("Pictray", "フォルダがありません: %1"), {folder}), "err", "err");
+  links_.message(WindowText(QT_TRANSLATE_NOOP("Pictray", "フォルダがありません: %1"), {folder}), Button::Err, Button::Err);
   delete item;
   return false;
 }
@@ -143,12 +143,12 @@ void ResultPane::BreakSelectedFolders() {
 void ResultPane::StartRelay() {
   const std::string zipdll = JoinPath(links_.programDir, "7-zip32.dll");
   if (!PathExists(env_, zipdll)) {
-    links_.message("7zip dll_error", "err", "err");
+    links_.message("7zip dll_error", Button::Err, Button::Err);
     return;
   }
   const std::string relay = ResolveProgram("relay.exe", links_.programDir);
   if (relay.empty()) {
-    links_.message("relay.exe_error", "err", "err");
+    links_.message("relay.exe_error", Button::Err, Button::Err);
     return;
   }
   // The outside program may change the application settings: they are read

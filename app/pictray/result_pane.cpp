@@ -250,8 +250,7 @@ void ResultPane::StoreToggle(const SettingKey& k, bool on) {
   for (const std::string* file : {&links_.files.profile, &links_.files.GRprofile}) {
     if (WriteSetting(env_, k, value, *file)) continue;
     if (links_.message)
-      links_.message(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書き込めません: %1"), {*file}), "err",
-                     "err");
+      links_.message(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書き込めません: %1"), {*file}), Button::Err, Button::Err);
     return;
   }
 }

@@ -32,9 +32,8 @@ int MainWindow::InBoxTurn(const std::function<int()>& box) {
   return answer;
 }
 
-int MainWindow::Message(const std::string& text, const std::string& caption1, const std::string& caption2) {
-  return InBoxTurn(
-      [&] { return ui::MessageBox1Q(this, ui::TextOf(text), ui::TextOf(caption1), ui::TextOf(caption2)); });
+int MainWindow::Message(const std::string& text, Button caption1, Button caption2) {
+  return InBoxTurn([&] { return ui::MessageBox1Q(this, ui::TextOf(text), caption1, caption2); });
 }
 
 int MainWindow::Ask(const pictray::Message& message, Button caption1, Button caption2) {

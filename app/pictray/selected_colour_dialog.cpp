@@ -118,7 +118,7 @@ SelectedColourDialog::SelectedColourDialog(QWidget* owner, const SettingsFiles& 
   setFont(ui::MinchoFont(13));
 }
 
-int SelectedColourDialog::Ask(const std::string& text, const char* first, const char* second) {
+int SelectedColourDialog::Ask(const std::string& text, pictray::Button first, pictray::Button second) {
   return ui::MessageBox1Q(this, TextOf(text), first, second);
 }
 
@@ -206,7 +206,7 @@ void SelectedColourDialog::Pick() {
   if (!pic) return;
   const QRect r = area->selection();
   if (r.isEmpty()) {
-    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "範囲が選択されていません")), "err", "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "範囲が選択されていません")), Button::Err, Button::Err);
     return;
   }
   PickColours(colours_, r.left(), r.top(), r.right() + 1, r.bottom() + 1, [pic](int x, int y) {
@@ -228,7 +228,7 @@ void SelectedColourDialog::LoadList() {
   std::size_t skipped = 0;
   if (const int e = ReadColourList(env_, path, listed, &skipped); e != 0) {
     Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを読めません: %1 (%2)"), {path, TextListRefusalText(e)}),
-        "err", "err");
+        Button::Err, Button::Err);
     return;
   }
   const std::size_t count = dwColorsSet(colours_, listed);
@@ -241,7 +241,7 @@ void SelectedColourDialog::LoadList() {
   if (skipped)
     Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "%1 行は色ではないので読み飛ばしました: %2"),
                    {std::to_string(skipped), path}),
-        "yes", "yes");
+        Button::Yes, Button::Yes);
 }
 
 void SelectedColourDialog::SaveList() {
@@ -251,10 +251,10 @@ void SelectedColourDialog::SaveList() {
   std::vector<std::string> lines;
   for (std::uint32_t rgb : colours_.dwColors()) lines.push_back(ColourKey(rgb));
   if (!listsave(env_, lines, path)) {
-    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを保存できません: %1"), {path}), "err", "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "色リストを保存できません: %1"), {path}), Button::Err, Button::Err);
     return;
   }
-  Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "保存終了。")), "yes", "yes");
+  Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "保存終了。")), Button::Yes, Button::Yes);
 }
 
 void SelectedColourDialog::ClearList() {
@@ -277,7 +277,7 @@ void SelectedColourDialog::CapacityError(std::size_t count) {
   const Message tooMany{Said::TooManyColours,
                         {},
                         {static_cast<long long>(colours_.ColorMax()), static_cast<long long>(count)}};
-  Ask(texts::Words(tooMany, ui::WindowLanguage()), "err", "err");
+  Ask(texts::Words(tooMany, ui::WindowLanguage()), Button::Err, Button::Err);
   ClearList();
 }
 
@@ -298,17 +298,17 @@ void SelectedColourDialog::EnableUse() {
 }
 
 void SelectedColourDialog::SaveDefault() {
-  if (Ask("Save  Default ?", "OK", "NO") != 6) return;
+  if (Ask("Save  Default ?", Button::Ok, Button::No) != 6) return;
   if (!WriteSetting(env_, modeKey_, mode_, files_.GRprofile)) {
-    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書けません: %1"), {files_.GRprofile}), "err", "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "設定ファイルに書けません: %1"), {files_.GRprofile}), Button::Err, Button::Err);
     return;
   }
   SaveMoreDefaults();
-  Ask("Save OK!!", "yes", "yes");
+  Ask("Save OK!!", Button::Yes, Button::Yes);
 }
 
 void SelectedColourDialog::LoadDefault() {
-  if (Ask("Load  Default ?", "OK", "NO") != 6) return;
+  if (Ask("Load  Default ?", Button::Ok, Button::No) != 6) return;
   LoadMoreDefaults();
   const int mode = ColourMode(ReadSetting(env_, modeKey_, files_.GRprofile));
   modes_[mode - 1]->setChecked(true);
@@ -317,8 +317,7 @@ void SelectedColourDialog::LoadDefault() {
 
 void SelectedColourDialog::done(int result) {
   if (!WriteSetting(env_, modeKey_, mode_, files_.profile))
-    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "作業用の設定ファイルに書けません: %1"), {files_.profile}), "err",
-        "err");
+    Ask(WindowText(QT_TRANSLATE_NOOP("Pictray", "作業用の設定ファイルに書けません: %1"), {files_.profile}), Button::Err, Button::Err);
   QDialog::done(result);
 }
 

@@ -15,6 +15,7 @@
 #include "app/pictray/window_settings.h"
 #include "engine/colour/selected_colours.h"
 #include "engine/jpeg/jpeg_decode.h"
+#include "engine/run/message.h"
 #include "engine/settings/settings_keys.h"
 
 class QCheckBox;
@@ -89,7 +90,7 @@ class SelectedColourDialog : public QDialog {
   const SettingsFiles& files() const { return files_; }
   // The settings and colour lists are read and written through it.
   const fs::Env& env_ = fs::DefaultEnv();
-  int Ask(const std::string& text, const char* first, const char* second);
+  int Ask(const std::string& text, Button first, Button second);
 
  private:
   void Pick();

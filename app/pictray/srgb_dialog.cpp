@@ -206,7 +206,7 @@ void SrgbDialog::ShowRange() {
 
 void SrgbDialog::accept() {
   if (range_->isChecked() && (rangeStart_->text().isEmpty() || rangeEnd_->text().isEmpty())) {
-    ui::MessageBox1Q(this, QCoreApplication::translate("Pictray", kRangeNotSet), "err", "err");
+    ui::MessageBox1Q(this, QCoreApplication::translate("Pictray", kRangeNotSet), Button::Err, Button::Err);
     return;
   }
   WriteSettings();

@@ -44,7 +44,7 @@ int RunTwinscan(int argc, char** argv) {
   }
   struct stat st {};
   if (::stat(twinscan::TwinscanWindow::DeleterPath(programPath).c_str(), &st) != 0) {
-    ui::MessageBox1Q(nullptr, "erasekit dll_error", "err", "err");
+    ui::MessageBox1Q(nullptr, "erasekit dll_error", Button::Err, Button::Err);
     return 1;
   }
   twinscan::TwinscanWindow window(programPath, cmdLine);

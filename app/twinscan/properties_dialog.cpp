@@ -70,7 +70,7 @@ void PropertiesDialog::FoldaSetting0(QLineEdit* edit) {
 
 void PropertiesDialog::Save() {
   if (!dupes::WriteApps(env_, profile_, BytesOf(openApp_->text()), BytesOf(fileApp_->text())))
-    ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "設定ファイルに書き込めません"), "err", "err");
+    ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "設定ファイルに書き込めません"), Button::Err, Button::Err);
   accept();
 }
 

@@ -9,9 +9,7 @@ QtTwinscanHost::QtTwinscanHost(TwinscanWindow& window) : window_(window), calls_
 
 int QtTwinscanHost::MessageBox1Q(const Message& message, Button button1, Button button2) {
   const std::string text = texts::Words(message, ui::WindowLanguage());
-  const std::string caption1 = texts::Words(button1, texts::Language::Japanese);
-  const std::string caption2 = texts::Words(button2, texts::Language::Japanese);
-  return calls_.Ask([w = &window_, text, caption1, caption2] { return w->Message(text, caption1, caption2); }, 7);
+  return calls_.Ask([w = &window_, text, button1, button2] { return w->Message(text, button1, button2); }, 7);
 }
 
 void QtTwinscanHost::SetProgress(TwinscanBar bar, int position) {

@@ -58,9 +58,8 @@ void TwinscanWindow::ShowRunState() {
 
 bool TwinscanWindow::ExtractionFolderThere() const { return !samedir.empty() && IsFolder(*val_.env, samedir); }
 
-int TwinscanWindow::Message(const std::string& text, const std::string& caption1,
-                            const std::string& caption2) {
-  return ui::MessageBox1Q(this, TextOf(text), TextOf(caption1), TextOf(caption2));
+int TwinscanWindow::Message(const std::string& text, Button caption1, Button caption2) {
+  return ui::MessageBox1Q(this, TextOf(text), caption1, caption2);
 }
 
 void TwinscanWindow::ShowProgress(TwinscanBar bar, int position) {
@@ -131,7 +130,7 @@ void TwinscanWindow::ReviewChoice(int id) {
 void TwinscanWindow::SetSimilarSearch() {
   if (!dupes::WriteSimilarSearch(*val_.env, profile, c_.similarBox->isChecked()))
     ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "設定ファイルに書き込めません: %1").arg(TextOf(profile)),
-                     "err", "err");
+                     Button::Err, Button::Err);
 }
 
 void TwinscanWindow::ClearResultLines() { c_.LV02->setRowCount(0); }

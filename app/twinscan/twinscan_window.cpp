@@ -98,7 +98,7 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
   if (!MakeSettingsFolder(*val_.env, folders)) {
     const std::string why = std::strerror(errno);
     const QString text = QCoreApplication::translate("Twinscan", "設定フォルダを作成できません: %1 (%2)");
-    ui::MessageBox1Q(this, text.arg(TextOf(folders.settingsDir), TextOf(why)), "err", "err");
+    ui::MessageBox1Q(this, text.arg(TextOf(folders.settingsDir), TextOf(why)), Button::Err, Button::Err);
   }
   const dupes::TwinscanProfile p = dupes::ReadTwinscanProfile(*val_.env, profile);
   val_.keepFirst = dupes::ReadKeepFirst(*val_.env, profile);
@@ -197,7 +197,7 @@ void TwinscanWindow::Command(int id) {
       break;
     }
     case cmd::Help:
-      ui::OpenHelpPage(this, helpfile, [this](const std::string& text) { Message(text, "err", "err"); });
+      ui::OpenHelpPage(this, helpfile, [this](const std::string& text) { Message(text, Button::Err, Button::Err); });
       break;
     case cmd::Extract:
       ExtractNow();
@@ -327,7 +327,7 @@ void TwinscanWindow::Shellopen(const std::string& program, const std::string& ta
     ui::MessageBox1Q(this,
                      QCoreApplication::translate("Twinscan", "アプリ「%1」を起動できません: %2")
                          .arg(TextOf(program), TextOf(why)),
-                     "err", "err");
+                     Button::Err, Button::Err);
     return;
   }
   ui::WhenEnded(this, pid, {});
@@ -359,7 +359,7 @@ void TwinscanWindow::closeEvent(QCloseEvent* event) {
   p.Ph = std::to_string(height());
   if (!dupes::WriteTwinscanProfile(*val_.env, profile, p))
     ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "設定ファイルに書き込めません: %1").arg(TextOf(profile)),
-                     "err", "err");
+                     Button::Err, Button::Err);
   event->accept();
 }
 

@@ -50,7 +50,7 @@ class TwinscanWindow : public QMainWindow {
   bool running() const { return running_; }
 
   // What a run shows, brought to this thread by its host.
-  int Message(const std::string& text, const std::string& caption1, const std::string& caption2);
+  int Message(const std::string& text, Button caption1, Button caption2);
   void ShowProgress(TwinscanBar bar, int position);
   void ShowCount(const std::string& text);
   void ShowTable(const std::vector<dupes::FileRec>& lpData);

@@ -6,17 +6,20 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QTranslator>
 #include <QtTest>
 
 #include "app/common/message_box.h"
+#include "texts/texts.h"
 
+using pictray::Button;
 using pictray::ui::MessageBox1Q;
 
 class MessageBoxTest : public QObject {
   Q_OBJECT
 
   // Opens a box over `owner` and runs `act` on it once it is shown.
-  int Open(QWidget* owner, const QString& text, const QString& c1, const QString& c2,
+  int Open(QWidget* owner, const QString& text, Button c1, Button c2,
            std::function<void(QWidget*)> act) {
     QTimer::singleShot(20, [act] {
       QPointer<QWidget> box = QApplication::activeModalWidget();
@@ -26,22 +29,22 @@ class MessageBoxTest : public QObject {
     });
     return MessageBox1Q(owner, text, c1, c2);
   }
-  static QPushButton* Button(QWidget* box, const char* name) { return box->findChild<QPushButton*>(name); }
+  static QPushButton* ButtonOf(QWidget* box, const char* name) { return box->findChild<QPushButton*>(name); }
 
  private slots:
   void oneButtonModesCentreTheFirstButtonAndHideTheSecond() {
     QWidget owner;
     owner.show();
-    for (const char* caption : {"yes", "err"}) {
+    for (Button caption : {Button::Yes, Button::Err}) {
       bool ownerDisabled = false;
       const int r = Open(&owner, "message", caption, caption, [&](QWidget* box) {
         ownerDisabled = !owner.isEnabled();
-        QCOMPARE(Button(box, "BT01")->text(), QString(caption));
-        QVERIFY(!Button(box, "BT02")->isVisible());
-        QCOMPARE(Button(box, "BT01")->geometry(), QRect(155, 60, 100, 22));
+        QCOMPARE(ButtonOf(box, "BT01")->text(), QString::fromStdString(pictray::texts::Words(caption, pictray::texts::Language::Japanese)));
+        QVERIFY(!ButtonOf(box, "BT02")->isVisible());
+        QCOMPARE(ButtonOf(box, "BT01")->geometry(), QRect(155, 60, 100, 22));
         QCOMPARE(box->size(), QSize(400, 120));  // a short message keeps the smallest box
-        QTRY_VERIFY(Button(box, "BT01")->hasFocus());  // focus arrives with activation, later under load
-        Button(box, "BT01")->click();
+        QTRY_VERIFY(ButtonOf(box, "BT01")->hasFocus());  // focus arrives with activation, later under load
+        ButtonOf(box, "BT01")->click();
       });
       QCOMPARE(r, 6);
       QVERIFY(ownerDisabled);
@@ -51,24 +54,27 @@ class MessageBoxTest : public QObject {
 
   void twoButtonsAnswerSixAndSeven() {
     QWidget owner;
-    int r = Open(&owner, "削除しますか", "削除する", "しない", [](QWidget* box) {
-      QVERIFY(Button(box, "BT02")->isVisible());
-      QCOMPARE(Button(box, "BT01")->geometry(), QRect(100, 60, 100, 22));
-      QCOMPARE(Button(box, "BT02")->geometry(), QRect(205, 60, 100, 22));
-      Button(box, "BT02")->click();
+    int r = Open(&owner, "削除しますか", Button::Delete, Button::DoNot, [](QWidget* box) {
+      QVERIFY(ButtonOf(box, "BT02")->isVisible());
+      QCOMPARE(ButtonOf(box, "BT01")->geometry(), QRect(100, 60, 100, 22));
+      QCOMPARE(ButtonOf(box, "BT02")->geometry(), QRect(205, 60, 100, 22));
+      ButtonOf(box, "BT02")->click();
     });
     QCOMPARE(r, 7);
-    r = Open(&owner, "q", "OK", "NO", [](QWidget* box) { Button(box, "BT01")->click(); });
+    r = Open(&owner, "q", Button::Ok, Button::No, [](QWidget* box) { ButtonOf(box, "BT01")->click(); });
     QCOMPARE(r, 6);
   }
 
   // A caption longer than the 100 px button (a translated one) widens its button and the box.
   void longCaptionsAreShownWhole() {
+    QTranslator english;
+    QVERIFY(english.load(PICTRAY_BIN_DIR "/translations/common_en.qm"));
+    QCoreApplication::installTranslator(&english);
     QWidget owner;
-    for (const auto& [c1, c2] : {std::pair{"Quit the program", "Keep working on this folder"}, {"Delete every copy now", "No"}})
+    for (const auto& [c1, c2] : {std::pair{Button::QuitProgram, Button::DoNot}, {Button::Delete, Button::No}})
       Open(&owner, "m", c1, c2, [](QWidget* box) {
-        QPushButton* b1 = Button(box, "BT01");
-        QPushButton* b2 = Button(box, "BT02");
+        QPushButton* b1 = ButtonOf(box, "BT01");
+        QPushButton* b2 = ButtonOf(box, "BT02");
         for (QPushButton* b : {b1, b2}) {
           QVERIFY(b->width() >= b->fontMetrics().horizontalAdvance(b->text()) + 8);
           QVERIFY(box->rect().contains(b->geometry()));
@@ -80,11 +86,11 @@ class MessageBoxTest : public QObject {
   // Tab moves on to the second button instead of answering the first.
   void tabOnTheFirstButtonMovesToTheSecond() {
     QWidget owner;
-    const int r = Open(&owner, "q", "削除する", "しない", [](QWidget* box) {
-      QTest::keyClick(Button(box, "BT01"), Qt::Key_Tab);
+    const int r = Open(&owner, "q", Button::Delete, Button::DoNot, [](QWidget* box) {
+      QTest::keyClick(ButtonOf(box, "BT01"), Qt::Key_Tab);
       QVERIFY(box->isVisible());
-      QTRY_COMPARE(QApplication::focusWidget(), Button(box, "BT02"));
-      QTest::keyClick(Button(box, "BT02"), Qt::Key_Space);
+      QTRY_COMPARE(QApplication::focusWidget(), ButtonOf(box, "BT02"));
+      QTest::keyClick(ButtonOf(box, "BT02"), Qt::Key_Space);
     });
     QCOMPARE(r, 7);
   }
@@ -92,8 +98,8 @@ class MessageBoxTest : public QObject {
   void anyKeyButEscapeAndTabOnTheFirstButtonAnswersSix() {
     QWidget owner;
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_A, Qt::Key_Space}) {
-      const int r = Open(&owner, "q", "OK", "NO", [key](QWidget* box) {
-        QTest::keyClick(Button(box, "BT01"), key);
+      const int r = Open(&owner, "q", Button::Ok, Button::No, [key](QWidget* box) {
+        QTest::keyClick(ButtonOf(box, "BT01"), key);
       });
       QCOMPARE(r, 6);
     }
@@ -101,8 +107,8 @@ class MessageBoxTest : public QObject {
 
   void closingTheBoxAnswersSeven() {
     QWidget owner;
-    for (const char* caption : {"yes", "OK"}) {
-      const int r = Open(&owner, "q", caption, caption == QString("yes") ? "yes" : "NO",
+    for (Button caption : {Button::Yes, Button::Ok}) {
+      const int r = Open(&owner, "q", caption, caption == Button::Yes ? Button::Yes : Button::No,
                          [](QWidget* box) { box->close(); });
       QCOMPARE(r, 7);
     }
@@ -112,12 +118,12 @@ class MessageBoxTest : public QObject {
   // close box does, wherever the focus is, in every kind of box.
   void escapeAnswersSeven() {
     QWidget owner;
-    const std::pair<const char*, const char*> pairs[] = {
-        {"削除する", "しない"}, {"yes", "プログラム終了"}, {"yes", "yes"}, {"err", "err"}};
+    const std::pair<Button, Button> pairs[] = {
+        {Button::Delete, Button::DoNot}, {Button::Yes, Button::QuitProgram}, {Button::Yes, Button::Yes}, {Button::Err, Button::Err}};
     for (const auto& [c1, c2] : pairs) {
       for (bool onFirstButton : {true, false}) {
         const int r = Open(&owner, "q", c1, c2, [&](QWidget* box) {
-          QTest::keyClick(onFirstButton ? Button(box, "BT01") : box, Qt::Key_Escape);
+          QTest::keyClick(onFirstButton ? ButtonOf(box, "BT01") : box, Qt::Key_Escape);
         });
         QCOMPARE(r, 7);
       }
@@ -143,7 +149,7 @@ class MessageBoxTest : public QObject {
         {"longer than the screen", QString(40000, QChar('y')), false, true},
     };
     for (const auto& c : cases) {
-      Open(&owner, c.text, "OK", "NO", [&](QWidget* box) {
+      Open(&owner, c.text, Button::Ok, Button::No, [&](QWidget* box) {
         auto* label = box->findChild<QLabel*>("message");
         auto* area = box->findChild<QScrollArea*>("messageArea");
         QVERIFY(area);
@@ -155,7 +161,7 @@ class MessageBoxTest : public QObject {
         QVERIFY2((label->height() < 2 * fm.lineSpacing()) == c.oneLine, c.what);
         QVERIFY2(box->width() > 400 && screen.contains(box->geometry()), c.what);
         QVERIFY2(box->rect().contains(area->geometry()), c.what);
-        QVERIFY2(Button(box, "BT01")->y() > area->geometry().bottom(), c.what);
+        QVERIFY2(ButtonOf(box, "BT01")->y() > area->geometry().bottom(), c.what);
         QCOMPARE(area->verticalScrollBar()->isVisible(), c.scrolls);
         if (!c.scrolls) QVERIFY2(label->height() <= area->height(), c.what);
       });
@@ -165,7 +171,7 @@ class MessageBoxTest : public QObject {
   void lineBreaksShowAsSymbols() {
     QWidget owner;
     // A file name may hold line breaks: they show as symbols.
-    Open(&owner, "a\nb\rc", "yes", "yes", [&](QWidget* box) {
+    Open(&owner, "a\nb\rc", Button::Yes, Button::Yes, [&](QWidget* box) {
       QCOMPARE(box->findChild<QLabel*>("message")->text(), QString("a\u240Ab\u240Dc"));
       box->close();
     });

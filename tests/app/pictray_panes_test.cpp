@@ -258,7 +258,7 @@ class PanesTest : public QObject {
     for (const int entry : {ResultPane::AppOpen1, ResultPane::BreakFoldaId}) {
       QStringList said;
       PaneLinks links = Links();
-      links.message = [&](const std::string& text, const std::string&, const std::string&) {
+      links.message = [&](const std::string& text, pictray::Button, pictray::Button) {
         said << QString::fromStdString(text);
         return 6;
       };
@@ -392,8 +392,8 @@ class PanesTest : public QObject {
     PaneLinks links = Links();
     links.programDir = programDir.path().toStdString();
     QStringList said;
-    links.message = [&](const std::string& text, const std::string& c1, const std::string&) {
-      said << QString::fromStdString(text + "/" + c1);
+    links.message = [&](const std::string& text, pictray::Button c1, pictray::Button) {
+      said << QString::fromStdString(text + (c1 == pictray::Button::Err ? "/err" : "/other"));
       return 6;
     };
     ResultPane pane(links, nullptr);
