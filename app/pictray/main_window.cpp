@@ -33,6 +33,7 @@
 #include "app/pictray/window_builder.h"
 #include "app/pictray/window_text.h"
 #include "engine/fs/paths.h"
+#include "engine/runs/colour_runs.h"
 #include "engine/runs/undo_run.h"
 #include "engine/settings/settings_keys.h"
 
@@ -119,13 +120,7 @@ bool MainWindow::LoadThumbnailLibrary() {
   if (!hDll.Load(settings_.store().dllfile)) return false;
   const ThumbnailCalls& calls = hDll.calls();
   MMI = calls.one;
-  // The colour runs draw through the same calls.
-  st_.MMI = calls.one;
-  st_.MMIs = calls.many;
-  st_.PictureRows = calls.rows;
-  st_.MMIWithin = calls.oneWithin;
-  st_.MMIsWithin = calls.manyWithin;
-  st_.PictureRowsWithin = calls.rowsWithin;
+  DrawThrough(st_, calls);  // the colour runs draw through the same calls
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/pictray/cli_steps.h"
+#include "engine/runs/colour_runs.h"
 #include "engine/settings/profile.h"
 
 namespace pictray::cli {
@@ -39,13 +40,7 @@ bool LoadThumbnails(const std::string& folder, ThumbnailLibrary& library, Pictra
     *error = "cannot load the thumbnail library " + path + ": " + why;
     return false;
   }
-  const ThumbnailCalls& calls = library.calls();
-  st.MMI = calls.one;
-  st.MMIs = calls.many;
-  st.PictureRows = calls.rows;
-  st.MMIWithin = calls.oneWithin;
-  st.MMIsWithin = calls.manyWithin;
-  st.PictureRowsWithin = calls.rowsWithin;
+  DrawThrough(st, library.calls());
   return true;
 }
 

@@ -35,6 +35,15 @@ ThumbnailCalls LibraryCalls(PictrayState& st) {
   return lib;
 }
 
+void DrawThrough(PictrayState& st, const ThumbnailCalls& calls) {
+  st.MMI = calls.one;
+  st.MMIs = calls.many;
+  st.PictureRows = calls.rows;
+  st.MMIWithin = calls.oneWithin;
+  st.MMIsWithin = calls.manyWithin;
+  st.PictureRowsWithin = calls.rowsWithin;
+}
+
 namespace {
 
 enum class CellsOutcome { Counted, NoPicture, Aborted, NoMemory };

@@ -20,6 +20,8 @@ namespace pictray {
 
 // The thumbnail library as the state holds it, within the state's budget.
 ThumbnailCalls LibraryCalls(PictrayState& st);
+// The state draws through `calls` from now on (a front end's loaded library).
+void DrawThrough(PictrayState& st, const ThumbnailCalls& calls);
 
 // What the colour runs announce of the files ahead of their workers: whole
 // files (a picture is decoded per row), a few rows on, enough to keep reads
