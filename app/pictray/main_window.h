@@ -82,8 +82,8 @@ class MainWindow : public QMainWindow, public RunWindow {
   int Ask(const pictray::Message& message, Button caption1, Button caption2) override;
   // Whether a box is open, for runs that must wait for their turn.
   BoxTurn& boxTurn() override { return boxTurn_; }
-  void ShowProgressRange(Control bar, int minimum, int maximum) override;
-  void ShowProgress(Control bar, int position) override;
+  void ShowProgressRange(RunBar bar, int minimum, int maximum) override;
+  void ShowProgress(RunBar bar, int position) override;
   void ShowStatus(int part, const std::string& text) override;
   void ShowItemCount(std::size_t count) override;
   void SelectRow(long row) override;
@@ -207,6 +207,7 @@ class MainWindow : public QMainWindow, public RunWindow {
   void SetRunLockEnabled(bool enabled);
   void UncheckAnalysisButtons();
   bool IsChecked(Control c) const;
+  QProgressBar* ProgressBar(RunBar bar) const;
   void Check(Control c, bool on);
   // The source folder field: set from bytes, read back as the same bytes.
   void SetFolder(const std::string& bytes);

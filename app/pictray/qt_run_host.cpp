@@ -30,11 +30,11 @@ int QtRunHost::MessageBox1Q(const Message& message, Button caption1, Button capt
   }
 }
 
-void QtRunHost::SetProgressRange(Control bar, int minimum, int maximum) {
+void QtRunHost::SetProgressRange(RunBar bar, int minimum, int maximum) {
   Show([bar, minimum, maximum](RunWindow& w) { w.ShowProgressRange(bar, minimum, maximum); });
 }
 
-void QtRunHost::SetProgress(Control bar, int position) {
+void QtRunHost::SetProgress(RunBar bar, int position) {
   Show([bar, position](RunWindow& w) { w.ShowProgress(bar, position); });
 }
 

@@ -18,8 +18,8 @@ class QtRunHost : public RunHost {
   QtRunHost(RunWindow& window, ui::WindowCalls& calls) : window_(window), calls_(calls) {}
 
   int MessageBox1Q(const Message& message, Button caption1, Button caption2) override;
-  void SetProgressRange(Control bar, int minimum, int maximum) override;
-  void SetProgress(Control bar, int position) override;
+  void SetProgressRange(RunBar bar, int minimum, int maximum) override;
+  void SetProgress(RunBar bar, int position) override;
   void SetStatusText(int part, const std::string& text) override;
   void RunBegan(int command) override;
   // Posted: no run needs what the window does at its end (the move it may

@@ -41,12 +41,16 @@ int MainWindow::Ask(const pictray::Message& message, Button caption1, Button cap
   return InBoxTurn([&] { return ui::MessageBox1Q(this, text, caption1, caption2); });
 }
 
-void MainWindow::ShowProgressRange(Control bar, int minimum, int maximum) {
-  if (auto* p = qobject_cast<QProgressBar*>(control(bar))) p->setRange(minimum, maximum);
+QProgressBar* MainWindow::ProgressBar(RunBar bar) const {
+  return qobject_cast<QProgressBar*>(control(bar == RunBar::PR01 ? Control::PR01 : Control::PR02));
 }
 
-void MainWindow::ShowProgress(Control bar, int position) {
-  if (auto* p = qobject_cast<QProgressBar*>(control(bar))) p->setValue(position);
+void MainWindow::ShowProgressRange(RunBar bar, int minimum, int maximum) {
+  if (QProgressBar* p = ProgressBar(bar)) p->setRange(minimum, maximum);
+}
+
+void MainWindow::ShowProgress(RunBar bar, int position) {
+  if (QProgressBar* p = ProgressBar(bar)) p->setValue(position);
 }
 
 void MainWindow::ShowStatus(int part, const std::string& text) {

@@ -87,7 +87,7 @@ class RowMoves final : public MoveSteps {
 };
 
 void RowMoves::TellWindow(std::size_t row) {
-  host_.SetProgress(Control::PR01, shown_);
+  host_.SetProgress(RunBar::PR01, shown_);
   host_.SetStatusText(1, std::to_string(counted_) + "/" + std::to_string(n_));
   host_.ShowRunPlace(row);
   if (firstChanged_ != SIZE_MAX) host_.RowsChanged(firstChanged_, lastChanged_);
@@ -209,9 +209,9 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   MoveReport report;
   const std::string S = val21.folder;
   host.SetStatusText(1, "Wait! Now Loading");
-  host.SetProgressRange(Control::PR01, 0, 100);
+  host.SetProgressRange(RunBar::PR01, 0, 100);
   host.SetStatusText(1, "0/" + std::to_string(st.rows.ListMax()));
-  host.SetProgress(Control::PR01, 0);
+  host.SetProgress(RunBar::PR01, 0);
   host.DeselectAll();
 
   RowMoves moves(val21, st, host, report);
@@ -223,7 +223,7 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   if (end.refusal != 0) return Refused(host, report, Message{Said::FolderBusy, {S}});
   if (!end.ran) return Refused(host, report, Message{Said::MoveJournalNotCreated, {st.journalDir}, {}, end.journalError});
 
-  if (!report.aborted) host.SetProgress(Control::PR01, 0);
+  if (!report.aborted) host.SetProgress(RunBar::PR01, 0);
   host.DeselectAll();
   if (!report.lines.empty() || !report.failures.empty() || report.journalError != 0) {
     const Button button = report.failures.empty() && report.journalError == 0 ? Button::Yes : Button::Err;

@@ -10,8 +10,8 @@ namespace pictray {
 class NullHost : public RunHost {
  public:
   int MessageBox1Q(const Message&, Button, Button) override { return 7; }
-  void SetProgressRange(Control, int, int) override {}
-  void SetProgress(Control, int) override {}
+  void SetProgressRange(RunBar, int, int) override {}
+  void SetProgress(RunBar, int) override {}
   void SetStatusText(int, const std::string&) override {}
   void RunBegan(int) override {}
   void RunEnded(const RunEnd&) override {}

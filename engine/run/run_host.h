@@ -25,6 +25,10 @@ struct MoveResultLine {
   bool operator==(const MoveResultLine&) const = default;
 };
 
+// The window's two progress bars: PR01 follows a run's rows, PR02 the
+// ratio run's second worker.
+enum class RunBar { PR01, PR02 };
+
 // How a run ended, told as its last call.
 struct RunEnd {
   int command = 0;           // the command id whose run this was
@@ -42,8 +46,8 @@ class RunHost {
   // The message box owned by the main window: 6 for the first button, 7 otherwise.
   virtual int MessageBox1Q(const Message& message, Button caption1, Button caption2) = 0;
 
-  virtual void SetProgressRange(Control bar, int minimum, int maximum) = 0;
-  virtual void SetProgress(Control bar, int position) = 0;
+  virtual void SetProgressRange(RunBar bar, int minimum, int maximum) = 0;
+  virtual void SetProgress(RunBar bar, int position) = 0;
   // Status bar part 0, 1 or 2.
   virtual void SetStatusText(int part, const std::string& text) = 0;
 

@@ -60,9 +60,9 @@ CellsOutcome CountCells(const fs::ReadOnlyFile& file, const std::string& path, c
     sampler.Start(file, path, cells);
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (i > 0 && val.Aborted()) return CellsOutcome::Aborted;
-      if (host) host->SetProgress(Control::PR02, 0);
+      if (host) host->SetProgress(RunBar::PR02, 0);
       const std::string drawn = sampler.CountCell(i, table, [host](std::uint32_t row) {
-        if (host && row % 10 == 9) host->SetProgress(Control::PR02, static_cast<int>(row));
+        if (host && row % 10 == 9) host->SetProgress(RunBar::PR02, static_cast<int>(row));
       });
       if (drawn == kNoPictureLabel) return CellsOutcome::NoPicture;
     }
@@ -78,7 +78,7 @@ void EndWithSummary(PictrayState& st, RunHost& host, Said message, const RunEnd&
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
   if (!end.moveDue) Inform(host, message);
-  host.SetProgress(Control::PR01, 0);
+  host.SetProgress(RunBar::PR01, 0);
 }
 
 // The move that may follow is a run of its own: the registration ends
@@ -106,13 +106,13 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
   RatioSampler sampler(LibraryCalls(st), RatioSettings::Read(profile), ReadSampledFormats(profile));
   const std::size_t n = st.rows.ListMax();
   if (even) {
-    host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
-    host.SetProgress(Control::PR01, 0);
+    host.SetProgressRange(RunBar::PR01, 0, static_cast<int>(n));
+    host.SetProgress(RunBar::PR01, 0);
   }
   host.DeselectAll();
 
   NullHost unseen;
-  FinishedRows progress(even ? host : unseen, Control::PR01, n, n);
+  FinishedRows progress(even ? host : unseen, RunBar::PR01, n, n);
   const bool aborted = WorkRowsOnPool(
       *st.env, 1, st.rows, val.folder, val, progress, kWholePictureAhead,
       [n, even](std::size_t j) { return j < n && (j % 2 == 0) == even; }, [&](int, std::size_t j) {
@@ -128,7 +128,7 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
   if (st.RgbPerEnd.compare_exchange_strong(first, own)) return;
   if (aborted) {
     Inform(host, Said::RatioAborted);
-    host.SetProgress(Control::PR01, 0);
+    host.SetProgress(RunBar::PR01, 0);
     host.RunEnded(EndOfRun(cmd::RgbRatio, st, true, false));
     return;
   }
@@ -144,13 +144,13 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const RgbSettings settings = RgbSettings::Read(profile);
   const SampledFormats formats = ReadSampledFormats(profile);
-  host.SetProgressRange(Control::PR01, 0, 100);
-  host.SetProgress(Control::PR01, 0);
-  host.SetProgressRange(Control::PR02, 0, 99);
+  host.SetProgressRange(RunBar::PR01, 0, 100);
+  host.SetProgress(RunBar::PR01, 0);
+  host.SetProgressRange(RunBar::PR02, 0, 99);
   host.SetStatusText(1, "");
   host.DeselectAll();
 
-  FinishedRows progress(host, Control::PR01, st.rows.ListMax(), 100);
+  FinishedRows progress(host, RunBar::PR01, st.rows.ListMax(), 100);
   std::atomic<bool> noMemory{false};
   const int workers = PoolWorkers(st, profile);
   std::vector<CellSampler> samplers;
@@ -186,7 +186,7 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   host.DeselectAll();
   const RunEnd end = EndOfRun(cmd::RgbAnalysis, st);
   EndWithSummary(st, host, Said::RgbEnd, end);
-  host.SetProgress(Control::PR02, 0);
+  host.SetProgress(RunBar::PR02, 0);
   TellEnd(host, end, guard);
 }
 
@@ -212,12 +212,12 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
   const StrengthSettings settings = StrengthSettings::Read(profile);
   const SampledFormats formats = ReadSampledFormats(profile);
   const std::size_t n = st.rows.ListMax();
-  host.SetProgressRange(Control::PR01, 0, n > 0 ? static_cast<int>(n - 1) : 0);
-  host.SetProgress(Control::PR01, 0);
+  host.SetProgressRange(RunBar::PR01, 0, n > 0 ? static_cast<int>(n - 1) : 0);
+  host.SetProgress(RunBar::PR01, 0);
   if (valrp.mode == 1) ReopenUntargetedRows(st, host);
   host.DeselectAll();
 
-  FinishedRows progress(host, Control::PR01, n, n);
+  FinishedRows progress(host, RunBar::PR01, n, n);
   const int workers = PoolWorkers(st, profile);
   std::vector<StrengthSampler> samplers(static_cast<std::size_t>(workers), StrengthSampler(LibraryCalls(st), settings, formats));
   const bool stopped = WorkRowsOnPool(
@@ -231,7 +231,7 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
       });
   if (stopped) {
     Inform(host, Said::StrengthAborted);
-    host.SetProgress(Control::PR01, 0);
+    host.SetProgress(RunBar::PR01, 0);
     host.RunEnded(EndOfRun(cmd::RgbStrength, st, true, false));
     return;
   }

@@ -18,7 +18,7 @@ namespace {
 
 // Ending of a run stopped by abort: rows done keep their results and the
 // summary is not rebuilt.
-void EndAborted(RunHost& host, const RunEnd& end, Said message, Control bar) {
+void EndAborted(RunHost& host, const RunEnd& end, Said message, RunBar bar) {
   Inform(host, message);
   host.SetProgress(bar, 0);
   host.RunEnded(end);
@@ -26,7 +26,7 @@ void EndAborted(RunHost& host, const RunEnd& end, Said message, Control bar) {
 
 // Ending shared by the three runs once the rows are done.
 void FinishRun(PictrayState& st, RunHost& host, RunRegistry::Guard& guard, int command, Said endMessage,
-               Control bar) {
+               RunBar bar) {
   const RunEnd end = EndOfRun(command, st);
   if (!end.moveDue) Inform(host, endMessage);
   host.SetProgress(bar, 0);
@@ -35,7 +35,7 @@ void FinishRun(PictrayState& st, RunHost& host, RunRegistry::Guard& guard, int c
 }
 
 // The zero-run test's progress on `bar` (nothing without a host).
-ScanProgress BarProgress(RunHost* host, Control bar) {
+ScanProgress BarProgress(RunHost* host, RunBar bar) {
   if (!host) return {};
   return [host, bar](int percent) {
     if (percent == 0) host->SetProgressRange(bar, 0, 100);
@@ -70,7 +70,7 @@ JpegSettings JpegSettings::Read(const ProfileSnapshot& profile) {
 }
 
 JpegLabel ListUpJpegLabel(const fs::ReadOnlyFile& file, const std::string& path, const AnalysisFlags& flags,
-                          const JpegSettings& settings, RunHost* host, Control bar) {
+                          const JpegSettings& settings, RunHost* host, RunBar bar) {
   JpegLabel r;
   std::string& t = r.text;
   if (flags.M_NG) {
@@ -111,7 +111,7 @@ std::string ExDateLabel(const fs::ReadOnlyFile& file, const std::string& path, i
 
 void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const int mode = val.mode;
-  const Control bar = mode == 1 ? Control::PR01 : Control::PR02;
+  const RunBar bar = mode == 1 ? RunBar::PR01 : RunBar::PR02;
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const JpegSettings settings = JpegSettings::Read(profile);
   st.ExifSel.set(settings.ExifSel);
@@ -157,8 +157,8 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
 
 void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const std::size_t n = st.rows.ListMax();
-  host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
-  host.SetProgress(Control::PR01, 0);
+  host.SetProgressRange(RunBar::PR01, 0, static_cast<int>(n));
+  host.SetProgress(RunBar::PR01, 0);
   // Rows without a target take part again (an NG run leaves sound files
   // with kind "G" and no target).
   for (std::size_t i = 0; i < n; ++i)
@@ -171,7 +171,7 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
   // This run writes no status text.
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const JpegSettings settings = JpegSettings::Read(profile);
-  FinishedRows progress(host, Control::PR01, n, n, false);
+  FinishedRows progress(host, RunBar::PR01, n, n, false);
   const bool stopped = WorkRowsOnPool(
       *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress,
       {kHeaderBytes, 0, kReadAheadRows}, Unclassified(st.rows), [&](int, std::size_t i) {
@@ -182,19 +182,19 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
         ShowRow(host, i);
       });
   if (stopped) {
-    EndAborted(host, EndOfRun(cmd::SizeAnalysis, st, true, false), Said::SizeAborted, Control::PR01);
+    EndAborted(host, EndOfRun(cmd::SizeAnalysis, st, true, false), Said::SizeAborted, RunBar::PR01);
     return;
   }
   host.DeselectAll();
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
-  FinishRun(st, host, guard, cmd::SizeAnalysis, Said::SizeEnd, Control::PR01);
+  FinishRun(st, host, guard, cmd::SizeAnalysis, Said::SizeEnd, RunBar::PR01);
 }
 
 void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const std::size_t n = st.rows.ListMax();
-  host.SetProgressRange(Control::PR01, 0, static_cast<int>(n));
-  host.SetProgress(Control::PR01, 0);
+  host.SetProgressRange(RunBar::PR01, 0, static_cast<int>(n));
+  host.SetProgress(RunBar::PR01, 0);
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const JpegSettings settings = JpegSettings::Read(profile);
   host.DeselectAll();
@@ -203,27 +203,27 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
   // both ends.
   constexpr std::uint64_t kEnds = 4096;
   const bool wholeFiles = settings.ng.JlibCheck == "1" || settings.ng.NullCheck == "1";
-  FinishedRows progress(host, Control::PR01, n, n);
+  FinishedRows progress(host, RunBar::PR01, n, n);
   const bool stopped = WorkRowsOnPool(
       *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress, {wholeFiles ? 0 : kEnds, wholeFiles ? 0 : kEnds, kReadAheadRows},
       [](std::size_t) { return true; }, [&](int worker, std::size_t i) {
         // One worker shows its files' scans on PR02; several would make it jump.
-        const ScanProgress scan = BarProgress(worker == 0 ? &host : nullptr, Control::PR02);
+        const ScanProgress scan = BarProgress(worker == 0 ? &host : nullptr, RunBar::PR02);
         const std::string path = RowPath(val.folder, st.rows.name(i));
         st.rows.setTarget(i, NgVerdictAnyFormat(fs::ReadOnlyFile(*st.env, path), path, settings, scan), kind::Broken);
         ShowRow(host, i);
       });
   if (stopped) {
-    EndAborted(host, EndOfRun(cmd::NgAnalysis, st, true, false), Said::NgAborted, Control::PR01);
+    EndAborted(host, EndOfRun(cmd::NgAnalysis, st, true, false), Said::NgAborted, RunBar::PR01);
     return;
   }
   const std::size_t total = st.rows.ListMax();
   host.SetStatusText(1, Counter(total, total));
-  host.SetProgress(Control::PR01, static_cast<int>(n));
+  host.SetProgress(RunBar::PR01, static_cast<int>(n));
   host.DeselectAll();
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
-  FinishRun(st, host, guard, cmd::NgAnalysis, Said::NgEnd, Control::PR01);
+  FinishRun(st, host, guard, cmd::NgAnalysis, Said::NgEnd, RunBar::PR01);
 }
 
 JpegRunChoice SelectJpegAnalysis(int id, AnalysisFlags& flags) {

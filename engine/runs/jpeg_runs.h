@@ -42,7 +42,7 @@ struct JpegLabel {
 // `path` by the caller. `host`/`bar` show the zero-run test's progress
 // (may be null).
 JpegLabel ListUpJpegLabel(const fs::ReadOnlyFile& file, const std::string& path, const AnalysisFlags& flags,
-                          const JpegSettings& settings, RunHost* host, Control bar);
+                          const JpegSettings& settings, RunHost* host, RunBar bar);
 
 // Run labels for one file. Mode 1: the Exif reader; 2: the header label,
 // sanitised strictly, blanks removed; 3: as 2 with "" becoming "NoExif".

@@ -96,7 +96,7 @@ struct FileLabeller {
       if (JpegCheck && JpegHedarCheck(file) != "JPEG") return f;
       if (analyse) {
         // The colour analyses name only what the JPEG ones left without a target.
-        const JpegLabel label = ListUpJpegLabel(file, path, flags, jpeg, host, Control::PR02);
+        const JpegLabel label = ListUpJpegLabel(file, path, flags, jpeg, host, RunBar::PR02);
         row.target = label.text;
         if (!label.text.empty()) row.kind = label.kind;
         colour.Label(file, path, row);
@@ -127,7 +127,7 @@ void EndSteps(PictrayState& st, RunHost& host, RunRegistry::Guard& guard) {
     st.Firstset = 1;
   }
   guard.Release();
-  host.SetProgress(Control::PR01, 0);
+  host.SetProgress(RunBar::PR01, 0);
   host.SetStatusText(2, "");
   // A stopped list-up offers the rows it listed as a finished one does.
   host.RunEnded(EndOfRun(cmd::ListUp, st, false, st.rows.MoveDataCheck() == 1));
@@ -158,8 +158,8 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   st.rows.reserve(FileCount);
   host.SetStatusText(1, "");
   const bool JpegCheck = ReadSetting(key::JpegCheck, profile) == "1";
-  host.SetProgressRange(Control::PR01, 0, 100);
-  host.SetProgress(Control::PR01, 0);
+  host.SetProgressRange(RunBar::PR01, 0, 100);
+  host.SetProgress(RunBar::PR01, 0);
   if (expected != 0) host.SetStatusText(1, Progress(0, expected));
   if (!readable) {
     host.MessageBox1Q(Message{Said::FolderUnreadable, {folder, error}}, Button::Err, Button::Err);
@@ -214,7 +214,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
       if (percent != shownPercent || (r % 64 == 0 && Clock::now() - lastStatus > std::chrono::milliseconds(50))) {
         shownPercent = percent;
         lastStatus = Clock::now();
-        host.SetProgress(Control::PR01, percent);
+        host.SetProgress(RunBar::PR01, percent);
         host.SetStatusText(1, Progress(r, expected));
       }
     }

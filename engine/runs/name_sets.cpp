@@ -16,11 +16,11 @@ using RowWork = std::function<bool(std::size_t row, const std::string& name)>;
 
 void RunNameSet(RunHost& host, PictrayState& st, int command, const RowWork& work, Said endMessage) {
   const std::size_t n = st.rows.ListMax();
-  host.SetProgressRange(Control::PR02, 0, 100);
+  host.SetProgressRange(RunBar::PR02, 0, 100);
   int shown = -1;
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
     const int position = static_cast<int>(i * 100 / n);
-    if (position != shown) host.SetProgress(Control::PR02, shown = position);
+    if (position != shown) host.SetProgress(RunBar::PR02, shown = position);
     host.SetStatusText(1, std::to_string(i + 1) + "/" + std::to_string(n));
     const Row row = st.rows.row(i);
     if (!row.kind.empty()) continue;
@@ -32,7 +32,7 @@ void RunNameSet(RunHost& host, PictrayState& st, int command, const RowWork& wor
   SetDataAllCheck(host, st.rows);
   const RunEnd end = EndOfRun(command, st);
   if (!end.moveDue) Inform(host, endMessage);
-  host.SetProgress(Control::PR02, 0);
+  host.SetProgress(RunBar::PR02, 0);
   host.RunEnded(end);
 }
 

@@ -49,13 +49,13 @@ class RowDispenser {
 // it at most every 40 ms and at the last row, not per row.
 class FinishedRows {
  public:
-  FinishedRows(RunHost& host, Control bar, std::size_t total, std::size_t scale, bool status = true)
+  FinishedRows(RunHost& host, RunBar bar, std::size_t total, std::size_t scale, bool status = true)
       : host_(host), bar_(bar), total_(total), scale_(scale), status_(status) {}
   void Finished();
 
  private:
   RunHost& host_;
-  Control bar_;
+  RunBar bar_;
   std::size_t total_, scale_;
   bool status_;
   std::mutex m_;

@@ -41,8 +41,8 @@ class FoundRows {
 };
 
 void BeginColourRun(RunHost& host, int command) {
-  host.SetProgressRange(Control::PR01, 0, 100);
-  host.SetProgress(Control::PR01, 0);
+  host.SetProgressRange(RunBar::PR01, 0, 100);
+  host.SetProgress(RunBar::PR01, 0);
   host.SetStatusText(1, "");
   host.RunBegan(command);
   host.DeselectAll();
@@ -53,8 +53,8 @@ void BeginColourRun(RunHost& host, int command) {
 void EndColourRun(PictrayState& st, RunHost& host, int command, bool aborted, Said endMessage,
                   RunRegistry::Guard& guard) {
   host.DeselectAll();
-  host.SetProgress(Control::PR01, 0);
-  host.SetProgress(Control::PR02, 0);
+  host.SetProgress(RunBar::PR01, 0);
+  host.SetProgress(RunBar::PR02, 0);
   guard.Release();
   const RunEnd end = EndOfRun(command, st, aborted);
   if (!end.moveDue) Inform(host, aborted ? Said::ColourRunAborted : endMessage);
@@ -68,7 +68,7 @@ void EndColourRun(PictrayState& st, RunHost& host, int command, bool aborted, Sa
 template <typename Label>
 bool LabelEveryRow(PictrayState& st, RunHost& host, const ParamBlock& block, Label label) {
   const std::size_t n = st.rows.ListMax();
-  FinishedRows progress(host, Control::PR01, n, 100, false);
+  FinishedRows progress(host, RunBar::PR01, n, 100, false);
   FoundRows found(host, n);
   std::atomic<bool> metAbort{false};
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
@@ -98,21 +98,21 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
   const std::string disabledchar = ReadSetting(key::disabledchar, profile);
   const SampledFormats formats = ReadSampledFormats(profile);
   BeginColourRun(host, cmd::AllColour);
-  host.SetProgressRange(Control::PR02, 0, 100);
+  host.SetProgressRange(RunBar::PR02, 0, 100);
   const bool complete = LabelEveryRow(st, host, val5, [&](std::size_t i, int worker) -> std::optional<bool> {
     const std::string path = RowPath(val5.folder, st.rows.name(i));
     ScanResult scan{ScanResult::NotDecoded, {}};
     const std::function<bool()> aborted = [&val5] { return val5.Aborted(); };
     // One worker shows its pictures' rows on PR02; several would make it jump.
     const std::function<void(int)> rowsDone = [&](int percent) {
-      if (worker == 0) host.SetProgress(Control::PR02, percent);
+      if (worker == 0) host.SetProgress(RunBar::PR02, percent);
     };
     const fs::ReadOnlyFile file(*st.env, path);
     if (FileHedarCheck(file) == 2)
       scan = ScanFullPicture(file, colours, aborted, rowsDone);
     else if (formats == SampledFormats::kAll && st.PictureRows)
       scan = ScanPictureRows(LibraryCalls(st), path, colours, aborted, rowsDone);
-    if (worker == 0) host.SetProgress(Control::PR02, 0);
+    if (worker == 0) host.SetProgress(RunBar::PR02, 0);
     if (scan.outcome == ScanResult::Aborted) return std::nullopt;
     const std::string label = scan.outcome == ScanResult::Scanned ? AllColourLabel(mode, scan.found) : "";
     st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), kind::AllColor);
@@ -132,7 +132,7 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
   const std::string disabledchar = ReadSetting(key::disabledchar, profile);
   const SampledFormats formats = ReadSampledFormats(profile);
   BeginColourRun(host, cmd::PartColour);
-  host.SetProgressRange(Control::PR02, 0, 99);
+  host.SetProgressRange(RunBar::PR02, 0, 99);
   host.SetStatusText(2, GRmsgtext);
   std::vector<CellDrawer> drawers(static_cast<std::size_t>(PoolWorkers(st, profile)),
                                   CellDrawer(LibraryCalls(st), kPartCellEdge, PartX, formats));
@@ -144,7 +144,7 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
     if (IsSampled(file, formats)) {
       CellDrawer& drawer = drawers[static_cast<std::size_t>(worker)];
       const auto rowDone = [&](std::uint32_t row) {
-        if (worker == 0) host.SetProgress(Control::PR02, static_cast<int>(row));
+        if (worker == 0) host.SetProgress(RunBar::PR02, static_cast<int>(row));
       };
       if (val6.Aborted()) return std::nullopt;
       drawer.Start(file, path, cells);

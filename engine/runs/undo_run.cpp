@@ -60,19 +60,19 @@ UndoTurns UndoTurnsOnHost(RunHost& host, const std::string& folder) {
   };
   turns.starting = [&host] {
     host.SetStatusText(1, "Wait! Now Loading");
-    host.SetProgressRange(Control::PR01, 0, 100);
-    host.SetProgress(Control::PR01, 0);
+    host.SetProgressRange(RunBar::PR01, 0, 100);
+    host.SetProgress(RunBar::PR01, 0);
   };
   // The window hears of it once per percent.
   turns.callbacks.progress = [&host, shown = 0](std::size_t done, std::size_t total) mutable {
     const int position = static_cast<int>(done * 100 / std::max<std::size_t>(total, 1));
     if (position == shown) return;
     shown = position;
-    host.SetProgress(Control::PR01, position);
+    host.SetProgress(RunBar::PR01, position);
     host.SetStatusText(1, std::to_string(done) + "/" + std::to_string(total));
   };
   turns.ended = [&host](const UndoReport& report) {
-    host.SetProgress(Control::PR01, 0);
+    host.SetProgress(RunBar::PR01, 0);
     host.SetStatusText(1, "");
     const bool clean = report.left.empty() && report.error == 0;
     host.MessageBox1Q(UndoEndMessage(report), clean ? Button::Yes : Button::Err, clean ? Button::Yes : Button::Err);

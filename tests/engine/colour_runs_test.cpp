@@ -103,8 +103,8 @@ TEST_F(ColourRuns, RgbNamesUnclassifiedRowsFromTheChosenCellsTogether) {
                                                                     {"bad.jpg", 1, 4, 100}, {"bad.jpg", 16, 4, 100}}));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kRgbEnd});
   EXPECT_EQ(host.status[1], "5/5");
-  EXPECT_EQ(host.progress[Control::PR01], 0);
-  EXPECT_EQ(host.progress[Control::PR02], 0);
+  EXPECT_EQ(host.progress[RunBar::PR01], 0);
+  EXPECT_EQ(host.progress[RunBar::PR02], 0);
   EXPECT_EQ(host.LastEnd(), (RunEnd{cmd::RgbAnalysis, false, true, false, false}));
   EXPECT_EQ(host.summary, st.rows.CountSetItem());
   EXPECT_FALSE(st.runs.Active());
@@ -206,7 +206,7 @@ TEST_F(ColourRuns, StrengthNamesEveryRowAndWritesNotes) {
         << i;
   }
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kStrengthEnd});
-  EXPECT_EQ(host.ranges[Control::PR01], std::make_pair(0, 2));
+  EXPECT_EQ(host.ranges[RunBar::PR01], std::make_pair(0, 2));
 }
 
 // Each worker's first picture asks for the abort: no worker starts another,

@@ -59,7 +59,7 @@ TEST_F(ListupTest, ListsFilesOnlyAndEndsWithProgressAndCommands) {
   EXPECT_EQ(Names(), (std::set<std::string>{"a.jpg", "b.png"}));
   EXPECT_EQ(host.itemCount, 2u);
   EXPECT_EQ(host.status[1], "2/2");
-  EXPECT_EQ(host.progress[Control::PR01], 0);
+  EXPECT_EQ(host.progress[RunBar::PR01], 0);
   EXPECT_EQ(host.began, std::vector<int>{cmd::ListUp});
   // No row has a target: nothing to move.
   EXPECT_EQ(host.ends, std::vector<RunEnd>{RunEnd{cmd::ListUp}});

@@ -102,7 +102,7 @@ TEST_F(MoveRun, NewAndExistingFoldersWithResultLines) {
   EXPECT_EQ(host.status[1], "");
   EXPECT_EQ(host.statusLog.front(), "Wait! Now Loading");
   EXPECT_NE(std::find(host.statusLog.begin(), host.statusLog.end(), "4/5"), host.statusLog.end());
-  EXPECT_EQ(host.progress[Control::PR01], 0);
+  EXPECT_EQ(host.progress[RunBar::PR01], 0);
   EXPECT_FALSE(st.runs.Active());
 }
 

@@ -47,7 +47,7 @@ TEST_F(NameSets, CharacterClassificationWithSummaryAndEndMessage) {
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kCharSetEnd});
   EXPECT_EQ(host.messages[0].caption1, "yes");
   EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::CharClass, false, true, false, false})});
-  EXPECT_EQ(host.progress[Control::PR02], 0);
+  EXPECT_EQ(host.progress[RunBar::PR02], 0);
   EXPECT_EQ(host.status[1], "4/4");
 }
 

@@ -119,7 +119,7 @@ TEST_F(SelectedColourRuns, AllColourLabelsEveryRowByItsMode) {
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>(5, kAllColourEnd));
   EXPECT_EQ(host.began, std::vector<int>(5, cmd::AllColour));
   EXPECT_EQ(host.LastEnd(), (RunEnd{cmd::AllColour, false, true, false, false}));
-  EXPECT_EQ(host.progress[Control::PR01], 0);
+  EXPECT_EQ(host.progress[RunBar::PR01], 0);
   EXPECT_FALSE(std::filesystem::exists(workfile));
   EXPECT_TRUE(host.summary.empty());  // the summary list is left alone
   EXPECT_FALSE(st.runs.Active());

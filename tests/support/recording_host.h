@@ -37,11 +37,11 @@ class RecordingHost : public RunHost {
     answers.pop_front();
     return a;
   }
-  void SetProgressRange(Control bar, int lo, int hi) override {
+  void SetProgressRange(RunBar bar, int lo, int hi) override {
     std::lock_guard<std::mutex> l(m);
     ranges[bar] = {lo, hi};
   }
-  void SetProgress(Control bar, int pos) override {
+  void SetProgress(RunBar bar, int pos) override {
     std::lock_guard<std::mutex> l(m);
     progress[bar] = pos;
     progressLog.push_back(pos);
@@ -112,8 +112,8 @@ class RecordingHost : public RunHost {
   int defaultAnswer = 7;
   std::deque<int> answers;
   std::vector<Message> messages;
-  std::map<Control, std::pair<int, int>> ranges;
-  std::map<Control, int> progress;
+  std::map<RunBar, std::pair<int, int>> ranges;
+  std::map<RunBar, int> progress;
   std::vector<int> progressLog;
   std::map<int, std::string> status;
   std::vector<std::string> statusLog;
