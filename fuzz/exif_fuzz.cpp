@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::span<const unsigned char> whole(data, size);
   if (pictray::JEndHedarCheck(file) != pictray::JEndHedarCheck(whole)) std::abort();
   if (pictray::JpegErrCheck(file) != pictray::JpegErrCheck(whole)) std::abort();
-  pictray::ExifHedarCheck(path);
+  pictray::ExifHedarCheck(file);
   pictray::JpegNullCheck({}, whole, "10");
   pictray::GetJpegImageSize(file);
   return 0;
