@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -166,10 +167,16 @@ std::vector<FileRec> SetListView(const fs::Env& env, const std::string& folder, 
   // whichever thread lists it; the entries not listed are then closed up.
   table.resize(names.size());
   std::vector<char> taken(names.size(), 0);
+  // The caller's thread tells how many entries are done, whichever thread
+  // did them, and the whole once all are: on a busy machine the others may
+  // take every entry after its first.
+  std::atomic<std::size_t> done{0};
   ShareWork(names.size(), ThreadsFor(names.size()), abort, [&](std::size_t i, unsigned t) {
     taken[i] = ListEntry(env, dirfd, folder, names[i].first, names[i].second, readNow, table[i]);
-    if (t == 0 && taken[i] && progress) progress(i + 1, names.size());
+    const std::size_t now = done.fetch_add(1, std::memory_order_relaxed) + 1;
+    if (t == 0 && progress) progress(now, names.size());
   });
+  if (progress && !names.empty() && !Aborted(abort)) progress(names.size(), names.size());
   std::size_t kept = 0;
   for (std::size_t i = 0; i < table.size(); ++i) {
     if (!taken[i]) continue;
