@@ -4,6 +4,7 @@
 
 #include "app/common/text_bytes.h"
 #include "engine/colour/rgb_name.h"
+#include "engine/runs/run_commands.h"
 
 namespace pictray::app {
 
@@ -22,8 +23,8 @@ std::optional<QColor> ColourOfText(const std::string& text) {
 }
 
 std::optional<QColor> RowColour(const Row& row) {
-  if (row.kind == kind::Strength) return ColourOfText(row.notes);
-  if ((row.kind == kind::AllColor || row.kind == kind::Ratio) && isRGB(row.target) == 1)
+  if (row.kind == KindOf(cmd::RgbStrength)) return ColourOfText(row.notes);
+  if ((row.kind == KindOf(cmd::AllColour) || row.kind == KindOf(cmd::RgbRatio)) && isRGB(row.target) == 1)
     return ColourOfText(row.target);
   return std::nullopt;
 }
@@ -40,7 +41,8 @@ int FileListModel::columnCount(const QModelIndex& parent) const { return parent.
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || static_cast<std::size_t>(index.row()) >= count_) return {};
   const auto r = static_cast<std::size_t>(index.row());
-  if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return ui::TextOf(rows_.cell(r, index.column()));
+  if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    return ui::TextOf(index.column() == 3 ? ShownNotes(rows_.row(r)) : rows_.cell(r, index.column()));
   if (role != Qt::ForegroundRole && role != Qt::BackgroundRole) return {};
   const std::optional<QColor> colour = RowColour(rows_.row(r));
   if (role == Qt::BackgroundRole) return colour && blackback_ ? QColor(Qt::black) : QColor(Qt::white);

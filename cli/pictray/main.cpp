@@ -226,7 +226,7 @@ int Undo(const std::string& folder, PictrayState& st, texts::Language lang) {
 void PrintRows(const FileList& rows) {
   rows.forEach([](std::size_t, const Row& r) {
     std::cout << EscapeField(r.name) << '\t' << EscapeField(r.target) << '\t' << EscapeField(r.kind)
-              << '\t' << (r.kind == kind::Phrase ? EscapeField(r.notes) : std::string()) << '\n';
+              << '\t' << EscapeField(ShownNotes(r)) << '\n';
   });
 }
 

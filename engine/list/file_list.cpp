@@ -76,7 +76,7 @@ std::string FileList::cell(std::size_t i, int column) const {
     case 0: return std::string(NameOf(r));
     case 1: return texts_[r.target];
     case 2: return texts_[r.kind];
-    case 3: return texts_[r.kind] == kind::Phrase ? texts_[r.notes] : std::string();
+    case 3: return texts_[r.notes];
     default: return {};
   }
 }

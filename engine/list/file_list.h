@@ -26,24 +26,12 @@ struct Row {
   std::string name;    // file name as the file system gives it (bytes)
   std::string target;  // target folder name; empty = not classified
   std::string kind;    // one-letter kind code; empty = not classified
-  std::string notes;   // written only by the strength analysis
+  std::string notes;   // written only by the strength analysis (ShownNotes: when they are shown)
 };
 
-// Kind codes.
+// The classifications' kind letters are their commands' (KindOf in
+// engine/runs/run_commands.h); the rows know only the move's own mark.
 namespace kind {
-inline constexpr const char* Char = "C";
-inline constexpr const char* Phrase = "T";
-inline constexpr const char* Strength = "T";  // the strength run shares the letter, and writes notes
-inline constexpr const char* Ext = "e";
-inline constexpr const char* Exif = "E";
-inline constexpr const char* Info = "I";
-inline constexpr const char* Header = "H";
-inline constexpr const char* Broken = "G";
-inline constexpr const char* Size = "Z";
-inline constexpr const char* Ratio = "P";
-inline constexpr const char* PartColor = "P";  // the part-colour run shares the ratio run's letter
-inline constexpr const char* Rgb = "R";
-inline constexpr const char* AllColor = "A";
 inline constexpr const char* Moved = "M";
 }  // namespace kind
 
@@ -63,8 +51,8 @@ class FileList {
   std::string name(std::size_t i) const;
   std::string target(std::size_t i) const;
   std::string kind(std::size_t i) const;
-  // Text of a column of the file list view (0 name, 1 target, 2 kind,
-  // 3 notes only for kind "T").
+  // Text of a column of the file list (0 name, 1 target, 2 kind, 3 notes
+  // as stored).
   std::string cell(std::size_t i, int column) const;
 
   void append(std::vector<Row> rows);

@@ -15,10 +15,10 @@ bool DigitsOnly(const std::string& s) {
 
 }  // namespace
 
-void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S) {
+void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S, const std::string& strengthKind) {
   const int SRgb0 = ReadSettingNumber(*st.env, key::SRgb0, st.profile);
   const int SRgb3 = ReadSettingNumber(*st.env, key::SRgb3, st.profile);
-  if (SRgb3 == 0 || st.rows.kind(0) != kind::Strength) return;
+  if (SRgb3 == 0 || st.rows.kind(0) != strengthKind) return;
   static const char* const kBases[] = {"RED", "GREEN", "BLUE"};
   if (SRgb0 < 0 || SRgb0 > 2) return;
   const std::string base = kBases[SRgb0];
@@ -72,10 +72,10 @@ std::string GetNewFoldaName(const fs::Env& env, const std::string& path) {
   }
 }
 
-void PrepareMove(RunHost& host, PictrayState& st, const std::string& S) {
+void PrepareMove(RunHost& host, PictrayState& st, const std::string& S, const std::string& strengthKind) {
   host.SetSummary({});
   host.ClearMoveResults();
-  BeforMoveCheck(host, st, S);
+  BeforMoveCheck(host, st, S, strengthKind);
   BeforFoldaCheck(host, st, S);
 }
 

@@ -12,9 +12,9 @@ namespace pictray {
 
 inline constexpr const char* kColourMatchFolder = "1-1-1";
 
-// Strength results (kind "T" in row 0, "SRgb3" on): purely numeric targets
-// become RED, GREEN or BLUE ("SRgb0"), or RED1, RED2, ... when taken.
-void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S);
+// Strength results (`strengthKind` in row 0, "SRgb3" on): purely numeric
+// targets become RED, GREEN or BLUE ("SRgb0"), or RED1, RED2, ... when taken.
+void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S, const std::string& strengthKind);
 // When the first target is "1-1-1" and that folder exists, offers to move
 // into the next free N-N-N instead.
 void BeforFoldaCheck(RunHost& host, PictrayState& st, const std::string& S);
@@ -22,6 +22,6 @@ void BeforFoldaCheck(RunHost& host, PictrayState& st, const std::string& S);
 std::string GetNewFoldaName(const fs::Env& env, const std::string& path);
 
 // Command 1001 before the run starts: empties LV03 and LV02, then both checks.
-void PrepareMove(RunHost& host, PictrayState& st, const std::string& S);
+void PrepareMove(RunHost& host, PictrayState& st, const std::string& S, const std::string& strengthKind);
 
 }  // namespace pictray

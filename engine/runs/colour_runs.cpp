@@ -10,6 +10,7 @@
 #include "engine/colour/rgb_name.h"
 #include "engine/run/null_host.h"
 #include "engine/runs/row_pool.h"
+#include "engine/runs/run_commands.h"
 #include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"
 
@@ -119,7 +120,7 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
         const Row row = st.rows.row(j);
         const std::string path = RowPath(val.folder, row.name);
         const std::string name = sampler.RatioFolderName(fs::ReadOnlyFile(*st.env, path), path);
-        st.rows.setTarget(j, name, val.mode == 1 ? kind::Ratio : row.kind);
+        st.rows.setTarget(j, name, val.mode == 1 ? KindOf(cmd::RgbRatio) : row.kind);
         ShowRow(host, j);
       });
   host.DeselectAll();
@@ -157,6 +158,7 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   for (int w = 0; w < workers; ++w)
     samplers.emplace_back(LibraryCalls(st), settings.PartX, settings.PixelPassbit, formats);
   const std::vector<int> cells = ChosenCells(strJpos_bit, kMaxCells);
+  const std::string kind = KindOf(cmd::RgbAnalysis);
   // Once memory has run out the rows left keep their state.
   const auto unclassified = [&](std::size_t i) { return !noMemory && st.rows.kind(i).empty(); };
   WorkRowsOnPool(*st.env, workers, st.rows, val.folder, val, progress, kWholePictureAhead, unclassified,
@@ -166,7 +168,7 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
                    const std::string path = RowPath(val.folder, row.name);
                    const fs::ReadOnlyFile file(*st.env, path);
                    if (!IsSampled(file, formats)) {
-                     st.rows.setTarget(i, "", kind::Rgb);
+                     st.rows.setTarget(i, "", kind);
                    } else {
                      ExactColourTable table(settings.samcount);
                      const CellsOutcome outcome =
@@ -178,7 +180,7 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
                                        outcome == CellsOutcome::NoPicture
                                            ? ""
                                            : RgbFolderName(SacrchMaxIndex2(table, settings.search), settings),
-                                       kind::Rgb);
+                                       kind);
                    }
                    ShowRow(host, i);
                  });
@@ -220,13 +222,14 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
   FinishedRows progress(host, RunBar::PR01, n, n);
   const int workers = PoolWorkers(st, profile);
   std::vector<StrengthSampler> samplers(static_cast<std::size_t>(workers), StrengthSampler(LibraryCalls(st), settings, formats));
+  const std::string kind = KindOf(cmd::RgbStrength);
   const bool stopped = WorkRowsOnPool(
       *st.env, workers, st.rows, valrp.folder, valrp, progress, kWholePictureAhead,
       [n](std::size_t j) { return j < n; }, [&](int worker, std::size_t j) {
         const std::string path = RowPath(valrp.folder, st.rows.name(j));
         const StrengthResult r = samplers[static_cast<std::size_t>(worker)].GetTopRGB(fs::ReadOnlyFile(*st.env, path), path);
         if (r.notes) st.rows.setNotes(j, *r.notes);
-        st.rows.setTarget(j, r.target, kind::Strength);
+        st.rows.setTarget(j, r.target, kind);
         ShowRow(host, j);
       });
   if (stopped) {
@@ -249,13 +252,13 @@ ListUpColourLabeller::ListUpColourLabeller(const AnalysisFlags& flags, PictraySt
 void ListUpColourLabeller::Label(const fs::ReadOnlyFile& file, const std::string& path, Row& row) {
   if (ratio_ && row.target.empty()) {
     row.target = ratio_->RatioFolderName(file, path);
-    if (!row.target.empty()) row.kind = kind::Ratio;
+    if (!row.target.empty()) row.kind = KindOf(cmd::RgbRatio);
   }
   if (strength_ && row.target.empty()) {
     const StrengthResult r = strength_->GetTopRGB(file, path);
     row.target = r.target;
     if (r.notes) row.notes = *r.notes;
-    if (!row.target.empty()) row.kind = kind::Strength;
+    if (!row.target.empty()) row.kind = KindOf(cmd::RgbStrength);
   }
 }
 

@@ -8,6 +8,7 @@
 #include "engine/jpeg/jpeg_decode.h"
 #include "engine/runs/other_formats.h"
 #include "engine/runs/row_pool.h"
+#include "engine/runs/run_commands.h"
 #include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"
 #include "engine/names/folda_name.h"
@@ -75,29 +76,29 @@ JpegLabel ListUpJpegLabel(const fs::ReadOnlyFile& file, const std::string& path,
   std::string& t = r.text;
   if (flags.M_NG) {
     t = NgVerdictAnyFormat(file, path, settings, BarProgress(host, bar));
-    r.kind = kind::Broken;
+    r.kind = KindOf(cmd::NgAnalysis);
   }
   if (t.empty() && (flags.M_Hed || flags.M_Info)) t = ExifHedarCheck(file);
   if (flags.M_Hed) {
     if (t.empty()) t = "NoExif";
-    r.kind = kind::Header;
+    r.kind = KindOf(cmd::HeaderCheck);
     t = GetFoldaName(t, 0, settings.disabledchar);
   }
   if (flags.M_Info) {
     t = GetFoldaName(t, 0, settings.disabledchar);
-    r.kind = kind::Info;
+    r.kind = KindOf(cmd::Info);
     if (t == "Exif" && flags.M_Exif) {
       t = ExifLabelAnyFormat(file, path, settings);
-      r.kind = kind::Exif;
+      r.kind = KindOf(cmd::Exif);
     }
   }
   if (flags.M_Exif && !flags.M_Info) {
     t = ExifLabelAnyFormat(file, path, settings);
-    r.kind = kind::Exif;
+    r.kind = KindOf(cmd::Exif);
   }
   if (flags.M_Size && t.empty()) {
     t = SizeLabelAnyFormat(file, path, settings);
-    r.kind = kind::Size;
+    r.kind = KindOf(cmd::SizeAnalysis);
   }
   return r;
 }
@@ -115,8 +116,8 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const JpegSettings settings = JpegSettings::Read(profile);
   st.ExifSel.set(settings.ExifSel);
-  const char* kindCode = mode == 1 ? kind::Exif : mode == 2 ? kind::Info : kind::Header;
   const int command = mode == 1 ? cmd::Exif : mode == 2 ? cmd::Info : cmd::HeaderCheck;
+  const std::string kindCode = KindOf(command);
 
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(bar, 0, static_cast<int>(n));
@@ -172,13 +173,14 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const JpegSettings settings = JpegSettings::Read(profile);
   FinishedRows progress(host, RunBar::PR01, n, n, false);
+  const std::string kind = KindOf(cmd::SizeAnalysis);
   const bool stopped = WorkRowsOnPool(
       *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress,
       {kHeaderBytes, 0, kReadAheadRows}, Unclassified(st.rows), [&](int, std::size_t i) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
         const std::string path = RowPath(val.folder, row.name);
-        st.rows.storeResult(i, SizeLabelAnyFormat(fs::ReadOnlyFile(*st.env, path), path, settings), kind::Size);
+        st.rows.storeResult(i, SizeLabelAnyFormat(fs::ReadOnlyFile(*st.env, path), path, settings), kind);
         ShowRow(host, i);
       });
   if (stopped) {
@@ -204,13 +206,14 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
   constexpr std::uint64_t kEnds = 4096;
   const bool wholeFiles = settings.ng.JlibCheck == "1" || settings.ng.NullCheck == "1";
   FinishedRows progress(host, RunBar::PR01, n, n);
+  const std::string kind = KindOf(cmd::NgAnalysis);
   const bool stopped = WorkRowsOnPool(
       *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress, {wholeFiles ? 0 : kEnds, wholeFiles ? 0 : kEnds, kReadAheadRows},
       [](std::size_t) { return true; }, [&](int worker, std::size_t i) {
         // One worker shows its files' scans on PR02; several would make it jump.
         const ScanProgress scan = BarProgress(worker == 0 ? &host : nullptr, RunBar::PR02);
         const std::string path = RowPath(val.folder, st.rows.name(i));
-        st.rows.setTarget(i, NgVerdictAnyFormat(fs::ReadOnlyFile(*st.env, path), path, settings, scan), kind::Broken);
+        st.rows.setTarget(i, NgVerdictAnyFormat(fs::ReadOnlyFile(*st.env, path), path, settings, scan), kind);
         ShowRow(host, i);
       });
   if (stopped) {

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "engine/run/controls.h"
+#include "engine/runs/run_commands.h"
 #include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"
 #include "engine/names/folda_name.h"
@@ -45,12 +46,13 @@ std::string NameExtension(const std::string& name) {
 
 void SetList04(RunHost& host, PictrayState& st, const std::string& pattern) {
   const std::string disabled = ReadDisabledChar(*st.env, st.profile);
+  const std::string kind = KindOf(cmd::CharClass);
   RunNameSet(
       host, st, cmd::CharClass,
       [&](std::size_t i, const std::string& name) {
         const std::string t = GetFoldaName(MatchPatName(name, pattern), 1, disabled);
         if (t.empty()) return false;
-        st.rows.setTarget(i, t, kind::Char);
+        st.rows.setTarget(i, t, kind);
         return true;
       },
       Said::CharSetEnd);
@@ -59,11 +61,12 @@ void SetList04(RunHost& host, PictrayState& st, const std::string& pattern) {
 void SetList05(RunHost& host, PictrayState& st, const std::string& phrase) {
   const std::string disabled = ReadDisabledChar(*st.env, st.profile);
   const std::string t = GetFoldaName(phrase, 1, disabled);
+  const std::string kind = KindOf(cmd::PhraseClass);
   RunNameSet(
       host, st, cmd::PhraseClass,
       [&](std::size_t i, const std::string& name) {
         if (t.empty() || name.find(phrase) == std::string::npos) return false;
-        st.rows.setTarget(i, t, kind::Phrase);
+        st.rows.setTarget(i, t, kind);
         return true;
       },
       Said::PhraseSetEnd);
@@ -71,10 +74,11 @@ void SetList05(RunHost& host, PictrayState& st, const std::string& phrase) {
 
 void SetList06(RunHost& host, PictrayState& st) {
   host.SetStatusText(1, "");
+  const std::string kind = KindOf(cmd::ExtClass);
   RunNameSet(
       host, st, cmd::ExtClass,
       [&](std::size_t i, const std::string& name) {
-        st.rows.setTarget(i, NameExtension(name), kind::Ext);
+        st.rows.setTarget(i, NameExtension(name), kind);
         return true;
       },
       Said::ExtSetEnd);

@@ -39,7 +39,9 @@ void PartColour(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry
   ThreadPartColor(st.blocks.val6, st, host, *c.colours, c.strJpos_bit, c.GRmsgtext, std::move(g));
 }
 void PrepareRatio(PictrayState& st, RunHost&, const std::string& folder) { PrepareRatioRun(st, folder); }
-void PrepareMoveRun(PictrayState& st, RunHost& host, const std::string& folder) { PrepareMove(host, st, folder); }
+void PrepareMoveRun(PictrayState& st, RunHost& host, const std::string& folder) {
+  PrepareMove(host, st, folder, KindOf(cmd::RgbStrength));
+}
 void Move(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry::Guard g) {
   const MoveReport report = ThreadMakeFoldaAndMove(st.blocks.val21, st, host, std::move(g));
   if (c.moved) c.moved(report);
@@ -75,20 +77,20 @@ using F = AnalysisFlags;
 using B = ParamBlocks;
 // clang-format off
 constexpr RunCommand kCommands[] = {
-    {cmd::CharClass, "char=", R::WhileRunning, nullptr, nullptr, nullptr, nullptr, {}, CharClass},
-    {cmd::PhraseClass, "phrase=", R::WhileRunning, nullptr, nullptr, nullptr, nullptr, {}, PhraseClass},
-    {cmd::ExtClass, "ext", R::WhileRunning, nullptr, nullptr, nullptr, nullptr, {}, ExtClass},
-    {cmd::Exif, "exif", R::WhileRunningWithRows, &F::M_Exif, SelectJpeg, &B::val, nullptr, {ExDate}, nullptr},
-    {cmd::Info, "info", R::WhileRunningWithRows, &F::M_Info, SelectJpeg, &B::val, nullptr, {ExDate}, nullptr},
-    {cmd::HeaderCheck, "header", R::WhileRunningWithRows, &F::M_Hed, SelectJpeg, &B::val, nullptr, {ExDate}, nullptr},
-    {cmd::SizeAnalysis, "size", R::WhileRunningWithRows, &F::M_Size, SelectJpeg, &B::val, nullptr, {ImageSize}, nullptr},
-    {cmd::NgAnalysis, "ng", R::WhileRunningWithRows, &F::M_NG, SelectJpeg, &B::val, nullptr, {IError}, nullptr},
-    {cmd::RgbAnalysis, "rgb=", R::WhileRunning, nullptr, nullptr, &B::val, nullptr, {Rgb}, nullptr},
-    {cmd::RgbRatio, "ratio", R::WhileRunningWithRows, &F::M_RP, nullptr, &B::valrp, PrepareRatio, {RatioEven, RatioOdd}, nullptr},
-    {cmd::RgbStrength, "strength", R::WhileRunningWithRows, &F::M_RS, nullptr, &B::valrp, nullptr, {Strength}, nullptr},
-    {cmd::AllColour, "allcolor=", R::WhileRunning, nullptr, nullptr, &B::val5, nullptr, {AllColour}, nullptr},
-    {cmd::PartColour, "partcolor=", R::WhileRunning, nullptr, nullptr, &B::val6, nullptr, {PartColour}, nullptr},
-    {cmd::MoveStart, "move", R::WhileRunning, nullptr, nullptr, &B::val21, PrepareMoveRun, {Move}, nullptr},
+    {cmd::CharClass, "char=", "C", R::WhileRunning, nullptr, nullptr, nullptr, nullptr, {}, CharClass},
+    {cmd::PhraseClass, "phrase=", "T", R::WhileRunning, nullptr, nullptr, nullptr, nullptr, {}, PhraseClass},
+    {cmd::ExtClass, "ext", "e", R::WhileRunning, nullptr, nullptr, nullptr, nullptr, {}, ExtClass},
+    {cmd::Exif, "exif", "E", R::WhileRunningWithRows, &F::M_Exif, SelectJpeg, &B::val, nullptr, {ExDate}, nullptr},
+    {cmd::Info, "info", "I", R::WhileRunningWithRows, &F::M_Info, SelectJpeg, &B::val, nullptr, {ExDate}, nullptr},
+    {cmd::HeaderCheck, "header", "H", R::WhileRunningWithRows, &F::M_Hed, SelectJpeg, &B::val, nullptr, {ExDate}, nullptr},
+    {cmd::SizeAnalysis, "size", "Z", R::WhileRunningWithRows, &F::M_Size, SelectJpeg, &B::val, nullptr, {ImageSize}, nullptr},
+    {cmd::NgAnalysis, "ng", "G", R::WhileRunningWithRows, &F::M_NG, SelectJpeg, &B::val, nullptr, {IError}, nullptr},
+    {cmd::RgbAnalysis, "rgb=", "R", R::WhileRunning, nullptr, nullptr, &B::val, nullptr, {Rgb}, nullptr},
+    {cmd::RgbRatio, "ratio", "P", R::WhileRunningWithRows, &F::M_RP, nullptr, &B::valrp, PrepareRatio, {RatioEven, RatioOdd}, nullptr},
+    {cmd::RgbStrength, "strength", "T", R::WhileRunningWithRows, &F::M_RS, nullptr, &B::valrp, nullptr, {Strength}, nullptr},
+    {cmd::AllColour, "allcolor=", "A", R::WhileRunning, nullptr, nullptr, &B::val5, nullptr, {AllColour}, nullptr},
+    {cmd::PartColour, "partcolor=", "P", R::WhileRunning, nullptr, nullptr, &B::val6, nullptr, {PartColour}, nullptr},
+    {cmd::MoveStart, "move", "", R::WhileRunning, nullptr, nullptr, &B::val21, PrepareMoveRun, {Move}, nullptr},
 };
 
 constexpr RowsCommand kRowsCommands[] = {
@@ -107,6 +109,10 @@ const RunCommand* FindRunCommand(int id) {
       std::find_if(std::begin(kCommands), std::end(kCommands), [id](const RunCommand& c) { return c.id == id; });
   return it == std::end(kCommands) ? nullptr : it;
 }
+
+std::string KindOf(int id) { return std::string(FindRunCommand(id)->kind); }
+
+std::string ShownNotes(const Row& row) { return row.kind == FindRunCommand(cmd::RgbStrength)->kind ? row.notes : ""; }
 
 const RunCommand* FindRunStep(std::string_view step, std::string* value) {
   for (const RunCommand& c : kCommands) {

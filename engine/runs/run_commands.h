@@ -50,6 +50,9 @@ using CommandRun = void (*)(PictrayState& st, RunHost& host, const RunChoice& ch
 struct RunCommand {
   int id;
   std::string_view verb;  // pictray-cli's step; ending in '=' it takes a value
+  // The letter of the rows it classifies, in the file list's kind column;
+  // two commands that classify alike share one. Empty for the move.
+  std::string_view kind;
   Refusal refusal;
   std::atomic<int> AnalysisFlags::*flag;  // what its button records for list-up; null for none
   // Records the choice as the button does and gives the block's mode; null:
@@ -66,6 +69,11 @@ struct RunCommand {
 
 std::span<const RunCommand> RunCommands();
 const RunCommand* FindRunCommand(int id);
+// The kind letter of the command's rows (KindOf(cmd::Exif) is "E").
+std::string KindOf(int id);
+// The notes column of a row: the strength analysis's notes while the row
+// has its kind, else nothing.
+std::string ShownNotes(const Row& row);
 // The command of a pictray-cli step ("exif", "rgb=1,2") and its value.
 const RunCommand* FindRunStep(std::string_view step, std::string* value);
 // An analysis list-up can run (its button records a flag), by its step

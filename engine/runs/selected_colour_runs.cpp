@@ -11,6 +11,7 @@
 #include "engine/names/folda_name.h"
 #include "engine/runs/colour_runs.h"
 #include "engine/runs/row_pool.h"
+#include "engine/runs/run_commands.h"
 #include "engine/runs/run_steps.h"
 #include "engine/settings/settings_keys.h"
 
@@ -115,7 +116,7 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
     if (worker == 0) host.SetProgress(RunBar::PR02, 0);
     if (scan.outcome == ScanResult::Aborted) return std::nullopt;
     const std::string label = scan.outcome == ScanResult::Scanned ? AllColourLabel(mode, scan.found) : "";
-    st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), kind::AllColor);
+    st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), KindOf(cmd::AllColour));
     return scan.found.has_value();
   });
   if (const int e = workfile.empty() ? 0 : RemoveFileIfPresent(*st.env, workfile))
@@ -154,7 +155,7 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
         if (label == kMatchFolder) break;
       }
     }
-    st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), kind::PartColor);
+    st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), KindOf(cmd::PartColour));
     return FoundByLabel(label);
   });
   host.SetStatusText(2, "");

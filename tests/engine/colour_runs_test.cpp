@@ -80,7 +80,7 @@ TEST_F(ColourRuns, RgbNamesUnclassifiedRowsFromTheChosenCellsTogether) {
   Set("PixelPassbit", "0");
   Set("RGB64", "0");
   List({"flat.jpg", "note.txt", "kept.jpg", "cells.jpg", "bad.jpg"});
-  st.rows.setTarget(2, "kept", kind::Char);
+  st.rows.setTarget(2, "kept", "C");
   fake.Flat("flat.jpg", {12, 200, 7});
   // Alone, cell 1 would name (9,9,9); counted with cell 16, (1,2,3) wins.
   fake.Set("cells.jpg", [](std::uint8_t* bits, int, int part) {
@@ -144,8 +144,8 @@ TEST_F(ColourRuns, RgbAbortStopsWithinOneFileAndMoveOnStartsTheMove) {
 // whatever its kind, and one end message from the pair.
 TEST_F(ColourRuns, RatioWorkersSplitTheRowsAndReportOnce) {
   List({"0.jpg", "1.txt", "2.jpg", "3.jpg", "4.jpg"});
-  st.rows.setTarget(3, "kept", kind::Char);
-  st.rows.setTarget(4, "", kind::Char);
+  st.rows.setTarget(3, "kept", "C");
+  st.rows.setTarget(4, "", "C");
   fake.Flat("0.jpg", {250, 10, 10});
   fake.Set("2.jpg", [](std::uint8_t*, int, int) { return 9; });
   for (int round = 0; round < 20; ++round) {
@@ -187,7 +187,7 @@ TEST_F(ColourRuns, StrengthNamesEveryRowAndWritesNotes) {
   Set("SRgb1", "100");
   Set("SRgb2", "128");
   List({"red.jpg", "note.txt", "bad.jpg"});
-  st.rows.setTarget(0, "kept", kind::Char);
+  st.rows.setTarget(0, "kept", "C");
   st.rows.setNotes(1, "old");
   st.rows.setNotes(2, "old");
   fake.Set("red.jpg", [](std::uint8_t* bits, int edge, int) {
@@ -240,7 +240,7 @@ TEST_F(ColourRuns, PoolGivesEveryRowItsOneThreadResultWhileTheViewReads) {
     const std::string name = "f" + std::to_string(i) + (i % 7 == 3 ? ".txt" : ".jpg");
     src.Write(name, i % 7 == 3 ? "text" : testing::ReadAll(testing::JpegFixture("rgb_3x2.jpg")));
     fake.Flat(name, {i, 2 * i, 7});
-    rows.push_back({name, i % 11 == 5 ? "kept" : "", i % 11 == 5 ? kind::Char : "", ""});
+    rows.push_back({name, i % 11 == 5 ? "kept" : "", i % 11 == 5 ? "C" : "", ""});
   }
   st.rows.append(std::move(rows));
   const auto whileViewReads = [&](const std::function<void()>& run) {
@@ -280,7 +280,7 @@ TEST_F(ColourRuns, PoolGivesEveryRowItsOneThreadResultWhileTheViewReads) {
   };
   const std::vector<std::string> pooled = targets();
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i)
-    if (st.rows.kind(i) == kind::Rgb) st.rows.setTarget(i, "", "");
+    if (st.rows.kind(i) == "R") st.rows.setTarget(i, "", "");
   const std::size_t before = fake.Calls().size();
   st.PoolMax = 1;
   st.blocks.val.Start(src.path());

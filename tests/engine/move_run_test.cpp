@@ -55,7 +55,7 @@ class MoveRun : public ::testing::Test {
     st.rows.append({Row{name, target, k, ""}});
   }
   MoveReport Run() {
-    PrepareMove(host, st, S);
+    PrepareMove(host, st, S, "T");
     st.blocks.val21.Start(S);
     return ThreadMakeFoldaAndMove(st.blocks.val21, st, host, RunRegistry::Guard(st.runs));
   }
@@ -171,7 +171,7 @@ TEST_F(MoveRun, SecondMoveLeavesMovedRowsAlone) {
 
 TEST_F(MoveRun, AbortStopsBeforeTheNextRow) {
   Add("a.jpg", "X", "C");
-  PrepareMove(host, st, S);
+  PrepareMove(host, st, S, "T");
   st.blocks.val21.Start(S);
   st.blocks.AbortAll();
   const MoveReport r = ThreadMakeFoldaAndMove(st.blocks.val21, st, host, RunRegistry::Guard(st.runs));
@@ -311,7 +311,7 @@ TEST_F(MoveRun, StrengthTargetsBecomeTheColourFolder) {
   Add("a.jpg", "120", "T");
   Add("b.jpg", "x1", "T");
   Add("c.jpg", "7", "C");
-  BeforMoveCheck(host, st, S);
+  BeforMoveCheck(host, st, S, "T");
   EXPECT_EQ(st.rows.target(0), "RED2");
   EXPECT_EQ(st.rows.target(1), "x1");
   EXPECT_EQ(st.rows.target(2), "RED2");
@@ -319,17 +319,17 @@ TEST_F(MoveRun, StrengthTargetsBecomeTheColourFolder) {
 
   ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), kSection0, "SRgb0", "2", st.profile));
   st.rows.setTarget(1, "55", "T");
-  BeforMoveCheck(host, st, S);
+  BeforMoveCheck(host, st, S, "T");
   EXPECT_EQ(st.rows.target(1), "BLUE");
 }
 
 TEST_F(MoveRun, StrengthCheckNeedsTheSwitchAndAStrengthFirstRow) {
   Add("a.jpg", "120", "T");
-  BeforMoveCheck(host, st, S);  // "SRgb3" missing: 0
+  BeforMoveCheck(host, st, S, "T");  // "SRgb3" missing: 0
   EXPECT_EQ(st.rows.target(0), "120");
   ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), kSection0, "SRgb3", "1", st.profile));
   st.rows.setTarget(0, "120", "C");
-  BeforMoveCheck(host, st, S);
+  BeforMoveCheck(host, st, S, "T");
   EXPECT_EQ(st.rows.target(0), "120");
 }
 
@@ -374,7 +374,7 @@ TEST_F(MoveRun, NewFoldaNameCountsUpFromTheGivenNumber) {
 TEST_F(MoveRun, PrepareMoveEmptiesSummaryAndResults) {
   host.summary = {{"x", 1}};
   host.moveResults = {{"x", 1, "a", "p", "new"}};
-  PrepareMove(host, st, S);
+  PrepareMove(host, st, S, "T");
   EXPECT_TRUE(host.summary.empty());
   EXPECT_TRUE(host.moveResults.empty());
 }

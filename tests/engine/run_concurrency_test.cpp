@@ -62,7 +62,7 @@ TEST(RunConcurrency, WorkerWritesTargetsWhileSummaryIsBuilt) {
   for (std::size_t i = 0; i < rows.size(); ++i) rows[i].name = "f" + std::to_string(i);
   st.rows.append(std::move(rows));
   std::thread worker([&] {
-    for (std::size_t i = 0; i < 2000; ++i) st.rows.storeResult(i, "t" + std::to_string(i % 7), kind::Exif);
+    for (std::size_t i = 0; i < 2000; ++i) st.rows.storeResult(i, "t" + std::to_string(i % 7), "E");
   });
   for (int k = 0; k < 50; ++k) {
     auto lines = st.rows.CountSetItem();

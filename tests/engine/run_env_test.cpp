@@ -46,7 +46,7 @@ TEST(RunEnv, RunsReadTheirSettingsThroughTheStatesEnv) {
          ThreadExDate(st.blocks.val, st, host, RunRegistry::Guard(st.runs));
        }},
       {"name set", [](PictrayState& st, RunHost& host, const std::string&) { SetList04(host, st, "*"); }},
-      {"move check", [](PictrayState& st, RunHost& host, const std::string& folder) { BeforMoveCheck(host, st, folder); }},
+      {"move check", [](PictrayState& st, RunHost& host, const std::string& folder) { BeforMoveCheck(host, st, folder, "T"); }},
   };
   for (const auto& [name, start] : runs) {
     testing::TempDir dir;
