@@ -7,7 +7,8 @@ set(PICTRAY_DEB_VERSION ${PROJECT_VERSION}-${PICTRAY_DEB_RELEASE})
 set(PICTRAY_DOC_DIR share/doc/pictray)
 
 # Man pages written from each command line's --help and --version, so they
-# cannot drift from what the program says.
+# cannot drift from what the program says; in English, whatever the
+# builder's locale.
 find_program(HELP2MAN help2man REQUIRED)
 set(PICTRAY_MAN_NAME_pictray-cli "sort a folder of pictures into subfolders")
 set(PICTRAY_MAN_NAME_twinscan-cli "find byte-identical files in a folder and move the surplus copies")
@@ -16,7 +17,7 @@ foreach(cli pictray-cli twinscan-cli)
   set(page ${CMAKE_BINARY_DIR}/man/${cli}.1)
   add_custom_command(OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-    COMMAND ${HELP2MAN} --no-info --name "${PICTRAY_MAN_NAME_${cli}}" --output ${page} $<TARGET_FILE:${cli}>
+    COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${HELP2MAN} --no-info --name "${PICTRAY_MAN_NAME_${cli}}" --output ${page} $<TARGET_FILE:${cli}>
     COMMAND gzip -9nf ${page}
     DEPENDS ${cli}
     VERBATIM)

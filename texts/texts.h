@@ -31,8 +31,26 @@ const LanguageInfo& InfoOf(Language language);
 std::string Words(const Message& message, Language language);
 std::string Words(Button button, Language language);
 // A command line's own text (its usage, its --help).
-enum class CliText { TwinscanUsage, TwinscanHelp };
+// pictray-cli's help is its head, the analyses list-up can run, its
+// options, the steps' heading, one line per step, and its tail.
+enum class CliText {
+  TwinscanUsage,
+  TwinscanHelp,
+  PictrayUsage,
+  PictrayHelpHead,
+  PictrayHelpOptions,
+  PictrayHelpSteps,
+  PictrayHelpTail,
+};
 std::string Words(CliText text, Language language);
+// A pictray-cli step's words for its help: the value it takes after its
+// "=" (none for a step without one) and what it does, over lines of their
+// own after the first. Empty for a command that is no step.
+struct StepWords {
+  std::string value;
+  std::string what;
+};
+StepWords WordsOfStep(int command, Language language);
 
 // The language whose code is `value`; nothing for anything else.
 std::optional<Language> LanguageNamed(std::string_view value);

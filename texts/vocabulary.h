@@ -31,6 +31,8 @@ struct Vocabulary {
   const char* (*piece)(Piece);
   const char* (*button)(Button);
   const char* (*cli)(CliText);
+  // A step's value and what it does, "VALUE\tWHAT", by its command id.
+  const char* (*step)(int command);
 };
 
 extern const Vocabulary kJapanese;

@@ -105,4 +105,11 @@ std::string Words(Button button, Language language) { return VocabularyOf(langua
 
 std::string Words(CliText text, Language language) { return VocabularyOf(language).cli(text); }
 
+StepWords WordsOfStep(int command, Language language) {
+  const std::string words = VocabularyOf(language).step(command);
+  const std::size_t tab = words.find('\t');
+  if (tab == std::string::npos) return {};
+  return {words.substr(0, tab), words.substr(tab + 1)};
+}
+
 }  // namespace pictray::texts

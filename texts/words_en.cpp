@@ -1,3 +1,4 @@
+#include "engine/run/controls.h"
 #include "texts/vocabulary.h"
 
 namespace pictray::texts {
@@ -148,12 +149,87 @@ const char* CliEn(CliText t) {
              "In every field printed, a tab, a line feed and a backslash are written as \\t, \\n and \\\\.\n"
              "Exit status: 0 done; 1 a copy could not be moved, or another run is moving files of FOLDER\n"
              "(nothing is moved then); 2 bad arguments, or FOLDER cannot be read as a folder.\n";
+    case CliText::PictrayUsage:
+      return "usage: pictray-cli [--ini FILE] [--select LIST] [--answer clear|keep] FOLDER [STEP ...]"
+             " | [--ini FILE] --undo FOLDER | --undo-list FOLDER";
+    case CliText::PictrayHelpHead:
+      return "Lists FOLDER as Pictray's list-up does, applies each STEP in order, and prints one\n"
+             "line per file: name, target, kind, notes, separated by tabs. A tab, a line feed or a\n"
+             "backslash inside a field is written as \\t, \\n or \\\\.\n"
+             "\n"
+             "  --ini FILE       settings file (default: Pictray.ini beside the program, or in\n"
+             "                   ~/.config/pictray once installed)\n"
+             "  --select LIST    analyses run during list-up: ";
+    case CliText::PictrayHelpOptions:
+      return "  --answer clear|keep  the answer to every question (default keep)\n"
+             "  --lang ja|en     the language of messages (default: Japanese for a Japanese\n"
+             "                   locale in LC_ALL, LC_MESSAGES or LANG, else English)\n";
+    case CliText::PictrayHelpSteps: return "Steps, done in the order given:\n";
+    case CliText::PictrayHelpTail:
+      return "The steps that read colours take their settings from the settings file and need the\n"
+             "program's libthumbkit.so.\n"
+             "\n"
+             "exif labels by ExifSel of the settings file: the date modified (DateTime) 1 date,\n"
+             "2 hour, 3 10 minutes, 4 minute, 11 second, 14 year-month, 15 year; 5 model;\n"
+             "6 software; the date taken (DateTimeOriginal) 7 date, 8 hour, 9 10 minutes,\n"
+             "10 minute, 12 second, 16 year-month, 17 year. Then the Exif block's byte order\n"
+             "\"(II)\"/\"(MM)\", left off by ExifOrderTag=0.\n"
+             "exif, size and ng read JPEG and, unless AllFormats=0 in the settings file, also\n"
+             "HEIC/HEIF, AVIF, CR2, CR3, CRW, NEF, NRW, ARW, SR2, DNG, ORF, RW2, RAF, PEF, SRW, MRW,\n"
+             "TIFF, PNG, WebP and the videos MOV, MP4, M4V, 3GP, told by content (date, model,\n"
+             "software; the full image's size as stored; NG for a file that cannot be read whole,\n"
+             "and for one named as such a format that is none). With AllFormats=0 a file of these\n"
+             "formats is analysed as a JPEG: no Exif or size label, NG.\n"
+             "\n"
+             "  --undo FOLDER       take back the last move run of FOLDER that is not taken back yet:\n"
+             "                      each file returns while it is still the file that was moved and\n"
+             "                      its first name is free; prints one line per file left, with why.\n"
+             "                      A run whose files an undo left is passed over for older runs, and\n"
+             "                      tried again once they are back\n"
+             "  --undo-list FOLDER  the move runs of FOLDER that can still be taken back, newest first:\n"
+             "                      time, kind, files to take back, journal; under each, the files its\n"
+             "                      last undo left, as --undo prints them\n"
+             "Journals are kept in $XDG_STATE_HOME/pictray/journals (or ~/.local/state/...), the last\n"
+             "50 runs per folder.\n"
+             "\n"
+             "Exit status: 0 done; 1 a step, the move or the undo failed or left files, or another run holds the\n"
+             "folder; 2 bad arguments or a step that is not available.\n";
+  }
+  return "";
+}
+
+const char* StepEn(int command) {
+  switch (command) {
+    case cmd::CharClass:
+      return "PATTERN\tnames that fit PATTERN get the folder it makes of them (# or % a digit,\n"
+             "$ or * a letter, ? any character; %, * and ? copy the name's own)";
+    case cmd::PhraseClass: return "TEXT\tnames that hold TEXT get TEXT as their folder";
+    case cmd::ExtClass: return "\tthe folder of the extension (a .jpg file goes to jpg)";
+    case cmd::Exif: return "\tthe Exif date, camera model or software, as ExifSel chooses (below)";
+    case cmd::Info: return "\tthe format mark at the start of the file (JFIF, Exif and so on)";
+    case cmd::HeaderCheck:
+      return "\twhether the file starts as a JPEG should and holds Exif (NoJPEG, NoExif\nand so on)";
+    case cmd::SizeAnalysis: return "\tthe picture's width and height (like 640X480)";
+    case cmd::NgAnalysis: return "\tNG for a file that cannot be read whole (the checks: the settings file)";
+    case cmd::RgbAnalysis:
+      return "CELLS\tthe most frequent colour of the chosen cells of a grid over the picture\n"
+             "(like 128_064_000); CELLS is a comma list of cells 1..PartX*PartX, or all";
+    case cmd::RgbRatio: return "\tthe shares of rough colour families";
+    case cmd::RgbStrength: return "\tthe strength of one of red, green and blue; the colour in the notes";
+    case cmd::AllColour:
+      return "LISTFILE\tthe colours of a list file such as RGB.txt, one RRR:GGG:BBB a line, in the\n"
+             "whole picture (AllColorMode, MatchPer and samcount from the settings file)";
+    case cmd::PartColour: return "LISTFILE@CELLS\tthe same in the chosen cells (PartColorMode)";
+    case cmd::MoveStart:
+      return "\tmove the files into their target folders; the result lines and every file\n"
+             "left in place go to standard error";
+    case cmd::ClearAnalyses: return "\tclear every file's target";
   }
   return "";
 }
 
 }  // namespace
 
-const Vocabulary kEnglish{SaidEn, PieceEn, ButtonEn, CliEn};
+const Vocabulary kEnglish{SaidEn, PieceEn, ButtonEn, CliEn, StepEn};
 
 }  // namespace pictray::texts

@@ -1,3 +1,4 @@
+#include "engine/run/controls.h"
 #include "texts/vocabulary.h"
 
 namespace pictray::texts {
@@ -145,12 +146,83 @@ const char* CliJa(CliText t) {
              "出力するどの欄でも、タブ・改行・バックスラッシュは \\t、\\n、\\\\ と書きます。\n"
              "終了ステータス: 0 完了; 1 移動できないコピーがあった、または別の処理がフォルダのファイルを\n"
              "移動中（このときは何も移動しません）; 2 引数の誤り、またはフォルダをフォルダとして読めない。\n";
+    case CliText::PictrayUsage:
+      return "使い方: pictray-cli [--ini ファイル] [--select リスト] [--answer clear|keep] フォルダ [ステップ ...]"
+             " | [--ini ファイル] --undo フォルダ | --undo-list フォルダ";
+    case CliText::PictrayHelpHead:
+      return "Pictray の一覧作成と同じようにフォルダを一覧にし、各ステップを順に行って、1ファイル1行で\n"
+             "名前、行き先、種類、注記をタブ区切りで出力します。欄の中のタブ・改行・バックスラッシュは\n"
+             "\\t、\\n、\\\\ と書きます。\n"
+             "\n"
+             "  --ini ファイル   設定ファイル（既定: プログラムの横の Pictray.ini、インストール後は\n"
+             "                   ~/.config/pictray の中）\n"
+             "  --select リスト  一覧作成のときに行う解析: ";
+    case CliText::PictrayHelpOptions:
+      return "  --answer clear|keep  すべての質問への答え（既定 keep）\n"
+             "  --lang ja|en     メッセージの言語（既定: LC_ALL、LC_MESSAGES、LANG が日本語の\n"
+             "                   ロケールなら日本語、それ以外は英語）\n";
+    case CliText::PictrayHelpSteps: return "ステップ（書いた順に行います）:\n";
+    case CliText::PictrayHelpTail:
+      return "色を読むステップは設定を設定ファイルから取り、プログラムの libthumbkit.so を使います。\n"
+             "\n"
+             "exif のラベルは設定ファイルの ExifSel で決まります: 更新日時（DateTime）1 日付、2 時、\n"
+             "3 10分単位、4 分、11 秒、14 年月、15 年; 5 機種; 6 ソフトウェア; 撮影日時\n"
+             "（DateTimeOriginal）7 日付、8 時、9 10分単位、10 分、12 秒、16 年月、17 年。続けて\n"
+             "Exif ブロックのバイト順 \"(II)\"/\"(MM)\" を付けます（ExifOrderTag=0 では付けません）。\n"
+             "exif、size、ng は JPEG を読み、設定ファイルが AllFormats=0 でなければ HEIC/HEIF、AVIF、\n"
+             "CR2、CR3、CRW、NEF、NRW、ARW、SR2、DNG、ORF、RW2、RAF、PEF、SRW、MRW、TIFF、PNG、WebP と\n"
+             "動画 MOV、MP4、M4V、3GP も中身で見分けて読みます（日時、機種、ソフトウェア; 保存されている\n"
+             "画像全体のサイズ; 全体を読めないファイルと、その形式の名前なのにそうでないファイルは NG）。\n"
+             "AllFormats=0 ではこれらの形式のファイルを JPEG として解析します: Exif とサイズのラベルは\n"
+             "無く、NG。\n"
+             "\n"
+             "  --undo フォルダ       フォルダの移動のうち、まだ元に戻していない最後のものを元に戻す:\n"
+             "                        移動したときのファイルのままで、元の名前が空いているものが戻ります。\n"
+             "                        残したファイルごとにその理由を1行出力。ファイルを残した移動は\n"
+             "                        より古い移動のために飛ばし、それらが戻ったあとでもう一度試します\n"
+             "  --undo-list フォルダ  フォルダの移動のうち、まだ元に戻せるもの（新しい順）: 日時、種類、\n"
+             "                        戻すファイル数、記録。その下に、最後に元に戻したとき残したファイルを\n"
+             "                        --undo と同じ形で\n"
+             "記録は $XDG_STATE_HOME/pictray/journals（または ~/.local/state/...）にフォルダごと\n"
+             "最新50回分を保存します。\n"
+             "\n"
+             "終了ステータス: 0 完了; 1 ステップ、移動、元に戻すのどれかが失敗したかファイルを残した、\n"
+             "または別の処理がフォルダを使用中; 2 引数の誤り、または使えないステップ。\n";
+  }
+  return "";
+}
+
+const char* StepJa(int command) {
+  switch (command) {
+    case cmd::CharClass:
+      return "パターン\tパターンに合う名前に、パターンから作るフォルダ名を付ける（# か % は数字、\n"
+             "$ か * は英字、? は任意の1文字。%、*、? は名前のその文字を写す）";
+    case cmd::PhraseClass: return "文字列\t文字列を含む名前に、その文字列をフォルダ名として付ける";
+    case cmd::ExtClass: return "\t拡張子のフォルダへ（.jpg のファイルは jpg へ）";
+    case cmd::Exif: return "\tExif の日時、機種、ソフトウェア（ExifSel による。下記）";
+    case cmd::Info: return "\tファイル先頭の形式の印（JFIF、Exif など）";
+    case cmd::HeaderCheck: return "\tJPEG として正しく始まり Exif を持つか（NoJPEG、NoExif など）";
+    case cmd::SizeAnalysis: return "\t画像の幅と高さ（640X480 など）";
+    case cmd::NgAnalysis: return "\t全体を読めないファイルを NG に（行う検査は設定ファイルによる）";
+    case cmd::RgbAnalysis:
+      return "セル\t画像に重ねた格子の選んだセルで最も多い色（128_064_000 など）。セルは\n"
+             "1..PartX*PartX のカンマ区切りか all";
+    case cmd::RgbRatio: return "\tおおまかな色の系統ごとの割合";
+    case cmd::RgbStrength: return "\t赤・緑・青のうち一つの強さ。注記にその色";
+    case cmd::AllColour:
+      return "リストファイル\tRGB.txt のようなリストファイル（1行に RRR:GGG:BBB）の色を画像全体で\n"
+             "（AllColorMode、MatchPer、samcount は設定ファイルから）";
+    case cmd::PartColour: return "リストファイル@セル\t同じことを選んだセルの中で（PartColorMode）";
+    case cmd::MoveStart:
+      return "\tファイルを行き先のフォルダへ移動。結果の行と、移動せず残したファイルは\n"
+             "標準エラーへ";
+    case cmd::ClearAnalyses: return "\tすべてのファイルの行き先を消す";
   }
   return "";
 }
 
 }  // namespace
 
-const Vocabulary kJapanese{SaidJa, PieceJa, ButtonJa, CliJa};
+const Vocabulary kJapanese{SaidJa, PieceJa, ButtonJa, CliJa, StepJa};
 
 }  // namespace pictray::texts

@@ -21,62 +21,6 @@
 namespace pictray::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: pictray-cli [--ini FILE] [--select LIST] [--answer clear|keep] FOLDER [STEP ...]"
-    " | [--ini FILE] --undo FOLDER | --undo-list FOLDER";
-
-constexpr const char* kHelpHead =
-    "Lists FOLDER as Pictray's list-up does, applies each STEP in order, and prints one\n"
-    "line per file: name, target, kind, notes, separated by tabs. A tab, a line feed or a\n"
-    "backslash inside a field is written as \\t, \\n or \\\\.\n"
-    "\n"
-    "  --ini FILE       settings file (default: Pictray.ini beside the program, or in\n"
-    "                   ~/.config/pictray once installed)\n"
-    "  --select LIST    analyses run during list-up: ";
-
-constexpr const char* kHelp =
-    "\n"
-    "  --answer clear|keep  the answer to every question (default keep)\n"
-    "  --lang ja|en     the language of messages (default: Japanese for a Japanese\n"
-    "                   locale in LC_ALL, LC_MESSAGES or LANG, else English)\n"
-    "\n"
-    "Steps: char=PATTERN, phrase=TEXT, ext (name classifications); exif, info, header\n"
-    "(Exif date/model/software, header identifier, header check); size, ng (pixel size,\n"
-    "broken-file check); rgb=CELLS, ratio, strength (the colour runs: CELLS is a comma\n"
-    "list of grid cells 1..PartX*PartX, or all; their settings come from the settings\n"
-    "file; they need the program's libthumbkit.so); allcolor=LISTFILE,\n"
-    "partcolor=LISTFILE@CELLS (the selected-colour runs: the colours of a list file such\n"
-    "as RGB.txt, one RRR:GGG:BBB a line; AllColorMode, PartColorMode, MatchPer and\n"
-    "samcount from the settings file); clear (clear the analyses);\n"
-    "move (move the files into their target folders; the result lines and every file\n"
-    "left in place go to standard error).\n"
-    "\n"
-    "exif labels by ExifSel of the settings file: the date modified (DateTime) 1 date,\n"
-    "2 hour, 3 10 minutes, 4 minute, 11 second, 14 year-month, 15 year; 5 model;\n"
-    "6 software; the date taken (DateTimeOriginal) 7 date, 8 hour, 9 10 minutes,\n"
-    "10 minute, 12 second, 16 year-month, 17 year. Then the Exif block's byte order\n"
-    "\"(II)\"/\"(MM)\", left off by ExifOrderTag=0.\n"
-    "exif, size and ng read JPEG and, unless AllFormats=0 in the settings file, also\n"
-    "HEIC/HEIF, AVIF, CR2, CR3, CRW, NEF, NRW, ARW, SR2, DNG, ORF, RW2, RAF, PEF, SRW, MRW,\n"
-    "TIFF, PNG, WebP and the videos MOV, MP4, M4V, 3GP, told by content (date, model,\n"
-    "software; the full image's size as stored; NG for a file that cannot be read whole,\n"
-    "and for one named as such a format that is none). With AllFormats=0 a file of these\n"
-    "formats is analysed as a JPEG: no Exif or size label, NG.\n"
-    "\n"
-    "  --undo FOLDER       take back the last move run of FOLDER that is not taken back yet:\n"
-    "                      each file returns while it is still the file that was moved and\n"
-    "                      its first name is free; prints one line per file left, with why.\n"
-    "                      A run whose files an undo left is passed over for older runs, and\n"
-    "                      tried again once they are back\n"
-    "  --undo-list FOLDER  the move runs of FOLDER that can still be taken back, newest first:\n"
-    "                      time, kind, files to take back, journal; under each, the files its\n"
-    "                      last undo left, as --undo prints them\n"
-    "Journals are kept in $XDG_STATE_HOME/pictray/journals (or ~/.local/state/...), the last\n"
-    "50 runs per folder.\n"
-    "\n"
-    "Exit status: 0 done; 1 a step, the move or the undo failed or left files, or another run holds the\n"
-    "folder; 2 bad arguments or a step that is not available.\n";
-
 // Step handlers of the engine's modules, asked in order.
 const StepFn kStepHandlers[] = {RunClearStep, RunCommandStep};
 
@@ -159,6 +103,29 @@ std::string ListUpAnalyses() {
   return names;
 }
 
+// One step a paragraph: the step with its value, then what it does,
+// indented: every run command's, then the steps on the rows ("clear").
+std::string StepsHelp(texts::Language lang) {
+  std::string out;
+  const auto paragraph = [&](std::string_view word, int id) {
+    const texts::StepWords w = texts::WordsOfStep(id, lang);
+    out += "  " + std::string(word) + w.value + "\n      ";
+    for (char c : w.what) out += c == '\n' ? std::string("\n      ") : std::string(1, c);
+    out += '\n';
+  };
+  for (const RunCommand& c : RunCommands()) paragraph(c.verb, c.id);
+  for (const RowsCommand& c : RowsCommands())
+    if (!c.word.empty() && !c.word.starts_with("--")) paragraph(c.word, c.id);
+  return out;
+}
+
+std::string Help(texts::Language lang) {
+  using texts::CliText;
+  return Words(CliText::PictrayUsage, lang) + "\n\n" + Words(CliText::PictrayHelpHead, lang) + ListUpAnalyses() +
+         "\n" + Words(CliText::PictrayHelpOptions, lang) + "\n" + Words(CliText::PictrayHelpSteps, lang) +
+         StepsHelp(lang) + "\n" + Words(CliText::PictrayHelpTail, lang);
+}
+
 // Sets the analysis flags of --select; false for an unknown or unavailable name.
 bool ApplySelection(const std::string& list, AnalysisFlags& f, std::string* error) {
   std::stringstream ss(list);
@@ -232,13 +199,14 @@ void PrintRows(const FileList& rows) {
 
 int Main(int argc, char** argv) {
   const texts::LanguageArgument language = texts::TakeLanguageArgument(argc, argv);
-  if (!language.error.empty()) return Fail(language.error + "; " + kUsage);
   const texts::Language lang = texts::ChosenLanguage(language);
+  const std::string usage = Words(texts::CliText::PictrayUsage, lang);
+  if (!language.error.empty()) return Fail(language.error + "; " + usage);
   Options o;
   std::string error;
-  if (!ParseArgs(argc, argv, &o, &error)) return Fail(error + "; " + kUsage);
+  if (!ParseArgs(argc, argv, &o, &error)) return Fail(error + "; " + usage);
   if (o.help) {
-    std::cout << kUsage << "\n\n" << kHelpHead << ListUpAnalyses() << kHelp;
+    std::cout << Help(lang);
     return 0;
   }
   if (o.version) {

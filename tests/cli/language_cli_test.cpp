@@ -33,6 +33,9 @@ TEST(LanguageCli, ArgumentThenLocaleChooseTheWords) {
       {"twinscan-cli", {"LC_ALL=ja_JP.UTF-8"}, {"--lang", "en", "--bogus"}, 2, "usage: twinscan-cli"},
       {"twinscan-cli", {"LC_ALL=ja_JP.UTF-8"}, {"--help"}, 0, "ロケールなら日本語、それ以外は英語"},
       {"twinscan-cli", {"LC_ALL=C"}, {"--help"}, 0, "Japanese for a Japanese locale"},
+      {"pictray-cli", {"LC_ALL=ja_JP.UTF-8"}, {"--help"}, 0, "  char=パターン\n      パターンに合う名前に"},
+      {"pictray-cli", {"LC_ALL=C"}, {"--help"}, 0, "  clear\n      clear every file's target\n"},
+      {"pictray-cli", {"LC_ALL=C"}, {"--lang", "ja", "--bogus"}, 2, "使い方: pictray-cli"},
   };
   for (const Case& c : cases) {
     TempDir d;

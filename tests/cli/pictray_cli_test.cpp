@@ -84,7 +84,7 @@ TEST_F(PictrayCli, TabsLineFeedsAndBackslashesInNamesAreEscaped) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.lines, (std::vector<std::string>{"a\\tb.jpg\tjpg\te\t", "back\\\\slash.x\\ty\tx\\ty\te\t",
                                                "line\\nfeed.jpg\tjpg\te\t"}));
-  ProgramRun help = Run({"--help"});
+  ProgramRun help = Run({"--lang", "en", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("\\t, \\n or \\\\"), std::string::npos) << help.out;
 }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "engine/runs/run_commands.h"
 #include "texts/texts.h"
 
 namespace pictray {
@@ -70,6 +71,20 @@ TEST(WordsTest, SayEveryKindInBothLanguagesKeepingNamesBytes) {
     EXPECT_NE(Words(button, Language::Japanese), "");
     EXPECT_NE(Words(button, Language::English), "");
   }
+}
+
+// Every step of the command rows is worded in every language, its value
+// named exactly when it takes one, so that pictray-cli's help has them all.
+TEST(WordsTest, EveryStepIsWordedInEveryLanguage) {
+  std::vector<std::pair<std::string_view, int>> steps;
+  for (const RunCommand& c : RunCommands()) steps.emplace_back(c.verb, c.id);
+  steps.emplace_back("clear", FindRowsWord("clear")->id);
+  for (const texts::LanguageInfo& l : texts::Languages())
+    for (const auto& [verb, id] : steps) {
+      const texts::StepWords w = texts::WordsOfStep(id, l.language);
+      EXPECT_FALSE(w.what.empty()) << verb << ' ' << l.code;
+      EXPECT_EQ(w.value.empty(), !verb.ends_with('=')) << verb << ' ' << l.code;
+    }
 }
 
 }  // namespace
