@@ -28,11 +28,10 @@ constexpr int kDrawn = 0, kCannotRead = 1, kNotSupported = 9;
 
 enum class Format { kUnreadable, kUnknown, kJpeg, kPng, kBmp, kWebp, kHeif, kTiff, kRaw };
 
-// ISO media files by their major brand: HEIF stills and AVIF, or a camera's
-// raw file (CR3).
+// ISO media files by their brands, as the metadata readers tell them: HEIF
+// stills and AVIF, or a camera's raw file (CR3).
 Format MediaBrand(const unsigned char* b, std::size_t n) {
-  if (!pictray::marks::IsIsoMedia(b, n)) return Format::kUnknown;
-  switch (pictray::marks::BrandOf(std::string_view(reinterpret_cast<const char*>(b + 8), 4))) {
+  switch (pictray::marks::BrandOfFileType(b, n)) {
     case pictray::marks::Brand::Cr3:
       return Format::kRaw;
     case pictray::marks::Brand::Heif:
@@ -48,7 +47,7 @@ Format Sniff(const std::string& path) {
   namespace marks = pictray::marks;
   pictray::fs::ReadOnlyFile f(pictray::fs::DefaultEnv(), path);
   if (!f.ok()) return Format::kUnreadable;
-  unsigned char b[16] = {};
+  unsigned char b[64] = {};  // the "ftyp" box with its first compatible brands
   const std::size_t n = f.ReadAt(0, b, sizeof b);
   if (n == 0) return Format::kUnreadable;
   if (marks::IsJpeg(b, n)) return Format::kJpeg;

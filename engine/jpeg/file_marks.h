@@ -58,4 +58,16 @@ inline Brand BrandOf(std::string_view brand) {
   return Brand::Unknown;
 }
 
+// What an ISO media file is by the brands of its "ftyp" box, the major one
+// first, then the compatible ones, within the `n` bytes read.
+inline Brand BrandOfFileType(const unsigned char* b, std::size_t n) {
+  if (!IsIsoMedia(b, n)) return Brand::Unknown;
+  const std::size_t boxSize = std::size_t(b[0]) << 24 | std::size_t(b[1]) << 16 | std::size_t(b[2]) << 8 | b[3];
+  const std::size_t end = n < boxSize ? n : boxSize;
+  for (std::size_t at = 8; at + 4 <= end; at += at == 8 ? 8 : 4)  // the minor version is no brand
+    if (const Brand brand = BrandOf(std::string_view(reinterpret_cast<const char*>(b + at), 4)); brand != Brand::Unknown)
+      return brand;
+  return Brand::Unknown;
+}
+
 }  // namespace pictray::marks

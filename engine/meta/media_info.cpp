@@ -39,19 +39,14 @@ Head ReadHead(const fs::ReadOnlyFile& file) {
   return h;
 }
 
-// A box container by the brands of its "ftyp" box (major, then compatible).
+// A box container by the brands of its "ftyp" box.
 Format FormatOfBrands(const Head& h) {
-  const std::uint32_t boxSize = std::uint32_t(h.bytes[0]) << 24 | std::uint32_t(h.bytes[1]) << 16 |
-                                std::uint32_t(h.bytes[2]) << 8 | h.bytes[3];
-  const std::size_t end = std::min<std::size_t>(h.size, boxSize);
-  for (std::size_t at = 8; at + 4 <= end; at += at == 8 ? 8 : 4) {  // the minor version is no brand
-    switch (marks::BrandOf(std::string_view(reinterpret_cast<const char*>(h.bytes.data() + at), 4))) {
-      case marks::Brand::Heif: return Format::Heif;
-      case marks::Brand::Cr3: return Format::Cr3;
-      case marks::Brand::JxlBox: return Format::Bmff;
-      case marks::Brand::Movie: return Format::Video;
-      case marks::Brand::Unknown: break;
-    }
+  switch (marks::BrandOfFileType(h.bytes.data(), h.size)) {
+    case marks::Brand::Heif: return Format::Heif;
+    case marks::Brand::Cr3: return Format::Cr3;
+    case marks::Brand::JxlBox: return Format::Bmff;
+    case marks::Brand::Movie: return Format::Video;
+    case marks::Brand::Unknown: break;
   }
   return Format::None;
 }

@@ -441,6 +441,7 @@ class ThumbkitTest : public QObject {
     };
     QTest::newRow("HEIC") << heic << "" << 0 << red;
     QTest::newRow("AVIF") << avif << "" << 0 << red;
+    QTest::newRow("HEIC known by a compatible brand") << heic << "perl -0777 -pi -e 's/ftypheic/ftypzzzz/' out" << 0 << red;
     QTest::newRow("WebP") << webp << "" << 0 << red;
     QTest::newRow("WebP with alpha") << "cwebp -quiet -lossless src.png -o out" << "" << 0 << blue;
     QTest::newRow("TIFF in strips") << tiff << "" << 0 << red;
