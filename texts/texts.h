@@ -32,7 +32,7 @@ std::string Words(const Message& message, Language language);
 std::string Words(Button button, Language language);
 // A command line's own text (its usage, its --help).
 // pictray-cli's help is its head, the analyses list-up can run, its
-// options, the steps' heading, one line per step, and its tail.
+// options, the steps' heading, a paragraph per step, and its tail.
 enum class CliText {
   TwinscanUsage,
   TwinscanHelp,
