@@ -178,7 +178,7 @@ class RunsTest : public QObject {
     WaitFor(*w, boxes, "元に戻しました: 2件");
     QVERIFY(boxes.texts.value(before).endsWith(QString::fromUtf8("の移動（2件）を元に戻しますか？")));
     QCOMPARE(QDir(folder.path()).entryList(all), (QStringList{"a.jpg", "b.txt"}));
-    QTRY_VERIFY(boxes.texts.count("Listup終了") == 2 && !w->state().runs.Active());
+    QTRY_VERIFY(boxes.texts.count("Listup終了") == 2 && !w->state().runs.Active() && w->fileListView()->isEnabled());
     QCOMPARE(w->fileListModel()->rowCount(), 2);
     QCOMPARE(w->state().rows.kind(0), std::string());
     QCOMPARE(w->moveResultList()->topLevelItemCount(), 0);

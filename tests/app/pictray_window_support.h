@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QFile>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,7 +28,11 @@ inline std::unique_ptr<pictray::app::MainWindow> StartPictray(QTemporaryDir& pro
   return w;
 }
 
-// Waits until the box `text` was answered and no run is active any more.
+// Waits until the box `text` was answered, no run is active any more and
+// the window has shown the run's end: the run lets its registration go
+// before its end reaches the window, and until then its buttons stay off.
 inline bool WaitForRun(pictray::app::MainWindow& w, BoxAnswerer& boxes, const QString& text) {
-  return QTest::qWaitFor([&] { return boxes.texts.contains(text) && !w.state().runs.Active(); }, 15000);
+  return QTest::qWaitFor(
+      [&] { return boxes.texts.contains(text) && !w.state().runs.Active() && w.fileListView()->isEnabled(); },
+      15000);
 }
