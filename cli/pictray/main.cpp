@@ -110,7 +110,10 @@ std::string StepsHelp(texts::Language lang) {
   const auto paragraph = [&](std::string_view word, int id) {
     const texts::StepWords w = texts::WordsOfStep(id, lang);
     out += "  " + std::string(word) + w.value + "\n      ";
-    for (char c : w.what) out += c == '\n' ? std::string("\n      ") : std::string(1, c);
+    for (char c : w.what) {
+      out += c;
+      if (c == '\n') out += "      ";
+    }
     out += '\n';
   };
   for (const RunCommand& c : RunCommands()) paragraph(c.verb, c.id);

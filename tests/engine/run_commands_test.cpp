@@ -42,22 +42,6 @@ TEST(RunCommands, EveryStepLeadsToItsOneCommand) {
   }
 }
 
-// The kind letters a user reads in the list and pictray-cli prints; the
-// notes column shows the strength analysis's notes on the rows of its kind.
-TEST(RunCommands, EachClassificationNamesItsRowsWithItsLetter) {
-  const std::pair<int, const char*> letters[] = {
-      {cmd::CharClass, "C"},    {cmd::PhraseClass, "T"}, {cmd::ExtClass, "e"},     {cmd::Exif, "E"},
-      {cmd::Info, "I"},         {cmd::HeaderCheck, "H"}, {cmd::SizeAnalysis, "Z"}, {cmd::NgAnalysis, "G"},
-      {cmd::RgbAnalysis, "R"},  {cmd::RgbRatio, "P"},    {cmd::RgbStrength, "T"},  {cmd::AllColour, "A"},
-      {cmd::PartColour, "P"},   {cmd::MoveStart, ""},
-  };
-  for (const auto& [id, letter] : letters) EXPECT_EQ(KindOf(id), letter) << id;
-  EXPECT_EQ(std::size(letters), RunCommands().size());
-  EXPECT_EQ(ShownNotes(Row{"a.jpg", "187", "T", "187_20_40"}), "187_20_40");
-  EXPECT_EQ(ShownNotes(Row{"a.jpg", "x", "C", "187_20_40"}), "");
-  EXPECT_EQ(ShownNotes(Row{"a.jpg", "", "", "187_20_40"}), "");
-}
-
 TEST(RowsCommands, EachWordFindsItsRowAndEveryRowWaitsForARegisteredRun) {
   struct Case {
     const char* word;
