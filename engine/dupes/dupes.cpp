@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <numeric>
 #include <set>
 #include <span>
 
@@ -66,19 +67,44 @@ bool ListOther(const fs::Env& env, int dirfd, const std::string& name, bool read
 
 // Lists the entry `name` of the folder into `r`; false when it is not
 // listed (a folder, or gone).
-bool ListEntry(const fs::Env& env, int dirfd, const std::string& folder, const std::string& name, unsigned char type,
+bool ListEntry(const fs::Env& env, int dirfd, const std::string& folder, std::string_view name, unsigned char type,
                bool readNow, FileRec& r) {
-  if (!(readNow && type == DT_REG && ListRegular(env, dirfd, name, r)) && !ListOther(env, dirfd, name, readNow, r))
-    return false;
-  r.file = RemoveExtension(name);
-  r.folda = "---";
   r.filename = name;
-  r.path = JoinPath(folder, name);
+  if (!(readNow && type == DT_REG && ListRegular(env, dirfd, r.filename, r)) &&
+      !ListOther(env, dirfd, r.filename, readNow, r))
+    return false;
+  r.file = RemoveExtension(r.filename);
+  r.folda = "---";
+  r.path = JoinPath(folder, r.filename);
   r.size = std::to_string(r.identity.size);
   if (readNow && r.linkToFile) r.samekey = GetFileBuffer(env, r.path);
   return true;
 }
 
+// A folder's entry names, one after another in one block.
+class FolderNames {
+ public:
+  void Add(std::string_view name, unsigned char type) {
+    entries_.push_back({bytes_.size(), static_cast<std::uint16_t>(name.size()), type});
+    bytes_.append(name);
+  }
+  std::size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  std::string_view Name(std::size_t i) const {
+    return std::string_view(bytes_).substr(entries_[i].at, entries_[i].length);
+  }
+  unsigned char Type(std::size_t i) const { return entries_[i].type; }
+
+ private:
+  // A name is at most NAME_MAX (255) bytes.
+  struct Entry {
+    std::size_t at;
+    std::uint16_t length;
+    unsigned char type;
+  };
+  std::string bytes_;
+  std::vector<Entry> entries_;
+};
 
 // The listed file opened for reading while it is still as listed; else -1.
 UniqueFd OpenAsListed(const fs::Env& env, const FileRec& r) {
@@ -154,10 +180,12 @@ std::vector<FileRec> SetListView(const fs::Env& env, const std::string& folder, 
   std::vector<FileRec> table;
   const UniqueFd dir(env, env.Open(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   const int dirfd = dir.get();
-  // Names first, so that the total is known for the progress.
-  std::vector<std::pair<std::string, unsigned char>> names;
+  // Names first, so that the total is known for the progress; held in one
+  // block, as a folder of a million files would otherwise take a million
+  // allocations before the first file is looked at.
+  FolderNames names;
   const bool listed = dirfd >= 0 && env.ListFolder(dirfd, ".", [&](std::string_view name, unsigned char type) {
-    if (!IsMoveTempName(std::string(name))) names.emplace_back(name, type);
+    if (!IsMoveTempName(name)) names.Add(name, type);
   }) == 0;
   if (openError) *openError = listed ? 0 : errno;
   if (!listed) return table;
@@ -172,7 +200,7 @@ std::vector<FileRec> SetListView(const fs::Env& env, const std::string& folder, 
   // take every entry after its first.
   std::atomic<std::size_t> done{0};
   ShareWork(names.size(), ThreadsFor(names.size()), abort, [&](std::size_t i, unsigned t) {
-    taken[i] = ListEntry(env, dirfd, folder, names[i].first, names[i].second, readNow, table[i]);
+    taken[i] = ListEntry(env, dirfd, folder, names.Name(i), names.Type(i), readNow, table[i]);
     const std::size_t now = done.fetch_add(1, std::memory_order_relaxed) + 1;
     if (t == 0 && progress) progress(now, names.size());
   });
@@ -199,10 +227,28 @@ int compSizeBuffa(const FileRec& a, const FileRec& b, int SortBit) {
 }
 
 void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first) {
-  std::sort(lpData.begin(), lpData.end(), [SortBit, first](const FileRec& a, const FileRec& b) {
-    const int c = compSizeBuffa(a, b, SortBit);
-    return c != 0 ? c < 0 : KeptBefore(a, b, first);
+  // The rows' places are sorted, and each row then moved once: a row is
+  // many strings, a place one number.
+  std::vector<std::size_t> order(lpData.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const int c = compSizeBuffa(lpData[a], lpData[b], SortBit);
+    return c != 0 ? c < 0 : KeptBefore(lpData[a], lpData[b], first);
   });
+  // Place i takes the row at order[i]: follow each cycle of the permutation.
+  for (std::size_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start) continue;
+    FileRec held = std::move(lpData[start]);
+    std::size_t at = start;
+    while (order[at] != start) {
+      const std::size_t from = order[at];
+      lpData[at] = std::move(lpData[from]);
+      order[at] = at;
+      at = from;
+    }
+    lpData[at] = std::move(held);
+    order[at] = at;
+  }
 }
 
 void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort) {

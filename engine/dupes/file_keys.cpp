@@ -125,14 +125,16 @@ std::vector<std::string_view> SizesNeedingKeys(const std::vector<FileRec>& table
     if (r.groupable || r.linkToFile) sizes.push_back(r.size);
   std::sort(sizes.begin(), sizes.end());
   std::vector<std::string_view> needed;
+  // In text order a text that starts with s follows s directly, and the
+  // texts between a prefix of s and s all start with that prefix: the texts
+  // that are prefixes of the one at hand are those still on `prefixes`.
+  std::vector<std::string_view> prefixes;
   for (auto it = sizes.begin(); it != sizes.end();) {
     const std::string_view s = *it;
     const auto next = std::upper_bound(it, sizes.end(), s);
-    // In text order a text that starts with s follows s directly.
-    bool need = next - it > 1 || (next != sizes.end() && next->starts_with(s));
-    for (std::size_t len = 1; !need && len < s.size(); ++len)
-      need = std::binary_search(sizes.begin(), it, s.substr(0, len));
-    if (need) needed.push_back(s);
+    while (!prefixes.empty() && !s.starts_with(prefixes.back())) prefixes.pop_back();
+    if (next - it > 1 || (next != sizes.end() && next->starts_with(s)) || !prefixes.empty()) needed.push_back(s);
+    prefixes.push_back(s);
     it = next;
   }
   return needed;
@@ -159,6 +161,10 @@ struct KeyReader {
   HintPacer pacer{};
   std::vector<unsigned char> held{};  // one size's distinct contents, one after another
 
+  // Room for the contents of the sizes to come, taken once rather than as
+  // each larger size outgrows it.
+  void Reserve(std::size_t bytes) { held.reserve(bytes); }
+
   // Keeps the kernel reading a few files ahead of files[position] when they
   // are not cached; the files before it are another thread's.
   void HintBefore(std::size_t position) {
@@ -170,6 +176,20 @@ struct KeyReader {
     }
   }
 };
+
+// What the distinct contents of the largest run of one size read whole
+// come to at most: a reader's room for them all.
+std::size_t HeldBytesNeeded(const std::vector<FileRec>& table, const std::vector<std::size_t>& files,
+                            const std::vector<std::size_t>& sizeStarts) {
+  std::size_t most = 0;
+  for (std::size_t s = 0; s + 1 < sizeStarts.size(); ++s) {
+    const auto size = static_cast<std::uint64_t>(table[files[sizeStarts[s]]].identity.size);
+    if (size > kWholeReadMax) continue;
+    const std::uint64_t all = size * (sizeStarts[s + 1] - sizeStarts[s]);
+    most = std::max<std::size_t>(most, static_cast<std::size_t>(std::min<std::uint64_t>(all, kHeldContentMax + size)));
+  }
+  return most;
+}
 
 // Reads every file of one size, files[begin, end), whole, once: its key, and
 // the class of the earlier file of the size with the same bytes, compared
@@ -231,7 +251,10 @@ void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& t
   std::atomic<std::uint32_t> nextClass{1};
   const unsigned threads = ThreadsFor(files.size());
   std::vector<KeyReader> readers;
-  for (unsigned t = 0; t < threads; ++t) readers.push_back(KeyReader{env, dirfd, table, abort, files, nextClass});
+  for (unsigned t = 0; t < threads; ++t) {
+    readers.push_back(KeyReader{env, dirfd, table, abort, files, nextClass});
+    readers.back().Reserve(HeldBytesNeeded(table, files, sizeStarts));
+  }
   ShareWork(sizeStarts.size() - 1, threads, abort, [&](std::size_t s, unsigned t) {
     const std::size_t begin = sizeStarts[s], end = sizeStarts[s + 1];
     if (static_cast<std::uint64_t>(table[files[begin]].identity.size) <= kWholeReadMax)

@@ -291,14 +291,14 @@ int CopyToNewFile(const fs::Env& env, const std::string& src, const std::string&
   return e;
 }
 
-bool IsMoveTempName(const std::string& name) {
-  return name.compare(0, kTempPrefixLength, kTempPrefix) == 0;
+bool IsMoveTempName(std::string_view name) {
+  return name.starts_with(std::string_view(kTempPrefix, kTempPrefixLength));
 }
 
 int RemoveStaleMoveTemps(const fs::Env& env, int dirFd) {
   std::vector<std::string> stale;
   env.ListFolder(dirFd, ".", [&](std::string_view name, unsigned char) {
-    if (!IsMoveTempName(std::string(name))) return;
+    if (!IsMoveTempName(name)) return;
     const pid_t owner = TempOwner(std::string(name));
     if (owner > 0 && ProcessGone(owner)) stale.emplace_back(name);
   });

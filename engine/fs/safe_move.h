@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <string_view>
 
 #include "engine/fs/env.h"
 
@@ -67,7 +68,7 @@ long long CopyFileData(const fs::Env& env, int in, int out);
 int CopyToNewFile(const fs::Env& env, const std::string& src, const std::string& dst);
 
 // A move's temporary copy (".pictray-move-PID-..."): hidden, never listed.
-bool IsMoveTempName(const std::string& name);
+bool IsMoveTempName(std::string_view name);
 // Removes the temporary copies in the folder `dirFd` whose process is gone
 // (left by a move that was killed); those of running processes stay.
 // Returns how many were removed.

@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <set>
+#include <string_view>
 #include <unordered_map>
 
 #include "engine/dupes/copy_sidecars.h"
+#include "engine/dupes/file_keys.h"
 #include "engine/dupes/kept_check.h"
 #include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
@@ -34,12 +37,6 @@ bool StatRegular(const fs::Env& env, int dirfd, const std::string& name, FileIde
   if (env.Fstatat(dirfd, name.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) return false;
   id = IdentityOf(st);
   return true;
-}
-
-std::size_t FindLine(const std::vector<SameResultLine>& lines, const std::string& folda) {
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    if (lines[i].folda == folda) return i;
-  return lines.size();
 }
 
 // Both the copy `r` and its kept file are still the files grouping read and
@@ -129,13 +126,21 @@ void Tally(ExtractResult& res, SurplusOutcome::Kind kind) {
 }
 
 // A copy of the same picture is moved while both files are as grouped; a
-// byte-identical copy while it still holds its kept file's bytes (a dry
-// run may rely on grouping's comparison while neither file has changed; a
-// move reads both again right before it).
-Check CheckBeforeMove(const fs::Env& env, int dirfd, const FileRec& r, bool dryRun) {
+// byte-identical copy while it still holds its kept file's bytes, read
+// again right before the move.
+Check CheckBeforeMove(const fs::Env& env, int dirfd, const FileRec& r) {
   if (r.similarCopy) return StillAsGrouped(env, dirfd, r) ? Check::Verified : Check::Changed;
-  if (dryRun && StillAsGrouped(env, dirfd, r)) return Check::Verified;
   return CheckAgainstKept(env, dirfd, r.filename, r.identity, r.keptPath);
+}
+
+// What CheckBeforeMove would answer, where a dry run may rely on grouping's
+// comparison while neither file has changed; `keptNow` is the kept file as
+// it is (nothing when it is gone or no plain file).
+Check CheckInDryRun(const fs::Env& env, int dirfd, const FileRec& r, const std::optional<FileIdentity>& keptNow) {
+  FileIdentity copy;
+  if (StatRegular(env, dirfd, r.filename, copy) && copy == r.identity && keptNow == r.keptIdentity)
+    return Check::Verified;
+  return r.similarCopy ? Check::Changed : CheckAgainstKept(env, dirfd, r.filename, r.identity, r.keptPath);
 }
 
 // The extraction's steps in the frame: each verified surplus copy into its
@@ -151,6 +156,7 @@ class CopyMoves final : public MoveSteps {
       if (lpData[i].folda != "---" && !lpData[i].keptPath.empty()) surplusRows_.push_back(i);
   }
 
+  void Begin(MoveFrame& frame) override;
   std::size_t Count() const override { return surplusRows_.size(); }
   bool Aborted() const override { return dupes::Aborted(abort_); }
   bool Take(std::size_t k, MoveFrame& frame) override;
@@ -170,8 +176,38 @@ class CopyMoves final : public MoveSteps {
   ExtractResult& res_;
   const std::unordered_map<std::size_t, std::vector<std::size_t>> sidecars_;
   std::vector<std::size_t> surplusRows_;
+  // A dry run's checks, made together before the first copy is told.
+  std::vector<Check> dryChecks_;
+  // The result line of each surplus folder, by its name.
+  std::unordered_map<std::string, std::size_t> lineOf_;
   Destination dest_;
 };
+
+// A dry run moves nothing, so its checks (looks, no reading while both
+// files are as grouped) need not wait for the copy before: other threads
+// share them, and each kept file is looked at once however many copies it
+// has. On a folder of many copies they are most of a dry run's time.
+void CopyMoves::Begin(MoveFrame& frame) {
+  if (!dryRun_) return;
+  std::unordered_map<std::string_view, std::size_t> keptIndex;
+  std::vector<const std::string*> keptPaths;
+  std::vector<std::size_t> keptOf(surplusRows_.size());
+  for (std::size_t k = 0; k < surplusRows_.size(); ++k) {
+    const std::string& kept = lpData_[surplusRows_[k]].keptPath;
+    const auto [at, added] = keptIndex.emplace(kept, keptPaths.size());
+    if (added) keptPaths.push_back(&kept);
+    keptOf[k] = at->second;
+  }
+  std::vector<std::optional<FileIdentity>> keptNow(keptPaths.size());
+  ShareWork(keptPaths.size(), ThreadsFor(keptPaths.size()), abort_, [&](std::size_t i, unsigned) {
+    FileIdentity id;
+    if (StatRegular(frame.env(), AT_FDCWD, *keptPaths[i], id)) keptNow[i] = id;
+  });
+  dryChecks_.assign(surplusRows_.size(), Check::Changed);
+  ShareWork(surplusRows_.size(), ThreadsFor(surplusRows_.size()), abort_, [&](std::size_t k, unsigned) {
+    dryChecks_[k] = CheckInDryRun(frame.env(), frame.fd(), lpData_[surplusRows_[k]], keptNow[keptOf[k]]);
+  });
+}
 
 // Moves the sidecars `rows` of the copy `copy`, which has just gone (or, in a
 // dry run, would go) into its surplus folder, after it; returns how many went.
@@ -207,10 +243,11 @@ bool CopyMoves::Take(std::size_t k, MoveFrame& frame) {
   // follows the copies.
   if (cb_.progress) cb_.progress(static_cast<int>((k * 100 + 100) / surplusRows_.size()));
   const FileRec& r = lpData_[surplusRows_[k]];
-  const std::size_t line = FindLine(res_.lines, r.folda);
+  const auto known = lineOf_.find(r.folda);
+  const std::size_t line = known == lineOf_.end() ? res_.lines.size() : known->second;
   SurplusOutcome out{SurplusOutcome::Kind::Moved, r.path, "", r.keptPath};
 
-  const Check check = CheckBeforeMove(frame.env(), frame.fd(), r, dryRun_);
+  const Check check = dryRun_ ? dryChecks_[k] : CheckBeforeMove(frame.env(), frame.fd(), r);
   if (check != Check::Verified) {
     out.kind = check == Check::Changed ? SurplusOutcome::Kind::Changed : SurplusOutcome::Kind::Differs;
   } else if (!dryRun_) {
@@ -238,6 +275,7 @@ bool CopyMoves::Take(std::size_t k, MoveFrame& frame) {
   if (line < res_.lines.size()) {
     res_.lines[line].count += movedHere;
   } else {
+    lineOf_.emplace(r.folda, line);
     res_.lines.push_back({r.folda, movedHere, r.filename, JoinPath(folder_, dest_.name + "/" + r.folda), "new"});
     frame.Arrived(dest_.name + "/" + r.folda);
   }

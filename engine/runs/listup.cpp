@@ -48,7 +48,7 @@ class RowBatcher {
 
 // Folders are not listed, nor the hidden copies a move is making or left.
 bool IsListed(const FolderEntries& e, std::size_t i) {
-  return !e.isFolder(i) && !IsMoveTempName(std::string(e.name(i)));
+  return !e.isFolder(i) && !IsMoveTempName(e.name(i));
 }
 
 // Entries are worked on by the pool in stretches of this many, and their
