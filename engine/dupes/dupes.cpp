@@ -217,7 +217,8 @@ std::vector<FileRec> SetListView(const fs::Env& env, const std::string& folder, 
 }
 
 void SetSizeWork(std::vector<FileRec>& lpData) {
-  for (FileRec& r : lpData) r.samekey = r.size + r.samekey;
+  // In place: a signature has room for its size text.
+  for (FileRec& r : lpData) r.samekey.insert(0, r.size);
 }
 
 int compSizeBuffa(const FileRec& a, const FileRec& b, int SortBit) {

@@ -17,6 +17,8 @@ namespace pictray::dupes {
 namespace {
 
 constexpr std::size_t kEdge = 100;
+// Decimal digits of the largest file size.
+constexpr std::size_t kSizeTextMax = 20;
 // Files of a shared size up to this are read whole when keyed: about the
 // cost of reading the key, and grouping then needs no second read.
 constexpr std::uint64_t kWholeReadMax = 1 << 20;
@@ -67,7 +69,8 @@ std::string SignatureText(const unsigned char* head, const unsigned char* tailEn
     AppendHex(sig, head, static_cast<std::size_t>(n));
     return sig;
   }
-  sig.reserve(4 * kEdge);
+  // With room for the size text that the key puts in front of it.
+  sig.reserve(4 * kEdge + kSizeTextMax);
   AppendHex(sig, head, kEdge);
   AppendHex(sig, tailEnd - kEdge, kEdge);
   return sig;
