@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "engine/fs/memory_budget.h"
-#include "engine/fs/read_only_file.h"
 #include "thumbkit/pixel_rows.h"
 
 namespace thumbkit {
@@ -15,8 +14,7 @@ std::uint32_t Le32(const std::uint8_t* p) { return Le16(p) | Le16(p + 2) << 16; 
 
 }  // namespace
 
-Streamed StreamBmp(const std::string& path, const BudgetCalls& budget, RowSink& sink) {
-  const pictray::fs::ReadOnlyFile f(pictray::fs::DefaultEnv(), path);
+Streamed StreamBmp(const pictray::fs::ReadOnlyFile& f, const BudgetCalls& budget, RowSink& sink) {
   std::uint8_t head[54];
   if (!f.ok() || f.size() < sizeof head || f.ReadAt(0, head, sizeof head) != sizeof head) return Streamed::kFailed;
   if (head[0] != 'B' || Le16(head + 28) != 24 || Le32(head + 30) != 0) return Streamed::kFailed;

@@ -28,7 +28,7 @@ struct Libheif {
   decltype(&heif_context_alloc) contextAlloc = nullptr;
   decltype(&heif_context_free) contextFree = nullptr;
   decltype(&heif_context_set_maximum_image_size_limit) setMaxSize = nullptr;
-  decltype(&heif_context_read_from_file) readFromFile = nullptr;
+  decltype(&heif_context_read_from_reader) readFromReader = nullptr;
   decltype(&heif_context_get_primary_image_handle) primaryHandle = nullptr;
   decltype(&heif_image_handle_release) handleRelease = nullptr;
   decltype(&heif_image_handle_get_width) handleWidth = nullptr;
@@ -53,7 +53,7 @@ bool Bind(void* library, const char* name, Fn*& fn) {
 bool BindLibheif(void* lib, Libheif& h) {
   return Bind(lib, "heif_context_alloc", h.contextAlloc) && Bind(lib, "heif_context_free", h.contextFree) &&
          Bind(lib, "heif_context_set_maximum_image_size_limit", h.setMaxSize) &&
-         Bind(lib, "heif_context_read_from_file", h.readFromFile) &&
+         Bind(lib, "heif_context_read_from_reader", h.readFromReader) &&
          Bind(lib, "heif_context_get_primary_image_handle", h.primaryHandle) &&
          Bind(lib, "heif_image_handle_release", h.handleRelease) &&
          Bind(lib, "heif_image_handle_get_width", h.handleWidth) &&
@@ -95,6 +95,33 @@ using Owned = std::unique_ptr<T, Release>;
 
 bool Ok(const heif_error& e) { return e.code == heif_error_Ok; }
 
+// The library's reading of the file, at a place of its own; it reads the
+// coded image data an item at a time.
+struct Place {
+  const pictray::fs::ReadOnlyFile& file;
+  std::uint64_t at = 0;
+};
+
+int64_t Position(void* place) { return static_cast<int64_t>(static_cast<Place*>(place)->at); }
+int Read(void* data, std::size_t size, void* place) {
+  auto* p = static_cast<Place*>(place);
+  if (p->file.ReadAt(p->at, data, size) != size) return 1;
+  p->at += size;
+  return 0;
+}
+int Seek(int64_t position, void* place) {
+  if (position < 0) return 1;
+  static_cast<Place*>(place)->at = static_cast<std::uint64_t>(position);
+  return 0;
+}
+// The file does not grow while it is read.
+heif_reader_grow_status WaitForSize(int64_t size, void* place) {
+  return size >= 0 && static_cast<std::uint64_t>(size) <= static_cast<Place*>(place)->file.size()
+             ? heif_reader_grow_status_size_reached
+             : heif_reader_grow_status_size_beyond_eof;
+}
+constexpr heif_reader kReader = {1, Position, Read, Seek, WaitForSize};
+
 // What decoding holds at its height: the coded planes as decoded (three
 // full planes at most, and alpha) and the interleaved picture they are
 // converted into; above 8 bits the planes are two bytes a sample and go
@@ -107,15 +134,17 @@ std::uint64_t DecodedBytes(const Libheif& heif, const heif_image_handle* h, std:
 
 }  // namespace
 
-Streamed StreamHeif(const std::string& path, const BudgetCalls& budget, RowSink& sink) {
+Streamed StreamHeif(const pictray::fs::ReadOnlyFile& f, const BudgetCalls& budget, RowSink& sink) {
   const Libheif* heif = LoadLibheif();
-  if (!heif) return Streamed::kFailed;
+  if (!heif || !f.ok()) return Streamed::kFailed;
   const Release release{heif};
+  // The context reads through it until it is freed.
+  Place place{f};
   const Owned<heif_context> context(heif->contextAlloc(), release);
   if (!context) return Streamed::kFailed;
   heif->setMaxSize(context.get(), kMaxSide);
   heif_image_handle* h = nullptr;
-  if (!Ok(heif->readFromFile(context.get(), path.c_str(), nullptr)) ||
+  if (!Ok(heif->readFromReader(context.get(), &kReader, &place, nullptr)) ||
       !Ok(heif->primaryHandle(context.get(), &h)))
     return Streamed::kFailed;
   const Owned<const heif_image_handle> handle(h, release);

@@ -194,7 +194,7 @@ class Taken {
 };
 
 // Decodes the parts scale by scale, each scale's rectangle into a picture
-// of its own; the source fails to open only for a file.
+// of its own; the source fails to open only for a file not open.
 template <class Open>
 void DecodeFrom(Open open, const Budget& budget, std::uint32_t edge, const std::vector<int>& parts, int partX,
                 const PartSink& sink) {
@@ -218,8 +218,8 @@ void DecodeFrom(Open open, const Budget& budget, std::uint32_t edge, const std::
   }
 }
 
-auto FileSource(const std::string& path) {
-  return [&path](Session& s) { return s.Open(pictray::fs::DefaultEnv(), path); };
+auto FileSource(const pictray::fs::ReadOnlyFile& f) {
+  return [&f](Session& s) { return s.Open(f); };
 }
 
 auto MemorySource(const unsigned char* data, std::size_t size) {
@@ -231,9 +231,9 @@ auto MemorySource(const unsigned char* data, std::size_t size) {
 
 }  // namespace
 
-void DecodeJpegParts(const std::string& path, const BudgetCalls& budget, std::uint32_t edge,
+void DecodeJpegParts(const pictray::fs::ReadOnlyFile& f, const BudgetCalls& budget, std::uint32_t edge,
                      const std::vector<int>& parts, int partX, const PartSink& sink) {
-  DecodeFrom(FileSource(path), {budget}, edge, parts, partX, sink);
+  DecodeFrom(FileSource(f), {budget}, edge, parts, partX, sink);
 }
 
 void DecodeJpegPartsInMemory(const unsigned char* data, std::size_t size, const BudgetCalls& budget,

@@ -1,12 +1,12 @@
 #include "thumbkit/png_read.h"
 
+#include <algorithm>
 #include <csetjmp>
-#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include <png.h>
 
-#include "engine/fs/read_only_file.h"
 #include "thumbkit/pixel_rows.h"
 
 namespace thumbkit {
@@ -23,12 +23,40 @@ constexpr std::uint64_t kLibraryRowBytes = 2 * 8;
 // Nothing would show the library's messages.
 void IgnoreWarning(png_structp, png_const_charp) {}
 
+// The file read forward through a buffer: libpng asks for a few bytes at a
+// time (a chunk's length and type, its CRC), a read call each unbuffered.
+struct Source {
+  static constexpr std::size_t kChunk = 64 * 1024;
+  const pictray::fs::ReadOnlyFile* file = nullptr;
+  std::uint64_t next = 0;  // where the next chunk starts in the file
+  std::vector<png_byte> buffer;
+  std::size_t at = 0, end = 0;
+};
+
+// The end of the file, or an error, before the bytes asked for is a
+// library error.
+void ReadFromSource(png_structp png, png_bytep out, std::size_t n) {
+  auto* src = static_cast<Source*>(png_get_io_ptr(png));
+  while (n > 0) {
+    if (src->at == src->end) {
+      src->end = src->file->ReadAt(src->next, src->buffer.data(), src->buffer.size());
+      src->at = 0;
+      src->next += src->end;
+      if (src->end == 0) png_error(png, "file ends early");
+    }
+    const std::size_t k = std::min(n, src->end - src->at);
+    std::memcpy(out, src->buffer.data() + src->at, k);
+    src->at += k;
+    out += k;
+    n -= k;
+  }
+}
+
 class Reader {
  public:
   explicit Reader(const BudgetCalls& budget) : budget_(budget) {}
   ~Reader() {
     if (png_) png_destroy_read_struct(&png_, &info_, nullptr);
-    if (file_) std::fclose(file_);
     rows_ = {};
     picture_ = {};
     if (held_) budget_.release(budget_.ctx, held_);
@@ -36,9 +64,9 @@ class Reader {
   Reader(const Reader&) = delete;
   Reader& operator=(const Reader&) = delete;
 
-  Streamed Read(const std::string& path, RowSink& sink) {
-    file_ = pictray::fs::OpenRegularStream(pictray::fs::DefaultEnv(), path);
-    if (!file_) return Streamed::kFailed;
+  Streamed Read(const pictray::fs::ReadOnlyFile& f, RowSink& sink) {
+    source_.file = &f;
+    if (!f.ok() || !Reserve(source_.buffer, Source::kChunk)) return Streamed::kFailed;
     png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ErrorExit, IgnoreWarning);
     if (!png_) return Streamed::kFailed;
     info_ = png_create_info_struct(png_);
@@ -49,7 +77,7 @@ class Reader {
     // above only warns of a text chunk, which libpng then allocates as
     // claimed. Skipped chunks are read through a small buffer.
     png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
-    png_init_io(png_, file_);
+    png_set_read_fn(png_, &source_, ReadFromSource);
     png_read_info(png_, info_);
     return Decode(sink);
   }
@@ -124,7 +152,7 @@ class Reader {
 
   BudgetCalls budget_;
   std::uint64_t held_ = 0;
-  std::FILE* file_ = nullptr;
+  Source source_;
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
   png_uint_32 w_ = 0, h_ = 0;
@@ -133,9 +161,9 @@ class Reader {
 
 }  // namespace
 
-Streamed StreamPng(const std::string& path, const BudgetCalls& budget, RowSink& sink) {
+Streamed StreamPng(const pictray::fs::ReadOnlyFile& f, const BudgetCalls& budget, RowSink& sink) {
   Reader reader(budget);
-  return reader.Read(path, sink);
+  return reader.Read(f, sink);
 }
 
 }  // namespace thumbkit

@@ -5,8 +5,8 @@
 
 #include <exiv2/exiv2.hpp>
 
-#include "engine/fs/read_only_file.h"
 #include "engine/meta/bounded_walks.h"
+#include "engine/meta/file_io.h"
 #include "thumbkit/jpeg_part.h"
 
 namespace thumbkit {
@@ -37,17 +37,20 @@ const Exiv2::PreviewProperties* LargestJpeg(const Exiv2::PreviewPropertiesList& 
   return best;
 }
 
-// Hands the largest JPEG preview of the raw file at `path` to `decode`,
-// if it can be read and holds one.
-void WithLargestPreview(const std::string& path, const std::function<void(const unsigned char*, std::size_t)>& decode) {
+// Hands the largest JPEG preview of the raw file `f` to `decode`, if it
+// can be read and holds one.
+void WithLargestPreview(const pictray::fs::ReadOnlyFile& f,
+                        const std::function<void(const unsigned char*, std::size_t)>& decode) {
   SetUpLibrary();
-  if (!pictray::meta::Exiv2MayRead(pictray::fs::ReadOnlyFile(pictray::fs::DefaultEnv(), path))) return;
+  if (!pictray::meta::Exiv2MayRead(f)) return;
   try {
-    // Always a local file, whatever the name looks like. The library's
-    // interface hands out std::auto_ptr.
+    // Read through the file already open: the library's own access would
+    // open it again at each of its opens. Its interface hands out
+    // std::auto_ptr.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    const Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
+    const Exiv2::Image::AutoPtr image =
+        Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(new pictray::meta::FileIo(f, "")));
 #pragma GCC diagnostic pop
     if (!image.get()) return;
     image->readMetadata();
@@ -64,9 +67,9 @@ void WithLargestPreview(const std::string& path, const std::function<void(const 
 
 }  // namespace
 
-void DecodeRawPreviewParts(const std::string& path, const BudgetCalls& budget, std::uint32_t edge,
+void DecodeRawPreviewParts(const pictray::fs::ReadOnlyFile& f, const BudgetCalls& budget, std::uint32_t edge,
                            const std::vector<int>& parts, int partX, const PartSink& sink) {
-  WithLargestPreview(path, [&](const unsigned char* data, std::size_t size) {
+  WithLargestPreview(f, [&](const unsigned char* data, std::size_t size) {
     DecodeJpegPartsInMemory(data, size, budget, edge, parts, partX, sink);
   });
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -24,6 +23,8 @@
 namespace thumbkit {
 namespace {
 
+using File = pictray::fs::ReadOnlyFile;
+
 constexpr int kDrawn = 0, kCannotRead = 1, kNotSupported = 9;
 
 enum class Format { kUnreadable, kUnknown, kJpeg, kPng, kBmp, kWebp, kHeif, kTiff, kRaw };
@@ -43,9 +44,8 @@ Format MediaBrand(const unsigned char* b, std::size_t n) {
 
 // By the first bytes, whatever the name says. An empty file is no picture
 // of any format: it cannot be read.
-Format Sniff(const std::string& path) {
+Format Sniff(const File& f) {
   namespace marks = pictray::marks;
-  pictray::fs::ReadOnlyFile f(pictray::fs::DefaultEnv(), path);
   if (!f.ok()) return Format::kUnreadable;
   unsigned char b[64] = {};  // the "ftyp" box with its first compatible brands
   const std::size_t n = f.ReadAt(0, b, sizeof b);
@@ -84,16 +84,16 @@ bool Streams(Format format) {
   return format == Format::kPng || format == Format::kTiff || format == Format::kHeif || format == Format::kBmp;
 }
 
-Streamed Stream(Format format, const std::string& path, const BudgetCalls& budget, RowSink& sink) {
+Streamed Stream(Format format, const File& f, const BudgetCalls& budget, RowSink& sink) {
   switch (format) {
     case Format::kPng:
-      return StreamPng(path, budget, sink);
+      return StreamPng(f, budget, sink);
     case Format::kTiff:
-      return StreamTiff(path, budget, sink);
+      return StreamTiff(f, budget, sink);
     case Format::kHeif:
-      return StreamHeif(path, budget, sink);
+      return StreamHeif(f, budget, sink);
     case Format::kBmp:
-      return StreamBmp(path, budget, sink);
+      return StreamBmp(f, budget, sink);
     default:
       return Streamed::kFailed;
   }
@@ -102,13 +102,13 @@ Streamed Stream(Format format, const std::string& path, const BudgetCalls& budge
 // Decodes the parts of a file held as a picture, each format as few times
 // as it can: JPEG and raw previews once a scale, WebP (which cuts a cell
 // out at full scale) once a part. `sink` hears every part that decodes.
-void DecodeParts(Format format, const std::string& path, const BudgetCalls& budget, std::uint32_t edge,
+void DecodeParts(Format format, const File& f, const BudgetCalls& budget, std::uint32_t edge,
                  const std::vector<int>& parts, int partX, const PartSink& sink) {
-  if (format == Format::kJpeg) return DecodeJpegParts(path, budget, edge, parts, partX, sink);
-  if (format == Format::kRaw) return DecodeRawPreviewParts(path, budget, edge, parts, partX, sink);
+  if (format == Format::kJpeg) return DecodeJpegParts(f, budget, edge, parts, partX, sink);
+  if (format == Format::kRaw) return DecodeRawPreviewParts(f, budget, edge, parts, partX, sink);
   if (format != Format::kWebp) return;
   for (std::size_t i = 0; i < parts.size(); ++i)
-    DecodeWebp(path, budget, edge, parts[i], partX,
+    DecodeWebp(f, budget, edge, parts[i], partX,
                [&](const pictray::Picture& pic, Region region, Size full) { sink(i, pic, region, full); });
 }
 
@@ -148,18 +148,18 @@ class PartsDrawer : public RowSink {
 // Draws the parts of a streamed picture: all or none, the squares white
 // again when the file fails part way (or memory for the resamplers runs
 // out). A TIFF holding a camera's raw data is drawn from its preview.
-void DrawStreamed(Format format, const std::vector<BgrRaster<std::uint8_t>>& squares, const std::string& path,
+void DrawStreamed(Format format, const std::vector<BgrRaster<std::uint8_t>>& squares, const File& f,
                   const BudgetCalls& budget, const std::vector<int>& parts, int partX, int* results,
                   const PartSink& drawPicture) {
   Streamed streamed = Streamed::kFailed;
   try {
     PartsDrawer drawer(squares, parts, partX);
-    streamed = Stream(format, path, budget, drawer);
+    streamed = Stream(format, f, budget, drawer);
   } catch (const std::bad_alloc&) {
     // As a file that fails.
   }
   if (streamed == Streamed::kNoPlainPicture)
-    return DecodeParts(Format::kRaw, path, budget, squares.front().width, parts, partX, drawPicture);
+    return DecodeParts(Format::kRaw, f, budget, squares.front().width, parts, partX, drawPicture);
   if (streamed == Streamed::kRead) {
     std::fill(results, results + parts.size(), kDrawn);
     return;
@@ -169,9 +169,9 @@ void DrawStreamed(Format format, const std::vector<BgrRaster<std::uint8_t>>& squ
 
 // Draws part parts[i] into squares[i] and answers it in results[i] (which
 // hold kCannotRead when called) for every part.
-void DrawParts(const std::vector<BgrRaster<std::uint8_t>>& squares, const std::string& path,
-               const BudgetCalls& budget, const std::vector<int>& parts, int partX, int* results) {
-  const Format format = Sniff(path);
+void DrawParts(const std::vector<BgrRaster<std::uint8_t>>& squares, const File& f, const BudgetCalls& budget,
+               const std::vector<int>& parts, int partX, int* results) {
+  const Format format = Sniff(f);
   if (format == Format::kUnreadable) return;
   if (format == Format::kUnknown) {
     std::fill(results, results + parts.size(), kNotSupported);
@@ -185,13 +185,14 @@ void DrawParts(const std::vector<BgrRaster<std::uint8_t>>& squares, const std::s
       // Only memory for the resampler's sums can run out, before it writes.
     }
   };
-  if (Streams(format)) return DrawStreamed(format, squares, path, budget, parts, partX, results, drawPicture);
-  DecodeParts(format, path, budget, squares.front().width, parts, partX, drawPicture);
+  if (Streams(format)) return DrawStreamed(format, squares, f, budget, parts, partX, results, drawPicture);
+  DecodeParts(format, f, budget, squares.front().width, parts, partX, drawPicture);
 }
 
-// The cells of MakeMinImages that are asked for rightly: squares white,
-// every answer kCannotRead until its cell is drawn.
-int DrawCells(const BudgetCalls& budget, unsigned char* const* surfaces, const char* path, int edge, const int* parts,
+// The cells of MakeMinImages that are asked for rightly, drawn from `f`
+// (none without a file): squares white, every answer kCannotRead until its
+// cell is drawn.
+int DrawCells(const BudgetCalls& budget, unsigned char* const* surfaces, const File* f, int edge, const int* parts,
               int count, int partX, int* results) {
   std::vector<BgrRaster<std::uint8_t>> squares;
   std::vector<int> valid;
@@ -201,7 +202,7 @@ int DrawCells(const BudgetCalls& budget, unsigned char* const* surfaces, const c
     if (!surfaces[i]) continue;
     const BgrRaster<std::uint8_t> square = Surface(surfaces[i], static_cast<std::uint32_t>(edge));
     FillWhite(square);
-    if (!path || partX < 1 || parts[i] < 0 || parts[i] > std::int64_t(partX) * partX) continue;
+    if (!f || partX < 1 || parts[i] < 0 || parts[i] > std::int64_t(partX) * partX) continue;
     squares.push_back(square);
     valid.push_back(parts[i]);
     validAt.push_back(i);
@@ -209,7 +210,7 @@ int DrawCells(const BudgetCalls& budget, unsigned char* const* surfaces, const c
   if (valid.empty()) return kCannotRead;
   std::vector<int> drawn(valid.size(), kCannotRead);
   try {
-    DrawParts(squares, path, budget, valid, partX, drawn.data());
+    DrawParts(squares, *f, budget, valid, partX, drawn.data());
   } catch (const std::exception&) {
     // A reader out of memory: what was drawn stays drawn.
   }
@@ -236,11 +237,11 @@ class RowsToCaller : public RowSink {
 };
 
 // Hands the rows of a picture held whole to `row`, top row first.
-int HandHeldRows(Format format, const std::string& path, const BudgetCalls& budget, PictureRowFn row, void* ctx) {
+int HandHeldRows(Format format, const File& f, const BudgetCalls& budget, PictureRowFn row, void* ctx) {
   // An edge no picture reaches: every decoder keeps full scale.
   constexpr std::uint32_t kFullScale = 1u << 30;
   int result = kCannotRead;
-  DecodeParts(format, path, budget, kFullScale, {0}, 1,
+  DecodeParts(format, f, budget, kFullScale, {0}, 1,
               [&](std::size_t, const pictray::Picture& pic, Region region, Size) {
                 result = kDrawn;
                 for (std::uint32_t y = 0; y < region.y.size && result == kDrawn; ++y) {
@@ -254,22 +255,41 @@ int HandHeldRows(Format format, const std::string& path, const BudgetCalls& budg
 }
 
 // Hands the rows of the decoded picture to `row`, top row first.
-int HandRows(const std::string& path, const BudgetCalls& budget, PictureRowFn row, void* ctx) {
-  const Format format = Sniff(path);
+int HandRows(const File& f, const BudgetCalls& budget, PictureRowFn row, void* ctx) {
+  const Format format = Sniff(f);
   if (format == Format::kUnreadable) return kCannotRead;
   if (format == Format::kUnknown) return kNotSupported;
-  if (!Streams(format)) return HandHeldRows(format, path, budget, row, ctx);
+  if (!Streams(format)) return HandHeldRows(format, f, budget, row, ctx);
   RowsToCaller caller(row, ctx);
-  switch (Stream(format, path, budget, caller)) {
+  switch (Stream(format, f, budget, caller)) {
     case Streamed::kRead:
       return kDrawn;
     case Streamed::kStopped:
       return kStopped;
     case Streamed::kNoPlainPicture:
-      return HandHeldRows(Format::kRaw, path, budget, row, ctx);
+      return HandHeldRows(Format::kRaw, f, budget, row, ctx);
     default:
       return kCannotRead;
   }
+}
+
+// Hands the rows of `f`, answering as PictureRowsWithin.
+int HandRowsWithin(const BudgetCalls* budget, const File& f, PictureRowFn row, void* ctx) {
+  if (!budget || !row) return kCannotRead;
+  try {
+    return HandRows(f, *budget, row, ctx);
+  } catch (const std::exception&) {
+    // A reader out of memory.
+    return kCannotRead;
+  }
+}
+
+// DrawCells from the file at `path`, opened once for every decoder.
+int DrawCellsAt(const BudgetCalls& budget, unsigned char* const* surfaces, const char* path, int edge,
+                const int* parts, int count, int partX, int* results) {
+  if (!path) return DrawCells(budget, surfaces, nullptr, edge, parts, count, partX, results);
+  const File f(pictray::fs::DefaultEnv(), path);
+  return DrawCells(budget, surfaces, &f, edge, parts, count, partX, results);
 }
 
 }  // namespace
@@ -280,7 +300,7 @@ extern "C" __attribute__((visibility("default"))) int MakeMinImageWithin(const B
                                                                          int edge, int part, int partX) {
   if (!budget || !surface || edge <= 0) return thumbkit::kCannotRead;
   int result = thumbkit::kCannotRead;
-  thumbkit::DrawCells(*budget, &surface, path, edge, &part, 1, partX, &result);
+  thumbkit::DrawCellsAt(*budget, &surface, path, edge, &part, 1, partX, &result);
   return result;
 }
 
@@ -289,18 +309,28 @@ extern "C" __attribute__((visibility("default"))) int MakeMinImagesWithin(const 
                                                                           const char* path, int edge, const int* parts,
                                                                           int count, int partX, int* results) {
   if (!budget || !surfaces || !parts || !results || count < 1 || edge <= 0) return thumbkit::kCannotRead;
-  return thumbkit::DrawCells(*budget, surfaces, path, edge, parts, count, partX, results);
+  return thumbkit::DrawCellsAt(*budget, surfaces, path, edge, parts, count, partX, results);
+}
+
+extern "C" __attribute__((visibility("default"))) int MakeMinImagesFdWithin(const BudgetCalls* budget,
+                                                                            unsigned char* const* surfaces, int fd,
+                                                                            int edge, const int* parts, int count,
+                                                                            int partX, int* results) {
+  if (!budget || !surfaces || !parts || !results || count < 1 || edge <= 0) return thumbkit::kCannotRead;
+  const thumbkit::File f(pictray::fs::DefaultEnv(), pictray::fs::BorrowedFd{fd});
+  return thumbkit::DrawCells(*budget, surfaces, &f, edge, parts, count, partX, results);
 }
 
 extern "C" __attribute__((visibility("default"))) int PictureRowsWithin(const BudgetCalls* budget, const char* path,
                                                                         PictureRowFn row, void* ctx) {
   if (!budget || !path || !row) return thumbkit::kCannotRead;
-  try {
-    return thumbkit::HandRows(path, *budget, row, ctx);
-  } catch (const std::exception&) {
-    // A reader out of memory.
-    return thumbkit::kCannotRead;
-  }
+  return thumbkit::HandRowsWithin(budget, thumbkit::File(pictray::fs::DefaultEnv(), path), row, ctx);
+}
+
+extern "C" __attribute__((visibility("default"))) int PictureRowsFdWithin(const BudgetCalls* budget, int fd,
+                                                                          PictureRowFn row, void* ctx) {
+  return thumbkit::HandRowsWithin(budget, thumbkit::File(pictray::fs::DefaultEnv(), pictray::fs::BorrowedFd{fd}),
+                                  row, ctx);
 }
 
 // The calls without a budget of the caller's get one of their own.

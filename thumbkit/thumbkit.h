@@ -68,4 +68,17 @@ int MakeMinImagesWithin(const BudgetCalls* budget, unsigned char* const* surface
                         const int* parts, int count, int partX, int* results);
 typedef int (*PictureRowsWithinFn)(const BudgetCalls* budget, const char* path, PictureRowFn row, void* ctx);
 int PictureRowsWithin(const BudgetCalls* budget, const char* path, PictureRowFn row, void* ctx);
+
+// MakeMinImagesWithin and PictureRowsWithin on a file the caller has open
+// as `fd`, so that it is not opened again: what they answer for the file
+// opened at its path, 1 (nothing handed over) when `fd` is no regular file.
+// The descriptor stays the caller's: it is read only at explicit offsets,
+// its own offset is left alone and it is not closed. Calls on different
+// descriptors, or the same one, may run at once.
+typedef int (*MakeMinImagesFdWithinFn)(const BudgetCalls* budget, unsigned char* const* surfaces, int fd, int edge,
+                                       const int* parts, int count, int partX, int* results);
+int MakeMinImagesFdWithin(const BudgetCalls* budget, unsigned char* const* surfaces, int fd, int edge,
+                          const int* parts, int count, int partX, int* results);
+typedef int (*PictureRowsFdWithinFn)(const BudgetCalls* budget, int fd, PictureRowFn row, void* ctx);
+int PictureRowsFdWithin(const BudgetCalls* budget, int fd, PictureRowFn row, void* ctx);
 }

@@ -1,14 +1,12 @@
 #include "thumbkit/tiff_read.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdarg>
+#include <cstdio>
 #include <vector>
 
 #include <tiffio.h>
 
-#include "engine/fs/read_only_file.h"
 #include "engine/fs/memory_budget.h"
 #include "thumbkit/pixel_rows.h"
 
@@ -24,25 +22,47 @@ constexpr std::uint64_t kMinTileLimit = 1u << 20;
 // Nothing would show the library's messages; 1 keeps them from stderr.
 int Ignore(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
+// The library's reading of the file, at offsets of its own: it reads a
+// directory or a whole strip or tile at a time.
+struct Place {
+  const pictray::fs::ReadOnlyFile& file;
+  std::uint64_t at = 0;
+};
+
+tmsize_t ReadProc(thandle_t h, void* buf, tmsize_t n) {
+  auto* place = static_cast<Place*>(h);
+  if (n < 0) return -1;
+  const std::size_t got = place->file.ReadAt(place->at, buf, static_cast<std::size_t>(n));
+  place->at += got;
+  return static_cast<tmsize_t>(got);
+}
+tmsize_t WriteProc(thandle_t, void*, tmsize_t) { return -1; }
+toff_t SeekProc(thandle_t h, toff_t offset, int whence) {
+  auto* place = static_cast<Place*>(h);
+  const toff_t from = whence == SEEK_CUR ? place->at : whence == SEEK_END ? place->file.size() : 0;
+  place->at = from + offset;
+  return place->at;
+}
+// The file is the caller's to close.
+int CloseProc(thandle_t) { return 0; }
+toff_t SizeProc(thandle_t h) { return static_cast<Place*>(h)->file.size(); }
+// Never mapped, so that a file cut meanwhile is an error.
+int MapProc(thandle_t, void**, toff_t*) { return 0; }
+void UnmapProc(thandle_t, void*, toff_t) {}
+
 class File {
  public:
-  explicit File(const std::string& path) {
+  explicit File(const pictray::fs::ReadOnlyFile& f) : place_{f} {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    std::FILE* stream = pictray::fs::OpenRegularStream(pictray::fs::DefaultEnv(), path);
-    if (!options || !stream) {
-      if (stream) std::fclose(stream);
+    if (!options || !f.ok()) {
       TIFFOpenOptionsFree(options);
       return;
     }
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxLibraryAlloc);
     TIFFOpenOptionsSetErrorHandlerExtR(options, Ignore, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options, Ignore, nullptr);
-    // The library closes the descriptor it is given.
-    const int fd = ::dup(fileno(stream));
-    std::fclose(stream);
-    // "m": read, not mapped, so that a file cut meanwhile is an error.
-    if (fd >= 0) tif_ = TIFFFdOpenExt(fd, path.c_str(), "rm", options);
-    if (fd >= 0 && !tif_) ::close(fd);
+    tif_ = TIFFClientOpenExt("", "rm", &place_, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc, MapProc,
+                             UnmapProc, options);
     TIFFOpenOptionsFree(options);
   }
   ~File() {
@@ -54,6 +74,7 @@ class File {
   TIFF* get() const { return tif_; }
 
  private:
+  Place place_;
   TIFF* tif_ = nullptr;
 };
 
@@ -162,8 +183,8 @@ Streamed ReadTiles(TIFF* tif, std::uint32_t w, std::uint32_t h, const BudgetCall
 
 }  // namespace
 
-Streamed StreamTiff(const std::string& path, const BudgetCalls& budget, RowSink& sink) {
-  const File file(path);
+Streamed StreamTiff(const pictray::fs::ReadOnlyFile& f, const BudgetCalls& budget, RowSink& sink) {
+  const File file(f);
   TIFF* tif = file.get();
   if (!tif) return Streamed::kFailed;
   if (!HoldsPlainPicture(tif)) return Streamed::kNoPlainPicture;

@@ -6,7 +6,6 @@
 
 #include <webp/decode.h>
 
-#include "engine/fs/read_only_file.h"
 #include "engine/fs/memory_budget.h"
 #include "thumbkit/pixel_rows.h"
 
@@ -64,9 +63,8 @@ Region CropTo(const Region& cell, WebPDecoderOptions& options, Size& decoded) {
 
 }  // namespace
 
-int DecodeWebp(const std::string& path, const BudgetCalls& budget, std::uint32_t edge, int part, int partX,
-               const WebpUse& use) {
-  const pictray::fs::ReadOnlyFile f(pictray::fs::DefaultEnv(), path);
+int DecodeWebp(const pictray::fs::ReadOnlyFile& f, const BudgetCalls& budget, std::uint32_t edge, int part,
+               int partX, const WebpUse& use) {
   WebPDecoderConfig config;
   if (!f.ok() || f.size() == 0 || f.size() > kMaxFileBytes || !WebPInitDecoderConfig(&config) ||
       !ReadFeatures(f, config.input))

@@ -4,9 +4,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <string>
-
 #include "engine/fs/budget_calls.h"
+#include "engine/fs/read_only_file.h"
 #include "engine/jpeg/jpeg_decode.h"
 #include "thumbkit/geometry.h"
 
@@ -16,7 +15,7 @@ namespace thumbkit {
 // size at full scale.
 using WebpUse = std::function<void(const pictray::Picture& pic, Region region, Size full)>;
 
-// Decodes the WebP file at `path` for an edge x edge thumbnail of part
+// Decodes the WebP file `f` for an edge x edge thumbnail of part
 // `part` of its partX x partX grid (see PartRegion), transparency
 // composited on white, and hands it to `use`: the whole picture at a scale
 // that still gives twice the thumbnail's pixels (full scale when it has
@@ -25,7 +24,7 @@ using WebpUse = std::function<void(const pictray::Picture& pic, Region region, S
 // has returned. 0 when decoded; 1 when the file cannot be read, is corrupt
 // or cut short, is bigger than kMaxFileBytes, or needs more than the whole
 // budget.
-int DecodeWebp(const std::string& path, const BudgetCalls& budget, std::uint32_t edge, int part, int partX,
+int DecodeWebp(const pictray::fs::ReadOnlyFile& f, const BudgetCalls& budget, std::uint32_t edge, int part, int partX,
                const WebpUse& use);
 
 }  // namespace thumbkit

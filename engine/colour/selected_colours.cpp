@@ -143,13 +143,14 @@ ScanResult ScanFullPicture(const fs::ReadOnlyFile& file, const SelectedColours& 
   return {ScanResult::Scanned, scan.found};
 }
 
-ScanResult ScanPictureRows(const ThumbnailCalls& lib, const std::string& path, const SelectedColours& set,
+ScanResult ScanPictureRows(const ThumbnailCalls& lib, const fs::ReadOnlyFile& file, const std::string& path,
+                           const SelectedColours& set,
                            const std::function<bool()>& aborted, const std::function<void(int)>& rowsDone) {
   FirstMatchFromBottom scan(set, aborted, rowsDone);
   const auto row = [](void* ctx, const unsigned char* bgr, unsigned width, unsigned height) {
     return static_cast<FirstMatchFromBottom*>(ctx)->Row(bgr, width, height) ? 1 : 0;
   };
-  const int outcome = lib.Rows(path.c_str(), row, &scan);
+  const int outcome = lib.Rows(file, path.c_str(), row, &scan);
   if (outcome == 2) return {ScanResult::Aborted, {}};
   if (outcome != 0) return {ScanResult::NotDecoded, {}};
   return {ScanResult::Scanned, scan.found};

@@ -108,8 +108,9 @@ ScanResult ScanFullPicture(const fs::ReadOnlyFile& file, const SelectedColours& 
                            const std::function<bool()>& aborted, const std::function<void(int)>& rowsDone);
 
 // As ScanFullPicture, for a picture of any format the thumbnail library's
-// PictureRows reads (lib.HandingRows()).
-ScanResult ScanPictureRows(const ThumbnailCalls& lib, const std::string& path, const SelectedColours& set,
+// PictureRows reads (lib.HandingRows()): `file`, open at `path`.
+ScanResult ScanPictureRows(const ThumbnailCalls& lib, const fs::ReadOnlyFile& file, const std::string& path,
+                           const SelectedColours& set,
                            const std::function<bool()>& aborted, const std::function<void(int)>& rowsDone);
 
 // The match threshold: dwCount x MatchPer / 100, at least 1.

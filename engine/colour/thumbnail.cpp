@@ -30,15 +30,26 @@ int ThumbnailCalls::Draw(unsigned char* surface, const char* path, int edge, int
   return one(surface, path, edge, part, partX);
 }
 
-int ThumbnailCalls::DrawMany(unsigned char* const* surfaces, const char* path, int edge, const int* parts, int count,
-                             int partX, int* results) const {
+int ThumbnailCalls::Draw(unsigned char* surface, const fs::ReadOnlyFile& file, const char* path, int edge, int part,
+                         int partX) const {
+  if (!manyFdWithin || !Budgeted()) return Draw(surface, path, edge, part, partX);
+  int result = 1;
+  manyFdWithin(&budget, &surface, file.fd(), edge, &part, 1, partX, &result);
+  return result;
+}
+
+int ThumbnailCalls::DrawMany(unsigned char* const* surfaces, const fs::ReadOnlyFile& file, const char* path, int edge,
+                             const int* parts, int count, int partX, int* results) const {
+  if (manyFdWithin && Budgeted())
+    return manyFdWithin(&budget, surfaces, file.fd(), edge, parts, count, partX, results);
   if (manyWithin && Budgeted()) return manyWithin(&budget, surfaces, path, edge, parts, count, partX, results);
   return many(surfaces, path, edge, parts, count, partX, results);
 }
 
-int ThumbnailCalls::Rows(const char* path,
+int ThumbnailCalls::Rows(const fs::ReadOnlyFile& file, const char* path,
                          int (*row)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height),
                          void* ctx) const {
+  if (rowsFdWithin && Budgeted()) return rowsFdWithin(&budget, file.fd(), row, ctx);
   if (rowsWithin && Budgeted()) return rowsWithin(&budget, path, row, ctx);
   return rows(path, row, ctx);
 }
@@ -52,7 +63,8 @@ int DrawThumbnail(const ThumbnailCalls& lib, const fs::ReadOnlyFile& file, const
                   int partX, Surface& surface, SampledFormats formats) {
   bool jpeg = false;
   if (!Samples(lib, file, formats, &jpeg)) return kNotDrawn;
-  return ThumbnailAnswer(lib.Draw(surface.bits(), path.c_str(), static_cast<int>(surface.edge()), part, partX), jpeg);
+  return ThumbnailAnswer(lib.Draw(surface.bits(), file, path.c_str(), static_cast<int>(surface.edge()), part, partX),
+                         jpeg);
 }
 
 std::vector<int> ChosenCells(const std::string& bits, int last) {
@@ -63,6 +75,7 @@ std::vector<int> ChosenCells(const std::string& bits, int last) {
 }
 
 void CellDrawer::Start(const fs::ReadOnlyFile& file, const std::string& path, const std::vector<int>& parts) {
+  file_ = &file;
   path_ = path;
   parts_ = parts;
   constexpr int kUndrawn = kNotSampled - 1;
@@ -72,14 +85,14 @@ void CellDrawer::Start(const fs::ReadOnlyFile& file, const std::string& path, co
   if (!sampled_ || !lib_.DrawingMany() || parts.size() < 2) return;
   std::vector<unsigned char*> bits;
   for (std::size_t i = 0; i < parts.size(); ++i) bits.push_back(surfaces_[i].bits());
-  lib_.DrawMany(bits.data(), path.c_str(), static_cast<int>(edge_), parts_.data(), static_cast<int>(parts.size()), partX_,
-            answers_.data());
+  lib_.DrawMany(bits.data(), file, path.c_str(), static_cast<int>(edge_), parts_.data(), static_cast<int>(parts.size()),
+                partX_, answers_.data());
 }
 
 int CellDrawer::Draw(std::size_t i) {
   if (!sampled_) return kNotSampled;
   if (answers_[i] < kNotSampled)
-    answers_[i] = lib_.Draw(surfaces_[i].bits(), path_.c_str(), static_cast<int>(edge_), parts_[i], partX_);
+    answers_[i] = lib_.Draw(surfaces_[i].bits(), *file_, path_.c_str(), static_cast<int>(edge_), parts_[i], partX_);
   return answers_[i];
 }
 

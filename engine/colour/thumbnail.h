@@ -42,11 +42,20 @@ using PictureRowsWithinFn = int (*)(const BudgetCalls* budget, const char* path,
                                     int (*row)(void* ctx, const unsigned char* bgr, unsigned width,
                                                unsigned height),
                                     void* ctx);
+// MakeMinImagesWithin and PictureRowsWithin on the caller's open
+// descriptor, which the library reads at explicit offsets and leaves open.
+using MakeMinImagesFdWithinFn = int (*)(const BudgetCalls* budget, unsigned char* const* surfaces, int fd, int edge,
+                                        const int* parts, int count, int partX, int* results);
+using PictureRowsFdWithinFn = int (*)(const BudgetCalls* budget, int fd,
+                                      int (*row)(void* ctx, const unsigned char* bgr, unsigned width,
+                                                 unsigned height),
+                                      void* ctx);
 
 // The library as the colour runs call it: within `budget` when the library
-// has those forms and a budget is given, else each call within its own.
-// `many` may be missing (an older library, or a test's stand-in), and then
-// every cell is drawn on its own.
+// has those forms and a budget is given, else each call within its own;
+// on the file the run has open when it has the descriptor forms too, else
+// by path. `many` may be missing (an older library, or a test's stand-in),
+// and then every cell is drawn on its own.
 struct ThumbnailCalls {
   ThumbnailCalls() = default;
   // A stand-in that draws one cell at a time.
@@ -59,6 +68,8 @@ struct ThumbnailCalls {
   MakeMinImageWithinFn oneWithin = nullptr;
   MakeMinImagesWithinFn manyWithin = nullptr;
   PictureRowsWithinFn rowsWithin = nullptr;
+  MakeMinImagesFdWithinFn manyFdWithin = nullptr;
+  PictureRowsFdWithinFn rowsFdWithin = nullptr;
   BudgetCalls budget{};
 
   // Whether there is a library to draw with at all.
@@ -66,10 +77,13 @@ struct ThumbnailCalls {
   bool DrawingMany() const { return many != nullptr; }
   bool HandingRows() const { return rows != nullptr; }
   int Draw(unsigned char* surface, const char* path, int edge, int part, int partX) const;
-  int DrawMany(unsigned char* const* surfaces, const char* path, int edge, const int* parts, int count, int partX,
-               int* results) const;
-  int Rows(const char* path, int (*row)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height),
-           void* ctx) const;
+  // The calls on `file`, open at `path`.
+  int Draw(unsigned char* surface, const fs::ReadOnlyFile& file, const char* path, int edge, int part,
+           int partX) const;
+  int DrawMany(unsigned char* const* surfaces, const fs::ReadOnlyFile& file, const char* path, int edge,
+               const int* parts, int count, int partX, int* results) const;
+  int Rows(const fs::ReadOnlyFile& file, const char* path,
+           int (*row)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height), void* ctx) const;
 
  private:
   bool Budgeted() const { return budget.acquire != nullptr; }
@@ -101,8 +115,8 @@ inline constexpr const char* kSampleError = "ERROR";
 // kJpeg, or when the library fails; kNoPicture when, with kAll, the
 // library reads no such format. The surface then holds nothing worth
 // counting. A JPEG is drawn alike with either choice.
-// `file` is the one the caller opened at `path`: the checks read it, the
-// library draws from the path.
+// `file` is the one the caller opened at `path`: the checks read it, and
+// the library draws from it when it can, else from the path.
 int DrawThumbnail(const ThumbnailCalls& lib, const fs::ReadOnlyFile& file, const std::string& path, int part,
                   int partX, Surface& surface,
                   SampledFormats formats = SampledFormats::kJpeg);
@@ -127,7 +141,8 @@ class CellDrawer {
   CellDrawer(ThumbnailCalls lib, std::uint32_t edge, int partX, SampledFormats formats)
       : lib_(lib), edge_(edge), partX_(partX), formats_(formats) {}
 
-  // Starts on `file`, opened at `path`, with its cells `parts`, as indexed below.
+  // Starts on `file`, opened at `path`, with its cells `parts`, as indexed
+  // below; `file` stays open until the last Draw.
   void Start(const fs::ReadOnlyFile& file, const std::string& path, const std::vector<int>& parts);
   // Whether the started file is a JPEG by its first bytes.
   bool jpeg() const { return jpeg_; }
@@ -140,6 +155,7 @@ class CellDrawer {
   std::uint32_t edge_;
   int partX_;
   SampledFormats formats_;
+  const fs::ReadOnlyFile* file_ = nullptr;
   std::string path_;
   std::vector<int> parts_, answers_;
   std::vector<Surface> surfaces_;

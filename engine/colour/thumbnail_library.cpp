@@ -30,6 +30,8 @@ bool ThumbnailLibrary::Load(const std::string& path, std::string* why) {
   calls_.oneWithin = Resolve<MakeMinImageWithinFn>(handle, "MakeMinImageWithin");
   calls_.manyWithin = Resolve<MakeMinImagesWithinFn>(handle, "MakeMinImagesWithin");
   calls_.rowsWithin = Resolve<PictureRowsWithinFn>(handle, "PictureRowsWithin");
+  calls_.manyFdWithin = Resolve<MakeMinImagesFdWithinFn>(handle, "MakeMinImagesFdWithin");
+  calls_.rowsFdWithin = Resolve<PictureRowsFdWithinFn>(handle, "PictureRowsFdWithin");
   return true;
 }
 

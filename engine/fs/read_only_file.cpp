@@ -8,16 +8,22 @@
 namespace pictray::fs {
 namespace {
 
+// The size of the regular file open at `fd`; false for anything else.
+bool RegularSize(const Env& env, int fd, std::uint64_t* size) {
+  struct stat st {};
+  if (env.Fstat(fd, st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *size = static_cast<std::uint64_t>(st.st_size);
+  return true;
+}
+
 // Opening a FIFO without O_NONBLOCK waits for a writer.
 int OpenRegular(const Env& env, const std::string& path, std::uint64_t* size) {
   const int fd = env.Open(AT_FDCWD, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return -1;
-  struct stat st {};
-  if (env.Fstat(fd, st) != 0 || !S_ISREG(st.st_mode)) {
+  if (!RegularSize(env, fd, size)) {
     env.Close(fd);
     return -1;
   }
-  *size = static_cast<std::uint64_t>(st.st_size);
   return fd;
 }
 
@@ -25,8 +31,12 @@ int OpenRegular(const Env& env, const std::string& path, std::uint64_t* size) {
 
 ReadOnlyFile::ReadOnlyFile(const Env& env, const std::string& path) : env_(env) { fd_ = OpenRegular(env, path, &size_); }
 
+ReadOnlyFile::ReadOnlyFile(const Env& env, BorrowedFd borrowed) : env_(env), owned_(false) {
+  if (borrowed.fd >= 0 && RegularSize(env, borrowed.fd, &size_)) fd_ = borrowed.fd;
+}
+
 ReadOnlyFile::~ReadOnlyFile() {
-  if (fd_ >= 0) env_.Close(fd_);
+  if (fd_ >= 0 && owned_) env_.Close(fd_);
 }
 
 std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, void* out, std::size_t n) const {
@@ -40,15 +50,6 @@ std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, void* out, std::size_t n)
     got += static_cast<std::size_t>(r);
   }
   return got;
-}
-
-std::FILE* OpenRegularStream(const Env& env, const std::string& path) {
-  std::uint64_t size = 0;
-  const int fd = OpenRegular(env, path, &size);
-  if (fd < 0) return nullptr;
-  std::FILE* f = ::fdopen(fd, "rb");
-  if (!f) env.Close(fd);
-  return f;
 }
 
 }  // namespace pictray::fs

@@ -4,18 +4,25 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "engine/fs/env.h"
 
 namespace pictray::fs {
 
+// A descriptor someone else opened and keeps open.
+struct BorrowedFd {
+  int fd;
+};
+
 // An open, read-only regular file, closed on destruction. A FIFO or device
 // would block or never end, so it counts as a file that cannot be opened.
 class ReadOnlyFile {
  public:
   ReadOnlyFile(const Env& env, const std::string& path);
+  // Reads the caller's descriptor, which stays open when this goes; not ok
+  // unless it is a regular file. Reads leave its offset alone.
+  ReadOnlyFile(const Env& env, BorrowedFd borrowed);
   ~ReadOnlyFile();
   ReadOnlyFile(const ReadOnlyFile&) = delete;
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
@@ -33,11 +40,8 @@ class ReadOnlyFile {
  private:
   const Env& env_;
   int fd_ = -1;
+  bool owned_ = true;
   std::uint64_t size_ = 0;
 };
-
-// The regular file at `path` as a read-only stream for the libraries that
-// read through stdio, or nullptr (see ReadOnlyFile for what does not open).
-std::FILE* OpenRegularStream(const Env& env, const std::string& path);
 
 }  // namespace pictray::fs

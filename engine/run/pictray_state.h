@@ -85,6 +85,14 @@ struct PictrayState {
   int (*PictureRowsWithin)(const BudgetCalls* budget, const char* path,
                            int (*row)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height),
                            void* ctx) = nullptr;
+  // MakeMinImagesWithin and PictureRowsWithin on a file the run has open
+  // (MakeMinImagesFdWithinFn, ...), when the library has them: the colour
+  // runs then hand the library the descriptor they opened.
+  int (*MMIsFdWithin)(const BudgetCalls* budget, unsigned char* const* surfaces, int fd, int edge, const int* parts,
+                      int count, int partX, int* results) = nullptr;
+  int (*PictureRowsFdWithin)(const BudgetCalls* budget, int fd,
+                             int (*row)(void* ctx, const unsigned char* bgr, unsigned width, unsigned height),
+                             void* ctx) = nullptr;
   // What the pictures the colour runs decode may hold at once, shared by
   // all their workers (the two ratio workers' too).
   fs::MemoryBudget decodeBudget;

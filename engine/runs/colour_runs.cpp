@@ -23,7 +23,9 @@ static_assert(std::is_same_v<decltype(PictrayState::MMIs), MakeMinImagesFn>,
 static_assert(std::is_same_v<decltype(PictrayState::PictureRows), PictureRowsFn> &&
                   std::is_same_v<decltype(PictrayState::MMIWithin), MakeMinImageWithinFn> &&
                   std::is_same_v<decltype(PictrayState::MMIsWithin), MakeMinImagesWithinFn> &&
-                  std::is_same_v<decltype(PictrayState::PictureRowsWithin), PictureRowsWithinFn>,
+                  std::is_same_v<decltype(PictrayState::PictureRowsWithin), PictureRowsWithinFn> &&
+                  std::is_same_v<decltype(PictrayState::MMIsFdWithin), MakeMinImagesFdWithinFn> &&
+                  std::is_same_v<decltype(PictrayState::PictureRowsFdWithin), PictureRowsFdWithinFn>,
               "and its other calls");
 
 ThumbnailCalls LibraryCalls(PictrayState& st) {
@@ -32,6 +34,8 @@ ThumbnailCalls LibraryCalls(PictrayState& st) {
   lib.oneWithin = st.MMIWithin;
   lib.manyWithin = st.MMIsWithin;
   lib.rowsWithin = st.PictureRowsWithin;
+  lib.manyFdWithin = st.MMIsFdWithin;
+  lib.rowsFdWithin = st.PictureRowsFdWithin;
   lib.budget = st.decodeBudget.Calls();
   return lib;
 }
@@ -43,6 +47,8 @@ void DrawThrough(PictrayState& st, const ThumbnailCalls& calls) {
   st.MMIWithin = calls.oneWithin;
   st.MMIsWithin = calls.manyWithin;
   st.PictureRowsWithin = calls.rowsWithin;
+  st.MMIsFdWithin = calls.manyFdWithin;
+  st.PictureRowsFdWithin = calls.rowsFdWithin;
 }
 
 namespace {

@@ -112,7 +112,7 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
     if (FileHedarCheck(file) == 2)
       scan = ScanFullPicture(file, colours, aborted, rowsDone);
     else if (formats == SampledFormats::kAll && st.PictureRows)
-      scan = ScanPictureRows(LibraryCalls(st), path, colours, aborted, rowsDone);
+      scan = ScanPictureRows(LibraryCalls(st), file, path, colours, aborted, rowsDone);
     if (worker == 0) host.SetProgress(RunBar::PR02, 0);
     if (scan.outcome == ScanResult::Aborted) return std::nullopt;
     const std::string label = scan.outcome == ScanResult::Scanned ? AllColourLabel(mode, scan.found) : "";

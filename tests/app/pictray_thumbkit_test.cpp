@@ -1,10 +1,12 @@
-// libthumbkit.so as the program loads it: by path, resolving MakeMinImage,
-// MakeMinImages and MakeMinImageWithin.
+// libthumbkit.so as the program loads it: by path, resolving its calls by
+// name.
 // Fixtures are written at test time: BMP through QImage, JPEG and PNG
 // through libjpeg and libpng, which control quality, chroma sampling, bit
 // depth, palette and interlacing; the other formats through their command
 // line encoders.
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,6 +21,7 @@
 #include <mutex>
 #include <cstdio>
 #include <functional>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -320,6 +323,12 @@ class ThumbkitTest : public QObject {
     return within(&calls, t.bytes.data(), QFile::encodeName(path).constData(), t.edge, part, partX);
   }
   QString Path(const QString& name) const { return dir.filePath(name); }
+  // Runs shell commands `make` writing "out" (and maybe more) from gradient.jpg.
+  void Make(const QString& make) {
+    Gradient();
+    const QString script = "cd '" + dir.path() + "' && rm -f out* && " + make;
+    QVERIFY2(QProcess::execute("sh", {"-c", script}) == 0, qPrintable(script));
+  }
   // 1600 x 1200, red growing to the right and green downwards.
   QString Gradient() {
     if (!QFile::exists(Path("gradient.jpg")))
@@ -677,6 +686,11 @@ class ThumbkitTest : public QObject {
     QTest::newRow("JPEG with a second frame header before its end")
         << "perl -0777 -pe 's/\\xFF\\xD9$/\\xFF\\xC0\\xFF\\xD9/' gradient.jpg > out" << 4 << 100;
     QTest::newRow("PNG") << "convert gradient.jpg png:out" << 4 << 100;
+    QTest::newRow("interlaced PNG") << "convert gradient.jpg -interlace PNG png:out" << 3 << 67;
+    QTest::newRow("TIFF in strips") << "convert gradient.jpg -depth 8 tif:out" << 4 << 100;
+    QTest::newRow("TIFF in tiles") << "convert gradient.jpg -depth 8 -define tiff:tile-geometry=256x256 tif:out" << 3
+                                   << 67;
+    QTest::newRow("BMP") << "convert gradient.jpg bmp3:out" << 4 << 100;
     QTest::newRow("HEIC") << "heif-enc -q 60 gradient.jpg -o out" << 4 << 100;
     QTest::newRow("WebP") << "cwebp -quiet gradient.jpg -o out" << 2 << 50;
     QTest::newRow("DNG from its preview")
@@ -689,9 +703,7 @@ class ThumbkitTest : public QObject {
     QFETCH(QString, make);
     QFETCH(int, partX);
     QFETCH(int, edge);
-    Gradient();
-    const QString script = "cd '" + dir.path() + "' && rm -f out* && " + make;
-    QVERIFY2(QProcess::execute("sh", {"-c", script}) == 0, qPrintable(script));
+    Make(make);
     const auto many = reinterpret_cast<MakeMinImagesFn>(lib.resolve("MakeMinImages"));
     QVERIFY(many);
     std::vector<int> parts;
@@ -710,6 +722,53 @@ class ThumbkitTest : public QObject {
       QCOMPARE(results[i], MMI(alone.bytes.data(), path.constData(), edge, parts[i], partX));
       QVERIFY2(alone.bytes == together[i].bytes, qPrintable(QString("cell %1").arg(parts[i])));
     }
+  }
+
+  // The caller's open descriptor draws every part and hands every row as
+  // the path does, and is left open where it was.
+  void fdFormsReadAsPathForms_data() { manyCellsDrawAsEachAlone_data(); }
+  void fdFormsReadAsPathForms() {
+    QFETCH(QString, make);
+    QFETCH(int, partX);
+    QFETCH(int, edge);
+    Make(make);
+    const auto manyWithin = reinterpret_cast<MakeMinImagesWithinFn>(lib.resolve("MakeMinImagesWithin"));
+    const auto manyFd = reinterpret_cast<MakeMinImagesFdWithinFn>(lib.resolve("MakeMinImagesFdWithin"));
+    const auto rows = reinterpret_cast<PictureRowsWithinFn>(lib.resolve("PictureRowsWithin"));
+    const auto rowsFd = reinterpret_cast<PictureRowsFdWithinFn>(lib.resolve("PictureRowsFdWithin"));
+    QVERIFY(manyWithin && manyFd && rows && rowsFd);
+    const QByteArray path = QFile::encodeName(Path("out"));
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::lseek(fd, 7, SEEK_SET), off_t(7));
+    RecordingBudget budget(1u << 30);
+    const BudgetCalls calls = budget.Calls();
+    std::vector<int> parts(std::size_t(partX * partX + 1));
+    std::iota(parts.begin(), parts.end(), 0);
+    const auto draw = [&](auto call, auto file, std::vector<int>& results) {
+      std::vector<Thumb> thumbs(parts.size(), Thumb(edge));
+      std::vector<unsigned char*> surfaces;
+      for (Thumb& t : thumbs) surfaces.push_back(t.bytes.data());
+      results.assign(parts.size(), -1);
+      results.push_back(call(&calls, surfaces.data(), file, edge, parts.data(), int(parts.size()), partX,
+                             results.data()));
+      std::vector<unsigned char> all;
+      for (const Thumb& t : thumbs) all.insert(all.end(), t.bytes.begin(), t.bytes.end());
+      return all;
+    };
+    std::vector<int> byPath, byFd;
+    QVERIFY(draw(manyFd, fd, byFd) == draw(manyWithin, path.constData(), byPath));
+    QCOMPARE(byFd, byPath);
+    const auto collect = [](void* ctx, const unsigned char* bgr, unsigned width, unsigned) {
+      static_cast<QByteArray*>(ctx)->append(reinterpret_cast<const char*>(bgr), qsizetype(3 * width));
+      return 1;
+    };
+    QByteArray pathRows, fdRows;
+    QCOMPARE(rowsFd(&calls, fd, collect, &fdRows), rows(&calls, path.constData(), collect, &pathRows));
+    QVERIFY(fdRows == pathRows);
+    QCOMPARE(budget.held(), std::uint64_t(0));
+    QCOMPARE(::lseek(fd, 0, SEEK_CUR), off_t(7));
+    QCOMPARE(::close(fd), 0);
   }
 
   void pngVariants_data() {
@@ -845,6 +904,22 @@ class ThumbkitTest : public QObject {
     // The last cell of an 8 x 8 grid over 4 x 4 pixels is still a pixel.
     QCOMPARE(MMI(s, path, 10, 64, 8), 0);
     QCOMPARE(t.At(9, 9), qRgb(1, 2, 3));
+    // A descriptor that is not open, or open on no regular file.
+    const auto manyFd = reinterpret_cast<MakeMinImagesFdWithinFn>(lib.resolve("MakeMinImagesFdWithin"));
+    const auto rowsFd = reinterpret_cast<PictureRowsFdWithinFn>(lib.resolve("PictureRowsFdWithin"));
+    const int folder = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_CLOEXEC);
+    QVERIFY(manyFd && rowsFd && folder >= 0);
+    RecordingBudget budget(1u << 20);
+    const BudgetCalls calls = budget.Calls();
+    const int whole = 0;
+    for (int fd : {-1, folder}) {
+      int result = -1;
+      QCOMPARE(manyFd(&calls, &s, fd, 10, &whole, 1, 4, &result), 1);
+      QCOMPARE(result, 1);
+      QCOMPARE(rowsFd(&calls, fd, [](void*, const unsigned char*, unsigned, unsigned) { return 1; }, nullptr), 1);
+    }
+    QVERIFY(Mismatch(t, 0, 0, {}, 0).isEmpty());
+    QCOMPARE(::close(folder), 0);
   }
 };
 

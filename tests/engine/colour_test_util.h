@@ -2,6 +2,9 @@
 // thumbnail library that paints what a test chose for each file name.
 #pragma once
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -44,6 +47,7 @@ struct ThumbCall {
   std::string name;  // file name without its folder
   int edge, part, partX;
   std::thread::id thread;
+  bool byPath;  // the library would have opened the file itself
 };
 
 // The fake MakeMinImage: paints the surface as Painter of the file's name
@@ -58,18 +62,7 @@ class FakeThumbs {
     return fake;
   }
   static int MakeMinImage(unsigned char* surface, const char* path, int edge, int part, int partX) {
-    FakeThumbs& f = Get();
-    std::string name = path;
-    name = name.substr(name.rfind('/') + 1);
-    Painter painter;
-    {
-      std::lock_guard<std::mutex> l(f.m_);
-      f.calls_.push_back({name, edge, part, partX, std::this_thread::get_id()});
-      const auto it = f.painters_.find(name);
-      if (it != f.painters_.end()) painter = it->second;
-    }
-    Fill(surface, std::uint32_t(edge), {255, 255, 255});
-    return painter ? painter(surface, edge, part) : 0;
+    return Get().Draw(surface, path, edge, part, partX, true);
   }
 
   // The fake MakeMinImages: each part as MakeMinImage paints it, the call
@@ -97,6 +90,34 @@ class FakeThumbs {
                                  const int* parts, int count, int partX, int* results) {
     Get().Saw(budget);
     return MakeMinImages(surfaces, path, edge, parts, count, partX, results);
+  }
+  // The form on a descriptor: the file it is open on painted as above;
+  // nothing for a descriptor not open.
+  static int MakeMinImagesFdWithin(const BudgetCalls* budget, unsigned char* const* surfaces, int fd, int edge,
+                                   const int* parts, int count, int partX, int* results) {
+    FakeThumbs& f = Get();
+    f.Saw(budget);
+    const std::string path = PathOf(fd);
+    if (path.empty()) {
+      std::fill(results, results + count, 1);
+      return 1;
+    }
+    int failed = 0;
+    for (int i = 0; i < count; ++i) failed |= results[i] = f.Draw(surfaces[i], path, edge, parts[i], partX, false);
+    return failed == 0 ? 0 : 1;
+  }
+  // The PictureRows forms: one white pixel, the call noted as a part 0.
+  static int PictureRows(const char* path, int (*row)(void*, const unsigned char*, unsigned, unsigned), void* ctx) {
+    Get().Note(path, 0, 0, 0, true);
+    return WhiteRow(row, ctx);
+  }
+  static int PictureRowsFdWithin(const BudgetCalls* budget, int fd,
+                                 int (*row)(void*, const unsigned char*, unsigned, unsigned), void* ctx) {
+    Get().Saw(budget);
+    const std::string path = PathOf(fd);
+    if (path.empty()) return 1;
+    Get().Note(path, 0, 0, 0, false);
+    return WhiteRow(row, ctx);
   }
 
   void Reset() {
@@ -134,6 +155,28 @@ class FakeThumbs {
   }
 
  private:
+  static std::string PathOf(int fd) {
+    char path[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
+    return n > 0 ? std::string(path, std::size_t(n)) : "";
+  }
+  static int WhiteRow(int (*row)(void*, const unsigned char*, unsigned, unsigned), void* ctx) {
+    const unsigned char white[3] = {255, 255, 255};
+    return row(ctx, white, 1, 1) ? 0 : 2;
+  }
+  // Notes the call; the painter of the file's name.
+  Painter Note(const std::string& path, int edge, int part, int partX, bool byPath) {
+    const std::string name = path.substr(path.rfind('/') + 1);
+    std::lock_guard<std::mutex> l(m_);
+    calls_.push_back({name, edge, part, partX, std::this_thread::get_id(), byPath});
+    const auto it = painters_.find(name);
+    return it == painters_.end() ? Painter() : it->second;
+  }
+  int Draw(unsigned char* surface, const std::string& path, int edge, int part, int partX, bool byPath) {
+    const Painter painter = Note(path, edge, part, partX, byPath);
+    Fill(surface, std::uint32_t(edge), {255, 255, 255});
+    return painter ? painter(surface, edge, part) : 0;
+  }
   void Saw(const BudgetCalls* budget) {
     std::lock_guard<std::mutex> l(m_);
     budgets_.insert(budget ? budget->ctx : nullptr);

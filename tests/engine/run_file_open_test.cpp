@@ -1,4 +1,5 @@
-// The label runs open each listed file once, through the run's Env: a
+// The label runs open each listed file once, through the run's Env, and
+// the colour runs hand the thumbnail library the file they opened: a
 // test's Env sees every open, and one it fails leaves that row as a file
 // that cannot be opened leaves it.
 #include <gtest/gtest.h>
@@ -10,9 +11,11 @@
 #include <map>
 #include <mutex>
 
+#include "engine/colour/rgb_name.h"
 #include "engine/runs/colour_runs.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/runs/listup.h"
+#include "engine/runs/selected_colour_runs.h"
 #include "engine/settings/profile.h"
 #include "tests/engine/colour_test_util.h"
 #include "tests/engine/jpeg_test_util.h"
@@ -103,6 +106,31 @@ const RunCase kRuns[] = {
        st.blocks.valrp.Start(folder);
        ThreadTopRGB(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs));
      }},
+    {"ratio", [](PictrayState& st, RunHost& host, const std::string& folder) {
+       ListUp(st, host, folder);
+       PrepareRatioRun(st, folder);
+       ThreadRGBPer(st.blocks.valrp, st, host, RunRegistry::Guard(st.runs));
+       ThreadRGBPer2(st.blocks.valrp2, st, host, RunRegistry::Guard(st.runs));
+     }},
+    {"rgb of two cells", [](PictrayState& st, RunHost& host, const std::string& folder) {
+       ListUp(st, host, folder);
+       st.blocks.val.Start(folder);
+       ThreadRGB(st.blocks.val, st, host, MakeJposBit({1, 4}), RunRegistry::Guard(st.runs));
+     }},
+    {"all colour", [](PictrayState& st, RunHost& host, const std::string& folder) {
+       ListUp(st, host, folder);
+       SelectedColours colours(1);
+       colours.Add(0x0000FF);
+       st.blocks.val5.Start(folder);
+       ThreadAllColor(st.blocks.val5, st, host, colours, "", RunRegistry::Guard(st.runs));
+     }},
+    {"part colour of one cell", [](PictrayState& st, RunHost& host, const std::string& folder) {
+       ListUp(st, host, folder);
+       SelectedColours colours(1);
+       colours.Add(0x0000FF);
+       st.blocks.val6.Start(folder);
+       ThreadPartColor(st.blocks.val6, st, host, colours, MakeJposBit({2}), "", RunRegistry::Guard(st.runs));
+     }},
 };
 
 class RunFileOpens : public ::testing::Test {
@@ -128,7 +156,14 @@ class RunFileOpens : public ::testing::Test {
     testing::TempDir settings;
     PictrayState st;
     st.env = &env;
-    st.MMI = testing::FakeThumbs::MakeMinImage;  // draws every path white
+    // A library with every form, drawing every file white.
+    st.MMI = testing::FakeThumbs::MakeMinImage;
+    st.MMIs = testing::FakeThumbs::MakeMinImages;
+    st.MMIWithin = testing::FakeThumbs::MakeMinImageWithin;
+    st.MMIsWithin = testing::FakeThumbs::MakeMinImagesWithin;
+    st.MMIsFdWithin = testing::FakeThumbs::MakeMinImagesFdWithin;
+    st.PictureRows = testing::FakeThumbs::PictureRows;
+    st.PictureRowsFdWithin = testing::FakeThumbs::PictureRowsFdWithin;
     st.profile = settings.path() + "/work.ini";
     EXPECT_TRUE(WriteProfileString(fs::DefaultEnv(), "Section0", "WPath", settings.path(), st.profile));
     EXPECT_TRUE(WriteProfileString(fs::DefaultEnv(), "Section0", "disabledchar", "", st.profile));
@@ -140,16 +175,21 @@ class RunFileOpens : public ::testing::Test {
   }
 };
 
+// The library is handed the file the run opened, never its path (which
+// it would open again).
 TEST_F(RunFileOpens, EachRunOpensEachFileOnceThroughItsEnv) {
   testing::TempDir dir;
   Fill(dir);
   for (const RunCase& c : kRuns) {
     SCOPED_TRACE(c.name);
+    testing::FakeThumbs::Get().Reset();
     const OpenCountingEnv env;
     const auto rows = Rows(c, dir, env);
     ASSERT_EQ(rows.size(), 7u);
     // A list-up without analyses opens no file.
     for (const auto& [name, label] : rows) EXPECT_EQ(env.Opens(dir.path() + "/" + name), 1) << name << " " << label;
+    for (const testing::ThumbCall& call : testing::FakeThumbs::Get().Calls())
+      EXPECT_FALSE(call.byPath) << call.name;
   }
 }
 
