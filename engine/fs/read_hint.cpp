@@ -6,30 +6,30 @@
 
 #include <algorithm>
 
-#include "engine/fs/unique_fd.h"
-
 namespace pictray {
 
-HintFound HintWillRead(const fs::Env& env, const std::string& path, std::uint64_t head, std::uint64_t tail) {
-  // O_NONBLOCK: a FIFO named like a picture must not stall the run.
-  const UniqueFd fd(env, env.Open(AT_FDCWD, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  struct stat st {};
-  if (fd.get() < 0 || env.Fstat(fd.get(), st) != 0 || !S_ISREG(st.st_mode)) return HintFound::Nothing;
-  const auto size = static_cast<std::uint64_t>(st.st_size);
+HintFound HintWillRead(const fs::ReadOnlyFile& file, std::uint64_t head, std::uint64_t tail) {
+  if (!file.ok()) return HintFound::Nothing;
+  const std::uint64_t size = file.size();
   if (size == 0) return HintFound::Cached;
   const bool whole = (head == 0 && tail == 0) || head + tail >= size;
   // The last wanted byte stands for all of them: the kernel reads a file
   // front to back.
   const std::uint64_t last = whole || tail > 0 ? size - 1 : head - 1;
   char byte = 0;
-  if (env.Preadv2(fd.get(), &byte, 1, static_cast<off_t>(last), RWF_NOWAIT) == 1) return HintFound::Cached;
+  const fs::Env& env = file.env();
+  if (env.Preadv2(file.fd(), &byte, 1, static_cast<off_t>(last), RWF_NOWAIT) == 1) return HintFound::Cached;
   if (whole) {
-    env.Fadvise(fd.get(), 0, 0, POSIX_FADV_WILLNEED);
+    env.Fadvise(file.fd(), 0, 0, POSIX_FADV_WILLNEED);
     return HintFound::Announced;
   }
-  if (head > 0) env.Fadvise(fd.get(), 0, static_cast<off_t>(head), POSIX_FADV_WILLNEED);
-  if (tail > 0) env.Fadvise(fd.get(), static_cast<off_t>(size - tail), static_cast<off_t>(tail), POSIX_FADV_WILLNEED);
+  if (head > 0) env.Fadvise(file.fd(), 0, static_cast<off_t>(head), POSIX_FADV_WILLNEED);
+  if (tail > 0) env.Fadvise(file.fd(), static_cast<off_t>(size - tail), static_cast<off_t>(tail), POSIX_FADV_WILLNEED);
   return HintFound::Announced;
+}
+
+HintFound HintWillRead(const fs::Env& env, const std::string& path, std::uint64_t head, std::uint64_t tail) {
+  return HintWillRead(fs::ReadOnlyFile(env, path), head, tail);
 }
 
 bool HintPacer::Due() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/fs/env.h"
+#include "engine/fs/read_only_file.h"
 
 namespace pictray {
 
@@ -23,6 +24,8 @@ enum class HintFound {
 // file when both are 0; unless the last of those bytes is cached already.
 // The hint is only a hint, so nothing is reported.
 HintFound HintWillRead(const fs::Env& env, const std::string& path, std::uint64_t head, std::uint64_t tail);
+// The same for a file the caller has open, and keeps open to read it later.
+HintFound HintWillRead(const fs::ReadOnlyFile& file, std::uint64_t head, std::uint64_t tail);
 
 // One worker's hints over a run. On a warm cache the hint costs as much as
 // the read it announces, so each file found cached doubles the files passed

@@ -122,10 +122,10 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
   FinishedRows progress(even ? host : unseen, RunBar::PR01, n, n);
   const bool aborted = WorkRowsOnPool(
       *st.env, 1, st.rows, val.folder, val, progress, kWholePictureAhead,
-      [n, even](std::size_t j) { return j < n && (j % 2 == 0) == even; }, [&](int, std::size_t j) {
+      [n, even](std::size_t j) { return j < n && (j % 2 == 0) == even; },
+      [&](int, std::size_t j, const fs::ReadOnlyFile& file) {
         const Row row = st.rows.row(j);
-        const std::string path = RowPath(val.folder, row.name);
-        const std::string name = sampler.RatioFolderName(fs::ReadOnlyFile(*st.env, path), path);
+        const std::string name = sampler.RatioFolderName(file, RowPath(val.folder, row.name));
         st.rows.setTarget(j, name, val.mode == 1 ? KindOf(cmd::RgbRatio) : row.kind);
         ShowRow(host, j);
       });
@@ -168,11 +168,10 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   // Once memory has run out the rows left keep their state.
   const auto unclassified = [&](std::size_t i) { return !noMemory && st.rows.kind(i).empty(); };
   WorkRowsOnPool(*st.env, workers, st.rows, val.folder, val, progress, kWholePictureAhead, unclassified,
-                 [&](int worker, std::size_t i) {
+                 [&](int worker, std::size_t i, const fs::ReadOnlyFile& file) {
                    const Row row = st.rows.row(i);
                    if (!row.kind.empty()) return;
                    const std::string path = RowPath(val.folder, row.name);
-                   const fs::ReadOnlyFile file(*st.env, path);
                    if (!IsSampled(file, formats)) {
                      st.rows.setTarget(i, "", kind);
                    } else {
@@ -231,9 +230,9 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
   const std::string kind = KindOf(cmd::RgbStrength);
   const bool stopped = WorkRowsOnPool(
       *st.env, workers, st.rows, valrp.folder, valrp, progress, kWholePictureAhead,
-      [n](std::size_t j) { return j < n; }, [&](int worker, std::size_t j) {
+      [n](std::size_t j) { return j < n; }, [&](int worker, std::size_t j, const fs::ReadOnlyFile& file) {
         const std::string path = RowPath(valrp.folder, st.rows.name(j));
-        const StrengthResult r = samplers[static_cast<std::size_t>(worker)].GetTopRGB(fs::ReadOnlyFile(*st.env, path), path);
+        const StrengthResult r = samplers[static_cast<std::size_t>(worker)].GetTopRGB(file, path);
         if (r.notes) st.rows.setNotes(j, *r.notes);
         st.rows.setTarget(j, r.target, kind);
         ShowRow(host, j);

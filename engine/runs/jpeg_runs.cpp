@@ -138,11 +138,10 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
   FinishedRows progress(host, bar, n, n);
   const bool stopped = WorkRowsOnPool(
       *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress, {kHeaderBytes, 0, kReadAheadRows},
-      Unclassified(st.rows), [&](int, std::size_t i) {
+      Unclassified(st.rows), [&](int, std::size_t i, const fs::ReadOnlyFile& file) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
-        const std::string path = RowPath(val.folder, row.name);
-        st.rows.storeResult(i, ExDateLabel(fs::ReadOnlyFile(*st.env, path), path, mode, settings), kindCode);
+        st.rows.storeResult(i, ExDateLabel(file, RowPath(val.folder, row.name), mode, settings), kindCode);
         ShowRow(host, i);
       });
   if (stopped) {
@@ -176,11 +175,10 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
   const std::string kind = KindOf(cmd::SizeAnalysis);
   const bool stopped = WorkRowsOnPool(
       *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress,
-      {kHeaderBytes, 0, kReadAheadRows}, Unclassified(st.rows), [&](int, std::size_t i) {
+      {kHeaderBytes, 0, kReadAheadRows}, Unclassified(st.rows), [&](int, std::size_t i, const fs::ReadOnlyFile& file) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
-        const std::string path = RowPath(val.folder, row.name);
-        st.rows.storeResult(i, SizeLabelAnyFormat(fs::ReadOnlyFile(*st.env, path), path, settings), kind);
+        st.rows.storeResult(i, SizeLabelAnyFormat(file, RowPath(val.folder, row.name), settings), kind);
         ShowRow(host, i);
       });
   if (stopped) {
@@ -209,11 +207,10 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
   const std::string kind = KindOf(cmd::NgAnalysis);
   const bool stopped = WorkRowsOnPool(
       *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress, {wholeFiles ? 0 : kEnds, wholeFiles ? 0 : kEnds, kReadAheadRows},
-      [](std::size_t) { return true; }, [&](int worker, std::size_t i) {
+      [](std::size_t) { return true; }, [&](int worker, std::size_t i, const fs::ReadOnlyFile& file) {
         // One worker shows its files' scans on PR02; several would make it jump.
         const ScanProgress scan = BarProgress(worker == 0 ? &host : nullptr, RunBar::PR02);
-        const std::string path = RowPath(val.folder, st.rows.name(i));
-        st.rows.setTarget(i, NgVerdictAnyFormat(fs::ReadOnlyFile(*st.env, path), path, settings, scan), kind);
+        st.rows.setTarget(i, NgVerdictAnyFormat(file, RowPath(val.folder, st.rows.name(i)), settings, scan), kind);
         ShowRow(host, i);
       });
   if (stopped) {

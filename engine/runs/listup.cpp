@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -85,14 +86,17 @@ struct FileLabeller {
   }
 
   // `host` shows the zero-run test's progress (one worker only; may be null).
-  ListedFile Make(std::string name, ListUpColourLabeller& colour, RunHost* host) const {
+  // `opened` is the file when the read-ahead opened it already.
+  ListedFile Make(std::string name, std::unique_ptr<fs::ReadOnlyFile> opened, ListUpColourLabeller& colour,
+                  RunHost* host) const {
     ListedFile f;
     f.done = true;
     const std::string path = folder + "/" + name;
     Row row{std::move(name), {}, {}, {}};
     if (JpegCheck || analyse) {
       // Opened once: the check and every analysis read this one file.
-      const fs::ReadOnlyFile file(env, path);
+      if (!opened) opened = std::make_unique<fs::ReadOnlyFile>(env, path);
+      const fs::ReadOnlyFile& file = *opened;
       if (JpegCheck && JpegHedarCheck(file) != "JPEG") return f;
       if (analyse) {
         // The colour analyses name only what the JPEG ones left without a target.
@@ -182,6 +186,8 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   std::size_t next = 0;
   bool stopped = false;
   std::vector<HintPacer> pacers(static_cast<std::size_t>(workers));
+  // By entry: the files the read-ahead opened, each kept for its entry.
+  AheadFiles opened;
   while (next < entries.size() && !stopped) {
     stretch.clear();
     for (; next < entries.size() && stretch.size() < kStretch; ++next)
@@ -193,10 +199,15 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
       HintPacer& hints = pacers[static_cast<std::size_t>(worker)];
       for (std::size_t k; (k = taken.fetch_add(1)) < stretch.size();) {
         if (val3.Aborted()) return;
-        if (const std::size_t later = stretch[k] + ahead.depth; workers > 1 && later < entries.size() && hints.Due())
-          hints.Saw(HintWillRead(*st.env, folder + "/" + std::string(entries.name(later)), ahead.head, ahead.tail));
+        if (const std::size_t later = stretch[k] + ahead.depth;
+            workers > 1 && later < entries.size() && IsListed(entries, later) && hints.Due()) {
+          auto file = std::make_unique<fs::ReadOnlyFile>(*st.env, folder + "/" + std::string(entries.name(later)));
+          hints.Saw(HintWillRead(*file, ahead.head, ahead.tail));
+          if (file->ok()) opened.Keep(later, std::move(file));
+        }
         if (!colour) colour.emplace(st.flags, st, profile);
-        made[k] = labeller.Make(std::string(entries.name(stretch[k])), *colour, worker == 0 ? &host : nullptr);
+        made[k] = labeller.Make(std::string(entries.name(stretch[k])), opened.Take(stretch[k]), *colour,
+                                worker == 0 ? &host : nullptr);
       }
     });
     // The files are listed in order, each only while no abort has come.

@@ -47,10 +47,26 @@ void FinishedRows::Finished() {
   if (status_) host_.SetStatusText(1, Counter(finished_, total_));
 }
 
+void AheadFiles::Keep(std::size_t row, std::unique_ptr<fs::ReadOnlyFile> file) {
+  std::lock_guard<std::mutex> l(m_);
+  files_[row] = std::move(file);
+}
+
+std::unique_ptr<fs::ReadOnlyFile> AheadFiles::Take(std::size_t row) {
+  std::lock_guard<std::mutex> l(m_);
+  const auto it = files_.find(row);
+  if (it == files_.end()) return nullptr;
+  std::unique_ptr<fs::ReadOnlyFile> file = std::move(it->second);
+  files_.erase(it);
+  return file;
+}
+
 bool WorkRowsOnPool(const fs::Env& env, int workers, const FileList& rows, const std::string& folder, const ParamBlock& val,
                     FinishedRows& progress, ReadAhead ahead, const std::function<bool(std::size_t)>& wanted,
-                    const std::function<void(int worker, std::size_t row)>& work) {
+                    const std::function<void(int worker, std::size_t row, const fs::ReadOnlyFile& file)>& work) {
   RowDispenser dispenser(rows);
+  // Those of rows never worked (an abort) are closed when the pool ends.
+  AheadFiles opened;
   // Set by a worker that met the abort with rows left; an abort that comes
   // after the last row changes nothing.
   std::atomic<bool> stopped{false};
@@ -62,11 +78,19 @@ bool WorkRowsOnPool(const fs::Env& env, int workers, const FileList& rows, const
         stopped = true;
         break;
       }
-      if (ahead.depth > 0 && wanted(i + ahead.depth) && hints.Due()) {
-        const std::string name = rows.name(i + ahead.depth);
-        if (!name.empty()) hints.Saw(HintWillRead(env, RowPath(folder, name), ahead.head, ahead.tail));
+      if (const std::size_t later = i + ahead.depth; ahead.depth > 0 && wanted(later) && hints.Due()) {
+        const std::string name = rows.name(later);
+        if (!name.empty()) {
+          auto file = std::make_unique<fs::ReadOnlyFile>(env, RowPath(folder, name));
+          hints.Saw(HintWillRead(*file, ahead.head, ahead.tail));
+          if (file->ok()) opened.Keep(later, std::move(file));
+        }
       }
-      if (wanted(i)) work(worker, i);
+      if (wanted(i)) {
+        std::unique_ptr<fs::ReadOnlyFile> file = opened.Take(i);
+        if (!file) file = std::make_unique<fs::ReadOnlyFile>(env, RowPath(folder, rows.name(i)));
+        work(worker, i, *file);
+      }
       progress.Finished();
     }
   });

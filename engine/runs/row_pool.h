@@ -8,9 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 
+#include "engine/fs/read_only_file.h"
 #include "engine/list/file_list.h"
 #include "engine/run/controls.h"
 #include "engine/run/run_state.h"
@@ -71,14 +74,28 @@ struct ReadAhead {
   std::size_t depth = 0;
 };
 
-// Works every row of `rows` on `workers` workers: work(worker, row) for
-// each row that wanted(row) accepts, by exactly one worker, counting every
-// row in `progress`. While a worker works on a row, the file of a row
-// `ahead.depth` further on is announced to the kernel (folder + "/" + name).
-// A worker stops before its next row once `val` is aborted. True when the
-// abort left rows undone.
+// Files opened for rows ahead of the workers, each kept until its row's
+// work takes it: a file is opened once, whether announced or not.
+class AheadFiles {
+ public:
+  void Keep(std::size_t row, std::unique_ptr<fs::ReadOnlyFile> file);
+  // The file kept for `row`, or null.
+  std::unique_ptr<fs::ReadOnlyFile> Take(std::size_t row);
+
+ private:
+  std::mutex m_;
+  std::unordered_map<std::size_t, std::unique_ptr<fs::ReadOnlyFile>> files_;
+};
+
+// Works every row of `rows` on `workers` workers: work(worker, row, file)
+// for each row that wanted(row) accepts, by exactly one worker, with the
+// row's file (folder + "/" + name) opened through `env`, counting every row
+// in `progress`. While a worker works on a row, the file of a row
+// `ahead.depth` further on is opened and announced to the kernel, and kept
+// for that row's work. A worker stops before its next row once `val` is
+// aborted. True when the abort left rows undone.
 bool WorkRowsOnPool(const fs::Env& env, int workers, const FileList& rows, const std::string& folder, const ParamBlock& val,
                     FinishedRows& progress, ReadAhead ahead, const std::function<bool(std::size_t)>& wanted,
-                    const std::function<void(int worker, std::size_t row)>& work);
+                    const std::function<void(int worker, std::size_t row, const fs::ReadOnlyFile& file)>& work);
 
 }  // namespace pictray

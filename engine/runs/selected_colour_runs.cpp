@@ -62,10 +62,10 @@ void EndColourRun(PictrayState& st, RunHost& host, int command, bool aborted, Sa
   host.RunEnded(end);
 }
 
-// Runs `label(row, worker)` over every row on the pool; false when the abort
-// came before the last row was labelled. A label call answers whether a
-// colour was found, or nothing when it met the abort (its row then keeps
-// its state).
+// Runs `label(row, worker, file)` over every row on the pool, with the
+// row's file opened once; false when the abort came before the last row
+// was labelled. A label call answers whether a colour was found, or nothing
+// when it met the abort (its row then keeps its state).
 template <typename Label>
 bool LabelEveryRow(PictrayState& st, RunHost& host, const ParamBlock& block, Label label) {
   const std::size_t n = st.rows.ListMax();
@@ -75,8 +75,9 @@ bool LabelEveryRow(PictrayState& st, RunHost& host, const ParamBlock& block, Lab
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const bool stopped = WorkRowsOnPool(
       *st.env, PoolWorkers(st, profile), st.rows, block.folder, block, progress, kWholePictureAhead,
-      [&](std::size_t i) { return i < n && !metAbort; }, [&](int worker, std::size_t i) {
-        const std::optional<bool> colour = label(i, worker);
+      [&](std::size_t i) { return i < n && !metAbort; },
+      [&](int worker, std::size_t i, const fs::ReadOnlyFile& file) {
+        const std::optional<bool> colour = label(i, worker, file);
         if (!colour) {
           metAbort = true;
           return;
@@ -100,7 +101,8 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
   const SampledFormats formats = ReadSampledFormats(profile);
   BeginColourRun(host, cmd::AllColour);
   host.SetProgressRange(RunBar::PR02, 0, 100);
-  const bool complete = LabelEveryRow(st, host, val5, [&](std::size_t i, int worker) -> std::optional<bool> {
+  const bool complete = LabelEveryRow(st, host, val5,
+                                      [&](std::size_t i, int worker, const fs::ReadOnlyFile& file) -> std::optional<bool> {
     const std::string path = RowPath(val5.folder, st.rows.name(i));
     ScanResult scan{ScanResult::NotDecoded, {}};
     const std::function<bool()> aborted = [&val5] { return val5.Aborted(); };
@@ -108,7 +110,6 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
     const std::function<void(int)> rowsDone = [&](int percent) {
       if (worker == 0) host.SetProgress(RunBar::PR02, percent);
     };
-    const fs::ReadOnlyFile file(*st.env, path);
     if (FileHedarCheck(file) == 2)
       scan = ScanFullPicture(file, colours, aborted, rowsDone);
     else if (formats == SampledFormats::kAll && st.PictureRows)
@@ -138,10 +139,10 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
   std::vector<CellDrawer> drawers(static_cast<std::size_t>(PoolWorkers(st, profile)),
                                   CellDrawer(LibraryCalls(st), kPartCellEdge, PartX, formats));
   const std::vector<int> cells = ChosenCells(strJpos_bit, PartX * PartX);
-  const bool complete = LabelEveryRow(st, host, val6, [&](std::size_t i, int worker) -> std::optional<bool> {
+  const bool complete = LabelEveryRow(st, host, val6,
+                                      [&](std::size_t i, int worker, const fs::ReadOnlyFile& file) -> std::optional<bool> {
     const std::string path = RowPath(val6.folder, st.rows.name(i));
     std::string label;
-    const fs::ReadOnlyFile file(*st.env, path);
     if (IsSampled(file, formats)) {
       CellDrawer& drawer = drawers[static_cast<std::size_t>(worker)];
       const auto rowDone = [&](std::uint32_t row) {
