@@ -480,7 +480,9 @@ class TwinscanTest : public QObject {
     w.show();
     QTRY_VERIFY(w.running());
     QTRY_VERIFY(!w.running());
-    QVERIFY2(ticksWhileRunning >= 10, qPrintable(QString::number(ticksWhileRunning)));
+    // The run lasts at least its two pauses between steps (100 ms each): a
+    // window the run held would see no tick in them, a loaded machine a few.
+    QVERIFY2(ticksWhileRunning >= 3, qPrintable(QString::number(ticksWhileRunning)));
     QCOMPARE(w.countLabel()->text(), QString::fromUtf8("3003    同じファイル 301 組、余分 301 件"));
     QCOMPARE(Copies(w), 301);
   }
