@@ -187,7 +187,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   bool stopped = false;
   std::vector<HintPacer> pacers(static_cast<std::size_t>(workers));
   // By entry: the files the read-ahead opened, each kept for its entry.
-  AheadFiles opened;
+  AheadFiles opened(entries.size());
   while (next < entries.size() && !stopped) {
     stretch.clear();
     for (; next < entries.size() && stretch.size() < kStretch; ++next)

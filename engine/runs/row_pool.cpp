@@ -49,11 +49,12 @@ void FinishedRows::Finished() {
 
 void AheadFiles::Keep(std::size_t row, std::unique_ptr<fs::ReadOnlyFile> file) {
   std::lock_guard<std::mutex> l(m_);
-  files_[row] = std::move(file);
+  if (row < taken_.size() && !taken_[row]) files_[row] = std::move(file);
 }
 
 std::unique_ptr<fs::ReadOnlyFile> AheadFiles::Take(std::size_t row) {
   std::lock_guard<std::mutex> l(m_);
+  if (row < taken_.size()) taken_[row] = true;
   const auto it = files_.find(row);
   if (it == files_.end()) return nullptr;
   std::unique_ptr<fs::ReadOnlyFile> file = std::move(it->second);
@@ -66,7 +67,7 @@ bool WorkRowsOnPool(const fs::Env& env, int workers, const FileList& rows, const
                     const std::function<void(int worker, std::size_t row, const fs::ReadOnlyFile& file)>& work) {
   RowDispenser dispenser(rows);
   // Those of rows never worked (an abort) are closed when the pool ends.
-  AheadFiles opened;
+  AheadFiles opened(rows.ListMax());
   // Set by a worker that met the abort with rows left; an abort that comes
   // after the last row changes nothing.
   std::atomic<bool> stopped{false};

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/fs/read_only_file.h"
 #include "engine/list/file_list.h"
@@ -78,12 +79,16 @@ struct ReadAhead {
 // work takes it: a file is opened once, whether announced or not.
 class AheadFiles {
  public:
+  explicit AheadFiles(std::size_t rows) : taken_(rows, false) {}
+  // Keeps `file` for `row`, unless its work has begun (another worker may
+  // have been quicker): then it is closed.
   void Keep(std::size_t row, std::unique_ptr<fs::ReadOnlyFile> file);
-  // The file kept for `row`, or null.
+  // The file kept for `row`, or null; the row's work begins.
   std::unique_ptr<fs::ReadOnlyFile> Take(std::size_t row);
 
  private:
   std::mutex m_;
+  std::vector<bool> taken_;
   std::unordered_map<std::size_t, std::unique_ptr<fs::ReadOnlyFile>> files_;
 };
 

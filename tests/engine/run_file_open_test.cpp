@@ -3,8 +3,8 @@
 // test's Env sees every open, and one it fails leaves that row as a file
 // that cannot be opened leaves it.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 
 #include <filesystem>
 #include <functional>
@@ -15,6 +15,7 @@
 #include "engine/runs/colour_runs.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/runs/listup.h"
+#include "engine/runs/row_pool.h"
 #include "engine/runs/selected_colour_runs.h"
 #include "engine/settings/profile.h"
 #include "tests/engine/colour_test_util.h"
@@ -189,6 +190,30 @@ TEST_F(RunFileOpens, EachRunOpensEachFileOnceThroughItsEnv) {
     for (const testing::ThumbCall& call : testing::FakeThumbs::Get().Calls())
       EXPECT_FALSE(call.byPath) << call.name;
   }
+}
+
+// A file the read-ahead opened for a row that a quicker worker has begun is
+// closed at once, not kept (and left open) until the run ends.
+TEST(AheadFilesTest, AFileIsKeptOnlyForARowNotYetBegun) {
+  testing::TempDir dir;
+  dir.Write("a.jpg", "x");
+  const auto open = [&] { return std::make_unique<fs::ReadOnlyFile>(fs::DefaultEnv(), dir.path() + "/a.jpg"); };
+  AheadFiles ahead(3);
+  auto kept = open();
+  const fs::ReadOnlyFile* keptFile = kept.get();
+  ahead.Keep(0, std::move(kept));
+  EXPECT_EQ(ahead.Take(0).get(), keptFile);
+  EXPECT_EQ(ahead.Take(0), nullptr);
+
+  EXPECT_EQ(ahead.Take(1), nullptr);  // begun before its file came
+  auto late = open();
+  const int lateFd = late->fd();
+  ahead.Keep(1, std::move(late));
+  EXPECT_EQ(::fcntl(lateFd, F_GETFD), -1);
+  EXPECT_EQ(ahead.Take(1), nullptr);
+
+  ahead.Keep(7, open());  // no such row: closed
+  EXPECT_EQ(ahead.Take(7), nullptr);
 }
 
 // An open the Env fails gives that row what a file that cannot be opened
