@@ -200,11 +200,8 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
       for (std::size_t k; (k = taken.fetch_add(1)) < stretch.size();) {
         if (val3.Aborted()) return;
         if (const std::size_t later = stretch[k] + ahead.depth;
-            workers > 1 && later < entries.size() && IsListed(entries, later) && hints.Due()) {
-          auto file = std::make_unique<fs::ReadOnlyFile>(*st.env, folder + "/" + std::string(entries.name(later)));
-          hints.Saw(HintWillRead(*file, ahead.head, ahead.tail));
-          if (file->ok()) opened.Keep(later, std::move(file));
-        }
+            workers > 1 && later < entries.size() && IsListed(entries, later) && hints.Due())
+          OpenAhead(opened, later, *st.env, folder + "/" + std::string(entries.name(later)), ahead, hints);
         if (!colour) colour.emplace(st.flags, st, profile);
         made[k] = labeller.Make(std::string(entries.name(stretch[k])), opened.Take(stretch[k]), *colour,
                                 worker == 0 ? &host : nullptr);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -47,19 +48,46 @@ void FinishedRows::Finished() {
   if (status_) host_.SetStatusText(1, Counter(finished_, total_));
 }
 
-void AheadFiles::Keep(std::size_t row, std::unique_ptr<fs::ReadOnlyFile> file) {
+bool AheadFiles::Claim(std::size_t row) {
   std::lock_guard<std::mutex> l(m_);
-  if (row < taken_.size() && !taken_[row]) files_[row] = std::move(file);
+  if (row >= state_.size() || state_[row] != State::None) return false;
+  state_[row] = State::Claimed;
+  return true;
+}
+
+void AheadFiles::Keep(std::size_t row, std::unique_ptr<fs::ReadOnlyFile> file) {
+  {
+    std::lock_guard<std::mutex> l(m_);
+    if (file) files_[row] = std::move(file);
+    state_[row] = State::Kept;
+  }
+  kept_.notify_all();
 }
 
 std::unique_ptr<fs::ReadOnlyFile> AheadFiles::Take(std::size_t row) {
-  std::lock_guard<std::mutex> l(m_);
-  if (row < taken_.size()) taken_[row] = true;
+  std::unique_lock<std::mutex> l(m_);
+  if (row >= state_.size()) return nullptr;
+  // Its opener is between an open and a hint, neither of which waits.
+  kept_.wait(l, [&] { return state_[row] != State::Claimed; });
+  state_[row] = State::Begun;
   const auto it = files_.find(row);
   if (it == files_.end()) return nullptr;
   std::unique_ptr<fs::ReadOnlyFile> file = std::move(it->second);
   files_.erase(it);
   return file;
+}
+
+void OpenAhead(AheadFiles& opened, std::size_t row, const fs::Env& env, const std::string& path, ReadAhead ahead,
+               HintPacer& hints) {
+  if (!opened.Claim(row)) return;
+  std::unique_ptr<fs::ReadOnlyFile> file;
+  try {
+    file = std::make_unique<fs::ReadOnlyFile>(env, path);
+    hints.Saw(HintWillRead(*file, ahead.head, ahead.tail));
+  } catch (const std::bad_alloc&) {
+    // Handed over as none: the row's work opens the file itself.
+  }
+  opened.Keep(row, std::move(file));
 }
 
 bool WorkRowsOnPool(const fs::Env& env, int workers, const FileList& rows, const std::string& folder, const ParamBlock& val,
@@ -81,11 +109,7 @@ bool WorkRowsOnPool(const fs::Env& env, int workers, const FileList& rows, const
       }
       if (const std::size_t later = i + ahead.depth; ahead.depth > 0 && wanted(later) && hints.Due()) {
         const std::string name = rows.name(later);
-        if (!name.empty()) {
-          auto file = std::make_unique<fs::ReadOnlyFile>(env, RowPath(folder, name));
-          hints.Saw(HintWillRead(*file, ahead.head, ahead.tail));
-          if (file->ok()) opened.Keep(later, std::move(file));
-        }
+        if (!name.empty()) OpenAhead(opened, later, env, RowPath(folder, name), ahead, hints);
       }
       if (wanted(i)) {
         std::unique_ptr<fs::ReadOnlyFile> file = opened.Take(i);

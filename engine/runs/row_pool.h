@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/fs/read_hint.h"
 #include "engine/fs/read_only_file.h"
 #include "engine/list/file_list.h"
 #include "engine/run/controls.h"
@@ -75,22 +77,34 @@ struct ReadAhead {
   std::size_t depth = 0;
 };
 
-// Files opened for rows ahead of the workers, each kept until its row's
-// work takes it: a file is opened once, whether announced or not.
+// Files opened for rows ahead of the workers, each handed to its row's
+// work: a file is opened once, whether announced or not. A row's file is
+// opened ahead only while its work has not begun; work that begins while
+// it is being opened waits for it.
 class AheadFiles {
  public:
-  explicit AheadFiles(std::size_t rows) : taken_(rows, false) {}
-  // Keeps `file` for `row`, unless its work has begun (another worker may
-  // have been quicker): then it is closed.
+  explicit AheadFiles(std::size_t rows) : state_(rows, State::None) {}
+  // Whether the caller is to open `row`'s file (and then Keep it): only
+  // while nobody has opened it or begun its work.
+  bool Claim(std::size_t row);
+  // Hands over the file of a claimed row; null when it could not be made.
   void Keep(std::size_t row, std::unique_ptr<fs::ReadOnlyFile> file);
-  // The file kept for `row`, or null; the row's work begins.
+  // Begins `row`'s work: the file opened ahead for it, or null when there
+  // is none (the work opens it).
   std::unique_ptr<fs::ReadOnlyFile> Take(std::size_t row);
 
  private:
+  enum class State : unsigned char { None, Claimed, Kept, Begun };
   std::mutex m_;
-  std::vector<bool> taken_;
+  std::condition_variable kept_;
+  std::vector<State> state_;
   std::unordered_map<std::size_t, std::unique_ptr<fs::ReadOnlyFile>> files_;
 };
+
+// Opens `path` for `row` ahead of its work and announces the bytes `ahead`
+// names to the kernel, as `hints` paces it; nothing when the row is taken.
+void OpenAhead(AheadFiles& opened, std::size_t row, const fs::Env& env, const std::string& path, ReadAhead ahead,
+               HintPacer& hints);
 
 // Works every row of `rows` on `workers` workers: work(worker, row, file)
 // for each row that wanted(row) accepts, by exactly one worker, with the

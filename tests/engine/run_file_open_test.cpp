@@ -3,13 +3,13 @@
 // test's Env sees every open, and one it fails leaves that row as a file
 // that cannot be opened leaves it.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <thread>
 
 #include "engine/colour/rgb_name.h"
 #include "engine/runs/colour_runs.h"
@@ -192,28 +192,35 @@ TEST_F(RunFileOpens, EachRunOpensEachFileOnceThroughItsEnv) {
   }
 }
 
-// A file the read-ahead opened for a row that a quicker worker has begun is
-// closed at once, not kept (and left open) until the run ends.
-TEST(AheadFilesTest, AFileIsKeptOnlyForARowNotYetBegun) {
+// The read-ahead opens a row's file only while nobody has opened it or
+// begun its row (a quicker worker may have), and a row begun while its file
+// is being opened gets that file.
+TEST(AheadFilesTest, ARowsFileIsOpenedAheadOnlyOnceAndHandedToItsWork) {
   testing::TempDir dir;
   dir.Write("a.jpg", "x");
   const auto open = [&] { return std::make_unique<fs::ReadOnlyFile>(fs::DefaultEnv(), dir.path() + "/a.jpg"); };
   AheadFiles ahead(3);
+  ASSERT_TRUE(ahead.Claim(0));
+  EXPECT_FALSE(ahead.Claim(0));
   auto kept = open();
   const fs::ReadOnlyFile* keptFile = kept.get();
   ahead.Keep(0, std::move(kept));
+  EXPECT_FALSE(ahead.Claim(0));
   EXPECT_EQ(ahead.Take(0).get(), keptFile);
   EXPECT_EQ(ahead.Take(0), nullptr);
 
-  EXPECT_EQ(ahead.Take(1), nullptr);  // begun before its file came
-  auto late = open();
-  const int lateFd = late->fd();
-  ahead.Keep(1, std::move(late));
-  EXPECT_EQ(::fcntl(lateFd, F_GETFD), -1);
-  EXPECT_EQ(ahead.Take(1), nullptr);
+  EXPECT_EQ(ahead.Take(1), nullptr);  // begun first: the work opens it
+  EXPECT_FALSE(ahead.Claim(1));
+  EXPECT_FALSE(ahead.Claim(7));  // no such row
 
-  ahead.Keep(7, open());  // no such row: closed
-  EXPECT_EQ(ahead.Take(7), nullptr);
+  ASSERT_TRUE(ahead.Claim(2));
+  std::unique_ptr<fs::ReadOnlyFile> taken;
+  std::thread work([&] { taken = ahead.Take(2); });
+  auto late = open();
+  const fs::ReadOnlyFile* lateFile = late.get();
+  ahead.Keep(2, std::move(late));
+  work.join();
+  EXPECT_EQ(taken.get(), lateFile);
 }
 
 // An open the Env fails gives that row what a file that cannot be opened
