@@ -5,10 +5,12 @@
 extern "C" {
 #include <libavutil/log.h>
 #include <libavutil/macros.h>
+#include <libavutil/mem.h>
 }
 
 #include <dlfcn.h>
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -34,15 +36,22 @@ const Table* LoadOnce(const std::string& library, bool (*bind)(void*, Table&)) {
   return loaded ? &*loaded : nullptr;
 }
 
+// The most libavformat may take in one allocation. It allocates what a
+// header claims (a "keys" box of 89 bytes claiming 251 million keys asked
+// for 2 GB); the tables of a long movie's header take a few tens of MB.
+constexpr std::size_t kMaxLibraryAlloc = std::size_t{256} << 20;
+
 bool BindAvformat(void* lib, Avformat& a) {
   decltype(&av_log_set_level) setLogLevel = nullptr;
+  decltype(&av_max_alloc) setMaxAlloc = nullptr;
   if (!Bind(lib, "avformat_alloc_context", a.allocContext) || !Bind(lib, "avio_alloc_context", a.ioAllocContext) ||
       !Bind(lib, "avio_context_free", a.ioContextFree) || !Bind(lib, "av_malloc", a.alloc) ||
       !Bind(lib, "av_freep", a.freep) || !Bind(lib, "avformat_open_input", a.openInput) || !Bind(lib, "avformat_close_input", a.closeInput) ||
       !Bind(lib, "av_find_input_format", a.findInputFormat) || !Bind(lib, "av_dict_get", a.dictGet) ||
-      !Bind(lib, "av_log_set_level", setLogLevel))
+      !Bind(lib, "av_log_set_level", setLogLevel) || !Bind(lib, "av_max_alloc", setMaxAlloc))
     return false;
   setLogLevel(AV_LOG_QUIET);
+  setMaxAlloc(kMaxLibraryAlloc);
   return true;
 }
 

@@ -41,6 +41,11 @@ ffmpeg -loglevel error -y -f lavfi -i testsrc=size=64x48:rate=1 -t 1 -pix_fmt yu
 cp "$work/keys.mov" mov_keys.mov
 tag '-Keys:CreationDate=2023:01:02 03:04:05+09:00' '-Keys:Model=iPhone 15' mov_keys.mov
 
+# Hostile: the movie's "keys" box claims 251,658,240 keys in 89 bytes (the
+# library would allocate 2 GB for them); a seed of the metadata fuzzer.
+cp mov_keys.mov keys_claim.mov
+printf '\x0f\x00\x00\x00' | dd of=keys_claim.mov bs=1 seek=821 conv=notrunc 2>/dev/null
+
 # Damaged: a HEIC cut short, a text file with a picture's extension.
 head -c 300 heic_full.heic > cut.heic
 printf 'not a picture\n' > text.cr2
