@@ -164,10 +164,6 @@ struct KeyReader {
   HintPacer pacer{};
   std::vector<unsigned char> held{};  // one size's distinct contents, one after another
 
-  // Room for the contents of the sizes to come, taken once rather than as
-  // each larger size outgrows it.
-  void Reserve(std::size_t bytes) { held.reserve(bytes); }
-
   // Keeps the kernel reading a few files ahead of files[position] when they
   // are not cached; the files before it are another thread's.
   void HintBefore(std::size_t position) {
@@ -254,9 +250,12 @@ void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& t
   std::atomic<std::uint32_t> nextClass{1};
   const unsigned threads = ThreadsFor(files.size());
   std::vector<KeyReader> readers;
+  // Each reader's room for the contents, taken once rather than as each
+  // larger size outgrows it.
+  const std::size_t room = HeldBytesNeeded(table, files, sizeStarts);
   for (unsigned t = 0; t < threads; ++t) {
     readers.push_back(KeyReader{env, dirfd, table, abort, files, nextClass});
-    readers.back().Reserve(HeldBytesNeeded(table, files, sizeStarts));
+    readers.back().held.reserve(room);
   }
   ShareWork(sizeStarts.size() - 1, threads, abort, [&](std::size_t s, unsigned t) {
     const std::size_t begin = sizeStarts[s], end = sizeStarts[s + 1];

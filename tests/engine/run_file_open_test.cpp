@@ -127,12 +127,9 @@ const RunCase kRuns[] = {
 class RunFileOpens : public ::testing::Test {
  protected:
   // A folder of a JPEG, a TIFF-based raw, a HEIF, a PNG and a movie, with
-  // `fifoAt` (if any) a FIFO in place of its file.
-  void Fill(const testing::TempDir& dir, const std::string& fifoAt = "") {
-    Fill(dir, fifoAt, 0);
-  }
-  // And `copies` more JPEGs, enough for the read-ahead to open files ahead.
-  void Fill(const testing::TempDir& dir, const std::string& fifoAt, int copies) {
+  // `fifoAt` (if any) a FIFO in place of its file, and `copies` more JPEGs
+  // (enough of them for the read-ahead to open files ahead).
+  void Fill(const testing::TempDir& dir, const std::string& fifoAt = "", int copies = 0) {
     const std::string meta = std::string(PICTRAY_TEST_DATA) + "/meta/";
     const std::pair<const char*, std::string> files[] = {
         {"a.jpg", testing::JpegFixture("cam_canon_II_A.jpg")}, {"b.jpg", testing::JpegFixture("cam_sony_II_B.jpg")},
