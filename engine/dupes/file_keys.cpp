@@ -164,14 +164,23 @@ struct KeyReader {
   HintPacer pacer{};
   std::vector<unsigned char> held{};  // one size's distinct contents, one after another
 
+  // Whether files[position] is read whole: a file of a shared size up to
+  // kWholeReadMax. A file alone in its size has no copy; its key is read
+  // only to place it among sizes whose texts begin alike.
+  bool ReadsWhole(std::size_t position) const {
+    const auto size = [&](std::size_t p) { return table[files[p]].identity.size; };
+    const bool shared = (position > 0 && size(position - 1) == size(position)) ||
+                        (position + 1 < files.size() && size(position + 1) == size(position));
+    return shared && static_cast<std::uint64_t>(size(position)) <= kWholeReadMax;
+  }
+
   // Keeps the kernel reading a few files ahead of files[position] when they
   // are not cached; the files before it are another thread's.
   void HintBefore(std::size_t position) {
     for (hinted = std::max(hinted, position); hinted < std::min(files.size(), position + kReadAhead); ++hinted) {
       if (!pacer.Due()) continue;
-      const FileRec& r = table[files[hinted]];
-      const bool whole = static_cast<std::uint64_t>(r.identity.size) <= kWholeReadMax;
-      pacer.Saw(HintWillRead(env, r.path, whole ? 0 : kEdge, whole ? 0 : kEdge));
+      const bool whole = ReadsWhole(hinted);
+      pacer.Saw(HintWillRead(env, table[files[hinted]].path, whole ? 0 : kEdge, whole ? 0 : kEdge));
     }
   }
 };
@@ -183,7 +192,7 @@ std::size_t HeldBytesNeeded(const std::vector<FileRec>& table, const std::vector
   std::size_t most = 0;
   for (std::size_t s = 0; s + 1 < sizeStarts.size(); ++s) {
     const auto size = static_cast<std::uint64_t>(table[files[sizeStarts[s]]].identity.size);
-    if (size > kWholeReadMax) continue;
+    if (size > kWholeReadMax || sizeStarts[s + 1] - sizeStarts[s] < 2) continue;
     const std::uint64_t all = size * (sizeStarts[s + 1] - sizeStarts[s]);
     most = std::max<std::size_t>(most, static_cast<std::size_t>(std::min<std::uint64_t>(all, kHeldContentMax + size)));
   }
@@ -218,8 +227,9 @@ void KeySizeClass(KeyReader& k, std::size_t begin, std::size_t end) {
   }
 }
 
-// The key alone of each of files[begin, end), too large to read whole.
-void KeyLargeFiles(KeyReader& k, std::size_t begin, std::size_t end) {
+// The key alone of each of files[begin, end): too large to read whole, or
+// alone in its size.
+void KeyOnly(KeyReader& k, std::size_t begin, std::size_t end) {
   for (std::size_t f = begin; f < end && !Aborted(k.abort); ++f) {
     k.HintBefore(f);
     FileRec& r = k.table[k.files[f]];
@@ -259,10 +269,10 @@ void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& t
   }
   ShareWork(sizeStarts.size() - 1, threads, abort, [&](std::size_t s, unsigned t) {
     const std::size_t begin = sizeStarts[s], end = sizeStarts[s + 1];
-    if (static_cast<std::uint64_t>(table[files[begin]].identity.size) <= kWholeReadMax)
+    if (readers[t].ReadsWhole(begin))
       KeySizeClass(readers[t], begin, end);
     else
-      KeyLargeFiles(readers[t], begin, end);
+      KeyOnly(readers[t], begin, end);
   });
 }
 

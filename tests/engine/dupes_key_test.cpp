@@ -166,8 +166,23 @@ TEST(DupesKey, SortIsByKeyTextSoTenSortsBeforeNine) {
   EXPECT_GT(compSizeBuffa(t[0], t[2], 0), 0);
 }
 
+// Counts the bytes read at explicit offsets.
+class ReadCountingEnv : public fs::PosixEnv {
+ public:
+  ssize_t Pread(int fd, void* buf, std::size_t n, off_t offset) const override {
+    const ssize_t got = fs::PosixEnv::Pread(fd, buf, n, offset);
+    if (got > 0) read_ += static_cast<std::size_t>(got);
+    return got;
+  }
+  std::size_t read() const { return read_; }
+
+ private:
+  mutable std::atomic<std::size_t> read_{0};
+};
+
 // Sizes in prefix relations ("10"/"100"/"1000"), shared sizes, and sizes
-// alone: reading only the needed keys keeps order and groups.
+// alone: reading only the needed keys keeps order and groups, and reads
+// whole only the files of a shared size.
 TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
   TempDir dir;
   const std::size_t sizes[] = {10, 100, 1000, 1000, 1001, 7, 250, 250, 3333, 33, 5};
@@ -181,8 +196,9 @@ TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
   dir.Write("p", std::string(300, 'a'));
   dir.Write("q", std::string(300, 'b'));
   std::filesystem::create_symlink(dir.path() + "/q", dir.path() + "/r");
+  ReadCountingEnv env;
   auto grouped = [&](Keying k) {
-    std::vector<FileRec> t = SetListView(pictray::fs::DefaultEnv(), dir.path(), nullptr, k);
+    std::vector<FileRec> t = SetListView(env, dir.path(), nullptr, k);
     SetSizeWork(t);
     SortFileTable(t, 0);
     SetFolda(pictray::fs::DefaultEnv(), t);
@@ -191,8 +207,13 @@ TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
     return std::make_pair(out, t);
   };
   const auto [all, allTable] = grouped(Keying::AllFiles);
+  const std::size_t readForAll = env.read();
   const auto [needed, neededTable] = grouped(Keying::WhereNeeded);
   EXPECT_EQ(needed, all);
+  // Whole: the two files of 1000 bytes, of 250 and of 300 ("p", "q"). Only
+  // the first and last 100 bytes of those alone in their size (10, 100,
+  // 1001, 3333, 33) and of the link.
+  EXPECT_EQ(env.read() - readForAll, 2 * 1000 + 2 * 250 + 2 * 300 + 10 + 200 + 200 + 200 + 33 + 200);
   std::size_t unread = 0;
   for (const FileRec& r : neededTable) unread += r.samekey == r.size;
   EXPECT_EQ(unread, 2u);  // only the 7- and 5-byte files need no key
