@@ -16,6 +16,7 @@
 
 #include "cli/common/program_dir.h"
 #include "cli/common/undo_commands.h"
+#include "cli/twinscan/heap_pages.h"
 #include "cli/twinscan/cli_host.h"
 #include "cli/twinscan/search_module.h"
 #include "engine/colour/thumbnail_library.h"
@@ -236,6 +237,10 @@ int main(int argc, char** argv) {
   // The table printed leaves out the keys, so only keys that decide order or
   // groups are read.
   val.keyEveryFile = false;
+  // The exact search's table and keys: a few hundred bytes a file. The
+  // search for the same pictures decodes pictures, whose buffers go back to
+  // the system as they are freed.
+  if (!similar) pictray::cli::AskHugePagesForHeap(std::size_t{16} << 20);
   pictray::cli::TwinscanCliHost host;
   const pictray::TwinscanReport report =
       pictray::FindTwinscanCommand(pictray::twinscan::cmd::FindCopies)->run(val, host);
