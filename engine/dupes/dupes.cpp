@@ -252,7 +252,7 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first) {
   }
 }
 
-void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort) {
+void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort, LookedAsListed* looked) {
   std::vector<std::size_t> rows;  // the groupable rows, in table order
   for (std::size_t i = 0; i < lpData.size(); ++i)
     if (lpData[i].groupable) rows.push_back(i);
@@ -270,6 +270,10 @@ void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort)
   std::vector<std::uint32_t> classNow(lpData.size(), 0);
   ShareWork(compared.size(), ThreadsFor(compared.size()), abort,
             [&](std::size_t c, unsigned) { classNow[compared[c]] = ContentClassNow(env, lpData[compared[c]]); });
+  if (looked) {
+    looked->assign(lpData.size(), 0);
+    for (std::size_t i : compared) (*looked)[i] = classNow[i] != 0;
+  }
 
   const std::span<const std::size_t> all(rows);
   for (std::size_t r = 0; r + 1 < runStarts.size(); ++r)

@@ -61,7 +61,11 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first = 
 // A file that is no longer as listed, or cannot be read, forms a set alone.
 // Once `abort` is set it stops before the next file; files not reached keep
 // the marks of the listing.
-void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort = nullptr);
+// With `looked`: by row, 1 for each file grouping looked at and found still
+// as listed, so that a dry run that follows at once need not look again.
+using LookedAsListed = std::vector<char>;
+void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort = nullptr,
+              LookedAsListed* looked = nullptr);
 
 // How many sets of copies a grouped table holds, and how many surplus copies.
 struct GroupCount {

@@ -135,11 +135,13 @@ Check CheckBeforeMove(const fs::Env& env, int dirfd, const FileRec& r) {
 
 // What CheckBeforeMove would answer, where a dry run may rely on grouping's
 // comparison while neither file has changed; `keptNow` is the kept file as
-// it is (nothing when it is gone or no plain file).
-Check CheckInDryRun(const fs::Env& env, int dirfd, const FileRec& r, const std::optional<FileIdentity>& keptNow) {
+// it is (nothing when it is gone or no plain file), and the copy is looked
+// at unless `copyAsListed` (grouping has just found it so).
+Check CheckInDryRun(const fs::Env& env, int dirfd, const FileRec& r, bool copyAsListed,
+                    const std::optional<FileIdentity>& keptNow) {
   FileIdentity copy;
-  if (StatRegular(env, dirfd, r.filename, copy) && copy == r.identity && keptNow == r.keptIdentity)
-    return Check::Verified;
+  if (!copyAsListed) copyAsListed = StatRegular(env, dirfd, r.filename, copy) && copy == r.identity;
+  if (copyAsListed && keptNow == r.keptIdentity) return Check::Verified;
   return r.similarCopy ? Check::Changed : CheckAgainstKept(env, dirfd, r.filename, r.identity, r.keptPath);
 }
 
@@ -148,9 +150,10 @@ Check CheckInDryRun(const fs::Env& env, int dirfd, const FileRec& r, const std::
 class CopyMoves final : public MoveSteps {
  public:
   CopyMoves(const std::vector<FileRec>& lpData, const std::string& folder, const TimeStamp& now, bool dryRun,
-            const ExtractCallbacks& cb, AbortFlag abort, ExtractResult& res)
+            const LookedAsListed* looked, const ExtractCallbacks& cb, AbortFlag abort, ExtractResult& res)
       : lpData_(lpData), folder_(folder), dryRun_(dryRun), cb_(cb), abort_(abort), res_(res),
-        sidecars_(SidecarsOfCopies(lpData)) {
+        sidecars_(SidecarsOfCopies(lpData)),
+        looked_(looked && looked->size() == lpData.size() ? looked : nullptr) {
     dest_.name = SameFolderName(now);
     for (std::size_t i = 0; i < lpData.size(); ++i)
       if (lpData[i].folda != "---" && !lpData[i].keptPath.empty()) surplusRows_.push_back(i);
@@ -175,6 +178,8 @@ class CopyMoves final : public MoveSteps {
   const AbortFlag abort_;
   ExtractResult& res_;
   const std::unordered_map<std::size_t, std::vector<std::size_t>> sidecars_;
+  // Grouping's looks, when the dry run follows it at once.
+  const LookedAsListed* const looked_;
   std::vector<std::size_t> surplusRows_;
   // A dry run's checks, made together before the first copy is told.
   std::vector<Check> dryChecks_;
@@ -186,7 +191,8 @@ class CopyMoves final : public MoveSteps {
 // A dry run moves nothing, so its checks (looks, no reading while both
 // files are as grouped) need not wait for the copy before: other threads
 // share them, and each kept file is looked at once however many copies it
-// has. On a folder of many copies they are most of a dry run's time.
+// has; a file grouping has just found as listed not at all. On a folder of
+// many copies they are most of a dry run's time.
 void CopyMoves::Begin(MoveFrame& frame) {
   if (!dryRun_) return;
   std::unordered_map<std::string_view, std::size_t> keptIndex;
@@ -199,13 +205,25 @@ void CopyMoves::Begin(MoveFrame& frame) {
     keptOf[k] = at->second;
   }
   std::vector<std::optional<FileIdentity>> keptNow(keptPaths.size());
-  ShareWork(keptPaths.size(), ThreadsFor(keptPaths.size()), abort_, [&](std::size_t i, unsigned) {
+  std::vector<char> keptLooked(keptPaths.size(), 0);
+  if (looked_)
+    for (std::size_t row = 0; row < lpData_.size(); ++row) {
+      const auto kept = (*looked_)[row] ? keptIndex.find(lpData_[row].path) : keptIndex.end();
+      if (kept == keptIndex.end()) continue;
+      keptNow[kept->second] = lpData_[row].identity;
+      keptLooked[kept->second] = 1;
+    }
+  std::vector<std::size_t> toLook;
+  for (std::size_t i = 0; i < keptPaths.size(); ++i)
+    if (!keptLooked[i]) toLook.push_back(i);
+  ShareWork(toLook.size(), ThreadsFor(toLook.size()), abort_, [&](std::size_t j, unsigned) {
     FileIdentity id;
-    if (StatRegular(frame.env(), AT_FDCWD, *keptPaths[i], id)) keptNow[i] = id;
+    if (StatRegular(frame.env(), AT_FDCWD, *keptPaths[toLook[j]], id)) keptNow[toLook[j]] = id;
   });
   dryChecks_.assign(surplusRows_.size(), Check::Changed);
   ShareWork(surplusRows_.size(), ThreadsFor(surplusRows_.size()), abort_, [&](std::size_t k, unsigned) {
-    dryChecks_[k] = CheckInDryRun(frame.env(), frame.fd(), lpData_[surplusRows_[k]], keptNow[keptOf[k]]);
+    const std::size_t row = surplusRows_[k];
+    dryChecks_[k] = CheckInDryRun(frame.env(), frame.fd(), lpData_[row], looked_ && (*looked_)[row], keptNow[keptOf[k]]);
   });
 }
 
@@ -323,9 +341,9 @@ int MakeOwnFolder(const fs::Env& env, int dirfd, const std::string& name, std::s
 
 ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& lpData, const std::string& folder,
                                const std::string& journalDir, const TimeStamp& now, bool dryRun,
-                               const ExtractCallbacks& cb, AbortFlag abort) {
+                               const ExtractCallbacks& cb, AbortFlag abort, const LookedAsListed* looked) {
   ExtractResult res;
-  CopyMoves moves(lpData, folder, now, dryRun, cb, abort, res);
+  CopyMoves moves(lpData, folder, now, dryRun, looked, cb, abort, res);
   const MoveEnd end = RunJournalledMove(
       env, {.folder = folder, .journalDir = journalDir, .kind = JournalRunKind::Extract, .dryRun = dryRun}, moves);
   res.lockError = end.refusal;

@@ -84,8 +84,11 @@ int MakeOwnFolder(const fs::Env& env, int dirfd, const std::string& name, std::s
 // moved is written to a journal in `journalDir` first and marked right
 // after, so that the extraction can be taken back; without a journal
 // nothing moves. Once `abort` is set no further copy is taken up.
+// A dry run that follows grouping at once may be handed grouping's looks
+// (SetFolda's `looked`): a file found still as listed there is not looked at
+// again.
 ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& lpData, const std::string& folder,
                                const std::string& journalDir, const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb,
-                               AbortFlag abort = nullptr);
+                               AbortFlag abort = nullptr, const LookedAsListed* looked = nullptr);
 
 }  // namespace pictray::dupes

@@ -30,6 +30,8 @@ struct Work {
   TwinscanHost& host;
   TwinscanReport report;
   std::string kenbuf;
+  // What the last grouping found still as listed, by row of its table.
+  dupes::LookedAsListed looked;
 
   Work(TwinscanBlock& v, TwinscanHost& h) : val(v), host(h), kenbuf(v.kenbuf) {
     report.end.samedir = v.samedir;
@@ -86,9 +88,10 @@ std::vector<FileRec> ListFolder(Work& w, int& openError) {
   return dupes::SetListView(*w.val.env, w.val.TargetFolda, progress, keying, &openError, &w.val.abort);
 }
 
-// Moves the surplus copies of `table` with PR02 and LV02 following them.
-// False when the run is to end here: refused, or stopped.
-bool Extract(Work& w, const std::vector<FileRec>& table) {
+// Moves the surplus copies of `table` with PR02 and LV02 following them; a
+// dry run takes `looked` (grouping's looks) as its own. False when the run
+// is to end here: refused, or stopped.
+bool Extract(Work& w, const std::vector<FileRec>& table, const dupes::LookedAsListed* looked = nullptr) {
   w.host.SetProgress(TwinscanBar::PR02, 0);
   int shown = 0;
   dupes::ExtractCallbacks cb;
@@ -101,7 +104,7 @@ bool Extract(Work& w, const std::vector<FileRec>& table) {
     w.host.SetResultLine(index, line);
   };
   const ExtractResult& r = w.report.extraction.emplace(dupes::MakeFoldaAndMove(*w.val.env, 
-      table, w.val.TargetFolda, w.val.journalDir, TimeStamp::Now(*w.val.env), w.val.dryRun, cb, &w.val.abort));
+      table, w.val.TargetFolda, w.val.journalDir, TimeStamp::Now(*w.val.env), w.val.dryRun, cb, &w.val.abort, looked));
   if (r.lockError != 0) {
     // Nothing was done: the earlier extraction folder stays the current one.
     w.report.end.refused = true;
@@ -169,7 +172,7 @@ bool ListAndGroup(Work& w, std::vector<FileRec>& table, int& openError) {
   w.host.SetTable(table);
   Pause(w.val);
   if (!w.GoOn()) return false;
-  dupes::SetFolda(*w.val.env, table, &w.val.abort);
+  dupes::SetFolda(*w.val.env, table, &w.val.abort, &w.looked);
   if (!w.GoOn()) return false;
   w.host.SetTable(table);
   return true;
@@ -244,7 +247,9 @@ void AutoRunSteps(Work& w) {
 
   if (w.val.MoveSoon) {
     w.host.ClearResultLines();
-    const bool goOn = Extract(w, table);
+    // Grouping has just looked at the files, unless pictures were read
+    // since, which takes its time.
+    const bool goOn = Extract(w, table, w.val.similarTools ? nullptr : &w.looked);
     // What went is no longer the review's; copies of the same picture wait there.
     if (w.report.extraction) {
       LeaveOutMoved(review, table, *w.report.extraction);

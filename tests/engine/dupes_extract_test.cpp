@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -406,6 +407,55 @@ TEST(DupesExtract, DryRunAgreesWithTheMoveAfterChangesSinceGrouping) {
         if (expected["a_same"] == 0) expected.erase("a_same");
         EXPECT_EQ(lines, expected) << what;
       }
+    }
+  }
+}
+
+// Counts the looks (stats) at each file name.
+class LookCountingEnv : public pictray::fs::PosixEnv {
+ public:
+  int Fstatat(int dir, const char* path, struct stat& st, int flags) const override {
+    {
+      std::lock_guard<std::mutex> l(m_);
+      ++looks_[fs::path(path).filename().string()];
+    }
+    return PosixEnv::Fstatat(dir, path, st, flags);
+  }
+  std::map<std::string, int> Take() {
+    std::lock_guard<std::mutex> l(m_);
+    return std::exchange(looks_, {});
+  }
+
+ private:
+  mutable std::mutex m_;
+  mutable std::map<std::string, int> looks_;
+};
+
+// A dry run right after grouping takes grouping's looks as its own: it looks
+// at no file grouping found still as listed, and says the same. A copy
+// rewritten before grouping forms a set alone, as without the looks.
+TEST(DupesExtract, ADryRunRightAfterGroupingTakesGroupingsLooks) {
+  for (const bool rewritten : {false, true}) {
+    for (const bool handed : {false, true}) {
+      TempDir dir;
+      for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) dir.Write(name, Big('x'));
+      LookCountingEnv env;
+      std::vector<FileRec> t = SetListView(env, dir.path(), nullptr, Keying::WhereNeeded);
+      if (rewritten) RewriteKeepingTime(dir.path() + "/b.jpg", Big('x'));
+      SetSizeWork(t);
+      SortFileTable(t, 0);
+      LookedAsListed looked;
+      SetFolda(env, t, nullptr, &looked);
+      env.Take();
+      const ExtractResult res = MakeFoldaAndMove(env, t, dir.path(), TestJournals(), kWhen, true, {}, nullptr,
+                                                 handed ? &looked : nullptr);
+      const std::string what = std::string(rewritten ? "rewritten" : "") + (handed ? " handed" : "");
+      EXPECT_EQ(res.movedCount, rewritten ? 1 : 2) << what;
+      EXPECT_EQ(res.changed + res.differs, 0) << what;
+      std::map<std::string, int> expected;
+      if (!handed) expected = rewritten ? std::map<std::string, int>{{"a.jpg", 1}, {"c.jpg", 1}}
+                                        : std::map<std::string, int>{{"a.jpg", 1}, {"b.jpg", 1}, {"c.jpg", 1}};
+      EXPECT_EQ(env.Take(), expected) << what;
     }
   }
 }
