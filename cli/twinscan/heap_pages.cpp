@@ -1,16 +1,15 @@
 #include "cli/twinscan/heap_pages.h"
 
 #include <malloc.h>
-#include <sys/mman.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
+
+#include "engine/fs/huge_pages.h"
 
 namespace pictray::cli {
 
 void AskHugePagesForHeap(std::size_t bytes) {
-  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
   // glibc's own upper bound for the threshold, which it reaches by itself
   // as large blocks are freed: the file table of a large folder is then cut
   // from the advised room rather than mapped apart.
@@ -22,10 +21,7 @@ void AskHugePagesForHeap(std::size_t bytes) {
   // the blocks after are cut from that room.
   void* room = std::malloc(bytes);
   if (room == nullptr) return;
-  const auto at = reinterpret_cast<std::uintptr_t>(room);
-  const std::uintptr_t begin = (at + kHugePage - 1) & ~(kHugePage - 1);
-  const std::uintptr_t end = (at + bytes) & ~(kHugePage - 1);
-  if (begin < end) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  fs::AdviseHugePages(room, bytes);
   std::free(room);
 }
 
