@@ -250,8 +250,9 @@ void AutoRunSteps(Work& w) {
     // Grouping has just looked at the files, unless pictures were read
     // since, which takes its time.
     const bool goOn = Extract(w, table, w.val.similarTools ? nullptr : &w.looked);
-    // What went is no longer the review's; copies of the same picture wait there.
-    if (w.report.extraction) {
+    // What went is no longer the review's; copies of the same picture wait
+    // there. A dry run moved nothing.
+    if (w.report.extraction && !w.val.dryRun) {
       LeaveOutMoved(review, table, *w.report.extraction);
       w.host.SetReview(review);
     }

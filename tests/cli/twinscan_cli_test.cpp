@@ -185,6 +185,11 @@ TEST_F(TwinscanCli, TheSamePicturesAreListedGroupedExtractedAndTakenBack) {
     std::sort(lines.begin(), lines.end());
     EXPECT_EQ(lines, c.lines) << r.out;
   }
+  // A dry run moves nothing: every group is still printed.
+  CliRun dry = RunCli(d, {"--groups", "--extract", "--dry-run", S});
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  for (const char* group : {"a.jpg\tb.jpg", "sea.jpg\tsea (1).jpg"})
+    EXPECT_NE(std::find(dry.lines.begin(), dry.lines.end(), group), dry.lines.end()) << dry.out;
   CliRun listed = RunCli(d, {"--similar", S});
   EXPECT_EQ(listed.status, 0) << listed.err;
   EXPECT_NE(listed.out.find("\tkeep\tsea.jpg\t"), std::string::npos) << listed.out;
