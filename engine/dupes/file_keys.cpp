@@ -53,11 +53,15 @@ bool ReadAt(const fs::Env& env, int fd, unsigned char* buf, std::size_t len, std
   return true;
 }
 
+// Written in place: a push_back a digit cost some 2% of an exact search.
 void AppendHex(std::string& out, const unsigned char* p, std::size_t n) {
   static const char digits[] = "0123456789ABCDEF";
+  const std::size_t at = out.size();
+  out.resize(at + 2 * n);
+  char* to = out.data() + at;
   for (std::size_t i = 0; i < n; ++i) {
-    out.push_back(digits[p[i] >> 4]);
-    out.push_back(digits[p[i] & 15]);
+    to[2 * i] = digits[p[i] >> 4];
+    to[2 * i + 1] = digits[p[i] & 15];
   }
 }
 
