@@ -231,15 +231,36 @@ int compSizeBuffa(const FileRec& a, const FileRec& b, int SortBit) {
   return SortBit == 1 ? -c : c;
 }
 
+namespace {
+
+// The first eight bytes of a key as one number that orders as the text
+// does (the bytes after a short key's end count as 0, which no key holds).
+std::uint64_t KeyHead(const std::string& key) {
+  std::uint64_t head = 0;
+  for (std::size_t i = 0; i < 8; ++i) head = head << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0);
+  return head;
+}
+
+}  // namespace
+
 void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first) {
   // The rows' places are sorted, and each row then moved once: a row is
-  // many strings, a place one number.
-  std::vector<std::size_t> order(lpData.size());
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    const int c = compSizeBuffa(lpData[a], lpData[b], SortBit);
-    return c != 0 ? c < 0 : KeptBefore(lpData[a], lpData[b], first);
+  // many strings, a place one number. Most keys differ in their first
+  // bytes, which each place carries, so that a comparison seldom reaches
+  // the rows.
+  struct Place {
+    std::uint64_t head;
+    std::size_t row;
+  };
+  std::vector<Place> places(lpData.size());
+  for (std::size_t i = 0; i < lpData.size(); ++i) places[i] = {KeyHead(lpData[i].samekey), i};
+  std::sort(places.begin(), places.end(), [&](const Place& a, const Place& b) {
+    if (a.head != b.head) return (a.head < b.head) != (SortBit == 1);
+    const int c = compSizeBuffa(lpData[a.row], lpData[b.row], SortBit);
+    return c != 0 ? c < 0 : KeptBefore(lpData[a.row], lpData[b.row], first);
   });
+  std::vector<std::size_t> order(places.size());
+  for (std::size_t i = 0; i < places.size(); ++i) order[i] = places[i].row;
   // Place i takes the row at order[i]: follow each cycle of the permutation.
   for (std::size_t start = 0; start < order.size(); ++start) {
     if (order[start] == start) continue;
@@ -256,7 +277,8 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first) {
   }
 }
 
-void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort, LookedAsListed* looked) {
+void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort, LookedAsListed* looked,
+              ListingLooks listing) {
   std::vector<std::size_t> rows;  // the groupable rows, in table order
   for (std::size_t i = 0; i < lpData.size(); ++i)
     if (lpData[i].groupable) rows.push_back(i);
@@ -272,8 +294,11 @@ void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort,
     for (std::size_t k = runStarts[r]; runStarts[r + 1] - runStarts[r] > 1 && k < runStarts[r + 1]; ++k)
       if (lpData[rows[k]].contentClass != 0) compared.push_back(rows[k]);
   std::vector<std::uint32_t> classNow(lpData.size(), 0);
-  ShareWork(compared.size(), ThreadsFor(compared.size()), abort,
-            [&](std::size_t c, unsigned) { classNow[compared[c]] = ContentClassNow(env, lpData[compared[c]]); });
+  if (listing == ListingLooks::JustMade)
+    for (std::size_t i : compared) classNow[i] = lpData[i].contentClass;
+  else
+    ShareWork(compared.size(), ThreadsFor(compared.size()), abort,
+              [&](std::size_t c, unsigned) { classNow[compared[c]] = ContentClassNow(env, lpData[compared[c]]); });
   if (looked) {
     looked->assign(lpData.size(), 0);
     for (std::size_t i : compared) (*looked)[i] = classNow[i] != 0;

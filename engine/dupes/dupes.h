@@ -64,8 +64,15 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first = 
 // With `looked`: by row, 1 for each file grouping looked at and found still
 // as listed, so that a dry run that follows at once need not look again.
 using LookedAsListed = std::vector<char>;
+// Whether grouping looks again at the files the listing compared in memory.
+enum class ListingLooks {
+  LookAgain,  // the table may have waited: each is looked at (one stat)
+  // Listed a moment ago by the same run, which went straight on: the
+  // listing's look right after each read stands as grouping's.
+  JustMade,
+};
 void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort = nullptr,
-              LookedAsListed* looked = nullptr);
+              LookedAsListed* looked = nullptr, ListingLooks listing = ListingLooks::LookAgain);
 
 // How many sets of copies a grouped table holds, and how many surplus copies.
 struct GroupCount {

@@ -1,14 +1,15 @@
 #include "engine/dupes/file_keys.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <string_view>
 #include <thread>
+#include <utility>
 
 #include "engine/fs/read_hint.h"
 #include "engine/fs/unique_fd.h"
@@ -122,37 +123,62 @@ std::string SignatureAt(const fs::Env& env, int dirfd, const std::string& name, 
   return fd.get() < 0 ? "" : SignatureOf(env, fd.get(), size);
 }
 
-// The size texts whose files' keys can decide their place or group: those
-// shared by several files, and those that are a prefix of another ("100" and
-// "1000": the signature is compared with the digits). Sorted.
-std::vector<std::string_view> SizesNeedingKeys(const std::vector<FileRec>& table) {
-  std::vector<std::string_view> sizes;
-  sizes.reserve(table.size());
-  for (const FileRec& r : table)
-    if (r.groupable || r.linkToFile) sizes.push_back(r.size);
-  std::sort(sizes.begin(), sizes.end());
-  std::vector<std::string_view> needed;
-  // In text order a text that starts with s follows s directly, and the
-  // texts between a prefix of s and s all start with that prefix: the texts
-  // that are prefixes of the one at hand are those still on `prefixes`.
-  std::vector<std::string_view> prefixes;
-  for (auto it = sizes.begin(); it != sizes.end();) {
-    const std::string_view s = *it;
-    const auto next = std::upper_bound(it, sizes.end(), s);
-    while (!prefixes.empty() && !s.starts_with(prefixes.back())) prefixes.pop_back();
-    if (next - it > 1 || (next != sizes.end() && next->starts_with(s)) || !prefixes.empty()) needed.push_back(s);
-    prefixes.push_back(s);
-    it = next;
+// The rows whose keys can decide their place or group (regular files and
+// links to files), by size, then in table order: those of a size shared by
+// several, and those whose size text is a prefix of another's ("100" and
+// "1000": the signature is compared with the digits) or has one.
+std::vector<std::size_t> RowsNeedingKeys(const std::vector<FileRec>& table) {
+  // Sorted with each row's size beside it, not read from the rows.
+  std::vector<std::pair<std::uint64_t, std::size_t>> bySize;
+  bySize.reserve(table.size());
+  for (std::size_t i = 0; i < table.size(); ++i)
+    if (table[i].groupable || table[i].linkToFile) bySize.emplace_back(table[i].identity.size, i);
+  std::sort(bySize.begin(), bySize.end());
+
+  std::vector<std::uint64_t> sizes;  // distinct, ascending
+  std::vector<char> needed;          // by place in `sizes`
+  for (std::size_t k = 0; k < bySize.size(); ++k) {
+    if (k > 0 && bySize[k].first == sizes.back()) {
+      needed.back() = 1;
+      continue;
+    }
+    sizes.push_back(bySize[k].first);
+    needed.push_back(0);
   }
-  return needed;
+  // The texts that begin with the digits of s (s > 0) are those of the
+  // numbers in [s * 10^k, (s + 1) * 10^k) for some k >= 1.
+  const std::uint64_t largest = sizes.empty() ? 0 : sizes.back();
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    if (sizes[i] == 0) continue;
+    for (std::uint64_t from = sizes[i], width = 1; from <= largest / 10;) {
+      from *= 10;
+      width *= 10;
+      const auto first = std::lower_bound(sizes.begin() + static_cast<std::ptrdiff_t>(i) + 1, sizes.end(), from);
+      const auto last = std::lower_bound(first, sizes.end(), from + width);
+      if (first == last) continue;
+      needed[i] = 1;
+      std::fill(needed.begin() + (first - sizes.begin()), needed.begin() + (last - sizes.begin()), 1);
+    }
+  }
+  std::vector<std::size_t> rows;
+  for (std::size_t k = 0, place = 0; k < bySize.size(); ++k) {
+    if (k > 0 && bySize[k].first != bySize[k - 1].first) ++place;
+    if (needed[place]) rows.push_back(bySize[k].second);
+  }
+  return rows;
 }
 
-// Reads `name` whole (`size` bytes, as listed) into `bytes`; false when it
-// cannot be opened or is shorter.
-bool ReadWhole(const fs::Env& env, int dirfd, const std::string& name, unsigned char* bytes, std::size_t size) {
-  const UniqueFd fd(env, env.Open(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+// Reads the listed file `r` whole (its listed size) into `bytes`; false when
+// it cannot be opened or is shorter. `asListed` tells whether the file read
+// was still as listed once read: only then are its bytes those of the row.
+bool ReadWhole(const fs::Env& env, int dirfd, const FileRec& r, unsigned char* bytes, bool& asListed) {
+  const UniqueFd fd(env, env.Open(dirfd, r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  const auto size = static_cast<std::size_t>(r.identity.size);
   std::size_t got = 0;
-  return fd.get() >= 0 && ReadAt(env, fd.get(), bytes, size, 0, got) && got == size;
+  if (fd.get() < 0 || !ReadAt(env, fd.get(), bytes, size, 0, got) || got != size) return false;
+  struct stat st {};
+  asListed = env.Fstat(fd.get(), st) == 0 && IdentityOf(st) == r.identity;
+  return true;
 }
 
 // One thread's reading of the keys of the regular files of shared sizes,
@@ -205,7 +231,8 @@ std::size_t HeldBytesNeeded(const std::vector<FileRec>& table, const std::vector
 
 // Reads every file of one size, files[begin, end), whole, once: its key, and
 // the class of the earlier file of the size with the same bytes, compared
-// while both are in memory, so that grouping need not open them again. Each
+// while both are in memory and seen still as listed right after the read, so
+// that grouping need not open them again. Each
 // file is read into the place after the distinct contents held, so nothing
 // is copied; a content that would hold more than kHeldContentMax leaves its
 // file's class at 0.
@@ -219,8 +246,10 @@ void KeySizeClass(KeyReader& k, std::size_t begin, std::size_t end) {
     const std::size_t n = heldClass.size();
     if (k.held.size() < (n + 1) * size) k.held.resize((n + 1) * size);
     unsigned char* bytes = k.held.data() + n * size;
-    if (!ReadWhole(k.env, k.dirfd, r.filename, bytes, size)) continue;  // listed with the empty signature
+    bool asListed = false;
+    if (!ReadWhole(k.env, k.dirfd, r, bytes, asListed)) continue;  // listed with the empty signature
     r.samekey = SignatureText(bytes, bytes + size, size);
+    if (!asListed) continue;  // grouping reads it again, and finds it changed
     std::size_t same = 0;
     while (same < n && size > 0 && std::memcmp(k.held.data() + same * size, bytes, size) != 0) ++same;
     if (same == n) {
@@ -244,18 +273,13 @@ void KeyOnly(KeyReader& k, std::size_t begin, std::size_t end) {
 }  // namespace
 
 void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& table, AbortFlag abort) {
-  const std::vector<std::string_view> needed = SizesNeedingKeys(table);
-  std::vector<std::size_t> files;
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    FileRec& r = table[i];
-    if (!std::binary_search(needed.begin(), needed.end(), std::string_view(r.size))) continue;
-    if (r.groupable) files.push_back(i);
-    if (!r.linkToFile) continue;
+  std::vector<std::size_t> files = RowsNeedingKeys(table);
+  for (std::size_t i : files) {
+    if (!table[i].linkToFile) continue;
     if (Aborted(abort)) return;
-    r.samekey = GetFileBuffer(env, r.path);
+    table[i].samekey = GetFileBuffer(env, table[i].path);
   }
-  std::stable_sort(files.begin(), files.end(),
-                   [&](std::size_t a, std::size_t b) { return table[a].identity.size < table[b].identity.size; });
+  std::erase_if(files, [&](std::size_t i) { return !table[i].groupable; });
   std::vector<std::size_t> sizeStarts;  // where each size begins in `files`
   for (std::size_t f = 0; f < files.size(); ++f)
     if (f == 0 || table[files[f]].identity.size != table[files[f - 1]].identity.size) sizeStarts.push_back(f);

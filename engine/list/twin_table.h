@@ -38,7 +38,8 @@ struct FileRec {
   // the extraction then checks that both are still as listed instead.
   bool similarCopy = false;
   // Files of one listing with the same nonzero class held the same bytes,
-  // compared when they were keyed; 0 when not compared.
+  // compared when they were keyed, each still as listed right after its
+  // read; 0 when not compared.
   std::uint32_t contentClass = 0;
 };
 

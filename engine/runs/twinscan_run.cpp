@@ -172,7 +172,9 @@ bool ListAndGroup(Work& w, std::vector<FileRec>& table, int& openError) {
   w.host.SetTable(table);
   Pause(w.val);
   if (!w.GoOn()) return false;
-  dupes::SetFolda(*w.val.env, table, &w.val.abort, &w.looked);
+  // Without a pause the table was listed a moment ago.
+  const auto listing = w.val.pause.count() > 0 ? dupes::ListingLooks::LookAgain : dupes::ListingLooks::JustMade;
+  dupes::SetFolda(*w.val.env, table, &w.val.abort, &w.looked, listing);
   if (!w.GoOn()) return false;
   w.host.SetTable(table);
   return true;

@@ -448,6 +448,51 @@ TEST(DupesExtract, ADryRunRightAfterGroupingTakesGroupingsLooks) {
   }
 }
 
+// Rewrites "b.jpg" (same bytes, same time) as the keying opens it: a change
+// between the listing's look and the keying's read.
+class RewriteOnOpenEnv : public LookCountingEnv {
+ public:
+  int Open(int dir, const char* path, int flags, mode_t mode) const override {
+    if (!folder.empty() && std::string_view(path) == "b.jpg" && !rewritten_.exchange(true))
+      RewriteKeepingTime(folder + "/b.jpg", Big('x'));
+    return LookCountingEnv::Open(dir, path, flags, mode);
+  }
+  std::string folder;
+
+ private:
+  mutable std::atomic<bool> rewritten_{false};
+};
+
+// Grouping right after the listing takes the look the keying made right
+// after each read, and looks at nothing; a file that changed before it was
+// read forms a set alone either way.
+TEST(DupesGroup, GroupingRightAfterTheListingTakesTheKeyingsLooks) {
+  for (const bool changed : {false, true}) {
+    for (const ListingLooks listing : {ListingLooks::LookAgain, ListingLooks::JustMade}) {
+      TempDir dir;
+      for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) dir.Write(name, Big('x'));
+      RewriteOnOpenEnv env;
+      env.folder = changed ? dir.path() : "";
+      std::vector<FileRec> t = SetListView(env, dir.path(), nullptr, Keying::WhereNeeded);
+      SetSizeWork(t);
+      SortFileTable(t, 0);
+      env.looks = 0;
+      LookedAsListed looked;
+      SetFolda(env, t, nullptr, &looked, listing);
+      std::string sameno;
+      for (const FileRec& r : t) sameno += r.sameno;
+      const std::string what = std::string(changed ? "changed" : "") + (listing == ListingLooks::JustMade ? " just made" : "");
+      EXPECT_EQ(sameno, changed ? "001" : "012") << what;
+      EXPECT_EQ(std::count(looked.begin(), looked.end(), 1), changed ? 2 : 3) << what;
+      // Looking again: one stat for each file compared in memory.
+      if (listing == ListingLooks::JustMade)
+        EXPECT_EQ(env.looks, 0) << what;
+      else
+        EXPECT_EQ(env.looks, changed ? 2 : 3) << what;
+    }
+  }
+}
+
 // Right before the trash: the extraction folder may hold nothing but the
 // moved copies, each as it was moved and still equal to its kept file.
 TEST(DupesExtract, DeletionIsRefusedWhenAKeptFileOrACopyChanged) {

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <thread>
 #include <filesystem>
+#include <random>
 
 #include "engine/dupes/dupes.h"
 #include "engine/dupes/keep_rule.h"
@@ -166,6 +167,29 @@ TEST(DupesKey, SortIsByKeyTextSoTenSortsBeforeNine) {
   EXPECT_GT(compSizeBuffa(t[0], t[2], 0), 0);
 }
 
+// Keys that end within the first eight bytes or share them, and ties that
+// the keep rule orders: the sort orders them as comparing whole keys does,
+// in both directions.
+TEST(DupesKey, SortOrdersAsComparingWholeKeysDoes) {
+  std::mt19937 random(7);
+  const char* const starts[] = {"", "1", "12", "1234567", "12345678", "123456789", "1234567A", "9"};
+  std::vector<FileRec> t(300);
+  for (FileRec& r : t) {
+    r.samekey = std::string(starts[random() % 8]) + std::string(random() % 3, "0A"[random() % 2]);
+    r.filename = "f" + std::to_string(random() % 40) + (random() % 4 == 0 ? " (1)" : "") + ".jpg";
+    r.identity.size = random() % 3;
+  }
+  for (const int SortBit : {0, 1}) {
+    std::vector<FileRec> sorted = t;
+    SortFileTable(sorted, SortBit);
+    for (std::size_t i = 1; i < sorted.size(); ++i) {
+      const int c = compSizeBuffa(sorted[i - 1], sorted[i], SortBit);
+      EXPECT_TRUE(c < 0 || (c == 0 && !KeptBefore(sorted[i], sorted[i - 1], KeepFirst::Original)))
+          << SortBit << " at " << i << ": " << sorted[i - 1].samekey << " " << sorted[i].samekey;
+    }
+  }
+}
+
 // Counts the bytes read at explicit offsets.
 class ReadCountingEnv : public fs::PosixEnv {
  public:
@@ -185,7 +209,7 @@ class ReadCountingEnv : public fs::PosixEnv {
 // whole only the files of a shared size.
 TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
   TempDir dir;
-  const std::size_t sizes[] = {10, 100, 1000, 1000, 1001, 7, 250, 250, 3333, 33, 5};
+  const std::size_t sizes[] = {10, 100, 1000, 1000, 1001, 7, 250, 250, 3333, 33, 5, 26, 260, 27, 280};
   for (std::size_t i = 0; i < std::size(sizes); ++i) {
     std::string content = Pattern(sizes[i] + i);
     content.resize(sizes[i]);
@@ -212,11 +236,11 @@ TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
   EXPECT_EQ(needed, all);
   // Whole: the two files of 1000 bytes, of 250 and of 300 ("p", "q"). Only
   // the first and last 100 bytes of those alone in their size (10, 100,
-  // 1001, 3333, 33) and of the link.
-  EXPECT_EQ(env.read() - readForAll, 2 * 1000 + 2 * 250 + 2 * 300 + 10 + 200 + 200 + 200 + 33 + 200);
+  // 1001, 3333, 33, 26, 260) and of the link.
+  EXPECT_EQ(env.read() - readForAll, 2 * 1000 + 2 * 250 + 2 * 300 + 10 + 200 + 200 + 200 + 33 + 26 + 200 + 200);
   std::size_t unread = 0;
   for (const FileRec& r : neededTable) unread += r.samekey == r.size;
-  EXPECT_EQ(unread, 2u);  // only the 7- and 5-byte files need no key
+  EXPECT_EQ(unread, 4u);  // only the files of 7, 5, 27 and 280 bytes need no key
 }
 
 // The caller's thread held up at its first entry, as on a busy machine,
