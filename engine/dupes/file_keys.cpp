@@ -11,6 +11,7 @@
 #include <thread>
 #include <utility>
 
+#include "engine/fs/on_threads.h"
 #include "engine/fs/read_hint.h"
 #include "engine/fs/unique_fd.h"
 
@@ -98,9 +99,7 @@ void ShareWork(std::size_t count, unsigned threads, AbortFlag abort,
         work(i, t);
       }
   };
-  std::vector<std::jthread> helpers;
-  for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(run, t);
-  run(0);
+  fs::OnThreads(threads, run);
 }
 
 std::string SignatureOf(const fs::Env& env, int fd, std::uint64_t n) {

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/fs/on_threads.h"
 #include "engine/fs/read_hint.h"
 #include "engine/runs/run_steps.h"
 #include "engine/settings/settings_keys.h"
@@ -24,10 +25,7 @@ int PoolWorkers(const PictrayState& st, const ProfileSnapshot& profile) {
 }
 
 void OnWorkers(int workers, const std::function<void(int worker)>& body) {
-  std::vector<std::thread> others;
-  for (int w = 1; w < workers; ++w) others.emplace_back(body, w);
-  body(0);
-  for (std::thread& t : others) t.join();
+  fs::OnThreads(static_cast<unsigned>(std::max(workers, 1)), [&](unsigned w) { body(static_cast<int>(w)); });
 }
 
 bool RowDispenser::Next(std::size_t* row) {

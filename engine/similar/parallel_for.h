@@ -2,13 +2,13 @@
 // them, which alone reports how far they are.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <functional>
-#include <thread>
-#include <vector>
 
 #include "engine/dupes/dupes.h"
+#include "engine/fs/on_threads.h"
 
 namespace pictray::similar {
 
@@ -18,17 +18,14 @@ namespace pictray::similar {
 inline bool ParallelFor(std::size_t count, unsigned threads, dupes::AbortFlag abort,
                         const std::function<void(std::size_t)>& work, const std::function<void(std::size_t)>& report) {
   std::atomic<std::size_t> next{0}, done{0};
-  const auto run = [&](bool caller) {
+  const auto run = [&](unsigned t) {
     for (std::size_t i; !dupes::Aborted(abort) && (i = next.fetch_add(1)) < count;) {
       work(i);
       const std::size_t d = done.fetch_add(1) + 1;
-      if (caller && report) report(d);
+      if (t == 0 && report) report(d);
     }
   };
-  std::vector<std::jthread> helpers;
-  for (unsigned t = 1; t < threads && t < count; ++t) helpers.emplace_back(run, false);
-  run(true);
-  helpers.clear();
+  fs::OnThreads(static_cast<unsigned>(std::min<std::size_t>(threads, count)), run);
   if (report && count > 0) report(done.load());
   return !dupes::Aborted(abort) || done.load() == count;
 }

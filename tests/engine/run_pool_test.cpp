@@ -1,5 +1,7 @@
 // The runs that read files work on a pool: two workers must give every row
 // the result one worker gives, end once, and stop soon after an abort.
+#include <sched.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,10 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <numeric>
+#include <thread>
 
+#include "engine/fs/on_threads.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/runs/listup.h"
 #include "engine/settings/profile.h"
@@ -98,6 +103,33 @@ const PoolRun kRuns[] = {
     {"size", ThreadJpegImageSize, 1, "SIZE解析処理終了", "SIZE解析処理中止"},
     {"ng", ThreadJpegIError, 1, "NG解析処理終了", "NG解析処理中止"},
 };
+
+// Each share runs once, the first on the caller's thread; a helper, started
+// away from the caller's processor, then may run wherever the caller may.
+TEST(OnThreads, EachShareRunsOnceAndHelpersMayRunAnywhere) {
+  cpu_set_t callers;
+  ASSERT_EQ(sched_getaffinity(0, sizeof callers, &callers), 0);
+  for (const unsigned threads : {1u, 2u, 4u}) {
+    std::mutex m;
+    std::vector<unsigned> ran;
+    bool firstOnCaller = false, anywhere = true;
+    const std::thread::id caller = std::this_thread::get_id();
+    fs::OnThreads(threads, [&](unsigned t) {
+      cpu_set_t now;
+      const bool known = sched_getaffinity(0, sizeof now, &now) == 0;
+      std::lock_guard<std::mutex> l(m);
+      ran.push_back(t);
+      if (t == 0) firstOnCaller = std::this_thread::get_id() == caller;
+      anywhere = anywhere && known && CPU_EQUAL(&now, &callers);
+    });
+    std::sort(ran.begin(), ran.end());
+    std::vector<unsigned> each(threads);
+    std::iota(each.begin(), each.end(), 0u);
+    EXPECT_EQ(ran, each) << threads;
+    EXPECT_TRUE(firstOnCaller) << threads;
+    EXPECT_TRUE(anywhere) << threads;
+  }
+}
 
 TEST_F(RunPool, TwoWorkersGiveEveryRowTheResultOfOne) {
   for (const PoolRun& r : kRuns) {
