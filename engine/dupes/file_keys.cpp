@@ -230,11 +230,10 @@ std::size_t HeldBytesNeeded(const std::vector<FileRec>& table, const std::vector
 
 // Reads every file of one size, files[begin, end), whole, once: its key, and
 // the class of the earlier file of the size with the same bytes, compared
-// while both are in memory and seen still as listed right after the read, so
-// that grouping need not open them again. Each
-// file is read into the place after the distinct contents held, so nothing
-// is copied; a content that would hold more than kHeldContentMax leaves its
-// file's class at 0.
+// while both are in memory, each seen still as listed right after its read,
+// so that grouping need not open them again. Each file is read into the
+// place after the distinct contents held, so nothing is copied; a content
+// that would hold more than kHeldContentMax leaves its file's class at 0.
 void KeySizeClass(KeyReader& k, std::size_t begin, std::size_t end) {
   const auto size = static_cast<std::size_t>(k.table[k.files[begin]].identity.size);
   std::vector<std::uint32_t> heldClass;
