@@ -26,6 +26,12 @@ constexpr std::size_t kSizeTextMax = 20;
 constexpr std::uint64_t kWholeReadMax = 1 << 20;
 // The distinct contents of one size held at once while keying.
 constexpr std::size_t kHeldContentMax = std::size_t{16} << 20;
+// The first bytes compared among the files of a size before any is read
+// whole: files that only share their size mostly differ there.
+constexpr std::size_t kHeadBytes = 4096;
+// The files of one size held open at once while their first bytes are
+// compared; a size shared by more is read whole, file by file.
+constexpr std::size_t kHeadFilesMax = 32;
 // Files announced to the kernel ahead of the one being keyed: on a cold cache
 // their reads are then in flight together.
 constexpr std::size_t kReadAhead = 16;
@@ -167,19 +173,6 @@ std::vector<std::size_t> RowsNeedingKeys(const std::vector<FileRec>& table) {
   return rows;
 }
 
-// Reads the listed file `r` whole (its listed size) into `bytes`; false when
-// it cannot be opened or is shorter. `asListed` tells whether the file read
-// was still as listed once read: only then are its bytes those of the row.
-bool ReadWhole(const fs::Env& env, int dirfd, const FileRec& r, unsigned char* bytes, bool& asListed) {
-  const UniqueFd fd(env, env.Open(dirfd, r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  const auto size = static_cast<std::size_t>(r.identity.size);
-  std::size_t got = 0;
-  if (fd.get() < 0 || !ReadAt(env, fd.get(), bytes, size, 0, got) || got != size) return false;
-  struct stat st {};
-  asListed = env.Fstat(fd.get(), st) == 0 && IdentityOf(st) == r.identity;
-  return true;
-}
-
 // One thread's reading of the keys of the regular files of shared sizes,
 // size by size: what one size hands to the next.
 struct KeyReader {
@@ -191,7 +184,8 @@ struct KeyReader {
   std::atomic<std::uint32_t>& nextClass;  // shared by the threads keying
   std::size_t hinted = 0;                  // files[0, hinted) passed to the read-ahead
   HintPacer pacer{};
-  std::vector<unsigned char> held{};  // one size's distinct contents, one after another
+  std::vector<unsigned char> held{};   // one size's distinct contents, one after another
+  std::vector<unsigned char> heads{};  // the first bytes of one size's files, for KeySizeByHeads
 
   // Whether files[position] is read whole: a file of a shared size up to
   // kWholeReadMax. A file alone in its size has no copy; its key is read
@@ -228,33 +222,105 @@ std::size_t HeldBytesNeeded(const std::vector<FileRec>& table, const std::vector
   return most;
 }
 
+// One size's distinct contents, held one after another in the reader's
+// room, each with its class.
+class SizeContents {
+ public:
+  SizeContents(KeyReader& k, std::size_t size) : k_(k), size_(size) {}
+  // The place for the next file's bytes, after the contents held.
+  unsigned char* Next() {
+    const std::size_t n = classes_.size();
+    if (k_.held.size() < (n + 1) * size_) k_.held.resize((n + 1) * size_);
+    return k_.held.data() + n * size_;
+  }
+  // The class of the bytes placed at Next(): an earlier content's, or a new
+  // one then held; 0 when holding it would pass kHeldContentMax.
+  std::uint32_t ClassOfNext() {
+    const std::size_t n = classes_.size();
+    const unsigned char* bytes = k_.held.data() + n * size_;
+    std::size_t same = 0;
+    while (same < n && size_ > 0 && std::memcmp(k_.held.data() + same * size_, bytes, size_) != 0) ++same;
+    if (same < n) return classes_[same];
+    if ((n + 1) * size_ > kHeldContentMax) return 0;
+    classes_.push_back(k_.nextClass.fetch_add(1, std::memory_order_relaxed));
+    return classes_.back();
+  }
+
+ private:
+  KeyReader& k_;
+  const std::size_t size_;
+  std::vector<std::uint32_t> classes_;
+};
+
+// The open file `fd` is still the listed file of `r`.
+bool AsListed(const fs::Env& env, int fd, const FileRec& r) {
+  struct stat st {};
+  return env.Fstat(fd, st) == 0 && IdentityOf(st) == r.identity;
+}
+
 // Reads every file of one size, files[begin, end), whole, once: its key, and
 // the class of the earlier file of the size with the same bytes, compared
 // while both are in memory, each seen still as listed right after its read,
 // so that grouping need not open them again. Each file is read into the
-// place after the distinct contents held, so nothing is copied; a content
-// that would hold more than kHeldContentMax leaves its file's class at 0.
+// place after the distinct contents held, so nothing is copied.
 void KeySizeClass(KeyReader& k, std::size_t begin, std::size_t end) {
   const auto size = static_cast<std::size_t>(k.table[k.files[begin]].identity.size);
-  std::vector<std::uint32_t> heldClass;
+  SizeContents contents(k, size);
   for (std::size_t f = begin; f < end; ++f) {
     if (Aborted(k.abort)) return;
     k.HintBefore(f);
     FileRec& r = k.table[k.files[f]];
-    const std::size_t n = heldClass.size();
-    if (k.held.size() < (n + 1) * size) k.held.resize((n + 1) * size);
-    unsigned char* bytes = k.held.data() + n * size;
-    bool asListed = false;
-    if (!ReadWhole(k.env, k.dirfd, r, bytes, asListed)) continue;  // listed with the empty signature
+    unsigned char* bytes = contents.Next();
+    const UniqueFd fd(k.env, k.env.Open(k.dirfd, r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    std::size_t got = 0;
+    if (fd.get() < 0 || !ReadAt(k.env, fd.get(), bytes, size, 0, got) || got != size) continue;  // the empty signature
     r.samekey = SignatureText(bytes, bytes + size, size);
-    if (!asListed) continue;  // grouping reads it again, and finds it changed
-    std::size_t same = 0;
-    while (same < n && size > 0 && std::memcmp(k.held.data() + same * size, bytes, size) != 0) ++same;
-    if (same == n) {
-      if ((n + 1) * size > kHeldContentMax) continue;
-      heldClass.push_back(k.nextClass.fetch_add(1, std::memory_order_relaxed));
+    if (AsListed(k.env, fd.get(), r)) r.contentClass = contents.ClassOfNext();  // else grouping finds it changed
+  }
+}
+
+// The same for a size of a few files larger than kHeadBytes: their first
+// kHeadBytes are compared first, each file held open, and only files whose
+// first bytes another file shares are read whole. A file whose first bytes
+// are its own is read for its last bytes alone and has a class of its own.
+void KeySizeByHeads(KeyReader& k, std::size_t begin, std::size_t end) {
+  const auto size = static_cast<std::size_t>(k.table[k.files[begin]].identity.size);
+  const std::size_t count = end - begin;
+  std::vector<UniqueFd> fds;
+  fds.reserve(count);
+  k.heads.resize(count * kHeadBytes);
+  std::vector<char> headRead(count, 0);
+  const auto head = [&](std::size_t j) { return k.heads.data() + j * kHeadBytes; };
+  for (std::size_t j = 0; j < count; ++j) {
+    if (Aborted(k.abort)) return;
+    k.HintBefore(begin + j);
+    const FileRec& r = k.table[k.files[begin + j]];
+    fds.emplace_back(k.env, k.env.Open(k.dirfd, r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    std::size_t got = 0;
+    headRead[j] = fds[j].get() >= 0 && ReadAt(k.env, fds[j].get(), head(j), kHeadBytes, 0, got) && got == kHeadBytes;
+  }
+  SizeContents contents(k, size);
+  for (std::size_t j = 0; j < count; ++j) {
+    if (!headRead[j]) continue;  // the empty signature
+    FileRec& r = k.table[k.files[begin + j]];
+    const int fd = fds[j].get();
+    bool shared = false;
+    for (std::size_t i = 0; i < count && !shared; ++i)
+      shared = i != j && headRead[i] && std::memcmp(head(i), head(j), kHeadBytes) == 0;
+    std::size_t got = 0;
+    if (shared) {
+      unsigned char* bytes = contents.Next();
+      std::memcpy(bytes, head(j), kHeadBytes);
+      if (!ReadAt(k.env, fd, bytes + kHeadBytes, size - kHeadBytes, kHeadBytes, got) || got != size - kHeadBytes)
+        continue;
+      r.samekey = SignatureText(bytes, bytes + size, size);
+      if (AsListed(k.env, fd, r)) r.contentClass = contents.ClassOfNext();
+    } else {
+      unsigned char tail[kEdge];
+      if (!ReadAt(k.env, fd, tail, kEdge, size - kEdge, got) || got != kEdge) continue;
+      r.samekey = SignatureText(head(j), tail + kEdge, size);
+      if (AsListed(k.env, fd, r)) r.contentClass = k.nextClass.fetch_add(1, std::memory_order_relaxed);
     }
-    r.contentClass = heldClass[same];
   }
 }
 
@@ -295,7 +361,10 @@ void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& t
   }
   ShareWork(sizeStarts.size() - 1, threads, abort, [&](std::size_t s, unsigned t) {
     const std::size_t begin = sizeStarts[s], end = sizeStarts[s + 1];
-    if (readers[t].ReadsWhole(begin))
+    const auto size = static_cast<std::uint64_t>(table[files[begin]].identity.size);
+    if (readers[t].ReadsWhole(begin) && size > kHeadBytes && end - begin <= kHeadFilesMax)
+      KeySizeByHeads(readers[t], begin, end);
+    else if (readers[t].ReadsWhole(begin))
       KeySizeClass(readers[t], begin, end);
     else
       KeyOnly(readers[t], begin, end);

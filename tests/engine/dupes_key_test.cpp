@@ -243,6 +243,42 @@ TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
   EXPECT_EQ(unread, 4u);  // only the files of 7, 5, 27 and 280 bytes need no key
 }
 
+// Files of one size past the first bytes compared (4 KiB) are read whole
+// only where another file of the size begins with the same bytes; the rest
+// are read for their key alone. Keys and groups are those of reading every
+// file whole.
+TEST(DupesKey, FilesOfASizeAreReadWholeOnlyWhereTheirFirstBytesAreShared) {
+  TempDir dir;
+  const std::size_t size = 10000;
+  const auto changedAt = [&](std::size_t at) {
+    std::string content = Pattern(size);
+    if (at < size) content[at] ^= 0x55;
+    return content;
+  };
+  const struct {
+    const char* name;
+    std::size_t changed;  // the byte that differs from "a", or none
+  } files[] = {{"a", size}, {"b", size}, {"c", 8000}, {"d", 10}, {"e", 4095}, {"f", 4096}};
+  for (const auto& f : files) dir.Write(f.name, changedAt(f.changed));
+  ReadCountingEnv env;
+  auto grouped = [&](Keying k) {
+    std::vector<FileRec> t = SetListView(env, dir.path(), nullptr, k);
+    SetSizeWork(t);
+    SortFileTable(t, 0);
+    SetFolda(pictray::fs::DefaultEnv(), t);
+    std::string out;
+    for (const FileRec& r : t) out += r.filename + ":" + r.sameno + ":" + r.samekey + " ";
+    return out;
+  };
+  const std::string all = grouped(Keying::AllFiles);
+  const std::size_t readForAll = env.read();
+  EXPECT_EQ(grouped(Keying::WhereNeeded), all);
+  EXPECT_NE(all.find("b:1"), std::string::npos) << all;
+  // Whole: a, b, and c and f, which begin as they do. The first 4 KiB and
+  // the last 100 bytes of d and e.
+  EXPECT_EQ(env.read() - readForAll, 4 * size + 2 * (4096 + 100));
+}
+
 // The caller's thread held up at its first entry, as on a busy machine,
 // while the others list the rest.
 class CallerHeldEnv : public fs::PosixEnv {
