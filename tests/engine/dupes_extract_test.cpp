@@ -453,14 +453,12 @@ TEST(DupesExtract, ADryRunRightAfterGroupingTakesGroupingsLooks) {
 class RewriteOnOpenEnv : public LookCountingEnv {
  public:
   int Open(int dir, const char* path, int flags, mode_t mode) const override {
-    if (!folder.empty() && std::string_view(path) == "b.jpg" && !rewritten_.exchange(true))
+    if (!folder.empty() && std::string_view(path) == "b.jpg" && !rewritten.exchange(true))
       RewriteKeepingTime(folder + "/b.jpg", Big('x'));
     return LookCountingEnv::Open(dir, path, flags, mode);
   }
-  std::string folder;
-
- private:
-  mutable std::atomic<bool> rewritten_{false};
+  std::string folder;  // empty: nothing is rewritten
+  mutable std::atomic<bool> rewritten{false};
 };
 
 // Grouping right after the listing takes the look the keying made right
@@ -481,14 +479,11 @@ TEST(DupesGroup, GroupingRightAfterTheListingTakesTheKeyingsLooks) {
       SetFolda(env, t, nullptr, &looked, listing);
       std::string sameno;
       for (const FileRec& r : t) sameno += r.sameno;
-      const std::string what = std::string(changed ? "changed" : "") + (listing == ListingLooks::JustMade ? " just made" : "");
-      EXPECT_EQ(sameno, changed ? "001" : "012") << what;
-      EXPECT_EQ(std::count(looked.begin(), looked.end(), 1), changed ? 2 : 3) << what;
+      const bool justMade = listing == ListingLooks::JustMade;
+      EXPECT_EQ(sameno, changed ? "001" : "012") << changed << justMade;
+      EXPECT_EQ(std::count(looked.begin(), looked.end(), 1), changed ? 2 : 3) << changed << justMade;
       // Looking again: one stat for each file compared in memory.
-      if (listing == ListingLooks::JustMade)
-        EXPECT_EQ(env.looks, 0) << what;
-      else
-        EXPECT_EQ(env.looks, changed ? 2 : 3) << what;
+      EXPECT_EQ(env.looks, justMade ? 0 : changed ? 2 : 3) << changed << justMade;
     }
   }
 }

@@ -205,8 +205,9 @@ class ReadCountingEnv : public fs::PosixEnv {
 };
 
 // Sizes in prefix relations ("10"/"100"/"1000"), shared sizes, and sizes
-// alone: reading only the needed keys keeps order and groups, and reads
-// whole only the files of a shared size.
+// alone: reading only the needed keys keeps order, keys and groups, and
+// reads whole only the files of a shared size; past 4 KiB only those whose
+// first 4 KiB another file of the size shares.
 TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
   TempDir dir;
   const std::size_t sizes[] = {10, 100, 1000, 1000, 1001, 7, 250, 250, 3333, 33, 5, 26, 260, 27, 280};
@@ -215,6 +216,12 @@ TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
     content.resize(sizes[i]);
     if (i == 3) content = Pattern(1000);  // a copy of file 2
     dir.Write("f" + std::to_string(i), content);
+  }
+  // 10,000 bytes: "a" and "b" alike, the others changed at one byte.
+  for (const auto& [name, at] : {std::pair{"a", 0}, {"b", 0}, {"c", 8000}, {"d", 10}, {"e", 4095}, {"f", 4096}}) {
+    std::string content = Pattern(10000);
+    content[at] ^= at == 0 ? 0 : 0x55;
+    dir.Write(name, content);
   }
   // A link sorts by its target's key; read lazily it would sort first.
   dir.Write("p", std::string(300, 'a'));
@@ -227,56 +234,24 @@ TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
     SortFileTable(t, 0);
     SetFolda(pictray::fs::DefaultEnv(), t);
     std::string out;
-    for (const FileRec& r : t) out += r.filename + ":" + r.sameno + " ";
+    // With the keys of the files read by their first bytes.
+    for (const FileRec& r : t) out += r.filename + ":" + r.sameno + ":" + (r.size == "10000" ? r.samekey : "") + " ";
     return std::make_pair(out, t);
   };
   const auto [all, allTable] = grouped(Keying::AllFiles);
   const std::size_t readForAll = env.read();
   const auto [needed, neededTable] = grouped(Keying::WhereNeeded);
   EXPECT_EQ(needed, all);
-  // Whole: the two files of 1000 bytes, of 250 and of 300 ("p", "q"). Only
-  // the first and last 100 bytes of those alone in their size (10, 100,
-  // 1001, 3333, 33, 26, 260) and of the link.
-  EXPECT_EQ(env.read() - readForAll, 2 * 1000 + 2 * 250 + 2 * 300 + 10 + 200 + 200 + 200 + 33 + 26 + 200 + 200);
+  // Whole: the two files of 1000 bytes, of 250 and of 300 ("p", "q"), and
+  // "a", "b", "c", "f". Only the first and last 100 bytes of those alone in
+  // their size (10, 100, 1001, 3333, 33, 26, 260) and of the link, and the
+  // first 4 KiB and last 100 bytes of "d" and "e".
+  EXPECT_EQ(env.read() - readForAll, 2 * 1000 + 2 * 250 + 2 * 300 + 10 + 200 + 200 + 200 + 33 + 26 + 200 + 200 +
+                                         4 * 10000 + 2 * (4096 + 100));
+  EXPECT_NE(needed.find("b:1:"), std::string::npos) << needed;
   std::size_t unread = 0;
   for (const FileRec& r : neededTable) unread += r.samekey == r.size;
   EXPECT_EQ(unread, 4u);  // only the files of 7, 5, 27 and 280 bytes need no key
-}
-
-// Files of one size past the first bytes compared (4 KiB) are read whole
-// only where another file of the size begins with the same bytes; the rest
-// are read for their key alone. Keys and groups are those of reading every
-// file whole.
-TEST(DupesKey, FilesOfASizeAreReadWholeOnlyWhereTheirFirstBytesAreShared) {
-  TempDir dir;
-  const std::size_t size = 10000;
-  const auto changedAt = [&](std::size_t at) {
-    std::string content = Pattern(size);
-    if (at < size) content[at] ^= 0x55;
-    return content;
-  };
-  const struct {
-    const char* name;
-    std::size_t changed;  // the byte that differs from "a", or none
-  } files[] = {{"a", size}, {"b", size}, {"c", 8000}, {"d", 10}, {"e", 4095}, {"f", 4096}};
-  for (const auto& f : files) dir.Write(f.name, changedAt(f.changed));
-  ReadCountingEnv env;
-  auto grouped = [&](Keying k) {
-    std::vector<FileRec> t = SetListView(env, dir.path(), nullptr, k);
-    SetSizeWork(t);
-    SortFileTable(t, 0);
-    SetFolda(pictray::fs::DefaultEnv(), t);
-    std::string out;
-    for (const FileRec& r : t) out += r.filename + ":" + r.sameno + ":" + r.samekey + " ";
-    return out;
-  };
-  const std::string all = grouped(Keying::AllFiles);
-  const std::size_t readForAll = env.read();
-  EXPECT_EQ(grouped(Keying::WhereNeeded), all);
-  EXPECT_NE(all.find("b:1"), std::string::npos) << all;
-  // Whole: a, b, and c and f, which begin as they do. The first 4 KiB and
-  // the last 100 bytes of d and e.
-  EXPECT_EQ(env.read() - readForAll, 4 * size + 2 * (4096 + 100));
 }
 
 // The caller's thread held up at its first entry, as on a busy machine,
