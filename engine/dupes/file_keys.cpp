@@ -301,6 +301,7 @@ void KeySizeByHeads(KeyReader& k, std::size_t begin, std::size_t end) {
   }
   SizeContents contents(k, size);
   for (std::size_t j = 0; j < count; ++j) {
+    if (Aborted(k.abort)) return;
     if (!headRead[j]) continue;  // the empty signature
     FileRec& r = k.table[k.files[begin + j]];
     const int fd = fds[j].get();
