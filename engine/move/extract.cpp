@@ -221,7 +221,10 @@ void CopyMoves::Begin(MoveFrame& frame) {
     if (StatRegular(frame.env(), AT_FDCWD, *keptPaths[toLook[j]], id)) keptNow[toLook[j]] = id;
   });
   dryChecks_.assign(surplusRows_.size(), Check::Changed);
-  ShareWork(surplusRows_.size(), ThreadsFor(surplusRows_.size()), abort_, [&](std::size_t k, unsigned) {
+  // Threads for the copies still to be looked at: the others cost no call.
+  const auto unlooked = std::count_if(surplusRows_.begin(), surplusRows_.end(),
+                                      [&](std::size_t row) { return !(looked_ && (*looked_)[row]); });
+  ShareWork(surplusRows_.size(), ThreadsFor(static_cast<std::size_t>(unlooked)), abort_, [&](std::size_t k, unsigned) {
     const std::size_t row = surplusRows_[k];
     dryChecks_[k] = CheckInDryRun(frame.env(), frame.fd(), lpData_[row], looked_ && (*looked_)[row], keptNow[keptOf[k]]);
   });
