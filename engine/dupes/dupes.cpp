@@ -109,8 +109,7 @@ class FolderNames {
 // The listed file opened for reading while it is still as listed; else -1.
 UniqueFd OpenAsListed(const fs::Env& env, const FileRec& r) {
   UniqueFd fd(env, env.Open(AT_FDCWD, r.path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  struct stat st {};
-  if (fd.get() >= 0 && env.Fstat(fd.get(), st) == 0 && IdentityOf(st) == r.identity) return fd;
+  if (fd.get() >= 0 && AsListed(env, fd.get(), r)) return fd;
   return UniqueFd(env, -1);
 }
 

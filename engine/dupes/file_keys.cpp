@@ -121,6 +121,11 @@ std::string SignatureOf(const fs::Env& env, int fd, std::uint64_t n) {
   return SignatureText(head, tail + kEdge, n);
 }
 
+bool AsListed(const fs::Env& env, int fd, const FileRec& r) {
+  struct stat st {};
+  return env.Fstat(fd, st) == 0 && IdentityOf(st) == r.identity;
+}
+
 namespace {
 
 std::string SignatureAt(const fs::Env& env, int dirfd, const std::string& name, std::uint64_t size) {
@@ -252,10 +257,16 @@ class SizeContents {
   std::vector<std::uint32_t> classes_;
 };
 
-// The open file `fd` is still the listed file of `r`.
-bool AsListed(const fs::Env& env, int fd, const FileRec& r) {
-  struct stat st {};
-  return env.Fstat(fd, st) == 0 && IdentityOf(st) == r.identity;
+// Reads the listed file `r`, open as `fd`, whole into `bytes` (a place of
+// `contents`), whose first `from` bytes are there already: its key, and its
+// class when it is still as listed once read (else grouping finds it
+// changed). Nothing when it cannot be read or is shorter: the empty signature.
+void KeyWhole(const fs::Env& env, SizeContents& contents, FileRec& r, int fd, unsigned char* bytes, std::size_t from) {
+  const auto size = static_cast<std::size_t>(r.identity.size);
+  std::size_t got = 0;
+  if (!ReadAt(env, fd, bytes + from, size - from, from, got) || got != size - from) return;
+  r.samekey = SignatureText(bytes, bytes + size, size);
+  if (AsListed(env, fd, r)) r.contentClass = contents.ClassOfNext();
 }
 
 // Reads every file of one size, files[begin, end), whole, once: its key, and
@@ -270,12 +281,8 @@ void KeySizeClass(KeyReader& k, std::size_t begin, std::size_t end) {
     if (Aborted(k.abort)) return;
     k.HintBefore(f);
     FileRec& r = k.table[k.files[f]];
-    unsigned char* bytes = contents.Next();
     const UniqueFd fd(k.env, k.env.Open(k.dirfd, r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    std::size_t got = 0;
-    if (fd.get() < 0 || !ReadAt(k.env, fd.get(), bytes, size, 0, got) || got != size) continue;  // the empty signature
-    r.samekey = SignatureText(bytes, bytes + size, size);
-    if (AsListed(k.env, fd.get(), r)) r.contentClass = contents.ClassOfNext();  // else grouping finds it changed
+    if (fd.get() >= 0) KeyWhole(k.env, contents, r, fd.get(), contents.Next(), 0);
   }
 }
 
@@ -308,16 +315,13 @@ void KeySizeByHeads(KeyReader& k, std::size_t begin, std::size_t end) {
     bool shared = false;
     for (std::size_t i = 0; i < count && !shared; ++i)
       shared = i != j && headRead[i] && std::memcmp(head(i), head(j), kHeadBytes) == 0;
-    std::size_t got = 0;
     if (shared) {
       unsigned char* bytes = contents.Next();
       std::memcpy(bytes, head(j), kHeadBytes);
-      if (!ReadAt(k.env, fd, bytes + kHeadBytes, size - kHeadBytes, kHeadBytes, got) || got != size - kHeadBytes)
-        continue;
-      r.samekey = SignatureText(bytes, bytes + size, size);
-      if (AsListed(k.env, fd, r)) r.contentClass = contents.ClassOfNext();
+      KeyWhole(k.env, contents, r, fd, bytes, kHeadBytes);
     } else {
       unsigned char tail[kEdge];
+      std::size_t got = 0;
       if (!ReadAt(k.env, fd, tail, kEdge, size - kEdge, got) || got != kEdge) continue;
       r.samekey = SignatureText(head(j), tail + kEdge, size);
       if (AsListed(k.env, fd, r)) r.contentClass = k.nextClass.fetch_add(1, std::memory_order_relaxed);
@@ -363,12 +367,12 @@ void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& t
   ShareWork(sizeStarts.size() - 1, threads, abort, [&](std::size_t s, unsigned t) {
     const std::size_t begin = sizeStarts[s], end = sizeStarts[s + 1];
     const auto size = static_cast<std::uint64_t>(table[files[begin]].identity.size);
-    if (readers[t].ReadsWhole(begin) && size > kHeadBytes && end - begin <= kHeadFilesMax)
-      KeySizeByHeads(readers[t], begin, end);
-    else if (readers[t].ReadsWhole(begin))
-      KeySizeClass(readers[t], begin, end);
-    else
+    if (!readers[t].ReadsWhole(begin))
       KeyOnly(readers[t], begin, end);
+    else if (size > kHeadBytes && end - begin <= kHeadFilesMax)
+      KeySizeByHeads(readers[t], begin, end);
+    else
+      KeySizeClass(readers[t], begin, end);
   });
 }
 

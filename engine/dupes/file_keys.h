@@ -26,6 +26,9 @@ void ShareWork(std::size_t count, unsigned threads, AbortFlag abort,
 // The signature of the `n`-byte file open as `fd`; "" when it cannot be read.
 std::string SignatureOf(const fs::Env& env, int fd, std::uint64_t n);
 
+// The file open as `fd` is still the listed file of `r`.
+bool AsListed(const fs::Env& env, int fd, const FileRec& r);
+
 // Reads the keys of the regular files (and links to files, which sort by
 // their target's key) whose size needs them. Files of one size are read
 // together, small ones whole, the earlier file with the same bytes noted as
