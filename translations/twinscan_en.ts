@@ -249,7 +249,7 @@
     </message>
     <message>
         <source>このグループのファイルはどれも動かしません (Delete)</source>
-        <translation>None of this group's files is moved (Delete)</translation>
+        <translation>None of this group&apos;s files is moved (Delete)</translation>
     </message>
     <message>
         <source>選んだとおりに抽出</source>
@@ -270,6 +270,54 @@
     <message>
         <source>%1 組、余分 %2 件（%3）</source>
         <translation>%1 groups, %2 surplus files (%3)</translation>
+    </message>
+    <message>
+        <source>取り消す</source>
+        <translation>Undo choice</translation>
+    </message>
+    <message>
+        <source>最後の選択を取り消します (Ctrl+Z)</source>
+        <translation>Takes back the last choice (Ctrl+Z)</translation>
+    </message>
+    <message>
+        <source>フォルダ</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>探すフォルダ</source>
+        <translation>Folder to search</translation>
+    </message>
+    <message>
+        <source>探すフォルダ（Enter: 探す、%1: 選ぶ）</source>
+        <translation>Folder to search (Enter: search, %1: choose)</translation>
+    </message>
+    <message>
+        <source>選ぶ…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message>
+        <source>フォルダを選んで探します</source>
+        <translation>Chooses a folder and searches it</translation>
+    </message>
+    <message>
+        <source>探す</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>このフォルダをもう一度探します</source>
+        <translation>Searches this folder again</translation>
+    </message>
+    <message>
+        <source>似た画像も探すようにしました。%1 をもう一度探しますか？</source>
+        <translation>Similar pictures are looked for too now. Search %1 again?</translation>
+    </message>
+    <message>
+        <source>同じファイルだけを探すようにしました。%1 をもう一度探しますか？</source>
+        <translation>Only identical files are looked for now. Search %1 again?</translation>
+    </message>
+    <message>
+        <source>フォルダがありません: %1</source>
+        <translation>No such folder: %1</translation>
     </message>
 </context>
 </TS>

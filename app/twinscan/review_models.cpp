@@ -1,12 +1,15 @@
 #include "app/twinscan/review_models.h"
 
 #include <QBrush>
+#include <QCollator>
 #include <QColor>
 #include <QCoreApplication>
 #include <QFont>
 #include <QLocale>
+#include <algorithm>
 #include <charconv>
 #include <iterator>
+#include <numeric>
 
 #include "app/common/text_bytes.h"
 #include "app/twinscan/thumbnail_drawer.h"
@@ -99,14 +102,15 @@ GroupListModel::GroupListModel(ReviewSource source, int thumbnailEdge, QObject* 
     : QAbstractTableModel(parent), source_(source), waiting_(Waiting(thumbnailEdge)) {}
 
 int GroupListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(source_.review->groups.size());
+  return parent.isValid() ? 0 : static_cast<int>(order_.size());
 }
 
 int GroupListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
 
 QVariant GroupListModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || static_cast<std::size_t>(index.row()) >= source_.review->groups.size()) return {};
-  const dupes::TwinGroup& g = source_.review->groups[static_cast<std::size_t>(index.row())];
+  const int group = index.isValid() ? GroupAt(index.row()) : -1;
+  if (group < 0) return {};
+  const dupes::TwinGroup& g = source_.review->groups[static_cast<std::size_t>(group)];
   const dupes::FileRec* kept = source_.Row(g.members[g.kept].row);
   switch (role) {
     case Qt::DisplayRole:
@@ -132,6 +136,8 @@ QVariant GroupListModel::headerData(int section, Qt::Orientation orientation, in
   if (orientation != Qt::Horizontal) return {};
   if (role == Qt::TextAlignmentRole)
     return int(Qt::AlignVCenter | (section == kKept ? Qt::AlignLeft : Qt::AlignRight));
+  // A first click on a column of numbers puts the largest first.
+  if (role == Qt::InitialSortOrderRole) return int(section == kKept ? Qt::AscendingOrder : Qt::DescendingOrder);
   if (role != Qt::DisplayRole) return {};
   static const char* const names[kColumnCount] = {QT_TRANSLATE_NOOP("Twinscan", "件数"),
                                                    QT_TRANSLATE_NOOP("Twinscan", "残すファイル"),
@@ -139,9 +145,94 @@ QVariant GroupListModel::headerData(int section, Qt::Orientation orientation, in
   return section >= 0 && section < kColumnCount ? Tr(names[section]) : QVariant();
 }
 
+void GroupListModel::sort(int column, Qt::SortOrder order) {
+  if (column < 0 || column >= kColumnCount) return;
+  sortColumn_ = column;
+  sortOrder_ = order;
+  // The selection and the current row stay on their groups.
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const QModelIndexList before = persistentIndexList();
+  std::vector<std::size_t> groupsBefore;
+  for (const QModelIndex& i : before) groupsBefore.push_back(order_[static_cast<std::size_t>(i.row())]);
+  Sort();
+  std::vector<int> rowOf(order_.size());
+  for (std::size_t row = 0; row < order_.size(); ++row) rowOf[order_[row]] = static_cast<int>(row);
+  QModelIndexList after;
+  for (qsizetype i = 0; i < before.size(); ++i)
+    after << index(rowOf[groupsBefore[static_cast<std::size_t>(i)]], before[i].column());
+  changePersistentIndexList(before, after);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+// Each group's value is taken once, then the rows are sorted on it.
+void GroupListModel::Sort() {
+  const std::vector<dupes::TwinGroup>& groups = source_.review->groups;
+  const bool descending = sortOrder_ == Qt::DescendingOrder;
+  if (sortColumn_ == kKept) {
+    // The C locale's collator compares code points and ignores the numeric
+    // mode: English then, whose order of names is the usual one.
+    QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
+    collator.setNumericMode(true);  // IMG_9 before IMG_10
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QString> names(groups.size());
+    for (std::size_t g = 0; g < groups.size(); ++g)
+      if (const dupes::FileRec* r = source_.Row(groups[g].members[groups[g].kept].row)) names[g] = TextOf(r->filename);
+    std::stable_sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
+      const int c = collator.compare(names[a], names[b]);
+      return descending ? c > 0 : c < 0;
+    });
+    return;
+  }
+  std::vector<std::uint64_t> values(groups.size());
+  for (std::size_t g = 0; g < groups.size(); ++g)
+    values[g] = sortColumn_ == kFiles ? groups[g].members.size() : source_.SurplusBytes(groups[g]);
+  std::stable_sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
+    return descending ? values[a] > values[b] : values[a] < values[b];
+  });
+}
+
 void GroupListModel::Reset() {
   beginResetModel();
+  order_.resize(source_.review->groups.size());
+  std::iota(order_.begin(), order_.end(), std::size_t{0});
+  Sort();
   endResetModel();
+}
+
+void GroupListModel::Changed(std::size_t group) {
+  const int row = RowOf(group);
+  if (row >= 0) emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
+}
+
+void GroupListModel::Removed(std::size_t group) {
+  const int row = RowOf(group);
+  if (row < 0) return;
+  beginRemoveRows({}, row, row);
+  order_.erase(order_.begin() + row);
+  for (std::size_t& g : order_)
+    if (g > group) --g;
+  endRemoveRows();
+}
+
+void GroupListModel::Restored(std::size_t group, int row) {
+  row = std::clamp(row, 0, rowCount());
+  beginInsertRows({}, row, row);
+  for (std::size_t& g : order_)
+    if (g >= group) ++g;
+  order_.insert(order_.begin() + row, group);
+  endInsertRows();
+}
+
+int GroupListModel::GroupAt(int row) const {
+  return row >= 0 && static_cast<std::size_t>(row) < order_.size() &&
+                 order_[static_cast<std::size_t>(row)] < source_.review->groups.size()
+             ? static_cast<int>(order_[static_cast<std::size_t>(row)])
+             : -1;
+}
+
+int GroupListModel::RowOf(std::size_t group) const {
+  const auto found = std::find(order_.begin(), order_.end(), group);
+  return found == order_.end() ? -1 : static_cast<int>(found - order_.begin());
 }
 
 void GroupListModel::Redraw() {

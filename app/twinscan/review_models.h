@@ -1,7 +1,8 @@
 // The review's two views over the groups a search found: the list of groups
 // and the files of the selected one, side by side. Both read the window's
 // review and table as they draw; thumbnails come from the drawer, asked for
-// only as a row is drawn.
+// only as a row is drawn. The group list holds no more than the order of
+// the groups, so a search of many thousands of groups is shown at once.
 #pragma once
 
 #include <QAbstractListModel>
@@ -44,6 +45,9 @@ QString SizeText(std::uint64_t bytes);
 // words: "同一ファイル", or e.g. "小さい、92%に切り抜き、同じ画像のHEIC".
 QString DifferenceText(const ReviewSource& source, const dupes::TwinGroup& group, std::size_t member);
 
+// The groups, one a row, in an order of their own: sorted by a column's
+// values, and kept as it is while choices change or remove groups, so
+// that the list does not move under the user.
 class GroupListModel : public QAbstractTableModel {
  public:
   enum Column { kFiles, kKept, kSurplus, kColumnCount };
@@ -53,14 +57,31 @@ class GroupListModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-  // The groups changed (a choice, or a new review).
+  // By the numbers of the files, the kept file's name or the surplus
+  // bytes; rows of equal values keep their order.
+  void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+  // A new review: every group, in the order last sorted by.
   void Reset();
+  // Group `group` changed in place.
+  void Changed(std::size_t group);
+  // Group `group` left the review (the groups after it moved up one).
+  void Removed(std::size_t group);
+  // Group `group` came back (the groups from it on moved down one) on row `row`.
+  void Restored(std::size_t group, int row);
+  // The group shown on `row`, and the row of `group`; -1 when none.
+  int GroupAt(int row) const;
+  int RowOf(std::size_t group) const;
   // A thumbnail came in.
   void Redraw();
 
  private:
+  void Sort();
+
   ReviewSource source_;
   QPixmap waiting_;  // where a thumbnail still being drawn goes
+  std::vector<std::size_t> order_;  // the group of each row
+  int sortColumn_ = kSurplus;
+  Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
 };
 
 class MemberModel : public QAbstractListModel {

@@ -6,12 +6,16 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <iterator>
 
 #include "app/common/control_factory.h"
 #include "app/twinscan/thumbnail_drawer.h"
@@ -23,8 +27,58 @@ namespace {
 // A text marked for translation elsewhere.
 QString Tr(const char* text) { return QCoreApplication::translate("Twinscan", text); }
 
-// The member view's cell: the thumbnail and five short lines under it.
-constexpr int kCellWidth = kLargeThumbnail + 56, kCellHeight = kLargeThumbnail + 80;
+// The frame that marks the selected file, and the room it has around the card.
+constexpr int kFrame = 3, kFrameRoom = kFrame + 1;
+// The member view's cell: the thumbnail and five short lines under it, in the frame's room.
+constexpr int kCellWidth = kLargeThumbnail + 56 + 2 * kFrameRoom, kCellHeight = kLargeThumbnail + 80 + 2 * kFrameRoom;
+
+// Draws thumbnails as they are whether their row is selected or not: a
+// view tints a selected row's picture, and two byte-identical pictures
+// would then look different. The files' cards mark their selection with a
+// frame rather than a fill.
+class ThumbnailDelegate : public QStyledItemDelegate {
+ public:
+  ThumbnailDelegate(bool framed, QObject* parent) : QStyledItemDelegate(parent), framed_(framed) {}
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    if (!framed_) return QStyledItemDelegate::sizeHint(option, index);
+    QStyleOptionViewItem inner(option);
+    inner.rect = option.rect.adjusted(kFrameRoom, kFrameRoom, -kFrameRoom, -kFrameRoom);
+    return QStyledItemDelegate::sizeHint(inner, index) + QSize(2 * kFrameRoom, 2 * kFrameRoom);
+  }
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    if (!framed_) {
+      QStyledItemDelegate::paint(painter, option, index);
+      return;
+    }
+    // The card is drawn inside the frame's room, selected or not, so that
+    // the frame never covers the picture and the picture never moves.
+    QStyleOptionViewItem plain(option);
+    plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+    plain.rect = option.rect.adjusted(kFrameRoom, kFrameRoom, -kFrameRoom, -kFrameRoom);
+    QStyledItemDelegate::paint(painter, plain, index);
+    if (!(option.state & QStyle::State_Selected)) return;
+    painter->save();
+    QPen pen(option.palette.color(QPalette::Active, QPalette::Highlight), kFrame);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter->setPen(pen);
+    painter->setBrush(Qt::NoBrush);
+    const qreal half = kFrame / 2.0;
+    painter->drawRect(QRectF(option.rect).adjusted(half, half, -half, -half));
+    painter->restore();
+  }
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QPixmap thumbnail = index.data(Qt::DecorationRole).value<QPixmap>();
+    if (!thumbnail.isNull()) option->icon.addPixmap(thumbnail, QIcon::Selected);
+  }
+
+ private:
+  bool framed_;
+};
 
 }  // namespace
 
@@ -36,14 +90,17 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
   groups_ = new QTableView(this);
   groups_->setObjectName("reviewGroups");
   groups_->setModel(groupModel_);
+  groups_->setItemDelegate(new ThumbnailDelegate(false, groups_));
   groups_->setSelectionBehavior(QAbstractItemView::SelectRows);
   groups_->setSelectionMode(QAbstractItemView::SingleSelection);
   groups_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   groups_->setIconSize(QSize(kSmallThumbnail, kSmallThumbnail));
   groups_->verticalHeader()->hide();
+  groups_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   groups_->verticalHeader()->setDefaultSectionSize(kSmallThumbnail + 4);
-  groups_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  groups_->horizontalHeader()->setStretchLastSection(false);
+  // The largest surplus first; a header's click sorts by its column.
+  groups_->horizontalHeader()->setSortIndicator(GroupListModel::kSurplus, Qt::DescendingOrder);
+  groups_->setSortingEnabled(true);
   groups_->setTabKeyNavigation(false);  // Tab goes on to the files
   groups_->setAccessibleName(QCoreApplication::translate("Twinscan", "同じファイルのグループ"));
   groups_->installEventFilter(this);
@@ -51,6 +108,7 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
   members_ = new QListView(this);
   members_->setObjectName("reviewMembers");
   members_->setModel(memberModel_);
+  members_->setItemDelegate(new ThumbnailDelegate(true, members_));
   QObject::connect(members_->selectionModel(), &QItemSelectionModel::currentChanged, this,
                    [this] { EnableButtons(); });
   members_->setViewMode(QListView::IconMode);
@@ -79,17 +137,22 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
        QT_TRANSLATE_NOOP("Twinscan", "選んだファイルをこのグループから外します。動かしません (Delete)")},
       {cmd::LeaveOutGroup, QT_TRANSLATE_NOOP("Twinscan", "グループごと外す"),
        QT_TRANSLATE_NOOP("Twinscan", "このグループのファイルはどれも動かしません (Delete)")},
+      {cmd::UndoChoice, QT_TRANSLATE_NOOP("Twinscan", "取り消す"),
+       QT_TRANSLATE_NOOP("Twinscan", "最後の選択を取り消します (Ctrl+Z)")},
       {cmd::ExtractChosen, QT_TRANSLATE_NOOP("Twinscan", "選んだとおりに抽出"),
        QT_TRANSLATE_NOOP("Twinscan", "残すファイル以外をグループごとのフォルダへ移します")},
   };
   auto* row = new QHBoxLayout;
-  for (std::size_t i = 0; i < 4; ++i) {
+  for (std::size_t i = 0; i < std::size(buttons); ++i) {
     QPushButton* b = buttons_[i] = ui::MakeTextButtonWnd(this, buttons[i].id, Tr(buttons[i].text));
     b->setAccessibleName(Tr(buttons[i].text));
     b->setMinimumWidth(b->sizeHint().width() + 16);  // the text with room on both sides
+    // Reached by Tab, never by a click: the keys stay on the files.
+    b->setFocusPolicy(Qt::TabFocus);
+    b->installEventFilter(this);
     ui::MakeToolTip(b, Tr(buttons[i].tip));
     QObject::connect(b, &QPushButton::clicked, this, [this, id = buttons[i].id] { command_(id); });
-    if (i == 3) row->addStretch(1);
+    if (buttons[i].id == cmd::ExtractChosen) row->addStretch(1);
     row->addWidget(b);
   }
   summary_ = new QLabel(this);
@@ -113,37 +176,89 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
 
   QObject::connect(groups_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                    [this](const QModelIndex& now) {
-                     memberModel_->ShowGroup(now.isValid() ? now.row() : -1);
+                     memberModel_->ShowGroup(now.isValid() ? groupModel_->GroupAt(now.row()) : -1);
                      if (memberModel_->rowCount() > 0) members_->setCurrentIndex(memberModel_->index(0));
                    });
-  FitGroupList();
+  SizeGroupList();
   ShowSummary();
 }
 
 void ReviewPane::ShowNew() {
   source_.thumbnails->Forget();
-  Select(0, 0);
+  groupModel_->Reset();
+  SelectRow(0, 0);
 }
 
-void ReviewPane::ShowChanged(int group, int member) { Select(group, member); }
+void ReviewPane::ShowGroupChanged(std::size_t group, std::size_t member) {
+  groupModel_->Changed(group);
+  SelectRow(groupModel_->RowOf(group), member);
+  KeepFocus();
+}
 
-void ReviewPane::Select(int group, int member) {
-  groupModel_->Reset();
-  const int groups = groupModel_->rowCount();
-  memberModel_->ShowGroup(-1);
-  if (groups > 0) {
-    groups_->setCurrentIndex(groupModel_->index(std::clamp(group, 0, groups - 1), 0));
+void ReviewPane::ShowGroupRemoved(std::size_t group) {
+  const int row = groupModel_->RowOf(group);
+  groupModel_->Removed(group);
+  SelectRow(row, 0);
+  KeepFocus();
+}
+
+void ReviewPane::ShowGroupRestored(std::size_t group, int row, std::size_t member) {
+  groupModel_->Restored(group, row);
+  SelectRow(groupModel_->RowOf(group), member);
+  KeepFocus();
+}
+
+void ReviewPane::SetUndoable(bool undoable) {
+  undoable_ = undoable;
+  EnableButtons();
+}
+
+void ReviewPane::SelectRow(int row, std::size_t member) {
+  const int rows = groupModel_->rowCount();
+  if (rows == 0) {
+    memberModel_->ShowGroup(-1);
+  } else {
+    const QModelIndex at = groupModel_->index(std::clamp(row, 0, rows - 1), 0);
+    groups_->setCurrentIndex(at);
+    groups_->scrollTo(at);
+    // Drawn again also when the row was current already: its group changed.
+    memberModel_->ShowGroup(groupModel_->GroupAt(at.row()));
     const int members = memberModel_->rowCount();
-    if (members > 0) members_->setCurrentIndex(memberModel_->index(std::clamp(member, 0, members - 1)));
+    if (members > 0)
+      members_->setCurrentIndex(memberModel_->index(std::min(static_cast<int>(member), members - 1)));
   }
-  FitGroupList();
   ShowSummary();
 }
 
-// The group list takes the room its columns need; the files have the rest.
-void ReviewPane::FitGroupList() {
-  groups_->resizeColumnsToContents();
-  groups_->setMinimumWidth(groups_->horizontalHeader()->length() + groups_->verticalScrollBar()->sizeHint().width() +
+void ReviewPane::KeepFocus() {
+  if (groups_->hasFocus()) return;
+  if (memberModel_->rowCount() > 0)
+    members_->setFocus();
+  else
+    groups_->setFocus();
+}
+
+// The columns of numbers as wide as their widest values; the kept file's
+// name has the rest. No row is measured, so no thumbnail is drawn for it.
+void ReviewPane::SizeGroupList() {
+  QHeaderView* header = groups_->horizontalHeader();
+  const QFontMetrics text = groups_->fontMetrics(), head = header->fontMetrics();
+  const int sortMark = style()->pixelMetric(QStyle::PM_HeaderMarkSize) + 2 * kFrame;
+  auto widthOf = [&](int column, const QString& widest) {
+    const QString name = groupModel_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    return std::max(head.horizontalAdvance(name) + sortMark, text.horizontalAdvance(widest)) + 16;
+  };
+  const int files = widthOf(GroupListModel::kFiles, Count(99999));
+  const int surplus = widthOf(GroupListModel::kSurplus, SizeText(999900ULL * 1024 * 1024));
+  const int kept = std::max(widthOf(GroupListModel::kKept, QString()),
+                            kSmallThumbnail + 16 + text.horizontalAdvance("IMG_20240501_1030"));
+  header->setMinimumSectionSize(std::min(files, surplus));
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setSectionResizeMode(GroupListModel::kKept, QHeaderView::Stretch);
+  header->setStretchLastSection(false);
+  header->resizeSection(GroupListModel::kFiles, files);
+  header->resizeSection(GroupListModel::kSurplus, surplus);
+  groups_->setMinimumWidth(files + kept + surplus + groups_->verticalScrollBar()->sizeHint().width() +
                            2 * groups_->frameWidth());
 }
 
@@ -179,11 +294,19 @@ void ReviewPane::EnableButtons() {
                       static_cast<std::size_t>(m) != groups[static_cast<std::size_t>(g)].kept;
   for (QPushButton* b : buttons_) {
     const int id = ui::ControlId(b);
-    b->setEnabled(id == cmd::MakeKept || id == cmd::LeaveOut ? onCopy : any);
+    if (id == cmd::UndoChoice)
+      b->setEnabled(!working_ && undoable_);
+    else
+      b->setEnabled(id == cmd::MakeKept || id == cmd::LeaveOut ? onCopy : any);
   }
 }
 
 int ReviewPane::currentGroup() const { return memberModel_->group(); }
+
+int ReviewPane::currentRow() const {
+  const QModelIndex i = groups_->currentIndex();
+  return i.isValid() ? i.row() : -1;
+}
 
 int ReviewPane::currentMember() const {
   const QModelIndex i = members_->currentIndex();
@@ -196,7 +319,20 @@ QPushButton* ReviewPane::button(int id) const {
   return nullptr;
 }
 
+// Ctrl+Z is the window's undo of the extraction; in the review, while a
+// choice can be taken back, it takes that back instead.
+bool ReviewPane::TakeUndoKey(QEvent* event) {
+  if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
+  if (working_ || !undoable_ || !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo)) return false;
+  if (event->type() == QEvent::ShortcutOverride)
+    event->accept();  // the key comes here as a key press, not to the window's shortcut
+  else
+    command_(cmd::UndoChoice);
+  return true;
+}
+
 bool ReviewPane::eventFilter(QObject* watched, QEvent* event) {
+  if (TakeUndoKey(event)) return true;
   if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
   const int key = static_cast<QKeyEvent*>(event)->key();
   int id = 0;

@@ -1,7 +1,7 @@
 // The review: the groups a search found, and the files of the selected one
 // side by side with their thumbnails, where the user chooses what stays
-// before anything moves. The choices themselves are the window's commands;
-// the pane shows the window's review and sends their ids.
+// before anything moves. The choices themselves and their undo are the
+// window's commands; the pane shows the window's review and sends their ids.
 #pragma once
 
 #include <QWidget>
@@ -30,15 +30,23 @@ class ReviewPane : public QWidget {
 
   // The review was replaced by a new run's.
   void ShowNew();
-  // A choice changed the groups: group `group`, member `member` stay selected
-  // (or the ones now in their places).
-  void ShowChanged(int group, int member);
+  // A choice, or its undo, changed group `group` in place: it stays
+  // selected, on member `member` (or the one now in its place).
+  void ShowGroupChanged(std::size_t group, std::size_t member);
+  // Group `group` left the review: the group now on its row is selected.
+  void ShowGroupRemoved(std::size_t group);
+  // Group `group` came back on row `row`, selected on member `member`.
+  void ShowGroupRestored(std::size_t group, int row, std::size_t member);
+  // Whether a choice can be taken back (its button, and Ctrl+Z in the review).
+  void SetUndoable(bool undoable);
   // A thumbnail came in: what shows it is drawn again.
   void ThumbnailArrived();
   // A run works: no choice can be made until its end.
   void SetWorking(bool working);
 
+  // The selected group's index among the review's groups, and its row.
   int currentGroup() const;
+  int currentRow() const;
   int currentMember() const;
   QTableView* groupList() const { return groups_; }
   QListView* memberView() const { return members_; }
@@ -49,10 +57,15 @@ class ReviewPane : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Select(int group, int member);
+  void SelectRow(int row, std::size_t member);
+  // After a choice the keys go on where they were: on the group list, or
+  // else on the files.
+  void KeepFocus();
   void ShowSummary();
-  void FitGroupList();
+  void SizeGroupList();
   void EnableButtons();
+  // Ctrl+Z taken from the window's undo of the extraction while a choice can be taken back.
+  bool TakeUndoKey(QEvent* event);
 
   ReviewSource source_;
   Dispatch command_;
@@ -61,8 +74,9 @@ class ReviewPane : public QWidget {
   QTableView* groups_;
   QListView* members_;
   QLabel* summary_;
-  QPushButton* buttons_[4];
+  QPushButton* buttons_[5];
   bool working_ = false;
+  bool undoable_ = false;
 };
 
 }  // namespace pictray::twinscan

@@ -4,7 +4,9 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QPainter>
 #include <QProgressBar>
@@ -68,6 +70,8 @@ void SetUpTable(QTableView* table, const int* widths, int columns) {
 namespace {
 
 constexpr ui::CommandKey kCommandKeys[] = {
+    {cmd::SearchAgain, QKeySequence::Refresh, QKeyCombination(Qt::Key_F5)},
+    {cmd::ChooseFolder, QKeySequence::Open, Qt::CTRL | Qt::Key_O},
     {cmd::UndoExtract, QKeySequence::Undo, Qt::CTRL | Qt::Key_Z},
     {cmd::Help, QKeySequence::HelpContents, QKeyCombination(Qt::Key_F1)},
     {cmd::Stop, QKeySequence::UnknownKey, QKeyCombination(Qt::Key_Escape)},
@@ -96,6 +100,7 @@ TwinscanControls TwinscanBuilder::Build() {
   BuildToolbar();
   built_.central = new QWidget(&window_);
   window_.setCentralWidget(built_.central);
+  BuildFolderRow();
   BuildLists();
   BuildButtons();
   return built_;
@@ -134,6 +139,36 @@ void TwinscanBuilder::BuildToolbar() {
   tool(QStyle::SP_FileDialogDetailedView, cmd::Properties, QCoreApplication::translate("Twinscan", "properties"));
   GiveKeys(tool(QStyle::SP_MessageBoxQuestion, cmd::Help, QCoreApplication::translate("Twinscan", "help")), cmd::Help);
   gap(2);
+}
+
+void TwinscanBuilder::BuildFolderRow() {
+  QWidget* row = built_.folderRow = new QWidget(built_.central);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* label = new QLabel(QCoreApplication::translate("Twinscan", "フォルダ"), row);
+  QLineEdit* field = built_.folderField = ui::Make_EditWindow(row, cmd::SearchAgain);
+  field->setObjectName("folderField");
+  field->setAccessibleName(QCoreApplication::translate("Twinscan", "探すフォルダ"));
+  field->setToolTip(QCoreApplication::translate("Twinscan", "探すフォルダ（Enter: 探す、%1: 選ぶ）")
+                        .arg(ui::KeysOf(kCommandKeys, cmd::ChooseFolder).value(0).toString(QKeySequence::NativeText)));
+  label->setBuddy(field);
+  QObject::connect(field, &QLineEdit::returnPressed, &window_, [command = command_] { command(cmd::SearchAgain); });
+  built_.chooseButton =
+      ui::MakeTextButtonWnd(row, cmd::ChooseFolder, QCoreApplication::translate("Twinscan", "選ぶ…"));
+  ui::MakeToolTip(built_.chooseButton, QCoreApplication::translate("Twinscan", "フォルダを選んで探します"));
+  built_.searchButton =
+      ui::MakeTextButtonWnd(row, cmd::SearchAgain, QCoreApplication::translate("Twinscan", "探す"));
+  ui::MakeToolTip(built_.searchButton, QCoreApplication::translate("Twinscan", "このフォルダをもう一度探します"));
+  layout->addWidget(label);
+  layout->addWidget(field, 1);
+  for (QPushButton* b : {built_.chooseButton, built_.searchButton}) {
+    b->setAccessibleName(b->text());
+    b->setMinimumWidth(b->sizeHint().width() + 16);
+    const int id = ui::ControlId(b);
+    GiveKeys(b, id);
+    QObject::connect(b, &QPushButton::clicked, &window_, [command = command_, id] { command(id); });
+    layout->addWidget(b);
+  }
 }
 
 void TwinscanBuilder::BuildLists() {
@@ -213,9 +248,12 @@ void PlaceControls(const TwinscanControls& c, int toolbarHeight, int W, int H) {
   };
   // A toolbar taller than the 26 pixels the layout allows for pushes the lists down.
   const int top = std::max(30, tb + 4);
+  const int folderHeight = c.folderRow->sizeHint().height();
+  place(c.folderRow, 30, top, W - 60, folderHeight);
   // The lists end above the count's line, so their scroll bars are never
   // covered by the count or the stop control.
-  place(c.tabs, 30, top, W - 60, (H - 150) - top - 4);
+  const int listsTop = top + folderHeight + 4;
+  place(c.tabs, 30, listsTop, W - 60, (H - 150) - listsTop - 4);
   // The stop control shares the count's line, on the buttons' column.
   place(c.ST01, 30, H - 150, W - 160, 25);
   place(c.BT44, W - 130, H - 150, 100, 25);

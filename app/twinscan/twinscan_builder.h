@@ -10,6 +10,7 @@ class QAction;
 class QCheckBox;
 class QTabWidget;
 class QLabel;
+class QLineEdit;
 class QMainWindow;
 class QProgressBar;
 class QPushButton;
@@ -26,6 +27,12 @@ struct TwinscanControls {
   QAction* clearAction = nullptr;
   QAction* undoAction = nullptr;
   QCheckBox* similarBox = nullptr;  // the search looks for the same pictures too
+  // The folder searched, on a row of its own above the lists: typed (Enter
+  // or F5 searches it again) or chosen (Ctrl+O).
+  QWidget* folderRow = nullptr;
+  QLineEdit* folderField = nullptr;
+  QPushButton* chooseButton = nullptr;
+  QPushButton* searchButton = nullptr;
   // The file table and result list on the first page; the window adds the review.
   QTabWidget* tabs = nullptr;
   FileTableModel* model = nullptr;
@@ -53,6 +60,7 @@ class TwinscanBuilder {
 
  private:
   void BuildToolbar();
+  void BuildFolderRow();
   void BuildLists();
   void BuildButtons();
 

@@ -53,6 +53,8 @@ void TwinscanWindow::ShowRunState() {
   c_.clearAction->setEnabled(!running_);
   c_.undoAction->setEnabled(!running_ && ExtractionFolderThere());
   c_.similarBox->setEnabled(!running_ && similarTools_.lib.Drawing());
+  c_.chooseButton->setEnabled(!running_);
+  c_.searchButton->setEnabled(!running_);
   reviewPane_->SetWorking(running_);
 }
 
@@ -101,6 +103,8 @@ void TwinscanWindow::ShowSearchProgress(SearchPhase phase, std::size_t done, std
 // Without the automatic extraction the groups are what the user looks at next.
 void TwinscanWindow::ShowReview(const dupes::TwinReview& found) {
   review = found;
+  choices_.Clear();
+  reviewPane_->SetUndoable(false);
   reviewPane_->ShowNew();
   if (review.groups.empty() || val_.MoveSoon) return;
   c_.tabs->setCurrentWidget(reviewPane_);
@@ -109,28 +113,53 @@ void TwinscanWindow::ShowReview(const dupes::TwinReview& found) {
 
 void TwinscanWindow::ClearReview() {
   review = {};
+  choices_.Clear();
+  reviewPane_->SetUndoable(false);
   reviewPane_->ShowNew();
 }
 
-void TwinscanWindow::ReviewChoice(int id) {
+void TwinscanWindow::MakeChoice(int id) {
   const int group = reviewPane_->currentGroup(), member = reviewPane_->currentMember();
   if (running_ || group < 0) return;
-  const auto g = static_cast<std::size_t>(group);
-  if (id == cmd::LeaveOutGroup)
-    dupes::LeaveOutGroup(review.groups, g);
-  else if (member < 0)
-    return;
-  else if (id == cmd::MakeKept)
-    dupes::MakeKept(review.groups, g, static_cast<std::size_t>(member));
+  const ReviewChoice choice = id == cmd::MakeKept   ? ReviewChoice::MakeKept
+                              : id == cmd::LeaveOut ? ReviewChoice::LeaveOut
+                                                    : ReviewChoice::LeaveOutGroup;
+  if (choice != ReviewChoice::LeaveOutGroup && member < 0) return;
+  const std::optional<ReviewStep> step =
+      choices_.Make(review.groups, choice, static_cast<std::size_t>(group), static_cast<std::size_t>(std::max(member, 0)),
+                    reviewPane_->currentRow());
+  if (!step) return;
+  reviewPane_->SetUndoable(true);
+  if (step->removed)
+    reviewPane_->ShowGroupRemoved(step->group);
   else
-    dupes::LeaveOut(review.groups, g, static_cast<std::size_t>(member));
-  reviewPane_->ShowChanged(group, member);
+    reviewPane_->ShowGroupChanged(step->group, step->member);
 }
 
+void TwinscanWindow::UndoChoice() {
+  if (running_) return;
+  const std::optional<ReviewStep> step = choices_.Undo(review.groups);
+  if (!step) return;
+  reviewPane_->SetUndoable(!choices_.empty());
+  if (step->removed)
+    reviewPane_->ShowGroupRestored(step->group, step->row, step->member);
+  else
+    reviewPane_->ShowGroupChanged(step->group, step->member);
+}
+
+// A folder listed before the toggle was grouped the other way: the user is
+// offered its search again, which the toggle alone does not start.
 void TwinscanWindow::SetSimilarSearch() {
-  if (!dupes::WriteSimilarSearch(*val_.env, profile, c_.similarBox->isChecked()))
+  const bool on = c_.similarBox->isChecked();
+  if (!dupes::WriteSimilarSearch(*val_.env, profile, on))
     ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "設定ファイルに書き込めません: %1").arg(TextOf(profile)),
                      Button::Err, Button::Err);
+  if (running_ || TargetFolda.empty() || c_.model->lpData().empty()) return;
+  const QString question =
+      on ? QCoreApplication::translate("Twinscan", "似た画像も探すようにしました。%1 をもう一度探しますか？")
+         : QCoreApplication::translate("Twinscan", "同じファイルだけを探すようにしました。%1 をもう一度探しますか？");
+  if (ui::MessageBox1Q(this, question.arg(TextOf(TargetFolda)), Button::Ok, Button::DoNot) == 6)
+    SearchFolder(TargetFolda);
 }
 
 void TwinscanWindow::ClearResultLines() { c_.LV02->setRowCount(0); }

@@ -6,6 +6,7 @@
 #include <QFileIconProvider>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
@@ -120,6 +121,7 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
 
   // Whole from the start: the deleter runs in the program's folder.
   if (!szlpCmdLine.empty()) TargetFolda = AbsolutePath(RemoveQuotes(szlpCmdLine));
+  ui::SetEditBytes(c_.folderField, TargetFolda);
   setAcceptDrops(true);
 }
 
@@ -208,7 +210,16 @@ void TwinscanWindow::Command(int id) {
     case cmd::MakeKept:
     case cmd::LeaveOut:
     case cmd::LeaveOutGroup:
-      ReviewChoice(id);
+      MakeChoice(id);
+      break;
+    case cmd::UndoChoice:
+      UndoChoice();
+      break;
+    case cmd::SearchAgain:
+      SearchFolder(ui::EditBytes(c_.folderField));
+      break;
+    case cmd::ChooseFolder:
+      ChooseFolder();
       break;
     case cmd::SimilarToo:
       SetSimilarSearch();
@@ -259,18 +270,43 @@ void TwinscanWindow::AutoRun(bool dropped, const std::string& droppedPath) {
     ClearLists();
     sameButtonsOn_ = true;
     TargetFolda = droppedPath;
+    ui::SetEditBytes(c_.folderField, TargetFolda);
   }
   StartRun(cmd::FindCopies);
 }
 
-void TwinscanWindow::StartRun(int id) {
+void TwinscanWindow::SearchFolder(const std::string& typed) {
+  if (running_ || closing_) return;
+  std::string folder = AbsolutePath(typed);
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  if (typed.empty() || !IsFolder(*val_.env, folder)) {
+    ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "フォルダがありません: %1").arg(TextOf(typed)),
+                     Button::Err, Button::Err);
+    c_.folderField->setFocus();
+    return;
+  }
+  c_.model->clear();
+  ClearLists();
+  sameButtonsOn_ = true;
+  TargetFolda = folder;
+  ui::SetEditBytes(c_.folderField, TargetFolda);
+  StartRun(cmd::FindCopies, false);
+}
+
+void TwinscanWindow::ChooseFolder() {
+  if (running_) return;
+  const QString chosen = ui::SHBDlg(this, c_.folderField->text());
+  if (chosen != "cancel") SearchFolder(ui::BytesOf(chosen));
+}
+
+void TwinscanWindow::StartRun(int id, bool held) {
   if (closing_) return;
   val_.TargetFolda = TargetFolda;
   val_.deleteexe = deleteexe;
   val_.programDir = programDir_;
   val_.journalDir = JournalDir(*val_.env, "twinscan");
-  val_.MoveSoon = c_.BT01->isChecked();
-  val_.DeleteSoon = c_.BT42->isChecked();
+  val_.MoveSoon = held && c_.BT01->isChecked();
+  val_.DeleteSoon = held && c_.BT42->isChecked();
   val_.pause = std::chrono::milliseconds(100);
   val_.lpData = c_.model->lpData();
   val_.samedir = samedir;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/common/run_launcher.h"
+#include "app/twinscan/review_choices.h"
 #include "app/twinscan/twinscan_builder.h"
 #include "engine/colour/thumbnail_library.h"
 #include "engine/fs/memory_budget.h"
@@ -21,6 +22,7 @@
 class QAction;
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -73,6 +75,7 @@ class TwinscanWindow : public QMainWindow {
   QLabel* countLabel() const { return c_.ST01; }
   QAction* undoAction() const { return c_.undoAction; }
   QCheckBox* similarBox() const { return c_.similarBox; }
+  QLineEdit* folderField() const { return c_.folderField; }
   ReviewPane* reviewPane() const { return reviewPane_; }
   QPushButton* button(int id) const;
 
@@ -89,9 +92,14 @@ class TwinscanWindow : public QMainWindow {
   void ExtractNow();
   void ExtractChosen();
   // A choice of the review on its selected group or file (cmd::MakeKept, ...).
-  void ReviewChoice(int id);
+  void MakeChoice(int id);
+  void UndoChoice();
   void ClearReview();
   void SetSimilarSearch();
+  // The folder `typed` (in the folder field, or chosen) listed and grouped
+  // again; an extraction waits for the user, whatever BT01 holds.
+  void SearchFolder(const std::string& typed);
+  void ChooseFolder();
   // The thumbnail library for the review and the search for the same pictures.
   void LoadThumbnails(const std::string& libraryPath);
   void DeleteNow();
@@ -100,8 +108,9 @@ class TwinscanWindow : public QMainWindow {
   void AppFileOpen(const std::string& path);
   void ShowPopup(const QPoint& pos);
   // The run of the command `id` (engine/runs/twinscan_commands.h), once its
-  // block is filled; the window does not wait for it.
-  void StartRun(int id);
+  // block is filled; the window does not wait for it. `held`: BT01 and BT42
+  // act as held down, as after a start with a folder or a drop.
+  void StartRun(int id, bool held = true);
   // At closing: the run is told to stop, its questions and open boxes are
   // answered 7; no run starts afterwards.
   void StopRunForClosing();
@@ -129,6 +138,7 @@ class TwinscanWindow : public QMainWindow {
   similar::SimilarTools similarTools_;
   std::unique_ptr<ThumbnailDrawer> thumbnails_;
   ReviewPane* reviewPane_ = nullptr;
+  ReviewChoices choices_;  // what the user chose in the review since it was shown
   bool autoRunTimerStarted_ = false;  // timer 5000 runs once
 };
 

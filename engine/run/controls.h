@@ -92,6 +92,10 @@ inline constexpr int MakeKept = 3012;
 inline constexpr int LeaveOut = 3013;
 inline constexpr int LeaveOutGroup = 3014;
 inline constexpr int ExtractChosen = 3015;
+inline constexpr int UndoChoice = 3016;  // take back the review's last choice
+// The folder field's folder searched again (F5, Enter), and a folder chosen to search (Ctrl+O).
+inline constexpr int SearchAgain = 3017;
+inline constexpr int ChooseFolder = 3018;
 }  // namespace twinscan::cmd
 
 }  // namespace pictray

@@ -1,8 +1,13 @@
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QtTest>
 #include <cstring>
@@ -84,15 +89,32 @@ class TwinscanTest : public QObject {
     return {-1, -1};
   }
 
+  // Selects group `group` of the review, wherever the group list shows it.
+  static void SelectGroup(TwinscanWindow& w, int group) {
+    QTableView* list = w.reviewPane()->groupList();
+    const int row = static_cast<const pictray::twinscan::GroupListModel*>(list->model())->RowOf(std::size_t(group));
+    list->setCurrentIndex(list->model()->index(row, 0));
+  }
+
   // Selects `name` in the review and presses `key` on the member view (or
   // on the group list).
   static void PressOn(TwinscanWindow& w, const std::string& name, Qt::Key key, bool onGroup = false) {
     const auto [g, m] = PlaceInReview(w, name);
     QVERIFY2(g >= 0, name.c_str());
     pictray::twinscan::ReviewPane* pane = w.reviewPane();
-    pane->groupList()->setCurrentIndex(pane->groupList()->model()->index(g, 0));
+    SelectGroup(w, g);
     pane->memberView()->setCurrentIndex(pane->memberView()->model()->index(m, 0));
     QTest::keyClick(onGroup ? static_cast<QWidget*>(pane->groupList()) : pane->memberView(), key);
+  }
+
+  // Where `picture` is drawn in `image`, its top left within `area`; (-1, -1) when nowhere.
+  static QPoint FindPicture(const QImage& image, const QRect& area, const QImage& picture) {
+    const QImage want = picture.convertToFormat(QImage::Format_RGB32);
+    for (int y = area.top(); y + want.height() <= area.bottom() + 1; ++y)
+      for (int x = area.left(); x + want.width() <= area.right() + 1; ++x)
+        if (image.pixel(x, y) == want.pixel(0, 0) && image.copy(x, y, want.width(), want.height()) == want)
+          return {x, y};
+    return {-1, -1};
   }
 
   static QColor MeanColour(const QImage& image) {
@@ -580,6 +602,265 @@ class TwinscanTest : public QObject {
       QVERIFY(!groups->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().isEmpty());
   }
 
+  // Every choice in the review is taken back by Ctrl+Z, last first, and the
+  // keys stay where the user works: a click on a button leaves them on the
+  // files, so that a Space after "make kept" never leaves the whole group.
+  void reviewChoicesAreTakenBackAndTheKeysStayOnTheFiles() {
+    Setup s("");
+    for (const char* f : {"p.jpg", "p2.jpg", "p3.jpg"}) s.src.Write(f, std::string(700, 'p'));
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTRY_VERIFY(w.review.groups.size() == 2 && !w.running());
+    const std::vector<pictray::dupes::TwinGroup> found = w.review.groups;
+    pictray::twinscan::ReviewPane* pane = w.reviewPane();
+    QWidget* cards = pane->memberView();
+    QWidget* list = pane->groupList();
+    const struct {
+      const char* what;
+      const char* file;  // selected first; nullptr: as the last step left it
+      QWidget* on;       // where the key goes; the click is on "残すファイルにする"
+      QKeySequence key;  // none: the click
+      const char* kept;  // of p.jpg's group; nullptr: the group is out
+      std::size_t files;
+      QWidget* focus;  // after the step
+    } steps[] = {
+        {"make kept by a click", "p3.jpg", cards, {}, "p3.jpg", 3, cards},
+        {"Space on the file now kept", nullptr, cards, QKeySequence(Qt::Key_Space), "p3.jpg", 3, cards},
+        {"not the same", "p2.jpg", cards, QKeySequence(Qt::Key_Delete), "p3.jpg", 2, cards},
+        {"group left out", "p3.jpg", list, QKeySequence(Qt::Key_Delete), nullptr, 0, list},
+        {"undo on the list: the group is back", nullptr, list, QKeySequence::Undo, "p3.jpg", 2, list},
+        {"undo on the files: p2 is back", nullptr, cards, QKeySequence::Undo, "p3.jpg", 3, cards},
+        {"undo: p is kept again", nullptr, cards, QKeySequence::Undo, "p.jpg", 3, cards},
+        {"nothing left to take back", nullptr, cards, QKeySequence::Undo, "p.jpg", 3, cards},
+    };
+    for (const auto& step : steps) {
+      if (step.file) {
+        const auto [g, m] = PlaceInReview(w, step.file);
+        SelectGroup(w, g);
+        pane->memberView()->setCurrentIndex(pane->memberView()->model()->index(m, 0));
+      }
+      step.on->setFocus();
+      if (step.key.isEmpty())
+        QTest::mouseClick(pane->button(cmd::MakeKept), Qt::LeftButton);
+      else
+        QTest::keySequence(step.on, step.key);
+      const auto [g, m] = PlaceInReview(w, "p3.jpg");
+      QVERIFY2((g >= 0) == (step.kept != nullptr), step.what);
+      if (step.kept) {
+        const pictray::dupes::TwinGroup& group = w.review.groups[std::size_t(g)];
+        QVERIFY2(w.model()->lpData()[group.members[group.kept].row].filename == step.kept, step.what);
+        QVERIFY2(group.members.size() == step.files, step.what);
+        QVERIFY2(pane->currentGroup() == g, step.what);  // the group taken back is shown
+      }
+      QVERIFY2(QApplication::focusWidget() == step.focus, step.what);
+    }
+    QVERIFY(w.review.groups == found);
+    QVERIFY(!pane->button(cmd::UndoChoice)->isEnabled());
+    QVERIFY(boxes.texts.isEmpty());  // the last Ctrl+Z went to the extraction's undo, which had nothing
+  }
+
+  // A selected thumbnail shows the picture's own pixels: the file's card is
+  // framed and the group's row filled around it, never tinted.
+  void aSelectedThumbnailKeepsThePicturesColours_data() {
+    QTest::addColumn<bool>("cards");
+    QTest::newRow("the files' cards") << true;
+    QTest::newRow("the group list") << false;
+  }
+  void aSelectedThumbnailKeepsThePicturesColours() {
+    QFETCH(bool, cards);
+    Setup s("", true);
+    for (const char* f : {"IMG_0003.jpg", "colour_mixed.jpg"}) {
+      fs::copy_file(std::string(PICTRAY_DEMO_DIR) + "/" + f, s.src.path() + "/" + f);
+      fs::copy_file(std::string(PICTRAY_DEMO_DIR) + "/" + f, s.src.path() + "/copy of " + f);
+    }
+    TwinscanWindow w(s.program, s.src.path());
+    w.resize(1200, 800);
+    w.show();
+    QTRY_VERIFY(w.review.groups.size() == 3 && !w.running());
+    QAbstractItemView* view = cards ? static_cast<QAbstractItemView*>(w.reviewPane()->memberView())
+                                    : static_cast<QAbstractItemView*>(w.reviewPane()->groupList());
+    const QModelIndex first = view->model()->index(0, cards ? 0 : 1), second = view->model()->index(1, 0);
+    QTRY_VERIFY(!view->model()->data(first, Qt::DecorationRole).value<QPixmap>().isNull() &&
+                view->model()->data(first, Qt::DecorationRole).value<QPixmap>().size() != QSize(40, 40));
+    const QImage picture = view->model()->data(first, Qt::DecorationRole).value<QPixmap>().toImage();
+    auto shown = [&](const QModelIndex& selected) {
+      view->setCurrentIndex(selected);
+      QApplication::processEvents();
+      return view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage plain = shown(second), chosen = shown(first);
+    const QRect cell = view->visualRect(first);
+    const QPoint at = FindPicture(plain, cell, picture);
+    QVERIFY2(at.x() >= 0, "the thumbnail is drawn as it is when not selected");
+    QVERIFY(FindPicture(chosen, QRect(at, picture.size()), picture) == at);
+    QVERIFY(plain.copy(cell) != chosen.copy(cell));  // the selection shows
+  }
+
+  // The group list sorts on the values, not on their texts: the largest
+  // surplus first, then by the column whose header is clicked, a click on
+  // it again the other way round.
+  void theGroupListSortsByValue() {
+    const struct {
+      const char* name;
+      int files;
+      const char* size;
+    } made[] = {{"a9.jpg", 2, "56000"}, {"b.jpg", 2, "506700"}, {"a10.jpg", 3, "1000"}, {"C.jpg", 2, "600"}};
+    std::vector<pictray::dupes::FileRec> rows;
+    pictray::dupes::TwinReview review;
+    for (const auto& m : made) {
+      pictray::dupes::TwinGroup g;
+      for (int f = 0; f < m.files; ++f) {
+        g.members.push_back({rows.size(), {}});
+        rows.push_back({});
+        rows.back().filename = m.name;
+        rows.back().size = m.size;
+      }
+      review.groups.push_back(g);
+    }
+    pictray::twinscan::ThumbnailDrawer none({}, 128, 40, 0, [] {});
+    pictray::twinscan::ReviewPane pane(nullptr, {&review, &rows, &none}, [](int) {});
+    pane.resize(900, 500);
+    pane.show();
+    pane.ShowNew();
+    QTableView* list = pane.groupList();
+    using Model = pictray::twinscan::GroupListModel;
+    const struct {
+      int clicked;  // -1: as shown
+      QStringList kept;
+    } cases[] = {
+        {-1, {"b.jpg", "a9.jpg", "a10.jpg", "C.jpg"}},
+        {Model::kFiles, {"a10.jpg", "b.jpg", "a9.jpg", "C.jpg"}},
+        {Model::kFiles, {"b.jpg", "a9.jpg", "C.jpg", "a10.jpg"}},
+        {Model::kKept, {"a9.jpg", "a10.jpg", "b.jpg", "C.jpg"}},
+        {Model::kSurplus, {"b.jpg", "a9.jpg", "a10.jpg", "C.jpg"}},
+        {Model::kSurplus, {"C.jpg", "a10.jpg", "a9.jpg", "b.jpg"}},
+    };
+    for (const auto& c : cases) {
+      if (c.clicked >= 0) {
+        QHeaderView* header = list->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(c.clicked) + header->sectionSize(c.clicked) / 2, 5));
+      }
+      QStringList shown;
+      for (int r = 0; r < list->model()->rowCount(); ++r)
+        shown << list->model()->data(list->model()->index(r, Model::kKept), Qt::DisplayRole).toString();
+      QCOMPARE(shown, c.kept);
+    }
+    // The selected group stays selected through a sort.
+    list->setCurrentIndex(list->model()->index(0, 0));
+    const int selected = pane.currentGroup();
+    list->sortByColumn(Model::kFiles, Qt::DescendingOrder);
+    QCOMPARE(pane.currentGroup(), selected);
+    QCOMPARE(list->currentIndex().row(), static_cast<const Model*>(list->model())->RowOf(std::size_t(selected)));
+  }
+
+  // A folder is searched again without a new start: typed into the folder
+  // field (Enter, F5), chosen (Ctrl+O) or dropped. Only a start with a
+  // folder or a drop extracts at once with "同ファイル抽出" held down.
+  void theFolderIsSearchedAgainFromTheWindow_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("ini");
+    QTest::addColumn<bool>("extracted");
+    QTest::newRow("Enter in the field") << "Enter" << "" << false;
+    QTest::newRow("F5, 同ファイル抽出 held down") << "F5" << "MoveSoon=1\n" << false;
+    QTest::newRow("Ctrl+O") << "Ctrl+O" << "" << false;
+    QTest::newRow("a drop, 同ファイル抽出 held down") << "drop" << "MoveSoon=1\n" << true;
+  }
+  void theFolderIsSearchedAgainFromTheWindow() {
+    QFETCH(QString, how);
+    QFETCH(QString, ini);
+    QFETCH(bool, extracted);
+    Setup s(ini.toStdString());
+    TempDir other;
+    for (const char* f : {"x.jpg", "x (1).jpg", "y.jpg", "y - Copy.jpg", "z.jpg"})
+      other.Write(f, std::string(300, f[0]));
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTRY_VERIFY(w.model()->rowCount() > 0 && !w.running());
+    QCOMPARE(w.folderField()->text(), QString::fromStdString(s.src.path()));
+    const QString folder = QString::fromStdString(other.path());
+    QTimer chooser;  // picks the other folder in the folder browser
+    connect(&chooser, &QTimer::timeout, &w, [&] {
+      if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+        d->selectFile(folder);
+        static_cast<QDialog*>(d)->accept();
+      }
+    });
+    if (how == "Ctrl+O") {
+      chooser.start(5);
+      QTest::keySequence(&w, QKeySequence("Ctrl+O"));
+    } else if (how == "drop") {
+      QMimeData dropped;
+      dropped.setUrls({QUrl::fromLocalFile(folder)});
+      QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&w, &enter);
+      QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&w, &drop);
+    } else {
+      w.folderField()->setText(folder);
+      w.folderField()->setFocus();
+      QTest::keySequence(QApplication::focusWidget(), how == "F5" ? QKeySequence(Qt::Key_F5) : QKeySequence(Qt::Key_Return));
+    }
+    QTRY_VERIFY(w.model()->rowCount() > 0 && w.model()->lpData()[0].path.starts_with(other.path()) && !w.running());
+    QCOMPARE(w.model()->rowCount(), 5);
+    QCOMPARE(w.folderField()->text(), folder);
+    QCOMPARE(w.TargetFolda, other.path());
+    int sameFolders = 0;
+    for (const auto& e : fs::directory_iterator(other.path())) sameFolders += e.is_directory();
+    QCOMPARE(sameFolders, extracted ? 1 : 0);
+    QCOMPARE(w.review.groups.size(), extracted ? std::size_t(0) : std::size_t(2));
+    QVERIFY(boxes.texts.isEmpty());
+  }
+
+  // A folder field naming no folder says so and keeps the table shown.
+  void aFieldNamingNoFolderSearchesNothing() {
+    Setup s("");
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_VERIFY(w.model()->rowCount() == 3 && !w.running());
+    for (const QString& typed : {QString(), QString::fromStdString(s.src.path() + "/a.jpg")}) {
+      w.folderField()->setText(typed);
+      w.Command(cmd::SearchAgain);
+      QTRY_COMPARE(boxes.texts.last(), QString::fromUtf8("フォルダがありません: ") + typed);
+      QVERIFY(!w.running());
+      QCOMPARE(w.model()->rowCount(), 3);
+      QCOMPARE(w.TargetFolda, s.src.path());
+    }
+  }
+
+  // Turning "似た画像も探す" on or off over a listed folder asks whether to
+  // search it again; only a yes does.
+  void togglingTheSimilarSearchOffersToSearchAgain_data() {
+    QTest::addColumn<int>("answer");
+    QTest::newRow("yes") << 6;
+    QTest::newRow("no") << 7;
+  }
+  void togglingTheSimilarSearchOffersToSearchAgain() {
+    QFETCH(int, answer);
+    Setup s("", true);
+    BoxAnswerer boxes;
+    boxes.Queue({answer});
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_VERIFY(w.model()->rowCount() == 3 && !w.running());
+    int listed = 0;
+    connect(w.model(), &QAbstractItemModel::modelReset, &w, [&] { ++listed; });
+    w.similarBox()->click();
+    QTRY_COMPARE(boxes.texts.size(), 1);
+    QCOMPARE(boxes.texts[0], QString::fromStdString("似た画像も探すようにしました。" + s.src.path() + " をもう一度探しますか？"));
+    QCOMPARE(boxes.captions[0], QString::fromUtf8("OK/しない"));
+    if (answer == 6) QTRY_VERIFY(listed > 0);
+    QTRY_VERIFY(!w.running());
+    QCOMPARE(listed > 0, answer == 6);
+    QCOMPARE(w.model()->rowCount(), 3);
+    QCOMPARE(Copies(w), 1);
+  }
+
   // The search for the same pictures is kept on or off in Twinscan.ini; without
   // the thumbnail library it cannot be turned on.
   void theSimilarSearchToggleIsKept() {
@@ -624,7 +905,7 @@ class TwinscanTest : public QObject {
     } pictures[] = {{"panorama_wide.jpg", {128, 25}}, {"夏休み_01.png", {128, 128}}};
     for (const auto& [f, shown] : pictures) {
       const auto [g, m] = PlaceInReview(w, f);
-      w.reviewPane()->groupList()->setCurrentIndex(w.reviewPane()->groupList()->model()->index(g, 0));
+      SelectGroup(w, g);
       const QAbstractItemModel* members = w.reviewPane()->memberView()->model();
       const QModelIndex kept = members->index(m, 0);
       QTRY_VERIFY(members->data(kept, Qt::DecorationRole).value<QPixmap>().toImage().pixelColor(5, 5) != QColor(0xee, 0xee, 0xee));
