@@ -293,6 +293,8 @@ QVariant MemberModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::BackgroundRole:
       return kept ? QBrush(QColor(0xff, 0xf3, 0xc4)) : QVariant();
+    case Qt::TextAlignmentRole:  // the lines right under the picture, however many
+      return int(Qt::AlignHCenter | Qt::AlignTop);
     default:
       return {};
   }

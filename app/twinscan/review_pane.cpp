@@ -30,7 +30,7 @@ QString Tr(const char* text) { return QCoreApplication::translate("Twinscan", te
 // The frame that marks the selected file, and the room it has around the card.
 constexpr int kFrame = 3, kFrameRoom = kFrame + 1;
 // The member view's cell: the thumbnail and five short lines under it, in the frame's room.
-constexpr int kCellWidth = kLargeThumbnail + 56 + 2 * kFrameRoom, kCellHeight = kLargeThumbnail + 80 + 2 * kFrameRoom;
+constexpr int kCellWidth = kLargeThumbnail + 80 + 2 * kFrameRoom, kCellHeight = kLargeThumbnail + 96 + 2 * kFrameRoom;
 
 // Draws thumbnails as they are whether their row is selected or not: a
 // view tints a selected row's picture, and two byte-identical pictures
@@ -40,11 +40,9 @@ class ThumbnailDelegate : public QStyledItemDelegate {
  public:
   ThumbnailDelegate(bool framed, QObject* parent) : QStyledItemDelegate(parent), framed_(framed) {}
 
+  // A card takes its whole cell, so that its lines wrap at the cell's width.
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    if (!framed_) return QStyledItemDelegate::sizeHint(option, index);
-    QStyleOptionViewItem inner(option);
-    inner.rect = option.rect.adjusted(kFrameRoom, kFrameRoom, -kFrameRoom, -kFrameRoom);
-    return QStyledItemDelegate::sizeHint(inner, index) + QSize(2 * kFrameRoom, 2 * kFrameRoom);
+    return framed_ ? QSize(kCellWidth, kCellHeight) : QStyledItemDelegate::sizeHint(option, index);
   }
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -158,20 +156,18 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
   summary_ = new QLabel(this);
   summary_->setAccessibleName(QCoreApplication::translate("Twinscan", "グループの数"));
 
-  auto* right = new QWidget(this);
-  auto* rightLayout = new QVBoxLayout(right);
-  rightLayout->setContentsMargins(0, 0, 0, 0);
-  rightLayout->addWidget(members_, 1);
-  rightLayout->addLayout(row);
+  // The choices' buttons under both lists, so that a small screen still
+  // has room for them all.
   auto* split = new QSplitter(Qt::Horizontal, this);
   split->addWidget(groups_);
-  split->addWidget(right);
+  split->addWidget(members_);
   split->setStretchFactor(1, 1);
   split->setChildrenCollapsible(false);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(summary_);
   layout->addWidget(split, 1);
+  layout->addLayout(row);
   setTabOrder(groups_, members_);
 
   QObject::connect(groups_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
