@@ -39,6 +39,8 @@ void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
   // moved nothing and leaves the choices as they were.
   if (extraction && !end.refused) ClearReview();
   if (job_ == cmd::UndoExtract) sameButtonsOn_ = ExtractionFolderThere();
+  // An undo that emptied the table and could not list the folder again leaves no rows to review.
+  if (job_ == cmd::UndoExtract && c_.model->lpData().empty()) ClearReview();
   ShowRunState();
   // A question answered while closing says nothing about the user's wish;
   // a close that waited for the run's end goes on now.

@@ -319,8 +319,9 @@ void TwinscanWindow::StartRun(int id, bool held) {
   val_.abort.store(0);
   // Every other run lists the folder again, so the former groups' rows go
   // with it; an extraction keeps them until its end, as one refused changes
-  // nothing.
-  if (id != cmd::Extract && id != cmd::ExtractChosen) ClearReview();
+  // nothing, and an undo until it lists the folder again, as one declined
+  // (or with nothing to take back) leaves the review and its choices as they were.
+  if (id != cmd::Extract && id != cmd::ExtractChosen && id != cmd::UndoExtract) ClearReview();
   job_ = id;
   running_ = true;
   ShowRunState();

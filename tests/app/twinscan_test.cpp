@@ -614,6 +614,10 @@ class TwinscanTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QTRY_VERIFY(w.review.groups.size() == 2 && !w.running());
     const std::vector<pictray::dupes::TwinGroup> found = w.review.groups;
+    // An extraction to take back, as after an automatic one that left copies of the same pictures.
+    TempDir extracted;
+    w.samedir = extracted.path();
+    w.undoAction()->setEnabled(true);
     pictray::twinscan::ReviewPane* pane = w.reviewPane();
     QWidget* cards = pane->memberView();
     QWidget* list = pane->groupList();
@@ -655,10 +659,12 @@ class TwinscanTest : public QObject {
         QVERIFY2(pane->currentGroup() == g, step.what);  // the group taken back is shown
       }
       QVERIFY2(QApplication::focusWidget() == step.focus, step.what);
+      // Ctrl+Z reaches the extraction's undo (which asks) only once no choice is left to take back.
+      QTRY_VERIFY(!w.running());
+      QVERIFY2(boxes.texts.size() == (&step == std::end(steps) - 1 ? 1 : 0), step.what);
     }
     QVERIFY(w.review.groups == found);
     QVERIFY(!pane->button(cmd::UndoChoice)->isEnabled());
-    QVERIFY(boxes.texts.isEmpty());  // the last Ctrl+Z went to the extraction's undo, which had nothing
   }
 
   // A selected thumbnail shows the picture's own pixels: the file's card is
