@@ -239,7 +239,7 @@ void ReviewPane::KeepFocus() {
 void ReviewPane::SizeGroupList() {
   QHeaderView* header = groups_->horizontalHeader();
   const QFontMetrics text = groups_->fontMetrics(), head = header->fontMetrics();
-  const int sortMark = style()->pixelMetric(QStyle::PM_HeaderMarkSize) + 2 * kFrame;
+  const int sortMark = style()->pixelMetric(QStyle::PM_HeaderMarkSize) + 8;
   auto widthOf = [&](int column, const QString& widest) {
     const QString name = groupModel_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
     return std::max(head.horizontalAdvance(name) + sortMark, text.horizontalAdvance(widest)) + 16;
