@@ -48,6 +48,8 @@ const char* SaidEn(Said s) {
     case Said::NothingToUndo: return "There is no move to undo: %s";
     case Said::UndoMoveQuestion: return "Undo the move of %s (%d files)?";
     case Said::UndoExtractQuestion: return "Undo the extraction of %s (%d files)?";
+    case Said::DecisionsHidden: return "%d groups and %d files hidden by earlier decisions (--forget-decisions shows them again)";
+    case Said::DecisionsForgotten: return "%d decisions forgotten";
     case Said::UndoEnd: return "Undone: %d files";
     case Said::UndoNotPossible: return "Cannot undo the move: %s (%e)";
     case Said::UndoLeftNameTaken: return "the original name is taken by another file";
@@ -63,6 +65,7 @@ const char* SaidEn(Said s) {
     case Said::ExtractJournalStopped: return "Stopped because the extraction record cannot be written: %s (%e)";
     case Said::ExtractLeftMoveFailed: return "%e";
     case Said::ExtractLeftJournalStopped: return "the journal cannot be written: %e";
+    case Said::ExtractLeftReference: return "a reference file is never moved";
     case Said::ExtractLeftInExtractionFolder: return "left in the extraction folder: %e";
     case Said::Extracted: return "Extracted";
     case Said::NothingExtracted: return "No files extracted";
@@ -121,8 +124,9 @@ const char* ButtonEn(Button b) {
 const char* CliEn(CliText t) {
   switch (t) {
     case CliText::TwinscanUsage:
-      return "usage: twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]] FOLDER\n"
-             "       twinscan-cli --undo FOLDER | --undo-list FOLDER\n";
+      return "usage: twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]]\n"
+             "                    [-r] [--reference LIBRARY]... FOLDER...\n"
+             "       twinscan-cli --undo FOLDER | --undo-list FOLDER | --forget-decisions\n";
     case CliText::TwinscanHelp:
       return "Lists the files of FOLDER and groups the byte-identical ones; prints one line per file:\n"
              "file, folda, filename, size, sameno, firstfile, separated by tabs.\n"
@@ -138,6 +142,16 @@ const char* CliEn(CliText t) {
              "              or pixels (the most pixels first)\n"
              "  --extract   move every surplus copy into a new same... folder inside FOLDER\n"
              "  --dry-run   with --extract: say what would be moved, change nothing\n"
+             "  -r          also the subfolders of each FOLDER (not hidden ones, not same... folders,\n"
+             "              not linked ones; a folder met twice once); names are printed with their path\n"
+             "              relative to their FOLDER, and each copy moves into the same... folder of its\n"
+             "              own FOLDER, keeping that path, all in one journal (--undo the first FOLDER)\n"
+             "  --reference LIBRARY  a protected library (may be given several times, with -r its\n"
+             "              subfolders too): its files are never moved, stay first in every group they\n"
+             "              are in, and groups of its files alone are not printed\n"
+             "  --forget-decisions  forget the review's decisions (\"not the same\", \"leave out group\"),\n"
+             "              kept by content in $XDG_STATE_HOME/twinscan/decisions; groups and files they\n"
+             "              left out are otherwise not printed nor moved, and their count is said\n"
              "  --undo FOLDER       take back the last extraction of FOLDER: each copy returns while it\n"
              "                      is still the file that was moved and its name is free; prints\n"
              "                      \"back N\" and one line per file left, with why\n"

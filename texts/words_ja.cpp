@@ -48,6 +48,8 @@ const char* SaidJa(Said s) {
     case Said::NothingToUndo: return "元に戻せる移動はありません: %s";
     case Said::UndoMoveQuestion: return "%sの移動（%d件）を元に戻しますか？";
     case Said::UndoExtractQuestion: return "%sの抽出（%d件）を元に戻しますか？";
+    case Said::DecisionsHidden: return "以前の判断により %d グループ・%d ファイルを表示しません (--forget-decisions で再び表示)";
+    case Said::DecisionsForgotten: return "%d 件の判断を忘れました";
     case Said::UndoEnd: return "元に戻しました: %d件";
     case Said::UndoNotPossible: return "移動を元に戻せません: %s (%e)";
     case Said::UndoLeftNameTaken: return "元の名前が別のファイルで使われている";
@@ -62,6 +64,7 @@ const char* SaidJa(Said s) {
     case Said::ExtractJournalStopped: return "抽出の記録を書けないため止めました: %s (%e)";
     case Said::ExtractLeftMoveFailed: return "移動できない: %e";
     case Said::ExtractLeftJournalStopped: return "抽出の記録を書けない: %e";
+    case Said::ExtractLeftReference: return "参照フォルダのファイルは移動しない";
     case Said::ExtractLeftInExtractionFolder: return "抽出フォルダに残った: %e";
     case Said::Extracted: return "抽出しました";
     case Said::NothingExtracted: return "抽出ファイル無し";
@@ -120,8 +123,9 @@ const char* ButtonJa(Button b) {
 const char* CliJa(CliText t) {
   switch (t) {
     case CliText::TwinscanUsage:
-      return "使い方: twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]] フォルダ\n"
-             "        twinscan-cli --undo フォルダ | --undo-list フォルダ\n";
+      return "使い方: twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]]\n"
+             "                    [-r] [--reference ライブラリ]... フォルダ...\n"
+             "        twinscan-cli --undo フォルダ | --undo-list フォルダ | --forget-decisions\n";
     case CliText::TwinscanHelp:
       return "フォルダのファイルを一覧にし、内容がバイト単位で同じものをまとめます。1ファイル1行で\n"
              "file, folda, filename, size, sameno, firstfile をタブ区切りで出力します。\n"
@@ -135,6 +139,12 @@ const char* CliJa(CliText t) {
              "              ファイルを先に）、pixels（画素数の最も多いものを先に）\n"
              "  --extract   余分なコピーをすべてフォルダ内に新しく作る same... フォルダへ移動\n"
              "  --dry-run   --extract と共に: 移動するものを示すだけで何も変更しない\n"
+             "  -r          各フォルダのサブフォルダも (隠しフォルダ・same... フォルダ・リンクは除く。\n"
+             "              同じフォルダは一度だけ)。名前はフォルダからの相対パスで表示し、重複は\n"
+             "              それぞれのフォルダの same... にその相対パスのまま移動 (記録は一つ、--undo は最初のフォルダ)\n"
+             "  --reference ライブラリ  保護するライブラリ (複数可): そのファイルは移動せず、グループでは常に残し、\n"
+             "              そのファイルだけのグループは表示しない\n"
+             "  --forget-decisions  レビューの判断 (「同じではない」「グループを除外」) を忘れる\n"
              "  --undo フォルダ       フォルダの最後の抽出を元に戻す: 移動したときのファイルのままで\n"
              "                        元の名前が空いているものが戻ります。\"back N\" と、残したファイル\n"
              "                        ごとにその理由を1行ずつ出力\n"

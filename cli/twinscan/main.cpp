@@ -1,5 +1,6 @@
-// twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]] FOLDER
-//            | --undo FOLDER | --undo-list FOLDER
+// twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]]
+//              [-r] [--reference LIBRARY]... FOLDER...
+//            | --undo FOLDER | --undo-list FOLDER | --forget-decisions
 // Runs Twinscan's automatic run on FOLDER (list, key, sort, group; with
 // --similar the same pictures too) and prints the table (file, folda,
 // filename, size, sameno, firstfile), the members of each group (--similar)
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <iostream>
 
@@ -20,6 +22,7 @@
 #include "cli/twinscan/cli_host.h"
 #include "cli/twinscan/search_module.h"
 #include "engine/colour/thumbnail_library.h"
+#include "engine/dupes/decisions.h"
 #include "engine/dupes/keep_rule.h"
 #include "engine/journal/tab_fields.h"
 #include "engine/runs/twinscan_commands.h"
@@ -146,6 +149,9 @@ void PrintExtraction(const ExtractResult& res, bool dryRun) {
   std::printf("left, differs\t%d\nleft, changed\t%d\nfailed\t%d\n", res.differs, res.changed,
               res.failed);
   PrintLine({"samedir", res.samedir});
+  // A library's other roots' extraction folders.
+  for (const std::string& dir : res.samedirs)
+    if (dir != res.samedir) PrintLine({"samedir", dir});
 }
 
 // --undo: the table's undo, printing what went back and what was left.
@@ -171,10 +177,11 @@ int main(int argc, char** argv) {
     return Usage(pictray::texts::LanguageOfEnvironment());
   }
   const Language lang = pictray::texts::ChosenLanguage(language);
-  bool extract = false, dryRun = false, similar = false, groups = false;
+  bool extract = false, dryRun = false, similar = false, groups = false, subfolders = false, forget = false;
   KeepFirst keepFirst = KeepFirst::Original;
-  std::string folder;
+  std::vector<std::string> folders, references;
   const std::string journals = pictray::JournalDir(pictray::fs::DefaultEnv(), "twinscan");
+  const std::string decisions = DecisionsPath(pictray::fs::DefaultEnv(), "twinscan");
   if (argc == 3 && std::strcmp(argv[1], "--undo") == 0) return Undo(argv[2], journals, lang);
   if (argc == 3 && std::strcmp(argv[1], "--undo-list") == 0)
     return pictray::cli::PrintUndoList(journals, argv[2], std::cout, std::cerr, "twinscan-cli", lang);
@@ -196,16 +203,39 @@ int main(int argc, char** argv) {
       const auto rule = i + 1 < argc ? ParseKeepFirst(argv[++i]) : std::nullopt;
       if (!rule) return Usage(lang);
       keepFirst = *rule;
-    } else if (argv[i][0] == '-' || !folder.empty()) {
+    } else if (std::strcmp(argv[i], "-r") == 0 || std::strcmp(argv[i], "--recursive") == 0) {
+      subfolders = true;
+    } else if (std::strcmp(argv[i], "--reference") == 0) {
+      if (i + 1 >= argc) return Usage(lang);
+      references.push_back(argv[++i]);
+    } else if (std::strcmp(argv[i], "--forget-decisions") == 0) {
+      forget = true;
+    } else if (argv[i][0] == '-') {
       return Usage(lang);
     } else {
-      folder = argv[i];
+      folders.push_back(argv[i]);
     }
   }
-  if (folder.empty() || (dryRun && !extract)) return Usage(lang);
+  if (forget) {
+    const std::size_t count = CountDecisions(pictray::fs::DefaultEnv(), decisions);
+    if (const int e = ForgetDecisions(pictray::fs::DefaultEnv(), decisions); e != 0) {
+      std::fprintf(stderr, "twinscan-cli: %s: %s\n", EscapeField(decisions).c_str(), std::strerror(e));
+      return 1;
+    }
+    Say({pictray::Said::DecisionsForgotten, {}, {static_cast<int>(count)}}, lang);
+    if (folders.empty() && references.empty()) return 0;
+  }
+  if (folders.empty() || (dryRun && !extract)) return Usage(lang);
+  const std::string& folder = folders[0];
 
   pictray::TwinscanBlock val;
   val.TargetFolda = folder;
+  if (folders.size() > 1 || !references.empty() || subfolders) {
+    val.folders = folders;
+    val.references = references;
+    val.subfolders = subfolders;
+  }
+  val.decisionsPath = decisions;
   val.MoveSoon = extract;
   val.dryRun = dryRun;
   val.keepFirst = keepFirst;
@@ -245,9 +275,15 @@ int main(int argc, char** argv) {
   const pictray::TwinscanReport report =
       pictray::FindTwinscanCommand(pictray::twinscan::cmd::FindCopies)->run(val, host);
   if (report.openError != 0) {
-    Say({pictray::Said::FolderUnreadable, {EscapeField(folder), std::strerror(report.openError)}}, lang);
+    const std::string& failed = report.failedFolder.empty() ? folder : report.failedFolder;
+    Say({pictray::Said::FolderUnreadable, {EscapeField(failed), std::strerror(report.openError)}}, lang);
     return 2;
   }
+  if (report.end.hiddenGroups + report.end.hiddenMembers > 0)
+    Say({pictray::Said::DecisionsHidden,
+         {},
+         {static_cast<int>(report.end.hiddenGroups), static_cast<int>(report.end.hiddenMembers)}},
+        lang);
   if (groups)
     PrintGroups(report.grouped, host.review);
   else if (similar)

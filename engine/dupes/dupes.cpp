@@ -16,6 +16,7 @@
 #include "engine/dupes/file_keys.h"
 #include "engine/dupes/keep_rule.h"
 #include "engine/fs/huge_pages.h"
+#include "engine/fs/on_threads.h"
 #include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
 #include "engine/fs/unique_fd.h"
@@ -67,12 +68,15 @@ bool ListOther(const fs::Env& env, int dirfd, const std::string& name, bool read
 
 // Lists the entry `name` of the folder into `r`; false when it is not
 // listed (a folder, or gone).
+// In a tree, `rel` is the path of the entry's folder (open as `dirfd`)
+// relative to the root `folder`, which the name then carries.
 bool ListEntry(const fs::Env& env, int dirfd, const std::string& folder, std::string_view name, unsigned char type,
-               bool readNow, FileRec& r) {
+               bool readNow, FileRec& r, const std::string& rel = {}) {
   r.filename = name;
   if (!(readNow && type == DT_REG && ListRegular(env, dirfd, r.filename, r)) &&
       !ListOther(env, dirfd, r.filename, readNow, r))
     return false;
+  if (!rel.empty()) r.filename.insert(0, rel);
   r.file = RemoveExtension(r.filename);
   r.folda = "---";
   r.path = JoinPath(folder, r.filename);
@@ -147,8 +151,12 @@ void GroupRun(const fs::Env& env, std::vector<FileRec>& lpData, std::span<const 
     auto set = std::find_if(sets.begin(), sets.end(), [&](const Set& s) {
       return s.content != 0 && content != 0 ? s.content == content : SameFile(env, lpData[s.kept], r);
     });
-    if (set == sets.end()) {
-      sets.push_back({i, content, 0});
+    // A reference file is never a copy: the first of a content (a reference
+    // file when there is one, as they sort first) is its set's kept file,
+    // and another reference file of that content stays alone.
+    const bool alone = set != sets.end() && r.reference;
+    if (set == sets.end() || alone) {
+      if (!alone) sets.push_back({i, content, 0});
       r.sameno = "0";
       r.folda = "---";
       r.firstfile.clear();
@@ -159,7 +167,7 @@ void GroupRun(const fs::Env& env, std::vector<FileRec>& lpData, std::span<const 
     const FileRec& kept = lpData[set->kept];
     r.sameno = std::to_string(++set->copies);
     r.firstfile = kept.file;
-    r.folda = RemoveExtension(kept.file) + "_same";
+    r.folda = SurplusFolderOf(kept);
     r.keptPath = kept.path;
     r.keptIdentity = kept.identity;
   }
@@ -214,7 +222,163 @@ std::vector<FileRec> SetListView(const fs::Env& env, const std::string& folder, 
     ++kept;
   }
   table.resize(kept);
-  if (!readNow) ReadNeededSignatures(env, dirfd, table, abort);
+  if (!readNow) ReadNeededSignatures(env, {dirfd}, table, abort);
+  return table;
+}
+
+bool SkippedInTree(std::string_view name) {
+  if (name.empty() || name[0] == '.') return true;
+  if (!name.starts_with("same") || name.size() == 4) return false;
+  std::size_t i = 4;
+  while (i < name.size() && name[i] >= '0' && name[i] <= '9') ++i;
+  if (i == 4) return false;
+  if (i == name.size()) return true;
+  // MakeOwnFolder's "_2", "_3"...
+  if (name[i] != '_' || i + 1 == name.size()) return false;
+  for (++i; i < name.size(); ++i)
+    if (name[i] < '0' || name[i] > '9') return false;
+  return true;
+}
+
+namespace {
+
+// One folder of a tree listing: where its names lie in the shared block.
+struct TreeFolder {
+  std::uint32_t root;
+  std::string rel;  // "" for the root, else "a/b/"
+  std::size_t first, count;
+};
+
+// Walks the folders of a tree, depth first, each listed once.
+class TreeWalk {
+ public:
+  TreeWalk(const fs::Env& env, bool subfolders, FolderNames& names, std::vector<TreeFolder>& folders)
+      : env_(env), subfolders_(subfolders), names_(names), folders_(folders) {}
+
+  // Lists the folder open as `fd` (root `root`, relative path `rel`) and,
+  // with subfolders, the folders below it; 0 or the errno of listing it.
+  int Walk(int fd, std::uint32_t root, const std::string& rel) {
+    struct stat st {};
+    if (env_.Fstat(fd, st) != 0) return errno;
+    if (!seen_.insert({st.st_dev, st.st_ino}).second) return 0;
+    const std::size_t first = names_.size();
+    std::vector<std::string> below;
+    const int listed = env_.ListFolder(fd, ".", [&](std::string_view name, unsigned char type) {
+      if (IsMoveTempName(name)) return;
+      if (type == DT_UNKNOWN) {
+        struct stat look {};
+        if (env_.Fstatat(fd, std::string(name).c_str(), look, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(look.st_mode))
+          type = DT_DIR;
+      }
+      if (type != DT_DIR) {
+        names_.Add(name, type);
+        return;
+      }
+      if (subfolders_ && !SkippedInTree(name)) below.emplace_back(name);
+    });
+    if (listed != 0) return errno;
+    folders_.push_back({root, rel, first, names_.size() - first});
+    // The file system's order within a folder; the folders below in name order.
+    std::sort(below.begin(), below.end());
+    for (const std::string& name : below) {
+      const UniqueFd sub(env_, env_.Open(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      // A folder that cannot be read (or went) is passed over, as a file
+      // that cannot be read is.
+      if (sub.get() >= 0) Walk(sub.get(), root, rel + name + "/");
+    }
+    return 0;
+  }
+
+ private:
+  const fs::Env& env_;
+  const bool subfolders_;
+  FolderNames& names_;
+  std::vector<TreeFolder>& folders_;
+  std::set<std::pair<dev_t, ino_t>> seen_;
+};
+
+// The names of a tree's folders are listed in pieces of at most this many,
+// each piece taken by one thread: a folder of thousands is shared.
+constexpr std::size_t kTreePiece = 64;
+
+}  // namespace
+
+std::vector<FileRec> ListRoots(const fs::Env& env, const std::vector<ListRoot>& roots, bool subfolders,
+                               const ListProgress& progress, Keying keying, RootError* error, AbortFlag abort) {
+  if (error) *error = {};
+  if (roots.size() == 1 && !subfolders) {
+    int openError = 0;
+    std::vector<FileRec> table = SetListView(env, roots[0].folder, progress, keying, &openError, abort);
+    if (error) error->err = openError;
+    for (FileRec& r : table) r.reference = roots[0].reference;
+    return table;
+  }
+  std::vector<UniqueFd> rootFds;
+  std::vector<int> fds, openErrors;
+  for (const ListRoot& root : roots) {
+    rootFds.emplace_back(env, env.Open(AT_FDCWD, root.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    fds.push_back(rootFds.back().get());
+    openErrors.push_back(fds.back() < 0 ? errno : 0);
+  }
+  FolderNames names;
+  std::vector<TreeFolder> folders;
+  TreeWalk walk(env, subfolders, names, folders);
+  // The reference roots first: a folder they hold stays theirs.
+  for (const bool reference : {true, false})
+    for (std::size_t i = 0; i < roots.size(); ++i) {
+      if (roots[i].reference != reference) continue;
+      const int e = fds[i] < 0 ? openErrors[i] : walk.Walk(fds[i], static_cast<std::uint32_t>(i), "");
+      if (e != 0) {
+        if (error) *error = {e, i};
+        return {};
+      }
+    }
+
+  const bool readNow = keying == Keying::AllFiles;
+  std::vector<FileRec> table;
+  table.reserve(names.size());
+  fs::AdviseHugePages(table.data(), names.size() * sizeof(FileRec));
+  table.resize(names.size());
+  std::vector<char> taken(names.size(), 0);
+  struct Piece {
+    std::size_t folder, first, end;
+  };
+  std::vector<Piece> pieces;
+  for (std::size_t f = 0; f < folders.size(); ++f)
+    for (std::size_t at = folders[f].first; at < folders[f].first + folders[f].count; at += kTreePiece)
+      pieces.push_back({f, at, std::min(at + kTreePiece, folders[f].first + folders[f].count)});
+  std::atomic<std::size_t> done{0}, next{0};
+  fs::OnThreads(ThreadsFor(names.size()), [&](unsigned t) {
+    for (std::size_t p; (p = next.fetch_add(1, std::memory_order_relaxed)) < pieces.size();) {
+      if (Aborted(abort)) return;
+      const Piece& piece = pieces[p];
+      const TreeFolder& folder = folders[piece.folder];
+      const int rootFd = fds[folder.root];
+      const UniqueFd sub(env, folder.rel.empty() ? -1
+                                                 : env.Open(rootFd, folder.rel.c_str(),
+                                                            O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      const int dirfd = folder.rel.empty() ? rootFd : sub.get();
+      if (dirfd < 0) continue;
+      const std::string& rootFolder = roots[folder.root].folder;
+      for (std::size_t i = piece.first; i < piece.end; ++i) {
+        FileRec& r = table[i];
+        taken[i] = ListEntry(env, dirfd, rootFolder, names.Name(i), names.Type(i), readNow, r, folder.rel);
+        r.root = folder.root;
+        r.reference = roots[folder.root].reference;
+      }
+      const std::size_t now = done.fetch_add(piece.end - piece.first, std::memory_order_relaxed) + piece.end - piece.first;
+      if (t == 0 && progress) progress(now, names.size());
+    }
+  });
+  if (progress && !names.empty() && !Aborted(abort)) progress(names.size(), names.size());
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (!taken[i]) continue;
+    if (kept != i) table[kept] = std::move(table[i]);
+    ++kept;
+  }
+  table.resize(kept);
+  if (!readNow) ReadNeededSignatures(env, fds, table, abort);
   return table;
 }
 
@@ -320,8 +484,14 @@ GroupCount CountGroups(const std::vector<FileRec>& lpData) {
 }
 
 std::string RemoveExtension(const std::string& name) {
-  std::size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
+  const std::size_t dot = name.rfind('.');
+  const std::size_t slash = name.rfind('/');
+  return dot == std::string::npos || (slash != std::string::npos && dot < slash) ? name : name.substr(0, dot);
+}
+
+std::string SurplusFolderOf(const FileRec& kept) {
+  const std::size_t slash = kept.file.rfind('/');
+  return RemoveExtension(slash == std::string::npos ? kept.file : kept.file.substr(slash + 1)) + "_same";
 }
 
 }  // namespace pictray::dupes

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/fs/env.h"
@@ -45,6 +46,29 @@ std::vector<FileRec> SetListView(const fs::Env& env, const std::string& folder, 
                                  Keying keying = Keying::AllFiles, int* openError = nullptr,
                                  AbortFlag abort = nullptr);
 
+// Which root could not be listed, and why.
+struct RootError {
+  int err = 0;
+  std::size_t root = 0;  // index into the roots
+};
+
+// A folder name the tree listing passes over: Twinscan's own extraction
+// folders ("same" and the digits of SameFolderName, maybe "_N") and hidden
+// folders.
+bool SkippedInTree(std::string_view name);
+
+// Lists the files of every root; with `subfolders`, those of their folders
+// too, each named (FileRec::filename) by its path relative to its root,
+// passing over hidden folders and extraction folders, never following a
+// linked folder, and listing a folder met twice (the same device and inode:
+// a bind mount, a root inside another) once. A reference root's folders are
+// claimed first, so that its files stay reference files when another root
+// holds them too. One root without `subfolders` lists as SetListView does.
+// A root that is not a readable folder lists nothing and says so in `error`.
+std::vector<FileRec> ListRoots(const fs::Env& env, const std::vector<ListRoot>& roots, bool subfolders,
+                               const ListProgress& progress, Keying keying = Keying::AllFiles,
+                               RootError* error = nullptr, AbortFlag abort = nullptr);
+
 // samekey = size text followed by the signature.
 void SetSizeWork(std::vector<FileRec>& lpData);
 
@@ -80,7 +104,12 @@ struct GroupCount {
 };
 GroupCount CountGroups(const std::vector<FileRec>& lpData);
 
-// `name` without its last "." and what follows.
+// `name` without its last "." and what follows (a dot before its last "/"
+// starts no extension).
 std::string RemoveExtension(const std::string& name);
+
+// The surplus folder of the copies of `kept`: its name, without its folders
+// and its extension, and "_same".
+std::string SurplusFolderOf(const FileRec& kept);
 
 }  // namespace pictray::dupes

@@ -182,7 +182,7 @@ std::vector<std::size_t> RowsNeedingKeys(const std::vector<FileRec>& table) {
 // size by size: what one size hands to the next.
 struct KeyReader {
   const fs::Env& env;
-  int dirfd;
+  const std::vector<int>& rootFds;
   std::vector<FileRec>& table;
   AbortFlag abort;
   const std::vector<std::size_t>& files;  // indexes into `table`, by size, then in table order
@@ -191,6 +191,9 @@ struct KeyReader {
   HintPacer pacer{};
   std::vector<unsigned char> held{};   // one size's distinct contents, one after another
   std::vector<unsigned char> heads{};  // the first bytes of one size's files, for KeySizeByHeads
+
+  // The folder the row's name is relative to.
+  int DirOf(const FileRec& r) const { return rootFds[r.root]; }
 
   // Whether files[position] is read whole: a file of a shared size up to
   // kWholeReadMax. A file alone in its size has no copy; its key is read
@@ -281,7 +284,7 @@ void KeySizeClass(KeyReader& k, std::size_t begin, std::size_t end) {
     if (Aborted(k.abort)) return;
     k.HintBefore(f);
     FileRec& r = k.table[k.files[f]];
-    const UniqueFd fd(k.env, k.env.Open(k.dirfd, r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const UniqueFd fd(k.env, k.env.Open(k.DirOf(r), r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() >= 0) KeyWhole(k.env, contents, r, fd.get(), contents.Next(), 0);
   }
 }
@@ -302,7 +305,7 @@ void KeySizeByHeads(KeyReader& k, std::size_t begin, std::size_t end) {
     if (Aborted(k.abort)) return;
     k.HintBefore(begin + j);
     const FileRec& r = k.table[k.files[begin + j]];
-    fds.emplace_back(k.env, k.env.Open(k.dirfd, r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    fds.emplace_back(k.env, k.env.Open(k.DirOf(r), r.filename.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     std::size_t got = 0;
     headRead[j] = fds[j].get() >= 0 && ReadAt(k.env, fds[j].get(), head(j), kHeadBytes, 0, got) && got == kHeadBytes;
   }
@@ -335,13 +338,14 @@ void KeyOnly(KeyReader& k, std::size_t begin, std::size_t end) {
   for (std::size_t f = begin; f < end && !Aborted(k.abort); ++f) {
     k.HintBefore(f);
     FileRec& r = k.table[k.files[f]];
-    r.samekey = SignatureAt(k.env, k.dirfd, r.filename, static_cast<std::uint64_t>(r.identity.size));
+    r.samekey = SignatureAt(k.env, k.DirOf(r), r.filename, static_cast<std::uint64_t>(r.identity.size));
   }
 }
 
 }  // namespace
 
-void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& table, AbortFlag abort) {
+void ReadNeededSignatures(const fs::Env& env, const std::vector<int>& rootFds, std::vector<FileRec>& table,
+                          AbortFlag abort) {
   std::vector<std::size_t> files = RowsNeedingKeys(table);
   for (std::size_t i : files) {
     if (!table[i].linkToFile) continue;
@@ -361,7 +365,7 @@ void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& t
   // larger size outgrows it.
   const std::size_t room = HeldBytesNeeded(table, files, sizeStarts);
   for (unsigned t = 0; t < threads; ++t) {
-    readers.push_back(KeyReader{env, dirfd, table, abort, files, nextClass});
+    readers.push_back(KeyReader{env, rootFds, table, abort, files, nextClass});
     readers.back().held.reserve(room);
   }
   ShareWork(sizeStarts.size() - 1, threads, abort, [&](std::size_t s, unsigned t) {

@@ -32,7 +32,10 @@ bool AsListed(const fs::Env& env, int fd, const FileRec& r);
 // Reads the keys of the regular files (and links to files, which sort by
 // their target's key) whose size needs them. Files of one size are read
 // together, small ones whole, the earlier file with the same bytes noted as
-// its content class; the sizes are shared out among the threads.
-void ReadNeededSignatures(const fs::Env& env, int dirfd, std::vector<FileRec>& table, AbortFlag abort);
+// its content class; the sizes are shared out among the threads. Each row's
+// file is opened by its name (a path relative to its root) in the folder
+// rootFds[row.root].
+void ReadNeededSignatures(const fs::Env& env, const std::vector<int>& rootFds, std::vector<FileRec>& table,
+                          AbortFlag abort);
 
 }  // namespace pictray::dupes

@@ -21,7 +21,7 @@ void MarkKept(FileRec& r) {
 void MarkCopy(FileRec& r, const FileRec& kept, int number, bool similar) {
   r.sameno = std::to_string(number);
   r.firstfile = kept.file;
-  r.folda = RemoveExtension(kept.file) + "_same";
+  r.folda = SurplusFolderOf(kept);
   r.keptPath = kept.path;
   r.keptIdentity = kept.identity;
   r.similarCopy = similar;
@@ -86,6 +86,29 @@ void LeaveOut(std::vector<TwinGroup>& groups, std::size_t group, std::size_t mem
 
 void LeaveOutGroup(std::vector<TwinGroup>& groups, std::size_t group) {
   if (group < groups.size()) groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(group));
+}
+
+bool ProtectReference(std::vector<TwinGroup>& groups, const std::vector<FileRec>& lpData) {
+  bool changed = false;
+  for (std::size_t g = groups.size(); g-- > 0;) {
+    TwinGroup& group = groups[g];
+    const auto isReference = [&](const TwinMember& m) { return lpData[m.row].reference; };
+    const auto first = std::find_if(group.members.begin(), group.members.end(), isReference);
+    if (first == group.members.end()) continue;
+    const auto keptAt = static_cast<std::size_t>(first - group.members.begin());
+    if (!isReference(group.members[group.kept])) {
+      MakeKept(groups, g, keptAt);
+      changed = true;
+    }
+    for (std::size_t m = group.members.size(); m-- > 0;) {
+      if (m == group.kept || !isReference(group.members[m])) continue;
+      changed = true;
+      const bool last = group.members.size() <= 2;
+      LeaveOut(groups, g, m);
+      if (last) break;  // the group went
+    }
+  }
+  return changed;
 }
 
 Difference DifferenceOf(const PictureFacts& kept, const PictureFacts& copy, const Likeness& likeness) {

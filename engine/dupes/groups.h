@@ -30,6 +30,11 @@ void LeaveOut(std::vector<TwinGroup>& groups, std::size_t group, std::size_t mem
 // The whole group is not the same.
 void LeaveOutGroup(std::vector<TwinGroup>& groups, std::size_t group);
 
+// A protected library in groups found over `lpData`: a group that holds a
+// reference file keeps the first of them, its other reference files leave
+// it, and a group left with one file is no group. True when anything changed.
+bool ProtectReference(std::vector<TwinGroup>& groups, const std::vector<FileRec>& lpData);
+
 // How a copy differs from its kept file, for the review's words.
 struct Difference {
   bool smaller = false;     // fewer pixels

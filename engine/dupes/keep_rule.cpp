@@ -74,6 +74,8 @@ std::optional<KeepFirst> ParseKeepFirst(std::string_view word) {
 }
 
 bool KeptBefore(const FileRec& a, const FileRec& b, KeepFirst first) {
+  // A protected library's file stays before all others.
+  if (a.reference != b.reference) return a.reference;
   if (first == KeepFirst::Oldest && a.identity.mtimeNs != b.identity.mtimeNs)
     return a.identity.mtimeNs < b.identity.mtimeNs;
   if (first == KeepFirst::Largest && a.identity.size != b.identity.size) return a.identity.size > b.identity.size;
@@ -86,6 +88,7 @@ bool KeptBefore(const FileRec& a, const FileRec& b, KeepFirst first) {
 
 bool KeptBefore(const FileRec& a, const PictureFacts& fa, const FileRec& b, const PictureFacts& fb,
                 KeepFirst first) {
+  if (a.reference != b.reference) return a.reference;
   const auto pixels = [](const PictureFacts& f) { return -1LL * f.width * f.height; };
   // Older first: the date taken when both have one, else the modification time.
   const bool dated = !fa.dateTaken.empty() && !fb.dateTaken.empty();

@@ -35,7 +35,9 @@ inline constexpr std::size_t kJournalReadLimit = std::size_t{2} << 20 << 9;
 // numbers; twice that leaves room. A longer line is a damaged record.
 inline constexpr std::size_t kJournalLineLimit = 2 * 2 * 2 * PATH_MAX;
 
-enum class JournalRunKind { Move, Extract };
+// ExtractTree: an extraction over a tree or several folders (roots), whose
+// names go as deep as the tree and whose records may name another root.
+enum class JournalRunKind { Move, Extract, ExtractTree };
 
 // The real-time clock in nanoseconds since the epoch: a change time set by
 // the kernel before this call is never later than it.
@@ -70,20 +72,23 @@ class JournalWriter {
   JournalWriter& operator=(const JournalWriter&) = delete;
 
   // Starts a new journal in `dir` (made when missing) for a run over
-  // `folder`. Returns 0 or an errno.
-  int Create(const std::string& dir, JournalRunKind kind, const std::string& folder);
+  // `folder` (root 0) and `moreRoots` (roots 1, 2, ...: an ExtractTree's).
+  // Returns 0 or an errno.
+  int Create(const std::string& dir, JournalRunKind kind, const std::string& folder,
+             const std::vector<std::string>& moreRoots = {});
   // Opens an existing journal to add an undo's records to it.
   int Reopen(const std::string& path);
   const std::string& path() const { return path_; }
   const fs::Env& env() const { return env_; }
 
-  // Before a folder is made (`rel`, relative to the run's folder), and
-  // after: `made` with the folder's stamp, or the errno that stopped it.
-  int FolderBegin(long id, const std::string& rel);
-  // Before a file moves from `from` to `to` (relative), with its stamp and
-  // mode; written by the next Flush.
+  // Before a folder is made (`rel`, relative to the run's folder or to the
+  // root `root`), and after: `made` with the folder's stamp, or the errno
+  // that stopped it.
+  int FolderBegin(long id, const std::string& rel, std::uint32_t root = 0);
+  // Before a file moves from `from` to `to` (relative to the same root),
+  // with its stamp and mode; written by the next Flush.
   void MoveBegin(long id, const std::string& from, const std::string& to, const FileIdentity& before,
-                 std::uint32_t mode = 0);
+                 std::uint32_t mode = 0, std::uint32_t root = 0);
   // Once done: where it is now (the destination's stamp); `replaced` is the
   // look at the byte-identical file that held the destination name and was
   // replaced, whose mode and times the undo gives back, and `keptAs` the
@@ -120,7 +125,8 @@ class JournalWriter {
 // Makes the folder `rel` in `dirFd` between its two records. Returns 0 or
 // the errno of mkdir (recorded as failed); `journalErr` is set when a record
 // could not be written, and the folder is then not made.
-int MakeFolderJournalled(JournalWriter& journal, long id, int dirFd, const std::string& rel, int& journalErr);
+int MakeFolderJournalled(JournalWriter& journal, long id, int dirFd, const std::string& rel, int& journalErr,
+                         std::uint32_t root = 0);
 
 // One entry of a run, with what the run and later undos did to it.
 struct JournalEntry {
@@ -131,6 +137,7 @@ struct JournalEntry {
   Kind kind = Kind::Move;
   long id = 0;
   std::string from, to;  // a folder's path is in `to`
+  std::uint32_t root = 0;  // the root both are relative to (JournalRun::roots)
   FileIdentity before, after;
   std::uint32_t mode = 0;  // the moved file's permission bits; 0 in journals of older runs
   bool replaced = false;
@@ -154,6 +161,8 @@ struct JournalRun {
   std::string path;  // of the journal file
   JournalRunKind kind = JournalRunKind::Move;
   std::string folder;
+  // Every root of the run, `folder` first; one for a run over one folder.
+  std::vector<std::string> roots;
   std::int64_t timeNs = 0;  // when the run began, since the epoch
   std::vector<JournalEntry> entries;
   int undos = 0;              // undos begun on it

@@ -19,7 +19,9 @@ inline constexpr const char* kJournalMagic = "PJ";
 inline constexpr const char* kJournalVersion = "1";
 inline constexpr const char* kJournalSuffix = ".journal";
 
-inline const char* KindName(JournalRunKind k) { return k == JournalRunKind::Move ? "move" : "extract"; }
+inline const char* KindName(JournalRunKind k) {
+  return k == JournalRunKind::Move ? "move" : k == JournalRunKind::Extract ? "extract" : "extract-tree";
+}
 
 // The whole of `text` as a number.
 template <typename T>

@@ -13,7 +13,15 @@ namespace {
 
 // How deep a record's names may go: a move takes a file of the folder into
 // a folder made in it, an extraction into a folder of the folder it makes.
-bool NamesInside(const JournalEntry& e, JournalRunKind kind) {
+// A tree's names go as deep as a path can (PATH_MAX), never above their root.
+constexpr int kTreeDepth = PATH_MAX / 2;
+
+bool NamesInside(const JournalEntry& e, const JournalRun& run) {
+  const JournalRunKind kind = run.kind;
+  if (e.root >= run.roots.size()) return false;
+  if (kind == JournalRunKind::ExtractTree)
+    return e.kind == JournalEntry::Kind::Folder ? IsPathInside(e.to, kTreeDepth)
+                                                : IsPathInside(e.from, kTreeDepth) && IsPathInside(e.to, kTreeDepth);
   const int folderDepth = kind == JournalRunKind::Move ? 1 : 2;
   if (e.kind == JournalEntry::Kind::Folder) return IsPathInside(e.to, folderDepth);
   return IsPathInside(e.from, 1) && IsPathInside(e.to, folderDepth + 1);
@@ -36,27 +44,42 @@ void ApplyRecord(const std::vector<std::string>& f, JournalRun& run,
     ++run.badLines;
     return;
   }
-  if (tag == "D" && f.size() == 3) {
+  if (tag == "R" && f.size() == 3) {
+    // Roots are told in order, right after the header.
+    if (run.kind != JournalRunKind::ExtractTree || static_cast<std::size_t>(id) != run.roots.size() || f[2].empty() ||
+        f[2][0] != '/')
+      ++run.badLines;
+    else
+      run.roots.push_back(f[2]);
+    return;
+  }
+  // A tree's records name their root when it is not the first.
+  if (tag == "D" && (f.size() == 3 || f.size() == 4)) {
     JournalEntry e;
     e.kind = JournalEntry::Kind::Folder;
     e.id = id;
     e.to = f[2];
-    e.unsafe = !NamesInside(e, run.kind);
+    if (f.size() == 4 && !ParseNumber(f[3], e.root)) {
+      ++run.badLines;
+      return;
+    }
+    e.unsafe = !NamesInside(e, run);
     byId[id] = run.entries.size();
     run.entries.push_back(std::move(e));
     return;
   }
   // Journals of older runs have no mode.
-  if (tag == "M" && (f.size() == 9 || f.size() == 10)) {
+  if (tag == "M" && f.size() >= 9 && f.size() <= 11) {
     JournalEntry e;
     e.id = id;
     e.from = f[2];
     e.to = f[3];
-    if (!Stamp(f, 4, e.before) || (f.size() == 10 && !ParseNumber(f[9], e.mode))) {
+    if (!Stamp(f, 4, e.before) || (f.size() >= 10 && !ParseNumber(f[9], e.mode)) ||
+        (f.size() == 11 && !ParseNumber(f[10], e.root))) {
       ++run.badLines;
       return;
     }
-    e.unsafe = !NamesInside(e, run.kind);
+    e.unsafe = !NamesInside(e, run);
     byId[id] = run.entries.size();
     run.entries.push_back(std::move(e));
     return;
@@ -134,10 +157,14 @@ class JournalParser {
  private:
   bool Header() {
     if (fields_.size() != 6 || fields_[0] != kJournalMagic || fields_[1] != kJournalVersion ||
-        (fields_[2] != "move" && fields_[2] != "extract") || !ParseNumber(fields_[4], run_.timeNs))
+        (fields_[2] != "move" && fields_[2] != "extract" && fields_[2] != "extract-tree") ||
+        !ParseNumber(fields_[4], run_.timeNs))
       return false;
-    run_.kind = fields_[2] == "move" ? JournalRunKind::Move : JournalRunKind::Extract;
+    run_.kind = fields_[2] == "move" ? JournalRunKind::Move
+                : fields_[2] == "extract" ? JournalRunKind::Extract
+                                          : JournalRunKind::ExtractTree;
     run_.folder = fields_[3];
+    run_.roots = {run_.folder};
     run_.valid = true;
     return true;
   }

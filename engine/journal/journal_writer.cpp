@@ -11,7 +11,8 @@
 
 namespace pictray {
 
-int JournalWriter::Create(const std::string& dir, JournalRunKind kind, const std::string& folder) {
+int JournalWriter::Create(const std::string& dir, JournalRunKind kind, const std::string& folder,
+                          const std::vector<std::string>& moreRoots) {
   if (dir.empty()) return ENOENT;
   if (const int e = MakeFolders(env_, dir, 0700); e != 0) return e;
   const std::string key = JournalFolderKey(env_, folder);
@@ -23,6 +24,9 @@ int JournalWriter::Create(const std::string& dir, JournalRunKind kind, const std
           static_cast<int>(::getpid())));
       e != 0)
     return e;
+  for (std::size_t i = 0; i < moreRoots.size(); ++i)
+    if (const int e = Write(JournalRecord("R").Number(i + 1).Text(JournalFolderKey(env_, moreRoots[i]))); e != 0)
+      return e;
   // The header reaches the disk before the first move.
   if (env_.Fdatasync(fd_) != 0) return errno;
   dir_ = dir;
@@ -74,13 +78,19 @@ int JournalWriter::Write(const JournalRecord& record) {
   return Flush();
 }
 
-int JournalWriter::FolderBegin(long id, const std::string& rel) {
-  return Write(JournalRecord("D").Number(id).Text(rel));
+int JournalWriter::FolderBegin(long id, const std::string& rel, std::uint32_t root) {
+  JournalRecord record("D");
+  record.Number(id).Text(rel);
+  if (root != 0) record.Number(root);
+  return Write(record);
 }
 
 void JournalWriter::MoveBegin(long id, const std::string& from, const std::string& to, const FileIdentity& before,
-                              std::uint32_t mode) {
-  Add(JournalRecord("M").Number(id).Text(from).Text(to).Stamp(before).Number(mode & 07777));
+                              std::uint32_t mode, std::uint32_t root) {
+  JournalRecord record("M");
+  record.Number(id).Text(from).Text(to).Stamp(before).Number(mode & 07777);
+  if (root != 0) record.Number(root);
+  Add(record);
 }
 
 void JournalWriter::Done(long id, const FileIdentity& now, const struct stat* replaced, const std::string& keptAs) {
@@ -125,8 +135,9 @@ int JournalWriter::Close() {
   return e;
 }
 
-int MakeFolderJournalled(JournalWriter& journal, long id, int dirFd, const std::string& rel, int& journalErr) {
-  if ((journalErr = journal.FolderBegin(id, rel)) != 0) return journalErr;
+int MakeFolderJournalled(JournalWriter& journal, long id, int dirFd, const std::string& rel, int& journalErr,
+                         std::uint32_t root) {
+  if ((journalErr = journal.FolderBegin(id, rel, root)) != 0) return journalErr;
   if (journal.env().Mkdirat(dirFd, rel.c_str(), 0777) != 0) {
     const int e = errno;
     journal.Failed(id, e);

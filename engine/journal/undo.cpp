@@ -149,11 +149,13 @@ UndoLeftReason ReasonOf(MoveOutcome o) {
 
 class Undoer {
  public:
-  Undoer(const JournalRun& run, int dirFd, JournalWriter& journal, UndoReport& report)
-      : env_(journal.env()), run_(run), dirFd_(dirFd), journal_(journal), report_(report) {}
+  Undoer(const JournalRun& run, const std::vector<int>& rootFds, JournalWriter& journal, UndoReport& report)
+      : env_(journal.env()), run_(run), rootFds_(rootFds), journal_(journal), report_(report) {}
 
   // False when the journal cannot be written: nothing more may move.
   bool TakeBack(const Entry& e) {
+    dirFd_ = rootFds_[e.root];
+    rootFolder_ = &run_.roots[e.root];
     return e.kind == Entry::Kind::Move ? TakeBackFile(e) : RemoveFolder(e);
   }
 
@@ -161,8 +163,8 @@ class Undoer {
   // What stays is tried again by the next undo: it is recorded, not settled.
   bool Leave(const Entry& e, UndoLeftReason reason, int err) {
     const bool folder = e.kind == Entry::Kind::Folder;
-    report_.left.push_back({JoinPath(run_.folder, e.to), folder ? "" : JoinPath(run_.folder, e.from), reason, err});
-    if (!folder) leftFiles_.push_back(e.to);
+    report_.left.push_back({JoinPath(*rootFolder_, e.to), folder ? "" : JoinPath(*rootFolder_, e.from), reason, err});
+    if (!folder) leftFiles_.push_back(std::to_string(e.root) + ":" + e.to);
     journal_.Left(e.id, static_cast<int>(reason));
     return true;
   }
@@ -203,7 +205,7 @@ class Undoer {
     ++report_.back;
     if (keptThere && e.mode != 0)
       if (const int err = SetModeAndTimes(env_, dirFd_, e.from, e.mode, e.before.mtimeNs, nullptr); err != 0)
-        report_.left.push_back({JoinPath(run_.folder, e.to), JoinPath(run_.folder, e.from), UndoLeftReason::Failed, err});
+        report_.left.push_back({JoinPath(*rootFolder_, e.to), JoinPath(*rootFolder_, e.from), UndoLeftReason::Failed, err});
     return Settle(e);
   }
 
@@ -213,7 +215,7 @@ class Undoer {
       if (errno != ENOENT) return Leave(e, UndoLeftReason::Failed, errno);
       // Gone with files that are still to go back (moved away whole, say to
       // the trash): it may come back with them.
-      const std::string inside = e.to + "/";
+      const std::string inside = std::to_string(e.root) + ":" + e.to + "/";
       for (const std::string& to : leftFiles_)
         if (to.starts_with(inside)) return true;
       journal_.Back(e.id);
@@ -235,7 +237,9 @@ class Undoer {
 
   const fs::Env& env_;
   const JournalRun& run_;
-  int dirFd_;
+  const std::vector<int>& rootFds_;
+  int dirFd_ = -1;                           // the root of the entry taken up
+  const std::string* rootFolder_ = nullptr;  // its path
   JournalWriter& journal_;
   UndoReport& report_;
   std::vector<std::string> leftFiles_;  // where the files left now are
@@ -243,15 +247,18 @@ class Undoer {
 
 constexpr std::size_t kBackAhead = 256;
 
-void RemoveStaleTempsOfTargets(const fs::Env& env, int dirFd, const JournalRun& run) {
-  std::set<std::string> folders;
-  for (const Entry& e : run.entries)
-    if (const std::size_t slash = e.to.rfind('/');
-        e.kind == Entry::Kind::Move && !e.unsafe && slash != std::string::npos && slash > 0)
-      folders.insert(e.to.substr(0, slash));
+void RemoveStaleTempsOfTargets(const fs::Env& env, const std::vector<int>& rootFds, const JournalRun& run) {
+  // Where the files were moved to and, in a tree, where they came from.
+  std::set<std::pair<std::uint32_t, std::string>> folders;
+  for (const Entry& e : run.entries) {
+    if (e.kind != Entry::Kind::Move || e.unsafe) continue;
+    for (const std::string* name : {&e.to, &e.from})
+      if (const std::size_t slash = name->rfind('/'); slash != std::string::npos && slash > 0)
+        folders.insert({e.root, name->substr(0, slash)});
+  }
   // A target folder may be a link to another file system: it is followed.
-  for (const std::string& folder : folders)
-    if (const UniqueFd inner(env, env.Open(dirFd, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  for (const auto& [root, folder] : folders)
+    if (const UniqueFd inner(env, env.Open(rootFds[root], folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         inner.get() >= 0)
       RemoveStaleMoveTemps(env, inner.get());
 }
@@ -319,21 +326,32 @@ UndoReport UndoRun(const fs::Env& env, const JournalRun& run, const UndoCallback
   const UniqueFd dir(env, env.Open(AT_FDCWD, run.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   const int dirFd = dir.get();
   if (dirFd < 0) return refuse(errno, run.folder);
+  // A tree's other roots: each locked and opened as the first.
+  std::vector<int> rootFds{dirFd};
+  std::vector<FolderLock> locks;
+  std::vector<UniqueFd> rootDirs;
+  for (std::size_t i = 1; i < run.roots.size(); ++i) {
+    locks.emplace_back();
+    if (const int e = locks.back().TryLock(env, run.roots[i]); e != 0) return refuse(e, run.roots[i]);
+    rootDirs.emplace_back(env, env.Open(AT_FDCWD, run.roots[i].c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (rootDirs.back().get() < 0) return refuse(errno, run.roots[i]);
+    rootFds.push_back(rootDirs.back().get());
+  }
   JournalWriter journal(env);
   if (const int e = journal.Reopen(run.path); e != 0) return refuse(e, run.path);
   if (const int e = journal.UndoBegin(); e != 0) return refuse(e, run.path);
   // Copies half-made by a move or an undo that was killed go first: in the
   // folder itself and in every folder the run moved files into, whether the
   // run made it or found it.
-  RemoveStaleMoveTemps(env, dirFd);
-  RemoveStaleTempsOfTargets(env, dirFd, run);
+  for (const int fd : rootFds) RemoveStaleMoveTemps(env, fd);
+  RemoveStaleTempsOfTargets(env, rootFds, run);
   // A record naming something outside the folder (or deeper than the run
   // goes) did not come from a run: it is named and never acted on.
   for (const Entry& e : run.entries)
     if (e.unsafe) report.left.push_back({e.to, e.from, UndoLeftReason::Refused, 0});
 
   const std::vector<const Entry*> order = UndoOrder(run);
-  Undoer undoer(run, dirFd, journal, report);
+  Undoer undoer(run, rootFds, journal, report);
   std::size_t announcedTo = 0;
   for (std::size_t k = 0; k < order.size(); ++k) {
     if (abort && abort->load(std::memory_order_relaxed) != 0) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/fs/file_identity.h"
 
@@ -17,8 +18,10 @@ using pictray::FileIdentity;
 struct FileRec {
   std::string file;       // name without its extension
   std::string folda;      // "---", or the surplus folder name ("..._same")
-  std::string filename;   // name as the file system gives it (bytes)
-  std::string path;       // folder + "/" + filename
+  // name as the file system gives it (bytes); in a search of subfolders or
+  // of several folders, its path relative to its root ("DCIM/100/a.jpg")
+  std::string filename;
+  std::string path;       // root folder + "/" + filename: always a full path
   std::string size;       // decimal, 64-bit
   std::string sameno;     // place in its run: "0" kept, "1", "2"... copies
   std::string firstfile;  // `file` of the kept file (copies only)
@@ -41,6 +44,17 @@ struct FileRec {
   // compared when they were keyed, each still as listed right after its
   // read; 0 when not compared.
   std::uint32_t contentClass = 0;
+  // Which of the search's roots it was listed under (0 for one folder).
+  std::uint32_t root = 0;
+  // Listed under a reference root (--reference): a protected library's
+  // file, never moved, kept first in every group it is in.
+  bool reference = false;
+};
+
+// One folder a search starts from (a root of FileRec::root).
+struct ListRoot {
+  std::string folder;
+  bool reference = false;  // a protected library's (FileRec::reference)
 };
 
 // The first thing that decides which of a set of copies stays (the rest

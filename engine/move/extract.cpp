@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <map>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -47,27 +48,34 @@ bool StillAsGrouped(const fs::Env& env, int dirfd, const FileRec& r) {
          StatRegular(env, AT_FDCWD, r.keptPath, kept) && kept == r.keptIdentity;
 }
 
-// Where the copies of one extraction go, made as the first copy needs it.
+// Where the copies of one root go, made as the first copy needs it.
 struct Destination {
   std::string name;  // of the extraction folder; its final name once made
+  std::uint32_t root = 0;
   bool made = false;
-  std::set<std::string> surplusMade;  // surplus folders made in it
+  std::set<std::string> surplusMade;  // surplus folders (and folders in them) made in it
 
-  // Makes the extraction folder and the surplus folder `folda` when missing.
-  // Returns 0 or an errno.
-  int Prepare(MoveFrame& frame, const std::string& folda) {
+  // Makes the extraction folder, the surplus folder `folda` and, in a tree,
+  // the folders of `inside` (a copy's path relative to its root) in it
+  // when missing. Returns 0 or an errno.
+  int Prepare(MoveFrame& frame, const std::string& folda, const std::string& inside) {
     if (!made) {
-      const MakeDirFn makeDir = [&frame](const std::string& rel) {
-        return frame.MakeFolder(frame.nextEntry()++, rel);
+      const MakeDirFn makeDir = [&frame, this](const std::string& rel) {
+        return frame.MakeFolder(frame.nextEntry()++, rel, root);
       };
-      if (const int e = MakeOwnFolder(frame.env(), frame.fd(), name, name, makeDir); e != 0) return e;
+      if (const int e = MakeOwnFolder(frame.env(), frame.fd(root), name, name, makeDir); e != 0) return e;
       made = true;
     }
-    if (surplusMade.count(folda)) return 0;
     // The folder is new, so an existing surplus folder is not ours.
-    if (const int e = frame.MakeFolder(frame.nextEntry()++, name + "/" + folda); e != 0) return e;
-    surplusMade.insert(folda);
-    return 0;
+    for (std::string rel = folda;;) {
+      if (!surplusMade.count(rel)) {
+        if (const int e = frame.MakeFolder(frame.nextEntry()++, name + "/" + rel, root); e != 0) return e;
+        surplusMade.insert(rel);
+      }
+      const std::size_t slash = inside.find('/', rel.size() - folda.size());
+      if (slash == std::string::npos) return 0;
+      rel = folda + "/" + inside.substr(0, slash);
+    }
   }
 };
 
@@ -78,14 +86,14 @@ struct Destination {
 SurplusOutcome::Kind MoveVerified(MoveFrame& frame, const FileRec& r, const std::string& to, MovedFile& moved,
                                   SurplusOutcome& out) {
   const fs::Env& env = frame.env();
-  const int dirfd = frame.fd();
+  const int dirfd = frame.fd(r.root);
   JournalWriter& journal = frame.journal();
   struct stat before {};
   if (env.Fstatat(dirfd, r.filename.c_str(), before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode) ||
       IdentityOf(before) != r.identity)
     return SurplusOutcome::Kind::Changed;
   const long entry = frame.nextEntry()++;
-  journal.MoveBegin(entry, r.filename, to, IdentityOf(before), before.st_mode);
+  journal.MoveBegin(entry, r.filename, to, IdentityOf(before), before.st_mode, r.root);
   if (const int e = journal.Flush(); e != 0) {
     frame.JournalFailed(e);
     out.reason = SurplusLeft::MoveFailed;
@@ -149,14 +157,19 @@ Check CheckInDryRun(const fs::Env& env, int dirfd, const FileRec& r, bool copyAs
 // surplus folder, its sidecars after it.
 class CopyMoves final : public MoveSteps {
  public:
-  CopyMoves(const std::vector<FileRec>& lpData, const std::string& folder, const TimeStamp& now, bool dryRun,
-            const LookedAsListed* looked, const ExtractCallbacks& cb, AbortFlag abort, ExtractResult& res)
-      : lpData_(lpData), folder_(folder), dryRun_(dryRun), cb_(cb), abort_(abort), res_(res),
+  CopyMoves(const std::vector<FileRec>& lpData, const std::vector<std::string>& roots, const TimeStamp& now,
+            bool dryRun, const LookedAsListed* looked, const ExtractCallbacks& cb, AbortFlag abort, ExtractResult& res)
+      : lpData_(lpData), roots_(roots), dryRun_(dryRun), cb_(cb), abort_(abort), res_(res),
         sidecars_(SidecarsOfCopies(lpData)),
         looked_(looked && looked->size() == lpData.size() ? looked : nullptr) {
-    dest_.name = SameFolderName(now);
+    dests_.resize(roots.size());
+    for (std::size_t i = 0; i < roots.size(); ++i) {
+      dests_[i].name = SameFolderName(now);
+      dests_[i].root = static_cast<std::uint32_t>(i);
+    }
     for (std::size_t i = 0; i < lpData.size(); ++i)
-      if (lpData[i].folda != "---" && !lpData[i].keptPath.empty()) surplusRows_.push_back(i);
+      if (lpData[i].folda != "---" && !lpData[i].keptPath.empty() && lpData[i].root < roots.size())
+        surplusRows_.push_back(i);
   }
 
   void Begin(MoveFrame& frame) override;
@@ -164,15 +177,15 @@ class CopyMoves final : public MoveSteps {
   bool Aborted() const override { return dupes::Aborted(abort_); }
   bool Take(std::size_t k, MoveFrame& frame) override;
   void Stopped(std::size_t at, MoveStop why, MoveFrame& frame) override;
-  // The extraction folder, once made and still there.
-  const std::string& FolderName() const { return dest_.name; }
-  bool FolderMade() const { return dest_.made; }
+  // The extraction folder of root `root`, once made and still there.
+  const std::string& FolderName(std::size_t root = 0) const { return dests_[root].name; }
+  bool FolderMade(std::size_t root = 0) const { return dests_[root].made; }
 
  private:
   int MoveSidecars(const std::vector<std::size_t>& rows, const FileRec& copy, MoveFrame& frame);
 
   const std::vector<FileRec>& lpData_;
-  const std::string& folder_;
+  const std::vector<std::string>& roots_;
   const bool dryRun_;
   const ExtractCallbacks& cb_;
   const AbortFlag abort_;
@@ -183,9 +196,9 @@ class CopyMoves final : public MoveSteps {
   std::vector<std::size_t> surplusRows_;
   // A dry run's checks, made together before the first copy is told.
   std::vector<Check> dryChecks_;
-  // The result line of each surplus folder, by its name.
-  std::unordered_map<std::string, std::size_t> lineOf_;
-  Destination dest_;
+  // The result line of each surplus folder, by its root and name.
+  std::map<std::pair<std::uint32_t, std::string>, std::size_t> lineOf_;
+  std::vector<Destination> dests_;  // by root
 };
 
 // A dry run moves nothing, so its checks (looks, no reading while both
@@ -226,7 +239,8 @@ void CopyMoves::Begin(MoveFrame& frame) {
                                       [&](std::size_t row) { return !(looked_ && (*looked_)[row]); });
   ShareWork(surplusRows_.size(), ThreadsFor(static_cast<std::size_t>(unlooked)), abort_, [&](std::size_t k, unsigned) {
     const std::size_t row = surplusRows_[k];
-    dryChecks_[k] = CheckInDryRun(frame.env(), frame.fd(), lpData_[row], looked_ && (*looked_)[row], keptNow[keptOf[k]]);
+    dryChecks_[k] = CheckInDryRun(frame.env(), frame.fd(lpData_[row].root), lpData_[row], looked_ && (*looked_)[row],
+                                  keptNow[keptOf[k]]);
   });
 }
 
@@ -236,17 +250,24 @@ int CopyMoves::MoveSidecars(const std::vector<std::size_t>& rows, const FileRec&
   int moved = 0;
   for (std::size_t row : rows) {
     const FileRec& s = lpData_[row];
-    const std::string to = dest_.name + "/" + copy.folda + "/" + s.filename;
-    SurplusOutcome out{SurplusOutcome::Kind::Moved, s.path, JoinPath(folder_, to), copy.path};
+    // A sidecar goes with its picture, within its root; a reference file never.
+    if (s.root != copy.root || s.reference) continue;
+    Destination& dest = dests_[copy.root];
+    const std::string to = dest.name + "/" + copy.folda + "/" + s.filename;
+    SurplusOutcome out{SurplusOutcome::Kind::Moved, s.path, JoinPath(roots_[copy.root], to), copy.path};
     out.sidecar = true;
     FileIdentity now;
     if (dryRun_) {
-      if (!StatRegular(frame.env(), frame.fd(), s.filename, now) || now != s.identity)
+      if (!StatRegular(frame.env(), frame.fd(s.root), s.filename, now) || now != s.identity)
         out.kind = SurplusOutcome::Kind::Changed;
     } else if (frame.journalError() != 0) {
       out.kind = SurplusOutcome::Kind::Failed;
       out.reason = SurplusLeft::JournalStopped;
       out.err = frame.journalError();
+    } else if (const int e = dest.Prepare(frame, copy.folda, s.filename); e != 0) {
+      out.kind = SurplusOutcome::Kind::Failed;
+      out.reason = SurplusLeft::MoveFailed;
+      out.err = e;
     } else {
       MovedFile m{out.to, copy.path, {}, MovedFile::Kind::Sidecar, {}};
       out.kind = MoveVerified(frame, s, to, m, out);
@@ -264,18 +285,26 @@ bool CopyMoves::Take(std::size_t k, MoveFrame& frame) {
   // follows the copies.
   if (cb_.progress) cb_.progress(static_cast<int>((k * 100 + 100) / surplusRows_.size()));
   const FileRec& r = lpData_[surplusRows_[k]];
-  const auto known = lineOf_.find(r.folda);
+  const auto known = lineOf_.find({r.root, r.folda});
   const std::size_t line = known == lineOf_.end() ? res_.lines.size() : known->second;
   SurplusOutcome out{SurplusOutcome::Kind::Moved, r.path, "", r.keptPath};
+  Destination& dest = dests_[r.root];
+  const std::string& rootFolder = roots_[r.root];
 
-  const Check check = dryRun_ ? dryChecks_[k] : CheckBeforeMove(frame.env(), frame.fd(), r);
-  if (check != Check::Verified) {
+  // A protected library's file is never moved, whatever the marks say.
+  const Check check = r.reference ? Check::Changed
+                      : dryRun_   ? dryChecks_[k]
+                                  : CheckBeforeMove(frame.env(), frame.fd(r.root), r);
+  if (r.reference) {
+    out.kind = SurplusOutcome::Kind::Failed;
+    out.reason = SurplusLeft::Reference;
+  } else if (check != Check::Verified) {
     out.kind = check == Check::Changed ? SurplusOutcome::Kind::Changed : SurplusOutcome::Kind::Differs;
   } else if (!dryRun_) {
-    const int e = dest_.Prepare(frame, r.folda);
+    const int e = dest.Prepare(frame, r.folda, r.filename);
     MovedFile moved{"", r.keptPath, {}, r.similarCopy ? MovedFile::Kind::SimilarCopy : MovedFile::Kind::Copy,
                     r.keptIdentity};
-    const std::string to = dest_.name + "/" + r.folda + "/" + r.filename;
+    const std::string to = dest.name + "/" + r.folda + "/" + r.filename;
     if (e != 0) {
       out.kind = SurplusOutcome::Kind::Failed;
       out.reason = SurplusLeft::MoveFailed;
@@ -283,10 +312,10 @@ bool CopyMoves::Take(std::size_t k, MoveFrame& frame) {
     } else {
       out.kind = MoveVerified(frame, r, to, moved, out);
     }
-    moved.to = JoinPath(folder_, to);
+    moved.to = JoinPath(rootFolder, to);
     if (out.kind == SurplusOutcome::Kind::Moved) res_.moved.push_back(moved);
   }
-  out.to = JoinPath(folder_, dest_.name + "/" + r.folda + "/" + r.filename);
+  out.to = JoinPath(rootFolder, dest.name + "/" + r.folda + "/" + r.filename);
   Tally(res_, out.kind);
   res_.outcomes.push_back(out);
   if (out.kind != SurplusOutcome::Kind::Moved) return true;
@@ -296,9 +325,9 @@ bool CopyMoves::Take(std::size_t k, MoveFrame& frame) {
   if (line < res_.lines.size()) {
     res_.lines[line].count += movedHere;
   } else {
-    lineOf_.emplace(r.folda, line);
-    res_.lines.push_back({r.folda, movedHere, r.filename, JoinPath(folder_, dest_.name + "/" + r.folda), "new"});
-    frame.Arrived(dest_.name + "/" + r.folda);
+    lineOf_.emplace(std::make_pair(r.root, r.folda), line);
+    res_.lines.push_back({r.folda, movedHere, r.filename, JoinPath(rootFolder, dest.name + "/" + r.folda), "new"});
+    frame.Arrived(dest.name + "/" + r.folda, r.root);
   }
   if (cb_.resultLine) cb_.resultLine(line, res_.lines[line]);
   return true;
@@ -324,6 +353,7 @@ Message SurplusLeftMessage(const SurplusOutcome& o) {
   switch (o.reason) {
     case SurplusLeft::JournalStopped: return Message{Said::ExtractLeftJournalStopped, {}, {}, o.err};
     case SurplusLeft::InExtractionFolder: return Message{Said::ExtractLeftInExtractionFolder, {}, {}, o.err};
+    case SurplusLeft::Reference: return Message{Said::ExtractLeftReference};
     default: return Message{Said::ExtractLeftMoveFailed, {}, {}, o.err};
   }
 }
@@ -344,11 +374,19 @@ int MakeOwnFolder(const fs::Env& env, int dirfd, const std::string& name, std::s
 
 ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& lpData, const std::string& folder,
                                const std::string& journalDir, const TimeStamp& now, bool dryRun,
-                               const ExtractCallbacks& cb, AbortFlag abort, const LookedAsListed* looked) {
+                               const ExtractCallbacks& cb, AbortFlag abort, const LookedAsListed* looked,
+                               const std::vector<std::string>& treeRoots) {
   ExtractResult res;
-  CopyMoves moves(lpData, folder, now, dryRun, looked, cb, abort, res);
-  const MoveEnd end = RunJournalledMove(
-      env, {.folder = folder, .journalDir = journalDir, .kind = JournalRunKind::Extract, .dryRun = dryRun}, moves);
+  const bool tree = !treeRoots.empty();
+  const std::vector<std::string> roots = tree ? treeRoots : std::vector<std::string>{folder};
+  CopyMoves moves(lpData, roots, now, dryRun, looked, cb, abort, res);
+  const MoveEnd end = RunJournalledMove(env,
+                                        {.folder = roots[0],
+                                         .journalDir = journalDir,
+                                         .moreFolders = {roots.begin() + 1, roots.end()},
+                                         .kind = tree ? JournalRunKind::ExtractTree : JournalRunKind::Extract,
+                                         .dryRun = dryRun},
+                                        moves);
   res.lockError = end.refusal;
   res.aborted = end.aborted;
   res.journalError = end.journalError;
@@ -356,7 +394,14 @@ ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& l
   // A folder that kept something (a copy that could not go back) stays named.
   if (moves.FolderMade() && std::find(end.foldersKept.begin(), end.foldersKept.end(), moves.FolderName()) !=
                                 end.foldersKept.end())
-    res.samedir = JoinPath(folder, moves.FolderName()) + "/";
+    res.samedir = JoinPath(roots[0], moves.FolderName()) + "/";
+  for (std::size_t i = 0; i < roots.size(); ++i) {
+    const std::vector<std::string>& kept = i == 0 ? end.foldersKept
+                                           : i - 1 < end.foldersKeptOf.size() ? end.foldersKeptOf[i - 1]
+                                                                             : std::vector<std::string>{};
+    if (moves.FolderMade(i) && std::find(kept.begin(), kept.end(), moves.FolderName(i)) != kept.end())
+      res.samedirs.push_back(JoinPath(roots[i], moves.FolderName(i)) + "/");
+  }
   return res;
 }
 

@@ -19,6 +19,7 @@ enum class SurplusLeft {
   MoveFailed,          // its folder could not be made, or the rename failed
   JournalStopped,      // the run stopped before it, as its journal could not be written
   InExtractionFolder,  // another file took its name there; it could not come back from it
+  Reference,           // a protected library's file (FileRec::reference): never moved
 };
 
 // What happened to one surplus copy.
@@ -39,6 +40,9 @@ Message SurplusLeftMessage(const SurplusOutcome& o);
 
 struct ExtractResult {
   std::string samedir;  // extraction folder ending in "/"; "" when nothing moved
+  // In a tree: every root's extraction folder that holds something (the
+  // first root's is also `samedir`).
+  std::vector<std::string> samedirs;
   std::vector<SameResultLine> lines;
   std::vector<SurplusOutcome> outcomes;
   std::vector<MovedFile> moved;  // what a later deletion checks against
@@ -87,8 +91,14 @@ int MakeOwnFolder(const fs::Env& env, int dirfd, const std::string& name, std::s
 // A dry run that follows grouping at once may be handed grouping's looks
 // (SetFolda's `looked`): a file found still as listed there is not looked at
 // again.
+// In a tree (`treeRoots`, the roots of FileRec::root, `folder` first), each
+// copy moves into the extraction folder of its own root, keeping its path
+// relative to that root (root/same.../<folda>/<path>), all in one journal
+// (JournalRunKind::ExtractTree) and under every root's lock. A reference
+// file (FileRec::reference) is never moved, whatever its marks say.
 ExtractResult MakeFoldaAndMove(const fs::Env& env, const std::vector<FileRec>& lpData, const std::string& folder,
                                const std::string& journalDir, const TimeStamp& now, bool dryRun, const ExtractCallbacks& cb,
-                               AbortFlag abort = nullptr, const LookedAsListed* looked = nullptr);
+                               AbortFlag abort = nullptr, const LookedAsListed* looked = nullptr,
+                               const std::vector<std::string>& treeRoots = {});
 
 }  // namespace pictray::dupes

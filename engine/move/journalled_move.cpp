@@ -10,21 +10,21 @@
 
 namespace pictray {
 
-int MoveFrame::MakeFolder(long id, const std::string& rel) {
+int MoveFrame::MakeFolder(long id, const std::string& rel, std::uint32_t root) {
   int journalErr = 0;
-  const int e = MakeFolderJournalled(journal_, id, fd_, rel, journalErr);
+  const int e = MakeFolderJournalled(journal_, id, rootFds_[root], rel, journalErr, root);
   if (journalErr != 0) {
     JournalFailed(journalErr);
     return journalErr;
   }
-  if (e == 0) made_.push_back({rel});
+  if (e == 0) made_.push_back({rel, root});
   return e;
 }
 
-void MoveFrame::Arrived(const std::string& rel) {
+void MoveFrame::Arrived(const std::string& rel, std::uint32_t root) {
   for (Made& m : made_)
-    if (rel == m.rel || (rel.size() > m.rel.size() && rel.compare(0, m.rel.size(), m.rel) == 0 &&
-                         rel[m.rel.size()] == '/'))
+    if (m.root == root && (rel == m.rel || (rel.size() > m.rel.size() && rel.compare(0, m.rel.size(), m.rel) == 0 &&
+                                            rel[m.rel.size()] == '/')))
       m.used = true;
 }
 
@@ -32,11 +32,16 @@ void MoveFrame::JournalFailed(int err) {
   if (journalError_ == 0) journalError_ = err;
 }
 
-std::vector<std::string> MoveFrame::RemoveUnused() {
+std::vector<std::string> MoveFrame::RemoveUnused(std::uint32_t root) {
   std::vector<std::string> kept;
   // A folder is made after the one it is in, so the later go first.
-  for (auto m = made_.rbegin(); m != made_.rend(); ++m)
-    if (m->used || env().Unlinkat(fd_, m->rel.c_str(), AT_REMOVEDIR) != 0) kept.insert(kept.begin(), m->rel);
+  for (auto m = made_.rbegin(); m != made_.rend(); ++m) {
+    if (m->root != root) continue;
+    if (m->used || (!m->removed && env().Unlinkat(rootFds_[root], m->rel.c_str(), AT_REMOVEDIR) != 0))
+      kept.insert(kept.begin(), m->rel);
+    else
+      m->removed = true;
+  }
   return kept;
 }
 
@@ -56,16 +61,34 @@ MoveEnd RunJournalledMove(const fs::Env& env, const MoveSetup& setup, MoveSteps&
     end.refusal = folderError;
     return end;
   }
+  // The other roots, each needed as the first is.
+  std::vector<FolderLock> locks(setup.moreFolders.size());
+  std::vector<UniqueFd> more;
+  std::vector<int> moreFds;
+  for (std::size_t i = 0; i < setup.moreFolders.size(); ++i) {
+    if (!setup.dryRun)
+      if (const int e = locks[i].TryLock(env, setup.moreFolders[i]); e != 0) {
+        end.refusal = e;
+        return end;
+      }
+    more.emplace_back(env, env.Open(AT_FDCWD, setup.moreFolders[i].c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (more.back().get() < 0) {
+      end.refusal = errno;
+      return end;
+    }
+    moreFds.push_back(more.back().get());
+  }
   JournalWriter journal(env);
   if (!setup.dryRun) {
-    if ((end.journalError = journal.Create(setup.journalDir, setup.kind, setup.folder)) != 0) {
+    if ((end.journalError = journal.Create(setup.journalDir, setup.kind, setup.folder, setup.moreFolders)) != 0) {
       end.journalPath = setup.journalDir;
       return end;
     }
     // Copies half-made here by an undo that was killed.
     if (folder.get() >= 0) RemoveStaleMoveTemps(env, folder.get());
+    for (const int fd : moreFds) RemoveStaleMoveTemps(env, fd);
   }
-  MoveFrame frame(journal, folder.get(), folderError);
+  MoveFrame frame(journal, folder.get(), folderError, moreFds);
   end.ran = true;
   steps.Begin(frame);
   MoveStop why = MoveStop::Done;
@@ -84,6 +107,8 @@ MoveEnd RunJournalledMove(const fs::Env& env, const MoveSetup& setup, MoveSteps&
   end.aborted = why == MoveStop::Aborted;
   steps.Stopped(i, why, frame);
   end.foldersKept = frame.RemoveUnused();
+  for (std::size_t i = 0; i < setup.moreFolders.size(); ++i)
+    end.foldersKeptOf.push_back(frame.RemoveUnused(static_cast<std::uint32_t>(i + 1)));
   end.journalError = frame.journalError();
   if (const int e = journal.Close(); e != 0 && end.journalError == 0) end.journalError = e;
   if (end.journalError != 0) end.journalPath = journal.path();

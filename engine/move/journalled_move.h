@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,12 +20,16 @@ namespace pictray {
 // the run made.
 class MoveFrame {
  public:
-  MoveFrame(JournalWriter& journal, int folderFd, int folderError)
-      : journal_(journal), fd_(folderFd), folderError_(folderError) {}
+  MoveFrame(JournalWriter& journal, int folderFd, int folderError, std::vector<int> moreRootFds = {})
+      : journal_(journal), fd_(folderFd), folderError_(folderError), rootFds_{folderFd} {
+    rootFds_.insert(rootFds_.end(), moreRootFds.begin(), moreRootFds.end());
+  }
 
   const fs::Env& env() const { return journal_.env(); }
   // The source folder, or -1 with the errno of opening it in folderError.
   int fd() const { return fd_; }
+  // Root `root` of a run over several (MoveSetup::moreFolders); 0 is fd().
+  int fd(std::uint32_t root) const { return rootFds_[root]; }
   int folderError() const { return folderError_; }
   JournalWriter& journal() { return journal_; }
   // The id of the journal's next entry.
@@ -34,27 +39,31 @@ class MoveFrame {
   // entry `id`; it goes again at the end unless a file arrived in it.
   // Returns 0, the errno of mkdir, or that of a record that could not be
   // written (the run stops).
-  int MakeFolder(long id, const std::string& rel);
+  int MakeFolder(long id, const std::string& rel, std::uint32_t root = 0);
   // A file arrived in `rel`: it and the folders made above it stay.
-  void Arrived(const std::string& rel);
+  void Arrived(const std::string& rel, std::uint32_t root = 0);
   // A record could not be written: no further file is taken up.
   void JournalFailed(int err);
   int journalError() const { return journalError_; }
 
   // Removes the folders made that nothing arrived in, the deepest first;
-  // those that stay (something arrived, or removal failed) are returned.
-  std::vector<std::string> RemoveUnused();
+  // those of root `root` that stay (something arrived, or removal failed)
+  // are returned.
+  std::vector<std::string> RemoveUnused(std::uint32_t root = 0);
 
  private:
   struct Made {
     std::string rel;
+    std::uint32_t root = 0;
     bool used = false;
+    bool removed = false;
   };
   JournalWriter& journal_;
   int fd_;
   int folderError_;
   long nextEntry_ = 0;
   int journalError_ = 0;
+  std::vector<int> rootFds_;
   std::vector<Made> made_;
 };
 
@@ -82,6 +91,9 @@ class MoveSteps {
 
 struct MoveSetup {
   std::string folder, journalDir;
+  // The other roots of a run over several folders (an ExtractTree): each
+  // locked and opened as `folder` is, and named in the journal.
+  std::vector<std::string> moreFolders;
   JournalRunKind kind = JournalRunKind::Move;
   // Nothing locked, journalled or changed: the steps tell what would move.
   bool dryRun = false;
@@ -101,7 +113,9 @@ struct MoveEnd {
   // stopped there): its errno and path.
   int journalError = 0;
   std::string journalPath;
-  std::vector<std::string> foldersKept;  // made by the run and still there
+  std::vector<std::string> foldersKept;  // made by the run and still there (in `folder`)
+  // The same for each of the other roots, by root (1: moreFolders[0]).
+  std::vector<std::vector<std::string>> foldersKeptOf;
 };
 
 // Runs `steps` in the frame over setup.folder.

@@ -62,6 +62,11 @@ enum class Said : std::uint8_t {
   // error says it stopped; items: what was left (UndoLeft*), names: where it
   // is, where it came from ("" for a folder); error.
   UndoEnd,
+  // numbers: groups not shown, files taken out of their groups by the
+  // review's earlier decisions.
+  DecisionsHidden,
+  // numbers: the decisions forgotten.
+  DecisionsForgotten,
   UndoNotPossible,  // names: what could not be opened; error
   UndoLeftNameTaken,
   UndoLeftChanged,
@@ -77,6 +82,7 @@ enum class Said : std::uint8_t {
   ExtractJournalStopped,     // names: journal; error
   // Why one surplus copy stays; error.
   ExtractLeftMoveFailed,
+  ExtractLeftReference,  // a protected library's file, never moved
   ExtractLeftJournalStopped,
   ExtractLeftInExtractionFolder,
   // Extraction ends; numbers: copies left as they differ or changed, copies

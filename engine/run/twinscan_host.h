@@ -27,6 +27,9 @@ struct TwinscanEnd {
   bool quit = false;     // after the deletion the user chose to end the program
   std::string samedir;   // the extraction folder now ("" when there is none)
   std::vector<dupes::MovedFile> moved;  // the copies in it, as a deletion checks them
+  // What the review's lasting decisions hid from the groups shown
+  // (engine/dupes/decisions.h): groups not shown, files taken out.
+  std::size_t hiddenGroups = 0, hiddenMembers = 0;
 };
 
 class TwinscanHost {

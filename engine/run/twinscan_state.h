@@ -22,7 +22,19 @@ struct SimilarTools;
 }
 
 struct TwinscanBlock {
-  std::string TargetFolda;  // the source folder
+  std::string TargetFolda;  // the source folder: the first of `folders`, or the only one
+  // A library: the folders searched (TargetFolda alone when empty; else
+  // TargetFolda is folders[0], the folder whose journals hold the run's
+  // extraction), with their subfolders when `subfolders` is on, and the
+  // reference folders, whose files are never moved and stay first in every
+  // group they are in (a group of theirs alone is not shown). Off, with one
+  // folder and no reference folder, the search is the one-folder search.
+  std::vector<std::string> folders;
+  bool subfolders = false;
+  std::vector<std::string> references;
+  // The file of the review's lasting decisions (engine/dupes/decisions.h,
+  // DecisionsPath); "": none are kept or honoured.
+  std::string decisionsPath;
   std::string deleteexe;    // the deleter (erasekit)
   std::string programDir;   // where the deleter runs
   std::string journalDir;   // where extractions keep their journals (the user's state folder)
@@ -59,6 +71,17 @@ struct TwinscanBlock {
   std::vector<dupes::MovedFile> moved;
 
   std::atomic<int> abort{0};
+  // The roots of the search, in the order of FileRec::root: the folders,
+  // then the reference folders.
+  std::vector<dupes::ListRoot> Roots() const {
+    std::vector<dupes::ListRoot> roots;
+    if (folders.empty()) roots.push_back({TargetFolda, false});
+    for (const std::string& f : folders) roots.push_back({f, false});
+    for (const std::string& f : references) roots.push_back({f, true});
+    return roots;
+  }
+  // More than the one-folder search.
+  bool Library() const { return subfolders || Roots().size() > 1; }
   bool Aborted() const { return abort.load(std::memory_order_relaxed) != 0; }
 };
 

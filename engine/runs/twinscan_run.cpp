@@ -9,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "engine/dupes/decisions.h"
 #include "engine/dupes/delete_check.h"
 #include "engine/dupes/groups.h"
 #include "engine/fs/folder_lock.h"
@@ -85,7 +86,23 @@ std::vector<FileRec> ListFolder(Work& w, int& openError) {
     w.host.SetProgress(TwinscanBar::PR01, position);
   };
   const dupes::Keying keying = w.val.keyEveryFile ? dupes::Keying::AllFiles : dupes::Keying::WhereNeeded;
-  return dupes::SetListView(*w.val.env, w.val.TargetFolda, progress, keying, &openError, &w.val.abort);
+  if (!w.val.Library())
+    return dupes::SetListView(*w.val.env, w.val.TargetFolda, progress, keying, &openError, &w.val.abort);
+  const std::vector<dupes::ListRoot> roots = w.val.Roots();
+  dupes::RootError error;
+  std::vector<FileRec> table =
+      dupes::ListRoots(*w.val.env, roots, w.val.subfolders, progress, keying, &error, &w.val.abort);
+  openError = error.err;
+  if (error.err != 0) w.report.failedFolder = roots[error.root].folder;
+  return table;
+}
+
+// The roots of a library's extraction (FileRec::root); none for one folder.
+std::vector<std::string> TreeRoots(const TwinscanBlock& val) {
+  std::vector<std::string> roots;
+  if (val.Library())
+    for (const dupes::ListRoot& root : val.Roots()) roots.push_back(root.folder);
+  return roots;
 }
 
 // Moves the surplus copies of `table` with PR02 and LV02 following them; a
@@ -104,7 +121,8 @@ bool Extract(Work& w, const std::vector<FileRec>& table, const dupes::LookedAsLi
     w.host.SetResultLine(index, line);
   };
   const ExtractResult& r = w.report.extraction.emplace(dupes::MakeFoldaAndMove(*w.val.env, 
-      table, w.val.TargetFolda, w.val.journalDir, TimeStamp::Now(*w.val.env), w.val.dryRun, cb, &w.val.abort, looked));
+      table, w.val.TargetFolda, w.val.journalDir, TimeStamp::Now(*w.val.env), w.val.dryRun, cb, &w.val.abort, looked,
+      TreeRoots(w.val)));
   if (r.lockError != 0) {
     // Nothing was done: the earlier extraction folder stays the current one.
     w.report.end.refused = true;
@@ -198,19 +216,47 @@ similar::SearchProgress SearchProgressOf(Work& w) {
 // marks of the byte-identical copies, which BT01 and the automatic
 // extraction move; copies of the same picture move as the review chooses,
 // or with extractSimilar. The groups are shown, also when stopped.
+// The groups as the library's rules have them: a reference file kept and
+// alone of its kind in each, and what the review decided earlier hidden.
+// True when the groups changed, so that the table's marks follow them.
+bool LibraryRules(Work& w, const std::vector<FileRec>& table, std::vector<dupes::TwinGroup>& groups,
+                  const dupes::Decisions& decisions) {
+  bool changed = dupes::ProtectReference(groups, table);
+  const dupes::HiddenCount hidden = dupes::HideDecided(*w.val.env, decisions, table, groups, &w.val.abort);
+  w.report.end.hiddenGroups += hidden.groups;
+  w.report.end.hiddenMembers += hidden.members;
+  return changed || hidden.members > 0;
+}
+
 dupes::TwinReview ShowGroups(Work& w, std::vector<FileRec>& table) {
   const similar::SimilarTools* tools = w.val.similarTools;
   dupes::TwinReview review;
+  // A store that cannot be read hides nothing.
+  dupes::Decisions decisions;
+  if (!w.val.decisionsPath.empty()) decisions.Load(*w.val.env, w.val.decisionsPath);
+  w.report.end.hiddenGroups = w.report.end.hiddenMembers = 0;
   if (tools && w.val.similar) {
-    const std::vector<dupes::TwinGroup> copies = dupes::GroupsOfTable(table);
+    std::vector<dupes::TwinGroup> copies = dupes::GroupsOfTable(table);
     review = tools->search.find(*w.val.env, table, copies, *tools, w.val.keepFirst, SearchProgressOf(w),
                                 &w.val.abort, {});
-    if (w.val.extractSimilar && w.GoOn())
+    const bool changed = LibraryRules(w, table, review.groups, decisions);
+    if (w.val.extractSimilar && w.GoOn()) {
+      if (changed) dupes::MarkGroups(table, review.groups);
       w.host.SetTable(table);
-    else
+    } else {
+      // The byte-identical copies the table keeps are those the review shows.
+      dupes::HiddenCount counted = {w.report.end.hiddenGroups, w.report.end.hiddenMembers};
+      LibraryRules(w, table, copies, decisions);
+      w.report.end.hiddenGroups = counted.groups;
+      w.report.end.hiddenMembers = counted.members;
       dupes::MarkGroups(table, copies);
+    }
   } else {
     review.groups = dupes::GroupsOfTable(table);
+    if (LibraryRules(w, table, review.groups, decisions)) {
+      dupes::MarkGroups(table, review.groups);
+      w.host.SetTable(table);
+    }
     if (tools) review.facts = tools->search.facts(*w.val.env, table, review.groups);
   }
   w.host.SetReview(review);

@@ -18,6 +18,7 @@ namespace pictray {
 struct TwinscanReport {
   TwinscanEnd end;    // as told to the host
   int openError = 0;  // errno when the folder could not be read as a folder
+  std::string failedFolder;  // which folder (of a library's) that was
   std::optional<dupes::ExtractResult> extraction;  // when the run extracted, or was refused
   // The automatic run's table as grouped, before any extraction; empty when
   // it stopped sooner. A front end that shows only the outcome reads it here
@@ -25,7 +26,10 @@ struct TwinscanReport {
   std::vector<dupes::FileRec> grouped;
 };
 
-// Lists val.TargetFolda, keys, sorts and groups it, showing each table; then
+// Lists val.TargetFolda (or, for a library, val.Roots() with their
+// subfolders when val.subfolders), keys, sorts and groups it, showing each
+// table; hides the groups and files the review's lasting decisions left out
+// (val.decisionsPath; how many in the end); then
 // with MoveSoon extracts the surplus copies (saying so only when some were
 // left), and with DeleteSoon deletes the extraction folder without a question.
 TwinscanReport ThreadTwinscanAutoRun(TwinscanBlock& val, TwinscanHost& host);
