@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <nettle/sha2.h>
+
 #include <cerrno>
 #include <map>
 #include <string_view>
@@ -20,7 +22,7 @@ namespace {
 constexpr const char* kHeader = "twinscan-decisions\t1";
 constexpr std::size_t kReadPiece = std::size_t{1} << 20;
 
-std::string Hex(const Sha256::Digest& d) {
+std::string Hex(const std::array<unsigned char, 32>& d) {
   static const char digits[] = "0123456789abcdef";
   std::string out;
   for (const unsigned char c : d) {
@@ -30,7 +32,7 @@ std::string Hex(const Sha256::Digest& d) {
   return out;
 }
 
-bool ParseHex(std::string_view text, Sha256::Digest& d) {
+bool ParseHex(std::string_view text, std::array<unsigned char, 32>& d) {
   if (text.size() != 64) return false;
   const auto value = [](char c) {
     return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
@@ -81,7 +83,8 @@ int Remember(const fs::Env& env, const std::string& path, const std::vector<std:
 std::optional<ContentId> ContentIdOf(const fs::Env& env, const FileRec& r) {
   const UniqueFd fd(env, env.Open(AT_FDCWD, r.path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0 || !AsListed(env, fd.get(), r)) return std::nullopt;
-  Sha256 sha;
+  struct sha256_ctx sha;
+  sha256_init(&sha);
   std::vector<unsigned char> piece(static_cast<std::size_t>(std::min<std::int64_t>(r.identity.size, kReadPiece)) + 1);
   std::int64_t at = 0;
   for (;;) {
@@ -91,12 +94,14 @@ std::optional<ContentId> ContentIdOf(const fs::Env& env, const FileRec& r) {
       return std::nullopt;
     }
     if (n == 0) break;
-    sha.Add(piece.data(), static_cast<std::size_t>(n));
+    sha256_update(&sha, static_cast<std::size_t>(n), piece.data());
     at += n;
   }
   // Still the file listed, read to the end it had.
   if (at != r.identity.size || !AsListed(env, fd.get(), r)) return std::nullopt;
-  return ContentId{r.identity.size, sha.Finish()};
+  ContentId id{r.identity.size, {}};
+  sha256_digest(&sha, id.hash.size(), id.hash.data());
+  return id;
 }
 
 std::string DecisionsPath(const fs::Env& env, const std::string& program) {

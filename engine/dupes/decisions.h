@@ -11,6 +11,7 @@
 // atomically.
 #pragma once
 
+#include <array>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,6 @@
 #include <vector>
 
 #include "engine/dupes/dupes.h"
-#include "engine/dupes/sha256.h"
 #include "engine/fs/env.h"
 #include "engine/list/twin_groups.h"
 #include "engine/list/twin_table.h"
@@ -30,10 +30,10 @@ namespace pictray::dupes {
 
 inline constexpr std::size_t kDecisionsReadLimit = std::size_t{16} << 20;
 
-// What a file holds, whatever its name.
+// What a file holds, whatever its name: its size and SHA-256.
 struct ContentId {
   std::int64_t size = 0;
-  Sha256::Digest hash{};
+  std::array<unsigned char, 32> hash{};
   auto operator<=>(const ContentId&) const = default;
   bool operator==(const ContentId&) const = default;
 };

@@ -1,6 +1,7 @@
 #include "engine/dupes/twinscan_profile.h"
 
 #include "engine/dupes/keep_rule.h"
+#include "engine/journal/tab_fields.h"
 #include "engine/settings/settings_keys.h"
 
 namespace pictray::dupes {
@@ -44,6 +45,48 @@ bool ReadSimilarSearch(const fs::Env& env, const std::string& profile) {
 
 bool WriteSimilarSearch(const fs::Env& env, const std::string& profile, bool on) {
   return WriteSetting(env, key::twinscan::Similar, on ? "1" : "0", profile);
+}
+
+namespace {
+
+// Paths joined by tabs, each escaped; an empty path is no path.
+std::string PathList(const std::vector<std::string>& paths) {
+  std::string text;
+  for (const std::string& p : paths) {
+    if (p.empty()) continue;
+    if (!text.empty()) text += '\t';
+    text += EscapeField(p);
+  }
+  return text;
+}
+
+// A field that does not unescape is left out.
+std::vector<std::string> Paths(const std::string& text) {
+  std::vector<std::string> paths;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t tab = text.find('\t', start);
+    if (tab == std::string::npos) tab = text.size();
+    std::string path;
+    if (tab > start && UnescapeField(std::string_view(text).substr(start, tab - start), path)) paths.push_back(path);
+    start = tab + 1;
+  }
+  return paths;
+}
+
+}  // namespace
+
+TwinscanLibrary ReadTwinscanLibrary(const fs::Env& env, const std::string& profile) {
+  TwinscanLibrary library;
+  library.subfolders = ReadSetting(env, key::twinscan::Subfolders, profile) == "1";
+  library.folders = Paths(ReadSetting(env, key::twinscan::Folders, profile));
+  library.references = Paths(ReadSetting(env, key::twinscan::References, profile));
+  return library;
+}
+
+bool WriteTwinscanLibrary(const fs::Env& env, const std::string& profile, const TwinscanLibrary& library) {
+  bool ok = WriteSetting(env, key::twinscan::Subfolders, library.subfolders ? "1" : "0", profile);
+  ok = WriteSetting(env, key::twinscan::Folders, PathList(library.folders), profile) && ok;
+  return WriteSetting(env, key::twinscan::References, PathList(library.references), profile) && ok;
 }
 
 std::string ReadOpenApp(const fs::Env& env, const std::string& profile) {

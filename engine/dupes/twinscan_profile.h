@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/fs/env.h"
 #include "engine/list/twin_table.h"
@@ -29,6 +30,15 @@ KeepFirst ReadKeepFirst(const fs::Env& env, const std::string& profile);
 // "Similar": whether the search looks for the same pictures too.
 bool ReadSimilarSearch(const fs::Env& env, const std::string& profile);
 bool WriteSimilarSearch(const fs::Env& env, const std::string& profile, bool on);
+
+// "Subfolders", "Folders" and "References": the library the window searches.
+struct TwinscanLibrary {
+  std::vector<std::string> folders, references;
+  bool subfolders = false;
+  bool operator==(const TwinscanLibrary&) const = default;
+};
+TwinscanLibrary ReadTwinscanLibrary(const fs::Env& env, const std::string& profile);
+bool WriteTwinscanLibrary(const fs::Env& env, const std::string& profile, const TwinscanLibrary& library);
 
 // "OPENAPP" (opens the extraction folder) and "app" (opens a listed file);
 // "open" means the desktop's own opener.

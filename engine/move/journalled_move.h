@@ -93,7 +93,7 @@ struct MoveSetup {
   std::string folder, journalDir;
   // The other roots of a run over several folders (an ExtractTree): each
   // locked and opened as `folder` is, and named in the journal.
-  std::vector<std::string> moreFolders;
+  std::vector<std::string> moreFolders{};
   JournalRunKind kind = JournalRunKind::Move;
   // Nothing locked, journalled or changed: the steps tell what would move.
   bool dryRun = false;

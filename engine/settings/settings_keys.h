@@ -107,6 +107,12 @@ inline constexpr SettingKey app{kSection0, "app", nullptr, "open", kPathWidth};
 inline constexpr SettingKey Keep{kSection0, "Keep", nullptr, "original", 16};
 // "1": the search looks for the same pictures too, not only the same bytes.
 inline constexpr SettingKey Similar{kSection0, "Similar", nullptr, "0", 2};
+// A library: "1" searches the folders' subfolders too; the folders searched
+// and the reference folders (never moved, kept first), each a list of paths,
+// tab-separated, each escaped as twinscan-cli prints fields.
+inline constexpr SettingKey Subfolders{kSection0, "Subfolders", nullptr, "0", 2};
+inline constexpr SettingKey Folders{kSection0, "Folders", nullptr, "", kPathWidth};
+inline constexpr SettingKey References{kSection0, "References", nullptr, "", kPathWidth};
 }  // namespace twinscan
 }  // namespace key
 

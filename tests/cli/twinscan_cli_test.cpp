@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/dupes/decisions.h"
+#include "engine/dupes/groups.h"
 #include "engine/fs/folder_lock.h"
 #include "tests/support/japanese_texts.h"
 #include "tests/engine/similar_test_util.h"
@@ -114,7 +116,7 @@ TEST_F(TwinscanCli, ExtractMovesTheVerifiedCopyOnly) {
 
 TEST_F(TwinscanCli, BadArgumentsExitTwoAndAPathThatIsNoFolderListsNothing) {
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {"--dry-run", S}, {"--bogus", S}, {S, S}, {"--extract"}}) {
+       {std::vector<std::string>{}, {"--dry-run", S}, {"--bogus", S}, {"--reference"}, {"--extract"}}) {
     CliRun r = RunCli(d, args);
     EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
     EXPECT_EQ(r.out, "");
@@ -169,6 +171,9 @@ TEST_F(TwinscanCli, TheSamePicturesAreListedGroupedExtractedAndTakenBack) {
   ASSERT_TRUE(testing::WriteJpegRgb(S + "/sea small.jpg", testing::Shrunk(sea, 2), 40));
   Write("sea small.xmp", "keywords");
   ASSERT_TRUE(testing::WriteJpegRgb(S + "/hill.jpg", hill, 90));
+  // Found only with its subfolder.
+  fs::create_directory(S + "/sub");
+  ASSERT_TRUE(testing::WriteJpegRgb(S + "/sub/sea again.jpg", testing::Shrunk(sea, 2), 70));
   const auto before = Tree(S);
 
   struct Case {
@@ -177,6 +182,8 @@ TEST_F(TwinscanCli, TheSamePicturesAreListedGroupedExtractedAndTakenBack) {
   } const cases[] = {
       {{"--groups", S}, {"a.jpg\tb.jpg", "sea.jpg\tsea (1).jpg"}},
       {{"--groups", "--similar", S}, {"a.jpg\tb.jpg", "sea.jpg\tsea (1).jpg\tsea small.jpg"}},
+      {{"--groups", "--similar", "-r", S},
+       {"a.jpg\tb.jpg", "sea.jpg\tsea (1).jpg\tsea small.jpg\tsub/sea again.jpg"}},
   };
   for (const Case& c : cases) {
     CliRun r = RunCli(d, c.args);
@@ -206,6 +213,77 @@ TEST_F(TwinscanCli, TheSamePicturesAreListedGroupedExtractedAndTakenBack) {
   CliRun back = RunCli(d, {"--undo", S});
   EXPECT_EQ(back.status, 0) << back.out << back.err;
   EXPECT_EQ(Tree(S), before);
+}
+
+// A library: subfolders by their relative path, several folders, a
+// protected library never moved, the extraction and its undo over all of
+// them, and the review's decisions honoured until forgotten.
+TEST_F(TwinscanCli, ALibraryOfFoldersSubfoldersAndAReferenceFolder) {
+  ::setenv("XDG_STATE_HOME", (d.path() + "/state").c_str(), 1);
+  const std::string lib = d.path() + "/library", more = d.path() + "/more";
+  fs::create_directories(S + "/DCIM/100");
+  fs::create_directories(S + "/.thumbs");
+  fs::create_directories(lib + "/2020");
+  fs::create_directories(more);
+  Write("DCIM/100/c.jpg", std::string(500, 'a'));
+  Write(".thumbs/d.jpg", std::string(500, 'a'));
+  std::ofstream(lib + "/2020/m.jpg", std::ios::binary) << std::string(1000, 'm');
+  std::ofstream(lib + "/m (1).jpg", std::ios::binary) << std::string(1000, 'm');
+  std::ofstream(more + "/ten (1).txt", std::ios::binary) << std::string(10, 't');
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> lines;  // sorted
+  } const cases[] = {
+      {{"--groups", S}, {"a.jpg	b.jpg"}},
+      {{"--groups", "-r", S}, {"a.jpg	b.jpg	DCIM/100/c.jpg"}},
+      {{"--groups", S, more}, {"a.jpg	b.jpg", "ten.txt	ten (1).txt"}},
+      // The library's file stays; its own copy is none of ours.
+      {{"--groups", "-r", "--reference", lib, S}, {"2020/m.jpg	m1.jpg", "a.jpg	b.jpg	DCIM/100/c.jpg"}},
+  };
+  for (const Case& c : cases) {
+    CliRun r = RunCli(d, c.args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> lines = r.lines;
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, c.lines) << c.args[1];
+  }
+
+  const std::set<std::string> before = Tree(S), libBefore = Tree(lib), moreBefore = Tree(more);
+  CliRun moved = RunCli(d, {"--extract", "-r", "--reference", lib, S, more});
+  EXPECT_EQ(moved.status, 0) << moved.err;
+  EXPECT_EQ(Tree(lib), libBefore);
+  std::set<std::string> gone;
+  for (const std::string& p : before)
+    if (!fs::exists(S + "/" + p)) gone.insert(p);
+  EXPECT_EQ(gone, (std::set<std::string>{"b.jpg", "DCIM/100/c.jpg", "m1.jpg"})) << moved.out;
+  EXPECT_FALSE(fs::exists(more + "/ten (1).txt"));
+  CliRun back = RunCli(d, {"--undo", S});
+  EXPECT_EQ(back.status, 0) << back.out << back.err;
+  EXPECT_EQ(Tree(S), before);
+  EXPECT_EQ(Tree(more), moreBefore);
+
+  // "Leave out group", as the review remembers it: hidden, and said so.
+  std::vector<dupes::FileRec> table = dupes::SetListView(pictray::fs::DefaultEnv(), S, nullptr);
+  dupes::SetSizeWork(table);
+  dupes::SortFileTable(table, 0);
+  dupes::SetFolda(pictray::fs::DefaultEnv(), table);
+  const std::vector<dupes::TwinGroup> groups = dupes::GroupsOfTable(table);
+  ASSERT_EQ(groups.size(), 1u);
+  ASSERT_EQ(dupes::RememberGroupLeftOut(pictray::fs::DefaultEnv(), d.path() + "/state/twinscan/decisions", table,
+                                        groups[0]),
+            0);
+  CliRun hidden = RunCli(d, {"--groups", "-r", "--extract", S, "--lang", "en"});
+  EXPECT_EQ(hidden.status, 0) << hidden.err;
+  EXPECT_EQ(hidden.lines[0], "[result]") << hidden.out;
+  EXPECT_NE(hidden.err.find("1 groups and 2 files hidden by earlier decisions"), std::string::npos) << hidden.err;
+  EXPECT_EQ(Tree(S), before);
+  CliRun forgot = RunCli(d, {"--forget-decisions", "--lang", "en"});
+  EXPECT_EQ(forgot.status, 0);
+  EXPECT_EQ(forgot.err, "twinscan-cli: 1 decisions forgotten\n");
+  CliRun shown = RunCli(d, {"--groups", S});
+  EXPECT_EQ(shown.lines, (std::vector<std::string>{"a.jpg	b.jpg"}));
+  EXPECT_EQ(shown.err, "");
+  ::unsetenv("XDG_STATE_HOME");
 }
 
 // The search for copies starts without the picture libraries; the search

@@ -19,7 +19,7 @@
 #include "engine/dupes/decisions.h"
 #include "engine/dupes/dupes.h"
 #include "engine/dupes/groups.h"
-#include "engine/dupes/sha256.h"
+#include "engine/dupes/twinscan_profile.h"
 #include "engine/journal/journal.h"
 #include "engine/journal/undo.h"
 #include "engine/move/extract.h"
@@ -293,23 +293,6 @@ TEST(DupesTree, ATreeJournalNamingAnUnknownRootIsNeverActedOn) {
   EXPECT_TRUE(run.entries[2].unsafe);
 }
 
-TEST(DupesDecisions, Sha256OfKnownTexts) {
-  const auto hex = [](const std::string& text) {
-    Sha256 sha;
-    sha.Add(reinterpret_cast<const unsigned char*>(text.data()), text.size());
-    std::string out;
-    char b[3];
-    for (const unsigned char c : sha.Finish()) {
-      std::snprintf(b, sizeof b, "%02x", c);
-      out += b;
-    }
-    return out;
-  };
-  EXPECT_EQ(hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-  EXPECT_EQ(hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  EXPECT_EQ(hex(std::string(1000000, 'a')), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
-}
-
 TEST(DupesDecisions, ALeftOutGroupStaysHiddenByContentWhateverItsNames) {
   TempDir d, state;
   const std::string store = state.path() + "/twinscan/decisions";
@@ -392,6 +375,17 @@ TEST(DupesDecisions, DamagedLinesArePassedOverAndTheStoreIsOnlyARegularFile) {
   ASSERT_EQ(::mkfifo(store.c_str(), 0600), 0);
   EXPECT_NE(decisions.Load(Env(), store), 0);
   EXPECT_EQ(CountDecisions(Env(), store), 0u);
+}
+
+TEST(DupesTree, TheLibraryIsKeptInTwinscanIni) {
+  TempDir d;
+  const std::string ini = d.path() + "/Twinscan.ini";
+  EXPECT_EQ(ReadTwinscanLibrary(Env(), ini), TwinscanLibrary{});
+  const TwinscanLibrary library{{"/photos/new card", "/odd\tname\nwith\\breaks"}, {"/library"}, true};
+  ASSERT_TRUE(WriteTwinscanLibrary(Env(), ini, library));
+  EXPECT_EQ(ReadTwinscanLibrary(Env(), ini), library);
+  ASSERT_TRUE(WriteTwinscanLibrary(Env(), ini, {}));
+  EXPECT_EQ(ReadTwinscanLibrary(Env(), ini), TwinscanLibrary{});
 }
 
 }  // namespace
