@@ -354,9 +354,10 @@ std::vector<FileRec> ListRoots(const fs::Env& env, const std::vector<ListRoot>& 
       const Piece& piece = pieces[p];
       const TreeFolder& folder = folders[piece.folder];
       const int rootFd = fds[folder.root];
-      const UniqueFd sub(env, folder.rel.empty() ? -1
-                                                 : env.Open(rootFd, folder.rel.c_str(),
-                                                            O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      // Without the trailing "/", which would follow a link put there since.
+      const std::string rel = folder.rel.substr(0, folder.rel.empty() ? 0 : folder.rel.size() - 1);
+      const UniqueFd sub(env, rel.empty() ? -1
+                                          : env.Open(rootFd, rel.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
       const int dirfd = folder.rel.empty() ? rootFd : sub.get();
       if (dirfd < 0) continue;
       const std::string& rootFolder = roots[folder.root].folder;

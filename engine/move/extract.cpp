@@ -100,7 +100,21 @@ SurplusOutcome::Kind MoveVerified(MoveFrame& frame, const FileRec& r, const std:
     out.err = e;
     return SurplusOutcome::Kind::Failed;
   }
-  if (const int e = RenameNoReplace(env, dirfd, r.filename, dirfd, to); e != 0) {
+  int e = RenameNoReplace(env, dirfd, r.filename, dirfd, to);
+  // In a tree a subfolder may be another file system: the file is copied,
+  // verified and then removed, as a move across file systems is.
+  bool copied = false;
+  if (e == EXDEV) {
+    const MoveStatus s = MoveExaminedNoReplace(env, dirfd, r.filename, before, dirfd, to,
+                                               {.replaceSame = false, .acrossDevices = true});
+    if (s.outcome == MoveOutcome::SourceChanged || s.outcome == MoveOutcome::SourceMissing) {
+      journal.Failed(entry, ESTALE);
+      return SurplusOutcome::Kind::Changed;
+    }
+    e = s.ok() ? 0 : s.outcome == MoveOutcome::DifferentFileThere ? EEXIST : s.err != 0 ? s.err : EIO;
+    copied = s.ok() && s.copied;
+  }
+  if (e != 0) {
     out.reason = SurplusLeft::MoveFailed;
     out.err = e;
     journal.Failed(entry, e);
@@ -109,7 +123,10 @@ SurplusOutcome::Kind MoveVerified(MoveFrame& frame, const FileRec& r, const std:
   struct stat after {};
   if (env.Fstatat(dirfd, to.c_str(), after, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(after.st_mode)) {
     moved.identity = IdentityOf(after);
-    if (SameInodeAndData(moved.identity, r.identity)) {
+    // A copy is a new inode with the same size and time.
+    const bool asMoved = copied ? moved.identity.size == r.identity.size && moved.identity.mtimeNs == r.identity.mtimeNs
+                                : SameInodeAndData(moved.identity, r.identity);
+    if (asMoved) {
       journal.Done(entry, IdentityOf(after));
       return SurplusOutcome::Kind::Moved;
     }
