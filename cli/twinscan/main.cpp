@@ -267,6 +267,8 @@ int main(int argc, char** argv) {
   // The table printed leaves out the keys, so only keys that decide order or
   // groups are read.
   val.keyEveryFile = false;
+  // With --groups no table is printed: a file of no group needs no key.
+  val.groupsOnly = groups;
   // The exact search's table and keys: a few hundred bytes a file. The
   // search for the same pictures decodes pictures, whose buffers go back to
   // the system as they are freed.

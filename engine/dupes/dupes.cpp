@@ -173,6 +173,21 @@ void GroupRun(const fs::Env& env, std::vector<FileRec>& lpData, std::span<const 
   }
 }
 
+// The whole told once all entries are listed, the entries not listed closed
+// up, and the keys read that a listing without them needs.
+void FinishListing(const fs::Env& env, std::vector<FileRec>& table, const std::vector<char>& taken,
+                   const std::vector<int>& rootFds, Keying keying, const ListProgress& progress, AbortFlag abort) {
+  if (progress && !table.empty() && !Aborted(abort)) progress(table.size(), table.size());
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (!taken[i]) continue;
+    if (kept != i) table[kept] = std::move(table[i]);
+    ++kept;
+  }
+  table.resize(kept);
+  if (keying != Keying::AllFiles) ReadNeededSignatures(env, rootFds, table, abort, keying == Keying::WhereNeeded);
+}
+
 }  // namespace
 
 std::string GetFileBuffer(const fs::Env& env, const std::string& path) {
@@ -214,15 +229,7 @@ std::vector<FileRec> SetListView(const fs::Env& env, const std::string& folder, 
     const std::size_t now = done.fetch_add(1, std::memory_order_relaxed) + 1;
     if (t == 0 && progress) progress(now, names.size());
   });
-  if (progress && !names.empty() && !Aborted(abort)) progress(names.size(), names.size());
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    if (!taken[i]) continue;
-    if (kept != i) table[kept] = std::move(table[i]);
-    ++kept;
-  }
-  table.resize(kept);
-  if (!readNow) ReadNeededSignatures(env, {dirfd}, table, abort);
+  FinishListing(env, table, taken, {dirfd}, keying, progress, abort);
   return table;
 }
 
@@ -371,15 +378,7 @@ std::vector<FileRec> ListRoots(const fs::Env& env, const std::vector<ListRoot>& 
       if (t == 0 && progress) progress(now, names.size());
     }
   });
-  if (progress && !names.empty() && !Aborted(abort)) progress(names.size(), names.size());
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    if (!taken[i]) continue;
-    if (kept != i) table[kept] = std::move(table[i]);
-    ++kept;
-  }
-  table.resize(kept);
-  if (!readNow) ReadNeededSignatures(env, fds, table, abort);
+  FinishListing(env, table, taken, fds, keying, progress, abort);
   return table;
 }
 

@@ -35,6 +35,10 @@ enum class Keying {
   // another's (nor has another as prefix), keeps an empty signature. The
   // order and the groups are the same as with AllFiles.
   WhereNeeded,
+  // Only files whose signature can change the groups: a file alone in its
+  // size keeps an empty signature. The groups, and their order, are those
+  // of AllFiles; only the place of a file of no group may differ.
+  GroupsOnly,
 };
 
 // Lists the files of `folder` (subfolders and a move's temporary files

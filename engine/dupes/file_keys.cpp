@@ -137,7 +137,7 @@ std::string SignatureAt(const fs::Env& env, int dirfd, const std::string& name, 
 // links to files), by size, then in table order: those of a size shared by
 // several, and those whose size text is a prefix of another's ("100" and
 // "1000": the signature is compared with the digits) or has one.
-std::vector<std::size_t> RowsNeedingKeys(const std::vector<FileRec>& table) {
+std::vector<std::size_t> RowsNeedingKeys(const std::vector<FileRec>& table, bool forOrder) {
   // Sorted with each row's size beside it, not read from the rows.
   std::vector<std::pair<std::uint64_t, std::size_t>> bySize;
   bySize.reserve(table.size());
@@ -158,7 +158,7 @@ std::vector<std::size_t> RowsNeedingKeys(const std::vector<FileRec>& table) {
   // The texts that begin with the digits of s (s > 0) are those of the
   // numbers in [s * 10^k, (s + 1) * 10^k) for some k >= 1.
   const std::uint64_t largest = sizes.empty() ? 0 : sizes.back();
-  for (std::size_t i = 0; i < sizes.size(); ++i) {
+  for (std::size_t i = 0; forOrder && i < sizes.size(); ++i) {
     if (sizes[i] == 0) continue;
     for (std::uint64_t from = sizes[i], width = 1; from <= largest / 10;) {
       from *= 10;
@@ -345,8 +345,8 @@ void KeyOnly(KeyReader& k, std::size_t begin, std::size_t end) {
 }  // namespace
 
 void ReadNeededSignatures(const fs::Env& env, const std::vector<int>& rootFds, std::vector<FileRec>& table,
-                          AbortFlag abort) {
-  std::vector<std::size_t> files = RowsNeedingKeys(table);
+                          AbortFlag abort, bool forOrder) {
+  std::vector<std::size_t> files = RowsNeedingKeys(table, forOrder);
   for (std::size_t i : files) {
     if (!table[i].linkToFile) continue;
     if (Aborted(abort)) return;

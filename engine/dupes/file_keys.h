@@ -34,8 +34,9 @@ bool AsListed(const fs::Env& env, int fd, const FileRec& r);
 // together, small ones whole, the earlier file with the same bytes noted as
 // its content class; the sizes are shared out among the threads. Each row's
 // file is opened by its name (a path relative to its root) in the folder
-// rootFds[row.root].
+// rootFds[row.root]. Without `forOrder` a file alone in its size is not
+// keyed for its place among the sizes whose texts begin alike.
 void ReadNeededSignatures(const fs::Env& env, const std::vector<int>& rootFds, std::vector<FileRec>& table,
-                          AbortFlag abort);
+                          AbortFlag abort, bool forOrder = true);
 
 }  // namespace pictray::dupes

@@ -44,6 +44,9 @@ struct TwinscanBlock {
   // false: only the keys that decide the order or the groups are read (the
   // table's key column may then stay empty).
   bool keyEveryFile = true;
+  // ... and with only the groups shown, a file alone in its size not at all
+  // (the groups and their order stay; the table's order of the rest may not).
+  bool groupsOnly = false;
   bool dryRun = false;  // the extraction says what it would move and changes nothing
   dupes::KeepFirst keepFirst = dupes::KeepFirst::Original;  // which copy of a set stays
   // The undo's turns of a caller that shows no table (twinscan-cli); null:

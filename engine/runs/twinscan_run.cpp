@@ -85,7 +85,9 @@ std::vector<FileRec> ListFolder(Work& w, int& openError) {
     shown = position;
     w.host.SetProgress(TwinscanBar::PR01, position);
   };
-  const dupes::Keying keying = w.val.keyEveryFile ? dupes::Keying::AllFiles : dupes::Keying::WhereNeeded;
+  const dupes::Keying keying = w.val.keyEveryFile ? dupes::Keying::AllFiles
+                               : w.val.groupsOnly ? dupes::Keying::GroupsOnly
+                                                  : dupes::Keying::WhereNeeded;
   if (!w.val.Library())
     return dupes::SetListView(*w.val.env, w.val.TargetFolda, progress, keying, &openError, &w.val.abort);
   const std::vector<dupes::ListRoot> roots = w.val.Roots();

@@ -14,6 +14,7 @@
 #include <random>
 
 #include "engine/dupes/dupes.h"
+#include "engine/dupes/groups.h"
 #include "engine/dupes/keep_rule.h"
 #include "engine/fs/env.h"
 #include "tests/support/temp_dir.h"
@@ -252,6 +253,22 @@ TEST(DupesKey, ReadingOnlyNeededKeysKeepsOrderAndGroups) {
   std::size_t unread = 0;
   for (const FileRec& r : neededTable) unread += r.samekey == r.size;
   EXPECT_EQ(unread, 4u);  // only the files of 7, 5, 27 and 280 bytes need no key
+
+  // Only the groups shown: a file alone in its size is not read at all,
+  // and the groups and their order stay.
+  const std::size_t readBefore = env.read();
+  const auto [groupsOnly, groupsOnlyTable] = grouped(Keying::GroupsOnly);
+  EXPECT_EQ(env.read() - readBefore, 2 * 1000 + 2 * 250 + 2 * 300 + 200 + 4 * 10000 + 2 * (4096 + 100));
+  const auto names = [](const std::vector<FileRec>& t) {
+    std::vector<std::vector<std::string>> out;
+    for (const TwinGroup& g : GroupsOfTable(t)) {
+      out.emplace_back();
+      for (const TwinMember& m : g.members) out.back().push_back(t[m.row].filename);
+    }
+    return out;
+  };
+  EXPECT_EQ(names(groupsOnlyTable), names(allTable));
+  EXPECT_EQ(names(allTable).size(), 3u);
 }
 
 // The caller's thread held up at its first entry, as on a busy machine,
