@@ -212,55 +212,59 @@ similar::SearchProgress SearchProgressOf(Work& w) {
   };
 }
 
+// The groups as the library's rules have them: a reference file kept and
+// alone of its kind in each, and what the review decided earlier hidden.
+// `changed` when the groups changed, so that the table's marks follow them.
+struct RulesApplied {
+  bool changed = false;
+  dupes::HiddenCount hidden;
+};
+RulesApplied LibraryRules(Work& w, const std::vector<FileRec>& table, std::vector<dupes::TwinGroup>& groups,
+                          const dupes::Decisions& decisions) {
+  RulesApplied applied;
+  applied.changed = dupes::ProtectReference(groups, table);
+  applied.hidden = dupes::HideDecided(*w.val.env, decisions, table, groups, &w.val.abort);
+  applied.changed = applied.changed || applied.hidden.members > 0;
+  return applied;
+}
+
 // The groups of a grouped table for the review: its sets of copies and,
 // with the search for the same pictures on, those too; the facts of their
 // files when there are tools to read pictures with. The table keeps the
 // marks of the byte-identical copies, which BT01 and the automatic
 // extraction move; copies of the same picture move as the review chooses,
 // or with extractSimilar. The groups are shown, also when stopped.
-// The groups as the library's rules have them: a reference file kept and
-// alone of its kind in each, and what the review decided earlier hidden.
-// True when the groups changed, so that the table's marks follow them.
-bool LibraryRules(Work& w, const std::vector<FileRec>& table, std::vector<dupes::TwinGroup>& groups,
-                  const dupes::Decisions& decisions) {
-  bool changed = dupes::ProtectReference(groups, table);
-  const dupes::HiddenCount hidden = dupes::HideDecided(*w.val.env, decisions, table, groups, &w.val.abort);
-  w.report.end.hiddenGroups += hidden.groups;
-  w.report.end.hiddenMembers += hidden.members;
-  return changed || hidden.members > 0;
-}
-
 dupes::TwinReview ShowGroups(Work& w, std::vector<FileRec>& table) {
   const similar::SimilarTools* tools = w.val.similarTools;
   dupes::TwinReview review;
   // A store that cannot be read hides nothing.
   dupes::Decisions decisions;
   if (!w.val.decisionsPath.empty()) decisions.Load(*w.val.env, w.val.decisionsPath);
-  w.report.end.hiddenGroups = w.report.end.hiddenMembers = 0;
+  RulesApplied shown;
   if (tools && w.val.similar) {
     std::vector<dupes::TwinGroup> copies = dupes::GroupsOfTable(table);
     review = tools->search.find(*w.val.env, table, copies, *tools, w.val.keepFirst, SearchProgressOf(w),
                                 &w.val.abort, {});
-    const bool changed = LibraryRules(w, table, review.groups, decisions);
+    shown = LibraryRules(w, table, review.groups, decisions);
     if (w.val.extractSimilar && w.GoOn()) {
-      if (changed) dupes::MarkGroups(table, review.groups);
+      if (shown.changed) dupes::MarkGroups(table, review.groups);
       w.host.SetTable(table);
     } else {
       // The byte-identical copies the table keeps are those the review shows.
-      dupes::HiddenCount counted = {w.report.end.hiddenGroups, w.report.end.hiddenMembers};
       LibraryRules(w, table, copies, decisions);
-      w.report.end.hiddenGroups = counted.groups;
-      w.report.end.hiddenMembers = counted.members;
       dupes::MarkGroups(table, copies);
     }
   } else {
     review.groups = dupes::GroupsOfTable(table);
-    if (LibraryRules(w, table, review.groups, decisions)) {
+    shown = LibraryRules(w, table, review.groups, decisions);
+    if (shown.changed) {
       dupes::MarkGroups(table, review.groups);
       w.host.SetTable(table);
     }
     if (tools) review.facts = tools->search.facts(*w.val.env, table, review.groups);
   }
+  w.report.end.hiddenGroups = shown.hidden.groups;
+  w.report.end.hiddenMembers = shown.hidden.members;
   w.host.SetReview(review);
   return review;
 }
