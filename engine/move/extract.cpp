@@ -288,7 +288,10 @@ int CopyMoves::MoveSidecars(const std::vector<std::size_t>& rows, const FileRec&
     } else {
       MovedFile m{out.to, copy.path, {}, MovedFile::Kind::Sidecar, {}};
       out.kind = MoveVerified(frame, s, to, m, out);
-      if (out.kind == SurplusOutcome::Kind::Moved) res_.moved.push_back(m);
+      if (out.kind == SurplusOutcome::Kind::Moved) {
+        res_.moved.push_back(m);
+        frame.Arrived(to.substr(0, to.rfind('/')), s.root);
+      }
     }
     Tally(res_, out.kind);
     moved += out.kind == SurplusOutcome::Kind::Moved;
@@ -330,7 +333,11 @@ bool CopyMoves::Take(std::size_t k, MoveFrame& frame) {
       out.kind = MoveVerified(frame, r, to, moved, out);
     }
     moved.to = JoinPath(rootFolder, to);
-    if (out.kind == SurplusOutcome::Kind::Moved) res_.moved.push_back(moved);
+    if (out.kind == SurplusOutcome::Kind::Moved) {
+      res_.moved.push_back(moved);
+      // The folders it arrived in stay.
+      frame.Arrived(to.substr(0, to.rfind('/')), r.root);
+    }
   }
   out.to = JoinPath(rootFolder, dest.name + "/" + r.folda + "/" + r.filename);
   Tally(res_, out.kind);
@@ -344,7 +351,6 @@ bool CopyMoves::Take(std::size_t k, MoveFrame& frame) {
   } else {
     lineOf_.emplace(std::make_pair(r.root, r.folda), line);
     res_.lines.push_back({r.folda, movedHere, r.filename, JoinPath(rootFolder, dest.name + "/" + r.folda), "new"});
-    frame.Arrived(dest.name + "/" + r.folda, r.root);
   }
   if (cb_.resultLine) cb_.resultLine(line, res_.lines[line]);
   return true;
