@@ -157,7 +157,9 @@ TEST(DupesTree, AReferenceFileIsKeptFirstAndReferenceOnlyGroupsAreNotShown) {
                                                                {card + "/new.jpg", {card + "/new (1).jpg"}}}));
   for (const FileRec& r : t) {
     EXPECT_EQ(r.reference, r.path.starts_with(lib)) << r.path;
-    if (r.reference) EXPECT_EQ(r.sameno, "0") << r.path;
+    if (r.reference) {
+      EXPECT_EQ(r.sameno, "0") << r.path;
+    }
   }
 }
 
