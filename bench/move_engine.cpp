@@ -34,7 +34,7 @@ int Main(int argc, char** argv) {
   ThreadSetListView(st.blocks.val3, st, host, RunRegistry::Guard(st.runs));
   SetList04(host, st, argv[2]);
   const auto moveStart = std::chrono::steady_clock::now();
-  PrepareMove(host, st, folder, KindOf(cmd::RgbStrength));
+  PrepareMove(host, st, folder, cmd::RgbStrength);
   st.blocks.val21.Start(folder);
   const MoveReport r = ThreadMakeFoldaAndMove(st.blocks.val21, st, host, pictray::RunRegistry::Guard(st.runs));
   const double moveOnly = Seconds(moveStart);

@@ -76,7 +76,7 @@ int Main(int argc, char** argv) {
   SetList04(host, st, argv[2]);
 
   auto start = std::chrono::steady_clock::now();
-  PrepareMove(host, st, folder, KindOf(cmd::RgbStrength));
+  PrepareMove(host, st, folder, cmd::RgbStrength);
   st.blocks.val21.Start(folder);
   const MoveReport moved = ThreadMakeFoldaAndMove(st.blocks.val21, st, host, RunRegistry::Guard(st.runs));
   const double moveSeconds = Seconds(start);

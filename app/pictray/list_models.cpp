@@ -23,7 +23,7 @@ std::optional<QColor> ColourOfText(const std::string& text) {
 }
 
 std::optional<QColor> RowColour(const Row& row) {
-  if (row.kind == KindOf(cmd::RgbStrength)) return ColourOfText(row.notes);
+  if (row.by == cmd::RgbStrength) return ColourOfText(row.notes);
   if ((row.kind == KindOf(cmd::AllColour) || row.kind == KindOf(cmd::RgbRatio)) && isRGB(row.target) == 1)
     return ColourOfText(row.target);
   return std::nullopt;

@@ -40,7 +40,7 @@ const char* FileList::StoreName(std::string_view name) {
 }
 
 Row FileList::RowOf(const Slot& s) const {
-  return Row{std::string(NameOf(s)), texts_[s.target], texts_[s.kind], texts_[s.notes]};
+  return Row{std::string(NameOf(s)), texts_[s.target], texts_[s.kind], texts_[s.notes], s.by};
 }
 
 std::size_t FileList::ListMax() const {
@@ -85,7 +85,7 @@ void FileList::append(std::vector<Row> rows) {
   WriteLock l(mutex_);
   for (const Row& r : rows)
     rows_.push_back(Slot{StoreName(r.name), static_cast<std::uint32_t>(r.name.size()), texts_.Intern(r.target),
-                         texts_.Intern(r.kind), texts_.Intern(r.notes)});
+                         texts_.Intern(r.kind), texts_.Intern(r.notes), static_cast<std::uint16_t>(r.by)});
 }
 
 void FileList::reserve(std::size_t n) {
@@ -109,23 +109,28 @@ std::vector<Row> FileList::snapshot() const {
   return out;
 }
 
-void FileList::setTarget(std::size_t i, const std::string& target, const std::string& k) {
+void FileList::setTarget(std::size_t i, const std::string& target, const std::string& k, int by) {
   WriteLock l(mutex_);
   if (i >= rows_.size()) return;
   rows_[i].target = texts_.Intern(target);
   rows_[i].kind = texts_.Intern(k);
+  rows_[i].by = static_cast<std::uint16_t>(by);
 }
 
-void FileList::storeResult(std::size_t i, const std::string& result, const std::string& k) {
+void FileList::storeResult(std::size_t i, const std::string& result, const std::string& k, int by) {
   WriteLock l(mutex_);
   if (i >= rows_.size()) return;
   rows_[i].target = texts_.Intern(result);
-  if (!result.empty()) rows_[i].kind = texts_.Intern(k);
+  if (result.empty()) return;
+  rows_[i].kind = texts_.Intern(k);
+  rows_[i].by = static_cast<std::uint16_t>(by);
 }
 
-void FileList::setKind(std::size_t i, const std::string& k) {
+void FileList::setKind(std::size_t i, const std::string& k, int by) {
   WriteLock l(mutex_);
-  if (i < rows_.size()) rows_[i].kind = texts_.Intern(k);
+  if (i >= rows_.size()) return;
+  rows_[i].kind = texts_.Intern(k);
+  rows_[i].by = static_cast<std::uint16_t>(by);
 }
 
 void FileList::setNotes(std::size_t i, const std::string& notes) {
@@ -136,7 +141,10 @@ void FileList::setNotes(std::size_t i, const std::string& notes) {
 void FileList::clearAnalyses() {
   WriteLock l(mutex_);
   // The notes belong to the target they explain: a later "T" must not show them.
-  for (Slot& r : rows_) r.target = r.kind = r.notes = 0;
+  for (Slot& r : rows_) {
+    r.target = r.kind = r.notes = 0;
+    r.by = 0;
+  }
 }
 
 void FileList::forEach(const std::function<void(std::size_t, const Row&)>& fn) const {

@@ -27,6 +27,9 @@ struct Row {
   std::string target;  // target folder name; empty = not classified
   std::string kind;    // one-letter kind code; empty = not classified
   std::string notes;   // written only by the strength analysis (ShownNotes: when they are shown)
+  // The command that classified the row (its id); 0 for none. Kind letters
+  // are shared by commands, so rules that belong to one command key on this.
+  int by = 0;
 };
 
 // The classifications' kind letters are their commands' (KindOf in
@@ -60,11 +63,12 @@ class FileList {
   void clear();  // frees the rows
   std::vector<Row> snapshot() const;
 
-  void setTarget(std::size_t i, const std::string& target, const std::string& kind);
-  // Stores a run's result: the target always, the kind only when the
-  // result is not empty.
-  void storeResult(std::size_t i, const std::string& result, const std::string& kind);
-  void setKind(std::size_t i, const std::string& kind);
+  // `by`: the classifying command, kept with the kind (0: none).
+  void setTarget(std::size_t i, const std::string& target, const std::string& kind, int by = 0);
+  // Stores a run's result: the target always, the kind (and `by`) only
+  // when the result is not empty.
+  void storeResult(std::size_t i, const std::string& result, const std::string& kind, int by = 0);
+  void setKind(std::size_t i, const std::string& kind, int by = 0);
   void setNotes(std::size_t i, const std::string& notes);
   void clearAnalyses();  // empties target and kind of every row
 
@@ -92,6 +96,7 @@ class FileList {
     const char* name;  // in names_, not terminated
     std::uint32_t nameSize;
     TextId target, kind, notes;
+    std::uint16_t by;
   };
 
   // Texts met once, each kept once for the life of the rows.

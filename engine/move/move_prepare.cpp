@@ -15,21 +15,24 @@ bool DigitsOnly(const std::string& s) {
 
 }  // namespace
 
-void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S, const std::string& strengthKind) {
+void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S, int strength) {
   const int SRgb0 = ReadSettingNumber(*st.env, key::SRgb0, st.profile);
   const int SRgb3 = ReadSettingNumber(*st.env, key::SRgb3, st.profile);
-  if (SRgb3 == 0 || st.rows.kind(0) != strengthKind) return;
   static const char* const kBases[] = {"RED", "GREEN", "BLUE"};
-  if (SRgb0 < 0 || SRgb0 > 2) return;
-  const std::string base = kBases[SRgb0];
-  // A name taken by anything (not only a folder) is passed over, so the
-  // move never aims at a file.
-  std::string name = base;
-  for (int k = 1; PathExists(*st.env, JoinPath(S, name)); ++k) name = base + std::to_string(k);
+  if (SRgb3 == 0 || SRgb0 < 0 || SRgb0 > 2) return;
+  std::string name;  // chosen at the first row it takes
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
     const Row row = st.rows.row(i);
-    if (row.kind == kind::Moved || !DigitsOnly(row.target)) continue;
-    st.rows.setTarget(i, name, row.kind);
+    // Only that analysis's results: a phrase "2024" or another's digits keep their folder.
+    if (row.by != strength || !DigitsOnly(row.target)) continue;
+    if (name.empty()) {
+      // A name taken by anything (not only a folder) is passed over, so the
+      // move never aims at a file.
+      const std::string base = kBases[SRgb0];
+      name = base;
+      for (int k = 1; PathExists(*st.env, JoinPath(S, name)); ++k) name = base + std::to_string(k);
+    }
+    st.rows.setTarget(i, name, row.kind, row.by);
     host.RowsChanged(i, i);
   }
 }
@@ -48,7 +51,7 @@ void BeforFoldaCheck(RunHost& host, PictrayState& st, const std::string& S) {
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
     const Row row = st.rows.row(i);
     if (row.kind == kind::Moved || row.target != kColourMatchFolder) continue;
-    st.rows.setTarget(i, renamed, row.kind);
+    st.rows.setTarget(i, renamed, row.kind, row.by);
     host.RowsChanged(i, i);
   }
 }
@@ -72,10 +75,10 @@ std::string GetNewFoldaName(const fs::Env& env, const std::string& path) {
   }
 }
 
-void PrepareMove(RunHost& host, PictrayState& st, const std::string& S, const std::string& strengthKind) {
+void PrepareMove(RunHost& host, PictrayState& st, const std::string& S, int strength) {
   host.SetSummary({});
   host.ClearMoveResults();
-  BeforMoveCheck(host, st, S, strengthKind);
+  BeforMoveCheck(host, st, S, strength);
   BeforFoldaCheck(host, st, S);
 }
 

@@ -12,9 +12,10 @@ namespace pictray {
 
 inline constexpr const char* kColourMatchFolder = "1-1-1";
 
-// Strength results (`strengthKind` in row 0, "SRgb3" on): purely numeric
-// targets become RED, GREEN or BLUE ("SRgb0"), or RED1, RED2, ... when taken.
-void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S, const std::string& strengthKind);
+// "SRgb3" on: the purely numeric targets of the rows the command `strength`
+// classified become RED, GREEN or BLUE ("SRgb0"), or RED1, RED2, ... when
+// taken; other rows keep theirs.
+void BeforMoveCheck(RunHost& host, PictrayState& st, const std::string& S, int strength);
 // When the first target is "1-1-1" and that folder exists, offers to move
 // into the next free N-N-N instead.
 void BeforFoldaCheck(RunHost& host, PictrayState& st, const std::string& S);
@@ -22,6 +23,6 @@ void BeforFoldaCheck(RunHost& host, PictrayState& st, const std::string& S);
 std::string GetNewFoldaName(const fs::Env& env, const std::string& path);
 
 // Command 1001 before the run starts: empties LV03 and LV02, then both checks.
-void PrepareMove(RunHost& host, PictrayState& st, const std::string& S, const std::string& strengthKind);
+void PrepareMove(RunHost& host, PictrayState& st, const std::string& S, int strength);
 
 }  // namespace pictray

@@ -126,7 +126,10 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
       [&](int, std::size_t j, const fs::ReadOnlyFile& file) {
         const Row row = st.rows.row(j);
         const std::string name = sampler.RatioFolderName(file, RowPath(val.folder, row.name));
-        st.rows.setTarget(j, name, val.mode == 1 ? KindOf(cmd::RgbRatio) : row.kind);
+        if (val.mode == 1)
+          st.rows.setTarget(j, name, KindOf(cmd::RgbRatio), cmd::RgbRatio);
+        else
+          st.rows.setTarget(j, name, row.kind, row.by);
         ShowRow(host, j);
       });
   host.DeselectAll();
@@ -173,7 +176,7 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
                    if (!row.kind.empty()) return;
                    const std::string path = RowPath(val.folder, row.name);
                    if (!IsSampled(file, formats)) {
-                     st.rows.setTarget(i, "", kind);
+                     st.rows.setTarget(i, "", kind, cmd::RgbAnalysis);
                    } else {
                      ExactColourTable table(settings.samcount);
                      const CellsOutcome outcome =
@@ -185,7 +188,7 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
                                        outcome == CellsOutcome::NoPicture
                                            ? ""
                                            : RgbFolderName(SacrchMaxIndex2(table, settings.search), settings),
-                                       kind);
+                                       kind, cmd::RgbAnalysis);
                    }
                    ShowRow(host, i);
                  });
@@ -234,7 +237,7 @@ void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistr
         const std::string path = RowPath(valrp.folder, st.rows.name(j));
         const StrengthResult r = samplers[static_cast<std::size_t>(worker)].GetTopRGB(file, path);
         if (r.notes) st.rows.setNotes(j, *r.notes);
-        st.rows.setTarget(j, r.target, kind);
+        st.rows.setTarget(j, r.target, kind, cmd::RgbStrength);
         ShowRow(host, j);
       });
   if (stopped) {
@@ -257,13 +260,19 @@ ListUpColourLabeller::ListUpColourLabeller(const AnalysisFlags& flags, PictraySt
 void ListUpColourLabeller::Label(const fs::ReadOnlyFile& file, const std::string& path, Row& row) {
   if (ratio_ && row.target.empty()) {
     row.target = ratio_->RatioFolderName(file, path);
-    if (!row.target.empty()) row.kind = KindOf(cmd::RgbRatio);
+    if (!row.target.empty()) {
+      row.kind = KindOf(cmd::RgbRatio);
+      row.by = cmd::RgbRatio;
+    }
   }
   if (strength_ && row.target.empty()) {
     const StrengthResult r = strength_->GetTopRGB(file, path);
     row.target = r.target;
     if (r.notes) row.notes = *r.notes;
-    if (!row.target.empty()) row.kind = KindOf(cmd::RgbStrength);
+    if (!row.target.empty()) {
+      row.kind = KindOf(cmd::RgbStrength);
+      row.by = cmd::RgbStrength;
+    }
   }
 }
 

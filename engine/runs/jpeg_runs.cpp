@@ -70,35 +70,40 @@ JpegSettings JpegSettings::Read(const ProfileSnapshot& profile) {
   return s;
 }
 
+void JpegLabel::By(int command) {
+  kind = KindOf(command);
+  by = command;
+}
+
 JpegLabel ListUpJpegLabel(const fs::ReadOnlyFile& file, const std::string& path, const AnalysisFlags& flags,
                           const JpegSettings& settings, RunHost* host, RunBar bar) {
   JpegLabel r;
   std::string& t = r.text;
   if (flags.M_NG) {
     t = NgVerdictAnyFormat(file, path, settings, BarProgress(host, bar));
-    r.kind = KindOf(cmd::NgAnalysis);
+    r.By(cmd::NgAnalysis);
   }
   if (t.empty() && (flags.M_Hed || flags.M_Info)) t = ExifHedarCheck(file);
   if (flags.M_Hed) {
     if (t.empty()) t = "NoExif";
-    r.kind = KindOf(cmd::HeaderCheck);
+    r.By(cmd::HeaderCheck);
     t = GetFoldaName(t, 0, settings.disabledchar);
   }
   if (flags.M_Info) {
     t = GetFoldaName(t, 0, settings.disabledchar);
-    r.kind = KindOf(cmd::Info);
+    r.By(cmd::Info);
     if (t == "Exif" && flags.M_Exif) {
       t = ExifLabelAnyFormat(file, path, settings);
-      r.kind = KindOf(cmd::Exif);
+      r.By(cmd::Exif);
     }
   }
   if (flags.M_Exif && !flags.M_Info) {
     t = ExifLabelAnyFormat(file, path, settings);
-    r.kind = KindOf(cmd::Exif);
+    r.By(cmd::Exif);
   }
   if (flags.M_Size && t.empty()) {
     t = SizeLabelAnyFormat(file, path, settings);
-    r.kind = KindOf(cmd::SizeAnalysis);
+    r.By(cmd::SizeAnalysis);
   }
   return r;
 }
@@ -141,7 +146,7 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
       Unclassified(st.rows), [&](int, std::size_t i, const fs::ReadOnlyFile& file) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
-        st.rows.storeResult(i, ExDateLabel(file, RowPath(val.folder, row.name), mode, settings), kindCode);
+        st.rows.storeResult(i, ExDateLabel(file, RowPath(val.folder, row.name), mode, settings), kindCode, command);
         ShowRow(host, i);
       });
   if (stopped) {
@@ -178,7 +183,7 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
       {kHeaderBytes, 0, kReadAheadRows}, Unclassified(st.rows), [&](int, std::size_t i, const fs::ReadOnlyFile& file) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
-        st.rows.storeResult(i, SizeLabelAnyFormat(file, RowPath(val.folder, row.name), settings), kind);
+        st.rows.storeResult(i, SizeLabelAnyFormat(file, RowPath(val.folder, row.name), settings), kind, cmd::SizeAnalysis);
         ShowRow(host, i);
       });
   if (stopped) {
@@ -210,7 +215,8 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
       [](std::size_t) { return true; }, [&](int worker, std::size_t i, const fs::ReadOnlyFile& file) {
         // One worker shows its files' scans on PR02; several would make it jump.
         const ScanProgress scan = BarProgress(worker == 0 ? &host : nullptr, RunBar::PR02);
-        st.rows.setTarget(i, NgVerdictAnyFormat(file, RowPath(val.folder, st.rows.name(i)), settings, scan), kind);
+        st.rows.setTarget(i, NgVerdictAnyFormat(file, RowPath(val.folder, st.rows.name(i)), settings, scan), kind,
+                          cmd::NgAnalysis);
         ShowRow(host, i);
       });
   if (stopped) {

@@ -28,11 +28,13 @@ struct JpegSettings {
   static JpegSettings Read(const ProfileSnapshot& profile);
 };
 
-// A label and the kind code it is stored with (the kind only counts when
-// the text is not empty).
+// A label and the kind code and command it is stored with (which only count
+// when the text is not empty).
 struct JpegLabel {
   std::string text;
   std::string kind;
+  int by = 0;
+  void By(int command);
 };
 
 // List-up's label for one file from the selected analyses NG, header

@@ -102,7 +102,10 @@ struct FileLabeller {
         // The colour analyses name only what the JPEG ones left without a target.
         const JpegLabel label = ListUpJpegLabel(file, path, flags, jpeg, host, RunBar::PR02);
         row.target = label.text;
-        if (!label.text.empty()) row.kind = label.kind;
+        if (!label.text.empty()) {
+          row.kind = label.kind;
+          row.by = label.by;
+        }
         colour.Label(file, path, row);
       }
     }

@@ -52,7 +52,7 @@ void SetList04(RunHost& host, PictrayState& st, const std::string& pattern) {
       [&](std::size_t i, const std::string& name) {
         const std::string t = GetFoldaName(MatchPatName(name, pattern), 1, disabled);
         if (t.empty()) return false;
-        st.rows.setTarget(i, t, kind);
+        st.rows.setTarget(i, t, kind, cmd::CharClass);
         return true;
       },
       Said::CharSetEnd);
@@ -66,7 +66,7 @@ void SetList05(RunHost& host, PictrayState& st, const std::string& phrase) {
       host, st, cmd::PhraseClass,
       [&](std::size_t i, const std::string& name) {
         if (t.empty() || name.find(phrase) == std::string::npos) return false;
-        st.rows.setTarget(i, t, kind);
+        st.rows.setTarget(i, t, kind, cmd::PhraseClass);
         return true;
       },
       Said::PhraseSetEnd);
@@ -78,7 +78,7 @@ void SetList06(RunHost& host, PictrayState& st) {
   RunNameSet(
       host, st, cmd::ExtClass,
       [&](std::size_t i, const std::string& name) {
-        st.rows.setTarget(i, NameExtension(name), kind);
+        st.rows.setTarget(i, NameExtension(name), kind, cmd::ExtClass);
         return true;
       },
       Said::ExtSetEnd);

@@ -40,7 +40,7 @@ void PartColour(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry
 }
 void PrepareRatio(PictrayState& st, RunHost&, const std::string& folder) { PrepareRatioRun(st, folder); }
 void PrepareMoveRun(PictrayState& st, RunHost& host, const std::string& folder) {
-  PrepareMove(host, st, folder, KindOf(cmd::RgbStrength));
+  PrepareMove(host, st, folder, cmd::RgbStrength);
 }
 void Move(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry::Guard g) {
   const MoveReport report = ThreadMakeFoldaAndMove(st.blocks.val21, st, host, std::move(g));
@@ -112,7 +112,7 @@ const RunCommand* FindRunCommand(int id) {
 
 std::string KindOf(int id) { return std::string(FindRunCommand(id)->kind); }
 
-std::string ShownNotes(const Row& row) { return row.kind == FindRunCommand(cmd::RgbStrength)->kind ? row.notes : ""; }
+std::string ShownNotes(const Row& row) { return row.by == cmd::RgbStrength ? row.notes : ""; }
 
 const RunCommand* FindRunStep(std::string_view step, std::string* value) {
   for (const RunCommand& c : kCommands) {

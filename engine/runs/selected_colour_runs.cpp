@@ -117,7 +117,7 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
     if (worker == 0) host.SetProgress(RunBar::PR02, 0);
     if (scan.outcome == ScanResult::Aborted) return std::nullopt;
     const std::string label = scan.outcome == ScanResult::Scanned ? AllColourLabel(mode, scan.found) : "";
-    st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), KindOf(cmd::AllColour));
+    st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), KindOf(cmd::AllColour), cmd::AllColour);
     return scan.found.has_value();
   });
   if (const int e = workfile.empty() ? 0 : RemoveFileIfPresent(*st.env, workfile))
@@ -156,7 +156,7 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
         if (label == kMatchFolder) break;
       }
     }
-    st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), KindOf(cmd::PartColour));
+    st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), KindOf(cmd::PartColour), cmd::PartColour);
     return FoundByLabel(label);
   });
   host.SetStatusText(2, "");

@@ -96,13 +96,14 @@ class PanesTest : public QObject {
 
  private slots:
   // Colour rows in their colour; the notes column shows the strength's
-  // notes only on rows of its kind.
+  // notes only on rows it classified (a phrase shares its letter "T").
   void colourRowsAreDrawnInTheirColourOnWhiteOrBlack() {
     pictray::FileList rows;
     rows.append({Row{"a.jpg", "128_064_000", "A", ""}, Row{"p.jpg", "000_255_000", "P", ""},
-                 Row{"t.jpg", "200", "T", "12_5_250"}, Row{"r.jpg", "128_064_000", "R", ""},
+                 Row{"t.jpg", "200", "T", "12_5_250", cmd::RgbStrength}, Row{"r.jpg", "128_064_000", "R", ""},
                  Row{"q.jpg", "R5G3B2", "P", ""}, Row{"m.jpg", "Misc", "C", ""},
-                 Row{"x.jpg", "999_000_000", "A", ""}, Row{"n.jpg", "Misc", "C", "12_5_250"}});
+                 Row{"x.jpg", "999_000_000", "A", ""}, Row{"n.jpg", "Misc", "C", "12_5_250"},
+                 Row{"f.jpg", "2024", "T", "12_5_250", cmd::PhraseClass}});
     FileListModel model(rows);
     model.SetItemCount(rows.ListMax());
     const struct {
@@ -112,7 +113,7 @@ class PanesTest : public QObject {
       const char* notes = "";
     } cases[] = {{0, QColor(128, 64, 0), true},  {1, QColor(0, 255, 0), true}, {2, QColor(12, 5, 250), true, "12_5_250"},
                  {3, Qt::black, false},          {4, Qt::black, false},        {5, Qt::black, false},
-                 {6, Qt::black, false},          {7, Qt::black, false}};
+                 {6, Qt::black, false},          {7, Qt::black, false},        {8, Qt::black, false}};
     for (bool black : {false, true}) {
       model.SetBlackBack(black);
       for (const auto& c : cases) {

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/settings/profile.h"
 #include "tests/support/run_program.h"
 
 namespace pictray {
@@ -65,6 +66,21 @@ TEST_F(NameSteps, ClearThenPhraseAndAFileLeftInPlace) {
   EXPECT_TRUE(fs::exists(S + "/DSC_0001.png"));
   EXPECT_NE(r.err.find("not moved: IMG_1234.jpg -> IMG"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("1件は移動せず"), std::string::npos) << r.err;
+}
+
+// The one-folder switch of the strength analysis takes that analysis's rows
+// only: a fixed phrase of digits shares its kind letter "T" and keeps its folder.
+TEST_F(NameSteps, PhraseOfDigitsIsNotTakenForAStrengthResult) {
+  std::ofstream(S + "/2024_a.jpg") << "2024_a.jpg";
+  ASSERT_EQ(RunCli(d, {S}).status, 0);  // the settings file with its creation values
+  for (const char* key : {"SRgb3", "SRgb0"})
+    ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "Section0", key, key[4] == '3' ? "1" : "0",
+                                   d.path() + "/Pictray.ini"));
+  const CliRun r = RunCli(d, {S, "phrase=2024", "move"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(testing::ReadWhole(S + "/2024/2024_a.jpg"), "2024_a.jpg");
+  EXPECT_FALSE(fs::exists(S + "/RED"));
+  EXPECT_NE(r.out.find("2024_a.jpg\t2024\tM\t\n"), std::string::npos) << r.out;
 }
 
 }  // namespace

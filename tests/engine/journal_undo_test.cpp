@@ -20,6 +20,7 @@
 #include <sstream>
 #include <string>
 
+#include "engine/run/controls.h"
 #include "engine/move/extract.h"
 #include "engine/fs/read_file.h"
 #include "engine/fs/safe_move.h"
@@ -132,7 +133,7 @@ class Undo : public ::testing::Test {
     st.rows.append({Row{name, target, "C", ""}});
   }
   MoveReport Move() {
-    PrepareMove(host, st, S, "T");
+    PrepareMove(host, st, S, cmd::RgbStrength);
     st.blocks.val21.Start(S);
     return ThreadMakeFoldaAndMove(st.blocks.val21, st, host, RunRegistry::Guard(st.runs));
   }

@@ -14,6 +14,7 @@
 #include "engine/fs/folder_lock.h"
 #include "engine/journal/undo.h"
 #include "engine/move/move_run.h"
+#include "engine/run/controls.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_store.h"
 #include "tests/support/recording_host.h"
@@ -50,12 +51,12 @@ class MoveRun : public ::testing::Test {
   }
   // A listed file with its target and kind; the file holds its own name.
   void Add(const std::string& name, const std::string& target, const std::string& k,
-           bool onDisk = true) {
+           bool onDisk = true, int by = 0) {
     if (onDisk) std::ofstream(S + "/" + name, std::ios::binary) << name;
-    st.rows.append({Row{name, target, k, ""}});
+    st.rows.append({Row{name, target, k, "", by}});
   }
   MoveReport Run() {
-    PrepareMove(host, st, S, "T");
+    PrepareMove(host, st, S, cmd::RgbStrength);
     st.blocks.val21.Start(S);
     return ThreadMakeFoldaAndMove(st.blocks.val21, st, host, RunRegistry::Guard(st.runs));
   }
@@ -171,7 +172,7 @@ TEST_F(MoveRun, SecondMoveLeavesMovedRowsAlone) {
 
 TEST_F(MoveRun, AbortStopsBeforeTheNextRow) {
   Add("a.jpg", "X", "C");
-  PrepareMove(host, st, S, "T");
+  PrepareMove(host, st, S, cmd::RgbStrength);
   st.blocks.val21.Start(S);
   st.blocks.AbortAll();
   const MoveReport r = ThreadMakeFoldaAndMove(st.blocks.val21, st, host, RunRegistry::Guard(st.runs));
@@ -308,29 +309,26 @@ TEST_F(MoveRun, StrengthTargetsBecomeTheColourFolder) {
   ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), kSection0, "SRgb0", "0", st.profile));
   fs::create_directory(S + "/RED");
   std::ofstream(S + "/RED1") << "a file takes this name";
-  Add("a.jpg", "120", "T");
-  Add("b.jpg", "x1", "T");
-  Add("c.jpg", "7", "C");
-  BeforMoveCheck(host, st, S, "T");
-  EXPECT_EQ(st.rows.target(0), "RED2");
-  EXPECT_EQ(st.rows.target(1), "x1");
-  EXPECT_EQ(st.rows.target(2), "RED2");
-  EXPECT_EQ(st.rows.kind(2), "C");
+  Add("p.jpg", "2024", "T", true, cmd::PhraseClass);  // another command's digits, its letter too
+  Add("a.jpg", "120", "T", true, cmd::RgbStrength);
+  Add("b.jpg", "x1", "T", true, cmd::RgbStrength);
+  Add("c.jpg", "7", "C", true, cmd::CharClass);
+  BeforMoveCheck(host, st, S, cmd::RgbStrength);
+  EXPECT_EQ(st.rows.target(0), "2024");
+  EXPECT_EQ(st.rows.target(1), "RED2");
+  EXPECT_EQ(st.rows.target(2), "x1");
+  EXPECT_EQ(st.rows.target(3), "7");
+  EXPECT_EQ(st.rows.row(1).by, cmd::RgbStrength);
 
   ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), kSection0, "SRgb0", "2", st.profile));
-  st.rows.setTarget(1, "55", "T");
-  BeforMoveCheck(host, st, S, "T");
-  EXPECT_EQ(st.rows.target(1), "BLUE");
-}
+  st.rows.setTarget(2, "55", "T", cmd::RgbStrength);
+  BeforMoveCheck(host, st, S, cmd::RgbStrength);
+  EXPECT_EQ(st.rows.target(2), "BLUE");
 
-TEST_F(MoveRun, StrengthCheckNeedsTheSwitchAndAStrengthFirstRow) {
-  Add("a.jpg", "120", "T");
-  BeforMoveCheck(host, st, S, "T");  // "SRgb3" missing: 0
-  EXPECT_EQ(st.rows.target(0), "120");
-  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), kSection0, "SRgb3", "1", st.profile));
-  st.rows.setTarget(0, "120", "C");
-  BeforMoveCheck(host, st, S, "T");
-  EXPECT_EQ(st.rows.target(0), "120");
+  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), kSection0, "SRgb3", "0", st.profile));
+  st.rows.setTarget(2, "55", "T", cmd::RgbStrength);
+  BeforMoveCheck(host, st, S, cmd::RgbStrength);
+  EXPECT_EQ(st.rows.target(2), "55");
 }
 
 TEST_F(MoveRun, ColourMatchFolderIsRenamedWhenAsked) {
@@ -374,7 +372,7 @@ TEST_F(MoveRun, NewFoldaNameCountsUpFromTheGivenNumber) {
 TEST_F(MoveRun, PrepareMoveEmptiesSummaryAndResults) {
   host.summary = {{"x", 1}};
   host.moveResults = {{"x", 1, "a", "p", "new"}};
-  PrepareMove(host, st, S, "T");
+  PrepareMove(host, st, S, cmd::RgbStrength);
   EXPECT_TRUE(host.summary.empty());
   EXPECT_TRUE(host.moveResults.empty());
 }

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <set>
 
+#include "engine/run/controls.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/runs/listup.h"
 #include "engine/move/move_prepare.h"
@@ -46,7 +47,7 @@ TEST(RunEnv, RunsReadTheirSettingsThroughTheStatesEnv) {
          ThreadExDate(st.blocks.val, st, host, RunRegistry::Guard(st.runs));
        }},
       {"name set", [](PictrayState& st, RunHost& host, const std::string&) { SetList04(host, st, "*"); }},
-      {"move check", [](PictrayState& st, RunHost& host, const std::string& folder) { BeforMoveCheck(host, st, folder, "T"); }},
+      {"move check", [](PictrayState& st, RunHost& host, const std::string& folder) { BeforMoveCheck(host, st, folder, cmd::RgbStrength); }},
   };
   for (const auto& [name, start] : runs) {
     testing::TempDir dir;
