@@ -29,6 +29,11 @@ inline bool IsTiff(const unsigned char* b, std::size_t n) {
   return false;
 }
 
+// BigTIFF alone: 64-bit offsets, which libexiv2 does not read.
+inline bool IsBigTiff(const unsigned char* b, std::size_t n) {
+  return At(b, n, std::string_view("II+\0", 4)) || At(b, n, std::string_view("MM\0+", 4));
+}
+
 // Raw files with signatures of their own: ORF, RW2, RAF, MRW, CRW.
 inline bool IsMarkedRaw(const unsigned char* b, std::size_t n) {
   for (const std::string_view raw : {std::string_view("IIRO"), std::string_view("IIRS"), std::string_view("MMOR"),

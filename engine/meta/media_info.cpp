@@ -55,6 +55,7 @@ Format FormatOfBrands(const Head& h) {
 std::optional<Format> FormatOfHead(const Head& head) {
   if (head.size < 12 || marks::IsJpeg(head.bytes.data(), head.size)) return Format::None;
   if (marks::IsIsoMedia(head.bytes.data(), head.size)) return FormatOfBrands(head);
+  if (marks::IsBigTiff(head.bytes.data(), head.size)) return Format::Tiff;
   // QuickTime files older than "ftyp" start with one of these boxes.
   for (const char* box : {"moov", "mdat", "wide", "free", "skip", "pnot"})
     if (head.At(4, box)) return Format::Video;
@@ -95,7 +96,7 @@ MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, P
   const Head head = ReadHead(file);
   const std::optional<Format> byHead = FormatOfHead(head);
   if (byHead == Format::None) return info;
-  const bool byLibexiv2 = byHead != Format::Video && byHead != Format::Heif && byHead != Format::Cr3;
+  const bool byLibexiv2 = byHead != Format::Video && byHead != Format::Heif && byHead != Format::Cr3 && byHead != Format::Tiff;
   const StillType* still = byLibexiv2 ? StillTypeOfHead(head.bytes.data(), head.size) : nullptr;
   info.format = byHead ? *byHead : still ? FormatOf(*still) : Format::None;
   try {
@@ -105,6 +106,8 @@ MediaInfo ReadMediaInfo(const fs::ReadOnlyFile& file, const std::string& path, P
       ReadHeif(file, info);
     else if (info.format == Format::Cr3)
       ReadCr3(file, size, info);
+    else if (info.format == Format::Tiff && !still)
+      ReadBigTiff(file, size, info);
     else if (info.format == Format::Png)
       ReadPng(file, size, info);
     else if (still)

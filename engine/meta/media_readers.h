@@ -32,6 +32,9 @@ void ReadPng(const fs::ReadOnlyFile& file, PixelSize size, MediaInfo& info);
 constexpr std::size_t kMaxExifBlock = 4 << 20;
 void KeepHeifExif(MediaInfo& info, const std::string& block);
 
+// A BigTIFF's values and size, read by our own directory walk.
+void ReadBigTiff(const fs::ReadOnlyFile& file, PixelSize size, MediaInfo& info);
+
 void ReadVideo(const fs::ReadOnlyFile& file, MediaInfo& info);
 void ReadHeif(const fs::ReadOnlyFile& file, MediaInfo& info);
 

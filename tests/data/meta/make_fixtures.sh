@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the small pictures and videos of other formats the metadata tests
-# read (needs ImageMagick, heif-enc, cwebp, ffmpeg, exiftool). The files are
+# read (needs ImageMagick, heif-enc, cwebp, ffmpeg, exiftool, tiffcp). The files are
 # committed; run again only to change them.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -25,6 +25,14 @@ convert "$work/base.png" -define tiff:endian=msb -compress zip "TIFF:raw_mm.nef"
 tag -Make=Canon -Model='Canon EOS R5' -ModifyDate='2024:05:06 07:08:09' \
     -DateTimeOriginal='2023:01:02 03:04:05' raw_ii.cr2
 tag -Make=Nikon -Model='NIKON Z 8' -ModifyDate='2024:05:06 07:08:09' raw_mm.nef
+
+# BigTIFF in both byte orders (tiffcp keeps IFD0's tags, not the Exif
+# directory), and one cut inside its directory.
+convert "$work/base.png" -define tiff:endian=lsb -compress zip "TIFF:$work/classic.tif"
+tag -Model='Big Cam' -Software='Scan 2' -ModifyDate='2023:06:14 10:11:12' "$work/classic.tif"
+tiffcp -8 "$work/classic.tif" big_ii.tif
+tiffcp -8 -B "$work/classic.tif" big_mm.tif
+head -c 500 big_ii.tif > big_cut.tif
 
 # PNG with an eXIf chunk; WebP with Exif.
 cp "$work/base.png" png_exif.png
