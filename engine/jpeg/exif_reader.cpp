@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "engine/fs/read_only_file.h"
 #include "engine/names/folda_name.h"
@@ -12,9 +13,14 @@
 namespace pictray {
 namespace {
 
-// Every offset the reader follows is at most T (38) + 65535, plus a value
-// of 20 bytes: this much of the head covers all of them.
-constexpr std::size_t kHeadLimit = 38 + 65535 + 32;
+// An Exif block after other segments is looked for this far, in at most
+// this many segments.
+constexpr std::uint64_t kWalkLimit = 64 * 1024;
+constexpr int kWalkSegments = 64;
+// Every offset the reader follows is at most T (the walk's last segment
+// start + 10) + 65535, plus a value of 20 bytes: this much of the head
+// covers all of them.
+constexpr std::size_t kHeadLimit = kWalkLimit + 10 + 65535 + 32;
 constexpr std::size_t kFirstRead = 16 * 1024;
 constexpr std::size_t kScanChunk = 16 * 1024;
 
@@ -244,6 +250,33 @@ std::string ScanDateTimeOriginal(ByteSource& src, const Tiff& t, std::uint64_t i
   return {};
 }
 
+// The TIFF header of the first "Exif" APP1 segment, walking the segments
+// from the start of image up to the first scan, within the walk's bounds.
+std::optional<std::uint64_t> WalkToExif(ByteSource& src) {
+  std::uint64_t pos = 2;
+  for (int segments = 0; segments < kWalkSegments && pos < kWalkLimit;) {
+    const std::uint8_t* m = src.Span(pos, 4);
+    if (!m || m[0] != 0xFF) return std::nullopt;
+    const std::uint8_t marker = m[1];
+    if (marker == 0xFF) {  // a fill byte
+      ++pos;
+      continue;
+    }
+    ++segments;
+    if (marker == 0xDA || marker == 0xD9 || marker == 0xD8 || marker == 0x00) return std::nullopt;
+    if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {  // no length
+      pos += 2;
+      continue;
+    }
+    const unsigned length = unsigned(m[2]) << 8 | m[3];
+    if (length < 2) return std::nullopt;
+    if (marker == 0xE1 && length >= 8)
+      if (const std::uint8_t* id = src.Span(pos + 4, 6); id && std::memcmp(id, "Exif\0\0", 6) == 0) return pos + 10;
+    pos += 2 + length;
+  }
+  return std::nullopt;
+}
+
 // "Exif" or "JFIF" followed by a 00 byte at `at` of the zero-filled prefix.
 bool IdAt(const std::uint8_t* prefix, std::size_t at, const char* id) {
   return std::memcmp(prefix + at, id, 4) == 0 && prefix[at + 4] == 0;
@@ -261,15 +294,18 @@ std::string ReadLabel(ByteSource& src, const std::string& ExifSel, const std::st
   if (IdAt(prefix, 6, "Exif")) {
     t.T = 12;
     t.layoutA = true;
-  } else if (!IdAt(prefix, 6, "JFIF")) {
-    return "NoJFIF";
-  } else if (IdAt(prefix, 24, "Exif")) {
+  } else if (IdAt(prefix, 6, "JFIF") && IdAt(prefix, 24, "Exif")) {
     t.T = 30;
-  } else if (IdAt(prefix, 32, "Exif")) {
+  } else if (IdAt(prefix, 6, "JFIF") && IdAt(prefix, 32, "Exif")) {
     t.T = 38;
     layoutC = true;
+  } else if (const std::optional<std::uint64_t> T = WalkToExif(src)) {
+    // A comment, a colour profile or IPTC before the Exif: read as the
+    // first layout is.
+    t.T = *T;
+    t.layoutA = true;
   } else {
-    return "NoExif";
+    return IdAt(prefix, 6, "JFIF") ? "NoExif" : "NoJFIF";
   }
 
   const std::uint8_t* h = src.Span(t.T, 2);

@@ -2,9 +2,11 @@
 // by the TIFF byte order, or one of the fixed labels "file_error", "",
 // "NoJFIF", "NoExif", "no support", "NoEntry", "NoData".
 //
-// Only three layouts are recognised (Exif APP1 right after the start of
-// image, or after a JFIF APP0 with the identifier at offset 24 or 32); the
-// JPEG marker chain is not followed. Every offset the reader follows is
+// Three layouts are looked for first (Exif APP1 right after the start of
+// image, or after a JFIF APP0 with the identifier at offset 24 or 32); when
+// none holds, the segments are walked from the start (at most 64 KiB and 64
+// segments, up to the first scan) to the first Exif APP1, read as the first
+// layout is. Every offset the reader follows is
 // 16-bit, so apart from the creation-date scan (which streams the file in
 // blocks and stops at the first usable DateTimeOriginal entry) it touches
 // only the head of the file up to the IFD0 entries it walks. Anything outside the

@@ -141,6 +141,68 @@ TEST_F(ExifReader, LayoutCFromAFileSplicedWithALongerJfifSegment) {
   EXPECT_EQ(Label(f, "12"), "2005:12:31 23:59:58(II)");
 }
 
+// A segment of `marker` holding `body`.
+std::string Segment(unsigned char marker, const std::string& body) {
+  const std::size_t n = body.size() + 2;
+  return std::string{'\xFF', char(marker), char(n >> 8), char(n & 0xFF)} + body;
+}
+
+// Editors, scanners and phones put a comment, a colour profile or IPTC
+// before the Exif: the segments are walked to it, and the camera's labels
+// come out as from the camera's own file.
+TEST_F(ExifReader, ExifAfterOtherSegmentsIsFoundByWalkingThem) {
+  const std::string jfif = Segment(0xE0, std::string("JFIF\0\1\1\0\0\1\0\1\0\0", 14));
+  const std::string com = Segment(0xFE, "edited with a program");
+  const std::string icc = Segment(0xE2, std::string("ICC_PROFILE\0\1\1", 14) + std::string(300, 'p'));
+  const std::string iptc = Segment(0xED, std::string("Photoshop 3.0\0" "8BIM\4\4", 20) + std::string(40, 'i'));
+  const std::string xmp = Segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0", 29) + "<x/>");
+  struct Case {
+    const char* what;
+    std::string before;  // between the start of image and the camera's Exif segment
+  };
+  const Case cases[] = {
+      {"comment", com},
+      {"colour profile", icc},
+      {"IPTC", iptc},
+      {"all three and fill bytes", icc + "\xFF\xFF" + iptc + com},
+      {"JFIF, then a comment", jfif + com},
+      {"JFIF, then XMP", jfif + xmp},
+  };
+  for (const char* file : {"cam_canon_II_A.jpg", "cam_nikon_MM_A.jpg"}) {
+    const std::string camera = ReadAll(JpegFixture(file));
+    ASSERT_EQ(camera.substr(6, 4), "Exif") << file;
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(file) + ": " + c.what);
+      const std::string f = camera.substr(0, 2) + c.before + camera.substr(2);
+      for (const char* sel : {"1", "5", "6", "7", "12"}) EXPECT_EQ(Label(f, sel), Label(camera, sel)) << sel;
+    }
+  }
+}
+
+TEST_F(ExifReader, WalkStopsAtTheScanAndItsBounds) {
+  const std::string exif = ExifBuilder('A', false).Add(kModel, "M7").Build().substr(2);
+  const std::string soi("\xFF\xD8", 2);
+  const std::string com = Segment(0xFE, "x");
+  std::string sixtyFour;
+  for (int i = 0; i < 64; ++i) sixtyFour += com;
+  const std::string big = Segment(0xE2, std::string(65000, 'p'));
+  struct Case {
+    const char* what;
+    std::string file;
+    const char* label;
+  };
+  const Case cases[] = {
+      {"63 segments before", soi + sixtyFour.substr(5) + exif, "M7(II)"},
+      {"64 segments before", soi + sixtyFour + exif, "NoJFIF"},
+      {"within the first 64 KiB", soi + big + exif, "M7(II)"},
+      {"beyond the first 64 KiB", soi + big + Segment(0xE2, std::string(600, 'p')) + exif, "NoJFIF"},
+      {"after the scan", soi + com + Segment(0xDA, "scan") + exif, "NoJFIF"},
+      {"a broken length", soi + std::string("\xFF\xFE\x00\x01", 4) + exif, "NoJFIF"},
+      {"a JFIF file without Exif", ReadAll(JpegFixture("rgb_3x2.jpg")), "NoExif"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Label(c.file, "5"), c.label) << c.what;
+}
+
 TEST_F(ExifReader, WalkKeepsOnlyWhatTheLastEntryLeft) {
   // Make is emptied again by the next entry.
   const std::string makeThenOther = ExifBuilder('A', false).Add(kMake, "Maker").Add(kXRes, "x").Build();
