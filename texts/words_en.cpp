@@ -19,6 +19,7 @@ const char* SaidEn(Said s) {
     case Said::NgAborted: return "NG analysis aborted";
     case Said::NgEnd: return "NG analysis finished";
     case Said::RgbEnd: return "RGB analysis finished";
+    case Said::RgbAborted: return "RGB analysis aborted";
     case Said::RgbNoMemory: return "failed to load";
     case Said::RatioEnd: return "RGB ratio analysis finished";
     case Said::RatioAborted: return "RGB ratio analysis aborted";

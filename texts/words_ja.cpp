@@ -19,6 +19,7 @@ const char* SaidJa(Said s) {
     case Said::NgAborted: return "NG解析処理中止";
     case Said::NgEnd: return "NG解析処理終了";
     case Said::RgbEnd: return "ＲＧＢ解析処理終了";
+    case Said::RgbAborted: return "ＲＧＢ解析処理中止";
     case Said::RgbNoMemory: return "failed to load";
     case Said::RatioEnd: return "PGB比率解析処理終了";
     case Said::RatioAborted: return "PGB比率解析処理中止";

@@ -25,6 +25,7 @@ enum class Said : std::uint8_t {
   NgAborted,
   NgEnd,
   RgbEnd,
+  RgbAborted,
   RgbNoMemory,
   RatioEnd,
   RatioAborted,

@@ -170,7 +170,8 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   const std::string kind = KindOf(cmd::RgbAnalysis);
   // Once memory has run out the rows left keep their state.
   const auto unclassified = [&](std::size_t i) { return !noMemory && st.rows.kind(i).empty(); };
-  WorkRowsOnPool(*st.env, workers, st.rows, val.folder, val, progress, kWholePictureAhead, unclassified,
+  const bool stopped = WorkRowsOnPool(
+      *st.env, workers, st.rows, val.folder, val, progress, kWholePictureAhead, unclassified,
                  [&](int worker, std::size_t i, const fs::ReadOnlyFile& file) {
                    const Row row = st.rows.row(i);
                    if (!row.kind.empty()) return;
@@ -194,6 +195,15 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
                  });
   if (noMemory) host.MessageBox1Q(Message{Said::RgbNoMemory}, Button::Err, Button::Err);
   host.DeselectAll();
+  // A stop in the middle of the last files leaves no row undone, but their
+  // rows unnamed all the same.
+  if (stopped || val.Aborted()) {
+    Inform(host, Said::RgbAborted);
+    host.SetProgress(RunBar::PR01, 0);
+    host.SetProgress(RunBar::PR02, 0);
+    host.RunEnded(EndOfRun(cmd::RgbAnalysis, st, true, false));
+    return;
+  }
   const RunEnd end = EndOfRun(cmd::RgbAnalysis, st);
   EndWithSummary(st, host, Said::RgbEnd, end);
   host.SetProgress(RunBar::PR02, 0);

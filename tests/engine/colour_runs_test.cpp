@@ -128,7 +128,8 @@ TEST_F(ColourRuns, RgbAbortStopsWithinOneFileAndMoveOnStartsTheMove) {
   EXPECT_LE(drawn["b.jpg"], 1);
   EXPECT_EQ(st.rows.kind(0), "");
   EXPECT_EQ(st.rows.kind(1), "");
-  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kRgbEnd});
+  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kRgbAborted});  // a stop, not an end
+  EXPECT_EQ(host.LastEnd(), (RunEnd{cmd::RgbAnalysis, true, false, false, false}));
 
   st.MoveOn = 1;
   fake.Flat("a.jpg", {1, 1, 1});

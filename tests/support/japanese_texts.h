@@ -10,6 +10,7 @@ inline constexpr const char* kPhraseSetEnd = "定形句セット処理終了";
 inline constexpr const char* kExtSetEnd = "拡張子セット処理終了";
 inline constexpr const char* kAllSameQuestion = "全て同じ値がセットされました。値をクリアしますか？";
 inline constexpr const char* kRgbEnd = "ＲＧＢ解析処理終了";
+inline constexpr const char* kRgbAborted = "ＲＧＢ解析処理中止";
 inline constexpr const char* kRatioEnd = "PGB比率解析処理終了";
 inline constexpr const char* kRatioAborted = "PGB比率解析処理中止";
 inline constexpr const char* kStrengthEnd = "解析処理終了";
