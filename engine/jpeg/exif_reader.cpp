@@ -21,8 +21,13 @@ constexpr int kWalkSegments = 64;
 // start + 10) + 65535, plus a value of 20 bytes: this much of the head
 // covers all of them.
 constexpr std::size_t kHeadLimit = kWalkLimit + 10 + 65535 + 32;
-constexpr std::size_t kFirstRead = 16 * 1024;
+// A camera's Exif block lies in the first few KiB: one read of this much
+// serves nearly every file, a further one only where an offset points on.
+constexpr std::size_t kFirstRead = 4 * 1024;
 constexpr std::size_t kScanChunk = 16 * 1024;
+// The creation-date scan looks at this much first, then twice as much each
+// round up to kScanChunk: the entry is near IFD0 in nearly every file.
+constexpr std::size_t kFirstScan = 2 * 1024;
 
 // Random access to the file's bytes. Span gives n bytes at pos, or nullptr
 // when they are not all inside the file; the pointer is valid until the
@@ -217,8 +222,8 @@ std::string ScanDateTimeOriginal(ByteSource& src, const Tiff& t, std::uint64_t i
   const std::uint64_t last = size - slack;
   const std::uint8_t first = t.little ? 0x03 : 0x90, second = t.little ? 0x90 : 0x03;
   std::uint64_t p = ifd + 2;
-  while (p < last) {
-    const std::uint64_t chunkEnd = std::min<std::uint64_t>(last, p + kScanChunk);
+  for (std::size_t step = kFirstScan; p < last; step = std::min(step * 2, kScanChunk)) {
+    const std::uint64_t chunkEnd = std::min<std::uint64_t>(last, p + step);
     const std::size_t n = static_cast<std::size_t>(chunkEnd - p);
     const std::uint8_t* c = src.Span(p, n + 11);
     if (!c) return {};

@@ -1,5 +1,7 @@
 #include "engine/jpeg/jpeg_session.h"
 
+#include <algorithm>
+
 // After jpeglib.h, which it needs: the names of the warning codes.
 #include <jerror.h>
 
@@ -38,6 +40,9 @@ void CountScans(j_common_ptr common) {
 }
 
 constexpr std::size_t kSourceChunk = 64 * 1024;
+// A header (the size, the checks) lies in the first few KiB: the first read
+// takes this much, each further one twice the last, up to kSourceChunk.
+constexpr std::size_t kFirstChunk = 4 * 1024;
 
 void StartSource(j_decompress_ptr) {}
 void EndSource(j_decompress_ptr) {}
@@ -46,7 +51,8 @@ void EndSource(j_decompress_ptr) {}
 // of a file a warning followed by a made-up end-of-image marker.
 boolean FillFromFile(j_decompress_ptr cinfo) {
   auto* src = reinterpret_cast<FileSource*>(cinfo->src);
-  const std::size_t got = src->file->ReadAt(src->offset, src->buffer, kSourceChunk);
+  const std::size_t got = src->file->ReadAt(src->offset, src->buffer, src->chunk);
+  src->chunk = std::min(src->chunk * 2, kSourceChunk);
   if (got == 0) {
     if (src->startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
     WARNMS(cinfo, JWRN_JPEG_EOF);
@@ -64,10 +70,18 @@ boolean FillFromFile(j_decompress_ptr cinfo) {
 }
 
 // Skips through the chunks as the stdio source does, so a skip past the
-// end meets the same made-up marker.
+// end meets the same made-up marker; a skip within the file (a thumbnail
+// in the Exif) is not read.
 void SkipInFile(j_decompress_ptr cinfo, long n) {
   jpeg_source_mgr* src = cinfo->src;
   if (n <= 0) return;
+  auto* file = reinterpret_cast<FileSource*>(cinfo->src);
+  if (const std::uint64_t beyond = static_cast<std::uint64_t>(n) - src->bytes_in_buffer;
+      n > static_cast<long>(src->bytes_in_buffer) && !file->startOfFile && beyond < file->file->size() - file->offset) {
+    file->offset += beyond;
+    src->bytes_in_buffer = 0;
+    return;
+  }
   while (n > static_cast<long>(src->bytes_in_buffer)) {
     n -= static_cast<long>(src->bytes_in_buffer);
     FillFromFile(cinfo);
@@ -115,6 +129,7 @@ bool Session::Attach(const fs::ReadOnlyFile& f) {
   source.file = &f;
   source.offset = 0;
   source.startOfFile = true;
+  source.chunk = kFirstChunk;
   source.buffer = static_cast<JOCTET*>((*cinfo.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                                  JPOOL_PERMANENT, kSourceChunk));
   source.pub.init_source = StartSource;

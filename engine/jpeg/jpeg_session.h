@@ -55,6 +55,7 @@ struct FileSource {
   std::uint64_t offset = 0;
   JOCTET* buffer = nullptr;
   bool startOfFile = true;
+  std::size_t chunk = 0;  // the next read's size: small first, then doubling
 };
 
 // Everything the jump back has to clean up. Fields are written between
