@@ -846,5 +846,21 @@ organizer (lumo set).
         <source>選んだ色</source>
         <translation>Chosen colours</translation>
     </message>
+    <message>
+        <source>年/月</source>
+        <translation>Year/Month</translation>
+    </message>
+    <message>
+        <source>年/月/日</source>
+        <translation>Year/Month/Day</translation>
+    </message>
+    <message>
+        <source>Exifの日付がなければファイル名の日付</source>
+        <translation>Without an Exif date, the date in the name</translation>
+    </message>
+    <message>
+        <source>それもなければ更新日時</source>
+        <translation>Failing that, the modification time</translation>
+    </message>
 </context>
 </TS>

@@ -20,10 +20,12 @@ namespace pictray::app {
 namespace {
 
 // Ids of the boxes, in the order of ExifBox.
-constexpr int kBoxIds[kExifBoxCount] = {10001, 10002, 10003, 10004, 10028, 10092, 1047,  1044,
-                                        1046,  10094, 10005, 10006, 10095, 10096, 10097, 10098};
-// The ladder's columns start after the month and year boxes.
+constexpr int kBoxIds[kExifBoxCount] = {10001, 10002, 10003, 10004, 10028, 10092, 1047,  1044,  1046,  10094,
+                                        10005, 10006, 10095, 10096, 10097, 10098, 10101, 10102, 10103, 10104};
+// The ladder's columns start after the month and year boxes; the nested
+// folders' columns follow it.
 constexpr int kLadderColumn = 3;
+constexpr int kFolderColumn = kLadderColumn + 5;
 constexpr const char* kSteps[5] = {QT_TRANSLATE_NOOP("Pictray", "年月日"), QT_TRANSLATE_NOOP("Pictray", "時"),
                                    QT_TRANSLATE_NOOP("Pictray", "10分"), QT_TRANSLATE_NOOP("Pictray", "1分"),
                                    QT_TRANSLATE_NOOP("Pictray", "秒")};
@@ -32,8 +34,9 @@ int BoxRow(ExifBox b) {
   switch (b) {
     case ExifBox::Maker: return 3;
     case ExifBox::Software: return 4;
-    case ExifBox::ModMonth: case ExifBox::ModYear: return 1;
-    case ExifBox::MadeMonth: case ExifBox::MadeYear: return 2;
+    case ExifBox::ModMonth: case ExifBox::ModYear: case ExifBox::ModFolderMonth: case ExifBox::ModFolderDay: return 1;
+    case ExifBox::MadeMonth: case ExifBox::MadeYear: case ExifBox::MadeFolderMonth: case ExifBox::MadeFolderDay:
+      return 2;
     default: return Bit(b) < 5 ? 1 : 2;
   }
 }
@@ -43,6 +46,8 @@ int BoxColumn(ExifBox b) {
     case ExifBox::Maker: case ExifBox::Software: return kLadderColumn;
     case ExifBox::ModYear: case ExifBox::MadeYear: return 1;
     case ExifBox::ModMonth: case ExifBox::MadeMonth: return 2;
+    case ExifBox::ModFolderMonth: case ExifBox::MadeFolderMonth: return kFolderColumn;
+    case ExifBox::ModFolderDay: case ExifBox::MadeFolderDay: return kFolderColumn + 1;
     default: return static_cast<int>(Bit(b) % 5) + kLadderColumn;
   }
 }
@@ -66,7 +71,7 @@ AnalysisDialog::AnalysisDialog(QWidget* owner, const SettingsFiles& files) : QDi
   setObjectName("AnalysisDialog");
   setWindowTitle(QCoreApplication::translate("Pictray", "解析設定"));
   setFont(ui::MinchoFont(14));
-  setMinimumWidth(680);
+  setMinimumWidth(820);
   if (owner) move(owner->frameGeometry().topLeft() + QPoint(150, 150));
   auto* grid = new QGridLayout(this);
   grid->setHorizontalSpacing(10);
@@ -76,18 +81,21 @@ AnalysisDialog::AnalysisDialog(QWidget* owner, const SettingsFiles& files) : QDi
 }
 
 void AnalysisDialog::BuildDateLines(QGridLayout* grid) {
-  QLabel* columns[kLadderColumn + 5] = {};
+  QLabel* columns[kFolderColumn + 2] = {};
   columns[1] = Label(this, QT_TRANSLATE_NOOP("Pictray", "年"));
   columns[2] = Label(this, QT_TRANSLATE_NOOP("Pictray", "年月"));
   for (int step = 0; step < 5; ++step) columns[step + kLadderColumn] = Label(this, kSteps[step]);
-  for (int c = 1; c < kLadderColumn + 5; ++c) grid->addWidget(columns[c], 0, c, Qt::AlignCenter);
+  // Folders in folders, as photographers file a camera roll.
+  columns[kFolderColumn] = Label(this, QT_TRANSLATE_NOOP("Pictray", "年/月"));
+  columns[kFolderColumn + 1] = Label(this, QT_TRANSLATE_NOOP("Pictray", "年/月/日"));
+  for (int c = 1; c < kFolderColumn + 2; ++c) grid->addWidget(columns[c], 0, c, Qt::AlignCenter);
   QLabel* rows[5] = {nullptr,
                      Label(this, QT_TRANSLATE_NOOP("Pictray", "更新日付")),
                      Label(this, QT_TRANSLATE_NOOP("Pictray", "作成日付")),
                      Label(this, QT_TRANSLATE_NOOP("Pictray", "メーカー/機種")),
                      Label(this, QT_TRANSLATE_NOOP("Pictray", "使用ソフト"))};
   for (int r = 1; r < 5; ++r) grid->addWidget(rows[r], r, 0);
-  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "(存在した場合)")), 2, kLadderColumn + 5);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "(存在した場合)")), 2, kFolderColumn + 2);
   for (int i = 0; i < kExifBoxCount; ++i) {
     boxes_[i] = ui::MakeCheckBoxWnd(this, kBoxIds[i], QString());
     const auto box = static_cast<ExifBox>(i);
@@ -117,14 +125,14 @@ void AnalysisDialog::BuildChecks(QGridLayout* grid) {
   zeroRun->addWidget(NullByte_);
   zeroRun->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "Byte以上でエラーとする")));
   zeroRun->addStretch();
-  grid->addLayout(zeroRun, 6, 0, 1, 9);
-  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "(1000kb未満のファイルが対象)")), 7, 0, 1, 9);
+  grid->addLayout(zeroRun, 6, 0, 1, 11);
+  grid->addWidget(Label(this, QT_TRANSLATE_NOOP("Pictray", "(1000kb未満のファイルが対象)")), 7, 0, 1, 11);
 
   JlibCheck_ = ui::MakeCheckBoxWnd(
       this, 10021, QCoreApplication::translate("Pictray", "NGチェックにjpeglibの読み込みチェックを含める"));
   connect(JlibCheck_, &QCheckBox::clicked, this,
           [this](bool on) { StoreForThisRun(key::JlibCheck, on ? "1" : "0"); });
-  grid->addWidget(JlibCheck_, 8, 0, 1, 9);
+  grid->addWidget(JlibCheck_, 8, 0, 1, 11);
 
   AllFormats_ = ui::MakeCheckBoxWnd(this, 10099,
                                     QCoreApplication::translate("Pictray", "JPEG以外(HEIC・RAW・PNG・WebP・動画)も解析する"));
@@ -137,12 +145,24 @@ void AnalysisDialog::BuildChecks(QGridLayout* grid) {
   formats->addWidget(AllFormats_);
   formats->addWidget(ExifOrderTag_);
   formats->addStretch();
-  grid->addLayout(formats, 9, 0, 1, 9);
+  grid->addLayout(formats, 9, 0, 1, 11);
+
+  // Copies without an Exif date (a messaging app's, a screenshot).
+  NameDate_ = ui::MakeCheckBoxWnd(this, 10105,
+                                  QCoreApplication::translate("Pictray", "Exifの日付がなければファイル名の日付"));
+  connect(NameDate_, &QCheckBox::clicked, this, [this](bool on) { StoreForThisRun(key::NameDate, on ? "1" : "0"); });
+  FileDate_ = ui::MakeCheckBoxWnd(this, 10106, QCoreApplication::translate("Pictray", "それもなければ更新日時"));
+  connect(FileDate_, &QCheckBox::clicked, this, [this](bool on) { StoreForThisRun(key::FileDate, on ? "1" : "0"); });
+  auto* dates = new QHBoxLayout;
+  dates->addWidget(NameDate_);
+  dates->addWidget(FileDate_);
+  dates->addStretch();
+  grid->addLayout(dates, 10, 0, 1, 11);
 
   QPushButton* ok = ui::MakeTextButtonWnd(this, 10052, "OK");
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &AnalysisDialog::accept);
-  grid->addWidget(ok, 10, 7, 1, 2);
+  grid->addWidget(ok, 11, 9, 1, 2);
 }
 
 void AnalysisDialog::Load() {
@@ -153,6 +173,10 @@ void AnalysisDialog::Load() {
   AllFormats_->setChecked(ReadSetting(env_, key::AllFormats, files_.GRprofile) == "1");
   ExifOrderTagOnOpen_ = ReadSetting(env_, key::ExifOrderTag, files_.GRprofile) == "1";
   ExifOrderTag_->setChecked(ExifOrderTagOnOpen_);
+  NameDateOnOpen_ = ReadSetting(env_, key::NameDate, files_.GRprofile) == "1";
+  NameDate_->setChecked(NameDateOnOpen_);
+  FileDateOnOpen_ = ReadSetting(env_, key::FileDate, files_.GRprofile) == "1";
+  FileDate_->setChecked(FileDateOnOpen_);
   NullByte_->setText(ui::TextOf(ReadSetting(env_, key::NullByte, files_.GRprofile)));
   samcount_->setText(ui::TextOf(ReadSetting(env_, key::samcount, files_.GRprofile)));
 }
@@ -200,6 +224,8 @@ void AnalysisDialog::accept() {
   writes.WriteBoth(key::AllFormats, AllFormats_->isChecked() ? "1" : "0", files_);
   if (ExifOrderTag_->isChecked() != ExifOrderTagOnOpen_)  // a missing key stays missing
     writes.WriteBoth(key::ExifOrderTag, ExifOrderTag_->isChecked() ? "1" : "0", files_);
+  if (NameDate_->isChecked() != NameDateOnOpen_) writes.WriteBoth(key::NameDate, NameDate_->isChecked() ? "1" : "0", files_);
+  if (FileDate_->isChecked() != FileDateOnOpen_) writes.WriteBoth(key::FileDate, FileDate_->isChecked() ? "1" : "0", files_);
   writes.WriteBoth(key::NullByte, ui::BytesOf(NullByte_->text()), files_);
   writes.WriteBoth(key::samcount, ui::BytesOf(samcount_->text()), files_);
   if (!writes.ok()) {

@@ -50,6 +50,9 @@ class AnalysisDialog : public QDialog {
   QCheckBox* AllFormats_ = nullptr; // 10099
   QCheckBox* ExifOrderTag_ = nullptr;  // 10100
   bool ExifOrderTagOnOpen_ = true;
+  QCheckBox* NameDate_ = nullptr;  // 10105
+  QCheckBox* FileDate_ = nullptr;  // 10106
+  bool NameDateOnOpen_ = false, FileDateOnOpen_ = false;
   QLineEdit* samcount_ = nullptr;   // 10056
 };
 

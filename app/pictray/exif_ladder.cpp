@@ -5,8 +5,8 @@ namespace {
 
 constexpr int kLineLength = 5;  // 年月日, 時, 10分, 1分, 秒
 // "ExifSel" of each box, in the order of ExifBox.
-constexpr const char* kValues[kExifBoxCount] = {"1", "2", "3", "4", "11", "7", "8", "9",
-                                                "10", "12", "5", "6", "14", "15", "16", "17"};
+constexpr const char* kValues[kExifBoxCount] = {"1",  "2",  "3",  "4",  "11", "7",  "8",  "9",  "10", "12",
+                                                "5",  "6",  "14", "15", "16", "17", "20", "21", "18", "19"};
 
 bool InDateLine(ExifBox b) { return Bit(b) < 2 * kLineLength; }
 std::size_t LineStart(ExifBox b) { return Bit(b) < kLineLength ? 0 : kLineLength; }

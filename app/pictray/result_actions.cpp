@@ -127,10 +127,10 @@ void ResultPane::BreakSelectedFolders() {
   for (QTreeWidgetItem* item : selected) {
     if (!FolderStillThere(item)) continue;
     const std::string folder = PathOf(item);
-    BreakFolda(env_, folder);
+    const std::string target = item->data(0, kTargetRole).toByteArray().toStdString();
     // The folder goes only when nothing at all is left in it; a failed
     // removal is a failure, whatever was moved.
-    if (RemoveEmptyFolder(env_, folder) == 0) {
+    if (BreakTargetFolder(env_, folder, target) == 0) {
       delete item;
       QMessageBox::information(this, ui::TextOf(folder), QCoreApplication::translate("Pictray", "解体OK"));
     } else {

@@ -296,6 +296,7 @@ void ResultPane::SetMoveResult(std::size_t index, const MoveResultLine& line) {
     if (c > 0) item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
   }
   item->setData(3, kPathRole, QByteArray::fromStdString(line.path));
+  item->setData(0, kTargetRole, QByteArray::fromStdString(line.folder));
   Colour(item);
 }
 

@@ -74,6 +74,7 @@ class ResultPane : public QWidget {
   void RecolourResults();
   // The "パス" of a result row as the file system's bytes.
   static constexpr int kPathRole = Qt::UserRole;  // LV02's line: its folder's path bytes
+  static constexpr int kTargetRole = Qt::UserRole + 1;  // and the target's bytes ("2023/06")
   static std::string PathOf(const QTreeWidgetItem* item);
   QTreeWidgetItem* FirstSelected() const;
   // Whether the row's folder is still there; if not, says so and drops the row.

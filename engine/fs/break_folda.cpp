@@ -13,15 +13,16 @@
 namespace pictray {
 
 BreakResult BreakFolda(const fs::Env& env, const std::string& folder) {
-  BreakResult result;
   std::string path = folder;
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   std::string parent = path;
   PathFoldaRemove(parent);
-  if (parent == path) {
-    ++result.failed;  // no parent to move into
-    return result;
-  }
+  if (parent == path) return BreakResult{0, 0, 1};  // no parent to move into
+  return BreakFoldaInto(env, path, parent);
+}
+
+BreakResult BreakFoldaInto(const fs::Env& env, const std::string& path, const std::string& parent) {
+  BreakResult result;
   const UniqueFd dir(env, env.Open(AT_FDCWD, path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   const UniqueFd parentDir(env, env.Open(AT_FDCWD, parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   // Names first: moving entries out while the listing runs may skip some.
@@ -51,6 +52,32 @@ int RemoveEmptyFolder(const fs::Env& env, const std::string& folder) {
   // rmdir refuses a folder that is not empty: the check and the removal are
   // one step, so nothing that arrives meanwhile is lost.
   return env.Unlinkat(AT_FDCWD, folder.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
+}
+
+namespace {
+
+// Removes the folder `rel` inside `base` when empty, then each folder of
+// `rel` above it while that is empty; 0 when `rel` itself went, else that errno.
+int RemoveEmptyFolders(const fs::Env& env, const std::string& base, std::string rel) {
+  const int e = RemoveEmptyFolder(env, JoinPath(base, rel));
+  if (e != 0) return e;
+  for (std::size_t slash = rel.rfind('/'); slash != std::string::npos && slash > 0; slash = rel.rfind('/')) {
+    rel.resize(slash);
+    if (RemoveEmptyFolder(env, JoinPath(base, rel)) != 0) break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int BreakTargetFolder(const fs::Env& env, const std::string& folder, const std::string& target) {
+  if (target.empty() || !folder.ends_with("/" + target)) {
+    BreakFolda(env, folder);
+    return RemoveEmptyFolder(env, folder);
+  }
+  const std::string source = folder.substr(0, folder.size() - target.size() - 1);
+  BreakFoldaInto(env, folder, source);
+  return RemoveEmptyFolders(env, source, target);
 }
 
 }  // namespace pictray

@@ -8,19 +8,20 @@
 namespace pictray::fs {
 namespace {
 
-// The size of the regular file open at `fd`; false for anything else.
-bool RegularSize(const Env& env, int fd, std::uint64_t* size) {
+// The size and time of the regular file open at `fd`; false for anything else.
+bool RegularSize(const Env& env, int fd, std::uint64_t* size, std::int64_t* mtime) {
   struct stat st {};
   if (env.Fstat(fd, st) != 0 || !S_ISREG(st.st_mode)) return false;
   *size = static_cast<std::uint64_t>(st.st_size);
+  *mtime = st.st_mtime;
   return true;
 }
 
 // Opening a FIFO without O_NONBLOCK waits for a writer.
-int OpenRegular(const Env& env, const std::string& path, std::uint64_t* size) {
+int OpenRegular(const Env& env, const std::string& path, std::uint64_t* size, std::int64_t* mtime) {
   const int fd = env.Open(AT_FDCWD, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return -1;
-  if (!RegularSize(env, fd, size)) {
+  if (!RegularSize(env, fd, size, mtime)) {
     env.Close(fd);
     return -1;
   }
@@ -29,10 +30,12 @@ int OpenRegular(const Env& env, const std::string& path, std::uint64_t* size) {
 
 }  // namespace
 
-ReadOnlyFile::ReadOnlyFile(const Env& env, const std::string& path) : env_(env) { fd_ = OpenRegular(env, path, &size_); }
+ReadOnlyFile::ReadOnlyFile(const Env& env, const std::string& path) : env_(env) {
+  fd_ = OpenRegular(env, path, &size_, &mtime_);
+}
 
 ReadOnlyFile::ReadOnlyFile(const Env& env, BorrowedFd borrowed) : env_(env), owned_(false) {
-  if (borrowed.fd >= 0 && RegularSize(env, borrowed.fd, &size_)) fd_ = borrowed.fd;
+  if (borrowed.fd >= 0 && RegularSize(env, borrowed.fd, &size_, &mtime_)) fd_ = borrowed.fd;
 }
 
 ReadOnlyFile::~ReadOnlyFile() {

@@ -33,6 +33,8 @@ class ReadOnlyFile {
   int fd() const { return fd_; }
   // The size when opened; 0 for a file that did not open.
   std::uint64_t size() const { return size_; }
+  // Its modification time (seconds since the epoch) when opened.
+  std::int64_t mtime() const { return mtime_; }
   // Reads up to n bytes at `offset`; returns how many were read (short only
   // at the end of the file or on an error).
   std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t n) const;
@@ -42,6 +44,7 @@ class ReadOnlyFile {
   int fd_ = -1;
   bool owned_ = true;
   std::uint64_t size_ = 0;
+  std::int64_t mtime_ = 0;
 };
 
 }  // namespace pictray::fs

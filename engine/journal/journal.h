@@ -39,6 +39,9 @@ inline constexpr std::size_t kJournalLineLimit = 2 * 2 * 2 * PATH_MAX;
 // names go as deep as the tree and whose records may name another root.
 enum class JournalRunKind { Move, Extract, ExtractTree };
 
+// How many folder levels a move's target may have (a date's "2023/06/14").
+inline constexpr int kMaxMoveFolderDepth = 3;
+
 // The real-time clock in nanoseconds since the epoch: a change time set by
 // the kernel before this call is never later than it.
 std::int64_t RealTimeNs(const fs::Env& env);

@@ -12,8 +12,9 @@ namespace pictray {
 namespace {
 
 // How deep a record's names may go: a move takes a file of the folder into
-// a folder made in it, an extraction into a folder of the folder it makes.
-// A tree's names go as deep as a path can (PATH_MAX), never above their root.
+// a folder made in it (up to three levels deep), an extraction into a
+// folder of the folder it makes. A tree's names go as deep as a path can
+// (PATH_MAX), never above their root.
 constexpr int kTreeDepth = PATH_MAX / 2;
 
 bool NamesInside(const JournalEntry& e, const JournalRun& run) {
@@ -22,7 +23,7 @@ bool NamesInside(const JournalEntry& e, const JournalRun& run) {
   if (kind == JournalRunKind::ExtractTree)
     return e.kind == JournalEntry::Kind::Folder ? IsPathInside(e.to, kTreeDepth)
                                                 : IsPathInside(e.from, kTreeDepth) && IsPathInside(e.to, kTreeDepth);
-  const int folderDepth = kind == JournalRunKind::Move ? 1 : 2;
+  const int folderDepth = kind == JournalRunKind::Move ? kMaxMoveFolderDepth : 2;
   if (e.kind == JournalEntry::Kind::Folder) return IsPathInside(e.to, folderDepth);
   return IsPathInside(e.from, 1) && IsPathInside(e.to, folderDepth + 1);
 }

@@ -166,13 +166,17 @@ std::size_t DateTimeLength(int sel) {
     case 3: return 15;
     case 4: return 16;
     case 11: return 19;
-    case 14: return 7;
+    case 14: case 20: return 7;
     case 15: return 4;
+    case 21: return 10;
     default: return 20;
   }
 }
 
-bool ReadsDateTime(int sel) { return sel < 5 || sel == 11 || sel == 14 || sel == 15; }
+bool ReadsDateTime(int sel) { return sel < 5 || sel == 11 || sel == 14 || sel == 15 || sel == 20 || sel == 21; }
+
+// Year/month(/day) as nested folders.
+bool NestedDate(int sel) { return sel >= 18 && sel <= 21; }
 
 // Length kept of a DateTimeOriginal value; 0 when `sel` does not scan.
 std::size_t ScanLength(int sel) {
@@ -182,8 +186,9 @@ std::size_t ScanLength(int sel) {
     case 9: return 15;
     case 10: return 16;
     case 12: return 19;
-    case 16: return 7;
+    case 16: case 18: return 7;
     case 17: return 4;
+    case 19: return 10;
     default: return 0;
   }
 }
@@ -333,17 +338,17 @@ std::string ReadLabel(ByteSource& src, const std::string& ExifSel, const std::st
   const std::size_t scanLen = ScanLength(sel);
   const std::string v = scanLen ? ScanDateTimeOriginal(src, t, ifd, scanLen) : WalkIfd0(src, t, ifd, count, sel);
   if (v.empty()) return "NoData";
-  return ExifValueLabel(v, t.little, orderTag, disabledchar);
+  return ExifValueLabel(v, t.little, orderTag, disabledchar, NestedDate(sel));
 }
 
 }  // namespace
 
 ExifChoice ChooseExifValue(const std::string& ExifSel) {
   const int sel = ProfileNumber(ExifSel);
-  if (const std::size_t n = ScanLength(sel)) return {ExifSource::DateTimeOriginal, n};
+  if (const std::size_t n = ScanLength(sel)) return {ExifSource::DateTimeOriginal, n, NestedDate(sel)};
   if (sel == 5) return {ExifSource::Model, 20};
   if (sel == 6) return {ExifSource::Software, 20};
-  if (ReadsDateTime(sel)) return {ExifSource::DateTime, DateTimeLength(sel)};
+  if (ReadsDateTime(sel)) return {ExifSource::DateTime, DateTimeLength(sel), NestedDate(sel)};
   return {ExifSource::None, 0};
 }
 
@@ -356,10 +361,31 @@ bool ExifDateCharsOk(const std::string& v) {
 }
 
 std::string ExifValueLabel(const std::string& value, bool littleEndian, bool orderTag,
-                           const std::string& disabledchar) {
-  std::string label = GetFoldaName(value, 1, disabledchar);
+                           const std::string& disabledchar, bool nested) {
+  std::string label = nested ? NestedDateFolders(value, disabledchar) : "";
+  if (label.empty()) label = GetFoldaName(value, 1, disabledchar);
   if (orderTag) label += littleEndian ? "(II)" : "(MM)";
   return label;
+}
+
+std::string NestedDateFolders(const std::string& date, const std::string& disabledchar) {
+  std::string folders;
+  for (std::size_t start = 0; start <= date.size();) {
+    const std::size_t colon = std::min(date.find(':', start), date.size());
+    const std::string part = date.substr(start, colon - start);
+    if (part.empty() || part.find_first_not_of("0123456789") != std::string::npos) return {};
+    folders += (folders.empty() ? "" : "/") + GetFoldaName(part, 1, disabledchar);
+    start = colon + 1;
+  }
+  return folders;
+}
+
+std::optional<std::string> DateLabel(const std::string& date, const std::string& ExifSel,
+                                     const std::string& disabledchar) {
+  const ExifChoice choice = ChooseExifValue(ExifSel);
+  if (choice.source != ExifSource::DateTime && choice.source != ExifSource::DateTimeOriginal) return std::nullopt;
+  // As precise as the date is: a name without a time gives the day.
+  return ExifValueLabel(date.substr(0, choice.length), true, false, disabledchar, choice.nested);
 }
 
 std::string ExifTimeGet2(const fs::ReadOnlyFile& f, const std::string& ExifSel,

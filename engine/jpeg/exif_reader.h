@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,9 +22,9 @@
 
 namespace pictray {
 
-// `ExifSel` is the setting's text (1-4, 11, 14, 15 DateTime; 5 Model; 6
-// Software; 7-10, 12, 13, 16, 17 DateTimeOriginal; anything else walks
-// IFD0); the value is passed through GetFoldaName with `disabledchar`
+// `ExifSel` is the setting's text (1-4, 11, 14, 15, 20, 21 DateTime; 5
+// Model; 6 Software; 7-10, 12, 13, 16-19 DateTimeOriginal; anything else
+// walks IFD0; 18-21 give year/month(/day) as nested folders); the value is passed through GetFoldaName with `disabledchar`
 // before the byte order suffix is added (left off when `orderTag` is
 // false).
 std::string ExifTimeGet2(const fs::ReadOnlyFile& file, const std::string& ExifSel,
@@ -39,14 +40,27 @@ enum class ExifSource { DateTime, DateTimeOriginal, Model, Software, None };
 struct ExifChoice {
   ExifSource source;
   std::size_t length;
+  bool nested = false;  // the date's parts as nested folders ("2023/06")
 };
 ExifChoice ChooseExifValue(const std::string& ExifSel);
 
 // A kept date may hold only digits and ':' (the blank at 10 aside).
 bool ExifDateCharsOk(const std::string& v);
 
-// A found value as a label: sanitised, then "(II)"/"(MM)" when `orderTag`.
+// A found value as a label: sanitised (a date `nested`: each part of it),
+// then "(II)"/"(MM)" when `orderTag`.
 std::string ExifValueLabel(const std::string& value, bool littleEndian, bool orderTag,
-                           const std::string& disabledchar);
+                           const std::string& disabledchar, bool nested = false);
+
+// "2023:06" as the folders "2023/06", each part sanitised as a folder name;
+// empty unless every part is digits.
+std::string NestedDateFolders(const std::string& date, const std::string& disabledchar);
+
+// The label `ExifSel` gives a date found outside the Exif (in the name, the
+// file time; Exif's form, "YYYY:MM:DD" or with the time): cut as an Exif
+// date is, or where the date ends, without a byte order. Nothing when
+// `ExifSel` does not choose a date.
+std::optional<std::string> DateLabel(const std::string& date, const std::string& ExifSel,
+                                     const std::string& disabledchar);
 
 }  // namespace pictray

@@ -34,7 +34,7 @@ std::string MediaExifLabel(const MediaInfo& info, const std::string& ExifSel,
     return "NoData";
   if (choice.source == ExifSource::DateTime && !ExifDateCharsOk(v))
     return ExifValueLabel("NoData", info.littleEndian, orderTag, disabledchar);
-  return ExifValueLabel(v, info.littleEndian, orderTag, disabledchar);
+  return ExifValueLabel(v, info.littleEndian, orderTag, disabledchar, choice.nested);
 }
 
 std::string MediaSizeLabel(const MediaInfo& info) {

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "engine/move/move_targets.h"
 #include "engine/names/folda_name.h"
 
 namespace pictray {
@@ -38,7 +39,7 @@ int MoveAnnouncer::Announce(std::size_t from) {
   std::size_t r = from, count = 0;
   for (; r < rows_.ListMax() && count < kAhead; ++r) {
     const Row row = rows_.row(r);
-    if (row.kind.empty() || row.kind == kind::Moved || row.target.empty() || !IsSafeFolderName(row.target) ||
+    if (row.kind.empty() || row.kind == kind::Moved || row.target.empty() || !IsSafeTarget(row.target) ||
         !IsSafeFolderName(row.name) || sidecars_.Follows(r))
       continue;
     Move& m = ahead_[r];

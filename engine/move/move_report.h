@@ -13,7 +13,7 @@ namespace pictray {
 
 enum class MoveFailReason {
   SourceFolder,        // the source folder cannot be opened
-  UnsafeTarget,        // not one path component: "", ".", "..", "/" or NUL
+  UnsafeTarget,        // not 1 to 3 path components: "", ".", "..", a leading or trailing "/", NUL
   TargetNotFolder,     // the target name is taken by a file
   FolderNotCreated,
   DifferentFileThere,  // the target folder holds another file of that name

@@ -125,7 +125,7 @@ bool RowMoves::Take(std::size_t i, MoveFrame& frame) {
     Fail(i, row, MoveFailReason::SourceFolder, frame.folderError());
     return true;
   }
-  if (!IsSafeFolderName(row.target)) {
+  if (!IsSafeTarget(row.target)) {
     Fail(i, row, MoveFailReason::UnsafeTarget, 0);
     return true;
   }

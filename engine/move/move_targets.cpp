@@ -5,16 +5,18 @@
 
 #include <cerrno>
 
+#include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
 #include "engine/fs/unique_fd.h"
 
 namespace pictray {
 
-TargetFolder OpenTargetFolder(MoveFrame& frame, const std::string& target) {
+namespace {
+
+// One folder of a target, found or made with entry `id`.
+TargetFolder FolderLevel(MoveFrame& frame, const std::string& target, long id) {
   const fs::Env& env = frame.env();
   const int sourceFd = frame.fd();
-  // Each target takes an entry, made or found, as the journals have always numbered them.
-  const long id = frame.nextEntry()++;
   TargetFolder f;
   struct stat st;
   if (env.Fstatat(sourceFd, target.c_str(), st, 0) != 0) {
@@ -31,10 +33,26 @@ TargetFolder OpenTargetFolder(MoveFrame& frame, const std::string& target) {
     if (f.err != EEXIST || env.Fstatat(sourceFd, target.c_str(), st, 0) != 0) return f;
   }
   f.ready = S_ISDIR(st.st_mode);
-  if (!f.ready) {
-    f.reason = MoveFailReason::TargetNotFolder;
-    return f;
+  if (!f.ready) f.reason = MoveFailReason::TargetNotFolder;
+  return f;
+}
+
+}  // namespace
+
+bool IsSafeTarget(const std::string& target) { return IsPathInside(target, kMaxTargetDepth); }
+
+TargetFolder OpenTargetFolder(MoveFrame& frame, const std::string& target) {
+  // Each target takes an entry, made or found, as the journals have always
+  // numbered them; each folder above it (a date's year) one more.
+  const long id = frame.nextEntry()++;
+  for (std::size_t slash = target.find('/'); slash != std::string::npos; slash = target.find('/', slash + 1)) {
+    const TargetFolder above = FolderLevel(frame, target.substr(0, slash), frame.nextEntry()++);
+    if (!above.ready || frame.journalError() != 0) return above;
   }
+  TargetFolder f = FolderLevel(frame, target, id);
+  if (!f.ready || frame.journalError() != 0) return f;
+  const fs::Env& env = frame.env();
+  const int sourceFd = frame.fd();
   // Copies left half-made by a move that was killed go before new ones arrive.
   if (const UniqueFd dir(env, env.Open(sourceFd, target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.get() >= 0)
     RemoveStaleMoveTemps(env, dir.get());

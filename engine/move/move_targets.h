@@ -22,8 +22,14 @@ struct TargetFolder {
   long line = -1;  // its LV02 line, once a file arrived
 };
 
+// A target is one or more folder names below the source folder (a date's
+// "2023/06/14"), none of them "", "." or "..".
+inline constexpr int kMaxTargetDepth = kMaxMoveFolderDepth;
+bool IsSafeTarget(const std::string& target);
+
 // The folder is made through the frame, between two journal records, so
-// that an undo takes it away again; the frame tells when a record failed.
+// that an undo takes it away again (the folders above it too, each when
+// missing); the frame tells when a record failed.
 TargetFolder OpenTargetFolder(MoveFrame& frame, const std::string& target);
 
 struct MoveRefusal {

@@ -67,6 +67,8 @@ JpegSettings JpegSettings::Read(const ProfileSnapshot& profile) {
   s.ng.JlibCheck = ReadSetting(key::JlibCheck, profile);
   s.AllFormats = ReadSetting(key::AllFormats, profile) == "1";
   s.ExifOrderTag = ReadSetting(key::ExifOrderTag, profile) == "1";
+  s.NameDate = ReadSetting(key::NameDate, profile) == "1";
+  s.FileDate = ReadSetting(key::FileDate, profile) == "1";
   return s;
 }
 
@@ -93,12 +95,12 @@ JpegLabel ListUpJpegLabel(const fs::ReadOnlyFile& file, const std::string& path,
     t = GetFoldaName(t, 0, settings.disabledchar);
     r.By(cmd::Info);
     if (t == "Exif" && flags.M_Exif) {
-      t = ExifLabelAnyFormat(file, path, settings);
+      t = ExifLabelAnyFormat(file, path, settings, &r.notes);
       r.By(cmd::Exif);
     }
   }
   if (flags.M_Exif && !flags.M_Info) {
-    t = ExifLabelAnyFormat(file, path, settings);
+    t = ExifLabelAnyFormat(file, path, settings, &r.notes);
     r.By(cmd::Exif);
   }
   if (flags.M_Size && t.empty()) {
@@ -108,8 +110,9 @@ JpegLabel ListUpJpegLabel(const fs::ReadOnlyFile& file, const std::string& path,
   return r;
 }
 
-std::string ExDateLabel(const fs::ReadOnlyFile& file, const std::string& path, int mode, const JpegSettings& settings) {
-  if (mode == 1) return ExifLabelAnyFormat(file, path, settings);
+std::string ExDateLabel(const fs::ReadOnlyFile& file, const std::string& path, int mode, const JpegSettings& settings,
+                        std::string* notes) {
+  if (mode == 1) return ExifLabelAnyFormat(file, path, settings, notes);
   std::string label = GetFoldaName2(GetFoldaName(ExifHedarCheck(file), 0, settings.disabledchar));
   if (mode == 3 && label.empty()) label = "NoExif";
   return label;
@@ -146,7 +149,10 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
       Unclassified(st.rows), [&](int, std::size_t i, const fs::ReadOnlyFile& file) {
         const Row row = st.rows.row(i);
         if (!row.kind.empty()) return;
-        st.rows.storeResult(i, ExDateLabel(file, RowPath(val.folder, row.name), mode, settings), kindCode, command);
+        std::string notes;
+        const std::string label = ExDateLabel(file, RowPath(val.folder, row.name), mode, settings, &notes);
+        st.rows.storeResult(i, label, kindCode, command);
+        if (!label.empty()) st.rows.setNotes(i, notes);
         ShowRow(host, i);
       });
   if (stopped) {

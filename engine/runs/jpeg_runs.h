@@ -21,6 +21,8 @@ struct JpegSettings {
   NgSettings ng;
   bool AllFormats = false;   // other formats are read through engine/meta (Read: on when missing)
   bool ExifOrderTag = true;  // labels end with "(II)"/"(MM)"
+  bool NameDate = false;     // no Exif date: the name's date
+  bool FileDate = false;     // no Exif date (nor the name's): the file's time
 
   // "ExifSel", "disabledchar", "NullCheck", "NullByte", "JlibCheck",
   // "AllFormats", "ExifOrderTag" of Section0 of the working settings file,
@@ -34,6 +36,7 @@ struct JpegLabel {
   std::string text;
   std::string kind;
   int by = 0;
+  std::string notes;  // where an Exif label's date came from, when not from the Exif
   void By(int command);
 };
 
@@ -49,7 +52,10 @@ JpegLabel ListUpJpegLabel(const fs::ReadOnlyFile& file, const std::string& path,
 // Run labels for one file. Mode 1: the Exif reader; 2: the header label,
 // sanitised strictly, blanks removed; 3: as 2 with "" becoming "NoExif".
 // `file` is the one opened at `path`.
-std::string ExDateLabel(const fs::ReadOnlyFile& file, const std::string& path, int mode, const JpegSettings& settings);
+// `notes` (may be null) takes where mode 1's date came from when it was
+// not the Exif ("NameDate", "FileDate"), else nothing.
+std::string ExDateLabel(const fs::ReadOnlyFile& file, const std::string& path, int mode, const JpegSettings& settings,
+                        std::string* notes = nullptr);
 
 // Each run is handed its registration (`guard`) by whoever starts it, and
 // lets it go before it asks for the move that may follow.

@@ -105,6 +105,7 @@ struct FileLabeller {
         if (!label.text.empty()) {
           row.kind = label.kind;
           row.by = label.by;
+          row.notes = label.notes;
         }
         colour.Label(file, path, row);
       }

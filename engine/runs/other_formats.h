@@ -13,7 +13,11 @@ namespace pictray {
 
 // Each reads `file`, opened at `path` by the caller: every reader works on
 // that one open file (the path gives only the file's name).
-std::string ExifLabelAnyFormat(const fs::ReadOnlyFile& file, const std::string& path, const JpegSettings& settings);
+// With "NameDate" or "FileDate" on, a file the readers find without a date
+// is labelled by its name's date or its time; `notes` (may be null) then
+// takes which ("NameDate", "FileDate"), else nothing.
+std::string ExifLabelAnyFormat(const fs::ReadOnlyFile& file, const std::string& path, const JpegSettings& settings,
+                               std::string* notes = nullptr);
 std::string SizeLabelAnyFormat(const fs::ReadOnlyFile& file, const std::string& path, const JpegSettings& settings);
 // "NG" or ""; a file of a format read through engine/meta is "NG" when it
 // cannot be read or does not hold what its structure promises, a file

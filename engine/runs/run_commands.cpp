@@ -112,7 +112,9 @@ const RunCommand* FindRunCommand(int id) {
 
 std::string KindOf(int id) { return std::string(FindRunCommand(id)->kind); }
 
-std::string ShownNotes(const Row& row) { return row.by == cmd::RgbStrength ? row.notes : ""; }
+std::string ShownNotes(const Row& row) {
+  return row.by == cmd::RgbStrength || row.by == cmd::Exif ? row.notes : "";
+}
 
 const RunCommand* FindRunStep(std::string_view step, std::string* value) {
   for (const RunCommand& c : kCommands) {

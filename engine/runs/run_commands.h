@@ -71,8 +71,9 @@ std::span<const RunCommand> RunCommands();
 const RunCommand* FindRunCommand(int id);
 // The kind letter of the command's rows (KindOf(cmd::Exif) is "E").
 std::string KindOf(int id);
-// The notes column of a row: the strength analysis's notes while that
-// analysis's result is the row's, else nothing.
+// The notes column of a row: the strength analysis's colour, or where an
+// Exif label's date came from ("NameDate", "FileDate"), while that
+// analysis's result is the row's; else nothing.
 std::string ShownNotes(const Row& row);
 // The command of a pictray-cli step ("exif", "rgb=1,2") and its value.
 const RunCommand* FindRunStep(std::string_view step, std::string* value);

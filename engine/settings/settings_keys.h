@@ -58,6 +58,10 @@ inline constexpr SettingKey MoveSoon{kSection0, "MoveSoon", nullptr, "0", 2};
 // "1": the Exif, size and NG analyses read pictures and videos of other
 // formats too; "0": JPEG only.
 inline constexpr SettingKey AllFormats{kSection0, "AllFormats", nullptr, "1", 2};
+// "1": a file without an Exif date takes the date its name holds (IMG_20230614_...).
+inline constexpr SettingKey NameDate{kSection0, "NameDate", nullptr, "0", 2};
+// "1": a file without an Exif date (nor one in its name, with NameDate) takes its modification time.
+inline constexpr SettingKey FileDate{kSection0, "FileDate", nullptr, "0", 2};
 // "1": an Exif label ends with the byte order, "(II)" or "(MM)"; "0": not.
 inline constexpr SettingKey ExifOrderTag{kSection0, "ExifOrderTag", nullptr, "1", 2};
 // The properties dialog keeps the pre-read program here as well, in step

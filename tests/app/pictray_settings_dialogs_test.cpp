@@ -178,6 +178,10 @@ class SettingsDialogsTest : public QObject {
     QTest::newRow("M 年") << 10096 << QString("15");
     QTest::newRow("C 年月") << 10097 << QString("16");
     QTest::newRow("C 年") << 10098 << QString("17");
+    QTest::newRow("M 年/月") << 10101 << QString("20");
+    QTest::newRow("M 年/月/日") << 10102 << QString("21");
+    QTest::newRow("C 年/月") << 10103 << QString("18");
+    QTest::newRow("C 年/月/日") << 10104 << QString("19");
   }
   void monthAndYearBoxesChooseTheirValue() {
     QFETCH(int, id);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -91,6 +92,46 @@ TEST(PictrayFormatsCli, LivePhotoPairLandsInOneFolder) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(fs::exists(folder + "/2023_01_02/IMG_0250.HEIC"));
   EXPECT_TRUE(fs::exists(folder + "/2023_01_02/IMG_0250.MOV"));
+}
+
+// A camera roll filed by year and month: a camera's photo by its Exif date,
+// the copies a messaging app and a screenshot tool stripped of Exif by the
+// dates their names hold; then the move is taken back whole.
+TEST(PictrayFormatsCli, CameraRollIntoYearMonthFoldersAndBack) {
+  TempDir d;
+  const std::string folder = d.path() + "/roll";
+  const std::string data = PICTRAY_TEST_DATA;
+  fs::create_directory(folder);
+  fs::copy_file(data + "/jpeg/cam_canon_II_A.jpg", folder + "/DSC_0001.jpg");
+  fs::copy_file(data + "/jpeg/rgb_3x2.jpg", folder + "/IMG-20230614-WA0005.jpg");
+  fs::copy_file(data + "/jpeg/plain.png", folder + "/Screenshot 2023-06-14 at 10.11.12.png");
+  fs::copy_file(data + "/jpeg/rgb_4x2.jpg", folder + "/IMG_1234.jpg");
+  fs::create_directory(folder + "/2005");  // a year that is there already stays
+  std::ofstream(d.path() + "/Pictray.ini") << "[Section0]\nExifSel=18\nNameDate=1\nExifOrderTag=0\n";
+  const auto cli = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {std::string(PICTRAY_BIN_DIR) + "/pictray-cli", "--ini", d.path() + "/Pictray.ini"});
+    return testing::RunProgram(d, std::move(args));
+  };
+  const ProgramRun labelled = cli({folder, "exif"});
+  EXPECT_EQ(labelled.lines, (std::vector<std::string>{"DSC_0001.jpg\t2005/12\tE\t",
+                                                       "IMG-20230614-WA0005.jpg\t2023/06\tE\tNameDate",
+                                                       "IMG_1234.jpg\tNoExif\tE\t",
+                                                       "Screenshot 2023-06-14 at 10.11.12.png\t2023/06\tE\tNameDate"}));
+  const ProgramRun moved = cli({folder, "exif", "move"});
+  EXPECT_EQ(moved.status, 0) << moved.err;
+  for (const char* line : {"2005/12\t1\t", "2023/06\t2\t"})
+    EXPECT_NE(moved.err.find(line), std::string::npos) << moved.err;
+  EXPECT_TRUE(fs::exists(folder + "/2005/12/DSC_0001.jpg"));
+  EXPECT_TRUE(fs::exists(folder + "/2023/06/IMG-20230614-WA0005.jpg"));
+  EXPECT_TRUE(fs::exists(folder + "/2023/06/Screenshot 2023-06-14 at 10.11.12.png"));
+
+  const ProgramRun undo = cli({"--undo", folder});
+  EXPECT_EQ(undo.status, 0) << undo.err;
+  std::vector<std::string> left;
+  for (const auto& e : fs::recursive_directory_iterator(folder)) left.push_back(e.path().string().substr(folder.size() + 1));
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"2005", "DSC_0001.jpg", "IMG-20230614-WA0005.jpg", "IMG_1234.jpg",
+                                            "Screenshot 2023-06-14 at 10.11.12.png"}));
 }
 
 }  // namespace

@@ -331,6 +331,24 @@ TEST(BreakFolda, EmptiedFolderCanBeRemovedAndMissingFolderFails) {
   EXPECT_EQ(BreakFolda(pictray::fs::DefaultEnv(), p).failed, 1);
 }
 
+// A nested target goes back whole: its files into the folder the move took
+// them from, its folders while nothing else is in them.
+TEST(BreakFolda, NestedTargetGoesBackIntoTheSourceFolder) {
+  TempDir d;
+  const std::string S = d.path() + "/roll";
+  fs::create_directories(S + "/2023/06");
+  fs::create_directories(S + "/2023/07");
+  d.Write("roll/2023/06/a.jpg", "a");
+  d.Write("roll/2023/07/b.jpg", "b");
+  EXPECT_EQ(BreakTargetFolder(pictray::fs::DefaultEnv(), S + "/2023/06", "2023/06"), 0);
+  EXPECT_EQ(testing::ReadWhole(S + "/a.jpg"), "a");
+  EXPECT_FALSE(fs::exists(S + "/2023/06"));
+  EXPECT_TRUE(fs::exists(S + "/2023/07/b.jpg"));  // the year holds another month still
+  EXPECT_EQ(BreakTargetFolder(pictray::fs::DefaultEnv(), S + "/2023/07", "2023/07"), 0);
+  EXPECT_EQ(testing::ReadWhole(S + "/b.jpg"), "b");
+  EXPECT_FALSE(fs::exists(S + "/2023"));
+}
+
 TEST(RemoveEmptyFolder, RemovesOnlyAFolderThatHoldsNothing) {
   TempDir d;
   fs::create_directories(d.path() + "/empty");
