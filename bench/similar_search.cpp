@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   auto phaseStart = start;
   SearchPhase shown = SearchPhase::Measuring;
   const dupes::TwinReview review = similar::FindSimilar(
-      env, table, dupes::GroupsOfTable(table), tools, dupes::KeepFirst::Original,
+      env, table, dupes::GroupsOfTable(table), tools, dupes::DefaultKeepRule(),
       [&](SearchPhase phase, std::size_t, std::size_t total) {
         if (phase == shown) return;
         std::fprintf(stderr, "measured: %.2f s\n", Seconds(phaseStart));

@@ -9,7 +9,7 @@ packages=(
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   desktop-file-utils appstream help2man lintian
   libjpeg62-turbo-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libwebp-dev libtiff-dev libheif-dev libexiv2-dev libavformat-dev nettle-dev
+  libwebp-dev libtiff-dev libheif-dev libexiv2-dev libavformat-dev nettle-dev nlohmann-json3-dev
   libheif-examples webp exiv2 libimage-exiftool-perl
   clang libclang-rt-14-dev
   xvfb xauth imagemagick libjpeg-turbo-progs

@@ -3,11 +3,14 @@
 // chooses the language. No Qt: the command lines link it too.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "engine/list/twin_groups.h"
+#include "engine/list/twin_table.h"
 #include "engine/run/message.h"
 
 namespace pictray::texts {
@@ -51,6 +54,26 @@ struct StepWords {
   std::string what;
 };
 StepWords WordsOfStep(int command, Language language);
+
+// A size as people read it: "512 bytes", "1.2 MB" (a KB is 1024 bytes).
+std::string SizeWords(std::uint64_t bytes, Language language);
+
+// Why a group's kept file stays: "no copy marker", "more pixels 4032x3024 >
+// 1600x1200", "has its Live Photo video", "camera original", ...; names
+// (a preferred folder, named from `rule` when given) keep their bytes.
+// Empty for KeepCriterion::None.
+std::string Words(const dupes::KeepReason& why, Language language, const dupes::KeepRule* rule = nullptr);
+// A picture format's name (PictureKind).
+std::string Words(dupes::PictureKind kind, Language language);
+
+// A refused keep rule as a message (Said::KeepRule*), the word at fault named.
+Message KeepRuleProblem(dupes::KeepRuleError error, const std::string& word);
+
+// twinscan-cli's progress on a terminal: the step, how far when the total
+// is known, and the time left when it is estimated (seconds; < 0 unknown).
+enum class ProgressStep { Listing, Keying, Grouping, Measuring, Comparing, Extracting };
+std::string ProgressWords(ProgressStep step, std::size_t done, std::size_t total, long long secondsLeft,
+                          Language language);
 
 // The language whose code is `value`; nothing for anything else.
 std::optional<Language> LanguageNamed(std::string_view value);

@@ -24,6 +24,43 @@ enum class Piece {
   ExtractLeftDiffers,
   ExtractLeftFailed,
   DeleteFoundItem,     // a kind of thing found, its count and the names
+  ExtractMoved,        // files moved and their size
+  // Sizes: bytes below a KB; a number with one decimal and its unit.
+  SizeBytes,
+  SizeUnits,
+  // Why a group's kept file stays (dupes::KeepReason).
+  WhyReference,
+  WhyLiveVideo,
+  WhyOriginal,
+  WhyCamera,
+  WhyPixels,           // %d x %d > %d x %d
+  WhySize,             // %s > %s
+  WhyFormat,           // %s before %s
+  WhyDate,             // %s < %s, each a date and its source
+  WhyDateTaken,        // %s: a date taken
+  WhyDateModified,     // %s: a modification time
+  WhyShorterName,      // %d < %d bytes
+  WhyNameOrder,
+  WhyFolder,           // %s
+  WhyAnyFolder,        // the folder not named
+  WhyChosen,
+  WhySame,
+  // Formats, in PictureKind's order.
+  KindRaw,
+  KindLossless,
+  KindHeif,
+  KindJpeg,
+  KindWebP,
+  KindOther,
+  // twinscan-cli's progress on a terminal: a step, done of total, time left.
+  ProgressListing,
+  ProgressKeying,
+  ProgressGrouping,
+  ProgressMeasuring,
+  ProgressComparing,
+  ProgressExtracting,
+  ProgressCount,       // %d/%d
+  ProgressLeft,        // %s: minutes and seconds left
 };
 
 struct Vocabulary {

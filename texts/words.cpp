@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstring>
 
 #include "texts/texts.h"
@@ -90,15 +91,139 @@ std::string Words(const Message& m, Language language) {
     case Said::FolderBusy:
       return v.said(m.what) + (m.names.empty() ? std::string() : Fill(v.piece(Piece::NameAfter), m.names));
     case Said::Extracted:
+    case Said::ExtractDryRunEnd:
     case Said::NothingExtracted:
     case Said::ExtractedInto: {
       std::string text = Fill(v.said(m.what), m.names);
+      if (NumberOf(m, 2) > 0)
+        text += Fill(v.piece(Piece::ExtractMoved), {SizeWords(static_cast<std::uint64_t>(NumberOf(m, 3)), language)},
+                     {NumberOf(m, 2)});
       if (NumberOf(m, 0) > 0) text += Fill(v.piece(Piece::ExtractLeftDiffers), {}, {NumberOf(m, 0)});
       if (NumberOf(m, 1) > 0) text += Fill(v.piece(Piece::ExtractLeftFailed), {}, {NumberOf(m, 1)});
       return text;
     }
     default: return Fill(v.said(m.what), m.names, m.numbers, m.error);
   }
+}
+
+std::string SizeWords(std::uint64_t bytes, Language language) {
+  const Vocabulary& v = VocabularyOf(language);
+  if (bytes < 1024) return Fill(v.piece(Piece::SizeBytes), {}, {static_cast<long long>(bytes)});
+  static const char* const units[] = {"KB", "MB", "GB", "TB"};
+  double size = static_cast<double>(bytes) / 1024;
+  std::size_t unit = 0;
+  for (; size >= 1024 && unit + 1 < std::size(units); ++unit) size /= 1024;
+  char number[32];
+  std::snprintf(number, sizeof number, "%.1f", size);
+  return Fill(v.piece(Piece::SizeUnits), {number, units[unit]});
+}
+
+std::string Words(dupes::PictureKind kind, Language language) {
+  const Vocabulary& v = VocabularyOf(language);
+  switch (kind) {
+    case dupes::PictureKind::Raw: return v.piece(Piece::KindRaw);
+    case dupes::PictureKind::Lossless: return v.piece(Piece::KindLossless);
+    case dupes::PictureKind::Heif: return v.piece(Piece::KindHeif);
+    case dupes::PictureKind::Jpeg: return v.piece(Piece::KindJpeg);
+    case dupes::PictureKind::WebP: return v.piece(Piece::KindWebP);
+    case dupes::PictureKind::Other: break;
+  }
+  return v.piece(Piece::KindOther);
+}
+
+namespace {
+
+// Wall-clock seconds since 1970 as "YYYY-MM-DD HH:MM:SS".
+std::string WallDate(std::int64_t seconds) {
+  std::int64_t days = seconds / 86400, rest = seconds % 86400;
+  if (rest < 0) rest += 86400, --days;
+  // Civil from days (proleptic Gregorian).
+  days += 719468;
+  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const std::int64_t doe = days - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
+  const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
+  const std::int64_t y = yoe + era * 400 + (m <= 2);
+  char text[96];
+  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld", static_cast<long long>(y),
+                static_cast<long long>(m), static_cast<long long>(d), static_cast<long long>(rest / 3600),
+                static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
+  return text;
+}
+
+}  // namespace
+
+std::string Words(const dupes::KeepReason& why, Language language, const dupes::KeepRule* rule) {
+  const Vocabulary& v = VocabularyOf(language);
+  using dupes::KeepCriterion;
+  switch (why.criterion) {
+    case KeepCriterion::Reference: return v.piece(Piece::WhyReference);
+    case KeepCriterion::Companions: return v.piece(Piece::WhyLiveVideo);
+    case KeepCriterion::Original: return v.piece(Piece::WhyOriginal);
+    case KeepCriterion::Camera: return v.piece(Piece::WhyCamera);
+    case KeepCriterion::Pixels:
+      return Fill(v.piece(Piece::WhyPixels), {}, {why.width[0], why.height[0], why.width[1], why.height[1]});
+    case KeepCriterion::Size:
+      return Fill(v.piece(Piece::WhySize),
+                  {SizeWords(static_cast<std::uint64_t>(why.value[0]), language),
+                   SizeWords(static_cast<std::uint64_t>(why.value[1]), language)});
+    case KeepCriterion::Format:
+      return Fill(v.piece(Piece::WhyFormat), {Words(static_cast<dupes::PictureKind>(why.value[0]), language),
+                                              Words(static_cast<dupes::PictureKind>(why.value[1]), language)});
+    case KeepCriterion::Date: {
+      std::vector<std::string> dates;
+      for (int i = 0; i < 2; ++i)
+        dates.push_back(
+            Fill(v.piece(why.dateTaken[i] ? Piece::WhyDateTaken : Piece::WhyDateModified), {WallDate(why.value[i])}));
+      return Fill(v.piece(Piece::WhyDate), dates);
+    }
+    case KeepCriterion::Name:
+      if (why.value[0] < why.value[1])
+        return Fill(v.piece(Piece::WhyShorterName), {}, {why.value[0], why.value[1]});
+      return v.piece(Piece::WhyNameOrder);
+    case KeepCriterion::Folder: {
+      const auto step = static_cast<std::size_t>(why.value[0]);
+      if (!rule || step >= rule->steps.size()) return v.piece(Piece::WhyAnyFolder);
+      return Fill(v.piece(Piece::WhyFolder), {rule->steps[step].folder});
+    }
+    case KeepCriterion::Chosen: return v.piece(Piece::WhyChosen);
+    case KeepCriterion::None: break;
+  }
+  return "";
+}
+
+Message KeepRuleProblem(dupes::KeepRuleError error, const std::string& word) {
+  switch (error) {
+    case dupes::KeepRuleError::Empty: return Message{Said::KeepRuleEmpty};
+    case dupes::KeepRuleError::Repeated: return Message{Said::KeepRuleRepeated, {word}};
+    case dupes::KeepRuleError::ReferenceNotFirst: return Message{Said::KeepRuleReferenceNotFirst, {word}};
+    case dupes::KeepRuleError::UnknownWord:
+    case dupes::KeepRuleError::None: break;
+  }
+  return Message{Said::KeepRuleUnknownWord, {word}};
+}
+
+std::string ProgressWords(ProgressStep step, std::size_t done, std::size_t total, long long secondsLeft,
+                          Language language) {
+  const Vocabulary& v = VocabularyOf(language);
+  static constexpr Piece kSteps[] = {Piece::ProgressListing,   Piece::ProgressKeying,    Piece::ProgressGrouping,
+                                     Piece::ProgressMeasuring, Piece::ProgressComparing, Piece::ProgressExtracting};
+  std::string text = v.piece(kSteps[static_cast<int>(step)]);
+  if (total > 0)
+    text += Fill(v.piece(Piece::ProgressCount), {}, {static_cast<long long>(done), static_cast<long long>(total)});
+  if (secondsLeft >= 0) {
+    char left[32];
+    if (secondsLeft >= 3600)
+      std::snprintf(left, sizeof left, "%lld:%02lld:%02lld", secondsLeft / 3600, secondsLeft / 60 % 60,
+                    secondsLeft % 60);
+    else
+      std::snprintf(left, sizeof left, "%lld:%02lld", secondsLeft / 60, secondsLeft % 60);
+    text += Fill(v.piece(Piece::ProgressLeft), {left});
+  }
+  return text;
 }
 
 std::string Words(Button button, Language language) { return VocabularyOf(language).button(button); }

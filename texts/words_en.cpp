@@ -71,6 +71,7 @@ const char* SaidEn(Said s) {
     case Said::Extracted: return "Extracted";
     case Said::NothingExtracted: return "No files extracted";
     case Said::ExtractedInto: return "Created the folder [%s] and extracted into it";
+    case Said::ExtractDryRunEnd: return "Dry run, nothing moved; it would extract";
     case Said::NoFilesToExtract: return "There are no files to extract";
     case Said::NoExtractionToUndo: return "There is no extraction to undo";
     case Said::DeleteQuestion: return "Delete the extraction folder?";
@@ -81,6 +82,12 @@ const char* SaidEn(Said s) {
     case Said::DeleteFoundChanged: return "files changed after the extraction";
     case Said::DeleteFoundKeptDiffers: return "files no longer equal to the kept file";
     case Said::DeleteFoundUnreadable: return "things that cannot be examined";
+    case Said::KeepRuleEmpty: return "The keep rule is empty";
+    case Said::KeepRuleUnknownWord:
+      return "The keep rule has an unknown word: \"%s\" (known: reference, companions, original, camera, "
+             "pixels, size or largest, format, date or oldest, name, folder:PATH)";
+    case Said::KeepRuleRepeated: return "The keep rule names \"%s\" twice";
+    case Said::KeepRuleReferenceNotFirst: return "The keep rule must begin with \"reference\" or leave it out";
   }
   return "";
 }
@@ -102,6 +109,39 @@ const char* PieceEn(Piece p) {
     case Piece::ExtractLeftDiffers: return " (%d files whose contents differ or changed were left in place)";
     case Piece::ExtractLeftFailed: return " (%d files could not be moved)";
     case Piece::DeleteFoundItem: return " / %s (%d): %s";
+    case Piece::ExtractMoved: return ": %d files, %s";
+    case Piece::SizeBytes: return "%d bytes";
+    case Piece::SizeUnits: return "%s %s";
+    case Piece::WhyReference: return "in a reference folder";
+    case Piece::WhyLiveVideo: return "has its Live Photo video";
+    case Piece::WhyOriginal: return "no copy marker";
+    case Piece::WhyCamera: return "camera original";
+    case Piece::WhyPixels: return "more pixels %dx%d > %dx%d";
+    case Piece::WhySize: return "larger file %s > %s";
+    case Piece::WhyFormat: return "format %s before %s";
+    case Piece::WhyDate: return "older %s < %s";
+    case Piece::WhyDateTaken: return "taken %s";
+    case Piece::WhyDateModified: return "modified %s";
+    case Piece::WhyShorterName: return "shorter name %d < %d bytes";
+    case Piece::WhyNameOrder: return "first name in order";
+    case Piece::WhyFolder: return "in the preferred folder %s";
+    case Piece::WhyAnyFolder: return "in a preferred folder";
+    case Piece::WhyChosen: return "chosen";
+    case Piece::WhySame: return "no difference";
+    case Piece::KindRaw: return "RAW";
+    case Piece::KindLossless: return "PNG/TIFF/BMP";
+    case Piece::KindHeif: return "HEIF";
+    case Piece::KindJpeg: return "JPEG";
+    case Piece::KindWebP: return "WebP";
+    case Piece::KindOther: return "other";
+    case Piece::ProgressListing: return "listing";
+    case Piece::ProgressKeying: return "keying";
+    case Piece::ProgressGrouping: return "grouping";
+    case Piece::ProgressMeasuring: return "measuring";
+    case Piece::ProgressComparing: return "comparing";
+    case Piece::ProgressExtracting: return "extracting";
+    case Piece::ProgressCount: return " %d/%d";
+    case Piece::ProgressLeft: return ", %s left";
   }
   return "";
 }
@@ -125,23 +165,49 @@ const char* ButtonEn(Button b) {
 const char* CliEn(CliText t) {
   switch (t) {
     case CliText::TwinscanUsage:
-      return "usage: twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]]\n"
-             "                    [-r] [--reference LIBRARY]... FOLDER...\n"
+      return "usage: twinscan-cli [--similar] [--groups | --json | --csv] [--keep RULE] [--quiet]\n"
+             "                    [--extract [--dry-run]] [-r] [--reference LIBRARY]... FOLDER...\n"
              "       twinscan-cli --undo FOLDER | --undo-list FOLDER | --forget-decisions\n";
     case CliText::TwinscanHelp:
       return "Lists the files of FOLDER and groups the byte-identical ones; prints one line per file:\n"
              "file, folda, filename, size, sameno, firstfile, separated by tabs.\n"
+             "A sidecar (.xmp, .aae, .thm, or a picture's whole name + .xmp) and a picture's Live Photo\n"
+             "video (a MOV/MP4 of its name) are never grouped on their own: they go with their picture.\n"
              "  --similar   also group the same pictures saved again (resized, re-encoded, turned,\n"
              "              slightly cropped) and print one line per file of a group instead of the\n"
              "              table: group, keep or copy, name, size, width x height, hash distance,\n"
-             "              correlation, common area %; with --extract their copies move too\n"
+             "              correlation, common area %, and on the kept file's line why it stays;\n"
+             "              with --extract their copies move too\n"
              "  --groups    print one group a line instead: its names, the kept one first\n"
-             "  --keep RULE which file of a group stays: original (the default: a name without a copy\n"
-             "              marker such as \" (1)\" or \" - Copy\"; for the same pictures then more pixels;\n"
-             "              then the larger file, the older, the shorter name), oldest (the oldest\n"
-             "              date taken or modification time first), largest (the largest file first)\n"
-             "              or pixels (the most pixels first)\n"
-             "  --extract   move every surplus copy into a new same... folder inside FOLDER\n"
+             "  --json      print the groups as one JSON document instead: each member's path, name,\n"
+             "              size, width, height, format, date taken, role (keep or copy), companions\n"
+             "              and likeness (identical, distance, correlation, common area %), each\n"
+             "              group's why_kept (criterion, words, the values compared); with --extract\n"
+             "              also what moved. A name that is not UTF-8 has each such byte as U+FFFD\n"
+             "              and its exact bytes in hex in a second field (path_hex, name_hex)\n"
+             "  --csv       print the groups as CSV (RFC 4180, lines ending in CR LF) instead:\n"
+             "              group, role, path, name, size, width, height, format, date_taken,\n"
+             "              identical, distance, correlation, common_area_percent, why_criterion,\n"
+             "              why_kept; names as their bytes\n"
+             "  --keep RULE  which file of a group stays: a comma list of criteria, the first that\n"
+             "              tells two files apart decides; those not named follow in the default\n"
+             "              order reference,companions,original,camera,pixels,size,format,date,name:\n"
+             "                reference   files of reference folders first (always first)\n"
+             "                companions  a picture with its Live Photo video (sidecars go along with\n"
+             "                            their picture but do not rank)\n"
+             "                original    a name without a copy marker such as \" (1)\" or \" - Copy\"\n"
+             "                camera      a camera original: HEIC or JPEG whose Exif names the camera\n"
+             "                            (make or model) and the date taken\n"
+             "                pixels      more pixels\n"
+             "                size        (or largest) the larger file\n"
+             "                format      RAW, PNG/TIFF/BMP, HEIF, JPEG, WebP in this order\n"
+             "                date        (or oldest) the older date taken, else modification time\n"
+             "                name        the shorter name, then name order\n"
+             "                folder:PATH  files in PATH first (may be given more than once)\n"
+             "              The presets: original (the default), oldest, largest, pixels, each the\n"
+             "              list of that one word. A bad list is an error (exit status 2)\n"
+             "  --extract   move every surplus copy, with its companions, into a new same... folder\n"
+             "              inside FOLDER, and say how many files moved and their size\n"
              "  --dry-run   with --extract: say what would be moved, change nothing\n"
              "  -r          also the subfolders of each FOLDER (not hidden ones, not same... folders,\n"
              "              not linked ones; a folder met twice once); names are printed with their path\n"
@@ -153,17 +219,22 @@ const char* CliEn(CliText t) {
              "  --forget-decisions  forget the review's decisions (\"not the same\", \"leave out group\"),\n"
              "              kept by content in $XDG_STATE_HOME/twinscan/decisions; groups and files they\n"
              "              left out are otherwise not printed nor moved, and their count is said\n"
+             "  --quiet     no progress line and no word of what moved on standard error\n"
              "  --undo FOLDER       take back the last extraction of FOLDER: each copy returns while it\n"
              "                      is still the file that was moved and its name is free; prints\n"
              "                      \"back N\" and one line per file left, with why\n"
              "  --undo-list FOLDER  the extractions of FOLDER that can still be taken back\n"
              "  --lang ja|en        the language of messages (default: Japanese for a Japanese locale\n"
              "                      in LC_ALL, LC_MESSAGES or LANG, else English)\n"
+             "When standard error is a terminal it shows the step (listing, keying, grouping, measuring,\n"
+             "comparing, extracting), its count and the time left where the total is known.\n"
              "Journals are kept in $XDG_STATE_HOME/twinscan/journals (or ~/.local/state/...), the last\n"
              "50 runs per folder.\n"
-             "In every field printed, a tab, a line feed and a backslash are written as \\t, \\n and \\\\.\n"
+             "In every field printed (JSON and CSV aside), a tab, a line feed and a backslash are written as\n"
+             "\\t, \\n and \\\\.\n"
              "Exit status: 0 done; 1 a copy could not be moved, or another run is moving files of FOLDER\n"
-             "(nothing is moved then); 2 bad arguments, or FOLDER cannot be read as a folder.\n";
+             "(nothing is moved then); 2 bad arguments (a bad --keep list among them), or FOLDER cannot be\n"
+             "read as a folder.\n";
     case CliText::PictrayUsage:
       return "usage: pictray-cli [--ini FILE] [--select LIST] [--answer clear|keep] FOLDER [STEP ...]"
              " | [--ini FILE] --undo FOLDER | --undo-list FOLDER";

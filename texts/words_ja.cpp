@@ -70,6 +70,7 @@ const char* SaidJa(Said s) {
     case Said::Extracted: return "抽出しました";
     case Said::NothingExtracted: return "抽出ファイル無し";
     case Said::ExtractedInto: return "[%s] フォルダを作成して抽出";
+    case Said::ExtractDryRunEnd: return "試行のため何も移動していません。抽出するもの";
     case Said::NoFilesToExtract: return "抽出ファイルはありません";
     case Said::NoExtractionToUndo: return "元に戻せる抽出はありません";
     case Said::DeleteQuestion: return "抽出フォルダの削除を実行しますか？";
@@ -80,6 +81,12 @@ const char* SaidJa(Said s) {
     case Said::DeleteFoundChanged: return "抽出後に変更されたファイルがあります";
     case Said::DeleteFoundKeptDiffers: return "残したファイルと内容が一致しなくなったファイルがあります";
     case Said::DeleteFoundUnreadable: return "調べられないものがあります";
+    case Said::KeepRuleEmpty: return "残す規則が空です";
+    case Said::KeepRuleUnknownWord:
+      return "残す規則に知らない語があります: \"%s\"（使える語: reference, companions, original, camera, "
+             "pixels, size か largest, format, date か oldest, name, folder:パス）";
+    case Said::KeepRuleRepeated: return "残す規則で \"%s\" が2回あります";
+    case Said::KeepRuleReferenceNotFirst: return "残す規則の \"reference\" は先頭に置くか省いてください";
   }
   return "";
 }
@@ -101,6 +108,39 @@ const char* PieceJa(Piece p) {
     case Piece::ExtractLeftDiffers: return "（内容が一致しない・変更された%d件は残しました）";
     case Piece::ExtractLeftFailed: return "（移動できなかった%d件）";
     case Piece::DeleteFoundItem: return "／%s（%d件）: %s";
+    case Piece::ExtractMoved: return ": %d件、%s";
+    case Piece::SizeBytes: return "%d バイト";
+    case Piece::SizeUnits: return "%s %s";
+    case Piece::WhyReference: return "参照フォルダのファイル";
+    case Piece::WhyLiveVideo: return "Live Photo の動画あり";
+    case Piece::WhyOriginal: return "コピーの印なし";
+    case Piece::WhyCamera: return "カメラのオリジナル";
+    case Piece::WhyPixels: return "画素数が多い %dx%d > %dx%d";
+    case Piece::WhySize: return "ファイルが大きい %s > %s";
+    case Piece::WhyFormat: return "形式 %s を %s より優先";
+    case Piece::WhyDate: return "古い %s < %s";
+    case Piece::WhyDateTaken: return "撮影 %s";
+    case Piece::WhyDateModified: return "更新 %s";
+    case Piece::WhyShorterName: return "名前が短い %d < %d バイト";
+    case Piece::WhyNameOrder: return "名前の順で先";
+    case Piece::WhyFolder: return "優先フォルダ %s の中";
+    case Piece::WhyAnyFolder: return "優先フォルダの中";
+    case Piece::WhyChosen: return "選択による";
+    case Piece::WhySame: return "違いなし";
+    case Piece::KindRaw: return "RAW";
+    case Piece::KindLossless: return "PNG/TIFF/BMP";
+    case Piece::KindHeif: return "HEIF";
+    case Piece::KindJpeg: return "JPEG";
+    case Piece::KindWebP: return "WebP";
+    case Piece::KindOther: return "その他";
+    case Piece::ProgressListing: return "一覧作成";
+    case Piece::ProgressKeying: return "キー読み取り";
+    case Piece::ProgressGrouping: return "比較・組分け";
+    case Piece::ProgressMeasuring: return "画像の測定";
+    case Piece::ProgressComparing: return "画像の比較";
+    case Piece::ProgressExtracting: return "抽出";
+    case Piece::ProgressCount: return " %d/%d";
+    case Piece::ProgressLeft: return "、残り %s";
   }
   return "";
 }
@@ -124,21 +164,46 @@ const char* ButtonJa(Button b) {
 const char* CliJa(CliText t) {
   switch (t) {
     case CliText::TwinscanUsage:
-      return "使い方: twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]]\n"
-             "                    [-r] [--reference ライブラリ]... フォルダ...\n"
+      return "使い方: twinscan-cli [--similar] [--groups | --json | --csv] [--keep RULE] [--quiet]\n"
+             "                     [--extract [--dry-run]] [-r] [--reference ライブラリ]... フォルダ...\n"
              "        twinscan-cli --undo フォルダ | --undo-list フォルダ | --forget-decisions\n";
     case CliText::TwinscanHelp:
       return "フォルダのファイルを一覧にし、内容がバイト単位で同じものをまとめます。1ファイル1行で\n"
              "file, folda, filename, size, sameno, firstfile をタブ区切りで出力します。\n"
+             "付随ファイル（.xmp、.aae、.thm、画像の名前全体 + .xmp）と画像の Live Photo の動画（同じ名前の\n"
+             "MOV/MP4）は単独ではまとめず、画像と一緒に動きます。\n"
              "  --similar   保存し直した同じ画像（縮小・再圧縮・別形式・回転・わずかな切り抜き）もまとめ、\n"
              "              表の代わりに組のファイルごとに1行: 組、keep または copy、名前、サイズ、\n"
-             "              幅x高さ、ハッシュの距離、相関、共通部分の %。--extract ではそのコピーも移動\n"
+             "              幅x高さ、ハッシュの距離、相関、共通部分の %、残すファイルの行には残す理由。\n"
+             "              --extract ではそのコピーも移動\n"
              "  --groups    代わりに1組1行で名前を出力（残すものが先頭）\n"
-             "  --keep RULE 組で残す1つ: original（既定: \" (1)\" や \" - Copy\" のようなコピーの印の\n"
-             "              無い名前、同じ画像では次に画素数の多い方、次に大きい方、古い方、短い名前）、\n"
-             "              oldest（撮影日時か更新日時の最も古いものを先に）、largest（最も大きい\n"
-             "              ファイルを先に）、pixels（画素数の最も多いものを先に）\n"
-             "  --extract   余分なコピーをすべてフォルダ内に新しく作る same... フォルダへ移動\n"
+             "  --json      代わりに組を1つの JSON で出力: 各ファイルのパス、名前、サイズ、幅、高さ、形式、\n"
+             "              撮影日時、役割（keep か copy）、付随ファイル、似かた（同一、距離、相関、共通\n"
+             "              部分の %）、組ごとの why_kept（基準、言葉、比べた値）。--extract では移動の\n"
+             "              結果も。UTF-8 でない名前は、その各バイトを U+FFFD にし、正確なバイトを16進で\n"
+             "              別の欄（path_hex、name_hex）に出力\n"
+             "  --csv       代わりに組を CSV（RFC 4180、行末 CR LF）で出力: group, role, path, name, size,\n"
+             "              width, height, format, date_taken, identical, distance, correlation,\n"
+             "              common_area_percent, why_criterion, why_kept。名前はそのままのバイト\n"
+             "  --keep RULE  組で残す1つ: 基準のコンマ区切りの並び。2つのファイルに差をつけた最初の基準で\n"
+             "              決まり、挙げなかった基準は既定の順\n"
+             "              reference,companions,original,camera,pixels,size,format,date,name で後に続く:\n"
+             "                reference   参照フォルダのファイルを先に（常に先頭）\n"
+             "                companions  Live Photo の動画のある画像（付随ファイルは画像と一緒に動くが順位には\n"
+             "                            関わらない）\n"
+             "                original    \" (1)\" や \" - Copy\" のようなコピーの印の無い名前\n"
+             "                camera      カメラのオリジナル: Exif にカメラ（メーカーか機種）と撮影日時の\n"
+             "                            ある HEIC か JPEG\n"
+             "                pixels      画素数の多い方\n"
+             "                size        （または largest）大きいファイル\n"
+             "                format      RAW、PNG/TIFF/BMP、HEIF、JPEG、WebP の順\n"
+             "                date        （または oldest）撮影日時、無ければ更新日時の古い方\n"
+             "                name        短い名前、次に名前の順\n"
+             "                folder:パス  パスの中のファイルを先に（何度でも）\n"
+             "              プリセット: original（既定）、oldest、largest、pixels はその1語の並び。\n"
+             "              誤った並びはエラー（終了ステータス 2）\n"
+             "  --extract   余分なコピーを付随ファイルと共にフォルダ内に新しく作る same... フォルダへ移動し、\n"
+             "              移動したファイルの数と合計サイズを示す\n"
              "  --dry-run   --extract と共に: 移動するものを示すだけで何も変更しない\n"
              "  -r          各フォルダのサブフォルダも (隠しフォルダ・same... フォルダ・リンクは除く。\n"
              "              同じフォルダは一度だけ)。名前はフォルダからの相対パスで表示し、重複は\n"
@@ -146,17 +211,21 @@ const char* CliJa(CliText t) {
              "  --reference ライブラリ  保護するライブラリ (複数可): そのファイルは移動せず、グループでは常に残し、\n"
              "              そのファイルだけのグループは表示しない\n"
              "  --forget-decisions  レビューの判断 (「同じではない」「グループを除外」) を忘れる\n"
+             "  --quiet     標準エラーに進み具合の行も移動したものの言葉も出さない\n"
              "  --undo フォルダ       フォルダの最後の抽出を元に戻す: 移動したときのファイルのままで\n"
              "                        元の名前が空いているものが戻ります。\"back N\" と、残したファイル\n"
              "                        ごとにその理由を1行ずつ出力\n"
              "  --undo-list フォルダ  フォルダの抽出のうち、まだ元に戻せるもの\n"
              "  --lang ja|en          メッセージの言語（既定: LC_ALL、LC_MESSAGES、LANG が日本語の\n"
              "                        ロケールなら日本語、それ以外は英語）\n"
+             "標準エラーが端末なら、処理の段階（一覧作成、キー読み取り、比較・組分け、画像の測定、画像の\n"
+             "比較、抽出）とその数、全体が分かるところでは残り時間を示します。\n"
              "記録は $XDG_STATE_HOME/twinscan/journals（または ~/.local/state/...）にフォルダごと\n"
              "最新50回分を保存します。\n"
-             "出力するどの欄でも、タブ・改行・バックスラッシュは \\t、\\n、\\\\ と書きます。\n"
+             "出力するどの欄でも（JSON と CSV を除く）、タブ・改行・バックスラッシュは \\t、\\n、\\\\ と書きます。\n"
              "終了ステータス: 0 完了; 1 移動できないコピーがあった、または別の処理がフォルダのファイルを\n"
-             "移動中（このときは何も移動しません）; 2 引数の誤り、またはフォルダをフォルダとして読めない。\n";
+             "移動中（このときは何も移動しません）; 2 引数の誤り（誤った --keep の並びを含む）、または\n"
+             "フォルダをフォルダとして読めない。\n";
     case CliText::PictrayUsage:
       return "使い方: pictray-cli [--ini ファイル] [--select リスト] [--answer clear|keep] フォルダ [ステップ ...]"
              " | [--ini ファイル] --undo フォルダ | --undo-list フォルダ";

@@ -102,7 +102,8 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
     ui::MessageBox1Q(this, text.arg(TextOf(folders.settingsDir), TextOf(why)), Button::Err, Button::Err);
   }
   const dupes::TwinscanProfile p = dupes::ReadTwinscanProfile(*val_.env, profile);
-  val_.keepFirst = dupes::ReadKeepFirst(*val_.env, profile);
+  // A list it refuses keeps the default rule (the window may say why).
+  val_.keepRule = dupes::ReadKeepRule(*val_.env, profile).rule.value_or(dupes::DefaultKeepRule());
 
   setWindowTitle("Twinscan");
   setWindowIcon(ui::GlyphIcon(Utf8("双"), QColor(40, 90, 160)));
@@ -259,7 +260,7 @@ void TwinscanWindow::ClearLists() {
 void TwinscanWindow::SortTable() {
   if (running_) return;  // the run shows its own order when it is done
   SortBit = 0;
-  dupes::SortFileTable(c_.model->lpData(), SortBit, val_.keepFirst);
+  dupes::SortFileTable(c_.model->lpData(), SortBit, val_.keepRule);
   c_.model->Redraw();
 }
 

@@ -1,28 +1,60 @@
 // The run host of twinscan-cli: what the window would show on the way
-// (tables, progress, counts, result lines, messages) is left out, as the
-// program prints the grouped table and the extraction's own report from what
-// the run hands back. Questions answer 7, as a closed box does.
+// (tables, counts, result lines, messages) is left out, as the program
+// prints the grouped table and the extraction's own report from what the
+// run hands back; the steps and the search's phases go to the terminal's
+// progress line when there is one. Questions answer 7, as a closed box does.
 #pragma once
 
 #include <vector>
 
+#include "cli/twinscan/terminal_progress.h"
 #include "engine/run/twinscan_host.h"
 
 namespace pictray::cli {
 
 class TwinscanCliHost : public TwinscanHost {
  public:
+  // keepFirst: also keep the groups as first found (the exports), apart
+  // from what an extraction leaves.
+  explicit TwinscanCliHost(TerminalProgress* progress = nullptr, bool keepFirst = false)
+      : progress_(progress), keepFirst_(keepFirst) {}
+
   int MessageBox1Q(const Message&, Button, Button) override { return 7; }
   void SetProgress(TwinscanBar, int) override {}
   void SetCountText(const std::string&) override {}
   void SetTable(const std::vector<dupes::FileRec>&) override {}
   void ClearResultLines() override {}
   void SetResultLine(std::size_t, const dupes::SameResultLine&) override {}
-  void SetSearchProgress(SearchPhase, std::size_t, std::size_t) override {}
-  void SetReview(const dupes::TwinReview& found) override { review = found; }
-  void RunEnded(const TwinscanEnd&) override {}
+  void SetSearchProgress(SearchPhase phase, std::size_t done, std::size_t total) override {
+    if (progress_)
+      progress_->Show(phase == SearchPhase::Measuring ? texts::ProgressStep::Measuring : texts::ProgressStep::Comparing,
+                      done, total);
+  }
+  void SetStep(TwinscanStep step, std::size_t done, std::size_t total) override {
+    if (!progress_) return;
+    switch (step) {
+      case TwinscanStep::Listing: return progress_->Show(texts::ProgressStep::Listing, done, total);
+      case TwinscanStep::Keying: return progress_->Show(texts::ProgressStep::Keying, 0, 0);
+      case TwinscanStep::Grouping: return progress_->Show(texts::ProgressStep::Grouping, 0, 0);
+      case TwinscanStep::Extracting: return progress_->Show(texts::ProgressStep::Extracting, done, total);
+    }
+  }
+  void SetReview(const dupes::TwinReview& found) override {
+    if (!reviewed && keepFirst_) firstReview = found;
+    reviewed = true;
+    review = found;
+  }
+  void RunEnded(const TwinscanEnd&) override {
+    if (progress_) progress_->Clear();
+  }
 
-  dupes::TwinReview review;
+  dupes::TwinReview review;       // the last told: after an extraction, what it left
+  dupes::TwinReview firstReview;  // the groups as found
+  bool reviewed = false;
+
+ private:
+  TerminalProgress* progress_;
+  bool keepFirst_;
 };
 
 }  // namespace pictray::cli

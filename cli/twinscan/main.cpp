@@ -1,17 +1,19 @@
-// twinscan-cli [--similar] [--groups] [--keep RULE] [--extract [--dry-run]]
-//              [-r] [--reference LIBRARY]... FOLDER...
+// twinscan-cli [--similar] [--groups | --json | --csv] [--keep RULE] [--quiet]
+//              [--extract [--dry-run]] [-r] [--reference LIBRARY]... FOLDER...
 //            | --undo FOLDER | --undo-list FOLDER | --forget-decisions
 // Runs Twinscan's automatic run on FOLDER (list, key, sort, group; with
 // --similar the same pictures too) and prints the table (file, folda,
 // filename, size, sameno, firstfile), the members of each group (--similar)
-// or one group a line (--groups). With --extract the surplus copies are
-// moved; --dry-run stops right before the first change on disk.
+// or one group a line (--groups), or exports the groups as JSON or CSV.
+// With --extract the surplus copies are moved; --dry-run stops right before
+// the first change on disk. On a terminal, standard error follows the run.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include <iostream>
@@ -19,6 +21,8 @@
 #include "cli/common/program_dir.h"
 #include "cli/common/undo_commands.h"
 #include "cli/twinscan/heap_pages.h"
+#include "cli/twinscan/exports.h"
+#include "cli/twinscan/terminal_progress.h"
 #include "cli/twinscan/cli_host.h"
 #include "cli/twinscan/search_module.h"
 #include "engine/colour/thumbnail_library.h"
@@ -103,8 +107,9 @@ std::string Fixed(double value, int decimals) {
   return text;
 }
 
-// One line per file of a group: how it is the same as the kept file.
-void PrintMembers(const std::vector<FileRec>& table, const TwinReview& review) {
+// One line per file of a group: how it is the same as the kept file; the
+// kept file's line ends with why it stays.
+void PrintMembers(const std::vector<FileRec>& table, const TwinReview& review, const KeepRule& rule, Language lang) {
   for (std::size_t g = 0; g < review.groups.size(); ++g) {
     const TwinGroup& group = review.groups[g];
     for (std::size_t m : KeptFirst(group)) {
@@ -115,7 +120,8 @@ void PrintMembers(const std::vector<FileRec>& table, const TwinReview& review) {
           facts.width > 0 ? std::to_string(facts.width) + "x" + std::to_string(facts.height) : "";
       const Likeness& l = member.likeness;
       PrintLine({std::to_string(g + 1), m == group.kept ? "keep" : "copy", r.filename, r.size, pixels,
-                 std::to_string(l.distance), Fixed(l.correlation, 3), std::to_string(l.commonAreaPercent)});
+                 std::to_string(l.distance), Fixed(l.correlation, 3), std::to_string(l.commonAreaPercent),
+                 m == group.kept ? Words(group.why, lang, &rule) : ""});
     }
   }
 }
@@ -165,6 +171,20 @@ int Undo(const std::string& folder, const std::string& journals, Language lang) 
   val.undoTurns = &turns;
   pictray::cli::TwinscanCliHost host;
   pictray::FindTwinscanWord("--undo")->run(val, host);
+// What the extraction moved, in words: how many files and their size.
+void SayMoved(const ExtractResult& res, bool dryRun, Language lang) {
+  std::string last = res.samedir;
+  if (!last.empty() && last.back() == '/') last.pop_back();
+  last = last.substr(last.rfind('/') == std::string::npos ? 0 : last.rfind('/') + 1);
+  const pictray::Said said = dryRun                 ? pictray::Said::ExtractDryRunEnd
+                             : res.samedir.empty() ? pictray::Said::NothingExtracted
+                                                   : pictray::Said::ExtractedInto;
+  Say({said,
+       {EscapeField(last)},
+       {res.differs + res.changed, res.failed, res.movedCount, static_cast<long long>(res.movedBytes)}},
+      lang);
+}
+
   return status;
 }
 
@@ -178,7 +198,8 @@ int main(int argc, char** argv) {
   }
   const Language lang = pictray::texts::ChosenLanguage(language);
   bool extract = false, dryRun = false, similar = false, groups = false, subfolders = false, forget = false;
-  KeepFirst keepFirst = KeepFirst::Original;
+  bool json = false, csv = false, quiet = false;
+  KeepRule keepRule = DefaultKeepRule();
   std::vector<std::string> folders, references;
   const std::string journals = pictray::JournalDir(pictray::fs::DefaultEnv(), "twinscan");
   const std::string decisions = DecisionsPath(pictray::fs::DefaultEnv(), "twinscan");
@@ -195,14 +216,24 @@ int main(int argc, char** argv) {
       extract = true;
     } else if (std::strcmp(argv[i], "--dry-run") == 0) {
       dryRun = true;
+    } else if (std::strcmp(argv[i], "--json") == 0) {
+      json = true;
+    } else if (std::strcmp(argv[i], "--csv") == 0) {
+      csv = true;
+    } else if (std::strcmp(argv[i], "--quiet") == 0) {
+      quiet = true;
     } else if (std::strcmp(argv[i], "--similar") == 0) {
       similar = true;
     } else if (std::strcmp(argv[i], "--groups") == 0) {
       groups = true;
     } else if (std::strcmp(argv[i], "--keep") == 0) {
-      const auto rule = i + 1 < argc ? ParseKeepFirst(argv[++i]) : std::nullopt;
-      if (!rule) return Usage(lang);
-      keepFirst = *rule;
+      if (i + 1 >= argc) return Usage(lang);
+      const KeepRuleParse rule = ParseKeepRule(argv[++i]);
+      if (!rule.rule) {
+        Say(pictray::texts::KeepRuleProblem(rule.error, EscapeField(rule.word)), lang);
+        return 2;
+      }
+      keepRule = *rule.rule;
     } else if (std::strcmp(argv[i], "-r") == 0 || std::strcmp(argv[i], "--recursive") == 0) {
       subfolders = true;
     } else if (std::strcmp(argv[i], "--reference") == 0) {
@@ -225,7 +256,7 @@ int main(int argc, char** argv) {
     Say({pictray::Said::DecisionsForgotten, {}, {static_cast<int>(count)}}, lang);
     if (folders.empty() && references.empty()) return 0;
   }
-  if (folders.empty() || (dryRun && !extract)) return Usage(lang);
+  if (folders.empty() || (dryRun && !extract) || int(groups) + int(json) + int(csv) > 1) return Usage(lang);
   const std::string& folder = folders[0];
 
   pictray::TwinscanBlock val;
@@ -238,22 +269,23 @@ int main(int argc, char** argv) {
   val.decisionsPath = decisions;
   val.MoveSoon = extract;
   val.dryRun = dryRun;
-  val.keepFirst = keepFirst;
+  val.keepRule = keepRule;
   val.journalDir = journals;
   // The same pictures are drawn through the program's thumbnail library and
   // looked for by the search's module, both loaded only when asked for.
   pictray::ThumbnailLibrary library;
   pictray::cli::SearchModule search;
   pictray::similar::SimilarTools tools;
+  const pictray::ProgramFolders program =
+      pictray::LocateProgramFolders(pictray::fs::DefaultEnv(), pictray::cli::ProgramDir());
   if (similar) {
     std::string why;
-    const pictray::ProgramFolders folders = pictray::LocateProgramFolders(pictray::fs::DefaultEnv(), pictray::cli::ProgramDir());
-    const std::string path = folders.libraryDir + "/libthumbkit.so";
+    const std::string path = program.libraryDir + "/libthumbkit.so";
     if (!library.Load(path, &why)) {
       std::fprintf(stderr, "twinscan-cli: cannot load the thumbnail library %s: %s\n", path.c_str(), why.c_str());
       return 2;
     }
-    if (!search.Load(folders.libraryDir, &tools.search, &why)) {
+    if (!search.Load(program.libraryDir, &tools.search, &why)) {
       std::fprintf(stderr, "twinscan-cli: %s\n", why.c_str());
       return 2;
     }
@@ -263,6 +295,11 @@ int main(int argc, char** argv) {
     val.similar = true;
     val.similarTools = &tools;
     val.extractSimilar = extract;
+  } else if (json || csv) {
+    // The exports give the pictures' facts where the search's module can
+    // read them (it draws nothing for that); without it they stay empty.
+    std::string why;
+    if (search.Load(program.libraryDir, &tools.search, &why)) val.similarTools = &tools;
   }
   // The table printed leaves out the keys, so only keys that decide order or
   // groups are read.
@@ -273,9 +310,11 @@ int main(int argc, char** argv) {
   // search for the same pictures decodes pictures, whose buffers go back to
   // the system as they are freed.
   if (!similar) pictray::cli::AskHugePagesForHeap(std::size_t{16} << 20);
-  pictray::cli::TwinscanCliHost host;
+  pictray::cli::TerminalProgress progress(!quiet && ::isatty(STDERR_FILENO) == 1, lang);
+  pictray::cli::TwinscanCliHost host(&progress, json || csv);
   const pictray::TwinscanReport report =
       pictray::FindTwinscanCommand(pictray::twinscan::cmd::FindCopies)->run(val, host);
+  progress.Clear();
   if (report.openError != 0) {
     const std::string& failed = report.failedFolder.empty() ? folder : report.failedFolder;
     Say({pictray::Said::FolderUnreadable, {EscapeField(failed), std::strerror(report.openError)}}, lang);
@@ -286,28 +325,44 @@ int main(int argc, char** argv) {
          {},
          {static_cast<int>(report.end.hiddenGroups), static_cast<int>(report.end.hiddenMembers)}},
         lang);
-  if (groups)
+  const ExtractResult* res = report.extraction ? &*report.extraction : nullptr;
+  const bool refused = res && res->lockError != 0;
+  if (json || csv) {
+    pictray::cli::ExportInput in;
+    in.folders = folders;
+    in.references = references;
+    in.rule = &keepRule;
+    in.table = &report.grouped;
+    // The groups as found: an extraction leaves only what it did not move.
+    in.review = &host.firstReview;
+    in.extraction = refused ? nullptr : res;
+    in.dryRun = dryRun;
+    in.language = lang;
+    const std::string text = json ? pictray::cli::JsonExport(in) : pictray::cli::CsvExport(in);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+  } else if (groups) {
     PrintGroups(report.grouped, host.review);
-  else if (similar)
-    PrintMembers(report.grouped, host.review);
-  else
+  } else if (similar) {
+    PrintMembers(report.grouped, host.review, keepRule, lang);
+  } else {
     PrintTable(report.grouped);
-  if (!report.extraction) return 0;
+  }
+  if (!res) return 0;
 
-  const ExtractResult& res = *report.extraction;
-  if (res.lockError != 0) {
-    Say(res.lockError == EWOULDBLOCK ? pictray::Message{pictray::Said::FolderBusy}
-                                     : pictray::Message{pictray::Said::FolderNotOpened, {EscapeField(folder)}, {},
-                                                        res.lockError},
+  if (res->lockError != 0) {
+    Say(res->lockError == EWOULDBLOCK ? pictray::Message{pictray::Said::FolderBusy}
+                                      : pictray::Message{pictray::Said::FolderNotOpened, {EscapeField(folder)}, {},
+                                                         res->lockError},
         lang);
     return 1;
   }
   // Nothing moved and no folder made: the record could not be made at all.
-  if (res.journalError != 0)
-    Say({res.movedCount == 0 && res.samedir.empty() ? pictray::Said::ExtractJournalNotCreated
-                                                    : pictray::Said::ExtractJournalStopped,
-         {EscapeField(res.journalPath)}, {}, res.journalError},
+  if (res->journalError != 0)
+    Say({res->movedCount == 0 && res->samedir.empty() ? pictray::Said::ExtractJournalNotCreated
+                                                      : pictray::Said::ExtractJournalStopped,
+         {EscapeField(res->journalPath)}, {}, res->journalError},
         lang);
-  PrintExtraction(res, dryRun);
-  return res.failed > 0 || res.journalError != 0 ? 1 : 0;
+  if (!json && !csv) PrintExtraction(*res, dryRun);
+  if (!quiet) SayMoved(*res, dryRun, lang);
+  return res->failed > 0 || res->journalError != 0 ? 1 : 0;
 }

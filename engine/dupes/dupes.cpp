@@ -13,6 +13,7 @@
 #include <set>
 #include <span>
 
+#include "engine/dupes/companions.h"
 #include "engine/dupes/file_keys.h"
 #include "engine/dupes/keep_rule.h"
 #include "engine/fs/huge_pages.h"
@@ -20,6 +21,7 @@
 #include "engine/fs/paths.h"
 #include "engine/fs/safe_move.h"
 #include "engine/fs/unique_fd.h"
+#include "engine/list/sidecar_names.h"
 
 namespace pictray::dupes {
 namespace {
@@ -186,6 +188,7 @@ void FinishListing(const fs::Env& env, std::vector<FileRec>& table, const std::v
   }
   table.resize(kept);
   if (keying != Keying::AllFiles) ReadNeededSignatures(env, rootFds, table, abort, keying == Keying::WhereNeeded);
+  MarkCompanions(env, table);
 }
 
 }  // namespace
@@ -405,7 +408,7 @@ std::uint64_t KeyHead(const std::string& key) {
 
 }  // namespace
 
-void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first) {
+void SortFileTable(std::vector<FileRec>& lpData, int SortBit, const KeepRule& rule) {
   // The rows' places are sorted, and each row then moved once: a row is
   // many strings, a place one number. Most keys differ in their first
   // bytes, which each place carries, so that a comparison seldom reaches
@@ -419,7 +422,7 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first) {
   std::sort(places.begin(), places.end(), [&](const Place& a, const Place& b) {
     if (a.head != b.head) return (a.head < b.head) != (SortBit == 1);
     const int c = compSizeBuffa(lpData[a.row], lpData[b.row], SortBit);
-    return c != 0 ? c < 0 : KeptBefore(lpData[a.row], lpData[b.row], first);
+    return c != 0 ? c < 0 : KeptBefore(lpData[a.row], lpData[b.row], rule);
   });
   std::vector<std::size_t> order(places.size());
   for (std::size_t i = 0; i < places.size(); ++i) order[i] = places[i].row;
@@ -442,8 +445,20 @@ void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first) {
 void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort, LookedAsListed* looked,
               ListingLooks listing) {
   std::vector<std::size_t> rows;  // the groupable rows, in table order
-  for (std::size_t i = 0; i < lpData.size(); ++i)
-    if (lpData[i].groupable) rows.push_back(i);
+  for (std::size_t i = 0; i < lpData.size(); ++i) {
+    FileRec& r = lpData[i];
+    if (!r.groupable) continue;
+    if (!IsCompanion(r)) {
+      rows.push_back(i);
+      continue;
+    }
+    // A companion stays with its picture: no copy, no group of its own.
+    r.sameno = "0";
+    r.folda = "---";
+    r.firstfile.clear();
+    r.keptPath.clear();
+    r.keptIdentity = {};
+  }
   std::vector<std::size_t> runStarts;  // where each run of equal keys begins in `rows`
   for (std::size_t k = 0; k < rows.size(); ++k)
     if (k == 0 || lpData[rows[k]].samekey != lpData[rows[k - 1]].samekey) runStarts.push_back(k);
@@ -470,6 +485,8 @@ void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort,
   for (std::size_t r = 0; r + 1 < runStarts.size(); ++r)
     GroupRun(env, lpData, all.subspan(runStarts[r], runStarts[r + 1] - runStarts[r]), classNow, abort);
 }
+
+bool IsCompanion(const FileRec& r) { return r.companion || IsSidecarName(r.filename); }
 
 GroupCount CountGroups(const std::vector<FileRec>& lpData) {
   GroupCount count;

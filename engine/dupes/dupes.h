@@ -42,7 +42,8 @@ enum class Keying {
 };
 
 // Lists the files of `folder` (subfolders and a move's temporary files
-// skipped) in the order the file system returns them. A path that is not a
+// skipped) in the order the file system returns them, their companions
+// marked (companions.h). A path that is not a
 // readable folder lists nothing and leaves its errno in `openError`. Once
 // `abort` is set the listing stops before the next file: the table then
 // holds the files listed so far.
@@ -82,10 +83,12 @@ int compSizeBuffa(const FileRec& a, const FileRec& b, int SortBit);
 // Sorts by key; records with equal keys in the order of the keep rule
 // (keep_rule.h), so the file that stays comes first whatever the order of
 // the listing.
-void SortFileTable(std::vector<FileRec>& lpData, int SortBit, KeepFirst first = KeepFirst::Original);
+void SortFileTable(std::vector<FileRec>& lpData, int SortBit, const KeepRule& rule = DefaultKeepRule());
 
 // Splits every run of equal keys into sets of byte-identical files: the
 // first file of each set stays, the later ones become its surplus copies.
+// Companions (sidecars, Live Photo videos: IsCompanion) are in no set: each
+// stays as a file alone does, and goes only with its picture.
 // A file that is no longer as listed, or cannot be read, forms a set alone.
 // Once `abort` is set it stops before the next file; files not reached keep
 // the marks of the listing.
@@ -101,6 +104,9 @@ enum class ListingLooks {
 };
 void SetFolda(const fs::Env& env, std::vector<FileRec>& lpData, AbortFlag abort = nullptr,
               LookedAsListed* looked = nullptr, ListingLooks listing = ListingLooks::LookAgain);
+
+// A sidecar (by its name) or a file the listing marked as a companion.
+bool IsCompanion(const FileRec& r);
 
 // How many sets of copies a grouped table holds, and how many surplus copies.
 struct GroupCount {

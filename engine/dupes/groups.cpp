@@ -1,6 +1,7 @@
 #include "engine/dupes/groups.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 #include <unordered_map>
 
@@ -27,6 +28,26 @@ void MarkCopy(FileRec& r, const FileRec& kept, int number, bool similar) {
   r.similarCopy = similar;
 }
 
+// The search measures the common area on thumbnails, its scale to half a
+// step of 1.5% of a side: a plain resize may come out a few percent short.
+constexpr int kResizeMeasurePercent = 94;
+constexpr int kWholePercent = 98;
+
+// Whether a copy is cropped, by its common area with the kept picture:
+// below 98% when the two shapes differ beyond a pixel's rounding, but with
+// the kept picture's shape only below what the measure leaves of a plain
+// resize.
+bool Cropped(const PictureFacts& kept, const PictureFacts& copy, int commonAreaPercent) {
+  if (commonAreaPercent >= kWholePercent) return false;
+  if (kept.width <= 0 || kept.height <= 0 || copy.width <= 0 || copy.height <= 0) return true;
+  // The copy's width for the kept picture's shape at its height, and the
+  // other way round: within a pixel of its own for a plain resize.
+  const double widthAtShape = double(kept.width) * copy.height / kept.height;
+  const double heightAtShape = double(kept.height) * copy.width / kept.width;
+  const bool sameShape = std::abs(widthAtShape - copy.width) <= 1.0 || std::abs(heightAtShape - copy.height) <= 1.0;
+  return !sameShape || commonAreaPercent < kResizeMeasurePercent;
+}
+
 }  // namespace
 
 std::vector<TwinGroup> GroupsOfTable(const std::vector<FileRec>& lpData) {
@@ -41,7 +62,7 @@ std::vector<TwinGroup> GroupsOfTable(const std::vector<FileRec>& lpData) {
     const auto kept = keptRow.find(r.keptPath);
     if (kept == keptRow.end()) continue;
     auto [g, added] = groupOf.emplace(kept->second, groups.size());
-    if (added) groups.push_back(TwinGroup{{TwinMember{kept->second, {}}}, 0});
+    if (added) groups.push_back(TwinGroup{{TwinMember{kept->second, {}}}, 0, {}});
     Likeness likeness;
     likeness.identical = !r.similarCopy;
     groups[g->second].members.push_back(TwinMember{i, likeness});
@@ -74,6 +95,8 @@ void MakeKept(std::vector<TwinGroup>& groups, std::size_t group, std::size_t mem
   g.members[g.kept].likeness.identical = identicalToNew;
   g.members[member].likeness = Likeness{};
   g.kept = member;
+  g.why = KeepReason{};
+  g.why.criterion = KeepCriterion::Chosen;
 }
 
 void LeaveOut(std::vector<TwinGroup>& groups, std::size_t group, std::size_t member) {
@@ -117,7 +140,7 @@ Difference DifferenceOf(const PictureFacts& kept, const PictureFacts& copy, cons
   const long long keptPixels = 1LL * kept.width * kept.height, copyPixels = 1LL * copy.width * copy.height;
   d.smaller = copyPixels > 0 && copyPixels < keptPixels;
   d.larger = keptPixels > 0 && copyPixels > keptPixels;
-  if (likeness.commonAreaPercent < 98) d.croppedPercent = likeness.commonAreaPercent;
+  if (Cropped(kept, copy, likeness.commonAreaPercent)) d.croppedPercent = likeness.commonAreaPercent;
   d.kind = copy.kind;
   d.otherFormat = copy.kind != kept.kind;
   return d;

@@ -21,7 +21,7 @@ std::vector<TwinGroup> GroupsOfTable(const std::vector<FileRec>& lpData);
 void MarkGroups(std::vector<FileRec>& lpData, const std::vector<TwinGroup>& groups);
 
 // The review's choices. Member `member` of group `group` becomes the kept
-// file: the others' likeness is then theirs to it only when byte-identical
+// file (its reason then KeepCriterion::Chosen): the others' likeness is then theirs to it only when byte-identical
 // to both, else as measured against the former kept file.
 void MakeKept(std::vector<TwinGroup>& groups, std::size_t group, std::size_t member);
 // Member `member` is not the same: it leaves its group, and a group left
@@ -39,7 +39,10 @@ bool ProtectReference(std::vector<TwinGroup>& groups, const std::vector<FileRec>
 struct Difference {
   bool smaller = false;     // fewer pixels
   bool larger = false;      // more pixels
-  int croppedPercent = 0;   // 0, or the share of the kept picture it keeps (below 98)
+  // 0, or the share of the kept picture it keeps: the common area below 98%
+  // where the shapes differ, below 94% (what measuring on thumbnails leaves
+  // of a plain resize) where the copy has the kept picture's shape.
+  int croppedPercent = 0;
   bool otherFormat = false;  // another format (kind) than the kept file's
   PictureKind kind = PictureKind::Other;  // the copy's
 };

@@ -35,8 +35,8 @@ bool WriteTwinscanProfile(const fs::Env& env, const std::string& profile, const 
   return ok;
 }
 
-KeepFirst ReadKeepFirst(const fs::Env& env, const std::string& profile) {
-  return ParseKeepFirst(ReadSetting(env, key::twinscan::Keep, profile)).value_or(KeepFirst::Original);
+KeepRuleParse ReadKeepRule(const fs::Env& env, const std::string& profile) {
+  return ParseKeepRule(ReadSetting(env, key::twinscan::Keep, profile));
 }
 
 bool ReadSimilarSearch(const fs::Env& env, const std::string& profile) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/dupes/keep_rule.h"
 #include "engine/fs/env.h"
 #include "engine/list/twin_table.h"
 
@@ -24,8 +25,11 @@ TwinscanProfile ReadTwinscanProfile(const fs::Env& env, const std::string& profi
 // Writes what closing the window stores. False when a write failed.
 bool WriteTwinscanProfile(const fs::Env& env, const std::string& profile, const TwinscanProfile& p);
 
-// "Keep": which copy of a set stays; a word it does not know keeps the default.
-KeepFirst ReadKeepFirst(const fs::Env& env, const std::string& profile);
+// "Keep": which copy of a set stays, a keep rule's comma list
+// (ParseKeepRule); a missing key is the default rule. A list it refuses
+// comes back with its error and no rule: the caller says so and takes
+// DefaultKeepRule().
+KeepRuleParse ReadKeepRule(const fs::Env& env, const std::string& profile);
 
 // "Similar": whether the search looks for the same pictures too.
 bool ReadSimilarSearch(const fs::Env& env, const std::string& profile);

@@ -10,7 +10,8 @@ namespace {
 
 // Markers before the first scan of any real file are far fewer.
 constexpr int kMaxSegments = 1024;
-constexpr unsigned kOrientation = 0x0112, kDateTime = 0x0132, kExifIfd = 0x8769, kDateTimeOriginal = 0x9003;
+constexpr unsigned kOrientation = 0x0112, kDateTime = 0x0132, kExifIfd = 0x8769, kDateTimeOriginal = 0x9003,
+                   kMake = 0x010F, kModel = 0x0110;
 constexpr std::size_t kDateLength = 19;
 
 // A TIFF block held in memory; every read is checked against its end.
@@ -38,6 +39,16 @@ class TiffBlock {
     std::string v(reinterpret_cast<const char*>(b_.data() + at), kDateLength);
     return v[4] == ':' && v[7] == ':' && ExifDateCharsOk(v) ? v : "";
   }
+  // An ASCII entry holding at least one character that is not a space.
+  bool Named(std::uint64_t entry) const {
+    const std::uint32_t n = U32(entry + 4);
+    if (U16(entry + 2) != 2 || n == 0) return false;
+    const std::uint64_t at = n <= 4 ? entry + 8 : U32(entry + 8);
+    if (!Has(at, n)) return false;
+    for (std::uint32_t i = 0; i < n; ++i)
+      if (b_[at + i] != 0 && b_[at + i] != ' ') return true;
+    return false;
+  }
 
  private:
   std::vector<std::uint8_t> b_;
@@ -56,8 +67,11 @@ void ReadExif(const TiffBlock& t, JpegShape& shape) {
   if (!t.valid()) return;
   std::string dateTime;
   std::uint64_t exifIfd = 0;
+  bool named = false;
   ForEachEntry(t, t.U32(4), [&](std::uint64_t e, unsigned tag) {
-    if (tag == kOrientation) {
+    if (tag == kMake || tag == kModel) {
+      named = named || t.Named(e);
+    } else if (tag == kOrientation) {
       const unsigned o = t.U16(e + 8);
       if (o >= 1 && o <= 8) shape.orientation = static_cast<int>(o);
     } else if (tag == kDateTime) {
@@ -70,6 +84,7 @@ void ReadExif(const TiffBlock& t, JpegShape& shape) {
     ForEachEntry(t, exifIfd, [&](std::uint64_t e, unsigned tag) {
       if (tag == kDateTimeOriginal && shape.dateTaken.empty()) shape.dateTaken = t.Date(e);
     });
+  shape.camera = named && !shape.dateTaken.empty();
   if (shape.dateTaken.empty()) shape.dateTaken = dateTime;
 }
 

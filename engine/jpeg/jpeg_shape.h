@@ -15,6 +15,9 @@ struct JpegShape {
   int width = 0, height = 0;  // as stored, before the Orientation tag
   int orientation = 1;        // the Exif tag, 1..8; 1 when absent or out of range
   std::string dateTaken;      // DateTimeOriginal, else DateTime; "" when neither
+  // The Exif names the camera (Make or Model, not empty) and holds
+  // DateTimeOriginal: as a camera writes it, and most exports do not keep.
+  bool camera = false;
 };
 
 JpegShape ReadJpegShape(const fs::ReadOnlyFile& file);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/list/twin_table.h"
+
 namespace pictray {
 
 // The phases of the search for the same pictures, after the listing.
@@ -30,6 +32,9 @@ struct PictureFacts {
   int width = 0, height = 0;  // as shown, the Orientation tag applied
   std::string dateTaken;      // "YYYY:MM:DD HH:MM:SS", or ""
   PictureKind kind = PictureKind::Other;
+  // A camera original: a HEIF, raw or JPEG still whose Exif names the camera
+  // (make or model) and the date taken (DateTimeOriginal).
+  bool camera = false;
   bool operator==(const PictureFacts&) const = default;
 };
 
@@ -48,9 +53,26 @@ struct TwinMember {
   bool operator==(const TwinMember&) const = default;
 };
 
+// Why a group's kept file stays: the first step of the keep rule that put
+// it before the next best member of its group, and the values that step
+// compared, [0] the kept file's and [1] the other's. The front ends word it
+// (texts/).
+struct KeepReason {
+  KeepCriterion criterion = KeepCriterion::None;
+  bool dateTaken[2]{};  // Date: the value is the date taken (else the modification time)
+  // Companions: Companion bits. Size: bytes. Format: PictureKind. Date: the
+  // best date as wall-clock seconds since 1970-01-01 00:00:00 (as if UTC).
+  // Name: the names' lengths in bytes (equal: their bytes decided). Folder:
+  // the index of the rule's folder step (KeepRule::steps).
+  std::int64_t value[2]{};
+  std::int32_t width[2]{}, height[2]{};  // Pixels, as shown
+  bool operator==(const KeepReason&) const = default;
+};
+
 struct TwinGroup {
   std::vector<TwinMember> members;  // two or more, the kept one first as found
   std::size_t kept = 0;             // index into members
+  KeepReason why;                   // filled once the group is found (dupes::ExplainGroups)
   bool operator==(const TwinGroup&) const = default;
 };
 

@@ -17,4 +17,13 @@ const std::string& Cell(const FileRec& r, int column) {
   }
 }
 
+KeepRule DefaultKeepRule() {
+  KeepRule rule;
+  for (KeepCriterion c : {KeepCriterion::Reference, KeepCriterion::Companions, KeepCriterion::Original,
+                          KeepCriterion::Camera, KeepCriterion::Pixels, KeepCriterion::Size, KeepCriterion::Format,
+                          KeepCriterion::Date, KeepCriterion::Name})
+    rule.steps.push_back({c, {}});
+  return rule;
+}
+
 }  // namespace pictray::dupes

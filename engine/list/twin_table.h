@@ -33,6 +33,16 @@ struct FileRec {
   // files are listed and left alone.
   bool groupable = false;
   bool linkToFile = false;  // its key is read through the link, for the table only
+  // Listed under a reference root (--reference): a protected library's
+  // file, never moved, kept first in every group it is in (the keep rule's
+  // "reference").
+  bool reference = false;
+  // What goes with this picture wherever it goes (Companion bits, set by the
+  // listing): its Live Photo video, its sidecars.
+  std::uint8_t companions = 0;
+  // A companion of a picture listed beside it (a sidecar, a Live Photo
+  // video): never grouped on its own, it goes with its picture or stays.
+  bool companion = false;
   std::string keptPath;  // path of the kept file of its run (copies only)
   // The kept file as it was when grouping found this copy byte-identical
   // to it (copies only).
@@ -46,9 +56,6 @@ struct FileRec {
   std::uint32_t contentClass = 0;
   // Which of the search's roots it was listed under (0 for one folder).
   std::uint32_t root = 0;
-  // Listed under a reference root (--reference): a protected library's
-  // file, never moved, kept first in every group it is in.
-  bool reference = false;
 };
 
 // One folder a search starts from (a root of FileRec::root).
@@ -57,13 +64,51 @@ struct ListRoot {
   bool reference = false;  // a protected library's (FileRec::reference)
 };
 
-// The first thing that decides which of a set of copies stays (the rest
-// of the rule follows it: engine/dupes/keep_rule.h).
-enum class KeepFirst {
-  Original,  // a name without a copy marker
-  Oldest,    // the oldest modification time
-  Largest,   // the largest file
-  MostPixels,  // the picture with the most pixels
+// FileRec::companions.
+enum Companion : std::uint8_t {
+  kLiveVideo = 1,  // a movie of the picture's name stem (MOV/MP4 by content)
+  kSidecars = 2,   // .xmp/.aae/.thm of its stem, or its whole name + .xmp
+};
+
+// One criterion of the keep rule (engine/dupes/keep_rule.h), and what a
+// group's reason for its kept file names.
+enum class KeepCriterion : std::uint8_t {
+  Reference,   // in a reference folder
+  Companions,  // has its Live Photo video (sidecars go along but do not rank)
+  Original,    // a name without a copy marker
+  Camera,      // a camera original: a HEIF or JPEG still whose Exif names the camera and the date taken
+  Pixels,      // more pixels
+  Size,        // the larger file
+  Format,      // the format first in PictureKind's order
+  Date,        // the older best date: the date taken, else the modification time
+  Name,        // the shorter name, then the bytes of the names (then of the paths)
+  Folder,      // in the rule's folder (folder:PATH)
+  Chosen,      // (reasons only) the review chose it
+  None,        // (reasons only) nothing told the files apart
+};
+
+struct KeepStep {
+  KeepCriterion criterion = KeepCriterion::Name;
+  std::string folder;  // Folder only: the folder, without a trailing "/"
+  bool operator==(const KeepStep&) const = default;
+};
+
+// Which file of a set of copies stays: the steps in order, the first that
+// tells two files apart decides. Every criterion but Folder appears once.
+struct KeepRule {
+  std::vector<KeepStep> steps;
+  bool operator==(const KeepRule&) const = default;
+};
+// reference,companions,original,camera,pixels,size,format,date,name
+KeepRule DefaultKeepRule();
+
+// Why a keep rule's text is refused (engine/dupes/keep_rule.h).
+enum class KeepRuleError : std::uint8_t {
+  None,
+  Empty,              // no word at all
+  UnknownWord,        // the word is no criterion (nor "folder:" with a path)
+  Repeated,           // the word names a criterion given before
+  ReferenceNotFirst,  // "reference" comes first or not at all
 };
 
 inline constexpr int kColumns = 8;
@@ -83,8 +128,9 @@ struct SameResultLine {
 // A copy an extraction moved, as a later deletion checks it.
 struct MovedFile {
   // What a deletion checks: a copy holds its kept file's bytes; a copy of
-  // the same picture, and a sidecar that went with a copy, are still the
-  // files moved (and that copy's kept file still as grouped).
+  // the same picture, and a companion (sidecar, Live Photo video) that went
+  // with a copy, are still the files moved (and that copy's kept file still
+  // as grouped).
   enum class Kind { Copy, SimilarCopy, Sidecar };
   std::string to, keptPath;
   // Taken after the move: the rename itself sets the change time.

@@ -141,9 +141,12 @@ SurplusOutcome::Kind MoveVerified(MoveFrame& frame, const FileRec& r, const std:
   return SurplusOutcome::Kind::Changed;
 }
 
-void Tally(ExtractResult& res, SurplusOutcome::Kind kind) {
+void Tally(ExtractResult& res, SurplusOutcome::Kind kind, std::int64_t size = 0) {
   switch (kind) {
-    case SurplusOutcome::Kind::Moved: ++res.movedCount; break;
+    case SurplusOutcome::Kind::Moved:
+      ++res.movedCount;
+      res.movedBytes += static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0));
+      break;
     case SurplusOutcome::Kind::Failed: ++res.failed; break;
     case SurplusOutcome::Kind::Differs: ++res.differs; break;
     case SurplusOutcome::Kind::Changed: ++res.changed; break;
@@ -293,7 +296,7 @@ int CopyMoves::MoveSidecars(const std::vector<std::size_t>& rows, const FileRec&
         frame.Arrived(to.substr(0, to.rfind('/')), s.root);
       }
     }
-    Tally(res_, out.kind);
+    Tally(res_, out.kind, s.identity.size);
     moved += out.kind == SurplusOutcome::Kind::Moved;
     res_.outcomes.push_back(std::move(out));
   }
@@ -304,6 +307,7 @@ bool CopyMoves::Take(std::size_t k, MoveFrame& frame) {
   // Reading each copy and its kept file whole is the long part: the progress
   // follows the copies.
   if (cb_.progress) cb_.progress(static_cast<int>((k * 100 + 100) / surplusRows_.size()));
+  if (cb_.count) cb_.count(k, surplusRows_.size());
   const FileRec& r = lpData_[surplusRows_[k]];
   const auto known = lineOf_.find({r.root, r.folda});
   const std::size_t line = known == lineOf_.end() ? res_.lines.size() : known->second;
@@ -340,7 +344,7 @@ bool CopyMoves::Take(std::size_t k, MoveFrame& frame) {
     }
   }
   out.to = JoinPath(rootFolder, dest.name + "/" + r.folda + "/" + r.filename);
-  Tally(res_, out.kind);
+  Tally(res_, out.kind, r.identity.size);
   res_.outcomes.push_back(out);
   if (out.kind != SurplusOutcome::Kind::Moved) return true;
   int movedHere = 1;

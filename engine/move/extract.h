@@ -2,6 +2,7 @@
 // time-stamped "same..." folder inside the source folder.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -31,7 +32,8 @@ struct SurplusOutcome {
   std::string keptPath;  // the file it was compared with
   SurplusLeft reason = SurplusLeft::None;
   int err = 0;
-  // A sidecar that went (or was to go) with the copy `keptPath` names.
+  // A companion (a sidecar, a Live Photo video) that went (or was to go)
+  // with the copy `keptPath` names.
   bool sidecar = false;
 };
 
@@ -46,7 +48,10 @@ struct ExtractResult {
   std::vector<SameResultLine> lines;
   std::vector<SurplusOutcome> outcomes;
   std::vector<MovedFile> moved;  // what a later deletion checks against
+  // movedCount: the files moved (a dry run: that would move), companions
+  // included; movedBytes: their size together.
   int movedCount = 0, failed = 0, differs = 0, changed = 0;
+  std::uint64_t movedBytes = 0;
   bool aborted = false;  // stopped before the last copy; the moves made stay
   // 0, or why nothing was done: EWOULDBLOCK while another run moves files of
   // the folder, else the errno of opening the folder (a dry run takes no lock
@@ -62,6 +67,7 @@ struct ExtractCallbacks {
   std::function<void(int position)> progress;  // 0..100 as rows are done
   // Line `index` of LV02 was added (index == former count) or changed.
   std::function<void(std::size_t index, const SameResultLine&)> resultLine;
+  std::function<void(std::size_t done, std::size_t total)> count;  // surplus copies taken up, of how many
 };
 
 // "same" followed by year, month, day, hour, minute and millisecond.
@@ -80,8 +86,9 @@ int MakeOwnFolder(const fs::Env& env, int dirfd, const std::string& name, std::s
 // folder/same.../<folda>/, where same... is a folder made for this
 // extraction alone. A copy is moved only when it is still the file that was
 // listed and is byte-identical to the kept file of its run (a copy of the
-// same picture: both files are still as listed); the sidecars of a moved
-// copy go with it (copy_sidecars.h); moves never replace anything. Folders are made only for files that are moved; with
+// same picture: both files are still as listed); the companions of a moved
+// copy (its sidecars, its Live Photo video) go with it, journalled as it is
+// (copy_sidecars.h); moves never replace anything. Folders are made only for files that are moved; with
 // `dryRun` nothing on disk changes and the result says what would be moved.
 // The folder's move lock is held throughout; while another run holds it,
 // nothing is done and lockError says so. Every folder made and every copy

@@ -87,10 +87,11 @@ enum class Said : std::uint8_t {
   ExtractLeftJournalStopped,
   ExtractLeftInExtractionFolder,
   // Extraction ends; numbers: copies left as they differ or changed, copies
-  // that could not be moved.
+  // that could not be moved, files moved (companions included), their bytes.
   Extracted,
   NothingExtracted,
   ExtractedInto,  // names: the folder made (its last component)
+  ExtractDryRunEnd,  // a dry run's end: nothing moved
   NoFilesToExtract,
   NoExtractionToUndo,
   DeleteQuestion,
@@ -104,6 +105,12 @@ enum class Said : std::uint8_t {
   DeleteFoundChanged,
   DeleteFoundKeptDiffers,
   DeleteFoundUnreadable,
+
+  // A keep rule refused (--keep, Keep= of Twinscan.ini); names: the word at fault.
+  KeepRuleEmpty,
+  KeepRuleUnknownWord,
+  KeepRuleRepeated,
+  KeepRuleReferenceNotFirst,
 };
 
 struct Message {

@@ -20,6 +20,15 @@ enum class TwinscanBar {
   PR02,  // extraction
 };
 
+// The steps of a run a front end may follow with counts (the command line
+// on a terminal); the search for the same pictures follows its own phases.
+enum class TwinscanStep {
+  Listing,     // the folder's entries: done of total
+  Keying,      // reading the keys that decide something; no count
+  Grouping,    // sorting and comparing; no count
+  Extracting,  // surplus copies taken up: done of total
+};
+
 // How a run ended: told once, as the run's last call.
 struct TwinscanEnd {
   bool aborted = false;  // the stop control ended it between two files
@@ -50,6 +59,11 @@ class TwinscanHost {
   virtual void SetSearchProgress(SearchPhase phase, std::size_t done, std::size_t total) = 0;
   // The groups found in the table shown last, for the review.
   virtual void SetReview(const dupes::TwinReview& review) = 0;
+  // Where the run is: its step and, when known (total > 0), how far. Told
+  // as the counts move, often: a host that shows it keeps its own pace.
+  virtual void SetStep(TwinscanStep step, std::size_t done, std::size_t total) {
+    (void)step, (void)done, (void)total;
+  }
   virtual void RunEnded(const TwinscanEnd& end) = 0;
 };
 

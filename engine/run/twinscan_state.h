@@ -48,7 +48,7 @@ struct TwinscanBlock {
   // (the groups and their order stay; the table's order of the rest may not).
   bool groupsOnly = false;
   bool dryRun = false;  // the extraction says what it would move and changes nothing
-  dupes::KeepFirst keepFirst = dupes::KeepFirst::Original;  // which copy of a set stays
+  dupes::KeepRule keepRule = dupes::DefaultKeepRule();  // which copy of a set stays
   // The undo's turns of a caller that shows no table (twinscan-cli); null:
   // the host asks and shows, and the folder is listed again.
   const UndoTurns* undoTurns = nullptr;

@@ -12,6 +12,7 @@
 #include "engine/dupes/decisions.h"
 #include "engine/dupes/delete_check.h"
 #include "engine/dupes/groups.h"
+#include "engine/dupes/keep_rule.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/fs/paths.h"
 #include "engine/runs/twinscan_delete.h"
@@ -62,10 +63,12 @@ std::string LastComponent(const std::string& dir) {
   return dir.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
-// An extraction's end: the copies left as they differ or changed, and
-// those that could not be moved.
+// An extraction's end: the copies left as they differ or changed, those
+// that could not be moved, and the files moved with their size.
 Message ExtractionEnd(Said said, const ExtractResult& r, std::vector<std::string> names = {}) {
-  return Message{said, std::move(names), {r.differs + r.changed, r.failed}};
+  return Message{said,
+                 std::move(names),
+                 {r.differs + r.changed, r.failed, r.movedCount, static_cast<long long>(r.movedBytes)}};
 }
 
 bool LeftCopies(const ExtractResult& r) { return r.differs + r.changed > 0 || r.failed > 0; }
@@ -80,6 +83,9 @@ std::vector<FileRec> ListFolder(Work& w, int& openError) {
   w.host.SetProgress(TwinscanBar::PR01, 0);
   int shown = 0;
   auto progress = [&](std::size_t listed, std::size_t total) {
+    w.host.SetStep(TwinscanStep::Listing, listed, total);
+    // All listed: the keys still to read are read next.
+    if (listed == total) w.host.SetStep(TwinscanStep::Keying, 0, 0);
     const int position = static_cast<int>(listed * 100 / total);
     if (position == shown) return;
     shown = position;
@@ -119,6 +125,7 @@ bool Extract(Work& w, const std::vector<FileRec>& table, const dupes::LookedAsLi
     shown = position;
     w.host.SetProgress(TwinscanBar::PR02, position);
   };
+  cb.count = [&](std::size_t done, std::size_t total) { w.host.SetStep(TwinscanStep::Extracting, done, total); };
   cb.resultLine = [&](std::size_t index, const dupes::SameResultLine& line) {
     w.host.SetResultLine(index, line);
   };
@@ -185,10 +192,11 @@ bool ListAndGroup(Work& w, std::vector<FileRec>& table, int& openError) {
   w.kenbuf = std::to_string(table.size());
   w.host.SetCountText(w.kenbuf);
 
+  w.host.SetStep(TwinscanStep::Grouping, 0, 0);
   dupes::SetSizeWork(table);
   Pause(w.val);
   if (!w.GoOn()) return false;
-  dupes::SortFileTable(table, 0, w.val.keepFirst);
+  dupes::SortFileTable(table, 0, w.val.keepRule);
   w.host.SetTable(table);
   Pause(w.val);
   if (!w.GoOn()) return false;
@@ -243,7 +251,7 @@ dupes::TwinReview ShowGroups(Work& w, std::vector<FileRec>& table) {
   RulesApplied shown;
   if (tools && w.val.similar) {
     std::vector<dupes::TwinGroup> copies = dupes::GroupsOfTable(table);
-    review = tools->search.find(*w.val.env, table, copies, *tools, w.val.keepFirst, SearchProgressOf(w),
+    review = tools->search.find(*w.val.env, table, copies, *tools, w.val.keepRule, SearchProgressOf(w),
                                 &w.val.abort, {});
     shown = LibraryRules(w, table, review.groups, decisions);
     if (w.val.extractSimilar && w.GoOn()) {
@@ -265,6 +273,7 @@ dupes::TwinReview ShowGroups(Work& w, std::vector<FileRec>& table) {
   }
   w.report.end.hiddenGroups = shown.hidden.groups;
   w.report.end.hiddenMembers = shown.hidden.members;
+  dupes::ExplainGroups(review.groups, table, review.facts, w.val.keepRule);
   w.host.SetReview(review);
   return review;
 }
@@ -279,6 +288,7 @@ void LeaveOutMoved(dupes::TwinReview& review, const std::vector<FileRec>& table,
   for (const dupes::TwinGroup& g : review.groups) {
     if (moved.count(table[g.members[g.kept].row].path)) continue;
     dupes::TwinGroup staying;
+    staying.why = g.why;
     for (std::size_t m = 0; m < g.members.size(); ++m) {
       if (m != g.kept && moved.count(table[g.members[m].row].path)) continue;
       if (m == g.kept) staying.kept = staying.members.size();

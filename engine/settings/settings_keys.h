@@ -106,9 +106,10 @@ inline constexpr SettingKey MoveSoon{kSection0, "MoveSoon", nullptr, "0", 2};
 inline constexpr SettingKey DeleteSoon{kSection0, "DeleteSoon", nullptr, "0", 2};
 inline constexpr SettingKey OPENAPP{kSection0, "OPENAPP", nullptr, "open", kPathWidth};
 inline constexpr SettingKey app{kSection0, "app", nullptr, "open", kPathWidth};
-// Which copy of a group stays first: "original", "oldest", "largest" or
-// "pixels" (engine/dupes/keep_rule.h).
-inline constexpr SettingKey Keep{kSection0, "Keep", nullptr, "original", 16};
+// Which copy of a group stays: the keep rule, a comma list such as
+// "reference,companions,original,camera,pixels,size,format,date,name" or a
+// preset "original", "oldest", "largest", "pixels" (engine/dupes/keep_rule.h).
+inline constexpr SettingKey Keep{kSection0, "Keep", nullptr, "original", kPathWidth};
 // "1": the search looks for the same pictures too, not only the same bytes.
 inline constexpr SettingKey Similar{kSection0, "Similar", nullptr, "0", 2};
 // A library: "1" searches the folders' subfolders too; the folders searched

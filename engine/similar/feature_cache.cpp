@@ -17,10 +17,10 @@ namespace {
 
 // The file: magic (its last byte the layout's version), entry count, the
 // CRC-32 of the entries, then the entries.
-constexpr std::string_view kMagic("TWSFEAT\x01", 8);
+constexpr std::string_view kMagic("TWSFEAT\x02", 8);
 constexpr std::size_t kHeaderSize = 16;
 constexpr std::size_t kMaxDate = 19;
-constexpr std::uint8_t kPicture = 1, kDrawn = 2;
+constexpr std::uint8_t kPicture = 1, kDrawn = 2, kCamera = 4;
 // key 32, flags 1, stored size 8, orientation 1, shown size 8, kind 1, date 1 + 19,
 // hash 8, colours, thumbnail size 2 and pixels.
 constexpr std::size_t kMaxEntrySize =
@@ -82,7 +82,8 @@ class Reader {
 
 void WriteMeasured(Writer& w, const Measured& m) {
   const PictureShape& s = m.shape;
-  w.U8(static_cast<std::uint8_t>((s.picture ? kPicture : 0) | (m.features ? kDrawn : 0)));
+  w.U8(static_cast<std::uint8_t>((s.picture ? kPicture : 0) | (m.features ? kDrawn : 0) |
+                                 (s.facts.camera ? kCamera : 0)));
   w.U32(static_cast<std::uint32_t>(s.storedWidth));
   w.U32(static_cast<std::uint32_t>(s.storedHeight));
   w.U8(static_cast<std::uint8_t>(s.orientation));
@@ -109,6 +110,7 @@ std::optional<Measured> ReadMeasured(Reader& r) {
   PictureShape& s = m.shape;
   const std::uint8_t flags = r.U8();
   s.picture = (flags & kPicture) != 0;
+  s.facts.camera = (flags & kCamera) != 0;
   s.storedWidth = Signed(r.U32());
   s.storedHeight = Signed(r.U32());
   s.orientation = r.U8();
@@ -116,7 +118,7 @@ std::optional<Measured> ReadMeasured(Reader& r) {
   s.facts.height = Signed(r.U32());
   const std::uint8_t kind = r.U8();
   const std::uint8_t dateLength = r.U8();
-  if (flags > (kPicture | kDrawn) || s.orientation < 1 || s.orientation > 8 ||
+  if (flags > (kPicture | kDrawn | kCamera) || s.orientation < 1 || s.orientation > 8 ||
       kind > static_cast<std::uint8_t>(dupes::PictureKind::Other) || dateLength > kMaxDate)
     return std::nullopt;
   s.facts.kind = static_cast<dupes::PictureKind>(kind);

@@ -64,9 +64,12 @@ void ReadOther(const fs::ReadOnlyFile& file, const std::string& path, PictureSha
   const meta::MediaInfo info = meta::ReadMediaInfo(file, path);
   if (!info.readable) return;
   s.facts.dateTaken = info.dateTimeOriginal.value_or(info.dateTime.value_or(""));
+  const bool camera = info.model && !info.model->empty() && info.dateTimeOriginal;
   switch (info.format) {
     case meta::Format::Heif:
-      return Settle(s, info.width, info.height, 1, PictureKind::Heif);
+      Settle(s, info.width, info.height, 1, PictureKind::Heif);
+      s.facts.camera = s.picture && camera;
+      return;
     case meta::Format::Png:
       return Settle(s, info.width, info.height, info.orientation, PictureKind::Lossless);
     case meta::Format::WebP:
@@ -93,6 +96,7 @@ PictureShape ReadPictureShape(const fs::Env& env, const std::string& path) {
   if (jpeg.readable) {
     s.facts.dateTaken = jpeg.dateTaken;
     Settle(s, jpeg.width, jpeg.height, jpeg.orientation, PictureKind::Jpeg);
+    s.facts.camera = s.picture && jpeg.camera;
     return s;
   }
   ReadBmp(file, s);

@@ -32,12 +32,14 @@ Measured MeasureFile(const fs::Env& env, const ThumbnailCalls& lib, const std::s
   return m;
 }
 
-// The rows that take part (no exact copy of another), each with its copies.
+// The rows that take part (no exact copy of another, no companion of a
+// picture: a sidecar's thumbnail is never a picture of its own), each with
+// its copies.
 std::vector<Participant> ParticipantsOf(const std::vector<dupes::FileRec>& lpData) {
   std::vector<Participant> out;
   std::unordered_map<std::string_view, std::size_t> byPath;
   for (std::size_t i = 0; i < lpData.size(); ++i)
-    if (lpData[i].groupable && lpData[i].keptPath.empty()) {
+    if (lpData[i].groupable && lpData[i].keptPath.empty() && !dupes::IsCompanion(lpData[i])) {
       byPath.emplace(lpData[i].path, out.size());
       out.push_back({i, {}});
     }
@@ -60,7 +62,7 @@ std::vector<dupes::PictureFacts> ReadFacts(const fs::Env& env, const std::vector
 }
 
 dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& lpData,
-                              std::vector<dupes::TwinGroup> copies, const SimilarTools& tools, dupes::KeepFirst first, const SearchProgress& progress, dupes::AbortFlag abort,
+                              std::vector<dupes::TwinGroup> copies, const SimilarTools& tools, const dupes::KeepRule& rule, const SearchProgress& progress, dupes::AbortFlag abort,
                               const MatchLimits& limits) {
   const unsigned threads = std::max(1u, tools.threads);
   const std::vector<Participant> participants = ParticipantsOf(lpData);
@@ -120,8 +122,8 @@ dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& l
   const auto pictures = std::stable_partition(order.begin(), order.end(),
                                               [&](std::size_t i) { return measured[i].features.has_value(); });
   std::sort(order.begin(), pictures, [&](std::size_t a, std::size_t b) {
-    return dupes::KeptBefore(lpData[participants[a].row], measured[a].shape.facts, lpData[participants[b].row],
-                             measured[b].shape.facts, first);
+    return dupes::KeptBefore(lpData[participants[a].row], &measured[a].shape.facts, lpData[participants[b].row],
+                             &measured[b].shape.facts, rule);
   });
   const std::size_t pictureCount = static_cast<std::size_t>(pictures - order.begin());
   std::vector<Participant> ordered;

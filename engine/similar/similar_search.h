@@ -28,7 +28,7 @@ std::vector<dupes::PictureFacts> ReadFacts(const fs::Env& env, const std::vector
 // caller's thread; stops between two files once `abort` is set, and then
 // returns `copies` and the facts read so far, leaving lpData unmarked.
 dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& lpData,
-                              std::vector<dupes::TwinGroup> copies, const SimilarTools& tools, dupes::KeepFirst first, const SearchProgress& progress, dupes::AbortFlag abort,
+                              std::vector<dupes::TwinGroup> copies, const SimilarTools& tools, const dupes::KeepRule& rule, const SearchProgress& progress, dupes::AbortFlag abort,
                               const MatchLimits& limits = {});
 
 // The search as linked into the caller, for SimilarTools::search.

@@ -26,7 +26,7 @@ using SearchProgress = std::function<void(SearchPhase phase, std::size_t done, s
 // never loads the picture libraries the search stands on.
 struct SearchCalls {
   dupes::TwinReview (*find)(const fs::Env& env, std::vector<dupes::FileRec>& lpData,
-                            std::vector<dupes::TwinGroup> copies, const SimilarTools& tools, dupes::KeepFirst first, const SearchProgress& progress, dupes::AbortFlag abort,
+                            std::vector<dupes::TwinGroup> copies, const SimilarTools& tools, const dupes::KeepRule& rule, const SearchProgress& progress, dupes::AbortFlag abort,
                             const MatchLimits& limits) = nullptr;
   std::vector<dupes::PictureFacts> (*facts)(const fs::Env& env, const std::vector<dupes::FileRec>& lpData,
                                             const std::vector<dupes::TwinGroup>& groups) = nullptr;

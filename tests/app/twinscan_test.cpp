@@ -306,7 +306,7 @@ class TwinscanTest : public QObject {
     const std::vector<std::string> made = s.SameFolders();
     QCOMPARE(made.size(), std::size_t(1));
     QCOMPARE(boxes.texts[0], QString::fromStdString("[" + made[0] + "/] ") +
-                                 QString::fromUtf8("フォルダを作成して抽出（内容が一致しない・変更された1件は残しました）"));
+                                 QString::fromUtf8("フォルダを作成して抽出: 1件、500 バイト（内容が一致しない・変更された1件は残しました）"));
     QVERIFY(!w.button(cmd::Extract)->isChecked());
     QVERIFY(w.button(cmd::Delete)->isEnabled());
     QVERIFY(fs::exists(s.src.path() + "/m1.jpg") && fs::exists(s.src.path() + "/m2.jpg"));
@@ -965,7 +965,7 @@ class TwinscanTest : public QObject {
     };
     for (const auto& c : cases) {
       pictray::dupes::TwinReview review;
-      review.groups = {{{{0, {}}, {1, c.likeness}}, 0}};
+      review.groups = {{{{0, {}}, {1, c.likeness}}, 0, {}}};
       review.facts = {kept, c.copy};
       std::vector<pictray::dupes::FileRec> rows(2);
       rows[1].filename = c.filename;

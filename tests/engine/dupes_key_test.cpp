@@ -185,7 +185,7 @@ TEST(DupesKey, SortOrdersAsComparingWholeKeysDoes) {
     SortFileTable(sorted, SortBit);
     for (std::size_t i = 1; i < sorted.size(); ++i) {
       const int c = compSizeBuffa(sorted[i - 1], sorted[i], SortBit);
-      EXPECT_TRUE(c < 0 || (c == 0 && !KeptBefore(sorted[i], sorted[i - 1], KeepFirst::Original)))
+      EXPECT_TRUE(c < 0 || (c == 0 && !KeptBefore(sorted[i], sorted[i - 1], DefaultKeepRule())))
           << SortBit << " at " << i << ": " << sorted[i - 1].samekey << " " << sorted[i].samekey;
     }
   }
@@ -347,23 +347,23 @@ TEST(DupesKeep, TheCopyThatStaysFollowsTheRuleInEveryListingOrder) {
   };
   struct Case {
     std::vector<File> files;
-    KeepFirst first;
+    const char* rule;
     const char* kept;
   } const cases[] = {
-      {{{"IMG_0005 (1).HEIC", 100}, {"IMG_0005.HEIC", 200}}, KeepFirst::Original, "IMG_0005.HEIC"},
-      {{{"a - Copy.jpg", 100}, {"a - Copy (2).jpg", 100}, {"a.jpg", 300}}, KeepFirst::Original, "a.jpg"},
-      {{{"a - \xE3\x82\xB3\xE3\x83\x94\xE3\x83\xBC.jpg", 100}, {"a.jpg", 200}}, KeepFirst::Original, "a.jpg"},
-      {{{"IMG 2.jpg", 100}, {"IMG.jpg", 200}}, KeepFirst::Original, "IMG.jpg"},
-      {{{"Copy of x.png", 100}, {"x_copy.png", 100}, {"x.png", 200}}, KeepFirst::Original, "x.png"},
-      {{{"Trip 2019 (1).jpg", 100}, {"Trip 2019.jpg", 200}}, KeepFirst::Original, "Trip 2019.jpg"},
+      {{{"IMG_0005 (1).HEIC", 100}, {"IMG_0005.HEIC", 200}}, "original", "IMG_0005.HEIC"},
+      {{{"a - Copy.jpg", 100}, {"a - Copy (2).jpg", 100}, {"a.jpg", 300}}, "original", "a.jpg"},
+      {{{"a - \xE3\x82\xB3\xE3\x83\x94\xE3\x83\xBC.jpg", 100}, {"a.jpg", 200}}, "original", "a.jpg"},
+      {{{"IMG 2.jpg", 100}, {"IMG.jpg", 200}}, "original", "IMG.jpg"},
+      {{{"Copy of x.png", 100}, {"x_copy.png", 100}, {"x.png", 200}}, "original", "x.png"},
+      {{{"Trip 2019 (1).jpg", 100}, {"Trip 2019.jpg", 200}}, "original", "Trip 2019.jpg"},
       {{{"d (copy).jpg", 100}, {"d (copy 2).jpg", 100}, {"d (another copy).jpg", 100}, {"d (3rd copy).jpg", 100},
         {"d.jpg", 200}},
-       KeepFirst::Original, "d.jpg"},
-      {{{"new.jpg", 200}, {"old.jpg", 100}}, KeepFirst::Original, "old.jpg"},
-      {{{"abcd.jpg", 100}, {"ab.jpg", 100}, {"b.jpg", 100}}, KeepFirst::Original, "b.jpg"},
-      {{{"b.jpg", 100}, {"a.jpg", 100}}, KeepFirst::Original, "a.jpg"},
-      {{{"IMG_1.jpg", 200}, {"IMG_1 (1).jpg", 100}}, KeepFirst::Oldest, "IMG_1 (1).jpg"},
-      {{{"IMG_1.jpg", 200}, {"IMG_1 (1).jpg", 200}}, KeepFirst::Oldest, "IMG_1.jpg"},
+       "original", "d.jpg"},
+      {{{"new.jpg", 200}, {"old.jpg", 100}}, "original", "old.jpg"},
+      {{{"abcd.jpg", 100}, {"ab.jpg", 100}, {"b.jpg", 100}}, "original", "b.jpg"},
+      {{{"b.jpg", 100}, {"a.jpg", 100}}, "original", "a.jpg"},
+      {{{"IMG_1.jpg", 200}, {"IMG_1 (1).jpg", 100}}, "oldest", "IMG_1 (1).jpg"},
+      {{{"IMG_1.jpg", 200}, {"IMG_1 (1).jpg", 200}}, "oldest", "IMG_1.jpg"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.kept);
@@ -377,17 +377,13 @@ TEST(DupesKeep, TheCopyThatStaysFollowsTheRuleInEveryListingOrder) {
     for (std::size_t turn = 0; turn < listed.size(); ++turn) {
       std::vector<FileRec> t = listed;
       std::rotate(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(turn), t.end());
-      SortFileTable(t, 0, c.first);
+      SortFileTable(t, 0, *ParseKeepRule(c.rule).rule);
       SetFolda(pictray::fs::DefaultEnv(), t);
       EXPECT_EQ(t[0].filename, c.kept);
       EXPECT_EQ(t[0].sameno, "0");
       for (std::size_t i = 1; i < t.size(); ++i) EXPECT_EQ(t[i].firstfile, RemoveExtension(c.kept));
     }
   }
-  EXPECT_EQ(ParseKeepFirst("oldest"), KeepFirst::Oldest);
-  EXPECT_EQ(ParseKeepFirst("largest"), KeepFirst::Largest);
-  EXPECT_EQ(ParseKeepFirst("pixels"), KeepFirst::MostPixels);
-  EXPECT_EQ(ParseKeepFirst("newest"), std::nullopt);
 }
 
 TEST(DupesKey, NameHelpers) {

@@ -83,7 +83,7 @@ TEST_F(SimilarSearch, GroupsTheSamePicturesWithTheirExactCopies) {
   std::vector<FileRec> t = Listed();
   std::vector<SearchPhase> phases;
   const dupes::TwinReview review = FindSimilar(
-      fs::DefaultEnv(), t, dupes::GroupsOfTable(t), tools_, dupes::KeepFirst::Original,
+      fs::DefaultEnv(), t, dupes::GroupsOfTable(t), tools_, dupes::DefaultKeepRule(),
       [&](SearchPhase p, std::size_t, std::size_t) { phases.push_back(p); }, nullptr);
   const std::set<std::vector<std::string>> expected{
       {"hill.png", "hill.jpg"}, {"notes.txt", "notes copy.txt"}, {"sea.jpg", "sea (1).jpg", "sea small.jpg"}};
@@ -107,8 +107,8 @@ TEST_F(SimilarSearch, GroupsTheSamePicturesWithTheirExactCopies) {
     EXPECT_EQ(t[i].keptPath, Path(mark->second.first));
     EXPECT_EQ(t[i].similarCopy, mark->second.second);
     const dupes::PictureFacts facts = review.facts[i];
-    const dupes::PictureFacts small{200, 150, "", dupes::PictureKind::Jpeg},
-        large{400, 300, "", dupes::PictureKind::Jpeg};
+    const dupes::PictureFacts small{200, 150, "", dupes::PictureKind::Jpeg, false},
+        large{400, 300, "", dupes::PictureKind::Jpeg, false};
     EXPECT_EQ(facts, t[i].filename == "sea small.jpg"    ? small
                      : t[i].filename == "notes copy.txt" ? dupes::PictureFacts{}
                                                          : large);
@@ -124,7 +124,7 @@ TEST_F(SimilarSearch, AStopLeavesTheTableAsListed) {
   std::vector<FileRec> t = Listed();
   const std::vector<FileRec> listed = t;
   const std::atomic<int> abort{1};
-  const dupes::TwinReview review = FindSimilar(fs::DefaultEnv(), t, dupes::GroupsOfTable(t), tools_, dupes::KeepFirst::Original, {}, &abort);
+  const dupes::TwinReview review = FindSimilar(fs::DefaultEnv(), t, dupes::GroupsOfTable(t), tools_, dupes::DefaultKeepRule(), {}, &abort);
   EXPECT_EQ(drawings, 0);
   const std::set<std::vector<std::string>> exact{{"notes.txt", "notes copy.txt"}, {"sea.jpg", "sea (1).jpg"}};
   EXPECT_EQ(Named(t, review.groups), exact);
@@ -142,7 +142,7 @@ class SimilarCache : public SimilarSearch {
   std::pair<std::set<std::vector<std::string>>, int> Run() {
     drawings = 0;
     std::vector<FileRec> t = Listed();
-    const dupes::TwinReview r = FindSimilar(fs::DefaultEnv(), t, dupes::GroupsOfTable(t), tools_, dupes::KeepFirst::Original, {}, nullptr);
+    const dupes::TwinReview r = FindSimilar(fs::DefaultEnv(), t, dupes::GroupsOfTable(t), tools_, dupes::DefaultKeepRule(), {}, nullptr);
     return {Named(t, r.groups), drawings.load()};
   }
   std::string CacheFile() const { return tools_.cacheDir + "/" + kCacheFileName; }

@@ -90,7 +90,7 @@ TEST(TwinscanReview, TheChoicesAreWhatMovesWithTheSidecarsAndTheUndoTakesItAllBa
       {"the same picture, other bytes",
        [](auto& g, auto& t) {
          dupes::Likeness similar{false, 6, 0.93, 96};
-         g.push_back(TwinGroup{{{RowNamed(t, "b.jpg"), {}}, {RowNamed(t, "b small.jpg"), similar}}, 0});
+         g.push_back(TwinGroup{{{RowNamed(t, "b.jpg"), {}}, {RowNamed(t, "b small.jpg"), similar}}, 0, {}});
        },
        {"IMG_1_same/IMG_1 (1).HEIC", "IMG_1_same/IMG_1 (1).AAE", "c_same/c (1).jpg", "b_same/b small.jpg",
         "b_same/b small.xmp"}},
@@ -162,7 +162,7 @@ TEST(TwinscanReview, DeletingCopiesOfTheSamePictureChecksThemAndTheirKeptPicture
     ThreadTwinscanAutoRun(val, host);
     val.lpData = host.tables.back();
     val.chosen = std::vector<TwinGroup>{
-        {{{RowNamed(val.lpData, "b.jpg"), {}}, {RowNamed(val.lpData, "b small.jpg"), {false, 4, 0.9, 100}}}, 0}};
+        {{{RowNamed(val.lpData, "b.jpg"), {}}, {RowNamed(val.lpData, "b small.jpg"), {false, 4, 0.9, 100}}}, 0, {}}};
     const TwinscanReport r = ThreadTwinscanExtract(val, host);
     ASSERT_EQ(r.end.moved.size(), 2u);
     const std::string rewrite = c.rewrite;

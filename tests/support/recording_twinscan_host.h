@@ -39,6 +39,9 @@ class RecordingTwinscanHost : public TwinscanHost {
     searchProgress.push_back({phase, done, total});
   }
   void SetReview(const dupes::TwinReview& review) override { reviews.push_back(review); }
+  void SetStep(TwinscanStep step, std::size_t done, std::size_t total) override {
+    steps.push_back({step, done, total});
+  }
   void RunEnded(const TwinscanEnd& end) override { ends.push_back(end); }
 
   std::deque<int> answers;  // for the coming message boxes, in order
@@ -54,6 +57,11 @@ class RecordingTwinscanHost : public TwinscanHost {
   };
   std::vector<SearchStep> searchProgress;
   std::vector<dupes::TwinReview> reviews;
+  struct Step {
+    TwinscanStep step;
+    std::size_t done, total;
+  };
+  std::vector<Step> steps;
 };
 
 }  // namespace pictray::testing

@@ -52,6 +52,11 @@ TEST(WordsTest, SayEveryKindInBothLanguagesKeepingNamesBytes) {
       {{Said::ExtractedInto, {"same_1/"}, {2, 1}}, "[same_1/] フォルダを作成して抽出（内容が一致しない・変更された2件は残しました）"
        "（移動できなかった1件）", "Created the folder [same_1/] and extracted into it (2 files whose contents differ or "
        "changed were left in place) (1 files could not be moved)"},
+      {{Said::ExtractedInto, {"same_1/"}, {0, 0, 3, 1536}}, "[same_1/] フォルダを作成して抽出: 3件、1.5 KB",
+       "Created the folder [same_1/] and extracted into it: 3 files, 1.5 KB"},
+      {{Said::ExtractDryRunEnd, {""}, {0, 0, 2, 100}}, "試行のため何も移動していません。抽出するもの: 2件、100 バイト",
+       "Dry run, nothing moved; it would extract: 2 files, 100 bytes"},
+      {{Said::KeepRuleRepeated, {"size"}}, "残す規則で \"size\" が2回あります", "The keep rule names \"size\" twice"},
       {{Said::DeleteRefused, {}, {}, 0, {{Said::DeleteFoundForeign, {"a", bad}, {3}}, {Said::DeleteFoundChanged, {"b"}, {1}}}},
        "抽出フォルダを削除しません／抽出したファイル以外のものがあります（3件）: a, " + bad + ", …／抽出後に変更されたファイル"
        "があります（1件）: b",
@@ -62,8 +67,14 @@ TEST(WordsTest, SayEveryKindInBothLanguagesKeepingNamesBytes) {
     EXPECT_EQ(Words(r.message, Language::Japanese), r.japanese);
     EXPECT_EQ(Words(r.message, Language::English), r.english);
   }
+  // twinscan-cli's progress line and sizes.
+  EXPECT_EQ(texts::ProgressWords(texts::ProgressStep::Measuring, 50, 200, 75, Language::English),
+            "measuring 50/200, 1:15 left");
+  EXPECT_EQ(texts::ProgressWords(texts::ProgressStep::Listing, 10, 40, 3725, Language::Japanese),
+            "一覧作成 10/40、残り 1:02:05");
+  EXPECT_EQ(texts::SizeWords(5ull << 30, Language::English), "5.0 GB");
   // Every kind and button has words in both languages.
-  for (int s = 0; s <= static_cast<int>(Said::DeleteFoundUnreadable); ++s)
+  for (int s = 0; s <= static_cast<int>(Said::KeepRuleReferenceNotFirst); ++s)
     for (Language l : {Language::Japanese, Language::English})
       EXPECT_NE(Words(Message{static_cast<Said>(s), {"n"}}, l), "") << s;
   for (int b = 0; b <= static_cast<int>(Button::Quit); ++b) {
