@@ -135,22 +135,10 @@ namespace {
 
 // Wall-clock seconds since 1970 as "YYYY-MM-DD HH:MM:SS".
 std::string WallDate(std::int64_t seconds) {
-  std::int64_t days = seconds / 86400, rest = seconds % 86400;
-  if (rest < 0) rest += 86400, --days;
-  // Civil from days (proleptic Gregorian).
-  days += 719468;
-  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  const std::int64_t doe = days - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  const std::int64_t y = yoe + era * 400 + (m <= 2);
+  const dupes::CivilTime t = dupes::CivilOfWallSeconds(seconds);
   char text[96];
-  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld", static_cast<long long>(y),
-                static_cast<long long>(m), static_cast<long long>(d), static_cast<long long>(rest / 3600),
-                static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
+  std::snprintf(text, sizeof text, "%04lld-%02d-%02d %02d:%02d:%02d", static_cast<long long>(t.year), t.month, t.day,
+                t.hour, t.minute, t.second);
   return text;
 }
 

@@ -69,6 +69,26 @@ struct KeepReason {
   bool operator==(const KeepReason&) const = default;
 };
 
+// A wall-clock time in seconds since 1970-01-01 00:00:00 (KeepReason's
+// dates) as its calendar date and time of day (proleptic Gregorian).
+struct CivilTime {
+  std::int64_t year;
+  int month, day, hour, minute, second;
+};
+inline CivilTime CivilOfWallSeconds(std::int64_t seconds) {
+  std::int64_t days = seconds / 86400, rest = seconds % 86400;
+  if (rest < 0) rest += 86400, --days;
+  days += 719468;
+  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const std::int64_t doe = days - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  return {yoe + era * 400 + (month <= 2), month, static_cast<int>(doy - (153 * mp + 2) / 5 + 1),
+          static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60)};
+}
+
 struct TwinGroup {
   std::vector<TwinMember> members;  // two or more, the kept one first as found
   std::size_t kept = 0;             // index into members

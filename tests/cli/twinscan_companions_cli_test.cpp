@@ -17,6 +17,7 @@
 #include "tests/engine/similar_test_util.h"
 #include "tests/support/camera_exif.h"
 #include "tests/support/run_program.h"
+#include "tests/support/twinscan_cli_folder.h"
 
 namespace pictray {
 namespace {
@@ -46,22 +47,8 @@ void SetTime(const std::string& path, time_t t) {
   ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
-class Companions : public ::testing::Test {
+class Companions : public testing::TwinscanCliFolder {
  protected:
-  void SetUp() override {
-    S = d.path() + "/src";
-    fs::create_directory(S);
-    ::setenv("XDG_CACHE_HOME", (d.path() + "/cache").c_str(), 1);
-  }
-  ProgramRun Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), std::string(PICTRAY_BIN_DIR) + "/twinscan-cli");
-    return testing::RunProgram(d, std::move(args));
-  }
-  static bool Drawing() { return fs::exists(std::string(PICTRAY_BIN_DIR) + "/libthumbkit.so"); }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(S + "/" + name, std::ios::binary) << bytes;
-  }
-  std::string P(const std::string& name) const { return S + "/" + name; }
   // The lines of --groups, sorted.
   std::vector<std::string> Groups(std::vector<std::string> args) {
     args.insert(args.begin(), "--groups");
@@ -72,9 +59,6 @@ class Companions : public ::testing::Test {
     std::sort(lines.begin(), lines.end());
     return lines;
   }
-
-  TempDir d;
-  std::string S;
 };
 
 // Two pictures' sidecars that happen to hold the same bytes (an edit-less

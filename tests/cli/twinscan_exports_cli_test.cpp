@@ -21,6 +21,7 @@
 #include "tests/engine/similar_test_util.h"
 #include "tests/support/camera_exif.h"
 #include "tests/support/run_program.h"
+#include "tests/support/twinscan_cli_folder.h"
 
 extern char** environ;
 
@@ -81,26 +82,7 @@ std::string FromHex(const std::string& hex) {
   return out;
 }
 
-class TwinscanExports : public ::testing::Test {
- protected:
-  void SetUp() override {
-    S = d.path() + "/src";
-    fs::create_directory(S);
-    ::setenv("XDG_CACHE_HOME", (d.path() + "/cache").c_str(), 1);
-  }
-  ProgramRun Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), std::string(PICTRAY_BIN_DIR) + "/twinscan-cli");
-    return testing::RunProgram(d, std::move(args));
-  }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(S + "/" + name, std::ios::binary) << bytes;
-  }
-  std::string P(const std::string& name) const { return S + "/" + name; }
-  static bool Drawing() { return fs::exists(std::string(PICTRAY_BIN_DIR) + "/libthumbkit.so"); }
-
-  TempDir d;
-  std::string S;
-};
+using TwinscanExports = testing::TwinscanCliFolder;
 
 TEST_F(TwinscanExports, TheKeepRuleIsAListAndABadOneIsAClearError) {
   Write("a.jpg", "bytes of a");

@@ -183,9 +183,9 @@ inline bool WriteTiff(const std::string& path, const Rgb8& p, int orientation = 
   return ok;
 }
 
-// HEIF with whichever still encoder libheif has (HEVC, else AV1); false
-// when it has none.
-inline bool WriteHeif(const std::string& path, const Rgb8& p) {
+// HEIF with whichever still encoder libheif has (HEVC, else AV1), and an
+// Exif item when given its TIFF block; false when it has no encoder.
+inline bool WriteHeif(const std::string& path, const Rgb8& p, const std::string& exifTiff = "") {
   heif_context* ctx = heif_context_alloc();
   heif_encoder* enc = nullptr;
   bool ok = heif_context_get_encoder_for_format(ctx, heif_compression_HEVC, &enc).code == heif_error_Ok ||
@@ -200,8 +200,12 @@ inline bool WriteHeif(const std::string& path, const Rgb8& p) {
     for (int y = 0; y < p.height; ++y)
       std::copy_n(p.At(0, y), std::size_t(p.width) * 3, plane + std::size_t(y) * stride);
     heif_encoder_set_lossy_quality(enc, 80);
-    ok = heif_context_encode_image(ctx, img, enc, nullptr, nullptr).code == heif_error_Ok &&
-         heif_context_write_to_file(ctx, path.c_str()).code == heif_error_Ok;
+    heif_image_handle* handle = nullptr;
+    ok = heif_context_encode_image(ctx, img, enc, nullptr, &handle).code == heif_error_Ok;
+    ok = ok && (exifTiff.empty() ||
+                heif_context_add_exif_metadata(ctx, handle, exifTiff.data(), int(exifTiff.size())).code == heif_error_Ok);
+    ok = ok && heif_context_write_to_file(ctx, path.c_str()).code == heif_error_Ok;
+    if (handle) heif_image_handle_release(handle);
   }
   if (img) heif_image_release(img);
   if (enc) heif_encoder_release(enc);

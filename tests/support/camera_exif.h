@@ -3,8 +3,6 @@
 // movie a Live Photo keeps beside its still.
 #pragma once
 
-#include <libheif/heif.h>
-
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -69,35 +67,11 @@ inline bool AddCameraExif(const std::string& path, const std::string& make, cons
   return true;
 }
 
-// A HEIF still (HEVC, else AV1) with an Exif item of CameraTiff; false when
-// libheif has no encoder.
+// A HEIF still with an Exif item of CameraTiff; false when libheif has no
+// encoder.
 inline bool WriteCameraHeif(const std::string& path, const Rgb8& p, const std::string& make,
                             const std::string& model, const std::string& date) {
-  heif_context* ctx = heif_context_alloc();
-  heif_encoder* enc = nullptr;
-  bool ok = heif_context_get_encoder_for_format(ctx, heif_compression_HEVC, &enc).code == heif_error_Ok ||
-            heif_context_get_encoder_for_format(ctx, heif_compression_AV1, &enc).code == heif_error_Ok;
-  heif_image* img = nullptr;
-  ok = ok && heif_image_create(p.width, p.height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &img).code ==
-                 heif_error_Ok;
-  ok = ok && heif_image_add_plane(img, heif_channel_interleaved, p.width, p.height, 8).code == heif_error_Ok;
-  if (ok) {
-    int stride = 0;
-    std::uint8_t* plane = heif_image_get_plane(img, heif_channel_interleaved, &stride);
-    for (int y = 0; y < p.height; ++y)
-      std::copy_n(p.At(0, y), std::size_t(p.width) * 3, plane + std::size_t(y) * stride);
-    heif_encoder_set_lossy_quality(enc, 60);
-    heif_image_handle* handle = nullptr;
-    ok = heif_context_encode_image(ctx, img, enc, nullptr, &handle).code == heif_error_Ok;
-    const std::string tiff = CameraTiff(make, model, date);
-    ok = ok && heif_context_add_exif_metadata(ctx, handle, tiff.data(), int(tiff.size())).code == heif_error_Ok;
-    ok = ok && heif_context_write_to_file(ctx, path.c_str()).code == heif_error_Ok;
-    if (handle) heif_image_handle_release(handle);
-  }
-  if (img) heif_image_release(img);
-  if (enc) heif_encoder_release(enc);
-  heif_context_free(ctx);
-  return ok;
+  return WriteHeif(path, p, CameraTiff(make, model, date));
 }
 
 // A QuickTime movie's first boxes, as a Live Photo's video begins.
