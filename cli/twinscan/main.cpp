@@ -7,13 +7,14 @@
 // or one group a line (--groups), or exports the groups as JSON or CSV.
 // With --extract the surplus copies are moved; --dry-run stops right before
 // the first change on disk. On a terminal, standard error follows the run.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include <iostream>

@@ -69,6 +69,7 @@ bool HasCopyMarker(std::string_view filename) {
     if (TakeSuffix(stem, copy)) return true;
   return numbered || EndsWithSmallNumber(stem);
 }
+
 namespace {
 
 // The criteria's words; "largest" and "oldest" are the same criteria as
@@ -135,6 +136,25 @@ std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
   const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
   const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
   return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+// The wall-clock seconds of a date "YYYY:MM:DD HH:MM:SS" since 1970-01-01
+// 00:00:00 as if UTC; nothing for any other text.
+std::optional<std::int64_t> WallSecondsOfDate(std::string_view d) {
+  if (d.size() < 19 || d[4] != ':' || d[7] != ':' || d[10] != ' ' || d[13] != ':' || d[16] != ':') return std::nullopt;
+  const auto number = [&](std::size_t at, std::size_t n) -> int {
+    int v = 0;
+    for (std::size_t i = at; i < at + n; ++i) {
+      if (d[i] < '0' || d[i] > '9') return -1;
+      v = v * 10 + (d[i] - '0');
+    }
+    return v;
+  };
+  const int y = number(0, 4), mo = number(5, 2), day = number(8, 2), h = number(11, 2), mi = number(14, 2),
+            s = number(17, 2);
+  if (y <= 0 || mo < 1 || mo > 12 || day < 1 || day > 31 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 60)
+    return std::nullopt;
+  return DaysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(day)) * 86400 + h * 3600 + mi * 60 + s;
 }
 
 // A file's best date: the date taken, else the modification time in the
@@ -217,23 +237,6 @@ int LastWord(const FileRec& a, const FileRec& b) {
 }
 
 }  // namespace
-
-std::optional<std::int64_t> WallSecondsOfDate(std::string_view d) {
-  if (d.size() < 19 || d[4] != ':' || d[7] != ':' || d[10] != ' ' || d[13] != ':' || d[16] != ':') return std::nullopt;
-  const auto number = [&](std::size_t at, std::size_t n) -> int {
-    int v = 0;
-    for (std::size_t i = at; i < at + n; ++i) {
-      if (d[i] < '0' || d[i] > '9') return -1;
-      v = v * 10 + (d[i] - '0');
-    }
-    return v;
-  };
-  const int y = number(0, 4), mo = number(5, 2), day = number(8, 2), h = number(11, 2), mi = number(14, 2),
-            s = number(17, 2);
-  if (y <= 0 || mo < 1 || mo > 12 || day < 1 || day > 31 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 60)
-    return std::nullopt;
-  return DaysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(day)) * 86400 + h * 3600 + mi * 60 + s;
-}
 
 KeepRuleParse ParseKeepRule(std::string_view text) {
   KeepRuleParse out;

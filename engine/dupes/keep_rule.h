@@ -61,8 +61,4 @@ KeepReason WhyKept(const FileRec& kept, const PictureFacts* fk, const FileRec& o
 void ExplainGroups(std::vector<TwinGroup>& groups, const std::vector<FileRec>& lpData,
                    const std::vector<PictureFacts>& facts, const KeepRule& rule);
 
-// The wall-clock seconds of a date "YYYY:MM:DD HH:MM:SS" since 1970-01-01
-// 00:00:00 as if UTC; nothing for any other text.
-std::optional<std::int64_t> WallSecondsOfDate(std::string_view date);
-
 }  // namespace pictray::dupes
