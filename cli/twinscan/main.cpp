@@ -172,6 +172,9 @@ int Undo(const std::string& folder, const std::string& journals, Language lang) 
   val.undoTurns = &turns;
   pictray::cli::TwinscanCliHost host;
   pictray::FindTwinscanWord("--undo")->run(val, host);
+  return status;
+}
+
 // What the extraction moved, in words: how many files and their size.
 void SayMoved(const ExtractResult& res, bool dryRun, Language lang) {
   std::string last = res.samedir;
@@ -184,9 +187,6 @@ void SayMoved(const ExtractResult& res, bool dryRun, Language lang) {
        {EscapeField(last)},
        {res.differs + res.changed, res.failed, res.movedCount, static_cast<long long>(res.movedBytes)}},
       lang);
-}
-
-  return status;
 }
 
 }  // namespace

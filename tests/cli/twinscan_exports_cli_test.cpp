@@ -148,6 +148,7 @@ TEST_F(TwinscanExports, JsonReadsBackWithEveryNameExact) {
   Write("plain.jpg", "odd bytes");
   Write("x \"quoted\", comma.jpg", "x bytes");
   Write("x.jpg", "x bytes");
+  OneTime();
   const ProgramRun r = Cli({"--json", "--lang", "en", S});
   ASSERT_EQ(r.status, 0) << r.err;
   const json doc = json::parse(r.out);
@@ -212,6 +213,7 @@ TEST_F(TwinscanExports, CsvReadsBackFieldForField) {
     ASSERT_TRUE(testing::AddCameraExif(P("cam.jpg"), "Canon", "EOS R", "2022:02:02 02:02:02"));
     std::filesystem::copy_file(P("cam.jpg"), P("cam (1).jpg"));
   }
+  OneTime();
   const ProgramRun r = Cli({"--csv", "--lang", "en", S});
   ASSERT_EQ(r.status, 0) << r.err;
   bool wellFormed = false;

@@ -166,7 +166,7 @@ TEST(DupesTree, AReferenceFileIsKeptFirstAndReferenceOnlyGroupsAreNotShown) {
 TEST(DupesTree, ProtectReferenceKeepsTheReferenceFileOfAnyGroup) {
   std::vector<FileRec> t(4);
   t[1].reference = t[3].reference = true;
-  std::vector<TwinGroup> groups{{{{0, {}}, {1, {}}, {2, {}}, {3, {}}}, 0}, {{{1, {}}, {3, {}}}, 0}};
+  std::vector<TwinGroup> groups{{{{0, {}}, {1, {}}, {2, {}}, {3, {}}}, 0, {}}, {{{1, {}}, {3, {}}}, 0, {}}};
   EXPECT_TRUE(ProtectReference(groups, t));
   ASSERT_EQ(groups.size(), 1u);  // the reference files alone are no group
   ASSERT_EQ(groups[0].members.size(), 3u);
@@ -349,7 +349,7 @@ TEST(DupesDecisions, NotTheSameTakesOneFileOutOfItsGroup) {
   // A group as the search for the same pictures makes it.
   Likeness similar;
   similar.identical = false;
-  const TwinGroup group{{{rowOf("a.jpg"), {}}, {rowOf("b.jpg"), similar}, {rowOf("c.jpg"), similar}}, 0};
+  const TwinGroup group{{{rowOf("a.jpg"), {}}, {rowOf("b.jpg"), similar}, {rowOf("c.jpg"), similar}}, 0, {}};
   ASSERT_EQ(RememberNotSame(Env(), store, t, group, 2), 0);
   std::vector<TwinGroup> groups{group};
   Decisions decisions;

@@ -2,7 +2,9 @@
 // the program's output and its feature cache.
 #pragma once
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -32,6 +34,12 @@ class TwinscanCliFolder : public ::testing::Test {
     std::ofstream(S + "/" + name, std::ios::binary) << bytes;
   }
   std::string P(const std::string& name) const { return S + "/" + name; }
+  // Every file of the folder modified at one time, so that no copy is older
+  // than another by the moment it was written.
+  void OneTime(time_t t = 1700000000) const {
+    const struct timespec times[2] = {{t, 0}, {t, 0}};
+    for (const auto& e : std::filesystem::directory_iterator(S)) ::utimensat(AT_FDCWD, e.path().c_str(), times, 0);
+  }
 
   TempDir d;
   std::string S;  // the folder worked on
