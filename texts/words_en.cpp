@@ -88,6 +88,10 @@ const char* SaidEn(Said s) {
              "pixels, size or largest, format, date or oldest, name, folder:PATH)";
     case Said::KeepRuleRepeated: return "The keep rule names \"%s\" twice";
     case Said::KeepRuleReferenceNotFirst: return "The keep rule must begin with \"reference\" or leave it out";
+    case Said::SimilarSkipped: return "The search for the same pictures left out %d pictures";
+    case Said::SimilarSkippedUnreadable: return "cannot be read: %s";
+    case Said::SimilarSkippedTooLarge: return "too large to draw: %s";
+    case Said::SimilarSkippedFormat: return "of a format it does not draw: %s";
   }
   return "";
 }

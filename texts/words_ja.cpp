@@ -87,6 +87,10 @@ const char* SaidJa(Said s) {
              "pixels, size か largest, format, date か oldest, name, folder:パス）";
     case Said::KeepRuleRepeated: return "残す規則で \"%s\" が2回あります";
     case Said::KeepRuleReferenceNotFirst: return "残す規則の \"reference\" は先頭に置くか省いてください";
+    case Said::SimilarSkipped: return "同じ画像の検索で比べなかった画像: %d件";
+    case Said::SimilarSkippedUnreadable: return "読めません: %s";
+    case Said::SimilarSkippedTooLarge: return "大きすぎて描けません: %s";
+    case Said::SimilarSkippedFormat: return "描けない形式です: %s";
   }
   return "";
 }

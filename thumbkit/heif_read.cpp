@@ -2,7 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,6 +44,9 @@ struct Libheif {
   decltype(&heif_image_get_plane_readonly) planeReadonly = nullptr;
   decltype(&heif_image_get_width) imageWidth = nullptr;
   decltype(&heif_image_get_height) imageHeight = nullptr;
+  decltype(&heif_image_handle_get_number_of_thumbnails) thumbnailCount = nullptr;
+  decltype(&heif_image_handle_get_list_of_thumbnail_IDs) thumbnailIds = nullptr;
+  decltype(&heif_image_handle_get_thumbnail) thumbnail = nullptr;
 };
 
 template <class Fn>
@@ -64,7 +69,37 @@ bool BindLibheif(void* lib, Libheif& h) {
          Bind(lib, "heif_decoding_options_free", h.optionsFree) && Bind(lib, "heif_decode_image", h.decode) &&
          Bind(lib, "heif_image_release", h.imageRelease) &&
          Bind(lib, "heif_image_get_plane_readonly", h.planeReadonly) &&
-         Bind(lib, "heif_image_get_width", h.imageWidth) && Bind(lib, "heif_image_get_height", h.imageHeight);
+         Bind(lib, "heif_image_get_width", h.imageWidth) && Bind(lib, "heif_image_get_height", h.imageHeight) &&
+         Bind(lib, "heif_image_handle_get_number_of_thumbnails", h.thumbnailCount) &&
+         Bind(lib, "heif_image_handle_get_list_of_thumbnail_IDs", h.thumbnailIds) &&
+         Bind(lib, "heif_image_handle_get_thumbnail", h.thumbnail);
+}
+
+// The smallest thumbnail of `primary` whose longer side reaches `least`, of
+// the primary image's aspect (within a pixel); nothing when there is none.
+const heif_image_handle* SmallThumbnail(const Libheif& heif, const heif_image_handle* primary, std::uint32_t least) {
+  if (least == 0) return nullptr;
+  const int count = heif.thumbnailCount(primary);
+  if (count <= 0 || count > 16) return nullptr;
+  heif_item_id ids[16];
+  const int listed = heif.thumbnailIds(primary, ids, count);
+  const long long pw = heif.handleWidth(primary), ph = heif.handleHeight(primary);
+  const heif_image_handle* best = nullptr;
+  long long bestSide = 0;
+  for (int i = 0; i < listed; ++i) {
+    heif_image_handle* t = nullptr;
+    if (!(heif.thumbnail(primary, ids[i], &t).code == heif_error_Ok) || !t) continue;
+    const long long w = heif.handleWidth(t), h = heif.handleHeight(t), side = std::max(w, h);
+    const bool fits = w > 0 && h > 0 && side >= least && std::llabs(w * ph - h * pw) <= std::max(pw, ph);
+    if (fits && (!best || side < bestSide)) {
+      if (best) heif.handleRelease(best);
+      best = t;
+      bestSide = side;
+    } else {
+      heif.handleRelease(t);
+    }
+  }
+  return best;
 }
 
 // The functions of libheif, bound at the first call (threads drawing at
@@ -147,7 +182,12 @@ Streamed StreamHeif(const pictray::fs::ReadOnlyFile& f, const BudgetCalls& budge
   if (!Ok(heif->readFromReader(context.get(), &kReader, &place, nullptr)) ||
       !Ok(heif->primaryHandle(context.get(), &h)))
     return Streamed::kFailed;
-  const Owned<const heif_image_handle> handle(h, release);
+  Owned<const heif_image_handle> handle(h, release);
+  // A thumbnail large enough is decoded instead of the whole picture.
+  if (const heif_image_handle* small = SmallThumbnail(*heif, h, sink.SmallestUseful())) {
+    handle.reset(small);
+    h = const_cast<heif_image_handle*>(small);
+  }
   const int w = heif->handleWidth(h), ht = heif->handleHeight(h);
   if (w <= 0 || ht <= 0 || std::uint64_t(w) * std::uint64_t(ht) > kMaxStreamedPixels) return Streamed::kFailed;
   const bool alpha = heif->hasAlpha(h);

@@ -127,6 +127,8 @@ void DecodeHeld(jpeg_decompress_struct& cinfo, const Budget& budget, pictray::Pi
   const JDIMENSION end = r.y.from + r.y.size;
   while (cinfo.output_scanline < end) {
     const JDIMENSION y = cinfo.output_scanline;
+    // A stopped run waits for no more rows: the part is not covered.
+    if (BudgetStopped(&budget.calls)) return;
     // Data that ends early only warns: the rest comes out grey, as every
     // colour run and the preview see a picture cut short.
     if (jpeg_read_scanlines(&cinfo, row, 1) != 1) return;

@@ -18,6 +18,10 @@ class RowSink {
   virtual void Begin(std::uint32_t w, std::uint32_t h) = 0;
   // Row y; false stops the decoding.
   virtual bool Row(std::uint32_t y, const std::uint8_t* bgr) = 0;
+  // The longer side of a reduced picture that serves as well as the whole
+  // one (a format's embedded thumbnail of at least this size may be drawn
+  // instead); 0: only the picture at full size.
+  virtual std::uint32_t SmallestUseful() const { return 0; }
 };
 
 // What a streamed decoding came to: kFailed also after rows were handed

@@ -116,8 +116,9 @@ void DecodeParts(Format format, const File& f, const BudgetCalls& budget, std::u
 // through a resampler of its own.
 class PartsDrawer : public RowSink {
  public:
-  PartsDrawer(const std::vector<BgrRaster<std::uint8_t>>& squares, const std::vector<int>& parts, int partX)
-      : squares_(squares), parts_(parts), partX_(partX) {}
+  PartsDrawer(const std::vector<BgrRaster<std::uint8_t>>& squares, const std::vector<int>& parts, int partX,
+              const BudgetCalls& budget)
+      : squares_(squares), parts_(parts), partX_(partX), budget_(budget) {}
 
   void Begin(std::uint32_t w, std::uint32_t h) override {
     for (std::size_t i = 0; i < parts_.size(); ++i) {
@@ -129,7 +130,19 @@ class PartsDrawer : public RowSink {
     }
   }
 
+  // A whole picture drawn small: a thumbnail four times its square serves.
+  std::uint32_t SmallestUseful() const override {
+    std::uint32_t edge = 0;
+    for (std::size_t i = 0; i < parts_.size(); ++i) {
+      if (parts_[i] != 0) return 0;
+      edge = std::max(edge, squares_[i].width);
+    }
+    return edge > 0 && edge <= (1u << 20) ? 4 * edge : 0;
+  }
+
   bool Row(std::uint32_t y, const std::uint8_t* bgr) override {
+    // A stopped run waits for no more rows.
+    if (BudgetStopped(&budget_)) return false;
     for (std::size_t i = 0; i < scalers_.size(); ++i) {
       const Span rows = regions_[i].y;
       if (y >= rows.from && y - rows.from < rows.size) scalers_[i].Add(bgr + 3 * std::size_t(regions_[i].x.from));
@@ -141,6 +154,7 @@ class PartsDrawer : public RowSink {
   const std::vector<BgrRaster<std::uint8_t>>& squares_;
   const std::vector<int>& parts_;
   int partX_;
+  const BudgetCalls& budget_;
   std::vector<Region> regions_;
   std::vector<AreaScaler> scalers_;
 };
@@ -153,7 +167,7 @@ void DrawStreamed(Format format, const std::vector<BgrRaster<std::uint8_t>>& squ
                   const PartSink& drawPicture) {
   Streamed streamed = Streamed::kFailed;
   try {
-    PartsDrawer drawer(squares, parts, partX);
+    PartsDrawer drawer(squares, parts, partX, budget);
     streamed = Stream(format, f, budget, drawer);
   } catch (const std::bad_alloc&) {
     // As a file that fails.

@@ -161,6 +161,20 @@ void PrintExtraction(const ExtractResult& res, bool dryRun) {
     if (dir != res.samedir) PrintLine({"samedir", dir});
 }
 
+// The pictures the search for the same pictures left out, on standard
+// error: how many, then each with why, so that none is left out silently.
+void SaySkipped(const std::vector<FileRec>& table, const TwinReview& review, Language lang) {
+  if (review.skipped.empty()) return;
+  Say({pictray::Said::SimilarSkipped, {}, {static_cast<long long>(review.skipped.size())}}, lang);
+  for (const pictray::dupes::SkippedPicture& s : review.skipped) {
+    if (s.row >= table.size()) continue;
+    const pictray::Said said = s.reason == SkipReason::TooLarge         ? pictray::Said::SimilarSkippedTooLarge
+                               : s.reason == SkipReason::FormatNotDrawn ? pictray::Said::SimilarSkippedFormat
+                                                                        : pictray::Said::SimilarSkippedUnreadable;
+    Say({said, {EscapeField(table[s.row].path)}}, lang);
+  }
+}
+
 // --undo: the table's undo, printing what went back and what was left.
 int Undo(const std::string& folder, const std::string& journals, Language lang) {
   int status = 0;
@@ -326,6 +340,7 @@ int main(int argc, char** argv) {
          {},
          {static_cast<int>(report.end.hiddenGroups), static_cast<int>(report.end.hiddenMembers)}},
         lang);
+  SaySkipped(report.grouped, host.review, lang);
   const ExtractResult* res = report.extraction ? &*report.extraction : nullptr;
   const bool refused = res && res->lockError != 0;
   if (json || csv) {

@@ -32,7 +32,7 @@ class SearchModule {
     using CallsFn = const similar::SearchCalls* (*)();
     const auto get = reinterpret_cast<CallsFn>(::dlsym(handle_, "TwinscanSearchCalls"));
     const similar::SearchCalls* found = get ? get() : nullptr;
-    if (!found || !found->find || !found->facts) {
+    if (!found || !found->find || !found->facts || !found->same) {
       *error = "the search " + path + " has no TwinscanSearchCalls";
       return false;
     }

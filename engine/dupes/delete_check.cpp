@@ -52,7 +52,7 @@ void FindForeign(const fs::Env& env, const std::string& base, const std::set<std
 
 // A copy of the same picture, or a sidecar, may go while it is still the
 // file moved; the copy only while its kept picture is still as grouped.
-Check CheckMoved(const fs::Env& env, const MovedFile& m) {
+Check CheckMoved(const fs::Env& env, const MovedFile& m, const SamePictureFn& samePicture) {
   if (m.kind == MovedFile::Kind::Copy) return CheckAgainstKept(env, AT_FDCWD, m.to, m.identity, m.keptPath);
   struct stat st {};
   const auto as = [&](const std::string& path, const FileIdentity& id) {
@@ -60,13 +60,16 @@ Check CheckMoved(const fs::Env& env, const MovedFile& m) {
            IdentityOf(st) == id;
   };
   if (!as(m.to, m.identity)) return Check::Changed;
-  return m.kind == MovedFile::Kind::Sidecar || as(m.keptPath, m.keptIdentity) ? Check::Verified : Check::Differs;
+  if (m.kind == MovedFile::Kind::Sidecar) return Check::Verified;
+  if (!as(m.keptPath, m.keptIdentity)) return Check::Differs;
+  // The same picture by its bytes now, not by what was measured before.
+  return samePicture && samePicture(m.keptPath, m.to) ? Check::Verified : Check::Differs;
 }
 
 }  // namespace
 
 std::vector<DeleteProblem> CheckBeforeDelete(const fs::Env& env, const std::string& samedir, const std::vector<MovedFile>& moved,
-                                             AbortFlag abort) {
+                                             AbortFlag abort, const SamePictureFn& samePicture) {
   std::vector<DeleteProblem> problems;
   std::string base = samedir;
   while (base.size() > 1 && base.back() == '/') base.pop_back();
@@ -90,7 +93,7 @@ std::vector<DeleteProblem> CheckBeforeDelete(const fs::Env& env, const std::stri
       if (errno != ENOENT) problems.push_back({DeleteProblem::Kind::Unreadable, m.to});
       continue;
     }
-    switch (CheckMoved(env, m)) {
+    switch (CheckMoved(env, m, samePicture)) {
       case Check::Verified: break;
       case Check::Changed: problems.push_back({DeleteProblem::Kind::Changed, m.to}); break;
       case Check::Differs: problems.push_back({DeleteProblem::Kind::KeptDiffers, m.to}); break;

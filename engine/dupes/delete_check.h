@@ -2,6 +2,7 @@
 // while it holds nothing but the copies the extraction moved there.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,11 @@ struct DeleteProblem {
 // byte-identical to its kept file (a copy of the same picture: its kept
 // file still as grouped; a sidecar: as it was moved). Empty when it may go (or is gone). Once
 // `abort` is set the copies not yet compared are NotExamined.
+// A copy of the same picture may go only when `samePicture(kept, copy)`
+// says that both, measured again from their bytes, are still the same
+// picture (without it, never: KeptDiffers).
+using SamePictureFn = std::function<bool(const std::string& kept, const std::string& copy)>;
 std::vector<DeleteProblem> CheckBeforeDelete(const fs::Env& env, const std::string& samedir, const std::vector<MovedFile>& moved,
-                                             AbortFlag abort = nullptr);
+                                             AbortFlag abort = nullptr, const SamePictureFn& samePicture = {});
 
 }  // namespace pictray::dupes

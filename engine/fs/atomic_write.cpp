@@ -47,12 +47,27 @@ UniqueFd CreateUnique(const fs::Env& env, std::string& stem) {
 
 }  // namespace
 
+std::string AtomicTemporaryStem(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "." +
+         path.substr(slash == std::string::npos ? 0 : slash + 1) + ".";
+}
+
 int WriteFileAtomic(const fs::Env& env, const std::string& path, std::initializer_list<std::string_view> parts, mode_t mode) {
+  return WriteFileAtomicPieces(
+      env, path,
+      [&](const std::function<int(std::string_view)>& write) {
+        for (std::string_view part : parts)
+          if (const int e = write(part); e != 0) return e;
+        return 0;
+      },
+      mode);
+}
+
+int WriteFileAtomicPieces(const fs::Env& env, const std::string& path, const AtomicPieces& produce, mode_t mode) {
   // Hidden and unique beside the file, so concurrent writers never share it
   // and the rename stays on one file system.
-  const std::size_t slash = path.rfind('/');
-  std::string tmp = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "." +
-                    path.substr(slash == std::string::npos ? 0 : slash + 1) + ".";
+  std::string tmp = AtomicTemporaryStem(path);
   UniqueFd fd = CreateUnique(env, tmp);
   if (fd.get() < 0) return errno;
   auto fail = [&](int e) {
@@ -60,8 +75,8 @@ int WriteFileAtomic(const fs::Env& env, const std::string& path, std::initialize
     return e;
   };
   if (env.Fchmod(fd.get(), mode) != 0) return fail(errno);
-  for (std::string_view part : parts)
-    if (const int e = WriteAll(env, fd.get(), part); e != 0) return fail(e);
+  if (const int e = produce([&](std::string_view piece) { return WriteAll(env, fd.get(), piece); }); e != 0)
+    return fail(e);
   if (env.Fsync(fd.get()) != 0) return fail(errno);
   if (const int e = fd.Close(); e != 0) return fail(e);
   if (env.Renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, path.c_str(), 0) != 0) return fail(errno);

@@ -11,5 +11,13 @@ struct BudgetCalls {
   int (*acquire)(void* ctx, unsigned long long bytes);
   // Gives back bytes an acquire held.
   void (*release)(void* ctx, unsigned long long bytes);
+  // Nonzero once the caller's run was stopped: a drawing then ends between
+  // two rows and answers as for a file it cannot read. May be missing.
+  int (*stopped)(void* ctx);
 };
+
+// Whether the run that handed in `budget` was stopped.
+static inline int BudgetStopped(const struct BudgetCalls* budget) {
+  return budget && budget->stopped && budget->stopped(budget->ctx);
+}
 }

@@ -21,7 +21,11 @@ void MemoryBudget::Release(std::uint64_t bytes) {
 BudgetCalls MemoryBudget::Calls() {
   return {this,
           [](void* ctx, unsigned long long bytes) { return static_cast<MemoryBudget*>(ctx)->Acquire(bytes) ? 1 : 0; },
-          [](void* ctx, unsigned long long bytes) { static_cast<MemoryBudget*>(ctx)->Release(bytes); }};
+          [](void* ctx, unsigned long long bytes) { static_cast<MemoryBudget*>(ctx)->Release(bytes); },
+          [](void* ctx) {
+            const std::atomic<int>* abort = static_cast<MemoryBudget*>(ctx)->abort_;
+            return abort && abort->load(std::memory_order_relaxed) != 0 ? 1 : 0;
+          }};
 }
 
 }  // namespace pictray::fs

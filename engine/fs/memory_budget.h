@@ -1,6 +1,7 @@
 // The bytes a run's decoders may hold at once, shared by its workers.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -26,6 +27,9 @@ class MemoryBudget {
   bool Acquire(std::uint64_t bytes);
   void Release(std::uint64_t bytes);
   std::uint64_t total() const { return total_; }
+  // The run's stop flag, which the drawings within this budget look at
+  // between rows (BudgetCalls::stopped).
+  void SetAbort(const std::atomic<int>* abort) { abort_ = abort; }
   // This budget for a C library; valid while the budget lives.
   BudgetCalls Calls();
 
@@ -34,6 +38,7 @@ class MemoryBudget {
   std::mutex m_;
   std::condition_variable freed_;
   std::uint64_t held_ = 0;
+  const std::atomic<int>* abort_ = nullptr;
 };
 
 // Bytes held of a budget until the end of the scope.

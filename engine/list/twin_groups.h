@@ -96,11 +96,27 @@ struct TwinGroup {
   bool operator==(const TwinGroup&) const = default;
 };
 
-// What a search hands the review: its groups, and the facts of the table's
-// rows (by row; empty when the search read none).
+// Why the search for the same pictures left a picture out: it was never
+// compared, so it is in no group whatever it holds.
+enum class SkipReason : std::uint8_t {
+  Unreadable,      // the thumbnail library could not draw it (damaged, cut short, unreadable)
+  TooLarge,        // drawing it would cost more than the run's memory or work allows
+  FormatNotDrawn,  // a picture of a format the search does not draw (camera raw, JPEG XL, ...)
+};
+
+struct SkippedPicture {
+  std::size_t row = 0;  // in the table the search ran on
+  SkipReason reason = SkipReason::Unreadable;
+  bool operator==(const SkippedPicture&) const = default;
+};
+
+// What a search hands the review: its groups, the facts of the table's
+// rows (by row; empty when the search read none) and the pictures it left
+// out, in row order.
 struct TwinReview {
   std::vector<TwinGroup> groups;
   std::vector<PictureFacts> facts;
+  std::vector<SkippedPicture> skipped;
 };
 
 }  // namespace pictray::dupes

@@ -153,12 +153,14 @@ void Tally(ExtractResult& res, SurplusOutcome::Kind kind, std::int64_t size = 0)
   }
 }
 
-// A copy of the same picture is moved while both files are as grouped; a
-// byte-identical copy while it still holds its kept file's bytes, read
-// again right before the move.
-Check CheckBeforeMove(const fs::Env& env, int dirfd, const FileRec& r) {
-  if (r.similarCopy) return StillAsGrouped(env, dirfd, r) ? Check::Verified : Check::Changed;
-  return CheckAgainstKept(env, dirfd, r.filename, r.identity, r.keptPath);
+// A copy of the same picture is moved while both files are as grouped and,
+// measured again from their bytes, still the same picture; a byte-identical
+// copy while it still holds its kept file's bytes, read again right before
+// the move.
+Check CheckBeforeMove(const fs::Env& env, int dirfd, const FileRec& r, const ExtractCallbacks& cb) {
+  if (!r.similarCopy) return CheckAgainstKept(env, dirfd, r.filename, r.identity, r.keptPath);
+  if (!StillAsGrouped(env, dirfd, r)) return Check::Changed;
+  return cb.samePicture && cb.samePicture(r.keptPath, r.path) ? Check::Verified : Check::Differs;
 }
 
 // What CheckBeforeMove would answer, where a dry run may rely on grouping's
@@ -318,7 +320,7 @@ bool CopyMoves::Take(std::size_t k, MoveFrame& frame) {
   // A protected library's file is never moved, whatever the marks say.
   const Check check = r.reference ? Check::Changed
                       : dryRun_   ? dryChecks_[k]
-                                  : CheckBeforeMove(frame.env(), frame.fd(r.root), r);
+                                  : CheckBeforeMove(frame.env(), frame.fd(r.root), r, cb_);
   if (r.reference) {
     out.kind = SurplusOutcome::Kind::Failed;
     out.reason = SurplusLeft::Reference;

@@ -68,6 +68,10 @@ struct ExtractCallbacks {
   // Line `index` of LV02 was added (index == former count) or changed.
   std::function<void(std::size_t index, const SameResultLine&)> resultLine;
   std::function<void(std::size_t done, std::size_t total)> count;  // surplus copies taken up, of how many
+  // Whether the pictures at `kept` and `copy`, measured again from their
+  // bytes, are still the same picture. A copy of the same picture moves
+  // only when this says so (without it, never).
+  std::function<bool(const std::string& kept, const std::string& copy)> samePicture;
 };
 
 // "same" followed by year, month, day, hour, minute and millisecond.

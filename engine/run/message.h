@@ -111,6 +111,11 @@ enum class Said : std::uint8_t {
   KeepRuleUnknownWord,
   KeepRuleRepeated,
   KeepRuleReferenceNotFirst,
+  // The search for the same pictures left pictures out; numbers: how many.
+  SimilarSkipped,
+  SimilarSkippedUnreadable,  // names: the file
+  SimilarSkippedTooLarge,    // names: the file
+  SimilarSkippedFormat,      // names: the file
 };
 
 struct Message {

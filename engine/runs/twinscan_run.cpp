@@ -78,6 +78,16 @@ void Pause(const TwinscanBlock& val) {
   if (val.pause.count() > 0) std::this_thread::sleep_for(val.pause);
 }
 
+// Whether a kept picture and its copy, measured again from their bytes,
+// are still the same picture; nothing without the search's tools.
+std::function<bool(const std::string&, const std::string&)> SamePictureOf(const TwinscanBlock& val) {
+  const similar::SimilarTools* tools = val.similarTools;
+  if (!tools || !tools->search.same) return {};
+  return [tools, env = val.env](const std::string& kept, const std::string& copy) {
+    return tools->search.same(*env, kept, copy, *tools);
+  };
+}
+
 // Lists the source folder with PR01 following the files.
 std::vector<FileRec> ListFolder(Work& w, int& openError) {
   w.host.SetProgress(TwinscanBar::PR01, 0);
@@ -129,6 +139,7 @@ bool Extract(Work& w, const std::vector<FileRec>& table, const dupes::LookedAsLi
   cb.resultLine = [&](std::size_t index, const dupes::SameResultLine& line) {
     w.host.SetResultLine(index, line);
   };
+  cb.samePicture = SamePictureOf(w.val);
   const ExtractResult& r = w.report.extraction.emplace(dupes::MakeFoldaAndMove(*w.val.env, 
       table, w.val.TargetFolda, w.val.journalDir, TimeStamp::Now(*w.val.env), w.val.dryRun, cb, &w.val.abort, looked,
       TreeRoots(w.val)));
@@ -158,7 +169,8 @@ bool Extract(Work& w, const std::vector<FileRec>& table, const dupes::LookedAsLi
 // and after.
 void DeletionSequence(Work& w) {
   TwinscanEnd& end = w.report.end;
-  const std::vector<DeleteProblem> problems = dupes::CheckBeforeDelete(*w.val.env, end.samedir, end.moved, &w.val.abort);
+  const std::vector<DeleteProblem> problems = dupes::CheckBeforeDelete(*w.val.env, end.samedir, end.moved, &w.val.abort,
+                                                                       SamePictureOf(w.val));
   if (!w.GoOn()) return;
   if (!problems.empty()) {
     w.TellError(DeleteRefusal(end.samedir, problems));

@@ -145,11 +145,29 @@ std::uint64_t GreyHash(const Plane& grey) {
   return hash;
 }
 
+std::array<std::uint64_t, kCropHashes> CropHashes(const Plane& grey) {
+  const int w = std::max(1, static_cast<int>(std::lround(grey.width * kCropShare)));
+  const int h = std::max(1, static_cast<int>(std::lround(grey.height * kCropShare)));
+  const int rx = grey.width - w, ry = grey.height - h;
+  const std::pair<int, int> at[kCropHashes] = {{0, 0}, {rx, 0}, {0, ry}, {rx, ry}, {rx / 2, ry / 2}};
+  std::array<std::uint64_t, kCropHashes> out{};
+  for (int k = 0; k < kCropHashes; ++k) {
+    Plane crop{w, h, std::vector<float>(static_cast<std::size_t>(w) * h)};
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) crop.v[static_cast<std::size_t>(y) * w + x] = grey.At(at[k].first + x, at[k].second + y);
+    out[static_cast<std::size_t>(k)] = GreyHash(crop);
+  }
+  return out;
+}
+
 std::optional<PictureFeatures> MeasurePicture(const ThumbnailCalls& lib, const std::string& path, int storedWidth,
-                                              int storedHeight, int orientation) {
+                                              int storedHeight, int orientation, int* answer) {
+  if (answer) *answer = kNotDrawn;
   if (!lib.Drawing() || storedWidth <= 0 || storedHeight <= 0) return std::nullopt;
   Surface surface(kDrawEdge);
-  if (lib.Draw(surface.bits(), path.c_str(), kDrawEdge, 0, 1) != kDrawn) return std::nullopt;
+  const int drawn = lib.Draw(surface.bits(), path.c_str(), kDrawEdge, 0, 1);
+  if (answer) *answer = drawn;
+  if (drawn != kDrawn) return std::nullopt;
   const auto [w, h] = FitInto(storedWidth, storedHeight, kDrawEdge);
   std::array<Plane, 3> rgb = DrawnPlanes(surface, w, h);
   for (Plane& p : rgb) p = Turn(p, orientation);
@@ -159,6 +177,7 @@ std::optional<PictureFeatures> MeasurePicture(const ThumbnailCalls& lib, const s
 
   PictureFeatures f;
   f.hash = GreyHash(grey);
+  f.cropHash = CropHashes(grey);
   for (int c = 0; c < 3; ++c) {
     const Plane cells = Resample(rgb[c], kColourGrid, kColourGrid);
     for (std::size_t i = 0; i < cells.v.size(); ++i) f.colour[i * 3 + c] = Byte(cells.v[i]);

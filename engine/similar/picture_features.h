@@ -16,14 +16,35 @@ namespace pictray::similar {
 // The longer side of the thumbnail the alignment check slides.
 inline constexpr int kGreyEdge = 48;
 inline constexpr int kColourGrid = 8;
+// Hashes of the picture's corners and centre, each kCropShare of both
+// sides: a crop of the picture hashes near one of them where its whole
+// picture's hash is too far.
+inline constexpr int kCropHashes = 5;
+inline constexpr double kCropShare = 0.9;
 
 struct PictureFeatures {
   std::uint64_t hash = 0;                                            // of the DCT of a 32 x 32 grey thumbnail
+  std::array<std::uint64_t, kCropHashes> cropHash{};                 // the same of its crops
   std::array<std::uint8_t, kColourGrid * kColourGrid * 3> colour{};  // R, G, B, rows from the top
   std::uint8_t width = 0, height = 0;                                // of `grey`: the picture's aspect as shown
   std::array<std::uint8_t, kGreyEdge * kGreyEdge> grey{};            // width x height used, rows from the top
   bool operator==(const PictureFeatures&) const = default;
 };
+
+// The features as the comparison reads them, wherever they are kept.
+struct FeatureView {
+  std::uint64_t hash = 0;
+  const std::uint64_t* cropHash = nullptr;  // kCropHashes
+  const std::uint8_t* colour = nullptr;     // kColourGrid * kColourGrid * 3
+  std::uint8_t width = 0, height = 0;
+  const std::uint8_t* grey = nullptr;  // width x height
+  // The picture's pixel size as shown; 0 when not known.
+  std::uint32_t shownWidth = 0, shownHeight = 0;
+};
+
+inline FeatureView ViewOf(const PictureFeatures& f) {
+  return {f.hash, f.cropHash.data(), f.colour.data(), f.width, f.height, f.grey.data()};
+}
 
 // A picture as drawn, turned and reduced: linear planes of samples.
 struct Plane {
@@ -42,9 +63,14 @@ Plane Turn(const Plane& p, int orientation);
 // frequencies of a 32 x 32 reduction, against their median.
 std::uint64_t GreyHash(const Plane& grey);
 
+// The hashes of the corners and the centre of a grey plane, each
+// kCropShare of its sides.
+std::array<std::uint64_t, kCropHashes> CropHashes(const Plane& grey);
+
 // Measures the picture at `path`, stored width x height and turned by
-// `orientation`, through `lib`; nothing when the library cannot draw it.
+// `orientation`, through `lib`; nothing when the library cannot draw it,
+// with the library's answer in `answer` when given.
 std::optional<PictureFeatures> MeasurePicture(const ThumbnailCalls& lib, const std::string& path, int storedWidth,
-                                              int storedHeight, int orientation);
+                                              int storedHeight, int orientation, int* answer = nullptr);
 
 }  // namespace pictray::similar

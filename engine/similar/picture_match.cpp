@@ -46,8 +46,8 @@ struct Details {
   Detail full, half;
 };
 
-Details DetailsOf(const PictureFeatures& f) {
-  const std::vector<float> grey(f.grey.begin(), f.grey.begin() + std::size_t(f.width) * f.height);
+Details DetailsOf(const FeatureView& f) {
+  const std::vector<float> grey(f.grey, f.grey + std::size_t(f.width) * f.height);
   const int hw = std::max(1, f.width / 2), hh = std::max(1, f.height / 2);
   std::vector<float> half(static_cast<std::size_t>(hw) * hh);
   for (int y = 0; y < hh; ++y)
@@ -117,7 +117,7 @@ double Correlation(const Detail& outer, const Detail& inner, const Placement& at
   return (sab - sa * sb / n) / std::sqrt(va * vb);
 }
 
-double Deviation(const PictureFeatures& f) {
+double Deviation(const FeatureView& f) {
   const std::size_t n = static_cast<std::size_t>(f.width) * f.height;
   double sum = 0, sq = 0;
   for (std::size_t i = 0; i < n; ++i) {
@@ -182,37 +182,116 @@ Alignment AlignInside(const Details& outer, const Details& inner, double smalles
 
 }  // namespace
 
-int HashDistance(const PictureFeatures& a, const PictureFeatures& b) { return std::popcount(a.hash ^ b.hash); }
-
-double ColourDifference(const PictureFeatures& a, const PictureFeatures& b) {
-  int sum = 0;
-  for (std::size_t i = 0; i < a.colour.size(); ++i) sum += std::abs(int(a.colour[i]) - int(b.colour[i]));
-  return double(sum) / double(a.colour.size());
+int HashDistance(const FeatureView& a, const FeatureView& b) {
+  int best = std::popcount(a.hash ^ b.hash);
+  for (int k = 0; k < kCropHashes; ++k)
+    best = std::min({best, std::popcount(a.hash ^ b.cropHash[k]), std::popcount(a.cropHash[k] ^ b.hash)});
+  return best;
 }
 
-std::optional<dupes::Likeness> Match(const PictureFeatures& a, const PictureFeatures& b, const MatchLimits& limits) {
-  const int distance = HashDistance(a, b);
-  if (distance > limits.hashRadius || a.width == 0 || b.width == 0 || a.height == 0 || b.height == 0)
-    return std::nullopt;
+double ColourDifference(const FeatureView& a, const FeatureView& b, int brightnessShift) {
+  constexpr int n = kColourGrid * kColourGrid * 3, cells = kColourGrid * kColourGrid;
+  // A brightness edit moves every cell alike: up to kBrightnessShift of
+  // the channel's mean difference is taken as such.
+  int mean[3] = {0, 0, 0};
+  for (int i = 0; i < n; ++i) mean[i % 3] += int(b.colour[i]) - int(a.colour[i]);
+  int shift[3];
+  for (int c = 0; c < 3; ++c) shift[c] = std::clamp(mean[c] / cells, -brightnessShift, brightnessShift);
+  int sum = 0;
+  for (int i = 0; i < n; ++i) sum += std::abs(int(a.colour[i]) + shift[i % 3] - int(b.colour[i]));
+  return double(sum) / n;
+}
+
+bool IsFlat(const FeatureView& f) { return f.width > 0 && f.height > 0 && Deviation(f) < kFlatDeviation; }
+
+double ChromaDifference(const FeatureView& a, const FeatureView& b) {
+  int sum = 0;
+  for (int i = 0; i < kColourGrid * kColourGrid; ++i) {
+    const std::uint8_t* p = a.colour + 3 * i;
+    const std::uint8_t* q = b.colour + 3 * i;
+    sum += std::abs((int(p[0]) - p[1]) - (int(q[0]) - q[1])) + std::abs((int(p[2]) - p[1]) - (int(q[2]) - q[1]));
+  }
+  return double(sum) / (2 * kColourGrid * kColourGrid);
+}
+
+double Chroma(const FeatureView& f) {
+  int sum = 0;
+  for (int i = 0; i < kColourGrid * kColourGrid; ++i) {
+    const std::uint8_t* p = f.colour + 3 * i;
+    sum += std::abs(int(p[0]) - p[1]) + std::abs(int(p[2]) - p[1]);
+  }
+  return double(sum) / (2 * kColourGrid * kColourGrid);
+}
+
+MatchMeasures Explain(const FeatureView& a, const FeatureView& b, const MatchLimits& limits) {
+  MatchMeasures m;
+  if (a.width == 0 || b.width == 0 || a.height == 0 || b.height == 0) return m;
+  m.distance = HashDistance(a, b);
+  m.wholeDistance = std::popcount(a.hash ^ b.hash);
+  const double ra = double(a.width) / a.height, rb = double(b.width) / b.height;
+  m.aspect = std::max(ra / rb, rb / ra);
+  m.colour = ColourDifference(a, b);
+  m.chroma = ChromaDifference(a, b);
+  m.chromaA = Chroma(a);
+  m.chromaB = Chroma(b);
+  m.flatA = IsFlat(a);
+  m.flatB = IsFlat(b);
+  m.sameSize = a.shownWidth != 0 && a.shownWidth == b.shownWidth && a.shownHeight == b.shownHeight;
+  if (m.flatA || m.flatB) return m;
+  const double minArea = (limits.commonAreaPercent - 0.5) / 100;
+  const Details da = DetailsOf(a), db = DetailsOf(b);
+  const Alignment bInA = AlignInside(da, db, limits.smallestScale, minArea);
+  const Alignment aInB = AlignInside(db, da, limits.smallestScale, minArea);
+  const Alignment& found = bInA.correlation >= aInB.correlation ? bInA : aInB;
+  m.correlation = found.correlation;
+  m.commonArea = found.commonArea;
+  const Details& outer = bInA.correlation >= aInB.correlation ? da : db;
+  const Details& inner = bInA.correlation >= aInB.correlation ? db : da;
+  const double fit = std::min(double(outer.full.width) / inner.full.width, double(outer.full.height) / inner.full.height);
+  m.scale = found.at.scale / fit;
+  // Laid over one another whole: b fitted into a, centred.
+  const double k = std::min(double(da.full.width) / db.full.width, double(da.full.height) / db.full.height);
+  const float roomX = std::max(0.0f, float(da.full.width - k * db.full.width)),
+              roomY = std::max(0.0f, float(da.full.height - k * db.full.height));
+  m.identity = Correlation(da.full, db.full, {float(k), roomX / 2, roomY / 2});
+  return m;
+}
+
+std::optional<dupes::Likeness> Match(const FeatureView& a, const FeatureView& b, const MatchLimits& limits) {
+  if (a.width == 0 || b.width == 0 || a.height == 0 || b.height == 0) return std::nullopt;
   const double ra = double(a.width) / a.height, rb = double(b.width) / b.height;
   if (std::max(ra / rb, rb / ra) > limits.aspect) return std::nullopt;
-  if (ColourDifference(a, b) > limits.colour) return std::nullopt;
-  const bool flatA = Deviation(a) < kFlatDeviation, flatB = Deviation(b) < kFlatDeviation;
-  Alignment found;
-  if (flatA && flatB) {
-    found = {1.0, 1.0, {}};
-  } else if (flatA == flatB) {
-    const double minArea = (limits.commonAreaPercent - 0.5) / 100;
-    const Details da = DetailsOf(a), db = DetailsOf(b);
-    const Alignment bInA = AlignInside(da, db, limits.smallestScale, minArea);
-    const Alignment aInB = AlignInside(db, da, limits.smallestScale, minArea);
-    found = bInA.correlation >= aInB.correlation ? bInA : aInB;
-  }
-  const int common = static_cast<int>(std::lround(found.commonArea * 100));
-  if (found.correlation < limits.correlation || common < limits.commonAreaPercent) return std::nullopt;
+  const bool flatA = IsFlat(a), flatB = IsFlat(b);
+  if (flatA != flatB) return std::nullopt;
+  // A flat picture's hash is the noise of its few grey levels: its colours
+  // and aspect alone say which it is.
+  const int distance = flatA ? 0 : HashDistance(a, b);
+  if (distance > limits.hashRadius) return std::nullopt;
+  // A flat picture brighter is another flat picture.
+  if (ColourDifference(a, b, flatA ? 0 : kBrightnessShift) > limits.colour) return std::nullopt;
+  if (ChromaDifference(a, b) > limits.chroma) return std::nullopt;
   dupes::Likeness likeness;
   likeness.identical = false;
   likeness.distance = distance;
+  if (flatA) return likeness;
+  const Details da = DetailsOf(a), db = DetailsOf(b);
+  const bool sameSize = a.shownWidth != 0 && a.shownWidth == b.shownWidth && a.shownHeight == b.shownHeight;
+  if (sameSize) {
+    // Of one pixel size: an edit of the whole picture, or another picture.
+    const double k = std::min(double(da.full.width) / db.full.width, double(da.full.height) / db.full.height);
+    const float roomX = std::max(0.0f, float(da.full.width - k * db.full.width)),
+                roomY = std::max(0.0f, float(da.full.height - k * db.full.height));
+    const double r = Correlation(da.full, db.full, {float(k), roomX / 2, roomY / 2});
+    if (r < limits.sameSizeCorrelation) return std::nullopt;
+    likeness.correlation = r;
+    return likeness;
+  }
+  const double minArea = (limits.commonAreaPercent - 0.5) / 100;
+  const Alignment bInA = AlignInside(da, db, limits.smallestScale, minArea);
+  const Alignment aInB = AlignInside(db, da, limits.smallestScale, minArea);
+  const Alignment& found = bInA.correlation >= aInB.correlation ? bInA : aInB;
+  const int common = static_cast<int>(std::lround(found.commonArea * 100));
+  if (found.correlation < limits.correlation || common < limits.commonAreaPercent) return std::nullopt;
   likeness.correlation = found.correlation;
   likeness.commonAreaPercent = common;
   return likeness;

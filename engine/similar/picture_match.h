@@ -17,13 +17,60 @@ struct MatchLimits {
   double correlation = 0.50;    // of the aligned thumbnails' detail, at least
   int commonAreaPercent = 80;   // of the larger picture, at least
   double smallestScale = 0.82;  // the share of the larger side a crop keeps, at least
+  double chroma = 10;           // mean difference of the 8 x 8 cells' chroma, at most
+  // Two pictures of the same pixel size are no crop of one another: laid
+  // one over the other whole, their detail correlates at least this much.
+  double sameSizeCorrelation = 0.80;
 };
 
-int HashDistance(const PictureFeatures& a, const PictureFeatures& b);
-double ColourDifference(const PictureFeatures& a, const PictureFeatures& b);
+// Bits apart: the nearer of the two whole pictures' hashes and of one's
+// whole hash and the other's crop hashes (a crop of the picture lies near
+// one of them).
+int HashDistance(const FeatureView& a, const FeatureView& b);
+// Of 255 levels, the most a brightness edit is taken to move a channel.
+inline constexpr int kBrightnessShift = 28;
+// The mean difference of the 8 x 8 colours (0..255), less each channel's
+// mean difference up to `brightnessShift`.
+double ColourDifference(const FeatureView& a, const FeatureView& b, int brightnessShift = kBrightnessShift);
+// A picture of nearly one colour: its grey thumbnail barely varies. Flat
+// pictures are compared by their colours and aspect alone, never with
+// pictures that are not flat.
+bool IsFlat(const FeatureView& f);
+
+// What Match weighs of two pictures, all of it whatever the limits say
+// (for the benches that tune them).
+struct MatchMeasures {
+  int distance = 64;        // HashDistance
+  int wholeDistance = 64;   // of the whole pictures' hashes alone
+  double aspect = 1;        // the larger aspect over the smaller
+  double colour = 0;        // ColourDifference
+  double chroma = 0;        // ChromaDifference
+  double chromaA = 0, chromaB = 0;  // each picture's own colourfulness
+  bool flatA = false, flatB = false;
+  double correlation = -1;  // of the best alignment within the limits' scales and area
+  double commonArea = 0;    // of that alignment, a share of the larger picture
+  double scale = 1;         // of that alignment, a share of the fit
+  double identity = -1;     // of the two laid one over the other whole
+  bool sameSize = false;    // the same pixel size as shown
+};
+MatchMeasures Explain(const FeatureView& a, const FeatureView& b, const MatchLimits& limits = {});
+
+// The mean difference of the 8 x 8 cells' chroma (red less green, blue less
+// green), 0..255: a greyscale copy is far from its colour photo.
+double ChromaDifference(const FeatureView& a, const FeatureView& b);
+// The mean chroma of one picture's cells.
+double Chroma(const FeatureView& f);
 
 // How `b` is like `a`, or nothing when they are not the same picture.
-std::optional<dupes::Likeness> Match(const PictureFeatures& a, const PictureFeatures& b,
-                                     const MatchLimits& limits = {});
+std::optional<dupes::Likeness> Match(const FeatureView& a, const FeatureView& b, const MatchLimits& limits = {});
+
+inline int HashDistance(const PictureFeatures& a, const PictureFeatures& b) { return HashDistance(ViewOf(a), ViewOf(b)); }
+inline double ColourDifference(const PictureFeatures& a, const PictureFeatures& b) {
+  return ColourDifference(ViewOf(a), ViewOf(b));
+}
+inline std::optional<dupes::Likeness> Match(const PictureFeatures& a, const PictureFeatures& b,
+                                            const MatchLimits& limits = {}) {
+  return Match(ViewOf(a), ViewOf(b), limits);
+}
 
 }  // namespace pictray::similar

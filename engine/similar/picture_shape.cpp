@@ -80,6 +80,12 @@ void ReadOther(const fs::ReadOnlyFile& file, const std::string& path, PictureSha
         Settle(s, info.width, info.height, info.orientation, PictureKind::Lossless);
         s.orientation = TurnLeftByLibtiff(info.orientation);
       }
+      s.otherFormat = !s.picture;
+      return;
+    case meta::Format::Cr3:
+    case meta::Format::Raw:
+    case meta::Format::Bmff:
+      s.otherFormat = true;
       return;
     default:
       return;

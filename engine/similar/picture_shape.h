@@ -12,6 +12,7 @@ namespace pictray::similar {
 
 struct PictureShape {
   bool picture = false;                   // a still of a format the search reads
+  bool otherFormat = false;               // a still by its header, of a format the search does not draw
   int storedWidth = 0, storedHeight = 0;  // as the thumbnail library draws it
   // The turn still to apply to the drawn pixels (as Exif Orientation, 1..8).
   int orientation = 1;

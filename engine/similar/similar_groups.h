@@ -5,9 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
+#include "engine/dupes/dupes.h"
 #include "engine/list/twin_groups.h"
+#include "engine/similar/picture_match.h"
 
 namespace pictray::similar {
 
@@ -30,5 +33,19 @@ struct SamePair {
 // Groups of one file are left out; groups come in the order of their kept
 // file's row.
 std::vector<dupes::TwinGroup> GroupAroundKept(const std::vector<Participant>& ordered, std::vector<SamePair> pairs);
+
+// The pairs GroupAroundKept forms its groups of, found without listing
+// every pair of near pictures: `pictures` in keep order, each compared only
+// with the earlier pictures that keep a group (never one that joined), so
+// that a crowd of pictures alike (one grey saved 3,000 times, black frames,
+// a timelapse) costs a comparison or two a picture, however many there are.
+// Flat pictures are compared by their colours and aspect with the flat
+// pictures kept, the others by their hashes (whole and crops) and then
+// Match. Each picture's pair with the kept picture it joins; nothing is
+// cut at any count. `progress(done, total)` on the caller's thread;
+// false, with `joins` incomplete, once `abort` is set.
+bool JoinInKeepOrder(const std::vector<FeatureView>& pictures, const MatchLimits& limits, unsigned threads,
+                     dupes::AbortFlag abort, const std::function<void(std::size_t, std::size_t)>& progress,
+                     std::vector<SamePair>& joins);
 
 }  // namespace pictray::similar

@@ -8,10 +8,11 @@
 #include <unordered_map>
 
 #include "engine/dupes/groups.h"
-#include "engine/dupes/hash_neighbours.h"
 #include "engine/dupes/keep_rule.h"
 #include "engine/fs/memory_budget.h"
+#include "engine/jpeg/jpeg_decode.h"
 #include "engine/similar/feature_cache.h"
+#include "engine/similar/feature_store.h"
 #include "engine/similar/parallel_for.h"
 #include "engine/similar/picture_shape.h"
 #include "engine/similar/similar_groups.h"
@@ -19,17 +20,30 @@
 namespace pictray::similar {
 namespace {
 
-// Candidate pairs kept at most per picture on average: pictures whose
-// hashes crowd together (flat, dark) cost memory and comparisons beyond it.
-constexpr std::size_t kPairsPerPicture = 64;
-constexpr std::size_t kFewestPairsKept = 1 << 20;
+constexpr std::uint32_t kNoFeatures = 0xFFFFFFFFu;
+// The answer of a picture refused before it is drawn.
+constexpr int kTooLarge = -2;
 
-Measured MeasureFile(const fs::Env& env, const ThumbnailCalls& lib, const std::string& path) {
-  Measured m;
-  m.shape = ReadPictureShape(env, path);
-  if (m.shape.picture)
-    m.features = MeasurePicture(lib, path, m.shape.storedWidth, m.shape.storedHeight, m.shape.orientation);
-  return m;
+// The folder of a listed path.
+std::string_view FolderOf(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? std::string_view(".") : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+// A picture whose pixels alone would exceed the work any decoder takes on.
+bool TooLarge(const PictureShape& s) {
+  return std::uint64_t(s.storedWidth) * std::uint64_t(s.storedHeight) > kMaxCheckPixels;
+}
+
+// Why a file the search did not compare was left out; nothing for a file
+// that is no picture, or one that was drawn.
+std::optional<dupes::SkipReason> SkipOf(const PictureShape& s, bool drawn, int answer) {
+  if (drawn) return std::nullopt;
+  if (s.otherFormat) return dupes::SkipReason::FormatNotDrawn;
+  if (!s.picture) return std::nullopt;
+  if (answer == kTooLarge) return dupes::SkipReason::TooLarge;
+  if (answer == kNotDrawn) return dupes::SkipReason::FormatNotDrawn;
+  return dupes::SkipReason::Unreadable;
 }
 
 // The rows that take part (no exact copy of another, no companion of a
@@ -61,92 +75,143 @@ std::vector<dupes::PictureFacts> ReadFacts(const fs::Env& env, const std::vector
   return facts;
 }
 
+bool StillSamePicture(const fs::Env& env, const std::string& kept, const std::string& copy,
+                      const SimilarTools& tools) {
+  fs::MemoryBudget budget;
+  ThumbnailCalls lib = tools.lib;
+  lib.budget = budget.Calls();
+  PictureShape shape[2];
+  const auto measure = [&](const std::string& path, PictureShape& s) -> std::optional<PictureFeatures> {
+    s = ReadPictureShape(env, path);
+    if (!s.picture || TooLarge(s)) return std::nullopt;
+    return MeasurePicture(lib, path, s.storedWidth, s.storedHeight, s.orientation);
+  };
+  const std::optional<PictureFeatures> a = measure(kept, shape[0]);
+  if (!a) return false;
+  const std::optional<PictureFeatures> b = measure(copy, shape[1]);
+  if (!b) return false;
+  FeatureView va = ViewOf(*a), vb = ViewOf(*b);
+  va.shownWidth = static_cast<std::uint32_t>(shape[0].facts.width);
+  va.shownHeight = static_cast<std::uint32_t>(shape[0].facts.height);
+  vb.shownWidth = static_cast<std::uint32_t>(shape[1].facts.width);
+  vb.shownHeight = static_cast<std::uint32_t>(shape[1].facts.height);
+  return Match(va, vb).has_value();
+}
+
 dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& lpData,
                               std::vector<dupes::TwinGroup> copies, const SimilarTools& tools, const dupes::KeepRule& rule, const SearchProgress& progress, dupes::AbortFlag abort,
                               const MatchLimits& limits) {
   const unsigned threads = std::max(1u, tools.threads);
   const std::vector<Participant> participants = ParticipantsOf(lpData);
   fs::MemoryBudget budget;
+  budget.SetAbort(abort);
   ThumbnailCalls lib = tools.lib;
   lib.budget = budget.Calls();
 
-  std::vector<Measured> measured(participants.size());
+  // Each participant's header, and where its features are kept.
+  std::vector<PictureShape> shapes(participants.size());
+  std::vector<std::uint32_t> featureOf(participants.size(), kNoFeatures);
+  std::vector<int> answers(participants.size(), kDrawn);
+  FeatureStore store(participants.size());
   const auto report = [&](SearchPhase phase, std::size_t total, std::size_t before = 0) {
     return [&progress, phase, total, before](std::size_t done) {
       if (progress) progress(phase, before + done, total);
     };
   };
-  const bool caching = !tools.cacheDir.empty();
-  FeatureCache cache = FeatureCache::Read(env, tools.cacheDir);
-  std::vector<std::size_t> unknown;  // not in the cache as they are now
+  std::vector<CachedFile> files(participants.size());
   for (std::size_t i = 0; i < participants.size(); ++i) {
-    const FileIdentity& id = lpData[participants[i].row].identity;
-    if (const Measured* known = caching && id.ino != 0 ? cache.Use(id) : nullptr)
-      measured[i] = *known;
-    else
-      unknown.push_back(i);
+    const dupes::FileRec& r = lpData[participants[i].row];
+    files[i] = {FolderOf(r.path), r.identity};
   }
-  std::vector<char> measuredNow(unknown.size(), 0);
+  FeatureCache cache(env, tools.cacheDir);
+  std::vector<char> known(participants.size(), 0);
+  cache.Read(files, [&](std::size_t i, Measured&& m) {
+    if (files[i].identity.ino == 0) return;
+    shapes[i] = std::move(m.shape);
+    if (m.features) featureOf[i] = store.Add(*m.features);
+    known[i] = 1;
+  });
+  std::vector<std::size_t> unknown;  // not in the cache as they are now
+  for (std::size_t i = 0; i < participants.size(); ++i)
+    if (!known[i]) unknown.push_back(i);
+  std::vector<char> measuredNow(participants.size(), 0);
   const bool complete = ParallelFor(
       unknown.size(), threads, abort,
       [&](std::size_t k) {
-        measured[unknown[k]] = MeasureFile(env, lib, lpData[participants[unknown[k]].row].path);
-        measuredNow[k] = 1;
+        const std::size_t i = unknown[k];
+        const std::string& path = lpData[participants[i].row].path;
+        shapes[i] = ReadPictureShape(env, path);
+        if (!shapes[i].picture) return;
+        if (TooLarge(shapes[i])) {
+          answers[i] = kTooLarge;
+          return;
+        }
+        const std::optional<PictureFeatures> f = MeasurePicture(
+            lib, path, shapes[i].storedWidth, shapes[i].storedHeight, shapes[i].orientation, &answers[i]);
+        if (f) featureOf[i] = store.Add(*f);
+        // A drawing stopped by the abort is no verdict on the file.
+        if (!dupes::Aborted(abort)) measuredNow[i] = 1;
       },
       report(SearchPhase::Measuring, participants.size(), participants.size() - unknown.size()));
-  if (caching) {
-    // A picture the library did not draw is tried again next time.
-    for (std::size_t k = 0; k < unknown.size(); ++k) {
-      const Measured& m = measured[unknown[k]];
-      if (measuredNow[k] && (!m.shape.picture || m.features))
-        cache.Put(lpData[participants[unknown[k]].row].identity, m);
-    }
-    // A cache that cannot be written costs the next run its time, nothing more.
-    if (cache.changed()) cache.Write(env, tools.cacheDir);
-  }
+  // A picture the library did not draw is tried again next time; one
+  // measured now and the entries of other files of its folder are written.
+  cache.Write(files, measuredNow, [&](std::size_t i) -> std::optional<Measured> {
+    if (!known[i] && !measuredNow[i]) return std::nullopt;
+    if (shapes[i].picture && featureOf[i] == kNoFeatures) return std::nullopt;
+    Measured m{shapes[i], std::nullopt};
+    if (featureOf[i] != kNoFeatures) m.features = store.Features(featureOf[i]);
+    return m;
+  });
 
   dupes::TwinReview review;
   review.facts.resize(lpData.size());
   for (std::size_t i = 0; i < participants.size(); ++i) {
-    review.facts[participants[i].row] = measured[i].shape.facts;
-    for (std::size_t copy : participants[i].copies) review.facts[copy] = measured[i].shape.facts;
+    review.facts[participants[i].row] = shapes[i].facts;
+    for (std::size_t copy : participants[i].copies) review.facts[copy] = shapes[i].facts;
   }
   if (!complete) {
     review.groups = std::move(copies);
     return review;
   }
+  for (std::size_t i = 0; i < participants.size(); ++i) {
+    const std::optional<dupes::SkipReason> why = SkipOf(shapes[i], featureOf[i] != kNoFeatures, answers[i]);
+    if (!why) continue;
+    review.skipped.push_back({participants[i].row, *why});
+    for (std::size_t copy : participants[i].copies) review.skipped.push_back({copy, *why});
+  }
+  std::sort(review.skipped.begin(), review.skipped.end(),
+            [](const dupes::SkippedPicture& a, const dupes::SkippedPicture& b) { return a.row < b.row; });
 
   // The pictures in keep order, the files that are none after them.
   std::vector<std::size_t> order(participants.size());
   std::iota(order.begin(), order.end(), 0);
   const auto pictures = std::stable_partition(order.begin(), order.end(),
-                                              [&](std::size_t i) { return measured[i].features.has_value(); });
+                                              [&](std::size_t i) { return featureOf[i] != kNoFeatures; });
   std::sort(order.begin(), pictures, [&](std::size_t a, std::size_t b) {
-    return dupes::KeptBefore(lpData[participants[a].row], &measured[a].shape.facts, lpData[participants[b].row],
-                             &measured[b].shape.facts, rule);
+    return dupes::KeptBefore(lpData[participants[a].row], &shapes[a].facts, lpData[participants[b].row],
+                             &shapes[b].facts, rule);
   });
   const std::size_t pictureCount = static_cast<std::size_t>(pictures - order.begin());
   std::vector<Participant> ordered;
-  std::vector<std::uint64_t> hashes;
+  ordered.reserve(order.size());
   for (std::size_t i : order) ordered.push_back(participants[i]);
-  for (std::size_t k = 0; k < pictureCount; ++k) hashes.push_back(measured[order[k]].features->hash);
+  std::vector<FeatureView> views(pictureCount);
+  for (std::size_t k = 0; k < pictureCount; ++k) {
+    views[k] = store.View(featureOf[order[k]]);
+    views[k].shownWidth = static_cast<std::uint32_t>(shapes[order[k]].facts.width);
+    views[k].shownHeight = static_cast<std::uint32_t>(shapes[order[k]].facts.height);
+  }
 
-  const std::vector<dupes::HashPair> candidates = dupes::HashNeighbours(
-      hashes, limits.hashRadius, threads, abort, {}, std::max(kFewestPairsKept, kPairsPerPicture * pictureCount));
   std::vector<SamePair> same;
-  std::mutex sameLock;
-  const bool compared = ParallelFor(
-      candidates.size(), threads, abort,
-      [&](std::size_t c) {
-        const auto [a, b] = candidates[c];
-        const auto likeness = Match(*measured[order[a]].features, *measured[order[b]].features, limits);
-        if (!likeness) return;
-        const std::scoped_lock hold(sameLock);
-        same.push_back({a, b, *likeness});
+  const bool compared = JoinInKeepOrder(
+      views, limits, threads, abort,
+      [&](std::size_t done, std::size_t total) {
+        if (progress) progress(SearchPhase::Comparing, done, total);
       },
-      report(SearchPhase::Comparing, candidates.size()));
+      same);
   if (!compared || dupes::Aborted(abort)) {
     review.groups = std::move(copies);
+    review.skipped.clear();
     return review;
   }
   review.groups = GroupAroundKept(ordered, std::move(same));

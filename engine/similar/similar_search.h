@@ -31,7 +31,14 @@ dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& l
                               std::vector<dupes::TwinGroup> copies, const SimilarTools& tools, const dupes::KeepRule& rule, const SearchProgress& progress, dupes::AbortFlag abort,
                               const MatchLimits& limits = {});
 
+// Whether the pictures at `kept` and `copy`, measured again from their
+// bytes (the cache left aside), are still the same picture: what an
+// extraction asks right before it moves a copy of the same picture, and a
+// deletion before it trashes one.
+bool StillSamePicture(const fs::Env& env, const std::string& kept, const std::string& copy,
+                      const SimilarTools& tools);
+
 // The search as linked into the caller, for SimilarTools::search.
-inline constexpr SearchCalls kLinkedSearch{&FindSimilar, &ReadFacts};
+inline constexpr SearchCalls kLinkedSearch{&FindSimilar, &ReadFacts, &StillSamePicture};
 
 }  // namespace pictray::similar

@@ -30,6 +30,8 @@ struct SearchCalls {
                             const MatchLimits& limits) = nullptr;
   std::vector<dupes::PictureFacts> (*facts)(const fs::Env& env, const std::vector<dupes::FileRec>& lpData,
                                             const std::vector<dupes::TwinGroup>& groups) = nullptr;
+  bool (*same)(const fs::Env& env, const std::string& kept, const std::string& copy,
+               const SimilarTools& tools) = nullptr;
 };
 
 struct SimilarTools {

@@ -256,7 +256,7 @@ class RecordingBudget {
   BudgetCalls Calls() {
     return {this,
             [](void* ctx, unsigned long long b) { return static_cast<RecordingBudget*>(ctx)->Acquire(b); },
-            [](void* ctx, unsigned long long b) { static_cast<RecordingBudget*>(ctx)->Release(b); }};
+            [](void* ctx, unsigned long long b) { static_cast<RecordingBudget*>(ctx)->Release(b); }, nullptr};
   }
   std::uint64_t peak() const { return peak_; }
   std::uint64_t held() const { return held_; }

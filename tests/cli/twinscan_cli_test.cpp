@@ -284,6 +284,22 @@ TEST_F(TwinscanCli, ALibraryOfFoldersSubfoldersAndAReferenceFolder) {
   EXPECT_EQ(shown.lines, (std::vector<std::string>{"a.jpg	b.jpg"}));
   EXPECT_EQ(shown.err, "");
   ::unsetenv("XDG_STATE_HOME");
+
+// A picture the search could not compare is named on standard error, with
+// how many were left out, never left out silently.
+TEST_F(TwinscanCli, PicturesLeftOutOfTheSearchAreNamed) {
+  if (!fs::exists(std::string(PICTRAY_BIN_DIR) + "/libthumbkit.so")) GTEST_SKIP() << "no thumbnail library built";
+  ::setenv("XDG_CACHE_HOME", (d.path() + "/cache").c_str(), 1);
+  ASSERT_TRUE(testing::WriteJpegRgb(S + "/sea.jpg", testing::Scene(23).Render(160, 120), 90));
+  const std::string whole = testing::ReadWhole(S + "/sea.jpg");
+  Write("cut.jpg", whole.substr(0, 300));
+  CliRun r = RunCli(d, {"--lang", "en", "--groups", "--similar", S});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("twinscan-cli: The search for the same pictures left out 1 pictures\n"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("twinscan-cli: cannot be read: " + S + "/cut.jpg\n"), std::string::npos) << r.err;
+  CliRun plain = RunCli(d, {"--lang", "en", "--groups", S});
+  EXPECT_EQ(plain.err, "") << "the search for copies alone draws nothing";
 }
 
 // The search for copies starts without the picture libraries; the search

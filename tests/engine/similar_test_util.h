@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <csetjmp>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -186,6 +187,65 @@ inline bool WriteTiff(const std::string& path, const Rgb8& p, int orientation = 
 // HEIF with whichever still encoder libheif has (HEVC, else AV1), and an
 // Exif item when given its TIFF block; false when it has no encoder.
 inline bool WriteHeif(const std::string& path, const Rgb8& p, const std::string& exifTiff = "") {
+// A 24-bit BMP, rows bottom first; `tag` goes into the header's reserved
+// field, so that files of the same pixels differ in their bytes.
+inline std::string BmpBytes(const Rgb8& p, std::uint16_t tag = 0) {
+  const std::size_t row = (std::size_t(p.width) * 3 + 3) & ~std::size_t(3);
+  const std::size_t size = 54 + row * std::size_t(p.height);
+  std::string b(size, '\0');
+  const auto put = [&](std::size_t at, std::uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b[at + std::size_t(i)] = static_cast<char>(v >> (8 * i));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put(2, std::uint32_t(size), 4);
+  put(6, tag, 2);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, std::uint32_t(p.width), 4);
+  put(22, std::uint32_t(p.height), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  put(34, std::uint32_t(row * std::size_t(p.height)), 4);
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x) {
+      const std::uint8_t* c = p.At(x, p.height - 1 - y);
+      char* o = &b[54 + row * std::size_t(y) + std::size_t(x) * 3];
+      o[0] = char(c[2]), o[1] = char(c[1]), o[2] = char(c[0]);
+    }
+  return b;
+}
+
+inline bool WriteBmp(const std::string& path, const Rgb8& p, std::uint16_t tag = 0) {
+  const std::string b = BmpBytes(p, tag);
+  return static_cast<bool>(std::ofstream(path, std::ios::binary | std::ios::trunc).write(b.data(), std::streamsize(b.size())));
+}
+
+// A w x h PNG of one colour, written fast (its rows compress to nothing).
+inline bool WriteFlatPng(const std::string& path, int w, int h) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  bool ok = png && info && setjmp(png_jmpbuf(png)) == 0;
+  if (ok) {
+    png_init_io(png, f);
+    png_set_compression_level(png, 1);
+    png_set_filter(png, 0, PNG_FILTER_NONE);
+    png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_byte> row(static_cast<std::size_t>(w), 0x40);
+    for (int y = 0; y < h; ++y) png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+  }
+  png_destroy_write_struct(&png, &info);
+  std::fclose(f);
+  return ok;
+}
+
+// HEIF with whichever still encoder libheif has (HEVC, else AV1); false
+// when it has none.
+inline bool WriteHeif(const std::string& path, const Rgb8& p) {
   heif_context* ctx = heif_context_alloc();
   heif_encoder* enc = nullptr;
   bool ok = heif_context_get_encoder_for_format(ctx, heif_compression_HEVC, &enc).code == heif_error_Ok ||

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -65,7 +66,33 @@ std::size_t RowNamed(const std::vector<FileRec>& table, const std::string& name)
   return 0;
 }
 
+// b.jpg and b small.jpg: the same picture, other bytes.
+void WriteSamePicture(const TempDir& d) {
+  const testing::Rgb8 b = testing::Scene(41).Render(240, 180);
+  ASSERT_TRUE(testing::WriteJpegRgb(d.path() + "/b.jpg", b, 92));
+  ASSERT_TRUE(testing::WriteJpegRgb(d.path() + "/b small.jpg", testing::Shrunk(b, 2), 70));
+}
+
+// The search's tools, for the extraction and the deletion to measure the
+// same pictures again; nothing when the library is not built.
+std::optional<similar::SimilarTools> ToolsOf(const testing::ThumbkitLibrary& lib) {
+  if (!lib.calls().Drawing()) return std::nullopt;
+  similar::SimilarTools tools;
+  tools.lib = lib.calls();
+  tools.search = similar::kLinkedSearch;
+  return tools;
+}
+
+dupes::SamePictureFn SameOf(const similar::SimilarTools& tools) {
+  return [&tools](const std::string& kept, const std::string& copy) {
+    return tools.search.same(pictray::fs::DefaultEnv(), kept, copy, tools);
+  };
+}
+
 TEST(TwinscanReview, TheChoicesAreWhatMovesWithTheSidecarsAndTheUndoTakesItAllBack) {
+  const testing::ThumbkitLibrary lib;
+  const std::optional<similar::SimilarTools> tools = ToolsOf(lib);
+  if (!tools) GTEST_SKIP() << "libthumbkit.so is not built";
   using Choose = std::function<void(std::vector<TwinGroup>&, const std::vector<FileRec>&)>;
   struct Case {
     const char* what;
@@ -103,8 +130,7 @@ TEST(TwinscanReview, TheChoicesAreWhatMovesWithTheSidecarsAndTheUndoTakesItAllBa
     d.Write("IMG_1.AAE", "edits of the original");
     d.Write("IMG_1.HEIC.xmp", "keywords of the original");
     d.Write("IMG_1 (1).AAE", "edits of the copy");
-    d.Write("b.jpg", std::string(900, 'b'));
-    d.Write("b small.jpg", std::string(300, 'b'));
+    WriteSamePicture(d);
     d.Write("b small.xmp", "keywords");
     d.Write("c.jpg", std::string(700, 'c'));
     d.Write("c (1).jpg", std::string(700, 'c'));
@@ -113,6 +139,7 @@ TEST(TwinscanReview, TheChoicesAreWhatMovesWithTheSidecarsAndTheUndoTakesItAllBa
     TwinscanBlock val;
     val.TargetFolda = d.path();
     val.journalDir = state.path();
+    val.similarTools = &*tools;
     RecordingTwinscanHost host;
     ThreadTwinscanAutoRun(val, host);
     ASSERT_EQ(host.reviews.size(), 1u);
@@ -124,7 +151,7 @@ TEST(TwinscanReview, TheChoicesAreWhatMovesWithTheSidecarsAndTheUndoTakesItAllBa
     std::set<std::string> moved;
     for (const auto& [path, bytes] : Files(r.end.samedir)) moved.insert(path);
     EXPECT_EQ(moved, c.moved);
-    EXPECT_TRUE(dupes::CheckBeforeDelete(*val.env, r.end.samedir, r.end.moved).empty());
+    EXPECT_TRUE(dupes::CheckBeforeDelete(*val.env, r.end.samedir, r.end.moved, nullptr, SameOf(*tools)).empty());
 
     val.samedir = r.end.samedir;
     val.moved = r.end.moved;
@@ -137,6 +164,9 @@ TEST(TwinscanReview, TheChoicesAreWhatMovesWithTheSidecarsAndTheUndoTakesItAllBa
 // A copy of the same picture goes to the trash only while it and its kept
 // picture are as grouped; a sidecar only while it is as moved.
 TEST(TwinscanReview, DeletingCopiesOfTheSamePictureChecksThemAndTheirKeptPicture) {
+  const testing::ThumbkitLibrary lib;
+  const std::optional<similar::SimilarTools> tools = ToolsOf(lib);
+  if (!tools) GTEST_SKIP() << "libthumbkit.so is not built";
   using Kind = dupes::DeleteProblem::Kind;
   struct Case {
     const char* what;
@@ -152,12 +182,12 @@ TEST(TwinscanReview, DeletingCopiesOfTheSamePictureChecksThemAndTheirKeptPicture
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TempDir d, state;
-    d.Write("b.jpg", std::string(900, 'b'));
-    d.Write("b small.jpg", std::string(300, 'b'));
+    WriteSamePicture(d);
     d.Write("b small.xmp", "keywords");
     TwinscanBlock val;
     val.TargetFolda = d.path();
     val.journalDir = state.path();
+    val.similarTools = &*tools;
     RecordingTwinscanHost host;
     ThreadTwinscanAutoRun(val, host);
     val.lpData = host.tables.back();
@@ -171,7 +201,8 @@ TEST(TwinscanReview, DeletingCopiesOfTheSamePictureChecksThemAndTheirKeptPicture
       std::ofstream(path, std::ios::binary | std::ios::app) << "more";
     }
     std::vector<Kind> found;
-    for (const dupes::DeleteProblem& p : dupes::CheckBeforeDelete(*val.env, r.end.samedir, r.end.moved))
+    for (const dupes::DeleteProblem& p :
+         dupes::CheckBeforeDelete(*val.env, r.end.samedir, r.end.moved, nullptr, SameOf(*tools)))
       found.push_back(p.kind);
     EXPECT_EQ(found, c.problems);
   }

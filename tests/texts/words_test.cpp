@@ -74,7 +74,7 @@ TEST(WordsTest, SayEveryKindInBothLanguagesKeepingNamesBytes) {
             "一覧作成 10/40、残り 1:02:05");
   EXPECT_EQ(texts::SizeWords(5ull << 30, Language::English), "5.0 GB");
   // Every kind and button has words in both languages.
-  for (int s = 0; s <= static_cast<int>(Said::KeepRuleReferenceNotFirst); ++s)
+  for (int s = 0; s <= static_cast<int>(Said::SimilarSkippedFormat); ++s)
     for (Language l : {Language::Japanese, Language::English})
       EXPECT_NE(Words(Message{static_cast<Said>(s), {"n"}}, l), "") << s;
   for (int b = 0; b <= static_cast<int>(Button::Quit); ++b) {

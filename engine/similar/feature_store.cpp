@@ -1,0 +1,34 @@
+#include "engine/similar/feature_store.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pictray::similar {
+
+std::uint32_t FeatureStore::Add(const PictureFeatures& f) {
+  const std::size_t n = std::size_t(f.width) * f.height;
+  const std::scoped_lock hold(lock_);
+  if (kBlock - used_ < n) {
+    blocks_.push_back(std::make_unique<std::uint8_t[]>(kBlock));
+    used_ = 0;
+  }
+  std::uint8_t* grey = blocks_.back().get() + used_;
+  std::memcpy(grey, f.grey.data(), n);
+  used_ += n;
+  heads_.push_back({f.hash, f.cropHash, f.colour, f.width, f.height, grey});
+  return static_cast<std::uint32_t>(heads_.size() - 1);
+}
+
+PictureFeatures FeatureStore::Features(std::uint32_t i) const {
+  const Head& h = heads_[i];
+  PictureFeatures f;
+  f.hash = h.hash;
+  f.cropHash = h.cropHash;
+  f.colour = h.colour;
+  f.width = h.width;
+  f.height = h.height;
+  std::copy_n(h.grey, std::size_t(h.width) * h.height, f.grey.begin());
+  return f;
+}
+
+}  // namespace pictray::similar
