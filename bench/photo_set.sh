@@ -7,9 +7,12 @@
 # Exif), HEIC and its JPEG export, WebP, a screenshot PNG, brighter, more
 # contrast, sharpened, a watermark, crops keeping 95%, 92% and 90% of each
 # side; and pictures that are not that picture (u<N>_..., each its own): a
-# mirror, a greyscale copy, a 55% crop, two windows shifted 8-15% of one
-# another, two consecutive video frames (a pan of 2-3%), a stereo pair (5%
-# apart), two other photos of the scene (70% windows 25% apart, one closer).
+# mirror, a greyscale copy, a 55% crop. A third of the photographs give no
+# family but a pair of different pictures of one scene instead, neither the
+# whole photograph: two windows shifted 8-15% of one another, two
+# consecutive video frames (a pan of 2-3%), a stereo pair (3% apart, the near
+# ground shifted more), or two other photos of the scene (70% windows 27%
+# apart).
 # Pairs count as in similar_set.sh. No photograph is stored in the
 # repository: the packages are installed when missing (apt-get).
 # Needs ImageMagick, libheif-examples (heif-enc, heif-convert), webp (cwebp),
@@ -59,9 +62,26 @@ window() {
 make_photo() {
   local n=$1 src=$2 d=$3 t W H
   t=$(mktemp -d "$work/p-XXXXXX")
-  convert "$src" -resize '1600x1600>' -strip "$t/base.png"
+  convert "$src" -resize '1400x1400>' -strip "$t/base.png"
   read -r W H < <(identify -format '%w %h\n' "$t/base.png")
   local b=$t/base.png s=$((n * 7919))
+  if [ $((n % 3)) = 0 ]; then
+    # Two pictures of one scene, neither the same picture as the other, one
+    # kind a photograph (each is a window of it that others would lie in).
+    case $(((n / 3) % 4)) in
+      0) window "$b" 75 75 2 5 "$d/u${n}_winA.jpg" -quality 90
+         window "$b" 75 75 $((10 + s % 8)) $((5 + s % 4)) "$d/u${n}_winB.jpg" -quality 90 ;;
+      1) window "$b" 80 80 5 5 "$d/u${n}_frameA.jpg" -resize 1280x -quality 85
+         window "$b" 80 80 $((7 + s % 2)) 6 "$d/u${n}_frameB.jpg" -resize 1280x -quality 85 ;;
+      2) window "$b" 85 85 3 6 "$d/u${n}_stereoL.jpg" -quality 90
+         window "$b" 85 85 6 6 "$d/u${n}_stereoR.jpg" -virtual-pixel edge -distort Affine '0,0 0,0  0,100 -4,100' \
+                -quality 90 ;;
+      3) window "$b" 70 70 0 10 "$d/u${n}_sceneA.jpg" -quality 90
+         window "$b" 63 63 27 12 "$d/u${n}_sceneB.jpg" -resize "$((W * 70 / 100))x" -quality 90 ;;
+    esac
+    rm -rf "$t"
+    return
+  fi
   # The same picture.
   convert "$b" -quality 92 "$d/f${n}_orig.jpg"
   exiftool -q -overwrite_original -Make=Camera -Model=Cam1 -DateTimeOriginal='2021:06:0'$((n % 9 + 1))' 10:00:00' "$d/f${n}_orig.jpg"
@@ -75,9 +95,8 @@ make_photo() {
   convert "$b" -brightness-contrast 10x0 -quality 90 "$d/f${n}_bright.jpg"
   convert "$b" -brightness-contrast 0x15 -quality 90 "$d/f${n}_contrast.jpg"
   convert "$b" -unsharp 0x2+1.2+0 -quality 90 "$d/f${n}_sharp.jpg"
-  convert "$b" -fill '#FFFFFF99' -draw "rectangle $((W * 62 / 100)),$((H * 88 / 100)) $((W * 97 / 100)),$((H * 96 / 100))" \
-          -fill '#20202099' -draw "rectangle $((W * 64 / 100)),$((H * 90 / 100)) $((W * 95 / 100)),$((H * 94 / 100))" \
-          -quality 90 "$d/f${n}_wmark.jpg"
+  convert "$b" -font DejaVu-Sans-Bold -pointsize $((H / 18)) -fill '#FFFFFFB0' -stroke '#00000060' -gravity southeast \
+          -annotate +$((W / 40))+$((H / 40)) "(c) 2021 photographer" -quality 90 "$d/f${n}_wmark.jpg"
   window "$b" 95 95 $((s % 6)) $(((s / 7) % 6)) "$d/f${n}_crop95.jpg" -quality 90
   window "$b" 92 92 $((s % 9)) $(((s / 11) % 9)) "$d/f${n}_crop92.jpg" -quality 90
   window "$b" 90 90 $(((s / 3) % 11)) $(((s / 13) % 11)) "$d/f${n}_crop90.jpg" -quality 90
@@ -85,15 +104,6 @@ make_photo() {
   convert "$b" -flop -quality 92 "$d/u${n}_mirror.jpg"
   convert "$b" -colorspace Gray -quality 92 "$d/u${n}_grey.jpg"
   window "$b" 55 55 $((10 + s % 30)) $((10 + (s / 5) % 30)) "$d/u${n}_crop55.jpg" -quality 90
-  local shift=$((8 + s % 8))
-  window "$b" 75 75 2 5 "$d/u${n}_winA.jpg" -quality 90
-  window "$b" 75 75 $((2 + shift)) $((5 + s % 4)) "$d/u${n}_winB.jpg" -quality 90
-  window "$b" 80 80 5 5 "$d/u${n}_frameA.jpg" -resize 1280x -quality 85
-  window "$b" 80 80 $((7 + s % 2)) 6 "$d/u${n}_frameB.jpg" -resize 1280x -quality 85
-  window "$b" 85 85 3 6 "$d/u${n}_stereoL.jpg" -quality 90
-  window "$b" 85 85 8 6 "$d/u${n}_stereoR.jpg" -resize "100%x98%" -quality 90
-  window "$b" 70 70 0 10 "$d/u${n}_sceneA.jpg" -quality 90
-  window "$b" 63 63 27 12 "$d/u${n}_sceneB.jpg" -resize "$((W * 70 / 100))x" -quality 90
   rm -rf "$t"
 }
 export -f make_photo window

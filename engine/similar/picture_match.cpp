@@ -223,6 +223,14 @@ double Chroma(const FeatureView& f) {
   return double(sum) / (2 * kColourGrid * kColourGrid);
 }
 
+bool LostItsColour(const FeatureView& a, const FeatureView& b, double share) {
+  // Below this a picture has no colour to lose.
+  constexpr double kSomeColour = 4;
+  const double ca = Chroma(a), cb = Chroma(b);
+  const double more = std::max(ca, cb), less = std::min(ca, cb);
+  return more > kSomeColour && less < share * more;
+}
+
 MatchMeasures Explain(const FeatureView& a, const FeatureView& b, const MatchLimits& limits) {
   MatchMeasures m;
   if (a.width == 0 || b.width == 0 || a.height == 0 || b.height == 0) return m;
@@ -269,7 +277,7 @@ std::optional<dupes::Likeness> Match(const FeatureView& a, const FeatureView& b,
   if (distance > limits.hashRadius) return std::nullopt;
   // A flat picture brighter is another flat picture.
   if (ColourDifference(a, b, flatA ? 0 : kBrightnessShift) > limits.colour) return std::nullopt;
-  if (ChromaDifference(a, b) > limits.chroma) return std::nullopt;
+  if (LostItsColour(a, b, limits.chromaShare)) return std::nullopt;
   dupes::Likeness likeness;
   likeness.identical = false;
   likeness.distance = distance;

@@ -17,7 +17,10 @@ struct MatchLimits {
   double correlation = 0.50;    // of the aligned thumbnails' detail, at least
   int commonAreaPercent = 80;   // of the larger picture, at least
   double smallestScale = 0.82;  // the share of the larger side a crop keeps, at least
-  double chroma = 10;           // mean difference of the 8 x 8 cells' chroma, at most
+  // The greyer picture's chroma as a share of the more colourful one's, at
+  // least, once that one has colour to speak of: a greyscale copy is
+  // another picture.
+  double chromaShare = 0.5;
   // Two pictures of the same pixel size are no crop of one another: laid
   // one over the other whole, their detail correlates at least this much.
   double sameSizeCorrelation = 0.80;
@@ -56,10 +59,13 @@ struct MatchMeasures {
 MatchMeasures Explain(const FeatureView& a, const FeatureView& b, const MatchLimits& limits = {});
 
 // The mean difference of the 8 x 8 cells' chroma (red less green, blue less
-// green), 0..255: a greyscale copy is far from its colour photo.
+// green), 0..255.
 double ChromaDifference(const FeatureView& a, const FeatureView& b);
-// The mean chroma of one picture's cells.
+// The mean chroma of one picture's cells, 0..255.
 double Chroma(const FeatureView& f);
+// Whether the one of `a` and `b` with the less colour has lost most of the
+// other's: a greyscale copy of a colour photograph.
+bool LostItsColour(const FeatureView& a, const FeatureView& b, double share);
 
 // How `b` is like `a`, or nothing when they are not the same picture.
 std::optional<dupes::Likeness> Match(const FeatureView& a, const FeatureView& b, const MatchLimits& limits = {});

@@ -117,7 +117,7 @@ void JoinFlat(const std::vector<FeatureView>& pictures, const std::vector<std::u
       const FeatureView& e = pictures[t];
       const double ra = double(e.width) / e.height, rb = double(f.width) / f.height;
       if (std::max(ra / rb, rb / ra) > limits.aspect || ColourDifference(e, f, 0) > limits.colour ||
-          ChromaDifference(e, f) > limits.chroma)
+          LostItsColour(e, f, limits.chromaShare))
         continue;
       dupes::Likeness l;
       l.identical = false;

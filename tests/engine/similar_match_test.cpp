@@ -3,7 +3,10 @@
 // the groups formed around the kept picture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <numeric>
+#include <random>
 #include <optional>
 
 #include "engine/fs/env.h"
@@ -205,6 +208,58 @@ TEST(SimilarGroups, LikenessOfMembers) {
   EXPECT_TRUE(m[1].likeness.identical) << "an exact copy of the kept file";
   EXPECT_EQ(m[2].likeness, Like(0.85));
   EXPECT_EQ(m[3].likeness, Like(0.85)) << "an exact copy of a joining picture is as like as it";
+}
+
+// The groups of JoinInKeepOrder, which compares each picture with the kept
+// pictures alone, a block at a time on two threads, are those of every
+// pair Match takes: pictures of a few scenes with their variants, a crowd
+// of one scene, flat pictures of a few colours, in several keep orders.
+TEST(SimilarGroups, JoiningInKeepOrderFormsTheGroupsOfEveryPair) {
+  const testing::ThumbkitLibrary lib;
+  if (!lib.calls().Drawing()) GTEST_SKIP() << "libthumbkit.so is not built in " << PICTRAY_BIN_DIR;
+  const testing::TempDir dir;
+  std::vector<PictureFeatures> features;
+  const auto add = [&](const Rgb8& p) {
+    const std::string path = dir.path() + "/p" + std::to_string(features.size()) + ".jpg";
+    ASSERT_TRUE(Jpeg(path, p, 90));
+    const auto f = Measure(lib.calls(), path);
+    ASSERT_TRUE(f);
+    features.push_back(*f);
+  };
+  for (unsigned scene = 0; scene < 6; ++scene) {
+    const Rgb8 base = testing::Scene(70 + scene).Render(200, 150);
+    add(base);
+    add(testing::Shrunk(base, 2));
+    add(testing::Cropped(base, 8, 6, 184, 138));
+    add(testing::Mapped(base, [](double v) { return v * 1.05; }));
+    add(testing::Cropped(base, 40, 30, 120, 90));
+  }
+  for (int k = 0; k < 150; ++k) add(testing::Mapped(testing::Scene(90).Render(80, 60), [k](double v) { return v + k % 3; }));
+  for (int k = 0; k < 40; ++k) {
+    Rgb8 flat = testing::MakeRgb(32, 24);
+    std::fill(flat.px.begin(), flat.px.end(), std::uint8_t(20 + 30 * (k % 4)));
+    add(flat);
+  }
+  std::vector<std::size_t> order(features.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::mt19937 random(7);
+  for (int round = 0; round < 4; ++round) {
+    SCOPED_TRACE(round);
+    std::shuffle(order.begin(), order.end(), random);
+    std::vector<FeatureView> views;
+    std::vector<Participant> ordered;
+    for (std::size_t i : order) {
+      views.push_back(ViewOf(features[i]));
+      ordered.push_back({i, {}});
+    }
+    std::vector<SamePair> every;
+    for (std::uint32_t a = 0; a < views.size(); ++a)
+      for (std::uint32_t b = a + 1; b < views.size(); ++b)
+        if (const auto l = Match(views[a], views[b])) every.push_back({a, b, *l});
+    std::vector<SamePair> joins;
+    ASSERT_TRUE(JoinInKeepOrder(views, {}, 2, nullptr, {}, joins));
+    EXPECT_EQ(GroupAroundKept(ordered, joins), GroupAroundKept(ordered, every));
+  }
 }
 
 }  // namespace
