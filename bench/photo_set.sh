@@ -100,9 +100,16 @@ make_photo() {
   window "$b" 95 95 $((s % 6)) $(((s / 7) % 6)) "$d/f${n}_crop95.jpg" -quality 90
   window "$b" 92 92 $((s % 9)) $(((s / 11) % 9)) "$d/f${n}_crop92.jpg" -quality 90
   window "$b" 90 90 $(((s / 3) % 11)) $(((s / 13) % 11)) "$d/f${n}_crop90.jpg" -quality 90
-  # Not the same picture.
-  convert "$b" -flop -quality 92 "$d/u${n}_mirror.jpg"
-  convert "$b" -colorspace Gray -quality 92 "$d/u${n}_grey.jpg"
+  # Not the same picture: a mirror, unless the photograph looks the same
+  # mirrored (its grey 64 px thumbnail within 6% of its mirror's); a greyscale
+  # copy, unless it has no colour to lose.
+  convert "$b" -resize 64x -colorspace Gray "$t/g.png"
+  convert "$t/g.png" -flop "$t/m.png"
+  local mirrored saturation
+  mirrored=$(compare -metric RMSE "$t/g.png" "$t/m.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/' || true)
+  saturation=$(convert "$b" -resize 200x -colorspace HSL -channel G -separate +channel -format '%[fx:mean*100]' info:)
+  if awk -v m="$mirrored" 'BEGIN { exit !(m >= 0.06) }'; then convert "$b" -flop -quality 92 "$d/u${n}_mirror.jpg"; fi
+  if awk -v s="$saturation" 'BEGIN { exit !(s >= 2) }'; then convert "$b" -colorspace Gray -quality 92 "$d/u${n}_grey.jpg"; fi
   window "$b" 55 55 $((10 + s % 30)) $((10 + (s / 5) % 30)) "$d/u${n}_crop55.jpg" -quality 90
   rm -rf "$t"
 }

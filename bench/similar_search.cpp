@@ -3,7 +3,7 @@
 // linked in. Prints each group on one line (the kept file first, names
 // separated by tabs) and, on stderr, the time of each phase.
 // Usage: bench_similar_search FOLDER [--cache DIR] [--threads N] [--radius R]
-//        [--colour C] [--correlation R] [--area PERCENT]
+//        [--crop-radius R] [--colour C] [--correlation R] [--area PERCENT]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     if (flag == "--cache") tools.cacheDir = value;
     else if (flag == "--threads") tools.threads = static_cast<unsigned>(std::atoi(value));
     else if (flag == "--radius") limits.hashRadius = std::atoi(value);
+    else if (flag == "--crop-radius") limits.cropHashRadius = std::atoi(value);
     else if (flag == "--colour") limits.colour = std::atof(value);
     else if (flag == "--correlation") limits.correlation = std::atof(value);
     else if (flag == "--area") limits.commonAreaPercent = std::atoi(value);

@@ -189,6 +189,15 @@ int HashDistance(const FeatureView& a, const FeatureView& b) {
   return best;
 }
 
+bool HashesNear(const FeatureView& a, const FeatureView& b, const MatchLimits& limits) {
+  if (std::popcount(a.hash ^ b.hash) <= limits.hashRadius) return true;
+  for (int k = 0; k < kCropHashes; ++k)
+    if (std::popcount(a.hash ^ b.cropHash[k]) <= limits.cropHashRadius ||
+        std::popcount(a.cropHash[k] ^ b.hash) <= limits.cropHashRadius)
+      return true;
+  return false;
+}
+
 double ColourDifference(const FeatureView& a, const FeatureView& b, int brightnessShift) {
   constexpr int n = kColourGrid * kColourGrid * 3, cells = kColourGrid * kColourGrid;
   // A brightness edit moves every cell alike: up to kBrightnessShift of
@@ -273,8 +282,8 @@ std::optional<dupes::Likeness> Match(const FeatureView& a, const FeatureView& b,
   if (flatA != flatB) return std::nullopt;
   // A flat picture's hash is the noise of its few grey levels: its colours
   // and aspect alone say which it is.
+  if (!flatA && !HashesNear(a, b, limits)) return std::nullopt;
   const int distance = flatA ? 0 : HashDistance(a, b);
-  if (distance > limits.hashRadius) return std::nullopt;
   // A flat picture brighter is another flat picture.
   if (ColourDifference(a, b, flatA ? 0 : kBrightnessShift) > limits.colour) return std::nullopt;
   if (LostItsColour(a, b, limits.chromaShare)) return std::nullopt;

@@ -11,7 +11,8 @@
 namespace pictray::similar {
 
 struct MatchLimits {
-  int hashRadius = 20;          // bits apart, at most
+  int hashRadius = 16;          // bits apart of the whole pictures' hashes, at most
+  int cropHashRadius = 12;      // or of one's whole hash and one of the other's crop hashes
   double aspect = 1.25;         // the larger aspect over the smaller, at most
   double colour = 24;           // mean difference of the 8 x 8 colours (0..255), at most
   double correlation = 0.50;    // of the aligned thumbnails' detail, at least
@@ -30,6 +31,11 @@ struct MatchLimits {
 // whole hash and the other's crop hashes (a crop of the picture lies near
 // one of them).
 int HashDistance(const FeatureView& a, const FeatureView& b);
+// Whether the hashes of `a` and `b` are near enough to compare them: the
+// whole pictures' within hashRadius, or a whole one and a crop within
+// cropHashRadius (a crop of the picture hashes near one of them; the
+// tighter radius keeps distinct pictures of one texture from crowding in).
+bool HashesNear(const FeatureView& a, const FeatureView& b, const MatchLimits& limits);
 // Of 255 levels, the most a brightness edit is taken to move a channel.
 inline constexpr int kBrightnessShift = 28;
 // The mean difference of the 8 x 8 colours (0..255), less each channel's

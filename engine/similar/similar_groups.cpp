@@ -39,30 +39,28 @@ struct KeptHashes {
   }
 };
 
-// Whether picture `f` lies within `radius` of kept picture t: whole to
-// whole, whole to a crop, a crop to whole.
-[[gnu::always_inline]] inline bool NearBody(const FeatureView& f, const KeptHashes& kept, std::size_t t, int radius) {
+// HashesNear of picture `f` and kept picture t, branch-free: whole to
+// whole within `radius`, whole to a crop and a crop to whole within `crop`.
+[[gnu::always_inline]] inline bool NearBody(const FeatureView& f, const KeptHashes& kept, std::size_t t, int radius,
+                                            int crop) {
   const std::uint64_t h = kept.whole[t];
   bool near = __builtin_popcountll(f.hash ^ h) <= radius;
   for (int m = 0; m < kCropHashes; ++m)
-    near |= (__builtin_popcountll(f.hash ^ kept.crops[static_cast<std::size_t>(m)][t]) <= radius) |
-            (__builtin_popcountll(f.cropHash[m] ^ h) <= radius);
+    near |= (__builtin_popcountll(f.hash ^ kept.crops[static_cast<std::size_t>(m)][t]) <= crop) |
+            (__builtin_popcountll(f.cropHash[m] ^ h) <= crop);
   return near;
 }
 
-// The same between two pictures.
-inline bool Near(const FeatureView& a, const FeatureView& b, int radius) { return HashDistance(a, b) <= radius; }
-
 // The kept pictures [0, count) near `f`, in order, to `out`.
 [[gnu::target("popcnt")]] void NearKeptPopcount(const FeatureView& f, const KeptHashes& kept, std::size_t count,
-                                                int radius, std::vector<std::uint32_t>& out) {
+                                                int radius, int crop, std::vector<std::uint32_t>& out) {
   for (std::size_t t = 0; t < count; ++t)
-    if (NearBody(f, kept, t, radius)) out.push_back(static_cast<std::uint32_t>(t));
+    if (NearBody(f, kept, t, radius, crop)) out.push_back(static_cast<std::uint32_t>(t));
 }
-void NearKeptGeneric(const FeatureView& f, const KeptHashes& kept, std::size_t count, int radius,
+void NearKeptGeneric(const FeatureView& f, const KeptHashes& kept, std::size_t count, int radius, int crop,
                      std::vector<std::uint32_t>& out) {
   for (std::size_t t = 0; t < count; ++t)
-    if (NearBody(f, kept, t, radius)) out.push_back(static_cast<std::uint32_t>(t));
+    if (NearBody(f, kept, t, radius, crop)) out.push_back(static_cast<std::uint32_t>(t));
 }
 
 // Eight popcounts at once (AVX-512BW): nibbles looked up, bytes summed.
@@ -75,29 +73,29 @@ void NearKeptGeneric(const FeatureView& f, const KeptHashes& kept, std::size_t c
 }
 
 [[gnu::target("avx512f,avx512bw,popcnt")]] void NearKeptVector(const FeatureView& f, const KeptHashes& kept,
-                                                               std::size_t count, int radius,
+                                                               std::size_t count, int radius, int crop,
                                                                std::vector<std::uint32_t>& out) {
   const __m512i q = _mm512_set1_epi64(static_cast<long long>(f.hash));
   __m512i qc[kCropHashes];
   for (int m = 0; m < kCropHashes; ++m) qc[m] = _mm512_set1_epi64(static_cast<long long>(f.cropHash[m]));
-  const __m512i limit = _mm512_set1_epi64(radius);
+  const __m512i limit = _mm512_set1_epi64(radius), cropLimit = _mm512_set1_epi64(crop);
   std::size_t t = 0;
   for (; t + 8 <= count; t += 8) {
     const __m512i w = _mm512_loadu_si512(kept.whole.data() + t);
     __mmask8 near = _mm512_cmple_epu64_mask(Popcount8(_mm512_xor_si512(q, w)), limit);
     for (int m = 0; m < kCropHashes; ++m) {
       const __m512i c = _mm512_loadu_si512(kept.crops[static_cast<std::size_t>(m)].data() + t);
-      near |= _mm512_cmple_epu64_mask(Popcount8(_mm512_xor_si512(q, c)), limit);
-      near |= _mm512_cmple_epu64_mask(Popcount8(_mm512_xor_si512(qc[m], w)), limit);
+      near |= _mm512_cmple_epu64_mask(Popcount8(_mm512_xor_si512(q, c)), cropLimit);
+      near |= _mm512_cmple_epu64_mask(Popcount8(_mm512_xor_si512(qc[m], w)), cropLimit);
     }
     for (unsigned bits = near; bits != 0; bits &= bits - 1)
       out.push_back(static_cast<std::uint32_t>(t + static_cast<std::size_t>(__builtin_ctz(bits))));
   }
   for (; t < count; ++t)
-    if (NearBody(f, kept, t, radius)) out.push_back(static_cast<std::uint32_t>(t));
+    if (NearBody(f, kept, t, radius, crop)) out.push_back(static_cast<std::uint32_t>(t));
 }
 
-using NearKeptFn = void (*)(const FeatureView&, const KeptHashes&, std::size_t, int, std::vector<std::uint32_t>&);
+using NearKeptFn = void (*)(const FeatureView&, const KeptHashes&, std::size_t, int, int, std::vector<std::uint32_t>&);
 NearKeptFn ChooseNearKept() {
   __builtin_cpu_init();
   if (__builtin_cpu_supports("avx512bw")) return NearKeptVector;
@@ -162,7 +160,7 @@ bool JoinInKeepOrder(const std::vector<FeatureView>& pictures, const MatchLimits
           inBlock[b].clear();
           thread_local std::vector<std::uint32_t> near;
           near.clear();
-          nearKept(f, kept, keptBefore, limits.hashRadius, near);
+          nearKept(f, kept, keptBefore, limits.hashRadius, limits.cropHashRadius, near);
           for (std::uint32_t t : near) {
             const std::uint32_t e = kept.picture[t];
             if (const auto l = Match(pictures[e], f, limits); l && (!best[b] || Closer(*l, best[b]->likeness)))
@@ -170,7 +168,7 @@ bool JoinInKeepOrder(const std::vector<FeatureView>& pictures, const MatchLimits
           }
           for (std::size_t a = 0; a < b; ++a) {
             const std::uint32_t e = detailed[start + a];
-            if (!Near(pictures[e], f, limits.hashRadius)) continue;
+            if (!HashesNear(pictures[e], f, limits)) continue;
             if (const auto l = Match(pictures[e], f, limits)) inBlock[b].push_back({e, k, *l});
           }
         },
