@@ -284,6 +284,7 @@ TEST_F(TwinscanCli, ALibraryOfFoldersSubfoldersAndAReferenceFolder) {
   EXPECT_EQ(shown.lines, (std::vector<std::string>{"a.jpg	b.jpg"}));
   EXPECT_EQ(shown.err, "");
   ::unsetenv("XDG_STATE_HOME");
+}
 
 // A picture the search could not compare is named on standard error, with
 // how many were left out, never left out silently.
