@@ -64,6 +64,98 @@ std::vector<Participant> ParticipantsOf(const std::vector<dupes::FileRec>& lpDat
   return out;
 }
 
+// What the search knows of each participant: its header, its features
+// when drawn, and the library's answer when not.
+struct Measurements {
+  explicit Measurements(std::size_t n) : shapes(n), featureOf(n, kNoFeatures), answers(n, kDrawn), store(n) {}
+  std::vector<PictureShape> shapes;
+  std::vector<std::uint32_t> featureOf;  // in `store`, or kNoFeatures
+  std::vector<int> answers;
+  FeatureStore store;
+};
+
+// Measures every participant into `m`: the cache first, the others drawn on
+// the threads; then writes the cache of their folders. False once stopped.
+bool MeasureAll(const fs::Env& env, const std::vector<dupes::FileRec>& lpData,
+                const std::vector<Participant>& participants, const SimilarTools& tools,
+                const SearchProgress& progress, dupes::AbortFlag abort, Measurements& m) {
+  const unsigned threads = std::max(1u, tools.threads);
+  fs::MemoryBudget budget;
+  budget.SetAbort(abort);
+  ThumbnailCalls lib = tools.lib;
+  lib.budget = budget.Calls();
+
+  std::vector<PictureShape>& shapes = m.shapes;
+  std::vector<std::uint32_t>& featureOf = m.featureOf;
+  std::vector<int>& answers = m.answers;
+  FeatureStore& store = m.store;
+  const auto report = [&](SearchPhase phase, std::size_t total, std::size_t before = 0) {
+    return [&progress, phase, total, before](std::size_t done) {
+      if (progress) progress(phase, before + done, total);
+    };
+  };
+  std::vector<CachedFile> files(participants.size());
+  for (std::size_t i = 0; i < participants.size(); ++i) {
+    const dupes::FileRec& r = lpData[participants[i].row];
+    files[i] = {FolderOf(r.path), r.identity};
+  }
+  FeatureCache cache(env, tools.cacheDir);
+  std::vector<char> known(participants.size(), 0);
+  cache.Read(files, [&](std::size_t i, Measured&& found) {
+    if (files[i].identity.ino == 0) return;
+    shapes[i] = std::move(found.shape);
+    if (found.features) featureOf[i] = store.Add(*found.features);
+    known[i] = 1;
+  });
+  std::vector<std::size_t> unknown;  // not in the cache as they are now
+  for (std::size_t i = 0; i < participants.size(); ++i)
+    if (!known[i]) unknown.push_back(i);
+  std::vector<char> measuredNow(participants.size(), 0);
+  const bool complete = ParallelFor(
+      unknown.size(), threads, abort,
+      [&](std::size_t k) {
+        const std::size_t i = unknown[k];
+        const std::string& path = lpData[participants[i].row].path;
+        shapes[i] = ReadPictureShape(env, path);
+        if (!shapes[i].picture) return;
+        if (TooLarge(shapes[i])) {
+          answers[i] = kTooLarge;
+          return;
+        }
+        const std::optional<PictureFeatures> f = MeasurePicture(
+            lib, path, shapes[i].storedWidth, shapes[i].storedHeight, shapes[i].orientation, &answers[i]);
+        if (f) featureOf[i] = store.Add(*f);
+        // A drawing stopped by the abort is no verdict on the file.
+        if (!dupes::Aborted(abort)) measuredNow[i] = 1;
+      },
+      report(SearchPhase::Measuring, participants.size(), participants.size() - unknown.size()));
+  // A picture the library did not draw is tried again next time; one
+  // measured now and the entries of other files of its folder are written.
+  cache.Write(files, measuredNow, [&](std::size_t i) -> std::optional<Measured> {
+    if (!known[i] && !measuredNow[i]) return std::nullopt;
+    if (shapes[i].picture && featureOf[i] == kNoFeatures) return std::nullopt;
+    Measured entry{shapes[i], std::nullopt};
+    if (featureOf[i] != kNoFeatures) entry.features = store.Features(featureOf[i]);
+    return entry;
+  });
+  return complete;
+
+}
+
+// The pictures left out, with why, in row order (an exact copy with its kept file).
+std::vector<dupes::SkippedPicture> SkippedOf(const std::vector<Participant>& participants, const Measurements& m) {
+  std::vector<dupes::SkippedPicture> skipped;
+  for (std::size_t i = 0; i < participants.size(); ++i) {
+    const std::optional<dupes::SkipReason> why = SkipOf(m.shapes[i], m.featureOf[i] != kNoFeatures, m.answers[i]);
+    if (!why) continue;
+    skipped.push_back({participants[i].row, *why});
+    for (std::size_t copy : participants[i].copies) skipped.push_back({copy, *why});
+  }
+  std::sort(skipped.begin(), skipped.end(),
+            [](const dupes::SkippedPicture& a, const dupes::SkippedPicture& b) { return a.row < b.row; });
+  return skipped;
+}
+
 }  // namespace
 
 std::vector<dupes::PictureFacts> ReadFacts(const fs::Env& env, const std::vector<dupes::FileRec>& lpData,
@@ -103,65 +195,11 @@ dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& l
                               const MatchLimits& limits) {
   const unsigned threads = std::max(1u, tools.threads);
   const std::vector<Participant> participants = ParticipantsOf(lpData);
-  fs::MemoryBudget budget;
-  budget.SetAbort(abort);
-  ThumbnailCalls lib = tools.lib;
-  lib.budget = budget.Calls();
-
-  // Each participant's header, and where its features are kept.
-  std::vector<PictureShape> shapes(participants.size());
-  std::vector<std::uint32_t> featureOf(participants.size(), kNoFeatures);
-  std::vector<int> answers(participants.size(), kDrawn);
-  FeatureStore store(participants.size());
-  const auto report = [&](SearchPhase phase, std::size_t total, std::size_t before = 0) {
-    return [&progress, phase, total, before](std::size_t done) {
-      if (progress) progress(phase, before + done, total);
-    };
-  };
-  std::vector<CachedFile> files(participants.size());
-  for (std::size_t i = 0; i < participants.size(); ++i) {
-    const dupes::FileRec& r = lpData[participants[i].row];
-    files[i] = {FolderOf(r.path), r.identity};
-  }
-  FeatureCache cache(env, tools.cacheDir);
-  std::vector<char> known(participants.size(), 0);
-  cache.Read(files, [&](std::size_t i, Measured&& m) {
-    if (files[i].identity.ino == 0) return;
-    shapes[i] = std::move(m.shape);
-    if (m.features) featureOf[i] = store.Add(*m.features);
-    known[i] = 1;
-  });
-  std::vector<std::size_t> unknown;  // not in the cache as they are now
-  for (std::size_t i = 0; i < participants.size(); ++i)
-    if (!known[i]) unknown.push_back(i);
-  std::vector<char> measuredNow(participants.size(), 0);
-  const bool complete = ParallelFor(
-      unknown.size(), threads, abort,
-      [&](std::size_t k) {
-        const std::size_t i = unknown[k];
-        const std::string& path = lpData[participants[i].row].path;
-        shapes[i] = ReadPictureShape(env, path);
-        if (!shapes[i].picture) return;
-        if (TooLarge(shapes[i])) {
-          answers[i] = kTooLarge;
-          return;
-        }
-        const std::optional<PictureFeatures> f = MeasurePicture(
-            lib, path, shapes[i].storedWidth, shapes[i].storedHeight, shapes[i].orientation, &answers[i]);
-        if (f) featureOf[i] = store.Add(*f);
-        // A drawing stopped by the abort is no verdict on the file.
-        if (!dupes::Aborted(abort)) measuredNow[i] = 1;
-      },
-      report(SearchPhase::Measuring, participants.size(), participants.size() - unknown.size()));
-  // A picture the library did not draw is tried again next time; one
-  // measured now and the entries of other files of its folder are written.
-  cache.Write(files, measuredNow, [&](std::size_t i) -> std::optional<Measured> {
-    if (!known[i] && !measuredNow[i]) return std::nullopt;
-    if (shapes[i].picture && featureOf[i] == kNoFeatures) return std::nullopt;
-    Measured m{shapes[i], std::nullopt};
-    if (featureOf[i] != kNoFeatures) m.features = store.Features(featureOf[i]);
-    return m;
-  });
+  Measurements measured(participants.size());
+  const bool complete = MeasureAll(env, lpData, participants, tools, progress, abort, measured);
+  const std::vector<PictureShape>& shapes = measured.shapes;
+  const std::vector<std::uint32_t>& featureOf = measured.featureOf;
+  const FeatureStore& store = measured.store;
 
   dupes::TwinReview review;
   review.facts.resize(lpData.size());
@@ -173,14 +211,7 @@ dupes::TwinReview FindSimilar(const fs::Env& env, std::vector<dupes::FileRec>& l
     review.groups = std::move(copies);
     return review;
   }
-  for (std::size_t i = 0; i < participants.size(); ++i) {
-    const std::optional<dupes::SkipReason> why = SkipOf(shapes[i], featureOf[i] != kNoFeatures, answers[i]);
-    if (!why) continue;
-    review.skipped.push_back({participants[i].row, *why});
-    for (std::size_t copy : participants[i].copies) review.skipped.push_back({copy, *why});
-  }
-  std::sort(review.skipped.begin(), review.skipped.end(),
-            [](const dupes::SkippedPicture& a, const dupes::SkippedPicture& b) { return a.row < b.row; });
+  review.skipped = SkippedOf(participants, measured);
 
   // The pictures in keep order, the files that are none after them.
   std::vector<std::size_t> order(participants.size());
