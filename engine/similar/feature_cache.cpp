@@ -382,7 +382,7 @@ int FeatureCache::Write(const std::vector<CachedFile>& files, const std::vector<
     }
     const int err = WriteFileAtomicPieces(
         env_, file,
-        [&](const std::function<int(std::string_view)>& write) {
+        [&](const std::function<int(std::string_view)>& put) {
           Writer out;
           out.Bytes(kMagic.data(), kMagic.size());
           out.U32(static_cast<std::uint32_t>(folder.size()));
@@ -399,11 +399,11 @@ int FeatureCache::Write(const std::vector<CachedFile>& files, const std::vector<
             out.U32(Crc(entry.out()));
             out.Bytes(entry.out().data(), entry.out().size());
             if (out.out().size() >= kPiece) {
-              if (const int e = write(out.out()); e != 0) return e;
+              if (const int e = put(out.out()); e != 0) return e;
               out.out().clear();
             }
           }
-          return write(out.out());
+          return put(out.out());
         },
         0600);
     if (err != 0 && first == 0) first = err;

@@ -31,24 +31,11 @@ using testing::Rgb8;
 namespace stdfs = std::filesystem;
 
 std::vector<FileRec> Listed(const std::string& dir, dupes::KeepFirst first = dupes::KeepFirst::Original) {
-  std::vector<FileRec> t = dupes::SetListView(fs::DefaultEnv(), dir, nullptr);
-  dupes::SetSizeWork(t);
-  dupes::SortFileTable(t, 0, first);
-  dupes::SetFolda(fs::DefaultEnv(), t);
-  return t;
+  return testing::ListedAndGrouped(dir, first);
 }
 
-// Each group as its filenames, kept first, the others sorted.
 std::set<std::vector<std::string>> Named(const std::vector<FileRec>& t, const std::vector<dupes::TwinGroup>& groups) {
-  std::set<std::vector<std::string>> out;
-  for (const dupes::TwinGroup& g : groups) {
-    std::vector<std::string> names{t[g.members[g.kept].row].filename};
-    for (std::size_t m = 0; m < g.members.size(); ++m)
-      if (m != g.kept) names.push_back(t[g.members[m].row].filename);
-    std::sort(names.begin() + 1, names.end());
-    out.insert(names);
-  }
-  return out;
+  return testing::GroupNames(t, groups);
 }
 
 void SetTime(const std::string& path, std::int64_t seconds) {

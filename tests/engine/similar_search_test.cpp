@@ -52,26 +52,11 @@ class SimilarSearch : public ::testing::Test {
 
   std::string Path(const std::string& name) const { return dir_.path() + "/" + name; }
 
-  std::vector<FileRec> Listed() const {
-    std::vector<FileRec> t = dupes::SetListView(fs::DefaultEnv(), dir_.path(), nullptr);
-    dupes::SetSizeWork(t);
-    dupes::SortFileTable(t, 0);
-    dupes::SetFolda(fs::DefaultEnv(), t);
-    return t;
-  }
+  std::vector<FileRec> Listed() const { return testing::ListedAndGrouped(dir_.path()); }
 
-  // Each group as its filenames, kept first.
   static std::set<std::vector<std::string>> Named(const std::vector<FileRec>& t,
                                                   const std::vector<dupes::TwinGroup>& groups) {
-    std::set<std::vector<std::string>> out;
-    for (const dupes::TwinGroup& g : groups) {
-      std::vector<std::string> names{t[g.members[g.kept].row].filename};
-      for (std::size_t m = 0; m < g.members.size(); ++m)
-        if (m != g.kept) names.push_back(t[g.members[m].row].filename);
-      std::sort(names.begin() + 1, names.end());
-      out.insert(names);
-    }
-    return out;
+    return testing::GroupNames(t, groups);
   }
 
   testing::TempDir dir_;

@@ -14,69 +14,18 @@
 #include <csetjmp>
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "engine/colour/thumbnail_library.h"
+#include "engine/dupes/dupes.h"
+#include "engine/dupes/groups.h"
+#include "tests/support/scene.h"
 #include "tests/support/jpeg_writer.h"
 #include "tests/support/temp_dir.h"
 
 namespace pictray::testing {
-
-// RGB pixels, rows from the top.
-struct Rgb8 {
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> px;
-  std::uint8_t* At(int x, int y) { return px.data() + (static_cast<std::size_t>(y) * width + x) * 3; }
-  const std::uint8_t* At(int x, int y) const { return px.data() + (static_cast<std::size_t>(y) * width + x) * 3; }
-};
-
-inline Rgb8 MakeRgb(int w, int h) { return {w, h, std::vector<std::uint8_t>(static_cast<std::size_t>(w) * h * 3)}; }
-
-// A smooth random field over the unit square: value noise in octaves.
-class Scene {
- public:
-  explicit Scene(unsigned seed) : seed_(seed) {}
-  // Colour at (u, v), both in 0..1, each channel 0..255.
-  void Colour(double u, double v, std::uint8_t* out) const {
-    for (int c = 0; c < 3; ++c) {
-      double sum = 0, amp = 1, total = 0;
-      for (int o = 0; o < 5; ++o) {
-        const double f = 3.0 * (1 << o);
-        sum += amp * Noise(u * f, v * f, c * 7 + o);
-        total += amp;
-        amp *= 0.55;
-      }
-      out[c] = static_cast<std::uint8_t>(std::clamp(sum / total * 255.0, 0.0, 255.0));
-    }
-  }
-  // The window [u0, u0 + du] x [v0, v0 + dv] of the scene at w x h pixels.
-  Rgb8 Render(int w, int h, double u0 = 0, double v0 = 0, double du = 1, double dv = 0.75) const {
-    Rgb8 p = MakeRgb(w, h);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) Colour(u0 + du * (x + 0.5) / w, v0 + dv * (y + 0.5) / h, p.At(x, y));
-    return p;
-  }
-
- private:
-  double Lattice(int x, int y, int layer) const {
-    std::uint32_t h = seed_ * 0x9E3779B1u ^ std::uint32_t(x) * 0x85EBCA77u ^ std::uint32_t(y) * 0xC2B2AE3Du ^
-                      std::uint32_t(layer) * 0x27D4EB2Fu;
-    h ^= h >> 15;
-    h *= 0x2C1B3C6Du;
-    h ^= h >> 12;
-    return (h & 0xFFFF) / 65535.0;
-  }
-  double Noise(double x, double y, int layer) const {
-    const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
-    const double fx = x - x0, fy = y - y0;
-    const auto s = [](double t) { return t * t * (3 - 2 * t); };
-    const double a = Lattice(x0, y0, layer), b = Lattice(x0 + 1, y0, layer), c = Lattice(x0, y0 + 1, layer),
-                 d = Lattice(x0 + 1, y0 + 1, layer);
-    return (a * (1 - s(fx)) + b * s(fx)) * (1 - s(fy)) + (c * (1 - s(fx)) + d * s(fx)) * s(fy);
-  }
-  unsigned seed_;
-};
 
 // Each pixel mapped through `f` per channel.
 template <typename F>
@@ -271,6 +220,30 @@ inline bool WriteHeif(const std::string& path, const Rgb8& p) {
   if (enc) heif_encoder_release(enc);
   heif_context_free(ctx);
   return ok;
+}
+
+// The folder listed, keyed, sorted and grouped by content as a run does.
+inline std::vector<dupes::FileRec> ListedAndGrouped(const std::string& dir,
+                                                    dupes::KeepFirst first = dupes::KeepFirst::Original) {
+  std::vector<dupes::FileRec> t = dupes::SetListView(fs::DefaultEnv(), dir, nullptr);
+  dupes::SetSizeWork(t);
+  dupes::SortFileTable(t, 0, first);
+  dupes::SetFolda(fs::DefaultEnv(), t);
+  return t;
+}
+
+// Each group as its filenames, kept first, the others sorted.
+inline std::set<std::vector<std::string>> GroupNames(const std::vector<dupes::FileRec>& t,
+                                                     const std::vector<dupes::TwinGroup>& groups) {
+  std::set<std::vector<std::string>> out;
+  for (const dupes::TwinGroup& g : groups) {
+    std::vector<std::string> names{t[g.members[g.kept].row].filename};
+    for (std::size_t m = 0; m < g.members.size(); ++m)
+      if (m != g.kept) names.push_back(t[g.members[m].row].filename);
+    std::sort(names.begin() + 1, names.end());
+    out.insert(names);
+  }
+  return out;
 }
 
 // libthumbkit.so of the build, as the programs load it; Drawing() is false
