@@ -16,6 +16,7 @@
 #include "engine/dupes/delete_check.h"
 #include "engine/dupes/dupes.h"
 #include "engine/dupes/groups.h"
+#include "engine/dupes/keep_rule.h"
 #include "engine/fs/memory_budget.h"
 #include "engine/runs/twinscan_run.h"
 #include "engine/similar/feature_cache.h"
@@ -30,8 +31,8 @@ using dupes::FileRec;
 using testing::Rgb8;
 namespace stdfs = std::filesystem;
 
-std::vector<FileRec> Listed(const std::string& dir, dupes::KeepFirst first = dupes::KeepFirst::Original) {
-  return testing::ListedAndGrouped(dir, first);
+std::vector<FileRec> Listed(const std::string& dir, const dupes::KeepRule& rule = dupes::DefaultKeepRule()) {
+  return testing::ListedAndGrouped(dir, rule);
 }
 
 std::set<std::vector<std::string>> Named(const std::vector<FileRec>& t, const std::vector<dupes::TwinGroup>& groups) {
@@ -70,7 +71,7 @@ class SimilarScale : public ::testing::Test {
   testing::TempDir dir_;
   testing::ThumbkitLibrary lib_;
   SimilarTools tools_;
-  dupes::KeepFirst first_ = dupes::KeepFirst::Original;
+  dupes::KeepRule first_ = dupes::DefaultKeepRule();
 };
 
 // 2,000 black frames kept first crowd every hash together; no pair is cut
@@ -83,7 +84,7 @@ TEST_F(SimilarScale, ACrowdOfBlackFramesHidesNoPair) {
     SetTime(name, 1000000000 + i);
   }
   WritePairs(5);
-  first_ = dupes::KeepFirst::Oldest;
+  first_ = *dupes::ParseKeepRule("oldest").rule;
   std::vector<FileRec> t = Listed(dir_.path(), first_);
   const dupes::TwinReview review = Search(t);
   std::set<std::vector<std::string>> pairs;

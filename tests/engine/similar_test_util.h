@@ -133,9 +133,6 @@ inline bool WriteTiff(const std::string& path, const Rgb8& p, int orientation = 
   return ok;
 }
 
-// HEIF with whichever still encoder libheif has (HEVC, else AV1), and an
-// Exif item when given its TIFF block; false when it has no encoder.
-inline bool WriteHeif(const std::string& path, const Rgb8& p, const std::string& exifTiff = "") {
 // A 24-bit BMP, rows bottom first; `tag` goes into the header's reserved
 // field, so that files of the same pixels differ in their bytes.
 inline std::string BmpBytes(const Rgb8& p, std::uint16_t tag = 0) {
@@ -192,9 +189,9 @@ inline bool WriteFlatPng(const std::string& path, int w, int h) {
   return ok;
 }
 
-// HEIF with whichever still encoder libheif has (HEVC, else AV1); false
-// when it has none.
-inline bool WriteHeif(const std::string& path, const Rgb8& p) {
+// HEIF with whichever still encoder libheif has (HEVC, else AV1), and an
+// Exif item when given its TIFF block; false when it has no encoder.
+inline bool WriteHeif(const std::string& path, const Rgb8& p, const std::string& exifTiff = "") {
   heif_context* ctx = heif_context_alloc();
   heif_encoder* enc = nullptr;
   bool ok = heif_context_get_encoder_for_format(ctx, heif_compression_HEVC, &enc).code == heif_error_Ok ||
@@ -224,10 +221,10 @@ inline bool WriteHeif(const std::string& path, const Rgb8& p) {
 
 // The folder listed, keyed, sorted and grouped by content as a run does.
 inline std::vector<dupes::FileRec> ListedAndGrouped(const std::string& dir,
-                                                    dupes::KeepFirst first = dupes::KeepFirst::Original) {
+                                                    const dupes::KeepRule& rule = dupes::DefaultKeepRule()) {
   std::vector<dupes::FileRec> t = dupes::SetListView(fs::DefaultEnv(), dir, nullptr);
   dupes::SetSizeWork(t);
-  dupes::SortFileTable(t, 0, first);
+  dupes::SortFileTable(t, 0, rule);
   dupes::SetFolda(fs::DefaultEnv(), t);
   return t;
 }
