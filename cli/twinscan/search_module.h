@@ -23,7 +23,9 @@ class SearchModule {
   // with the reason in `error` when it or its calls cannot be had.
   bool Load(const std::string& folder, similar::SearchCalls* calls, std::string* error) {
     const std::string path = folder + "/libtwinscansearch.so";
-    handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Never unmapped: the libraries it brings keep their statics until exit,
+    // so their destructors and the leak checker find them where they were.
+    handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!handle_) {
       const char* why = ::dlerror();
       *error = "cannot load the search " + path + ": " + (why ? why : "unknown reason");
