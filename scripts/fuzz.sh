@@ -21,7 +21,9 @@ build_and_run() {
   shift
   libs=("$@")
   local newest
-  newest=$(ls -t "${sources[@]}" engine/*/*.h thumbkit/*.h fuzz/*.h | head -1)
+  # sed reads the whole list: head would leave ls to die of SIGPIPE, which
+  # pipefail makes the script's end.
+  newest=$(ls -t "${sources[@]}" engine/*/*.h thumbkit/*.h fuzz/*.h | sed -n 1p)
   if [ ! -x "$bin" ] || [ "$newest" -nt "$bin" ]; then
     echo "building $bin"
     clang++ -std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
