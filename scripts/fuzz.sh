@@ -62,6 +62,5 @@ build_and_run meta_fuzz tests/data/meta/*.{heic,cr2,nef,png,webp,mov,mp4} -- fuz
   "${base[@]}" -- $(pkg-config --cflags --libs exiv2 libheif libavformat libavutil zlib)
 # shellcheck disable=SC2046
 build_and_run thumbkit_fuzz "$seeds"/* tests/data/jpeg/*.jpg -- fuzz/thumbkit_fuzz.cpp thumbkit/*.cpp \
-  engine/jpeg/jpeg_decode.cpp engine/jpeg/jpeg_session.cpp engine/meta/bounded_walks.cpp engine/meta/*_walk.cpp \
-  engine/meta/file_io.cpp \
-  "${base[@]}" -- $(pkg-config --libs libwebp libtiff-4 libheif exiv2 libpng zlib) -ljpeg
+  engine/jpeg/jpeg_decode.cpp engine/jpeg/jpeg_session.cpp engine/jpeg/exif_reader.cpp engine/meta/*.cpp \
+  "${base[@]}" -- $(pkg-config --cflags --libs libwebp libtiff-4 libheif exiv2 libpng zlib libavformat libavutil) -ljpeg
