@@ -51,6 +51,7 @@ const char* SaidEn(Said s) {
     case Said::UndoExtractQuestion: return "Undo the extraction of %s (%d files)?";
     case Said::DecisionsHidden: return "%d groups and %d files hidden by earlier decisions (--forget-decisions shows them again)";
     case Said::DecisionsForgotten: return "%d decisions forgotten";
+    case Said::DecisionsNotKept: return "%d decisions could not be kept: %s (%e)";
     case Said::UndoEnd: return "Undone: %d files";
     case Said::UndoNotPossible: return "Cannot undo the move: %s (%e)";
     case Said::UndoLeftNameTaken: return "the original name is taken by another file";

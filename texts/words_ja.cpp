@@ -51,6 +51,7 @@ const char* SaidJa(Said s) {
     case Said::UndoExtractQuestion: return "%sの抽出（%d件）を元に戻しますか？";
     case Said::DecisionsHidden: return "以前の判断により %d グループ・%d ファイルを表示しません (--forget-decisions で再び表示)";
     case Said::DecisionsForgotten: return "%d 件の判断を忘れました";
+    case Said::DecisionsNotKept: return "%d 件の判断を保存できませんでした: %s (%e)";
     case Said::UndoEnd: return "元に戻しました: %d件";
     case Said::UndoNotPossible: return "移動を元に戻せません: %s (%e)";
     case Said::UndoLeftNameTaken: return "元の名前が別のファイルで使われている";

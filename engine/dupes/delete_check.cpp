@@ -12,42 +12,50 @@
 namespace pictray::dupes {
 namespace {
 
-// The names in the folder `name` of `atFd` (a link is not followed); false
-// with errno set when it cannot be read.
-bool Names(const fs::Env& env, int atFd, const std::string& name, std::vector<std::string>& names) {
-  const UniqueFd fd(env, env.Open(atFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  return fd.get() >= 0 &&
-         env.ListFolder(fd.get(), ".", [&](std::string_view n, unsigned char) { names.emplace_back(n); }) == 0;
+// The names in the open folder `fd`; false when it cannot be read.
+bool Names(const fs::Env& env, int fd, std::vector<std::string>& names) {
+  return env.ListFolder(fd, ".", [&](std::string_view n, unsigned char) { names.emplace_back(n); }) == 0;
 }
 
-// Everything in the extraction folder `base` that this extraction did not
-// put there: the folder holds surplus folders holding the moved copies
-// (`expected`, as "folda/filename").
-void FindForeign(const fs::Env& env, const std::string& base, const std::set<std::string>& expected,
-                 std::vector<DeleteProblem>& problems) {
-  const UniqueFd baseFd(env, env.Open(AT_FDCWD, base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  std::vector<std::string> top;
-  if (baseFd.get() < 0 || !Names(env, baseFd.get(), ".", top)) {
-    problems.push_back({DeleteProblem::Kind::Unreadable, base});
+// Everything in the folder `dirFd` (`rel` in the extraction folder `base`,
+// "" for itself) that this extraction did not put there: the folder holds
+// surplus folders holding the moved copies (`expected`, as "folda/filename",
+// whose filename in a tree goes on through the folders of its root).
+void FindForeignIn(const fs::Env& env, int dirFd, const std::string& base, const std::string& rel,
+                   const std::set<std::string>& expected, std::vector<DeleteProblem>& problems) {
+  std::vector<std::string> names;
+  if (!Names(env, dirFd, names)) {
+    problems.push_back({DeleteProblem::Kind::Unreadable, rel.empty() ? base : base + "/" + rel});
     return;
   }
-  for (const std::string& folda : top) {
-    const std::string path = base + "/" + folda;
-    const auto first = expected.lower_bound(folda + "/");
-    if (first == expected.end() || !first->starts_with(folda + "/")) {
+  for (const std::string& name : names) {
+    const std::string inside = rel.empty() ? name : rel + "/" + name;
+    const std::string path = base + "/" + inside;
+    if (expected.count(inside)) continue;
+    // A folder on the way to a copy: what it holds is looked at.
+    const auto first = expected.lower_bound(inside + "/");
+    if (first == expected.end() || !first->starts_with(inside + "/")) {
       problems.push_back({DeleteProblem::Kind::Foreign, path});
       continue;
     }
-    std::vector<std::string> inside;
-    if (!Names(env, baseFd.get(), folda, inside)) {
+    const UniqueFd sub(env, env.Open(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (sub.get() < 0) {
       const bool notAFolder = errno == ENOTDIR || errno == ELOOP;
       problems.push_back({notAFolder ? DeleteProblem::Kind::Foreign : DeleteProblem::Kind::Unreadable, path});
       continue;
     }
-    for (const std::string& name : inside)
-      if (!expected.count(folda + "/" + name))
-        problems.push_back({DeleteProblem::Kind::Foreign, path + "/" + name});
+    FindForeignIn(env, sub.get(), base, inside, expected, problems);
   }
+}
+
+void FindForeign(const fs::Env& env, const std::string& base, const std::set<std::string>& expected,
+                 std::vector<DeleteProblem>& problems) {
+  const UniqueFd baseFd(env, env.Open(AT_FDCWD, base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (baseFd.get() < 0) {
+    problems.push_back({DeleteProblem::Kind::Unreadable, base});
+    return;
+  }
+  FindForeignIn(env, baseFd.get(), base, "", expected, problems);
 }
 
 // A copy of the same picture, or a sidecar, may go while it is still the

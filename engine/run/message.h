@@ -68,6 +68,8 @@ enum class Said : std::uint8_t {
   DecisionsHidden,
   // numbers: the decisions forgotten.
   DecisionsForgotten,
+  // names: the store; numbers: the review's choices not remembered; error.
+  DecisionsNotKept,
   UndoNotPossible,  // names: what could not be opened; error
   UndoLeftNameTaken,
   UndoLeftChanged,

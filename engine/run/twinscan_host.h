@@ -35,6 +35,9 @@ struct TwinscanEnd {
   bool refused = false;  // another run was moving files of the folder: nothing was extracted
   bool quit = false;     // after the deletion the user chose to end the program
   std::string samedir;   // the extraction folder now ("" when there is none)
+  // Every extraction folder of the last extraction, samedir first: in a
+  // tree, each root's that received copies.
+  std::vector<std::string> samedirs;
   std::vector<dupes::MovedFile> moved;  // the copies in it, as a deletion checks them
   // What the review's lasting decisions hid from the groups shown
   // (engine/dupes/decisions.h): groups not shown, files taken out.

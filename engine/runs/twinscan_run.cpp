@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -37,6 +38,7 @@ struct Work {
 
   Work(TwinscanBlock& v, TwinscanHost& h) : val(v), host(h), kenbuf(v.kenbuf) {
     report.end.samedir = v.samedir;
+    report.end.samedirs = v.samedirs;
     report.end.moved = v.moved;
   }
   // False, marking the run aborted, once the stop control was used.
@@ -155,7 +157,9 @@ bool Extract(Work& w, const std::vector<FileRec>& table, const dupes::LookedAsLi
     w.TellError(Message{Said::ExtractJournalNotCreated, {r.journalPath}, {}, r.journalError});
     return false;
   }
-  w.report.end.samedir = r.samedir;
+  // In a tree the first root may have received nothing: the first folder made stands for them all.
+  w.report.end.samedirs = r.samedirs;
+  w.report.end.samedir = r.samedirs.empty() ? r.samedir : r.samedirs.front();
   w.report.end.moved = r.moved;
   if (r.journalError != 0) {
     w.TellError(Message{Said::ExtractJournalStopped, {r.journalPath}, {}, r.journalError});
@@ -165,24 +169,48 @@ bool Extract(Work& w, const std::vector<FileRec>& table, const dupes::LookedAsLi
   return !r.aborted;
 }
 
+// Every extraction folder of the last extraction: samedir and, in a tree,
+// each other root's.
+std::vector<std::string> ExtractionFolders(const TwinscanEnd& end) {
+  std::vector<std::string> dirs = end.samedirs;
+  if (!end.samedir.empty() && std::find(dirs.begin(), dirs.end(), end.samedir) == dirs.end())
+    dirs.insert(dirs.begin(), end.samedir);
+  return dirs;
+}
+
+// The copies moved into the extraction folder `dir`.
+std::vector<dupes::MovedFile> MovedInto(const std::vector<dupes::MovedFile>& moved, const std::string& dir) {
+  std::vector<dupes::MovedFile> in;
+  for (const dupes::MovedFile& m : moved)
+    if (m.to.starts_with(dir)) in.push_back(m);
+  return in;
+}
+
 // The checks, the deletion, the folder listed again and the count before
-// and after.
+// and after. Every extraction folder is checked before any goes.
 void DeletionSequence(Work& w) {
   TwinscanEnd& end = w.report.end;
-  const std::vector<DeleteProblem> problems = dupes::CheckBeforeDelete(*w.val.env, end.samedir, end.moved, &w.val.abort,
-                                                                       SamePictureOf(w.val));
-  if (!w.GoOn()) return;
-  if (!problems.empty()) {
-    w.TellError(DeleteRefusal(end.samedir, problems));
-    return;
+  const std::vector<std::string> dirs = ExtractionFolders(end);
+  for (const std::string& dir : dirs) {
+    const std::vector<DeleteProblem> problems = dupes::CheckBeforeDelete(*w.val.env, dir, MovedInto(end.moved, dir),
+                                                                         &w.val.abort, SamePictureOf(w.val));
+    if (!w.GoOn()) return;
+    if (!problems.empty()) {
+      w.TellError(DeleteRefusal(dir, problems));
+      return;
+    }
   }
-  std::string error;
-  if (!FileDELETE2(w.val, end.samedir, error)) {
-    w.TellError(Message{Said::FolderNotDeleted, {error}});
-    return;
+  for (const std::string& dir : dirs) {
+    std::string error;
+    if (!FileDELETE2(w.val, dir, error)) {
+      w.TellError(Message{Said::FolderNotDeleted, {error}});
+      return;
+    }
+    // What went is no longer the extraction's; the rest stays to be deleted.
+    std::erase(end.samedirs, dir);
+    std::erase_if(end.moved, [&](const dupes::MovedFile& m) { return m.to.starts_with(dir); });
+    end.samedir = end.samedirs.empty() ? "" : end.samedirs.front();
   }
-  end.samedir.clear();
-  end.moved.clear();
   w.host.SetTable({});
   int openError = 0;
   const std::vector<FileRec> table = ListFolder(w, openError);
@@ -315,6 +343,10 @@ void AutoRunSteps(Work& w) {
   std::vector<FileRec>& table = w.report.grouped;
   if (!ListAndGroup(w, table, w.report.openError)) {
     table.clear();
+    // One folder that is none lists nothing, as ever; a library's folder
+    // that cannot be read leaves the whole search out, which is told.
+    if (w.report.openError != 0 && w.val.Library())
+      w.TellError(Message{Said::FolderNotOpened, {w.report.failedFolder}, {}, w.report.openError});
     return;
   }
 
@@ -346,13 +378,34 @@ void AutoRunSteps(Work& w) {
   }
 }
 
+// The review's lasting choices, once the extraction they were made for was
+// carried out (not refused): a choice taken back never reached here. A
+// store that cannot be written is told; the extraction stands.
+void RememberChoices(Work& w) {
+  const fs::Env& env = *w.val.env;
+  const std::string& store = w.val.decisionsPath;
+  if (store.empty()) return;
+  long long notKept = 0;
+  int error = 0;
+  for (const LastingChoice& c : w.val.lasting) {
+    const int e = c.member ? dupes::RememberNotSame(env, store, w.val.lpData, c.group, *c.member)
+                           : dupes::RememberGroupLeftOut(env, store, w.val.lpData, c.group);
+    if (e == 0) continue;
+    ++notKept;
+    if (error == 0) error = e;
+  }
+  if (notKept > 0) w.TellError(Message{Said::DecisionsNotKept, {store}, {notKept}, error});
+}
+
 void ExtractSteps(Work& w) {
   if (w.val.chosen) {
     dupes::MarkGroups(w.val.lpData, *w.val.chosen);
     w.host.SetTable(w.val.lpData);
   }
   w.host.ClearResultLines();
-  if (!Extract(w, w.val.lpData)) return;
+  const bool extracted = Extract(w, w.val.lpData);
+  if (!w.report.end.refused) RememberChoices(w);
+  if (!extracted) return;
   const std::string& samedir = w.report.end.samedir;
   const ExtractResult& r = *w.report.extraction;
   if (samedir.empty())
@@ -390,10 +443,10 @@ void UndoSteps(Work& w) {
   if (!UndoLastRunOf(*w.val.env, w.val.journalDir, w.val.TargetFolda, UndoTurnsOf(w), &w.val.abort)) return;
   // The copies that went back are no longer the extraction's.
   TwinscanEnd& end = w.report.end;
-  if (!end.samedir.empty() && !IsFolder(*w.val.env, end.samedir)) {
-    end.samedir.clear();
-    end.moved.clear();
-  }
+  std::erase_if(end.samedirs, [&](const std::string& dir) { return !IsFolder(*w.val.env, dir); });
+  if (!end.samedir.empty() && !IsFolder(*w.val.env, end.samedir))
+    end.samedir = end.samedirs.empty() ? "" : end.samedirs.front();
+  if (end.samedir.empty()) end.moved.clear();
   std::erase_if(end.moved, [&](const dupes::MovedFile& m) { return !PathExists(*w.val.env, m.to); });
   // Grouped again, so that the next extraction finds the copies.
   w.host.ClearResultLines();

@@ -17,6 +17,7 @@
 #include <tuple>
 
 #include "engine/dupes/decisions.h"
+#include "engine/dupes/delete_check.h"
 #include "engine/dupes/dupes.h"
 #include "engine/dupes/groups.h"
 #include "engine/dupes/twinscan_profile.h"
@@ -272,6 +273,35 @@ TEST(DupesTree, TreeExtractionAcrossFileSystemsAndItsUndoRestoreTheTreeByteForBy
   if (mounted) ::umount((root + "/card").c_str());
   stdfs::remove_all(shm);
   if (!mounted) GTEST_SKIP() << "no bind mount here: the subfolder on another file system was not tried";
+}
+
+// The check before the trash follows a copy's path below its surplus folder:
+// the folders on its way are the extraction's own, anything else is not.
+TEST(DupesTree, TheDeletionCheckOfATreeExtractionLooksAlongEachCopysPath) {
+  using Kind = DeleteProblem::Kind;
+  const struct {
+    const char* what;
+    const char* added;  // below the extraction folder; "" for none
+    std::vector<std::pair<Kind, std::string>> problems;
+  } cases[] = {
+      {"nothing", "", {}},
+      {"a file beside a copy, deep", "a_same/2023/05/notes.txt", {{Kind::Foreign, "a_same/2023/05/notes.txt"}}},
+      {"a folder of its own on the way", "a_same/2023/06/x", {{Kind::Foreign, "a_same/2023/06"}}},
+  };
+  for (const auto& c : cases) {
+    TempDir d;
+    Put(d.path() + "/a.jpg", Bytes('a'));
+    Put(d.path() + "/2023/05/a (1).jpg", Bytes('a'));
+    const std::vector<FileRec> t = Grouped(ListRoots(Env(), {{d.path()}}, true, nullptr));
+    const ExtractResult r =
+        MakeFoldaAndMove(Env(), t, d.path(), TestJournals(), kWhen, false, {}, nullptr, nullptr, {d.path()});
+    ASSERT_EQ(r.movedCount, 1) << c.what;
+    if (*c.added) Put(r.samedir + c.added, "x");
+    std::vector<std::pair<Kind, std::string>> found;
+    for (const DeleteProblem& p : CheckBeforeDelete(Env(), r.samedir, r.moved))
+      found.emplace_back(p.kind, p.path.substr(r.samedir.size()));
+    EXPECT_EQ(found, c.problems) << c.what;
+  }
 }
 
 TEST(DupesTree, ATreeJournalNamingAnUnknownRootIsNeverActedOn) {
