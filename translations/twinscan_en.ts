@@ -281,31 +281,11 @@
     </message>
     <message>
         <source>フォルダ</source>
-        <translation>Folder</translation>
-    </message>
-    <message>
-        <source>探すフォルダ</source>
-        <translation>Folder to search</translation>
-    </message>
-    <message>
-        <source>探すフォルダ（Enter: 探す、%1: 選ぶ）</source>
-        <translation>Folder to search (Enter: search, %1: choose)</translation>
-    </message>
-    <message>
-        <source>選ぶ…</source>
-        <translation>Choose…</translation>
-    </message>
-    <message>
-        <source>フォルダを選んで探します</source>
-        <translation>Chooses a folder and searches it</translation>
+        <translation>Folders</translation>
     </message>
     <message>
         <source>探す</source>
         <translation>Search</translation>
-    </message>
-    <message>
-        <source>このフォルダをもう一度探します</source>
-        <translation>Searches this folder again</translation>
     </message>
     <message>
         <source>似た画像も探すようにしました。%1 をもう一度探しますか？</source>
@@ -318,6 +298,98 @@
     <message>
         <source>フォルダがありません: %1</source>
         <translation>No such folder: %1</translation>
+    </message>
+    <message>
+        <source>★ 残すファイル（参照フォルダ）</source>
+        <translation>★ Kept (reference folder)</translation>
+    </message>
+    <message>
+        <source>判断を忘れる…</source>
+        <translation>Forget decisions…</translation>
+    </message>
+    <message>
+        <source>「同じではない」「グループごと外す」で選んで抽出した判断を忘れ、次に探すときにまた表示します</source>
+        <translation>Forgets the &quot;Not the same&quot; and &quot;Leave out group&quot; choices you extracted with, so that the next search shows those files again</translation>
+    </message>
+    <message>
+        <source>以前の判断で %1 組・%2 件を表示していません</source>
+        <translation>%1 groups and %2 files hidden by earlier decisions</translation>
+    </message>
+    <message>
+        <source>探すフォルダをドロップするか「＋」で加えます</source>
+        <translation>Drop folders to search here, or use &quot;+&quot;</translation>
+    </message>
+    <message>
+        <source>探すフォルダ（Enter: すべて探す、F2: 書き換える、Delete: 一覧から外す）</source>
+        <translation>Folders to search (Enter: search them all, F2: edit, Delete: take off the list)</translation>
+    </message>
+    <message>
+        <source>探すフォルダを選んで加えます</source>
+        <translation>Chooses a folder to search and adds it</translation>
+    </message>
+    <message>
+        <source>参照フォルダ</source>
+        <translation>Reference folders</translation>
+    </message>
+    <message>
+        <source>なし（ドロップするか「＋」で加えます）</source>
+        <translation>None (drop one here, or use &quot;+&quot;)</translation>
+    </message>
+    <message>
+        <source>参照フォルダ: ここにあるファイルは動かさず、同じファイルのグループでは必ず残します。参照フォルダのファイルどうしのグループは表示しません</source>
+        <translation>Reference folders: their files are never moved and are always kept in a group of copies. Groups of reference files only are not shown</translation>
+    </message>
+    <message>
+        <source>参照フォルダを選んで加えます</source>
+        <translation>Chooses a reference folder and adds it</translation>
+    </message>
+    <message>
+        <source>追加…</source>
+        <translation>Add…</translation>
+    </message>
+    <message>
+        <source>外す</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>選んだフォルダを一覧から外します。フォルダそのものはそのままです (Delete)</source>
+        <translation>Takes the selected folders off the list; the folders themselves stay as they are (Delete)</translation>
+    </message>
+    <message>
+        <source>サブフォルダも探す</source>
+        <translation>Include subfolders</translation>
+    </message>
+    <message>
+        <source>フォルダの中のフォルダも探します（隠しフォルダ、抽出フォルダ、リンクしたフォルダには入りません）</source>
+        <translation>Searches the folders inside the folders too (never hidden folders, extraction folders or linked folders)</translation>
+    </message>
+    <message>
+        <source>一覧のフォルダをすべて探します</source>
+        <translation>Searches every listed folder</translation>
+    </message>
+    <message>
+        <source>探すフォルダを「＋」かドロップで加えてください</source>
+        <translation>Add a folder to search with &quot;+&quot; or by dropping it</translation>
+    </message>
+    <message>
+        <source>サブフォルダも探すようにしました。%1 をもう一度探しますか？</source>
+        <translation>Subfolders are searched too now. Search %1 again?</translation>
+    </message>
+    <message>
+        <source>サブフォルダは探さないようにしました。%1 をもう一度探しますか？</source>
+        <translation>Subfolders are no longer searched. Search %1 again?</translation>
+    </message>
+    <message>
+        <source>「同じではない」「グループごと外す」で選んだ %1 件の判断を忘れますか？ 隠していたファイルが次に探すときにまた表示されます</source>
+        <translation>Forget the %1 decisions made with &quot;Not the same&quot; and &quot;Leave out group&quot;? The files they hid show again at the next search</translation>
+    </message>
+    <message>
+        <source>判断を忘れられません: %1 (%2)</source>
+        <translation>Cannot forget the decisions: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>判断を忘れました。%1 をもう一度探しますか？</source>
+        <translation>Decisions forgotten. Search %1 again?</translation>
     </message>
 </context>
 </TS>

@@ -9,7 +9,7 @@ std::optional<ReviewStep> ReviewChoices::Make(std::vector<dupes::TwinGroup>& gro
   if (group >= groups.size()) return std::nullopt;
   const dupes::TwinGroup& g = groups[group];
   if (choice != ReviewChoice::LeaveOutGroup && (member >= g.members.size() || member == g.kept)) return std::nullopt;
-  ReviewStep step{group, g, false, member, row};
+  ReviewStep step{choice, group, g, false, member, row};
   const std::size_t before = groups.size();
   switch (choice) {
     case ReviewChoice::MakeKept:
@@ -36,6 +36,15 @@ std::optional<ReviewStep> ReviewChoices::Undo(std::vector<dupes::TwinGroup>& gro
   else
     groups[step.group] = step.former;
   return step;
+}
+
+std::vector<LastingChoice> ReviewChoices::Lasting() const {
+  std::vector<LastingChoice> lasting;
+  for (const ReviewStep& step : steps_) {
+    if (step.choice == ReviewChoice::LeaveOut) lasting.push_back({step.former, step.member});
+    if (step.choice == ReviewChoice::LeaveOutGroup) lasting.push_back({step.former, std::nullopt});
+  }
+  return lasting;
 }
 
 }  // namespace pictray::twinscan

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/list/twin_groups.h"
+#include "engine/run/twinscan_state.h"
 
 namespace pictray::twinscan {
 
@@ -14,6 +15,7 @@ enum class ReviewChoice { MakeKept, LeaveOut, LeaveOutGroup };
 
 // A choice made, with what it takes to take it back.
 struct ReviewStep {
+  ReviewChoice choice = ReviewChoice::MakeKept;
   std::size_t group = 0;    // its index among the groups when it was made
   dupes::TwinGroup former;  // the group as it was before
   bool removed = false;     // the choice took the group out of the review
@@ -31,6 +33,9 @@ class ReviewChoices {
   // Takes the last choice back; the step it took back.
   std::optional<ReviewStep> Undo(std::vector<dupes::TwinGroup>& groups);
   bool empty() const { return steps_.empty(); }
+  // The choices still standing that last beyond the extraction: "not the
+  // same" and "leave out group", in the order made.
+  std::vector<LastingChoice> Lasting() const;
   void Clear() { steps_.clear(); }
 
  private:

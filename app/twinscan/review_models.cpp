@@ -34,9 +34,13 @@ QString FormatOf(const std::string& filename) {
   return dot == std::string::npos || dot == 0 ? QString() : TextOf(filename.substr(dot + 1)).toUpper();
 }
 
-QString FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? QString() : TextOf(path.substr(0, slash + 1));
+// The folder a file was listed under, with "/": its own folder, or in a
+// search of subfolders its root, which its name goes on from.
+QString RootFolderOf(const dupes::FileRec& r) {
+  if (r.path.size() > r.filename.size() && r.path.ends_with(r.filename))
+    return TextOf(r.path.substr(0, r.path.size() - r.filename.size()));
+  const std::size_t slash = r.path.rfind('/');
+  return slash == std::string::npos ? QString() : TextOf(r.path.substr(0, slash + 1));
 }
 
 // "2024:05:01 10:20:30" as "2024-05-01 10:20:30".
@@ -64,6 +68,11 @@ std::uint64_t ReviewSource::Size(std::size_t row) const {
   std::uint64_t size = 0;
   if (r) std::from_chars(r->size.data(), r->size.data() + r->size.size(), size);
   return size;
+}
+
+bool ReviewSource::KeptIsReference(const dupes::TwinGroup& g) const {
+  const dupes::FileRec* kept = Row(g.members[g.kept].row);
+  return kept && kept->reference;
 }
 
 std::uint64_t ReviewSource::SurplusBytes(const dupes::TwinGroup& g) const {
@@ -261,9 +270,14 @@ QStringList MemberModel::Lines(std::size_t member) const {
   const dupes::PictureFacts facts = source_.Facts(row);
   QString size = SizeText(source_.Size(row));
   if (facts.width > 0 && facts.height > 0) size += QString("  %1 × %2").arg(facts.width).arg(facts.height);
-  QStringList lines{TextOf(r->filename), FolderOf(r->path), size};
+  QStringList lines{TextOf(r->filename), RootFolderOf(*r), size};
   if (!facts.dateTaken.empty()) lines << DateText(facts.dateTaken);
-  lines << (member == g.kept ? QCoreApplication::translate("Twinscan", "★ 残すファイル") : DifferenceText(source_, g, member));
+  if (member != g.kept)
+    lines << DifferenceText(source_, g, member);
+  else if (r->reference)
+    lines << QCoreApplication::translate("Twinscan", "★ 残すファイル（参照フォルダ）");
+  else
+    lines << QCoreApplication::translate("Twinscan", "★ 残すファイル");
   return lines;
 }
 

@@ -35,6 +35,8 @@ struct ReviewSource {
   std::uint64_t Size(std::size_t row) const;
   // The bytes the surplus copies of group `g` take.
   std::uint64_t SurplusBytes(const dupes::TwinGroup& g) const;
+  // The kept file of `g` is a reference folder's, which stays kept.
+  bool KeptIsReference(const dupes::TwinGroup& g) const;
 };
 
 // 1,234 (grouped by thousands in either language).

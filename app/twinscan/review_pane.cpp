@@ -155,6 +155,19 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
   }
   summary_ = new QLabel(this);
   summary_->setAccessibleName(QCoreApplication::translate("Twinscan", "グループの数"));
+  hidden_ = new QLabel(this);
+  forget_ = ui::MakeTextButtonWnd(this, cmd::ForgetDecisions, QCoreApplication::translate("Twinscan", "判断を忘れる…"));
+  forget_->setAccessibleName(forget_->text());
+  ui::MakeToolTip(forget_, QCoreApplication::translate(
+                               "Twinscan", "「同じではない」「グループごと外す」で選んで抽出した判断を忘れ、次に探すときにまた表示します"));
+  forget_->setFocusPolicy(Qt::TabFocus);
+  QObject::connect(forget_, &QPushButton::clicked, this, [this] { command_(cmd::ForgetDecisions); });
+  auto* top = new QHBoxLayout;
+  top->addWidget(summary_);
+  top->addStretch(1);
+  top->addWidget(hidden_);
+  top->addWidget(forget_);
+  ShowHidden(0, 0);
 
   // The choices' buttons under both lists, so that a small screen still
   // has room for them all.
@@ -165,7 +178,7 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
   split->setChildrenCollapsible(false);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(summary_);
+  layout->addLayout(top);
   layout->addWidget(split, 1);
   layout->addLayout(row);
   setTabOrder(groups_, members_);
@@ -278,7 +291,18 @@ void ReviewPane::ThumbnailArrived() {
 
 void ReviewPane::SetWorking(bool working) {
   working_ = working;
+  forget_->setEnabled(!working_);
   EnableButtons();
+}
+
+void ReviewPane::ShowHidden(std::size_t groups, std::size_t files) {
+  const bool any = groups + files > 0;
+  hidden_->setText(any ? QCoreApplication::translate("Twinscan", "以前の判断で %1 組・%2 件を表示していません")
+                             .arg(Count(groups), Count(files))
+                       : QString());
+  hidden_->setVisible(any);
+  forget_->setVisible(any);
+  forget_->setEnabled(!working_);
 }
 
 void ReviewPane::EnableButtons() {
@@ -288,12 +312,14 @@ void ReviewPane::EnableButtons() {
   const int g = currentGroup(), m = currentMember();
   const bool onCopy = any && g >= 0 && static_cast<std::size_t>(g) < groups.size() && m >= 0 &&
                       static_cast<std::size_t>(m) != groups[static_cast<std::size_t>(g)].kept;
+  // A reference folder's file stays kept.
+  const bool keptMayChange = onCopy && !source_.KeptIsReference(groups[static_cast<std::size_t>(g)]);
   for (QPushButton* b : buttons_) {
     const int id = ui::ControlId(b);
     if (id == cmd::UndoChoice)
       b->setEnabled(!working_ && undoable_);
     else
-      b->setEnabled(id == cmd::MakeKept || id == cmd::LeaveOut ? onCopy : any);
+      b->setEnabled(id == cmd::MakeKept ? keptMayChange : id == cmd::LeaveOut ? onCopy : any);
   }
 }
 
@@ -312,7 +338,7 @@ int ReviewPane::currentMember() const {
 QPushButton* ReviewPane::button(int id) const {
   for (QPushButton* b : buttons_)
     if (ui::ControlId(b) == id) return b;
-  return nullptr;
+  return id == cmd::ForgetDecisions ? forget_ : nullptr;
 }
 
 // Ctrl+Z is the window's undo of the extraction; in the review, while a

@@ -43,6 +43,9 @@ class ReviewPane : public QWidget {
   void ThumbnailArrived();
   // A run works: no choice can be made until its end.
   void SetWorking(bool working);
+  // How many groups and files the review's earlier decisions hid from the
+  // search shown, with the button that forgets them (none: both hidden).
+  void ShowHidden(std::size_t groups, std::size_t files);
 
   // The selected group's index among the review's groups, and its row.
   int currentGroup() const;
@@ -51,6 +54,7 @@ class ReviewPane : public QWidget {
   QTableView* groupList() const { return groups_; }
   QListView* memberView() const { return members_; }
   QLabel* summary() const { return summary_; }
+  QLabel* hiddenLine() const { return hidden_; }
   QPushButton* button(int id) const;
 
  protected:
@@ -74,6 +78,8 @@ class ReviewPane : public QWidget {
   QTableView* groups_;
   QListView* members_;
   QLabel* summary_;
+  QLabel* hidden_;
+  QPushButton* forget_;
   QPushButton* buttons_[5];
   bool working_ = false;
   bool undoable_ = false;

@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QPainter>
 #include <QProgressBar>
@@ -17,15 +16,20 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "app/common/command_keys.h"
 #include "app/common/control_factory.h"
 #include "app/twinscan/file_table_model.h"
+#include "app/twinscan/folder_list.h"
 #include "engine/run/controls.h"
 
 namespace pictray::twinscan {
 namespace {
+
+// A text marked for translation elsewhere.
+QString Tr(const char* text) { return QCoreApplication::translate("Twinscan", text); }
 
 // The mark a toggle shows: an empty box when off, a ticked one when on.
 QPixmap ToggleMark(bool on) {
@@ -135,7 +139,16 @@ void TwinscanBuilder::BuildToolbar() {
                                                        "同じバイトのコピーのほかに、大きさや形式の違う同じ画像も探します"));
   QObject::connect(similar, &QCheckBox::clicked, &window_, [command = command_] { command(cmd::SimilarToo); });
   toolbar->addWidget(similar);
-  gap(9);
+  gap(2);
+  QCheckBox* sub = built_.subfoldersBox =
+      ui::MakeCheckBoxWnd(toolbar, cmd::Subfolders, QCoreApplication::translate("Twinscan", "サブフォルダも探す"));
+  sub->setAccessibleName(sub->text());
+  ui::MakeToolTip(sub, QCoreApplication::translate("Twinscan",
+                                                   "フォルダの中のフォルダも探します（隠しフォルダ、抽出フォルダ"
+                                                   "、リンクしたフォルダには入りません）"));
+  QObject::connect(sub, &QCheckBox::clicked, &window_, [command = command_] { command(cmd::Subfolders); });
+  toolbar->addWidget(sub);
+  gap(7);
   tool(QStyle::SP_FileDialogDetailedView, cmd::Properties, QCoreApplication::translate("Twinscan", "properties"));
   GiveKeys(tool(QStyle::SP_MessageBoxQuestion, cmd::Help, QCoreApplication::translate("Twinscan", "help")), cmd::Help);
   gap(2);
@@ -145,30 +158,67 @@ void TwinscanBuilder::BuildFolderRow() {
   QWidget* row = built_.folderRow = new QWidget(built_.central);
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  auto* label = new QLabel(QCoreApplication::translate("Twinscan", "フォルダ"), row);
-  QLineEdit* field = built_.folderField = ui::Make_EditWindow(row, cmd::SearchAgain);
-  field->setObjectName("folderField");
-  field->setAccessibleName(QCoreApplication::translate("Twinscan", "探すフォルダ"));
-  field->setToolTip(QCoreApplication::translate("Twinscan", "探すフォルダ（Enter: 探す、%1: 選ぶ）")
-                        .arg(ui::KeysOf(kCommandKeys, cmd::ChooseFolder).value(0).toString(QKeySequence::NativeText)));
-  label->setBuddy(field);
-  QObject::connect(field, &QLineEdit::returnPressed, &window_, [command = command_] { command(cmd::SearchAgain); });
-  built_.chooseButton =
-      ui::MakeTextButtonWnd(row, cmd::ChooseFolder, QCoreApplication::translate("Twinscan", "選ぶ…"));
-  ui::MakeToolTip(built_.chooseButton, QCoreApplication::translate("Twinscan", "フォルダを選んで探します"));
-  built_.searchButton =
-      ui::MakeTextButtonWnd(row, cmd::SearchAgain, QCoreApplication::translate("Twinscan", "探す"));
-  ui::MakeToolTip(built_.searchButton, QCoreApplication::translate("Twinscan", "このフォルダをもう一度探します"));
-  layout->addWidget(label);
-  layout->addWidget(field, 1);
-  for (QPushButton* b : {built_.chooseButton, built_.searchButton}) {
-    b->setAccessibleName(b->text());
-    b->setMinimumWidth(b->sizeHint().width() + 16);
+  const Dispatch command = command_;
+  const auto connectButton = [this, command](QPushButton* b) {
     const int id = ui::ControlId(b);
     GiveKeys(b, id);
-    QObject::connect(b, &QPushButton::clicked, &window_, [command = command_, id] { command(id); });
-    layout->addWidget(b);
+    QObject::connect(b, &QPushButton::clicked, &window_, [command, id] { command(id); });
+  };
+  const struct {
+    FolderList** list;
+    const char* label;
+    const char* empty;
+    const char* tip;
+    int add, remove;
+    const char* addTip;
+  } lists[] = {
+      {&built_.folderList, QT_TRANSLATE_NOOP("Twinscan", "フォルダ"),
+       QT_TRANSLATE_NOOP("Twinscan", "探すフォルダをドロップするか「＋」で加えます"),
+       QT_TRANSLATE_NOOP("Twinscan", "探すフォルダ（Enter: すべて探す、F2: 書き換える、Delete: 一覧から外す）"),
+       cmd::ChooseFolder, cmd::RemoveFolder, QT_TRANSLATE_NOOP("Twinscan", "探すフォルダを選んで加えます")},
+      {&built_.referenceList, QT_TRANSLATE_NOOP("Twinscan", "参照フォルダ"),
+       QT_TRANSLATE_NOOP("Twinscan", "なし（ドロップするか「＋」で加えます）"),
+       QT_TRANSLATE_NOOP("Twinscan",
+                         "参照フォルダ: ここにあるファイルは動かさず、同じファイルのグループでは必ず残します。"
+                         "参照フォルダのファイルどうしのグループは表示しません"),
+       cmd::AddReference, cmd::RemoveReference, QT_TRANSLATE_NOOP("Twinscan", "参照フォルダを選んで加えます")},
+  };
+  for (const auto& l : lists) {
+    auto* label = new QLabel(Tr(l.label), row);
+    label->setMinimumWidth(label->sizeHint().width());  // the lists give way, never the words
+    FolderList::Keys keys{[command] { command(cmd::SearchAgain); }, [command, id = l.remove] { command(id); },
+                          [command] { command(cmd::FoldersEdited); }};
+    FolderList* list = *l.list = new FolderList(row, Tr(l.empty), std::move(keys));
+    list->setAccessibleName(Tr(l.label));
+    ui::MakeToolTip(list, Tr(l.tip));
+    label->setBuddy(list);
+    // "+" and "-" as list editors have them, one over the other beside the list.
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(0);
+    QPushButton* add = ui::MakeTextButtonWnd(row, l.add, "+");
+    add->setAccessibleName(QCoreApplication::translate("Twinscan", "追加…"));
+    ui::MakeToolTip(add, Tr(l.addTip));
+    QPushButton* remove = ui::MakeTextButtonWnd(row, l.remove, QString(QChar(0x2212)));
+    remove->setAccessibleName(QCoreApplication::translate("Twinscan", "外す"));
+    ui::MakeToolTip(remove, QCoreApplication::translate(
+                                "Twinscan", "選んだフォルダを一覧から外します。フォルダそのものはそのままです (Delete)"));
+    for (QPushButton* b : {add, remove}) {
+      b->setFixedSize(28, list->height() / 2);
+      connectButton(b);
+      buttons->addWidget(b);
+      built_.folderButtons.push_back(b);
+    }
+    layout->addWidget(label);
+    layout->addWidget(list, 1);
+    layout->addLayout(buttons);
+    layout->addSpacing(8);
   }
+  built_.searchButton = ui::MakeTextButtonWnd(row, cmd::SearchAgain, QCoreApplication::translate("Twinscan", "探す"));
+  built_.searchButton->setAccessibleName(built_.searchButton->text());
+  built_.searchButton->setMinimumWidth(built_.searchButton->sizeHint().width() + 16);
+  ui::MakeToolTip(built_.searchButton, QCoreApplication::translate("Twinscan", "一覧のフォルダをすべて探します"));
+  connectButton(built_.searchButton);
+  layout->addWidget(built_.searchButton, 0, Qt::AlignTop);
 }
 
 void TwinscanBuilder::BuildLists() {

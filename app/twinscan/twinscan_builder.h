@@ -5,12 +5,12 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 class QAction;
 class QCheckBox;
 class QTabWidget;
 class QLabel;
-class QLineEdit;
 class QMainWindow;
 class QProgressBar;
 class QPushButton;
@@ -21,18 +21,22 @@ class QWidget;
 namespace pictray::twinscan {
 
 class FileTableModel;
+class FolderList;
 
 struct TwinscanControls {
   QWidget* central = nullptr;
   QAction* clearAction = nullptr;
   QAction* undoAction = nullptr;
   QCheckBox* similarBox = nullptr;  // the search looks for the same pictures too
-  // The folder searched, on a row of its own above the lists: typed (Enter
-  // or F5 searches it again) or chosen (Ctrl+O).
+  QCheckBox* subfoldersBox = nullptr;  // the search takes the folders' subfolders too
+  // The folders searched and the reference folders, on a row of their own
+  // above the lists, each with its buttons (add: Ctrl+O for the folders
+  // searched; take off), and the search of them all (F5, or Enter in a list).
   QWidget* folderRow = nullptr;
-  QLineEdit* folderField = nullptr;
-  QPushButton* chooseButton = nullptr;
+  FolderList* folderList = nullptr;
+  FolderList* referenceList = nullptr;
   QPushButton* searchButton = nullptr;
+  std::vector<QPushButton*> folderButtons;  // add and take off, of both lists
   // The file table and result list on the first page; the window adds the review.
   QTabWidget* tabs = nullptr;
   FileTableModel* model = nullptr;

@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QTableView>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
@@ -29,6 +30,7 @@ void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
   launcher_.WaitForAll();
   running_ = false;
   samedir = end.samedir;
+  samedirs = end.samedirs;
   movedFiles = end.moved;
   // After an extraction BT41 and BT42 stay off while there is no folder to
   // open or delete; a refused one changed nothing.
@@ -41,6 +43,14 @@ void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
   if (job_ == cmd::UndoExtract) sameButtonsOn_ = ExtractionFolderThere();
   // An undo that emptied the table and could not list the folder again leaves no rows to review.
   if (job_ == cmd::UndoExtract && c_.model->lpData().empty()) ClearReview();
+  // What the review's earlier decisions hid, from the runs that group; with
+  // nothing else to show, the review says so.
+  if (job_ == cmd::FindCopies || job_ == cmd::UndoExtract) {
+    ShowCountLine();  // the search's progress gives way to what it found
+    reviewPane_->ShowHidden(end.hiddenGroups, end.hiddenMembers);
+    if (end.hiddenGroups + end.hiddenMembers > 0 && review.groups.empty() && !val_.MoveSoon)
+      c_.tabs->setCurrentWidget(reviewPane_);
+  }
   ShowRunState();
   // A question answered while closing says nothing about the user's wish;
   // a close that waited for the run's end goes on now.
@@ -55,12 +65,16 @@ void TwinscanWindow::ShowRunState() {
   c_.clearAction->setEnabled(!running_);
   c_.undoAction->setEnabled(!running_ && ExtractionFolderThere());
   c_.similarBox->setEnabled(!running_ && similarTools_.lib.Drawing());
-  c_.chooseButton->setEnabled(!running_);
+  for (QPushButton* b : c_.folderButtons) b->setEnabled(!running_);
+  c_.subfoldersBox->setEnabled(!running_);
   c_.searchButton->setEnabled(!running_);
   reviewPane_->SetWorking(running_);
 }
 
-bool TwinscanWindow::ExtractionFolderThere() const { return !samedir.empty() && IsFolder(*val_.env, samedir); }
+bool TwinscanWindow::ExtractionFolderThere() const {
+  if (!samedir.empty() && IsFolder(*val_.env, samedir)) return true;
+  return std::any_of(samedirs.begin(), samedirs.end(), [this](const std::string& dir) { return IsFolder(*val_.env, dir); });
+}
 
 int TwinscanWindow::Message(const std::string& text, Button caption1, Button caption2) {
   return ui::MessageBox1Q(this, TextOf(text), caption1, caption2);
@@ -122,11 +136,13 @@ void TwinscanWindow::ClearReview() {
 
 void TwinscanWindow::MakeChoice(int id) {
   const int group = reviewPane_->currentGroup(), member = reviewPane_->currentMember();
-  if (running_ || group < 0) return;
+  if (running_ || group < 0 || static_cast<std::size_t>(group) >= review.groups.size()) return;
   const ReviewChoice choice = id == cmd::MakeKept   ? ReviewChoice::MakeKept
                               : id == cmd::LeaveOut ? ReviewChoice::LeaveOut
                                                     : ReviewChoice::LeaveOutGroup;
   if (choice != ReviewChoice::LeaveOutGroup && member < 0) return;
+  const ReviewSource source{&review, &c_.model->lpData(), nullptr};
+  if (choice == ReviewChoice::MakeKept && source.KeptIsReference(review.groups[static_cast<std::size_t>(group)])) return;
   const std::optional<ReviewStep> step =
       choices_.Make(review.groups, choice, static_cast<std::size_t>(group), static_cast<std::size_t>(std::max(member, 0)),
                     reviewPane_->currentRow());
@@ -156,12 +172,13 @@ void TwinscanWindow::SetSimilarSearch() {
   if (!dupes::WriteSimilarSearch(*val_.env, profile, on))
     ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "設定ファイルに書き込めません: %1").arg(TextOf(profile)),
                      Button::Err, Button::Err);
+  OfferSearchAgain(on ? QCoreApplication::translate("Twinscan", "似た画像も探すようにしました。%1 をもう一度探しますか？")
+                      : QCoreApplication::translate("Twinscan", "同じファイルだけを探すようにしました。%1 をもう一度探しますか？"));
+}
+
+void TwinscanWindow::OfferSearchAgain(const QString& question) {
   if (running_ || TargetFolda.empty() || c_.model->lpData().empty()) return;
-  const QString question =
-      on ? QCoreApplication::translate("Twinscan", "似た画像も探すようにしました。%1 をもう一度探しますか？")
-         : QCoreApplication::translate("Twinscan", "同じファイルだけを探すようにしました。%1 をもう一度探しますか？");
-  if (ui::MessageBox1Q(this, question.arg(TextOf(TargetFolda)), Button::Ok, Button::DoNot) == 6)
-    SearchFolder(TargetFolda);
+  if (ui::MessageBox1Q(this, question.arg(TextOf(TargetFolda)), Button::Ok, Button::DoNot) == 6) SearchFolders();
 }
 
 void TwinscanWindow::ClearResultLines() { c_.LV02->setRowCount(0); }

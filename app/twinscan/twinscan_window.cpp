@@ -6,7 +6,6 @@
 #include <QFileIconProvider>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
@@ -29,10 +28,12 @@
 #include "app/common/text_bytes.h"
 #include "app/common/window_place.h"
 #include "app/twinscan/file_table_model.h"
+#include "app/twinscan/folder_list.h"
 #include "app/twinscan/properties_dialog.h"
 #include "app/twinscan/qt_twinscan_host.h"
 #include "app/twinscan/review_pane.h"
 #include "app/twinscan/thumbnail_drawer.h"
+#include "engine/dupes/decisions.h"
 #include "engine/dupes/twinscan_profile.h"
 #include "engine/fs/paths.h"
 #include "engine/journal/journal.h"
@@ -120,9 +121,7 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
                                 std::max(ProfileNumber(p.Ph), kUsefulHeight)));
   ShowRunState();
 
-  // Whole from the start: the deleter runs in the program's folder.
-  if (!szlpCmdLine.empty()) TargetFolda = AbsolutePath(RemoveQuotes(szlpCmdLine));
-  ui::SetEditBytes(c_.folderField, TargetFolda);
+  ShowLibrary();
   setAcceptDrops(true);
 }
 
@@ -132,7 +131,7 @@ void TwinscanWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (szlpCmdLine.empty() || autoRunTimerStarted_) return;
   autoRunTimerStarted_ = true;
-  QTimer::singleShot(100, this, [this] { AutoRun(false); });
+  QTimer::singleShot(100, this, [this] { AutoRun(); });
 }
 
 // A closing host asks the window nothing, so the run ends without it.
@@ -217,10 +216,24 @@ void TwinscanWindow::Command(int id) {
       UndoChoice();
       break;
     case cmd::SearchAgain:
-      SearchFolder(ui::EditBytes(c_.folderField));
+      SearchFolders();
       break;
     case cmd::ChooseFolder:
-      ChooseFolder();
+    case cmd::AddReference:
+      AddFolder(id == cmd::ChooseFolder ? c_.folderList : c_.referenceList);
+      break;
+    case cmd::RemoveFolder:
+    case cmd::RemoveReference:
+      RemoveFolders(id == cmd::RemoveFolder ? c_.folderList : c_.referenceList);
+      break;
+    case cmd::FoldersEdited:
+      TakeEditedFolders();
+      break;
+    case cmd::Subfolders:
+      SetSubfolders();
+      break;
+    case cmd::ForgetDecisions:
+      ForgetDecisions();
       break;
     case cmd::SimilarToo:
       SetSimilarSearch();
@@ -264,40 +277,10 @@ void TwinscanWindow::SortTable() {
   c_.model->Redraw();
 }
 
-void TwinscanWindow::AutoRun(bool dropped, const std::string& droppedPath) {
+void TwinscanWindow::AutoRun() {
   if (TwinscanRefused(cmd::FindCopies, running_)) return;
-  if (dropped) {
-    c_.model->clear();
-    ClearLists();
-    sameButtonsOn_ = true;
-    TargetFolda = droppedPath;
-    ui::SetEditBytes(c_.folderField, TargetFolda);
-  }
+  UseLists();
   StartRun(cmd::FindCopies);
-}
-
-void TwinscanWindow::SearchFolder(const std::string& typed) {
-  if (running_ || closing_) return;
-  std::string folder = AbsolutePath(typed);
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  if (typed.empty() || !IsFolder(*val_.env, folder)) {
-    ui::MessageBox1Q(this, QCoreApplication::translate("Twinscan", "フォルダがありません: %1").arg(TextOf(typed)),
-                     Button::Err, Button::Err);
-    c_.folderField->setFocus();
-    return;
-  }
-  c_.model->clear();
-  ClearLists();
-  sameButtonsOn_ = true;
-  TargetFolda = folder;
-  ui::SetEditBytes(c_.folderField, TargetFolda);
-  StartRun(cmd::FindCopies, false);
-}
-
-void TwinscanWindow::ChooseFolder() {
-  if (running_) return;
-  const QString chosen = ui::SHBDlg(this, c_.folderField->text());
-  if (chosen != "cancel") SearchFolder(ui::BytesOf(chosen));
 }
 
 void TwinscanWindow::StartRun(int id, bool held) {
@@ -311,9 +294,12 @@ void TwinscanWindow::StartRun(int id, bool held) {
   val_.pause = std::chrono::milliseconds(100);
   val_.lpData = c_.model->lpData();
   val_.samedir = samedir;
+  val_.samedirs = samedirs;
+  val_.decisionsPath = dupes::DecisionsPath(*val_.env, "twinscan");
   val_.kenbuf = kenbuf;
   val_.moved = movedFiles;
   val_.chosen = id == cmd::ExtractChosen ? std::optional(review.groups) : std::nullopt;
+  val_.lasting = id == cmd::ExtractChosen ? choices_.Lasting() : std::vector<LastingChoice>{};
   val_.similar = c_.similarBox->isChecked() && similarTools_.lib.Drawing();
   // The library also reads the facts the review shows of every group's files.
   val_.similarTools = similarTools_.lib.Drawing() ? &similarTools_ : nullptr;
@@ -406,12 +392,15 @@ void TwinscanWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TwinscanWindow::dropEvent(QDropEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (urls.isEmpty() || !urls.front().isLocalFile()) return;
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) paths.push_back(DroppedPath(url));
+  if (paths.empty()) return;
   event->acceptProposedAction();
+  const QWidget* on = childAt(event->position().toPoint());
+  const bool reference = on && (on == c_.referenceList || c_.referenceList->isAncestorOf(on));
   // Run after the drop has ended, so that the dragging program is not held.
-  const std::string path = DroppedPath(urls.front());
-  QTimer::singleShot(0, this, [this, path] { AutoRun(true, path); });
+  QTimer::singleShot(0, this, [this, paths, reference] { DropFolders(paths, reference); });
 }
 
 }  // namespace pictray::twinscan

@@ -1,5 +1,6 @@
-// The Twinscan window: lists one folder, groups its copies, extracts the
-// surplus copies into a "same..." folder and deletes that folder on demand.
+// The Twinscan window: lists one folder (or several, their subfolders and
+// reference folders), groups its copies, extracts the surplus copies into a
+// "same..." folder and deletes that folder on demand.
 // The work is an engine run on a worker thread; the window starts it, shows
 // what its host brings and can stop it.
 #pragma once
@@ -22,7 +23,6 @@
 class QAction;
 class QCheckBox;
 class QLabel;
-class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -31,6 +31,7 @@ class QTableWidget;
 namespace pictray::twinscan {
 
 class FileTableModel;
+class FolderList;
 class QtTwinscanHost;
 class ReviewPane;
 class ThumbnailDrawer;
@@ -46,8 +47,11 @@ class TwinscanWindow : public QMainWindow {
   static std::string DeleterPath(const std::string& programPath);
 
   void Command(int id);
-  // The run that follows a start with a folder or a drop.
-  void AutoRun(bool dropped, const std::string& droppedPath = {});
+  // The run that follows a start with a folder.
+  void AutoRun();
+  // Dropped folders join the folders searched (or, dropped on that list, the
+  // reference folders), and the run of a drop follows.
+  void DropFolders(const std::vector<std::string>& paths, bool reference);
   // A run is working (from its start until the window took its end).
   bool running() const { return running_; }
 
@@ -66,6 +70,7 @@ class TwinscanWindow : public QMainWindow {
 
   // State, by the system's names.
   std::string ProName, profile, helpfile, deleteexe, szlpCmdLine, TargetFolda, samedir, kenbuf;
+  std::vector<std::string> samedirs;  // every extraction folder of the last extraction (a tree's: one a root)
   int SortBit = 0;
   std::vector<dupes::MovedFile> movedFiles;  // of the extraction behind samedir
   dupes::TwinReview review;  // the groups of the table shown, as the user left them
@@ -75,7 +80,9 @@ class TwinscanWindow : public QMainWindow {
   QLabel* countLabel() const { return c_.ST01; }
   QAction* undoAction() const { return c_.undoAction; }
   QCheckBox* similarBox() const { return c_.similarBox; }
-  QLineEdit* folderField() const { return c_.folderField; }
+  FolderList* folderList() const { return c_.folderList; }
+  FolderList* referenceList() const { return c_.referenceList; }
+  QCheckBox* subfoldersBox() const { return c_.subfoldersBox; }
   ReviewPane* reviewPane() const { return reviewPane_; }
   QPushButton* button(int id) const;
 
@@ -96,10 +103,26 @@ class TwinscanWindow : public QMainWindow {
   void UndoChoice();
   void ClearReview();
   void SetSimilarSearch();
-  // The folder `typed` (in the folder field, or chosen) listed and grouped
+  // Over a listed folder, asks `question` and on yes searches again.
+  void OfferSearchAgain(const QString& question);
+
+  // The folder lists (twinscan_folders.cpp). The listed folders searched
   // again; an extraction waits for the user, whatever BT01 holds.
-  void SearchFolder(const std::string& typed);
-  void ChooseFolder();
+  void SearchFolders();
+  // The lists taken as the search's: its folders, TargetFolda the first;
+  // false, saying which, when one is no folder or none is listed.
+  bool TakeLists();
+  // ... unchecked, as a start with a folder takes it.
+  void UseLists();
+  void AddFolder(FolderList* list);
+  void RemoveFolders(FolderList* list);
+  // Paths typed over made whole, each listed once.
+  void TakeEditedFolders();
+  void SetSubfolders();
+  // The lists and the toggle into Twinscan.ini.
+  void SaveLibrary();
+  // Asks, forgets the review's lasting decisions and offers to search again.
+  void ForgetDecisions();
   // The thumbnail library for the review and the search for the same pictures.
   void LoadThumbnails(const std::string& libraryPath);
   void DeleteNow();
@@ -116,8 +139,11 @@ class TwinscanWindow : public QMainWindow {
   void StopRunForClosing();
   // Enables the controls as a working run, or none, allows.
   void ShowRunState();
-  // The folder of the last extraction is still there, so it can be taken back.
+  // A folder of the last extraction is still there, so it can be taken back.
   bool ExtractionFolderThere() const;
+  // What the next search starts from: the settings file's library, or the
+  // folder of a start with one.
+  void ShowLibrary();
 
   std::string programDir_;
   std::unique_ptr<QtTwinscanHost> host_;

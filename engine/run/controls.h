@@ -93,9 +93,18 @@ inline constexpr int LeaveOut = 3013;
 inline constexpr int LeaveOutGroup = 3014;
 inline constexpr int ExtractChosen = 3015;
 inline constexpr int UndoChoice = 3016;  // take back the review's last choice
-// The folder field's folder searched again (F5, Enter), and a folder chosen to search (Ctrl+O).
+// The listed folders searched again (F5, Enter), and a folder chosen to add to them (Ctrl+O).
 inline constexpr int SearchAgain = 3017;
 inline constexpr int ChooseFolder = 3018;
+// The folder lists: the selected folders taken off, a reference folder
+// chosen to add, a path typed over; the toggle of the subfolders; the
+// review's lasting decisions forgotten.
+inline constexpr int RemoveFolder = 3019;
+inline constexpr int AddReference = 3020;
+inline constexpr int RemoveReference = 3021;
+inline constexpr int FoldersEdited = 3022;
+inline constexpr int Subfolders = 3023;
+inline constexpr int ForgetDecisions = 3024;
 }  // namespace twinscan::cmd
 
 }  // namespace pictray

@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QListView>
 #include <QProgressBar>
+#include <QTabWidget>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -13,13 +14,18 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <set>
 
 #include "app/twinscan/file_table_model.h"
+#include "app/twinscan/folder_list.h"
 #include "app/twinscan/review_models.h"
 #include "app/twinscan/review_pane.h"
 #include "app/twinscan/thumbnail_drawer.h"
 #include "app/twinscan/twinscan_window.h"
+#include "engine/dupes/decisions.h"
+#include "engine/dupes/twinscan_profile.h"
 #include "engine/fs/folder_lock.h"
 #include "engine/runs/twinscan_run.h"
 #include "tests/support/japanese_texts.h"
@@ -117,9 +123,30 @@ class TwinscanTest : public QObject {
     return {-1, -1};
   }
 
+  // Twinscan.ini's value of `key`.
+  static std::string Stored(const Setup& s, const char* key) {
+    return pictray::GetProfileString(pictray::fs::DefaultEnv(), "Section0", key, "", 0, s.bin.path() + "/Twinscan.ini");
+  }
+
+  // While it lives, the folder browser that opens picks `folder`.
+  struct ChooseInFolderBrowser {
+    QTimer timer;
+    ChooseInFolderBrowser(QWidget& w, const std::string& folder) {
+      QObject::connect(&timer, &QTimer::timeout, &w, [folder] {
+        if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+          d->selectFile(QString::fromStdString(folder));
+          static_cast<QDialog*>(d)->accept();
+        }
+      });
+      timer.start(5);
+    }
+  };
+
   static QColor MeanColour(const QImage& image) {
     return image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
   }
+
+  std::unique_ptr<TempDir> state_;
 
  private slots:
   void initTestCase() {
@@ -127,6 +154,12 @@ class TwinscanTest : public QObject {
     static TempDir home;
     qputenv("HOME", QByteArray::fromStdString(home.path()));
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.path() + "/data"));
+  }
+
+  // Each test keeps its journals and the review's decisions to itself.
+  void init() {
+    state_ = std::make_unique<TempDir>();
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state_->path()));
   }
 
   void startWithAFolderGroupsAndNothingMoves() {
@@ -220,8 +253,6 @@ class TwinscanTest : public QObject {
   // listed again and the button goes off with the folder.
   void undoTakesTheExtractionBackWhileItsFolderIsThere() {
     Setup s("MoveSoon=1\n");
-    TempDir state;
-    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.path()));
     BoxAnswerer boxes;
     TwinscanWindow w(s.program, s.src.path());
     QVERIFY(!w.undoAction()->isEnabled());
@@ -248,8 +279,6 @@ class TwinscanTest : public QObject {
   // take back.
   void keysDoTheirCommandsOnlyWhileAllowed() {
     Setup s("MoveSoon=1\n");
-    TempDir state;
-    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.path()));
     BoxAnswerer boxes;
     TwinscanWindow w(s.program, s.src.path());
     w.show();
@@ -551,6 +580,7 @@ class TwinscanTest : public QObject {
         {"the kept one cannot be left out", {{"p.jpg", Qt::Key_Delete, false}}, {"p.jpg"}},
     };
     for (const auto& c : cases) {
+      init();  // what one case decides is not the next one's
       Setup s("");
       for (const char* f : {"p.jpg", "p2.jpg", "p3.jpg"}) s.src.Write(f, std::string(700, 'p'));
       BoxAnswerer boxes;
@@ -762,21 +792,23 @@ class TwinscanTest : public QObject {
     QCOMPARE(list->currentIndex().row(), static_cast<const Model*>(list->model())->RowOf(std::size_t(selected)));
   }
 
-  // A folder is searched again without a new start: typed into the folder
-  // field (Enter, F5), chosen (Ctrl+O) or dropped. Only a start with a
-  // folder or a drop extracts at once with "同ファイル抽出" held down.
-  void theFolderIsSearchedAgainFromTheWindow_data() {
+  // The folders searched are a list: Ctrl+O adds a chosen folder and
+  // searches nothing, Enter in the list or F5 searches them all, a drop
+  // adds and searches at once. Only a start with a folder or a drop
+  // extracts at once with "同ファイル抽出" held down.
+  void theFolderListIsSearchedFromTheWindow_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("ini");
+    QTest::addColumn<int>("rows");  // of both folders, after a start that extracted or not
     QTest::addColumn<bool>("extracted");
-    QTest::newRow("Enter in the field") << "Enter" << "" << false;
-    QTest::newRow("F5, 同ファイル抽出 held down") << "F5" << "MoveSoon=1\n" << false;
-    QTest::newRow("Ctrl+O") << "Ctrl+O" << "" << false;
-    QTest::newRow("a drop, 同ファイル抽出 held down") << "drop" << "MoveSoon=1\n" << true;
+    QTest::newRow("Ctrl+O, then Enter in the list") << "Enter" << "" << 8 << false;
+    QTest::newRow("Ctrl+O, then F5, 同ファイル抽出 held down") << "F5" << "MoveSoon=1\n" << 7 << false;
+    QTest::newRow("a drop, 同ファイル抽出 held down") << "drop" << "MoveSoon=1\n" << 7 << true;
   }
-  void theFolderIsSearchedAgainFromTheWindow() {
+  void theFolderListIsSearchedFromTheWindow() {
     QFETCH(QString, how);
     QFETCH(QString, ini);
+    QFETCH(int, rows);
     QFETCH(bool, extracted);
     Setup s(ini.toStdString());
     TempDir other;
@@ -787,56 +819,273 @@ class TwinscanTest : public QObject {
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QTRY_VERIFY(w.model()->rowCount() > 0 && !w.running());
-    QCOMPARE(w.folderField()->text(), QString::fromStdString(s.src.path()));
-    const QString folder = QString::fromStdString(other.path());
-    QTimer chooser;  // picks the other folder in the folder browser
-    connect(&chooser, &QTimer::timeout, &w, [&] {
-      if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-        d->selectFile(folder);
-        static_cast<QDialog*>(d)->accept();
-      }
-    });
-    if (how == "Ctrl+O") {
-      chooser.start(5);
-      QTest::keySequence(&w, QKeySequence("Ctrl+O"));
-    } else if (how == "drop") {
+    QCOMPARE(w.folderList()->Paths(), std::vector<std::string>{s.src.path()});
+    const std::size_t groupsBefore = w.review.groups.size();
+    if (how == "drop") {
       QMimeData dropped;
-      dropped.setUrls({QUrl::fromLocalFile(folder)});
+      dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(other.path()))});
       QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
       QApplication::sendEvent(&w, &enter);
       QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
       QApplication::sendEvent(&w, &drop);
     } else {
-      w.folderField()->setText(folder);
-      w.folderField()->setFocus();
-      QTest::keySequence(QApplication::focusWidget(), how == "F5" ? QKeySequence(Qt::Key_F5) : QKeySequence(Qt::Key_Return));
+      ChooseInFolderBrowser chooser(w, other.path());
+      QTest::keySequence(&w, QKeySequence("Ctrl+O"));
+      QTRY_COMPARE(w.folderList()->count(), 2);
+      QVERIFY(!w.running());  // added, not searched
+      QCOMPARE(w.review.groups.size(), groupsBefore);
+      w.activateWindow();  // back from the folder browser
+      QVERIFY(QTest::qWaitForWindowActive(&w));
+      if (how == "F5") {
+        QTest::keySequence(&w, QKeySequence(Qt::Key_F5));
+      } else {
+        w.folderList()->setFocus();
+        QTest::keyClick(w.folderList(), Qt::Key_Return);
+      }
     }
-    QTRY_VERIFY(w.model()->rowCount() > 0 && w.model()->lpData()[0].path.starts_with(other.path()) && !w.running());
-    QCOMPARE(w.model()->rowCount(), 5);
-    QCOMPARE(w.folderField()->text(), folder);
-    QCOMPARE(w.TargetFolda, other.path());
+    QTRY_COMPARE(w.model()->rowCount(), rows);
+    QTRY_VERIFY(!w.running());
+    QCOMPARE(w.folderList()->Paths(), (std::vector<std::string>{s.src.path(), other.path()}));
+    QCOMPARE(Stored(s, "Folders"), s.src.path() + "\t" + other.path());
+    QCOMPARE(w.TargetFolda, s.src.path());
     int sameFolders = 0;
     for (const auto& e : fs::directory_iterator(other.path())) sameFolders += e.is_directory();
     QCOMPARE(sameFolders, extracted ? 1 : 0);
-    QCOMPARE(w.review.groups.size(), extracted ? std::size_t(0) : std::size_t(2));
+    QCOMPARE(w.review.groups.size(), extracted ? std::size_t(0) : std::size_t(rows == 8 ? 3 : 2));
     QVERIFY(boxes.texts.isEmpty());
   }
 
-  // A folder field naming no folder says so and keeps the table shown.
-  void aFieldNamingNoFolderSearchesNothing() {
+  // A search waits for a folder to search and for every listed folder to
+  // be one, and keeps the table shown; a reference folder that cannot be
+  // read at a start is named.
+  void aListNamingNoFolderSearchesNothing() {
     Setup s("");
     BoxAnswerer boxes;
     TwinscanWindow w(s.program, s.src.path());
     w.show();
     QTRY_VERIFY(w.model()->rowCount() == 3 && !w.running());
-    for (const QString& typed : {QString(), QString::fromStdString(s.src.path() + "/a.jpg")}) {
-      w.folderField()->setText(typed);
+    const std::string file = s.src.path() + "/a.jpg", gone = s.src.path() + "/gone";
+    const struct {
+      std::vector<std::string> folders, references;
+      std::string said;
+    } cases[] = {
+        {{}, {}, "探すフォルダを「＋」かドロップで加えてください"},
+        {{file}, {}, "フォルダがありません: " + file},
+        {{s.src.path()}, {gone}, "フォルダがありません: " + gone},
+    };
+    for (const auto& c : cases) {
+      w.folderList()->SetPaths(c.folders);
+      w.referenceList()->SetPaths(c.references);
       w.Command(cmd::SearchAgain);
-      QTRY_COMPARE(boxes.texts.last(), QString::fromUtf8("フォルダがありません: ") + typed);
+      QTRY_COMPARE(boxes.texts.last(), QString::fromStdString(c.said));
       QVERIFY(!w.running());
       QCOMPARE(w.model()->rowCount(), 3);
       QCOMPARE(w.TargetFolda, s.src.path());
     }
+    Setup started("References=" + gone + "\n");
+    TwinscanWindow given(started.program, started.src.path());
+    given.show();
+    QTRY_COMPARE(boxes.texts.last(),
+                 QString::fromStdString("フォルダを開けません: " + gone + " (" + std::strerror(ENOENT) + ")"));
+    QTRY_VERIFY(!given.running());
+  }
+
+  // The lists and the toggle are kept in Twinscan.ini as the user changes
+  // them, and the search takes them: subfolders by their path below their
+  // folder, a reference folder's files as such. A start with a folder
+  // searches it alone, against the references kept, and stores nothing.
+  void theLibraryIsKeptInTwinscanIniAndSearched() {
+    Setup s("");
+    TempDir b, lib;
+    fs::create_directories(s.src.path() + "/sub");
+    s.src.Write("sub/a.jpg", std::string(500, 'a'));
+    lib.Write("r.jpg", std::string(500, 'r'));
+    QVERIFY(pictray::dupes::WriteTwinscanLibrary(pictray::fs::DefaultEnv(), s.bin.path() + "/Twinscan.ini",
+                                                 {{s.src.path(), b.path()}, {lib.path()}, false}));
+    BoxAnswerer boxes;
+    {
+      TwinscanWindow w(s.program, "");
+      QCOMPARE(w.folderList()->Paths(), (std::vector<std::string>{s.src.path(), b.path()}));
+      QCOMPARE(w.referenceList()->Paths(), std::vector<std::string>{lib.path()});
+      QVERIFY(!w.subfoldersBox()->isChecked());
+      const struct {
+        std::function<void()> change;
+        std::string folders, references, subfolders;
+      } steps[] = {
+          {[&] { w.subfoldersBox()->click(); }, s.src.path() + "\t" + b.path(), lib.path(), "1"},
+          {[&] {
+             w.folderList()->setCurrentRow(1, QItemSelectionModel::ClearAndSelect);
+             QTest::keyClick(w.folderList(), Qt::Key_Delete);
+           },
+           s.src.path(), lib.path(), "1"},
+          // Typed over with a trailing "/": kept whole, once.
+          {[&] { w.referenceList()->item(0)->setText(QString::fromStdString(lib.path() + "//")); }, s.src.path(),
+           lib.path(), "1"},
+      };
+      for (const auto& step : steps) {
+        step.change();
+        QCOMPARE(Stored(s, "Folders"), step.folders);
+        QCOMPARE(Stored(s, "References"), step.references);
+        QCOMPARE(Stored(s, "Subfolders"), step.subfolders);
+      }
+      QVERIFY(boxes.texts.isEmpty());  // nothing listed: no question
+      w.show();
+      w.Command(cmd::SearchAgain);
+      QTRY_VERIFY(w.model()->rowCount() == 5 && !w.running());
+      std::set<std::pair<std::string, bool>> listed;
+      for (const auto& r : w.model()->lpData()) listed.insert({r.filename, r.reference});
+      QCOMPARE(listed, (std::set<std::pair<std::string, bool>>{
+                           {"a.jpg", false}, {"b.jpg", false}, {"c.jpg", false}, {"sub/a.jpg", false}, {"r.jpg", true}}));
+    }
+    TwinscanWindow again(s.program, "");
+    QCOMPARE(again.folderList()->Paths(), std::vector<std::string>{s.src.path()});
+    QCOMPARE(again.referenceList()->Paths(), std::vector<std::string>{lib.path()});
+    QVERIFY(again.subfoldersBox()->isChecked());
+    TwinscanWindow given(s.program, b.path());
+    QCOMPARE(given.folderList()->Paths(), std::vector<std::string>{b.path()});
+    QCOMPARE(given.referenceList()->Paths(), std::vector<std::string>{lib.path()});
+    QCOMPARE(Stored(s, "Folders"), s.src.path());
+  }
+
+  // A reference folder's files are never marked as copies, stay kept (the
+  // review cannot make another kept), never move, and a group of theirs
+  // alone is not shown.
+  void aReferenceFileIsNeverMarkedNorMoved() {
+    Setup s("");
+    TempDir lib;
+    fs::create_directories(s.src.path() + "/sub");
+    s.src.Write("sub/a.jpg", std::string(500, 'a'));
+    fs::create_directories(lib.path() + "/2024");
+    lib.Write("2024/a.jpg", std::string(500, 'a'));
+    lib.Write("l.jpg", std::string(500, 'l'));
+    lib.Write("l (1).jpg", std::string(500, 'l'));
+    QVERIFY(pictray::dupes::WriteTwinscanLibrary(pictray::fs::DefaultEnv(), s.bin.path() + "/Twinscan.ini",
+                                                 {{}, {lib.path()}, true}));
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_VERIFY(w.review.groups.size() == 1 && !w.running());
+    const auto keptName = [&] {
+      const auto& g = w.review.groups[0];
+      return w.model()->lpData()[g.members[g.kept].row].filename;
+    };
+    QCOMPARE(keptName(), std::string("2024/a.jpg"));
+    for (const auto& r : w.model()->lpData())
+      if (r.reference) QCOMPARE(r.folda, std::string("---"));
+    PressOn(w, "sub/a.jpg", Qt::Key_Space);
+    QCOMPARE(keptName(), std::string("2024/a.jpg"));
+    QVERIFY(!w.reviewPane()->button(cmd::MakeKept)->isEnabled());
+    w.Command(cmd::ExtractChosen);
+    QTRY_VERIFY(!w.running());
+    QCOMPARE(FilesLeft(s.src), std::set<std::string>{"c.jpg"});
+    QVERIFY(!fs::exists(s.src.path() + "/sub/a.jpg"));
+    for (const char* f : {"2024/a.jpg", "l.jpg", "l (1).jpg"}) QVERIFY2(fs::exists(lib.path() + "/" + f), f);
+  }
+
+  // After an extraction over several folders, the deletion takes every
+  // folder's extraction folder, each checked first (a nested folder of a
+  // copy's path is the extraction's own), and the undo brings every copy
+  // back.
+  void deletionAndUndoTakeEveryExtractionFolderOfATree_data() {
+    QTest::addColumn<QString>("then");
+    QTest::newRow("delete") << "delete";
+    QTest::newRow("delete, a file added to one") << "refused";
+    QTest::newRow("undo") << "undo";
+  }
+  void deletionAndUndoTakeEveryExtractionFolderOfATree() {
+    QFETCH(QString, then);
+    Setup s("");
+    TempDir other;
+    fs::create_directories(other.path() + "/DCIM");
+    other.Write("DCIM/p.jpg", std::string(400, 'p'));
+    other.Write("DCIM/p (1).jpg", std::string(400, 'p'));
+    QVERIFY(pictray::dupes::WriteTwinscanLibrary(pictray::fs::DefaultEnv(), s.bin.path() + "/Twinscan.ini",
+                                                 {{s.src.path(), other.path()}, {}, true}));
+    const auto tree = [&] {
+      std::map<std::string, std::string> files;
+      for (const TempDir* d : {&s.src, &other})
+        for (const auto& e : fs::recursive_directory_iterator(d->path()))
+          if (e.is_regular_file()) files[e.path().string()] = pictray::testing::ReadWhole(e.path().string());
+      return files;
+    };
+    const auto before = tree();
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, "");
+    w.show();
+    w.Command(cmd::SearchAgain);
+    QTRY_VERIFY(w.review.groups.size() == 2 && !w.running());
+    w.button(cmd::Extract)->click();
+    QTRY_VERIFY(!w.running());
+    QCOMPARE(w.samedirs.size(), std::size_t(2));
+    const std::vector<std::string> dirs = w.samedirs;
+    QVERIFY(fs::exists(dirs[1] + "p_same/DCIM/p (1).jpg"));
+    boxes.texts.clear();
+    if (then == "undo") {
+      w.undoAction()->trigger();
+      QTRY_VERIFY(!w.running());
+      QCOMPARE(boxes.texts.value(1), QString::fromUtf8("元に戻しました: 2件"));
+      QCOMPARE(tree(), before);
+    } else {
+      if (then == "refused") std::ofstream(dirs[1] + "p_same/DCIM/notes.txt") << "mine";
+      w.button(cmd::Delete)->click();
+      QTRY_VERIFY(!w.running());
+      QCOMPARE(boxes.texts.value(1), then == "refused" ? QString::fromUtf8("抽出フォルダを削除しません／抽出したファイル以外のものがあります"
+                                                                           "（1件）: p_same/DCIM/notes.txt")
+                                                       : QString::fromUtf8("(5->3)抽出ファイルの削除を実行しました"));
+    }
+    for (const std::string& dir : dirs) QCOMPARE(fs::exists(dir), then == "refused");
+    QCOMPARE(w.samedirs.empty(), then != "refused");
+  }
+
+  // "Not the same" and "leave out group" last once "選んだとおりに抽出"
+  // carries them out, not before (a choice taken back is never stored) nor
+  // when it is refused; the next search hides them and says how many, and
+  // forgetting them shows them again.
+  void reviewDecisionsLastFromTheirExtractionUntilForgotten() {
+    Setup s("");
+    for (const char* f : {"p.jpg", "p2.jpg", "q.jpg", "q2.jpg", "r.jpg", "r2.jpg"}) s.src.Write(f, std::string(600, f[0]));
+    const std::string store = state_->path() + "/twinscan/decisions";
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_VERIFY(w.review.groups.size() == 4 && !w.running());
+    PressOn(w, "p2.jpg", Qt::Key_Delete);
+    PressOn(w, "q.jpg", Qt::Key_Delete, true);
+    w.Command(cmd::UndoChoice);  // q's group comes back
+    PressOn(w, "r.jpg", Qt::Key_Delete, true);
+    QCOMPARE(w.review.groups.size(), std::size_t(2));
+    QVERIFY(!fs::exists(store));
+    {
+      pictray::FolderLock busy;
+      QCOMPARE(busy.TryLock(pictray::fs::DefaultEnv(), s.src.path()), 0);
+      w.Command(cmd::ExtractChosen);
+      QTRY_VERIFY(!w.running());
+      QCOMPARE(boxes.texts.last(), QString::fromUtf8(pictray::kFolderBusy));
+    }
+    QVERIFY(!fs::exists(store));
+    w.Command(cmd::ExtractChosen);
+    QTRY_VERIFY(!w.running());
+    QCOMPARE(pictray::dupes::CountDecisions(pictray::fs::DefaultEnv(), store), std::size_t(2));
+    QCOMPARE(FilesLeft(s.src), (std::set<std::string>{"a.jpg", "c.jpg", "p.jpg", "p2.jpg", "q.jpg", "r.jpg", "r2.jpg"}));
+
+    QLabel* hidden = w.reviewPane()->hiddenLine();
+    QPushButton* forget = w.reviewPane()->button(cmd::ForgetDecisions);
+    QVERIFY(!forget->isVisibleTo(&w));
+    w.Command(cmd::SearchAgain);
+    QTRY_VERIFY(!w.running() && w.model()->rowCount() == 7);
+    QVERIFY(w.review.groups.empty());
+    QCOMPARE(hidden->text(), QString::fromUtf8("以前の判断で 2 組・2 件を表示していません"));
+    QVERIFY(forget->isVisibleTo(&w));
+    QCOMPARE(w.findChild<QTabWidget*>()->currentWidget(), static_cast<QWidget*>(w.reviewPane()));
+
+    boxes.texts.clear();
+    forget->click();
+    QTRY_VERIFY(w.review.groups.size() == 2 && !w.running());
+    QVERIFY(!fs::exists(store));
+    QCOMPARE(boxes.texts.value(0), QString::fromUtf8("「同じではない」「グループごと外す」で選んだ 2 件の判断を忘れますか？ "
+                                                     "隠していたファイルが次に探すときにまた表示されます"));
+    QCOMPARE(boxes.texts.value(1), QString::fromStdString("判断を忘れました。" + s.src.path() + " をもう一度探しますか？"));
+    QVERIFY(!forget->isVisibleTo(&w));
   }
 
   // Turning "似た画像も探す" on or off over a listed folder asks whether to
