@@ -298,9 +298,11 @@ dupes::TwinReview ShowGroups(Work& w, std::vector<FileRec>& table) {
       if (shown.changed) dupes::MarkGroups(table, review.groups);
       w.host.SetTable(table);
     } else {
-      // The byte-identical copies the table keeps are those the review shows.
-      LibraryRules(w, table, copies, decisions);
+      // The byte-identical copies the table keeps are those the review
+      // shows: the window's table, which BT01 extracts, too.
+      const bool changed = LibraryRules(w, table, copies, decisions).changed;
       dupes::MarkGroups(table, copies);
+      if (changed) w.host.SetTable(table);
     }
   } else {
     review.groups = dupes::GroupsOfTable(table);

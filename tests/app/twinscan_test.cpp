@@ -1039,10 +1039,16 @@ class TwinscanTest : public QObject {
 
   // "Not the same" and "leave out group" last once "選んだとおりに抽出"
   // carries them out, not before (a choice taken back is never stored) nor
-  // when it is refused; the next search hides them and says how many, and
-  // forgetting them shows them again.
+  // when it is refused; the next search hides them, from "同ファイル抽出"
+  // too, and says how many, and forgetting them shows them again.
+  void reviewDecisionsLastFromTheirExtractionUntilForgotten_data() {
+    QTest::addColumn<bool>("similar");
+    QTest::newRow("copies") << false;
+    QTest::newRow("similar pictures too") << true;
+  }
   void reviewDecisionsLastFromTheirExtractionUntilForgotten() {
-    Setup s("");
+    QFETCH(bool, similar);
+    Setup s(similar ? "Similar=1\n" : "", similar);
     for (const char* f : {"p.jpg", "p2.jpg", "q.jpg", "q2.jpg", "r.jpg", "r2.jpg"}) s.src.Write(f, std::string(600, f[0]));
     const std::string store = state_->path() + "/twinscan/decisions";
     BoxAnswerer boxes;
@@ -1077,6 +1083,9 @@ class TwinscanTest : public QObject {
     QCOMPARE(hidden->text(), QString::fromUtf8("以前の判断で 2 組・2 件を表示していません"));
     QVERIFY(forget->isVisibleTo(&w));
     QCOMPARE(w.findChild<QTabWidget*>()->currentWidget(), static_cast<QWidget*>(w.reviewPane()));
+    w.button(cmd::Extract)->click();
+    QTRY_VERIFY(!w.running());
+    QCOMPARE(boxes.texts.last(), QString::fromUtf8("抽出ファイル無し"));
 
     boxes.texts.clear();
     forget->click();
