@@ -313,7 +313,7 @@
     </message>
     <message>
         <source>以前の判断で %1 組・%2 件を表示していません</source>
-        <translation>%1 groups and %2 files hidden by earlier decisions</translation>
+        <translation>Hidden by earlier decisions: %1 groups, %2 files</translation>
     </message>
     <message>
         <source>探すフォルダをドロップするか「＋」で加えます</source>
