@@ -391,5 +391,9 @@
         <source>判断を忘れました。%1 をもう一度探しますか？</source>
         <translation>Decisions forgotten. Search %1 again?</translation>
     </message>
+    <message>
+        <source>%1 ほか %2 フォルダ</source>
+        <translation>%1 and %2 more folders</translation>
+    </message>
 </context>
 </TS>

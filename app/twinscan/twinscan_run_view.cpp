@@ -178,7 +178,13 @@ void TwinscanWindow::SetSimilarSearch() {
 
 void TwinscanWindow::OfferSearchAgain(const QString& question) {
   if (running_ || TargetFolda.empty() || c_.model->lpData().empty()) return;
-  if (ui::MessageBox1Q(this, question.arg(TextOf(TargetFolda)), Button::Ok, Button::DoNot) == 6) SearchFolders();
+  // The folders the table came from: the first, and how many more.
+  const std::size_t more = val_.folders.size() > 1 ? val_.folders.size() - 1 : 0;
+  const QString searched = more == 0 ? TextOf(TargetFolda)
+                                     : QCoreApplication::translate("Twinscan", "%1 ほか %2 フォルダ")
+                                           .arg(TextOf(TargetFolda))
+                                           .arg(more);
+  if (ui::MessageBox1Q(this, question.arg(searched), Button::Ok, Button::DoNot) == 6) SearchFolders();
 }
 
 void TwinscanWindow::ClearResultLines() { c_.LV02->setRowCount(0); }

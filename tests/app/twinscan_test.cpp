@@ -853,6 +853,13 @@ class TwinscanTest : public QObject {
     QCOMPARE(sameFolders, extracted ? 1 : 0);
     QCOMPARE(w.review.groups.size(), extracted ? std::size_t(0) : std::size_t(rows == 8 ? 3 : 2));
     QVERIFY(boxes.texts.isEmpty());
+    // A toggle over what was searched offers it again, named as searched.
+    boxes.Queue({7});
+    w.subfoldersBox()->click();
+    QTRY_COMPARE(boxes.texts.size(), 1);
+    QCOMPARE(boxes.texts[0], QString::fromStdString("サブフォルダも探すようにしました。" + s.src.path() +
+                                                    " ほか 1 フォルダ をもう一度探しますか？"));
+    QCOMPARE(Stored(s, "Subfolders"), std::string("1"));
   }
 
   // A search waits for a folder to search and for every listed folder to
