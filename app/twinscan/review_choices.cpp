@@ -38,8 +38,8 @@ std::optional<ReviewStep> ReviewChoices::Undo(std::vector<dupes::TwinGroup>& gro
   return step;
 }
 
-std::vector<LastingChoice> ReviewChoices::Lasting() const {
-  std::vector<LastingChoice> lasting;
+std::vector<dupes::ReviewDecision> ReviewChoices::Lasting() const {
+  std::vector<dupes::ReviewDecision> lasting;
   for (const ReviewStep& step : steps_) {
     if (step.choice == ReviewChoice::LeaveOut) lasting.push_back({step.former, step.member});
     if (step.choice == ReviewChoice::LeaveOutGroup) lasting.push_back({step.former, std::nullopt});

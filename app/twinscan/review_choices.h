@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/list/twin_groups.h"
-#include "engine/run/twinscan_state.h"
 
 namespace pictray::twinscan {
 
@@ -35,7 +34,7 @@ class ReviewChoices {
   bool empty() const { return steps_.empty(); }
   // The choices still standing that last beyond the extraction: "not the
   // same" and "leave out group", in the order made.
-  std::vector<LastingChoice> Lasting() const;
+  std::vector<dupes::ReviewDecision> Lasting() const;
   void Clear() { steps_.clear(); }
 
  private:

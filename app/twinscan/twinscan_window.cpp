@@ -299,7 +299,7 @@ void TwinscanWindow::StartRun(int id, bool held) {
   val_.kenbuf = kenbuf;
   val_.moved = movedFiles;
   val_.chosen = id == cmd::ExtractChosen ? std::optional(review.groups) : std::nullopt;
-  val_.lasting = id == cmd::ExtractChosen ? choices_.Lasting() : std::vector<LastingChoice>{};
+  val_.lasting = id == cmd::ExtractChosen ? choices_.Lasting() : std::vector<dupes::ReviewDecision>{};
   val_.similar = c_.similarBox->isChecked() && similarTools_.lib.Drawing();
   // The library also reads the facts the review shows of every group's files.
   val_.similarTools = similarTools_.lib.Drawing() ? &similarTools_ : nullptr;

@@ -214,27 +214,66 @@ HiddenCount HideDecided(const fs::Env& env, const Decisions& decisions, const st
   return hidden;
 }
 
+namespace {
+
+using Pair = std::pair<ContentId, ContentId>;
+// The content identity of a row, read once however many decisions name it.
+using IdsRead = std::map<std::size_t, std::optional<ContentId>>;
+
+const std::optional<ContentId>& IdOf(const fs::Env& env, const std::vector<FileRec>& lpData, std::size_t row,
+                                     IdsRead& ids) {
+  auto [it, added] = ids.try_emplace(row);
+  if (added) it->second = ContentIdOf(env, lpData[row]);
+  return it->second;
+}
+
+// The pairs one decision adds (a member, or every file of its group, not
+// the same as the kept file); false when a file is no longer as listed.
+bool PairsOf(const fs::Env& env, const std::vector<FileRec>& lpData, const ReviewDecision& d, IdsRead& ids,
+             std::vector<Pair>& pairs) {
+  const std::optional<ContentId>& kept = IdOf(env, lpData, d.group.members[d.group.kept].row, ids);
+  if (!kept) return false;
+  std::vector<Pair> found;
+  for (std::size_t m = 0; m < d.group.members.size(); ++m) {
+    if (m == d.group.kept || (d.member && m != *d.member)) continue;
+    const std::optional<ContentId>& other = IdOf(env, lpData, d.group.members[m].row, ids);
+    if (!other) return false;
+    found.emplace_back(*kept, *other);
+  }
+  pairs.insert(pairs.end(), found.begin(), found.end());
+  return true;
+}
+
+int RememberOne(const fs::Env& env, const std::string& path, const std::vector<FileRec>& lpData,
+                const ReviewDecision& d) {
+  IdsRead ids;
+  std::vector<Pair> pairs;
+  if (!PairsOf(env, lpData, d, ids, pairs)) return ESTALE;
+  return Remember(env, path, pairs);
+}
+
+}  // namespace
+
 int RememberNotSame(const fs::Env& env, const std::string& path, const std::vector<FileRec>& lpData,
                     const TwinGroup& group, std::size_t member) {
   if (member >= group.members.size() || member == group.kept) return EINVAL;
-  const std::optional<ContentId> kept = ContentIdOf(env, lpData[group.members[group.kept].row]);
-  const std::optional<ContentId> other = ContentIdOf(env, lpData[group.members[member].row]);
-  if (!kept || !other) return ESTALE;
-  return Remember(env, path, {{*kept, *other}});
+  return RememberOne(env, path, lpData, {group, member});
 }
 
 int RememberGroupLeftOut(const fs::Env& env, const std::string& path, const std::vector<FileRec>& lpData,
                          const TwinGroup& group) {
-  const std::optional<ContentId> kept = ContentIdOf(env, lpData[group.members[group.kept].row]);
-  if (!kept) return ESTALE;
-  std::vector<std::pair<ContentId, ContentId>> pairs;
-  for (std::size_t m = 0; m < group.members.size(); ++m) {
-    if (m == group.kept) continue;
-    const std::optional<ContentId> other = ContentIdOf(env, lpData[group.members[m].row]);
-    if (!other) return ESTALE;
-    pairs.emplace_back(*kept, *other);
-  }
-  return Remember(env, path, pairs);
+  return RememberOne(env, path, lpData, {group, std::nullopt});
+}
+
+Remembered RememberDecisions(const fs::Env& env, const std::string& path, const std::vector<FileRec>& lpData,
+                             const std::vector<ReviewDecision>& decisions) {
+  Remembered r;
+  IdsRead ids;
+  std::vector<Pair> pairs;
+  for (const ReviewDecision& d : decisions)
+    if (!PairsOf(env, lpData, d, ids, pairs)) ++r.stale;
+  if (!pairs.empty()) r.error = Remember(env, path, pairs);
+  return r;
 }
 
 std::size_t CountDecisions(const fs::Env& env, const std::string& path) {

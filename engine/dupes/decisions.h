@@ -90,6 +90,14 @@ int RememberNotSame(const fs::Env& env, const std::string& path, const std::vect
                     const TwinGroup& group, std::size_t member);
 int RememberGroupLeftOut(const fs::Env& env, const std::string& path, const std::vector<FileRec>& lpData,
                          const TwinGroup& group);
+struct Remembered {
+  int error = 0;          // of the store: 0 when written (or nothing was to be)
+  std::size_t stale = 0;  // decisions left out, as a file of theirs is no longer as listed
+};
+// The decisions remembered in the store at `path` in one reading and one
+// writing, however many they are.
+Remembered RememberDecisions(const fs::Env& env, const std::string& path, const std::vector<FileRec>& lpData,
+                             const std::vector<ReviewDecision>& decisions);
 // How many decisions the store holds (0 when it cannot be read).
 std::size_t CountDecisions(const fs::Env& env, const std::string& path);
 // Forgets every decision: the store goes. 0 also when there was none.

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,14 @@ struct SkippedPicture {
   std::size_t row = 0;  // in the table the search ran on
   SkipReason reason = SkipReason::Unreadable;
   bool operator==(const SkippedPicture&) const = default;
+};
+
+// A review choice that lasts (engine/dupes/decisions.h): member `member`
+// of `group` (the group as it was when chosen) is not the same as its kept
+// file, or, without a member, no file of the group is.
+struct ReviewDecision {
+  TwinGroup group;
+  std::optional<std::size_t> member;
 };
 
 // What a search hands the review: its groups, the facts of the table's

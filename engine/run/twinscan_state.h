@@ -21,14 +21,6 @@ namespace similar {
 struct SimilarTools;
 }
 
-// A review choice that lasts once the extraction it was made for is carried
-// out: member `member` of `group` (the group as it was when chosen) is not
-// the same as its kept file, or, without a member, the whole group is left out.
-struct LastingChoice {
-  dupes::TwinGroup group;
-  std::optional<std::size_t> member;
-};
-
 struct TwinscanBlock {
   std::string TargetFolda;  // the source folder: the first of `folders`, or the only one
   // A library: the folders searched (TargetFolda alone when empty; else
@@ -74,7 +66,7 @@ struct TwinscanBlock {
   // instead of the table's own marks.
   std::optional<std::vector<dupes::TwinGroup>> chosen;
   // ... and the choices among them to remember (decisionsPath) once it is made.
-  std::vector<LastingChoice> lasting;
+  std::vector<dupes::ReviewDecision> lasting;
   // Between keying, sorting and grouping, so that the user sees each table.
   std::chrono::milliseconds pause{0};
 

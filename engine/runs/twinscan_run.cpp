@@ -381,22 +381,15 @@ void AutoRunSteps(Work& w) {
 }
 
 // The review's lasting choices, once the extraction they were made for was
-// carried out (not refused): a choice taken back never reached here. A
-// store that cannot be written is told; the extraction stands.
+// carried out (not refused): a choice taken back never reached here. What
+// could not be kept is told; the extraction stands.
 void RememberChoices(Work& w) {
-  const fs::Env& env = *w.val.env;
   const std::string& store = w.val.decisionsPath;
-  if (store.empty()) return;
-  long long notKept = 0;
-  int error = 0;
-  for (const LastingChoice& c : w.val.lasting) {
-    const int e = c.member ? dupes::RememberNotSame(env, store, w.val.lpData, c.group, *c.member)
-                           : dupes::RememberGroupLeftOut(env, store, w.val.lpData, c.group);
-    if (e == 0) continue;
-    ++notKept;
-    if (error == 0) error = e;
-  }
-  if (notKept > 0) w.TellError(Message{Said::DecisionsNotKept, {store}, {notKept}, error});
+  if (store.empty() || w.val.lasting.empty()) return;
+  const dupes::Remembered r = dupes::RememberDecisions(*w.val.env, store, w.val.lpData, w.val.lasting);
+  const std::size_t notKept = r.error != 0 ? w.val.lasting.size() : r.stale;
+  if (notKept > 0)
+    w.TellError(Message{Said::DecisionsNotKept, {store}, {static_cast<long long>(notKept)}, r.error != 0 ? r.error : ESTALE});
 }
 
 void ExtractSteps(Work& w) {
