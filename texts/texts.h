@@ -12,6 +12,7 @@
 #include "engine/list/twin_groups.h"
 #include "engine/list/twin_table.h"
 #include "engine/run/message.h"
+#include "engine/run/twinscan_host.h"
 
 namespace pictray::texts {
 
@@ -74,6 +75,9 @@ Message KeepRuleProblem(dupes::KeepRuleError error, const std::string& word);
 enum class ProgressStep { Listing, Keying, Grouping, Measuring, Comparing, Extracting };
 std::string ProgressWords(ProgressStep step, std::size_t done, std::size_t total, long long secondsLeft,
                           Language language);
+// The step a run's host is told of, as the progress words name it.
+ProgressStep ProgressStepOf(TwinscanStep step);
+ProgressStep ProgressStepOf(SearchPhase phase);
 
 // The language whose code is `value`; nothing for anything else.
 std::optional<Language> LanguageNamed(std::string_view value);

@@ -214,6 +214,20 @@ std::string ProgressWords(ProgressStep step, std::size_t done, std::size_t total
   return text;
 }
 
+ProgressStep ProgressStepOf(TwinscanStep step) {
+  switch (step) {
+    case TwinscanStep::Listing: return ProgressStep::Listing;
+    case TwinscanStep::Keying: return ProgressStep::Keying;
+    case TwinscanStep::Grouping: return ProgressStep::Grouping;
+    case TwinscanStep::Extracting: break;
+  }
+  return ProgressStep::Extracting;
+}
+
+ProgressStep ProgressStepOf(SearchPhase phase) {
+  return phase == SearchPhase::Measuring ? ProgressStep::Measuring : ProgressStep::Comparing;
+}
+
 std::string Words(Button button, Language language) { return VocabularyOf(language).button(button); }
 
 std::string Words(CliText text, Language language) { return VocabularyOf(language).cli(text); }

@@ -26,18 +26,10 @@ class TwinscanCliHost : public TwinscanHost {
   void ClearResultLines() override {}
   void SetResultLine(std::size_t, const dupes::SameResultLine&) override {}
   void SetSearchProgress(SearchPhase phase, std::size_t done, std::size_t total) override {
-    if (progress_)
-      progress_->Show(phase == SearchPhase::Measuring ? texts::ProgressStep::Measuring : texts::ProgressStep::Comparing,
-                      done, total);
+    if (progress_) progress_->Show(texts::ProgressStepOf(phase), done, total);
   }
   void SetStep(TwinscanStep step, std::size_t done, std::size_t total) override {
-    if (!progress_) return;
-    switch (step) {
-      case TwinscanStep::Listing: return progress_->Show(texts::ProgressStep::Listing, done, total);
-      case TwinscanStep::Keying: return progress_->Show(texts::ProgressStep::Keying, 0, 0);
-      case TwinscanStep::Grouping: return progress_->Show(texts::ProgressStep::Grouping, 0, 0);
-      case TwinscanStep::Extracting: return progress_->Show(texts::ProgressStep::Extracting, done, total);
-    }
+    if (progress_) progress_->Show(texts::ProgressStepOf(step), done, total);
   }
   void SetReview(const dupes::TwinReview& found) override {
     if (!reviewed && keepFirst_) firstReview = found;

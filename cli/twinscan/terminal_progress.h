@@ -3,11 +3,11 @@
 // total is known), and wiped before anything else is printed.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <string>
 
+#include "engine/run/progress_pace.h"
 #include "texts/texts.h"
 
 namespace pictray::cli {
@@ -28,13 +28,11 @@ class TerminalProgress {
   void Clear();
 
  private:
-  using Clock = std::chrono::steady_clock;
   const bool on_;
   const texts::Language language_;
   std::FILE* const out_;
-  bool shown_ = false, started_ = false;
-  texts::ProgressStep step_ = texts::ProgressStep::Listing;
-  Clock::time_point stepStart_{}, lastDraw_{};
+  bool shown_ = false;
+  ProgressPace pace_;
 };
 
 }  // namespace pictray::cli
