@@ -172,14 +172,6 @@
         <translation>Cannot load the thumbnail library: %1</translation>
     </message>
     <message>
-        <source>画像を調べています %1 / %2</source>
-        <translation>Reading pictures %1 / %2</translation>
-    </message>
-    <message>
-        <source>比較中 %1 / %2</source>
-        <translation>Comparing %1 / %2</translation>
-    </message>
-    <message>
         <source>%1 バイト</source>
         <translation>%1 bytes</translation>
     </message>
@@ -394,6 +386,58 @@
     <message>
         <source>%1 ほか %2 フォルダ</source>
         <translation>%1 and %2 more folders</translation>
+    </message>
+    <message>
+        <source>理由: %1</source>
+        <translation>Why: %1</translation>
+    </message>
+    <message>
+        <source>一覧…</source>
+        <translation>List…</translation>
+    </message>
+    <message>
+        <source>比べなかった画像の一覧</source>
+        <translation>List of the pictures not compared</translation>
+    </message>
+    <message>
+        <source>似た画像の検索で比べなかった画像と、その理由（読めない、大きすぎる、描けない形式）</source>
+        <translation>The pictures the search for similar pictures did not compare, and why (cannot be read, too large, a format it does not draw)</translation>
+    </message>
+    <message>
+        <source>比べなかった画像 %1 件</source>
+        <translation>Pictures not compared: %1</translation>
+    </message>
+    <message>
+        <source>ファイル</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>比べなかった理由</source>
+        <translation>Why not compared</translation>
+    </message>
+    <message>
+        <source>大きすぎて描けない</source>
+        <translation>too large to draw</translation>
+    </message>
+    <message>
+        <source>描けない形式</source>
+        <translation>a format it does not draw</translation>
+    </message>
+    <message>
+        <source>読めない（壊れているか途中で切れている）</source>
+        <translation>cannot be read (damaged or cut short)</translation>
+    </message>
+    <message>
+        <source>比べなかった画像</source>
+        <translation>Pictures not compared</translation>
+    </message>
+    <message>
+        <source>似た画像の検索は、次の %1 件を画像として比べていません（同じバイトのコピーは見つけています）。</source>
+        <translation>The search for similar pictures did not compare these files as pictures: %1 (their byte-identical copies are still found).</translation>
+    </message>
+    <message>
+        <source>Twinscan.ini の Keep= を使えません: %1。代わりに既定の順 %2 で残すファイルを選びます。</source>
+        <translation>Keep= in Twinscan.ini cannot be used: %1. The default order %2 chooses the kept files instead.</translation>
     </message>
 </context>
 </TS>

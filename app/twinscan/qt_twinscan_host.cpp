@@ -33,7 +33,17 @@ void QtTwinscanHost::SetResultLine(std::size_t index, const dupes::SameResultLin
 }
 
 void QtTwinscanHost::SetSearchProgress(SearchPhase phase, std::size_t done, std::size_t total) {
-  calls_.Post([w = &window_, phase, done, total] { w->ShowSearchProgress(phase, done, total); });
+  PostProgress(texts::ProgressStepOf(phase), done, total);
+}
+
+void QtTwinscanHost::SetStep(TwinscanStep step, std::size_t done, std::size_t total) {
+  PostProgress(texts::ProgressStepOf(step), done, total);
+}
+
+void QtTwinscanHost::PostProgress(texts::ProgressStep step, std::size_t done, std::size_t total) {
+  const ProgressPace::Shown shown = pace_.Take(static_cast<int>(step), done, total);
+  if (!shown.show) return;
+  calls_.Post([w = &window_, step, done, total, left = shown.secondsLeft] { w->ShowRunProgress(step, done, total, left); });
 }
 
 void QtTwinscanHost::SetReview(const dupes::TwinReview& review) {

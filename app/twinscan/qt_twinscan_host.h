@@ -1,10 +1,13 @@
 // The run host of the Twinscan window: what the run shows is posted to the
 // window's thread in order, copies included; only a question waits for its
-// answer, and a closing window answers it with 7 at once.
+// answer, and a closing window answers it with 7 at once. Counts are posted
+// at the pace a person reads them, with the time left.
 #pragma once
 
 #include "app/common/window_calls.h"
+#include "engine/run/progress_pace.h"
 #include "engine/run/twinscan_host.h"
+#include "texts/texts.h"
 
 namespace pictray::twinscan {
 
@@ -25,12 +28,16 @@ class QtTwinscanHost : public TwinscanHost {
   void ClearResultLines() override;
   void SetResultLine(std::size_t index, const dupes::SameResultLine& line) override;
   void SetSearchProgress(SearchPhase phase, std::size_t done, std::size_t total) override;
+  void SetStep(TwinscanStep step, std::size_t done, std::size_t total) override;
   void SetReview(const dupes::TwinReview& review) override;
   void RunEnded(const TwinscanEnd& end) override;
 
  private:
   TwinscanWindow& window_;
   ui::WindowCalls calls_;
+  ProgressPace pace_;  // the run's thread only
+
+  void PostProgress(texts::ProgressStep step, std::size_t done, std::size_t total);
 };
 
 }  // namespace pictray::twinscan

@@ -11,8 +11,10 @@
 #include <iterator>
 #include <numeric>
 
+#include "app/common/language.h"
 #include "app/common/text_bytes.h"
 #include "app/twinscan/thumbnail_drawer.h"
+#include "texts/texts.h"
 
 namespace pictray::twinscan {
 namespace {
@@ -93,6 +95,10 @@ QString SizeText(std::uint64_t bytes) {
   return QString("%1 %2").arg(QLocale(QLocale::English).toString(size, 'f', 1), units[unit]);
 }
 
+QString KeptReasonText(const ReviewSource& source, const dupes::TwinGroup& group) {
+  return TextOf(texts::Words(group.why, ui::WindowLanguage(), source.rule));
+}
+
 QString DifferenceText(const ReviewSource& source, const dupes::TwinGroup& group, std::size_t member) {
   const dupes::TwinMember& m = group.members[member];
   if (m.likeness.identical) return QCoreApplication::translate("Twinscan", "同一ファイル");
@@ -132,8 +138,11 @@ QVariant GroupListModel::data(const QModelIndex& index, int role) const {
       const Thumbnail* t = source_.thumbnails->Find(kept->path);
       return t ? t->small : waiting_;
     }
-    case Qt::ToolTipRole:
-      return kept ? TextOf(kept->path) : QVariant();
+    case Qt::ToolTipRole: {
+      if (!kept) return {};
+      const QString why = KeptReasonText(source_, g);
+      return why.isEmpty() ? TextOf(kept->path) : TextOf(kept->path) + "\n" + QCoreApplication::translate("Twinscan", "理由: %1").arg(why);
+    }
     case Qt::TextAlignmentRole:
       return int(Qt::AlignVCenter | (index.column() == kKept ? Qt::AlignLeft : Qt::AlignRight));
     default:
@@ -272,12 +281,17 @@ QStringList MemberModel::Lines(std::size_t member) const {
   if (facts.width > 0 && facts.height > 0) size += QString("  %1 × %2").arg(facts.width).arg(facts.height);
   QStringList lines{TextOf(r->filename), RootFolderOf(*r), size};
   if (!facts.dateTaken.empty()) lines << DateText(facts.dateTaken);
-  if (member != g.kept)
+  if (member != g.kept) {
     lines << DifferenceText(source_, g, member);
-  else if (r->reference)
+    return lines;
+  }
+  if (r->reference)
     lines << QCoreApplication::translate("Twinscan", "★ 残すファイル（参照フォルダ）");
   else
     lines << QCoreApplication::translate("Twinscan", "★ 残すファイル");
+  // The step of the keep rule that decided; a reference file's is said above.
+  if (const QString why = KeptReasonText(source_, g); !why.isEmpty() && g.why.criterion != dupes::KeepCriterion::Reference)
+    lines << QCoreApplication::translate("Twinscan", "理由: %1").arg(why);
   return lines;
 }
 

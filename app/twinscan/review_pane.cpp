@@ -18,6 +18,7 @@
 #include <iterator>
 
 #include "app/common/control_factory.h"
+#include "app/twinscan/skipped_list.h"
 #include "app/twinscan/thumbnail_drawer.h"
 #include "engine/run/controls.h"
 
@@ -162,12 +163,24 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
                                "Twinscan", "「同じではない」「グループごと外す」で選んで抽出した判断を忘れ、次に探すときにまた表示します"));
   forget_->setFocusPolicy(Qt::TabFocus);
   QObject::connect(forget_, &QPushButton::clicked, this, [this] { command_(cmd::ForgetDecisions); });
+  skipped_ = new QLabel(this);
+  listSkipped_ = ui::MakeTextButtonWnd(this, 0, QCoreApplication::translate("Twinscan", "一覧…"));
+  listSkipped_->setObjectName("listSkipped");
+  listSkipped_->setAccessibleName(QCoreApplication::translate("Twinscan", "比べなかった画像の一覧"));
+  ui::MakeToolTip(listSkipped_, QCoreApplication::translate(
+                                    "Twinscan", "似た画像の検索で比べなかった画像と、その理由（読めない、大きすぎる、描けない形式）"));
+  listSkipped_->setFocusPolicy(Qt::TabFocus);
+  QObject::connect(listSkipped_, &QPushButton::clicked, this, [this] { OpenSkippedList(); });
   auto* top = new QHBoxLayout;
   top->addWidget(summary_);
   top->addStretch(1);
+  top->addWidget(skipped_);
+  top->addWidget(listSkipped_);
+  top->addSpacing(12);
   top->addWidget(hidden_);
   top->addWidget(forget_);
   ShowHidden(0, 0);
+  ShowSkipped();
 
   // The choices' buttons under both lists, so that a small screen still
   // has room for them all.
@@ -194,8 +207,26 @@ ReviewPane::ReviewPane(QWidget* parent, ReviewSource source, Dispatch command)
 
 void ReviewPane::ShowNew() {
   source_.thumbnails->Forget();
+  if (skippedList_) skippedList_->close();  // it listed the review replaced
   groupModel_->Reset();
   SelectRow(0, 0);
+  ShowSkipped();
+}
+
+void ReviewPane::ShowSkipped() {
+  const std::size_t n = source_.review->skipped.size();
+  skipped_->setText(n == 0 ? QString()
+                           : QCoreApplication::translate("Twinscan", "比べなかった画像 %1 件").arg(Count(n)));
+  skipped_->setVisible(n > 0);
+  listSkipped_->setVisible(n > 0);
+}
+
+void ReviewPane::OpenSkippedList() {
+  if (source_.review->skipped.empty()) return;
+  if (!skippedList_) skippedList_ = new SkippedList(this, source_);
+  skippedList_->show();
+  skippedList_->raise();
+  skippedList_->activateWindow();
 }
 
 void ReviewPane::ShowGroupChanged(std::size_t group, std::size_t member) {

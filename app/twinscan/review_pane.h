@@ -4,6 +4,7 @@
 // window's commands; the pane shows the window's review and sends their ids.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@ class QTableView;
 
 namespace pictray::twinscan {
 
+class SkippedList;
 class ThumbnailDrawer;
 
 // The thumbnails' sizes in the member view and the group list.
@@ -55,6 +57,9 @@ class ReviewPane : public QWidget {
   QListView* memberView() const { return members_; }
   QLabel* summary() const { return summary_; }
   QLabel* hiddenLine() const { return hidden_; }
+  QLabel* skippedLine() const { return skipped_; }
+  // The list of the pictures the search left out, opened or brought up.
+  void OpenSkippedList();
   QPushButton* button(int id) const;
 
  protected:
@@ -66,6 +71,8 @@ class ReviewPane : public QWidget {
   // else on the files.
   void KeepFocus();
   void ShowSummary();
+  // How many pictures the review's search left out, with the button to list them.
+  void ShowSkipped();
   void SizeGroupList();
   void EnableButtons();
   // Ctrl+Z taken from the window's undo of the extraction while a choice can be taken back.
@@ -80,6 +87,9 @@ class ReviewPane : public QWidget {
   QLabel* summary_;
   QLabel* hidden_;
   QPushButton* forget_;
+  QLabel* skipped_;
+  QPushButton* listSkipped_;
+  QPointer<SkippedList> skippedList_;  // open while the user keeps it
   QPushButton* buttons_[5];
   bool working_ = false;
   bool undoable_ = false;

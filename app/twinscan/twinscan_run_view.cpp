@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <algorithm>
 
+#include "app/common/language.h"
 #include "app/common/message_box.h"
 #include "app/common/text_bytes.h"
 #include "app/twinscan/file_table_model.h"
@@ -45,8 +46,8 @@ void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
   if (job_ == cmd::UndoExtract && c_.model->lpData().empty()) ClearReview();
   // What the review's earlier decisions hid, from the runs that group; with
   // nothing else to show, the review says so.
+  ShowCountLine();  // the run's progress gives way to what it left
   if (job_ == cmd::FindCopies || job_ == cmd::UndoExtract) {
-    ShowCountLine();  // the search's progress gives way to what it found
     reviewPane_->ShowHidden(end.hiddenGroups, end.hiddenMembers);
     if (end.hiddenGroups + end.hiddenMembers > 0 && review.groups.empty() && !val_.MoveSoon)
       c_.tabs->setCurrentWidget(reviewPane_);
@@ -97,6 +98,8 @@ void TwinscanWindow::ShowCountLine() {
     line += "    " + QCoreApplication::translate("Twinscan", "同じファイル %1 組、余分 %2 件")
                          .arg(groups.sets)
                          .arg(groups.surplus);
+  if (!review.skipped.empty())
+    line += "    " + QCoreApplication::translate("Twinscan", "比べなかった画像 %1 件").arg(Count(review.skipped.size()));
   c_.ST01->setText(line);
 }
 
@@ -106,14 +109,14 @@ void TwinscanWindow::ShowTable(const std::vector<dupes::FileRec>& lpData) {
   ShowCountLine();
 }
 
-// The search's phases follow the listing on PR01, and the count line says
-// which phase and how far.
-void TwinscanWindow::ShowSearchProgress(SearchPhase phase, std::size_t done, std::size_t total) {
-  c_.PR01->setValue(total == 0 ? 0 : static_cast<int>(done * 100 / total));
-  const QString words = phase == SearchPhase::Measuring
-                            ? QCoreApplication::translate("Twinscan", "画像を調べています %1 / %2")
-                            : QCoreApplication::translate("Twinscan", "比較中 %1 / %2");
-  c_.ST01->setText(TextOf(kenbuf) + "    " + words.arg(Count(done), Count(total)));
+// The count line says where the run is; the search's phases, which follow
+// the listing, also move PR01 and keep the listing's count in front.
+void TwinscanWindow::ShowRunProgress(texts::ProgressStep step, std::size_t done, std::size_t total,
+                                     long long secondsLeft) {
+  const bool search = step == texts::ProgressStep::Measuring || step == texts::ProgressStep::Comparing;
+  if (search) c_.PR01->setValue(total == 0 ? 0 : static_cast<int>(done * 100 / total));
+  const QString words = TextOf(texts::ProgressWords(step, done, total, secondsLeft, ui::WindowLanguage()));
+  c_.ST01->setText(search && !kenbuf.empty() ? TextOf(kenbuf) + "    " + words : words);
 }
 
 // Without the automatic extraction the groups are what the user looks at next.

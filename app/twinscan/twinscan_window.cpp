@@ -23,6 +23,7 @@
 
 #include "app/common/control_factory.h"
 #include "app/common/help_page.h"
+#include "app/common/language.h"
 #include "app/common/message_box.h"
 #include "app/common/process_spawn.h"
 #include "app/common/text_bytes.h"
@@ -69,6 +70,13 @@ std::string SimilarCacheDir(const fs::Env& env) {
 // The review's thumbnails are drawn two at a time, beside the search.
 constexpr int kThumbnailWorkers = 2;
 
+// Twinscan.ini's Keep= refused: the word at fault and the order used instead.
+QString KeepRuleNotice(const dupes::KeepRuleParse& keep) {
+  const std::string problem = texts::Words(texts::KeepRuleProblem(keep.error, keep.word), ui::WindowLanguage());
+  return QCoreApplication::translate("Twinscan", "Twinscan.ini の Keep= を使えません: %1。代わりに既定の順 %2 で残すファイルを選びます。")
+      .arg(TextOf(problem), TextOf(dupes::KeepRuleText(dupes::DefaultKeepRule())));
+}
+
 std::string ProgramFolder(const std::string& programPath) {
   std::string folder = programPath;
   PathFoldaRemove(folder);
@@ -103,8 +111,10 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
     ui::MessageBox1Q(this, text.arg(TextOf(folders.settingsDir), TextOf(why)), Button::Err, Button::Err);
   }
   const dupes::TwinscanProfile p = dupes::ReadTwinscanProfile(*val_.env, profile);
-  // A list it refuses keeps the default rule (the window may say why).
-  val_.keepRule = dupes::ReadKeepRule(*val_.env, profile).rule.value_or(dupes::DefaultKeepRule());
+  // A list it refuses keeps the default rule, and the user is told so once the window is up.
+  const dupes::KeepRuleParse keep = dupes::ReadKeepRule(*val_.env, profile);
+  val_.keepRule = keep.rule.value_or(dupes::DefaultKeepRule());
+  if (!keep.rule) keepRuleProblem_ = KeepRuleNotice(keep);
 
   setWindowTitle("Twinscan");
   setWindowIcon(ui::GlyphIcon(Utf8("双"), QColor(40, 90, 160)));
@@ -129,6 +139,10 @@ TwinscanWindow::TwinscanWindow(const std::string& programPath, const std::string
 // seen advancing.
 void TwinscanWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  if (!keepRuleProblem_.isEmpty())
+    QTimer::singleShot(0, this, [this, text = std::exchange(keepRuleProblem_, QString())] {
+      ui::MessageBox1Q(this, text, Button::Err, Button::Err);
+    });
   if (szlpCmdLine.empty() || autoRunTimerStarted_) return;
   autoRunTimerStarted_ = true;
   QTimer::singleShot(100, this, [this] { AutoRun(); });
@@ -150,7 +164,7 @@ void TwinscanWindow::LoadThumbnails(const std::string& libraryPath) {
   similarTools_.search = similar::kLinkedSearch;
   thumbnails_ = std::make_unique<ThumbnailDrawer>(similarTools_.lib, kLargeThumbnail, kSmallThumbnail,
                                                   kThumbnailWorkers, [this] { reviewPane_->ThumbnailArrived(); });
-  reviewPane_ = new ReviewPane(nullptr, ReviewSource{&review, &c_.model->lpData(), thumbnails_.get()},
+  reviewPane_ = new ReviewPane(nullptr, ReviewSource{&review, &c_.model->lpData(), thumbnails_.get(), &val_.keepRule},
                                [this](int id) { Command(id); });
   c_.tabs->addTab(reviewPane_, QCoreApplication::translate("Twinscan", "グループの確認"));
   if (!similarTools_.lib.Drawing()) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "engine/run/twinscan_host.h"
 #include "engine/run/twinscan_state.h"
 #include "engine/similar/similar_tools.h"
+#include "texts/texts.h"
 
 class QAction;
 class QCheckBox;
@@ -63,7 +65,8 @@ class TwinscanWindow : public QMainWindow {
   void ShowCountLine();
   void ClearResultLines();
   void ShowResultLine(std::size_t index, const dupes::SameResultLine& line);
-  void ShowSearchProgress(SearchPhase phase, std::size_t done, std::size_t total);
+  // Where the run is, how far and the time left (seconds; < 0 not known).
+  void ShowRunProgress(texts::ProgressStep step, std::size_t done, std::size_t total, long long secondsLeft);
   void ShowReview(const dupes::TwinReview& review);
   // The run's last call; its thread has returned or is about to.
   void RunEnded(const TwinscanEnd& end);
@@ -166,6 +169,7 @@ class TwinscanWindow : public QMainWindow {
   ReviewPane* reviewPane_ = nullptr;
   ReviewChoices choices_;  // what the user chose in the review since it was shown
   bool autoRunTimerStarted_ = false;  // timer 5000 runs once
+  QString keepRuleProblem_;  // told once the window is shown: Keep= refused
 };
 
 // "FOLDER" -> FOLDER; anything else unchanged.

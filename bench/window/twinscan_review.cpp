@@ -1,5 +1,6 @@
 // How Twinscan's review copes with a large search: a review of GROUPS
-// groups (default 10,000; every seventh of three to five files) is shown,
+// groups (default 10,000; every seventh of three to five files; each with
+// why its kept file stays; one file in a hundred left out) is shown,
 // its group list scrolled from top to bottom a page at a time and walked
 // a row at a time with the arrow key, each step painted.
 // Usage (offscreen): bench_twinscan_review [GROUPS]
@@ -64,8 +65,14 @@ Review MakeReview(int groups) {
       group.members.push_back({r.rows.size(), {}});
       r.rows.push_back(std::move(row));
     }
+    // Each kept card says why it stays, as a search's groups do.
+    group.why.criterion = files == 2 ? pictray::dupes::KeepCriterion::Original : pictray::dupes::KeepCriterion::Pixels;
+    group.why.width[0] = 4032, group.why.height[0] = 3024, group.why.width[1] = 1600, group.why.height[1] = 1200;
     r.review.groups.push_back(std::move(group));
   }
+  // One picture in a hundred left out by the search, listed beside the groups.
+  for (std::size_t row = 0; row < r.rows.size(); row += 100)
+    r.review.skipped.push_back({row, pictray::dupes::SkipReason::Unreadable});
   return r;
 }
 

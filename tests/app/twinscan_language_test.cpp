@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QLabel>
+#include <QListView>
 #include <QTableView>
 #include <QToolButton>
 #include <QTabWidget>
@@ -9,7 +10,10 @@
 #include <optional>
 
 #include "app/common/language.h"
+#include "app/twinscan/file_table_model.h"
 #include "app/twinscan/properties_dialog.h"
+#include "app/twinscan/review_models.h"
+#include "app/twinscan/review_pane.h"
 #include "app/twinscan/twinscan_window.h"
 #include "tests/app/box_answerer.h"
 #include "tests/app/language_support.h"
@@ -142,6 +146,32 @@ class TwinscanLanguageTest : public QObject {
     QCOMPARE(boxes.texts[2], QString("(5->3) The extracted files were deleted"));
     QCOMPARE(boxes.captions[2], QString("OK/Quit the program"));
     for (const QString& t : boxes.texts + boxes.captions) QVERIFY2(!HasJapanese(t), qPrintable(t));
+  }
+
+  // A refused Keep= and the kept card's reason are told in English.
+  void theKeepNoticeAndTheKeptReasonAreEnglish() {
+    English english({"common", "twinscan"});
+    Setup s("Keep=bogus\n");
+    s.src.Write("IMG_3 (1).jpg", std::string(300, 'n'));
+    s.src.Write("IMG_3.jpg", std::string(300, 'n'));
+    BoxAnswerer boxes;
+    TwinscanWindow w(s.program, s.src.path());
+    w.show();
+    QTRY_VERIFY(w.review.groups.size() == 2 && !w.running());
+    QVERIFY(boxes.texts.value(0).startsWith("Keep= in Twinscan.ini cannot be used: The keep rule has an unknown word: \"bogus\""));
+    QVERIFY(boxes.texts.value(0).endsWith(
+        ". The default order reference,companions,original,camera,pixels,size,format,date,name chooses the kept files instead."));
+    QStringList lines;
+    for (const auto& g : w.review.groups) {
+      const std::size_t row = g.members[g.kept].row;
+      if (w.model()->lpData()[row].filename != "IMG_3.jpg") continue;
+      const QAbstractItemModel* members = w.reviewPane()->memberView()->model();
+      const auto* groups = static_cast<const pictray::twinscan::GroupListModel*>(w.reviewPane()->groupList()->model());
+      w.reviewPane()->groupList()->selectRow(groups->RowOf(std::size_t(&g - w.review.groups.data())));
+      lines = members->data(members->index(int(g.kept), 0), Qt::DisplayRole).toString().split('\n');
+    }
+    QCOMPARE(lines.value(lines.size() - 2), QString("★ Kept"));
+    QCOMPARE(lines.last(), QString("Why: no copy marker"));
   }
 
   void languageArgument_data() {
