@@ -43,7 +43,9 @@ void QtTwinscanHost::SetStep(TwinscanStep step, std::size_t done, std::size_t to
 void QtTwinscanHost::PostProgress(texts::ProgressStep step, std::size_t done, std::size_t total) {
   const ProgressPace::Shown shown = pace_.Take(static_cast<int>(step), done, total);
   if (!shown.show) return;
-  calls_.Post([w = &window_, step, done, total, left = shown.secondsLeft] { w->ShowRunProgress(step, done, total, left); });
+  calls_.Post([w = &window_, step, done, total, left = shown.secondsLeft] {
+    w->ShowRunProgress(step, done, total, left);
+  });
 }
 
 void QtTwinscanHost::SetReview(const dupes::TwinReview& review) {

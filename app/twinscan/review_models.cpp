@@ -141,7 +141,8 @@ QVariant GroupListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole: {
       if (!kept) return {};
       const QString why = KeptReasonText(source_, g);
-      return why.isEmpty() ? TextOf(kept->path) : TextOf(kept->path) + "\n" + QCoreApplication::translate("Twinscan", "理由: %1").arg(why);
+      if (why.isEmpty()) return TextOf(kept->path);
+      return TextOf(kept->path) + "\n" + QCoreApplication::translate("Twinscan", "理由: %1").arg(why);
     }
     case Qt::TextAlignmentRole:
       return int(Qt::AlignVCenter | (index.column() == kKept ? Qt::AlignLeft : Qt::AlignRight));
@@ -290,7 +291,8 @@ QStringList MemberModel::Lines(std::size_t member) const {
   else
     lines << QCoreApplication::translate("Twinscan", "★ 残すファイル");
   // The step of the keep rule that decided; a reference file's is said above.
-  if (const QString why = KeptReasonText(source_, g); !why.isEmpty() && g.why.criterion != dupes::KeepCriterion::Reference)
+  const QString why = KeptReasonText(source_, g);
+  if (!why.isEmpty() && g.why.criterion != dupes::KeepCriterion::Reference)
     lines << QCoreApplication::translate("Twinscan", "理由: %1").arg(why);
   return lines;
 }

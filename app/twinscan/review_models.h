@@ -44,7 +44,8 @@ struct ReviewSource {
 QString Count(std::uint64_t n);
 // 512 bytes, 12.3 KB, 4.5 MB.
 QString SizeText(std::uint64_t bytes);
-// Why the kept file of `group` stays, in the window's language: "コピーの印なし", "画素数が多い 4032x3024 > 1600x1200", ...
+// Why the kept file of `group` stays, in the window's language:
+// "コピーの印なし", "画素数が多い 4032x3024 > 1600x1200", ...
 QString KeptReasonText(const ReviewSource& source, const dupes::TwinGroup& group);
 // How copy `member` of `group` differs from the kept file, in the window's
 // words: "同一ファイル", or e.g. "小さい、92%に切り抜き、同じ画像のHEIC".

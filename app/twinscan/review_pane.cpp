@@ -215,8 +215,7 @@ void ReviewPane::ShowNew() {
 
 void ReviewPane::ShowSkipped() {
   const std::size_t n = source_.review->skipped.size();
-  skipped_->setText(n == 0 ? QString()
-                           : QCoreApplication::translate("Twinscan", "比べなかった画像 %1 件").arg(Count(n)));
+  skipped_->setText(n == 0 ? QString() : SkippedCountText(n));
   skipped_->setVisible(n > 0);
   listSkipped_->setVisible(n > 0);
 }

@@ -37,6 +37,10 @@ QVariant SkippedModel::headerData(int section, Qt::Orientation orientation, int 
                           : QCoreApplication::translate("Twinscan", "比べなかった理由");
 }
 
+QString SkippedCountText(std::size_t count) {
+  return QCoreApplication::translate("Twinscan", "比べなかった画像 %1 件").arg(Count(count));
+}
+
 QString SkipReasonText(dupes::SkipReason reason) {
   switch (reason) {
     case dupes::SkipReason::TooLarge: return QCoreApplication::translate("Twinscan", "大きすぎて描けない");
@@ -67,7 +71,8 @@ SkippedList::SkippedList(QWidget* parent, ReviewSource source) : QDialog(parent)
   list->horizontalHeader()->setSectionResizeMode(SkippedModel::kFile, QHeaderView::Stretch);
   // The reasons' column as wide as the widest reason, measured without the rows (there may be many thousands).
   int why = 0;
-  for (dupes::SkipReason r : {dupes::SkipReason::Unreadable, dupes::SkipReason::TooLarge, dupes::SkipReason::FormatNotDrawn})
+  using dupes::SkipReason;
+  for (SkipReason r : {SkipReason::Unreadable, SkipReason::TooLarge, SkipReason::FormatNotDrawn})
     why = std::max(why, list->fontMetrics().horizontalAdvance(SkipReasonText(r)));
   list->horizontalHeader()->resizeSection(SkippedModel::kWhy, why + 24);
   list->setAccessibleName(windowTitle());

@@ -24,6 +24,8 @@ class SkippedModel : public QAbstractTableModel {
   ReviewSource source_;
 };
 
+// "比べなかった画像 12 件": how many the search left out.
+QString SkippedCountText(std::size_t count);
 // Why a picture was left out, in the window's words.
 QString SkipReasonText(dupes::SkipReason reason);
 

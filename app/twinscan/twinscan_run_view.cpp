@@ -17,6 +17,7 @@
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/review_models.h"
 #include "app/twinscan/review_pane.h"
+#include "app/twinscan/skipped_list.h"
 #include "app/twinscan/twinscan_window.h"
 #include "engine/dupes/groups.h"
 #include "engine/dupes/twinscan_profile.h"
@@ -44,9 +45,9 @@ void TwinscanWindow::RunEnded(const TwinscanEnd& end) {
   if (job_ == cmd::UndoExtract) sameButtonsOn_ = ExtractionFolderThere();
   // An undo that emptied the table and could not list the folder again leaves no rows to review.
   if (job_ == cmd::UndoExtract && c_.model->lpData().empty()) ClearReview();
+  ShowCountLine();  // the run's progress gives way to what it left
   // What the review's earlier decisions hid, from the runs that group; with
   // nothing else to show, the review says so.
-  ShowCountLine();  // the run's progress gives way to what it left
   if (job_ == cmd::FindCopies || job_ == cmd::UndoExtract) {
     reviewPane_->ShowHidden(end.hiddenGroups, end.hiddenMembers);
     if (end.hiddenGroups + end.hiddenMembers > 0 && review.groups.empty() && !val_.MoveSoon)
@@ -99,7 +100,7 @@ void TwinscanWindow::ShowCountLine() {
                          .arg(groups.sets)
                          .arg(groups.surplus);
   if (!review.skipped.empty())
-    line += "    " + QCoreApplication::translate("Twinscan", "比べなかった画像 %1 件").arg(Count(review.skipped.size()));
+    line += "    " + SkippedCountText(review.skipped.size());
   c_.ST01->setText(line);
 }
 

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "app/common/control_factory.h"
 #include "app/common/help_page.h"

@@ -158,9 +158,10 @@ class TwinscanLanguageTest : public QObject {
     TwinscanWindow w(s.program, s.src.path());
     w.show();
     QTRY_VERIFY(w.review.groups.size() == 2 && !w.running());
-    QVERIFY(boxes.texts.value(0).startsWith("Keep= in Twinscan.ini cannot be used: The keep rule has an unknown word: \"bogus\""));
-    QVERIFY(boxes.texts.value(0).endsWith(
-        ". The default order reference,companions,original,camera,pixels,size,format,date,name chooses the kept files instead."));
+    const QString told = boxes.texts.value(0);
+    QVERIFY(told.startsWith("Keep= in Twinscan.ini cannot be used: The keep rule has an unknown word: \"bogus\""));
+    QVERIFY(told.endsWith(". The default order reference,companions,original,camera,pixels,size,format,date,name "
+                          "chooses the kept files instead."));
     QStringList lines;
     for (const auto& g : w.review.groups) {
       const std::size_t row = g.members[g.kept].row;

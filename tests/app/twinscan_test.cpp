@@ -1311,7 +1311,8 @@ class TwinscanTest : public QObject {
     Setup s("Keep=" + keep.toStdString() + "\n");
     s.src.Write("IMG_2.jpg", std::string(700, 'k'));
     s.src.Write("IMG_2 (1).jpg", std::string(700, 'k'));
-    fs::last_write_time(s.src.path() + "/IMG_2 (1).jpg", fs::last_write_time(s.src.path() + "/IMG_2.jpg") - std::chrono::hours(24));
+    const std::string older = s.src.path() + "/IMG_2 (1).jpg";
+    fs::last_write_time(older, fs::last_write_time(s.src.path() + "/IMG_2.jpg") - std::chrono::hours(24));
     BoxAnswerer boxes;
     TwinscanWindow w(s.program, s.src.path());
     w.show();
