@@ -1,12 +1,13 @@
 #include "thumbkit/raw_preview.h"
 
 #include <functional>
+#include <memory>
 #include <mutex>
 
 #include <exiv2/exiv2.hpp>
 
-#include "engine/meta/bounded_walks.h"
-#include "engine/meta/file_io.h"
+#include "engine/jpeg/file_marks.h"
+#include "engine/meta/exiv2_image.h"
 #include "thumbkit/jpeg_part.h"
 
 namespace thumbkit {
@@ -42,17 +43,9 @@ const Exiv2::PreviewProperties* LargestJpeg(const Exiv2::PreviewPropertiesList& 
 void WithLargestPreview(const pictray::fs::ReadOnlyFile& f,
                         const std::function<void(const unsigned char*, std::size_t)>& decode) {
   SetUpLibrary();
-  if (!pictray::meta::Exiv2MayRead(f)) return;
   try {
-    // Read through the file already open: the library's own access would
-    // open it again at each of its opens. Its interface hands out
-    // std::auto_ptr.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    const Exiv2::Image::AutoPtr image =
-        Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(new pictray::meta::FileIo(f, "")));
-#pragma GCC diagnostic pop
-    if (!image.get()) return;
+    const std::unique_ptr<Exiv2::Image> image = pictray::meta::OpenExiv2Image(f, "", pictray::marks::KindOfFile(f));
+    if (!image) return;
     image->readMetadata();
     const Exiv2::PreviewManager previews(*image);
     const Exiv2::PreviewPropertiesList list = previews.getPreviewProperties();

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
-#include <string_view>
 #include <vector>
 
 #include "engine/fs/memory_budget.h"
@@ -29,14 +28,31 @@ constexpr int kDrawn = 0, kCannotRead = 1, kNotSupported = 9;
 
 enum class Format { kUnreadable, kUnknown, kJpeg, kPng, kBmp, kWebp, kHeif, kTiff, kRaw };
 
-// ISO media files by their brands, as the metadata readers tell them: HEIF
-// stills and AVIF, or a camera's raw file (CR3).
-Format MediaBrand(const unsigned char* b, std::size_t n) {
-  switch (pictray::marks::BrandOfFileType(b, n)) {
-    case pictray::marks::Brand::Cr3:
-      return Format::kRaw;
-    case pictray::marks::Brand::Heif:
+// The decoder of a file of `kind`.
+Format DecoderOf(pictray::marks::FileKind kind) {
+  using pictray::marks::FileKind;
+  switch (kind) {
+    case FileKind::Jpeg:
+      return Format::kJpeg;
+    case FileKind::Png:
+      return Format::kPng;
+    case FileKind::Bmp:
+      return Format::kBmp;
+    case FileKind::WebP:
+      return Format::kWebp;
+    case FileKind::Heif:
       return Format::kHeif;
+    case FileKind::Tiff:
+    case FileKind::BigTiff:
+    case FileKind::Cr2:
+      return Format::kTiff;
+    case FileKind::Crw:
+    case FileKind::Orf:
+    case FileKind::Rw2:
+    case FileKind::Raf:
+    case FileKind::Mrw:
+    case FileKind::Cr3:
+      return Format::kRaw;
     default:
       return Format::kUnknown;
   }
@@ -45,18 +61,9 @@ Format MediaBrand(const unsigned char* b, std::size_t n) {
 // By the first bytes, whatever the name says. An empty file is no picture
 // of any format: it cannot be read.
 Format Sniff(const File& f) {
-  namespace marks = pictray::marks;
-  if (!f.ok()) return Format::kUnreadable;
-  unsigned char b[64] = {};  // the "ftyp" box with its first compatible brands
-  const std::size_t n = f.ReadAt(0, b, sizeof b);
-  if (n == 0) return Format::kUnreadable;
-  if (marks::IsJpeg(b, n)) return Format::kJpeg;
-  if (marks::IsPng(b, n)) return Format::kPng;
-  if (marks::IsBmp(b, n)) return Format::kBmp;
-  if (marks::IsWebp(b, n)) return Format::kWebp;
-  if (marks::IsTiff(b, n)) return Format::kTiff;
-  if (marks::IsMarkedRaw(b, n)) return Format::kRaw;
-  return MediaBrand(b, n);
+  unsigned char head[pictray::marks::kHeadBytes];
+  const std::size_t n = f.ReadAt(0, head, sizeof head);
+  return n == 0 ? Format::kUnreadable : DecoderOf(pictray::marks::KindOfHead(head, n));
 }
 
 // The bottom-up surface seen from its top row.

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "engine/fs/read_only_file.h"
+#include "engine/jpeg/file_marks.h"
 #include "engine/names/folda_name.h"
 #include "engine/settings/profile.h"
 
@@ -297,7 +298,7 @@ std::string ReadLabel(ByteSource& src, const std::string& ExifSel, const std::st
   std::uint8_t prefix[40] = {};
   const std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof prefix, src.size()));
   if (const std::uint8_t* p = src.Span(0, have)) std::memcpy(prefix, p, have);
-  if (prefix[0] != 0xFF || prefix[1] != 0xD8) return {};
+  if (marks::KindOfHead(prefix, have) != marks::FileKind::Jpeg) return {};
 
   Tiff t;
   bool layoutC = false;

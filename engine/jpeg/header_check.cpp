@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "engine/fs/read_only_file.h"
 #include "engine/jpeg/file_marks.h"
@@ -10,12 +11,12 @@ namespace pictray {
 namespace {
 
 // Reads up to n bytes from offset 0 into a zero-filled buffer, as the
-// checks compare missing bytes against zero. False when it did not open.
-bool ReadPrefix(const fs::ReadOnlyFile& f, unsigned char* buf, std::size_t n) {
+// checks compare missing bytes against zero: how many were read, nothing
+// when it did not open.
+std::optional<std::size_t> ReadPrefix(const fs::ReadOnlyFile& f, unsigned char* buf, std::size_t n) {
   std::memset(buf, 0, n);
-  if (!f.ok()) return false;
-  f.ReadAt(0, buf, n);
-  return true;
+  if (!f.ok()) return std::nullopt;
+  return f.ReadAt(0, buf, n);
 }
 
 // `head` and `tail` hold what could be read of the first and the last two
@@ -34,18 +35,20 @@ bool ExifAt(const unsigned char* b, std::size_t at) {
 }  // namespace
 
 std::string JpegHedarCheck(const fs::ReadOnlyFile& file) {
-  unsigned char b[2];
-  if (!ReadPrefix(file, b, sizeof b)) return {};
-  return marks::IsJpeg(b, sizeof b) ? "JPEG" : "";
+  return marks::KindOfFile(file) == marks::FileKind::Jpeg ? "JPEG" : "";
 }
 
 int FileHedarCheck(const fs::ReadOnlyFile& file) {
-  unsigned char b[8];
-  if (!ReadPrefix(file, b, sizeof b)) return 0;
-  if (marks::IsBmp(b, sizeof b)) return 1;
-  if (marks::IsJpeg(b, sizeof b)) return 2;
-  if (marks::IsPng(b, sizeof b)) return 3;
-  return 0;
+  switch (marks::KindOfFile(file)) {
+    case marks::FileKind::Bmp:
+      return 1;
+    case marks::FileKind::Jpeg:
+      return 2;
+    case marks::FileKind::Png:
+      return 3;
+    default:
+      return 0;
+  }
 }
 
 int JEndHedarCheck(const fs::ReadOnlyFile& f) {
@@ -65,9 +68,10 @@ int JEndHedarCheck(std::span<const unsigned char> file) {
 
 std::string ExifHedarCheck(const fs::ReadOnlyFile& file) {
   unsigned char b[101];  // one spare 00 so the offset-24 text always ends
-  if (!ReadPrefix(file, b, 100)) return {};
+  const std::optional<std::size_t> got = ReadPrefix(file, b, 100);
+  if (!got) return {};
   b[100] = 0;
-  if (!marks::IsJpeg(b, 100)) return "NoJPEG";
+  if (marks::KindOfHead(b, *got) != marks::FileKind::Jpeg) return "NoJPEG";
   if (ExifAt(b, 6) || ExifAt(b, 24) || ExifAt(b, 32)) return "Exif";
   return std::string(reinterpret_cast<const char*>(b + 24));
 }

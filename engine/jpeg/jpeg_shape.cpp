@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/jpeg/exif_reader.h"
+#include "engine/jpeg/file_marks.h"
 
 namespace pictray {
 namespace {
@@ -97,7 +98,7 @@ bool IsFrameHeader(unsigned marker) {
 JpegShape ReadJpegShape(const fs::ReadOnlyFile& file) {
   JpegShape shape;
   std::uint8_t head[4];
-  if (!file.ok() || file.ReadAt(0, head, 2) != 2 || head[0] != 0xFF || head[1] != 0xD8) return shape;
+  if (marks::KindOfFile(file) != marks::FileKind::Jpeg) return shape;
   bool exifSeen = false;
   std::uint64_t pos = 2;
   for (int n = 0; n < kMaxSegments; ++n) {

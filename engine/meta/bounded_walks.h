@@ -6,8 +6,6 @@
 // here is not handed to them at all; it reads as a damaged file.
 #pragma once
 
-#include <cstddef>
-
 #include "engine/fs/read_only_file.h"
 
 namespace pictray::meta {
@@ -21,11 +19,6 @@ bool CiffHeapsBounded(const fs::ReadOnlyFile& file);
 // copies below the top level bounded.
 bool Exiv2BoxesBounded(const fs::ReadOnlyFile& file);
 
-// PNG: chunks within the file up to IEND, each with a type of letters, a
-// bounded number of them (a file padded with zeros is not a chain of empty
-// chunks).
-bool PngChunksBounded(const fs::ReadOnlyFile& file);
-
 // WebP: chunks within the RIFF, each with a printable type and a size the
 // file holds, a bounded number of them.
 bool WebpChunksBounded(const fs::ReadOnlyFile& file);
@@ -33,13 +26,5 @@ bool WebpChunksBounded(const fs::ReadOnlyFile& file);
 // MOV/MP4: every compressed movie header libavformat would inflate (the
 // ones inside inflated headers too) claims within a bound in all.
 bool MovieHeadersBounded(const fs::ReadOnlyFile& file);
-
-// The first bytes libexiv2 tells its types apart by: its checks of some
-// types read 80 bytes, and where they run out no later type (BMFF) is found.
-constexpr std::size_t kExiv2HeadBytes = 128;
-
-// The check above for the image type libexiv2 finds in the file's first
-// bytes; true for a type without one.
-bool Exiv2MayRead(const fs::ReadOnlyFile& file);
 
 }  // namespace pictray::meta

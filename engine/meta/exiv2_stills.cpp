@@ -1,6 +1,4 @@
 #include <exiv2/exiv2.hpp>
-#include <exiv2/bmffimage.hpp>
-#include <exiv2/webpimage.hpp>
 
 #include <array>
 #include <cstdint>
@@ -8,13 +6,11 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <type_traits>
 #include <utility>
 
-#include "engine/meta/bounded_walks.h"
 #include "engine/meta/ciff_values.h"
 #include "engine/meta/cr3_boxes.h"
-#include "engine/meta/file_io.h"
+#include "engine/meta/exiv2_image.h"
 #include "engine/meta/media_readers.h"
 #include "engine/meta/png_chunks.h"
 #include "engine/meta/raf_header.h"
@@ -42,64 +38,6 @@ void InitExiv2Once() {
     Exiv2::enableBMFF(true);
   });
 }
-
-namespace {
-
-// The stills read through libexiv2, by the type the library finds in
-// their first bytes. The image is made from its type at once: the
-// library's factory would open the file again for every type it tries and
-// once more to check the one it found, and reading checks it anyway.
-// The images take their io as the library's own owning pointer, which
-// goes no further than their constructors.
-using NewImage = std::unique_ptr<Exiv2::Image> (*)(const fs::ReadOnlyFile& file, const std::string& path);
-
-template <class T>
-std::unique_ptr<Exiv2::Image> Make(const fs::ReadOnlyFile& file, const std::string& path) {
-  Exiv2::BasicIo::AutoPtr io(new FileIo(file, path));
-  if constexpr (std::is_constructible_v<T, Exiv2::BasicIo::AutoPtr, bool>)
-    return std::make_unique<T>(io, false);
-  else
-    return std::make_unique<T>(io);
-}
-
-}  // namespace
-
-struct StillType {
-  int type;
-  NewImage make;
-  Format format;
-};
-
-namespace {
-
-constexpr StillType kStillTypes[] = {
-    {Exiv2::ImageType::bmff, Make<Exiv2::BmffImage>, Format::Bmff},
-    {Exiv2::ImageType::crw, Make<Exiv2::CrwImage>, Format::Raw},
-    {Exiv2::ImageType::orf, Make<Exiv2::OrfImage>, Format::Raw},
-    {Exiv2::ImageType::rw2, Make<Exiv2::Rw2Image>, Format::Raw},
-    {Exiv2::ImageType::raf, Make<Exiv2::RafImage>, Format::Raw},
-    {Exiv2::ImageType::mrw, Make<Exiv2::MrwImage>, Format::Raw},
-    {Exiv2::ImageType::tiff, Make<Exiv2::TiffImage>, Format::Tiff},
-    {Exiv2::ImageType::cr2, Make<Exiv2::Cr2Image>, Format::Tiff},
-    {Exiv2::ImageType::png, Make<Exiv2::PngImage>, Format::Png},
-    {Exiv2::ImageType::webp, Make<Exiv2::WebPImage>, Format::WebP},
-};
-
-}  // namespace
-
-const StillType* StillTypeOfHead(const unsigned char* head, std::size_t n) {
-  int type = Exiv2::ImageType::none;
-  try {
-    type = Exiv2::ImageFactory::getType(head, static_cast<long>(n));
-  } catch (...) {  // the library throws on some bytes it takes for a start of its own
-    return nullptr;
-  }
-  for (const StillType& t : kStillTypes)
-    if (t.type == type) return &t;
-  return nullptr;
-}
-
-Format FormatOf(const StillType& type) { return type.format; }
 
 namespace {
 
@@ -161,10 +99,10 @@ long SizeTag(const Exiv2::ExifData& exif, const char* key) {
 
 // The full image of a RAW whose size libexiv2 takes from elsewhere: a
 // RAF's preview, an RW2's sensor with its borders.
-std::optional<std::pair<long long, long long>> FullImageSize(const fs::ReadOnlyFile& file, const StillType& type,
+std::optional<std::pair<long long, long long>> FullImageSize(const fs::ReadOnlyFile& file, marks::FileKind kind,
                                                             const Exiv2::ExifData& exif) {
-  if (type.type == Exiv2::ImageType::raf) return RafImageSize(file);
-  if (type.type != Exiv2::ImageType::rw2) return std::nullopt;
+  if (kind == marks::FileKind::Raf) return RafImageSize(file);
+  if (kind != marks::FileKind::Rw2) return std::nullopt;
   const long top = SizeTag(exif, "Exif.PanasonicRaw.SensorTopBorder");
   const long left = SizeTag(exif, "Exif.PanasonicRaw.SensorLeftBorder");
   // libexiv2 names the bottom and right borders ImageHeight and ImageWidth.
@@ -185,15 +123,15 @@ void KeepCiffValues(const fs::ReadOnlyFile& file, MediaInfo& info) {
 }  // namespace
 
 // Reads what the still holds through libexiv2 (which throws on a damaged file).
-void ReadStill(const fs::ReadOnlyFile& file, const std::string& path, const StillType& type, PixelSize size,
+void ReadStill(const fs::ReadOnlyFile& file, const std::string& path, marks::FileKind kind, PixelSize size,
                MediaInfo& info) {
-  if (!Exiv2MayRead(file)) return;
-  const std::unique_ptr<Exiv2::Image> image = type.make(file, path);
+  const std::unique_ptr<Exiv2::Image> image = OpenExiv2Image(file, path, kind);
+  if (!image) return;
   image->readMetadata();
   KeepExif(info, image->exifData(), image->byteOrder());
-  if (type.type == Exiv2::ImageType::crw) KeepCiffValues(file, info);
+  if (kind == marks::FileKind::Crw) KeepCiffValues(file, info);
   if (size == PixelSize::Read) {
-    const auto full = FullImageSize(file, type, image->exifData());
+    const auto full = FullImageSize(file, kind, image->exifData());
     KeepSize(info, full ? full->first : image->pixelWidth(), full ? full->second : image->pixelHeight());
   }
   info.readable = true;

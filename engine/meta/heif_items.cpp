@@ -7,11 +7,13 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 #include "engine/fs/env.h"
+#include "engine/jpeg/file_marks.h"
 #include "engine/meta/iso_boxes.h"
 
 namespace pictray::meta {
@@ -298,15 +300,10 @@ std::optional<std::pair<std::string, std::string>> TopBoxes(const File& file) {
   return std::pair(std::move(*ftyp), std::move(*meta));
 }
 
-// libheif takes a file that names one of these among its compatible brands.
+// libheif takes a file by its compatible brands alone.
 bool BrandsLibheifTakes(const std::string& ftyp) {
-  Cursor b = Over(ftyp);
-  b.Number(8);  // major brand, minor version
-  while (b.left() >= 4) {
-    static constexpr std::uint32_t kTaken[] = {FourCC("heic"), FourCC("heix"), FourCC("mif1"), FourCC("avif"),
-                                               FourCC("jpeg")};
-    if (std::find(std::begin(kTaken), std::end(kTaken), b.Number(4)) != std::end(kTaken)) return true;
-  }
+  for (std::size_t at = 8; at + 4 <= ftyp.size(); at += 4)  // after the major brand and minor version
+    if (marks::LibheifTakesBrand(std::string_view(ftyp).substr(at, 4))) return true;
   return false;
 }
 

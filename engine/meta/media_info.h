@@ -10,23 +10,14 @@
 #include <string>
 
 #include "engine/fs/read_only_file.h"
+#include "engine/jpeg/file_marks.h"
 
 namespace pictray::meta {
 
-enum class Format {
-  None,  // not a format read here (JPEG included)
-  Heif,  // HEIC/HEIF, AVIF
-  Bmff,  // JPEG XL in its box container
-  Cr3,
-  Tiff,  // TIFF and the TIFF-based RAWs (CR2, NEF, NRW, ARW, SR2, DNG, PEF, SRW)
-  Raw,   // CRW, ORF, RW2, RAF, MRW
-  Png,
-  WebP,
-  Video,  // MOV, MP4, M4V, 3GP
-};
-
 struct MediaInfo {
-  Format format = Format::None;
+  // What the detector found the file to be; None for a kind not read here
+  // (JPEG, BMP).
+  marks::FileKind format = marks::FileKind::None;
   bool readable = false;   // parsed without an error
   bool hasExif = false;    // an Exif block (a video's header counts as one)
   bool littleEndian = false;
@@ -37,10 +28,6 @@ struct MediaInfo {
   // from libheif already turned by its own boxes, never by this tag.
   int orientation = 1;
 };
-
-// The format of the file by its content; Format::None for JPEG and for
-// anything unreadable or unknown.
-Format DetectFormat(const fs::ReadOnlyFile& file);
 
 // Whether the file's name says it is a picture or video of a format read
 // here or by the JPEG reader (its extension, in any case).

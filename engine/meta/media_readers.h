@@ -17,11 +17,8 @@ void KeepSize(MediaInfo& info, long long w, long long h);
 // libexiv2's process-wide switches, set once before any read.
 void InitExiv2Once();
 
-// A still libexiv2 reads, as it tells the type by the file's first bytes.
-struct StillType;
-const StillType* StillTypeOfHead(const unsigned char* head, std::size_t n);
-Format FormatOf(const StillType& type);
-void ReadStill(const fs::ReadOnlyFile& file, const std::string& path, const StillType& type, PixelSize size,
+// A still libexiv2 reads, made of the class its kind names.
+void ReadStill(const fs::ReadOnlyFile& file, const std::string& path, marks::FileKind kind, PixelSize size,
                MediaInfo& info);
 
 // The formats with readers of their own, their Exif blocks decoded by libexiv2.

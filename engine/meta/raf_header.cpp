@@ -1,7 +1,6 @@
 #include "engine/meta/raf_header.h"
 
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace pictray::meta {
@@ -30,11 +29,6 @@ std::optional<std::vector<Part>> Parts(const fs::ReadOnlyFile& file) {
 }
 
 }  // namespace
-
-bool IsRaf(const fs::ReadOnlyFile& file) {
-  char head[16];
-  return file.ReadAt(0, head, sizeof head) == sizeof head && std::memcmp(head, "FUJIFILMCCD-RAW ", 16) == 0;
-}
 
 bool RafPartsWithin(const fs::ReadOnlyFile& file) {
   const auto parts = Parts(file);

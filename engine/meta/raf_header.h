@@ -9,9 +9,6 @@
 
 namespace pictray::meta {
 
-// A file that starts as a RAF does.
-bool IsRaf(const fs::ReadOnlyFile& file);
-
 // The three parts within the file.
 bool RafPartsWithin(const fs::ReadOnlyFile& file);
 

@@ -4,7 +4,6 @@
 // same with 64-bit counts and offsets) is walked here too, and its values
 // read here, as libexiv2 does not take it.
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <set>
 #include <string>
@@ -169,23 +168,20 @@ struct Tiff {
 // The walker of the file's kind with its first directory's offset; nothing
 // for a file that is not TIFF-structured.
 std::optional<std::pair<Tiff, std::uint64_t>> Open(const fs::ReadOnlyFile& file) {
-  unsigned char h[16];
+  unsigned char h[marks::kHeadBytes];
   const std::size_t got = file.ReadAt(0, h, sizeof h);
-  if (got < 8) return std::nullopt;
-  const bool little = h[0] == 'I' && h[1] == 'I';
-  if (!little && !(h[0] == 'M' && h[1] == 'M')) return std::nullopt;
-  if (marks::IsBigTiff(h, got)) {
-    Tiff tiff{file, little, true, {}};
+  const marks::FileKind kind = marks::KindOfHead(h, got);
+  if (kind == marks::FileKind::BigTiff) {
+    Tiff tiff{file, h[0] == 'I', true, {}};
     // Offsets of 8 bytes, the header's version 43: 8, 0, then the first directory.
     if (got < 16 || tiff.Number(h + 4, 2) != 8 || tiff.Number(h + 6, 2) != 0) return std::nullopt;
     const std::uint64_t first = tiff.Number(h + 8, 8);
     return std::pair(std::move(tiff), first);
   }
-  static constexpr const char* kMarks[] = {"II*\0", "MM\0*", "IIRO", "IIRS", "MMOR", "IIU\0"};
-  bool marked = false;
-  for (const char* mark : kMarks) marked = marked || std::memcmp(h, mark, 4) == 0;
-  if (!marked) return std::nullopt;
-  Tiff tiff{file, little, false, {}};
+  const bool structured = kind == marks::FileKind::Tiff || kind == marks::FileKind::Cr2 ||
+                          kind == marks::FileKind::Orf || kind == marks::FileKind::Rw2;
+  if (!structured || got < 8) return std::nullopt;
+  Tiff tiff{file, h[0] == 'I', false, {}};
   const std::uint64_t first = tiff.Number(h + 4, 4);
   return std::pair(std::move(tiff), first);
 }

@@ -29,23 +29,25 @@ bool BoxesWhole(const fs::ReadOnlyFile& file) {
   return true;
 }
 
-bool FileWhole(const fs::ReadOnlyFile& file, Format format) {
-  switch (format) {
-    case Format::Tiff:
+bool FileWhole(const fs::ReadOnlyFile& file, marks::FileKind kind) {
+  using marks::FileKind;
+  switch (kind) {
+    case FileKind::Tiff:
+    case FileKind::BigTiff:
+    case FileKind::Cr2:
+    case FileKind::Orf:
+    case FileKind::Rw2:
       return TiffWhole(file);
-    case Format::Raw:
-      return IsRaf(file) ? RafPartsWithin(file) : TiffWhole(file);
-    case Format::Heif:
-    case Format::Bmff:
-    case Format::Cr3:
-    case Format::Video:
+    case FileKind::Raf:
+      return RafPartsWithin(file);
+    case FileKind::Heif:
+    case FileKind::JxlBox:
+    case FileKind::Cr3:
+    case FileKind::Movie:
       return BoxesWhole(file);
-    case Format::None:
-    case Format::Png:
-    case Format::WebP:
-      break;  // their reading walks every chunk to the end
+    default:
+      return true;
   }
-  return true;
 }
 
 }  // namespace pictray::meta

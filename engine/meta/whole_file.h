@@ -5,7 +5,7 @@
 #pragma once
 
 #include "engine/fs/read_only_file.h"
-#include "engine/meta/media_info.h"
+#include "engine/jpeg/file_marks.h"
 
 namespace pictray::meta {
 
@@ -19,7 +19,8 @@ bool TiffWhole(const fs::ReadOnlyFile& file);
 // exactly, the last one included (an old movie's closing 32-bit zero aside).
 bool BoxesWhole(const fs::ReadOnlyFile& file);
 
-// The check above for a file of `format`, as ReadMediaInfo found it.
-bool FileWhole(const fs::ReadOnlyFile& file, Format format);
+// The check above that fits a file of `kind`; true for a kind without one
+// (PNG and WebP, whose reading walks every chunk to the end, CRW, MRW).
+bool FileWhole(const fs::ReadOnlyFile& file, marks::FileKind kind);
 
 }  // namespace pictray::meta

@@ -19,7 +19,7 @@ std::string ExifLabelOnly(const fs::ReadOnlyFile& file, const std::string& path,
   std::string label = ExifTimeGet2(file, settings.ExifSel, settings.disabledchar, settings.ExifOrderTag);
   if (!label.empty() || !settings.AllFormats) return label;
   const meta::MediaInfo info = meta::ReadMediaInfo(file, path, meta::PixelSize::Skip);
-  if (info.format == meta::Format::None) return label;
+  if (info.format == marks::FileKind::None) return label;
   return meta::MediaExifLabel(info, settings.ExifSel, settings.disabledchar, settings.ExifOrderTag);
 }
 
@@ -62,7 +62,7 @@ std::string NgVerdictAnyFormat(const fs::ReadOnlyFile& file, const std::string& 
   std::string verdict = NgVerdict(file, settings.ng, progress);
   if (verdict.empty() || !settings.AllFormats || JpegHedarCheck(file) == "JPEG") return verdict;
   const meta::MediaInfo info = meta::ReadMediaInfo(file, path, meta::PixelSize::Skip);
-  if (info.format == meta::Format::None) return meta::NamedAsFormatReadHere(path) ? verdict : std::string();
+  if (info.format == marks::FileKind::None) return meta::NamedAsFormatReadHere(path) ? verdict : std::string();
   if (info.readable && meta::FileWhole(file, info.format)) return {};
   return verdict;
 }

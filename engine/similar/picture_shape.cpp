@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/fs/read_only_file.h"
+#include "engine/jpeg/file_marks.h"
 #include "engine/jpeg/jpeg_shape.h"
 #include "engine/meta/media_info.h"
 
@@ -50,7 +51,7 @@ int TurnLeftByLibtiff(int orientation) {
 // BMP's header: the width and the height (negative for rows top first).
 void ReadBmp(const fs::ReadOnlyFile& file, PictureShape& s) {
   std::uint8_t h[26];
-  if (file.ReadAt(0, h, sizeof h) != sizeof h || h[0] != 'B' || h[1] != 'M') return;
+  if (file.ReadAt(0, h, sizeof h) != sizeof h || marks::KindOfHead(h, sizeof h) != marks::FileKind::Bmp) return;
   const auto i32 = [&](int at) {
     return static_cast<std::int32_t>(std::uint32_t(h[at]) | std::uint32_t(h[at + 1]) << 8 |
                                      std::uint32_t(h[at + 2]) << 16 | std::uint32_t(h[at + 3]) << 24);
@@ -66,15 +67,17 @@ void ReadOther(const fs::ReadOnlyFile& file, const std::string& path, PictureSha
   s.facts.dateTaken = info.dateTimeOriginal.value_or(info.dateTime.value_or(""));
   const bool camera = info.model && !info.model->empty() && info.dateTimeOriginal;
   switch (info.format) {
-    case meta::Format::Heif:
+    case marks::FileKind::Heif:
       Settle(s, info.width, info.height, 1, PictureKind::Heif);
       s.facts.camera = s.picture && camera;
       return;
-    case meta::Format::Png:
+    case marks::FileKind::Png:
       return Settle(s, info.width, info.height, info.orientation, PictureKind::Lossless);
-    case meta::Format::WebP:
+    case marks::FileKind::WebP:
       return Settle(s, info.width, info.height, info.orientation, PictureKind::WebP);
-    case meta::Format::Tiff:
+    case marks::FileKind::Tiff:
+    case marks::FileKind::BigTiff:
+    case marks::FileKind::Cr2:
       // A raw file is drawn from its preview, whose size its header does not give.
       if (PlainTiff(path) && TurnLeftByLibtiff(info.orientation) != 0) {
         Settle(s, info.width, info.height, info.orientation, PictureKind::Lossless);
@@ -82,9 +85,13 @@ void ReadOther(const fs::ReadOnlyFile& file, const std::string& path, PictureSha
       }
       s.otherFormat = !s.picture;
       return;
-    case meta::Format::Cr3:
-    case meta::Format::Raw:
-    case meta::Format::Bmff:
+    case marks::FileKind::Cr3:
+    case marks::FileKind::Crw:
+    case marks::FileKind::Orf:
+    case marks::FileKind::Rw2:
+    case marks::FileKind::Raf:
+    case marks::FileKind::Mrw:
+    case marks::FileKind::JxlBox:
       s.otherFormat = true;
       return;
     default:
