@@ -17,15 +17,16 @@ declare -A may_use=(
   [journal]="fs"
   [settings]="fs"
   [list]="fs"
+  [marks]="fs"
   [run]="list fs"
   [names]="settings fs"
-  [jpeg]="names settings fs"
-  [meta]="jpeg names settings fs"
-  [dupes]="journal list settings fs"
-  [colour]="jpeg names settings fs"
-  [similar]="meta colour jpeg names dupes journal list settings fs"
-  [move]="run dupes names journal list settings fs"
-  [runs]="move run similar meta colour jpeg names dupes journal list settings fs"
+  [jpeg]="marks names settings fs"
+  [meta]="jpeg marks names settings fs"
+  [dupes]="marks journal list settings fs"
+  [colour]="jpeg marks names settings fs"
+  [similar]="meta colour jpeg marks names dupes journal list settings fs"
+  [move]="run dupes marks names journal list settings fs"
+  [runs]="move run similar meta colour jpeg marks names dupes journal list settings fs"
 )
 
 status=0

@@ -55,12 +55,12 @@ fi
 base=(engine/fs/*.cpp engine/names/folda_name.cpp engine/settings/profile.cpp engine/settings/settings_keys.cpp)
 build_and_run exif_fuzz tests/data/jpeg/*.jpg -- fuzz/exif_fuzz.cpp engine/jpeg/exif_reader.cpp \
   engine/jpeg/header_check.cpp engine/jpeg/jpeg_decode.cpp engine/jpeg/ng_check.cpp \
-  engine/jpeg/jpeg_session.cpp engine/jpeg/file_marks.cpp "${base[@]}" -- -ljpeg
+  engine/jpeg/jpeg_session.cpp engine/marks/file_kind.cpp "${base[@]}" -- -ljpeg
 # shellcheck disable=SC2046
 build_and_run meta_fuzz tests/data/meta/*.{heic,cr2,nef,png,webp,mov,mp4} -- fuzz/meta_fuzz.cpp \
-  engine/meta/*.cpp engine/jpeg/exif_reader.cpp engine/jpeg/file_marks.cpp \
+  engine/meta/*.cpp engine/jpeg/exif_reader.cpp engine/marks/file_kind.cpp \
   "${base[@]}" -- $(pkg-config --cflags --libs exiv2 libheif libavformat libavutil zlib)
 # shellcheck disable=SC2046
 build_and_run thumbkit_fuzz "$seeds"/* tests/data/jpeg/*.jpg -- fuzz/thumbkit_fuzz.cpp thumbkit/*.cpp \
   engine/jpeg/jpeg_decode.cpp engine/jpeg/jpeg_session.cpp engine/jpeg/exif_reader.cpp engine/meta/*.cpp \
-  engine/jpeg/file_marks.cpp "${base[@]}" -- $(pkg-config --cflags --libs libwebp libtiff-4 libheif exiv2 libpng zlib libavformat libavutil) -ljpeg
+  engine/marks/file_kind.cpp "${base[@]}" -- $(pkg-config --cflags --libs libwebp libtiff-4 libheif exiv2 libpng zlib libavformat libavutil) -ljpeg

@@ -6,7 +6,7 @@
 
 #include <exiv2/exiv2.hpp>
 
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 #include "engine/meta/exiv2_image.h"
 #include "thumbkit/jpeg_part.h"
 

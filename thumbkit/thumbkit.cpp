@@ -7,7 +7,7 @@
 
 #include "engine/fs/memory_budget.h"
 #include "engine/fs/read_only_file.h"
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 #include "engine/jpeg/jpeg_decode.h"
 #include "thumbkit/area_scale.h"
 #include "thumbkit/bmp_read.h"

@@ -6,8 +6,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "engine/fs/read_only_file.h"
 #include "engine/fs/unique_fd.h"
 #include "engine/list/sidecar_names.h"
+#include "engine/marks/file_kind.h"
 
 namespace pictray::dupes {
 namespace {
@@ -44,17 +46,7 @@ std::string_view StemKey(std::string_view path) {
 
 bool IsMovieFile(const fs::Env& env, const std::string& path) {
   const UniqueFd fd(env, env.Open(AT_FDCWD, path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  unsigned char head[12];
-  if (fd.get() < 0 || env.Pread(fd.get(), head, sizeof head, 0) != static_cast<ssize_t>(sizeof head)) return false;
-  const std::string_view box(reinterpret_cast<const char*>(head + 4), 4);
-  const std::string_view brand(reinterpret_cast<const char*>(head + 8), 4);
-  // QuickTime files written before "ftyp" start with their other boxes.
-  if (box == "moov" || box == "mdat" || box == "wide" || box == "free" || box == "skip") return true;
-  if (box != "ftyp") return false;
-  for (std::string_view movie : {"qt  ", "isom", "iso2", "iso4", "iso5", "iso6", "mp41", "mp42", "M4V ", "M4VH",
-                                 "M4VP", "3gp4", "3gp5", "3gp6", "3gp7", "3g2a", "3g2b", "avc1", "MSNV", "f4v "})
-    if (brand == movie) return true;
-  return false;
+  return fd.get() >= 0 && marks::KindOfFile(fs::ReadOnlyFile(env, fs::BorrowedFd{fd.get()})) == marks::FileKind::Movie;
 }
 
 void MarkCompanions(const fs::Env& env, std::vector<FileRec>& table) {

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "engine/fs/read_only_file.h"
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 #include "engine/names/folda_name.h"
 #include "engine/settings/profile.h"
 

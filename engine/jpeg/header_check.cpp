@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "engine/fs/read_only_file.h"
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 
 namespace pictray {
 namespace {
@@ -22,7 +22,7 @@ std::optional<std::size_t> ReadPrefix(const fs::ReadOnlyFile& f, unsigned char* 
 // `head` and `tail` hold what could be read of the first and the last two
 // bytes of a file that is not empty.
 int EndMarkersCheck(std::span<const unsigned char> head, std::span<const unsigned char> tail) {
-  const bool starts = head.size() == 2 && head[0] == 0xFF && head[1] == 0xD8;
+  const bool starts = marks::KindOfHead(head.data(), head.size()) == marks::FileKind::Jpeg;
   const bool ends = tail.size() == 2 && tail[0] == 0xFF && tail[1] == 0xD9;
   return starts && ends ? 0 : 1;
 }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/jpeg/exif_reader.h"
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 
 namespace pictray {
 namespace {

@@ -2,11 +2,11 @@
 // offset of its directory in it; the directory is a count and 10-byte
 // entries (tag, size, offset), and an entry of a heap type is a heap again.
 #include <cstdint>
-#include <cstring>
 #include <ctime>
 #include <functional>
 #include <vector>
 
+#include "engine/marks/file_kind.h"
 #include "engine/meta/bounded_walks.h"
 #include "engine/meta/ciff_values.h"
 
@@ -70,8 +70,8 @@ struct Ciff {
 // Every heap of the file walked, `each` told of every entry.
 bool Walk(const fs::ReadOnlyFile& file, const EachEntry& each, bool& little) {
   unsigned char head[14];
-  if (file.ReadAt(0, head, sizeof head) != sizeof head || std::memcmp(head + 6, "HEAPCCDR", 8) != 0) return false;
-  if (head[0] != head[1] || (head[0] != 'I' && head[0] != 'M')) return false;
+  if (file.ReadAt(0, head, sizeof head) != sizeof head || marks::KindOfHead(head, sizeof head) != marks::FileKind::Crw)
+    return false;
   little = head[0] == 'I';
   Ciff ciff{file, little, each};
   const std::uint32_t root = ciff.Number(head + 2, 4);

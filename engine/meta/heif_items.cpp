@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "engine/fs/env.h"
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 #include "engine/meta/iso_boxes.h"
 
 namespace pictray::meta {

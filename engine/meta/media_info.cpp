@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "engine/fs/read_only_file.h"
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 #include "engine/meta/media_readers.h"
 
 namespace pictray::meta {

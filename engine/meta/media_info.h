@@ -10,7 +10,7 @@
 #include <string>
 
 #include "engine/fs/read_only_file.h"
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 
 namespace pictray::meta {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 #include "engine/meta/media_readers.h"
 #include "engine/meta/whole_file.h"
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "engine/fs/read_only_file.h"
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 
 namespace pictray::meta {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "engine/fs/read_only_file.h"
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 #include "engine/jpeg/jpeg_shape.h"
 #include "engine/meta/media_info.h"
 

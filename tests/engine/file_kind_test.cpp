@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 #include "engine/meta/media_info.h"
 #include "tests/engine/similar_test_util.h"
 #include "tests/support/camera_exif.h"
@@ -84,6 +84,10 @@ std::vector<Fixture> Fixtures(const testing::TempDir& dir) {
   add("old.mov", movie.substr(20), FileKind::Movie);  // from its "moov": written before "ftyp" was
   add("unknown.mp4", testing::Box("ftyp", std::string("zzzz\0\0\0\0zzzz", 12)), FileKind::None);
   add("tiny.tif", std::string("II*\0\x08\0\0\0", 8), FileKind::Tiff);
+  add("be.rw2", std::string("MM\0U", 4) + std::string(60, '\0'), FileKind::Rw2);
+  add("deep.crw", testing::DeepCrw(3), FileKind::Crw);
+  add("nested.cr3", testing::NestedCr3(3), FileKind::Cr3);
+  add("claim.png", testing::PngClaimingHugeText(), FileKind::Png);
   add("soi.jpg", "\xFF\xD8", FileKind::Jpeg);
   add("bm.bmp", "BM", FileKind::Bmp);
   add("text.txt", "just some text\n", FileKind::None);

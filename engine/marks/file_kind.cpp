@@ -1,4 +1,4 @@
-#include "engine/jpeg/file_marks.h"
+#include "engine/marks/file_kind.h"
 
 #include <cstring>
 
@@ -73,10 +73,12 @@ constexpr Brand kBrands[] = {
     {"avif", FileKind::Heif, true}, {"avis", FileKind::Heif},       {"mif1", FileKind::Heif, true},
     {"msf1", FileKind::Heif},       {"jpeg", FileKind::None, true}, {"crx ", FileKind::Cr3},
     {"jxl ", FileKind::JxlBox},     {"qt  ", FileKind::Movie},      {"isom", FileKind::Movie},
-    {"iso2", FileKind::Movie},      {"mp41", FileKind::Movie},      {"mp42", FileKind::Movie},
+    {"iso2", FileKind::Movie},      {"iso4", FileKind::Movie},      {"iso5", FileKind::Movie},
+    {"iso6", FileKind::Movie},      {"mp41", FileKind::Movie},      {"mp42", FileKind::Movie},
     {"M4V ", FileKind::Movie},      {"M4VH", FileKind::Movie},      {"M4VP", FileKind::Movie},
     {"3gp4", FileKind::Movie},      {"3gp5", FileKind::Movie},      {"3gp6", FileKind::Movie},
-    {"3g2a", FileKind::Movie},      {"avc1", FileKind::Movie}};
+    {"3gp7", FileKind::Movie},      {"3g2a", FileKind::Movie},      {"3g2b", FileKind::Movie},
+    {"avc1", FileKind::Movie},      {"MSNV", FileKind::Movie},      {"f4v ", FileKind::Movie}};
 
 const Brand* BrandNamed(std::string_view name) {
   for (const Brand& brand : kBrands)
