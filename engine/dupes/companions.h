@@ -11,7 +11,7 @@
 namespace pictray::dupes {
 
 // Whether the file at `path` holds a movie: an ISO base media or QuickTime
-// file (MOV, MP4, M4V, 3GP) by its first box, not a HEIF or CR3 still.
+// file (MOV, MP4, M4V, 3GP) by its first bytes, not a HEIF or CR3 still.
 bool IsMovieFile(const fs::Env& env, const std::string& path);
 
 // Marks the table's companions (FileRec::companion) and the pictures they

@@ -25,10 +25,9 @@ bool Holds(const unsigned char* head, std::size_t n, Piece p) {
          (p.bytes.empty() || std::memcmp(head + p.at, p.bytes.data(), p.bytes.size()) == 0);
 }
 
-// Tried in order, the first that holds naming the file. A CRW may start as
-// a TIFF does, and a CR2 is a TIFF's header gone on. The boxes QuickTime
-// wrote first before "ftyp" come last: they are the size field of other
-// formats' headers.
+// Tried in order, the first that holds naming the file: a CR2 is a TIFF
+// whose header goes on, so it comes first. The boxes QuickTime wrote first
+// before "ftyp" come last: other formats keep a size or an offset there.
 constexpr Mark kMarks[] = {
     {FileKind::Crw, {"II"sv}, {"HEAPCCDR"sv, 6}},
     {FileKind::Crw, {"MM"sv}, {"HEAPCCDR"sv, 6}},

@@ -1,7 +1,8 @@
 // What a file is by its first bytes: the one detector that the JPEG checks,
 // the metadata readers (libexiv2 only makes the image class it names), the
-// NG check, the similar search and the thumbnail library's dispatch all
-// ask, so that they never disagree on a format.
+// NG check, the similar search, Twinscan's Live Photo check and the
+// thumbnail library's dispatch all ask, so that they never disagree on a
+// format.
 #pragma once
 
 #include <cstddef>

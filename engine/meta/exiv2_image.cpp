@@ -16,10 +16,12 @@ namespace {
 using marks::FileKind;
 using NewImage = std::unique_ptr<Exiv2::Image> (*)(const fs::ReadOnlyFile& file, const std::string& path);
 
-// The library's factory would open the file again for every type it tries
-// and once more to check the one it found; reading checks it anyway. The
-// images take their io as the library's own owning pointer, which goes no
-// further than their constructors.
+// Made of the class the kind names, never by the library's factory, which
+// would tell the type again (opening the file again for every type it
+// tries). The images take their io as the library's own owning pointer, a
+// std::auto_ptr that goes no further than their constructors.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 template <class T>
 std::unique_ptr<Exiv2::Image> Make(const fs::ReadOnlyFile& file, const std::string& path) {
   Exiv2::BasicIo::AutoPtr io(new FileIo(file, path));
@@ -28,6 +30,7 @@ std::unique_ptr<Exiv2::Image> Make(const fs::ReadOnlyFile& file, const std::stri
   else
     return std::make_unique<T>(io);
 }
+#pragma GCC diagnostic pop
 
 // The walk that guards the library's reader of a file of `kind`.
 bool Exiv2MayRead(const fs::ReadOnlyFile& file, FileKind kind) {
