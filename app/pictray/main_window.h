@@ -86,7 +86,6 @@ class MainWindow : public QMainWindow, public RunWindow {
   void ShowProgress(RunBar bar, int position) override;
   void ShowStatus(int part, const std::string& text) override;
   void ShowItemCount(std::size_t count) override;
-  void SelectRow(long row) override;
   void DeselectAll() override;
   void ShowSummary(const std::vector<SummaryLine>& lines) override;
   void ClearMoveResults() override;
@@ -111,6 +110,8 @@ class MainWindow : public QMainWindow, public RunWindow {
   void dropEvent(QDropEvent* e) override;
 
  private:
+  // Selects, focuses and scrolls to `row`.
+  void SelectRow(long row);
   explicit MainWindow(const StartOptions& options);
   bool LoadThumbnailLibrary();
   // Size and place as stored, never smaller than the window can be used.

@@ -62,10 +62,6 @@ void QtRunHost::RowsChanged(std::size_t, std::size_t) { window_.NoteRowsChanged(
 
 void QtRunHost::ShowRunPlace(std::size_t row) { window_.NoteRunPlace(row); }
 
-void QtRunHost::SelectRow(long row) {
-  Show([row](RunWindow& w) { w.SelectRow(row); });
-}
-
 void QtRunHost::DeselectAll() {
   Show([](RunWindow& w) { w.DeselectAll(); });
 }

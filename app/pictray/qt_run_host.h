@@ -29,7 +29,6 @@ class QtRunHost : public RunHost {
   void SetItemCount(std::size_t count) override;
   void RowsChanged(std::size_t first, std::size_t last) override;
   void ShowRunPlace(std::size_t row) override;
-  void SelectRow(long row) override;
   void DeselectAll() override;
   void SetSummary(const std::vector<SummaryLine>& lines) override;
   void ClearMoveResults() override;

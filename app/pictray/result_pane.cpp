@@ -220,9 +220,6 @@ QWidget* ResultPane::BuildHelp() {
   line(QCoreApplication::translate("Pictray", kReadDayHelp), "readDayHelp")->setStyleSheet("color: #555;");
   v->addSpacing(4);
   for (const char* text : kPatternHelp) line(QCoreApplication::translate("Pictray", text), "patternHelp");
-  GRmsgtext_ = line("", "GRmsgtext");
-  GRmsgtext_->setStyleSheet("color: #a00000;");
-  GRmsgtext_->hide();
   v->addStretch(1);
   return box;
 }
@@ -301,11 +298,6 @@ void ResultPane::SetMoveResult(std::size_t index, const MoveResultLine& line) {
 }
 
 void ResultPane::ShowPreview(const QImage& square) { preview_->setPixmap(QPixmap::fromImage(square)); }
-
-void ResultPane::SetMessageText(const QString& text) {
-  GRmsgtext_->setText(text);
-  GRmsgtext_->setVisible(!text.trimmed().isEmpty());
-}
 
 void ResultPane::RefreshApp3Icon() {
   const QString app3 = ui::TextOf(ReadSetting(env_, key::app3, links_.files.profile));

@@ -48,8 +48,6 @@ class ResultPane : public QWidget {
   // Removes the rows whose folder is no longer there (after an undo).
   void DropGoneMoveResults();
   void ShowPreview(const QImage& square);
-  // GRmsgtext: a run's text shown on the pane; blank hides it.
-  void SetMessageText(const QString& text);
   // The icon of "app3" as the working copy has it now.
   void RefreshApp3Icon();
   // The popup of LV02 with its five entries; nullptr without a selected row.
@@ -90,7 +88,6 @@ class ResultPane : public QWidget {
   PaneLinks links_;
   const fs::Env& env_ = fs::DefaultEnv();
   QLabel* preview_ = nullptr;
-  QLabel* GRmsgtext_ = nullptr;
   QString relayCaption_;
 };
 

@@ -25,7 +25,6 @@ class RunWindow {
   virtual void ShowStatus(int part, const std::string& text) = 0;
   // Rows cleared since the count was sent are not shown.
   virtual void ShowItemCount(std::size_t count) = 0;
-  virtual void SelectRow(long row) = 0;
   virtual void DeselectAll() = 0;
   virtual void ShowSummary(const std::vector<SummaryLine>& lines) = 0;
   virtual void ClearMoveResults() = 0;

@@ -95,7 +95,6 @@ class WindowBuilder {
   // clicked.
   void Add(QToolBar* bar, QWidget* w, std::optional<Control> c, const char* name, const char* tip, int id);
   // Tab follows the controls' places: the bands by rows, then the panes.
-  void OrderTabs();
 
   QMainWindow& window_;
   Dispatch command_;

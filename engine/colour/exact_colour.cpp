@@ -79,10 +79,4 @@ std::string CellSampler::CountCell(std::size_t i, ExactColourTable& table,
   return "";
 }
 
-std::string CellSampler::GetJpegColor(const fs::ReadOnlyFile& file, const std::string& path, int part,
-                                      ExactColourTable& table, const std::function<void(std::uint32_t)>& rowDone) {
-  Start(file, path, {part});
-  return CountCell(0, table, rowDone);
-}
-
 }  // namespace pictray

@@ -94,10 +94,6 @@ class CellSampler {
   // the file is no picture (the table is left as it was either way).
   std::string CountCell(std::size_t i, ExactColourTable& table, const std::function<void(std::uint32_t)>& rowDone);
 
-  // GetJpegColor: cell `part` of the file alone, as CountCell counts it.
-  std::string GetJpegColor(const fs::ReadOnlyFile& file, const std::string& path, int part, ExactColourTable& table,
-                           const std::function<void(std::uint32_t)>& rowDone);
-
  private:
   bool pixelPass_;
   CellDrawer cells_;

@@ -108,7 +108,7 @@ ScanResult ScanFullPicture(const fs::ReadOnlyFile& file, const SelectedColours& 
                            const std::function<bool()>& aborted, const std::function<void(int)>& rowsDone);
 
 // As ScanFullPicture, for a picture of any format the thumbnail library's
-// PictureRows reads (lib.HandingRows()): `file`, open at `path`.
+// PictureRows reads: `file`, open at `path`.
 ScanResult ScanPictureRows(const ThumbnailCalls& lib, const fs::ReadOnlyFile& file, const std::string& path,
                            const SelectedColours& set,
                            const std::function<bool()>& aborted, const std::function<void(int)>& rowsDone);

@@ -75,7 +75,6 @@ struct ThumbnailCalls {
   // Whether there is a library to draw with at all.
   bool Drawing() const { return one != nullptr; }
   bool DrawingMany() const { return many != nullptr; }
-  bool HandingRows() const { return rows != nullptr; }
   int Draw(unsigned char* surface, const char* path, int edge, int part, int partX) const;
   // The calls on `file`, open at `path`.
   int Draw(unsigned char* surface, const fs::ReadOnlyFile& file, const char* path, int edge, int part,

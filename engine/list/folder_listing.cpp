@@ -142,14 +142,4 @@ bool ReadFolder(const fs::Env& env, const std::string& folder, FolderEntries* en
   return complete;
 }
 
-std::string GetFileCount(const fs::Env& env, const std::string& folder, int kind) {
-  FolderEntries entries;
-  int folders = 0, files = 0;
-  if (ReadFolderUnsorted(env, folder, &entries, nullptr))
-    for (std::size_t i = 0; i < entries.size(); ++i) (entries.isFolder(i) ? folders : files)++;
-  if (kind == 0) return std::to_string(folders) + "/" + std::to_string(files);
-  if (kind == 1) return std::to_string(folders + files);
-  return std::to_string(files);
-}
-
 }  // namespace pictray

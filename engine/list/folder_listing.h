@@ -41,8 +41,5 @@ bool ReadFolder(const fs::Env& env, const std::string& folder, FolderEntries* en
 // Negative, 0 or positive as strcmp; 0 only for equal names.
 int CompareListingNames(std::string_view a, std::string_view b);
 
-// Counts as GetFileCount does: kind 0 "folders/files", 1 the total, 2 files.
-// A folder that cannot be listed counts 0.
-std::string GetFileCount(const fs::Env& env, const std::string& folder, int kind);
 
 }  // namespace pictray

@@ -19,7 +19,6 @@ class NullHost : public RunHost {
   void SetItemCount(std::size_t) override {}
   void RowsChanged(std::size_t, std::size_t) override {}
   void ShowRunPlace(std::size_t) override {}
-  void SelectRow(long) override {}
   void DeselectAll() override {}
   void SetSummary(const std::vector<SummaryLine>&) override {}
   void ClearMoveResults() override {}

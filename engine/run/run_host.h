@@ -62,7 +62,6 @@ class RunHost {
   virtual void SetItemCount(std::size_t count) = 0;
   virtual void RowsChanged(std::size_t first, std::size_t last) = 0;
   virtual void ShowRunPlace(std::size_t row) = 0;
-  virtual void SelectRow(long row) = 0;  // selects, focuses and scrolls to it
   virtual void DeselectAll() = 0;
 
   // Summary list LV03.

@@ -199,13 +199,6 @@ int ProfileNumber(const std::string& text) {
   return static_cast<int>(negative ? -v : v);
 }
 
-int GetProfileInt(const fs::Env& env, const std::string& section, const std::string& key, int fallback,
-                  const std::string& file) {
-  // A key that is missing or has an empty value gives the fallback.
-  const std::string text = GetProfileString(env, section, key, "", 0, file);
-  return text.empty() ? fallback : ProfileNumber(text);
-}
-
 bool WriteProfileString(const fs::Env& env, const std::string& section, const std::string& key,
                         const std::string& value, const std::string& path) {
   std::string file;

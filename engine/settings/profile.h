@@ -48,11 +48,6 @@ std::string GetProfileString(const fs::Env& env, const std::string& section, con
                              const std::string& fallback, std::size_t width,
                              const std::string& file);
 
-// Decimal value of a key; a missing or empty value gives the fallback, an
-// unreadable one counts 0.
-int GetProfileInt(const fs::Env& env, const std::string& section, const std::string& key, int fallback,
-                  const std::string& file);
-
 // Sets key=value, keeping the order of everything else; a missing section is
 // appended, a missing file created. The file is replaced atomically (a link
 // is written through, the file's permissions kept). Returns false when the

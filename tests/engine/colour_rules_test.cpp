@@ -340,9 +340,12 @@ TEST(ColourSamplers, OtherFormatsAreSampledOnlyWhenChosen) {
   const auto sample = [&](const std::string& path, SampledFormats formats) {
     ExactColourTable table(1000);
     const MakeMinImageFn mmi = testing::FakeThumbs::MakeMinImage;
+    const fs::ReadOnlyFile file(fs::DefaultEnv(), path);
+    CellSampler cells(mmi, 4, false, formats);
+    cells.Start(file, path, {1});
     return std::tuple(RatioSampler(mmi, {}, formats).GetRGBBunrui(fs::ReadOnlyFile(fs::DefaultEnv(), path), path),
                       StrengthSampler(mmi, {}, formats).GetTopRGB(fs::ReadOnlyFile(fs::DefaultEnv(), path), path).target,
-                      CellSampler(mmi, 4, false, formats).GetJpegColor(fs::ReadOnlyFile(fs::DefaultEnv(), path), path, 1, table, {}));
+                      cells.CountCell(0, table, {}));
   };
   const auto asJpeg = sample(jpeg, SampledFormats::kJpeg);
   EXPECT_EQ(std::get<1>(asJpeg), "240");

@@ -231,7 +231,7 @@ TEST(DupesExtract, ThreeCopiesEndInOneSurplusFolderCountingTwo) {
   std::vector<int> progress;
   std::size_t lineCalls = 0;
   ExtractResult res = MakeFoldaAndMove(pictray::fs::DefaultEnv(), t, dir.path(), TestJournals(), kWhen, false,
-      {[&](int p) { progress.push_back(p); }, [&](std::size_t, const SameResultLine&) { ++lineCalls; }, {}});
+      {[&](int p) { progress.push_back(p); }, [&](std::size_t, const SameResultLine&) { ++lineCalls; }, {}, {}});
   EXPECT_EQ(res.movedCount, 2);
   EXPECT_EQ(res.failed + res.differs + res.changed, 0);
   EXPECT_EQ(res.samedir, dir.path() + "/same20243514745/");

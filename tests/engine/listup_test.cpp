@@ -251,18 +251,5 @@ TEST(FolderListing, ReadFolderOrdersLongSharedPrefixesAsTheComparison) {
   EXPECT_EQ(ListedNames(d.path(), &entries), expected);
 }
 
-TEST(FolderListing, CountsFoldersAndFilesSeparately) {
-  testing::TempDir d;
-  d.Write("a", "");
-  d.Write("b", "");
-  std::filesystem::create_directory(d.path() + "/c");
-  ::symlink((d.path() + "/c").c_str(), (d.path() + "/link-to-c").c_str());
-  ::symlink((d.path() + "/a").c_str(), (d.path() + "/link-to-a").c_str());
-  EXPECT_EQ(GetFileCount(pictray::fs::DefaultEnv(), d.path(), 0), "2/3");
-  EXPECT_EQ(GetFileCount(pictray::fs::DefaultEnv(), d.path(), 1), "5");
-  EXPECT_EQ(GetFileCount(pictray::fs::DefaultEnv(), d.path(), 2), "3");
-  EXPECT_EQ(GetFileCount(pictray::fs::DefaultEnv(), d.path() + "/none", 2), "0");
-}
-
 }  // namespace
 }  // namespace pictray

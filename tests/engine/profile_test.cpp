@@ -66,13 +66,6 @@ TEST(Profile, NumbersReadDecimallyAndUnreadableCountsZero) {
   EXPECT_EQ(ProfileNumber(" -7x"), -7);
   EXPECT_EQ(ProfileNumber("abc"), 0);
   EXPECT_EQ(ProfileNumber(""), 0);
-  testing::TempDir dir;
-  std::string f = dir.path() + "/a.ini";
-  EXPECT_EQ(GetProfileInt(pictray::fs::DefaultEnv(), "S", "n", 10, f), 10);
-  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "S", "n", "", f));
-  EXPECT_EQ(GetProfileInt(pictray::fs::DefaultEnv(), "S", "n", 10, f), 10);  // an empty value is no number
-  ASSERT_TRUE(WriteProfileString(pictray::fs::DefaultEnv(), "S", "n", "x", f));
-  EXPECT_EQ(GetProfileInt(pictray::fs::DefaultEnv(), "S", "n", 10, f), 0);
 }
 
 TEST(Profile, UnwritableFileReportsFailure) {

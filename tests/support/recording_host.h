@@ -73,10 +73,6 @@ class RecordingHost : public RunHost {
     std::lock_guard<std::mutex> l(m);
     runPlaces.push_back(row);
   }
-  void SelectRow(long row) override {
-    std::lock_guard<std::mutex> l(m);
-    selected = row;
-  }
   void DeselectAll() override {
     std::lock_guard<std::mutex> l(m);
     selected = -1;
