@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace pictray::fs {
 namespace {
@@ -42,8 +44,29 @@ ReadOnlyFile::~ReadOnlyFile() {
   if (fd_ >= 0 && owned_) env_.Close(fd_);
 }
 
+bool ReadOnlyFile::HoldHead() const {
+  if (!head_) {
+    head_ = std::make_unique_for_overwrite<unsigned char[]>(kHeadBytes);
+    headSize_ = static_cast<std::size_t>(std::min<std::uint64_t>(kHeadBytes, size_));
+    // A read that falls short (the file shrank, an error) keeps nothing.
+    headHeld_ = ReadFromFile(0, head_.get(), headSize_) == headSize_;
+  }
+  return headHeld_;
+}
+
 std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, void* out, std::size_t n) const {
   if (fd_ < 0) return 0;
+  // A file no longer than the head is held whole, as it was when opened.
+  if (offset < kHeadBytes && n <= kHeadBytes - offset && HoldHead() && (offset + n <= headSize_ || headSize_ == size_)) {
+    const std::size_t from = static_cast<std::size_t>(std::min<std::uint64_t>(offset, headSize_));
+    const std::size_t got = std::min<std::size_t>(n, headSize_ - from);
+    std::memcpy(out, head_.get() + from, got);
+    return got;
+  }
+  return ReadFromFile(offset, out, n);
+}
+
+std::size_t ReadOnlyFile::ReadFromFile(std::uint64_t offset, void* out, std::size_t n) const {
   std::size_t got = 0;
   auto* p = static_cast<unsigned char*>(out);
   while (got < n) {

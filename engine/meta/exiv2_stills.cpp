@@ -180,9 +180,12 @@ void KeepHeifExif(MediaInfo& info, const std::string& block) {
   const auto* p = reinterpret_cast<const unsigned char*>(block.data());
   const std::uint32_t skip = std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
   if (skip > size - 4) return;
+  if (!ReadPlainExifBlock(p + 4 + skip, size - 4 - skip, info)) DecodeExifBlock(p + 4 + skip, size - 4 - skip, info);
+}
+
+void DecodeExifBlock(const unsigned char* tiff, std::size_t size, MediaInfo& info) {
   Exiv2::ExifData exif;
-  const Exiv2::ByteOrder order =
-      Exiv2::ExifParser::decode(exif, p + 4 + skip, static_cast<std::uint32_t>(size - 4 - skip));
+  const Exiv2::ByteOrder order = Exiv2::ExifParser::decode(exif, tiff, static_cast<std::uint32_t>(size));
   KeepExif(info, exif, order);
 }
 

@@ -77,7 +77,7 @@ void ReadHeifThroughLibheif(const fs::ReadOnlyFile& file, MediaInfo& info) {
 // The item boxes answer for the files they describe plainly; libheif for
 // every other.
 void ReadHeif(const fs::ReadOnlyFile& file, MediaInfo& info) {
-  const std::optional<HeifItems> items = ReadHeifItems(file.env(), file.fd());
+  const std::optional<HeifItems> items = ReadHeifItems(file);
   if (!items) return ReadHeifThroughLibheif(file, info);
   info.readable = true;
   KeepSize(info, items->width, items->height);

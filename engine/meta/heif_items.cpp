@@ -1,7 +1,5 @@
 #include "engine/meta/heif_items.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
@@ -12,14 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "engine/fs/env.h"
+#include "engine/fs/read_only_file.h"
 #include "engine/marks/file_kind.h"
 #include "engine/meta/iso_boxes.h"
 
 namespace pictray::meta {
 namespace {
 
-constexpr std::size_t kHeadBytes = 16 << 10;
+constexpr std::size_t kWindowBytes = 16 << 10;
 constexpr std::size_t kMaxMetaBox = 1 << 20;
 constexpr std::uint64_t kMaxExifItem = 4 << 20;
 constexpr int kMaxTopBoxes = 64;
@@ -237,41 +235,36 @@ std::optional<std::uint32_t> ExifOfPrimary(const Items& items) {
   return std::nullopt;
 }
 
-// The open file, its first bytes read once: they hold the "meta" box and
-// most often the Exif item too.
+// The open file, read where the boxes are: its head (which most often
+// holds the "meta" box and the Exif item too) as the file keeps it, beyond
+// that a window of kWindowBytes at once, so that a large "meta" box and the
+// item after it cost one read more, not one per box.
 class File {
  public:
-  File(const fs::Env& env, int fd) : env_(env), fd_(fd) {
-    struct stat st {};
-    if (env_.Fstat(fd_, st) != 0 || !S_ISREG(st.st_mode)) return;
-    head_ = ReadFromFile(0, std::min<std::uint64_t>(kHeadBytes, static_cast<std::uint64_t>(st.st_size)))
-                .value_or(std::string());
-    if (head_.size() == std::min<std::uint64_t>(kHeadBytes, static_cast<std::uint64_t>(st.st_size)))
-      size_ = static_cast<std::uint64_t>(st.st_size);
-  }
-  std::uint64_t size() const { return size_; }
+  explicit File(const fs::ReadOnlyFile& file) : file_(file) {}
+  std::uint64_t size() const { return file_.size(); }
   // Exactly `n` bytes from `offset`, or nothing.
-  std::optional<std::string> Read(std::uint64_t offset, std::uint64_t n) const {
-    if (offset > size_ || n > size_ - offset) return std::nullopt;
-    if (offset + n <= head_.size()) return head_.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(n));
-    return ReadFromFile(offset, n);
-  }
-
- private:
-  std::optional<std::string> ReadFromFile(std::uint64_t offset, std::uint64_t n) const {
+  std::optional<std::string> Read(std::uint64_t offset, std::uint64_t n) {
+    if (offset > size() || n > size() - offset) return std::nullopt;
     std::string out(static_cast<std::size_t>(n), '\0');
-    for (std::size_t got = 0; got < out.size();) {
-      const ssize_t r = env_.Pread(fd_, out.data() + got, out.size() - got, static_cast<off_t>(offset + got));
-      if (r <= 0) return std::nullopt;
-      got += static_cast<std::size_t>(r);
+    if (offset + n <= fs::ReadOnlyFile::kHeadBytes)
+      return file_.ReadAt(offset, out.data(), out.size()) == n ? std::optional(std::move(out)) : std::nullopt;
+    if (offset < windowAt_ || offset + n > windowAt_ + window_.size()) {
+      window_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(n, kWindowBytes), size() - offset)));
+      windowAt_ = offset;
+      if (file_.ReadAt(offset, window_.data(), window_.size()) != window_.size()) {
+        window_.clear();
+        return std::nullopt;
+      }
     }
+    out.assign(window_, static_cast<std::size_t>(offset - windowAt_), static_cast<std::size_t>(n));
     return out;
   }
 
-  const fs::Env& env_;
-  int fd_;
-  std::uint64_t size_ = 0;
-  std::string head_;
+ private:
+  const fs::ReadOnlyFile& file_;
+  std::string window_;
+  std::uint64_t windowAt_ = 0;
 };
 
 Cursor Over(const std::string& bytes) {
@@ -280,7 +273,7 @@ Cursor Over(const std::string& bytes) {
 
 // The "ftyp" and "meta" boxes' bodies, when the top-level boxes fill the
 // file exactly.
-std::optional<std::pair<std::string, std::string>> TopBoxes(const File& file) {
+std::optional<std::pair<std::string, std::string>> TopBoxes(File& file) {
   std::optional<std::string> ftyp, meta;
   std::uint64_t at = 0;
   for (int n = 0; at < file.size(); ++n) {
@@ -318,7 +311,7 @@ bool PlacesWithin(const Items& items, std::uint64_t fileSize) {
   return true;
 }
 
-std::optional<std::string> ItemBytes(const File& file, const Items& items, std::uint32_t id) {
+std::optional<std::string> ItemBytes(File& file, const Items& items, std::uint32_t id) {
   const auto place = items.places.find(id);
   if (place == items.places.end()) return std::nullopt;
   std::uint64_t total = 0;
@@ -336,8 +329,8 @@ std::optional<std::string> ItemBytes(const File& file, const Items& items, std::
 
 }  // namespace
 
-std::optional<HeifItems> ReadHeifItems(const fs::Env& env, int fd) {
-  const File file(env, fd);
+std::optional<HeifItems> ReadHeifItems(const fs::ReadOnlyFile& opened) {
+  File file(opened);
   const auto top = TopBoxes(file);
   if (!top || !BrandsLibheifTakes(top->first)) return std::nullopt;
   Items items;

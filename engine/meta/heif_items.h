@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/fs/env.h"
+#include "engine/fs/read_only_file.h"
 
 namespace pictray::meta {
 
@@ -22,6 +22,6 @@ struct HeifItems {
 // Nothing when the file holds anything this reader does not follow as
 // libheif would (a cropped picture, an item elsewhere than in the file or
 // "idat", a box out of bounds, ...): libheif then decides.
-std::optional<HeifItems> ReadHeifItems(const fs::Env& env, int fd);
+std::optional<HeifItems> ReadHeifItems(const fs::ReadOnlyFile& file);
 
 }  // namespace pictray::meta

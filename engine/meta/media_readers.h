@@ -28,6 +28,13 @@ void ReadPng(const fs::ReadOnlyFile& file, PixelSize size, MediaInfo& info);
 // (of at most this many bytes).
 constexpr std::size_t kMaxExifBlock = 4 << 20;
 void KeepHeifExif(MediaInfo& info, const std::string& block);
+// The values of the Exif block `tiff` (from its TIFF header on) when it is
+// plain: only directories, entries and values the library reads as they
+// stand, none it decodes further. False, `info` untouched, for any other
+// block: the library's to decode.
+bool ReadPlainExifBlock(const unsigned char* tiff, std::size_t size, MediaInfo& info);
+// The same values as libexiv2 decodes them, from any block; may throw.
+void DecodeExifBlock(const unsigned char* tiff, std::size_t size, MediaInfo& info);
 
 // A BigTIFF's values and size, read by our own directory walk.
 void ReadBigTiff(const fs::ReadOnlyFile& file, PixelSize size, MediaInfo& info);

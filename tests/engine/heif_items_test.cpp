@@ -18,7 +18,7 @@ const std::string kDir = std::string(PICTRAY_TEST_DATA) + "/meta/";
 std::optional<HeifItems> ItemsOf(const std::string& bytes) {
   const int fd = ::memfd_create("heif", MFD_CLOEXEC);
   if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) ADD_FAILURE();
-  std::optional<HeifItems> items = ReadHeifItems(fs::DefaultEnv(), fd);
+  std::optional<HeifItems> items = ReadHeifItems(fs::ReadOnlyFile(fs::DefaultEnv(), fs::BorrowedFd{fd}));
   ::close(fd);
   return items;
 }

@@ -37,6 +37,12 @@ class TiffFile {
   Field Ascii(std::uint16_t tag, const std::string& text) const { return {tag, 2, std::uint32_t(text.size() + 1), text + '\0'}; }
   Field Longs(std::uint16_t tag, const std::vector<std::uint32_t>& values) const { return Numbers(tag, 4, 4, values); }
   Field Shorts(std::uint16_t tag, const std::vector<std::uint32_t>& values) const { return Numbers(tag, 3, 2, values); }
+  // Numerator and denominator pairs.
+  Field Rationals(std::uint16_t tag, const std::vector<std::uint32_t>& values) const {
+    Field f = Numbers(tag, 5, 4, values);
+    f.count /= 2;
+    return f;
+  }
 
   // A directory of `fields` whose next one is at `next`; its offset.
   std::uint32_t Directory(std::vector<Field> fields, std::uint32_t next = 0) {
@@ -61,12 +67,18 @@ class TiffFile {
     return at;
   }
 
-  // The file: its first directory at `first`, `data` from kDataStart.
-  std::string Finish(std::uint32_t first, const std::string& data) {
+  // The structure alone, its first directory at `first`: an Exif block.
+  std::string Block(std::uint32_t first) const {
     std::string out = bytes_;
     std::string offset;
     Put(offset, first, 4);
     out.replace(4, 4, offset);
+    return out;
+  }
+
+  // The file: its first directory at `first`, `data` from kDataStart.
+  std::string Finish(std::uint32_t first, const std::string& data) const {
+    std::string out = Block(first);
     out.resize(kDataStart, '\0');
     return out + data;
   }
