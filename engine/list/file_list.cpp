@@ -88,6 +88,12 @@ void FileList::append(std::vector<Row> rows) {
                          texts_.Intern(r.kind), texts_.Intern(r.notes), static_cast<std::uint16_t>(r.by)});
 }
 
+void FileList::append(const std::vector<std::string_view>& names) {
+  WriteLock l(mutex_);
+  for (const std::string_view name : names)
+    rows_.push_back(Slot{StoreName(name), static_cast<std::uint32_t>(name.size()), 0, 0, 0, 0});
+}
+
 void FileList::reserve(std::size_t n) {
   WriteLock l(mutex_);
   rows_.reserve(n);

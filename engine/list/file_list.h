@@ -59,6 +59,8 @@ class FileList {
   std::string cell(std::size_t i, int column) const;
 
   void append(std::vector<Row> rows);
+  // Rows of these names, unclassified.
+  void append(const std::vector<std::string_view>& names);
   void reserve(std::size_t n);
   void clear();  // frees the rows
   std::vector<Row> snapshot() const;

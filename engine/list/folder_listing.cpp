@@ -81,9 +81,29 @@ std::uint64_t KeyBytes(std::string_view name, std::size_t from) {
 
 using KeyedEntry = std::pair<std::uint64_t, std::uint64_t>;  // KeyBytes, entry
 
+// How many sort-key bytes all names of `part` share, knowing they share
+// `from`: names in one folder often share far more ("IMG_0", "DSC_"), and
+// keys made past that part order the names in one sort, not one per eight
+// bytes of it.
+std::size_t SharedKeyBytes(const FolderEntries& e, std::span<const KeyedEntry> part, std::size_t from) {
+  const std::string_view first = e.NameOf(part.front().second);
+  std::size_t shared = first.size();
+  for (const KeyedEntry& k : part) {
+    const std::string_view name = e.NameOf(k.second);
+    std::size_t i = from;
+    for (const std::size_t n = std::min(shared, name.size());
+         i < n && kUpper[static_cast<unsigned char>(name[i])] == kUpper[static_cast<unsigned char>(first[i])];)
+      ++i;
+    if ((shared = i) == from) break;
+  }
+  return shared;
+}
+
 // Sorts `part`, whose names agree in their first `from` sort-key bytes, by
 // the next eight and, where those agree too, by the rest.
 void SortFrom(const FolderEntries& e, std::span<KeyedEntry> part, std::size_t from) {
+  if (part.size() < 2) return;
+  from = SharedKeyBytes(e, part, from);
   for (KeyedEntry& k : part) k.first = KeyBytes(e.NameOf(k.second), from);
   std::sort(part.begin(), part.end(), [](const KeyedEntry& a, const KeyedEntry& b) { return a.first < b.first; });
   for (std::size_t i = 0, j; i < part.size(); i = j) {

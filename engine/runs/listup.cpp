@@ -22,11 +22,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Rows reach the list in batches so that the window is not repainted per row.
+// Rows reach the list in batches so that the window is not repainted per
+// row: whole rows, or names alone when list-up only lists.
+template <class Item>
 class RowBatcher {
  public:
   RowBatcher(FileList& rows, RunHost& host) : rows_(rows), host_(host) {}
-  void Add(Row row) {
+  void Add(Item row) {
     batch_.push_back(std::move(row));
     // The clock is read every 64 rows: per row it costs as much as the row.
     if (batch_.size() % 64 != 0) return;
@@ -43,8 +45,33 @@ class RowBatcher {
  private:
   FileList& rows_;
   RunHost& host_;
-  std::vector<Row> batch_;
+  std::vector<Item> batch_;
   Clock::time_point last_ = Clock::now();
+};
+
+// The progress bar and the status "r/expected" as rows are listed, without
+// a window round trip per file.
+class ListProgress {
+ public:
+  ListProgress(RunHost& host, std::size_t expected) : host_(host), expected_(expected) {}
+  void Listed(std::size_t r) {
+    const int percent = expected_ ? static_cast<int>(r * 100 / expected_) : 0;
+    if (percent == shownPercent_ && (r % 64 != 0 || Clock::now() - lastStatus_ <= std::chrono::milliseconds(50)))
+      return;
+    shownPercent_ = percent;
+    lastStatus_ = Clock::now();
+    host_.SetProgress(RunBar::PR01, percent);
+    host_.SetStatusText(1, Text(r));
+  }
+  std::string Text(std::size_t r) const {
+    return expected_ ? std::to_string(r) + "/" + std::to_string(expected_) : std::to_string(r) + "/-";
+  }
+
+ private:
+  RunHost& host_;
+  std::size_t expected_;
+  int shownPercent_ = 0;
+  Clock::time_point lastStatus_ = Clock::now();
 };
 
 // Folders are not listed, nor the hidden copies a move is making or left.
@@ -115,8 +142,75 @@ struct FileLabeller {
   }
 };
 
-std::string Progress(std::size_t r, std::size_t expected) {
-  return expected ? std::to_string(r) + "/" + std::to_string(expected) : std::to_string(r) + "/-";
+// Names alone: no file is opened, and each name is copied once, into the
+// list.
+std::size_t ListNames(const FolderEntries& entries, const ParamBlock& val3, FileList& rows, RunHost& host,
+                      ListProgress& progress) {
+  RowBatcher<std::string_view> batch(rows, host);
+  std::size_t r = 0;
+  for (std::size_t i = 0; i < entries.size() && !val3.Aborted(); ++i) {
+    if (!IsListed(entries, i)) continue;
+    batch.Add(entries.name(i));
+    progress.Listed(++r);
+  }
+  batch.Flush();
+  return r;
+}
+
+// Each file opened once and labelled by the pool (the JPEG check keeping
+// some out), the rows listed in the folder's order.
+std::size_t ListLabelled(const FolderEntries& entries, const std::string& folder, const ParamBlock& val3,
+                         PictrayState& st, const ProfileSnapshot& profile, bool JpegCheck, RunHost& host,
+                         ListProgress& progress) {
+  JpegSettings jpeg = JpegSettings::Read(profile);
+  jpeg.ExifSel = st.ExifSel.get();  // "13" when ReadDay chose the date
+  const bool analyse = st.flags.Any();
+  const FileLabeller labeller{*st.env, folder, st.flags, jpeg, JpegCheck, analyse};
+  const int workers = PoolWorkers(st, profile);
+  const ReadAhead ahead = labeller.BytesRead();
+
+  RowBatcher<Row> batch(st.rows, host);
+  std::size_t r = 0;
+  std::vector<std::size_t> stretch;  // entries of the stretch in hand
+  std::vector<ListedFile> made;
+  std::size_t next = 0;
+  bool stopped = false;
+  std::vector<HintPacer> pacers(static_cast<std::size_t>(workers));
+  // By entry: the files the read-ahead opened, each kept for its entry.
+  AheadFiles opened(entries.size());
+  while (next < entries.size() && !stopped) {
+    stretch.clear();
+    for (; next < entries.size() && stretch.size() < kStretch; ++next)
+      if (IsListed(entries, next)) stretch.push_back(next);
+    made.assign(stretch.size(), ListedFile{});
+    std::atomic<std::size_t> taken{0};
+    OnWorkers(workers, [&](int worker) {
+      std::optional<ListUpColourLabeller> colour;
+      HintPacer& hints = pacers[static_cast<std::size_t>(worker)];
+      for (std::size_t k; (k = taken.fetch_add(1)) < stretch.size();) {
+        if (val3.Aborted()) return;
+        if (const std::size_t later = stretch[k] + ahead.depth;
+            workers > 1 && later < entries.size() && IsListed(entries, later) && hints.Due())
+          OpenAhead(opened, later, *st.env, folder + "/" + std::string(entries.name(later)), ahead, hints);
+        if (!colour) colour.emplace(st.flags, st, profile);
+        made[k] = labeller.Make(std::string(entries.name(stretch[k])), opened.Take(stretch[k]), *colour,
+                                worker == 0 ? &host : nullptr);
+      }
+    });
+    // The files are listed in order, each only while no abort has come.
+    for (ListedFile& f : made) {
+      if (!f.done || val3.Aborted()) {
+        stopped = true;
+        break;
+      }
+      if (!f.row) continue;
+      if (analyse) host.ShowRunPlace(r);
+      batch.Add(std::move(*f.row));
+      progress.Listed(++r);
+    }
+  }
+  batch.Flush();
+  return r;
 }
 
 void EndSteps(PictrayState& st, RunHost& host, RunRegistry::Guard& guard) {
@@ -168,71 +262,16 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   const bool JpegCheck = ReadSetting(key::JpegCheck, profile) == "1";
   host.SetProgressRange(RunBar::PR01, 0, 100);
   host.SetProgress(RunBar::PR01, 0);
-  if (expected != 0) host.SetStatusText(1, Progress(0, expected));
+  if (expected != 0) host.SetStatusText(1, ListProgress(host, expected).Text(0));
   if (!readable) {
     host.MessageBox1Q(Message{Said::FolderUnreadable, {folder, error}}, Button::Err, Button::Err);
   }
 
-  JpegSettings jpeg = JpegSettings::Read(profile);
-  jpeg.ExifSel = st.ExifSel.get();  // "13" when ReadDay chose the date
   const bool analyse = st.flags.Any();
-  const FileLabeller labeller{*st.env, folder, st.flags, jpeg, JpegCheck, analyse};
-  // Only reading files is worth more workers; listing names alone is not.
-  const int workers = analyse || JpegCheck ? PoolWorkers(st, profile) : 1;
-  const ReadAhead ahead = labeller.BytesRead();
-
-  RowBatcher batch(st.rows, host);
-  std::size_t r = 0;
-  int shownPercent = 0;
-  auto lastStatus = Clock::now();
-  std::vector<std::size_t> stretch;  // entries of the stretch in hand
-  std::vector<ListedFile> made;
-  std::size_t next = 0;
-  bool stopped = false;
-  std::vector<HintPacer> pacers(static_cast<std::size_t>(workers));
-  // By entry: the files the read-ahead opened, each kept for its entry.
-  AheadFiles opened(entries.size());
-  while (next < entries.size() && !stopped) {
-    stretch.clear();
-    for (; next < entries.size() && stretch.size() < kStretch; ++next)
-      if (IsListed(entries, next)) stretch.push_back(next);
-    made.assign(stretch.size(), ListedFile{});
-    std::atomic<std::size_t> taken{0};
-    OnWorkers(workers, [&](int worker) {
-      std::optional<ListUpColourLabeller> colour;
-      HintPacer& hints = pacers[static_cast<std::size_t>(worker)];
-      for (std::size_t k; (k = taken.fetch_add(1)) < stretch.size();) {
-        if (val3.Aborted()) return;
-        if (const std::size_t later = stretch[k] + ahead.depth;
-            workers > 1 && later < entries.size() && IsListed(entries, later) && hints.Due())
-          OpenAhead(opened, later, *st.env, folder + "/" + std::string(entries.name(later)), ahead, hints);
-        if (!colour) colour.emplace(st.flags, st, profile);
-        made[k] = labeller.Make(std::string(entries.name(stretch[k])), opened.Take(stretch[k]), *colour,
-                                worker == 0 ? &host : nullptr);
-      }
-    });
-    // The files are listed in order, each only while no abort has come.
-    for (ListedFile& f : made) {
-      if (!f.done || val3.Aborted()) {
-        stopped = true;
-        break;
-      }
-      if (!f.row) continue;
-      if (analyse) host.ShowRunPlace(r);
-      batch.Add(std::move(*f.row));
-      ++r;
-      // Progress and status follow without a window round trip per file.
-      const int percent = expected ? static_cast<int>(r * 100 / expected) : 0;
-      if (percent != shownPercent || (r % 64 == 0 && Clock::now() - lastStatus > std::chrono::milliseconds(50))) {
-        shownPercent = percent;
-        lastStatus = Clock::now();
-        host.SetProgress(RunBar::PR01, percent);
-        host.SetStatusText(1, Progress(r, expected));
-      }
-    }
-  }
-  batch.Flush();
-  host.SetStatusText(1, Progress(r, expected));
+  ListProgress progress(host, expected);
+  const std::size_t r = analyse || JpegCheck ? ListLabelled(entries, folder, val3, st, profile, JpegCheck, host, progress)
+                                             : ListNames(entries, val3, st.rows, host, progress);
+  host.SetStatusText(1, progress.Text(r));
   EndSteps(st, host, guard);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -64,6 +65,38 @@ TEST_F(ListupTest, ListsFilesOnlyAndEndsWithProgressAndCommands) {
   // No row has a target: nothing to move.
   EXPECT_EQ(host.ends, std::vector<RunEnd>{RunEnd{cmd::ListUp}});
   EXPECT_TRUE(host.summary.empty());
+}
+
+// A camera roll of 10^5 files as users have them: names that share long
+// prefixes in either case, differ in their digits, case or a byte beyond
+// ASCII. The rows come in the comparison's order, every one, each once.
+TEST_F(ListupTest, AHundredThousandFilesAreListedInTheComparisonsOrder) {
+  std::mt19937 random(48);
+  std::set<std::string> names;
+  static constexpr const char* kHeads[] = {"IMG_", "img_", "DSC0", "PXL_20230614_", "Screenshot 2023-", "\xe5\xa4\x8f"};
+  while (names.size() < 100000) {
+    std::string n = kHeads[random() % std::size(kHeads)] + std::to_string(random() % 200000);
+    if (random() % 8 == 0) n += random() % 2 ? "_a" : "_A";
+    names.insert(n + (random() % 3 ? ".jpg" : ".JPG"));
+  }
+  // Links of a few files (a file takes at most 65,000): a name costs the
+  // folder what a file does, the test less than a file.
+  std::size_t made = 0;
+  for (const std::string& n : names) {
+    const std::string one = settings.path() + "/one" + std::to_string(made++ % 4);
+    if (made <= 4) settings.Write(one.substr(settings.path().size() + 1), "");
+    ASSERT_EQ(::link(one.c_str(), (folder.path() + "/" + n).c_str()), 0) << n;
+  }
+  Listup();
+  std::vector<std::string> expected(names.begin(), names.end());
+  std::sort(expected.begin(), expected.end(),
+            [](const std::string& a, const std::string& b) { return CompareListingNames(a, b) < 0; });
+  std::vector<std::string> listed;
+  st.rows.forEach([&](std::size_t, const Row& r) { listed.push_back(r.name); });
+  EXPECT_TRUE(listed == expected);
+  EXPECT_EQ(host.itemCount, 100000u);
+  EXPECT_EQ(host.status[1], "100000/100000");
+  for (const std::string& n : names) ::unlink((folder.path() + "/" + n).c_str());
 }
 
 TEST_F(ListupTest, JpegCheckListsOnlyFilesStartingWithJpegMarker) {
