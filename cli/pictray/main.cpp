@@ -193,11 +193,21 @@ int Undo(const std::string& folder, PictrayState& st, texts::Language lang) {
   return status;
 }
 
+// A folder may hold a million rows: they are written a buffer at a time.
 void PrintRows(const FileList& rows) {
-  rows.forEach([](std::size_t, const Row& r) {
-    std::cout << EscapeField(r.name) << '\t' << EscapeField(r.target) << '\t' << EscapeField(r.kind)
-              << '\t' << EscapeField(ShownNotes(r)) << '\n';
+  std::string out;
+  rows.forEach([&out](std::size_t, const Row& r) {
+    for (const std::string* field : {&r.name, &r.target, &r.kind}) {
+      AppendEscaped(out, *field);
+      out += '\t';
+    }
+    AppendEscaped(out, ShownNotes(r));
+    out += '\n';
+    if (out.size() < (64 << 10)) return;
+    std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
+    out.clear();
   });
+  std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
 }
 
 int Main(int argc, char** argv) {
