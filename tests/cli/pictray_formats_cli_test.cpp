@@ -20,43 +20,44 @@ struct FormatsCase {
 };
 
 // A folder from a phone and a camera: a Live Photo pair, a RAW, a
-// screenshot, a JPEG, and a damaged and a foreign file with pictures' names.
+// screenshot, a JPEG, BigTIFF scans (one with an Exif directory), and a
+// damaged and a foreign file with pictures' names.
 TEST(PictrayFormatsCli, ExifSizeAndNgReadEveryFormat) {
   const FormatsCase cases[] = {
       {"ExifSel=7\n", "exif",
        {"a.jpg\t2005_12_31(II)\tE\t", "big.tif\tNoData\tE\t", "big_cut.tif\tfile_error\tE\t",
-        "big_mm.tif\tNoData\tE\t", "cut.heic\tfile_error\tE\t", "IMG_0250.HEIC\t2023_01_02(MM)\tE\t",
+        "big_exif.tif\t2022_05_06(II)\tE\t", "big_mm.tif\tNoData\tE\t", "cut.heic\tfile_error\tE\t", "IMG_0250.HEIC\t2023_01_02(MM)\tE\t",
         "IMG_0250.MOV\t2023_01_02(MM)\tE\t", "raw.nef\tNoData\tE\t", "shot.png\t2023_01_02(MM)\tE\t",
         "text.cr2\t\t\t"}},
       {"ExifSel=16\nExifOrderTag=0\n", "exif",
        {"a.jpg\t2005_12\tE\t", "big.tif\tNoData\tE\t", "big_cut.tif\tfile_error\tE\t",
-        "big_mm.tif\tNoData\tE\t", "cut.heic\tfile_error\tE\t", "IMG_0250.HEIC\t2023_01\tE\t",
+        "big_exif.tif\t2022_05\tE\t", "big_mm.tif\tNoData\tE\t", "cut.heic\tfile_error\tE\t", "IMG_0250.HEIC\t2023_01\tE\t",
         "IMG_0250.MOV\t2023_01\tE\t", "raw.nef\tNoData\tE\t", "shot.png\t2023_01\tE\t",
         "text.cr2\t\t\t"}},
       {"ExifSel=5\nAllFormats=0\n", "exif",
-       {"a.jpg\tCanon EOS 5D(II)\tE\t", "big.tif\t\t\t", "big_cut.tif\t\t\t", "big_mm.tif\t\t\t", "cut.heic\t\t\t", "IMG_0250.HEIC\t\t\t",
+       {"a.jpg\tCanon EOS 5D(II)\tE\t", "big.tif\t\t\t", "big_cut.tif\t\t\t", "big_exif.tif\t\t\t", "big_mm.tif\t\t\t", "cut.heic\t\t\t", "IMG_0250.HEIC\t\t\t",
         "IMG_0250.MOV\t\t\t", "raw.nef\t\t\t", "shot.png\t\t\t",
         "text.cr2\t\t\t"}},
       {"ExifSel=5\n", "exif",
        {"a.jpg\tCanon EOS 5D(II)\tE\t", "big.tif\tBig Cam(II)\tE\t", "big_cut.tif\tfile_error\tE\t",
-        "big_mm.tif\tBig Cam(MM)\tE\t", "cut.heic\tfile_error\tE\t", "IMG_0250.HEIC\tPixel 9(MM)\tE\t",
+        "big_exif.tif\tBig Cam(II)\tE\t", "big_mm.tif\tBig Cam(MM)\tE\t", "cut.heic\tfile_error\tE\t", "IMG_0250.HEIC\tPixel 9(MM)\tE\t",
         "IMG_0250.MOV\tiPhone 15(MM)\tE\t", "raw.nef\tNIKON Z 8(MM)\tE\t", "shot.png\tNoData\tE\t",
         "text.cr2\t\t\t"}},
       {"ExifSel=1\nExifOrderTag=0\n", "exif",
        {"a.jpg\t2006_01_02\tE\t", "big.tif\t2023_06_14\tE\t", "big_cut.tif\tfile_error\tE\t",
-        "big_mm.tif\t2023_06_14\tE\t", "cut.heic\tfile_error\tE\t", "IMG_0250.HEIC\t2024_05_06\tE\t",
+        "big_exif.tif\t2023_06_14\tE\t", "big_mm.tif\t2023_06_14\tE\t", "cut.heic\tfile_error\tE\t", "IMG_0250.HEIC\t2024_05_06\tE\t",
         "IMG_0250.MOV\t2023_01_02\tE\t", "raw.nef\t2024_05_06\tE\t", "shot.png\tNoData\tE\t",
         "text.cr2\t\t\t"}},
       {"", "size",
-       {"a.jpg\t64X48\tZ\t", "big.tif\t40X30\tZ\t", "big_cut.tif\t\t\t", "big_mm.tif\t40X30\tZ\t", "cut.heic\t\t\t", "IMG_0250.HEIC\t40X30\tZ\t",
+       {"a.jpg\t64X48\tZ\t", "big.tif\t40X30\tZ\t", "big_cut.tif\t\t\t", "big_exif.tif\t4X2\tZ\t", "big_mm.tif\t40X30\tZ\t", "cut.heic\t\t\t", "IMG_0250.HEIC\t40X30\tZ\t",
         "IMG_0250.MOV\t64X48\tZ\t", "raw.nef\t40X30\tZ\t", "shot.png\t40X30\tZ\t",
         "text.cr2\t\t\t"}},
       {"", "ng",
-       {"a.jpg\t\tG\t", "big.tif\t\tG\t", "big_cut.tif\tNG\tG\t", "big_mm.tif\t\tG\t", "cut.heic\tNG\tG\t", "IMG_0250.HEIC\t\tG\t",
+       {"a.jpg\t\tG\t", "big.tif\t\tG\t", "big_cut.tif\tNG\tG\t", "big_exif.tif\t\tG\t", "big_mm.tif\t\tG\t", "cut.heic\tNG\tG\t", "IMG_0250.HEIC\t\tG\t",
         "IMG_0250.MOV\t\tG\t", "raw.nef\t\tG\t", "shot.png\t\tG\t",
         "text.cr2\tNG\tG\t"}},  // named as a RAW, and none
       {"AllFormats=0\n", "ng",
-       {"a.jpg\t\tG\t", "big.tif\tNG\tG\t", "big_cut.tif\tNG\tG\t", "big_mm.tif\tNG\tG\t", "cut.heic\tNG\tG\t", "IMG_0250.HEIC\tNG\tG\t",
+       {"a.jpg\t\tG\t", "big.tif\tNG\tG\t", "big_cut.tif\tNG\tG\t", "big_exif.tif\tNG\tG\t", "big_mm.tif\tNG\tG\t", "cut.heic\tNG\tG\t", "IMG_0250.HEIC\tNG\tG\t",
         "IMG_0250.MOV\tNG\tG\t", "raw.nef\tNG\tG\t", "shot.png\tNG\tG\t",
         "text.cr2\tNG\tG\t"}},
   };
@@ -66,7 +67,8 @@ TEST(PictrayFormatsCli, ExifSizeAndNgReadEveryFormat) {
       {"jpeg/cam_canon_II_A.jpg", "a.jpg"},      {"meta/cut.heic", "cut.heic"},
       {"meta/raw_mm.nef", "raw.nef"},           {"meta/png_exif.png", "shot.png"},
       {"meta/text.cr2", "text.cr2"},           {"meta/big_ii.tif", "big.tif"},
-      {"meta/big_mm.tif", "big_mm.tif"},        {"meta/big_cut.tif", "big_cut.tif"}};
+      {"meta/big_mm.tif", "big_mm.tif"},        {"meta/big_cut.tif", "big_cut.tif"},
+      {"meta/big_exif.tif", "big_exif.tif"}};
   for (const FormatsCase& c : cases) {
     TempDir d;
     const std::string folder = d.path() + "/pics";

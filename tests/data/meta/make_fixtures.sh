@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the small pictures and videos of other formats the metadata tests
-# read (needs ImageMagick, heif-enc, cwebp, ffmpeg, exiftool, tiffcp). The files are
+# read (needs ImageMagick, heif-enc, cwebp, ffmpeg, exiftool, tiffcp, python3). The files are
 # committed; run again only to change them.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -33,6 +33,39 @@ tag -Model='Big Cam' -Software='Scan 2' -ModifyDate='2023:06:14 10:11:12' "$work
 tiffcp -8 "$work/classic.tif" big_ii.tif
 tiffcp -8 -B "$work/classic.tif" big_mm.tif
 head -c 500 big_ii.tif > big_cut.tif
+# A BigTIFF whose Exif directory holds the date taken, written byte by byte
+# (no tool here writes an Exif directory into a BigTIFF): 4 x 2 grey pixels.
+python3 - <<'PY'
+import struct
+def entry(tag, typ, count, value):
+    return struct.pack('<HHQQ', tag, typ, count, value)
+def text(s):
+    return s.encode() + b'\0'
+model, software, modified, taken = text('Big Cam'), text('Scan 2'), text('2023:06:14 10:11:12'), text('2022:05:06 07:08:09')
+n0, n1 = 13, 1
+ifd0 = 16
+ifd0_end = ifd0 + 8 + 20 * n0 + 8
+exif = ifd0_end
+exif_end = exif + 8 + 20 * n1 + 8
+at = exif_end
+values = {}
+for name, b in (('model', model), ('software', software), ('modified', modified), ('taken', taken), ('pixels', bytes(range(0, 256, 32)))):
+    values[name] = at
+    at += len(b)
+def inline(b):  # up to 8 bytes stand in the entry
+    return int.from_bytes(b.ljust(8, b'\0'), 'little')
+e0 = [entry(256, 3, 1, 4), entry(257, 3, 1, 2), entry(258, 3, 1, 8), entry(259, 3, 1, 1), entry(262, 3, 1, 1),
+      entry(272, 2, len(model), inline(model) if len(model) <= 8 else values['model']),
+      entry(273, 16, 1, values['pixels']), entry(277, 3, 1, 1), entry(278, 3, 1, 2), entry(279, 16, 1, 8),
+      entry(305, 2, len(software), inline(software) if len(software) <= 8 else values['software']),
+      entry(306, 2, len(modified), values['modified']), entry(34665, 18, 1, exif)]
+assert len(e0) == n0
+out = b'II' + struct.pack('<HHHQ', 43, 8, 0, ifd0)
+out += struct.pack('<Q', n0) + b''.join(e0) + struct.pack('<Q', 0)
+out += struct.pack('<Q', n1) + entry(36867, 2, len(taken), values['taken']) + struct.pack('<Q', 0)
+out += model + software + modified + taken + bytes(range(0, 256, 32))
+open('big_exif.tif', 'wb').write(out)
+PY
 
 # PNG with an eXIf chunk; WebP with Exif.
 cp "$work/base.png" png_exif.png
