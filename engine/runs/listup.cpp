@@ -262,13 +262,13 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   const bool JpegCheck = ReadSetting(key::JpegCheck, profile) == "1";
   host.SetProgressRange(RunBar::PR01, 0, 100);
   host.SetProgress(RunBar::PR01, 0);
-  if (expected != 0) host.SetStatusText(1, ListProgress(host, expected).Text(0));
+  ListProgress progress(host, expected);
+  if (expected != 0) host.SetStatusText(1, progress.Text(0));
   if (!readable) {
     host.MessageBox1Q(Message{Said::FolderUnreadable, {folder, error}}, Button::Err, Button::Err);
   }
 
   const bool analyse = st.flags.Any();
-  ListProgress progress(host, expected);
   const std::size_t r = analyse || JpegCheck ? ListLabelled(entries, folder, val3, st, profile, JpegCheck, host, progress)
                                              : ListNames(entries, val3, st.rows, host, progress);
   host.SetStatusText(1, progress.Text(r));
