@@ -6,6 +6,10 @@
 #include <memory>
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "engine/fs/read_only_file.h"
 #include "engine/marks/file_kind.h"
 #include "engine/names/folda_name.h"
@@ -218,6 +222,26 @@ std::string WalkIfd0(ByteSource& src, const Tiff& t, std::uint64_t ifd, unsigned
   return v;
 }
 
+// The first position in [p, end) where `first` is followed by `second`, or
+// nullptr; end[0] must be readable. A file without a date taken is scanned
+// whole, and in its picture data one byte in 256 is `first`: sixteen
+// positions are tried at once rather than a search started at each.
+const std::uint8_t* FindTagBytes(const std::uint8_t* p, const std::uint8_t* end, std::uint8_t first,
+                                 std::uint8_t second) {
+#if defined(__SSE2__)
+  const __m128i a = _mm_set1_epi8(static_cast<char>(first)), b = _mm_set1_epi8(static_cast<char>(second));
+  for (; end - p >= 16; p += 16) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+    if (const int hits = _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, a), _mm_cmpeq_epi8(next, b))))
+      return p + __builtin_ctz(static_cast<unsigned>(hits));
+  }
+#endif
+  for (; p < end; ++p)
+    if (p[0] == first && p[1] == second) return p;
+  return nullptr;
+}
+
 // The creation-date scan: every byte position from the first IFD0 entry on
 // is tried as an entry with tag DateTimeOriginal.
 std::string ScanDateTimeOriginal(ByteSource& src, const Tiff& t, std::uint64_t ifd, std::size_t len) {
@@ -233,16 +257,7 @@ std::string ScanDateTimeOriginal(ByteSource& src, const Tiff& t, std::uint64_t i
     const std::size_t n = static_cast<std::size_t>(chunkEnd - p);
     const std::uint8_t* c = src.Span(p, n + 11);
     if (!c) return {};
-    const std::uint8_t* hit = nullptr;
-    for (const std::uint8_t* s = c; s < c + n;) {
-      s = static_cast<const std::uint8_t*>(std::memchr(s, first, static_cast<std::size_t>(c + n - s)));
-      if (!s) break;
-      if (s[1] == second) {
-        hit = s;
-        break;
-      }
-      ++s;
-    }
+    const std::uint8_t* hit = FindTagBytes(c, c + n, first, second);
     if (!hit) {
       p = chunkEnd;
       continue;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
+#include <vector>
 
 #include "tests/engine/jpeg_test_util.h"
 #include "tests/support/temp_dir.h"
@@ -385,6 +387,38 @@ TEST_F(ExifReader, StreamingScanMatchesReadingTheWholeFile) {
         EXPECT_EQ(got, std::string("1999:12:31 23:59:59") + (mm ? "(MM)" : "(II)"));
       else
         EXPECT_EQ(got, "NoData");
+    }
+  }
+}
+
+// Picture data in which each tag byte stands alone and the two stand
+// reversed, never in order, and the DateTimeOriginal entry at `entryAt`.
+std::string NearMissFile(std::size_t size, std::size_t entryAt, bool mm) {
+  ExifBuilder b('B', mm);
+  std::string f = b.Build();
+  const std::size_t T = b.T();
+  std::string tiff = std::string(mm ? "MM" : "II") + b.U16(42) + b.U32(8) + b.U16(1);
+  tiff += b.U16(kXRes) + b.U16(2) + b.U32(20) + b.U32(30) + std::string(4, '\0');
+  tiff += std::string("1999:12:31 23:59:59\0", 20) + std::string("ab:cd:ef", 8);
+  f = f.substr(0, T) + tiff;
+  const std::string tag = b.U16(kDto);
+  const std::string misses = {tag[0], 'x', tag[1], tag[1], tag[0], 'y', tag[0]};
+  while (f.size() < size) f += misses;
+  f.replace(entryAt, 12, tag + b.U16(2) + b.U32(20) + b.U32(26));
+  return f;
+}
+
+// The scan tries positions many at a time: the entry is found at every
+// place within such a group, in the head and beyond it, among near misses.
+TEST_F(ExifReader, CreationDateScanFindsTheEntryAmongNearMisses) {
+  std::vector<std::size_t> places;
+  for (std::size_t from : {std::size_t(4000), std::size_t(131113 - 24), std::size_t(150000)})
+    for (std::size_t k = 0; k < 33; ++k) places.push_back(from + k);
+  for (bool mm : {false, true}) {
+    EXPECT_EQ(Label(NearMissFile(200000, 200000 - 12, mm).substr(0, 200000 - 12), "12"), "NoData");
+    for (const std::size_t entryAt : places) {
+      SCOPED_TRACE(entryAt);
+      EXPECT_EQ(Label(NearMissFile(200000, entryAt, mm), "12"), std::string("1999:12:31 23:59:59") + (mm ? "(MM)" : "(II)"));
     }
   }
 }
