@@ -62,7 +62,7 @@ class MemorySource : public ByteSource {
 class FileSource : public ByteSource {
  public:
   FileSource(const fs::ReadOnlyFile& f, std::uint64_t size)
-      : f_(f), size_(size), head_(new std::uint8_t[kHeadLimit]) {}
+      : f_(f), size_(size) {}
   std::uint64_t size() const override { return size_; }
 
   const std::uint8_t* Span(std::uint64_t pos, std::size_t n) override {
@@ -77,11 +77,24 @@ class FileSource : public ByteSource {
     if (end > loaded_) {
       std::uint64_t want = std::max<std::uint64_t>({end, loaded_ * 2, kFirstRead});
       want = std::min<std::uint64_t>({want, kHeadLimit, size_});
+      HoldHead(static_cast<std::size_t>(want));
       const std::size_t got = f_.ReadAt(loaded_, head_.get() + loaded_, want - loaded_);
       loaded_ += got;
       if (end > loaded_) return nullptr;  // the file shrank or a read failed
     }
     return head_.get() + pos;
+  }
+
+  // Room for the first `n` bytes: the first few KiB at first, all of the
+  // head once more is wanted. A buffer of the whole head for every file
+  // made the allocator give memory back and take it again file by file.
+  void HoldHead(std::size_t n) {
+    if (n <= headCap_) return;
+    const std::size_t cap = headCap_ == 0 ? n : kHeadLimit;
+    std::unique_ptr<std::uint8_t[]> grown(new std::uint8_t[cap]);
+    if (loaded_ > 0) std::memcpy(grown.get(), head_.get(), static_cast<std::size_t>(loaded_));
+    head_ = std::move(grown);
+    headCap_ = cap;
   }
 
   const std::uint8_t* FromBlock(std::uint64_t pos, std::size_t n) {
@@ -101,6 +114,7 @@ class FileSource : public ByteSource {
   const fs::ReadOnlyFile& f_;
   std::uint64_t size_;
   std::unique_ptr<std::uint8_t[]> head_;
+  std::size_t headCap_ = 0;
   std::uint64_t loaded_ = 0;
   std::unique_ptr<std::uint8_t[]> block_;
   std::size_t blockCap_ = 0;
