@@ -352,16 +352,20 @@ TEST_F(ExifReader, CreationDateScanStopsAtAnOffsetBeyondTheEnd) {
   EXPECT_EQ(Label(head + farFirst, "7"), "NoData");
 }
 
-// A big file whose DateTimeOriginal entry lies far behind the head, with
-// decoy tag bytes around the block boundaries of the streaming reader.
-std::string BigFile(std::size_t size, std::size_t entryAt, bool mm) {
-  ExifBuilder b('B', mm);
-  std::string f = b.Build();
-  const std::size_t T = b.T();
+// The start of a file for the scan: the Exif header, IFD0 of one entry, a
+// date at T+26 and at T+46 a text without the date's colons.
+std::string ScanHead(const ExifBuilder& b, bool mm) {
   std::string tiff = std::string(mm ? "MM" : "II") + b.U16(42) + b.U32(8) + b.U16(1);
   tiff += b.U16(kXRes) + b.U16(2) + b.U32(20) + b.U32(30) + std::string(4, '\0');
   tiff += std::string("1999:12:31 23:59:59\0", 20) + std::string("ab:cd:ef", 8);
-  f = f.substr(0, T) + tiff;
+  return b.Build().substr(0, b.T()) + tiff;
+}
+
+// A big file whose DateTimeOriginal entry lies far behind the head, with
+// decoy tag bytes around the block boundaries of the streaming reader.
+std::string BigFile(std::size_t size, std::size_t entryAt, bool mm) {
+  const ExifBuilder b('B', mm);
+  std::string f = ScanHead(b, mm);
   std::mt19937 rng(7);
   while (f.size() < size) {
     const char c = char(rng() % 251);
@@ -394,13 +398,8 @@ TEST_F(ExifReader, StreamingScanMatchesReadingTheWholeFile) {
 // Picture data in which each tag byte stands alone and the two stand
 // reversed, never in order, and the DateTimeOriginal entry at `entryAt`.
 std::string NearMissFile(std::size_t size, std::size_t entryAt, bool mm) {
-  ExifBuilder b('B', mm);
-  std::string f = b.Build();
-  const std::size_t T = b.T();
-  std::string tiff = std::string(mm ? "MM" : "II") + b.U16(42) + b.U32(8) + b.U16(1);
-  tiff += b.U16(kXRes) + b.U16(2) + b.U32(20) + b.U32(30) + std::string(4, '\0');
-  tiff += std::string("1999:12:31 23:59:59\0", 20) + std::string("ab:cd:ef", 8);
-  f = f.substr(0, T) + tiff;
+  const ExifBuilder b('B', mm);
+  std::string f = ScanHead(b, mm);
   const std::string tag = b.U16(kDto);
   const std::string misses = {tag[0], 'x', tag[1], tag[1], tag[0], 'y', tag[0]};
   while (f.size() < size) f += misses;
