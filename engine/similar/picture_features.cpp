@@ -171,6 +171,10 @@ std::optional<PictureFeatures> MeasurePicture(const ThumbnailCalls& lib, const s
   const auto [w, h] = FitInto(storedWidth, storedHeight, kDrawEdge);
   std::array<Plane, 3> rgb = DrawnPlanes(surface, w, h);
   for (Plane& p : rgb) p = Turn(p, orientation);
+  return FeaturesOf(rgb);
+}
+
+PictureFeatures FeaturesOf(const std::array<Plane, 3>& rgb) {
   Plane grey{rgb[0].width, rgb[0].height, std::vector<float>(rgb[0].v.size())};
   for (std::size_t i = 0; i < grey.v.size(); ++i)
     grey.v[i] = 0.299f * rgb[0].v[i] + 0.587f * rgb[1].v[i] + 0.114f * rgb[2].v[i];

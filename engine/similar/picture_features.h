@@ -67,6 +67,9 @@ std::uint64_t GreyHash(const Plane& grey);
 // kCropShare of its sides.
 std::array<std::uint64_t, kCropHashes> CropHashes(const Plane& grey);
 
+// The features of a picture as shown, from its red, green and blue planes.
+PictureFeatures FeaturesOf(const std::array<Plane, 3>& rgb);
+
 // Measures the picture at `path`, stored width x height and turned by
 // `orientation`, through `lib`; nothing when the library cannot draw it,
 // with the library's answer in `answer` when given.

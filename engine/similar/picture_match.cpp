@@ -233,9 +233,12 @@ double Chroma(const FeatureView& f) {
 }
 
 bool LostItsColour(const FeatureView& a, const FeatureView& b, double share) {
+  return LostItsColour(Chroma(a), Chroma(b), share);
+}
+
+bool LostItsColour(double ca, double cb, double share) {
   // Below this a picture has no colour to lose.
   constexpr double kSomeColour = 4;
-  const double ca = Chroma(a), cb = Chroma(b);
   const double more = std::max(ca, cb), less = std::min(ca, cb);
   return more > kSomeColour && less < share * more;
 }
@@ -274,19 +277,27 @@ MatchMeasures Explain(const FeatureView& a, const FeatureView& b, const MatchLim
   return m;
 }
 
+PictureTraits TraitsOf(const FeatureView& f) { return {IsFlat(f), Chroma(f)}; }
+
 std::optional<dupes::Likeness> Match(const FeatureView& a, const FeatureView& b, const MatchLimits& limits) {
+  if (a.width == 0 || b.width == 0 || a.height == 0 || b.height == 0) return std::nullopt;
+  return Match(a, TraitsOf(a), b, TraitsOf(b), limits);
+}
+
+std::optional<dupes::Likeness> Match(const FeatureView& a, const PictureTraits& ta, const FeatureView& b,
+                                     const PictureTraits& tb, const MatchLimits& limits) {
   if (a.width == 0 || b.width == 0 || a.height == 0 || b.height == 0) return std::nullopt;
   const double ra = double(a.width) / a.height, rb = double(b.width) / b.height;
   if (std::max(ra / rb, rb / ra) > limits.aspect) return std::nullopt;
-  const bool flatA = IsFlat(a), flatB = IsFlat(b);
-  if (flatA != flatB) return std::nullopt;
+  const bool flatA = ta.flat;
+  if (flatA != tb.flat) return std::nullopt;
   // A flat picture's hash is the noise of its few grey levels: its colours
   // and aspect alone say which it is.
   if (!flatA && !HashesNear(a, b, limits)) return std::nullopt;
   const int distance = flatA ? 0 : HashDistance(a, b);
   // A flat picture brighter is another flat picture.
   if (ColourDifference(a, b, flatA ? 0 : kBrightnessShift) > limits.colour) return std::nullopt;
-  if (LostItsColour(a, b, limits.chromaShare)) return std::nullopt;
+  if (LostItsColour(ta.chroma, tb.chroma, limits.chromaShare)) return std::nullopt;
   dupes::Likeness likeness;
   likeness.identical = false;
   likeness.distance = distance;

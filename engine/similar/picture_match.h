@@ -73,8 +73,21 @@ double Chroma(const FeatureView& f);
 // other's: a greyscale copy of a colour photograph.
 bool LostItsColour(const FeatureView& a, const FeatureView& b, double share);
 
+// What Match weighs of each picture on its own, measured once where one
+// picture is weighed against many.
+struct PictureTraits {
+  bool flat = false;  // IsFlat
+  double chroma = 0;  // Chroma
+};
+PictureTraits TraitsOf(const FeatureView& f);
+// Whether pictures of chroma `a` and `b` differ as LostItsColour says.
+bool LostItsColour(double a, double b, double share);
+
 // How `b` is like `a`, or nothing when they are not the same picture.
 std::optional<dupes::Likeness> Match(const FeatureView& a, const FeatureView& b, const MatchLimits& limits = {});
+// The same with each picture's traits measured before.
+std::optional<dupes::Likeness> Match(const FeatureView& a, const PictureTraits& ta, const FeatureView& b,
+                                     const PictureTraits& tb, const MatchLimits& limits);
 
 inline int HashDistance(const PictureFeatures& a, const PictureFeatures& b) { return HashDistance(ViewOf(a), ViewOf(b)); }
 inline double ColourDifference(const PictureFeatures& a, const PictureFeatures& b) {

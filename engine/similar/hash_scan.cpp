@@ -1,0 +1,113 @@
+#include "engine/similar/hash_scan.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+
+namespace pictray::similar {
+namespace {
+
+// Kept pictures scanned for every query before the next: their hashes
+// (48 bytes each) stay in the core's cache while all queries read them.
+constexpr std::size_t kChunk = 2048;
+
+using Kernel = void (*)(const FeatureView&, const KeptHashes&, std::size_t, std::size_t, int, int,
+                        std::vector<std::uint32_t>&);
+
+// HashesNear of picture `f` and kept picture t, branch-free.
+[[gnu::always_inline]] inline bool NearBody(const FeatureView& f, const KeptHashes& kept, std::size_t t, int radius,
+                                            int crop) {
+  const std::uint64_t h = kept.whole[t];
+  bool near = __builtin_popcountll(f.hash ^ h) <= radius;
+  for (int m = 0; m < kCropHashes; ++m)
+    near |= (__builtin_popcountll(f.hash ^ kept.crops[static_cast<std::size_t>(m)][t]) <= crop) |
+            (__builtin_popcountll(f.cropHash[m] ^ h) <= crop);
+  return near;
+}
+
+void NearPlain(const FeatureView& f, const KeptHashes& kept, std::size_t from, std::size_t to, int radius, int crop,
+               std::vector<std::uint32_t>& out) {
+  for (std::size_t t = from; t < to; ++t)
+    if (NearBody(f, kept, t, radius, crop)) out.push_back(static_cast<std::uint32_t>(t));
+}
+
+[[gnu::target("popcnt")]] void NearPopcount(const FeatureView& f, const KeptHashes& kept, std::size_t from,
+                                            std::size_t to, int radius, int crop, std::vector<std::uint32_t>& out) {
+  for (std::size_t t = from; t < to; ++t)
+    if (NearBody(f, kept, t, radius, crop)) out.push_back(static_cast<std::uint32_t>(t));
+}
+
+// The scan eight kept pictures at a time.
+[[gnu::target("avx512f,avx512vpopcntdq,popcnt")]] void NearAvx512(const FeatureView& f, const KeptHashes& kept,
+                                                                  std::size_t from, std::size_t to, int radius,
+                                                                  int crop, std::vector<std::uint32_t>& out) {
+  const __m512i q = _mm512_set1_epi64(static_cast<long long>(f.hash));
+  __m512i qc[kCropHashes];
+  for (int m = 0; m < kCropHashes; ++m) qc[m] = _mm512_set1_epi64(static_cast<long long>(f.cropHash[m]));
+  const __m512i limit = _mm512_set1_epi64(radius), cropLimit = _mm512_set1_epi64(crop);
+  std::size_t t = from;
+  for (; t + 8 <= to; t += 8) {
+    const __m512i w = _mm512_loadu_si512(kept.whole.data() + t);
+    __mmask8 near = _mm512_cmple_epu64_mask(_mm512_popcnt_epi64(_mm512_xor_si512(q, w)), limit);
+    for (int m = 0; m < kCropHashes; ++m) {
+      const __m512i c = _mm512_loadu_si512(kept.crops[static_cast<std::size_t>(m)].data() + t);
+      near |= _mm512_cmple_epu64_mask(_mm512_popcnt_epi64(_mm512_xor_si512(q, c)), cropLimit);
+      near |= _mm512_cmple_epu64_mask(_mm512_popcnt_epi64(_mm512_xor_si512(qc[m], w)), cropLimit);
+    }
+    for (unsigned bits = near; bits != 0; bits &= bits - 1)
+      out.push_back(static_cast<std::uint32_t>(t + static_cast<std::size_t>(__builtin_ctz(bits))));
+  }
+  for (; t < to; ++t)
+    if (NearBody(f, kept, t, radius, crop)) out.push_back(static_cast<std::uint32_t>(t));
+}
+
+Kernel KernelOf(ScanKernel kernel) {
+  switch (kernel) {
+    case ScanKernel::Popcount:
+      return NearPopcount;
+    case ScanKernel::Avx512:
+      return NearAvx512;
+    case ScanKernel::Plain:
+      break;
+  }
+  return NearPlain;
+}
+
+}  // namespace
+
+void KeptHashes::Add(const FeatureView& f) {
+  whole.push_back(f.hash);
+  for (int m = 0; m < kCropHashes; ++m) crops[static_cast<std::size_t>(m)].push_back(f.cropHash[m]);
+}
+
+bool Supported(ScanKernel kernel) {
+  __builtin_cpu_init();
+  switch (kernel) {
+    case ScanKernel::Popcount:
+      return __builtin_cpu_supports("popcnt");
+    case ScanKernel::Avx512:
+      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vpopcntdq") &&
+             __builtin_cpu_supports("popcnt");
+    case ScanKernel::Plain:
+      break;
+  }
+  return true;
+}
+
+ScanKernel FastestKernel() {
+  for (ScanKernel k : {ScanKernel::Avx512, ScanKernel::Popcount})
+    if (Supported(k)) return k;
+  return ScanKernel::Plain;
+}
+
+void NearKept(const KeptHashes& kept, std::size_t count, std::span<const FeatureView> queries,
+              const MatchLimits& limits, ScanKernel kernel, std::span<std::vector<std::uint32_t>> near) {
+  const Kernel scan = KernelOf(kernel);
+  for (std::size_t from = 0; from < count; from += kChunk) {
+    const std::size_t to = std::min(count, from + kChunk);
+    for (std::size_t q = 0; q < queries.size(); ++q)
+      scan(queries[q], kept, from, to, limits.hashRadius, limits.cropHashRadius, near[q]);
+  }
+}
+
+}  // namespace pictray::similar
