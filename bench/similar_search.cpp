@@ -1,7 +1,8 @@
 // The search for the same picture over one folder, as a run makes it:
 // listed, exact copies grouped, then FindSimilar with the thumbnail library
 // linked in. Prints each group on one line (the kept file first, names
-// separated by tabs) and, on stderr, the time of each phase.
+// separated by tabs) and, on stderr, the time of each phase and the peak
+// memory after it.
 // Usage: bench_similar_search FOLDER [--cache DIR] [--threads N] [--radius R]
 //        [--crop-radius R] [--colour C] [--correlation R] [--area PERCENT]
 #include <chrono>
@@ -16,6 +17,18 @@
 #include "thumbkit/thumbkit.h"
 
 namespace {
+
+// The most memory the bench has held so far, in KB.
+long PeakKb() {
+  FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return 0;
+  char line[256];
+  long kb = 0;
+  while (std::fgets(line, sizeof line, f))
+    if (std::strncmp(line, "VmHWM:", 6) == 0) kb = std::atol(line + 6);
+  std::fclose(f);
+  return kb;
+}
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -52,7 +65,7 @@ int main(int argc, char** argv) {
   dupes::SetSizeWork(table);
   dupes::SortFileTable(table, 0);
   dupes::SetFolda(env, table);
-  std::fprintf(stderr, "listed and grouped %zu files: %.2f s\n", table.size(), Seconds(start));
+  std::fprintf(stderr, "listed and grouped %zu files: %.2f s, peak %ld KB\n", table.size(), Seconds(start), PeakKb());
   start = std::chrono::steady_clock::now();
   auto phaseStart = start;
   SearchPhase shown = SearchPhase::Measuring;
@@ -60,14 +73,14 @@ int main(int argc, char** argv) {
       env, table, dupes::GroupsOfTable(table), tools, dupes::DefaultKeepRule(),
       [&](SearchPhase phase, std::size_t, std::size_t total) {
         if (phase == shown) return;
-        std::fprintf(stderr, "measured: %.2f s\n", Seconds(phaseStart));
+        std::fprintf(stderr, "measured: %.2f s, peak %ld KB\n", Seconds(phaseStart), PeakKb());
         phaseStart = std::chrono::steady_clock::now();
         shown = phase;
         std::fprintf(stderr, "candidate pairs: %zu\n", total);
       },
       nullptr, limits);
-  std::fprintf(stderr, "compared: %.2f s\nsearch: %.2f s, %zu groups\n", Seconds(phaseStart), Seconds(start),
-               review.groups.size());
+  std::fprintf(stderr, "compared: %.2f s\nsearch: %.2f s, %zu groups, peak %ld KB\n", Seconds(phaseStart),
+               Seconds(start), review.groups.size(), PeakKb());
   for (const dupes::TwinGroup& g : review.groups) {
     std::string line = table[g.members[g.kept].row].path;
     for (std::size_t m = 0; m < g.members.size(); ++m)

@@ -117,6 +117,71 @@ Plane Turn(const Plane& p, int orientation) {
   return out;
 }
 
+namespace {
+
+// What a grey pixel is predicted to be from its left, upper and upper left
+// neighbours (a plane through them), or from the one it has.
+int Predicted(const std::uint8_t* grey, int width, int x, int y) {
+  const std::size_t at = static_cast<std::size_t>(y) * width + x;
+  if (y == 0) return x == 0 ? 128 : grey[at - 1];
+  if (x == 0) return grey[at - width];
+  return std::clamp(int(grey[at - 1]) + grey[at - width] - grey[at - width - 1], 0, 255);
+}
+
+// Differences of -kSmall..kSmall take one nibble (the difference plus
+// kSmall + 1), others a zero nibble and the byte.
+constexpr int kSmall = 7;
+
+}  // namespace
+
+void PackGrey(const std::uint8_t* grey, int width, int height, std::vector<std::uint8_t>& out) {
+  bool half = false;  // the last byte's low nibble is still free
+  const auto nibble = [&](int v) {
+    if (half)
+      out.back() = static_cast<std::uint8_t>(out.back() | v);
+    else
+      out.push_back(static_cast<std::uint8_t>(v << 4));
+    half = !half;
+  };
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const std::uint8_t step = static_cast<std::uint8_t>(grey[static_cast<std::size_t>(y) * width + x] -
+                                                          Predicted(grey, width, x, y));
+      const int d = static_cast<std::int8_t>(step);
+      if (d >= -kSmall && d <= kSmall) {
+        nibble(d + kSmall + 1);
+      } else {
+        nibble(0);
+        nibble(step >> 4);
+        nibble(step & 15);
+      }
+    }
+}
+
+void UnpackGrey(const std::uint8_t* packed, int width, int height, std::uint8_t* grey) {
+  std::size_t at = 0;  // in nibbles
+  const auto nibble = [&] {
+    const std::uint8_t b = packed[at / 2];
+    return (at++ % 2 == 0) ? b >> 4 : b & 15;
+  };
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const int n = nibble();
+      int step = n - kSmall - 1;
+      if (n == 0) {
+        const int high = nibble();
+        step = high << 4 | nibble();
+      }
+      grey[static_cast<std::size_t>(y) * width + x] = static_cast<std::uint8_t>(Predicted(grey, width, x, y) + step);
+    }
+}
+
+const std::uint8_t* GreyOf(const FeatureView& f, GreyRoom& room) {
+  if (f.grey || !f.packedGrey) return f.grey;
+  UnpackGrey(f.packedGrey, f.width, f.height, room.data());
+  return room.data();
+}
+
 std::uint64_t GreyHash(const Plane& grey) {
   const Plane small = Resample(grey, kHashEdge, kHashEdge);
   std::array<double, kHashEdge * kHashFrequencies> cosines;

@@ -40,7 +40,21 @@ struct FeatureView {
   const std::uint8_t* grey = nullptr;  // width x height
   // The picture's pixel size as shown; 0 when not known.
   std::uint32_t shownWidth = 0, shownHeight = 0;
+  // Where `grey` is null: the grey thumbnail as PackGrey packed it.
+  const std::uint8_t* packedGrey = nullptr;
 };
+
+// A grey thumbnail packed without loss, about half its size: each pixel as
+// its difference from what its neighbours predict, in four bits where that
+// is small (a smooth thumbnail's mostly are), else in twelve. Appended to
+// `out`.
+void PackGrey(const std::uint8_t* grey, int width, int height, std::vector<std::uint8_t>& out);
+// The thumbnail of `width` x `height` that PackGrey packed, to `grey`.
+void UnpackGrey(const std::uint8_t* packed, int width, int height, std::uint8_t* grey);
+// Room for one grey thumbnail unpacked.
+using GreyRoom = std::array<std::uint8_t, kGreyEdge * kGreyEdge>;
+// The grey thumbnail of `f`: its own, or unpacked into `room`.
+const std::uint8_t* GreyOf(const FeatureView& f, GreyRoom& room);
 
 inline FeatureView ViewOf(const PictureFeatures& f) {
   return {f.hash, f.cropHash.data(), f.colour.data(), f.width, f.height, f.grey.data()};

@@ -1,15 +1,18 @@
-// The scan for near hashes and the join in keep order against the plain
-// comparison of every pair, on made-up features (no drawing, small
-// thumbnails: quick under the sanitizers): hashes spread at random, hashes
-// crowded round a few, flat pictures, one picture saved many times.
+// The scan for near hashes and the join in keep order, over features as
+// the store packs them, against the plain comparison of every pair, on
+// made-up features (no drawing, small thumbnails: quick under the
+// sanitizers): hashes spread at random, hashes crowded round a few, flat
+// pictures, one picture saved many times. And the packing of thumbnails.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <random>
 #include <tuple>
 #include <vector>
 
+#include "engine/similar/feature_store.h"
 #include "engine/similar/hash_scan.h"
 #include "engine/similar/picture_match.h"
 #include "engine/similar/similar_groups.h"
@@ -125,8 +128,12 @@ TEST(SimilarScan, JoinInKeepOrderIsThePlainScan) {
     SCOPED_TRACE(crowd.name);
     const std::vector<PictureFeatures> made = MakeFeatures(crowd.count / 4, crowd.centres, crowd.spread, crowd.flat, 5);
     const std::vector<FeatureView> views = ViewsOf(made);
+    FeatureStore store(made.size());
+    for (const PictureFeatures& f : made) store.Add(f);
+    std::vector<FeatureView> packed;
+    for (std::uint32_t i = 0; i < made.size(); ++i) packed.push_back(store.View(i));
     std::vector<SamePair> joins;
-    ASSERT_TRUE(JoinInKeepOrder(views, limits, 2, nullptr, {}, joins));
+    ASSERT_TRUE(JoinInKeepOrder(packed, limits, 2, nullptr, {}, joins));
     const auto key = [](const SamePair& p) { return std::tuple(p.later, p.earlier); };
     std::sort(joins.begin(), joins.end(), [&](const SamePair& a, const SamePair& b) { return key(a) < key(b); });
     const std::vector<SamePair> expected = JoinsOfPlainScan(views, limits);
@@ -135,6 +142,32 @@ TEST(SimilarScan, JoinInKeepOrderIsThePlainScan) {
       EXPECT_EQ(key(joins[i]), key(expected[i]));
       EXPECT_EQ(joins[i].likeness, expected[i].likeness);
     }
+  }
+}
+
+TEST(SimilarScan, GreysPackWithoutLoss) {
+  std::mt19937_64 random(3);
+  const struct {
+    const char* name;
+    int width, height;
+    std::function<int(int, int)> level;
+  } cases[] = {
+      {"one pixel", 1, 1, [](int, int) { return 200; }},
+      {"a smooth slope", 48, 36, [](int x, int y) { return 40 + x * 3 + y; }},
+      {"edges of black and white", 48, 36, [](int x, int y) { return (x / 3 + y / 5) % 2 ? 255 : 0; }},
+      {"noise", 36, 48, [&](int, int) { return static_cast<int>(random() % 256); }},
+      {"one column", 1, 48, [](int, int y) { return 255 - y * 5; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    GreyRoom grey{}, back{};
+    for (int y = 0; y < c.height; ++y)
+      for (int x = 0; x < c.width; ++x) grey[static_cast<std::size_t>(y * c.width + x)] = static_cast<std::uint8_t>(c.level(x, y));
+    std::vector<std::uint8_t> packed{0x5A};  // appended after what was there
+    PackGrey(grey.data(), c.width, c.height, packed);
+    UnpackGrey(packed.data() + 1, c.width, c.height, back.data());
+    EXPECT_EQ(back, grey);
+    EXPECT_EQ(packed[0], 0x5A);
   }
 }
 
