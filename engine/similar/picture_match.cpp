@@ -286,7 +286,33 @@ MatchMeasures Explain(const FeatureView& a, const FeatureView& b, const MatchLim
   return m;
 }
 
-PictureTraits TraitsOf(const FeatureView& f) { return {IsFlat(f), Chroma(f)}; }
+PictureTraits TraitsOf(const FeatureView& f) {
+  PictureTraits t{IsFlat(f), Chroma(f)};
+  constexpr int blocks = kColourGrid / 2;
+  for (int y = 0; y < kColourGrid; ++y)
+    for (int x = 0; x < kColourGrid; ++x)
+      for (int c = 0; c < 3; ++c) {
+        const int v = f.colour[(y * kColourGrid + x) * 3 + c];
+        t.channelSum[static_cast<std::size_t>(c)] += v;
+        t.blockSum[static_cast<std::size_t>((c * blocks + y / 2) * blocks + x / 2)] += static_cast<std::int16_t>(v);
+      }
+  return t;
+}
+
+double ColourDifferenceAtLeast(const PictureTraits& a, const PictureTraits& b, int brightnessShift) {
+  constexpr int n = kColourGrid * kColourGrid * 3, cells = kColourGrid * kColourGrid;
+  constexpr int perChannel = (kColourGrid / 2) * (kColourGrid / 2);
+  // The shift as ColourDifference takes it; |a sum of differences| is at
+  // most the sum of their sizes.
+  int sum = 0;
+  for (int c = 0; c < 3; ++c) {
+    const int shift = std::clamp((b.channelSum[static_cast<std::size_t>(c)] - a.channelSum[static_cast<std::size_t>(c)]) / cells,
+                                 -brightnessShift, brightnessShift);
+    for (int k = c * perChannel; k < (c + 1) * perChannel; ++k)
+      sum += std::abs(a.blockSum[static_cast<std::size_t>(k)] + 4 * shift - b.blockSum[static_cast<std::size_t>(k)]);
+  }
+  return double(sum) / n;
+}
 
 std::optional<dupes::Likeness> Match(const FeatureView& a, const FeatureView& b, const MatchLimits& limits) {
   if (a.width == 0 || b.width == 0 || a.height == 0 || b.height == 0) return std::nullopt;
@@ -300,12 +326,14 @@ std::optional<dupes::Likeness> Match(const FeatureView& a, const PictureTraits& 
   if (std::max(ra / rb, rb / ra) > limits.aspect) return std::nullopt;
   const bool flatA = ta.flat;
   if (flatA != tb.flat) return std::nullopt;
+  const int shift = flatA ? 0 : kBrightnessShift;
+  if (ColourDifferenceAtLeast(ta, tb, shift) > limits.colour) return std::nullopt;
   // A flat picture's hash is the noise of its few grey levels: its colours
   // and aspect alone say which it is.
   if (!flatA && !HashesNear(a, b, limits)) return std::nullopt;
   const int distance = flatA ? 0 : HashDistance(a, b);
   // A flat picture brighter is another flat picture.
-  if (ColourDifference(a, b, flatA ? 0 : kBrightnessShift) > limits.colour) return std::nullopt;
+  if (ColourDifference(a, b, shift) > limits.colour) return std::nullopt;
   if (LostItsColour(ta.chroma, tb.chroma, limits.chromaShare)) return std::nullopt;
   dupes::Likeness likeness;
   likeness.identical = false;

@@ -3,6 +3,8 @@
 // when one is scaled and moved over the other.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
 
 #include "engine/list/twin_groups.h"
@@ -78,8 +80,16 @@ bool LostItsColour(const FeatureView& a, const FeatureView& b, double share);
 struct PictureTraits {
   bool flat = false;  // IsFlat
   double chroma = 0;  // Chroma
+  // The colours summed over each channel and over blocks of 2 x 2 cells:
+  // enough to rule most pairs out without their 8 x 8 colours.
+  std::array<std::int32_t, 3> channelSum{};
+  std::array<std::int16_t, 3 * (kColourGrid / 2) * (kColourGrid / 2)> blockSum{};  // channel-major
 };
 PictureTraits TraitsOf(const FeatureView& f);
+// At most ColourDifference(a, b, brightnessShift) of the pictures of `a`
+// and `b`: the same brightness shift, the differences summed by block
+// before they are taken whole.
+double ColourDifferenceAtLeast(const PictureTraits& a, const PictureTraits& b, int brightnessShift);
 // Whether pictures of chroma `a` and `b` differ as LostItsColour says.
 bool LostItsColour(double a, double b, double share);
 

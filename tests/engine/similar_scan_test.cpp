@@ -145,6 +145,26 @@ TEST(SimilarScan, JoinInKeepOrderIsThePlainScan) {
   }
 }
 
+// The bound Match rules pairs out by never passes the difference itself,
+// whatever the colours and the brightness allowed.
+TEST(SimilarScan, ColourBoundIsAtMostTheDifference) {
+  std::mt19937_64 random(9);
+  for (int round = 0; round < 2000; ++round) {
+    PictureFeatures a, b;
+    for (std::size_t i = 0; i < a.colour.size(); ++i) {
+      a.colour[i] = static_cast<std::uint8_t>(random() % 256);
+      // Now unlike, now brighter or darker, now nearly the same.
+      const int kind = round % 3;
+      const int v = kind == 0 ? static_cast<int>(random() % 256)
+                              : a.colour[i] + (kind == 1 ? 40 : -3) + static_cast<int>(random() % 9) - 4;
+      b.colour[i] = static_cast<std::uint8_t>(std::clamp(v, 0, 255));
+    }
+    const PictureTraits ta = TraitsOf(ViewOf(a)), tb = TraitsOf(ViewOf(b));
+    for (int shift : {0, kBrightnessShift})
+      ASSERT_LE(ColourDifferenceAtLeast(ta, tb, shift), ColourDifference(ViewOf(a), ViewOf(b), shift)) << round;
+  }
+}
+
 TEST(SimilarScan, GreysPackWithoutLoss) {
   std::mt19937_64 random(3);
   const struct {
