@@ -1,7 +1,6 @@
 #include "engine/similar/similar_groups.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <tuple>
 
