@@ -98,7 +98,8 @@ int main(int argc, char** argv) {
   unsigned threads = 2;
   for (int i = 3; i < argc; ++i) {
     if (std::strcmp(argv[i], "--tiles") == 0) tiles = true;
-    else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) threads = static_cast<unsigned>(std::atoi(argv[++i]));
+    else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc)
+      threads = static_cast<unsigned>(std::atoi(argv[++i]));
     else return 2;
   }
   const long planted = tiles ? 0 : count / 100;

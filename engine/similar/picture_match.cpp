@@ -301,15 +301,14 @@ PictureTraits TraitsOf(const FeatureView& f) {
 
 double ColourDifferenceAtLeast(const PictureTraits& a, const PictureTraits& b, int brightnessShift) {
   constexpr int n = kColourGrid * kColourGrid * 3, cells = kColourGrid * kColourGrid;
-  constexpr int perChannel = (kColourGrid / 2) * (kColourGrid / 2);
+  constexpr std::size_t perChannel = (kColourGrid / 2) * (kColourGrid / 2);
   // The shift as ColourDifference takes it; |a sum of differences| is at
   // most the sum of their sizes.
   int sum = 0;
-  for (int c = 0; c < 3; ++c) {
-    const int shift = std::clamp((b.channelSum[static_cast<std::size_t>(c)] - a.channelSum[static_cast<std::size_t>(c)]) / cells,
-                                 -brightnessShift, brightnessShift);
-    for (int k = c * perChannel; k < (c + 1) * perChannel; ++k)
-      sum += std::abs(a.blockSum[static_cast<std::size_t>(k)] + 4 * shift - b.blockSum[static_cast<std::size_t>(k)]);
+  for (std::size_t c = 0; c < 3; ++c) {
+    const int shift = std::clamp((b.channelSum[c] - a.channelSum[c]) / cells, -brightnessShift, brightnessShift);
+    for (std::size_t k = c * perChannel; k < (c + 1) * perChannel; ++k)
+      sum += std::abs(a.blockSum[k] + 4 * shift - b.blockSum[k]);
   }
   return double(sum) / n;
 }
@@ -326,13 +325,13 @@ std::optional<dupes::Likeness> Match(const FeatureView& a, const PictureTraits& 
   if (std::max(ra / rb, rb / ra) > limits.aspect) return std::nullopt;
   const bool flatA = ta.flat;
   if (flatA != tb.flat) return std::nullopt;
+  // A flat picture brighter is another flat picture.
   const int shift = flatA ? 0 : kBrightnessShift;
   if (ColourDifferenceAtLeast(ta, tb, shift) > limits.colour) return std::nullopt;
   // A flat picture's hash is the noise of its few grey levels: its colours
   // and aspect alone say which it is.
   if (!flatA && !HashesNear(a, b, limits)) return std::nullopt;
   const int distance = flatA ? 0 : HashDistance(a, b);
-  // A flat picture brighter is another flat picture.
   if (ColourDifference(a, b, shift) > limits.colour) return std::nullopt;
   if (LostItsColour(ta.chroma, tb.chroma, limits.chromaShare)) return std::nullopt;
   dupes::Likeness likeness;

@@ -28,7 +28,8 @@ std::uint64_t Flip(std::uint64_t h, int bits, std::mt19937_64& random) {
 
 // `count` features: `centres` originals, each picture one of them with its
 // hashes up to `spread` bits away; with `flat`, the thumbnails of one grey.
-std::vector<PictureFeatures> MakeFeatures(std::size_t count, std::size_t centres, int spread, bool flat, unsigned seed) {
+std::vector<PictureFeatures> MakeFeatures(std::size_t count, std::size_t centres, int spread, bool flat,
+                                          unsigned seed) {
   std::mt19937_64 random(seed);
   std::vector<PictureFeatures> originals(centres);
   for (PictureFeatures& o : originals) {
@@ -39,7 +40,7 @@ std::vector<PictureFeatures> MakeFeatures(std::size_t count, std::size_t centres
     for (auto& c : o.colour) c = static_cast<std::uint8_t>(random() % (flat ? 8 : 256));
     o.width = 8;
     o.height = 6;
-    for (int i = 0; i < 48; ++i) o.grey[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(flat ? 90 : random() % 256);
+    for (std::size_t i = 0; i < 48; ++i) o.grey[i] = static_cast<std::uint8_t>(flat ? 90 : random() % 256);
   }
   std::vector<PictureFeatures> out(count);
   for (PictureFeatures& f : out) {
@@ -182,7 +183,8 @@ TEST(SimilarScan, GreysPackWithoutLoss) {
     SCOPED_TRACE(c.name);
     GreyRoom grey{}, back{};
     for (int y = 0; y < c.height; ++y)
-      for (int x = 0; x < c.width; ++x) grey[static_cast<std::size_t>(y * c.width + x)] = static_cast<std::uint8_t>(c.level(x, y));
+      for (int x = 0; x < c.width; ++x)
+        grey[static_cast<std::size_t>(y * c.width + x)] = static_cast<std::uint8_t>(c.level(x, y));
     std::vector<std::uint8_t> packed{0x5A};  // appended after what was there
     PackGrey(grey.data(), c.width, c.height, packed);
     UnpackGrey(packed.data() + 1, c.width, c.height, back.data());
