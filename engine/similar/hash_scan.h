@@ -2,7 +2,7 @@
 // by scanning them all: at the radii the comparison needs (16 of 64 bits)
 // no index over pieces of the hashes rules out enough of them to pay, so
 // the scan reads each kept picture's hashes once for many pictures and
-// compares eight at a time where the processor can.
+// compares four or eight at a time where the processor can.
 #pragma once
 
 #include <array>
@@ -25,9 +25,10 @@ struct KeptHashes {
   std::size_t size() const { return whole.size(); }
 };
 
-// The ways of comparing: plain, with the popcount instruction, and eight
-// at once with AVX-512's popcount of 64-bit lanes.
-enum class ScanKernel { Plain, Popcount, Avx512 };
+// The ways of comparing: plain, with the popcount instruction, four at
+// once with AVX2 (the bits of each byte looked up), and eight at once with
+// AVX-512's popcount of 64-bit lanes.
+enum class ScanKernel { Plain, Popcount, Avx2, Avx512 };
 bool Supported(ScanKernel kernel);
 // The fastest kernel this processor runs.
 ScanKernel FastestKernel();

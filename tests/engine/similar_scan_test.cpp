@@ -91,7 +91,7 @@ TEST(SimilarScan, NearKeptIsHashesNearOfEveryPair) {
     for (std::size_t q = 0; q < queries; ++q)
       for (std::uint32_t t = 0; t < keptCount; ++t)
         if (HashesNear(asked[q], views[t], limits)) expected[q].push_back(t);
-    for (ScanKernel kernel : {ScanKernel::Plain, ScanKernel::Popcount, ScanKernel::Avx512}) {
+    for (ScanKernel kernel : {ScanKernel::Plain, ScanKernel::Popcount, ScanKernel::Avx2, ScanKernel::Avx512}) {
       if (!Supported(kernel)) continue;
       SCOPED_TRACE(static_cast<int>(kernel));
       std::vector<std::vector<std::uint32_t>> found(queries);
