@@ -133,12 +133,14 @@ std::string Words(dupes::PictureKind kind, Language language) {
 
 namespace {
 
-// Wall-clock seconds since 1970 as "YYYY-MM-DD HH:MM:SS".
-std::string WallDate(std::int64_t seconds) {
+// Wall-clock seconds since 1970 as "YYYY-MM-DD HH:MM:SS", with the
+// nanoseconds after a point when `fraction` (two dates of one second).
+std::string WallDate(std::int64_t seconds, std::int32_t nanoseconds, bool fraction) {
   const dupes::CivilTime t = dupes::CivilOfWallSeconds(seconds);
-  char text[96];
-  std::snprintf(text, sizeof text, "%04lld-%02d-%02d %02d:%02d:%02d", static_cast<long long>(t.year), t.month, t.day,
-                t.hour, t.minute, t.second);
+  char text[112];
+  const int n = std::snprintf(text, sizeof text, "%04lld-%02d-%02d %02d:%02d:%02d", static_cast<long long>(t.year),
+                              t.month, t.day, t.hour, t.minute, t.second);
+  if (fraction && n > 0) std::snprintf(text + n, sizeof text - n, ".%09d", static_cast<int>(nanoseconds));
   return text;
 }
 
@@ -163,9 +165,10 @@ std::string Words(const dupes::KeepReason& why, Language language, const dupes::
                                               Words(static_cast<dupes::PictureKind>(why.value[1]), language)});
     case KeepCriterion::Date: {
       std::vector<std::string> dates;
+      const bool oneSecond = why.value[0] == why.value[1];
       for (int i = 0; i < 2; ++i)
-        dates.push_back(
-            Fill(v.piece(why.dateTaken[i] ? Piece::WhyDateTaken : Piece::WhyDateModified), {WallDate(why.value[i])}));
+        dates.push_back(Fill(v.piece(why.dateTaken[i] ? Piece::WhyDateTaken : Piece::WhyDateModified),
+                             {WallDate(why.value[i], why.nanoseconds[i], oneSecond)}));
       return Fill(v.piece(Piece::WhyDate), dates);
     }
     case KeepCriterion::Name:

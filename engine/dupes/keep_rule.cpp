@@ -364,6 +364,7 @@ KeepReason WhyKept(const FileRec& kept, const PictureFacts* fk, const FileRec& o
       case KeepCriterion::Date: {
         const BestDate d = BestDateOf(*r[i], f[0] && f[1] ? f[i] : nullptr);
         why.value[i] = d.seconds;
+        why.nanoseconds[i] = static_cast<std::int32_t>(d.nanoseconds);
         why.dateTaken[i] = d.taken;
         break;
       }

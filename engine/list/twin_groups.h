@@ -66,6 +66,9 @@ struct KeepReason {
   // Name: the names' lengths in bytes (equal: their bytes decided). Folder:
   // the index of the rule's folder step (KeepRule::steps).
   std::int64_t value[2]{};
+  // Date: the nanoseconds past the value's second, which decide between
+  // copies made within one second.
+  std::int32_t nanoseconds[2]{};
   std::int32_t width[2]{}, height[2]{};  // Pixels, as shown
   bool operator==(const KeepReason&) const = default;
 };

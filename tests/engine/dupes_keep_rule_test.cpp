@@ -160,6 +160,15 @@ TEST(KeepRule, EachCriterionDecidesInItsPlaceAndSaysWhy) {
     // The other way round the rule would not keep `b`: a choice.
     EXPECT_EQ(WhyKept(c.b.r, fb, c.a.r, fa, rule).criterion, KeepCriterion::Chosen);
   }
+  // Copies made within one second: the nanoseconds decide, and are shown.
+  FileRec early = File("m.jpg", 10), late = File("n.jpg", 10);
+  late.identity.mtimeNs += 120000000;
+  const KeepRule original = *ParseKeepRule("original").rule;
+  const KeepReason oneSecond = WhyKept(early, nullptr, late, nullptr, original);
+  ASSERT_EQ(oneSecond.criterion, KeepCriterion::Date);
+  const std::string said = texts::Words(oneSecond, texts::Language::English, &original);
+  EXPECT_NE(said.find(".000000000 < modified "), std::string::npos) << said;
+  EXPECT_NE(said.find(".120000000"), std::string::npos) << said;
   KeepReason pixels;
   pixels.criterion = KeepCriterion::Pixels;
   pixels.width[0] = 4032, pixels.height[0] = 3024, pixels.width[1] = 1600, pixels.height[1] = 1200;
