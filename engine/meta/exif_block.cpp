@@ -10,26 +10,18 @@
 #include <utility>
 
 #include "engine/meta/media_readers.h"
+#include "engine/meta/tiff_tags.h"
 
 namespace pictray::meta {
 namespace {
-
-enum Tag : std::uint16_t {
-  kModel = 0x110,
-  kOrientation = 0x112,
-  kSoftware = 0x131,
-  kDateTime = 0x132,
-  kDateTimeOriginal = 0x9003,
-  kExifIfd = 0x8769,
-};
 
 // Tags the library decodes beyond their value (embedded XMP, IPTC and
 // Photoshop blocks, makers' notes, sub-images, strips, tiles, thumbnails):
 // a block holding one is the library's to read.
 bool DecodedFurther(std::uint16_t tag) {
   switch (tag) {
-    case 0x02BC: case 0x83BB: case 0x8649: case 0x927C: case 0xC634: case 0x014A: case 0x0111:
-    case 0x0117: case 0x0144: case 0x0145: case 0x0201: case 0x0202:
+    case 0x02BC: case 0x83BB: case 0x8649: case 0x927C: case 0xC634: case kSubIfds: case kStripOffsets:
+    case kStripByteCounts: case kTileOffsets: case kTileByteCounts: case kJpegOffset: case kJpegLength:
       return true;
     default:
       return false;

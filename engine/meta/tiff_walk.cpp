@@ -11,6 +11,7 @@
 
 #include "engine/marks/file_kind.h"
 #include "engine/meta/media_readers.h"
+#include "engine/meta/tiff_tags.h"
 #include "engine/meta/whole_file.h"
 
 namespace pictray::meta {
@@ -21,25 +22,6 @@ constexpr int kMaxDepth = 4;
 constexpr std::size_t kMaxDirectories = 256;
 // Strip or tile tables: a large TIFF of single-row strips.
 constexpr std::uint64_t kMaxTable = 1 << 20;
-
-enum Tag : std::uint16_t {
-  kImageWidth = 0x100,
-  kImageLength = 0x101,
-  kModel = 0x110,
-  kOrientation = 0x112,
-  kSoftware = 0x131,
-  kDateTime = 0x132,
-  kDateTimeOriginal = 0x9003,
-  kStripOffsets = 0x111,
-  kStripByteCounts = 0x117,
-  kTileOffsets = 0x144,
-  kTileByteCounts = 0x145,
-  kSubIfds = 0x14A,
-  kJpegOffset = 0x201,
-  kJpegLength = 0x202,
-  kExifIfd = 0x8769,
-  kGpsIfd = 0x8825,
-};
 
 // Bytes per value of the TIFF types 1 to 13 and BigTIFF's 16 to 18; 0 for
 // no type.
