@@ -55,7 +55,8 @@ bool ReadOnlyFile::HoldHead() const {
 }
 
 std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, void* out, std::size_t n) const {
-  if (fd_ < 0) return 0;
+  // Nothing to read may come with no buffer (an empty vector's data()).
+  if (fd_ < 0 || n == 0) return 0;
   // A file no longer than the head is held whole, as it was when opened.
   if (offset < kHeadBytes && n <= kHeadBytes - offset && HoldHead() && (offset + n <= headSize_ || headSize_ == size_)) {
     const std::size_t from = static_cast<std::size_t>(std::min<std::uint64_t>(offset, headSize_));
