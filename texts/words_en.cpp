@@ -25,6 +25,8 @@ const char* SaidEn(Said s) {
     case Said::RatioAborted: return "RGB ratio analysis aborted";
     case Said::StrengthEnd: return "Analysis finished";
     case Said::StrengthAborted: return "RGB component strength analysis aborted";
+    case Said::SharpnessEnd: return "Sharpness analysis finished";
+    case Said::SharpnessAborted: return "Sharpness analysis aborted";
     case Said::AllSameQuestion: return "Every file got the same value. Clear the values?";
     case Said::AllColourEnd: return "All-colour (AllRGB) analysis finished";
     case Said::PartColourEnd: return "Finished";
@@ -311,6 +313,7 @@ const char* StepEn(int command) {
              "(like 128_064_000); CELLS is a comma list of cells 1..PartX*PartX, or all";
     case cmd::RgbRatio: return "\tthe shares of rough colour families";
     case cmd::RgbStrength: return "\tthe strength of one of red, green and blue; the colour in the notes";
+    case cmd::Sharpness: return "\thow sharp the picture is: sharp, soft or blurred";
     case cmd::AllColour:
       return "LISTFILE\tthe colours of a list file such as RGB.txt, one RRR:GGG:BBB a line, in the\n"
              "whole picture (AllColorMode, MatchPer and samcount from the settings file)";

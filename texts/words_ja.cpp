@@ -25,6 +25,8 @@ const char* SaidJa(Said s) {
     case Said::RatioAborted: return "PGB比率解析処理中止";
     case Said::StrengthEnd: return "解析処理終了";
     case Said::StrengthAborted: return "RGB成分強度解析処理中止";
+    case Said::SharpnessEnd: return "鮮鋭度解析処理終了";
+    case Said::SharpnessAborted: return "鮮鋭度解析処理中止";
     case Said::AllSameQuestion: return "全て同じ値がセットされました。値をクリアしますか？";
     case Said::AllColourEnd: return "AllRGB解析処理終了";
     case Said::PartColourEnd: return "処理終了";
@@ -297,6 +299,7 @@ const char* StepJa(int command) {
              "1..PartX*PartX のカンマ区切りか all";
     case cmd::RgbRatio: return "\tおおまかな色の系統ごとの割合";
     case cmd::RgbStrength: return "\t赤・緑・青のうち一つの強さ。注記にその色";
+    case cmd::Sharpness: return "\t画像の鮮鋭度: sharp(鮮明)、soft(やや甘い)、blurred(ぼけ)";
     case cmd::AllColour:
       return "リストファイル\tRGB.txt のようなリストファイル（1行に RRR:GGG:BBB）の色を画像全体で\n"
              "（AllColorMode、MatchPer、samcount は設定ファイルから）";

@@ -242,7 +242,7 @@ int Main(int argc, char** argv) {
   }
   ctx.checkOnly = false;
   ThumbnailLibrary thumbnails;
-  if ((ctx.needsThumbnails || st.flags.M_RP || st.flags.M_RS) && !LoadThumbnails(LocateProgramFolders(fs::DefaultEnv(), ProgramDir()).libraryDir, thumbnails, st, &error))
+  if ((ctx.needsThumbnails || st.flags.M_RP || st.flags.M_RS || st.flags.M_Sharp) && !LoadThumbnails(LocateProgramFolders(fs::DefaultEnv(), ProgramDir()).libraryDir, thumbnails, st, &error))
     return Fail(error);
 
   RunToEnd({PrepareRowsRun(*FindRowsCommand(cmd::ListUp), st, host, o.folder, std::make_shared<RunChoice>())},

@@ -44,6 +44,7 @@ struct StepValue {
 constexpr StepValue kStepValues[] = {
     {cmd::CharClass, ReadText, false},         {cmd::PhraseClass, ReadText, false},
     {cmd::RgbAnalysis, ReadCells, true},    {cmd::RgbRatio, nullptr, true},          {cmd::RgbStrength, nullptr, true},
+    {cmd::Sharpness, nullptr, true},
     {cmd::AllColour, ReadAllColour, false}, {cmd::PartColour, ReadPartColour, true},
 };
 

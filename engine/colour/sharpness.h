@@ -16,12 +16,12 @@ namespace pictray {
 double LaplacianVariance(const PixelWindow& window);
 
 // The bands, from the thumbnails of detailed scenes left as they are and
-// blurred by a Gaussian of radius 1 and 3 (see the sharpness test): the
-// scenes give variances of 130..180, radius 1 brings them to 11..16, radius
-// 3 to about 2. Each threshold is near the geometric mean of the ranges it
-// parts, so that a factor of three either way keeps a picture in its band.
+// blurred by a Gaussian of radius 1 and 3 (the sharpness tests): the scenes
+// give variances of 130..180, radius 1 brings them to 11..16, radius 3 to
+// about 2, or 6 once stored as a JPEG (its noise is detail too). Each
+// threshold lies near the geometric mean of the ranges it parts.
 inline constexpr double kSharpAbove = 45.0;
-inline constexpr double kSoftAbove = 5.0;
+inline constexpr double kSoftAbove = 8.0;
 
 // "sharp", "soft" or "blurred": the folder a picture of this variance goes
 // into.

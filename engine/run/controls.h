@@ -55,6 +55,7 @@ inline constexpr int RgbRatio = 1049;
 inline constexpr int PreReadNow = 1051;
 inline constexpr int RunEnded = 1052;
 inline constexpr int RgbStrength = 1053;
+inline constexpr int Sharpness = 1054;
 inline constexpr int PartColour = 4003;
 inline constexpr int AllColour = 4004;
 inline constexpr int MenuOpen = 5001;

@@ -31,6 +31,8 @@ enum class Said : std::uint8_t {
   RatioAborted,
   StrengthEnd,
   StrengthAborted,
+  SharpnessEnd,
+  SharpnessAborted,
   AllSameQuestion,
   AllColourEnd,
   PartColourEnd,

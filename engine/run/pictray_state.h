@@ -34,13 +34,13 @@ class SharedText {
 };
 
 struct AnalysisFlags {
-  std::atomic<int> M_Exif{0}, M_Info{0}, M_Hed{0}, M_Size{0}, M_NG{0}, M_RP{0}, M_RS{0};
+  std::atomic<int> M_Exif{0}, M_Info{0}, M_Hed{0}, M_Size{0}, M_NG{0}, M_RP{0}, M_RS{0}, M_Sharp{0};
 
   bool Any() const {
-    return M_Exif || M_Info || M_Hed || M_Size || M_NG || M_RP || M_RS;
+    return M_Exif || M_Info || M_Hed || M_Size || M_NG || M_RP || M_RS || M_Sharp;
   }
   void Reset() {
-    for (std::atomic<int>* f : {&M_Exif, &M_Info, &M_Hed, &M_Size, &M_NG, &M_RP, &M_RS}) f->store(0);
+    for (std::atomic<int>* f : {&M_Exif, &M_Info, &M_Hed, &M_Size, &M_NG, &M_RP, &M_RS, &M_Sharp}) f->store(0);
   }
 };
 

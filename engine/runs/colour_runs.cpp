@@ -1,6 +1,7 @@
 #include "engine/runs/colour_runs.h"
 
 #include <atomic>
+#include <functional>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -227,44 +228,83 @@ void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host, RunRegis
   RatioWorker(valrp2, st, host, 2, std::move(guard));
 }
 
-void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
-  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
-  const StrengthSettings settings = StrengthSettings::Read(profile);
-  const SampledFormats formats = ReadSampledFormats(profile);
+namespace {
+
+// What a run that labels every row reports as its own.
+struct EveryRowRun {
+  int id;
+  Said end, aborted;
+};
+
+// Labels every row with `label` (on `workers` workers, each given its
+// index) and the run's kind; mode 1 first reopens the rows an earlier
+// classification left without a target.
+void LabelEveryRow(ParamBlock& val, PictrayState& st, RunHost& host, const EveryRowRun& run, int workers,
+                   const std::function<void(int worker, std::size_t j, const fs::ReadOnlyFile& file,
+                                            const std::string& path)>& label,
+                   RunRegistry::Guard guard) {
   const std::size_t n = st.rows.ListMax();
   host.SetProgressRange(RunBar::PR01, 0, n > 0 ? static_cast<int>(n - 1) : 0);
   host.SetProgress(RunBar::PR01, 0);
-  if (valrp.mode == 1) ReopenUntargetedRows(st, host);
+  if (val.mode == 1) ReopenUntargetedRows(st, host);
   host.DeselectAll();
 
   FinishedRows progress(host, RunBar::PR01, n, n);
-  const int workers = PoolWorkers(st, profile);
-  std::vector<StrengthSampler> samplers(static_cast<std::size_t>(workers), StrengthSampler(LibraryCalls(st), settings, formats));
-  const std::string kind = KindOf(cmd::RgbStrength);
   const bool stopped = WorkRowsOnPool(
-      *st.env, workers, st.rows, valrp.folder, valrp, progress, kWholePictureAhead,
+      *st.env, workers, st.rows, val.folder, val, progress, kWholePictureAhead,
       [n](std::size_t j) { return j < n; }, [&](int worker, std::size_t j, const fs::ReadOnlyFile& file) {
-        const std::string path = RowPath(valrp.folder, st.rows.name(j));
-        const StrengthResult r = samplers[static_cast<std::size_t>(worker)].GetTopRGB(file, path);
-        if (r.notes) st.rows.setNotes(j, *r.notes);
-        st.rows.setTarget(j, r.target, kind, cmd::RgbStrength);
+        label(worker, j, file, RowPath(val.folder, st.rows.name(j)));
         ShowRow(host, j);
       });
   if (stopped) {
-    Inform(host, Said::StrengthAborted);
+    Inform(host, run.aborted);
     host.SetProgress(RunBar::PR01, 0);
-    host.RunEnded(EndOfRun(cmd::RgbStrength, st, true, false));
+    host.RunEnded(EndOfRun(run.id, st, true, false));
     return;
   }
-  const RunEnd end = EndOfRun(cmd::RgbStrength, st);
-  EndWithSummary(st, host, Said::StrengthEnd, end);
+  const RunEnd end = EndOfRun(run.id, st);
+  EndWithSummary(st, host, run.end, end);
   TellEnd(host, end, guard);
+}
+
+}  // namespace
+
+void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
+  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
+  const int workers = PoolWorkers(st, profile);
+  std::vector<StrengthSampler> samplers(
+      static_cast<std::size_t>(workers),
+      StrengthSampler(LibraryCalls(st), StrengthSettings::Read(profile), ReadSampledFormats(profile)));
+  const std::string kind = KindOf(cmd::RgbStrength);
+  LabelEveryRow(
+      valrp, st, host, {cmd::RgbStrength, Said::StrengthEnd, Said::StrengthAborted}, workers,
+      [&](int worker, std::size_t j, const fs::ReadOnlyFile& file, const std::string& path) {
+        const StrengthResult r = samplers[static_cast<std::size_t>(worker)].GetTopRGB(file, path);
+        if (r.notes) st.rows.setNotes(j, *r.notes);
+        st.rows.setTarget(j, r.target, kind, cmd::RgbStrength);
+      },
+      std::move(guard));
+}
+
+void ThreadSharpness(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
+  const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
+  const int workers = PoolWorkers(st, profile);
+  std::vector<SharpnessSampler> samplers(static_cast<std::size_t>(workers),
+                                         SharpnessSampler(LibraryCalls(st), ReadSampledFormats(profile)));
+  const std::string kind = KindOf(cmd::Sharpness);
+  LabelEveryRow(
+      valrp, st, host, {cmd::Sharpness, Said::SharpnessEnd, Said::SharpnessAborted}, workers,
+      [&](int worker, std::size_t j, const fs::ReadOnlyFile& file, const std::string& path) {
+        st.rows.setTarget(j, samplers[static_cast<std::size_t>(worker)].Label(file, path), kind, cmd::Sharpness);
+      },
+      std::move(guard));
 }
 
 ListUpColourLabeller::ListUpColourLabeller(const AnalysisFlags& flags, PictrayState& st,
                                            const ProfileSnapshot& profile) {
   if (flags.M_RP) ratio_.emplace(LibraryCalls(st), RatioSettings::Read(profile), ReadSampledFormats(profile));
   if (flags.M_RS) strength_.emplace(LibraryCalls(st), StrengthSettings::Read(profile), ReadSampledFormats(profile));
+  if (flags.M_Sharp) sharpness_.emplace(LibraryCalls(st), ReadSampledFormats(profile));
 }
 
 void ListUpColourLabeller::Label(const fs::ReadOnlyFile& file, const std::string& path, Row& row) {
@@ -282,6 +322,13 @@ void ListUpColourLabeller::Label(const fs::ReadOnlyFile& file, const std::string
     if (!row.target.empty()) {
       row.kind = KindOf(cmd::RgbStrength);
       row.by = cmd::RgbStrength;
+    }
+  }
+  if (sharpness_ && row.target.empty()) {
+    row.target = sharpness_->Label(file, path);
+    if (!row.target.empty()) {
+      row.kind = KindOf(cmd::Sharpness);
+      row.by = cmd::Sharpness;
     }
   }
 }

@@ -1,5 +1,5 @@
 // The colour runs: the RGB analysis, the two ratio workers and the strength
-// run, and the colour labels list-up gives new rows while the ratio or the
+// run, the sharpness run, and the colour labels list-up gives new rows while the ratio or the
 // strength mode is on. Every run draws its pictures through st.MMI. Each run
 // is handed its registration (`guard`) by whoever starts it, and lets it go
 // before it asks for the move that may follow.
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/colour/ratio_name.h"
+#include "engine/colour/sharpness.h"
 #include "engine/colour/strength.h"
 #include "engine/list/file_list.h"
 #include "engine/run/pictray_state.h"
@@ -54,18 +55,24 @@ void ThreadRGBPer2(ParamBlock& valrp2, PictrayState& st, RunHost& host, RunRegis
 // target and kind "T", and the strongest pixel's key as its notes.
 void ThreadTopRGB(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard);
 
+// The sharpness run (block valrp): every row gets its sharpness band as its
+// target and kind "S"; a file that is no picture the strength run's label.
+void ThreadSharpness(ParamBlock& valrp, PictrayState& st, RunHost& host, RunRegistry::Guard guard);
+
 // List-up's colour labels: made once per list-up for the modes that are on.
 class ListUpColourLabeller {
  public:
   ListUpColourLabeller(const AnalysisFlags& flags, PictrayState& st, const ProfileSnapshot& profile);
-  // Gives a row that has no target yet the ratio name (kind "P") or the
-  // strength name (kind "T", with its notes); the kind only with a target.
+  // Gives a row that has no target yet the ratio name (kind "P"), the
+  // strength name (kind "T", with its notes) or the sharpness band (kind
+  // "S"); the kind only with a target.
   // `file` is the one list-up opened at `path`.
   void Label(const fs::ReadOnlyFile& file, const std::string& path, Row& row);
 
  private:
   std::optional<RatioSampler> ratio_;
   std::optional<StrengthSampler> strength_;
+  std::optional<SharpnessSampler> sharpness_;
 };
 
 }  // namespace pictray

@@ -106,7 +106,7 @@ struct FileLabeller {
 
   // How much of the files the work reads (for the read-ahead).
   ReadAhead BytesRead() const {
-    const bool whole = flags.M_RP || flags.M_RS ||
+    const bool whole = flags.M_RP || flags.M_RS || flags.M_Sharp ||
                        (flags.M_NG && (jpeg.ng.JlibCheck == "1" || jpeg.ng.NullCheck == "1"));
     if (whole) return {0, 0, kReadAheadEntries};
     return {kHeaderBytes, flags.M_NG ? kTailBytes : 0, kReadAheadEntries};

@@ -27,6 +27,7 @@ constexpr CommandRun IError = Plain<ThreadJpegIError, &ParamBlocks::val>;
 constexpr CommandRun RatioEven = Plain<ThreadRGBPer, &ParamBlocks::valrp>;
 constexpr CommandRun RatioOdd = Plain<ThreadRGBPer2, &ParamBlocks::valrp2>;
 constexpr CommandRun Strength = Plain<ThreadTopRGB, &ParamBlocks::valrp>;
+constexpr CommandRun Sharpness = Plain<ThreadSharpness, &ParamBlocks::valrp>;
 constexpr CommandRun ListUp = Plain<ThreadSetListView, &ParamBlocks::val3>;
 
 void Rgb(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry::Guard g) {
@@ -88,6 +89,7 @@ constexpr RunCommand kCommands[] = {
     {cmd::RgbAnalysis, "rgb=", "R", R::WhileRunning, nullptr, nullptr, &B::val, nullptr, {Rgb}, nullptr},
     {cmd::RgbRatio, "ratio", "P", R::WhileRunningWithRows, &F::M_RP, nullptr, &B::valrp, PrepareRatio, {RatioEven, RatioOdd}, nullptr},
     {cmd::RgbStrength, "strength", "T", R::WhileRunningWithRows, &F::M_RS, nullptr, &B::valrp, nullptr, {Strength}, nullptr},
+    {cmd::Sharpness, "sharpness", "S", R::WhileRunningWithRows, &F::M_Sharp, nullptr, &B::valrp, nullptr, {Sharpness}, nullptr},
     {cmd::AllColour, "allcolor=", "A", R::WhileRunning, nullptr, nullptr, &B::val5, nullptr, {AllColour}, nullptr},
     {cmd::PartColour, "partcolor=", "P", R::WhileRunning, nullptr, nullptr, &B::val6, nullptr, {PartColour}, nullptr},
     {cmd::MoveStart, "move", "", R::WhileRunning, nullptr, nullptr, &B::val21, PrepareMoveRun, {Move}, nullptr},

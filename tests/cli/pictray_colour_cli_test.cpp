@@ -19,6 +19,7 @@
 #include "engine/settings/profile.h"
 #include "tests/support/jpeg_writer.h"
 #include "tests/support/run_program.h"
+#include "tests/support/scene.h"
 #include "thumbkit/thumbkit.h"
 
 namespace pictray {
@@ -142,6 +143,32 @@ TEST_F(PictrayColourCli, RatioAndStrengthRunsAndListUpModes) {
   EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"note.txt\t\tT\t", strength}));
   r = Run({"--select", "strength", folder});
   EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"note.txt\t\t\t", strength}));
+}
+
+// A detailed scene as it is and blurred by radius 1 and 3, at the
+// thumbnail's own size so the library does not scale the blur away.
+TEST_F(PictrayColourCli, SharpnessLabelsEveryRowAndMovesIntoItsBands) {
+  for (const auto& [name, sigma] : {std::pair{"a.jpg", 0.0}, {"b.jpg", 1.0}, {"c.jpg", 3.0}}) {
+    const testing::Rgb8 p = testing::Blurred(testing::Scene(7, 7, 2.5).Render(100, 75), sigma);
+    WriteJpeg(Path(name), 100, 75, false, [&p](unsigned x, unsigned y) {
+      const std::uint8_t* c = p.At(int(x), int(y));
+      return Colour{c[0], c[1], c[2]};
+    });
+  }
+  std::ofstream(Path("note.txt")) << "text";
+  const std::vector<std::string> labelled = {"a.jpg\tsharp\tS\t", "b.jpg\tsoft\tS\t", "c.jpg\tblurred\tS\t",
+                                             "note.txt\t\tS\t"};
+  ProgramRun r = Run({folder, "sharpness"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Sorted(r.lines), labelled);
+  EXPECT_NE(r.err.find("鮮鋭度解析処理終了"), std::string::npos) << r.err;
+  r = Run({"--select", "sharpness", folder});
+  EXPECT_EQ(Sorted(r.lines), (std::vector<std::string>{"a.jpg\tsharp\tS\t", "b.jpg\tsoft\tS\t",
+                                                        "c.jpg\tblurred\tS\t", "note.txt\t\t\t"}));
+  r = Run({folder, "sharpness", "move"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const char* moved : {"sharp/a.jpg", "soft/b.jpg", "blurred/c.jpg", "note.txt"})
+    EXPECT_TRUE(fs::exists(Path(moved))) << moved;
 }
 
 // libheif and its codecs are mapped by the first HEIF drawn, not with the

@@ -4,37 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "tests/engine/colour_test_util.h"
 #include "tests/support/scene.h"
 
 namespace pictray {
 namespace {
-
-// `p` blurred by a Gaussian of deviation `sigma` (none for 0), edges clamped.
-testing::Rgb8 Blurred(const testing::Rgb8& p, double sigma) {
-  if (sigma == 0) return p;
-  const int r = static_cast<int>(std::ceil(3 * sigma));
-  std::vector<double> k(2 * r + 1);
-  double total = 0;
-  for (int i = -r; i <= r; ++i) total += k[i + r] = std::exp(-i * i / (2 * sigma * sigma));
-  const auto pass = [&](const testing::Rgb8& in, int dx, int dy) {
-    testing::Rgb8 out = testing::MakeRgb(in.width, in.height);
-    for (int y = 0; y < in.height; ++y)
-      for (int x = 0; x < in.width; ++x)
-        for (int c = 0; c < 3; ++c) {
-          double sum = 0;
-          for (int i = -r; i <= r; ++i) {
-            const int sx = std::clamp(x + i * dx, 0, in.width - 1), sy = std::clamp(y + i * dy, 0, in.height - 1);
-            sum += k[i + r] * in.At(sx, sy)[c];
-          }
-          out.At(x, y)[c] = static_cast<std::uint8_t>(std::lround(sum / total));
-        }
-    return out;
-  };
-  return pass(pass(p, 1, 0), 0, 1);
-}
 
 // `p` drawn into the top-left of a white 100 x 100 surface, as the library
 // draws a thumbnail (rows from the bottom in memory).
@@ -63,7 +37,7 @@ TEST(Sharpness, BandsOfAGeneratedSceneAndItsBlurs) {
       {"portrait, radius 1", 11, 60, 100, 1, "soft"},     {"portrait, radius 3", 11, 60, 100, 3, "blurred"},
   };
   for (const Case& c : cases) {
-    const Surface s = Thumbnail(Blurred(testing::Scene(c.seed, 7, 2.5).Render(c.width, c.height), c.sigma));
+    const Surface s = Thumbnail(testing::Blurred(testing::Scene(c.seed, 7, 2.5).Render(c.width, c.height), c.sigma));
     const double v = LaplacianVariance(s.Window());
     EXPECT_EQ(SharpnessName(v), c.band) << c.what << ": variance " << v;
   }

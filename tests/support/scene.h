@@ -70,4 +70,28 @@ class Scene {
   double contrast_ = 1;
 };
 
+// `p` blurred by a Gaussian of deviation `sigma` (none for 0), edges clamped.
+inline Rgb8 Blurred(const Rgb8& p, double sigma) {
+  if (sigma == 0) return p;
+  const int r = static_cast<int>(std::ceil(3 * sigma));
+  std::vector<double> k(2 * r + 1);
+  double total = 0;
+  for (int i = -r; i <= r; ++i) total += k[i + r] = std::exp(-i * i / (2 * sigma * sigma));
+  const auto pass = [&](const Rgb8& in, int dx, int dy) {
+    Rgb8 out = MakeRgb(in.width, in.height);
+    for (int y = 0; y < in.height; ++y)
+      for (int x = 0; x < in.width; ++x)
+        for (int c = 0; c < 3; ++c) {
+          double sum = 0;
+          for (int i = -r; i <= r; ++i) {
+            const int sx = std::clamp(x + i * dx, 0, in.width - 1), sy = std::clamp(y + i * dy, 0, in.height - 1);
+            sum += k[i + r] * in.At(sx, sy)[c];
+          }
+          out.At(x, y)[c] = static_cast<std::uint8_t>(std::lround(sum / total));
+        }
+    return out;
+  };
+  return pass(pass(p, 1, 0), 0, 1);
+}
+
 }  // namespace pictray::testing
