@@ -862,5 +862,9 @@ organizer (lumo set).
         <source>それもなければ更新日時</source>
         <translation>Failing that, the modification time</translation>
     </message>
+    <message>
+        <source>鮮鋭度分類</source>
+        <translation>Sharpness sort</translation>
+    </message>
 </context>
 </TS>

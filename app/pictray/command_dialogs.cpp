@@ -41,6 +41,7 @@ const std::map<int, MainWindow::CommandFace>& MainWindow::CommandFaces() {
       {cmd::RgbAnalysis, {nullptr, &W::RgbDialog, nullptr}},
       {cmd::RgbRatio, {nullptr, &W::RatioDialog, &W::ShowColourChoice}},
       {cmd::RgbStrength, {nullptr, &W::StrengthDialog, &W::ShowColourChoice}},
+      {cmd::Sharpness, {nullptr, nullptr, &W::ShowColourChoice}},
       {cmd::AllColour, {&W::RowSelected, &W::AllColourDialog, nullptr}},
       {cmd::PartColour, {&W::RowSelected, &W::PartColourDialog, nullptr}},
       {cmd::MoveStart, {nullptr, &W::MoveDialog, nullptr}},

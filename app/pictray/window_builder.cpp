@@ -292,6 +292,7 @@ void WindowBuilder::BuildJpegBand() {
       {Control::BT15, "BT15", "RGB%", QColor(60, 150, 60), QT_TRANSLATE_NOOP("Pictray", "RGB比率分類"), cmd::RgbRatio},
       {Control::BT16, "BT16", "R>G", QColor(60, 60, 190), QT_TRANSLATE_NOOP("Pictray", "RGB成分強度分類"),
        cmd::RgbStrength},
+      {Control::BT17, "BT17", "Sharp", QColor(90, 90, 90), QT_TRANSLATE_NOOP("Pictray", "鮮鋭度分類"), cmd::Sharpness},
   };
   for (const auto& j : jpeg)
     Add(b, ui::MakeBmCheck32ButtonWnd(b, j.id, GlyphIcon(j.glyph, j.colour)), j.c, j.name, j.tip, j.id);

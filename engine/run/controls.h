@@ -21,6 +21,7 @@ enum class Control {
   BT14,  // NG analysis (check)
   BT15,  // RGB ratio (check)
   BT16,  // RGB strength (check)
+  BT17,  // sharpness (check)
   BT21,  // button of child window 2 shown after a move
   BT101, // pre-read application (check)
   LV01,  // file list

@@ -103,6 +103,7 @@ class CommandTableTest : public QObject {
     QTest::newRow("1051 pre-read") << cmd::PreReadNow << QString("");
     QTest::newRow("1052 run ended") << cmd::RunEnded << QString("");
     QTest::newRow("1053 strength") << cmd::RgbStrength << QString("");
+    QTest::newRow("1054 sharpness") << cmd::Sharpness << QString("");
     QTest::newRow("5001 open") << cmd::MenuOpen << QString("QFileDialog");
     QTest::newRow("5002 clear") << cmd::MenuClear << QString("");
     QTest::newRow("5005 exit") << cmd::MenuExit << QString("Pictray終了しますか？");

@@ -400,7 +400,7 @@ class MainWindowTest : public QObject {
     Button(*w, Control::BT11)->setChecked(true);
     pictray::RunRegistry::Guard busy(w->state().runs);
     for (Control c : {Control::BT07, Control::BT08, Control::BT12, Control::BT13, Control::BT14, Control::BT15,
-                      Control::BT16}) {
+                      Control::BT16, Control::BT17}) {
       boxes.texts.clear();
       Button(*w, c)->click();
       QCOMPARE(boxes.texts, QStringList{"処理中は実行できません。中断するか終了を待って下さい"});

@@ -40,7 +40,7 @@ class WindowBuilderTest : public QObject {
         {Control::BT01, "BT01"}, {Control::BT02, "BT02"}, {Control::BT03, "BT03"}, {Control::BT04, "BT04"},
         {Control::BT05, "BT05"}, {Control::BT06, "BT06"}, {Control::BT07, "BT07"}, {Control::BT08, "BT08"},
         {Control::BT09, "BT09"}, {Control::BT10, "BT10"}, {Control::BT11, "BT11"}, {Control::BT12, "BT12"},
-        {Control::BT13, "BT13"}, {Control::BT14, "BT14"}, {Control::BT15, "BT15"}, {Control::BT16, "BT16"},
+        {Control::BT13, "BT13"}, {Control::BT14, "BT14"}, {Control::BT15, "BT15"}, {Control::BT16, "BT16"}, {Control::BT17, "BT17"},
         {Control::BT101, "BT101"}, {Control::ED01, "ED01"}, {Control::CB01, "CB01"}, {Control::LV01, "LV01"},
         {Control::LV02, "LV02"},  {Control::LV03, "LV03"},  {Control::PR01, "PR01"},  {Control::PR02, "PR02"}};
     for (const auto& [c, name] : named) {
