@@ -32,7 +32,6 @@ const std::map<int, MainWindow::CommandFace>& MainWindow::CommandFaces() {
   static const std::map<int, CommandFace> faces = {
       {cmd::CharClass, {nullptr, &W::SearchFieldText, nullptr}},
       {cmd::PhraseClass, {nullptr, &W::SearchFieldText, nullptr}},
-      {cmd::ExtClass, {nullptr, nullptr, nullptr}},
       {cmd::Exif, {nullptr, nullptr, &W::ShowJpegChoice}},
       {cmd::Info, {nullptr, nullptr, &W::ShowJpegChoice}},
       {cmd::HeaderCheck, {nullptr, nullptr, &W::ShowJpegChoice}},
@@ -50,12 +49,10 @@ const std::map<int, MainWindow::CommandFace>& MainWindow::CommandFaces() {
 }
 
 void MainWindow::TableCommand(const RunCommand& c, int lparam, bool refuseWhileRunning) {
+  // A command that asks nothing and shows nothing beyond its button needs no face.
+  static constexpr CommandFace kPlain{nullptr, nullptr, nullptr};
   const auto found = CommandFaces().find(c.id);
-  if (found == CommandFaces().end()) {
-    UnknownCommand(c.id);  // a command of the table the window has no button or dialog for
-    return;
-  }
-  const CommandFace& face = found->second;
+  const CommandFace& face = found == CommandFaces().end() ? kPlain : found->second;
   const std::optional<Control> toggle = ToggleOf(c.id);
   // A released button only withdraws its choice; the panes send the RGB
   // analysis with lparam 1, whatever its button shows.

@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <map>
 #include <set>
+#include <vector>
 
 namespace pictray {
 namespace {
@@ -39,6 +42,23 @@ TEST(RunCommands, EveryStepLeadsToItsOneCommand) {
     EXPECT_TRUE(ids.insert(c.id).second) << c.id;
     EXPECT_TRUE(verbs.insert(c.verb).second) << c.verb;
     EXPECT_EQ(FindRunCommand(c.id), &c);
+  }
+}
+
+// A new row takes a letter and a list-up flag of its own: the letters the
+// list shows alike for two classifications are these two pairs and no more.
+TEST(RunCommands, KindLettersAndListUpFlagsAreEachOnesOwn) {
+  const std::set<std::pair<int, int>> shared = {{cmd::PhraseClass, cmd::RgbStrength}, {cmd::RgbRatio, cmd::PartColour}};
+  std::map<std::string_view, int> letters;
+  std::vector<std::atomic<int> AnalysisFlags::*> flags;
+  for (const RunCommand& c : RunCommands()) {
+    if (c.flag) {
+      EXPECT_EQ(std::count(flags.begin(), flags.end(), c.flag), 0) << c.verb;
+      flags.push_back(c.flag);
+    }
+    if (c.kind.empty()) continue;
+    const auto [it, fresh] = letters.emplace(c.kind, c.id);
+    EXPECT_TRUE(fresh || shared.count({it->second, c.id})) << c.verb << " shares " << c.kind;
   }
 }
 
