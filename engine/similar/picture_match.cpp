@@ -187,16 +187,22 @@ Alignment AlignInside(const Details& outer, const Details& inner, double smalles
 }  // namespace
 
 // Called for every pair near enough to weigh: the popcount instruction
-// where the processor has it, not the library's loop.
-[[gnu::target_clones("popcnt", "default")]] int HashDistance(const FeatureView& a, const FeatureView& b) {
+// where the processor has it, not the library's loop. The loader picks the
+// clone before ThreadSanitizer's runtime is up, which its build cannot bear.
+#if defined(__SANITIZE_THREAD__)
+#define POPCOUNT_CLONES
+#else
+#define POPCOUNT_CLONES [[gnu::target_clones("popcnt", "default")]]
+#endif
+
+POPCOUNT_CLONES int HashDistance(const FeatureView& a, const FeatureView& b) {
   int best = std::popcount(a.hash ^ b.hash);
   for (int k = 0; k < kCropHashes; ++k)
     best = std::min({best, std::popcount(a.hash ^ b.cropHash[k]), std::popcount(a.cropHash[k] ^ b.hash)});
   return best;
 }
 
-[[gnu::target_clones("popcnt", "default")]] bool HashesNear(const FeatureView& a, const FeatureView& b,
-                                                              const MatchLimits& limits) {
+POPCOUNT_CLONES bool HashesNear(const FeatureView& a, const FeatureView& b, const MatchLimits& limits) {
   if (std::popcount(a.hash ^ b.hash) <= limits.hashRadius) return true;
   for (int k = 0; k < kCropHashes; ++k)
     if (std::popcount(a.hash ^ b.cropHash[k]) <= limits.cropHashRadius ||
