@@ -1,4 +1,4 @@
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 #include "texts/vocabulary.h"
 
 namespace pictray::texts {

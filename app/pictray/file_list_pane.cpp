@@ -21,7 +21,7 @@
 #include "app/pictray/popup_menu.h"
 #include "app/pictray/program_launcher.h"
 #include "engine/fs/paths.h"
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 #include "engine/settings/settings_keys.h"
 
 namespace pictray::app {

@@ -21,7 +21,7 @@
 #include "engine/colour/rgb_name.h"
 #include "engine/fs/break_folda.h"
 #include "engine/fs/paths.h"
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 
 namespace pictray::app {
 

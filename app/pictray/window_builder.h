@@ -11,9 +11,9 @@
 #include <optional>
 #include <string>
 
+#include "app/pictray/controls.h"
 #include "app/pictray/pane_links.h"
 #include "engine/list/file_list.h"
-#include "engine/run/controls.h"
 
 class QAction;
 class QLabel;

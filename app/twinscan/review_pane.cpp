@@ -20,7 +20,7 @@
 #include "app/common/control_factory.h"
 #include "app/twinscan/skipped_list.h"
 #include "app/twinscan/thumbnail_drawer.h"
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 
 namespace pictray::twinscan {
 namespace {

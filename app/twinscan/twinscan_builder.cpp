@@ -23,7 +23,7 @@
 #include "app/common/control_factory.h"
 #include "app/twinscan/file_table_model.h"
 #include "app/twinscan/folder_list.h"
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 
 namespace pictray::twinscan {
 namespace {

@@ -16,7 +16,7 @@
 #include "app/twinscan/twinscan_builder.h"
 #include "engine/colour/thumbnail_library.h"
 #include "engine/fs/memory_budget.h"
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 #include "engine/run/twinscan_host.h"
 #include "engine/run/twinscan_state.h"
 #include "engine/similar/similar_tools.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/list/file_list.h"
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 #include "engine/run/message.h"
 
 namespace pictray {

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 #include "engine/runs/run_commands.h"
 #include "engine/runs/run_steps.h"
 #include "engine/runs/uniformity.h"

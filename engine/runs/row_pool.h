@@ -18,7 +18,7 @@
 #include "engine/fs/read_hint.h"
 #include "engine/fs/read_only_file.h"
 #include "engine/list/file_list.h"
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 #include "engine/run/run_state.h"
 #include "engine/run/pictray_state.h"
 #include "engine/run/run_host.h"

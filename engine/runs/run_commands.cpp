@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 #include "engine/runs/colour_runs.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/runs/listup.h"

@@ -8,7 +8,7 @@
 
 #include <string_view>
 
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 #include "engine/runs/twinscan_run.h"
 
 namespace pictray {

@@ -13,13 +13,14 @@
 
 #include "app/pictray/all_rgb_dialog.h"
 #include "app/pictray/analysis_dialog.h"
+#include "app/pictray/controls.h"
 #include "app/pictray/display_dialog.h"
 #include "app/pictray/part_rgb_dialog.h"
 #include "app/pictray/prgb_dialog.h"
 #include "app/pictray/properties_dialog.h"
 #include "app/pictray/rgb_dialog.h"
 #include "app/pictray/srgb_dialog.h"
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 #include "tests/app/language_support.h"
 #include "tests/app/pictray_window_support.h"
 

@@ -14,6 +14,7 @@
 #include "app/common/control_factory.h"
 #include "app/pictray/list_models.h"
 #include "app/pictray/window_builder.h"
+#include "engine/run/command_ids.h"
 
 using pictray::Control;
 using pictray::app::PreReadButton;

@@ -20,7 +20,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 #include "engine/move/extract.h"
 #include "engine/fs/read_file.h"
 #include "engine/fs/safe_move.h"

@@ -14,7 +14,7 @@
 #include "engine/fs/folder_lock.h"
 #include "engine/journal/undo.h"
 #include "engine/move/move_run.h"
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 #include "engine/settings/profile.h"
 #include "engine/settings/settings_store.h"
 #include "tests/support/recording_host.h"

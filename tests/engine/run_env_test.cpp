@@ -6,7 +6,7 @@
 #include <mutex>
 #include <set>
 
-#include "engine/run/controls.h"
+#include "engine/run/command_ids.h"
 #include "engine/runs/jpeg_runs.h"
 #include "engine/runs/listup.h"
 #include "engine/move/move_prepare.h"

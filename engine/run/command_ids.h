@@ -1,39 +1,8 @@
-// Controls of the main window that runs may touch, by the system's names,
-// and the command ids that reach Pictray's and Twinscan's windows.
+// The command ids that reach Pictray's and Twinscan's windows: what a
+// control, a menu or a key sends, and what a run's end names.
 #pragma once
 
 namespace pictray {
-
-enum class Control {
-  BT01,  // move start
-  BT02,  // list-up (check)
-  BT03,  // clear list
-  BT04,  // character classification
-  BT05,  // fixed phrase
-  BT06,  // extension
-  BT07,  // Exif (check)
-  BT08,  // Info (check)
-  BT09,  // abort
-  BT10,  // clear analyses
-  BT11,  // Info + Exif header check (check)
-  BT12,  // RGB analysis (check)
-  BT13,  // size analysis (check)
-  BT14,  // NG analysis (check)
-  BT15,  // RGB ratio (check)
-  BT16,  // RGB strength (check)
-  BT17,  // sharpness (check)
-  BT21,  // button of child window 2 shown after a move
-  BT101, // pre-read application (check)
-  LV01,  // file list
-  LV02,  // move result list
-  LV03,  // summary list
-  PR01,  // first progress bar
-  PR02,  // second progress bar
-  CB01,  // search / pattern field
-  ED01,  // source folder field
-  GRST01,
-  scrollV,
-};
 
 namespace cmd {
 inline constexpr int MoveStart = 1001;
