@@ -159,7 +159,7 @@ bool MainWindow::PartColourDialog(RunChoice& choice) {
   c_.statusParts[1]->clear();
   choice.colours = std::move(part.colours);
   choice.strJpos_bit = std::move(part.strJpos_bit);
-  choice.GRmsgtext = std::move(part.GRmsgtext);
+  partCaption_ = std::move(part.GRmsgtext);
   return start;
 }
 

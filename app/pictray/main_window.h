@@ -20,6 +20,7 @@
 #include "app/pictray/controls.h"
 #include "app/pictray/pane_links.h"
 #include "app/pictray/preview.h"
+#include "app/pictray/run_progress_view.h"
 #include "app/pictray/run_window.h"
 #include "app/pictray/window_builder.h"
 #include "app/pictray/window_settings.h"
@@ -83,9 +84,7 @@ class MainWindow : public QMainWindow, public RunWindow {
   int Ask(const pictray::Message& message, Button caption1, Button caption2) override;
   // Whether a box is open, for runs that must wait for their turn.
   BoxTurn& boxTurn() override { return boxTurn_; }
-  void ShowProgressRange(RunBar bar, int minimum, int maximum) override;
-  void ShowProgress(RunBar bar, int position) override;
-  void ShowStatus(int part, const std::string& text) override;
+  void ShowRunProgress(const RunProgress& progress) override;
   void ShowItemCount(std::size_t count) override;
   void DeselectAll() override;
   void ShowSummary(const std::vector<SummaryLine>& lines) override;
@@ -227,6 +226,7 @@ class MainWindow : public QMainWindow, public RunWindow {
   MakeMinImageFn MMI = nullptr;
   std::unique_ptr<PreviewDrawer> previews_;  // made at the first preview
   std::string previewed_;  // the path the preview shows, empty for none
+  std::string partCaption_;  // the part colour's cells as its dialog named them last
 
   WindowControls c_;  // as the builder made them
   QTimer* runViewTimer_ = nullptr;

@@ -30,16 +30,8 @@ int QtRunHost::MessageBox1Q(const Message& message, Button caption1, Button capt
   }
 }
 
-void QtRunHost::SetProgressRange(RunBar bar, int minimum, int maximum) {
-  Show([bar, minimum, maximum](RunWindow& w) { w.ShowProgressRange(bar, minimum, maximum); });
-}
-
-void QtRunHost::SetProgress(RunBar bar, int position) {
-  Show([bar, position](RunWindow& w) { w.ShowProgress(bar, position); });
-}
-
-void QtRunHost::SetStatusText(int part, const std::string& text) {
-  Show([part, text](RunWindow& w) { w.ShowStatus(part, text); });
+void QtRunHost::Progressed(const RunProgress& progress) {
+  Show([progress](RunWindow& w) { w.ShowRunProgress(progress); });
 }
 
 void QtRunHost::RunBegan(int command) {

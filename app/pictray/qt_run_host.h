@@ -18,9 +18,7 @@ class QtRunHost : public RunHost {
   QtRunHost(RunWindow& window, ui::WindowCalls& calls) : window_(window), calls_(calls) {}
 
   int MessageBox1Q(const Message& message, Button caption1, Button caption2) override;
-  void SetProgressRange(RunBar bar, int minimum, int maximum) override;
-  void SetProgress(RunBar bar, int position) override;
-  void SetStatusText(int part, const std::string& text) override;
+  void Progressed(const RunProgress& progress) override;
   void RunBegan(int command) override;
   // Posted: no run needs what the window does at its end (the move it may
   // start is a run of its own).

@@ -45,16 +45,21 @@ QProgressBar* MainWindow::ProgressBar(RunBar bar) const {
   return qobject_cast<QProgressBar*>(control(bar == RunBar::PR01 ? Control::PR01 : Control::PR02));
 }
 
-void MainWindow::ShowProgressRange(RunBar bar, int minimum, int maximum) {
-  if (QProgressBar* p = ProgressBar(bar)) p->setRange(minimum, maximum);
-}
-
-void MainWindow::ShowProgress(RunBar bar, int position) {
-  if (QProgressBar* p = ProgressBar(bar)) p->setValue(position);
-}
-
-void MainWindow::ShowStatus(int part, const std::string& text) {
-  if (part >= 0 && part < 3) c_.statusParts[part]->setText(ui::TextOf(text));
+void MainWindow::ShowRunProgress(const RunProgress& progress) {
+  for (const ProgressShown& s : ShownOf(progress, partCaption_)) {
+    QProgressBar* bar = ProgressBar(s.bar);
+    switch (s.what) {
+      case ProgressShown::What::Range:
+        if (bar) bar->setRange(0, s.value);
+        break;
+      case ProgressShown::What::Position:
+        if (bar) bar->setValue(s.value);
+        break;
+      case ProgressShown::What::Status:
+        if (s.value >= 0 && s.value < 3) c_.statusParts[s.value]->setText(ui::TextOf(s.text));
+        break;
+    }
+  }
 }
 
 void MainWindow::ShowItemCount(std::size_t count) {

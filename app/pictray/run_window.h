@@ -20,9 +20,8 @@ class RunWindow {
   virtual int Ask(const Message& message, Button caption1, Button caption2) = 0;
   virtual BoxTurn& boxTurn() = 0;
 
-  virtual void ShowProgressRange(RunBar bar, int minimum, int maximum) = 0;
-  virtual void ShowProgress(RunBar bar, int position) = 0;
-  virtual void ShowStatus(int part, const std::string& text) = 0;
+  // The bars and status-bar parts as ShownOf (run_progress_view.h) sets them.
+  virtual void ShowRunProgress(const RunProgress& progress) = 0;
   // Rows cleared since the count was sent are not shown.
   virtual void ShowItemCount(std::size_t count) = 0;
   virtual void DeselectAll() = 0;

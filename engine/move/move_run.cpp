@@ -87,8 +87,7 @@ class RowMoves final : public MoveSteps {
 };
 
 void RowMoves::TellWindow(std::size_t row) {
-  host_.SetProgress(RunBar::PR01, shown_);
-  host_.SetStatusText(1, std::to_string(counted_) + "/" + std::to_string(n_));
+  host_.Progressed(RunProgress::Done(cmd::MoveStart, counted_, n_));
   host_.ShowRunPlace(row);
   if (firstChanged_ != SIZE_MAX) host_.RowsChanged(firstChanged_, lastChanged_);
   firstChanged_ = SIZE_MAX;
@@ -196,7 +195,7 @@ void RowMoves::Stopped(std::size_t at, MoveStop why, MoveFrame& frame) {
 // The run refused before it began: nothing moved, `said` tells why.
 MoveReport Refused(RunHost& host, MoveReport report, const Message& said) {
   report.refused = true;
-  host.SetStatusText(1, "");
+  host.Progressed(RunProgress::Stage(RunProgress::Kind::Uncounted));
   host.MessageBox1Q(said, Button::Err, Button::Err);
   host.RunEnded(RunEnd{cmd::MoveStart});
   return report;
@@ -208,10 +207,8 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
                                   RunRegistry::Guard /*registration, held until the move returns*/) {
   MoveReport report;
   const std::string S = val21.folder;
-  host.SetStatusText(1, "Wait! Now Loading");
-  host.SetProgressRange(RunBar::PR01, 0, 100);
-  host.SetStatusText(1, "0/" + std::to_string(st.rows.ListMax()));
-  host.SetProgress(RunBar::PR01, 0);
+  host.Progressed(RunProgress::Stage(RunProgress::Kind::Loading));
+  host.Progressed(RunProgress::Began(cmd::MoveStart, st.rows.ListMax()));
   host.DeselectAll();
 
   RowMoves moves(val21, st, host, report);
@@ -223,13 +220,13 @@ MoveReport ThreadMakeFoldaAndMove(ParamBlock& val21, PictrayState& st, RunHost& 
   if (end.refusal != 0) return Refused(host, report, Message{Said::FolderBusy, {S}});
   if (!end.ran) return Refused(host, report, Message{Said::MoveJournalNotCreated, {st.journalDir}, {}, end.journalError});
 
-  if (!report.aborted) host.SetProgress(RunBar::PR01, 0);
+  if (!report.aborted) host.Progressed(RunProgress::Over(cmd::MoveStart));
   host.DeselectAll();
   if (!report.lines.empty() || !report.failures.empty() || report.journalError != 0) {
     const Button button = report.failures.empty() && report.journalError == 0 ? Button::Yes : Button::Err;
     host.MessageBox1Q(MoveEndMessage(report), button, button);
   }
-  host.SetStatusText(1, "");
+  host.Progressed(RunProgress::Stage(RunProgress::Kind::Uncounted));
   host.RunEnded(RunEnd{cmd::MoveStart, report.aborted, false, false, !report.lines.empty()});
   return report;
 }

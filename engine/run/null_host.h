@@ -10,9 +10,7 @@ namespace pictray {
 class NullHost : public RunHost {
  public:
   int MessageBox1Q(const Message&, Button, Button) override { return 7; }
-  void SetProgressRange(RunBar, int, int) override {}
-  void SetProgress(RunBar, int) override {}
-  void SetStatusText(int, const std::string&) override {}
+  void Progressed(const RunProgress&) override {}
   void RunBegan(int) override {}
   void RunEnded(const RunEnd&) override {}
   void SearchedFileListed(const std::string&, long) override {}

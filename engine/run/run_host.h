@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,37 @@ struct MoveResultLine {
   bool operator==(const MoveResultLine&) const = default;
 };
 
-// The window's two progress bars: PR01 follows a run's rows, PR02 the
-// ratio run's second worker.
-enum class RunBar { PR01, PR02 };
+// What a run tells of its progress as it goes; the front end chooses the
+// bars, the status-bar parts and the words that show it.
+struct RunProgress {
+  enum class Kind {
+    Loading,    // the move or the undo reads its journal and the folder
+    Reading,    // list-up reads the folder before it lists
+    Uncounted,  // no count stands: at a run's start, or once it is over
+    RowsBegan,  // `command`'s `total` rows are to be worked
+    RowsDone,   // `done` of `command`'s `total` rows are done (a classification: under way)
+    RowsFound,  // `done` of `total` rows labelled, `found` of them by a colour
+    FileRead,   // the file one worker reads: `done` percent of it
+    CellRead,   // the picture cell one worker draws: its row `done`
+    RowsOver,   // `command`'s rows are done with: its progress goes back to rest
+  };
+  Kind kind = Kind::Uncounted;
+  int command = 0;
+  std::size_t done = 0, total = 0, found = 0;
+  bool operator==(const RunProgress&) const = default;
+
+  static RunProgress Stage(Kind kind) { return {kind}; }
+  static RunProgress Began(int command, std::size_t total) { return {Kind::RowsBegan, command, 0, total}; }
+  static RunProgress Done(int command, std::size_t done, std::size_t total) {
+    return {Kind::RowsDone, command, done, total};
+  }
+  static RunProgress Found(std::size_t done, std::size_t total, std::size_t found) {
+    return {Kind::RowsFound, 0, done, total, found};
+  }
+  static RunProgress File(int percent) { return {Kind::FileRead, 0, static_cast<std::size_t>(percent)}; }
+  static RunProgress Cell(std::uint32_t row) { return {Kind::CellRead, 0, row}; }
+  static RunProgress Over(int command) { return {Kind::RowsOver, command}; }
+};
 
 // How a run ended, told as its last call.
 struct RunEnd {
@@ -46,10 +75,8 @@ class RunHost {
   // The message box owned by the main window: 6 for the first button, 7 otherwise.
   virtual int MessageBox1Q(const Message& message, Button caption1, Button caption2) = 0;
 
-  virtual void SetProgressRange(RunBar bar, int minimum, int maximum) = 0;
-  virtual void SetProgress(RunBar bar, int position) = 0;
-  // Status bar part 0, 1 or 2.
-  virtual void SetStatusText(int part, const std::string& text) = 0;
+  // How far the run is; told as it moves, at the pace the run keeps.
+  virtual void Progressed(const RunProgress& progress) = 0;
 
   // The run of `command` began: the rows are its until it ends.
   virtual void RunBegan(int command) = 0;

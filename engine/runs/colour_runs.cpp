@@ -59,8 +59,8 @@ enum class CellsOutcome { Counted, NoPicture, Aborted, NoMemory };
 // Counts the cells `cells` of one file into `table`, drawn from one reading
 // of the file when the library can, looking for an abort before the file
 // and before each cell; NoPicture when the file is no picture at all. With
-// a host, the per-picture bar moves every tenth row of a cell (one worker
-// shows its pictures; several would make it jump).
+// a host, every tenth row of a cell is told (one worker tells its pictures;
+// several would make the progress jump).
 CellsOutcome CountCells(const fs::ReadOnlyFile& file, const std::string& path, const std::vector<int>& cells,
                         CellSampler& sampler, ExactColourTable& table, const ParamBlock& val, RunHost* host) {
   try {
@@ -68,9 +68,9 @@ CellsOutcome CountCells(const fs::ReadOnlyFile& file, const std::string& path, c
     sampler.Start(file, path, cells);
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (i > 0 && val.Aborted()) return CellsOutcome::Aborted;
-      if (host) host->SetProgress(RunBar::PR02, 0);
+      if (host) host->Progressed(RunProgress::Cell(0));
       const std::string drawn = sampler.CountCell(i, table, [host](std::uint32_t row) {
-        if (host && row % 10 == 9) host->SetProgress(RunBar::PR02, static_cast<int>(row));
+        if (host && row % 10 == 9) host->Progressed(RunProgress::Cell(row));
       });
       if (drawn == kNoPictureLabel) return CellsOutcome::NoPicture;
     }
@@ -86,7 +86,7 @@ void EndWithSummary(PictrayState& st, RunHost& host, Said message, const RunEnd&
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
   if (!end.moveDue) Inform(host, message);
-  host.SetProgress(RunBar::PR01, 0);
+  host.Progressed(RunProgress::Over(end.command));
 }
 
 // The move that may follow is a run of its own: the registration ends
@@ -113,14 +113,11 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   RatioSampler sampler(LibraryCalls(st), RatioSettings::Read(profile), ReadSampledFormats(profile));
   const std::size_t n = st.rows.ListMax();
-  if (even) {
-    host.SetProgressRange(RunBar::PR01, 0, static_cast<int>(n));
-    host.SetProgress(RunBar::PR01, 0);
-  }
+  if (even) host.Progressed(RunProgress::Began(cmd::RgbRatio, n));
   host.DeselectAll();
 
   NullHost unseen;
-  FinishedRows progress(even ? host : unseen, RunBar::PR01, n, n);
+  FinishedRows progress(even ? host : unseen, cmd::RgbRatio, n);
   const bool aborted = WorkRowsOnPool(
       *st.env, 1, st.rows, val.folder, val, progress, kWholePictureAhead,
       [n, even](std::size_t j) { return j < n && (j % 2 == 0) == even; },
@@ -139,7 +136,7 @@ void RatioWorker(ParamBlock& val, PictrayState& st, RunHost& host, int own, RunR
   if (st.RgbPerEnd.compare_exchange_strong(first, own)) return;
   if (aborted) {
     Inform(host, Said::RatioAborted);
-    host.SetProgress(RunBar::PR01, 0);
+    host.Progressed(RunProgress::Over(cmd::RgbRatio));
     host.RunEnded(EndOfRun(cmd::RgbRatio, st, true, false));
     return;
   }
@@ -155,13 +152,11 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const RgbSettings settings = RgbSettings::Read(profile);
   const SampledFormats formats = ReadSampledFormats(profile);
-  host.SetProgressRange(RunBar::PR01, 0, 100);
-  host.SetProgress(RunBar::PR01, 0);
-  host.SetProgressRange(RunBar::PR02, 0, 99);
-  host.SetStatusText(1, "");
+  host.Progressed(RunProgress::Began(cmd::RgbAnalysis, st.rows.ListMax()));
+  host.Progressed(RunProgress::Stage(RunProgress::Kind::Uncounted));
   host.DeselectAll();
 
-  FinishedRows progress(host, RunBar::PR01, st.rows.ListMax(), 100);
+  FinishedRows progress(host, cmd::RgbAnalysis, st.rows.ListMax());
   std::atomic<bool> noMemory{false};
   const int workers = PoolWorkers(st, profile);
   std::vector<CellSampler> samplers;
@@ -200,14 +195,12 @@ void ThreadRGB(ParamBlock& val, PictrayState& st, RunHost& host, const std::stri
   // rows unnamed all the same.
   if (stopped || val.Aborted()) {
     Inform(host, Said::RgbAborted);
-    host.SetProgress(RunBar::PR01, 0);
-    host.SetProgress(RunBar::PR02, 0);
+    host.Progressed(RunProgress::Over(cmd::RgbAnalysis));
     host.RunEnded(EndOfRun(cmd::RgbAnalysis, st, true, false));
     return;
   }
   const RunEnd end = EndOfRun(cmd::RgbAnalysis, st);
   EndWithSummary(st, host, Said::RgbEnd, end);
-  host.SetProgress(RunBar::PR02, 0);
   TellEnd(host, end, guard);
 }
 
@@ -244,12 +237,11 @@ void LabelEveryRow(ParamBlock& val, PictrayState& st, RunHost& host, const Every
                                             const std::string& path)>& label,
                    RunRegistry::Guard guard) {
   const std::size_t n = st.rows.ListMax();
-  host.SetProgressRange(RunBar::PR01, 0, n > 0 ? static_cast<int>(n - 1) : 0);
-  host.SetProgress(RunBar::PR01, 0);
+  host.Progressed(RunProgress::Began(run.id, n));
   if (val.mode == 1) ReopenUntargetedRows(st, host);
   host.DeselectAll();
 
-  FinishedRows progress(host, RunBar::PR01, n, n);
+  FinishedRows progress(host, run.id, n);
   const bool stopped = WorkRowsOnPool(
       *st.env, workers, st.rows, val.folder, val, progress, kWholePictureAhead,
       [n](std::size_t j) { return j < n; }, [&](int worker, std::size_t j, const fs::ReadOnlyFile& file) {
@@ -258,7 +250,7 @@ void LabelEveryRow(ParamBlock& val, PictrayState& st, RunHost& host, const Every
       });
   if (stopped) {
     Inform(host, run.aborted);
-    host.SetProgress(RunBar::PR01, 0);
+    host.Progressed(RunProgress::Over(run.id));
     host.RunEnded(EndOfRun(run.id, st, true, false));
     return;
   }

@@ -19,29 +19,25 @@ namespace {
 
 // Ending of a run stopped by abort: rows done keep their results and the
 // summary is not rebuilt.
-void EndAborted(RunHost& host, const RunEnd& end, Said message, RunBar bar) {
+void EndAborted(RunHost& host, const RunEnd& end, Said message) {
   Inform(host, message);
-  host.SetProgress(bar, 0);
+  host.Progressed(RunProgress::Over(end.command));
   host.RunEnded(end);
 }
 
 // Ending shared by the three runs once the rows are done.
-void FinishRun(PictrayState& st, RunHost& host, RunRegistry::Guard& guard, int command, Said endMessage,
-               RunBar bar) {
+void FinishRun(PictrayState& st, RunHost& host, RunRegistry::Guard& guard, int command, Said endMessage) {
   const RunEnd end = EndOfRun(command, st);
   if (!end.moveDue) Inform(host, endMessage);
-  host.SetProgress(bar, 0);
+  host.Progressed(RunProgress::Over(command));
   guard.Release();  // the move that may follow is a run of its own
   host.RunEnded(end);
 }
 
-// The zero-run test's progress on `bar` (nothing without a host).
-ScanProgress BarProgress(RunHost* host, RunBar bar) {
+// The zero-run test's progress through its file (nothing without a host).
+ScanProgress FileProgress(RunHost* host) {
   if (!host) return {};
-  return [host, bar](int percent) {
-    if (percent == 0) host->SetProgressRange(bar, 0, 100);
-    host->SetProgress(bar, percent);
-  };
+  return [host](int percent) { host->Progressed(RunProgress::File(percent)); };
 }
 
 // How much of each file the header runs read: the Exif segment (at most
@@ -78,11 +74,11 @@ void JpegLabel::By(int command) {
 }
 
 JpegLabel ListUpJpegLabel(const fs::ReadOnlyFile& file, const std::string& path, const AnalysisFlags& flags,
-                          const JpegSettings& settings, RunHost* host, RunBar bar) {
+                          const JpegSettings& settings, RunHost* host) {
   JpegLabel r;
   std::string& t = r.text;
   if (flags.M_NG) {
-    t = NgVerdictAnyFormat(file, path, settings, BarProgress(host, bar));
+    t = NgVerdictAnyFormat(file, path, settings, FileProgress(host));
     r.By(cmd::NgAnalysis);
   }
   if (t.empty() && (flags.M_Hed || flags.M_Info)) t = ExifHedarCheck(file);
@@ -120,7 +116,6 @@ std::string ExDateLabel(const fs::ReadOnlyFile& file, const std::string& path, i
 
 void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const int mode = val.mode;
-  const RunBar bar = mode == 1 ? RunBar::PR01 : RunBar::PR02;
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const JpegSettings settings = JpegSettings::Read(profile);
   st.ExifSel.set(settings.ExifSel);
@@ -128,8 +123,7 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
   const std::string kindCode = KindOf(command);
 
   const std::size_t n = st.rows.ListMax();
-  host.SetProgressRange(bar, 0, static_cast<int>(n));
-  host.SetProgress(bar, 0);
+  host.Progressed(RunProgress::Began(command, n));
   host.DeselectAll();
   // Re-open rows an earlier Info run labelled "Exif" (mode 1) or a header
   // check labelled "NoExif" (mode 2).
@@ -143,7 +137,7 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
   }
   host.DeselectAll();
 
-  FinishedRows progress(host, bar, n, n);
+  FinishedRows progress(host, command, n);
   const bool stopped = WorkRowsOnPool(
       *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress, {kHeaderBytes, 0, kReadAheadRows},
       Unclassified(st.rows), [&](int, std::size_t i, const fs::ReadOnlyFile& file) {
@@ -156,20 +150,19 @@ void ThreadExDate(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry:
         ShowRow(host, i);
       });
   if (stopped) {
-    EndAborted(host, EndOfRun(command, st, true), Said::SetAborted, bar);
+    EndAborted(host, EndOfRun(command, st, true), Said::SetAborted);
     return;
   }
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
   host.DeselectAll();
   CountSetItem(host, st.rows);
-  FinishRun(st, host, guard, command, Said::SetEnd, bar);
+  FinishRun(st, host, guard, command, Said::SetEnd);
 }
 
 void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const std::size_t n = st.rows.ListMax();
-  host.SetProgressRange(RunBar::PR01, 0, static_cast<int>(n));
-  host.SetProgress(RunBar::PR01, 0);
+  host.Progressed(RunProgress::Began(cmd::SizeAnalysis, n));
   // Rows without a target take part again (an NG run leaves sound files
   // with kind "G" and no target).
   for (std::size_t i = 0; i < n; ++i)
@@ -179,10 +172,9 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
     }
   host.DeselectAll();
 
-  // This run writes no status text.
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const JpegSettings settings = JpegSettings::Read(profile);
-  FinishedRows progress(host, RunBar::PR01, n, n, false);
+  FinishedRows progress(host, cmd::SizeAnalysis, n);
   const std::string kind = KindOf(cmd::SizeAnalysis);
   const bool stopped = WorkRowsOnPool(
       *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress,
@@ -193,19 +185,18 @@ void ThreadJpegImageSize(ParamBlock& val, PictrayState& st, RunHost& host, RunRe
         ShowRow(host, i);
       });
   if (stopped) {
-    EndAborted(host, EndOfRun(cmd::SizeAnalysis, st, true, false), Said::SizeAborted, RunBar::PR01);
+    EndAborted(host, EndOfRun(cmd::SizeAnalysis, st, true, false), Said::SizeAborted);
     return;
   }
   host.DeselectAll();
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
-  FinishRun(st, host, guard, cmd::SizeAnalysis, Said::SizeEnd, RunBar::PR01);
+  FinishRun(st, host, guard, cmd::SizeAnalysis, Said::SizeEnd);
 }
 
 void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegistry::Guard guard) {
   const std::size_t n = st.rows.ListMax();
-  host.SetProgressRange(RunBar::PR01, 0, static_cast<int>(n));
-  host.SetProgress(RunBar::PR01, 0);
+  host.Progressed(RunProgress::Began(cmd::NgAnalysis, n));
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const JpegSettings settings = JpegSettings::Read(profile);
   host.DeselectAll();
@@ -214,28 +205,26 @@ void ThreadJpegIError(ParamBlock& val, PictrayState& st, RunHost& host, RunRegis
   // both ends.
   constexpr std::uint64_t kEnds = 4096;
   const bool wholeFiles = settings.ng.JlibCheck == "1" || settings.ng.NullCheck == "1";
-  FinishedRows progress(host, RunBar::PR01, n, n);
+  FinishedRows progress(host, cmd::NgAnalysis, n);
   const std::string kind = KindOf(cmd::NgAnalysis);
   const bool stopped = WorkRowsOnPool(
       *st.env, PoolWorkers(st, profile), st.rows, val.folder, val, progress, {wholeFiles ? 0 : kEnds, wholeFiles ? 0 : kEnds, kReadAheadRows},
       [](std::size_t) { return true; }, [&](int worker, std::size_t i, const fs::ReadOnlyFile& file) {
-        // One worker shows its files' scans on PR02; several would make it jump.
-        const ScanProgress scan = BarProgress(worker == 0 ? &host : nullptr, RunBar::PR02);
+        // One worker tells how far its files' scans are; several would make it jump.
+        const ScanProgress scan = FileProgress(worker == 0 ? &host : nullptr);
         st.rows.setTarget(i, NgVerdictAnyFormat(file, RowPath(val.folder, st.rows.name(i)), settings, scan), kind,
                           cmd::NgAnalysis);
         ShowRow(host, i);
       });
   if (stopped) {
-    EndAborted(host, EndOfRun(cmd::NgAnalysis, st, true, false), Said::NgAborted, RunBar::PR01);
+    EndAborted(host, EndOfRun(cmd::NgAnalysis, st, true, false), Said::NgAborted);
     return;
   }
-  const std::size_t total = st.rows.ListMax();
-  host.SetStatusText(1, Counter(total, total));
-  host.SetProgress(RunBar::PR01, static_cast<int>(n));
+  host.Progressed(RunProgress::Done(cmd::NgAnalysis, n, n));
   host.DeselectAll();
   CountSetItem(host, st.rows);
   SetDataAllCheck(host, st.rows);
-  FinishRun(st, host, guard, cmd::NgAnalysis, Said::NgEnd, RunBar::PR01);
+  FinishRun(st, host, guard, cmd::NgAnalysis, Said::NgEnd);
 }
 
 JpegRunChoice SelectJpegAnalysis(int id, AnalysisFlags& flags) {

@@ -44,10 +44,10 @@ struct JpegLabel {
 // check, Info, Exif and size (in that order of precedence as list-up
 // defines it). The colour analyses are not part of it: list-up runs them
 // itself when the text is empty. Every analysis reads `file`, opened at
-// `path` by the caller. `host`/`bar` show the zero-run test's progress
-// (may be null).
+// `path` by the caller. `host` hears how far the zero-run test is through
+// the file (may be null).
 JpegLabel ListUpJpegLabel(const fs::ReadOnlyFile& file, const std::string& path, const AnalysisFlags& flags,
-                          const JpegSettings& settings, RunHost* host, RunBar bar);
+                          const JpegSettings& settings, RunHost* host);
 
 // Run labels for one file. Mode 1: the Exif reader; 2: the header label,
 // sanitised strictly, blanks removed; 3: as 2 with "" becoming "NoExif".

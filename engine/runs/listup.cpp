@@ -49,8 +49,7 @@ class RowBatcher {
   Clock::time_point last_ = Clock::now();
 };
 
-// The progress bar and the status "r/expected" as rows are listed, without
-// a window round trip per file.
+// The rows listed of those expected, without a window round trip per file.
 class ListProgress {
  public:
   ListProgress(RunHost& host, std::size_t expected) : host_(host), expected_(expected) {}
@@ -60,12 +59,9 @@ class ListProgress {
       return;
     shownPercent_ = percent;
     lastStatus_ = Clock::now();
-    host_.SetProgress(RunBar::PR01, percent);
-    host_.SetStatusText(1, Text(r));
+    Tell(r);
   }
-  std::string Text(std::size_t r) const {
-    return expected_ ? std::to_string(r) + "/" + std::to_string(expected_) : std::to_string(r) + "/-";
-  }
+  void Tell(std::size_t r) { host_.Progressed(RunProgress::Done(cmd::ListUp, r, expected_)); }
 
  private:
   RunHost& host_;
@@ -127,7 +123,7 @@ struct FileLabeller {
       if (JpegCheck && JpegHedarCheck(file) != "JPEG") return f;
       if (analyse) {
         // The colour analyses name only what the JPEG ones left without a target.
-        const JpegLabel label = ListUpJpegLabel(file, path, flags, jpeg, host, RunBar::PR02);
+        const JpegLabel label = ListUpJpegLabel(file, path, flags, jpeg, host);
         row.target = label.text;
         if (!label.text.empty()) {
           row.kind = label.kind;
@@ -229,8 +225,7 @@ void EndSteps(PictrayState& st, RunHost& host, RunRegistry::Guard& guard) {
     st.Firstset = 1;
   }
   guard.Release();
-  host.SetProgress(RunBar::PR01, 0);
-  host.SetStatusText(2, "");
+  host.Progressed(RunProgress::Over(cmd::ListUp));
   // A stopped list-up offers the rows it listed as a finished one does.
   host.RunEnded(EndOfRun(cmd::ListUp, st, false, st.rows.MoveDataCheck() == 1));
 }
@@ -247,8 +242,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
     st.flags.M_Exif = 1;
     st.ExifSel.set("13");
   }
-  host.SetStatusText(1, "Wait At Work");
-  host.SetStatusText(2, "");  // the file count starts afresh
+  host.Progressed(RunProgress::Stage(RunProgress::Kind::Reading));
   FolderEntries entries;
   std::string error;
   const bool readable = ReadFolder(*st.env, folder, &entries, &error);
@@ -258,12 +252,10 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
 
   const std::size_t expected = FileCount;
   st.rows.reserve(FileCount);
-  host.SetStatusText(1, "");
+  host.Progressed(RunProgress::Stage(RunProgress::Kind::Uncounted));
   const bool JpegCheck = ReadSetting(key::JpegCheck, profile) == "1";
-  host.SetProgressRange(RunBar::PR01, 0, 100);
-  host.SetProgress(RunBar::PR01, 0);
+  host.Progressed(RunProgress::Began(cmd::ListUp, expected));
   ListProgress progress(host, expected);
-  if (expected != 0) host.SetStatusText(1, progress.Text(0));
   if (!readable) {
     host.MessageBox1Q(Message{Said::FolderUnreadable, {folder, error}}, Button::Err, Button::Err);
   }
@@ -271,7 +263,7 @@ void ThreadSetListView(ParamBlock& val3, PictrayState& st, RunHost& host, RunReg
   const bool analyse = st.flags.Any();
   const std::size_t r = analyse || JpegCheck ? ListLabelled(entries, folder, val3, st, profile, JpegCheck, host, progress)
                                              : ListNames(entries, val3, st.rows, host, progress);
-  host.SetStatusText(1, progress.Text(r));
+  progress.Tell(r);
   EndSteps(st, host, guard);
 }
 

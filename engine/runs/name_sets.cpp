@@ -17,12 +17,9 @@ using RowWork = std::function<bool(std::size_t row, const std::string& name)>;
 
 void RunNameSet(RunHost& host, PictrayState& st, int command, const RowWork& work, Said endMessage) {
   const std::size_t n = st.rows.ListMax();
-  host.SetProgressRange(RunBar::PR02, 0, 100);
-  int shown = -1;
+  host.Progressed(RunProgress::Began(command, n));
   for (std::size_t i = 0; i < st.rows.ListMax(); ++i) {
-    const int position = static_cast<int>(i * 100 / n);
-    if (position != shown) host.SetProgress(RunBar::PR02, shown = position);
-    host.SetStatusText(1, std::to_string(i + 1) + "/" + std::to_string(n));
+    host.Progressed(RunProgress::Done(command, i + 1, n));
     const Row row = st.rows.row(i);
     if (!row.kind.empty()) continue;
     if (work(i, row.name)) host.RowsChanged(i, i);
@@ -33,7 +30,7 @@ void RunNameSet(RunHost& host, PictrayState& st, int command, const RowWork& wor
   SetDataAllCheck(host, st.rows);
   const RunEnd end = EndOfRun(command, st);
   if (!end.moveDue) Inform(host, endMessage);
-  host.SetProgress(RunBar::PR02, 0);
+  host.Progressed(RunProgress::Over(command));
   host.RunEnded(end);
 }
 
@@ -73,7 +70,7 @@ void SetList05(RunHost& host, PictrayState& st, const std::string& phrase) {
 }
 
 void SetList06(RunHost& host, PictrayState& st) {
-  host.SetStatusText(1, "");
+  host.Progressed(RunProgress::Stage(RunProgress::Kind::Uncounted));
   const std::string kind = KindOf(cmd::ExtClass);
   RunNameSet(
       host, st, cmd::ExtClass,

@@ -42,8 +42,7 @@ void FinishedRows::Finished() {
   const auto now = std::chrono::steady_clock::now();
   if (finished_ < total_ && now - shown_ < std::chrono::milliseconds(40)) return;
   shown_ = now;
-  host_.SetProgress(bar_, static_cast<int>(total_ ? finished_ * scale_ / total_ : 0));
-  if (status_) host_.SetStatusText(1, Counter(finished_, total_));
+  host_.Progressed(RunProgress::Done(command_, finished_, total_));
 }
 
 bool AheadFiles::Claim(std::size_t row) {

@@ -50,20 +50,17 @@ class RowDispenser {
   std::atomic<std::size_t> next_{0};
 };
 
-// The run's progress by finished rows: `bar` at finished x scale / total
-// and status part 1 "finished/total", never going back. The window hears of
+// The run's progress by finished rows, never going back. The host hears of
 // it at most every 40 ms and at the last row, not per row.
 class FinishedRows {
  public:
-  FinishedRows(RunHost& host, RunBar bar, std::size_t total, std::size_t scale, bool status = true)
-      : host_(host), bar_(bar), total_(total), scale_(scale), status_(status) {}
+  FinishedRows(RunHost& host, int command, std::size_t total) : host_(host), command_(command), total_(total) {}
   void Finished();
 
  private:
   RunHost& host_;
-  RunBar bar_;
-  std::size_t total_, scale_;
-  bool status_;
+  int command_;
+  std::size_t total_;
   std::mutex m_;
   std::size_t finished_ = 0;
   std::chrono::steady_clock::time_point shown_{};

@@ -37,7 +37,7 @@ void AllColour(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry:
   ThreadAllColor(st.blocks.val5, st, host, *c.colours, c.workfile, std::move(g));
 }
 void PartColour(PictrayState& st, RunHost& host, const RunChoice& c, RunRegistry::Guard g) {
-  ThreadPartColor(st.blocks.val6, st, host, *c.colours, c.strJpos_bit, c.GRmsgtext, std::move(g));
+  ThreadPartColor(st.blocks.val6, st, host, *c.colours, c.strJpos_bit, std::move(g));
 }
 void PrepareRatio(PictrayState& st, RunHost&, const std::string& folder) { PrepareRatioRun(st, folder); }
 void PrepareMoveRun(PictrayState& st, RunHost& host, const std::string& folder) {

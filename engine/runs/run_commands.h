@@ -35,7 +35,6 @@ struct RunChoice {
   std::string strJpos_bit;  // the grid cells (RGB analysis, part colour), as MakeJposBit gives them
   // The selected-colour runs; only they hold the set (a bit per colour).
   std::optional<SelectedColours> colours;
-  std::string GRmsgtext;    // part colour: the cells as its dialog names them
   std::string workfile;     // all colour: the settings' working copy it notes the colours in
   // The move's report, on the run's thread once the move has ended.
   std::function<void(const MoveReport&)> moved;

@@ -1,5 +1,5 @@
-// Small steps every analysis run takes the same way: the row's path, the
-// "%d/%d" counter, an information box, showing the row worked on.
+// Small steps every analysis run takes the same way: the row's path, an
+// information box, showing the row worked on.
 #pragma once
 
 #include <cstddef>
@@ -11,10 +11,6 @@
 namespace pictray {
 
 inline std::string RowPath(const std::string& folder, const std::string& name) { return folder + "/" + name; }
-
-inline std::string Counter(std::size_t done, std::size_t total) {
-  return std::to_string(done) + "/" + std::to_string(total);
-}
 
 // A message box with the single answer "yes".
 inline void Inform(RunHost& host, Said said) { host.MessageBox1Q(Message{said}, Button::Yes, Button::Yes); }

@@ -18,8 +18,8 @@
 namespace pictray {
 namespace {
 
-// Status part 1 "finished/total (found)" by labelled rows, never going
-// back; the window hears of it at most every 40 ms and at the last row.
+// The rows labelled and those a colour was found in, never going back; the
+// host hears of them at most every 40 ms and at the last row.
 class FoundRows {
  public:
   FoundRows(RunHost& host, std::size_t total) : host_(host), total_(total) {}
@@ -30,7 +30,7 @@ class FoundRows {
     const auto now = std::chrono::steady_clock::now();
     if (labelled_ < total_ && now - shown_ < std::chrono::milliseconds(40)) return;
     shown_ = now;
-    host_.SetStatusText(1, Counter(labelled_, total_) + " (" + std::to_string(found_) + ")");
+    host_.Progressed(RunProgress::Found(labelled_, total_, found_));
   }
 
  private:
@@ -41,10 +41,9 @@ class FoundRows {
   std::chrono::steady_clock::time_point shown_{};
 };
 
-void BeginColourRun(RunHost& host, int command) {
-  host.SetProgressRange(RunBar::PR01, 0, 100);
-  host.SetProgress(RunBar::PR01, 0);
-  host.SetStatusText(1, "");
+void BeginColourRun(RunHost& host, int command, std::size_t rows) {
+  host.Progressed(RunProgress::Began(command, rows));
+  host.Progressed(RunProgress::Stage(RunProgress::Kind::Uncounted));
   host.RunBegan(command);
   host.DeselectAll();
 }
@@ -54,8 +53,7 @@ void BeginColourRun(RunHost& host, int command) {
 void EndColourRun(PictrayState& st, RunHost& host, int command, bool aborted, Said endMessage,
                   RunRegistry::Guard& guard) {
   host.DeselectAll();
-  host.SetProgress(RunBar::PR01, 0);
-  host.SetProgress(RunBar::PR02, 0);
+  host.Progressed(RunProgress::Over(command));
   guard.Release();
   const RunEnd end = EndOfRun(command, st, aborted);
   if (!end.moveDue) Inform(host, aborted ? Said::ColourRunAborted : endMessage);
@@ -67,9 +65,9 @@ void EndColourRun(PictrayState& st, RunHost& host, int command, bool aborted, Sa
 // was labelled. A label call answers whether a colour was found, or nothing
 // when it met the abort (its row then keeps its state).
 template <typename Label>
-bool LabelEveryRow(PictrayState& st, RunHost& host, const ParamBlock& block, Label label) {
+bool LabelEveryRow(PictrayState& st, RunHost& host, int command, const ParamBlock& block, Label label) {
   const std::size_t n = st.rows.ListMax();
-  FinishedRows progress(host, RunBar::PR01, n, 100, false);
+  FinishedRows progress(host, command, n);
   FoundRows found(host, n);
   std::atomic<bool> metAbort{false};
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
@@ -99,22 +97,21 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
   const int mode = ColourMode(ReadSetting(key::AllColorMode, profile));
   const std::string disabledchar = ReadSetting(key::disabledchar, profile);
   const SampledFormats formats = ReadSampledFormats(profile);
-  BeginColourRun(host, cmd::AllColour);
-  host.SetProgressRange(RunBar::PR02, 0, 100);
-  const bool complete = LabelEveryRow(st, host, val5,
+  BeginColourRun(host, cmd::AllColour, st.rows.ListMax());
+  const bool complete = LabelEveryRow(st, host, cmd::AllColour, val5,
                                       [&](std::size_t i, int worker, const fs::ReadOnlyFile& file) -> std::optional<bool> {
     const std::string path = RowPath(val5.folder, st.rows.name(i));
     ScanResult scan{ScanResult::NotDecoded, {}};
     const std::function<bool()> aborted = [&val5] { return val5.Aborted(); };
-    // One worker shows its pictures' rows on PR02; several would make it jump.
+    // One worker tells how far its pictures are; several would make it jump.
     const std::function<void(int)> rowsDone = [&](int percent) {
-      if (worker == 0) host.SetProgress(RunBar::PR02, percent);
+      if (worker == 0) host.Progressed(RunProgress::File(percent));
     };
     if (FileHedarCheck(file) == 2)
       scan = ScanFullPicture(file, colours, aborted, rowsDone);
     else if (formats == SampledFormats::kAll && st.PictureRows)
       scan = ScanPictureRows(LibraryCalls(st), file, path, colours, aborted, rowsDone);
-    if (worker == 0) host.SetProgress(RunBar::PR02, 0);
+    if (worker == 0) host.Progressed(RunProgress::File(0));
     if (scan.outcome == ScanResult::Aborted) return std::nullopt;
     const std::string label = scan.outcome == ScanResult::Scanned ? AllColourLabel(mode, scan.found) : "";
     st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), KindOf(cmd::AllColour), cmd::AllColour);
@@ -126,27 +123,25 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
 }
 
 void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const SelectedColours& colours,
-                     const std::string& strJpos_bit, const std::string& GRmsgtext, RunRegistry::Guard guard) {
+                     const std::string& strJpos_bit, RunRegistry::Guard guard) {
   const ProfileSnapshot profile = ProfileSnapshot::Read(*st.env, st.profile);
   const PartColourRules rules{ColourMode(ReadSetting(key::PartColorMode, profile)),
                               MatchThreshold(colours.dwCount(), ReadSettingNumber(key::MatchPer, profile))};
   const int PartX = ReadPartX(profile);
   const std::string disabledchar = ReadSetting(key::disabledchar, profile);
   const SampledFormats formats = ReadSampledFormats(profile);
-  BeginColourRun(host, cmd::PartColour);
-  host.SetProgressRange(RunBar::PR02, 0, 99);
-  host.SetStatusText(2, GRmsgtext);
+  BeginColourRun(host, cmd::PartColour, st.rows.ListMax());
   std::vector<CellDrawer> drawers(static_cast<std::size_t>(PoolWorkers(st, profile)),
                                   CellDrawer(LibraryCalls(st), kPartCellEdge, PartX, formats));
   const std::vector<int> cells = ChosenCells(strJpos_bit, PartX * PartX);
-  const bool complete = LabelEveryRow(st, host, val6,
+  const bool complete = LabelEveryRow(st, host, cmd::PartColour, val6,
                                       [&](std::size_t i, int worker, const fs::ReadOnlyFile& file) -> std::optional<bool> {
     const std::string path = RowPath(val6.folder, st.rows.name(i));
     std::string label;
     if (IsSampled(file, formats)) {
       CellDrawer& drawer = drawers[static_cast<std::size_t>(worker)];
       const auto rowDone = [&](std::uint32_t row) {
-        if (worker == 0) host.SetProgress(RunBar::PR02, static_cast<int>(row));
+        if (worker == 0) host.Progressed(RunProgress::Cell(row));
       };
       if (val6.Aborted()) return std::nullopt;
       drawer.Start(file, path, cells);
@@ -159,7 +154,6 @@ void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const Se
     st.rows.setTarget(i, GetFoldaName(label, 1, disabledchar), KindOf(cmd::PartColour), cmd::PartColour);
     return FoundByLabel(label);
   });
-  host.SetStatusText(2, "");
   EndColourRun(st, host, cmd::PartColour, !complete, Said::PartColourEnd, guard);
 }
 

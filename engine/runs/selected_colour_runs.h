@@ -31,10 +31,9 @@ void ThreadAllColor(ParamBlock& val5, PictrayState& st, RunHost& host, const Sel
 // strJpos_bit are matched in order (CompJpegColor, rules from PartColorMode,
 // MatchPer and PartX); each tested cell's label replaces the one before,
 // and "1-1-1" tests no further cell. The label, sanitised, is the target
-// (empty for a row that is no JPEG), kind "P". Status part 2 holds
-// `GRmsgtext` while the run works and is blanked at its end. An abort is
-// seen before each row and each cell. Ends as ThreadAllColor does.
+// (empty for a row that is no JPEG), kind "P". An abort is seen before
+// each row and each cell. Ends as ThreadAllColor does.
 void ThreadPartColor(ParamBlock& val6, PictrayState& st, RunHost& host, const SelectedColours& colours,
-                     const std::string& strJpos_bit, const std::string& GRmsgtext, RunRegistry::Guard guard);
+                     const std::string& strJpos_bit, RunRegistry::Guard guard);
 
 }  // namespace pictray

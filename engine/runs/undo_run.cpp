@@ -59,21 +59,19 @@ UndoTurns UndoTurnsOnHost(RunHost& host, const std::string& folder) {
     return host.MessageBox1Q(UndoQuestion(run), Button::Ok, Button::No) == 6;
   };
   turns.starting = [&host] {
-    host.SetStatusText(1, "Wait! Now Loading");
-    host.SetProgressRange(RunBar::PR01, 0, 100);
-    host.SetProgress(RunBar::PR01, 0);
+    host.Progressed(RunProgress::Stage(RunProgress::Kind::Loading));
+    host.Progressed(RunProgress::Began(cmd::MenuUndoMove, 0));
   };
   // The window hears of it once per percent.
   turns.callbacks.progress = [&host, shown = 0](std::size_t done, std::size_t total) mutable {
     const int position = static_cast<int>(done * 100 / std::max<std::size_t>(total, 1));
     if (position == shown) return;
     shown = position;
-    host.SetProgress(RunBar::PR01, position);
-    host.SetStatusText(1, std::to_string(done) + "/" + std::to_string(total));
+    host.Progressed(RunProgress::Done(cmd::MenuUndoMove, done, total));
   };
   turns.ended = [&host](const UndoReport& report) {
-    host.SetProgress(RunBar::PR01, 0);
-    host.SetStatusText(1, "");
+    host.Progressed(RunProgress::Over(cmd::MenuUndoMove));
+    host.Progressed(RunProgress::Stage(RunProgress::Kind::Uncounted));
     const bool clean = report.left.empty() && report.error == 0;
     host.MessageBox1Q(UndoEndMessage(report), clean ? Button::Yes : Button::Err, clean ? Button::Yes : Button::Err);
   };

@@ -102,9 +102,8 @@ TEST_F(ColourRuns, RgbNamesUnclassifiedRowsFromTheChosenCellsTogether) {
                                                                     {"cells.jpg", 1, 4, 100}, {"cells.jpg", 16, 4, 100},
                                                                     {"bad.jpg", 1, 4, 100}, {"bad.jpg", 16, 4, 100}}));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kRgbEnd});
-  EXPECT_EQ(host.status[1], "5/5");
-  EXPECT_EQ(host.progress[RunBar::PR01], 0);
-  EXPECT_EQ(host.progress[RunBar::PR02], 0);
+  EXPECT_EQ(host.Last(RunProgress::Kind::RowsDone), RunProgress::Done(cmd::RgbAnalysis, 5, 5));
+  EXPECT_EQ(host.progress.back(), RunProgress::Over(cmd::RgbAnalysis));
   EXPECT_EQ(host.LastEnd(), (RunEnd{cmd::RgbAnalysis, false, true, false, false}));
   EXPECT_EQ(host.summary, st.rows.CountSetItem());
   EXPECT_FALSE(st.runs.Active());
@@ -207,7 +206,7 @@ TEST_F(ColourRuns, StrengthNamesEveryRowAndWritesNotes) {
         << i;
   }
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kStrengthEnd});
-  EXPECT_EQ(host.ranges[RunBar::PR01], std::make_pair(0, 2));
+  EXPECT_EQ(host.progress.front(), RunProgress::Began(cmd::RgbStrength, 3));
 }
 
 // Each worker's first picture asks for the abort: no worker starts another,
@@ -271,7 +270,7 @@ TEST_F(ColourRuns, PoolGivesEveryRowItsOneThreadResultWhileTheViewReads) {
     EXPECT_EQ(drawn[st.rows.name(static_cast<std::size_t>(i))], i % 11 == 5 || i % 7 == 3 ? 0 : 2) << i;
   }
   EXPECT_LE(threads.size(), static_cast<std::size_t>(RowWorkers(0)));
-  EXPECT_EQ(host.status[1], "60/60");
+  EXPECT_EQ(host.Last(RunProgress::Kind::RowsDone), RunProgress::Done(cmd::RgbAnalysis, 60, 60));
 
   // Held to one worker, the same rows get the same results on one thread.
   const auto targets = [&] {
@@ -325,7 +324,7 @@ TEST_F(ColourRuns, ChosenCellsOfAFileAreDrawnInOneCallWhenTheLibraryCan) {
        }},
       {"part colour", [&] {
          st.blocks.val6.Start(src.path());
-         ThreadPartColor(st.blocks.val6, st, host, colours, MakeJposBit({1, 6, 16}), "", RunRegistry::Guard(st.runs));
+         ThreadPartColor(st.blocks.val6, st, host, colours, MakeJposBit({1, 6, 16}), RunRegistry::Guard(st.runs));
        }}};
   for (const auto& [name, run] : runs) {
     st.MMIs = nullptr;
@@ -360,7 +359,7 @@ TEST_F(ColourRuns, EveryRunDrawsWithinTheStatesBudget) {
        }},
       {"part colour", [&] {
          st.blocks.val6.Start(src.path());
-         ThreadPartColor(st.blocks.val6, st, host, colours, MakeJposBit({1, 6}), "", RunRegistry::Guard(st.runs));
+         ThreadPartColor(st.blocks.val6, st, host, colours, MakeJposBit({1, 6}), RunRegistry::Guard(st.runs));
        }}};
   for (const auto& [name, run] : runs) {
     fake.TakeBudgets();

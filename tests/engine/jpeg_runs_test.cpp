@@ -76,9 +76,9 @@ TEST_F(JpegRuns, ExifRunLabelsUnclassifiedRowsAndReopensInfoRows) {
   EXPECT_EQ(st.rows.kind(3), "E");
   EXPECT_EQ(st.rows.target(4), "NoExif");
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{"セット処理終了"});
-  EXPECT_EQ(host.status[1], "5/5");
-  EXPECT_EQ(host.ranges[RunBar::PR01], std::make_pair(0, 5));
-  EXPECT_EQ(host.progress[RunBar::PR01], 0);
+  EXPECT_EQ(host.progress.front(), RunProgress::Began(cmd::Exif, 5));
+  EXPECT_EQ(host.Last(RunProgress::Kind::RowsDone), RunProgress::Done(cmd::Exif, 5, 5));
+  EXPECT_EQ(host.progress.back(), RunProgress::Over(cmd::Exif));
   EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::Exif, false, true, false, false})});
   EXPECT_FALSE(st.runs.Active());
   const std::vector<SummaryLine> summary{{"2005:12:31(II)", 2}, {"kept", 1}, {"NoExif", 1}};
@@ -92,7 +92,7 @@ TEST_F(JpegRuns, InfoAndHeaderModes) {
   EXPECT_EQ(st.rows.target(1), "NoExif");
   EXPECT_EQ(st.rows.target(2), "NoJPEG");
   for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(st.rows.kind(i), "H");
-  EXPECT_EQ(host.ranges[RunBar::PR02], std::make_pair(0, 3));
+  EXPECT_EQ(host.progress.front(), RunProgress::Began(cmd::HeaderCheck, 3));
 
   // Info re-opens the header check's "NoExif" rows; the JFIF file gets an
   // empty label and stays unclassified.
@@ -174,7 +174,7 @@ TEST_F(JpegRuns, NgRunLabelsEveryRowWithTheSwitchesFromTheSettings) {
   EXPECT_EQ(st.rows.target(2), "NG");
   EXPECT_EQ(st.rows.target(3), "");  // replaced: zero-run test is off
   for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(st.rows.kind(i), "G");
-  EXPECT_EQ(host.status[1], "4/4");
+  EXPECT_EQ(host.Last(RunProgress::Kind::RowsDone), RunProgress::Done(cmd::NgAnalysis, 4, 4));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{"NG解析処理終了"});
 
   Set("NullCheck", "1");
@@ -201,7 +201,7 @@ TEST_F(JpegRuns, ListUpLabelsInTheirOrder) {
     f.M_Info = on.find('I') != std::string::npos;
     f.M_Exif = on.find('E') != std::string::npos;
     f.M_Size = on.find('S') != std::string::npos;
-    const JpegLabel l = ListUpJpegLabel(fs::ReadOnlyFile(fs::DefaultEnv(), path), path, f, s, nullptr, RunBar::PR02);
+    const JpegLabel l = ListUpJpegLabel(fs::ReadOnlyFile(fs::DefaultEnv(), path), path, f, s, nullptr);
     return l.text + "|" + l.kind;
   };
   EXPECT_EQ(label(cut, "N"), "NG|G");

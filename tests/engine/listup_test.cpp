@@ -42,10 +42,11 @@ class ListupTest : public ::testing::Test {
 TEST_F(ListupTest, EmptyFolderShowsZeroSlashHyphenAndEndMessage) {
   Listup();
   EXPECT_EQ(st.rows.ListMax(), 0u);
-  EXPECT_EQ(host.status[1], "0/-");
-  // Status part 1 "Wait At Work", part 2 cleared by the count, part 1 cleared, the
-  // result, part 2 cleared at the end.
-  EXPECT_EQ(host.statusLog, (std::vector<std::string>{"Wait At Work", "", "", "0/-", ""}));
+  // Reading the folder, no count standing, no rows expected, none listed, at rest.
+  EXPECT_EQ(host.progress,
+            (std::vector<RunProgress>{RunProgress::Stage(RunProgress::Kind::Reading),
+                                      RunProgress::Stage(RunProgress::Kind::Uncounted), RunProgress::Began(cmd::ListUp, 0),
+                                      RunProgress::Done(cmd::ListUp, 0, 0), RunProgress::Over(cmd::ListUp)}));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kListupEnd});
   EXPECT_EQ(host.ends, std::vector<RunEnd>{RunEnd{cmd::ListUp}});
   EXPECT_FALSE(st.runs.Active());
@@ -59,8 +60,8 @@ TEST_F(ListupTest, ListsFilesOnlyAndEndsWithProgressAndCommands) {
   Listup();
   EXPECT_EQ(Names(), (std::set<std::string>{"a.jpg", "b.png"}));
   EXPECT_EQ(host.itemCount, 2u);
-  EXPECT_EQ(host.status[1], "2/2");
-  EXPECT_EQ(host.progress[RunBar::PR01], 0);
+  EXPECT_EQ(host.Last(RunProgress::Kind::RowsDone), RunProgress::Done(cmd::ListUp, 2, 2));
+  EXPECT_EQ(host.progress.back(), RunProgress::Over(cmd::ListUp));
   EXPECT_EQ(host.began, std::vector<int>{cmd::ListUp});
   // No row has a target: nothing to move.
   EXPECT_EQ(host.ends, std::vector<RunEnd>{RunEnd{cmd::ListUp}});
@@ -95,7 +96,7 @@ TEST_F(ListupTest, AHundredThousandFilesAreListedInTheComparisonsOrder) {
   st.rows.forEach([&](std::size_t, const Row& r) { listed.push_back(r.name); });
   EXPECT_TRUE(listed == expected);
   EXPECT_EQ(host.itemCount, 100000u);
-  EXPECT_EQ(host.status[1], "100000/100000");
+  EXPECT_EQ(host.Last(RunProgress::Kind::RowsDone), RunProgress::Done(cmd::ListUp, 100000, 100000));
   for (const std::string& n : names) ::unlink((folder.path() + "/" + n).c_str());
 }
 
@@ -107,7 +108,7 @@ TEST_F(ListupTest, JpegCheckListsOnlyFilesStartingWithJpegMarker) {
   WriteProfileString(pictray::fs::DefaultEnv(), "Section0", "JpegCheck", "1", st.profile);
   Listup();
   EXPECT_EQ(Names(), std::set<std::string>{"real.png"});
-  EXPECT_EQ(host.status[1], "1/4");
+  EXPECT_EQ(host.Last(RunProgress::Kind::RowsDone), RunProgress::Done(cmd::ListUp, 1, 4));
 }
 
 TEST_F(ListupTest, OddNamesAreKeptByteForByte) {
@@ -125,7 +126,7 @@ TEST_F(ListupTest, MovesTemporaryCopiesAreNeitherListedNorCounted) {
   folder.Write(".hidden.jpg", "an ordinary hidden file");
   Listup();
   EXPECT_EQ(Names(), (std::set<std::string>{"a.jpg", ".hidden.jpg"}));
-  EXPECT_EQ(host.status[1], "2/2");
+  EXPECT_EQ(host.Last(RunProgress::Kind::RowsDone), RunProgress::Done(cmd::ListUp, 2, 2));
   EXPECT_EQ(st.listedFolder.get(), folder.path());
 }
 

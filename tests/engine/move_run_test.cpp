@@ -100,10 +100,14 @@ TEST_F(MoveRun, NewAndExistingFoldersWithResultLines) {
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kMoveEnd});
   EXPECT_EQ(host.messages[0].caption1, "yes");
   EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::MoveStart, false, false, false, true})});
-  EXPECT_EQ(host.status[1], "");
-  EXPECT_EQ(host.statusLog.front(), "Wait! Now Loading");
-  EXPECT_NE(std::find(host.statusLog.begin(), host.statusLog.end(), "4/5"), host.statusLog.end());
-  EXPECT_EQ(host.progress[RunBar::PR01], 0);
+  // Loading, then the rows counted, then at rest with no count standing.
+  ASSERT_GE(host.progress.size(), 4u);
+  EXPECT_EQ(host.progress[0], RunProgress::Stage(RunProgress::Kind::Loading));
+  EXPECT_EQ(host.progress[1], RunProgress::Began(cmd::MoveStart, 5));
+  EXPECT_NE(std::find(host.progress.begin(), host.progress.end(), RunProgress::Done(cmd::MoveStart, 4, 5)),
+            host.progress.end());
+  EXPECT_EQ(std::vector<RunProgress>(host.progress.end() - 2, host.progress.end()),
+            (std::vector<RunProgress>{RunProgress::Over(cmd::MoveStart), RunProgress::Stage(RunProgress::Kind::Uncounted)}));
   EXPECT_FALSE(st.runs.Active());
 }
 

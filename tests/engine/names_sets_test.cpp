@@ -47,8 +47,8 @@ TEST_F(NameSets, CharacterClassificationWithSummaryAndEndMessage) {
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kCharSetEnd});
   EXPECT_EQ(host.messages[0].caption1, "yes");
   EXPECT_EQ(host.ends, std::vector<RunEnd>{(RunEnd{cmd::CharClass, false, true, false, false})});
-  EXPECT_EQ(host.progress[RunBar::PR02], 0);
-  EXPECT_EQ(host.status[1], "4/4");
+  EXPECT_EQ(host.Last(RunProgress::Kind::RowsDone), RunProgress::Done(cmd::CharClass, 4, 4));
+  EXPECT_EQ(host.progress.back(), RunProgress::Over(cmd::CharClass));
 }
 
 TEST_F(NameSets, DisabledCharactersAreReadFromTheWorkingSettings) {
@@ -90,7 +90,7 @@ TEST_F(NameSets, ExtensionKeepsCaseAndIsNotRewritten) {
   SetList06(host, st);
   EXPECT_EQ(TargetsAndKinds(),
             (Pairs{{"JPG", "e"}, {"jpg", "e"}, {"gz", "e"}, {"hidden", "e"}, {"", "e"}}));
-  EXPECT_EQ(host.statusLog.front(), "");
+  EXPECT_EQ(host.progress.front(), RunProgress::Stage(RunProgress::Kind::Uncounted));
 }
 
 TEST_F(NameSets, NothingMatchingStillEndsWithItsMessage) {

@@ -120,7 +120,7 @@ const RunCase kRuns[] = {
        SelectedColours colours(1);
        colours.Add(0x0000FF);
        st.blocks.val6.Start(folder);
-       ThreadPartColor(st.blocks.val6, st, host, colours, MakeJposBit({2}), "", RunRegistry::Guard(st.runs));
+       ThreadPartColor(st.blocks.val6, st, host, colours, MakeJposBit({2}), RunRegistry::Guard(st.runs));
      }},
 };
 

@@ -144,7 +144,8 @@ TEST_F(RunPool, TwoWorkersGiveEveryRowTheResultOfOne) {
       EXPECT_EQ(got[i].kind, want[i].kind) << r.name << " row " << i << " " << want[i].name;
     }
     EXPECT_EQ(hostTwo.MessageTexts(), std::vector<std::string>{r.endMessage}) << r.name;
-    EXPECT_EQ(hostTwo.status, hostOne.status) << r.name;
+    for (const RunProgress::Kind k : {RunProgress::Kind::RowsDone, RunProgress::Kind::RowsFound})
+      EXPECT_EQ(hostTwo.Last(k), hostOne.Last(k)) << r.name;
     EXPECT_EQ(hostTwo.ends, hostOne.ends) << r.name;
   }
   // The NG run found both broken files.
@@ -205,7 +206,7 @@ TEST_F(ListupPool, TwoWorkersListAndLabelAsOne) {
     EXPECT_EQ(got[i].kind, want[i].kind) << want[i].name;
   }
   EXPECT_EQ(hostTwo.MessageTexts(), std::vector<std::string>{kListupEnd});
-  EXPECT_EQ(hostTwo.status, hostOne.status);
+  EXPECT_EQ(hostTwo.Last(RunProgress::Kind::RowsDone), hostOne.Last(RunProgress::Kind::RowsDone));
 }
 
 // List-up stops before the next file once aborted: the rows are the first

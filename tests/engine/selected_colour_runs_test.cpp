@@ -76,11 +76,11 @@ class SelectedColourRuns : public ::testing::Test {
     st.blocks.val5.Start(src.path());
     ThreadAllColor(st.blocks.val5, st, host, colours, workfile, RunRegistry::Guard(st.runs));
   }
-  void PartColour(const SelectedColours& colours, const std::vector<int>& cells, const std::string& msg = "") {
+  void PartColour(const SelectedColours& colours, const std::vector<int>& cells) {
     std::string bits(65, '0');
     for (int k : cells) bits[std::size_t(k)] = '1';
     st.blocks.val6.Start(src.path());
-    ThreadPartColor(st.blocks.val6, st, host, colours, bits, msg, RunRegistry::Guard(st.runs));
+    ThreadPartColor(st.blocks.val6, st, host, colours, bits, RunRegistry::Guard(st.runs));
   }
 
   testing::TempDir dir, src;
@@ -115,11 +115,11 @@ TEST_F(SelectedColourRuns, AllColourLabelsEveryRowByItsMode) {
       EXPECT_EQ(st.rows.kind(i), "A") << mode << " " << i;
     }
   }
-  EXPECT_EQ(host.status[1], "4/4 (1)");
+  EXPECT_EQ(host.Last(RunProgress::Kind::RowsFound), RunProgress::Found(4, 4, 1));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>(5, kAllColourEnd));
   EXPECT_EQ(host.began, std::vector<int>(5, cmd::AllColour));
   EXPECT_EQ(host.LastEnd(), (RunEnd{cmd::AllColour, false, true, false, false}));
-  EXPECT_EQ(host.progress[RunBar::PR01], 0);
+  EXPECT_EQ(host.progress.back(), RunProgress::Over(cmd::AllColour));
   EXPECT_FALSE(std::filesystem::exists(workfile));
   EXPECT_TRUE(host.summary.empty());  // the summary list is left alone
   EXPECT_FALSE(st.runs.Active());
@@ -217,9 +217,9 @@ TEST_F(SelectedColourRuns, PartColourAppliesTheCellRules) {
 }
 
 // What the library says about a cell becomes the target unless a later
-// cell replaces it; a file that is no JPEG gets an empty target. The
-// confirmation text stands in status part 2 while the run works.
-TEST_F(SelectedColourRuns, PartColourLabelsUndrawableCellsAndShowsItsText) {
+// cell replaces it; a file that is no JPEG gets an empty target. Its rows
+// begin and end as the window needs to show and take back its cells' text.
+TEST_F(SelectedColourRuns, PartColourLabelsUndrawableCellsAndTellsItsRows) {
   Set("PartColorMode", "3");
   for (const char* n : {"nine.jpg", "one.jpg", "later.jpg"})
     src.Write(n, testing::ReadAll(testing::JpegFixture("rgb_3x2.jpg")));
@@ -230,11 +230,10 @@ TEST_F(SelectedColourRuns, PartColourLabelsUndrawableCellsAndShowsItsText) {
   fake.Set("later.jpg", [](std::uint8_t*, int, int part) { return part == 1 ? 1 : 0; });
   SelectedColours colours(10);
   colours.Add(0x010203);
-  PartColour(colours, {1, 2}, "比較率10(per) 1色　一致で検出");
+  PartColour(colours, {1, 2});
   EXPECT_EQ(Targets(), (TargetList{{"no support", "P"}, {"error", "P"}, {"0-0-0", "P"}, {"", "P"}}));
-  EXPECT_NE(std::find(host.statusLog.begin(), host.statusLog.end(), "比較率10(per) 1色　一致で検出"),
-            host.statusLog.end());
-  EXPECT_EQ(host.status[2], "");
+  EXPECT_EQ(host.progress.front(), RunProgress::Began(cmd::PartColour, 4));
+  EXPECT_EQ(host.progress.back(), RunProgress::Over(cmd::PartColour));
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{kPartColourEnd});
 }
 

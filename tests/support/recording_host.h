@@ -4,7 +4,6 @@
 #pragma once
 
 #include <deque>
-#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -37,19 +36,9 @@ class RecordingHost : public RunHost {
     answers.pop_front();
     return a;
   }
-  void SetProgressRange(RunBar bar, int lo, int hi) override {
+  void Progressed(const RunProgress& p) override {
     std::lock_guard<std::mutex> l(m);
-    ranges[bar] = {lo, hi};
-  }
-  void SetProgress(RunBar bar, int pos) override {
-    std::lock_guard<std::mutex> l(m);
-    progress[bar] = pos;
-    progressLog.push_back(pos);
-  }
-  void SetStatusText(int part, const std::string& text) override {
-    std::lock_guard<std::mutex> l(m);
-    status[part] = text;
-    statusLog.push_back(text);
+    progress.push_back(p);
   }
   void RunBegan(int command) override {
     std::lock_guard<std::mutex> l(m);
@@ -97,6 +86,14 @@ class RecordingHost : public RunHost {
     return ends.empty() ? RunEnd{} : ends.back();
   }
 
+  // The last progress of that kind told; a default one when none was.
+  RunProgress Last(RunProgress::Kind kind) const {
+    std::lock_guard<std::mutex> l(m);
+    for (auto p = progress.rbegin(); p != progress.rend(); ++p)
+      if (p->kind == kind) return *p;
+    return {};
+  }
+
   std::vector<std::string> MessageTexts() const {
     std::lock_guard<std::mutex> l(m);
     std::vector<std::string> out;
@@ -108,11 +105,7 @@ class RecordingHost : public RunHost {
   int defaultAnswer = 7;
   std::deque<int> answers;
   std::vector<Message> messages;
-  std::map<RunBar, std::pair<int, int>> ranges;
-  std::map<RunBar, int> progress;
-  std::vector<int> progressLog;
-  std::map<int, std::string> status;
-  std::vector<std::string> statusLog;
+  std::vector<RunProgress> progress;
   std::vector<int> began;
   std::vector<RunEnd> ends;
   std::string searched;
