@@ -12,8 +12,8 @@ int QtTwinscanHost::MessageBox1Q(const Message& message, Button button1, Button 
   return calls_.Ask([w = &window_, text, button1, button2] { return w->Message(text, button1, button2); }, 7);
 }
 
-void QtTwinscanHost::SetProgress(TwinscanBar bar, int position) {
-  calls_.Post([w = &window_, bar, position] { w->ShowProgress(bar, position); });
+void QtTwinscanHost::SetShare(TwinscanWork work, int percent) {
+  calls_.Post([w = &window_, bar = BarOf(work), percent] { w->ShowProgress(bar, percent); });
 }
 
 void QtTwinscanHost::SetCountText(const std::string& kenbuf) {

@@ -22,7 +22,7 @@ class QtTwinscanHost : public TwinscanHost {
 
   // The message in the window's language; captions as their Japanese keys.
   int MessageBox1Q(const Message& message, Button caption1, Button caption2) override;
-  void SetProgress(TwinscanBar bar, int position) override;
+  void SetShare(TwinscanWork work, int percent) override;
   void SetCountText(const std::string& kenbuf) override;
   void SetTable(const std::vector<dupes::FileRec>& lpData) override;
   void ClearResultLines() override;

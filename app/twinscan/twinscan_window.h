@@ -14,6 +14,7 @@
 #include "app/common/run_launcher.h"
 #include "app/twinscan/review_choices.h"
 #include "app/twinscan/twinscan_builder.h"
+#include "app/twinscan/work_bars.h"
 #include "engine/colour/thumbnail_library.h"
 #include "engine/fs/memory_budget.h"
 #include "engine/run/command_ids.h"

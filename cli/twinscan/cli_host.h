@@ -20,7 +20,7 @@ class TwinscanCliHost : public TwinscanHost {
       : progress_(progress), keepFirst_(keepFirst) {}
 
   int MessageBox1Q(const Message&, Button, Button) override { return 7; }
-  void SetProgress(TwinscanBar, int) override {}
+  void SetShare(TwinscanWork, int) override {}
   void SetCountText(const std::string&) override {}
   void SetTable(const std::vector<dupes::FileRec>&) override {}
   void ClearResultLines() override {}

@@ -14,10 +14,10 @@
 
 namespace pictray {
 
-// Twinscan's two progress bars, both 0..100.
-enum class TwinscanBar {
-  PR01,  // listing
-  PR02,  // extraction
+// The work of a run whose share done is told in percent.
+enum class TwinscanWork {
+  Listing,  // the folders' entries listed
+  Moving,   // the copies moved by the extraction, or back by its undo
 };
 
 // The steps of a run a front end may follow with counts (the command line
@@ -50,7 +50,8 @@ class TwinscanHost {
 
   // The message box of the window: 6 for the first button, 7 otherwise.
   virtual int MessageBox1Q(const Message& message, Button caption1, Button caption2) = 0;
-  virtual void SetProgress(TwinscanBar bar, int position) = 0;
+  // How far `work` is, 0..100, told as it changes; 0 again once it rests.
+  virtual void SetShare(TwinscanWork work, int percent) = 0;
   // ST01: the count text kenbuf ("N", after a deletion "N->M").
   virtual void SetCountText(const std::string& kenbuf) = 0;
   // LV01 shows a copy of these rows from now on.

@@ -52,8 +52,8 @@ struct Work {
   void Tell(const Message& message) { host.MessageBox1Q(message, Button::Yes, Button::Yes); }
   void TellError(const Message& message) { host.MessageBox1Q(message, Button::Err, Button::Err); }
   void ResetProgress() {
-    host.SetProgress(TwinscanBar::PR01, 0);
-    host.SetProgress(TwinscanBar::PR02, 0);
+    host.SetShare(TwinscanWork::Listing, 0);
+    host.SetShare(TwinscanWork::Moving, 0);
   }
 };
 
@@ -90,9 +90,9 @@ std::function<bool(const std::string&, const std::string&)> SamePictureOf(const 
   };
 }
 
-// Lists the source folder with PR01 following the files.
+// Lists the source folder, telling the share of its files listed.
 std::vector<FileRec> ListFolder(Work& w, int& openError) {
-  w.host.SetProgress(TwinscanBar::PR01, 0);
+  w.host.SetShare(TwinscanWork::Listing, 0);
   int shown = 0;
   auto progress = [&](std::size_t listed, std::size_t total) {
     w.host.SetStep(TwinscanStep::Listing, listed, total);
@@ -101,7 +101,7 @@ std::vector<FileRec> ListFolder(Work& w, int& openError) {
     const int position = static_cast<int>(listed * 100 / total);
     if (position == shown) return;
     shown = position;
-    w.host.SetProgress(TwinscanBar::PR01, position);
+    w.host.SetShare(TwinscanWork::Listing, position);
   };
   const dupes::Keying keying = w.val.keyEveryFile ? dupes::Keying::AllFiles
                                : w.val.groupsOnly ? dupes::Keying::GroupsOnly
@@ -125,17 +125,17 @@ std::vector<std::string> TreeRoots(const TwinscanBlock& val) {
   return roots;
 }
 
-// Moves the surplus copies of `table` with PR02 and LV02 following them; a
+// Moves the surplus copies of `table`, telling their share and LV02's lines; a
 // dry run takes `looked` (grouping's looks) as its own. False when the run
 // is to end here: refused, or stopped.
 bool Extract(Work& w, const std::vector<FileRec>& table, const dupes::LookedAsListed* looked = nullptr) {
-  w.host.SetProgress(TwinscanBar::PR02, 0);
+  w.host.SetShare(TwinscanWork::Moving, 0);
   int shown = 0;
   dupes::ExtractCallbacks cb;
   cb.progress = [&](int position) {
     if (position == shown) return;
     shown = position;
-    w.host.SetProgress(TwinscanBar::PR02, position);
+    w.host.SetShare(TwinscanWork::Moving, position);
   };
   cb.count = [&](std::size_t done, std::size_t total) { w.host.SetStep(TwinscanStep::Extracting, done, total); };
   cb.resultLine = [&](std::size_t index, const dupes::SameResultLine& line) {
@@ -410,17 +410,17 @@ void ExtractSteps(Work& w) {
   w.ResetProgress();
 }
 
-// The window's turns: the question and the end in boxes, PR02 following.
+// The window's turns: the question and the end in boxes, the share moved back told.
 UndoTurns UndoTurnsOf(Work& w) {
   UndoTurns turns;
   turns.nothingToUndo = [&w] { w.Tell(Message{Said::NoExtractionToUndo}); };
   turns.confirm = [&w](const JournalRun& run) { return w.Ask(UndoQuestion(run), Button::Undo, Button::DoNot) == 6; };
-  turns.starting = [&w] { w.host.SetProgress(TwinscanBar::PR02, 0); };
+  turns.starting = [&w] { w.host.SetShare(TwinscanWork::Moving, 0); };
   turns.callbacks.progress = [&w, shown = 0](std::size_t done, std::size_t total) mutable {
     const int position = static_cast<int>(done * 100 / total);
     if (position == shown) return;
     shown = position;
-    w.host.SetProgress(TwinscanBar::PR02, position);
+    w.host.SetShare(TwinscanWork::Moving, position);
   };
   turns.ended = [&w](const UndoReport& report) {
     if (report.aborted) w.report.end.aborted = true;

@@ -33,9 +33,9 @@ class StoppingHost : public RecordingTwinscanHost {
     Stop(StopAt::Question);
     return RecordingTwinscanHost::MessageBox1Q(message, c1, c2);
   }
-  void SetProgress(TwinscanBar bar, int position) override {
-    RecordingTwinscanHost::SetProgress(bar, position);
-    if (bar == TwinscanBar::PR01 && position > 0) Stop(StopAt::Listing);
+  void SetShare(TwinscanWork work, int percent) override {
+    RecordingTwinscanHost::SetShare(work, percent);
+    if (work == TwinscanWork::Listing && percent > 0) Stop(StopAt::Listing);
   }
   void SetTable(const std::vector<FileRec>& lpData) override {
     RecordingTwinscanHost::SetTable(lpData);
@@ -102,8 +102,8 @@ TEST(TwinscanRun, ListsSortsGroupsAndExtractsShowingEachTable) {
     EXPECT_EQ(r.grouped[i].path + r.grouped[i].sameno, host.tables[2][i].path + host.tables[2][i].sameno);
   EXPECT_EQ(host.countTexts, std::vector<std::string>{"3"});
   EXPECT_TRUE(host.texts.empty());  // all went as planned: nothing to say
-  EXPECT_EQ(host.progress[TwinscanBar::PR01].back(), 100);
-  EXPECT_EQ(host.progress[TwinscanBar::PR02].back(), 100);
+  EXPECT_EQ(host.shares[TwinscanWork::Listing].back(), 100);
+  EXPECT_EQ(host.shares[TwinscanWork::Moving].back(), 100);
 
   ASSERT_EQ(host.ends.size(), 1u);
   const TwinscanEnd& end = host.ends[0];
@@ -146,10 +146,10 @@ TEST(TwinscanRun, TheStopControlEndsTheRunBetweenFiles) {
     EXPECT_EQ(host.tables.size(), c.tablesShown);
     EXPECT_EQ(r.grouped.size(), c.tablesShown == 3 ? 200u : 0u);  // only a grouped table is handed back
     if (c.at == StopAt::Listing) {
-      EXPECT_LT(host.progress[TwinscanBar::PR01].size(), 10u);  // a few files, not the folder
+      EXPECT_LT(host.shares[TwinscanWork::Listing].size(), 10u);  // a few files, not the folder
     }
-    EXPECT_EQ(host.progress[TwinscanBar::PR01].back(), 0);
-    EXPECT_EQ(host.progress[TwinscanBar::PR02].back(), 0);
+    EXPECT_EQ(host.shares[TwinscanWork::Listing].back(), 0);
+    EXPECT_EQ(host.shares[TwinscanWork::Moving].back(), 0);
     EXPECT_EQ(FilesIn(d.path()), 200 - c.moved);
     EXPECT_EQ(FoldersIn(d.path()), c.moved > 0 ? 1 : 0);  // the deletion never started
   }

@@ -27,7 +27,7 @@ class RecordingTwinscanHost : public TwinscanHost {
     answers.pop_front();
     return a;
   }
-  void SetProgress(TwinscanBar bar, int position) override { progress[bar].push_back(position); }
+  void SetShare(TwinscanWork work, int percent) override { shares[work].push_back(percent); }
   void SetCountText(const std::string& kenbuf) override { countTexts.push_back(kenbuf); }
   void SetTable(const std::vector<dupes::FileRec>& lpData) override { tables.push_back(lpData); }
   void ClearResultLines() override { resultLines.clear(); }
@@ -46,7 +46,7 @@ class RecordingTwinscanHost : public TwinscanHost {
 
   std::deque<int> answers;  // for the coming message boxes, in order
   std::vector<std::string> texts, captions;  // of every box shown; captions "first/second"
-  std::map<TwinscanBar, std::vector<int>> progress;
+  std::map<TwinscanWork, std::vector<int>> shares;
   std::vector<std::string> countTexts;
   std::vector<std::vector<dupes::FileRec>> tables;
   std::vector<dupes::SameResultLine> resultLines;
