@@ -39,8 +39,8 @@ struct UndoTurns {
 bool UndoLastRunOf(const fs::Env& env, const std::string& journals, const std::string& folder,
                    const UndoTurns& turns, const std::atomic<int>* abort);
 
-// Pictray's window: the question and the end in boxes, PR01 and the status
-// bar following the files; "nothing to undo" names `folder`.
+// Pictray's window: the question and the end in boxes, the files moved back
+// told as the undo's rows; "nothing to undo" names `folder`.
 UndoTurns UndoTurnsOnHost(RunHost& host, const std::string& folder);
 
 }  // namespace pictray
