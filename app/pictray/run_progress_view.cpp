@@ -9,7 +9,9 @@ using Kind = RunProgress::Kind;
 
 ProgressShown Range(RunBar bar, int maximum) { return {ProgressShown::What::Range, bar, maximum, {}}; }
 ProgressShown Position(RunBar bar, int position) { return {ProgressShown::What::Position, bar, position, {}}; }
-ProgressShown Status(int part, std::string text) { return {ProgressShown::What::Status, RunBar::PR01, part, std::move(text)}; }
+ProgressShown Status(int part, std::string text) {
+  return {ProgressShown::What::Status, RunBar::PR01, part, std::move(text)};
+}
 
 bool NameSet(int command) {
   return command == cmd::CharClass || command == cmd::PhraseClass || command == cmd::ExtClass;
@@ -54,7 +56,7 @@ bool CountShown(int command) {
   return command != cmd::SizeAnalysis && command != cmd::AllColour && command != cmd::PartColour;
 }
 
-// The runs whose pictures move the second bar all through the run.
+// The runs whose pictures move the second bar; it rests with their rows.
 bool PicturesOnSecondBar(int command) {
   return command == cmd::RgbAnalysis || command == cmd::AllColour || command == cmd::PartColour;
 }

@@ -34,7 +34,7 @@ struct RunProgress {
     Reading,    // list-up reads the folder before it lists
     Uncounted,  // no count stands: at a run's start, or once it is over
     RowsBegan,  // `command`'s `total` rows are to be worked
-    RowsDone,   // `done` of `command`'s `total` rows are done (a classification: under way)
+    RowsDone,   // `done` of `command`'s `total` rows are done (a classification counts the row it is on)
     RowsFound,  // `done` of `total` rows labelled, `found` of them by a colour
     FileRead,   // the file one worker reads: `done` percent of it
     CellRead,   // the picture cell one worker draws: its row `done`
