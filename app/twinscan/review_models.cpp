@@ -7,7 +7,6 @@
 #include <QFont>
 #include <QLocale>
 #include <algorithm>
-#include <charconv>
 #include <iterator>
 #include <numeric>
 
@@ -67,9 +66,7 @@ dupes::PictureFacts ReviewSource::Facts(std::size_t row) const {
 
 std::uint64_t ReviewSource::Size(std::size_t row) const {
   const dupes::FileRec* r = Row(row);
-  std::uint64_t size = 0;
-  if (r) std::from_chars(r->size.data(), r->size.data() + r->size.size(), size);
-  return size;
+  return r ? static_cast<std::uint64_t>(r->identity.size) : 0;
 }
 
 bool ReviewSource::KeptIsReference(const dupes::TwinGroup& g) const {

@@ -54,14 +54,15 @@ Review MakeReview(int groups) {
   Review r;
   for (int g = 0; g < groups; ++g) {
     const int files = g % 7 == 0 ? 3 + g % 3 : 2;
-    const std::string size = std::to_string(1000 + (g * 7919) % 5000000);
+    const long long bytes = 1000 + (g * 7919LL) % 5000000;
     TwinGroup group;
     for (int f = 0; f < files; ++f) {
       FileRec row;
       row.filename = "IMG_" + std::to_string(g) + (f == 0 ? "" : " (" + std::to_string(f) + ")") + ".jpg";
       row.file = row.filename.substr(0, row.filename.size() - 4);
       row.path = "/photos/2024/" + row.filename;
-      row.size = size;
+      row.size = std::to_string(bytes);
+      row.identity.size = bytes;
       group.members.push_back({r.rows.size(), {}});
       r.rows.push_back(std::move(row));
     }

@@ -36,8 +36,9 @@ enum class Keying {
   // order and the groups are the same as with AllFiles.
   WhereNeeded,
   // Only files whose signature can change the groups: a file alone in its
-  // size keeps an empty signature. The groups, and their order, are those
-  // of AllFiles; only the place of a file of no group may differ.
+  // size keeps an empty signature, one whose first bytes are its own keeps
+  // their half of it. The groups, and their order, are those of AllFiles;
+  // only the place of a file of no group may differ.
   GroupsOnly,
 };
 

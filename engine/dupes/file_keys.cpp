@@ -88,6 +88,15 @@ std::string SignatureText(const unsigned char* head, const unsigned char* tailEn
   return sig;
 }
 
+// The first bytes' half of a signature, which sets apart a file of no
+// group; no whole signature is this short.
+std::string HeadSignature(const unsigned char* head) {
+  std::string sig;
+  sig.reserve(2 * kEdge + kSizeTextMax);
+  AppendHex(sig, head, kEdge);
+  return sig;
+}
+
 }  // namespace
 
 unsigned ThreadsFor(std::size_t count) {
@@ -187,6 +196,8 @@ struct KeyReader {
   AbortFlag abort;
   const std::vector<std::size_t>& files;  // indexes into `table`, by size, then in table order
   std::atomic<std::uint32_t>& nextClass;  // shared by the threads keying
+  // A file of no group needs its whole key only for its place in the table.
+  bool forOrder = true;
   std::size_t hinted = 0;                  // files[0, hinted) passed to the read-ahead
   HintPacer pacer{};
   std::vector<unsigned char> held{};   // one size's distinct contents, one after another
@@ -322,6 +333,11 @@ void KeySizeByHeads(KeyReader& k, std::size_t begin, std::size_t end) {
       unsigned char* bytes = contents.Next();
       std::memcpy(bytes, head(j), kHeadBytes);
       KeyWhole(k.env, contents, r, fd, bytes, kHeadBytes);
+    } else if (!k.forOrder) {
+      // In no group: its first bytes set it apart, and no table shows it.
+      // Not looked at again either: should another file of its size share
+      // this half key, grouping compares the two files' bytes.
+      r.samekey = HeadSignature(head(j));
     } else {
       unsigned char tail[kEdge];
       std::size_t got = 0;
@@ -365,7 +381,7 @@ void ReadNeededSignatures(const fs::Env& env, const std::vector<int>& rootFds, s
   // larger size outgrows it.
   const std::size_t room = HeldBytesNeeded(table, files, sizeStarts);
   for (unsigned t = 0; t < threads; ++t) {
-    readers.push_back(KeyReader{env, rootFds, table, abort, files, nextClass});
+    readers.push_back(KeyReader{env, rootFds, table, abort, files, nextClass, forOrder});
     readers.back().held.reserve(room);
   }
   ShareWork(sizeStarts.size() - 1, threads, abort, [&](std::size_t s, unsigned t) {

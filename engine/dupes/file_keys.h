@@ -35,7 +35,9 @@ bool AsListed(const fs::Env& env, int fd, const FileRec& r);
 // its content class; the sizes are shared out among the threads. Each row's
 // file is opened by its name (a path relative to its root) in the folder
 // rootFds[row.root]. Without `forOrder` a file alone in its size is not
-// keyed for its place among the sizes whose texts begin alike.
+// keyed for its place among the sizes whose texts begin alike, and a file
+// whose first bytes no other file of its size shares keeps only their half
+// of its key (its last bytes are not read).
 void ReadNeededSignatures(const fs::Env& env, const std::vector<int>& rootFds, std::vector<FileRec>& table,
                           AbortFlag abort, bool forOrder = true);
 

@@ -85,7 +85,7 @@ std::optional<std::string> DateFromName(std::string_view name) {
     std::optional<Stamp> t = DateAt(name, at);
     if (!t) continue;
     TimeAfter(name, *t);
-    char text[32];
+    char text[80];  // room for any int the fields could hold
     if (t->h < 0)
       std::snprintf(text, sizeof text, "%04d:%02d:%02d", t->y, t->mo, t->d);
     else

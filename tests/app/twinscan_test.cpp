@@ -766,6 +766,7 @@ class TwinscanTest : public QObject {
         rows.push_back({});
         rows.back().filename = m.name;
         rows.back().size = m.size;
+        rows.back().identity.size = std::stoll(m.size);
       }
       review.groups.push_back(g);
     }

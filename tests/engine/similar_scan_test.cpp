@@ -75,12 +75,21 @@ const Crowd kCrowds[] = {
     {"flat pictures of a few greys", 400, 4, 20, true},
 };
 
+// Radii as searched, and a crop radius above the whole one.
+std::vector<MatchLimits> ScanRadii() {
+  MatchLimits wideCrops;
+  wideCrops.hashRadius = 10;
+  wideCrops.cropHashRadius = 14;
+  return {MatchLimits{}, wideCrops};
+}
+
 // Every kernel finds what HashesNear says of every pair, across chunks
 // and at counts that are no multiple of eight.
 TEST(SimilarScan, NearKeptIsHashesNearOfEveryPair) {
-  const MatchLimits limits;
+  for (const MatchLimits& limits : ScanRadii())
   for (const Crowd& crowd : kCrowds) {
-    SCOPED_TRACE(crowd.name);
+    SCOPED_TRACE(crowd.name + std::string(" radii ") + std::to_string(limits.hashRadius) + "/" +
+                 std::to_string(limits.cropHashRadius));
     const std::vector<PictureFeatures> made = MakeFeatures(crowd.count, crowd.centres, crowd.spread, crowd.flat, 11);
     const std::vector<FeatureView> views = ViewsOf(made);
     const std::size_t queries = 37, keptCount = views.size() - queries - 3;
