@@ -89,7 +89,7 @@ std::string SignatureText(const unsigned char* head, const unsigned char* tailEn
 }
 
 // The first bytes' half of a signature, which sets apart a file of no
-// group; no whole signature is this short.
+// group; no whole signature of a file past kEdge bytes is this short.
 std::string HeadSignature(const unsigned char* head) {
   std::string sig;
   sig.reserve(2 * kEdge + kSizeTextMax);
