@@ -1,5 +1,4 @@
-// Which of Twinscan's bars shows which work of a run. No Qt, so that a test
-// can check it without a window.
+// Which of Twinscan's bars shows which work of a run.
 #pragma once
 
 #include "engine/run/twinscan_host.h"

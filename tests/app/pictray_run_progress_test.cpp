@@ -57,7 +57,6 @@ const std::vector<Row> kRows = {
     {"classification at its last row", RunProgress::Done(cmd::ExtClass, 4, 4), {At(PR02, 75), Status(1, "4/4")}},
     {"Info done", RunProgress::Done(cmd::Info, 2, 3), {At(PR02, 2), Status(1, "2/3")}},
     {"NG done", RunProgress::Done(cmd::NgAnalysis, 4, 4), {At(PR01, 4), Status(1, "4/4")}},
-    {"RGB done", RunProgress::Done(cmd::RgbAnalysis, 1, 3), {At(PR01, 33), Status(1, "1/3")}},
     {"size done", RunProgress::Done(cmd::SizeAnalysis, 2, 5), {At(PR01, 2)}},
     {"part colour done", RunProgress::Done(cmd::PartColour, 1, 4), {At(PR01, 25)}},
     {"found", RunProgress::Found(4, 4, 1), {Status(1, "4/4 (1)")}},
@@ -66,7 +65,6 @@ const std::vector<Row> kRows = {
     {"cell read", RunProgress::Cell(19), {At(PR02, 19)}},
     {"list-up over", RunProgress::Over(cmd::ListUp), {At(PR01, 0), Status(2, "")}},
     {"Info over", RunProgress::Over(cmd::Info), {At(PR02, 0)}},
-    {"ratio over", RunProgress::Over(cmd::RgbRatio), {At(PR01, 0)}},
     {"RGB over", RunProgress::Over(cmd::RgbAnalysis), {At(PR01, 0), At(PR02, 0)}},
     {"part colour over", RunProgress::Over(cmd::PartColour), {Status(2, ""), At(PR01, 0), At(PR02, 0)}},
 };

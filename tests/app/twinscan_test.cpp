@@ -25,7 +25,6 @@
 #include "app/twinscan/review_pane.h"
 #include "app/twinscan/thumbnail_drawer.h"
 #include "app/twinscan/twinscan_window.h"
-#include "app/twinscan/work_bars.h"
 #include "engine/dupes/decisions.h"
 #include "engine/dupes/twinscan_profile.h"
 #include "engine/fs/folder_lock.h"
@@ -156,18 +155,6 @@ class TwinscanTest : public QObject {
     static TempDir home;
     qputenv("HOME", QByteArray::fromStdString(home.path()));
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.path() + "/data"));
-  }
-
-  // Each work of a run shows on its bar: the listing on PR01, the copies
-  // moved either way on PR02.
-  void EachWorkShowsOnItsBar() {
-    using pictray::TwinscanWork;
-    using pictray::twinscan::TwinscanBar;
-    const struct {
-      TwinscanWork work;
-      TwinscanBar bar;
-    } rows[] = {{TwinscanWork::Listing, TwinscanBar::PR01}, {TwinscanWork::Moving, TwinscanBar::PR02}};
-    for (const auto& row : rows) QVERIFY(pictray::twinscan::BarOf(row.work) == row.bar);
   }
 
   // Each test keeps its journals and the review's decisions to itself.
